@@ -1,0 +1,22 @@
+// Every test process gets a sandbox of its own, so user defaults, databases and caches written
+// by one test never leak into another (CTest runs each test in a separate process).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    if (!std::getenv("CORVANE_HOME")) {
+        const char* root = std::getenv("CORVANE_TEST_TMP");
+        std::filesystem::path base = root ? root : std::filesystem::temp_directory_path();
+        std::filesystem::create_directories(base);
+        std::string pattern = (base / "home-XXXXXX").string();
+        if (mkdtemp(pattern.data()))
+            setenv("CORVANE_HOME", pattern.c_str(), 1);
+    }
+    return RUN_ALL_TESTS();
+}
