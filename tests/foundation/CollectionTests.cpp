@@ -1,0 +1,191 @@
+#include "platform/foundation/Foundation.h"
+
+#include <gtest/gtest.h>
+
+TEST(NSDictionary, enumeratesInInsertionOrder)
+{
+    auto fields = NSMutableDictionary::create();
+    const char* keys[] = { "USERCODE", "METHOD", "a", "TALKID", "_format_", "Z", "b", "c", "d", "e", "f", "g" };
+    for (const char* key : keys)
+        fields->setObject(NSString(key).lowercaseString(), key);
+    size_t i = 0;
+    for (const auto& entry : *fields)
+        EXPECT_EQ(NSString::fromId(entry.key), keys[i++]);
+    EXPECT_EQ(i, std::size(keys));
+
+    fields->removeObjectForKey("METHOD");
+    fields->setObject(NSString("again"), "METHOD");
+    EXPECT_EQ(NSString::fromId(fields->allKeys()->lastObject()), "METHOD");
+    EXPECT_EQ(fields->count(), std::size(keys));
+}
+
+TEST(NSDictionary, looksUpByValueEqualityAcrossTheIndex)
+{
+    auto table = NSMutableDictionary::create();
+    for (int i = 0; i < 500; ++i)
+        table->setObject(ns::number(i), NSString::stringWithFormat("key%d", i));
+    for (int i = 0; i < 500; i += 2)
+        table->removeObjectForKey(NSString::stringWithFormat("key%d", i));
+    EXPECT_EQ(table->count(), 250u);
+    EXPECT_EQ(table->objectForKey(NSString("key2")), nullptr);
+    EXPECT_EQ(ns::intValue(table->objectForKey(NSString("key499"))), 499);
+    // Numbers equal in value are one key, whatever their type.
+    table->setObject(NSString("int"), ns::number(7));
+    table->setObject(NSString("double"), ns::number(7.0));
+    EXPECT_EQ(ns::stringValue(table->objectForKey(ns::number(7))), "double");
+}
+
+TEST(NSDictionary, copiesKeysSoLaterChangesCannotCorruptIt)
+{
+    auto key = NSMutableString::stringWithString("name");
+    auto table = NSMutableDictionary::create();
+    table->setObject(NSString("value"), key);
+    key->setString("other");
+    EXPECT_EQ(ns::stringForKey(table, "name"), "value");
+    EXPECT_EQ(table->objectForKey(static_cast<id>(key)), nullptr);
+}
+
+TEST(NSDictionary, refusesNilAndLeavesNilValuesOutWithSetValue)
+{
+    auto table = NSMutableDictionary::create();
+    EXPECT_THROW(table->setObject(id(), "k"), NSException);
+    table->setValue(NSString("v"), "k");
+    table->setValue(nullptr, "k");
+    EXPECT_EQ(table->count(), 0u);
+}
+
+TEST(NSArray, raisesPastTheEndAndRefusesNil)
+{
+    auto list = NSMutableArray::create();
+    list->addObject(NSString("a"));
+    EXPECT_THROW(list->objectAtIndex(1), NSException);
+    EXPECT_THROW(list->addObject(nullptr), NSException);
+    EXPECT_EQ(list->objectAtIndexOrNil(5), nullptr);
+    EXPECT_EQ(list->firstObject(), list->lastObject());
+}
+
+TEST(NSArray, comparesSortsAndJoins)
+{
+    auto list = ns::array({ ns::number(3), ns::number(1), ns::number(2) });
+    auto sorted = list->sortedArrayUsingComparator([](const id& a, const id& b) {
+        return ns::numberValue(a)->compare(ns::numberValue(b));
+    });
+    EXPECT_EQ(sorted->componentsJoinedByString(","), "1,2,3");
+    EXPECT_TRUE(sorted->isEqual(ns::array({ ns::number(1), ns::number(2.0), ns::number(3) })));
+    EXPECT_EQ(list->indexOfObject(ns::number(2)), 2u);
+    EXPECT_EQ(list->indexOfObject(ns::number(9)), NSNotFound);
+}
+
+TEST(NSNumber, keepsItsTypeAndSharesBooleans)
+{
+    EXPECT_STREQ(ns::number(5)->objCType(), "i");
+    EXPECT_STREQ(NSNumber::numberWithLongLong(5)->objCType(), "q");
+    EXPECT_STREQ(ns::number(0.5)->objCType(), "d");
+    EXPECT_STREQ(ns::boolean(true)->objCType(), "c");
+    EXPECT_EQ(ns::boolean(true), NSNumber::numberWithBool(true));
+    EXPECT_EQ(NSNumber::numberWithFloat(0.1f)->stringValue(), "0.1");
+    EXPECT_EQ(NSNumber::numberWithDouble(0.1)->stringValue(), "0.1");
+    EXPECT_EQ(NSNumber::numberWithUnsignedLongLong(18446744073709551615ull)->stringValue(), "18446744073709551615");
+    EXPECT_EQ(NSNumber::numberWithUnsignedLongLong(18446744073709551615ull)->compare(NSNumber::numberWithLongLong(-1)), NSOrderedDescending);
+    EXPECT_EQ(NSNumber::numberWithDouble(1e300)->intValue(), int(std::numeric_limits<long long>::max()));
+}
+
+TEST(TypedValues, readMissingOrWrongTypesAsZero)
+{
+    auto reply = ns::dictionary({
+        { "retCode", NSString("-3") },
+        { "count", ns::number(12) },
+        { "nothing", NSNull::null() },
+        { "rows", ns::array({}) },
+    });
+    EXPECT_EQ(ns::intForKey(reply, "retCode"), -3);
+    EXPECT_EQ(ns::stringForKey(reply, "count"), "12");
+    EXPECT_TRUE(ns::stringForKey(reply, "nothing").isNil());
+    EXPECT_EQ(ns::intForKey(reply, "nothing"), 0);
+    EXPECT_EQ(ns::dictionaryForKey(reply, "rows"), nullptr);
+    EXPECT_NE(ns::arrayForKey(reply, "rows"), nullptr);
+    EXPECT_EQ(ns::intForKey(nullptr, "retCode"), 0);
+    EXPECT_TRUE(ns::isNilOrNull(reply->objectForKey("nothing")));
+}
+
+TEST(NSSet, keepsDistinctMembers)
+{
+    auto set = NSMutableSet::create();
+    set->addObject(NSString("a"));
+    set->addObject(NSString("a"));
+    set->addObject(ns::number(1));
+    EXPECT_EQ(set->count(), 2u);
+    EXPECT_TRUE(set->containsObject(NSString("a")));
+    set->minusSet(NSSet::setWithObject(NSString("a")));
+    EXPECT_EQ(set->count(), 1u);
+}
+
+TEST(NSData, keepsEmbeddedNulsAndRoundTripsBase64)
+{
+    const char bytes[] = { 'a', '\0', 'b' };
+    auto data = NSData::dataWithBytes(bytes, 3);
+    EXPECT_EQ(data->length(), 3u);
+    EXPECT_EQ(data->base64EncodedStringWithOptions(), "YQBi");
+    EXPECT_TRUE(NSData::initWithBase64EncodedString("YQBi")->isEqualToData(data));
+    EXPECT_EQ(NSData::initWithBase64EncodedString("YQB"), nullptr);
+    EXPECT_EQ(NSData::initWithBase64EncodedString("Y*Bi"), nullptr);
+    EXPECT_EQ(data->rangeOfData(NSData::dataWithBytes("b", 1), NSMakeRange(0, 3)), NSMakeRange(2, 1));
+}
+
+TEST(NSData, writesAtomicallyAndReportsMissingFiles)
+{
+    NSString path = NSString(std::getenv("CORVANE_HOME")).stringByAppendingPathComponent("blob.bin");
+    auto data = NSData::dataWithBytes("\x01\x02\x00\x03", 4);
+    std::shared_ptr<NSError> error;
+    ASSERT_TRUE(data->writeToFile(path, true, &error));
+    EXPECT_TRUE(NSData::dataWithContentsOfFile(path)->isEqualToData(data));
+    EXPECT_EQ(NSData::dataWithContentsOfFile(path + ".missing", 0, &error), nullptr);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), NSFileReadNoSuchFileError);
+    EXPECT_FALSE(data->writeToFile("/nonexistent-dir/x", true, &error));
+}
+
+TEST(NSDate, followsTheManualClock)
+{
+    SystemClock::useManualClock(1000);
+    auto start = NSDate::date();
+    SystemClock::advance(1800.5);
+    EXPECT_DOUBLE_EQ(NSDate::date()->timeIntervalSinceDate(start), 1800.5);
+    EXPECT_EQ(NSDate::dateWithTimeIntervalSince1970(0)->description(), "1970-01-01 00:00:00 +0000");
+    SystemClock::useRealClock();
+}
+
+namespace {
+
+class Rectangle : public NSObject {
+    NS_OBJECT(Rectangle, NSObject)
+public:
+    double width() const { return m_width; }
+    bool initialisedWithSelf() const { return m_sawSelf; }
+
+protected:
+    bool init(double width)
+    {
+        if (width < 0)
+            return false;
+        m_width = width;
+        m_sawSelf = self() != nullptr;
+        return true;
+    }
+
+    double m_width { 0 };
+    bool m_sawSelf { false };
+};
+
+} // namespace
+
+TEST(NSObject, factoryRunsTheInitialiserWhichMayRefuse)
+{
+    auto box = Rectangle::create(2.0);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->width(), 2.0);
+    EXPECT_TRUE(box->initialisedWithSelf());
+    EXPECT_EQ(Rectangle::create(-1.0), nullptr);
+    EXPECT_STREQ(box->className(), "Rectangle");
+    EXPECT_TRUE(box->isKindOfClass<NSObject>());
+}
