@@ -463,9 +463,9 @@ bool CGPathContainsPoint(const CGPathRef& path, const CGAffineTransform* transfo
         return false;
     if (transform) {
         // The transform places the path; the point is tested against the placed path.
-        CGPath placed;
-        placed.append(*path, transform);
-        return placed.containsPoint(point, eoFill);
+        auto placed = CGPath::create();
+        placed->append(*path, transform);
+        return placed->containsPoint(point, eoFill);
     }
     return path->containsPoint(point, eoFill);
 }
