@@ -100,15 +100,26 @@ NS_CHARACTER_SET(punctuationCharacterSet, u"[\\p{P}]")
 NS_CHARACTER_SET(uppercaseLetterCharacterSet, u"[\\p{Lu}\\p{Lt}]")
 NS_CHARACTER_SET(lowercaseLetterCharacterSet, u"[\\p{Ll}]")
 NS_CHARACTER_SET(controlCharacterSet, u"[\\p{Cc}\\p{Cf}]")
-// RFC 3986 unreserved characters plus the sub-delimiters each URL part may carry as they are.
-NS_CHARACTER_SET(URLQueryAllowedCharacterSet, u"[A-Za-z0-9\\-._~!$&'()*+,;=:@/?]")
-NS_CHARACTER_SET(URLPathAllowedCharacterSet, u"[A-Za-z0-9\\-._~!$&'()*+,;=:@/]")
-NS_CHARACTER_SET(URLHostAllowedCharacterSet, u"[A-Za-z0-9\\-._~!$&'()*+,;=:\\[\\]]")
-NS_CHARACTER_SET(URLFragmentAllowedCharacterSet, u"[A-Za-z0-9\\-._~!$&'()*+,;=:@/?]")
-NS_CHARACTER_SET(URLUserAllowedCharacterSet, u"[A-Za-z0-9\\-._~!$&'()*+,;=]")
-NS_CHARACTER_SET(URLPasswordAllowedCharacterSet, u"[A-Za-z0-9\\-._~!$&'()*+,;=]")
-
 #undef NS_CHARACTER_SET
+
+// RFC 3986 unreserved characters plus the delimiters each URL part may carry as they are. Built
+// from plain character lists: the pattern syntax gives '$', '&' and the quote meanings of their own.
+#define NS_URL_CHARACTER_SET(name, extra)                                                 \
+    std::shared_ptr<NSCharacterSet> NSCharacterSet::name()                                \
+    {                                                                                     \
+        static const std::shared_ptr<NSCharacterSet> set = characterSetWithCharactersInString( \
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~" extra);  \
+        return set;                                                                       \
+    }
+
+NS_URL_CHARACTER_SET(URLQueryAllowedCharacterSet, "!$&'()*+,;=:@/?")
+NS_URL_CHARACTER_SET(URLPathAllowedCharacterSet, "!$&'()*+,;=:@/")
+NS_URL_CHARACTER_SET(URLHostAllowedCharacterSet, "!$&'()*+,;=:[]")
+NS_URL_CHARACTER_SET(URLFragmentAllowedCharacterSet, "!$&'()*+,;=:@/?")
+NS_URL_CHARACTER_SET(URLUserAllowedCharacterSet, "!$&'()*+,;=")
+NS_URL_CHARACTER_SET(URLPasswordAllowedCharacterSet, "!$&'()*+,;=")
+
+#undef NS_URL_CHARACTER_SET
 
 std::shared_ptr<NSCharacterSet> NSCharacterSet::characterSetWithCharactersInString(const NSString& characters)
 {

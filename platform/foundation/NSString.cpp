@@ -15,6 +15,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <ostream>
 
 namespace {
 
@@ -277,6 +278,11 @@ std::string ns::utf8FromUTF16(std::u16string_view utf16)
 std::string ns::describe(const id& object)
 {
     return object ? object->description().UTF8String() : std::string("(null)");
+}
+
+std::ostream& operator<<(std::ostream& stream, const NSString& text)
+{
+    return stream << (text.isNil() ? std::string("(null)") : text.UTF8String());
 }
 
 // MARK: - Construction

@@ -8,6 +8,7 @@
 #include <compare>
 #include <functional>
 #include <initializer_list>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -237,6 +238,9 @@ protected:
 };
 
 inline NSString::NSString(std::shared_ptr<NSMutableString> object) : m_object(std::move(object)) { }
+
+// Writes the text as UTF-8 ("(null)" for nil), for logs and test failures.
+std::ostream& operator<<(std::ostream& stream, const NSString& text);
 
 template <>
 struct std::hash<NSString> {

@@ -179,3 +179,14 @@ TEST(NSMutableString, editsInPlaceAndSharesWithHandles)
     EXPECT_EQ(frozen, "驾驶培训1");
     EXPECT_THROW(text->insertString("y", 5), NSException);
 }
+
+TEST(NSCharacterSet, urlSetsKeepDelimitersThePatternSyntaxWouldEat)
+{
+    NSString query = "a=1&b=$x'y'(z) 中";
+    EXPECT_EQ(query.stringByAddingPercentEncodingWithAllowedCharacters(*NSCharacterSet::URLQueryAllowedCharacterSet()),
+        "a=1&b=$x'y'(z)%20%E4%B8%AD");
+    EXPECT_TRUE(NSCharacterSet::whitespaceCharacterSet()->characterIsMember(u'\u3000'));
+    EXPECT_FALSE(NSCharacterSet::whitespaceCharacterSet()->characterIsMember(u'\n'));
+    EXPECT_TRUE(NSCharacterSet::decimalDigitCharacterSet()->invertedSet()->characterIsMember(u'x'));
+    EXPECT_TRUE(NSCharacterSet::characterSetWithCharactersInString("😀")->longCharacterIsMember(0x1F600));
+}
