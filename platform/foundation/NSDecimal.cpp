@@ -636,7 +636,8 @@ NSCalculationError NSDecimalMultiply(NSDecimal* result, const NSDecimal* leftOpe
         return pack(Unpacked { product, exponent, negative, false }, *result, roundingMode, false);
     bool inexact = false;
     const WideInteger wide = WideInteger::multiply(WideInteger(a.mantissa), WideInteger(b.mantissa));
-    return pack(narrow(wide, exponent, negative, false, roundingMode, inexact), *result, roundingMode, inexact);
+    const Unpacked rounded = narrow(wide, exponent, negative, false, roundingMode, inexact);
+    return pack(rounded, *result, roundingMode, inexact);
 }
 
 NSCalculationError NSDecimalDivide(NSDecimal* result, const NSDecimal* leftOperand, const NSDecimal* rightOperand, NSRoundingMode roundingMode)
@@ -661,16 +662,17 @@ NSCalculationError NSDecimalDivide(NSDecimal* result, const NSDecimal* leftOpera
     const int exponent = a.exponent - b.exponent - scale;
     u128 narrowDividend;
     if (scale < 39 && !__builtin_mul_overflow(a.mantissa, powersOfTen[scale], &narrowDividend)) {
-        const u128 quotient = narrowDividend / b.mantissa;
         const bool sticky = narrowDividend % b.mantissa != 0;
         bool inexact = false;
-        return pack(narrow(WideInteger(quotient), exponent, negative, sticky, roundingMode, inexact, quotientDigits), *result, roundingMode, inexact);
+        const Unpacked quotient = narrow(WideInteger(narrowDividend / b.mantissa), exponent, negative, sticky, roundingMode, inexact, quotientDigits);
+        return pack(quotient, *result, roundingMode, inexact);
     }
     WideInteger dividend(a.mantissa);
     dividend.multiplyByPowerOfTen(scale);
     const WideInteger remainder = dividend.divideBy(WideInteger(b.mantissa));
     bool inexact = false;
-    return pack(narrow(dividend, exponent, negative, !remainder.isZero(), roundingMode, inexact, quotientDigits), *result, roundingMode, inexact);
+    const Unpacked quotient = narrow(dividend, exponent, negative, !remainder.isZero(), roundingMode, inexact, quotientDigits);
+    return pack(quotient, *result, roundingMode, inexact);
 }
 
 NSCalculationError NSDecimalPower(NSDecimal* result, const NSDecimal* number, NSUInteger power, NSRoundingMode roundingMode)
