@@ -1,0 +1,39 @@
+#pragma once
+// The device the client runs on. Its facts are fixed, as a phone's are; tests may set the system
+// version to reach the layouts chosen for older systems.
+
+#include "platform/foundation/NSString.h"
+
+enum class UIUserInterfaceIdiom : NSInteger {
+    Unspecified = -1,
+    Phone = 0,
+    Pad = 1,
+};
+
+enum class UIDeviceOrientation : NSInteger {
+    Unknown = 0,
+    Portrait = 1,
+    PortraitUpsideDown = 2,
+    LandscapeLeft = 3,
+    LandscapeRight = 4,
+    FaceUp = 5,
+    FaceDown = 6,
+};
+
+class UIDevice : public NSObject {
+    NS_OBJECT(UIDevice, NSObject)
+public:
+    static std::shared_ptr<UIDevice> currentDevice();
+
+    // "8.1" unless a test set another.
+    NSString systemVersion() const;
+    NSString systemName() const { return "iOS"; }
+    NSString model() const { return "iPhone"; }
+    NSString localizedModel() const { return model(); }
+    NSString name() const;
+    UIUserInterfaceIdiom userInterfaceIdiom() const { return UIUserInterfaceIdiom::Phone; }
+    UIDeviceOrientation orientation() const { return UIDeviceOrientation::Portrait; }
+
+    // For tests: the version every device object reports from now on.
+    static void setSystemVersion(const NSString& version);
+};
