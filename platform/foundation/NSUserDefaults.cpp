@@ -1,0 +1,187 @@
+#include "platform/foundation/NSUserDefaults.h"
+
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSException.h"
+#include "platform/foundation/NSNumber.h"
+#include "platform/foundation/NSPathUtilities.h"
+#include "platform/foundation/PropertyListNode.h"
+#include "platform/foundation/TypedValues.h"
+
+namespace {
+
+std::mutex sharedMutex;
+std::shared_ptr<NSUserDefaults> sharedDefaults;
+
+constexpr const char* fallbackIdentifier = "org.corvane.client";
+
+} // namespace
+
+std::shared_ptr<NSUserDefaults> NSUserDefaults::standardUserDefaults()
+{
+    std::lock_guard lock(sharedMutex);
+    if (!sharedDefaults) {
+        NSString identifier = NSBundle::mainBundle()->bundleIdentifier();
+        if (identifier.isNil() || identifier.length() == 0 || identifier.containsString("/"))
+            identifier = fallbackIdentifier;
+        sharedDefaults = create(NSHomeDirectory() + "/Library/Preferences/" + identifier + ".plist");
+    }
+    return sharedDefaults;
+}
+
+void NSUserDefaults::resetStandardUserDefaults()
+{
+    std::shared_ptr<NSUserDefaults> previous;
+    {
+        std::lock_guard lock(sharedMutex);
+        previous = std::move(sharedDefaults);
+    }
+    if (previous)
+        previous->synchronize();
+}
+
+void NSUserDefaults::init(const NSString& path)
+{
+    m_path = path;
+    // A damaged file reads as no preferences rather than stopping the application.
+    auto stored = ns::cast<NSDictionary>(
+        PropertyListNode::parse(NSData::dataWithContentsOfFile(path)).toObject(PropertyListNode::Mutability::Immutable));
+    if (stored)
+        m_values->addEntriesFromDictionary(stored);
+}
+
+id NSUserDefaults::objectForKey(const NSString& key) const
+{
+    if (key.isNil())
+        return nullptr;
+    std::lock_guard lock(m_mutex);
+    if (id value = m_values->objectForKey(key))
+        return value;
+    return m_registered->objectForKey(key);
+}
+
+NSString NSUserDefaults::stringForKey(const NSString& key) const
+{
+    return ns::stringValue(objectForKey(key));
+}
+
+std::shared_ptr<NSData> NSUserDefaults::dataForKey(const NSString& key) const
+{
+    return ns::cast<NSData>(objectForKey(key));
+}
+
+std::shared_ptr<NSArray> NSUserDefaults::arrayForKey(const NSString& key) const
+{
+    return ns::arrayValue(objectForKey(key));
+}
+
+std::shared_ptr<NSDictionary> NSUserDefaults::dictionaryForKey(const NSString& key) const
+{
+    return ns::dictionaryValue(objectForKey(key));
+}
+
+NSInteger NSUserDefaults::integerForKey(const NSString& key) const
+{
+    return ns::integerValue(objectForKey(key));
+}
+
+bool NSUserDefaults::boolForKey(const NSString& key) const
+{
+    return ns::boolValue(objectForKey(key));
+}
+
+double NSUserDefaults::doubleForKey(const NSString& key) const
+{
+    return ns::doubleValue(objectForKey(key));
+}
+
+float NSUserDefaults::floatForKey(const NSString& key) const
+{
+    return static_cast<float>(doubleForKey(key));
+}
+
+void NSUserDefaults::setObject(const id& value, const NSString& key)
+{
+    if (key.isNil())
+        NSException::raise(NSInvalidArgumentException, "attempt to set a value for a nil key");
+    if (!value) {
+        removeObjectForKey(key);
+        return;
+    }
+    // The round trip through a property-list tree both checks the value and copies it deeply,
+    // so later changes to a mutable original do not reach the stored preferences.
+    NSString failure;
+    id stored = PropertyListNode::fromObject(value, &failure).toObject();
+    if (!stored)
+        NSException::raise(NSInvalidArgumentException, "Attempt to insert non-property list object %@ for key %@: %@",
+            value, key, failure);
+    std::lock_guard lock(m_mutex);
+    m_values->setObject(stored, static_cast<id>(key));
+    m_dirty = true;
+}
+
+void NSUserDefaults::setInteger(NSInteger value, const NSString& key)
+{
+    setObject(NSNumber::numberWithInteger(value), key);
+}
+
+void NSUserDefaults::setBool(bool value, const NSString& key)
+{
+    setObject(NSNumber::numberWithBool(value), key);
+}
+
+void NSUserDefaults::setDouble(double value, const NSString& key)
+{
+    setObject(NSNumber::numberWithDouble(value), key);
+}
+
+void NSUserDefaults::setFloat(float value, const NSString& key)
+{
+    setObject(NSNumber::numberWithFloat(value), key);
+}
+
+void NSUserDefaults::removeObjectForKey(const NSString& key)
+{
+    if (key.isNil())
+        return;
+    std::lock_guard lock(m_mutex);
+    if (!m_values->objectForKey(key))
+        return;
+    m_values->removeObjectForKey(key);
+    m_dirty = true;
+}
+
+void NSUserDefaults::registerDefaults(const std::shared_ptr<NSDictionary>& registrationDictionary)
+{
+    auto copied = ns::cast<NSDictionary>(PropertyListNode::fromObject(registrationDictionary).toObject());
+    if (!copied)
+        return;
+    std::lock_guard lock(m_mutex);
+    m_registered->addEntriesFromDictionary(copied);
+}
+
+std::shared_ptr<NSDictionary> NSUserDefaults::dictionaryRepresentation() const
+{
+    std::lock_guard lock(m_mutex);
+    auto merged = NSMutableDictionary::dictionaryWithDictionary(m_registered);
+    merged->addEntriesFromDictionary(m_values);
+    return merged->copyDictionary();
+}
+
+bool NSUserDefaults::synchronize()
+{
+    // One writer at a time, so an older snapshot never lands after a newer one.
+    std::lock_guard writing(m_writeMutex);
+    std::shared_ptr<NSData> data;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_dirty)
+            return true;
+        data = PropertyListNode::fromObject(m_values).serialize(PropertyListNode::Format::Binary);
+        m_dirty = false;
+    }
+    if (data && data->writeToFile(m_path, true))
+        return true;
+    std::lock_guard lock(m_mutex);
+    m_dirty = true;
+    return false;
+}

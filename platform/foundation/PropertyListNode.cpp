@@ -1,0 +1,251 @@
+#include "platform/foundation/PropertyListNode.h"
+
+#include "platform/foundation/NSDate.h"
+#include "platform/foundation/NSDictionary.h"
+#include "platform/foundation/NSNumber.h"
+
+#include <plist/plist.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+plist_t nodeFrom(const id& object, int depth, NSString* failure)
+{
+    auto fail = [failure](const char* reason) -> plist_t {
+        if (failure && failure->isNil())
+            *failure = reason;
+        return nullptr;
+    };
+    if (depth > PropertyListNode::maximumDepth)
+        return fail("Property list nests too deep");
+    if (!object)
+        return fail("Property lists cannot hold nil");
+    if (auto text = ns::cast<NSStringObject>(object))
+        return plist_new_string(ns::utf8FromUTF16(text->characters()).c_str());
+    if (auto number = ns::cast<NSNumber>(object)) {
+        if (number->isBoolean())
+            return plist_new_bool(number->boolValue());
+        if (number->isFloatingPoint())
+            return plist_new_real(number->doubleValue());
+        // Integers travel as their 64-bit pattern; the signed reading is the one written.
+        return plist_new_uint(static_cast<std::uint64_t>(number->longLongValue()));
+    }
+    if (auto data = ns::cast<NSData>(object))
+        return plist_new_data(reinterpret_cast<const char*>(data->bytes()), data->length());
+    if (auto date = ns::cast<NSDate>(object)) {
+        double seconds = date->timeIntervalSinceReferenceDate();
+        if (!std::isfinite(seconds) || std::fabs(seconds) >= 2147483647.0)
+            return fail("Date out of the property-list range");
+        double whole = std::trunc(seconds);
+        return plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>(std::lround((seconds - whole) * 1e6)));
+    }
+    if (auto array = ns::cast<NSArray>(object)) {
+        plist_t node = plist_new_array();
+        for (const id& member : *array) {
+            plist_t child = nodeFrom(member, depth + 1, failure);
+            if (!child) {
+                plist_free(node);
+                return nullptr;
+            }
+            plist_array_append_item(node, child);
+        }
+        return node;
+    }
+    if (auto dictionary = ns::cast<NSDictionary>(object)) {
+        plist_t node = plist_new_dict();
+        for (const auto& entry : *dictionary) {
+            auto key = ns::cast<NSStringObject>(entry.key);
+            plist_t child = key ? nodeFrom(entry.object, depth + 1, failure) : nullptr;
+            if (!child) {
+                plist_free(node);
+                return key ? nullptr : fail("Property-list dictionary keys must be strings");
+            }
+            plist_dict_set_item(node, ns::utf8FromUTF16(key->characters()).c_str(), child);
+        }
+        return node;
+    }
+    return fail("Object of a class property lists cannot hold");
+}
+
+id objectFrom(plist_t node, PropertyListNode::Mutability mutability, int depth)
+{
+    if (!node || depth > PropertyListNode::maximumDepth)
+        return nullptr;
+    using Mutability = PropertyListNode::Mutability;
+    switch (plist_get_node_type(node)) {
+    case PLIST_ARRAY: {
+        std::vector<id> members;
+        uint32_t count = plist_array_get_size(node);
+        members.reserve(count);
+        for (uint32_t index = 0; index < count; ++index) {
+            id member = objectFrom(plist_array_get_item(node, index), mutability, depth + 1);
+            if (!member)
+                return nullptr;
+            members.push_back(std::move(member));
+        }
+        if (mutability == Mutability::Immutable)
+            return NSArray::create(std::move(members));
+        auto array = NSMutableArray::arrayWithCapacity(members.size());
+        for (auto& member : members)
+            array->addObject(member);
+        return array;
+    }
+    case PLIST_DICT: {
+        auto dictionary = NSMutableDictionary::dictionary();
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        for (;;) {
+            char* key = nullptr;
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iterator, &key, &value);
+            if (!value) {
+                free(key);
+                break;
+            }
+            id member = objectFrom(value, mutability, depth + 1);
+            NSString keyText = key ? NSString(key) : NSString();
+            free(key);
+            if (!member || keyText.isNil()) {
+                free(iterator);
+                return nullptr;
+            }
+            dictionary->setObject(member, static_cast<id>(keyText));
+        }
+        free(iterator);
+        if (mutability == Mutability::Immutable)
+            return dictionary->copy();
+        return dictionary;
+    }
+    case PLIST_STRING: {
+        NSString text = PropertyListNode::stringOf(node);
+        if (mutability == Mutability::MutableContainersAndLeaves)
+            return NSMutableString::stringWithString(text);
+        return text;
+    }
+    case PLIST_DATA: {
+        id data = PropertyListNode::scalarToObject(node);
+        if (mutability == Mutability::MutableContainersAndLeaves)
+            return NSMutableData::dataWithData(ns::cast<NSData>(data));
+        return data;
+    }
+    default:
+        return PropertyListNode::scalarToObject(node);
+    }
+}
+
+} // namespace
+
+PropertyListNode& PropertyListNode::operator=(PropertyListNode&& other) noexcept
+{
+    if (this != &other) {
+        if (m_node)
+            plist_free(m_node);
+        m_node = other.release();
+    }
+    return *this;
+}
+
+PropertyListNode::~PropertyListNode()
+{
+    if (m_node)
+        plist_free(m_node);
+}
+
+PropertyListNode PropertyListNode::fromObject(const id& object, NSString* failure)
+{
+    return PropertyListNode(nodeFrom(object, 0, failure));
+}
+
+PropertyListNode PropertyListNode::parse(const std::shared_ptr<NSData>& data, Format* format)
+{
+    // The parser reads a few header bytes without checking the length.
+    if (!data || data->length() < 8 || data->length() > std::numeric_limits<uint32_t>::max())
+        return {};
+    const char* bytes = reinterpret_cast<const char*>(data->bytes());
+    auto length = static_cast<uint32_t>(data->length());
+    plist_t node = nullptr;
+    bool binary = plist_is_binary(bytes, length);
+    if (binary)
+        plist_from_bin(bytes, length, &node);
+    else
+        plist_from_xml(bytes, length, &node);
+    if (node && format)
+        *format = binary ? Format::Binary : Format::XML;
+    return PropertyListNode(node);
+}
+
+std::shared_ptr<NSData> PropertyListNode::serialize(Format format) const
+{
+    if (!m_node)
+        return nullptr;
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    if (format == Format::Binary)
+        plist_to_bin(m_node, &bytes, &length);
+    else
+        plist_to_xml(m_node, &bytes, &length);
+    if (!bytes)
+        return nullptr;
+    auto data = NSData::dataWithBytes(bytes, length);
+    free(bytes);
+    return data;
+}
+
+id PropertyListNode::toObject(Mutability mutability) const
+{
+    return objectFrom(m_node, mutability, 0);
+}
+
+NSString PropertyListNode::stringOf(void* node)
+{
+    if (!node || (plist_get_node_type(node) != PLIST_STRING && plist_get_node_type(node) != PLIST_KEY))
+        return {};
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(node, &length);
+    if (!text)
+        return {};
+    return NSString(std::string_view(text, length));
+}
+
+id PropertyListNode::scalarToObject(void* node)
+{
+    if (!node)
+        return nullptr;
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return NSNumber::numberWithBool(value != 0);
+    }
+    case PLIST_UINT: {
+        uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        return NSNumber::numberWithLongLong(static_cast<long long>(value));
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return NSNumber::numberWithDouble(value);
+    }
+    case PLIST_STRING:
+        return stringOf(node);
+    case PLIST_DATA: {
+        uint64_t length = 0;
+        const char* bytes = plist_get_data_ptr(node, &length);
+        return NSData::dataWithBytes(bytes, bytes ? length : 0);
+    }
+    case PLIST_DATE: {
+        int32_t seconds = 0;
+        int32_t microseconds = 0;
+        plist_get_date_val(node, &seconds, &microseconds);
+        // The binary reader answers the fraction without its sign.
+        double fraction = std::abs(microseconds) / 1e6;
+        return NSDate::dateWithTimeIntervalSinceReferenceDate(seconds < 0 ? seconds - fraction : seconds + fraction);
+    }
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+// An owned libplist tree, and the mapping between property-list nodes and the value classes
+// (strings, numbers, data, dates, arrays, dictionaries). Shared by the property-list
+// serialization, user defaults and keyed archives.
+
+#include "platform/foundation/NSData.h"
+#include "platform/foundation/NSError.h"
+
+#include <cstdint>
+
+class PropertyListNode {
+public:
+    // Nesting deeper than this is refused on reading and writing, so hostile input can never
+    // exhaust the stack.
+    static constexpr int maximumDepth = 512;
+
+    enum class Mutability { Immutable = 0, MutableContainers = 1, MutableContainersAndLeaves = 2 };
+    enum class Format { XML, Binary };
+
+    PropertyListNode() = default;
+    explicit PropertyListNode(void* node) : m_node(node) { }
+    PropertyListNode(PropertyListNode&& other) noexcept : m_node(other.release()) { }
+    PropertyListNode& operator=(PropertyListNode&& other) noexcept;
+    PropertyListNode(const PropertyListNode&) = delete;
+    PropertyListNode& operator=(const PropertyListNode&) = delete;
+    ~PropertyListNode();
+
+    // Nil node and an error when the object holds something a property list cannot.
+    static PropertyListNode fromObject(const id& object, NSString* failure = nullptr);
+    // A null node when the bytes are no property list (XML or binary).
+    static PropertyListNode parse(const std::shared_ptr<NSData>& data, Format* format = nullptr);
+
+    void* get() const { return m_node; }
+    void* release()
+    {
+        void* node = m_node;
+        m_node = nullptr;
+        return node;
+    }
+    explicit operator bool() const { return m_node != nullptr; }
+
+    std::shared_ptr<NSData> serialize(Format format) const;
+    // Nil when a node has no value-class counterpart (keyed-archive UIDs) or nests too deep.
+    id toObject(Mutability mutability = Mutability::Immutable) const;
+
+    // Reading helpers for code that walks a tree itself (the keyed unarchiver).
+    static NSString stringOf(void* node);
+    static id scalarToObject(void* node);
+
+private:
+    void* m_node { nullptr };
+};

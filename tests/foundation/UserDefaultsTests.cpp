@@ -1,0 +1,192 @@
+#include "platform/foundation/Foundation.h"
+#include "platform/foundation/NSPathUtilities.h"
+#include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/NSUserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+// Runs one test of this binary in a new process (sharing this process's sandbox) and answers
+// whether it passed.
+bool passesInAnotherProcess(const char* testName)
+{
+    std::string filter = std::string("--gtest_filter=") + testName;
+    char binary[] = "/proc/self/exe";
+    char alsoDisabled[] = "--gtest_also_run_disabled_tests";
+    char* arguments[] = { binary, filter.data(), alsoDisabled, nullptr };
+    pid_t child = 0;
+    if (posix_spawn(&child, binary, nullptr, nullptr, arguments, environ) != 0)
+        return false;
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+TEST(UserDefaults, survivesARestartAndIsReadByASecondProcess)
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setObject(NSString("ABC123"), "SESSIONID");
+    defaults->setInteger(-42, "count");
+    defaults->setBool(true, "agreed");
+    defaults->setDouble(2.5, "ratio");
+    defaults->setObject(NSData::dataWithBytes("\0\1\2", 3), "cookies");
+    defaults->setObject(ns::dictionary({ { "http_url", NSString("http://127.0.0.1/") } }), "urls");
+    ASSERT_TRUE(defaults->synchronize());
+    EXPECT_TRUE(defaults->filePath().hasPrefix(NSHomeDirectory() + "/Library/Preferences/"));
+
+    NSUserDefaults::resetStandardUserDefaults();
+    auto reopened = NSUserDefaults::standardUserDefaults();
+    EXPECT_NE(reopened, defaults);
+    EXPECT_EQ(reopened->stringForKey("SESSIONID"), "ABC123");
+    EXPECT_EQ(reopened->integerForKey("count"), -42);
+    EXPECT_TRUE(reopened->boolForKey("agreed"));
+    EXPECT_DOUBLE_EQ(reopened->doubleForKey("ratio"), 2.5);
+    ASSERT_TRUE(reopened->dataForKey("cookies"));
+    EXPECT_EQ(reopened->dataForKey("cookies")->length(), 3u);
+    EXPECT_EQ(ns::stringForKey(reopened->dictionaryForKey("urls"), "http_url"), "http://127.0.0.1/");
+
+    EXPECT_TRUE(passesInAnotherProcess("UserDefaultsSecondProcess.DISABLED_readsWhatTheFirstWrote"));
+}
+
+TEST(UserDefaultsSecondProcess, DISABLED_readsWhatTheFirstWrote)
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    EXPECT_EQ(defaults->stringForKey("SESSIONID"), "ABC123");
+    EXPECT_EQ(defaults->integerForKey("count"), -42);
+    EXPECT_TRUE(defaults->boolForKey("agreed"));
+}
+
+TEST(UserDefaults, nilRemovesAndRegisteredDefaultsFillGaps)
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->registerDefaults(ns::dictionary({ { "volume", ns::number(5) }, { "name", NSString("guest") } }));
+    defaults->setObject(NSString("learner"), "name");
+    EXPECT_EQ(defaults->stringForKey("name"), "learner");
+    EXPECT_EQ(defaults->integerForKey("volume"), 5);
+
+    defaults->setObject(nullptr, "name");
+    EXPECT_EQ(defaults->stringForKey("name"), "guest");
+    defaults->synchronize();
+    NSUserDefaults::resetStandardUserDefaults();
+    // Registered values are never written.
+    EXPECT_EQ(NSUserDefaults::standardUserDefaults()->objectForKey("volume"), nullptr);
+}
+
+TEST(UserDefaults, readsTypedValuesLeniently)
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setObject(NSString("12"), "text");
+    defaults->setInteger(7, "number");
+    EXPECT_EQ(defaults->integerForKey("text"), 12);
+    EXPECT_EQ(defaults->stringForKey("number"), "7");
+    EXPECT_EQ(defaults->dataForKey("text"), nullptr);
+    EXPECT_EQ(defaults->arrayForKey("number"), nullptr);
+    EXPECT_EQ(defaults->integerForKey("missing"), 0);
+    EXPECT_FALSE(defaults->boolForKey("missing"));
+}
+
+TEST(UserDefaults, storesACopyNotTheCallersMutableObject)
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    auto list = NSMutableArray::array();
+    list->addObject(NSString("a"));
+    defaults->setObject(list, "list");
+    list->addObject(NSString("b"));
+    EXPECT_EQ(defaults->arrayForKey("list")->count(), 1u);
+}
+
+TEST(UserDefaults, refusesValuesThatAreNoPropertyList)
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    EXPECT_THROW(defaults->setObject(NSObject::create(), "object"), NSException);
+    EXPECT_THROW(defaults->setObject(ns::array({ NSNull::null() }), "nulls"), NSException);
+    EXPECT_EQ(defaults->objectForKey("object"), nullptr);
+}
+
+TEST(UserDefaults, damagedFileReadsAsEmpty)
+{
+    NSString path = NSUserDefaults::standardUserDefaults()->filePath();
+    NSUserDefaults::resetStandardUserDefaults();
+    ASSERT_TRUE(NSData::dataWithBytes("bplist00\xff\xff garbage", 20)->writeToFile(path, true));
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    EXPECT_EQ(defaults->dictionaryRepresentation()->count(), 0u);
+    defaults->setBool(true, "recovered");
+    EXPECT_TRUE(defaults->synchronize());
+}
+
+TEST(PropertyListSerialization, roundTripsEveryValueClassInBothFormats)
+{
+    auto plist = ns::dictionary({
+        { "text", NSString("科目一 😀") },
+        { "integer", ns::number(NSInteger(-9000000000)) },
+        { "real", ns::number(0.25) },
+        { "yes", ns::boolean(true) },
+        { "data", NSData::dataWithBytes("\0xyz", 4) },
+        { "date", NSDate::dateWithTimeIntervalSinceReferenceDate(450000000) },
+        { "list", ns::array({ NSString("a"), ns::number(1) }) },
+    });
+    for (NSPropertyListFormat format : { NSPropertyListXMLFormat_v1_0, NSPropertyListBinaryFormat_v1_0 }) {
+        std::shared_ptr<NSError> error;
+        auto data = NSPropertyListSerialization::dataWithPropertyList(plist, format, 0, &error);
+        ASSERT_TRUE(data) << format;
+        NSPropertyListFormat found = NSPropertyListOpenStepFormat;
+        id back = NSPropertyListSerialization::propertyListWithData(data, NSPropertyListImmutable, &found, &error);
+        EXPECT_EQ(found, format);
+        ASSERT_TRUE(back);
+        EXPECT_TRUE(back->isEqual(plist)) << ns::describe(back);
+        auto yes = ns::numberValue(ns::cast<NSDictionary>(back)->objectForKey("yes"));
+        EXPECT_TRUE(yes && yes->isBoolean());
+        EXPECT_FALSE(ns::cast<NSMutableDictionary>(back));
+    }
+}
+
+TEST(PropertyListSerialization, mutableContainersOnRequest)
+{
+    auto data = NSPropertyListSerialization::dataWithPropertyList(ns::dictionary({ { "list", ns::array({ NSString("a") }) } }),
+        NSPropertyListXMLFormat_v1_0, 0);
+    auto back = ns::cast<NSMutableDictionary>(
+        NSPropertyListSerialization::propertyListWithData(data, NSPropertyListMutableContainers, nullptr));
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(ns::cast<NSMutableArray>(back->objectForKey("list")));
+}
+
+TEST(PropertyListSerialization, damagedDataAndInvalidObjectsGiveErrors)
+{
+    auto data = NSPropertyListSerialization::dataWithPropertyList(ns::array({ NSString("x"), ns::number(3) }),
+        NSPropertyListBinaryFormat_v1_0, 0);
+    ASSERT_TRUE(data);
+    for (NSUInteger length = 0; length < data->length(); ++length) {
+        std::shared_ptr<NSError> error;
+        id back = NSPropertyListSerialization::propertyListWithData(data->subdataWithRange(NSMakeRange(0, length)), 0, nullptr, &error);
+        EXPECT_FALSE(back) << length;
+        EXPECT_TRUE(error) << length;
+    }
+    std::shared_ptr<NSError> error;
+    EXPECT_FALSE(NSPropertyListSerialization::propertyListWithData(NSData::dataWithBytes("<plist><array><string>x</array>", 31), 0, nullptr, &error));
+    EXPECT_EQ(error->code(), NSPropertyListReadCorruptError);
+    EXPECT_FALSE(NSPropertyListSerialization::dataWithPropertyList(ns::array({ NSNull::null() }), NSPropertyListXMLFormat_v1_0, 0, &error));
+    EXPECT_EQ(error->code(), NSPropertyListWriteInvalidError);
+}
+
+TEST(SandboxFolders, areMadeUnderTheHomeOnFirstUse)
+{
+    NSString home = NSHomeDirectory();
+    EXPECT_EQ(home, NSString(getenv("CORVANE_HOME")));
+    NSString documents = NSString::fromId(NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSUserDomainMask, true)->lastObject());
+    NSString caches = NSString::fromId(NSSearchPathForDirectoriesInDomains(NSCachesDirectory, NSUserDomainMask, true)->firstObject());
+    EXPECT_EQ(documents, home + "/Documents");
+    EXPECT_EQ(caches, home + "/Library/Caches");
+    EXPECT_EQ(NSTemporaryDirectory(), home + "/tmp/");
+    struct stat info {};
+    EXPECT_EQ(stat((home + "/Library/Preferences").UTF8String().c_str(), &info), 0);
+    EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSSystemDomainMask, true)->count(), 0u);
+}
