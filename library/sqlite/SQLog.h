@@ -1,0 +1,12 @@
+#pragma once
+// The wrapper reports failures as plain console lines; callers test the results, not the log.
+
+#include "platform/foundation/NSString.h"
+
+void SQLogLine(const NSString& line);
+
+template <class... Args>
+void SQLog(const char* format, const Args&... args)
+{
+    SQLogLine(NSString::stringWithFormat(format, args...));
+}
