@@ -1,0 +1,203 @@
+#include "platform/graphics/CGImage.h"
+
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Larger images are refused rather than risking overflow or exhausting memory.
+constexpr std::size_t kMaximumPixels = std::size_t(1) << 28;
+constexpr std::size_t kMaximumSide = 32767; // Cairo's own limit
+
+CGColorSpaceModel modelOf(const CGColorSpaceRef& space)
+{
+    return space ? space->model() : kCGColorSpaceModelUnknown;
+}
+
+} // namespace
+
+bool CGImage::init(std::size_t width, std::size_t height, std::size_t bitsPerComponent, std::size_t bitsPerPixel,
+    std::size_t bytesPerRow, CGColorSpaceRef space, CGBitmapInfo info, CGDataProviderRef provider,
+    std::vector<CGFloat> decode, bool shouldInterpolate, CGColorRenderingIntent intent)
+{
+    if (width == 0 || height == 0 || width > kMaximumSide || height > kMaximumSide || width * height > kMaximumPixels)
+        return false;
+    const auto format = CGPixelFormat::make(bitsPerComponent, bitsPerPixel, modelOf(space), info);
+    if (!format)
+        return false;
+    if (!space && !format->isAlphaOnly())
+        return false;
+    const std::size_t rowBytes = width * format->bytesPerPixel();
+    if (bytesPerRow < rowBytes)
+        return false;
+    const std::size_t components = format->isAlphaOnly() ? 1 : space->numberOfComponents();
+    if (!decode.empty() && decode.size() != 2 * components)
+        return false;
+    if (provider && provider->bytes().size() < bytesPerRow * (height - 1) + rowBytes)
+        return false;
+    m_width = width;
+    m_height = height;
+    m_bitsPerComponent = bitsPerComponent;
+    m_bitsPerPixel = bitsPerPixel;
+    m_bytesPerRow = bytesPerRow;
+    m_colorSpace = std::move(space);
+    m_bitmapInfo = info;
+    m_decode = std::move(decode);
+    m_shouldInterpolate = shouldInterpolate;
+    m_renderingIntent = intent;
+    if (provider)
+        std::call_once(m_providerOnce, [&] { m_provider = std::move(provider); });
+    return true;
+}
+
+std::shared_ptr<CGImage> CGImage::imageWithSurface(cairo_surface_t* surface, CGColorSpaceRef space, CGBitmapInfo info,
+    bool shouldInterpolate)
+{
+    if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS
+        || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
+        return nullptr;
+    cairo_surface_flush(surface);
+    const int width = cairo_image_surface_get_width(surface);
+    const int height = cairo_image_surface_get_height(surface);
+    const cairo_format_t sourceFormat = cairo_image_surface_get_format(surface);
+    const bool alphaOnly = sourceFormat == CAIRO_FORMAT_A8;
+    const std::size_t bitsPerPixel = alphaOnly ? 8
+        : modelOf(space) == kCGColorSpaceModelMonochrome
+        ? ((info & kCGBitmapAlphaInfoMask) == kCGImageAlphaNone ? 8 : 16)
+        : 32;
+    const auto format = CGPixelFormat::make(8, bitsPerPixel, modelOf(space), info);
+    if (!format || width <= 0 || height <= 0)
+        return nullptr;
+    const std::size_t bytesPerRow = (static_cast<std::size_t>(width) * format->bytesPerPixel() + 3) & ~std::size_t(3);
+    auto image = create(static_cast<std::size_t>(width), static_cast<std::size_t>(height), 8, bitsPerPixel,
+        bytesPerRow, std::move(space), info, nullptr, std::vector<CGFloat> {}, shouldInterpolate,
+        kCGRenderingIntentDefault);
+    if (!image)
+        return nullptr;
+    // The copy keeps the image independent of later drawing into the source.
+    const cairo_format_t copyFormat = alphaOnly ? CAIRO_FORMAT_A8 : (format->cairoFormat() == CAIRO_FORMAT_RGB24 ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32);
+    CairoSurface copy(cairo_image_surface_create(copyFormat, width, height));
+    if (cairo_surface_status(copy.get()) != CAIRO_STATUS_SUCCESS)
+        return nullptr;
+    const int sourceStride = cairo_image_surface_get_stride(surface);
+    const int copyStride = cairo_image_surface_get_stride(copy.get());
+    const unsigned char* from = cairo_image_surface_get_data(surface);
+    unsigned char* to = cairo_image_surface_get_data(copy.get());
+    const std::size_t rowLength = static_cast<std::size_t>(width) * (alphaOnly ? 1 : 4);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(to + y * copyStride, from + y * sourceStride, rowLength);
+    if (copyFormat == CAIRO_FORMAT_RGB24) {
+        // Skipped alpha reads as opaque: make the unused byte say so.
+        for (int y = 0; y < height; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(to + y * copyStride);
+            for (int x = 0; x < width; ++x)
+                row[x] |= 0xFF000000u;
+        }
+    }
+    cairo_surface_mark_dirty(copy.get());
+    std::call_once(image->m_surfaceOnce, [&] { image->m_surface = std::move(copy); });
+    return image;
+}
+
+CGDataProviderRef CGImage::dataProvider() const
+{
+    std::call_once(m_providerOnce, [this] {
+        cairo_surface_t* source = surface();
+        const auto format = CGPixelFormat::make(m_bitsPerComponent, m_bitsPerPixel, modelOf(m_colorSpace), m_bitmapInfo);
+        std::vector<std::uint8_t> bytes(m_bytesPerRow * m_height);
+        if (source && format) {
+            const int stride = cairo_image_surface_get_stride(source);
+            const unsigned char* data = cairo_image_surface_get_data(source);
+            for (std::size_t y = 0; y < m_height; ++y)
+                format->packRow(data + y * stride, bytes.data() + y * m_bytesPerRow, m_width);
+        }
+        m_provider = CGDataProviderCreateWithCFData(std::move(bytes));
+    });
+    return m_provider;
+}
+
+cairo_surface_t* CGImage::surface() const
+{
+    std::call_once(m_surfaceOnce, [this] {
+        const auto format = CGPixelFormat::make(m_bitsPerComponent, m_bitsPerPixel, modelOf(m_colorSpace), m_bitmapInfo);
+        CairoSurface made(cairo_image_surface_create(format->cairoFormat() == CAIRO_FORMAT_A8 ? CAIRO_FORMAT_A8 : CAIRO_FORMAT_ARGB32,
+            static_cast<int>(m_width), static_cast<int>(m_height)));
+        if (cairo_surface_status(made.get()) == CAIRO_STATUS_SUCCESS && m_provider) {
+            const auto bytes = m_provider->bytes();
+            const int stride = cairo_image_surface_get_stride(made.get());
+            unsigned char* data = cairo_image_surface_get_data(made.get());
+            for (std::size_t y = 0; y < m_height; ++y)
+                format->unpackRow(bytes.data() + y * m_bytesPerRow, data + y * stride, m_width);
+            cairo_surface_mark_dirty(made.get());
+        }
+        m_surface = std::move(made);
+    });
+    return cairo_surface_status(m_surface.get()) == CAIRO_STATUS_SUCCESS ? m_surface.get() : nullptr;
+}
+
+CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::size_t bitsPerComponent,
+    std::size_t bitsPerPixel, std::size_t bytesPerRow, const CGColorSpaceRef& space, CGBitmapInfo bitmapInfo,
+    const CGDataProviderRef& provider, const CGFloat* decode, bool shouldInterpolate, CGColorRenderingIntent intent)
+{
+    if (!provider)
+        return nullptr;
+    std::vector<CGFloat> decodeArray;
+    if (decode) {
+        const std::size_t components = space ? space->numberOfComponents() : 1;
+        decodeArray.assign(decode, decode + 2 * components);
+    }
+    return CGImage::create(width, height, bitsPerComponent, bitsPerPixel, bytesPerRow, space, bitmapInfo, provider,
+        std::move(decodeArray), shouldInterpolate, intent);
+}
+
+CGImageRef CGImageCreateCopy(const CGImageRef& image)
+{
+    if (!image)
+        return nullptr;
+    return CGImageCreate(image->width(), image->height(), image->bitsPerComponent(), image->bitsPerPixel(),
+        image->bytesPerRow(), image->colorSpace(), image->bitmapInfo(), image->dataProvider(),
+        image->decode().empty() ? nullptr : image->decode().data(), image->shouldInterpolate(),
+        image->renderingIntent());
+}
+
+CGImageRef CGImageCreateWithImageInRect(const CGImageRef& image, CGRect rect)
+{
+    if (!image)
+        return nullptr;
+    const CGRect bounds = CGRectMake(0, 0, CGFloat(image->width()), CGFloat(image->height()));
+    const CGRect part = CGRectIntersection(CGRectIntegral(rect), bounds);
+    if (CGRectIsEmpty(part))
+        return nullptr;
+    cairo_surface_t* source = image->surface();
+    if (!source)
+        return nullptr;
+    const int x = static_cast<int>(part.origin.x), y = static_cast<int>(part.origin.y);
+    const int width = static_cast<int>(part.size.width), height = static_cast<int>(part.size.height);
+    CairoSurface crop(cairo_image_surface_create_for_data(
+        cairo_image_surface_get_data(source) + y * cairo_image_surface_get_stride(source)
+            + x * (cairo_image_surface_get_format(source) == CAIRO_FORMAT_A8 ? 1 : 4),
+        cairo_image_surface_get_format(source), width, height, cairo_image_surface_get_stride(source)));
+    return CGImage::imageWithSurface(crop.get(), image->colorSpace(), image->bitmapInfo(), image->shouldInterpolate());
+}
+
+std::size_t CGImageGetWidth(const CGImageRef& image) { return image ? image->width() : 0; }
+std::size_t CGImageGetHeight(const CGImageRef& image) { return image ? image->height() : 0; }
+std::size_t CGImageGetBitsPerComponent(const CGImageRef& image) { return image ? image->bitsPerComponent() : 0; }
+std::size_t CGImageGetBitsPerPixel(const CGImageRef& image) { return image ? image->bitsPerPixel() : 0; }
+std::size_t CGImageGetBytesPerRow(const CGImageRef& image) { return image ? image->bytesPerRow() : 0; }
+CGColorSpaceRef CGImageGetColorSpace(const CGImageRef& image) { return image ? image->colorSpace() : nullptr; }
+CGBitmapInfo CGImageGetBitmapInfo(const CGImageRef& image) { return image ? image->bitmapInfo() : 0; }
+CGImageAlphaInfo CGImageGetAlphaInfo(const CGImageRef& image)
+{
+    return static_cast<CGImageAlphaInfo>(CGImageGetBitmapInfo(image) & kCGBitmapAlphaInfoMask);
+}
+CGDataProviderRef CGImageGetDataProvider(const CGImageRef& image) { return image ? image->dataProvider() : nullptr; }
+const CGFloat* CGImageGetDecode(const CGImageRef& image)
+{
+    return image && !image->decode().empty() ? image->decode().data() : nullptr;
+}
+bool CGImageGetShouldInterpolate(const CGImageRef& image) { return image && image->shouldInterpolate(); }
+CGColorRenderingIntent CGImageGetRenderingIntent(const CGImageRef& image)
+{
+    return image ? image->renderingIntent() : kCGRenderingIntentDefault;
+}

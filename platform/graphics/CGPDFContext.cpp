@@ -1,0 +1,105 @@
+#include "platform/graphics/CGPDFContext.h"
+
+#include <cairo-pdf.h>
+
+namespace {
+
+cairo_status_t writeToConsumer(void* closure, const unsigned char* data, unsigned int length)
+{
+    return static_cast<CGDataConsumer*>(closure)->write(data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
+} // namespace
+
+bool CGPDFContext::init(CGDataConsumerRef consumer, CGRect mediaBox)
+{
+    mediaBox = CGRectStandardize(mediaBox);
+    if (!consumer || !(mediaBox.size.width > 0) || !(mediaBox.size.height > 0))
+        return false;
+    m_consumer = std::move(consumer);
+    m_mediaBox = mediaBox;
+    CairoSurface surface(cairo_pdf_surface_create_for_stream(writeToConsumer, m_consumer.get(), mediaBox.size.width, mediaBox.size.height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        return false;
+    CGContext::init(surface.get(), mediaBox.size, CGAffineTransformMakeTranslation(-mediaBox.origin.x, -mediaBox.origin.y), 1);
+    return true;
+}
+
+CGPDFContext::~CGPDFContext()
+{
+    close();
+}
+
+void CGPDFContext::beginPage(const CGRect* mediaBox)
+{
+    if (m_closed)
+        return;
+    if (m_inPage)
+        endPage();
+    const CGRect box = mediaBox ? CGRectStandardize(*mediaBox) : m_mediaBox;
+    if (box.size.width > 0 && box.size.height > 0) {
+        cairo_pdf_surface_set_size(cairoSurface(), box.size.width, box.size.height);
+        m_mediaBox = box;
+    }
+    init(cairoSurface(), m_mediaBox.size, CGAffineTransformMakeTranslation(-m_mediaBox.origin.x, -m_mediaBox.origin.y), 1);
+    m_inPage = true;
+}
+
+void CGPDFContext::endPage()
+{
+    if (!m_inPage || m_closed)
+        return;
+    cairo_show_page(cairoContext());
+    m_inPage = false;
+}
+
+void CGPDFContext::close()
+{
+    if (m_closed)
+        return;
+    if (m_inPage)
+        endPage();
+    cairo_surface_finish(cairoSurface());
+    m_closed = true;
+}
+
+namespace {
+
+std::shared_ptr<CGPDFContext> pdf(const CGContextRef& c) { return std::dynamic_pointer_cast<CGPDFContext>(c); }
+
+} // namespace
+
+CGContextRef CGPDFContextCreate(const CGDataConsumerRef& consumer, const CGRect* mediaBox, const void*)
+{
+    return CGPDFContext::create(consumer, mediaBox ? *mediaBox : CGRectMake(0, 0, 612, 792));
+}
+
+void CGPDFContextBeginPage(const CGContextRef& c, const void*)
+{
+    if (auto context = pdf(c))
+        context->beginPage(nullptr);
+}
+
+void CGPDFContextEndPage(const CGContextRef& c)
+{
+    if (auto context = pdf(c))
+        context->endPage();
+}
+
+void CGPDFContextClose(const CGContextRef& c)
+{
+    if (auto context = pdf(c))
+        context->close();
+}
+
+void CGContextBeginPage(const CGContextRef& c, const CGRect* mediaBox)
+{
+    if (auto context = pdf(c))
+        context->beginPage(mediaBox);
+}
+
+void CGContextEndPage(const CGContextRef& c)
+{
+    if (auto context = pdf(c))
+        context->endPage();
+}
