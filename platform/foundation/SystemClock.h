@@ -21,4 +21,11 @@ public:
     // Moves a manual clock forward without running anything; the run loop's own advancing
     // steps through due timers and calls this for each.
     static void advance(NSTimeInterval seconds);
+    // Moves a manual clock forward to the date exactly (never backwards).
+    static void advanceTo(NSTimeInterval secondsSinceReferenceDate);
+
+    // Called after every move of the manual clock (and after switching clocks), so that waiting
+    // run loops and timer threads re-read the time. Listeners must not block.
+    static NSUInteger addChangeListener(std::function<void()> listener);
+    static void removeChangeListener(NSUInteger token);
 };

@@ -1,0 +1,516 @@
+#include "platform/foundation/NSRunLoop.h"
+
+#include "platform/foundation/NSDate.h"
+#include "platform/foundation/NSException.h"
+#include "platform/foundation/NSPort.h"
+#include "platform/foundation/NSThread.h"
+#include "platform/foundation/NSTimer.h"
+#include "platform/foundation/SystemClock.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace {
+
+// Timers due within this margin count as due: fire dates are sums of intervals and may miss an
+// advanced-to date by a rounding error.
+constexpr NSTimeInterval dueMargin = 1e-6;
+// A run-to-empty of posted blocks gives up after this many passes, so a block that keeps
+// reposting itself cannot hang the clock.
+constexpr int maximumDrainPasses = 10000;
+
+double steadySeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+void NSRunLoop::init()
+{
+    m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    std::weak_ptr<NSRunLoop> weakSelf = self();
+    m_clockListener = SystemClock::addChangeListener([weakSelf] {
+        if (auto runLoop = weakSelf.lock())
+            runLoop->wakeUp();
+    });
+}
+
+NSRunLoop::~NSRunLoop()
+{
+    SystemClock::removeChangeListener(m_clockListener);
+    if (m_wakeFd >= 0)
+        close(m_wakeFd);
+}
+
+std::shared_ptr<NSRunLoop> NSRunLoop::currentRunLoop()
+{
+    return NSThread::currentThread()->runLoop();
+}
+
+std::shared_ptr<NSRunLoop> NSRunLoop::mainRunLoop()
+{
+    return NSThread::mainThread()->runLoop();
+}
+
+NSString NSRunLoop::currentMode() const
+{
+    std::lock_guard lock(m_mutex);
+    if (m_modeStack.empty())
+        return nullptr;
+    return NSString(m_modeStack.back());
+}
+
+bool NSRunLoop::isCommonMode(const std::string& mode) const
+{
+    return mode == NSDefaultRunLoopMode || mode == UITrackingRunLoopMode;
+}
+
+bool NSRunLoop::matches(const std::vector<std::string>& modes, const std::string& mode) const
+{
+    for (const auto& candidate : modes) {
+        if (candidate == mode || (candidate == NSRunLoopCommonModes && isCommonMode(mode)))
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string> NSRunLoop::modeNames(const std::vector<NSRunLoopMode>& modes) const
+{
+    std::vector<std::string> names;
+    for (const auto& mode : modes) {
+        if (!mode.isNil())
+            names.push_back(mode.UTF8String());
+    }
+    return names;
+}
+
+void NSRunLoop::addTimer(const std::shared_ptr<NSTimer>& timer, const NSRunLoopMode& mode)
+{
+    if (!timer || mode.isNil() || !timer->isValid() || !timer->attach(self()))
+        return;
+    std::string name = mode.UTF8String();
+    {
+        std::lock_guard lock(m_mutex);
+        auto entry = std::find_if(m_timers.begin(), m_timers.end(), [&](const TimerEntry& e) { return e.timer == timer; });
+        if (entry == m_timers.end())
+            m_timers.push_back({ timer, { name }, m_nextSequence++ });
+        else if (std::find(entry->modes.begin(), entry->modes.end(), name) == entry->modes.end())
+            entry->modes.push_back(name);
+    }
+    wakeUp();
+}
+
+void NSRunLoop::timerDidChange(const NSTimer* timer)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase_if(m_timers, [timer](const TimerEntry& e) { return e.timer.get() == timer && !e.timer->isValid(); });
+    }
+    wakeUp();
+}
+
+void NSRunLoop::addPort(const std::shared_ptr<NSPort>& port, const NSRunLoopMode& mode)
+{
+    if (!port || mode.isNil())
+        return;
+    std::string name = mode.UTF8String();
+    std::lock_guard lock(m_mutex);
+    for (const auto& entry : m_ports) {
+        if (entry.port == port && entry.mode == name)
+            return;
+    }
+    m_ports.push_back({ port, name });
+}
+
+void NSRunLoop::removePort(const std::shared_ptr<NSPort>& port, const NSRunLoopMode& mode)
+{
+    if (mode.isNil())
+        return;
+    std::string name = mode.UTF8String();
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_ports, [&](const PortEntry& e) { return e.port == port && e.mode == name; });
+}
+
+void NSRunLoop::performBlock(std::function<void()> block)
+{
+    performInModes({ NSRunLoopCommonModes }, std::move(block));
+}
+
+void NSRunLoop::performInModes(const std::vector<NSRunLoopMode>& modes, std::function<void()> block)
+{
+    if (!block)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_performs.push_back({ std::move(block), modeNames(modes) });
+    }
+    wakeUp();
+}
+
+NSUInteger NSRunLoop::addFileDescriptor(int fd, short events, std::function<void(short)> handler, const std::vector<NSRunLoopMode>& modes)
+{
+    if (fd < 0 || !handler)
+        return 0;
+    NSUInteger token;
+    {
+        std::lock_guard lock(m_mutex);
+        token = m_nextToken++;
+        m_descriptors.push_back({ token, fd, events, std::make_shared<std::function<void(short)>>(std::move(handler)), modeNames(modes) });
+    }
+    wakeUp();
+    return token;
+}
+
+void NSRunLoop::removeFileDescriptor(NSUInteger token)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase_if(m_descriptors, [token](const DescriptorEntry& e) { return e.token == token; });
+    }
+    wakeUp();
+}
+
+void NSRunLoop::wakeUp()
+{
+    if (m_wakeFd < 0)
+        return;
+    uint64_t one = 1;
+    [[maybe_unused]] auto written = write(m_wakeFd, &one, sizeof one);
+}
+
+void NSRunLoop::stop()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopRequested = true;
+    }
+    wakeUp();
+}
+
+std::shared_ptr<NSDate> NSRunLoop::limitDateForMode(const NSRunLoopMode& mode) const
+{
+    if (mode.isNil())
+        return nullptr;
+    std::string name = mode.UTF8String();
+    std::lock_guard lock(m_mutex);
+    bool found = false;
+    NSTimeInterval earliest = 0;
+    for (const auto& entry : m_timers) {
+        if (!matches(entry.modes, name) || !entry.timer->isValid())
+            continue;
+        NSTimeInterval time = entry.timer->fireTime();
+        if (!found || time < earliest)
+            earliest = time;
+        found = true;
+    }
+    return found ? NSDate::dateWithTimeIntervalSinceReferenceDate(earliest) : nullptr;
+}
+
+bool NSRunLoop::hasInputLocked(const std::string& mode) const
+{
+    // The main loop always waits: the main dispatch queue and the host post to it at any time.
+    if (m_isMain)
+        return true;
+    for (const auto& entry : m_timers) {
+        if (matches(entry.modes, mode))
+            return true;
+    }
+    for (const auto& entry : m_ports) {
+        if (matches({ entry.mode }, mode))
+            return true;
+    }
+    for (const auto& entry : m_descriptors) {
+        if (matches(entry.modes, mode))
+            return true;
+    }
+    for (const auto& entry : m_performs) {
+        if (matches(entry.modes, mode))
+            return true;
+    }
+    return false;
+}
+
+bool NSRunLoop::runPerforms(const std::string& mode)
+{
+    std::vector<std::function<void()>> due;
+    {
+        std::lock_guard lock(m_mutex);
+        std::deque<PerformEntry> kept;
+        for (auto& entry : m_performs) {
+            if (matches(entry.modes, mode))
+                due.push_back(std::move(entry.block));
+            else
+                kept.push_back(std::move(entry));
+        }
+        m_performs.swap(kept);
+    }
+    for (auto& block : due)
+        block();
+    return !due.empty();
+}
+
+void NSRunLoop::drainPerforms(const std::string& mode)
+{
+    for (int pass = 0; pass < maximumDrainPasses && runPerforms(mode); ++pass) { }
+}
+
+bool NSRunLoop::fireDueTimers(const std::string& mode, NSTimeInterval now)
+{
+    std::vector<std::pair<NSTimeInterval, TimerEntry>> due;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& entry : m_timers) {
+            if (!matches(entry.modes, mode) || !entry.timer->isValid())
+                continue;
+            NSTimeInterval time = entry.timer->fireTime();
+            if (time <= now + dueMargin)
+                due.push_back({ time, entry });
+        }
+    }
+    std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second.sequence < b.second.sequence;
+    });
+    // Each timer fires at most once per pass, even if its action moves its date into the past.
+    for (auto& [time, entry] : due) {
+        if (!entry.timer->isValid() || entry.timer->fireTime() > now + dueMargin)
+            continue;
+        entry.timer->fireFromRunLoop(now);
+    }
+    return !due.empty();
+}
+
+bool NSRunLoop::fireEarliestTimer(const std::string& mode, NSTimeInterval notAfter)
+{
+    std::shared_ptr<NSTimer> earliest;
+    NSTimeInterval earliestTime = 0;
+    NSUInteger earliestSequence = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& entry : m_timers) {
+            if (!matches(entry.modes, mode) || !entry.timer->isValid())
+                continue;
+            NSTimeInterval time = entry.timer->fireTime();
+            if (time > notAfter + dueMargin)
+                continue;
+            if (!earliest || time < earliestTime || (time == earliestTime && entry.sequence < earliestSequence)) {
+                earliest = entry.timer;
+                earliestTime = time;
+                earliestSequence = entry.sequence;
+            }
+        }
+    }
+    if (!earliest)
+        return false;
+    SystemClock::advanceTo(earliestTime);
+    earliest->fireFromRunLoop(std::max(earliestTime, SystemClock::now()));
+    return true;
+}
+
+bool NSRunLoop::pollDescriptors(const std::string& mode, int timeoutMilliseconds)
+{
+    std::vector<pollfd> fds;
+    std::vector<DescriptorEntry> watched;
+    fds.push_back({ m_wakeFd, POLLIN, 0 });
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& entry : m_descriptors) {
+            if (matches(entry.modes, mode)) {
+                fds.push_back({ entry.fd, entry.events, 0 });
+                watched.push_back(entry);
+            }
+        }
+    }
+    int ready = poll(fds.data(), fds.size(), timeoutMilliseconds);
+    if (ready <= 0)
+        return false;
+    if (fds[0].revents & POLLIN) {
+        uint64_t count;
+        [[maybe_unused]] auto readBytes = read(m_wakeFd, &count, sizeof count);
+    }
+    bool handled = false;
+    for (size_t i = 1; i < fds.size(); ++i) {
+        if (!fds[i].revents)
+            continue;
+        bool stillWatched;
+        {
+            std::lock_guard lock(m_mutex);
+            NSUInteger token = watched[i - 1].token;
+            stillWatched = std::any_of(m_descriptors.begin(), m_descriptors.end(), [token](const DescriptorEntry& e) { return e.token == token; });
+        }
+        if (stillWatched) {
+            (*watched[i - 1].handler)(fds[i].revents);
+            handled = true;
+        }
+    }
+    return handled;
+}
+
+CFRunLoopRunResult NSRunLoop::runInMode(const NSRunLoopMode& mode, NSTimeInterval seconds, bool returnAfterSourceHandled)
+{
+    if (mode.isNil())
+        return kCFRunLoopRunFinished;
+    const std::string name = mode.UTF8String();
+    if (name == NSRunLoopCommonModes)
+        return kCFRunLoopRunFinished;
+    seconds = std::clamp(seconds, 0.0, 1e10);
+    const double realDeadline = steadySeconds() + seconds;
+    const NSTimeInterval limit = SystemClock::now() + seconds;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopRequested) {
+            m_stopRequested = false;
+            return kCFRunLoopRunStopped;
+        }
+        if (!hasInputLocked(name))
+            return kCFRunLoopRunFinished;
+        m_modeStack.push_back(name);
+    }
+    struct ModeScope {
+        NSRunLoop& loop;
+        ~ModeScope()
+        {
+            std::lock_guard lock(loop.m_mutex);
+            loop.m_modeStack.pop_back();
+        }
+    } scope { *this };
+
+    while (true) {
+        bool handled = runPerforms(name);
+        fireDueTimers(name, SystemClock::now());
+        handled |= pollDescriptors(name, 0);
+
+        double timeout;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stopRequested) {
+                m_stopRequested = false;
+                return kCFRunLoopRunStopped;
+            }
+            if (handled && returnAfterSourceHandled)
+                return kCFRunLoopRunHandledSource;
+            NSTimeInterval now = SystemClock::now();
+            double realNow = steadySeconds();
+            if (now >= limit || realNow >= realDeadline)
+                return kCFRunLoopRunTimedOut;
+            if (!hasInputLocked(name))
+                return kCFRunLoopRunFinished;
+            timeout = realDeadline - realNow;
+            if (!SystemClock::isManual()) {
+                for (const auto& entry : m_timers) {
+                    if (matches(entry.modes, name) && entry.timer->isValid())
+                        timeout = std::min(timeout, entry.timer->fireTime() - now);
+                }
+            }
+            for (const auto& entry : m_performs) {
+                if (matches(entry.modes, name))
+                    timeout = 0;
+            }
+        }
+        int milliseconds = timeout >= INT_MAX / 1000.0 ? -1 : static_cast<int>(std::ceil(std::max(timeout, 0.0) * 1000));
+        if (pollDescriptors(name, milliseconds) && returnAfterSourceHandled)
+            return kCFRunLoopRunHandledSource;
+    }
+}
+
+bool NSRunLoop::runMode(const NSRunLoopMode& mode, const std::shared_ptr<NSDate>& limitDate)
+{
+    NSTimeInterval seconds = limitDate ? limitDate->timeIntervalSinceNow() : 0;
+    return runInMode(mode, seconds, true) != kCFRunLoopRunFinished;
+}
+
+void NSRunLoop::runUntilDate(const std::shared_ptr<NSDate>& limitDate)
+{
+    if (!limitDate)
+        return;
+    const double realDeadline = steadySeconds() + std::clamp(limitDate->timeIntervalSinceNow(), 0.0, 1e10);
+    while (true) {
+        NSTimeInterval remaining = std::min(limitDate->timeIntervalSinceNow(), realDeadline - steadySeconds());
+        if (remaining <= 0)
+            return;
+        if (runInMode(NSDefaultRunLoopMode, remaining, true) == kCFRunLoopRunFinished)
+            return;
+    }
+}
+
+void NSRunLoop::run()
+{
+    while (runInMode(NSDefaultRunLoopMode, 1e10, true) != kCFRunLoopRunFinished) { }
+}
+
+void NSRunLoop::advanceClock(NSTimeInterval seconds)
+{
+    NSString mode = currentMode();
+    advanceClock(seconds, mode.isNil() ? NSString(NSDefaultRunLoopMode) : mode);
+}
+
+void NSRunLoop::advanceClock(NSTimeInterval seconds, const NSRunLoopMode& mode)
+{
+    if (!SystemClock::isManual())
+        NSException::raise(NSInternalInconsistencyException, "advanceClock needs the manual clock");
+    if (mode.isNil())
+        return;
+    const std::string name = mode.UTF8String();
+    const NSTimeInterval target = SystemClock::now() + std::max(seconds, 0.0);
+    {
+        std::lock_guard lock(m_mutex);
+        m_modeStack.push_back(name);
+    }
+    struct ModeScope {
+        NSRunLoop& loop;
+        ~ModeScope()
+        {
+            std::lock_guard lock(loop.m_mutex);
+            loop.m_modeStack.pop_back();
+        }
+    } scope { *this };
+
+    drainPerforms(name);
+    while (fireEarliestTimer(name, target))
+        drainPerforms(name);
+    SystemClock::advanceTo(target);
+    drainPerforms(name);
+    pollDescriptors(name, 0);
+}
+
+std::shared_ptr<NSRunLoop> CFRunLoopGetCurrent()
+{
+    return NSRunLoop::currentRunLoop();
+}
+
+std::shared_ptr<NSRunLoop> CFRunLoopGetMain()
+{
+    return NSRunLoop::mainRunLoop();
+}
+
+void CFRunLoopRun()
+{
+    auto runLoop = NSRunLoop::currentRunLoop();
+    CFRunLoopRunResult result;
+    do {
+        result = runLoop->runInMode(NSDefaultRunLoopMode, 1e10, false);
+    } while (result != kCFRunLoopRunStopped && result != kCFRunLoopRunFinished);
+}
+
+CFRunLoopRunResult CFRunLoopRunInMode(const NSRunLoopMode& mode, NSTimeInterval seconds, bool returnAfterSourceHandled)
+{
+    return NSRunLoop::currentRunLoop()->runInMode(mode, seconds, returnAfterSourceHandled);
+}
+
+void CFRunLoopStop(const std::shared_ptr<NSRunLoop>& runLoop)
+{
+    if (runLoop)
+        runLoop->stop();
+}
+
+void CFRunLoopWakeUp(const std::shared_ptr<NSRunLoop>& runLoop)
+{
+    if (runLoop)
+        runLoop->wakeUp();
+}

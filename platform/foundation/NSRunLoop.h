@@ -1,0 +1,143 @@
+#pragma once
+// One run loop per thread. A run loop waits for input (posted blocks, watched file descriptors,
+// ports) and fires timers, each registered for one or more modes; while it runs in a mode it only
+// serves what is registered for that mode. The common modes (default and tracking) are a group:
+// what is registered for NSRunLoopCommonModes is served in each of them.
+//
+// Time comes from SystemClock. Under the manual clock time moves only through advanceClock(),
+// which steps the clock to each due timer in order and fires it at its own time; the run methods
+// then still wait for input, for at most the given interval of real time.
+
+#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSString.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+class NSDate;
+class NSPort;
+class NSTimer;
+
+using NSRunLoopMode = NSString;
+inline constexpr const char* NSDefaultRunLoopMode = "kCFRunLoopDefaultMode";
+inline constexpr const char* NSRunLoopCommonModes = "kCFRunLoopCommonModes";
+inline constexpr const char* UITrackingRunLoopMode = "UITrackingRunLoopMode";
+
+// Why runInMode() returned, with the values of the platform's C interface.
+enum CFRunLoopRunResult : int32_t {
+    kCFRunLoopRunFinished = 1,
+    kCFRunLoopRunStopped = 2,
+    kCFRunLoopRunTimedOut = 3,
+    kCFRunLoopRunHandledSource = 4,
+};
+
+class NSRunLoop : public NSObject {
+    NS_OBJECT(NSRunLoop, NSObject)
+public:
+    ~NSRunLoop() override;
+
+    static std::shared_ptr<NSRunLoop> currentRunLoop();
+    static std::shared_ptr<NSRunLoop> mainRunLoop();
+
+    // The innermost mode the loop is running in; nil when it is not running.
+    NSString currentMode() const;
+
+    void addTimer(const std::shared_ptr<NSTimer>& timer, const NSRunLoopMode& mode);
+    // A port is an input source that does nothing but keep the loop from finishing.
+    void addPort(const std::shared_ptr<NSPort>& port, const NSRunLoopMode& mode);
+    void removePort(const std::shared_ptr<NSPort>& port, const NSRunLoopMode& mode);
+
+    // Runs the default mode until stopped or until nothing is left to wait for.
+    void run();
+    void runUntilDate(const std::shared_ptr<NSDate>& limitDate);
+    // Runs the mode until one input has been handled or the date has passed; false when the
+    // mode has nothing to wait for.
+    bool runMode(const NSRunLoopMode& mode, const std::shared_ptr<NSDate>& limitDate);
+    CFRunLoopRunResult runInMode(const NSRunLoopMode& mode, NSTimeInterval seconds, bool returnAfterSourceHandled);
+    // Makes the innermost running runInMode() return; may be called from any thread.
+    void stop();
+    void wakeUp();
+
+    // Runs the block on this loop's thread, after the blocks posted before it, the next time the
+    // loop runs in one of the modes. Callable from any thread.
+    void performBlock(std::function<void()> block);
+    void performInModes(const std::vector<NSRunLoopMode>& modes, std::function<void()> block);
+
+    // Watches a file descriptor (poll events); the handler runs on this loop's thread with the
+    // events that occurred, while the loop runs in one of the modes.
+    NSUInteger addFileDescriptor(int fd, short events, std::function<void(short revents)> handler, const std::vector<NSRunLoopMode>& modes);
+    void removeFileDescriptor(NSUInteger token);
+
+    // Manual clock only: moves the clock forward by the interval, stopping at each timer of the
+    // mode that falls due on the way (in due order) to fire it, and running the blocks posted
+    // meanwhile. The mode defaults to the one the loop is running in, else the default mode.
+    void advanceClock(NSTimeInterval seconds);
+    void advanceClock(NSTimeInterval seconds, const NSRunLoopMode& mode);
+
+    // The earliest fire date among the mode's timers; nil when there is none.
+    std::shared_ptr<NSDate> limitDateForMode(const NSRunLoopMode& mode) const;
+
+    // Called by NSTimer when it is invalidated or its fire date moves.
+    void timerDidChange(const NSTimer* timer);
+
+protected:
+    void init();
+
+private:
+    struct TimerEntry {
+        std::shared_ptr<NSTimer> timer;
+        std::vector<std::string> modes;
+        NSUInteger sequence { 0 };
+    };
+    struct PerformEntry {
+        std::function<void()> block;
+        std::vector<std::string> modes;
+    };
+    struct DescriptorEntry {
+        NSUInteger token { 0 };
+        int fd { -1 };
+        short events { 0 };
+        std::shared_ptr<std::function<void(short)>> handler;
+        std::vector<std::string> modes;
+    };
+    struct PortEntry {
+        std::shared_ptr<NSPort> port;
+        std::string mode;
+    };
+
+    bool isCommonMode(const std::string& mode) const;
+    bool matches(const std::vector<std::string>& modes, const std::string& mode) const;
+    bool hasInputLocked(const std::string& mode) const;
+    bool runPerforms(const std::string& mode);
+    bool fireDueTimers(const std::string& mode, NSTimeInterval now);
+    bool fireEarliestTimer(const std::string& mode, NSTimeInterval notAfter);
+    bool pollDescriptors(const std::string& mode, int timeoutMilliseconds);
+    void drainPerforms(const std::string& mode);
+    std::vector<std::string> modeNames(const std::vector<NSRunLoopMode>& modes) const;
+
+    mutable std::mutex m_mutex;
+    int m_wakeFd { -1 };
+    bool m_isMain { false };
+    bool m_stopRequested { false };
+    NSUInteger m_nextToken { 1 };
+    NSUInteger m_nextSequence { 1 };
+    NSUInteger m_clockListener { 0 };
+    std::vector<std::string> m_modeStack;
+    std::vector<TimerEntry> m_timers;
+    std::deque<PerformEntry> m_performs;
+    std::vector<DescriptorEntry> m_descriptors;
+    std::vector<PortEntry> m_ports;
+
+    friend class NSThread;
+};
+
+// The platform's C interface over the same loops.
+std::shared_ptr<NSRunLoop> CFRunLoopGetCurrent();
+std::shared_ptr<NSRunLoop> CFRunLoopGetMain();
+void CFRunLoopRun();
+CFRunLoopRunResult CFRunLoopRunInMode(const NSRunLoopMode& mode, NSTimeInterval seconds, bool returnAfterSourceHandled);
+void CFRunLoopStop(const std::shared_ptr<NSRunLoop>& runLoop);
+void CFRunLoopWakeUp(const std::shared_ptr<NSRunLoop>& runLoop);

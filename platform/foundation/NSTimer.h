@@ -1,0 +1,66 @@
+#pragma once
+// A timer fires on the run loop it was added to, in the modes it was added for. A repeating
+// timer keeps its schedule: after firing it moves to the next multiple of its interval after the
+// scheduled fire date, so a loop that fell behind fires it once, not once per missed interval.
+// A valid timer retains its target; invalidation releases it.
+
+#include "platform/foundation/NSObject.h"
+
+#include <functional>
+#include <mutex>
+
+class NSDate;
+class NSRunLoop;
+
+class NSTimer : public NSObject {
+    NS_OBJECT(NSTimer, NSObject)
+public:
+    using Action = std::function<void(const std::shared_ptr<NSTimer>& timer)>;
+
+    // Scheduled forms: added to the current thread's run loop in the default mode.
+    static std::shared_ptr<NSTimer> scheduledTimerWithTimeInterval(NSTimeInterval interval, Action block, bool repeats);
+    static std::shared_ptr<NSTimer> scheduledTimerWithTimeInterval(NSTimeInterval interval, const id& target, Action selector, const id& userInfo, bool repeats);
+    // Unscheduled forms: the caller adds them to a run loop.
+    static std::shared_ptr<NSTimer> timerWithTimeInterval(NSTimeInterval interval, Action block, bool repeats);
+    static std::shared_ptr<NSTimer> timerWithTimeInterval(NSTimeInterval interval, const id& target, Action selector, const id& userInfo, bool repeats);
+
+    // Runs the action now; a one-shot timer is then invalidated, a repeating one keeps its schedule.
+    void fire();
+    void invalidate();
+    bool isValid() const;
+
+    std::shared_ptr<NSDate> fireDate() const;
+    // A date in the past fires the timer on the loop's next pass; the distant future pauses it.
+    void setFireDate(const std::shared_ptr<NSDate>& date);
+    NSTimeInterval timeInterval() const { return m_repeats ? m_interval : 0; }
+    NSTimeInterval tolerance() const;
+    void setTolerance(NSTimeInterval tolerance);
+    const id& userInfo() const { return m_userInfo; }
+
+    // Seconds since the reference date; for the run loop.
+    NSTimeInterval fireTime() const;
+
+protected:
+    // initWithFireDate:interval:target:selector:userInfo:repeats:
+    void init(const std::shared_ptr<NSDate>& fireDate, NSTimeInterval interval, const id& target, Action action, const id& userInfo, bool repeats);
+
+private:
+    friend class NSRunLoop;
+    // Called by the run loop that owns the timer; returns false when the timer must be dropped.
+    bool fireFromRunLoop(NSTimeInterval now);
+    bool attach(const std::shared_ptr<NSRunLoop>& runLoop);
+
+    mutable std::mutex m_mutex;
+    NSTimeInterval m_interval { 0 };
+    bool m_repeats { false };
+    bool m_valid { true };
+    NSTimeInterval m_fireTime { 0 };
+    NSTimeInterval m_anchorTime { 0 };
+    double m_anchorCount { 0 };
+    NSTimeInterval m_tolerance { 0 };
+    NSUInteger m_fireDateGeneration { 0 };
+    id m_target;
+    Action m_action;
+    id m_userInfo;
+    std::weak_ptr<NSRunLoop> m_runLoop;
+};

@@ -1,0 +1,180 @@
+#include "platform/foundation/DelayedPerform.h"
+#include "platform/foundation/NSDate.h"
+#include "platform/foundation/NSMachPort.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NSThread.h"
+#include "platform/foundation/NSTimer.h"
+#include "platform/foundation/SystemClock.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class RunLoopTest : public testing::Test {
+protected:
+    void SetUp() override { SystemClock::useManualClock(500); }
+    void TearDown() override
+    {
+        loop->advanceClock(0);
+        SystemClock::useRealClock();
+    }
+
+    std::shared_ptr<NSRunLoop> loop = NSRunLoop::mainRunLoop();
+    std::vector<std::string> log;
+};
+
+TEST_F(RunLoopTest, postedBlocksRunInPostingOrderOnlyInTheirModes)
+{
+    loop->performInModes({ NSDefaultRunLoopMode }, [&] { log.push_back("default"); });
+    loop->performInModes({ UITrackingRunLoopMode }, [&] { log.push_back("tracking"); });
+    loop->performBlock([&] { log.push_back("common"); });
+    loop->runInMode(UITrackingRunLoopMode, 0, false);
+    EXPECT_EQ(log, (std::vector<std::string> { "tracking", "common" }));
+    EXPECT_TRUE(loop->runMode(NSDefaultRunLoopMode, NSDate::distantPast()));
+    EXPECT_EQ(log, (std::vector<std::string> { "tracking", "common", "default" }));
+}
+
+TEST_F(RunLoopTest, blocksPostedByATimerRunBeforeTheNextTimerFires)
+{
+    auto first = NSTimer::scheduledTimerWithTimeInterval(1, [&](const auto&) {
+        log.push_back("timer 1");
+        loop->performBlock([&] { log.push_back("posted at " + std::to_string(int(SystemClock::now() - 500))); });
+    }, false);
+    auto second = NSTimer::scheduledTimerWithTimeInterval(2, [&](const auto&) { log.push_back("timer 2"); }, false);
+    loop->advanceClock(3);
+    EXPECT_EQ(log, (std::vector<std::string> { "timer 1", "posted at 1", "timer 2" }));
+}
+
+TEST_F(RunLoopTest, currentModeIsTheModeTheLoopRunsIn)
+{
+    EXPECT_TRUE(loop->currentMode().isNil());
+    NSString seen;
+    loop->performBlock([&] { seen = loop->currentMode(); });
+    loop->runInMode(UITrackingRunLoopMode, 0, true);
+    EXPECT_EQ(seen, NSString(UITrackingRunLoopMode));
+}
+
+TEST_F(RunLoopTest, delayedPerformRunsAfterItsDelayAndRetainsItsTarget)
+{
+    auto target = NSObject::create();
+    std::weak_ptr<NSObject> weakTarget = target;
+    DelayedPerform::performSelector(target, "reload", nullptr, 1.0, [&] { log.push_back("reload"); });
+    DelayedPerform::performSelector(target, "next", nullptr, 0, [&] { log.push_back("next"); });
+    target.reset();
+    EXPECT_FALSE(weakTarget.expired());
+    loop->advanceClock(0);
+    EXPECT_EQ(log, (std::vector<std::string> { "next" }));
+    loop->advanceClock(0.999);
+    EXPECT_EQ(log.size(), 1u);
+    loop->advanceClock(0.001);
+    EXPECT_EQ(log, (std::vector<std::string> { "next", "reload" }));
+    EXPECT_TRUE(weakTarget.expired());
+}
+
+TEST_F(RunLoopTest, cancelledDelayedPerformsNeverRun)
+{
+    auto target = NSObject::create();
+    auto other = NSObject::create();
+    auto argument = id(NSString("row 3"));
+    DelayedPerform::performSelector(target, "reload", nullptr, 1.0, [&] { log.push_back("reload"); });
+    DelayedPerform::performSelector(target, "select", argument, 1.0, [&] { log.push_back("select 3"); });
+    DelayedPerform::performSelector(target, "select", nullptr, 1.0, [&] { log.push_back("select nil"); });
+    DelayedPerform::performSelector(other, "reload", nullptr, 1.0, [&] { log.push_back("other"); });
+
+    DelayedPerform::cancelPreviousPerformRequestsWithTarget(target, "select", id(NSString("row 3")));
+    loop->advanceClock(0.5);
+    DelayedPerform::cancelPreviousPerformRequestsWithTarget(target.get());
+    loop->advanceClock(5);
+    EXPECT_EQ(log, (std::vector<std::string> { "other" }));
+}
+
+TEST_F(RunLoopTest, delayedPerformInTheDefaultModeWaitsWhileTracking)
+{
+    auto target = NSObject::create();
+    DelayedPerform::performSelector(target, "next", nullptr, 0.5, [&] { log.push_back("next"); });
+    loop->advanceClock(1, UITrackingRunLoopMode);
+    EXPECT_TRUE(log.empty());
+    loop->advanceClock(0);
+    EXPECT_EQ(log, (std::vector<std::string> { "next" }));
+}
+
+TEST_F(RunLoopTest, aThreadRunLoopRunsPerformsInOrderUntilStopped)
+{
+    std::atomic<bool> returned { false };
+    auto thread = NSThread::create([&] {
+        NSRunLoop::currentRunLoop()->addPort(NSMachPort::port(), NSDefaultRunLoopMode);
+        CFRunLoopRun();
+        returned = true;
+    });
+    thread->setName("worker");
+    thread->start();
+
+    std::vector<std::string> order;
+    thread->performBlock([&] { order.push_back("start"); }, false);
+    thread->performBlock([&] { order.push_back("cancel"); }, false);
+    bool onThread = false;
+    NSString name;
+    thread->performBlock([&] {
+        onThread = NSThread::currentThread() == thread && !NSThread::isMainThread();
+        name = NSThread::currentThread()->name();
+    }, true);
+    EXPECT_EQ(order, (std::vector<std::string> { "start", "cancel" }));
+    EXPECT_TRUE(onThread);
+    EXPECT_EQ(name, NSString("worker"));
+
+    CFRunLoopStop(thread->runLoop());
+    while (!thread->isFinished())
+        NSThread::sleepForTimeInterval(0.001);
+    EXPECT_TRUE(returned);
+}
+
+TEST_F(RunLoopTest, aLoopWithNothingToWaitForReturnsAtOnce)
+{
+    bool result = true;
+    auto thread = NSThread::create([&] { result = NSRunLoop::currentRunLoop()->runMode(NSDefaultRunLoopMode, NSDate::distantFuture()); });
+    thread->start();
+    while (!thread->isFinished())
+        NSThread::sleepForTimeInterval(0.001);
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(NSThread::isMainThread());
+    EXPECT_TRUE(NSThread::currentThread()->isMain());
+}
+
+TEST_F(RunLoopTest, waitingOnTheMainThreadFromItselfRunsAtOnce)
+{
+    bool ran = false;
+    NSThread::performOnMainThread([&] { ran = true; }, true);
+    EXPECT_TRUE(ran);
+}
+
+TEST_F(RunLoopTest, watchedDescriptorWakesTheLoopAndCountsAsASource)
+{
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    short seen = 0;
+    NSUInteger token = loop->addFileDescriptor(fds[0], POLLIN, [&](short events) {
+        seen = events;
+        char byte;
+        [[maybe_unused]] auto n = read(fds[0], &byte, 1);
+    }, { NSDefaultRunLoopMode });
+    ASSERT_EQ(write(fds[1], "x", 1), 1);
+    EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 5, true), kCFRunLoopRunHandledSource);
+    EXPECT_TRUE(seen & POLLIN);
+    loop->removeFileDescriptor(token);
+    close(fds[0]);
+    close(fds[1]);
+}
+
+TEST_F(RunLoopTest, stopRequestedFromAnotherThreadEndsTheRun)
+{
+    auto thread = NSThread::detachNewThreadWithBlock([this] { CFRunLoopStop(loop); });
+    EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 30, false), kCFRunLoopRunStopped);
+}
+
+} // namespace
