@@ -1,0 +1,130 @@
+#pragma once
+// The decoder's parse state: the input, the positions, the current token, the object stack and
+// the cache of recently built strings and numbers. The tokenizer and the decoder share it.
+
+#include "library/json/JCManagedBuffer.h"
+#include "platform/foundation/NSError.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+class JCArray;
+class JCDictionary;
+class NSNumber;
+
+using JCParseOptionFlags = NSUInteger;
+enum : JCParseOptionFlags {
+    JCParseOptionsNone = 0,
+    JCParseStrict = 0,
+    JCParseAllowComments = 1 << 0,
+    JCParseUnicodeLineBreaks = 1 << 1,
+    JCParseReplaceBadUnicode = 1 << 2,
+    JCParseAllowTrailingText = 1 << 3,
+    JCParseOptionsValidFlags = JCParseAllowComments | JCParseUnicodeLineBreaks | JCParseReplaceBadUnicode | JCParseAllowTrailingText,
+};
+
+enum JCTokenType : NSUInteger {
+    JCTokenTypeInvalid = 0,
+    JCTokenTypeNumber = 1,
+    JCTokenTypeString = 2,
+    JCTokenTypeObjectBegin = 3,
+    JCTokenTypeObjectEnd = 4,
+    JCTokenTypeArrayBegin = 5,
+    JCTokenTypeArrayEnd = 6,
+    JCTokenTypeSeparator = 7,
+    JCTokenTypeComma = 8,
+    JCTokenTypeTrue = 9,
+    JCTokenTypeFalse = 10,
+    JCTokenTypeNull = 11,
+};
+
+enum JCValueType : NSUInteger {
+    JCValueTypeNone = 0,
+    JCValueTypeString = 5,
+    JCValueTypeLongLong = 7,
+    JCValueTypeUnsignedLongLong = 11,
+    JCValueTypeDouble = 13,
+};
+
+struct JCConstBuffer {
+    JCConstPtrRange bytes;
+};
+
+struct JCTokenCacheItem {
+    id object;
+    NSUInteger hash { 0 };
+    // Computed the first time the object is used as a dictionary key.
+    NSUInteger keyHash { 0 };
+    NSUInteger size { 0 };
+    std::string bytes;
+    JCValueType type { JCValueTypeNone };
+};
+
+struct JCTokenValue {
+    JCConstPtrRange ptrRange;
+    JCValueType type { JCValueTypeNone };
+    NSUInteger hash { 0 };
+    union {
+        std::int64_t longLongValue;
+        std::uint64_t unsignedLongLongValue;
+        double doubleValue { 0 };
+    } number;
+    JCTokenCacheItem* cacheItem { nullptr };
+};
+
+struct JCParseToken {
+    JCConstPtrRange tokenPtrRange;
+    JCTokenType type { JCTokenTypeInvalid };
+    JCTokenValue value;
+    JCManagedBuffer tokenBuffer;
+};
+
+// Members of the collections being read, with the keys and key hashes of dictionary entries.
+struct JCObjectStack {
+    std::vector<id> objects;
+    std::vector<id> keys;
+    std::vector<NSUInteger> cfHashes;
+    NSUInteger index { 0 };
+    NSUInteger roundSizeUpToMultipleOf { 2048 };
+    NSUInteger flags { 0 };
+
+    NSUInteger count() const { return objects.size(); }
+};
+
+inline constexpr NSUInteger JCTokenCacheCount = 1024;
+
+struct JCTokenCache {
+    std::vector<JCTokenCacheItem> items;
+    NSUInteger count { 0 };
+    std::uint32_t prng_lfsr { 1 };
+    std::array<std::uint8_t, JCTokenCacheCount> age {};
+};
+
+// What the start-up step records: the factories through which the parser builds collections
+// and the numbers above the signed range.
+struct JCObjCImpCache {
+    std::shared_ptr<JCArray> (*makeArray)(id* objects, NSUInteger count, bool mutableCollections) { nullptr };
+    std::shared_ptr<JCDictionary> (*makeDictionary)(id* keys, id* objects, const NSUInteger* hashes, NSUInteger count, bool mutableCollections) { nullptr };
+    std::shared_ptr<NSNumber> (*numberWithUnsignedLongLong)(unsigned long long value) { nullptr };
+};
+
+struct JCParseState {
+    JCParseOptionFlags parseOptionFlags { 0 };
+    JCConstBuffer stringBuffer;
+    NSUInteger atIndex { 0 };
+    NSUInteger lineNumber { 1 };
+    NSUInteger lineStartIndex { 0 };
+    NSUInteger prev_atIndex { 0 };
+    NSUInteger prev_lineNumber { 1 };
+    NSUInteger prev_lineStartIndex { 0 };
+    JCParseToken token;
+    JCObjectStack objectStack;
+    JCTokenCache cache;
+    JCObjCImpCache objCImpCache;
+    std::shared_ptr<NSError> error;
+    int errorIsPrev { 0 };
+    bool mutableCollections { false };
+    // How many arrays and objects enclose the one being read.
+    NSUInteger depth { 0 };
+};

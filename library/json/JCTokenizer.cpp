@@ -1,0 +1,821 @@
+#include "library/json/JCTokenizer.h"
+
+#include "platform/foundation/NSNumber.h"
+
+#include <bit>
+#include <cerrno>
+#include <charconv>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+
+const char* const JCUnexpectedTokenMessage
+    = "Unexpected token, wanted '{', '}', '[', ']', ',', ':', 'true', 'false', 'null', '\"STRING\"', 'NUMBER'.";
+
+namespace {
+
+constexpr const char* kSourceName = "library/json/JCTokenizer.cpp";
+
+// Enough free bytes in the token buffer for one step of the string machine (a code point or an
+// escape never needs more than 4).
+constexpr NSUInteger kTokenBufferSlack = 16;
+
+inline NSUInteger foldHash(NSUInteger hash, std::uint8_t byte) { return hash * 33 + byte; }
+
+NSUInteger foldHash(NSUInteger hash, const std::uint8_t* bytes, NSUInteger length)
+{
+    // Four bytes per step: the same sum, with the multiplications independent of each other.
+    constexpr NSUInteger p2 = 33 * 33, p3 = p2 * 33, p4 = p3 * 33;
+    NSUInteger i = 0;
+    for (; i + 4 <= length; i += 4)
+        hash = hash * p4 + bytes[i] * p3 + bytes[i + 1] * p2 + bytes[i + 2] * 33 + bytes[i + 3];
+    for (; i < length; ++i)
+        hash = foldHash(hash, bytes[i]);
+    return hash;
+}
+
+bool isLineBreakAt(const JCParseState& state, NSUInteger index, NSUInteger& length)
+{
+    const std::uint8_t* p = state.stringBuffer.bytes.ptr;
+    const NSUInteger end = state.stringBuffer.bytes.length;
+    const std::uint8_t c = p[index];
+    if (c == '\n') {
+        length = 1;
+        return true;
+    }
+    if (c == '\r') {
+        length = index + 1 < end && p[index + 1] == '\n' ? 2 : 1;
+        return true;
+    }
+    if (state.parseOptionFlags & JCParseUnicodeLineBreaks) {
+        if (c == 0xC2 && index + 1 < end && p[index + 1] == 0x85) {
+            length = 2;
+            return true;
+        }
+        if (c == 0xE2 && index + 2 < end && p[index + 1] == 0x80 && (p[index + 2] == 0xA8 || p[index + 2] == 0xA9)) {
+            length = 3;
+            return true;
+        }
+    }
+    return false;
+}
+
+// --- Strings ---------------------------------------------------------------------------------
+
+enum class StringState {
+    Parsing,
+    Escape,
+    EscapedUnicode1,
+    EscapedUnicode2,
+    EscapedUnicode3,
+    EscapedUnicode4,
+    NeedBackslash,
+    NeedU,
+    EscapedUnicodeSurrogate1,
+    EscapedUnicodeSurrogate2,
+    EscapedUnicodeSurrogate3,
+    EscapedUnicodeSurrogate4,
+};
+
+int hexValue(std::uint8_t c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+NSUInteger encodeUTF8(std::uint32_t codePoint, std::uint8_t* out)
+{
+    if (!JCIsValidCodePoint(codePoint))
+        codePoint = JCReplacementCharacter;
+    if (codePoint < 0x80) {
+        out[0] = std::uint8_t(codePoint);
+        return 1;
+    }
+    if (codePoint < 0x800) {
+        out[0] = std::uint8_t(0xC0 | (codePoint >> 6));
+        out[1] = std::uint8_t(0x80 | (codePoint & 0x3F));
+        return 2;
+    }
+    if (codePoint < 0x10000) {
+        out[0] = std::uint8_t(0xE0 | (codePoint >> 12));
+        out[1] = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
+        out[2] = std::uint8_t(0x80 | (codePoint & 0x3F));
+        return 3;
+    }
+    out[0] = std::uint8_t(0xF0 | (codePoint >> 18));
+    out[1] = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
+    out[2] = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
+    out[3] = std::uint8_t(0x80 | (codePoint & 0x3F));
+    return 4;
+}
+
+void reportControlCharacter(JCParseState& state, std::uint8_t byte)
+{
+    JCParseError(state, "Invalid character < 0x20 found in string: 0x%2.2x.", unsigned(byte));
+}
+
+// The slow scan: escapes and bad UTF-8, building the value in the token buffer.
+bool parseStringSlow(JCParseState& state, NSUInteger valueStart, NSUInteger switchAt)
+{
+    const std::uint8_t* p = state.stringBuffer.bytes.ptr;
+    const NSUInteger end = state.stringBuffer.bytes.length;
+    const std::uint8_t* const endPtr = p + end;
+    const bool replaceBad = state.parseOptionFlags & JCParseReplaceBadUnicode;
+    JCManagedBuffer& buffer = state.token.tokenBuffer;
+
+    NSUInteger used = switchAt - valueStart;
+    // Keeps at least the slack free, growing to the bytes used plus 1024 rounded to the granule.
+    auto reserve = [&]() -> bool {
+        if (buffer.length() >= used + kTokenBufferSlack)
+            return true;
+        if (!buffer.resize(used + 1024)) {
+            JCParseError(state, "Internal error: Unable to resize temporary buffer. %@ line #%ld", kSourceName, long(__LINE__));
+            return false;
+        }
+        return true;
+    };
+    if (!reserve())
+        return false;
+    if (used)
+        std::memcpy(buffer.bytes(), p + valueStart, used);
+
+    auto storeCodePoint = [&](std::uint32_t codePoint) -> bool {
+        if (buffer.length() < used + 4) {
+            JCParseError(state, "Internal error: Unable to add UTF8 sequence to internal string buffer. %@ line #%ld", kSourceName, long(__LINE__));
+            return false;
+        }
+        used += encodeUTF8(codePoint, buffer.bytes() + used);
+        return true;
+    };
+    // After a complete \u escape (or pair): refuse or replace an invalid code point, then store.
+    auto finishEscape = [&](std::uint32_t codePoint) -> bool {
+        if (!JCIsValidCodePoint(codePoint)) {
+            if (!replaceBad) {
+                JCParseError(state, "Illegal \\u Unicode escape sequence.");
+                return false;
+            }
+            codePoint = JCReplacementCharacter;
+        }
+        return storeCodePoint(codePoint);
+    };
+
+    StringState stringState = StringState::Parsing;
+    std::uint16_t escapedUnicode1 = 0;
+    std::uint16_t escapedUnicode2 = 0;
+    NSUInteger secondEscapeStart = 0;
+    NSUInteger i = switchAt;
+    while (i < end) {
+        if (!reserve())
+            return false;
+        const std::uint8_t c = p[i];
+        switch (stringState) {
+        case StringState::Parsing:
+            if (c < 0x20) {
+                state.atIndex = i;
+                reportControlCharacter(state, c);
+                return false;
+            }
+            if (c == '"') {
+                state.token.value.ptrRange = { buffer.bytes(), used };
+                state.token.value.type = JCValueTypeString;
+                state.token.value.hash = foldHash(JCStringHashSeed, buffer.bytes(), used);
+                state.atIndex = i + 1;
+                return true;
+            }
+            if (c == '\\') {
+                stringState = StringState::Escape;
+                ++i;
+                break;
+            }
+            if (c >= 0x80) {
+                const std::uint8_t* next = nullptr;
+                std::uint32_t codePoint = 0;
+                switch (JCConvertSingleCodePointInUTF8(p + i, endPtr, &next, &codePoint)) {
+                case JCUTF8ConversionOK:
+                    std::memcpy(buffer.bytes() + used, p + i, NSUInteger(next - (p + i)));
+                    used += NSUInteger(next - (p + i));
+                    break;
+                case JCUTF8ConversionTruncated:
+                    state.atIndex = i;
+                    JCParseError(state, "End of buffer reached while parsing UTF8 in \"\" string.");
+                    return false;
+                case JCUTF8ConversionInvalid:
+                    if (!replaceBad) {
+                        state.atIndex = i;
+                        JCParseError(state, "Illegal UTF8 sequence found in \"\" string.");
+                        return false;
+                    }
+                    if (!storeCodePoint(JCReplacementCharacter))
+                        return false;
+                    break;
+                }
+                i = NSUInteger(next - p);
+                break;
+            }
+            buffer.bytes()[used++] = c;
+            ++i;
+            break;
+
+        case StringState::Escape: {
+            std::uint8_t unescaped = 0;
+            switch (c) {
+            case '"': case '\\': case '/': unescaped = c; break;
+            case 'b': unescaped = 0x08; break;
+            case 'f': unescaped = 0x0C; break;
+            case 'n': unescaped = 0x0A; break;
+            case 'r': unescaped = 0x0D; break;
+            case 't': unescaped = 0x09; break;
+            case 'u':
+                escapedUnicode1 = 0;
+                escapedUnicode2 = 0;
+                stringState = StringState::EscapedUnicode1;
+                ++i;
+                continue;
+            default:
+                state.atIndex = i;
+                JCParseError(state, "Invalid escape sequence found in \"\" string.");
+                return false;
+            }
+            buffer.bytes()[used++] = unescaped;
+            stringState = StringState::Parsing;
+            ++i;
+            break;
+        }
+
+        case StringState::EscapedUnicode1:
+        case StringState::EscapedUnicode2:
+        case StringState::EscapedUnicode3:
+        case StringState::EscapedUnicode4:
+        case StringState::EscapedUnicodeSurrogate1:
+        case StringState::EscapedUnicodeSurrogate2:
+        case StringState::EscapedUnicodeSurrogate3:
+        case StringState::EscapedUnicodeSurrogate4: {
+            const int digit = hexValue(c);
+            if (digit < 0) {
+                state.atIndex = i;
+                JCParseError(state, "Unexpected character found in \\u Unicode escape sequence.  Found '%c', expected [0-9a-fA-F].", char(c));
+                return false;
+            }
+            const bool second = stringState >= StringState::EscapedUnicodeSurrogate1;
+            std::uint16_t& accumulator = second ? escapedUnicode2 : escapedUnicode1;
+            accumulator = std::uint16_t((accumulator << 4) | digit);
+            ++i;
+            if (stringState == StringState::EscapedUnicode4) {
+                const std::uint16_t u = escapedUnicode1;
+                if (u >= 0xD800 && u <= 0xDBFF) {
+                    stringState = StringState::NeedBackslash;
+                    break;
+                }
+                std::uint32_t codePoint = u;
+                if (u >= 0xDC00 && u <= 0xDFFF) {
+                    if (!replaceBad) {
+                        state.atIndex = i;
+                        JCParseError(state, "Illegal \\u Unicode escape sequence.");
+                        return false;
+                    }
+                    codePoint = JCReplacementCharacter;
+                }
+                state.atIndex = i;
+                if (!finishEscape(codePoint))
+                    return false;
+                stringState = StringState::Parsing;
+            } else if (stringState == StringState::EscapedUnicodeSurrogate4) {
+                const std::uint16_t v = escapedUnicode2;
+                std::uint32_t codePoint = JCReplacementCharacter;
+                if (v >= 0xDC00 && v <= 0xDFFF) {
+                    codePoint = (std::uint32_t(escapedUnicode1) - 0xD800) * 0x400 + (v - 0xDC00) + 0x10000;
+                } else if (!replaceBad) {
+                    state.atIndex = i;
+                    JCParseError(state, "Illegal \\u Unicode escape sequence.");
+                    return false;
+                }
+                state.atIndex = i;
+                if (!finishEscape(codePoint))
+                    return false;
+                stringState = StringState::Parsing;
+            } else {
+                stringState = StringState(int(stringState) + 1);
+            }
+            break;
+        }
+
+        case StringState::NeedBackslash:
+            if (c == '\\') {
+                secondEscapeStart = i;
+                stringState = StringState::NeedU;
+                ++i;
+                break;
+            }
+            if (!replaceBad) {
+                state.atIndex = i;
+                JCParseError(state, "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode escape sequence.");
+                return false;
+            }
+            // The byte is read again as ordinary text.
+            if (!storeCodePoint(JCReplacementCharacter))
+                return false;
+            stringState = StringState::Parsing;
+            break;
+
+        case StringState::NeedU:
+            if (c == 'u') {
+                stringState = StringState::EscapedUnicodeSurrogate1;
+                ++i;
+                break;
+            }
+            if (!replaceBad) {
+                state.atIndex = i;
+                JCParseError(state, "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode escape sequence.");
+                return false;
+            }
+            // The backslash starts an ordinary escape after all.
+            if (!storeCodePoint(JCReplacementCharacter))
+                return false;
+            stringState = StringState::Parsing;
+            i = secondEscapeStart;
+            break;
+        }
+    }
+    state.atIndex = end;
+    JCParseError(state, "Invalid string.");
+    return false;
+}
+
+// True for the eight bytes of a word that need the careful path: a quote, a backslash, a
+// control character or a byte of 0x80 or more.
+inline bool wordNeedsAttention(std::uint64_t word)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    const std::uint64_t quote = word ^ (ones * '"');
+    const std::uint64_t backslash = word ^ (ones * '\\');
+    const std::uint64_t hasQuote = (quote - ones) & ~quote;
+    const std::uint64_t hasBackslash = (backslash - ones) & ~backslash;
+    const std::uint64_t hasControl = (word - ones * 0x20) & ~word;
+    return ((hasQuote | hasBackslash | hasControl) & highs) || (word & highs);
+}
+
+bool parseString(JCParseState& state)
+{
+    const std::uint8_t* p = state.stringBuffer.bytes.ptr;
+    const NSUInteger end = state.stringBuffer.bytes.length;
+    const std::uint8_t* const endPtr = p + end;
+    const NSUInteger valueStart = state.atIndex + 1;
+    NSUInteger i = valueStart;
+    for (;;) {
+        while (i + 8 <= end) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if (wordNeedsAttention(word))
+                break;
+            i += 8;
+        }
+        if (i >= end)
+            break;
+        const std::uint8_t c = p[i];
+        if (c == '"') {
+            state.token.value.ptrRange = { p + valueStart, i - valueStart };
+            state.token.value.type = JCValueTypeString;
+            state.token.value.hash = foldHash(JCStringHashSeed, p + valueStart, i - valueStart);
+            state.atIndex = i + 1;
+            return true;
+        }
+        if (c < 0x20) {
+            state.atIndex = i;
+            reportControlCharacter(state, c);
+            return false;
+        }
+        if (c == '\\')
+            return parseStringSlow(state, valueStart, i);
+        if (c >= 0x80) {
+            // Three-byte sequences (Chinese text) are checked inline; everything else by the check.
+            if (c >= 0xE1 && c <= 0xEC && i + 2 < end && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+                i += 3;
+                continue;
+            }
+            const std::uint8_t* next = nullptr;
+            std::uint32_t codePoint = 0;
+            if (JCConvertSingleCodePointInUTF8(p + i, endPtr, &next, &codePoint) != JCUTF8ConversionOK)
+                return parseStringSlow(state, valueStart, i);
+            i = NSUInteger(next - p);
+            continue;
+        }
+        ++i;
+    }
+    state.atIndex = end;
+    JCParseError(state, "Invalid string.");
+    return false;
+}
+
+// --- Numbers ---------------------------------------------------------------------------------
+
+locale_t cLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return locale;
+}
+
+void hashNumber(JCTokenValue& value, NSUInteger seed)
+{
+    NSUInteger hash = seed;
+    // Least significant byte first, whatever the machine's order.
+    std::uint64_t bits;
+    std::memcpy(&bits, &value.number, 8);
+    for (int k = 0; k < 8; ++k)
+        hash = foldHash(hash, std::uint8_t(bits >> (8 * k)));
+    value.hash = hash;
+}
+
+bool convertNumber(JCParseState& state, const std::uint8_t* text, NSUInteger length, bool isNegative, bool isFloatingPoint)
+{
+    JCTokenValue& value = state.token.value;
+    const bool minusZero = length == 2 && text[0] == '-' && text[1] == '0';
+    if (isFloatingPoint || minusZero) {
+        value.type = JCValueTypeDouble;
+        double result = 0;
+        const auto* first = reinterpret_cast<const char*>(text);
+        auto [ptr, error] = std::from_chars(first, first + length, result);
+        if (error == std::errc::result_out_of_range) {
+            // The conversion's own answer decides between the two words, as the C library's does.
+            char scratch[512];
+            std::string heapScratch;
+            char* copy = scratch;
+            if (length >= sizeof scratch) {
+                heapScratch.assign(first, length);
+                copy = heapScratch.data();
+            } else {
+                std::memcpy(scratch, first, length);
+                scratch[length] = 0;
+            }
+            errno = 0;
+            const double clamped = strtod_l(copy, nullptr, cLocale());
+            JCParseError(state, "The value '%s' could not be represented as a 'double' due to %s.", static_cast<const char*>(copy),
+                clamped == 0.0 ? "underflow" : "overflow");
+            return false;
+        }
+        if (error != std::errc() || ptr != first + length) {
+            JCParseError(state, "The conversion function did not consume all of the number tokens characters.");
+            return false;
+        }
+        value.number.doubleValue = result;
+        hashNumber(value, JCStringHashSeed + JCValueTypeDouble);
+        return true;
+    }
+    // Integers: decimal digits with an overflow check, faster than the C library and locale-free.
+    const std::uint8_t* digit = text + (isNegative ? 1 : 0);
+    const std::uint8_t* const end = text + length;
+    std::uint64_t magnitude = 0;
+    bool overflow = false;
+    for (; digit < end; ++digit) {
+        const std::uint64_t d = *digit - '0';
+        if (magnitude > (UINT64_MAX - d) / 10) {
+            overflow = true;
+            break;
+        }
+        magnitude = magnitude * 10 + d;
+    }
+    const auto textCopy = [&] { return std::string(reinterpret_cast<const char*>(text), length); };
+    if (isNegative) {
+        value.type = JCValueTypeLongLong;
+        if (overflow || magnitude > std::uint64_t(INT64_MAX) + 1) {
+            JCParseError(state, "The value '%s' exceeded the minimum value that could be represented: %lld.", textCopy().c_str(),
+                static_cast<long long>(INT64_MIN));
+            return false;
+        }
+        value.number.longLongValue = static_cast<std::int64_t>(0 - magnitude);
+        hashNumber(value, JCStringHashSeed + JCValueTypeLongLong + static_cast<NSUInteger>(value.number.longLongValue));
+        return true;
+    }
+    value.type = JCValueTypeUnsignedLongLong;
+    if (overflow) {
+        JCParseError(state, "The value '%s' exceeded the maximum value that could be represented: %llu.", textCopy().c_str(),
+            static_cast<unsigned long long>(UINT64_MAX));
+        return false;
+    }
+    value.number.unsignedLongLongValue = magnitude;
+    hashNumber(value, JCStringHashSeed + JCValueTypeUnsignedLongLong + magnitude);
+    return true;
+}
+
+} // namespace
+
+// --- Errors ----------------------------------------------------------------------------------
+
+void JCParseError(JCParseState& parseState, const NSString& message)
+{
+    if (parseState.error)
+        return;
+    auto userInfo = ns::dictionary({
+        { NSLocalizedDescriptionKey, message },
+        { JCAtIndexKey, NSNumber::numberWithUnsignedLong(parseState.atIndex) },
+        { JCLineNumberKey, NSNumber::numberWithUnsignedLong(parseState.lineNumber) },
+    });
+    parseState.error = NSError::errorWithDomain(JCErrorDomain, -1, userInfo);
+}
+
+// --- UTF-8 -----------------------------------------------------------------------------------
+
+JCUTF8ConversionResult JCConvertSingleCodePointInUTF8(const std::uint8_t* bytes, const std::uint8_t* end,
+    const std::uint8_t** next, std::uint32_t* codePoint)
+{
+    const std::uint8_t first = bytes[0];
+    if (first < 0x80) {
+        *next = bytes + 1;
+        *codePoint = first;
+        return first ? JCUTF8ConversionOK : JCUTF8ConversionInvalid;
+    }
+    NSUInteger announced;
+    if ((first & 0xC0) == 0x80)
+        announced = 1;
+    else if ((first & 0xE0) == 0xC0)
+        announced = 2;
+    else if ((first & 0xF0) == 0xE0)
+        announced = 3;
+    else if ((first & 0xF8) == 0xF0)
+        announced = 4;
+    else
+        announced = NSUInteger(std::countl_one(first));
+
+    const NSUInteger available = NSUInteger(end - bytes);
+    bool wellFormed = announced >= 2 && announced <= 4 && announced <= available && first >= 0xC2 && first <= 0xF4;
+    if (wellFormed) {
+        for (NSUInteger k = 1; k < announced; ++k) {
+            if ((bytes[k] & 0xC0) != 0x80) {
+                wellFormed = false;
+                break;
+            }
+        }
+    }
+    if (wellFormed) {
+        const std::uint8_t second = bytes[1];
+        if ((first == 0xE0 && second < 0xA0) || (first == 0xED && second > 0x9F) || (first == 0xF0 && second < 0x90)
+            || (first == 0xF4 && second > 0x8F))
+            wellFormed = false;
+    }
+    if (wellFormed) {
+        std::uint32_t cp = first & (0x7F >> announced);
+        for (NSUInteger k = 1; k < announced; ++k)
+            cp = (cp << 6) | (bytes[k] & 0x3F);
+        *next = bytes + announced;
+        if (!JCIsValidCodePoint(cp)) {
+            *codePoint = JCReplacementCharacter;
+            return JCUTF8ConversionInvalid;
+        }
+        *codePoint = cp;
+        return JCUTF8ConversionOK;
+    }
+    *codePoint = JCReplacementCharacter;
+    const std::uint8_t* p = bytes + 1;
+    for (NSUInteger k = 1; k < announced; ++k, ++p) {
+        if (p >= end) {
+            *next = p;
+            return JCUTF8ConversionTruncated;
+        }
+        if ((*p & 0xC0) != 0x80) {
+            *next = p;
+            return JCUTF8ConversionInvalid;
+        }
+    }
+    *next = p;
+    return JCUTF8ConversionInvalid;
+}
+
+// --- White space and tokens ------------------------------------------------------------------
+
+void JCParseSkipWhitespace(JCParseState& state)
+{
+    const std::uint8_t* p = state.stringBuffer.bytes.ptr;
+    const NSUInteger end = state.stringBuffer.bytes.length;
+    NSUInteger i = state.atIndex;
+    while (i < end) {
+        const std::uint8_t c = p[i];
+        if (c == ' ' || c == '\t') {
+            ++i;
+            continue;
+        }
+        NSUInteger breakLength = 0;
+        if ((c == '\n' || c == '\r' || c >= 0x80) && isLineBreakAt(state, i, breakLength)) {
+            i += breakLength;
+            ++state.lineNumber;
+            state.lineStartIndex = i;
+            continue;
+        }
+        if (c == '/' && (state.parseOptionFlags & JCParseAllowComments) && i + 1 < end) {
+            if (p[i + 1] == '/') {
+                i += 2;
+                while (i < end) {
+                    if (isLineBreakAt(state, i, breakLength)) {
+                        i += breakLength;
+                        ++state.lineNumber;
+                        state.lineStartIndex = i;
+                        break;
+                    }
+                    ++i;
+                }
+                continue;
+            }
+            if (p[i + 1] == '*') {
+                // The closing star may be the opening one: "/*/" is a whole comment.
+                i += 1;
+                while (i < end) {
+                    if (p[i] == '*' && i + 1 < end && p[i + 1] == '/') {
+                        i += 2;
+                        break;
+                    }
+                    if (isLineBreakAt(state, i, breakLength)) {
+                        i += breakLength;
+                        ++state.lineNumber;
+                        state.lineStartIndex = i;
+                        continue;
+                    }
+                    ++i;
+                }
+                continue;
+            }
+        }
+        break;
+    }
+    state.atIndex = i;
+}
+
+bool JCParseNumber(JCParseState& state)
+{
+    enum class S { Start, Minus, Zero, Whole, FractionStart, Fraction, ExponentStart, ExponentSign, Exponent };
+    const std::uint8_t* p = state.stringBuffer.bytes.ptr;
+    const NSUInteger end = state.stringBuffer.bytes.length;
+    const NSUInteger start = state.atIndex;
+    NSUInteger i = start;
+    S s = S::Start;
+    bool isNegative = false;
+    bool isFloatingPoint = false;
+    bool finished = false;
+    bool failed = false;
+    auto isDigit = [](std::uint8_t c) { return c >= '0' && c <= '9'; };
+    while (i < end && !finished && !failed) {
+        const std::uint8_t c = p[i];
+        switch (s) {
+        case S::Start:
+            if (c == '-') {
+                isNegative = true;
+                s = S::Minus;
+                ++i;
+                break;
+            }
+            [[fallthrough]];
+        case S::Minus:
+            if (c == '0')
+                s = S::Zero;
+            else if (c >= '1' && c <= '9')
+                s = S::Whole;
+            else
+                failed = true;
+            ++i;
+            break;
+        case S::Zero:
+        case S::Whole:
+            if (c == '.') {
+                isFloatingPoint = true;
+                s = S::FractionStart;
+                ++i;
+            } else if (c == 'e' || c == 'E') {
+                isFloatingPoint = true;
+                s = S::ExponentStart;
+                ++i;
+            } else if (s == S::Whole && isDigit(c)) {
+                ++i;
+                while (i < end && isDigit(p[i]))
+                    ++i;
+            } else {
+                finished = true;
+            }
+            break;
+        case S::FractionStart:
+            if (!isDigit(c)) {
+                failed = true;
+                break;
+            }
+            s = S::Fraction;
+            ++i;
+            break;
+        case S::Fraction:
+            if (isDigit(c))
+                ++i;
+            else if (c == 'e' || c == 'E') {
+                s = S::ExponentStart;
+                ++i;
+            } else
+                finished = true;
+            break;
+        case S::ExponentStart:
+            if (c == '+' || c == '-') {
+                s = S::ExponentSign;
+                ++i;
+                break;
+            }
+            [[fallthrough]];
+        case S::ExponentSign:
+            if (!isDigit(c)) {
+                failed = true;
+                break;
+            }
+            s = S::Exponent;
+            ++i;
+            break;
+        case S::Exponent:
+            if (isDigit(c))
+                ++i;
+            else
+                finished = true;
+            break;
+        }
+    }
+    state.atIndex = i;
+    state.token.tokenPtrRange = { p + start, i - start };
+    if (failed || !finished) {
+        JCParseError(state, "Invalid number.");
+        return false;
+    }
+    if (!convertNumber(state, p + start, i - start, isNegative, isFloatingPoint)) {
+        JCParseError(state, "Invalid number.");
+        return false;
+    }
+    state.token.value.ptrRange = { reinterpret_cast<const std::uint8_t*>(&state.token.value.number), 8 };
+    return true;
+}
+
+bool JCParseNextToken(JCParseState& state)
+{
+    state.prev_atIndex = state.atIndex;
+    state.prev_lineNumber = state.lineNumber;
+    state.prev_lineStartIndex = state.lineStartIndex;
+    state.token.tokenPtrRange = {};
+    state.token.type = JCTokenTypeInvalid;
+    state.token.value.ptrRange = {};
+    state.token.value.type = JCValueTypeNone;
+    state.token.value.hash = 0;
+    state.token.value.cacheItem = nullptr;
+
+    JCParseSkipWhitespace(state);
+    const std::uint8_t* p = state.stringBuffer.bytes.ptr;
+    const NSUInteger end = state.stringBuffer.bytes.length;
+    const NSUInteger start = state.atIndex;
+    if (start >= end) {
+        JCParseError(state, JCUnexpectedTokenMessage);
+        return false;
+    }
+    auto oneByte = [&](JCTokenType type) {
+        state.token.type = type;
+        state.token.tokenPtrRange = { p + start, 1 };
+        state.atIndex = start + 1;
+        return true;
+    };
+    // A literal must not end the text: at least one more byte follows it.
+    auto literal = [&](const char* rest, NSUInteger restLength, JCTokenType type) {
+        if (start + restLength + 1 < end && std::memcmp(p + start + 1, rest, restLength) == 0) {
+            state.token.type = type;
+            state.token.tokenPtrRange = { p + start, restLength + 1 };
+            state.atIndex = start + restLength + 1;
+            return true;
+        }
+        JCParseError(state, JCUnexpectedTokenMessage);
+        return false;
+    };
+    const std::uint8_t c = p[start];
+    switch (c) {
+    case '"':
+        if (!parseString(state)) {
+            JCParseError(state, "Invalid string.");
+            JCParseError(state, JCUnexpectedTokenMessage);
+            return false;
+        }
+        state.token.type = JCTokenTypeString;
+        state.token.tokenPtrRange = { p + start, state.atIndex - start };
+        return true;
+    case ':': return oneByte(JCTokenTypeSeparator);
+    case ',': return oneByte(JCTokenTypeComma);
+    case '{': return oneByte(JCTokenTypeObjectBegin);
+    case '}': return oneByte(JCTokenTypeObjectEnd);
+    case '[': return oneByte(JCTokenTypeArrayBegin);
+    case ']': return oneByte(JCTokenTypeArrayEnd);
+    case 't': return literal("rue", 3, JCTokenTypeTrue);
+    case 'f': return literal("alse", 4, JCTokenTypeFalse);
+    case 'n': return literal("ull", 3, JCTokenTypeNull);
+    default:
+        if (c == '-' || (c >= '0' && c <= '9')) {
+            if (!JCParseNumber(state)) {
+                JCParseError(state, JCUnexpectedTokenMessage);
+                return false;
+            }
+            state.token.type = JCTokenTypeNumber;
+            return true;
+        }
+        JCParseError(state, JCUnexpectedTokenMessage);
+        return false;
+    }
+}

@@ -1,0 +1,573 @@
+#include "library/json/JSONDecoder.h"
+
+#include "library/json/JCArray.h"
+#include "library/json/JCDictionary.h"
+#include "platform/foundation/NSException.h"
+#include "platform/foundation/NSNull.h"
+#include "platform/foundation/NSNumber.h"
+
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+constexpr const char* kSourceName = "library/json/JSONDecoder.cpp";
+constexpr NSUInteger kInitialStackCount = 1024;
+constexpr NSUInteger kTokenBufferBytes = 2048;
+
+JCObjCImpCache& recordedFactories()
+{
+    static JCObjCImpCache factories;
+    return factories;
+}
+
+std::shared_ptr<NSNumber> numberWithUnsignedLongLong(unsigned long long value)
+{
+    return NSNumber::numberWithUnsignedLongLong(value);
+}
+
+const id& sharedEmptyString()
+{
+    static const id empty = static_cast<id>(NSString(u""));
+    return empty;
+}
+
+// --- Strings from validated UTF-8 ------------------------------------------------------------
+
+// The tokenizer has checked the bytes, so they are decoded without checks of their own; ASCII
+// text, the common case, is widened eight bytes at a time.
+id makeString(const std::uint8_t* bytes, NSUInteger length)
+{
+    const std::uint8_t* const end = bytes + length;
+    bool ascii = true;
+    NSUInteger units = 0;
+    {
+        const std::uint8_t* p = bytes;
+        std::uint64_t high = 0;
+        for (; p + 8 <= end; p += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            high |= word;
+        }
+        for (; p < end; ++p)
+            high |= *p;
+        ascii = (high & 0x8080808080808080ull) == 0;
+    }
+    std::u16string text;
+    if (ascii) {
+        text.resize(length);
+        char16_t* out = text.data();
+        for (NSUInteger i = 0; i < length; ++i)
+            out[i] = bytes[i];
+        return NSStringObject::create(std::move(text));
+    }
+    for (const std::uint8_t* p = bytes; p < end; ++p)
+        units += ((*p & 0xC0) != 0x80) + (*p >= 0xF0);
+    text.resize(units);
+    char16_t* out = text.data();
+    const std::uint8_t* p = bytes;
+    while (p < end) {
+        const std::uint8_t c = *p;
+        if (c < 0x80) {
+            *out++ = c;
+            ++p;
+        } else if (c < 0xE0) {
+            *out++ = char16_t(((c & 0x1F) << 6) | (p[1] & 0x3F));
+            p += 2;
+        } else if (c < 0xF0) {
+            *out++ = char16_t(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+            p += 3;
+        } else {
+            const std::uint32_t codePoint = ((c & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
+            *out++ = char16_t(0xD800 + ((codePoint - 0x10000) >> 10));
+            *out++ = char16_t(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+            p += 4;
+        }
+    }
+    return NSStringObject::create(std::move(text));
+}
+
+// --- The object cache ------------------------------------------------------------------------
+
+id makeValueObject(const JCParseState& state, const JCTokenValue& value)
+{
+    switch (value.type) {
+    case JCValueTypeString:
+        return makeString(value.ptrRange.ptr, value.ptrRange.length);
+    case JCValueTypeLongLong:
+        return NSNumber::numberWithLongLong(value.number.longLongValue);
+    case JCValueTypeUnsignedLongLong:
+        if (value.number.unsignedLongLongValue <= std::uint64_t(INT64_MAX))
+            return NSNumber::numberWithLongLong(static_cast<long long>(value.number.unsignedLongLongValue));
+        return state.objCImpCache.numberWithUnsignedLongLong(value.number.unsignedLongLongValue);
+    case JCValueTypeDouble:
+        return NSNumber::numberWithDouble(value.number.doubleValue);
+    case JCValueTypeNone:
+        break;
+    }
+    return nullptr;
+}
+
+void stepAgeing(JCTokenCache& cache)
+{
+    const std::uint32_t shiftedOut = cache.prng_lfsr & 1u;
+    cache.prng_lfsr = (cache.prng_lfsr >> 1) ^ (shiftedOut ? 0x80200003u : 0u);
+    cache.age[cache.prng_lfsr & (JCTokenCacheCount - 1)] >>= 1;
+}
+
+id cachedObject(JCParseState& state)
+{
+    JCTokenValue& value = state.token.value;
+    if (value.type == JCValueTypeString && value.ptrRange.length == 0)
+        return sharedEmptyString();
+
+    JCTokenCache& cache = state.cache;
+    const NSUInteger mask = JCTokenCacheCount - 1;
+    const NSUInteger step = value.ptrRange.length + value.type + 3;
+    JCTokenCacheItem* place = nullptr;
+    NSUInteger placeIndex = 0;
+    for (NSUInteger probe = 0; probe < 4; ++probe) {
+        const NSUInteger index = (value.hash + probe * step) & mask;
+        JCTokenCacheItem& item = cache.items[index];
+        if (!item.object) {
+            if (!place) {
+                place = &item;
+                placeIndex = index;
+            }
+            break;
+        }
+        if (item.hash == value.hash && item.size == value.ptrRange.length && item.type == value.type
+            && std::memcmp(item.bytes.data(), value.ptrRange.ptr, value.ptrRange.length) == 0) {
+            cache.age[index] = std::uint8_t((cache.age[index] << 1) | 1);
+            value.cacheItem = &item;
+            return item.object;
+        }
+        if (!place) {
+            if (cache.age[index] == 0) {
+                place = &item;
+                placeIndex = index;
+            } else {
+                cache.age[index] >>= 1;
+                stepAgeing(cache);
+                stepAgeing(cache);
+            }
+        }
+    }
+
+    id object = makeValueObject(state, value);
+    if (!object || !place)
+        return object;
+    try {
+        place->bytes.assign(reinterpret_cast<const char*>(value.ptrRange.ptr), value.ptrRange.length);
+    } catch (const std::bad_alloc&) {
+        *place = {};
+        return object;
+    }
+    place->object = object;
+    place->hash = value.hash;
+    place->keyHash = 0;
+    place->size = value.ptrRange.length;
+    place->type = value.type;
+    value.cacheItem = place;
+    cache.age[placeIndex] = 0;
+    return object;
+}
+
+// --- Collections -----------------------------------------------------------------------------
+
+enum : int {
+    JCAcceptValue = 1,
+    JCAcceptComma = 2,
+    JCAcceptEnd = 4,
+    JCAcceptValueOrEnd = JCAcceptValue | JCAcceptEnd,
+    JCAcceptCommaOrEnd = JCAcceptComma | JCAcceptEnd,
+};
+
+bool isValueToken(JCTokenType type)
+{
+    switch (type) {
+    case JCTokenTypeNumber:
+    case JCTokenTypeString:
+    case JCTokenTypeObjectBegin:
+    case JCTokenTypeArrayBegin:
+    case JCTokenTypeTrue:
+    case JCTokenTypeFalse:
+    case JCTokenTypeNull:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void parseExpectedError(JCParseState& state, int accept, const char* valueItem, const char* endItem)
+{
+    const char* items[3];
+    int count = 0;
+    if (accept & JCAcceptValue)
+        items[count++] = valueItem;
+    if (accept & JCAcceptComma)
+        items[count++] = "a comma";
+    if (accept & JCAcceptEnd)
+        items[count++] = endItem;
+    const int tokenLength = int(state.token.tokenPtrRange.length);
+    const std::string tokenText(reinterpret_cast<const char*>(state.token.tokenPtrRange.ptr), state.token.tokenPtrRange.length);
+    if (count == 1)
+        JCParseError(state, "Expected %@, not '%*.*s'", items[0], tokenLength, tokenLength, tokenText.c_str());
+    else if (count >= 2)
+        JCParseError(state, "Expected %@ or %@, not '%*.*s'", items[0], items[1], tokenLength, tokenLength, tokenText.c_str());
+}
+
+// Makes room for at least four more entries on the object stack.
+bool growObjectStack(JCParseState& state, const char* what)
+{
+    JCObjectStack& stack = state.objectStack;
+    if (stack.index + 4 <= stack.count())
+        return true;
+    const NSUInteger granule = stack.roundSizeUpToMultipleOf;
+    const NSUInteger wanted = (stack.count() + 128 + granule - 1) / granule * granule;
+    try {
+        stack.objects.resize(wanted);
+        stack.keys.resize(wanted);
+        stack.cfHashes.resize(wanted);
+    } catch (const std::bad_alloc&) {
+        JCParseError(state, "Internal error: [%s] objectsIndex > %lu, resize failed? %@ line #%ld", what,
+            static_cast<unsigned long>(stack.count() - 4), kSourceName, long(__LINE__));
+        return false;
+    }
+    stack.flags = JCManagedBufferOnHeap | JCManagedBufferMustFree;
+    return true;
+}
+
+// Releases what a failed collection had pushed.
+void unwindObjectStack(JCParseState& state, NSUInteger startIndex)
+{
+    JCObjectStack& stack = state.objectStack;
+    for (NSUInteger i = startIndex; i < stack.index; ++i) {
+        stack.objects[i].reset();
+        stack.keys[i].reset();
+    }
+    stack.index = startIndex;
+}
+
+id parseArray(JCParseState& state);
+id parseDictionary(JCParseState& state);
+
+id objectForToken(JCParseState& state)
+{
+    switch (state.token.type) {
+    case JCTokenTypeString:
+    case JCTokenTypeNumber:
+        return cachedObject(state);
+    case JCTokenTypeObjectBegin:
+        return parseDictionary(state);
+    case JCTokenTypeArrayBegin:
+        return parseArray(state);
+    case JCTokenTypeTrue:
+        return NSNumber::numberWithBool(true);
+    case JCTokenTypeFalse:
+        return NSNumber::numberWithBool(false);
+    case JCTokenTypeNull:
+        return NSNull::null();
+    default:
+        return nullptr;
+    }
+}
+
+// Counts one more level of nesting, failing past the limit.
+class NestingScope {
+public:
+    explicit NestingScope(JCParseState& state) : m_state(state)
+    {
+        if (++m_state.depth > JCMaximumNestingDepth)
+            JCParseError(m_state, "Nesting too deep: arrays and objects may nest at most %lu levels.", static_cast<unsigned long>(JCMaximumNestingDepth));
+    }
+    ~NestingScope() { --m_state.depth; }
+    bool allowed() const { return m_state.depth <= JCMaximumNestingDepth; }
+
+private:
+    JCParseState& m_state;
+};
+
+id parseArray(JCParseState& state)
+{
+    NestingScope nesting(state);
+    if (!nesting.allowed())
+        return nullptr;
+    JCObjectStack& stack = state.objectStack;
+    const NSUInteger startIndex = stack.index;
+    int accept = JCAcceptValueOrEnd;
+    const NSUInteger length = state.stringBuffer.bytes.length;
+    while (state.atIndex < length) {
+        if (!growObjectStack(state, "array") || !JCParseNextToken(state))
+            break;
+        const JCTokenType type = state.token.type;
+        if (isValueToken(type)) {
+            if (!(accept & JCAcceptValue)) {
+                JCParseError(state, "Unexpected value.");
+                break;
+            }
+            id object = objectForToken(state);
+            if (!object) {
+                JCParseError(state, "Internal error: Object == NULL");
+                break;
+            }
+            stack.objects[stack.index++] = std::move(object);
+            accept = JCAcceptCommaOrEnd;
+        } else if (type == JCTokenTypeArrayEnd) {
+            if (!(accept & JCAcceptEnd)) {
+                JCParseError(state, "Unexpected ']'.");
+                break;
+            }
+            auto array = state.objCImpCache.makeArray(stack.objects.data() + startIndex, stack.index - startIndex, state.mutableCollections);
+            unwindObjectStack(state, startIndex);
+            return array;
+        } else if (type == JCTokenTypeComma) {
+            if (!(accept & JCAcceptComma)) {
+                JCParseError(state, "Unexpected ','.");
+                break;
+            }
+            accept = JCAcceptValue;
+        } else {
+            parseExpectedError(state, accept, "a value", "a ']'");
+            break;
+        }
+    }
+    unwindObjectStack(state, startIndex);
+    return nullptr;
+}
+
+id parseDictionary(JCParseState& state)
+{
+    NestingScope nesting(state);
+    if (!nesting.allowed())
+        return nullptr;
+    JCObjectStack& stack = state.objectStack;
+    const NSUInteger startIndex = stack.index;
+    int accept = JCAcceptValueOrEnd;
+    const NSUInteger length = state.stringBuffer.bytes.length;
+    while (state.atIndex < length) {
+        if (!growObjectStack(state, "dictionary") || !JCParseNextToken(state))
+            break;
+        const JCTokenType type = state.token.type;
+        if (type == JCTokenTypeObjectEnd) {
+            if (!(accept & JCAcceptEnd)) {
+                JCParseError(state, "Unexpected '}'.");
+                break;
+            }
+            const NSUInteger count = stack.index - startIndex;
+            auto dictionary = state.objCImpCache.makeDictionary(stack.keys.data() + startIndex, stack.objects.data() + startIndex,
+                stack.cfHashes.data() + startIndex, count, state.mutableCollections);
+            if (!dictionary)
+                JCParseError(state, "Internal error: a dictionary of %lu entries is too large.", static_cast<unsigned long>(count));
+            unwindObjectStack(state, startIndex);
+            return dictionary;
+        }
+        if (type == JCTokenTypeComma) {
+            if (!(accept & JCAcceptComma)) {
+                JCParseError(state, "Unexpected ','.");
+                break;
+            }
+            accept = JCAcceptValue;
+            continue;
+        }
+        if (type != JCTokenTypeString) {
+            parseExpectedError(state, accept, "a \"STRING\"", "a '}'");
+            break;
+        }
+        if (!(accept & JCAcceptValue)) {
+            JCParseError(state, "Unexpected string.");
+            break;
+        }
+        id key = cachedObject(state);
+        if (!key) {
+            JCParseError(state, "Internal error: Key == NULL.");
+            break;
+        }
+        NSUInteger keyHash;
+        if (JCTokenCacheItem* item = state.token.value.cacheItem) {
+            if (item->keyHash == 0)
+                item->keyHash = key->hash();
+            keyHash = item->keyHash;
+        } else {
+            keyHash = key->hash();
+        }
+        if (!JCParseNextToken(state))
+            break;
+        if (state.token.type != JCTokenTypeSeparator) {
+            JCParseError(state, "Expected ':'.");
+            break;
+        }
+        if (!JCParseNextToken(state))
+            break;
+        if (!isValueToken(state.token.type)) {
+            parseExpectedError(state, JCAcceptValueOrEnd, "a value", "a '}'");
+            break;
+        }
+        id object = objectForToken(state);
+        if (!object) {
+            JCParseError(state, "Internal error: Object == NULL.");
+            break;
+        }
+        stack.keys[stack.index] = std::move(key);
+        stack.cfHashes[stack.index] = keyHash;
+        stack.objects[stack.index] = std::move(object);
+        ++stack.index;
+        accept = JCAcceptCommaOrEnd;
+    }
+    unwindObjectStack(state, startIndex);
+    return nullptr;
+}
+
+} // namespace
+
+// --- Start-up --------------------------------------------------------------------------------
+
+void JCCollectionClassesInit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        JCObjCImpCache& factories = recordedFactories();
+        factories.makeArray = &JSONDecoder::makeArray;
+        factories.makeDictionary = &JSONDecoder::makeDictionary;
+        factories.numberWithUnsignedLongLong = &numberWithUnsignedLongLong;
+    });
+}
+
+std::shared_ptr<JCArray> JSONDecoder::makeArray(id* objects, NSUInteger count, bool mutableCollections)
+{
+    std::vector<id> members(std::make_move_iterator(objects), std::make_move_iterator(objects + count));
+    return JCArray::create(JCCollectionKey {}, std::move(members), mutableCollections);
+}
+
+std::shared_ptr<JCDictionary> JSONDecoder::makeDictionary(id* keys, id* objects, const NSUInteger* hashes, NSUInteger count, bool mutableCollections)
+{
+    return JCDictionary::create(JCCollectionKey {}, keys, objects, hashes, count, mutableCollections);
+}
+
+// --- JSONDecoder -----------------------------------------------------------------------------
+
+void JSONDecoder::init(JCParseOptionFlags parseOptionFlags)
+{
+    if (parseOptionFlags & ~JCParseOptionsValidFlags)
+        NSException::raise(NSInvalidArgumentException, "Invalid parse options.");
+    JCCollectionClassesInit();
+    m_parseState = std::make_unique<JCParseState>();
+    JCParseState& state = *m_parseState;
+    state.parseOptionFlags = parseOptionFlags;
+    state.token.tokenBuffer.setRoundSizeUpToMultipleOf(4096);
+    state.objectStack.roundSizeUpToMultipleOf = 2048;
+    state.objCImpCache = recordedFactories();
+    state.cache.prng_lfsr = 1;
+    state.cache.count = JCTokenCacheCount;
+    state.cache.items.resize(JCTokenCacheCount);
+}
+
+JSONDecoder::~JSONDecoder()
+{
+    if (m_parseState)
+        clearCache();
+}
+
+void JSONDecoder::clearCache()
+{
+    if (!m_parseState)
+        return;
+    for (auto& item : m_parseState->cache.items)
+        item = {};
+    m_parseState->cache.age.fill(0);
+}
+
+id JSONDecoder::objectWithUTF8String(const char* string, NSUInteger length, NSErrorPointer error)
+{
+    return parse(string, length, false, error);
+}
+
+id JSONDecoder::mutableObjectWithUTF8String(const char* string, NSUInteger length, NSErrorPointer error)
+{
+    return parse(string, length, true, error);
+}
+
+id JSONDecoder::objectWithData(const std::shared_ptr<NSData>& jsonData, NSErrorPointer error)
+{
+    if (!jsonData)
+        NSException::raise(NSInvalidArgumentException, "The jsonData argument is NULL.");
+    return parse(reinterpret_cast<const char*>(jsonData->bytes()), jsonData->length(), false, error);
+}
+
+id JSONDecoder::mutableObjectWithData(const std::shared_ptr<NSData>& jsonData, NSErrorPointer error)
+{
+    if (!jsonData)
+        NSException::raise(NSInvalidArgumentException, "The jsonData argument is NULL.");
+    return parse(reinterpret_cast<const char*>(jsonData->bytes()), jsonData->length(), true, error);
+}
+
+id JSONDecoder::parse(const char* string, NSUInteger length, bool mutableCollections, NSErrorPointer error)
+{
+    if (!m_parseState)
+        NSException::raise(NSInternalInconsistencyException, "parseState is NULL.");
+    // An empty data object may have no bytes at all; only a missing text with a length is misuse.
+    static const char emptyText[1] = { 0 };
+    if (!string) {
+        if (length)
+            NSException::raise(NSInvalidArgumentException, "The string argument is NULL.");
+        string = emptyText;
+    }
+    JCParseState& state = *m_parseState;
+    state.stringBuffer.bytes = { reinterpret_cast<const std::uint8_t*>(string), length };
+    state.atIndex = state.prev_atIndex = 0;
+    state.lineNumber = state.prev_lineNumber = 1;
+    state.lineStartIndex = state.prev_lineStartIndex = 0;
+    state.error.reset();
+    state.errorIsPrev = 0;
+    state.mutableCollections = mutableCollections;
+    state.depth = 0;
+
+    std::uint8_t tokenBytes[kTokenBufferBytes];
+    state.token.tokenBuffer.borrow(tokenBytes, sizeof tokenBytes, 4096);
+    JCObjectStack& stack = state.objectStack;
+    if (stack.count() < kInitialStackCount) {
+        stack.objects.resize(kInitialStackCount);
+        stack.keys.resize(kInitialStackCount);
+        stack.cfHashes.resize(kInitialStackCount);
+    }
+    stack.index = 0;
+
+    id root;
+    bool failed = false;
+    if (length == 0 || !JCParseNextToken(state)) {
+        failed = true;
+    } else if (state.token.type != JCTokenTypeArrayBegin && state.token.type != JCTokenTypeObjectBegin) {
+        JCParseError(state, "Expected either '[' or '{'.");
+        failed = true;
+    } else {
+        root = state.token.type == JCTokenTypeArrayBegin ? parseArray(state) : parseDictionary(state);
+        failed = !root;
+    }
+    if (failed) {
+        if (state.atIndex >= length)
+            JCParseError(state, "Reached the end of the buffer.");
+        JCParseError(state, "Unable to parse JSON.");
+    } else if (!(state.parseOptionFlags & JCParseAllowTrailingText)) {
+        JCParseSkipWhitespace(state);
+        if (state.atIndex < length) {
+            JCParseError(state, "A valid JSON object was parsed but there were additional non-white-space characters remaining.");
+            root.reset();
+        }
+    }
+    if (state.error)
+        NSSetError(error, state.error);
+
+    // Tear down: nothing of this parse stays but the cache's entries.
+    state.token.tokenBuffer.release();
+    unwindObjectStack(state, 0);
+    state.stringBuffer.bytes = {};
+    state.atIndex = state.prev_atIndex = 0;
+    state.lineNumber = state.prev_lineNumber = 1;
+    state.lineStartIndex = state.prev_lineStartIndex = 0;
+    state.token.tokenPtrRange = {};
+    state.token.value = {};
+    state.error.reset();
+    state.errorIsPrev = 0;
+    state.mutableCollections = false;
+    return root;
+}

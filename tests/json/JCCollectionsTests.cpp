@@ -1,0 +1,168 @@
+#include "JSONTestSupport.h"
+
+#include "library/json/JCArray.h"
+#include "library/json/JCDictionary.h"
+#include "library/json/JCDictionaryEnumerator.h"
+#include "platform/foundation/NSException.h"
+
+namespace {
+
+template <class Call>
+std::string raisedReason(Call call, const char* expectedName)
+{
+    try {
+        call();
+    } catch (const NSException& exception) {
+        EXPECT_EQ(exception.name(), NSString(expectedName));
+        return exception.reason().UTF8String();
+    }
+    ADD_FAILURE() << "nothing was raised";
+    return {};
+}
+
+std::shared_ptr<JCDictionary> dictionaryOf(std::string_view text, bool mutableCollections = false)
+{
+    return ns::cast<JCDictionary>(decode(text, JCParseOptionsNone, mutableCollections).object);
+}
+
+} // namespace
+
+TEST(JCCollections, decodedCollectionsRaiseOnEveryChange)
+{
+    auto array = ns::cast<JCArray>(decode("[1,2]").object);
+    ASSERT_TRUE(array);
+    EXPECT_EQ(raisedReason([&] { array->addObject(NSNull::null()); }, NSInternalInconsistencyException),
+        "*** -[JCArray insertObject:atIndex:]: mutating method sent to immutable object");
+    raisedReason([&] { array->removeObjectAtIndex(0); }, NSInternalInconsistencyException);
+    raisedReason([&] { array->replaceObjectAtIndex(0, NSNull::null()); }, NSInternalInconsistencyException);
+    raisedReason([&] { array->removeAllObjects(); }, NSInternalInconsistencyException);
+    EXPECT_EQ(array->count(), 2u);
+
+    auto dictionary = dictionaryOf(R"({"a":1})");
+    ASSERT_TRUE(dictionary);
+    // Immutability is checked before the arguments.
+    EXPECT_EQ(raisedReason([&] { dictionary->setObject(nullptr, id()); }, NSInternalInconsistencyException),
+        "*** -[JCDictionary setObject:forKey:]: mutating method sent to immutable object");
+    raisedReason([&] { dictionary->removeObjectForKey("a"); }, NSInternalInconsistencyException);
+    EXPECT_EQ(dictionary->count(), 1u);
+}
+
+TEST(JCCollections, arraysCheckTheirArgumentsWithThePlatformsMessages)
+{
+    auto array = ns::cast<JCArray>(decode("[1,2]", JCParseOptionsNone, true).object);
+    ASSERT_TRUE(array);
+    EXPECT_EQ(raisedReason([&] { array->objectAtIndex(2); }, NSRangeException), "*** -[JCArray objectAtIndex:]: index (2l) beyond bounds (2l)");
+    EXPECT_EQ(raisedReason([&] { array->insertObject(nullptr, 0); }, NSInvalidArgumentException), "*** -[JCArray insertObject:atIndex:]: attempt to insert nil");
+    EXPECT_EQ(raisedReason([&] { array->insertObject(NSNull::null(), 3); }, NSRangeException),
+        "*** -[JCArray insertObject:atIndex:]: index (3l) beyond bounds (3)");
+    id buffer[2];
+    EXPECT_EQ(raisedReason([&] { array->getObjects(nullptr, NSMakeRange(0, 1)); }, NSRangeException),
+        "*** -[JCArray getObjects:range:]: pointer to objects array is NULL but range length is 1l");
+    raisedReason([&] { array->getObjects(buffer, NSMakeRange(1, 2)); }, NSRangeException);
+    array->getObjects(buffer, NSMakeRange(0, 2));
+    EXPECT_EQ(ns::integerValue(buffer[1]), 2);
+
+    const NSUInteger before = array->mutations();
+    array->insertObject(NSString("x"), 1);
+    EXPECT_NE(array->mutations(), before);
+    EXPECT_NE(array->mutations(), 0u);
+    EXPECT_EQ(ns::stringValue(array->objectAtIndex(1)), NSString("x"));
+    EXPECT_EQ(array->capacity() >= 3, true);
+}
+
+TEST(JCCollections, copiesOfImmutableCollectionsAreTheSameObject)
+{
+    auto immutableArray = ns::cast<JCArray>(decode("[1]").object);
+    EXPECT_EQ(immutableArray->copy(), immutableArray);
+    auto mutableArray = ns::cast<JCArray>(decode("[1]", JCParseOptionsNone, true).object);
+    auto copied = mutableArray->copy();
+    EXPECT_NE(copied, mutableArray);
+    EXPECT_FALSE(ns::cast<NSMutableArray>(copied));
+    EXPECT_TRUE(copied->isEqual(mutableArray));
+    auto mutableCopy = ns::cast<NSMutableArray>(immutableArray->mutableCopy());
+    ASSERT_TRUE(mutableCopy);
+    mutableCopy->addObject(NSNull::null());
+    EXPECT_EQ(immutableArray->count(), 1u);
+
+    auto dictionary = dictionaryOf(R"({"a":1})");
+    EXPECT_EQ(dictionary->copy(), dictionary);
+    auto dictionaryCopy = ns::cast<NSMutableDictionary>(dictionary->mutableCopy());
+    ASSERT_TRUE(dictionaryCopy);
+    dictionaryCopy->setObject(NSString("b"), "b");
+    EXPECT_EQ(dictionary->count(), 1u);
+}
+
+TEST(JCCollections, capacitiesFollowTheTable)
+{
+    EXPECT_EQ(JCDictionaryCapacityForCount(0), 0u);
+    EXPECT_EQ(JCDictionaryCapacityForCount(1), 3u);
+    EXPECT_EQ(JCDictionaryCapacityForCount(3), 3u);
+    EXPECT_EQ(JCDictionaryCapacityForCount(4), 7u);
+    EXPECT_EQ(JCDictionaryCapacityForCount(10), 13u);
+    EXPECT_EQ(JCDictionaryCapacityForCount(20), 41u);
+    EXPECT_EQ(JCDictionaryCapacityForCount(400000000), NSNotFound);
+}
+
+TEST(JCCollections, aFullTableStillAnswersAbsentKeys)
+{
+    auto full = dictionaryOf(R"({"a":1,"b":2,"c":3})");
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->capacity(), 3u);
+    EXPECT_EQ(full->count(), 3u);
+    EXPECT_FALSE(full->objectForKey("d"));
+    EXPECT_FALSE(full->objectForKey(id()));
+    EXPECT_EQ(ns::integerForKey(full, "c"), 3);
+}
+
+TEST(JCCollections, mutableDictionariesGrowAndKeepEveryKeyReachable)
+{
+    auto dictionary = dictionaryOf(R"({"a":1,"b":2,"c":3})", true);
+    ASSERT_TRUE(dictionary);
+    dictionary->setObject(NSNumber::numberWithInt(4), "d");
+    EXPECT_EQ(dictionary->capacity(), 7u);
+    for (const char* key : { "a", "b", "c", "d" })
+        EXPECT_TRUE(dictionary->objectForKey(key)) << key;
+
+    // Many keys, then removals from the middle of clusters.
+    for (int i = 0; i < 200; ++i)
+        dictionary->setObject(NSNumber::numberWithInt(i), NSString::stringWithFormat("k%d", i));
+    for (int i = 0; i < 200; i += 3)
+        dictionary->removeObjectForKey(NSString::stringWithFormat("k%d", i));
+    for (int i = 0; i < 200; ++i)
+        EXPECT_EQ(dictionary->objectForKey(NSString::stringWithFormat("k%d", i)) != nullptr, i % 3 != 0) << i;
+    EXPECT_EQ(dictionary->count(), 4u + 200u - 67u);
+    dictionary->removeObjectForKey("absent");
+
+    EXPECT_EQ(raisedReason([&] { dictionary->setObject(id(), "k"); }, NSInvalidArgumentException),
+        "*** -[JCDictionary setObject:forKey:]: attempt to insert nil value (key: k)");
+    EXPECT_EQ(raisedReason([&] { dictionary->setObject(NSNull::null(), id()); }, NSInvalidArgumentException),
+        "*** -[JCDictionary setObject:forKey:]: attempt to insert nil key");
+}
+
+TEST(JCCollections, enumerationFollowsTheSlots)
+{
+    auto dictionary = dictionaryOf(R"({"one":1,"two":2,"three":3,"four":4,"five":5})");
+    ASSERT_TRUE(dictionary);
+    std::vector<id> keys(5), objects(5);
+    dictionary->getObjects(objects.data(), keys.data());
+    std::vector<id> enumerated;
+    for (const auto& entry : *dictionary)
+        enumerated.push_back(entry.key);
+    EXPECT_EQ(enumerated, keys);
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(dictionary->objectForKey(keys[i]), objects[i]);
+
+    auto enumerator = dictionary->keyEnumerator();
+    EXPECT_EQ(enumerator->nextObject(), keys[0]);
+    auto rest = enumerator->allObjects()->objects();
+    EXPECT_EQ(rest, std::vector<id>(keys.begin() + 1, keys.end()));
+    EXPECT_FALSE(enumerator->nextObject());
+    EXPECT_EQ(dictionaryOf("{}")->keyEnumerator()->allObjects()->count(), 0u);
+}
+
+TEST(JCCollections, arePrivateToTheCodec)
+{
+    EXPECT_EQ(raisedReason([] { JCArray::create(); }, NSInvalidArgumentException),
+        "*** - [JCArray allocWithZone:]: The JCArray class is private to JSONCodec and should not be used in this fashion.");
+    raisedReason([] { JCDictionary::create(); }, NSInvalidArgumentException);
+}
