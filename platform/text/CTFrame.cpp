@@ -1,0 +1,60 @@
+#include "platform/text/CTFrame.h"
+
+#include <algorithm>
+
+void CTFrame::init(std::vector<CTLineRef> lines, std::vector<CGPoint> origins, CGPathRef path, CGRect bounds, CFRange stringRange,
+    CFRange visibleStringRange)
+{
+    m_lines = std::move(lines);
+    m_origins = std::move(origins);
+    m_path = std::move(path);
+    m_bounds = bounds;
+    m_stringRange = stringRange;
+    m_visibleStringRange = visibleStringRange;
+}
+
+void CTFrame::draw(cairo_t* cairo, const std::array<CGFloat, 4>& defaultColor) const
+{
+    for (std::size_t index = 0; index < m_lines.size(); ++index) {
+        const CGPoint origin = m_origins[index];
+        m_lines[index]->draw(cairo, CGPointMake(m_bounds.origin.x + origin.x, m_bounds.origin.y + origin.y), true, defaultColor);
+    }
+}
+
+std::vector<CTLineRef> CTFrameGetLines(const CTFrameRef& frame)
+{
+    return frame ? frame->lines() : std::vector<CTLineRef> {};
+}
+
+void CTFrameGetLineOrigins(const CTFrameRef& frame, CFRange range, CGPoint* origins)
+{
+    if (!frame || !origins)
+        return;
+    const auto& all = frame->lineOrigins();
+    const CFIndex count = static_cast<CFIndex>(all.size());
+    if (range.location < 0 || range.location > count || range.length < 0)
+        return;
+    const CFIndex end = range.length == 0 ? count : std::min(count, range.location + range.length);
+    std::copy(all.begin() + range.location, all.begin() + end, origins);
+}
+
+CFRange CTFrameGetStringRange(const CTFrameRef& frame)
+{
+    return frame ? frame->stringRange() : CFRangeMake(0, 0);
+}
+
+CFRange CTFrameGetVisibleStringRange(const CTFrameRef& frame)
+{
+    return frame ? frame->visibleStringRange() : CFRangeMake(0, 0);
+}
+
+CGPathRef CTFrameGetPath(const CTFrameRef& frame)
+{
+    return frame ? frame->path() : nullptr;
+}
+
+void CTFrameDraw(const CTFrameRef& frame, cairo_t* cairo)
+{
+    if (frame && cairo)
+        frame->draw(cairo, { 0, 0, 0, 1 });
+}

@@ -1,0 +1,401 @@
+#include "platform/text/CTLine.h"
+
+#include "platform/text/FontLibrary.h"
+#include "platform/text/TextParagraph.h"
+
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double toPoints(int pangoUnits) { return static_cast<double>(pangoUnits) / PANGO_SCALE; }
+
+const PangoAttrShape* shapeOf(const PangoItem* item)
+{
+    for (GSList* node = item->analysis.extra_attrs; node; node = node->next) {
+        auto* attribute = static_cast<PangoAttribute*>(node->data);
+        if (attribute->klass->type == PANGO_ATTR_SHAPE)
+            return reinterpret_cast<const PangoAttrShape*>(attribute);
+    }
+    return nullptr;
+}
+
+CTRun::Metrics metricsOfItem(const PangoItem* item)
+{
+    if (const PangoAttrShape* shape = shapeOf(item))
+        return { toPoints(-shape->logical_rect.y), toPoints(shape->logical_rect.y + shape->logical_rect.height), 0 };
+    FontLibrary& library = FontLibrary::shared();
+    PangoFontDescription* description = pango_font_describe_with_absolute_size(item->analysis.font);
+    const double size = toPoints(pango_font_description_get_size(description));
+    pango_font_description_free(description);
+    const FontFaceMetrics metrics = library.metricsOfFont(item->analysis.font);
+    return { metrics.ascent * size, metrics.descent * size, metrics.lineGap * size };
+}
+
+bool isTrailingWhitespace(unichar character)
+{
+    return character == ' ' || character == '\t' || character == 0x3000 || character == 0xA0 || character == '\n' || character == '\r'
+        || character == 0x2028 || character == 0x2029;
+}
+
+} // namespace
+
+void CTLine::init(std::shared_ptr<TextParagraph> paragraph, PangoLayoutLine* line, NSUInteger stringEnd)
+{
+    m_paragraph = std::move(paragraph);
+    std::lock_guard lock(FontLibrary::shared().mutex());
+    m_line = pango_layout_line_ref(line);
+    const NSUInteger start = m_paragraph->indexOfByte(line->start_index);
+    m_stringRange = CFRangeMake(static_cast<CFIndex>(start), static_cast<CFIndex>(stringEnd - start));
+    measure();
+    makeRuns();
+}
+
+CTLine::~CTLine()
+{
+    std::lock_guard lock(FontLibrary::shared().mutex());
+    pango_layout_line_unref(m_line);
+}
+
+void CTLine::measure()
+{
+    PangoRectangle logical;
+    pango_layout_line_get_extents(m_line, nullptr, &logical);
+    m_width = toPoints(logical.width);
+    bool any = false;
+    for (GSList* node = m_line->runs; node; node = node->next) {
+        const auto* run = static_cast<PangoGlyphItem*>(node->data);
+        const CTRun::Metrics metrics = metricsOfItem(run->item);
+        m_ascent = std::max(m_ascent, metrics.ascent);
+        m_descent = std::max(m_descent, metrics.descent);
+        m_leading = std::max(m_leading, metrics.leading);
+        any = true;
+    }
+    if (!any) {
+        // An empty line is as tall as the font it would have been written in.
+        const auto& text = m_paragraph->text();
+        const NSUInteger index = static_cast<NSUInteger>(m_stringRange.location);
+        auto font = TextParagraph::fontOfAttributes(index < text->length() ? text->attributesAtIndex(index)
+                                                                          : (text->length() ? text->attributesAtIndex(text->length() - 1) : nullptr));
+        m_ascent = font->ascender();
+        m_descent = -font->descender();
+        m_leading = font->lineGap();
+    }
+
+    const std::u16string_view units = m_paragraph->text()->string().view();
+    const NSUInteger lineStart = m_paragraph->indexOfByte(m_line->start_index);
+    NSUInteger contentEnd = m_paragraph->indexOfByte(m_line->start_index + m_line->length);
+    const NSUInteger lineEnd = contentEnd;
+    while (contentEnd > lineStart && isTrailingWhitespace(units[contentEnd - 1]))
+        --contentEnd;
+    if (contentEnd < lineEnd)
+        m_trailingWhitespaceWidth = std::max<CGFloat>(0, m_width - offsetForStringIndex(static_cast<CFIndex>(contentEnd)));
+}
+
+void CTLine::makeRuns()
+{
+    const auto& text = m_paragraph->text();
+    double x = 0;
+    for (GSList* node = m_line->runs; node; node = node->next) {
+        const auto* run = static_cast<PangoGlyphItem*>(node->data);
+        const PangoItem* item = run->item;
+        const PangoGlyphString* glyphs = run->glyphs;
+        const CTRun::Metrics metrics = metricsOfItem(item);
+        const CTRunStatus status = item->analysis.level % 2 ? kCTRunStatusRightToLeft : kCTRunStatusNoStatus;
+        const NSUInteger itemStart = m_paragraph->indexOfByte(item->offset);
+        const NSUInteger itemEnd = m_paragraph->indexOfByte(item->offset + item->length);
+
+        // Pango's items need not end where attributes change (colours, links): cut them there.
+        struct Piece {
+            NSRange range;
+            NSAttributes attributes;
+            std::vector<CGPoint> positions;
+            double left { 0 };
+            double right { 0 };
+            bool empty { true };
+        };
+        std::vector<Piece> pieces;
+        for (NSUInteger index = itemStart; index < itemEnd;) {
+            NSRange effective;
+            NSAttributes attributes = text->attributesAtIndex(index, &effective);
+            NSRange range = NSIntersectionRange(effective, NSMakeRange(index, itemEnd - index));
+            pieces.push_back({ range, attributes, {}, 0, 0, true });
+            index = range.end();
+        }
+        if (pieces.empty())
+            continue;
+        double glyphX = x;
+        for (int glyph = 0; glyph < glyphs->num_glyphs; ++glyph) {
+            const PangoGlyphInfo& info = glyphs->glyphs[glyph];
+            const NSUInteger index = m_paragraph->indexOfByte(item->offset + glyphs->log_clusters[glyph]);
+            auto piece = std::find_if(pieces.begin(), pieces.end(), [&](const Piece& candidate) { return NSLocationInRange(index, candidate.range); });
+            if (piece == pieces.end())
+                piece = pieces.begin();
+            const double advance = toPoints(info.geometry.width);
+            if (piece->empty) {
+                piece->left = glyphX;
+                piece->right = glyphX + advance;
+                piece->empty = false;
+            } else {
+                piece->left = std::min(piece->left, glyphX);
+                piece->right = std::max(piece->right, glyphX + advance);
+            }
+            piece->positions.push_back(CGPointMake(glyphX + toPoints(info.geometry.x_offset), -toPoints(info.geometry.y_offset)));
+            glyphX += advance;
+        }
+        for (Piece& piece : pieces) {
+            if (piece.empty)
+                continue;
+            m_runs.push_back(CTRun::create(CFRangeMake(static_cast<CFIndex>(piece.range.location), static_cast<CFIndex>(piece.range.length)),
+                piece.attributes, status, piece.left, piece.right - piece.left, metrics, std::move(piece.positions)));
+        }
+        x = glyphX;
+    }
+}
+
+CGRect CTLine::imageBounds() const
+{
+    std::lock_guard lock(FontLibrary::shared().mutex());
+    PangoRectangle ink;
+    pango_layout_line_get_extents(m_line, &ink, nullptr);
+    if (ink.width <= 0 || ink.height <= 0)
+        return CGRectZero;
+    return CGRectMake(toPoints(ink.x), -toPoints(ink.y + ink.height), toPoints(ink.width), toPoints(ink.height));
+}
+
+void CTLine::rebase(CFRange range)
+{
+    const CFIndex shift = range.location - m_stringRange.location;
+    m_indexOffset += shift;
+    m_stringRange = range;
+    for (CTRunRef& run : m_runs) {
+        CFRange runRange = run->stringRange();
+        runRange.location += shift;
+        run = CTRun::create(runRange, run->attributes(), run->status(), run->x(), run->width(), run->metrics(), run->positions());
+    }
+}
+
+CGFloat CTLine::offsetForStringIndex(CFIndex index) const
+{
+    index -= m_indexOffset;
+    const CFIndex start = static_cast<CFIndex>(m_paragraph->indexOfByte(m_line->start_index));
+    const CFIndex lineEnd = static_cast<CFIndex>(m_paragraph->indexOfByte(m_line->start_index + m_line->length));
+    if (index <= start)
+        return 0;
+    if (index >= lineEnd)
+        return m_width;
+    std::lock_guard lock(FontLibrary::shared().mutex());
+    int x = 0;
+    pango_layout_line_index_to_x(m_line, m_paragraph->byteOfIndex(static_cast<NSUInteger>(index)), FALSE, &x);
+    return toPoints(x);
+}
+
+CFIndex CTLine::stringIndexForPosition(CGFloat x) const
+{
+    const CFIndex lineEnd = static_cast<CFIndex>(m_paragraph->indexOfByte(m_line->start_index + m_line->length));
+    if (!(x > 0))
+        return m_stringRange.location;
+    if (x >= m_width)
+        return lineEnd + m_indexOffset;
+    std::lock_guard lock(FontLibrary::shared().mutex());
+    int byte = 0;
+    int trailing = 0;
+    pango_layout_line_x_to_index(m_line, static_cast<int>(std::lround(x * PANGO_SCALE)), &byte, &trailing);
+    NSUInteger index = m_paragraph->indexOfByte(byte);
+    if (trailing > 0) {
+        const NSString& string = m_paragraph->text()->string();
+        if (index < string.length())
+            index = string.rangeOfComposedCharacterSequenceAtIndex(index).end();
+    }
+    return std::clamp<CFIndex>(static_cast<CFIndex>(index) + m_indexOffset, m_stringRange.location, lineEnd + m_indexOffset);
+}
+
+void CTLine::draw(cairo_t* cairo, CGPoint origin, bool yUp, const std::array<CGFloat, 4>& defaultColor) const
+{
+    if (!cairo)
+        return;
+    std::lock_guard lock(FontLibrary::shared().mutex());
+    cairo_save(cairo);
+    cairo_translate(cairo, origin.x, origin.y);
+    if (yUp)
+        cairo_scale(cairo, 1, -1);
+    cairo_set_source_rgba(cairo, defaultColor[0], defaultColor[1], defaultColor[2], defaultColor[3]);
+    cairo_move_to(cairo, 0, 0);
+    pango_cairo_show_layout_line(cairo, m_line);
+    cairo_new_path(cairo);
+    cairo_restore(cairo);
+}
+
+std::shared_ptr<NSAttributedString> CTLine::attributedText() const
+{
+    const auto& text = m_paragraph->text();
+    const NSUInteger start = m_paragraph->indexOfByte(m_line->start_index);
+    NSUInteger end = m_paragraph->indexOfByte(m_line->start_index + m_line->length);
+    return text->attributedSubstringFromRange(NSMakeRange(start, std::max(end, start) - start));
+}
+
+CTLineRef CTLineCreateWithAttributedString(const std::shared_ptr<NSAttributedString>& string)
+{
+    auto text = string ? string : NSAttributedString::create();
+    auto paragraph = std::make_shared<TextParagraph>(text, NSMakeRange(0, text->length()), TextParagraph::Wrapping {});
+    std::lock_guard lock(FontLibrary::shared().mutex());
+    pango_layout_set_single_paragraph_mode(paragraph->layout(), TRUE);
+    PangoLayoutLine* line = pango_layout_get_line_readonly(paragraph->layout(), 0);
+    return CTLine::create(paragraph, line, text->length());
+}
+
+namespace {
+
+// Indices where the text may be cut: the starts of its composed character sequences, and its end.
+std::vector<NSUInteger> cutPositions(const NSString& string)
+{
+    std::vector<NSUInteger> positions;
+    for (NSUInteger index = 0; index < string.length(); index = string.rangeOfComposedCharacterSequenceAtIndex(index).end())
+        positions.push_back(index);
+    positions.push_back(string.length());
+    return positions;
+}
+
+} // namespace
+
+CTLineRef CTLineCreateTruncatedLine(const CTLineRef& line, double width, CTLineTruncationType truncationType, const CTLineRef& truncationToken)
+{
+    if (!line || !(width >= 0))
+        return nullptr;
+    if (line->width() - line->trailingWhitespaceWidth() <= width)
+        return line;
+    const double tokenWidth = truncationToken ? truncationToken->width() : 0;
+    if (tokenWidth > width)
+        return nullptr;
+    const auto text = line->attributedText();
+    const auto token = truncationToken ? truncationToken->attributedText() : NSAttributedString::create();
+    const auto whole = CTLineCreateWithAttributedString(text);
+    const std::vector<NSUInteger> cuts = cutPositions(text->string());
+    const double lineWidth = whole->width();
+    auto x = [&](NSUInteger index) { return whole->offsetForStringIndex(static_cast<CFIndex>(index)); };
+
+    auto build = [&](NSUInteger headEnd, NSUInteger tailStart) {
+        auto result = NSMutableAttributedString::create();
+        if (truncationType != kCTLineTruncationStart)
+            result->appendAttributedString(text->attributedSubstringFromRange(NSMakeRange(0, headEnd)));
+        result->appendAttributedString(token);
+        if (truncationType != kCTLineTruncationEnd)
+            result->appendAttributedString(text->attributedSubstringFromRange(NSMakeRange(tailStart, text->length() - tailStart)));
+        return CTLineCreateWithAttributedString(result);
+    };
+
+    // Widths are measured on the whole line, then checked on the line built, since shaping
+    // across the cut may differ; each failed check gives up one more character.
+    const double available = width - tokenWidth;
+    CTLineRef result;
+    switch (truncationType) {
+    case kCTLineTruncationEnd: {
+        std::size_t keep = cuts.size();
+        while (keep > 1 && x(cuts[keep - 1]) > available)
+            --keep;
+        for (; keep >= 1; --keep) {
+            result = build(cuts[keep - 1], text->length());
+            if (result->width() - result->trailingWhitespaceWidth() <= width || keep == 1)
+                break;
+        }
+        break;
+    }
+    case kCTLineTruncationStart: {
+        std::size_t from = 0;
+        while (from + 1 < cuts.size() && lineWidth - x(cuts[from]) > available)
+            ++from;
+        for (; from < cuts.size(); ++from) {
+            result = build(0, cuts[from]);
+            if (result->width() <= width || from + 1 == cuts.size())
+                break;
+        }
+        break;
+    }
+    case kCTLineTruncationMiddle: {
+        std::size_t head = cuts.size();
+        while (head > 1 && x(cuts[head - 1]) > available / 2)
+            --head;
+        const double headWidth = x(cuts[head - 1]);
+        std::size_t tail = head - 1;
+        while (tail + 1 < cuts.size() && headWidth + lineWidth - x(cuts[tail]) > available)
+            ++tail;
+        for (; tail < cuts.size(); ++tail) {
+            result = build(cuts[head - 1], cuts[tail]);
+            if (result->width() <= width || tail + 1 == cuts.size())
+                break;
+        }
+        break;
+    }
+    }
+    if (result)
+        result->rebase(line->stringRange());
+    return result;
+}
+
+std::vector<CTRunRef> CTLineGetGlyphRuns(const CTLineRef& line)
+{
+    return line ? line->runs() : std::vector<CTRunRef> {};
+}
+
+CFIndex CTLineGetGlyphCount(const CTLineRef& line)
+{
+    CFIndex count = 0;
+    for (const auto& run : CTLineGetGlyphRuns(line))
+        count += CTRunGetGlyphCount(run);
+    return count;
+}
+
+CFRange CTLineGetStringRange(const CTLineRef& line)
+{
+    return line ? line->stringRange() : CFRangeMake(0, 0);
+}
+
+double CTLineGetTypographicBounds(const CTLineRef& line, CGFloat* ascent, CGFloat* descent, CGFloat* leading)
+{
+    if (ascent)
+        *ascent = line ? line->ascent() : 0;
+    if (descent)
+        *descent = line ? line->descent() : 0;
+    if (leading)
+        *leading = line ? line->leading() : 0;
+    return line ? line->width() : 0;
+}
+
+double CTLineGetTrailingWhitespaceWidth(const CTLineRef& line)
+{
+    return line ? line->trailingWhitespaceWidth() : 0;
+}
+
+double CTLineGetPenOffsetForFlush(const CTLineRef& line, CGFloat flushFactor, double flushWidth)
+{
+    if (!line)
+        return 0;
+    const double slack = flushWidth - (line->width() - line->trailingWhitespaceWidth());
+    return slack > 0 ? slack * std::clamp<CGFloat>(flushFactor, 0, 1) : 0;
+}
+
+CFIndex CTLineGetStringIndexForPosition(const CTLineRef& line, CGPoint position)
+{
+    return line ? line->stringIndexForPosition(position.x) : kCFNotFound;
+}
+
+CGFloat CTLineGetOffsetForStringIndex(const CTLineRef& line, CFIndex charIndex, CGFloat* secondaryOffset)
+{
+    const CGFloat offset = line ? line->offsetForStringIndex(charIndex) : 0;
+    if (secondaryOffset)
+        *secondaryOffset = offset;
+    return offset;
+}
+
+void CTLineDraw(const CTLineRef& line, cairo_t* cairo)
+{
+    if (!line || !cairo)
+        return;
+    double x = 0;
+    double y = 0;
+    if (cairo_has_current_point(cairo))
+        cairo_get_current_point(cairo, &x, &y);
+    line->draw(cairo, CGPointMake(x, y), true, { 0, 0, 0, 1 });
+}

@@ -1,0 +1,116 @@
+#include "platform/text/CTParagraphStyle.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+template <class T>
+bool read(const CTParagraphStyleSetting& setting, T& value)
+{
+    if (!setting.value || setting.valueSize != sizeof(T))
+        return false;
+    std::memcpy(&value, setting.value, sizeof(T));
+    if constexpr (std::is_floating_point_v<T>)
+        return std::isfinite(value);
+    return true;
+}
+
+} // namespace
+
+NSTextAlignment NSTextAlignmentFromCTTextAlignment(CTTextAlignment alignment)
+{
+    switch (alignment) {
+    case kCTTextAlignmentLeft:
+        return NSTextAlignmentLeft;
+    case kCTTextAlignmentRight:
+        return NSTextAlignmentRight;
+    case kCTTextAlignmentCenter:
+        return NSTextAlignmentCenter;
+    case kCTTextAlignmentJustified:
+        return NSTextAlignmentJustified;
+    default:
+        return NSTextAlignmentNatural;
+    }
+}
+
+CTTextAlignment NSTextAlignmentToCTTextAlignment(NSTextAlignment alignment)
+{
+    switch (alignment) {
+    case NSTextAlignmentLeft:
+        return kCTTextAlignmentLeft;
+    case NSTextAlignmentRight:
+        return kCTTextAlignmentRight;
+    case NSTextAlignmentCenter:
+        return kCTTextAlignmentCenter;
+    case NSTextAlignmentJustified:
+        return kCTTextAlignmentJustified;
+    default:
+        return kCTTextAlignmentNatural;
+    }
+}
+
+CTParagraphStyleRef CTParagraphStyleCreate(const CTParagraphStyleSetting* settings, std::size_t settingCount)
+{
+    auto style = NSMutableParagraphStyle::create();
+    CGFloat extraLineSpacing = 0;
+    for (std::size_t index = 0; settings && index < settingCount; ++index) {
+        const CTParagraphStyleSetting& setting = settings[index];
+        CGFloat number = 0;
+        switch (setting.spec) {
+        case kCTParagraphStyleSpecifierAlignment:
+            if (CTTextAlignment alignment; read(setting, alignment))
+                style->setAlignment(NSTextAlignmentFromCTTextAlignment(alignment));
+            break;
+        case kCTParagraphStyleSpecifierLineBreakMode:
+            if (CTLineBreakMode mode; read(setting, mode) && mode <= kCTLineBreakByTruncatingMiddle)
+                style->setLineBreakMode(static_cast<NSLineBreakMode>(mode));
+            break;
+        case kCTParagraphStyleSpecifierFirstLineHeadIndent:
+            if (read(setting, number))
+                style->setFirstLineHeadIndent(number);
+            break;
+        case kCTParagraphStyleSpecifierHeadIndent:
+            if (read(setting, number))
+                style->setHeadIndent(number);
+            break;
+        case kCTParagraphStyleSpecifierLineHeightMultiple:
+            if (read(setting, number))
+                style->setLineHeightMultiple(number);
+            break;
+        case kCTParagraphStyleSpecifierMaximumLineHeight:
+            if (read(setting, number))
+                style->setMaximumLineHeight(number);
+            break;
+        case kCTParagraphStyleSpecifierMinimumLineHeight:
+            if (read(setting, number))
+                style->setMinimumLineHeight(number);
+            break;
+        case kCTParagraphStyleSpecifierLineSpacing:
+        case kCTParagraphStyleSpecifierLineSpacingAdjustment:
+            if (read(setting, number))
+                extraLineSpacing += number;
+            break;
+        case kCTParagraphStyleSpecifierParagraphSpacing:
+            if (read(setting, number))
+                style->setParagraphSpacing(number);
+            break;
+        case kCTParagraphStyleSpecifierParagraphSpacingBefore:
+            if (read(setting, number))
+                style->setParagraphSpacingBefore(number);
+            break;
+        case kCTParagraphStyleSpecifierMaximumLineSpacing:
+            if (read(setting, number))
+                style->setMaximumLineSpacing(number);
+            break;
+        case kCTParagraphStyleSpecifierMinimumLineSpacing:
+            if (read(setting, number))
+                style->setMinimumLineSpacing(number);
+            break;
+        default:
+            break;
+        }
+    }
+    style->setLineSpacing(extraLineSpacing);
+    return std::static_pointer_cast<NSParagraphStyle>(style->copy());
+}

@@ -1,0 +1,55 @@
+#pragma once
+// Stacks the lines of an attributed string in a rectangle: paragraph by paragraph, with the
+// paragraph style's wrapping, indents, alignment, line heights and spacings. Frames, suggested
+// frame sizes and UIKit's measuring and drawing all go through here, so a suggested size always
+// holds every line of the frame made with it.
+
+#include "platform/text/CTLine.h"
+#include "platform/text/NSParagraphStyle.h"
+
+#include <optional>
+#include <vector>
+
+class TextLayout {
+public:
+    struct Options {
+        // CGFLOAT_MAX (or more than 1e15): unconstrained.
+        CGSize size { CGFLOAT_MAX, CGFLOAT_MAX };
+        // UIKit's older drawing wraps in every line break mode and truncates only the last
+        // line; the text engine keeps a truncating or clipping paragraph on one line.
+        bool wrapInEveryMode { false };
+        // Truncate the last line that fits when text remains, in the style's mode (tail when
+        // the mode truncates nothing).
+        bool truncateLastVisibleLine { false };
+        // UIKit keeps a first line that does not fit; the text engine drops it.
+        bool keepsFirstLine { false };
+        // The last line's leading counts in the used height.
+        bool usesFontLeading { false };
+        // Overrides the style's alignment and line break mode (UIKit's older drawing).
+        std::optional<NSTextAlignment> alignment;
+        std::optional<NSLineBreakMode> lineBreakMode;
+    };
+
+    struct PlacedLine {
+        CTLineRef line;
+        // x from the left edge, y the baseline from the top edge.
+        CGPoint origin;
+    };
+
+    TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange range, const Options& options);
+
+    const std::vector<PlacedLine>& lines() const { return m_lines; }
+    // The characters the lines hold.
+    NSRange visibleRange() const { return m_visibleRange; }
+    // Widest line (without trailing white space, with its indent and alignment offset) and
+    // the bottom of the last line.
+    CGSize usedSize() const { return m_usedSize; }
+
+    // The mark standing for cut text, in the attributes of the text it replaces.
+    static CTLineRef ellipsisToken(const NSAttributes& attributes);
+
+private:
+    std::vector<PlacedLine> m_lines;
+    NSRange m_visibleRange;
+    CGSize m_usedSize;
+};
