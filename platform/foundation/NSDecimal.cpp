@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -19,6 +20,8 @@ constexpr int maximumExponent = 127;
 constexpr int minimumExponent = -128;
 constexpr int quotientDigits = 38;
 constexpr u128 u128Max = ~u128 { 0 };
+// The mantissa's 16-bit parts are stored least significant first, which is a little-endian u128.
+static_assert(std::endian::native == std::endian::little);
 
 constexpr std::array<u128, 39> makePowersOfTen()
 {
@@ -87,14 +90,11 @@ public:
     // Returns the remainder.
     u32 divideBy(u32 divisor)
     {
-        u64 remainder = 0;
-        for (int i = m_size - 1; i >= 0; --i) {
-            const u64 current = (remainder << 32) | m_limbs[i];
-            m_limbs[i] = static_cast<u32>(current / divisor);
-            remainder = current % divisor;
-        }
+        u32 remainder = 0;
+        for (int i = m_size - 1; i >= 0; --i)
+            m_limbs[i] = divideStep(remainder, m_limbs[i], divisor, remainder);
         trim();
-        return static_cast<u32>(remainder);
+        return remainder;
     }
 
     static WideInteger multiply(const WideInteger& a, const WideInteger& b)
@@ -224,6 +224,21 @@ public:
     }
 
 private:
+    // (high:low) / divisor where high < divisor, so the quotient fits 32 bits.
+    static u32 divideStep(u32 high, u32 low, u32 divisor, u32& remainder)
+    {
+#if defined(__x86_64__)
+        // The 64-by-32 division is several times faster than the 128-by-64 one C++ would emit.
+        u32 quotient;
+        asm("divl %[divisor]" : "=a"(quotient), "=d"(remainder) : "a"(low), "d"(high), [divisor] "rm"(divisor) : "cc");
+        return quotient;
+#else
+        const u64 current = (u64 { high } << 32) | low;
+        remainder = static_cast<u32>(current % divisor);
+        return static_cast<u32>(current / divisor);
+#endif
+    }
+
     void trim()
     {
         while (m_size > 0 && m_limbs[m_size - 1] == 0)
@@ -234,14 +249,31 @@ private:
     int m_size { 0 };
 };
 
-WideInteger wideTenToThe(int exponent)
+constexpr int widestDigitCount = 120;
+
+// Powers of ten up to the widest intermediate value, made once.
+const WideInteger& wideTenToThe(int exponent)
 {
-    WideInteger power(1);
-    power.multiplyByPowerOfTen(exponent);
-    return power;
+    static const auto powers = [] {
+        std::array<WideInteger, widestDigitCount + 1> table;
+        WideInteger power(1);
+        for (auto& entry : table) {
+            entry = power;
+            power.multiplyAdd(10);
+        }
+        return table;
+    }();
+    return powers[static_cast<std::size_t>(std::clamp(exponent, 0, widestDigitCount))];
 }
 
-// A decimal being computed: an exact value unless `inexact` says digits were already dropped.
+int wideDigitCount(const WideInteger& value)
+{
+    // log10(2) from below gives the count or one less.
+    const int estimate = std::min(widestDigitCount, std::max(1, value.bitLength() * 30103 / 100000));
+    return WideInteger::compare(value, wideTenToThe(estimate)) >= 0 ? estimate + 1 : estimate;
+}
+
+// A decimal taken apart for computing: the mantissa as one 128-bit integer.
 struct Unpacked {
     u128 mantissa { 0 };
     int exponent { 0 };
@@ -256,8 +288,11 @@ Unpacked unpack(const NSDecimal& decimal)
         value.isNaN = decimal._isNegative;
         return value;
     }
-    for (int i = std::min<int>(decimal._length, NSDecimalMaxSize) - 1; i >= 0; --i)
-        value.mantissa = (value.mantissa << 16) | decimal._mantissa[i];
+    // Parts beyond _length may hold anything; they do not count.
+    std::memcpy(&value.mantissa, decimal._mantissa, sizeof value.mantissa);
+    const unsigned length = std::min<unsigned>(decimal._length, NSDecimalMaxSize);
+    if (length < NSDecimalMaxSize)
+        value.mantissa &= (u128 { 1 } << (16 * length)) - 1;
     value.exponent = decimal._exponent;
     value.negative = decimal._isNegative;
     return value;
@@ -298,7 +333,7 @@ WideInteger dropDigits(WideInteger value, int digits, bool sticky, bool negative
             value.add(WideInteger(1));
         return value;
     }
-    const WideInteger divisor = wideTenToThe(digits);
+    const WideInteger& divisor = wideTenToThe(digits);
     WideInteger remainder = value.divideBy(divisor);
     const bool hasRemainder = sticky || !remainder.isZero();
     int comparedToHalf = -1;
@@ -323,12 +358,9 @@ Unpacked narrow(const WideInteger& value, int exponent, bool negative, bool stic
     auto fits = [&](const WideInteger& candidate) {
         return candidate.fitsIn128() && (maximumDigits >= 39 || candidate.toU128() < powersOfTen[maximumDigits]);
     };
-    int drop = 0;
-    if (!fits(value)) {
-        // An estimate from the bit length that never drops too much; the loop adds what is missing.
-        const int limitBits = maximumDigits >= 39 ? 128 : maximumDigits * 3321 / 1000;
-        drop = std::max(0, (value.bitLength() - limitBits) * 30103 / 100000);
-    }
+    // Rounding up may carry into one more digit, and a 39-digit value may still exceed 128 bits:
+    // then one more digit goes.
+    int drop = fits(value) ? 0 : std::max(0, wideDigitCount(value) - maximumDigits);
     for (;; ++drop) {
         bool dropInexact = false;
         const WideInteger rounded = dropDigits(value, drop, sticky, negative, mode, dropInexact);
@@ -339,6 +371,25 @@ Unpacked narrow(const WideInteger& value, int exponent, bool negative, bool stic
     }
 }
 
+int trailingDecimalZeros(u64 value, int limit)
+{
+    int zeros = 0;
+    while (zeros < limit && value % 10 == 0) {
+        value /= 10;
+        ++zeros;
+    }
+    return zeros;
+}
+
+void storeMantissa(u128 mantissa, NSDecimal& decimal)
+{
+    std::memcpy(decimal._mantissa, &mantissa, sizeof mantissa);
+    const u64 high = static_cast<u64>(mantissa >> 64);
+    const u64 low = static_cast<u64>(mantissa);
+    const int bits = high ? 128 - __builtin_clzll(high) : (low ? 64 - __builtin_clzll(low) : 0);
+    decimal._length = static_cast<unsigned>((bits + 15) / 16);
+}
+
 // Strips trailing zeros so equal values have one form, as far as the exponent allows.
 void compactUnpacked(Unpacked& value)
 {
@@ -347,17 +398,29 @@ void compactUnpacked(Unpacked& value)
         value.negative = false;
         return;
     }
-    while (value.exponent < maximumExponent && (value.mantissa >> 64) != 0 && value.mantissa % 10 == 0) {
-        value.mantissa /= 10;
-        ++value.exponent;
+    // 128-bit divisions are slow, so a wide mantissa sheds up to 19 zeros per division: a multiple
+    // of 10^k is a multiple of 2^k, and the remainder's own trailing zeros are the mantissa's.
+    while ((value.mantissa >> 64) != 0 && value.exponent < maximumExponent) {
+        const u64 low = static_cast<u64>(value.mantissa);
+        const int chunk = std::min({ 19, low ? __builtin_ctzll(low) : 64, maximumExponent - value.exponent });
+        if (chunk == 0)
+            return;
+        const u64 divisor = static_cast<u64>(powersOfTen[chunk]);
+        const u64 remainder = static_cast<u64>(value.mantissa % divisor);
+        if (remainder != 0) {
+            const int zeros = trailingDecimalZeros(remainder, chunk);
+            value.mantissa /= powersOfTen[zeros];
+            value.exponent += zeros;
+            return;
+        }
+        value.mantissa /= divisor;
+        value.exponent += chunk;
     }
     if ((value.mantissa >> 64) == 0) {
         u64 small = static_cast<u64>(value.mantissa);
-        while (value.exponent < maximumExponent && small % 10 == 0) {
-            small /= 10;
-            ++value.exponent;
-        }
-        value.mantissa = small;
+        const int zeros = trailingDecimalZeros(small, maximumExponent - value.exponent);
+        value.mantissa = small / static_cast<u64>(powersOfTen[zeros]);
+        value.exponent += zeros;
     }
 }
 
@@ -400,10 +463,7 @@ NSCalculationError pack(Unpacked value, NSDecimal& result, NSRoundingMode mode, 
     result._exponent = static_cast<signed char>(value.exponent);
     result._isNegative = value.negative;
     result._isCompact = 1;
-    int length = 0;
-    for (u128 rest = value.mantissa; rest; rest >>= 16)
-        result._mantissa[length++] = static_cast<unsigned short>(rest);
-    result._length = static_cast<unsigned>(length);
+    storeMantissa(value.mantissa, result);
     return inexact ? NSCalculationLossOfPrecision : NSCalculationNoError;
 }
 
@@ -421,10 +481,7 @@ void storeExactly(const Unpacked& value, NSDecimal& result)
     }
     result._exponent = static_cast<signed char>(value.exponent);
     result._isNegative = value.negative;
-    int length = 0;
-    for (u128 rest = value.mantissa; rest; rest >>= 16)
-        result._mantissa[length++] = static_cast<unsigned short>(rest);
-    result._length = static_cast<unsigned>(length);
+    storeMantissa(value.mantissa, result);
 }
 
 Unpacked addUnpacked(Unpacked a, Unpacked b, NSRoundingMode mode, bool& inexact)
