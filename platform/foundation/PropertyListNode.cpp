@@ -6,6 +6,7 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -131,9 +132,151 @@ id objectFrom(plist_t node, PropertyListNode::Mutability mutability, int depth)
             return NSMutableData::dataWithData(ns::cast<NSData>(data));
         return data;
     }
+    case PLIST_UID: {
+        // As the XML form writes keyed-archive references.
+        uint64_t value = 0;
+        plist_get_uid_val(node, &value);
+        return NSDictionary::dictionaryWithObjectsAndKeys(
+            { { NSNumber::numberWithLongLong(static_cast<long long>(value)), NSString("CF$UID") } });
+    }
     default:
         return PropertyListNode::scalarToObject(node);
     }
+}
+
+std::uint64_t readBigEndian(const std::uint8_t* bytes, std::size_t size)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
+// The parser recurses once per level of nesting and follows references blindly, so a hostile
+// binary list (a deep chain, a cycle) would exhaust the stack. This walks the object table
+// without recursion first and refuses such lists, and any whose tables point out of bounds.
+bool binaryNestingIsBounded(std::span<const std::uint8_t> bytes)
+{
+    constexpr std::size_t trailerSize = 32;
+    if (bytes.size() < 8 + trailerSize)
+        return false;
+    const std::uint8_t* trailer = bytes.data() + bytes.size() - trailerSize;
+    std::size_t offsetSize = trailer[6];
+    std::size_t referenceSize = trailer[7];
+    std::uint64_t objectCount = readBigEndian(trailer + 8, 8);
+    std::uint64_t topObject = readBigEndian(trailer + 16, 8);
+    std::uint64_t tableOffset = readBigEndian(trailer + 24, 8);
+    std::size_t tableEnd = bytes.size() - trailerSize;
+    if (offsetSize < 1 || offsetSize > 8 || referenceSize < 1 || referenceSize > 8 || objectCount == 0
+        || objectCount > tableEnd || topObject >= objectCount || tableOffset > tableEnd
+        || (tableEnd - tableOffset) / offsetSize < objectCount)
+        return false;
+
+    auto objectOffset = [&](std::uint64_t index) {
+        return readBigEndian(bytes.data() + tableOffset + index * offsetSize, offsetSize);
+    };
+    // The references of a container object; false when the object runs out of bounds.
+    auto references = [&](std::uint64_t index, std::vector<std::uint64_t>& out) {
+        out.clear();
+        std::uint64_t offset = objectOffset(index);
+        if (offset >= tableEnd)
+            return false;
+        std::uint8_t marker = bytes[offset];
+        std::uint8_t kind = marker >> 4;
+        if (kind != 0xA && kind != 0xB && kind != 0xC && kind != 0xD)
+            return true;
+        std::uint64_t count = marker & 0xF;
+        std::uint64_t position = offset + 1;
+        if (count == 0xF) {
+            if (position >= tableEnd || (bytes[position] & 0xF0) != 0x10)
+                return false;
+            std::size_t countSize = std::size_t(1) << (bytes[position] & 0x3);
+            if (position + 1 + countSize > tableEnd)
+                return false;
+            count = readBigEndian(bytes.data() + position + 1, countSize);
+            position += 1 + countSize;
+        }
+        std::uint64_t total = kind == 0xD ? count * 2 : count;
+        if (count > tableEnd || total > (tableEnd - position) / referenceSize)
+            return false;
+        for (std::uint64_t i = 0; i < total; ++i) {
+            std::uint64_t reference = readBigEndian(bytes.data() + position + i * referenceSize, referenceSize);
+            if (reference >= objectCount)
+                return false;
+            out.push_back(reference);
+        }
+        return true;
+    };
+
+    // Depth-first over the object graph with an explicit stack; the height of every finished
+    // object is remembered, so shared objects are walked once.
+    enum : std::uint8_t { Unseen, Open, Closed };
+    std::vector<std::uint8_t> state(objectCount, Unseen);
+    std::vector<std::uint16_t> height(objectCount, 0);
+    struct Frame {
+        std::uint64_t index;
+        std::vector<std::uint64_t> children;
+        std::size_t next { 0 };
+        std::uint16_t childHeight { 0 };
+    };
+    const auto limit = static_cast<std::size_t>(PropertyListNode::maximumDepth);
+    std::vector<Frame> stack;
+    stack.push_back({ topObject, {} });
+    if (!references(topObject, stack.back().children))
+        return false;
+    state[topObject] = Open;
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next == frame.children.size()) {
+            std::uint16_t finished = static_cast<std::uint16_t>(frame.childHeight + 1);
+            height[frame.index] = finished;
+            state[frame.index] = Closed;
+            stack.pop_back();
+            if (!stack.empty())
+                stack.back().childHeight = std::max(stack.back().childHeight, finished);
+            continue;
+        }
+        std::uint64_t child = frame.children[frame.next++];
+        if (state[child] == Open)
+            return false;
+        if (state[child] == Closed) {
+            if (stack.size() + height[child] > limit)
+                return false;
+            frame.childHeight = std::max(frame.childHeight, height[child]);
+            continue;
+        }
+        if (stack.size() >= limit)
+            return false;
+        Frame next { child, {} };
+        if (!references(child, next.children))
+            return false;
+        state[child] = Open;
+        stack.push_back(std::move(next));
+    }
+    return true;
+}
+
+// The XML parser builds trees of any depth, which then cost recursion to free and convert;
+// count the container tags first.
+bool xmlNestingIsBounded(std::string_view text)
+{
+    int depth = 0;
+    for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        std::string_view tag = text.substr(at);
+        bool closing = tag.starts_with("</");
+        std::string_view name = tag.substr(closing ? 2 : 1);
+        if (!name.starts_with("array") && !name.starts_with("dict"))
+            continue;
+        std::size_t end = tag.find('>');
+        if (end == std::string_view::npos)
+            return false;
+        if (tag[end - 1] == '/')
+            continue;
+        depth += closing ? -1 : 1;
+        if (depth > PropertyListNode::maximumDepth)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -168,6 +311,8 @@ PropertyListNode PropertyListNode::parse(const std::shared_ptr<NSData>& data, Fo
     auto length = static_cast<uint32_t>(data->length());
     plist_t node = nullptr;
     bool binary = plist_is_binary(bytes, length);
+    if (binary ? !binaryNestingIsBounded(data->span()) : !xmlNestingIsBounded(data->stringView()))
+        return {};
     if (binary)
         plist_from_bin(bytes, length, &node);
     else

@@ -40,7 +40,7 @@ public:
     explicit operator bool() const { return m_node != nullptr; }
 
     std::shared_ptr<NSData> serialize(Format format) const;
-    // Nil when a node has no value-class counterpart (keyed-archive UIDs) or nests too deep.
+    // Nil when the tree nests too deep. Keyed-archive UIDs read as { "CF$UID" = n }.
     id toObject(Mutability mutability = Mutability::Immutable) const;
 
     // Reading helpers for code that walks a tree itself (the keyed unarchiver).

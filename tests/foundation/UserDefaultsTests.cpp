@@ -190,3 +190,57 @@ TEST(SandboxFolders, areMadeUnderTheHomeOnFirstUse)
     EXPECT_EQ(stat((home + "/Library/Preferences").UTF8String().c_str(), &info), 0);
     EXPECT_EQ(NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSSystemDomainMask, true)->count(), 0u);
 }
+
+namespace {
+
+// A binary list of nested one-member arrays: object i holds object next(i), the last is empty.
+std::shared_ptr<NSData> binaryChain(std::uint32_t count, std::uint32_t (*next)(std::uint32_t, std::uint32_t))
+{
+    std::vector<std::uint8_t> bytes { 'b', 'p', 'l', 'i', 's', 't', '0', '0' };
+    auto appendBigEndian = [&bytes](std::uint64_t value, int size) {
+        for (int shift = (size - 1) * 8; shift >= 0; shift -= 8)
+            bytes.push_back(static_cast<std::uint8_t>(value >> shift));
+    };
+    std::vector<std::uint32_t> offsets;
+    for (std::uint32_t index = 0; index < count; ++index) {
+        offsets.push_back(static_cast<std::uint32_t>(bytes.size()));
+        std::uint32_t child = next(index, count);
+        if (child == count) {
+            bytes.push_back(0xA0);
+        } else {
+            bytes.push_back(0xA1);
+            appendBigEndian(child, 4);
+        }
+    }
+    std::uint64_t table = bytes.size();
+    for (std::uint32_t offset : offsets)
+        appendBigEndian(offset, 4);
+    bytes.insert(bytes.end(), 6, 0);
+    bytes.push_back(4);
+    bytes.push_back(4);
+    appendBigEndian(count, 8);
+    appendBigEndian(0, 8);
+    appendBigEndian(table, 8);
+    return NSData::dataWithBytes(std::move(bytes));
+}
+
+} // namespace
+
+TEST(PropertyListSerialization, refusesHostileNestingWithoutExhaustingTheStack)
+{
+    auto toNext = [](std::uint32_t index, std::uint32_t) { return index + 1; };
+    EXPECT_TRUE(NSPropertyListSerialization::propertyListWithData(binaryChain(100, toNext), 0, nullptr));
+    EXPECT_FALSE(NSPropertyListSerialization::propertyListWithData(binaryChain(200000, toNext), 0, nullptr));
+    auto toItself = [](std::uint32_t, std::uint32_t) { return std::uint32_t(0); };
+    EXPECT_FALSE(NSPropertyListSerialization::propertyListWithData(binaryChain(1, toItself), 0, nullptr));
+    auto pastTheEnd = [](std::uint32_t, std::uint32_t count) { return count + 5; };
+    EXPECT_FALSE(NSPropertyListSerialization::propertyListWithData(binaryChain(3, pastTheEnd), 0, nullptr));
+
+    std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int level = 0; level < 100000; ++level)
+        xml += "<array>";
+    for (int level = 0; level < 100000; ++level)
+        xml += "</array>";
+    xml += "</plist>";
+    EXPECT_FALSE(NSPropertyListSerialization::propertyListWithData(NSData::dataWithBytes(xml.data(), xml.size()), 0, nullptr));
+}

@@ -1,0 +1,37 @@
+#include "platform/foundation/NSCoder.h"
+
+#include <map>
+#include <mutex>
+
+namespace {
+
+std::mutex& registryMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::map<std::string, NSCoder::RegisteredClass>& registry()
+{
+    static std::map<std::string, NSCoder::RegisteredClass> classes;
+    return classes;
+}
+
+} // namespace
+
+void NSCoder::registerClass(const std::string& name, std::vector<std::string> classChain, Factory factory)
+{
+    if (classChain.empty())
+        classChain = { name, "NSObject" };
+    std::lock_guard lock(registryMutex());
+    registry()[name] = RegisteredClass { std::move(classChain), std::move(factory) };
+}
+
+std::optional<NSCoder::RegisteredClass> NSCoder::registeredClass(const std::string& name)
+{
+    std::lock_guard lock(registryMutex());
+    auto found = registry().find(name);
+    if (found == registry().end())
+        return std::nullopt;
+    return found->second;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Reads keyed archives written by NSKeyedArchiver (or by the platform). Archives come from
+// files and pasteboards, so every reading is checked: damaged or hostile archives (truncated
+// bytes, wrong types, UIDs out of range, cycles, unknown classes, absurd nesting) are refused
+// with an error and a nil result, never a crash.
+
+#include "platform/foundation/NSCoder.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/PropertyListNode.h"
+
+class NSKeyedUnarchiver : public NSCoder {
+    NS_OBJECT(NSKeyedUnarchiver, NSCoder)
+public:
+    // Nil for damaged data.
+    static id unarchiveObjectWithData(const std::shared_ptr<NSData>& data);
+    static id unarchiveTopLevelObjectWithData(const std::shared_ptr<NSData>& data, NSErrorPointer error);
+    static id unarchiveObjectWithFile(const NSString& path);
+
+    // An unarchiver only reads; these raise NSInvalidArchiveOperationException.
+    void encodeObject(const id& object, const NSString& key) override;
+    void encodeBool(bool value, const NSString& key) override;
+    void encodeInt64(std::int64_t value, const NSString& key) override;
+    void encodeDouble(double value, const NSString& key) override;
+    void encodeBytes(const void* bytes, NSUInteger length, const NSString& key) override;
+
+    bool containsValueForKey(const NSString& key) const override;
+    // A reference that does not resolve makes the whole archive fail.
+    id decodeObjectForKey(const NSString& key) override;
+    bool decodeBoolForKey(const NSString& key) override;
+    std::int64_t decodeInt64ForKey(const NSString& key) override;
+    double decodeDoubleForKey(const NSString& key) override;
+    std::shared_ptr<NSData> decodeBytesForKey(const NSString& key) override;
+
+    // Why the archive was refused; nil while it reads well.
+    const NSString& failureReason() const { return m_failure; }
+
+protected:
+    bool init(const std::shared_ptr<NSData>& data);
+
+private:
+    enum class State : std::uint8_t { Pending, Decoding, Done };
+
+    void fail(const char* reason);
+    void* valueForKey(const NSString& key) const;
+    id decodeReference(void* node);
+    id decodeObjectAtIndex(std::uint64_t index);
+    id decodeInstance(void* container, const std::string& className);
+    bool decodeReferences(void* array, std::vector<id>& out);
+
+    PropertyListNode m_archive;
+    void* m_objects { nullptr };
+    std::uint64_t m_objectCount { 0 };
+    std::vector<void*> m_containers;
+    std::vector<id> m_decoded;
+    std::vector<State> m_states;
+    NSString m_failure;
+};
