@@ -1,0 +1,34 @@
+#pragma once
+// A lock with a condition: wait() releases the lock while it sleeps and takes it again before
+// returning. Waits may wake spuriously, so callers test their predicate in a loop.
+
+#include "platform/foundation/NSLocking.h"
+#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSString.h"
+
+#include <condition_variable>
+#include <mutex>
+
+class NSDate;
+
+class NSCondition : public NSObject, public NSLocking {
+    NS_OBJECT(NSCondition, NSObject)
+public:
+    void lock() override { m_mutex.lock(); }
+    void unlock() override { m_mutex.unlock(); }
+    // Both must be called with the lock held.
+    void wait();
+    // False when the date passed without a signal.
+    bool waitUntilDate(const std::shared_ptr<NSDate>& limit);
+    void signal() { m_condition.notify_one(); }
+    void broadcast() { m_condition.notify_all(); }
+
+    NSString name() const;
+    void setName(const NSString& name);
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_condition;
+    mutable std::mutex m_nameMutex;
+    NSString m_name;
+};

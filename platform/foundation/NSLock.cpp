@@ -1,0 +1,23 @@
+#include "platform/foundation/NSLock.h"
+
+#include "platform/foundation/NSDate.h"
+
+#include <chrono>
+
+bool NSLock::lockBeforeDate(const std::shared_ptr<NSDate>& limit)
+{
+    NSTimeInterval seconds = limit ? limit->timeIntervalSinceNow() : 0;
+    return m_lock.try_lock_for(std::chrono::duration<double>(std::max(seconds, 0.0)));
+}
+
+NSString NSLock::name() const
+{
+    std::lock_guard lock(m_nameMutex);
+    return m_name;
+}
+
+void NSLock::setName(const NSString& name)
+{
+    std::lock_guard lock(m_nameMutex);
+    m_name = name;
+}

@@ -1,0 +1,92 @@
+#pragma once
+// A unit of work with observable state. The base class runs main() synchronously from start();
+// a concurrent subclass overrides start() and the state getters, and announces its own state
+// changes with willChangeValueForKey()/didChangeValueForKey() for the keys "isReady",
+// "isExecuting", "isFinished" and "isCancelled": that is how its queue and the operations that
+// depend on it learn that it became ready or finished. The completion block runs once, on the
+// thread that announces the finish.
+
+#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSString.h"
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+enum NSOperationQueuePriority : NSInteger {
+    NSOperationQueuePriorityVeryLow = -8,
+    NSOperationQueuePriorityLow = -4,
+    NSOperationQueuePriorityNormal = 0,
+    NSOperationQueuePriorityHigh = 4,
+    NSOperationQueuePriorityVeryHigh = 8,
+};
+
+class NSOperation : public NSObject {
+    NS_OBJECT(NSOperation, NSObject)
+public:
+    virtual void start();
+    virtual void main() { }
+    virtual void cancel();
+
+    virtual bool isCancelled() const;
+    virtual bool isExecuting() const;
+    virtual bool isFinished() const;
+    virtual bool isConcurrent() const { return false; }
+    virtual bool isAsynchronous() const { return isConcurrent(); }
+    // All dependencies finished; a cancelled operation no longer waits for them.
+    virtual bool isReady() const;
+
+    void addDependency(const std::shared_ptr<NSOperation>& operation);
+    void removeDependency(const std::shared_ptr<NSOperation>& operation);
+    std::vector<std::shared_ptr<NSOperation>> dependencies() const;
+
+    NSOperationQueuePriority queuePriority() const;
+    void setQueuePriority(NSOperationQueuePriority priority);
+    virtual std::function<void()> completionBlock() const;
+    virtual void setCompletionBlock(std::function<void()> block);
+    NSString name() const;
+    void setName(const NSString& name);
+
+    // Blocks the calling thread until the operation has finished.
+    void waitUntilFinished();
+
+    // Change notifications of the operation's keys. Observers run on the thread that announces
+    // the change, after "did change".
+    void willChangeValueForKey(const NSString& key);
+    void didChangeValueForKey(const NSString& key);
+    using KeyObserver = std::function<void(const NSString& keyPath)>;
+    NSUInteger addObserverForKeyPath(const NSString& keyPath, KeyObserver observer);
+    void removeObserverForKeyPath(NSUInteger token);
+
+private:
+    struct ObserverEntry {
+        NSUInteger token { 0 };
+        std::string keyPath;
+        std::shared_ptr<KeyObserver> observer;
+    };
+    struct DependencyEntry {
+        std::shared_ptr<NSOperation> operation;
+        NSUInteger observerToken { 0 };
+    };
+
+    void finishWithoutRunning();
+
+    mutable std::mutex m_mutex;
+    bool m_executing { false };
+    bool m_finished { false };
+    bool m_cancelled { false };
+    bool m_completionRan { false };
+    NSOperationQueuePriority m_queuePriority { NSOperationQueuePriorityNormal };
+    std::function<void()> m_completionBlock;
+    NSString m_name;
+    std::vector<DependencyEntry> m_dependencies;
+
+    mutable std::mutex m_observerMutex;
+    NSUInteger m_nextObserverToken { 1 };
+    std::vector<ObserverEntry> m_observers;
+
+    std::mutex m_waitMutex;
+    std::condition_variable m_finishedCondition;
+    NSUInteger m_finishAnnouncements { 0 };
+};

@@ -1,0 +1,70 @@
+#pragma once
+// Runs operations on worker threads (the main queue: on the main run loop), at most
+// maxConcurrentOperationCount at a time, each once it is ready, higher priority first and
+// otherwise in the order added. The queue learns that an operation finished only from its
+// "isFinished" announcement, so a concurrent operation occupies its slot until it says so.
+// A queue with operations keeps itself alive until they have finished.
+
+#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSString.h"
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+class NSOperation;
+
+inline constexpr NSInteger NSOperationQueueDefaultMaxConcurrentOperationCount = -1;
+
+class NSOperationQueue : public NSObject {
+    NS_OBJECT(NSOperationQueue, NSObject)
+public:
+    static std::shared_ptr<NSOperationQueue> mainQueue();
+    // The queue running the calling operation; the main queue on the main thread; else nil.
+    static std::shared_ptr<NSOperationQueue> currentQueue();
+
+    // An operation can be in one queue once; adding a finished, running or queued one raises.
+    void addOperation(const std::shared_ptr<NSOperation>& operation);
+    void addOperations(const std::vector<std::shared_ptr<NSOperation>>& operations, bool waitUntilFinished);
+    void addOperationWithBlock(std::function<void()> block);
+
+    std::vector<std::shared_ptr<NSOperation>> operations() const;
+    NSUInteger operationCount() const;
+    NSInteger maxConcurrentOperationCount() const;
+    void setMaxConcurrentOperationCount(NSInteger count);
+    bool isSuspended() const;
+    void setSuspended(bool suspended);
+    NSString name() const;
+    void setName(const NSString& name);
+
+    void cancelAllOperations();
+    void waitUntilAllOperationsAreFinished();
+
+private:
+    struct Entry {
+        std::shared_ptr<NSOperation> operation;
+        NSUInteger finishedToken { 0 };
+        NSUInteger readyToken { 0 };
+        NSUInteger sequence { 0 };
+        bool started { false };
+    };
+
+    NSInteger effectiveLimitLocked() const;
+    void operationDidFinish(NSOperation* operation);
+    void schedule();
+    void launch(const std::shared_ptr<NSOperation>& operation);
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_emptyCondition;
+    std::vector<Entry> m_entries;
+    std::shared_ptr<NSOperationQueue> m_keepAlive;
+    NSInteger m_maxConcurrentOperationCount { NSOperationQueueDefaultMaxConcurrentOperationCount };
+    NSInteger m_running { 0 };
+    NSUInteger m_nextSequence { 1 };
+    bool m_suspended { false };
+    bool m_isMain { false };
+    bool m_scheduling { false };
+    bool m_rescheduleRequested { false };
+    NSString m_name;
+};

@@ -1,0 +1,227 @@
+#include "platform/foundation/NSBlockOperation.h"
+#include "platform/foundation/NSDate.h"
+#include "platform/foundation/NSException.h"
+#include "platform/foundation/NSOperationQueue.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NSThread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Holds operations inside main() until opened.
+class Gate {
+public:
+    void pass()
+    {
+        std::unique_lock lock(m_mutex);
+        ++m_waiting;
+        m_condition.notify_all();
+        m_condition.wait(lock, [this] { return m_open; });
+        --m_waiting;
+    }
+    void waitForWaiting(int count)
+    {
+        std::unique_lock lock(m_mutex);
+        m_condition.wait(lock, [&] { return m_waiting >= count; });
+    }
+    void open()
+    {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_condition.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_condition;
+    int m_waiting { 0 };
+    bool m_open { false };
+};
+
+// A concurrent operation in the manner of a connection operation: start() only kicks the work
+// off, and the operation finishes when told to, announcing its state changes itself.
+class ManualOperation : public NSOperation {
+    NS_OBJECT(ManualOperation, NSOperation)
+public:
+    bool isConcurrent() const override { return true; }
+    bool isExecuting() const override { return m_state == 2; }
+    bool isFinished() const override { return m_state == 3; }
+    void start() override
+    {
+        if (isCancelled()) {
+            setState(3);
+            return;
+        }
+        setState(2);
+        started = true;
+    }
+    void finish() { setState(3); }
+    std::atomic<bool> started { false };
+
+private:
+    void setState(int state)
+    {
+        const char* oldKey = m_state == 2 ? "isExecuting" : "isReady";
+        const char* newKey = state == 2 ? "isExecuting" : "isFinished";
+        willChangeValueForKey(newKey);
+        willChangeValueForKey(oldKey);
+        m_state = state;
+        didChangeValueForKey(oldKey);
+        didChangeValueForKey(newKey);
+    }
+    std::atomic<int> m_state { 1 };
+};
+
+TEST(OperationQueue, neverRunsMoreThanTheConcurrencyLimit)
+{
+    auto queue = NSOperationQueue::create();
+    queue->setMaxConcurrentOperationCount(2);
+    Gate gate;
+    std::atomic<int> running { 0 };
+    std::atomic<int> mostRunning { 0 };
+    std::vector<std::shared_ptr<NSOperation>> operations;
+    for (int i = 0; i < 6; ++i) {
+        auto operation = NSBlockOperation::blockOperationWithBlock([&] {
+            int now = ++running;
+            int seen = mostRunning;
+            while (now > seen && !mostRunning.compare_exchange_weak(seen, now)) { }
+            gate.pass();
+            --running;
+        });
+        operations.push_back(operation);
+        queue->addOperation(operation);
+    }
+    gate.waitForWaiting(2);
+    int executing = 0;
+    for (const auto& operation : operations)
+        executing += operation->isExecuting();
+    EXPECT_EQ(executing, 2);
+    EXPECT_EQ(queue->operationCount(), 6u);
+    gate.open();
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(mostRunning, 2);
+    EXPECT_EQ(queue->operationCount(), 0u);
+}
+
+TEST(OperationQueue, dependenciesRunFirstWhateverTheOrderAdded)
+{
+    auto queue = NSOperationQueue::create();
+    std::mutex mutex;
+    std::vector<std::string> order;
+    auto record = [&](std::string name) {
+        return NSBlockOperation::blockOperationWithBlock([&, name] {
+            std::lock_guard lock(mutex);
+            order.push_back(name);
+        });
+    };
+    auto a = record("a"), b = record("b"), c = record("c");
+    c->addDependency(b);
+    b->addDependency(a);
+    EXPECT_FALSE(c->isReady());
+    queue->addOperations({ c, b }, false);
+    queue->addOperation(a);
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(order, (std::vector<std::string> { "a", "b", "c" }));
+    EXPECT_TRUE(c->isReady());
+}
+
+TEST(OperationQueue, cancelledOperationIsStartedWithoutWaitingForItsDependencies)
+{
+    auto queue = NSOperationQueue::create();
+    auto never = ManualOperation::create();
+    bool ran = false;
+    int completions = 0;
+    auto waiting = NSBlockOperation::blockOperationWithBlock([&] { ran = true; });
+    waiting->setCompletionBlock([&] { ++completions; });
+    waiting->addDependency(never);
+    queue->addOperation(waiting);
+    waiting->cancel();
+    waiting->waitUntilFinished();
+    EXPECT_TRUE(waiting->isFinished());
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(never->started);
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(completions, 1);
+}
+
+TEST(OperationQueue, concurrentOperationHoldsItsSlotUntilItAnnouncesItsFinish)
+{
+    auto queue = NSOperationQueue::create();
+    queue->setMaxConcurrentOperationCount(1);
+    auto first = ManualOperation::create();
+    std::atomic<bool> secondRan { false };
+    std::atomic<int> completions { 0 };
+    first->setCompletionBlock([&] { ++completions; });
+    queue->addOperation(first);
+    queue->addOperationWithBlock([&] { secondRan = true; });
+    while (!first->started)
+        NSThread::sleepForTimeInterval(0.001);
+    EXPECT_FALSE(secondRan);
+    EXPECT_EQ(queue->operationCount(), 2u);
+
+    first->finish();
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_TRUE(secondRan);
+    EXPECT_EQ(completions, 1);
+    EXPECT_THROW(queue->addOperation(first), NSException);
+}
+
+TEST(OperationQueue, suspendedQueueStartsNothingAndCancelAllSkipsTheWork)
+{
+    auto queue = NSOperationQueue::create();
+    queue->setSuspended(true);
+    std::atomic<int> ran { 0 };
+    for (int i = 0; i < 3; ++i)
+        queue->addOperationWithBlock([&] { ++ran; });
+    EXPECT_EQ(queue->operationCount(), 3u);
+    queue->cancelAllOperations();
+    for (const auto& operation : queue->operations())
+        EXPECT_TRUE(operation->isCancelled());
+    queue->setSuspended(false);
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(ran, 0);
+}
+
+TEST(OperationQueue, aQueueNobodyHoldsStillRunsItsOperations)
+{
+    auto operation = NSBlockOperation::blockOperationWithBlock([] { });
+    std::weak_ptr<NSOperationQueue> weakQueue;
+    {
+        auto queue = NSOperationQueue::create();
+        queue->setSuspended(true);
+        queue->addOperation(operation);
+        weakQueue = queue;
+        queue->setSuspended(false);
+    }
+    operation->waitUntilFinished();
+    EXPECT_TRUE(operation->isFinished());
+}
+
+TEST(OperationQueue, mainQueueRunsOnTheMainRunLoopInOrder)
+{
+    std::vector<std::string> order;
+    bool onMain = false;
+    bool currentIsMain = false;
+    auto mainQueue = NSOperationQueue::mainQueue();
+    mainQueue->addOperationWithBlock([&] {
+        order.push_back("first");
+        onMain = NSThread::isMainThread();
+        currentIsMain = NSOperationQueue::currentQueue() == NSOperationQueue::mainQueue();
+    });
+    mainQueue->addOperationWithBlock([&] { order.push_back("second"); });
+    EXPECT_TRUE(order.empty());
+    while (mainQueue->operationCount() > 0)
+        NSRunLoop::mainRunLoop()->runMode(NSDefaultRunLoopMode, NSDate::dateWithTimeIntervalSinceNow(1));
+    EXPECT_EQ(order, (std::vector<std::string> { "first", "second" }));
+    EXPECT_TRUE(onMain);
+    EXPECT_TRUE(currentIsMain);
+}
+
+} // namespace
