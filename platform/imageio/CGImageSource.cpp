@@ -1,0 +1,216 @@
+#include "platform/imageio/CGImageSource.h"
+
+#include "platform/foundation/NSNumber.h"
+
+void CGImageSource::updateData(std::span<const std::uint8_t> bytes, bool final)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_final) {
+        m_bytes.assign(bytes.begin(), bytes.end());
+        m_final = final;
+        m_result.reset();
+        m_images.clear();
+    }
+}
+
+const ImageDecoder::Result* CGImageSource::decoded() const
+{
+    if (!m_result) {
+        const auto decoder = ImageDecoder::decoderFor(ImageDecoder::typeOf(m_bytes));
+        if (!decoder)
+            return nullptr;
+        m_result = decoder->decode(m_bytes, m_final);
+        m_images.assign(m_result->frames.size(), nullptr);
+    }
+    return &*m_result;
+}
+
+NSString CGImageSource::type() const
+{
+    std::lock_guard lock(m_mutex);
+    switch (ImageDecoder::typeOf(m_bytes)) {
+    case ImageDecoder::Type::PNG: return "public.png";
+    case ImageDecoder::Type::JPEG: return "public.jpeg";
+    case ImageDecoder::Type::GIF: return "com.compuserve.gif";
+    case ImageDecoder::Type::Unknown: break;
+    }
+    return nullptr;
+}
+
+std::size_t CGImageSource::count() const
+{
+    std::lock_guard lock(m_mutex);
+    const auto* result = decoded();
+    if (!result || !result->headerRead)
+        return 0;
+    // A still image counts once its header is known, even before any row arrives.
+    return std::max<std::size_t>(result->frames.size(), ImageDecoder::typeOf(m_bytes) == ImageDecoder::Type::GIF ? 0 : 1);
+}
+
+CGImageSourceStatus CGImageSource::status() const
+{
+    std::lock_guard lock(m_mutex);
+    if (m_bytes.empty())
+        return kCGImageStatusReadingHeader;
+    const auto* result = decoded();
+    if (!result)
+        return m_bytes.size() < 8 && !m_final ? kCGImageStatusReadingHeader : kCGImageStatusUnknownType;
+    if (result->complete)
+        return kCGImageStatusComplete;
+    if (result->failed)
+        return kCGImageStatusInvalidData;
+    if (!result->headerRead)
+        return m_final ? kCGImageStatusInvalidData : kCGImageStatusReadingHeader;
+    return m_final ? kCGImageStatusUnexpectedEOF : kCGImageStatusIncomplete;
+}
+
+CGImageSourceStatus CGImageSource::statusAtIndex(std::size_t index) const
+{
+    const CGImageSourceStatus overall = status();
+    std::lock_guard lock(m_mutex);
+    const auto* result = decoded();
+    if (result && index < result->frames.size() && result->frames[index].complete)
+        return kCGImageStatusComplete;
+    return overall == kCGImageStatusComplete ? kCGImageStatusInvalidData : overall;
+}
+
+CGImageRef CGImageSource::imageAtIndex(std::size_t index) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto* result = decoded();
+    if (!result || index >= result->frames.size())
+        return nullptr;
+    if (!m_images[index]) {
+        const CGBitmapInfo info = result->hasAlpha ? CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little
+                                                   : CGBitmapInfo(kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little;
+        m_images[index] = CGImage::imageWithSurface(result->frames[index].surface.get(), CGColorSpaceCreateDeviceRGB(), info);
+    }
+    return m_images[index];
+}
+
+std::shared_ptr<NSDictionary> CGImageSource::properties() const
+{
+    std::lock_guard lock(m_mutex);
+    auto properties = NSMutableDictionary::dictionary();
+    properties->setObject(NSNumber::numberWithUnsignedLong(m_bytes.size()), kCGImagePropertyFileSize);
+    const auto* result = decoded();
+    if (result && result->loopCount) {
+        auto gif = NSMutableDictionary::dictionary();
+        gif->setObject(NSNumber::numberWithInt(*result->loopCount), kCGImagePropertyGIFLoopCount);
+        properties->setObject(gif, kCGImagePropertyGIFDictionary);
+    }
+    return properties;
+}
+
+std::shared_ptr<NSDictionary> CGImageSource::propertiesAtIndex(std::size_t index) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto* result = decoded();
+    const bool isGIF = ImageDecoder::typeOf(m_bytes) == ImageDecoder::Type::GIF;
+    if (!result || !result->headerRead || (isGIF ? index >= result->frames.size() : index > 0))
+        return nullptr;
+    auto properties = NSMutableDictionary::dictionary();
+    properties->setObject(NSNumber::numberWithUnsignedLong(result->width), kCGImagePropertyPixelWidth);
+    properties->setObject(NSNumber::numberWithUnsignedLong(result->height), kCGImagePropertyPixelHeight);
+    properties->setObject(NSNumber::numberWithInt(8), kCGImagePropertyDepth);
+    properties->setObject(NSNumber::numberWithBool(result->hasAlpha), kCGImagePropertyHasAlpha);
+    properties->setObject(NSString(result->gray ? kCGImagePropertyColorModelGray : kCGImagePropertyColorModelRGB),
+        kCGImagePropertyColorModel);
+    if (result->orientation)
+        properties->setObject(NSNumber::numberWithInt(*result->orientation), kCGImagePropertyOrientation);
+    if (isGIF) {
+        auto gif = NSMutableDictionary::dictionary();
+        if (const auto delay = result->frames[index].delay) {
+            gif->setObject(NSNumber::numberWithDouble(*delay), kCGImagePropertyGIFUnclampedDelayTime);
+            // Viewers treat delays of 10 ms or less as 100 ms; the clamped value says so.
+            gif->setObject(NSNumber::numberWithDouble(*delay <= 0.01 ? 0.1 : *delay), kCGImagePropertyGIFDelayTime);
+        }
+        properties->setObject(gif, kCGImagePropertyGIFDictionary);
+    }
+    return properties;
+}
+
+CGImageSourceRef CGImageSourceCreateWithData(std::vector<std::uint8_t> bytes, const std::shared_ptr<NSDictionary>&)
+{
+    return CGImageSource::create(std::move(bytes));
+}
+
+CGImageSourceRef CGImageSourceCreateWithData(std::span<const std::uint8_t> bytes, const std::shared_ptr<NSDictionary>& options)
+{
+    return CGImageSourceCreateWithData(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), options);
+}
+
+CGImageSourceRef CGImageSourceCreateWithData(const std::shared_ptr<NSData>& data, const std::shared_ptr<NSDictionary>& options)
+{
+    if (!data)
+        return nullptr;
+    return CGImageSourceCreateWithData(data->span(), options);
+}
+
+CGImageSourceRef CGImageSourceCreateIncremental(const std::shared_ptr<NSDictionary>&)
+{
+    return CGImageSource::create();
+}
+
+void CGImageSourceUpdateData(const CGImageSourceRef& source, std::span<const std::uint8_t> bytes, bool final)
+{
+    if (source)
+        source->updateData(bytes, final);
+}
+
+void CGImageSourceUpdateData(const CGImageSourceRef& source, const std::shared_ptr<NSData>& data, bool final)
+{
+    if (source && data)
+        source->updateData(data->span(), final);
+}
+
+NSString CGImageSourceGetType(const CGImageSourceRef& source) { return source ? source->type() : nullptr; }
+std::size_t CGImageSourceGetCount(const CGImageSourceRef& source) { return source ? source->count() : 0; }
+CGImageSourceStatus CGImageSourceGetStatus(const CGImageSourceRef& source)
+{
+    return source ? source->status() : kCGImageStatusInvalidData;
+}
+CGImageSourceStatus CGImageSourceGetStatusAtIndex(const CGImageSourceRef& source, std::size_t index)
+{
+    return source ? source->statusAtIndex(index) : kCGImageStatusInvalidData;
+}
+
+std::shared_ptr<NSDictionary> CGImageSourceCopyProperties(const CGImageSourceRef& source, const std::shared_ptr<NSDictionary>&)
+{
+    return source ? source->properties() : nullptr;
+}
+
+std::shared_ptr<NSDictionary> CGImageSourceCopyPropertiesAtIndex(const CGImageSourceRef& source, std::size_t index,
+    const std::shared_ptr<NSDictionary>&)
+{
+    return source ? source->propertiesAtIndex(index) : nullptr;
+}
+
+CGImageRef CGImageSourceCreateImageAtIndex(const CGImageSourceRef& source, std::size_t index, const std::shared_ptr<NSDictionary>&)
+{
+    return source ? source->imageAtIndex(index) : nullptr;
+}
+
+namespace {
+
+CGImageRef wholeImageOfType(const CGDataProviderRef& provider, ImageDecoder::Type type)
+{
+    if (!provider || ImageDecoder::typeOf(provider->bytes()) != type)
+        return nullptr;
+    auto source = CGImageSourceCreateWithData(provider->bytes());
+    if (source->status() != kCGImageStatusComplete)
+        return nullptr;
+    return source->imageAtIndex(0);
+}
+
+} // namespace
+
+CGImageRef CGImageCreateWithPNGDataProvider(const CGDataProviderRef& provider, const CGFloat*, bool, CGColorRenderingIntent)
+{
+    return wholeImageOfType(provider, ImageDecoder::Type::PNG);
+}
+
+CGImageRef CGImageCreateWithJPEGDataProvider(const CGDataProviderRef& provider, const CGFloat*, bool, CGColorRenderingIntent)
+{
+    return wholeImageOfType(provider, ImageDecoder::Type::JPEG);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// Decoders turn the bytes received so far into premultiplied ARGB32 frames. Data that ends
+// early yields the rows decoded until then; damaged or hostile data ends in failed, never in
+// a crash, and no image may claim more pixels than kMaximumPixels.
+
+#include "platform/graphics/CairoHandles.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+class ImageDecoder {
+public:
+    static constexpr std::size_t kMaximumPixels = std::size_t(1) << 25;
+    static constexpr std::size_t kMaximumSide = 32767;
+
+    enum class Type { Unknown, PNG, JPEG, GIF };
+
+    struct Frame {
+        CairoSurface surface; // full width, as many rows as were decoded
+        std::optional<double> delay; // seconds, as stored
+        bool complete { false };
+    };
+
+    struct Result {
+        bool headerRead { false };
+        bool complete { false };
+        bool failed { false };
+        std::size_t width { 0 };
+        std::size_t height { 0 };
+        bool hasAlpha { false };
+        bool gray { false };
+        std::optional<int> orientation;
+        std::optional<int> loopCount;
+        std::vector<Frame> frames;
+    };
+
+    virtual ~ImageDecoder() = default;
+
+    // By the signature at the start of the data; Unknown for anything else or too few bytes.
+    static Type typeOf(std::span<const std::uint8_t> bytes);
+    static std::unique_ptr<ImageDecoder> decoderFor(Type type);
+
+    virtual Result decode(std::span<const std::uint8_t> bytes, bool allDataReceived) const = 0;
+
+protected:
+    static bool sizeIsAcceptable(std::size_t width, std::size_t height);
+    // A Cairo surface holding rows [0, rows) of width-wide ARGB32 pixels.
+    static CairoSurface surfaceFromPixels(const std::vector<std::uint32_t>& pixels, std::size_t width, std::size_t rows);
+};

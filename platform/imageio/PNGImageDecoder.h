@@ -1,0 +1,9 @@
+#pragma once
+// PNG through libpng's progressive reader, so a truncated file gives the rows it holds.
+
+#include "platform/imageio/ImageDecoder.h"
+
+class PNGImageDecoder final : public ImageDecoder {
+public:
+    Result decode(std::span<const std::uint8_t> bytes, bool allDataReceived) const override;
+};
