@@ -99,6 +99,8 @@ struct JCTokenCache {
     NSUInteger count { 0 };
     std::uint32_t prng_lfsr { 1 };
     std::array<std::uint8_t, JCTokenCacheCount> age {};
+    // The items filled since the cache was last emptied, so emptying it touches only those.
+    std::vector<std::uint16_t> filled;
 };
 
 // What the start-up step records: the factories through which the parser builds collections

@@ -397,6 +397,8 @@ bool parseString(JCParseState& state)
             // Three-byte sequences (Chinese text) are checked inline; everything else by the check.
             if (c >= 0xE1 && c <= 0xEC && i + 2 < end && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
                 i += 3;
+                while (i + 2 < end && p[i] >= 0xE1 && p[i] <= 0xEC && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80)
+                    i += 3;
                 continue;
             }
             const std::uint8_t* next = nullptr;

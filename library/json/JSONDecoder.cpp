@@ -75,8 +75,11 @@ id makeString(const std::uint8_t* bytes, NSUInteger length)
             *out++ = char16_t(((c & 0x1F) << 6) | (p[1] & 0x3F));
             p += 2;
         } else if (c < 0xF0) {
-            *out++ = char16_t(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
-            p += 3;
+            // Chinese text comes in runs of three-byte sequences.
+            do {
+                *out++ = char16_t(((*p & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+                p += 3;
+            } while (p < end && (*p & 0xF0) == 0xE0);
         } else {
             const std::uint32_t codePoint = ((c & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
             *out++ = char16_t(0xD800 + ((codePoint - 0x10000) >> 10));
@@ -160,9 +163,14 @@ id cachedObject(JCParseState& state)
     try {
         place->bytes.assign(reinterpret_cast<const char*>(value.ptrRange.ptr), value.ptrRange.length);
     } catch (const std::bad_alloc&) {
-        *place = {};
+        place->object.reset();
+        place->bytes.clear();
+        place->hash = place->size = 0;
+        place->type = JCValueTypeNone;
         return object;
     }
+    if (!place->object)
+        cache.filled.push_back(std::uint16_t(placeIndex));
     place->object = object;
     place->hash = value.hash;
     place->keyHash = 0;
@@ -446,12 +454,21 @@ std::shared_ptr<JCDictionary> JSONDecoder::makeDictionary(id* keys, id* objects,
 
 // --- JSONDecoder -----------------------------------------------------------------------------
 
+namespace {
+
+// A reply is decoded by a decoder of its own, and its tables (the cache items with their byte
+// buffers, the object stack) are some hundred kilobytes: each thread keeps the last decoder's
+// state, emptied, for the next one instead of going back to the allocator every time.
+thread_local std::unique_ptr<JCParseState> t_spareParseState;
+
+} // namespace
+
 void JSONDecoder::init(JCParseOptionFlags parseOptionFlags)
 {
     if (parseOptionFlags & ~JCParseOptionsValidFlags)
         NSException::raise(NSInvalidArgumentException, "Invalid parse options.");
     JCCollectionClassesInit();
-    m_parseState = std::make_unique<JCParseState>();
+    m_parseState = t_spareParseState ? std::move(t_spareParseState) : std::make_unique<JCParseState>();
     JCParseState& state = *m_parseState;
     state.parseOptionFlags = parseOptionFlags;
     state.token.tokenBuffer.setRoundSizeUpToMultipleOf(4096);
@@ -460,21 +477,33 @@ void JSONDecoder::init(JCParseOptionFlags parseOptionFlags)
     state.cache.prng_lfsr = 1;
     state.cache.count = JCTokenCacheCount;
     state.cache.items.resize(JCTokenCacheCount);
+    state.cache.age.fill(0);
 }
 
 JSONDecoder::~JSONDecoder()
 {
-    if (m_parseState)
-        clearCache();
+    if (!m_parseState)
+        return;
+    clearCache();
+    if (!t_spareParseState)
+        t_spareParseState = std::move(m_parseState);
 }
 
 void JSONDecoder::clearCache()
 {
     if (!m_parseState)
         return;
-    for (auto& item : m_parseState->cache.items)
-        item = {};
-    m_parseState->cache.age.fill(0);
+    // The byte buffers keep their storage for the next values.
+    JCTokenCache& cache = m_parseState->cache;
+    for (const std::uint16_t index : cache.filled) {
+        JCTokenCacheItem& item = cache.items[index];
+        item.object.reset();
+        item.hash = item.keyHash = item.size = 0;
+        item.bytes.clear();
+        item.type = JCValueTypeNone;
+    }
+    cache.filled.clear();
+    cache.age.fill(0);
 }
 
 id JSONDecoder::objectWithUTF8String(const char* string, NSUInteger length, NSErrorPointer error)

@@ -1,0 +1,168 @@
+// Decoding realistic service replies to a full object tree: this codec side by side with
+// RapidJSON (Document parse) and simdjson (DOM parse).
+#include "library/json/JSONCodecDeserializing.h"
+#include "library/json/JSONDecoder.h"
+
+#include <benchmark/benchmark.h>
+#include <rapidjson/document.h>
+#include <simdjson.h>
+
+#include <string>
+
+namespace {
+
+// Common characters of the question bank, three UTF-8 bytes each.
+const char* const kHanzi[] = { "机", "动", "车", "驾", "驶", "人", "在", "道", "路", "上", "行", "时", "应", "当", "遵", "守", "交", "通",
+    "信", "号", "灯", "规", "定", "的", "是", "否", "正", "确", "考", "试", "科", "目", "一", "安", "全", "文", "明", "常", "识", "成", "功" };
+
+class TextSource {
+public:
+    std::string chinese(int characters)
+    {
+        std::string text;
+        for (int i = 0; i < characters; ++i)
+            text += kHanzi[next() % std::size(kHanzi)];
+        return text;
+    }
+    unsigned next()
+    {
+        m_state = m_state * 1103515245u + 12345u;
+        return (m_state >> 16) & 0x7FFF;
+    }
+
+private:
+    unsigned m_state { 20150301 };
+};
+
+std::string envelope(const std::string& rows)
+{
+    return R"({"output":{"head":{"retCode":0,"retDesc":"成功"},"body":{"array0":{"rowSet":{"row":[)" + rows + "]}}}}}";
+}
+
+std::string loginReply()
+{
+    return envelope(R"({"USERID":"320102199001011234","USERNAME":"张三","USERTYPE":"1","DEPNAME":"南京市第一驾驶培训学校","PROVINCE":"32",)"
+                    R"("CITY":"3201","TALKID":"8f14e45fceea167a5a36dedd4bea2543","SUBJECT":"1","TRAINTIME":1260,"EXAMSTATE":"0",)"
+                    R"("PHOTOURL":"http://127.0.0.1:3600/Tessalane/resource/photo/320102199001011234.jpg","LASTLOGIN":"2015-03-01 08:30:00"})");
+}
+
+std::string noticeList()
+{
+    TextSource source;
+    std::string rows;
+    for (int i = 0; i < 200; ++i) {
+        if (i)
+            rows += ',';
+        rows += R"({"NOTICEID":")" + std::to_string(100000 + i) + R"(","TITLE":")" + source.chinese(12) + R"(","CONTENT":")" + source.chinese(120)
+            + R"(","PUBLISHER":")" + source.chinese(6) + R"(","PUBLISHTIME":"2015-03-)" + std::to_string(10 + i % 18) + R"( 10:00:00","ISREAD":")"
+            + std::to_string(i % 2) + R"(","TYPE":)" + std::to_string(i % 4) + "}";
+    }
+    return envelope(rows);
+}
+
+std::string questionList()
+{
+    TextSource source;
+    std::string rows;
+    for (int i = 0; i < 5000; ++i) {
+        if (i)
+            rows += ',';
+        rows += R"({"QUESTIONID":)" + std::to_string(1000 + i) + R"(,"SUBJECT":")" + std::to_string(1 + i % 2) + R"(","TYPE":")"
+            + std::to_string(1 + i % 3) + R"(","QUESTION":")" + source.chinese(36) + R"(","ANSWERA":")" + source.chinese(10)
+            + R"(","ANSWERB":")" + source.chinese(10) + R"(","ANSWERC":")" + source.chinese(10) + R"(","ANSWERD":")" + source.chinese(10)
+            + R"(","ANSWER":")" + "ABCD"[i % 4] + R"(","EXPLAIN":")" + source.chinese(30) + R"(","IMGURL":"",)"
+            + R"("CHAPTER":")" + std::to_string(1 + i % 7) + R"(","DIFFICULTY":)" + std::to_string(i % 5) + R"(,"RATE":0.)" + std::to_string(source.next() % 100) + "}";
+    }
+    return envelope(rows);
+}
+
+const std::string& reply(int which)
+{
+    static const std::string replies[] = { loginReply(), noticeList(), questionList() };
+    return replies[which];
+}
+
+void setLabel(benchmark::State& state, int which)
+{
+    static const char* const names[] = { "login", "notices", "questions" };
+    state.SetLabel(std::string(names[which]) + " " + std::to_string(reply(which).size() / 1024) + " KiB");
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(reply(which).size()));
+}
+
+// A decoder per reply, as the service clients make one.
+void BM_JSONDecoder(benchmark::State& state)
+{
+    const int which = int(state.range(0));
+    const std::string& text = reply(which);
+    for (auto _ : state) {
+        auto decoder = JSONDecoder::decoder();
+        id tree = decoder->objectWithUTF8String(text.data(), text.size());
+        if (!tree)
+            state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(tree);
+    }
+    setLabel(state, which);
+}
+
+// One decoder for every reply: its cache carries over.
+void BM_JSONDecoderReused(benchmark::State& state)
+{
+    const int which = int(state.range(0));
+    const std::string& text = reply(which);
+    auto decoder = JSONDecoder::decoder();
+    for (auto _ : state) {
+        id tree = decoder->objectWithUTF8String(text.data(), text.size());
+        benchmark::DoNotOptimize(tree);
+    }
+    setLabel(state, which);
+}
+
+// The whole road of a reply from its text: UTF-16 string to UTF-8, then decode.
+void BM_ObjectFromJSONString(benchmark::State& state)
+{
+    const int which = int(state.range(0));
+    const NSString text(reply(which));
+    for (auto _ : state) {
+        id tree = JSONCodecDeserializing::objectFromJSONString(text);
+        benchmark::DoNotOptimize(tree);
+    }
+    setLabel(state, which);
+}
+
+void BM_RapidJSON(benchmark::State& state)
+{
+    const int which = int(state.range(0));
+    const std::string& text = reply(which);
+    for (auto _ : state) {
+        rapidjson::Document document;
+        document.Parse(text.data(), text.size());
+        if (document.HasParseError())
+            state.SkipWithError("parse failed");
+        benchmark::DoNotOptimize(document);
+    }
+    setLabel(state, which);
+}
+
+void BM_simdjson(benchmark::State& state)
+{
+    const int which = int(state.range(0));
+    const simdjson::padded_string text(reply(which));
+    simdjson::dom::parser parser;
+    for (auto _ : state) {
+        simdjson::dom::element root;
+        if (parser.parse(text).get(root))
+            state.SkipWithError("parse failed");
+        benchmark::DoNotOptimize(root);
+    }
+    setLabel(state, which);
+}
+
+} // namespace
+
+BENCHMARK(BM_JSONDecoder)->DenseRange(0, 2);
+BENCHMARK(BM_JSONDecoderReused)->DenseRange(0, 2);
+BENCHMARK(BM_ObjectFromJSONString)->DenseRange(0, 2);
+BENCHMARK(BM_RapidJSON)->DenseRange(0, 2);
+BENCHMARK(BM_simdjson)->DenseRange(0, 2);
+
+BENCHMARK_MAIN();
