@@ -1,5 +1,7 @@
 #include "platform/text/CTFrame.h"
 
+#include "platform/text/TextDrawing.h"
+
 #include <algorithm>
 
 void CTFrame::init(std::vector<CTLineRef> lines, std::vector<CGPoint> origins, CGPathRef path, CGRect bounds, CFRange stringRange,
@@ -13,11 +15,11 @@ void CTFrame::init(std::vector<CTLineRef> lines, std::vector<CGPoint> origins, C
     m_visibleStringRange = visibleStringRange;
 }
 
-void CTFrame::draw(cairo_t* cairo, const std::array<CGFloat, 4>& defaultColor) const
+void CTFrame::draw(cairo_t* cairo) const
 {
     for (std::size_t index = 0; index < m_lines.size(); ++index) {
         const CGPoint origin = m_origins[index];
-        m_lines[index]->draw(cairo, CGPointMake(m_bounds.origin.x + origin.x, m_bounds.origin.y + origin.y), true, defaultColor);
+        m_lines[index]->draw(cairo, CGPointMake(m_bounds.origin.x + origin.x, m_bounds.origin.y + origin.y), true);
     }
 }
 
@@ -56,5 +58,11 @@ CGPathRef CTFrameGetPath(const CTFrameRef& frame)
 void CTFrameDraw(const CTFrameRef& frame, cairo_t* cairo)
 {
     if (frame && cairo)
-        frame->draw(cairo, { 0, 0, 0, 1 });
+        frame->draw(cairo);
+}
+
+void CTFrameDraw(const CTFrameRef& frame, const std::shared_ptr<CGContext>& context)
+{
+    if (frame && context)
+        TextDrawing::drawInContext(context, [&](cairo_t* cairo) { frame->draw(cairo); });
 }

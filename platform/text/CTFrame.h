@@ -16,7 +16,7 @@ public:
     CFRange visibleStringRange() const { return m_visibleStringRange; }
 
     // Draws every line in a y-up user space of the Cairo context.
-    void draw(cairo_t* cairo, const std::array<CGFloat, 4>& defaultColor) const;
+    void draw(cairo_t* cairo) const;
 
 protected:
     void init(std::vector<CTLineRef> lines, std::vector<CGPoint> origins, CGPathRef path, CGRect bounds, CFRange stringRange,
@@ -41,3 +41,5 @@ CFRange CTFrameGetVisibleStringRange(const CTFrameRef& frame);
 CGPathRef CTFrameGetPath(const CTFrameRef& frame);
 // Draws in the Cairo context's user space, taken as y up.
 void CTFrameDraw(const CTFrameRef& frame, cairo_t* cairo);
+// Draws in the context's user space, y up, with its shadow and alpha.
+void CTFrameDraw(const CTFrameRef& frame, const std::shared_ptr<CGContext>& context);

@@ -1,7 +1,10 @@
 #include "platform/text/CTLine.h"
 
 #include "platform/text/FontLibrary.h"
+#include "platform/text/TextDrawing.h"
 #include "platform/text/TextParagraph.h"
+
+#include "platform/graphics/CGContext.h"
 
 #include <pango/pangocairo.h>
 
@@ -212,7 +215,7 @@ CFIndex CTLine::stringIndexForPosition(CGFloat x) const
     return std::clamp<CFIndex>(static_cast<CFIndex>(index) + m_indexOffset, m_stringRange.location, lineEnd + m_indexOffset);
 }
 
-void CTLine::draw(cairo_t* cairo, CGPoint origin, bool yUp, const std::array<CGFloat, 4>& defaultColor) const
+void CTLine::draw(cairo_t* cairo, CGPoint origin, bool yUp) const
 {
     if (!cairo)
         return;
@@ -221,7 +224,6 @@ void CTLine::draw(cairo_t* cairo, CGPoint origin, bool yUp, const std::array<CGF
     cairo_translate(cairo, origin.x, origin.y);
     if (yUp)
         cairo_scale(cairo, 1, -1);
-    cairo_set_source_rgba(cairo, defaultColor[0], defaultColor[1], defaultColor[2], defaultColor[3]);
     cairo_move_to(cairo, 0, 0);
     pango_cairo_show_layout_line(cairo, m_line);
     cairo_new_path(cairo);
@@ -397,5 +399,26 @@ void CTLineDraw(const CTLineRef& line, cairo_t* cairo)
     double y = 0;
     if (cairo_has_current_point(cairo))
         cairo_get_current_point(cairo, &x, &y);
-    line->draw(cairo, CGPointMake(x, y), true, { 0, 0, 0, 1 });
+    line->draw(cairo, CGPointMake(x, y), true);
+}
+
+void CTLineDraw(const CTLineRef& line, const std::shared_ptr<CGContext>& context)
+{
+    if (!line || !context)
+        return;
+    const CGAffineTransform matrix = context->textMatrix();
+    TextDrawing::drawInContext(context, [&](cairo_t* cairo) {
+        cairo_matrix_t textMatrix;
+        cairo_matrix_init(&textMatrix, matrix.a, matrix.b, matrix.c, matrix.d, matrix.tx, matrix.ty);
+        cairo_transform(cairo, &textMatrix);
+        line->draw(cairo, CGPointZero, true);
+    });
+}
+
+CGRect CTLineGetImageBounds(const CTLineRef& line, const std::shared_ptr<CGContext>& context)
+{
+    if (!line)
+        return CGRectNull;
+    const CGPoint position = context ? CGContextGetTextPosition(context) : CGPointZero;
+    return CGRectOffset(line->imageBounds(), position.x, position.y);
 }

@@ -14,6 +14,7 @@
 #include <array>
 #include <vector>
 
+class CGContext;
 class TextParagraph;
 
 enum CTLineTruncationType : std::uint32_t {
@@ -41,9 +42,9 @@ public:
     CFIndex stringIndexForPosition(CGFloat x) const;
 
     // Draws with the baseline origin at a point of the Cairo context's user space. yUp: that
-    // space has y going up, as the text engine's does; glyphs stay upright in it.
-    // Text without a colour attribute draws with the colour given.
-    void draw(cairo_t* cairo, CGPoint origin, bool yUp, const std::array<CGFloat, 4>& defaultColor) const;
+    // space has y going up, as the text engine's does; glyphs stay upright in it. Text that
+    // takes its colour from the context draws with the Cairo context's source.
+    void draw(cairo_t* cairo, CGPoint origin, bool yUp) const;
 
     // The line's text on its own, from the start of its range, for truncation.
     std::shared_ptr<NSAttributedString> attributedText() const;
@@ -91,3 +92,7 @@ CFIndex CTLineGetStringIndexForPosition(const CTLineRef& line, CGPoint position)
 CGFloat CTLineGetOffsetForStringIndex(const CTLineRef& line, CFIndex charIndex, CGFloat* secondaryOffset);
 // Draws at the Cairo context's current point, y up (see CTLine::draw).
 void CTLineDraw(const CTLineRef& line, cairo_t* cairo);
+// Draws at the context's text position, through its text matrix, with its shadow and alpha.
+void CTLineDraw(const CTLineRef& line, const std::shared_ptr<CGContext>& context);
+// The ink of the glyphs, relative to the context's text position (nil context: to the origin).
+CGRect CTLineGetImageBounds(const CTLineRef& line, const std::shared_ptr<CGContext>& context);

@@ -46,6 +46,12 @@ bool truncates(NSLineBreakMode mode)
 
 } // namespace
 
+void TextLayout::draw(cairo_t* cairo, CGPoint topLeft) const
+{
+    for (const PlacedLine& placed : m_lines)
+        placed.line->draw(cairo, CGPointMake(topLeft.x + placed.origin.x, topLeft.y + placed.origin.y), false);
+}
+
 CTLineRef TextLayout::ellipsisToken(const NSAttributes& attributes)
 {
     return CTLineCreateWithAttributedString(NSAttributedString::create(NSString(u"\u2026"), attributes));
@@ -70,6 +76,7 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
         NSLineBreakMode mode { NSLineBreakByWordWrapping };
         CGFloat available { 0 };
         CGFloat indent { 0 };
+        NSTextAlignment alignment { NSTextAlignmentNatural };
     } last;
 
     for (NSUInteger start = range.location; start < range.end();) {
@@ -138,7 +145,7 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
             textEnd = lineEnd;
             usedWidth = std::max(usedWidth, x + line->width() - line->trailingWhitespaceWidth());
             usedHeight = bottom + (options.usesFontLeading ? line->leading() : 0);
-            last = { end, style, mode, available, indent };
+            last = { end, style, mode, available, indent, alignment };
 
             CGFloat spacing = line->leading() + style->lineSpacing();
             if (style->minimumLineSpacing() > 0)
@@ -166,6 +173,9 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
         if (CTLineRef cut = CTLineCreateTruncatedLine(whole, std::max<CGFloat>(0, limit), truncationOf(mode), ellipsisToken(lastAttributes))) {
             cut->rebase(placed.line->stringRange());
             placed.line = cut;
+            placed.origin.x = last.indent;
+            if (last.alignment != NSTextAlignmentJustified)
+                placed.origin.x += std::max<CGFloat>(0, last.available - (cut->width() - cut->trailingWhitespaceWidth())) * flushOf(last.alignment);
             usedWidth = 0;
             for (const PlacedLine& line : m_lines)
                 usedWidth = std::max(usedWidth, line.origin.x + line.line->width() - line.line->trailingWhitespaceWidth());

@@ -45,6 +45,9 @@ public:
     // the bottom of the last line.
     CGSize usedSize() const { return m_usedSize; }
 
+    // Draws the lines in a y-down user space (UIKit's), the layout's top-left corner at a point.
+    void draw(cairo_t* cairo, CGPoint topLeft) const;
+
     // The mark standing for cut text, in the attributes of the text it replaces.
     static CTLineRef ellipsisToken(const NSAttributes& attributes);
 

@@ -165,8 +165,10 @@ PangoAttrList* TextParagraph::makeAttributes() const
             foreground = attributes->objectForKey(NSForegroundColorAttributeName);
         auto fromContextValue = ns::cast<NSNumber>(attributes->objectForKey(kCTForegroundColorFromContextAttributeName));
         const bool fromContext = fromContextValue && fromContextValue->boolValue();
-        if (auto rgba = TextColor::rgbaOfColorValue(foreground); rgba && !fromContext)
-            insertColor(list, *rgba, false, start, end);
+        // Text without a colour is black, as the platform draws it; only text that asks for the
+        // context's colour takes the source the line is drawn with.
+        if (!fromContext)
+            insertColor(list, TextColor::rgbaOfColorValue(foreground).value_or(std::array<CGFloat, 4> { 0, 0, 0, 1 }), false, start, end);
         if (auto rgba = TextColor::rgbaOfColorValue(attributes->objectForKey(NSBackgroundColorAttributeName)))
             insertColor(list, *rgba, true, start, end);
 
