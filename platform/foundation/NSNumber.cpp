@@ -1,5 +1,7 @@
 #include "platform/foundation/NSNumber.h"
 
+#include "platform/foundation/NSDecimalNumber.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -147,6 +149,9 @@ NSComparisonResult NSNumber::compare(const std::shared_ptr<NSNumber>& other) con
 {
     if (!other)
         return NSOrderedDescending;
+    // A decimal number compares exactly; let it decide and turn its answer round.
+    if (ns::cast<NSDecimalNumber>(std::static_pointer_cast<NSObject>(other)))
+        return NSComparisonResult(-other->compare(std::const_pointer_cast<NSNumber>(self())));
     if (isFloatingPoint() || other->isFloatingPoint())
         return NSCompare(doubleValue(), other->doubleValue());
     const bool mineUnsigned = isUnsignedKind(m_kind) && m_unsigned > std::uint64_t(NSIntegerMax);

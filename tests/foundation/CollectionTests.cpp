@@ -1,4 +1,5 @@
 #include "platform/foundation/Foundation.h"
+#include "platform/foundation/NSDecimalNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -188,4 +189,11 @@ TEST(NSObject, factoryRunsTheInitialiserWhichMayRefuse)
     EXPECT_EQ(Rectangle::create(-1.0), nullptr);
     EXPECT_STREQ(box->className(), "Rectangle");
     EXPECT_TRUE(box->isKindOfClass<NSObject>());
+}
+
+TEST(NSNumber, comparesExactlyAgainstDecimalNumbers)
+{
+    auto decimal = NSDecimalNumber::decimalNumberWithString("0.30000000000000000001");
+    EXPECT_EQ(ns::number(0.3)->compare(decimal), NSOrderedAscending);
+    EXPECT_EQ(ns::number(1)->compare(NSDecimalNumber::decimalNumberWithString("1")), NSOrderedSame);
 }
