@@ -41,6 +41,9 @@ template <class... T>
 struct Overloaded : T... {
     using T::operator()...;
 };
+// Clang 14 does not deduce an aggregate's arguments by itself.
+template <class... T>
+Overloaded(T...) -> Overloaded<T...>;
 
 std::int64_t asSigned(const ns::FormatArgument& argument)
 {
