@@ -1,0 +1,255 @@
+#include "platform/dispatch/DispatchQueue.h"
+
+#include "platform/foundation/NSException.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NSThread.h"
+#include "platform/foundation/WorkerThreadPool.h"
+
+#include <climits>
+#include <vector>
+
+namespace {
+
+// The queues whose blocks this thread is running, innermost last. The queues are kept alive by
+// the jobs (or synchronous callers) running their blocks.
+thread_local std::vector<const DispatchQueue*> t_queueStack;
+
+struct QueueScope {
+    explicit QueueScope(const DispatchQueue* queue) { t_queueStack.push_back(queue); }
+    ~QueueScope() { t_queueStack.pop_back(); }
+};
+
+} // namespace
+
+void DispatchQueue::init(std::string label, Kind kind)
+{
+    m_label = std::move(label);
+    m_kind = kind;
+}
+
+DispatchQueue::~DispatchQueue()
+{
+    for (auto& [key, specific] : m_specifics) {
+        if (specific.destructor && specific.context)
+            specific.destructor(specific.context);
+    }
+}
+
+std::shared_ptr<DispatchQueue> DispatchQueue::mainQueue()
+{
+    static const std::shared_ptr<DispatchQueue> queue = create("com.apple.main-thread", Kind::main);
+    return queue;
+}
+
+std::shared_ptr<DispatchQueue> DispatchQueue::globalQueue(long priority)
+{
+    static const std::shared_ptr<DispatchQueue> high = create("com.apple.root.high-priority", Kind::global);
+    static const std::shared_ptr<DispatchQueue> normal = create("com.apple.root.default-priority", Kind::global);
+    static const std::shared_ptr<DispatchQueue> low = create("com.apple.root.low-priority", Kind::global);
+    static const std::shared_ptr<DispatchQueue> background = create("com.apple.root.background-priority", Kind::global);
+    if (priority >= 2)
+        return high;
+    if (priority >= 0)
+        return normal;
+    if (priority >= -2)
+        return low;
+    return background;
+}
+
+std::shared_ptr<DispatchQueue> DispatchQueue::current()
+{
+    if (!t_queueStack.empty()) {
+        auto queue = const_cast<DispatchQueue*>(t_queueStack.back());
+        return queue->self();
+    }
+    return NSThread::isMainThread() ? mainQueue() : nullptr;
+}
+
+NSString DispatchQueue::description() const
+{
+    return NSString::stringWithFormat("<DispatchQueue: %s>", m_label.c_str());
+}
+
+std::shared_ptr<DispatchQueue> DispatchQueue::target() const
+{
+    std::lock_guard lock(m_mutex);
+    if (m_target || m_kind == Kind::main || m_kind == Kind::global)
+        return m_target;
+    return globalQueue(0);
+}
+
+void DispatchQueue::setTarget(const std::shared_ptr<DispatchQueue>& target)
+{
+    if (m_kind == Kind::main || m_kind == Kind::global || target.get() == this)
+        return;
+    std::lock_guard lock(m_mutex);
+    m_target = target;
+}
+
+void DispatchQueue::suspend()
+{
+    if (m_kind == Kind::main || m_kind == Kind::global)
+        return;
+    std::lock_guard lock(m_mutex);
+    ++m_suspendCount;
+}
+
+void DispatchQueue::resume()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_suspendCount == 0)
+            NSException::raise(NSInternalInconsistencyException, "over-resume of dispatch queue %s", m_label.c_str());
+        --m_suspendCount;
+    }
+    pump();
+}
+
+void DispatchQueue::setSpecific(const void* key, void* context, dispatch_function_t destructor)
+{
+    if (!key)
+        return;
+    Specific previous;
+    {
+        std::lock_guard lock(m_mutex);
+        auto found = m_specifics.find(key);
+        if (found != m_specifics.end()) {
+            previous = found->second;
+            m_specifics.erase(found);
+        }
+        if (context)
+            m_specifics[key] = { context, destructor };
+    }
+    if (previous.destructor && previous.context)
+        previous.destructor(previous.context);
+}
+
+void* DispatchQueue::specific(const void* key) const
+{
+    std::lock_guard lock(m_mutex);
+    auto found = m_specifics.find(key);
+    return found == m_specifics.end() ? nullptr : found->second.context;
+}
+
+void* DispatchQueue::specificInTargetChain(const void* key) const
+{
+    // Bounded: a cycle of targets is a programming error, but must not hang the lookup.
+    auto queue = std::const_pointer_cast<DispatchQueue>(self());
+    for (int depth = 0; queue && depth < 64; ++depth) {
+        if (void* value = queue->specific(key))
+            return value;
+        queue = queue->target();
+    }
+    return nullptr;
+}
+
+void DispatchQueue::runAsCurrent(const dispatch_block_t& block)
+{
+    QueueScope scope(this);
+    block();
+}
+
+void DispatchQueue::async(dispatch_block_t block, bool barrier)
+{
+    if (!block)
+        return;
+    if (m_kind == Kind::main) {
+        NSRunLoop::mainRunLoop()->performBlock([queue = self(), block = std::move(block)] { queue->runAsCurrent(block); });
+        return;
+    }
+    if (m_kind == Kind::global) {
+        WorkerThreadPool::shared().run([queue = self(), block = std::move(block)] { queue->runAsCurrent(block); });
+        return;
+    }
+    enqueue({ std::move(block), barrier, nullptr });
+}
+
+void DispatchQueue::sync(const dispatch_block_t& block, bool barrier)
+{
+    if (!block)
+        return;
+    auto protectedSelf = self();
+    if (m_kind == Kind::main) {
+        if (NSThread::isMainThread())
+            NSException::raise(NSInternalInconsistencyException, "dispatch_sync onto the main queue from the main thread would deadlock");
+        NSThread::mainThread()->performBlock([this, &block] { runAsCurrent(block); }, true);
+        return;
+    }
+    if (m_kind == Kind::global) {
+        runAsCurrent(block);
+        return;
+    }
+    auto waiter = std::make_shared<SyncWaiter>();
+    enqueue({ nullptr, barrier, waiter });
+    {
+        std::unique_lock lock(waiter->mutex);
+        waiter->condition.wait(lock, [&] { return waiter->mayRun; });
+    }
+    struct Finish {
+        DispatchQueue& queue;
+        bool barrier;
+        ~Finish() { queue.finishItem(barrier); }
+    } finish { *this, barrier };
+    runAsCurrent(block);
+}
+
+void DispatchQueue::enqueue(Item item)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending.push_back(std::move(item));
+    }
+    pump();
+}
+
+void DispatchQueue::pump()
+{
+    const int width = m_kind == Kind::concurrent ? INT_MAX : 1;
+    std::vector<Item> starting;
+    {
+        std::lock_guard lock(m_mutex);
+        while (m_suspendCount == 0 && !m_pending.empty()) {
+            const Item& front = m_pending.front();
+            bool canStart = front.barrier ? m_running == 0 : (!m_barrierRunning && m_running < width);
+            if (!canStart)
+                break;
+            ++m_running;
+            if (front.barrier)
+                m_barrierRunning = true;
+            starting.push_back(std::move(m_pending.front()));
+            m_pending.pop_front();
+        }
+    }
+    for (auto& item : starting) {
+        if (item.waiter) {
+            std::lock_guard lock(item.waiter->mutex);
+            item.waiter->mayRun = true;
+            item.waiter->condition.notify_all();
+            continue;
+        }
+        submit([queue = self(), block = std::move(item.block), barrier = item.barrier] {
+            queue->runAsCurrent(block);
+            queue->finishItem(barrier);
+        });
+    }
+}
+
+void DispatchQueue::finishItem(bool barrier)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        --m_running;
+        if (barrier)
+            m_barrierRunning = false;
+    }
+    pump();
+}
+
+void DispatchQueue::submit(std::function<void()> job)
+{
+    auto destination = target();
+    if (destination)
+        destination->async(std::move(job));
+    else
+        WorkerThreadPool::shared().run(std::move(job));
+}
