@@ -1,0 +1,155 @@
+#include "SQLiteTestSupport.h"
+
+#include "library/sqlite/SQDatabaseAdditions.h"
+#include "library/sqlite/SQDatabaseQueue.h"
+#include "platform/foundation/NSException.h"
+
+#include <thread>
+
+using sqtest::databasePath;
+
+namespace {
+
+std::shared_ptr<SQDatabaseQueue> queueWithTable()
+{
+    auto queue = SQDatabaseQueue::databaseQueueWithPath(databasePath());
+    EXPECT_NE(queue, nullptr);
+    queue->inDatabase([](const std::shared_ptr<SQDatabase>& db) { EXPECT_TRUE(db->executeUpdate("create table t (a)")); });
+    return queue;
+}
+
+int rowCount(const std::shared_ptr<SQDatabaseQueue>& queue)
+{
+    int count = -1;
+    queue->inDatabase([&](const std::shared_ptr<SQDatabase>& db) { count = SQDatabaseAdditions::intForQuery(db, "select count(*) from t"); });
+    return count;
+}
+
+} // namespace
+
+TEST(SQDatabaseQueue, aQueueOnAnUnreachablePathIsNotMade)
+{
+    EXPECT_EQ(SQDatabaseQueue::databaseQueueWithPath("/nonexistent-dir/sub/login.sqlite"), nullptr);
+}
+
+TEST(SQDatabaseQueue, blocksRunInTurnFromManyThreads)
+{
+    auto queue = queueWithTable();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([queue, t] {
+            for (int i = 0; i < 25; ++i)
+                queue->inDatabase([&](const std::shared_ptr<SQDatabase>& db) { db->executeUpdate("insert into t values (?)", t * 100 + i); });
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(rowCount(queue), 100);
+}
+
+TEST(SQDatabaseQueue, aNestedCallOnTheSameQueueIsDetected)
+{
+    auto queue = queueWithTable();
+    auto other = SQDatabaseQueue::databaseQueueWithPath(NSString());
+    bool detected = false;
+    bool transactionDetected = false;
+    bool otherQueueRan = false;
+    queue->inDatabase([&](const std::shared_ptr<SQDatabase>&) {
+        try {
+            queue->inDatabase([](const std::shared_ptr<SQDatabase>&) { });
+        } catch (const NSException& exception) {
+            detected = exception.reason().containsString("reentrantly");
+        }
+        try {
+            queue->inTransaction([](const std::shared_ptr<SQDatabase>&, bool*) { });
+        } catch (const NSException&) {
+            transactionDetected = true;
+        }
+        other->inDatabase([&](const std::shared_ptr<SQDatabase>&) { otherQueueRan = true; });
+    });
+    EXPECT_TRUE(detected);
+    EXPECT_TRUE(transactionDetected);
+    EXPECT_TRUE(otherQueueRan) << "another queue is not the same queue";
+    EXPECT_EQ(rowCount(queue), 0) << "the queue still works afterwards";
+}
+
+TEST(SQDatabaseQueue, closeDropsTheConnectionAndTheNextBlockReopensIt)
+{
+    auto queue = queueWithTable();
+    std::shared_ptr<SQDatabase> first;
+    queue->inDatabase([&](const std::shared_ptr<SQDatabase>& db) {
+        first = db;
+        db->executeUpdate("insert into t values (1)");
+    });
+    queue->close();
+    EXPECT_EQ(first->sqliteHandle(), nullptr);
+    queue->inDatabase([&](const std::shared_ptr<SQDatabase>& db) {
+        ASSERT_NE(db, nullptr);
+        EXPECT_NE(db, first);
+        EXPECT_EQ(SQDatabaseAdditions::intForQuery(db, "select count(*) from t"), 1);
+    });
+}
+
+TEST(SQDatabaseQueue, aResultSetLeftOpenIsReportedOncePerCall)
+{
+    auto queue = queueWithTable();
+    testing::internal::CaptureStderr();
+    queue->inDatabase([](const std::shared_ptr<SQDatabase>& db) {
+        const auto rs = db->executeQuery("select * from t");
+        while (rs->next()) { }
+    });
+    std::shared_ptr<SQResultSet> kept;
+    queue->inDatabase([&](const std::shared_ptr<SQDatabase>& db) { kept = db->executeQuery("select * from t"); });
+    const std::string log = testing::internal::GetCapturedStderr();
+    const std::string warning = "at least one open result set";
+    const auto first = log.find(warning);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(log.find(warning, first + 1), std::string::npos);
+    kept->close();
+}
+
+TEST(SQDatabaseQueue, transactionsCommitOrRollBackByTheFlag)
+{
+    auto queue = queueWithTable();
+    queue->inTransaction([](const std::shared_ptr<SQDatabase>& db, bool* rollback) {
+        EXPECT_TRUE(db->inTransaction());
+        db->executeUpdate("insert into t values (1)");
+        *rollback = true;
+    });
+    EXPECT_EQ(rowCount(queue), 0);
+    queue->inDeferredTransaction([](const std::shared_ptr<SQDatabase>& db, bool*) { db->executeUpdate("insert into t values (1)"); });
+    EXPECT_EQ(rowCount(queue), 1);
+}
+
+TEST(SQDatabaseQueue, aTransactionThatCannotBeginSkipsItsBlock)
+{
+    const NSString path = databasePath();
+    auto queue = SQDatabaseQueue::databaseQueueWithPath(path);
+    queue->inDatabase([](const std::shared_ptr<SQDatabase>& db) {
+        db->executeUpdate("create table t (a)");
+        db->setMaxBusyRetryTimeInterval(0.05);
+    });
+    auto holder = sqtest::openedDatabase(path);
+    ASSERT_TRUE(holder->beginTransaction());
+    bool ran = false;
+    queue->inTransaction([&](const std::shared_ptr<SQDatabase>& db, bool*) {
+        ran = true;
+        db->executeUpdate("insert into t values (1)");
+    });
+    EXPECT_FALSE(ran);
+    ASSERT_TRUE(holder->commit());
+    EXPECT_EQ(rowCount(queue), 0);
+}
+
+TEST(SQDatabaseQueue, savePointsRollBackTheirOwnWork)
+{
+    auto queue = queueWithTable();
+    const auto error = queue->inSavePoint([](const std::shared_ptr<SQDatabase>& db, bool* rollback) {
+        db->executeUpdate("insert into t values (1)");
+        *rollback = true;
+    });
+    EXPECT_EQ(error, nullptr);
+    EXPECT_EQ(rowCount(queue), 0);
+    EXPECT_EQ(queue->inSavePoint([](const std::shared_ptr<SQDatabase>& db, bool*) { db->executeUpdate("insert into t values (1)"); }), nullptr);
+    EXPECT_EQ(rowCount(queue), 1);
+}
