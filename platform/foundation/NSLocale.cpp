@@ -87,8 +87,12 @@ id NSLocale::objectForKey(const NSString& key) const
         return scriptCode();
     if (key == NSLocaleVariantCode)
         return nonEmpty(m_locale->getVariant());
-    if (key == NSLocaleCalendar)
-        return NSCalendar::calendarWithIdentifier(calendarIdentifier());
+    if (key == NSLocaleCalendar) {
+        auto calendar = NSCalendar::calendarWithIdentifier(calendarIdentifier());
+        if (calendar)
+            calendar->setLocale(std::const_pointer_cast<NSLocale>(self()));
+        return calendar;
+    }
     if (key == NSLocaleDecimalSeparator)
         return decimalSeparator();
     if (key == NSLocaleGroupingSeparator)
