@@ -12,7 +12,7 @@ std::uint32_t translucentRed(int, int) { return 0xFF000080; }
 
 std::uint32_t noise(int x, int y)
 {
-    std::uint32_t h = static_cast<std::uint32_t>(x * 73856093) ^ static_cast<std::uint32_t>(y * 19349663);
+    std::uint32_t h = static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y) * 19349663u;
     h = h * 2654435761u;
     return (h & 0xFFFFFF00u) | 0xFF;
 }
