@@ -226,10 +226,27 @@ void CGContext::drawShadow(const std::function<void(cairo_t*)>& draw)
         return;
     // The shadow that lands in the clip comes from content around the clip shifted back by the offset.
     const int pad = blur.reach() + 1;
-    const int x0 = static_cast<int>(std::floor(clip.x - dx)) - pad;
-    const int y0 = static_cast<int>(std::floor(clip.y - dy)) - pad;
-    const int width = clip.width + 2 * pad + 1;
-    const int height = clip.height + 2 * pad + 1;
+    double left = clip.x - dx - pad, top = clip.y - dy - pad;
+    double right = clip.x + clip.width - dx + pad + 1, bottom = clip.y + clip.height - dy + pad + 1;
+    if (cairo_has_current_point(cr)) {
+        // A path bounds what can be painted (with its stroke); nothing else needs a shadow.
+        double x1, y1, x2, y2;
+        cairo_stroke_extents(cr, &x1, &y1, &x2, &y2);
+        double fx1, fy1, fx2, fy2;
+        cairo_fill_extents(cr, &fx1, &fy1, &fx2, &fy2);
+        x1 = std::min(x1, fx1), y1 = std::min(y1, fy1), x2 = std::max(x2, fx2), y2 = std::max(y2, fy2);
+        const CGRect device = CGRectApplyAffineTransform(CGRectMake(x1, y1, x2 - x1, y2 - y1), cairoTransform());
+        left = std::max(left, device.origin.x - pad - 1);
+        top = std::max(top, device.origin.y - pad - 1);
+        right = std::min(right, device.origin.x + device.size.width + pad + 1);
+        bottom = std::min(bottom, device.origin.y + device.size.height + pad + 1);
+    }
+    if (right <= left || bottom <= top)
+        return;
+    const int x0 = static_cast<int>(std::floor(left));
+    const int y0 = static_cast<int>(std::floor(top));
+    const int width = static_cast<int>(std::ceil(right)) - x0;
+    const int height = static_cast<int>(std::ceil(bottom)) - y0;
     CairoSurface coverage(cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
     if (cairo_surface_status(coverage.get()) != CAIRO_STATUS_SUCCESS)
         return;

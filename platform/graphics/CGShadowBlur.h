@@ -16,6 +16,8 @@ public:
     void apply(std::uint8_t* data, std::size_t stride, std::size_t width, std::size_t height) const;
 
 private:
+    void blurColumns(std::uint8_t* data, std::size_t stride, std::size_t width, std::size_t height, int radius,
+        std::vector<std::uint32_t>& sums, std::vector<std::uint8_t>& copy) const;
     void blurLine(std::uint8_t* line, std::size_t step, std::size_t count, int radius, std::vector<std::uint8_t>& scratch) const;
 
     std::vector<int> m_radii;
