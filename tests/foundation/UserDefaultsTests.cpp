@@ -116,7 +116,8 @@ TEST(UserDefaults, damagedFileReadsAsEmpty)
 {
     NSString path = NSUserDefaults::standardUserDefaults()->filePath();
     NSUserDefaults::resetStandardUserDefaults();
-    ASSERT_TRUE(NSData::dataWithBytes("bplist00\xff\xff garbage", 20)->writeToFile(path, true));
+    const char damaged[] = "bplist00\xff\xff garbage";
+    ASSERT_TRUE(NSData::dataWithBytes(damaged, sizeof damaged - 1)->writeToFile(path, true));
     auto defaults = NSUserDefaults::standardUserDefaults();
     EXPECT_EQ(defaults->dictionaryRepresentation()->count(), 0u);
     defaults->setBool(true, "recovered");
