@@ -1,9 +1,6 @@
 #include "platform/foundation/NSNotificationCenter.h"
 
-#if __has_include("platform/foundation/NSOperationQueue.h")
 #include "platform/foundation/NSOperationQueue.h"
-#define CORVANE_HAS_OPERATION_QUEUE 1
-#endif
 
 #include <algorithm>
 #include <atomic>
@@ -139,14 +136,14 @@ void NSNotificationCenter::postNotification(const std::shared_ptr<NSNotification
             sawExpired = true;
             continue;
         }
-#ifdef CORVANE_HAS_OPERATION_QUEUE
-        if (registration->queue) {
+        // A block meant for the queue the post runs on runs at once, keeping the order of
+        // observers; one meant for another queue is handed to it.
+        if (registration->queue && registration->queue != NSOperationQueue::currentQueue()) {
             registration->queue->addOperationWithBlock([callback = registration->callback, notification] {
                 callback(notification);
             });
             continue;
         }
-#endif
         registration->callback(notification);
     }
     if (sawExpired) {

@@ -44,7 +44,8 @@ public:
     }
 
     // Answers the token that removeObserver takes; the registration lives until then. With a
-    // queue the block is handed to that queue, otherwise it runs on the posting thread.
+    // queue other than the posting thread's current one the block is handed to that queue;
+    // otherwise it runs on the posting thread before postNotification returns.
     id addObserverForName(const NSString& name, const id& object, const std::shared_ptr<NSOperationQueue>& queue,
         Callback block);
 

@@ -1,5 +1,6 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSOperationQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -187,4 +188,28 @@ TEST_F(NotificationCenterTest, registersAndPostsFromSeveralThreads)
         thread.join();
     EXPECT_GE(calls.load(), 800);
     EXPECT_EQ(center->observationCount(), 0u);
+}
+
+TEST_F(NotificationCenterTest, blockForAnotherQueueRunsThereAndOneForTheCurrentQueueRunsAtOnce)
+{
+    std::vector<std::string> order;
+    std::mutex mutex;
+    auto worker = NSOperationQueue::create();
+    center->addObserverForName("go", nullptr, NSOperationQueue::mainQueue(), [&](const std::shared_ptr<NSNotification>&) {
+        std::lock_guard lock(mutex);
+        order.push_back("main");
+    });
+    center->addObserverForName("go", nullptr, worker, [&](const std::shared_ptr<NSNotification>&) {
+        std::lock_guard lock(mutex);
+        order.push_back("worker");
+    });
+
+    center->postNotificationName("go", nullptr);
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_FALSE(order.empty());
+        EXPECT_EQ(order.front(), "main");
+    }
+    worker->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(order, (std::vector<std::string> { "main", "worker" }));
 }
