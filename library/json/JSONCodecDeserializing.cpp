@@ -2,40 +2,48 @@
 
 namespace {
 
-// UTF-8 of the string with "?" for an unpaired surrogate, which UTF-8 cannot carry.
+// UTF-8 of the string with "?" for an unpaired surrogate, which UTF-8 cannot carry. Measured
+// first, then written in place: every reply passes through here.
 std::string utf8WithQuestionMarks(std::u16string_view units)
 {
+    const std::size_t n = units.size();
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = units[i];
+        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+    }
     std::string out;
-    out.reserve(units.size() * 3);
-    for (std::size_t i = 0; i < units.size(); ++i) {
+    out.resize(bytes);
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    for (std::size_t i = 0; i < n; ++i) {
         std::uint32_t c = units[i];
         if (c < 0x80) {
-            out.push_back(char(c));
+            *o++ = static_cast<unsigned char>(c);
+            continue;
+        }
+        if (c < 0x800) {
+            *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
             continue;
         }
         if (c >= 0xD800 && c <= 0xDFFF) {
-            if (c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
-                ++i;
+            if (c <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+                // A pair takes four bytes, as many as its two units were counted for.
+                c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00u);
+                *o++ = static_cast<unsigned char>(0xF0 | (c >> 18));
+                *o++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+                *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+                *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
             } else {
-                out.push_back('?');
-                continue;
+                *o++ = '?';
             }
+            continue;
         }
-        if (c < 0x800) {
-            out.push_back(char(0xC0 | (c >> 6)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(char(0xE0 | (c >> 12)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (c >> 18)));
-            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        }
+        *o++ = static_cast<unsigned char>(0xE0 | (c >> 12));
+        *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
     }
+    out.resize(static_cast<std::size_t>(o - reinterpret_cast<unsigned char*>(out.data())));
     return out;
 }
 

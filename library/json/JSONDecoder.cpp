@@ -6,6 +6,7 @@
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
 
+#include <bit>
 #include <cstring>
 #include <mutex>
 
@@ -61,8 +62,23 @@ id makeString(const std::uint8_t* bytes, NSUInteger length)
             out[i] = bytes[i];
         return NSStringObject::create(std::move(text));
     }
-    for (const std::uint8_t* p = bytes; p < end; ++p)
-        units += ((*p & 0xC0) != 0x80) + (*p >= 0xF0);
+    // UTF-16 units: every byte but the continuation bytes, and one more for each four-byte lead.
+    {
+        constexpr std::uint64_t highs = 0x8080808080808080ull;
+        NSUInteger continuations = 0, fourByteLeads = 0;
+        const std::uint8_t* p = bytes;
+        for (; p + 8 <= end; p += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            continuations += NSUInteger(std::popcount(w & ~(w << 1) & highs));
+            fourByteLeads += NSUInteger(std::popcount(w & (w << 1) & (w << 2) & (w << 3) & highs));
+        }
+        for (; p < end; ++p) {
+            continuations += (*p & 0xC0) == 0x80;
+            fourByteLeads += *p >= 0xF0;
+        }
+        units = length - continuations + fourByteLeads;
+    }
     text.resize(units);
     char16_t* out = text.data();
     const std::uint8_t* p = bytes;
