@@ -213,33 +213,18 @@ std::shared_ptr<NSData> NSKeyedArchiver::encodedData()
     return archive.serialize(PropertyListNode::Format::Binary);
 }
 
-bool NSKeyedArchiver::containsValueForKey(const NSString&) const
+namespace {
+
+[[noreturn]] void refuseDecoding()
 {
     NSException::raise(NSInvalidArchiveOperationException, "an archiver cannot decode");
 }
 
-id NSKeyedArchiver::decodeObjectForKey(const NSString& key)
-{
-    return containsValueForKey(key) ? nullptr : nullptr;
-}
+} // namespace
 
-bool NSKeyedArchiver::decodeBoolForKey(const NSString& key)
-{
-    return containsValueForKey(key);
-}
-
-std::int64_t NSKeyedArchiver::decodeInt64ForKey(const NSString& key)
-{
-    return containsValueForKey(key);
-}
-
-double NSKeyedArchiver::decodeDoubleForKey(const NSString& key)
-{
-    return containsValueForKey(key);
-}
-
-std::shared_ptr<NSData> NSKeyedArchiver::decodeBytesForKey(const NSString& key)
-{
-    containsValueForKey(key);
-    return nullptr;
-}
+bool NSKeyedArchiver::containsValueForKey(const NSString&) const { refuseDecoding(); }
+id NSKeyedArchiver::decodeObjectForKey(const NSString&) { refuseDecoding(); }
+bool NSKeyedArchiver::decodeBoolForKey(const NSString&) { refuseDecoding(); }
+std::int64_t NSKeyedArchiver::decodeInt64ForKey(const NSString&) { refuseDecoding(); }
+double NSKeyedArchiver::decodeDoubleForKey(const NSString&) { refuseDecoding(); }
+std::shared_ptr<NSData> NSKeyedArchiver::decodeBytesForKey(const NSString&) { refuseDecoding(); }

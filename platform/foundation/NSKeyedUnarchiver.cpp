@@ -336,27 +336,17 @@ std::shared_ptr<NSData> NSKeyedUnarchiver::decodeBytesForKey(const NSString& key
     return ns::cast<NSData>(PropertyListNode::scalarToObject(value));
 }
 
-void NSKeyedUnarchiver::encodeObject(const id&, const NSString&)
+namespace {
+
+[[noreturn]] void refuseEncoding()
 {
     NSException::raise(NSInvalidArchiveOperationException, "an unarchiver cannot encode");
 }
 
-void NSKeyedUnarchiver::encodeBool(bool, const NSString& key)
-{
-    encodeObject(nullptr, key);
-}
+} // namespace
 
-void NSKeyedUnarchiver::encodeInt64(std::int64_t, const NSString& key)
-{
-    encodeObject(nullptr, key);
-}
-
-void NSKeyedUnarchiver::encodeDouble(double, const NSString& key)
-{
-    encodeObject(nullptr, key);
-}
-
-void NSKeyedUnarchiver::encodeBytes(const void*, NSUInteger, const NSString& key)
-{
-    encodeObject(nullptr, key);
-}
+void NSKeyedUnarchiver::encodeObject(const id&, const NSString&) { refuseEncoding(); }
+void NSKeyedUnarchiver::encodeBool(bool, const NSString&) { refuseEncoding(); }
+void NSKeyedUnarchiver::encodeInt64(std::int64_t, const NSString&) { refuseEncoding(); }
+void NSKeyedUnarchiver::encodeDouble(double, const NSString&) { refuseEncoding(); }
+void NSKeyedUnarchiver::encodeBytes(const void*, NSUInteger, const NSString&) { refuseEncoding(); }
