@@ -3,6 +3,7 @@
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/SystemClock.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -24,6 +25,9 @@ bool onProcessMainThread()
 
 std::shared_ptr<NSThread> NSThread::makeMainThread()
 {
+    // The main run loop listens to the clock until exit; making the clock's state first makes it
+    // outlive the main thread object in static destruction.
+    SystemClock::isManual();
     auto thread = create();
     thread->m_isMain = true;
     thread->m_started = true;
