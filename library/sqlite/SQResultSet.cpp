@@ -6,6 +6,7 @@
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSNull.h"
 
+#include <algorithm>
 #include <utility>
 
 std::shared_ptr<SQResultSet> SQResultSet::resultSetWithStatement(const std::shared_ptr<SQStatement>& statement,
@@ -89,9 +90,18 @@ void SQResultSet::buildColumnNameToIndexMap()
 
 int SQResultSet::columnIndexForName(const NSString& columnName)
 {
-    const auto spelled = _columnIndexForSpelling.find(columnName.characters());
-    if (spelled != _columnIndexForSpelling.end())
-        return spelled->second;
+    const std::u16string_view name = columnName.view();
+    const std::size_t spellings = _columnIndexForSpelling.size();
+    std::size_t position = _nextSpelling;
+    for (std::size_t step = 0; step < spellings; ++step, ++position) {
+        if (position >= spellings)
+            position = 0;
+        const auto& [spelling, index] = _columnIndexForSpelling[position];
+        if (spelling.size() == name.size() && std::equal(spelling.begin(), spelling.end(), name.begin())) {
+            _nextSpelling = position + 1;
+            return index;
+        }
+    }
     if (!_columnNameToIndexMapBuilt)
         buildColumnNameToIndexMap();
     const NSString lowercased = columnName.lowercaseString();
@@ -100,7 +110,8 @@ int SQResultSet::columnIndexForName(const NSString& columnName)
         SQLog("Warning: I could not find the column named '%@'.", lowercased);
         return -1;
     }
-    _columnIndexForSpelling.emplace(columnName.characters(), found->second);
+    _columnIndexForSpelling.emplace_back(name, found->second);
+    _nextSpelling = _columnIndexForSpelling.size();
     return found->second;
 }
 

@@ -97,7 +97,9 @@ private:
     std::unordered_map<std::u16string, int> _columnNameToIndexMap;
     bool _columnNameToIndexMapBuilt { false };
     // Names as callers spell them, so a row loop that reads by name lower-cases each name once.
-    std::unordered_map<std::u16string, int> _columnIndexForSpelling;
+    // Row loops ask for the same names in the same order, so the search starts after the last hit.
+    std::vector<std::pair<std::u16string, int>> _columnIndexForSpelling;
+    std::size_t _nextSpelling { 0 };
 };
 
 template <class T>
