@@ -1,0 +1,181 @@
+#include "platform/net/NSHTTPCookieStorage.h"
+
+#include "platform/foundation/NSNotificationCenter.h"
+
+#include <algorithm>
+
+namespace {
+
+std::mutex sharedMutex;
+std::shared_ptr<NSHTTPCookieStorage>& sharedStorage()
+{
+    static std::shared_ptr<NSHTTPCookieStorage> storage;
+    return storage;
+}
+
+NSTimeInterval now()
+{
+    return NSDate::timeIntervalSinceReferenceDateNow();
+}
+
+// The registrable part of a host, for the main-document policy: its last two labels.
+std::string baseDomain(const NSString& host)
+{
+    std::string name = host.isNil() ? std::string() : host.lowercaseString().UTF8String();
+    std::size_t last = name.rfind('.');
+    if (last == std::string::npos || last == 0)
+        return name;
+    std::size_t previous = name.rfind('.', last - 1);
+    return previous == std::string::npos ? name : name.substr(previous + 1);
+}
+
+} // namespace
+
+std::shared_ptr<NSHTTPCookieStorage> NSHTTPCookieStorage::sharedHTTPCookieStorage()
+{
+    std::lock_guard lock(sharedMutex);
+    if (!sharedStorage())
+        sharedStorage() = create();
+    return sharedStorage();
+}
+
+void NSHTTPCookieStorage::resetSharedHTTPCookieStorage()
+{
+    std::shared_ptr<NSHTTPCookieStorage> dropped;
+    std::lock_guard lock(sharedMutex);
+    dropped = std::move(sharedStorage());
+}
+
+std::shared_ptr<NSArray> NSHTTPCookieStorage::cookies() const
+{
+    const NSTimeInterval time = now();
+    std::lock_guard lock(m_mutex);
+    auto cookies = NSMutableArray::array();
+    for (const auto& entry : m_entries) {
+        if (!entry.cookie->isExpired(time))
+            cookies->addObject(entry.cookie);
+    }
+    return cookies;
+}
+
+std::shared_ptr<NSArray> NSHTTPCookieStorage::cookiesForURL(const std::shared_ptr<NSURL>& URL) const
+{
+    const NSTimeInterval time = now();
+    std::vector<Entry> matching;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& entry : m_entries) {
+            if (entry.cookie->matchesURL(URL, time))
+                matching.push_back(entry);
+        }
+    }
+    std::stable_sort(matching.begin(), matching.end(), [](const Entry& a, const Entry& b) {
+        return a.cookie->path().length() > b.cookie->path().length();
+    });
+    auto cookies = NSMutableArray::array();
+    for (const auto& entry : matching)
+        cookies->addObject(entry.cookie);
+    return cookies;
+}
+
+bool NSHTTPCookieStorage::storeLocked(const std::shared_ptr<NSHTTPCookie>& cookie, NSTimeInterval time)
+{
+    auto existing = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& entry) {
+        return entry.cookie->hasSameIdentity(*cookie);
+    });
+    if (cookie->isExpired(time)) {
+        if (existing == m_entries.end())
+            return false;
+        m_entries.erase(existing);
+        return true;
+    }
+    if (existing != m_entries.end()) {
+        existing->cookie = cookie;
+        return true;
+    }
+    m_entries.push_back({ cookie, time });
+    return true;
+}
+
+void NSHTTPCookieStorage::setCookie(const std::shared_ptr<NSHTTPCookie>& cookie)
+{
+    if (!cookie)
+        return;
+    bool changed;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_acceptPolicy == NSHTTPCookieAcceptPolicyNever)
+            return;
+        changed = storeLocked(cookie, now());
+    }
+    if (changed)
+        postChanged();
+}
+
+void NSHTTPCookieStorage::deleteCookie(const std::shared_ptr<NSHTTPCookie>& cookie)
+{
+    if (!cookie)
+        return;
+    bool changed = false;
+    {
+        std::lock_guard lock(m_mutex);
+        auto count = m_entries.size();
+        std::erase_if(m_entries, [&](const Entry& entry) { return entry.cookie->hasSameIdentity(*cookie); });
+        changed = count != m_entries.size();
+    }
+    if (changed)
+        postChanged();
+}
+
+void NSHTTPCookieStorage::setCookies(const std::shared_ptr<NSArray>& cookies, const std::shared_ptr<NSURL>& URL,
+    const std::shared_ptr<NSURL>& mainDocumentURL)
+{
+    if (!cookies)
+        return;
+    bool changed = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_acceptPolicy == NSHTTPCookieAcceptPolicyNever)
+            return;
+        const NSTimeInterval time = now();
+        for (const auto& object : *cookies) {
+            auto cookie = ns::cast<NSHTTPCookie>(object);
+            if (!cookie)
+                continue;
+            if (m_acceptPolicy == NSHTTPCookieAcceptPolicyOnlyFromMainDocumentDomain && mainDocumentURL && URL
+                && baseDomain(mainDocumentURL->host()) != baseDomain(URL->host()))
+                continue;
+            changed = storeLocked(cookie, time) || changed;
+        }
+    }
+    if (changed)
+        postChanged();
+}
+
+void NSHTTPCookieStorage::removeCookiesSinceDate(const std::shared_ptr<NSDate>& date)
+{
+    if (!date)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase_if(m_entries, [&](const Entry& entry) { return entry.created >= date->timeIntervalSinceReferenceDate(); });
+    }
+    postChanged();
+}
+
+NSHTTPCookieAcceptPolicy NSHTTPCookieStorage::cookieAcceptPolicy() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_acceptPolicy;
+}
+
+void NSHTTPCookieStorage::setCookieAcceptPolicy(NSHTTPCookieAcceptPolicy policy)
+{
+    std::lock_guard lock(m_mutex);
+    m_acceptPolicy = policy;
+}
+
+void NSHTTPCookieStorage::postChanged()
+{
+    NSNotificationCenter::defaultCenter()->postNotificationName(NSHTTPCookieManagerCookiesChangedNotification, self());
+}

@@ -1,0 +1,145 @@
+#include "platform/net/NSHTTPURLResponse.h"
+
+#include "platform/foundation/NSCharacterSet.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+NSString trimmed(const NSString& text)
+{
+    return text.stringByTrimmingCharactersInSet(*NSCharacterSet::whitespaceAndNewlineCharacterSet());
+}
+
+NSString unquoted(const NSString& text)
+{
+    NSString value = trimmed(text);
+    if (value.length() >= 2 && value.hasPrefix("\"") && value.hasSuffix("\""))
+        return value.substringWithRange(NSMakeRange(1, value.length() - 2));
+    return value;
+}
+
+// The value of one parameter ("charset", "filename") of a field such as Content-Type.
+NSString parameterOfField(const NSString& field, const char* parameter)
+{
+    if (field.isNil())
+        return nullptr;
+    const auto items = field.components(";");
+    for (std::size_t i = 1; i < items.size(); ++i) {
+        NSRange equals = items[i].rangeOfString("=");
+        if (equals.location == NSNotFound)
+            continue;
+        if (trimmed(items[i].substringToIndex(equals.location)).caseInsensitiveCompare(parameter) == NSOrderedSame)
+            return unquoted(items[i].substringFromIndex(equals.location + 1));
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::shared_ptr<NSHTTPURLResponse> NSHTTPURLResponse::responseWithURL(const std::shared_ptr<NSURL>& URL, NSInteger statusCode,
+    const NSString&, const std::shared_ptr<NSDictionary>& headerFields)
+{
+    std::vector<HeaderLine> lines;
+    if (headerFields) {
+        for (const auto& entry : *headerFields)
+            lines.push_back({ NSString::fromId(entry.key), NSString::fromId(entry.object) });
+    }
+    return create(URL, statusCode, lines);
+}
+
+std::shared_ptr<NSHTTPURLResponse> NSHTTPURLResponse::responseWithURL(const std::shared_ptr<NSURL>& URL, NSInteger statusCode,
+    const NSString&, const std::vector<HeaderLine>& lines)
+{
+    return create(URL, statusCode, lines);
+}
+
+void NSHTTPURLResponse::init(const std::shared_ptr<NSURL>& URL, NSInteger statusCode, const std::vector<HeaderLine>& lines)
+{
+    m_statusCode = statusCode;
+    m_lines = lines;
+    std::vector<HeaderLine> joined;
+    for (const auto& line : lines) {
+        if (line.name.isNil() || line.value.isNil())
+            continue;
+        auto existing = std::find_if(joined.begin(), joined.end(), [&](const HeaderLine& other) {
+            return other.name.caseInsensitiveCompare(line.name) == NSOrderedSame;
+        });
+        if (existing == joined.end())
+            joined.push_back(line);
+        else
+            existing->value = existing->value + ", " + line.value;
+    }
+    auto fields = NSMutableDictionary::dictionary();
+    for (const auto& line : joined)
+        fields->setObject(line.value, line.name);
+    m_allHeaderFields = fields->copyDictionary();
+
+    NSString contentType = valueForHTTPHeaderField("Content-Type");
+    NSString MIMEType;
+    if (!contentType.isNil()) {
+        NSString type = trimmed(contentType.components(";").front());
+        if (type.length())
+            MIMEType = type.lowercaseString();
+    }
+    long long expected = NSURLResponseUnknownLength;
+    NSString length = valueForHTTPHeaderField("Content-Length");
+    if (!length.isNil() && valueForHTTPHeaderField("Content-Encoding").isNil()) {
+        std::string digits = trimmed(length).UTF8String();
+        long long value = 0;
+        auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error == std::errc() && end == digits.data() + digits.size() && value >= 0)
+            expected = value;
+    }
+    NSURLResponse::init(URL, MIMEType, expected, parameterOfField(contentType, "charset"));
+}
+
+NSString NSHTTPURLResponse::valueForHTTPHeaderField(const NSString& name) const
+{
+    if (!m_allHeaderFields || name.isNil())
+        return nullptr;
+    for (const auto& entry : *m_allHeaderFields) {
+        NSString key = NSString::fromId(entry.key);
+        if (key.caseInsensitiveCompare(name) == NSOrderedSame)
+            return NSString::fromId(entry.object);
+    }
+    return nullptr;
+}
+
+NSString NSHTTPURLResponse::suggestedFilename() const
+{
+    NSString name = parameterOfField(valueForHTTPHeaderField("Content-Disposition"), "filename");
+    if (!name.isNil() && name.length())
+        return name.lastPathComponent();
+    return NSURLResponse::suggestedFilename();
+}
+
+NSString NSHTTPURLResponse::localizedStringForStatusCode(NSInteger statusCode)
+{
+    switch (statusCode) {
+    case 200: return "no error";
+    case 201: return "created";
+    case 204: return "no content";
+    case 206: return "partial content";
+    case 301: return "moved permanently";
+    case 302: return "found";
+    case 304: return "not modified";
+    case 400: return "bad request";
+    case 401: return "unauthorized";
+    case 403: return "forbidden";
+    case 404: return "not found";
+    case 500: return "internal server error";
+    case 503: return "service unavailable";
+    default: break;
+    }
+    if (statusCode >= 100 && statusCode < 200)
+        return "informational";
+    if (statusCode < 300)
+        return "success";
+    if (statusCode < 400)
+        return "redirected";
+    if (statusCode < 500)
+        return "client error";
+    return "server error";
+}

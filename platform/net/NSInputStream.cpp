@@ -1,0 +1,87 @@
+#include "platform/net/NSInputStream.h"
+
+#include "platform/foundation/NSNumber.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+std::shared_ptr<NSInputStream> NSInputStream::inputStreamWithData(const std::shared_ptr<NSData>& data)
+{
+    return create(data);
+}
+
+std::shared_ptr<NSInputStream> NSInputStream::inputStreamWithFileAtPath(const NSString& path)
+{
+    return path.isNil() ? nullptr : create(path);
+}
+
+NSInputStream::~NSInputStream()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool NSInputStream::openLocked()
+{
+    if (m_data)
+        return true;
+    m_fd = ::open(m_path.UTF8String().c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0) {
+        failLocked(errno);
+        return false;
+    }
+    return true;
+}
+
+void NSInputStream::closeLocked()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+NSInteger NSInputStream::read(std::uint8_t* buffer, NSUInteger maxLength)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_status == NSStreamStatusError)
+        return -1;
+    if (m_status != NSStreamStatusOpen && m_status != NSStreamStatusReading)
+        return m_status == NSStreamStatusAtEnd ? 0 : -1;
+    if (m_data) {
+        NSUInteger count = std::min<NSUInteger>(maxLength, m_data->length() - m_offset);
+        std::copy_n(m_data->bytes() + m_offset, count, buffer);
+        m_offset += count;
+        if (m_offset == m_data->length())
+            m_status = NSStreamStatusAtEnd;
+        return static_cast<NSInteger>(count);
+    }
+    ssize_t count;
+    do {
+        count = ::read(m_fd, buffer, maxLength);
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) {
+        failLocked(errno);
+        return -1;
+    }
+    if (count == 0)
+        m_status = NSStreamStatusAtEnd;
+    m_offset += static_cast<NSUInteger>(count);
+    return count;
+}
+
+bool NSInputStream::hasBytesAvailable() const
+{
+    std::lock_guard lock(m_mutex);
+    if (m_status != NSStreamStatusOpen && m_status != NSStreamStatusReading)
+        return false;
+    return !m_data || m_offset < m_data->length();
+}
+
+id NSInputStream::propertyForKey(const NSString& key) const
+{
+    std::lock_guard lock(m_mutex);
+    if (key == NSStreamFileCurrentOffsetKey && !m_data)
+        return NSNumber::numberWithUnsignedLongLong(m_offset);
+    return nullptr;
+}

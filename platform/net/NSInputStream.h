@@ -1,0 +1,32 @@
+#pragma once
+// A stream of bytes read from memory or from a file; request bodies are sent from one.
+
+#include "platform/foundation/NSData.h"
+#include "platform/net/NSStream.h"
+
+class NSInputStream final : public NSStream {
+    NS_OBJECT(NSInputStream, NSStream)
+public:
+    static std::shared_ptr<NSInputStream> inputStreamWithData(const std::shared_ptr<NSData>& data);
+    // Nil for a nil path; a file that cannot be opened puts the stream in the error state on open.
+    static std::shared_ptr<NSInputStream> inputStreamWithFileAtPath(const NSString& path);
+    ~NSInputStream() override;
+
+    // Bytes read, 0 at the end, -1 on an error.
+    NSInteger read(std::uint8_t* buffer, NSUInteger maxLength);
+    bool hasBytesAvailable() const;
+
+    id propertyForKey(const NSString& key) const override;
+
+protected:
+    void init(const std::shared_ptr<NSData>& data) { m_data = data ? data : NSData::data(); }
+    void init(const NSString& path) { m_path = path; }
+    bool openLocked() override;
+    void closeLocked() override;
+
+private:
+    std::shared_ptr<NSData> m_data;
+    NSString m_path;
+    int m_fd { -1 };
+    NSUInteger m_offset { 0 };
+};

@@ -1,0 +1,43 @@
+#pragma once
+// A stream of bytes written to memory or to a file. A memory stream answers everything written
+// so far under NSStreamDataWrittenToMemoryStreamKey; a file stream its offset under
+// NSStreamFileCurrentOffsetKey.
+
+#include "platform/foundation/NSData.h"
+#include "platform/net/NSStream.h"
+
+#include <sys/types.h>
+
+class NSOutputStream final : public NSStream {
+    NS_OBJECT(NSOutputStream, NSStream)
+public:
+    static std::shared_ptr<NSOutputStream> outputStreamToMemory();
+    static std::shared_ptr<NSOutputStream> outputStreamToFileAtPath(const NSString& path, bool append);
+    ~NSOutputStream() override;
+
+    // Bytes written (possibly fewer than asked), or -1 on an error, which the stream then reports.
+    NSInteger write(const std::uint8_t* buffer, NSUInteger length);
+    bool hasSpaceAvailable() const;
+    // Forgets what this stream wrote since it was opened (a file keeps what it held before), so a
+    // reply that starts over does not follow the bytes of an abandoned one.
+    void discardWrittenBytes();
+
+    id propertyForKey(const NSString& key) const override;
+
+protected:
+    void init() { m_memory = NSMutableData::data(); }
+    void init(const NSString& path, bool append)
+    {
+        m_path = path;
+        m_append = append;
+    }
+    bool openLocked() override;
+    void closeLocked() override;
+
+private:
+    std::shared_ptr<NSMutableData> m_memory;
+    NSString m_path;
+    bool m_append { false };
+    int m_fd { -1 };
+    off_t m_startOffset { 0 };
+};

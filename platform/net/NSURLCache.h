@@ -1,0 +1,41 @@
+#pragma once
+// The shared store of replies that connections offer through willCacheResponse. It keeps them in
+// memory, up to its memory capacity, dropping the oldest first.
+
+#include "platform/net/NSCachedURLResponse.h"
+#include "platform/net/NSURLRequest.h"
+
+#include <deque>
+#include <mutex>
+
+class NSURLCache final : public NSObject {
+    NS_OBJECT(NSURLCache, NSObject)
+public:
+    static std::shared_ptr<NSURLCache> sharedURLCache();
+    static void setSharedURLCache(const std::shared_ptr<NSURLCache>& cache);
+
+    std::shared_ptr<NSCachedURLResponse> cachedResponseForRequest(const std::shared_ptr<NSURLRequest>& request) const;
+    void storeCachedResponse(const std::shared_ptr<NSCachedURLResponse>& response, const std::shared_ptr<NSURLRequest>& request);
+    void removeCachedResponseForRequest(const std::shared_ptr<NSURLRequest>& request);
+    void removeAllCachedResponses();
+
+    NSUInteger memoryCapacity() const;
+    void setMemoryCapacity(NSUInteger capacity);
+    NSUInteger currentMemoryUsage() const;
+
+protected:
+    void init(NSUInteger memoryCapacity) { m_memoryCapacity = memoryCapacity; }
+
+private:
+    struct Entry {
+        std::string key;
+        std::shared_ptr<NSCachedURLResponse> response;
+        NSUInteger size { 0 };
+    };
+    void trimLocked();
+
+    mutable std::mutex m_mutex;
+    std::deque<Entry> m_entries;
+    NSUInteger m_memoryCapacity { 4 * 1024 * 1024 };
+    NSUInteger m_usage { 0 };
+};
