@@ -1,0 +1,220 @@
+#include "platform/net/URLTransferLoop.h"
+
+#include <cerrno>
+#include <mutex>
+#include <poll.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+namespace {
+
+void initializeCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct LoopRegistry {
+    std::map<std::string, std::shared_ptr<URLTransferLoop>> loops;
+};
+
+} // namespace
+
+std::shared_ptr<URLTransferLoop> URLTransferLoop::current(const std::vector<std::string>& modes)
+{
+    thread_local LoopRegistry registry;
+    std::string key;
+    for (const auto& mode : modes)
+        key += mode + "\n";
+    auto& loop = registry.loops[key];
+    if (!loop)
+        loop = std::make_shared<URLTransferLoop>(NSRunLoop::currentRunLoop(), modes);
+    return loop;
+}
+
+URLTransferLoop::URLTransferLoop(const std::shared_ptr<NSRunLoop>& runLoop, std::vector<std::string> modes)
+    : m_runLoop(runLoop)
+    , m_modes(std::move(modes))
+{
+    initializeCurlOnce();
+    m_multi = curl_multi_init();
+    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &URLTransferLoop::onSocket);
+    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &URLTransferLoop::onTimer);
+    curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
+    m_timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+}
+
+URLTransferLoop::~URLTransferLoop()
+{
+    for (auto& [handle, client] : m_clients)
+        curl_multi_remove_handle(m_multi, handle);
+    for (CURL* handle : m_retired) {
+        curl_multi_remove_handle(m_multi, handle);
+        curl_easy_cleanup(handle);
+    }
+    m_clients.clear();
+    if (auto runLoop = m_runLoop.lock()) {
+        for (const auto& [socket, token] : m_sockets)
+            runLoop->removeFileDescriptor(token);
+        if (m_timerToken)
+            runLoop->removeFileDescriptor(m_timerToken);
+    }
+    curl_multi_cleanup(m_multi);
+    if (m_timerFd >= 0)
+        ::close(m_timerFd);
+}
+
+std::vector<NSRunLoopMode> URLTransferLoop::runLoopModes() const
+{
+    std::vector<NSRunLoopMode> modes;
+    for (const auto& mode : m_modes)
+        modes.emplace_back(mode);
+    return modes;
+}
+
+bool URLTransferLoop::add(CURL* handle, const std::shared_ptr<Client>& client)
+{
+    auto runLoop = m_runLoop.lock();
+    if (!runLoop || m_timerFd < 0)
+        return false;
+    if (!m_timerToken) {
+        std::weak_ptr<URLTransferLoop> weakSelf = weak_from_this();
+        m_timerToken = runLoop->addFileDescriptor(m_timerFd, POLLIN, [weakSelf](short) {
+            auto loop = weakSelf.lock();
+            if (!loop)
+                return;
+            std::uint64_t expirations;
+            [[maybe_unused]] auto count = ::read(loop->m_timerFd, &expirations, sizeof expirations);
+            loop->act(CURL_SOCKET_TIMEOUT, 0);
+        }, runLoopModes());
+    }
+    m_clients[handle] = client;
+    if (curl_multi_add_handle(m_multi, handle) != CURLM_OK) {
+        m_clients.erase(handle);
+        return false;
+    }
+    return true;
+}
+
+void URLTransferLoop::retire(CURL* handle)
+{
+    if (m_insideCurl) {
+        m_retired.push_back(handle);
+        return;
+    }
+    remove(handle);
+    curl_easy_cleanup(handle);
+}
+
+void URLTransferLoop::remove(CURL* handle)
+{
+    auto found = m_clients.find(handle);
+    if (found == m_clients.end())
+        return;
+    curl_multi_remove_handle(m_multi, handle);
+    // The client may hold the last reference to itself through this entry: let it go last.
+    auto client = std::move(found->second);
+    m_clients.erase(found);
+}
+
+void URLTransferLoop::markPending(const std::shared_ptr<Client>& client)
+{
+    m_pending.push_back(client);
+}
+
+int URLTransferLoop::onSocket(CURL*, curl_socket_t socket, int what, void* loop, void*)
+{
+    static_cast<URLTransferLoop*>(loop)->watchSocket(socket, what);
+    return 0;
+}
+
+void URLTransferLoop::watchSocket(curl_socket_t socket, int what)
+{
+    auto runLoop = m_runLoop.lock();
+    if (!runLoop)
+        return;
+    if (auto found = m_sockets.find(socket); found != m_sockets.end()) {
+        runLoop->removeFileDescriptor(found->second);
+        m_sockets.erase(found);
+    }
+    if (what == CURL_POLL_REMOVE)
+        return;
+    short events = 0;
+    if (what & CURL_POLL_IN)
+        events |= POLLIN;
+    if (what & CURL_POLL_OUT)
+        events |= POLLOUT;
+    std::weak_ptr<URLTransferLoop> weakSelf = weak_from_this();
+    m_sockets[socket] = runLoop->addFileDescriptor(socket, events, [weakSelf, socket](short revents) {
+        auto loop = weakSelf.lock();
+        if (!loop)
+            return;
+        int mask = 0;
+        if (revents & POLLIN)
+            mask |= CURL_CSELECT_IN;
+        if (revents & POLLOUT)
+            mask |= CURL_CSELECT_OUT;
+        if (revents & (POLLERR | POLLHUP | POLLNVAL))
+            mask |= CURL_CSELECT_ERR;
+        loop->act(socket, mask);
+    }, runLoopModes());
+}
+
+int URLTransferLoop::onTimer(CURLM*, long milliseconds, void* loop)
+{
+    auto* self = static_cast<URLTransferLoop*>(loop);
+    itimerspec spec {};
+    if (milliseconds >= 0) {
+        // A zero value would disarm the timer; "at once" is one nanosecond.
+        spec.it_value.tv_sec = milliseconds / 1000;
+        spec.it_value.tv_nsec = milliseconds % 1000 * 1000000 + (milliseconds == 0 ? 1 : 0);
+    }
+    timerfd_settime(self->m_timerFd, 0, &spec, nullptr);
+    return 0;
+}
+
+void URLTransferLoop::act(curl_socket_t socket, int mask)
+{
+    auto protectedSelf = shared_from_this();
+    int running = 0;
+    m_insideCurl = true;
+    curl_multi_socket_action(m_multi, socket, mask, &running);
+    m_insideCurl = false;
+    afterAction();
+}
+
+void URLTransferLoop::afterAction()
+{
+    // Delivery may start new transfers or complete others; keep going until all is told.
+    if (m_acting)
+        return;
+    m_acting = true;
+    while (true) {
+        for (CURL* handle : std::exchange(m_retired, {}))
+            retire(handle);
+        auto pending = std::exchange(m_pending, {});
+        for (const auto& weakClient : pending) {
+            if (auto client = weakClient.lock())
+                client->deliverPendingEvents();
+        }
+        bool completed = false;
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(m_multi, &queued)) {
+            if (message->msg != CURLMSG_DONE)
+                continue;
+            CURL* handle = message->easy_handle;
+            CURLcode result = message->data.result;
+            auto found = m_clients.find(handle);
+            if (found == m_clients.end())
+                continue;
+            auto client = found->second;
+            remove(handle);
+            client->transferDidComplete(result);
+            completed = true;
+        }
+        if (!completed && m_pending.empty() && m_retired.empty())
+            break;
+    }
+    m_acting = false;
+}

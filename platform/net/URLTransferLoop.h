@@ -1,0 +1,64 @@
+#pragma once
+// The transfers of one run loop (in one set of modes): a curl multi handle whose sockets are
+// watched descriptors of the loop and whose timer is a timerfd, so curl keeps real time even
+// while the loop's clock is the manual one. Only the loop's thread touches it.
+//
+// Curl forbids changing the multi handle from inside its callbacks, so transfers only queue what
+// they learn there; the loop hands it to them once curl has returned (deliverPendingEvents), then
+// tells them which transfers completed.
+
+#include "platform/foundation/NSRunLoop.h"
+
+#include <curl/curl.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class URLTransferLoop : public std::enable_shared_from_this<URLTransferLoop> {
+public:
+    class Client {
+    public:
+        virtual ~Client() = default;
+        virtual void deliverPendingEvents() = 0;
+        virtual void transferDidComplete(CURLcode result) = 0;
+    };
+
+    // The loop of the calling thread's run loop for these modes, made on first use.
+    static std::shared_ptr<URLTransferLoop> current(const std::vector<std::string>& modes);
+
+    URLTransferLoop(const std::shared_ptr<NSRunLoop>& runLoop, std::vector<std::string> modes);
+    ~URLTransferLoop();
+
+    bool add(CURL* handle, const std::shared_ptr<Client>& client);
+    // Stops watching the transfer (its client is let go); the handle stays the caller's.
+    void remove(CURL* handle);
+    // Removes the transfer and frees its handle, once curl has returned when called from
+    // inside one of its callbacks.
+    void retire(CURL* handle);
+    void markPending(const std::shared_ptr<Client>& client);
+    bool isInsideCurl() const { return m_insideCurl; }
+    const std::vector<std::string>& modes() const { return m_modes; }
+
+private:
+    static int onSocket(CURL* handle, curl_socket_t socket, int what, void* loop, void* socketData);
+    static int onTimer(CURLM* multi, long milliseconds, void* loop);
+    void watchSocket(curl_socket_t socket, int what);
+    void act(curl_socket_t socket, int mask);
+    void afterAction();
+    std::vector<NSRunLoopMode> runLoopModes() const;
+
+    CURLM* m_multi { nullptr };
+    int m_timerFd { -1 };
+    NSUInteger m_timerToken { 0 };
+    std::weak_ptr<NSRunLoop> m_runLoop;
+    std::vector<std::string> m_modes;
+    std::map<curl_socket_t, NSUInteger> m_sockets;
+    std::unordered_map<CURL*, std::shared_ptr<Client>> m_clients;
+    std::vector<std::weak_ptr<Client>> m_pending;
+    std::vector<CURL*> m_retired;
+    bool m_insideCurl { false };
+    bool m_acting { false };
+};

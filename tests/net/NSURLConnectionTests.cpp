@@ -1,0 +1,169 @@
+#include "platform/net/NSURLConnection.h"
+
+#include "platform/foundation/NSNumber.h"
+#include "platform/foundation/SystemClock.h"
+#include "platform/net/NSHTTPCookieStorage.h"
+#include "platform/net/NSURLError.h"
+#include "tests/net/ConnectionRecorder.h"
+#include "tests/net/LoopbackServer.h"
+#include "tests/net/RunLoopWaiting.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+
+namespace {
+
+class NSURLConnectionTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        NSHTTPCookieStorage::resetSharedHTTPCookieStorage();
+        NSHTTPCookieStorage::sharedHTTPCookieStorage()->setCookieAcceptPolicy(NSHTTPCookieAcceptPolicyAlways);
+        server.routes().Post("/echo", [](const httplib::Request& request, httplib::Response& response) {
+            response.set_content(request.body, "text/plain; charset=utf-8");
+        });
+        server.routes().Get("/login", [](const httplib::Request&, httplib::Response& response) {
+            response.set_header("Set-Cookie", "JSESSIONID=abc123; Path=/");
+            response.set_header("Set-Cookie", "theme=dark; Expires=Wed, 09 Jun 2100 10:18:14 GMT; Path=/");
+            response.set_content("ok", "text/plain");
+        });
+        server.routes().Get("/next", [](const httplib::Request&, httplib::Response& response) { response.set_content("next", "text/plain"); });
+        server.routes().Get("/moved", [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/next"); });
+        server.routes().Get("/hang", [this](const httplib::Request&, httplib::Response& response) {
+            std::unique_lock lock(hangMutex);
+            hangCondition.wait_for(lock, std::chrono::seconds(20), [this] { return released; });
+            response.set_content("late", "text/plain");
+        });
+        server.start();
+    }
+
+    void TearDown() override
+    {
+        {
+            std::lock_guard lock(hangMutex);
+            released = true;
+        }
+        hangCondition.notify_all();
+        server.stop();
+        SystemClock::useRealClock();
+    }
+
+    std::shared_ptr<NSMutableURLRequest> request(const std::string& path)
+    {
+        return NSMutableURLRequest::requestWithURL(NSURL::URLWithString(server.URL(path)));
+    }
+
+    std::shared_ptr<ConnectionRecorder> load(const std::shared_ptr<NSURLRequest>& request)
+    {
+        auto recorder = std::make_shared<ConnectionRecorder>();
+        auto connection = NSURLConnection::connectionWithRequest(request, recorder);
+        EXPECT_TRUE(runUntil([&] { return recorder->ended(); }));
+        return recorder;
+    }
+
+    loopback::Server server;
+    std::mutex hangMutex;
+    std::condition_variable hangCondition;
+    bool released { false };
+};
+
+} // namespace
+
+TEST_F(NSURLConnectionTest, tellsTheDelegateInThePlatformOrderAndSendsTheBodyAsGiven)
+{
+    auto post = request("/echo");
+    post->setHTTPMethod("Post");
+    post->setHTTPBody(NSString("a=1&b=%E4%B8%AD").dataUsingEncoding(NSUTF8StringEncoding));
+    auto recorder = load(post);
+    EXPECT_EQ(recorder->events, (std::vector<std::string> { "willSendRequest", "response", "data", "finish" }));
+    EXPECT_EQ(recorder->response->statusCode(), 200);
+    EXPECT_EQ(recorder->response->MIMEType(), "text/plain");
+    EXPECT_EQ(recorder->response->textEncodingName(), "utf-8");
+    EXPECT_EQ(recorder->body, "a=1&b=%E4%B8%AD");
+    EXPECT_EQ(recorder->bytesSent, 15);
+    auto received = server.requests().back();
+    // The method text names a standard method, so it goes on the wire upper-cased.
+    EXPECT_EQ(received.method, "POST");
+    EXPECT_EQ(received.header("Content-Type"), "application/x-www-form-urlencoded");
+}
+
+TEST_F(NSURLConnectionTest, storesCookiesBeforeCompletionAndSendsThemOnTheNextRequestOnce)
+{
+    load(request("/login"));
+    auto stored = NSHTTPCookieStorage::sharedHTTPCookieStorage()->cookiesForURL(NSURL::URLWithString(server.URL("/next")));
+    ASSERT_EQ(stored->count(), 2u);
+
+    load(request("/next"));
+    EXPECT_EQ(server.requests().back().header("Cookie"), "JSESSIONID=abc123; theme=dark");
+
+    // An explicit Cookie field replaces the automatic one; never both.
+    auto explicitCookies = request("/next");
+    explicitCookies->setValue("JSESSIONID=explicit", "Cookie");
+    load(explicitCookies);
+    auto received = server.requests().back();
+    EXPECT_EQ(received.headerCount("Cookie"), 1u);
+    EXPECT_EQ(received.header("Cookie"), "JSESSIONID=explicit");
+
+    auto withoutCookies = request("/next");
+    withoutCookies->setHTTPShouldHandleCookies(false);
+    load(withoutCookies);
+    EXPECT_EQ(server.requests().back().headerCount("Cookie"), 0u);
+}
+
+TEST_F(NSURLConnectionTest, followsRedirectsAfterAskingTheDelegate)
+{
+    auto recorder = load(request("/moved"));
+    EXPECT_EQ(recorder->events, (std::vector<std::string> { "willSendRequest", "redirect", "response", "data", "finish" }));
+    EXPECT_EQ(recorder->body, "next");
+    EXPECT_EQ(recorder->response->URL()->path(), "/next");
+}
+
+TEST_F(NSURLConnectionTest, failsWhenNothingListens)
+{
+    const int port = server.port();
+    server.stop();
+    auto recorder = load(NSURLRequest::requestWithURL(NSURL::URLWithString("http://127.0.0.1:" + std::to_string(port) + "/")));
+    ASSERT_TRUE(recorder->error);
+    EXPECT_EQ(recorder->error->domain(), NSURLErrorDomain);
+    EXPECT_EQ(recorder->error->code(), NSURLErrorCannotConnectToHost);
+}
+
+TEST_F(NSURLConnectionTest, timesOutAfterTheRequestsIntervalOnTheRunLoopsClock)
+{
+    SystemClock::useManualClock();
+    auto hanging = request("/hang");
+    hanging->setTimeoutInterval(30);
+    auto recorder = std::make_shared<ConnectionRecorder>();
+    auto connection = NSURLConnection::connectionWithRequest(hanging, recorder);
+    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 1; }));
+    NSRunLoop::currentRunLoop()->advanceClock(29);
+    EXPECT_FALSE(recorder->ended());
+    NSRunLoop::currentRunLoop()->advanceClock(2);
+    ASSERT_TRUE(recorder->error);
+    EXPECT_EQ(recorder->error->code(), NSURLErrorTimedOut);
+    EXPECT_EQ(recorder->events, (std::vector<std::string> { "willSendRequest", "fail" }));
+}
+
+TEST_F(NSURLConnectionTest, saysNothingMoreOnceCancelled)
+{
+    auto recorder = std::make_shared<ConnectionRecorder>();
+    auto connection = NSURLConnection::connectionWithRequest(request("/hang"), recorder);
+    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 1; }));
+    connection->cancel();
+    runUntil([] { return false; }, 0.1);
+    EXPECT_EQ(recorder->events, (std::vector<std::string> { "willSendRequest" }));
+}
+
+TEST_F(NSURLConnectionTest, refusesAnUntrustedServerByDefault)
+{
+    auto certificate = loopback::makeCertificate("untrusted");
+    loopback::Server secure(&certificate);
+    secure.routes().Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_content("secret", "text/plain"); });
+    secure.start();
+    auto recorder = load(NSURLRequest::requestWithURL(NSURL::URLWithString(secure.URL("/"))));
+    ASSERT_TRUE(recorder->error);
+    EXPECT_EQ(recorder->error->code(), NSURLErrorServerCertificateUntrusted);
+    EXPECT_EQ(secure.requestCount(), 0u);
+}
