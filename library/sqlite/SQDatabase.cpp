@@ -67,7 +67,7 @@ std::string SQDatabase::sqlitePath() const
 {
     if (_databasePath.isNil())
         return ":memory:";
-    return _databasePath.stringByExpandingTildeInPath().UTF8String();
+    return _databasePath.UTF8String();
 }
 
 bool SQDatabase::open()

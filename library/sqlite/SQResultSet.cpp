@@ -42,8 +42,11 @@ void SQResultSet::close()
 bool SQResultSet::next()
 {
     sqlite3_stmt* statement = handle();
-    if (!statement)
+    if (!statement) {
+        // Text without a statement prepares to nothing: there is no row, and the set is done.
+        close();
         return false;
+    }
     const int rc = sqlite3_step(statement);
     if (rc == SQLITE_ROW)
         return true;

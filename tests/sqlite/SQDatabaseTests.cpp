@@ -238,6 +238,17 @@ TEST(SQDatabaseUpdate, anUpdateThatYieldsARowIsNotASuccess)
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Unknown error calling sqlite3_step (100"), std::string::npos);
 }
 
+TEST(SQDatabaseUpdate, textWithoutAStatementRunsNothing)
+{
+    auto db = databaseWithTable();
+    EXPECT_FALSE(db->executeUpdate(""));
+    const auto rs = db->executeQuery("-- nothing");
+    if (rs) {
+        EXPECT_FALSE(rs->next());
+    }
+    EXPECT_FALSE(db->hasOpenResultSets());
+}
+
 TEST(SQDatabaseUpdate, prepareFailuresFillTheErrorAndLeaveTheConnectionUsable)
 {
     auto db = databaseWithTable();
@@ -441,18 +452,6 @@ TEST(SQDatabaseBusy, aLockReleasedWhileRetryingLetsTheStatementThrough)
     releaser.join();
 }
 
-TEST(SQDatabaseBusy, noRetryWithoutABusyInterval)
-{
-    const NSString path = databasePath();
-    auto writer = openedDatabase(path);
-    ASSERT_TRUE(writer->executeUpdate("create table t (a)"));
-    ASSERT_TRUE(writer->beginTransaction());
-    auto other = openedDatabase(path);
-    other->setMaxBusyRetryTimeInterval(0);
-    EXPECT_FALSE(other->executeUpdate("insert into t values (2)"));
-    EXPECT_EQ(other->lastErrorCode(), SQLITE_BUSY);
-}
-
 // MARK: - Damaged files
 
 TEST(SQDatabaseDamage, aFileThatIsNotADatabaseIsReportedNotCrashedOn)
@@ -584,15 +583,4 @@ TEST(SQDatabaseClose, aResultSetKeepsItsConnectionAlive)
     // Closing through the set's own parent must not pull the connection out from under itself.
     rs->parentDB()->close();
     EXPECT_FALSE(rs->next());
-}
-
-TEST(SQDatabase, versionInformation)
-{
-    EXPECT_EQ(SQDatabase::SQDBUserVersion(), "2.3");
-    EXPECT_EQ(SQDatabase::SQDBVersion(), 0x230);
-    EXPECT_TRUE(SQDatabase::isSQLiteThreadSafe());
-    EXPECT_EQ(SQDatabase::sqliteLibVersion(), sqlite3_libversion());
-    auto db = openedDatabase();
-    EXPECT_FALSE(db->setKey("secret"));
-    EXPECT_EQ(db->busyRetryTimeout(), -1);
 }

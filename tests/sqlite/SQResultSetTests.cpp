@@ -140,13 +140,3 @@ TEST(SQResultSet, wholeRowsAsDictionaries)
     EXPECT_NE(testing::internal::GetCapturedStderr().find("no columns"), std::string::npos);
     rs->close();
 }
-
-TEST(SQResultSet, hasAnotherRowFollowsTheLastStep)
-{
-    auto db = databaseWithRows();
-    auto rs = db->executeQuery("select quid from q");
-    ASSERT_TRUE(rs && rs->next());
-    EXPECT_TRUE(rs->hasAnotherRow());
-    rs->close();
-    EXPECT_FALSE(rs->hasAnotherRow());
-}
