@@ -53,7 +53,13 @@ public:
     std::shared_ptr<const NSObject> self() const { return shared_from_this(); }
 
     template <class T>
-    bool isKindOfClass() const { return dynamic_cast<const T*>(this) != nullptr; }
+    bool isKindOfClass() const
+    {
+        if constexpr (std::is_base_of_v<T, NSObject>)
+            return true;
+        else
+            return dynamic_cast<const T*>(this) != nullptr;
+    }
 
     explicit NSObject(ns::ConstructionKey) { }
 

@@ -56,8 +56,9 @@ TEST(Scanner, readsColourComponentsAsFloats)
     ASSERT_TRUE(scanner->scanString("{", nullptr));
     for (int index = 0; index < 4; ++index) {
         ASSERT_TRUE(scanner->scanFloat(&values[index]));
-        if (index < 3)
+        if (index < 3) {
             ASSERT_TRUE(scanner->scanString(",", nullptr));
+        }
     }
     EXPECT_TRUE(scanner->scanString("}", nullptr));
     EXPECT_TRUE(scanner->isAtEnd());
