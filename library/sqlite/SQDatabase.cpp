@@ -3,9 +3,6 @@
 #include "library/sqlite/SQLog.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSDate.h"
-// The formatter header keeps its ICU formatter by unique_ptr, so its inline constructor needs the
-// complete type.
-#include <unicode/smpdtfmt.h>
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSNull.h"
