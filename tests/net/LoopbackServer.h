@@ -78,7 +78,16 @@ public:
             for (const auto& [name, value] : request.headers)
                 received.headers.emplace(name, value);
             m_requests.push_back(std::move(received));
+            m_pendingBodies[&request] = m_requests.size() - 1;
             return httplib::Server::HandlerResponse::Unhandled;
+        });
+        // The body is read after the pre-routing handler, so it is recorded once routed.
+        m_server->set_post_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+            std::lock_guard lock(m_mutex);
+            if (auto found = m_pendingBodies.find(&request); found != m_pendingBodies.end()) {
+                m_requests[found->second].body = request.body;
+                m_pendingBodies.erase(found);
+            }
         });
     }
 
@@ -129,6 +138,7 @@ private:
     bool m_https { false };
     mutable std::mutex m_mutex;
     std::vector<ReceivedRequest> m_requests;
+    std::map<const httplib::Request*, std::size_t> m_pendingBodies;
 };
 
 } // namespace loopback

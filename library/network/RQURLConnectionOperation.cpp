@@ -1,0 +1,698 @@
+#include "library/network/RQURLConnectionOperation.h"
+
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSMachPort.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/StringEncoding.h"
+#include "platform/net/NSURLError.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+
+const char* keyForState(RQOperationState state)
+{
+    switch (state) {
+    case RQOperationReadyState: return "isReady";
+    case RQOperationExecutingState: return "isExecuting";
+    case RQOperationFinishedState: return "isFinished";
+    case RQOperationPausedState: return "isPaused";
+    }
+    return "state";
+}
+
+bool transitionIsAllowed(RQOperationState from, RQOperationState to, bool cancelled)
+{
+    switch (from) {
+    case RQOperationReadyState:
+        return to == RQOperationPausedState || to == RQOperationExecutingState || (to == RQOperationFinishedState && cancelled);
+    case RQOperationExecutingState:
+        return to == RQOperationPausedState || to == RQOperationFinishedState;
+    case RQOperationPausedState:
+        // A paused operation that is cancelled must still finish, or it holds its queue for ever.
+        return to == RQOperationReadyState || (to == RQOperationFinishedState && cancelled);
+    case RQOperationFinishedState:
+        return false;
+    }
+    return true;
+}
+
+void postOnMainQueue(const char* name, const id& object)
+{
+    dispatch_async(dispatch_get_main_queue(), [name, object] {
+        NSNotificationCenter::defaultCenter()->postNotificationName(name, object);
+    });
+}
+
+} // namespace
+
+void RQURLConnectionOperation::init(const std::shared_ptr<NSURLRequest>& request)
+{
+    m_lock = NSRecursiveLock::create();
+    m_lock->setName("com.pembrocat.networking.operation.lock");
+    m_request = request;
+    m_shouldUseCredentialStorage = true;
+    setState(RQOperationReadyState);
+}
+
+RQURLConnectionOperation::~RQURLConnectionOperation()
+{
+    if (m_outputStream)
+        m_outputStream->close();
+}
+
+std::shared_ptr<NSThread> RQURLConnectionOperation::networkRequestThread()
+{
+    static const std::shared_ptr<NSThread> thread = [] {
+        auto networkThread = NSThread::create([] {
+            NSThread::currentThread()->setName("RQNetworking");
+            auto runLoop = NSRunLoop::currentRunLoop();
+            runLoop->addPort(NSMachPort::port(), NSDefaultRunLoopMode);
+            while (true)
+                runLoop->run();
+        });
+        networkThread->start();
+        return networkThread;
+    }();
+    return thread;
+}
+
+std::vector<std::shared_ptr<NSData>> RQURLConnectionOperation::pinnedCertificates()
+{
+    static const std::vector<std::shared_ptr<NSData>> certificates = [] {
+        std::vector<std::shared_ptr<NSData>> found;
+        auto paths = NSBundle::mainBundle()->pathsForResourcesOfType("cer", ".");
+        for (const auto& path : paths ? *paths : *NSArray::array()) {
+            if (auto data = NSData::dataWithContentsOfFile(NSString::fromId(path)))
+                found.push_back(data);
+        }
+        return found;
+    }();
+    return certificates;
+}
+
+std::vector<SecKeyRef> RQURLConnectionOperation::pinnedPublicKeys()
+{
+    static const std::vector<SecKeyRef> keys = [] {
+        std::vector<SecKeyRef> found;
+        for (const auto& data : pinnedCertificates()) {
+            auto certificate = SecCertificateCreateWithData(data);
+            SecTrustRef trust;
+            if (!certificate || SecTrustCreateWithCertificates({ certificate }, SecPolicyCreateBasicX509(), &trust) != errSecSuccess)
+                continue;
+            SecTrustResultType result;
+            if (SecTrustEvaluate(trust, &result) != errSecSuccess)
+                continue;
+            if (auto key = SecTrustCopyPublicKey(trust))
+                found.push_back(key);
+        }
+        return found;
+    }();
+    return keys;
+}
+
+std::vector<NSRunLoopMode> RQURLConnectionOperation::modeList() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_runLoopModes;
+}
+
+std::shared_ptr<NSSet> RQURLConnectionOperation::runLoopModes() const
+{
+    auto modes = NSMutableSet::set();
+    for (const auto& mode : modeList())
+        modes->addObject(mode);
+    return modes;
+}
+
+void RQURLConnectionOperation::setRunLoopModes(const std::shared_ptr<NSSet>& modes)
+{
+    std::lock_guard lock(*m_lock);
+    m_runLoopModes.clear();
+    if (modes) {
+        for (const auto& mode : *modes)
+            m_runLoopModes.push_back(NSString::fromId(mode));
+    }
+}
+
+void RQURLConnectionOperation::performOnNetworkThread(std::function<void()> block)
+{
+    networkRequestThread()->performBlock(std::move(block), false, modeList());
+}
+
+std::shared_ptr<NSURLRequest> RQURLConnectionOperation::request() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_request;
+}
+
+void RQURLConnectionOperation::setRequest(const std::shared_ptr<NSURLRequest>& request)
+{
+    std::lock_guard lock(*m_lock);
+    m_request = request;
+}
+
+std::shared_ptr<NSURLResponse> RQURLConnectionOperation::response() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_response;
+}
+
+std::shared_ptr<NSError> RQURLConnectionOperation::error() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_error;
+}
+
+std::shared_ptr<NSData> RQURLConnectionOperation::responseData() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_responseData;
+}
+
+NSStringEncoding RQURLConnectionOperation::responseStringEncoding() const
+{
+    std::lock_guard lock(*m_lock);
+    if (!m_responseStringEncoding && m_response) {
+        NSStringEncoding encoding = NSUTF8StringEncoding;
+        if (NSString name = m_response->textEncodingName(); !name.isNil()) {
+            if (NSStringEncoding named = ns::encodingForIANACharsetName(name))
+                encoding = named;
+        }
+        m_responseStringEncoding = encoding;
+    }
+    return m_responseStringEncoding;
+}
+
+NSString RQURLConnectionOperation::responseString() const
+{
+    std::lock_guard lock(*m_lock);
+    if (m_responseString.isNil() && m_response && m_responseData)
+        m_responseString = NSString::initWithData(m_responseData, responseStringEncoding());
+    return m_responseString;
+}
+
+std::shared_ptr<NSURLCredential> RQURLConnectionOperation::credential() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_credential;
+}
+
+void RQURLConnectionOperation::setCredential(const std::shared_ptr<NSURLCredential>& credential)
+{
+    std::lock_guard lock(*m_lock);
+    m_credential = credential;
+}
+
+std::shared_ptr<NSInputStream> RQURLConnectionOperation::inputStream() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_request ? m_request->HTTPBodyStream() : nullptr;
+}
+
+void RQURLConnectionOperation::setInputStream(const std::shared_ptr<NSInputStream>& stream)
+{
+    willChangeValueForKey("inputStream");
+    {
+        std::lock_guard lock(*m_lock);
+        auto mutableRequest = m_request->mutableCopyRequest();
+        mutableRequest->setHTTPBodyStream(stream);
+        m_request = mutableRequest;
+    }
+    didChangeValueForKey("inputStream");
+}
+
+std::shared_ptr<NSOutputStream> RQURLConnectionOperation::outputStream() const
+{
+    std::lock_guard lock(*m_lock);
+    if (!m_outputStream)
+        const_cast<RQURLConnectionOperation*>(this)->m_outputStream = NSOutputStream::outputStreamToMemory();
+    return m_outputStream;
+}
+
+void RQURLConnectionOperation::setOutputStream(const std::shared_ptr<NSOutputStream>& stream)
+{
+    std::lock_guard lock(*m_lock);
+    if (stream == m_outputStream)
+        return;
+    willChangeValueForKey("outputStream");
+    if (m_outputStream)
+        m_outputStream->close();
+    m_outputStream = stream;
+    didChangeValueForKey("outputStream");
+}
+
+std::shared_ptr<NSDictionary> RQURLConnectionOperation::userInfo() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_userInfo;
+}
+
+void RQURLConnectionOperation::setUserInfo(const std::shared_ptr<NSDictionary>& userInfo)
+{
+    std::lock_guard lock(*m_lock);
+    m_userInfo = userInfo;
+}
+
+void RQURLConnectionOperation::setUploadProgressBlock(ProgressBlock block)
+{
+    std::lock_guard lock(*m_lock);
+    m_uploadProgress = std::move(block);
+}
+
+void RQURLConnectionOperation::setDownloadProgressBlock(ProgressBlock block)
+{
+    std::lock_guard lock(*m_lock);
+    m_downloadProgress = std::move(block);
+}
+
+void RQURLConnectionOperation::setWillSendRequestForAuthenticationChallengeBlock(AuthenticationChallengeBlock block)
+{
+    std::lock_guard lock(*m_lock);
+    m_authenticationChallenge = std::move(block);
+}
+
+void RQURLConnectionOperation::setCacheResponseBlock(CacheResponseBlock block)
+{
+    std::lock_guard lock(*m_lock);
+    m_cacheResponse = std::move(block);
+}
+
+void RQURLConnectionOperation::setRedirectResponseBlock(RedirectResponseBlock block)
+{
+    std::lock_guard lock(*m_lock);
+    m_redirectResponse = std::move(block);
+}
+
+void RQURLConnectionOperation::setCompletionBlock(std::function<void()> block)
+{
+    std::lock_guard lock(*m_lock);
+    if (!block) {
+        NSOperation::setCompletionBlock(nullptr);
+        return;
+    }
+    std::weak_ptr<RQURLConnectionOperation> weakSelf = self();
+    NSOperation::setCompletionBlock([weakSelf, block] {
+        block();
+        if (auto operation = weakSelf.lock())
+            operation->NSOperation::setCompletionBlock(nullptr);
+    });
+}
+
+RQOperationState RQURLConnectionOperation::state() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_state;
+}
+
+void RQURLConnectionOperation::setState(RQOperationState state)
+{
+    std::lock_guard lock(*m_lock);
+    if (m_state != 0 && !transitionIsAllowed(m_state, state, isCancelled()))
+        return;
+    const char* oldKey = keyForState(m_state);
+    const char* newKey = keyForState(state);
+    willChangeValueForKey(newKey);
+    willChangeValueForKey(oldKey);
+    m_state = state;
+    didChangeValueForKey(oldKey);
+    didChangeValueForKey(newKey);
+}
+
+bool RQURLConnectionOperation::isReady() const
+{
+    return state() == RQOperationReadyState && NSOperation::isReady();
+}
+
+bool RQURLConnectionOperation::isExecuting() const
+{
+    return state() == RQOperationExecutingState;
+}
+
+bool RQURLConnectionOperation::isFinished() const
+{
+    return state() == RQOperationFinishedState;
+}
+
+bool RQURLConnectionOperation::isPaused() const
+{
+    return state() == RQOperationPausedState;
+}
+
+void RQURLConnectionOperation::start()
+{
+    std::lock_guard lock(*m_lock);
+    if (!isReady())
+        return;
+    setState(RQOperationExecutingState);
+    auto protectedSelf = self();
+    performOnNetworkThread([protectedSelf] { protectedSelf->operationDidStart(); });
+}
+
+void RQURLConnectionOperation::operationDidStart()
+{
+    {
+        std::lock_guard lock(*m_lock);
+        if (!isCancelled()) {
+            m_connection = NSURLConnection::create(m_request, self(), false);
+            auto runLoop = NSRunLoop::currentRunLoop();
+            auto stream = outputStream();
+            for (const auto& mode : m_runLoopModes) {
+                m_connection->scheduleInRunLoop(runLoop, mode);
+                stream->scheduleInRunLoop(runLoop, mode);
+            }
+            m_connection->start();
+        }
+    }
+    postOnMainQueue(RQNetworkingOperationDidStartNotification, self());
+    if (isCancelled()) {
+        {
+            std::lock_guard lock(*m_lock);
+            if (isFinished())
+                return;
+            m_error = NSURLErrorWithCode(NSURLErrorCancelled, m_request ? m_request->URL() : nullptr);
+        }
+        finish(true);
+    }
+}
+
+void RQURLConnectionOperation::finish(bool announce)
+{
+    setState(RQOperationFinishedState);
+    if (announce)
+        postOnMainQueue(RQNetworkingOperationDidFinishNotification, self());
+}
+
+void RQURLConnectionOperation::pause()
+{
+    if (isPaused() || isFinished() || isCancelled())
+        return;
+    std::lock_guard lock(*m_lock);
+    if (isExecuting()) {
+        auto protectedSelf = self();
+        performOnNetworkThread([protectedSelf] {
+            std::shared_ptr<NSURLConnection> connection;
+            {
+                std::lock_guard lock(*protectedSelf->m_lock);
+                connection = std::move(protectedSelf->m_connection);
+            }
+            if (connection)
+                connection->cancel();
+        });
+        postOnMainQueue(RQNetworkingOperationDidFinishNotification, self());
+    }
+    setState(RQOperationPausedState);
+}
+
+void RQURLConnectionOperation::resume()
+{
+    if (!isPaused())
+        return;
+    std::lock_guard lock(*m_lock);
+    m_restarted = true;
+    setState(RQOperationReadyState);
+    start();
+}
+
+void RQURLConnectionOperation::cancel()
+{
+    std::lock_guard lock(*m_lock);
+    if (isFinished() || isCancelled())
+        return;
+    NSOperation::cancel();
+    auto protectedSelf = self();
+    performOnNetworkThread([protectedSelf] { protectedSelf->cancelConnection(); });
+}
+
+void RQURLConnectionOperation::cancelConnection()
+{
+    std::shared_ptr<NSURLConnection> connection;
+    std::shared_ptr<NSError> error;
+    bool paused;
+    {
+        std::lock_guard lock(*m_lock);
+        error = NSURLErrorWithCode(NSURLErrorCancelled, m_request ? m_request->URL() : nullptr);
+        if (isFinished())
+            return;
+        connection = m_connection;
+        paused = isPaused();
+        if (paused) {
+            // The pause already announced the finish; finishing now must not announce it twice.
+            m_error = error;
+            if (m_outputStream)
+                m_outputStream->close();
+        }
+    }
+    if (paused) {
+        finish(false);
+        return;
+    }
+    if (connection) {
+        connection->cancel();
+        didFailWithError(connection.get(), error);
+    }
+}
+
+bool RQURLConnectionOperation::answerServerTrust(const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
+{
+    auto trust = challenge->protectionSpace()->serverTrust();
+    const auto mode = m_SSLPinningMode.load();
+    if (mode == RQSSLPinningModeNone) {
+        if (m_allowsInvalidSSLCertificate)
+            return true;
+        SecTrustResultType result = kSecTrustResultInvalid;
+        return SecTrustEvaluate(trust, &result) == errSecSuccess
+            && (result == kSecTrustResultProceed || result == kSecTrustResultUnspecified);
+    }
+    // A pin only counts on a chain that evaluates: the pinned certificates are trusted as anchors
+    // beside the system's, and only the certificates the evaluation built the chain from are
+    // matched, so a pinned certificate merely appended to a foreign chain is worth nothing.
+    std::vector<SecCertificateRef> anchors;
+    for (const auto& data : pinnedCertificates()) {
+        if (auto certificate = SecCertificateCreateWithData(data))
+            anchors.push_back(certificate);
+    }
+    SecTrustSetAnchorCertificates(trust, anchors);
+    SecTrustSetAnchorCertificatesOnly(trust, false);
+    SecTrustResultType result = kSecTrustResultInvalid;
+    const bool trusted = SecTrustEvaluate(trust, &result) == errSecSuccess
+        && (result == kSecTrustResultProceed || result == kSecTrustResultUnspecified);
+    const NSInteger count = SecTrustGetCertificateCount(trust);
+    if (mode == RQSSLPinningModeCertificate) {
+        const auto pinned = pinnedCertificates();
+        for (NSInteger i = 0; trusted && i < count; ++i) {
+            auto data = SecCertificateCopyData(SecTrustGetCertificateAtIndex(trust, i));
+            if (std::any_of(pinned.begin(), pinned.end(), [&](const auto& pin) { return pin->isEqualToData(data); }))
+                return true;
+        }
+        NSLog("Error: Unknown Certificate during Pinning operation");
+        return false;
+    }
+    const auto pinned = pinnedPublicKeys();
+    for (NSInteger i = 0; trusted && i < count; ++i) {
+        auto key = SecCertificateCopyPublicKey(SecTrustGetCertificateAtIndex(trust, i));
+        if (key && std::any_of(pinned.begin(), pinned.end(), [&](const auto& pin) { return pin->isEqual(key); }))
+            return true;
+    }
+    NSLog("Error: Unknown Public Key during Pinning operation");
+    return false;
+}
+
+void RQURLConnectionOperation::willSendRequestForAuthenticationChallenge(NSURLConnection* connection,
+    const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
+{
+    AuthenticationChallengeBlock block;
+    {
+        std::lock_guard lock(*m_lock);
+        block = m_authenticationChallenge;
+    }
+    if (block) {
+        block(connection, challenge);
+        return;
+    }
+    auto sender = challenge->sender();
+    if (!sender)
+        return;
+    if (challenge->protectionSpace()->authenticationMethod() != NSURLAuthenticationMethodServerTrust) {
+        auto offered = credential();
+        if (challenge->previousFailureCount() == 0 && offered)
+            sender->useCredential(offered, challenge);
+        else
+            sender->continueWithoutCredentialForAuthenticationChallenge(challenge);
+        return;
+    }
+    if (answerServerTrust(challenge))
+        sender->useCredential(NSURLCredential::credentialForTrust(challenge->protectionSpace()->serverTrust()), challenge);
+    else
+        sender->cancelAuthenticationChallenge(challenge);
+}
+
+std::shared_ptr<NSURLRequest> RQURLConnectionOperation::willSendRequest(NSURLConnection* connection,
+    const std::shared_ptr<NSURLRequest>& request, const std::shared_ptr<NSURLResponse>& redirectResponse)
+{
+    RedirectResponseBlock block;
+    {
+        std::lock_guard lock(*m_lock);
+        block = m_redirectResponse;
+    }
+    return block ? block(connection, request, redirectResponse) : request;
+}
+
+void RQURLConnectionOperation::didSendBodyData(NSURLConnection*, NSInteger bytesWritten, NSInteger totalBytesWritten,
+    NSInteger totalBytesExpectedToWrite)
+{
+    ProgressBlock block;
+    {
+        std::lock_guard lock(*m_lock);
+        block = m_uploadProgress;
+    }
+    if (!block)
+        return;
+    dispatch_async(dispatch_get_main_queue(), [block, bytesWritten, totalBytesWritten, totalBytesExpectedToWrite] {
+        block(static_cast<NSUInteger>(bytesWritten), totalBytesWritten, totalBytesExpectedToWrite);
+    });
+}
+
+void RQURLConnectionOperation::didReceiveResponse(NSURLConnection*, const std::shared_ptr<NSURLResponse>& response)
+{
+    std::shared_ptr<NSOutputStream> stream;
+    bool restarted;
+    {
+        std::lock_guard lock(*m_lock);
+        m_response = response;
+        restarted = std::exchange(m_restarted, false);
+    }
+    stream = outputStream();
+    stream->open();
+    if (restarted && !continuesReceivedBytes(response)) {
+        stream->discardWrittenBytes();
+        std::weak_ptr<RQURLConnectionOperation> weakSelf = self();
+        dispatch_async(dispatch_get_main_queue(), [weakSelf] {
+            if (auto operation = weakSelf.lock())
+                operation->m_totalBytesRead = 0;
+        });
+    }
+}
+
+void RQURLConnectionOperation::failWithStreamError(NSURLConnection* connection, const std::shared_ptr<NSOutputStream>& stream)
+{
+    auto error = stream->streamError();
+    if (!error)
+        error = NSURLErrorWithCode(NSURLErrorCannotWriteToFile, request() ? request()->URL() : nullptr);
+    std::shared_ptr<NSURLConnection> running;
+    {
+        std::lock_guard lock(*m_lock);
+        running = m_connection;
+    }
+    if (running)
+        running->cancel();
+    didFailWithError(connection, error);
+}
+
+void RQURLConnectionOperation::didReceiveData(NSURLConnection* connection, const std::shared_ptr<NSData>& data)
+{
+    auto stream = outputStream();
+    if (!stream->hasSpaceAvailable()) {
+        failWithStreamError(connection, stream);
+        return;
+    }
+    NSUInteger written = 0;
+    while (written < data->length()) {
+        NSInteger count = stream->write(data->bytes() + written, data->length() - written);
+        // A failed write fails the load: carrying on would report a truncated body as success.
+        if (count <= 0) {
+            failWithStreamError(connection, stream);
+            return;
+        }
+        written += static_cast<NSUInteger>(count);
+    }
+    const NSUInteger length = data->length();
+    const long long expected = response() ? response()->expectedContentLength() : -1;
+    std::weak_ptr<RQURLConnectionOperation> weakSelf = self();
+    dispatch_async(dispatch_get_main_queue(), [weakSelf, length, expected] {
+        auto operation = weakSelf.lock();
+        if (!operation)
+            return;
+        long long total = operation->m_totalBytesRead += static_cast<long long>(length);
+        ProgressBlock block;
+        {
+            std::lock_guard lock(*operation->m_lock);
+            block = operation->m_downloadProgress;
+        }
+        if (block)
+            block(length, total, expected);
+    });
+}
+
+std::shared_ptr<NSCachedURLResponse> RQURLConnectionOperation::willCacheResponse(NSURLConnection* connection,
+    const std::shared_ptr<NSCachedURLResponse>& cachedResponse)
+{
+    CacheResponseBlock block;
+    {
+        std::lock_guard lock(*m_lock);
+        block = m_cacheResponse;
+    }
+    if (block)
+        return block(connection, cachedResponse);
+    return isCancelled() ? nullptr : cachedResponse;
+}
+
+void RQURLConnectionOperation::connectionDidFinishLoading(NSURLConnection*)
+{
+    {
+        std::lock_guard lock(*m_lock);
+        auto stream = outputStream();
+        m_responseData = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey));
+        stream->close();
+    }
+    finish(true);
+    std::lock_guard lock(*m_lock);
+    m_connection = nullptr;
+}
+
+void RQURLConnectionOperation::didFailWithError(NSURLConnection*, const std::shared_ptr<NSError>& error)
+{
+    {
+        std::lock_guard lock(*m_lock);
+        if (isFinished())
+            return;
+        m_error = error;
+        outputStream()->close();
+    }
+    finish(true);
+    std::lock_guard lock(*m_lock);
+    m_connection = nullptr;
+}
+
+NSString RQURLConnectionOperation::description() const
+{
+    std::lock_guard lock(*m_lock);
+    return NSString::stringWithFormat("<%s: %p, state: %s, cancelled: %s request: %@, response: %@>", className(),
+        static_cast<const void*>(this), keyForState(m_state), isCancelled() ? "YES" : "NO", m_request, m_response);
+}
+
+std::shared_ptr<RQURLConnectionOperation> RQURLConnectionOperation::makeCopy(const std::shared_ptr<NSURLRequest>& request) const
+{
+    return RQURLConnectionOperation::create(request);
+}
+
+void RQURLConnectionOperation::copyCallbacksTo(RQURLConnectionOperation& other) const
+{
+    std::lock_guard lock(*m_lock);
+    other.m_uploadProgress = m_uploadProgress;
+    other.m_downloadProgress = m_downloadProgress;
+    other.m_authenticationChallenge = m_authenticationChallenge;
+    other.m_cacheResponse = m_cacheResponse;
+    other.m_redirectResponse = m_redirectResponse;
+    other.m_allowsInvalidSSLCertificate = m_allowsInvalidSSLCertificate.load();
+}
+
+id RQURLConnectionOperation::copy() const
+{
+    auto operation = makeCopy(request());
+    copyCallbacksTo(*operation);
+    return operation;
+}

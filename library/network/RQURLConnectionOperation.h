@@ -1,0 +1,162 @@
+#pragma once
+// Runs one URL request as a concurrent operation. Every connection of every such operation runs
+// on the one network thread "RQNetworking"; the body goes into the output stream (memory unless
+// set), progress and the start and finish notifications go to the main queue. States: ready,
+// executing, finished, and paused; a pause cancels the connection and keeps what was received.
+
+#include "platform/dispatch/dispatch.h"
+#include "platform/foundation/NSOperation.h"
+#include "platform/foundation/NSRecursiveLock.h"
+#include "platform/foundation/NSSet.h"
+#include "platform/foundation/NSThread.h"
+#include "platform/net/NSCachedURLResponse.h"
+#include "platform/net/NSOutputStream.h"
+#include "platform/net/NSInputStream.h"
+#include "platform/net/NSURLConnection.h"
+#include "platform/net/NSURLResponse.h"
+
+inline constexpr const char* RQNetworkingOperationDidStartNotification = "com.pembrocat.networking.operation.start";
+inline constexpr const char* RQNetworkingOperationDidFinishNotification = "com.pembrocat.networking.operation.finish";
+
+enum RQURLConnectionOperationSSLPinningMode : std::int32_t {
+    RQSSLPinningModeNone = 0,
+    RQSSLPinningModePublicKey = 1,
+    RQSSLPinningModeCertificate = 2,
+};
+
+enum RQOperationState : std::int16_t {
+    RQOperationPausedState = -1,
+    RQOperationReadyState = 1,
+    RQOperationExecutingState = 2,
+    RQOperationFinishedState = 3,
+};
+
+class RQURLConnectionOperation : public NSOperation, public NSURLConnectionDelegate {
+    NS_OBJECT(RQURLConnectionOperation, NSOperation)
+public:
+    using ProgressBlock = std::function<void(NSUInteger bytes, long long totalBytes, long long totalBytesExpected)>;
+    using AuthenticationChallengeBlock = std::function<void(NSURLConnection*, const std::shared_ptr<NSURLAuthenticationChallenge>&)>;
+    using CacheResponseBlock = std::function<std::shared_ptr<NSCachedURLResponse>(NSURLConnection*, const std::shared_ptr<NSCachedURLResponse>&)>;
+    using RedirectResponseBlock = std::function<std::shared_ptr<NSURLRequest>(NSURLConnection*, const std::shared_ptr<NSURLRequest>&,
+        const std::shared_ptr<NSURLResponse>&)>;
+
+    ~RQURLConnectionOperation() override;
+
+    std::shared_ptr<NSSet> runLoopModes() const;
+    void setRunLoopModes(const std::shared_ptr<NSSet>& modes);
+    std::shared_ptr<NSURLRequest> request() const;
+    std::shared_ptr<NSURLResponse> response() const;
+    virtual std::shared_ptr<NSError> error() const;
+    bool allowsInvalidSSLCertificate() const { return m_allowsInvalidSSLCertificate; }
+    void setAllowsInvalidSSLCertificate(bool allows) { m_allowsInvalidSSLCertificate = allows; }
+    std::shared_ptr<NSData> responseData() const;
+    NSString responseString() const;
+    virtual NSStringEncoding responseStringEncoding() const;
+    bool shouldUseCredentialStorage() const { return m_shouldUseCredentialStorage; }
+    void setShouldUseCredentialStorage(bool use) { m_shouldUseCredentialStorage = use; }
+    std::shared_ptr<NSURLCredential> credential() const;
+    void setCredential(const std::shared_ptr<NSURLCredential>& credential);
+    RQURLConnectionOperationSSLPinningMode SSLPinningMode() const { return m_SSLPinningMode; }
+    void setSSLPinningMode(RQURLConnectionOperationSSLPinningMode mode) { m_SSLPinningMode = mode; }
+    std::shared_ptr<NSInputStream> inputStream() const;
+    void setInputStream(const std::shared_ptr<NSInputStream>& stream);
+    std::shared_ptr<NSOutputStream> outputStream() const;
+    void setOutputStream(const std::shared_ptr<NSOutputStream>& stream);
+    std::shared_ptr<NSDictionary> userInfo() const;
+    void setUserInfo(const std::shared_ptr<NSDictionary>& userInfo);
+    RQOperationState state() const;
+    // Counted on the main queue.
+    long long totalBytesRead() const { return m_totalBytesRead; }
+
+    void setUploadProgressBlock(ProgressBlock block);
+    void setDownloadProgressBlock(ProgressBlock block);
+    void setWillSendRequestForAuthenticationChallengeBlock(AuthenticationChallengeBlock block);
+    void setCacheResponseBlock(CacheResponseBlock block);
+    void setRedirectResponseBlock(RedirectResponseBlock block);
+    // Runs once when the operation finishes, on the thread that finishes it; holds the operation
+    // weakly and lets itself go after the run.
+    void setCompletionBlock(std::function<void()> block) override;
+
+    virtual void pause();
+    bool isPaused() const;
+    virtual void resume();
+
+    void start() override;
+    void cancel() override;
+    bool isReady() const override;
+    bool isExecuting() const override;
+    bool isFinished() const override;
+    bool isConcurrent() const override { return true; }
+
+    NSString description() const override;
+    // A new ready operation with the same request, callbacks and certificate setting.
+    id copy() const override;
+
+    static std::shared_ptr<NSThread> networkRequestThread();
+    // The "cer" resources of the main bundle, and their keys.
+    static std::vector<std::shared_ptr<NSData>> pinnedCertificates();
+    static std::vector<SecKeyRef> pinnedPublicKeys();
+
+    // NSURLConnectionDelegate
+    std::shared_ptr<NSURLRequest> willSendRequest(NSURLConnection* connection, const std::shared_ptr<NSURLRequest>& request,
+        const std::shared_ptr<NSURLResponse>& redirectResponse) override;
+    bool respondsToWillSendRequestForAuthenticationChallenge() const override { return true; }
+    void willSendRequestForAuthenticationChallenge(NSURLConnection* connection,
+        const std::shared_ptr<NSURLAuthenticationChallenge>& challenge) override;
+    bool connectionShouldUseCredentialStorage(NSURLConnection*) override { return m_shouldUseCredentialStorage; }
+    void didReceiveResponse(NSURLConnection* connection, const std::shared_ptr<NSURLResponse>& response) override;
+    void didReceiveData(NSURLConnection* connection, const std::shared_ptr<NSData>& data) override;
+    void didSendBodyData(NSURLConnection* connection, NSInteger bytesWritten, NSInteger totalBytesWritten,
+        NSInteger totalBytesExpectedToWrite) override;
+    std::shared_ptr<NSCachedURLResponse> willCacheResponse(NSURLConnection* connection,
+        const std::shared_ptr<NSCachedURLResponse>& cachedResponse) override;
+    void connectionDidFinishLoading(NSURLConnection* connection) override;
+    void didFailWithError(NSURLConnection* connection, const std::shared_ptr<NSError>& error) override;
+
+protected:
+    // initWithRequest:
+    void init(const std::shared_ptr<NSURLRequest>& request);
+
+    void setState(RQOperationState state);
+    void setRequest(const std::shared_ptr<NSURLRequest>& request);
+    // Whether a reply continues the bytes already in the output stream (after a pause); when it
+    // does not, they are dropped first so no reply follows the start of another.
+    virtual bool continuesReceivedBytes(const std::shared_ptr<NSURLResponse>&) const { return false; }
+    // A fresh operation of the receiver's own class, for copy().
+    virtual std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const;
+    void copyCallbacksTo(RQURLConnectionOperation& other) const;
+
+    std::shared_ptr<NSRecursiveLock> m_lock;
+
+private:
+    void operationDidStart();
+    void finish(bool announce);
+    void cancelConnection();
+    void failWithStreamError(NSURLConnection* connection, const std::shared_ptr<NSOutputStream>& stream);
+    void performOnNetworkThread(std::function<void()> block);
+    bool answerServerTrust(const std::shared_ptr<NSURLAuthenticationChallenge>& challenge);
+    std::vector<NSRunLoopMode> modeList() const;
+
+    std::vector<NSString> m_runLoopModes { NSString(NSRunLoopCommonModes) };
+    std::shared_ptr<NSURLRequest> m_request;
+    std::shared_ptr<NSURLResponse> m_response;
+    std::shared_ptr<NSError> m_error;
+    std::atomic<bool> m_allowsInvalidSSLCertificate { false };
+    std::shared_ptr<NSData> m_responseData;
+    mutable NSString m_responseString;
+    mutable NSStringEncoding m_responseStringEncoding { 0 };
+    std::atomic<bool> m_shouldUseCredentialStorage { true };
+    std::shared_ptr<NSURLCredential> m_credential;
+    std::atomic<RQURLConnectionOperationSSLPinningMode> m_SSLPinningMode { RQSSLPinningModeNone };
+    std::shared_ptr<NSOutputStream> m_outputStream;
+    std::shared_ptr<NSDictionary> m_userInfo;
+    RQOperationState m_state { static_cast<RQOperationState>(0) };
+    std::shared_ptr<NSURLConnection> m_connection;
+    std::atomic<long long> m_totalBytesRead { 0 };
+    bool m_restarted { false };
+    ProgressBlock m_uploadProgress;
+    ProgressBlock m_downloadProgress;
+    AuthenticationChallengeBlock m_authenticationChallenge;
+    CacheResponseBlock m_cacheResponse;
+    RedirectResponseBlock m_redirectResponse;
+};
