@@ -23,6 +23,15 @@ int hexValue(char16_t unit)
 
 char16_t folded(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 32) : unit; }
 
+// Copies the decimal digits at `cursor` to `out` and moves past them; false when there are none.
+bool appendDigits(std::u16string_view text, std::size_t& cursor, std::string& out)
+{
+    const std::size_t start = cursor;
+    for (; cursor < text.size() && isDigit(text[cursor]); ++cursor)
+        out.push_back(static_cast<char>(text[cursor]));
+    return cursor > start;
+}
+
 } // namespace
 
 void NSScanner::init(const NSString& string)
@@ -156,13 +165,12 @@ std::string NSScanner::floatingPointText(std::size_t& position) const
     std::size_t cursor = position;
     if (cursor < text.size() && (text[cursor] == u'-' || text[cursor] == u'+'))
         number.push_back(static_cast<char>(text[cursor++]));
-    bool digits = false;
-    for (; cursor < text.size() && isDigit(text[cursor]); ++cursor, digits = true)
-        number.push_back(static_cast<char>(text[cursor]));
+    bool digits = appendDigits(text, cursor, number);
     if (cursor < text.size() && text[cursor] == u'.') {
         number.push_back('.');
-        for (++cursor; cursor < text.size() && isDigit(text[cursor]); ++cursor, digits = true)
-            number.push_back(static_cast<char>(text[cursor]));
+        ++cursor;
+        if (appendDigits(text, cursor, number))
+            digits = true;
     }
     if (!digits)
         return {};
@@ -172,9 +180,7 @@ std::string NSScanner::floatingPointText(std::size_t& position) const
         std::string suffix = "e";
         if (exponent < text.size() && (text[exponent] == u'-' || text[exponent] == u'+'))
             suffix.push_back(static_cast<char>(text[exponent++]));
-        if (exponent < text.size() && isDigit(text[exponent])) {
-            for (; exponent < text.size() && isDigit(text[exponent]); ++exponent)
-                suffix.push_back(static_cast<char>(text[exponent]));
+        if (appendDigits(text, exponent, suffix)) {
             number += suffix;
             cursor = exponent;
         }
@@ -256,40 +262,35 @@ bool NSScanner::scanUpToString(const NSString& string, NSString* intoString)
         if (found.location != NSNotFound)
             end = found.location;
     }
-    if (end == position)
-        return false;
-    if (intoString)
-        *intoString = NSString(std::u16string(text.substr(position, end - position)));
-    m_location = end;
-    return true;
+    return take(position, end, intoString);
 }
 
 bool NSScanner::scanCharactersFromSet(const NSCharacterSet& set, NSString* intoString)
 {
-    const std::u16string_view text = m_string.view();
-    const std::size_t position = skipped();
-    std::size_t end = position;
-    while (end < text.size() && set.characterIsMember(text[end]))
-        ++end;
-    if (end == position)
-        return false;
-    if (intoString)
-        *intoString = NSString(std::u16string(text.substr(position, end - position)));
-    m_location = end;
-    return true;
+    return scanWhileMembership(set, true, intoString);
 }
 
 bool NSScanner::scanUpToCharactersFromSet(const NSCharacterSet& set, NSString* intoString)
 {
+    return scanWhileMembership(set, false, intoString);
+}
+
+bool NSScanner::scanWhileMembership(const NSCharacterSet& set, bool members, NSString* intoString)
+{
     const std::u16string_view text = m_string.view();
     const std::size_t position = skipped();
     std::size_t end = position;
-    while (end < text.size() && !set.characterIsMember(text[end]))
+    while (end < text.size() && set.characterIsMember(text[end]) == members)
         ++end;
+    return take(position, end, intoString);
+}
+
+bool NSScanner::take(std::size_t position, std::size_t end, NSString* intoString)
+{
     if (end == position)
         return false;
     if (intoString)
-        *intoString = NSString(std::u16string(text.substr(position, end - position)));
+        *intoString = NSString(std::u16string(m_string.view().substr(position, end - position)));
     m_location = end;
     return true;
 }

@@ -53,6 +53,10 @@ private:
     // Reads the text of a floating-point number at `position`; empty when there is none.
     std::string floatingPointText(std::size_t& position) const;
     bool scanSignedDecimal(long long minimum, long long maximum, long long* result);
+    // Reads the characters that are (or, with `members` false, are not) in the set.
+    bool scanWhileMembership(const NSCharacterSet& set, bool members, NSString* intoString);
+    // Hands out the text from `position` to `end` and moves past it; false when that is nothing.
+    bool take(std::size_t position, std::size_t end, NSString* intoString);
 
     NSString m_string;
     NSUInteger m_location { 0 };
