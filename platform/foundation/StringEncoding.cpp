@@ -42,8 +42,21 @@ struct ConverterCloser {
 };
 using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
-Converter openConverter(const char* name)
+const EncodingName* entryForEncoding(NSStringEncoding encoding)
 {
+    for (const auto& entry : kEncodings) {
+        if (entry.encoding == encoding)
+            return &entry;
+    }
+    return nullptr;
+}
+
+// Null for an encoding the layer does not know or ICU cannot open.
+Converter openConverter(NSStringEncoding encoding)
+{
+    const char* name = ns::converterNameForEncoding(encoding);
+    if (!name)
+        return nullptr;
     UErrorCode status = U_ZERO_ERROR;
     Converter converter(ucnv_open(name, &status));
     return U_SUCCESS(status) ? std::move(converter) : nullptr;
@@ -53,11 +66,8 @@ Converter openConverter(const char* name)
 
 const char* ns::converterNameForEncoding(NSStringEncoding encoding)
 {
-    for (const auto& entry : kEncodings) {
-        if (entry.encoding == encoding)
-            return entry.converter;
-    }
-    return nullptr;
+    const EncodingName* entry = entryForEncoding(encoding);
+    return entry ? entry->converter : nullptr;
 }
 
 NSStringEncoding ns::encodingForIANACharsetName(const NSString& name)
@@ -87,11 +97,8 @@ NSStringEncoding ns::encodingForIANACharsetName(const NSString& name)
 
 NSString ns::IANACharsetNameForEncoding(NSStringEncoding encoding)
 {
-    for (const auto& entry : kEncodings) {
-        if (entry.encoding == encoding)
-            return entry.iana;
-    }
-    return {};
+    const EncodingName* entry = entryForEncoding(encoding);
+    return entry ? NSString(entry->iana) : NSString();
 }
 
 bool ns::decodeText(std::string_view bytes, NSStringEncoding encoding, std::u16string& out)
@@ -118,10 +125,7 @@ bool ns::decodeText(std::string_view bytes, NSStringEncoding encoding, std::u16s
             unit = char16_t(static_cast<unsigned char>(unit));
         return true;
     }
-    const char* name = converterNameForEncoding(encoding);
-    if (!name)
-        return false;
-    Converter converter = openConverter(name);
+    Converter converter = openConverter(encoding);
     if (!converter)
         return false;
     UErrorCode status = U_ZERO_ERROR;
@@ -157,10 +161,7 @@ bool ns::encodeText(std::u16string_view text, NSStringEncoding encoding, bool al
         }
         return true;
     }
-    const char* name = converterNameForEncoding(encoding);
-    if (!name)
-        return false;
-    Converter converter = openConverter(name);
+    Converter converter = openConverter(encoding);
     if (!converter)
         return false;
     UErrorCode status = U_ZERO_ERROR;
