@@ -298,6 +298,19 @@ Unpacked unpack(const NSDecimal& decimal)
     return value;
 }
 
+// The magnitude truncated towards zero, saturating at the largest 128-bit value.
+u128 integerMagnitude(const Unpacked& value)
+{
+    if (value.mantissa == 0)
+        return 0;
+    u128 magnitude = value.mantissa;
+    if (value.exponent < 0)
+        magnitude = value.exponent < -38 ? 0 : magnitude / powersOfTen[-value.exponent];
+    else if (value.exponent > 0 && (value.exponent > 38 || __builtin_mul_overflow(magnitude, powersOfTen[value.exponent], &magnitude)))
+        magnitude = u128Max;
+    return magnitude;
+}
+
 NSDecimal makeNaN()
 {
     NSDecimal decimal;
@@ -835,7 +848,8 @@ NSDecimal decimalWithUnsignedLongLong(unsigned long long value)
     return decimalWithMantissa(value, 0, false);
 }
 
-NSDecimal decimalWithDouble(double value)
+template <class Floating>
+NSDecimal decimalWithShortestText(Floating value)
 {
     if (!std::isfinite(value))
         return makeNaN();
@@ -848,6 +862,10 @@ NSDecimal decimalWithDouble(double value)
         return makeNaN();
     return decimal;
 }
+
+NSDecimal decimalWithDouble(double value) { return decimalWithShortestText(value); }
+
+NSDecimal decimalWithFloat(float value) { return decimalWithShortestText(value); }
 
 double decimalDoubleValue(const NSDecimal& decimal)
 {
@@ -871,13 +889,9 @@ double decimalDoubleValue(const NSDecimal& decimal)
 long long decimalLongLongValue(const NSDecimal& decimal)
 {
     const Unpacked value = unpack(decimal);
-    if (value.isNaN || value.mantissa == 0)
+    if (value.isNaN)
         return 0;
-    u128 magnitude = value.mantissa;
-    if (value.exponent < 0)
-        magnitude = value.exponent < -38 ? 0 : magnitude / powersOfTen[-value.exponent];
-    else if (value.exponent > 0 && (value.exponent > 38 || __builtin_mul_overflow(magnitude, powersOfTen[value.exponent], &magnitude)))
-        magnitude = u128Max;
+    const u128 magnitude = integerMagnitude(value);
     constexpr u128 largest = static_cast<u128>(std::numeric_limits<long long>::max());
     if (value.negative)
         return magnitude > largest ? std::numeric_limits<long long>::min() : -static_cast<long long>(magnitude);
@@ -889,13 +903,9 @@ unsigned long long decimalUnsignedLongLongValue(const NSDecimal& decimal)
     const Unpacked value = unpack(decimal);
     if (value.negative)
         return static_cast<unsigned long long>(decimalLongLongValue(decimal));
-    if (value.isNaN || value.mantissa == 0)
+    if (value.isNaN)
         return 0;
-    u128 magnitude = value.mantissa;
-    if (value.exponent < 0)
-        magnitude = value.exponent < -38 ? 0 : magnitude / powersOfTen[-value.exponent];
-    else if (value.exponent > 0 && (value.exponent > 38 || __builtin_mul_overflow(magnitude, powersOfTen[value.exponent], &magnitude)))
-        magnitude = u128Max;
+    const u128 magnitude = integerMagnitude(value);
     constexpr u128 largest = std::numeric_limits<unsigned long long>::max();
     return magnitude > largest ? std::numeric_limits<unsigned long long>::max() : static_cast<unsigned long long>(magnitude);
 }

@@ -78,6 +78,8 @@ NSDecimal decimalWithUnsignedLongLong(unsigned long long value);
 // The shortest decimal text that reads back as the same double (at most 17 significant digits);
 // NaN for infinities, NaN and magnitudes outside the decimal range.
 NSDecimal decimalWithDouble(double value);
+// Likewise from a float's own shortest text, which is shorter than its double's: 0.1f reads 0.1.
+NSDecimal decimalWithFloat(float value);
 double decimalDoubleValue(const NSDecimal& decimal);
 // Truncates towards zero and saturates at the type's limits; NaN gives 0.
 long long decimalLongLongValue(const NSDecimal& decimal);

@@ -3,9 +3,6 @@
 #include "platform/foundation/NSCharacterSet.h"
 #include "platform/foundation/NSDecimalNumberHandler.h"
 
-#include <charconv>
-#include <cmath>
-
 namespace {
 
 NSDecimal decimalOf(const std::shared_ptr<NSDecimalNumber>& number)
@@ -211,18 +208,8 @@ NSDecimal decimalValue(const NSNumber& number)
     if (const auto* decimalNumber = dynamic_cast<const NSDecimalNumber*>(&number))
         return decimalNumber->decimalValue();
     switch (number.kind()) {
-    case NSNumber::Kind::Float: {
-        // A float's shortest text is shorter than its double's: 0.1f reads 0.1.
-        const float value = number.floatValue();
-        if (!std::isfinite(value))
-            return decimalNotANumber();
-        char buffer[32];
-        const auto converted = std::to_chars(buffer, buffer + sizeof buffer, value);
-        const std::u16string text(buffer, converted.ptr);
-        std::size_t position = 0;
-        NSDecimal decimal;
-        return scanDecimal(text, position, decimal) ? decimal : decimalNotANumber();
-    }
+    case NSNumber::Kind::Float:
+        return decimalWithFloat(number.floatValue());
     case NSNumber::Kind::Double:
         return decimalWithDouble(number.doubleValue());
     case NSNumber::Kind::UnsignedChar:
