@@ -1,7 +1,24 @@
 #include "platform/foundation/NSCharacterSet.h"
 
+#include "platform/foundation/ICUBridge.h"
+
 #include <unicode/uniset.h>
 #include <unicode/ustring.h>
+
+namespace {
+
+// The code points of a range, cut at the last one Unicode has; false when none remain.
+bool codePointRange(NSRange range, UChar32& first, UChar32& last)
+{
+    constexpr NSUInteger lastCodePoint = 0x10FFFF;
+    if (range.length == 0 || range.location > lastCodePoint)
+        return false;
+    first = UChar32(range.location);
+    last = UChar32(range.length - 1 > lastCodePoint - range.location ? lastCodePoint : range.location + range.length - 1);
+    return true;
+}
+
+} // namespace
 
 struct NSCharacterSet::Storage {
     icu::UnicodeSet set;
@@ -137,33 +154,33 @@ std::shared_ptr<NSCharacterSet> NSCharacterSet::characterSetWithRange(NSRange ra
 
 void NSMutableCharacterSet::addCharactersInString(const NSString& characters)
 {
-    const auto& units = characters.characters();
-    m_storage->set.addAll(icu::UnicodeString(units.data(), int32_t(units.size())));
+    m_storage->set.addAll(ns::unicodeString(characters));
     rebuildASCIICache();
 }
 
 void NSMutableCharacterSet::addCharactersInRange(NSRange range)
 {
-    if (range.length == 0 || range.location > 0x10FFFF)
+    UChar32 first = 0;
+    UChar32 last = 0;
+    if (!codePointRange(range, first, last))
         return;
-    NSUInteger last = std::min<NSUInteger>(range.location + range.length - 1, 0x10FFFF);
-    m_storage->set.add(UChar32(range.location), UChar32(last));
+    m_storage->set.add(first, last);
     rebuildASCIICache();
 }
 
 void NSMutableCharacterSet::removeCharactersInString(const NSString& characters)
 {
-    const auto& units = characters.characters();
-    m_storage->set.removeAll(icu::UnicodeString(units.data(), int32_t(units.size())));
+    m_storage->set.removeAll(ns::unicodeString(characters));
     rebuildASCIICache();
 }
 
 void NSMutableCharacterSet::removeCharactersInRange(NSRange range)
 {
-    if (range.length == 0 || range.location > 0x10FFFF)
+    UChar32 first = 0;
+    UChar32 last = 0;
+    if (!codePointRange(range, first, last))
         return;
-    NSUInteger last = std::min<NSUInteger>(range.location + range.length - 1, 0x10FFFF);
-    m_storage->set.remove(UChar32(range.location), UChar32(last));
+    m_storage->set.remove(first, last);
     rebuildASCIICache();
 }
 

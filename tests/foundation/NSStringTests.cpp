@@ -190,3 +190,12 @@ TEST(NSCharacterSet, urlSetsKeepDelimitersThePatternSyntaxWouldEat)
     EXPECT_TRUE(NSCharacterSet::decimalDigitCharacterSet()->invertedSet()->characterIsMember(u'x'));
     EXPECT_TRUE(NSCharacterSet::characterSetWithCharactersInString("😀")->longCharacterIsMember(0x1F600));
 }
+
+TEST(NSCharacterSet, rangesRunningPastUnicodeStopAtItsLastCodePoint)
+{
+    auto fromA = NSCharacterSet::characterSetWithRange(NSMakeRange(u'A', NSUIntegerMax));
+    EXPECT_TRUE(fromA->characterIsMember(u'A'));
+    EXPECT_TRUE(fromA->longCharacterIsMember(0x10FFFF));
+    EXPECT_FALSE(fromA->characterIsMember(u'@'));
+    EXPECT_FALSE(NSCharacterSet::characterSetWithRange(NSMakeRange(0x110000, 5))->longCharacterIsMember(0x110000));
+}
