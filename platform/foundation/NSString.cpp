@@ -867,12 +867,7 @@ bool unescapeBytes(std::u16string_view units, std::string& bytes)
 
 NSString NSString::stringByRemovingPercentEncoding() const
 {
-    if (isNil())
-        return {};
-    std::string bytes;
-    if (!unescapeBytes(view(), bytes))
-        return {};
-    return initWithBytes(bytes.data(), bytes.size(), NSUTF8StringEncoding);
+    return stringByReplacingPercentEscapesUsingEncoding(NSUTF8StringEncoding);
 }
 
 NSString NSString::stringByAddingPercentEscapesUsingEncoding(NSStringEncoding encoding) const
