@@ -170,6 +170,15 @@ bool parseStringSlow(JCParseState& state, NSUInteger valueStart, NSUInteger swit
     std::uint16_t escapedUnicode2 = 0;
     NSUInteger secondEscapeStart = 0;
     NSUInteger i = switchAt;
+    // A high surrogate with no second \u escape after it: refuse, or store the replacement.
+    auto loneHighSurrogate = [&]() -> bool {
+        if (!replaceBad) {
+            state.atIndex = i;
+            JCParseError(state, "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode escape sequence.");
+            return false;
+        }
+        return storeCodePoint(JCReplacementCharacter);
+    };
     while (i < end) {
         if (!reserve())
             return false;
@@ -312,13 +321,8 @@ bool parseStringSlow(JCParseState& state, NSUInteger valueStart, NSUInteger swit
                 ++i;
                 break;
             }
-            if (!replaceBad) {
-                state.atIndex = i;
-                JCParseError(state, "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode escape sequence.");
-                return false;
-            }
             // The byte is read again as ordinary text.
-            if (!storeCodePoint(JCReplacementCharacter))
+            if (!loneHighSurrogate())
                 return false;
             stringState = StringState::Parsing;
             break;
@@ -329,13 +333,8 @@ bool parseStringSlow(JCParseState& state, NSUInteger valueStart, NSUInteger swit
                 ++i;
                 break;
             }
-            if (!replaceBad) {
-                state.atIndex = i;
-                JCParseError(state, "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode escape sequence.");
-                return false;
-            }
             // The backslash starts an ordinary escape after all.
-            if (!storeCodePoint(JCReplacementCharacter))
+            if (!loneHighSurrogate())
                 return false;
             stringState = StringState::Parsing;
             i = secondEscapeStart;
