@@ -5,6 +5,7 @@
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/foundation/StringEncoding.h"
 
 #include <algorithm>
 #include <charconv>
@@ -41,23 +42,6 @@ void appendHexEscape(std::string& out, std::uint32_t unit)
     static constexpr char digits[] = "0123456789abcdef";
     const char escape[6] = { '\\', 'u', digits[(unit >> 12) & 0xF], digits[(unit >> 8) & 0xF], digits[(unit >> 4) & 0xF], digits[unit & 0xF] };
     out.append(escape, 6);
-}
-
-void appendUTF8(std::string& out, std::uint32_t c)
-{
-    if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    }
 }
 
 } // namespace
@@ -200,7 +184,7 @@ struct JCSerializer::JCEncodeState {
                 }
             }
             if (!escapeNonASCII) {
-                appendUTF8(out, c);
+                ns::appendUTF8(out, c);
                 continue;
             }
             if (!JCIsValidCodePoint(c))

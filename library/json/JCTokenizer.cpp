@@ -1,6 +1,7 @@
 #include "library/json/JCTokenizer.h"
 
 #include "platform/foundation/NSNumber.h"
+#include "platform/foundation/StringEncoding.h"
 
 #include <bit>
 #include <cerrno>
@@ -93,26 +94,7 @@ NSUInteger encodeUTF8(std::uint32_t codePoint, std::uint8_t* out)
 {
     if (!JCIsValidCodePoint(codePoint))
         codePoint = JCReplacementCharacter;
-    if (codePoint < 0x80) {
-        out[0] = std::uint8_t(codePoint);
-        return 1;
-    }
-    if (codePoint < 0x800) {
-        out[0] = std::uint8_t(0xC0 | (codePoint >> 6));
-        out[1] = std::uint8_t(0x80 | (codePoint & 0x3F));
-        return 2;
-    }
-    if (codePoint < 0x10000) {
-        out[0] = std::uint8_t(0xE0 | (codePoint >> 12));
-        out[1] = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
-        out[2] = std::uint8_t(0x80 | (codePoint & 0x3F));
-        return 3;
-    }
-    out[0] = std::uint8_t(0xF0 | (codePoint >> 18));
-    out[1] = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
-    out[2] = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
-    out[3] = std::uint8_t(0x80 | (codePoint & 0x3F));
-    return 4;
+    return ns::encodeUTF8(codePoint, out);
 }
 
 void reportControlCharacter(JCParseState& state, std::uint8_t byte)

@@ -1,5 +1,7 @@
 #include "library/json/JSONCodecDeserializing.h"
 
+#include "platform/foundation/StringEncoding.h"
+
 namespace {
 
 // UTF-8 of the string with "?" for an unpaired surrogate, which UTF-8 cannot carry. Measured
@@ -16,32 +18,17 @@ std::string utf8WithQuestionMarks(std::u16string_view units)
     out.resize(bytes);
     auto* o = reinterpret_cast<unsigned char*>(out.data());
     for (std::size_t i = 0; i < n; ++i) {
-        std::uint32_t c = units[i];
-        if (c < 0x80) {
-            *o++ = static_cast<unsigned char>(c);
-            continue;
-        }
-        if (c < 0x800) {
-            *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
-            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            continue;
-        }
+        char32_t c = units[i];
         if (c >= 0xD800 && c <= 0xDFFF) {
             if (c <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
                 // A pair takes four bytes, as many as its two units were counted for.
                 c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00u);
-                *o++ = static_cast<unsigned char>(0xF0 | (c >> 18));
-                *o++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-                *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-                *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
             } else {
                 *o++ = '?';
+                continue;
             }
-            continue;
         }
-        *o++ = static_cast<unsigned char>(0xE0 | (c >> 12));
-        *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        o += ns::encodeUTF8(c, o);
     }
     out.resize(static_cast<std::size_t>(o - reinterpret_cast<unsigned char*>(out.data())));
     return out;

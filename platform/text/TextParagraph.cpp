@@ -6,6 +6,7 @@
 #include "platform/text/TextColor.h"
 
 #include "platform/foundation/NSNumber.h"
+#include "platform/foundation/StringEncoding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -85,21 +86,7 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
         }
         for (std::size_t unit = 0; unit < count; ++unit)
             m_byteOfUnit.push_back(static_cast<int>(m_utf8.size()));
-        if (character < 0x80) {
-            m_utf8 += static_cast<char>(character);
-        } else if (character < 0x800) {
-            m_utf8 += static_cast<char>(0xC0 | (character >> 6));
-            m_utf8 += static_cast<char>(0x80 | (character & 0x3F));
-        } else if (character < 0x10000) {
-            m_utf8 += static_cast<char>(0xE0 | (character >> 12));
-            m_utf8 += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
-            m_utf8 += static_cast<char>(0x80 | (character & 0x3F));
-        } else {
-            m_utf8 += static_cast<char>(0xF0 | (character >> 18));
-            m_utf8 += static_cast<char>(0x80 | ((character >> 12) & 0x3F));
-            m_utf8 += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
-            m_utf8 += static_cast<char>(0x80 | (character & 0x3F));
-        }
+        ns::appendUTF8(m_utf8, character);
         index += count;
     }
     m_byteOfUnit.push_back(static_cast<int>(m_utf8.size()));
