@@ -264,6 +264,16 @@ CGRect CGPath::exactBounds() const
     std::vector<CGPoint> points;
     CGPoint current;
     CGPoint start;
+    // A curve's box is its end points and the points where it turns in x or in y.
+    auto addCubic = [&](CGPoint p0, CGPoint p1, CGPoint p2, CGPoint p3) {
+        std::vector<CGFloat> ts;
+        cubicExtrema(p0.x, p1.x, p2.x, p3.x, ts);
+        cubicExtrema(p0.y, p1.y, p2.y, p3.y, ts);
+        for (CGFloat t : ts)
+            points.push_back(cubicPoint(p0, p1, p2, p3, t));
+        current = p3;
+        points.push_back(current);
+    };
     for (const Element& element : m_elements) {
         switch (element.type) {
         case kCGPathElementMoveToPoint:
@@ -277,27 +287,12 @@ CGRect CGPath::exactBounds() const
         case kCGPathElementAddQuadCurveToPoint: {
             // Raised to a cubic, so one extremum finder serves both.
             const CGPoint p0 = current, q = element.points[0], p3 = element.points[1];
-            const CGPoint p1 = lerp(p0, q, 2.0 / 3.0), p2 = lerp(p3, q, 2.0 / 3.0);
-            std::vector<CGFloat> ts;
-            cubicExtrema(p0.x, p1.x, p2.x, p3.x, ts);
-            cubicExtrema(p0.y, p1.y, p2.y, p3.y, ts);
-            for (CGFloat t : ts)
-                points.push_back(cubicPoint(p0, p1, p2, p3, t));
-            current = p3;
-            points.push_back(current);
+            addCubic(p0, lerp(p0, q, 2.0 / 3.0), lerp(p3, q, 2.0 / 3.0), p3);
             break;
         }
-        case kCGPathElementAddCurveToPoint: {
-            const CGPoint p0 = current, p1 = element.points[0], p2 = element.points[1], p3 = element.points[2];
-            std::vector<CGFloat> ts;
-            cubicExtrema(p0.x, p1.x, p2.x, p3.x, ts);
-            cubicExtrema(p0.y, p1.y, p2.y, p3.y, ts);
-            for (CGFloat t : ts)
-                points.push_back(cubicPoint(p0, p1, p2, p3, t));
-            current = p3;
-            points.push_back(current);
+        case kCGPathElementAddCurveToPoint:
+            addCubic(current, element.points[0], element.points[1], element.points[2]);
             break;
-        }
         case kCGPathElementCloseSubpath:
             current = start;
             break;
