@@ -11,6 +11,20 @@ bool sameAttributes(const NSAttributes& a, const NSAttributes& b)
     return a == b || (a && b && a->isEqualToDictionary(b));
 }
 
+// Hands the pieces to the block in the order the options ask for, until it stops.
+template <class Value, class Block>
+void deliverPieces(std::vector<std::pair<NSRange, Value>>& pieces, NSAttributedStringEnumerationOptions options, const Block& block)
+{
+    if (options & NSAttributedStringEnumerationReverse)
+        std::reverse(pieces.begin(), pieces.end());
+    bool stop = false;
+    for (const auto& [piece, value] : pieces) {
+        block(value, piece, stop);
+        if (stop)
+            break;
+    }
+}
+
 } // namespace
 
 NSAttributes NSAttributedString::emptyAttributes()
@@ -129,14 +143,7 @@ void NSAttributedString::enumerateAttributesInRange(NSRange range, NSAttributedS
         if (piece.length)
             pieces.emplace_back(piece, run.attributes);
     }
-    if (options & NSAttributedStringEnumerationReverse)
-        std::reverse(pieces.begin(), pieces.end());
-    bool stop = false;
-    for (const auto& [piece, attributes] : pieces) {
-        block(attributes, piece, stop);
-        if (stop)
-            break;
-    }
+    deliverPieces(pieces, options, block);
 }
 
 void NSAttributedString::enumerateAttribute(const NSString& name, NSRange range, NSAttributedStringEnumerationOptions options,
@@ -154,14 +161,7 @@ void NSAttributedString::enumerateAttribute(const NSString& name, NSRange range,
         else
             pieces.emplace_back(piece, value);
     }
-    if (options & NSAttributedStringEnumerationReverse)
-        std::reverse(pieces.begin(), pieces.end());
-    bool stop = false;
-    for (const auto& [piece, value] : pieces) {
-        block(value, piece, stop);
-        if (stop)
-            break;
-    }
+    deliverPieces(pieces, options, block);
 }
 
 std::shared_ptr<NSAttributedString> NSAttributedString::attributedSubstringFromRange(NSRange range) const
