@@ -16,6 +16,19 @@ bool read(const CTParagraphStyleSetting& setting, T& value)
     return true;
 }
 
+// The specifiers that carry one CGFloat straight to the style's setter of the same name.
+const std::pair<CTParagraphStyleSpecifier, void (NSMutableParagraphStyle::*)(CGFloat)> kFloatSetters[] = {
+    { kCTParagraphStyleSpecifierFirstLineHeadIndent, &NSMutableParagraphStyle::setFirstLineHeadIndent },
+    { kCTParagraphStyleSpecifierHeadIndent, &NSMutableParagraphStyle::setHeadIndent },
+    { kCTParagraphStyleSpecifierLineHeightMultiple, &NSMutableParagraphStyle::setLineHeightMultiple },
+    { kCTParagraphStyleSpecifierMaximumLineHeight, &NSMutableParagraphStyle::setMaximumLineHeight },
+    { kCTParagraphStyleSpecifierMinimumLineHeight, &NSMutableParagraphStyle::setMinimumLineHeight },
+    { kCTParagraphStyleSpecifierParagraphSpacing, &NSMutableParagraphStyle::setParagraphSpacing },
+    { kCTParagraphStyleSpecifierParagraphSpacingBefore, &NSMutableParagraphStyle::setParagraphSpacingBefore },
+    { kCTParagraphStyleSpecifierMaximumLineSpacing, &NSMutableParagraphStyle::setMaximumLineSpacing },
+    { kCTParagraphStyleSpecifierMinimumLineSpacing, &NSMutableParagraphStyle::setMinimumLineSpacing },
+};
+
 } // namespace
 
 NSTextAlignment NSTextAlignmentFromCTTextAlignment(CTTextAlignment alignment)
@@ -66,48 +79,16 @@ CTParagraphStyleRef CTParagraphStyleCreate(const CTParagraphStyleSetting* settin
             if (CTLineBreakMode mode; read(setting, mode) && mode <= kCTLineBreakByTruncatingMiddle)
                 style->setLineBreakMode(static_cast<NSLineBreakMode>(mode));
             break;
-        case kCTParagraphStyleSpecifierFirstLineHeadIndent:
-            if (read(setting, number))
-                style->setFirstLineHeadIndent(number);
-            break;
-        case kCTParagraphStyleSpecifierHeadIndent:
-            if (read(setting, number))
-                style->setHeadIndent(number);
-            break;
-        case kCTParagraphStyleSpecifierLineHeightMultiple:
-            if (read(setting, number))
-                style->setLineHeightMultiple(number);
-            break;
-        case kCTParagraphStyleSpecifierMaximumLineHeight:
-            if (read(setting, number))
-                style->setMaximumLineHeight(number);
-            break;
-        case kCTParagraphStyleSpecifierMinimumLineHeight:
-            if (read(setting, number))
-                style->setMinimumLineHeight(number);
-            break;
         case kCTParagraphStyleSpecifierLineSpacing:
         case kCTParagraphStyleSpecifierLineSpacingAdjustment:
             if (read(setting, number))
                 extraLineSpacing += number;
             break;
-        case kCTParagraphStyleSpecifierParagraphSpacing:
-            if (read(setting, number))
-                style->setParagraphSpacing(number);
-            break;
-        case kCTParagraphStyleSpecifierParagraphSpacingBefore:
-            if (read(setting, number))
-                style->setParagraphSpacingBefore(number);
-            break;
-        case kCTParagraphStyleSpecifierMaximumLineSpacing:
-            if (read(setting, number))
-                style->setMaximumLineSpacing(number);
-            break;
-        case kCTParagraphStyleSpecifierMinimumLineSpacing:
-            if (read(setting, number))
-                style->setMinimumLineSpacing(number);
-            break;
         default:
+            for (const auto& [spec, setter] : kFloatSetters) {
+                if (spec == setting.spec && read(setting, number))
+                    (style.get()->*setter)(number);
+            }
             break;
         }
     }
