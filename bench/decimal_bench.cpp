@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <functional>
 
 namespace {
 
@@ -21,51 +22,35 @@ long double longDoubleOf(const char* text)
     return static_cast<long double>(NSDecimalNumber::decimalNumberWithString(text)->doubleValue());
 }
 
-void decimalAdd(benchmark::State& state)
+template <auto operation>
+void decimalOperation(benchmark::State& state)
 {
     const NSDecimal a = decimalOf(operands[state.range(0)]);
     const NSDecimal b = decimalOf(operands[state.range(1)]);
     NSDecimal result;
     for (auto _ : state) {
-        NSDecimalAdd(&result, &a, &b, NSRoundBankers);
+        operation(&result, &a, &b, NSRoundBankers);
         benchmark::DoNotOptimize(result);
     }
 }
 
-void longDoubleAdd(benchmark::State& state)
+template <class Operation>
+void longDoubleOperation(benchmark::State& state)
 {
     long double a = longDoubleOf(operands[state.range(0)]);
     long double b = longDoubleOf(operands[state.range(1)]);
     for (auto _ : state) {
         benchmark::DoNotOptimize(a);
         benchmark::DoNotOptimize(b);
-        long double result = a + b;
+        long double result = Operation {}(a, b);
         benchmark::DoNotOptimize(result);
     }
 }
 
-void decimalDivide(benchmark::State& state)
-{
-    const NSDecimal a = decimalOf(operands[state.range(0)]);
-    const NSDecimal b = decimalOf(operands[state.range(1)]);
-    NSDecimal result;
-    for (auto _ : state) {
-        NSDecimalDivide(&result, &a, &b, NSRoundBankers);
-        benchmark::DoNotOptimize(result);
-    }
-}
-
-void longDoubleDivide(benchmark::State& state)
-{
-    long double a = longDoubleOf(operands[state.range(0)]);
-    long double b = longDoubleOf(operands[state.range(1)]);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(a);
-        benchmark::DoNotOptimize(b);
-        long double result = a / b;
-        benchmark::DoNotOptimize(result);
-    }
-}
+void decimalAdd(benchmark::State& state) { decimalOperation<NSDecimalAdd>(state); }
+void longDoubleAdd(benchmark::State& state) { longDoubleOperation<std::plus<long double>>(state); }
+void decimalDivide(benchmark::State& state) { decimalOperation<NSDecimalDivide>(state); }
+void longDoubleDivide(benchmark::State& state) { longDoubleOperation<std::divides<long double>>(state); }
 
 void decimalNumberAdd(benchmark::State& state)
 {
