@@ -205,6 +205,10 @@ void CGContext::drawWithEffects(const std::function<void(cairo_t*)>& draw, bool 
     draw(cr);
     if (mask) {
         CairoPattern group(cairo_pop_group(cr));
+        // The popped group maps the user space of the moment; it is painted in device space.
+        cairo_matrix_t identity;
+        cairo_matrix_init_identity(&identity);
+        cairo_pattern_set_matrix(group.get(), &identity);
         cairo_save(cr);
         cairo_identity_matrix(cr);
         cairo_set_source(cr, group.get());
@@ -319,6 +323,10 @@ void CGContext::endTransparencyLayer()
         cairo_restore(cr);
     }
     CairoPattern group(cairo_pop_group(cr));
+    // Painted below in device space, where the group's pixels are.
+    cairo_matrix_t identity;
+    cairo_matrix_init_identity(&identity);
+    cairo_pattern_set_matrix(group.get(), &identity);
     m_layers.pop_back();
     m_states.pop_back();
     cairo_restore(cr);
