@@ -34,9 +34,9 @@ void CTFrameGetLineOrigins(const CTFrameRef& frame, CFRange range, CGPoint* orig
         return;
     const auto& all = frame->lineOrigins();
     const CFIndex count = static_cast<CFIndex>(all.size());
-    if (range.location < 0 || range.location > count || range.length < 0)
+    CFIndex end = 0;
+    if (!CTTypes::rangeEnd(range, count, end))
         return;
-    const CFIndex end = range.length == 0 ? count : std::min(count, range.location + range.length);
     std::copy(all.begin() + range.location, all.begin() + end, origins);
 }
 

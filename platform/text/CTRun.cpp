@@ -46,9 +46,9 @@ double CTRunGetTypographicBounds(const CTRunRef& run, CFRange range, CGFloat* as
         return 0;
     const auto& positions = run->positions();
     const CFIndex count = static_cast<CFIndex>(positions.size());
-    if (range.location < 0 || range.location > count || range.length < 0)
+    CFIndex end = 0;
+    if (!CTTypes::rangeEnd(range, count, end))
         return 0;
-    const CFIndex end = range.length == 0 ? count : std::min(count, range.location + range.length);
     if (range.location == 0 && end == count)
         return run->width();
     const CGFloat right = run->x() + run->width();
@@ -62,8 +62,8 @@ void CTRunGetPositions(const CTRunRef& run, CFRange range, CGPoint* buffer)
         return;
     const auto& positions = run->positions();
     const CFIndex count = static_cast<CFIndex>(positions.size());
-    if (range.location < 0 || range.location > count || range.length < 0)
+    CFIndex end = 0;
+    if (!CTTypes::rangeEnd(range, count, end))
         return;
-    const CFIndex end = range.length == 0 ? count : std::min(count, range.location + range.length);
     std::copy(positions.begin() + range.location, positions.begin() + end, buffer);
 }

@@ -15,3 +15,17 @@ struct CFRange {
 inline constexpr CFIndex kCFNotFound = -1;
 
 constexpr CFRange CFRangeMake(CFIndex location, CFIndex length) { return { location, length }; }
+
+namespace CTTypes {
+
+// Where a range over `count` items ends, a length of 0 (or one past the last item) meaning the
+// last item; false for a range that starts outside them or runs backwards.
+constexpr bool rangeEnd(CFRange range, CFIndex count, CFIndex& end)
+{
+    if (range.location < 0 || range.location > count || range.length < 0)
+        return false;
+    end = range.length == 0 || range.length > count - range.location ? count : range.location + range.length;
+    return true;
+}
+
+} // namespace CTTypes

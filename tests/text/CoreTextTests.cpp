@@ -13,6 +13,7 @@
 #include <pango/pangocairo.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -271,4 +272,21 @@ TEST(CTFrame, drawsUprightInAYUpSpaceAndLeavesInlineObjectsBlank)
     EXPECT_GT(inked(62, 0, 200, 30), 50) << "glyphs hang from the top line";
     EXPECT_EQ(inked(0, 40, 200, 60), 0);
     cairo_surface_destroy(surface);
+}
+
+TEST(CTRun, aRangeLongerThanTheRunStopsAtItsEnd)
+{
+    auto line = CTLineCreateWithAttributedString(styled("abc", UIFont::systemFontOfSize(15)));
+    auto run = CTLineGetGlyphRuns(line).at(0);
+    const CFIndex count = CTRunGetGlyphCount(run);
+    ASSERT_GT(count, 1);
+    std::vector<CGPoint> all(static_cast<std::size_t>(count));
+    CTRunGetPositions(run, CFRangeMake(0, 0), all.data());
+    std::vector<CGPoint> tail(static_cast<std::size_t>(count), CGPointMake(-1, -1));
+    CTRunGetPositions(run, CFRangeMake(1, std::numeric_limits<CFIndex>::max()), tail.data());
+    EXPECT_EQ(tail[0].x, all[1].x);
+    EXPECT_EQ(tail[static_cast<std::size_t>(count) - 2].x, all.back().x);
+    EXPECT_EQ(tail.back().x, -1) << "nothing is written past the run's last glyph";
+    EXPECT_NEAR(CTRunGetTypographicBounds(run, CFRangeMake(0, std::numeric_limits<CFIndex>::max()), nullptr, nullptr, nullptr),
+        CTRunGetTypographicBounds(run, CFRangeMake(0, 0), nullptr, nullptr, nullptr), 1e-9);
 }
