@@ -156,6 +156,25 @@ TEST(NSDate, followsTheManualClock)
     SystemClock::useRealClock();
 }
 
+TEST(NSDate, countsFromTheReferenceDateAndOrders)
+{
+    const auto reference = NSDate::dateWithTimeIntervalSinceReferenceDate(0);
+    EXPECT_DOUBLE_EQ(reference->timeIntervalSince1970(), 978307200);
+    EXPECT_EQ(reference->description(), "2001-01-01 00:00:00 +0000");
+
+    const auto later = reference->dateByAddingTimeInterval(-0.5)->dateByAddingTimeInterval(90.75);
+    EXPECT_DOUBLE_EQ(later->timeIntervalSinceDate(reference), 90.25);
+    EXPECT_DOUBLE_EQ(reference->timeIntervalSinceDate(later), -90.25);
+    EXPECT_EQ(reference->compare(later), NSOrderedAscending);
+    EXPECT_EQ(later->compare(reference), NSOrderedDescending);
+    EXPECT_EQ(later->earlierDate(reference), reference);
+    EXPECT_EQ(reference->laterDate(later), later);
+    EXPECT_TRUE(NSDate::dateWithTimeIntervalSince1970(978307290.25)->isEqual(later));
+    EXPECT_FALSE(later->isEqual(reference));
+    EXPECT_EQ(NSDate::distantPast()->compare(reference), NSOrderedAscending);
+    EXPECT_EQ(NSDate::distantFuture()->compare(later), NSOrderedDescending);
+}
+
 namespace {
 
 class Rectangle : public NSObject {
@@ -196,4 +215,49 @@ TEST(NSNumber, comparesExactlyAgainstDecimalNumbers)
     auto decimal = NSDecimalNumber::decimalNumberWithString("0.30000000000000000001");
     EXPECT_EQ(ns::number(0.3)->compare(decimal), NSOrderedAscending);
     EXPECT_EQ(ns::number(1)->compare(NSDecimalNumber::decimalNumberWithString("1")), NSOrderedSame);
+}
+
+TEST(NSIndexPath, isAValueKeyOrderedSectionFirst)
+{
+    // Tables keep per-row state in dictionaries keyed by fresh index paths.
+    auto heights = NSMutableDictionary::create();
+    heights->setObject(ns::number(44), NSIndexPath::indexPathForRow(3, 1));
+    heights->setObject(ns::number(60), NSIndexPath::indexPathForRow(1, 3));
+    EXPECT_EQ(ns::intValue(heights->objectForKey(NSIndexPath::indexPathForRow(3, 1))), 44);
+    EXPECT_EQ(ns::intValue(heights->objectForKey(NSIndexPath::indexPathForRow(1, 3))), 60);
+    EXPECT_EQ(heights->objectForKey(NSIndexPath::indexPathForRow(1, 1)), nullptr);
+
+    const auto path = NSIndexPath::indexPathForRow(3, 1);
+    EXPECT_EQ(path->section(), 1);
+    EXPECT_EQ(path->row(), 3);
+    EXPECT_EQ(path->compare(NSIndexPath::indexPathForRow(0, 2)), NSOrderedAscending);
+    EXPECT_EQ(path->compare(NSIndexPath::indexPathForRow(2, 1)), NSOrderedDescending);
+    EXPECT_EQ(path->compare(NSIndexPath::indexPathForRow(3, 1)), NSOrderedSame);
+    EXPECT_EQ(NSIndexPath::indexPathWithIndex(1)->compare(path), NSOrderedAscending);
+    EXPECT_TRUE(path->indexPathByRemovingLastIndex()->indexPathByAddingIndex(3)->isEqual(path));
+    EXPECT_EQ(NSIndexPath::indexPathWithIndex(7)->indexAtPosition(1), NSNotFound);
+}
+
+TEST(NSValue, comparesByTheBoxedValueAndReadsOtherTypesAsZero)
+{
+    auto ranges = NSMutableSet::create();
+    ranges->addObject(NSValue::valueWithRange(NSMakeRange(2, 5)));
+    ranges->addObject(NSValue::valueWithRange(NSMakeRange(2, 5)));
+    ranges->addObject(NSValue::valueWithRange(NSMakeRange(2, 6)));
+    EXPECT_EQ(ranges->count(), 2u);
+    EXPECT_TRUE(ranges->containsObject(NSValue::valueWithRange(NSMakeRange(2, 6))));
+
+    const auto range = NSValue::valueWithRange(NSMakeRange(2, 5));
+    EXPECT_EQ(range->rangeValue(), NSMakeRange(2, 5));
+    EXPECT_EQ(range->pointerValue(), nullptr);
+    EXPECT_FALSE(range->isEqual(NSValue::valueWithPointer(nullptr)));
+    EXPECT_FALSE(range->isEqual(ns::number(2)));
+    EXPECT_EQ(range->description(), "NSRange: {2, 5}");
+
+    // A weak box neither keeps its object alive nor answers it once gone.
+    auto target = NSObject::create();
+    const auto weak = NSValue::valueWithNonretainedObject(target);
+    EXPECT_EQ(weak->nonretainedObjectValue(), target);
+    target.reset();
+    EXPECT_EQ(weak->nonretainedObjectValue(), nullptr);
 }

@@ -224,4 +224,54 @@ TEST(OperationQueue, mainQueueRunsOnTheMainRunLoopInOrder)
     EXPECT_TRUE(currentIsMain);
 }
 
+TEST(OperationQueue, stateChangesAreAnnouncedWithTheNewStateInPlace)
+{
+    std::vector<std::string> seen;
+    auto watch = [&](const std::shared_ptr<NSOperation>& operation) {
+        std::vector<NSUInteger> tokens;
+        for (const char* key : { "isExecuting", "isFinished", "isCancelled" }) {
+            tokens.push_back(operation->addObserverForKeyPath(key, [&seen, raw = operation.get()](const NSString& keyPath) {
+                seen.push_back(std::string(keyPath.UTF8String()) + " e" + std::to_string(raw->isExecuting())
+                    + " f" + std::to_string(raw->isFinished()) + " c" + std::to_string(raw->isCancelled()));
+            }));
+        }
+        return tokens;
+    };
+
+    int completions = 0;
+    bool ranInside = false;
+    std::shared_ptr<NSBlockOperation> run;
+    run = NSBlockOperation::blockOperationWithBlock([&] { ranInside = run->isExecuting() && !run->isFinished(); });
+    run->setCompletionBlock([&] { ++completions; });
+    const auto tokens = watch(run);
+    run->start();
+    EXPECT_TRUE(ranInside);
+    EXPECT_EQ(seen, (std::vector<std::string> { "isExecuting e1 f0 c0", "isFinished e0 f1 c0", "isExecuting e0 f1 c0" }));
+    run->start();
+    run->cancel();
+    EXPECT_EQ(seen.size(), 3u) << "a finished operation neither runs again nor becomes cancelled";
+    EXPECT_EQ(completions, 1);
+
+    // Cancelled before it starts: it finishes without executing, and its block never runs.
+    seen.clear();
+    bool ran = false;
+    auto cancelled = NSBlockOperation::blockOperationWithBlock([&] { ran = true; });
+    watch(cancelled);
+    cancelled->cancel();
+    cancelled->start();
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(seen, (std::vector<std::string> { "isCancelled e0 f0 c1", "isFinished e0 f1 c1" }));
+
+    // A removed observer hears nothing more.
+    seen.clear();
+    auto again = NSBlockOperation::blockOperationWithBlock([] { });
+    for (NSUInteger token : watch(again))
+        again->removeObserverForKeyPath(token);
+    again->start();
+    EXPECT_TRUE(again->isFinished());
+    EXPECT_TRUE(seen.empty());
+    for (NSUInteger token : tokens)
+        run->removeObserverForKeyPath(token);
+}
+
 } // namespace
