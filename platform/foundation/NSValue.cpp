@@ -20,7 +20,8 @@ bool NSValue::isEqual(const id& other) const
 
 NSUInteger NSValue::hash() const
 {
-    return std::hash<std::string_view> {}(m_typeName);
+    // By the boxed type, as equality is: two equal boxes always hash alike.
+    return m_value.type().hash_code();
 }
 
 id NSValue::copy() const
