@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 TEST(NSString, countsUTF16UnitsForChineseAndEmoji)
 {
     NSString subject = "科目一";
@@ -198,4 +200,15 @@ TEST(NSCharacterSet, rangesRunningPastUnicodeStopAtItsLastCodePoint)
     EXPECT_TRUE(fromA->longCharacterIsMember(0x10FFFF));
     EXPECT_FALSE(fromA->characterIsMember(u'@'));
     EXPECT_FALSE(NSCharacterSet::characterSetWithRange(NSMakeRange(0x110000, 5))->longCharacterIsMember(0x110000));
+}
+
+TEST(NSString, numbersIgnoreTheProcessLocale)
+{
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no comma-decimal locale installed";
+    EXPECT_EQ(NSString::stringWithFormat("%.1f|%g", 2.5, 0.25), "2.5|0.25");
+    EXPECT_DOUBLE_EQ(NSString("2.5").doubleValue(), 2.5);
+    EXPECT_EQ(NSNumber::numberWithDouble(2.5)->stringValue(), "2.5");
+    std::setlocale(LC_NUMERIC, previous.c_str());
 }
