@@ -94,6 +94,10 @@ bool URLTransferLoop::add(CURL* handle, const std::shared_ptr<Client>& client)
         m_clients.erase(handle);
         return false;
     }
+    // Curl asks for an immediate timeout to begin; outside its callbacks the transfer can begin
+    // here, a round through the run loop sooner.
+    if (!m_insideCurl && !m_acting)
+        act(CURL_SOCKET_TIMEOUT, 0);
     return true;
 }
 

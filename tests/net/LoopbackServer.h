@@ -70,6 +70,7 @@ public:
         m_https = certificate != nullptr;
         m_server->new_task_queue = [] { return new httplib::ThreadPool(64); };
         m_server->set_keep_alive_max_count(1000);
+        m_server->set_tcp_nodelay(true);
         m_server->set_pre_routing_handler([this, keepAlive](const httplib::Request& request, httplib::Response& response) {
             if (!keepAlive)
                 response.set_header("Connection", "close");

@@ -1,0 +1,88 @@
+#include "library/network/RQHTTPRequestOperation.h"
+
+#include "platform/foundation/NSOperationQueue.h"
+#include "platform/net/NSURLError.h"
+#include "tests/net/LoopbackServer.h"
+#include "tests/net/RunLoopWaiting.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+// The pinned certificate lives among the bundle's "cer" resources, which are read once per
+// process: the resources folder is set up before any test runs.
+struct PinnedResources : testing::Environment {
+    static inline loopback::Certificate pinned;
+    static inline loopback::Certificate other;
+
+    void SetUp() override
+    {
+        pinned = loopback::makeCertificate("pinned");
+        other = loopback::makeCertificate("other");
+        auto folder = std::filesystem::temp_directory_path() / ("corvane-pins-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "server.cer", std::ios::binary).write(reinterpret_cast<const char*>(pinned.DER.data()),
+            static_cast<std::streamsize>(pinned.DER.size()));
+        setenv("CORVANE_RESOURCES", folder.c_str(), 1);
+    }
+};
+
+const auto* const environment = testing::AddGlobalTestEnvironment(new PinnedResources);
+
+std::shared_ptr<NSError> load(const loopback::Certificate& certificate, RQURLConnectionOperationSSLPinningMode mode, bool& succeeded)
+{
+    loopback::Server server(&certificate);
+    server.routes().Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_content("{}", "application/json"); });
+    server.start();
+    auto operation = RQHTTPRequestOperation::create(NSURLRequest::requestWithURL(NSURL::URLWithString(server.URL("/"))));
+    operation->setSSLPinningMode(mode);
+    std::shared_ptr<NSError> failure;
+    bool done = false;
+    operation->setCompletionBlockWithSuccess(
+        [&](const auto&, const id&) { succeeded = done = true; },
+        [&](const auto&, const std::shared_ptr<NSError>& error) {
+            failure = error;
+            done = true;
+        });
+    auto queue = NSOperationQueue::create();
+    queue->addOperation(operation);
+    EXPECT_TRUE(runUntil([&] { return done; }));
+    return failure;
+}
+
+} // namespace
+
+TEST(RQPinning, acceptsThePinnedCertificateAndItsKey)
+{
+    ASSERT_FALSE(PinnedResources::pinned.DER.empty());
+    ASSERT_EQ(RQURLConnectionOperation::pinnedCertificates().size(), 1u);
+    ASSERT_EQ(RQURLConnectionOperation::pinnedPublicKeys().size(), 1u);
+    bool succeeded = false;
+    EXPECT_FALSE(load(PinnedResources::pinned, RQSSLPinningModeCertificate, succeeded));
+    EXPECT_TRUE(succeeded);
+    succeeded = false;
+    EXPECT_FALSE(load(PinnedResources::pinned, RQSSLPinningModePublicKey, succeeded));
+    EXPECT_TRUE(succeeded);
+}
+
+TEST(RQPinning, refusesAnotherCertificateAsACancelledChallenge)
+{
+    bool succeeded = false;
+    auto error = load(PinnedResources::other, RQSSLPinningModeCertificate, succeeded);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), NSURLErrorUserCancelledAuthentication);
+    error = load(PinnedResources::other, RQSSLPinningModePublicKey, succeeded);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), NSURLErrorUserCancelledAuthentication);
+    EXPECT_FALSE(succeeded);
+}
+
+TEST(RQPinning, withoutPinningASelfSignedServerIsRefused)
+{
+    bool succeeded = false;
+    auto error = load(PinnedResources::pinned, RQSSLPinningModeNone, succeeded);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), NSURLErrorUserCancelledAuthentication);
+}
