@@ -292,17 +292,41 @@ id CALayer::implicitAnimationForKey(const NSString& key)
 
 bool CALayer::needsDisplayForKey(const NSString&) const { return false; }
 
-void CALayer::setNeedsComposite()
+std::shared_ptr<LayerTreeHost> CALayer::treeHost() const
 {
     if (m_isPresentation)
-        return;
+        return nullptr;
     const CALayer* layer = this;
     std::shared_ptr<CALayer> keep;
     while (auto super = layer->m_superlayer.lock()) {
         keep = super;
         layer = keep.get();
     }
-    if (auto host = layer->m_treeHost.lock())
+    return layer->m_treeHost.lock();
+}
+
+bool CALayer::coversOpaquely(CGRect rect) const
+{
+    if (m_hidden || m_opacity < 1 || !m_backgroundColor || m_backgroundColor->alpha() < 1 || !CGRectContainsRect(m_bounds, rect))
+        return false;
+    const CGFloat radius = std::min({ m_cornerRadius, m_bounds.size.width / 2, m_bounds.size.height / 2 });
+    if (radius <= 0)
+        return true;
+    // Inside the bounds, only the corners of the rectangle can fall outside the rounding.
+    const CGRect inner = CGRectInset(m_bounds, radius, radius);
+    for (CGPoint corner : { rect.origin, CGPoint { CGRectGetMaxX(rect), rect.origin.y }, CGPoint { rect.origin.x, CGRectGetMaxY(rect) },
+             CGPoint { CGRectGetMaxX(rect), CGRectGetMaxY(rect) } }) {
+        const CGFloat dx = std::max({ CGRectGetMinX(inner) - corner.x, CGFloat(0), corner.x - CGRectGetMaxX(inner) });
+        const CGFloat dy = std::max({ CGRectGetMinY(inner) - corner.y, CGFloat(0), corner.y - CGRectGetMaxY(inner) });
+        if (dx * dx + dy * dy > radius * radius)
+            return false;
+    }
+    return true;
+}
+
+void CALayer::setNeedsComposite()
+{
+    if (auto host = treeHost())
         host->layerTreeDidChange();
 }
 
@@ -585,7 +609,8 @@ std::vector<std::shared_ptr<CALayer>> CALayer::sublayersInDrawingOrder() const
 void CALayer::setNeedsDisplay()
 {
     m_needsDisplay = true;
-    setNeedsComposite();
+    if (auto host = treeHost())
+        host->layerNeedsDisplay(*this);
 }
 
 void CALayer::setNeedsDisplayInRect(CGRect) { setNeedsDisplay(); }

@@ -171,6 +171,8 @@ public:
     // answer is the deepest visible layer under it, nil outside this layer's bounds.
     virtual std::shared_ptr<CALayer> hitTest(CGPoint point);
     virtual bool containsPoint(CGPoint point) const;
+    // Where content drawn as vectors (a shape's path) reaches beyond the bounds; null when nowhere.
+    virtual CGRect vectorContentBounds() const { return CGRectNull; }
     // A nil layer stands for the coordinates of the root of the tree.
     CGPoint convertPointFromLayer(CGPoint point, const std::shared_ptr<const CALayer>& layer) const;
     CGPoint convertPointToLayer(CGPoint point, const std::shared_ptr<const CALayer>& layer) const;
@@ -262,6 +264,10 @@ private:
 
     // The map into the coordinates of the given superlayer (nil: no sublayer transform).
     CATransform3D placementIn(const CALayer* superlayer) const;
+    std::shared_ptr<LayerTreeHost> treeHost() const;
+    // Whether the layer's own background hides everything beneath it in the rectangle (layer
+    // coordinates): opaque colour, full opacity, the rectangle inside the rounded bounds.
+    bool coversOpaquely(CGRect rect) const;
     void removeSublayer(CALayer* layer);
     void attachSublayer(const std::shared_ptr<CALayer>& layer, std::size_t index);
     bool isAncestorOf(const CALayer* layer) const;

@@ -158,6 +158,15 @@ CGPathRef CAShapeLayer::strokedPortion() const
     return portion;
 }
 
+CGRect CAShapeLayer::vectorContentBounds() const
+{
+    if (!m_path || m_path->isEmpty())
+        return CGRectNull;
+    // Miter joins reach furthest: half the width times the limit.
+    const CGFloat reach = m_lineWidth / 2 * std::max(CGFloat(1), m_miterLimit) + 1;
+    return CGRectInset(CGPathGetBoundingBox(m_path), -reach, -reach);
+}
+
 void CAShapeLayer::drawVectorContent(const CGContextRef& c) const
 {
     if (!m_path || m_path->isEmpty())

@@ -47,6 +47,7 @@ public:
     id valueForKey(const NSString& key) const override;
     void setValue(const id& value, const NSString& key) override;
     id defaultActionForKey(const NSString& key) const override;
+    CGRect vectorContentBounds() const override;
 
 protected:
     void init() { super::init(); }

@@ -68,6 +68,41 @@ void LayerCompositor::display(CALayer& layer)
         display(*sublayer);
 }
 
+void LayerCompositor::layerNeedsDisplay(CALayer& layer)
+{
+    m_needsFrame = true;
+    if (!m_fullFrame)
+        m_dirtyLayers.push_back(std::static_pointer_cast<CALayer>(layer.shared_from_this()));
+}
+
+CGRect LayerCompositor::damageOf(const CALayer& layer) const
+{
+    CGRect area = layer.bounds();
+    if (layer.m_shadowOpacity > 0)
+        area = CGRectInset(area, -(layer.m_shadowRadius * 3 + std::abs(layer.m_shadowOffset.width) + std::abs(layer.m_shadowOffset.height)),
+            -(layer.m_shadowRadius * 3 + std::abs(layer.m_shadowOffset.width) + std::abs(layer.m_shadowOffset.height)));
+    CATransform3D toScreen = layer.transformToRoot();
+    // The layer must be in this compositor's tree.
+    std::shared_ptr<const CALayer> top = layer.self();
+    while (auto super = top->superlayer())
+        top = super;
+    if (top != m_rootLayer)
+        return CGRectNull;
+    toScreen = CATransform3DConcat(toScreen, m_rootLayer->placementIn(nullptr));
+    if (toScreen.m14 != 0 || toScreen.m24 != 0 || toScreen.m44 != 1)
+        return CGRectInfinite;
+    CGRect damage = CGRectApplyAffineTransform(area, { toScreen.m11, toScreen.m12, toScreen.m21, toScreen.m22, toScreen.m41, toScreen.m42 });
+    // An ancestor's shadow follows the shape of everything drawn inside it, unless the change
+    // lies where the ancestor is opaque anyway.
+    for (auto ancestor = layer.superlayer(); ancestor; ancestor = ancestor->superlayer())
+        if (ancestor->m_shadowOpacity > 0 && !ancestor->m_shadowPath
+            && !ancestor->coversOpaquely(layer.convertRectToLayer(area, ancestor))) {
+            const CGFloat reach = ancestor->m_shadowRadius * 3 + std::abs(ancestor->m_shadowOffset.width) + std::abs(ancestor->m_shadowOffset.height);
+            damage = CGRectInset(damage, -reach, -reach);
+        }
+    return damage;
+}
+
 void LayerCompositor::renderFrame()
 {
     // A frame asked for from the drawing of a frame waits for the next one.
@@ -77,25 +112,47 @@ void LayerCompositor::renderFrame()
     const CALayerRef root = m_rootLayer;
     if (root)
         root->layoutIfNeeded();
+    const CFTimeInterval now = CACurrentMediaTime();
+    const bool animating = [&] {
+        m_needsFrame = false;
+        return needsFrame();
+    }();
+    CGRect damage = CGRectNull;
+    if (m_fullFrame || animating || !root) {
+        damage = CGRectMake(0, 0, m_size.width, m_size.height);
+    } else {
+        for (const auto& weak : m_dirtyLayers)
+            if (auto layer = weak.lock())
+                damage = CGRectUnion(damage, damageOf(*layer));
+    }
+    m_dirtyLayers.clear();
+    m_fullFrame = false;
     m_needsFrame = false;
     if (root)
         display(*root);
 
-    cairo_t* cr = m_context->cairoContext();
-    cairo_save(cr);
-    cairo_identity_matrix(cr);
-    cairo_reset_clip(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    const auto rgba = m_backgroundColor ? m_backgroundColor->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
-    cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3]);
-    cairo_paint(cr);
-    cairo_restore(cr);
-
-    if (root) {
-        LayerRenderer renderer(m_context, { true, true, CACurrentMediaTime() });
-        renderer.renderLayerPlaced(*root);
+    if (!CGRectIsNull(damage)) {
+        // Whole device pixels, so that nothing outside is touched and nothing inside is half-done.
+        const CGRect pixels = CGRectIntegral(CGRectMake(damage.origin.x * m_scale - 1, damage.origin.y * m_scale - 1,
+            damage.size.width * m_scale + 2, damage.size.height * m_scale + 2));
+        m_context->saveGState();
+        CGContextClipToRect(m_context, CGRectIntersection(CGRectMake(pixels.origin.x / m_scale, pixels.origin.y / m_scale,
+                                                              pixels.size.width / m_scale, pixels.size.height / m_scale),
+                                           CGRectMake(0, 0, m_size.width, m_size.height)));
+        cairo_t* cr = m_context->cairoContext();
+        cairo_save(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        const auto rgba = m_backgroundColor ? m_backgroundColor->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
+        cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3]);
+        cairo_paint(cr);
+        cairo_restore(cr);
+        if (root) {
+            LayerRenderer renderer(m_context, { true, true, now });
+            renderer.renderLayerPlaced(*root);
+        }
+        m_context->restoreGState();
+        cairo_surface_flush(m_surface.get());
     }
-    cairo_surface_flush(m_surface.get());
     ++m_frameCount;
     m_rendering = false;
 }

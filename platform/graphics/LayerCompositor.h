@@ -6,7 +6,8 @@
 // A frame lays out what is marked, then lets each layer marked for display draw into its
 // backing store, then composites the tree with the presentation values of running animations.
 // Layers not marked keep their stores, so a frame where one layer changed draws that layer
-// alone. A request made while a frame draws is kept for the next frame.
+// alone, and when nothing but such drawing changed, only the pixels under those layers are
+// composited again. A request made while a frame draws is kept for the next frame.
 
 #include "platform/graphics/CALayer.h"
 #include "platform/graphics/LayerTreeHost.h"
@@ -31,7 +32,12 @@ public:
     CGImageRef image() const;
     bool writePNG(const NSString& path) const;
 
-    void layerTreeDidChange() override { m_needsFrame = true; }
+    void layerTreeDidChange() override
+    {
+        m_needsFrame = true;
+        m_fullFrame = true;
+    }
+    void layerNeedsDisplay(CALayer& layer) override;
 
 protected:
     // A screen of size points at scale pixels per point; nil when that is no picture.
@@ -39,6 +45,8 @@ protected:
 
 private:
     static void display(CALayer& layer);
+    // The device pixels a layer's drawing reaches, with the shadows of its ancestors.
+    CGRect damageOf(const CALayer& layer) const;
 
     CGSize m_size;
     CGFloat m_scale { 2 };
@@ -47,6 +55,9 @@ private:
     CALayerRef m_rootLayer;
     CGColorRef m_backgroundColor { CGColorCreateGenericRGB(0, 0, 0, 1) };
     bool m_needsFrame { true };
+    // Only the drawing of these layers changed since the last frame, unless a full frame is due.
+    bool m_fullFrame { true };
+    std::vector<std::weak_ptr<CALayer>> m_dirtyLayers;
     bool m_rendering { false };
     NSUInteger m_frameCount { 0 };
 };

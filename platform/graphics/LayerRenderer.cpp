@@ -128,12 +128,34 @@ void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect d
     cairo_restore(cr);
 }
 
+// The area the layer and its sublayers can paint, in the layer's coordinates.
+CGRect subtreeExtent(const CALayer& layer)
+{
+    CGRect extent = layer.bounds();
+    if (layer.masksToBounds())
+        return extent;
+    extent = CGRectUnion(extent, layer.vectorContentBounds());
+    if (const CGImageRef& contents = layer.contents()) {
+        const CGFloat scale = layer.contentsScale() > 0 ? layer.contentsScale() : 1;
+        extent = CGRectUnion(extent, gravityRect(layer.contentsGravity().UTF8String(), layer.bounds(),
+                                         { contents->width() / scale, contents->height() / scale }));
+    }
+    for (const auto& sublayer : layer.sublayers()) {
+        CATransform3D m = sublayer->transformToSuperlayer();
+        if (!isAffineInPlane(m))
+            return CGRectInfinite;
+        extent = CGRectUnion(extent, CGRectApplyAffineTransform(subtreeExtent(*sublayer), planeAffine(m)));
+    }
+    return extent;
+}
+
 } // namespace
 
 LayerRenderer::LayerRenderer(CGContextRef context, Options options)
     : m_context(std::move(context))
     , m_options(options)
     , m_baseCTM(m_context->ctm())
+    , m_clip(CGContextGetClipBoundingBox(m_context))
 {
 }
 
@@ -213,7 +235,8 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
     const bool shadow = source.m_shadowOpacity > 0 && shadowColor[3] > 0;
     if (shadow && source.m_shadowPath)
         drawShadowPath(source);
-    const bool contentShadow = shadow && !source.m_shadowPath;
+    // Where only the inside of an opaque layer is redrawn its shadow cannot show.
+    const bool contentShadow = shadow && !source.m_shadowPath && !source.coversOpaquely(CGContextGetClipBoundingBox(c));
     CGFloat alpha = source.m_opacity;
     CGSize newOffset, oldOffset;
     if (transitionProgress) {
@@ -252,6 +275,12 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
     if (newOffset.width != 0 || newOffset.height != 0)
         CGContextTranslateCTM(c, newOffset.width, newOffset.height);
     if (group) {
+        // Groups and shadows cost in proportion to their area: keep them to what can be painted.
+        const CGRect extent = subtreeExtent(source);
+        if (!CGRectIsInfinite(extent)) {
+            const CGFloat reach = contentShadow ? source.m_shadowRadius * 3 + std::max(std::abs(source.m_shadowOffset.width), std::abs(source.m_shadowOffset.height)) + 2 : 1;
+            CGContextClipToRect(c, CGRectInset(extent, -reach, -reach));
+        }
         CGContextSetAlpha(c, alpha);
         if (contentShadow)
             CGContextSetShadowWithColor(c, source.m_shadowOffset, source.m_shadowRadius * 2,
@@ -339,6 +368,16 @@ void LayerRenderer::drawSublayers(CALayer& model, const CALayer& source, const C
         const CATransform3D childToBase = CATransform3DConcat(childSource->placementIn(&source), toBase);
         if (childSource->m_hidden || !(childSource->m_opacity > 0))
             continue;
+        if (isAffineInPlane(childToBase) && !CGRectIsInfinite(m_clip)) {
+            // Nothing of a sublayer outside the clip can show: leave it out.
+            CGRect extent = subtreeExtent(*childSource);
+            if (childSource->m_shadowOpacity > 0) {
+                const CGFloat reach = childSource->m_shadowRadius * 3 + std::abs(childSource->m_shadowOffset.width) + std::abs(childSource->m_shadowOffset.height) + 1;
+                extent = CGRectInset(extent, -reach, -reach);
+            }
+            if (!CGRectIsInfinite(extent) && !CGRectIntersectsRect(CGRectApplyAffineTransform(extent, planeAffine(childToBase)), m_clip))
+                continue;
+        }
         if (isAffineInPlane(childToBase))
             renderAffine(*sublayer, *childSource, childToBase);
         else

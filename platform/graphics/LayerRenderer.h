@@ -45,4 +45,6 @@ private:
     CGContextRef m_context;
     Options m_options;
     CGAffineTransform m_baseCTM;
+    // The clip's box in the base user space, for leaving out what it hides.
+    CGRect m_clip;
 };

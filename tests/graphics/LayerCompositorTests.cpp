@@ -240,3 +240,26 @@ TEST_F(LayerCompositorTest, opacityAppliesToTheLayerAndItsSublayersAsOneAtScreen
     EXPECT_NEAR(pixel(compositor, 190, 190).r, 128, 2);
     EXPECT_NEAR(pixel(compositor, 10, 10).r, 128, 2);
 }
+
+TEST_F(LayerCompositorTest, aFrameForOneMarkedLayerRecompositesItsAreaAndKeepsTheRest)
+{
+    auto marked = CountingLayer::create();
+    marked->setFrame(CGRectMake(0, 0, 20, 20));
+    marked->setNeedsDisplay();
+    root->addSublayer(marked);
+    // A shape whose path lies outside its (empty) bounds, overlapping the marked layer.
+    auto shape = CAShapeLayer::layer();
+    shape->setPath(CGPathCreateWithRect(CGRectMake(10, 10, 30, 30), nullptr));
+    shape->setFillColor(CGColorCreateGenericRGB(0, 1, 0, 1));
+    root->addSublayer(shape);
+    compositor->renderFrame();
+    EXPECT_EQ(pixel(compositor, 30, 30).g, 255);
+    EXPECT_EQ(pixel(compositor, 10, 10).b, 255);
+
+    marked->setNeedsDisplay();
+    compositor->renderFrame();
+    EXPECT_EQ(marked->draws, 2);
+    EXPECT_EQ(pixel(compositor, 30, 30).g, 255) << "the shape over the damaged area is drawn again";
+    EXPECT_EQ(pixel(compositor, 70, 70).g, 255) << "and kept outside it";
+    EXPECT_EQ(pixel(compositor, 10, 10).b, 255);
+}
