@@ -4,6 +4,7 @@
 
 #include "platform/graphics/CAGradientLayer.h"
 #include "platform/graphics/CAShapeLayer.h"
+#include "platform/graphics/CATransaction.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/LayerCompositor.h"
 #include "platform/text/CATextLayer.h"
@@ -121,6 +122,22 @@ void CompositeFullRedraw(benchmark::State& state)
     }
 }
 BENCHMARK(CompositeFullRedraw);
+
+// A scroll: the whole tree moves, nothing is drawn again, every pixel is composited anew.
+void CompositeFullFrameCached(benchmark::State& state)
+{
+    Scene scene = makeScene();
+    const CALayerRef root = scene.compositor->rootLayer();
+    int step = 0;
+    for (auto _ : state) {
+        CATransaction::begin();
+        CATransaction::setDisableActions(true);
+        root->setSublayerTransform(CATransform3DMakeTranslation(0, -(step++ % 20), 0));
+        CATransaction::commit();
+        scene.compositor->renderFrame();
+    }
+}
+BENCHMARK(CompositeFullFrameCached);
 
 } // namespace
 
