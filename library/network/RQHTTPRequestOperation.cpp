@@ -10,6 +10,8 @@
 
 namespace {
 
+const bool registeredForCoding = NSCoder::registerClass<RQHTTPRequestOperation>();
+
 struct AcceptedSets {
     std::mutex mutex;
     std::map<std::string, std::shared_ptr<const RQStatusCodeSet>> statusCodes;
@@ -213,6 +215,8 @@ void RQHTTPRequestOperation::pause()
             offset = position->unsignedLongLongValue();
         else if (auto written = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey)))
             offset = written->length();
+        if (!m_requestBeforeRange)
+            m_requestBeforeRange = request();
         auto ranged = request()->mutableCopyRequest();
         if (auto received = response()) {
             if (NSString tag = received->valueForHTTPHeaderField("ETag"); !tag.isNil())
@@ -292,6 +296,12 @@ void RQHTTPRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success,
 std::shared_ptr<RQURLConnectionOperation> RQHTTPRequestOperation::makeCopy(const std::shared_ptr<NSURLRequest>& request) const
 {
     return RQHTTPRequestOperation::create(request);
+}
+
+std::shared_ptr<NSURLRequest> RQHTTPRequestOperation::requestForArchiving() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_requestBeforeRange ? m_requestBeforeRange : request();
 }
 
 NSString RQContentTypeTrimParameters(const NSString& item)

@@ -65,9 +65,13 @@ protected:
     virtual id responseObject() { return responseData(); }
     bool continuesReceivedBytes(const std::shared_ptr<NSURLResponse>& response) const override;
     std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const override;
+    std::shared_ptr<NSURLRequest> requestForArchiving() const override;
 
 private:
     std::shared_ptr<NSError> m_HTTPError;
+    // The request as it was before a pause made it ranged. A restored operation has none of the
+    // bytes received so far, so its archive must ask for the whole body again.
+    std::shared_ptr<NSURLRequest> m_requestBeforeRange;
     std::weak_ptr<DispatchQueue> m_successCallbackQueue;
     std::weak_ptr<DispatchQueue> m_failureCallbackQueue;
 };

@@ -6,12 +6,16 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/StringEncoding.h"
+#include "platform/foundation/NSNumber.h"
 #include "platform/net/NSURLError.h"
+#include "platform/net/StrictDecoding.h"
 
 #include <algorithm>
 #include <mutex>
 
 namespace {
+
+const bool registeredForCoding = NSCoder::registerClass<RQURLConnectionOperation>();
 
 const char* keyForState(RQOperationState state)
 {
@@ -695,4 +699,67 @@ id RQURLConnectionOperation::copy() const
     auto operation = makeCopy(request());
     copyCallbacksTo(*operation);
     return operation;
+}
+
+void RQURLConnectionOperation::encodeWithCoder(NSCoder& coder) const
+{
+    // The archiver hands the operation over as const, but archiving pauses it all the same: a
+    // transfer cannot be stored, only the request that restarts it.
+    std::const_pointer_cast<RQURLConnectionOperation>(self())->pause();
+    auto request = requestForArchiving();
+    RQOperationState state;
+    bool cancelled;
+    std::shared_ptr<NSURLResponse> response;
+    std::shared_ptr<NSError> error;
+    std::shared_ptr<NSData> responseData;
+    {
+        std::lock_guard lock(*m_lock);
+        state = m_state == RQOperationPausedState || m_state == RQOperationExecutingState ? RQOperationReadyState : m_state;
+        cancelled = isCancelled();
+        response = m_response;
+        error = m_error;
+        responseData = m_responseData;
+    }
+    coder.encodeObject(request, "request");
+    coder.encodeInteger(state, "state");
+    coder.encodeBool(cancelled, "isCancelled");
+    coder.encodeObject(response, "response");
+    coder.encodeObject(error, "error");
+    coder.encodeObject(responseData, "responseData");
+    coder.encodeObject(NSNumber::numberWithLongLong(m_totalBytesRead), "totalBytesRead");
+    coder.encodeObject(NSNumber::numberWithBool(m_allowsInvalidSSLCertificate), "allowsInvalidSSLCertificate");
+}
+
+bool RQURLConnectionOperation::init(NSCoder& coder)
+{
+    std::shared_ptr<NSURLRequest> request;
+    std::shared_ptr<NSURLResponse> response;
+    std::shared_ptr<NSError> error;
+    std::shared_ptr<NSData> responseData;
+    std::shared_ptr<NSNumber> totalBytesRead;
+    std::shared_ptr<NSNumber> allowsInvalidSSLCertificate;
+    if (!ns::decodeOptional(coder, "request", request) || !request || !ns::decodeOptional(coder, "response", response)
+        || !ns::decodeOptional(coder, "error", error) || !ns::decodeOptional(coder, "responseData", responseData)
+        || !ns::decodeOptional(coder, "totalBytesRead", totalBytesRead)
+        || !ns::decodeOptional(coder, "allowsInvalidSSLCertificate", allowsInvalidSSLCertificate))
+        return false;
+
+    init(request);
+    // The state goes through the transition rules before the cancelled flag is back, so a stored
+    // finished state leaves the operation ready to run again. No archive can hold a running
+    // connection: an executing state would never finish, so it comes back as ready.
+    const std::int64_t stored = coder.decodeInt64ForKey("state");
+    if (stored == RQOperationPausedState || stored == RQOperationFinishedState)
+        setState(static_cast<RQOperationState>(stored));
+    // Only the flag: there is no connection to cancel yet.
+    if (coder.decodeBoolForKey("isCancelled"))
+        NSOperation::cancel();
+
+    std::lock_guard lock(*m_lock);
+    m_response = response;
+    m_error = error;
+    m_responseData = responseData;
+    m_totalBytesRead = totalBytesRead ? totalBytesRead->longLongValue() : 0;
+    m_allowsInvalidSSLCertificate = allowsInvalidSSLCertificate && allowsInvalidSSLCertificate->boolValue();
+    return true;
 }

@@ -5,6 +5,7 @@
 // executing, finished, and paused; a pause cancels the connection and keeps what was received.
 
 #include "platform/dispatch/dispatch.h"
+#include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSOperation.h"
 #include "platform/foundation/NSRecursiveLock.h"
 #include "platform/foundation/NSSet.h"
@@ -31,7 +32,7 @@ enum RQOperationState : std::int16_t {
     RQOperationFinishedState = 3,
 };
 
-class RQURLConnectionOperation : public NSOperation, public NSURLConnectionDelegate {
+class RQURLConnectionOperation : public NSOperation, public NSURLConnectionDelegate, public NSCoding {
     NS_OBJECT(RQURLConnectionOperation, NSOperation)
 public:
     using ProgressBlock = std::function<void(NSUInteger bytes, long long totalBytes, long long totalBytesExpected)>;
@@ -91,6 +92,8 @@ public:
     NSString description() const override;
     // A new ready operation with the same request, callbacks and certificate setting.
     id copy() const override;
+    // Pauses the operation first, so that what is stored can be started again from ready.
+    void encodeWithCoder(NSCoder& coder) const override;
 
     static std::shared_ptr<NSThread> networkRequestThread();
     // The "cer" resources of the main bundle, and their keys.
@@ -116,6 +119,8 @@ public:
 protected:
     // initWithRequest:
     void init(const std::shared_ptr<NSURLRequest>& request);
+    // initWithCoder: nil for an archive without a request or with values of the wrong kind.
+    bool init(NSCoder& coder);
 
     void setState(RQOperationState state);
     void setRequest(const std::shared_ptr<NSURLRequest>& request);
@@ -125,6 +130,8 @@ protected:
     // A fresh operation of the receiver's own class, for copy().
     virtual std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const;
     void copyCallbacksTo(RQURLConnectionOperation& other) const;
+    // The request an archive stores, read after the pause that archiving makes.
+    virtual std::shared_ptr<NSURLRequest> requestForArchiving() const { return request(); }
 
     std::shared_ptr<NSRecursiveLock> m_lock;
 

@@ -1,6 +1,9 @@
 #pragma once
 // Run-time failures, carried as values down the failure path: a domain, a code and user info.
+// An error archives with the entries of its user info that can be archived; the others (live
+// objects such as streams or trust references) are left out rather than failing the archive.
 
+#include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSDictionary.h"
 
 using NSErrorDomain = const char*;
@@ -41,7 +44,7 @@ enum : NSInteger {
     NSCoderValueNotFoundError = 4865,
 };
 
-class NSError : public NSObject {
+class NSError : public NSObject, public NSCoding {
     NS_OBJECT(NSError, NSObject)
 public:
     static std::shared_ptr<NSError> errorWithDomain(const NSString& domain, NSInteger code,
@@ -63,9 +66,11 @@ public:
     bool isEqual(const id& other) const override;
     NSUInteger hash() const override;
     id copy() const override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     void init(const NSString& domain, NSInteger code, const std::shared_ptr<NSDictionary>& userInfo);
+    bool init(NSCoder& coder);
 
     NSString m_domain;
     NSInteger m_code { 0 };

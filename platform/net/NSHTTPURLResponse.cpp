@@ -1,11 +1,15 @@
 #include "platform/net/NSHTTPURLResponse.h"
 
+#include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSCharacterSet.h"
+#include "platform/net/StrictDecoding.h"
 
 #include <algorithm>
 #include <charconv>
 
 namespace {
+
+const bool registeredForCoding = NSCoder::registerClass<NSHTTPURLResponse>();
 
 NSString trimmed(const NSString& text)
 {
@@ -93,6 +97,44 @@ void NSHTTPURLResponse::init(const std::shared_ptr<NSURL>& URL, NSInteger status
             expected = value;
     }
     NSURLResponse::init(URL, MIMEType, expected, parameterOfField(contentType, "charset"));
+}
+
+bool NSHTTPURLResponse::init(NSCoder& coder)
+{
+    std::shared_ptr<NSURL> URL;
+    std::shared_ptr<NSArray> names;
+    std::shared_ptr<NSArray> values;
+    if (!ns::decodeOptional(coder, "URL", URL) || !ns::decodeOptional(coder, "headerLineNames", names)
+        || !ns::decodeOptional(coder, "headerLineValues", values))
+        return false;
+    const NSUInteger count = names ? names->count() : 0;
+    if (count != (values ? values->count() : 0))
+        return false;
+    std::vector<HeaderLine> lines;
+    for (NSUInteger i = 0; i < count; ++i) {
+        HeaderLine line { NSString::fromId(names->objectAtIndex(i)), NSString::fromId(values->objectAtIndex(i)) };
+        if (line.name.isNil() || line.value.isNil())
+            return false;
+        lines.push_back(std::move(line));
+    }
+    init(URL, coder.decodeIntegerForKey("statusCode"), lines);
+    return true;
+}
+
+void NSHTTPURLResponse::encodeWithCoder(NSCoder& coder) const
+{
+    NSURLResponse::encodeWithCoder(coder);
+    coder.encodeInteger(m_statusCode, "statusCode");
+    auto names = NSMutableArray::array();
+    auto values = NSMutableArray::array();
+    for (const auto& line : m_lines) {
+        if (line.name.isNil() || line.value.isNil())
+            continue;
+        names->addObject(line.name);
+        values->addObject(line.value);
+    }
+    coder.encodeObject(names->copy(), "headerLineNames");
+    coder.encodeObject(values->copy(), "headerLineValues");
 }
 
 NSString NSHTTPURLResponse::valueForHTTPHeaderField(const NSString& name) const

@@ -28,11 +28,14 @@ public:
     NSString valueForHTTPHeaderField(const NSString& field) const;
     const std::vector<HeaderLine>& headerLines() const { return m_lines; }
     NSString suggestedFilename() const override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
     static NSString localizedStringForStatusCode(NSInteger statusCode);
 
 protected:
     void init(const std::shared_ptr<NSURL>& URL, NSInteger statusCode, const std::vector<HeaderLine>& lines);
+    // The header lines are stored as received; the type, length and charset follow from them.
+    bool init(NSCoder& coder);
 
 private:
     NSInteger m_statusCode { 0 };

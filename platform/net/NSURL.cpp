@@ -2,10 +2,13 @@
 
 #include "platform/foundation/NSCharacterSet.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/net/StrictDecoding.h"
 
 #include <vector>
 
 namespace {
+
+const bool registeredForCoding = NSCoder::registerClass<NSURL>();
 
 bool isSchemeCharacter(char16_t c, bool first)
 {
@@ -366,4 +369,20 @@ bool NSURL::isEqual(const id& other) const
 id NSURL::copy() const
 {
     return std::const_pointer_cast<NSURL>(self());
+}
+
+bool NSURL::init(NSCoder& coder)
+{
+    NSString text;
+    std::shared_ptr<NSURL> base;
+    if (!ns::decodeOptional(coder, "NS.relative", text) || !ns::decodeOptional(coder, "NS.base", base))
+        return false;
+    // The text goes through the same checks as any other, so a forged one is refused here.
+    return init(text, base);
+}
+
+void NSURL::encodeWithCoder(NSCoder& coder) const
+{
+    coder.encodeObject(m_base, "NS.base");
+    coder.encodeObject(m_text, "NS.relative");
 }

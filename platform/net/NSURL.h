@@ -2,11 +2,12 @@
 // URLs as the platform parses them: text that is not a valid URL (spaces, non-ASCII characters,
 // a broken escape) gives nil; a relative URL keeps its base and resolves against it.
 
+#include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSString.h"
 
 class NSNumber;
 
-class NSURL final : public NSObject {
+class NSURL final : public NSObject, public NSCoding {
     NS_OBJECT(NSURL, NSObject)
 public:
     static std::shared_ptr<NSURL> URLWithString(const NSString& text);
@@ -44,6 +45,7 @@ public:
     bool isEqual(const id& other) const override;
     NSUInteger hash() const override { return absoluteString().hash(); }
     id copy() const override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
     // The parts of a URL text, each nil when the text has none.
     struct Parts {
@@ -59,6 +61,7 @@ public:
 
 protected:
     bool init(const NSString& text, const std::shared_ptr<NSURL>& base);
+    bool init(NSCoder& coder);
 
     const Parts& absoluteParts() const { return m_absolute; }
 

@@ -1,6 +1,39 @@
 #include "platform/net/NSURLRequest.h"
 
+#include "platform/foundation/NSArray.h"
+#include "platform/foundation/NSNumber.h"
 #include "platform/net/NSInputStream.h"
+#include "platform/net/StrictDecoding.h"
+
+#include <cctype>
+#include <cmath>
+#include <string_view>
+
+namespace {
+
+const bool requestRegisteredForCoding = NSCoder::registerClass<NSURLRequest>();
+const bool mutableRequestRegisteredForCoding = NSCoder::registerClass<NSMutableURLRequest>();
+
+bool isKnownCachePolicy(std::int64_t policy)
+{
+    return policy >= 0 && policy <= static_cast<std::int64_t>(NSURLRequestReloadRevalidatingCacheData);
+}
+
+// A method is a token on the request line; anything else from an archive would be written
+// straight onto the wire.
+bool isMethodToken(const NSString& method)
+{
+    const std::string text = method.UTF8String();
+    if (text.empty())
+        return false;
+    for (unsigned char c : text) {
+        if (!std::isalnum(c) && std::string_view("!#$%&'*+-.^_`|~").find(static_cast<char>(c)) == std::string_view::npos)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 std::shared_ptr<NSURLRequest> NSURLRequest::requestWithURL(const std::shared_ptr<NSURL>& URL)
 {
@@ -23,6 +56,67 @@ void NSURLRequest::init(const std::shared_ptr<NSURL>& URL, NSURLRequestCachePoli
     m_URL = URL;
     m_cachePolicy = cachePolicy;
     m_timeoutInterval = timeoutInterval;
+}
+
+bool NSURLRequest::init(NSCoder& coder)
+{
+    NSString method;
+    std::shared_ptr<NSArray> names;
+    std::shared_ptr<NSArray> values;
+    if (!ns::decodeOptional(coder, "URL", m_URL) || !ns::decodeOptional(coder, "mainDocumentURL", m_mainDocumentURL)
+        || !ns::decodeOptional(coder, "HTTPMethod", method) || !ns::decodeOptional(coder, "headerFieldNames", names)
+        || !ns::decodeOptional(coder, "headerFieldValues", values) || !ns::decodeOptional(coder, "HTTPBody", m_HTTPBody))
+        return false;
+    if (!method.isNil()) {
+        if (!isMethodToken(method))
+            return false;
+        m_HTTPMethod = method;
+    }
+    // The fields are two lists side by side, so that their order survives.
+    const NSUInteger count = names ? names->count() : 0;
+    if (count != (values ? values->count() : 0))
+        return false;
+    for (NSUInteger i = 0; i < count; ++i) {
+        NSString name = NSString::fromId(names->objectAtIndex(i));
+        NSString value = NSString::fromId(values->objectAtIndex(i));
+        if (name.isNil() || value.isNil())
+            return false;
+        m_headerFields.push_back({ name, value });
+    }
+    if (coder.containsValueForKey("timeoutInterval")) {
+        const double timeout = coder.decodeDoubleForKey("timeoutInterval");
+        if (!std::isfinite(timeout))
+            return false;
+        m_timeoutInterval = timeout;
+    }
+    if (coder.containsValueForKey("cachePolicy")) {
+        const std::int64_t policy = coder.decodeInt64ForKey("cachePolicy");
+        if (!isKnownCachePolicy(policy))
+            return false;
+        m_cachePolicy = static_cast<NSURLRequestCachePolicy>(policy);
+    }
+    if (coder.containsValueForKey("HTTPShouldHandleCookies"))
+        m_HTTPShouldHandleCookies = coder.decodeBoolForKey("HTTPShouldHandleCookies");
+    return true;
+}
+
+void NSURLRequest::encodeWithCoder(NSCoder& coder) const
+{
+    coder.encodeObject(m_URL, "URL");
+    coder.encodeObject(m_mainDocumentURL, "mainDocumentURL");
+    coder.encodeObject(m_HTTPMethod, "HTTPMethod");
+    auto names = NSMutableArray::array();
+    auto values = NSMutableArray::array();
+    for (const auto& field : m_headerFields) {
+        names->addObject(field.name);
+        values->addObject(field.value);
+    }
+    coder.encodeObject(names->copy(), "headerFieldNames");
+    coder.encodeObject(values->copy(), "headerFieldValues");
+    coder.encodeObject(m_HTTPBody, "HTTPBody");
+    coder.encodeDouble(m_timeoutInterval, "timeoutInterval");
+    coder.encodeInt64(static_cast<std::int64_t>(m_cachePolicy), "cachePolicy");
+    coder.encodeBool(m_HTTPShouldHandleCookies, "HTTPShouldHandleCookies");
 }
 
 void NSURLRequest::copyFieldsFrom(const NSURLRequest& other)

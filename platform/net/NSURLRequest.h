@@ -1,8 +1,10 @@
 #pragma once
 // A URL request: URL, method, header fields, body (bytes or a stream), time-out, cache policy and
 // whether the loading system handles cookies. Header names compare case-insensitively and keep
-// the spelling they were first set with.
+// the spelling they were first set with. Requests archive with everything but a body stream,
+// which cannot be stored.
 
+#include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/net/NSURL.h"
@@ -24,7 +26,7 @@ enum NSURLRequestCachePolicy : NSUInteger {
 
 inline constexpr NSTimeInterval NSURLRequestDefaultTimeoutInterval = 60.0;
 
-class NSURLRequest : public NSObject {
+class NSURLRequest : public NSObject, public NSCoding {
     NS_OBJECT(NSURLRequest, NSObject)
 public:
     static std::shared_ptr<NSURLRequest> requestWithURL(const std::shared_ptr<NSURL>& URL);
@@ -55,9 +57,11 @@ public:
     id mutableCopy() const override;
     std::shared_ptr<NSURLRequest> copyRequest() const;
     std::shared_ptr<NSMutableURLRequest> mutableCopyRequest() const;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     void init(const std::shared_ptr<NSURL>& URL);
+    bool init(NSCoder& coder);
     void init(const std::shared_ptr<NSURL>& URL, NSURLRequestCachePolicy cachePolicy, NSTimeInterval timeoutInterval);
     void copyFieldsFrom(const NSURLRequest& other);
     HeaderField* fieldNamed(const NSString& name);

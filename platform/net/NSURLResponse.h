@@ -2,11 +2,12 @@
 // The metadata of a reply: URL, MIME type, expected length (-1 when unknown), text encoding name
 // and the file name a download would suggest.
 
+#include "platform/foundation/NSCoder.h"
 #include "platform/net/NSURL.h"
 
 inline constexpr long long NSURLResponseUnknownLength = -1;
 
-class NSURLResponse : public NSObject {
+class NSURLResponse : public NSObject, public NSCoding {
     NS_OBJECT(NSURLResponse, NSObject)
 public:
     static std::shared_ptr<NSURLResponse> responseWithURL(const std::shared_ptr<NSURL>& URL, const NSString& MIMEType,
@@ -20,10 +21,12 @@ public:
 
     NSString description() const override;
     id copy() const override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     void init(const std::shared_ptr<NSURL>& URL, const NSString& MIMEType, NSInteger expectedContentLength,
         const NSString& textEncodingName);
+    bool init(NSCoder& coder);
 
     std::shared_ptr<NSURL> m_URL;
     NSString m_MIMEType;
