@@ -277,17 +277,45 @@ void CGContext::drawShadow(const std::function<void(cairo_t*)>& draw)
             cairo_append_path(sc.get(), path.get());
         draw(sc.get());
     }
-    cairo_surface_flush(coverage.get());
-    blur.apply(cairo_image_surface_get_data(coverage.get()),
-        static_cast<std::size_t>(cairo_image_surface_get_stride(coverage.get())), static_cast<std::size_t>(width),
-        static_cast<std::size_t>(height));
-    cairo_surface_mark_dirty(coverage.get());
     cairo_surface_set_device_offset(coverage.get(), 0, 0);
+    cairo_surface_t* blurred = blurredShadow(coverage.get(), std::max(CGFloat(0), s.shadowBlur) * m_deviceScale);
     cairo_save(cr);
     cairo_identity_matrix(cr);
     cairo_set_source_rgba(cr, s.shadowColor[0], s.shadowColor[1], s.shadowColor[2], s.shadowColor[3]);
-    cairo_mask_surface(cr, coverage.get(), x0 + dx, y0 + dy);
+    cairo_mask_surface(cr, blurred, x0 + dx, y0 + dy);
     cairo_restore(cr);
+}
+
+cairo_surface_t* CGContext::blurredShadow(cairo_surface_t* coverage, double blur)
+{
+    constexpr std::size_t kept = 8;
+    constexpr std::size_t largest = 1 << 20;
+    cairo_surface_flush(coverage);
+    const int width = cairo_image_surface_get_width(coverage);
+    const int height = cairo_image_surface_get_height(coverage);
+    const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(coverage));
+    const unsigned char* data = cairo_image_surface_get_data(coverage);
+    const std::size_t size = stride * static_cast<std::size_t>(height);
+    ++m_shadowUses;
+    for (auto& entry : m_blurredShadows)
+        if (entry.blur == blur && entry.width == width && entry.height == height && entry.source.size() == size
+            && std::memcmp(entry.source.data(), data, size) == 0) {
+            entry.lastUse = m_shadowUses;
+            return entry.blurred.get();
+        }
+    std::vector<unsigned char> source;
+    if (size <= largest)
+        source.assign(data, data + size);
+    CGShadowBlur(blur).apply(cairo_image_surface_get_data(coverage), stride, static_cast<std::size_t>(width),
+        static_cast<std::size_t>(height));
+    cairo_surface_mark_dirty(coverage);
+    if (source.empty())
+        return coverage;
+    if (m_blurredShadows.size() >= kept)
+        m_blurredShadows.erase(std::min_element(m_blurredShadows.begin(), m_blurredShadows.end(),
+            [](const auto& a, const auto& b) { return a.lastUse < b.lastUse; }));
+    m_blurredShadows.push_back({ blur, width, height, std::move(source), retainSurface(coverage), m_shadowUses });
+    return coverage;
 }
 
 void CGContext::beginTransparencyLayer(CGRect bounds, bool bounded)

@@ -14,6 +14,7 @@
 #include "platform/graphics/CGPath.h"
 #include "platform/graphics/CairoHandles.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -155,7 +156,19 @@ private:
     struct Layer {
         std::size_t stateDepth { 0 };
     };
+    // A blurred shadow coverage and the coverage it came from: a layer that moves by whole
+    // pixels, or is composited again unchanged, casts the same shadow without blurring again.
+    struct BlurredShadow {
+        double blur { 0 };
+        int width { 0 };
+        int height { 0 };
+        std::vector<unsigned char> source;
+        CairoSurface blurred;
+        std::uint64_t lastUse { 0 };
+    };
     void drawShadow(const std::function<void(cairo_t*)>& draw);
+    // Blurs coverage in place, or hands back an earlier blur of the same pixels.
+    cairo_surface_t* blurredShadow(cairo_surface_t* coverage, double blur);
     cairo_rectangle_int_t deviceClipExtents() const;
 
     CairoSurface m_surface;
@@ -165,6 +178,8 @@ private:
     std::vector<GState> m_states { GState {} };
     std::vector<Layer> m_layers;
     CGAffineTransform m_textMatrix;
+    std::vector<BlurredShadow> m_blurredShadows;
+    std::uint64_t m_shadowUses { 0 };
 };
 
 using CGContextRef = std::shared_ptr<CGContext>;
