@@ -103,17 +103,8 @@ void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect d
 {
     if (destination.size.width <= 0 || destination.size.height <= 0 || source.size.width <= 0 || source.size.height <= 0)
         return;
-    cairo_save(cr);
-    cairo_new_path(cr);
-    cairo_rectangle(cr, destination.origin.x, destination.origin.y, destination.size.width, destination.size.height);
-    cairo_clip(cr);
-    CairoPattern pattern(cairo_pattern_create_for_surface(surface));
     const double sx = source.size.width / destination.size.width;
     const double sy = source.size.height / destination.size.height;
-    cairo_matrix_t m;
-    cairo_matrix_init(&m, sx, 0, 0, sy, source.origin.x - destination.origin.x * sx, source.origin.y - destination.origin.y * sy);
-    cairo_pattern_set_matrix(pattern.get(), &m);
-    // Pixel for pixel, on whole device pixels, needs no filtering: the common case stays fast.
     cairo_matrix_t ctm;
     cairo_get_matrix(cr, &ctm);
     double ox = destination.origin.x, oy = destination.origin.y;
@@ -121,6 +112,29 @@ void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect d
     auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
     const bool exact = ctm.xy == 0 && ctm.yx == 0 && std::abs(ctm.xx - sx) < 1e-9 && std::abs(ctm.yy - sy) < 1e-9
         && whole(ox) && whole(oy) && whole(source.origin.x) && whole(source.origin.y);
+    cairo_save(cr);
+    cairo_new_path(cr);
+    if (exact && whole(source.size.width) && whole(source.size.height)) {
+        // Pixel for pixel on whole device pixels: a plain copy of the rectangle, the common case.
+        const double x = std::round(ox), y = std::round(oy);
+        cairo_identity_matrix(cr);
+        cairo_set_source_surface(cr, surface, x - std::round(source.origin.x), y - std::round(source.origin.y));
+        cairo_rectangle(cr, x, y, std::round(source.size.width), std::round(source.size.height));
+        if (alpha >= 1) {
+            cairo_fill(cr);
+        } else {
+            cairo_clip(cr);
+            cairo_paint_with_alpha(cr, alpha);
+        }
+        cairo_restore(cr);
+        return;
+    }
+    cairo_rectangle(cr, destination.origin.x, destination.origin.y, destination.size.width, destination.size.height);
+    cairo_clip(cr);
+    CairoPattern pattern(cairo_pattern_create_for_surface(surface));
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, sx, 0, 0, sy, source.origin.x - destination.origin.x * sx, source.origin.y - destination.origin.y * sy);
+    cairo_pattern_set_matrix(pattern.get(), &m);
     cairo_pattern_set_filter(pattern.get(), exact ? CAIRO_FILTER_FAST : CAIRO_FILTER_GOOD);
     cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
     cairo_set_source(cr, pattern.get());
