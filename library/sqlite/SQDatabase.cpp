@@ -30,6 +30,15 @@ NSString escapedSavePointName(const NSString& name)
     return name.stringByReplacingOccurrencesOfString("'", "''");
 }
 
+bool executeSavePointStatement(SQDatabase& db, const NSString& sql, NSErrorPointer outErr)
+{
+    if (!db.executeUpdate(sql)) {
+        NSSetError(outErr, db.lastError());
+        return false;
+    }
+    return true;
+}
+
 // Clears the re-entrance guard however the statement ends.
 class ExecutingScope {
 public:
@@ -69,19 +78,8 @@ std::string SQDatabase::sqlitePath() const
 
 bool SQDatabase::open()
 {
-    if (_db)
-        return true;
-    const int err = sqlite3_open(sqlitePath().c_str(), &_db);
-    if (err != SQLITE_OK) {
-        SQLog("error opening!: %d", err);
-        // SQLite may hand back a handle even when the open failed; nothing can use it.
-        sqlite3_close(_db);
-        _db = nullptr;
-        return false;
-    }
-    if (_maxBusyRetryTimeInterval > 0)
-        installBusyHandler();
-    return true;
+    // What sqlite3_open itself does.
+    return openWithFlags(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
 }
 
 bool SQDatabase::openWithFlags(int flags)
@@ -91,6 +89,7 @@ bool SQDatabase::openWithFlags(int flags)
     const int err = sqlite3_open_v2(sqlitePath().c_str(), &_db, flags, nullptr);
     if (err != SQLITE_OK) {
         SQLog("error opening!: %d", err);
+        // SQLite may hand back a handle even when the open failed; nothing can use it.
         sqlite3_close(_db);
         _db = nullptr;
         return false;
@@ -411,6 +410,44 @@ void SQDatabase::resultSetDidClose(const SQResultSet* resultSet)
 
 // MARK: - Queries and updates
 
+sqlite3_stmt* SQDatabase::prepareStatement(const NSString& sql, std::shared_ptr<SQStatement>& cachedStatement)
+{
+    if (_shouldCacheStatements) {
+        cachedStatement = cachedStatementForQuery(sql);
+        if (cachedStatement) {
+            sqlite3_stmt* pStmt = cachedStatement->statement();
+            cachedStatement->reset();
+            sqlite3_clear_bindings(pStmt);
+            return pStmt;
+        }
+    }
+    sqlite3_stmt* pStmt = nullptr;
+    const std::string text = sql.UTF8String();
+    const int rc = sqlite3_prepare_v2(_db, text.c_str(), -1, &pStmt, nullptr);
+    if (rc != SQLITE_OK) {
+        if (_logsErrors) {
+            SQLog("DB Error: %d \"%@\"", lastErrorCode(), lastErrorMessage());
+            SQLog("DB Query: %@", sql);
+            SQLog("DB Path: %@", _databasePath);
+        }
+        if (_crashOnErrors)
+            std::abort();
+        sqlite3_finalize(pStmt);
+        return nullptr;
+    }
+    return pStmt;
+}
+
+void SQDatabase::discardStatement(sqlite3_stmt* pStmt, const std::shared_ptr<SQStatement>& cachedStatement)
+{
+    if (cachedStatement) {
+        removeCachedStatement(cachedStatement);
+        cachedStatement->close();
+    } else {
+        sqlite3_finalize(pStmt);
+    }
+}
+
 std::shared_ptr<SQResultSet> SQDatabase::executeQuery(const NSString& sql, const std::shared_ptr<NSArray>& arrayArgs,
     const std::shared_ptr<NSDictionary>& dictionaryArgs, std::span<const id> listArgs)
 {
@@ -424,40 +461,14 @@ std::shared_ptr<SQResultSet> SQDatabase::executeQuery(const NSString& sql, const
         SQLog("%@ executeQuery: %@", self(), sql);
 
     std::shared_ptr<SQStatement> statement;
-    sqlite3_stmt* pStmt = nullptr;
-    if (_shouldCacheStatements) {
-        statement = cachedStatementForQuery(sql);
-        if (statement) {
-            pStmt = statement->statement();
-            statement->reset();
-            sqlite3_clear_bindings(pStmt);
-        }
-    }
-    if (!pStmt) {
-        const std::string text = sql.UTF8String();
-        const int rc = sqlite3_prepare_v2(_db, text.c_str(), -1, &pStmt, nullptr);
-        if (rc != SQLITE_OK) {
-            if (_logsErrors) {
-                SQLog("DB Error: %d \"%@\"", lastErrorCode(), lastErrorMessage());
-                SQLog("DB Query: %@", sql);
-                SQLog("DB Path: %@", _databasePath);
-            }
-            if (_crashOnErrors)
-                std::abort();
-            sqlite3_finalize(pStmt);
-            return nullptr;
-        }
-    }
+    sqlite3_stmt* pStmt = prepareStatement(sql, statement);
+    if (!pStmt)
+        return nullptr;
 
     const int idx = bindArguments(pStmt, arrayArgs, dictionaryArgs, listArgs);
     if (idx != sqlite3_bind_parameter_count(pStmt)) {
         SQLog("Error: the bind count is not correct for the # of variables (executeQuery)");
-        if (statement) {
-            removeCachedStatement(statement);
-            statement->close();
-        } else {
-            sqlite3_finalize(pStmt);
-        }
+        discardStatement(pStmt, statement);
         return nullptr;
     }
 
@@ -489,42 +500,17 @@ bool SQDatabase::executeUpdate(const NSString& sql, NSErrorPointer outErr, const
         SQLog("%@ executeUpdate: %@", self(), sql);
 
     std::shared_ptr<SQStatement> cachedStatement;
-    sqlite3_stmt* pStmt = nullptr;
-    if (_shouldCacheStatements) {
-        cachedStatement = cachedStatementForQuery(sql);
-        if (cachedStatement) {
-            pStmt = cachedStatement->statement();
-            cachedStatement->reset();
-            sqlite3_clear_bindings(pStmt);
-        }
-    }
+    sqlite3_stmt* pStmt = prepareStatement(sql, cachedStatement);
     if (!pStmt) {
-        const std::string text = sql.UTF8String();
-        const int rc = sqlite3_prepare_v2(_db, text.c_str(), -1, &pStmt, nullptr);
-        if (rc != SQLITE_OK) {
-            if (_logsErrors) {
-                SQLog("DB Error: %d \"%@\"", lastErrorCode(), lastErrorMessage());
-                SQLog("DB Query: %@", sql);
-                SQLog("DB Path: %@", _databasePath);
-            }
-            if (_crashOnErrors)
-                std::abort();
-            NSSetError(outErr, errorWithMessage(NSString::stringWithUTF8String(sqlite3_errmsg(_db))));
-            sqlite3_finalize(pStmt);
-            return false;
-        }
+        NSSetError(outErr, lastError());
+        return false;
     }
 
     const int idx = bindArguments(pStmt, arrayArgs, dictionaryArgs, listArgs);
     const int queryCount = sqlite3_bind_parameter_count(pStmt);
     if (idx != queryCount) {
         SQLog("Error: the bind count (%d) is not correct for the # of variables in the query (%d) (%@) (executeUpdate)", idx, queryCount, sql);
-        if (cachedStatement) {
-            removeCachedStatement(cachedStatement);
-            cachedStatement->close();
-        } else {
-            sqlite3_finalize(pStmt);
-        }
+        discardStatement(pStmt, cachedStatement);
         return false;
     }
 
@@ -649,32 +635,17 @@ bool SQDatabase::rollback()
 
 bool SQDatabase::startSavePointWithName(const NSString& name, NSErrorPointer outErr)
 {
-    const NSString sql = NSString::stringWithFormat("savepoint '%@';", escapedSavePointName(name));
-    if (!executeUpdate(sql)) {
-        NSSetError(outErr, lastError());
-        return false;
-    }
-    return true;
+    return executeSavePointStatement(*this, NSString::stringWithFormat("savepoint '%@';", escapedSavePointName(name)), outErr);
 }
 
 bool SQDatabase::releaseSavePointWithName(const NSString& name, NSErrorPointer outErr)
 {
-    const NSString sql = NSString::stringWithFormat("release savepoint '%@';", escapedSavePointName(name));
-    if (!executeUpdate(sql)) {
-        NSSetError(outErr, lastError());
-        return false;
-    }
-    return true;
+    return executeSavePointStatement(*this, NSString::stringWithFormat("release savepoint '%@';", escapedSavePointName(name)), outErr);
 }
 
 bool SQDatabase::rollbackToSavePointWithName(const NSString& name, NSErrorPointer outErr)
 {
-    const NSString sql = NSString::stringWithFormat("rollback transaction to savepoint '%@';", escapedSavePointName(name));
-    if (!executeUpdate(sql)) {
-        NSSetError(outErr, lastError());
-        return false;
-    }
-    return true;
+    return executeSavePointStatement(*this, NSString::stringWithFormat("rollback transaction to savepoint '%@';", escapedSavePointName(name)), outErr);
 }
 
 std::shared_ptr<NSError> SQDatabase::inSavePoint(const SavePointBlock& block)

@@ -189,6 +189,11 @@ private:
     // parameters left without a value.
     int bindArguments(sqlite3_stmt* statement, const std::shared_ptr<NSArray>& arrayArgs,
         const std::shared_ptr<NSDictionary>& dictionaryArgs, std::span<const id> listArgs) const;
+    // The cached statement for the text, reset and unbound, or a freshly prepared one (logged,
+    // nullptr, when the text does not compile); cachedStatement is set only in the first case.
+    sqlite3_stmt* prepareStatement(const NSString& sql, std::shared_ptr<SQStatement>& cachedStatement);
+    // Gives up a statement that cannot run: a cached one leaves the cache, a fresh one is finalized.
+    void discardStatement(sqlite3_stmt* pStmt, const std::shared_ptr<SQStatement>& cachedStatement);
     void trackStatement(const std::shared_ptr<SQStatement>& statement);
     void removeCachedStatement(const std::shared_ptr<SQStatement>& statement);
 
