@@ -97,9 +97,10 @@ std::shared_ptr<NSDictionary> parameters(int iteration)
     return ns::dictionary({ { "vehicletype", NSString(kClasses[iteration % 2]) }, { "subject", NSString(kSubjects[iteration % 3]) } });
 }
 
-// MARK: - Rows read as strings, as the question store reads them
-
-void BM_QuestionList_Raw(benchmark::State& state)
+// Prepares, binds and steps the list query afresh on each iteration, as a caller without a
+// statement cache does; readRow answers a figure per row so that the reads are not optimised away.
+template <class ReadRow>
+void listQueryRaw(benchmark::State& state, ReadRow readRow)
 {
     RawDatabase raw;
     int iteration = 0;
@@ -107,15 +108,38 @@ void BM_QuestionList_Raw(benchmark::State& state)
         sqlite3_stmt* statement = nullptr;
         sqlite3_prepare_v2(raw.db, kListQuery, -1, &statement, nullptr);
         bindRaw(statement, kClasses[iteration % 2], kSubjects[iteration % 3]);
-        std::size_t units = 0;
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            units += readRow([&](int column) { return rawText(statement, column); },
-                [&](int column) { return sqlite3_column_int(statement, column); });
-        }
+        std::size_t sum = 0;
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            sum += readRow(statement);
         sqlite3_finalize(statement);
-        benchmark::DoNotOptimize(units);
+        benchmark::DoNotOptimize(sum);
         ++iteration;
     }
+}
+
+// The same through the wrapper, on an open connection.
+template <class ReadRow>
+void listQueryWrapper(benchmark::State& state, SQDatabase& db, ReadRow readRow)
+{
+    int iteration = 0;
+    for (auto _ : state) {
+        const auto rs = db.executeQuery(kListQuery, parameters(iteration));
+        std::size_t sum = 0;
+        while (rs->next())
+            sum += readRow(*rs);
+        benchmark::DoNotOptimize(sum);
+        ++iteration;
+    }
+}
+
+// MARK: - Rows read as strings, as the question store reads them
+
+void BM_QuestionList_Raw(benchmark::State& state)
+{
+    listQueryRaw(state, [](sqlite3_stmt* statement) {
+        return readRow([&](int column) { return rawText(statement, column); },
+            [&](int column) { return sqlite3_column_int(statement, column); });
+    });
 }
 BENCHMARK(BM_QuestionList_Raw)->Unit(benchmark::kMicrosecond);
 
@@ -123,17 +147,10 @@ void BM_QuestionList_Wrapper(benchmark::State& state)
 {
     auto db = SQDatabase::databaseWithPath(questionBankPath());
     db->open();
-    int iteration = 0;
-    for (auto _ : state) {
-        const auto rs = db->executeQuery(kListQuery, parameters(iteration));
-        std::size_t units = 0;
-        while (rs->next()) {
-            units += readRow([&](int column) { return rs->stringForColumnIndex(column); },
-                [&](int column) { return rs->intForColumnIndex(column); });
-        }
-        benchmark::DoNotOptimize(units);
-        ++iteration;
-    }
+    listQueryWrapper(state, *db, [](SQResultSet& rs) {
+        return readRow([&](int column) { return rs.stringForColumnIndex(column); },
+            [&](int column) { return rs.intForColumnIndex(column); });
+    });
 }
 BENCHMARK(BM_QuestionList_Wrapper)->Unit(benchmark::kMicrosecond);
 
@@ -141,24 +158,14 @@ BENCHMARK(BM_QuestionList_Wrapper)->Unit(benchmark::kMicrosecond);
 
 void BM_QuestionListUTF8_Raw(benchmark::State& state)
 {
-    RawDatabase raw;
-    int iteration = 0;
-    for (auto _ : state) {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(raw.db, kListQuery, -1, &statement, nullptr);
-        bindRaw(statement, kClasses[iteration % 2], kSubjects[iteration % 3]);
+    listQueryRaw(state, [](sqlite3_stmt* statement) {
         std::size_t bytes = 0;
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            for (int column = 0; column < kTextColumns; ++column) {
-                if (sqlite3_column_type(statement, column) != SQLITE_NULL)
-                    bytes += reinterpret_cast<std::uintptr_t>(sqlite3_column_text(statement, column)) & 1;
-            }
-            bytes += static_cast<std::size_t>(sqlite3_column_int(statement, 21) + sqlite3_column_int(statement, 22));
+        for (int column = 0; column < kTextColumns; ++column) {
+            if (sqlite3_column_type(statement, column) != SQLITE_NULL)
+                bytes += reinterpret_cast<std::uintptr_t>(sqlite3_column_text(statement, column)) & 1;
         }
-        sqlite3_finalize(statement);
-        benchmark::DoNotOptimize(bytes);
-        ++iteration;
-    }
+        return bytes + static_cast<std::size_t>(sqlite3_column_int(statement, 21) + sqlite3_column_int(statement, 22));
+    });
 }
 BENCHMARK(BM_QuestionListUTF8_Raw)->Unit(benchmark::kMicrosecond);
 
@@ -166,18 +173,12 @@ void BM_QuestionListUTF8_Wrapper(benchmark::State& state)
 {
     auto db = SQDatabase::databaseWithPath(questionBankPath());
     db->open();
-    int iteration = 0;
-    for (auto _ : state) {
-        const auto rs = db->executeQuery(kListQuery, parameters(iteration));
+    listQueryWrapper(state, *db, [](SQResultSet& rs) {
         std::size_t bytes = 0;
-        while (rs->next()) {
-            for (int column = 0; column < kTextColumns; ++column)
-                bytes += reinterpret_cast<std::uintptr_t>(rs->UTF8StringForColumnIndex(column)) & 1;
-            bytes += static_cast<std::size_t>(rs->intForColumnIndex(21) + rs->intForColumnIndex(22));
-        }
-        benchmark::DoNotOptimize(bytes);
-        ++iteration;
-    }
+        for (int column = 0; column < kTextColumns; ++column)
+            bytes += reinterpret_cast<std::uintptr_t>(rs.UTF8StringForColumnIndex(column)) & 1;
+        return bytes + static_cast<std::size_t>(rs.intForColumnIndex(21) + rs.intForColumnIndex(22));
+    });
 }
 BENCHMARK(BM_QuestionListUTF8_Wrapper)->Unit(benchmark::kMicrosecond);
 
@@ -213,17 +214,10 @@ void BM_QuestionListCachedByName_Wrapper(benchmark::State& state)
     auto db = SQDatabase::databaseWithPath(questionBankPath());
     db->open();
     db->setShouldCacheStatements(true);
-    int iteration = 0;
-    for (auto _ : state) {
-        const auto rs = db->executeQuery(kListQuery, parameters(iteration));
-        std::size_t units = 0;
-        while (rs->next()) {
-            units += readRow([&](int column) { return rs->stringForColumn(names[column]); },
-                [&](int column) { return rs->intForColumn(names[column]); });
-        }
-        benchmark::DoNotOptimize(units);
-        ++iteration;
-    }
+    listQueryWrapper(state, *db, [](SQResultSet& rs) {
+        return readRow([&](int column) { return rs.stringForColumn(names[column]); },
+            [&](int column) { return rs.intForColumn(names[column]); });
+    });
 }
 BENCHMARK(BM_QuestionListCachedByName_Wrapper)->Unit(benchmark::kMicrosecond);
 
