@@ -6,12 +6,12 @@
 #include "platform/net/NSURLError.h"
 #include "tests/net/ConnectionRecorder.h"
 #include "tests/net/LoopbackServer.h"
+#include "tests/net/ReplyHold.h"
 #include "tests/net/RunLoopWaiting.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 
 namespace {
 
@@ -32,8 +32,7 @@ protected:
         server.routes().Get("/next", [](const httplib::Request&, httplib::Response& response) { response.set_content("next", "text/plain"); });
         server.routes().Get("/moved", [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/next"); });
         server.routes().Get("/hang", [this](const httplib::Request&, httplib::Response& response) {
-            std::unique_lock lock(hangMutex);
-            hangCondition.wait_for(lock, std::chrono::seconds(20), [this] { return released; });
+            hold.wait();
             response.set_content("late", "text/plain");
         });
         server.start();
@@ -41,11 +40,7 @@ protected:
 
     void TearDown() override
     {
-        {
-            std::lock_guard lock(hangMutex);
-            released = true;
-        }
-        hangCondition.notify_all();
+        hold.end();
         server.stop();
         SystemClock::useRealClock();
     }
@@ -64,9 +59,7 @@ protected:
     }
 
     loopback::Server server;
-    std::mutex hangMutex;
-    std::condition_variable hangCondition;
-    bool released { false };
+    loopback::ReplyHold hold;
 };
 
 } // namespace

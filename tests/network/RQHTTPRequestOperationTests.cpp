@@ -8,12 +8,12 @@
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/net/NSHTTPCookieStorage.h"
 #include "tests/net/LoopbackServer.h"
+#include "tests/net/ReplyHold.h"
 #include "tests/net/RunLoopWaiting.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 
 namespace {
 
@@ -55,11 +55,10 @@ protected:
         });
         server.routes().Get("/whoami", [](const httplib::Request&, httplib::Response& response) { response.set_content("{}", "application/json"); });
         server.routes().Get("/hang", [this](const httplib::Request&, httplib::Response& response) {
-            std::unique_lock lock(mutex);
-            condition.wait_for(lock, std::chrono::seconds(20), [this] { return released; });
+            hold.wait();
             response.set_content("late", "text/plain");
         });
-        // The first third of the file, then nothing until released; a ranged request gets the
+        // The first third of the file, then nothing until let go; a ranged request gets the
         // rest as a partial reply unless the server is told to ignore ranges.
         server.routes().Get("/file", [this](const httplib::Request& request, httplib::Response& response) {
             response.set_header("ETag", "\"v1\"");
@@ -70,9 +69,7 @@ protected:
             }
             response.set_chunked_content_provider("application/octet-stream", [this](size_t, httplib::DataSink& sink) {
                 sink.write(fullFile.data(), 1000);
-                std::unique_lock lock(mutex);
-                condition.wait_for(lock, std::chrono::seconds(20), [this] { return released || resumedOnce; });
-                if (resumedOnce && !released) {
+                if (hold.wait()) {
                     sink.write(fullFile.data() + 1000, fullFile.size() - 1000);
                     sink.done();
                     return true;
@@ -85,17 +82,8 @@ protected:
 
     void TearDown() override
     {
-        release();
+        hold.end();
         server.stop();
-    }
-
-    void release()
-    {
-        {
-            std::lock_guard lock(mutex);
-            released = true;
-        }
-        condition.notify_all();
     }
 
     template <class Operation = RQHTTPRequestOperation>
@@ -122,6 +110,14 @@ protected:
         return NSMutableURLRequest::requestWithURL(NSURL::URLWithString(server.URL(path)));
     }
 
+    // Puts the operation on the queue and pauses it once the first third of the held file is in.
+    static void pauseAfterFirstThird(const std::shared_ptr<NSOperationQueue>& queue, const std::shared_ptr<RQURLConnectionOperation>& made)
+    {
+        queue->addOperation(made);
+        ASSERT_TRUE(runUntil([&] { return made->totalBytesRead() >= 1000; }));
+        made->pause();
+    }
+
     Outcome run(const std::shared_ptr<NSURLRequest>& request)
     {
         Outcome outcome;
@@ -132,10 +128,7 @@ protected:
     }
 
     loopback::Server server;
-    std::mutex mutex;
-    std::condition_variable condition;
-    bool released { false };
-    bool resumedOnce { false };
+    loopback::ReplyHold hold;
 };
 
 } // namespace
@@ -252,9 +245,7 @@ TEST_F(RQHTTPRequestOperationTest, resumesAPausedDownloadWithARangedRequest)
     Outcome outcome;
     auto queue = NSOperationQueue::create();
     auto made = operation(request("/file"), outcome);
-    queue->addOperation(made);
-    ASSERT_TRUE(runUntil([&] { return made->totalBytesRead() >= 1000; }));
-    made->pause();
+    ASSERT_NO_FATAL_FAILURE(pauseAfterFirstThird(queue, made));
     EXPECT_TRUE(made->isPaused());
     EXPECT_EQ(made->request()->valueForHTTPHeaderField("Range"), "bytes=1000-");
     EXPECT_EQ(made->request()->valueForHTTPHeaderField("If-Range"), "\"v1\"");
@@ -272,14 +263,8 @@ TEST_F(RQHTTPRequestOperationTest, aRestartedReplyReplacesThePartialOneInsteadOf
     std::atomic<bool> finished { false };
     made->setCompletionBlock([&finished] { finished = true; });
     auto queue = NSOperationQueue::create();
-    queue->addOperation(made);
-    ASSERT_TRUE(runUntil([&] { return made->totalBytesRead() >= 1000; }));
-    made->pause();
-    {
-        std::lock_guard lock(mutex);
-        resumedOnce = true;
-    }
-    condition.notify_all();
+    ASSERT_NO_FATAL_FAILURE(pauseAfterFirstThird(queue, made));
+    hold.letGo();
     made->resume();
     ASSERT_TRUE(runUntil([&] { return finished.load(); }));
     ASSERT_TRUE(made->responseData());
@@ -291,9 +276,7 @@ TEST_F(RQHTTPRequestOperationTest, cancellingAPausedOperationFinishesIt)
     Outcome outcome;
     auto queue = NSOperationQueue::create();
     auto made = operation(request("/file"), outcome);
-    queue->addOperation(made);
-    ASSERT_TRUE(runUntil([&] { return made->totalBytesRead() >= 1000; }));
-    made->pause();
+    ASSERT_NO_FATAL_FAILURE(pauseAfterFirstThird(queue, made));
     made->cancel();
     ASSERT_TRUE(runUntil([&] { return outcome.done(); }));
     EXPECT_EQ(outcome.error->code(), NSURLErrorCancelled);

@@ -5,12 +5,12 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSOperationQueue.h"
 #include "tests/net/LoopbackServer.h"
+#include "tests/net/ReplyHold.h"
 #include "tests/net/RunLoopWaiting.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 
 namespace {
 
@@ -37,7 +37,7 @@ protected:
         server.routes().Get("/small", [](const httplib::Request&, httplib::Response& response) {
             response.set_content("{\"ok\":1}", "application/json; charset=utf-8");
         });
-        // A third of the body, then nothing until released; ranged requests get their slice.
+        // A third of the body, then nothing until let go; ranged requests get their slice.
         server.routes().Get("/slow", [this](const httplib::Request& request, httplib::Response& response) {
             if (request.has_header("Range")) {
                 response.set_content(wholeBody, "application/octet-stream");
@@ -45,8 +45,7 @@ protected:
             }
             response.set_chunked_content_provider("application/octet-stream", [this](size_t, httplib::DataSink& sink) {
                 sink.write(wholeBody.data(), 1000);
-                std::unique_lock lock(mutex);
-                if (!condition.wait_for(lock, std::chrono::seconds(20), [this] { return released; }))
+                if (!hold.wait())
                     return false;
                 sink.write(wholeBody.data() + 1000, wholeBody.size() - 1000);
                 sink.done();
@@ -58,17 +57,8 @@ protected:
 
     void TearDown() override
     {
-        release();
+        hold.end();
         server.stop();
-    }
-
-    void release()
-    {
-        {
-            std::lock_guard lock(mutex);
-            released = true;
-        }
-        condition.notify_all();
     }
 
     std::shared_ptr<NSURL> URL(const std::string& path) { return NSURL::URLWithString(server.URL(path)); }
@@ -90,9 +80,7 @@ protected:
     }
 
     loopback::Server server;
-    std::mutex mutex;
-    std::condition_variable condition;
-    bool released { false };
+    loopback::ReplyHold hold;
 };
 
 } // namespace
@@ -135,7 +123,7 @@ TEST_F(RQOperationCodingTest, archivingARunningOperationPausesItAndTheCopyFetche
     // The copy has none of the bytes the original received, so it must not ask for the rest only.
     EXPECT_TRUE(restored->request()->valueForHTTPHeaderField("Range").isNil());
 
-    release();
+    hold.letGo();
     ASSERT_TRUE(runToEnd(restored));
     ASSERT_TRUE(restored->responseData());
     EXPECT_EQ(restored->responseData()->length(), wholeBody.size());
