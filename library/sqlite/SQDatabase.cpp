@@ -601,36 +601,32 @@ bool SQDatabase::executeStatements(const NSString& sql, const ExecuteStatementsC
 
 // MARK: - Transactions and savepoints
 
+bool SQDatabase::executeTransactionStatement(const NSString& sql, bool inTransactionAfter)
+{
+    const bool b = executeUpdate(sql);
+    if (b)
+        _inTransaction = inTransactionAfter;
+    return b;
+}
+
 bool SQDatabase::beginTransaction()
 {
-    const bool b = executeUpdate("begin exclusive transaction");
-    if (b)
-        _inTransaction = true;
-    return b;
+    return executeTransactionStatement("begin exclusive transaction", true);
 }
 
 bool SQDatabase::beginDeferredTransaction()
 {
-    const bool b = executeUpdate("begin deferred transaction");
-    if (b)
-        _inTransaction = true;
-    return b;
+    return executeTransactionStatement("begin deferred transaction", true);
 }
 
 bool SQDatabase::commit()
 {
-    const bool b = executeUpdate("commit transaction");
-    if (b)
-        _inTransaction = false;
-    return b;
+    return executeTransactionStatement("commit transaction", false);
 }
 
 bool SQDatabase::rollback()
 {
-    const bool b = executeUpdate("rollback transaction");
-    if (b)
-        _inTransaction = false;
-    return b;
+    return executeTransactionStatement("rollback transaction", false);
 }
 
 bool SQDatabase::startSavePointWithName(const NSString& name, NSErrorPointer outErr)

@@ -184,6 +184,8 @@ private:
     bool beginExecuting();
     void endExecuting() { _isExecutingStatement.store(false, std::memory_order_release); }
     std::shared_ptr<SQResultSet> executeQueryWithFormatArguments(const char* format, std::span<const ns::FormatArgument> arguments);
+    // Runs a transaction's begin or end; only when it succeeds does inTransaction() change.
+    bool executeTransactionStatement(const NSString& sql, bool inTransactionAfter);
     bool executeUpdateWithFormatArguments(const char* format, std::span<const ns::FormatArgument> arguments);
     // Binds the values; the number bound, or -1 (logged by the caller) when the text has
     // parameters left without a value.
