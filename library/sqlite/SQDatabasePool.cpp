@@ -4,11 +4,8 @@
 #include "platform/foundation/NSException.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace {
-
-std::atomic<long> savePointCounter { 0 };
 
 bool contains(const std::vector<std::shared_ptr<SQDatabase>>& list, const std::shared_ptr<SQDatabase>& db)
 {
@@ -128,20 +125,10 @@ void SQDatabasePool::beginTransaction(bool useDeferred, const TransactionBlock& 
 
 std::shared_ptr<NSError> SQDatabasePool::inSavePoint(const TransactionBlock& block)
 {
-    const NSString name = NSString::stringWithFormat("savePoint%ld", savePointCounter.fetch_add(1));
     const auto db = this->db();
     if (!db)
         return nullptr;
-    std::shared_ptr<NSError> err;
-    if (!db->startSavePointWithName(name, &err)) {
-        pushDatabaseBackInPool(db);
-        return err;
-    }
-    bool shouldRollback = false;
-    block(db, &shouldRollback);
-    if (shouldRollback)
-        db->rollbackToSavePointWithName(name, &err);
-    db->releaseSavePointWithName(name, &err);
+    const auto err = db->inSavePoint([&db, &block](bool* rollback) { block(db, rollback); });
     pushDatabaseBackInPool(db);
     return err;
 }

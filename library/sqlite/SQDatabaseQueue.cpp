@@ -3,13 +3,10 @@
 #include "library/sqlite/SQLog.h"
 #include "platform/foundation/NSException.h"
 
-#include <atomic>
-
 namespace {
 
 // Its address is the key under which each queue tags its dispatch queue with itself.
 const char queueSpecificKey = 0;
-std::atomic<long> savePointCounter { 0 };
 
 } // namespace
 
@@ -98,17 +95,10 @@ std::shared_ptr<NSError> SQDatabaseQueue::inSavePoint(const TransactionBlock& bl
     assertNotOnQueue();
     std::shared_ptr<NSError> err;
     dispatch_sync(_queue, [this, &block, &err] {
-        const NSString name = NSString::stringWithFormat("savePoint%ld", savePointCounter.fetch_add(1));
         const auto db = database();
         if (!db)
             return;
-        bool shouldRollback = false;
-        if (!db->startSavePointWithName(name, &err))
-            return;
-        block(db, &shouldRollback);
-        if (shouldRollback)
-            db->rollbackToSavePointWithName(name, &err);
-        db->releaseSavePointWithName(name, &err);
+        err = db->inSavePoint([&db, &block](bool* rollback) { block(db, rollback); });
     });
     return err;
 }
