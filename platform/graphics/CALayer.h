@@ -24,6 +24,7 @@
 #include "platform/graphics/CGImage.h"
 #include "platform/graphics/CGPath.h"
 
+#include <array>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -218,6 +219,16 @@ public:
     // The map from this layer's coordinates into the root's.
     CATransform3D transformToRoot() const;
 
+    // The renderer's copy of contents resampled for their last place on the device: moving by
+    // whole pixels reuses it.
+    struct PlacedContents {
+        CairoSurface source;
+        std::array<double, 6> placement {};
+        CGRect from;
+        CGRect to;
+        CairoSurface picture;
+    };
+
 protected:
     // initWithLayer: the presentation copy's initialiser. Subclasses copy their own fields and
     // override copyForPresentation to make a copy of their class.
@@ -326,6 +337,7 @@ private:
     bool m_drewNothing { false };
     CairoSurface m_backing;
     CGFloat m_backingScale { 1 };
+    PlacedContents m_placedContents;
 
     std::vector<AnimationEntry> m_animations;
     NSUInteger m_nextAnimationNumber { 0 };

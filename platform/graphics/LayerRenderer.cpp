@@ -99,7 +99,57 @@ CGRect gravityRect(const std::string& gravity, CGRect bounds, CGSize size)
 }
 
 // Paints part of a picture (pixels) into a rectangle of user space.
-void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect destination, double alpha)
+// Resamples the picture once for its place on the device; later frames copy the result, so
+// long as the picture, the rectangles and the placement up to whole device pixels stay.
+bool paintPlaced(cairo_t* cr, cairo_pattern_t* pattern, cairo_surface_t* surface, CGRect source, CGRect destination,
+    CALayer::PlacedContents& placed)
+{
+    constexpr double largest = 4096.0 * 4096.0;
+    cairo_matrix_t ctm;
+    cairo_get_matrix(cr, &ctm);
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    for (auto [x, y] : { std::pair { CGRectGetMinX(destination), CGRectGetMinY(destination) },
+             { CGRectGetMaxX(destination), CGRectGetMinY(destination) }, { CGRectGetMinX(destination), CGRectGetMaxY(destination) },
+             { CGRectGetMaxX(destination), CGRectGetMaxY(destination) } }) {
+        cairo_user_to_device(cr, &x, &y);
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
+    }
+    if (!std::isfinite(minX) || !std::isfinite(minY) || !std::isfinite(maxX) || !std::isfinite(maxY)
+        || (maxX - minX + 2) * (maxY - minY + 2) > largest)
+        return false;
+    const double x0 = std::floor(minX), y0 = std::floor(minY);
+    const int width = static_cast<int>(std::ceil(maxX) - x0), height = static_cast<int>(std::ceil(maxY) - y0);
+    if (width <= 0 || height <= 0)
+        return false;
+    const std::array<double, 6> placement { ctm.xx, ctm.yx, ctm.xy, ctm.yy, ctm.x0 - x0, ctm.y0 - y0 };
+    if (placed.source.get() != surface || placed.placement != placement || !CGRectEqualToRect(placed.from, source)
+        || !CGRectEqualToRect(placed.to, destination) || !placed.picture) {
+        CairoSurface picture(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+        if (cairo_surface_status(picture.get()) != CAIRO_STATUS_SUCCESS)
+            return false;
+        {
+            CairoContext pc(cairo_create(picture.get()));
+            cairo_matrix_t m = ctm;
+            m.x0 = placement[4], m.y0 = placement[5];
+            cairo_set_matrix(pc.get(), &m);
+            cairo_rectangle(pc.get(), destination.origin.x, destination.origin.y, destination.size.width, destination.size.height);
+            cairo_clip(pc.get());
+            cairo_set_source(pc.get(), pattern);
+            cairo_paint(pc.get());
+        }
+        cairo_surface_flush(picture.get());
+        placed = { retainSurface(surface), placement, source, destination, std::move(picture) };
+    }
+    cairo_identity_matrix(cr);
+    cairo_set_source_surface(cr, placed.picture.get(), x0, y0);
+    cairo_rectangle(cr, x0, y0, width, height);
+    cairo_fill(cr);
+    return true;
+}
+
+void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect destination, double alpha,
+    CALayer::PlacedContents* placed = nullptr)
 {
     if (destination.size.width <= 0 || destination.size.height <= 0 || source.size.width <= 0 || source.size.height <= 0)
         return;
@@ -129,14 +179,18 @@ void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect d
         cairo_restore(cr);
         return;
     }
-    cairo_rectangle(cr, destination.origin.x, destination.origin.y, destination.size.width, destination.size.height);
-    cairo_clip(cr);
     CairoPattern pattern(cairo_pattern_create_for_surface(surface));
     cairo_matrix_t m;
     cairo_matrix_init(&m, sx, 0, 0, sy, source.origin.x - destination.origin.x * sx, source.origin.y - destination.origin.y * sy);
     cairo_pattern_set_matrix(pattern.get(), &m);
     cairo_pattern_set_filter(pattern.get(), exact ? CAIRO_FILTER_FAST : CAIRO_FILTER_GOOD);
     cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+    if (placed && alpha >= 1 && paintPlaced(cr, pattern.get(), surface, source, destination, *placed)) {
+        cairo_restore(cr);
+        return;
+    }
+    cairo_rectangle(cr, destination.origin.x, destination.origin.y, destination.size.width, destination.size.height);
+    cairo_clip(cr);
     cairo_set_source(cr, pattern.get());
     cairo_paint_with_alpha(cr, alpha);
     cairo_restore(cr);
@@ -372,7 +426,10 @@ void LayerRenderer::drawContents(CALayer& model, const CALayer& source)
     const CGRect destination = store->m_backing.get() == surface
         ? CGRectMake(bounds.origin.x, bounds.origin.y, width / scale, height / scale)
         : gravityRect(gravity, bounds, { pixels.size.width / scale, pixels.size.height / scale });
-    c->drawWithEffects([&](cairo_t* cr) { paintSurface(cr, surface, pixels, destination, c->state().alpha); });
+    cairo_t* main = c->cairoContext();
+    c->drawWithEffects([&](cairo_t* cr) {
+        paintSurface(cr, surface, pixels, destination, c->state().alpha, cr == main ? &model.m_placedContents : nullptr);
+    });
 }
 
 void LayerRenderer::drawSublayers(CALayer& model, const CALayer& source, const CATransform3D& toBase)
