@@ -103,6 +103,22 @@ CGRect LayerCompositor::damageOf(const CALayer& layer) const
     return damage;
 }
 
+bool LayerCompositor::rootHides(const CALayer& root, CGRect pixels) const
+{
+    if (root.hasAnimations() || root.m_mask || root.m_cornerRadius > 0 || !root.coversOpaquely(root.bounds()))
+        return false;
+    const CATransform3D placement = root.placementIn(nullptr);
+    if (placement.m12 != 0 || placement.m21 != 0 || !(placement.m11 > 0) || !(placement.m22 > 0) || placement.m14 != 0
+        || placement.m24 != 0 || placement.m44 != 1)
+        return false;
+    const CGRect onScreen = CGRectApplyAffineTransform(root.bounds(), { placement.m11, 0, 0, placement.m22, placement.m41, placement.m42 });
+    const CGRect screen = CGRectMake(0, 0, m_size.width, m_size.height);
+    const CGRect area = CGRectIntersection(CGRectMake(pixels.origin.x / m_scale, pixels.origin.y / m_scale,
+                                               pixels.size.width / m_scale, pixels.size.height / m_scale),
+        screen);
+    return CGRectContainsRect(onScreen, area);
+}
+
 void LayerCompositor::renderFrame()
 {
     // A frame asked for from the drawing of a frame waits for the next one.
@@ -139,13 +155,15 @@ void LayerCompositor::renderFrame()
         CGContextClipToRect(m_context, CGRectIntersection(CGRectMake(pixels.origin.x / m_scale, pixels.origin.y / m_scale,
                                                               pixels.size.width / m_scale, pixels.size.height / m_scale),
                                            CGRectMake(0, 0, m_size.width, m_size.height)));
-        cairo_t* cr = m_context->cairoContext();
-        cairo_save(cr);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        const auto rgba = m_backgroundColor ? m_backgroundColor->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
-        cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3]);
-        cairo_paint(cr);
-        cairo_restore(cr);
+        if (!root || !rootHides(*root, pixels)) {
+            cairo_t* cr = m_context->cairoContext();
+            cairo_save(cr);
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            const auto rgba = m_backgroundColor ? m_backgroundColor->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
+            cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3]);
+            cairo_paint(cr);
+            cairo_restore(cr);
+        }
         if (root) {
             LayerRenderer renderer(m_context, { true, true, now });
             renderer.renderLayerPlaced(*root);

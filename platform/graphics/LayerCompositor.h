@@ -47,6 +47,9 @@ private:
     static void display(CALayer& layer);
     // The device pixels a layer's drawing reaches, with the shadows of its ancestors.
     CGRect damageOf(const CALayer& layer) const;
+    // Whether the root's own opaque background covers every pixel of the area, so that what
+    // lies below it need not be painted first.
+    bool rootHides(const CALayer& root, CGRect pixels) const;
 
     CGSize m_size;
     CGFloat m_scale { 2 };
