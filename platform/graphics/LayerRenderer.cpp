@@ -338,7 +338,10 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
             alpha *= p;
     }
 
-    const bool group = alpha < 1 || contentShadow;
+    // When the background hides everything else the layer draws, the shadow of the whole is the
+    // shadow of the background: cast it from the fill and save a group the size of the layer.
+    const bool backgroundShadow = contentShadow && alpha >= 1 && !transitionProgress && shadowFollowsBackground(model, source);
+    const bool group = alpha < 1 || (contentShadow && !backgroundShadow);
     c->saveGState();
     if (newOffset.width != 0 || newOffset.height != 0)
         CGContextTranslateCTM(c, newOffset.width, newOffset.height);
@@ -357,6 +360,10 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
     }
 
     if (source.m_backgroundColor && source.m_backgroundColor->alpha() > 0) {
+        c->saveGState();
+        if (backgroundShadow)
+            CGContextSetShadowWithColor(c, source.m_shadowOffset, source.m_shadowRadius * 2,
+                CGColorCreateGenericRGB(shadowColor[0], shadowColor[1], shadowColor[2], shadowColor[3] * source.m_shadowOpacity));
         CGContextSetFillColorWithColor(c, source.m_backgroundColor);
         if (source.m_cornerRadius > 0) {
             CGContextAddPath(c, roundedBoundsPath(bounds, source.m_cornerRadius));
@@ -364,6 +371,7 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
         } else {
             CGContextFillRect(c, bounds);
         }
+        c->restoreGState();
     }
 
     c->saveGState();
@@ -380,6 +388,37 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
     if (group)
         c->endTransparencyLayer();
     c->restoreGState();
+}
+
+bool LayerRenderer::shadowFollowsBackground(const CALayer& model, const CALayer& source) const
+{
+    if (model.m_mask || model.m_backing || source.m_contents || (source.m_borderWidth > 0 && source.m_borderColor && source.m_borderColor->alpha() > 0))
+        return false;
+    // Whatever else is drawn stays a device pixel inside the opaque background, where it
+    // cannot change the coverage the shadow is cast from.
+    const CGAffineTransform ctm = m_context->ctm();
+    const CGFloat det = std::abs(ctm.a * ctm.d - ctm.b * ctm.c);
+    if (!(det > 0))
+        return false;
+    const CGFloat pixel = std::sqrt(ctm.a * ctm.a + ctm.b * ctm.b + ctm.c * ctm.c + ctm.d * ctm.d) / det;
+    CGRect inside = source.vectorContentBounds();
+    for (const auto& sublayer : model.m_sublayers) {
+        const auto child = sourceFor(*sublayer);
+        if (child->m_hidden || !(child->m_opacity > 0))
+            continue;
+        const CATransform3D m = child->placementIn(&source);
+        if (!isAffineInPlane(m))
+            return false;
+        CGRect extent = subtreeExtent(*child);
+        if (child->m_shadowOpacity > 0) {
+            const CGFloat reach = child->m_shadowRadius * 3 + std::abs(child->m_shadowOffset.width) + std::abs(child->m_shadowOffset.height) + 1;
+            extent = CGRectInset(extent, -reach, -reach);
+        }
+        if (CGRectIsInfinite(extent))
+            return false;
+        inside = CGRectUnion(inside, CGRectApplyAffineTransform(extent, planeAffine(m)));
+    }
+    return CGRectIsNull(inside) || source.coversOpaquely(CGRectInset(inside, -2 * pixel, -2 * pixel));
 }
 
 void LayerRenderer::drawContents(CALayer& model, const CALayer& source)

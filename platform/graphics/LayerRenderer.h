@@ -40,6 +40,7 @@ private:
     void drawBorder(const CALayer& source);
     void applyMask(CALayer& model, const CALayer& source);
     void drawShadowPath(const CALayer& source);
+    bool shadowFollowsBackground(const CALayer& model, const CALayer& source) const;
     std::shared_ptr<CALayer> sourceFor(CALayer& model) const;
 
     CGContextRef m_context;
