@@ -179,8 +179,13 @@ void NSRunLoop::removeFileDescriptor(NSUInteger token)
 
 void NSRunLoop::wakeUp()
 {
-    if (m_wakeFd < 0)
+    if (m_wakeFd < 0 || m_runningThread.load(std::memory_order_relaxed) == std::this_thread::get_id())
         return;
+    {
+        std::lock_guard lock(m_mutex);
+        if (std::exchange(m_wakePending, true))
+            return;
+    }
     uint64_t one = 1;
     [[maybe_unused]] auto written = write(m_wakeFd, &one, sizeof one);
 }
@@ -333,6 +338,10 @@ bool NSRunLoop::pollDescriptors(const std::string& mode, int timeoutMilliseconds
     if (fds[0].revents & POLLIN) {
         uint64_t count;
         [[maybe_unused]] auto readBytes = read(m_wakeFd, &count, sizeof count);
+        // Cleared after the read: a wake-up skipped from here on is for input the caller's
+        // next pass picks up.
+        std::lock_guard lock(m_mutex);
+        m_wakePending = false;
     }
     bool handled = false;
     for (size_t i = 1; i < fds.size(); ++i) {
@@ -370,6 +379,8 @@ CFRunLoopRunResult NSRunLoop::runInMode(const NSRunLoopMode& mode, NSTimeInterva
         }
         if (!hasInputLocked(name))
             return kCFRunLoopRunFinished;
+        if (m_modeStack.empty())
+            m_runningThread = std::this_thread::get_id();
         m_modeStack.push_back(name);
     }
     struct ModeScope {
@@ -378,27 +389,40 @@ CFRunLoopRunResult NSRunLoop::runInMode(const NSRunLoopMode& mode, NSTimeInterva
         {
             std::lock_guard lock(loop.m_mutex);
             loop.m_modeStack.pop_back();
+            if (loop.m_modeStack.empty())
+                loop.m_runningThread = std::thread::id();
         }
     } scope { *this };
 
+    // Whether the descriptors were just polled, by the wait that ended the previous pass.
+    bool justPolled = false;
     while (true) {
         bool handled = runPerforms(name);
         fireDueTimers(name, SystemClock::now());
-        handled |= pollDescriptors(name, 0);
 
         double timeout;
         {
-            std::lock_guard lock(m_mutex);
+            std::unique_lock lock(m_mutex);
             if (m_stopRequested) {
                 m_stopRequested = false;
                 return kCFRunLoopRunStopped;
             }
-            if (handled && returnAfterSourceHandled)
-                return kCFRunLoopRunHandledSource;
             NSTimeInterval now = SystemClock::now();
             double realNow = steadySeconds();
-            if (now >= limit || realNow >= realDeadline)
+            const bool expired = now >= limit || realNow >= realDeadline;
+            // The wait below serves the descriptors that are ready; a pass that returns without
+            // waiting serves them first, unless the wait that ended the last pass just did.
+            if ((handled && returnAfterSourceHandled) || expired) {
+                lock.unlock();
+                if (!justPolled)
+                    handled |= pollDescriptors(name, 0);
+                lock.lock();
+                if (std::exchange(m_stopRequested, false))
+                    return kCFRunLoopRunStopped;
+                if (handled && returnAfterSourceHandled)
+                    return kCFRunLoopRunHandledSource;
                 return kCFRunLoopRunTimedOut;
+            }
             if (!hasInputLocked(name))
                 return kCFRunLoopRunFinished;
             timeout = realDeadline - realNow;
@@ -416,6 +440,7 @@ CFRunLoopRunResult NSRunLoop::runInMode(const NSRunLoopMode& mode, NSTimeInterva
         int milliseconds = timeout >= INT_MAX / 1000.0 ? -1 : static_cast<int>(std::ceil(std::max(timeout, 0.0) * 1000));
         if (pollDescriptors(name, milliseconds) && returnAfterSourceHandled)
             return kCFRunLoopRunHandledSource;
+        justPolled = true;
     }
 }
 

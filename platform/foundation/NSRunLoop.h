@@ -11,10 +11,12 @@
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 class NSDate;
@@ -122,10 +124,14 @@ private:
     int m_wakeFd { -1 };
     bool m_isMain { false };
     bool m_stopRequested { false };
+    // A wake-up written and not yet read: more input posted meanwhile is seen by the same pass.
+    bool m_wakePending { false };
     NSUInteger m_nextToken { 1 };
     NSUInteger m_nextSequence { 1 };
     NSUInteger m_clockListener { 0 };
     std::vector<std::string> m_modeStack;
+    // The thread inside runInMode(), if any: what it changes itself is seen before it next waits.
+    std::atomic<std::thread::id> m_runningThread {};
     std::vector<TimerEntry> m_timers;
     std::deque<PerformEntry> m_performs;
     std::vector<DescriptorEntry> m_descriptors;

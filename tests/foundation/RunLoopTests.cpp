@@ -11,6 +11,7 @@
 #include <atomic>
 #include <poll.h>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -175,6 +176,48 @@ TEST_F(RunLoopTest, stopRequestedFromAnotherThreadEndsTheRun)
 {
     auto thread = NSThread::detachNewThreadWithBlock([this] { CFRunLoopStop(loop); });
     EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 30, false), kCFRunLoopRunStopped);
+}
+
+TEST_F(RunLoopTest, whatACalloutAddsToItsOwnLoopIsServedInTheSameRun)
+{
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ASSERT_EQ(write(fds[1], "x", 1), 1);
+    NSUInteger token = 0;
+    loop->performBlock([&] {
+        token = loop->addFileDescriptor(fds[0], POLLIN, [&](short) {
+            loop->removeFileDescriptor(token);
+            loop->stop();
+        }, { NSDefaultRunLoopMode });
+    });
+    EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 30, false), kCFRunLoopRunStopped);
+    close(fds[0]);
+    close(fds[1]);
+}
+
+TEST_F(RunLoopTest, blocksPostedFromAnotherThreadAtAnyMomentAllRun)
+{
+    // Each block is posted only once the one before it has run, so the posts land at every point
+    // of the loop's pass, including while an earlier wake-up is still unread.
+    constexpr int rounds = 2000;
+    std::atomic<int> ran { 0 };
+    std::atomic<bool> abandoned { false };
+    auto poster = NSThread::detachNewThreadWithBlock([&] {
+        for (int i = 0; i < rounds && !abandoned; ++i) {
+            loop->performBlock([&] {
+                if (++ran == rounds)
+                    loop->stop();
+            });
+            while (ran.load() <= i && !abandoned)
+                std::this_thread::yield();
+        }
+    });
+    // A lost wake-up leaves the loop waiting until the run's end.
+    EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 10, false), kCFRunLoopRunStopped);
+    abandoned = true;
+    EXPECT_EQ(ran.load(), rounds);
+    while (!poster->isFinished())
+        NSThread::sleepForTimeInterval(0.001);
 }
 
 } // namespace
