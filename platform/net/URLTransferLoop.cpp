@@ -90,13 +90,18 @@ bool URLTransferLoop::add(CURL* handle, const std::shared_ptr<Client>& client)
         }, runLoopModes());
     }
     m_clients[handle] = client;
-    if (curl_multi_add_handle(m_multi, handle) != CURLM_OK) {
+    // Curl asks for an immediate timeout to begin; outside its callbacks the transfer can begin
+    // here, a round through the run loop sooner, and the timer need not be armed for it. The
+    // action after it tells the timer again whatever else curl has to wait for.
+    const bool beginAtOnce = !m_insideCurl && !m_acting;
+    m_beginningAtOnce = beginAtOnce;
+    const CURLMcode added = curl_multi_add_handle(m_multi, handle);
+    m_beginningAtOnce = false;
+    if (added != CURLM_OK) {
         m_clients.erase(handle);
         return false;
     }
-    // Curl asks for an immediate timeout to begin; outside its callbacks the transfer can begin
-    // here, a round through the run loop sooner.
-    if (!m_insideCurl && !m_acting)
+    if (beginAtOnce)
         act(CURL_SOCKET_TIMEOUT, 0);
     return true;
 }
@@ -168,6 +173,8 @@ void URLTransferLoop::watchSocket(curl_socket_t socket, int what)
 int URLTransferLoop::onTimer(CURLM*, long milliseconds, void* loop)
 {
     auto* self = static_cast<URLTransferLoop*>(loop);
+    if (milliseconds == 0 && self->m_beginningAtOnce)
+        return 0;
     itimerspec spec {};
     if (milliseconds >= 0) {
         // A zero value would disarm the timer; "at once" is one nanosecond.

@@ -61,4 +61,5 @@ private:
     std::vector<CURL*> m_retired;
     bool m_insideCurl { false };
     bool m_acting { false };
+    bool m_beginningAtOnce { false };
 };
