@@ -321,14 +321,14 @@ bool NSRunLoop::fireEarliestTimer(const std::string& mode, NSTimeInterval notAft
 bool NSRunLoop::pollDescriptors(const std::string& mode, int timeoutMilliseconds)
 {
     std::vector<pollfd> fds;
-    std::vector<DescriptorEntry> watched;
+    std::vector<std::pair<NSUInteger, std::shared_ptr<std::function<void(short)>>>> watched;
     fds.push_back({ m_wakeFd, POLLIN, 0 });
     {
         std::lock_guard lock(m_mutex);
         for (const auto& entry : m_descriptors) {
             if (matches(entry.modes, mode)) {
                 fds.push_back({ entry.fd, entry.events, 0 });
-                watched.push_back(entry);
+                watched.emplace_back(entry.token, entry.handler);
             }
         }
     }
@@ -350,11 +350,11 @@ bool NSRunLoop::pollDescriptors(const std::string& mode, int timeoutMilliseconds
         bool stillWatched;
         {
             std::lock_guard lock(m_mutex);
-            NSUInteger token = watched[i - 1].token;
+            NSUInteger token = watched[i - 1].first;
             stillWatched = std::any_of(m_descriptors.begin(), m_descriptors.end(), [token](const DescriptorEntry& e) { return e.token == token; });
         }
         if (stillWatched) {
-            (*watched[i - 1].handler)(fds[i].revents);
+            (*watched[i - 1].second)(fds[i].revents);
             handled = true;
         }
     }
