@@ -147,11 +147,15 @@ void NSRunLoop::performInModes(const std::vector<NSRunLoopMode>& modes, std::fun
 {
     if (!block)
         return;
+    auto names = modeNames(modes);
+    bool claimed;
     {
         std::lock_guard lock(m_mutex);
-        m_performs.push_back({ std::move(block), modeNames(modes) });
+        m_performs.push_back({ std::move(block), std::move(names) });
+        claimed = claimWakeUpLocked();
     }
-    wakeUp();
+    if (claimed)
+        signalWakeUp();
 }
 
 NSUInteger NSRunLoop::addFileDescriptor(int fd, short events, std::function<void(short)> handler, const std::vector<NSRunLoopMode>& modes)
@@ -177,17 +181,28 @@ void NSRunLoop::removeFileDescriptor(NSUInteger token)
     wakeUp();
 }
 
-void NSRunLoop::wakeUp()
+bool NSRunLoop::claimWakeUpLocked()
 {
     if (m_wakeFd < 0 || m_runningThread.load(std::memory_order_relaxed) == std::this_thread::get_id())
-        return;
-    {
-        std::lock_guard lock(m_mutex);
-        if (std::exchange(m_wakePending, true))
-            return;
-    }
+        return false;
+    return !std::exchange(m_wakePending, true);
+}
+
+void NSRunLoop::signalWakeUp()
+{
     uint64_t one = 1;
     [[maybe_unused]] auto written = write(m_wakeFd, &one, sizeof one);
+}
+
+void NSRunLoop::wakeUp()
+{
+    bool claimed;
+    {
+        std::lock_guard lock(m_mutex);
+        claimed = claimWakeUpLocked();
+    }
+    if (claimed)
+        signalWakeUp();
 }
 
 void NSRunLoop::stop()

@@ -118,6 +118,10 @@ private:
     bool fireEarliestTimer(const std::string& mode, NSTimeInterval notAfter);
     bool pollDescriptors(const std::string& mode, int timeoutMilliseconds);
     void drainPerforms(const std::string& mode);
+    // True when the caller must signal the wake-up: none is pending and the caller is not the
+    // thread running the loop.
+    bool claimWakeUpLocked();
+    void signalWakeUp();
     std::vector<std::string> modeNames(const std::vector<NSRunLoopMode>& modes) const;
 
     mutable std::mutex m_mutex;
