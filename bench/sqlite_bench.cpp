@@ -54,9 +54,11 @@ std::string questionBankPath()
         }
         db->commit();
         db->close();
-        std::atexit([] { std::remove(questionBankPath().c_str()); });
         return file;
     }();
+    // Registered once the path is made, so that the file goes before the path does.
+    static const bool removedAtExit = std::atexit([] { std::remove(questionBankPath().c_str()); }) == 0;
+    (void)removedAtExit;
     return path;
 }
 
