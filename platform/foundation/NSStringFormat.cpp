@@ -27,7 +27,7 @@ private:
     locale_t m_previous { nullptr };
 };
 
-struct Spec {
+struct Conversion {
     std::string flags;
     int width { -1 };
     int precision { -1 };
@@ -83,26 +83,26 @@ std::u16string describeArgument(const ns::FormatArgument& argument)
         argument.value);
 }
 
-std::string printfString(const std::string& spec, auto value)
+std::string printfString(const std::string& pattern, auto value)
 {
     CLocaleScope scope;
     char small[128];
-    int needed = std::snprintf(small, sizeof small, spec.c_str(), value);
+    int needed = std::snprintf(small, sizeof small, pattern.c_str(), value);
     if (needed < 0)
         return {};
     if (size_t(needed) < sizeof small)
         return std::string(small, size_t(needed));
     std::string large(size_t(needed) + 1, '\0');
-    std::snprintf(large.data(), large.size(), spec.c_str(), value);
+    std::snprintf(large.data(), large.size(), pattern.c_str(), value);
     large.resize(size_t(needed));
     return large;
 }
 
-std::u16string pad(std::u16string text, const Spec& spec)
+std::u16string pad(std::u16string text, const Conversion& conversion)
 {
-    if (spec.width > 0 && text.size() < size_t(spec.width)) {
-        std::u16string padding(size_t(spec.width) - text.size(), u' ');
-        return spec.flags.find('-') != std::string::npos ? text + padding : padding + text;
+    if (conversion.width > 0 && text.size() < size_t(conversion.width)) {
+        std::u16string padding(size_t(conversion.width) - text.size(), u' ');
+        return conversion.flags.find('-') != std::string::npos ? text + padding : padding + text;
     }
     return text;
 }
@@ -129,32 +129,32 @@ std::u16string ns::format(const char* format, std::span<const FormatArgument> ar
             literalStart = k + 1;
             continue;
         }
-        Spec spec;
+        Conversion conversion;
         while (k < text.size() && std::string_view("-+ #0'").find(text[k]) != std::string_view::npos)
-            spec.flags += text[k++];
+            conversion.flags += text[k++];
         if (k < text.size() && text[k] == '*') {
-            spec.widthFromArgument = true;
+            conversion.widthFromArgument = true;
             ++k;
         } else {
             while (k < text.size() && text[k] >= '0' && text[k] <= '9')
-                spec.width = std::max(spec.width, 0) * 10 + (text[k++] - '0');
+                conversion.width = std::max(conversion.width, 0) * 10 + (text[k++] - '0');
         }
         if (k < text.size() && text[k] == '.') {
             ++k;
-            spec.precision = 0;
+            conversion.precision = 0;
             if (k < text.size() && text[k] == '*') {
-                spec.precisionFromArgument = true;
+                conversion.precisionFromArgument = true;
                 ++k;
             } else {
                 while (k < text.size() && text[k] >= '0' && text[k] <= '9')
-                    spec.precision = spec.precision * 10 + (text[k++] - '0');
+                    conversion.precision = conversion.precision * 10 + (text[k++] - '0');
             }
         }
         while (k < text.size() && std::string_view("hlqLzjt").find(text[k]) != std::string_view::npos) {
             switch (text[k]) {
-            case 'h': spec.lengthBits = spec.lengthBits == 16 ? 8 : 16; break;
+            case 'h': conversion.lengthBits = conversion.lengthBits == 16 ? 8 : 16; break;
             case 'L': break;
-            default: spec.lengthBits = 64; break;
+            default: conversion.lengthBits = 64; break;
             }
             ++k;
         }
@@ -162,40 +162,40 @@ std::u16string ns::format(const char* format, std::span<const FormatArgument> ar
             literalStart = text.size();
             break;
         }
-        spec.conversion = text[k];
+        conversion.conversion = text[k];
         i = k;
         literalStart = k + 1;
-        if (spec.widthFromArgument) {
+        if (conversion.widthFromArgument) {
             auto* width = take();
-            spec.width = width ? int(asSigned(*width)) : 0;
-            if (spec.width < 0) {
-                spec.flags += '-';
-                spec.width = -spec.width;
+            conversion.width = width ? int(asSigned(*width)) : 0;
+            if (conversion.width < 0) {
+                conversion.flags += '-';
+                conversion.width = -conversion.width;
             }
         }
-        if (spec.precisionFromArgument) {
+        if (conversion.precisionFromArgument) {
             auto* precision = take();
-            spec.precision = precision ? int(asSigned(*precision)) : -1;
+            conversion.precision = precision ? int(asSigned(*precision)) : -1;
         }
         const FormatArgument* argument = take();
         if (!argument)
             continue;
-        std::string printfSpec = "%" + spec.flags;
-        if (spec.width >= 0)
-            printfSpec += std::to_string(spec.width);
-        if (spec.precision >= 0)
-            printfSpec += "." + std::to_string(spec.precision);
-        switch (spec.conversion) {
+        std::string printfPattern = "%" + conversion.flags;
+        if (conversion.width >= 0)
+            printfPattern += std::to_string(conversion.width);
+        if (conversion.precision >= 0)
+            printfPattern += "." + std::to_string(conversion.precision);
+        switch (conversion.conversion) {
         case '@':
-            out += pad(describeArgument(*argument), spec);
+            out += pad(describeArgument(*argument), conversion);
             break;
         case 'd':
         case 'i': {
             std::int64_t value = asSigned(*argument);
-            if (spec.lengthBits == 32) value = std::int32_t(value);
-            else if (spec.lengthBits == 16) value = std::int16_t(value);
-            else if (spec.lengthBits == 8) value = std::int8_t(value);
-            out += utf16FromUTF8(printfString(printfSpec + "lld", static_cast<long long>(value)));
+            if (conversion.lengthBits == 32) value = std::int32_t(value);
+            else if (conversion.lengthBits == 16) value = std::int16_t(value);
+            else if (conversion.lengthBits == 8) value = std::int8_t(value);
+            out += utf16FromUTF8(printfString(printfPattern + "lld", static_cast<long long>(value)));
             break;
         }
         case 'u':
@@ -205,27 +205,27 @@ std::u16string ns::format(const char* format, std::span<const FormatArgument> ar
             std::uint64_t value = std::uint64_t(asSigned(*argument));
             if (auto* unsignedValue = std::get_if<std::uint64_t>(&argument->value))
                 value = *unsignedValue;
-            if (spec.lengthBits == 32) value = std::uint32_t(value);
-            else if (spec.lengthBits == 16) value = std::uint16_t(value);
-            else if (spec.lengthBits == 8) value = std::uint8_t(value);
-            out += utf16FromUTF8(printfString(printfSpec + "ll" + spec.conversion, static_cast<unsigned long long>(value)));
+            if (conversion.lengthBits == 32) value = std::uint32_t(value);
+            else if (conversion.lengthBits == 16) value = std::uint16_t(value);
+            else if (conversion.lengthBits == 8) value = std::uint8_t(value);
+            out += utf16FromUTF8(printfString(printfPattern + "ll" + conversion.conversion, static_cast<unsigned long long>(value)));
             break;
         }
         case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-            out += utf16FromUTF8(printfString(printfSpec + spec.conversion, asDouble(*argument)));
+            out += utf16FromUTF8(printfString(printfPattern + conversion.conversion, asDouble(*argument)));
             break;
         case 'c':
-            out += pad(utf16FromUTF8(std::string(1, char(asSigned(*argument)))), spec);
+            out += pad(utf16FromUTF8(std::string(1, char(asSigned(*argument)))), conversion);
             break;
         case 'C':
-            out += pad(std::u16string(1, char16_t(asSigned(*argument))), spec);
+            out += pad(std::u16string(1, char16_t(asSigned(*argument))), conversion);
             break;
         case 's':
         case 'S': {
             std::u16string value = describeArgument(*argument);
-            if (spec.precision >= 0 && value.size() > size_t(spec.precision))
-                value.resize(size_t(spec.precision));
-            out += pad(std::move(value), spec);
+            if (conversion.precision >= 0 && value.size() > size_t(conversion.precision))
+                value.resize(size_t(conversion.precision));
+            out += pad(std::move(value), conversion);
             break;
         }
         case 'p':
