@@ -224,8 +224,9 @@ void RQHTTPRequestOperation::pause()
         }
         ranged->setValue(NSString::stringWithFormat("bytes=%llu-", offset), "Range");
         setRequest(ranged);
+        // Still under the lock: no chunk may land between the offset taken and the pause.
+        RQURLConnectionOperation::pause();
     }
-    RQURLConnectionOperation::pause();
 }
 
 bool RQHTTPRequestOperation::continuesReceivedBytes(const std::shared_ptr<NSURLResponse>& received) const

@@ -360,6 +360,10 @@ void RQURLConnectionOperation::operationDidStart()
 {
     {
         std::lock_guard lock(*m_lock);
+        // A pause or the finish may come before the network thread gets here, and a quick pause
+        // and resume queue a second start behind the first: the start they overtook is void.
+        if (!isExecuting() || m_connection)
+            return;
         if (!isCancelled()) {
             m_connection = NSURLConnection::create(m_request, self(), false);
             auto runLoop = NSRunLoop::currentRunLoop();
@@ -396,16 +400,10 @@ void RQURLConnectionOperation::pause()
         return;
     std::lock_guard lock(*m_lock);
     if (isExecuting()) {
-        auto protectedSelf = self();
-        performOnNetworkThread([protectedSelf] {
-            std::shared_ptr<NSURLConnection> connection;
-            {
-                std::lock_guard lock(*protectedSelf->m_lock);
-                connection = std::move(protectedSelf->m_connection);
-            }
-            if (connection)
-                connection->cancel();
-        });
+        // The connection is let go of here, not when the network thread gets to it: whatever it
+        // still reports is not the operation's any more, and the bytes kept are those of now.
+        if (auto connection = std::move(m_connection))
+            performOnNetworkThread([connection] { connection->cancel(); });
         postOnMainQueue(RQNetworkingOperationDidFinishNotification, self());
     }
     setState(RQOperationPausedState);
@@ -560,12 +558,14 @@ void RQURLConnectionOperation::didSendBodyData(NSURLConnection*, NSInteger bytes
     });
 }
 
-void RQURLConnectionOperation::didReceiveResponse(NSURLConnection*, const std::shared_ptr<NSURLResponse>& response)
+void RQURLConnectionOperation::didReceiveResponse(NSURLConnection* connection, const std::shared_ptr<NSURLResponse>& response)
 {
     std::shared_ptr<NSOutputStream> stream;
     bool restarted;
     {
         std::lock_guard lock(*m_lock);
+        if (connection != m_connection.get())
+            return;
         m_response = response;
         restarted = std::exchange(m_restarted, false);
     }
@@ -599,19 +599,25 @@ void RQURLConnectionOperation::failWithStreamError(NSURLConnection* connection, 
 void RQURLConnectionOperation::didReceiveData(NSURLConnection* connection, const std::shared_ptr<NSData>& data)
 {
     auto stream = outputStream();
-    if (!stream->hasSpaceAvailable()) {
+    bool failed = !stream->hasSpaceAvailable();
+    {
+        // Written under the lock so that a pause measures the bytes kept either before or
+        // after a chunk, never in the middle of one.
+        std::lock_guard lock(*m_lock);
+        if (connection != m_connection.get())
+            return;
+        NSUInteger written = 0;
+        while (!failed && written < data->length()) {
+            NSInteger count = stream->write(data->bytes() + written, data->length() - written);
+            // A failed write fails the load: carrying on would report a truncated body as success.
+            failed = count <= 0;
+            if (!failed)
+                written += static_cast<NSUInteger>(count);
+        }
+    }
+    if (failed) {
         failWithStreamError(connection, stream);
         return;
-    }
-    NSUInteger written = 0;
-    while (written < data->length()) {
-        NSInteger count = stream->write(data->bytes() + written, data->length() - written);
-        // A failed write fails the load: carrying on would report a truncated body as success.
-        if (count <= 0) {
-            failWithStreamError(connection, stream);
-            return;
-        }
-        written += static_cast<NSUInteger>(count);
     }
     const NSUInteger length = data->length();
     const long long expected = response() ? response()->expectedContentLength() : -1;
@@ -644,31 +650,33 @@ std::shared_ptr<NSCachedURLResponse> RQURLConnectionOperation::willCacheResponse
     return isCancelled() ? nullptr : cachedResponse;
 }
 
-void RQURLConnectionOperation::connectionDidFinishLoading(NSURLConnection*)
+void RQURLConnectionOperation::connectionDidFinishLoading(NSURLConnection* connection)
 {
+    std::shared_ptr<NSURLConnection> finished;
     {
         std::lock_guard lock(*m_lock);
+        if (connection != m_connection.get())
+            return;
+        finished = std::move(m_connection);
         auto stream = outputStream();
         m_responseData = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey));
         stream->close();
     }
     finish(true);
-    std::lock_guard lock(*m_lock);
-    m_connection = nullptr;
 }
 
-void RQURLConnectionOperation::didFailWithError(NSURLConnection*, const std::shared_ptr<NSError>& error)
+void RQURLConnectionOperation::didFailWithError(NSURLConnection* connection, const std::shared_ptr<NSError>& error)
 {
+    std::shared_ptr<NSURLConnection> failed;
     {
         std::lock_guard lock(*m_lock);
-        if (isFinished())
+        if (connection != m_connection.get() || isFinished())
             return;
+        failed = std::move(m_connection);
         m_error = error;
         outputStream()->close();
     }
     finish(true);
-    std::lock_guard lock(*m_lock);
-    m_connection = nullptr;
 }
 
 NSString RQURLConnectionOperation::description() const

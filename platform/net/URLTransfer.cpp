@@ -665,7 +665,7 @@ void URLTransfer::finishLoading()
     end();
     if (target)
         target->connectionDidFinishLoading(m_connectionAddress);
-    m_keepAlive = nullptr;
+    letGoOfConnection();
 }
 
 void URLTransfer::fail(const std::shared_ptr<NSError>& error)
@@ -677,13 +677,25 @@ void URLTransfer::fail(const std::shared_ptr<NSError>& error)
     end();
     if (target)
         target->didFailWithError(m_connectionAddress, error);
-    m_keepAlive = nullptr;
+    letGoOfConnection();
 }
 
 void URLTransfer::cancel()
 {
     auto protectedSelf = shared_from_this();
     end();
+    letGoOfConnection();
+}
+
+void URLTransfer::letGoOfConnection()
+{
+    // Once the load is over the connection lets go of its delegate, as the platform's does: a
+    // delegate that keeps its connection would otherwise keep both alive for good.
+    std::shared_ptr<NSURLConnectionDelegate> delegate;
+    if (auto connection = m_connection.lock()) {
+        std::lock_guard lock(connection->m_mutex);
+        delegate = std::move(connection->m_delegate);
+    }
     m_keepAlive = nullptr;
 }
 

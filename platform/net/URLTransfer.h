@@ -62,6 +62,7 @@ private:
     void finishLoading();
     void fail(const std::shared_ptr<NSError>& error);
     void end();
+    void letGoOfConnection();
     void resetTimeout();
     void timeoutFired();
     std::shared_ptr<NSURLConnectionDelegate> delegate() const;

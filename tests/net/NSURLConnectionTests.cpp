@@ -149,6 +149,20 @@ TEST_F(NSURLConnectionTest, saysNothingMoreOnceCancelled)
     EXPECT_EQ(recorder->events, (std::vector<std::string> { "willSendRequest" }));
 }
 
+TEST_F(NSURLConnectionTest, letsGoOfItsDelegateOnceTheLoadEnds)
+{
+    // Whoever still holds the connection must not keep its delegate alive: a delegate that holds
+    // its connection would keep both for good. Once after a finish, once after a failure.
+    for (const std::string& URL : { server.URL("/next"), std::string("ftp://127.0.0.1/") }) {
+        auto recorder = std::make_shared<ConnectionRecorder>();
+        const std::weak_ptr<ConnectionRecorder> delegate = recorder;
+        auto connection = NSURLConnection::connectionWithRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(URL)), recorder);
+        ASSERT_TRUE(runUntil([&] { return recorder->ended(); }));
+        recorder = nullptr;
+        EXPECT_TRUE(delegate.expired()) << URL;
+    }
+}
+
 TEST_F(NSURLConnectionTest, refusesAnUntrustedServerByDefault)
 {
     auto certificate = loopback::makeCertificate("untrusted");
