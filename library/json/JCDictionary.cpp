@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 using namespace JCCollectionSupport;
 
@@ -18,6 +19,21 @@ constexpr std::array<NSUInteger, 40> kCapacities {
     214519, 346607, 561109, 907759, 1468927, 2376191, 3845119, 6221311, 10066421, 16287743, 26354171, 42641881, 68996069,
     111638519, 180634607, 292272623, 472907251,
 };
+
+// The home slot of a hash. The capacity is nearly always one of the table's, and a remainder by a
+// known constant is a multiplication where one by a variable is a slow division.
+template <std::size_t... I>
+NSUInteger homeSlot(NSUInteger keyHash, NSUInteger capacity, std::index_sequence<I...>)
+{
+    NSUInteger slot = 0;
+    const bool known = ((capacity == kCapacities[I + 1] ? (slot = keyHash % kCapacities[I + 1], true) : false) || ...);
+    return known ? slot : keyHash % capacity;
+}
+
+NSUInteger homeSlot(NSUInteger keyHash, NSUInteger capacity)
+{
+    return homeSlot(keyHash, capacity, std::make_index_sequence<kCapacities.size() - 1> {});
+}
 
 } // namespace
 
@@ -56,7 +72,7 @@ NSUInteger JCDictionary::slotForKey(const id& key) const
     if (!key || capacity == 0)
         return NSNotFound;
     const NSUInteger keyHash = key->hash();
-    NSUInteger slot = keyHash % capacity;
+    NSUInteger slot = homeSlot(keyHash, capacity);
     for (NSUInteger examined = 0; examined < capacity; ++examined) {
         const auto& candidate = m_entry[slot];
         if (!candidate.entry.key)
@@ -111,7 +127,7 @@ void JCDictionary::addEntry(NSUInteger keyHash, id key, id object)
     const NSUInteger capacity = m_entry.size();
     if (capacity == 0)
         return;
-    NSUInteger slot = keyHash % capacity;
+    NSUInteger slot = homeSlot(keyHash, capacity);
     for (NSUInteger examined = 0; examined < capacity; ++examined) {
         auto& candidate = m_entry[slot];
         if (candidate.entry.key && candidate.keyHash == keyHash && (candidate.entry.key == key || candidate.entry.key->isEqual(key)))
@@ -142,7 +158,7 @@ void JCDictionary::removeEntryAtSlot(NSUInteger slot)
             break;
         JCHashTableEntry moved = std::move(m_entry[next]);
         m_entry[next] = {};
-        NSUInteger home = moved.keyHash % capacity;
+        NSUInteger home = homeSlot(moved.keyHash, capacity);
         while (m_entry[home].entry.key) {
             if (++home == capacity)
                 home = 0;

@@ -24,13 +24,16 @@ constexpr NSUInteger kTokenBufferSlack = 16;
 
 inline NSUInteger foldHash(NSUInteger hash, std::uint8_t byte) { return hash * 33 + byte; }
 
-NSUInteger foldHash(NSUInteger hash, const std::uint8_t* bytes, NSUInteger length)
+inline NSUInteger foldHash(NSUInteger hash, const std::uint8_t* bytes, NSUInteger length)
 {
-    // Four bytes per step: the same sum, with the multiplications independent of each other.
-    constexpr NSUInteger p2 = 33 * 33, p3 = p2 * 33, p4 = p3 * 33;
+    // Eight bytes per step: the same sum, with only one multiplication on the carried chain.
+    constexpr NSUInteger p2 = 33 * 33, p3 = p2 * 33, p4 = p3 * 33, p5 = p4 * 33, p6 = p5 * 33, p7 = p6 * 33, p8 = p7 * 33;
     NSUInteger i = 0;
-    for (; i + 4 <= length; i += 4)
-        hash = hash * p4 + bytes[i] * p3 + bytes[i + 1] * p2 + bytes[i + 2] * 33 + bytes[i + 3];
+    for (; i + 8 <= length; i += 8) {
+        const NSUInteger high = bytes[i] * p7 + bytes[i + 1] * p6 + bytes[i + 2] * p5 + bytes[i + 3] * p4;
+        const NSUInteger low = bytes[i + 4] * p3 + bytes[i + 5] * p2 + bytes[i + 6] * 33 + NSUInteger(bytes[i + 7]);
+        hash = hash * p8 + (high + low);
+    }
     for (; i < length; ++i)
         hash = foldHash(hash, bytes[i]);
     return hash;
@@ -328,6 +331,14 @@ bool parseStringSlow(JCParseState& state, NSUInteger valueStart, NSUInteger swit
     return false;
 }
 
+// The word as read from memory with its first byte lowest, whatever the machine's order.
+inline std::uint64_t wordFromLittleEndian(std::uint64_t word)
+{
+    if constexpr (std::endian::native == std::endian::big)
+        return __builtin_bswap64(word);
+    return word;
+}
+
 // True for the eight bytes of a word that need the careful path: a quote, a backslash, a
 // control character or a byte of 0x80 or more.
 inline bool wordNeedsAttention(std::uint64_t word)
@@ -378,6 +389,16 @@ bool parseString(JCParseState& state)
             // Three-byte sequences (Chinese text) are checked inline; everything else by the check.
             if (c >= 0xE1 && c <= 0xEC && i + 2 < end && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
                 i += 3;
+                // Two sequences per step while eight bytes remain: the four continuation bytes at once.
+                constexpr std::uint64_t continuationMask = 0x0000C0C000C0C000ull, continuationBits = 0x0000808000808000ull;
+                while (i + 8 <= end) {
+                    std::uint64_t word;
+                    std::memcpy(&word, p + i, 8);
+                    if (std::uint8_t(p[i] - 0xE1) >= 12 || std::uint8_t(p[i + 3] - 0xE1) >= 12
+                        || (wordFromLittleEndian(word) & continuationMask) != continuationBits)
+                        break;
+                    i += 6;
+                }
                 while (i + 2 < end && p[i] >= 0xE1 && p[i] <= 0xEC && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80)
                     i += 3;
                 continue;
@@ -734,7 +755,8 @@ bool JCParseNumber(JCParseState& state)
 
 bool JCParseNextToken(JCParseState& state)
 {
-    state.prev_atIndex = state.atIndex;
+    // Read on its own: the previous token stored it a moment ago.
+    const NSUInteger previousIndex = state.atIndex;
     state.prev_lineNumber = state.lineNumber;
     state.prev_lineStartIndex = state.lineStartIndex;
     state.token.tokenPtrRange = {};
@@ -744,9 +766,12 @@ bool JCParseNextToken(JCParseState& state)
     state.token.value.hash = 0;
     state.token.value.cacheItem = nullptr;
 
-    JCParseSkipWhitespace(state);
     const std::uint8_t* p = state.stringBuffer.bytes.ptr;
     const NSUInteger end = state.stringBuffer.bytes.length;
+    // Compact text has no white space between tokens: only a byte that may begin some is looked at.
+    if (previousIndex >= end || p[previousIndex] <= ' ' || p[previousIndex] == '/' || p[previousIndex] >= 0x80)
+        JCParseSkipWhitespace(state);
+    state.prev_atIndex = previousIndex;
     const NSUInteger start = state.atIndex;
     if (start >= end) {
         JCParseError(state, JCUnexpectedTokenMessage);

@@ -6,7 +6,6 @@
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
 
-#include <bit>
 #include <cstring>
 #include <mutex>
 
@@ -40,48 +39,47 @@ const id& sharedEmptyString()
 id makeString(const std::uint8_t* bytes, NSUInteger length)
 {
     const std::uint8_t* const end = bytes + length;
-    bool ascii = true;
-    NSUInteger units = 0;
-    {
-        const std::uint8_t* p = bytes;
-        std::uint64_t high = 0;
-        for (; p + 8 <= end; p += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            high |= word;
+    // One pass finds both whether the text is ASCII and, if not, its length in UTF-16 units:
+    // every byte but the continuation bytes, and one more for each four-byte lead. The counts
+    // are kept per byte lane (at most 127 words between sums, so no lane overflows) and summed
+    // with a multiplication, which is cheaper than a population count the machine may lack.
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    std::uint64_t high = 0;
+    NSUInteger continuations = 0, fourByteLeads = 0;
+    const std::uint8_t* p = bytes;
+    while (p + 8 <= end) {
+        std::uint64_t continuationLanes = 0, fourByteLanes = 0;
+        for (int words = 0; words < 127 && p + 8 <= end; ++words, p += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            high |= w;
+            continuationLanes += (w & ~(w << 1) & highs) >> 7;
+            fourByteLanes += (w & (w << 1) & (w << 2) & (w << 3) & highs) >> 7;
         }
-        for (; p < end; ++p)
-            high |= *p;
-        ascii = (high & 0x8080808080808080ull) == 0;
+        auto laneSum = [](std::uint64_t lanes) {
+            lanes = (lanes & 0x00FF00FF00FF00FFull) + ((lanes >> 8) & 0x00FF00FF00FF00FFull);
+            return NSUInteger((lanes * 0x0001000100010001ull) >> 48);
+        };
+        continuations += laneSum(continuationLanes);
+        fourByteLeads += laneSum(fourByteLanes);
+    }
+    for (; p < end; ++p) {
+        high |= *p;
+        continuations += (*p & 0xC0) == 0x80;
+        fourByteLeads += *p >= 0xF0;
     }
     std::u16string text;
-    if (ascii) {
+    if ((high & highs) == 0) {
         text.resize(length);
         char16_t* out = text.data();
         for (NSUInteger i = 0; i < length; ++i)
             out[i] = bytes[i];
         return NSStringObject::create(std::move(text));
     }
-    // UTF-16 units: every byte but the continuation bytes, and one more for each four-byte lead.
-    {
-        constexpr std::uint64_t highs = 0x8080808080808080ull;
-        NSUInteger continuations = 0, fourByteLeads = 0;
-        const std::uint8_t* p = bytes;
-        for (; p + 8 <= end; p += 8) {
-            std::uint64_t w;
-            std::memcpy(&w, p, 8);
-            continuations += NSUInteger(std::popcount(w & ~(w << 1) & highs));
-            fourByteLeads += NSUInteger(std::popcount(w & (w << 1) & (w << 2) & (w << 3) & highs));
-        }
-        for (; p < end; ++p) {
-            continuations += (*p & 0xC0) == 0x80;
-            fourByteLeads += *p >= 0xF0;
-        }
-        units = length - continuations + fourByteLeads;
-    }
+    const NSUInteger units = length - continuations + fourByteLeads;
     text.resize(units);
     char16_t* out = text.data();
-    const std::uint8_t* p = bytes;
+    p = bytes;
     while (p < end) {
         const std::uint8_t c = *p;
         if (c < 0x80) {
@@ -276,6 +274,29 @@ void unwindObjectStack(JCParseState& state, NSUInteger startIndex)
 id parseArray(JCParseState& state);
 id parseDictionary(JCParseState& state);
 
+// Separators and commas, half the tokens of compact text, are taken here without the whole step.
+inline bool nextToken(JCParseState& state)
+{
+    const NSUInteger at = state.atIndex;
+    if (at < state.stringBuffer.bytes.length) {
+        const std::uint8_t* const byte = state.stringBuffer.bytes.ptr + at;
+        if (*byte == ':' || *byte == ',') {
+            state.prev_atIndex = at;
+            state.prev_lineNumber = state.lineNumber;
+            state.prev_lineStartIndex = state.lineStartIndex;
+            state.token.type = *byte == ':' ? JCTokenTypeSeparator : JCTokenTypeComma;
+            state.token.tokenPtrRange = { byte, 1 };
+            state.token.value.ptrRange = {};
+            state.token.value.type = JCValueTypeNone;
+            state.token.value.hash = 0;
+            state.token.value.cacheItem = nullptr;
+            state.atIndex = at + 1;
+            return true;
+        }
+    }
+    return JCParseNextToken(state);
+}
+
 id objectForToken(JCParseState& state)
 {
     switch (state.token.type) {
@@ -322,7 +343,7 @@ id parseArray(JCParseState& state)
     int accept = JCAcceptValueOrEnd;
     const NSUInteger length = state.stringBuffer.bytes.length;
     while (state.atIndex < length) {
-        if (!growObjectStack(state, "array") || !JCParseNextToken(state))
+        if (!growObjectStack(state, "array") || !nextToken(state))
             break;
         const JCTokenType type = state.token.type;
         if (isValueToken(type)) {
@@ -370,7 +391,7 @@ id parseDictionary(JCParseState& state)
     int accept = JCAcceptValueOrEnd;
     const NSUInteger length = state.stringBuffer.bytes.length;
     while (state.atIndex < length) {
-        if (!growObjectStack(state, "dictionary") || !JCParseNextToken(state))
+        if (!growObjectStack(state, "dictionary") || !nextToken(state))
             break;
         const JCTokenType type = state.token.type;
         if (type == JCTokenTypeObjectEnd) {
@@ -415,13 +436,13 @@ id parseDictionary(JCParseState& state)
         } else {
             keyHash = key->hash();
         }
-        if (!JCParseNextToken(state))
+        if (!nextToken(state))
             break;
         if (state.token.type != JCTokenTypeSeparator) {
             JCParseError(state, "Expected ':'.");
             break;
         }
-        if (!JCParseNextToken(state))
+        if (!nextToken(state))
             break;
         if (!isValueToken(state.token.type)) {
             parseExpectedError(state, JCAcceptValueOrEnd, "a value", "a '}'");
