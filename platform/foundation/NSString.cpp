@@ -177,9 +177,12 @@ int hexValue(char16_t c)
 
 // MARK: - UTF conversion
 
-std::u16string ns::utf16FromUTF8(std::string_view utf8)
+namespace {
+
+// Decodes UTF-8; a malformed sequence becomes U+FFFD, or, when strict, stops the decoding with false.
+bool decodeUTF8(std::string_view utf8, std::u16string& out, bool strict)
 {
-    std::u16string out;
+    out.clear();
     out.reserve(utf8.size());
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
@@ -196,14 +199,14 @@ std::u16string ns::utf16FromUTF8(std::string_view utf8)
         if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; minimum = 0x80; }
         else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; minimum = 0x800; }
         else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; minimum = 0x10000; }
-        else { out.push_back(0xFFFD); ++p; continue; }
-        if (end - p <= extra) { out.push_back(0xFFFD); ++p; continue; }
-        bool valid = true;
-        for (int k = 1; k <= extra; ++k) {
-            if ((p[k] & 0xC0) != 0x80) { valid = false; break; }
+        bool valid = extra > 0 && end - p > extra;
+        for (int k = 1; valid && k <= extra; ++k) {
+            valid = (p[k] & 0xC0) == 0x80;
             cp = (cp << 6) | (p[k] & 0x3F);
         }
         if (!valid || cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            if (strict)
+                return false;
             out.push_back(0xFFFD);
             ++p;
             continue;
@@ -217,31 +220,21 @@ std::u16string ns::utf16FromUTF8(std::string_view utf8)
             out.push_back(char16_t(cp));
         }
     }
+    return true;
+}
+
+} // namespace
+
+std::u16string ns::utf16FromUTF8(std::string_view utf8)
+{
+    std::u16string out;
+    decodeUTF8(utf8, out, false);
     return out;
 }
 
 bool ns::utf16FromUTF8Strict(std::string_view utf8, std::u16string& out)
 {
-    out = utf16FromUTF8(utf8);
-    if (out.find(u'\uFFFD') == std::u16string::npos)
-        return true;
-    // U+FFFD may also have been in the input itself; decide on the bytes.
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-    for (size_t i = 0; i + 2 < utf8.size(); ++i) {
-        if (p[i] == 0xEF && p[i + 1] == 0xBF && p[i + 2] == 0xBD) {
-            std::string without;
-            without.reserve(utf8.size());
-            for (size_t k = 0; k < utf8.size(); ++k) {
-                if (k + 2 < utf8.size() && p[k] == 0xEF && p[k + 1] == 0xBF && p[k + 2] == 0xBD) {
-                    k += 2;
-                    continue;
-                }
-                without.push_back(char(p[k]));
-            }
-            return utf16FromUTF8(without).find(u'\uFFFD') == std::u16string::npos;
-        }
-    }
-    return false;
+    return decodeUTF8(utf8, out, true);
 }
 
 std::string ns::utf8FromUTF16(std::u16string_view utf16)
