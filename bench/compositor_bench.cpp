@@ -2,12 +2,12 @@
 // shadowed panels, shapes, a gradient) beside a plain Cairo fill of the same surface.
 // The goal is a steady-state frame within four fills' time.
 
-#include "platform/graphics/CAGradientLayer.h"
-#include "platform/graphics/CAShapeLayer.h"
-#include "platform/graphics/CATransaction.h"
+#include "platform/layers/CAGradientLayer.h"
+#include "platform/layers/CAShapeLayer.h"
+#include "platform/layers/CATransaction.h"
 #include "platform/graphics/CGBitmapContext.h"
-#include "platform/graphics/LayerCompositor.h"
-#include "platform/text/CATextLayer.h"
+#include "platform/layers/LayerCompositor.h"
+#include "platform/layers/CATextLayer.h"
 
 #include <benchmark/benchmark.h>
 

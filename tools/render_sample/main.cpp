@@ -3,11 +3,11 @@
 //
 //     render_sample out.png
 
-#include "platform/graphics/CAGradientLayer.h"
-#include "platform/graphics/CAShapeLayer.h"
-#include "platform/graphics/LayerCompositor.h"
+#include "platform/layers/CAGradientLayer.h"
+#include "platform/layers/CAShapeLayer.h"
+#include "platform/layers/LayerCompositor.h"
 #include "platform/graphics/UIGraphics.h"
-#include "platform/text/CATextLayer.h"
+#include "platform/layers/CATextLayer.h"
 
 #include <cmath>
 #include <cstdio>

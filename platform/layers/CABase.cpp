@@ -1,0 +1,5 @@
+#include "platform/layers/CABase.h"
+
+#include "platform/foundation/SystemClock.h"
+
+CFTimeInterval CACurrentMediaTime() { return SystemClock::monotonicNow(); }

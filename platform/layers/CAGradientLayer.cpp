@@ -1,0 +1,80 @@
+#include "platform/layers/CAGradientLayer.h"
+
+#include "platform/layers/NSValueGeometry.h"
+
+void CAGradientLayer::init(const CALayer& layer)
+{
+    super::init(layer);
+    if (auto gradient = dynamic_cast<const CAGradientLayer*>(&layer)) {
+        m_colors = gradient->m_colors;
+        m_locations = gradient->m_locations;
+        m_startPoint = gradient->m_startPoint;
+        m_endPoint = gradient->m_endPoint;
+        m_type = gradient->m_type;
+    }
+}
+
+void CAGradientLayer::setColors(std::vector<CGColorRef> colors)
+{
+    if (m_colors == colors)
+        return;
+    m_colors = std::move(colors);
+    setNeedsComposite();
+}
+
+void CAGradientLayer::setLocations(std::vector<CGFloat> locations)
+{
+    if (m_locations == locations)
+        return;
+    m_locations = std::move(locations);
+    setNeedsComposite();
+}
+
+void CAGradientLayer::setStartPoint(CGPoint point) { changeAnimatable(m_startPoint, point, "startPoint"); }
+void CAGradientLayer::setEndPoint(CGPoint point) { changeAnimatable(m_endPoint, point, "endPoint"); }
+
+id CAGradientLayer::valueForKey(const NSString& key) const
+{
+    const std::string k = key.UTF8String();
+    if (k == "startPoint") return NSValueGeometry::valueWithCGPoint(m_startPoint);
+    if (k == "endPoint") return NSValueGeometry::valueWithCGPoint(m_endPoint);
+    return super::valueForKey(key);
+}
+
+void CAGradientLayer::setValue(const id& value, const NSString& key)
+{
+    const std::string k = key.UTF8String();
+    if (k == "startPoint") return setStartPoint(NSValueGeometry::CGPointValue(value));
+    if (k == "endPoint") return setEndPoint(NSValueGeometry::CGPointValue(value));
+    super::setValue(value, key);
+}
+
+id CAGradientLayer::defaultActionForKey(const NSString& key) const
+{
+    const std::string k = key.UTF8String();
+    if (k == "startPoint" || k == "endPoint")
+        return implicitAnimationForKey(key);
+    return super::defaultActionForKey(key);
+}
+
+void CAGradientLayer::drawVectorContent(const CGContextRef& c) const
+{
+    if (m_colors.empty())
+        return;
+    std::vector<CGColorRef> colors;
+    for (const auto& color : m_colors)
+        colors.push_back(color ? color : CGColorCreateGenericRGB(0, 0, 0, 0));
+    if (colors.size() == 1)
+        colors.push_back(colors.front());
+    const bool locationsFit = m_locations.size() == colors.size();
+    const CGGradientRef gradient = CGGradientCreateWithColors(nullptr, colors, locationsFit ? m_locations.data() : nullptr);
+    if (!gradient)
+        return;
+    const CGRect b = bounds();
+    const CGPoint start { b.origin.x + m_startPoint.x * b.size.width, b.origin.y + m_startPoint.y * b.size.height };
+    const CGPoint end { b.origin.x + m_endPoint.x * b.size.width, b.origin.y + m_endPoint.y * b.size.height };
+    c->saveGState();
+    CGContextClipToRect(c, b);
+    CGContextDrawLinearGradient(c, gradient, start, end, kCGGradientDrawsBeforeStartLocation | kCGGradientDrawsAfterEndLocation);
+    c->restoreGState();
+}

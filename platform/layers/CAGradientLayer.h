@@ -1,0 +1,42 @@
+#pragma once
+// A layer filled with an axial gradient across its bounds, drawn as vectors. The start and end
+// points are in the unit coordinates of the bounds; the end colours carry on beyond them.
+
+#include "platform/layers/CALayer.h"
+
+inline constexpr const char* kCAGradientLayerAxial = "axial";
+
+class CAGradientLayer : public CALayer {
+    NS_OBJECT(CAGradientLayer, CALayer)
+public:
+    static std::shared_ptr<CAGradientLayer> layer() { return create(); }
+
+    const std::vector<CGColorRef>& colors() const { return m_colors; }
+    void setColors(std::vector<CGColorRef> colors);
+    // Empty: the colours spread evenly.
+    const std::vector<CGFloat>& locations() const { return m_locations; }
+    void setLocations(std::vector<CGFloat> locations);
+    CGPoint startPoint() const { return m_startPoint; }
+    void setStartPoint(CGPoint point);
+    CGPoint endPoint() const { return m_endPoint; }
+    void setEndPoint(CGPoint point);
+    const NSString& type() const { return m_type; }
+    void setType(const NSString& type) { m_type = type; }
+
+    id valueForKey(const NSString& key) const override;
+    void setValue(const id& value, const NSString& key) override;
+    id defaultActionForKey(const NSString& key) const override;
+
+protected:
+    void init() { super::init(); }
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
+    void drawVectorContent(const CGContextRef& context) const override;
+
+private:
+    std::vector<CGColorRef> m_colors;
+    std::vector<CGFloat> m_locations;
+    CGPoint m_startPoint { 0.5, 0 };
+    CGPoint m_endPoint { 0.5, 1 };
+    NSString m_type { kCAGradientLayerAxial };
+};

@@ -1,0 +1,350 @@
+#pragma once
+// Layers: a tree of rectangles with geometry, appearance and cached contents, which the
+// compositor draws. Geometry follows the platform: the layer's anchor point (a fraction of its
+// bounds) sits at its position in the superlayer's coordinates, the 3-D transform turns the
+// layer about that point, and the frame is derived from all of them. Sublayers are drawn in
+// the order of their zPosition, then of the list.
+//
+// Changing an animatable property of a layer that has been through a transaction commit runs
+// the action for its key (an implicit animation by default) unless the transaction disables
+// actions or the delegate answers NSNull. Animations never change the model values: they show in
+// the presentation copy, which the compositor draws.
+//
+// A layer has contents when its delegate sets them (displayLayer) or when it draws
+// (drawInContext, or the delegate's drawLayer). Drawing happens only in display(), which the
+// compositor runs for layers marked with setNeedsDisplay; the drawing is kept in a backing
+// store at the contentsScale until the next mark.
+
+#include "platform/foundation/NSString.h"
+#include "platform/layers/CAAnimation.h"
+#include "platform/layers/CALayerDelegate.h"
+#include "platform/layers/CATransform3D.h"
+#include "platform/graphics/CGColor.h"
+#include "platform/graphics/CGContext.h"
+#include "platform/graphics/CGImage.h"
+#include "platform/graphics/CGPath.h"
+
+#include <array>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class LayerTreeHost;
+class NSDictionary;
+class NSMutableDictionary;
+
+inline constexpr const char* kCAGravityCenter = "center";
+inline constexpr const char* kCAGravityTop = "top";
+inline constexpr const char* kCAGravityBottom = "bottom";
+inline constexpr const char* kCAGravityLeft = "left";
+inline constexpr const char* kCAGravityRight = "right";
+inline constexpr const char* kCAGravityTopLeft = "topLeft";
+inline constexpr const char* kCAGravityTopRight = "topRight";
+inline constexpr const char* kCAGravityBottomLeft = "bottomLeft";
+inline constexpr const char* kCAGravityBottomRight = "bottomRight";
+inline constexpr const char* kCAGravityResize = "resize";
+inline constexpr const char* kCAGravityResizeAspect = "resizeAspect";
+inline constexpr const char* kCAGravityResizeAspectFill = "resizeAspectFill";
+
+class CALayer : public NSObject {
+    NS_OBJECT(CALayer, NSObject)
+public:
+    ~CALayer() override;
+
+    static std::shared_ptr<CALayer> layer() { return create(); }
+
+    // Geometry.
+    CGRect bounds() const { return m_bounds; }
+    void setBounds(CGRect bounds);
+    CGPoint position() const { return m_position; }
+    void setPosition(CGPoint position);
+    CGFloat zPosition() const { return m_zPosition; }
+    void setZPosition(CGFloat zPosition);
+    CGPoint anchorPoint() const { return m_anchorPoint; }
+    void setAnchorPoint(CGPoint anchorPoint);
+    CGFloat anchorPointZ() const { return m_anchorPointZ; }
+    void setAnchorPointZ(CGFloat anchorPointZ);
+    const CATransform3D& transform() const { return m_transform; }
+    void setTransform(const CATransform3D& transform);
+    CGAffineTransform affineTransform() const { return CATransform3DGetAffineTransform(m_transform); }
+    void setAffineTransform(CGAffineTransform transform) { setTransform(CATransform3DMakeAffineTransform(transform)); }
+    // Applied to the sublayers about the centre of the bounds.
+    const CATransform3D& sublayerTransform() const { return m_sublayerTransform; }
+    void setSublayerTransform(const CATransform3D& transform);
+    // The box of the transformed bounds in the superlayer. Setting it under a transform picks
+    // bounds and position whose transformed box is the frame, where one exists.
+    CGRect frame() const;
+    void setFrame(CGRect frame);
+
+    // Appearance.
+    bool isHidden() const { return m_hidden; }
+    void setHidden(bool hidden);
+    float opacity() const { return m_opacity; }
+    void setOpacity(float opacity);
+    bool masksToBounds() const { return m_masksToBounds; }
+    void setMasksToBounds(bool masks);
+    // The mask's alpha clips the layer; its superlayer is the layer it masks.
+    const std::shared_ptr<CALayer>& mask() const { return m_mask; }
+    void setMask(const std::shared_ptr<CALayer>& mask);
+    CGFloat cornerRadius() const { return m_cornerRadius; }
+    void setCornerRadius(CGFloat radius);
+    CGFloat borderWidth() const { return m_borderWidth; }
+    void setBorderWidth(CGFloat width);
+    const CGColorRef& borderColor() const { return m_borderColor; }
+    void setBorderColor(const CGColorRef& color);
+    const CGColorRef& backgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(const CGColorRef& color);
+    const CGColorRef& shadowColor() const { return m_shadowColor; }
+    void setShadowColor(const CGColorRef& color);
+    float shadowOpacity() const { return m_shadowOpacity; }
+    void setShadowOpacity(float opacity);
+    CGSize shadowOffset() const { return m_shadowOffset; }
+    void setShadowOffset(CGSize offset);
+    CGFloat shadowRadius() const { return m_shadowRadius; }
+    void setShadowRadius(CGFloat radius);
+    const CGPathRef& shadowPath() const { return m_shadowPath; }
+    void setShadowPath(const CGPathRef& path);
+    bool isOpaque() const { return m_opaque; }
+    void setOpaque(bool opaque);
+    bool isDoubleSided() const { return m_doubleSided; }
+    void setDoubleSided(bool doubleSided);
+    bool shouldRasterize() const { return m_shouldRasterize; }
+    void setShouldRasterize(bool rasterize) { m_shouldRasterize = rasterize; }
+    CGFloat rasterizationScale() const { return m_rasterizationScale; }
+    void setRasterizationScale(CGFloat scale) { m_rasterizationScale = scale; }
+
+    // Contents: an image shown in the bounds by the gravity; contentsRect picks the part of the
+    // image (unit coordinates), contentsScale says how many pixels make a point.
+    const CGImageRef& contents() const { return m_contents; }
+    void setContents(const CGImageRef& contents);
+    const NSString& contentsGravity() const { return m_contentsGravity; }
+    void setContentsGravity(const NSString& gravity);
+    CGRect contentsRect() const { return m_contentsRect; }
+    void setContentsRect(CGRect rect);
+    CGFloat contentsScale() const { return m_contentsScale; }
+    void setContentsScale(CGFloat scale);
+    bool needsDisplayOnBoundsChange() const { return m_needsDisplayOnBoundsChange; }
+    void setNeedsDisplayOnBoundsChange(bool needs) { m_needsDisplayOnBoundsChange = needs; }
+
+    const NSString& name() const { return m_name; }
+    void setName(const NSString& name) { m_name = name; }
+    std::shared_ptr<CALayerDelegate> delegate() const { return m_delegate.lock(); }
+    void setDelegate(const std::shared_ptr<CALayerDelegate>& delegate) { m_delegate = delegate; }
+    // Actions by key (NSNull: none), consulted after the delegate.
+    const std::shared_ptr<NSDictionary>& actions() const { return m_actions; }
+    void setActions(std::shared_ptr<NSDictionary> actions) { m_actions = std::move(actions); }
+
+    // The tree. Adding a layer removes it from its previous superlayer first; an index beyond
+    // the end appends; a sibling that is not a sublayer puts the layer at the end.
+    std::shared_ptr<CALayer> superlayer() const { return m_superlayer.lock(); }
+    // A snapshot: changing the tree while walking it is safe.
+    std::vector<std::shared_ptr<CALayer>> sublayers() const { return m_sublayers; }
+    void setSublayers(const std::vector<std::shared_ptr<CALayer>>& sublayers);
+    void addSublayer(const std::shared_ptr<CALayer>& layer);
+    void insertSublayer(const std::shared_ptr<CALayer>& layer, unsigned index);
+    void insertSublayerBelow(const std::shared_ptr<CALayer>& layer, const std::shared_ptr<CALayer>& sibling);
+    void insertSublayerAbove(const std::shared_ptr<CALayer>& layer, const std::shared_ptr<CALayer>& sibling);
+    void replaceSublayer(const std::shared_ptr<CALayer>& oldLayer, const std::shared_ptr<CALayer>& newLayer);
+    void removeFromSuperlayer();
+
+    // Display.
+    void setNeedsDisplay();
+    void setNeedsDisplayInRect(CGRect rect);
+    bool needsDisplay() const { return m_needsDisplay; }
+    void displayIfNeeded();
+    // Asks the delegate to set the contents, or draws into a new backing store.
+    virtual void display();
+    // Draws the contents in the layer's bounds, in a context flipped as UIKit's; by default the
+    // delegate's drawLayer.
+    virtual void drawInContext(const CGContextRef& context);
+    // Draws the layer and its sublayers into the context in the layer's own coordinates, running
+    // the drawing again rather than using the backing stores, with the model values.
+    void renderInContext(const CGContextRef& context);
+
+    // Layout.
+    void setNeedsLayout();
+    bool needsLayout() const { return m_needsLayout; }
+    // Lays out this layer if marked, then its sublayers.
+    void layoutIfNeeded();
+    virtual void layoutSublayers();
+
+    // Hit testing and conversion. The point of hitTest is in the superlayer's coordinates; the
+    // answer is the deepest visible layer under it, nil outside this layer's bounds.
+    virtual std::shared_ptr<CALayer> hitTest(CGPoint point);
+    virtual bool containsPoint(CGPoint point) const;
+    // Where content drawn as vectors (a shape's path) reaches beyond the bounds; null when nowhere.
+    virtual CGRect vectorContentBounds() const { return CGRectNull; }
+    // A nil layer stands for the coordinates of the root of the tree.
+    CGPoint convertPointFromLayer(CGPoint point, const std::shared_ptr<const CALayer>& layer) const;
+    CGPoint convertPointToLayer(CGPoint point, const std::shared_ptr<const CALayer>& layer) const;
+    CGRect convertRectFromLayer(CGRect rect, const std::shared_ptr<const CALayer>& layer) const;
+    CGRect convertRectToLayer(CGRect rect, const std::shared_ptr<const CALayer>& layer) const;
+
+    // Animations. A copy is added, replacing any animation under the same key; a nil key makes
+    // one up that nobody else uses.
+    void addAnimation(const CAAnimationRef& animation, const NSString& key);
+    void removeAnimationForKey(const NSString& key);
+    void removeAllAnimations();
+    CAAnimationRef animationForKey(const NSString& key) const;
+    std::vector<NSString> animationKeys() const;
+    bool hasAnimations() const { return !m_animations.empty(); }
+
+    // A copy with the running animations applied at the current media time; the model layer of
+    // a presentation copy is the layer it was made from. Copies have no sublayers.
+    std::shared_ptr<CALayer> presentationLayer() const;
+    std::shared_ptr<CALayer> modelLayer() const;
+    bool isPresentationLayer() const { return m_isPresentation; }
+
+    // Actions: delegate, then the actions dictionary, then defaultActionForKey; nil for none.
+    virtual id actionForKey(const NSString& key);
+    // A basic animation with the transaction's duration and timing for animatable keys.
+    virtual id defaultActionForKey(const NSString& key) const;
+    // Keys whose change (or animation) needs the layer drawn again.
+    virtual bool needsDisplayForKey(const NSString& key) const;
+
+    // Key-value access to properties by name; keys the layer does not know keep their values
+    // in the layer. Key paths reach into points, sizes, rectangles and transforms
+    // ("position.x", "bounds.size.width", "transform.scale.y", "transform.rotation.z").
+    virtual id valueForKey(const NSString& key) const;
+    virtual void setValue(const id& value, const NSString& key);
+    id valueForKeyPath(const NSString& keyPath) const;
+    void setValueForKeyPath(const id& value, const NSString& keyPath);
+
+    // Hooks the layer to whoever shows its tree; set on the root.
+    void setTreeHost(const std::shared_ptr<LayerTreeHost>& host) { m_treeHost = host; }
+
+    // The map from this layer's coordinates into its superlayer's (after the superlayer's
+    // sublayer transform), flattened to the superlayer's plane.
+    CATransform3D transformToSuperlayer() const;
+    // The map from this layer's coordinates into the root's.
+    CATransform3D transformToRoot() const;
+
+    // The renderer's copy of contents resampled for their last place on the device: moving by
+    // whole pixels reuses it.
+    struct PlacedContents {
+        CairoSurface source;
+        std::array<double, 6> placement {};
+        CGRect from;
+        CGRect to;
+        CairoSurface picture;
+    };
+
+protected:
+    // initWithLayer: the presentation copy's initialiser. Subclasses copy their own fields and
+    // override copyForPresentation to make a copy of their class.
+    void init();
+    void init(const CALayer& layer);
+    virtual std::shared_ptr<CALayer> copyForPresentation() const;
+
+    // Content that the renderer draws as vectors at the target's resolution on top of the
+    // contents (shape and gradient layers).
+    virtual void drawVectorContent(const CGContextRef& context) const;
+
+    // Runs the action for a change of the key: call prepareChange before storing the new value
+    // and finishChange after.
+    struct PendingChange {
+        NSString key;
+        id action;
+        id oldValue;
+    };
+    PendingChange prepareChange(const char* key);
+    void finishChange(PendingChange& change);
+    template <class T>
+    bool changeAnimatable(T& field, const T& value, const char* key)
+    {
+        if (field == value)
+            return false;
+        PendingChange change = prepareChange(key);
+        field = value;
+        finishChange(change);
+        return true;
+    }
+    // The transaction's basic animation of the key, which default actions answer.
+    static id implicitAnimationForKey(const NSString& key);
+    // Tells the host of the tree that another frame is needed.
+    void setNeedsComposite();
+
+private:
+    friend class LayerRenderer;
+    friend class LayerCompositor;
+    friend class CAAnimationScheduler;
+    struct AnimationEntry {
+        NSString key;
+        CAAnimationRef animation;
+    };
+
+    // The map into the coordinates of the given superlayer (nil: no sublayer transform).
+    CATransform3D placementIn(const CALayer* superlayer) const;
+    std::shared_ptr<LayerTreeHost> treeHost() const;
+    // Whether the layer's own background hides everything beneath it in the rectangle (layer
+    // coordinates): opaque colour, full opacity, the rectangle inside the rounded bounds.
+    bool coversOpaquely(CGRect rect) const;
+    void removeSublayer(CALayer* layer);
+    void attachSublayer(const std::shared_ptr<CALayer>& layer, std::size_t index);
+    bool isAncestorOf(const CALayer* layer) const;
+    void stopAnimation(AnimationEntry entry, bool finished);
+    // Start and stop callbacks due by now; answers when the next one falls due.
+    CFTimeInterval updateAnimations(CFTimeInterval now);
+    bool hasRunningAnimations(CFTimeInterval now) const;
+    std::shared_ptr<CALayer> presentationAt(CFTimeInterval time) const;
+    id presentationValueForKey(const NSString& key) const;
+    void applyChangeForKey(const std::string& key, const id& value);
+    // Layers in drawing order: by zPosition, stable within one.
+    std::vector<std::shared_ptr<CALayer>> sublayersInDrawingOrder() const;
+
+    CGRect m_bounds;
+    CGPoint m_position;
+    CGFloat m_zPosition { 0 };
+    CGPoint m_anchorPoint { 0.5, 0.5 };
+    CGFloat m_anchorPointZ { 0 };
+    CATransform3D m_transform;
+    CATransform3D m_sublayerTransform;
+    bool m_hidden { false };
+    float m_opacity { 1 };
+    bool m_masksToBounds { false };
+    std::shared_ptr<CALayer> m_mask;
+    CGFloat m_cornerRadius { 0 };
+    CGFloat m_borderWidth { 0 };
+    CGColorRef m_borderColor;
+    CGColorRef m_backgroundColor;
+    CGColorRef m_shadowColor;
+    float m_shadowOpacity { 0 };
+    CGSize m_shadowOffset { 0, -3 };
+    CGFloat m_shadowRadius { 3 };
+    CGPathRef m_shadowPath;
+    bool m_opaque { false };
+    bool m_doubleSided { true };
+    bool m_shouldRasterize { false };
+    CGFloat m_rasterizationScale { 1 };
+    CGImageRef m_contents;
+    NSString m_contentsGravity { kCAGravityResize };
+    CGRect m_contentsRect { { 0, 0 }, { 1, 1 } };
+    CGFloat m_contentsScale { 1 };
+    bool m_needsDisplayOnBoundsChange { false };
+    NSString m_name;
+    std::weak_ptr<CALayerDelegate> m_delegate;
+    std::shared_ptr<NSDictionary> m_actions;
+    std::shared_ptr<NSMutableDictionary> m_values;
+
+    std::weak_ptr<CALayer> m_superlayer;
+    std::vector<std::shared_ptr<CALayer>> m_sublayers;
+    std::weak_ptr<LayerTreeHost> m_treeHost;
+
+    bool m_needsDisplay { false };
+    bool m_needsLayout { false };
+    bool m_isDisplaying { false };
+    // Set by the base drawInContext when nobody draws, so that display() keeps no backing.
+    bool m_drewNothing { false };
+    CairoSurface m_backing;
+    CGFloat m_backingScale { 1 };
+    PlacedContents m_placedContents;
+
+    std::vector<AnimationEntry> m_animations;
+    NSUInteger m_nextAnimationNumber { 0 };
+    // Layers made in the current transaction have no implicit animations, as on the platform.
+    NSUInteger m_createdInTransaction { 0 };
+    bool m_isPresentation { false };
+    std::weak_ptr<const CALayer> m_modelLayer;
+};
+
+using CALayerRef = std::shared_ptr<CALayer>;

@@ -1,0 +1,73 @@
+#pragma once
+// A layer that fills and strokes a path in its own coordinates, drawn as vectors at the
+// resolution of whatever it is drawn into (no backing store). strokeStart and strokeEnd trim
+// the stroke to a fraction of the path's length.
+
+#include "platform/layers/CALayer.h"
+
+inline constexpr const char* kCAFillRuleNonZero = "non-zero";
+inline constexpr const char* kCAFillRuleEvenOdd = "even-odd";
+inline constexpr const char* kCALineCapButt = "butt";
+inline constexpr const char* kCALineCapRound = "round";
+inline constexpr const char* kCALineCapSquare = "square";
+inline constexpr const char* kCALineJoinMiter = "miter";
+inline constexpr const char* kCALineJoinRound = "round";
+inline constexpr const char* kCALineJoinBevel = "bevel";
+
+class CAShapeLayer : public CALayer {
+    NS_OBJECT(CAShapeLayer, CALayer)
+public:
+    static std::shared_ptr<CAShapeLayer> layer() { return create(); }
+
+    const CGPathRef& path() const { return m_path; }
+    void setPath(const CGPathRef& path);
+    const CGColorRef& fillColor() const { return m_fillColor; }
+    void setFillColor(const CGColorRef& color);
+    const NSString& fillRule() const { return m_fillRule; }
+    void setFillRule(const NSString& rule);
+    const CGColorRef& strokeColor() const { return m_strokeColor; }
+    void setStrokeColor(const CGColorRef& color);
+    CGFloat strokeStart() const { return m_strokeStart; }
+    void setStrokeStart(CGFloat start);
+    CGFloat strokeEnd() const { return m_strokeEnd; }
+    void setStrokeEnd(CGFloat end);
+    CGFloat lineWidth() const { return m_lineWidth; }
+    void setLineWidth(CGFloat width);
+    CGFloat miterLimit() const { return m_miterLimit; }
+    void setMiterLimit(CGFloat limit);
+    const NSString& lineCap() const { return m_lineCap; }
+    void setLineCap(const NSString& cap);
+    const NSString& lineJoin() const { return m_lineJoin; }
+    void setLineJoin(const NSString& join);
+    CGFloat lineDashPhase() const { return m_lineDashPhase; }
+    void setLineDashPhase(CGFloat phase);
+    const std::vector<CGFloat>& lineDashPattern() const { return m_lineDashPattern; }
+    void setLineDashPattern(std::vector<CGFloat> pattern);
+
+    id valueForKey(const NSString& key) const override;
+    void setValue(const id& value, const NSString& key) override;
+    id defaultActionForKey(const NSString& key) const override;
+    CGRect vectorContentBounds() const override;
+
+protected:
+    void init() { super::init(); }
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
+    void drawVectorContent(const CGContextRef& context) const override;
+
+private:
+    CGPathRef strokedPortion() const;
+
+    CGPathRef m_path;
+    CGColorRef m_fillColor { CGColorCreateGenericRGB(0, 0, 0, 1) };
+    NSString m_fillRule { kCAFillRuleNonZero };
+    CGColorRef m_strokeColor;
+    CGFloat m_strokeStart { 0 };
+    CGFloat m_strokeEnd { 1 };
+    CGFloat m_lineWidth { 1 };
+    CGFloat m_miterLimit { 10 };
+    NSString m_lineCap { kCALineCapButt };
+    NSString m_lineJoin { kCALineJoinMiter };
+    CGFloat m_lineDashPhase { 0 };
+    std::vector<CGFloat> m_lineDashPattern;
+};

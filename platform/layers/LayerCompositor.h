@@ -1,0 +1,66 @@
+#pragma once
+// Shows a layer tree in a picture of the screen: a Cairo image surface of the given size in
+// points at the screen's scale. The window's host asks whether a frame is needed (something
+// in the tree changed, or an animation runs) and has one rendered.
+//
+// A frame lays out what is marked, then lets each layer marked for display draw into its
+// backing store, then composites the tree with the presentation values of running animations.
+// Layers not marked keep their stores, so a frame where one layer changed draws that layer
+// alone, and when nothing but such drawing changed, only the pixels under those layers are
+// composited again. A request made while a frame draws is kept for the next frame.
+
+#include "platform/layers/CALayer.h"
+#include "platform/layers/LayerTreeHost.h"
+
+class LayerCompositor : public NSObject, public LayerTreeHost {
+    NS_OBJECT(LayerCompositor, NSObject)
+public:
+    const CALayerRef& rootLayer() const { return m_rootLayer; }
+    void setRootLayer(const CALayerRef& layer);
+    // What shows where no layer draws; opaque black by default, as the screen is.
+    const CGColorRef& backgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(const CGColorRef& color);
+
+    bool needsFrame() const;
+    void renderFrame();
+    NSUInteger frameCount() const { return m_frameCount; }
+
+    CGSize size() const { return m_size; }
+    CGFloat scale() const { return m_scale; }
+    cairo_surface_t* surface() const { return m_surface.get(); }
+    // The last frame.
+    CGImageRef image() const;
+    bool writePNG(const NSString& path) const;
+
+    void layerTreeDidChange() override
+    {
+        m_needsFrame = true;
+        m_fullFrame = true;
+    }
+    void layerNeedsDisplay(CALayer& layer) override;
+
+protected:
+    // A screen of size points at scale pixels per point; nil when that is no picture.
+    bool init(CGSize size, CGFloat scale);
+
+private:
+    static void display(CALayer& layer);
+    // The device pixels a layer's drawing reaches, with the shadows of its ancestors.
+    CGRect damageOf(const CALayer& layer) const;
+    // Whether the root's own opaque background covers every pixel of the area, so that what
+    // lies below it need not be painted first.
+    bool rootHides(const CALayer& root, CGRect pixels) const;
+
+    CGSize m_size;
+    CGFloat m_scale { 2 };
+    CairoSurface m_surface;
+    CGContextRef m_context;
+    CALayerRef m_rootLayer;
+    CGColorRef m_backgroundColor { CGColorCreateGenericRGB(0, 0, 0, 1) };
+    bool m_needsFrame { true };
+    // Only the drawing of these layers changed since the last frame, unless a full frame is due.
+    bool m_fullFrame { true };
+    std::vector<std::weak_ptr<CALayer>> m_dirtyLayers;
+    bool m_rendering { false };
+    NSUInteger m_frameCount { 0 };
+};

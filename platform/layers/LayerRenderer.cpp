@@ -1,0 +1,655 @@
+#include "platform/layers/LayerRenderer.h"
+
+#include "platform/layers/CAAnimationGroup.h"
+#include "platform/layers/CAPropertyAnimation.h"
+#include "platform/layers/CATransition.h"
+#include "platform/graphics/CGBitmapContext.h"
+
+#include <pixman.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+using Matrix3 = std::array<std::array<double, 3>, 3>;
+
+// The plane-to-plane map of a flattened layer transform: rows x, y and w of the 4 × 4.
+Matrix3 homography(const CATransform3D& t)
+{
+    return { { { t.m11, t.m12, t.m14 }, { t.m21, t.m22, t.m24 }, { t.m41, t.m42, t.m44 } } };
+}
+
+Matrix3 multiply(const Matrix3& a, const Matrix3& b)
+{
+    Matrix3 r {};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            r[i][j] = a[i][0] * b[0][j] + a[i][1] * b[1][j] + a[i][2] * b[2][j];
+    return r;
+}
+
+bool invert(const Matrix3& m, Matrix3& inverse)
+{
+    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0])
+        + m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    if (std::abs(det) < 1e-15 || !std::isfinite(det))
+        return false;
+    inverse[0][0] = (m[1][1] * m[2][2] - m[1][2] * m[2][1]) / det;
+    inverse[0][1] = (m[0][2] * m[2][1] - m[0][1] * m[2][2]) / det;
+    inverse[0][2] = (m[0][1] * m[1][2] - m[0][2] * m[1][1]) / det;
+    inverse[1][0] = (m[1][2] * m[2][0] - m[1][0] * m[2][2]) / det;
+    inverse[1][1] = (m[0][0] * m[2][2] - m[0][2] * m[2][0]) / det;
+    inverse[1][2] = (m[0][2] * m[1][0] - m[0][0] * m[1][2]) / det;
+    inverse[2][0] = (m[1][0] * m[2][1] - m[1][1] * m[2][0]) / det;
+    inverse[2][1] = (m[0][1] * m[2][0] - m[0][0] * m[2][1]) / det;
+    inverse[2][2] = (m[0][0] * m[1][1] - m[0][1] * m[1][0]) / det;
+    return true;
+}
+
+Matrix3 affineMatrix(CGAffineTransform t) { return { { { t.a, t.b, 0 }, { t.c, t.d, 0 }, { t.tx, t.ty, 1 } } }; }
+
+bool isAffineInPlane(const CATransform3D& t) { return t.m14 == 0 && t.m24 == 0 && t.m44 == 1; }
+
+CGAffineTransform planeAffine(const CATransform3D& t) { return { t.m11, t.m12, t.m21, t.m22, t.m41, t.m42 }; }
+
+CGPathRef roundedBoundsPath(CGRect bounds, CGFloat radius)
+{
+    radius = std::min({ radius, bounds.size.width / 2, bounds.size.height / 2 });
+    if (radius <= 0)
+        return CGPathCreateWithRect(bounds, nullptr);
+    return CGPathCreateWithRoundedRect(bounds, radius, radius, nullptr);
+}
+
+bool animatesKeyNeedingDisplay(const CALayer& layer, const CAAnimation& animation)
+{
+    if (auto property = dynamic_cast<const CAPropertyAnimation*>(&animation)) {
+        const std::string path = property->keyPath().UTF8String();
+        return layer.needsDisplayForKey(NSString(path.substr(0, path.find('.'))));
+    }
+    if (auto group = dynamic_cast<const CAAnimationGroup*>(&animation))
+        return std::any_of(group->animations().begin(), group->animations().end(),
+            [&](const auto& child) { return child && animatesKeyNeedingDisplay(layer, *child); });
+    return false;
+}
+
+// Where contents of the given size (points) go in the bounds under a gravity.
+CGRect gravityRect(const std::string& gravity, CGRect bounds, CGSize size)
+{
+    const CGFloat w = bounds.size.width, h = bounds.size.height;
+    if (gravity == kCAGravityResize || size.width <= 0 || size.height <= 0)
+        return bounds;
+    if (gravity == kCAGravityResizeAspect || gravity == kCAGravityResizeAspectFill) {
+        const CGFloat sx = w / size.width, sy = h / size.height;
+        const CGFloat scale = gravity == kCAGravityResizeAspect ? std::min(sx, sy) : std::max(sx, sy);
+        size = { size.width * scale, size.height * scale };
+    }
+    CGFloat x = bounds.origin.x + (w - size.width) / 2;
+    CGFloat y = bounds.origin.y + (h - size.height) / 2;
+    if (gravity.find("eft") != std::string::npos)
+        x = bounds.origin.x;
+    if (gravity.find("ight") != std::string::npos)
+        x = bounds.origin.x + w - size.width;
+    if (gravity.rfind("top", 0) == 0)
+        y = bounds.origin.y;
+    if (gravity.rfind("bottom", 0) == 0)
+        y = bounds.origin.y + h - size.height;
+    return CGRectMake(x, y, size.width, size.height);
+}
+
+// Paints part of a picture (pixels) into a rectangle of user space.
+// Resamples the picture once for its place on the device; later frames copy the result, so
+// long as the picture, the rectangles and the placement up to whole device pixels stay.
+bool paintPlaced(cairo_t* cr, cairo_pattern_t* pattern, cairo_surface_t* surface, CGRect source, CGRect destination,
+    CALayer::PlacedContents& placed)
+{
+    constexpr double largest = 4096.0 * 4096.0;
+    cairo_matrix_t ctm;
+    cairo_get_matrix(cr, &ctm);
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    for (auto [x, y] : { std::pair { CGRectGetMinX(destination), CGRectGetMinY(destination) },
+             { CGRectGetMaxX(destination), CGRectGetMinY(destination) }, { CGRectGetMinX(destination), CGRectGetMaxY(destination) },
+             { CGRectGetMaxX(destination), CGRectGetMaxY(destination) } }) {
+        cairo_user_to_device(cr, &x, &y);
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
+    }
+    if (!std::isfinite(minX) || !std::isfinite(minY) || !std::isfinite(maxX) || !std::isfinite(maxY)
+        || (maxX - minX + 2) * (maxY - minY + 2) > largest)
+        return false;
+    const double x0 = std::floor(minX), y0 = std::floor(minY);
+    const int width = static_cast<int>(std::ceil(maxX) - x0), height = static_cast<int>(std::ceil(maxY) - y0);
+    if (width <= 0 || height <= 0)
+        return false;
+    const std::array<double, 6> placement { ctm.xx, ctm.yx, ctm.xy, ctm.yy, ctm.x0 - x0, ctm.y0 - y0 };
+    if (placed.source.get() != surface || placed.placement != placement || !CGRectEqualToRect(placed.from, source)
+        || !CGRectEqualToRect(placed.to, destination) || !placed.picture) {
+        CairoSurface picture(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+        if (cairo_surface_status(picture.get()) != CAIRO_STATUS_SUCCESS)
+            return false;
+        {
+            CairoContext pc(cairo_create(picture.get()));
+            cairo_matrix_t m = ctm;
+            m.x0 = placement[4], m.y0 = placement[5];
+            cairo_set_matrix(pc.get(), &m);
+            cairo_rectangle(pc.get(), destination.origin.x, destination.origin.y, destination.size.width, destination.size.height);
+            cairo_clip(pc.get());
+            cairo_set_source(pc.get(), pattern);
+            cairo_paint(pc.get());
+        }
+        cairo_surface_flush(picture.get());
+        placed = { retainSurface(surface), placement, source, destination, std::move(picture) };
+    }
+    cairo_identity_matrix(cr);
+    cairo_set_source_surface(cr, placed.picture.get(), x0, y0);
+    cairo_rectangle(cr, x0, y0, width, height);
+    cairo_fill(cr);
+    return true;
+}
+
+void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect destination, double alpha,
+    CALayer::PlacedContents* placed = nullptr)
+{
+    if (destination.size.width <= 0 || destination.size.height <= 0 || source.size.width <= 0 || source.size.height <= 0)
+        return;
+    const double sx = source.size.width / destination.size.width;
+    const double sy = source.size.height / destination.size.height;
+    cairo_matrix_t ctm;
+    cairo_get_matrix(cr, &ctm);
+    double ox = destination.origin.x, oy = destination.origin.y;
+    cairo_user_to_device(cr, &ox, &oy);
+    auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
+    const bool exact = ctm.xy == 0 && ctm.yx == 0 && std::abs(ctm.xx - sx) < 1e-9 && std::abs(ctm.yy - sy) < 1e-9
+        && whole(ox) && whole(oy) && whole(source.origin.x) && whole(source.origin.y);
+    cairo_save(cr);
+    cairo_new_path(cr);
+    if (exact && whole(source.size.width) && whole(source.size.height)) {
+        // Pixel for pixel on whole device pixels: a plain copy of the rectangle, the common case.
+        const double x = std::round(ox), y = std::round(oy);
+        cairo_identity_matrix(cr);
+        cairo_set_source_surface(cr, surface, x - std::round(source.origin.x), y - std::round(source.origin.y));
+        cairo_rectangle(cr, x, y, std::round(source.size.width), std::round(source.size.height));
+        if (alpha >= 1) {
+            cairo_fill(cr);
+        } else {
+            cairo_clip(cr);
+            cairo_paint_with_alpha(cr, alpha);
+        }
+        cairo_restore(cr);
+        return;
+    }
+    CairoPattern pattern(cairo_pattern_create_for_surface(surface));
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, sx, 0, 0, sy, source.origin.x - destination.origin.x * sx, source.origin.y - destination.origin.y * sy);
+    cairo_pattern_set_matrix(pattern.get(), &m);
+    cairo_pattern_set_filter(pattern.get(), exact ? CAIRO_FILTER_FAST : CAIRO_FILTER_GOOD);
+    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+    if (placed && alpha >= 1 && paintPlaced(cr, pattern.get(), surface, source, destination, *placed)) {
+        cairo_restore(cr);
+        return;
+    }
+    cairo_rectangle(cr, destination.origin.x, destination.origin.y, destination.size.width, destination.size.height);
+    cairo_clip(cr);
+    cairo_set_source(cr, pattern.get());
+    cairo_paint_with_alpha(cr, alpha);
+    cairo_restore(cr);
+}
+
+// The area the layer and its sublayers can paint, in the layer's coordinates.
+CGRect subtreeExtent(const CALayer& layer)
+{
+    CGRect extent = layer.bounds();
+    if (layer.masksToBounds())
+        return extent;
+    extent = CGRectUnion(extent, layer.vectorContentBounds());
+    if (const CGImageRef& contents = layer.contents()) {
+        const CGFloat scale = layer.contentsScale() > 0 ? layer.contentsScale() : 1;
+        extent = CGRectUnion(extent, gravityRect(layer.contentsGravity().UTF8String(), layer.bounds(),
+                                         { contents->width() / scale, contents->height() / scale }));
+    }
+    for (const auto& sublayer : layer.sublayers()) {
+        CATransform3D m = sublayer->transformToSuperlayer();
+        if (!isAffineInPlane(m))
+            return CGRectInfinite;
+        extent = CGRectUnion(extent, CGRectApplyAffineTransform(subtreeExtent(*sublayer), planeAffine(m)));
+    }
+    return extent;
+}
+
+} // namespace
+
+LayerRenderer::LayerRenderer(CGContextRef context, Options options)
+    : m_context(std::move(context))
+    , m_options(options)
+    , m_baseCTM(m_context->ctm())
+    , m_clip(CGContextGetClipBoundingBox(m_context))
+{
+}
+
+void LayerRenderer::renderInContext(CALayer& layer, const CGContextRef& context)
+{
+    LayerRenderer renderer(context, {});
+    renderer.renderLayerInOwnSpace(layer);
+}
+
+CGImageRef LayerRenderer::snapshot(CALayer& layer, CGFloat scale)
+{
+    const CGRect bounds = layer.bounds();
+    auto context = CGBitmapContext::createImageContext(bounds.size, false, scale);
+    if (!context)
+        return nullptr;
+    CGContextTranslateCTM(context, -bounds.origin.x, -bounds.origin.y);
+    LayerRenderer renderer(context, { false, true, CACurrentMediaTime() });
+    renderer.renderLayerInOwnSpace(layer);
+    return CGBitmapContextCreateImage(context);
+}
+
+void LayerRenderer::renderLayerInOwnSpace(CALayer& layer) { renderLayer(layer, CATransform3DIdentity); }
+
+void LayerRenderer::renderLayerPlaced(CALayer& layer)
+{
+    auto source = sourceFor(layer);
+    renderLayer(layer, source->placementIn(nullptr));
+}
+
+std::shared_ptr<CALayer> LayerRenderer::sourceFor(CALayer& model) const
+{
+    if (m_options.presentationValues && model.hasAnimations())
+        return model.presentationAt(m_options.time);
+    return model.self();
+}
+
+void LayerRenderer::renderLayer(CALayer& model, const CATransform3D& toBase)
+{
+    const auto source = sourceFor(model);
+    if (source->m_hidden || !(source->m_opacity > 0))
+        return;
+    if (isAffineInPlane(toBase))
+        renderAffine(model, *source, toBase);
+    else
+        renderProjected(model, *source, toBase);
+}
+
+void LayerRenderer::renderAffine(CALayer& model, const CALayer& source, const CATransform3D& toBase)
+{
+    const CGAffineTransform placement = planeAffine(toBase);
+    // A layer seen from behind is not drawn unless it is double-sided.
+    if (!source.m_doubleSided && placement.a * placement.d - placement.b * placement.c < 0)
+        return;
+    m_context->saveGState();
+    m_context->setCTM(CGAffineTransformConcat(placement, m_baseCTM));
+    drawBody(model, source, toBase);
+    m_context->restoreGState();
+}
+
+void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATransform3D& toBase)
+{
+    const CGContextRef& c = m_context;
+    const CGRect bounds = source.m_bounds;
+    if (model.m_mask)
+        applyMask(model, source);
+
+    std::optional<CGFloat> transitionProgress;
+    const CATransition* transition = nullptr;
+    if (m_options.presentationValues) {
+        if (auto t = std::dynamic_pointer_cast<CATransition>(model.animationForKey(kCATransition))) {
+            transitionProgress = t->progressAtTime(m_options.time);
+            transition = t.get();
+        }
+    }
+
+    const auto shadowColor = source.m_shadowColor ? source.m_shadowColor->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 1 };
+    const bool shadow = source.m_shadowOpacity > 0 && shadowColor[3] > 0;
+    if (shadow && source.m_shadowPath)
+        drawShadowPath(source);
+    // Where only the inside of an opaque layer is redrawn its shadow cannot show.
+    const bool contentShadow = shadow && !source.m_shadowPath && !source.coversOpaquely(CGContextGetClipBoundingBox(c));
+    CGFloat alpha = source.m_opacity;
+    CGSize newOffset, oldOffset;
+    if (transitionProgress) {
+        const CGFloat p = std::clamp(*transitionProgress, CGFloat(0), CGFloat(1));
+        const std::string type = transition->type().UTF8String();
+        const std::string subtype = transition->subtype() ? transition->subtype().UTF8String() : std::string(kCATransitionFromLeft);
+        CGSize direction { -1, 0 };
+        if (subtype == kCATransitionFromRight)
+            direction = { 1, 0 };
+        else if (subtype == kCATransitionFromTop)
+            direction = { 0, -1 };
+        else if (subtype == kCATransitionFromBottom)
+            direction = { 0, 1 };
+        const CGSize span { direction.width * bounds.size.width, direction.height * bounds.size.height };
+        if (type == kCATransitionPush || type == kCATransitionMoveIn)
+            newOffset = { span.width * (1 - p), span.height * (1 - p) };
+        if (type == kCATransitionPush || type == kCATransitionReveal)
+            oldOffset = { -span.width * p, -span.height * p };
+        const bool fade = type != kCATransitionPush && type != kCATransitionMoveIn && type != kCATransitionReveal;
+        if (transition->snapshot()) {
+            c->saveGState();
+            CGContextSetAlpha(c, source.m_opacity * (fade ? 1 - p : 1));
+            const CGImageRef& picture = transition->snapshot();
+            const CGRect rect = CGRectOffset(bounds, oldOffset.width, oldOffset.height);
+            c->drawWithEffects([&](cairo_t* cr) {
+                paintSurface(cr, picture->surface(), CGRectMake(0, 0, picture->width(), picture->height()), rect, c->state().alpha);
+            });
+            c->restoreGState();
+        }
+        if (fade)
+            alpha *= p;
+    }
+
+    // When the background hides everything else the layer draws, the shadow of the whole is the
+    // shadow of the background: cast it from the fill and save a group the size of the layer.
+    const bool backgroundShadow = contentShadow && alpha >= 1 && !transitionProgress && shadowFollowsBackground(model, source);
+    const bool group = alpha < 1 || (contentShadow && !backgroundShadow);
+    c->saveGState();
+    if (newOffset.width != 0 || newOffset.height != 0)
+        CGContextTranslateCTM(c, newOffset.width, newOffset.height);
+    if (group) {
+        // Groups and shadows cost in proportion to their area: keep them to what can be painted.
+        const CGRect extent = subtreeExtent(source);
+        if (!CGRectIsInfinite(extent)) {
+            const CGFloat reach = contentShadow ? source.m_shadowRadius * 3 + std::max(std::abs(source.m_shadowOffset.width), std::abs(source.m_shadowOffset.height)) + 2 : 1;
+            CGContextClipToRect(c, CGRectInset(extent, -reach, -reach));
+        }
+        CGContextSetAlpha(c, alpha);
+        if (contentShadow)
+            CGContextSetShadowWithColor(c, source.m_shadowOffset, source.m_shadowRadius * 2,
+                CGColorCreateGenericRGB(shadowColor[0], shadowColor[1], shadowColor[2], shadowColor[3] * source.m_shadowOpacity));
+        c->beginTransparencyLayer(CGRectNull, false);
+    }
+
+    if (source.m_backgroundColor && source.m_backgroundColor->alpha() > 0) {
+        c->saveGState();
+        if (backgroundShadow)
+            CGContextSetShadowWithColor(c, source.m_shadowOffset, source.m_shadowRadius * 2,
+                CGColorCreateGenericRGB(shadowColor[0], shadowColor[1], shadowColor[2], shadowColor[3] * source.m_shadowOpacity));
+        CGContextSetFillColorWithColor(c, source.m_backgroundColor);
+        if (source.m_cornerRadius > 0) {
+            CGContextAddPath(c, roundedBoundsPath(bounds, source.m_cornerRadius));
+            CGContextFillPath(c);
+        } else {
+            CGContextFillRect(c, bounds);
+        }
+        c->restoreGState();
+    }
+
+    c->saveGState();
+    if (source.m_masksToBounds) {
+        CGContextAddPath(c, roundedBoundsPath(bounds, source.m_cornerRadius));
+        CGContextClip(c);
+    }
+    drawContents(model, source);
+    source.drawVectorContent(c);
+    drawSublayers(model, source, toBase);
+    c->restoreGState();
+    drawBorder(source);
+
+    if (group)
+        c->endTransparencyLayer();
+    c->restoreGState();
+}
+
+bool LayerRenderer::shadowFollowsBackground(const CALayer& model, const CALayer& source) const
+{
+    if (model.m_mask || model.m_backing || source.m_contents || (source.m_borderWidth > 0 && source.m_borderColor && source.m_borderColor->alpha() > 0))
+        return false;
+    // Whatever else is drawn stays a device pixel inside the opaque background, where it
+    // cannot change the coverage the shadow is cast from.
+    const CGAffineTransform ctm = m_context->ctm();
+    const CGFloat det = std::abs(ctm.a * ctm.d - ctm.b * ctm.c);
+    if (!(det > 0))
+        return false;
+    const CGFloat pixel = std::sqrt(ctm.a * ctm.a + ctm.b * ctm.b + ctm.c * ctm.c + ctm.d * ctm.d) / det;
+    CGRect inside = source.vectorContentBounds();
+    for (const auto& sublayer : model.m_sublayers) {
+        const auto child = sourceFor(*sublayer);
+        if (child->m_hidden || !(child->m_opacity > 0))
+            continue;
+        const CATransform3D m = child->placementIn(&source);
+        if (!isAffineInPlane(m))
+            return false;
+        CGRect extent = subtreeExtent(*child);
+        if (child->m_shadowOpacity > 0) {
+            const CGFloat reach = child->m_shadowRadius * 3 + std::abs(child->m_shadowOffset.width) + std::abs(child->m_shadowOffset.height) + 1;
+            extent = CGRectInset(extent, -reach, -reach);
+        }
+        if (CGRectIsInfinite(extent))
+            return false;
+        inside = CGRectUnion(inside, CGRectApplyAffineTransform(extent, planeAffine(m)));
+    }
+    return CGRectIsNull(inside) || source.coversOpaquely(CGRectInset(inside, -2 * pixel, -2 * pixel));
+}
+
+void LayerRenderer::drawContents(CALayer& model, const CALayer& source)
+{
+    const CGContextRef& c = m_context;
+    const CGRect bounds = source.m_bounds;
+    cairo_surface_t* surface = nullptr;
+    CGFloat scale = 1;
+    CGRect unitRect = source.m_contentsRect;
+    if (!m_options.backingStores && !source.m_contents) {
+        // Drawing again, straight into the context, clipped as a backing store would be.
+        c->saveGState();
+        CGContextClipToRect(c, bounds);
+        model.drawInContext(c);
+        c->restoreGState();
+        return;
+    }
+    const CALayer* store = &model;
+    if (&source != &model && std::any_of(model.m_animations.begin(), model.m_animations.end(),
+            [&](const auto& entry) { return animatesKeyNeedingDisplay(model, *entry.animation); })) {
+        // Animated keys that change the drawing: the presentation copy draws every frame.
+        auto& presentation = const_cast<CALayer&>(source);
+        presentation.display();
+        store = &presentation;
+    }
+    if (source.m_contents && source.m_contents->surface()) {
+        surface = source.m_contents->surface();
+        scale = source.m_contentsScale > 0 ? source.m_contentsScale : 1;
+    } else if (store->m_backing) {
+        surface = store->m_backing.get();
+        scale = store->m_backingScale;
+        unitRect = CGRectMake(0, 0, 1, 1);
+    }
+    if (!surface)
+        return;
+    const double width = cairo_image_surface_get_width(surface);
+    const double height = cairo_image_surface_get_height(surface);
+    const CGRect pixels = CGRectIntersection(CGRectMake(unitRect.origin.x * width, unitRect.origin.y * height,
+                                                 unitRect.size.width * width, unitRect.size.height * height),
+        CGRectMake(0, 0, width, height));
+    if (CGRectIsEmpty(pixels))
+        return;
+    const std::string gravity = source.m_contentsGravity.UTF8String();
+    const CGRect destination = store->m_backing.get() == surface
+        ? CGRectMake(bounds.origin.x, bounds.origin.y, width / scale, height / scale)
+        : gravityRect(gravity, bounds, { pixels.size.width / scale, pixels.size.height / scale });
+    cairo_t* main = c->cairoContext();
+    c->drawWithEffects([&](cairo_t* cr) {
+        paintSurface(cr, surface, pixels, destination, c->state().alpha, cr == main ? &model.m_placedContents : nullptr);
+    });
+}
+
+void LayerRenderer::drawSublayers(CALayer& model, const CALayer& source, const CATransform3D& toBase)
+{
+    for (const auto& sublayer : model.sublayersInDrawingOrder()) {
+        const auto childSource = sourceFor(*sublayer);
+        const CATransform3D childToBase = CATransform3DConcat(childSource->placementIn(&source), toBase);
+        if (childSource->m_hidden || !(childSource->m_opacity > 0))
+            continue;
+        if (isAffineInPlane(childToBase) && !CGRectIsInfinite(m_clip)) {
+            // Nothing of a sublayer outside the clip can show: leave it out.
+            CGRect extent = subtreeExtent(*childSource);
+            if (childSource->m_shadowOpacity > 0) {
+                const CGFloat reach = childSource->m_shadowRadius * 3 + std::abs(childSource->m_shadowOffset.width) + std::abs(childSource->m_shadowOffset.height) + 1;
+                extent = CGRectInset(extent, -reach, -reach);
+            }
+            if (!CGRectIsInfinite(extent) && !CGRectIntersectsRect(CGRectApplyAffineTransform(extent, planeAffine(childToBase)), m_clip))
+                continue;
+        }
+        if (isAffineInPlane(childToBase))
+            renderAffine(*sublayer, *childSource, childToBase);
+        else
+            renderProjected(*sublayer, *childSource, childToBase);
+    }
+}
+
+void LayerRenderer::drawBorder(const CALayer& source)
+{
+    if (!(source.m_borderWidth > 0) || !source.m_borderColor || source.m_borderColor->alpha() <= 0)
+        return;
+    const CGContextRef& c = m_context;
+    const CGFloat width = std::min({ source.m_borderWidth, source.m_bounds.size.width / 2, source.m_bounds.size.height / 2 });
+    if (width <= 0)
+        return;
+    // The border lies inside the bounds, following the rounded corners.
+    const CGRect inset = CGRectInset(source.m_bounds, width / 2, width / 2);
+    CGContextSetStrokeColorWithColor(c, source.m_borderColor);
+    CGContextSetLineWidth(c, width);
+    CGContextAddPath(c, roundedBoundsPath(inset, std::max(CGFloat(0), source.m_cornerRadius - width / 2)));
+    CGContextStrokePath(c);
+}
+
+void LayerRenderer::drawShadowPath(const CALayer& source)
+{
+    const CGContextRef& c = m_context;
+    const auto rgba = source.m_shadowColor ? source.m_shadowColor->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 1 };
+    c->saveGState();
+    CGContextSetAlpha(c, 1);
+    CGContextSetShadowWithColor(c, source.m_shadowOffset, source.m_shadowRadius * 2,
+        CGColorCreateGenericRGB(rgba[0], rgba[1], rgba[2], rgba[3] * source.m_shadowOpacity * source.m_opacity));
+    CGContextAddPath(c, source.m_shadowPath);
+    cairo_t* main = c->cairoContext();
+    // Only the shadow shows: the path itself is painted on the shadow's own surface, not here.
+    c->drawWithEffects([main](cairo_t* cr) {
+        if (cr == main) {
+            cairo_new_path(cr);
+            return;
+        }
+        cairo_set_source_rgba(cr, 0, 0, 0, 1);
+        cairo_fill(cr);
+    });
+    c->restoreGState();
+}
+
+void LayerRenderer::applyMask(CALayer& model, const CALayer& source)
+{
+    const CGContextRef& c = m_context;
+    const CGRect bounds = source.m_bounds;
+    auto maskContext = CGBitmapContext::createImageContext(bounds.size, false, std::max(CGFloat(1), c->deviceScale()));
+    if (!maskContext) {
+        CGContextClipToRect(c, CGRectZero);
+        return;
+    }
+    CGContextTranslateCTM(maskContext, -bounds.origin.x, -bounds.origin.y);
+    {
+        LayerRenderer renderer(maskContext, m_options);
+        CALayer& mask = *model.m_mask;
+        const auto maskSource = renderer.sourceFor(mask);
+        renderer.renderLayer(mask, maskSource->placementIn(nullptr));
+    }
+    const CGImageRef image = CGBitmapContextCreateImage(maskContext);
+    // clipToMask puts the picture's top row at the rectangle's maximum y; the layer's y runs down.
+    const CGFloat flip = bounds.origin.y * 2 + bounds.size.height;
+    CGContextTranslateCTM(c, 0, flip);
+    CGContextScaleCTM(c, 1, -1);
+    CGContextClipToMask(c, bounds, image);
+    CGContextScaleCTM(c, 1, -1);
+    CGContextTranslateCTM(c, 0, -flip);
+}
+
+void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const CATransform3D& toBase)
+{
+    const CGContextRef& c = m_context;
+    const CGFloat scale = std::max(CGFloat(1), c->deviceScale());
+    CGRect area = source.m_bounds;
+    if (source.m_shadowOpacity > 0) {
+        const CGFloat margin = source.m_shadowRadius * 2 + std::max(std::abs(source.m_shadowOffset.width), std::abs(source.m_shadowOffset.height)) + 1;
+        area = CGRectInset(area, -margin, -margin);
+    }
+    auto flat = CGBitmapContext::createImageContext(area.size, false, scale);
+    if (!flat)
+        return;
+    CGContextTranslateCTM(flat, -area.origin.x, -area.origin.y);
+    {
+        LayerRenderer renderer(flat, m_options);
+        renderer.m_context->saveGState();
+        renderer.drawBody(model, source, CATransform3DIdentity);
+        renderer.m_context->restoreGState();
+    }
+    cairo_surface_t* picture = flat->cairoSurface();
+    cairo_surface_flush(picture);
+    const int width = cairo_image_surface_get_width(picture);
+    const int height = cairo_image_surface_get_height(picture);
+
+    // Picture pixels → layer points → the base user space → device pixels (top-left origin).
+    const Matrix3 pictureToLayer { { { 1 / scale, 0, 0 }, { 0, 1 / scale, 0 }, { area.origin.x, area.origin.y, 1 } } };
+    const CGAffineTransform baseToDevice = CGAffineTransformConcat(m_baseCTM, CGAffineTransformConcat(CGAffineTransformInvert(c->ctm()), c->cairoTransform()));
+    const Matrix3 toDevice = multiply(multiply(pictureToLayer, homography(toBase)), affineMatrix(baseToDevice));
+
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    for (auto [u, v] : { std::pair { 0.0, 0.0 }, { double(width), 0.0 }, { 0.0, double(height) }, { double(width), double(height) } }) {
+        const double x = u * toDevice[0][0] + v * toDevice[1][0] + toDevice[2][0];
+        const double y = u * toDevice[0][1] + v * toDevice[1][1] + toDevice[2][1];
+        const double w = u * toDevice[0][2] + v * toDevice[1][2] + toDevice[2][2];
+        // Part of the layer behind the viewer: the platform clips it; we leave the layer out.
+        if (!(w > 1e-9))
+            return;
+        minX = std::min(minX, x / w), maxX = std::max(maxX, x / w);
+        minY = std::min(minY, y / w), maxY = std::max(maxY, y / w);
+    }
+    const CGSize device = c->deviceSize();
+    const int x0 = std::max(0, int(std::floor(minX))), y0 = std::max(0, int(std::floor(minY)));
+    const int x1 = std::min(int(device.width), int(std::ceil(maxX))), y1 = std::min(int(device.height), int(std::ceil(maxY)));
+    if (x1 <= x0 || y1 <= y0)
+        return;
+    Matrix3 fromDevice;
+    if (!invert(toDevice, fromDevice))
+        return;
+    const Matrix3 warpToPicture = multiply({ { { 1, 0, 0 }, { 0, 1, 0 }, { double(x0), double(y0), 1 } } }, fromDevice);
+
+    CairoSurface warped(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, x1 - x0, y1 - y0));
+    if (cairo_surface_status(warped.get()) != CAIRO_STATUS_SUCCESS)
+        return;
+    // Pixman maps column vectors, in 16.16 fixed point, and keeps intermediate coordinates in
+    // that range too: transpose, and scale the matrix (which changes nothing for a projective
+    // map) so that w stays near 1.
+    double normalise = 1 / warpToPicture[2][2];
+    if (!std::isfinite(normalise) || std::abs(warpToPicture[2][2]) < 1e-6) {
+        double largest = 0;
+        for (const auto& row : warpToPicture)
+            for (double v : row)
+                largest = std::max(largest, std::abs(v));
+        normalise = largest > 0 ? 1 / largest : 1;
+    }
+    pixman_f_transform floating;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            floating.m[i][j] = warpToPicture[j][i] * normalise;
+    pixman_transform fixed;
+    if (!pixman_transform_from_pixman_f_transform(&fixed, &floating))
+        return;
+    pixman_image_t* from = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height,
+        reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(picture)), cairo_image_surface_get_stride(picture));
+    pixman_image_t* target = pixman_image_create_bits(PIXMAN_a8r8g8b8, x1 - x0, y1 - y0,
+        reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(warped.get())), cairo_image_surface_get_stride(warped.get()));
+    if (from && target) {
+        pixman_image_set_transform(from, &fixed);
+        pixman_image_set_filter(from, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+        pixman_image_set_repeat(from, PIXMAN_REPEAT_NONE);
+        pixman_image_composite32(PIXMAN_OP_SRC, from, nullptr, target, 0, 0, 0, 0, 0, 0, x1 - x0, y1 - y0);
+    }
+    if (from)
+        pixman_image_unref(from);
+    if (target)
+        pixman_image_unref(target);
+    cairo_surface_mark_dirty(warped.get());
+    c->drawWithEffects([&](cairo_t* cr) {
+        cairo_save(cr);
+        cairo_identity_matrix(cr);
+        cairo_set_source_surface(cr, warped.get(), x0, y0);
+        cairo_paint_with_alpha(cr, c->state().alpha);
+        cairo_restore(cr);
+    });
+}
