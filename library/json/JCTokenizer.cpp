@@ -3,6 +3,7 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/StringEncoding.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <charconv>
@@ -115,11 +116,13 @@ bool parseStringSlow(JCParseState& state, NSUInteger valueStart, NSUInteger swit
     JCManagedBuffer& buffer = state.token.tokenBuffer;
 
     NSUInteger used = switchAt - valueStart;
-    // Keeps at least the slack free, growing to the bytes used plus 1024 rounded to the granule.
+    // Keeps at least the slack free. Growth doubles, so a long string with escapes is copied a
+    // bounded number of times in all rather than once per kilobyte.
     auto reserve = [&]() -> bool {
         if (buffer.length() >= used + kTokenBufferSlack)
             return true;
-        if (!buffer.resize(used + 1024)) {
+        const NSUInteger doubled = buffer.length() > NSUIntegerMax / 2 ? NSUIntegerMax / 2 : buffer.length() * 2;
+        if (!buffer.resize(std::max<NSUInteger>(used + 1024, doubled))) {
             JCParseError(state, "Internal error: Unable to resize temporary buffer. %@ line #%ld", kSourceName, long(__LINE__));
             return false;
         }

@@ -10,7 +10,13 @@
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
+#include <sys/random.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <chrono>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -586,14 +592,94 @@ NSUInteger NSString::hash() const
     return ns::hashUnits(view());
 }
 
+namespace {
+
+// Keys of texts from the network must not be choosable to collide in hashed collections, so the
+// hash is a keyed one (SipHash-1-3) under a key drawn once per process.
+struct StringHashKey {
+    std::uint64_t k0;
+    std::uint64_t k1;
+};
+
+StringHashKey randomStringHashKey()
+{
+    StringHashKey key {};
+    auto* bytes = reinterpret_cast<unsigned char*>(&key);
+    std::size_t filled = 0;
+    while (filled < sizeof key) {
+        const ssize_t got = getrandom(bytes + filled, sizeof key - filled, 0);
+        if (got > 0) {
+            filled += std::size_t(got);
+        } else if (got < 0 && errno != EINTR) {
+            // No entropy source: still differ between processes and runs.
+            key.k0 ^= std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) * 0x9E3779B97F4A7C15ull;
+            key.k1 ^= std::uint64_t(getpid()) * 0xC2B2AE3D27D4EB4Full + reinterpret_cast<std::uintptr_t>(&key);
+            break;
+        }
+    }
+    return key;
+}
+
+StringHashKey& stringHashKey()
+{
+    static StringHashKey key = randomStringHashKey();
+    return key;
+}
+
+inline void sipRound(std::uint64_t& v0, std::uint64_t& v1, std::uint64_t& v2, std::uint64_t& v3)
+{
+    v0 += v1;
+    v1 = std::rotl(v1, 13);
+    v1 ^= v0;
+    v0 = std::rotl(v0, 32);
+    v2 += v3;
+    v3 = std::rotl(v3, 16);
+    v3 ^= v2;
+    v0 += v3;
+    v3 = std::rotl(v3, 21);
+    v3 ^= v0;
+    v2 += v1;
+    v1 = std::rotl(v1, 17);
+    v1 ^= v2;
+    v2 = std::rotl(v2, 32);
+}
+
+} // namespace
+
 NSUInteger ns::hashUnits(std::u16string_view units)
 {
-    std::uint64_t hash = 1469598103934665603ull;
-    for (char16_t unit : units) {
-        hash ^= unit;
-        hash *= 1099511628211ull;
+    const StringHashKey& key = stringHashKey();
+    std::uint64_t v0 = key.k0 ^ 0x736f6d6570736575ull;
+    std::uint64_t v1 = key.k1 ^ 0x646f72616e646f6dull;
+    std::uint64_t v2 = key.k0 ^ 0x6c7967656e657261ull;
+    std::uint64_t v3 = key.k1 ^ 0x7465646279746573ull;
+    // Four units make one 64-bit word; the same value on every host whatever its byte order.
+    const std::size_t count = units.size();
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const std::uint64_t m = std::uint64_t(units[i]) | std::uint64_t(units[i + 1]) << 16 | std::uint64_t(units[i + 2]) << 32
+            | std::uint64_t(units[i + 3]) << 48;
+        v3 ^= m;
+        sipRound(v0, v1, v2, v3);
+        v0 ^= m;
     }
-    return hash;
+    std::uint64_t last = std::uint64_t(count * 2) << 56;
+    for (unsigned shift = 0; i < count; ++i, shift += 16)
+        last |= std::uint64_t(units[i]) << shift;
+    v3 ^= last;
+    sipRound(v0, v1, v2, v3);
+    v0 ^= last;
+    v2 ^= 0xff;
+    sipRound(v0, v1, v2, v3);
+    sipRound(v0, v1, v2, v3);
+    sipRound(v0, v1, v2, v3);
+    return v0 ^ v1 ^ v2 ^ v3;
+}
+
+std::pair<std::uint64_t, std::uint64_t> ns::setStringHashKeyForTesting(std::uint64_t k0, std::uint64_t k1)
+{
+    const StringHashKey previous = std::exchange(stringHashKey(), StringHashKey { k0, k1 });
+    return { previous.k0, previous.k1 };
 }
 
 // MARK: - Dividing and joining

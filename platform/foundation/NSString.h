@@ -6,11 +6,13 @@
 #include "platform/foundation/NSObject.h"
 
 #include <compare>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class NSArray;
@@ -253,8 +255,12 @@ std::u16string utf16FromUTF8(std::string_view utf8);
 std::string utf8FromUTF16(std::u16string_view utf16);
 // Strict: false when the bytes are not well-formed UTF-8.
 bool utf16FromUTF8Strict(std::string_view utf8, std::u16string& out);
-// The hash every string shares, whatever holds its units.
+// The hash every string shares, whatever holds its units: keyed per process, so it differs
+// between runs.
 NSUInteger hashUnits(std::u16string_view units);
+// Tests only, while no hashed collection is alive: a fixed key so hashes repeat from run to run;
+// answers the key it replaces, to be put back.
+std::pair<std::uint64_t, std::uint64_t> setStringHashKeyForTesting(std::uint64_t k0, std::uint64_t k1);
 // Readable UTF-8 of any object for logs: the description, "(null)" for nil.
 std::string describe(const id& object);
 } // namespace ns

@@ -5,6 +5,8 @@
 #include "library/json/JCDictionaryEnumerator.h"
 #include "platform/foundation/NSException.h"
 
+#include <set>
+
 namespace {
 
 template <class Call>
@@ -165,4 +167,72 @@ TEST(JCCollections, arePrivateToTheCodec)
     EXPECT_EQ(raisedReason([] { JCArray::create(); }, NSInvalidArgumentException),
         "*** - [JCArray allocWithZone:]: The JCArray class is private to JSONCodec and should not be used in this fashion.");
     raisedReason([] { JCDictionary::create(); }, NSInvalidArgumentException);
+}
+
+namespace {
+
+// The string hash the decoder once used: unkeyed, so anyone could choose colliding keys.
+std::uint64_t unkeyedHash(std::u16string_view units)
+{
+    std::uint64_t hash = 1469598103934665603ull;
+    for (char16_t unit : units) {
+        hash ^= unit;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+// Keys whose unkeyed hashes all share one home slot of a table with `capacity` slots.
+std::vector<std::string> collidingKeys(std::size_t count, NSUInteger capacity)
+{
+    std::vector<std::string> keys;
+    for (unsigned candidate = 0; keys.size() < count; ++candidate) {
+        const std::string key = "k" + std::to_string(candidate);
+        if (unkeyedHash(std::u16string(key.begin(), key.end())) % capacity == 0)
+            keys.push_back(key);
+    }
+    return keys;
+}
+
+} // namespace
+
+TEST(JCCollections, keysChosenToCollideSpreadOverTheTable)
+{
+    constexpr std::size_t kCount = 300;
+    const NSUInteger capacity = JCDictionaryCapacityForCount(kCount);
+    const auto keys = collidingKeys(kCount, capacity);
+    std::string text = "{";
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        text += (i ? ",\"" : "\"") + keys[i] + "\":" + std::to_string(i);
+    text += "}";
+
+    auto dictionary = dictionaryOf(text);
+    ASSERT_TRUE(dictionary);
+    ASSERT_EQ(dictionary->count(), kCount);
+    ASSERT_EQ(dictionary->capacity(), capacity);
+    std::set<NSUInteger> homes;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const NSString key(keys[i].c_str());
+        homes.insert(key.hash() % capacity);
+        auto value = ns::cast<NSNumber>(dictionary->objectForKey(key));
+        ASSERT_TRUE(value) << keys[i];
+        EXPECT_EQ(value->unsignedLongLongValue(), i);
+    }
+    // A keyed hash scatters them as it would any keys (about 250 homes are expected).
+    EXPECT_GT(homes.size(), kCount / 2);
+}
+
+TEST(JCCollections, theStringHashDependsOnTheProcessKey)
+{
+    const NSString text("SUBJECT");
+    const auto saved = ns::setStringHashKeyForTesting(1, 2);
+    const NSUInteger first = text.hash();
+    EXPECT_EQ(NSString("SUBJECT").hash(), first);
+    ns::setStringHashKeyForTesting(3, 4);
+    const NSUInteger second = text.hash();
+    ns::setStringHashKeyForTesting(saved.first, saved.second);
+    EXPECT_NE(first, second);
+    EXPECT_NE(first, unkeyedHash(u"SUBJECT"));
+    // Equal texts hash alike however they are held.
+    EXPECT_EQ(NSMutableString::stringWithString(text)->hash(), text.hash());
 }

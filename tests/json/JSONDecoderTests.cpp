@@ -159,3 +159,15 @@ TEST(JSONCodecDeserializing, mutableEntryPointsMakeEveryCollectionMutable)
     EXPECT_EQ(root->count(), 1u);
     EXPECT_EQ(ns::stringForKey(inner, "y"), NSString("x"));
 }
+
+TEST(JSONDecoder, longStringsWithEscapesKeepEveryCharacter)
+{
+    // Escapes at both ends make the whole value go through the growing token buffer.
+    const std::string middle(3 * 1024 * 1024 + 17, 'x');
+    auto member = decodeMember("[\"\\u00e9" + middle + "\\n\\u4e2d\"]");
+    const std::string text = utf8Of(member);
+    ASSERT_EQ(text.size(), middle.size() + 2 + 1 + 3);
+    EXPECT_EQ(text.substr(0, 2), "é");
+    EXPECT_EQ(text.substr(2, middle.size()), middle);
+    EXPECT_EQ(text.substr(text.size() - 4), "\n中");
+}
