@@ -175,6 +175,35 @@ bool binaryNestingIsBounded(std::span<const std::uint8_t> bytes)
     auto objectOffset = [&](std::uint64_t index) {
         return readBigEndian(bytes.data() + tableOffset + index * offsetSize, offsetSize);
     };
+    // The library aborts on a dictionary key whose text holds U+0000, so such a key (or one out of
+    // bounds) refuses the list.
+    auto keyHoldsZero = [&](std::uint64_t offset) {
+        if (offset >= tableEnd)
+            return true;
+        const std::uint8_t marker = bytes[offset];
+        const std::uint8_t kind = marker >> 4;
+        if (kind != 0x5 && kind != 0x6)
+            return false;
+        std::uint64_t count = marker & 0xF;
+        std::uint64_t position = offset + 1;
+        if (count == 0xF) {
+            if (position >= tableEnd || (bytes[position] & 0xF0) != 0x10)
+                return true;
+            const std::size_t countSize = std::size_t(1) << (bytes[position] & 0x3);
+            if (position + 1 + countSize > tableEnd)
+                return true;
+            count = readBigEndian(bytes.data() + position + 1, countSize);
+            position += 1 + countSize;
+        }
+        const std::uint64_t unitSize = kind == 0x6 ? 2 : 1;
+        if (count > (tableEnd - position) / unitSize)
+            return true;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            if (bytes[position + i * unitSize] == 0 && bytes[position + i * unitSize + unitSize - 1] == 0)
+                return true;
+        }
+        return false;
+    };
     // The references of a container object; false when the object runs out of bounds.
     auto references = [&](std::uint64_t index, std::vector<std::uint64_t>& out) {
         out.clear();
@@ -201,7 +230,7 @@ bool binaryNestingIsBounded(std::span<const std::uint8_t> bytes)
             return false;
         for (std::uint64_t i = 0; i < total; ++i) {
             std::uint64_t reference = readBigEndian(bytes.data() + position + i * referenceSize, referenceSize);
-            if (reference >= objectCount)
+            if (reference >= objectCount || (kind == 0xD && i < count && keyHoldsZero(objectOffset(reference))))
                 return false;
             out.push_back(reference);
         }
