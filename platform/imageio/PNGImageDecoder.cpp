@@ -1,6 +1,7 @@
 #include "platform/imageio/PNGImageDecoder.h"
 
 #include <csetjmp>
+#include <cstring>
 #include <png.h>
 
 namespace {
@@ -13,6 +14,7 @@ struct ProgressiveState {
     bool interlaced { false };
     int passes { 1 };
     std::vector<std::vector<png_byte>>* interlacedRows { nullptr };
+    bool damaged { false };
 };
 
 void premultiplyInto(const png_byte* rgba, std::uint32_t* out, std::size_t width)
@@ -80,7 +82,14 @@ void onEnd(png_structp png, png_infop)
     state->result->complete = true;
 }
 
-void silentWarning(png_structp, png_const_charp) { }
+// The library reports a wrong checksum of the compressed image data only as a warning; the
+// image is damaged all the same.
+void onWarning(png_structp png, png_const_charp message)
+{
+    auto* state = static_cast<ProgressiveState*>(png_get_progressive_ptr(png));
+    if (state && message && std::strstr(message, "IDAT") && std::strstr(message, "checksum"))
+        state->damaged = true;
+}
 
 void errorExit(png_structp png, png_const_charp)
 {
@@ -89,14 +98,14 @@ void errorExit(png_structp png, png_const_charp)
 
 } // namespace
 
-ImageDecoder::Result PNGImageDecoder::decode(std::span<const std::uint8_t> bytes, bool) const
+ImageDecoder::Result PNGImageDecoder::decode(std::span<const std::uint8_t> bytes, bool allDataReceived) const
 {
     Result result;
     std::vector<std::uint32_t> pixels;
     std::vector<png_byte> row;
     std::vector<std::vector<png_byte>> interlacedRows;
     ProgressiveState state { &result, &pixels, &row, 0, false, 1, &interlacedRows };
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, errorExit, silentWarning);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, errorExit, onWarning);
     if (!png) {
         result.failed = true;
         return result;
@@ -113,10 +122,15 @@ ImageDecoder::Result PNGImageDecoder::decode(std::span<const std::uint8_t> bytes
         png_process_data(png, info, const_cast<png_bytep>(bytes.data()), bytes.size());
         png_destroy_read_struct(&png, &info, nullptr);
     }
-    // A file cut short is not damaged: it is still arriving.
-    if (result.failed && result.headerRead && state.rowsDone > 0 && !result.complete)
+    if (state.damaged) {
+        result.failed = true;
+        result.complete = false;
+    }
+    // While data is still arriving, the rows before a fault are shown; once it has all arrived, a
+    // fault means damaged data and no image at all.
+    if (result.failed && result.headerRead && state.rowsDone > 0 && !result.complete && !allDataReceived)
         result.failed = false;
-    if (state.rowsDone > 0 && result.headerRead) {
+    if (state.rowsDone > 0 && result.headerRead && !result.failed) {
         Frame frame;
         frame.surface = surfaceFromPixels(pixels, result.width, result.complete ? result.height : state.rowsDone);
         frame.complete = result.complete;
