@@ -427,7 +427,7 @@ sqlite3_stmt* SQDatabase::prepareStatement(const NSString& sql, std::shared_ptr<
     if (rc != SQLITE_OK) {
         if (_logsErrors) {
             SQLog("DB Error: %d \"%@\"", lastErrorCode(), lastErrorMessage());
-            SQLog("DB Query: %@", sql);
+            SQLog("DB Query: %@", SQLogExcerpt(sql));
             SQLog("DB Path: %@", _databasePath);
         }
         if (_crashOnErrors)
@@ -458,7 +458,7 @@ std::shared_ptr<SQResultSet> SQDatabase::executeQuery(const NSString& sql, const
     ExecutingScope executing(_isExecutingStatement);
 
     if (_traceExecution && !sql.isNil())
-        SQLog("%@ executeQuery: %@", self(), sql);
+        SQLog("%@ executeQuery: %@", self(), SQLogExcerpt(sql));
 
     std::shared_ptr<SQStatement> statement;
     sqlite3_stmt* pStmt = prepareStatement(sql, statement);
@@ -497,7 +497,7 @@ bool SQDatabase::executeUpdate(const NSString& sql, NSErrorPointer outErr, const
     ExecutingScope executing(_isExecutingStatement);
 
     if (_traceExecution && !sql.isNil())
-        SQLog("%@ executeUpdate: %@", self(), sql);
+        SQLog("%@ executeUpdate: %@", self(), SQLogExcerpt(sql));
 
     std::shared_ptr<SQStatement> cachedStatement;
     sqlite3_stmt* pStmt = prepareStatement(sql, cachedStatement);
@@ -509,7 +509,7 @@ bool SQDatabase::executeUpdate(const NSString& sql, NSErrorPointer outErr, const
     const int idx = bindArguments(pStmt, arrayArgs, dictionaryArgs, listArgs);
     const int queryCount = sqlite3_bind_parameter_count(pStmt);
     if (idx != queryCount) {
-        SQLog("Error: the bind count (%d) is not correct for the # of variables in the query (%d) (%@) (executeUpdate)", idx, queryCount, sql);
+        SQLog("Error: the bind count (%d) is not correct for the # of variables in the query (%d) (%@) (executeUpdate)", idx, queryCount, SQLogExcerpt(sql));
         discardStatement(pStmt, cachedStatement);
         return false;
     }
@@ -522,7 +522,7 @@ bool SQDatabase::executeUpdate(const NSString& sql, NSErrorPointer outErr, const
             SQLog("Error calling sqlite3_step (%d: %s) SQLITE_MISUSE", rc, sqlite3_errmsg(_db));
         else
             SQLog("Unknown error calling sqlite3_step (%d: %s) eu", rc, sqlite3_errmsg(_db));
-        SQLog("DB Query: %@", sql);
+        SQLog("DB Query: %@", SQLogExcerpt(sql));
     }
 
     if (_shouldCacheStatements && !cachedStatement && !sql.isNil()) {
@@ -540,7 +540,7 @@ bool SQDatabase::executeUpdate(const NSString& sql, NSErrorPointer outErr, const
     }
     if (closeErrorCode != SQLITE_OK && _logsErrors) {
         SQLog("Unknown error finalizing or resetting statement (%d: %s)", closeErrorCode, sqlite3_errmsg(_db));
-        SQLog("DB Query: %@", sql);
+        SQLog("DB Query: %@", SQLogExcerpt(sql));
     }
     return rc == SQLITE_DONE || rc == SQLITE_OK;
 }

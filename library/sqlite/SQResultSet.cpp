@@ -166,7 +166,12 @@ NSString SQResultSet::stringForColumnIndex(int columnIdx) const
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, columnIdx));
     if (!text)
         return NSString();
-    return NSString::stringWithUTF8String(text);
+    // By the byte count: stored text may hold U+0000, which must not end it early.
+    const int length = sqlite3_column_bytes(statement, columnIdx);
+    std::u16string units;
+    if (!ns::utf16FromUTF8Strict(std::string_view(text, static_cast<std::size_t>(std::max(length, 0))), units))
+        return NSString();
+    return NSString(std::move(units));
 }
 
 const char* SQResultSet::UTF8StringForColumnIndex(int columnIdx) const
