@@ -7,6 +7,7 @@
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/StringEncoding.h"
 
+#include <unicode/brkiter.h>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
@@ -21,6 +22,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <ostream>
 
 namespace {
@@ -416,26 +418,79 @@ NSString NSString::substringWithRange(NSRange range) const
     return NSString(std::u16string(view().substr(range.location, range.length)));
 }
 
+namespace {
+
+// One character break iterator per thread: making one loads ICU's rules, which costs far more
+// than the lookup it serves. Pointing it at a string is cheap.
+icu::BreakIterator* characterBreaks(std::u16string_view units)
+{
+    thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::BreakIterator> made(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        return U_SUCCESS(status) ? std::move(made) : nullptr;
+    }();
+    if (!iterator)
+        return nullptr;
+    UErrorCode status = U_ZERO_ERROR;
+    UText text = UTEXT_INITIALIZER;
+    utext_openUChars(&text, units.data(), static_cast<int64_t>(units.size()), &status);
+    // The iterator takes its own shallow copy of the text, so the local one may go.
+    iterator->setText(&text, status);
+    utext_close(&text);
+    return U_SUCCESS(status) ? iterator.get() : nullptr;
+}
+
+// Code points below U+0300 neither extend nor prepend to their neighbours, except the CR LF pair.
+bool standsAlone(std::u16string_view units, NSUInteger index)
+{
+    auto plain = [&](NSUInteger at) { return at >= units.size() || (units[at] < 0x300 && units[at] != u'\r' && units[at] != u'\n'); };
+    return units[index] >= 0x20 && units[index] < 0x300 && plain(index + 1) && (index == 0 || plain(index - 1));
+}
+
+} // namespace
+
+// Extended grapheme clusters: a letter with its marks, a surrogate pair, an emoji sequence joined
+// by zero-width joiners, a flag's two regional indicators, a Hangul syllable of jamo, CR LF.
 NSRange NSString::rangeOfComposedCharacterSequenceAtIndex(NSUInteger index) const
 {
     if (index >= length())
         raiseRange("rangeOfComposedCharacterSequenceAtIndex:", index, length());
     auto units = view();
-    NSUInteger start = index;
-    if (U16_IS_TRAIL(units[start]) && start > 0 && U16_IS_LEAD(units[start - 1]))
-        --start;
-    NSUInteger end = start + 1;
-    if (U16_IS_LEAD(units[start]) && end < units.size() && U16_IS_TRAIL(units[end]))
-        ++end;
-    // Combining marks and variation selectors belong to the character before them.
-    while (end < units.size()) {
-        UChar32 next;
-        size_t k = end;
-        U16_NEXT(units.data(), k, units.size(), next);
-        if (!(u_getCombiningClass(next) || u_hasBinaryProperty(next, UCHAR_VARIATION_SELECTOR) || next == 0x200D))
-            break;
-        end = k;
+    if (standsAlone(units, index))
+        return NSMakeRange(index, 1);
+    auto* breaks = characterBreaks(units);
+    if (!breaks) {
+        // Without ICU's rules a surrogate pair still stays whole.
+        NSUInteger start = index > 0 && U16_IS_TRAIL(units[index]) && U16_IS_LEAD(units[index - 1]) ? index - 1 : index;
+        NSUInteger end = start + (U16_IS_LEAD(units[start]) && start + 1 < units.size() && U16_IS_TRAIL(units[start + 1]) ? 2 : 1);
+        return NSMakeRange(start, end - start);
     }
+    // ICU moves an index inside a surrogate pair to the pair's start; asking from there keeps the
+    // answer about the character that holds the index.
+    if (index > 0 && U16_IS_TRAIL(units[index]) && U16_IS_LEAD(units[index - 1]))
+        --index;
+    auto position = static_cast<int32_t>(index);
+    int32_t start = breaks->isBoundary(position) ? position : breaks->preceding(position);
+    int32_t end = breaks->following(position);
+    if (start == icu::BreakIterator::DONE)
+        start = 0;
+    if (end == icu::BreakIterator::DONE)
+        end = static_cast<int32_t>(units.size());
+    return NSMakeRange(static_cast<NSUInteger>(start), static_cast<NSUInteger>(end - start));
+}
+
+NSRange NSString::rangeOfComposedCharacterSequencesForRange(NSRange range) const
+{
+    if (range.location > length() || range.length > length() - range.location)
+        raiseRange("rangeOfComposedCharacterSequencesForRange:", range.location, length());
+    if (length() == 0)
+        return range;
+    NSUInteger start = range.location < length() ? rangeOfComposedCharacterSequenceAtIndex(range.location).location : length();
+    NSUInteger end = range.end();
+    if (range.length > 0)
+        end = rangeOfComposedCharacterSequenceAtIndex(range.end() - 1).end();
+    else if (range.location < length() && start < range.location)
+        end = rangeOfComposedCharacterSequenceAtIndex(range.location).end();
     return NSMakeRange(start, end - start);
 }
 

@@ -114,6 +114,7 @@ public:
     NSString substringToIndex(NSUInteger to) const;
     NSString substringWithRange(NSRange range) const;
     NSRange rangeOfComposedCharacterSequenceAtIndex(NSUInteger index) const;
+    NSRange rangeOfComposedCharacterSequencesForRange(NSRange range) const;
 
     NSRange rangeOfString(const NSString& search, NSStringCompareOptions options = 0) const;
     NSRange rangeOfString(const NSString& search, NSStringCompareOptions options, NSRange range) const;

@@ -212,3 +212,39 @@ TEST(NSString, numbersIgnoreTheProcessLocale)
     EXPECT_EQ(NSNumber::numberWithDouble(2.5)->stringValue(), "2.5");
     std::setlocale(LC_NUMERIC, previous.c_str());
 }
+
+TEST(NSString, composedCharactersFollowGraphemeClusters)
+{
+    // A family joined by zero-width joiners, a flag, a letter with two marks, a Hangul syllable of
+    // conjoining jamo, CR LF and a Chinese character each make one composed character.
+    NSString family = "a👩‍👩‍👧b";
+    EXPECT_EQ(family.rangeOfComposedCharacterSequenceAtIndex(1), NSMakeRange(1, 8));
+    EXPECT_EQ(family.rangeOfComposedCharacterSequenceAtIndex(5), NSMakeRange(1, 8));
+    EXPECT_EQ(family.rangeOfComposedCharacterSequenceAtIndex(9), NSMakeRange(9, 1));
+
+    NSString flags = "🇨🇳🇯🇵";
+    EXPECT_EQ(flags.rangeOfComposedCharacterSequenceAtIndex(3), NSMakeRange(0, 4));
+    EXPECT_EQ(flags.rangeOfComposedCharacterSequenceAtIndex(4), NSMakeRange(4, 4));
+
+    NSString marked = u"xe\u0301\u0323y";
+    EXPECT_EQ(marked.rangeOfComposedCharacterSequenceAtIndex(3), NSMakeRange(1, 3));
+    EXPECT_EQ(marked.rangeOfComposedCharacterSequenceAtIndex(0), NSMakeRange(0, 1));
+
+    NSString jamo = u"\u1100\u1161\u11A8";
+    EXPECT_EQ(jamo.rangeOfComposedCharacterSequenceAtIndex(2), NSMakeRange(0, 3));
+
+    NSString lines = "a\r\nb科";
+    EXPECT_EQ(lines.rangeOfComposedCharacterSequenceAtIndex(2), NSMakeRange(1, 2));
+    EXPECT_EQ(lines.rangeOfComposedCharacterSequenceAtIndex(4), NSMakeRange(4, 1));
+    EXPECT_THROW(lines.rangeOfComposedCharacterSequenceAtIndex(5), NSException);
+}
+
+TEST(NSString, composedRangeGrowsToWholeCharacters)
+{
+    NSString text = "a😀科e\u0301";
+    EXPECT_EQ(text.rangeOfComposedCharacterSequencesForRange(NSMakeRange(2, 2)), NSMakeRange(1, 3));
+    EXPECT_EQ(text.rangeOfComposedCharacterSequencesForRange(NSMakeRange(5, 1)), NSMakeRange(4, 2));
+    EXPECT_EQ(text.rangeOfComposedCharacterSequencesForRange(NSMakeRange(2, 0)), NSMakeRange(1, 2));
+    EXPECT_EQ(text.rangeOfComposedCharacterSequencesForRange(NSMakeRange(6, 0)), NSMakeRange(6, 0));
+    EXPECT_THROW(text.rangeOfComposedCharacterSequencesForRange(NSMakeRange(5, 2)), NSException);
+}
