@@ -234,10 +234,16 @@ CALayer::PendingChange CALayer::prepareChange(const char* key)
     if (m_isPresentation)
         return change;
     CATransaction::ensureTransaction();
-    if (CATransaction::disableActions() || CATransaction::commitCount() == m_createdInTransaction)
+    if (CATransaction::disableActions())
         return change;
     const NSString name(key);
-    id action = actionForKey(name);
+    id action;
+    if (CATransaction::commitCount() != m_createdInTransaction) {
+        action = actionForKey(name);
+    } else if (auto delegate = m_delegate.lock()) {
+        // A new layer has no implicit animations, but its view still animates inside a block.
+        action = delegate->actionForLayer(self(), name);
+    }
     if (!std::dynamic_pointer_cast<CAAction>(action))
         return change;
     change.key = name;
@@ -656,10 +662,13 @@ void CALayer::display()
 
 void CALayer::drawInContext(const CGContextRef& context)
 {
-    if (auto delegate = m_delegate.lock())
+    if (auto delegate = m_delegate.lock()) {
         delegate->drawLayer(self(), context);
-    else
+        if (!delegate->didDrawLayer(self()))
+            m_drewNothing = true;
+    } else {
         m_drewNothing = true;
+    }
 }
 
 void CALayer::renderInContext(const CGContextRef& context)

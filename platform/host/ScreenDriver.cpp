@@ -1,0 +1,116 @@
+#include "platform/host/ScreenDriver.h"
+
+#include "platform/graphics/CGBitmapContext.h"
+#include "platform/layers/CATransaction.h"
+#include "platform/uikit/UIScreen.h"
+
+#include <cairo.h>
+#include <cstring>
+#include <sstream>
+
+void ScreenDriver::init()
+{
+    auto screen = UIScreen::mainScreen();
+    m_compositor = LayerCompositor::create(screen->bounds().size, screen->scale());
+    m_compositor->setRootLayer(screen->layer());
+}
+
+bool ScreenDriver::needsFrame() const
+{
+    CATransaction::flush();
+    return m_compositor->needsFrame();
+}
+
+bool ScreenDriver::renderFrameIfNeeded()
+{
+    if (!needsFrame())
+        return false;
+    m_compositor->renderFrame();
+    return true;
+}
+
+void ScreenDriver::renderFrame()
+{
+    CATransaction::flush();
+    m_compositor->renderFrame();
+}
+
+std::array<uint8_t, 4> ScreenDriver::pixelAt(CGPoint point) const
+{
+    cairo_surface_t* surface = m_compositor->surface();
+    if (!surface)
+        return {};
+    cairo_surface_flush(surface);
+    const CGFloat scale = m_compositor->scale();
+    const int x = static_cast<int>(point.x * scale);
+    const int y = static_cast<int>(point.y * scale);
+    if (x < 0 || y < 0 || x >= cairo_image_surface_get_width(surface) || y >= cairo_image_surface_get_height(surface))
+        return {};
+    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    uint32_t pixel;
+    std::memcpy(&pixel, row + x * 4, 4);
+    const uint8_t alpha = pixel >> 24;
+    auto straight = [alpha](uint32_t component) -> uint8_t {
+        component &= 0xFF;
+        return alpha ? static_cast<uint8_t>(std::min<uint32_t>(255, (component * 255 + alpha / 2) / alpha)) : 0;
+    };
+    return { straight(pixel >> 16), straight(pixel >> 8), straight(pixel), alpha };
+}
+
+bool ScreenDriver::writePNG(const NSString& path)
+{
+    renderFrameIfNeeded();
+    return m_compositor->writePNG(path);
+}
+
+bool ScreenDriver::writePNG(const std::shared_ptr<UIView>& view, const NSString& path)
+{
+    if (!view)
+        return false;
+    const CGRect bounds = view->bounds();
+    auto context = CGBitmapContext::createImageContext(bounds.size, false, UIScreen::mainScreen()->scale());
+    if (!context)
+        return false;
+    CGContextTranslateCTM(context, -bounds.origin.x, -bounds.origin.y);
+    view->layoutIfNeeded();
+    view->layer()->renderInContext(context);
+    cairo_surface_flush(context->cairoSurface());
+    return cairo_surface_write_to_png(context->cairoSurface(), path.UTF8String().c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+namespace {
+
+void describe(const std::shared_ptr<UIView>& view, int depth, std::ostringstream& out)
+{
+    out << std::string(depth * 2, ' ') << view->className() << ' ' << NSStringFromCGRect(view->frame()).UTF8String();
+    if (NSString text = view->visibleText(); !text.isNil())
+        out << " \"" << text.UTF8String() << '"';
+    if (view->isHidden())
+        out << " hidden";
+    out << '\n';
+    for (const auto& subview : view->subviews())
+        describe(subview, depth + 1, out);
+}
+
+} // namespace
+
+NSString ScreenDriver::viewTree(const std::shared_ptr<UIView>& root)
+{
+    if (!root)
+        return "";
+    std::ostringstream out;
+    describe(root, 0, out);
+    return NSString(out.str());
+}
+
+std::optional<CGPoint> ScreenDriver::screenPointOfView(const std::shared_ptr<UIView>& view)
+{
+    if (!view)
+        return std::nullopt;
+    auto window = view->window();
+    if (!window)
+        return std::nullopt;
+    const CGRect bounds = view->bounds();
+    const CGPoint inWindow = view->convertPointToView({ CGRectGetMidX(bounds), CGRectGetMidY(bounds) }, nullptr);
+    return window->convertPointToWindow(inWindow, nullptr);
+}
