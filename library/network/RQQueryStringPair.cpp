@@ -119,3 +119,8 @@ NSString RQQueryStringFromParameters(const std::shared_ptr<NSDictionary>& parame
     }
     return NSString(body->characters());
 }
+
+NSString RQFormURLEncodedContentType(NSStringEncoding encoding)
+{
+    return NSString::stringWithFormat(RQFormURLEncodedContentTypeFormat, ns::IANACharsetNameForEncoding(encoding));
+}

@@ -33,3 +33,7 @@ std::vector<std::shared_ptr<RQQueryStringPair>> RQQueryStringPairsFromValue(cons
 std::vector<std::shared_ptr<RQQueryStringPair>> RQQueryStringPairsFromDictionary(const std::shared_ptr<NSDictionary>& dictionary);
 NSString RQPercentEscapedQueryStringKey(const NSString& key, NSStringEncoding encoding);
 NSString RQPercentEscapedQueryStringValue(const NSString& value, NSStringEncoding encoding);
+
+// The Content-Type of a form-encoded body: the format takes the IANA name of the body's encoding.
+inline constexpr const char* RQFormURLEncodedContentTypeFormat = "application/x-www-form-urlencoded; charset=%@";
+NSString RQFormURLEncodedContentType(NSStringEncoding encoding);

@@ -1,0 +1,17 @@
+#pragma once
+// Where the four services live unless the user defaults say otherwise. The hosts are settings of
+// the build (CORVANE_SERVICE_HOST, CORVANE_PAYMENT_HOST); by default they name the loopback
+// ports on which the local stand-in of the services listens.
+
+#include "platform/foundation/NSString.h"
+
+namespace ServiceHosts {
+
+// The main service's host name; also the host the reachability monitor probes.
+NSString mainServiceHost();
+// "http://" + the main host + ":3600/Tessalane/resource/".
+NSString builtInMainBaseURL();
+// "http://" + the payment host + "/PayMent/resource/SYSBL/BRENLOW/DTTM/PUBL/ZXZF/".
+NSString builtInPaymentBaseURL();
+
+} // namespace ServiceHosts

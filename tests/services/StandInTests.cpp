@@ -1,0 +1,101 @@
+#include "tools/service-standin/ServiceStandIn.h"
+
+#include "app/ServiceReply.h"
+#include "library/json/JSONCodecDeserializing.h"
+#include "platform/foundation/TypedValues.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+namespace {
+
+constexpr const char* kFixed = "_format_=json&_license_key_=A7C19D04E2B85F63C0D9174BE6A2F58D&_app_id_=TSAPP";
+constexpr const char* kDistribute = "/Tessalane/resource/sysbl/ctop/dt/interface/distri/distribute";
+
+class StandInTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(standIn.start()) << standIn.lastError(); }
+
+    // The decoded reply of a POST, and its status.
+    id post(int port, const std::string& path, const std::string& body, int* status = nullptr)
+    {
+        httplib::Client client("127.0.0.1", port);
+        auto answer = client.Post(path, body, "application/x-www-form-urlencoded; charset=utf-8");
+        if (!answer)
+            return nullptr;
+        if (status)
+            *status = answer->status;
+        return JSONCodecDeserializing::objectFromJSONString(NSString(standin::formDecode(answer->body)));
+    }
+
+    standin::ServiceStandIn standIn { standin::Options { .keepAlive = false } };
+};
+
+} // namespace
+
+TEST(StandInCoding, formCodingRoundTripsChineseAndReservedCharacters)
+{
+    const std::string text = R"({"a":"成都 市+%&=/?"})";
+    const std::string encoded = standin::formEncode(text);
+    EXPECT_EQ(encoded.find(' '), std::string::npos);
+    EXPECT_EQ(encoded.find('+'), encoded.find("+%E5")) << encoded;
+    EXPECT_EQ(standin::formDecode(encoded), text);
+    EXPECT_EQ(ServiceReply::formDecode(NSString(encoded)).UTF8String(), text);
+    EXPECT_EQ(standin::formDecode("%zz%4"), "%zz%4");
+}
+
+TEST_F(StandInTest, refusesRequestsWithoutTheFixedFieldsWithAnErrorEnvelope)
+{
+    auto wrongKey = post(standIn.mainPort(), kDistribute, "METHOD=loginMethod&_format_=json&_license_key_=0000&_app_id_=TSAPP");
+    EXPECT_EQ(ServiceReply::mainServiceCode(wrongKey), -1);
+    auto wrongApp = post(standIn.mainPort(), "/Tessalane/app/loginCheck", "param=%7B%7D&_format_=json&_license_key_=A7C19D04E2B85F63C0D9174BE6A2F58D&_app_id_=X");
+    EXPECT_EQ(ServiceReply::topLevelCode(wrongApp), -1);
+    auto payment = post(standIn.paymentPort(), "/PayMent/resource/SYSBL/BRENLOW/DTTM/PUBL/ZXZF/SYSBL/BRENLOW/DTTM/PUBL/ZXZF/QUERYGOODSBYID", "A=1");
+    EXPECT_EQ(ServiceReply::mainServiceCode(payment), -1);
+}
+
+TEST_F(StandInTest, answersEveryBadRequestWithAnEnvelopeAndKeepsServing)
+{
+    int status = 0;
+    EXPECT_EQ(ServiceReply::mainServiceCode(post(standIn.mainPort(), "/nowhere", kFixed, &status)), -1);
+    EXPECT_EQ(status, 404);
+    EXPECT_EQ(ServiceReply::mainServiceCode(post(standIn.mainPort(), kDistribute, std::string("METHOD=noSuchMethod&") + kFixed)), -1);
+    EXPECT_EQ(ServiceReply::mainServiceCode(post(standIn.mainPort(), kDistribute, std::string("METHOD=loginMethod&") + kFixed)), -1);
+    EXPECT_EQ(ServiceReply::mainServiceCode(post(standIn.mainPort(), kDistribute, std::string("METHOD=updatePwdMethod&TALKID=forged&") + kFixed)), -3);
+    EXPECT_EQ(ServiceReply::topLevelCode(post(standIn.mainPort(), "/Tessalane/app/loginCheck", std::string("param=%5B%5B&") + kFixed)), -1);
+    EXPECT_EQ(ServiceReply::topLevelCode(post(standIn.mainPort(), "/Tessalane/app/initPlay", kFixed, &status)), -1);
+    EXPECT_EQ(ServiceReply::mainServiceCode(post(standIn.mainPort(), kDistribute, "%%%&&&==&_format_=%ZZ")), -1);
+
+    httplib::Client client("127.0.0.1", standIn.mainPort());
+    auto get = client.Get(kDistribute);
+    ASSERT_TRUE(get);
+    EXPECT_EQ(get->status, 405);
+
+    auto regions = post(standIn.mainPort(), "/Tessalane/resource/sysbl/ctop/dt/interface/regional/getregional", kFixed);
+    EXPECT_EQ(ServiceReply::rows(regions, "array0")->count(), 7u);
+}
+
+TEST_F(StandInTest, officerLogsInWithTheOfficerRoleOnly)
+{
+    auto asLearner = post(standIn.mainPort(), kDistribute,
+        std::string("METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=yunguan01&PASSWRD=654321&") + kFixed);
+    EXPECT_EQ(ServiceReply::mainServiceCode(asLearner), 1);
+    auto asOfficer = post(standIn.mainPort(), kDistribute,
+        std::string("METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=4&USERCODE=yunguan01&PASSWRD=654321&") + kFixed);
+    EXPECT_EQ(ServiceReply::mainServiceCode(asOfficer), 0);
+    auto person = ns::dictionaryValue(ServiceReply::rows(asOfficer, "array1")->firstObject());
+    EXPECT_EQ(ns::stringForKey(person, "NAME").UTF8String(), "刘志远");
+    EXPECT_TRUE(ns::stringForKey(person, "STUID").isNil()) << "what the service does not know is left out";
+}
+
+TEST(StandInStart, aPortInUseIsReportedNotFatal)
+{
+    standin::ServiceStandIn first;
+    ASSERT_TRUE(first.start());
+    standin::Options options;
+    options.mainPort = first.mainPort();
+    standin::ServiceStandIn second(options);
+    EXPECT_FALSE(second.start());
+    EXPECT_NE(second.lastError().find("cannot listen"), std::string::npos);
+    EXPECT_EQ(second.requestCount(), 0u);
+}

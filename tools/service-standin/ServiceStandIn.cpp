@@ -1,0 +1,576 @@
+#include "tools/service-standin/ServiceStandIn.h"
+
+#include "library/json/JSONCodecDeserializing.h"
+#include "library/json/JSONCodecSerializing.h"
+#include "platform/foundation/TypedValues.h"
+
+#include <httplib.h>
+#include <sqlite3.h>
+
+#include <iomanip>
+#include <random>
+#include <sstream>
+
+namespace standin {
+
+extern const char* const kSeedSQL;
+
+namespace {
+
+constexpr const char* kLicenseKey = "A7C19D04E2B85F63C0D9174BE6A2F58D";
+constexpr const char* kAppId = "TSAPP";
+constexpr const char* kMainPrefix = "/Tessalane/resource/";
+constexpr const char* kVideoPrefix = "/Tessalane/app/";
+constexpr const char* kPaymentPrefix = "/PayMent/resource/";
+constexpr const char* kSessionCookie = "TSSESSION";
+
+using Fields = std::map<std::string, std::string>;
+using Row = std::vector<std::pair<std::string, std::string>>;
+
+Fields parseForm(const std::string& body)
+{
+    Fields fields;
+    std::size_t start = 0;
+    while (start <= body.size()) {
+        std::size_t end = body.find('&', start);
+        if (end == std::string::npos)
+            end = body.size();
+        const std::string pair = body.substr(start, end - start);
+        if (!pair.empty()) {
+            const std::size_t equals = pair.find('=');
+            const std::string key = formDecode(pair.substr(0, equals));
+            const std::string value = equals == std::string::npos ? std::string() : formDecode(pair.substr(equals + 1));
+            fields.emplace(key, value);
+        }
+        start = end + 1;
+    }
+    return fields;
+}
+
+std::string field(const Fields& fields, const char* name)
+{
+    auto found = fields.find(name);
+    return found == fields.end() ? std::string() : found->second;
+}
+
+std::shared_ptr<NSDictionary> dictionaryOf(const Row& row)
+{
+    auto dictionary = NSMutableDictionary::dictionary();
+    for (const auto& [key, value] : row)
+        dictionary->setObject(NSString(value), NSString(key));
+    return dictionary;
+}
+
+std::string mainEnvelope(const std::string& code, const std::string& description, const std::vector<std::vector<Row>>& arrays = {})
+{
+    auto head = NSMutableDictionary::dictionary();
+    head->setObject(NSString(code), "retCode");
+    head->setObject(NSString(description), "retDesc");
+    auto body = NSMutableDictionary::dictionary();
+    for (std::size_t index = 0; index < arrays.size(); ++index) {
+        auto rows = NSMutableArray::array();
+        for (const auto& row : arrays[index])
+            rows->addObject(dictionaryOf(row));
+        auto rowSet = NSMutableDictionary::dictionary();
+        rowSet->setObject(rows, "row");
+        auto array = NSMutableDictionary::dictionary();
+        array->setObject(rowSet, "rowSet");
+        body->setObject(array, NSString("array" + std::to_string(index)));
+    }
+    auto output = NSMutableDictionary::dictionary();
+    output->setObject(head, "head");
+    output->setObject(body, "body");
+    auto reply = NSMutableDictionary::dictionary();
+    reply->setObject(output, "output");
+    return JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(reply)).UTF8String();
+}
+
+std::string codeEnvelope(const std::string& code, const std::string& message, const id& data = nullptr)
+{
+    auto reply = NSMutableDictionary::dictionary();
+    reply->setObject(NSString(code), "code");
+    if (data)
+        reply->setObject(data, "data");
+    reply->setObject(NSString(message), "message");
+    return JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(reply)).UTF8String();
+}
+
+void reply(httplib::Response& response, const std::string& json, int status = 200)
+{
+    response.status = status;
+    response.set_content(formEncode(json), "text/plain;charset=UTF-8");
+}
+
+std::string newSessionId()
+{
+    static std::mutex mutex;
+    static std::mt19937_64 generator { std::random_device {}() };
+    std::lock_guard lock(mutex);
+    std::ostringstream text;
+    text << std::hex << std::uppercase << std::setfill('0') << std::setw(16) << generator() << std::setw(16) << generator();
+    return text.str();
+}
+
+} // namespace
+
+std::string ReceivedRequest::header(const std::string& name) const
+{
+    for (const auto& [key, value] : headers) {
+        if (key.size() == name.size() && std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return value;
+    }
+    return {};
+}
+
+std::string formEncode(const std::string& text)
+{
+    static const char* digits = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size() * 3 / 2);
+    for (unsigned char c : text) {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '*') {
+            encoded.push_back(static_cast<char>(c));
+        } else if (c == ' ') {
+            encoded.push_back('+');
+        } else {
+            encoded.push_back('%');
+            encoded.push_back(digits[c >> 4]);
+            encoded.push_back(digits[c & 15]);
+        }
+    }
+    return encoded;
+}
+
+std::string formDecode(const std::string& text)
+{
+    std::string decoded;
+    decoded.reserve(text.size());
+    auto hex = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            decoded.push_back(' ');
+        } else if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+            decoded.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
+            i += 2;
+        } else {
+            decoded.push_back(text[i]);
+        }
+    }
+    return decoded;
+}
+
+struct ServiceStandIn::Implementation {
+    enum class SessionState { Live, Expired, Replaced, Unknown };
+    struct Session {
+        std::string usercode;
+        std::string roletype;
+        std::chrono::steady_clock::time_point lastUse;
+        bool replaced { false };
+        bool expired { false };
+    };
+
+    explicit Implementation(const Options& options) : options(options) { }
+    ~Implementation()
+    {
+        stop();
+        if (database)
+            sqlite3_close(database);
+    }
+
+    bool openDatabase(std::string& error);
+    std::vector<Row> query(const std::string& sql, const std::vector<std::string>& arguments);
+    bool execute(const std::string& sql, const std::vector<std::string>& arguments);
+
+    void record(const httplib::Request& request);
+    void handleMain(const httplib::Request& request, httplib::Response& response);
+    void handlePayment(const httplib::Request& request, httplib::Response& response);
+    bool fixedFieldsHold(const Fields& fields) const;
+    SessionState checkSession(const std::string& sessionId, Session* found);
+
+    void regionList(httplib::Response& response);
+    void login(const Fields& fields, httplib::Response& response);
+    void updatePassword(const Fields& fields, httplib::Response& response);
+    void loginCheck(const Fields& fields, httplib::Response& response);
+
+    void stop()
+    {
+        for (auto* server : { &mainServer, &paymentServer }) {
+            if (*server)
+                (*server)->stop();
+        }
+        for (auto* thread : { &mainThread, &paymentThread }) {
+            if (thread->joinable())
+                thread->join();
+        }
+    }
+
+    Options options;
+    sqlite3* database { nullptr };
+    std::mutex databaseMutex;
+    std::unique_ptr<httplib::Server> mainServer;
+    std::unique_ptr<httplib::Server> paymentServer;
+    std::thread mainThread;
+    std::thread paymentThread;
+
+    mutable std::mutex mutex;
+    std::vector<ReceivedRequest> received;
+    std::map<std::string, Session> sessions;
+};
+
+bool ServiceStandIn::Implementation::openDatabase(std::string& error)
+{
+    if (sqlite3_open_v2(options.databasePath.c_str(), &database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+            nullptr) != SQLITE_OK) {
+        error = "cannot open the database " + options.databasePath;
+        return false;
+    }
+    if (!query("select name from sqlite_master where type='table' and name='account'", {}).empty())
+        return true;
+    char* message = nullptr;
+    if (sqlite3_exec(database, kSeedSQL, nullptr, nullptr, &message) != SQLITE_OK) {
+        error = std::string("cannot seed the database: ") + (message ? message : "");
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+std::vector<Row> ServiceStandIn::Implementation::query(const std::string& sql, const std::vector<std::string>& arguments)
+{
+    std::lock_guard lock(databaseMutex);
+    std::vector<Row> rows;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(database, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        return rows;
+    for (std::size_t i = 0; i < arguments.size(); ++i)
+        sqlite3_bind_text(statement, static_cast<int>(i + 1), arguments[i].c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        Row row;
+        for (int column = 0; column < sqlite3_column_count(statement); ++column) {
+            // A NULL column is left out of the row, as the services leave out what they do not know.
+            if (sqlite3_column_type(statement, column) == SQLITE_NULL)
+                continue;
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+            row.emplace_back(sqlite3_column_name(statement, column), text ? text : "");
+        }
+        rows.push_back(std::move(row));
+    }
+    sqlite3_finalize(statement);
+    return rows;
+}
+
+bool ServiceStandIn::Implementation::execute(const std::string& sql, const std::vector<std::string>& arguments)
+{
+    std::lock_guard lock(databaseMutex);
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(database, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    for (std::size_t i = 0; i < arguments.size(); ++i)
+        sqlite3_bind_text(statement, static_cast<int>(i + 1), arguments[i].c_str(), -1, SQLITE_TRANSIENT);
+    const bool done = sqlite3_step(statement) == SQLITE_DONE;
+    sqlite3_finalize(statement);
+    return done;
+}
+
+void ServiceStandIn::Implementation::record(const httplib::Request& request)
+{
+    ReceivedRequest entry { request.method, request.path, request.body, {} };
+    for (const auto& [name, value] : request.headers)
+        entry.headers.emplace(name, value);
+    std::lock_guard lock(mutex);
+    received.push_back(std::move(entry));
+}
+
+bool ServiceStandIn::Implementation::fixedFieldsHold(const Fields& fields) const
+{
+    return field(fields, "_format_") == "json" && field(fields, "_license_key_") == kLicenseKey && field(fields, "_app_id_") == kAppId;
+}
+
+ServiceStandIn::Implementation::SessionState ServiceStandIn::Implementation::checkSession(const std::string& sessionId, Session* found)
+{
+    std::lock_guard lock(mutex);
+    auto session = sessions.find(sessionId);
+    if (sessionId.empty() || session == sessions.end())
+        return SessionState::Unknown;
+    if (session->second.replaced)
+        return SessionState::Replaced;
+    const auto now = std::chrono::steady_clock::now();
+    if (session->second.expired || now - session->second.lastUse > options.sessionLifetime) {
+        session->second.expired = true;
+        return SessionState::Expired;
+    }
+    session->second.lastUse = now;
+    if (found)
+        *found = session->second;
+    return SessionState::Live;
+}
+
+void ServiceStandIn::Implementation::handleMain(const httplib::Request& request, httplib::Response& response)
+{
+    record(request);
+    const Fields fields = parseForm(request.body);
+    const std::string& path = request.path;
+    if (path.rfind(kVideoPrefix, 0) == 0) {
+        if (!fixedFieldsHold(fields))
+            return reply(response, codeEnvelope("-1", "非法的应用请求"));
+        if (path.substr(std::string(kVideoPrefix).size()) == "loginCheck")
+            return loginCheck(fields, response);
+        return reply(response, codeEnvelope("-1", "暂不支持的操作"), 404);
+    }
+    if (path.rfind(kMainPrefix, 0) != 0)
+        return reply(response, mainEnvelope("-1", "暂不支持的操作"), 404);
+    if (!fixedFieldsHold(fields))
+        return reply(response, mainEnvelope("-1", "非法的应用请求"));
+    const std::string action = path.substr(std::string(kMainPrefix).size());
+    if (action == "sysbl/ctop/dt/interface/regional/getregional")
+        return regionList(response);
+    if (action != "sysbl/ctop/dt/interface/distri/distribute")
+        return reply(response, mainEnvelope("-1", "暂不支持的操作"), 404);
+    const std::string method = field(fields, "METHOD");
+    if (method == "loginMethod")
+        return login(fields, response);
+    if (method == "updatePwdMethod")
+        return updatePassword(fields, response);
+    return reply(response, mainEnvelope("-1", "暂不支持的操作"));
+}
+
+void ServiceStandIn::Implementation::handlePayment(const httplib::Request& request, httplib::Response& response)
+{
+    record(request);
+    const Fields fields = parseForm(request.body);
+    if (request.path.rfind(kPaymentPrefix, 0) != 0)
+        return reply(response, mainEnvelope("-1", "暂不支持的操作"), 404);
+    if (!fixedFieldsHold(fields))
+        return reply(response, mainEnvelope("-1", "非法的应用请求"));
+    return reply(response, mainEnvelope("-1", "暂不支持的操作"));
+}
+
+void ServiceStandIn::Implementation::regionList(httplib::Response& response)
+{
+    auto rows = query("select province as PROVINCE, province_name as PROVINCE_NAME, depcode as DEPCODE, depname as DEPNAME "
+                      "from region order by province, depcode",
+        {});
+    reply(response, mainEnvelope("0", "成功", { rows }));
+}
+
+void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Response& response)
+{
+    const std::string usercode = field(fields, "USERCODE");
+    const std::string roletype = field(fields, "ROLETYPE");
+    if (usercode.empty() || field(fields, "PASSWRD").empty() || roletype.empty() || field(fields, "DEPCODE").empty())
+        return reply(response, mainEnvelope("-1", "登录信息不完整"));
+    auto accounts = query("select usercode as USERCODE, phone as PHONE, cardno as CARDNO, name as NAME, stuid as STUID, "
+                          "perdritype as PERDRITYPE, admissiondate as ADMISSIONDATE, govstatus as GOVSTATUS, epname as EPNAME, "
+                          "urlimg as URLIMG, subject as SUBJECT, distance_education as DISTANCE_EDUCATION, jximgurl as JXIMGURL, "
+                          "stuapplicationid as STUAPPLICATIONID from account "
+                          "where usercode = ?1 and roletype = ?2 and depcode = ?3 and password = ?4",
+        { usercode, roletype, field(fields, "DEPCODE"), field(fields, "PASSWRD") });
+    if (accounts.empty())
+        return reply(response, mainEnvelope("1", "用户名或密码错误"));
+
+    const std::string sessionId = newSessionId();
+    {
+        std::lock_guard lock(mutex);
+        // One session per account: a newer login replaces the older one.
+        for (auto& [id, session] : sessions) {
+            if (session.usercode == usercode && session.roletype == roletype)
+                session.replaced = true;
+        }
+        sessions[sessionId] = Session { usercode, roletype, std::chrono::steady_clock::now() };
+    }
+    Row person = accounts.front();
+    person.emplace_back("SESSIONID", sessionId);
+    auto settings = query("select paramname as PARAMNAME, paramvalue as PARAMVALUE from app_setting order by rowid", {});
+    response.set_header("Set-Cookie", std::string(kSessionCookie) + "=" + sessionId + "; Path=/; HttpOnly");
+    reply(response, mainEnvelope("0", "登录成功", { settings, { person } }));
+}
+
+void ServiceStandIn::Implementation::updatePassword(const Fields& fields, httplib::Response& response)
+{
+    Session session;
+    switch (checkSession(field(fields, "TALKID"), &session)) {
+    case SessionState::Replaced:
+        return reply(response, mainEnvelope("-4", "您的账户从其他地方登录"));
+    case SessionState::Expired:
+    case SessionState::Unknown:
+        return reply(response, mainEnvelope("-3", "会话已过期，请重新登录"));
+    case SessionState::Live:
+        break;
+    }
+    const std::string oldPassword = field(fields, "OLDPASSWRD");
+    const std::string newPassword = field(fields, "NEWPASSWRD");
+    if (newPassword.empty())
+        return reply(response, mainEnvelope("1", "新密码不能为空"));
+    if (query("select usercode from account where usercode = ?1 and roletype = ?2 and password = ?3",
+            { session.usercode, session.roletype, oldPassword })
+            .empty())
+        return reply(response, mainEnvelope("1", "原密码不正确"));
+    if (!execute("update account set password = ?1 where usercode = ?2 and roletype = ?3", { newPassword, session.usercode, session.roletype }))
+        return reply(response, mainEnvelope("1", "服务器忙，请稍候再试"));
+    reply(response, mainEnvelope("0", "密码修改成功"));
+}
+
+void ServiceStandIn::Implementation::loginCheck(const Fields& fields, httplib::Response& response)
+{
+    auto param = ns::dictionaryValue(JSONCodecDeserializing::objectFromJSONString(NSString(field(fields, "param"))));
+    if (!param)
+        return reply(response, codeEnvelope("-1", "请求参数错误"));
+    Session session;
+    switch (checkSession(ns::stringForKey(param, "TALKID").UTF8String(), &session)) {
+    case SessionState::Replaced:
+        return reply(response, codeEnvelope("-4", "您的账户从其他地方登录"));
+    case SessionState::Expired:
+    case SessionState::Unknown:
+        return reply(response, codeEnvelope("-3", "会话已过期，请重新登录"));
+    case SessionState::Live:
+        break;
+    }
+    const std::string usercode = ns::stringForKey(param, "USERCODE").UTF8String();
+    if (usercode != session.usercode)
+        return reply(response, codeEnvelope("1", "用户信息不一致"));
+    auto accounts = query("select theoryhours as THEORYHOURS, theoryhours2 as THEORYHOURS2, theoryhours3 as THEORYHOURS3, "
+                          "value0 as VALUE0, value1 as VALUE1, value2 as VALUE2, sub1time, sub2time, sub3time, ispower as ISPOWER, "
+                          "sub1alltime as SUB1ALLTIME, sub2alltime as SUB2ALLTIME, sub3alltime as SUB3ALLTIME, "
+                          "distance_education as DISTANCE_EDUCATION, is_open_orbipay as IS_OPEN_ORBIPAY "
+                          "from video_account where usercode = ?1",
+        { usercode });
+    if (accounts.empty())
+        return reply(response, codeEnvelope("1", "未开通视频学习账户"));
+    auto data = NSMutableDictionary::dictionary();
+    for (const auto& [key, value] : accounts.front()) {
+        // The learned seconds go out as numbers, the rest as text, as the video service sends them.
+        if (key.rfind("sub", 0) == 0 && key.size() == 8)
+            data->setObject(NSNumber::numberWithLongLong(std::atoll(value.c_str())), NSString(key));
+        else
+            data->setObject(NSString(value), NSString(key));
+    }
+    reply(response, codeEnvelope("0", "成功", data));
+}
+
+ServiceStandIn::ServiceStandIn(Options options)
+    : m_options(std::move(options))
+{
+}
+
+ServiceStandIn::~ServiceStandIn()
+{
+    stop();
+}
+
+bool ServiceStandIn::start()
+{
+    stop();
+    m_implementation = std::make_unique<Implementation>(m_options);
+    auto& implementation = *m_implementation;
+    if (!implementation.openDatabase(m_lastError))
+        return false;
+
+    const bool keepAlive = m_options.keepAlive;
+    auto makeServer = [&](auto handler) {
+        auto server = std::make_unique<httplib::Server>();
+        if (!keepAlive) {
+            server->set_pre_routing_handler([](const httplib::Request&, httplib::Response& response) {
+                response.set_header("Connection", "close");
+                return httplib::Server::HandlerResponse::Unhandled;
+            });
+        }
+        server->set_payload_max_length(1 << 20);
+        // Without the library's shared-port option, so that a second stand-in cannot listen on a
+        // port already served and the client's run command can tell whether one is running.
+        server->set_socket_options([](socket_t socket) {
+            int yes = 1;
+            ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
+        server->set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+            reply(response, mainEnvelope("-1", "服务器内部错误"), 500);
+        });
+        server->Post(".*", handler);
+        // Only POSTs are served; anything else gets the error envelope too.
+        server->Get(".*", [](const httplib::Request&, httplib::Response& response) { reply(response, mainEnvelope("-1", "请使用POST请求"), 405); });
+        return server;
+    };
+    implementation.mainServer = makeServer([&implementation](const httplib::Request& request, httplib::Response& response) {
+        implementation.handleMain(request, response);
+    });
+    implementation.paymentServer = makeServer([&implementation](const httplib::Request& request, httplib::Response& response) {
+        implementation.handlePayment(request, response);
+    });
+
+    auto bind = [&](httplib::Server& server, int port) {
+        if (port == 0)
+            return server.bind_to_any_port(m_options.host);
+        return server.bind_to_port(m_options.host, port) ? port : -1;
+    };
+    m_mainPort = bind(*implementation.mainServer, m_options.mainPort);
+    m_paymentPort = bind(*implementation.paymentServer, m_options.paymentPort);
+    if (m_mainPort <= 0 || m_paymentPort <= 0) {
+        m_lastError = "cannot listen on " + m_options.host + " port " + std::to_string(m_mainPort <= 0 ? m_options.mainPort : m_options.paymentPort);
+        m_implementation.reset();
+        return false;
+    }
+    implementation.mainThread = std::thread([&implementation] { implementation.mainServer->listen_after_bind(); });
+    implementation.paymentThread = std::thread([&implementation] { implementation.paymentServer->listen_after_bind(); });
+    // Stopping before the accept loops run would leave them running for ever.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((!implementation.mainServer->is_running() || !implementation.paymentServer->is_running())
+        && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+}
+
+void ServiceStandIn::stop()
+{
+    m_implementation.reset();
+}
+
+std::string ServiceStandIn::mainBaseURL() const
+{
+    return "http://" + m_options.host + ":" + std::to_string(m_mainPort) + kMainPrefix;
+}
+
+std::string ServiceStandIn::videoBaseURL() const
+{
+    return "http://" + m_options.host + ":" + std::to_string(m_mainPort) + "/Tessalane/";
+}
+
+std::string ServiceStandIn::paymentBaseURL() const
+{
+    return "http://" + m_options.host + ":" + std::to_string(m_paymentPort) + kPaymentPrefix + "SYSBL/BRENLOW/DTTM/PUBL/ZXZF/";
+}
+
+std::vector<ReceivedRequest> ServiceStandIn::requests() const
+{
+    if (!m_implementation)
+        return {};
+    std::lock_guard lock(m_implementation->mutex);
+    return m_implementation->received;
+}
+
+void ServiceStandIn::clearRequests()
+{
+    if (!m_implementation)
+        return;
+    std::lock_guard lock(m_implementation->mutex);
+    m_implementation->received.clear();
+}
+
+void ServiceStandIn::expireSessions()
+{
+    if (!m_implementation)
+        return;
+    std::lock_guard lock(m_implementation->mutex);
+    for (auto& [id, session] : m_implementation->sessions)
+        session.expired = true;
+}
+
+} // namespace standin
