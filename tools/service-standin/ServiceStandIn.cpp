@@ -485,6 +485,7 @@ bool ServiceStandIn::start()
             });
         }
         server->set_payload_max_length(1 << 20);
+        server->set_tcp_nodelay(true);
         // Without the library's shared-port option, so that a second stand-in cannot listen on a
         // port already served and the client's run command can tell whether one is running.
         server->set_socket_options([](socket_t socket) {
