@@ -5,6 +5,7 @@
 #include "platform/foundation/SystemClock.h"
 #include "platform/layers/CATransaction.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIScrollView.h"
 
 #include <cmath>
 
@@ -147,7 +148,7 @@ void HeadlessHost::drainRunLoop()
     auto loop = NSRunLoop::mainRunLoop();
     // Bounded: a block that posts itself again forever must not hang a test.
     for (int turn = 0; turn < 10000; ++turn) {
-        if (loop->runInMode(NSDefaultRunLoopMode, 0, true) != kCFRunLoopRunHandledSource)
+        if (loop->runInMode(UIScrollView::mainRunLoopMode(), 0, true) != kCFRunLoopRunHandledSource)
             break;
     }
     CATransaction::flush();
@@ -162,7 +163,8 @@ void HeadlessHost::advance(NSTimeInterval seconds)
         NSTimeInterval step = remaining;
         if (m_screen->needsFrame())
             step = std::min(remaining, ScreenDriver::frameInterval);
-        loop->advanceClock(step, NSDefaultRunLoopMode);
+        // While content scrolls the loop serves the tracking mode, as the device's does.
+        loop->advanceClock(step, UIScrollView::mainRunLoopMode());
         remaining -= step;
         drainRunLoop();
         m_screen->renderFrameIfNeeded();
