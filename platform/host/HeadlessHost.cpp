@@ -4,6 +4,7 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/layers/CATransaction.h"
+#include "platform/uikit/OnScreenKeyboard.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIScrollView.h"
 
@@ -22,6 +23,7 @@ void HeadlessHost::init()
     if (!SystemClock::isManual())
         SystemClock::useManualClock();
     UIApplication::sharedApplication()->resetForTesting();
+    OnScreenKeyboard::install();
     m_screen = ScreenDriver::create();
 }
 

@@ -31,7 +31,10 @@ bool UIResponder::becomeFirstResponder()
             return false;
     }
     window->setFirstResponder(self());
-    UIApplication::sharedApplication()->firstResponderDidChange(previous, self());
+    didBecomeFirstResponder();
+    // What the responder did on becoming first (a delegate moving focus on) has reported itself.
+    if (window->firstResponder().get() == this)
+        UIApplication::sharedApplication()->firstResponderDidChange(previous, self());
     return true;
 }
 
@@ -42,8 +45,9 @@ bool UIResponder::resignFirstResponder()
     if (!window || window->firstResponder().get() != this)
         return true;
     window->setFirstResponder(nullptr);
+    didResignFirstResponder();
     // While another responder takes over, it reports the change itself, once.
-    if (!window->isTransferringFirstResponder())
+    if (!window->isTransferringFirstResponder() && !window->firstResponder())
         UIApplication::sharedApplication()->firstResponderDidChange(self(), nullptr);
     return true;
 }

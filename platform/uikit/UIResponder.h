@@ -25,6 +25,10 @@ public:
     virtual bool canResignFirstResponder() const { return true; }
     virtual bool resignFirstResponder();
     bool isFirstResponder() const;
+    // Told right after the responder became, or stopped being, its window's first responder, and
+    // before the keyboard hears of it: text controls begin and end their editing here.
+    virtual void didBecomeFirstResponder() { }
+    virtual void didResignFirstResponder() { }
 
     // By default each passes the touches to the next responder.
     virtual void touchesBegan(const UITouchSet& touches, const UIEventRef& event);

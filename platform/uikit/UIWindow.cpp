@@ -121,7 +121,9 @@ void UIWindow::dropFirstResponder()
     if (!previous)
         return;
     m_firstResponder.reset();
-    UIApplication::sharedApplication()->firstResponderDidChange(previous, nullptr);
+    previous->didResignFirstResponder();
+    if (!firstResponder())
+        UIApplication::sharedApplication()->firstResponderDidChange(previous, nullptr);
 }
 
 std::shared_ptr<UIResponder> UIWindow::nextResponder() const { return UIApplication::sharedApplication(); }
