@@ -1,0 +1,162 @@
+#include "TextInputTestSupport.h"
+
+#include "platform/uikit/UITextView.h"
+
+namespace {
+
+class ScriptedViewDelegate : public NSObject, public UITextViewDelegate {
+    NS_OBJECT(ScriptedViewDelegate, NSObject)
+public:
+    std::optional<bool> textViewShouldBeginEditing(UITextView&) override { return note("shouldBegin", true); }
+    std::optional<bool> textViewShouldEndEditing(UITextView&) override { return note("shouldEnd", allowEnd); }
+    void textViewDidBeginEditing(UITextView&) override { note("didBegin", true); }
+    void textViewDidEndEditing(UITextView&) override { note("didEnd", true); }
+    std::optional<bool> shouldChangeTextInRange(UITextView&, NSRange range, const NSString& text) override
+    {
+        note("shouldChange " + std::to_string(range.location) + "," + std::to_string(range.length) + " " + text.UTF8String(), true);
+        return !(refuseLineBreaks && text == NSString("\n"));
+    }
+    void textViewDidChange(UITextView&) override { note("didChange", true); }
+    void textViewDidChangeSelection(UITextView&) override { note("didChangeSelection", true); }
+
+    bool note(const std::string& what, bool answer)
+    {
+        if (log)
+            log->push_back(what);
+        return answer;
+    }
+
+    std::vector<std::string>* log { nullptr };
+    bool allowEnd { true };
+    bool refuseLineBreaks { false };
+};
+
+// Counts how often the view reads its delegate, as a placeholder text view relies on.
+class CountingTextView : public UITextView {
+    NS_OBJECT(CountingTextView, UITextView)
+public:
+    std::shared_ptr<UITextViewDelegate> delegate() const override
+    {
+        ++reads;
+        return UITextView::delegate();
+    }
+    mutable int reads { 0 };
+};
+
+} // namespace
+
+class TextViewTest : public TextInputTest {
+protected:
+    void SetUp() override
+    {
+        TextInputTest::SetUp();
+        for (const char* name : { UITextViewTextDidBeginEditingNotification, UITextViewTextDidChangeNotification,
+                 UITextViewTextDidEndEditingNotification })
+            observe(name, false);
+        m_view = CountingTextView::create(CGRectMake(20, 80, 200, 100));
+        m_view->setTag(7);
+        m_delegate = ScriptedViewDelegate::create();
+        m_delegate->log = &m_log;
+        m_view->setDelegate(m_delegate);
+        m_controller->view()->addSubview(m_view);
+        m_host->runUntilIdle();
+    }
+
+    std::shared_ptr<CountingTextView> m_view;
+    std::shared_ptr<ScriptedViewDelegate> m_delegate;
+};
+
+TEST_F(TextViewTest, editingTellsTheDelegateInOrderAndReadsItForEveryEdit)
+{
+    m_host->tap(m_view);
+    EXPECT_TRUE(m_view->isEditing());
+    auto log = takeLog();
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(Strings(log.begin(), log.begin() + 3), (Strings { "shouldBegin", "didBegin", "DidBeginEditing #7" }));
+    EXPECT_EQ(log[3].substr(0, 15), "WillChangeFrame");
+
+    const int readsBefore = m_view->reads;
+    m_host->typeText("科目");
+    EXPECT_EQ(takeLog(), (Strings { "shouldChange 0,0 科目", "didChangeSelection", "didChange", "DidChange #7" }));
+    EXPECT_GE(m_view->reads - readsBefore, 3);
+
+    m_host->pressReturn();
+    EXPECT_EQ(m_view->text(), "科目\n");
+    m_delegate->refuseLineBreaks = true;
+    m_host->pressReturn();
+    EXPECT_EQ(m_view->text(), "科目\n");
+    m_host->pressKey(UIKeyboardKey::Backspace);
+    EXPECT_EQ(m_view->text(), "科目");
+    takeLog();
+
+    EXPECT_TRUE(m_view->resignFirstResponder());
+    log = takeLog();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(Strings(log.begin(), log.begin() + 3), (Strings { "shouldEnd", "didEnd", "DidEndEditing #7" }));
+}
+
+TEST_F(TextViewTest, longTextWrapsGrowsTheContentAndKeepsTheCaretInSight)
+{
+    m_host->tap(m_view);
+    for (int line = 0; line < 12; ++line)
+        m_host->typeText("驾驶员理论考试科目一模拟练习");
+    m_host->runUntilIdle();
+    EXPECT_GT(m_view->contentSize().height, 200);
+    EXPECT_GT(m_view->contentOffset().y, 0);
+    const CGRect caret = m_view->caretRectForPosition(m_view->selectedTextRange()->start());
+    EXPECT_TRUE(CGRectContainsRect(m_view->bounds(), caret));
+
+    // Up goes to the wrapped line above at about the same x, down comes back.
+    const NSUInteger end = m_view->text().length();
+    m_host->pressKey(UIKeyboardKey::UpArrow);
+    const NSUInteger above = m_view->selectedRange().location;
+    EXPECT_LT(above, end);
+    EXPECT_LT(m_view->caretRectForIndex(above).origin.y, caret.origin.y);
+    m_host->pressKey(UIKeyboardKey::DownArrow);
+    EXPECT_EQ(m_view->selectedRange().location, end);
+    m_host->pressKey(UIKeyboardKey::UpArrow, UIKeyModifierShift);
+    EXPECT_EQ(m_view->selectedRange(), NSMakeRange(above, end - above));
+    m_host->pressKey(UIKeyboardKey::Backspace);
+    EXPECT_EQ(m_view->text().length(), above);
+}
+
+TEST_F(TextViewTest, aTapPlacesTheCaretWhereItLands)
+{
+    m_view->setText("第一行\n第二行");
+    m_host->runUntilIdle();
+    const CGRect second = m_view->caretRectForIndex(5);
+    m_host->tap(m_view->convertPointToView(CGPointMake(CGRectGetMidX(second), CGRectGetMidY(second)), nullptr));
+    EXPECT_TRUE(m_view->isFirstResponder());
+    EXPECT_EQ(m_view->selectedRange(), NSMakeRange(5, 0));
+    // Beyond the end of the first line the caret stays before its break.
+    const CGRect first = m_view->caretRectForIndex(0);
+    m_host->tap(m_view->convertPointToView(CGPointMake(190, CGRectGetMidY(first)), nullptr));
+    EXPECT_EQ(m_view->selectedRange(), NSMakeRange(3, 0));
+}
+
+TEST_F(TextViewTest, aViewThatIsOnlySelectableTakesFocusWithoutTheKeyboard)
+{
+    m_view->setText("只读");
+    m_view->setEditable(false);
+    m_host->tap(m_view);
+    EXPECT_TRUE(m_view->isFirstResponder());
+    EXPECT_FALSE(m_view->isEditing());
+    EXPECT_FALSE(m_keyboard->isVisible());
+    m_host->typeText("x");
+    EXPECT_EQ(m_view->text(), "只读");
+    m_view->resignFirstResponder();
+
+    m_view->setSelectable(false);
+    m_host->tap(m_view);
+    EXPECT_FALSE(m_view->isFirstResponder());
+}
+
+TEST_F(TextViewTest, turningEditingOffEndsTheEdit)
+{
+    m_host->tap(m_view);
+    EXPECT_TRUE(m_keyboard->isVisible());
+    m_view->setEditable(false);
+    EXPECT_FALSE(m_view->isEditing());
+    EXPECT_FALSE(m_keyboard->isVisible());
+    EXPECT_TRUE(CGRectIsNull(m_view->caretRectForPosition(nullptr)));
+}
