@@ -9,6 +9,7 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/net/NSURLError.h"
 #include "platform/net/StrictDecoding.h"
+#include "platform/uikit/UIApplication.h"
 
 #include <algorithm>
 #include <mutex>
@@ -66,6 +67,28 @@ RQURLConnectionOperation::~RQURLConnectionOperation()
 {
     if (m_outputStream)
         m_outputStream->close();
+    if (m_backgroundTaskIdentifier != UIBackgroundTaskInvalid)
+        UIApplication::sharedApplication()->endBackgroundTask(m_backgroundTaskIdentifier);
+}
+
+void RQURLConnectionOperation::setShouldExecuteAsBackgroundTaskWithExpirationHandler(std::function<void()> handler)
+{
+    std::lock_guard lock(*m_lock);
+    if (m_backgroundTaskIdentifier != UIBackgroundTaskInvalid)
+        return;
+    std::weak_ptr<RQURLConnectionOperation> weakSelf = self();
+    m_backgroundTaskIdentifier = UIApplication::sharedApplication()->beginBackgroundTaskWithExpirationHandler(
+        [weakSelf, handler = std::move(handler)] {
+            if (handler)
+                handler();
+            auto strongSelf = weakSelf.lock();
+            if (!strongSelf)
+                return;
+            strongSelf->cancel();
+            std::lock_guard lock(*strongSelf->m_lock);
+            UIApplication::sharedApplication()->endBackgroundTask(strongSelf->m_backgroundTaskIdentifier);
+            strongSelf->m_backgroundTaskIdentifier = UIBackgroundTaskInvalid;
+        });
 }
 
 std::shared_ptr<NSThread> RQURLConnectionOperation::networkRequestThread()

@@ -74,6 +74,10 @@ public:
     void setWillSendRequestForAuthenticationChallengeBlock(AuthenticationChallengeBlock block);
     void setCacheResponseBlock(CacheResponseBlock block);
     void setRedirectResponseBlock(RedirectResponseBlock block);
+    // Keeps the exchange alive while the application is in the background, through one
+    // background task; when its time runs out the handler runs, then the operation is cancelled.
+    // Does nothing while a task is open.
+    void setShouldExecuteAsBackgroundTaskWithExpirationHandler(std::function<void()> handler);
     // Runs once when the operation finishes, on the thread that finishes it; holds the operation
     // weakly and lets itself go after the run.
     void setCompletionBlock(std::function<void()> block) override;
@@ -134,6 +138,7 @@ protected:
     virtual std::shared_ptr<NSURLRequest> requestForArchiving() const { return request(); }
 
     std::shared_ptr<NSRecursiveLock> m_lock;
+    NSUInteger m_backgroundTaskIdentifier { 0 };
 
 private:
     void operationDidStart();

@@ -138,9 +138,9 @@ void UIApplication::receiveMemoryWarning()
 
 UIBackgroundTaskIdentifier UIApplication::beginBackgroundTaskWithExpirationHandler(std::function<void()> handler)
 {
-    NSAssertMainThread();
+    std::lock_guard lock(m_backgroundMutex);
     // The platform refuses once the time has run out.
-    if (m_state == UIApplicationState::Background && backgroundTimeRemaining() <= 0)
+    if (m_state == UIApplicationState::Background && m_backgroundDeadline <= SystemClock::monotonicNow())
         return UIBackgroundTaskInvalid;
     const UIBackgroundTaskIdentifier identifier = m_nextBackgroundTask++;
     m_backgroundTasks[identifier] = { std::move(handler) };
@@ -149,8 +149,14 @@ UIBackgroundTaskIdentifier UIApplication::beginBackgroundTaskWithExpirationHandl
 
 void UIApplication::endBackgroundTask(UIBackgroundTaskIdentifier identifier)
 {
-    NSAssertMainThread();
+    std::lock_guard lock(m_backgroundMutex);
     m_backgroundTasks.erase(identifier);
+}
+
+NSUInteger UIApplication::backgroundTaskCount() const
+{
+    std::lock_guard lock(m_backgroundMutex);
+    return m_backgroundTasks.size();
 }
 
 NSTimeInterval UIApplication::backgroundTimeRemaining() const
@@ -181,19 +187,27 @@ void UIApplication::stopBackgroundClock()
 void UIApplication::expireBackgroundTasks()
 {
     m_backgroundTimer = nullptr;
-    // Each handler runs once; a handler may end its own task or others.
+    // Each handler runs once, outside the lock: a handler may end its own task or others.
     std::vector<UIBackgroundTaskIdentifier> identifiers;
-    for (const auto& [identifier, task] : m_backgroundTasks)
-        identifiers.push_back(identifier);
+    {
+        std::lock_guard lock(m_backgroundMutex);
+        for (const auto& [identifier, task] : m_backgroundTasks)
+            identifiers.push_back(identifier);
+    }
     for (auto identifier : identifiers) {
-        auto task = m_backgroundTasks.find(identifier);
-        if (task == m_backgroundTasks.end())
-            continue;
-        auto handler = std::move(task->second.expirationHandler);
-        task->second.expirationHandler = nullptr;
+        std::function<void()> handler;
+        {
+            std::lock_guard lock(m_backgroundMutex);
+            auto task = m_backgroundTasks.find(identifier);
+            if (task == m_backgroundTasks.end())
+                continue;
+            handler = std::move(task->second.expirationHandler);
+            task->second.expirationHandler = nullptr;
+        }
         if (handler)
             handler();
     }
+    std::lock_guard lock(m_backgroundMutex);
     if (!m_backgroundTasks.empty())
         NSLog("%lu background tasks were not ended before their time ran out", static_cast<unsigned long>(m_backgroundTasks.size()));
     m_backgroundTasks.clear();
@@ -533,7 +547,10 @@ void UIApplication::resetForTesting()
     m_statusBarObserver = nullptr;
     m_systemURLHandler = nullptr;
     m_ignoringInteraction = 0;
-    m_backgroundTasks.clear();
+    {
+        std::lock_guard lock(m_backgroundMutex);
+        m_backgroundTasks.clear();
+    }
     stopBackgroundClock();
     m_touches.clear();
     m_droppedFingers.clear();

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 
 class UIApplication;
@@ -140,11 +141,12 @@ public:
     bool isIgnoringInteractionEvents() const { return m_ignoringInteraction > 0; }
 
     // Background tasks: in the background each has until the time runs out (180 s), when its
-    // expiration handler runs; ending it early releases it.
+    // expiration handler runs on the main thread; ending it early releases it. Beginning and
+    // ending are safe on any thread, as on the platform.
     UIBackgroundTaskIdentifier beginBackgroundTaskWithExpirationHandler(std::function<void()> handler);
     void endBackgroundTask(UIBackgroundTaskIdentifier identifier);
     NSTimeInterval backgroundTimeRemaining() const;
-    NSUInteger backgroundTaskCount() const { return m_backgroundTasks.size(); }
+    NSUInteger backgroundTaskCount() const;
     static constexpr NSTimeInterval backgroundTimeAllowed = 180;
 
     // The life cycle, driven by the host.
@@ -212,6 +214,7 @@ private:
     std::function<void()> m_statusBarObserver;
     std::function<bool(const std::shared_ptr<NSURL>&)> m_systemURLHandler;
     NSInteger m_ignoringInteraction { 0 };
+    mutable std::mutex m_backgroundMutex;
     std::map<UIBackgroundTaskIdentifier, BackgroundTask> m_backgroundTasks;
     UIBackgroundTaskIdentifier m_nextBackgroundTask { 1 };
     std::shared_ptr<NSTimer> m_backgroundTimer;
