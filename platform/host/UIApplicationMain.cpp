@@ -1,0 +1,81 @@
+#include "platform/host/UIApplicationMain.h"
+
+#include "platform/foundation/NSLog.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/host/SDLHost.h"
+
+#include <cstring>
+#include <map>
+#include <mutex>
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    std::map<std::string, UIApplicationDelegateFactory> factories;
+};
+
+Registry& registry()
+{
+    static Registry classes;
+    return classes;
+}
+
+bool wantsHeadless(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i] && std::strcmp(argv[i], "--headless") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void UIApplicationRegisterDelegateClass(const NSString& className, UIApplicationDelegateFactory factory)
+{
+    std::lock_guard lock(registry().mutex);
+    registry().factories[className.UTF8String()] = std::move(factory);
+}
+
+int UIApplicationMain(int argc, char* argv[], const NSString& principalClassName, const NSString& delegateClassName)
+{
+    if (!principalClassName.isNil() && !principalClassName.isEqualToString("UIApplication")) {
+        NSLog("Unknown application class %@", principalClassName);
+        return 1;
+    }
+    UIApplicationDelegateFactory factory;
+    {
+        std::lock_guard lock(registry().mutex);
+        auto entry = registry().factories.find(delegateClassName.isNil() ? std::string() : delegateClassName.UTF8String());
+        if (entry != registry().factories.end())
+            factory = entry->second;
+    }
+    if (!factory) {
+        NSLog("Unknown application delegate class %@", delegateClassName);
+        return 1;
+    }
+    return UIApplicationMain(argc, argv, factory);
+}
+
+int UIApplicationMain(int argc, char* argv[], const UIApplicationDelegateFactory& factory)
+{
+    auto delegate = factory ? factory() : nullptr;
+    if (!delegate) {
+        NSLog("The application delegate could not be made");
+        return 1;
+    }
+    if (!wantsHeadless(argc, argv)) {
+        std::string error;
+        if (auto host = SDLHost::open(&error)) {
+            host->launch(delegate);
+            return host->run();
+        }
+        NSLog("Running without a window: %@", NSString(error));
+    }
+    auto host = HeadlessHost::create();
+    host->launch(delegate);
+    host->runUntilIdle();
+    UIApplication::sharedApplication()->terminate();
+    return 0;
+}
