@@ -561,12 +561,16 @@ void UIScrollView::showIndicators()
         m_horizontalIndicator = makeIndicator();
     if (vertical && !m_verticalIndicator)
         m_verticalIndicator = makeIndicator();
-    const UIColorRef color = m_indicatorStyle == UIScrollViewIndicatorStyle::White ? UIColor::colorWithWhite(1, 0.6)
-                                                                                  : UIColor::colorWithWhite(0, 0.4);
+    const CGFloat white = m_indicatorStyle == UIScrollViewIndicatorStyle::White ? 1 : 0;
     for (const auto& [indicator, shown] : { std::pair { m_horizontalIndicator, horizontal }, std::pair { m_verticalIndicator, vertical } }) {
         if (!indicator)
             continue;
-        indicator->setBackgroundColor(color);
+        // A colour is made only when the style changed, not for every move of the finger.
+        const auto& current = indicator->backgroundColor();
+        CGFloat currentWhite = -1;
+        CGFloat currentAlpha = 0;
+        if (!current || !current->getWhite(&currentWhite, &currentAlpha) || currentWhite != white)
+            indicator->setBackgroundColor(UIColor::colorWithWhite(white, white > 0 ? 0.6 : 0.4));
         indicator->setHidden(!shown);
         if (shown && indicator->alpha() < 1) {
             indicator->layer()->removeAllAnimations();
