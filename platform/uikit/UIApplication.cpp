@@ -8,6 +8,7 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/foundation/TypedValues.h"
+#include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIGestureEnvironment.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
@@ -557,4 +558,5 @@ void UIApplication::resetForTesting()
     m_lastTapTime = -1;
     m_lastTapCount = 0;
     m_keyboardController = nullptr;
+    UIDevice::currentDevice()->setOrientation(UIDeviceOrientation::Portrait);
 }

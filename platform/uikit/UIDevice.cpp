@@ -1,5 +1,8 @@
 #include "platform/uikit/UIDevice.h"
 
+#include "platform/foundation/NSAssertMainThread.h"
+#include "platform/foundation/NSNotificationCenter.h"
+
 #include <mutex>
 #include <unistd.h>
 
@@ -38,4 +41,20 @@ NSString UIDevice::name() const
     if (gethostname(host, sizeof host - 1) != 0)
         return "Corvane";
     return NSString(host);
+}
+
+void UIDevice::endGeneratingDeviceOrientationNotifications()
+{
+    if (m_generatingOrientation > 0)
+        --m_generatingOrientation;
+}
+
+void UIDevice::setOrientation(UIDeviceOrientation orientation)
+{
+    NSAssertMainThread();
+    if (m_orientation == orientation)
+        return;
+    m_orientation = orientation;
+    if (isGeneratingDeviceOrientationNotifications())
+        NSNotificationCenter::defaultCenter()->postNotificationName(UIDeviceOrientationDidChangeNotification, self(), nullptr);
 }

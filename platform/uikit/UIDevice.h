@@ -32,8 +32,22 @@ public:
     NSString localizedModel() const { return model(); }
     NSString name() const;
     UIUserInterfaceIdiom userInterfaceIdiom() const { return UIUserInterfaceIdiom::Phone; }
-    UIDeviceOrientation orientation() const { return UIDeviceOrientation::Portrait; }
+    // Portrait until the host turns the device; told to observers only while generating.
+    UIDeviceOrientation orientation() const { return m_orientation; }
+    void beginGeneratingDeviceOrientationNotifications() { ++m_generatingOrientation; }
+    void endGeneratingDeviceOrientationNotifications();
+    bool isGeneratingDeviceOrientationNotifications() const { return m_generatingOrientation > 0; }
+    // The host's (or a test's) turn of the device; posts the change while notifications are on.
+    void setOrientation(UIDeviceOrientation orientation);
+    // The keyboard click; silent here.
+    void playInputClick() const { }
 
     // For tests: the version every device object reports from now on.
     static void setSystemVersion(const NSString& version);
+
+private:
+    UIDeviceOrientation m_orientation { UIDeviceOrientation::Portrait };
+    NSInteger m_generatingOrientation { 0 };
 };
+
+inline constexpr const char* UIDeviceOrientationDidChangeNotification = "UIDeviceOrientationDidChangeNotification";

@@ -447,6 +447,8 @@ std::shared_ptr<UIView> UIView::hitTest(CGPoint point, const UIEventRef& event)
 {
     if (isHidden() || !m_userInteractionEnabled || m_layer->opacity() < 0.01f || !pointInside(point, event))
         return nullptr;
+    if (m_layer->hasAnimations() && isAnimatingWithoutInteraction())
+        return nullptr;
     for (auto subview = m_subviews.rbegin(); subview != m_subviews.rend(); ++subview) {
         const auto& view = *subview;
         CGPoint local;
@@ -463,6 +465,16 @@ std::shared_ptr<UIView> UIView::hitTest(CGPoint point, const UIEventRef& event)
             return hit;
     }
     return self();
+}
+
+bool UIView::isAnimatingWithoutInteraction() const
+{
+    for (const auto& key : m_layer->animationKeys()) {
+        auto animation = m_layer->animationForKey(key);
+        if (animation && animation->valueForKey(UIViewAnimationBlocksInteractionKey))
+            return true;
+    }
+    return false;
 }
 
 bool UIView::pointInside(CGPoint point, const UIEventRef&) const

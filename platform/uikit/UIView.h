@@ -90,6 +90,14 @@ enum class UIViewAnimationCurve : NSInteger {
     Linear = 3,
 };
 
+enum class UIViewAnimationTransition : NSInteger {
+    None = 0,
+    FlipFromLeft = 1,
+    FlipFromRight = 2,
+    CurlUp = 3,
+    CurlDown = 4,
+};
+
 class UIView : public UIResponder, public CALayerDelegate {
     NS_OBJECT(UIView, UIResponder)
 public:
@@ -229,6 +237,21 @@ public:
     static void transitionFromView(const std::shared_ptr<UIView>& fromView, const std::shared_ptr<UIView>& toView,
         NSTimeInterval duration, NSUInteger options, std::function<void(bool finished)> completion);
     static void performWithoutAnimation(const std::function<void()>& actions);
+
+    // The older form: settings between begin and commit apply to the changes made there. The
+    // stop block hears the identifier, whether the animations finished, and the context; it is
+    // not called once the delegate set with it has gone.
+    static void beginAnimations(const NSString& animationID, const id& context);
+    static void commitAnimations();
+    static void setAnimationDuration(NSTimeInterval duration);
+    static void setAnimationDelay(NSTimeInterval delay);
+    static void setAnimationCurve(UIViewAnimationCurve curve);
+    static void setAnimationRepeatCount(float count);
+    static void setAnimationRepeatAutoreverses(bool autoreverses);
+    static void setAnimationBeginsFromCurrentState(bool fromCurrentState);
+    static void setAnimationDelegate(const id& delegate);
+    static void setAnimationDidStopSelector(std::function<void(const NSString& animationID, bool finished, const id& context)> block);
+    static void setAnimationTransition(UIViewAnimationTransition transition, const std::shared_ptr<UIView>& view, bool cache);
     static void setAnimationsEnabled(bool enabled);
     static bool areAnimationsEnabled();
     static bool isInAnimationBlock();
@@ -257,6 +280,8 @@ private:
     void boundsSizeDidChange(CGSize oldSize);
     void resizeWithOldSuperviewSize(CGSize oldSize);
     CALayerRef rootLayerForConversion() const;
+    // A block animation without AllowUserInteraction runs on the view: it takes no touches.
+    bool isAnimatingWithoutInteraction() const;
 
     CALayerRef m_layer;
     std::weak_ptr<UIView> m_superview;
@@ -277,3 +302,6 @@ private:
 };
 
 using UIViewRef = std::shared_ptr<UIView>;
+
+// The value under which a block animation says that its view takes no touches meanwhile.
+extern const char* const UIViewAnimationBlocksInteractionKey;

@@ -2,6 +2,7 @@
 // action of each change, and the view answers an animation made from the block's settings.
 
 #include "platform/foundation/NSNull.h"
+#include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/layers/CABasicAnimation.h"
 #include "platform/layers/CATransaction.h"
@@ -9,6 +10,8 @@
 #include "platform/uikit/UIView.h"
 
 #include <cmath>
+
+const char* const UIViewAnimationBlocksInteractionKey = "UIViewAnimationBlocksInteraction";
 
 namespace {
 
@@ -24,6 +27,7 @@ public:
     }
 
     void animationWillStart() { ++m_pending; }
+    void setCompletion(std::function<void(bool)> completion) { m_completion = std::move(completion); }
     void animationDidStop(const std::shared_ptr<CAAnimation>&, bool finished) override
     {
         if (!finished)
@@ -120,6 +124,16 @@ private:
 
 struct AnimationBlock {
     NSTimeInterval duration { 0 };
+    float repeatCount { 0 };
+    // The older begin/commit form.
+    bool begun { false };
+    NSString identifier;
+    id context;
+    bool hasDelegate { false };
+    std::weak_ptr<NSObject> delegate;
+    std::function<void(const NSString&, bool, const id&)> didStop;
+    UIViewAnimationTransition transition { UIViewAnimationTransition::None };
+    std::weak_ptr<UIView> transitionView;
     NSTimeInterval delay { 0 };
     NSUInteger options { 0 };
     bool spring { false };
@@ -207,6 +221,10 @@ id UIView::actionForLayer(const CALayerRef& layer, const NSString& key)
     }
     if (block.options & UIViewAnimationOptionRepeat)
         animation->setRepeatCount(HUGE_VALF);
+    else if (block.repeatCount > 0)
+        animation->setRepeatCount(block.repeatCount);
+    if (!(block.options & UIViewAnimationOptionAllowUserInteraction))
+        animation->setValue(NSNumber::numberWithBool(true), UIViewAnimationBlocksInteractionKey);
     if (block.options & UIViewAnimationOptionAutoreverse)
         animation->setAutoreverses(true);
     block.completion->animationWillStart();
@@ -312,3 +330,123 @@ void UIView::setAnimationsEnabled(bool enabled) { state().enabled = enabled; }
 bool UIView::areAnimationsEnabled() { return state().enabled; }
 
 bool UIView::isInAnimationBlock() { return !state().blocks.empty() && state().withoutAnimation == 0; }
+
+// MARK: The older form
+
+namespace {
+
+AnimationBlock* begunBlock()
+{
+    auto& blocks = state().blocks;
+    if (blocks.empty() || !blocks.back().begun)
+        return nullptr;
+    return &blocks.back();
+}
+
+} // namespace
+
+void UIView::beginAnimations(const NSString& animationID, const id& context)
+{
+    AnimationBlock block;
+    block.begun = true;
+    block.duration = 0.2;
+    block.identifier = animationID;
+    block.context = context;
+    // The completion is made at commit, when the stop block is known; hold a slot now.
+    block.completion = AnimationCompletion::create(nullptr);
+    state().blocks.push_back(std::move(block));
+    CATransaction::begin();
+}
+
+void UIView::commitAnimations()
+{
+    auto* block = begunBlock();
+    if (!block)
+        return;
+    AnimationBlock finished = std::move(*block);
+    if (auto view = finished.transitionView.lock(); view && finished.transition != UIViewAnimationTransition::None
+        && finished.duration > 0 && state().enabled) {
+        // FIXME: flips and curls show as a cross-dissolve; the renderer has no page geometry.
+        auto animation = CATransition::animation();
+        animation->setType(kCATransitionFade);
+        animation->setDuration(finished.duration);
+        animation->setTimingFunction(timingFunctionFor(finished.options));
+        finished.completion->animationWillStart();
+        animation->setDelegate(finished.completion);
+        view->layer()->addAnimation(animation, kCATransition);
+    }
+    CATransaction::commit();
+    state().blocks.pop_back();
+    if (finished.didStop) {
+        auto stop = std::move(finished.didStop);
+        const bool hasDelegate = finished.hasDelegate;
+        std::weak_ptr<NSObject> delegate = finished.delegate;
+        finished.completion->setCompletion([stop, hasDelegate, delegate, identifier = finished.identifier,
+                                               context = finished.context](bool done) {
+            if (hasDelegate && delegate.expired())
+                return;
+            stop(identifier, done, context);
+        });
+    }
+    finished.completion->close();
+}
+
+void UIView::setAnimationDuration(NSTimeInterval duration)
+{
+    if (auto* block = begunBlock())
+        block->duration = duration;
+}
+
+void UIView::setAnimationDelay(NSTimeInterval delay)
+{
+    if (auto* block = begunBlock())
+        block->delay = delay;
+}
+
+void UIView::setAnimationCurve(UIViewAnimationCurve curve)
+{
+    if (auto* block = begunBlock())
+        block->options = (block->options & ~(NSUInteger(0xF) << 16)) | (NSUInteger(curve) << 16);
+}
+
+void UIView::setAnimationRepeatCount(float count)
+{
+    if (auto* block = begunBlock())
+        block->repeatCount = count;
+}
+
+void UIView::setAnimationRepeatAutoreverses(bool autoreverses)
+{
+    if (auto* block = begunBlock())
+        block->options = autoreverses ? block->options | UIViewAnimationOptionAutoreverse
+                                      : block->options & ~NSUInteger(UIViewAnimationOptionAutoreverse);
+}
+
+void UIView::setAnimationBeginsFromCurrentState(bool fromCurrentState)
+{
+    if (auto* block = begunBlock())
+        block->options = fromCurrentState ? block->options | UIViewAnimationOptionBeginFromCurrentState
+                                          : block->options & ~NSUInteger(UIViewAnimationOptionBeginFromCurrentState);
+}
+
+void UIView::setAnimationDelegate(const id& delegate)
+{
+    if (auto* block = begunBlock()) {
+        block->hasDelegate = delegate != nullptr;
+        block->delegate = delegate;
+    }
+}
+
+void UIView::setAnimationDidStopSelector(std::function<void(const NSString&, bool, const id&)> stopBlock)
+{
+    if (auto* block = begunBlock())
+        block->didStop = std::move(stopBlock);
+}
+
+void UIView::setAnimationTransition(UIViewAnimationTransition transition, const std::shared_ptr<UIView>& view, bool)
+{
+    if (auto* block = begunBlock()) {
+        block->transition = transition;
+        block->transitionView = view;
+    }
+}

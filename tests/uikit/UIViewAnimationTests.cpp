@@ -1,5 +1,8 @@
 #include "tests/uikit/UIKitTestSupport.h"
 
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/uikit/UIDevice.h"
+
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -150,4 +153,69 @@ TEST_F(UIViewAnimationTest, aTransitionRunsTheChangesAtOnceAndCompletesAfterItsD
     EXPECT_EQ(replacement->superview(), view);
     host->advance(0.25);
     EXPECT_TRUE(finished.value_or(false));
+}
+
+TEST_F(UIViewAnimationTest, theOlderFormAnimatesWithItsSettingsAndCallsTheStopBlock)
+{
+    std::vector<std::string> stops;
+    auto delegate = NSObject::create();
+    id context = NSObject::create();
+    UIView::beginAnimations("slide", context);
+    UIView::setAnimationDuration(0.5);
+    UIView::setAnimationCurve(UIViewAnimationCurve::Linear);
+    UIView::setAnimationDelegate(delegate);
+    UIView::setAnimationDidStopSelector([&](const NSString& identifier, bool finished, const id& given) {
+        stops.push_back(identifier.UTF8String() + std::string(finished ? " finished" : " stopped") + (given == context ? " ctx" : ""));
+    });
+    view->setCenter(CGPointMake(150, 50));
+    UIView::commitAnimations();
+    host->advance(0.25);
+    EXPECT_NEAR(shownX(), 100, 1);
+    host->advance(0.3);
+    EXPECT_EQ(stops, (std::vector<std::string> { "slide finished ctx" }));
+
+    // A delegate that went away hears nothing.
+    UIView::beginAnimations("gone", nullptr);
+    UIView::setAnimationDelegate(delegate);
+    UIView::setAnimationDidStopSelector([&](const NSString&, bool, const id&) { stops.push_back("gone"); });
+    UIView::setAnimationTransition(UIViewAnimationTransition::CurlUp, view, true);
+    view->setAlpha(0.5);
+    UIView::commitAnimations();
+    delegate.reset();
+    host->advance(0.5);
+    EXPECT_EQ(stops.size(), 1u);
+    // Settings outside begin and commit change nothing.
+    UIView::setAnimationDuration(3);
+    UIView::commitAnimations();
+}
+
+TEST_F(UIViewAnimationTest, aViewInFlightTakesTouchesOnlyWhenTheAnimationAllowsThem)
+{
+    auto window = host->keyWindow();
+    UIView::animateWithDuration(0.5, [&] { view->setAlpha(0.8); });
+    EXPECT_NE(window->hitTest(CGPointMake(10, 10), nullptr), view);
+    host->advance(0.6);
+    EXPECT_EQ(window->hitTest(CGPointMake(10, 10), nullptr), view);
+    UIView::animateWithDuration(0.5, 0, UIViewAnimationOptionAllowUserInteraction, [&] { view->setAlpha(1); }, nullptr);
+    EXPECT_EQ(window->hitTest(CGPointMake(10, 10), nullptr), view);
+}
+
+TEST(UIDeviceOrientation, turnsArePostedOnlyWhileGenerating)
+{
+    auto host = HeadlessHost::create();
+    auto device = UIDevice::currentDevice();
+    int posted = 0;
+    auto observer = NSObject::create();
+    NSNotificationCenter::defaultCenter()->addObserver(observer, [&](const auto&) { ++posted; },
+        UIDeviceOrientationDidChangeNotification, nullptr);
+    device->setOrientation(UIDeviceOrientation::LandscapeLeft);
+    EXPECT_EQ(posted, 0);
+    device->beginGeneratingDeviceOrientationNotifications();
+    device->setOrientation(UIDeviceOrientation::Portrait);
+    device->setOrientation(UIDeviceOrientation::Portrait);
+    EXPECT_EQ(posted, 1);
+    device->endGeneratingDeviceOrientationNotifications();
+    device->endGeneratingDeviceOrientationNotifications();
+    EXPECT_FALSE(device->isGeneratingDeviceOrientationNotifications());
+    NSNotificationCenter::defaultCenter()->removeObserver(observer);
 }
