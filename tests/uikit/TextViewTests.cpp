@@ -160,3 +160,67 @@ TEST_F(TextViewTest, turningEditingOffEndsTheEdit)
     EXPECT_FALSE(m_keyboard->isVisible());
     EXPECT_TRUE(CGRectIsNull(m_view->caretRectForPosition(nullptr)));
 }
+
+TEST_F(TextViewTest, keysMoveDeleteAndTheSelectionIsDrawn)
+{
+    m_view->setFont(UIFont::systemFontOfSize(16));
+    m_view->setTextColor(UIColor::darkGrayColor());
+    m_view->setTextContainerInset({ 4, 4, 4, 4 });
+    m_view->setText("第一行\n第二行");
+    m_host->tap(m_view);
+    m_host->pressKey(UIKeyboardKey::Home);
+    EXPECT_EQ(m_view->selectedRange(), NSMakeRange(4, 0));
+    m_host->pressKey(UIKeyboardKey::RightArrow, UIKeyModifierShift);
+    m_host->pressKey(UIKeyboardKey::End, UIKeyModifierShift);
+    EXPECT_EQ(m_view->selectedRange(), NSMakeRange(4, 3));
+    m_host->runUntilIdle();
+    const CGRect start = m_view->convertRectToView(m_view->caretRectForIndex(4), nullptr);
+    const auto tinted = m_host->pixelAt(CGPointMake(start.origin.x + 1, start.origin.y + 1));
+    EXPECT_GT(tinted[2], tinted[0]);
+    m_host->pressKey(UIKeyboardKey::LeftArrow);
+    m_host->pressKey(UIKeyboardKey::ForwardDelete);
+    EXPECT_EQ(m_view->text(), "第一行\n二行");
+    m_host->pressKey(UIKeyboardKey::UpArrow);
+    m_host->pressKey(UIKeyboardKey::UpArrow);
+    EXPECT_EQ(m_view->selectedRange(), NSMakeRange(0, 0));
+    m_host->pressKey(UIKeyboardKey::DownArrow);
+    m_host->pressKey(UIKeyboardKey::DownArrow);
+    EXPECT_EQ(m_view->selectedRange().location, m_view->text().length());
+    EXPECT_FALSE(m_host->pressKey(UIKeyboardKey::Escape));
+}
+
+TEST_F(TextViewTest, alignmentInsetsAndScrollingToARange)
+{
+    m_view->setTextAlignment(NSTextAlignmentCenter);
+    const CGRect centred = m_view->caretRectForIndex(0);
+    EXPECT_NEAR(centred.origin.x, 100, 1);
+    m_view->setTextAlignment(NSTextAlignmentRight);
+    EXPECT_NEAR(m_view->caretRectForIndex(0).origin.x, 195, 1);
+    m_view->setTextAlignment(NSTextAlignmentLeft);
+    m_view->setTextContainerInset({ 20, 0, 8, 0 });
+    EXPECT_DOUBLE_EQ(m_view->caretRectForIndex(0).origin.y, 20);
+    m_view->setFont(nullptr);
+    EXPECT_DOUBLE_EQ(m_view->font()->pointSize(), 12);
+
+    std::string many;
+    for (int line = 0; line < 30; ++line)
+        many += "行" + std::to_string(line) + "\n";
+    m_view->setText(NSString(many));
+    m_view->setSelectedRange(NSMakeRange(0, 0));
+    m_host->runUntilIdle();
+    m_view->scrollRangeToVisible(NSMakeRange(m_view->text().length(), 0));
+    EXPECT_GT(m_view->contentOffset().y, 100);
+    // Below the last line a tap lands after the final line break.
+    EXPECT_EQ(m_view->indexForPoint(CGPointMake(10, m_view->contentSize().height - 2)), m_view->text().length());
+}
+
+TEST_F(TextViewTest, aDelegateThatRefusesToEndKeepsTheFocus)
+{
+    m_host->tap(m_view);
+    m_delegate->allowEnd = false;
+    EXPECT_FALSE(m_view->resignFirstResponder());
+    EXPECT_TRUE(m_view->isEditing());
+    m_delegate->allowEnd = true;
+    EXPECT_TRUE(m_view->resignFirstResponder());
+    EXPECT_FALSE(m_view->isEditing());
+}
