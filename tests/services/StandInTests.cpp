@@ -99,3 +99,18 @@ TEST(StandInStart, aPortInUseIsReportedNotFatal)
     EXPECT_NE(second.lastError().find("cannot listen"), std::string::npos);
     EXPECT_EQ(second.requestCount(), 0u);
 }
+
+TEST(StandInStart, theRunCommandStartsOneOnlyWhenNothingServesThePort)
+{
+    standin::ServiceStandIn first;
+    ASSERT_TRUE(first.start());
+    standin::Options options;
+    options.mainPort = first.mainPort();
+    EXPECT_FALSE(standin::startUnlessServed(options));
+    const int freePort = first.mainPort();
+    first.stop();
+    options.mainPort = freePort;
+    auto started = standin::startUnlessServed(options);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(started->mainPort(), freePort);
+}

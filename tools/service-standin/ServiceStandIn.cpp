@@ -7,6 +7,11 @@
 #include <httplib.h>
 #include <sqlite3.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <iomanip>
 #include <random>
 #include <sstream>
@@ -532,6 +537,25 @@ bool ServiceStandIn::start()
 void ServiceStandIn::stop()
 {
     m_implementation.reset();
+}
+
+std::unique_ptr<ServiceStandIn> startUnlessServed(Options options)
+{
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(options.mainPort));
+    if (options.mainPort > 0 && ::inet_pton(AF_INET, options.host.c_str(), &address.sin_addr) == 1) {
+        const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const bool served = probe >= 0 && ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        if (probe >= 0)
+            ::close(probe);
+        if (served)
+            return nullptr;
+    }
+    auto standIn = std::make_unique<ServiceStandIn>(std::move(options));
+    if (!standIn->start())
+        return nullptr;
+    return standIn;
 }
 
 std::string ServiceStandIn::mainBaseURL() const

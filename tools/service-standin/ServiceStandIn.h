@@ -74,6 +74,11 @@ private:
     std::string m_lastError;
 };
 
+// For the client's run command: a started stand-in when nothing listens on the main port yet;
+// nil when something already serves it (a stand-in started by hand, or the services themselves)
+// or when the stand-in cannot start.
+std::unique_ptr<ServiceStandIn> startUnlessServed(Options options);
+
 // The reply text as the services send it: the JSON text form-encoded ("+" for a blank).
 std::string formEncode(const std::string& text);
 // Form decoding of one key or value.
