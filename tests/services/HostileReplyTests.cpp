@@ -152,13 +152,20 @@ TEST_F(HostileReplyTest, lostSessionCodesPostRestartAndOtherCodesReachTheScreen)
     HttpServiceWithHost::create()->httpRequestDict(recordSuccess(video), recordFailure(video), NSString(m_server.URL("/")),
         "video-minus-three", nullptr, NSMutableDictionary::dictionary());
     ASSERT_TRUE(waitForRestart(video));
+    ServiceReplyRecord hostArray;
+    HttpServiceWithHost::create()->httpRequestArray(recordSuccess(hostArray), recordFailure(hostArray), NSString(m_server.URL("/")),
+        "video-minus-three", nullptr, nullptr);
+    ASSERT_TRUE(waitForRestart(hostArray));
+    ServiceReplyRecord mainArray;
+    HttpService::create()->httpRequestArray(recordSuccess(mainArray), recordFailure(mainArray), "code-number-minus-four", nullptr, nullptr);
+    ASSERT_TRUE(waitForRestart(mainArray));
     // A payment reply carries the main envelope, which the top-level test does not look into.
     ServiceReplyRecord payment;
     HttpServiceWithHost::create()->httpRequestDict(recordSuccess(payment), recordFailure(payment), NSString(m_server.URL("/")),
         "code-text-minus-three", nullptr, NSMutableDictionary::dictionary());
     ASSERT_TRUE(waitFor(payment));
     EXPECT_TRUE(payment.succeeded);
-    EXPECT_EQ(restartCodes.size(), 4u);
+    EXPECT_EQ(restartCodes, (std::vector<int> { -3, -4, -3, -3, -3, -4 }));
 }
 
 TEST_F(HostileReplyTest, plusSignsAndStrayPercentSignsDecodeAsTheirOperationSays)
@@ -170,14 +177,17 @@ TEST_F(HostileReplyTest, plusSignsAndStrayPercentSignsDecodeAsTheirOperationSays
     ServiceReplyRecord raw;
     HttpServiceWithHost::create()->httpRequestOrbipayInfo(recordSuccess(raw), recordFailure(raw), NSString(m_server.URL("/")),
         "raw-payment", nullptr, nullptr);
+    ServiceReplyRecord mainArray;
+    HttpService::create()->httpRequestArray(recordSuccess(mainArray), recordFailure(mainArray), "plus", nullptr, nullptr);
     ServiceReplyRecord stray = mainDict("/stray-percent");
-    ASSERT_TRUE(runUntil([&] { return dict.done() && array.done() && raw.done() && stray.done(); }));
+    ASSERT_TRUE(runUntil([&] { return dict.done() && array.done() && raw.done() && stray.done() && mainArray.done(); }));
 
     auto text = [](const ServiceReplyRecord& record, const char* key) {
         return ns::stringForKey(ns::dictionaryForKey(ns::dictionaryValue(record.object), "data"), key).UTF8String();
     };
     EXPECT_EQ(text(dict, "A"), "x y+z");
     EXPECT_EQ(text(array, "A"), "x+y+z");
+    EXPECT_EQ(text(mainArray, "A"), "x+y+z");
     EXPECT_EQ(text(raw, "PAY_INFO"), "a=1&sign=AB%2Bc+d");
     EXPECT_EQ(ns::stringForKey(ns::dictionaryValue(stray.object), "a").UTF8String(), "100%");
 }

@@ -69,6 +69,24 @@ TEST(SCNetworkReachability, loopbackIsReachableLocalAndDirectByAddressAndByName)
     EXPECT_FALSE(flags & kSCNetworkReachabilityFlagsIsWWAN);
 }
 
+TEST(SCNetworkReachability, IPv6LoopbackIsLocalWhereTheMachineHasIPv6)
+{
+    sockaddr_in6 loopback {};
+    loopback.sin6_family = AF_INET6;
+    loopback.sin6_addr = in6addr_loopback;
+    auto target = SCNetworkReachabilityCreateWithAddress(reinterpret_cast<sockaddr*>(&loopback));
+    ASSERT_TRUE(target);
+    SCNetworkReachabilityFlags flags = 0;
+    ASSERT_TRUE(SCNetworkReachabilityGetFlags(target, &flags));
+    if (flags != 0) {
+        EXPECT_EQ(flags, kLoopbackFlags);
+    }
+    EXPECT_NE(target->description().UTF8String().find("::1"), std::string::npos);
+    sockaddr_in6 zero {};
+    zero.sin6_family = AF_INET6;
+    EXPECT_TRUE(SCNetworkReachabilityGetFlags(SCNetworkReachabilityCreateWithAddress(reinterpret_cast<sockaddr*>(&zero)), &flags));
+}
+
 TEST(SCNetworkReachability, nameThatDoesNotResolveIsNotReachable)
 {
     SCNetworkReachabilityFlags flags = 99;
