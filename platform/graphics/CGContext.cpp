@@ -451,6 +451,33 @@ void CGContext::drawImage(CGRect rect, const CGImageRef& image)
     drawSurface(rect, image->surface(), filter);
 }
 
+void CGContext::drawTiledImage(CGRect tile, const CGImageRef& image)
+{
+    cairo_surface_t* surface = image ? image->surface() : nullptr;
+    if (!surface || tile.size.width == 0 || tile.size.height == 0 || CGRectIsNull(tile)
+        || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
+        return;
+    const bool isMask = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_A8;
+    const double width = cairo_image_surface_get_width(surface);
+    const double height = cairo_image_surface_get_height(surface);
+    PathKeeper keep(m_cairo.get());
+    drawWithEffects([&](cairo_t* cr) {
+        cairo_new_path(cr);
+        CairoPattern pattern(cairo_pattern_create_for_surface(surface));
+        const cairo_matrix_t m = imageMatrix(tile, width, height);
+        cairo_pattern_set_matrix(pattern.get(), &m);
+        cairo_pattern_set_filter(pattern.get(), image->shouldInterpolate() ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
+        cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+        if (isMask) {
+            setSourceToFillColor(cr);
+            cairo_mask(cr, pattern.get());
+        } else {
+            cairo_set_source(cr, pattern.get());
+            cairo_paint_with_alpha(cr, state().alpha);
+        }
+    });
+}
+
 void CGContext::drawSurface(CGRect rect, cairo_surface_t* surface, cairo_filter_t filter)
 {
     if (!surface || rect.size.width == 0 || rect.size.height == 0 || CGRectIsNull(rect)
@@ -1211,6 +1238,12 @@ void CGContextDrawImage(const CGContextRef& c, CGRect rect, const CGImageRef& im
 {
     if (c)
         c->drawImage(rect, image);
+}
+
+void CGContextDrawTiledImage(const CGContextRef& c, CGRect rect, const CGImageRef& image)
+{
+    if (c)
+        c->drawTiledImage(CGRectStandardize(rect), image);
 }
 
 void CGContextDrawLinearGradient(const CGContextRef& c, const CGGradientRef& gradient, CGPoint startPoint,

@@ -132,6 +132,8 @@ public:
     void endTransparencyLayer();
     void clipToMask(CGRect rect, const CGImageRef& mask);
     void drawImage(CGRect rect, const CGImageRef& image);
+    // Repeats the image over the whole clip, one copy in tile and the others beside it.
+    void drawTiledImage(CGRect tile, const CGImageRef& image);
     // As drawImage, for a Cairo image surface (ARGB32, RGB24 or A8) the caller owns.
     void drawSurface(CGRect rect, cairo_surface_t* surface, cairo_filter_t filter = CAIRO_FILTER_GOOD);
     void drawLinearGradient(const CGGradientRef& gradient, CGPoint start, CGPoint end, CGGradientDrawingOptions options);
@@ -280,6 +282,9 @@ CGRect CGContextGetClipBoundingBox(const CGContextRef& c);
 // The upper row of the image goes to the rectangle's maximum y, as on the platform: in a
 // flipped context that draws it upside down unless the caller flips back.
 void CGContextDrawImage(const CGContextRef& c, CGRect rect, const CGImageRef& image);
+// Copies of the image side by side over the whole clip, one of them in rect, each placed as
+// CGContextDrawImage places it.
+void CGContextDrawTiledImage(const CGContextRef& c, CGRect rect, const CGImageRef& image);
 void CGContextDrawLinearGradient(const CGContextRef& c, const CGGradientRef& gradient, CGPoint startPoint,
     CGPoint endPoint, CGGradientDrawingOptions options);
 void CGContextDrawRadialGradient(const CGContextRef& c, const CGGradientRef& gradient, CGPoint startCenter,
