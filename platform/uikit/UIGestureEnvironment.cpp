@@ -232,6 +232,13 @@ void UIGestureEnvironment::requestState(UIGestureRecognizer& recognizer, UIGestu
             allowed = false;
         if (auto view = recognizer.view(); allowed && view && !view->gestureRecognizerShouldBegin(recognizer))
             allowed = false;
+        // The views the touches landed on are asked too: a button keeps its own taps from an
+        // ancestor's tap recogniser this way.
+        for (const auto& touch : recognizer.touches()) {
+            auto touched = touch->view();
+            if (allowed && touched && touched != recognizer.view() && !touched->gestureRecognizerShouldBegin(recognizer))
+                allowed = false;
+        }
         for (const auto& other : m_recognizers) {
             if (!allowed)
                 break;
