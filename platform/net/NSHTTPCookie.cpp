@@ -2,9 +2,11 @@
 
 #include "platform/foundation/NSCharacterSet.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/net/PublicSuffix.h"
 
 #include <cctype>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -119,10 +121,18 @@ std::shared_ptr<NSDate> parseCookieDate(const std::string& text)
     return NSDate::dateWithTimeIntervalSince1970(static_cast<NSTimeInterval>(timegm(&parts)));
 }
 
-// The default path of a cookie: the request path up to its last "/".
+// The path as the request sends it: escapes kept, a trailing "/" kept.
+std::string requestPathOf(const std::shared_ptr<NSURL>& URL)
+{
+    const NSString absolute = URL ? URL->absoluteString() : NSString();
+    const NSString path = absolute.isNil() ? NSString() : NSURL::split(absolute).path;
+    return path.isNil() ? std::string() : path.UTF8String();
+}
+
+// The default path of a cookie: the request path up to, not including, its last "/".
 NSString defaultPathForURL(const std::shared_ptr<NSURL>& URL)
 {
-    std::string path = URL ? URL->path().UTF8String() : std::string();
+    std::string path = requestPathOf(URL);
     if (path.empty() || path[0] != '/')
         return "/";
     std::size_t slash = path.rfind('/');
@@ -158,6 +168,20 @@ std::vector<std::string> splitCookieField(const std::string& field)
     return cookies;
 }
 
+// Control characters other than a tab would travel raw in the Cookie header (a bare CR ends it).
+bool holdsControlCharacter(const NSString& text)
+{
+    for (char c : text.UTF8String()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+// Browsers keep no cookie whose name and value together pass this.
+constexpr std::size_t kMaximumCookieBytes = 4096;
+
 } // namespace
 
 bool NSHTTPCookieDomainMatches(const NSString& cookieDomain, const NSString& host)
@@ -188,7 +212,7 @@ bool NSHTTPCookie::init(const std::shared_ptr<NSDictionary>& properties)
     if (m_name.isNil() || m_name.length() == 0 || m_value.isNil())
         return false;
     if (m_name.rangeOfString(";").location != NSNotFound || m_name.rangeOfString("=").location != NSNotFound
-        || m_value.rangeOfString(";").location != NSNotFound)
+        || m_value.rangeOfString(";").location != NSNotFound || holdsControlCharacter(m_name) || holdsControlCharacter(m_value))
         return false;
     auto origin = ns::cast<NSURL>(properties->objectForKey(NSHTTPCookieOriginURL));
     if (!origin) {
@@ -272,14 +296,15 @@ std::shared_ptr<NSHTTPCookie> NSHTTPCookie::cookieWithSetCookieLine(const NSStri
         start = semicolon + 1;
     }
     std::size_t equals = parts[0].find('=');
-    if (equals == std::string::npos)
+    if (equals == std::string::npos || parts[0].size() > kMaximumCookieBytes)
         return nullptr;
     std::string host = lower(URL->host().UTF8String());
     auto properties = NSMutableDictionary::dictionary();
     properties->setObject(NSString(trim(parts[0].substr(0, equals))), NSHTTPCookieName);
     properties->setObject(NSString(trim(parts[0].substr(equals + 1))), NSHTTPCookieValue);
     properties->setObject(URL, NSHTTPCookieOriginURL);
-    NSString domain = NSString(host);
+    // Of repeated attributes the last one counts; a Path that is empty or relative means the default.
+    std::optional<std::string> domainAttribute;
     NSString path = defaultPathForURL(URL);
     for (std::size_t i = 1; i < parts.size(); ++i) {
         std::string attribute = trim(parts[i]);
@@ -287,15 +312,9 @@ std::shared_ptr<NSHTTPCookie> NSHTTPCookie::cookieWithSetCookieLine(const NSStri
         std::string name = lower(trim(attribute.substr(0, split)));
         std::string value = split == std::string::npos ? std::string() : trim(attribute.substr(split + 1));
         if (name == "domain" && !value.empty()) {
-            std::string wanted = lower(value[0] == '.' ? value.substr(1) : value);
-            bool matches = host == wanted
-                || (!isIPAddress(host) && host.size() > wanted.size() && host.compare(host.size() - wanted.size(), wanted.size(), wanted) == 0
-                    && host[host.size() - wanted.size() - 1] == '.');
-            if (!matches)
-                return nullptr;
-            domain = isIPAddress(host) ? NSString(host) : NSString("." + wanted);
-        } else if (name == "path" && !value.empty() && value[0] == '/') {
-            path = NSString(value);
+            domainAttribute = lower(value[0] == '.' ? value.substr(1) : value);
+        } else if (name == "path") {
+            path = !value.empty() && value[0] == '/' ? NSString(value) : defaultPathForURL(URL);
         } else if (name == "expires") {
             properties->setObject(NSString(value), NSHTTPCookieExpires);
         } else if (name == "max-age") {
@@ -310,6 +329,22 @@ std::shared_ptr<NSHTTPCookie> NSHTTPCookie::cookieWithSetCookieLine(const NSStri
             properties->setObject(NSString(value), NSHTTPCookieComment);
         } else if (name == "version") {
             properties->setObject(NSString(value), NSHTTPCookieVersion);
+        }
+    }
+    NSString domain = NSString(host);
+    if (domainAttribute) {
+        const std::string& wanted = *domainAttribute;
+        // A suffix shared by many sites may only name the very host, which then gets a host-only cookie.
+        if (!isIPAddress(host) && PublicSuffix::isPublicSuffix(wanted)) {
+            if (wanted != host)
+                return nullptr;
+        } else {
+            bool matches = host == wanted
+                || (!isIPAddress(host) && host.size() > wanted.size() && host.compare(host.size() - wanted.size(), wanted.size(), wanted) == 0
+                    && host[host.size() - wanted.size() - 1] == '.');
+            if (!matches)
+                return nullptr;
+            domain = isIPAddress(host) ? NSString(host) : NSString("." + wanted);
         }
     }
     properties->setObject(domain, NSHTTPCookieDomain);
@@ -370,7 +405,7 @@ bool NSHTTPCookie::matchesURL(const std::shared_ptr<NSURL>& URL, NSTimeInterval 
         return false;
     if (m_secure && URL->scheme().caseInsensitiveCompare("https") != NSOrderedSame)
         return false;
-    std::string requestPath = URL->path().UTF8String();
+    std::string requestPath = requestPathOf(URL);
     if (requestPath.empty())
         requestPath = "/";
     std::string cookiePath = m_path.UTF8String();

@@ -1,6 +1,7 @@
 #include "platform/net/NSHTTPCookieStorage.h"
 
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/net/PublicSuffix.h"
 
 #include <algorithm>
 
@@ -18,15 +19,14 @@ NSTimeInterval now()
     return NSDate::timeIntervalSinceReferenceDateNow();
 }
 
-// The registrable part of a host, for the main-document policy: its last two labels.
+// The registrable part of a host or cookie domain ("example.co.uk"): one site, for the
+// main-document policy and the per-site bound.
 std::string baseDomain(const NSString& host)
 {
     std::string name = host.isNil() ? std::string() : host.lowercaseString().UTF8String();
-    std::size_t last = name.rfind('.');
-    if (last == std::string::npos || last == 0)
-        return name;
-    std::size_t previous = name.rfind('.', last - 1);
-    return previous == std::string::npos ? name : name.substr(previous + 1);
+    if (!name.empty() && name[0] == '.')
+        name.erase(0, 1);
+    return PublicSuffix::registrableDomain(name);
 }
 
 } // namespace
@@ -93,7 +93,18 @@ bool NSHTTPCookieStorage::storeLocked(const std::shared_ptr<NSHTTPCookie>& cooki
         existing->cookie = cookie;
         return true;
     }
-    m_entries.push_back({ cookie, time });
+    std::string site = baseDomain(cookie->domain());
+    // Beyond the bounds the oldest cookies go first, as browsers do: one reply may not fill the
+    // jar, nor make every later request carry an enormous header.
+    std::size_t ofSite = 0;
+    for (const auto& entry : m_entries)
+        ofSite += entry.site == site;
+    if (ofSite >= kMaximumCookiesPerSite) {
+        m_entries.erase(std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& entry) { return entry.site == site; }));
+    } else if (m_entries.size() >= kMaximumCookies) {
+        m_entries.erase(m_entries.begin());
+    }
+    m_entries.push_back({ cookie, time, std::move(site) });
     return true;
 }
 

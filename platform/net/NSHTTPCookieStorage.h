@@ -8,6 +8,7 @@
 #include "platform/net/NSHTTPCookie.h"
 
 #include <mutex>
+#include <string>
 #include <vector>
 
 enum NSHTTPCookieAcceptPolicy : NSUInteger {
@@ -21,6 +22,10 @@ inline constexpr const char* NSHTTPCookieManagerCookiesChangedNotification = "NS
 class NSHTTPCookieStorage final : public NSObject {
     NS_OBJECT(NSHTTPCookieStorage, NSObject)
 public:
+    // Bounds of the jar (above the least that RFC 6265 asks for); beyond them the oldest go.
+    static constexpr std::size_t kMaximumCookiesPerSite = 180;
+    static constexpr std::size_t kMaximumCookies = 3000;
+
     static std::shared_ptr<NSHTTPCookieStorage> sharedHTTPCookieStorage();
     // Drops the shared jar, as ending the process does; the next sharedHTTPCookieStorage() is empty.
     static void resetSharedHTTPCookieStorage();
@@ -43,6 +48,7 @@ private:
     struct Entry {
         std::shared_ptr<NSHTTPCookie> cookie;
         NSTimeInterval created { 0 };
+        std::string site;
     };
 
     bool storeLocked(const std::shared_ptr<NSHTTPCookie>& cookie, NSTimeInterval now);
