@@ -28,6 +28,7 @@ enum : NSInteger {
     NSURLErrorCannotParseResponse = -1017,
     NSURLErrorFileDoesNotExist = -1100,
     NSURLErrorNoPermissionsToReadFile = -1102,
+    NSURLErrorDataLengthExceedsMaximum = -1103,
     NSURLErrorSecureConnectionFailed = -1200,
     NSURLErrorServerCertificateHasBadDate = -1201,
     NSURLErrorServerCertificateUntrusted = -1202,

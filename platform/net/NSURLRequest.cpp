@@ -6,7 +6,9 @@
 #include "platform/net/StrictDecoding.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 
 namespace {
@@ -97,6 +99,12 @@ bool NSURLRequest::init(NSCoder& coder)
     }
     if (coder.containsValueForKey("HTTPShouldHandleCookies"))
         m_HTTPShouldHandleCookies = coder.decodeBoolForKey("HTTPShouldHandleCookies");
+    if (coder.containsValueForKey("maximumResponseLength")) {
+        const std::int64_t length = coder.decodeInt64ForKey("maximumResponseLength");
+        if (length < 0)
+            return false;
+        m_maximumResponseLength = static_cast<NSUInteger>(length);
+    }
     return true;
 }
 
@@ -117,6 +125,7 @@ void NSURLRequest::encodeWithCoder(NSCoder& coder) const
     coder.encodeDouble(m_timeoutInterval, "timeoutInterval");
     coder.encodeInt64(static_cast<std::int64_t>(m_cachePolicy), "cachePolicy");
     coder.encodeBool(m_HTTPShouldHandleCookies, "HTTPShouldHandleCookies");
+    coder.encodeInt64(static_cast<std::int64_t>(std::min<NSUInteger>(m_maximumResponseLength, INT64_MAX)), "maximumResponseLength");
 }
 
 void NSURLRequest::copyFieldsFrom(const NSURLRequest& other)
@@ -130,6 +139,7 @@ void NSURLRequest::copyFieldsFrom(const NSURLRequest& other)
     m_timeoutInterval = other.m_timeoutInterval;
     m_cachePolicy = other.m_cachePolicy;
     m_HTTPShouldHandleCookies = other.m_HTTPShouldHandleCookies;
+    m_maximumResponseLength = other.m_maximumResponseLength;
 }
 
 NSURLRequest::HeaderField* NSURLRequest::fieldNamed(const NSString& name)

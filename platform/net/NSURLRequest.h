@@ -25,6 +25,9 @@ enum NSURLRequestCachePolicy : NSUInteger {
 };
 
 inline constexpr NSTimeInterval NSURLRequestDefaultTimeoutInterval = 60.0;
+// The most body bytes (after content decoding) a reply may bring unless the request says
+// otherwise: far above any reply or picture of the client, far below what would exhaust a phone.
+inline constexpr NSUInteger NSURLRequestDefaultMaximumResponseLength = 64 * 1024 * 1024;
 
 class NSURLRequest : public NSObject, public NSCoding {
     NS_OBJECT(NSURLRequest, NSObject)
@@ -43,6 +46,8 @@ public:
     NSTimeInterval timeoutInterval() const { return m_timeoutInterval; }
     NSURLRequestCachePolicy cachePolicy() const { return m_cachePolicy; }
     bool HTTPShouldHandleCookies() const { return m_HTTPShouldHandleCookies; }
+    // A longer body fails the load with NSURLErrorDataLengthExceedsMaximum.
+    NSUInteger maximumResponseLength() const { return m_maximumResponseLength; }
     const std::shared_ptr<NSURL>& mainDocumentURL() const { return m_mainDocumentURL; }
 
     // The fields in the order they were first set, for the wire.
@@ -75,6 +80,7 @@ protected:
     NSTimeInterval m_timeoutInterval { NSURLRequestDefaultTimeoutInterval };
     NSURLRequestCachePolicy m_cachePolicy { NSURLRequestUseProtocolCachePolicy };
     bool m_HTTPShouldHandleCookies { true };
+    NSUInteger m_maximumResponseLength { NSURLRequestDefaultMaximumResponseLength };
 };
 
 class NSMutableURLRequest final : public NSURLRequest {
@@ -100,6 +106,7 @@ public:
     void setTimeoutInterval(NSTimeInterval seconds) { m_timeoutInterval = seconds; }
     void setCachePolicy(NSURLRequestCachePolicy policy) { m_cachePolicy = policy; }
     void setHTTPShouldHandleCookies(bool handle) { m_HTTPShouldHandleCookies = handle; }
+    void setMaximumResponseLength(NSUInteger length) { m_maximumResponseLength = length; }
 
 protected:
     void init(const NSURLRequest& other) { copyFieldsFrom(other); }

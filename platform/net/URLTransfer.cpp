@@ -19,6 +19,10 @@ namespace {
 constexpr NSInteger maximumRedirects = 16;
 // Bodies above this size are not offered to the URL cache.
 constexpr NSUInteger cacheableBodyLimit = 1024 * 1024;
+// Compressed bodies may inflate this many times over their bytes on the wire, once past the
+// threshold: ordinary replies stay far below, a compression bomb goes far above.
+constexpr NSUInteger maximumInflation = 100;
+constexpr NSUInteger inflationCheckedFrom = 4 * 1024 * 1024;
 
 std::string methodOnTheWire(const NSString& method)
 {
@@ -113,6 +117,8 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
     m_heldBody = nullptr;
     m_cacheBody = nullptr;
     m_uploaded = 0;
+    m_received = 0;
+    m_lengthExceeded = false;
     m_trustError = nullptr;
 
     auto URL = request->URL();
@@ -298,6 +304,19 @@ size_t URLTransfer::onWrite(char* data, size_t size, size_t count, void* transfe
 {
     auto* self = static_cast<URLTransfer*>(transfer);
     const size_t length = size * count;
+    self->m_received += length;
+    if (self->m_received > self->m_request->maximumResponseLength()) {
+        self->m_lengthExceeded = true;
+        return 0;
+    }
+    if (self->m_received > inflationCheckedFrom) {
+        curl_off_t onTheWire = 0;
+        curl_easy_getinfo(self->m_handle, CURLINFO_SIZE_DOWNLOAD_T, &onTheWire);
+        if (onTheWire > 0 && self->m_received / static_cast<NSUInteger>(onTheWire) > maximumInflation) {
+            self->m_lengthExceeded = true;
+            return 0;
+        }
+    }
     self->finalizeResponse();
     if (self->m_holdBody) {
         self->m_heldBody->appendBytes(data, length);
@@ -752,6 +771,15 @@ std::shared_ptr<NSError> URLTransfer::errorForResult(CURLcode result) const
             userInfo->setObject(URL, NSURLErrorFailingURLErrorKey);
         return NSError::errorWithDomain(NSURLErrorDomain, NSURLErrorCannotLoadFromNetwork, userInfo);
     }
+    if (m_lengthExceeded)
+        return NSURLErrorWithCode(NSURLErrorDataLengthExceedsMaximum, URL, "The resource exceeds the maximum size.");
+    // The scheme was checked before the request left, so curl's complaints about the protocol or
+    // its memory for a header concern what the server sent.
+    long sent = 0;
+    if (m_handle)
+        curl_easy_getinfo(m_handle, CURLINFO_REQUEST_SIZE, &sent);
+    if (result == CURLE_UNSUPPORTED_PROTOCOL || result == CURLE_WEIRD_SERVER_REPLY || (result == CURLE_OUT_OF_MEMORY && sent > 0))
+        return NSURLErrorWithCode(NSURLErrorBadServerResponse, URL, "The server's reply could not be read.");
     NSInteger code;
     switch (result) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -763,9 +791,6 @@ std::shared_ptr<NSError> URLTransfer::errorForResult(CURLcode result) const
         break;
     case CURLE_OPERATION_TIMEDOUT:
         code = NSURLErrorTimedOut;
-        break;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        code = NSURLErrorUnsupportedURL;
         break;
     case CURLE_URL_MALFORMAT:
         code = NSURLErrorBadURL;
@@ -790,7 +815,6 @@ std::shared_ptr<NSError> URLTransfer::errorForResult(CURLcode result) const
     case CURLE_PARTIAL_FILE:
         code = NSURLErrorNetworkConnectionLost;
         break;
-    case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_BAD_CONTENT_ENCODING:
         code = NSURLErrorCannotParseResponse;
         break;

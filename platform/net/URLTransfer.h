@@ -94,6 +94,9 @@ private:
     std::deque<Event> m_events;
     bool m_markedPending { false };
     curl_off_t m_uploaded { 0 };
+    // Body bytes of this attempt after content decoding, and whether they passed the bounds.
+    NSUInteger m_received { 0 };
+    bool m_lengthExceeded { false };
 
     NSInteger m_redirectCount { 0 };
     Pending m_pending { Pending::none };
