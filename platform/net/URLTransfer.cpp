@@ -22,7 +22,7 @@ constexpr NSUInteger cacheableBodyLimit = 1024 * 1024;
 // Compressed bodies may inflate this many times over their bytes on the wire, once past the
 // threshold: ordinary replies stay far below, a compression bomb goes far above.
 constexpr NSUInteger maximumInflation = 100;
-constexpr NSUInteger inflationCheckedFrom = 4 * 1024 * 1024;
+constexpr NSUInteger inflationCheckedFrom = 16 * 1024 * 1024;
 
 std::string methodOnTheWire(const NSString& method)
 {
