@@ -45,7 +45,36 @@ protected:
     std::vector<std::string> log;
 };
 
+// The button example of docs/platform.md, kept compiling and true.
+class LoginViewController : public UIViewController {
+    NS_OBJECT(LoginViewController, UIViewController)
+public:
+    void viewDidLoad() override
+    {
+        auto login = UIButton::buttonWithType(UIButtonTypeCustom);
+        login->setFrame(CGRectMake(20, 300, 280, 44));
+        // A message to a nil image would answer nil; in C++ the caller checks.
+        if (auto image = UIImage::imageNamed("button_nor"))
+            login->setBackgroundImage(image->resizableImageWithCapInsets(UIEdgeInsetsMake(10, 10, 10, 10),
+                UIImageResizingModeStretch), UIControlStateNormal);
+        login->setTitle("登录", UIControlStateNormal);
+        login->addTarget(self(), &LoginViewController::loginEvent, UIControlEventTouchUpInside);
+        view()->addSubview(login);
+    }
+    void loginEvent() { ++logins; }
+    int logins { 0 };
+};
+
 } // namespace
+
+TEST(WidgetDocumentation, theLoginButtonExampleLogsIn)
+{
+    auto host = HeadlessHost::create();
+    auto screen = LoginViewController::create();
+    host->showRootViewController(screen);
+    EXPECT_TRUE(host->tap(host->findViewWithText("登录")));
+    EXPECT_EQ(screen->logins, 1);
+}
 
 TEST_F(WidgetScreen, aButtonSendsTouchUpInsideOnlyWithinItsBoundsPlusTheSlop)
 {
