@@ -47,6 +47,20 @@ TEST_F(UIImageViewTest, showsItsImageAsTheLayersContents)
     EXPECT_EQ(pixelOf(rendered(view), 10, 5) & 0xFF, 0u);
 }
 
+TEST_F(UIImageViewTest, nilImagesShowNothingAndNeverCrash)
+{
+    auto view = UIImageView::create(UIImageRef(), UIImageRef());
+    EXPECT_EQ(view->frame(), CGRectZero);
+    view->setFrame(CGRectMake(0, 0, 10, 10));
+    view->setHighlighted(true);
+    view->setAnimationImages({ nullptr, nullptr });
+    view->startAnimating();
+    EXPECT_FALSE(view->isAnimating());
+    EXPECT_FALSE(view->displayedImage());
+    EXPECT_EQ(view->sizeThatFits(CGSizeMake(5, 5)), CGSizeZero);
+    EXPECT_EQ(pixelOf(rendered(view), 5, 5) & 0xFF, 0u);
+}
+
 TEST_F(UIImageViewTest, contentModesPlaceTheImage)
 {
     auto view = UIImageView::create(CGRectMake(0, 0, 40, 20));
