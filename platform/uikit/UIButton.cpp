@@ -41,6 +41,21 @@ UIImageRef darkened(const UIImageRef& image)
     return image->isResizable() ? result->resizableImageWithCapInsets(image->capInsets(), image->resizingMode()) : result;
 }
 
+// White fading to nothing from the centre out.
+UIImageRef glowImage()
+{
+    constexpr CGFloat side = 40;
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(side, side), false, 0);
+    const CGFloat components[] = { 1, 1, 1, 0.9, 1, 1, 1, 0 };
+    const CGFloat locations[] = { 0, 1 };
+    auto gradient = CGGradientCreateWithColorComponents(CGColorSpaceCreateDeviceRGB(), components, locations, 2);
+    const CGPoint centre = CGPointMake(side / 2, side / 2);
+    CGContextDrawRadialGradient(UIGraphicsGetCurrentContext(), gradient, centre, 0, centre, side / 2, 0);
+    UIImageRef image = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    return image;
+}
+
 } // namespace
 
 std::shared_ptr<UIButton> UIButton::buttonWithType(UIButtonType type)
@@ -206,6 +221,15 @@ void UIButton::setAdjustsImageWhenHighlighted(bool adjusts)
     updateContents();
 }
 
+void UIButton::setShowsTouchWhenHighlighted(bool shows)
+{
+    NSAssertMainThread();
+    if (m_showsTouchWhenHighlighted == shows)
+        return;
+    m_showsTouchWhenHighlighted = shows;
+    updateContents();
+}
+
 void UIButton::stateDidChange() { updateContents(); }
 
 bool UIButton::gestureRecognizerShouldBegin(UIGestureRecognizer& recognizer)
@@ -252,6 +276,17 @@ void UIButton::updateContents()
     if (m_backgroundView) {
         const bool ownHighlight = highlighted && backgroundImageForState(state());
         m_backgroundView->setImage(darkens && !ownHighlight ? darkened(background) : background);
+    }
+
+    const bool glows = highlighted && m_showsTouchWhenHighlighted;
+    if (glows && !m_glowView) {
+        m_glowView = UIImageView::create(glowImage());
+        addSubview(m_glowView);
+    }
+    if (m_glowView) {
+        if (glows)
+            bringSubviewToFront(m_glowView);
+        m_glowView->setHidden(!glows);
     }
     setNeedsLayout();
 }
@@ -336,6 +371,8 @@ void UIButton::layoutSubviews()
         m_imageView->setFrame(imageRectForContentRect(content));
     if (m_titleLabel)
         m_titleLabel->setFrame(titleRectForContentRect(content));
+    if (m_glowView)
+        m_glowView->setCenter(CGPointMake(CGRectGetMidX(bounds), CGRectGetMidY(bounds)));
 }
 
 CGSize UIButton::sizeThatFits(CGSize) const

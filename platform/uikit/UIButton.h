@@ -63,9 +63,9 @@ public:
 
     bool adjustsImageWhenHighlighted() const { return m_adjustsImageWhenHighlighted; }
     void setAdjustsImageWhenHighlighted(bool adjusts);
-    // FIXME: kept for callers; the glow it asks for is not drawn.
+    // A soft white glow at the centre while highlighted.
     bool showsTouchWhenHighlighted() const { return m_showsTouchWhenHighlighted; }
-    void setShowsTouchWhenHighlighted(bool shows) { m_showsTouchWhenHighlighted = shows; }
+    void setShowsTouchWhenHighlighted(bool shows);
 
     // Layout, overridable as on the platform.
     virtual CGRect backgroundRectForBounds(CGRect bounds) const { return bounds; }
@@ -108,6 +108,7 @@ private:
     UILabelRef m_titleLabel;
     UIImageViewRef m_imageView;
     UIImageViewRef m_backgroundView;
+    UIImageViewRef m_glowView;
     UIEdgeInsets m_contentEdgeInsets;
     UIEdgeInsets m_titleEdgeInsets;
     UIEdgeInsets m_imageEdgeInsets;

@@ -193,3 +193,22 @@ TEST(UIButton, theBackgroundFillsTheBoundsBehindTheRest)
     // The fitting size is at least the background image's.
     EXPECT_EQ(button->sizeThatFits(CGSizeZero).height, 60);
 }
+
+TEST(UIButton, showsATouchGlowAtItsCentreWhileHighlighted)
+{
+    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+    button->setFrame(CGRectMake(0, 0, 100, 60));
+    button->setHighlighted(true);
+    EXPECT_EQ(button->subviews().size(), 0u);
+    button->setShowsTouchWhenHighlighted(true);
+    ASSERT_EQ(button->subviews().size(), 1u);
+    auto glow = button->subviews().back();
+    button->layoutIfNeeded();
+    EXPECT_FALSE(glow->isHidden());
+    EXPECT_EQ(glow->center(), CGPointMake(50, 30));
+    // Above a title added later, and gone when the finger lifts.
+    button->setTitle("Go", UIControlStateNormal);
+    EXPECT_EQ(button->subviews().back(), glow);
+    button->setHighlighted(false);
+    EXPECT_TRUE(glow->isHidden());
+}
