@@ -120,6 +120,21 @@ void UIGestureEnvironment::deliverToViews(const std::vector<UITouchRef>& touches
         auto view = touch->view();
         if (!view || !touch->isDeliveredToView())
             continue;
+        if (phase == UITouchPhase::Began && isUndecidedBeganDelayer(touch)) {
+            touch->setBeganHeld(true);
+            m_heldBegans.push_back(touch);
+            continue;
+        }
+        if (phase == UITouchPhase::Cancelled && touch->isBeganHeld()) {
+            std::erase(m_heldBegans, touch);
+            touch->setBeganHeld(false);
+            continue;
+        }
+        if (phase == UITouchPhase::Ended && touch->isBeganHeld()) {
+            touch->setEndHeld(true);
+            m_heldEnds.push_back(touch);
+            continue;
+        }
         if (phase != UITouchPhase::Began && !touch->viewReceivedBegan())
             continue;
         if (phase == UITouchPhase::Ended && isUndecidedDelayer(touch)) {
@@ -157,11 +172,35 @@ bool UIGestureEnvironment::isUndecidedDelayer(const UITouchRef& touch) const
     return false;
 }
 
+bool UIGestureEnvironment::isUndecidedBeganDelayer(const UITouchRef& touch) const
+{
+    for (const auto& recognizer : touch->gestureRecognizers()) {
+        if (recognizer->delaysTouchesBegan() && recognizer->isEnabled()
+            && recognizer->state() == UIGestureRecognizerState::Possible && isTracking(*recognizer))
+            return true;
+    }
+    return false;
+}
+
 void UIGestureEnvironment::releaseHeldEnds()
 {
+    // A held touch-down goes first: the view hears began before any end.
+    const auto begans = m_heldBegans;
+    for (const auto& touch : begans) {
+        if (isUndecidedBeganDelayer(touch))
+            continue;
+        std::erase(m_heldBegans, touch);
+        touch->setBeganHeld(false);
+        auto view = touch->view();
+        // A touch cancelled before its view heard of it stays unheard.
+        if (!view || !touch->isDeliveredToView() || touch->phase() == UITouchPhase::Cancelled)
+            continue;
+        touch->setViewReceivedBegan(true);
+        view->touchesBegan(UITouchSet(touch), m_event);
+    }
     auto held = m_heldEnds;
     for (const auto& touch : held) {
-        if (isUndecidedDelayer(touch))
+        if (isUndecidedDelayer(touch) || touch->isBeganHeld())
             continue;
         std::erase(m_heldEnds, touch);
         touch->setEndHeld(false);
@@ -178,6 +217,11 @@ void UIGestureEnvironment::takeTouchFromView(const UITouchRef& touch)
     if (!touch->isDeliveredToView())
         return;
     touch->setDeliveredToView(false);
+    if (touch->isBeganHeld()) {
+        // The view never heard of it.
+        std::erase(m_heldBegans, touch);
+        touch->setBeganHeld(false);
+    }
     const bool wasHeld = touch->isEndHeld();
     if (wasHeld) {
         std::erase(m_heldEnds, touch);
@@ -354,4 +398,5 @@ void UIGestureEnvironment::cancelAll()
     for (const auto& recognizer : recognizers)
         fail(*recognizer);
     m_heldEnds.clear();
+    m_heldBegans.clear();
 }

@@ -27,6 +27,7 @@ private:
     void takeTouchFromView(const UITouchRef& touch);
     void releaseHeldEnds();
     bool isUndecidedDelayer(const UITouchRef& touch) const;
+    bool isUndecidedBeganDelayer(const UITouchRef& touch) const;
     bool mustWaitFor(UIGestureRecognizer& waiting, UIGestureRecognizer& other) const;
     bool simultaneous(UIGestureRecognizer& a, UIGestureRecognizer& b) const;
     void deliverToViews(const std::vector<UITouchRef>& touches, UITouchPhase phase);
@@ -35,6 +36,7 @@ private:
 
     std::vector<UIGestureRecognizerRef> m_recognizers;
     std::vector<UITouchRef> m_heldEnds;
+    std::vector<UITouchRef> m_heldBegans;
     UIEventRef m_event;
     NSTimeInterval m_time { 0 };
 };

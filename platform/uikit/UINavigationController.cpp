@@ -53,6 +53,8 @@ void UINavigationController::init()
     UIViewController::init();
     m_popGesture = UIPanGestureRecognizer::create();
     m_popGesture->setMaximumNumberOfTouches(1);
+    // As the platform's edge pan: a touch at the edge reaches its view once the pan is ruled out.
+    m_popGesture->setDelaysTouchesBegan(true);
     m_popGesture->addTarget(self(), &UINavigationController::handlePopGesture);
     m_popGestureDelegate = std::make_shared<PopGestureGate>(self());
     m_popGesture->setDelegate(m_popGestureDelegate);

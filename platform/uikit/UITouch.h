@@ -55,6 +55,9 @@ public:
     // The view's ended or cancelled delivery is held while a recogniser that delays it is undecided.
     bool isEndHeld() const { return m_endHeld; }
     void setEndHeld(bool held) { m_endHeld = held; }
+    // So is its began, while a recogniser that delays touch-down is undecided.
+    bool isBeganHeld() const { return m_beganHeld; }
+    void setBeganHeld(bool held) { m_beganHeld = held; }
 
 protected:
     void init(CGPoint locationInWindow, NSTimeInterval timestamp);
@@ -71,6 +74,7 @@ private:
     bool m_deliveredToView { true };
     bool m_viewReceivedBegan { false };
     bool m_endHeld { false };
+    bool m_beganHeld { false };
 };
 
 using UITouchRef = std::shared_ptr<UITouch>;

@@ -226,3 +226,26 @@ TEST_F(GestureTest, aViewWithoutMultipleTouchTakesOneFingerAtATime)
     host->touchUp(CGPointMake(100, 200), 0);
     EXPECT_EQ(log.size(), 4u);
 }
+
+TEST_F(GestureTest, aRecogniserThatDelaysTouchDownHoldsTheViewsBeganUntilItFails)
+{
+    auto pan = UIPanGestureRecognizer::create(recorder, &Recorder::panned);
+    pan->setDelaysTouchesBegan(true);
+    target->addGestureRecognizer(pan);
+    host->touchDown(CGPointMake(100, 200));
+    host->touchMove(CGPointMake(102, 200));
+    EXPECT_TRUE(log.empty());
+    host->touchUp(CGPointMake(102, 200));
+    EXPECT_EQ(log, (Log { "view.began", "view.ended" }));
+
+    log.clear();
+    host->drag(CGPointMake(100, 200), CGPointMake(200, 200), 0.2);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(recorder->states.back(), UIGestureRecognizerState::Ended);
+
+    log.clear();
+    host->touchDown(CGPointMake(100, 200));
+    host->touchCancel();
+    host->advance(0.1);
+    EXPECT_TRUE(log.empty());
+}
