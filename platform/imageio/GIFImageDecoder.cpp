@@ -76,6 +76,9 @@ ImageDecoder::Result GIFImageDecoder::decode(std::span<const std::uint8_t> bytes
     result.width = width;
     result.height = height;
     result.hasAlpha = true;
+    const std::size_t frameBytes = width * height * 4;
+    // The canvas counts against the budget too.
+    std::size_t decodedBytes = frameBytes;
     std::vector<std::uint32_t> canvas(width * height, 0);
     std::vector<std::uint32_t> saved;
     std::vector<GifPixelType> line;
@@ -150,12 +153,19 @@ ImageDecoder::Result GIFImageDecoder::decode(std::span<const std::uint8_t> bytes
         }
         if (rowsRead == 0)
             break;
+        // Every frame is kept whole, so frames beyond the budget, or one that cannot be kept,
+        // make the file invalid: a partial set of frames is never complete.
+        decodedBytes += frameBytes;
         Frame frame;
-        frame.surface = surfaceFromPixels(canvas, width, height);
+        if (decodedBytes <= kMaximumDecodedBytes)
+            frame.surface = surfaceFromPixels(canvas, width, height);
+        if (!frame.surface) {
+            result.failed = true;
+            break;
+        }
         frame.delay = control.delay;
         frame.complete = rowsRead == std::size_t(frameHeight);
-        if (frame.surface)
-            result.frames.push_back(std::move(frame));
+        result.frames.push_back(std::move(frame));
         if (rowsRead < std::size_t(frameHeight))
             break;
         if (control.disposal == 2) {

@@ -16,6 +16,9 @@ class ImageDecoder {
 public:
     static constexpr std::size_t kMaximumPixels = std::size_t(1) << 25;
     static constexpr std::size_t kMaximumSide = 32767;
+    // The decoded pixels one image source may hold in all (frames of an animation included);
+    // beyond it the data reads as invalid rather than taking the memory of the process.
+    static constexpr std::size_t kMaximumDecodedBytes = std::size_t(256) << 20;
 
     enum class Type { Unknown, PNG, JPEG, GIF };
 

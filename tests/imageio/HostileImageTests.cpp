@@ -55,7 +55,39 @@ void expectRefused(const std::vector<std::uint8_t>& file)
     EXPECT_FALSE(CGImageSourceCreateImageAtIndex(incremental, 0));
 }
 
+// A GIF whose canvas is `side` pixels square, with `frames` frames of one pixel each.
+std::vector<std::uint8_t> gifOfOnePixelFrames(int side, int frames)
+{
+    std::vector<std::uint8_t> file { 'G', 'I', 'F', '8', '9', 'a', std::uint8_t(side), std::uint8_t(side >> 8), std::uint8_t(side),
+        std::uint8_t(side >> 8), 0x80, 0, 0, 0, 0, 0, 255, 255, 255 };
+    for (int i = 0; i < frames; ++i) {
+        // One pixel of colour 0: clear code, 0, end code in 3-bit codes.
+        const std::uint8_t frame[] = { 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0 };
+        file.insert(file.end(), std::begin(frame), std::end(frame));
+    }
+    file.push_back(0x3B);
+    return file;
+}
+
 } // namespace
+
+TEST(HostileImages, anAnimationBeyondTheMemoryBudgetIsAnErrorNotComplete)
+{
+    // 20 frames of a 5792 x 5792 canvas would hold 2.7 GB of pixels.
+    const auto bomb = gifOfOnePixelFrames(5792, 20);
+    ASSERT_LT(bomb.size(), 400u);
+    auto source = CGImageSourceCreateWithData(bomb);
+    EXPECT_EQ(CGImageSourceGetStatus(source), kCGImageStatusInvalidData);
+    EXPECT_LE(CGImageSourceGetCount(source) * 5792 * 5792 * 4, ImageDecoder::kMaximumDecodedBytes);
+    EXPECT_NE(CGImageSourceGetStatusAtIndex(source, 19), kCGImageStatusComplete);
+    EXPECT_FALSE(CGImageSourceCreateImageAtIndex(source, 19));
+
+    // Within the budget, every frame is there and the file is complete.
+    auto small = CGImageSourceCreateWithData(gifOfOnePixelFrames(64, 200));
+    EXPECT_EQ(CGImageSourceGetStatus(small), kCGImageStatusComplete);
+    EXPECT_EQ(CGImageSourceGetCount(small), 200u);
+    EXPECT_TRUE(CGImageSourceCreateImageAtIndex(small, 199));
+}
 
 TEST(HostileImages, aCompletePngWithDamagedImageDataIsRefusedNotShownAsWhole)
 {
