@@ -2,11 +2,21 @@
 
 #include "platform/foundation/NSNumber.h"
 
+#include <algorithm>
+
 void CGImageSource::updateData(std::span<const std::uint8_t> bytes, bool final)
 {
     std::lock_guard lock(m_mutex);
     if (!m_final) {
-        m_bytes.assign(bytes.begin(), bytes.end());
+        // The usual update adds to the bytes before; anything else starts the reading again.
+        const bool continues = bytes.size() >= m_bytes.size() && std::equal(m_bytes.begin(), m_bytes.end(), bytes.begin());
+        if (continues) {
+            m_bytes.insert(m_bytes.end(), bytes.begin() + std::ptrdiff_t(m_bytes.size()), bytes.end());
+        } else {
+            m_bytes.assign(bytes.begin(), bytes.end());
+            m_incremental.reset();
+            m_lastImage = nullptr;
+        }
         m_final = final;
         m_result.reset();
         m_images.clear();
@@ -19,7 +29,9 @@ const ImageDecoder::Result* CGImageSource::decoded() const
         const auto decoder = ImageDecoder::decoderFor(ImageDecoder::typeOf(m_bytes));
         if (!decoder)
             return nullptr;
-        m_result = decoder->decode(m_bytes, m_final);
+        if (m_arriving && !m_incremental)
+            m_incremental = decoder->incremental();
+        m_result = m_incremental ? m_incremental->update(m_bytes, m_final) : decoder->decode(m_bytes, m_final);
         m_images.assign(m_result->frames.size(), nullptr);
     }
     return &*m_result;
@@ -80,10 +92,24 @@ CGImageRef CGImageSource::imageAtIndex(std::size_t index) const
     const auto* result = decoded();
     if (!result || index >= result->frames.size())
         return nullptr;
-    if (!m_images[index]) {
+    auto& frame = m_result->frames[index];
+    const bool unchanged = m_incremental && m_lastImage && m_incremental->revision() == m_lastRevision;
+    if (!m_images[index] && unchanged)
+        m_images[index] = m_lastImage;
+    if (m_images[index])
+        return m_images[index];
+    if (!frame.surface && m_incremental)
+        frame.surface = m_incremental->surface();
+    if (!frame.surface)
+        return nullptr;
+    {
         const CGBitmapInfo info = result->hasAlpha ? CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little
                                                    : CGBitmapInfo(kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little;
         m_images[index] = CGImage::imageWithSurface(result->frames[index].surface.get(), CGColorSpaceCreateDeviceRGB(), info);
+    }
+    if (m_incremental) {
+        m_lastImage = m_images[index];
+        m_lastRevision = m_incremental->revision();
     }
     return m_images[index];
 }

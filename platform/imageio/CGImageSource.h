@@ -51,7 +51,11 @@ public:
     std::shared_ptr<NSDictionary> propertiesAtIndex(std::size_t index) const;
 
 protected:
-    void init() { m_final = false; }
+    void init()
+    {
+        m_final = false;
+        m_arriving = true;
+    }
     void init(std::vector<std::uint8_t> bytes) { m_bytes = std::move(bytes); }
 
 private:
@@ -63,6 +67,12 @@ private:
     bool m_final { true };
     mutable std::optional<ImageDecoder::Result> m_result;
     mutable std::vector<CGImageRef> m_images;
+    // Data that arrives in pieces is read by one decoder that keeps its state across updates.
+    bool m_arriving { false };
+    mutable std::unique_ptr<ImageDecoder::Incremental> m_incremental;
+    // The last image handed out while data arrives, again while nothing new was decoded.
+    mutable CGImageRef m_lastImage;
+    mutable std::size_t m_lastRevision { 0 };
 };
 
 using CGImageSourceRef = std::shared_ptr<CGImageSource>;

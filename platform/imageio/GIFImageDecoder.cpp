@@ -56,6 +56,8 @@ std::size_t interlacedRow(std::size_t index, std::size_t height)
 
 } // namespace
 
+// FIXME: GIF data arriving in pieces is still decoded again from its start at each update; the
+// budget bounds the cost, but frames could be kept as they complete as PNG and JPEG rows are.
 ImageDecoder::Result GIFImageDecoder::decode(std::span<const std::uint8_t> bytes, bool) const
 {
     Result result;

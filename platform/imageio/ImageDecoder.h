@@ -41,7 +41,21 @@ public:
         std::vector<Frame> frames;
     };
 
+    // Keeps its state between calls, so data arriving in pieces is decoded once in all. Each call
+    // gets every byte so far (the earlier ones unchanged) and answers the result for them, its
+    // frame without a surface: surface() makes one of the rows decoded so far when asked.
+    class Incremental {
+    public:
+        virtual ~Incremental() = default;
+        virtual Result update(std::span<const std::uint8_t> bytes, bool allDataReceived) = 0;
+        virtual CairoSurface surface() const = 0;
+        // Changes whenever surface() would show something new.
+        virtual std::size_t revision() const = 0;
+    };
+
     virtual ~ImageDecoder() = default;
+    // Nil for a format read whole each time.
+    virtual std::unique_ptr<Incremental> incremental() const { return nullptr; }
 
     // By the signature at the start of the data; Unknown for anything else or too few bytes.
     static Type typeOf(std::span<const std::uint8_t> bytes);
@@ -49,8 +63,9 @@ public:
 
     virtual Result decode(std::span<const std::uint8_t> bytes, bool allDataReceived) const = 0;
 
-protected:
-    static bool sizeIsAcceptable(std::size_t width, std::size_t height);
     // A Cairo surface holding rows [0, rows) of width-wide ARGB32 pixels.
     static CairoSurface surfaceFromPixels(const std::vector<std::uint32_t>& pixels, std::size_t width, std::size_t rows);
+
+protected:
+    static bool sizeIsAcceptable(std::size_t width, std::size_t height);
 };

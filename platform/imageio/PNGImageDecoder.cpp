@@ -96,46 +96,111 @@ void errorExit(png_structp png, png_const_charp)
     png_longjmp(png, 1);
 }
 
+// One reading of a file, fed the new bytes of each update.
+class PNGIncremental final : public ImageDecoder::Incremental {
+public:
+    PNGIncremental() : m_state { &m_result, &m_pixels, &m_row, 0, false, 1, &m_interlacedRows } { }
+    ~PNGIncremental() override { end(); }
+
+    ImageDecoder::Result update(std::span<const std::uint8_t> bytes, bool allDataReceived) override;
+    CairoSurface surface() const override;
+    std::size_t revision() const override { return m_revision; }
+
+private:
+    void end()
+    {
+        if (m_png)
+            png_destroy_read_struct(&m_png, m_info ? &m_info : nullptr, nullptr);
+        m_png = nullptr;
+        m_info = nullptr;
+    }
+
+    ImageDecoder::Result m_result;
+    std::vector<std::uint32_t> m_pixels;
+    std::vector<png_byte> m_row;
+    std::vector<std::vector<png_byte>> m_interlacedRows;
+    ProgressiveState m_state;
+    png_structp m_png { nullptr };
+    png_infop m_info { nullptr };
+    std::size_t m_fed { 0 };
+    bool m_started { false };
+    bool m_faulted { false };
+    std::size_t m_revision { 0 };
+};
+
+ImageDecoder::Result PNGIncremental::update(std::span<const std::uint8_t> bytes, bool allDataReceived)
+{
+    if (!m_started) {
+        m_started = true;
+        m_png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, errorExit, onWarning);
+        m_info = m_png ? png_create_info_struct(m_png) : nullptr;
+        if (!m_info) {
+            end();
+            m_faulted = true;
+        } else {
+            png_set_progressive_read_fn(m_png, &m_state, onInfo, onRow, onEnd);
+            png_set_crc_action(m_png, PNG_CRC_DEFAULT, PNG_CRC_WARN_DISCARD);
+        }
+    }
+    const std::size_t rowsBefore = m_state.rowsDone;
+    const bool completeBefore = m_result.complete;
+    if (m_png && !m_result.complete && bytes.size() > m_fed) {
+        // Nothing with a destructor may be created between here and the end of the reading.
+        if (setjmp(png_jmpbuf(m_png))) {
+            end();
+            m_faulted = true;
+        } else {
+            png_process_data(m_png, m_info, const_cast<png_bytep>(bytes.data() + m_fed), bytes.size() - m_fed);
+            m_fed = bytes.size();
+        }
+    }
+    if (m_result.complete || m_state.damaged)
+        end();
+    // Interlaced passes refine rows already shown.
+    if (m_state.rowsDone != rowsBefore || m_result.complete != completeBefore || (m_state.interlaced && m_state.rowsDone))
+        ++m_revision;
+
+    ImageDecoder::Result result;
+    result.headerRead = m_result.headerRead;
+    result.width = m_result.width;
+    result.height = m_result.height;
+    result.hasAlpha = m_result.hasAlpha;
+    result.gray = m_result.gray;
+    result.complete = m_result.complete && !m_state.damaged;
+    // While data is still arriving, the rows before a fault are shown; once it has all arrived, a
+    // fault means damaged data and no image at all.
+    const bool faulted = (m_faulted && !m_result.complete) || m_state.damaged;
+    result.failed = faulted && (allDataReceived || !result.headerRead || m_state.rowsDone == 0);
+    if (m_state.rowsDone > 0 && result.headerRead && !result.failed) {
+        ImageDecoder::Frame frame;
+        frame.complete = result.complete;
+        result.frames.push_back(std::move(frame));
+    }
+    return result;
+}
+
+CairoSurface PNGIncremental::surface() const
+{
+    if (!m_result.headerRead || m_state.rowsDone == 0)
+        return nullptr;
+    return ImageDecoder::surfaceFromPixels(m_pixels, m_result.width, m_result.complete ? m_result.height : m_state.rowsDone);
+}
+
 } // namespace
 
 ImageDecoder::Result PNGImageDecoder::decode(std::span<const std::uint8_t> bytes, bool allDataReceived) const
 {
-    Result result;
-    std::vector<std::uint32_t> pixels;
-    std::vector<png_byte> row;
-    std::vector<std::vector<png_byte>> interlacedRows;
-    ProgressiveState state { &result, &pixels, &row, 0, false, 1, &interlacedRows };
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, errorExit, onWarning);
-    if (!png) {
-        result.failed = true;
-        return result;
-    }
-    png_infop info = png_create_info_struct(png);
-    // Nothing with a destructor may be created between here and the end of the reading.
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-        if (!result.complete)
-            result.failed = true;
-    } else {
-        png_set_progressive_read_fn(png, &state, onInfo, onRow, onEnd);
-        png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_WARN_DISCARD);
-        png_process_data(png, info, const_cast<png_bytep>(bytes.data()), bytes.size());
-        png_destroy_read_struct(&png, &info, nullptr);
-    }
-    if (state.damaged) {
-        result.failed = true;
-        result.complete = false;
-    }
-    // While data is still arriving, the rows before a fault are shown; once it has all arrived, a
-    // fault means damaged data and no image at all.
-    if (result.failed && result.headerRead && state.rowsDone > 0 && !result.complete && !allDataReceived)
-        result.failed = false;
-    if (state.rowsDone > 0 && result.headerRead && !result.failed) {
-        Frame frame;
-        frame.surface = surfaceFromPixels(pixels, result.width, result.complete ? result.height : state.rowsDone);
-        frame.complete = result.complete;
-        if (frame.surface)
-            result.frames.push_back(std::move(frame));
+    PNGIncremental reading;
+    Result result = reading.update(bytes, allDataReceived);
+    if (!result.frames.empty()) {
+        result.frames[0].surface = reading.surface();
+        if (!result.frames[0].surface)
+            result.frames.clear();
     }
     return result;
+}
+
+std::unique_ptr<ImageDecoder::Incremental> PNGImageDecoder::incremental() const
+{
+    return std::make_unique<PNGIncremental>();
 }

@@ -36,7 +36,7 @@ std::vector<std::uint8_t> png(int width, int height, std::uint32_t (*rgba)(int x
     return bytes;
 }
 
-std::vector<std::uint8_t> jpeg(int width, int height, std::optional<int> orientation)
+std::vector<std::uint8_t> jpeg(int width, int height, std::optional<int> orientation, bool progressive)
 {
     jpeg_compress_struct info {};
     jpeg_error_mgr errors {};
@@ -51,6 +51,8 @@ std::vector<std::uint8_t> jpeg(int width, int height, std::optional<int> orienta
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 95, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * 3);
     unsigned seed = 7;

@@ -9,8 +9,8 @@ namespace ImageFixtures {
 
 // width x height, pixel (x, y) coloured by the callback as straight RGBA.
 std::vector<std::uint8_t> png(int width, int height, std::uint32_t (*rgba)(int x, int y));
-// A baseline JPEG of a flat colour with noise, and an EXIF orientation when given.
-std::vector<std::uint8_t> jpeg(int width, int height, std::optional<int> orientation = std::nullopt);
+// A JPEG of a flat colour with noise, and an EXIF orientation when given; baseline unless asked.
+std::vector<std::uint8_t> jpeg(int width, int height, std::optional<int> orientation = std::nullopt, bool progressive = false);
 // Frames of a 4 x 4 GIF, each frame a solid palette index with the given delay in centiseconds;
 // index 3 is transparent.
 std::vector<std::uint8_t> gif(const std::vector<std::pair<int, int>>& framesOfIndexAndDelay);

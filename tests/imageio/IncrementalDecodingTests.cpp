@@ -1,0 +1,110 @@
+#include "ImageFixtures.h"
+#include "platform/imageio/CGImageSource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+std::uint32_t noise(int x, int y)
+{
+    std::uint32_t h = static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y) * 19349663u;
+    return (h * 2654435761u & 0xFFFFFF00u) | 0xFF;
+}
+
+bool samePixels(const CGImageRef& a, const CGImageRef& b)
+{
+    if (!a || !b || CGImageGetWidth(a) != CGImageGetWidth(b) || CGImageGetHeight(a) != CGImageGetHeight(b))
+        return false;
+    cairo_surface_t* sa = a->surface();
+    cairo_surface_t* sb = b->surface();
+    for (std::size_t y = 0; y < CGImageGetHeight(a); ++y) {
+        if (std::memcmp(cairo_image_surface_get_data(sa) + y * cairo_image_surface_get_stride(sa),
+                cairo_image_surface_get_data(sb) + y * cairo_image_surface_get_stride(sb), CGImageGetWidth(a) * 4) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Feeds the file in `pieces` updates, asking for the image after each; answers the heights seen.
+std::vector<std::size_t> feed(const CGImageSourceRef& source, const std::vector<std::uint8_t>& file, std::size_t pieces)
+{
+    std::vector<std::size_t> heights;
+    for (std::size_t piece = 1; piece <= pieces; ++piece) {
+        CGImageSourceUpdateData(source, std::span(file).first(file.size() * piece / pieces), piece == pieces);
+        auto image = CGImageSourceCreateImageAtIndex(source, 0);
+        heights.push_back(image ? CGImageGetHeight(image) : 0);
+    }
+    return heights;
+}
+
+} // namespace
+
+TEST(IncrementalDecoding, piecesEndInTheSamePicturesAsTheWholeFile)
+{
+    const std::vector<std::vector<std::uint8_t>> files { ImageFixtures::png(48, 96, noise), ImageFixtures::jpeg(64, 128, 6),
+        ImageFixtures::jpeg(64, 128, std::nullopt, true) };
+    for (const auto& file : files) {
+        SCOPED_TRACE(&file - files.data());
+        auto whole = CGImageSourceCreateWithData(file);
+        ASSERT_EQ(CGImageSourceGetStatus(whole), kCGImageStatusComplete);
+        auto source = CGImageSourceCreateIncremental();
+        const auto heights = feed(source, file, 40);
+        EXPECT_EQ(CGImageSourceGetStatus(source), kCGImageStatusComplete);
+        EXPECT_TRUE(samePixels(CGImageSourceCreateImageAtIndex(source, 0), CGImageSourceCreateImageAtIndex(whole, 0)));
+        EXPECT_EQ(CGImageSourceCopyPropertiesAtIndex(source, 0)->isEqual(CGImageSourceCopyPropertiesAtIndex(whole, 0)), true);
+        // The picture grows as the data does, and never shrinks.
+        EXPECT_TRUE(std::is_sorted(heights.begin(), heights.end()));
+        EXPECT_GT(std::count_if(heights.begin(), heights.end(), [&](std::size_t h) { return h > 0 && h < heights.back(); })
+                + std::count(heights.begin(), heights.end(), heights.back()),
+            10);
+    }
+}
+
+TEST(IncrementalDecoding, aProgressiveJpegShowsWholePicturesBeforeItEnds)
+{
+    const auto file = ImageFixtures::jpeg(64, 128, std::nullopt, true);
+    auto source = CGImageSourceCreateIncremental();
+    CGImageSourceUpdateData(source, std::span(file).first(file.size() * 3 / 4), false);
+    EXPECT_EQ(CGImageSourceGetStatus(source), kCGImageStatusIncomplete);
+    auto early = CGImageSourceCreateImageAtIndex(source, 0);
+    ASSERT_TRUE(early) << "the scans that arrived";
+    EXPECT_EQ(CGImageGetHeight(early), 128u);
+    // A byte more finishes no scan: the same picture, not a new copy of it.
+    CGImageSourceUpdateData(source, std::span(file).first(file.size() * 3 / 4 + 1), false);
+    EXPECT_EQ(CGImageSourceCreateImageAtIndex(source, 0), early);
+
+    // Cut short for good, it keeps what it showed.
+    CGImageSourceUpdateData(source, std::span(file).first(file.size() * 3 / 4), true);
+    EXPECT_EQ(CGImageSourceGetStatus(source), kCGImageStatusUnexpectedEOF);
+    EXPECT_TRUE(CGImageSourceCreateImageAtIndex(source, 0));
+}
+
+TEST(IncrementalDecoding, dataThatDoesNotContinueStartsAgain)
+{
+    const auto first = ImageFixtures::png(16, 16, noise);
+    const auto second = ImageFixtures::jpeg(24, 8);
+    auto source = CGImageSourceCreateIncremental();
+    CGImageSourceUpdateData(source, std::span(first).first(first.size() / 2), false);
+    EXPECT_EQ(CGImageSourceGetType(source), NSString("public.png"));
+    CGImageSourceUpdateData(source, second, true);
+    EXPECT_EQ(CGImageSourceGetType(source), NSString("public.jpeg"));
+    EXPECT_EQ(CGImageSourceGetStatus(source), kCGImageStatusComplete);
+    EXPECT_EQ(CGImageGetWidth(CGImageSourceCreateImageAtIndex(source, 0)), 24u);
+    // After the final update nothing changes any more.
+    CGImageSourceUpdateData(source, first, true);
+    EXPECT_EQ(CGImageSourceGetType(source), NSString("public.jpeg"));
+
+    // A baseline JPEG that stops arriving shows its rows; told it has all arrived, it says so.
+    const auto jpeg = ImageFixtures::jpeg(64, 128);
+    auto cut = CGImageSourceCreateIncremental();
+    CGImageSourceUpdateData(cut, std::span(jpeg).first(jpeg.size() / 2), false);
+    const std::size_t rows = CGImageGetHeight(CGImageSourceCreateImageAtIndex(cut, 0));
+    EXPECT_GT(rows, 8u);
+    EXPECT_LT(rows, 128u);
+    EXPECT_EQ(CGImageSourceGetStatus(cut), kCGImageStatusIncomplete);
+    CGImageSourceUpdateData(cut, std::span(jpeg).first(jpeg.size() / 2), true);
+    EXPECT_EQ(CGImageSourceGetStatus(cut), kCGImageStatusUnexpectedEOF);
+    EXPECT_GE(CGImageGetHeight(CGImageSourceCreateImageAtIndex(cut, 0)), rows);
+}
