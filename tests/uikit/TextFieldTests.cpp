@@ -22,7 +22,12 @@ public:
         return refusedText.isNil() || !text.containsString(refusedText);
     }
     std::optional<bool> textFieldShouldClear(UITextField& field) override { return note("shouldClear", field, allowClear); }
-    std::optional<bool> textFieldShouldReturn(UITextField& field) override { return note("shouldReturn", field, true); }
+    std::optional<bool> textFieldShouldReturn(UITextField& field) override
+    {
+        if (onReturn)
+            onReturn(field);
+        return note("shouldReturn", field, true);
+    }
 
     bool note(const std::string& what, UITextField& field, bool answer)
     {
@@ -36,6 +41,7 @@ public:
     bool allowEnd { true };
     bool allowClear { true };
     NSString refusedText;
+    std::function<void(UITextField&)> onReturn;
 };
 
 const std::string kHidden = "(0,568,320,216)";
@@ -472,4 +478,22 @@ TEST_F(TextFieldTest, measuresAndAlignsItsLineVertically)
     m_first->setLeftView(nullptr);
     m_first->setRightView(UIView::create(CGRectMake(0, 0, 10, 10)));
     EXPECT_EQ(old->superview(), nullptr);
+}
+
+TEST_F(TextFieldTest, aFieldTakenAwayByItsOwnDelegateEndsCleanly)
+{
+    std::weak_ptr<UITextField> weakField = m_first;
+    m_delegate->onReturn = [this](UITextField& field) {
+        field.removeFromSuperview();
+        m_first.reset();
+    };
+    m_host->tap(m_first);
+    m_host->typeText("科目");
+    m_host->pressReturn();
+    m_host->runUntilIdle();
+    // The last touch event holds its view until the next touch.
+    m_host->tap(CGPointMake(5, 500));
+    EXPECT_TRUE(weakField.expired());
+    EXPECT_FALSE(m_keyboard->isVisible());
+    EXPECT_FALSE(m_host->typeText("x"));
 }
