@@ -15,9 +15,9 @@ NSString withoutResourceSegment(const NSString& url)
     return NSString_MD5Addition::replaceRegexAll(url, "resource/", "");
 }
 
-// FIXME: the system alert view is not part of the platform layer yet; until it is, the guard's
-// alert is a console line. The application installs the real alert through
-// setNetworkUnavailableAlert once the alert view exists.
+// FIXME: UIAlertView is not part of the platform layer yet; until it is, the guard's alert is a
+// console line. The application delegate installs the alert view through
+// setNetworkUnavailableAlert once UIAlertView exists.
 void logNetworkUnavailable(const NSString& title, const NSString& message, const NSString& cancelButtonTitle)
 {
     NSLog("alert: %@ %@ [%@]", title, message, cancelButtonTitle);

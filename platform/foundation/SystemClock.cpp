@@ -24,7 +24,9 @@ struct ClockState {
 
 ClockState& state()
 {
-    static ClockState clock;
+    // Never destroyed: threads still running while the process exits (a network thread letting go
+    // of its run loop) remove their listeners after static destruction has begun.
+    static ClockState& clock = *new ClockState;
     return clock;
 }
 

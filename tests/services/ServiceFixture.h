@@ -35,9 +35,22 @@ protected:
                 auto code = ns::cast<NSNumber>(notification->object());
                 restartCodes.push_back(code ? code->intValue() : 0);
             });
+        m_startObserver = NSNotificationCenter::defaultCenter()->addObserverForName(RQNetworkingOperationDidStartNotification, nullptr,
+            nullptr, [this](const std::shared_ptr<NSNotification>&) { ++m_started; });
+        m_finishObserver = NSNotificationCenter::defaultCenter()->addObserverForName(RQNetworkingOperationDidFinishNotification, nullptr,
+            nullptr, [this](const std::shared_ptr<NSNotification>&) { ++m_finished; });
     }
 
-    void TearDown() override { NSNotificationCenter::defaultCenter()->removeObserver(m_restartObserver); }
+    void TearDown() override
+    {
+        // The callbacks come before the operations are done with the network thread; the process
+        // must not end under a request that is still finishing.
+        runUntil([this] { return m_finished >= m_started; }, 5);
+        auto center = NSNotificationCenter::defaultCenter();
+        center->removeObserver(m_restartObserver);
+        center->removeObserver(m_startObserver);
+        center->removeObserver(m_finishObserver);
+    }
 
     static HttpServiceSuccess recordSuccess(ServiceReplyRecord& record)
     {
@@ -70,4 +83,8 @@ protected:
 
 private:
     id m_restartObserver;
+    id m_startObserver;
+    id m_finishObserver;
+    int m_started { 0 };
+    int m_finished { 0 };
 };
