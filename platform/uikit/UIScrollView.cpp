@@ -115,6 +115,9 @@ void UIScrollView::init(CGRect frame)
 void UIScrollView::setContentSize(CGSize size)
 {
     NSAssertMainThread();
+    // A size computed from bad data must not poison every offset derived from it.
+    const auto sane = [](CGFloat length) { return std::isfinite(length) ? length : 0; };
+    size = { sane(size.width), sane(size.height) };
     if (size == m_contentSize)
         return;
     m_contentSize = size;
@@ -124,6 +127,8 @@ void UIScrollView::setContentSize(CGSize size)
 void UIScrollView::setContentOffset(CGPoint offset)
 {
     NSAssertMainThread();
+    if (!std::isfinite(offset.x) || !std::isfinite(offset.y))
+        return;
     CGRect bounds = this->bounds();
     bounds.origin = offset;
     setBounds(bounds);
@@ -132,6 +137,8 @@ void UIScrollView::setContentOffset(CGPoint offset)
 void UIScrollView::setContentOffset(CGPoint offset, bool animated)
 {
     NSAssertMainThread();
+    if (!std::isfinite(offset.x) || !std::isfinite(offset.y))
+        return;
     stopMotion();
     if (!animated || offset == contentOffset()) {
         setContentOffset(offset);

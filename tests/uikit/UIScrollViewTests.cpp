@@ -318,6 +318,22 @@ TEST_F(UIScrollViewTest, indicatorsShowWhileScrollingInsideTheVisibleArea)
     EXPECT_TRUE(indicator->isHidden());
 }
 
+TEST_F(UIScrollViewTest, undefinedSizesAndOffsetsAreRefused)
+{
+    scrollView->setContentOffset(CGPointMake(0, 300));
+    scrollView->setContentOffset(CGPointMake(NAN, 10));
+    scrollView->setContentOffset(CGPointMake(0, INFINITY), true);
+    advance(1);
+    EXPECT_EQ(scrollView->contentOffset(), CGPointMake(0, 300));
+    EXPECT_EQ(std::count(recorder->calls.begin(), recorder->calls.end(), "didEndScrollingAnimation"), 0);
+    scrollView->setContentSize(CGSizeMake(NAN, INFINITY));
+    EXPECT_EQ(scrollView->contentSize(), CGSizeZero);
+    EXPECT_EQ(scrollView->maximumContentOffset(), CGPointZero);
+    drag(CGPointMake(0, -50), CGPointMake(0, -1000));
+    advance(3);
+    EXPECT_TRUE(std::isfinite(scrollView->contentOffset().y));
+}
+
 TEST_F(UIScrollViewTest, aDelegateThatWentAwayHearsNothing)
 {
     recorder.reset();
