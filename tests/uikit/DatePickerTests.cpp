@@ -1,0 +1,160 @@
+#include "platform/host/HeadlessHost.h"
+#include "platform/uikit/UIDatePicker.h"
+#include "platform/uikit/UILabel.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+class DatePickerScreen : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        host = HeadlessHost::create();
+        root = UIViewController::create();
+        host->showRootViewController(root);
+        root->view()->setBackgroundColor(UIColor::whiteColor());
+        calendar = NSCalendar::calendarWithIdentifier(NSCalendarIdentifierGregorian);
+        calendar->setTimeZone(NSTimeZone::timeZoneWithName("Asia/Shanghai"));
+        picker = UIDatePicker::create(CGRectMake(0, 60, 320, 216));
+        picker->setTimeZone(NSTimeZone::timeZoneWithName("Asia/Shanghai"));
+        picker->setLocale(NSLocale::localeWithLocaleIdentifier("zh_CN"));
+        picker->setDatePickerMode(UIDatePickerMode::Date);
+        picker->addTarget(nullptr, UIControl::Action([this](UIControl&, const UIEventRef&) { ++changes; }),
+            UIControlEventValueChanged);
+        root->view()->addSubview(picker);
+    }
+
+    std::shared_ptr<NSDate> day(NSInteger year, NSInteger month, NSInteger dayOfMonth, NSInteger hour = 12)
+    {
+        return calendar->dateWithEra(1, year, month, dayOfMonth, hour, 0, 0, 0);
+    }
+    NSString shown(NSInteger component)
+    {
+        const auto& wheels = picker->pickerView();
+        auto view = wheels->viewForRow(wheels->selectedRowInComponent(component), component);
+        return view ? view->visibleText() : NSString();
+    }
+    // The centre of a component's wheel on the screen.
+    CGPoint wheelCentre(NSInteger component)
+    {
+        const CGRect frame = picker->pickerView()->wheelForComponent(component)->frame();
+        return CGPointMake(CGRectGetMidX(frame), 60 + CGRectGetMidY(frame));
+    }
+
+    std::shared_ptr<HeadlessHost> host;
+    std::shared_ptr<UIViewController> root;
+    std::shared_ptr<NSCalendar> calendar;
+    UIDatePickerRef picker;
+    int changes { 0 };
+};
+
+} // namespace
+
+TEST_F(DatePickerScreen, showsYearMonthAndDayWithTheChineseLabels)
+{
+    picker->setDate(day(2026, 12, 6));
+    host->runUntilIdle();
+    ASSERT_EQ(picker->pickerView()->numberOfComponents(), 3);
+    EXPECT_EQ(shown(0), NSString("2026年"));
+    EXPECT_EQ(shown(1), NSString("12月"));
+    EXPECT_EQ(shown(2), NSString("6日"));
+
+    picker->setDatePickerMode(UIDatePickerMode::DateAndTime);
+    picker->setDate(day(2015, 3, 8, 9));
+    ASSERT_EQ(picker->pickerView()->numberOfComponents(), 3);
+    EXPECT_EQ(shown(0), NSString("3月8日 周日"));
+    EXPECT_EQ(shown(1), NSString("9"));
+    EXPECT_EQ(shown(2), NSString("00"));
+
+    picker->setDatePickerMode(UIDatePickerMode::Time);
+    EXPECT_EQ(picker->pickerView()->numberOfComponents(), 2) << "hours to 24 in zh_CN";
+    picker->setLocale(NSLocale::localeWithLocaleIdentifier("en_US"));
+    ASSERT_EQ(picker->pickerView()->numberOfComponents(), 3);
+    EXPECT_EQ(shown(2), NSString("AM"));
+    picker->setDatePickerMode(UIDatePickerMode::Date);
+    EXPECT_EQ(shown(0), NSString("March")) << "en_US writes the month first";
+    EXPECT_EQ(changes, 0) << "dates set in code send no event";
+}
+
+TEST_F(DatePickerScreen, refusesToSettleBeforeTheMinimumDate)
+{
+    const auto minimum = day(2026, 12, 6, 8);
+    picker->setMinimumDate(minimum);
+    picker->setDate(day(2026, 12, 20));
+    host->runUntilIdle();
+    EXPECT_EQ(shown(2), NSString("20日"));
+
+    // A flick down the day wheel spins it back to the first of the month.
+    host->drag(wheelCentre(2), CGPointMake(wheelCentre(2).x, wheelCentre(2).y + 200), 0.1);
+    host->runUntilIdle();
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), minimum->timeIntervalSinceReferenceDate());
+    EXPECT_EQ(shown(2), NSString("6日")) << "rolled back to the minimum";
+    EXPECT_EQ(changes, 1);
+
+    // The year before is grey and refused too; the date stays, so no event.
+    auto previousYear = std::static_pointer_cast<UILabel>(picker->pickerView()->viewForRow(2025 - 1900, 0));
+    ASSERT_TRUE(previousYear);
+    EXPECT_NE(previousYear->textColor(), UIColor::blackColor());
+    host->drag(wheelCentre(0), CGPointMake(wheelCentre(0).x, wheelCentre(0).y + 40), 0.5);
+    host->advance(0.05);
+    host->runUntilIdle();
+    EXPECT_EQ(shown(0), NSString("2026年"));
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), minimum->timeIntervalSinceReferenceDate());
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(DatePickerScreen, aDayTheMonthLacksTurnsBackToItsLastDay)
+{
+    picker->setDate(day(2026, 1, 31));
+    host->runUntilIdle();
+    host->tap(CGPointMake(wheelCentre(1).x, wheelCentre(1).y + 32)); // the month below: February
+    host->runUntilIdle();
+    EXPECT_EQ(shown(1), NSString("2月"));
+    EXPECT_EQ(shown(2), NSString("28日"));
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2026, 2, 28)->timeIntervalSinceReferenceDate());
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(DatePickerScreen, datesSetInCodeAreKeptWithinTheLimits)
+{
+    picker->setMaximumDate(day(2027, 1, 1));
+    picker->setDate(day(2030, 5, 5), true);
+    host->runUntilIdle();
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2027, 1, 1)->timeIntervalSinceReferenceDate());
+    EXPECT_EQ(shown(0), NSString("2027年"));
+    picker->setMinimumDate(day(2027, 3, 1));
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2027, 3, 1)->timeIntervalSinceReferenceDate())
+        << "a maximum before the minimum gives way";
+    picker->setDate(nullptr);
+    EXPECT_TRUE(picker->date());
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(DatePickerScreen, looksLikeWheelsWithChineseText)
+{
+    picker->setDate(day(2026, 12, 6));
+    host->runUntilIdle();
+    const auto path = std::filesystem::temp_directory_path() / "corvane-date-picker.png";
+    ASSERT_TRUE(host->writePNG(path.string()));
+    // The band's hairlines run across the picker.
+    const CGFloat top = 60 + 92;
+    const auto line = host->pixelAt(CGPointMake(10, top + 0.25));
+    EXPECT_LT(line[0], 240);
+    EXPECT_EQ(host->pixelAt(CGPointMake(10, top + 16))[0], 255);
+    // Dark ink in the band, paler ink two rows away.
+    const auto darkest = [&](CGFloat y) {
+        int least = 255;
+        for (CGFloat x = 36; x < 284; x += 0.5)
+            least = std::min<int>(least, host->pixelAt(CGPointMake(x, y))[0]);
+        return least;
+    };
+    int band = 255, away = 255;
+    for (CGFloat dy = 6; dy < 26; dy += 1) {
+        band = std::min(band, darkest(top + dy));
+        away = std::min(away, darkest(top - 64 + dy));
+    }
+    EXPECT_LT(band, 60);
+    EXPECT_GT(away, band + 40);
+}
