@@ -3,8 +3,8 @@
 #include "app/ServiceHosts.h"
 #include "library/network/NSString_MD5Addition.h"
 #include "platform/foundation/NSAssertMainThread.h"
-#include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/uikit/UIAlertView.h"
 
 #include <mutex>
 
@@ -15,12 +15,11 @@ NSString withoutResourceSegment(const NSString& url)
     return NSString_MD5Addition::replaceRegexAll(url, "resource/", "");
 }
 
-// FIXME: UIAlertView is not part of the platform layer yet; until it is, the guard's alert is a
-// console line. The application delegate installs the alert view through
-// setNetworkUnavailableAlert once UIAlertView exists.
-void logNetworkUnavailable(const NSString& title, const NSString& message, const NSString& cancelButtonTitle)
+// The system alert, as the guard has always shown it; tests install their own through
+// setNetworkUnavailableAlert.
+void showNetworkUnavailableAlert(const NSString& title, const NSString& message, const NSString& cancelButtonTitle)
 {
-    NSLog("alert: %@ %@ [%@]", title, message, cancelButtonTitle);
+    UIAlertView::create(title, message, nullptr, cancelButtonTitle, std::vector<NSString> {})->show();
 }
 
 } // namespace
@@ -31,7 +30,7 @@ std::shared_ptr<ServerUrlManger> ServerUrlManger::sharedInstance()
     static std::shared_ptr<ServerUrlManger> shared;
     std::call_once(once, [] {
         shared = ns::construct<ServerUrlManger>();
-        shared->m_networkUnavailableAlert = logNetworkUnavailable;
+        shared->m_networkUnavailableAlert = showNetworkUnavailableAlert;
     });
     return shared;
 }
@@ -105,5 +104,5 @@ void ServerUrlManger::setReachabilitySource(ReachabilitySource source)
 
 void ServerUrlManger::setNetworkUnavailableAlert(NetworkUnavailableAlert alert)
 {
-    m_networkUnavailableAlert = alert ? std::move(alert) : NetworkUnavailableAlert(logNetworkUnavailable);
+    m_networkUnavailableAlert = alert ? std::move(alert) : NetworkUnavailableAlert(showNetworkUnavailableAlert);
 }

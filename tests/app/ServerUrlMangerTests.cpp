@@ -2,6 +2,9 @@
 #include "app/ServiceHosts.h"
 
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIViewController.h"
 #include "platform/sysconfig/SCNetworkReachabilityTesting.h"
 
 #include <gtest/gtest.h>
@@ -67,9 +70,24 @@ TEST_F(ServerUrlMangerTest, guardAnswersYesWithoutAMonitorAndAlertsEachTimeTheNe
     SCNetworkReachabilitySimulateFlags(kSCNetworkReachabilityFlagsReachable | kSCNetworkReachabilityFlagsIsWWAN);
     EXPECT_TRUE(ServerUrlManger::networkIsValid());
 
-    // Without an alert installed, the guard still refuses (and says so on the console).
-    manager->setNetworkUnavailableAlert(nullptr);
     SCNetworkReachabilitySimulateFlags(0);
+}
+
+TEST_F(ServerUrlMangerTest, guardShowsTheSystemAlertOverTheScreenByDefault)
+{
+    auto host = HeadlessHost::create();
+    host->showRootViewController(UIViewController::create());
+    auto monitor = Reachability::reachabilityWithHostname(ServiceHosts::mainServiceHost());
+    manager->setReachabilitySource([monitor] { return monitor; });
+    SCNetworkReachabilitySimulateFlags(0);
+
     EXPECT_FALSE(ServerUrlManger::networkIsValid());
-    EXPECT_EQ(alerts, 2);
+    host->runUntilIdle();
+    auto alert = std::dynamic_pointer_cast<UIAlertView>(host->findView([](UIView& view) { return dynamic_cast<UIAlertView*>(&view) != nullptr; }));
+    ASSERT_TRUE(alert);
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_EQ(alert->message().UTF8String(), "当前网络不可用，请检查网络连接");
+    EXPECT_EQ(alert->buttonTitleAtIndex(alert->cancelButtonIndex()).UTF8String(), "确定");
+    alert->dismissWithClickedButtonIndex(alert->cancelButtonIndex(), false);
+    host->runUntilIdle();
 }
