@@ -1,4 +1,5 @@
 #include "platform/foundation/NSScanner.h"
+#include "platform/foundation/NumberText.h"
 
 #include "platform/foundation/NSCharacterSet.h"
 
@@ -22,15 +23,6 @@ int hexValue(char16_t unit)
 }
 
 char16_t folded(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 32) : unit; }
-
-// Copies the decimal digits at `cursor` to `out` and moves past them; false when there are none.
-bool appendDigits(std::u16string_view text, std::size_t& cursor, std::string& out)
-{
-    const std::size_t start = cursor;
-    for (; cursor < text.size() && isDigit(text[cursor]); ++cursor)
-        out.push_back(static_cast<char>(text[cursor]));
-    return cursor > start;
-}
 
 } // namespace
 
@@ -158,53 +150,14 @@ bool NSScanner::scanHexInt(unsigned* result)
     return true;
 }
 
-std::string NSScanner::floatingPointText(std::size_t& position) const
-{
-    const std::u16string_view text = m_string.view();
-    std::string number;
-    std::size_t cursor = position;
-    if (cursor < text.size() && (text[cursor] == u'-' || text[cursor] == u'+'))
-        number.push_back(static_cast<char>(text[cursor++]));
-    bool digits = appendDigits(text, cursor, number);
-    if (cursor < text.size() && text[cursor] == u'.') {
-        number.push_back('.');
-        ++cursor;
-        if (appendDigits(text, cursor, number))
-            digits = true;
-    }
-    if (!digits)
-        return {};
-    // An exponent counts only with digits after it.
-    if (cursor < text.size() && (text[cursor] == u'e' || text[cursor] == u'E')) {
-        std::size_t exponent = cursor + 1;
-        std::string suffix = "e";
-        if (exponent < text.size() && (text[exponent] == u'-' || text[exponent] == u'+'))
-            suffix.push_back(static_cast<char>(text[exponent++]));
-        if (appendDigits(text, exponent, suffix)) {
-            number += suffix;
-            cursor = exponent;
-        }
-    }
-    position = cursor;
-    return number;
-}
-
 bool NSScanner::scanDouble(double* result)
 {
     std::size_t position = skipped();
-    std::string number = floatingPointText(position);
-    if (number.empty())
+    const auto value = ns::readDouble(m_string.view(), position);
+    if (!value)
         return false;
-    const char* first = number.data() + (number[0] == '+' ? 1 : 0);
-    double value = 0;
-    const auto [end, error] = std::from_chars(first, number.data() + number.size(), value);
-    if (error == std::errc::result_out_of_range)
-        value = number[0] == '-' ? -HUGE_VAL : HUGE_VAL;
-    else if (error != std::errc())
-        return false;
-    (void)end;
     if (result)
-        *result = value;
+        *result = *value;
     m_location = position;
     return true;
 }

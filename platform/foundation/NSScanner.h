@@ -51,7 +51,6 @@ private:
     // The position after the characters to be skipped.
     std::size_t skipped() const;
     // Reads the text of a floating-point number at `position`; empty when there is none.
-    std::string floatingPointText(std::size_t& position) const;
     bool scanSignedDecimal(long long minimum, long long maximum, long long* result);
     // Reads the characters that are (or, with `members` false, are not) in the set.
     bool scanWhileMembership(const NSCharacterSet& set, bool members, NSString* intoString);

@@ -1,4 +1,5 @@
 #include "platform/foundation/NSString.h"
+#include "platform/foundation/NumberText.h"
 
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSCharacterSet.h"
@@ -138,39 +139,7 @@ double leadingDouble(std::u16string_view text)
     size_t i = 0;
     while (i < text.size() && isSpace(text[i]))
         ++i;
-    std::string ascii;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-')
-            ascii += '-';
-        ++i;
-    }
-    size_t digits = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i, ++digits)
-        ascii += char(text[i]);
-    if (i < text.size() && text[i] == '.') {
-        ascii += '.';
-        for (++i; i < text.size() && isDigit(text[i]); ++i, ++digits)
-            ascii += char(text[i]);
-    }
-    if (!digits)
-        return 0;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        size_t j = i + 1;
-        std::string exponent = "e";
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            exponent += char(text[j++]);
-        size_t expDigits = 0;
-        for (; j < text.size() && isDigit(text[j]); ++j, ++expDigits)
-            exponent += char(text[j]);
-        if (expDigits)
-            ascii += exponent;
-    }
-    double value = 0;
-    auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-    if (error == std::errc::result_out_of_range)
-        return ascii.find('e') != std::string::npos && ascii.find("e-") != std::string::npos ? 0.0
-            : (ascii[0] == '-' ? -HUGE_VAL : HUGE_VAL);
-    return value;
+    return ns::readDouble(text, i).value_or(0.0);
 }
 
 int hexValue(char16_t c)

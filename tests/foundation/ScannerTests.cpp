@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 
 TEST(Scanner, readsHexadecimalWithOrWithoutPrefix)
 {
@@ -71,6 +72,28 @@ TEST(Scanner, readsColourComponentsAsFloats)
     EXPECT_EQ(number, 3);
     EXPECT_EQ(exponentless->scanLocation(), 1u);
     EXPECT_FALSE(NSScanner::scannerWithString(".")->scanDouble(&number));
+}
+
+// The scanner and the string read numbers alike, out-of-range values included.
+TEST(Scanner, readsNumbersAsTheStringDoes)
+{
+    const char* samples[] = { "1e-400", "-1e-400", "1e400", "-1e400", "0.0001e-330", "100000e-312",
+        "1e-310", "12.5e-2", "+7", "-.5", "0e99999", "00012", "123456789012345678901234567890e-360" };
+    for (const char* text : samples) {
+        double scanned = -1;
+        ASSERT_TRUE(NSScanner::scannerWithString(text)->scanDouble(&scanned)) << text;
+        EXPECT_EQ(scanned, NSString(text).doubleValue()) << text;
+    }
+    double value = -1;
+    NSScanner::scannerWithString("1e-400")->scanDouble(&value);
+    EXPECT_EQ(value, 0.0);
+    EXPECT_TRUE(std::signbit(NSString("-1e-400").doubleValue()));
+    EXPECT_EQ(NSString("1e400").doubleValue(), HUGE_VAL);
+    EXPECT_EQ(NSString("-1e400").doubleValue(), -HUGE_VAL);
+    EXPECT_EQ(NSString("123456789012345678901234567890e-360").doubleValue(), 0.0);
+    EXPECT_EQ(NSString("0.0000000001e-300").doubleValue(), 1e-310);
+    EXPECT_EQ(NSString("1000e306").doubleValue(), HUGE_VAL);
+    EXPECT_EQ(NSString("0.00001e313").doubleValue(), 1e308);
 }
 
 TEST(Scanner, readsDecimalsExactly)
