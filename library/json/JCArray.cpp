@@ -59,6 +59,7 @@ void JCArray::requireMutable(const char* operation) const
 void JCArray::advanceMutations()
 {
     m_mutations = nextMutation(m_mutations);
+    noteMutation();
 }
 
 void JCArray::insertObject(const id& object, NSUInteger index)

@@ -201,6 +201,7 @@ void JCDictionary::setObject(const id& object, const id& key)
     const NSUInteger keyHash = copiedKey->hash();
     addEntry(keyHash, std::move(copiedKey), object);
     m_mutations = nextMutation(m_mutations);
+    noteMutation();
 }
 
 void JCDictionary::removeObjectForKey(const id& key)
@@ -214,6 +215,7 @@ void JCDictionary::removeObjectForKey(const id& key)
         return;
     removeEntryAtSlot(slot);
     m_mutations = nextMutation(m_mutations);
+    noteMutation();
 }
 
 id JCDictionary::copy() const

@@ -148,9 +148,23 @@ std::shared_ptr<NSArray> NSArray::reverseObjectEnumerator() const
 void NSArray::enumerateObjectsUsingBlock(const std::function<void(const id& object, NSUInteger index, bool& stop)>& block) const
 {
     bool stop = false;
-    const NSUInteger n = count();
-    for (NSUInteger i = 0; i < n && !stop; ++i)
-        block(objectAtIndex(i), i, stop);
+    NSUInteger index = 0;
+    for (auto it = begin(), last = end(); it != last && !stop; ++it)
+        block(*it, index++, stop);
+}
+
+NSArray::Iterator& NSArray::Iterator::operator++()
+{
+    if (m_array->m_mutations != m_mutations)
+        ns::raiseMutatedWhileEnumerating(*m_array);
+    ++m_index;
+    return *this;
+}
+
+void ns::raiseMutatedWhileEnumerating(const NSObject& collection)
+{
+    NSException::raise(NSGenericException, "*** Collection <%s: %p> was mutated while being enumerated.",
+        collection.className(), static_cast<const void*>(&collection));
 }
 
 bool NSArray::isEqualToArray(const std::shared_ptr<NSArray>& other) const
@@ -217,6 +231,7 @@ void NSMutableArray::insertObject(const id& object, NSUInteger index)
     if (index > m_objects.size())
         raiseIndex("insertObject:atIndex:", index, m_objects.size());
     m_objects.insert(m_objects.begin() + std::ptrdiff_t(index), object);
+    noteMutation();
 }
 
 void NSMutableArray::removeObjectAtIndex(NSUInteger index)
@@ -224,6 +239,7 @@ void NSMutableArray::removeObjectAtIndex(NSUInteger index)
     if (index >= m_objects.size())
         raiseIndex("removeObjectAtIndex:", index, m_objects.size());
     m_objects.erase(m_objects.begin() + std::ptrdiff_t(index));
+    noteMutation();
 }
 
 void NSMutableArray::replaceObjectAtIndex(NSUInteger index, const id& object)
@@ -232,6 +248,7 @@ void NSMutableArray::replaceObjectAtIndex(NSUInteger index, const id& object)
     if (index >= m_objects.size())
         raiseIndex("replaceObjectAtIndex:withObject:", index, m_objects.size());
     m_objects[index] = object;
+    noteMutation();
 }
 
 void NSMutableArray::addObjectsFromArray(const std::shared_ptr<NSArray>& other)

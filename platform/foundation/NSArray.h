@@ -52,27 +52,40 @@ public:
     std::shared_ptr<NSArray> copyArray() const { return std::static_pointer_cast<NSArray>(copy()); }
     std::shared_ptr<NSMutableArray> mutableCopyArray() const;
 
+    // Range-for over the members. Changing the array while it is enumerated raises
+    // NSGenericException at the next step, as the platform does.
     class Iterator {
     public:
         using iterator_category = std::input_iterator_tag;
         using value_type = id;
         using difference_type = std::ptrdiff_t;
-        Iterator(const NSArray* array, NSUInteger index) : m_array(array), m_index(index) { }
+        Iterator(const NSArray* array, NSUInteger index) : m_array(array), m_index(index), m_mutations(array->m_mutations) { }
         id operator*() const { return m_array->objectAtIndex(m_index); }
-        Iterator& operator++() { ++m_index; return *this; }
+        Iterator& operator++();
         bool operator==(const Iterator& other) const { return m_index == other.m_index; }
     private:
         const NSArray* m_array;
         NSUInteger m_index;
+        std::uint64_t m_mutations;
     };
     Iterator begin() const { return Iterator(this, 0); }
     Iterator end() const { return Iterator(this, count()); }
 
 protected:
     void init(std::vector<id> objects);
+    // Every mutating primitive, a subclass's included, calls this.
+    void noteMutation() { ++m_mutations; }
 
     std::vector<id> m_objects;
+
+private:
+    std::uint64_t m_mutations { 0 };
 };
+
+namespace ns {
+// Raises NSGenericException for a collection changed while it was being enumerated.
+[[noreturn]] void raiseMutatedWhileEnumerating(const NSObject& collection);
+} // namespace ns
 
 class NSMutableArray : public NSArray {
     NS_OBJECT(NSMutableArray, NSArray)

@@ -116,6 +116,7 @@ void NSDictionary::storeObject(const id& object, const id& key)
 {
     const NSUInteger hash = key->hash();
     const NSUInteger existing = storedIndexOfKey(key, hash);
+    noteMutation();
     if (existing != NSNotFound) {
         m_entries[existing].object = object;
         return;
@@ -142,6 +143,7 @@ void NSDictionary::eraseStoredKey(const id& key)
     const NSUInteger i = storedIndexOfKey(key, key->hash());
     if (i == NSNotFound)
         return;
+    noteMutation();
     m_entries[i] = Entry {};
     --m_count;
     if (m_index.empty()) {
@@ -154,6 +156,7 @@ void NSDictionary::eraseStoredKey(const id& key)
 
 void NSDictionary::clearStorage()
 {
+    noteMutation();
     m_entries.clear();
     m_hashes.clear();
     m_index.clear();
@@ -187,20 +190,33 @@ NSUInteger NSDictionary::nextEntry(NSUInteger position, const Entry*& entry) con
     return NSNotFound;
 }
 
-NSDictionary::Iterator::Iterator(const NSDictionary* dictionary, NSUInteger position)
+NSDictionary::Iterator::Iterator(const NSDictionary* dictionary, NSUInteger position, const NSObject* owner)
     : m_dictionary(dictionary)
-    , m_next(position)
+    , m_owner(owner ? owner : dictionary)
+    , m_mutations(dictionary->m_mutations)
 {
     if (position != NSNotFound)
-        m_next = m_dictionary->nextEntry(position, m_entry);
+        load(position);
+}
+
+void NSDictionary::Iterator::load(NSUInteger position)
+{
+    const Entry* entry = nullptr;
+    m_next = m_dictionary->nextEntry(position, entry);
+    m_atEnd = !entry;
+    m_entry = entry ? *entry : Entry {};
 }
 
 NSDictionary::Iterator& NSDictionary::Iterator::operator++()
 {
-    if (m_next == NSNotFound)
-        m_entry = nullptr;
-    else
-        m_next = m_dictionary->nextEntry(m_next, m_entry);
+    if (m_dictionary->m_mutations != m_mutations)
+        ns::raiseMutatedWhileEnumerating(*m_owner);
+    if (m_next == NSNotFound) {
+        m_atEnd = true;
+        m_entry = Entry {};
+    } else {
+        load(m_next);
+    }
     return *this;
 }
 

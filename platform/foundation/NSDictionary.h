@@ -51,21 +51,28 @@ public:
     std::shared_ptr<NSDictionary> copyDictionary() const { return std::static_pointer_cast<NSDictionary>(copy()); }
     std::shared_ptr<NSMutableDictionary> mutableCopyDictionary() const;
 
-    // Range-for over the entries in the dictionary's enumeration order.
+    // Range-for over the entries in the dictionary's enumeration order. The entry is the
+    // iterator's own, so a body that changes the dictionary still holds it; the next step then
+    // raises NSGenericException, as the platform does. `owner` names the collection in the reason.
     class Iterator {
     public:
         using iterator_category = std::input_iterator_tag;
         using value_type = Entry;
         using difference_type = std::ptrdiff_t;
-        Iterator(const NSDictionary* dictionary, NSUInteger position);
-        const Entry& operator*() const { return *m_entry; }
-        const Entry* operator->() const { return m_entry; }
+        Iterator(const NSDictionary* dictionary, NSUInteger position, const NSObject* owner = nullptr);
+        const Entry& operator*() const { return m_entry; }
+        const Entry* operator->() const { return &m_entry; }
         Iterator& operator++();
-        bool operator==(const Iterator& other) const { return m_entry == other.m_entry; }
+        bool operator==(const Iterator& other) const { return m_next == other.m_next && m_atEnd == other.m_atEnd; }
     private:
+        void load(NSUInteger position);
+
         const NSDictionary* m_dictionary;
-        NSUInteger m_next;
-        const Entry* m_entry { nullptr };
+        const NSObject* m_owner;
+        NSUInteger m_next { NSNotFound };
+        bool m_atEnd { true };
+        std::uint64_t m_mutations;
+        Entry m_entry;
     };
     Iterator begin() const { return Iterator(this, 0); }
     Iterator end() const { return Iterator(this, NSNotFound); }
@@ -81,10 +88,16 @@ protected:
     void clearStorage();
     void rebuildIndex();
 
+    // Every mutating primitive, a subclass's included, calls this.
+    void noteMutation() { ++m_mutations; }
+
     std::vector<Entry> m_entries;
     std::vector<NSUInteger> m_hashes;
     std::vector<std::uint32_t> m_index;
     NSUInteger m_count { 0 };
+
+private:
+    std::uint64_t m_mutations { 0 };
 };
 
 class NSMutableDictionary : public NSDictionary {

@@ -37,7 +37,7 @@ public:
     private:
         NSDictionary::Iterator m_inner;
     };
-    Iterator begin() const { return Iterator(m_members->begin()); }
+    Iterator begin() const { return Iterator(NSDictionary::Iterator(m_members.get(), 0, this)); }
     Iterator end() const { return Iterator(m_members->end()); }
 
 protected:

@@ -261,3 +261,96 @@ TEST(NSValue, comparesByTheBoxedValueAndReadsOtherTypesAsZero)
     target.reset();
     EXPECT_EQ(weak->nonretainedObjectValue(), nullptr);
 }
+
+namespace {
+
+template <class Body>
+std::string mutationReason(Body body)
+{
+    try {
+        body();
+    } catch (const NSException& exception) {
+        EXPECT_EQ(exception.name(), NSGenericException);
+        return exception.reason().UTF8String();
+    }
+    ADD_FAILURE() << "nothing was raised";
+    return {};
+}
+
+} // namespace
+
+// Changing a collection inside its own enumeration raises at the next step; the entry in hand
+// stays valid, and neither the loop nor the block visits anything more.
+TEST(Collections, raiseWhenChangedWhileEnumerated)
+{
+    auto dictionary = ns::mutableDictionary({ { "a", NSString("1") }, { "b", NSString("2") }, { "c", NSString("3") } });
+    int visits = 0;
+    const std::string reason = mutationReason([&] {
+        for (const auto& entry : *dictionary) {
+            ++visits;
+            // Growing past the small-table limit moves every entry.
+            for (int i = 0; i < 40; ++i)
+                dictionary->setObject(NSString("x"), NSString::stringWithFormat("k%d", i));
+            EXPECT_EQ(NSString::fromId(entry.key), "a");
+            EXPECT_EQ(NSString::fromId(entry.object), "1");
+        }
+    });
+    EXPECT_EQ(visits, 1);
+    EXPECT_NE(reason.find("<NSMutableDictionary: 0x"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("> was mutated while being enumerated."), std::string::npos) << reason;
+
+    visits = 0;
+    mutationReason([&] {
+        dictionary->enumerateKeysAndObjectsUsingBlock([&](const id& key, const id&, bool&) {
+            ++visits;
+            dictionary->removeObjectForKey(key);
+        });
+    });
+    EXPECT_EQ(visits, 1);
+    // Replacing a value is a change too.
+    mutationReason([&] {
+        for (const auto& entry : *dictionary)
+            dictionary->setObject(NSString("y"), entry.key);
+    });
+
+    auto array = NSMutableArray::arrayWithArray(ns::array({ NSString("a"), NSString("b") }));
+    visits = 0;
+    mutationReason([&] {
+        for (const auto& member : *array) {
+            ++visits;
+            array->removeObject(member);
+        }
+    });
+    EXPECT_EQ(visits, 1);
+    mutationReason([&] {
+        array->enumerateObjectsUsingBlock([&](const id&, NSUInteger, bool&) { array->addObject(NSString("c")); });
+    });
+    EXPECT_NE(mutationReason([&] {
+        for (const auto& member : *array)
+            array->replaceObjectAtIndex(0, member);
+    }).find("<NSMutableArray: 0x"),
+        std::string::npos);
+
+    auto set = NSMutableSet::set();
+    set->addObject(NSString("a"));
+    set->addObject(NSString("b"));
+    visits = 0;
+    const std::string setReason = mutationReason([&] {
+        set->enumerateObjectsUsingBlock([&](const id& member, bool&) {
+            ++visits;
+            set->removeObject(member);
+        });
+    });
+    EXPECT_EQ(visits, 1);
+    EXPECT_NE(setReason.find("<NSMutableSet: 0x"), std::string::npos) << setReason;
+
+    // Changes after the loop has ended, or to a copy during it, are fine.
+    auto copy = NSMutableDictionary::dictionaryWithDictionary(dictionary);
+    for (const auto& entry : *dictionary)
+        copy->removeObjectForKey(entry.key);
+    EXPECT_EQ(copy->count(), 0u);
+    int seen = 0;
+    for (const auto& entry : *dictionary)
+        seen += entry.key ? 1 : 0;
+    EXPECT_EQ(NSUInteger(seen), dictionary->count());
+}

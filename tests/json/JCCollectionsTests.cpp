@@ -236,3 +236,31 @@ TEST(JCCollections, theStringHashDependsOnTheProcessKey)
     // Equal texts hash alike however they are held.
     EXPECT_EQ(NSMutableString::stringWithString(text)->hash(), text.hash());
 }
+
+TEST(JCCollections, mutableDecodedCollectionsRaiseWhenChangedWhileEnumerated)
+{
+    auto dictionary = dictionaryOf(R"({"a":1,"b":2,"c":3})", true);
+    ASSERT_TRUE(dictionary);
+    int visits = 0;
+    EXPECT_NE(raisedReason([&] {
+        for (const auto& entry : *dictionary) {
+            ++visits;
+            for (int i = 0; i < 30; ++i)
+                dictionary->setObject(entry.object, NSString::stringWithFormat("k%d", i));
+        }
+    }, NSGenericException).find("<JCDictionary: 0x"),
+        std::string::npos);
+    EXPECT_EQ(visits, 1);
+
+    auto array = ns::cast<JCArray>(decode("[1,2,3]", JCParseOptionsNone, true).object);
+    ASSERT_TRUE(array);
+    visits = 0;
+    raisedReason([&] {
+        for (const auto& member : *array) {
+            ++visits;
+            array->removeObjectAtIndex(0);
+            (void)member;
+        }
+    }, NSGenericException);
+    EXPECT_EQ(visits, 1);
+}
