@@ -251,7 +251,7 @@ void RQHTTPRequestOperation::setHTTPError(const std::shared_ptr<NSError>& error)
 dispatch_queue_t RQHTTPRequestOperation::successCallbackQueue() const
 {
     std::lock_guard lock(*m_lock);
-    return m_successCallbackQueue.lock();
+    return m_successCallbackQueue;
 }
 
 void RQHTTPRequestOperation::setSuccessCallbackQueue(const dispatch_queue_t& queue)
@@ -263,7 +263,7 @@ void RQHTTPRequestOperation::setSuccessCallbackQueue(const dispatch_queue_t& que
 dispatch_queue_t RQHTTPRequestOperation::failureCallbackQueue() const
 {
     std::lock_guard lock(*m_lock);
-    return m_failureCallbackQueue.lock();
+    return m_failureCallbackQueue;
 }
 
 void RQHTTPRequestOperation::setFailureCallbackQueue(const dispatch_queue_t& queue)

@@ -72,8 +72,8 @@ private:
     // The request as it was before a pause made it ranged. A restored operation has none of the
     // bytes received so far, so its archive must ask for the whole body again.
     std::shared_ptr<NSURLRequest> m_requestBeforeRange;
-    std::weak_ptr<DispatchQueue> m_successCallbackQueue;
-    std::weak_ptr<DispatchQueue> m_failureCallbackQueue;
+    std::shared_ptr<DispatchQueue> m_successCallbackQueue;
+    std::shared_ptr<DispatchQueue> m_failureCallbackQueue;
 };
 
 // The media types of an Accept or Content-Type field, parameters cut off; nil for a nil field.

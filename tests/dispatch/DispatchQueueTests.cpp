@@ -4,6 +4,8 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSThread.h"
 
+#include "tests/support/Waiting.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,11 +15,15 @@
 
 namespace {
 
-void runMainLoopUntil(const std::function<bool()>& done)
+// Bounded: the block being waited for runs within a turn or two, or never.
+bool runMainLoopUntil(const std::function<bool()>& done)
 {
-    while (!done())
-        NSRunLoop::mainRunLoop()->runMode(NSDefaultRunLoopMode, NSDate::dateWithTimeIntervalSinceNow(1));
+    for (int turn = 0; turn < 200 && !done(); ++turn)
+        NSRunLoop::mainRunLoop()->runMode(NSDefaultRunLoopMode, NSDate::dateWithTimeIntervalSinceNow(0.1));
+    return done();
 }
+
+dispatch_time_t bounded() { return dispatch_time(DISPATCH_TIME_NOW, int64_t(testing_support::kWaitSeconds * NSEC_PER_SEC)); }
 
 TEST(DispatchQueue, mainQueueBlocksRunInPostingOrderOnTheMainThread)
 {
@@ -35,7 +41,7 @@ TEST(DispatchQueue, mainQueueBlocksRunInPostingOrderOnTheMainThread)
     dispatch_sync(serial, [&] { dispatch_async(dispatch_get_main_queue(), [&] { record("b"); }); });
     dispatch_async(dispatch_get_main_queue(), [&] { record("c"); });
     EXPECT_TRUE(order.empty());
-    runMainLoopUntil([&] { return order.size() == 4; });
+    ASSERT_TRUE(runMainLoopUntil([&] { return order.size() == 4; }));
     EXPECT_EQ(order, (std::vector<std::string> { "a", "b", "c", "d" }));
     EXPECT_TRUE(allOnMain);
 }
@@ -139,7 +145,7 @@ TEST(DispatchQueue, suspendedQueueHoldsItsBlocksUntilResumed)
     EXPECT_NE(dispatch_semaphore_wait(semaphore, DISPATCH_TIME_NOW), 0);
     EXPECT_FALSE(ran);
     dispatch_resume(queue);
-    EXPECT_EQ(dispatch_semaphore_wait(semaphore, DISPATCH_TIME_FOREVER), 0);
+    EXPECT_EQ(dispatch_semaphore_wait(semaphore, bounded()), 0);
     EXPECT_TRUE(ran);
     EXPECT_THROW(dispatch_resume(queue), NSException);
 }
@@ -163,8 +169,8 @@ TEST(DispatchQueue, groupNotifiesOnTheMainQueueWhenAllWorkHasLeft)
         ++done;
         dispatch_group_leave(group);
     });
-    EXPECT_EQ(dispatch_group_wait(group, DISPATCH_TIME_FOREVER), 0);
-    runMainLoopUntil([&] { return notified; });
+    EXPECT_EQ(dispatch_group_wait(group, bounded()), 0);
+    ASSERT_TRUE(runMainLoopUntil([&] { return notified; }));
     EXPECT_EQ(doneWhenNotified, 6);
     EXPECT_THROW(dispatch_group_leave(group), NSException);
 }
@@ -177,7 +183,7 @@ TEST(DispatchQueue, workerSyncOntoTheMainQueueRunsOnTheMainThread)
         dispatch_sync(dispatch_get_main_queue(), [&] { onMain = NSThread::isMainThread(); });
         finished = true;
     });
-    runMainLoopUntil([&] { return finished.load(); });
+    ASSERT_TRUE(runMainLoopUntil([&] { return finished.load(); }));
     EXPECT_TRUE(onMain);
     EXPECT_THROW(dispatch_sync(dispatch_get_main_queue(), [] { }), NSException);
 }

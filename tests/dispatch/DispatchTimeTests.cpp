@@ -2,6 +2,8 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemClock.h"
 
+#include "tests/support/Waiting.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -84,10 +86,10 @@ TEST_F(DispatchTime, backgroundQueueWorkWaitsForTheClockToReachItsTime)
     SystemClock::advance(9);
     EXPECT_NE(dispatch_semaphore_wait(semaphore, DISPATCH_TIME_NOW), 0);
     SystemClock::advance(1);
-    EXPECT_EQ(dispatch_semaphore_wait(semaphore, DISPATCH_TIME_FOREVER), 0);
+    EXPECT_EQ(dispatch_semaphore_wait(semaphore, dispatch_time(DISPATCH_TIME_NOW, int64_t(testing_support::kWaitSeconds * NSEC_PER_SEC))), 0);
     EXPECT_EQ(ran, 1);
     SystemClock::advance(10);
-    EXPECT_EQ(dispatch_semaphore_wait(semaphore, DISPATCH_TIME_FOREVER), 0);
+    EXPECT_EQ(dispatch_semaphore_wait(semaphore, dispatch_time(DISPATCH_TIME_NOW, int64_t(testing_support::kWaitSeconds * NSEC_PER_SEC))), 0);
     EXPECT_EQ(ran, 11);
     dispatch_source_cancel(source);
 }

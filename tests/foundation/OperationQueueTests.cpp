@@ -5,6 +5,8 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSThread.h"
 
+#include "tests/support/Waiting.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -23,13 +25,13 @@ public:
         std::unique_lock lock(m_mutex);
         ++m_waiting;
         m_condition.notify_all();
-        m_condition.wait(lock, [this] { return m_open; });
+        m_condition.wait_for(lock, std::chrono::duration<double>(testing_support::kWaitSeconds), [this] { return m_open; });
         --m_waiting;
     }
-    void waitForWaiting(int count)
+    bool waitForWaiting(int count)
     {
         std::unique_lock lock(m_mutex);
-        m_condition.wait(lock, [&] { return m_waiting >= count; });
+        return m_condition.wait_for(lock, std::chrono::duration<double>(testing_support::kWaitSeconds), [&] { return m_waiting >= count; });
     }
     void open()
     {
@@ -98,7 +100,7 @@ TEST(OperationQueue, neverRunsMoreThanTheConcurrencyLimit)
         operations.push_back(operation);
         queue->addOperation(operation);
     }
-    gate.waitForWaiting(2);
+    ASSERT_TRUE(gate.waitForWaiting(2));
     int executing = 0;
     for (const auto& operation : operations)
         executing += operation->isExecuting();
@@ -161,8 +163,7 @@ TEST(OperationQueue, concurrentOperationHoldsItsSlotUntilItAnnouncesItsFinish)
     first->setCompletionBlock([&] { ++completions; });
     queue->addOperation(first);
     queue->addOperationWithBlock([&] { secondRan = true; });
-    while (!first->started)
-        NSThread::sleepForTimeInterval(0.001);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return first->started.load(); }));
     EXPECT_FALSE(secondRan);
     EXPECT_EQ(queue->operationCount(), 2u);
 

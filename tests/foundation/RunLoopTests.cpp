@@ -6,6 +6,8 @@
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/SystemClock.h"
 
+#include "tests/support/Waiting.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -130,8 +132,7 @@ TEST_F(RunLoopTest, aThreadRunLoopRunsPerformsInOrderUntilStopped)
     EXPECT_EQ(name, NSString("worker"));
 
     CFRunLoopStop(thread->runLoop());
-    while (!thread->isFinished())
-        NSThread::sleepForTimeInterval(0.001);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return thread->isFinished(); }));
     EXPECT_TRUE(returned);
 }
 
@@ -140,8 +141,7 @@ TEST_F(RunLoopTest, aLoopWithNothingToWaitForReturnsAtOnce)
     bool result = true;
     auto thread = NSThread::create([&] { result = NSRunLoop::currentRunLoop()->runMode(NSDefaultRunLoopMode, NSDate::distantFuture()); });
     thread->start();
-    while (!thread->isFinished())
-        NSThread::sleepForTimeInterval(0.001);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return thread->isFinished(); }));
     EXPECT_FALSE(result);
     EXPECT_TRUE(NSThread::isMainThread());
     EXPECT_TRUE(NSThread::currentThread()->isMain());
@@ -216,8 +216,7 @@ TEST_F(RunLoopTest, blocksPostedFromAnotherThreadAtAnyMomentAllRun)
     EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 10, false), kCFRunLoopRunStopped);
     abandoned = true;
     EXPECT_EQ(ran.load(), rounds);
-    while (!poster->isFinished())
-        NSThread::sleepForTimeInterval(0.001);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return poster->isFinished(); }));
 }
 
 } // namespace

@@ -152,6 +152,8 @@ TEST(CGImageSource, badDataFailsCleanly)
     // Valid signatures followed by noise, and valid files with bytes flipped, never crash.
     const std::vector<std::vector<std::uint8_t>> files { ImageFixtures::png(16, 16, noise), ImageFixtures::jpeg(16, 16, 6),
         ImageFixtures::gif({ { 0, 3 }, { 1, 3 } }) };
+    int decodedRounds = 0;
+    int refusedRounds = 0;
     for (const auto& file : files) {
         auto headerOnly = file;
         for (std::size_t i = 8; i < headerOnly.size(); ++i)
@@ -164,15 +166,29 @@ TEST(CGImageSource, badDataFailsCleanly)
                 damaged[random() % damaged.size()] = static_cast<std::uint8_t>(random());
             damaged.resize(random() % damaged.size() + 1);
             auto d = CGImageSourceCreateWithData(damaged);
+            bool decoded = false;
             for (std::size_t i = 0; i < CGImageSourceGetCount(d); ++i) {
                 CGImageSourceCopyPropertiesAtIndex(d, i);
+                // A frame that decodes at all has a real size within the file's limits.
                 if (auto image = CGImageSourceCreateImageAtIndex(d, i)) {
+                    decoded = true;
                     EXPECT_GT(CGImageGetWidth(image), 0u);
+                    EXPECT_GT(CGImageGetHeight(image), 0u);
+                    EXPECT_LE(CGImageGetWidth(image) * CGImageGetHeight(image), std::size_t(65535) * 65535);
                 }
             }
-            CGImageSourceGetStatus(d);
+            // An image source answers a status for every input, and never "complete" for one
+            // that gave no frame at all.
+            const auto status = CGImageSourceGetStatus(d);
+            if (!decoded && CGImageSourceGetCount(d) == 0) {
+                EXPECT_NE(status, kCGImageStatusComplete);
+            }
+            (decoded ? decodedRounds : refusedRounds)++;
         }
     }
+    // The damage is varied enough to exercise both ends.
+    EXPECT_GT(decodedRounds, 0);
+    EXPECT_GT(refusedRounds, 0);
     // A header claiming a huge picture is refused before anything is allocated.
     auto huge = ImageFixtures::png(1, 1, translucentRed);
     huge[16] = 0x7F; // width's high byte: far beyond any limit

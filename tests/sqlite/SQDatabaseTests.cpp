@@ -242,11 +242,11 @@ TEST(SQDatabaseUpdate, textWithoutAStatementRunsNothing)
 {
     auto db = databaseWithTable();
     EXPECT_FALSE(db->executeUpdate(""));
-    const auto rs = db->executeQuery("-- nothing");
-    if (rs) {
-        EXPECT_FALSE(rs->next());
-    }
+    // SQLite prepares no statement from a comment: there is nothing to step through.
+    EXPECT_FALSE(db->executeQuery("-- nothing"));
+    EXPECT_FALSE(db->executeQuery("  "));
     EXPECT_FALSE(db->hasOpenResultSets());
+    EXPECT_TRUE(db->executeQuery("select 1 -- trailing")->next());
 }
 
 TEST(SQDatabaseUpdate, prepareFailuresFillTheErrorAndLeaveTheConnectionUsable)
