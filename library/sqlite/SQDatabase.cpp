@@ -646,7 +646,11 @@ bool SQDatabase::rollbackToSavePointWithName(const NSString& name, NSErrorPointe
 
 std::shared_ptr<NSError> SQDatabase::inSavePoint(const SavePointBlock& block)
 {
-    const NSString name = NSString::stringWithFormat("dbSavePoint%ld", savePointCounter.fetch_add(1));
+    return inSavePointNamed(NSString::stringWithFormat("dbSavePoint%ld", savePointCounter.fetch_add(1)), block);
+}
+
+std::shared_ptr<NSError> SQDatabase::inSavePointNamed(const NSString& name, const SavePointBlock& block)
+{
     bool shouldRollback = false;
     std::shared_ptr<NSError> err;
     if (!startSavePointWithName(name, &err))

@@ -126,6 +126,8 @@ public:
     bool rollbackToSavePointWithName(const NSString& name, NSErrorPointer outErr = nullptr);
     // Runs the block inside a fresh savepoint, rolled back when the block sets its flag.
     std::shared_ptr<NSError> inSavePoint(const SavePointBlock& block);
+    // The same around a savepoint of the given name: the queue and the pool count their own.
+    std::shared_ptr<NSError> inSavePointNamed(const NSString& name, const SavePointBlock& block);
 
     NSString lastErrorMessage() const;
     int lastErrorCode() const;

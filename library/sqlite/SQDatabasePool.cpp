@@ -4,8 +4,11 @@
 #include "platform/foundation/NSException.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
+
+std::atomic<long> poolSavePointCounter { 0 };
 
 bool contains(const std::vector<std::shared_ptr<SQDatabase>>& list, const std::shared_ptr<SQDatabase>& db)
 {
@@ -128,7 +131,8 @@ std::shared_ptr<NSError> SQDatabasePool::inSavePoint(const TransactionBlock& blo
     const auto db = this->db();
     if (!db)
         return nullptr;
-    const auto err = db->inSavePoint([&db, &block](bool* rollback) { block(db, rollback); });
+    const NSString name = NSString::stringWithFormat("savePoint%ld", poolSavePointCounter.fetch_add(1));
+    const auto err = db->inSavePointNamed(name, [&db, &block](bool* rollback) { block(db, rollback); });
     pushDatabaseBackInPool(db);
     return err;
 }

@@ -3,7 +3,11 @@
 #include "library/sqlite/SQLog.h"
 #include "platform/foundation/NSException.h"
 
+#include <atomic>
+
 namespace {
+
+std::atomic<long> queueSavePointCounter { 0 };
 
 // Its address is the key under which each queue tags its dispatch queue with itself.
 const char queueSpecificKey = 0;
@@ -98,7 +102,8 @@ std::shared_ptr<NSError> SQDatabaseQueue::inSavePoint(const TransactionBlock& bl
         const auto db = database();
         if (!db)
             return;
-        err = db->inSavePoint([&db, &block](bool* rollback) { block(db, rollback); });
+        const NSString name = NSString::stringWithFormat("savePoint%ld", queueSavePointCounter.fetch_add(1));
+        err = db->inSavePointNamed(name, [&db, &block](bool* rollback) { block(db, rollback); });
     });
     return err;
 }

@@ -1,9 +1,11 @@
 #include "SQLiteTestSupport.h"
 
 #include "library/sqlite/SQDatabaseAdditions.h"
+#include "library/sqlite/SQDatabasePool.h"
 #include "library/sqlite/SQDatabaseQueue.h"
 #include "platform/foundation/NSException.h"
 
+#include <cctype>
 #include <thread>
 
 using sqtest::databasePath;
@@ -152,4 +154,58 @@ TEST(SQDatabaseQueue, savePointsRollBackTheirOwnWork)
     EXPECT_EQ(rowCount(queue), 0);
     EXPECT_EQ(queue->inSavePoint([](const std::shared_ptr<SQDatabase>& db, bool*) { db->executeUpdate("insert into t values (1)"); }), nullptr);
     EXPECT_EQ(rowCount(queue), 1);
+}
+
+namespace {
+
+// The numbers of the savepoints that the traced statements started, for one name prefix.
+std::vector<long> startedSavePoints(const std::string& log, const std::string& prefix)
+{
+    std::vector<long> numbers;
+    const std::string marker = "savepoint '" + prefix;
+    for (auto at = log.find(marker); at != std::string::npos; at = log.find(marker, at + 1)) {
+        if (at >= 8 && log.compare(at - 8, 8, "release ") == 0)
+            continue;
+        if (at >= 3 && log.compare(at - 3, 3, "to ") == 0)
+            continue;
+        const std::size_t digits = at + marker.size();
+        if (digits < log.size() && std::isdigit(static_cast<unsigned char>(log[digits])))
+            numbers.push_back(std::stol(log.substr(digits)));
+    }
+    return numbers;
+}
+
+} // namespace
+
+// The queue and the pool name their savepoints "savePoint<n>", each counting on its own; the
+// connection's own savepoints keep "dbSavePoint<n>" and their own counter.
+TEST(SQDatabaseQueue, queuesAndPoolsCountTheirOwnSavePointNames)
+{
+    auto queue = queueWithTable();
+    auto pool = SQDatabasePool::databasePoolWithPath(databasePath());
+    ASSERT_TRUE(pool);
+    queue->inDatabase([](const std::shared_ptr<SQDatabase>& db) { db->setTraceExecution(true); });
+    auto traced = [](const std::shared_ptr<SQDatabase>& db, bool*) { db->setTraceExecution(true); };
+
+    testing::internal::CaptureStderr();
+    queue->inSavePoint([](const std::shared_ptr<SQDatabase>&, bool*) { });
+    queue->inSavePoint([](const std::shared_ptr<SQDatabase>&, bool* rollback) { *rollback = true; });
+    queue->inDatabase([](const std::shared_ptr<SQDatabase>& db) { db->inSavePoint([](bool*) { }); });
+    pool->inDatabase([](const std::shared_ptr<SQDatabase>& db) { db->setTraceExecution(true); });
+    pool->inSavePoint(traced);
+    pool->inSavePoint(traced);
+    queue->inSavePoint([](const std::shared_ptr<SQDatabase>&, bool*) { });
+    const std::string log = testing::internal::GetCapturedStderr();
+
+    const auto queueAndPool = startedSavePoints(log, "savePoint");
+    // Three from the queue, then the pool's first (its second is traced too, as is the queue's third).
+    ASSERT_EQ(queueAndPool.size(), 5u) << log;
+    const long q = queueAndPool[0];
+    EXPECT_EQ(queueAndPool[1], q + 1);
+    EXPECT_EQ(queueAndPool[4], q + 2) << "the pool's savepoints must not advance the queue's counter";
+    EXPECT_EQ(queueAndPool[3], queueAndPool[2] + 1);
+    const auto own = startedSavePoints(log, "dbSavePoint");
+    ASSERT_EQ(own.size(), 1u) << log;
+    // The rollback went to the savepoint that was started.
+    EXPECT_NE(log.find("rollback transaction to savepoint 'savePoint" + std::to_string(q + 1) + "'"), std::string::npos) << log;
 }
