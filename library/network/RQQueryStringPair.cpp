@@ -74,6 +74,11 @@ void appendPairs(const id& key, const id& value, std::vector<std::shared_ptr<RQQ
     }
 }
 
+NSString percentEscapedValue(const NSString& value, NSStringEncoding encoding)
+{
+    return percentEscape(value, kUnreserved, encoding);
+}
+
 } // namespace
 
 NSString RQPercentEscapedQueryStringKey(const NSString& key, NSStringEncoding encoding)
@@ -82,17 +87,12 @@ NSString RQPercentEscapedQueryStringKey(const NSString& key, NSStringEncoding en
     return percentEscape(key, keep, encoding);
 }
 
-NSString RQPercentEscapedQueryStringValue(const NSString& value, NSStringEncoding encoding)
-{
-    return percentEscape(value, kUnreserved, encoding);
-}
-
 NSString RQQueryStringPair::URLEncodedStringValueWithEncoding(NSStringEncoding encoding) const
 {
     NSString key = RQPercentEscapedQueryStringKey(textForm(m_field), encoding);
     if (ns::isNilOrNull(m_value))
         return key;
-    return key + "=" + RQPercentEscapedQueryStringValue(textForm(m_value), encoding);
+    return key + "=" + percentEscapedValue(textForm(m_value), encoding);
 }
 
 std::vector<std::shared_ptr<RQQueryStringPair>> RQQueryStringPairsFromValue(const id& key, const id& value)
@@ -102,16 +102,11 @@ std::vector<std::shared_ptr<RQQueryStringPair>> RQQueryStringPairsFromValue(cons
     return pairs;
 }
 
-std::vector<std::shared_ptr<RQQueryStringPair>> RQQueryStringPairsFromDictionary(const std::shared_ptr<NSDictionary>& dictionary)
-{
-    return RQQueryStringPairsFromValue(nullptr, dictionary);
-}
-
 NSString RQQueryStringFromParameters(const std::shared_ptr<NSDictionary>& parameters, NSStringEncoding encoding)
 {
     auto body = NSMutableString::create();
     bool first = true;
-    for (const auto& pair : RQQueryStringPairsFromDictionary(parameters)) {
+    for (const auto& pair : RQQueryStringPairsFromValue(nullptr, parameters)) {
         if (!first)
             body->appendString("&");
         body->appendString(pair->URLEncodedStringValueWithEncoding(encoding));

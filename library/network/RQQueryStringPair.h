@@ -30,10 +30,7 @@ protected:
 NSString RQQueryStringFromParameters(const std::shared_ptr<NSDictionary>& parameters, NSStringEncoding encoding);
 // The flattened pairs of a value under a key (nil at the top level).
 std::vector<std::shared_ptr<RQQueryStringPair>> RQQueryStringPairsFromValue(const id& key, const id& value);
-std::vector<std::shared_ptr<RQQueryStringPair>> RQQueryStringPairsFromDictionary(const std::shared_ptr<NSDictionary>& dictionary);
 NSString RQPercentEscapedQueryStringKey(const NSString& key, NSStringEncoding encoding);
-NSString RQPercentEscapedQueryStringValue(const NSString& value, NSStringEncoding encoding);
-
 // The Content-Type of a form-encoded body: the format takes the IANA name of the body's encoding.
 inline constexpr const char* RQFormURLEncodedContentTypeFormat = "application/x-www-form-urlencoded; charset=%@";
 NSString RQFormURLEncodedContentType(NSStringEncoding encoding);

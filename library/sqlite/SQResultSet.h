@@ -67,8 +67,6 @@ public:
     id objectForColumnName(const NSString& columnName) { return objectForColumnIndex(columnIndexForName(columnName)); }
     id objectAtIndexedSubscript(int columnIdx) const { return objectForColumnIndex(columnIdx); }
     id objectForKeyedSubscript(const NSString& columnName) { return objectForColumnName(columnName); }
-    id operator[](int columnIdx) const { return objectForColumnIndex(columnIdx); }
-    id operator[](const NSString& columnName) { return objectForColumnName(columnName); }
 
     // The row keyed by the column names as SQLite reports them; nil when the row has no data.
     std::shared_ptr<NSMutableDictionary> resultDictionary() const;

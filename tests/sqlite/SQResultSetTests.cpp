@@ -79,7 +79,7 @@ TEST(SQResultSet, typedGettersFollowSQLiteConversionsAndNulls)
     ASSERT_TRUE(noCopy.has_value());
     EXPECT_EQ(noCopy->size(), 2u);
     EXPECT_TRUE(ns::cast<NSData>(rs->objectForColumnIndex(3)));
-    EXPECT_EQ(ns::cast<NSNumber>((*rs)[1])->longLongValue(), 1);
+    EXPECT_EQ(ns::cast<NSNumber>(rs->objectAtIndexedSubscript(1))->longLongValue(), 1);
 
     ASSERT_TRUE(rs->next());
     EXPECT_EQ(rs->unsignedLongLongIntForColumnIndex(1), 0xFFFFFFFFFFFFFFFFull);
