@@ -477,7 +477,7 @@ void RQURLConnectionOperation::cancelConnection()
     }
     if (connection) {
         connection->cancel();
-        didFailWithError(connection.get(), error);
+        didFailWithError(*connection, error);
     }
 }
 
@@ -526,7 +526,7 @@ bool RQURLConnectionOperation::answerServerTrust(const std::shared_ptr<NSURLAuth
     return false;
 }
 
-void RQURLConnectionOperation::willSendRequestForAuthenticationChallenge(NSURLConnection* connection,
+bool RQURLConnectionOperation::willSendRequestForAuthenticationChallenge(NSURLConnection& connection,
     const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
 {
     AuthenticationChallengeBlock block;
@@ -535,27 +535,28 @@ void RQURLConnectionOperation::willSendRequestForAuthenticationChallenge(NSURLCo
         block = m_authenticationChallenge;
     }
     if (block) {
-        block(connection, challenge);
-        return;
+        block(&connection, challenge);
+        return true;
     }
     auto sender = challenge->sender();
     if (!sender)
-        return;
+        return true;
     if (challenge->protectionSpace()->authenticationMethod() != NSURLAuthenticationMethodServerTrust) {
         auto offered = credential();
         if (challenge->previousFailureCount() == 0 && offered)
             sender->useCredential(offered, challenge);
         else
             sender->continueWithoutCredentialForAuthenticationChallenge(challenge);
-        return;
+        return true;
     }
     if (answerServerTrust(challenge))
         sender->useCredential(NSURLCredential::credentialForTrust(challenge->protectionSpace()->serverTrust()), challenge);
     else
         sender->cancelAuthenticationChallenge(challenge);
+    return true;
 }
 
-std::shared_ptr<NSURLRequest> RQURLConnectionOperation::willSendRequest(NSURLConnection* connection,
+std::optional<std::shared_ptr<NSURLRequest>> RQURLConnectionOperation::willSendRequest(NSURLConnection& connection,
     const std::shared_ptr<NSURLRequest>& request, const std::shared_ptr<NSURLResponse>& redirectResponse)
 {
     RedirectResponseBlock block;
@@ -563,10 +564,10 @@ std::shared_ptr<NSURLRequest> RQURLConnectionOperation::willSendRequest(NSURLCon
         std::lock_guard lock(*m_lock);
         block = m_redirectResponse;
     }
-    return block ? block(connection, request, redirectResponse) : request;
+    return block ? block(&connection, request, redirectResponse) : request;
 }
 
-void RQURLConnectionOperation::didSendBodyData(NSURLConnection*, NSInteger bytesWritten, NSInteger totalBytesWritten,
+void RQURLConnectionOperation::didSendBodyData(NSURLConnection&, NSInteger bytesWritten, NSInteger totalBytesWritten,
     NSInteger totalBytesExpectedToWrite)
 {
     ProgressBlock block;
@@ -581,13 +582,13 @@ void RQURLConnectionOperation::didSendBodyData(NSURLConnection*, NSInteger bytes
     });
 }
 
-void RQURLConnectionOperation::didReceiveResponse(NSURLConnection* connection, const std::shared_ptr<NSURLResponse>& response)
+void RQURLConnectionOperation::didReceiveResponse(NSURLConnection& connection, const std::shared_ptr<NSURLResponse>& response)
 {
     std::shared_ptr<NSOutputStream> stream;
     bool restarted;
     {
         std::lock_guard lock(*m_lock);
-        if (connection != m_connection.get())
+        if (&connection != m_connection.get())
             return;
         m_response = response;
         restarted = std::exchange(m_restarted, false);
@@ -604,7 +605,7 @@ void RQURLConnectionOperation::didReceiveResponse(NSURLConnection* connection, c
     }
 }
 
-void RQURLConnectionOperation::failWithStreamError(NSURLConnection* connection, const std::shared_ptr<NSOutputStream>& stream)
+void RQURLConnectionOperation::failWithStreamError(NSURLConnection& connection, const std::shared_ptr<NSOutputStream>& stream)
 {
     auto error = stream->streamError();
     if (!error)
@@ -619,7 +620,7 @@ void RQURLConnectionOperation::failWithStreamError(NSURLConnection* connection, 
     didFailWithError(connection, error);
 }
 
-void RQURLConnectionOperation::didReceiveData(NSURLConnection* connection, const std::shared_ptr<NSData>& data)
+void RQURLConnectionOperation::didReceiveData(NSURLConnection& connection, const std::shared_ptr<NSData>& data)
 {
     auto stream = outputStream();
     bool failed = !stream->hasSpaceAvailable();
@@ -627,7 +628,7 @@ void RQURLConnectionOperation::didReceiveData(NSURLConnection* connection, const
         // Written under the lock so that a pause measures the bytes kept either before or
         // after a chunk, never in the middle of one.
         std::lock_guard lock(*m_lock);
-        if (connection != m_connection.get())
+        if (&connection != m_connection.get())
             return;
         NSUInteger written = 0;
         while (!failed && written < data->length()) {
@@ -660,7 +661,7 @@ void RQURLConnectionOperation::didReceiveData(NSURLConnection* connection, const
     });
 }
 
-std::shared_ptr<NSCachedURLResponse> RQURLConnectionOperation::willCacheResponse(NSURLConnection* connection,
+std::optional<std::shared_ptr<NSCachedURLResponse>> RQURLConnectionOperation::willCacheResponse(NSURLConnection& connection,
     const std::shared_ptr<NSCachedURLResponse>& cachedResponse)
 {
     CacheResponseBlock block;
@@ -669,16 +670,16 @@ std::shared_ptr<NSCachedURLResponse> RQURLConnectionOperation::willCacheResponse
         block = m_cacheResponse;
     }
     if (block)
-        return block(connection, cachedResponse);
+        return block(&connection, cachedResponse);
     return isCancelled() ? nullptr : cachedResponse;
 }
 
-void RQURLConnectionOperation::connectionDidFinishLoading(NSURLConnection* connection)
+void RQURLConnectionOperation::connectionDidFinishLoading(NSURLConnection& connection)
 {
     std::shared_ptr<NSURLConnection> finished;
     {
         std::lock_guard lock(*m_lock);
-        if (connection != m_connection.get())
+        if (&connection != m_connection.get())
             return;
         finished = std::move(m_connection);
         auto stream = outputStream();
@@ -688,12 +689,12 @@ void RQURLConnectionOperation::connectionDidFinishLoading(NSURLConnection* conne
     finish(true);
 }
 
-void RQURLConnectionOperation::didFailWithError(NSURLConnection* connection, const std::shared_ptr<NSError>& error)
+void RQURLConnectionOperation::didFailWithError(NSURLConnection& connection, const std::shared_ptr<NSError>& error)
 {
     std::shared_ptr<NSURLConnection> failed;
     {
         std::lock_guard lock(*m_lock);
-        if (connection != m_connection.get() || isFinished())
+        if (&connection != m_connection.get() || isFinished())
             return;
         failed = std::move(m_connection);
         m_error = error;

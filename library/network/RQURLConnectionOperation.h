@@ -105,20 +105,19 @@ public:
     static std::vector<SecKeyRef> pinnedPublicKeys();
 
     // NSURLConnectionDelegate
-    std::shared_ptr<NSURLRequest> willSendRequest(NSURLConnection* connection, const std::shared_ptr<NSURLRequest>& request,
+    std::optional<std::shared_ptr<NSURLRequest>> willSendRequest(NSURLConnection& connection, const std::shared_ptr<NSURLRequest>& request,
         const std::shared_ptr<NSURLResponse>& redirectResponse) override;
-    bool respondsToWillSendRequestForAuthenticationChallenge() const override { return true; }
-    void willSendRequestForAuthenticationChallenge(NSURLConnection* connection,
+    bool willSendRequestForAuthenticationChallenge(NSURLConnection& connection,
         const std::shared_ptr<NSURLAuthenticationChallenge>& challenge) override;
-    bool connectionShouldUseCredentialStorage(NSURLConnection*) override { return m_shouldUseCredentialStorage; }
-    void didReceiveResponse(NSURLConnection* connection, const std::shared_ptr<NSURLResponse>& response) override;
-    void didReceiveData(NSURLConnection* connection, const std::shared_ptr<NSData>& data) override;
-    void didSendBodyData(NSURLConnection* connection, NSInteger bytesWritten, NSInteger totalBytesWritten,
+    std::optional<bool> connectionShouldUseCredentialStorage(NSURLConnection&) override { return m_shouldUseCredentialStorage; }
+    void didReceiveResponse(NSURLConnection& connection, const std::shared_ptr<NSURLResponse>& response) override;
+    void didReceiveData(NSURLConnection& connection, const std::shared_ptr<NSData>& data) override;
+    void didSendBodyData(NSURLConnection& connection, NSInteger bytesWritten, NSInteger totalBytesWritten,
         NSInteger totalBytesExpectedToWrite) override;
-    std::shared_ptr<NSCachedURLResponse> willCacheResponse(NSURLConnection* connection,
+    std::optional<std::shared_ptr<NSCachedURLResponse>> willCacheResponse(NSURLConnection& connection,
         const std::shared_ptr<NSCachedURLResponse>& cachedResponse) override;
-    void connectionDidFinishLoading(NSURLConnection* connection) override;
-    void didFailWithError(NSURLConnection* connection, const std::shared_ptr<NSError>& error) override;
+    void connectionDidFinishLoading(NSURLConnection& connection) override;
+    void didFailWithError(NSURLConnection& connection, const std::shared_ptr<NSError>& error) override;
 
 protected:
     // initWithRequest:
@@ -144,7 +143,7 @@ private:
     void operationDidStart();
     void finish(bool announce);
     void cancelConnection();
-    void failWithStreamError(NSURLConnection* connection, const std::shared_ptr<NSOutputStream>& stream);
+    void failWithStreamError(NSURLConnection& connection, const std::shared_ptr<NSOutputStream>& stream);
     void performOnNetworkThread(std::function<void()> block);
     bool answerServerTrust(const std::shared_ptr<NSURLAuthenticationChallenge>& challenge);
     std::vector<NSRunLoopMode> modeList() const;

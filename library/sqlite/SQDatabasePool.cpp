@@ -67,7 +67,7 @@ std::shared_ptr<SQDatabase> SQDatabasePool::db()
             return;
         }
         const auto delegate = _delegate.lock();
-        if (delegate && !delegate->shouldAddDatabaseToPool(self(), db)) {
+        if (delegate && !delegate->shouldAddDatabaseToPool(*this, db).value_or(true)) {
             db->close();
             // A refused connection leaves the pool entirely, so it never counts against the limit.
             remove(_databaseOutPool, db);
@@ -78,7 +78,7 @@ std::shared_ptr<SQDatabase> SQDatabasePool::db()
         if (!contains(_databaseOutPool, db)) {
             _databaseOutPool.push_back(db);
             if (isNew && delegate)
-                delegate->didAddDatabase(self(), db);
+                delegate->didAddDatabase(*this, db);
         }
     });
     return db;

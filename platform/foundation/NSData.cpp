@@ -69,7 +69,7 @@ std::shared_ptr<NSData> NSData::dataWithData(const std::shared_ptr<NSData>& othe
     return create(other ? other->m_bytes : std::vector<std::uint8_t> {});
 }
 
-std::shared_ptr<NSData> NSData::dataWithContentsOfFile(const NSString& path, NSDataReadingOptions, std::shared_ptr<NSError>* error)
+std::shared_ptr<NSData> NSData::dataWithContentsOfFile(const NSString& path, NSDataReadingOptions, NSErrorPointer error)
 {
     const std::string file = path.UTF8String();
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -221,7 +221,7 @@ NSString NSData::base64EncodedStringWithOptions(NSDataBase64EncodingOptions opti
     return NSString(out);
 }
 
-bool NSData::writeToFile(const NSString& path, bool atomically, std::shared_ptr<NSError>* error) const
+bool NSData::writeToFile(const NSString& path, bool atomically, NSErrorPointer error) const
 {
     const std::string target = path.UTF8String();
     if (target.empty()) {

@@ -36,7 +36,7 @@ public:
     static std::shared_ptr<NSData> dataWithData(const std::shared_ptr<NSData>& other);
     // Nil when the file cannot be read; the error says why.
     static std::shared_ptr<NSData> dataWithContentsOfFile(const NSString& path, NSDataReadingOptions options = 0,
-        std::shared_ptr<NSError>* error = nullptr);
+        NSErrorPointer error = nullptr);
     // Nil when the text is not Base64 (unknown characters are skipped only when asked).
     static std::shared_ptr<NSData> initWithBase64EncodedString(const NSString& text, NSDataBase64DecodingOptions options = 0);
 
@@ -53,8 +53,8 @@ public:
     NSString base64EncodedStringWithOptions(NSDataBase64EncodingOptions options = 0) const;
     // Writes the bytes; atomically means through a temporary file renamed over the target, so a
     // reader never sees half a file and a failed write leaves the old one.
-    bool writeToFile(const NSString& path, bool atomically, std::shared_ptr<NSError>* error = nullptr) const;
-    bool writeToFile(const NSString& path, NSDataWritingOptions options, std::shared_ptr<NSError>* error) const
+    bool writeToFile(const NSString& path, bool atomically, NSErrorPointer error = nullptr) const;
+    bool writeToFile(const NSString& path, NSDataWritingOptions options, NSErrorPointer error) const
     {
         return writeToFile(path, (options & NSDataWritingAtomic) != 0, error);
     }

@@ -77,8 +77,6 @@ protected:
     std::shared_ptr<NSDictionary> m_userInfo;
 };
 
-using NSErrorPointer = std::shared_ptr<NSError>*;
-
 // Stores the error where the caller asked for it; harmless when it did not.
 inline void NSSetError(NSErrorPointer out, std::shared_ptr<NSError> error)
 {

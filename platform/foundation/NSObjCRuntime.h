@@ -39,10 +39,13 @@ constexpr bool NSEqualRanges(NSRange a, NSRange b) { return a == b; }
 NSRange NSIntersectionRange(NSRange a, NSRange b);
 NSRange NSUnionRange(NSRange a, NSRange b);
 
+class NSError;
 class NSObject;
 class NSString;
 // An object reference of any class; null is nil.
 using id = std::shared_ptr<NSObject>;
+// Where an operation stores the error it failed with; null when the caller does not want it.
+using NSErrorPointer = std::shared_ptr<NSError>*;
 
 template <class T>
 int sign(T value) { return (value > T {}) - (value < T {}); }

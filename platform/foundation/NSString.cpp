@@ -280,7 +280,7 @@ NSString NSString::stringWithCharacters(const unichar* characters, NSUInteger le
     return NSString(std::u16string(characters, length));
 }
 
-NSString NSString::stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding, std::shared_ptr<NSError>* error)
+NSString NSString::stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding, NSErrorPointer error)
 {
     auto data = NSData::dataWithContentsOfFile(path, 0, error);
     if (!data)
@@ -1130,7 +1130,7 @@ NSString NSString::stringByStandardizingPath() const
     return NSString(std::move(path));
 }
 
-bool NSString::writeToFile(const NSString& path, bool atomically, NSStringEncoding encoding, std::shared_ptr<NSError>* error) const
+bool NSString::writeToFile(const NSString& path, bool atomically, NSStringEncoding encoding, NSErrorPointer error) const
 {
     auto data = dataUsingEncoding(encoding);
     if (!data) {

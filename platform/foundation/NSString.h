@@ -84,7 +84,7 @@ public:
     static NSString stringWithUTF8String(const char* utf8);
     static NSString stringWithCharacters(const unichar* characters, NSUInteger length);
     static NSString stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding,
-        std::shared_ptr<NSError>* error = nullptr);
+        NSErrorPointer error = nullptr);
     // Nil when the data is not valid in the encoding.
     static NSString initWithData(const std::shared_ptr<NSData>& data, NSStringEncoding encoding);
     static NSString initWithBytes(const void* bytes, NSUInteger length, NSStringEncoding encoding);
@@ -182,7 +182,7 @@ public:
 
     // Writes the text; creates nothing but the file itself.
     bool writeToFile(const NSString& path, bool atomically, NSStringEncoding encoding,
-        std::shared_ptr<NSError>* error = nullptr) const;
+        NSErrorPointer error = nullptr) const;
 
     NSString description() const { return *this; }
     NSString copy() const;

@@ -5,26 +5,7 @@
 
 #include <algorithm>
 
-std::shared_ptr<NSURLRequest> NSURLConnectionDelegate::willSendRequest(NSURLConnection*, const std::shared_ptr<NSURLRequest>& request,
-    const std::shared_ptr<NSURLResponse>&)
-{
-    return request;
-}
-
-void NSURLConnectionDelegate::willSendRequestForAuthenticationChallenge(NSURLConnection*,
-    const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
-{
-    if (auto sender = challenge->sender())
-        sender->continueWithoutCredentialForAuthenticationChallenge(challenge);
-}
-
-std::optional<bool> NSURLConnectionDelegate::canAuthenticateAgainstProtectionSpace(NSURLConnection*,
-    const std::shared_ptr<NSURLProtectionSpace>&)
-{
-    return std::nullopt;
-}
-
-void NSURLConnectionDelegate::didReceiveAuthenticationChallenge(NSURLConnection*,
+void NSURLConnectionDelegate::didReceiveAuthenticationChallenge(NSURLConnection&,
     const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
 {
     if (auto sender = challenge->sender())

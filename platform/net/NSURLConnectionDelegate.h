@@ -19,37 +19,55 @@ class NSURLProtectionSpace;
 class NSURLRequest;
 class NSURLResponse;
 
+// The connection is passed first, as a reference; a delegate that keeps it calls self() on it.
+// An optional operation with a result answers std::nullopt when it is not implemented, and the
+// connection then does what the platform does without it.
 class NSURLConnectionDelegate {
 public:
     virtual ~NSURLConnectionDelegate() = default;
 
     // The request to send instead (nil stops the load; on a redirect, nil delivers the redirect
-    // reply itself). The redirect response is nil before the first send.
-    virtual std::shared_ptr<NSURLRequest> willSendRequest(NSURLConnection* connection, const std::shared_ptr<NSURLRequest>& request,
-        const std::shared_ptr<NSURLResponse>& redirectResponse);
-
-    // A delegate that answers challenges this way says so; it then gets every challenge.
-    virtual bool respondsToWillSendRequestForAuthenticationChallenge() const { return false; }
-    virtual void willSendRequestForAuthenticationChallenge(NSURLConnection* connection,
-        const std::shared_ptr<NSURLAuthenticationChallenge>& challenge);
-    // The older pair: nil means not implemented (server trust then gets the default handling).
-    virtual std::optional<bool> canAuthenticateAgainstProtectionSpace(NSURLConnection* connection,
-        const std::shared_ptr<NSURLProtectionSpace>& protectionSpace);
-    virtual void didReceiveAuthenticationChallenge(NSURLConnection* connection,
-        const std::shared_ptr<NSURLAuthenticationChallenge>& challenge);
-    virtual bool connectionShouldUseCredentialStorage(NSURLConnection*) { return true; }
-
-    virtual void didReceiveResponse(NSURLConnection*, const std::shared_ptr<NSURLResponse>&) { }
-    virtual void didReceiveData(NSURLConnection*, const std::shared_ptr<NSData>&) { }
-    virtual void didSendBodyData(NSURLConnection*, NSInteger, NSInteger, NSInteger) { }
-    // A fresh copy of the body stream when a redirect must send it again; nil fails the load.
-    virtual std::shared_ptr<NSInputStream> needNewBodyStream(NSURLConnection*, const std::shared_ptr<NSURLRequest>&) { return nullptr; }
-    // The reply to store in the shared URL cache, or nil to store nothing.
-    virtual std::shared_ptr<NSCachedURLResponse> willCacheResponse(NSURLConnection*,
-        const std::shared_ptr<NSCachedURLResponse>& cachedResponse)
+    // reply itself); not implemented sends the request as it is. The redirect response is nil
+    // before the first send.
+    virtual std::optional<std::shared_ptr<NSURLRequest>> willSendRequest(NSURLConnection&, const std::shared_ptr<NSURLRequest>&,
+        const std::shared_ptr<NSURLResponse>& /*redirectResponse*/)
     {
-        return cachedResponse;
+        return std::nullopt;
     }
-    virtual void connectionDidFinishLoading(NSURLConnection*) { }
-    virtual void didFailWithError(NSURLConnection*, const std::shared_ptr<NSError>&) { }
+
+    // A delegate that answers challenges this way returns true; it then gets every challenge,
+    // and the older pair below is not asked.
+    virtual bool willSendRequestForAuthenticationChallenge(NSURLConnection&, const std::shared_ptr<NSURLAuthenticationChallenge>&)
+    {
+        return false;
+    }
+    // The older pair: not implemented gives server trust the default handling and lets other
+    // challenges through to didReceiveAuthenticationChallenge, which by default goes on without
+    // a credential.
+    virtual std::optional<bool> canAuthenticateAgainstProtectionSpace(NSURLConnection&, const std::shared_ptr<NSURLProtectionSpace>&)
+    {
+        return std::nullopt;
+    }
+    virtual void didReceiveAuthenticationChallenge(NSURLConnection& connection,
+        const std::shared_ptr<NSURLAuthenticationChallenge>& challenge);
+    virtual std::optional<bool> connectionShouldUseCredentialStorage(NSURLConnection&) { return std::nullopt; }
+
+    virtual void didReceiveResponse(NSURLConnection&, const std::shared_ptr<NSURLResponse>&) { }
+    virtual void didReceiveData(NSURLConnection&, const std::shared_ptr<NSData>&) { }
+    virtual void didSendBodyData(NSURLConnection&, NSInteger, NSInteger, NSInteger) { }
+    // A fresh copy of the body stream when a redirect must send it again; nil, or not
+    // implemented, fails the load.
+    virtual std::optional<std::shared_ptr<NSInputStream>> needNewBodyStream(NSURLConnection&, const std::shared_ptr<NSURLRequest>&)
+    {
+        return std::nullopt;
+    }
+    // The reply to store in the shared URL cache, or nil to store nothing; not implemented
+    // stores the proposed one.
+    virtual std::optional<std::shared_ptr<NSCachedURLResponse>> willCacheResponse(NSURLConnection&,
+        const std::shared_ptr<NSCachedURLResponse>& /*cachedResponse*/)
+    {
+        return std::nullopt;
+    }
+    virtual void connectionDidFinishLoading(NSURLConnection&) { }
+    virtual void didFailWithError(NSURLConnection&, const std::shared_ptr<NSError>&) { }
 };

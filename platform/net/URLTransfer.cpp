@@ -57,7 +57,6 @@ std::string trimmed(std::string_view text)
 URLTransfer::URLTransfer(const std::shared_ptr<NSURLConnection>& connection, std::shared_ptr<URLTransferLoop> loop)
     : m_connection(connection)
     , m_keepAlive(connection)
-    , m_connectionAddress(connection.get())
     , m_loop(std::move(loop))
     , m_request(connection->originalRequest())
 {
@@ -68,15 +67,16 @@ URLTransfer::~URLTransfer()
     releaseHandle();
 }
 
-std::shared_ptr<NSURLConnectionDelegate> URLTransfer::delegate() const
+URLTransfer::Target URLTransfer::delegate() const
 {
     if (m_ended)
-        return nullptr;
+        return {};
     auto connection = m_connection.lock();
     if (!connection || connection->m_cancelled)
-        return nullptr;
+        return {};
     std::lock_guard lock(connection->m_mutex);
-    return connection->m_delegate;
+    auto delegate = connection->m_delegate;
+    return { delegate ? std::move(connection) : nullptr, std::move(delegate) };
 }
 
 void URLTransfer::begin()
@@ -84,7 +84,7 @@ void URLTransfer::begin()
     auto protectedSelf = shared_from_this();
     std::shared_ptr<NSURLRequest> request = m_request;
     if (auto target = delegate())
-        request = target->willSendRequest(m_connectionAddress, m_request, nullptr);
+        request = target->willSendRequest(*target.connection, m_request, nullptr).value_or(m_request);
     if (m_ended)
         return;
     if (!request) {
@@ -437,13 +437,11 @@ void URLTransfer::askDelegate(const std::shared_ptr<NSURLAuthenticationChallenge
     m_askingDelegate = true;
     if (!target) {
         defaultHandling(challenge);
-    } else if (target->respondsToWillSendRequestForAuthenticationChallenge()) {
-        target->willSendRequestForAuthenticationChallenge(m_connectionAddress, challenge);
-    } else {
-        auto can = target->canAuthenticateAgainstProtectionSpace(m_connectionAddress, challenge->protectionSpace());
+    } else if (!target->willSendRequestForAuthenticationChallenge(*target.connection, challenge)) {
+        auto can = target->canAuthenticateAgainstProtectionSpace(*target.connection, challenge->protectionSpace());
         const bool serverTrust = challenge->protectionSpace()->authenticationMethod() == NSURLAuthenticationMethodServerTrust;
         if (can.value_or(!serverTrust))
-            target->didReceiveAuthenticationChallenge(m_connectionAddress, challenge);
+            target->didReceiveAuthenticationChallenge(*target.connection, challenge);
         else
             defaultHandling(challenge);
     }
@@ -538,11 +536,11 @@ void URLTransfer::deliverPendingEvents()
             continue;
         if (auto* response = std::get_if<std::shared_ptr<NSURLResponse>>(&event)) {
             m_responseDelivered = true;
-            target->didReceiveResponse(m_connectionAddress, *response);
+            target->didReceiveResponse(*target.connection, *response);
         } else if (auto* data = std::get_if<std::shared_ptr<NSData>>(&event)) {
-            target->didReceiveData(m_connectionAddress, *data);
+            target->didReceiveData(*target.connection, *data);
         } else if (auto* progress = std::get_if<UploadProgress>(&event)) {
-            target->didSendBodyData(m_connectionAddress, progress->written, progress->total, progress->expected);
+            target->didSendBodyData(*target.connection, progress->written, progress->total, progress->expected);
         }
     }
 }
@@ -603,7 +601,7 @@ void URLTransfer::followRedirect()
         next->setValue(nullptr, "Content-Length");
     } else if (keepsMethod && m_request->HTTPBodyStream()) {
         auto target = delegate();
-        auto stream = target ? target->needNewBodyStream(m_connectionAddress, m_request) : nullptr;
+        auto stream = target ? target->needNewBodyStream(*target.connection, m_request).value_or(nullptr) : nullptr;
         if (!stream) {
             fail(NSURLErrorWithCode(NSURLErrorCannotLoadFromNetwork, m_request->URL()));
             return;
@@ -613,7 +611,7 @@ void URLTransfer::followRedirect()
     // Cookies of the first host are not carried to the next one by an explicit field.
     std::shared_ptr<NSURLRequest> request = next;
     if (auto target = delegate())
-        request = target->willSendRequest(m_connectionAddress, next, redirectResponse);
+        request = target->willSendRequest(*target.connection, next, redirectResponse).value_or(next);
     if (m_ended)
         return;
     if (!request) {
@@ -676,14 +674,14 @@ void URLTransfer::finishLoading()
     if (m_cacheBody && m_response) {
         auto proposed = NSCachedURLResponse::create(m_response, NSData::dataWithData(m_cacheBody));
         auto target = delegate();
-        auto cached = target ? target->willCacheResponse(m_connectionAddress, proposed) : proposed;
+        auto cached = target ? target->willCacheResponse(*target.connection, proposed).value_or(proposed) : proposed;
         if (cached)
             NSURLCache::sharedURLCache()->storeCachedResponse(cached, m_request);
     }
     auto target = delegate();
     end();
     if (target)
-        target->connectionDidFinishLoading(m_connectionAddress);
+        target->connectionDidFinishLoading(*target.connection);
     letGoOfConnection();
 }
 
@@ -695,7 +693,7 @@ void URLTransfer::fail(const std::shared_ptr<NSError>& error)
     auto target = delegate();
     end();
     if (target)
-        target->didFailWithError(m_connectionAddress, error);
+        target->didFailWithError(*target.connection, error);
     letGoOfConnection();
 }
 

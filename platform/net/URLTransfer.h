@@ -65,12 +65,19 @@ private:
     void letGoOfConnection();
     void resetTimeout();
     void timeoutFired();
-    std::shared_ptr<NSURLConnectionDelegate> delegate() const;
+    // The delegate with the connection it is told about, both kept for the call; empty once the
+    // load is over or the connection is cancelled or gone.
+    struct Target {
+        std::shared_ptr<NSURLConnection> connection;
+        std::shared_ptr<NSURLConnectionDelegate> delegate;
+        explicit operator bool() const { return delegate != nullptr; }
+        NSURLConnectionDelegate* operator->() const { return delegate.get(); }
+    };
+    Target delegate() const;
     std::shared_ptr<NSError> errorForResult(CURLcode result) const;
 
     std::weak_ptr<NSURLConnection> m_connection;
     std::shared_ptr<NSURLConnection> m_keepAlive;
-    NSURLConnection* m_connectionAddress { nullptr };
     std::shared_ptr<URLTransferLoop> m_loop;
 
     CURL* m_handle { nullptr };

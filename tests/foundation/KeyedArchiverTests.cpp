@@ -210,7 +210,7 @@ std::shared_ptr<NSDictionary> classOf(const char* name)
     return ns::dictionary({ { "$classname", NSString(name) }, { "$classes", ns::array({ NSString(name), NSString("NSObject") }) } });
 }
 
-id unarchiveHandMade(std::initializer_list<id> objects, std::shared_ptr<NSError>* error = nullptr)
+id unarchiveHandMade(std::initializer_list<id> objects, NSErrorPointer error = nullptr)
 {
     std::vector<id> list(objects);
     return NSKeyedUnarchiver::unarchiveTopLevelObjectWithData(withUIDs(handMadeArchive(NSArray::create(list))), error);

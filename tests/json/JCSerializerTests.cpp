@@ -12,7 +12,7 @@ using namespace JSONCodecSerializing;
 
 namespace {
 
-std::string encode(const id& object, JCSerializeOptionFlags options = JCSerializeOptionNone, std::shared_ptr<NSError>* error = nullptr)
+std::string encode(const id& object, JCSerializeOptionFlags options = JCSerializeOptionNone, NSErrorPointer error = nullptr)
 {
     auto text = NSString::fromId(JCSerializer::serializeObject(object, options, JCEncodeAsString, nullptr, nullptr, nullptr, error));
     return text.isNil() ? std::string("<nil>") : text.UTF8String();

@@ -19,30 +19,30 @@ public:
 
     bool ended() const { return finished || error; }
 
-    std::shared_ptr<NSURLRequest> willSendRequest(NSURLConnection*, const std::shared_ptr<NSURLRequest>& request,
+    std::optional<std::shared_ptr<NSURLRequest>> willSendRequest(NSURLConnection&, const std::shared_ptr<NSURLRequest>& request,
         const std::shared_ptr<NSURLResponse>& redirectResponse) override
     {
         events.push_back(redirectResponse ? "redirect" : "willSendRequest");
         return request;
     }
-    void didReceiveResponse(NSURLConnection*, const std::shared_ptr<NSURLResponse>& received) override
+    void didReceiveResponse(NSURLConnection&, const std::shared_ptr<NSURLResponse>& received) override
     {
         events.push_back("response");
         response = std::dynamic_pointer_cast<NSHTTPURLResponse>(received);
     }
-    void didReceiveData(NSURLConnection*, const std::shared_ptr<NSData>& data) override
+    void didReceiveData(NSURLConnection&, const std::shared_ptr<NSData>& data) override
     {
         if (events.back() != "data")
             events.push_back("data");
         body.append(data->stringView());
     }
-    void didSendBodyData(NSURLConnection*, NSInteger, NSInteger total, NSInteger) override { bytesSent = total; }
-    void connectionDidFinishLoading(NSURLConnection*) override
+    void didSendBodyData(NSURLConnection&, NSInteger, NSInteger total, NSInteger) override { bytesSent = total; }
+    void connectionDidFinishLoading(NSURLConnection&) override
     {
         events.push_back("finish");
         finished = true;
     }
-    void didFailWithError(NSURLConnection*, const std::shared_ptr<NSError>& failure) override
+    void didFailWithError(NSURLConnection&, const std::shared_ptr<NSError>& failure) override
     {
         events.push_back("fail");
         error = failure;

@@ -3,6 +3,9 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/net/NSHTTPCookieStorage.h"
+#include "platform/net/NSURLAuthenticationChallenge.h"
+#include "platform/net/NSURLCredential.h"
+#include "platform/net/NSURLProtectionSpace.h"
 #include "platform/net/NSURLError.h"
 #include "tests/net/ConnectionRecorder.h"
 #include "tests/net/LoopbackServer.h"
@@ -173,4 +176,77 @@ TEST_F(NSURLConnectionTest, refusesAnUntrustedServerByDefault)
     ASSERT_TRUE(recorder->error);
     EXPECT_EQ(recorder->error->code(), NSURLErrorServerCertificateUntrusted);
     EXPECT_EQ(secure.requestCount(), 0u);
+}
+
+namespace {
+
+// Answers challenges through the newer operation: the older pair must then stay silent.
+class ChallengeAnswerer final : public ConnectionRecorder {
+public:
+    bool willSendRequestForAuthenticationChallenge(NSURLConnection& connection,
+        const std::shared_ptr<NSURLAuthenticationChallenge>& challenge) override
+    {
+        events.push_back("challenge");
+        challengeConnection = &connection;
+        challenge->sender()->useCredential(NSURLCredential::credentialWithUser("learner", "secret", NSURLCredentialPersistenceNone), challenge);
+        return true;
+    }
+    std::optional<bool> canAuthenticateAgainstProtectionSpace(NSURLConnection&, const std::shared_ptr<NSURLProtectionSpace>&) override
+    {
+        events.push_back("canAuthenticate");
+        return true;
+    }
+    NSURLConnection* challengeConnection { nullptr };
+};
+
+// Implements only the older pair.
+class OlderChallengeAnswerer final : public ConnectionRecorder {
+public:
+    std::optional<bool> canAuthenticateAgainstProtectionSpace(NSURLConnection&, const std::shared_ptr<NSURLProtectionSpace>& space) override
+    {
+        events.push_back("canAuthenticate");
+        realm = space->realm().UTF8String();
+        return true;
+    }
+    void didReceiveAuthenticationChallenge(NSURLConnection&, const std::shared_ptr<NSURLAuthenticationChallenge>& challenge) override
+    {
+        events.push_back("challenge");
+        challenge->sender()->useCredential(NSURLCredential::credentialWithUser("learner", "secret", NSURLCredentialPersistenceNone), challenge);
+    }
+    std::string realm;
+};
+
+} // namespace
+
+TEST_F(NSURLConnectionTest, aDelegateAnswersChallengesByTheNewerOperationOrElseByTheOlderPair)
+{
+    server.routes().Get("/private", [](const httplib::Request& request, httplib::Response& response) {
+        // "learner:secret"
+        if (request.get_header_value("Authorization") == "Basic bGVhcm5lcjpzZWNyZXQ=") {
+            response.set_content("inside", "text/plain");
+            return;
+        }
+        response.status = 401;
+        response.set_header("WWW-Authenticate", "Basic realm=\"exams\"");
+        response.set_content("no", "text/plain");
+    });
+
+    auto newer = std::make_shared<ChallengeAnswerer>();
+    auto connection = NSURLConnection::connectionWithRequest(request("/private"), newer);
+    ASSERT_TRUE(runUntil([&] { return newer->ended(); }));
+    EXPECT_EQ(newer->events, (std::vector<std::string> { "willSendRequest", "challenge", "response", "data", "finish" }));
+    EXPECT_EQ(newer->challengeConnection, connection.get());
+    EXPECT_EQ(newer->body, "inside");
+
+    auto older = std::make_shared<OlderChallengeAnswerer>();
+    auto second = NSURLConnection::connectionWithRequest(request("/private"), older);
+    ASSERT_TRUE(runUntil([&] { return older->ended(); }));
+    EXPECT_EQ(older->events, (std::vector<std::string> { "willSendRequest", "canAuthenticate", "challenge", "response", "data", "finish" }));
+    EXPECT_EQ(older->realm, "exams");
+    EXPECT_EQ(older->body, "inside");
+
+    // A delegate that implements neither goes on without a credential and gets the refusal.
+    auto plain = load(request("/private"));
+    EXPECT_EQ(plain->response->statusCode(), 401);
+    EXPECT_EQ(plain->body, "no");
 }

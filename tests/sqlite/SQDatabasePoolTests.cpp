@@ -12,8 +12,8 @@ namespace {
 
 class RecordingDelegate : public SQDatabasePoolDelegate {
 public:
-    bool shouldAddDatabaseToPool(const std::shared_ptr<SQDatabasePool>&, const std::shared_ptr<SQDatabase>&) override { return accepts; }
-    void didAddDatabase(const std::shared_ptr<SQDatabasePool>&, const std::shared_ptr<SQDatabase>&) override { ++added; }
+    std::optional<bool> shouldAddDatabaseToPool(SQDatabasePool&, const std::shared_ptr<SQDatabase>&) override { return accepts; }
+    void didAddDatabase(SQDatabasePool&, const std::shared_ptr<SQDatabase>&) override { ++added; }
 
     bool accepts { true };
     int added { 0 };
