@@ -61,7 +61,7 @@ void SQDatabase::init(const NSString& path)
         SQLog("Assertion failed: sqlite3_threadsafe()");
         std::abort();
     }
-    _databasePath = path;
+    _databasePath = path.copy();
 }
 
 SQDatabase::~SQDatabase()

@@ -1,7 +1,14 @@
 #pragma once
-// Text: NSString is a small nil-able handle over an immutable UTF-16 string object, so lengths,
-// indices and ranges count UTF-16 units as the platform's do ("科目一" has length 3, an emoji 2).
-// It converts implicitly from UTF-8 literals and std::string, and explicitly to UTF-8 at the edges.
+// Text: NSString is a small nil-able handle over a UTF-16 string object, so lengths, indices and
+// ranges count UTF-16 units as the platform's do ("科目一" has length 3, an emoji 2). It converts
+// implicitly from UTF-8 literals and std::string, and explicitly to UTF-8 at the edges.
+//
+// A handle aliases its object as the platform's object pointer does. Text made from characters
+// (literals, std::string, UTF-16, decoded data) and every handle that an operation of this class
+// answers never change. A handle made from an NSMutableString (directly, or through fromId on an
+// `id` holding one) is that very object: it sees the string's later changes. Whoever must keep
+// the text as it is now, a `copy` property above all, stores copy(), which is the same object
+// for unchanging text and a snapshot of a mutable one.
 
 #include "platform/foundation/NSObject.h"
 

@@ -248,3 +248,24 @@ TEST(NSString, composedRangeGrowsToWholeCharacters)
     EXPECT_EQ(text.rangeOfComposedCharacterSequencesForRange(NSMakeRange(6, 0)), NSMakeRange(6, 0));
     EXPECT_THROW(text.rangeOfComposedCharacterSequencesForRange(NSMakeRange(5, 2)), NSException);
 }
+
+// A handle over a mutable string is that string, as an object pointer would be; copy() is what
+// keeps the text as it is now, and text made from characters never changes.
+TEST(NSString, aHandleOverAMutableStringFollowsItAndACopyDoesNot)
+{
+    auto mutableText = NSMutableString::stringWithString("科目");
+    const NSString alias(mutableText);
+    const NSString snapshot = alias.copy();
+    const NSString throughId = NSString::fromId(mutableText);
+    mutableText->appendString("一");
+    EXPECT_EQ(alias, "科目一");
+    EXPECT_EQ(throughId, "科目一");
+    EXPECT_EQ(alias.length(), 3u);
+    EXPECT_EQ(snapshot, "科目");
+
+    const NSString fixed = "科目";
+    EXPECT_EQ(fixed.copy().characters().data(), fixed.characters().data()) << "copying unchanging text shares it";
+    const NSString derived = alias.stringByAppendingString("二");
+    mutableText->setString("x");
+    EXPECT_EQ(derived, "科目一二");
+}

@@ -209,3 +209,20 @@ TEST(SQDatabaseQueue, queuesAndPoolsCountTheirOwnSavePointNames)
     // The rollback went to the savepoint that was started.
     EXPECT_NE(log.find("rollback transaction to savepoint 'savePoint" + std::to_string(q + 1) + "'"), std::string::npos) << log;
 }
+
+// The connection and the pool keep a copy of the path they were made with; the queue keeps the
+// very string it was given, as the platform's owning property does.
+TEST(SQDatabaseQueue, connectionsAndPoolsCopyTheirPathButTheQueueKeepsItsString)
+{
+    const NSString original = databasePath();
+    auto path = NSMutableString::stringWithString(original);
+    const NSString handle(path);
+    auto db = SQDatabase::databaseWithPath(handle);
+    auto pool = SQDatabasePool::databasePoolWithPath(handle);
+    auto queue = SQDatabaseQueue::databaseQueueWithPath(handle);
+    ASSERT_TRUE(db && pool && queue);
+    path->appendString(".moved");
+    EXPECT_EQ(db->databasePath(), original);
+    EXPECT_EQ(pool->path(), original);
+    EXPECT_EQ(queue->path(), original + ".moved");
+}
