@@ -44,6 +44,25 @@ private:
     std::weak_ptr<UINavigationController> m_controller;
 };
 
+// The bar's back button pops the top controller rather than only its item.
+class BarLink : public UINavigationBarDelegate {
+public:
+    explicit BarLink(std::weak_ptr<UINavigationController> controller) : m_controller(std::move(controller)) { }
+    std::optional<bool> shouldPopItem(UINavigationBar&, UINavigationItem& item) override
+    {
+        auto controller = m_controller.lock();
+        if (!controller)
+            return true;
+        auto top = controller->topViewController();
+        if (top && top->navigationItem().get() == &item && !controller->isTransitioning())
+            controller->popViewControllerAnimated(true);
+        return false;
+    }
+
+private:
+    std::weak_ptr<UINavigationController> m_controller;
+};
+
 } // namespace
 
 UINavigationController::~UINavigationController() = default;
@@ -58,6 +77,21 @@ void UINavigationController::init()
     m_popGesture->addTarget(self(), &UINavigationController::handlePopGesture);
     m_popGestureDelegate = std::make_shared<PopGestureGate>(self());
     m_popGesture->setDelegate(m_popGestureDelegate);
+    m_barLink = std::make_shared<BarLink>(self());
+    auto bar = UINavigationBar::create(CGRectMake(0, 0, UIScreen::mainScreen()->bounds().size.width, navigationBarHeight));
+    bar->setDelegate(m_barLink);
+    m_navigationBar = bar;
+}
+
+void UINavigationController::syncNavigationBar(bool animated)
+{
+    auto bar = navigationBar();
+    if (!bar)
+        return;
+    std::vector<std::shared_ptr<UINavigationItem>> items;
+    for (const auto& controller : m_stack)
+        items.push_back(controller->navigationItem());
+    bar->setItems(items, animated);
 }
 
 void UINavigationController::init(const std::shared_ptr<UIViewController>& rootViewController)
@@ -136,6 +170,9 @@ void UINavigationController::setNavigationBar(const std::shared_ptr<UIView>& bar
     if (m_navigationBar)
         m_navigationBar->removeFromSuperview();
     m_navigationBar = bar;
+    if (auto navigationBar = this->navigationBar())
+        navigationBar->setDelegate(m_barLink);
+    syncNavigationBar(false);
     if (bar && isViewLoaded())
         viewIfLoaded()->addSubview(bar);
     if (isViewLoaded())
@@ -261,6 +298,7 @@ void UINavigationController::setViewControllers(const std::vector<std::shared_pt
         }
     }
     auto to = topViewController();
+    syncNavigationBar(animated);
     if (from == to) {
         for (const auto& gone : removed)
             gone->removeFromParentViewController();
@@ -274,6 +312,7 @@ void UINavigationController::transition(const std::shared_ptr<UIViewController>&
     std::vector<std::shared_ptr<UIViewController>> removed)
 {
     auto protectedSelf = self();
+    syncNavigationBar(animated);
     const bool visible = isViewLoaded() && viewIfLoaded()->window() && (hasAppeared() || isAppearing());
     animated = animated && visible && from && to && UIView::areAnimationsEnabled();
     auto delegate = this->delegate();

@@ -4,9 +4,11 @@
 // right on a push) for a third of a second, with touches ignored meanwhile. A push or pop asked
 // for while another runs first completes the running one.
 //
-// The navigation bar is a view of its own kind, set with setNavigationBar; without one the
+// The navigation bar shows the navigation items of the stack and its back button pops the top
+// controller. Another view may take its place through setNavigationBar; without one the
 // contents fill the whole view. Its hidden flag is kept either way.
 
+#include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UIPanGestureRecognizer.h"
 #include "platform/uikit/UIViewController.h"
 
@@ -39,7 +41,8 @@ public:
 
     bool isNavigationBarHidden() const { return m_navigationBarHidden; }
     void setNavigationBarHidden(bool hidden, bool animated = false);
-    const std::shared_ptr<UIView>& navigationBar() const { return m_navigationBar; }
+    // Nil when a view of another kind took the bar's place.
+    std::shared_ptr<UINavigationBar> navigationBar() const { return std::dynamic_pointer_cast<UINavigationBar>(m_navigationBar); }
     void setNavigationBar(const std::shared_ptr<UIView>& bar);
     static constexpr CGFloat navigationBarHeight = 44;
 
@@ -74,12 +77,15 @@ private:
     CGRect contentFrameFor(const UIViewController& controller) const;
     void layoutContents();
     void handlePopGesture(UIPanGestureRecognizer& recognizer);
+    // Gives the bar the stack's navigation items.
+    void syncNavigationBar(bool animated);
 
     std::vector<std::shared_ptr<UIViewController>> m_stack;
     std::shared_ptr<UIView> m_navigationBar;
     bool m_navigationBarHidden { false };
     std::shared_ptr<UIPanGestureRecognizer> m_popGesture;
     std::shared_ptr<UIGestureRecognizerDelegate> m_popGestureDelegate;
+    std::shared_ptr<UINavigationBarDelegate> m_barLink;
     std::weak_ptr<UINavigationControllerDelegate> m_delegate;
     std::function<void()> m_finishTransition;
 };

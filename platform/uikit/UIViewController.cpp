@@ -6,6 +6,7 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/uikit/UINavigationController.h"
+#include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
 
@@ -356,4 +357,18 @@ void UIViewController::setNeedsStatusBarAppearanceUpdate()
         hiddenOwner = child;
     application->setStatusBarStyle(styleOwner->preferredStatusBarStyle());
     application->setStatusBarHidden(hiddenOwner->prefersStatusBarHidden());
+}
+
+void UIViewController::setTitle(const NSString& title)
+{
+    m_title = title;
+    if (m_navigationItem)
+        m_navigationItem->setTitle(title);
+}
+
+std::shared_ptr<UINavigationItem> UIViewController::navigationItem() const
+{
+    if (!m_navigationItem)
+        m_navigationItem = UINavigationItem::create(m_title);
+    return m_navigationItem;
 }

@@ -15,6 +15,7 @@
 #include "platform/uikit/UIView.h"
 
 class UINavigationController;
+class UINavigationItem;
 
 enum UIRectEdge : NSUInteger {
     UIRectEdgeNone = 0,
@@ -77,7 +78,10 @@ public:
     virtual void didReceiveMemoryWarning() { }
 
     const NSString& title() const { return m_title; }
-    virtual void setTitle(const NSString& title) { m_title = title; }
+    // Also the navigation item's title.
+    virtual void setTitle(const NSString& title);
+    // What a navigation bar shows for the controller, made on first use with its title.
+    std::shared_ptr<UINavigationItem> navigationItem() const;
 
     // Children.
     const std::vector<std::shared_ptr<UIViewController>>& childViewControllers() const { return m_children; }
@@ -145,6 +149,7 @@ private:
     std::shared_ptr<UIView> m_view;
     bool m_loading { false };
     NSString m_title;
+    mutable std::shared_ptr<UINavigationItem> m_navigationItem;
     Appearance m_appearance { Appearance::Disappeared };
     bool m_appearanceAnimated { false };
     bool m_beingPresented { false };

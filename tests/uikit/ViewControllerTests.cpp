@@ -135,7 +135,8 @@ TEST_F(ViewControllerTest, aControllerPoppedDuringItsPushEndsCleanly)
     EXPECT_EQ(navigation->viewControllers(), (std::vector<UIViewControllerRef> { a }));
     EXPECT_TRUE(a->hasAppeared());
     EXPECT_EQ(a->view()->superview(), navigation->view());
-    EXPECT_EQ(navigation->view()->subviews().size(), 1u);
+    // The screen and the navigation bar.
+    EXPECT_EQ(navigation->view()->subviews().size(), 2u);
     EXPECT_TRUE(weakB.expired());
     EXPECT_FALSE(UIApplication::sharedApplication()->isIgnoringInteractionEvents());
     EXPECT_EQ(std::count(log.begin(), log.end(), "A.didAppear"), 1);
