@@ -1,0 +1,28 @@
+// Service replies as they come off the wire: form- or percent-encoded JSON, decoded and read
+// through the reply helpers. Whatever the form encoding of a request writes, the form decoding
+// of a reply must read back unchanged (but for a leading byte-order mark).
+#include "app/ServiceReply.h"
+#include "library/json/JSONCodecDeserializing.h"
+#include "library/network/RQQueryStringPair.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const NSString text(std::string_view(reinterpret_cast<const char*>(data), size));
+    for (const NSString& decoded : { ServiceReply::formDecode(text), ServiceReply::percentDecode(text) }) {
+        id reply = decoded.isNil() ? nullptr : JSONCodecDeserializing::objectFromJSONString(decoded);
+        (void)ServiceReply::mainServiceCode(reply);
+        (void)ServiceReply::topLevelCode(reply);
+        (void)ServiceReply::rows(reply, "array0");
+    }
+    // A byte-order mark leading the decoded bytes is read as such, not as text.
+    const NSString expected = text.hasPrefix(NSString(u"\uFEFF")) ? text.substringFromIndex(1) : text;
+    const NSString encoded = RQPercentEscapedQueryStringValue(text, NSUTF8StringEncoding);
+    if (!encoded.isNil() && ServiceReply::formDecode(encoded) != expected) {
+        std::fprintf(stderr, "form decoding does not undo form encoding\n");
+        std::abort();
+    }
+    return 0;
+}
