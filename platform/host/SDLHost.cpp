@@ -77,18 +77,23 @@ bool SDLHost::init(std::string* error)
         return fail(std::string("no texture: ") + SDL_GetError());
     SDL_StartTextInput();
 
+    // A fresh device, as the headless host makes.
+    UIApplication::sharedApplication()->resetForTesting();
     OnScreenKeyboard::install();
     m_screen = ScreenDriver::create();
-    std::weak_ptr<SDLHost> weakSelf = self();
-    UIApplication::sharedApplication()->setStatusBarObserver([weakSelf] {
-        if (auto strongSelf = weakSelf.lock())
-            strongSelf->m_needsPresent = true;
+    m_statusBar = StatusBarOverlay::create();
+    UIScreen::mainScreen()->layer()->addSublayer(m_statusBar->layer());
+    std::weak_ptr<StatusBarOverlay> weakBar = m_statusBar;
+    UIApplication::sharedApplication()->setStatusBarObserver([weakBar] {
+        if (auto bar = weakBar.lock())
+            bar->update();
     });
     return true;
 }
 
 SDLHost::~SDLHost()
 {
+    UIApplication::sharedApplication()->setStatusBarObserver(nullptr);
     if (m_window)
         SDL_StopTextInput();
 }

@@ -4,10 +4,11 @@
 // is one finger; SDL's text input is typed text, so input methods work and their committed text
 // arrives whole; Return, Backspace, Tab, Delete and the arrows are keys; Escape sends the
 // application to the background and brings it back. The main run loop runs on the real clock
-// between refreshes of the display, and a frame is drawn only when something changed. Closing
-// the window terminates the application.
+// between refreshes of the display, and a frame is drawn only when something changed. The
+// status bar is drawn over the windows. Closing the window terminates the application.
 
 #include "platform/host/ScreenDriver.h"
+#include "platform/host/StatusBarOverlay.h"
 
 #include <memory>
 #include <string>
@@ -45,6 +46,7 @@ private:
 
     std::shared_ptr<Window> m_window;
     std::shared_ptr<ScreenDriver> m_screen;
+    std::shared_ptr<StatusBarOverlay> m_statusBar;
     CGFloat m_windowScale { 2 };
     bool m_quitting { false };
     bool m_mouseDown { false };

@@ -96,6 +96,7 @@ TEST(SDLHost, showsTheScreenTakesAClickAndTypedTextAndQuits)
         GTEST_SKIP() << "Skipped: the window cannot be opened: " << error;
     auto delegate = OneScreenDelegate::create();
     ASSERT_TRUE(host->launch(delegate));
+    ASSERT_TRUE(delegate->field);
     turn(*host, 5);
     EXPECT_GE(host->framesDrawn(), 1u);
     // Nothing changed: no frame is drawn again.

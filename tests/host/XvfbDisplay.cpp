@@ -5,11 +5,10 @@
 #include <cstring>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 XvfbDisplay::XvfbDisplay()
 {
@@ -23,13 +22,25 @@ XvfbDisplay::XvfbDisplay()
         return;
     }
     const std::string fd = std::to_string(ready[1]);
-    const char* arguments[] = { "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", nullptr };
-    const int spawned = posix_spawnp(&m_server, "Xvfb", nullptr, nullptr, const_cast<char* const*>(arguments), environ);
-    close(ready[1]);
-    if (spawned != 0) {
+    m_server = fork();
+    if (m_server == 0) {
+        // The server goes when the test process goes, however it ends, and keeps none of its
+        // output pipes open.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const int devnull = open("/dev/null", O_RDWR);
+        if (devnull >= 0) {
+            dup2(devnull, STDIN_FILENO);
+            dup2(devnull, STDOUT_FILENO);
+            dup2(devnull, STDERR_FILENO);
+        }
         close(ready[0]);
-        m_server = -1;
-        m_reason = "DISPLAY is not set and Xvfb cannot be started (" + std::string(std::strerror(spawned)) + ")";
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", nullptr);
+        _exit(127);
+    }
+    close(ready[1]);
+    if (m_server < 0) {
+        close(ready[0]);
+        m_reason = "DISPLAY is not set and Xvfb cannot be started (" + std::string(std::strerror(errno)) + ")";
         return;
     }
     // The number arrives once the server listens; the pipe closes if it dies first.
@@ -48,7 +59,7 @@ XvfbDisplay::XvfbDisplay()
     while (!number.empty() && (number.back() == '\n' || number.back() == '\r'))
         number.pop_back();
     if (number.empty()) {
-        m_reason = "DISPLAY is not set and Xvfb did not start";
+        m_reason = "DISPLAY is not set and Xvfb did not start (is it installed?)";
         return;
     }
     setenv("DISPLAY", (":" + number).c_str(), 1);
