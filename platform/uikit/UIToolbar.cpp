@@ -97,6 +97,9 @@ void UIToolbar::layoutSubviews()
             x += kItemSpacing;
         const CGFloat width = item->isFlexibleSpace() ? share : widths[i];
         if (auto view = item->view()) {
+            // An item may have changed its custom view since it was set.
+            if (view->superview().get() != this)
+                addSubview(view);
             const CGFloat height = item->customView() ? view->frame().size.height : std::min(bounds.size.height, view->sizeThatFits(CGSizeZero).height);
             view->setFrame(CGRectMake(std::round(x), std::round(CGRectGetMidY(bounds) - height / 2), width, height));
         }

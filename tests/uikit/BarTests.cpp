@@ -2,6 +2,7 @@
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIPageControl.h"
 #include "platform/uikit/UIProgressView.h"
+#include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UISearchBar.h"
 #include "platform/uikit/UISegmentedControl.h"
 #include "platform/uikit/UISlider.h"
@@ -419,4 +420,177 @@ TEST(ControlsSnapshot, aScreenOfBarsAndControlsLooksLikeAPhones)
     EXPECT_EQ(host->pixelAt(CGPointMake(200, 241)), (Pixel { 183, 183, 183, 255 }));
     // The current page's dot is white on the dark strip.
     EXPECT_EQ(host->pixelAt(CGPointMake(152, 280)), kWhite);
+}
+
+namespace {
+
+// The navigation example of docs/platform.md, kept compiling and true.
+class SettingsViewController : public UIViewController {
+    NS_OBJECT(SettingsViewController, UIViewController)
+public:
+    void viewDidLoad() override
+    {
+        setTitle("设置");
+        auto save = UIBarButtonItem::create("保存", UIBarButtonItemStyleDone);
+        save->setTarget(self(), &SettingsViewController::saveEvent);
+        navigationItem()->setRightBarButtonItem(save);
+    }
+    void saveEvent() { ++saves; }
+    int saves { 0 };
+};
+
+} // namespace
+
+TEST(BarDocumentation, theSettingsExampleShowsItsTitleAndSaves)
+{
+    auto host = HeadlessHost::create();
+    auto settings = SettingsViewController::create();
+    auto navigation = UINavigationController::create(Screen::create("首页"));
+    host->showRootViewController(navigation);
+    navigation->pushViewController(settings, true);
+    host->runUntilIdle();
+    EXPECT_TRUE(host->findViewWithText("设置"));
+    EXPECT_TRUE(host->tap(host->findViewWithText("保存")));
+    EXPECT_EQ(settings->saves, 1);
+    settings->navigationController()->setNavigationBarHidden(true);
+    host->runUntilIdle();
+    EXPECT_TRUE(navigation->navigationBar()->isHidden());
+    EXPECT_EQ(settings->view()->frame(), UIScreen::mainScreen()->bounds());
+}
+
+TEST(BarButtonItem, itemsChangedOnABarAreLaidOutAndDrawnAgain)
+{
+    auto host = HeadlessHost::create();
+    auto root = Screen::create("工具");
+    host->showRootViewController(root);
+    auto toolbar = UIToolbar::create(CGRectMake(0, 500, 320, 44));
+    toolbar->setTranslucent(false);
+    EXPECT_FALSE(toolbar->isTranslucent());
+    root->view()->addSubview(toolbar);
+    auto picture = UIBarButtonItem::create(solidImage(24, 20, 0xFF0000FF), UIBarButtonItemStylePlain);
+    auto word = UIBarButtonItem::create("短", UIBarButtonItemStylePlain);
+    auto swapped = UIBarButtonItem::create(UIView::create(CGRectMake(0, 0, 40, 20)));
+    toolbar->setItems({ picture, word, swapped });
+    host->runUntilIdle();
+    EXPECT_EQ(picture->view()->frame().size.width, 24);
+    EXPECT_EQ(host->pixelAt(CGPointMake(24, 522)), (Pixel { 255, 0, 0, 255 }));
+
+    const CGFloat narrow = word->view()->frame().size.width;
+    word->setTitle("很长的标题");
+    word->setStyle(UIBarButtonItemStyleDone);
+    toolbar->layoutIfNeeded();
+    EXPECT_GT(word->view()->frame().size.width, 3 * narrow);
+    picture->setImage(solidImage(30, 20, 0x00FF00FF));
+    toolbar->layoutIfNeeded();
+    EXPECT_EQ(picture->view()->frame().size.width, 30);
+    picture->setEnabled(false);
+    picture->setImage(nullptr);
+
+    // A new custom view replaces the old one on the bar.
+    auto replacement = UIView::create(CGRectMake(0, 0, 50, 20));
+    auto old = swapped->customView();
+    swapped->setCustomView(replacement);
+    swapped->setCustomView(replacement);
+    toolbar->layoutIfNeeded();
+    EXPECT_FALSE(old->superview());
+    EXPECT_EQ(replacement->superview(), toolbar);
+    EXPECT_EQ(CGRectGetMaxX(replacement->frame()), CGRectGetMaxX(word->view()->frame()) + 8 + 50);
+    auto control = UISwitch::create(CGRectZero);
+    swapped->setCustomView(control);
+    swapped->setEnabled(false);
+    EXPECT_FALSE(control->isEnabled());
+
+    // Tinted items: the title takes the item's tint, attributes win over it, disabled is grey.
+    word->setTintColor(UIColor::redColor());
+    swapped->setTintColor(UIColor::greenColor());
+    EXPECT_EQ(control->tintColor(), UIColor::greenColor());
+    word->setTitleTextAttributes(NSDictionary::dictionaryWithObjectsAndKeys(
+        { { UIFont::systemFontOfSize(30), NSString(NSFontAttributeName) }, { UIColor::blueColor(), NSString(NSForegroundColorAttributeName) } }),
+        UIControlStateNormal);
+    toolbar->layoutIfNeeded();
+    // A big title is no taller than the bar.
+    EXPECT_EQ(word->view()->frame().size.height, 44);
+    host->runUntilIdle();
+    word->setEnabled(false);
+    host->runUntilIdle();
+    const auto tinted = UIBarButtonItem::create("红", UIBarButtonItemStylePlain);
+    tinted->setTintColor(UIColor::redColor());
+    EXPECT_EQ(tinted->view()->tintColor(), UIColor::redColor());
+}
+
+TEST(BarButtonItem, systemItemsDrawTheirGlyphsInTheTint)
+{
+    auto host = HeadlessHost::create();
+    auto root = Screen::create("图标");
+    host->showRootViewController(root);
+    auto toolbar = UIToolbar::create(CGRectMake(0, 100, 320, 44));
+    root->view()->addSubview(toolbar);
+    std::vector<UIBarButtonItemRef> items;
+    for (const auto kind : { UIBarButtonSystemItemAdd, UIBarButtonSystemItemStop, UIBarButtonSystemItemPlay, UIBarButtonSystemItemPause,
+             UIBarButtonSystemItemRewind, UIBarButtonSystemItemFastForward, UIBarButtonSystemItemSearch, UIBarButtonSystemItemCamera })
+        items.push_back(UIBarButtonItem::create(kind));
+    toolbar->setItems(items);
+    host->runUntilIdle();
+    for (const auto& item : items) {
+        const CGRect frame = item->view()->frame();
+        int inked = 0;
+        for (int x = 0; x < 22; ++x) {
+            for (int y = 0; y < 30; ++y)
+                inked += host->pixelAt(CGPointMake(frame.origin.x + x, 100 + frame.origin.y + y))[0] < 128;
+        }
+        EXPECT_GT(inked, 6) << item->systemItem();
+    }
+    for (const auto kind : { UIBarButtonSystemItemEdit, UIBarButtonSystemItemSave, UIBarButtonSystemItemUndo, UIBarButtonSystemItemRedo })
+        EXPECT_GT(UIBarButtonItem::create(kind)->title().length(), 0u);
+}
+
+TEST(NavigationBar, laysOutLeftItemsAndSpacesAndTakesItsStyles)
+{
+    auto host = HeadlessHost::create();
+    auto root = Screen::create("根");
+    host->showRootViewController(root);
+    auto bar = UINavigationBar::create(CGRectMake(0, 20, 320, 44));
+    EXPECT_EQ(bar->sizeThatFits(CGSizeZero), CGSizeMake(320, 44));
+    root->view()->addSubview(bar);
+    auto below = UINavigationItem::create("下");
+    auto item = UINavigationItem::create("中");
+    bar->setItems({ below, item });
+    auto space = UIBarButtonItem::create(UIBarButtonSystemItemFixedSpace);
+    space->setWidth(10);
+    auto menu = UIBarButtonItem::create("菜单", UIBarButtonItemStylePlain);
+    item->setLeftBarButtonItems({ space, menu, nullptr });
+    auto rightSpace = UIBarButtonItem::create(UIBarButtonSystemItemFixedSpace);
+    rightSpace->setWidth(6);
+    item->setRightBarButtonItems({ rightSpace, UIBarButtonItem::create("编辑", UIBarButtonItemStylePlain) });
+    bar->layoutIfNeeded();
+    // Left items replace the back button.
+    EXPECT_FALSE(bar->backButton());
+    EXPECT_EQ(item->leftBarButtonItems().size(), 2u);
+    EXPECT_EQ(menu->view()->frame().origin.x, 8 + 10);
+    EXPECT_EQ(CGRectGetMaxX(item->rightBarButtonItems()[1]->view()->frame()), 320 - 8 - 6);
+    item->setLeftBarButtonItem(nullptr);
+    bar->layoutIfNeeded();
+    EXPECT_TRUE(bar->backButton());
+    EXPECT_FALSE(menu->view()->superview());
+
+    bar->setBarStyle(UIBarStyleBlack);
+    bar->layoutIfNeeded();
+    EXPECT_EQ(bar->titleLabel()->textColor(), UIColor::whiteColor());
+    host->runUntilIdle();
+    EXPECT_LT(host->pixelAt(CGPointMake(160, 25))[0], 30);
+    bar->setTranslucent(false);
+    bar->setBarTintColor(UIColor::redColor());
+    host->runUntilIdle();
+    EXPECT_EQ(host->pixelAt(CGPointMake(160, 25)), (Pixel { 255, 0, 0, 255 }));
+    EXPECT_FALSE(bar->isTranslucent());
+
+    // An item taken to another bar is that bar's; the old bar no longer hears of it.
+    auto other = UINavigationBar::create(CGRectMake(0, 0, 320, 44));
+    other->setItems({ item });
+    EXPECT_EQ(item->navigationBar(), other);
+    auto titleView = UIView::create(CGRectMake(0, 0, 40, 20));
+    item->setTitleView(titleView);
+    other->layoutIfNeeded();
+    item->setTitleView(nullptr);
+    EXPECT_FALSE(titleView->superview());
 }

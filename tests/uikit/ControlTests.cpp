@@ -363,3 +363,113 @@ TEST_F(ControlScreen, aProgressViewFillsFromTheLeftAndSlidesWhenAnimated)
     EXPECT_EQ(host->pixelAt(CGPointMake(40, 301)), (Pixel { 255, 0, 0, 255 }));
     EXPECT_EQ(progress->sizeThatFits(CGSizeZero), CGSizeMake(200, 2));
 }
+
+TEST_F(ControlScreen, controlsTakeTheirColoursAndImagesAndKeepTheirOwnSizes)
+{
+    auto toggle = add(UISwitch::create(CGRectMake(20, 20, 0, 0)));
+    toggle->setFrame(CGRectMake(20, 20, 100, 100));
+    EXPECT_EQ(toggle->frame(), CGRectMake(20, 20, 51, 31));
+    EXPECT_EQ(toggle->sizeThatFits(CGSizeMake(500, 500)), CGSizeMake(51, 31));
+    toggle->setOn(true);
+    toggle->setOnTintColor(UIColor::redColor());
+    toggle->setThumbTintColor(UIColor::blueColor());
+    host->runUntilIdle();
+    EXPECT_EQ(host->pixelAt(CGPointMake(26, 35)), (Pixel { 255, 0, 0, 255 }));
+    EXPECT_EQ(host->pixelAt(CGPointMake(56, 35)), (Pixel { 0, 0, 255, 255 }));
+    toggle->setOn(false);
+    toggle->setOffRimColor(UIColor::greenColor());
+    toggle->setOnTintColor(nullptr);
+    toggle->setThumbTintColor(nullptr);
+    host->runUntilIdle();
+    EXPECT_EQ(host->pixelAt(CGPointMake(45, 20.5)), (Pixel { 0, 255, 0, 255 }));
+    toggle->setOn(true);
+    host->runUntilIdle();
+    EXPECT_EQ(host->pixelAt(CGPointMake(26, 35)), (Pixel { 76, 217, 100, 255 }));
+    EXPECT_EQ(host->pixelAt(CGPointMake(56, 35)), kWhite);
+
+    auto slider = add(UISlider::create(CGRectMake(20, 100, 280, 34)));
+    slider->setValue(0.5);
+    slider->setMinimumTrackTintColor(UIColor::redColor());
+    slider->setMaximumTrackTintColor(UIColor::greenColor());
+    slider->setThumbTintColor(UIColor::blueColor());
+    host->runUntilIdle();
+    EXPECT_EQ(host->pixelAt(CGPointMake(40, 117)), (Pixel { 255, 0, 0, 255 }));
+    EXPECT_EQ(host->pixelAt(CGPointMake(280, 117)), (Pixel { 0, 255, 0, 255 }));
+    EXPECT_EQ(host->pixelAt(CGPointMake(160, 117)), (Pixel { 0, 0, 255, 255 }));
+    slider->setMaximumTrackImage(solidImage(4, 6, 0xFFFF00FF), UIControlStateNormal);
+    EXPECT_EQ(slider->trackRectForBounds(slider->bounds()).size.height, 6);
+    EXPECT_EQ(slider->sizeThatFits(CGSizeZero), CGSizeMake(280, 34));
+    host->runUntilIdle();
+    EXPECT_EQ(host->pixelAt(CGPointMake(280, 119)), (Pixel { 255, 255, 0, 255 }));
+    // A slider no wider than its thumb has nowhere to go.
+    slider->setFrame(CGRectMake(20, 100, 20, 34));
+    host->drag(CGPointMake(30, 117), CGPointMake(200, 117));
+    EXPECT_EQ(slider->value(), 0);
+
+    auto progress = UIProgressView::create(CGRectMake(20, 300, 200, 2));
+    root->view()->addSubview(progress);
+    progress->setProgressViewStyle(UIProgressViewStyleBar);
+    EXPECT_EQ(progress->progressViewStyle(), UIProgressViewStyleBar);
+    progress->setProgress(0.5);
+    host->runUntilIdle();
+    EXPECT_EQ(host->pixelAt(CGPointMake(180, 301)), kWhite);
+    progress->setTrackTintColor(UIColor::greenColor());
+    progress->setProgressImage(solidImage(2, 2, 0xFF0000FF));
+    host->runUntilIdle();
+    EXPECT_EQ(host->pixelAt(CGPointMake(180, 301)), (Pixel { 0, 255, 0, 255 }));
+    EXPECT_EQ(host->pixelAt(CGPointMake(40, 301)), (Pixel { 255, 0, 0, 255 }));
+    EXPECT_TRUE(progress->progressImage());
+}
+
+TEST_F(ControlScreen, aSwitchWhoseTouchIsTakenAwayStaysAsItWas)
+{
+    auto toggle = add(UISwitch::create(CGRectMake(100, 100, 0, 0)));
+    host->touchDown(CGPointMake(115, 115));
+    host->touchMove(CGPointMake(145, 115));
+    EXPECT_GT(toggle->knobOffset(), 2);
+    host->touchCancel();
+    host->runUntilIdle();
+    EXPECT_FALSE(toggle->isOn());
+    EXPECT_EQ(toggle->knobOffset(), 2);
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(ControlScreen, segmentsOfImagesAndFixedWidthsAreLaidOutAndDrawn)
+{
+    auto segments = add(UISegmentedControl::create(std::vector<UISegmentedControl::Item> { NSString("甲"), NSString("乙") }));
+    segments->setFont(UIFont::boldSystemFontOfSize(15));
+    segments->setFont(nullptr);
+    EXPECT_EQ(segments->font()->pointSize(), 13);
+    segments->insertSegmentWithImage(solidImage(10, 10, 0xFF0000FF), 0);
+    segments->setImage(solidImage(12, 12, 0x00FF00FF), 2);
+    segments->setImage(nullptr, 7);
+    segments->setTitle("x", 7);
+    segments->setEnabled(false, 7);
+    segments->setWidth(NAN, 0);
+    segments->setWidth(100, 0);
+    EXPECT_FALSE(segments->isEnabledForSegmentAtIndex(7));
+    EXPECT_FALSE(segments->imageForSegmentAtIndex(7));
+    EXPECT_EQ(segments->widthForSegmentAtIndex(7), 0);
+    EXPECT_EQ(segments->titleForSegmentAtIndex(2), NSString());
+    // The fixed one keeps its width, the others are as wide as the widest free one.
+    const CGSize size = segments->sizeThatFits(CGSizeZero);
+    segments->setFrame(CGRectMake(10, 400, size.width, size.height));
+    EXPECT_EQ(segments->rectForSegmentAtIndex(0).size.width, 100);
+    EXPECT_EQ(segments->rectForSegmentAtIndex(1).size.width, segments->rectForSegmentAtIndex(2).size.width);
+    EXPECT_EQ(segments->rectForSegmentAtIndex(5), CGRectZero);
+    EXPECT_EQ(segments->segmentAtPoint(CGPointMake(-5, 10)), UISegmentedControlNoSegment);
+    host->runUntilIdle();
+    EXPECT_EQ(host->pixelAt(CGPointMake(60, 414.5)), (Pixel { 255, 0, 0, 255 }));
+    const CGRect third = segments->rectForSegmentAtIndex(2);
+    EXPECT_EQ(host->pixelAt(CGPointMake(10 + CGRectGetMidX(third), 414.5)), (Pixel { 0, 255, 0, 255 }));
+
+    // Selected after the removed one: the selection moves down with it.
+    segments->setSelectedSegmentIndex(2);
+    segments->removeSegmentAtIndex(0);
+    EXPECT_EQ(segments->selectedSegmentIndex(), 1);
+    // A touch taken away selects nothing.
+    host->touchDown(CGPointMake(10 + CGRectGetMidX(segments->rectForSegmentAtIndex(0)), 414));
+    host->touchCancel();
+    EXPECT_EQ(segments->selectedSegmentIndex(), 1);
+    EXPECT_EQ(changes, 0);
+}
