@@ -41,7 +41,9 @@ bool matches(const NSString& filterName, const std::weak_ptr<NSObject>& filterOb
 
 const std::shared_ptr<NSNotificationCenter>& NSNotificationCenter::defaultCenter()
 {
-    static const std::shared_ptr<NSNotificationCenter> center = create();
+    // Never destroyed: objects that go during static destruction (the application's windows and
+    // controllers) still remove their observations in their destructors.
+    static const std::shared_ptr<NSNotificationCenter>& center = *new std::shared_ptr<NSNotificationCenter>(create());
     return center;
 }
 

@@ -25,7 +25,9 @@ constexpr CGFloat multipleTapDistance = 45;
 
 const std::shared_ptr<UIApplication>& UIApplication::sharedApplication()
 {
-    static const auto application = create();
+    // Never destroyed, as the platform's: the process ends with the application running, and
+    // its delegate, windows and controllers must not be torn down after what they use is gone.
+    static const std::shared_ptr<UIApplication>& application = *new std::shared_ptr<UIApplication>(create());
     return application;
 }
 

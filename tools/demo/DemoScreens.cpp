@@ -1,0 +1,172 @@
+#include "tools/demo/DemoScreens.h"
+
+#include "platform/text/UIFont.h"
+#include "platform/uikit/UIScreen.h"
+
+namespace {
+
+UIColorRef accent() { return UIColor::colorWithRed(0, 0.65, 0.82, 1); }
+
+std::shared_ptr<UIButton> makeButton(const NSString& title, CGRect frame)
+{
+    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+    button->setFrame(frame);
+    button->setTitle(title, UIControlStateNormal);
+    button->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
+    button->setBackgroundColor(accent());
+    button->layer()->setCornerRadius(6);
+    return button;
+}
+
+} // namespace
+
+// MARK: The list
+
+void RowListViewController::loadView()
+{
+    setTitle("Rows");
+    // Below the navigation bar, not under it.
+    setEdgesForExtendedLayout(UIRectEdgeNone);
+    auto view = UIView::create(UIScreen::mainScreen()->bounds());
+    view->setBackgroundColor(UIColor::whiteColor());
+    m_tableView = UITableView::create(view->bounds(), UITableViewStyle::Plain);
+    m_tableView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    m_tableView->setRowHeight(44);
+    m_tableView->setDataSource(std::static_pointer_cast<UITableViewDataSource>(self()));
+    m_tableView->setDelegate(std::static_pointer_cast<UITableViewDelegate>(self()));
+    view->addSubview(m_tableView);
+    setView(view);
+}
+
+void RowListViewController::viewWillAppear(bool animated)
+{
+    UIViewController::viewWillAppear(animated);
+    if (auto selected = m_tableView->indexPathForSelectedRow())
+        m_tableView->deselectRowAtIndexPath(selected, animated);
+}
+
+NSInteger RowListViewController::numberOfRowsInSection(UITableView&, NSInteger) { return rowCount; }
+
+std::shared_ptr<UITableViewCell> RowListViewController::cellForRowAtIndexPath(UITableView& table,
+    const std::shared_ptr<NSIndexPath>& indexPath)
+{
+    auto cell = table.dequeueReusableCellWithIdentifier("row");
+    if (!cell) {
+        cell = UITableViewCell::create(UITableViewCellStyle::Subtitle, "row");
+        cell->setAccessoryType(UITableViewCellAccessoryType::DisclosureIndicator);
+    }
+    const NSInteger row = indexPath->row();
+    cell->textLabel()->setText(NSString::stringWithFormat("第 %ld 行", static_cast<long>(row + 1)));
+    cell->detailTextLabel()->setText(NSString::stringWithFormat("Row %ld of %ld", static_cast<long>(row + 1), static_cast<long>(rowCount)));
+    return cell;
+}
+
+void RowListViewController::didSelectRowAtIndexPath(UITableView&, const std::shared_ptr<NSIndexPath>& indexPath)
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(RowFormViewController::create(indexPath->row()), true);
+}
+
+// MARK: The form
+
+void RowFormViewController::init(NSInteger row)
+{
+    UIViewController::init();
+    m_row = row;
+    setTitle(NSString::stringWithFormat("Row %ld", static_cast<long>(row + 1)));
+}
+
+void RowFormViewController::loadView()
+{
+    setEdgesForExtendedLayout(UIRectEdgeNone);
+    auto view = UIView::create(UIScreen::mainScreen()->bounds());
+    view->setBackgroundColor(UIColor::groupTableViewBackgroundColor());
+
+    m_heading = UILabel::create(CGRectMake(20, 20, 280, 30));
+    m_heading->setFont(UIFont::boldSystemFontOfSize(20));
+    m_heading->setText(NSString::stringWithFormat("第 %ld 行", static_cast<long>(m_row + 1)));
+    view->addSubview(m_heading);
+
+    auto makeField = [&](CGFloat y, const NSString& placeholder) {
+        auto field = UITextField::create(CGRectMake(20, y, 280, 40));
+        field->setBorderStyle(UITextBorderStyle::RoundedRect);
+        field->setBackgroundColor(UIColor::whiteColor());
+        field->setPlaceholder(placeholder);
+        field->setDelegate(std::static_pointer_cast<UITextFieldDelegate>(self()));
+        view->addSubview(field);
+        return field;
+    };
+    m_nameField = makeField(70, "姓名");
+    m_noteField = makeField(125, "备注");
+
+    m_noticeButton = makeButton("Show notice", CGRectMake(20, 190, 280, 44));
+    m_noticeButton->addTarget(self(), &RowFormViewController::showNotice, UIControlEventTouchUpInside);
+    view->addSubview(m_noticeButton);
+    m_backButton = makeButton("Back", CGRectMake(20, 250, 280, 44));
+    m_backButton->setBackgroundColor(UIColor::grayColor());
+    m_backButton->addTarget(self(), &RowFormViewController::goBack, UIControlEventTouchUpInside);
+    view->addSubview(m_backButton);
+    setView(view);
+}
+
+std::optional<bool> RowFormViewController::textFieldShouldReturn(UITextField& field)
+{
+    if (&field == m_nameField.get())
+        m_noteField->becomeFirstResponder();
+    else
+        field.resignFirstResponder();
+    return false;
+}
+
+void RowFormViewController::showNotice()
+{
+    view()->endEditing(true);
+    NSString name = m_nameField->text();
+    NSString message = name.length() ? NSString::stringWithFormat("你好，%@", name) : NSString("你好");
+    presentViewController(NoticeViewController::create(message), true);
+}
+
+void RowFormViewController::goBack()
+{
+    if (auto navigation = navigationController())
+        navigation->popViewControllerAnimated(true);
+}
+
+// MARK: The notice
+
+void NoticeViewController::init(const NSString& message)
+{
+    UIViewController::init();
+    m_message = message;
+}
+
+void NoticeViewController::loadView()
+{
+    auto view = UIView::create(UIScreen::mainScreen()->bounds());
+    view->setBackgroundColor(UIColor::colorWithWhite(0.1, 1));
+    auto label = UILabel::create(CGRectMake(20, 200, 280, 60));
+    label->setTextColor(UIColor::whiteColor());
+    label->setFont(UIFont::systemFontOfSize(22));
+    label->setTextAlignment(NSTextAlignmentCenter);
+    label->setText(m_message);
+    view->addSubview(label);
+    m_closeButton = makeButton("Close", CGRectMake(60, 300, 200, 44));
+    m_closeButton->addTarget(self(), &NoticeViewController::close, UIControlEventTouchUpInside);
+    view->addSubview(m_closeButton);
+    setView(view);
+}
+
+void NoticeViewController::close() { dismissViewControllerAnimated(true); }
+
+// MARK: The application
+
+std::optional<bool> DemoAppDelegate::didFinishLaunchingWithOptions(UIApplication&, const std::shared_ptr<NSDictionary>&)
+{
+    m_window = UIWindow::create(UIScreen::mainScreen()->bounds());
+    m_window->setBackgroundColor(UIColor::whiteColor());
+    m_rowList = RowListViewController::create();
+    m_navigationController = UINavigationController::create(m_rowList);
+    m_window->setRootViewController(m_navigationController);
+    m_window->makeKeyAndVisible();
+    return true;
+}

@@ -1,0 +1,83 @@
+#pragma once
+// The demonstration's three screens: a list of ten thousand rows under a navigation controller,
+// a form for one row (two text fields and a button), and a notice presented over everything.
+
+#include "platform/uikit/UIButton.h"
+#include "platform/uikit/UILabel.h"
+#include "platform/uikit/UINavigationController.h"
+#include "platform/uikit/UITableView.h"
+#include "platform/uikit/UITextField.h"
+
+class RowListViewController : public UIViewController, public UITableViewDataSource, public UITableViewDelegate {
+    NS_OBJECT(RowListViewController, UIViewController)
+public:
+    static constexpr NSInteger rowCount = 10000;
+
+    void loadView() override;
+    void viewWillAppear(bool animated) override;
+    NSInteger numberOfRowsInSection(UITableView&, NSInteger section) override;
+    std::shared_ptr<UITableViewCell> cellForRowAtIndexPath(UITableView& table, const std::shared_ptr<NSIndexPath>& indexPath) override;
+    void didSelectRowAtIndexPath(UITableView& table, const std::shared_ptr<NSIndexPath>& indexPath) override;
+
+    const std::shared_ptr<UITableView>& tableView() const { return m_tableView; }
+
+private:
+    std::shared_ptr<UITableView> m_tableView;
+};
+
+class RowFormViewController : public UIViewController, public UITextFieldDelegate {
+    NS_OBJECT(RowFormViewController, UIViewController)
+public:
+    void loadView() override;
+    std::optional<bool> textFieldShouldReturn(UITextField& field) override;
+
+    NSInteger row() const { return m_row; }
+    const std::shared_ptr<UITextField>& nameField() const { return m_nameField; }
+    const std::shared_ptr<UITextField>& noteField() const { return m_noteField; }
+    const std::shared_ptr<UIButton>& noticeButton() const { return m_noticeButton; }
+    const std::shared_ptr<UIButton>& backButton() const { return m_backButton; }
+
+    void showNotice();
+    void goBack();
+
+protected:
+    void init(NSInteger row);
+
+private:
+    NSInteger m_row { 0 };
+    std::shared_ptr<UILabel> m_heading;
+    std::shared_ptr<UITextField> m_nameField;
+    std::shared_ptr<UITextField> m_noteField;
+    std::shared_ptr<UIButton> m_noticeButton;
+    std::shared_ptr<UIButton> m_backButton;
+};
+
+class NoticeViewController : public UIViewController {
+    NS_OBJECT(NoticeViewController, UIViewController)
+public:
+    void loadView() override;
+    UIStatusBarStyle preferredStatusBarStyle() const override { return UIStatusBarStyle::LightContent; }
+    const std::shared_ptr<UIButton>& closeButton() const { return m_closeButton; }
+    void close();
+
+protected:
+    void init(const NSString& message);
+
+private:
+    NSString m_message;
+    std::shared_ptr<UIButton> m_closeButton;
+};
+
+class DemoAppDelegate : public NSObject, public UIApplicationDelegate {
+    NS_OBJECT(DemoAppDelegate, NSObject)
+public:
+    std::optional<bool> didFinishLaunchingWithOptions(UIApplication&, const std::shared_ptr<NSDictionary>&) override;
+    std::shared_ptr<UIWindow> window() const override { return m_window; }
+    const std::shared_ptr<UINavigationController>& navigationController() const { return m_navigationController; }
+    const std::shared_ptr<RowListViewController>& rowList() const { return m_rowList; }
+
+private:
+    std::shared_ptr<UIWindow> m_window;
+    std::shared_ptr<UINavigationController> m_navigationController;
+    std::shared_ptr<RowListViewController> m_rowList;
+};

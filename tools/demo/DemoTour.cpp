@@ -1,0 +1,61 @@
+#include "tools/demo/DemoTour.h"
+
+namespace DemoTour {
+
+std::shared_ptr<DemoAppDelegate> launch(HeadlessHost& host)
+{
+    auto application = DemoAppDelegate::create();
+    if (!host.launch(application))
+        return nullptr;
+    host.runUntilIdle();
+    return application;
+}
+
+bool visitEveryScreen(HeadlessHost& host, DemoAppDelegate& application,
+    const std::function<void(const std::string&)>& visited, std::string* failedStep)
+{
+    auto fail = [failedStep](const char* step) {
+        if (failedStep)
+            *failedStep = step;
+        return false;
+    };
+    auto navigation = application.navigationController();
+    visited("rows");
+
+    // The third row, tapped where it shows below the status and navigation bars.
+    host.tap(CGPointMake(160, 64 + 44 * 2 + 22));
+    host.runUntilIdle();
+    auto form = std::dynamic_pointer_cast<RowFormViewController>(navigation->topViewController());
+    if (!form)
+        return fail("tapping a row shows its form");
+    if (!host.tap(form->nameField()))
+        return fail("the name field takes a tap");
+    host.typeText("科目一");
+    host.pressReturn();
+    host.typeText("demo");
+    host.runUntilIdle();
+    visited("form");
+
+    if (!host.tap(form->noticeButton()))
+        return fail("the notice button takes a tap");
+    host.runUntilIdle();
+    auto notice = std::dynamic_pointer_cast<NoticeViewController>(navigation->presentedViewController());
+    if (!notice)
+        return fail("the notice is presented");
+    visited("notice");
+
+    if (!host.tap(notice->closeButton()))
+        return fail("the notice closes");
+    host.runUntilIdle();
+    if (navigation->presentedViewController())
+        return fail("the notice is dismissed");
+    if (!host.tap(form->backButton()))
+        return fail("the back button takes a tap");
+    host.runUntilIdle();
+    if (navigation->topViewController() != application.rowList())
+        return fail("back returns to the list");
+    visited("rows-again");
+    return true;
+}
+
+} // namespace DemoTour
