@@ -230,35 +230,44 @@ NSString UINavigationBar::backTitle() const
 
 void UINavigationBar::layoutSubviews()
 {
-    for (const auto& view : m_shown) {
-        if (view->superview().get() == this)
+    // Views that stay are not taken off and put back, so a field among them keeps the keyboard.
+    const std::vector<std::shared_ptr<UIView>> previous = std::exchange(m_shown, {});
+    placeTopItem();
+    for (const auto& view : previous) {
+        if (view->superview().get() == this && std::find(m_shown.begin(), m_shown.end(), view) == m_shown.end())
             view->removeFromSuperview();
     }
-    m_shown.clear();
+}
+
+void UINavigationBar::placeTopItem()
+{
     const CGRect bounds = this->bounds();
     const CGFloat midY = CGRectGetMidY(bounds);
     auto top = topItem();
     if (!top)
         return;
-    const auto place = [&](const std::shared_ptr<UIView>& view, CGFloat x, CGFloat width) {
-        const CGFloat height = std::min(bounds.size.height, view->frame().size.height > 0 && width == view->frame().size.width
-                ? view->frame().size.height : view->sizeThatFits(CGSizeZero).height);
-        view->setFrame(CGRectMake(std::round(x), std::round(midY - height / 2), width, height));
-        addSubview(view);
+    const auto place = [&](const std::shared_ptr<UIView>& view, CGFloat x, CGFloat width, CGFloat height) {
+        height = std::min(bounds.size.height, height);
+        view->setFrame(CGRectMake(std::round(x), std::round(midY - height / 2), width, std::ceil(height)));
+        if (view->superview().get() != this)
+            addSubview(view);
         m_shown.push_back(view);
+    };
+    const auto heightOf = [](UIBarButtonItem& item, UIView& view) {
+        return item.customView() ? view.frame().size.height : view.sizeThatFits(CGSizeZero).height;
     };
 
     CGFloat left = kEdgeMargin;
     if (top->leftBarButtonItems().empty() && backItem() && !top->hidesBackButton()) {
         std::static_pointer_cast<BackButtonView>(m_backButton)->setTitle(backTitle());
-        const CGFloat width = m_backButton->sizeThatFits(CGSizeZero).width;
-        place(m_backButton, left, width);
-        left += width + kItemSpacing;
+        const CGSize size = m_backButton->sizeThatFits(CGSizeZero);
+        place(m_backButton, left, size.width, size.height);
+        left += size.width + kItemSpacing;
     }
     for (const auto& item : top->leftBarButtonItems()) {
         if (auto view = item->view()) {
             const CGFloat width = item->layoutWidth();
-            place(view, left, width);
+            place(view, left, width, heightOf(*item, *view));
             left += width + kItemSpacing;
         } else {
             left += item->layoutWidth();
@@ -268,7 +277,7 @@ void UINavigationBar::layoutSubviews()
     for (const auto& item : top->rightBarButtonItems()) {
         const CGFloat width = item->layoutWidth();
         if (auto view = item->view()) {
-            place(view, right - width, width);
+            place(view, right - width, width, heightOf(*item, *view));
             right -= width + kItemSpacing;
         } else {
             right -= width;
@@ -295,10 +304,7 @@ void UINavigationBar::layoutSubviews()
     const CGFloat width = std::min(std::ceil(size.width), room);
     CGFloat x = (bounds.size.width - width) / 2;
     x = std::clamp(x, left, std::max(left, right - width));
-    const CGFloat height = std::min(bounds.size.height, size.height);
-    title->setFrame(CGRectMake(std::round(x), std::round(midY - height / 2), width, std::ceil(height)));
-    addSubview(title);
-    m_shown.push_back(title);
+    place(title, x, width, size.height);
 }
 
 void UINavigationBar::drawRect(CGRect)

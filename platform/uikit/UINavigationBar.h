@@ -71,6 +71,8 @@ protected:
 
 private:
     NSString backTitle() const;
+    // Places the top item's views, noting them in m_shown.
+    void placeTopItem();
     void adopt(const UINavigationItemRef& item);
     void release(const UINavigationItemRef& item);
 

@@ -15,17 +15,21 @@ void UIToolbar::init(CGRect frame)
 void UIToolbar::setItems(const std::vector<UIBarButtonItemRef>& items, bool)
 {
     NSAssertMainThread();
+    std::vector<UIBarButtonItemRef> next;
+    for (const auto& item : items) {
+        if (item)
+            next.push_back(item);
+    }
+    // Views of items that stay are left where they are, so a field among them keeps the keyboard.
     for (const auto& item : m_items) {
+        if (std::find(next.begin(), next.end(), item) != next.end())
+            continue;
         if (auto view = item->view(); view && view->superview().get() == this)
             view->removeFromSuperview();
     }
-    m_items.clear();
-    for (const auto& item : items) {
-        if (item)
-            m_items.push_back(item);
-    }
+    m_items = std::move(next);
     for (const auto& item : m_items) {
-        if (auto view = item->view())
+        if (auto view = item->view(); view && view->superview().get() != this)
             addSubview(view);
     }
     setNeedsLayout();

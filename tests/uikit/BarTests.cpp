@@ -7,6 +7,7 @@
 #include "platform/uikit/UISegmentedControl.h"
 #include "platform/uikit/UISlider.h"
 #include "platform/uikit/UISwitch.h"
+#include "platform/uikit/UITextField.h"
 #include "platform/uikit/UIToolbar.h"
 #include "WidgetTestSupport.h"
 
@@ -593,4 +594,33 @@ TEST(NavigationBar, laysOutLeftItemsAndSpacesAndTakesItsStyles)
     other->layoutIfNeeded();
     item->setTitleView(nullptr);
     EXPECT_FALSE(titleView->superview());
+}
+
+TEST(BarButtonItem, aFieldInABarKeepsTheKeyboardWhenTheBarIsLaidOutOrGivenItsItemsAgain)
+{
+    auto host = HeadlessHost::create();
+    auto first = Screen::create("首页");
+    auto navigation = UINavigationController::create(first);
+    host->showRootViewController(navigation);
+    auto field = UITextField::create(CGRectMake(0, 0, 120, 30));
+    first->navigationItem()->setRightBarButtonItem(UIBarButtonItem::create(field));
+    host->runUntilIdle();
+    ASSERT_TRUE(host->tap(field));
+    EXPECT_TRUE(field->isFirstResponder());
+    first->navigationItem()->setTitle("搜索");
+    navigation->navigationBar()->layoutIfNeeded();
+    EXPECT_TRUE(field->isFirstResponder());
+    EXPECT_EQ(field->frame().size, CGSizeMake(120, 30));
+
+    auto toolbar = UIToolbar::create(CGRectMake(0, 524, 320, 44));
+    first->view()->addSubview(toolbar);
+    auto other = UITextField::create(CGRectMake(0, 0, 100, 30));
+    auto item = UIBarButtonItem::create(other);
+    toolbar->setItems({ item });
+    toolbar->layoutIfNeeded();
+    ASSERT_TRUE(host->tap(other));
+    toolbar->setItems({ UIBarButtonItem::create(UIBarButtonSystemItemFlexibleSpace), item });
+    toolbar->layoutIfNeeded();
+    EXPECT_TRUE(other->isFirstResponder());
+    EXPECT_EQ(CGRectGetMaxX(other->frame()), 320 - 12);
 }
