@@ -1,6 +1,6 @@
 #pragma once
 // A folder of resources. The main bundle is the built resources folder: $CORVANE_RESOURCES when
-// set, else the tree's resources/ folder chosen at build time. Resources are found in the folder
+// set, else the build's copy of resources/ with its drawings rendered. Resources are found in the folder
 // itself, then in the localisation folders of the device language (zh-Hans, then Base, then en).
 
 #include "platform/foundation/NSDictionary.h"
