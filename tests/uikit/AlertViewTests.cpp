@@ -67,7 +67,37 @@ protected:
     int screenTaps { 0 };
 };
 
+// The alert example of docs/platform.md, kept compiling and true.
+class SettingsPrompt : public UIViewController, public UIAlertViewDelegate {
+    NS_OBJECT(SettingsPrompt, UIViewController)
+public:
+    void ask()
+    {
+        auto alert = UIAlertView::create(NSString("提示"), NSString("网络不可用"), self(), NSString("取消"),
+            std::vector<NSString> { "设置" });
+        alert->setTag(2);
+        alert->show(); // the delegate hears alertViewClickedButtonAtIndex(alert, 1) for "设置"
+    }
+    void alertViewClickedButtonAtIndex(UIAlertView& alert, NSInteger index) override
+    {
+        clicked = { alert.tag(), index };
+    }
+    std::pair<NSInteger, NSInteger> clicked { -1, -1 };
+};
+
 } // namespace
+
+TEST(AlertDocumentation, theSettingsPromptHearsItsButton)
+{
+    auto host = HeadlessHost::create();
+    auto screen = SettingsPrompt::create();
+    host->showRootViewController(screen);
+    screen->ask();
+    host->runUntilIdle();
+    ASSERT_TRUE(host->tap(host->findViewWithText("设置")));
+    host->runUntilIdle();
+    EXPECT_EQ(screen->clicked, (std::pair<NSInteger, NSInteger> { 2, 1 }));
+}
 
 TEST_F(AlertScreen, takesTheTouchesAndReportsTheTappedButtonWithItsTag)
 {
