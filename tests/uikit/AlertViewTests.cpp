@@ -220,6 +220,22 @@ TEST_F(AlertScreen, loginAndPasswordFieldsTakeTurnsOnReturn)
     EXPECT_EQ(recorder->log.back(), "didDismiss 登录 1");
 }
 
+TEST_F(AlertScreen, aFreshDeviceForgetsTheAlertsOfTheOldOne)
+{
+    makeAlert("旧", 0)->show();
+    makeAlert("等待", 0)->show();
+    host->runUntilIdle();
+    host = HeadlessHost::create();
+    host->showRootViewController(UIViewController::create());
+    auto fresh = makeAlert("新", 0);
+    fresh->show();
+    host->runUntilIdle();
+    EXPECT_TRUE(fresh->isVisible()) << "not in line behind an alert of the old device";
+    EXPECT_TRUE(host->tap(host->findViewWithText("取消")));
+    host->runUntilIdle();
+    EXPECT_EQ(recorder->log.back(), "didDismiss 新 0");
+}
+
 TEST(AlertButtons, areNumberedCancelFirstThenOthersInOrder)
 {
     auto host = HeadlessHost::create();

@@ -132,6 +132,37 @@ TEST_F(DatePickerScreen, datesSetInCodeAreKeptWithinTheLimits)
     EXPECT_EQ(changes, 0);
 }
 
+TEST_F(DatePickerScreen, timeWheelsChangeTheTimeOfTheDayShown)
+{
+    picker->setLocale(NSLocale::localeWithLocaleIdentifier("en_US"));
+    picker->setDatePickerMode(UIDatePickerMode::Time);
+    picker->setDate(day(2026, 12, 6, 9));
+    host->runUntilIdle();
+    ASSERT_EQ(shown(2), NSString("AM"));
+    host->tap(CGPointMake(wheelCentre(2).x, wheelCentre(2).y + 32)); // PM
+    host->runUntilIdle();
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2026, 12, 6, 21)->timeIntervalSinceReferenceDate());
+    picker->pickerView()->selectRow(1, 0, false); // wheels turned in code tell nobody
+    host->tap(CGPointMake(wheelCentre(0).x, wheelCentre(0).y - 32)); // hour 12 at the top of the wheel
+    host->runUntilIdle();
+    EXPECT_EQ(shown(0), NSString("12"));
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2026, 12, 6, 12)->timeIntervalSinceReferenceDate())
+        << "twelve after noon is noon";
+    EXPECT_EQ(changes, 2);
+
+    picker->setLocale(NSLocale::localeWithLocaleIdentifier("zh_CN"));
+    picker->setDatePickerMode(UIDatePickerMode::DateAndTime);
+    picker->setDate(calendar->dateWithEra(1, 2015, 3, 8, 9, 30, 15, 0));
+    host->runUntilIdle();
+    host->tap(CGPointMake(wheelCentre(0).x, wheelCentre(0).y + 32)); // the next day
+    host->runUntilIdle();
+    EXPECT_EQ(shown(0), NSString("3月9日 周一"));
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(),
+        calendar->dateWithEra(1, 2015, 3, 9, 9, 30, 0, 0)->timeIntervalSinceReferenceDate())
+        << "the wheels pick whole minutes";
+    EXPECT_EQ(changes, 3);
+}
+
 TEST_F(DatePickerScreen, looksLikeWheelsWithChineseText)
 {
     picker->setDate(day(2026, 12, 6));

@@ -98,6 +98,14 @@ TEST(BezierPath, strokesFillsAndClipsWithItsOwnSettings)
     EXPECT_EQ(filled(ring, 50, 50), kNothing);
     EXPECT_EQ(filled(ring, 15, 15), kInk);
 
+    auto curves = UIBezierPath::bezierPath();
+    curves->moveToPoint(CGPointMake(10, 90));
+    curves->addQuadCurveToPoint(CGPointMake(90, 90), CGPointMake(50, 10));
+    curves->addCurveToPoint(CGPointMake(10, 90), CGPointMake(70, 95), CGPointMake(30, 95));
+    curves->closePath();
+    EXPECT_EQ(filled(curves, 50, 60), kInk);
+    EXPECT_EQ(filled(curves, 15, 20), kNothing);
+
     auto line = UIBezierPath::bezierPath();
     line->moveToPoint(CGPointMake(10, 50));
     line->addLineToPoint(CGPointMake(90, 50));
@@ -110,7 +118,9 @@ TEST(BezierPath, strokesFillsAndClipsWithItsOwnSettings)
     EXPECT_EQ(pixelOf(picture, 50, 40), kNothing);
 
     auto clipped = drawnPicture(CGSizeMake(100, 100), [&] {
-        UIBezierPath::bezierPathWithOvalInRect(CGRectMake(0, 0, 100, 100))->addClip();
+        auto oval = UIBezierPath::bezierPathWithOvalInRect(CGRectMake(0, 0, 100, 100));
+        oval->setUsesEvenOddFillRule(true);
+        oval->addClip();
         UIColor::blackColor()->setFill();
         UIBezierPath::bezierPathWithRect(CGRectMake(0, 0, 100, 100))->fill();
     });
