@@ -1,0 +1,48 @@
+// Pictures of each widget on a plain screen, for people to look at (nothing compares them):
+// written to widget-snapshots/ in the build folder.
+#include "WidgetScreen.h"
+
+#include "library/widgets/hud/STProgressHUD.h"
+#include "library/widgets/hud/UIView_Toast.h"
+
+#include <filesystem>
+
+#ifndef CORVANE_SNAPSHOT_DIR
+#define CORVANE_SNAPSHOT_DIR "widget-snapshots"
+#endif
+
+namespace {
+
+class WidgetSnapshots : public WidgetScreenTest {
+protected:
+    void snapshot(const char* name)
+    {
+        std::filesystem::create_directories(CORVANE_SNAPSHOT_DIR);
+        const std::string path = std::string(CORVANE_SNAPSHOT_DIR) + "/" + name + ".png";
+        EXPECT_TRUE(host->writePNG(NSString(path.c_str()))) << path;
+    }
+};
+
+TEST_F(WidgetSnapshots, progressHUD)
+{
+    STProgressHUD::showInView(screen(), "正在出题，请稍候...");
+    host->advance(0.3);
+    snapshot("hud-busy");
+    STProgressHUD::dismissWithSuccess("提交成功", 1.0);
+    host->advance(0.1);
+    snapshot("hud-success");
+    STProgressHUD::dismissWithError("网络连接失败，请检查网络", 1.0);
+    host->advance(0.1);
+    snapshot("hud-error");
+}
+
+TEST_F(WidgetSnapshots, toasts)
+{
+    Toast::makeToast(screen(), "尚未开放，敬请期待", 1.0, NSString("center"));
+    Toast::makeToast(screen(), "请选择答案", 1.0, NSString("bottom"));
+    Toast::makeToast(screen(), "评价成功！", 1.0, NSString("top"), "提示");
+    host->advance(0.3);
+    snapshot("toasts");
+}
+
+} // namespace
