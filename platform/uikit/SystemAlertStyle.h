@@ -12,6 +12,7 @@ inline UIColorRef dimmingColor() { return UIColor::colorWithWhite(0, 0.4); }
 inline UIColorRef panelColor() { return UIColor::colorWithWhite(0.97, 1); }
 inline UIColorRef highlightColor() { return UIColor::colorWithWhite(0.85, 1); }
 inline UIColorRef separatorColor() { return UIColor::colorWithWhite(0.78, 1); }
+inline UIColorRef fieldBorderColor() { return UIColor::colorWithWhite(0.6, 1); }
 inline UIColorRef buttonColor() { return UIColor::colorWithRed(0, 122 / 255.0, 1, 1); }
 inline UIColorRef destructiveColor() { return UIColor::colorWithRed(1, 59 / 255.0, 48 / 255.0, 1); }
 inline UIColorRef disabledButtonColor() { return UIColor::colorWithWhite(0.6, 1); }

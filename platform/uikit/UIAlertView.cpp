@@ -375,7 +375,11 @@ void UIAlertView::rebuildTextFields()
     const NSInteger count = m_style == UIAlertViewStyle::Default ? 0 : m_style == UIAlertViewStyle::LoginAndPasswordInput ? 2 : 1;
     for (NSInteger index = 0; index < count; ++index) {
         auto field = UITextField::create();
-        field->setBorderStyle(UITextBorderStyle::Line);
+        // A hairline frame and a little room before the text, as the platform's alert fields.
+        field->layer()->setBorderWidth(1 / UIScreen::mainScreen()->scale());
+        field->layer()->setBorderColor(SystemAlertStyle::fieldBorderColor()->CGColor());
+        field->setLeftView(UIView::create(CGRectMake(0, 0, 6, kFieldHeight)));
+        field->setLeftViewMode(UITextFieldViewMode::Always);
         field->setBackgroundColor(UIColor::whiteColor());
         field->setFont(UIFont::systemFontOfSize(13));
         field->setContentVerticalAlignment(UIControlContentVerticalAlignmentCenter);
