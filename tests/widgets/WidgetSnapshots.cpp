@@ -4,6 +4,7 @@
 
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/hud/UIView_Toast.h"
+#include "library/widgets/keyboard/KMActionSheetPickerView.h"
 
 #include <filesystem>
 
@@ -43,6 +44,24 @@ TEST_F(WidgetSnapshots, toasts)
     Toast::makeToast(screen(), "评价成功！", 1.0, NSString("top"), "提示");
     host->advance(0.3);
     snapshot("toasts");
+}
+
+TEST_F(WidgetSnapshots, pickerSheets)
+{
+    auto sheet = KMActionSheetPickerView::create(NSString(""), nullptr);
+    sheet->setTitlesForComponenets({ { "南宁市", "柳州市", "桂林市", "梧州市", "北海市" } });
+    sheet->selectIndexes({ 2 }, false);
+    sheet->show();
+    host->advance(0.4);
+    snapshot("picker-sheet-regions");
+    sheet->dismiss();
+    host->advance(0.4);
+
+    auto dates = KMActionSheetPickerView::create(NSString(""), nullptr);
+    dates->setActionSheetPickerStyle(1);
+    dates->show();
+    host->advance(0.4);
+    snapshot("picker-sheet-date");
 }
 
 } // namespace

@@ -1,0 +1,118 @@
+#include "WidgetScreen.h"
+
+#include "library/widgets/keyboard/KMActionSheetPickerView.h"
+#include "platform/foundation/NSNull.h"
+
+namespace {
+
+class Chooser : public NSObject, public KMActionSheetPickerViewDelegate {
+    NS_OBJECT(Chooser, NSObject)
+public:
+    void didSelectTitles(KMActionSheetPickerView& sheet, const std::shared_ptr<NSArray>& titles) override
+    {
+        results.emplace_back(sheet.tag(), titles);
+    }
+    void didChangeRow(KMActionSheetPickerView&, NSInteger row, NSInteger component) override { changes.emplace_back(row, component); }
+
+    std::vector<std::pair<NSInteger, std::shared_ptr<NSArray>>> results;
+    std::vector<std::pair<NSInteger, NSInteger>> changes;
+};
+
+class PickerSheet : public WidgetScreenTest {
+protected:
+    std::shared_ptr<KMActionSheetPickerView> regionSheet(NSInteger remembered)
+    {
+        auto sheet = KMActionSheetPickerView::create(NSString(""), chooser);
+        sheet->setTag(1);
+        sheet->setTitlesForComponenets({ { "南宁市", "柳州市", "桂林市", "梧州市", "北海市" } });
+        sheet->selectIndexes({ remembered }, true);
+        return sheet;
+    }
+    void tapButton(const char* title)
+    {
+        auto button = host->findViewWithText(title);
+        ASSERT_NE(button, nullptr) << title;
+        host->tap(button);
+    }
+
+    std::shared_ptr<Chooser> chooser = Chooser::create();
+};
+
+TEST_F(PickerSheet, slidesInPreselectsAndReportsItsTitleOnce)
+{
+    auto sheet = regionSheet(3);
+    sheet->show();
+    EXPECT_EQ(sheet->frame().origin.y, 568 - 260);
+    EXPECT_EQ(sheet->frame().size.height, 260);
+    ASSERT_EQ(root->childViewControllers().size(), 1u);
+    host->advance(0.35);
+    EXPECT_EQ(sheet->pickerView()->selectedRowInComponent(0), 3);
+
+    tapButton("确定");
+    tapButton("确定"); // a second tap while it slides away
+    host->advance(0.5);
+    ASSERT_EQ(chooser->results.size(), 1u);
+    EXPECT_EQ(chooser->results[0].first, 1);
+    EXPECT_EQ(NSString::fromId(chooser->results[0].second->objectAtIndex(0)), "梧州市");
+    EXPECT_EQ(sheet->superview(), nullptr);
+    EXPECT_TRUE(root->childViewControllers().empty());
+}
+
+TEST_F(PickerSheet, anIndexOutOfRangeLeavesTheFirstRowAndCancelReportsNothing)
+{
+    auto sheet = regionSheet(5);
+    sheet->show();
+    host->advance(0.35);
+    EXPECT_EQ(sheet->pickerView()->selectedRowInComponent(0), 0);
+    host->tap(CGPointMake(160, 100)); // the dimmed area does nothing
+    EXPECT_NE(sheet->superview(), nullptr);
+    tapButton("取消");
+    host->advance(0.5);
+    EXPECT_TRUE(chooser->results.empty());
+    EXPECT_EQ(sheet->superview(), nullptr);
+}
+
+TEST_F(PickerSheet, aDateSheetReturnsExactlyOneDate)
+{
+    auto sheet = KMActionSheetPickerView::create(NSString(""), chooser);
+    sheet->setActionSheetPickerStyle(1);
+    sheet->selectIndexes({ 2 }, false);
+    const auto day = NSDate::dateWithTimeIntervalSince1970(1'796'000'000);
+    sheet->setDate(day);
+    EXPECT_TRUE(sheet->pickerView()->isHidden());
+    sheet->show();
+    host->advance(0.35);
+    tapButton("确定");
+    ASSERT_EQ(chooser->results.size(), 1u);
+    ASSERT_EQ(chooser->results[0].second->count(), 1u);
+    auto picked = std::dynamic_pointer_cast<NSDate>(chooser->results[0].second->objectAtIndex(0));
+    ASSERT_NE(picked, nullptr);
+    EXPECT_EQ(std::lround(picked->timeIntervalSinceDate(day) / 86400), 0);
+}
+
+TEST_F(PickerSheet, rangeColumnsDragEachOtherAndTitlesSelectByValue)
+{
+    auto sheet = KMActionSheetPickerView::create(NSString("时段"), chooser);
+    sheet->setTitlesForComponenets({ { "1", "2", "3", "4" }, { "至" }, { "1", "2", "3", "4" } });
+    sheet->setIsRangePickerView(true);
+    sheet->setWidthsForComponents({ 0, 40 });
+    sheet->reloadAllComponents();
+    auto& picker = *sheet->pickerView();
+    picker.selectRow(2, 0, false); // as the finger leaves it
+    sheet->pickerViewDidSelectRow(picker, 2, 0);
+    EXPECT_EQ(picker.selectedRowInComponent(2), 2);
+    picker.selectRow(1, 2, false);
+    sheet->pickerViewDidSelectRow(picker, 1, 2);
+    EXPECT_EQ(picker.selectedRowInComponent(0), 1);
+    EXPECT_EQ(chooser->changes.size(), 2u);
+    EXPECT_EQ(sheet->pickerViewWidthForComponent(picker, 1), 40);
+    EXPECT_EQ(sheet->pickerViewWidthForComponent(picker, 2), (picker.bounds().size.width - 20 - 4) / 3);
+
+    sheet->setSelectedTitles(NSArray::arrayWithObjects({ NSString("3"), NSString("没有"), NSString("4") }));
+    const auto titles = sheet->selectedTitles();
+    EXPECT_EQ(NSString::fromId(titles->objectAtIndex(0)), "3");
+    EXPECT_EQ(NSString::fromId(titles->objectAtIndex(1)), "至");
+    EXPECT_EQ(NSString::fromId(titles->objectAtIndex(2)), "4");
+}
+
+} // namespace
