@@ -3,6 +3,7 @@
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIScrollView.h"
 
 #include <algorithm>
 
@@ -113,6 +114,7 @@ void UINavigationController::loadView()
         view->setFrame(contentFrameFor(*top));
         view->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
         container->addSubview(view);
+        adjustScrollViewInsets(*top);
     }
     if (m_navigationBar)
         container->addSubview(m_navigationBar);
@@ -148,8 +150,47 @@ void UINavigationController::layoutContents()
     }
     if (isTransitioning())
         return;
-    if (auto top = topViewController(); top && top->isViewLoaded() && top->viewIfLoaded()->superview() == container)
+    if (auto top = topViewController(); top && top->isViewLoaded() && top->viewIfLoaded()->superview() == container) {
         top->viewIfLoaded()->setFrame(contentFrameFor(*top));
+        adjustScrollViewInsets(*top);
+    }
+}
+
+void UINavigationController::adjustScrollViewInsets(UIViewController& controller)
+{
+    std::erase_if(m_adjustedInsets, [](const AdjustedInsets& entry) { return entry.scrollView.expired(); });
+    if (!controller.automaticallyAdjustsScrollViewInsets() || !(controller.edgesForExtendedLayout() & UIRectEdgeTop))
+        return;
+    auto view = controller.viewIfLoaded();
+    if (!view)
+        return;
+    auto scrollView = std::dynamic_pointer_cast<UIScrollView>(view);
+    if (!scrollView && !view->subviews().empty())
+        scrollView = std::dynamic_pointer_cast<UIScrollView>(view->subviews().front());
+    if (!scrollView)
+        return;
+    // The top layout guide: the status bar, and the navigation bar while it shows.
+    CGFloat top = UIApplication::sharedApplication()->statusBarFrame().size.height;
+    if (m_navigationBar && !m_navigationBarHidden)
+        top += navigationBarHeight;
+    auto entry = std::find_if(m_adjustedInsets.begin(), m_adjustedInsets.end(),
+        [&](const AdjustedInsets& e) { return e.scrollView.lock() == scrollView; });
+    const CGFloat applied = entry == m_adjustedInsets.end() ? 0 : entry->top;
+    if (applied == top)
+        return;
+    const bool atTop = scrollView->contentOffset().y == -scrollView->contentInset().top;
+    UIEdgeInsets insets = scrollView->contentInset();
+    insets.top += top - applied;
+    scrollView->setContentInset(insets);
+    UIEdgeInsets indicators = scrollView->scrollIndicatorInsets();
+    indicators.top += top - applied;
+    scrollView->setScrollIndicatorInsets(indicators);
+    if (atTop)
+        scrollView->setContentOffset(CGPointMake(scrollView->contentOffset().x, -insets.top));
+    if (entry == m_adjustedInsets.end())
+        m_adjustedInsets.push_back({ scrollView, top });
+    else
+        entry->top = top;
 }
 
 void UINavigationController::setNavigationBarHidden(bool hidden, bool)
@@ -334,6 +375,7 @@ void UINavigationController::transition(const std::shared_ptr<UIViewController>&
             toView->setFrame(frame);
         });
         toView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+        adjustScrollViewInsets(*to);
         if (visible)
             to->beginAppearanceTransition(true, animated);
         auto fromView = from ? from->viewIfLoaded() : nullptr;

@@ -79,6 +79,9 @@ private:
     void handlePopGesture(UIPanGestureRecognizer& recognizer);
     // Gives the bar the stack's navigation items.
     void syncNavigationBar(bool animated);
+    // A controller whose scroll view runs under the bars gets room above its content for them,
+    // as the platform gives it unless the controller says not to.
+    void adjustScrollViewInsets(UIViewController& controller);
 
     std::vector<std::shared_ptr<UIViewController>> m_stack;
     std::shared_ptr<UIView> m_navigationBar;
@@ -88,4 +91,9 @@ private:
     std::shared_ptr<UINavigationBarDelegate> m_barLink;
     std::weak_ptr<UINavigationControllerDelegate> m_delegate;
     std::function<void()> m_finishTransition;
+    struct AdjustedInsets {
+        std::weak_ptr<UIView> scrollView;
+        CGFloat top { 0 };
+    };
+    std::vector<AdjustedInsets> m_adjustedInsets;
 };

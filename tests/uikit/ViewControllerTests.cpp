@@ -1,5 +1,7 @@
 #include "tests/uikit/UIKitTestSupport.h"
 
+#include "platform/uikit/UIScrollView.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -246,4 +248,38 @@ TEST_F(ViewControllerTest, theHiddenBarFlagIsKeptAndTheBarPlacedWhenThereIsOne)
     navigation->view()->setNeedsLayout();
     navigation->view()->layoutIfNeeded();
     EXPECT_EQ(a->view()->frame(), CGRectMake(0, 64, 320, 504));
+}
+
+namespace {
+class ListController : public RecordingController {
+    NS_OBJECT(ListController, RecordingController)
+public:
+    void loadView() override { setView(UIScrollView::create(UIScreen::mainScreen()->bounds())); }
+    std::shared_ptr<UIScrollView> scrollView() { return std::static_pointer_cast<UIScrollView>(view()); }
+};
+} // namespace
+
+TEST_F(ViewControllerTest, aScrollViewUnderTheBarsGetsRoomForThemOnceUnlessTheControllerDeclines)
+{
+    auto list = ListController::create();
+    navigation->pushViewController(list, false);
+    EXPECT_EQ(list->scrollView()->contentInset().top, 64);
+    EXPECT_EQ(list->scrollView()->scrollIndicatorInsets().top, 64);
+    EXPECT_EQ(list->scrollView()->contentOffset().y, -64);
+    navigation->view()->setNeedsLayout();
+    navigation->view()->layoutIfNeeded();
+    EXPECT_EQ(list->scrollView()->contentInset().top, 64);
+    navigation->setNavigationBarHidden(true);
+    navigation->view()->layoutIfNeeded();
+    EXPECT_EQ(list->scrollView()->contentInset().top, 20);
+    EXPECT_EQ(list->scrollView()->contentOffset().y, -20);
+
+    auto declining = ListController::create();
+    declining->setAutomaticallyAdjustsScrollViewInsets(false);
+    navigation->pushViewController(declining, false);
+    EXPECT_EQ(declining->scrollView()->contentInset().top, 0);
+    auto below = ListController::create();
+    below->setEdgesForExtendedLayout(UIRectEdgeNone);
+    navigation->pushViewController(below, false);
+    EXPECT_EQ(below->scrollView()->contentInset().top, 0);
 }
