@@ -1,5 +1,9 @@
 // Decoding realistic service replies to a full object tree: this codec side by side with
-// RapidJSON (Document parse) and simdjson (DOM parse).
+// RapidJSON building its Document (with and without UTF-8 validation; the codec always
+// validates) and simdjson parsing and then visiting every value (its parse alone builds no tree
+// to compare). Decode-and-release is the figure a reply costs; the release alone is reported
+// apart, and the Memory runs count allocations and the peak of heap bytes added per decode.
+#include "bench/AllocationCounter.h"
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/json/JSONDecoder.h"
 
@@ -7,6 +11,7 @@
 #include <rapidjson/document.h>
 #include <simdjson.h>
 
+#include <chrono>
 #include <string>
 
 namespace {
@@ -129,18 +134,46 @@ void BM_ObjectFromJSONString(benchmark::State& state)
     setLabel(state, which);
 }
 
+template <unsigned flags>
 void BM_RapidJSON(benchmark::State& state)
 {
     const int which = int(state.range(0));
     const std::string& text = reply(which);
     for (auto _ : state) {
         rapidjson::Document document;
-        document.Parse(text.data(), text.size());
+        document.Parse<flags>(text.data(), text.size());
         if (document.HasParseError())
             state.SkipWithError("parse failed");
         benchmark::DoNotOptimize(document);
     }
     setLabel(state, which);
+}
+
+// Visits every value as a tree consumer would, reading strings and numbers.
+std::size_t walk(simdjson::dom::element element)
+{
+    switch (element.type()) {
+    case simdjson::dom::element_type::ARRAY: {
+        std::size_t sum = 0;
+        for (auto child : simdjson::dom::array(element))
+            sum += walk(child);
+        return sum;
+    }
+    case simdjson::dom::element_type::OBJECT: {
+        std::size_t sum = 0;
+        for (auto field : simdjson::dom::object(element))
+            sum += field.key.size() + walk(field.value);
+        return sum;
+    }
+    case simdjson::dom::element_type::STRING:
+        return std::string_view(element).size();
+    case simdjson::dom::element_type::INT64:
+        return std::size_t(int64_t(element));
+    case simdjson::dom::element_type::DOUBLE:
+        return std::size_t(double(element));
+    default:
+        return 1;
+    }
 }
 
 void BM_simdjson(benchmark::State& state)
@@ -152,8 +185,74 @@ void BM_simdjson(benchmark::State& state)
         simdjson::dom::element root;
         if (parser.parse(text).get(root))
             state.SkipWithError("parse failed");
-        benchmark::DoNotOptimize(root);
+        benchmark::DoNotOptimize(walk(root));
     }
+    setLabel(state, which);
+}
+
+// The release of a decoded tree alone, timed by hand around it.
+void BM_JSONRelease(benchmark::State& state)
+{
+    const int which = int(state.range(0));
+    const std::string& text = reply(which);
+    for (auto _ : state) {
+        id tree = JSONDecoder::decoder()->objectWithUTF8String(text.data(), text.size());
+        const auto start = std::chrono::steady_clock::now();
+        tree.reset();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    setLabel(state, which);
+}
+
+void BM_RapidJSONRelease(benchmark::State& state)
+{
+    const int which = int(state.range(0));
+    const std::string& text = reply(which);
+    for (auto _ : state) {
+        auto document = std::make_unique<rapidjson::Document>();
+        document->Parse<rapidjson::kParseValidateEncodingFlag>(text.data(), text.size());
+        const auto start = std::chrono::steady_clock::now();
+        document.reset();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    setLabel(state, which);
+}
+
+void reportMemory(benchmark::State& state, const bench::AllocationFigures& figures)
+{
+    state.counters["allocs"] = double(figures.allocations);
+    state.counters["peak_KiB"] = double(figures.peakBytes) / 1024.0;
+}
+
+// Allocations and peak heap bytes of one decode (the tree still alive), then of its release.
+void BM_JSONDecoderMemory(benchmark::State& state)
+{
+    const int which = int(state.range(0));
+    const std::string& text = reply(which);
+    bench::AllocationFigures figures;
+    for (auto _ : state) {
+        bench::AllocationMeasurement measurement;
+        id tree = JSONDecoder::decoder()->objectWithUTF8String(text.data(), text.size());
+        figures = measurement.figures();
+        benchmark::DoNotOptimize(tree);
+    }
+    reportMemory(state, figures);
+    setLabel(state, which);
+}
+
+void BM_RapidJSONMemory(benchmark::State& state)
+{
+    const int which = int(state.range(0));
+    const std::string& text = reply(which);
+    bench::AllocationFigures figures;
+    for (auto _ : state) {
+        bench::AllocationMeasurement measurement;
+        rapidjson::Document document;
+        document.Parse<rapidjson::kParseValidateEncodingFlag>(text.data(), text.size());
+        figures = measurement.figures();
+        benchmark::DoNotOptimize(document);
+    }
+    reportMemory(state, figures);
     setLabel(state, which);
 }
 
@@ -162,7 +261,12 @@ void BM_simdjson(benchmark::State& state)
 BENCHMARK(BM_JSONDecoder)->DenseRange(0, 2);
 BENCHMARK(BM_JSONDecoderReused)->DenseRange(0, 2);
 BENCHMARK(BM_ObjectFromJSONString)->DenseRange(0, 2);
-BENCHMARK(BM_RapidJSON)->DenseRange(0, 2);
+BENCHMARK_TEMPLATE(BM_RapidJSON, rapidjson::kParseDefaultFlags)->Name("BM_RapidJSON")->DenseRange(0, 2);
+BENCHMARK_TEMPLATE(BM_RapidJSON, rapidjson::kParseValidateEncodingFlag)->Name("BM_RapidJSONValidated")->DenseRange(0, 2);
 BENCHMARK(BM_simdjson)->DenseRange(0, 2);
+BENCHMARK(BM_JSONRelease)->DenseRange(0, 2)->UseManualTime();
+BENCHMARK(BM_RapidJSONRelease)->DenseRange(0, 2)->UseManualTime();
+BENCHMARK(BM_JSONDecoderMemory)->DenseRange(0, 2)->Iterations(3);
+BENCHMARK(BM_RapidJSONMemory)->DenseRange(0, 2)->Iterations(3);
 
 BENCHMARK_MAIN();

@@ -8,7 +8,7 @@ function(corvane_test area)
   endif()
   set(target ${area}_tests)
   add_executable(${target} ${ARG_SOURCES})
-  target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock corvane_test_support)
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock corvane_test_support corvane_allocator)
   gtest_discover_tests(${target}
     PROPERTIES LABELS ${ARG_LABEL}
     ENVIRONMENT "CORVANE_TEST_TMP=${CMAKE_BINARY_DIR}/test-sandboxes"

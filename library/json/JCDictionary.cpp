@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cmath>
 #include <utility>
 
@@ -59,10 +60,45 @@ bool JCDictionary::init(JCCollectionKey, id* keys, id* objects, const NSUInteger
     const NSUInteger capacity = JCDictionaryCapacityForCount(count);
     if (capacity == NSNotFound)
         return false;
+    m_capacity = capacity;
+    if (!mutableCollection && initCompact(keys, objects, keyHashes, count, capacity))
+        return true;
     m_entry.resize(capacity);
     for (NSUInteger i = 0; i < count; ++i)
         addEntry(keyHashes[i], std::move(keys[i]), std::move(objects[i]));
     m_mutations = mutableCollection ? 1 : 0;
+    return true;
+}
+
+bool JCDictionary::initCompact(id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, NSUInteger capacity)
+{
+    constexpr NSUInteger kLargestCompactCapacity = 41;
+    if (capacity > kLargestCompactCapacity || count == 0)
+        return false;
+    // Where each entry would sit in the table: its home slot, or the next free one after it.
+    std::array<std::int8_t, kLargestCompactCapacity> placed;
+    placed.fill(-1);
+    for (NSUInteger i = 0; i < count; ++i) {
+        NSUInteger slot = homeSlot(keyHashes[i], capacity);
+        while (placed[slot] >= 0) {
+            const NSUInteger other = NSUInteger(placed[slot]);
+            // An equal key replaces the earlier one: the table does that with its moves.
+            if (keyHashes[other] == keyHashes[i] && (keys[other] == keys[i] || keys[other]->isEqual(keys[i])))
+                return false;
+            if (++slot == capacity)
+                slot = 0;
+        }
+        placed[slot] = std::int8_t(i);
+    }
+    m_entry.reserve(count);
+    for (NSUInteger slot = 0; slot < capacity; ++slot) {
+        if (placed[slot] < 0)
+            continue;
+        const NSUInteger i = NSUInteger(placed[slot]);
+        m_entry.push_back({ keyHashes[i], { std::move(keys[i]), std::move(objects[i]) } });
+    }
+    m_count = count;
+    m_compact = true;
     return true;
 }
 
@@ -72,6 +108,14 @@ NSUInteger JCDictionary::slotForKey(const id& key) const
     if (!key || capacity == 0)
         return NSNotFound;
     const NSUInteger keyHash = key->hash();
+    if (m_compact) {
+        for (NSUInteger slot = 0; slot < capacity; ++slot) {
+            const auto& candidate = m_entry[slot];
+            if (candidate.keyHash == keyHash && (candidate.entry.key == key || candidate.entry.key->isEqual(key)))
+                return slot;
+        }
+        return NSNotFound;
+    }
     NSUInteger slot = homeSlot(keyHash, capacity);
     for (NSUInteger examined = 0; examined < capacity; ++examined) {
         const auto& candidate = m_entry[slot];
@@ -191,6 +235,7 @@ void JCDictionary::setObject(const id& object, const id& key)
         } catch (const std::bad_alloc&) {
             raise(NSMallocException, "Unable to allocate memory for hash table.");
         }
+        m_capacity = wanted;
         m_count = 0;
         for (auto& slot : old) {
             if (slot.entry.key)

@@ -1,7 +1,9 @@
 #pragma once
 // The objects of decoded JSON: one open-addressing table with linear probing whose capacity is
 // always one of a fixed list of primes, immutable unless the parse asked for mutable collections.
-// Keys enumerate in slot order, which follows from their hashes and the capacity.
+// Keys enumerate in slot order, which follows from their hashes and the capacity. A small
+// immutable dictionary (most rows of a reply) keeps only its entries, in that same slot order,
+// and finds a key by comparing hashes along them: a 14-field row takes 560 bytes, not 920.
 
 #include "library/json/JCCollectionKey.h"
 #include "platform/foundation/NSDictionary.h"
@@ -37,9 +39,10 @@ public:
     id copy() const override;
     id mutableCopy() const override;
 
-    NSUInteger capacity() const { return m_entry.size(); }
+    NSUInteger capacity() const { return m_capacity; }
     NSUInteger mutations() const { return m_mutations; }
-    // The slot at an index, for the key enumerator.
+    // The stored slots in enumeration order, and one of them, for the key enumerator.
+    NSUInteger storedSlotCount() const { return m_entry.size(); }
     const JCHashTableEntry& entryAtSlot(NSUInteger slot) const { return m_entry[slot]; }
 
 protected:
@@ -49,6 +52,9 @@ protected:
     bool init(JCCollectionKey, id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, bool mutableCollection);
 
 private:
+    // Fills the compact form when every key is distinct and the table is small; false leaves
+    // nothing changed.
+    bool initCompact(id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, NSUInteger capacity);
     NSUInteger slotForKey(const id& key) const;
     void addEntry(NSUInteger keyHash, id key, id object);
     void removeEntryAtSlot(NSUInteger slot);
@@ -56,5 +62,7 @@ private:
 
     NSUInteger m_count { 0 };
     NSUInteger m_mutations { 0 };
+    NSUInteger m_capacity { 0 };
+    bool m_compact { false };
     std::vector<JCHashTableEntry> m_entry;
 };

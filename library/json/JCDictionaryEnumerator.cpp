@@ -10,7 +10,7 @@ bool JCDictionaryEnumerator::init(std::shared_ptr<const JCDictionary> dictionary
 
 id JCDictionaryEnumerator::nextObject()
 {
-    const NSUInteger capacity = m_collection->capacity();
+    const NSUInteger capacity = m_collection->storedSlotCount();
     while (m_nextObject < capacity) {
         const auto& slot = m_collection->entryAtSlot(m_nextObject++);
         if (slot.entry.key)

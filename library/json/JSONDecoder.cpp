@@ -132,11 +132,19 @@ void stepAgeing(JCTokenCache& cache)
     cache.age[cache.prng_lfsr & (JCTokenCacheCount - 1)] >>= 1;
 }
 
+constexpr NSUInteger kLongestCachedString = 24;
+
 id cachedObject(JCParseState& state)
 {
     JCTokenValue& value = state.token.value;
     if (value.type == JCValueTypeString && value.ptrRange.length == 0)
         return sharedEmptyString();
+    // Long texts (a question, an address) rarely come again in one reply: caching them would
+    // copy their bytes and push out the short values that do repeat.
+    if (value.type == JCValueTypeString && value.ptrRange.length > kLongestCachedString) {
+        value.cacheItem = nullptr;
+        return makeValueObject(state, value);
+    }
 
     JCTokenCache& cache = state.cache;
     const NSUInteger mask = JCTokenCacheCount - 1;
@@ -239,12 +247,11 @@ void parseExpectedError(JCParseState& state, int accept, const char* valueItem, 
         JCParseError(state, "Expected %@ or %@, not '%*.*s'", items[0], items[1], tokenLength, tokenLength, tokenText.c_str());
 }
 
-// Makes room for at least four more entries on the object stack.
+// Makes room for at least four more entries on the object stack; called only when the stack
+// is that full, so the common push pays one comparison.
 bool growObjectStack(JCParseState& state, const char* what)
 {
     JCObjectStack& stack = state.objectStack;
-    if (stack.index + 4 <= stack.count())
-        return true;
     const NSUInteger granule = stack.roundSizeUpToMultipleOf;
     const NSUInteger wanted = (stack.count() + 128 + granule - 1) / granule * granule;
     try {
@@ -343,7 +350,7 @@ id parseArray(JCParseState& state)
     int accept = JCAcceptValueOrEnd;
     const NSUInteger length = state.stringBuffer.bytes.length;
     while (state.atIndex < length) {
-        if (!growObjectStack(state, "array") || !nextToken(state))
+        if (!nextToken(state))
             break;
         const JCTokenType type = state.token.type;
         if (isValueToken(type)) {
@@ -356,6 +363,8 @@ id parseArray(JCParseState& state)
                 JCParseError(state, "Internal error: Object == NULL");
                 break;
             }
+            if (stack.index + 4 > stack.count() && !growObjectStack(state, "array"))
+                break;
             stack.objects[stack.index++] = std::move(object);
             accept = JCAcceptCommaOrEnd;
         } else if (type == JCTokenTypeArrayEnd) {
@@ -391,7 +400,7 @@ id parseDictionary(JCParseState& state)
     int accept = JCAcceptValueOrEnd;
     const NSUInteger length = state.stringBuffer.bytes.length;
     while (state.atIndex < length) {
-        if (!growObjectStack(state, "dictionary") || !nextToken(state))
+        if (!nextToken(state))
             break;
         const JCTokenType type = state.token.type;
         if (type == JCTokenTypeObjectEnd) {
@@ -453,6 +462,8 @@ id parseDictionary(JCParseState& state)
             JCParseError(state, "Internal error: Object == NULL.");
             break;
         }
+        if (stack.index + 4 > stack.count() && !growObjectStack(state, "dictionary"))
+            break;
         stack.keys[stack.index] = std::move(key);
         stack.cfHashes[stack.index] = keyHash;
         stack.objects[stack.index] = std::move(object);

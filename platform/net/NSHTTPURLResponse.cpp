@@ -16,6 +16,24 @@ NSString trimmed(const NSString& text)
     return text.stringByTrimmingCharactersInSet(*NSCharacterSet::whitespaceAndNewlineCharacterSet());
 }
 
+// Field and parameter names are ASCII tokens: they compare without a full Unicode case fold.
+bool equalIgnoringASCIICase(std::u16string_view a, std::u16string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i];
+        char16_t y = b[i];
+        if (x >= u'A' && x <= u'Z')
+            x = char16_t(x + 32);
+        if (y >= u'A' && y <= u'Z')
+            y = char16_t(y + 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 NSString unquoted(const NSString& text)
 {
     NSString value = trimmed(text);
@@ -34,7 +52,7 @@ NSString parameterOfField(const NSString& field, const char* parameter)
         NSRange equals = items[i].rangeOfString("=");
         if (equals.location == NSNotFound)
             continue;
-        if (trimmed(items[i].substringToIndex(equals.location)).caseInsensitiveCompare(parameter) == NSOrderedSame)
+        if (equalIgnoringASCIICase(trimmed(items[i].substringToIndex(equals.location)).view(), NSString(parameter).view()))
             return unquoted(items[i].substringFromIndex(equals.location + 1));
     }
     return nullptr;
@@ -68,7 +86,7 @@ void NSHTTPURLResponse::init(const std::shared_ptr<NSURL>& URL, NSInteger status
         if (line.name.isNil() || line.value.isNil())
             continue;
         auto existing = std::find_if(joined.begin(), joined.end(), [&](const HeaderLine& other) {
-            return other.name.caseInsensitiveCompare(line.name) == NSOrderedSame;
+            return equalIgnoringASCIICase(other.name.view(), line.name.view());
         });
         if (existing == joined.end())
             joined.push_back(line);
@@ -141,9 +159,9 @@ NSString NSHTTPURLResponse::valueForHTTPHeaderField(const NSString& name) const
 {
     if (!m_allHeaderFields || name.isNil())
         return nullptr;
+    const std::u16string_view wanted = name.view();
     for (const auto& entry : *m_allHeaderFields) {
-        NSString key = NSString::fromId(entry.key);
-        if (key.caseInsensitiveCompare(name) == NSOrderedSame)
+        if (equalIgnoringASCIICase(NSString::fromId(entry.key).view(), wanted))
             return NSString::fromId(entry.object);
     }
     return nullptr;

@@ -134,7 +134,7 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
         return false;
     }
 
-    m_handle = curl_easy_init();
+    m_handle = m_loop->takeHandle();
     if (!m_handle) {
         fail(NSURLErrorWithCode(NSURLErrorUnknown, URL));
         return false;

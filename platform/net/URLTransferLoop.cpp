@@ -53,6 +53,8 @@ URLTransferLoop::~URLTransferLoop()
         curl_multi_remove_handle(m_multi, handle);
         curl_easy_cleanup(handle);
     }
+    for (CURL* handle : m_spare)
+        curl_easy_cleanup(handle);
     m_clients.clear();
     if (auto runLoop = m_runLoop.lock()) {
         for (const auto& [socket, token] : m_sockets)
@@ -113,7 +115,26 @@ void URLTransferLoop::retire(CURL* handle)
         return;
     }
     remove(handle);
-    curl_easy_cleanup(handle);
+    // Making a handle costs about as much as a small request on loopback: keep a few. A reset
+    // handle still holds TLS sessions of its earlier transfers; it must not resume them, so a
+    // new transfer starts as on a fresh handle.
+    constexpr std::size_t kSpareHandles = 8;
+    if (m_spare.size() >= kSpareHandles) {
+        curl_easy_cleanup(handle);
+        return;
+    }
+    curl_easy_reset(handle);
+    curl_easy_setopt(handle, CURLOPT_SSL_SESSIONID_CACHE, 0L);
+    m_spare.push_back(handle);
+}
+
+CURL* URLTransferLoop::takeHandle()
+{
+    if (m_spare.empty())
+        return curl_easy_init();
+    CURL* handle = m_spare.back();
+    m_spare.pop_back();
+    return handle;
 }
 
 void URLTransferLoop::remove(CURL* handle)

@@ -35,9 +35,12 @@ public:
     bool add(CURL* handle, const std::shared_ptr<Client>& client);
     // Stops watching the transfer (its client is let go); the handle stays the caller's.
     void remove(CURL* handle);
-    // Removes the transfer and frees its handle, once curl has returned when called from
+    // Removes the transfer and takes its handle back, once curl has returned when called from
     // inside one of its callbacks.
     void retire(CURL* handle);
+    // A handle for a new transfer: one a finished transfer left, reset to curl's defaults, or a
+    // fresh one. Null when curl cannot make one.
+    CURL* takeHandle();
     void markPending(const std::shared_ptr<Client>& client);
     bool isInsideCurl() const { return m_insideCurl; }
     const std::vector<std::string>& modes() const { return m_modes; }
@@ -59,6 +62,7 @@ private:
     std::unordered_map<CURL*, std::shared_ptr<Client>> m_clients;
     std::vector<std::weak_ptr<Client>> m_pending;
     std::vector<CURL*> m_retired;
+    std::vector<CURL*> m_spare;
     bool m_insideCurl { false };
     bool m_acting { false };
     bool m_beginningAtOnce { false };

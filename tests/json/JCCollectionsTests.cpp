@@ -264,3 +264,33 @@ TEST(JCCollections, mutableDecodedCollectionsRaiseWhenChangedWhileEnumerated)
     }, NSGenericException);
     EXPECT_EQ(visits, 1);
 }
+
+// A small immutable dictionary keeps only its entries, yet enumerates exactly as the table of a
+// mutable one would, finds every key and no other, and a repeated key keeps its last value.
+TEST(JCCollections, compactDictionariesEnumerateInTableOrder)
+{
+    for (const int fields : { 1, 3, 9, 14, 30, 31, 60 }) {
+        std::string text = "{";
+        for (int i = 0; i < fields; ++i)
+            text += (i ? "," : "") + std::string("\"FIELD") + std::to_string(i * 7) + "\":" + std::to_string(i);
+        text += "}";
+        auto compact = dictionaryOf(text);
+        auto table = dictionaryOf(text, true);
+        ASSERT_TRUE(compact && table) << text;
+        EXPECT_EQ(compact->capacity(), table->capacity());
+        EXPECT_EQ(compact->allKeys()->componentsJoinedByString(","), table->allKeys()->componentsJoinedByString(",")) << fields;
+        std::vector<id> enumerated;
+        auto enumerator = compact->keyEnumerator();
+        while (id key = enumerator->nextObject())
+            enumerated.push_back(key);
+        EXPECT_TRUE(NSArray::create(enumerated)->isEqualToArray(table->allKeys()));
+        for (int i = 0; i < fields; ++i)
+            EXPECT_EQ(ns::intForKey(compact, NSString("FIELD" + std::to_string(i * 7))), i);
+        EXPECT_FALSE(compact->objectForKey("FIELD1"));
+        EXPECT_EQ(compact->count(), NSUInteger(fields));
+    }
+    auto repeated = dictionaryOf(R"({"a":1,"b":2,"a":3})");
+    ASSERT_TRUE(repeated);
+    EXPECT_EQ(repeated->count(), 2u);
+    EXPECT_EQ(ns::intForKey(repeated, "a"), 3);
+}

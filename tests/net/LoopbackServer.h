@@ -5,6 +5,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -74,6 +75,8 @@ public:
         m_server->set_pre_routing_handler([this, keepAlive](const httplib::Request& request, httplib::Response& response) {
             if (!keepAlive)
                 response.set_header("Connection", "close");
+            if (!m_recording)
+                return httplib::Server::HandlerResponse::Unhandled;
             std::lock_guard lock(m_mutex);
             ReceivedRequest received { request.method, request.path, request.body, {} };
             for (const auto& [name, value] : request.headers)
@@ -95,6 +98,8 @@ public:
     ~Server() { stop(); }
 
     httplib::Server& routes() { return *m_server; }
+    // A benchmark's server keeps nothing of what it receives; set before start().
+    void setRecording(bool recording) { m_recording = recording; }
 
     void start()
     {
@@ -139,6 +144,7 @@ private:
     bool m_https { false };
     mutable std::mutex m_mutex;
     std::vector<ReceivedRequest> m_requests;
+    std::atomic<bool> m_recording { true };
     std::map<const httplib::Request*, std::size_t> m_pendingBodies;
 };
 

@@ -156,3 +156,19 @@ TEST(URLCoding, forgedValuesAreRefusedWithNil)
         coder.encodeObject(NSString("not a dictionary"), "NSUserInfo");
     }));
 }
+
+// Field names compare by ASCII case only: lines of one name in any case join in order, and the
+// charset parameter is found whatever its case.
+TEST(URLCoding, headerNamesFoldASCIICase)
+{
+    auto response = NSHTTPURLResponse::responseWithURL(NSURL::URLWithString("http://127.0.0.1/"), 200, "HTTP/1.1",
+        std::vector<NSHTTPURLResponse::HeaderLine> { { "X-Trace", "a" }, { "content-TYPE", "text/plain; CharSet=\"GBK\"" },
+            { "x-trace", "b" }, { "X-TRACE", "c" }, { "Ä-Field", "1" } });
+    EXPECT_EQ(response->valueForHTTPHeaderField("x-Trace"), "a, b, c");
+    EXPECT_EQ(response->allHeaderFields()->count(), 3u);
+    EXPECT_EQ(response->MIMEType(), "text/plain");
+    EXPECT_EQ(response->textEncodingName(), "GBK");
+    EXPECT_EQ(response->valueForHTTPHeaderField("Ä-field"), "1");
+    EXPECT_TRUE(response->valueForHTTPHeaderField("ä-field").isNil());
+    EXPECT_TRUE(response->valueForHTTPHeaderField("X-Trac").isNil());
+}
