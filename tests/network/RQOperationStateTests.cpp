@@ -94,8 +94,9 @@ protected:
         const std::pair<const char*, const char*> types[] = { { "/text/plain", "text/plain" },
             { "/text/unknown", "text/plain; charset=x-no-such" }, { "/text/latin1", "text/plain; charset=iso-8859-1" },
             { "/text/binary", "application/octet-stream" }, { "/text/html", "text/html" } };
-        for (const auto& [path, type] : types) {
-            server.routes().Get(path, [type](const httplib::Request&, httplib::Response& response) { response.set_content("caf\xE9", type); });
+        for (const auto& entry : types) {
+            const char* type = entry.second;
+            server.routes().Get(entry.first, [type](const httplib::Request&, httplib::Response& response) { response.set_content("caf\xE9", type); });
         }
         server.routes().Get("/empty", [](const httplib::Request&, httplib::Response& response) { response.status = 204; });
         server.routes().Get("/blank", [](const httplib::Request&, httplib::Response& response) {
