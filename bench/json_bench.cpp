@@ -264,8 +264,8 @@ BENCHMARK(BM_ObjectFromJSONString)->DenseRange(0, 2);
 BENCHMARK_TEMPLATE(BM_RapidJSON, rapidjson::kParseDefaultFlags)->Name("BM_RapidJSON")->DenseRange(0, 2);
 BENCHMARK_TEMPLATE(BM_RapidJSON, rapidjson::kParseValidateEncodingFlag)->Name("BM_RapidJSONValidated")->DenseRange(0, 2);
 BENCHMARK(BM_simdjson)->DenseRange(0, 2);
-BENCHMARK(BM_JSONRelease)->DenseRange(0, 2)->UseManualTime();
-BENCHMARK(BM_RapidJSONRelease)->DenseRange(0, 2)->UseManualTime();
+BENCHMARK(BM_JSONRelease)->DenseRange(0, 2)->UseManualTime()->Iterations(100);
+BENCHMARK(BM_RapidJSONRelease)->DenseRange(0, 2)->UseManualTime()->Iterations(100);
 BENCHMARK(BM_JSONDecoderMemory)->DenseRange(0, 2)->Iterations(3);
 BENCHMARK(BM_RapidJSONMemory)->DenseRange(0, 2)->Iterations(3);
 
