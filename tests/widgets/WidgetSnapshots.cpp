@@ -5,6 +5,8 @@
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/hud/UIView_Toast.h"
 #include "library/widgets/keyboard/KMActionSheetPickerView.h"
+#include "library/widgets/keyboard/KMKeyboardManager.h"
+#include "platform/uikit/UITextField.h"
 
 #include <filesystem>
 
@@ -62,6 +64,23 @@ TEST_F(WidgetSnapshots, pickerSheets)
     dates->show();
     host->advance(0.4);
     snapshot("picker-sheet-date");
+}
+
+TEST_F(WidgetSnapshots, keyboardToolbar)
+{
+    KMKeyboardManager::enableForApplication();
+    const char* placeholders[] = { "请输入账号", "请输入密码" };
+    std::vector<std::shared_ptr<UITextField>> fields;
+    for (int i = 0; i < 2; ++i) {
+        auto field = UITextField::create(CGRectMake(20, 420 + 50 * i, 280, 34));
+        field->setBorderStyle(UITextBorderStyle::RoundedRect);
+        field->setPlaceholder(placeholders[i]);
+        screen()->addSubview(field);
+        fields.push_back(field);
+    }
+    host->tap(fields[1]);
+    host->advance(0.5);
+    snapshot("keyboard-toolbar");
 }
 
 } // namespace

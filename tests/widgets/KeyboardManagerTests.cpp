@@ -1,0 +1,195 @@
+#include "WidgetScreen.h"
+
+#include "library/widgets/keyboard/KMKeyboardManager.h"
+#include "library/widgets/keyboard/UIView_KMHierarchy.h"
+#include "platform/uikit/UITextField.h"
+
+namespace {
+
+class KeyboardManager : public WidgetScreenTest {
+protected:
+    void SetUp() override
+    {
+        WidgetScreenTest::SetUp();
+        KMKeyboardManager::enableForApplication();
+        KMKeyboardManager::enableForApplication(); // only the first call counts
+    }
+    std::shared_ptr<UITextField> addField(CGRect frame, const char* placeholder, const UIViewRef& parent = nullptr)
+    {
+        auto field = UITextField::create(frame);
+        field->setBorderStyle(UITextBorderStyle::RoundedRect);
+        field->setPlaceholder(placeholder);
+        (parent ? parent : screen())->addSubview(field);
+        return field;
+    }
+    static std::shared_ptr<KMToolbar> toolbarOf(const UIViewRef& field)
+    {
+        return std::dynamic_pointer_cast<KMToolbar>(KMToolbarAddition::inputAccessoryViewOf(*field));
+    }
+    CGFloat bottomInWindow(const UIViewRef& field) { return CGRectGetMaxY(field->superview()->convertRectToView(field->frame(), nullptr)); }
+    static const std::shared_ptr<KMKeyboardManager>& manager() { return KMKeyboardManager::sharedManager(); }
+};
+
+TEST_F(KeyboardManager, aFieldNearTheBottomSitsFifteenPointsAboveTheKeyboardAndComesBack)
+{
+    EXPECT_TRUE(manager()->isEnabled());
+    EXPECT_EQ(manager()->keyboardDistanceFromTextField(), 15);
+    auto account = addField(CGRectMake(20, 420, 280, 30), "请输入账号");
+    auto password = addField(CGRectMake(20, 470, 280, 30), "请输入密码");
+    const CGRect before = screen()->frame();
+
+    host->tap(password);
+    host->advance(0.5);
+    auto toolbar = toolbarOf(password);
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_EQ(toolbar->tag(), KMKeyboardManager::kPreviousNextToolbarTag);
+    auto title = std::dynamic_pointer_cast<KMTitleBarButtonItem>(toolbar->items()[3]);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->titleLabel()->text(), "请输入密码");
+    const CGFloat keyboardTop = 568 - 216 - 44; // keys and the bar over them
+    EXPECT_EQ(bottomInWindow(password), keyboardTop - 15);
+    EXPECT_EQ(screen()->frame().origin.y, -207);
+
+    // Previous goes back to the account field, which already shows above the keyboard.
+    host->tap(toolbar->items()[0]->view());
+    host->advance(0.5);
+    EXPECT_TRUE(account->isFirstResponder());
+    EXPECT_LE(bottomInWindow(account), keyboardTop - 15);
+    // Next moves on to the password field again.
+    host->tap(toolbarOf(account)->items()[2]->view());
+    host->advance(0.5);
+    EXPECT_TRUE(password->isFirstResponder());
+    EXPECT_EQ(bottomInWindow(password), keyboardTop - 15);
+
+    // Done resigns, and the screen returns to its place.
+    EXPECT_TRUE(host->tap(toolbarOf(password)->items().back()->view()));
+    host->advance(0.6);
+    EXPECT_FALSE(password->isFirstResponder());
+    EXPECT_EQ(screen()->frame(), before);
+}
+
+TEST_F(KeyboardManager, theWorkedExampleMovesUpByTheCoverAndNeverPastTheKeyboard)
+{
+    // Without a bar over the keys: a field at 470-500 is covered by 163 points.
+    manager()->setEnableAutoToolbar(false);
+    auto field = addField(CGRectMake(20, 470, 280, 30), "地址");
+    host->tap(field);
+    host->advance(0.5);
+    EXPECT_EQ(screen()->frame().origin.y, -163);
+    field->resignFirstResponder();
+    host->advance(0.5);
+
+    auto low = addField(CGRectMake(20, 540, 280, 20), "最下面");
+    host->tap(low);
+    host->advance(0.5);
+    EXPECT_EQ(screen()->frame().origin.y, -216) << "clamped at the keyboard's own height";
+    low->resignFirstResponder();
+    host->advance(0.5);
+    EXPECT_EQ(screen()->frame().origin.y, 0);
+    manager()->setEnableAutoToolbar(true);
+}
+
+TEST_F(KeyboardManager, switchingOffRestoresAtOnceAndOnReplaysTheKeyboard)
+{
+    auto field = addField(CGRectMake(20, 470, 280, 30), "密码");
+    host->tap(field);
+    host->advance(0.5);
+    ASSERT_LT(screen()->frame().origin.y, 0);
+    manager()->setEnable(false);
+    host->advance(0.5);
+    EXPECT_EQ(screen()->frame().origin.y, 0);
+    manager()->setEnable(true);
+    host->advance(0.5);
+    EXPECT_LT(screen()->frame().origin.y, 0);
+    field->resignFirstResponder();
+    host->advance(0.5);
+}
+
+TEST_F(KeyboardManager, aLoneFieldGetsDoneAndAScreensOwnBarIsLeftAlone)
+{
+    auto lone = addField(CGRectMake(20, 100, 280, 30), "搜索");
+    host->tap(lone);
+    host->advance(0.5);
+    ASSERT_NE(toolbarOf(lone), nullptr);
+    EXPECT_EQ(toolbarOf(lone)->tag(), KMKeyboardManager::kDoneToolbarTag);
+    lone->resignFirstResponder();
+    host->advance(0.5);
+
+    auto own = UIView::create(CGRectMake(0, 0, 320, 44));
+    auto second = addField(CGRectMake(20, 150, 280, 30), "其他");
+    second->setInputAccessoryView(own);
+    host->tap(lone);
+    host->advance(0.5);
+    EXPECT_EQ(toolbarOf(lone)->tag(), KMKeyboardManager::kPreviousNextToolbarTag);
+    EXPECT_EQ(second->inputAccessoryView(), own);
+    // The first of the group has Previous off and Next on.
+    EXPECT_FALSE(toolbarOf(lone)->items()[0]->isEnabled());
+    EXPECT_TRUE(toolbarOf(lone)->items()[2]->isEnabled());
+    lone->resignFirstResponder();
+    host->advance(0.5);
+}
+
+TEST_F(KeyboardManager, aScrollViewGetsItsInsetOffsetAndContentSizeBack)
+{
+    auto scroll = UIScrollView::create(CGRectMake(0, 64, 320, 504));
+    scroll->setContentSize(CGSizeMake(320, 300));
+    screen()->addSubview(scroll);
+    auto field = addField(CGRectMake(20, 420, 280, 30), "备注", scroll);
+    host->tap(field);
+    host->advance(0.5);
+    EXPECT_GT(scroll->contentInset().bottom, 0);
+    EXPECT_EQ(scroll->contentSize().height, 504);
+    field->resignFirstResponder();
+    host->advance(0.6);
+    EXPECT_EQ(scroll->contentInset().bottom, 0);
+    EXPECT_EQ(scroll->contentOffset().y, 0);
+    EXPECT_EQ(scroll->contentSize(), CGSizeMake(320, 300));
+}
+
+TEST_F(KeyboardManager, theTapRecogniserLeavesTheWindowItWasPutOn)
+{
+    manager()->setShouldResignOnTouchOutside(true);
+    auto field = addField(CGRectMake(20, 100, 280, 30), "账号");
+    host->tap(field);
+    host->advance(0.5);
+    auto window = host->keyWindow();
+    EXPECT_EQ(window->gestureRecognizers().size(), 1u);
+    host->tap(CGPointMake(160, 300)); // outside: editing ends
+    host->advance(0.5);
+    EXPECT_FALSE(field->isFirstResponder());
+    EXPECT_TRUE(window->gestureRecognizers().empty());
+
+    host->tap(field);
+    host->advance(0.5);
+    field->removeFromSuperview(); // the screen went before editing ended
+    manager()->textFieldViewDidEndEditing(nullptr);
+    EXPECT_TRUE(window->gestureRecognizers().empty());
+    manager()->setShouldResignOnTouchOutside(false);
+}
+
+TEST_F(KeyboardManager, segmentedPreviousNextPassesItsControlAndOrderFollowsTheSetting)
+{
+    std::vector<std::string> calls;
+    auto segments = KMSegmentedNextPrevious::create(
+        [&](UIControl& sender) { calls.push_back(dynamic_cast<UISegmentedControl*>(&sender) ? "previous" : "?"); },
+        [&](UIControl& sender) { calls.push_back(dynamic_cast<UISegmentedControl*>(&sender) ? "next" : "?"); });
+    EXPECT_EQ(segments->titleForSegmentAtIndex(0), "上一项");
+    segments->setSelectedSegmentIndex(0);
+    segments->segmentedControlHandler(*segments);
+    segments->setSelectedSegmentIndex(1);
+    segments->segmentedControlHandler(*segments);
+    EXPECT_EQ(calls, (std::vector<std::string> { "previous", "next" }));
+
+    auto a = addField(CGRectMake(160, 100, 100, 30), "a");
+    auto b = addField(CGRectMake(20, 100, 100, 30), "b");
+    auto c = addField(CGRectMake(20, 50, 100, 30), "c");
+    a->setTag(3), b->setTag(1), c->setTag(2);
+    using namespace KM_UIView_Hierarchy;
+    EXPECT_EQ(sortedArrayByTag({ a, b, c }), (std::vector<UIViewRef> { b, c, a }));
+    EXPECT_EQ(sortedArrayByPosition({ a, b, c }), (std::vector<UIViewRef> { c, b, a }));
+    EXPECT_EQ(responderSiblings(*a), (std::vector<UIViewRef> { a, b, c }));
+    EXPECT_EQ(topMostController(*a), root);
+    EXPECT_EQ(topMostController(*UIView::create(CGRectZero)), nullptr);
+}
+
+} // namespace
