@@ -1,7 +1,10 @@
 #include "platform/uikit/UISlider.h"
 
 #include "platform/foundation/NSAssertMainThread.h"
+#include "platform/foundation/NSRunLoop.h"
 #include "platform/graphics/UIGraphics.h"
+#include "platform/layers/CABase.h"
+#include "platform/layers/CADisplayLink.h"
 #include "platform/uikit/RoundedRectPath.h"
 #include "platform/uikit/UITouch.h"
 
@@ -13,6 +16,7 @@ namespace {
 constexpr CGFloat kTrackHeight = 2;
 // How far around the thumb a touch still takes it.
 constexpr CGFloat kThumbReach = 10;
+constexpr CFTimeInterval kGlide = 0.2;
 
 UIColorRef defaultMaximumTrack() { return UIColor::colorWithWhite(183.0 / 255, 1); }
 
@@ -25,15 +29,56 @@ void UISlider::init(CGRect frame)
     setOpaque(false);
 }
 
-void UISlider::setValue(float value, bool)
+UISlider::~UISlider()
+{
+    if (m_glide)
+        m_glide->invalidate();
+}
+
+void UISlider::setValue(float value, bool animated)
 {
     NSAssertMainThread();
     if (std::isnan(value))
         return;
     const float clamped = std::clamp(value, m_minimum, m_maximum);
-    if (clamped == m_value)
+    if (clamped == m_value && m_shownValue == m_value)
         return;
     m_value = clamped;
+    setNeedsDisplay();
+    if (!animated || !window() || isTracking()) {
+        stopGlide();
+        return;
+    }
+    m_glideFrom = m_shownValue;
+    m_glideStart = CACurrentMediaTime();
+    if (!m_glide) {
+        std::weak_ptr<UISlider> weakSelf = self();
+        // The link holds its target strongly: give it none, and reach the slider weakly.
+        m_glide = CADisplayLink::displayLinkWithTarget(nullptr, [weakSelf](const auto&) {
+            if (auto slider = weakSelf.lock())
+                slider->stepGlide();
+        });
+        m_glide->addToRunLoop(NSRunLoop::mainRunLoop(), NSRunLoopCommonModes);
+    }
+    m_glide->setPaused(false);
+}
+
+void UISlider::stepGlide()
+{
+    const CFTimeInterval progress = std::min<CFTimeInterval>(1, (CACurrentMediaTime() - m_glideStart) / kGlide);
+    // Ease out: fast at first, settling on the value.
+    const float eased = float(1 - (1 - progress) * (1 - progress));
+    m_shownValue = m_glideFrom + (m_value - m_glideFrom) * eased;
+    setNeedsDisplay();
+    if (progress >= 1)
+        stopGlide();
+}
+
+void UISlider::stopGlide()
+{
+    m_shownValue = m_value;
+    if (m_glide)
+        m_glide->setPaused(true);
     setNeedsDisplay();
 }
 
@@ -45,7 +90,7 @@ void UISlider::setMinimumValue(float minimum)
     m_minimum = minimum;
     m_maximum = std::max(m_maximum, minimum);
     m_value = std::clamp(m_value, m_minimum, m_maximum);
-    setNeedsDisplay();
+    stopGlide();
 }
 
 void UISlider::setMaximumValue(float maximum)
@@ -56,7 +101,7 @@ void UISlider::setMaximumValue(float maximum)
     m_maximum = maximum;
     m_minimum = std::min(m_minimum, maximum);
     m_value = std::clamp(m_value, m_minimum, m_maximum);
-    setNeedsDisplay();
+    stopGlide();
 }
 
 void UISlider::setMinimumTrackTintColor(const UIColorRef& color)
@@ -154,6 +199,7 @@ bool UISlider::beginTrackingWithTouch(UITouch& touch, const UIEventRef&)
     const CGRect thumb = thumbRectForBounds(bounds(), trackRectForBounds(bounds()), m_value);
     if (!CGRectContainsPoint(CGRectInset(thumb, -kThumbReach, -kThumbReach), point))
         return false;
+    stopGlide();
     m_grabOffset = point.x - CGRectGetMidX(thumb);
     m_valueAtBegin = m_value;
     setNeedsDisplay();
@@ -183,7 +229,7 @@ void UISlider::drawRect(CGRect)
         return;
     const CGRect bounds = this->bounds();
     const CGRect track = trackRectForBounds(bounds);
-    const CGRect thumb = thumbRectForBounds(bounds, track, m_value);
+    const CGRect thumb = thumbRectForBounds(bounds, track, m_shownValue);
     const CGFloat split = CGRectGetMidX(thumb);
     const CGRect left = CGRectMake(track.origin.x, track.origin.y, split - track.origin.x, track.size.height);
     const CGRect right = CGRectMake(split, track.origin.y, CGRectGetMaxX(track) - split, track.size.height);

@@ -10,16 +10,21 @@
 
 #include <map>
 
+class CADisplayLink;
+
 class UISlider : public UIControl {
     NS_OBJECT(UISlider, UIControl)
 public:
+    ~UISlider() override;
     static constexpr CGFloat kHeight = 34;
     static constexpr CGFloat kThumbSide = 28;
 
     float value() const { return m_value; }
+    // Where the thumb is drawn now.
+    float presentedValue() const { return m_shownValue; }
     // Clamped into the range.
     void setValue(float value) { setValue(value, false); }
-    // FIXME: the animated form jumps to the value; no screen animates a slider.
+    // Animated, the thumb glides there in a fifth of a second; value() is the new value at once.
     void setValue(float value, bool animated);
     float minimumValue() const { return m_minimum; }
     // Moving one bound past the other takes it along; the value is pulled into the range.
@@ -84,6 +89,13 @@ private:
     // Where in the thumb the finger took it, so the thumb does not jump under the finger.
     CGFloat m_grabOffset { 0 };
     float m_valueAtBegin { 0 };
+    // What the thumb shows: the value, or on the way to it while animated.
+    float m_shownValue { 0 };
+    float m_glideFrom { 0 };
+    CFTimeInterval m_glideStart { 0 };
+    std::shared_ptr<CADisplayLink> m_glide;
+    void stepGlide();
+    void stopGlide();
 };
 
 using UISliderRef = std::shared_ptr<UISlider>;

@@ -473,3 +473,34 @@ TEST_F(ControlScreen, segmentsOfImagesAndFixedWidthsAreLaidOutAndDrawn)
     EXPECT_EQ(segments->selectedSegmentIndex(), 1);
     EXPECT_EQ(changes, 0);
 }
+
+TEST_F(ControlScreen, aSliderSetAnimatedGlidesItsThumbOnTheClock)
+{
+    auto slider = add(UISlider::create(CGRectMake(20, 100, 280, 34)));
+    host->runUntilIdle();
+    slider->setValue(1, true);
+    EXPECT_EQ(slider->value(), 1);
+    EXPECT_EQ(slider->presentedValue(), 0);
+    host->advance(0.05);
+    EXPECT_GT(slider->presentedValue(), 0);
+    EXPECT_LT(slider->presentedValue(), 1);
+    host->runUntilIdle();
+    EXPECT_EQ(slider->presentedValue(), 1);
+    EXPECT_TRUE(near(host->pixelAt(CGPointMake(286, 112)), kWhite, 6));
+    EXPECT_TRUE(near(host->pixelAt(CGPointMake(160, 117)), kTint, 40));
+    EXPECT_EQ(changes, 0);
+
+    // A new value in the middle of the glide starts from where the thumb is; a plain set ends it.
+    slider->setValue(0, true);
+    host->advance(0.05);
+    const float between = slider->presentedValue();
+    slider->setValue(0.5, true);
+    host->advance(0.01);
+    EXPECT_LT(std::abs(slider->presentedValue() - between), 0.2);
+    slider->setValue(0.25);
+    EXPECT_EQ(slider->presentedValue(), 0.25f);
+    // Off the screen there is nothing to watch.
+    auto loose = UISlider::create(CGRectMake(0, 0, 200, 34));
+    loose->setValue(0.8f, true);
+    EXPECT_EQ(loose->presentedValue(), 0.8f);
+}
