@@ -789,7 +789,13 @@ void UITableView::apply(UITableViewUpdate update, UITableViewRowAnimation animat
     for (const auto& [row, cell] : leaving) {
         const RowIndex oldRow = row;
         const auto fading = cell;
-        UIView::animateWithDuration(kRowAnimationDuration, [fading] { fading->setAlpha(0); }, [weakSelf, fading, oldRow](bool) {
+        // The cell's own layer keeps this completion: holding the cell here would keep both for
+        // good if the fade never ended, as when the table goes away meanwhile.
+        std::weak_ptr<UITableViewCell> weakFading = cell;
+        UIView::animateWithDuration(kRowAnimationDuration, [fading] { fading->setAlpha(0); }, [weakSelf, weakFading, oldRow](bool) {
+            const auto fading = weakFading.lock();
+            if (!fading)
+                return;
             fading->setAlpha(1);
             if (auto table = weakSelf.lock()) {
                 if (table->indexPathForCell(fading))
