@@ -2,6 +2,7 @@
 // written to widget-snapshots/ in the build folder.
 #include "WidgetScreen.h"
 
+#include "library/widgets/alert/TAAlertView.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/hud/UIView_Toast.h"
 #include "library/widgets/keyboard/KMActionSheetPickerView.h"
@@ -81,6 +82,21 @@ TEST_F(WidgetSnapshots, keyboardToolbar)
     host->tap(fields[1]);
     host->advance(0.5);
     snapshot("keyboard-toolbar");
+}
+
+TEST_F(WidgetSnapshots, networkSettingsDialog)
+{
+    auto alert = TAAlertView::create("网络设置", NSString(), nullptr, "取消", std::vector<NSString> { "确定" });
+    alert->setAlertViewStyle(3);
+    alert->setMaxContentWidth(300);
+    alert->setMinContentWidth(280);
+    alert->textFieldAtIndex(0)->setPlaceholder("请输入接口地址");
+    alert->textFieldAtIndex(1)->setPlaceholder("请输入支付接口地址");
+    alert->setSecureTextEntry(false, 1);
+    alert->textFieldAtIndex(1)->setText("http://127.0.0.1:3680/");
+    alert->show();
+    host->advance(0.6);
+    snapshot("alert-network-settings");
 }
 
 } // namespace
