@@ -43,33 +43,37 @@ private:
 };
 
 // Holds the shared network thread inside one block until let go, so that what the main thread
-// does meanwhile happens before the network thread's next step.
+// does meanwhile happens before the network thread's next step. The block shares the gate's
+// state, which outlives the gate until the block is done with it.
 class NetworkThreadGate {
 public:
     NetworkThreadGate()
+        : m_state(std::make_shared<State>())
     {
-        RQURLConnectionOperation::networkRequestThread()->performBlock([this] {
-            std::unique_lock lock(m_mutex);
-            m_held = true;
-            m_condition.notify_all();
-            m_condition.wait_for(lock, std::chrono::seconds(20), [this] { return m_open; });
+        RQURLConnectionOperation::networkRequestThread()->performBlock([state = m_state] {
+            std::unique_lock lock(state->mutex);
+            state->held = true;
+            state->condition.notify_all();
+            state->condition.wait_for(lock, std::chrono::seconds(20), [&] { return state->open; });
         }, false);
-        std::unique_lock lock(m_mutex);
-        m_condition.wait_for(lock, std::chrono::seconds(20), [this] { return m_held; });
+        std::unique_lock lock(m_state->mutex);
+        m_state->condition.wait_for(lock, std::chrono::seconds(20), [this] { return m_state->held; });
     }
-    ~NetworkThreadGate() { open(); }
-    void open()
+    ~NetworkThreadGate()
     {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_condition.notify_all();
+        std::lock_guard lock(m_state->mutex);
+        m_state->open = true;
+        m_state->condition.notify_all();
     }
 
 private:
-    std::mutex m_mutex;
-    std::condition_variable m_condition;
-    bool m_held { false };
-    bool m_open { false };
+    struct State {
+        std::mutex mutex;
+        std::condition_variable condition;
+        bool held { false };
+        bool open { false };
+    };
+    std::shared_ptr<State> m_state;
 };
 
 // An operation class that accepts JSON only, so that the base class's sets stay untouched.
