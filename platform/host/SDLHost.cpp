@@ -14,6 +14,23 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+namespace {
+
+// The display libraries SDL loads (X11, D-Bus) keep allocations for the life of the process,
+// some of them in libraries unloaded again at exit: the leak checker is not to count them.
+struct DisplayLibraryAllocations {
+#if defined(__SANITIZE_ADDRESS__)
+    DisplayLibraryAllocations() { __lsan_disable(); }
+    ~DisplayLibraryAllocations() { __lsan_enable(); }
+#endif
+};
+
+} // namespace
+
 struct SDLHost::Window {
     SDL_Window* window { nullptr };
     SDL_Renderer* renderer { nullptr };
@@ -21,6 +38,7 @@ struct SDLHost::Window {
 
     ~Window()
     {
+        [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
         if (texture)
             SDL_DestroyTexture(texture);
         if (renderer)
@@ -45,6 +63,7 @@ bool SDLHost::init(std::string* error)
     };
     if (SystemClock::isManual())
         SystemClock::useRealClock();
+    [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
@@ -94,6 +113,7 @@ bool SDLHost::init(std::string* error)
 SDLHost::~SDLHost()
 {
     UIApplication::sharedApplication()->setStatusBarObserver(nullptr);
+    [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
     if (m_window)
         SDL_StopTextInput();
 }
@@ -151,6 +171,7 @@ void SDLHost::present(bool redraw)
     if (!redraw && !m_needsPresent)
         return;
     m_needsPresent = false;
+    [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
     if (redraw) {
         cairo_surface_t* surface = m_screen->compositor()->surface();
         cairo_surface_flush(surface);
@@ -201,7 +222,11 @@ void SDLHost::handleEvents()
 {
     auto application = UIApplication::sharedApplication();
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    auto poll = [&event] {
+        [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
+        return SDL_PollEvent(&event) != 0;
+    };
+    while (poll()) {
         CATransaction::flush();
         const NSTimeInterval now = SystemClock::monotonicNow();
         switch (event.type) {

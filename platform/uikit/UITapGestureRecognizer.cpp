@@ -56,7 +56,9 @@ void UITapGestureRecognizer::touchesMoved(const UITouchSet&, const UIEventRef&)
 
 void UITapGestureRecognizer::touchesEnded(const UITouchSet& touches, const UIEventRef&)
 {
-    m_lastLocation = centroid(this->touches());
+    // Where all the tap's fingers were, taken as the first of them lifts.
+    if (m_fingersDown == m_mostFingers)
+        m_lastLocation = centroid(this->touches());
     m_fingersDown -= std::min(m_fingersDown, touches.count());
     if (m_fingersDown > 0)
         return;

@@ -1,6 +1,9 @@
 #include "tests/uikit/UIKitTestSupport.h"
 
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSDictionary.h"
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -216,4 +219,77 @@ TEST(Application, theStatusBarKeepsItsStateAndAsksToBeDrawnAgain)
     application->setNetworkActivityIndicatorVisible(true);
     EXPECT_EQ(redraws, 3);
     EXPECT_EQ(UIScreen::mainScreen()->applicationFrame(), CGRectMake(0, 0, 320, 568));
+}
+
+TEST(Application, aLaunchForAURLHandsItToTheDelegateAndInterruptionsKeepTheStateRight)
+{
+    auto host = HeadlessHost::create();
+    auto delegate = LifeCycleDelegate::create();
+    auto options = NSMutableDictionary::dictionary();
+    options->setObject(NSURL::URLWithString("corvaneOrbipayCallback://x"), UIApplicationLaunchOptionsURLKey);
+    options->setObject(NSString("org.example.wallet"), UIApplicationLaunchOptionsSourceApplicationKey);
+    EXPECT_TRUE(host->launch(delegate, options));
+    EXPECT_TRUE(host->launch(delegate, options));
+    EXPECT_EQ(delegate->log, (Log { "launched", "open corvaneOrbipayCallback://x", "active" }));
+    auto application = UIApplication::sharedApplication();
+    application->resignActive();
+    application->resignActive();
+    EXPECT_EQ(application->applicationState(), UIApplicationState::Inactive);
+    application->becomeActive();
+    host->bringToForeground();
+    EXPECT_EQ(delegate->log.back(), "active");
+    EXPECT_EQ(application->backgroundTimeRemaining(), HUGE_VAL);
+    application->endIgnoringInteractionEvents();
+    EXPECT_FALSE(application->isIgnoringInteractionEvents());
+    EXPECT_FALSE(application->sendKey(UIKeyboardKey::Tab));
+    application->terminate();
+    application->terminate();
+    EXPECT_TRUE(application->isTerminated());
+    host->sendToBackground();
+    EXPECT_NE(application->applicationState(), UIApplicationState::Background);
+}
+
+namespace {
+class OldStyleDelegate : public NSObject, public UIApplicationDelegate {
+    NS_OBJECT(OldStyleDelegate, NSObject)
+public:
+    std::optional<bool> handleOpenURL(UIApplication&, const std::shared_ptr<NSURL>&) override
+    {
+        ++opened;
+        return true;
+    }
+    int opened { 0 };
+};
+
+class SwallowingKeyboard : public UIKeyboardController {
+public:
+    void firstResponderDidChange(const UIResponderRef&, const UIResponderRef&) override { }
+    bool handleTypedText(UIResponder&, const NSString&) override { return true; }
+    bool handleKey(UIResponder&, UIKeyboardKey, UIKeyModifierFlags) override { return true; }
+};
+} // namespace
+
+TEST(Application, theOlderOpenURLAnswersWhenTheNewerIsNotImplemented)
+{
+    auto host = HeadlessHost::create();
+    auto delegate = OldStyleDelegate::create();
+    host->launch(delegate);
+    EXPECT_TRUE(UIApplication::sharedApplication()->handleIncomingURL(NSURL::URLWithString("corvaneOrbipayCallback://y"), "x"));
+    EXPECT_EQ(delegate->opened, 1);
+    EXPECT_FALSE(UIApplication::sharedApplication()->handleIncomingURL(nullptr, "x"));
+}
+
+TEST(Application, theKeyboardMayTakeTypedTextAndKeysFirst)
+{
+    auto host = HeadlessHost::create();
+    auto root = UIViewController::create();
+    host->showRootViewController(root);
+    auto taker = TextTaker::create(CGRectMake(0, 0, 10, 10));
+    root->view()->addSubview(taker);
+    ASSERT_TRUE(taker->becomeFirstResponder());
+    UIApplication::sharedApplication()->setKeyboardController(std::make_shared<SwallowingKeyboard>());
+    EXPECT_TRUE(host->typeText("x"));
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Return));
+    EXPECT_TRUE(taker->text.empty());
+    EXPECT_FALSE(host->typeText(""));
 }

@@ -249,3 +249,126 @@ TEST_F(GestureTest, aRecogniserThatDelaysTouchDownHoldsTheViewsBeganUntilItFails
     host->advance(0.1);
     EXPECT_TRUE(log.empty());
 }
+
+namespace {
+class Simultaneous : public UIGestureRecognizerDelegate {
+public:
+    std::optional<bool> shouldRecognizeSimultaneouslyWithGestureRecognizer(UIGestureRecognizer&, UIGestureRecognizer&) override
+    {
+        return true;
+    }
+};
+} // namespace
+
+TEST_F(GestureTest, twoFingersMakeATwoFingerTapAndAPanFollowsTheirCentre)
+{
+    auto tap = addTap("two");
+    tap->setNumberOfTouchesRequired(2);
+    target->setMultipleTouchEnabled(true);
+    host->touchDown(CGPointMake(100, 200), 0);
+    host->touchDown(CGPointMake(140, 200), 1);
+    EXPECT_EQ(tap->numberOfTouches(), 2u);
+    EXPECT_EQ(tap->locationInView(nullptr), CGPointMake(120, 200));
+    EXPECT_EQ(tap->locationOfTouch(1, nullptr), CGPointMake(140, 200));
+    EXPECT_EQ(tap->locationOfTouch(5, nullptr), CGPointZero);
+    host->touchUp(CGPointMake(140, 200), 1);
+    host->touchUp(CGPointMake(100, 200), 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "two.3"), 1);
+    EXPECT_EQ(tap->locationInView(target), CGPointMake(120, 100));
+
+    log.clear();
+    host->tap(CGPointMake(100, 200));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "two.3"), 0);
+
+    target->removeGestureRecognizer(tap);
+    auto pan = UIPanGestureRecognizer::create(recorder, &Recorder::panned);
+    pan->setMinimumNumberOfTouches(2);
+    target->addGestureRecognizer(pan);
+    host->touchDown(CGPointMake(100, 200), 0);
+    host->touchMove(CGPointMake(130, 200), 0);
+    EXPECT_TRUE(recorder->states.empty());
+    host->touchDown(CGPointMake(100, 240), 1);
+    host->touchMove(CGPointMake(150, 200), 0);
+    ASSERT_FALSE(recorder->states.empty());
+    pan->setTranslation(CGPointZero, target);
+    host->touchMove(CGPointMake(160, 200), 0);
+    EXPECT_NEAR(recorder->translation.x, 5, 1e-9);
+    host->touchUp(CGPointMake(160, 200), 0);
+    host->touchUp(CGPointMake(100, 240), 1);
+    EXPECT_EQ(recorder->states.back(), UIGestureRecognizerState::Ended);
+}
+
+TEST_F(GestureTest, recognisersMayAgreeToRecogniseTogetherAndTargetsCanBeRemoved)
+{
+    auto first = addTap("first");
+    auto second = addTap("second");
+    auto together = std::make_shared<Simultaneous>();
+    second->setDelegate(together);
+    host->tap(CGPointMake(100, 200));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "first.3"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "second.3"), 1);
+    log.clear();
+    first->removeTarget(keep.front());
+    second->removeTarget(nullptr);
+    host->tap(CGPointMake(100, 200));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "first.3"), 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "second.3"), 0);
+}
+
+TEST(GestureByHand, aRecogniserOutsideAnyWindowStillChangesAndSendsItsActions)
+{
+    auto host = HeadlessHost::create();
+    std::vector<UIGestureRecognizerState> seen;
+    auto pan = UIPanGestureRecognizer::create([&](UIGestureRecognizer& recognizer) { seen.push_back(recognizer.state()); });
+    auto view = UIView::create();
+    view->addGestureRecognizer(pan);
+    EXPECT_EQ(pan->view(), view);
+    EXPECT_EQ(pan->translationInView(view), CGPointZero);
+    EXPECT_EQ(pan->velocityInView(view), CGPointZero);
+    // Moved to another view, the recogniser leaves the first.
+    auto other = UIView::create();
+    other->addGestureRecognizer(pan);
+    EXPECT_TRUE(view->gestureRecognizers().empty());
+    other->removeGestureRecognizer(pan);
+    other->removeGestureRecognizer(pan);
+    EXPECT_EQ(pan->view(), nullptr);
+    pan->setEnabled(false);
+    pan->setEnabled(false);
+    EXPECT_FALSE(pan->isEnabled());
+    EXPECT_TRUE(seen.empty());
+    pan->requireGestureRecognizerToFail(pan);
+    pan->requireGestureRecognizerToFail(nullptr);
+    EXPECT_TRUE(pan->failureRequirements().empty());
+}
+
+TEST_F(GestureTest, anEventTellsItsTouchesByViewWindowAndRecogniser)
+{
+    auto tap = addTap("tap");
+    host->touchDown(CGPointMake(100, 200));
+    auto touch = tap->touches().anyObject();
+    ASSERT_TRUE(touch);
+    auto event = UIEvent::create();
+    event->setTouches(UITouchSet(touch));
+    EXPECT_EQ(event->type(), UIEventType::Touches);
+    EXPECT_EQ(event->touchesForView(target).count(), 1u);
+    EXPECT_EQ(event->touchesForView(root->view()).count(), 0u);
+    EXPECT_EQ(event->touchesForWindow(host->keyWindow()).count(), 1u);
+    EXPECT_EQ(event->touchesForGestureRecognizer(tap).count(), 1u);
+    EXPECT_EQ(event->touchesForGestureRecognizer(UITapGestureRecognizer::create()).count(), 0u);
+    EXPECT_EQ(touch->tapCount(), 1u);
+    EXPECT_EQ(touch->phase(), UITouchPhase::Began);
+    EXPECT_EQ(touch->previousLocationInView(target), CGPointMake(100, 100));
+    UITouchSet set;
+    EXPECT_EQ(set.anyObject(), nullptr);
+    set.addObject(touch);
+    set.addObject(touch);
+    set.addObject(nullptr);
+    EXPECT_EQ(set.count(), 1u);
+    set.removeObject(touch);
+    EXPECT_TRUE(set.empty());
+    host->touchUp(CGPointMake(100, 200));
+    // A second tap soon after at the same place counts as the second of a series.
+    host->touchDown(CGPointMake(101, 200));
+    EXPECT_EQ(tap->touches().anyObject()->tapCount(), 2u);
+    host->touchUp(CGPointMake(101, 200));
+}

@@ -281,3 +281,121 @@ TEST_F(UIViewTest, sizeToFitKeepsTheOriginAndTakesTheFittingSize)
     view->sizeToFit();
     EXPECT_EQ(view->frame(), CGRectMake(5, 6, 33, 44));
 }
+
+namespace {
+class HookView : public UIView {
+    NS_OBJECT(HookView, UIView)
+public:
+    void didAddSubview(const UIViewRef&) override { log.push_back("didAdd"); }
+    void willRemoveSubview(const UIViewRef&) override { log.push_back("willRemove"); }
+    void willMoveToSuperview(const UIViewRef& view) override { log.push_back(view ? "willMoveTo" : "willMoveToNil"); }
+    void didMoveToSuperview() override { log.push_back("didMove"); }
+    void willMoveToWindow(const std::shared_ptr<UIWindow>& window) override { log.push_back(window ? "willWindow" : "willNoWindow"); }
+    void didMoveToWindow() override { log.push_back("didWindow"); }
+    void tintColorDidChange() override { log.push_back("tint"); }
+    Log log;
+};
+} // namespace
+
+TEST_F(UIViewTest, treeChangesAreAnnouncedAroundThemInOrder)
+{
+    auto parent = HookView::create();
+    auto child = HookView::create();
+    parent->addSubview(child);
+    EXPECT_EQ(parent->log, (Log { "didAdd" }));
+    EXPECT_EQ(child->log, (Log { "willMoveTo", "didMove" }));
+    child->log.clear();
+    root->view()->addSubview(parent);
+    EXPECT_EQ(child->log, (Log { "willWindow", "didWindow" }));
+    child->log.clear();
+    parent->log.clear();
+    child->removeFromSuperview();
+    EXPECT_EQ(parent->log, (Log { "willRemove" }));
+    EXPECT_EQ(child->log, (Log { "willMoveToNil", "willNoWindow", "didMove", "didWindow" }));
+    child->removeFromSuperview();
+    EXPECT_EQ(child->log.size(), 4u);
+
+    child->log.clear();
+    parent->addSubview(child);
+    parent->setTintColor(UIColor::redColor());
+    parent->setTintColor(UIColor::redColor());
+    EXPECT_EQ(std::count(child->log.begin(), child->log.end(), "tint"), 1);
+    EXPECT_TRUE(child->tintColor()->isEqual(UIColor::redColor()));
+    EXPECT_TRUE(UIView::create()->tintColor()->isEqual(UIColor::colorWithRed(0, 122.0 / 255, 1, 1)));
+}
+
+TEST_F(UIViewTest, siblingsFindTheirPlacesAndIndexesAreChecked)
+{
+    auto parent = UIView::create();
+    auto a = UIView::create(), b = UIView::create(), c = UIView::create(), stranger = UIView::create();
+    parent->addSubview(a);
+    parent->insertSubviewAboveSubview(b, a);
+    parent->insertSubviewBelowSubview(c, a);
+    EXPECT_EQ(parent->subviews(), (std::vector<UIViewRef> { c, a, b }));
+    parent->exchangeSubviewAtIndex(0, 2);
+    EXPECT_EQ(parent->subviews(), (std::vector<UIViewRef> { b, a, c }));
+    parent->exchangeSubviewAtIndex(0, 7);
+    parent->exchangeSubviewAtIndex(-1, 1);
+    EXPECT_EQ(parent->subviews(), (std::vector<UIViewRef> { b, a, c }));
+    EXPECT_EQ(parent->layer()->sublayers().front(), b->layer());
+    auto d = UIView::create(), e = UIView::create();
+    parent->insertSubviewAboveSubview(d, stranger);
+    parent->insertSubviewBelowSubview(e, stranger);
+    EXPECT_EQ(parent->subviews().back(), d);
+    EXPECT_EQ(parent->subviews().front(), e);
+    parent->insertSubview(stranger, -5);
+    EXPECT_EQ(parent->subviews().front(), stranger);
+    parent->bringSubviewToFront(UIView::create());
+    parent->insertSubview(a, 1);
+    EXPECT_EQ(parent->subviews()[1], a);
+    EXPECT_FALSE(a->isDescendantOfView(nullptr));
+    EXPECT_TRUE(a->isDescendantOfView(parent));
+}
+
+TEST_F(UIViewTest, appearanceSettersReachTheLayer)
+{
+    auto view = UIView::create(CGRectMake(0, 0, 10, 10));
+    view->setClipsToBounds(true);
+    view->setOpaque(true);
+    view->setAlpha(3);
+    view->setContentMode(UIViewContentMode::BottomRight);
+    view->setContentMode(UIViewContentMode::BottomRight);
+    view->setBackgroundColor(nullptr);
+    view->setNeedsDisplayInRect(CGRectMake(0, 0, 1, 1));
+    view->setTag(4);
+    view->setHidden(true);
+    EXPECT_TRUE(view->layer()->masksToBounds());
+    EXPECT_TRUE(view->isOpaque());
+    EXPECT_EQ(view->alpha(), 1);
+    EXPECT_TRUE(view->layer()->contentsGravity().isEqualToString(kCAGravityBottomRight));
+    EXPECT_FALSE(view->layer()->backgroundColor());
+    EXPECT_TRUE(view->layer()->needsDisplay());
+    const std::string text = view->description().UTF8String();
+    EXPECT_NE(text.find("frame = {{0, 0}, {10, 10}}"), std::string::npos);
+    EXPECT_NE(text.find("hidden = YES"), std::string::npos);
+    EXPECT_NE(text.find("tag = 4"), std::string::npos);
+    EXPECT_EQ(view->intrinsicContentSize(), CGSizeMake(-1, -1));
+    view->invalidateIntrinsicContentSize();
+    EXPECT_EQ(UIView::create(CGRectMake(0, 0, 7, 8))->sizeThatFits(CGSizeZero), CGSizeMake(7, 8));
+}
+
+TEST_F(UIViewTest, windowsConvertThroughTheScreen)
+{
+    auto other = UIWindow::create(CGRectMake(0, 100, 320, 200));
+    other->setHidden(false);
+    EXPECT_EQ(other->convertPointToWindow(CGPointMake(10, 10), window), CGPointMake(10, 110));
+    EXPECT_EQ(other->convertPointFromWindow(CGPointMake(10, 110), window), CGPointMake(10, 10));
+    EXPECT_EQ(other->convertPointToWindow(CGPointMake(1, 1), nullptr), CGPointMake(1, 101));
+    EXPECT_EQ(other->convertPointFromWindow(CGPointMake(1, 101), nullptr), CGPointMake(1, 1));
+    other->setWindowLevel(UIWindowLevelAlert);
+    EXPECT_EQ(UIApplication::sharedApplication()->windows().back(), other);
+    other->setWindowLevel(UIWindowLevelNormal - 1);
+    EXPECT_EQ(UIApplication::sharedApplication()->windows().front(), other);
+    // A new root replaces the old one's view.
+    auto second = UIViewController::create();
+    window->setRootViewController(second);
+    EXPECT_EQ(root->view()->superview(), nullptr);
+    EXPECT_EQ(second->view()->superview(), window);
+    window->setRootViewController(nullptr);
+    EXPECT_EQ(second->view()->superview(), nullptr);
+}
