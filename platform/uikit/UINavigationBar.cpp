@@ -14,6 +14,7 @@ constexpr CGFloat kChevronGap = 6;
 constexpr CGFloat kButtonHeight = 30;
 // A back title wider than this gives way to the plain word.
 constexpr CGFloat kLongestBackTitle = 100;
+constexpr NSTimeInterval kItemFade = 0.35;
 
 NSString plainBackTitle() { return "返回"; }
 
@@ -113,7 +114,16 @@ void UINavigationBar::release(const UINavigationItemRef& item)
         item->setNavigationBar(nullptr);
 }
 
-void UINavigationBar::setItems(const std::vector<UINavigationItemRef>& items, bool)
+void UINavigationBar::showItemsChanged(bool animated)
+{
+    setNeedsLayout();
+    if (!animated || !window())
+        return;
+    // The old item's title and buttons fade into the new one's.
+    UIView::transitionWithView(self(), kItemFade, UIViewAnimationOptionTransitionCrossDissolve, [this] { layoutIfNeeded(); }, nullptr);
+}
+
+void UINavigationBar::setItems(const std::vector<UINavigationItemRef>& items, bool animated)
 {
     NSAssertMainThread();
     std::vector<UINavigationItemRef> next;
@@ -125,13 +135,14 @@ void UINavigationBar::setItems(const std::vector<UINavigationItemRef>& items, bo
         if (std::find(next.begin(), next.end(), old) == next.end())
             release(old);
     }
+    const bool changed = next != m_items;
     m_items = std::move(next);
     for (const auto& item : m_items)
         adopt(item);
-    setNeedsLayout();
+    showItemsChanged(animated && changed);
 }
 
-void UINavigationBar::pushNavigationItem(const UINavigationItemRef& item, bool)
+void UINavigationBar::pushNavigationItem(const UINavigationItemRef& item, bool animated)
 {
     NSAssertMainThread();
     if (!item || std::find(m_items.begin(), m_items.end(), item) != m_items.end()) {
@@ -144,12 +155,12 @@ void UINavigationBar::pushNavigationItem(const UINavigationItemRef& item, bool)
         return;
     m_items.push_back(item);
     adopt(item);
-    setNeedsLayout();
+    showItemsChanged(animated);
     if (delegate)
         delegate->didPushItem(*this, *item);
 }
 
-UINavigationItemRef UINavigationBar::popNavigationItemAnimated(bool)
+UINavigationItemRef UINavigationBar::popNavigationItemAnimated(bool animated)
 {
     NSAssertMainThread();
     if (m_items.size() < 2)
@@ -164,7 +175,7 @@ UINavigationItemRef UINavigationBar::popNavigationItemAnimated(bool)
         return nullptr;
     m_items.pop_back();
     release(top);
-    setNeedsLayout();
+    showItemsChanged(animated);
     if (delegate)
         delegate->didPopItem(*this, *top);
     return top;

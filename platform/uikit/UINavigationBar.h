@@ -1,6 +1,6 @@
 #pragma once
 // The bar above a stack of screens: a stack of navigation items of which it shows the top one's
-// title and buttons, and a back button titled after the item below. The back button pops the
+// title and buttons, and a back button titled after the item below. Animated changes cross-fade. The back button pops the
 // top item, once the delegate agrees; a navigation controller is its bar's delegate and pops its
 // screen instead.
 
@@ -73,6 +73,7 @@ private:
     NSString backTitle() const;
     // Places the top item's views, noting them in m_shown.
     void placeTopItem();
+    void showItemsChanged(bool animated);
     void adopt(const UINavigationItemRef& item);
     void release(const UINavigationItemRef& item);
 

@@ -1,4 +1,5 @@
 #include "platform/host/HeadlessHost.h"
+#include "platform/layers/CATransition.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIPageControl.h"
 #include "platform/uikit/UIProgressView.h"
@@ -623,4 +624,28 @@ TEST(BarButtonItem, aFieldInABarKeepsTheKeyboardWhenTheBarIsLaidOutOrGivenItsIte
     toolbar->layoutIfNeeded();
     EXPECT_TRUE(other->isFirstResponder());
     EXPECT_EQ(CGRectGetMaxX(other->frame()), 320 - 12);
+}
+
+TEST(NavigationBar, animatedChangesCrossFadeTheItemsAndPlainOnesDoNot)
+{
+    auto host = HeadlessHost::create();
+    auto root = Screen::create("根");
+    host->showRootViewController(root);
+    auto bar = UINavigationBar::create(CGRectMake(0, 20, 320, 44));
+    root->view()->addSubview(bar);
+    const auto fading = [&] { return static_cast<bool>(bar->layer()->animationForKey(kCATransition)); };
+    bar->pushNavigationItem(UINavigationItem::create("一"), false);
+    EXPECT_FALSE(fading());
+    bar->pushNavigationItem(UINavigationItem::create("二"), true);
+    EXPECT_TRUE(fading());
+    // Laid out at once: the new title is there while the old one fades out.
+    EXPECT_EQ(bar->titleLabel()->text(), NSString("二"));
+    host->runUntilIdle();
+    EXPECT_FALSE(fading());
+    bar->setItems(bar->items(), true);
+    EXPECT_FALSE(fading());
+    bar->popNavigationItemAnimated(true);
+    EXPECT_TRUE(fading());
+    host->runUntilIdle();
+    EXPECT_EQ(bar->titleLabel()->text(), NSString("一"));
 }
