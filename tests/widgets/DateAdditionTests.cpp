@@ -121,10 +121,10 @@ TEST_F(DateAddition, calendarDayStepsKeepTheTimeOfDay)
 
     SystemClock::useManualClock();
     const auto now = NSDate::date();
-    EXPECT_EQ(getTomorrow()->timeIntervalSinceDate(now), 86400);
-    EXPECT_EQ(getYestoday()->timeIntervalSinceDate(now), -86400);
-    EXPECT_EQ(getSomeDay(0)->timeIntervalSinceDate(now), 0);
-    EXPECT_EQ(getSomeDay(-1)->timeIntervalSinceDate(now), -86400);
+    EXPECT_NEAR(getTomorrow()->timeIntervalSinceDate(now), 86400, 1e-3);
+    EXPECT_NEAR(getYestoday()->timeIntervalSinceDate(now), -86400, 1e-3);
+    EXPECT_NEAR(getSomeDay(0)->timeIntervalSinceDate(now), 0, 1e-3);
+    EXPECT_NEAR(getSomeDay(-1)->timeIntervalSinceDate(now), -86400, 1e-3);
 }
 
 } // namespace

@@ -32,10 +32,12 @@ class ToastTapRecognizer : public UITapGestureRecognizer {
 public:
     ~ToastTapRecognizer() override
     {
-        if (timer)
-            timer->invalidate();
+        if (auto pending = timer.lock())
+            pending->invalidate();
     }
-    std::shared_ptr<NSTimer> timer;
+    // The run loop keeps the timer until it fires; held strongly here it would keep the toast it
+    // hides, which keeps this recogniser.
+    std::weak_ptr<NSTimer> timer;
     std::function<void()> tapCallback;
 
 protected:
@@ -86,8 +88,8 @@ std::shared_ptr<UILabel> textLabel(const NSString& text, const UIFontRef& font, 
 
 void handleToastTapped(ToastTapRecognizer& recognizer)
 {
-    if (recognizer.timer)
-        recognizer.timer->invalidate();
+    if (auto timer = recognizer.timer.lock())
+        timer->invalidate();
     auto toast = recognizer.view();
     auto callback = recognizer.tapCallback;
     if (callback)
