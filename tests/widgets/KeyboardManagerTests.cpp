@@ -193,3 +193,81 @@ TEST_F(KeyboardManager, segmentedPreviousNextPassesItsControlAndOrderFollowsTheS
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(KeyboardManager, buildersHangTheirBarsOnlyOnFieldsAndHideTitlesWhenAsked)
+{
+    int taps = 0;
+    auto count = [&taps](UIBarButtonItem&) { ++taps; };
+    auto field = addField(CGRectMake(20, 100, 280, 30), "标题");
+    auto plain = UIView::create(CGRectMake(0, 0, 10, 10));
+    KMToolbarAddition::addDoneOnKeyboard(plain, count, "不会出现");
+    EXPECT_EQ(KMToolbarAddition::inputAccessoryViewOf(*plain), nullptr);
+
+    KMToolbarAddition::addRightButtonOnKeyboardWithText(field, "发送", count, "标题");
+    ASSERT_EQ(toolbarOf(field)->items().size(), 3u);
+    EXPECT_EQ(toolbarOf(field)->items().back()->title(), "发送");
+    toolbarOf(field)->items().back()->sendAction();
+
+    KMToolbarAddition::addRightLeftOnKeyboard(field, "左", "右", count, count, NSString());
+    EXPECT_EQ(toolbarOf(field)->items().size(), 3u) << "no title item for an empty title";
+    EXPECT_EQ(toolbarOf(field)->items().front()->title(), "左");
+
+    KMToolbarAddition::setShouldHideTitle(field, true);
+    KMToolbarAddition::addCancelDoneOnKeyboard(field, count, count, "标题");
+    EXPECT_EQ(toolbarOf(field)->items().size(), 3u);
+    KMToolbarAddition::setShouldHideTitle(field, false);
+
+    // A Done bar has no arrows to switch.
+    KMToolbarAddition::addDoneOnKeyboard(field, count, "标题");
+    auto done = toolbarOf(field);
+    KMToolbarAddition::setEnablePrevious(field, false, false);
+    for (const auto& item : done->items())
+        if (!item->isSpace() && !std::dynamic_pointer_cast<KMTitleBarButtonItem>(item))
+            EXPECT_TRUE(item->isEnabled());
+    done->setTitle("新标题");
+    done->setTitleFont(UIFont::systemFontOfSize(14));
+    auto title = std::dynamic_pointer_cast<KMTitleBarButtonItem>(done->items()[0]);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->titleLabel()->text(), "新标题");
+    EXPECT_EQ(title->font()->pointSize(), 14);
+    EXPECT_EQ(done->sizeThatFits(CGSizeMake(320, 100)).height, 44);
+    EXPECT_EQ(taps, 1);
+
+    int after = 0;
+    KMToolbarAddition::setInputAccessoryView(*field, nullptr); // the manager's own bar from here on
+    KMToolbarAddition::setCustomDoneAction(field, [&after](UIView&) { ++after; });
+    host->tap(field);
+    host->advance(0.5);
+    host->tap(toolbarOf(field)->items().back()->view());
+    host->advance(0.5);
+    EXPECT_EQ(after, 1) << "the view's own Done action runs after a successful resign";
+}
+
+TEST_F(KeyboardManager, fieldsInATableAreOrderedFromTheTopAcrossItsCells)
+{
+    auto table = UITableView::create(CGRectMake(0, 0, 320, 568), UITableViewStyle::Plain);
+    screen()->addSubview(table);
+    auto lower = UIView::create(CGRectMake(0, 100, 320, 44));
+    auto upper = UIView::create(CGRectMake(0, 0, 320, 44));
+    table->addSubview(lower);
+    table->addSubview(upper);
+    auto second = addField(CGRectMake(10, 5, 300, 30), "第二", lower);
+    auto first = addField(CGRectMake(10, 5, 300, 30), "第一", upper);
+    using namespace KM_UIView_Hierarchy;
+    EXPECT_EQ(superTableView(*first), table);
+    EXPECT_EQ(superScrollView(*first), table);
+    EXPECT_EQ(deepResponderViews(*table), (std::vector<UIViewRef> { first, second }));
+    EXPECT_EQ(depth(*first), 4u);
+    EXPECT_EQ(viewController(*first), root);
+
+    host->tap(first);
+    host->advance(0.5);
+    EXPECT_EQ(manager()->responderViews(), (std::vector<UIViewRef> { first, second }));
+    manager()->resignFirstResponder();
+    host->advance(0.5);
+    EXPECT_FALSE(first->isFirstResponder());
+}
+
+} // namespace
