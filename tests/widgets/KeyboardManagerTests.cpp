@@ -223,9 +223,11 @@ TEST_F(KeyboardManager, buildersHangTheirBarsOnlyOnFieldsAndHideTitlesWhenAsked)
     KMToolbarAddition::addDoneOnKeyboard(field, count, "标题");
     auto done = toolbarOf(field);
     KMToolbarAddition::setEnablePrevious(field, false, false);
-    for (const auto& item : done->items())
-        if (!item->isSpace() && !std::dynamic_pointer_cast<KMTitleBarButtonItem>(item))
+    for (const auto& item : done->items()) {
+        if (!item->isSpace() && !std::dynamic_pointer_cast<KMTitleBarButtonItem>(item)) {
             EXPECT_TRUE(item->isEnabled());
+        }
+    }
     done->setTitle("新标题");
     done->setTitleFont(UIFont::systemFontOfSize(14));
     auto title = std::dynamic_pointer_cast<KMTitleBarButtonItem>(done->items()[0]);
