@@ -683,8 +683,9 @@ void RQURLConnectionOperation::connectionDidFinishLoading(NSURLConnection& conne
             return;
         finished = std::move(m_connection);
         auto stream = outputStream();
-        m_responseData = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey));
+        // Closed first, a memory stream hands its bytes over instead of copying them.
         stream->close();
+        m_responseData = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey));
     }
     finish(true);
 }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -362,4 +363,9 @@ void NSMutableData::setData(const std::shared_ptr<NSData>& other)
 id NSMutableData::copy() const
 {
     return NSData::create(m_bytes);
+}
+
+std::shared_ptr<NSData> NSMutableData::takeData()
+{
+    return NSData::dataWithBytes(std::exchange(m_bytes, {}));
 }

@@ -87,6 +87,8 @@ public:
     void replaceBytesInRange(NSRange range, const void* bytes, NSUInteger length);
     void resetBytesInRange(NSRange range);
     void setData(const std::shared_ptr<NSData>& other);
+    // The bytes as an immutable object, moved rather than copied; the receiver is left empty.
+    std::shared_ptr<NSData> takeData();
 
     id copy() const override;
 };

@@ -43,6 +43,7 @@ void NSOutputStream::discardWrittenBytes()
     std::lock_guard lock(m_mutex);
     if (m_memory) {
         m_memory->setLength(0);
+        m_written = nullptr;
         return;
     }
     if (m_fd < 0)
@@ -53,6 +54,8 @@ void NSOutputStream::discardWrittenBytes()
 
 void NSOutputStream::closeLocked()
 {
+    if (m_memory && !m_written)
+        m_written = m_memory->takeData();
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -87,6 +90,8 @@ bool NSOutputStream::hasSpaceAvailable() const
 id NSOutputStream::propertyForKey(const NSString& key) const
 {
     std::lock_guard lock(m_mutex);
+    if (m_written && key == NSStreamDataWrittenToMemoryStreamKey)
+        return m_written;
     if (m_memory && key == NSStreamDataWrittenToMemoryStreamKey)
         return NSData::dataWithData(m_memory);
     if (!m_memory && key == NSStreamFileCurrentOffsetKey && m_fd >= 0) {

@@ -36,6 +36,8 @@ protected:
 
 private:
     std::shared_ptr<NSMutableData> m_memory;
+    // What a memory stream wrote, moved out when it closed: a long body is never held twice.
+    std::shared_ptr<NSData> m_written;
     NSString m_path;
     bool m_append { false };
     int m_fd { -1 };

@@ -1,5 +1,6 @@
 #include "platform/net/NSURLConnection.h"
 
+#include "platform/net/NSOutputStream.h"
 #include "platform/net/NSURLError.h"
 #include "tests/net/ConnectionRecorder.h"
 #include "tests/net/LoopbackServer.h"
@@ -175,4 +176,21 @@ TEST(HostileReplies, bodiesBeyondTheMaximumFailWithDataLengthExceedsMaximum)
     EXPECT_EQ(copy->maximumResponseLength(), std::size_t(3) << 20);
     EXPECT_EQ(NSURLRequest::requestWithURL(NSURL::URLWithString("http://a/"))->maximumResponseLength(), NSURLRequestDefaultMaximumResponseLength);
     server.stop();
+}
+
+TEST(HostileReplies, aMemoryStreamHandsItsBytesOverWhenClosed)
+{
+    auto stream = NSOutputStream::outputStreamToMemory();
+    stream->open();
+    stream->write(reinterpret_cast<const std::uint8_t*>("abc"), 3);
+    auto early = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey));
+    stream->write(reinterpret_cast<const std::uint8_t*>("d"), 1);
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->stringView(), "abc") << "a snapshot while open";
+    stream->close();
+    auto written = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->stringView(), "abcd");
+    // Moved, not copied: a long body is held once.
+    EXPECT_EQ(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey), static_cast<id>(written));
 }
