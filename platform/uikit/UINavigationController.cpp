@@ -208,6 +208,11 @@ void UINavigationController::setNavigationBar(const std::shared_ptr<UIView>& bar
     NSAssertMainThread();
     if (m_navigationBar == bar)
         return;
+    if (auto previous = navigationBar()) {
+        // The screens' items belong to the new bar; the old one no longer answers to this stack.
+        previous->setItems({});
+        previous->setDelegate(nullptr);
+    }
     if (m_navigationBar)
         m_navigationBar->removeFromSuperview();
     m_navigationBar = bar;

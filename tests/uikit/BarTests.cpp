@@ -309,8 +309,14 @@ TEST(NavigationController, showsABarWithTheTopItemWhoseBackButtonPopsTheScreen)
     EXPECT_EQ(bar->items().size(), 1u);
 
     // Another view in the bar's place leaves no bar to show items.
+    auto replacement = UINavigationBar::create(CGRectZero);
+    navigation->setNavigationBar(replacement);
+    EXPECT_EQ(first->navigationItem()->navigationBar(), replacement);
+    EXPECT_TRUE(bar->items().empty());
+    EXPECT_FALSE(bar->delegate());
     navigation->setNavigationBar(UIView::create());
     EXPECT_FALSE(navigation->navigationBar());
+    EXPECT_FALSE(first->navigationItem()->navigationBar());
     navigation->pushViewController(Screen::create("丙"), false);
     EXPECT_EQ(navigation->viewControllers().size(), 2u);
 }
