@@ -9,9 +9,11 @@ namespace ServiceHosts {
 
 // The main service's host name; also the host the reachability monitor probes.
 NSString mainServiceHost();
-// "http://" + the main host + ":3600/Tessalane/resource/".
+// "http://" + the main host + ":3600/Tessalane/resource/", or the environment's
+// CORVANE_MAIN_BASE_URL when set.
 NSString builtInMainBaseURL();
-// "http://" + the payment host + "/PayMent/resource/SYSBL/BRENLOW/DTTM/PUBL/ZXZF/".
+// "http://" + the payment host + "/PayMent/resource/SYSBL/BRENLOW/DTTM/PUBL/ZXZF/", or the
+// environment's CORVANE_PAYMENT_BASE_URL when set.
 NSString builtInPaymentBaseURL();
 
 } // namespace ServiceHosts

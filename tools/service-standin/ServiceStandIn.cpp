@@ -14,6 +14,7 @@
 
 #include <iomanip>
 #include <random>
+#include <fstream>
 #include <sstream>
 
 namespace standin {
@@ -206,6 +207,11 @@ struct ServiceStandIn::Implementation {
     void login(const Fields& fields, httplib::Response& response);
     void updatePassword(const Fields& fields, httplib::Response& response);
     void loginCheck(const Fields& fields, httplib::Response& response);
+    void schoolEvaluation(const Fields& fields, httplib::Response& response);
+    void picture(const httplib::Request& request, httplib::Response& response);
+    // The sample data names its pictures under the default address; a stand-in on other ports
+    // answers with its own.
+    std::string localised(const std::string& text) const;
 
     void stop()
     {
@@ -220,6 +226,7 @@ struct ServiceStandIn::Implementation {
     }
 
     Options options;
+    std::string publicBase;
     sqlite3* database { nullptr };
     std::mutex databaseMutex;
     std::unique_ptr<httplib::Server> mainServer;
@@ -346,6 +353,8 @@ void ServiceStandIn::Implementation::handleMain(const httplib::Request& request,
         return login(fields, response);
     if (method == "updatePwdMethod")
         return updatePassword(fields, response);
+    if (method == "enEvaluateMethod")
+        return schoolEvaluation(fields, response);
     return reply(response, mainEnvelope("-1", "暂不支持的操作"));
 }
 
@@ -394,6 +403,8 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
         sessions[sessionId] = Session { usercode, roletype, std::chrono::steady_clock::now() };
     }
     Row person = accounts.front();
+    for (auto& [key, value] : person)
+        value = localised(value);
     person.emplace_back("SESSIONID", sessionId);
     auto settings = query("select paramname as PARAMNAME, paramvalue as PARAMVALUE from app_setting order by rowid", {});
     response.set_header("Set-Cookie", std::string(kSessionCookie) + "=" + sessionId + "; Path=/; HttpOnly");
@@ -462,6 +473,51 @@ void ServiceStandIn::Implementation::loginCheck(const Fields& fields, httplib::R
     reply(response, codeEnvelope("0", "成功", data));
 }
 
+void ServiceStandIn::Implementation::schoolEvaluation(const Fields& fields, httplib::Response& response)
+{
+    Session session;
+    switch (checkSession(field(fields, "TALKID"), &session)) {
+    case SessionState::Replaced:
+        return reply(response, mainEnvelope("-4", "您的账户从其他地方登录"));
+    case SessionState::Expired:
+    case SessionState::Unknown:
+        return reply(response, mainEnvelope("-3", "会话已过期，请重新登录"));
+    case SessionState::Live:
+        break;
+    }
+    // array0: the learner's evaluation of the school, when there is one; array1: the items to score.
+    auto done = query("select usercode as USERCODE, school_id as SCHOOLID, score as SCORE, evaldate as EVALDATE "
+                      "from school_evaluation where usercode = ?1",
+        { session.usercode });
+    auto items = query("select item_id as ITEMID, item_name as ITEMNAME from evaluation_item order by item_id", {});
+    reply(response, mainEnvelope("0", "成功", { done, items }));
+}
+
+void ServiceStandIn::Implementation::picture(const httplib::Request& request, httplib::Response& response)
+{
+    record(request);
+    const std::string name = request.path.substr(request.path.rfind('/') + 1);
+    // Only plain names of the pictures folder, nothing above it.
+    const bool plain = !name.empty() && name.find("..") == std::string::npos && name.find('/') == std::string::npos;
+    std::ifstream file(plain ? std::string(CORVANE_STANDIN_PICTURES) + "/" + name : std::string(), std::ios::binary);
+    if (!file) {
+        response.status = 404;
+        response.set_content("not found", "text/plain");
+        return;
+    }
+    std::ostringstream content;
+    content << file.rdbuf();
+    response.set_content(content.str(), "image/png");
+}
+
+std::string ServiceStandIn::Implementation::localised(const std::string& text) const
+{
+    static const std::string defaultBase = "http://127.0.0.1:3600/";
+    if (publicBase.empty() || text.rfind(defaultBase, 0) != 0)
+        return text;
+    return publicBase + text.substr(defaultBase.size());
+}
+
 ServiceStandIn::ServiceStandIn(Options options)
     : m_options(std::move(options))
 {
@@ -501,6 +557,9 @@ bool ServiceStandIn::start()
             reply(response, mainEnvelope("-1", "服务器内部错误"), 500);
         });
         server->Post(".*", handler);
+        server->Get("/Tessalane/images/.*", [&implementation](const httplib::Request& request, httplib::Response& response) {
+            implementation.picture(request, response);
+        });
         // Only POSTs are served; anything else gets the error envelope too.
         server->Get(".*", [](const httplib::Request&, httplib::Response& response) { reply(response, mainEnvelope("-1", "请使用POST请求"), 405); });
         return server;
@@ -524,6 +583,7 @@ bool ServiceStandIn::start()
         m_implementation.reset();
         return false;
     }
+    implementation.publicBase = "http://" + m_options.host + ":" + std::to_string(m_mainPort) + "/";
     implementation.mainThread = std::thread([&implementation] { implementation.mainServer->listen_after_bind(); });
     implementation.paymentThread = std::thread([&implementation] { implementation.paymentServer->listen_after_bind(); });
     // Stopping before the accept loops run would leave them running for ever.

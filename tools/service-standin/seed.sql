@@ -101,3 +101,22 @@ create table video_account (
 );
 insert into video_account values ('510104199203154321', '12', '4', '0', '12', '16', '10', 43200, 14400, 0, '1',
     '43200', '57600', '36000', '1', '0');
+
+-- The school evaluation: the items a learner scores, and the evaluations already made.
+create table evaluation_item (
+    item_id text primary key,      -- ITEMID
+    item_name text not null        -- ITEMNAME
+);
+insert into evaluation_item values ('01', '教学质量');
+insert into evaluation_item values ('02', '服务态度');
+insert into evaluation_item values ('03', '收费透明');
+insert into evaluation_item values ('04', '训练场地');
+insert into evaluation_item values ('05', '车辆状况');
+
+create table school_evaluation (
+    usercode text not null,
+    school_id text not null,
+    score text,
+    evaldate text,
+    primary key (usercode, school_id)
+);

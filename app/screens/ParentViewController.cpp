@@ -1,0 +1,131 @@
+#include "app/screens/ParentViewController.h"
+
+#include "platform/foundation/NSAssertMainThread.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UINavigationBar.h"
+#include "platform/uikit/UIScreen.h"
+
+ParentViewController::~ParentViewController()
+{
+    NSNotificationCenter::defaultCenter()->removeObserver(static_cast<const NSObject*>(this));
+}
+
+void ParentViewController::viewDidLoad()
+{
+    UIViewController::viewDidLoad();
+    if (m_isHideStatusBar)
+        setNeedsStatusBarAppearanceUpdate();
+}
+
+void ParentViewController::viewWillAppear(bool animated)
+{
+    UIViewController::viewWillAppear(animated);
+    if (m_naviBar && !m_naviBar->isHidden())
+        view()->bringSubviewToFront(m_naviBar);
+}
+
+void ParentViewController::hideStatusBar(bool hide)
+{
+    NSAssertMainThread();
+    m_isHideStatusBar = hide;
+    if (hide)
+        setNeedsStatusBarAppearanceUpdate();
+}
+
+void ParentViewController::bringNaviBarToTopmost()
+{
+    if (m_naviBar)
+        view()->bringSubviewToFront(m_naviBar);
+}
+
+CGRect ParentViewController::getNaviBarRect() const
+{
+    return m_naviBar && !m_naviBar->isHidden() ? m_naviBar->frame() : CGRectZero;
+}
+
+void ParentViewController::hideNaviBar(bool hide)
+{
+    if (m_naviBar)
+        m_naviBar->setHidden(hide);
+}
+
+void ParentViewController::setNaviBarTitle(const NSString& title)
+{
+    if (m_naviBar)
+        m_naviBar->setTitle(title);
+}
+
+void ParentViewController::setNaviBarLeftBtn(const std::shared_ptr<UIButton>& button)
+{
+    if (m_naviBar)
+        m_naviBar->setLeftBtn(button);
+}
+
+void ParentViewController::setNaviBarRightBtn(const std::shared_ptr<UIButton>& button)
+{
+    if (m_naviBar)
+        m_naviBar->setRightBtn(button);
+}
+
+void ParentViewController::naviBarAddCoverView(const UIViewRef& view)
+{
+    if (m_naviBar && view)
+        m_naviBar->showCoverView(view, true);
+}
+
+void ParentViewController::naviBarAddCoverViewOnTitleView(const UIViewRef& view)
+{
+    if (m_naviBar && view)
+        m_naviBar->showCoverViewOnTitleView(view);
+}
+
+void ParentViewController::naviBarRemoveCoverView(const UIViewRef& view)
+{
+    if (m_naviBar)
+        m_naviBar->hideCoverView(view);
+}
+
+void NoXibViewController::init()
+{
+    ParentViewController::init();
+    setEdgesForExtendedLayout(UIRectEdgeAll);
+}
+
+void NoXibViewController::loadView()
+{
+    CGSize size = UIScreen::mainScreen()->bounds().size;
+    const auto orientation = UIApplication::sharedApplication()->statusBarOrientation();
+    if (orientation == UIInterfaceOrientation::LandscapeLeft || orientation == UIInterfaceOrientation::LandscapeRight)
+        std::swap(size.width, size.height);
+    setView(UIView::create(CGRectMake(0, 0, static_cast<float>(size.width), static_cast<float>(size.height))));
+    const CGSize barSize = CustomNaviBarView::barSize();
+    auto bar = CustomNaviBarView::create(CGRectMake(0, 0, barSize.width, barSize.height));
+    bar->setViewCtrlParent(std::static_pointer_cast<ParentViewController>(self()));
+    view()->addSubview(bar);
+    bar->settitleColor(UIColor::whiteColor());
+    setViewNaviBar(bar);
+}
+
+void CustomNavigationController::viewDidLoad()
+{
+    UINavigationController::viewDidLoad();
+    setNavigationBarHidden(true);
+}
+
+bool CustomNavigationController::shouldAutorotate() const
+{
+    auto top = topViewController();
+    return top ? top->shouldAutorotate() : UINavigationController::shouldAutorotate();
+}
+
+NSUInteger CustomNavigationController::supportedInterfaceOrientations() const
+{
+    auto top = topViewController();
+    return top ? top->supportedInterfaceOrientations() : UINavigationController::supportedInterfaceOrientations();
+}
+
+bool CustomNavigationController::shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation orientation) const
+{
+    return orientation == UIApplication::sharedApplication()->statusBarOrientation();
+}

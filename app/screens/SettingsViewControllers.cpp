@@ -1,0 +1,560 @@
+#include "app/screens/SettingsViewControllers.h"
+
+#include "app/Constant.h"
+#include "app/ServerUrlManger.h"
+#include "app/ServiceReply.h"
+#include "app/UIColor_Addition.h"
+#include "app/UserManager.h"
+#include "app/screens/AppDelegate.h"
+#include "library/network/RQHTTPRequestOperation.h"
+#include "library/widgets/hud/STProgressHUD.h"
+#include "library/widgets/hud/UIView_Toast.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSOperationQueue.h"
+#include "platform/foundation/TypedValues.h"
+#include "platform/net/NSURLRequest.h"
+#include "platform/text/UIFont.h"
+#include "platform/text/UIStringDrawing.h"
+#include "platform/uikit/UIImage.h"
+
+using UIColor_Addition::colorWithHexString;
+
+namespace {
+
+constexpr const char* kDistribute = "sysbl/ctop/dt/interface/distri/distribute";
+
+std::shared_ptr<User> currentUser()
+{
+    auto delegate = ParentViewController::appDelegate<AppDelegate>();
+    return delegate ? delegate->user() : nullptr;
+}
+
+// The white section header with the red marker at its left edge.
+std::shared_ptr<UIView> sectionHeader(CGRect frame, const NSString& text, CGFloat labelY)
+{
+    auto header = UIView::create(frame);
+    header->setBackgroundColor(UIColor::whiteColor());
+    auto label = InsetsLabel::create(CGRectMake(0, labelY, frame.size.width, 21), UIEdgeInsetsMake(0, 20, 0, 0));
+    label->setBackgroundColor(UIColor::whiteColor());
+    label->setFont(UIFont::systemFontOfSize(16));
+    label->setTextColor(UIColor::blackColor());
+    label->setText(text);
+    header->addSubview(label);
+    auto marker = UILabel::create(CGRectMake(0, 0, 15, frame.size.height));
+    marker->setBackgroundColor(colorWithHexString("e66444"));
+    header->addSubview(marker);
+    return header;
+}
+
+std::shared_ptr<UIImageView> arrowIn(const std::shared_ptr<UIView>& row)
+{
+    auto arrow = UIImage::imageNamed("ico_rig");
+    const CGSize size = arrow ? arrow->size() : CGSizeMake(10, 16);
+    auto view = UIImageView::create(CGRectMake(row->frame().size.width - 10 - size.width, (row->frame().size.height - size.height) / 2,
+        size.width, size.height));
+    view->setImage(arrow);
+    row->addSubview(view);
+    return view;
+}
+
+NSString shortVersion()
+{
+    return ns::stringValue(NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString"));
+}
+
+} // namespace
+
+void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const NSString& urlText)
+{
+    auto url = urlText.length() ? NSURL::URLWithString(urlText) : nullptr;
+    if (!url) {
+        imageView->setImage(UIImage::imageNamed("img_gr"));
+        return;
+    }
+    // FIXME: the remote image road (memory and disk cache) takes this over once it has landed.
+    auto operation = RQHTTPRequestOperation::create(NSURLRequest::requestWithURL(url));
+    operation->setCompletionBlockWithSuccess(
+        [imageView](const std::shared_ptr<RQHTTPRequestOperation>&, const id& response) {
+            auto data = std::dynamic_pointer_cast<NSData>(response);
+            auto image = data ? UIImage::imageWithData(data, 2) : nullptr;
+            imageView->setImage(image ? image : UIImage::imageNamed("img_gr"));
+        },
+        [imageView](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+            imageView->setImage(UIImage::imageNamed("img_gr"));
+        });
+    auto queue = NSOperationQueue::create();
+    queue->addOperation(operation);
+}
+
+// MARK: Learner settings
+
+std::shared_ptr<UIButton> SetupViewController::addRow(CGFloat y, const NSString& icon, const NSString& text,
+    void (SetupViewController::*action)(UIControl&))
+{
+    const CGFloat width = view()->bounds().size.width;
+    auto row = UIButton::buttonWithType(UIButtonTypeCustom);
+    row->setFrame(CGRectMake(0, y, width, 44));
+    row->setBackgroundImage(stretchableImageNamed("unchick_bg", 20), UIControlStateNormal);
+    row->setBackgroundImage(stretchableImageNamed("click_bg", 20), UIControlStateHighlighted);
+    row->addTarget(std::static_pointer_cast<SetupViewController>(self()), action, UIControlEventTouchUpInside);
+    auto image = UIImage::imageNamed(icon);
+    const CGSize size = image ? image->size() : CGSizeMake(24, 24);
+    auto iconView = UIImageView::create(CGRectMake(10, (44 - size.height) / 2, size.width, size.height));
+    iconView->setImage(image);
+    row->addSubview(iconView);
+    const CGFloat iconRight = CGRectGetMaxX(iconView->frame());
+    auto label = InsetsLabel::create(CGRectMake(iconRight, (44 - 21) / 2.0, width - iconRight, 21), UIEdgeInsetsMake(0, 15, 0, 0));
+    label->setBackgroundColor(UIColor::clearColor());
+    label->setFont(UIFont::systemFontOfSize(16));
+    label->setTextColor(UIColor::grayColor());
+    label->setText(text);
+    row->addSubview(label);
+    arrowIn(row);
+    m_vScrollView->addSubview(row);
+    m_rows.push_back(row);
+    return row;
+}
+
+CGFloat SetupViewController::addHeader(CGFloat y)
+{
+    const CGFloat width = view()->bounds().size.width;
+    auto header = sectionHeader(CGRectMake(0, y, width, 44), "设置", (44 - 21) / 2.0);
+    m_vScrollView->addSubview(header);
+    auto separator = UIView::create(CGRectMake(0, CGRectGetMaxY(header->frame()), width, 0.5));
+    separator->setBackgroundColor(UIColor::lightGrayColor());
+    m_vScrollView->addSubview(separator);
+    return CGRectGetMaxY(separator->frame());
+}
+
+void SetupViewController::loadView()
+{
+    NoXibViewController::loadView();
+    auto view = this->view();
+    view->setBackgroundColor(colorWithHexString("f6f6f6"));
+    view->setClipsToBounds(true);
+    m_viewNaviBar()->setRightBtn(nullptr);
+    m_viewNaviBar()->setTitle("设置");
+    setAutomaticallyAdjustsScrollViewInsets(false);
+    const CGFloat y0 = getNaviBarRect().size.height;
+    const CGFloat width = view->bounds().size.width;
+    m_vScrollView = UIScrollView::create(CGRectMake(0, y0, width, view->bounds().size.height - y0));
+    m_vScrollView->setBackgroundColor(UIColor::clearColor());
+    m_vScrollView->setShowsVerticalScrollIndicator(false);
+    m_vScrollView->setShowsHorizontalScrollIndicator(false);
+    view->addSubview(m_vScrollView);
+
+    auto card = UIButton::buttonWithType(UIButtonTypeCustom);
+    card->setFrame(CGRectMake(0, 0, width, 70));
+    card->setBackgroundImage(stretchableImageNamed("unchick_bg", 20), UIControlStateNormal);
+    card->setBackgroundImage(stretchableImageNamed("click_bg", 20), UIControlStateHighlighted);
+    card->addTarget(std::static_pointer_cast<SetupViewController>(self()), &SetupViewController::myInfoBtnEvent, UIControlEventTouchUpInside);
+    m_photoView = UIImageView::create(CGRectMake(10, 5, 60, 60));
+    m_photoView->setImage(stretchableImageNamed("img_gr"));
+    card->addSubview(m_photoView);
+    auto arrow = arrowIn(card);
+    auto name = InsetsLabel::create(CGRectMake(CGRectGetMaxX(m_photoView->frame()), (70 - 21) / 2.0,
+                                        arrow->frame().origin.x - 10 - 60, 21),
+        UIEdgeInsetsMake(0, 10, 0, 0));
+    name->setBackgroundColor(UIColor::clearColor());
+    name->setFont(UIFont::systemFontOfSize(16));
+    name->setTextColor(UIColor::grayColor());
+    auto user = currentUser();
+    name->setText(user ? user->name() : NSString());
+    card->addSubview(name);
+    m_vScrollView->addSubview(card);
+    m_rows.push_back(card);
+
+    CGFloat y = addHeader(CGRectGetMaxY(card->frame()) + 10);
+    auto separate = [&](const std::shared_ptr<UIButton>& row) {
+        auto line = UIView::create(CGRectMake(0, CGRectGetMaxY(row->frame()), width, 0.5));
+        line->setBackgroundColor(UIColor::lightGrayColor());
+        m_vScrollView->addSubview(line);
+        return CGRectGetMaxY(line->frame());
+    };
+    y = separate(addRow(y, "m_ico10", "修改密码", &SetupViewController::updatePwdEvent));
+    y = separate(addRow(y, "m_ico11", "关于系统", &SetupViewController::aboutEvent));
+    auto messages = addRow(y, "m_ico13", "我的消息", &SetupViewController::myMessageEvent);
+    auto logout = addRow(CGRectGetMaxY(messages->frame()) + 30, "m_ico14", "退出登录", &SetupViewController::logoutEvent);
+    m_vScrollView->setContentSize(CGSizeMake(width, CGRectGetMaxY(logout->frame()) + 10));
+    loadPhoto(m_photoView, user ? user->urlImg() : NSString());
+}
+
+void SetupViewController::myInfoBtnEvent(UIControl&)
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(MyInfoViewController::create(), true);
+}
+
+void SetupViewController::updatePwdEvent(UIControl&)
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(PasswordViewController::create(), true);
+}
+
+void SetupViewController::aboutEvent(UIControl&)
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(AboutViewController::create(), true);
+}
+
+// FIXME: the messages screen comes with the notice list; this row pushes it once it exists.
+void SetupViewController::myMessageEvent(UIControl&) { }
+
+void SetupViewController::logoutEvent(UIControl&)
+{
+    auto alert = UIAlertView::create(NSString(""), NSString("是否退出当前帐号"),
+        std::static_pointer_cast<UIAlertViewDelegate>(std::static_pointer_cast<SetupViewController>(self())), NSString("取消"),
+        std::vector<NSString> { "确定" });
+    alert->setTag(kLogoutAlertTag);
+    alert->show();
+}
+
+void SetupViewController::upgradeEvent(UIControl&)
+{
+    const NSString local = NSString::stringWithFormat("V%@", shortVersion());
+    auto user = currentUser();
+    std::shared_ptr<UIAlertView> alert;
+    if (!user || local.isEqualToString(user->version())) {
+        alert = UIAlertView::create(NSString(""), NSString("当前已经是最新版本"), nullptr, NSString("确定"), std::vector<NSString> {});
+    } else {
+        alert = UIAlertView::create(NSString("发现新版本"), user->updateContent(),
+            std::static_pointer_cast<UIAlertViewDelegate>(std::static_pointer_cast<SetupViewController>(self())), NSString("下次提醒"),
+            std::vector<NSString> { "更新" });
+        alert->setTag(kVersionAlertTag);
+    }
+    alert->show();
+}
+
+void SetupViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, NSInteger buttonIndex)
+{
+    if (alert.tag() == kLogoutAlertTag && buttonIndex == alert.firstOtherButtonIndex()) {
+        UserManager::shareInstance()->deleteLoginInfo();
+        if (postsCleanLoginInfo())
+            NSNotificationCenter::defaultCenter()->postNotificationName("brenlow_clean_loginInfo", nullptr);
+        if (auto navigation = navigationController())
+            navigation->popToRootViewControllerAnimated(false);
+    } else if (alert.tag() == kVersionAlertTag && buttonIndex != 0) {
+        auto user = currentUser();
+        if (auto url = user ? NSURL::URLWithString(user->downLoadUrl()) : nullptr)
+            UIApplication::sharedApplication()->openURL(url);
+    }
+}
+
+// MARK: Officer settings
+
+void AdminSetupViewController::loadView()
+{
+    NoXibViewController::loadView();
+    auto view = this->view();
+    view->setBackgroundColor(colorWithHexString("f6f6f6"));
+    view->setClipsToBounds(true);
+    m_viewNaviBar()->setRightBtn(nullptr);
+    m_viewNaviBar()->setTitle("设置");
+    const CGFloat y0 = getNaviBarRect().size.height;
+    const CGFloat width = view->bounds().size.width;
+    m_vScrollView = UIScrollView::create(CGRectMake(0, y0, width, view->bounds().size.height - y0));
+    m_vScrollView->setBackgroundColor(UIColor::clearColor());
+    m_vScrollView->setShowsVerticalScrollIndicator(false);
+    m_vScrollView->setShowsHorizontalScrollIndicator(false);
+    view->addSubview(m_vScrollView);
+    const CGFloat y = addHeader(0);
+    auto about = addRow(y, "m_ico11", "关于系统", &SetupViewController::aboutEvent);
+    auto line = UIView::create(CGRectMake(0, CGRectGetMaxY(about->frame()), width, 0.5));
+    line->setBackgroundColor(UIColor::lightGrayColor());
+    m_vScrollView->addSubview(line);
+    auto logout = addRow(CGRectGetMaxY(about->frame()) + 30, "m_ico14", "退出登录", &SetupViewController::logoutEvent);
+    m_vScrollView->setContentSize(CGSizeMake(width, CGRectGetMaxY(logout->frame()) + 10));
+}
+
+// MARK: Password change
+
+void PasswordViewController::loadView()
+{
+    NoXibViewController::loadView();
+    auto view = this->view();
+    view->setBackgroundColor(colorWithHexString("f6f6f6"));
+    view->setClipsToBounds(true);
+    m_viewNaviBar()->setRightBtn(nullptr);
+    m_viewNaviBar()->setTitle("密码修改");
+    const CGFloat y0 = getNaviBarRect().size.height;
+    const CGFloat width = view->bounds().size.width;
+    auto header = sectionHeader(CGRectMake(0, y0 + 10, width, 40), "密码修改", (40 - 21) / 2.0);
+    view->addSubview(header);
+
+    const CGSize captionSize = UIStringDrawing::sizeWithFont("身份证号:", UIFont::systemFontOfSize(16), CGSizeMake(width, 21), NSLineBreakByWordWrapping);
+    auto caption = [&](const std::shared_ptr<UIView>& row, const NSString& text) {
+        auto label = UILabel::create(CGRectMake(25, (45 - 21) / 2.0, captionSize.width, 21));
+        label->setBackgroundColor(UIColor::whiteColor());
+        label->setFont(UIFont::systemFontOfSize(16));
+        label->setTextColor(UIColor::grayColor());
+        label->setText(text);
+        row->addSubview(label);
+    };
+    CGFloat y = CGRectGetMaxY(header->frame());
+    auto makeRow = [&] {
+        auto row = UIView::create(CGRectMake(0, y + 2, width, 45));
+        row->setBackgroundColor(UIColor::whiteColor());
+        view->addSubview(row);
+        y = CGRectGetMaxY(row->frame());
+        return row;
+    };
+    const CGFloat valueX = 25 + captionSize.width + 10;
+    const CGFloat valueWidth = width - 25 - captionSize.width - 20;
+    auto cardRow = makeRow();
+    caption(cardRow, "身份证号:");
+    auto card = UILabel::create(CGRectMake(valueX, (45 - 21) / 2.0, valueWidth, 21));
+    card->setBackgroundColor(UIColor::clearColor());
+    card->setFont(UIFont::systemFontOfSize(15));
+    card->setTextColor(UIColor::grayColor());
+    auto user = currentUser();
+    card->setText(user ? user->cardNo() : NSString());
+    cardRow->addSubview(card);
+
+    auto me = std::static_pointer_cast<PasswordViewController>(self());
+    auto field = [&](const NSString& text, const NSString& placeholder, UIReturnKeyType returnKey) {
+        auto row = makeRow();
+        caption(row, text);
+        auto input = UITextField::create(CGRectMake(valueX, (45 - 30) / 2.0, valueWidth, 30));
+        input->setDelegate(std::static_pointer_cast<UITextFieldDelegate>(me));
+        input->setTextColor(UIColor::grayColor());
+        input->setBorderStyle(UITextBorderStyle::None);
+        input->setClearButtonMode(UITextFieldViewMode::WhileEditing);
+        input->setContentVerticalAlignment(UIControlContentVerticalAlignmentCenter);
+        input->setSecureTextEntry(true);
+        input->setFont(UIFont::systemFontOfSize(14));
+        input->setPlaceholder(placeholder);
+        input->setReturnKeyType(returnKey);
+        row->addSubview(input);
+        return input;
+    };
+    m_oldPwd = field("原始密码:", "请输入旧密码", UIReturnKeyType::Next);
+    m_newPwd = field("最新密码:", "请设置5~16位新密码", UIReturnKeyType::Next);
+    m_newPwd2 = field("确认密码:", "请再次输入新密码", UIReturnKeyType::Done);
+
+    m_saveButton = UIButton::buttonWithType(UIButtonTypeCustom);
+    m_saveButton->setFrame(CGRectMake(20, y + 20, width - 40, 40));
+    m_saveButton->setBackgroundImage(stretchableImageNamed("bt_blu", 20), UIControlStateNormal);
+    m_saveButton->setBackgroundImage(stretchableImageNamed("bt_red", 20), UIControlStateHighlighted);
+    m_saveButton->setTitle("确认修改", UIControlStateNormal);
+    m_saveButton->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
+    m_saveButton->titleLabel()->setFont(UIFont::systemFontOfSize(20));
+    m_saveButton->addTarget(me, &PasswordViewController::saveEvent, UIControlEventTouchUpInside);
+    view->addSubview(m_saveButton);
+}
+
+void PasswordViewController::viewDidLoad()
+{
+    NoXibViewController::viewDidLoad();
+    m_httpService = HttpService::create();
+}
+
+std::optional<bool> PasswordViewController::textFieldShouldReturn(UITextField& field)
+{
+    if (&field == m_oldPwd.get())
+        m_newPwd->becomeFirstResponder();
+    else if (&field == m_newPwd.get())
+        m_newPwd2->becomeFirstResponder();
+    else if (&field == m_newPwd2.get())
+        m_newPwd2->resignFirstResponder();
+    return true;
+}
+
+void PasswordViewController::saveEvent(UIControl&)
+{
+    if (m_saving || !ServerUrlManger::networkIsValid())
+        return;
+    NSString problem;
+    if (m_oldPwd->text().length() == 0)
+        problem = m_oldPwd->placeholder();
+    else if (m_newPwd->text().length() == 0)
+        problem = m_newPwd->placeholder();
+    else if (m_newPwd2->text().length() == 0)
+        problem = m_newPwd2->placeholder();
+    else if (!m_newPwd->text().isEqualToString(m_newPwd2->text()))
+        problem = "两次输入的密码不一至！";
+    else if (m_newPwd->text().isEqualToString(m_oldPwd->text()))
+        problem = "新密码和旧密码不能一样！";
+    if (problem.length()) {
+        Toast::makeToast(view(), problem, 1.0, NSString("center"));
+        return;
+    }
+    auto fields = ns::mutableDictionary({ { "METHOD", NSString("updatePwdMethod") }, { "OLDPASSWRD", m_oldPwd->text() },
+        { "NEWPASSWRD", m_newPwd2->text() } });
+    STProgressHUD::show();
+    m_saving = true;
+    auto me = std::static_pointer_cast<PasswordViewController>(self());
+    m_httpService->httpRequestDict(
+        [me](const id& reply) {
+            me->m_saving = false;
+            me->saveReply(reply);
+        },
+        [me](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+            me->m_saving = false;
+            STProgressHUD::dismissWithError("修改密码失败!", 1.0);
+        },
+        kDistribute, nullptr, fields);
+}
+
+void PasswordViewController::saveReply(const id& reply)
+{
+    const auto code = ServiceReply::mainServiceCode(reply);
+    if (!code)
+        return STProgressHUD::dismissWithError("修改密码失败!", 1.0);
+    if (*code != 0) {
+        auto head = ns::dictionaryForKey(ns::dictionaryForKey(ns::dictionaryValue(reply), "output"), "head");
+        return STProgressHUD::dismissWithError(ns::stringForKey(head, "retDesc"), 1.0);
+    }
+    STProgressHUD::dismissWithSuccess("修改密码成功!", 1.0);
+    const NSString password = m_newPwd2->text();
+    if (auto user = currentUser())
+        user->setPassword(password);
+    UserManager::shareInstance()->updatePassword(password);
+    if (auto navigation = navigationController())
+        navigation->popViewControllerAnimated(true);
+}
+
+// MARK: Personal data
+
+void MyInfoViewController::loadView()
+{
+    NoXibViewController::loadView();
+    auto view = this->view();
+    view->setBackgroundColor(colorWithHexString("f6f6f6"));
+    view->setClipsToBounds(true);
+    m_viewNaviBar()->setRightBtn(nullptr);
+    m_viewNaviBar()->setTitle("个人信息");
+    setAutomaticallyAdjustsScrollViewInsets(false);
+    const CGFloat y0 = getNaviBarRect().size.height;
+    const CGFloat width = view->bounds().size.width;
+    m_vScrollView = UIScrollView::create(CGRectMake(0, y0, width, view->bounds().size.height - y0));
+    m_vScrollView->setBackgroundColor(UIColor::clearColor());
+    m_vScrollView->setShowsVerticalScrollIndicator(false);
+    m_vScrollView->setShowsHorizontalScrollIndicator(false);
+    view->addSubview(m_vScrollView);
+
+    auto user = currentUser();
+    auto label = [](CGRect frame, const NSString& text, CGFloat size, const UIColorRef& color, const UIColorRef& background) {
+        auto view = UILabel::create(frame);
+        view->setBackgroundColor(background);
+        view->setText(text);
+        view->setTextColor(color);
+        view->setFont(UIFont::systemFontOfSize(size));
+        return view;
+    };
+    auto card = UIView::create(CGRectMake(0, 0, width, 130));
+    card->setBackgroundColor(UIColor::whiteColor());
+    m_photoView = UIImageView::create(CGRectMake(15, 20, 90, 90));
+    card->addSubview(m_photoView);
+    card->addSubview(label(CGRectMake(CGRectGetMaxX(m_photoView->frame()) + 20, (130 - 21) / 2.0, 90, 21), user ? user->name() : NSString(), 17,
+        UIColor::grayColor(), UIColor::clearColor()));
+    auto dash = label(CGRectMake(width - 40, (130 - 21) / 2.0, 40, 21), "一", 14, UIColor::grayColor(), UIColor::clearColor());
+    dash->setTextAlignment(NSTextAlignmentCenter);
+    card->addSubview(dash);
+    m_vScrollView->addSubview(card);
+
+    auto header = sectionHeader(CGRectMake(0, 140, width, 45), "我的资料", (45 - 21) / 2.0);
+    m_vScrollView->addSubview(header);
+
+    const std::pair<const char*, NSString> rows[] = {
+        { "学号", user ? user->userCode() : NSString() },
+        { "报考车型", user ? user->carType() : NSString() },
+        { "报考日期", user ? user->admissionDate() : NSString() },
+        { "学员状态", Constant::getGovStatus(user ? user->govStatus() : NSString()) },
+        { "驾校名称", user ? user->epName() : NSString() },
+    };
+    CGFloat y = CGRectGetMaxY(header->frame()) + 2;
+    CGFloat bottom = y;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        auto row = UIView::create(CGRectMake(0, y, width, 45));
+        row->setBackgroundColor(UIColor::whiteColor());
+        auto title = label(CGRectMake(0, 12, 120, 21), rows[i].first, 14, UIColor::grayColor(), UIColor::whiteColor());
+        title->setTextAlignment(NSTextAlignmentCenter);
+        row->addSubview(title);
+        const bool school = i == std::size(rows) - 1;
+        auto value = label(school ? CGRectMake(120, 1.5, width - 160, 42) : CGRectMake(120, 12, width - 160, 21), rows[i].second, 14,
+            UIColor::grayColor(), UIColor::clearColor());
+        value->setTextAlignment(NSTextAlignmentCenter);
+        if (school)
+            value->setNumberOfLines(2);
+        row->addSubview(value);
+        auto rowDash = label(CGRectMake(width - 40, 12, 40, 21), "一", 14, UIColor::grayColor(), UIColor::clearColor());
+        rowDash->setTextAlignment(NSTextAlignmentCenter);
+        row->addSubview(rowDash);
+        m_vScrollView->addSubview(row);
+        bottom = CGRectGetMaxY(row->frame());
+        y = bottom + 1;
+    }
+    m_vScrollView->setContentSize(CGSizeMake(m_vScrollView->frame().size.width, bottom + 10));
+    loadPhoto(m_photoView, user ? user->urlImg() : NSString());
+}
+
+void MyInfoViewController::viewDidLoad()
+{
+    NoXibViewController::viewDidLoad();
+    m_httpService = HttpService::create();
+}
+
+// MARK: About
+
+void AboutViewController::loadView()
+{
+    NoXibViewController::loadView();
+    auto view = this->view();
+    view->setBackgroundColor(colorWithHexString("f6f6f6"));
+    view->setClipsToBounds(true);
+    m_viewNaviBar()->setRightBtn(nullptr);
+    m_viewNaviBar()->setTitle("关于");
+    const CGFloat y0 = 64;
+    const CGFloat V = view->bounds().size.width;
+    const bool tall = view->bounds().size.height > 960;
+
+    auto aboutImage = stretchableImageNamed("about_img");
+    const CGSize aboutSize = aboutImage ? aboutImage->size() : CGSizeMake(100, 100);
+    auto header = UIView::create(CGRectMake(0, y0, V, aboutSize.height + 40));
+    header->setBackgroundColor(colorWithHexString("deecf8"));
+    auto picture = UIImageView::create(CGRectMake((V - aboutSize.width) / 2, 20, aboutSize.width, aboutSize.height));
+    picture->setImage(aboutImage);
+    header->addSubview(picture);
+    view->addSubview(header);
+
+    auto font = UIFont::systemFontOfSize(15);
+    auto label = [&](CGRect frame, const NSString& text, const char* colour) {
+        auto item = UILabel::create(frame);
+        item->setBackgroundColor(UIColor::clearColor());
+        item->setFont(font);
+        item->setTextColor(colorWithHexString(colour));
+        item->setText(text);
+        view->addSubview(item);
+        return item;
+    };
+    const CGFloat phoneY = CGRectGetMaxY(header->frame()) + (tall ? 80 : 40);
+    const CGFloat captionWidth = UIStringDrawing::sizeWithFont("客服电话:", font, CGSizeMake(V, 21), NSLineBreakByWordWrapping).width + 5;
+    const CGFloat valueX = 40 + captionWidth + 5;
+    const CGFloat valueWidth = V - (40 + captionWidth + 20);
+    label(CGRectMake(40, phoneY, captionWidth, 21), "客服电话:", "9c9c9d");
+    label(CGRectMake(valueX, phoneY, valueWidth, 21), kServicePhone, "77befb");
+    label(CGRectMake(40, phoneY - 31, captionWidth, 21), "版 本  号:", "9c9c9d");
+    label(CGRectMake(valueX, phoneY - 31, valueWidth, 21), NSString::stringWithFormat("v%@", shortVersion()), "77befb");
+    label(CGRectMake(40, phoneY + 31, captionWidth, 21), "官       网:", "9c9c9d");
+    const CGFloat webHeight = UIStringDrawing::sizeWithFont(kWebAddress, font, CGSizeMake(V, 21)).height;
+    label(CGRectMake(valueX, phoneY + 31, valueWidth, webHeight), kWebAddress, "77befb");
+
+    const CGFloat lowerY = view->bounds().size.height - (tall ? 20 : 10) - 21;
+    auto foot = [&](CGFloat y, const NSString& text) {
+        auto line = UILabel::create(CGRectMake(0, y, V, 21));
+        line->setBackgroundColor(UIColor::clearColor());
+        line->setTextColor(UIColor::lightGrayColor());
+        line->setFont(UIFont::systemFontOfSize(13));
+        line->setTextAlignment(NSTextAlignmentCenter);
+        line->setText(text);
+        view->addSubview(line);
+    };
+    foot(lowerY - 21, "Corvane 驾培服务 版权所有");
+    foot(lowerY, "Copyright © 2015-2026 Corvane. All rights reserved.");
+    auto logo = stretchableImageNamed("abo_img");
+    const CGSize logoSize = logo ? logo->size() : CGSizeMake(80, 30);
+    auto logoView = UIImageView::create(CGRectMake((V - logoSize.width) / 2, lowerY - 21 - 10 - logoSize.height, logoSize.width, logoSize.height));
+    logoView->setImage(logo);
+    view->addSubview(logoView);
+}

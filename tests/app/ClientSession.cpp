@@ -1,0 +1,147 @@
+#include "tests/app/ClientSession.h"
+
+#include "app/ServiceRoad.h"
+#include "app/UserManager.h"
+#include "library/widgets/hud/STProgressHUD.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/net/NSHTTPCookieStorage.h"
+#include "platform/uikit/UIAlertView.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+void ClientSession::SetUp()
+{
+    ASSERT_TRUE(standIn.start()) << standIn.lastError();
+    ::setenv("CORVANE_MAIN_BASE_URL", standIn.mainBaseURL().c_str(), 1);
+    ::setenv("CORVANE_PAYMENT_BASE_URL", standIn.paymentBaseURL().c_str(), 1);
+    NSHTTPCookieStorage::resetSharedHTTPCookieStorage();
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    for (const char* key : { kSessionIdKey, kSessionCookiesKey, "DEPNAME", "PROVINCE" })
+        defaults->removeObjectForKey(key);
+    UserManager::shareInstance()->deleteLoginInfo();
+    launch();
+}
+
+void ClientSession::TearDown()
+{
+    // Requests still under way end before the stand-in goes.
+    for (int i = 0; i < 20; ++i) {
+        host->drainRunLoop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    application.reset();
+    host.reset();
+    standIn.stop();
+}
+
+void ClientSession::launch()
+{
+    host = HeadlessHost::create();
+    application = AppDelegate::create();
+    ASSERT_TRUE(host->launch(application));
+    host->runUntilIdle();
+}
+
+std::shared_ptr<ViewController> ClientSession::loginScreen() const
+{
+    auto stack = navigation()->viewControllers();
+    return stack.empty() ? nullptr : std::dynamic_pointer_cast<ViewController>(stack.front());
+}
+
+bool ClientSession::waitUntil(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        host->drainRunLoop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    host->runUntilIdle();
+    return true;
+}
+
+bool ClientSession::pick(const NSString& title)
+{
+    auto sheet = loginScreen()->openSheet();
+    if (!sheet)
+        return false;
+    const auto& titles = sheet->titlesForComponenets();
+    if (titles.empty())
+        return false;
+    for (std::size_t row = 0; row < titles[0].size(); ++row) {
+        if (titles[0][row].isEqualToString(title)) {
+            sheet->selectIndexes({ NSInteger(row) }, false);
+            host->runUntilIdle();
+            auto done = host->findViewWithText("确定");
+            if (!done || !host->tap(done))
+                return false;
+            host->runUntilIdle();
+            return true;
+        }
+    }
+    return false;
+}
+
+void ClientSession::fillLogin(const NSString& role, const NSString& account, const NSString& password)
+{
+    auto login = loginScreen();
+    ASSERT_TRUE(host->tap(login->areaLab()));
+    ASSERT_TRUE(waitUntil([&] { return login->openSheet() != nullptr; }));
+    ASSERT_TRUE(pick("成都市"));
+    ASSERT_TRUE(host->tap(login->roleLab()));
+    ASSERT_TRUE(pick(role));
+    ASSERT_TRUE(host->tap(login->accountField()));
+    host->typeText(account);
+    host->pressReturn();
+    host->typeText(password);
+    host->pressReturn();
+    host->runUntilIdle();
+    ASSERT_TRUE(host->tap(login->loginBtn()));
+}
+
+bool ClientSession::logIn(const NSString& role, const NSString& account, const NSString& password)
+{
+    fillLogin(role, account, password);
+    return waitUntil([&] { return navigation()->viewControllers().size() == 2; });
+}
+
+NSString ClientSession::hudText() const
+{
+    auto hud = STProgressHUD::sharedView();
+    return hud->superview() ? hud->stringLabel()->text() : NSString();
+}
+
+NSString ClientSession::alertMessage()
+{
+    host->advance(0.5);
+    auto alert = std::dynamic_pointer_cast<UIAlertView>(host->findView([](UIView& view) { return dynamic_cast<UIAlertView*>(&view) != nullptr; }));
+    return alert ? alert->message() : NSString();
+}
+
+bool ClientSession::tapAlertButton(const NSString& title)
+{
+    host->advance(0.5);
+    auto alert = std::dynamic_pointer_cast<UIAlertView>(host->findView([](UIView& view) { return dynamic_cast<UIAlertView*>(&view) != nullptr; }));
+    if (!alert)
+        return false;
+    for (NSInteger index = 0; index < alert->numberOfButtons(); ++index) {
+        if (alert->buttonTitleAtIndex(index).isEqualToString(title)) {
+            const bool tapped = host->tap(alert->buttonAtIndex(index));
+            host->runUntilIdle();
+            return tapped;
+        }
+    }
+    return false;
+}
+
+void ClientSession::shot(const std::string& name)
+{
+    host->runUntilIdle();
+    const std::filesystem::path folder = CORVANE_SCREENS_DIR;
+    std::filesystem::create_directories(folder);
+    EXPECT_TRUE(host->writePNG(NSString((folder / (name + ".png")).string()))) << name;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// A scripted session of the client on the headless host against a stand-in of the services on
+// free ports: launching, the login screen's pickers and fields, waiting for replies, and a
+// picture of every screen reached, written into the build folder for people to look at.
+
+#include "app/screens/AppDelegate.h"
+#include "app/screens/HomeViewControllers.h"
+#include "app/screens/SettingsViewControllers.h"
+#include "app/screens/ViewController.h"
+#include "platform/host/HeadlessHost.h"
+#include "tools/service-standin/ServiceStandIn.h"
+
+#include <gtest/gtest.h>
+
+class ClientSession : public testing::Test {
+protected:
+    static constexpr const char* kLearner = "510104199203154321";
+    static constexpr const char* kOfficer = "yunguan01";
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // A fresh device with the client launched on the login screen.
+    void launch();
+    std::shared_ptr<CustomNavigationController> navigation() const { return application->navigationController(); }
+    std::shared_ptr<ViewController> loginScreen() const;
+    template <class T>
+    std::shared_ptr<T> top() const
+    {
+        return std::dynamic_pointer_cast<T>(navigation()->topViewController());
+    }
+
+    // Pumps the main run loop for at most twenty seconds of real time until the condition holds.
+    bool waitUntil(const std::function<bool()>& done);
+    // Chooses the row titled so in the picker sheet now up and taps 确定.
+    bool pick(const NSString& title);
+    // Region 成都市, the role, account and password typed, login tapped.
+    void fillLogin(const NSString& role, const NSString& account, const NSString& password);
+    // Logs in and waits for the home screen of the role.
+    bool logIn(const NSString& role, const NSString& account, const NSString& password);
+    // The shared HUD's text while it shows.
+    NSString hudText() const;
+    // The text of the alert now up, nil when none.
+    NSString alertMessage();
+    bool tapAlertButton(const NSString& title);
+    void shot(const std::string& name);
+
+    standin::ServiceStandIn standIn { standin::Options { .keepAlive = false } };
+    std::shared_ptr<HeadlessHost> host;
+    std::shared_ptr<AppDelegate> application;
+};
