@@ -6,6 +6,7 @@
 #include "app/screens/ViewController.h"
 #include "library/payment/OrbipaySDK.h"
 #include "library/widgets/hud/STProgressHUD.h"
+#include "library/widgets/keyboard/KMKeyboardManager.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/TypedValues.h"
@@ -26,8 +27,11 @@ NSString AppDelegate::probeHost() { return ServiceHosts::mainServiceHost(); }
 std::optional<bool> AppDelegate::didFinishLaunchingWithOptions(UIApplication&, const std::shared_ptr<NSDictionary>&)
 {
     m_window = UIWindow::create(UIScreen::mainScreen()->bounds());
-    // FIXME: the keyboard manager (distance 15, automatic toolbar, placeholder in the toolbar) is
-    // switched on here once it has landed among the widgets.
+    auto keyboard = KMKeyboardManager::sharedManager();
+    keyboard->setEnable(true);
+    keyboard->setKeyboardDistanceFromTextField(15.0);
+    keyboard->setEnableAutoToolbar(true);
+    keyboard->setShouldShowTextFieldPlaceholder(true);
     networkIsConnected();
     auto center = NSNotificationCenter::defaultCenter();
     auto me = std::static_pointer_cast<AppDelegate>(self());

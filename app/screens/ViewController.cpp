@@ -8,6 +8,7 @@
 #include "app/screens/AppDelegate.h"
 #include "app/screens/HomeViewControllers.h"
 #include "app/screens/SharedWidgets.h"
+#include "library/widgets/alert/TAAlertView.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
@@ -18,6 +19,7 @@
 #include "platform/text/UIStringDrawing.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIImageView.h"
+#include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UITapGestureRecognizer.h"
 
 using UIColor_Addition::colorWithHexString;
@@ -447,20 +449,28 @@ void ViewController::loginReply(const id& reply, const NSString& roleCode)
 
 void ViewController::setupEvent(UIControl&)
 {
-    // FIXME: the themable alert view replaces the system one here once it has landed.
-    auto alert = UIAlertView::create(NSString("网络设置"), NSString(""), nullptr, NSString("取消"), std::vector<NSString> { "确定" });
-    alert->setAlertViewStyle(UIAlertViewStyle::LoginAndPasswordInput);
+    auto alert = TAAlertView::create("网络设置", NSString(), nullptr, "取消", std::vector<NSString> { "确定" });
+    alert->setAlertViewStyle(3);
+    const CGFloat width = UIScreen::mainScreen()->bounds().size.width;
+    alert->setMaxContentWidth(width - 20);
+    alert->setMinContentWidth(width - 40);
+    auto urls = ServerUrlManger::sharedInstance();
     auto address = alert->textFieldAtIndex(0);
     address->setPlaceholder("请输入接口地址");
     address->setClearButtonMode(UITextFieldViewMode::WhileEditing);
-    address->setText(ServerUrlManger::sharedInstance()->getHttpUrl());
+    address->setText(urls->getHttpUrl());
     auto payment = alert->textFieldAtIndex(1);
     payment->setPlaceholder("请输入支付接口地址");
     payment->setSecureTextEntry(false);
     payment->setClearButtonMode(UITextFieldViewMode::WhileEditing);
-    payment->setText(ServerUrlManger::sharedInstance()->getHttpUrlForPay());
-    alert->show();
-    // FIXME: the dialog's answer ("确定" stores both addresses) needs the completion block of the themable alert.
+    payment->setText(urls->getHttpUrlForPay());
+    alert->showWithCompletion([](TAAlertView& shown, NSInteger index) {
+        if (index != 1)
+            return;
+        auto urls = ServerUrlManger::sharedInstance();
+        urls->setHttpUrl(shown.textFieldAtIndex(0)->text());
+        urls->setHttpUrlForPay(shown.textFieldAtIndex(1)->text());
+    });
 }
 
 std::optional<bool> ViewController::textFieldShouldReturn(UITextField& field)

@@ -211,6 +211,9 @@ TEST_F(ClientSession, thePasswordChangeRefusesAWrongOldPasswordThenStoresTheNewO
     type(password->newPwd(), "abcdef");
     type(password->newPwd2(), "abcdef");
     shot("12-password");
+    // The keyboard with its toolbar covers the button; done with typing, it goes.
+    password->view()->endEditing(true);
+    host->runUntilIdle();
     host->tap(password->saveButton());
     ASSERT_TRUE(waitUntil([&] { return !password->isSaving(); }));
     EXPECT_EQ(hudText(), NSString("原密码不正确"));
@@ -218,6 +221,8 @@ TEST_F(ClientSession, thePasswordChangeRefusesAWrongOldPasswordThenStoresTheNewO
     host->advance(2);
 
     type(password->oldPwd(), "123456");
+    password->view()->endEditing(true);
+    host->runUntilIdle();
     host->tap(password->saveButton());
     ASSERT_TRUE(waitUntil([&] { return hudText() == NSString("修改密码成功!"); }));
     host->advance(2);

@@ -1,0 +1,137 @@
+#include "app/UserManager.h"
+#include "app/ServiceRoad.h"
+#include "app/screens/AppDelegate.h"
+#include "app/screens/HomeViewControllers.h"
+#include "app/screens/ViewController.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/host/SDLHost.h"
+#include "tests/host/XvfbDisplay.h"
+#include "tools/service-standin/ServiceStandIn.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+void pushMouse(Uint32 type, const SDLHost& host, CGPoint point)
+{
+    SDL_Event event {};
+    event.type = type;
+    event.button.windowID = host.windowID();
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.x = static_cast<Sint32>(point.x * host.windowScale());
+    event.button.y = static_cast<Sint32>(point.y * host.windowScale());
+    SDL_PushEvent(&event);
+}
+
+void click(SDLHost& host, const std::shared_ptr<UIView>& view)
+{
+    const auto point = ScreenDriver::screenPointOfView(view);
+    ASSERT_TRUE(point);
+    pushMouse(SDL_MOUSEBUTTONDOWN, host, *point);
+    pushMouse(SDL_MOUSEBUTTONUP, host, *point);
+}
+
+void type(SDLHost& host, const char* text)
+{
+    SDL_Event event {};
+    event.type = SDL_TEXTINPUT;
+    event.text.windowID = host.windowID();
+    std::strncpy(event.text.text, text, sizeof event.text.text - 1);
+    SDL_PushEvent(&event);
+    SDL_Event key {};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = host.windowID();
+    key.key.keysym.sym = SDLK_RETURN;
+    SDL_PushEvent(&key);
+}
+
+// Turns the window's loop until the condition holds, for at most twenty seconds.
+bool turnUntil(SDLHost& host, const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline || !host.runOnce())
+            return false;
+    }
+    for (int i = 0; i < 30 && host.runOnce(); ++i) {
+    }
+    return true;
+}
+
+std::shared_ptr<UIView> viewWithText(const std::shared_ptr<UIView>& root, const NSString& text)
+{
+    if (root->visibleText() == text && !root->isHidden())
+        return root;
+    for (const auto& subview : root->subviews()) {
+        if (auto found = viewWithText(subview, text))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST(WindowLogin, aLearnerLogsInThroughTheWindowAndReachesTheHomeScreen)
+{
+    XvfbDisplay display;
+    if (!display.isAvailable())
+        GTEST_SKIP() << "Skipped: no X display can be made here: " << display.reason();
+    standin::ServiceStandIn standIn(standin::Options { .keepAlive = false });
+    ASSERT_TRUE(standIn.start()) << standIn.lastError();
+    ::setenv("CORVANE_MAIN_BASE_URL", standIn.mainBaseURL().c_str(), 1);
+    UserManager::shareInstance()->deleteLoginInfo();
+    NSUserDefaults::standardUserDefaults()->removeObjectForKey("DEPNAME");
+    std::string error;
+    auto host = SDLHost::open(&error);
+    if (!host)
+        GTEST_SKIP() << "Skipped: the window cannot be opened: " << error;
+    auto application = AppDelegate::create();
+    ASSERT_TRUE(host->launch(application));
+    auto navigation = application->navigationController();
+    auto login = std::dynamic_pointer_cast<ViewController>(navigation->topViewController());
+    ASSERT_TRUE(login);
+    turnUntil(*host, [] { return true; });
+
+    auto choose = [&](const std::shared_ptr<UILabel>& row, NSInteger index, const NSString& expected) {
+        click(*host, row);
+        ASSERT_TRUE(turnUntil(*host, [&] { return login->openSheet() != nullptr; }));
+        auto sheet = login->openSheet();
+        sheet->selectIndexes({ index }, false);
+        turnUntil(*host, [] { return true; });
+        auto done = viewWithText(sheet->actionToolbar(), "确定");
+        ASSERT_TRUE(done);
+        click(*host, done);
+        ASSERT_TRUE(turnUntil(*host, [&] { return row->text() == expected; }));
+        // The sheet slides away before the next row takes a click.
+        for (int i = 0; i < 40 && host->runOnce(); ++i) {
+        }
+    };
+    choose(login->areaLab(), 5, "成都市"); // 成都市, after the placeholder and the regions before it
+    EXPECT_EQ(login->areaLab()->text(), NSString("成都市"));
+    choose(login->roleLab(), 1, "学员");
+    EXPECT_EQ(login->roleLab()->text(), NSString("学员"));
+    click(*host, login->accountField());
+    turnUntil(*host, [&] { return login->accountField()->isFirstResponder(); });
+    type(*host, "510104199203154321");
+    type(*host, "123456");
+    turnUntil(*host, [] { return true; });
+    EXPECT_EQ(login->passwordField()->text(), NSString("123456"));
+    click(*host, login->loginBtn());
+    ASSERT_TRUE(turnUntil(*host, [&] { return std::dynamic_pointer_cast<MainViewController>(navigation->topViewController()) != nullptr; }));
+
+    const std::filesystem::path folder = CORVANE_SCREENS_DIR;
+    std::filesystem::create_directories(folder);
+    EXPECT_TRUE(host->screen()->writePNG(NSString((folder / "window-learner-home.png").string())));
+    EXPECT_GE(host->framesDrawn(), 2u);
+    SDL_Event quit {};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    EXPECT_EQ(host->run(), 0);
+    application.reset();
+    host.reset();
+}
