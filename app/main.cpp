@@ -4,14 +4,21 @@
 //     corvane --open-url URL        then hands URL to the application as if another program opened it
 //     corvane --first-frame         headless: prints the time to the first drawn login screen and
 //                                   the resident memory then, and quits (for the benchmark)
+//     corvane --home-memory ACCOUNT PASSWORD
+//                                   headless: logs in as a learner of 成都市 through the login
+//                                   screen, prints the resident memory at the home screen, quits
 
+#include "app/UserManager.h"
 #include "app/screens/AppDelegate.h"
+#include "app/screens/ViewController.h"
+#include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/UIApplicationMain.h"
 
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <thread>
 
 #include <cstring>
 #include <string>
@@ -46,6 +53,35 @@ int firstFrame(std::chrono::steady_clock::time_point start)
     return 0;
 }
 
+int homeMemory(const char* account, const char* password)
+{
+    UserManager::shareInstance()->deleteLoginInfo();
+    UserManager::shareInstance()->cacheLoginInfo("510100", "0", account, password);
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setObject(NSString("成都市"), "DEPNAME");
+    defaults->setObject(NSString("510000"), "PROVINCE");
+    auto host = HeadlessHost::create();
+    auto application = AppDelegate::create();
+    if (!host->launch(application))
+        return 1;
+    host->runUntilIdle();
+    auto navigation = application->navigationController();
+    auto login = std::dynamic_pointer_cast<ViewController>(navigation->topViewController());
+    host->tap(login->loginBtn());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (navigation->viewControllers().size() < 2) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            std::fprintf(stderr, "no home screen\n");
+            return 1;
+        }
+        host->drainRunLoop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    host->runUntilIdle();
+    std::printf("home-resident-kb %ld\n", residentKilobytes());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -53,6 +89,8 @@ int main(int argc, char* argv[])
     const auto start = std::chrono::steady_clock::now();
     if (argc >= 2 && std::strcmp(argv[1], "--first-frame") == 0)
         return firstFrame(start);
+    if (argc >= 4 && std::strcmp(argv[1], "--home-memory") == 0)
+        return homeMemory(argv[2], argv[3]);
     std::string openURL;
     std::vector<char*> arguments;
     for (int i = 0; i < argc; ++i) {

@@ -107,11 +107,12 @@ void CustomNaviBarView::setRightBtn(const std::shared_ptr<UIButton>& button)
         m_right->removeFromSuperview();
     m_right = button;
     if (m_right) {
-        // A wider button keeps its width and its right edge; a narrower one fills the square.
+        // A wider button keeps its width and moves left, 10 points further from the edge; a
+        // narrower one fills the square.
         CGRect frame = rightBtnFrame();
         const CGFloat width = m_right->frame().size.width;
         if (width > frame.size.width) {
-            frame.origin.x = CGRectGetMaxX(frame) - width;
+            frame.origin.x -= (width - frame.size.width) + 10;
             frame.size.width = width;
         }
         m_right->setFrame(frame);
@@ -131,6 +132,7 @@ void CustomNaviBarView::btnBack(UIControl&)
 void CustomNaviBarView::setItemsHidden(bool hidden)
 {
     m_title->setHidden(hidden);
+    m_back->setHidden(hidden);
     if (m_left)
         m_left->setHidden(hidden);
     if (m_right)
@@ -144,11 +146,12 @@ void CustomNaviBarView::showCoverView(const UIViewRef& view, bool animation)
         return;
     setItemsHidden(true);
     view->removeFromSuperview();
+    view->setAlpha(0.4);
     addSubview(view);
-    if (animation) {
-        view->setAlpha(0);
+    if (animation)
         UIView::animateWithDuration(0.2, [view] { view->setAlpha(1); });
-    }
+    else
+        view->setAlpha(1);
 }
 
 void CustomNaviBarView::showCoverViewOnTitleView(const UIViewRef& view)
