@@ -558,3 +558,26 @@ void AboutViewController::loadView()
     logoView->setImage(logo);
     view->addSubview(logoView);
 }
+
+// MARK: Local web pages
+
+void WebViewViewController::loadView()
+{
+    NoXibViewController::loadView();
+    view()->setBackgroundColor(colorWithHexString("f6f6f6"));
+    view()->setClipsToBounds(true);
+    m_viewNaviBar()->setRightBtn(nullptr);
+    m_viewNaviBar()->setTitle(ns::stringForKey(m_data, "title"));
+    setAutomaticallyAdjustsScrollViewInsets(false);
+    // FIXME: the web view (page fitted to the width, links resolved inside the resources) goes
+    // below the bar once the platform has one.
+}
+
+void WebViewViewController::viewWillAppear(bool animated)
+{
+    NoXibViewController::viewWillAppear(animated);
+    const NSString path = NSBundle::mainBundle()->pathForResource(ns::stringForKey(m_data, "url"), "html");
+    m_pageText = path.isNil() ? NSString() : NSString::stringWithContentsOfFile(path, NSUTF8StringEncoding, nullptr);
+    if (m_pageText.isNil())
+        Toast::makeToast(view(), "加载失败!", 1.0, NSString("center"));
+}

@@ -102,3 +102,22 @@ public:
     static constexpr const char* kWebAddress = "www.corvane.example";
     void loadView() override;
 };
+
+// One HTML page of the application's resources under a given title, loaded again every time the
+// screen comes into view.
+class WebViewViewController : public NoXibViewController {
+    NS_OBJECT(WebViewViewController, NoXibViewController)
+public:
+    // "title": the bar's text; "url": the page's resource name without ".html".
+    const std::shared_ptr<NSDictionary>& data() const { return m_data; }
+    void setData(const std::shared_ptr<NSDictionary>& data) { m_data = data; }
+
+    void loadView() override;
+    void viewWillAppear(bool animated) override;
+    // The page's text as last loaded; nil when it could not be read.
+    const NSString& pageText() const { return m_pageText; }
+
+private:
+    std::shared_ptr<NSDictionary> m_data;
+    NSString m_pageText;
+};

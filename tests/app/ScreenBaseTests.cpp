@@ -1,6 +1,7 @@
 #include "app/ServiceRoad.h"
 #include "app/screens/AppDelegate.h"
 #include "app/screens/ParentViewController.h"
+#include "app/screens/SettingsViewControllers.h"
 #include "app/screens/SharedWidgets.h"
 #include "library/payment/OrbipaySDK.h"
 #include "platform/foundation/NSNotificationCenter.h"
@@ -190,4 +191,21 @@ TEST_F(ScreenBase, forcedReloginTellsTimeOutFromLoginElsewhereAndPaymentResultsE
     // Any other host is answered YES and changes nothing.
     EXPECT_EQ(application->openURL(*UIApplication::sharedApplication(), NSURL::URLWithString("corvaneOrbipayCallback://other"), "x", nullptr),
         std::optional<bool>(true));
+}
+
+TEST_F(ScreenBase, aLocalPageLoadsEachTimeItShowsAndAMissingOneSaysSo)
+{
+    auto page = WebViewViewController::create();
+    page->setData(ns::dictionary({ { "title", NSString("驾车宝典") }, { "url", NSString("xinshou") } }));
+    host->showRootViewController(page);
+    host->runUntilIdle();
+    EXPECT_EQ(page->m_viewNaviBar()->m_labelTitle()->text(), NSString("驾车宝典"));
+    EXPECT_NE(page->pageText().UTF8String().find("新手上路最容易犯的错"), std::string::npos);
+
+    auto missing = WebViewViewController::create();
+    missing->setData(ns::dictionary({ { "title", NSString("驾车法规") }, { "url", NSString("no-such-page") } }));
+    host->showRootViewController(missing);
+    host->advance(0.3);
+    EXPECT_TRUE(missing->pageText().isNil());
+    EXPECT_TRUE(host->findViewWithText("加载失败!"));
 }
