@@ -2,7 +2,9 @@
 
 #include "library/widgets/keyboard/KMKeyboardManager.h"
 #include "library/widgets/keyboard/UIView_KMHierarchy.h"
+#include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UITextField.h"
+#include "platform/uikit/UITextView.h"
 
 namespace {
 
@@ -270,6 +272,59 @@ TEST_F(KeyboardManager, fieldsInATableAreOrderedFromTheTopAcrossItsCells)
     manager()->resignFirstResponder();
     host->advance(0.5);
     EXPECT_FALSE(first->isFirstResponder());
+}
+
+} // namespace
+
+namespace {
+
+TEST(KeyboardFrameShorthands, edgesMoveWithoutNegativeSizes)
+{
+    using namespace KM_UIView_Frame;
+    auto view = UIView::create(CGRectMake(10, 20, 100, 50));
+    setKM_left(*view, 200);
+    EXPECT_EQ(view->frame(), CGRectMake(200, 20, 0, 50));
+    setKM_left(*view, 50);
+    setKM_right(*view, 150);
+    EXPECT_EQ(view->frame(), CGRectMake(50, 20, 100, 50));
+    setKM_top(*view, 30);
+    EXPECT_EQ(KM_bottom(*view), 70);
+    setKM_bottom(*view, 10);
+    EXPECT_EQ(KM_height(*view), 0);
+    setKM_x(*view, 1), setKM_y(*view, 2), setKM_width(*view, 3), setKM_height(*view, 4);
+    EXPECT_EQ(view->frame(), CGRectMake(1, 2, 3, 4));
+    EXPECT_EQ(KM_right(*view), 4);
+}
+
+TEST_F(KeyboardManager, theCurrentControllerIsTheScreenANavigationControllerShows)
+{
+    auto screenController = UIViewController::create();
+    auto navigation = UINavigationController::create(screenController);
+    auto window = host->showRootViewController(navigation);
+    EXPECT_EQ(KM_UIView_Hierarchy::topMostController(*window), navigation);
+    EXPECT_EQ(KM_UIView_Hierarchy::currentViewController(*window), screenController);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(KeyboardManager, aTextViewScrollsToKeepItsCaretInside)
+{
+    auto textView = UITextView::create(CGRectMake(20, 80, 280, 60));
+    screen()->addSubview(textView);
+    host->tap(textView);
+    host->advance(0.5);
+    host->typeText("第一行\n第二行\n第三行\n第四行\n第五行\n第六行");
+    host->advance(0.5);
+    textView->setContentOffset(CGPointZero); // the caret below the visible part
+    manager()->textFieldViewDidChange(NSNotification::notificationWithName(UITextViewTextDidChangeNotification, textView, nullptr));
+    host->advance(0.5);
+    const CGRect caret = textView->caretRectForPosition(textView->selectedTextRange()->start());
+    EXPECT_LE(CGRectGetMaxY(caret), textView->contentOffset().y + textView->bounds().size.height);
+    EXPECT_GT(textView->contentOffset().y, 0);
+    textView->resignFirstResponder();
+    host->advance(0.5);
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include "platform/uikit/UITextField.h"
 #include "platform/uikit/UITextView.h"
 
+#include <cfloat>
+
 using namespace KM_UIView_Hierarchy;
 
 namespace {
@@ -50,6 +52,7 @@ void KMKeyboardManager::init()
     center->addObserver(me, &KMKeyboardManager::textFieldViewDidBeginEditing, UITextViewTextDidBeginEditingNotification, nullptr);
     center->addObserver(me, &KMKeyboardManager::textFieldViewDidEndEditing, UITextFieldTextDidEndEditingNotification, nullptr);
     center->addObserver(me, &KMKeyboardManager::textFieldViewDidEndEditing, UITextViewTextDidEndEditingNotification, nullptr);
+    center->addObserver(me, &KMKeyboardManager::textFieldViewDidChange, UITextViewTextDidChangeNotification, nullptr);
     center->addObserver(me, &KMKeyboardManager::willChangeStatusBarOrientation, UIApplicationWillChangeStatusBarOrientationNotification, nullptr);
     m_tapGesture = UITapGestureRecognizer::create(me, &KMKeyboardManager::tapRecognized);
     m_tapGesture->setDelegate(me);
@@ -333,6 +336,22 @@ void KMKeyboardManager::willChangeStatusBarOrientation(const std::shared_ptr<NSN
     if (auto field = currentField()) {
         const CGRect frame = m_textFieldViewIntialFrame;
         animate([field, frame] { field->setFrame(frame); });
+    }
+}
+
+void KMKeyboardManager::textFieldViewDidChange(const std::shared_ptr<NSNotification>& notification)
+{
+    auto textView = notification ? std::dynamic_pointer_cast<UITextView>(notification->object()) : nullptr;
+    if (!m_shouldFixTextViewClip || !textView)
+        return;
+    const CGRect caret = textView->caretRectForPosition(textView->selectedTextRange()->start());
+    const CGPoint offset = textView->contentOffset();
+    const UIEdgeInsets inset = textView->contentInset();
+    const CGFloat over = CGRectGetMaxY(caret) - (offset.y + textView->bounds().size.height - inset.bottom - inset.top);
+    // A caret with an infinite origin measures nothing.
+    if (over > 0 && over < CGFloat(FLT_MAX)) {
+        const CGPoint target = CGPointMake(offset.x, offset.y + over + 7.0);
+        animate([textView, target] { textView->setContentOffset(target); });
     }
 }
 

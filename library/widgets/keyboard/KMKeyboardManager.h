@@ -56,6 +56,9 @@ public:
     void setShouldResignOnTouchOutside(bool resign);
     bool shouldPlayInputClicks() const { return m_shouldPlayInputClicks; }
     void setShouldPlayInputClicks(bool play) { m_shouldPlayInputClicks = play; }
+    // Keeps a text view's caret inside it while typing.
+    bool shouldFixTextViewClip() const { return m_shouldFixTextViewClip; }
+    void setShouldFixTextViewClip(bool fix) { m_shouldFixTextViewClip = fix; }
     bool shouldAdoptDefaultKeyboardAnimation() const { return m_shouldAdoptDefaultKeyboardAnimation; }
     void setShouldAdoptDefaultKeyboardAnimation(bool adopt) { m_shouldAdoptDefaultKeyboardAnimation = adopt; }
 
@@ -68,6 +71,7 @@ public:
     void textFieldViewDidBeginEditing(const std::shared_ptr<NSNotification>& notification);
     void textFieldViewDidEndEditing(const std::shared_ptr<NSNotification>& notification);
     void willChangeStatusBarOrientation(const std::shared_ptr<NSNotification>& notification);
+    void textFieldViewDidChange(const std::shared_ptr<NSNotification>& notification);
 
     void adjustFrame();
 
@@ -130,6 +134,7 @@ private:
     bool m_shouldResignOnTouchOutside { false };
     bool m_shouldPlayInputClicks { false };
     bool m_shouldAdoptDefaultKeyboardAnimation { true };
+    bool m_shouldFixTextViewClip { true };
     CGFloat m_keyboardDistanceFromTextField { 10.0 };
     UIKeyboardAppearance m_keyboardAppearance { UIKeyboardAppearance::Default };
     NSInteger m_toolbarManageBehaviour { 0 };

@@ -1,6 +1,7 @@
 #include "library/widgets/keyboard/UIView_KMHierarchy.h"
 
 #include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UISearchBar.h"
 
 #include <algorithm>
@@ -20,6 +21,17 @@ std::shared_ptr<UIViewController> topMostController(const UIWindow& window)
     auto controller = window.rootViewController();
     while (controller && controller->presentedViewController())
         controller = controller->presentedViewController();
+    return controller;
+}
+
+std::shared_ptr<UIViewController> currentViewController(const UIWindow& window)
+{
+    auto controller = topMostController(window);
+    while (auto navigation = std::dynamic_pointer_cast<UINavigationController>(controller)) {
+        if (!navigation->topViewController())
+            break;
+        controller = navigation->topViewController();
+    }
     return controller;
 }
 
@@ -129,3 +141,49 @@ std::vector<UIViewRef> sortedArrayByPosition(std::vector<UIViewRef> views)
 }
 
 } // namespace KM_UIView_Hierarchy
+
+namespace KM_UIView_Frame {
+
+namespace {
+
+void change(UIView& view, const std::function<void(CGRect&)>& edit)
+{
+    CGRect frame = view.frame();
+    edit(frame);
+    view.setFrame(frame);
+}
+
+} // namespace
+
+void setKM_x(UIView& view, CGFloat x) { change(view, [x](CGRect& frame) { frame.origin.x = x; }); }
+void setKM_y(UIView& view, CGFloat y) { change(view, [y](CGRect& frame) { frame.origin.y = y; }); }
+void setKM_width(UIView& view, CGFloat width) { change(view, [width](CGRect& frame) { frame.size.width = width; }); }
+void setKM_height(UIView& view, CGFloat height) { change(view, [height](CGRect& frame) { frame.size.height = height; }); }
+
+void setKM_left(UIView& view, CGFloat left)
+{
+    change(view, [left](CGRect& frame) {
+        frame.size.width = std::max<CGFloat>(0, CGRectGetMaxX(frame) - left);
+        frame.origin.x = left;
+    });
+}
+
+void setKM_top(UIView& view, CGFloat top)
+{
+    change(view, [top](CGRect& frame) {
+        frame.size.height = std::max<CGFloat>(0, CGRectGetMaxY(frame) - top);
+        frame.origin.y = top;
+    });
+}
+
+void setKM_right(UIView& view, CGFloat right)
+{
+    change(view, [right](CGRect& frame) { frame.size.width = std::max<CGFloat>(0, right - frame.origin.x); });
+}
+
+void setKM_bottom(UIView& view, CGFloat bottom)
+{
+    change(view, [bottom](CGRect& frame) { frame.size.height = std::max<CGFloat>(0, bottom - frame.origin.y); });
+}
+
+} // namespace KM_UIView_Frame

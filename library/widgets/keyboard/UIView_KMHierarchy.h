@@ -30,5 +30,29 @@ std::vector<UIViewRef> sortedArrayByPosition(std::vector<UIViewRef> views);
 
 // The window's root controller or the last it presents.
 std::shared_ptr<UIViewController> topMostController(const UIWindow& window);
+// The top controller, down through navigation controllers to the screen they show.
+std::shared_ptr<UIViewController> currentViewController(const UIWindow& window);
 
 } // namespace KM_UIView_Hierarchy
+
+// Frame shorthands. Moving a near edge keeps the far one; no width or height goes below 0.
+namespace KM_UIView_Frame {
+
+inline CGFloat KM_x(const UIView& view) { return view.frame().origin.x; }
+inline CGFloat KM_y(const UIView& view) { return view.frame().origin.y; }
+inline CGFloat KM_width(const UIView& view) { return view.frame().size.width; }
+inline CGFloat KM_height(const UIView& view) { return view.frame().size.height; }
+inline CGFloat KM_left(const UIView& view) { return CGRectGetMinX(view.frame()); }
+inline CGFloat KM_top(const UIView& view) { return CGRectGetMinY(view.frame()); }
+inline CGFloat KM_right(const UIView& view) { return CGRectGetMaxX(view.frame()); }
+inline CGFloat KM_bottom(const UIView& view) { return CGRectGetMaxY(view.frame()); }
+void setKM_x(UIView& view, CGFloat x);
+void setKM_y(UIView& view, CGFloat y);
+void setKM_width(UIView& view, CGFloat width);
+void setKM_height(UIView& view, CGFloat height);
+void setKM_left(UIView& view, CGFloat left);
+void setKM_top(UIView& view, CGFloat top);
+void setKM_right(UIView& view, CGFloat right);
+void setKM_bottom(UIView& view, CGFloat bottom);
+
+} // namespace KM_UIView_Frame
