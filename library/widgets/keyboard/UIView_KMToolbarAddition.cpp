@@ -34,7 +34,9 @@ ViewValues& valuesFor(const UIViewRef& view)
     for (auto& entry : values)
         if (entry.view.lock() == view)
             return entry;
-    values.push_back(ViewValues { view });
+    ViewValues entry;
+    entry.view = view;
+    values.push_back(std::move(entry));
     return values.back();
 }
 
