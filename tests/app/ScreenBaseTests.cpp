@@ -1,6 +1,7 @@
 #include "app/ServiceRoad.h"
 #include "app/screens/AppDelegate.h"
 #include "app/screens/ParentViewController.h"
+#include "app/screens/CustomNaviBarSearchController.h"
 #include "app/screens/SettingsViewControllers.h"
 #include "app/screens/SharedWidgets.h"
 #include "library/payment/OrbipaySDK.h"
@@ -208,4 +209,74 @@ TEST_F(ScreenBase, aLocalPageLoadsEachTimeItShowsAndAMissingOneSaysSo)
     host->advance(0.3);
     EXPECT_TRUE(missing->pageText().isNil());
     EXPECT_TRUE(host->findViewWithText("加载失败!"));
+}
+
+namespace {
+
+class SearchDelegate : public NSObject, public CustomNaviBarSearchControllerDelegate {
+    NS_OBJECT(SearchDelegate, NSObject)
+public:
+    void naviBarSearchCtrlSearchKeyword(CustomNaviBarSearchController&, const NSString& keyword) override { keywords.push_back(keyword); }
+    void naviBarSearchCtrlCancel(CustomNaviBarSearchController&) override { ++cancels; }
+    void naviBarSearchCtrlClearKeywordRecord(CustomNaviBarSearchController&) override { ++clears; }
+    std::vector<NSString> keywords;
+    int cancels { 0 };
+    int clears { 0 };
+};
+
+} // namespace
+
+TEST_F(ScreenBase, theBarSearchHandsOnTrimmedKeywordsAndShowsRecentOnesOnlyWhenThereAreAny)
+{
+    auto screen = Screen::create();
+    host->showRootViewController(screen);
+    auto search = CustomNaviBarSearchController::create(std::static_pointer_cast<ParentViewController>(screen));
+    auto delegate = SearchDelegate::create();
+    search->setDelegate(delegate);
+
+    // No recent keywords: cover and cancel button, no list.
+    search->showTempSearchCtrl();
+    host->runUntilIdle();
+    EXPECT_TRUE(search->isWorking());
+    EXPECT_FALSE(search->cancelButton()->isHidden());
+    EXPECT_TRUE(search->cover()->superview());
+    EXPECT_FALSE(search->tableView());
+
+    // Blanks only: the field empties and the search stays open.
+    search->setKeyword("   ");
+    search->searchBarSearchButtonClicked(*search->searchBar());
+    EXPECT_TRUE(search->isWorking());
+    EXPECT_TRUE(delegate->keywords.empty());
+    search->setKeyword("  科目一 ");
+    search->searchBarSearchButtonClicked(*search->searchBar());
+    ASSERT_EQ(delegate->keywords.size(), 1u);
+    EXPECT_EQ(delegate->keywords[0], NSString("科目一"));
+    EXPECT_FALSE(search->isWorking());
+    EXPECT_FALSE(search->cover()->superview());
+
+    const std::vector<NSString> recent { "科目一", "倒车入库" };
+    search->setRecentKeyword(&recent);
+    search->startSearch();
+    host->runUntilIdle();
+    ASSERT_TRUE(search->tableView());
+    EXPECT_EQ(search->numberOfRowsInSection(*search->tableView(), 0), 2);
+    search->didSelectRowAtIndexPath(*search->tableView(), NSIndexPath::indexPathForRow(1, 0));
+    EXPECT_EQ(search->searchBar()->text(), NSString("倒车入库"));
+    EXPECT_TRUE(delegate->keywords.size() == 1);
+    search->setRecentKeyword(nullptr);
+    EXPECT_EQ(search->numberOfRowsInSection(*search->tableView(), 0), 0);
+    search->btnClearSearchRecord(*search->cancelButton());
+    EXPECT_EQ(delegate->clears, 1);
+    search->btnCancel(*search->cancelButton());
+    EXPECT_EQ(delegate->cancels, 1);
+    EXPECT_FALSE(search->tableView());
+    EXPECT_EQ(search->searchBar()->text().length(), 0u);
+    search->removeSearchCtrl();
+    EXPECT_FALSE(screen->m_viewNaviBar()->m_labelTitle()->isHidden());
+
+    // A delegate that is gone hears nothing and nothing fails.
+    delegate.reset();
+    search->startSearch();
+    search->handleTapToClose();
+    EXPECT_FALSE(search->isWorking());
 }
