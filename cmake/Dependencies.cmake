@@ -19,3 +19,6 @@ find_package(OpenSSL REQUIRED)
 
 find_package(GTest REQUIRED)
 find_package(benchmark QUIET)
+
+# The web view's HTML engine; its headers are included as <litehtml/...>.
+find_package(litehtml REQUIRED CONFIG)

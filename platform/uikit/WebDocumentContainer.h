@@ -1,0 +1,106 @@
+#pragma once
+// The HTML engine's view of the platform, private to the web view: fonts and text through the
+// text layer, boxes, borders and pictures through CGContext, style sheets and pictures read
+// relative to the page's base URL. Pictures from the network are asked of the owner, which
+// hands them back with addImage().
+
+#include "platform/net/NSURL.h"
+#include "platform/text/UIFont.h"
+#include "platform/uikit/UIImage.h"
+
+#include <litehtml/litehtml.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+
+class WebDocumentContainer final : public litehtml::document_container {
+public:
+    struct Client {
+        std::function<void(const NSString& href)> anchorClicked;
+        std::function<void(const std::shared_ptr<NSURL>& URL)> remoteImageWanted;
+    };
+
+    explicit WebDocumentContainer(Client client);
+    ~WebDocumentContainer();
+    WebDocumentContainer(const WebDocumentContainer&) = delete;
+    WebDocumentContainer& operator=(const WebDocumentContainer&) = delete;
+
+    // Parses the page; the base URL resolves its links, style sheets and pictures.
+    void load(const std::string& html, const std::shared_ptr<NSURL>& baseURL);
+    bool hasDocument() const { return m_document != nullptr; }
+    // Lays the page out at the width (CSS pixels) for a viewport of the height; answers the
+    // page's size.
+    CGSize layout(int width, int viewportHeight);
+    // The width the page asks for in its viewport declaration: device-width (the view's width)
+    // or a number; nullopt without a declaration.
+    std::optional<int> declaredViewportWidth(int deviceWidth) const;
+    // Draws the part of the page in clip (page coordinates) at the context's origin.
+    void draw(const CGContextRef& context, CGRect clip);
+    // A click at the point (page coordinates); a link under it reaches anchorClicked.
+    void click(CGPoint point);
+    // Where the element with the id or name starts, for fragments.
+    std::optional<CGFloat> anchorTop(const NSString& name) const;
+
+    NSString title() const { return m_title; }
+    const std::shared_ptr<NSURL>& baseURL() const { return m_baseURL; }
+    std::shared_ptr<NSURL> resolve(const NSString& text, const NSString& base = nullptr) const;
+    void addImage(const NSString& URL, const UIImageRef& image);
+
+    // document_container
+    litehtml::uint_ptr create_font(const char* faceName, int size, int weight, litehtml::font_style italic,
+        unsigned int decoration, litehtml::font_metrics* fm) override;
+    void delete_font(litehtml::uint_ptr font) override;
+    int text_width(const char* text, litehtml::uint_ptr font) override;
+    void draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::uint_ptr font, litehtml::web_color color,
+        const litehtml::position& pos) override;
+    int pt_to_px(int pt) const override;
+    int get_default_font_size() const override;
+    const char* get_default_font_name() const override;
+    void draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) override;
+    void load_image(const char* src, const char* baseurl, bool redraw_on_ready) override;
+    void get_image_size(const char* src, const char* baseurl, litehtml::size& sz) override;
+    void draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) override;
+    void draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& borders, const litehtml::position& draw_pos,
+        bool root) override;
+    void set_caption(const char* caption) override;
+    void set_base_url(const char* base_url) override;
+    void link(const std::shared_ptr<litehtml::document>& doc, const litehtml::element::ptr& el) override;
+    void on_anchor_click(const char* url, const litehtml::element::ptr& el) override;
+    void set_cursor(const char* cursor) override;
+    void transform_text(litehtml::tstring& text, litehtml::text_transform tt) override;
+    void import_css(litehtml::tstring& text, const litehtml::tstring& url, litehtml::tstring& baseurl) override;
+    void set_clip(const litehtml::position& pos, const litehtml::border_radiuses& bdr_radius, bool valid_x,
+        bool valid_y) override;
+    void del_clip() override;
+    void get_client_rect(litehtml::position& client) const override;
+    std::shared_ptr<litehtml::element> create_element(const char* tag_name, const litehtml::string_map& attributes,
+        const std::shared_ptr<litehtml::document>& doc) override;
+    void get_media_features(litehtml::media_features& media) const override;
+    void get_language(litehtml::tstring& language, litehtml::tstring& culture) const override;
+    void split_text(const char* text, const std::function<void(const char*)>& on_word,
+        const std::function<void(const char*)>& on_space) override;
+
+private:
+    struct Font {
+        UIFontRef font;
+        unsigned int decoration { 0 };
+    };
+    UIImageRef imageFor(const char* src, const char* baseurl) const;
+    const Font* fontFor(litehtml::uint_ptr handle) const;
+
+    Client m_client;
+    std::map<litehtml::uint_ptr, Font> m_fonts;
+    litehtml::uint_ptr m_nextFont { 1 };
+    std::map<NSString, UIImageRef> m_images;
+    std::set<NSString> m_requestedImages;
+    std::shared_ptr<NSURL> m_baseURL;
+    NSString m_title;
+    int m_clientWidth { 0 };
+    int m_clientHeight { 0 };
+    CGContextRef m_context;
+    int m_clipDepth { 0 };
+    litehtml::context m_engine;
+    std::shared_ptr<litehtml::document> m_document;
+};
