@@ -22,3 +22,6 @@ find_package(benchmark QUIET)
 
 # The web view's HTML engine; its headers are included as <litehtml/...>.
 find_package(litehtml REQUIRED CONFIG)
+
+# Video playback.
+pkg_check_modules(GSTREAMER REQUIRED IMPORTED_TARGET gstreamer-1.0 gstreamer-app-1.0 gstreamer-video-1.0)

@@ -1,0 +1,271 @@
+#include "platform/media/MPMoviePlayerController.h"
+
+#include "platform/foundation/NSArray.h"
+#include "platform/foundation/NSNotification.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSNumber.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/SystemClock.h"
+#include "platform/graphics/CGImage.h"
+#include "platform/layers/CALayer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string scratchPath(const std::string& name)
+{
+    const char* home = std::getenv("CORVANE_HOME");
+    return std::string(home ? home : "/tmp") + "/" + name;
+}
+
+std::string writeFile(const std::string& name, const std::string& bytes)
+{
+    const auto path = scratchPath(name);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+class MoviePlayer : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SystemClock::useManualClock();
+        auto center = NSNotificationCenter::defaultCenter();
+        for (const char* name : { MPMoviePlayerPlaybackStateDidChangeNotification, MPMoviePlayerLoadStateDidChangeNotification,
+                 MPMovieDurationAvailableNotification, MPMediaPlaybackIsPreparedToPlayDidChangeNotification,
+                 MPMoviePlayerPlaybackDidFinishNotification, MPMoviePlayerThumbnailImageRequestDidFinishNotification,
+                 MPMoviePlayerWillEnterFullscreenNotification, MPMoviePlayerDidEnterFullscreenNotification })
+            center->addObserver(m_observer, [this](const std::shared_ptr<NSNotification>& note) { m_notes.push_back(note); }, name, nullptr);
+    }
+    void TearDown() override
+    {
+        NSNotificationCenter::defaultCenter()->removeObserver(m_observer);
+        SystemClock::useRealClock();
+    }
+
+    std::shared_ptr<MPMoviePlayerController> player(const std::string& path)
+    {
+        return MPMoviePlayerController::create(NSURL::fileURLWithPath(NSString(path.c_str())));
+    }
+    std::vector<std::shared_ptr<NSNotification>> named(const char* name) const
+    {
+        std::vector<std::shared_ptr<NSNotification>> found;
+        for (const auto& note : m_notes)
+            if (note->name() == NSString(name))
+                found.push_back(note);
+        return found;
+    }
+    static NSInteger reasonOf(const std::shared_ptr<NSNotification>& note)
+    {
+        auto reason = std::dynamic_pointer_cast<NSNumber>(note->userInfo()->objectForKey(MPMoviePlayerPlaybackDidFinishReasonUserInfoKey));
+        return reason ? reason->integerValue() : -1;
+    }
+    static std::shared_ptr<NSError> errorOf(const std::shared_ptr<NSNotification>& note)
+    {
+        return std::dynamic_pointer_cast<NSError>(note->userInfo()->objectForKey(MPMoviePlayerPlaybackErrorUserInfoKey));
+    }
+    void expectFailedWithError(MPMoviePlayerController& movie)
+    {
+        const auto finished = named(MPMoviePlayerPlaybackDidFinishNotification);
+        ASSERT_EQ(finished.size(), 1u);
+        EXPECT_EQ(reasonOf(finished[0]), MPMovieFinishReasonPlaybackError);
+        ASSERT_TRUE(errorOf(finished[0]));
+        EXPECT_GT(errorOf(finished[0])->localizedDescription().length(), 0u);
+        EXPECT_FALSE(movie.isPreparedToPlay());
+        EXPECT_EQ(movie.playbackState(), MPMoviePlaybackStateStopped);
+        // A failed movie stays failed and quiet: no second finish, no crash.
+        movie.play();
+        movie.setCurrentPlaybackTime(1);
+        NSRunLoop::mainRunLoop()->advanceClock(1);
+        EXPECT_EQ(named(MPMoviePlayerPlaybackDidFinishNotification).size(), 1u);
+    }
+
+    std::shared_ptr<NSObject> m_observer = NSObject::create();
+    std::vector<std::shared_ptr<NSNotification>> m_notes;
+};
+
+TEST_F(MoviePlayer, preparesPlaysSeeksAndEndsOnTheClock)
+{
+    auto movie = player(TEST_MOVIE_PATH);
+    EXPECT_EQ(movie->loadState(), MPMovieLoadStateUnknown);
+    movie->prepareToPlay();
+    ASSERT_TRUE(movie->isPreparedToPlay());
+    EXPECT_EQ(movie->loadState(), MPMovieLoadStatePlayable | MPMovieLoadStatePlaythroughOK);
+    EXPECT_NEAR(movie->duration(), 3.0, 0.05);
+    EXPECT_NEAR(movie->playableDuration(), movie->duration(), 1e-9);
+    EXPECT_EQ(movie->naturalSize().width, 64);
+    EXPECT_EQ(movie->naturalSize().height, 48);
+    EXPECT_EQ(named(MPMovieDurationAvailableNotification).size(), 1u);
+    EXPECT_EQ(named(MPMediaPlaybackIsPreparedToPlayDidChangeNotification).size(), 1u);
+    EXPECT_EQ(named(MPMoviePlayerLoadStateDidChangeNotification).size(), 1u);
+    const auto firstFrame = movie->view()->layer()->contents();
+    ASSERT_TRUE(firstFrame);
+    EXPECT_EQ(firstFrame->width(), 64u);
+
+    movie->play();
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePlaying);
+    EXPECT_EQ(named(MPMoviePlayerPlaybackStateDidChangeNotification).size(), 1u);
+    NSRunLoop::mainRunLoop()->advanceClock(1.0);
+    EXPECT_NEAR(movie->currentPlaybackTime(), 1.0, 0.05);
+    EXPECT_NE(movie->view()->layer()->contents(), firstFrame);
+    EXPECT_TRUE(named(MPMoviePlayerPlaybackDidFinishNotification).empty());
+
+    movie->setCurrentPlaybackTime(2.5);
+    EXPECT_NEAR(movie->currentPlaybackTime(), 2.5, 1e-9);
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePlaying);
+    NSRunLoop::mainRunLoop()->advanceClock(0.3);
+    EXPECT_NEAR(movie->currentPlaybackTime(), 2.8, 0.05);
+    EXPECT_TRUE(named(MPMoviePlayerPlaybackDidFinishNotification).empty());
+
+    NSRunLoop::mainRunLoop()->advanceClock(1.0);
+    const auto finished = named(MPMoviePlayerPlaybackDidFinishNotification);
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_EQ(reasonOf(finished[0]), MPMovieFinishReasonPlaybackEnded);
+    EXPECT_FALSE(errorOf(finished[0]));
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStateStopped);
+    EXPECT_NEAR(movie->currentPlaybackTime(), movie->duration(), 1e-9);
+    NSRunLoop::mainRunLoop()->advanceClock(1.0);
+    EXPECT_EQ(named(MPMoviePlayerPlaybackDidFinishNotification).size(), 1u);
+}
+
+TEST_F(MoviePlayer, pauseHoldsTimeAndStopRewinds)
+{
+    auto movie = player(TEST_MOVIE_PATH);
+    movie->play(); // prepares on demand
+    ASSERT_EQ(movie->playbackState(), MPMoviePlaybackStatePlaying);
+    NSRunLoop::mainRunLoop()->advanceClock(0.5);
+    movie->pause();
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePaused);
+    const auto held = movie->currentPlaybackTime();
+    EXPECT_NEAR(held, 0.5, 0.05);
+    NSRunLoop::mainRunLoop()->advanceClock(2.0);
+    EXPECT_NEAR(movie->currentPlaybackTime(), held, 1e-9);
+
+    movie->setCurrentPlaybackTime(1.5); // seeking while paused shows that frame
+    EXPECT_NEAR(movie->currentPlaybackTime(), 1.5, 1e-9);
+    movie->play();
+    NSRunLoop::mainRunLoop()->advanceClock(0.5);
+    EXPECT_NEAR(movie->currentPlaybackTime(), 2.0, 0.05);
+
+    movie->stop();
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStateStopped);
+    EXPECT_EQ(movie->currentPlaybackTime(), 0);
+    EXPECT_TRUE(named(MPMoviePlayerPlaybackDidFinishNotification).empty());
+    // Playing, paused, playing, stopped.
+    EXPECT_EQ(named(MPMoviePlayerPlaybackStateDidChangeNotification).size(), 4u);
+}
+
+TEST_F(MoviePlayer, thumbnailsAnswerEachTimeWithAnImageOrAnError)
+{
+    auto movie = player(TEST_MOVIE_PATH);
+    auto times = NSArray::arrayWithObjects({ NSNumber::numberWithDouble(0.5), NSNumber::numberWithDouble(2.0), NSNumber::numberWithDouble(-1) });
+    movie->requestThumbnailImagesAtTimes(times, MPMovieTimeOptionExact);
+    EXPECT_TRUE(named(MPMoviePlayerThumbnailImageRequestDidFinishNotification).empty()); // answered later
+    NSRunLoop::mainRunLoop()->advanceClock(0);
+    const auto answers = named(MPMoviePlayerThumbnailImageRequestDidFinishNotification);
+    ASSERT_EQ(answers.size(), 3u);
+    for (int index = 0; index < 2; ++index) {
+        auto image = std::dynamic_pointer_cast<UIImage>(answers[index]->userInfo()->objectForKey(MPMoviePlayerThumbnailImageKey));
+        ASSERT_TRUE(image) << index;
+        EXPECT_EQ(image->size().width, 64);
+        EXPECT_EQ(image->size().height, 48);
+    }
+    auto time = std::dynamic_pointer_cast<NSNumber>(answers[1]->userInfo()->objectForKey(MPMoviePlayerThumbnailTimeKey));
+    ASSERT_TRUE(time);
+    EXPECT_EQ(time->doubleValue(), 2.0);
+    EXPECT_FALSE(answers[2]->userInfo()->objectForKey(MPMoviePlayerThumbnailImageKey));
+    EXPECT_TRUE(std::dynamic_pointer_cast<NSError>(answers[2]->userInfo()->objectForKey(MPMoviePlayerThumbnailErrorKey)));
+
+    // A thumbnail of a movie that cannot be opened is an error too.
+    auto missing = player(scratchPath("no-such-thumbnail-movie.ogv"));
+    missing->requestThumbnailImagesAtTimes(NSArray::arrayWithObjects({ NSNumber::numberWithDouble(0) }), MPMovieTimeOptionNearestKeyFrame);
+    NSRunLoop::mainRunLoop()->advanceClock(0);
+    const auto failed = named(MPMoviePlayerThumbnailImageRequestDidFinishNotification);
+    ASSERT_EQ(failed.size(), 4u);
+    EXPECT_TRUE(std::dynamic_pointer_cast<NSError>(failed[3]->userInfo()->objectForKey(MPMoviePlayerThumbnailErrorKey)));
+}
+
+TEST_F(MoviePlayer, aDamagedFileFinishesWithAnError)
+{
+    std::string noise(4096, '\0');
+    unsigned state = 12345;
+    for (auto& byte : noise)
+        byte = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
+    auto movie = player(writeFile("damaged.ogv", noise));
+    movie->prepareToPlay();
+    expectFailedWithError(*movie);
+}
+
+TEST_F(MoviePlayer, aMissingFileFinishesWithAnError)
+{
+    auto movie = player(scratchPath("no-such-movie.ogv"));
+    movie->play();
+    expectFailedWithError(*movie);
+}
+
+TEST_F(MoviePlayer, aTruncatedMovieStillFinishes)
+{
+    std::ifstream source(TEST_MOVIE_PATH, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 1000u);
+    bytes.resize(bytes.size() / 2);
+    auto movie = player(writeFile("truncated.ogv", bytes));
+    movie->play();
+    for (int second = 0; second < 5 && named(MPMoviePlayerPlaybackDidFinishNotification).empty(); ++second)
+        NSRunLoop::mainRunLoop()->advanceClock(1.0);
+    ASSERT_EQ(named(MPMoviePlayerPlaybackDidFinishNotification).size(), 1u);
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStateStopped);
+}
+
+TEST_F(MoviePlayer, noURLAndANewURLStartAfresh)
+{
+    auto movie = MPMoviePlayerController::create();
+    movie->prepareToPlay();
+    ASSERT_EQ(named(MPMoviePlayerPlaybackDidFinishNotification).size(), 1u);
+    EXPECT_EQ(reasonOf(named(MPMoviePlayerPlaybackDidFinishNotification)[0]), MPMovieFinishReasonPlaybackError);
+
+    movie->setContentURL(NSURL::fileURLWithPath(TEST_MOVIE_PATH));
+    movie->setInitialPlaybackTime(1.0);
+    movie->prepareToPlay();
+    ASSERT_TRUE(movie->isPreparedToPlay());
+    EXPECT_NEAR(movie->currentPlaybackTime(), 1.0, 1e-9);
+    movie->setContentURL(nullptr);
+    EXPECT_FALSE(movie->isPreparedToPlay());
+    EXPECT_FALSE(movie->view()->layer()->contents());
+}
+
+TEST_F(MoviePlayer, presentationSettings)
+{
+    auto movie = player(TEST_MOVIE_PATH);
+    EXPECT_EQ(movie->scalingMode(), MPMovieScalingModeAspectFit);
+    movie->setScalingMode(MPMovieScalingModeAspectFill);
+    EXPECT_EQ(movie->view()->layer()->contentsGravity(), NSString(kCAGravityResizeAspectFill));
+    movie->setScalingMode(MPMovieScalingModeFill);
+    EXPECT_EQ(movie->view()->layer()->contentsGravity(), NSString(kCAGravityResize));
+    movie->setScalingMode(MPMovieScalingModeNone);
+    EXPECT_EQ(movie->view()->layer()->contentsGravity(), NSString(kCAGravityCenter));
+
+    movie->setControlStyle(MPMovieControlStyleFullscreen);
+    EXPECT_EQ(movie->controlStyle(), MPMovieControlStyleFullscreen);
+    movie->setFullscreen(true, true);
+    movie->setFullscreen(true, true);
+    EXPECT_TRUE(movie->isFullscreen());
+    ASSERT_EQ(m_notes.size(), 2u);
+    EXPECT_EQ(m_notes[0]->name(), NSString(MPMoviePlayerWillEnterFullscreenNotification));
+    EXPECT_EQ(m_notes[1]->name(), NSString(MPMoviePlayerDidEnterFullscreenNotification));
+
+    auto volume = MPVolumeView::create(CGRectMake(0, 0, 200, 10));
+    EXPECT_EQ(volume->sizeThatFits(CGSizeMake(200, 0)).height, 34);
+    volume->setShowsRouteButton(false);
+    EXPECT_FALSE(volume->showsRouteButton());
+    EXPECT_TRUE(volume->showsVolumeSlider());
+}
+
+} // namespace
