@@ -351,7 +351,18 @@ void MPMoviePlayerController::tick()
     const NSTimeInterval now = SystemClock::monotonicNow();
     const NSTimeInterval elapsed = std::max(0.0, now - m_lastTick);
     m_lastTick = now;
-    advanceTo(m_position + elapsed);
+    advanceTo(m_position + elapsed * m_rate);
+}
+
+void MPMoviePlayerController::setCurrentPlaybackRate(float rate)
+{
+    NSAssertMainThread();
+    if (rate <= 0) {
+        pause();
+        return;
+    }
+    m_rate = rate;
+    play();
 }
 
 // Takes frames from the decoder up to the position and shows the last one due; the end of the

@@ -89,15 +89,17 @@ public:
     const std::shared_ptr<UIView>& view() const { return m_view; }
     const std::shared_ptr<UIView>& backgroundView() const { return m_backgroundView; }
 
-    void prepareToPlay();
+    virtual void prepareToPlay();
     bool isPreparedToPlay() const { return m_prepared; }
-    void play();
-    void pause();
-    void stop();
+    virtual void play();
+    virtual void pause();
+    virtual void stop();
 
     NSTimeInterval currentPlaybackTime() const { return m_position; }
-    void setCurrentPlaybackTime(NSTimeInterval time);
-    float currentPlaybackRate() const { return m_playbackState == MPMoviePlaybackStatePlaying ? 1.0f : 0.0f; }
+    virtual void setCurrentPlaybackTime(NSTimeInterval time);
+    // Zero pauses; any other rate plays forward at that speed (decoding cannot run backwards).
+    float currentPlaybackRate() const { return m_playbackState == MPMoviePlaybackStatePlaying ? m_rate : 0.0f; }
+    virtual void setCurrentPlaybackRate(float rate);
 
     NSTimeInterval duration() const { return m_duration; }
     NSTimeInterval playableDuration() const { return m_playableDuration; }
@@ -113,7 +115,7 @@ public:
 
     bool isFullscreen() const { return m_fullscreen; }
     void setFullscreen(bool fullscreen) { setFullscreen(fullscreen, false); }
-    void setFullscreen(bool fullscreen, bool animated);
+    virtual void setFullscreen(bool fullscreen, bool animated);
     MPMovieControlStyle controlStyle() const { return m_controlStyle; }
     void setControlStyle(MPMovieControlStyle style) { m_controlStyle = style; }
     MPMovieScalingMode scalingMode() const { return m_scalingMode; }
@@ -150,6 +152,7 @@ private:
     std::shared_ptr<NSTimer> m_timer;
     NSTimeInterval m_lastTick { 0 };
     NSTimeInterval m_position { 0 };
+    float m_rate { 1 };
     NSTimeInterval m_duration { 0 };
     NSTimeInterval m_playableDuration { 0 };
     NSTimeInterval m_initialPlaybackTime { 0 };

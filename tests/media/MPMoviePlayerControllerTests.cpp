@@ -154,12 +154,20 @@ TEST_F(MoviePlayer, pauseHoldsTimeAndStopRewinds)
     NSRunLoop::mainRunLoop()->advanceClock(0.5);
     EXPECT_NEAR(movie->currentPlaybackTime(), 2.0, 0.05);
 
+    movie->setCurrentPlaybackRate(0);
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePaused);
+    EXPECT_EQ(movie->currentPlaybackRate(), 0.0f);
+    movie->setCurrentPlaybackRate(2);
+    EXPECT_EQ(movie->currentPlaybackRate(), 2.0f);
+    NSRunLoop::mainRunLoop()->advanceClock(0.25);
+    EXPECT_NEAR(movie->currentPlaybackTime(), 2.5, 0.1);
+
     movie->stop();
     EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStateStopped);
     EXPECT_EQ(movie->currentPlaybackTime(), 0);
     EXPECT_TRUE(named(MPMoviePlayerPlaybackDidFinishNotification).empty());
-    // Playing, paused, playing, stopped.
-    EXPECT_EQ(named(MPMoviePlayerPlaybackStateDidChangeNotification).size(), 4u);
+    // Playing, paused, playing, paused, playing, stopped.
+    EXPECT_EQ(named(MPMoviePlayerPlaybackStateDidChangeNotification).size(), 6u);
 }
 
 TEST_F(MoviePlayer, thumbnailsAnswerEachTimeWithAnImageOrAnError)
