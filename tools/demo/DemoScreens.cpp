@@ -102,6 +102,9 @@ void RowFormViewController::loadView()
     m_noticeButton = makeButton("Show notice", CGRectMake(20, 190, 280, 44));
     m_noticeButton->addTarget(self(), &RowFormViewController::showNotice, UIControlEventTouchUpInside);
     view->addSubview(m_noticeButton);
+    m_showcaseButton = makeButton("Showcase", CGRectMake(20, 310, 280, 44));
+    m_showcaseButton->addTarget(self(), &RowFormViewController::showShowcase, UIControlEventTouchUpInside);
+    view->addSubview(m_showcaseButton);
     m_backButton = makeButton("Back", CGRectMake(20, 250, 280, 44));
     m_backButton->setBackgroundColor(UIColor::grayColor());
     m_backButton->addTarget(self(), &RowFormViewController::goBack, UIControlEventTouchUpInside);
@@ -130,6 +133,55 @@ void RowFormViewController::goBack()
 {
     if (auto navigation = navigationController())
         navigation->popViewControllerAnimated(true);
+}
+
+void RowFormViewController::showShowcase()
+{
+    view()->endEditing(true);
+    if (auto navigation = navigationController())
+        navigation->pushViewController(ShowcaseViewController::create(), true);
+}
+
+// MARK: The showcase
+
+void ShowcaseViewController::loadView()
+{
+    setTitle("Showcase");
+    setEdgesForExtendedLayout(UIRectEdgeNone);
+    auto view = UIView::create(UIScreen::mainScreen()->bounds());
+    view->setBackgroundColor(UIColor::whiteColor());
+
+    m_alertButton = makeButton("Alert", CGRectMake(20, 10, 280, 36));
+    m_alertButton->addTarget(self(), &ShowcaseViewController::showAlert, UIControlEventTouchUpInside);
+    view->addSubview(m_alertButton);
+
+    m_datePicker = UIDatePicker::create(CGRectMake(0, 50, 320, 162));
+    m_datePicker->setLocale(NSLocale::localeWithLocaleIdentifier("zh_CN"));
+    m_datePicker->setDatePickerMode(UIDatePickerMode::Date);
+    view->addSubview(m_datePicker);
+
+    m_webView = UIWebView::create(CGRectMake(0, 215, 160, 150));
+    m_webView->loadHTMLString("<html><body><h3>科目一</h3><p>道路交通安全法律、法规和规章。</p></body></html>", nullptr);
+    view->addSubview(m_webView);
+
+    m_moviePlayer = MPMoviePlayerController::create(NSURL::fileURLWithPath(CORVANE_DEMO_MOVIE));
+    m_moviePlayer->view()->setFrame(CGRectMake(165, 225, 150, 112));
+    m_moviePlayer->view()->setBackgroundColor(UIColor::blackColor());
+    view->addSubview(m_moviePlayer->view());
+    m_moviePlayer->prepareToPlay();
+    setView(view);
+}
+
+void ShowcaseViewController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    m_moviePlayer->stop();
+}
+
+void ShowcaseViewController::showAlert()
+{
+    m_alert = UIAlertView::create(NSString("提示"), NSString("这是一个提示"), nullptr, NSString("好"), std::vector<NSString> {});
+    m_alert->show();
 }
 
 // MARK: The notice

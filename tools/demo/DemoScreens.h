@@ -1,8 +1,13 @@
 #pragma once
-// The demonstration's three screens: a list of ten thousand rows under a navigation controller,
-// a form for one row (two text fields and a button), and a notice presented over everything.
+// The demonstration's screens: a list of ten thousand rows under a navigation controller, a form
+// for one row (two text fields and buttons), a notice presented over everything, and a showcase of
+// an alert, a date picker, a page and a movie.
 
+#include "platform/media/MPMoviePlayerController.h"
+#include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIButton.h"
+#include "platform/uikit/UIDatePicker.h"
+#include "platform/uikit/UIWebView.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UITableView.h"
@@ -36,9 +41,11 @@ public:
     const std::shared_ptr<UITextField>& noteField() const { return m_noteField; }
     const std::shared_ptr<UIButton>& noticeButton() const { return m_noticeButton; }
     const std::shared_ptr<UIButton>& backButton() const { return m_backButton; }
+    const std::shared_ptr<UIButton>& showcaseButton() const { return m_showcaseButton; }
 
     void showNotice();
     void goBack();
+    void showShowcase();
 
 protected:
     void init(NSInteger row);
@@ -50,6 +57,7 @@ private:
     std::shared_ptr<UITextField> m_noteField;
     std::shared_ptr<UIButton> m_noticeButton;
     std::shared_ptr<UIButton> m_backButton;
+    std::shared_ptr<UIButton> m_showcaseButton;
 };
 
 class NoticeViewController : public UIViewController {
@@ -66,6 +74,28 @@ protected:
 private:
     NSString m_message;
     std::shared_ptr<UIButton> m_closeButton;
+};
+
+// An alert, a date picker, a page and a movie on one screen.
+class ShowcaseViewController : public UIViewController {
+    NS_OBJECT(ShowcaseViewController, UIViewController)
+public:
+    void loadView() override;
+    void viewWillDisappear(bool animated) override;
+    void showAlert();
+
+    const std::shared_ptr<UIButton>& alertButton() const { return m_alertButton; }
+    const std::shared_ptr<UIAlertView>& alert() const { return m_alert; }
+    const std::shared_ptr<UIDatePicker>& datePicker() const { return m_datePicker; }
+    const std::shared_ptr<UIWebView>& webView() const { return m_webView; }
+    const std::shared_ptr<MPMoviePlayerController>& moviePlayer() const { return m_moviePlayer; }
+
+private:
+    std::shared_ptr<UIButton> m_alertButton;
+    std::shared_ptr<UIAlertView> m_alert;
+    std::shared_ptr<UIDatePicker> m_datePicker;
+    std::shared_ptr<UIWebView> m_webView;
+    std::shared_ptr<MPMoviePlayerController> m_moviePlayer;
 };
 
 class DemoAppDelegate : public NSObject, public UIApplicationDelegate {

@@ -49,6 +49,24 @@ bool visitEveryScreen(HeadlessHost& host, DemoAppDelegate& application,
     host.runUntilIdle();
     if (navigation->presentedViewController())
         return fail("the notice is dismissed");
+    if (!host.tap(form->showcaseButton()))
+        return fail("the showcase button takes a tap");
+    host.runUntilIdle();
+    auto showcase = std::dynamic_pointer_cast<ShowcaseViewController>(navigation->topViewController());
+    if (!showcase)
+        return fail("the showcase is pushed");
+    showcase->moviePlayer()->play();
+    host.runUntilIdle();
+    if (!host.tap(showcase->alertButton()))
+        return fail("the alert button takes a tap");
+    host.runUntilIdle();
+    if (!showcase->alert() || !showcase->alert()->isVisible())
+        return fail("the alert shows");
+    visited("showcase");
+    showcase->alert()->dismissWithClickedButtonIndex(0, false);
+    navigation->popViewControllerAnimated(false);
+    host.runUntilIdle();
+
     if (!host.tap(form->backButton()))
         return fail("the back button takes a tap");
     host.runUntilIdle();

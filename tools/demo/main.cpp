@@ -1,5 +1,6 @@
 // The demonstration of the platform layer: a navigation controller over ten thousand rows, a
-// form for a row, and a notice presented over it.
+// form for a row, a notice presented over it, and a showcase of an alert, a date picker, a page
+// and a movie.
 //
 //     corvane-demo                      in a window (headless when there is no display)
 //     corvane-demo --headless DIR       visits every screen and writes DIR/NN-screen.png
