@@ -20,6 +20,7 @@
 #include "platform/uikit/UIResponder.h"
 
 #include <functional>
+#include <map>
 #include <vector>
 
 class UIGestureRecognizer;
@@ -265,6 +266,21 @@ public:
 
     NSString description() const override;
 
+    // Values kept on the view by a key of their owner's (the platform's associated objects);
+    // they live as long as the view. Main thread only.
+    id associatedObject(const void* key) const
+    {
+        auto found = m_associatedObjects.find(key);
+        return found == m_associatedObjects.end() ? nullptr : found->second;
+    }
+    void setAssociatedObject(const void* key, const id& value)
+    {
+        if (value)
+            m_associatedObjects[key] = value;
+        else
+            m_associatedObjects.erase(key);
+    }
+
 protected:
     void init() { init(CGRectZero); }
     virtual void init(CGRect frame);
@@ -299,6 +315,7 @@ private:
     bool m_exclusiveTouch { false };
     // Set by the base drawRect: the view has nothing of its own to draw.
     bool m_drewNothing { false };
+    std::map<const void*, id> m_associatedObjects;
 };
 
 using UIViewRef = std::shared_ptr<UIView>;

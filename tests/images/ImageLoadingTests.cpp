@@ -1,0 +1,532 @@
+#include "library/network/RIImageManager.h"
+#include "library/network/RIImagePrefetcher.h"
+#include "library/network/RIImageViewCategories.h"
+#include "tests/images/ImageTestSupport.h"
+#include "tests/net/LoopbackServer.h"
+#include "tests/net/ReplyHold.h"
+
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSNull.h"
+#include "platform/foundation/NSThread.h"
+#include "platform/foundation/SystemClock.h"
+#include "platform/graphics/CGBitmapContext.h"
+#include "platform/graphics/CGContext.h"
+#include "platform/net/NSURLError.h"
+#include "platform/uikit/UIApplication.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <thread>
+
+namespace {
+
+using namespace imagetests;
+
+std::uint32_t noise(int x, int y)
+{
+    const std::uint32_t h = std::uint32_t(x * 73856093) ^ std::uint32_t(y * 19349663);
+    return (h * 2654435761u) | 0xFF;
+}
+
+// Rows from the top whose first pixel is opaque.
+std::size_t opaqueRows(const UIImageRef& image)
+{
+    const auto bitmap = image->CGImage();
+    const std::size_t width = CGImageGetWidth(bitmap);
+    const std::size_t height = CGImageGetHeight(bitmap);
+    auto context = CGBitmapContextCreate(nullptr, width, height, 8, width * 4, CGColorSpaceCreateDeviceRGB(),
+        CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
+    CGContextDrawImage(context, CGRect { { 0, 0 }, { CGFloat(width), CGFloat(height) } }, bitmap);
+    const auto* bytes = static_cast<const std::uint8_t*>(CGBitmapContextGetData(context));
+    std::size_t rows = 0;
+    while (rows < height && bytes[rows * CGBitmapContextGetBytesPerRow(context) + 3] == 0xFF)
+        ++rows;
+    return rows;
+}
+
+struct Result {
+    UIImageRef image;
+    std::shared_ptr<NSError> error;
+    RIImageCacheType source { RIImageCacheSourceNone };
+    bool onMain { false };
+    int calls { 0 };
+};
+
+class ImageLoadingTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        jpeg = ImageFixtures::jpeg(16, 12);
+        server.routes().Get(R"(/img/(.*))", [this](const httplib::Request& request, httplib::Response& response) {
+            count(request.path);
+            response.set_content(std::string(jpeg.begin(), jpeg.end()), "image/jpeg");
+        });
+        server.routes().Get(R"(/held/(.*))", [this](const httplib::Request& request, httplib::Response& response) {
+            count(request.path);
+            hold.wait();
+            response.set_content(std::string(jpeg.begin(), jpeg.end()), "image/jpeg");
+        });
+        server.routes().Get("/truncated.jpg", [](const httplib::Request&, httplib::Response& response) {
+            // Cut after the header, in the scan, as a half-uploaded photo is.
+            const auto photo = ImageFixtures::jpeg(64, 48);
+            response.set_content(std::string(photo.begin(), photo.begin() + long(photo.size() * 2 / 3)), "image/jpeg");
+        });
+        server.routes().Get("/error-page.jpg", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("<html><body>Server error</body></html>", "image/jpeg");
+        });
+        server.routes().Get("/missing.jpg", [](const httplib::Request&, httplib::Response& response) {
+            response.status = 404;
+            response.set_content("not here", "text/plain");
+        });
+        server.routes().Get("/busy.jpg", [](const httplib::Request&, httplib::Response& response) {
+            response.status = 503;
+            response.set_content("later", "text/plain");
+        });
+        server.routes().Get("/unchanged.jpg", [](const httplib::Request&, httplib::Response& response) { response.status = 304; });
+        server.routes().Get("/hang.jpg", [this](const httplib::Request& request, httplib::Response& response) {
+            count(request.path);
+            hold.wait();
+            response.set_content("", "image/jpeg");
+        });
+        server.routes().Get("/animated.gif", [](const httplib::Request&, httplib::Response& response) {
+            const auto gif = ImageFixtures::gif({ { 0, 10 }, { 1, 20 }, { 2, 30 } });
+            response.set_content(std::string(gif.begin(), gif.end()), "image/gif");
+        });
+        server.routes().Get("/slow.png", [this](const httplib::Request&, httplib::Response& response) {
+            const auto png = std::make_shared<std::vector<std::uint8_t>>(ImageFixtures::png(64, 256, noise));
+            response.set_content_provider(png->size(), "image/png", [this, png](size_t offset, size_t, httplib::DataSink& sink) {
+                const std::size_t piece = std::min<std::size_t>(png->size() - offset, png->size() / 6 + 1);
+                sink.write(reinterpret_cast<const char*>(png->data() + offset), piece);
+                // Paced by the test: the next piece goes once a partial image was seen, or soon.
+                std::unique_lock lock(paceMutex);
+                paceCondition.wait_for(lock, std::chrono::milliseconds(150), [this] { return paced; });
+                paced = false;
+                return true;
+            });
+        });
+        server.start();
+        fallback = UIImage::imageWithData(dataOf(ImageFixtures::png(2, 2, opaqueBlue)));
+    }
+
+    void TearDown() override
+    {
+        hold.end();
+        server.stop();
+        SystemClock::useRealClock();
+    }
+
+    void count(const std::string& path)
+    {
+        std::lock_guard lock(countMutex);
+        ++counts[path];
+    }
+    int countOf(const std::string& path)
+    {
+        std::lock_guard lock(countMutex);
+        return counts[path];
+    }
+
+    std::shared_ptr<NSURL> url(const std::string& path) { return NSURL::URLWithString(server.URL(path)); }
+
+    // Loads through the shared manager as the screens do: the fallback picture when no image.
+    std::shared_ptr<RIImageCombinedOperation> load(const std::string& path, Result& result, NSUInteger options = 0,
+        const std::shared_ptr<RIImageManager>& manager = RIImageManager::sharedManager())
+    {
+        return manager->downloadImageWithURL(url(path), options, nullptr,
+            [&result, this](const UIImageRef& image, const std::shared_ptr<NSError>& error, RIImageCacheType source, bool finished,
+                const std::shared_ptr<NSURL>&) {
+                if (!finished)
+                    return;
+                result.image = image ? image : fallback;
+                result.error = error;
+                result.source = source;
+                result.onMain = NSThread::isMainThread();
+                ++result.calls;
+            });
+    }
+
+    std::vector<std::string> failedPaths()
+    {
+        std::vector<std::string> paths;
+        for (const auto& failed : RIImageManager::sharedManager()->failedURLs())
+            paths.push_back(failed->absoluteString().UTF8String().substr(server.URL("").size()));
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+
+    loopback::Server server;
+    loopback::ReplyHold hold;
+    std::vector<std::uint8_t> jpeg;
+    UIImageRef fallback;
+    std::mutex countMutex;
+    std::map<std::string, int> counts;
+    std::mutex paceMutex;
+    std::condition_variable paceCondition;
+    bool paced { false };
+};
+
+TEST_F(ImageLoadingTest, TenViewsShareOneDownloadAndACancelledOneLeavesTheOthersServed)
+{
+    auto placeholder = fallback;
+    std::vector<std::shared_ptr<UIImageView>> views;
+    std::vector<Result> results(10);
+    for (int i = 0; i < 10; ++i) {
+        views.push_back(UIImageView::create(CGRect { { 0, 0 }, { 16, 12 } }));
+        UIImageView_RemoteImage::sd_setImageWithURL(views[i], url("/held/photo.jpg"), placeholder, 0, nullptr,
+            [&results, i](const UIImageRef& image, const std::shared_ptr<NSError>& error, RIImageCacheType source, const std::shared_ptr<NSURL>&) {
+                results[i].image = image;
+                results[i].error = error;
+                results[i].source = source;
+                results[i].onMain = NSThread::isMainThread();
+                ++results[i].calls;
+            });
+        EXPECT_EQ(views[i]->image(), placeholder);
+    }
+    ASSERT_TRUE(runUntil([&] { return countOf("/held/photo.jpg") == 1 && RIImageDownloader::sharedDownloader()->pendingURLCount() == 1; }));
+    UIImageView_RemoteImage::sd_cancelCurrentImageLoad(*views[3]);
+    hold.letGo();
+    ASSERT_TRUE(runUntil([&] {
+        return std::count_if(results.begin(), results.end(), [](const Result& r) { return r.calls > 0; }) == 9;
+    }));
+    runUntil([] { return false; }, 0.1);
+    EXPECT_EQ(countOf("/held/photo.jpg"), 1);
+    for (int i = 0; i < 10; ++i) {
+        if (i == 3) {
+            EXPECT_EQ(results[i].calls, 0);
+            EXPECT_EQ(views[i]->image(), placeholder);
+            continue;
+        }
+        EXPECT_EQ(results[i].calls, 1) << i;
+        ASSERT_TRUE(results[i].image) << i;
+        EXPECT_TRUE(results[i].onMain);
+        EXPECT_EQ(results[i].source, RIImageCacheSourceNone);
+        EXPECT_EQ(views[i]->image(), results[i].image);
+        EXPECT_EQ(results[i].image->size().width, 16);
+    }
+    EXPECT_FALSE(RIImageManager::sharedManager()->isRunning());
+}
+
+TEST_F(ImageLoadingTest, ASecondLoadComesFromMemoryAndAfterAMemoryWarningFromDiskWithoutARequest)
+{
+    Result first;
+    load("/img/a.jpg", first);
+    ASSERT_TRUE(runUntil([&] { return first.calls == 1; }));
+    ASSERT_FALSE(first.error);
+    // The file is written byte for byte as the server sent it.
+    auto cache = RIImageManager::sharedManager()->imageCache();
+    cache->getDiskCount();
+    EXPECT_EQ(readFile(cache->defaultCachePathForKey(url("/img/a.jpg")->absoluteString()).UTF8String()), jpeg);
+
+    Result second;
+    auto handle = load("/img/a.jpg", second);
+    EXPECT_EQ(second.calls, 1);
+    EXPECT_EQ(second.source, RIImageCacheSourceMemory);
+    EXPECT_EQ(second.image, first.image);
+    EXPECT_FALSE(RIImageManager::sharedManager()->isRunning());
+
+    NSNotificationCenter::defaultCenter()->postNotificationName(UIApplicationDidReceiveMemoryWarningNotification, nullptr);
+    Result third;
+    load("/img/a.jpg", third);
+    ASSERT_TRUE(runUntil([&] { return third.calls == 1; }));
+    EXPECT_EQ(third.source, RIImageCacheSourceDisk);
+    EXPECT_TRUE(third.onMain);
+    EXPECT_EQ(third.image->size().width, 16);
+    EXPECT_EQ(countOf("/img/a.jpg"), 1);
+}
+
+TEST_F(ImageLoadingTest, FailuresShowTheFallbackAndOnlyPermanentOnesAreRemembered)
+{
+    SystemClock::useManualClock();
+    RIImageDownloader::sharedDownloader()->setDownloadTimeout(5);
+    std::map<std::string, Result> results;
+    for (const std::string path : { "/truncated.jpg", "/error-page.jpg", "/missing.jpg", "/busy.jpg", "/hang.jpg" })
+        load(path, results[path]);
+    ASSERT_TRUE(runUntil([&] {
+        return countOf("/hang.jpg") == 1 && results["/truncated.jpg"].calls && results["/error-page.jpg"].calls && results["/missing.jpg"].calls
+            && results["/busy.jpg"].calls;
+    }));
+    NSRunLoop::currentRunLoop()->advanceClock(6);
+    ASSERT_TRUE(runUntil([&] { return results["/hang.jpg"].calls == 1; }));
+
+    for (auto& [path, result] : results) {
+        EXPECT_EQ(result.calls, 1) << path;
+        EXPECT_EQ(result.image, fallback) << path;
+        ASSERT_TRUE(result.error) << path;
+        EXPECT_TRUE(result.onMain) << path;
+    }
+    EXPECT_EQ(results["/missing.jpg"].error->code(), 404);
+    EXPECT_EQ(results["/busy.jpg"].error->code(), 503);
+    EXPECT_EQ(results["/hang.jpg"].error->code(), NSURLErrorTimedOut);
+    EXPECT_EQ(results["/error-page.jpg"].error->domain(), RIImageErrorDomain);
+    EXPECT_EQ(results["/truncated.jpg"].error->domain(), RIImageErrorDomain);
+    EXPECT_EQ(results["/truncated.jpg"].error->code(), RIImageErrorIncompleteData);
+    EXPECT_EQ(failedPaths(), (std::vector<std::string> { "/error-page.jpg", "/missing.jpg" }));
+
+    // A remembered URL fails at once; a transient failure is tried again.
+    Result again;
+    load("/missing.jpg", again);
+    EXPECT_EQ(again.calls, 1);
+    EXPECT_EQ(again.error->code(), NSURLErrorFileDoesNotExist);
+    Result retried;
+    load("/busy.jpg", retried);
+    EXPECT_EQ(retried.calls, 0);
+    ASSERT_TRUE(runUntil([&] { return retried.calls == 1; }));
+    EXPECT_EQ(retried.error->code(), 503);
+    EXPECT_EQ(failedPaths().size(), 2u);
+    EXPECT_TRUE(runUntil([] { return !RIImageManager::sharedManager()->isRunning(); }));
+}
+
+TEST_F(ImageLoadingTest, ANotModifiedReplyEndsInExactlyOneCompletion)
+{
+    Result result;
+    load("/unchanged.jpg", result);
+    ASSERT_TRUE(runUntil([&] { return result.calls > 0; }));
+    runUntil([] { return false; }, 0.1);
+    EXPECT_EQ(result.calls, 1);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->code(), 304);
+    EXPECT_FALSE(RIImageManager::sharedManager()->isRunning());
+}
+
+TEST_F(ImageLoadingTest, ProgressiveDecodingDeliversGrowingPartialImagesThenTheWhole)
+{
+    std::vector<std::size_t> partialRows;
+    UIImageRef whole;
+    int finals = 0;
+    RIImageManager::sharedManager()->downloadImageWithURL(url("/slow.png"), RIImageLoadProgressive, nullptr,
+        [&](const UIImageRef& image, const std::shared_ptr<NSError>& error, RIImageCacheType, bool finished, const std::shared_ptr<NSURL>&) {
+            EXPECT_TRUE(NSThread::isMainThread());
+            EXPECT_FALSE(error);
+            if (finished) {
+                whole = image;
+                ++finals;
+                return;
+            }
+            EXPECT_EQ(finals, 0);
+            ASSERT_TRUE(image);
+            EXPECT_EQ(image->size().height * image->scale(), 256);
+            partialRows.push_back(opaqueRows(image));
+            {
+                std::lock_guard lock(paceMutex);
+                paced = true;
+            }
+            paceCondition.notify_all();
+        });
+    ASSERT_TRUE(runUntil([&] { return finals == 1; }));
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(opaqueRows(whole), 256u);
+    ASSERT_GE(partialRows.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(partialRows.begin(), partialRows.end()));
+    EXPECT_GT(partialRows.front(), 0u);
+    EXPECT_LT(partialRows.back(), 256u);
+}
+
+TEST_F(ImageLoadingTest, AnAnimatedGIFArrivesWithItsFramesAndDelays)
+{
+    Result result;
+    load("/animated.gif", result);
+    ASSERT_TRUE(runUntil([&] { return result.calls == 1; }));
+    ASSERT_TRUE(result.image);
+    EXPECT_EQ(result.image->images().size(), 3u);
+    EXPECT_NEAR(result.image->duration(), 0.6, 1e-5);
+}
+
+TEST_F(ImageLoadingTest, ACancelledCallerCannotBeJoinedAndTheNextCallerGetsItsOwnDownload)
+{
+    Result first;
+    auto handle = load("/held/again.jpg", first);
+    ASSERT_TRUE(runUntil([&] { return countOf("/held/again.jpg") == 1; }));
+    handle->cancel();
+    EXPECT_FALSE(RIImageManager::sharedManager()->isRunning());
+    Result second;
+    load("/held/again.jpg", second);
+    ASSERT_TRUE(runUntil([&] { return countOf("/held/again.jpg") == 2; }));
+    hold.letGo();
+    ASSERT_TRUE(runUntil([&] { return second.calls == 1; }));
+    EXPECT_FALSE(second.error);
+    EXPECT_NE(second.image, fallback);
+    runUntil([] { return false; }, 0.1);
+    EXPECT_EQ(first.calls, 0);
+}
+
+TEST_F(ImageLoadingTest, AHandleCancelledBeforeTheDiskAnswersLeavesTheRunningList)
+{
+    auto manager = RIImageManager::sharedManager();
+    dispatch_suspend(manager->imageCache()->ioQueue());
+    Result result;
+    auto handle = load("/img/never.jpg", result);
+    EXPECT_TRUE(manager->isRunning());
+    handle->cancel();
+    EXPECT_FALSE(manager->isRunning());
+    dispatch_resume(manager->imageCache()->ioQueue());
+    manager->imageCache()->getDiskCount();
+    runUntil([] { return false; }, 0.1);
+    EXPECT_EQ(result.calls, 0);
+    EXPECT_EQ(countOf("/img/never.jpg"), 0);
+
+    Result a;
+    Result b;
+    load("/held/x.jpg", a);
+    load("/held/y.jpg", b);
+    ASSERT_TRUE(runUntil([&] { return countOf("/held/x.jpg") == 1 && countOf("/held/y.jpg") == 1; }));
+    manager->cancelAll();
+    EXPECT_FALSE(manager->isRunning());
+    hold.letGo();
+    runUntil([] { return false; }, 0.1);
+    EXPECT_EQ(a.calls + b.calls, 0);
+}
+
+TEST_F(ImageLoadingTest, NoURLAndTextURLs)
+{
+    Result none;
+    RIImageManager::sharedManager()->downloadImageWithURL(NSNull::null(), 0, nullptr,
+        [&](const UIImageRef& image, const std::shared_ptr<NSError>& error, RIImageCacheType, bool finished, const std::shared_ptr<NSURL>& imageURL) {
+            none.image = image;
+            none.error = error;
+            EXPECT_TRUE(finished);
+            EXPECT_FALSE(imageURL);
+            ++none.calls;
+        });
+    EXPECT_EQ(none.calls, 1);
+    EXPECT_EQ(none.error->code(), NSURLErrorFileDoesNotExist);
+
+    int calls = 0;
+    RIImageManager::sharedManager()->downloadImageWithURL(NSString(server.URL("/img/text.jpg")), 0, nullptr,
+        [&](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType, bool, const std::shared_ptr<NSURL>& imageURL) {
+            EXPECT_TRUE(image);
+            EXPECT_EQ(imageURL->absoluteString(), server.URL("/img/text.jpg"));
+            ++calls;
+        });
+    ASSERT_TRUE(runUntil([&] { return calls == 1; }));
+
+    auto view = UIImageView::create(CGRectZero);
+    std::shared_ptr<NSError> viewError;
+    UIImageView_RemoteImage::sd_setImageWithURL(view, nullptr, fallback, 0, nullptr,
+        [&](const UIImageRef&, const std::shared_ptr<NSError>& error, RIImageCacheType, const std::shared_ptr<NSURL>&) { viewError = error; });
+    EXPECT_EQ(view->image(), fallback);
+    ASSERT_TRUE(viewError);
+    EXPECT_EQ(viewError->code(), -1);
+    EXPECT_EQ(viewError->localizedDescription(), "Trying to load a nil url");
+}
+
+TEST_F(ImageLoadingTest, ButtonsAndAnnotationViewsLoadPerStateAndKeepTheirURLs)
+{
+    Result warm;
+    load("/img/button.jpg", warm);
+    ASSERT_TRUE(runUntil([&] { return warm.calls == 1; }));
+
+    auto button = UIButton::create(CGRectZero);
+    int completions = 0;
+    UIButton_RemoteImage::sd_setImageWithURL(button, url("/img/button.jpg"), UIControlStateNormal, fallback, 0,
+        [&](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType source, const std::shared_ptr<NSURL>&) {
+            EXPECT_EQ(source, RIImageCacheSourceMemory);
+            EXPECT_TRUE(image);
+            ++completions;
+        });
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(button->imageForState(UIControlStateNormal), warm.image);
+    EXPECT_EQ(UIButton_RemoteImage::sd_imageURLForState(*button, UIControlStateNormal)->absoluteString(), server.URL("/img/button.jpg"));
+    button->setHighlighted(true);
+    EXPECT_EQ(UIButton_RemoteImage::sd_currentImageURL(*button)->absoluteString(), server.URL("/img/button.jpg"));
+
+    UIButton_RemoteImage::sd_setBackgroundImageWithURL(button, url("/held/background.jpg"), UIControlStateNormal, fallback);
+    UIButton_RemoteImage::sd_setImageWithURL(button, url("/img/button.jpg"), UIControlStateHighlighted);
+    EXPECT_EQ(UIView_RemoteImageOperation::sd_imageLoadOperationCount(*button, "UIButtonBackgroundImageOperation0"), 1u);
+    EXPECT_EQ(button->backgroundImageForState(UIControlStateNormal), fallback);
+    UIButton_RemoteImage::sd_setImageWithURL(button, nullptr, UIControlStateNormal);
+    EXPECT_FALSE(UIButton_RemoteImage::sd_imageURLForState(*button, UIControlStateNormal));
+
+    auto pin = MKAnnotationView::create(CGRectZero);
+    UIImageRef shown;
+    UIImageRef placeholder = fallback;
+    MKAnnotationView_RemoteImage::sd_setImageWithURL(pin, url("/img/button.jpg"), placeholder, 0,
+        [&](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType, const std::shared_ptr<NSURL>&) { shown = image; });
+    EXPECT_EQ(pin->image(), warm.image);
+    EXPECT_EQ(shown, warm.image);
+    EXPECT_EQ(pin->bounds().size.width, 16);
+    EXPECT_EQ(MKAnnotationView_RemoteImage::sd_imageURL(*pin)->absoluteString(), server.URL("/img/button.jpg"));
+}
+
+TEST_F(ImageLoadingTest, AViewGoneBeforeItsImageHearsNothing)
+{
+    int completions = 0;
+    {
+        auto view = UIImageView::create(CGRectZero);
+        UIImageView_RemoteImage::sd_setImageWithURL(view, url("/held/gone.jpg"), nullptr, 0, nullptr,
+            [&](const UIImageRef&, const std::shared_ptr<NSError>&, RIImageCacheType, const std::shared_ptr<NSURL>&) { ++completions; });
+        ASSERT_TRUE(runUntil([&] { return countOf("/held/gone.jpg") == 1; }));
+    }
+    hold.letGo();
+    runUntil([] { return false; }, 0.2);
+    EXPECT_EQ(completions, 0);
+    EXPECT_FALSE(RIImageManager::sharedManager()->isRunning());
+}
+
+TEST_F(ImageLoadingTest, ThePrefetcherLoadsTwentyURLsThreeAtATimeAndReportsProgress)
+{
+    std::atomic<int> inFlight { 0 };
+    std::atomic<int> mostInFlight { 0 };
+    server.routes().Get(R"(/list/(.*))", [&, this](const httplib::Request&, httplib::Response& response) {
+        const int now = ++inFlight;
+        int seen = mostInFlight.load();
+        while (now > seen && !mostInFlight.compare_exchange_weak(seen, now)) { }
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        --inFlight;
+        response.set_content(std::string(jpeg.begin(), jpeg.end()), "image/jpeg");
+    });
+    std::vector<std::shared_ptr<NSURL>> urls;
+    for (int i = 0; i < 20; ++i)
+        urls.push_back(url("/list/" + std::to_string(i) + ".jpg"));
+    urls[7] = url("/missing.jpg");
+
+    auto prefetcher = RIImagePrefetcher::sharedImagePrefetcher();
+    EXPECT_EQ(RIImageDownloader::sharedDownloader()->maxConcurrentDownloads(), 3);
+    std::vector<std::pair<NSUInteger, NSUInteger>> progress;
+    std::optional<std::pair<NSUInteger, NSUInteger>> done;
+    prefetcher->prefetchURLs(urls, [&](NSUInteger finished, NSUInteger total) { progress.emplace_back(finished, total); },
+        [&](NSUInteger finished, NSUInteger skipped) { done = std::make_pair(finished, skipped); });
+    EXPECT_EQ(prefetcher->requestedCount(), 3u);
+    ASSERT_TRUE(runUntil([&] { return done.has_value(); }));
+    EXPECT_EQ(*done, std::make_pair(NSUInteger(20), NSUInteger(1)));
+    ASSERT_EQ(progress.size(), 20u);
+    for (NSUInteger i = 0; i < 20; ++i)
+        EXPECT_EQ(progress[i], std::make_pair(i + 1, NSUInteger(20)));
+    EXPECT_LE(mostInFlight.load(), 3);
+    EXPECT_TRUE(RIImageManager::sharedManager()->cachedImageExistsForURL(urls[19]));
+}
+
+TEST_F(ImageLoadingTest, ANewPrefetchRunIgnoresTheBlocksOfTheCancelledOne)
+{
+    auto prefetcher = RIImagePrefetcher::create(RIImageManager::create());
+    std::vector<std::shared_ptr<NSURL>> first;
+    for (int i = 0; i < 6; ++i)
+        first.push_back(url("/held/first" + std::to_string(i) + ".jpg"));
+    bool firstDone = false;
+    prefetcher->prefetchURLs(first, nullptr, [&](NSUInteger, NSUInteger) { firstDone = true; });
+    ASSERT_TRUE(runUntil([&] { return countOf("/held/first0.jpg") == 1; }));
+
+    std::vector<std::shared_ptr<NSURL>> second;
+    for (int i = 0; i < 4; ++i)
+        second.push_back(url("/img/second" + std::to_string(i) + ".jpg"));
+    std::vector<NSUInteger> finishedCounts;
+    std::optional<std::pair<NSUInteger, NSUInteger>> secondDone;
+    prefetcher->prefetchURLs(second, [&](NSUInteger finished, NSUInteger) { finishedCounts.push_back(finished); },
+        [&](NSUInteger finished, NSUInteger skipped) { secondDone = std::make_pair(finished, skipped); });
+    hold.letGo();
+    ASSERT_TRUE(runUntil([&] { return secondDone.has_value(); }));
+    runUntil([] { return false; }, 0.2);
+    EXPECT_FALSE(firstDone);
+    EXPECT_EQ(*secondDone, std::make_pair(NSUInteger(4), NSUInteger(0)));
+    EXPECT_EQ(finishedCounts, (std::vector<NSUInteger> { 1, 2, 3, 4 }));
+    EXPECT_EQ(prefetcher->requestedCount(), 4u);
+    EXPECT_EQ(countOf("/held/first3.jpg"), 0);
+
+    bool empty = false;
+    prefetcher->prefetchURLs({}, nullptr, [&](NSUInteger finished, NSUInteger skipped) { empty = finished == 0 && skipped == 0; });
+    EXPECT_TRUE(empty);
+}
+
+} // namespace
