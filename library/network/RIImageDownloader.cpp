@@ -199,7 +199,7 @@ void RIImageDownloaderOperation::start()
             auto userInfo = NSMutableDictionary::dictionary();
             if (m_request && m_request->URL())
                 userInfo->setObject(m_request->URL(), NSURLErrorFailingURLErrorKey);
-            didFailWithError(connection.get(), NSError::errorWithDomain(NSURLErrorDomain, NSURLErrorTimedOut, userInfo));
+            didFailWithError(*connection, NSError::errorWithDomain(NSURLErrorDomain, NSURLErrorTimedOut, userInfo));
         }
     } else {
         RIImageDownloaderCompletedBlock completed;
@@ -313,7 +313,7 @@ void RIImageDownloaderOperation::reset()
     }
 }
 
-void RIImageDownloaderOperation::didReceiveResponse(NSURLConnection*, const std::shared_ptr<NSURLResponse>& response)
+void RIImageDownloaderOperation::didReceiveResponse(NSURLConnection&, const std::shared_ptr<NSURLResponse>& response)
 {
     auto HTTP = std::dynamic_pointer_cast<NSHTTPURLResponse>(response);
     const NSInteger status = HTTP ? HTTP->statusCode() : 200;
@@ -350,7 +350,7 @@ void RIImageDownloaderOperation::didReceiveResponse(NSURLConnection*, const std:
     done();
 }
 
-void RIImageDownloaderOperation::didReceiveData(NSURLConnection*, const std::shared_ptr<NSData>& data)
+void RIImageDownloaderOperation::didReceiveData(NSURLConnection&, const std::shared_ptr<NSData>& data)
 {
     RIImageDownloaderProgressBlock progress;
     long long expected = 0;
@@ -424,17 +424,17 @@ void RIImageDownloaderOperation::deliverPartialImage()
     });
 }
 
-std::shared_ptr<NSCachedURLResponse> RIImageDownloaderOperation::willCacheResponse(NSURLConnection*,
+std::optional<std::shared_ptr<NSCachedURLResponse>> RIImageDownloaderOperation::willCacheResponse(NSURLConnection&,
     const std::shared_ptr<NSCachedURLResponse>& cachedResponse)
 {
     std::lock_guard lock(m_lock);
     m_responseFromCached = false;
     if (m_request && m_request->cachePolicy() == NSURLRequestReloadIgnoringLocalCacheData)
-        return nullptr;
+        return std::shared_ptr<NSCachedURLResponse>();
     return cachedResponse;
 }
 
-void RIImageDownloaderOperation::connectionDidFinishLoading(NSURLConnection*)
+void RIImageDownloaderOperation::connectionDidFinishLoading(NSURLConnection&)
 {
     RIImageDownloaderCompletedBlock completed;
     std::vector<std::uint8_t> bytes;
@@ -484,7 +484,7 @@ void RIImageDownloaderOperation::connectionDidFinishLoading(NSURLConnection*)
     done();
 }
 
-void RIImageDownloaderOperation::didFailWithError(NSURLConnection*, const std::shared_ptr<NSError>& error)
+void RIImageDownloaderOperation::didFailWithError(NSURLConnection&, const std::shared_ptr<NSError>& error)
 {
     RIImageDownloaderCompletedBlock completed;
     {
@@ -499,18 +499,18 @@ void RIImageDownloaderOperation::didFailWithError(NSURLConnection*, const std::s
     done();
 }
 
-void RIImageDownloaderOperation::willSendRequestForAuthenticationChallenge(NSURLConnection*,
+bool RIImageDownloaderOperation::willSendRequestForAuthenticationChallenge(NSURLConnection&,
     const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
 {
     auto sender = challenge->sender();
     if (!sender)
-        return;
+        return true;
     auto space = challenge->protectionSpace();
     if (space && space->authenticationMethod() == NSURLAuthenticationMethodServerTrust) {
         // Any certificate only when asked for; otherwise the chain must hold for the host.
         if (m_options & RIImageFetchAllowInvalidCertificates) {
             sender->useCredential(NSURLCredential::credentialForTrust(space->serverTrust()), challenge);
-            return;
+            return true;
         }
         SecTrustResultType result = kSecTrustResultInvalid;
         const bool trusted = space->serverTrust() && SecTrustEvaluate(space->serverTrust(), &result) == errSecSuccess
@@ -519,13 +519,14 @@ void RIImageDownloaderOperation::willSendRequestForAuthenticationChallenge(NSURL
             sender->useCredential(NSURLCredential::credentialForTrust(space->serverTrust()), challenge);
         else
             sender->cancelAuthenticationChallenge(challenge);
-        return;
+        return true;
     }
     auto known = credential();
     if (challenge->previousFailureCount() == 0 && known)
         sender->useCredential(known, challenge);
     else
         sender->continueWithoutCredentialForAuthenticationChallenge(challenge);
+    return true;
 }
 
 // --- RIImageDownloader

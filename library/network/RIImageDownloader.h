@@ -73,16 +73,15 @@ public:
     UIImageRef scaledImageForKey(const NSString& key, const UIImageRef& image) const;
 
     // NSURLConnectionDelegate
-    bool respondsToWillSendRequestForAuthenticationChallenge() const override { return true; }
-    void willSendRequestForAuthenticationChallenge(NSURLConnection* connection,
+    bool willSendRequestForAuthenticationChallenge(NSURLConnection& connection,
         const std::shared_ptr<NSURLAuthenticationChallenge>& challenge) override;
-    bool connectionShouldUseCredentialStorage(NSURLConnection*) override { return m_shouldUseCredentialStorage; }
-    void didReceiveResponse(NSURLConnection* connection, const std::shared_ptr<NSURLResponse>& response) override;
-    void didReceiveData(NSURLConnection* connection, const std::shared_ptr<NSData>& data) override;
-    std::shared_ptr<NSCachedURLResponse> willCacheResponse(NSURLConnection* connection,
+    std::optional<bool> connectionShouldUseCredentialStorage(NSURLConnection&) override { return m_shouldUseCredentialStorage.load(); }
+    void didReceiveResponse(NSURLConnection& connection, const std::shared_ptr<NSURLResponse>& response) override;
+    void didReceiveData(NSURLConnection& connection, const std::shared_ptr<NSData>& data) override;
+    std::optional<std::shared_ptr<NSCachedURLResponse>> willCacheResponse(NSURLConnection& connection,
         const std::shared_ptr<NSCachedURLResponse>& cachedResponse) override;
-    void connectionDidFinishLoading(NSURLConnection* connection) override;
-    void didFailWithError(NSURLConnection* connection, const std::shared_ptr<NSError>& error) override;
+    void connectionDidFinishLoading(NSURLConnection& connection) override;
+    void didFailWithError(NSURLConnection& connection, const std::shared_ptr<NSError>& error) override;
 
 protected:
     void init(const std::shared_ptr<NSURLRequest>& request, NSUInteger options, RIImageDownloaderProgressBlock progress,

@@ -1,0 +1,265 @@
+#include "library/network/RQTypedRequestOperations.h"
+
+#include "library/network/RIImageDecoding.h"
+#include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/imageio/CGImageSource.h"
+#include "platform/uikit/UIScreen.h"
+
+namespace {
+
+dispatch_queue_t processingQueueNamed(const char* label)
+{
+    return dispatch_queue_create(label, DISPATCH_QUEUE_CONCURRENT);
+}
+
+std::shared_ptr<NSSet> setOf(std::initializer_list<const char*> texts)
+{
+    auto set = NSMutableSet::set();
+    for (const char* text : texts)
+        set->addObject(NSString(text));
+    return set;
+}
+
+template <class Block, class... Args>
+void callOn(const dispatch_queue_t& queue, Block block, Args... args)
+{
+    dispatch_async(queue ? queue : dispatch_get_main_queue(), [block, args...] { block(args...); });
+}
+
+} // namespace
+
+// --- image
+
+void RQImageRequestOperation::init(const std::shared_ptr<NSURLRequest>& request)
+{
+    RQTypedOperationClass<RQImageRequestOperation>::seed();
+    RQHTTPRequestOperation::init(request);
+    m_imageScale = UIScreen::mainScreen()->scale();
+    m_inflates = true;
+}
+
+std::shared_ptr<NSSet> RQImageRequestOperation::defaultContentTypes()
+{
+    return setOf({ "image/tiff", "image/jpeg", "image/gif", "image/png", "image/ico", "image/x-icon", "image/bmp", "image/x-bmp",
+        "image/x-xbitmap", "image/x-win-bitmap" });
+}
+
+bool RQImageRequestOperation::acceptsPathExtension(const NSString& extension)
+{
+    static const std::set<std::string> extensions { "tif", "tiff", "jpg", "jpeg", "gif", "png", "ico", "bmp", "cur" };
+    return !extension.isNil() && extensions.contains(extension.UTF8String());
+}
+
+dispatch_queue_t RQImageRequestOperation::processingQueue()
+{
+    static const auto queue = processingQueueNamed("com.pembrocat.networking.image-request.processing");
+    return queue;
+}
+
+CGFloat RQImageRequestOperation::imageScale() const
+{
+    std::lock_guard lock(m_imageMutex);
+    return m_imageScale;
+}
+
+void RQImageRequestOperation::setImageScale(CGFloat scale)
+{
+    std::lock_guard lock(m_imageMutex);
+    if (scale == m_imageScale)
+        return;
+    m_imageScale = scale;
+    m_responseImage = nullptr;
+}
+
+UIImageRef RQImageRequestOperation::responseImage()
+{
+    auto data = responseData();
+    CGFloat scale = 1;
+    {
+        std::lock_guard lock(m_imageMutex);
+        if (m_responseImage || !data || data->length() == 0 || !isFinished())
+            return m_responseImage;
+        scale = m_imageScale;
+    }
+    UIImageRef image;
+    auto decoded = UIImage::imageWithData(data, scale);
+    if (decoded && !m_inflates) {
+        image = UIImage::imageWithCGImage(decoded->CGImage(), scale, decoded->imageOrientation());
+    } else if (decoded) {
+        image = decoded;
+        if (decoded->images().empty()) {
+            // The type the server named picks the decoder; the redraw leaves decoded pixels.
+            CGImageRef bitmap;
+            const NSString type = response() ? response()->MIMEType() : NSString();
+            auto provider = CGDataProviderCreateWithCFData(std::span<const std::uint8_t>(data->bytes(), data->length()));
+            if (type == "image/png")
+                bitmap = CGImageCreateWithPNGDataProvider(provider, nullptr, true, kCGRenderingIntentDefault);
+            else if (type == "image/jpeg")
+                bitmap = CGImageCreateWithJPEGDataProvider(provider, nullptr, true, kCGRenderingIntentDefault);
+            if (!bitmap)
+                bitmap = decoded->CGImage();
+            if (bitmap)
+                image = UIImage_ForceDecode::decodedImageWithImage(UIImage::imageWithCGImage(bitmap, scale, decoded->imageOrientation()));
+        }
+    }
+    std::lock_guard lock(m_imageMutex);
+    if (!m_responseImage && scale == m_imageScale)
+        m_responseImage = image;
+    return image;
+}
+
+void RQImageRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure)
+{
+    std::weak_ptr<RQImageRequestOperation> weakSelf = std::static_pointer_cast<RQImageRequestOperation>(self());
+    setCompletionBlock([weakSelf, success, failure] {
+        auto operation = weakSelf.lock();
+        if (!operation)
+            return;
+        dispatch_async(processingQueue(), [operation, success, failure] {
+            if (auto error = operation->error()) {
+                if (failure)
+                    callOn(operation->failureCallbackQueue(), failure, std::static_pointer_cast<RQHTTPRequestOperation>(operation), error);
+                return;
+            }
+            if (!success)
+                return;
+            id image = operation->responseImage();
+            callOn(operation->successCallbackQueue(), success, std::static_pointer_cast<RQHTTPRequestOperation>(operation), image);
+        });
+    });
+}
+
+std::shared_ptr<RQImageRequestOperation> RQImageRequestOperation::imageRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
+    ProcessingBlock processing, ImageSuccessBlock success, ImageFailureBlock failure)
+{
+    auto operation = create(request);
+    if (!operation)
+        return nullptr;
+    SuccessBlock onSuccess;
+    if (success) {
+        onSuccess = [processing, success](const std::shared_ptr<RQHTTPRequestOperation>& op, const id& object) {
+            auto image = std::static_pointer_cast<UIImage>(object);
+            if (!processing) {
+                success(op->request(), op->response(), image);
+                return;
+            }
+            dispatch_async(processingQueue(), [op, processing, success, image] {
+                auto processed = processing(image);
+                callOn(op->successCallbackQueue(), [op, success, processed] { success(op->request(), op->response(), processed); });
+            });
+        };
+    }
+    FailureBlock onFailure;
+    if (failure) {
+        onFailure = [failure](const std::shared_ptr<RQHTTPRequestOperation>& op, const std::shared_ptr<NSError>& error) {
+            failure(op->request(), op->response(), error);
+        };
+    }
+    operation->setCompletionBlockWithSuccess(onSuccess, onFailure);
+    return operation;
+}
+
+std::shared_ptr<RQImageRequestOperation> RQImageRequestOperation::imageRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
+    std::function<void(const UIImageRef&)> success)
+{
+    ImageSuccessBlock onSuccess;
+    if (success)
+        onSuccess = [success](const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&, const UIImageRef& image) { success(image); };
+    return imageRequestOperationWithRequest(request, nullptr, onSuccess, nullptr);
+}
+
+// --- property list
+
+void RQPropertyListRequestOperation::init(const std::shared_ptr<NSURLRequest>& request)
+{
+    RQTypedOperationClass<RQPropertyListRequestOperation>::seed();
+    RQHTTPRequestOperation::init(request);
+    m_readOptions = 0;
+}
+
+std::shared_ptr<NSSet> RQPropertyListRequestOperation::defaultContentTypes() { return setOf({ "application/x-plist" }); }
+
+dispatch_queue_t RQPropertyListRequestOperation::processingQueue()
+{
+    static const auto queue = processingQueueNamed("com.pembrocat.networking.property-list-request.processing");
+    return queue;
+}
+
+id RQPropertyListRequestOperation::responsePropertyList()
+{
+    auto data = responseData();
+    std::lock_guard lock(m_plistMutex);
+    if (m_parsed || !data || data->length() == 0 || !isFinished())
+        return m_responsePropertyList;
+    NSPropertyListFormat format {};
+    std::shared_ptr<NSError> error;
+    m_responsePropertyList = NSPropertyListSerialization::propertyListWithData(data, m_readOptions, &format, &error);
+    m_format = format;
+    m_propertyListError = error;
+    m_parsed = true;
+    return m_responsePropertyList;
+}
+
+NSUInteger RQPropertyListRequestOperation::propertyListFormat() const
+{
+    std::lock_guard lock(m_plistMutex);
+    return m_format;
+}
+
+std::shared_ptr<NSError> RQPropertyListRequestOperation::propertyListError() const
+{
+    std::lock_guard lock(m_plistMutex);
+    return m_propertyListError;
+}
+
+std::shared_ptr<NSError> RQPropertyListRequestOperation::error() const
+{
+    if (auto own = propertyListError())
+        return own;
+    return RQHTTPRequestOperation::error();
+}
+
+void RQPropertyListRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure)
+{
+    std::weak_ptr<RQPropertyListRequestOperation> weakSelf = std::static_pointer_cast<RQPropertyListRequestOperation>(self());
+    setCompletionBlock([weakSelf, success, failure] {
+        auto operation = weakSelf.lock();
+        if (!operation)
+            return;
+        auto base = std::static_pointer_cast<RQHTTPRequestOperation>(operation);
+        if (auto error = operation->error()) {
+            if (failure)
+                callOn(operation->failureCallbackQueue(), failure, base, error);
+            return;
+        }
+        dispatch_async(processingQueue(), [operation, base, success, failure] {
+            id plist = operation->responsePropertyList();
+            if (auto error = operation->propertyListError()) {
+                if (failure)
+                    callOn(operation->failureCallbackQueue(), failure, base, error);
+            } else if (success) {
+                callOn(operation->successCallbackQueue(), success, base, plist);
+            }
+        });
+    });
+}
+
+std::shared_ptr<RQPropertyListRequestOperation> RQPropertyListRequestOperation::propertyListRequestOperationWithRequest(
+    const std::shared_ptr<NSURLRequest>& request, PlistSuccessBlock success, PlistFailureBlock failure)
+{
+    auto operation = create(request);
+    if (!operation)
+        return nullptr;
+    SuccessBlock onSuccess;
+    if (success)
+        onSuccess = [success](const std::shared_ptr<RQHTTPRequestOperation>& op, const id& plist) { success(op->request(), op->response(), plist); };
+    FailureBlock onFailure;
+    if (failure) {
+        onFailure = [failure](const std::shared_ptr<RQHTTPRequestOperation>& op, const std::shared_ptr<NSError>& error) {
+            auto typed = std::static_pointer_cast<RQPropertyListRequestOperation>(op);
+            failure(op->request(), op->response(), error, typed->responsePropertyList());
+        };
+    }
+    operation->setCompletionBlockWithSuccess(onSuccess, onFailure);
+    return operation;
+}

@@ -1,0 +1,136 @@
+#pragma once
+// HTTP request operations that turn a finished body into a typed object, parsed lazily and
+// once on a concurrent queue of each class, delivered through the success and failure blocks.
+// Each class has its own accepted content types and status codes: changing them for one class
+// changes neither its base nor its siblings.
+
+#include "library/network/RQHTTPRequestOperation.h"
+#include "platform/uikit/UIImage.h"
+
+// The accepted sets and the request test of one typed class, answered for that class alone.
+template <class Operation>
+struct RQTypedOperationClass {
+    static std::vector<std::string> chain() { return { Operation::staticClassName(), RQHTTPRequestOperation::staticClassName() }; }
+    static void seed()
+    {
+        static std::once_flag once;
+        std::call_once(once, [] { RQHTTPRequestOperation::addAcceptableContentTypesFor(Operation::staticClassName(), Operation::defaultContentTypes(), {}); });
+    }
+    static std::shared_ptr<NSSet> acceptableContentTypes()
+    {
+        seed();
+        return RQHTTPRequestOperation::acceptableContentTypesFor(Operation::staticClassName(), {});
+    }
+    static void addAcceptableContentTypes(const std::shared_ptr<NSSet>& types)
+    {
+        seed();
+        RQHTTPRequestOperation::addAcceptableContentTypesFor(Operation::staticClassName(), types, {});
+    }
+    static std::shared_ptr<const RQStatusCodeSet> acceptableStatusCodes()
+    {
+        return RQHTTPRequestOperation::acceptableStatusCodesFor(Operation::staticClassName(), { RQHTTPRequestOperation::staticClassName() });
+    }
+    static void addAcceptableStatusCodes(const std::shared_ptr<const RQStatusCodeSet>& codes)
+    {
+        RQHTTPRequestOperation::addAcceptableStatusCodesFor(Operation::staticClassName(), codes, { RQHTTPRequestOperation::staticClassName() });
+    }
+    // The URL's path extension (exact), else an Accept field naming one of the class's types.
+    static bool canProcessRequest(const std::shared_ptr<NSURLRequest>& request)
+    {
+        if (!request || !request->URL())
+            return false;
+        if (Operation::acceptsPathExtension(request->URL()->pathExtension()))
+            return true;
+        auto accepted = RQContentTypesFromHTTPHeader(request->valueForHTTPHeaderField("Accept"));
+        auto types = acceptableContentTypes();
+        return !accepted || !types || accepted->intersectsSet(types);
+    }
+};
+
+class RQImageRequestOperation : public RQHTTPRequestOperation {
+    NS_OBJECT(RQImageRequestOperation, RQHTTPRequestOperation)
+public:
+    using ImageSuccessBlock = std::function<void(const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&, const UIImageRef&)>;
+    using ImageFailureBlock = std::function<void(const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&,
+        const std::shared_ptr<NSError>&)>;
+    using ProcessingBlock = std::function<UIImageRef(const UIImageRef&)>;
+
+    static std::shared_ptr<RQImageRequestOperation> imageRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
+        ProcessingBlock processing, ImageSuccessBlock success, ImageFailureBlock failure);
+    static std::shared_ptr<RQImageRequestOperation> imageRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
+        std::function<void(const UIImageRef&)> success);
+
+    UIImageRef responseImage();
+    CGFloat imageScale() const;
+    // A new scale drops the image decoded at the old one.
+    void setImageScale(CGFloat scale);
+    bool automaticallyInflatesResponseImage() const { return m_inflates; }
+    void setAutomaticallyInflatesResponseImage(bool inflates) { m_inflates = inflates; }
+
+    // Success receives the operation and the image.
+    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure);
+
+    static std::shared_ptr<NSSet> defaultContentTypes();
+    static bool acceptsPathExtension(const NSString& extension);
+    static std::shared_ptr<NSSet> acceptableContentTypes() { return RQTypedOperationClass<RQImageRequestOperation>::acceptableContentTypes(); }
+    static void addAcceptableContentTypes(const std::shared_ptr<NSSet>& types) { RQTypedOperationClass<RQImageRequestOperation>::addAcceptableContentTypes(types); }
+    static std::shared_ptr<const RQStatusCodeSet> acceptableStatusCodes() { return RQTypedOperationClass<RQImageRequestOperation>::acceptableStatusCodes(); }
+    static void addAcceptableStatusCodes(const std::shared_ptr<const RQStatusCodeSet>& codes) { RQTypedOperationClass<RQImageRequestOperation>::addAcceptableStatusCodes(codes); }
+    static bool canProcessRequest(const std::shared_ptr<NSURLRequest>& request) { return RQTypedOperationClass<RQImageRequestOperation>::canProcessRequest(request); }
+    static dispatch_queue_t processingQueue();
+
+protected:
+    void init(const std::shared_ptr<NSURLRequest>& request);
+    std::vector<std::string> acceptedSetsChain() const override { return RQTypedOperationClass<RQImageRequestOperation>::chain(); }
+    id responseObject() override { return responseImage(); }
+    std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const override { return create(request); }
+
+private:
+    mutable std::mutex m_imageMutex;
+    UIImageRef m_responseImage;
+    CGFloat m_imageScale { 1 };
+    std::atomic<bool> m_inflates { true };
+};
+
+class RQPropertyListRequestOperation : public RQHTTPRequestOperation {
+    NS_OBJECT(RQPropertyListRequestOperation, RQHTTPRequestOperation)
+public:
+    using PlistSuccessBlock = std::function<void(const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&, const id&)>;
+    using PlistFailureBlock = std::function<void(const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&,
+        const std::shared_ptr<NSError>&, const id&)>;
+
+    static std::shared_ptr<RQPropertyListRequestOperation> propertyListRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
+        PlistSuccessBlock success, PlistFailureBlock failure);
+
+    id responsePropertyList();
+    NSUInteger propertyListReadOptions() const { return m_readOptions; }
+    void setPropertyListReadOptions(NSUInteger options) { m_readOptions = options; }
+    NSUInteger propertyListFormat() const;
+    std::shared_ptr<NSError> propertyListError() const;
+    std::shared_ptr<NSError> error() const override;
+
+    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure);
+
+    static std::shared_ptr<NSSet> defaultContentTypes();
+    static bool acceptsPathExtension(const NSString& extension) { return extension == "plist"; }
+    static std::shared_ptr<NSSet> acceptableContentTypes() { return RQTypedOperationClass<RQPropertyListRequestOperation>::acceptableContentTypes(); }
+    static void addAcceptableContentTypes(const std::shared_ptr<NSSet>& types) { RQTypedOperationClass<RQPropertyListRequestOperation>::addAcceptableContentTypes(types); }
+    static std::shared_ptr<const RQStatusCodeSet> acceptableStatusCodes() { return RQTypedOperationClass<RQPropertyListRequestOperation>::acceptableStatusCodes(); }
+    static void addAcceptableStatusCodes(const std::shared_ptr<const RQStatusCodeSet>& codes) { RQTypedOperationClass<RQPropertyListRequestOperation>::addAcceptableStatusCodes(codes); }
+    static bool canProcessRequest(const std::shared_ptr<NSURLRequest>& request) { return RQTypedOperationClass<RQPropertyListRequestOperation>::canProcessRequest(request); }
+    static dispatch_queue_t processingQueue();
+
+protected:
+    void init(const std::shared_ptr<NSURLRequest>& request);
+    std::vector<std::string> acceptedSetsChain() const override { return RQTypedOperationClass<RQPropertyListRequestOperation>::chain(); }
+    id responseObject() override { return responsePropertyList(); }
+    std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const override { return create(request); }
+
+private:
+    mutable std::mutex m_plistMutex;
+    bool m_parsed { false };
+    id m_responsePropertyList;
+    NSUInteger m_readOptions { 0 };
+    NSUInteger m_format { 0 };
+    std::shared_ptr<NSError> m_propertyListError;
+};
