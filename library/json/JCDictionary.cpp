@@ -63,7 +63,8 @@ bool JCDictionary::init(JCCollectionKey, id* keys, id* objects, const NSUInteger
     m_capacity = capacity;
     if (!mutableCollection && initCompact(keys, objects, keyHashes, count, capacity))
         return true;
-    m_entry.resize(capacity);
+    m_entry.reserve(count);
+    m_index.assign(capacity, kEmptySlot);
     for (NSUInteger i = 0; i < count; ++i)
         addEntry(keyHashes[i], std::move(keys[i]), std::move(objects[i]));
     m_mutations = mutableCollection ? 1 : 0;
@@ -75,14 +76,14 @@ bool JCDictionary::initCompact(id* keys, id* objects, const NSUInteger* keyHashe
     constexpr NSUInteger kLargestCompactCapacity = 41;
     if (capacity > kLargestCompactCapacity || count == 0)
         return false;
-    // Where each entry would sit in the table: its home slot, or the next free one after it.
+    // A repeated key is found by placing the hashes as an index would; the indexed form deals
+    // with it.
     std::array<std::int8_t, kLargestCompactCapacity> placed;
     placed.fill(-1);
     for (NSUInteger i = 0; i < count; ++i) {
         NSUInteger slot = homeSlot(keyHashes[i], capacity);
         while (placed[slot] >= 0) {
             const NSUInteger other = NSUInteger(placed[slot]);
-            // An equal key replaces the earlier one: the table does that with its moves.
             if (keyHashes[other] == keyHashes[i] && (keys[other] == keys[i] || keys[other]->isEqual(keys[i])))
                 return false;
             if (++slot == capacity)
@@ -91,38 +92,34 @@ bool JCDictionary::initCompact(id* keys, id* objects, const NSUInteger* keyHashe
         placed[slot] = std::int8_t(i);
     }
     m_entry.reserve(count);
-    for (NSUInteger slot = 0; slot < capacity; ++slot) {
-        if (placed[slot] < 0)
-            continue;
-        const NSUInteger i = NSUInteger(placed[slot]);
+    for (NSUInteger i = 0; i < count; ++i)
         m_entry.push_back({ keyHashes[i], { std::move(keys[i]), std::move(objects[i]) } });
-    }
     m_count = count;
-    m_compact = true;
     return true;
 }
 
-NSUInteger JCDictionary::slotForKey(const id& key) const
+NSUInteger JCDictionary::positionOfKey(const id& key, NSUInteger keyHash, NSUInteger* indexSlot) const
 {
-    const NSUInteger capacity = m_entry.size();
-    if (!key || capacity == 0)
-        return NSNotFound;
-    const NSUInteger keyHash = key->hash();
-    if (m_compact) {
-        for (NSUInteger slot = 0; slot < capacity; ++slot) {
-            const auto& candidate = m_entry[slot];
-            if (candidate.keyHash == keyHash && (candidate.entry.key == key || candidate.entry.key->isEqual(key)))
-                return slot;
+    if (m_index.empty()) {
+        for (NSUInteger position = 0; position < m_entry.size(); ++position) {
+            const auto& candidate = m_entry[position];
+            if (candidate.keyHash == keyHash && candidate.entry.key && (candidate.entry.key == key || candidate.entry.key->isEqual(key)))
+                return position;
         }
         return NSNotFound;
     }
+    const NSUInteger capacity = m_index.size();
     NSUInteger slot = homeSlot(keyHash, capacity);
     for (NSUInteger examined = 0; examined < capacity; ++examined) {
-        const auto& candidate = m_entry[slot];
-        if (!candidate.entry.key)
+        const std::uint32_t stored = m_index[slot];
+        if (stored == kEmptySlot)
             return NSNotFound;
-        if (candidate.keyHash == keyHash && (candidate.entry.key == key || candidate.entry.key->isEqual(key)))
-            return slot;
+        const auto& candidate = m_entry[stored - 1];
+        if (candidate.keyHash == keyHash && (candidate.entry.key == key || candidate.entry.key->isEqual(key))) {
+            if (indexSlot)
+                *indexSlot = slot;
+            return stored - 1;
+        }
         if (++slot == capacity)
             slot = 0;
     }
@@ -131,16 +128,18 @@ NSUInteger JCDictionary::slotForKey(const id& key) const
 
 id JCDictionary::objectForKey(const id& key) const
 {
-    const NSUInteger slot = slotForKey(key);
-    return slot == NSNotFound ? nullptr : m_entry[slot].entry.object;
+    if (!key || m_count == 0)
+        return nullptr;
+    const NSUInteger position = positionOfKey(key, key->hash());
+    return position == NSNotFound ? nullptr : m_entry[position].entry.object;
 }
 
 NSUInteger JCDictionary::nextEntry(NSUInteger position, const Entry*& entry) const
 {
-    for (NSUInteger slot = position; slot < m_entry.size(); ++slot) {
-        if (m_entry[slot].entry.key) {
-            entry = &m_entry[slot].entry;
-            return slot + 1;
+    for (; position < m_entry.size(); ++position) {
+        if (m_entry[position].entry.key) {
+            entry = &m_entry[position].entry;
+            return position + 1;
         }
     }
     entry = nullptr;
@@ -150,13 +149,13 @@ NSUInteger JCDictionary::nextEntry(NSUInteger position, const Entry*& entry) con
 void JCDictionary::getObjects(id* objects, id* keys) const
 {
     NSUInteger written = 0;
-    for (const auto& slot : m_entry) {
-        if (!slot.entry.key)
+    for (const auto& stored : m_entry) {
+        if (!stored.entry.key)
             continue;
         if (objects)
-            objects[written] = slot.entry.object;
+            objects[written] = stored.entry.object;
         if (keys)
-            keys[written] = slot.entry.key;
+            keys[written] = stored.entry.key;
         ++written;
     }
 }
@@ -168,19 +167,23 @@ std::shared_ptr<JCDictionaryEnumerator> JCDictionary::keyEnumerator() const
 
 void JCDictionary::addEntry(NSUInteger keyHash, id key, id object)
 {
-    const NSUInteger capacity = m_entry.size();
+    const NSUInteger capacity = m_index.size();
     if (capacity == 0)
         return;
     NSUInteger slot = homeSlot(keyHash, capacity);
     for (NSUInteger examined = 0; examined < capacity; ++examined) {
-        auto& candidate = m_entry[slot];
-        if (candidate.entry.key && candidate.keyHash == keyHash && (candidate.entry.key == key || candidate.entry.key->isEqual(key)))
-            removeEntryAtSlot(slot);
-        if (!candidate.entry.key) {
-            candidate.keyHash = keyHash;
+        const std::uint32_t stored = m_index[slot];
+        if (stored == kEmptySlot) {
+            m_entry.push_back({ keyHash, { std::move(key), std::move(object) } });
+            m_index[slot] = std::uint32_t(m_entry.size());
+            ++m_count;
+            return;
+        }
+        // An equal key takes the place of the earlier one, which keeps its position.
+        auto& candidate = m_entry[stored - 1];
+        if (candidate.keyHash == keyHash && (candidate.entry.key == key || candidate.entry.key->isEqual(key))) {
             candidate.entry.key = std::move(key);
             candidate.entry.object = std::move(object);
-            ++m_count;
             return;
         }
         if (++slot == capacity)
@@ -188,27 +191,58 @@ void JCDictionary::addEntry(NSUInteger keyHash, id key, id object)
     }
 }
 
-void JCDictionary::removeEntryAtSlot(NSUInteger slot)
+void JCDictionary::removeEntry(NSUInteger position, NSUInteger indexSlot)
 {
-    const NSUInteger capacity = m_entry.size();
-    m_entry[slot] = {};
+    const NSUInteger capacity = m_index.size();
+    m_entry[position] = {};
     --m_count;
+    while (!m_entry.empty() && !m_entry.back().entry.key)
+        m_entry.pop_back();
+    m_index[indexSlot] = kEmptySlot;
     // Put the rest of the cluster back, so every entry stays reachable from its home slot.
-    NSUInteger next = slot;
+    NSUInteger next = indexSlot;
     for (NSUInteger examined = 1; examined < capacity; ++examined) {
         if (++next == capacity)
             next = 0;
-        if (!m_entry[next].entry.key)
+        const std::uint32_t moved = m_index[next];
+        if (moved == kEmptySlot)
             break;
-        JCHashTableEntry moved = std::move(m_entry[next]);
-        m_entry[next] = {};
-        NSUInteger home = homeSlot(moved.keyHash, capacity);
-        while (m_entry[home].entry.key) {
+        m_index[next] = kEmptySlot;
+        NSUInteger home = homeSlot(m_entry[moved - 1].keyHash, capacity);
+        while (m_index[home] != kEmptySlot) {
             if (++home == capacity)
                 home = 0;
         }
-        m_entry[home] = std::move(moved);
+        m_index[home] = moved;
     }
+    // Removed entries stay as gaps until they outnumber the live ones.
+    if (m_entry.size() - m_count > m_count)
+        reindex(std::move(m_index));
+}
+
+void JCDictionary::reindex(std::vector<std::uint32_t> index)
+{
+    NSUInteger kept = 0;
+    for (NSUInteger position = 0; position < m_entry.size(); ++position) {
+        if (!m_entry[position].entry.key)
+            continue;
+        if (kept != position)
+            m_entry[kept] = std::move(m_entry[position]);
+        ++kept;
+    }
+    m_entry.erase(m_entry.begin() + std::ptrdiff_t(kept), m_entry.end());
+    std::fill(index.begin(), index.end(), kEmptySlot);
+    const NSUInteger capacity = index.size();
+    for (NSUInteger position = 0; position < kept; ++position) {
+        NSUInteger slot = homeSlot(m_entry[position].keyHash, capacity);
+        while (index[slot] != kEmptySlot) {
+            if (++slot == capacity)
+                slot = 0;
+        }
+        index[slot] = std::uint32_t(position + 1);
+    }
+    m_index = std::move(index);
+    m_capacity = capacity;
 }
 
 void JCDictionary::requireMutable(const char* operation) const
@@ -228,19 +262,14 @@ void JCDictionary::setObject(const id& object, const id& key)
     const NSUInteger wanted = JCDictionaryCapacityForCount(m_count + 1);
     if (wanted == NSNotFound)
         raise(NSMallocException, "Unable to allocate memory for hash table.");
-    if (m_entry.size() < wanted) {
-        std::vector<JCHashTableEntry> old;
+    if (m_index.size() < wanted) {
+        std::vector<std::uint32_t> index;
         try {
-            old = std::exchange(m_entry, std::vector<JCHashTableEntry>(wanted));
+            index.resize(wanted);
         } catch (const std::bad_alloc&) {
             raise(NSMallocException, "Unable to allocate memory for hash table.");
         }
-        m_capacity = wanted;
-        m_count = 0;
-        for (auto& slot : old) {
-            if (slot.entry.key)
-                addEntry(slot.keyHash, std::move(slot.entry.key), std::move(slot.entry.object));
-        }
+        reindex(std::move(index));
     }
     id copiedKey = key->copy();
     const NSUInteger keyHash = copiedKey->hash();
@@ -255,10 +284,11 @@ void JCDictionary::removeObjectForKey(const id& key)
     requireMutable(operation);
     if (!key)
         raise(NSInvalidArgumentException, prefix(kClassName, operation) + "attempt to remove nil key");
-    const NSUInteger slot = slotForKey(key);
-    if (slot == NSNotFound)
+    NSUInteger indexSlot = 0;
+    const NSUInteger position = m_count ? positionOfKey(key, key->hash(), &indexSlot) : NSNotFound;
+    if (position == NSNotFound)
         return;
-    removeEntryAtSlot(slot);
+    removeEntry(position, indexSlot);
     m_mutations = nextMutation(m_mutations);
     noteMutation();
 }

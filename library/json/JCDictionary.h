@@ -1,18 +1,21 @@
 #pragma once
-// The objects of decoded JSON: one open-addressing table with linear probing whose capacity is
-// always one of a fixed list of primes, immutable unless the parse asked for mutable collections.
-// Keys enumerate in slot order, which follows from their hashes and the capacity. A small
-// immutable dictionary (most rows of a reply) keeps only its entries, in that same slot order,
-// and finds a key by comparing hashes along them: a 14-field row takes 560 bytes, not 920.
+// The objects of decoded JSON, immutable unless the parse asked for mutable collections. The
+// entries are kept in the order their keys first appeared in the text (later ones appended), so
+// enumeration and re-encoded text never depend on the per-process string hash. Keys are found
+// through an open-addressing index of entry positions with linear probing, whose capacity is
+// always one of a fixed list of primes. A small immutable dictionary (most rows of a reply) has
+// no index and finds a key by comparing hashes along its entries.
 
 #include "library/json/JCCollectionKey.h"
 #include "platform/foundation/NSDictionary.h"
+
+#include <cstdint>
 
 class JCDictionaryEnumerator;
 
 struct JCHashTableEntry {
     NSUInteger keyHash { 0 };
-    // An empty slot has neither key nor object.
+    // A removed entry has neither key nor object.
     NSDictionary::Entry entry;
 };
 
@@ -26,7 +29,7 @@ public:
     NSUInteger count() const override { return m_count; }
     id objectForKey(const id& key) const override;
     NSUInteger nextEntry(NSUInteger position, const Entry*& entry) const override;
-    // Fills either buffer (each may be null) in slot order.
+    // Fills either buffer (each may be null) in enumeration order.
     void getObjects(id* objects, id* keys) const;
     std::shared_ptr<JCDictionaryEnumerator> keyEnumerator() const;
 
@@ -41,28 +44,35 @@ public:
 
     NSUInteger capacity() const { return m_capacity; }
     NSUInteger mutations() const { return m_mutations; }
-    // The stored slots in enumeration order, and one of them, for the key enumerator.
+    // The stored entries in enumeration order, removed ones included, for the key enumerator.
     NSUInteger storedSlotCount() const { return m_entry.size(); }
     const JCHashTableEntry& entryAtSlot(NSUInteger slot) const { return m_entry[slot]; }
 
 protected:
     void init();
     void init(const std::vector<Entry>& entries);
-    // Takes the keys and objects over; an equal key met later replaces the earlier entry.
+    // Takes the keys and objects over; an equal key met later replaces the earlier entry's key and
+    // object where that entry stands.
     bool init(JCCollectionKey, id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, bool mutableCollection);
 
 private:
+    static constexpr std::uint32_t kEmptySlot = 0;
+
     // Fills the compact form when every key is distinct and the table is small; false leaves
     // nothing changed.
     bool initCompact(id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, NSUInteger capacity);
-    NSUInteger slotForKey(const id& key) const;
+    // The position of the key's entry, or NSNotFound; `indexSlot` gets the index slot holding it.
+    NSUInteger positionOfKey(const id& key, NSUInteger keyHash, NSUInteger* indexSlot = nullptr) const;
     void addEntry(NSUInteger keyHash, id key, id object);
-    void removeEntryAtSlot(NSUInteger slot);
+    void removeEntry(NSUInteger position, NSUInteger indexSlot);
+    // Closes the gaps removed entries left and fills `index` (its size the new capacity) anew.
+    void reindex(std::vector<std::uint32_t> index);
     void requireMutable(const char* operation) const;
 
     NSUInteger m_count { 0 };
     NSUInteger m_mutations { 0 };
     NSUInteger m_capacity { 0 };
-    bool m_compact { false };
     std::vector<JCHashTableEntry> m_entry;
+    // Entry position + 1 per slot, kEmptySlot for none; empty in the compact form.
+    std::vector<std::uint32_t> m_index;
 };

@@ -1,5 +1,5 @@
 #pragma once
-// Enumerates the keys of a decoded object in slot order.
+// Enumerates the keys of a decoded object in the order they first appeared in the text.
 
 #include "platform/foundation/NSArray.h"
 
@@ -8,7 +8,7 @@ class JCDictionary;
 class JCDictionaryEnumerator : public NSObject {
     NS_OBJECT(JCDictionaryEnumerator, NSObject)
 public:
-    // The next key, or nil once every slot has been examined.
+    // The next key, or nil once every entry has been examined.
     id nextObject();
     // The keys not yet answered; the enumerator is used up afterwards.
     std::shared_ptr<NSArray> allObjects();

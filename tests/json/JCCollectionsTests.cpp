@@ -3,6 +3,7 @@
 #include "library/json/JCArray.h"
 #include "library/json/JCDictionary.h"
 #include "library/json/JCDictionaryEnumerator.h"
+#include "library/json/JSONCodecSerializing.h"
 #include "platform/foundation/NSException.h"
 
 #include <set>
@@ -141,7 +142,7 @@ TEST(JCCollections, mutableDictionariesGrowAndKeepEveryKeyReachable)
         "*** -[JCDictionary setObject:forKey:]: attempt to insert nil key");
 }
 
-TEST(JCCollections, enumerationFollowsTheSlots)
+TEST(JCCollections, everyWayOfEnumeratingAgrees)
 {
     auto dictionary = dictionaryOf(R"({"one":1,"two":2,"three":3,"four":4,"five":5})");
     ASSERT_TRUE(dictionary);
@@ -265,9 +266,9 @@ TEST(JCCollections, mutableDecodedCollectionsRaiseWhenChangedWhileEnumerated)
     EXPECT_EQ(visits, 1);
 }
 
-// A small immutable dictionary keeps only its entries, yet enumerates exactly as the table of a
-// mutable one would, finds every key and no other, and a repeated key keeps its last value.
-TEST(JCCollections, compactDictionariesEnumerateInTableOrder)
+// A small immutable dictionary keeps only its entries, yet enumerates exactly as the indexed form
+// of a mutable one does, finds every key and no other, and a repeated key keeps its last value.
+TEST(JCCollections, compactDictionariesEnumerateAsIndexedOnesDo)
 {
     for (const int fields : { 1, 3, 9, 14, 30, 31, 60 }) {
         std::string text = "{";
@@ -293,4 +294,179 @@ TEST(JCCollections, compactDictionariesEnumerateInTableOrder)
     ASSERT_TRUE(repeated);
     EXPECT_EQ(repeated->count(), 2u);
     EXPECT_EQ(ns::intForKey(repeated, "a"), 3);
+}
+
+namespace {
+
+// A fixed string hash key for a scope, the previous one put back at its end. Declare it before
+// any collection so that they go first.
+class StringHashKey {
+public:
+    StringHashKey(std::uint64_t k0, std::uint64_t k1)
+        : m_saved(ns::setStringHashKeyForTesting(k0, k1))
+    {
+    }
+    ~StringHashKey() { ns::setStringHashKeyForTesting(m_saved.first, m_saved.second); }
+    StringHashKey(const StringHashKey&) = delete;
+    StringHashKey& operator=(const StringHashKey&) = delete;
+
+private:
+    std::pair<std::uint64_t, std::uint64_t> m_saved;
+};
+
+std::string joined(const std::vector<id>& objects)
+{
+    std::string text;
+    for (const auto& object : objects)
+        text += (text.empty() ? "" : ",") + ns::describe(object);
+    return text;
+}
+
+// The keys of a wide row in an order no hash would give.
+std::vector<std::string> wideRowKeys()
+{
+    std::vector<std::string> keys;
+    for (int i = 0; i < 40; ++i)
+        keys.push_back("F" + std::to_string((i * 17) % 40));
+    return keys;
+}
+
+std::string replyText()
+{
+    std::string wide = "{";
+    int value = 0;
+    for (const auto& key : wideRowKeys())
+        wide += (wide.size() > 1 ? ",\"" : "\"") + key + "\":" + std::to_string(value++);
+    wide += "}";
+    return R"({"output":{"head":{"retDesc":"成功","retCode":0},"rows":[{"USERNAME":"张三","USERID":"1001","SUBJECT":"1","CITY":"3201","DEPNAME":"校"},)"
+        + wide + R"(,{}]},"zz":null,"aa":[true,false]})";
+}
+
+// Everything the reply's enumerations show, read under one hash key.
+std::vector<std::string> seenUnder(std::uint64_t k0, std::uint64_t k1, bool mutableCollections)
+{
+    const StringHashKey hashKey(k0, k1);
+    auto reply = dictionaryOf(replyText(), mutableCollections);
+    if (!reply)
+        return {};
+    auto rows = ns::cast<NSArray>(ns::cast<NSDictionary>(reply->objectForKey("output"))->objectForKey("rows"));
+    auto wide = ns::cast<JCDictionary>(rows->objectAtIndex(1));
+    std::vector<std::string> seen { JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(reply)).UTF8String(),
+        joined(wide->allKeys()->objects()), joined(wide->allValues()->objects()) };
+    std::vector<id> enumerated;
+    auto enumerator = wide->keyEnumerator();
+    while (id key = enumerator->nextObject())
+        enumerated.push_back(key);
+    seen.push_back(joined(enumerated));
+    enumerated.clear();
+    for (const auto& entry : *wide)
+        enumerated.push_back(entry.key);
+    seen.push_back(joined(enumerated));
+    std::vector<id> keys(wide->count());
+    wide->getObjects(nullptr, keys.data());
+    seen.push_back(joined(keys));
+    return seen;
+}
+
+std::vector<std::string> keysOf(const std::shared_ptr<JCDictionary>& dictionary)
+{
+    std::vector<std::string> keys;
+    for (const auto& entry : *dictionary)
+        keys.push_back(ns::describe(entry.key));
+    return keys;
+}
+
+} // namespace
+
+// The order of a decoded object is its text's, so a reply re-encodes to the very text it came
+// from whatever key the process hashes strings with.
+TEST(JCCollections, decodedObjectsEnumerateInTextOrderWhateverTheHashKey)
+{
+    std::string wideKeys;
+    for (const auto& key : wideRowKeys())
+        wideKeys += (wideKeys.empty() ? "" : ",") + key;
+    for (const bool mutableCollections : { false, true }) {
+        const auto first = seenUnder(1, 2, mutableCollections);
+        const auto second = seenUnder(0x9e3779b97f4a7c15ull, 0xbf58476d1ce4e5b9ull, mutableCollections);
+        ASSERT_EQ(first.size(), 6u);
+        EXPECT_EQ(first, second);
+        EXPECT_EQ(first[0], replyText()) << mutableCollections;
+        for (std::size_t i : { 1, 3, 4, 5 })
+            EXPECT_EQ(first[i], wideKeys) << i;
+        EXPECT_EQ(first[2].substr(0, 6), "0,1,2,");
+    }
+}
+
+// A repeated key keeps the place where it first appeared and the last value given to it.
+TEST(JCCollections, aRepeatedKeyKeepsItsFirstPlaceAndItsLastValue)
+{
+    std::string wide = "{";
+    for (const auto& key : wideRowKeys())
+        wide += "\"" + key + "\":1,";
+    wide += "\"F0\":2,\"F17\":3}";
+    for (const bool mutableCollections : { false, true }) {
+        auto small = dictionaryOf(R"({"b":1,"a":2,"b":3})", mutableCollections);
+        ASSERT_TRUE(small);
+        EXPECT_EQ(small->count(), 2u);
+        EXPECT_EQ(keysOf(small), (std::vector<std::string> { "b", "a" }));
+        EXPECT_EQ(JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(small)), NSString(R"({"b":3,"a":2})"));
+
+        auto large = dictionaryOf(wide, mutableCollections);
+        ASSERT_TRUE(large);
+        EXPECT_EQ(large->count(), 40u);
+        EXPECT_EQ(keysOf(large), wideRowKeys());
+        EXPECT_EQ(ns::intForKey(large, "F0"), 2);
+        EXPECT_EQ(ns::intForKey(large, "F17"), 3);
+        EXPECT_EQ(ns::intForKey(large, "F34"), 1);
+    }
+}
+
+TEST(JCCollections, mutableDecodedDictionariesKeepTheirOrderThroughChanges)
+{
+    auto dictionary = dictionaryOf(R"({"c":1,"a":2,"b":3})", true);
+    ASSERT_TRUE(dictionary);
+    dictionary->setObject(NSNumber::numberWithInt(9), "a");
+    dictionary->setObject(NSNumber::numberWithInt(4), "d");
+    EXPECT_EQ(keysOf(dictionary), (std::vector<std::string> { "c", "a", "b", "d" }));
+    EXPECT_EQ(ns::intForKey(dictionary, "a"), 9);
+    dictionary->removeObjectForKey("a");
+    dictionary->removeObjectForKey("d");
+    EXPECT_EQ(keysOf(dictionary), (std::vector<std::string> { "c", "b" }));
+
+    // Enough removals that the gaps are closed, some of them more than once.
+    std::vector<std::string> expected { "c", "b" };
+    for (int i = 0; i < 300; ++i)
+        dictionary->setObject(NSNumber::numberWithInt(i), NSString::stringWithFormat("k%d", i));
+    for (int i = 0; i < 300; ++i) {
+        if (i % 5)
+            dictionary->removeObjectForKey(NSString::stringWithFormat("k%d", i));
+        else
+            expected.push_back("k" + std::to_string(i));
+    }
+    dictionary->setObject(NSNull::null(), "a");
+    expected.push_back("a");
+    EXPECT_EQ(keysOf(dictionary), expected);
+    EXPECT_EQ(dictionary->count(), expected.size());
+    for (int i = 0; i < 300; ++i)
+        EXPECT_EQ(dictionary->objectForKey(NSString::stringWithFormat("k%d", i)) != nullptr, i % 5 == 0) << i;
+    auto enumerator = dictionary->keyEnumerator();
+    enumerator->nextObject();
+    EXPECT_EQ(enumerator->allObjects()->count(), expected.size() - 1);
+
+    // Emptied, it answers nothing, and fills again from the start.
+    for (const auto& key : expected)
+        dictionary->removeObjectForKey(NSString(key.c_str()));
+    EXPECT_EQ(dictionary->count(), 0u);
+    EXPECT_FALSE(dictionary->keyEnumerator()->nextObject());
+    dictionary->setObject(NSNull::null(), "z");
+    EXPECT_EQ(keysOf(dictionary), std::vector<std::string> { "z" });
+
+    int visits = 0;
+    raisedReason([&] {
+        for (const auto& entry : *dictionary) {
+            ++visits;
+            dictionary->removeObjectForKey(entry.key);
+        }
+    }, NSGenericException);
+    EXPECT_EQ(visits, 1);
 }
