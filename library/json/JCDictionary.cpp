@@ -64,7 +64,8 @@ bool JCDictionary::init(JCCollectionKey, id* keys, id* objects, const NSUInteger
     if (!mutableCollection && initCompact(keys, objects, keyHashes, count, capacity))
         return true;
     m_entry.reserve(count);
-    m_index.assign(capacity, kEmptySlot);
+    if (capacity)
+        m_index = std::make_unique<std::uint32_t[]>(capacity);
     for (NSUInteger i = 0; i < count; ++i)
         addEntry(keyHashes[i], std::move(keys[i]), std::move(objects[i]));
     m_mutations = mutableCollection ? 1 : 0;
@@ -100,7 +101,7 @@ bool JCDictionary::initCompact(id* keys, id* objects, const NSUInteger* keyHashe
 
 NSUInteger JCDictionary::positionOfKey(const id& key, NSUInteger keyHash, NSUInteger* indexSlot) const
 {
-    if (m_index.empty()) {
+    if (!m_index) {
         for (NSUInteger position = 0; position < m_entry.size(); ++position) {
             const auto& candidate = m_entry[position];
             if (candidate.keyHash == keyHash && candidate.entry.key && (candidate.entry.key == key || candidate.entry.key->isEqual(key)))
@@ -108,7 +109,7 @@ NSUInteger JCDictionary::positionOfKey(const id& key, NSUInteger keyHash, NSUInt
         }
         return NSNotFound;
     }
-    const NSUInteger capacity = m_index.size();
+    const NSUInteger capacity = m_capacity;
     NSUInteger slot = homeSlot(keyHash, capacity);
     for (NSUInteger examined = 0; examined < capacity; ++examined) {
         const std::uint32_t stored = m_index[slot];
@@ -167,8 +168,8 @@ std::shared_ptr<JCDictionaryEnumerator> JCDictionary::keyEnumerator() const
 
 void JCDictionary::addEntry(NSUInteger keyHash, id key, id object)
 {
-    const NSUInteger capacity = m_index.size();
-    if (capacity == 0)
+    const NSUInteger capacity = m_capacity;
+    if (!m_index || capacity == 0)
         return;
     NSUInteger slot = homeSlot(keyHash, capacity);
     for (NSUInteger examined = 0; examined < capacity; ++examined) {
@@ -193,7 +194,7 @@ void JCDictionary::addEntry(NSUInteger keyHash, id key, id object)
 
 void JCDictionary::removeEntry(NSUInteger position, NSUInteger indexSlot)
 {
-    const NSUInteger capacity = m_index.size();
+    const NSUInteger capacity = m_capacity;
     m_entry[position] = {};
     --m_count;
     while (!m_entry.empty() && !m_entry.back().entry.key)
@@ -217,10 +218,10 @@ void JCDictionary::removeEntry(NSUInteger position, NSUInteger indexSlot)
     }
     // Removed entries stay as gaps until they outnumber the live ones.
     if (m_entry.size() - m_count > m_count)
-        reindex(std::move(m_index));
+        reindex(std::move(m_index), capacity);
 }
 
-void JCDictionary::reindex(std::vector<std::uint32_t> index)
+void JCDictionary::reindex(std::unique_ptr<std::uint32_t[]> index, NSUInteger capacity)
 {
     NSUInteger kept = 0;
     for (NSUInteger position = 0; position < m_entry.size(); ++position) {
@@ -231,8 +232,7 @@ void JCDictionary::reindex(std::vector<std::uint32_t> index)
         ++kept;
     }
     m_entry.erase(m_entry.begin() + std::ptrdiff_t(kept), m_entry.end());
-    std::fill(index.begin(), index.end(), kEmptySlot);
-    const NSUInteger capacity = index.size();
+    std::fill_n(index.get(), capacity, kEmptySlot);
     for (NSUInteger position = 0; position < kept; ++position) {
         NSUInteger slot = homeSlot(m_entry[position].keyHash, capacity);
         while (index[slot] != kEmptySlot) {
@@ -262,14 +262,14 @@ void JCDictionary::setObject(const id& object, const id& key)
     const NSUInteger wanted = JCDictionaryCapacityForCount(m_count + 1);
     if (wanted == NSNotFound)
         raise(NSMallocException, "Unable to allocate memory for hash table.");
-    if (m_index.size() < wanted) {
-        std::vector<std::uint32_t> index;
+    if (m_capacity < wanted) {
+        std::unique_ptr<std::uint32_t[]> index;
         try {
-            index.resize(wanted);
+            index = std::make_unique<std::uint32_t[]>(wanted);
         } catch (const std::bad_alloc&) {
             raise(NSMallocException, "Unable to allocate memory for hash table.");
         }
-        reindex(std::move(index));
+        reindex(std::move(index), wanted);
     }
     id copiedKey = key->copy();
     const NSUInteger keyHash = copiedKey->hash();

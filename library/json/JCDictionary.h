@@ -10,6 +10,7 @@
 #include "platform/foundation/NSDictionary.h"
 
 #include <cstdint>
+#include <memory>
 
 class JCDictionaryEnumerator;
 
@@ -65,14 +66,15 @@ private:
     NSUInteger positionOfKey(const id& key, NSUInteger keyHash, NSUInteger* indexSlot = nullptr) const;
     void addEntry(NSUInteger keyHash, id key, id object);
     void removeEntry(NSUInteger position, NSUInteger indexSlot);
-    // Closes the gaps removed entries left and fills `index` (its size the new capacity) anew.
-    void reindex(std::vector<std::uint32_t> index);
+    // Closes the gaps removed entries left and fills `index` of `capacity` slots anew.
+    void reindex(std::unique_ptr<std::uint32_t[]> index, NSUInteger capacity);
     void requireMutable(const char* operation) const;
 
     NSUInteger m_count { 0 };
     NSUInteger m_mutations { 0 };
     NSUInteger m_capacity { 0 };
     std::vector<JCHashTableEntry> m_entry;
-    // Entry position + 1 per slot, kEmptySlot for none; empty in the compact form.
-    std::vector<std::uint32_t> m_index;
+    // Entry position + 1 in each of the capacity's slots, kEmptySlot for none; none in the
+    // compact form. A bare array: every row of a reply carries this pointer.
+    std::unique_ptr<std::uint32_t[]> m_index;
 };
