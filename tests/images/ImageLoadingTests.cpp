@@ -27,7 +27,7 @@ using namespace imagetests;
 
 std::uint32_t noise(int x, int y)
 {
-    const std::uint32_t h = std::uint32_t(x * 73856093) ^ std::uint32_t(y * 19349663);
+    const std::uint32_t h = std::uint32_t(x) * 73856093u ^ std::uint32_t(y) * 19349663u;
     return (h * 2654435761u) | 0xFF;
 }
 
