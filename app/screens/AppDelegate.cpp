@@ -22,6 +22,12 @@ void showAlert(const NSString& title, const NSString& message)
 
 } // namespace
 
+AppDelegate::~AppDelegate()
+{
+    if (m_reach)
+        m_reach->stopNotifier();
+}
+
 NSString AppDelegate::probeHost() { return ServiceHosts::mainServiceHost(); }
 
 std::optional<bool> AppDelegate::didFinishLaunchingWithOptions(UIApplication&, const std::shared_ptr<NSDictionary>&)

@@ -15,6 +15,9 @@ public:
     static constexpr NSTimeInterval kBackgroundTimeout = 1800;
     static constexpr const char* kPaymentURLScheme = "corvaneOrbipayCallback";
 
+    // A running monitor keeps itself alive through its notifier; it stops with the delegate.
+    ~AppDelegate() override;
+
     std::optional<bool> didFinishLaunchingWithOptions(UIApplication&, const std::shared_ptr<NSDictionary>&) override;
     void applicationWillResignActive(UIApplication&) override { }
     void applicationDidEnterBackground(UIApplication&) override;
