@@ -250,7 +250,7 @@ void UIWebView::startLoad(const std::shared_ptr<NSURLRequest>& request)
             return;
         const auto URL = request->URL();
         if (URL && URL->isFileURL()) {
-            auto data = NSData::dataWithContentsOfFile(URL->path());
+            auto data = WebDocumentContainer::contentsOfLocalFile(URL->path(), largestDownload);
             if (!data)
                 webView->failLoad(load, loadError(NSURLErrorFileDoesNotExist, URL, "The requested page was not found."));
             else if (data->length() > largestDownload)

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -430,6 +432,26 @@ void WebDocumentContainer::draw_list_marker(litehtml::uint_ptr, const litehtml::
         CGPointMake(CGRectGetMaxX(box) - size.width, baseline - entry->font->ascender()), entry->font);
 }
 
+std::shared_ptr<NSData> WebDocumentContainer::contentsOfLocalFile(const NSString& path, NSUInteger limit)
+{
+    // A page may name a device that never ends (/dev/zero) or a fifo that never answers: read
+    // regular files only, and never past the limit.
+    const std::string file = path.UTF8String();
+    std::error_code error;
+    if (file.empty() || !std::filesystem::is_regular_file(file, error))
+        return nullptr;
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream)
+        return nullptr;
+    std::vector<std::uint8_t> bytes;
+    char chunk[64 * 1024];
+    while (bytes.size() <= limit && stream.read(chunk, sizeof chunk).gcount() > 0)
+        bytes.insert(bytes.end(), chunk, chunk + stream.gcount());
+    if (bytes.size() > limit + 1)
+        bytes.resize(limit + 1);
+    return NSData::dataWithBytes(std::move(bytes));
+}
+
 void WebDocumentContainer::load_image(const char* src, const char* baseurl, bool)
 {
     const auto URL = resolve(src ? NSString(src) : NSString(), baseurl ? NSString(baseurl) : NSString());
@@ -440,7 +462,7 @@ void WebDocumentContainer::load_image(const char* src, const char* baseurl, bool
         return;
     if (URL->isFileURL()) {
         const NSString path = URL->path();
-        auto data = NSData::dataWithContentsOfFile(path);
+        auto data = contentsOfLocalFile(path, largestResource);
         if (data && data->length() <= largestResource)
             addImage(key, UIImage::imageWithData(data));
         return;
@@ -589,7 +611,7 @@ void WebDocumentContainer::import_css(litehtml::tstring& text, const litehtml::t
     // FIXME: style sheets from the network are not fetched; the pages shown keep theirs beside them.
     if (!URL->isFileURL())
         return;
-    auto data = NSData::dataWithContentsOfFile(URL->path());
+    auto data = contentsOfLocalFile(URL->path(), largestResource);
     if (!data || data->length() > largestResource)
         return;
     text.assign(reinterpret_cast<const char*>(data->bytes()), data->length());

@@ -17,6 +17,10 @@
 
 class WebDocumentContainer final : public litehtml::document_container {
 public:
+    // A local page, style sheet or picture: a regular file's bytes, at most one byte past the
+    // limit (so callers can refuse it as too large); nil when it is missing or not a regular file.
+    static std::shared_ptr<NSData> contentsOfLocalFile(const NSString& path, NSUInteger limit);
+
     struct Client {
         std::function<void(const NSString& href)> anchorClicked;
         std::function<void(const std::shared_ptr<NSURL>& URL)> remoteImageWanted;

@@ -153,6 +153,12 @@ TEST_F(WebViewScreen, reportsAMissingPageAsAFailureWithItsError)
     webView->loadRequest(NSURLRequest::requestWithURL(NSURL::URLWithString("ftp://127.0.0.1/page.html")));
     host->runUntilIdle();
     EXPECT_EQ(recorder->log, (std::vector<std::string> { "should 5 page.html", "start", "fail -1002" }));
+
+    // A device that never ends is no page (reading it whole would take all memory).
+    recorder->log.clear();
+    webView->loadRequest(NSURLRequest::requestWithURL(NSURL::fileURLWithPath("/dev/zero", false)));
+    host->runUntilIdle();
+    EXPECT_EQ(recorder->log, (std::vector<std::string> { "should 5 zero", "start", "fail -1100" }));
 }
 
 TEST_F(WebViewScreen, asksItsDelegateBeforeFollowingALink)
