@@ -10,6 +10,7 @@
 #include "platform/layers/CATextLayer.h"
 
 #include <benchmark/benchmark.h>
+#include <cairo.h>
 
 #include <vector>
 
@@ -88,16 +89,18 @@ Scene makeScene()
 
 void PlainCairoFill(benchmark::State& state)
 {
-    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 640, 1136));
-    CairoContext cr(cairo_create(surface.get()));
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 640, 1136);
+    cairo_t* cr = cairo_create(surface);
     double shade = 0;
     for (auto _ : state) {
         shade = shade > 0.9 ? 0 : shade + 0.01;
-        cairo_set_source_rgba(cr.get(), shade, 0.5, 0.5, 1);
-        cairo_paint(cr.get());
-        cairo_surface_flush(surface.get());
-        benchmark::DoNotOptimize(cairo_image_surface_get_data(surface.get()));
+        cairo_set_source_rgba(cr, shade, 0.5, 0.5, 1);
+        cairo_paint(cr);
+        cairo_surface_flush(surface);
+        benchmark::DoNotOptimize(cairo_image_surface_get_data(surface));
     }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
 }
 BENCHMARK(PlainCairoFill);
 

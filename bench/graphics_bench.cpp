@@ -5,6 +5,7 @@
 #include "platform/graphics/CGPath.h"
 
 #include <benchmark/benchmark.h>
+#include <cairo.h>
 
 namespace {
 

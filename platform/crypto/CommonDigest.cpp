@@ -26,8 +26,3 @@ unsigned char* CC_SHA1(const void* data, CC_LONG length, unsigned char* digest)
 {
     return digestWith(MBEDTLS_MD_SHA1, data, length, digest);
 }
-
-unsigned char* CC_SHA256(const void* data, CC_LONG length, unsigned char* digest)
-{
-    return digestWith(MBEDTLS_MD_SHA256, data, length, digest);
-}

@@ -1,4 +1,4 @@
-#include "platform/graphics/CGBitmapContext.h"
+#include "platform/graphics/cairo/CairoBackend.h"
 
 #include <cmath>
 
@@ -36,12 +36,11 @@ bool CGBitmapContext::init(void* data, std::size_t width, std::size_t height, st
         bytesPerRow = (rowBytes + 3) & ~std::size_t(3);
     if (bytesPerRow < rowBytes)
         return false;
-    const cairo_format_t cairoFormat = m_format->cairoFormat() == CAIRO_FORMAT_A8 ? CAIRO_FORMAT_A8
-        : m_format->cairoFormat();
+    const cairo_format_t cairoFormat = CGPixelFormatCairoFormat(*m_format);
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     const bool strideFits = bytesPerRow % 4 == 0
         && bytesPerRow >= static_cast<std::size_t>(cairo_format_stride_for_width(cairoFormat, w));
-    m_drawsInPlace = m_format->isCairoNative() && strideFits && model != kCGColorSpaceModelMonochrome;
+    m_drawsInPlace = m_format->isNative() && strideFits && model != kCGColorSpaceModelMonochrome;
     CairoSurface surface;
     if (m_drawsInPlace && data) {
         m_bytes = static_cast<std::uint8_t*>(data);
@@ -74,7 +73,7 @@ bool CGBitmapContext::init(void* data, std::size_t width, std::size_t height, st
     m_bytesPerRow = bytesPerRow;
     m_colorSpace = std::move(space);
     m_bitmapInfo = info;
-    CGContext::init(surface.get(), CGSizeMake(CGFloat(width), CGFloat(height)), initialCTM, scale);
+    CGContext::init(CGContextMakeCairoBackend(surface.get(), CGSizeMake(CGFloat(width), CGFloat(height)), initialCTM, scale));
     return true;
 }
 
@@ -111,7 +110,7 @@ void CGBitmapContext::didDraw()
 
 void CGBitmapContext::copyOut()
 {
-    cairo_surface_t* surface = cairoSurface();
+    cairo_surface_t* surface = backend().cairoSurface();
     cairo_surface_flush(surface);
     const unsigned char* pixels = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
@@ -138,7 +137,7 @@ CGImageRef CGBitmapContextCreateImage(const CGContextRef& c)
     const auto context = bitmap(c);
     if (!context)
         return nullptr;
-    return CGImage::imageWithSurface(context->cairoSurface(), context->colorSpace(), context->bitmapInfo());
+    return CGImageCreateWithCairoSurface(context->backend().cairoSurface(), context->colorSpace(), context->bitmapInfo());
 }
 
 void* CGBitmapContextGetData(const CGContextRef& c)

@@ -3,9 +3,9 @@
 // bottom left and the CTM starts as the identity; image contexts (the UIKit kind) start flipped
 // and scaled, origin at the top left in points.
 //
-// Layouts Cairo can draw into (premultiplied or skipped alpha first, 32-bit little-endian, and
-// alpha-only) are drawn in place. Other layouts are drawn in Cairo's format and copied into the
-// bitmap's own after each drawing operation.
+// Layouts the drawing back end works in (premultiplied or skipped alpha first, 32-bit
+// little-endian, and alpha-only) are drawn in place. Other layouts are drawn in that format and
+// copied into the bitmap's own after each drawing operation.
 
 #include "platform/graphics/CGContext.h"
 

@@ -1,4 +1,4 @@
-#include "platform/graphics/CGContext.h"
+#include "platform/graphics/cairo/CairoBackend.h"
 
 #include "platform/graphics/CGPathStroker.h"
 #include "platform/graphics/CGShadowBlur.h"
@@ -94,16 +94,49 @@ private:
 
 CGContext::~CGContext() = default;
 
-void CGContext::init(cairo_surface_t* surface, CGSize deviceSize, CGAffineTransform initialCTM, CGFloat deviceScale)
+void CGContext::BackendDeleter::operator()(Backend* backend) const
 {
-    m_surface = retainSurface(surface);
-    m_cairo.reset(cairo_create(surface));
-    m_deviceSize = deviceSize;
-    m_deviceScale = deviceScale;
+    std::default_delete<Backend>()(backend);
+}
+
+CGContext::BackendPointer CGContextMakeCairoBackend(cairo_surface_t* surface, CGSize deviceSize,
+    CGAffineTransform initialCTM, CGFloat deviceScale)
+{
+    return CGContext::BackendPointer(
+        std::make_unique<CGContext::Backend>(surface, deviceSize, initialCTM, deviceScale).release());
+}
+
+void CGContext::init(BackendPointer backend)
+{
+    m_backend = std::move(backend);
+    m_backend->m_owner = this;
+}
+
+CGFloat CGContext::deviceScale() const { return m_backend->deviceScale(); }
+CGSize CGContext::deviceSize() const { return m_backend->deviceSize(); }
+void CGContext::saveGState() { m_backend->saveGState(); }
+void CGContext::restoreGState() { m_backend->restoreGState(); }
+CGAffineTransform CGContext::ctm() const { return m_backend->ctm(); }
+void CGContext::setCTM(CGAffineTransform ctm) { m_backend->setCTM(ctm); }
+CGAffineTransform CGContext::textMatrix() const { return m_backend->textMatrix(); }
+void CGContext::setTextMatrix(CGAffineTransform matrix) { m_backend->setTextMatrix(matrix); }
+
+CGContextRef CGContextCreateWithCairoSurface(cairo_surface_t* surface, CGSize deviceSize, CGAffineTransform initialCTM,
+    CGFloat deviceScale)
+{
+    return CGContext::create(CGContextMakeCairoBackend(surface, deviceSize, initialCTM, deviceScale));
+}
+
+CGContext::Backend::Backend(cairo_surface_t* surface, CGSize deviceSize, CGAffineTransform initialCTM, CGFloat deviceScale)
+    : m_surface(retainSurface(surface))
+    , m_cairo(cairo_create(surface))
+    , m_deviceSize(deviceSize)
+    , m_deviceScale(deviceScale)
+{
     resetState(initialCTM);
 }
 
-void CGContext::resetState(CGAffineTransform initialCTM)
+void CGContext::Backend::resetState(CGAffineTransform initialCTM)
 {
     cairo_t* cr = m_cairo.get();
     cairo_reset_clip(cr);
@@ -121,13 +154,13 @@ void CGContext::resetState(CGAffineTransform initialCTM)
     setCTM(initialCTM);
 }
 
-void CGContext::saveGState()
+void CGContext::Backend::saveGState()
 {
     m_states.push_back(m_states.back());
     cairo_save(m_cairo.get());
 }
 
-void CGContext::restoreGState()
+void CGContext::Backend::restoreGState()
 {
     // An unbalanced restore is ignored, as is one that would reach through a transparency layer.
     const std::size_t floor = m_layers.empty() ? 1 : m_layers.back().stateDepth + 1;
@@ -137,7 +170,7 @@ void CGContext::restoreGState()
     cairo_restore(m_cairo.get());
 }
 
-void CGContext::setCTM(CGAffineTransform ctm)
+void CGContext::Backend::setCTM(CGAffineTransform ctm)
 {
     state().ctm = ctm;
     if (!isInvertible(ctm))
@@ -146,31 +179,31 @@ void CGContext::setCTM(CGAffineTransform ctm)
     cairo_set_matrix(m_cairo.get(), &m);
 }
 
-CGAffineTransform CGContext::cairoTransform() const
+CGAffineTransform CGContext::Backend::cairoTransform() const
 {
     const CGAffineTransform base { 1, 0, 0, -1, 0, m_deviceSize.height };
     return CGAffineTransformConcat(state().ctm, base);
 }
 
-void CGContext::setSourceToFillColor(cairo_t* cairo) const
+void CGContext::Backend::setSourceToFillColor(cairo_t* cairo) const
 {
     const auto& c = state().fillColor;
     cairo_set_source_rgba(cairo, c[0], c[1], c[2], c[3] * state().alpha);
 }
 
-void CGContext::setSourceToStrokeColor(cairo_t* cairo) const
+void CGContext::Backend::setSourceToStrokeColor(cairo_t* cairo) const
 {
     const auto& c = state().strokeColor;
     cairo_set_source_rgba(cairo, c[0], c[1], c[2], c[3] * state().alpha);
 }
 
-void CGContext::applyAntialias()
+void CGContext::Backend::applyAntialias()
 {
     cairo_set_antialias(m_cairo.get(),
         state().shouldAntialias && state().allowsAntialiasing ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
 }
 
-cairo_rectangle_int_t CGContext::deviceClipExtents() const
+cairo_rectangle_int_t CGContext::Backend::deviceClipExtents() const
 {
     cairo_t* cr = m_cairo.get();
     cairo_save(cr);
@@ -189,7 +222,7 @@ cairo_rectangle_int_t CGContext::deviceClipExtents() const
     return r;
 }
 
-void CGContext::drawWithEffects(const std::function<void(cairo_t*)>& draw, bool castsShadow)
+void CGContext::Backend::drawWithEffects(const std::function<void(cairo_t*)>& draw, bool castsShadow)
 {
     if (!isInvertible(state().ctm))
         return;
@@ -218,7 +251,7 @@ void CGContext::drawWithEffects(const std::function<void(cairo_t*)>& draw, bool 
     didDraw();
 }
 
-void CGContext::drawShadow(const std::function<void(cairo_t*)>& draw)
+void CGContext::Backend::drawShadow(const std::function<void(cairo_t*)>& draw)
 {
     cairo_t* cr = m_cairo.get();
     const GState& s = state();
@@ -286,7 +319,7 @@ void CGContext::drawShadow(const std::function<void(cairo_t*)>& draw)
     cairo_restore(cr);
 }
 
-cairo_surface_t* CGContext::blurredShadow(cairo_surface_t* coverage, double blur)
+cairo_surface_t* CGContext::Backend::blurredShadow(cairo_surface_t* coverage, double blur)
 {
     constexpr std::size_t kept = 8;
     constexpr std::size_t largest = 1 << 20;
@@ -318,7 +351,7 @@ cairo_surface_t* CGContext::blurredShadow(cairo_surface_t* coverage, double blur
     return coverage;
 }
 
-void CGContext::beginTransparencyLayer(CGRect bounds, bool bounded)
+void CGContext::Backend::beginTransparencyLayer(CGRect bounds, bool bounded)
 {
     cairo_t* cr = m_cairo.get();
     saveGState();
@@ -340,7 +373,7 @@ void CGContext::beginTransparencyLayer(CGRect bounds, bool bounded)
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
 }
 
-void CGContext::endTransparencyLayer()
+void CGContext::Backend::endTransparencyLayer()
 {
     if (m_layers.empty())
         return;
@@ -370,10 +403,10 @@ void CGContext::endTransparencyLayer()
     });
 }
 
-void CGContext::clipToMask(CGRect rect, const CGImageRef& image)
+void CGContext::Backend::clipToMask(CGRect rect, const CGImageRef& image)
 {
     rect = CGRectStandardize(rect);
-    if (!image || !image->surface() || rect.size.width <= 0 || rect.size.height <= 0 || !isInvertible(state().ctm)) {
+    if (!image || !CGImageGetCairoSurface(*image) || rect.size.width <= 0 || rect.size.height <= 0 || !isInvertible(state().ctm)) {
         // Nothing to draw through: everything is clipped.
         PathKeeper keep(m_cairo.get());
         cairo_new_path(m_cairo.get());
@@ -381,7 +414,7 @@ void CGContext::clipToMask(CGRect rect, const CGImageRef& image)
         cairo_clip(m_cairo.get());
         return;
     }
-    cairo_surface_t* source = image->surface();
+    cairo_surface_t* source = CGImageGetCairoSurface(*image);
     const int width = static_cast<int>(image->width());
     const int height = static_cast<int>(image->height());
     // Coverage from the image: its alpha when it has one, otherwise its gray level.
@@ -435,9 +468,9 @@ void CGContext::clipToMask(CGRect rect, const CGImageRef& image)
     state().mask = shareSurface(coverage.release());
 }
 
-void CGContext::drawImage(CGRect rect, const CGImageRef& image)
+void CGContext::Backend::drawImage(CGRect rect, const CGImageRef& image)
 {
-    if (!image || !image->surface())
+    if (!image || !CGImageGetCairoSurface(*image))
         return;
     cairo_filter_t filter = CAIRO_FILTER_GOOD;
     switch (state().interpolationQuality) {
@@ -448,12 +481,12 @@ void CGContext::drawImage(CGRect rect, const CGImageRef& image)
     }
     if (!image->shouldInterpolate())
         filter = CAIRO_FILTER_NEAREST;
-    drawSurface(rect, image->surface(), filter);
+    drawSurface(rect, CGImageGetCairoSurface(*image), filter);
 }
 
-void CGContext::drawTiledImage(CGRect tile, const CGImageRef& image)
+void CGContext::Backend::drawTiledImage(CGRect tile, const CGImageRef& image)
 {
-    cairo_surface_t* surface = image ? image->surface() : nullptr;
+    cairo_surface_t* surface = image ? CGImageGetCairoSurface(*image) : nullptr;
     if (!surface || tile.size.width == 0 || tile.size.height == 0 || CGRectIsNull(tile)
         || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
         return;
@@ -478,7 +511,7 @@ void CGContext::drawTiledImage(CGRect tile, const CGImageRef& image)
     });
 }
 
-void CGContext::drawSurface(CGRect rect, cairo_surface_t* surface, cairo_filter_t filter)
+void CGContext::Backend::drawSurface(CGRect rect, cairo_surface_t* surface, cairo_filter_t filter)
 {
     if (!surface || rect.size.width == 0 || rect.size.height == 0 || CGRectIsNull(rect)
         || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
@@ -531,7 +564,7 @@ double coveringRadius(cairo_t* cr, CGPoint origin)
 
 } // namespace
 
-void CGContext::drawLinearGradient(const CGGradientRef& gradient, CGPoint start, CGPoint end, CGGradientDrawingOptions options)
+void CGContext::Backend::drawLinearGradient(const CGGradientRef& gradient, CGPoint start, CGPoint end, CGGradientDrawingOptions options)
 {
     if (!gradient || start == end)
         return;
@@ -567,7 +600,7 @@ void CGContext::drawLinearGradient(const CGGradientRef& gradient, CGPoint start,
         false);
 }
 
-void CGContext::drawRadialGradient(const CGGradientRef& gradient, CGPoint startCentre, CGFloat startRadius,
+void CGContext::Backend::drawRadialGradient(const CGGradientRef& gradient, CGPoint startCentre, CGFloat startRadius,
     CGPoint endCentre, CGFloat endRadius, CGGradientDrawingOptions options)
 {
     if (!gradient || startRadius < 0 || endRadius < 0)
@@ -638,12 +671,12 @@ void appendElements(cairo_t* cr, std::span<const CGPath::Element> elements)
 
 } // namespace
 
-void CGContext::appendPath(const CGPath& path)
+void CGContext::Backend::appendPath(const CGPath& path)
 {
     appendElements(m_cairo.get(), path.elements());
 }
 
-void CGContext::appendBuiltPath(const std::function<void(const CGMutablePathRef&)>& build)
+void CGContext::Backend::appendBuiltPath(const std::function<void(const CGMutablePathRef&)>& build)
 {
     cairo_t* cr = m_cairo.get();
     auto path = CGPathCreateMutable();
@@ -663,27 +696,27 @@ void CGContext::appendBuiltPath(const std::function<void(const CGMutablePathRef&
 void CGContextFlush(const CGContextRef& c)
 {
     if (c)
-        cairo_surface_flush(c->cairoSurface());
+        cairo_surface_flush(c->backend().cairoSurface());
 }
 
 void CGContextSaveGState(const CGContextRef& c)
 {
     if (c)
-        c->saveGState();
+        c->backend().saveGState();
 }
 
 void CGContextRestoreGState(const CGContextRef& c)
 {
     if (c)
-        c->restoreGState();
+        c->backend().restoreGState();
 }
 
-CGAffineTransform CGContextGetCTM(const CGContextRef& c) { return c ? c->ctm() : CGAffineTransformIdentity; }
+CGAffineTransform CGContextGetCTM(const CGContextRef& c) { return c ? c->backend().ctm() : CGAffineTransformIdentity; }
 
 void CGContextConcatCTM(const CGContextRef& c, CGAffineTransform transform)
 {
     if (c)
-        c->setCTM(CGAffineTransformConcat(transform, c->ctm()));
+        c->backend().setCTM(CGAffineTransformConcat(transform, c->backend().ctm()));
 }
 
 void CGContextTranslateCTM(const CGContextRef& c, CGFloat tx, CGFloat ty)
@@ -703,7 +736,7 @@ void CGContextRotateCTM(const CGContextRef& c, CGFloat angle)
 
 CGAffineTransform CGContextGetUserSpaceToDeviceSpaceTransform(const CGContextRef& c)
 {
-    return c ? c->userToDeviceTransform() : CGAffineTransformIdentity;
+    return c ? c->backend().userToDeviceTransform() : CGAffineTransformIdentity;
 }
 
 CGPoint CGContextConvertPointToDeviceSpace(const CGContextRef& c, CGPoint point)
@@ -739,14 +772,14 @@ CGRect CGContextConvertRectToUserSpace(const CGContextRef& c, CGRect rect)
 void CGContextSetLineWidth(const CGContextRef& c, CGFloat width)
 {
     if (c && width >= 0 && std::isfinite(width))
-        cairo_set_line_width(c->cairoContext(), width);
+        cairo_set_line_width(c->backend().cairoContext(), width);
 }
 
 void CGContextSetLineCap(const CGContextRef& c, CGLineCap cap)
 {
     if (!c)
         return;
-    cairo_set_line_cap(c->cairoContext(),
+    cairo_set_line_cap(c->backend().cairoContext(),
         cap == kCGLineCapRound ? CAIRO_LINE_CAP_ROUND : cap == kCGLineCapSquare ? CAIRO_LINE_CAP_SQUARE : CAIRO_LINE_CAP_BUTT);
 }
 
@@ -754,14 +787,14 @@ void CGContextSetLineJoin(const CGContextRef& c, CGLineJoin join)
 {
     if (!c)
         return;
-    cairo_set_line_join(c->cairoContext(),
+    cairo_set_line_join(c->backend().cairoContext(),
         join == kCGLineJoinRound ? CAIRO_LINE_JOIN_ROUND : join == kCGLineJoinBevel ? CAIRO_LINE_JOIN_BEVEL : CAIRO_LINE_JOIN_MITER);
 }
 
 void CGContextSetMiterLimit(const CGContextRef& c, CGFloat limit)
 {
     if (c && std::isfinite(limit))
-        cairo_set_miter_limit(c->cairoContext(), std::max(CGFloat(1), limit));
+        cairo_set_miter_limit(c->backend().cairoContext(), std::max(CGFloat(1), limit));
 }
 
 void CGContextSetLineDash(const CGContextRef& c, CGFloat phase, const CGFloat* lengths, std::size_t count)
@@ -772,55 +805,55 @@ void CGContextSetLineDash(const CGContextRef& c, CGFloat phase, const CGFloat* l
     const bool usable = !dashes.empty() && std::all_of(dashes.begin(), dashes.end(), [](double d) { return d >= 0 && std::isfinite(d); })
         && std::any_of(dashes.begin(), dashes.end(), [](double d) { return d > 0; });
     // Cairo puts a bad dash array into an error state for good; such arrays turn dashing off.
-    cairo_set_dash(c->cairoContext(), usable ? dashes.data() : nullptr, usable ? static_cast<int>(dashes.size()) : 0,
+    cairo_set_dash(c->backend().cairoContext(), usable ? dashes.data() : nullptr, usable ? static_cast<int>(dashes.size()) : 0,
         std::isfinite(phase) ? phase : 0);
 }
 
 void CGContextSetFlatness(const CGContextRef& c, CGFloat flatness)
 {
     if (c && flatness > 0 && std::isfinite(flatness))
-        cairo_set_tolerance(c->cairoContext(), std::clamp(flatness / 5, 0.01, 1.0));
+        cairo_set_tolerance(c->backend().cairoContext(), std::clamp(flatness / 5, 0.01, 1.0));
 }
 
 void CGContextSetAlpha(const CGContextRef& c, CGFloat alpha)
 {
     if (c && !std::isnan(alpha))
-        c->state().alpha = std::clamp(alpha, CGFloat(0), CGFloat(1));
+        c->backend().state().alpha = std::clamp(alpha, CGFloat(0), CGFloat(1));
 }
 
 void CGContextSetBlendMode(const CGContextRef& c, CGBlendMode mode)
 {
     if (!c)
         return;
-    c->state().blendMode = mode;
-    cairo_set_operator(c->cairoContext(), operatorFor(mode));
+    c->backend().state().blendMode = mode;
+    cairo_set_operator(c->backend().cairoContext(), operatorFor(mode));
 }
 
 void CGContextSetShouldAntialias(const CGContextRef& c, bool shouldAntialias)
 {
     if (!c)
         return;
-    c->state().shouldAntialias = shouldAntialias;
-    c->applyAntialias();
+    c->backend().state().shouldAntialias = shouldAntialias;
+    c->backend().applyAntialias();
 }
 
 void CGContextSetAllowsAntialiasing(const CGContextRef& c, bool allowsAntialiasing)
 {
     if (!c)
         return;
-    c->state().allowsAntialiasing = allowsAntialiasing;
-    c->applyAntialias();
+    c->backend().state().allowsAntialiasing = allowsAntialiasing;
+    c->backend().applyAntialias();
 }
 
 void CGContextSetInterpolationQuality(const CGContextRef& c, CGInterpolationQuality quality)
 {
     if (c)
-        c->state().interpolationQuality = quality;
+        c->backend().state().interpolationQuality = quality;
 }
 
 CGInterpolationQuality CGContextGetInterpolationQuality(const CGContextRef& c)
 {
-    return c ? c->state().interpolationQuality : kCGInterpolationDefault;
+    return c ? c->backend().state().interpolationQuality : kCGInterpolationDefault;
 }
 
 void CGContextSetFillColorWithColor(const CGContextRef& c, const CGColorRef& color)
@@ -828,16 +861,16 @@ void CGContextSetFillColorWithColor(const CGContextRef& c, const CGColorRef& col
     if (!c)
         return;
     // A nil colour paints nothing.
-    c->state().fillColor = color ? color->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
-    c->state().fillColorRef = color;
+    c->backend().state().fillColor = color ? color->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
+    c->backend().state().fillColorRef = color;
 }
 
 void CGContextSetStrokeColorWithColor(const CGContextRef& c, const CGColorRef& color)
 {
     if (!c)
         return;
-    c->state().strokeColor = color ? color->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
-    c->state().strokeColorRef = color;
+    c->backend().state().strokeColor = color ? color->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
+    c->backend().state().strokeColorRef = color;
 }
 
 void CGContextSetRGBFillColor(const CGContextRef& c, CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha)
@@ -863,7 +896,7 @@ void CGContextSetGrayStrokeColor(const CGContextRef& c, CGFloat gray, CGFloat al
 void CGContextSetFillColor(const CGContextRef& c, const CGFloat* components)
 {
     if (c && components) {
-        const CGColorRef current = c->state().fillColorRef;
+        const CGColorRef current = c->backend().state().fillColorRef;
         CGContextSetFillColorWithColor(c, CGColorCreate(current ? current->colorSpace() : CGColorSpaceCreateDeviceRGB(), components));
     }
 }
@@ -871,7 +904,7 @@ void CGContextSetFillColor(const CGContextRef& c, const CGFloat* components)
 void CGContextSetStrokeColor(const CGContextRef& c, const CGFloat* components)
 {
     if (c && components) {
-        const CGColorRef current = c->state().strokeColorRef;
+        const CGColorRef current = c->backend().state().strokeColorRef;
         CGContextSetStrokeColorWithColor(c, CGColorCreate(current ? current->colorSpace() : CGColorSpaceCreateDeviceRGB(), components));
     }
 }
@@ -880,7 +913,7 @@ void CGContextSetShadowWithColor(const CGContextRef& c, CGSize offset, CGFloat b
 {
     if (!c)
         return;
-    auto& s = c->state();
+    auto& s = c->backend().state();
     s.shadowOffset = offset;
     s.shadowBlur = std::isfinite(blur) ? std::max(CGFloat(0), blur) : 0;
     s.shadowColor = color ? color->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
@@ -894,43 +927,43 @@ void CGContextSetShadow(const CGContextRef& c, CGSize offset, CGFloat blur)
 void CGContextBeginPath(const CGContextRef& c)
 {
     if (c)
-        cairo_new_path(c->cairoContext());
+        cairo_new_path(c->backend().cairoContext());
 }
 
 void CGContextMoveToPoint(const CGContextRef& c, CGFloat x, CGFloat y)
 {
     if (c)
-        cairo_move_to(c->cairoContext(), x, y);
+        cairo_move_to(c->backend().cairoContext(), x, y);
 }
 
 void CGContextAddLineToPoint(const CGContextRef& c, CGFloat x, CGFloat y)
 {
-    if (c && cairo_has_current_point(c->cairoContext()))
-        cairo_line_to(c->cairoContext(), x, y);
+    if (c && cairo_has_current_point(c->backend().cairoContext()))
+        cairo_line_to(c->backend().cairoContext(), x, y);
 }
 
 void CGContextAddCurveToPoint(const CGContextRef& c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y)
 {
-    if (c && cairo_has_current_point(c->cairoContext()))
-        cairo_curve_to(c->cairoContext(), cp1x, cp1y, cp2x, cp2y, x, y);
+    if (c && cairo_has_current_point(c->backend().cairoContext()))
+        cairo_curve_to(c->backend().cairoContext(), cp1x, cp1y, cp2x, cp2y, x, y);
 }
 
 void CGContextAddQuadCurveToPoint(const CGContextRef& c, CGFloat cpx, CGFloat cpy, CGFloat x, CGFloat y)
 {
     if (c)
-        c->appendBuiltPath([&](const CGMutablePathRef& p) { CGPathAddQuadCurveToPoint(p, nullptr, cpx, cpy, x, y); });
+        c->backend().appendBuiltPath([&](const CGMutablePathRef& p) { CGPathAddQuadCurveToPoint(p, nullptr, cpx, cpy, x, y); });
 }
 
 void CGContextClosePath(const CGContextRef& c)
 {
-    if (c && cairo_has_current_point(c->cairoContext()))
-        cairo_close_path(c->cairoContext());
+    if (c && cairo_has_current_point(c->backend().cairoContext()))
+        cairo_close_path(c->backend().cairoContext());
 }
 
 void CGContextAddRect(const CGContextRef& c, CGRect rect)
 {
     if (c)
-        c->appendPath(*CGPathCreateWithRect(rect, nullptr));
+        c->backend().appendPath(*CGPathCreateWithRect(rect, nullptr));
 }
 
 void CGContextAddRects(const CGContextRef& c, const CGRect* rects, std::size_t count)
@@ -942,31 +975,31 @@ void CGContextAddRects(const CGContextRef& c, const CGRect* rects, std::size_t c
 void CGContextAddLines(const CGContextRef& c, const CGPoint* points, std::size_t count)
 {
     if (c)
-        c->appendBuiltPath([&](const CGMutablePathRef& p) { CGPathAddLines(p, nullptr, points, count); });
+        c->backend().appendBuiltPath([&](const CGMutablePathRef& p) { CGPathAddLines(p, nullptr, points, count); });
 }
 
 void CGContextAddEllipseInRect(const CGContextRef& c, CGRect rect)
 {
     if (c)
-        c->appendPath(*CGPathCreateWithEllipseInRect(rect, nullptr));
+        c->backend().appendPath(*CGPathCreateWithEllipseInRect(rect, nullptr));
 }
 
 void CGContextAddArc(const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius, CGFloat startAngle, CGFloat endAngle, int clockwise)
 {
     if (c)
-        c->appendBuiltPath([&](const CGMutablePathRef& p) { CGPathAddArc(p, nullptr, x, y, radius, startAngle, endAngle, clockwise != 0); });
+        c->backend().appendBuiltPath([&](const CGMutablePathRef& p) { CGPathAddArc(p, nullptr, x, y, radius, startAngle, endAngle, clockwise != 0); });
 }
 
 void CGContextAddArcToPoint(const CGContextRef& c, CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2, CGFloat radius)
 {
     if (c)
-        c->appendBuiltPath([&](const CGMutablePathRef& p) { CGPathAddArcToPoint(p, nullptr, x1, y1, x2, y2, radius); });
+        c->backend().appendBuiltPath([&](const CGMutablePathRef& p) { CGPathAddArcToPoint(p, nullptr, x1, y1, x2, y2, radius); });
 }
 
 void CGContextAddPath(const CGContextRef& c, const CGPathRef& path)
 {
     if (c && path)
-        c->appendPath(*path);
+        c->backend().appendPath(*path);
 }
 
 CGPathRef CGContextCopyPath(const CGContextRef& c)
@@ -974,7 +1007,7 @@ CGPathRef CGContextCopyPath(const CGContextRef& c)
     auto path = CGPathCreateMutable();
     if (!c)
         return path;
-    CairoPath copy(cairo_copy_path(c->cairoContext()));
+    CairoPath copy(cairo_copy_path(c->backend().cairoContext()));
     if (!copy || copy->status != CAIRO_STATUS_SUCCESS)
         return path;
     for (int i = 0; i < copy->num_data; i += copy->data[i].header.length) {
@@ -1001,7 +1034,7 @@ void CGContextReplacePathWithStrokedPath(const CGContextRef& c)
 {
     if (!c)
         return;
-    cairo_t* cr = c->cairoContext();
+    cairo_t* cr = c->backend().cairoContext();
     CGPathStroker stroker;
     stroker.setLineWidth(cairo_get_line_width(cr));
     const cairo_line_cap_t cap = cairo_get_line_cap(cr);
@@ -1018,12 +1051,12 @@ void CGContextReplacePathWithStrokedPath(const CGContextRef& c)
     }
     const auto outline = stroker.strokedPath(*CGContextCopyPath(c));
     cairo_new_path(cr);
-    c->appendPath(*outline);
+    c->backend().appendPath(*outline);
 }
 
 bool CGContextIsPathEmpty(const CGContextRef& c)
 {
-    return !c || !cairo_has_current_point(c->cairoContext());
+    return !c || !cairo_has_current_point(c->backend().cairoContext());
 }
 
 CGPoint CGContextGetPathCurrentPoint(const CGContextRef& c)
@@ -1031,7 +1064,7 @@ CGPoint CGContextGetPathCurrentPoint(const CGContextRef& c)
     if (CGContextIsPathEmpty(c))
         return CGPointZero;
     double x, y;
-    cairo_get_current_point(c->cairoContext(), &x, &y);
+    cairo_get_current_point(c->backend().cairoContext(), &x, &y);
     return { x, y };
 }
 
@@ -1046,7 +1079,7 @@ bool CGContextPathContainsPoint(const CGContextRef& c, CGPoint point, CGPathDraw
 {
     if (CGContextIsPathEmpty(c))
         return false;
-    cairo_t* cr = c->cairoContext();
+    cairo_t* cr = c->backend().cairoContext();
     const bool evenOdd = mode == kCGPathEOFill || mode == kCGPathEOFillStroke;
     cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     const bool fills = mode != kCGPathStroke;
@@ -1056,7 +1089,7 @@ bool CGContextPathContainsPoint(const CGContextRef& c, CGPoint point, CGPathDraw
 
 namespace {
 
-void strokeCurrentPath(const CGContext& context, cairo_t* cr)
+void strokeCurrentPath(const CGContext::Backend& context, cairo_t* cr)
 {
     context.setSourceToStrokeColor(cr);
     const double width = cairo_get_line_width(cr);
@@ -1078,22 +1111,22 @@ void CGContextDrawPath(const CGContextRef& c, CGPathDrawingMode mode)
 {
     if (!c)
         return;
-    c->drawWithEffects([&](cairo_t* cr) {
+    c->backend().drawWithEffects([&](cairo_t* cr) {
         const bool evenOdd = mode == kCGPathEOFill || mode == kCGPathEOFillStroke;
         cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
         if (mode == kCGPathStroke) {
-            strokeCurrentPath(*c, cr);
+            strokeCurrentPath(c->backend(), cr);
             return;
         }
-        c->setSourceToFillColor(cr);
+        c->backend().setSourceToFillColor(cr);
         if (mode == kCGPathFill || mode == kCGPathEOFill) {
             cairo_fill(cr);
             return;
         }
         cairo_fill_preserve(cr);
-        strokeCurrentPath(*c, cr);
+        strokeCurrentPath(c->backend(), cr);
     });
-    cairo_new_path(c->cairoContext());
+    cairo_new_path(c->backend().cairoContext());
 }
 
 void CGContextFillPath(const CGContextRef& c) { CGContextDrawPath(c, kCGPathFill); }
@@ -1127,7 +1160,7 @@ void CGContextStrokeRectWithWidth(const CGContextRef& c, CGRect rect, CGFloat wi
 {
     if (!c)
         return;
-    cairo_t* cr = c->cairoContext();
+    cairo_t* cr = c->backend().cairoContext();
     const double previous = cairo_get_line_width(cr);
     CGContextSetLineWidth(c, width);
     CGContextStrokeRect(c, rect);
@@ -1168,7 +1201,7 @@ void CGContextClearRect(const CGContextRef& c, CGRect rect)
 {
     if (!c || CGRectIsNull(rect))
         return;
-    cairo_t* cr = c->cairoContext();
+    cairo_t* cr = c->backend().cairoContext();
     PathKeeper keep(cr);
     rect = CGRectStandardize(rect);
     cairo_save(cr);
@@ -1177,23 +1210,23 @@ void CGContextClearRect(const CGContextRef& c, CGRect rect)
     cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
     cairo_fill(cr);
     cairo_restore(cr);
-    c->didDraw();
+    c->backend().didDraw();
 }
 
 void CGContextClip(const CGContextRef& c)
 {
     if (!c)
         return;
-    cairo_set_fill_rule(c->cairoContext(), CAIRO_FILL_RULE_WINDING);
-    cairo_clip(c->cairoContext());
+    cairo_set_fill_rule(c->backend().cairoContext(), CAIRO_FILL_RULE_WINDING);
+    cairo_clip(c->backend().cairoContext());
 }
 
 void CGContextEOClip(const CGContextRef& c)
 {
     if (!c)
         return;
-    cairo_set_fill_rule(c->cairoContext(), CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_clip(c->cairoContext());
+    cairo_set_fill_rule(c->backend().cairoContext(), CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_clip(c->backend().cairoContext());
 }
 
 void CGContextClipToRect(const CGContextRef& c, CGRect rect)
@@ -1205,7 +1238,7 @@ void CGContextClipToRects(const CGContextRef& c, const CGRect* rects, std::size_
 {
     if (!c || !rects)
         return;
-    cairo_t* cr = c->cairoContext();
+    cairo_t* cr = c->backend().cairoContext();
     PathKeeper keep(cr);
     cairo_new_path(cr);
     for (std::size_t i = 0; i < count; ++i) {
@@ -1220,7 +1253,7 @@ void CGContextClipToRects(const CGContextRef& c, const CGRect* rects, std::size_
 void CGContextClipToMask(const CGContextRef& c, CGRect rect, const CGImageRef& mask)
 {
     if (c)
-        c->clipToMask(rect, mask);
+        c->backend().clipToMask(rect, mask);
 }
 
 CGRect CGContextGetClipBoundingBox(const CGContextRef& c)
@@ -1228,7 +1261,7 @@ CGRect CGContextGetClipBoundingBox(const CGContextRef& c)
     if (!c)
         return CGRectNull;
     double x1, y1, x2, y2;
-    cairo_clip_extents(c->cairoContext(), &x1, &y1, &x2, &y2);
+    cairo_clip_extents(c->backend().cairoContext(), &x1, &y1, &x2, &y2);
     if (x2 <= x1 || y2 <= y1)
         return CGRectNull;
     return CGRectMake(x1, y1, x2 - x1, y2 - y1);
@@ -1237,63 +1270,63 @@ CGRect CGContextGetClipBoundingBox(const CGContextRef& c)
 void CGContextDrawImage(const CGContextRef& c, CGRect rect, const CGImageRef& image)
 {
     if (c)
-        c->drawImage(rect, image);
+        c->backend().drawImage(rect, image);
 }
 
 void CGContextDrawTiledImage(const CGContextRef& c, CGRect rect, const CGImageRef& image)
 {
     if (c)
-        c->drawTiledImage(CGRectStandardize(rect), image);
+        c->backend().drawTiledImage(CGRectStandardize(rect), image);
 }
 
 void CGContextDrawLinearGradient(const CGContextRef& c, const CGGradientRef& gradient, CGPoint startPoint,
     CGPoint endPoint, CGGradientDrawingOptions options)
 {
     if (c)
-        c->drawLinearGradient(gradient, startPoint, endPoint, options);
+        c->backend().drawLinearGradient(gradient, startPoint, endPoint, options);
 }
 
 void CGContextDrawRadialGradient(const CGContextRef& c, const CGGradientRef& gradient, CGPoint startCenter,
     CGFloat startRadius, CGPoint endCenter, CGFloat endRadius, CGGradientDrawingOptions options)
 {
     if (c)
-        c->drawRadialGradient(gradient, startCenter, startRadius, endCenter, endRadius, options);
+        c->backend().drawRadialGradient(gradient, startCenter, startRadius, endCenter, endRadius, options);
 }
 
 void CGContextBeginTransparencyLayer(const CGContextRef& c, const void*)
 {
     if (c)
-        c->beginTransparencyLayer(CGRectNull, false);
+        c->backend().beginTransparencyLayer(CGRectNull, false);
 }
 
 void CGContextBeginTransparencyLayerWithRect(const CGContextRef& c, CGRect rect, const void*)
 {
     if (c)
-        c->beginTransparencyLayer(rect, true);
+        c->backend().beginTransparencyLayer(rect, true);
 }
 
 void CGContextEndTransparencyLayer(const CGContextRef& c)
 {
     if (c)
-        c->endTransparencyLayer();
+        c->backend().endTransparencyLayer();
 }
 
 void CGContextSetTextMatrix(const CGContextRef& c, CGAffineTransform matrix)
 {
     if (c)
-        c->setTextMatrix(matrix);
+        c->backend().setTextMatrix(matrix);
 }
 
-CGAffineTransform CGContextGetTextMatrix(const CGContextRef& c) { return c ? c->textMatrix() : CGAffineTransformIdentity; }
+CGAffineTransform CGContextGetTextMatrix(const CGContextRef& c) { return c ? c->backend().textMatrix() : CGAffineTransformIdentity; }
 
 void CGContextSetTextPosition(const CGContextRef& c, CGFloat x, CGFloat y)
 {
     if (!c)
         return;
-    CGAffineTransform matrix = c->textMatrix();
+    CGAffineTransform matrix = c->backend().textMatrix();
     matrix.tx = x;
     matrix.ty = y;
-    c->setTextMatrix(matrix);
+    c->backend().setTextMatrix(matrix);
 }
 
 CGPoint CGContextGetTextPosition(const CGContextRef& c)
@@ -1305,11 +1338,11 @@ CGPoint CGContextGetTextPosition(const CGContextRef& c)
 void CGContextSetTextDrawingMode(const CGContextRef& c, CGTextDrawingMode mode)
 {
     if (c)
-        c->state().textDrawingMode = mode;
+        c->backend().state().textDrawingMode = mode;
 }
 
 void CGContextSetCharacterSpacing(const CGContextRef& c, CGFloat spacing)
 {
     if (c)
-        c->state().characterSpacing = spacing;
+        c->backend().state().characterSpacing = spacing;
 }

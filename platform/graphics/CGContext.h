@@ -1,21 +1,15 @@
 #pragma once
-// Drawing contexts on Cairo. The Cairo context's matrix always equals the CTM followed by the
-// context's base transform, which turns the platform's device space (pixels, origin at the
-// bottom left) into Cairo's (pixels, origin at the top left). Contexts made for UIKit-style
-// drawing start with a CTM that scales and flips, as the platform's do, so the CTM a caller
-// reads includes the screen scale and pixel snapping through device space works.
-//
-// Cairo knows no shadows, separate fill and stroke colours or mask clips; this class adds them.
-// Platform code that draws with Cairo directly (text, layer compositing) goes through
-// cairoContext() and drawWithEffects(), so that shadow, alpha and masks apply to it too.
+// Drawing contexts. Device space is in pixels with the origin at the bottom left. Contexts made
+// for UIKit-style drawing start with a CTM that scales and flips, as the platform's do, so the
+// CTM a caller reads includes the screen scale and pixel snapping through device space works.
+// Shadows, alpha and mask clips apply to everything drawn, text and layers included.
 
 #include "platform/graphics/CGGradient.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/graphics/CGPath.h"
-#include "platform/graphics/CairoHandles.h"
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <vector>
 
 enum CGBlendMode : std::int32_t {
@@ -81,107 +75,35 @@ class CGContext : public NSObject {
 public:
     ~CGContext() override;
 
-    // The state the platform keeps beside Cairo's own (line style, clip and matrix live in Cairo).
-    struct GState {
-        CGAffineTransform ctm;
-        std::array<CGFloat, 4> fillColor { 0, 0, 0, 1 };
-        std::array<CGFloat, 4> strokeColor { 0, 0, 0, 1 };
-        CGColorRef fillColorRef;
-        CGColorRef strokeColorRef;
-        CGFloat alpha { 1 };
-        CGBlendMode blendMode { kCGBlendModeNormal };
-        CGSize shadowOffset;
-        CGFloat shadowBlur { 0 };
-        std::array<CGFloat, 4> shadowColor { 0, 0, 0, 0 };
-        bool shouldAntialias { true };
-        bool allowsAntialiasing { true };
-        CGInterpolationQuality interpolationQuality { kCGInterpolationDefault };
-        CGTextDrawingMode textDrawingMode { kCGTextFill };
-        CGFloat characterSpacing { 0 };
-        // Device-space coverage of every mask clip so far, multiplied together.
-        std::shared_ptr<cairo_surface_t> mask;
+    // The drawing back end's half of the context (its state and surface). The type is complete
+    // only inside the back end, which is all that may use it.
+    class Backend;
+    struct BackendDeleter {
+        void operator()(Backend* backend) const;
     };
+    using BackendPointer = std::unique_ptr<Backend, BackendDeleter>;
+    Backend& backend() const { return *m_backend; }
 
-    // Cairo's view of this context, for platform code only; its matrix is the CTM in pixels.
-    cairo_t* cairoContext() const { return m_cairo.get(); }
-    cairo_surface_t* cairoSurface() const { return m_surface.get(); }
     // Device pixels per point of the context's base space: the scale shadows are measured in.
-    CGFloat deviceScale() const { return m_deviceScale; }
-    CGSize deviceSize() const { return m_deviceSize; }
+    CGFloat deviceScale() const;
+    CGSize deviceSize() const;
 
-    const GState& state() const { return m_states.back(); }
-    GState& state() { return m_states.back(); }
     void saveGState();
     void restoreGState();
-
-    CGAffineTransform ctm() const { return state().ctm; }
+    CGAffineTransform ctm() const;
     void setCTM(CGAffineTransform ctm);
-    // User space to Cairo's device space (top-left origin).
-    CGAffineTransform cairoTransform() const;
-    CGAffineTransform userToDeviceTransform() const { return state().ctm; }
 
-    // Sources carrying the state's colour and alpha.
-    void setSourceToFillColor(cairo_t* cairo) const;
-    void setSourceToStrokeColor(cairo_t* cairo) const;
-    // Runs draw on this context with the state's shadow and mask applied. draw must paint with the
-    // state's alpha itself (the sources above include it), may be run twice (once for the
-    // shadow, on another Cairo context) and must consume the current path if it uses it.
-    void drawWithEffects(const std::function<void(cairo_t*)>& draw, bool castsShadow = true);
-
-    void beginTransparencyLayer(CGRect bounds, bool bounded);
-    void endTransparencyLayer();
-    void clipToMask(CGRect rect, const CGImageRef& mask);
-    void drawImage(CGRect rect, const CGImageRef& image);
-    // Repeats the image over the whole clip, one copy in tile and the others beside it.
-    void drawTiledImage(CGRect tile, const CGImageRef& image);
-    // As drawImage, for a Cairo image surface (ARGB32, RGB24 or A8) the caller owns.
-    void drawSurface(CGRect rect, cairo_surface_t* surface, cairo_filter_t filter = CAIRO_FILTER_GOOD);
-    void drawLinearGradient(const CGGradientRef& gradient, CGPoint start, CGPoint end, CGGradientDrawingOptions options);
-    void drawRadialGradient(const CGGradientRef& gradient, CGPoint startCentre, CGFloat startRadius, CGPoint endCentre,
-        CGFloat endRadius, CGGradientDrawingOptions options);
-    void appendPath(const CGPath& path);
-    // Runs build on a path that starts at the current point (in user space), then appends it.
-    void appendBuiltPath(const std::function<void(const CGMutablePathRef&)>& build);
-    void applyAntialias();
-
-    CGAffineTransform textMatrix() const { return m_textMatrix; }
-    void setTextMatrix(CGAffineTransform matrix) { m_textMatrix = matrix; }
+    CGAffineTransform textMatrix() const;
+    void setTextMatrix(CGAffineTransform matrix);
 
     // Bitmap contexts over foreign memory copy their pixels out after each drawing.
     virtual void didDraw() { }
 
 protected:
-    void init(cairo_surface_t* surface, CGSize deviceSize, CGAffineTransform initialCTM, CGFloat deviceScale);
-    void resetState(CGAffineTransform initialCTM);
+    void init(BackendPointer backend);
 
 private:
-    struct Layer {
-        std::size_t stateDepth { 0 };
-    };
-    // A blurred shadow coverage and the coverage it came from: a layer that moves by whole
-    // pixels, or is composited again unchanged, casts the same shadow without blurring again.
-    struct BlurredShadow {
-        double blur { 0 };
-        int width { 0 };
-        int height { 0 };
-        std::vector<unsigned char> source;
-        CairoSurface blurred;
-        std::uint64_t lastUse { 0 };
-    };
-    void drawShadow(const std::function<void(cairo_t*)>& draw);
-    // Blurs coverage in place, or hands back an earlier blur of the same pixels.
-    cairo_surface_t* blurredShadow(cairo_surface_t* coverage, double blur);
-    cairo_rectangle_int_t deviceClipExtents() const;
-
-    CairoSurface m_surface;
-    CairoContext m_cairo;
-    CGSize m_deviceSize;
-    CGFloat m_deviceScale { 1 };
-    std::vector<GState> m_states { GState {} };
-    std::vector<Layer> m_layers;
-    CGAffineTransform m_textMatrix;
-    std::vector<BlurredShadow> m_blurredShadows;
-    std::uint64_t m_shadowUses { 0 };
+    BackendPointer m_backend;
 };
 
 using CGContextRef = std::shared_ptr<CGContext>;

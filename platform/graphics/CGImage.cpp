@@ -1,4 +1,4 @@
-#include "platform/graphics/CGImage.h"
+#include "platform/graphics/cairo/CairoBackend.h"
 
 #include <cstring>
 #include <limits>
@@ -15,6 +15,13 @@ CGColorSpaceModel modelOf(const CGColorSpaceRef& space)
 }
 
 } // namespace
+
+CGImage::~CGImage() = default;
+
+void CGImage::BackendDeleter::operator()(Backend* backend) const
+{
+    std::default_delete<Backend>()(backend);
+}
 
 bool CGImage::init(std::size_t width, std::size_t height, std::size_t bitsPerComponent, std::size_t bitsPerPixel,
     std::size_t bytesPerRow, CGColorSpaceRef space, CGBitmapInfo info, CGDataProviderRef provider,
@@ -45,12 +52,14 @@ bool CGImage::init(std::size_t width, std::size_t height, std::size_t bitsPerCom
     m_decode = std::move(decode);
     m_shouldInterpolate = shouldInterpolate;
     m_renderingIntent = intent;
+    m_backend.reset(std::make_unique<Backend>().release());
+    m_backend->createdFrom = provider;
     if (provider)
         std::call_once(m_providerOnce, [&] { m_provider = std::move(provider); });
     return true;
 }
 
-std::shared_ptr<CGImage> CGImage::imageWithSurface(cairo_surface_t* surface, CGColorSpaceRef space, CGBitmapInfo info,
+CGImageRef CGImageCreateWithCairoSurface(cairo_surface_t* surface, CGColorSpaceRef space, CGBitmapInfo info,
     bool shouldInterpolate)
 {
     if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS
@@ -69,13 +78,13 @@ std::shared_ptr<CGImage> CGImage::imageWithSurface(cairo_surface_t* surface, CGC
     if (!format || width <= 0 || height <= 0)
         return nullptr;
     const std::size_t bytesPerRow = (static_cast<std::size_t>(width) * format->bytesPerPixel() + 3) & ~std::size_t(3);
-    auto image = create(static_cast<std::size_t>(width), static_cast<std::size_t>(height), 8, bitsPerPixel,
+    auto image = CGImage::create(static_cast<std::size_t>(width), static_cast<std::size_t>(height), 8, bitsPerPixel,
         bytesPerRow, std::move(space), info, nullptr, std::vector<CGFloat> {}, shouldInterpolate,
         kCGRenderingIntentDefault);
     if (!image)
         return nullptr;
     // The copy keeps the image independent of later drawing into the source.
-    const cairo_format_t copyFormat = alphaOnly ? CAIRO_FORMAT_A8 : (format->cairoFormat() == CAIRO_FORMAT_RGB24 ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32);
+    const cairo_format_t copyFormat = alphaOnly ? CAIRO_FORMAT_A8 : (CGPixelFormatCairoFormat(*format) == CAIRO_FORMAT_RGB24 ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32);
     CairoSurface copy(cairo_image_surface_create(copyFormat, width, height));
     if (cairo_surface_status(copy.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
@@ -95,14 +104,14 @@ std::shared_ptr<CGImage> CGImage::imageWithSurface(cairo_surface_t* surface, CGC
         }
     }
     cairo_surface_mark_dirty(copy.get());
-    std::call_once(image->m_surfaceOnce, [&] { image->m_surface = std::move(copy); });
+    std::call_once(image->backend().once, [&] { image->backend().surface = std::move(copy); });
     return image;
 }
 
 CGDataProviderRef CGImage::dataProvider() const
 {
     std::call_once(m_providerOnce, [this] {
-        cairo_surface_t* source = surface();
+        cairo_surface_t* source = CGImageGetCairoSurface(*this);
         const auto format = CGPixelFormat::make(m_bitsPerComponent, m_bitsPerPixel, modelOf(m_colorSpace), m_bitmapInfo);
         std::vector<std::uint8_t> bytes(m_bytesPerRow * m_height);
         if (source && format) {
@@ -116,23 +125,27 @@ CGDataProviderRef CGImage::dataProvider() const
     return m_provider;
 }
 
-cairo_surface_t* CGImage::surface() const
+cairo_surface_t* CGImageGetCairoSurface(const CGImage& image)
 {
-    std::call_once(m_surfaceOnce, [this] {
-        const auto format = CGPixelFormat::make(m_bitsPerComponent, m_bitsPerPixel, modelOf(m_colorSpace), m_bitmapInfo);
-        CairoSurface made(cairo_image_surface_create(format->cairoFormat() == CAIRO_FORMAT_A8 ? CAIRO_FORMAT_A8 : CAIRO_FORMAT_ARGB32,
+    CGImage::Backend& backend = image.backend();
+    std::call_once(backend.once, [&] {
+        const std::size_t m_width = image.width(), m_height = image.height(), m_bytesPerRow = image.bytesPerRow();
+        const auto format = CGPixelFormat::make(image.bitsPerComponent(), image.bitsPerPixel(), modelOf(image.colorSpace()),
+            image.bitmapInfo());
+        CairoSurface made(cairo_image_surface_create(format->isAlphaOnly() ? CAIRO_FORMAT_A8 : CAIRO_FORMAT_ARGB32,
             static_cast<int>(m_width), static_cast<int>(m_height)));
-        if (cairo_surface_status(made.get()) == CAIRO_STATUS_SUCCESS && m_provider) {
-            const auto bytes = m_provider->bytes();
+        const CGDataProviderRef& provider = backend.createdFrom;
+        if (cairo_surface_status(made.get()) == CAIRO_STATUS_SUCCESS && provider) {
+            const auto bytes = provider->bytes();
             const int stride = cairo_image_surface_get_stride(made.get());
             unsigned char* data = cairo_image_surface_get_data(made.get());
             for (std::size_t y = 0; y < m_height; ++y)
                 format->unpackRow(bytes.data() + y * m_bytesPerRow, data + y * stride, m_width);
             cairo_surface_mark_dirty(made.get());
         }
-        m_surface = std::move(made);
+        backend.surface = std::move(made);
     });
-    return cairo_surface_status(m_surface.get()) == CAIRO_STATUS_SUCCESS ? m_surface.get() : nullptr;
+    return cairo_surface_status(backend.surface.get()) == CAIRO_STATUS_SUCCESS ? backend.surface.get() : nullptr;
 }
 
 CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::size_t bitsPerComponent,
@@ -168,7 +181,7 @@ CGImageRef CGImageCreateWithImageInRect(const CGImageRef& image, CGRect rect)
     const CGRect part = CGRectIntersection(CGRectIntegral(rect), bounds);
     if (CGRectIsEmpty(part))
         return nullptr;
-    cairo_surface_t* source = image->surface();
+    cairo_surface_t* source = CGImageGetCairoSurface(*image);
     if (!source)
         return nullptr;
     const int x = static_cast<int>(part.origin.x), y = static_cast<int>(part.origin.y);
@@ -177,7 +190,7 @@ CGImageRef CGImageCreateWithImageInRect(const CGImageRef& image, CGRect rect)
         cairo_image_surface_get_data(source) + y * cairo_image_surface_get_stride(source)
             + x * (cairo_image_surface_get_format(source) == CAIRO_FORMAT_A8 ? 1 : 4),
         cairo_image_surface_get_format(source), width, height, cairo_image_surface_get_stride(source)));
-    return CGImage::imageWithSurface(crop.get(), image->colorSpace(), image->bitmapInfo(), image->shouldInterpolate());
+    return CGImageCreateWithCairoSurface(crop.get(), image->colorSpace(), image->bitmapInfo(), image->shouldInterpolate());
 }
 
 std::size_t CGImageGetWidth(const CGImageRef& image) { return image ? image->width() : 0; }
@@ -200,4 +213,11 @@ bool CGImageGetShouldInterpolate(const CGImageRef& image) { return image && imag
 CGColorRenderingIntent CGImageGetRenderingIntent(const CGImageRef& image)
 {
     return image ? image->renderingIntent() : kCGRenderingIntentDefault;
+}
+
+cairo_format_t CGPixelFormatCairoFormat(const CGPixelFormat& format)
+{
+    if (format.isAlphaOnly())
+        return CAIRO_FORMAT_A8;
+    return format.isOpaque() ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32;
 }

@@ -1,13 +1,14 @@
 #pragma once
 // Images: immutable pixels with the fields that describe their layout. An image made from
-// bytes keeps them and converts to Cairo's format when first drawn; an image made by drawing
-// or decoding keeps the Cairo surface and lays out bytes only when someone asks for them.
+// bytes keeps them and converts to the drawing back end's format when first drawn; an image made
+// by drawing or decoding keeps the back end's pixels and lays out bytes only when someone asks
+// for them.
 
 #include "platform/graphics/CGDataProvider.h"
 #include "platform/graphics/CGGeometry.h"
 #include "platform/graphics/CGPixelFormat.h"
-#include "platform/graphics/CairoHandles.h"
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -25,12 +26,16 @@ public:
     bool shouldInterpolate() const { return m_shouldInterpolate; }
     CGColorRenderingIntent renderingIntent() const { return m_renderingIntent; }
     CGDataProviderRef dataProvider() const;
-    // Premultiplied ARGB32 (A8 for alpha-only images), owned by the image.
-    cairo_surface_t* surface() const;
 
-    // An image holding a copy of the surface's pixels, described by the given layout.
-    static std::shared_ptr<CGImage> imageWithSurface(cairo_surface_t* surface, CGColorSpaceRef space,
-        CGBitmapInfo info, bool shouldInterpolate = true);
+    // The drawing back end's pixels of the image, made on first use; complete only inside the
+    // back end.
+    class Backend;
+    struct BackendDeleter {
+        void operator()(Backend* backend) const;
+    };
+    Backend& backend() const { return *m_backend; }
+
+    ~CGImage() override;
 
 protected:
     bool init(std::size_t width, std::size_t height, std::size_t bitsPerComponent, std::size_t bitsPerPixel,
@@ -52,8 +57,7 @@ private:
     // Made on first use from whichever of the two the image was created with.
     mutable std::once_flag m_providerOnce;
     mutable CGDataProviderRef m_provider;
-    mutable std::once_flag m_surfaceOnce;
-    mutable CairoSurface m_surface;
+    std::unique_ptr<Backend, BackendDeleter> m_backend;
 };
 
 using CGImageRef = std::shared_ptr<CGImage>;

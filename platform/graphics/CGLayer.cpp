@@ -1,4 +1,5 @@
 #include "platform/graphics/CGLayer.h"
+#include "platform/graphics/cairo/CairoBackend.h"
 
 bool CGLayer::init(const CGContextRef& reference, CGSize size)
 {
@@ -12,7 +13,7 @@ bool CGLayer::init(const CGContextRef& reference, CGSize size)
     CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return false;
-    m_context = CGContext::create(surface.get(), CGSizeMake(width, height), CGAffineTransformMakeScale(scale, scale), scale);
+    m_context = CGContextCreateWithCairoSurface(surface.get(), CGSizeMake(width, height), CGAffineTransformMakeScale(scale, scale), scale);
     m_size = size;
     return true;
 }
@@ -30,9 +31,9 @@ void CGContextDrawLayerInRect(const CGContextRef& context, CGRect rect, const CG
 {
     if (!context || !layer)
         return;
-    cairo_surface_t* surface = layer->context()->cairoSurface();
+    cairo_surface_t* surface = layer->context()->backend().cairoSurface();
     cairo_surface_flush(surface);
-    context->drawSurface(rect, surface);
+    context->backend().drawSurface(rect, surface);
 }
 
 void CGContextDrawLayerAtPoint(const CGContextRef& context, CGPoint point, const CGLayerRef& layer)

@@ -1,4 +1,5 @@
 #include "platform/graphics/CGPDFContext.h"
+#include "platform/graphics/cairo/CairoBackend.h"
 
 #include <cairo-pdf.h>
 
@@ -21,7 +22,8 @@ bool CGPDFContext::init(CGDataConsumerRef consumer, CGRect mediaBox)
     CairoSurface surface(cairo_pdf_surface_create_for_stream(writeToConsumer, m_consumer.get(), mediaBox.size.width, mediaBox.size.height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return false;
-    CGContext::init(surface.get(), mediaBox.size, CGAffineTransformMakeTranslation(-mediaBox.origin.x, -mediaBox.origin.y), 1);
+    CGContext::init(CGContextMakeCairoBackend(surface.get(), mediaBox.size,
+        CGAffineTransformMakeTranslation(-mediaBox.origin.x, -mediaBox.origin.y), 1));
     return true;
 }
 
@@ -38,10 +40,11 @@ void CGPDFContext::beginPage(const CGRect* mediaBox)
         endPage();
     const CGRect box = mediaBox ? CGRectStandardize(*mediaBox) : m_mediaBox;
     if (box.size.width > 0 && box.size.height > 0) {
-        cairo_pdf_surface_set_size(cairoSurface(), box.size.width, box.size.height);
+        cairo_pdf_surface_set_size(backend().cairoSurface(), box.size.width, box.size.height);
         m_mediaBox = box;
     }
-    init(cairoSurface(), m_mediaBox.size, CGAffineTransformMakeTranslation(-m_mediaBox.origin.x, -m_mediaBox.origin.y), 1);
+    CGContext::init(CGContextMakeCairoBackend(backend().cairoSurface(), m_mediaBox.size,
+        CGAffineTransformMakeTranslation(-m_mediaBox.origin.x, -m_mediaBox.origin.y), 1));
     m_inPage = true;
 }
 
@@ -49,7 +52,7 @@ void CGPDFContext::endPage()
 {
     if (!m_inPage || m_closed)
         return;
-    cairo_show_page(cairoContext());
+    cairo_show_page(backend().cairoContext());
     m_inPage = false;
 }
 
@@ -59,7 +62,7 @@ void CGPDFContext::close()
         return;
     if (m_inPage)
         endPage();
-    cairo_surface_finish(cairoSurface());
+    cairo_surface_finish(backend().cairoSurface());
     m_closed = true;
 }
 

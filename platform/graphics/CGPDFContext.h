@@ -1,6 +1,6 @@
 #pragma once
-// PDF documents on Cairo's PDF surface. Device space is the page in points, origin at the
-// bottom left; every page starts with a fresh graphics state.
+// PDF documents. Device space is the page in points, origin at the bottom left; every page
+// starts with a fresh graphics state.
 
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/CGDataConsumer.h"

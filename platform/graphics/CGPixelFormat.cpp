@@ -77,29 +77,22 @@ std::optional<CGPixelFormat> CGPixelFormat::make(std::size_t bitsPerComponent, s
     return std::nullopt;
 }
 
-cairo_format_t CGPixelFormat::cairoFormat() const
-{
-    if (m_alphaOnly)
-        return CAIRO_FORMAT_A8;
-    return m_alpha < 0 ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32;
-}
-
-bool CGPixelFormat::isCairoNative() const
+bool CGPixelFormat::isNative() const
 {
     if (m_alphaOnly)
         return true;
-    // Cairo's 32-bit pixels are B, G, R, A in memory on a little-endian host.
+    // Native 32-bit pixels are B, G, R, A in memory on a little-endian host.
     return !m_gray && m_bytesPerPixel == 4 && m_blue == 0 && m_green == 1 && m_red == 2
         && (m_alpha == 3 ? m_premultiplied : m_alpha < 0);
 }
 
-void CGPixelFormat::unpackRow(const std::uint8_t* source, std::uint8_t* cairoRow, std::size_t width) const
+void CGPixelFormat::unpackRow(const std::uint8_t* source, std::uint8_t* nativeRow, std::size_t width) const
 {
     if (m_alphaOnly) {
-        std::memcpy(cairoRow, source, width);
+        std::memcpy(nativeRow, source, width);
         return;
     }
-    auto* out = reinterpret_cast<std::uint32_t*>(cairoRow);
+    auto* out = reinterpret_cast<std::uint32_t*>(nativeRow);
     for (std::size_t x = 0; x < width; ++x) {
         const std::uint8_t* p = source + x * m_bytesPerPixel;
         std::uint32_t a = m_alpha >= 0 ? p[m_alpha] : 255;
@@ -113,13 +106,13 @@ void CGPixelFormat::unpackRow(const std::uint8_t* source, std::uint8_t* cairoRow
     }
 }
 
-void CGPixelFormat::packRow(const std::uint8_t* cairoRow, std::uint8_t* destination, std::size_t width) const
+void CGPixelFormat::packRow(const std::uint8_t* nativeRow, std::uint8_t* destination, std::size_t width) const
 {
     if (m_alphaOnly) {
-        std::memcpy(destination, cairoRow, width);
+        std::memcpy(destination, nativeRow, width);
         return;
     }
-    const auto* in = reinterpret_cast<const std::uint32_t*>(cairoRow);
+    const auto* in = reinterpret_cast<const std::uint32_t*>(nativeRow);
     const bool opaqueSource = m_alpha < 0;
     for (std::size_t x = 0; x < width; ++x) {
         const std::uint32_t pixel = in[x];

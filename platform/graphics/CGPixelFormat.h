@@ -1,10 +1,10 @@
 #pragma once
 // The memory layout of one pixel as a bitmap's fields describe it, and conversion of rows to and
-// from Cairo's native premultiplied 32-bit ARGB (or 8-bit alpha for alpha-only bitmaps).
+// from the drawing back end's native pixels: premultiplied 32-bit ARGB in a host-order word (or
+// 8-bit alpha for alpha-only bitmaps).
 
 #include "platform/graphics/CGColorSpace.h"
 
-#include <cairo.h>
 #include <cstdint>
 #include <optional>
 
@@ -39,13 +39,13 @@ public:
 
     std::size_t bytesPerPixel() const { return m_bytesPerPixel; }
     bool isAlphaOnly() const { return m_alphaOnly; }
-    // The Cairo format that holds this layout's pixels.
-    cairo_format_t cairoFormat() const;
-    // True when the bytes in memory are exactly Cairo's, so Cairo can draw into them in place.
-    bool isCairoNative() const;
+    // Whether the layout leaves alpha out (every pixel opaque).
+    bool isOpaque() const { return !m_alphaOnly && m_alpha < 0; }
+    // True when the bytes in memory are exactly the native pixels, so drawing can go to them in place.
+    bool isNative() const;
 
-    void unpackRow(const std::uint8_t* source, std::uint8_t* cairoRow, std::size_t width) const;
-    void packRow(const std::uint8_t* cairoRow, std::uint8_t* destination, std::size_t width) const;
+    void unpackRow(const std::uint8_t* source, std::uint8_t* nativeRow, std::size_t width) const;
+    void packRow(const std::uint8_t* nativeRow, std::uint8_t* destination, std::size_t width) const;
 
 private:
     std::size_t m_bytesPerPixel { 4 };

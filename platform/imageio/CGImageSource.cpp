@@ -1,8 +1,31 @@
 #include "platform/imageio/CGImageSource.h"
 
 #include "platform/foundation/NSNumber.h"
+#include "platform/graphics/cairo/CairoBackend.h"
+#include "platform/imageio/cairo/ImageDecoder.h"
 
 #include <algorithm>
+
+struct CGImageSource::Decoded : ImageDecoder::Result {
+    explicit Decoded(ImageDecoder::Result result) : ImageDecoder::Result(std::move(result)) { }
+};
+
+// The decoder that reads data arriving in pieces, keeping its state across updates.
+struct CGImageSource::Incremental {
+    std::unique_ptr<ImageDecoder::Incremental> decoder;
+};
+
+CGImageSource::~CGImageSource() = default;
+
+void CGImageSource::IncrementalDeleter::operator()(Incremental* incremental) const
+{
+    std::default_delete<Incremental>()(incremental);
+}
+
+void CGImageSource::DecodedDeleter::operator()(Decoded* decoded) const
+{
+    std::default_delete<Decoded>()(decoded);
+}
 
 void CGImageSource::updateData(std::span<const std::uint8_t> bytes, bool final)
 {
@@ -23,18 +46,20 @@ void CGImageSource::updateData(std::span<const std::uint8_t> bytes, bool final)
     }
 }
 
-const ImageDecoder::Result* CGImageSource::decoded() const
+const CGImageSource::Decoded* CGImageSource::decoded() const
 {
     if (!m_result) {
         const auto decoder = ImageDecoder::decoderFor(ImageDecoder::typeOf(m_bytes));
         if (!decoder)
             return nullptr;
         if (m_arriving && !m_incremental)
-            m_incremental = decoder->incremental();
-        m_result = m_incremental ? m_incremental->update(m_bytes, m_final) : decoder->decode(m_bytes, m_final);
+            if (auto incremental = decoder->incremental())
+                m_incremental.reset(std::make_unique<Incremental>(Incremental { std::move(incremental) }).release());
+        m_result.reset(std::make_unique<Decoded>(
+            m_incremental ? m_incremental->decoder->update(m_bytes, m_final) : decoder->decode(m_bytes, m_final)).release());
         m_images.assign(m_result->frames.size(), nullptr);
     }
-    return &*m_result;
+    return m_result.get();
 }
 
 NSString CGImageSource::type() const
@@ -93,23 +118,23 @@ CGImageRef CGImageSource::imageAtIndex(std::size_t index) const
     if (!result || index >= result->frames.size())
         return nullptr;
     auto& frame = m_result->frames[index];
-    const bool unchanged = m_incremental && m_lastImage && m_incremental->revision() == m_lastRevision;
+    const bool unchanged = m_incremental && m_lastImage && m_incremental->decoder->revision() == m_lastRevision;
     if (!m_images[index] && unchanged)
         m_images[index] = m_lastImage;
     if (m_images[index])
         return m_images[index];
     if (!frame.surface && m_incremental)
-        frame.surface = m_incremental->surface();
+        frame.surface = m_incremental->decoder->surface();
     if (!frame.surface)
         return nullptr;
     {
         const CGBitmapInfo info = result->hasAlpha ? CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little
                                                    : CGBitmapInfo(kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little;
-        m_images[index] = CGImage::imageWithSurface(result->frames[index].surface.get(), CGColorSpaceCreateDeviceRGB(), info);
+        m_images[index] = CGImageCreateWithCairoSurface(result->frames[index].surface.get(), CGColorSpaceCreateDeviceRGB(), info);
     }
     if (m_incremental) {
         m_lastImage = m_images[index];
-        m_lastRevision = m_incremental->revision();
+        m_lastRevision = m_incremental->decoder->revision();
     }
     return m_images[index];
 }

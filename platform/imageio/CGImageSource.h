@@ -6,7 +6,6 @@
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/graphics/CGImage.h"
-#include "platform/imageio/ImageDecoder.h"
 
 #include <mutex>
 #include <optional>
@@ -39,6 +38,8 @@ inline constexpr const char* kCGImageSourceTypeIdentifierHint = "kCGImageSourceT
 class CGImageSource : public NSObject {
     NS_OBJECT(CGImageSource, NSObject)
 public:
+    ~CGImageSource() override;
+
     // The bytes so far, replacing the earlier ones; final says nothing more will come.
     void updateData(std::span<const std::uint8_t> bytes, bool final);
 
@@ -59,17 +60,26 @@ protected:
     void init(std::vector<std::uint8_t> bytes) { m_bytes = std::move(bytes); }
 
 private:
-    // Decoded once per version of the data; callers hold the lock.
-    const ImageDecoder::Result* decoded() const;
+    // What the decoder made of the bytes so far (defined with the decoders): decoded once per
+    // version of the data; callers hold the lock.
+    struct Decoded;
+    struct DecodedDeleter {
+        void operator()(Decoded* decoded) const;
+    };
+    const Decoded* decoded() const;
 
     mutable std::mutex m_mutex;
     std::vector<std::uint8_t> m_bytes;
     bool m_final { true };
-    mutable std::optional<ImageDecoder::Result> m_result;
+    mutable std::unique_ptr<Decoded, DecodedDeleter> m_result;
     mutable std::vector<CGImageRef> m_images;
     // Data that arrives in pieces is read by one decoder that keeps its state across updates.
     bool m_arriving { false };
-    mutable std::unique_ptr<ImageDecoder::Incremental> m_incremental;
+    struct Incremental;
+    struct IncrementalDeleter {
+        void operator()(Incremental* incremental) const;
+    };
+    mutable std::unique_ptr<Incremental, IncrementalDeleter> m_incremental;
     // The last image handed out while data arrives, again while nothing new was decoded.
     mutable CGImageRef m_lastImage;
     mutable std::size_t m_lastRevision { 0 };

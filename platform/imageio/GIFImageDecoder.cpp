@@ -1,4 +1,4 @@
-#include "platform/imageio/GIFImageDecoder.h"
+#include "platform/imageio/cairo/GIFImageDecoder.h"
 
 #include <algorithm>
 #include <cstring>

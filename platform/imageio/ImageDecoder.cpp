@@ -1,8 +1,8 @@
-#include "platform/imageio/ImageDecoder.h"
+#include "platform/imageio/cairo/ImageDecoder.h"
 
-#include "platform/imageio/GIFImageDecoder.h"
-#include "platform/imageio/JPEGImageDecoder.h"
-#include "platform/imageio/PNGImageDecoder.h"
+#include "platform/imageio/cairo/GIFImageDecoder.h"
+#include "platform/imageio/cairo/JPEGImageDecoder.h"
+#include "platform/imageio/cairo/PNGImageDecoder.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/imageio/JPEGImageDecoder.h"
+#include "platform/imageio/cairo/JPEGImageDecoder.h"
 
 #include "platform/imageio/ExifOrientation.h"
 

@@ -1,4 +1,4 @@
-#include "platform/imageio/PNGImageDecoder.h"
+#include "platform/imageio/cairo/PNGImageDecoder.h"
 
 #include <csetjmp>
 #include <cstring>

@@ -55,7 +55,7 @@ void CAAnimationScheduler::fire()
     // by this loop; one already passed is looked at again on the loop's next pass.
     for (std::size_t i = 0; i < m_layers.size(); ++i) {
         if (auto layer = m_layers[i].lock())
-            next = std::min(next, layer->updateAnimations(CACurrentMediaTime()));
+            next = std::min(next, layer->updateAnimations(CACurrentMediaTime(), {}));
     }
     std::erase_if(m_layers, [](const auto& weak) {
         auto layer = weak.lock();

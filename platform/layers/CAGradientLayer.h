@@ -11,17 +11,17 @@ class CAGradientLayer : public CALayer {
 public:
     static std::shared_ptr<CAGradientLayer> layer() { return create(); }
 
-    const std::vector<CGColorRef>& colors() const { return m_colors; }
+    const std::vector<CGColorRef>& colors() const { return m_gradientProperties.colors; }
     void setColors(std::vector<CGColorRef> colors);
     // Empty: the colours spread evenly.
-    const std::vector<CGFloat>& locations() const { return m_locations; }
+    const std::vector<CGFloat>& locations() const { return m_gradientProperties.locations; }
     void setLocations(std::vector<CGFloat> locations);
-    CGPoint startPoint() const { return m_startPoint; }
+    CGPoint startPoint() const { return m_gradientProperties.startPoint; }
     void setStartPoint(CGPoint point);
-    CGPoint endPoint() const { return m_endPoint; }
+    CGPoint endPoint() const { return m_gradientProperties.endPoint; }
     void setEndPoint(CGPoint point);
-    const NSString& type() const { return m_type; }
-    void setType(const NSString& type) { m_type = type; }
+    const NSString& type() const { return m_gradientProperties.type; }
+    void setType(const NSString& type) { m_gradientProperties.type = type; }
 
     id valueForKey(const NSString& key) const override;
     void setValue(const id& value, const NSString& key) override;
@@ -34,9 +34,13 @@ protected:
     void drawVectorContent(const CGContextRef& context) const override;
 
 private:
-    std::vector<CGColorRef> m_colors;
-    std::vector<CGFloat> m_locations;
-    CGPoint m_startPoint { 0.5, 0 };
-    CGPoint m_endPoint { 0.5, 1 };
-    NSString m_type { kCAGradientLayerAxial };
+    // Everything a presentation copy copies, in one assignment.
+    struct Properties {
+        std::vector<CGColorRef> colors;
+        std::vector<CGFloat> locations;
+        CGPoint startPoint { 0.5, 0 };
+        CGPoint endPoint { 0.5, 1 };
+        NSString type { kCAGradientLayerAxial };
+    };
+    Properties m_gradientProperties;
 };

@@ -1,5 +1,6 @@
-#include "platform/layers/CALayer.h"
+#include "platform/layers/cairo/LayerBackingStore.h"
 
+#include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSNull.h"
@@ -8,7 +9,6 @@
 #include "platform/layers/CABasicAnimation.h"
 #include "platform/layers/CATransaction.h"
 #include "platform/layers/CATransition.h"
-#include "platform/graphics/CGBitmapContext.h"
 #include "platform/layers/LayerRenderer.h"
 #include "platform/layers/LayerTreeHost.h"
 #include "platform/layers/NSValueGeometry.h"
@@ -184,38 +184,7 @@ void CALayer::init()
 
 void CALayer::init(const CALayer& layer)
 {
-    m_bounds = layer.m_bounds;
-    m_position = layer.m_position;
-    m_zPosition = layer.m_zPosition;
-    m_anchorPoint = layer.m_anchorPoint;
-    m_anchorPointZ = layer.m_anchorPointZ;
-    m_transform = layer.m_transform;
-    m_sublayerTransform = layer.m_sublayerTransform;
-    m_hidden = layer.m_hidden;
-    m_opacity = layer.m_opacity;
-    m_masksToBounds = layer.m_masksToBounds;
-    m_mask = layer.m_mask;
-    m_cornerRadius = layer.m_cornerRadius;
-    m_borderWidth = layer.m_borderWidth;
-    m_borderColor = layer.m_borderColor;
-    m_backgroundColor = layer.m_backgroundColor;
-    m_shadowColor = layer.m_shadowColor;
-    m_shadowOpacity = layer.m_shadowOpacity;
-    m_shadowOffset = layer.m_shadowOffset;
-    m_shadowRadius = layer.m_shadowRadius;
-    m_shadowPath = layer.m_shadowPath;
-    m_opaque = layer.m_opaque;
-    m_doubleSided = layer.m_doubleSided;
-    m_shouldRasterize = layer.m_shouldRasterize;
-    m_rasterizationScale = layer.m_rasterizationScale;
-    m_contents = layer.m_contents;
-    m_contentsGravity = layer.m_contentsGravity;
-    m_contentsRect = layer.m_contentsRect;
-    m_contentsScale = layer.m_contentsScale;
-    m_needsDisplayOnBoundsChange = layer.m_needsDisplayOnBoundsChange;
-    m_name = layer.m_name;
-    m_delegate = layer.m_delegate;
-    m_actions = layer.m_actions;
+    m_properties = layer.m_properties;
     if (layer.m_values)
         m_values = NSMutableDictionary::dictionaryWithDictionary(layer.m_values);
     m_isPresentation = true;
@@ -270,12 +239,12 @@ void CALayer::finishChange(PendingChange& change)
 id CALayer::actionForKey(const NSString& key)
 {
     auto isNull = [](const id& action) { return ns::cast<NSNull>(action) != nullptr; };
-    if (auto delegate = m_delegate.lock()) {
+    if (auto delegate = m_properties.delegate.lock()) {
         if (id action = delegate->actionForLayer(self(), key))
             return isNull(action) ? nullptr : action;
     }
-    if (m_actions) {
-        if (id action = m_actions->objectForKey(key))
+    if (m_properties.actions) {
+        if (id action = m_properties.actions->objectForKey(key))
             return isNull(action) ? nullptr : action;
     }
     return defaultActionForKey(key);
@@ -313,13 +282,13 @@ std::shared_ptr<LayerTreeHost> CALayer::treeHost() const
 
 bool CALayer::coversOpaquely(CGRect rect) const
 {
-    if (m_hidden || m_opacity < 1 || !m_backgroundColor || m_backgroundColor->alpha() < 1 || !CGRectContainsRect(m_bounds, rect))
+    if (m_properties.hidden || m_properties.opacity < 1 || !m_properties.backgroundColor || m_properties.backgroundColor->alpha() < 1 || !CGRectContainsRect(m_properties.bounds, rect))
         return false;
-    const CGFloat radius = std::min({ m_cornerRadius, m_bounds.size.width / 2, m_bounds.size.height / 2 });
+    const CGFloat radius = std::min({ m_properties.cornerRadius, m_properties.bounds.size.width / 2, m_properties.bounds.size.height / 2 });
     if (radius <= 0)
         return true;
     // Inside the bounds, only the corners of the rectangle can fall outside the rounding.
-    const CGRect inner = CGRectInset(m_bounds, radius, radius);
+    const CGRect inner = CGRectInset(m_properties.bounds, radius, radius);
     for (CGPoint corner : { rect.origin, CGPoint { CGRectGetMaxX(rect), rect.origin.y }, CGPoint { rect.origin.x, CGRectGetMaxY(rect) },
              CGPoint { CGRectGetMaxX(rect), CGRectGetMaxY(rect) } }) {
         const CGFloat dx = std::max({ CGRectGetMinX(inner) - corner.x, CGFloat(0), corner.x - CGRectGetMaxX(inner) });
@@ -340,46 +309,48 @@ void CALayer::setNeedsComposite()
 
 void CALayer::setBounds(CGRect bounds)
 {
-    const bool resized = bounds.size != m_bounds.size;
-    if (!changeAnimatable(m_bounds, bounds, "bounds") || !resized)
+    NSAssertMainThread();
+    const bool resized = bounds.size != m_properties.bounds.size;
+    if (!changeAnimatable(m_properties.bounds, bounds, "bounds") || !resized)
         return;
-    if (m_needsDisplayOnBoundsChange)
+    if (m_properties.needsDisplayOnBoundsChange)
         setNeedsDisplay();
     setNeedsLayout();
 }
 
-void CALayer::setPosition(CGPoint position) { changeAnimatable(m_position, position, "position"); }
-void CALayer::setZPosition(CGFloat zPosition) { changeAnimatable(m_zPosition, zPosition, "zPosition"); }
-void CALayer::setAnchorPoint(CGPoint anchorPoint) { changeAnimatable(m_anchorPoint, anchorPoint, "anchorPoint"); }
-void CALayer::setAnchorPointZ(CGFloat anchorPointZ) { changeAnimatable(m_anchorPointZ, anchorPointZ, "anchorPointZ"); }
-void CALayer::setTransform(const CATransform3D& transform) { changeAnimatable(m_transform, transform, "transform"); }
+void CALayer::setPosition(CGPoint position) { changeAnimatable(m_properties.position, position, "position"); }
+void CALayer::setZPosition(CGFloat zPosition) { changeAnimatable(m_properties.zPosition, zPosition, "zPosition"); }
+void CALayer::setAnchorPoint(CGPoint anchorPoint) { changeAnimatable(m_properties.anchorPoint, anchorPoint, "anchorPoint"); }
+void CALayer::setAnchorPointZ(CGFloat anchorPointZ) { changeAnimatable(m_properties.anchorPointZ, anchorPointZ, "anchorPointZ"); }
+void CALayer::setTransform(const CATransform3D& transform) { changeAnimatable(m_properties.transform, transform, "transform"); }
 
 void CALayer::setSublayerTransform(const CATransform3D& transform)
 {
-    changeAnimatable(m_sublayerTransform, transform, "sublayerTransform");
+    NSAssertMainThread();
+    changeAnimatable(m_properties.sublayerTransform, transform, "sublayerTransform");
 }
 
 CATransform3D CALayer::transformToSuperlayer() const
 {
     auto super = m_superlayer.lock();
-    return placementIn(super && super->m_mask.get() != this ? super.get() : nullptr);
+    return placementIn(super && super->m_properties.mask.get() != this ? super.get() : nullptr);
 }
 
 CATransform3D CALayer::placementIn(const CALayer* super) const
 {
-    const CGFloat ax = m_bounds.origin.x + m_anchorPoint.x * m_bounds.size.width;
-    const CGFloat ay = m_bounds.origin.y + m_anchorPoint.y * m_bounds.size.height;
-    if (CATransform3DIsIdentity(m_transform) && m_zPosition == 0 && m_anchorPointZ == 0
-        && (!super || CATransform3DIsIdentity(super->m_sublayerTransform)))
-        return CATransform3DMakeTranslation(m_position.x - ax, m_position.y - ay, 0);
-    CATransform3D m = CATransform3DMakeTranslation(-ax, -ay, -m_anchorPointZ);
-    if (!CATransform3DIsIdentity(m_transform))
-        m = CATransform3DConcat(m, m_transform);
-    m = CATransform3DConcat(m, CATransform3DMakeTranslation(m_position.x, m_position.y, m_zPosition));
-    if (super && !CATransform3DIsIdentity(super->m_sublayerTransform)) {
-        const CGPoint centre { CGRectGetMidX(super->m_bounds), CGRectGetMidY(super->m_bounds) };
+    const CGFloat ax = m_properties.bounds.origin.x + m_properties.anchorPoint.x * m_properties.bounds.size.width;
+    const CGFloat ay = m_properties.bounds.origin.y + m_properties.anchorPoint.y * m_properties.bounds.size.height;
+    if (CATransform3DIsIdentity(m_properties.transform) && m_properties.zPosition == 0 && m_properties.anchorPointZ == 0
+        && (!super || CATransform3DIsIdentity(super->m_properties.sublayerTransform)))
+        return CATransform3DMakeTranslation(m_properties.position.x - ax, m_properties.position.y - ay, 0);
+    CATransform3D m = CATransform3DMakeTranslation(-ax, -ay, -m_properties.anchorPointZ);
+    if (!CATransform3DIsIdentity(m_properties.transform))
+        m = CATransform3DConcat(m, m_properties.transform);
+    m = CATransform3DConcat(m, CATransform3DMakeTranslation(m_properties.position.x, m_properties.position.y, m_properties.zPosition));
+    if (super && !CATransform3DIsIdentity(super->m_properties.sublayerTransform)) {
+        const CGPoint centre { CGRectGetMidX(super->m_properties.bounds), CGRectGetMidY(super->m_properties.bounds) };
         m = CATransform3DConcat(m, CATransform3DMakeTranslation(-centre.x, -centre.y, 0));
-        m = CATransform3DConcat(m, super->m_sublayerTransform);
+        m = CATransform3DConcat(m, super->m_properties.sublayerTransform);
         m = CATransform3DConcat(m, CATransform3DMakeTranslation(centre.x, centre.y, 0));
     }
     return flattened(m);
@@ -400,25 +371,26 @@ CATransform3D CALayer::transformToRoot() const
 
 CGRect CALayer::frame() const
 {
-    const CGFloat ax = m_bounds.origin.x + m_anchorPoint.x * m_bounds.size.width;
-    const CGFloat ay = m_bounds.origin.y + m_anchorPoint.y * m_bounds.size.height;
-    CATransform3D m = CATransform3DMakeTranslation(-ax, -ay, -m_anchorPointZ);
-    m = CATransform3DConcat(m, m_transform);
-    m = CATransform3DConcat(m, CATransform3DMakeTranslation(m_position.x, m_position.y, m_zPosition));
-    return mapRect(m_bounds, flattened(m));
+    const CGFloat ax = m_properties.bounds.origin.x + m_properties.anchorPoint.x * m_properties.bounds.size.width;
+    const CGFloat ay = m_properties.bounds.origin.y + m_properties.anchorPoint.y * m_properties.bounds.size.height;
+    CATransform3D m = CATransform3DMakeTranslation(-ax, -ay, -m_properties.anchorPointZ);
+    m = CATransform3DConcat(m, m_properties.transform);
+    m = CATransform3DConcat(m, CATransform3DMakeTranslation(m_properties.position.x, m_properties.position.y, m_properties.zPosition));
+    return mapRect(m_properties.bounds, flattened(m));
 }
 
 void CALayer::setFrame(CGRect frame)
 {
+    NSAssertMainThread();
     frame = CGRectStandardize(frame);
     CGSize size = frame.size;
     CGAffineTransform a = CGAffineTransformIdentity;
-    if (!CATransform3DIsIdentity(m_transform) && CATransform3DIsAffine(m_transform)) {
-        a = CATransform3DGetAffineTransform(m_transform);
+    if (!CATransform3DIsIdentity(m_properties.transform) && CATransform3DIsAffine(m_properties.transform)) {
+        a = CATransform3DGetAffineTransform(m_properties.transform);
         // The box of a transformed w × h rectangle is (|a|w + |c|h) × (|b|w + |d|h).
         const CGFloat pa = std::abs(a.a), pb = std::abs(a.b), pc = std::abs(a.c), pd = std::abs(a.d);
         const CGFloat determinant = pa * pd - pc * pb;
-        size = m_bounds.size;
+        size = m_properties.bounds.size;
         if (std::abs(determinant) > 1e-9) {
             const CGFloat w = (pd * frame.size.width - pc * frame.size.height) / determinant;
             const CGFloat h = (pa * frame.size.height - pb * frame.size.width) / determinant;
@@ -428,81 +400,87 @@ void CALayer::setFrame(CGRect frame)
     }
     // The bounds' centre lands on the frame's centre.
     const CGPoint offset = CGPointApplyAffineTransform(
-        { (0.5 - m_anchorPoint.x) * size.width, (0.5 - m_anchorPoint.y) * size.height }, { a.a, a.b, a.c, a.d, 0, 0 });
+        { (0.5 - m_properties.anchorPoint.x) * size.width, (0.5 - m_properties.anchorPoint.y) * size.height }, { a.a, a.b, a.c, a.d, 0, 0 });
     setPosition({ CGRectGetMidX(frame) - offset.x, CGRectGetMidY(frame) - offset.y });
-    setBounds({ m_bounds.origin, size });
+    setBounds({ m_properties.bounds.origin, size });
 }
 
 // MARK: Appearance
 
-void CALayer::setHidden(bool hidden) { changeAnimatable(m_hidden, hidden, "hidden"); }
-void CALayer::setOpacity(float opacity) { changeAnimatable(m_opacity, opacity, "opacity"); }
+void CALayer::setHidden(bool hidden) { changeAnimatable(m_properties.hidden, hidden, "hidden"); }
+void CALayer::setOpacity(float opacity) { changeAnimatable(m_properties.opacity, opacity, "opacity"); }
 
 void CALayer::setMasksToBounds(bool masks)
 {
-    if (m_masksToBounds == masks)
+    NSAssertMainThread();
+    if (m_properties.masksToBounds == masks)
         return;
-    m_masksToBounds = masks;
+    m_properties.masksToBounds = masks;
     setNeedsComposite();
 }
 
 void CALayer::setMask(const std::shared_ptr<CALayer>& mask)
 {
-    if (m_mask == mask)
+    NSAssertMainThread();
+    if (m_properties.mask == mask)
         return;
     if (mask && (mask.get() == this || mask->isAncestorOf(this)))
         NSException::raise(NSInvalidArgumentException, "a layer cannot be masked by itself or an ancestor");
-    if (m_mask)
-        m_mask->m_superlayer.reset();
+    if (m_properties.mask)
+        m_properties.mask->m_superlayer.reset();
     if (mask)
         mask->removeFromSuperlayer();
-    m_mask = mask;
+    m_properties.mask = mask;
     if (mask)
         mask->m_superlayer = self();
     setNeedsComposite();
 }
 
-void CALayer::setCornerRadius(CGFloat radius) { changeAnimatable(m_cornerRadius, radius, "cornerRadius"); }
-void CALayer::setBorderWidth(CGFloat width) { changeAnimatable(m_borderWidth, width, "borderWidth"); }
-void CALayer::setBorderColor(const CGColorRef& color) { changeAnimatable(m_borderColor, color, "borderColor"); }
-void CALayer::setBackgroundColor(const CGColorRef& color) { changeAnimatable(m_backgroundColor, color, "backgroundColor"); }
-void CALayer::setShadowColor(const CGColorRef& color) { changeAnimatable(m_shadowColor, color, "shadowColor"); }
-void CALayer::setShadowOpacity(float opacity) { changeAnimatable(m_shadowOpacity, opacity, "shadowOpacity"); }
-void CALayer::setShadowOffset(CGSize offset) { changeAnimatable(m_shadowOffset, offset, "shadowOffset"); }
-void CALayer::setShadowRadius(CGFloat radius) { changeAnimatable(m_shadowRadius, radius, "shadowRadius"); }
-void CALayer::setShadowPath(const CGPathRef& path) { changeAnimatable(m_shadowPath, path, "shadowPath"); }
-void CALayer::setContents(const CGImageRef& contents) { changeAnimatable(m_contents, contents, "contents"); }
-void CALayer::setContentsRect(CGRect rect) { changeAnimatable(m_contentsRect, rect, "contentsRect"); }
+void CALayer::setCornerRadius(CGFloat radius) { changeAnimatable(m_properties.cornerRadius, radius, "cornerRadius"); }
+void CALayer::setBorderWidth(CGFloat width) { changeAnimatable(m_properties.borderWidth, width, "borderWidth"); }
+void CALayer::setBorderColor(const CGColorRef& color) { changeAnimatable(m_properties.borderColor, color, "borderColor"); }
+void CALayer::setBackgroundColor(const CGColorRef& color) { changeAnimatable(m_properties.backgroundColor, color, "backgroundColor"); }
+void CALayer::setShadowColor(const CGColorRef& color) { changeAnimatable(m_properties.shadowColor, color, "shadowColor"); }
+void CALayer::setShadowOpacity(float opacity) { changeAnimatable(m_properties.shadowOpacity, opacity, "shadowOpacity"); }
+void CALayer::setShadowOffset(CGSize offset) { changeAnimatable(m_properties.shadowOffset, offset, "shadowOffset"); }
+void CALayer::setShadowRadius(CGFloat radius) { changeAnimatable(m_properties.shadowRadius, radius, "shadowRadius"); }
+void CALayer::setShadowPath(const CGPathRef& path) { changeAnimatable(m_properties.shadowPath, path, "shadowPath"); }
+void CALayer::setContents(const CGImageRef& contents) { changeAnimatable(m_properties.contents, contents, "contents"); }
+void CALayer::setContentsRect(CGRect rect) { changeAnimatable(m_properties.contentsRect, rect, "contentsRect"); }
 
 void CALayer::setOpaque(bool opaque)
 {
-    if (m_opaque == opaque)
+    NSAssertMainThread();
+    if (m_properties.opaque == opaque)
         return;
-    m_opaque = opaque;
+    m_properties.opaque = opaque;
     setNeedsDisplay();
 }
 
 void CALayer::setDoubleSided(bool doubleSided)
 {
-    if (m_doubleSided == doubleSided)
+    NSAssertMainThread();
+    if (m_properties.doubleSided == doubleSided)
         return;
-    m_doubleSided = doubleSided;
+    m_properties.doubleSided = doubleSided;
     setNeedsComposite();
 }
 
 void CALayer::setContentsGravity(const NSString& gravity)
 {
-    if (m_contentsGravity == gravity)
+    NSAssertMainThread();
+    if (m_properties.contentsGravity == gravity)
         return;
-    m_contentsGravity = gravity;
+    m_properties.contentsGravity = gravity;
     setNeedsComposite();
 }
 
 void CALayer::setContentsScale(CGFloat scale)
 {
-    if (m_contentsScale == scale || !(scale > 0))
+    NSAssertMainThread();
+    if (m_properties.contentsScale == scale || !(scale > 0))
         return;
-    m_contentsScale = scale;
+    m_properties.contentsScale = scale;
     setNeedsDisplay();
 }
 
@@ -527,12 +505,13 @@ void CALayer::removeSublayer(CALayer* layer)
 
 void CALayer::attachSublayer(const std::shared_ptr<CALayer>& layer, std::size_t index)
 {
+    NSAssertMainThread();
     if (!layer)
         return;
     if (layer->isAncestorOf(this))
         NSException::raise(NSInvalidArgumentException, "a layer cannot become a sublayer of itself or of its sublayers");
     const std::shared_ptr<CALayer> keep = layer;
-    if (layer->superlayer().get() == this && m_mask != layer) {
+    if (layer->superlayer().get() == this && m_properties.mask != layer) {
         const auto it = std::find(m_sublayers.begin(), m_sublayers.end(), layer);
         if (it != m_sublayers.end() && std::size_t(it - m_sublayers.begin()) < index)
             --index;
@@ -548,6 +527,7 @@ void CALayer::attachSublayer(const std::shared_ptr<CALayer>& layer, std::size_t 
 
 void CALayer::setSublayers(const std::vector<std::shared_ptr<CALayer>>& sublayers)
 {
+    NSAssertMainThread();
     const auto old = std::move(m_sublayers);
     m_sublayers.clear();
     for (const auto& layer : old)
@@ -563,6 +543,7 @@ void CALayer::insertSublayer(const std::shared_ptr<CALayer>& layer, unsigned ind
 
 void CALayer::insertSublayerBelow(const std::shared_ptr<CALayer>& layer, const std::shared_ptr<CALayer>& sibling)
 {
+    NSAssertMainThread();
     if (layer == sibling)
         return;
     const auto it = std::find(m_sublayers.begin(), m_sublayers.end(), sibling);
@@ -571,6 +552,7 @@ void CALayer::insertSublayerBelow(const std::shared_ptr<CALayer>& layer, const s
 
 void CALayer::insertSublayerAbove(const std::shared_ptr<CALayer>& layer, const std::shared_ptr<CALayer>& sibling)
 {
+    NSAssertMainThread();
     if (layer == sibling)
         return;
     const auto it = std::find(m_sublayers.begin(), m_sublayers.end(), sibling);
@@ -579,6 +561,7 @@ void CALayer::insertSublayerAbove(const std::shared_ptr<CALayer>& layer, const s
 
 void CALayer::replaceSublayer(const std::shared_ptr<CALayer>& oldLayer, const std::shared_ptr<CALayer>& newLayer)
 {
+    NSAssertMainThread();
     const auto it = std::find(m_sublayers.begin(), m_sublayers.end(), oldLayer);
     if (!oldLayer || it == m_sublayers.end() || oldLayer == newLayer)
         return;
@@ -589,12 +572,13 @@ void CALayer::replaceSublayer(const std::shared_ptr<CALayer>& oldLayer, const st
 
 void CALayer::removeFromSuperlayer()
 {
+    NSAssertMainThread();
     auto super = m_superlayer.lock();
     if (!super)
         return;
     const auto keep = self();
-    if (super->m_mask.get() == this)
-        super->m_mask.reset();
+    if (super->m_properties.mask.get() == this)
+        super->m_properties.mask.reset();
     else
         super->removeSublayer(this);
     m_superlayer.reset();
@@ -604,9 +588,9 @@ void CALayer::removeFromSuperlayer()
 std::vector<std::shared_ptr<CALayer>> CALayer::sublayersInDrawingOrder() const
 {
     std::vector<std::shared_ptr<CALayer>> layers = m_sublayers;
-    const bool ordered = std::all_of(layers.begin(), layers.end(), [](const auto& l) { return l->m_zPosition == 0; });
+    const bool ordered = std::all_of(layers.begin(), layers.end(), [](const auto& l) { return l->m_properties.zPosition == 0; });
     if (!ordered)
-        std::stable_sort(layers.begin(), layers.end(), [](const auto& a, const auto& b) { return a->m_zPosition < b->m_zPosition; });
+        std::stable_sort(layers.begin(), layers.end(), [](const auto& a, const auto& b) { return a->m_properties.zPosition < b->m_properties.zPosition; });
     return layers;
 }
 
@@ -614,6 +598,7 @@ std::vector<std::shared_ptr<CALayer>> CALayer::sublayersInDrawingOrder() const
 
 void CALayer::setNeedsDisplay()
 {
+    NSAssertMainThread();
     m_needsDisplay = true;
     if (auto host = treeHost())
         host->layerNeedsDisplay(*this);
@@ -623,6 +608,7 @@ void CALayer::setNeedsDisplayInRect(CGRect) { setNeedsDisplay(); }
 
 void CALayer::displayIfNeeded()
 {
+    NSAssertMainThread();
     if (!m_needsDisplay || m_isDisplaying)
         return;
     // Cleared first: a request made while drawing marks the layer for the next frame.
@@ -632,37 +618,57 @@ void CALayer::displayIfNeeded()
     m_isDisplaying = false;
 }
 
+void CALayer::BackingStoreDeleter::operator()(BackingStore* store) const
+{
+    std::default_delete<BackingStore>()(store);
+}
+
+CALayer::BackingStore& CALayer::ensureBackingStore()
+{
+    if (!m_backingStore)
+        m_backingStore.reset(std::make_unique<BackingStore>().release());
+    return *m_backingStore;
+}
+
+void CALayer::dropBacking()
+{
+    if (m_backingStore)
+        m_backingStore->backing.reset();
+}
+
 void CALayer::display()
 {
-    if (auto delegate = m_delegate.lock(); delegate && delegate->displayLayer(self())) {
-        m_backing.reset();
+    if (auto delegate = m_properties.delegate.lock(); delegate && delegate->displayLayer(self())) {
+        dropBacking();
         return;
     }
-    const CGFloat scale = m_contentsScale > 0 ? m_contentsScale : 1;
-    if (!(m_bounds.size.width * scale >= 1) || !(m_bounds.size.height * scale >= 1)) {
-        m_backing.reset();
+    const CGFloat scale = m_properties.contentsScale > 0 ? m_properties.contentsScale : 1;
+    if (!(m_properties.bounds.size.width * scale >= 1) || !(m_properties.bounds.size.height * scale >= 1)) {
+        dropBacking();
         return;
     }
-    auto context = CGBitmapContext::createImageContext(m_bounds.size, m_opaque, scale);
+    auto context = CGBitmapContext::createImageContext(m_properties.bounds.size, m_properties.opaque, scale);
     if (!context) {
-        m_backing.reset();
+        dropBacking();
         return;
     }
-    CGContextTranslateCTM(context, -m_bounds.origin.x, -m_bounds.origin.y);
+    CGContextTranslateCTM(context, -m_properties.bounds.origin.x, -m_properties.bounds.origin.y);
     m_drewNothing = false;
     drawInContext(context);
     if (m_drewNothing) {
-        m_backing.reset();
+        dropBacking();
         return;
     }
-    cairo_surface_flush(context->cairoSurface());
-    m_backing = retainSurface(context->cairoSurface());
-    m_backingScale = scale;
+    cairo_surface_t* drawn = context->backend().cairoSurface();
+    cairo_surface_flush(drawn);
+    BackingStore& store = ensureBackingStore();
+    store.backing = retainSurface(drawn);
+    store.backingScale = scale;
 }
 
 void CALayer::drawInContext(const CGContextRef& context)
 {
-    if (auto delegate = m_delegate.lock()) {
+    if (auto delegate = m_properties.delegate.lock()) {
         delegate->drawLayer(self(), context);
         if (!delegate->didDrawLayer(self()))
             m_drewNothing = true;
@@ -679,12 +685,14 @@ void CALayer::renderInContext(const CGContextRef& context)
 
 void CALayer::setNeedsLayout()
 {
+    NSAssertMainThread();
     m_needsLayout = true;
     setNeedsComposite();
 }
 
 void CALayer::layoutIfNeeded()
 {
+    NSAssertMainThread();
     if (m_needsLayout) {
         m_needsLayout = false;
         layoutSublayers();
@@ -695,7 +703,7 @@ void CALayer::layoutIfNeeded()
 
 void CALayer::layoutSublayers()
 {
-    if (auto delegate = m_delegate.lock())
+    if (auto delegate = m_properties.delegate.lock())
         delegate->layoutSublayersOfLayer(self());
 }
 
@@ -703,7 +711,7 @@ void CALayer::layoutSublayers()
 
 std::shared_ptr<CALayer> CALayer::hitTest(CGPoint point)
 {
-    if (m_hidden)
+    if (m_properties.hidden)
         return nullptr;
     const CGPoint local = CATransform3DProjectPoint(CATransform3DInvert(transformToSuperlayer()), point);
     if (!containsPoint(local))
@@ -715,7 +723,7 @@ std::shared_ptr<CALayer> CALayer::hitTest(CGPoint point)
     return self();
 }
 
-bool CALayer::containsPoint(CGPoint point) const { return CGRectContainsPoint(m_bounds, point); }
+bool CALayer::containsPoint(CGPoint point) const { return CGRectContainsPoint(m_properties.bounds, point); }
 
 CGPoint CALayer::convertPointToLayer(CGPoint point, const std::shared_ptr<const CALayer>& layer) const
 {
@@ -748,13 +756,14 @@ CGRect CALayer::convertRectFromLayer(CGRect rect, const std::shared_ptr<const CA
 
 void CALayer::addAnimation(const CAAnimationRef& animation, const NSString& key)
 {
+    NSAssertMainThread();
     if (!animation || m_isPresentation)
         return;
     auto copy = std::static_pointer_cast<CAAnimation>(animation->copy());
     NSString name = key;
     if (auto transition = std::dynamic_pointer_cast<CATransition>(copy)) {
         name = kCATransition;
-        transition->setSnapshot(LayerRenderer::snapshot(*this, m_contentsScale > 1 ? m_contentsScale : 2), m_contentsScale > 1 ? m_contentsScale : 2);
+        transition->setSnapshot(LayerRenderer::snapshot(*this, m_properties.contentsScale > 1 ? m_properties.contentsScale : 2), m_properties.contentsScale > 1 ? m_properties.contentsScale : 2);
     } else if (!name || name.length() == 0) {
         name = NSString::stringWithFormat("\x01animation-%lu", static_cast<unsigned long>(++m_nextAnimationNumber));
     }
@@ -788,6 +797,7 @@ void CALayer::stopAnimation(AnimationEntry entry, bool finished)
 
 void CALayer::removeAnimationForKey(const NSString& key)
 {
+    NSAssertMainThread();
     const auto it = std::find_if(m_animations.begin(), m_animations.end(), [&](const auto& e) { return e.key == key; });
     if (it == m_animations.end())
         return;
@@ -799,6 +809,7 @@ void CALayer::removeAnimationForKey(const NSString& key)
 
 void CALayer::removeAllAnimations()
 {
+    NSAssertMainThread();
     auto entries = std::move(m_animations);
     m_animations.clear();
     if (!entries.empty())
@@ -896,36 +907,37 @@ id CALayer::valueForKey(const NSString& key) const
 {
     using namespace NSValueGeometry;
     const std::string k = key.UTF8String();
-    if (k == "bounds") return valueWithCGRect(m_bounds);
-    if (k == "position") return valueWithCGPoint(m_position);
-    if (k == "zPosition") return number(m_zPosition);
-    if (k == "anchorPoint") return valueWithCGPoint(m_anchorPoint);
-    if (k == "anchorPointZ") return number(m_anchorPointZ);
-    if (k == "transform") return valueWithCATransform3D(m_transform);
-    if (k == "sublayerTransform") return valueWithCATransform3D(m_sublayerTransform);
+    if (k == "bounds") return valueWithCGRect(m_properties.bounds);
+    if (k == "position") return valueWithCGPoint(m_properties.position);
+    if (k == "zPosition") return number(m_properties.zPosition);
+    if (k == "anchorPoint") return valueWithCGPoint(m_properties.anchorPoint);
+    if (k == "anchorPointZ") return number(m_properties.anchorPointZ);
+    if (k == "transform") return valueWithCATransform3D(m_properties.transform);
+    if (k == "sublayerTransform") return valueWithCATransform3D(m_properties.sublayerTransform);
     if (k == "frame") return valueWithCGRect(frame());
-    if (k == "hidden") return boolean(m_hidden);
-    if (k == "opacity") return number(m_opacity);
-    if (k == "masksToBounds") return boolean(m_masksToBounds);
-    if (k == "cornerRadius") return number(m_cornerRadius);
-    if (k == "borderWidth") return number(m_borderWidth);
-    if (k == "borderColor") return m_borderColor;
-    if (k == "backgroundColor") return m_backgroundColor;
-    if (k == "shadowColor") return m_shadowColor;
-    if (k == "shadowOpacity") return number(m_shadowOpacity);
-    if (k == "shadowOffset") return valueWithCGSize(m_shadowOffset);
-    if (k == "shadowRadius") return number(m_shadowRadius);
-    if (k == "shadowPath") return std::const_pointer_cast<CGPath>(m_shadowPath);
-    if (k == "contents") return m_contents;
-    if (k == "contentsRect") return valueWithCGRect(m_contentsRect);
-    if (k == "contentsScale") return number(m_contentsScale);
-    if (k == "contentsGravity") return m_contentsGravity;
-    if (k == "name") return m_name;
+    if (k == "hidden") return boolean(m_properties.hidden);
+    if (k == "opacity") return number(m_properties.opacity);
+    if (k == "masksToBounds") return boolean(m_properties.masksToBounds);
+    if (k == "cornerRadius") return number(m_properties.cornerRadius);
+    if (k == "borderWidth") return number(m_properties.borderWidth);
+    if (k == "borderColor") return m_properties.borderColor;
+    if (k == "backgroundColor") return m_properties.backgroundColor;
+    if (k == "shadowColor") return m_properties.shadowColor;
+    if (k == "shadowOpacity") return number(m_properties.shadowOpacity);
+    if (k == "shadowOffset") return valueWithCGSize(m_properties.shadowOffset);
+    if (k == "shadowRadius") return number(m_properties.shadowRadius);
+    if (k == "shadowPath") return std::const_pointer_cast<CGPath>(m_properties.shadowPath);
+    if (k == "contents") return m_properties.contents;
+    if (k == "contentsRect") return valueWithCGRect(m_properties.contentsRect);
+    if (k == "contentsScale") return number(m_properties.contentsScale);
+    if (k == "contentsGravity") return m_properties.contentsGravity;
+    if (k == "name") return m_properties.name;
     return m_values ? m_values->objectForKey(key) : nullptr;
 }
 
 void CALayer::setValue(const id& value, const NSString& key)
 {
+    NSAssertMainThread();
     using namespace NSValueGeometry;
     const std::string k = key.UTF8String();
     if (k == "bounds") return setBounds(CGRectValue(value));
@@ -983,6 +995,7 @@ id CALayer::valueForKeyPath(const NSString& keyPath) const
 
 void CALayer::setValueForKeyPath(const id& value, const NSString& keyPath)
 {
+    NSAssertMainThread();
     const std::string path = keyPath.UTF8String();
     const auto [head, rest] = splitKeyPath(path);
     if (rest.empty())

@@ -15,10 +15,12 @@
 // compositor runs for layers marked with setNeedsDisplay; the drawing is kept in a backing
 // store at the contentsScale until the next mark.
 
+#include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSString.h"
 #include "platform/layers/CAAnimation.h"
 #include "platform/layers/CALayerDelegate.h"
 #include "platform/layers/CATransform3D.h"
+#include "platform/layers/PassKey.h"
 #include "platform/graphics/CGColor.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/CGImage.h"
@@ -29,6 +31,8 @@
 #include <utility>
 #include <vector>
 
+class CAAnimationScheduler;
+class LayerRenderer;
 class LayerTreeHost;
 class NSDictionary;
 class NSMutableDictionary;
@@ -54,22 +58,22 @@ public:
     static std::shared_ptr<CALayer> layer() { return create(); }
 
     // Geometry.
-    CGRect bounds() const { return m_bounds; }
+    CGRect bounds() const { return m_properties.bounds; }
     void setBounds(CGRect bounds);
-    CGPoint position() const { return m_position; }
+    CGPoint position() const { return m_properties.position; }
     void setPosition(CGPoint position);
-    CGFloat zPosition() const { return m_zPosition; }
+    CGFloat zPosition() const { return m_properties.zPosition; }
     void setZPosition(CGFloat zPosition);
-    CGPoint anchorPoint() const { return m_anchorPoint; }
+    CGPoint anchorPoint() const { return m_properties.anchorPoint; }
     void setAnchorPoint(CGPoint anchorPoint);
-    CGFloat anchorPointZ() const { return m_anchorPointZ; }
+    CGFloat anchorPointZ() const { return m_properties.anchorPointZ; }
     void setAnchorPointZ(CGFloat anchorPointZ);
-    const CATransform3D& transform() const { return m_transform; }
+    const CATransform3D& transform() const { return m_properties.transform; }
     void setTransform(const CATransform3D& transform);
-    CGAffineTransform affineTransform() const { return CATransform3DGetAffineTransform(m_transform); }
+    CGAffineTransform affineTransform() const { return CATransform3DGetAffineTransform(m_properties.transform); }
     void setAffineTransform(CGAffineTransform transform) { setTransform(CATransform3DMakeAffineTransform(transform)); }
     // Applied to the sublayers about the centre of the bounds.
-    const CATransform3D& sublayerTransform() const { return m_sublayerTransform; }
+    const CATransform3D& sublayerTransform() const { return m_properties.sublayerTransform; }
     void setSublayerTransform(const CATransform3D& transform);
     // The box of the transformed bounds in the superlayer. Setting it under a transform picks
     // bounds and position whose transformed box is the frame, where one exists.
@@ -77,62 +81,86 @@ public:
     void setFrame(CGRect frame);
 
     // Appearance.
-    bool isHidden() const { return m_hidden; }
+    bool isHidden() const { return m_properties.hidden; }
     void setHidden(bool hidden);
-    float opacity() const { return m_opacity; }
+    float opacity() const { return m_properties.opacity; }
     void setOpacity(float opacity);
-    bool masksToBounds() const { return m_masksToBounds; }
+    bool masksToBounds() const { return m_properties.masksToBounds; }
     void setMasksToBounds(bool masks);
     // The mask's alpha clips the layer; its superlayer is the layer it masks.
-    const std::shared_ptr<CALayer>& mask() const { return m_mask; }
+    const std::shared_ptr<CALayer>& mask() const { return m_properties.mask; }
     void setMask(const std::shared_ptr<CALayer>& mask);
-    CGFloat cornerRadius() const { return m_cornerRadius; }
+    CGFloat cornerRadius() const { return m_properties.cornerRadius; }
     void setCornerRadius(CGFloat radius);
-    CGFloat borderWidth() const { return m_borderWidth; }
+    CGFloat borderWidth() const { return m_properties.borderWidth; }
     void setBorderWidth(CGFloat width);
-    const CGColorRef& borderColor() const { return m_borderColor; }
+    const CGColorRef& borderColor() const { return m_properties.borderColor; }
     void setBorderColor(const CGColorRef& color);
-    const CGColorRef& backgroundColor() const { return m_backgroundColor; }
+    const CGColorRef& backgroundColor() const { return m_properties.backgroundColor; }
     void setBackgroundColor(const CGColorRef& color);
-    const CGColorRef& shadowColor() const { return m_shadowColor; }
+    const CGColorRef& shadowColor() const { return m_properties.shadowColor; }
     void setShadowColor(const CGColorRef& color);
-    float shadowOpacity() const { return m_shadowOpacity; }
+    float shadowOpacity() const { return m_properties.shadowOpacity; }
     void setShadowOpacity(float opacity);
-    CGSize shadowOffset() const { return m_shadowOffset; }
+    CGSize shadowOffset() const { return m_properties.shadowOffset; }
     void setShadowOffset(CGSize offset);
-    CGFloat shadowRadius() const { return m_shadowRadius; }
+    CGFloat shadowRadius() const { return m_properties.shadowRadius; }
     void setShadowRadius(CGFloat radius);
-    const CGPathRef& shadowPath() const { return m_shadowPath; }
+    const CGPathRef& shadowPath() const { return m_properties.shadowPath; }
     void setShadowPath(const CGPathRef& path);
-    bool isOpaque() const { return m_opaque; }
+    bool isOpaque() const { return m_properties.opaque; }
     void setOpaque(bool opaque);
-    bool isDoubleSided() const { return m_doubleSided; }
+    bool isDoubleSided() const { return m_properties.doubleSided; }
     void setDoubleSided(bool doubleSided);
-    bool shouldRasterize() const { return m_shouldRasterize; }
-    void setShouldRasterize(bool rasterize) { m_shouldRasterize = rasterize; }
-    CGFloat rasterizationScale() const { return m_rasterizationScale; }
-    void setRasterizationScale(CGFloat scale) { m_rasterizationScale = scale; }
+    bool shouldRasterize() const { return m_properties.shouldRasterize; }
+    void setShouldRasterize(bool rasterize)
+    {
+        NSAssertMainThread();
+        m_properties.shouldRasterize = rasterize;
+    }
+    CGFloat rasterizationScale() const { return m_properties.rasterizationScale; }
+    void setRasterizationScale(CGFloat scale)
+    {
+        NSAssertMainThread();
+        m_properties.rasterizationScale = scale;
+    }
 
     // Contents: an image shown in the bounds by the gravity; contentsRect picks the part of the
     // image (unit coordinates), contentsScale says how many pixels make a point.
-    const CGImageRef& contents() const { return m_contents; }
+    const CGImageRef& contents() const { return m_properties.contents; }
     void setContents(const CGImageRef& contents);
-    const NSString& contentsGravity() const { return m_contentsGravity; }
+    const NSString& contentsGravity() const { return m_properties.contentsGravity; }
     void setContentsGravity(const NSString& gravity);
-    CGRect contentsRect() const { return m_contentsRect; }
+    CGRect contentsRect() const { return m_properties.contentsRect; }
     void setContentsRect(CGRect rect);
-    CGFloat contentsScale() const { return m_contentsScale; }
+    CGFloat contentsScale() const { return m_properties.contentsScale; }
     void setContentsScale(CGFloat scale);
-    bool needsDisplayOnBoundsChange() const { return m_needsDisplayOnBoundsChange; }
-    void setNeedsDisplayOnBoundsChange(bool needs) { m_needsDisplayOnBoundsChange = needs; }
+    bool needsDisplayOnBoundsChange() const { return m_properties.needsDisplayOnBoundsChange; }
+    void setNeedsDisplayOnBoundsChange(bool needs)
+    {
+        NSAssertMainThread();
+        m_properties.needsDisplayOnBoundsChange = needs;
+    }
 
-    const NSString& name() const { return m_name; }
-    void setName(const NSString& name) { m_name = name; }
-    std::shared_ptr<CALayerDelegate> delegate() const { return m_delegate.lock(); }
-    void setDelegate(const std::shared_ptr<CALayerDelegate>& delegate) { m_delegate = delegate; }
+    const NSString& name() const { return m_properties.name; }
+    void setName(const NSString& name)
+    {
+        NSAssertMainThread();
+        m_properties.name = name;
+    }
+    std::shared_ptr<CALayerDelegate> delegate() const { return m_properties.delegate.lock(); }
+    void setDelegate(const std::shared_ptr<CALayerDelegate>& delegate)
+    {
+        NSAssertMainThread();
+        m_properties.delegate = delegate;
+    }
     // Actions by key (NSNull: none), consulted after the delegate.
-    const std::shared_ptr<NSDictionary>& actions() const { return m_actions; }
-    void setActions(std::shared_ptr<NSDictionary> actions) { m_actions = std::move(actions); }
+    const std::shared_ptr<NSDictionary>& actions() const { return m_properties.actions; }
+    void setActions(std::shared_ptr<NSDictionary> actions)
+    {
+        NSAssertMainThread();
+        m_properties.actions = std::move(actions);
+    }
 
     // The tree. Adding a layer removes it from its previous superlayer first; an index beyond
     // the end appends; a sibling that is not a sublayer puts the layer at the end.
@@ -211,7 +239,11 @@ public:
     void setValueForKeyPath(const id& value, const NSString& keyPath);
 
     // Hooks the layer to whoever shows its tree; set on the root.
-    void setTreeHost(const std::shared_ptr<LayerTreeHost>& host) { m_treeHost = host; }
+    void setTreeHost(const std::shared_ptr<LayerTreeHost>& host)
+    {
+        NSAssertMainThread();
+        m_treeHost = host;
+    }
 
     // The map from this layer's coordinates into its superlayer's (after the superlayer's
     // sublayer transform), flattened to the superlayer's plane.
@@ -219,15 +251,33 @@ public:
     // The map from this layer's coordinates into the root's.
     CATransform3D transformToRoot() const;
 
-    // The renderer's copy of contents resampled for their last place on the device: moving by
-    // whole pixels reuses it.
-    struct PlacedContents {
-        CairoSurface source;
-        std::array<double, 6> placement {};
-        CGRect from;
-        CGRect to;
-        CairoSurface picture;
+    // The map into the coordinates of the given superlayer (nil: no sublayer transform).
+    CATransform3D placementIn(const CALayer* superlayer) const;
+    // Whether the layer's own background hides everything beneath it in the rectangle (layer
+    // coordinates): opaque colour, full opacity, the rectangle inside the rounded bounds.
+    bool coversOpaquely(CGRect rect) const;
+    bool hasRunningAnimations(CFTimeInterval now) const;
+    // The presentation copy at a media time.
+    std::shared_ptr<CALayer> presentationAt(CFTimeInterval time) const;
+    // Sublayers in drawing order: by zPosition, stable within one.
+    std::vector<std::shared_ptr<CALayer>> sublayersInDrawingOrder() const;
+
+    // The pixels display() drew and the renderer's resampled contents (defined by the renderer's
+    // back end). Null until the layer has drawn or been drawn.
+    struct BackingStore;
+    BackingStore* backingStore(PassKey<LayerRenderer>) const { return m_backingStore.get(); }
+    BackingStore& makeBackingStore(PassKey<LayerRenderer>) { return ensureBackingStore(); }
+    void renderVectorContent(const CGContextRef& context, PassKey<LayerRenderer>) const { drawVectorContent(context); }
+private:
+    struct AnimationEntry {
+        NSString key;
+        CAAnimationRef animation;
     };
+
+public:
+    const std::vector<AnimationEntry>& animationEntries(PassKey<LayerRenderer>) const { return m_animations; }
+    // Start and stop callbacks due by now; answers when the next one falls due.
+    CFTimeInterval updateAnimations(CFTimeInterval now, PassKey<CAAnimationScheduler>) { return updateAnimations(now); }
 
 protected:
     // initWithLayer: the presentation copy's initialiser. Subclasses copy their own fields and
@@ -252,6 +302,7 @@ protected:
     template <class T>
     bool changeAnimatable(T& field, const T& value, const char* key)
     {
+        NSAssertMainThread();
         if (field == value)
             return false;
         PendingChange change = prepareChange(key);
@@ -265,65 +316,58 @@ protected:
     void setNeedsComposite();
 
 private:
-    friend class LayerRenderer;
-    friend class LayerCompositor;
-    friend class CAAnimationScheduler;
-    struct AnimationEntry {
-        NSString key;
-        CAAnimationRef animation;
+    struct BackingStoreDeleter {
+        void operator()(BackingStore* store) const;
     };
 
-    // The map into the coordinates of the given superlayer (nil: no sublayer transform).
-    CATransform3D placementIn(const CALayer* superlayer) const;
     std::shared_ptr<LayerTreeHost> treeHost() const;
-    // Whether the layer's own background hides everything beneath it in the rectangle (layer
-    // coordinates): opaque colour, full opacity, the rectangle inside the rounded bounds.
-    bool coversOpaquely(CGRect rect) const;
+    BackingStore& ensureBackingStore();
+    void dropBacking();
     void removeSublayer(CALayer* layer);
     void attachSublayer(const std::shared_ptr<CALayer>& layer, std::size_t index);
     bool isAncestorOf(const CALayer* layer) const;
     void stopAnimation(AnimationEntry entry, bool finished);
     // Start and stop callbacks due by now; answers when the next one falls due.
     CFTimeInterval updateAnimations(CFTimeInterval now);
-    bool hasRunningAnimations(CFTimeInterval now) const;
-    std::shared_ptr<CALayer> presentationAt(CFTimeInterval time) const;
     id presentationValueForKey(const NSString& key) const;
     void applyChangeForKey(const std::string& key, const id& value);
-    // Layers in drawing order: by zPosition, stable within one.
-    std::vector<std::shared_ptr<CALayer>> sublayersInDrawingOrder() const;
 
-    CGRect m_bounds;
-    CGPoint m_position;
-    CGFloat m_zPosition { 0 };
-    CGPoint m_anchorPoint { 0.5, 0.5 };
-    CGFloat m_anchorPointZ { 0 };
-    CATransform3D m_transform;
-    CATransform3D m_sublayerTransform;
-    bool m_hidden { false };
-    float m_opacity { 1 };
-    bool m_masksToBounds { false };
-    std::shared_ptr<CALayer> m_mask;
-    CGFloat m_cornerRadius { 0 };
-    CGFloat m_borderWidth { 0 };
-    CGColorRef m_borderColor;
-    CGColorRef m_backgroundColor;
-    CGColorRef m_shadowColor;
-    float m_shadowOpacity { 0 };
-    CGSize m_shadowOffset { 0, -3 };
-    CGFloat m_shadowRadius { 3 };
-    CGPathRef m_shadowPath;
-    bool m_opaque { false };
-    bool m_doubleSided { true };
-    bool m_shouldRasterize { false };
-    CGFloat m_rasterizationScale { 1 };
-    CGImageRef m_contents;
-    NSString m_contentsGravity { kCAGravityResize };
-    CGRect m_contentsRect { { 0, 0 }, { 1, 1 } };
-    CGFloat m_contentsScale { 1 };
-    bool m_needsDisplayOnBoundsChange { false };
-    NSString m_name;
-    std::weak_ptr<CALayerDelegate> m_delegate;
-    std::shared_ptr<NSDictionary> m_actions;
+    // Everything a presentation copy copies: one assignment, so no property can be left out.
+    struct Properties {
+        CGRect bounds;
+        CGPoint position;
+        CGFloat zPosition { 0 };
+        CGPoint anchorPoint { 0.5, 0.5 };
+        CGFloat anchorPointZ { 0 };
+        CATransform3D transform;
+        CATransform3D sublayerTransform;
+        bool hidden { false };
+        float opacity { 1 };
+        bool masksToBounds { false };
+        std::shared_ptr<CALayer> mask;
+        CGFloat cornerRadius { 0 };
+        CGFloat borderWidth { 0 };
+        CGColorRef borderColor;
+        CGColorRef backgroundColor;
+        CGColorRef shadowColor;
+        float shadowOpacity { 0 };
+        CGSize shadowOffset { 0, -3 };
+        CGFloat shadowRadius { 3 };
+        CGPathRef shadowPath;
+        bool opaque { false };
+        bool doubleSided { true };
+        bool shouldRasterize { false };
+        CGFloat rasterizationScale { 1 };
+        CGImageRef contents;
+        NSString contentsGravity { kCAGravityResize };
+        CGRect contentsRect { { 0, 0 }, { 1, 1 } };
+        CGFloat contentsScale { 1 };
+        bool needsDisplayOnBoundsChange { false };
+        NSString name;
+        std::weak_ptr<CALayerDelegate> delegate;
+        std::shared_ptr<NSDictionary> actions;
+    };
+    Properties m_properties;
     std::shared_ptr<NSMutableDictionary> m_values;
 
     std::weak_ptr<CALayer> m_superlayer;
@@ -335,9 +379,7 @@ private:
     bool m_isDisplaying { false };
     // Set by the base drawInContext when nobody draws, so that display() keeps no backing.
     bool m_drewNothing { false };
-    CairoSurface m_backing;
-    CGFloat m_backingScale { 1 };
-    PlacedContents m_placedContents;
+    std::unique_ptr<BackingStore, BackingStoreDeleter> m_backingStore;
 
     std::vector<AnimationEntry> m_animations;
     NSUInteger m_nextAnimationNumber { 0 };

@@ -1,5 +1,6 @@
 #include "platform/layers/CAShapeLayer.h"
 
+#include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNumber.h"
 
 #include <algorithm>
@@ -21,79 +22,72 @@ const char* const shapeKeys[] = { "path", "fillColor", "strokeColor", "strokeSta
 void CAShapeLayer::init(const CALayer& layer)
 {
     super::init(layer);
-    if (auto shape = dynamic_cast<const CAShapeLayer*>(&layer)) {
-        m_path = shape->m_path;
-        m_fillColor = shape->m_fillColor;
-        m_fillRule = shape->m_fillRule;
-        m_strokeColor = shape->m_strokeColor;
-        m_strokeStart = shape->m_strokeStart;
-        m_strokeEnd = shape->m_strokeEnd;
-        m_lineWidth = shape->m_lineWidth;
-        m_miterLimit = shape->m_miterLimit;
-        m_lineCap = shape->m_lineCap;
-        m_lineJoin = shape->m_lineJoin;
-        m_lineDashPhase = shape->m_lineDashPhase;
-        m_lineDashPattern = shape->m_lineDashPattern;
-    }
+    if (auto shape = dynamic_cast<const CAShapeLayer*>(&layer))
+        m_shapeProperties = shape->m_shapeProperties;
 }
 
-void CAShapeLayer::setPath(const CGPathRef& path) { changeAnimatable(m_path, path, "path"); }
-void CAShapeLayer::setFillColor(const CGColorRef& color) { changeAnimatable(m_fillColor, color, "fillColor"); }
-void CAShapeLayer::setStrokeColor(const CGColorRef& color) { changeAnimatable(m_strokeColor, color, "strokeColor"); }
-void CAShapeLayer::setStrokeStart(CGFloat start) { changeAnimatable(m_strokeStart, start, "strokeStart"); }
-void CAShapeLayer::setStrokeEnd(CGFloat end) { changeAnimatable(m_strokeEnd, end, "strokeEnd"); }
-void CAShapeLayer::setLineWidth(CGFloat width) { changeAnimatable(m_lineWidth, width, "lineWidth"); }
-void CAShapeLayer::setMiterLimit(CGFloat limit) { changeAnimatable(m_miterLimit, limit, "miterLimit"); }
-void CAShapeLayer::setLineDashPhase(CGFloat phase) { changeAnimatable(m_lineDashPhase, phase, "lineDashPhase"); }
+void CAShapeLayer::setPath(const CGPathRef& path) { changeAnimatable(m_shapeProperties.path, path, "path"); }
+void CAShapeLayer::setFillColor(const CGColorRef& color) { changeAnimatable(m_shapeProperties.fillColor, color, "fillColor"); }
+void CAShapeLayer::setStrokeColor(const CGColorRef& color) { changeAnimatable(m_shapeProperties.strokeColor, color, "strokeColor"); }
+void CAShapeLayer::setStrokeStart(CGFloat start) { changeAnimatable(m_shapeProperties.strokeStart, start, "strokeStart"); }
+void CAShapeLayer::setStrokeEnd(CGFloat end) { changeAnimatable(m_shapeProperties.strokeEnd, end, "strokeEnd"); }
+void CAShapeLayer::setLineWidth(CGFloat width) { changeAnimatable(m_shapeProperties.lineWidth, width, "lineWidth"); }
+void CAShapeLayer::setMiterLimit(CGFloat limit) { changeAnimatable(m_shapeProperties.miterLimit, limit, "miterLimit"); }
+void CAShapeLayer::setLineDashPhase(CGFloat phase) { changeAnimatable(m_shapeProperties.lineDashPhase, phase, "lineDashPhase"); }
 
 void CAShapeLayer::setFillRule(const NSString& rule)
 {
-    if (m_fillRule == rule)
+    NSAssertMainThread();
+    if (m_shapeProperties.fillRule == rule)
         return;
-    m_fillRule = rule;
+    m_shapeProperties.fillRule = rule;
     setNeedsComposite();
 }
 
 void CAShapeLayer::setLineCap(const NSString& cap)
 {
-    if (m_lineCap == cap)
+    NSAssertMainThread();
+    if (m_shapeProperties.lineCap == cap)
         return;
-    m_lineCap = cap;
+    m_shapeProperties.lineCap = cap;
     setNeedsComposite();
 }
 
 void CAShapeLayer::setLineJoin(const NSString& join)
 {
-    if (m_lineJoin == join)
+    NSAssertMainThread();
+    if (m_shapeProperties.lineJoin == join)
         return;
-    m_lineJoin = join;
+    m_shapeProperties.lineJoin = join;
     setNeedsComposite();
 }
 
 void CAShapeLayer::setLineDashPattern(std::vector<CGFloat> pattern)
 {
-    if (m_lineDashPattern == pattern)
+    NSAssertMainThread();
+    if (m_shapeProperties.lineDashPattern == pattern)
         return;
-    m_lineDashPattern = std::move(pattern);
+    m_shapeProperties.lineDashPattern = std::move(pattern);
     setNeedsComposite();
 }
 
 id CAShapeLayer::valueForKey(const NSString& key) const
 {
     const std::string k = key.UTF8String();
-    if (k == "path") return std::const_pointer_cast<CGPath>(m_path);
-    if (k == "fillColor") return m_fillColor;
-    if (k == "strokeColor") return m_strokeColor;
-    if (k == "strokeStart") return NSNumber::numberWithDouble(m_strokeStart);
-    if (k == "strokeEnd") return NSNumber::numberWithDouble(m_strokeEnd);
-    if (k == "lineWidth") return NSNumber::numberWithDouble(m_lineWidth);
-    if (k == "miterLimit") return NSNumber::numberWithDouble(m_miterLimit);
-    if (k == "lineDashPhase") return NSNumber::numberWithDouble(m_lineDashPhase);
+    if (k == "path") return std::const_pointer_cast<CGPath>(m_shapeProperties.path);
+    if (k == "fillColor") return m_shapeProperties.fillColor;
+    if (k == "strokeColor") return m_shapeProperties.strokeColor;
+    if (k == "strokeStart") return NSNumber::numberWithDouble(m_shapeProperties.strokeStart);
+    if (k == "strokeEnd") return NSNumber::numberWithDouble(m_shapeProperties.strokeEnd);
+    if (k == "lineWidth") return NSNumber::numberWithDouble(m_shapeProperties.lineWidth);
+    if (k == "miterLimit") return NSNumber::numberWithDouble(m_shapeProperties.miterLimit);
+    if (k == "lineDashPhase") return NSNumber::numberWithDouble(m_shapeProperties.lineDashPhase);
     return super::valueForKey(key);
 }
 
 void CAShapeLayer::setValue(const id& value, const NSString& key)
 {
+    NSAssertMainThread();
     const std::string k = key.UTF8String();
     if (k == "path") return setPath(ns::cast<CGPath>(value));
     if (k == "fillColor") return setFillColor(ns::cast<CGColor>(value));
@@ -116,13 +110,13 @@ id CAShapeLayer::defaultActionForKey(const NSString& key) const
 
 CGPathRef CAShapeLayer::strokedPortion() const
 {
-    const CGFloat start = std::clamp(std::min(m_strokeStart, m_strokeEnd), CGFloat(0), CGFloat(1));
-    const CGFloat end = std::clamp(std::max(m_strokeStart, m_strokeEnd), CGFloat(0), CGFloat(1));
+    const CGFloat start = std::clamp(std::min(m_shapeProperties.strokeStart, m_shapeProperties.strokeEnd), CGFloat(0), CGFloat(1));
+    const CGFloat end = std::clamp(std::max(m_shapeProperties.strokeStart, m_shapeProperties.strokeEnd), CGFloat(0), CGFloat(1));
     if (start <= 0 && end >= 1)
-        return m_path;
+        return m_shapeProperties.path;
     if (end <= start)
         return nullptr;
-    auto polylines = m_path->flatten(0.05);
+    auto polylines = m_shapeProperties.path->flatten(0.05);
     for (auto& polyline : polylines)
         if (polyline.closed && !polyline.points.empty())
             polyline.points.push_back(polyline.points.front());
@@ -160,37 +154,37 @@ CGPathRef CAShapeLayer::strokedPortion() const
 
 CGRect CAShapeLayer::vectorContentBounds() const
 {
-    if (!m_path || m_path->isEmpty())
+    if (!m_shapeProperties.path || m_shapeProperties.path->isEmpty())
         return CGRectNull;
     // Miter joins reach furthest: half the width times the limit.
-    const CGFloat reach = m_lineWidth / 2 * std::max(CGFloat(1), m_miterLimit) + 1;
-    return CGRectInset(CGPathGetBoundingBox(m_path), -reach, -reach);
+    const CGFloat reach = m_shapeProperties.lineWidth / 2 * std::max(CGFloat(1), m_shapeProperties.miterLimit) + 1;
+    return CGRectInset(CGPathGetBoundingBox(m_shapeProperties.path), -reach, -reach);
 }
 
 void CAShapeLayer::drawVectorContent(const CGContextRef& c) const
 {
-    if (!m_path || m_path->isEmpty())
+    if (!m_shapeProperties.path || m_shapeProperties.path->isEmpty())
         return;
-    if (m_fillColor && m_fillColor->alpha() > 0) {
-        CGContextSetFillColorWithColor(c, m_fillColor);
-        CGContextAddPath(c, m_path);
-        if (m_fillRule == kCAFillRuleEvenOdd)
+    if (m_shapeProperties.fillColor && m_shapeProperties.fillColor->alpha() > 0) {
+        CGContextSetFillColorWithColor(c, m_shapeProperties.fillColor);
+        CGContextAddPath(c, m_shapeProperties.path);
+        if (m_shapeProperties.fillRule == kCAFillRuleEvenOdd)
             CGContextEOFillPath(c);
         else
             CGContextFillPath(c);
     }
-    if (!m_strokeColor || m_strokeColor->alpha() <= 0 || !(m_lineWidth > 0))
+    if (!m_shapeProperties.strokeColor || m_shapeProperties.strokeColor->alpha() <= 0 || !(m_shapeProperties.lineWidth > 0))
         return;
     const CGPathRef stroked = strokedPortion();
     if (!stroked)
         return;
     c->saveGState();
-    CGContextSetStrokeColorWithColor(c, m_strokeColor);
-    CGContextSetLineWidth(c, m_lineWidth);
-    CGContextSetMiterLimit(c, m_miterLimit);
-    CGContextSetLineCap(c, m_lineCap == kCALineCapRound ? kCGLineCapRound : m_lineCap == kCALineCapSquare ? kCGLineCapSquare : kCGLineCapButt);
-    CGContextSetLineJoin(c, m_lineJoin == kCALineJoinRound ? kCGLineJoinRound : m_lineJoin == kCALineJoinBevel ? kCGLineJoinBevel : kCGLineJoinMiter);
-    CGContextSetLineDash(c, m_lineDashPhase, m_lineDashPattern.data(), m_lineDashPattern.size());
+    CGContextSetStrokeColorWithColor(c, m_shapeProperties.strokeColor);
+    CGContextSetLineWidth(c, m_shapeProperties.lineWidth);
+    CGContextSetMiterLimit(c, m_shapeProperties.miterLimit);
+    CGContextSetLineCap(c, m_shapeProperties.lineCap == kCALineCapRound ? kCGLineCapRound : m_shapeProperties.lineCap == kCALineCapSquare ? kCGLineCapSquare : kCGLineCapButt);
+    CGContextSetLineJoin(c, m_shapeProperties.lineJoin == kCALineJoinRound ? kCGLineJoinRound : m_shapeProperties.lineJoin == kCALineJoinBevel ? kCGLineJoinBevel : kCGLineJoinMiter);
+    CGContextSetLineDash(c, m_shapeProperties.lineDashPhase, m_shapeProperties.lineDashPattern.data(), m_shapeProperties.lineDashPattern.size());
     CGContextAddPath(c, stroked);
     CGContextStrokePath(c);
     c->restoreGState();

@@ -19,29 +19,29 @@ class CAShapeLayer : public CALayer {
 public:
     static std::shared_ptr<CAShapeLayer> layer() { return create(); }
 
-    const CGPathRef& path() const { return m_path; }
+    const CGPathRef& path() const { return m_shapeProperties.path; }
     void setPath(const CGPathRef& path);
-    const CGColorRef& fillColor() const { return m_fillColor; }
+    const CGColorRef& fillColor() const { return m_shapeProperties.fillColor; }
     void setFillColor(const CGColorRef& color);
-    const NSString& fillRule() const { return m_fillRule; }
+    const NSString& fillRule() const { return m_shapeProperties.fillRule; }
     void setFillRule(const NSString& rule);
-    const CGColorRef& strokeColor() const { return m_strokeColor; }
+    const CGColorRef& strokeColor() const { return m_shapeProperties.strokeColor; }
     void setStrokeColor(const CGColorRef& color);
-    CGFloat strokeStart() const { return m_strokeStart; }
+    CGFloat strokeStart() const { return m_shapeProperties.strokeStart; }
     void setStrokeStart(CGFloat start);
-    CGFloat strokeEnd() const { return m_strokeEnd; }
+    CGFloat strokeEnd() const { return m_shapeProperties.strokeEnd; }
     void setStrokeEnd(CGFloat end);
-    CGFloat lineWidth() const { return m_lineWidth; }
+    CGFloat lineWidth() const { return m_shapeProperties.lineWidth; }
     void setLineWidth(CGFloat width);
-    CGFloat miterLimit() const { return m_miterLimit; }
+    CGFloat miterLimit() const { return m_shapeProperties.miterLimit; }
     void setMiterLimit(CGFloat limit);
-    const NSString& lineCap() const { return m_lineCap; }
+    const NSString& lineCap() const { return m_shapeProperties.lineCap; }
     void setLineCap(const NSString& cap);
-    const NSString& lineJoin() const { return m_lineJoin; }
+    const NSString& lineJoin() const { return m_shapeProperties.lineJoin; }
     void setLineJoin(const NSString& join);
-    CGFloat lineDashPhase() const { return m_lineDashPhase; }
+    CGFloat lineDashPhase() const { return m_shapeProperties.lineDashPhase; }
     void setLineDashPhase(CGFloat phase);
-    const std::vector<CGFloat>& lineDashPattern() const { return m_lineDashPattern; }
+    const std::vector<CGFloat>& lineDashPattern() const { return m_shapeProperties.lineDashPattern; }
     void setLineDashPattern(std::vector<CGFloat> pattern);
 
     id valueForKey(const NSString& key) const override;
@@ -58,16 +58,20 @@ protected:
 private:
     CGPathRef strokedPortion() const;
 
-    CGPathRef m_path;
-    CGColorRef m_fillColor { CGColorCreateGenericRGB(0, 0, 0, 1) };
-    NSString m_fillRule { kCAFillRuleNonZero };
-    CGColorRef m_strokeColor;
-    CGFloat m_strokeStart { 0 };
-    CGFloat m_strokeEnd { 1 };
-    CGFloat m_lineWidth { 1 };
-    CGFloat m_miterLimit { 10 };
-    NSString m_lineCap { kCALineCapButt };
-    NSString m_lineJoin { kCALineJoinMiter };
-    CGFloat m_lineDashPhase { 0 };
-    std::vector<CGFloat> m_lineDashPattern;
+    // Everything a presentation copy copies, in one assignment.
+    struct Properties {
+        CGPathRef path;
+        CGColorRef fillColor { CGColorCreateGenericRGB(0, 0, 0, 1) };
+        NSString fillRule { kCAFillRuleNonZero };
+        CGColorRef strokeColor;
+        CGFloat strokeStart { 0 };
+        CGFloat strokeEnd { 1 };
+        CGFloat lineWidth { 1 };
+        CGFloat miterLimit { 10 };
+        NSString lineCap { kCALineCapButt };
+        NSString lineJoin { kCALineJoinMiter };
+        CGFloat lineDashPhase { 0 };
+        std::vector<CGFloat> lineDashPattern;
+    };
+    Properties m_shapeProperties;
 };

@@ -1,5 +1,6 @@
 #include "platform/layers/CATextLayer.h"
 
+#include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/text/NSParagraphStyle.h"
@@ -15,66 +16,66 @@ void CATextLayer::init()
 void CATextLayer::init(const CALayer& layer)
 {
     super::init(layer);
-    if (auto text = dynamic_cast<const CATextLayer*>(&layer)) {
-        m_string = text->m_string;
-        m_font = text->m_font;
-        m_fontSize = text->m_fontSize;
-        m_foregroundColor = text->m_foregroundColor;
-        m_wrapped = text->m_wrapped;
-        m_truncationMode = text->m_truncationMode;
-        m_alignmentMode = text->m_alignmentMode;
-    }
+    if (auto text = dynamic_cast<const CATextLayer*>(&layer))
+        m_textProperties = text->m_textProperties;
 }
 
 void CATextLayer::setString(const id& string)
 {
-    if (ns::isEqual(m_string, string))
+    NSAssertMainThread();
+    if (ns::isEqual(m_textProperties.string, string))
         return;
-    m_string = string ? string->copy() : nullptr;
+    m_textProperties.string = string ? string->copy() : nullptr;
     setNeedsDisplay();
 }
 
 void CATextLayer::setFont(const id& font)
 {
-    if (ns::isEqual(m_font, font))
+    NSAssertMainThread();
+    if (ns::isEqual(m_textProperties.font, font))
         return;
-    m_font = font;
+    m_textProperties.font = font;
     setNeedsDisplay();
 }
 
 void CATextLayer::setFontSize(CGFloat size)
 {
-    if (changeAnimatable(m_fontSize, size, "fontSize"))
+    NSAssertMainThread();
+    if (changeAnimatable(m_textProperties.fontSize, size, "fontSize"))
         setNeedsDisplay();
 }
 
 void CATextLayer::setForegroundColor(const CGColorRef& color)
 {
-    if (changeAnimatable(m_foregroundColor, color, "foregroundColor"))
+    NSAssertMainThread();
+    if (changeAnimatable(m_textProperties.foregroundColor, color, "foregroundColor"))
         setNeedsDisplay();
 }
 
 void CATextLayer::setWrapped(bool wrapped)
 {
-    if (m_wrapped == wrapped)
+    NSAssertMainThread();
+    if (m_textProperties.wrapped == wrapped)
         return;
-    m_wrapped = wrapped;
+    m_textProperties.wrapped = wrapped;
     setNeedsDisplay();
 }
 
 void CATextLayer::setTruncationMode(const NSString& mode)
 {
-    if (m_truncationMode == mode)
+    NSAssertMainThread();
+    if (m_textProperties.truncationMode == mode)
         return;
-    m_truncationMode = mode;
+    m_textProperties.truncationMode = mode;
     setNeedsDisplay();
 }
 
 void CATextLayer::setAlignmentMode(const NSString& mode)
 {
-    if (m_alignmentMode == mode)
+    NSAssertMainThread();
+    if (m_textProperties.alignmentMode == mode)
         return;
-    m_alignmentMode = mode;
+    m_textProperties.alignmentMode = mode;
     setNeedsDisplay();
 }
 
@@ -93,14 +94,15 @@ id CATextLayer::defaultActionForKey(const NSString& key) const
 id CATextLayer::valueForKey(const NSString& key) const
 {
     if (key == "fontSize")
-        return NSNumber::numberWithDouble(m_fontSize);
+        return NSNumber::numberWithDouble(m_textProperties.fontSize);
     if (key == "foregroundColor")
-        return m_foregroundColor;
+        return m_textProperties.foregroundColor;
     return super::valueForKey(key);
 }
 
 void CATextLayer::setValue(const id& value, const NSString& key)
 {
+    NSAssertMainThread();
     if (key == "fontSize") {
         auto number = ns::cast<NSNumber>(value);
         return setFontSize(number ? number->doubleValue() : 0);
@@ -112,28 +114,28 @@ void CATextLayer::setValue(const id& value, const NSString& key)
 
 std::shared_ptr<NSAttributedString> CATextLayer::attributedText() const
 {
-    if (auto attributed = ns::cast<NSAttributedString>(m_string))
+    if (auto attributed = ns::cast<NSAttributedString>(m_textProperties.string))
         return attributed;
-    const NSString text = NSString::fromId(m_string);
+    const NSString text = NSString::fromId(m_textProperties.string);
     if (!text || text.length() == 0)
         return nullptr;
     std::shared_ptr<UIFont> font;
-    if (auto given = ns::cast<UIFont>(m_font))
-        font = given->fontWithSize(m_fontSize);
-    else if (const NSString name = NSString::fromId(m_font))
-        font = UIFont::fontWithName(name, m_fontSize);
+    if (auto given = ns::cast<UIFont>(m_textProperties.font))
+        font = given->fontWithSize(m_textProperties.fontSize);
+    else if (const NSString name = NSString::fromId(m_textProperties.font))
+        font = UIFont::fontWithName(name, m_textProperties.fontSize);
     if (!font)
-        font = UIFont::fontWithName("Helvetica", m_fontSize);
+        font = UIFont::fontWithName("Helvetica", m_textProperties.fontSize);
     auto style = NSMutableParagraphStyle::create();
-    const std::string alignment = m_alignmentMode.UTF8String();
+    const std::string alignment = m_textProperties.alignmentMode.UTF8String();
     style->setAlignment(alignment == kCAAlignmentCenter ? NSTextAlignmentCenter
             : alignment == kCAAlignmentRight            ? NSTextAlignmentRight
             : alignment == kCAAlignmentJustified        ? NSTextAlignmentJustified
             : alignment == kCAAlignmentLeft             ? NSTextAlignmentLeft
                                                         : NSTextAlignmentNatural);
-    const std::string truncation = m_truncationMode.UTF8String();
+    const std::string truncation = m_textProperties.truncationMode.UTF8String();
     NSLineBreakMode mode = NSLineBreakByWordWrapping;
-    if (!m_wrapped)
+    if (!m_textProperties.wrapped)
         mode = truncation == kCATruncationEnd ? NSLineBreakByTruncatingTail
             : truncation == kCATruncationStart ? NSLineBreakByTruncatingHead
             : truncation == kCATruncationMiddle ? NSLineBreakByTruncatingMiddle
@@ -143,8 +145,8 @@ std::shared_ptr<NSAttributedString> CATextLayer::attributedText() const
     if (font)
         attributes->setObject(font, NSString(NSFontAttributeName));
     attributes->setObject(style, NSString(NSParagraphStyleAttributeName));
-    if (m_foregroundColor)
-        attributes->setObject(m_foregroundColor, NSString(NSForegroundColorAttributeName));
+    if (m_textProperties.foregroundColor)
+        attributes->setObject(m_textProperties.foregroundColor, NSString(NSForegroundColorAttributeName));
     return NSAttributedString::withString(text, attributes);
 }
 
@@ -156,7 +158,7 @@ void CATextLayer::drawInContext(const CGContextRef& context)
     UIGraphicsPushContext(context);
     // Wrapped truncating text cuts its last visible line; unwrapped text keeps to one line.
     NSStringDrawingOptions options = NSStringDrawingUsesLineFragmentOrigin;
-    if (m_wrapped && m_truncationMode != kCATruncationNone)
+    if (m_textProperties.wrapped && m_textProperties.truncationMode != kCATruncationNone)
         options |= NSStringDrawingTruncatesLastVisibleLine;
     NSStringDrawing::drawWithRect(text, bounds(), options, nullptr);
     UIGraphicsPopContext();

@@ -23,21 +23,21 @@ public:
     static std::shared_ptr<CATextLayer> layer() { return create(); }
 
     // An NSString or an NSAttributedString.
-    const id& string() const { return m_string; }
+    const id& string() const { return m_textProperties.string; }
     void setString(const id& string);
     void setString(const NSString& string) { setString(static_cast<id>(string)); }
     // A UIFont or a font name; its size is not used, fontSize is.
-    const id& font() const { return m_font; }
+    const id& font() const { return m_textProperties.font; }
     void setFont(const id& font);
-    CGFloat fontSize() const { return m_fontSize; }
+    CGFloat fontSize() const { return m_textProperties.fontSize; }
     void setFontSize(CGFloat size);
-    const CGColorRef& foregroundColor() const { return m_foregroundColor; }
+    const CGColorRef& foregroundColor() const { return m_textProperties.foregroundColor; }
     void setForegroundColor(const CGColorRef& color);
-    bool isWrapped() const { return m_wrapped; }
+    bool isWrapped() const { return m_textProperties.wrapped; }
     void setWrapped(bool wrapped);
-    const NSString& truncationMode() const { return m_truncationMode; }
+    const NSString& truncationMode() const { return m_textProperties.truncationMode; }
     void setTruncationMode(const NSString& mode);
-    const NSString& alignmentMode() const { return m_alignmentMode; }
+    const NSString& alignmentMode() const { return m_textProperties.alignmentMode; }
     void setAlignmentMode(const NSString& mode);
 
     void drawInContext(const CGContextRef& context) override;
@@ -54,11 +54,15 @@ protected:
 private:
     std::shared_ptr<NSAttributedString> attributedText() const;
 
-    id m_string;
-    id m_font { NSString("Helvetica") };
-    CGFloat m_fontSize { 36 };
-    CGColorRef m_foregroundColor { CGColorCreateGenericRGB(1, 1, 1, 1) };
-    bool m_wrapped { false };
-    NSString m_truncationMode { kCATruncationNone };
-    NSString m_alignmentMode { kCAAlignmentNatural };
+    // Everything a presentation copy copies, in one assignment.
+    struct Properties {
+        id string;
+        id font { NSString("Helvetica") };
+        CGFloat fontSize { 36 };
+        CGColorRef foregroundColor { CGColorCreateGenericRGB(1, 1, 1, 1) };
+        bool wrapped { false };
+        NSString truncationMode { kCATruncationNone };
+        NSString alignmentMode { kCAAlignmentNatural };
+    };
+    Properties m_textProperties;
 };

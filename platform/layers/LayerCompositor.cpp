@@ -1,6 +1,8 @@
 #include "platform/layers/LayerCompositor.h"
 
 #include "platform/layers/LayerRenderer.h"
+#include "platform/foundation/NSAssertMainThread.h"
+#include "platform/graphics/cairo/CairoBackend.h"
 
 #include <cmath>
 
@@ -12,16 +14,18 @@ bool LayerCompositor::init(CGSize size, CGFloat scale)
     m_scale = scale;
     const int width = static_cast<int>(std::ceil(size.width * scale));
     const int height = static_cast<int>(std::ceil(size.height * scale));
-    m_surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-    if (cairo_surface_status(m_surface.get()) != CAIRO_STATUS_SUCCESS)
+    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return false;
     // Flipped and scaled as UIKit's contexts: user space is the screen in points, y down.
-    m_context = CGContext::create(m_surface.get(), CGSizeMake(width, height), CGAffineTransformMake(scale, 0, 0, -scale, 0, height), scale);
+    m_context = CGContextCreateWithCairoSurface(surface.get(), CGSizeMake(width, height),
+        CGAffineTransformMake(scale, 0, 0, -scale, 0, height), scale);
     return m_context != nullptr;
 }
 
 void LayerCompositor::setRootLayer(const CALayerRef& layer)
 {
+    NSAssertMainThread();
     if (m_rootLayer == layer)
         return;
     if (m_rootLayer)
@@ -34,6 +38,7 @@ void LayerCompositor::setRootLayer(const CALayerRef& layer)
 
 void LayerCompositor::setBackgroundColor(const CGColorRef& color)
 {
+    NSAssertMainThread();
     m_backgroundColor = color;
     m_needsFrame = true;
 }
@@ -51,10 +56,10 @@ bool LayerCompositor::needsFrame() const
         pending.pop_back();
         if (layer->hasRunningAnimations(now))
             return true;
-        for (const auto& sublayer : layer->m_sublayers)
+        for (const auto& sublayer : layer->sublayers())
             pending.push_back(sublayer.get());
-        if (layer->m_mask)
-            pending.push_back(layer->m_mask.get());
+        if (layer->mask())
+            pending.push_back(layer->mask().get());
     }
     return false;
 }
@@ -62,14 +67,15 @@ bool LayerCompositor::needsFrame() const
 void LayerCompositor::display(CALayer& layer)
 {
     layer.displayIfNeeded();
-    if (layer.m_mask)
-        display(*layer.m_mask);
+    if (layer.mask())
+        display(*layer.mask());
     for (const auto& sublayer : layer.sublayers())
         display(*sublayer);
 }
 
 void LayerCompositor::layerNeedsDisplay(CALayer& layer)
 {
+    NSAssertMainThread();
     m_needsFrame = true;
     if (!m_fullFrame)
         m_dirtyLayers.push_back(std::static_pointer_cast<CALayer>(layer.shared_from_this()));
@@ -78,9 +84,9 @@ void LayerCompositor::layerNeedsDisplay(CALayer& layer)
 CGRect LayerCompositor::damageOf(const CALayer& layer) const
 {
     CGRect area = layer.bounds();
-    if (layer.m_shadowOpacity > 0)
-        area = CGRectInset(area, -(layer.m_shadowRadius * 3 + std::abs(layer.m_shadowOffset.width) + std::abs(layer.m_shadowOffset.height)),
-            -(layer.m_shadowRadius * 3 + std::abs(layer.m_shadowOffset.width) + std::abs(layer.m_shadowOffset.height)));
+    if (layer.shadowOpacity() > 0)
+        area = CGRectInset(area, -(layer.shadowRadius() * 3 + std::abs(layer.shadowOffset().width) + std::abs(layer.shadowOffset().height)),
+            -(layer.shadowRadius() * 3 + std::abs(layer.shadowOffset().width) + std::abs(layer.shadowOffset().height)));
     CATransform3D toScreen = layer.transformToRoot();
     // The layer must be in this compositor's tree.
     std::shared_ptr<const CALayer> top = layer.self();
@@ -95,9 +101,9 @@ CGRect LayerCompositor::damageOf(const CALayer& layer) const
     // An ancestor's shadow follows the shape of everything drawn inside it, unless the change
     // lies where the ancestor is opaque anyway.
     for (auto ancestor = layer.superlayer(); ancestor; ancestor = ancestor->superlayer())
-        if (ancestor->m_shadowOpacity > 0 && !ancestor->m_shadowPath
+        if (ancestor->shadowOpacity() > 0 && !ancestor->shadowPath()
             && !ancestor->coversOpaquely(layer.convertRectToLayer(area, ancestor))) {
-            const CGFloat reach = ancestor->m_shadowRadius * 3 + std::abs(ancestor->m_shadowOffset.width) + std::abs(ancestor->m_shadowOffset.height);
+            const CGFloat reach = ancestor->shadowRadius() * 3 + std::abs(ancestor->shadowOffset().width) + std::abs(ancestor->shadowOffset().height);
             damage = CGRectInset(damage, -reach, -reach);
         }
     return damage;
@@ -105,7 +111,7 @@ CGRect LayerCompositor::damageOf(const CALayer& layer) const
 
 bool LayerCompositor::rootHides(const CALayer& root, CGRect pixels) const
 {
-    if (root.hasAnimations() || root.m_mask || root.m_cornerRadius > 0 || !root.coversOpaquely(root.bounds()))
+    if (root.hasAnimations() || root.mask() || root.cornerRadius() > 0 || !root.coversOpaquely(root.bounds()))
         return false;
     const CATransform3D placement = root.placementIn(nullptr);
     if (placement.m12 != 0 || placement.m21 != 0 || !(placement.m11 > 0) || !(placement.m22 > 0) || placement.m14 != 0
@@ -121,6 +127,7 @@ bool LayerCompositor::rootHides(const CALayer& root, CGRect pixels) const
 
 void LayerCompositor::renderFrame()
 {
+    NSAssertMainThread();
     // A frame asked for from the drawing of a frame waits for the next one.
     if (m_rendering)
         return;
@@ -156,7 +163,7 @@ void LayerCompositor::renderFrame()
                                                               pixels.size.width / m_scale, pixels.size.height / m_scale),
                                            CGRectMake(0, 0, m_size.width, m_size.height)));
         if (!root || !rootHides(*root, pixels)) {
-            cairo_t* cr = m_context->cairoContext();
+            cairo_t* cr = m_context->backend().cairoContext();
             cairo_save(cr);
             cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
             const auto rgba = m_backgroundColor ? m_backgroundColor->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
@@ -169,7 +176,7 @@ void LayerCompositor::renderFrame()
             renderer.renderLayerPlaced(*root);
         }
         m_context->restoreGState();
-        cairo_surface_flush(m_surface.get());
+        cairo_surface_flush(m_context->backend().cairoSurface());
     }
     ++m_frameCount;
     m_rendering = false;
@@ -177,11 +184,11 @@ void LayerCompositor::renderFrame()
 
 CGImageRef LayerCompositor::image() const
 {
-    return CGImage::imageWithSurface(m_surface.get(), CGColorSpaceCreateDeviceRGB(),
+    return CGImageCreateWithCairoSurface(m_context->backend().cairoSurface(), CGColorSpaceCreateDeviceRGB(),
         CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
 }
 
 bool LayerCompositor::writePNG(const NSString& path) const
 {
-    return cairo_surface_write_to_png(m_surface.get(), path.UTF8String().c_str()) == CAIRO_STATUS_SUCCESS;
+    return cairo_surface_write_to_png(m_context->backend().cairoSurface(), path.UTF8String().c_str()) == CAIRO_STATUS_SUCCESS;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Shows a layer tree in a picture of the screen: a Cairo image surface of the given size in
-// points at the screen's scale. The window's host asks whether a frame is needed (something
+// Shows a layer tree in a picture of the screen: a bitmap of the given size in points at the
+// screen's scale. The window's host asks whether a frame is needed (something
 // in the tree changed, or an animation runs) and has one rendered.
 //
 // A frame lays out what is marked, then lets each layer marked for display draw into its
@@ -27,13 +27,13 @@ public:
 
     CGSize size() const { return m_size; }
     CGFloat scale() const { return m_scale; }
-    cairo_surface_t* surface() const { return m_surface.get(); }
     // The last frame.
     CGImageRef image() const;
     bool writePNG(const NSString& path) const;
 
     void layerTreeDidChange() override
     {
+        NSAssertMainThread();
         m_needsFrame = true;
         m_fullFrame = true;
     }
@@ -53,7 +53,6 @@ private:
 
     CGSize m_size;
     CGFloat m_scale { 2 };
-    CairoSurface m_surface;
     CGContextRef m_context;
     CALayerRef m_rootLayer;
     CGColorRef m_backgroundColor { CGColorCreateGenericRGB(0, 0, 0, 1) };

@@ -1,4 +1,5 @@
 #include "platform/layers/LayerRenderer.h"
+#include "platform/layers/cairo/LayerBackingStore.h"
 
 #include "platform/layers/CAAnimationGroup.h"
 #include "platform/layers/CAPropertyAnimation.h"
@@ -102,7 +103,7 @@ CGRect gravityRect(const std::string& gravity, CGRect bounds, CGSize size)
 // Resamples the picture once for its place on the device; later frames copy the result, so
 // long as the picture, the rectangles and the placement up to whole device pixels stay.
 bool paintPlaced(cairo_t* cr, cairo_pattern_t* pattern, cairo_surface_t* surface, CGRect source, CGRect destination,
-    CALayer::PlacedContents& placed)
+    CALayer::BackingStore::PlacedContents& placed)
 {
     constexpr double largest = 4096.0 * 4096.0;
     cairo_matrix_t ctm;
@@ -149,7 +150,7 @@ bool paintPlaced(cairo_t* cr, cairo_pattern_t* pattern, cairo_surface_t* surface
 }
 
 void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect destination, double alpha,
-    CALayer::PlacedContents* placed = nullptr)
+    CALayer::BackingStore::PlacedContents* placed = nullptr)
 {
     if (destination.size.width <= 0 || destination.size.height <= 0 || source.size.width <= 0 || source.size.height <= 0)
         return;
@@ -263,7 +264,7 @@ std::shared_ptr<CALayer> LayerRenderer::sourceFor(CALayer& model) const
 void LayerRenderer::renderLayer(CALayer& model, const CATransform3D& toBase)
 {
     const auto source = sourceFor(model);
-    if (source->m_hidden || !(source->m_opacity > 0))
+    if (source->isHidden() || !(source->opacity() > 0))
         return;
     if (isAffineInPlane(toBase))
         renderAffine(model, *source, toBase);
@@ -275,7 +276,7 @@ void LayerRenderer::renderAffine(CALayer& model, const CALayer& source, const CA
 {
     const CGAffineTransform placement = planeAffine(toBase);
     // A layer seen from behind is not drawn unless it is double-sided.
-    if (!source.m_doubleSided && placement.a * placement.d - placement.b * placement.c < 0)
+    if (!source.isDoubleSided() && placement.a * placement.d - placement.b * placement.c < 0)
         return;
     m_context->saveGState();
     m_context->setCTM(CGAffineTransformConcat(placement, m_baseCTM));
@@ -286,8 +287,8 @@ void LayerRenderer::renderAffine(CALayer& model, const CALayer& source, const CA
 void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATransform3D& toBase)
 {
     const CGContextRef& c = m_context;
-    const CGRect bounds = source.m_bounds;
-    if (model.m_mask)
+    const CGRect bounds = source.bounds();
+    if (model.mask())
         applyMask(model, source);
 
     std::optional<CGFloat> transitionProgress;
@@ -299,13 +300,13 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
         }
     }
 
-    const auto shadowColor = source.m_shadowColor ? source.m_shadowColor->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 1 };
-    const bool shadow = source.m_shadowOpacity > 0 && shadowColor[3] > 0;
-    if (shadow && source.m_shadowPath)
+    const auto shadowColor = source.shadowColor() ? source.shadowColor()->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 1 };
+    const bool shadow = source.shadowOpacity() > 0 && shadowColor[3] > 0;
+    if (shadow && source.shadowPath())
         drawShadowPath(source);
     // Where only the inside of an opaque layer is redrawn its shadow cannot show.
-    const bool contentShadow = shadow && !source.m_shadowPath && !source.coversOpaquely(CGContextGetClipBoundingBox(c));
-    CGFloat alpha = source.m_opacity;
+    const bool contentShadow = shadow && !source.shadowPath() && !source.coversOpaquely(CGContextGetClipBoundingBox(c));
+    CGFloat alpha = source.opacity();
     CGSize newOffset, oldOffset;
     if (transitionProgress) {
         const CGFloat p = std::clamp(*transitionProgress, CGFloat(0), CGFloat(1));
@@ -326,11 +327,11 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
         const bool fade = type != kCATransitionPush && type != kCATransitionMoveIn && type != kCATransitionReveal;
         if (transition->snapshot()) {
             c->saveGState();
-            CGContextSetAlpha(c, source.m_opacity * (fade ? 1 - p : 1));
+            CGContextSetAlpha(c, source.opacity() * (fade ? 1 - p : 1));
             const CGImageRef& picture = transition->snapshot();
             const CGRect rect = CGRectOffset(bounds, oldOffset.width, oldOffset.height);
-            c->drawWithEffects([&](cairo_t* cr) {
-                paintSurface(cr, picture->surface(), CGRectMake(0, 0, picture->width(), picture->height()), rect, c->state().alpha);
+            c->backend().drawWithEffects([&](cairo_t* cr) {
+                paintSurface(cr, CGImageGetCairoSurface(*picture), CGRectMake(0, 0, picture->width(), picture->height()), rect, c->backend().state().alpha);
             });
             c->restoreGState();
         }
@@ -349,24 +350,24 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
         // Groups and shadows cost in proportion to their area: keep them to what can be painted.
         const CGRect extent = subtreeExtent(source);
         if (!CGRectIsInfinite(extent)) {
-            const CGFloat reach = contentShadow ? source.m_shadowRadius * 3 + std::max(std::abs(source.m_shadowOffset.width), std::abs(source.m_shadowOffset.height)) + 2 : 1;
+            const CGFloat reach = contentShadow ? source.shadowRadius() * 3 + std::max(std::abs(source.shadowOffset().width), std::abs(source.shadowOffset().height)) + 2 : 1;
             CGContextClipToRect(c, CGRectInset(extent, -reach, -reach));
         }
         CGContextSetAlpha(c, alpha);
         if (contentShadow)
-            CGContextSetShadowWithColor(c, source.m_shadowOffset, source.m_shadowRadius * 2,
-                CGColorCreateGenericRGB(shadowColor[0], shadowColor[1], shadowColor[2], shadowColor[3] * source.m_shadowOpacity));
-        c->beginTransparencyLayer(CGRectNull, false);
+            CGContextSetShadowWithColor(c, source.shadowOffset(), source.shadowRadius() * 2,
+                CGColorCreateGenericRGB(shadowColor[0], shadowColor[1], shadowColor[2], shadowColor[3] * source.shadowOpacity()));
+        c->backend().beginTransparencyLayer(CGRectNull, false);
     }
 
-    if (source.m_backgroundColor && source.m_backgroundColor->alpha() > 0) {
+    if (source.backgroundColor() && source.backgroundColor()->alpha() > 0) {
         c->saveGState();
         if (backgroundShadow)
-            CGContextSetShadowWithColor(c, source.m_shadowOffset, source.m_shadowRadius * 2,
-                CGColorCreateGenericRGB(shadowColor[0], shadowColor[1], shadowColor[2], shadowColor[3] * source.m_shadowOpacity));
-        CGContextSetFillColorWithColor(c, source.m_backgroundColor);
-        if (source.m_cornerRadius > 0) {
-            CGContextAddPath(c, roundedBoundsPath(bounds, source.m_cornerRadius));
+            CGContextSetShadowWithColor(c, source.shadowOffset(), source.shadowRadius() * 2,
+                CGColorCreateGenericRGB(shadowColor[0], shadowColor[1], shadowColor[2], shadowColor[3] * source.shadowOpacity()));
+        CGContextSetFillColorWithColor(c, source.backgroundColor());
+        if (source.cornerRadius() > 0) {
+            CGContextAddPath(c, roundedBoundsPath(bounds, source.cornerRadius()));
             CGContextFillPath(c);
         } else {
             CGContextFillRect(c, bounds);
@@ -375,24 +376,24 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
     }
 
     c->saveGState();
-    if (source.m_masksToBounds) {
-        CGContextAddPath(c, roundedBoundsPath(bounds, source.m_cornerRadius));
+    if (source.masksToBounds()) {
+        CGContextAddPath(c, roundedBoundsPath(bounds, source.cornerRadius()));
         CGContextClip(c);
     }
     drawContents(model, source);
-    source.drawVectorContent(c);
+    source.renderVectorContent(c, {});
     drawSublayers(model, source, toBase);
     c->restoreGState();
     drawBorder(source);
 
     if (group)
-        c->endTransparencyLayer();
+        c->backend().endTransparencyLayer();
     c->restoreGState();
 }
 
 bool LayerRenderer::shadowFollowsBackground(const CALayer& model, const CALayer& source) const
 {
-    if (model.m_mask || model.m_backing || source.m_contents || (source.m_borderWidth > 0 && source.m_borderColor && source.m_borderColor->alpha() > 0))
+    if (model.mask() || (model.backingStore({}) && model.backingStore({})->backing) || source.contents() || (source.borderWidth() > 0 && source.borderColor() && source.borderColor()->alpha() > 0))
         return false;
     // Whatever else is drawn stays a device pixel inside the opaque background, where it
     // cannot change the coverage the shadow is cast from.
@@ -402,16 +403,16 @@ bool LayerRenderer::shadowFollowsBackground(const CALayer& model, const CALayer&
         return false;
     const CGFloat pixel = std::sqrt(ctm.a * ctm.a + ctm.b * ctm.b + ctm.c * ctm.c + ctm.d * ctm.d) / det;
     CGRect inside = source.vectorContentBounds();
-    for (const auto& sublayer : model.m_sublayers) {
+    for (const auto& sublayer : model.sublayers()) {
         const auto child = sourceFor(*sublayer);
-        if (child->m_hidden || !(child->m_opacity > 0))
+        if (child->isHidden() || !(child->opacity() > 0))
             continue;
         const CATransform3D m = child->placementIn(&source);
         if (!isAffineInPlane(m))
             return false;
         CGRect extent = subtreeExtent(*child);
-        if (child->m_shadowOpacity > 0) {
-            const CGFloat reach = child->m_shadowRadius * 3 + std::abs(child->m_shadowOffset.width) + std::abs(child->m_shadowOffset.height) + 1;
+        if (child->shadowOpacity() > 0) {
+            const CGFloat reach = child->shadowRadius() * 3 + std::abs(child->shadowOffset().width) + std::abs(child->shadowOffset().height) + 1;
             extent = CGRectInset(extent, -reach, -reach);
         }
         if (CGRectIsInfinite(extent))
@@ -424,11 +425,11 @@ bool LayerRenderer::shadowFollowsBackground(const CALayer& model, const CALayer&
 void LayerRenderer::drawContents(CALayer& model, const CALayer& source)
 {
     const CGContextRef& c = m_context;
-    const CGRect bounds = source.m_bounds;
+    const CGRect bounds = source.bounds();
     cairo_surface_t* surface = nullptr;
     CGFloat scale = 1;
-    CGRect unitRect = source.m_contentsRect;
-    if (!m_options.backingStores && !source.m_contents) {
+    CGRect unitRect = source.contentsRect();
+    if (!m_options.backingStores && !source.contents()) {
         // Drawing again, straight into the context, clipped as a backing store would be.
         c->saveGState();
         CGContextClipToRect(c, bounds);
@@ -437,19 +438,20 @@ void LayerRenderer::drawContents(CALayer& model, const CALayer& source)
         return;
     }
     const CALayer* store = &model;
-    if (&source != &model && std::any_of(model.m_animations.begin(), model.m_animations.end(),
+    const auto& animations = model.animationEntries({});
+    if (&source != &model && std::any_of(animations.begin(), animations.end(),
             [&](const auto& entry) { return animatesKeyNeedingDisplay(model, *entry.animation); })) {
         // Animated keys that change the drawing: the presentation copy draws every frame.
         auto& presentation = const_cast<CALayer&>(source);
         presentation.display();
         store = &presentation;
     }
-    if (source.m_contents && source.m_contents->surface()) {
-        surface = source.m_contents->surface();
-        scale = source.m_contentsScale > 0 ? source.m_contentsScale : 1;
-    } else if (store->m_backing) {
-        surface = store->m_backing.get();
-        scale = store->m_backingScale;
+    if (source.contents() && CGImageGetCairoSurface(*source.contents())) {
+        surface = CGImageGetCairoSurface(*source.contents());
+        scale = source.contentsScale() > 0 ? source.contentsScale() : 1;
+    } else if (const CALayer::BackingStore* backing = store->backingStore({}); backing && backing->backing) {
+        surface = backing->backing.get();
+        scale = backing->backingScale;
         unitRect = CGRectMake(0, 0, 1, 1);
     }
     if (!surface)
@@ -461,13 +463,13 @@ void LayerRenderer::drawContents(CALayer& model, const CALayer& source)
         CGRectMake(0, 0, width, height));
     if (CGRectIsEmpty(pixels))
         return;
-    const std::string gravity = source.m_contentsGravity.UTF8String();
-    const CGRect destination = store->m_backing.get() == surface
+    const std::string gravity = source.contentsGravity().UTF8String();
+    const CGRect destination = store->backingStore({}) && store->backingStore({})->backing.get() == surface
         ? CGRectMake(bounds.origin.x, bounds.origin.y, width / scale, height / scale)
         : gravityRect(gravity, bounds, { pixels.size.width / scale, pixels.size.height / scale });
-    cairo_t* main = c->cairoContext();
-    c->drawWithEffects([&](cairo_t* cr) {
-        paintSurface(cr, surface, pixels, destination, c->state().alpha, cr == main ? &model.m_placedContents : nullptr);
+    cairo_t* main = c->backend().cairoContext();
+    c->backend().drawWithEffects([&](cairo_t* cr) {
+        paintSurface(cr, surface, pixels, destination, c->backend().state().alpha, cr == main ? &model.makeBackingStore({}).placedContents : nullptr);
     });
 }
 
@@ -476,13 +478,13 @@ void LayerRenderer::drawSublayers(CALayer& model, const CALayer& source, const C
     for (const auto& sublayer : model.sublayersInDrawingOrder()) {
         const auto childSource = sourceFor(*sublayer);
         const CATransform3D childToBase = CATransform3DConcat(childSource->placementIn(&source), toBase);
-        if (childSource->m_hidden || !(childSource->m_opacity > 0))
+        if (childSource->isHidden() || !(childSource->opacity() > 0))
             continue;
         if (isAffineInPlane(childToBase) && !CGRectIsInfinite(m_clip)) {
             // Nothing of a sublayer outside the clip can show: leave it out.
             CGRect extent = subtreeExtent(*childSource);
-            if (childSource->m_shadowOpacity > 0) {
-                const CGFloat reach = childSource->m_shadowRadius * 3 + std::abs(childSource->m_shadowOffset.width) + std::abs(childSource->m_shadowOffset.height) + 1;
+            if (childSource->shadowOpacity() > 0) {
+                const CGFloat reach = childSource->shadowRadius() * 3 + std::abs(childSource->shadowOffset().width) + std::abs(childSource->shadowOffset().height) + 1;
                 extent = CGRectInset(extent, -reach, -reach);
             }
             if (!CGRectIsInfinite(extent) && !CGRectIntersectsRect(CGRectApplyAffineTransform(extent, planeAffine(childToBase)), m_clip))
@@ -497,32 +499,32 @@ void LayerRenderer::drawSublayers(CALayer& model, const CALayer& source, const C
 
 void LayerRenderer::drawBorder(const CALayer& source)
 {
-    if (!(source.m_borderWidth > 0) || !source.m_borderColor || source.m_borderColor->alpha() <= 0)
+    if (!(source.borderWidth() > 0) || !source.borderColor() || source.borderColor()->alpha() <= 0)
         return;
     const CGContextRef& c = m_context;
-    const CGFloat width = std::min({ source.m_borderWidth, source.m_bounds.size.width / 2, source.m_bounds.size.height / 2 });
+    const CGFloat width = std::min({ source.borderWidth(), source.bounds().size.width / 2, source.bounds().size.height / 2 });
     if (width <= 0)
         return;
     // The border lies inside the bounds, following the rounded corners.
-    const CGRect inset = CGRectInset(source.m_bounds, width / 2, width / 2);
-    CGContextSetStrokeColorWithColor(c, source.m_borderColor);
+    const CGRect inset = CGRectInset(source.bounds(), width / 2, width / 2);
+    CGContextSetStrokeColorWithColor(c, source.borderColor());
     CGContextSetLineWidth(c, width);
-    CGContextAddPath(c, roundedBoundsPath(inset, std::max(CGFloat(0), source.m_cornerRadius - width / 2)));
+    CGContextAddPath(c, roundedBoundsPath(inset, std::max(CGFloat(0), source.cornerRadius() - width / 2)));
     CGContextStrokePath(c);
 }
 
 void LayerRenderer::drawShadowPath(const CALayer& source)
 {
     const CGContextRef& c = m_context;
-    const auto rgba = source.m_shadowColor ? source.m_shadowColor->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 1 };
+    const auto rgba = source.shadowColor() ? source.shadowColor()->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 1 };
     c->saveGState();
     CGContextSetAlpha(c, 1);
-    CGContextSetShadowWithColor(c, source.m_shadowOffset, source.m_shadowRadius * 2,
-        CGColorCreateGenericRGB(rgba[0], rgba[1], rgba[2], rgba[3] * source.m_shadowOpacity * source.m_opacity));
-    CGContextAddPath(c, source.m_shadowPath);
-    cairo_t* main = c->cairoContext();
+    CGContextSetShadowWithColor(c, source.shadowOffset(), source.shadowRadius() * 2,
+        CGColorCreateGenericRGB(rgba[0], rgba[1], rgba[2], rgba[3] * source.shadowOpacity() * source.opacity()));
+    CGContextAddPath(c, source.shadowPath());
+    cairo_t* main = c->backend().cairoContext();
     // Only the shadow shows: the path itself is painted on the shadow's own surface, not here.
-    c->drawWithEffects([main](cairo_t* cr) {
+    c->backend().drawWithEffects([main](cairo_t* cr) {
         if (cr == main) {
             cairo_new_path(cr);
             return;
@@ -536,7 +538,7 @@ void LayerRenderer::drawShadowPath(const CALayer& source)
 void LayerRenderer::applyMask(CALayer& model, const CALayer& source)
 {
     const CGContextRef& c = m_context;
-    const CGRect bounds = source.m_bounds;
+    const CGRect bounds = source.bounds();
     auto maskContext = CGBitmapContext::createImageContext(bounds.size, false, std::max(CGFloat(1), c->deviceScale()));
     if (!maskContext) {
         CGContextClipToRect(c, CGRectZero);
@@ -545,7 +547,7 @@ void LayerRenderer::applyMask(CALayer& model, const CALayer& source)
     CGContextTranslateCTM(maskContext, -bounds.origin.x, -bounds.origin.y);
     {
         LayerRenderer renderer(maskContext, m_options);
-        CALayer& mask = *model.m_mask;
+        CALayer& mask = *model.mask();
         const auto maskSource = renderer.sourceFor(mask);
         renderer.renderLayer(mask, maskSource->placementIn(nullptr));
     }
@@ -563,9 +565,9 @@ void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const
 {
     const CGContextRef& c = m_context;
     const CGFloat scale = std::max(CGFloat(1), c->deviceScale());
-    CGRect area = source.m_bounds;
-    if (source.m_shadowOpacity > 0) {
-        const CGFloat margin = source.m_shadowRadius * 2 + std::max(std::abs(source.m_shadowOffset.width), std::abs(source.m_shadowOffset.height)) + 1;
+    CGRect area = source.bounds();
+    if (source.shadowOpacity() > 0) {
+        const CGFloat margin = source.shadowRadius() * 2 + std::max(std::abs(source.shadowOffset().width), std::abs(source.shadowOffset().height)) + 1;
         area = CGRectInset(area, -margin, -margin);
     }
     auto flat = CGBitmapContext::createImageContext(area.size, false, scale);
@@ -578,14 +580,14 @@ void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const
         renderer.drawBody(model, source, CATransform3DIdentity);
         renderer.m_context->restoreGState();
     }
-    cairo_surface_t* picture = flat->cairoSurface();
+    cairo_surface_t* picture = flat->backend().cairoSurface();
     cairo_surface_flush(picture);
     const int width = cairo_image_surface_get_width(picture);
     const int height = cairo_image_surface_get_height(picture);
 
     // Picture pixels → layer points → the base user space → device pixels (top-left origin).
     const Matrix3 pictureToLayer { { { 1 / scale, 0, 0 }, { 0, 1 / scale, 0 }, { area.origin.x, area.origin.y, 1 } } };
-    const CGAffineTransform baseToDevice = CGAffineTransformConcat(m_baseCTM, CGAffineTransformConcat(CGAffineTransformInvert(c->ctm()), c->cairoTransform()));
+    const CGAffineTransform baseToDevice = CGAffineTransformConcat(m_baseCTM, CGAffineTransformConcat(CGAffineTransformInvert(c->ctm()), c->backend().cairoTransform()));
     const Matrix3 toDevice = multiply(multiply(pictureToLayer, homography(toBase)), affineMatrix(baseToDevice));
 
     double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
@@ -645,11 +647,11 @@ void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const
     if (target)
         pixman_image_unref(target);
     cairo_surface_mark_dirty(warped.get());
-    c->drawWithEffects([&](cairo_t* cr) {
+    c->backend().drawWithEffects([&](cairo_t* cr) {
         cairo_save(cr);
         cairo_identity_matrix(cr);
         cairo_set_source_surface(cr, warped.get(), x0, y0);
-        cairo_paint_with_alpha(cr, c->state().alpha);
+        cairo_paint_with_alpha(cr, c->backend().state().alpha);
         cairo_restore(cr);
     });
 }

@@ -196,13 +196,13 @@ int URLTransferLoop::onTimer(CURLM*, long milliseconds, void* loop)
     auto* self = static_cast<URLTransferLoop*>(loop);
     if (milliseconds == 0 && self->m_beginningAtOnce)
         return 0;
-    itimerspec spec {};
+    itimerspec due {};
     if (milliseconds >= 0) {
         // A zero value would disarm the timer; "at once" is one nanosecond.
-        spec.it_value.tv_sec = milliseconds / 1000;
-        spec.it_value.tv_nsec = milliseconds % 1000 * 1000000 + (milliseconds == 0 ? 1 : 0);
+        due.it_value.tv_sec = milliseconds / 1000;
+        due.it_value.tv_nsec = milliseconds % 1000 * 1000000 + (milliseconds == 0 ? 1 : 0);
     }
-    timerfd_settime(self->m_timerFd, 0, &spec, nullptr);
+    timerfd_settime(self->m_timerFd, 0, &due, nullptr);
     return 0;
 }
 

@@ -1,6 +1,6 @@
-#include "platform/text/CTFrame.h"
+#include "platform/text/pango/PangoText.h"
 
-#include "platform/text/TextDrawing.h"
+#include "platform/text/pango/TextDrawing.h"
 
 #include <algorithm>
 
@@ -15,13 +15,18 @@ void CTFrame::init(std::vector<CTLineRef> lines, std::vector<CGPoint> origins, C
     m_visibleStringRange = visibleStringRange;
 }
 
-void CTFrame::draw(cairo_t* cairo) const
+namespace {
+
+void drawFrame(const CTFrame& frame, cairo_t* cairo)
 {
-    for (std::size_t index = 0; index < m_lines.size(); ++index) {
-        const CGPoint origin = m_origins[index];
-        m_lines[index]->draw(cairo, CGPointMake(m_bounds.origin.x + origin.x, m_bounds.origin.y + origin.y), true);
-    }
+    const auto& lines = frame.lines();
+    const auto& origins = frame.lineOrigins();
+    const CGPoint corner = frame.bounds().origin;
+    for (std::size_t index = 0; index < lines.size(); ++index)
+        lines[index]->backend().draw(cairo, CGPointMake(corner.x + origins[index].x, corner.y + origins[index].y), true);
 }
+
+} // namespace
 
 std::vector<CTLineRef> CTFrameGetLines(const CTFrameRef& frame)
 {
@@ -58,11 +63,11 @@ CGPathRef CTFrameGetPath(const CTFrameRef& frame)
 void CTFrameDraw(const CTFrameRef& frame, cairo_t* cairo)
 {
     if (frame && cairo)
-        frame->draw(cairo);
+        drawFrame(*frame, cairo);
 }
 
 void CTFrameDraw(const CTFrameRef& frame, const std::shared_ptr<CGContext>& context)
 {
     if (frame && context)
-        TextDrawing::drawInContext(context, [&](cairo_t* cairo) { frame->draw(cairo); });
+        TextDrawing::drawInContext(context, [&](cairo_t* cairo) { drawFrame(*frame, cairo); });
 }

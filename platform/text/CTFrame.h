@@ -15,9 +15,6 @@ public:
     CFRange stringRange() const { return m_stringRange; }
     CFRange visibleStringRange() const { return m_visibleStringRange; }
 
-    // Draws every line in a y-up user space of the Cairo context.
-    void draw(cairo_t* cairo) const;
-
 protected:
     void init(std::vector<CTLineRef> lines, std::vector<CGPoint> origins, CGPathRef path, CGRect bounds, CFRange stringRange,
         CFRange visibleStringRange);
@@ -39,7 +36,5 @@ void CTFrameGetLineOrigins(const CTFrameRef& frame, CFRange range, CGPoint* orig
 CFRange CTFrameGetStringRange(const CTFrameRef& frame);
 CFRange CTFrameGetVisibleStringRange(const CTFrameRef& frame);
 CGPathRef CTFrameGetPath(const CTFrameRef& frame);
-// Draws in the Cairo context's user space, taken as y up.
-void CTFrameDraw(const CTFrameRef& frame, cairo_t* cairo);
 // Draws in the context's user space, y up, with its shadow and alpha.
 void CTFrameDraw(const CTFrameRef& frame, const std::shared_ptr<CGContext>& context);

@@ -1,8 +1,8 @@
-#include "platform/text/CTLine.h"
+#include "platform/text/pango/PangoText.h"
 
-#include "platform/text/FontLibrary.h"
-#include "platform/text/TextDrawing.h"
-#include "platform/text/TextParagraph.h"
+#include "platform/text/pango/FontLibrary.h"
+#include "platform/text/pango/TextDrawing.h"
+#include "platform/text/pango/TextParagraph.h"
 
 #include "platform/graphics/CGContext.h"
 
@@ -45,18 +45,26 @@ bool isTrailingWhitespace(unichar character)
 
 } // namespace
 
-void CTLine::init(std::shared_ptr<TextParagraph> paragraph, PangoLayoutLine* line, NSUInteger stringEnd)
+void CTLine::init(std::shared_ptr<TextParagraph> paragraph, std::size_t lineIndex, NSUInteger stringEnd)
 {
     m_paragraph = std::move(paragraph);
     std::lock_guard lock(FontLibrary::shared().mutex());
-    m_line = pango_layout_line_ref(line);
+    PangoLayoutLine* line = pango_layout_get_line_readonly(m_paragraph->layout(), static_cast<int>(lineIndex));
+    m_backend.reset(std::make_unique<Backend>(line).release());
     const NSUInteger start = m_paragraph->indexOfByte(line->start_index);
     m_stringRange = CFRangeMake(static_cast<CFIndex>(start), static_cast<CFIndex>(stringEnd - start));
     measure();
     makeRuns();
 }
 
-CTLine::~CTLine()
+CTLine::~CTLine() = default;
+
+void CTLine::BackendDeleter::operator()(Backend* backend) const
+{
+    std::default_delete<Backend>()(backend);
+}
+
+CTLine::Backend::~Backend()
 {
     std::lock_guard lock(FontLibrary::shared().mutex());
     pango_layout_line_unref(m_line);
@@ -65,10 +73,10 @@ CTLine::~CTLine()
 void CTLine::measure()
 {
     PangoRectangle logical;
-    pango_layout_line_get_extents(m_line, nullptr, &logical);
+    pango_layout_line_get_extents(m_backend->line(), nullptr, &logical);
     m_width = toPoints(logical.width);
     bool any = false;
-    for (GSList* node = m_line->runs; node; node = node->next) {
+    for (GSList* node = m_backend->line()->runs; node; node = node->next) {
         const auto* run = static_cast<PangoGlyphItem*>(node->data);
         const CTRun::Metrics metrics = metricsOfItem(run->item);
         m_ascent = std::max(m_ascent, metrics.ascent);
@@ -88,8 +96,8 @@ void CTLine::measure()
     }
 
     const std::u16string_view units = m_paragraph->text()->string().view();
-    const NSUInteger lineStart = m_paragraph->indexOfByte(m_line->start_index);
-    NSUInteger contentEnd = m_paragraph->indexOfByte(m_line->start_index + m_line->length);
+    const NSUInteger lineStart = m_paragraph->indexOfByte(m_backend->line()->start_index);
+    NSUInteger contentEnd = m_paragraph->indexOfByte(m_backend->line()->start_index + m_backend->line()->length);
     const NSUInteger lineEnd = contentEnd;
     while (contentEnd > lineStart && isTrailingWhitespace(units[contentEnd - 1]))
         --contentEnd;
@@ -101,7 +109,7 @@ void CTLine::makeRuns()
 {
     const auto& text = m_paragraph->text();
     double x = 0;
-    for (GSList* node = m_line->runs; node; node = node->next) {
+    for (GSList* node = m_backend->line()->runs; node; node = node->next) {
         const auto* run = static_cast<PangoGlyphItem*>(node->data);
         const PangoItem* item = run->item;
         const PangoGlyphString* glyphs = run->glyphs;
@@ -162,7 +170,7 @@ CGRect CTLine::imageBounds() const
 {
     std::lock_guard lock(FontLibrary::shared().mutex());
     PangoRectangle ink;
-    pango_layout_line_get_extents(m_line, &ink, nullptr);
+    pango_layout_line_get_extents(m_backend->line(), &ink, nullptr);
     if (ink.width <= 0 || ink.height <= 0)
         return CGRectZero;
     return CGRectMake(toPoints(ink.x), -toPoints(ink.y + ink.height), toPoints(ink.width), toPoints(ink.height));
@@ -183,21 +191,21 @@ void CTLine::rebase(CFRange range)
 CGFloat CTLine::offsetForStringIndex(CFIndex index) const
 {
     index -= m_indexOffset;
-    const CFIndex start = static_cast<CFIndex>(m_paragraph->indexOfByte(m_line->start_index));
-    const CFIndex lineEnd = static_cast<CFIndex>(m_paragraph->indexOfByte(m_line->start_index + m_line->length));
+    const CFIndex start = static_cast<CFIndex>(m_paragraph->indexOfByte(m_backend->line()->start_index));
+    const CFIndex lineEnd = static_cast<CFIndex>(m_paragraph->indexOfByte(m_backend->line()->start_index + m_backend->line()->length));
     if (index <= start)
         return 0;
     if (index >= lineEnd)
         return m_width;
     std::lock_guard lock(FontLibrary::shared().mutex());
     int x = 0;
-    pango_layout_line_index_to_x(m_line, m_paragraph->byteOfIndex(static_cast<NSUInteger>(index)), FALSE, &x);
+    pango_layout_line_index_to_x(m_backend->line(), m_paragraph->byteOfIndex(static_cast<NSUInteger>(index)), FALSE, &x);
     return toPoints(x);
 }
 
 CFIndex CTLine::stringIndexForPosition(CGFloat x) const
 {
-    const CFIndex lineEnd = static_cast<CFIndex>(m_paragraph->indexOfByte(m_line->start_index + m_line->length));
+    const CFIndex lineEnd = static_cast<CFIndex>(m_paragraph->indexOfByte(m_backend->line()->start_index + m_backend->line()->length));
     if (!(x > 0))
         return m_stringRange.location;
     if (x >= m_width)
@@ -205,7 +213,7 @@ CFIndex CTLine::stringIndexForPosition(CGFloat x) const
     std::lock_guard lock(FontLibrary::shared().mutex());
     int byte = 0;
     int trailing = 0;
-    pango_layout_line_x_to_index(m_line, static_cast<int>(std::lround(x * PANGO_SCALE)), &byte, &trailing);
+    pango_layout_line_x_to_index(m_backend->line(), static_cast<int>(std::lround(x * PANGO_SCALE)), &byte, &trailing);
     NSUInteger index = m_paragraph->indexOfByte(byte);
     if (trailing > 0) {
         const NSString& string = m_paragraph->text()->string();
@@ -215,7 +223,7 @@ CFIndex CTLine::stringIndexForPosition(CGFloat x) const
     return std::clamp<CFIndex>(static_cast<CFIndex>(index) + m_indexOffset, m_stringRange.location, lineEnd + m_indexOffset);
 }
 
-void CTLine::draw(cairo_t* cairo, CGPoint origin, bool yUp) const
+void CTLine::Backend::draw(cairo_t* cairo, CGPoint origin, bool yUp) const
 {
     if (!cairo)
         return;
@@ -233,8 +241,8 @@ void CTLine::draw(cairo_t* cairo, CGPoint origin, bool yUp) const
 std::shared_ptr<NSAttributedString> CTLine::attributedText() const
 {
     const auto& text = m_paragraph->text();
-    const NSUInteger start = m_paragraph->indexOfByte(m_line->start_index);
-    NSUInteger end = m_paragraph->indexOfByte(m_line->start_index + m_line->length);
+    const NSUInteger start = m_paragraph->indexOfByte(m_backend->line()->start_index);
+    NSUInteger end = m_paragraph->indexOfByte(m_backend->line()->start_index + m_backend->line()->length);
     return text->attributedSubstringFromRange(NSMakeRange(start, std::max(end, start) - start));
 }
 
@@ -244,8 +252,7 @@ CTLineRef CTLineCreateWithAttributedString(const std::shared_ptr<NSAttributedStr
     auto paragraph = std::make_shared<TextParagraph>(text, NSMakeRange(0, text->length()), TextParagraph::Wrapping {});
     std::lock_guard lock(FontLibrary::shared().mutex());
     pango_layout_set_single_paragraph_mode(paragraph->layout(), TRUE);
-    PangoLayoutLine* line = pango_layout_get_line_readonly(paragraph->layout(), 0);
-    return CTLine::create(paragraph, line, text->length());
+    return CTLine::create(paragraph, std::size_t(0), text->length());
 }
 
 namespace {
@@ -399,7 +406,7 @@ void CTLineDraw(const CTLineRef& line, cairo_t* cairo)
     double y = 0;
     if (cairo_has_current_point(cairo))
         cairo_get_current_point(cairo, &x, &y);
-    line->draw(cairo, CGPointMake(x, y), true);
+    line->backend().draw(cairo, CGPointMake(x, y), true);
 }
 
 void CTLineDraw(const CTLineRef& line, const std::shared_ptr<CGContext>& context)
@@ -411,7 +418,7 @@ void CTLineDraw(const CTLineRef& line, const std::shared_ptr<CGContext>& context
         cairo_matrix_t textMatrix;
         cairo_matrix_init(&textMatrix, matrix.a, matrix.b, matrix.c, matrix.d, matrix.tx, matrix.ty);
         cairo_transform(cairo, &textMatrix);
-        line->draw(cairo, CGPointZero, true);
+        line->backend().draw(cairo, CGPointZero, true);
     });
 }
 

@@ -8,9 +8,6 @@
 #include "platform/text/CTTypes.h"
 #include "platform/text/NSAttributedString.h"
 
-#include <cairo.h>
-#include <pango/pango.h>
-
 #include <array>
 #include <vector>
 
@@ -41,10 +38,9 @@ public:
     CGFloat offsetForStringIndex(CFIndex index) const;
     CFIndex stringIndexForPosition(CGFloat x) const;
 
-    // Draws with the baseline origin at a point of the Cairo context's user space. yUp: that
-    // space has y going up, as the text engine's does; glyphs stay upright in it. Text that
-    // takes its colour from the context draws with the Cairo context's source.
-    void draw(cairo_t* cairo, CGPoint origin, bool yUp) const;
+    // The text back end's line; complete only inside the back end.
+    class Backend;
+    const Backend& backend() const { return *m_backend; }
 
     // The line's text on its own, from the start of its range, for truncation.
     std::shared_ptr<NSAttributedString> attributedText() const;
@@ -53,16 +49,20 @@ public:
     void rebase(CFRange range);
 
 protected:
-    // A line of a paragraph; stringEnd: the absolute end of its string range, past a paragraph
-    // separator that ends it.
-    void init(std::shared_ptr<TextParagraph> paragraph, PangoLayoutLine* line, NSUInteger stringEnd);
+    // The line at lineIndex of a paragraph; stringEnd: the absolute end of its string range,
+    // past a paragraph separator that ends it.
+    void init(std::shared_ptr<TextParagraph> paragraph, std::size_t lineIndex, NSUInteger stringEnd);
 
 private:
     void measure();
     void makeRuns();
 
+    struct BackendDeleter {
+        void operator()(Backend* backend) const;
+    };
+
     std::shared_ptr<TextParagraph> m_paragraph;
-    PangoLayoutLine* m_line { nullptr };
+    std::unique_ptr<Backend, BackendDeleter> m_backend;
     CFRange m_stringRange;
     // Added to the paragraph's indices to give the indices this line reports.
     CFIndex m_indexOffset { 0 };
@@ -90,8 +90,6 @@ double CTLineGetPenOffsetForFlush(const CTLineRef& line, CGFloat flushFactor, do
 // kCFNotFound for a nil line; the nearest caret index otherwise.
 CFIndex CTLineGetStringIndexForPosition(const CTLineRef& line, CGPoint position);
 CGFloat CTLineGetOffsetForStringIndex(const CTLineRef& line, CFIndex charIndex, CGFloat* secondaryOffset);
-// Draws at the Cairo context's current point, y up (see CTLine::draw).
-void CTLineDraw(const CTLineRef& line, cairo_t* cairo);
 // Draws at the context's text position, through its text matrix, with its shadow and alpha.
 void CTLineDraw(const CTLineRef& line, const std::shared_ptr<CGContext>& context);
 // The ink of the glyphs, relative to the context's text position (nil context: to the origin).

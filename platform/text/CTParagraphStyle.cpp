@@ -70,7 +70,7 @@ CTParagraphStyleRef CTParagraphStyleCreate(const CTParagraphStyleSetting* settin
     for (std::size_t index = 0; settings && index < settingCount; ++index) {
         const CTParagraphStyleSetting& setting = settings[index];
         CGFloat number = 0;
-        switch (setting.spec) {
+        switch (setting.specifier) {
         case kCTParagraphStyleSpecifierAlignment:
             if (CTTextAlignment alignment; read(setting, alignment))
                 style->setAlignment(NSTextAlignmentFromCTTextAlignment(alignment));
@@ -85,8 +85,8 @@ CTParagraphStyleRef CTParagraphStyleCreate(const CTParagraphStyleSetting* settin
                 extraLineSpacing += number;
             break;
         default:
-            for (const auto& [spec, setter] : kFloatSetters) {
-                if (spec == setting.spec && read(setting, number))
+            for (const auto& [specifier, setter] : kFloatSetters) {
+                if (specifier == setting.specifier && read(setting, number))
                     (style.get()->*setter)(number);
             }
             break;

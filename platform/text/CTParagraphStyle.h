@@ -47,7 +47,7 @@ enum CTParagraphStyleSpecifier : std::uint32_t {
 };
 
 struct CTParagraphStyleSetting {
-    CTParagraphStyleSpecifier spec;
+    CTParagraphStyleSpecifier specifier;
     std::size_t valueSize;
     const void* value;
 };

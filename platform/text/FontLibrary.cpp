@@ -1,4 +1,4 @@
-#include "platform/text/FontLibrary.h"
+#include "platform/text/pango/FontLibrary.h"
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
@@ -162,15 +162,4 @@ FontFaceMetrics FontLibrary::metricsOfFont(PangoFont* font) const
     if (!key.empty())
         m_metricsByFace.emplace(key, metrics);
     return metrics;
-}
-
-std::string FontLibrary::familyOfFont(PangoFont* font) const
-{
-    if (!font)
-        return {};
-    std::lock_guard lock(m_mutex);
-    PangoFontDescription* description = pango_font_describe(font);
-    std::string family = pango_font_description_get_family(description) ? pango_font_description_get_family(description) : "";
-    pango_font_description_free(description);
-    return family;
 }

@@ -1,7 +1,7 @@
 #include "platform/text/NSStringDrawing.h"
 
-#include "platform/text/TextDrawing.h"
-#include "platform/text/TextLayout.h"
+#include "platform/text/pango/TextDrawing.h"
+#include "platform/text/pango/TextLayout.h"
 
 #include "platform/graphics/UIGraphics.h"
 

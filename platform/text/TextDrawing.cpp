@@ -1,12 +1,12 @@
-#include "platform/text/TextDrawing.h"
+#include "platform/text/pango/TextDrawing.h"
 
 void TextDrawing::drawInContext(const CGContextRef& context, const std::function<void(cairo_t*)>& draw)
 {
     if (!context)
         return;
-    const auto fill = context->state().fillColor;
-    const CGFloat alpha = context->state().alpha;
-    context->drawWithEffects([&](cairo_t* cairo) {
+    const auto fill = context->backend().state().fillColor;
+    const CGFloat alpha = context->backend().state().alpha;
+    context->backend().drawWithEffects([&](cairo_t* cairo) {
         cairo_save(cairo);
         // Pango paints every colour itself, so the context's alpha applies to the whole group.
         if (alpha < 1)

@@ -1,7 +1,7 @@
-#include "platform/text/TextLayout.h"
+#include "platform/text/pango/TextLayout.h"
 
-#include "platform/text/FontLibrary.h"
-#include "platform/text/TextParagraph.h"
+#include "platform/text/pango/FontLibrary.h"
+#include "platform/text/pango/TextParagraph.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,7 +49,7 @@ bool truncates(NSLineBreakMode mode)
 void TextLayout::draw(cairo_t* cairo, CGPoint topLeft) const
 {
     for (const PlacedLine& placed : m_lines)
-        placed.line->draw(cairo, CGPointMake(topLeft.x + placed.origin.x, topLeft.y + placed.origin.y), false);
+        placed.line->backend().draw(cairo, CGPointMake(topLeft.x + placed.origin.x, topLeft.y + placed.origin.y), false);
 }
 
 CTLineRef TextLayout::ellipsisToken(const NSAttributes& attributes)
@@ -111,7 +111,7 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
 
         for (std::size_t index = 0; index < pangoLines.size(); ++index) {
             const NSUInteger lineEnd = index + 1 < pangoLines.size() ? paragraph->indexOfByte(pangoLines[index + 1]->start_index) : next;
-            CTLineRef line = CTLine::create(paragraph, pangoLines[index], lineEnd);
+            CTLineRef line = CTLine::create(paragraph, index, lineEnd);
             const CGFloat indent = index == 0 ? style->firstLineHeadIndent() : style->headIndent();
             const CGFloat available = width - indent;
             if (constrained && singleLine && truncates(mode) && line->width() - line->trailingWhitespaceWidth() > available) {

@@ -1,8 +1,9 @@
-#include "platform/text/TextParagraph.h"
+#include "platform/text/pango/TextParagraph.h"
+#include "platform/text/pango/PangoText.h"
 
 #include "platform/text/CTRunDelegate.h"
 #include "platform/text/CTStringAttributes.h"
-#include "platform/text/FontLibrary.h"
+#include "platform/text/pango/FontLibrary.h"
 #include "platform/text/TextColor.h"
 
 #include "platform/foundation/NSNumber.h"
@@ -99,7 +100,7 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
     pango_layout_set_attributes(m_layout, attributes);
     pango_attr_list_unref(attributes);
     // The whole paragraph's first font sets the height of an empty line.
-    pango_layout_set_font_description(m_layout, fontOfAttributes(range.length ? m_text->attributesAtIndex(range.location) : nullptr)->fontDescription());
+    pango_layout_set_font_description(m_layout, fontOfAttributes(range.length ? m_text->attributesAtIndex(range.location) : nullptr)->backend().description());
     if (wrapping.width >= 0) {
         // Pango has one width and a first-line indent; the smaller indent becomes the offset
         // applied when drawing, and the difference Pango's indent (negative: hanging lines).
@@ -145,7 +146,7 @@ PangoAttrList* TextParagraph::makeAttributes() const
         const int start = byteOfIndex(range.location);
         const int end = byteOfIndex(range.end());
         auto font = fontOfAttributes(attributes);
-        insert(list, pango_attr_font_desc_new(font->fontDescription()), start, end);
+        insert(list, pango_attr_font_desc_new(font->backend().description()), start, end);
 
         id foreground = attributes->objectForKey(kCTForegroundColorAttributeName);
         if (!foreground)

@@ -1,6 +1,6 @@
-#include "platform/text/UIFont.h"
+#include "platform/text/pango/PangoText.h"
 
-#include "platform/text/FontLibrary.h"
+#include "platform/text/pango/FontLibrary.h"
 
 #include <cmath>
 #include <string_view>
@@ -47,18 +47,24 @@ std::shared_ptr<UIFont> UIFont::fontWithSize(CGFloat fontSize) const
     return create(m_fontName, fontSize);
 }
 
+void UIFont::BackendDeleter::operator()(Backend* backend) const
+{
+    std::default_delete<Backend>()(backend);
+}
+
 bool UIFont::init(const NSString& fontName, CGFloat fontSize)
 {
     if (fontName.isNil() || !std::isfinite(fontSize) || fontSize < 0)
         return false;
     m_fontName = fontName;
     m_pointSize = fontSize;
-    m_description.reset(pango_font_description_new());
-    pango_font_description_set_family(m_description.get(), fontName.UTF8String().c_str());
-    pango_font_description_set_absolute_size(m_description.get(), fontSize * PANGO_SCALE);
+    PangoFontDescription* description = pango_font_description_new();
+    m_backend.reset(std::make_unique<Backend>(description).release());
+    pango_font_description_set_family(description, fontName.UTF8String().c_str());
+    pango_font_description_set_absolute_size(description, fontSize * PANGO_SCALE);
 
     FontLibrary& library = FontLibrary::shared();
-    PangoFont* font = library.loadFont(m_description.get());
+    PangoFont* font = library.loadFont(description);
     const FontFaceMetrics metrics = library.metricsOfFont(font);
     if (font) {
         std::lock_guard lock(library.mutex());

@@ -6,7 +6,7 @@
 #include "platform/foundation/NSString.h"
 #include "platform/graphics/CGGeometry.h"
 
-#include <pango/pango.h>
+#include <memory>
 
 class UIFont : public NSObject {
     NS_OBJECT(UIFont, NSObject)
@@ -37,8 +37,9 @@ public:
     CGFloat underlinePosition() const { return m_underlinePosition; }
     CGFloat underlineThickness() const { return m_underlineThickness; }
 
-    // For Pango: family is the platform name, which the configuration resolves.
-    const PangoFontDescription* fontDescription() const { return m_description.get(); }
+    // The text back end's description of the font; complete only inside the back end.
+    class Backend;
+    const Backend& backend() const { return *m_backend; }
 
     bool isEqual(const id& other) const override;
     NSUInteger hash() const override;
@@ -48,8 +49,8 @@ protected:
     bool init(const NSString& fontName, CGFloat fontSize);
 
 private:
-    struct DescriptionDeleter {
-        void operator()(PangoFontDescription* description) const { pango_font_description_free(description); }
+    struct BackendDeleter {
+        void operator()(Backend* backend) const;
     };
 
     NSString m_fontName;
@@ -61,7 +62,7 @@ private:
     CGFloat m_xHeight { 0 };
     CGFloat m_underlinePosition { 0 };
     CGFloat m_underlineThickness { 0 };
-    std::unique_ptr<PangoFontDescription, DescriptionDeleter> m_description;
+    std::unique_ptr<Backend, BackendDeleter> m_backend;
 };
 
 using UIFontRef = std::shared_ptr<UIFont>;

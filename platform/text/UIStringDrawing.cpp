@@ -1,8 +1,8 @@
 #include "platform/text/UIStringDrawing.h"
 
 #include "platform/text/CTStringAttributes.h"
-#include "platform/text/TextDrawing.h"
-#include "platform/text/TextLayout.h"
+#include "platform/text/pango/TextDrawing.h"
+#include "platform/text/pango/TextLayout.h"
 
 #include "platform/foundation/NSNumber.h"
 #include "platform/graphics/UIGraphics.h"

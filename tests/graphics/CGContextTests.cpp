@@ -225,7 +225,12 @@ TEST(CGContext, nilArgumentsAreHarmless)
     auto c = makeRGBAContext(4, 4);
     const CGFloat bad[] = { -1, 2 };
     CGContextSetLineDash(c, 0, bad, 2);
+    CGContextSaveGState(c);
     CGContextScaleCTM(c, 0, 0);
     CGContextFillRect(c, CGRectMake(0, 0, 4, 4));
-    EXPECT_EQ(cairo_status(c->cairoContext()), CAIRO_STATUS_SUCCESS);
+    CGContextRestoreGState(c);
+    EXPECT_EQ(alphaAt(c, 1, 1), 0);
+    // None of it left the context unable to draw.
+    CGContextFillRect(c, CGRectMake(0, 0, 4, 4));
+    EXPECT_EQ(alphaAt(c, 1, 1), 255);
 }

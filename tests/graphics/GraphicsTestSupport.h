@@ -9,14 +9,29 @@ struct Pixel {
     int a { 0 }, r { 0 }, g { 0 }, b { 0 };
 };
 
+// For bitmap contexts of premultiplied 32-bit little-endian ARGB, or alpha only.
 inline Pixel pixelAt(const CGContextRef& context, int x, int y)
 {
-    cairo_surface_t* surface = context->cairoSurface();
-    cairo_surface_flush(surface);
-    const auto* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-    if (cairo_image_surface_get_format(surface) == CAIRO_FORMAT_A8)
+    const auto* row = static_cast<const std::uint8_t*>(CGBitmapContextGetData(context))
+        + y * CGBitmapContextGetBytesPerRow(context);
+    if (CGBitmapContextGetBitsPerPixel(context) == 8)
         return { row[x], 0, 0, 0 };
     const std::uint32_t p = reinterpret_cast<const std::uint32_t*>(row)[x];
+    return { int(p >> 24), int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF) };
+}
+
+// The pixel of an image laid out as premultiplied (or skipped) alpha first, 32-bit little-endian,
+// as one ARGB word.
+inline std::uint32_t imageWordAt(const CGImageRef& image, int x, int y)
+{
+    const auto bytes = CGImageGetDataProvider(image)->bytes();
+    const auto* row = bytes.data() + static_cast<std::size_t>(y) * CGImageGetBytesPerRow(image);
+    return reinterpret_cast<const std::uint32_t*>(row)[x];
+}
+
+inline Pixel imagePixelAt(const CGImageRef& image, int x, int y)
+{
+    const std::uint32_t p = imageWordAt(image, x, y);
     return { int(p >> 24), int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF) };
 }
 

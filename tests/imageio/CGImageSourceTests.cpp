@@ -2,6 +2,7 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/imageio/CGImageSource.h"
+#include "tests/graphics/GraphicsTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -19,8 +20,7 @@ std::uint32_t noise(int x, int y)
 
 std::uint32_t pixelOf(const CGImageRef& image, int x, int y)
 {
-    cairo_surface_t* s = image->surface();
-    return reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s))[x];
+    return imageWordAt(image, x, y);
 }
 
 double number(const std::shared_ptr<NSDictionary>& dictionary, const char* key)

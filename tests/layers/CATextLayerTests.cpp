@@ -1,6 +1,7 @@
 #include "platform/layers/LayerCompositor.h"
 #include "platform/layers/CATextLayer.h"
 #include "platform/text/UIFont.h"
+#include "tests/graphics/GraphicsTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,13 +10,12 @@ namespace {
 // Rows and columns of the compositor's picture where the text put colour.
 CGRect inkBounds(const std::shared_ptr<LayerCompositor>& compositor)
 {
-    cairo_surface_t* surface = compositor->surface();
-    const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+    const CGImageRef image = compositor->image();
+    const int width = static_cast<int>(CGImageGetWidth(image)), height = static_cast<int>(CGImageGetHeight(image));
     int minX = width, minY = height, maxX = -1, maxY = -1;
     for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface));
         for (int x = 0; x < width; ++x)
-            if (((row[x] >> 16) & 0xFF) > 128)
+            if (((imageWordAt(image, x, y) >> 16) & 0xFF) > 128)
                 minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
     }
     return maxX < 0 ? CGRectNull : CGRectMake(minX, minY, maxX - minX + 1, maxY - minY + 1);

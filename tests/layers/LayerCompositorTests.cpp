@@ -33,11 +33,7 @@ public:
 
 Pixel pixel(const std::shared_ptr<LayerCompositor>& compositor, int x, int y)
 {
-    cairo_surface_t* surface = compositor->surface();
-    cairo_surface_flush(surface);
-    const auto* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-    const std::uint32_t p = reinterpret_cast<const std::uint32_t*>(row)[x];
-    return { int(p >> 24), int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF) };
+    return imagePixelAt(compositor->image(), x, y);
 }
 
 // The rows (device pixels) in which the column has red.

@@ -3,14 +3,13 @@
 #include "platform/text/CTParagraphStyle.h"
 #include "platform/text/CTRunDelegate.h"
 #include "platform/text/CTStringAttributes.h"
-#include "platform/text/FontLibrary.h"
-#include "platform/text/TextLayout.h"
 
 #include "platform/foundation/TypedValues.h"
 
+#include "platform/graphics/CGBitmapContext.h"
+
 #include <gtest/gtest.h>
 
-#include <pango/pangocairo.h>
 
 #include <cmath>
 #include <limits>
@@ -75,21 +74,6 @@ TEST(TextMeasuring, chineseAndMixedTextMeasureTheSameEveryTime)
     EXPECT_DOUBLE_EQ(mixed.height, 87.861445312499995);
     EXPECT_EQ(suggestedSize(styled(mixedText, font), 200), mixed);
     EXPECT_EQ(suggestedSize(styled(mixedText, UIFont::systemFontOfSize(15)), 200), mixed);
-
-    // A second font map over the same file shapes the same advances.
-    auto other = FontLibrary::createWithConfigurationFile(FontLibrary::defaultConfigurationPath());
-    ASSERT_NE(other, nullptr);
-    auto widthIn = [&](const FontLibrary& library) {
-        std::lock_guard lock(library.mutex());
-        PangoLayout* layout = pango_layout_new(library.context());
-        pango_layout_set_text(layout, mixedText, -1);
-        pango_layout_set_font_description(layout, font->fontDescription());
-        int width = 0;
-        pango_layout_get_size(layout, &width, nullptr);
-        g_object_unref(layout);
-        return width;
-    };
-    EXPECT_EQ(widthIn(*other), widthIn(FontLibrary::shared()));
 }
 
 TEST(TextMeasuring, textWrapsAtTheGivenWidth)
@@ -247,21 +231,17 @@ TEST(CTFont, engineFontsAreTheUIKitFonts)
 
 TEST(CTFrame, drawsUprightInAYUpSpaceAndLeavesInlineObjectsBlank)
 {
-    auto surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 200, 60);
-    cairo_t* cairo = cairo_create(surface);
-    // The engine's space: y up, origin at the bottom left.
-    cairo_translate(cairo, 0, 60);
-    cairo_scale(cairo, 1, -1);
+    // A bitmap context's space is the engine's: y up, origin at the bottom left.
+    auto context = CGBitmapContextCreate(nullptr, 200, 60, 8, 0, CGColorSpaceCreateDeviceRGB(),
+        CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
     Box box { 20, 0, 60 };
     auto text = NSMutableAttributedString::withString(u"\uFFFC科目一", ns::dictionary({ { NSFontAttributeName, UIFont::systemFontOfSize(20) } }));
     text->addAttribute(kCTRunDelegateAttributeName, boxDelegate(&box), NSMakeRange(0, 1));
-    CTFrameDraw(frameOf(text, CGSizeMake(200, 60)), cairo);
-    cairo_destroy(cairo);
-    cairo_surface_flush(surface);
+    CTFrameDraw(frameOf(text, CGSizeMake(200, 60)), context);
 
     auto inked = [&](int x0, int y0, int x1, int y1) {
-        const unsigned char* data = cairo_image_surface_get_data(surface);
-        const int stride = cairo_image_surface_get_stride(surface);
+        const auto* data = static_cast<const unsigned char*>(CGBitmapContextGetData(context));
+        const auto stride = CGBitmapContextGetBytesPerRow(context);
         int count = 0;
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x)
@@ -271,7 +251,6 @@ TEST(CTFrame, drawsUprightInAYUpSpaceAndLeavesInlineObjectsBlank)
     EXPECT_EQ(inked(0, 0, 58, 60), 0) << "the inline object's place stays blank";
     EXPECT_GT(inked(62, 0, 200, 30), 50) << "glyphs hang from the top line";
     EXPECT_EQ(inked(0, 40, 200, 60), 0);
-    cairo_surface_destroy(surface);
 }
 
 TEST(CTRun, aRangeLongerThanTheRunStopsAtItsEnd)

@@ -67,10 +67,8 @@ TEST(UIStringDrawing, drawsInTheContextFillColourInsideTheRect)
     CGContextSetRGBFillColor(context, 1, 0, 0, 1);
     UIStringDrawing::drawInRect("科目一 科目二 科目三", CGRectMake(10, 10, 80, 40), UIFont::systemFontOfSize(20),
         NSLineBreakByTruncatingTail, NSTextAlignmentCenter);
-    cairo_surface_t* surface = context->cairoSurface();
-    cairo_surface_flush(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
+    const auto* data = static_cast<const unsigned char*>(CGBitmapContextGetData(context));
+    const auto stride = CGBitmapContextGetBytesPerRow(context);
     int red = 0, outside = 0;
     for (int y = 0; y < 60; ++y) {
         for (int x = 0; x < 100; ++x) {

@@ -1,32 +1,45 @@
-#include "platform/text/FontLibrary.h"
+#include "platform/text/CTLine.h"
+#include "platform/text/CTStringAttributes.h"
 #include "platform/text/UIFont.h"
 
 #include <gtest/gtest.h>
 
-#include <pango/pango.h>
-
 namespace {
 
-std::string resolvedFamily(const UIFont& font)
+// What shows which face a font resolved to: its vertical metrics, which weights of one family
+// share, and the advances of a line of Latin and Chinese text.
+struct FaceSignature {
+    std::array<double, 4> metrics;
+    double advance { 0 };
+};
+
+FaceSignature faceSignature(const UIFontRef& font)
 {
-    FontLibrary& library = FontLibrary::shared();
-    PangoFont* face = library.loadFont(font.fontDescription());
-    std::string family = library.familyOfFont(face);
-    g_object_unref(face);
-    return family;
+    auto line = CTLineCreateWithAttributedString(
+        NSAttributedString::withString(NSString("Hamburgefonstiv 科目一"), ns::dictionary({ { NSFontAttributeName, font } })));
+    return { { font->ascender(), font->descender(), font->capHeight(), font->xHeight() }, line->width() };
 }
+
+bool sameFace(const FaceSignature& a, const FaceSignature& b) { return a.metrics == b.metrics && a.advance == b.advance; }
 
 } // namespace
 
 TEST(UIFont, platformNamesResolveToTheConfiguredFaces)
 {
-    EXPECT_EQ(resolvedFamily(*UIFont::fontWithName("Helvetica", 14)), "Liberation Sans");
-    EXPECT_EQ(resolvedFamily(*UIFont::fontWithName("HelveticaNeue-Bold", 14)), "Liberation Sans");
-    EXPECT_EQ(resolvedFamily(*UIFont::fontWithName("Arial", 14)), "Liberation Sans");
-    EXPECT_EQ(resolvedFamily(*UIFont::systemFontOfSize(14)), "Liberation Sans");
-    EXPECT_EQ(resolvedFamily(*UIFont::fontWithName("STHeitiSC-Light", 14)), "Noto Sans CJK SC");
-    EXPECT_EQ(resolvedFamily(*UIFont::fontWithName("STHeitiSC-Medium", 14)), "Noto Sans CJK SC");
-    EXPECT_EQ(resolvedFamily(*UIFont::fontWithName("TimesNewRomanPS-BoldMT", 12)), "Liberation Serif");
+    const auto sans = faceSignature(UIFont::fontWithName("Liberation Sans", 14));
+    const auto serif = faceSignature(UIFont::fontWithName("Liberation Serif", 12));
+    const auto chinese = faceSignature(UIFont::fontWithName("Noto Sans CJK SC", 14));
+    EXPECT_FALSE(sameFace(sans, faceSignature(UIFont::fontWithName("Liberation Serif", 14))));
+    EXPECT_NE(sans.metrics, chinese.metrics);
+    EXPECT_NE(sans.metrics, serif.metrics);
+    EXPECT_TRUE(sameFace(faceSignature(UIFont::fontWithName("Helvetica", 14)), sans));
+    EXPECT_TRUE(sameFace(faceSignature(UIFont::fontWithName("Arial", 14)), sans));
+    EXPECT_TRUE(sameFace(faceSignature(UIFont::fontWithName("STHeitiSC-Light", 14)), chinese));
+    // Other weights of the same families.
+    EXPECT_EQ(faceSignature(UIFont::fontWithName("STHeitiSC-Medium", 14)).metrics, chinese.metrics);
+    EXPECT_EQ(faceSignature(UIFont::fontWithName("TimesNewRomanPS-BoldMT", 12)).metrics, serif.metrics);
+    EXPECT_EQ(faceSignature(UIFont::fontWithName("HelveticaNeue-Bold", 14)).metrics, sans.metrics);
+    EXPECT_EQ(faceSignature(UIFont::systemFontOfSize(14)).metrics, sans.metrics);
 }
 
 TEST(UIFont, unknownNamesGiveNoFont)

@@ -2,7 +2,7 @@
 // Text drawn on a graphics context: with the context's shadow, mask and alpha, its fill colour
 // as the source for text that takes the context's colour.
 
-#include "platform/graphics/CGContext.h"
+#include "platform/graphics/cairo/CairoBackend.h"
 
 #include <functional>
 

@@ -3,7 +3,7 @@
 // early yields the rows decoded until then; damaged or hostile data ends in failed, never in
 // a crash, and no image may claim more pixels than kMaximumPixels.
 
-#include "platform/graphics/CairoHandles.h"
+#include "platform/graphics/cairo/CairoHandles.h"
 
 #include <cstdint>
 #include <memory>

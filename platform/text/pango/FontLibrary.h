@@ -48,8 +48,6 @@ public:
     // The primary face for a description; owned by the caller (g_object_unref).
     PangoFont* loadFont(const PangoFontDescription* description) const;
     FontFaceMetrics metricsOfFont(PangoFont* font) const;
-    // The family name of the face a font resolved to.
-    std::string familyOfFont(PangoFont* font) const;
 
 private:
     FontLibrary() = default;

@@ -4,7 +4,7 @@
 // frame sizes and UIKit's measuring and drawing all go through here, so a suggested size always
 // holds every line of the frame made with it.
 
-#include "platform/text/CTLine.h"
+#include "platform/text/pango/PangoText.h"
 #include "platform/text/NSParagraphStyle.h"
 
 #include <optional>

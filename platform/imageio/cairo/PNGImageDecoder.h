@@ -2,7 +2,7 @@
 // PNG through libpng's progressive reader, so a truncated file gives the rows it holds and data
 // arriving in pieces is read once.
 
-#include "platform/imageio/ImageDecoder.h"
+#include "platform/imageio/cairo/ImageDecoder.h"
 
 class PNGImageDecoder final : public ImageDecoder {
 public:

@@ -3,7 +3,7 @@
 // that has all arrived but ends early is closed with an end-of-image marker, and only the rows
 // decoded before the end was reached are kept. A progressive file shows its last complete scan.
 
-#include "platform/imageio/ImageDecoder.h"
+#include "platform/imageio/cairo/ImageDecoder.h"
 
 class JPEGImageDecoder final : public ImageDecoder {
 public:
