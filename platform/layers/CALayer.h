@@ -26,7 +26,6 @@
 #include "platform/graphics/CGImage.h"
 #include "platform/graphics/CGPath.h"
 
-#include <array>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -262,12 +261,14 @@ public:
     // Sublayers in drawing order: by zPosition, stable within one.
     std::vector<std::shared_ptr<CALayer>> sublayersInDrawingOrder() const;
 
-    // The pixels display() drew and the renderer's resampled contents (defined by the renderer's
-    // back end). Null until the layer has drawn or been drawn.
+    // For the renderer alone: the pixels display() drew and the renderer's resampled contents
+    // (a type of the back end; null until the layer has drawn or been drawn), the animations,
+    // and the vector content.
     struct BackingStore;
     BackingStore* backingStore(PassKey<LayerRenderer>) const { return m_backingStore.get(); }
     BackingStore& makeBackingStore(PassKey<LayerRenderer>) { return ensureBackingStore(); }
     void renderVectorContent(const CGContextRef& context, PassKey<LayerRenderer>) const { drawVectorContent(context); }
+
 private:
     struct AnimationEntry {
         NSString key;
@@ -276,7 +277,8 @@ private:
 
 public:
     const std::vector<AnimationEntry>& animationEntries(PassKey<LayerRenderer>) const { return m_animations; }
-    // Start and stop callbacks due by now; answers when the next one falls due.
+    // For the animation scheduler alone: start and stop callbacks due by now; answers when the
+    // next one falls due.
     CFTimeInterval updateAnimations(CFTimeInterval now, PassKey<CAAnimationScheduler>) { return updateAnimations(now); }
 
 protected:
