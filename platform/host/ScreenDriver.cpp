@@ -37,16 +37,16 @@ void ScreenDriver::renderFrame()
 
 std::array<uint8_t, 4> ScreenDriver::pixelAt(CGPoint point) const
 {
-    cairo_surface_t* surface = m_compositor->surface();
-    if (!surface)
+    const CGContextRef& frame = m_compositor->bitmapContext();
+    const auto* data = static_cast<const unsigned char*>(CGBitmapContextGetData(frame));
+    if (!data)
         return {};
-    cairo_surface_flush(surface);
     const CGFloat scale = m_compositor->scale();
     const int x = static_cast<int>(point.x * scale);
     const int y = static_cast<int>(point.y * scale);
-    if (x < 0 || y < 0 || x >= cairo_image_surface_get_width(surface) || y >= cairo_image_surface_get_height(surface))
+    if (x < 0 || y < 0 || x >= int(CGBitmapContextGetWidth(frame)) || y >= int(CGBitmapContextGetHeight(frame)))
         return {};
-    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    const unsigned char* row = data + y * CGBitmapContextGetBytesPerRow(frame);
     uint32_t pixel;
     std::memcpy(&pixel, row + x * 4, 4);
     const uint8_t alpha = pixel >> 24;
@@ -74,8 +74,13 @@ bool ScreenDriver::writePNG(const std::shared_ptr<UIView>& view, const NSString&
     CGContextTranslateCTM(context, -bounds.origin.x, -bounds.origin.y);
     view->layoutIfNeeded();
     view->layer()->renderInContext(context);
-    cairo_surface_flush(context->cairoSurface());
-    return cairo_surface_write_to_png(context->cairoSurface(), path.UTF8String().c_str()) == CAIRO_STATUS_SUCCESS;
+    // The context's bytes are premultiplied ARGB in 32-bit little-endian words: Cairo's own layout.
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(static_cast<unsigned char*>(CGBitmapContextGetData(context)),
+        CAIRO_FORMAT_ARGB32, int(CGBitmapContextGetWidth(context)), int(CGBitmapContextGetHeight(context)),
+        int(CGBitmapContextGetBytesPerRow(context)));
+    const bool written = cairo_surface_write_to_png(surface, path.UTF8String().c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(surface);
+    return written;
 }
 
 namespace {

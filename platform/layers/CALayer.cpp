@@ -209,7 +209,7 @@ CALayer::PendingChange CALayer::prepareChange(const char* key)
     id action;
     if (CATransaction::commitCount() != m_createdInTransaction) {
         action = actionForKey(name);
-    } else if (auto delegate = m_delegate.lock()) {
+    } else if (auto delegate = m_properties.delegate.lock()) {
         // A new layer has no implicit animations, but its view still animates inside a block.
         action = delegate->actionForLayer(self(), name);
     }

@@ -14,13 +14,10 @@ bool LayerCompositor::init(CGSize size, CGFloat scale)
     m_scale = scale;
     const int width = static_cast<int>(std::ceil(size.width * scale));
     const int height = static_cast<int>(std::ceil(size.height * scale));
-    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
-        return false;
     // Flipped and scaled as UIKit's contexts: user space is the screen in points, y down.
-    m_context = CGContextCreateWithCairoSurface(surface.get(), CGSizeMake(width, height),
-        CGAffineTransformMake(scale, 0, 0, -scale, 0, height), scale);
-    return m_context != nullptr;
+    m_context = CGBitmapContext::createImageContext(size, false, scale);
+    return m_context && CGBitmapContextGetWidth(m_context) == std::size_t(width)
+        && CGBitmapContextGetHeight(m_context) == std::size_t(height);
 }
 
 void LayerCompositor::setRootLayer(const CALayerRef& layer)

@@ -27,8 +27,10 @@ public:
 
     CGSize size() const { return m_size; }
     CGFloat scale() const { return m_scale; }
-    // The last frame.
+    // The last frame: a copy, or the bitmap context it is drawn in, for reading its pixels in
+    // place (CGBitmapContextGetData: premultiplied ARGB, 32-bit little-endian words).
     CGImageRef image() const;
+    const CGContextRef& bitmapContext() const { return m_context; }
     bool writePNG(const NSString& path) const;
 
     void layerTreeDidChange() override

@@ -1,6 +1,6 @@
 #include "platform/text/CTFramesetter.h"
 
-#include "platform/text/pango/TextLayout.h"
+#include "platform/text/TextLayout.h"
 
 #include <algorithm>
 

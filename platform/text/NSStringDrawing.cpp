@@ -1,7 +1,6 @@
 #include "platform/text/NSStringDrawing.h"
 
-#include "platform/text/pango/TextDrawing.h"
-#include "platform/text/pango/TextLayout.h"
+#include "platform/text/TextLayout.h"
 
 #include "platform/graphics/UIGraphics.h"
 
@@ -44,7 +43,7 @@ void draw(const std::shared_ptr<NSAttributedString>& text, CGRect rect, NSString
     CGPoint topLeft = rect.origin;
     if (!(options & NSStringDrawingUsesLineFragmentOrigin) && !layout.lines().empty())
         topLeft.y -= layout.lines().front().origin.y;
-    TextDrawing::drawInContext(UIGraphicsGetCurrentContext(), [&](cairo_t* cairo) { layout.draw(cairo, topLeft); });
+    layout.drawInContext(UIGraphicsGetCurrentContext(), topLeft);
 }
 
 constexpr NSStringDrawingOptions inRect = NSStringDrawingUsesLineFragmentOrigin | NSStringDrawingUsesFontLeading;

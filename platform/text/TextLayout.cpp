@@ -1,4 +1,6 @@
-#include "platform/text/pango/TextLayout.h"
+#include "platform/text/TextLayout.h"
+#include "platform/text/pango/PangoText.h"
+#include "platform/text/pango/TextDrawing.h"
 
 #include "platform/text/pango/FontLibrary.h"
 #include "platform/text/pango/TextParagraph.h"
@@ -46,10 +48,12 @@ bool truncates(NSLineBreakMode mode)
 
 } // namespace
 
-void TextLayout::draw(cairo_t* cairo, CGPoint topLeft) const
+void TextLayout::drawInContext(const CGContextRef& context, CGPoint topLeft) const
 {
-    for (const PlacedLine& placed : m_lines)
-        placed.line->backend().draw(cairo, CGPointMake(topLeft.x + placed.origin.x, topLeft.y + placed.origin.y), false);
+    TextDrawing::drawInContext(context, [&](cairo_t* cairo) {
+        for (const PlacedLine& placed : m_lines)
+            placed.line->backend().draw(cairo, CGPointMake(topLeft.x + placed.origin.x, topLeft.y + placed.origin.y), false);
+    });
 }
 
 CTLineRef TextLayout::ellipsisToken(const NSAttributes& attributes)

@@ -1,8 +1,7 @@
 #include "platform/text/UIStringDrawing.h"
 
 #include "platform/text/CTStringAttributes.h"
-#include "platform/text/pango/TextDrawing.h"
-#include "platform/text/pango/TextLayout.h"
+#include "platform/text/TextLayout.h"
 
 #include "platform/foundation/NSNumber.h"
 #include "platform/graphics/UIGraphics.h"
@@ -42,7 +41,7 @@ CGSize draw(const NSString& text, CGRect rect, const UIFontRef& font, NSLineBrea
     if (text.isNil() || !font)
         return CGSizeZero;
     const TextLayout layout = layOut(text, font, rect.size, mode, alignment);
-    TextDrawing::drawInContext(UIGraphicsGetCurrentContext(), [&](cairo_t* cairo) { layout.draw(cairo, rect.origin); });
+    layout.drawInContext(UIGraphicsGetCurrentContext(), rect.origin);
     return rounded(layout.usedSize());
 }
 

@@ -3,7 +3,6 @@
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/text/CTLine.h"
-#include "platform/text/TextDrawing.h"
 #include "platform/text/UIFont.h"
 #include "platform/uikit/RoundedRectPath.h"
 #include "platform/uikit/UIKeyInput.h"
@@ -82,7 +81,11 @@ void drawKey(const CGContextRef& context, CGRect rect, const NSString& title, co
     const auto line = CTLineCreateWithAttributedString(NSAttributedString::withString(title, attributes));
     const CGFloat x = CGRectGetMidX(rect) - line->width() / 2;
     const CGFloat baseline = std::round(CGRectGetMidY(rect) + (line->ascent() - line->descent()) / 2);
-    TextDrawing::drawInContext(context, [&](cairo_t* cairo) { line->draw(cairo, CGPointMake(x, baseline), false); });
+    // The text matrix turns the engine's y-up glyphs upright in this y-down space.
+    const CGAffineTransform textMatrix = CGContextGetTextMatrix(context);
+    CGContextSetTextMatrix(context, CGAffineTransformMake(1, 0, 0, -1, x, baseline));
+    CTLineDraw(line, context);
+    CGContextSetTextMatrix(context, textMatrix);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/graphics/UIGraphics.h"
-#include "platform/text/TextDrawing.h"
 #include "platform/text/TextLayout.h"
 #include "platform/uikit/UITouch.h"
 #include "platform/uikit/UIWindow.h"
@@ -306,7 +305,7 @@ void UITextView::drawContent(CGRect)
             }
         }
     }
-    TextDrawing::drawInContext(context, [&](cairo_t* cairo) { placed.text.draw(cairo, placed.origin); });
+    placed.text.drawInContext(context, placed.origin);
 }
 
 // MARK: - Responding

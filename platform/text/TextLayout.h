@@ -4,7 +4,8 @@
 // frame sizes and UIKit's measuring and drawing all go through here, so a suggested size always
 // holds every line of the frame made with it.
 
-#include "platform/text/pango/PangoText.h"
+#include "platform/graphics/CGContext.h"
+#include "platform/text/CTLine.h"
 #include "platform/text/NSParagraphStyle.h"
 
 #include <optional>
@@ -45,8 +46,9 @@ public:
     // the bottom of the last line.
     CGSize usedSize() const { return m_usedSize; }
 
-    // Draws the lines in a y-down user space (UIKit's), the layout's top-left corner at a point.
-    void draw(cairo_t* cairo, CGPoint topLeft) const;
+    // Draws the lines in the context's y-down user space (UIKit's), the layout's top-left corner
+    // at a point, with the context's fill colour for text without its own, shadow and alpha.
+    void drawInContext(const CGContextRef& context, CGPoint topLeft) const;
 
     // The mark standing for cut text, in the attributes of the text it replaces.
     static CTLineRef ellipsisToken(const NSAttributes& attributes);
