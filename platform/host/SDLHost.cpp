@@ -1,4 +1,5 @@
 #include "platform/host/SDLHost.h"
+#include "platform/graphics/CGBitmapContext.h"
 
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -173,9 +174,8 @@ void SDLHost::present(bool redraw)
     m_needsPresent = false;
     [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
     if (redraw) {
-        cairo_surface_t* surface = m_screen->compositor()->surface();
-        cairo_surface_flush(surface);
-        SDL_UpdateTexture(m_window->texture, nullptr, cairo_image_surface_get_data(surface), cairo_image_surface_get_stride(surface));
+        const CGContextRef& frame = m_screen->compositor()->bitmapContext();
+        SDL_UpdateTexture(m_window->texture, nullptr, CGBitmapContextGetData(frame), int(CGBitmapContextGetBytesPerRow(frame)));
     }
     SDL_RenderClear(m_window->renderer);
     SDL_RenderCopy(m_window->renderer, m_window->texture, nullptr, nullptr);

@@ -1,4 +1,5 @@
 #include "platform/imageio/ImageEncoder.h"
+#include "platform/graphics/cairo/CairoBackend.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +22,7 @@ std::optional<Pixels> pixelsOf(const CGImageRef& image)
 {
     if (!image)
         return std::nullopt;
-    cairo_surface_t* surface = image->surface();
+    cairo_surface_t* surface = CGImageGetCairoSurface(*image);
     if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
         return std::nullopt;
     cairo_surface_flush(surface);

@@ -56,6 +56,12 @@ void TextLayout::drawInContext(const CGContextRef& context, CGPoint topLeft) con
     });
 }
 
+void TextLayout::drawLine(const CTLineRef& line, const CGContextRef& context, CGPoint baselineOrigin)
+{
+    if (line)
+        TextDrawing::drawInContext(context, [&](cairo_t* cairo) { line->backend().draw(cairo, baselineOrigin, false); });
+}
+
 CTLineRef TextLayout::ellipsisToken(const NSAttributes& attributes)
 {
     return CTLineCreateWithAttributedString(NSAttributedString::create(NSString(u"\u2026"), attributes));

@@ -50,6 +50,10 @@ public:
     // at a point, with the context's fill colour for text without its own, shadow and alpha.
     void drawInContext(const CGContextRef& context, CGPoint topLeft) const;
 
+    // Draws one line in the context's y-down user space (UIKit's), its baseline origin at a point,
+    // as drawInContext draws each of its lines.
+    static void drawLine(const CTLineRef& line, const CGContextRef& context, CGPoint baselineOrigin);
+
     // The mark standing for cut text, in the attributes of the text it replaces.
     static CTLineRef ellipsisToken(const NSAttributes& attributes);
 

@@ -1,4 +1,5 @@
 #include "platform/uikit/KeyboardKeysView.h"
+#include "platform/text/TextLayout.h"
 
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/graphics/UIGraphics.h"
@@ -81,11 +82,7 @@ void drawKey(const CGContextRef& context, CGRect rect, const NSString& title, co
     const auto line = CTLineCreateWithAttributedString(NSAttributedString::withString(title, attributes));
     const CGFloat x = CGRectGetMidX(rect) - line->width() / 2;
     const CGFloat baseline = std::round(CGRectGetMidY(rect) + (line->ascent() - line->descent()) / 2);
-    // The text matrix turns the engine's y-up glyphs upright in this y-down space.
-    const CGAffineTransform textMatrix = CGContextGetTextMatrix(context);
-    CGContextSetTextMatrix(context, CGAffineTransformMake(1, 0, 0, -1, x, baseline));
-    CTLineDraw(line, context);
-    CGContextSetTextMatrix(context, textMatrix);
+    TextLayout::drawLine(line, context, CGPointMake(x, baseline));
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/graphics/UIGraphics.h"
-#include "platform/text/TextDrawing.h"
 #include "platform/text/TextLayout.h"
 
 #include <algorithm>
@@ -289,7 +288,7 @@ void UILabel::drawTextInRect(CGRect rect)
     CGContextSaveGState(context);
     if (m_shadowColor)
         CGContextSetShadowWithColor(context, m_shadowOffset, 0, m_shadowColor->CGColor());
-    TextDrawing::drawInContext(context, [&](cairo_t* cairo) { layout.draw(cairo, CGPointMake(rect.origin.x, top)); });
+    layout.drawInContext(context, CGPointMake(rect.origin.x, top));
     CGContextRestoreGState(context);
 }
 

@@ -1,10 +1,10 @@
 #include "platform/uikit/UITextField.h"
+#include "platform/text/TextLayout.h"
 
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/text/CTLine.h"
-#include "platform/text/TextDrawing.h"
 #include "platform/uikit/RoundedRectPath.h"
 #include "platform/uikit/UITouch.h"
 #include "platform/uikit/UIWindow.h"
@@ -399,7 +399,7 @@ void UITextField::drawTextInRect(CGRect rect)
             CGContextFillRect(context, caret);
         }
     }
-    TextDrawing::drawInContext(context, [&](cairo_t* cairo) { line->draw(cairo, CGPointMake(x, baseline), false); });
+    TextLayout::drawLine(line, context, CGPointMake(x, baseline));
     CGContextRestoreGState(context);
 }
 
@@ -417,7 +417,7 @@ void UITextField::drawPlaceholderInRect(CGRect rect)
         x = CGRectGetMaxX(rect) - line->width();
     CGContextSaveGState(context);
     CGContextClipToRect(context, rect);
-    TextDrawing::drawInContext(context, [&](cairo_t* cairo) { line->draw(cairo, CGPointMake(x, baselineInRect(rect)), false); });
+    TextLayout::drawLine(line, context, CGPointMake(x, baselineInRect(rect)));
     CGContextRestoreGState(context);
 }
 

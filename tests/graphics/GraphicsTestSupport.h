@@ -35,6 +35,18 @@ inline Pixel imagePixelAt(const CGImageRef& image, int x, int y)
     return { int(p >> 24), int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF) };
 }
 
+// A pixel of any image as the drawing back end holds it (premultiplied ARGB), read by copying the
+// image into a bitmap of that layout.
+inline std::uint32_t nativeWordAt(const CGImageRef& image, int x, int y)
+{
+    auto copy = CGBitmapContextCreate(nullptr, CGImageGetWidth(image), CGImageGetHeight(image), 8, 0,
+        CGColorSpaceCreateDeviceRGB(), CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
+    CGContextSetBlendMode(copy, kCGBlendModeCopy);
+    CGContextDrawImage(copy, CGRectMake(0, 0, CGFloat(CGImageGetWidth(image)), CGFloat(CGImageGetHeight(image))), image);
+    const auto* row = static_cast<const std::uint8_t*>(CGBitmapContextGetData(copy)) + std::size_t(y) * CGBitmapContextGetBytesPerRow(copy);
+    return reinterpret_cast<const std::uint32_t*>(row)[x];
+}
+
 inline int alphaAt(const CGContextRef& context, int x, int y) { return pixelAt(context, x, y).a; }
 
 inline CGContextRef makeRGBAContext(std::size_t width, std::size_t height)

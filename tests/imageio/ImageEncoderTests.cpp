@@ -1,6 +1,7 @@
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/imageio/CGImageSource.h"
 #include "platform/imageio/ImageEncoder.h"
+#include "tests/graphics/GraphicsTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +13,7 @@ std::uint32_t firstPixel(const std::vector<std::uint8_t>& bytes)
     auto image = CGImageSourceCreateImageAtIndex(CGImageSourceCreateWithData(bytes), 0);
     if (!image)
         return 0xDEADBEEF;
-    cairo_surface_t* surface = image->surface();
-    cairo_surface_flush(surface);
-    return *reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface));
+    return nativeWordAt(image, 0, 0);
 }
 
 CGImageRef filledImage(CGBitmapInfo info, const CGColorSpaceRef& space, const CGFloat* rgba)

@@ -19,12 +19,15 @@ inline RGBA rgbaOfPixel(std::uint32_t argb)
     return straight((argb >> 16) & 0xFF) << 24 | straight((argb >> 8) & 0xFF) << 16 | straight(argb & 0xFF) << 8 | a;
 }
 
-// A pixel of an image as stored, from the top-left.
+// A pixel of an image as stored, from the top-left: copied into a bitmap of premultiplied ARGB
+// words and read there.
 inline RGBA pixelOf(const CGImageRef& image, int x, int y)
 {
-    cairo_surface_t* surface = image->surface();
-    cairo_surface_flush(surface);
-    const auto* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    auto copy = CGBitmapContextCreate(nullptr, CGImageGetWidth(image), CGImageGetHeight(image), 8, 0,
+        CGColorSpaceCreateDeviceRGB(), CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
+    CGContextSetBlendMode(copy, kCGBlendModeCopy);
+    CGContextDrawImage(copy, CGRectMake(0, 0, CGFloat(CGImageGetWidth(image)), CGFloat(CGImageGetHeight(image))), image);
+    const auto* row = static_cast<const std::uint8_t*>(CGBitmapContextGetData(copy)) + std::size_t(y) * CGBitmapContextGetBytesPerRow(copy);
     return rgbaOfPixel(reinterpret_cast<const std::uint32_t*>(row)[x]);
 }
 
@@ -34,9 +37,8 @@ inline UIImageRef paintedImage(int width, int height, CGFloat scale, const std::
 {
     auto context = CGBitmapContextCreate(nullptr, std::size_t(width), std::size_t(height), 8, 0,
         CGColorSpaceCreateDeviceRGB(), CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
-    auto* surface = context->cairoSurface();
-    auto* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
+    auto* data = static_cast<std::uint8_t*>(CGBitmapContextGetData(context));
+    const auto stride = CGBitmapContextGetBytesPerRow(context);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const RGBA p = colour(x, y);
@@ -45,7 +47,6 @@ inline UIImageRef paintedImage(int width, int height, CGFloat scale, const std::
                 = a << 24 | ((r * a + 127) / 255) << 16 | ((g * a + 127) / 255) << 8 | ((b * a + 127) / 255);
         }
     }
-    cairo_surface_mark_dirty(surface);
     return UIImage::imageWithCGImage(CGBitmapContextCreateImage(context), scale, orientation);
 }
 
