@@ -71,6 +71,9 @@ std::vector<std::uint8_t> gifOfOnePixelFrames(int side, int frames)
 
 } // namespace
 
+// What the decoders hold in pixels at most for one source.
+constexpr std::size_t kDecodedBytesBudget = std::size_t(256) << 20;
+
 TEST(HostileImages, anAnimationBeyondTheMemoryBudgetIsAnErrorNotComplete)
 {
     // 20 frames of a 5792 x 5792 canvas would hold 2.7 GB of pixels.
@@ -78,7 +81,7 @@ TEST(HostileImages, anAnimationBeyondTheMemoryBudgetIsAnErrorNotComplete)
     ASSERT_LT(bomb.size(), 400u);
     auto source = CGImageSourceCreateWithData(bomb);
     EXPECT_EQ(CGImageSourceGetStatus(source), kCGImageStatusInvalidData);
-    EXPECT_LE(CGImageSourceGetCount(source) * 5792 * 5792 * 4, ImageDecoder::kMaximumDecodedBytes);
+    EXPECT_LE(CGImageSourceGetCount(source) * 5792 * 5792 * 4, kDecodedBytesBudget);
     EXPECT_NE(CGImageSourceGetStatusAtIndex(source, 19), kCGImageStatusComplete);
     EXPECT_FALSE(CGImageSourceCreateImageAtIndex(source, 19));
 

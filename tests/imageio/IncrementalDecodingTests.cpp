@@ -17,14 +17,8 @@ bool samePixels(const CGImageRef& a, const CGImageRef& b)
 {
     if (!a || !b || CGImageGetWidth(a) != CGImageGetWidth(b) || CGImageGetHeight(a) != CGImageGetHeight(b))
         return false;
-    cairo_surface_t* sa = a->surface();
-    cairo_surface_t* sb = b->surface();
-    for (std::size_t y = 0; y < CGImageGetHeight(a); ++y) {
-        if (std::memcmp(cairo_image_surface_get_data(sa) + y * cairo_image_surface_get_stride(sa),
-                cairo_image_surface_get_data(sb) + y * cairo_image_surface_get_stride(sb), CGImageGetWidth(a) * 4) != 0)
-            return false;
-    }
-    return true;
+    return CGImageGetBitmapInfo(a) == CGImageGetBitmapInfo(b) && CGImageGetBytesPerRow(a) == CGImageGetBytesPerRow(b)
+        && CGDataProviderCopyData(CGImageGetDataProvider(a)) == CGDataProviderCopyData(CGImageGetDataProvider(b));
 }
 
 // Feeds the file in `pieces` updates, asking for the image after each; answers the heights seen.
