@@ -10,13 +10,13 @@
 #include "platform/graphics/CGImage.h"
 #include "platform/layers/CALayer.h"
 
-#include <cairo.h>
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace {
 
@@ -62,18 +62,13 @@ CGImageRef imageFromSample(GstSample* sample)
     const int stride = GST_VIDEO_INFO_PLANE_STRIDE(&info, 0);
     CGImageRef image;
     if (width > 0 && height > 0 && static_cast<gsize>(stride) * height <= map.size) {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-            cairo_surface_flush(surface);
-            unsigned char* target = cairo_image_surface_get_data(surface);
-            const int targetStride = cairo_image_surface_get_stride(surface);
-            for (int row = 0; row < height; ++row)
-                std::memcpy(target + row * targetStride, map.data + row * stride, static_cast<std::size_t>(width) * 4);
-            cairo_surface_mark_dirty(surface);
-            image = CGImage::imageWithSurface(surface, CGColorSpaceCreateDeviceRGB(),
-                CGBitmapInfo(kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little);
-        }
-        cairo_surface_destroy(surface);
+        // The frame's rows are 32-bit little-endian words with an unused top byte: the layout as is.
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height));
+        for (int row = 0; row < height; ++row)
+            std::memcpy(bytes.data() + static_cast<std::size_t>(row) * width * 4, map.data + row * stride, static_cast<std::size_t>(width) * 4);
+        image = CGImageCreate(static_cast<std::size_t>(width), static_cast<std::size_t>(height), 8, 32, static_cast<std::size_t>(width) * 4,
+            CGColorSpaceCreateDeviceRGB(), CGBitmapInfo(kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little,
+            CGDataProviderCreateWithCFData(std::move(bytes)), nullptr, true, kCGRenderingIntentDefault);
     }
     gst_buffer_unmap(buffer, &map);
     return image;
