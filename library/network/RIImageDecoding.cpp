@@ -5,6 +5,7 @@
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIGraphics.h"
+#include "platform/imageio/CGImageSource.h"
 #include "platform/uikit/UIScreen.h"
 
 #include <webp/decode.h>
@@ -238,8 +239,8 @@ CGImageRef RICreateImageFromWebPData(const std::shared_ptr<NSData>& data)
     int width = 0;
     int height = 0;
     if (!WebPGetInfo(data->bytes(), data->length(), &width, &height) || width <= 0 || height <= 0
-        || std::size_t(width) > ImageDecoder::kMaximumSide || std::size_t(height) > ImageDecoder::kMaximumSide
-        || std::size_t(width) * std::size_t(height) > ImageDecoder::kMaximumPixels)
+        || std::size_t(width) > kImageDecoderMaximumSide || std::size_t(height) > kImageDecoderMaximumSide
+        || std::size_t(width) * std::size_t(height) > kImageDecoderMaximumPixels)
         return nullptr;
     const std::size_t stride = std::size_t(width) * 4;
     std::vector<std::uint8_t> pixels(stride * std::size_t(height));

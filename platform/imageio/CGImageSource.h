@@ -35,6 +35,11 @@ inline constexpr const char* kCGImagePropertyGIFLoopCount = "LoopCount";
 inline constexpr const char* kCGImageSourceShouldCache = "kCGImageSourceShouldCache";
 inline constexpr const char* kCGImageSourceTypeIdentifierHint = "kCGImageSourceTypeIdentifierHint";
 
+// The largest picture the platform's decoders make: no side beyond 32767 pixels, no more than
+// 2^25 pixels in all. Other decoders of pictures keep to the same bounds.
+inline constexpr std::size_t kImageDecoderMaximumSide = 32767;
+inline constexpr std::size_t kImageDecoderMaximumPixels = std::size_t(1) << 25;
+
 class CGImageSource : public NSObject {
     NS_OBJECT(CGImageSource, NSObject)
 public:

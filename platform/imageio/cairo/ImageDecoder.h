@@ -4,6 +4,7 @@
 // a crash, and no image may claim more pixels than kMaximumPixels.
 
 #include "platform/graphics/cairo/CairoHandles.h"
+#include "platform/imageio/CGImageSource.h"
 
 #include <cstdint>
 #include <memory>
@@ -14,8 +15,8 @@
 
 class ImageDecoder {
 public:
-    static constexpr std::size_t kMaximumPixels = std::size_t(1) << 25;
-    static constexpr std::size_t kMaximumSide = 32767;
+    static constexpr std::size_t kMaximumPixels = kImageDecoderMaximumPixels;
+    static constexpr std::size_t kMaximumSide = kImageDecoderMaximumSide;
     // The decoded pixels one image source may hold in all (frames of an animation included);
     // beyond it the data reads as invalid rather than taking the memory of the process.
     static constexpr std::size_t kMaximumDecodedBytes = std::size_t(256) << 20;
