@@ -12,11 +12,20 @@ const std::shared_ptr<UIScreen>& UIScreen::mainScreen()
 void UIScreen::init()
 {
     UIGraphicsSetMainScreenScale(scale());
-    m_layer = CALayer::create();
-    m_layer->setBounds(bounds());
-    m_layer->setAnchorPoint({ 0, 0 });
-    m_layer->setPosition({ 0, 0 });
-    m_layer->setContentsScale(scale());
+}
+
+const CALayerRef& UIScreen::layer() const
+{
+    // Made on first use: decoders on other threads read the scale of a screen whose layer,
+    // a main-thread object, they never touch.
+    if (!m_layer) {
+        m_layer = CALayer::create();
+        m_layer->setBounds(bounds());
+        m_layer->setAnchorPoint({ 0, 0 });
+        m_layer->setPosition({ 0, 0 });
+        m_layer->setContentsScale(scale());
+    }
+    return m_layer;
 }
 
 CGRect UIScreen::applicationFrame() const

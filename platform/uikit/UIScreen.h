@@ -15,11 +15,12 @@ public:
     // The screen less the status bar while it shows.
     CGRect applicationFrame() const;
 
-    const CALayerRef& layer() const { return m_layer; }
+    // Main thread only; the screen itself (its size and scale) may be asked from any thread.
+    const CALayerRef& layer() const;
 
 protected:
     void init();
 
 private:
-    CALayerRef m_layer;
+    mutable CALayerRef m_layer;
 };
