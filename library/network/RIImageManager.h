@@ -92,7 +92,9 @@ public:
 
 protected:
     // The shared cache and downloader unless others are given (tests use their own).
-    void init(const std::shared_ptr<RIImageCache>& cache = nullptr, const std::shared_ptr<RIImageDownloader>& downloader = nullptr);
+    // Without arguments: the shared cache and downloader.
+    void init() { init(nullptr, nullptr); }
+    void init(const std::shared_ptr<RIImageCache>& cache, const std::shared_ptr<RIImageDownloader>& downloader);
 
 private:
     void removeRunning(const RIImageCombinedOperation* operation);

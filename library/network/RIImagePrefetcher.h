@@ -42,7 +42,9 @@ public:
 
 protected:
     // The given manager instead of a new one on the shared cache and downloader (tests).
-    void init(const std::shared_ptr<RIImageManager>& manager = nullptr);
+    // Without arguments: a manager of its own.
+    void init() { init(std::shared_ptr<RIImageManager>()); }
+    void init(const std::shared_ptr<RIImageManager>& manager);
 
 private:
     void startPrefetchingAtIndex(NSUInteger index, NSUInteger generation);

@@ -39,8 +39,9 @@ TEST_F(TimerTest, timersFireInDueOrderEachAtItsOwnTime)
 {
     std::vector<std::string> order;
     std::vector<NSTimeInterval> times;
-    for (auto [name, delay] : std::vector<std::pair<std::string, double>> { { "c", 3 }, { "a", 1 }, { "b", 2 }, { "a2", 1 } }) {
-        timers.push_back(NSTimer::scheduledTimerWithTimeInterval(delay, [&, name](const auto&) {
+    for (const auto& entry : std::vector<std::pair<std::string, double>> { { "c", 3 }, { "a", 1 }, { "b", 2 }, { "a2", 1 } }) {
+        const std::string name = entry.first;
+        timers.push_back(NSTimer::scheduledTimerWithTimeInterval(entry.second, [&, name](const auto&) {
             order.push_back(name);
             times.push_back(SystemClock::now() - start);
         }, false));

@@ -4,6 +4,7 @@
 #include "app/ServiceReply.h"
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/network/RQQueryStringPair.h"
+#include "platform/foundation/NSDictionary.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // A byte-order mark leading the decoded bytes is read as such, not as text.
     const NSString expected = text.hasPrefix(NSString(u"\uFEFF")) ? text.substringFromIndex(1) : text;
-    const NSString encoded = RQPercentEscapedQueryStringValue(text, NSUTF8StringEncoding);
+    if (text.isNil())
+        return 0;
+    // The one field "v" as the request encoder writes it: "v=" and the escaped value.
+    const NSString field = RQQueryStringFromParameters(NSDictionary::dictionaryWithObjectsAndKeys({ { id(text), id(NSString("v")) } }), NSUTF8StringEncoding);
+    const NSString encoded = field.length() >= 2 ? field.substringFromIndex(2) : NSString();
     if (!encoded.isNil() && ServiceReply::formDecode(encoded) != expected) {
         std::fprintf(stderr, "form decoding does not undo form encoding\n");
         std::abort();
