@@ -126,7 +126,20 @@ void CompositeFullRedraw(benchmark::State& state)
 }
 BENCHMARK(CompositeFullRedraw);
 
-// A scroll: the whole tree moves, nothing is drawn again, every pixel is composited anew.
+// Every pixel composited anew, nothing drawn again: what any change but a scroll by whole
+// pixels or the drawing of a few layers costs.
+void CompositeFullFrame(benchmark::State& state)
+{
+    Scene scene = makeScene();
+    for (auto _ : state) {
+        scene.compositor->layerTreeDidChange();
+        scene.compositor->renderFrame();
+    }
+}
+BENCHMARK(CompositeFullFrame);
+
+// A scroll: the whole tree moves by whole pixels, nothing is drawn again; the last frame is
+// shifted and only the exposed strip is composited.
 void CompositeFullFrameCached(benchmark::State& state)
 {
     Scene scene = makeScene();

@@ -202,6 +202,8 @@ CALayer::PendingChange CALayer::prepareChange(const char* key)
     PendingChange change;
     if (m_isPresentation)
         return change;
+    if (auto host = treeHost())
+        host->layerWillChange(*this, key);
     CATransaction::ensureTransaction();
     if (CATransaction::disableActions())
         return change;

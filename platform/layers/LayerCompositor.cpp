@@ -4,7 +4,10 @@
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/graphics/cairo/CairoBackend.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string_view>
 
 bool LayerCompositor::init(CGSize size, CGFloat scale)
 {
@@ -30,14 +33,15 @@ void LayerCompositor::setRootLayer(const CALayerRef& layer)
     m_rootLayer = layer;
     if (m_rootLayer)
         m_rootLayer->setTreeHost(std::static_pointer_cast<LayerCompositor>(self()));
-    m_needsFrame = true;
+    // Every pixel may change.
+    layerTreeDidChange();
 }
 
 void LayerCompositor::setBackgroundColor(const CGColorRef& color)
 {
     NSAssertMainThread();
     m_backgroundColor = color;
-    m_needsFrame = true;
+    layerTreeDidChange();
 }
 
 bool LayerCompositor::needsFrame() const
@@ -74,6 +78,7 @@ void LayerCompositor::layerNeedsDisplay(CALayer& layer)
 {
     NSAssertMainThread();
     m_needsFrame = true;
+    ++m_displayRequests;
     if (!m_fullFrame)
         m_dirtyLayers.push_back(std::static_pointer_cast<CALayer>(layer.shared_from_this()));
 }
@@ -122,6 +127,155 @@ bool LayerCompositor::rootHides(const CALayer& root, CGRect pixels) const
     return CGRectContainsRect(onScreen, area);
 }
 
+void LayerCompositor::layerWillChange(CALayer& layer, const char* key)
+{
+    const std::string_view name(key);
+    if (name != "bounds" && name != "sublayerTransform")
+        return;
+    ++m_scrollChanges;
+    for (const auto& scrolled : m_scrolled)
+        if (scrolled.layer.lock().get() == &layer)
+            return;
+    m_scrolled.push_back({ std::static_pointer_cast<CALayer>(layer.shared_from_this()), layer.bounds(), layer.sublayerTransform() });
+}
+
+void LayerCompositor::forgetChanges()
+{
+    m_dirtyLayers.clear();
+    m_scrolled.clear();
+    m_treeChanges = 0;
+    m_scrollChanges = 0;
+    m_displayRequests = 0;
+    m_fullFrame = false;
+    m_needsFrame = false;
+}
+
+namespace {
+
+bool whole(CGFloat value) { return std::abs(value - std::round(value)) < 1e-6; }
+
+// A rectangle on whole device pixels, rounded; null when its edges are not on whole pixels.
+CGRect wholePixels(CGRect rect)
+{
+    if (!whole(rect.origin.x) || !whole(rect.origin.y) || !whole(rect.size.width) || !whole(rect.size.height))
+        return CGRectNull;
+    return CGRectMake(std::round(rect.origin.x), std::round(rect.origin.y), std::round(rect.size.width), std::round(rect.size.height));
+}
+
+// The map of a layer's coordinates onto the screen when it only scales (positively) and moves.
+std::optional<CGAffineTransform> axisAlignedToScreen(const CALayer& layer, const CALayer& root)
+{
+    const CATransform3D m = CATransform3DConcat(layer.transformToRoot(), root.placementIn(nullptr));
+    if (m.m12 != 0 || m.m21 != 0 || m.m14 != 0 || m.m24 != 0 || m.m44 != 1 || !(m.m11 > 0) || !(m.m22 > 0))
+        return std::nullopt;
+    return CGAffineTransform { m.m11, 0, 0, m.m22, m.m41, m.m42 };
+}
+
+bool sameButTranslation(const CATransform3D& a, const CATransform3D& b)
+{
+    return a.m11 == b.m11 && a.m12 == b.m12 && a.m13 == b.m13 && a.m14 == b.m14 && a.m21 == b.m21 && a.m22 == b.m22
+        && a.m23 == b.m23 && a.m24 == b.m24 && a.m31 == b.m31 && a.m32 == b.m32 && a.m33 == b.m33 && a.m34 == b.m34
+        && a.m43 == b.m43 && a.m44 == b.m44;
+}
+
+} // namespace
+
+std::optional<std::vector<CGRect>> LayerCompositor::scrollByShifting(bool animating)
+{
+    // Only the scroll position of one layer changed since a frame that left the whole picture.
+    if (!m_pictureIsCurrent || animating || !m_rootLayer || m_scrolled.size() != 1 || m_treeChanges != m_scrollChanges
+        || m_displayRequests != 0)
+        return std::nullopt;
+    const CALayerRef layer = m_scrolled.front().layer.lock();
+    if (!layer)
+        return std::nullopt;
+    const CALayer& root = *m_rootLayer;
+    const CGRect oldBounds = m_scrolled.front().bounds;
+    const CATransform3D& oldTransform = m_scrolled.front().sublayerTransform;
+    if (oldBounds.size != layer->bounds().size || !sameButTranslation(oldTransform, layer->sublayerTransform()))
+        return std::nullopt;
+
+    // The layer paints one opaque colour over all of its bounds, and its sublayers stay inside.
+    if (!LayerRenderer::paintsOnlyBackground(*layer) || !layer->coversOpaquely(layer->bounds()) || layer->mask()
+        || layer->borderWidth() > 0 || layer->shadowOpacity() > 0 || layer->isHidden())
+        return std::nullopt;
+    const auto toScreen = axisAlignedToScreen(*layer, root);
+    if (!toScreen)
+        return std::nullopt;
+    const CGRect surface = CGRectMake(0, 0, CGFloat(CGBitmapContextGetWidth(m_context)), CGFloat(CGBitmapContextGetHeight(m_context)));
+    auto onDevice = [&](CGRect rect, CGAffineTransform map) {
+        const CGRect points = CGRectApplyAffineTransform(rect, map);
+        return CGRectMake(points.origin.x * m_scale, points.origin.y * m_scale, points.size.width * m_scale, points.size.height * m_scale);
+    };
+    const CGRect area = wholePixels(onDevice(layer->bounds(), *toScreen));
+    if (CGRectIsNull(area) || !(layer->masksToBounds() || (layer.get() == &root && CGRectContainsRect(area, surface))))
+        return std::nullopt;
+    CGRect visible = CGRectIntersection(area, surface);
+
+    // Nothing above it reaches over it, and nothing it lies in changes how it shows.
+    for (CALayerRef child = layer, parent = layer->superlayer(); parent; child = parent, parent = parent->superlayer()) {
+        if (parent->isHidden() || parent->opacity() < 1 || parent->mask() || parent->shadowOpacity() > 0 || parent->borderWidth() > 0)
+            return std::nullopt;
+        const auto parentToScreen = axisAlignedToScreen(*parent, root);
+        if (!parentToScreen)
+            return std::nullopt;
+        if (parent->masksToBounds()) {
+            const CGRect clip = onDevice(parent->bounds(), *parentToScreen);
+            if (!CGRectContainsRect(clip, visible))
+                return std::nullopt;
+        }
+        const auto siblings = parent->sublayersInDrawingOrder();
+        auto later = std::find(siblings.begin(), siblings.end(), child);
+        if (later == siblings.end())
+            return std::nullopt;
+        for (++later; later != siblings.end(); ++later) {
+            if ((*later)->isHidden())
+                continue;
+            const CGRect extent = LayerRenderer::paintedExtentInSuperlayer(**later);
+            if (CGRectIsInfinite(extent) || !CGRectIsEmpty(CGRectIntersection(onDevice(extent, *parentToScreen), visible)))
+                return std::nullopt;
+        }
+    }
+    if (CGRectIsEmpty(visible))
+        return std::vector<CGRect> {};
+
+    // How far the content moved, in device pixels: the sublayer transform's translation less the
+    // move of the bounds' origin, in the layer's own space.
+    const CATransform3D& newTransform = layer->sublayerTransform();
+    const CGFloat moveX = (newTransform.m41 - oldTransform.m41) - (layer->bounds().origin.x - oldBounds.origin.x);
+    const CGFloat moveY = (newTransform.m42 - oldTransform.m42) - (layer->bounds().origin.y - oldBounds.origin.y);
+    const CGFloat dxPixels = moveX * toScreen->a * m_scale;
+    const CGFloat dyPixels = moveY * toScreen->d * m_scale;
+    if (!whole(dxPixels) || !whole(dyPixels))
+        return std::nullopt;
+    const int dx = static_cast<int>(std::round(dxPixels)), dy = static_cast<int>(std::round(dyPixels));
+    const int x0 = static_cast<int>(visible.origin.x), y0 = static_cast<int>(visible.origin.y);
+    const int width = static_cast<int>(visible.size.width), height = static_cast<int>(visible.size.height);
+    if (std::abs(dx) >= width || std::abs(dy) >= height)
+        return std::vector<CGRect> { visible };
+
+    cairo_surface_t* pixels = m_context->backend().cairoSurface();
+    cairo_surface_flush(pixels);
+    unsigned char* data = cairo_image_surface_get_data(pixels);
+    const std::ptrdiff_t stride = cairo_image_surface_get_stride(pixels);
+    const std::size_t rowBytes = static_cast<std::size_t>(width - std::abs(dx)) * 4;
+    const int fromX = x0 + std::max(0, -dx), toX = x0 + std::max(0, dx);
+    // Rows in the order that never overwrites a row still to be read.
+    for (int i = 0; i < height - std::abs(dy); ++i) {
+        const int toY = dy > 0 ? y0 + height - 1 - i : y0 + i;
+        const int fromY = toY - dy;
+        std::memmove(data + toY * stride + toX * 4, data + fromY * stride + fromX * 4, rowBytes);
+    }
+    cairo_surface_mark_dirty(pixels);
+
+    std::vector<CGRect> exposed;
+    if (dy != 0)
+        exposed.push_back(CGRectMake(x0, dy > 0 ? y0 : y0 + height + dy, width, std::abs(dy)));
+    if (dx != 0)
+        exposed.push_back(CGRectMake(dx > 0 ? x0 : x0 + width + dx, y0 + (dy > 0 ? dy : 0), std::abs(dx), height - std::abs(dy)));
+    return exposed;
+}
+
 void LayerCompositor::renderFrame()
 {
     NSAssertMainThread();
@@ -137,24 +291,30 @@ void LayerCompositor::renderFrame()
         m_needsFrame = false;
         return needsFrame();
     }();
-    CGRect damage = CGRectNull;
-    if (m_fullFrame || animating || !root) {
-        damage = CGRectMake(0, 0, m_size.width, m_size.height);
+    // Device pixels to composite again.
+    std::vector<CGRect> areas;
+    if (auto shifted = scrollByShifting(animating)) {
+        areas = std::move(*shifted);
     } else {
-        for (const auto& weak : m_dirtyLayers)
-            if (auto layer = weak.lock())
-                damage = CGRectUnion(damage, damageOf(*layer));
+        CGRect damage = CGRectNull;
+        if (m_fullFrame || animating || !root || !m_pictureIsCurrent) {
+            damage = CGRectMake(0, 0, m_size.width, m_size.height);
+        } else {
+            for (const auto& weak : m_dirtyLayers)
+                if (auto layer = weak.lock())
+                    damage = CGRectUnion(damage, damageOf(*layer));
+        }
+        // Whole device pixels, so that nothing outside is touched and nothing inside is half-done.
+        if (!CGRectIsNull(damage))
+            areas.push_back(CGRectIntegral(CGRectMake(damage.origin.x * m_scale - 1, damage.origin.y * m_scale - 1,
+                damage.size.width * m_scale + 2, damage.size.height * m_scale + 2)));
     }
-    m_dirtyLayers.clear();
-    m_fullFrame = false;
-    m_needsFrame = false;
+    forgetChanges();
+    // Requests made while layers draw are kept for the next frame.
     if (root)
         display(*root);
 
-    if (!CGRectIsNull(damage)) {
-        // Whole device pixels, so that nothing outside is touched and nothing inside is half-done.
-        const CGRect pixels = CGRectIntegral(CGRectMake(damage.origin.x * m_scale - 1, damage.origin.y * m_scale - 1,
-            damage.size.width * m_scale + 2, damage.size.height * m_scale + 2));
+    for (const CGRect& pixels : areas) {
         m_context->saveGState();
         CGContextClipToRect(m_context, CGRectIntersection(CGRectMake(pixels.origin.x / m_scale, pixels.origin.y / m_scale,
                                                               pixels.size.width / m_scale, pixels.size.height / m_scale),
@@ -173,8 +333,10 @@ void LayerCompositor::renderFrame()
             renderer.renderLayerPlaced(*root);
         }
         m_context->restoreGState();
-        cairo_surface_flush(m_context->backend().cairoSurface());
     }
+    if (!areas.empty())
+        cairo_surface_flush(m_context->backend().cairoSurface());
+    m_pictureIsCurrent = true;
     ++m_frameCount;
     m_rendering = false;
 }

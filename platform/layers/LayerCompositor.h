@@ -7,10 +7,16 @@
 // backing store, then composites the tree with the presentation values of running animations.
 // Layers not marked keep their stores, so a frame where one layer changed draws that layer
 // alone, and when nothing but such drawing changed, only the pixels under those layers are
-// composited again. A request made while a frame draws is kept for the next frame.
+// composited again. When nothing changed but the scroll position of one opaque layer (its
+// bounds' origin or its sublayer transform's translation) by whole device pixels, the last
+// frame's pixels under it are shifted and only the newly exposed strips are composited. A
+// request made while a frame draws is kept for the next frame.
 
 #include "platform/layers/CALayer.h"
 #include "platform/layers/LayerTreeHost.h"
+
+#include <optional>
+#include <vector>
 
 class LayerCompositor : public NSObject, public LayerTreeHost {
     NS_OBJECT(LayerCompositor, NSObject)
@@ -38,8 +44,10 @@ public:
         NSAssertMainThread();
         m_needsFrame = true;
         m_fullFrame = true;
+        ++m_treeChanges;
     }
     void layerNeedsDisplay(CALayer& layer) override;
+    void layerWillChange(CALayer& layer, const char* key) override;
 
 protected:
     // A screen of size points at scale pixels per point; nil when that is no picture.
@@ -52,6 +60,10 @@ private:
     // Whether the root's own opaque background covers every pixel of the area, so that what
     // lies below it need not be painted first.
     bool rootHides(const CALayer& root, CGRect pixels) const;
+    // When the only change since the last frame scrolled one layer by whole device pixels:
+    // shifts the pixels under it and answers the device rectangles left to composite.
+    std::optional<std::vector<CGRect>> scrollByShifting(bool animating);
+    void forgetChanges();
 
     CGSize m_size;
     CGFloat m_scale { 2 };
@@ -62,6 +74,19 @@ private:
     // Only the drawing of these layers changed since the last frame, unless a full frame is due.
     bool m_fullFrame { true };
     std::vector<std::weak_ptr<CALayer>> m_dirtyLayers;
+    // Layers whose scroll position changed since the last frame, with their values at that
+    // frame, and how many changes of any kind, and of the scroll position, were reported.
+    struct Scrolled {
+        std::weak_ptr<CALayer> layer;
+        CGRect bounds;
+        CATransform3D sublayerTransform;
+    };
+    std::vector<Scrolled> m_scrolled;
+    std::size_t m_treeChanges { 0 };
+    std::size_t m_scrollChanges { 0 };
+    std::size_t m_displayRequests { 0 };
+    // Whether the picture holds the whole tree as the last frame left it.
+    bool m_pictureIsCurrent { false };
     bool m_rendering { false };
     NSUInteger m_frameCount { 0 };
 };

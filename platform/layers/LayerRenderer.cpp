@@ -228,6 +228,37 @@ LayerRenderer::LayerRenderer(CGContextRef context, Options options)
 {
 }
 
+bool LayerRenderer::paintsOnlyBackground(const CALayer& layer)
+{
+    const CALayer::BackingStore* store = layer.backingStore({});
+    return typeid(layer) == typeid(CALayer) && !layer.contents() && !(store && store->backing);
+}
+
+CGRect LayerRenderer::paintedExtentInSuperlayer(const CALayer& layer)
+{
+    const CATransform3D m = layer.transformToSuperlayer();
+    if (!isAffineInPlane(m))
+        return CGRectInfinite;
+    CGRect extent = subtreeExtent(layer);
+    if (CGRectIsInfinite(extent))
+        return extent;
+    // A shadow anywhere in the subtree reaches at most this far beyond what casts it.
+    std::vector<const CALayer*> pending { &layer };
+    CGFloat reach = 0;
+    while (!pending.empty()) {
+        const CALayer* next = pending.back();
+        pending.pop_back();
+        if (next->shadowOpacity() > 0)
+            reach = std::max(reach, next->shadowRadius() * 3 + std::abs(next->shadowOffset().width) + std::abs(next->shadowOffset().height) + 1);
+        if (next->mask())
+            pending.push_back(next->mask().get());
+        if (!next->masksToBounds() || next == &layer)
+            for (const auto& sublayer : next->sublayers())
+                pending.push_back(sublayer.get());
+    }
+    return CGRectApplyAffineTransform(CGRectInset(extent, -reach, -reach), planeAffine(m));
+}
+
 void LayerRenderer::renderInContext(CALayer& layer, const CGContextRef& context)
 {
     LayerRenderer renderer(context, {});

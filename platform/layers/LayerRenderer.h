@@ -27,6 +27,12 @@ public:
     void renderLayerPlaced(CALayer& layer);
 
     static void renderInContext(CALayer& layer, const CGContextRef& context);
+    // Whether the layer paints nothing of its own but its background colour (no contents, no
+    // drawing, no vector content), so that its sublayers may move over it.
+    static bool paintsOnlyBackground(const CALayer& layer);
+    // The area the layer and its sublayers can paint, shadows included, in the coordinates of
+    // its superlayer; infinite when that is not known.
+    static CGRect paintedExtentInSuperlayer(const CALayer& layer);
     // A picture of the layer (model values, backing stores) over its bounds at the scale.
     static CGImageRef snapshot(CALayer& layer, CGFloat scale);
 

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // Draws a filled square and counts its drawings; may ask to be drawn again from inside.
@@ -258,4 +261,198 @@ TEST_F(LayerCompositorTest, aFrameForOneMarkedLayerRecompositesItsAreaAndKeepsTh
     EXPECT_EQ(pixel(compositor, 30, 30).g, 255) << "the shape over the damaged area is drawn again";
     EXPECT_EQ(pixel(compositor, 70, 70).g, 255) << "and kept outside it";
     EXPECT_EQ(pixel(compositor, 10, 10).b, 255);
+}
+
+namespace {
+
+std::vector<std::uint32_t> frameWords(const std::shared_ptr<LayerCompositor>& compositor)
+{
+    const CGContextRef& frame = compositor->bitmapContext();
+    const auto* data = static_cast<const std::uint8_t*>(CGBitmapContextGetData(frame));
+    const std::size_t width = CGBitmapContextGetWidth(frame), height = CGBitmapContextGetHeight(frame);
+    std::vector<std::uint32_t> words(width * height);
+    for (std::size_t y = 0; y < height; ++y)
+        std::memcpy(words.data() + y * width, data + y * CGBitmapContextGetBytesPerRow(frame), width * 4);
+    return words;
+}
+
+// Puts a colour no layer paints on one device pixel of the last frame, to see whether the next
+// frame moves it (the frame was shifted) or paints over it (the frame was composited anew).
+constexpr std::uint32_t kMarker = 0xFF123456;
+void mark(const std::shared_ptr<LayerCompositor>& compositor, int x, int y)
+{
+    const CGContextRef& frame = compositor->bitmapContext();
+    auto* row = static_cast<std::uint8_t*>(CGBitmapContextGetData(frame)) + y * CGBitmapContextGetBytesPerRow(frame);
+    std::memcpy(row + x * 4, &kMarker, 4);
+}
+std::uint32_t wordAt(const std::shared_ptr<LayerCompositor>& compositor, int x, int y)
+{
+    return frameWords(compositor)[std::size_t(y) * CGBitmapContextGetWidth(compositor->bitmapContext()) + std::size_t(x)];
+}
+
+// How many device pixels of the frame differ from a frame composited from scratch.
+int differencesFromAFullFrame(const std::shared_ptr<LayerCompositor>& compositor)
+{
+    const auto shifted = frameWords(compositor);
+    compositor->layerTreeDidChange();
+    compositor->renderFrame();
+    const auto full = frameWords(compositor);
+    int differences = 0;
+    for (std::size_t i = 0; i < full.size(); ++i)
+        differences += shifted[i] != full[i];
+    return differences;
+}
+
+// Content that shows every kind of drawing: a gradient, rounded cells, images, shapes, a shadow.
+void fillWithContent(const CALayerRef& container, CGFloat height)
+{
+    auto gradient = CAGradientLayer::layer();
+    gradient->setFrame(CGRectMake(0, 0, 100, 20));
+    gradient->setColors({ CGColorCreateGenericRGB(0, 0.6, 0.8, 1), CGColorCreateGenericRGB(0, 0.4, 0.7, 1) });
+    container->addSublayer(gradient);
+    auto icon = CGBitmapContext::createImageContext(CGSizeMake(10, 10), false, 2);
+    CGContextSetRGBFillColor(icon, 0.9, 0.3, 0.2, 1);
+    CGContextFillEllipseInRect(icon, CGRectMake(0, 0, 10, 10));
+    const CGImageRef image = CGBitmapContextCreateImage(icon);
+    for (CGFloat y = 24; y + 16 < height; y += 19) {
+        auto cell = coloredLayer(CGRectMake(4, y, 92, 16), 1, 1, 1);
+        cell->setCornerRadius(4);
+        auto picture = CALayer::layer();
+        picture->setFrame(CGRectMake(3, 3, 10, 10));
+        picture->setContents(image);
+        picture->setContentsScale(2);
+        cell->addSublayer(picture);
+        auto dot = CAShapeLayer::layer();
+        dot->setFrame(CGRectMake(70, 2.5, 11, 11));
+        dot->setPath(CGPathCreateWithEllipseInRect(CGRectMake(0, 0, 11, 11), nullptr));
+        dot->setFillColor(CGColorCreateGenericRGB(0.3, 0.7, 0.3, 1));
+        cell->addSublayer(dot);
+        container->addSublayer(cell);
+    }
+    auto panel = coloredLayer(CGRectMake(20, height - 30, 60, 20), 1, 1, 0.9);
+    panel->setCornerRadius(5);
+    panel->setShadowOpacity(0.4f);
+    panel->setShadowRadius(3);
+    container->addSublayer(panel);
+}
+
+void scroll(const CALayerRef& layer, CGFloat x, CGFloat y)
+{
+    CATransaction::begin();
+    CATransaction::setDisableActions(true);
+    layer->setSublayerTransform(CATransform3DMakeTranslation(x, y, 0));
+    CATransaction::commit();
+}
+
+} // namespace
+
+TEST_F(LayerCompositorTest, aWholePixelScrollShiftsTheLastFrameAndMatchesAFullFrame)
+{
+    root->setBackgroundColor(CGColorCreateGenericRGB(0.95, 0.95, 0.95, 1));
+    fillWithContent(root, 200);
+    compositor->renderFrame();
+
+    // Each scroll composites only the strips it exposes: a mark on the old frame moves with it.
+    mark(compositor, 50, 60);
+    scroll(root, 0, -3);
+    compositor->renderFrame();
+    EXPECT_EQ(wordAt(compositor, 50, 54), kMarker);
+    mark(compositor, 50, 54);
+    scroll(root, 2, -5);
+    compositor->renderFrame();
+    EXPECT_EQ(wordAt(compositor, 54, 50), kMarker);
+    compositor->layerTreeDidChange();
+    compositor->renderFrame();
+
+    // And the picture is the one a full frame makes, pixel for pixel, scrolled either way and
+    // through the bounds' origin as well as the sublayer transform.
+    for (const CGPoint offset : { CGPointMake(0, -7), CGPointMake(0, -40), CGPointMake(-3, -12), CGPointMake(0, 2.5) }) {
+        scroll(root, offset.x, offset.y);
+        compositor->renderFrame();
+        EXPECT_EQ(differencesFromAFullFrame(compositor), 0) << offset.x << ", " << offset.y;
+    }
+    CATransaction::begin();
+    CATransaction::setDisableActions(true);
+    root->setBounds(CGRectMake(0, 9, 100, 100));
+    CATransaction::commit();
+    compositor->renderFrame();
+    EXPECT_EQ(differencesFromAFullFrame(compositor), 0);
+}
+
+TEST_F(LayerCompositorTest, aScrollingLayerInsideTheTreeShiftsOnlyItsOwnPixels)
+{
+    auto header = coloredLayer(CGRectMake(0, 0, 100, 20), 0.2, 0.4, 0.8);
+    auto list = coloredLayer(CGRectMake(0, 20, 100, 80), 0.95, 0.95, 0.95);
+    list->setMasksToBounds(true);
+    fillWithContent(list, 160);
+    root->addSublayer(list);
+    root->addSublayer(header);
+    compositor->renderFrame();
+
+    mark(compositor, 50, 100);
+    mark(compositor, 50, 10);
+    scroll(list, 0, -4);
+    compositor->renderFrame();
+    EXPECT_EQ(wordAt(compositor, 50, 92), kMarker) << "the list moved";
+    EXPECT_EQ(wordAt(compositor, 50, 10), kMarker) << "the header stayed";
+    compositor->layerTreeDidChange();
+    compositor->renderFrame();
+    scroll(list, 0, -9);
+    compositor->renderFrame();
+    EXPECT_EQ(differencesFromAFullFrame(compositor), 0);
+}
+
+TEST_F(LayerCompositorTest, scrollsThatCannotBeShiftedCompositeTheWholeFrame)
+{
+    auto list = coloredLayer(CGRectMake(0, 0, 100, 100), 0.95, 0.95, 0.95);
+    list->setMasksToBounds(true);
+    fillWithContent(list, 160);
+    root->addSublayer(list);
+    compositor->renderFrame();
+    const auto expectRecomposited = [&](const char* why) {
+        mark(compositor, 50, 60);
+        compositor->renderFrame();
+        EXPECT_NE(std::ranges::count(frameWords(compositor), kMarker), 1) << why;
+        EXPECT_EQ(differencesFromAFullFrame(compositor), 0) << why;
+    };
+
+    // A quarter point is half a device pixel.
+    scroll(list, 0, -0.25);
+    expectRecomposited("not by whole pixels");
+    // Something else changed as well.
+    scroll(list, 0, -3);
+    list->sublayers().back()->setBackgroundColor(CGColorCreateGenericRGB(1, 0, 0, 1));
+    expectRecomposited("another change");
+    // A layer drawn above the list covers part of it.
+    auto badge = coloredLayer(CGRectMake(80, 80, 10, 10), 1, 0, 0);
+    root->addSublayer(badge);
+    compositor->renderFrame();
+    scroll(list, 0, -6);
+    expectRecomposited("a layer above");
+    badge->removeFromSuperlayer();
+    compositor->renderFrame();
+    // The list shows what lies beneath it.
+    list->setBackgroundColor(CGColorCreateGenericRGB(0.95, 0.95, 0.95, 0.5));
+    compositor->renderFrame();
+    scroll(list, 0, -8);
+    expectRecomposited("a translucent background");
+    list->setBackgroundColor(CGColorCreateGenericRGB(0.95, 0.95, 0.95, 1));
+    // The change animates (the list has been through a commit, so it animates implicitly).
+    compositor->renderFrame();
+    CATransaction::flush();
+    list->setSublayerTransform(CATransform3DMakeTranslation(0, -20, 0));
+    expectRecomposited("an implicit animation");
+}
+
+TEST_F(LayerCompositorTest, aNewRootOrBackgroundColourRedrawsTheWholeFrame)
+{
+    compositor->renderFrame();
+    EXPECT_EQ(pixel(compositor, 10, 10).r, 0);
+    compositor->setRootLayer(coloredLayer(CGRectMake(0, 0, 100, 100), 1, 0, 0));
+    compositor->renderFrame();
+    EXPECT_EQ(pixel(compositor, 10, 10).r, 255) << "the new root shows";
+    compositor->setRootLayer(nullptr);
+    compositor->setBackgroundColor(CGColorCreateGenericRGB(0, 1, 0, 1));
+    compositor->renderFrame();
+    EXPECT_EQ(pixel(compositor, 10, 10).g, 255) << "the new background shows";
 }
