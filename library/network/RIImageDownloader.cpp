@@ -111,24 +111,10 @@ void RIImageDownloaderOperation::setFinished(bool finished)
 
 UIImageOrientation RIImageDownloaderOperation::orientationFromPropertyValue(NSInteger value)
 {
-    switch (value) {
-    case 2:
-        return UIImageOrientationUpMirrored;
-    case 3:
-        return UIImageOrientationDown;
-    case 4:
-        return UIImageOrientationDownMirrored;
-    case 5:
-        return UIImageOrientationLeftMirrored;
-    case 6:
-        return UIImageOrientationRight;
-    case 7:
-        return UIImageOrientationRightMirrored;
-    case 8:
-        return UIImageOrientationLeft;
-    default:
+    // The same table as the decoder's; values outside 32 bits are no orientation.
+    if (value < 1 || value > 8)
         return UIImageOrientationUp;
-    }
+    return UIImage_MultiFormat::sd_exifOrientationToiOSOrientation(std::int32_t(value));
 }
 
 UIImageRef RIImageDownloaderOperation::scaledImageForKey(const NSString& key, const UIImageRef& image) const
