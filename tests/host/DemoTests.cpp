@@ -36,7 +36,7 @@ TEST(Demo, visitsEveryScreenAndEachLooksAsDrawn)
             samples[name].push_back(host->pixelAt(point));
     }, &failed);
     ASSERT_TRUE(visited) << failed;
-    EXPECT_EQ(screens, (std::vector<std::string> { "rows", "form", "notice", "showcase", "rows-again" }));
+    EXPECT_EQ(screens, (std::vector<std::string> { "rows", "form", "notice", "picker", "showcase", "rows-again" }));
     for (const auto& name : screens)
         EXPECT_GT(std::filesystem::file_size(folder / (name + ".png")), 1000u) << name;
     std::filesystem::remove_all(folder);
@@ -47,6 +47,8 @@ TEST(Demo, visitsEveryScreenAndEachLooksAsDrawn)
     expectNear(samples["notice"][2], dark, "notice ground");
     expectNear(samples["notice"][3], accent, "notice button");
     expectNear(samples["rows-again"][0], white, "rows again");
+    // The picker sheet dims the showcase above it.
+    EXPECT_LT(samples["picker"][0][0], 200);
 
     EXPECT_EQ(application->navigationController()->viewControllers().size(), 1u);
 }

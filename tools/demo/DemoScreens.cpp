@@ -3,6 +3,8 @@
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UIScreen.h"
 
+#include <algorithm>
+
 namespace {
 
 UIColorRef accent() { return UIColor::colorWithRed(0, 0.65, 0.82, 1); }
@@ -169,6 +171,13 @@ void ShowcaseViewController::loadView()
     m_moviePlayer->view()->setBackgroundColor(UIColor::blackColor());
     view->addSubview(m_moviePlayer->view());
     m_moviePlayer->prepareToPlay();
+
+    m_pickerButton = makeButton("Region", CGRectMake(20, 375, 130, 36));
+    m_pickerButton->addTarget(self(), &ShowcaseViewController::showPicker, UIControlEventTouchUpInside);
+    view->addSubview(m_pickerButton);
+    m_choiceLabel = UILabel::create(CGRectMake(165, 375, 135, 36));
+    m_choiceLabel->setText("南宁市");
+    view->addSubview(m_choiceLabel);
     setView(view);
 }
 
@@ -182,6 +191,24 @@ void ShowcaseViewController::showAlert()
 {
     m_alert = UIAlertView::create(NSString("提示"), NSString("这是一个提示"), nullptr, NSString("好"), std::vector<NSString> {});
     m_alert->show();
+}
+
+void ShowcaseViewController::showPicker()
+{
+    static const std::vector<NSString> regions { "南宁市", "柳州市", "桂林市", "梧州市", "北海市" };
+    auto sheet = KMActionSheetPickerView::create(NSString(""),
+        std::static_pointer_cast<KMActionSheetPickerViewDelegate>(std::static_pointer_cast<ShowcaseViewController>(self())));
+    sheet->setTitlesForComponenets({ regions });
+    const auto current = std::find(regions.begin(), regions.end(), m_choiceLabel->text());
+    sheet->selectIndexes({ current == regions.end() ? 0 : current - regions.begin() }, true);
+    sheet->show();
+}
+
+void ShowcaseViewController::didSelectTitles(KMActionSheetPickerView&, const std::shared_ptr<NSArray>& titles)
+{
+    if (titles && titles->count() > 0)
+        if (const NSString title = NSString::fromId(titles->objectAtIndex(0)); !title.isNil())
+            m_choiceLabel->setText(title);
 }
 
 // MARK: The notice

@@ -1,8 +1,9 @@
 #pragma once
 // The demonstration's screens: a list of ten thousand rows under a navigation controller, a form
 // for one row (two text fields and buttons), a notice presented over everything, and a showcase of
-// an alert, a date picker, a page and a movie.
+// an alert, a picker sheet, a date picker, a page and a movie.
 
+#include "library/widgets/keyboard/KMActionSheetPickerView.h"
 #include "platform/media/MPMoviePlayerController.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIButton.h"
@@ -76,16 +77,21 @@ private:
     std::shared_ptr<UIButton> m_closeButton;
 };
 
-// An alert, a date picker, a page and a movie on one screen.
-class ShowcaseViewController : public UIViewController {
+// An alert, a picker sheet, a date picker, a page and a movie on one screen.
+class ShowcaseViewController : public UIViewController, public KMActionSheetPickerViewDelegate {
     NS_OBJECT(ShowcaseViewController, UIViewController)
 public:
     void loadView() override;
     void viewWillDisappear(bool animated) override;
     void showAlert();
+    void showPicker();
+    void didSelectTitles(KMActionSheetPickerView& sheet, const std::shared_ptr<NSArray>& titles) override;
 
     const std::shared_ptr<UIButton>& alertButton() const { return m_alertButton; }
     const std::shared_ptr<UIAlertView>& alert() const { return m_alert; }
+    const std::shared_ptr<UIButton>& pickerButton() const { return m_pickerButton; }
+    // The region chosen in the picker sheet.
+    const std::shared_ptr<UILabel>& choiceLabel() const { return m_choiceLabel; }
     const std::shared_ptr<UIDatePicker>& datePicker() const { return m_datePicker; }
     const std::shared_ptr<UIWebView>& webView() const { return m_webView; }
     const std::shared_ptr<MPMoviePlayerController>& moviePlayer() const { return m_moviePlayer; }
@@ -93,6 +99,8 @@ public:
 private:
     std::shared_ptr<UIButton> m_alertButton;
     std::shared_ptr<UIAlertView> m_alert;
+    std::shared_ptr<UIButton> m_pickerButton;
+    std::shared_ptr<UILabel> m_choiceLabel;
     std::shared_ptr<UIDatePicker> m_datePicker;
     std::shared_ptr<UIWebView> m_webView;
     std::shared_ptr<MPMoviePlayerController> m_moviePlayer;

@@ -57,6 +57,26 @@ bool visitEveryScreen(HeadlessHost& host, DemoAppDelegate& application,
         return fail("the showcase is pushed");
     showcase->moviePlayer()->play();
     host.runUntilIdle();
+    if (!host.tap(showcase->pickerButton()))
+        return fail("the region button takes a tap");
+    host.runUntilIdle();
+    // Two rows up, held still before lifting so the wheel settles where the finger leaves it.
+    const CGPoint from = CGPointMake(160, 470), to = CGPointMake(160, 470 - 2 * UIPickerView::kDefaultRowHeight);
+    host.touchDown(from);
+    for (int step = 1; step <= 4; ++step) {
+        host.advance(0.05);
+        host.touchMove(CGPointMake(160, from.y + (to.y - from.y) * step / 4));
+    }
+    host.advance(0.5);
+    host.touchUp(to);
+    host.runUntilIdle();
+    visited("picker");
+    auto done = host.findViewWithText("确定");
+    if (!done || !host.tap(done))
+        return fail("the picker sheet shows its done button");
+    host.runUntilIdle();
+    if (showcase->choiceLabel()->text() != NSString("桂林市"))
+        return fail("the picker sheet reports the region turned to");
     if (!host.tap(showcase->alertButton()))
         return fail("the alert button takes a tap");
     host.runUntilIdle();
