@@ -291,6 +291,56 @@ TEST_F(ImageLoadingTest, ANotModifiedReplyEndsInExactlyOneCompletion)
     EXPECT_FALSE(RIImageManager::sharedManager()->isRunning());
 }
 
+// Without the allow-invalid option a server's certificate must chain to a trusted anchor and
+// name the host; the challenge is cancelled otherwise and nothing reaches the server.
+TEST_F(ImageLoadingTest, AnHTTPSImageNeedsATrustedCertificateForItsHostUnlessInvalidOnesAreAllowed)
+{
+    const auto& pki = loopback::authority();
+    ASSERT_FALSE(pki.server.DER.empty());
+    auto serve = [this](const loopback::Certificate& certificate) {
+        auto secure = std::make_unique<loopback::Server>(loopback::TLS { &certificate, {}, false });
+        secure->routes().Get("/photo.jpg", [this](const httplib::Request&, httplib::Response& response) {
+            response.set_content(std::string(jpeg.begin(), jpeg.end()), "image/jpeg");
+        });
+        secure->start();
+        return secure;
+    };
+    auto fetch = [](const std::string& URL, NSUInteger options) {
+        Result result;
+        RIImageDownloader::sharedDownloader()->downloadImageWithURL(NSURL::URLWithString(URL), options, nullptr,
+            [&result](const UIImageRef& image, const std::shared_ptr<NSData>&, const std::shared_ptr<NSError>& error, bool finished) {
+                if (!finished)
+                    return;
+                result.image = image;
+                result.error = error;
+                ++result.calls;
+            });
+        EXPECT_TRUE(runUntil([&] { return result.calls > 0; }));
+        return result;
+    };
+    auto secure = serve(pki.server);
+    auto misnamed = serve(pki.wrongHost);
+
+    auto untrusted = fetch(secure->URL("/photo.jpg"), 0);
+    ASSERT_TRUE(untrusted.error);
+    EXPECT_EQ(untrusted.error->code(), NSURLErrorUserCancelledAuthentication);
+    EXPECT_FALSE(untrusted.image);
+    EXPECT_EQ(secure->requestCount(), 0u);
+    auto allowed = fetch(secure->URL("/photo.jpg"), RIImageFetchAllowInvalidCertificates);
+    EXPECT_FALSE(allowed.error);
+    EXPECT_TRUE(allowed.image);
+
+    loopback::SystemAnchors anchors(pki.authorityPath);
+    auto trusted = fetch(secure->URL("/photo.jpg"), 0);
+    EXPECT_FALSE(trusted.error);
+    EXPECT_TRUE(trusted.image);
+    EXPECT_EQ(secure->requestCount(), 2u);
+    auto wrongHost = fetch(misnamed->URL("/photo.jpg"), 0);
+    ASSERT_TRUE(wrongHost.error);
+    EXPECT_EQ(wrongHost.error->code(), NSURLErrorUserCancelledAuthentication);
+    EXPECT_EQ(misnamed->requestCount(), 0u);
+}
+
 TEST_F(ImageLoadingTest, ProgressiveDecodingDeliversGrowingPartialImagesThenTheWhole)
 {
     std::vector<std::size_t> partialRows;

@@ -1,9 +1,24 @@
 #pragma once
 // A local HTTP or HTTPS server on a free loopback port, run by cpp-httplib on its own threads.
-// It records every request it receives. HTTPS servers use a self-signed certificate made for
-// the test run (for 127.0.0.1 and localhost) with the openssl tool.
+// It records every request it receives. HTTPS servers use certificates made for the test run
+// with the openssl tool: a self-signed one (makeCertificate), or a small authority's (authority()).
+//
+// TLS with the test authority, and client certificates:
+//   const auto& pki = loopback::authority();      // made once per process
+//   loopback::Server server(loopback::TLS { &pki.server, pki.authorityPath, true });
+//   // TLS::certificate: the served leaf (pki.server for 127.0.0.1/localhost, pki.wrongHost for
+//   //   another name); TLS::clientAuthorityPath: the CAs a client certificate must chain to
+//   //   (empty: none asked for); TLS::requireClientCertificate: false asks for one but lets a
+//   //   client without one in, true fails the handshake without a valid one.
+// The client holds pki.client (PEM files) or pki.clientPKCS12Path with pki.clientPKCS12Password;
+// pki.stranger is a client certificate the authority never signed. A client trusts the server
+// through pki.authorityDER as an anchor, or as a system anchor while a
+// loopback::SystemAnchors(pki.authorityPath) lives. ReceivedRequest::clientCertificate holds the
+// common name of the certificate the client presented, empty when none.
 
 #include <httplib.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 
 #include <atomic>
 #include <chrono>
@@ -15,6 +30,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -44,11 +60,134 @@ inline Certificate makeCertificate(const std::string& name)
     return certificate;
 }
 
+// A test certificate authority, the certificates it signed, and a stranger's.
+struct Authority {
+    std::string authorityPath; // the CA's certificate (PEM)
+    std::vector<std::uint8_t> authorityDER;
+    Certificate server; // 127.0.0.1 and localhost, for server authentication
+    Certificate wrongHost; // elsewhere.invalid only
+    Certificate client; // CN=corvane-learner, for client authentication
+    std::string clientPKCS12Path; // the client's key, certificate and the CA
+    std::string clientPKCS12Password;
+    Certificate stranger; // self-signed client certificate, CN=corvane-stranger
+};
+
+namespace detail {
+
+inline bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+inline std::vector<std::uint8_t> readFile(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(file), {} };
+}
+
+inline const char* const newKey = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+
+// A certificate for `name`, signed by the authority in `folder`, with the given extensions.
+inline Certificate issue(const std::filesystem::path& folder, const std::string& name, const std::string& extensions)
+{
+    Certificate certificate { (folder / (name + ".pem")).string(), (folder / (name + ".key")).string(), {} };
+    const auto request = folder / (name + ".csr");
+    const auto extensionFile = folder / (name + ".ext");
+    std::ofstream(extensionFile) << extensions;
+    if (run(std::string("openssl req ") + newKey + " -subj /CN=" + name + " -keyout " + certificate.keyPath + " -out " + request.string())
+        && run("openssl x509 -req -in " + request.string() + " -CA " + (folder / "ca.pem").string() + " -CAkey "
+            + (folder / "ca.key").string() + " -CAcreateserial -days 2 -extfile " + extensionFile.string() + " -out "
+            + certificate.certificatePath)
+        && run("openssl x509 -in " + certificate.certificatePath + " -outform der -out " + (folder / (name + ".der")).string()))
+        certificate.DER = readFile(folder / (name + ".der"));
+    return certificate;
+}
+
+inline Authority makeAuthority()
+{
+    auto folder = std::filesystem::temp_directory_path() / ("corvane-pki-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    Authority pki;
+    pki.authorityPath = (folder / "ca.pem").string();
+    if (!run(std::string("openssl req -x509 ") + newKey + " -days 2 -subj /CN=corvane-test-ca"
+            + " -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign -keyout "
+            + (folder / "ca.key").string() + " -out " + pki.authorityPath)
+        || !run("openssl x509 -in " + pki.authorityPath + " -outform der -out " + (folder / "ca.der").string()))
+        return pki;
+    pki.authorityDER = readFile(folder / "ca.der");
+    pki.server = issue(folder, "127.0.0.1",
+        "basicConstraints=CA:FALSE\nsubjectAltName=IP:127.0.0.1,DNS:localhost\nextendedKeyUsage=serverAuth\n");
+    pki.wrongHost = issue(folder, "elsewhere.invalid",
+        "basicConstraints=CA:FALSE\nsubjectAltName=DNS:elsewhere.invalid\nextendedKeyUsage=serverAuth\n");
+    pki.client = issue(folder, "corvane-learner", "basicConstraints=CA:FALSE\nextendedKeyUsage=clientAuth\n");
+    pki.clientPKCS12Password = "corvane-p12";
+    const auto p12 = folder / "corvane-learner.p12";
+    if (run("openssl pkcs12 -export -in " + pki.client.certificatePath + " -inkey " + pki.client.keyPath + " -certfile "
+            + pki.authorityPath + " -name corvane-learner -passout pass:" + pki.clientPKCS12Password + " -out " + p12.string()))
+        pki.clientPKCS12Path = p12.string();
+    pki.stranger = Certificate { (folder / "stranger.pem").string(), (folder / "stranger.key").string(), {} };
+    if (run(std::string("openssl req -x509 ") + newKey + " -days 2 -subj /CN=corvane-stranger -addext extendedKeyUsage=clientAuth -keyout "
+            + pki.stranger.keyPath + " -out " + pki.stranger.certificatePath)
+        && run("openssl x509 -in " + pki.stranger.certificatePath + " -outform der -out " + (folder / "stranger.der").string()))
+        pki.stranger.DER = readFile(folder / "stranger.der");
+    return pki;
+}
+
+inline std::string peerCommonName(const SSL* ssl)
+{
+    if (!ssl)
+        return {};
+    std::unique_ptr<X509, decltype(&X509_free)> peer(SSL_get1_peer_certificate(ssl), X509_free);
+    if (!peer)
+        return {};
+    char name[256] {};
+    if (X509_NAME_get_text_by_NID(X509_get_subject_name(peer.get()), NID_commonName, name, sizeof name) < 0)
+        return {};
+    return name;
+}
+
+} // namespace detail
+
+// One authority per test process, made on first use; an empty DER tells that openssl failed.
+inline const Authority& authority()
+{
+    static const Authority pki = detail::makeAuthority();
+    return pki;
+}
+
+// Replaces the system's trusted certificates by those of a PEM file while it lives (the
+// trust evaluation reads SSL_CERT_FILE at each evaluation).
+class SystemAnchors {
+public:
+    explicit SystemAnchors(const std::string& path)
+    {
+        if (const char* old = std::getenv("SSL_CERT_FILE"))
+            m_old = old;
+        setenv("SSL_CERT_FILE", path.c_str(), 1);
+    }
+    ~SystemAnchors()
+    {
+        if (m_old)
+            setenv("SSL_CERT_FILE", m_old->c_str(), 1);
+        else
+            unsetenv("SSL_CERT_FILE");
+    }
+    SystemAnchors(const SystemAnchors&) = delete;
+    SystemAnchors& operator=(const SystemAnchors&) = delete;
+
+private:
+    std::optional<std::string> m_old;
+};
+
+struct TLS {
+    const Certificate* certificate { nullptr };
+    std::string clientAuthorityPath;
+    bool requireClientCertificate { false };
+};
+
 struct ReceivedRequest {
     std::string method;
     std::string path;
     std::string body;
     std::multimap<std::string, std::string, httplib::detail::ci> headers;
+    std::string clientCertificate;
 
     std::string header(const std::string& name) const
     {
@@ -69,30 +208,28 @@ public:
         else
             m_server = std::make_unique<httplib::Server>();
         m_https = certificate != nullptr;
-        m_server->new_task_queue = [] { return new httplib::ThreadPool(64); };
-        m_server->set_keep_alive_max_count(1000);
-        m_server->set_tcp_nodelay(true);
-        m_server->set_pre_routing_handler([this, keepAlive](const httplib::Request& request, httplib::Response& response) {
-            if (!keepAlive)
-                response.set_header("Connection", "close");
-            if (!m_recording)
-                return httplib::Server::HandlerResponse::Unhandled;
-            std::lock_guard lock(m_mutex);
-            ReceivedRequest received { request.method, request.path, request.body, {} };
-            for (const auto& [name, value] : request.headers)
-                received.headers.emplace(name, value);
-            m_requests.push_back(std::move(received));
-            m_pendingBodies[&request] = m_requests.size() - 1;
-            return httplib::Server::HandlerResponse::Unhandled;
+        configure(keepAlive);
+    }
+
+    // HTTPS serving the PEM file of TLS::certificate (the leaf, then any intermediates) and,
+    // when TLS::clientAuthorityPath is set, asking for a client certificate.
+    explicit Server(const TLS& tls, bool keepAlive = false)
+    {
+        m_server = std::make_unique<httplib::SSLServer>([tls](SSL_CTX& context) {
+            SSL_CTX_set_min_proto_version(&context, TLS1_2_VERSION);
+            if (!tls.certificate || SSL_CTX_use_certificate_chain_file(&context, tls.certificate->certificatePath.c_str()) != 1
+                || SSL_CTX_use_PrivateKey_file(&context, tls.certificate->keyPath.c_str(), SSL_FILETYPE_PEM) != 1)
+                return false;
+            if (tls.clientAuthorityPath.empty())
+                return true;
+            if (SSL_CTX_load_verify_locations(&context, tls.clientAuthorityPath.c_str(), nullptr) != 1)
+                return false;
+            SSL_CTX_set_client_CA_list(&context, SSL_load_client_CA_file(tls.clientAuthorityPath.c_str()));
+            SSL_CTX_set_verify(&context, SSL_VERIFY_PEER | (tls.requireClientCertificate ? SSL_VERIFY_FAIL_IF_NO_PEER_CERT : 0), nullptr);
+            return true;
         });
-        // The body is read after the pre-routing handler, so it is recorded once routed.
-        m_server->set_post_routing_handler([this](const httplib::Request& request, httplib::Response&) {
-            std::lock_guard lock(m_mutex);
-            if (auto found = m_pendingBodies.find(&request); found != m_pendingBodies.end()) {
-                m_requests[found->second].body = request.body;
-                m_pendingBodies.erase(found);
-            }
-        });
+        m_https = true;
+        configure(keepAlive);
     }
 
     ~Server() { stop(); }
@@ -138,6 +275,34 @@ public:
     }
 
 private:
+    void configure(bool keepAlive)
+    {
+        m_server->new_task_queue = [] { return new httplib::ThreadPool(64); };
+        m_server->set_keep_alive_max_count(1000);
+        m_server->set_tcp_nodelay(true);
+        m_server->set_pre_routing_handler([this, keepAlive](const httplib::Request& request, httplib::Response& response) {
+            if (!keepAlive)
+                response.set_header("Connection", "close");
+            if (!m_recording)
+                return httplib::Server::HandlerResponse::Unhandled;
+            std::lock_guard lock(m_mutex);
+            ReceivedRequest received { request.method, request.path, request.body, {}, detail::peerCommonName(request.ssl) };
+            for (const auto& [name, value] : request.headers)
+                received.headers.emplace(name, value);
+            m_requests.push_back(std::move(received));
+            m_pendingBodies[&request] = m_requests.size() - 1;
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
+        // The body is read after the pre-routing handler, so it is recorded once routed.
+        m_server->set_post_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+            std::lock_guard lock(m_mutex);
+            if (auto found = m_pendingBodies.find(&request); found != m_pendingBodies.end()) {
+                m_requests[found->second].body = request.body;
+                m_pendingBodies.erase(found);
+            }
+        });
+    }
+
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port { 0 };

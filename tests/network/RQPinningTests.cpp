@@ -25,6 +25,9 @@ struct PinnedResources : testing::Environment {
         std::filesystem::create_directories(folder);
         std::ofstream(folder / "server.cer", std::ios::binary).write(reinterpret_cast<const char*>(pinned.DER.data()),
             static_cast<std::streamsize>(pinned.DER.size()));
+        const auto& authority = loopback::authority().authorityDER;
+        std::ofstream(folder / "authority.cer", std::ios::binary).write(reinterpret_cast<const char*>(authority.data()),
+            static_cast<std::streamsize>(authority.size()));
         setenv("CORVANE_RESOURCES", folder.c_str(), 1);
     }
 };
@@ -57,8 +60,8 @@ std::shared_ptr<NSError> load(const loopback::Certificate& certificate, RQURLCon
 TEST(RQPinning, acceptsThePinnedCertificateAndItsKey)
 {
     ASSERT_FALSE(PinnedResources::pinned.DER.empty());
-    ASSERT_EQ(RQURLConnectionOperation::pinnedCertificates().size(), 1u);
-    ASSERT_EQ(RQURLConnectionOperation::pinnedPublicKeys().size(), 1u);
+    ASSERT_EQ(RQURLConnectionOperation::pinnedCertificates().size(), 2u);
+    ASSERT_EQ(RQURLConnectionOperation::pinnedPublicKeys().size(), 2u);
     bool succeeded = false;
     EXPECT_FALSE(load(PinnedResources::pinned, RQSSLPinningModeCertificate, succeeded));
     EXPECT_TRUE(succeeded);
@@ -85,4 +88,36 @@ TEST(RQPinning, withoutPinningASelfSignedServerIsRefused)
     auto error = load(PinnedResources::pinned, RQSSLPinningModeNone, succeeded);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), NSURLErrorUserCancelledAuthentication);
+}
+
+TEST(RQPinning, aChainToAPinnedAuthorityIsAcceptedOnlyForItsHost)
+{
+    const auto& pki = loopback::authority();
+    ASSERT_FALSE(pki.server.DER.empty());
+    bool succeeded = false;
+    EXPECT_FALSE(load(pki.server, RQSSLPinningModeCertificate, succeeded));
+    EXPECT_TRUE(succeeded);
+    succeeded = false;
+    EXPECT_FALSE(load(pki.server, RQSSLPinningModePublicKey, succeeded));
+    EXPECT_TRUE(succeeded);
+    succeeded = false;
+    auto error = load(pki.wrongHost, RQSSLPinningModeCertificate, succeeded);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), NSURLErrorUserCancelledAuthentication);
+    EXPECT_FALSE(succeeded);
+}
+
+TEST(RQPinning, aTrustedChainThatIsNotPinnedIsRefused)
+{
+    loopback::SystemAnchors anchors(PinnedResources::other.certificatePath);
+    bool succeeded = false;
+    EXPECT_FALSE(load(PinnedResources::other, RQSSLPinningModeNone, succeeded));
+    ASSERT_TRUE(succeeded);
+    for (auto mode : { RQSSLPinningModeCertificate, RQSSLPinningModePublicKey }) {
+        succeeded = false;
+        auto error = load(PinnedResources::other, mode, succeeded);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), NSURLErrorUserCancelledAuthentication);
+        EXPECT_FALSE(succeeded);
+    }
 }
