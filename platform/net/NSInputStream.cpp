@@ -78,6 +78,15 @@ bool NSInputStream::hasBytesAvailable() const
     return !m_data || m_offset < m_data->length();
 }
 
+bool NSInputStream::getBuffer(std::uint8_t** buffer, NSUInteger* length)
+{
+    if (buffer)
+        *buffer = nullptr;
+    if (length)
+        *length = 0;
+    return false;
+}
+
 id NSInputStream::propertyForKey(const NSString& key) const
 {
     std::lock_guard lock(m_mutex);

@@ -1,10 +1,12 @@
 #pragma once
 // A stream of bytes read from memory or from a file; request bodies are sent from one.
+// A subclass that makes its bytes on demand (a streamed upload body) overrides read() and
+// hasBytesAvailable(); the URL loading system asks nothing else of a body stream.
 
 #include "platform/foundation/NSData.h"
 #include "platform/net/NSStream.h"
 
-class NSInputStream final : public NSStream {
+class NSInputStream : public NSStream {
     NS_OBJECT(NSInputStream, NSStream)
 public:
     static std::shared_ptr<NSInputStream> inputStreamWithData(const std::shared_ptr<NSData>& data);
@@ -13,8 +15,10 @@ public:
     ~NSInputStream() override;
 
     // Bytes read, 0 at the end, -1 on an error.
-    NSInteger read(std::uint8_t* buffer, NSUInteger maxLength);
-    bool hasBytesAvailable() const;
+    virtual NSInteger read(std::uint8_t* buffer, NSUInteger maxLength);
+    virtual bool hasBytesAvailable() const;
+    // These streams hold no buffer of their own to lend.
+    virtual bool getBuffer(std::uint8_t** buffer, NSUInteger* length);
 
     id propertyForKey(const NSString& key) const override;
 
