@@ -6,14 +6,12 @@
 #include "app/UIColor_Addition.h"
 #include "app/UserManager.h"
 #include "app/screens/AppDelegate.h"
-#include "library/network/RQHTTPRequestOperation.h"
+#include "library/network/RIImageViewCategories.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/hud/UIView_Toast.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSNotificationCenter.h"
-#include "platform/foundation/NSOperationQueue.h"
 #include "platform/foundation/TypedValues.h"
-#include "platform/net/NSURLRequest.h"
 #include "platform/text/UIFont.h"
 #include "platform/text/UIStringDrawing.h"
 #include "platform/uikit/UIImage.h"
@@ -65,26 +63,16 @@ NSString shortVersion()
 
 } // namespace
 
-void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const NSString& urlText)
+void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const UIImageRef& placeholder, const NSString& urlText)
 {
     auto url = urlText.length() ? NSURL::URLWithString(urlText) : nullptr;
-    if (!url) {
-        imageView->setImage(UIImage::imageNamed("img_gr"));
-        return;
-    }
-    // FIXME: the remote image road (memory and disk cache) takes this over once it has landed.
-    auto operation = RQHTTPRequestOperation::create(NSURLRequest::requestWithURL(url));
-    operation->setCompletionBlockWithSuccess(
-        [imageView](const std::shared_ptr<RQHTTPRequestOperation>&, const id& response) {
-            auto data = std::dynamic_pointer_cast<NSData>(response);
-            auto image = data ? UIImage::imageWithData(data, 2) : nullptr;
-            imageView->setImage(image ? image : UIImage::imageNamed("img_gr"));
-        },
-        [imageView](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
-            imageView->setImage(UIImage::imageNamed("img_gr"));
+    UIImageView_RemoteImage::sd_setImageWithURL(imageView, url, placeholder, 0, nullptr,
+        [weakView = std::weak_ptr<UIImageView>(imageView)](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType,
+            const std::shared_ptr<NSURL>&) {
+            auto view = weakView.lock();
+            if (view && !image)
+                view->setImage(UIImage::imageNamed("img_gr"));
         });
-    auto queue = NSOperationQueue::create();
-    queue->addOperation(operation);
 }
 
 // MARK: Learner settings
@@ -177,7 +165,7 @@ void SetupViewController::loadView()
     auto messages = addRow(y, "m_ico13", "我的消息", &SetupViewController::myMessageEvent);
     auto logout = addRow(CGRectGetMaxY(messages->frame()) + 30, "m_ico14", "退出登录", &SetupViewController::logoutEvent);
     m_vScrollView->setContentSize(CGSizeMake(width, CGRectGetMaxY(logout->frame()) + 10));
-    loadPhoto(m_photoView, user ? user->urlImg() : NSString());
+    loadPhoto(m_photoView, m_photoView->image(), user ? user->urlImg() : NSString());
 }
 
 void SetupViewController::myInfoBtnEvent(UIControl&)
@@ -486,7 +474,7 @@ void MyInfoViewController::loadView()
         y = bottom + 1;
     }
     m_vScrollView->setContentSize(CGSizeMake(m_vScrollView->frame().size.width, bottom + 10));
-    loadPhoto(m_photoView, user ? user->urlImg() : NSString());
+    loadPhoto(m_photoView, nullptr, user ? user->urlImg() : NSString());
 }
 
 void MyInfoViewController::viewDidLoad()
@@ -564,20 +552,31 @@ void AboutViewController::loadView()
 void WebViewViewController::loadView()
 {
     NoXibViewController::loadView();
-    view()->setBackgroundColor(colorWithHexString("f6f6f6"));
-    view()->setClipsToBounds(true);
+    auto view = this->view();
+    view->setBackgroundColor(colorWithHexString("f6f6f6"));
+    view->setClipsToBounds(true);
     m_viewNaviBar()->setRightBtn(nullptr);
     m_viewNaviBar()->setTitle(ns::stringForKey(m_data, "title"));
     setAutomaticallyAdjustsScrollViewInsets(false);
-    // FIXME: the web view (page fitted to the width, links resolved inside the resources) goes
-    // below the bar once the platform has one.
+    const CGFloat y0 = getNaviBarRect().size.height;
+    m_webView = UIWebView::create(CGRectMake(0, y0, view->bounds().size.width, view->bounds().size.height - y0));
+    m_webView->setScalesPageToFit(true);
+    m_webView->setDelegate(std::static_pointer_cast<UIWebViewDelegate>(std::static_pointer_cast<WebViewViewController>(self())));
+    view->addSubview(m_webView);
 }
 
 void WebViewViewController::viewWillAppear(bool animated)
 {
     NoXibViewController::viewWillAppear(animated);
-    const NSString path = NSBundle::mainBundle()->pathForResource(ns::stringForKey(m_data, "url"), "html");
+    auto bundle = NSBundle::mainBundle();
+    const NSString path = bundle->pathForResource(ns::stringForKey(m_data, "url"), "html");
     m_pageText = path.isNil() ? NSString() : NSString::stringWithContentsOfFile(path, NSUTF8StringEncoding, nullptr);
+    // A page that cannot be read would otherwise show as an empty page without a word.
     if (m_pageText.isNil())
-        Toast::makeToast(view(), "加载失败!", 1.0, NSString("center"));
+        return showLoadFailure();
+    m_webView->loadHTMLString(m_pageText, NSURL::fileURLWithPath(bundle->bundlePath(), true));
 }
+
+void WebViewViewController::didFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>&) { showLoadFailure(); }
+
+void WebViewViewController::showLoadFailure() { Toast::makeToast(view(), "加载失败!", 1.0, NSString("center")); }

@@ -8,10 +8,11 @@
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UITextField.h"
+#include "platform/uikit/UIWebView.h"
 
-// Fills the image view with the picture at the address, or with "img_gr" when there is none or
-// it does not load. The view is held until the answer comes.
-void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const NSString& urlText);
+// Shows the placeholder, then the picture at the address through the shared image manager, or
+// "img_gr" when there is none or it does not load.
+void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const UIImageRef& placeholder, const NSString& urlText);
 
 class SetupViewController : public NoXibViewController, public UIAlertViewDelegate {
     NS_OBJECT(SetupViewController, NoXibViewController)
@@ -104,20 +105,26 @@ public:
 };
 
 // One HTML page of the application's resources under a given title, loaded again every time the
-// screen comes into view.
-class WebViewViewController : public NoXibViewController {
+// screen comes into view. There is no script to fit the page to the view: the pages declare
+// their viewport as the device's width.
+class WebViewViewController : public NoXibViewController, public UIWebViewDelegate {
     NS_OBJECT(WebViewViewController, NoXibViewController)
 public:
     // "title": the bar's text; "url": the page's resource name without ".html".
     const std::shared_ptr<NSDictionary>& data() const { return m_data; }
     void setData(const std::shared_ptr<NSDictionary>& data) { m_data = data; }
+    const std::shared_ptr<UIWebView>& webView() const { return m_webView; }
 
     void loadView() override;
     void viewWillAppear(bool animated) override;
+    void didFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>&) override;
     // The page's text as last loaded; nil when it could not be read.
     const NSString& pageText() const { return m_pageText; }
 
 private:
+    void showLoadFailure();
+
     std::shared_ptr<NSDictionary> m_data;
+    std::shared_ptr<UIWebView> m_webView;
     NSString m_pageText;
 };
