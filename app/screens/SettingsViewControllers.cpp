@@ -28,17 +28,57 @@ std::shared_ptr<User> currentUser()
     return delegate ? delegate->user() : nullptr;
 }
 
+// Every screen here: the grey background, clipped, the bar with its title and no right button.
+void prepareScreen(ParentViewController& screen, const NSString& title)
+{
+    auto view = screen.view();
+    view->setBackgroundColor(colorWithHexString("f6f6f6"));
+    view->setClipsToBounds(true);
+    screen.m_viewNaviBar()->setRightBtn(nullptr);
+    screen.m_viewNaviBar()->setTitle(title);
+}
+
+// A clear scroller without indicators filling the view below the bar.
+std::shared_ptr<UIScrollView> scrollerBelowBar(ParentViewController& screen)
+{
+    auto view = screen.view();
+    const CGFloat y0 = screen.getNaviBarRect().size.height;
+    auto scroller = UIScrollView::create(CGRectMake(0, y0, view->bounds().size.width, view->bounds().size.height - y0));
+    scroller->setBackgroundColor(UIColor::clearColor());
+    scroller->setShowsVerticalScrollIndicator(false);
+    scroller->setShowsHorizontalScrollIndicator(false);
+    view->addSubview(scroller);
+    return scroller;
+}
+
+// A half-point grey line along the bottom of the view; answers the line's bottom.
+CGFloat separatorBelow(const std::shared_ptr<UIView>& parent, const UIView& above)
+{
+    auto line = UIView::create(CGRectMake(0, CGRectGetMaxY(above.frame()), above.frame().size.width, 0.5));
+    line->setBackgroundColor(UIColor::lightGrayColor());
+    parent->addSubview(line);
+    return CGRectGetMaxY(line->frame());
+}
+
+template <class Label = UILabel, class... Extra>
+std::shared_ptr<Label> plainLabel(CGRect frame, const NSString& text, CGFloat fontSize, const UIColorRef& color, const UIColorRef& background,
+    Extra&&... extra)
+{
+    auto label = Label::create(frame, std::forward<Extra>(extra)...);
+    label->setBackgroundColor(background);
+    label->setFont(UIFont::systemFontOfSize(fontSize));
+    label->setTextColor(color);
+    label->setText(text);
+    return label;
+}
+
 // The white section header with the red marker at its left edge.
 std::shared_ptr<UIView> sectionHeader(CGRect frame, const NSString& text, CGFloat labelY)
 {
     auto header = UIView::create(frame);
     header->setBackgroundColor(UIColor::whiteColor());
-    auto label = InsetsLabel::create(CGRectMake(0, labelY, frame.size.width, 21), UIEdgeInsetsMake(0, 20, 0, 0));
-    label->setBackgroundColor(UIColor::whiteColor());
-    label->setFont(UIFont::systemFontOfSize(16));
-    label->setTextColor(UIColor::blackColor());
-    label->setText(text);
-    header->addSubview(label);
+    header->addSubview(plainLabel<InsetsLabel>(CGRectMake(0, labelY, frame.size.width, 21), text, 16, UIColor::blackColor(),
+        UIColor::whiteColor(), UIEdgeInsetsMake(0, 20, 0, 0)));
     auto marker = UILabel::create(CGRectMake(0, 0, 15, frame.size.height));
     marker->setBackgroundColor(colorWithHexString("e66444"));
     header->addSubview(marker);
@@ -77,94 +117,68 @@ void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const UIImageRef& 
 
 // MARK: Learner settings
 
-std::shared_ptr<UIButton> SetupViewController::addRow(CGFloat y, const NSString& icon, const NSString& text,
-    void (SetupViewController::*action)(UIControl&))
+std::shared_ptr<UIButton> SetupViewController::rowButton(CGRect frame, Action action)
 {
-    const CGFloat width = view()->bounds().size.width;
     auto row = UIButton::buttonWithType(UIButtonTypeCustom);
-    row->setFrame(CGRectMake(0, y, width, 44));
+    row->setFrame(frame);
     row->setBackgroundImage(stretchableImageNamed("unchick_bg", 20), UIControlStateNormal);
     row->setBackgroundImage(stretchableImageNamed("click_bg", 20), UIControlStateHighlighted);
     row->addTarget(std::static_pointer_cast<SetupViewController>(self()), action, UIControlEventTouchUpInside);
+    m_vScrollView->addSubview(row);
+    m_rows.push_back(row);
+    return row;
+}
+
+std::shared_ptr<UIButton> SetupViewController::addRow(CGFloat y, const NSString& icon, const NSString& text, Action action)
+{
+    const CGFloat width = view()->bounds().size.width;
+    auto row = rowButton(CGRectMake(0, y, width, 44), action);
     auto image = UIImage::imageNamed(icon);
     const CGSize size = image ? image->size() : CGSizeMake(24, 24);
     auto iconView = UIImageView::create(CGRectMake(10, (44 - size.height) / 2, size.width, size.height));
     iconView->setImage(image);
     row->addSubview(iconView);
     const CGFloat iconRight = CGRectGetMaxX(iconView->frame());
-    auto label = InsetsLabel::create(CGRectMake(iconRight, (44 - 21) / 2.0, width - iconRight, 21), UIEdgeInsetsMake(0, 15, 0, 0));
-    label->setBackgroundColor(UIColor::clearColor());
-    label->setFont(UIFont::systemFontOfSize(16));
-    label->setTextColor(UIColor::grayColor());
-    label->setText(text);
-    row->addSubview(label);
+    row->addSubview(plainLabel<InsetsLabel>(CGRectMake(iconRight, (44 - 21) / 2.0, width - iconRight, 21), text, 16, UIColor::grayColor(),
+        UIColor::clearColor(), UIEdgeInsetsMake(0, 15, 0, 0)));
     arrowIn(row);
-    m_vScrollView->addSubview(row);
-    m_rows.push_back(row);
     return row;
 }
 
 CGFloat SetupViewController::addHeader(CGFloat y)
 {
-    const CGFloat width = view()->bounds().size.width;
-    auto header = sectionHeader(CGRectMake(0, y, width, 44), "设置", (44 - 21) / 2.0);
+    auto header = sectionHeader(CGRectMake(0, y, view()->bounds().size.width, 44), "设置", (44 - 21) / 2.0);
     m_vScrollView->addSubview(header);
-    auto separator = UIView::create(CGRectMake(0, CGRectGetMaxY(header->frame()), width, 0.5));
-    separator->setBackgroundColor(UIColor::lightGrayColor());
-    m_vScrollView->addSubview(separator);
-    return CGRectGetMaxY(separator->frame());
+    return separatorBelow(m_vScrollView, *header);
+}
+
+void SetupViewController::addLogoutBelow(const UIView& row)
+{
+    auto logout = addRow(CGRectGetMaxY(row.frame()) + 30, "m_ico14", "退出登录", &SetupViewController::logoutEvent);
+    m_vScrollView->setContentSize(CGSizeMake(view()->bounds().size.width, CGRectGetMaxY(logout->frame()) + 10));
 }
 
 void SetupViewController::loadView()
 {
     NoXibViewController::loadView();
-    auto view = this->view();
-    view->setBackgroundColor(colorWithHexString("f6f6f6"));
-    view->setClipsToBounds(true);
-    m_viewNaviBar()->setRightBtn(nullptr);
-    m_viewNaviBar()->setTitle("设置");
+    prepareScreen(*this, "设置");
     setAutomaticallyAdjustsScrollViewInsets(false);
-    const CGFloat y0 = getNaviBarRect().size.height;
-    const CGFloat width = view->bounds().size.width;
-    m_vScrollView = UIScrollView::create(CGRectMake(0, y0, width, view->bounds().size.height - y0));
-    m_vScrollView->setBackgroundColor(UIColor::clearColor());
-    m_vScrollView->setShowsVerticalScrollIndicator(false);
-    m_vScrollView->setShowsHorizontalScrollIndicator(false);
-    view->addSubview(m_vScrollView);
+    m_vScrollView = scrollerBelowBar(*this);
 
-    auto card = UIButton::buttonWithType(UIButtonTypeCustom);
-    card->setFrame(CGRectMake(0, 0, width, 70));
-    card->setBackgroundImage(stretchableImageNamed("unchick_bg", 20), UIControlStateNormal);
-    card->setBackgroundImage(stretchableImageNamed("click_bg", 20), UIControlStateHighlighted);
-    card->addTarget(std::static_pointer_cast<SetupViewController>(self()), &SetupViewController::myInfoBtnEvent, UIControlEventTouchUpInside);
+    auto card = rowButton(CGRectMake(0, 0, view()->bounds().size.width, 70), &SetupViewController::myInfoBtnEvent);
     m_photoView = UIImageView::create(CGRectMake(10, 5, 60, 60));
     m_photoView->setImage(stretchableImageNamed("img_gr"));
     card->addSubview(m_photoView);
     auto arrow = arrowIn(card);
-    auto name = InsetsLabel::create(CGRectMake(CGRectGetMaxX(m_photoView->frame()), (70 - 21) / 2.0,
-                                        arrow->frame().origin.x - 10 - 60, 21),
-        UIEdgeInsetsMake(0, 10, 0, 0));
-    name->setBackgroundColor(UIColor::clearColor());
-    name->setFont(UIFont::systemFontOfSize(16));
-    name->setTextColor(UIColor::grayColor());
     auto user = currentUser();
-    name->setText(user ? user->name() : NSString());
-    card->addSubview(name);
-    m_vScrollView->addSubview(card);
-    m_rows.push_back(card);
+    card->addSubview(plainLabel<InsetsLabel>(
+        CGRectMake(CGRectGetMaxX(m_photoView->frame()), (70 - 21) / 2.0, arrow->frame().origin.x - 10 - 60, 21),
+        user ? user->name() : NSString(), 16, UIColor::grayColor(), UIColor::clearColor(), UIEdgeInsetsMake(0, 10, 0, 0)));
 
     CGFloat y = addHeader(CGRectGetMaxY(card->frame()) + 10);
-    auto separate = [&](const std::shared_ptr<UIButton>& row) {
-        auto line = UIView::create(CGRectMake(0, CGRectGetMaxY(row->frame()), width, 0.5));
-        line->setBackgroundColor(UIColor::lightGrayColor());
-        m_vScrollView->addSubview(line);
-        return CGRectGetMaxY(line->frame());
-    };
-    y = separate(addRow(y, "m_ico10", "修改密码", &SetupViewController::updatePwdEvent));
-    y = separate(addRow(y, "m_ico11", "关于系统", &SetupViewController::aboutEvent));
-    auto messages = addRow(y, "m_ico13", "我的消息", &SetupViewController::myMessageEvent);
-    auto logout = addRow(CGRectGetMaxY(messages->frame()) + 30, "m_ico14", "退出登录", &SetupViewController::logoutEvent);
-    m_vScrollView->setContentSize(CGSizeMake(width, CGRectGetMaxY(logout->frame()) + 10));
+    y = separatorBelow(m_vScrollView, *addRow(y, "m_ico10", "修改密码", &SetupViewController::updatePwdEvent));
+    y = separatorBelow(m_vScrollView, *addRow(y, "m_ico11", "关于系统", &SetupViewController::aboutEvent));
+    addLogoutBelow(*addRow(y, "m_ico13", "我的消息", &SetupViewController::myMessageEvent));
     loadPhoto(m_photoView, m_photoView->image(), user ? user->urlImg() : NSString());
 }
 
@@ -234,25 +248,11 @@ void SetupViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, NSIn
 void AdminSetupViewController::loadView()
 {
     NoXibViewController::loadView();
-    auto view = this->view();
-    view->setBackgroundColor(colorWithHexString("f6f6f6"));
-    view->setClipsToBounds(true);
-    m_viewNaviBar()->setRightBtn(nullptr);
-    m_viewNaviBar()->setTitle("设置");
-    const CGFloat y0 = getNaviBarRect().size.height;
-    const CGFloat width = view->bounds().size.width;
-    m_vScrollView = UIScrollView::create(CGRectMake(0, y0, width, view->bounds().size.height - y0));
-    m_vScrollView->setBackgroundColor(UIColor::clearColor());
-    m_vScrollView->setShowsVerticalScrollIndicator(false);
-    m_vScrollView->setShowsHorizontalScrollIndicator(false);
-    view->addSubview(m_vScrollView);
-    const CGFloat y = addHeader(0);
-    auto about = addRow(y, "m_ico11", "关于系统", &SetupViewController::aboutEvent);
-    auto line = UIView::create(CGRectMake(0, CGRectGetMaxY(about->frame()), width, 0.5));
-    line->setBackgroundColor(UIColor::lightGrayColor());
-    m_vScrollView->addSubview(line);
-    auto logout = addRow(CGRectGetMaxY(about->frame()) + 30, "m_ico14", "退出登录", &SetupViewController::logoutEvent);
-    m_vScrollView->setContentSize(CGSizeMake(width, CGRectGetMaxY(logout->frame()) + 10));
+    prepareScreen(*this, "设置");
+    m_vScrollView = scrollerBelowBar(*this);
+    auto about = addRow(addHeader(0), "m_ico11", "关于系统", &SetupViewController::aboutEvent);
+    separatorBelow(m_vScrollView, *about);
+    addLogoutBelow(*about);
 }
 
 // MARK: Password change
@@ -260,11 +260,8 @@ void AdminSetupViewController::loadView()
 void PasswordViewController::loadView()
 {
     NoXibViewController::loadView();
+    prepareScreen(*this, "密码修改");
     auto view = this->view();
-    view->setBackgroundColor(colorWithHexString("f6f6f6"));
-    view->setClipsToBounds(true);
-    m_viewNaviBar()->setRightBtn(nullptr);
-    m_viewNaviBar()->setTitle("密码修改");
     const CGFloat y0 = getNaviBarRect().size.height;
     const CGFloat width = view->bounds().size.width;
     auto header = sectionHeader(CGRectMake(0, y0 + 10, width, 40), "密码修改", (40 - 21) / 2.0);
@@ -272,12 +269,7 @@ void PasswordViewController::loadView()
 
     const CGSize captionSize = UIStringDrawing::sizeWithFont("身份证号:", UIFont::systemFontOfSize(16), CGSizeMake(width, 21), NSLineBreakByWordWrapping);
     auto caption = [&](const std::shared_ptr<UIView>& row, const NSString& text) {
-        auto label = UILabel::create(CGRectMake(25, (45 - 21) / 2.0, captionSize.width, 21));
-        label->setBackgroundColor(UIColor::whiteColor());
-        label->setFont(UIFont::systemFontOfSize(16));
-        label->setTextColor(UIColor::grayColor());
-        label->setText(text);
-        row->addSubview(label);
+        row->addSubview(plainLabel(CGRectMake(25, (45 - 21) / 2.0, captionSize.width, 21), text, 16, UIColor::grayColor(), UIColor::whiteColor()));
     };
     CGFloat y = CGRectGetMaxY(header->frame());
     auto makeRow = [&] {
@@ -291,13 +283,9 @@ void PasswordViewController::loadView()
     const CGFloat valueWidth = width - 25 - captionSize.width - 20;
     auto cardRow = makeRow();
     caption(cardRow, "身份证号:");
-    auto card = UILabel::create(CGRectMake(valueX, (45 - 21) / 2.0, valueWidth, 21));
-    card->setBackgroundColor(UIColor::clearColor());
-    card->setFont(UIFont::systemFontOfSize(15));
-    card->setTextColor(UIColor::grayColor());
     auto user = currentUser();
-    card->setText(user ? user->cardNo() : NSString());
-    cardRow->addSubview(card);
+    cardRow->addSubview(plainLabel(CGRectMake(valueX, (45 - 21) / 2.0, valueWidth, 21), user ? user->cardNo() : NSString(), 15,
+        UIColor::grayColor(), UIColor::clearColor()));
 
     auto me = std::static_pointer_cast<PasswordViewController>(self());
     auto field = [&](const NSString& text, const NSString& placeholder, UIReturnKeyType returnKey) {
@@ -407,28 +395,14 @@ void PasswordViewController::saveReply(const id& reply)
 void MyInfoViewController::loadView()
 {
     NoXibViewController::loadView();
-    auto view = this->view();
-    view->setBackgroundColor(colorWithHexString("f6f6f6"));
-    view->setClipsToBounds(true);
-    m_viewNaviBar()->setRightBtn(nullptr);
-    m_viewNaviBar()->setTitle("个人信息");
+    prepareScreen(*this, "个人信息");
     setAutomaticallyAdjustsScrollViewInsets(false);
-    const CGFloat y0 = getNaviBarRect().size.height;
-    const CGFloat width = view->bounds().size.width;
-    m_vScrollView = UIScrollView::create(CGRectMake(0, y0, width, view->bounds().size.height - y0));
-    m_vScrollView->setBackgroundColor(UIColor::clearColor());
-    m_vScrollView->setShowsVerticalScrollIndicator(false);
-    m_vScrollView->setShowsHorizontalScrollIndicator(false);
-    view->addSubview(m_vScrollView);
+    m_vScrollView = scrollerBelowBar(*this);
+    const CGFloat width = view()->bounds().size.width;
 
     auto user = currentUser();
     auto label = [](CGRect frame, const NSString& text, CGFloat size, const UIColorRef& color, const UIColorRef& background) {
-        auto view = UILabel::create(frame);
-        view->setBackgroundColor(background);
-        view->setText(text);
-        view->setTextColor(color);
-        view->setFont(UIFont::systemFontOfSize(size));
-        return view;
+        return plainLabel(frame, text, size, color, background);
     };
     auto card = UIView::create(CGRectMake(0, 0, width, 130));
     card->setBackgroundColor(UIColor::whiteColor());
@@ -488,11 +462,8 @@ void MyInfoViewController::viewDidLoad()
 void AboutViewController::loadView()
 {
     NoXibViewController::loadView();
+    prepareScreen(*this, "关于");
     auto view = this->view();
-    view->setBackgroundColor(colorWithHexString("f6f6f6"));
-    view->setClipsToBounds(true);
-    m_viewNaviBar()->setRightBtn(nullptr);
-    m_viewNaviBar()->setTitle("关于");
     const CGFloat y0 = 64;
     const CGFloat V = view->bounds().size.width;
     const bool tall = view->bounds().size.height > 960;
@@ -508,13 +479,7 @@ void AboutViewController::loadView()
 
     auto font = UIFont::systemFontOfSize(15);
     auto label = [&](CGRect frame, const NSString& text, const char* colour) {
-        auto item = UILabel::create(frame);
-        item->setBackgroundColor(UIColor::clearColor());
-        item->setFont(font);
-        item->setTextColor(colorWithHexString(colour));
-        item->setText(text);
-        view->addSubview(item);
-        return item;
+        view->addSubview(plainLabel(frame, text, 15, colorWithHexString(colour), UIColor::clearColor()));
     };
     const CGFloat phoneY = CGRectGetMaxY(header->frame()) + (tall ? 80 : 40);
     const CGFloat captionWidth = UIStringDrawing::sizeWithFont("客服电话:", font, CGSizeMake(V, 21), NSLineBreakByWordWrapping).width + 5;
@@ -530,12 +495,8 @@ void AboutViewController::loadView()
 
     const CGFloat lowerY = view->bounds().size.height - (tall ? 20 : 10) - 21;
     auto foot = [&](CGFloat y, const NSString& text) {
-        auto line = UILabel::create(CGRectMake(0, y, V, 21));
-        line->setBackgroundColor(UIColor::clearColor());
-        line->setTextColor(UIColor::lightGrayColor());
-        line->setFont(UIFont::systemFontOfSize(13));
+        auto line = plainLabel(CGRectMake(0, y, V, 21), text, 13, UIColor::lightGrayColor(), UIColor::clearColor());
         line->setTextAlignment(NSTextAlignmentCenter);
-        line->setText(text);
         view->addSubview(line);
     };
     foot(lowerY - 21, "Corvane 驾培服务 版权所有");
@@ -552,12 +513,9 @@ void AboutViewController::loadView()
 void WebViewViewController::loadView()
 {
     NoXibViewController::loadView();
-    auto view = this->view();
-    view->setBackgroundColor(colorWithHexString("f6f6f6"));
-    view->setClipsToBounds(true);
-    m_viewNaviBar()->setRightBtn(nullptr);
-    m_viewNaviBar()->setTitle(ns::stringForKey(m_data, "title"));
+    prepareScreen(*this, ns::stringForKey(m_data, "title"));
     setAutomaticallyAdjustsScrollViewInsets(false);
+    auto view = this->view();
     const CGFloat y0 = getNaviBarRect().size.height;
     m_webView = UIWebView::create(CGRectMake(0, y0, view->bounds().size.width, view->bounds().size.height - y0));
     m_webView->setScalesPageToFit(true);

@@ -35,8 +35,13 @@ public:
     const std::vector<std::shared_ptr<UIButton>>& rowButtons() const { return m_rows; }
 
 protected:
-    std::shared_ptr<UIButton> addRow(CGFloat y, const NSString& icon, const NSString& text, void (SetupViewController::*action)(UIControl&));
+    using Action = void (SetupViewController::*)(UIControl&);
+    // A row button in the scroller, kept among the rows.
+    std::shared_ptr<UIButton> rowButton(CGRect frame, Action action);
+    std::shared_ptr<UIButton> addRow(CGFloat y, const NSString& icon, const NSString& text, Action action);
     CGFloat addHeader(CGFloat y);
+    // The logout row 30 points below the row, and the scroller's height ending under it.
+    void addLogoutBelow(const UIView& row);
     virtual bool postsCleanLoginInfo() const { return true; }
 
     std::shared_ptr<UIScrollView> m_vScrollView;
