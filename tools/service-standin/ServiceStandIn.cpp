@@ -196,12 +196,18 @@ struct ServiceStandIn::Implementation {
     bool openDatabase(std::string& error);
     std::vector<Row> query(const std::string& sql, const std::vector<std::string>& arguments);
     bool execute(const std::string& sql, const std::vector<std::string>& arguments);
+    // The statement with its arguments bound, nil when the text does not compile; the caller
+    // holds the database lock.
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> prepare(const std::string& sql, const std::vector<std::string>& arguments);
 
     void record(const httplib::Request& request);
     void handleMain(const httplib::Request& request, httplib::Response& response);
     void handlePayment(const httplib::Request& request, httplib::Response& response);
     bool fixedFieldsHold(const Fields& fields) const;
     SessionState checkSession(const std::string& sessionId, Session* found);
+    // Answers a request whose session is not live, in the envelope of its service; true while
+    // the session is live, with `session` filled.
+    bool liveSession(const std::string& sessionId, Session& session, bool codeService, httplib::Response& response);
 
     void regionList(httplib::Response& response);
     void login(const Fields& fields, httplib::Response& response);
@@ -257,15 +263,27 @@ bool ServiceStandIn::Implementation::openDatabase(std::string& error)
     return true;
 }
 
+std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> ServiceStandIn::Implementation::prepare(const std::string& sql,
+    const std::vector<std::string>& arguments)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(database, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        statement = nullptr;
+    }
+    for (std::size_t i = 0; statement && i < arguments.size(); ++i)
+        sqlite3_bind_text(statement, static_cast<int>(i + 1), arguments[i].c_str(), -1, SQLITE_TRANSIENT);
+    return { statement, &sqlite3_finalize };
+}
+
 std::vector<Row> ServiceStandIn::Implementation::query(const std::string& sql, const std::vector<std::string>& arguments)
 {
     std::lock_guard lock(databaseMutex);
     std::vector<Row> rows;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(database, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+    auto owned = prepare(sql, arguments);
+    sqlite3_stmt* statement = owned.get();
+    if (!statement)
         return rows;
-    for (std::size_t i = 0; i < arguments.size(); ++i)
-        sqlite3_bind_text(statement, static_cast<int>(i + 1), arguments[i].c_str(), -1, SQLITE_TRANSIENT);
     while (sqlite3_step(statement) == SQLITE_ROW) {
         Row row;
         for (int column = 0; column < sqlite3_column_count(statement); ++column) {
@@ -277,21 +295,14 @@ std::vector<Row> ServiceStandIn::Implementation::query(const std::string& sql, c
         }
         rows.push_back(std::move(row));
     }
-    sqlite3_finalize(statement);
     return rows;
 }
 
 bool ServiceStandIn::Implementation::execute(const std::string& sql, const std::vector<std::string>& arguments)
 {
     std::lock_guard lock(databaseMutex);
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(database, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-        return false;
-    for (std::size_t i = 0; i < arguments.size(); ++i)
-        sqlite3_bind_text(statement, static_cast<int>(i + 1), arguments[i].c_str(), -1, SQLITE_TRANSIENT);
-    const bool done = sqlite3_step(statement) == SQLITE_DONE;
-    sqlite3_finalize(statement);
-    return done;
+    auto statement = prepare(sql, arguments);
+    return statement && sqlite3_step(statement.get()) == SQLITE_DONE;
 }
 
 void ServiceStandIn::Implementation::record(const httplib::Request& request)
@@ -325,6 +336,24 @@ ServiceStandIn::Implementation::SessionState ServiceStandIn::Implementation::che
     if (found)
         *found = session->second;
     return SessionState::Live;
+}
+
+bool ServiceStandIn::Implementation::liveSession(const std::string& sessionId, Session& session, bool codeService, httplib::Response& response)
+{
+    const auto answer = [&](const char* code, const char* text) {
+        reply(response, codeService ? codeEnvelope(code, text) : mainEnvelope(code, text));
+        return false;
+    };
+    switch (checkSession(sessionId, &session)) {
+    case SessionState::Live:
+        return true;
+    case SessionState::Replaced:
+        return answer("-4", "您的账户从其他地方登录");
+    case SessionState::Expired:
+    case SessionState::Unknown:
+        break;
+    }
+    return answer("-3", "会话已过期，请重新登录");
 }
 
 void ServiceStandIn::Implementation::handleMain(const httplib::Request& request, httplib::Response& response)
@@ -414,15 +443,8 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
 void ServiceStandIn::Implementation::updatePassword(const Fields& fields, httplib::Response& response)
 {
     Session session;
-    switch (checkSession(field(fields, "TALKID"), &session)) {
-    case SessionState::Replaced:
-        return reply(response, mainEnvelope("-4", "您的账户从其他地方登录"));
-    case SessionState::Expired:
-    case SessionState::Unknown:
-        return reply(response, mainEnvelope("-3", "会话已过期，请重新登录"));
-    case SessionState::Live:
-        break;
-    }
+    if (!liveSession(field(fields, "TALKID"), session, false, response))
+        return;
     const std::string oldPassword = field(fields, "OLDPASSWRD");
     const std::string newPassword = field(fields, "NEWPASSWRD");
     if (newPassword.empty())
@@ -442,15 +464,8 @@ void ServiceStandIn::Implementation::loginCheck(const Fields& fields, httplib::R
     if (!param)
         return reply(response, codeEnvelope("-1", "请求参数错误"));
     Session session;
-    switch (checkSession(ns::stringForKey(param, "TALKID").UTF8String(), &session)) {
-    case SessionState::Replaced:
-        return reply(response, codeEnvelope("-4", "您的账户从其他地方登录"));
-    case SessionState::Expired:
-    case SessionState::Unknown:
-        return reply(response, codeEnvelope("-3", "会话已过期，请重新登录"));
-    case SessionState::Live:
-        break;
-    }
+    if (!liveSession(ns::stringForKey(param, "TALKID").UTF8String(), session, true, response))
+        return;
     const std::string usercode = ns::stringForKey(param, "USERCODE").UTF8String();
     if (usercode != session.usercode)
         return reply(response, codeEnvelope("1", "用户信息不一致"));
@@ -476,15 +491,8 @@ void ServiceStandIn::Implementation::loginCheck(const Fields& fields, httplib::R
 void ServiceStandIn::Implementation::schoolEvaluation(const Fields& fields, httplib::Response& response)
 {
     Session session;
-    switch (checkSession(field(fields, "TALKID"), &session)) {
-    case SessionState::Replaced:
-        return reply(response, mainEnvelope("-4", "您的账户从其他地方登录"));
-    case SessionState::Expired:
-    case SessionState::Unknown:
-        return reply(response, mainEnvelope("-3", "会话已过期，请重新登录"));
-    case SessionState::Live:
-        break;
-    }
+    if (!liveSession(field(fields, "TALKID"), session, false, response))
+        return;
     // array0: the learner's evaluation of the school, when there is one; array1: the items to score.
     auto done = query("select usercode as USERCODE, school_id as SCHOOLID, score as SCORE, evaldate as EVALDATE "
                       "from school_evaluation where usercode = ?1",
