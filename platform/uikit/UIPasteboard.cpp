@@ -1,5 +1,12 @@
 #include "platform/uikit/UIPasteboard.h"
 
+#include "platform/foundation/NSFileManager.h"
+#include "platform/foundation/NSNumber.h"
+#include "platform/foundation/NSPathUtilities.h"
+#include "platform/foundation/NSPropertyListSerialization.h"
+
+#include <cctype>
+
 std::shared_ptr<UIPasteboard> UIPasteboard::generalPasteboard()
 {
     static const auto general = create(NSString(UIPasteboardNameGeneral));
@@ -9,12 +16,14 @@ std::shared_ptr<UIPasteboard> UIPasteboard::generalPasteboard()
 NSInteger UIPasteboard::changeCount() const
 {
     std::lock_guard lock(m_mutex);
+    reloadIfPersistent();
     return m_changeCount;
 }
 
 NSString UIPasteboard::string() const
 {
     std::lock_guard lock(m_mutex);
+    reloadIfPersistent();
     return m_strings.empty() ? NSString() : m_strings.front();
 }
 
@@ -26,6 +35,7 @@ void UIPasteboard::setString(const NSString& string)
 std::vector<NSString> UIPasteboard::strings() const
 {
     std::lock_guard lock(m_mutex);
+    reloadIfPersistent();
     return m_strings;
 }
 
@@ -37,12 +47,206 @@ void UIPasteboard::setStrings(const std::vector<NSString>& strings)
             kept.push_back(string);
     }
     std::lock_guard lock(m_mutex);
+    reloadIfPersistent();
     m_strings = std::move(kept);
+    m_data.clear();
     ++m_changeCount;
+    storeIfPersistent();
 }
 
 NSInteger UIPasteboard::numberOfItems() const
 {
     std::lock_guard lock(m_mutex);
-    return NSInteger(m_strings.size());
+    reloadIfPersistent();
+    return m_data.empty() ? NSInteger(m_strings.size()) : 1;
+}
+
+// Named pasteboards of the process, kept until removed, as the platform keeps them.
+struct PasteboardRegistry {
+    std::mutex mutex;
+    std::map<NSString, std::shared_ptr<UIPasteboard>> named;
+
+    static PasteboardRegistry& shared()
+    {
+        static PasteboardRegistry registry;
+        return registry;
+    }
+
+    static NSString folder() { return NSHomeDirectory().stringByAppendingPathComponent("Library/Pasteboards"); }
+
+    // Any name becomes one file name: bytes outside a safe set are percent-escaped, and so is a
+    // leading dot, so "..", "a/b" or a hidden name never leave the folder.
+    static NSString fileName(const NSString& name)
+    {
+        static const char hex[] = "0123456789ABCDEF";
+        std::string escaped;
+        const std::string bytes = name.UTF8String();
+        for (std::size_t index = 0; index < bytes.size(); ++index) {
+            const auto byte = static_cast<unsigned char>(bytes[index]);
+            const bool safe = std::isalnum(byte) || byte == '-' || byte == '_' || (byte == '.' && index > 0);
+            if (safe) {
+                escaped += static_cast<char>(byte);
+            } else {
+                escaped += '%';
+                escaped += hex[byte >> 4];
+                escaped += hex[byte & 15];
+            }
+        }
+        return NSString(escaped + ".plist");
+    }
+};
+
+NSString UIPasteboard::storePath() const
+{
+    return PasteboardRegistry::folder().stringByAppendingPathComponent(PasteboardRegistry::fileName(m_name));
+}
+
+std::shared_ptr<UIPasteboard> UIPasteboard::pasteboardWithName(const NSString& name, bool create)
+{
+    if (name.isNil() || name.length() == 0)
+        return nullptr;
+    if (name == UIPasteboardNameGeneral)
+        return generalPasteboard();
+    auto& registry = PasteboardRegistry::shared();
+    std::lock_guard lock(registry.mutex);
+    if (auto found = registry.named.find(name); found != registry.named.end())
+        return found->second;
+    auto pasteboard = UIPasteboard::create(name);
+    pasteboard->m_named = true;
+    const bool stored = NSFileManager::defaultManager()->fileExistsAtPath(pasteboard->storePath());
+    if (!stored && !create)
+        return nullptr;
+    if (stored) {
+        std::lock_guard pasteboardLock(pasteboard->m_mutex);
+        pasteboard->m_persistent = true;
+        pasteboard->reloadIfPersistent();
+    }
+    registry.named.emplace(name, pasteboard);
+    return pasteboard;
+}
+
+void UIPasteboard::removePasteboardWithName(const NSString& name)
+{
+    if (name.isNil() || name.length() == 0 || name == UIPasteboardNameGeneral)
+        return;
+    auto& registry = PasteboardRegistry::shared();
+    std::shared_ptr<UIPasteboard> removed;
+    {
+        std::lock_guard lock(registry.mutex);
+        if (auto found = registry.named.find(name); found != registry.named.end()) {
+            removed = found->second;
+            registry.named.erase(found);
+        }
+    }
+    if (removed) {
+        // Someone may still hold it: it goes on as a pasteboard of this process only.
+        std::lock_guard lock(removed->m_mutex);
+        removed->m_persistent = false;
+    }
+    auto probe = UIPasteboard::create(name);
+    NSFileManager::defaultManager()->removeItemAtPath(probe->storePath());
+}
+
+std::shared_ptr<NSData> UIPasteboard::dataForPasteboardType(const NSString& pasteboardType) const
+{
+    std::lock_guard lock(m_mutex);
+    reloadIfPersistent();
+    auto found = m_data.find(pasteboardType);
+    return found == m_data.end() ? nullptr : found->second;
+}
+
+void UIPasteboard::setData(const std::shared_ptr<NSData>& data, const NSString& pasteboardType)
+{
+    if (pasteboardType.isNil())
+        return;
+    std::lock_guard lock(m_mutex);
+    reloadIfPersistent();
+    m_strings.clear();
+    m_data.clear();
+    if (data)
+        m_data.emplace(pasteboardType, NSData::dataWithData(data));
+    ++m_changeCount;
+    storeIfPersistent();
+}
+
+std::vector<NSString> UIPasteboard::pasteboardTypes() const
+{
+    std::lock_guard lock(m_mutex);
+    reloadIfPersistent();
+    std::vector<NSString> types;
+    for (const auto& [type, data] : m_data)
+        types.push_back(type);
+    return types;
+}
+
+bool UIPasteboard::isPersistent() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_persistent || !m_named;
+}
+
+void UIPasteboard::setPersistent(bool persistent)
+{
+    if (!m_named)
+        return;
+    std::lock_guard lock(m_mutex);
+    if (m_persistent == persistent)
+        return;
+    m_persistent = persistent;
+    if (persistent)
+        storeIfPersistent();
+    else
+        NSFileManager::defaultManager()->removeItemAtPath(storePath());
+}
+
+void UIPasteboard::reloadIfPersistent() const
+{
+    if (!m_persistent)
+        return;
+    auto data = NSData::dataWithContentsOfFile(storePath());
+    if (!data)
+        return;
+    // A damaged file reads as an empty pasteboard rather than stopping the reader.
+    auto stored = ns::cast<NSDictionary>(NSPropertyListSerialization::propertyListWithData(data, NSPropertyListImmutable, nullptr));
+    m_strings.clear();
+    m_data.clear();
+    if (!stored)
+        return;
+    if (auto strings = ns::cast<NSArray>(stored->objectForKey("strings"))) {
+        for (NSUInteger index = 0; index < strings->count(); ++index) {
+            NSString string = NSString::fromId(strings->objectAtIndex(index));
+            if (!string.isNil())
+                m_strings.push_back(string);
+        }
+    }
+    if (auto types = ns::cast<NSDictionary>(stored->objectForKey("types"))) {
+        for (const auto& key : types->allKeys()->objects()) {
+            NSString type = NSString::fromId(key);
+            if (auto value = ns::cast<NSData>(types->objectForKey(type)); value && !type.isNil())
+                m_data.emplace(type, value);
+        }
+    }
+    if (auto count = ns::cast<NSNumber>(stored->objectForKey("changeCount")))
+        m_changeCount = count->integerValue();
+}
+
+void UIPasteboard::storeIfPersistent() const
+{
+    if (!m_persistent)
+        return;
+    auto strings = NSMutableArray::array();
+    for (const auto& string : m_strings)
+        strings->addObject(string);
+    auto types = NSMutableDictionary::dictionary();
+    for (const auto& [type, data] : m_data)
+        types->setObject(data, type);
+    auto stored = NSMutableDictionary::dictionary();
+    stored->setObject(strings, "strings");
+    stored->setObject(types, "types");
+    stored->setObject(NSNumber::numberWithInteger(m_changeCount), "changeCount");
+    auto data = NSPropertyListSerialization::dataWithPropertyList(stored, NSPropertyListBinaryFormat_v1_0, 0);
+    NSFileManager::defaultManager()->createDirectoryAtPath(PasteboardRegistry::folder(), true, nullptr, nullptr);
+    // FIXME: a store that cannot be written leaves the pasteboard in memory only.
+    if (data)
+        data->writeToFile(storePath(), true);
 }

@@ -1,12 +1,20 @@
 #pragma once
-// The general pasteboard: text the user copied, shared by the whole application. Safe to use
-// from any thread. Each change counts up changeCount.
+// The general pasteboard: text the user copied, shared by the whole application, and named
+// pasteboards made on request. Safe to use from any thread. Each change counts up changeCount.
+//
+// A persistent named pasteboard is kept as a file under the sandbox's Library/Pasteboards/, so
+// it outlives the process: every read takes the stored contents, which another process may have
+// changed since. A pasteboard that is not persistent lives until it is removed or the process
+// ends.
 //
 // FIXME: the pasteboard lives in the process; the window host does not yet exchange it with the
 // desktop's clipboard.
 
+#include "platform/foundation/NSData.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
+
+#include <map>
 
 #include <mutex>
 #include <vector>
@@ -17,6 +25,11 @@ class UIPasteboard : public NSObject {
     NS_OBJECT(UIPasteboard, NSObject)
 public:
     static std::shared_ptr<UIPasteboard> generalPasteboard();
+    // The pasteboard of that name; made when `create` is set, else nil when none exists. Nil for
+    // a nil or empty name.
+    static std::shared_ptr<UIPasteboard> pasteboardWithName(const NSString& name, bool create);
+    // Forgets the pasteboard and its stored contents; the general pasteboard stays.
+    static void removePasteboardWithName(const NSString& name);
 
     NSString name() const { return m_name; }
     NSInteger changeCount() const;
@@ -29,16 +42,35 @@ public:
     // Nil strings are left out.
     void setStrings(const std::vector<NSString>& strings);
     NSInteger numberOfItems() const;
-    bool hasStrings() const { return numberOfItems() > 0; }
+    bool hasStrings() const { return !strings().empty(); }
+
+    // Data of one type in the first item; nil when there is none. Setting data makes the
+    // pasteboard hold that one item (nil data empties it).
+    std::shared_ptr<NSData> dataForPasteboardType(const NSString& pasteboardType) const;
+    void setData(const std::shared_ptr<NSData>& data, const NSString& pasteboardType);
+    std::vector<NSString> pasteboardTypes() const;
+
+    bool isPersistent() const;
+    // The general pasteboard is always persistent; false for it is ignored.
+    void setPersistent(bool persistent);
 
 protected:
     void init(const NSString& name) { m_name = name; }
 
 private:
+    friend struct PasteboardRegistry;
+    NSString storePath() const;
+    // Both with m_mutex held.
+    void reloadIfPersistent() const;
+    void storeIfPersistent() const;
+
     NSString m_name;
     mutable std::mutex m_mutex;
-    std::vector<NSString> m_strings;
-    NSInteger m_changeCount { 0 };
+    mutable std::vector<NSString> m_strings;
+    mutable std::map<NSString, std::shared_ptr<NSData>> m_data;
+    mutable NSInteger m_changeCount { 0 };
+    bool m_persistent { false };
+    bool m_named { false };
 };
 
 using UIPasteboardRef = std::shared_ptr<UIPasteboard>;
