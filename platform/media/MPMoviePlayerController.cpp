@@ -2,6 +2,7 @@
 
 #include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSAssertMainThread.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSTimer.h"
@@ -9,22 +10,34 @@
 #include "platform/graphics/CGColorSpace.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/layers/CALayer.h"
+#include "platform/uikit/UISlider.h"
 
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr NSTimeInterval kFrameInterval = 1.0 / 30;
-// Waits on the decoder are bounded so a stuck stream never hangs the main thread.
-constexpr GstClockTime kDecoderWait = 5 * GST_SECOND;
-// playbin's flag for the video stream only: no audio is played, no subtitles drawn.
-constexpr int kPlayVideoOnly = 1 << 0;
+// How long a tick waits for a frame that is due from a decoder that is running; a stuck stream
+// then costs a tick this much, never a hang.
+constexpr GstClockTime kFrameWait = 2 * GST_SECOND;
+// playbin's flags: video, and the sound through its own volume element so volume and mute apply
+// whatever the output.
+constexpr int kPlayVideo = 1 << 0;
+constexpr int kPlaySound = 1 << 1;
+constexpr int kSoftVolume = 1 << 4;
+
+std::atomic<float> g_outputVolume { 1.0f };
 
 bool initializeGStreamer(std::shared_ptr<NSError>& failure)
 {
@@ -46,6 +59,8 @@ bool initializeGStreamer(std::shared_ptr<NSError>& failure)
 
 NSTimeInterval seconds(gint64 nanoseconds) { return static_cast<NSTimeInterval>(nanoseconds) / GST_SECOND; }
 gint64 nanoseconds(NSTimeInterval seconds) { return static_cast<gint64>(seconds * GST_SECOND); }
+
+std::shared_ptr<NSError> playerError(const char* reason) { return NSError::errorWithDomain(MPMoviePlayerErrorDomain, -1, reason); }
 
 CGImageRef imageFromSample(GstSample* sample)
 {
@@ -92,28 +107,72 @@ struct SampleDeleter {
 };
 using Sample = std::unique_ptr<GstSample, SampleDeleter>;
 
+void countSoundBuffer(GstElement*, GstBuffer*, GstPad*, gpointer counter)
+{
+    static_cast<std::atomic<NSUInteger>*>(counter)->fetch_add(1, std::memory_order_relaxed);
+}
+
+// A sink that plays nothing and counts the buffers it is given; it keeps no time, so sound never
+// holds the pictures back.
+GstElement* makeSilentSink(std::atomic<NSUInteger>* counter)
+{
+    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+    if (!sink)
+        return nullptr;
+    g_object_set(sink, "sync", FALSE, "signal-handoffs", TRUE, nullptr);
+    g_signal_connect(sink, "handoff", G_CALLBACK(countSoundBuffer), counter);
+    return sink;
+}
+
+// The default audio device, or the one CORVANE_AUDIO_SINK names ("fake" for the silent sink); one
+// that cannot be made or opened gives way to the silent sink, so the movie still plays.
+GstElement* makeSoundSink(std::atomic<NSUInteger>* counter)
+{
+    const char* chosen = std::getenv("CORVANE_AUDIO_SINK");
+    const std::string name = chosen && *chosen ? chosen : "autoaudiosink";
+    if (name == "fake")
+        return makeSilentSink(counter);
+    if (GstElement* sink = gst_element_factory_make(name.c_str(), nullptr)) {
+        gst_object_ref_sink(sink);
+        const bool opens = gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+        gst_element_set_state(sink, GST_STATE_NULL);
+        // The device's open failure leaves an error on the sink's own bus; nobody reads it.
+        if (opens)
+            return sink;
+        gst_object_unref(sink);
+    }
+    NSLog("MPMoviePlayerController: no audio output (%s); movies play without sound", NSString(name.c_str()));
+    return makeSilentSink(counter);
+}
+
 // playbin decoding into an app sink that hands out BGRx frames as fast as they are asked for; the
 // sink keeps no clock of its own, so the player decides when a frame is due.
 struct Decoder {
     GstElement* playbin { nullptr };
     GstElement* sink { nullptr };
 
-    explicit Decoder(const NSString& uri)
+    // Without a counter the decoder has no sound (thumbnails).
+    Decoder(const NSString& uri, std::atomic<NSUInteger>* soundCounter)
     {
         playbin = gst_element_factory_make("playbin", nullptr);
         sink = gst_element_factory_make("appsink", nullptr);
-        if (!playbin || !sink) {
-            if (playbin)
-                gst_object_unref(playbin);
-            if (sink)
-                gst_object_unref(sink);
+        GstElement* soundSink = soundCounter && playbin && sink ? makeSoundSink(soundCounter) : nullptr;
+        if (!playbin || !sink || (soundCounter && !soundSink)) {
+            for (GstElement* element : { playbin, sink, soundSink })
+                if (element)
+                    gst_object_unref(element);
             playbin = sink = nullptr;
             return;
         }
         GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
         g_object_set(sink, "caps", caps, "sync", FALSE, "max-buffers", 2u, "drop", FALSE, nullptr);
         gst_caps_unref(caps);
-        g_object_set(playbin, "uri", uri.UTF8String().c_str(), "video-sink", sink, "flags", kPlayVideoOnly, nullptr);
+        const int flags = soundSink ? kPlayVideo | kPlaySound | kSoftVolume : kPlayVideo;
+        g_object_set(playbin, "uri", uri.UTF8String().c_str(), "video-sink", sink, "flags", flags, nullptr);
+        if (soundSink) {
+            g_object_set(playbin, "audio-sink", soundSink, nullptr);
+            gst_object_unref(soundSink);
+        }
     }
     ~Decoder()
     {
@@ -127,43 +186,140 @@ struct Decoder {
 
     bool valid() const { return playbin != nullptr; }
 
-    // The first error on the bus, if any.
-    std::shared_ptr<NSError> takeError() const
+    // The state is reached later; only a refusal shows at once.
+    bool requestState(GstState state) const { return gst_element_set_state(playbin, state) != GST_STATE_CHANGE_FAILURE; }
+
+    bool seek(NSTimeInterval time, bool exact, double rate = 1.0) const
     {
+        const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | (exact ? GST_SEEK_FLAG_ACCURATE : GST_SEEK_FLAG_KEY_UNIT));
+        return gst_element_seek(playbin, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, nanoseconds(time), GST_SEEK_TYPE_NONE, 0);
+    }
+
+    // For the thumbnail worker, which may wait: settles in the state, or answers the bus's error.
+    bool settle(GstState state, std::shared_ptr<NSError>& error) const
+    {
+        if (gst_element_set_state(playbin, state) != GST_STATE_CHANGE_FAILURE
+            && gst_element_get_state(playbin, nullptr, nullptr, 5 * GST_SECOND) == GST_STATE_CHANGE_SUCCESS)
+            return true;
         GstBus* bus = gst_element_get_bus(playbin);
-        std::shared_ptr<NSError> error;
-        while (GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR)) {
-            if (!error)
-                error = errorFromMessage(message);
+        if (GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR)) {
+            error = errorFromMessage(message);
             gst_message_unref(message);
         }
         gst_object_unref(bus);
-        return error;
+        return false;
     }
 
-    bool settle(GstState state) const
+    bool settledSeek(NSTimeInterval time, bool exact) const
     {
-        if (gst_element_set_state(playbin, state) == GST_STATE_CHANGE_FAILURE)
-            return false;
-        return gst_element_get_state(playbin, nullptr, nullptr, kDecoderWait) == GST_STATE_CHANGE_SUCCESS;
+        return seek(time, exact) && gst_element_get_state(playbin, nullptr, nullptr, 5 * GST_SECOND) == GST_STATE_CHANGE_SUCCESS;
     }
+};
 
-    bool seek(NSTimeInterval time, bool exact) const
-    {
-        const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | (exact ? GST_SEEK_FLAG_ACCURATE : GST_SEEK_FLAG_KEY_UNIT));
-        if (!gst_element_seek_simple(playbin, GST_FORMAT_TIME, flags, nanoseconds(time)))
-            return false;
-        return gst_element_get_state(playbin, nullptr, nullptr, kDecoderWait) == GST_STATE_CHANGE_SUCCESS;
-    }
+struct MessageDeleter {
+    void operator()(GstMessage* message) const { gst_message_unref(message); }
 };
 
 } // namespace
 
+// The player's decoder and the road its bus messages take to the main run loop. The bus handler
+// runs on the decoder's threads; it only forwards, holding the pipeline weakly, so a message that
+// arrives after the player moved on to another movie finds nothing and is dropped.
 struct MPMoviePlayerController::Pipeline {
-    explicit Pipeline(const NSString& uri) : decoder(uri) { }
+    Pipeline(const std::shared_ptr<MPMoviePlayerController>& owner, const NSString& uri)
+        : player(owner)
+        , decoder(uri, &soundBuffers)
+    {
+    }
+    ~Pipeline()
+    {
+        if (!decoder.valid())
+            return;
+        // Stopped first: no decoder thread can reach the handler once it is gone.
+        gst_element_set_state(decoder.playbin, GST_STATE_NULL);
+        GstBus* bus = gst_element_get_bus(decoder.playbin);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst_object_unref(bus);
+    }
+
+    static std::shared_ptr<Pipeline> make(const std::shared_ptr<MPMoviePlayerController>& owner, const NSString& uri)
+    {
+        auto pipeline = std::make_shared<Pipeline>(owner, uri);
+        pipeline->weakSelf = pipeline;
+        if (pipeline->decoder.valid()) {
+            GstBus* bus = gst_element_get_bus(pipeline->decoder.playbin);
+            gst_bus_set_sync_handler(bus, &Pipeline::forward, pipeline.get(), nullptr);
+            gst_object_unref(bus);
+        }
+        return pipeline;
+    }
+
+    static GstBusSyncReply forward(GstBus*, GstMessage* message, gpointer data)
+    {
+        auto* pipeline = static_cast<Pipeline*>(data);
+        switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_ERROR:
+        case GST_MESSAGE_BUFFERING:
+        case GST_MESSAGE_DURATION_CHANGED:
+            break;
+        case GST_MESSAGE_ASYNC_DONE:
+            if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline->decoder.playbin))
+                break;
+            return GST_BUS_DROP;
+        default:
+            return GST_BUS_DROP;
+        }
+        std::shared_ptr<GstMessage> held(gst_message_ref(message), MessageDeleter());
+        dispatch_async(dispatch_get_main_queue(), [weakPipeline = pipeline->weakSelf, held] {
+            auto current = weakPipeline.lock();
+            auto owner = current ? current->player.lock() : nullptr;
+            if (owner && owner->m_pipeline == current)
+                current->handle(*owner, held.get());
+        });
+        return GST_BUS_DROP;
+    }
+
+    void handle(MPMoviePlayerController& owner, GstMessage* message)
+    {
+        switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_ERROR:
+            owner.finish(MPMovieFinishReasonPlaybackError, errorFromMessage(message));
+            break;
+        case GST_MESSAGE_ASYNC_DONE:
+            owner.decoderSettled();
+            break;
+        case GST_MESSAGE_BUFFERING: {
+            gint percent = 100;
+            gst_message_parse_buffering(message, &percent);
+            owner.bufferingChanged(percent);
+            break;
+        }
+        case GST_MESSAGE_DURATION_CHANGED:
+            if (gint64 length = 0; owner.m_prepared && gst_element_query_duration(decoder.playbin, GST_FORMAT_TIME, &length) && length > 0)
+                owner.m_duration = owner.m_playableDuration = seconds(length);
+            break;
+        default:
+            break;
+        }
+    }
+
+    std::weak_ptr<MPMoviePlayerController> player;
+    std::weak_ptr<Pipeline> weakSelf;
+    std::atomic<NSUInteger> soundBuffers { 0 };
     Decoder decoder;
     Sample pending; // decoded but not yet due
 };
+
+float MPAudioOutput::volume() { return g_outputVolume.load(); }
+
+void MPAudioOutput::setVolume(float volume)
+{
+    NSAssertMainThread();
+    volume = std::clamp(volume, 0.0f, 1.0f);
+    if (g_outputVolume.exchange(volume) == volume)
+        return;
+    NSNotificationCenter::defaultCenter()->postNotificationName(MPAudioOutputVolumeDidChangeNotification, nullptr);
+}
 
 bool MPMoviePlayerController::init(const std::shared_ptr<NSURL>& url)
 {
@@ -171,11 +327,18 @@ bool MPMoviePlayerController::init(const std::shared_ptr<NSURL>& url)
     m_backgroundView = UIView::create(m_view->bounds());
     m_view->layer()->setContentsGravity(kCAGravityResizeAspect);
     m_contentURL = url;
+    std::weak_ptr<MPMoviePlayerController> weakSelf = self();
+    NSNotificationCenter::defaultCenter()->addObserver(self(), [weakSelf](const std::shared_ptr<NSNotification>&) {
+        if (auto player = weakSelf.lock())
+            player->applySoundSettings();
+    }, MPAudioOutputVolumeDidChangeNotification, nullptr);
     return true;
 }
 
 MPMoviePlayerController::~MPMoviePlayerController()
 {
+    NSNotificationCenter::defaultCenter()->removeObserver(this);
+    m_thumbnailGeneration->fetch_add(1);
     stopTimer();
 }
 
@@ -190,8 +353,9 @@ void MPMoviePlayerController::teardown()
 {
     stopTimer();
     m_pipeline.reset();
+    m_thumbnailGeneration->fetch_add(1);
     m_position = m_duration = m_playableDuration = 0;
-    m_prepared = m_failed = false;
+    m_prepared = m_failed = m_playWhenPrepared = m_seeking = m_buffering = false;
     m_playbackState = MPMoviePlaybackStateStopped;
     m_loadState = MPMovieLoadStateUnknown;
     m_view->layer()->setContents(nullptr);
@@ -218,33 +382,58 @@ void MPMoviePlayerController::setLoadState(MPMovieLoadState state)
     post(MPMoviePlayerLoadStateDidChangeNotification);
 }
 
+NSUInteger MPMoviePlayerController::soundBuffersPlayed() const { return m_pipeline ? m_pipeline->soundBuffers.load() : 0; }
+
+bool MPMoviePlayerController::isSoundMuted() const { return MPAudioOutput::volume() <= 0 || m_rate != 1; }
+
+void MPMoviePlayerController::applySoundSettings()
+{
+    if (m_pipeline && m_pipeline->decoder.valid())
+        g_object_set(m_pipeline->decoder.playbin, "volume", static_cast<gdouble>(MPAudioOutput::volume()), "mute",
+            static_cast<gboolean>(isSoundMuted()), nullptr);
+}
+
 void MPMoviePlayerController::prepareToPlay()
 {
     NSAssertMainThread();
-    if (m_prepared || m_failed)
+    if (m_prepared || m_failed || m_pipeline)
         return;
     std::shared_ptr<NSError> error;
     if (!m_contentURL) {
-        finish(MPMovieFinishReasonPlaybackError, NSError::errorWithDomain(MPMoviePlayerErrorDomain, -1, "no content URL"));
+        finish(MPMovieFinishReasonPlaybackError, playerError("no content URL"));
         return;
     }
     if (!initializeGStreamer(error)) {
         finish(MPMovieFinishReasonPlaybackError, error);
         return;
     }
-    m_pipeline = std::make_shared<Pipeline>(m_contentURL->absoluteString());
+    m_pipeline = Pipeline::make(self(), m_contentURL->absoluteString());
+    if (!m_pipeline->decoder.valid()) {
+        finish(MPMovieFinishReasonPlaybackError, playerError("no decoder available"));
+        return;
+    }
+    applySoundSettings();
+    // The bus tells when the first frame is ready (or why not); a refusal at once has already
+    // posted its reason there.
+    if (!m_pipeline->decoder.requestState(GST_STATE_PAUSED))
+        failLater("the movie could not be opened");
+}
+
+void MPMoviePlayerController::failLater(const char* reason)
+{
+    std::weak_ptr<MPMoviePlayerController> weakSelf = self();
+    std::weak_ptr<Pipeline> weakPipeline = m_pipeline;
+    // Behind the bus's own error, which says more when there is one.
+    dispatch_async(dispatch_get_main_queue(), [weakSelf, weakPipeline, reason] {
+        auto player = weakSelf.lock();
+        if (player && player->m_pipeline && player->m_pipeline == weakPipeline.lock())
+            player->finish(MPMovieFinishReasonPlaybackError, playerError(reason));
+    });
+}
+
+void MPMoviePlayerController::completePreparation()
+{
     Decoder& decoder = m_pipeline->decoder;
-    if (!decoder.valid()) {
-        finish(MPMovieFinishReasonPlaybackError, NSError::errorWithDomain(MPMoviePlayerErrorDomain, -1, "no decoder available"));
-        return;
-    }
-    // FIXME: a slow remote stream blocks here up to the decoder wait; buffering should be reported
-    // through the stalled load state instead.
-    if (!decoder.settle(GST_STATE_PAUSED)) {
-        error = decoder.takeError();
-        finish(MPMovieFinishReasonPlaybackError, error ? error : NSError::errorWithDomain(MPMoviePlayerErrorDomain, -1, "the movie could not be opened"));
-        return;
-    }
     gint64 length = 0;
     if (gst_element_query_duration(decoder.playbin, GST_FORMAT_TIME, &length) && length > 0)
         m_duration = m_playableDuration = seconds(length);
@@ -255,23 +444,67 @@ void MPMoviePlayerController::prepareToPlay()
         showFrame(imageFromSample(preroll.get()));
     }
     m_prepared = true;
+    auto protectedSelf = self();
     post(MPMovieDurationAvailableNotification);
     post(MPMediaPlaybackIsPreparedToPlayDidChangeNotification);
-    setLoadState(MPMovieLoadStatePlayable | MPMovieLoadStatePlaythroughOK);
+    setLoadState(MPMovieLoadStatePlayable | (m_buffering ? MPMovieLoadStateStalled : MPMovieLoadStatePlaythroughOK));
+    if (!m_prepared)
+        return; // an observer moved on
     if (m_initialPlaybackTime > 0)
         setCurrentPlaybackTime(m_initialPlaybackTime);
+    if (std::exchange(m_playWhenPrepared, false))
+        play();
+}
+
+void MPMoviePlayerController::decoderSettled()
+{
+    if (!m_prepared) {
+        completePreparation();
+        return;
+    }
+    // A change that settled before the seek was sent says nothing of it.
+    if (!m_seeking || gst_element_get_state(m_pipeline->decoder.playbin, nullptr, nullptr, 0) == GST_STATE_CHANGE_ASYNC)
+        return;
+    m_seeking = false;
+    if (m_playbackState != MPMoviePlaybackStatePlaying)
+        showPrerolledFrame();
+}
+
+void MPMoviePlayerController::showPrerolledFrame()
+{
+    if (Sample preroll { gst_app_sink_try_pull_preroll(GST_APP_SINK(m_pipeline->decoder.sink), 0) })
+        showFrame(imageFromSample(preroll.get()));
+}
+
+void MPMoviePlayerController::bufferingChanged(int percent)
+{
+    const bool buffering = percent < 100;
+    if (buffering == m_buffering)
+        return;
+    m_buffering = buffering;
+    // A stream that runs dry pauses until its buffer is full again, as the platform's does.
+    if (m_playbackState == MPMoviePlaybackStatePlaying) {
+        m_pipeline->decoder.requestState(buffering ? GST_STATE_PAUSED : GST_STATE_PLAYING);
+        m_lastTick = SystemClock::monotonicNow();
+    }
+    if (m_prepared)
+        setLoadState(MPMovieLoadStatePlayable | (buffering ? MPMovieLoadStateStalled : MPMovieLoadStatePlaythroughOK));
 }
 
 void MPMoviePlayerController::play()
 {
     NSAssertMainThread();
-    if (!m_prepared)
+    if (!m_prepared) {
+        if (m_failed)
+            return;
+        m_playWhenPrepared = true;
         prepareToPlay();
-    if (!m_prepared || m_playbackState == MPMoviePlaybackStatePlaying)
         return;
-    if (!m_pipeline->decoder.settle(GST_STATE_PLAYING)) {
-        auto error = m_pipeline->decoder.takeError();
-        finish(MPMovieFinishReasonPlaybackError, error ? error : NSError::errorWithDomain(MPMoviePlayerErrorDomain, -1, "playback failed"));
+    }
+    if (m_playbackState == MPMoviePlaybackStatePlaying)
+        return;
+    if (!m_buffering && !m_pipeline->decoder.requestState(GST_STATE_PLAYING)) {
+        failLater("playback failed");
         return;
     }
     setPlaybackState(MPMoviePlaybackStatePlaying);
@@ -281,10 +514,11 @@ void MPMoviePlayerController::play()
 void MPMoviePlayerController::pause()
 {
     NSAssertMainThread();
+    m_playWhenPrepared = false;
     if (m_playbackState != MPMoviePlaybackStatePlaying)
         return;
     stopTimer();
-    m_pipeline->decoder.settle(GST_STATE_PAUSED);
+    m_pipeline->decoder.requestState(GST_STATE_PAUSED);
     setPlaybackState(MPMoviePlaybackStatePaused);
 }
 
@@ -292,13 +526,22 @@ void MPMoviePlayerController::stop()
 {
     NSAssertMainThread();
     stopTimer();
+    m_playWhenPrepared = false;
     if (m_pipeline && m_prepared) {
-        m_pipeline->decoder.settle(GST_STATE_PAUSED);
-        m_pipeline->pending.reset();
-        m_pipeline->decoder.seek(0, true);
-        m_position = 0;
+        m_pipeline->decoder.requestState(GST_STATE_PAUSED);
+        seekTo(0);
     }
     setPlaybackState(MPMoviePlaybackStateStopped);
+}
+
+bool MPMoviePlayerController::seekTo(NSTimeInterval time)
+{
+    m_pipeline->pending.reset();
+    if (!m_pipeline->decoder.seek(time, true, m_rate))
+        return false;
+    m_position = time;
+    m_seeking = true;
+    return true;
 }
 
 void MPMoviePlayerController::setCurrentPlaybackTime(NSTimeInterval time)
@@ -307,20 +550,9 @@ void MPMoviePlayerController::setCurrentPlaybackTime(NSTimeInterval time)
     if (!m_prepared)
         return;
     time = std::max(0.0, m_duration > 0 ? std::min(time, m_duration) : time);
-    Decoder& decoder = m_pipeline->decoder;
-    m_pipeline->pending.reset();
-    if (!decoder.seek(time, true)) {
-        if (auto error = decoder.takeError())
-            finish(MPMovieFinishReasonPlaybackError, error);
-        return;
-    }
-    m_position = time;
-    if (m_playbackState == MPMoviePlaybackStatePlaying) {
+    // The decoder settles on the new place in the background; the bus says when.
+    if (seekTo(time) && m_playbackState == MPMoviePlaybackStatePlaying)
         m_lastTick = SystemClock::monotonicNow();
-        advanceTo(time);
-    } else if (Sample preroll { gst_app_sink_try_pull_preroll(GST_APP_SINK(decoder.sink), kDecoderWait) }) {
-        showFrame(imageFromSample(preroll.get()));
-    }
 }
 
 void MPMoviePlayerController::startTimer()
@@ -346,6 +578,9 @@ void MPMoviePlayerController::tick()
     const NSTimeInterval now = SystemClock::monotonicNow();
     const NSTimeInterval elapsed = std::max(0.0, now - m_lastTick);
     m_lastTick = now;
+    // A stream filling its buffer holds the time where it is.
+    if (m_buffering)
+        return;
     advanceTo(m_position + elapsed * m_rate);
 }
 
@@ -356,47 +591,41 @@ void MPMoviePlayerController::setCurrentPlaybackRate(float rate)
         pause();
         return;
     }
-    m_rate = rate;
+    if (rate != m_rate) {
+        m_rate = rate;
+        applySoundSettings();
+        // The decoder runs at the new rate too, so the sound keeps pace with the pictures.
+        if (m_prepared)
+            seekTo(m_position);
+    }
     play();
 }
 
 // Takes frames from the decoder up to the position and shows the last one due; the end of the
-// stream, or an error, finishes playback.
+// stream finishes playback. Errors arrive through the bus.
 void MPMoviePlayerController::advanceTo(NSTimeInterval position)
 {
-    if (!checkBus())
-        return;
     m_position = m_duration > 0 ? std::min(position, m_duration) : position;
-    auto* sink = GST_APP_SINK(m_pipeline->decoder.sink);
+    auto pipeline = m_pipeline;
+    auto* sink = GST_APP_SINK(pipeline->decoder.sink);
     Sample due;
     for (;;) {
-        if (!m_pipeline->pending)
-            m_pipeline->pending.reset(gst_app_sink_try_pull_sample(sink, kDecoderWait));
-        if (!m_pipeline->pending)
+        if (!pipeline->pending)
+            pipeline->pending.reset(gst_app_sink_try_pull_sample(sink, kFrameWait));
+        if (!pipeline->pending)
             break;
-        GstBuffer* buffer = gst_sample_get_buffer(m_pipeline->pending.get());
-        if (buffer && GST_BUFFER_PTS_IS_VALID(buffer) && seconds(static_cast<gint64>(GST_BUFFER_PTS(buffer))) > position + 1e-6)
+        GstBuffer* buffer = gst_sample_get_buffer(pipeline->pending.get());
+        if (buffer && GST_BUFFER_PTS_IS_VALID(buffer) && seconds(static_cast<gint64>(GST_BUFFER_PTS(buffer))) > m_position + 1e-6)
             break;
-        due = std::move(m_pipeline->pending);
+        due = std::move(pipeline->pending);
     }
     if (due)
         showFrame(imageFromSample(due.get()));
-    if (!checkBus())
-        return;
-    if (!m_pipeline->pending && gst_app_sink_is_eos(sink)) {
+    if (!pipeline->pending && gst_app_sink_is_eos(sink)) {
         if (m_duration > 0)
             m_position = m_duration;
         finish(MPMovieFinishReasonPlaybackEnded, nullptr);
     }
-}
-
-bool MPMoviePlayerController::checkBus()
-{
-    if (auto error = m_pipeline->decoder.takeError()) {
-        finish(MPMovieFinishReasonPlaybackError, error);
-        return false;
-    }
-    return true;
 }
 
 void MPMoviePlayerController::showFrame(const CGImageRef& frame)
@@ -407,14 +636,18 @@ void MPMoviePlayerController::showFrame(const CGImageRef& frame)
 
 void MPMoviePlayerController::finish(MPMovieFinishReason reason, const std::shared_ptr<NSError>& error)
 {
+    if (m_failed)
+        return;
+    auto protectedSelf = self();
     stopTimer();
+    m_playWhenPrepared = m_seeking = false;
     if (reason == MPMovieFinishReasonPlaybackError) {
         m_failed = true;
         m_prepared = false;
         m_pipeline.reset();
         setLoadState(MPMovieLoadStateUnknown);
     } else if (m_pipeline) {
-        m_pipeline->decoder.settle(GST_STATE_PAUSED);
+        m_pipeline->decoder.requestState(GST_STATE_PAUSED);
     }
     setPlaybackState(MPMoviePlaybackStateStopped);
     auto info = NSMutableDictionary::dictionary();
@@ -449,51 +682,96 @@ void MPMoviePlayerController::setScalingMode(MPMovieScalingMode mode)
     m_view->layer()->setContentsGravity(gravity);
 }
 
+// A decoder of its own on a background queue seeks to each time in turn; each answer is posted on
+// the main run loop as it is ready.
 void MPMoviePlayerController::requestThumbnailImagesAtTimes(const std::shared_ptr<NSArray>& times, MPMovieTimeOption option)
 {
     NSAssertMainThread();
     if (!times || !m_contentURL)
         return;
-    std::shared_ptr<NSError> failure;
-    std::unique_ptr<Decoder> decoder;
-    if (initializeGStreamer(failure)) {
-        decoder = std::make_unique<Decoder>(m_contentURL->absoluteString());
-        if (!decoder->valid() || !decoder->settle(GST_STATE_PAUSED)) {
-            failure = decoder->valid() ? decoder->takeError() : nullptr;
-            if (!failure)
-                failure = NSError::errorWithDomain(MPMoviePlayerErrorDomain, -1, "the movie could not be opened");
-            decoder.reset();
-        }
-    }
-    std::weak_ptr<MPMoviePlayerController> weakSelf = self();
+    std::vector<std::optional<NSTimeInterval>> wanted;
     for (NSUInteger index = 0; index < times->count(); ++index) {
         auto number = std::dynamic_pointer_cast<NSNumber>(times->objectAtIndex(index));
-        const NSTimeInterval time = number ? number->doubleValue() : 0;
-        auto info = NSMutableDictionary::dictionary();
-        info->setObject(NSNumber::numberWithDouble(time), MPMoviePlayerThumbnailTimeKey);
-        std::shared_ptr<UIImage> image;
-        std::shared_ptr<NSError> error = failure;
-        if (decoder && number && time >= 0 && decoder->seek(time, option == MPMovieTimeOptionExact)) {
-            if (Sample preroll { gst_app_sink_try_pull_preroll(GST_APP_SINK(decoder->sink), kDecoderWait) })
-                if (auto frame = imageFromSample(preroll.get()))
-                    image = UIImage::imageWithCGImage(frame);
-        }
-        if (image)
-            info->setObject(image, MPMoviePlayerThumbnailImageKey);
-        else
-            info->setObject(error ? error : NSError::errorWithDomain(MPMoviePlayerErrorDomain, -1, "no image at that time"),
-                MPMoviePlayerThumbnailErrorKey);
-        // Answers arrive later, as they would from a decoder working in the background.
-        dispatch_async(dispatch_get_main_queue(), [weakSelf, info] {
-            if (auto player = weakSelf.lock())
-                player->post(MPMoviePlayerThumbnailImageRequestDidFinishNotification, info);
-        });
+        wanted.push_back(number ? std::optional(number->doubleValue()) : std::nullopt);
     }
+    std::weak_ptr<MPMoviePlayerController> weakSelf = self();
+    auto generation = m_thumbnailGeneration;
+    const NSUInteger asked = generation->load();
+    const NSString uri = m_contentURL->absoluteString();
+    const bool exact = option == MPMovieTimeOptionExact;
+    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [weakSelf, generation, asked, uri, exact, wanted] {
+        std::shared_ptr<NSError> failure;
+        std::unique_ptr<Decoder> decoder;
+        if (initializeGStreamer(failure)) {
+            decoder = std::make_unique<Decoder>(uri, nullptr);
+            if (!decoder->valid() || !decoder->settle(GST_STATE_PAUSED, failure)) {
+                if (!failure)
+                    failure = playerError("the movie could not be opened");
+                decoder.reset();
+            }
+        }
+        for (const auto& time : wanted) {
+            if (generation->load() != asked)
+                return;
+            CGImageRef frame;
+            if (decoder && time && *time >= 0 && decoder->settledSeek(*time, exact))
+                if (Sample preroll { gst_app_sink_try_pull_preroll(GST_APP_SINK(decoder->sink), 0) })
+                    frame = imageFromSample(preroll.get());
+            dispatch_async(dispatch_get_main_queue(), [weakSelf, generation, asked, time, frame, failure] {
+                auto player = weakSelf.lock();
+                if (!player || generation->load() != asked)
+                    return;
+                auto info = NSMutableDictionary::dictionary();
+                info->setObject(NSNumber::numberWithDouble(time.value_or(0)), MPMoviePlayerThumbnailTimeKey);
+                if (frame)
+                    info->setObject(UIImage::imageWithCGImage(frame), MPMoviePlayerThumbnailImageKey);
+                else
+                    info->setObject(failure ? failure : playerError("no image at that time"), MPMoviePlayerThumbnailErrorKey);
+                player->post(MPMoviePlayerThumbnailImageRequestDidFinishNotification, info);
+            });
+        }
+    });
 }
 
 void MPMoviePlayerController::cancelAllThumbnailImageRequests()
 {
-    // Requests are answered as they are made; nothing is left to cancel.
+    NSAssertMainThread();
+    m_thumbnailGeneration->fetch_add(1);
+}
+
+void MPVolumeView::init(CGRect frame)
+{
+    UIView::init(frame);
+    m_slider = UISlider::create(CGRectZero);
+    m_slider->setValue(MPAudioOutput::volume());
+    m_slider->addTarget(nullptr, UIControl::Action([](UIControl& sender, const UIEventRef&) {
+        if (auto* slider = dynamic_cast<UISlider*>(&sender))
+            MPAudioOutput::setVolume(slider->value());
+    }), UIControlEventValueChanged);
+    addSubview(m_slider);
+    std::weak_ptr<UISlider> weakSlider = m_slider;
+    NSNotificationCenter::defaultCenter()->addObserver(self(), [weakSlider](const std::shared_ptr<NSNotification>&) {
+        if (auto slider = weakSlider.lock(); slider && !slider->isTracking())
+            slider->setValue(MPAudioOutput::volume());
+    }, MPAudioOutputVolumeDidChangeNotification, nullptr);
+}
+
+MPVolumeView::~MPVolumeView()
+{
+    NSNotificationCenter::defaultCenter()->removeObserver(this);
+}
+
+void MPVolumeView::setShowsVolumeSlider(bool shows)
+{
+    NSAssertMainThread();
+    m_showsVolumeSlider = shows;
+    m_slider->setHidden(!shows);
+}
+
+void MPVolumeView::layoutSubviews()
+{
+    UIView::layoutSubviews();
+    m_slider->setFrame(bounds());
 }
 
 CGSize MPVolumeView::sizeThatFits(CGSize size) const

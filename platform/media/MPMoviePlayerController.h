@@ -2,7 +2,12 @@
 // A movie player: one video at a URL, decoded off the main thread and shown frame by frame in the
 // player's view. Playback time advances with the run loop's clock (SystemClock), so it stops when
 // the app's clock stops and follows the manual clock in tests; frames are taken from the decoder
-// only as that time reaches them. Sound is not played.
+// only as that time reaches them. The decoder's state changes (prepared, a seek done, buffering,
+// errors) arrive on the main run loop, so preparing and seeking never block it.
+//
+// Sound plays through the default audio device at the device volume (MPAudioOutput). With
+// CORVANE_AUDIO_SINK=fake in the environment (tests), or on a machine with no audio device, it
+// goes to a silent output that only counts what reaches it.
 
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSDictionary.h"
@@ -12,6 +17,7 @@
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIView.h"
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -76,6 +82,17 @@ inline constexpr const char* MPMoviePlayerThumbnailErrorKey = "MPMoviePlayerThum
 
 inline constexpr const char* MPMoviePlayerErrorDomain = "MPMoviePlayerErrorDomain";
 
+// The device's output volume, 0 to 1, that every movie's sound follows; the volume view's slider
+// shows and sets it. Zero mutes.
+class MPAudioOutput {
+public:
+    static float volume();
+    // Clamped to 0...1; posts MPAudioOutputVolumeDidChangeNotification when it changes.
+    static void setVolume(float volume);
+};
+
+inline constexpr const char* MPAudioOutputVolumeDidChangeNotification = "MPAudioOutputVolumeDidChangeNotification";
+
 class MPMoviePlayerController : public NSObject {
     NS_OBJECT(MPMoviePlayerController, NSObject)
 public:
@@ -125,6 +142,11 @@ public:
     void requestThumbnailImagesAtTimes(const std::shared_ptr<NSArray>& times, MPMovieTimeOption option);
     void cancelAllThumbnailImageRequests();
 
+    // Sound buffers that reached the audio output since the movie was prepared.
+    NSUInteger soundBuffersPlayed() const;
+    // Whether the sound is muted now: at zero volume, and while playing at another rate than 1.
+    bool isSoundMuted() const;
+
     // The decoder and its reading thread; opaque to users.
     struct Pipeline;
 
@@ -136,7 +158,13 @@ private:
     void tick();
     void advanceTo(NSTimeInterval position);
     void showFrame(const CGImageRef& frame);
-    bool checkBus();
+    void showPrerolledFrame();
+    void completePreparation();
+    void decoderSettled();
+    void bufferingChanged(int percent);
+    void failLater(const char* reason);
+    bool seekTo(NSTimeInterval time);
+    void applySoundSettings();
     void finish(MPMovieFinishReason reason, const std::shared_ptr<NSError>& error);
     void setPlaybackState(MPMoviePlaybackState state);
     void setLoadState(MPMovieLoadState state);
@@ -163,21 +191,40 @@ private:
     MPMovieScalingMode m_scalingMode { MPMovieScalingModeAspectFit };
     bool m_prepared { false };
     bool m_failed { false };
+    // play() came before the movie was prepared: it starts once it is.
+    bool m_playWhenPrepared { false };
+    // A seek was sent and the decoder has not settled on it yet.
+    bool m_seeking { false };
+    // A stream is filling its buffer: the clock holds and frames are not waited for.
+    bool m_buffering { false };
+    // Bumped by cancelAllThumbnailImageRequests and a new URL; older answers are dropped.
+    std::shared_ptr<std::atomic<NSUInteger>> m_thumbnailGeneration { std::make_shared<std::atomic<NSUInteger>>(0) };
     bool m_shouldAutoplay { true };
     bool m_fullscreen { false };
 };
 
-// The system volume slider and route button; the host has no volume of its own to show.
+class UISlider;
+
+// The device volume's slider (MPAudioOutput) and the route button; there is no other route to
+// pick, so the route button shows nothing.
 class MPVolumeView : public UIView {
     NS_OBJECT(MPVolumeView, UIView)
 public:
+    ~MPVolumeView() override;
+
     bool showsVolumeSlider() const { return m_showsVolumeSlider; }
-    void setShowsVolumeSlider(bool shows) { m_showsVolumeSlider = shows; }
+    void setShowsVolumeSlider(bool shows);
     bool showsRouteButton() const { return m_showsRouteButton; }
     void setShowsRouteButton(bool shows) { m_showsRouteButton = shows; }
+    const std::shared_ptr<UISlider>& volumeSlider() const { return m_slider; }
     CGSize sizeThatFits(CGSize size) const override;
+    void layoutSubviews() override;
+
+protected:
+    void init(CGRect frame) override;
 
 private:
+    std::shared_ptr<UISlider> m_slider;
     bool m_showsVolumeSlider { true };
     bool m_showsRouteButton { true };
 };

@@ -5,11 +5,17 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NSTimer.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/layers/CALayer.h"
+#include "platform/uikit/UISlider.h"
+#include "tests/net/LoopbackServer.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
+
+#include <condition_variable>
 
 #include <cstdlib>
 #include <fstream>
@@ -36,6 +42,8 @@ class MoviePlayer : public testing::Test {
 protected:
     void SetUp() override
     {
+        // Sound goes to the silent, counting output.
+        setenv("CORVANE_AUDIO_SINK", "fake", 1);
         SystemClock::useManualClock();
         auto center = NSNotificationCenter::defaultCenter();
         for (const char* name : { MPMoviePlayerPlaybackStateDidChangeNotification, MPMoviePlayerLoadStateDidChangeNotification,
@@ -47,8 +55,20 @@ protected:
     void TearDown() override
     {
         NSNotificationCenter::defaultCenter()->removeObserver(m_observer);
+        MPAudioOutput::setVolume(1);
         SystemClock::useRealClock();
     }
+
+    // The decoder works on its own threads and reports on the main run loop: turns the loop,
+    // without moving the clock, until the condition holds (bounded).
+    static bool settle(const std::function<bool()>& done)
+    {
+        return testing_support::waitUntil([&] {
+            NSRunLoop::mainRunLoop()->advanceClock(0);
+            return done();
+        });
+    }
+    bool finished() const { return !named(MPMoviePlayerPlaybackDidFinishNotification).empty(); }
 
     std::shared_ptr<MPMoviePlayerController> player(const std::string& path)
     {
@@ -73,6 +93,7 @@ protected:
     }
     void expectFailedWithError(MPMoviePlayerController& movie)
     {
+        ASSERT_TRUE(settle([&] { return this->finished(); }));
         const auto finished = named(MPMoviePlayerPlaybackDidFinishNotification);
         ASSERT_EQ(finished.size(), 1u);
         EXPECT_EQ(reasonOf(finished[0]), MPMovieFinishReasonPlaybackError);
@@ -96,7 +117,8 @@ TEST_F(MoviePlayer, preparesPlaysSeeksAndEndsOnTheClock)
     auto movie = player(TEST_MOVIE_PATH);
     EXPECT_EQ(movie->loadState(), MPMovieLoadStateUnknown);
     movie->prepareToPlay();
-    ASSERT_TRUE(movie->isPreparedToPlay());
+    EXPECT_FALSE(movie->isPreparedToPlay()); // the bus tells later
+    ASSERT_TRUE(settle([&] { return movie->isPreparedToPlay(); }));
     EXPECT_EQ(movie->loadState(), MPMovieLoadStatePlayable | MPMovieLoadStatePlaythroughOK);
     EXPECT_NEAR(movie->duration(), 3.0, 0.05);
     EXPECT_NEAR(movie->playableDuration(), movie->duration(), 1e-9);
@@ -133,13 +155,140 @@ TEST_F(MoviePlayer, preparesPlaysSeeksAndEndsOnTheClock)
     EXPECT_NEAR(movie->currentPlaybackTime(), movie->duration(), 1e-9);
     NSRunLoop::mainRunLoop()->advanceClock(1.0);
     EXPECT_EQ(named(MPMoviePlayerPlaybackDidFinishNotification).size(), 1u);
+    // The sound track was decoded and reached the (silent) output.
+    EXPECT_GT(movie->soundBuffersPlayed(), 0u);
+}
+
+TEST_F(MoviePlayer, notificationsOfPreparingComeInTheirOrder)
+{
+    auto movie = player(TEST_MOVIE_PATH);
+    movie->play();
+    EXPECT_TRUE(m_notes.empty()); // nothing before the decoder has the first frame
+    ASSERT_TRUE(settle([&] { return movie->playbackState() == MPMoviePlaybackStatePlaying; }));
+    std::vector<NSString> names;
+    for (const auto& note : m_notes)
+        names.push_back(note->name());
+    EXPECT_EQ(names, (std::vector<NSString> { MPMovieDurationAvailableNotification, MPMediaPlaybackIsPreparedToPlayDidChangeNotification,
+                         MPMoviePlayerLoadStateDidChangeNotification, MPMoviePlayerPlaybackStateDidChangeNotification }));
+}
+
+TEST_F(MoviePlayer, theSoundTrackPlaysOnTheRunLoopsClock)
+{
+    auto movie = player(TEST_MOVIE_PATH);
+    movie->play();
+    ASSERT_TRUE(settle([&] { return movie->playbackState() == MPMoviePlaybackStatePlaying; }));
+    // However fast the sound is taken, the pictures and the end follow the clock.
+    for (int step = 0; step < 5; ++step)
+        NSRunLoop::mainRunLoop()->advanceClock(0.5);
+    EXPECT_NEAR(movie->currentPlaybackTime(), 2.5, 0.05);
+    EXPECT_FALSE(finished());
+    EXPECT_TRUE(settle([&] { return movie->soundBuffersPlayed() > 0; }));
+    NSRunLoop::mainRunLoop()->advanceClock(0.6);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(reasonOf(named(MPMoviePlayerPlaybackDidFinishNotification)[0]), MPMovieFinishReasonPlaybackEnded);
+}
+
+TEST_F(MoviePlayer, withoutAnAudioDeviceTheMovieStillPlays)
+{
+    setenv("CORVANE_AUDIO_SINK", "no-such-audio-output", 1);
+    auto movie = player(TEST_MOVIE_PATH);
+    movie->play();
+    ASSERT_TRUE(settle([&] { return movie->playbackState() == MPMoviePlaybackStatePlaying; }));
+    NSRunLoop::mainRunLoop()->advanceClock(3.5);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(reasonOf(named(MPMoviePlayerPlaybackDidFinishNotification)[0]), MPMovieFinishReasonPlaybackEnded);
+    EXPECT_GT(movie->soundBuffersPlayed(), 0u);
+}
+
+TEST_F(MoviePlayer, volumeViewAndRateDecideTheSound)
+{
+    auto movie = player(TEST_MOVIE_PATH);
+    auto volume = MPVolumeView::create(CGRectMake(0, 0, 200, 34));
+    ASSERT_TRUE(volume->volumeSlider());
+    EXPECT_EQ(volume->volumeSlider()->value(), 1.0f);
+    EXPECT_FALSE(movie->isSoundMuted());
+
+    volume->volumeSlider()->setValue(0);
+    volume->volumeSlider()->sendActionsForControlEvents(UIControlEventValueChanged);
+    EXPECT_EQ(MPAudioOutput::volume(), 0.0f);
+    EXPECT_TRUE(movie->isSoundMuted());
+    MPAudioOutput::setVolume(0.5f);
+    EXPECT_EQ(volume->volumeSlider()->value(), 0.5f); // the slider follows the device volume
+    EXPECT_FALSE(movie->isSoundMuted());
+
+    movie->prepareToPlay();
+    ASSERT_TRUE(settle([&] { return movie->isPreparedToPlay(); }));
+    movie->setCurrentPlaybackRate(2); // scanning is silent
+    EXPECT_TRUE(movie->isSoundMuted());
+    movie->setCurrentPlaybackRate(1);
+    EXPECT_FALSE(movie->isSoundMuted());
+
+    volume->setShowsVolumeSlider(false);
+    EXPECT_TRUE(volume->volumeSlider()->isHidden());
+    MPAudioOutput::setVolume(7);
+    EXPECT_EQ(MPAudioOutput::volume(), 1.0f);
+}
+
+TEST_F(MoviePlayer, theRunLoopTurnsWhileASlowStreamPrepares)
+{
+    std::ifstream source(TEST_MOVIE_PATH, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    loopback::Server server;
+    server.routes().Get("/movie.ogv", [&](const httplib::Request&, httplib::Response& response) {
+        {
+            // The server holds its answer until the test lets it go (bounded, so it never hangs).
+            std::unique_lock lock(mutex);
+            released.wait_for(lock, std::chrono::seconds(20), [&] { return release; });
+        }
+        // Sent as a stream of unknown length, read once from start to end.
+        response.set_chunked_content_provider("video/ogg", [&bytes](std::size_t offset, httplib::DataSink& sink) {
+            const std::size_t chunk = std::min<std::size_t>(4096, bytes.size() - offset);
+            sink.write(bytes.data() + offset, chunk);
+            if (offset + chunk == bytes.size())
+                sink.done();
+            return true;
+        });
+    });
+    server.start();
+
+    auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString(server.URL("/movie.ogv").c_str())));
+    movie->prepareToPlay();
+    int fired = 0;
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(0.1, [&](const auto&) { ++fired; }, true);
+    // The request is on its way and unanswered; the main run loop keeps turning meanwhile.
+    ASSERT_TRUE(testing_support::waitUntil([&] { return server.requestCount() > 0; }));
+    NSRunLoop::mainRunLoop()->advanceClock(1.0);
+    EXPECT_GE(fired, 10);
+    EXPECT_FALSE(movie->isPreparedToPlay());
+    EXPECT_EQ(movie->loadState(), MPMovieLoadStateUnknown);
+
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    released.notify_all();
+    ASSERT_TRUE(settle([&] { return movie->isPreparedToPlay() || finished(); }));
+    ASSERT_TRUE(movie->isPreparedToPlay()) << (finished() ? errorOf(named(MPMoviePlayerPlaybackDidFinishNotification)[0])->localizedDescription().UTF8String() : "");
+    EXPECT_TRUE(movie->loadState() & MPMovieLoadStatePlayable);
+    movie->play();
+    for (int step = 0; step < 8 && !finished(); ++step)
+        NSRunLoop::mainRunLoop()->advanceClock(0.5);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(reasonOf(named(MPMoviePlayerPlaybackDidFinishNotification)[0]), MPMovieFinishReasonPlaybackEnded);
+    EXPECT_GT(movie->soundBuffersPlayed(), 0u);
+    timer->invalidate();
+    movie->setContentURL(nullptr); // lets the server go before it stops
 }
 
 TEST_F(MoviePlayer, pauseHoldsTimeAndStopRewinds)
 {
     auto movie = player(TEST_MOVIE_PATH);
-    movie->play(); // prepares on demand
-    ASSERT_EQ(movie->playbackState(), MPMoviePlaybackStatePlaying);
+    movie->play(); // prepares on demand, and plays once prepared
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStateStopped);
+    ASSERT_TRUE(settle([&] { return movie->playbackState() == MPMoviePlaybackStatePlaying; }));
     NSRunLoop::mainRunLoop()->advanceClock(0.5);
     movie->pause();
     EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePaused);
@@ -148,8 +297,10 @@ TEST_F(MoviePlayer, pauseHoldsTimeAndStopRewinds)
     NSRunLoop::mainRunLoop()->advanceClock(2.0);
     EXPECT_NEAR(movie->currentPlaybackTime(), held, 1e-9);
 
+    const auto heldFrame = movie->view()->layer()->contents();
     movie->setCurrentPlaybackTime(1.5); // seeking while paused shows that frame
     EXPECT_NEAR(movie->currentPlaybackTime(), 1.5, 1e-9);
+    EXPECT_TRUE(settle([&] { return movie->view()->layer()->contents() != heldFrame; }));
     movie->play();
     NSRunLoop::mainRunLoop()->advanceClock(0.5);
     EXPECT_NEAR(movie->currentPlaybackTime(), 2.0, 0.05);
@@ -176,7 +327,7 @@ TEST_F(MoviePlayer, thumbnailsAnswerEachTimeWithAnImageOrAnError)
     auto times = NSArray::arrayWithObjects({ NSNumber::numberWithDouble(0.5), NSNumber::numberWithDouble(2.0), NSNumber::numberWithDouble(-1) });
     movie->requestThumbnailImagesAtTimes(times, MPMovieTimeOptionExact);
     EXPECT_TRUE(named(MPMoviePlayerThumbnailImageRequestDidFinishNotification).empty()); // answered later
-    NSRunLoop::mainRunLoop()->advanceClock(0);
+    ASSERT_TRUE(settle([&] { return named(MPMoviePlayerThumbnailImageRequestDidFinishNotification).size() == 3; }));
     const auto answers = named(MPMoviePlayerThumbnailImageRequestDidFinishNotification);
     ASSERT_EQ(answers.size(), 3u);
     for (int index = 0; index < 2; ++index) {
@@ -194,10 +345,18 @@ TEST_F(MoviePlayer, thumbnailsAnswerEachTimeWithAnImageOrAnError)
     // A thumbnail of a movie that cannot be opened is an error too.
     auto missing = player(scratchPath("no-such-thumbnail-movie.ogv"));
     missing->requestThumbnailImagesAtTimes(NSArray::arrayWithObjects({ NSNumber::numberWithDouble(0) }), MPMovieTimeOptionNearestKeyFrame);
-    NSRunLoop::mainRunLoop()->advanceClock(0);
+    ASSERT_TRUE(settle([&] { return named(MPMoviePlayerThumbnailImageRequestDidFinishNotification).size() == 4; }));
     const auto failed = named(MPMoviePlayerThumbnailImageRequestDidFinishNotification);
     ASSERT_EQ(failed.size(), 4u);
     EXPECT_TRUE(std::dynamic_pointer_cast<NSError>(failed[3]->userInfo()->objectForKey(MPMoviePlayerThumbnailErrorKey)));
+
+    // Cancelled requests are never answered.
+    movie->requestThumbnailImagesAtTimes(times, MPMovieTimeOptionNearestKeyFrame);
+    movie->cancelAllThumbnailImageRequests();
+    missing->requestThumbnailImagesAtTimes(NSArray::arrayWithObjects({ NSNumber::numberWithDouble(0) }), MPMovieTimeOptionNearestKeyFrame);
+    ASSERT_TRUE(settle([&] { return named(MPMoviePlayerThumbnailImageRequestDidFinishNotification).size() == 5; }));
+    NSRunLoop::mainRunLoop()->advanceClock(0);
+    EXPECT_EQ(named(MPMoviePlayerThumbnailImageRequestDidFinishNotification).back()->object(), missing);
 }
 
 TEST_F(MoviePlayer, aDamagedFileFinishesWithAnError)
@@ -226,6 +385,7 @@ TEST_F(MoviePlayer, aTruncatedMovieStillFinishes)
     bytes.resize(bytes.size() / 2);
     auto movie = player(writeFile("truncated.ogv", bytes));
     movie->play();
+    ASSERT_TRUE(settle([&] { return movie->playbackState() == MPMoviePlaybackStatePlaying || finished(); }));
     for (int second = 0; second < 5 && named(MPMoviePlayerPlaybackDidFinishNotification).empty(); ++second)
         NSRunLoop::mainRunLoop()->advanceClock(1.0);
     ASSERT_EQ(named(MPMoviePlayerPlaybackDidFinishNotification).size(), 1u);
@@ -242,7 +402,7 @@ TEST_F(MoviePlayer, noURLAndANewURLStartAfresh)
     movie->setContentURL(NSURL::fileURLWithPath(TEST_MOVIE_PATH));
     movie->setInitialPlaybackTime(1.0);
     movie->prepareToPlay();
-    ASSERT_TRUE(movie->isPreparedToPlay());
+    ASSERT_TRUE(settle([&] { return movie->isPreparedToPlay(); }));
     EXPECT_NEAR(movie->currentPlaybackTime(), 1.0, 1e-9);
     movie->setContentURL(nullptr);
     EXPECT_FALSE(movie->isPreparedToPlay());

@@ -1,4 +1,5 @@
-// Encodes a short test-pattern movie (3 s, 10 frames a second, 64x48) for the media tests.
+// Encodes a short test-pattern movie (3 s, 10 frames a second, 64x48) with a tone on its sound
+// track (3 s of mono Vorbis) for the media tests.
 #include <gst/gst.h>
 
 #include <cstdio>
@@ -12,7 +13,10 @@ int main(int argc, char** argv)
     }
     gst_init(nullptr, nullptr);
     const std::string description = "videotestsrc num-buffers=30 pattern=smpte ! video/x-raw,width=64,height=48,framerate=10/1 "
-                                    "! theoraenc keyframe-force=10 ! oggmux ! filesink location=\"" + std::string(argv[1]) + "\"";
+                                    "! theoraenc keyframe-force=10 ! mux. "
+                                    "audiotestsrc num-buffers=30 samplesperbuffer=2205 freq=440 volume=0.2 "
+                                    "! audio/x-raw,rate=22050,channels=1 ! audioconvert ! vorbisenc ! mux. "
+                                    "oggmux name=mux ! filesink location=\"" + std::string(argv[1]) + "\"";
     GError* error = nullptr;
     GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
     if (!pipeline) {
