@@ -20,13 +20,22 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     // Tests play movies without sound: their sound goes to a silent output that counts it.
     setenv("CORVANE_AUDIO_SINK", "fake", 0);
+    std::string ownHome;
     if (!std::getenv("CORVANE_HOME")) {
         const char* root = std::getenv("CORVANE_TEST_TMP");
         std::filesystem::path base = root ? root : std::filesystem::temp_directory_path();
         std::filesystem::create_directories(base);
         std::string pattern = (base / "home-XXXXXX").string();
-        if (mkdtemp(pattern.data()))
+        if (mkdtemp(pattern.data())) {
             setenv("CORVANE_HOME", pattern.c_str(), 1);
+            ownHome = pattern;
+        }
     }
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // A thousand test processes would otherwise leave a thousand sandboxes behind.
+    if (!ownHome.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(ownHome, ignored);
+    }
+    return result;
 }
