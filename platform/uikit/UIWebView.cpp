@@ -6,6 +6,7 @@
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/graphics/UIGraphics.h"
+#include "platform/net/NSHTTPURLResponse.h"
 #include "platform/net/NSURLConnection.h"
 #include "platform/net/NSURLError.h"
 #include "platform/net/NSURLResponse.h"
@@ -103,13 +104,17 @@ public:
 
 } // namespace
 
-// Receives a page or a picture from the network for a web view that may be gone by then.
+// Receives a page, a picture or a style sheet from the network for a web view that may be gone by
+// then.
 class WebPageLoader : public NSURLConnectionDelegate {
 public:
-    WebPageLoader(const std::shared_ptr<UIWebView>& webView, std::uint64_t load, NSString imageKey)
+    enum class Kind { Page, Image, StyleSheet };
+
+    WebPageLoader(const std::shared_ptr<UIWebView>& webView, std::uint64_t load, Kind kind, NSString resourceKey = nullptr)
         : m_webView(webView)
         , m_load(load)
-        , m_imageKey(std::move(imageKey))
+        , m_kind(kind)
+        , m_resourceKey(std::move(resourceKey))
     {
     }
 
@@ -117,6 +122,9 @@ public:
     {
         if (response && response->URL())
             m_URL = response->URL();
+        // An error page is no picture or style sheet, whatever its body says.
+        auto http = std::dynamic_pointer_cast<NSHTTPURLResponse>(response);
+        m_refused = m_kind != Kind::Page && http && http->statusCode() >= 400;
         m_body.clear();
     }
     void didReceiveData(NSURLConnection& connection, const std::shared_ptr<NSData>& data) override
@@ -136,33 +144,46 @@ public:
         auto webView = m_webView.lock();
         if (!webView)
             return;
-        if (m_imageKey.length() > 0) {
-            webView->remoteImageArrived(m_imageKey, NSData::dataWithBytes(m_body.data(), m_body.size()));
+        switch (m_kind) {
+        case Kind::Image:
+            if (!m_refused)
+                webView->remoteImageArrived(m_resourceKey, NSData::dataWithBytes(m_body.data(), m_body.size()));
+            return;
+        case Kind::StyleSheet:
+            webView->remoteStyleSheetArrived(m_load, m_resourceKey, m_refused ? std::string() : std::move(m_body));
+            return;
+        case Kind::Page:
+            webView->showPage(m_load, m_body, m_URL ? m_URL : connection.originalRequest()->URL());
             return;
         }
-        webView->showPage(m_load, m_body, m_URL ? m_URL : connection.originalRequest()->URL());
     }
     void didFailWithError(NSURLConnection&, const std::shared_ptr<NSError>& error) override
     {
         auto webView = m_webView.lock();
-        if (webView && m_imageKey.length() == 0)
+        if (!webView)
+            return;
+        if (m_kind == Kind::Page)
             webView->failLoad(m_load, error);
+        else if (m_kind == Kind::StyleSheet)
+            webView->remoteStyleSheetArrived(m_load, m_resourceKey, std::string());
     }
 
 private:
     std::weak_ptr<UIWebView> m_webView;
     std::uint64_t m_load;
-    NSString m_imageKey;
+    Kind m_kind;
+    NSString m_resourceKey;
     std::shared_ptr<NSURL> m_URL;
     std::string m_body;
     bool m_tooLarge { false };
+    bool m_refused { false };
 };
 
 UIWebView::~UIWebView()
 {
     if (m_connection)
         m_connection->cancel();
-    for (const auto& connection : m_imageConnections)
+    for (const auto& connection : m_resourceConnections)
         connection->cancel();
 }
 
@@ -193,6 +214,10 @@ void UIWebView::init(CGRect frame)
         [weakSelf](const std::shared_ptr<NSURL>& URL) {
             if (auto webView = weakSelf.lock())
                 webView->fetchRemoteImage(URL);
+        },
+        [weakSelf](const std::shared_ptr<NSURL>& URL) {
+            if (auto webView = weakSelf.lock())
+                webView->fetchRemoteStyleSheet(URL);
         },
     });
 }
@@ -264,7 +289,7 @@ void UIWebView::startLoad(const std::shared_ptr<NSURLRequest>& request)
             return;
         }
         webView->m_connection = NSURLConnection::connectionWithRequest(request,
-            std::make_shared<WebPageLoader>(webView, load, NSString()));
+            std::make_shared<WebPageLoader>(webView, load, WebPageLoader::Kind::Page));
     });
 }
 
@@ -289,9 +314,9 @@ void UIWebView::showPage(std::uint64_t load, const std::string& html, const std:
 {
     if (load != m_load)
         return;
-    for (const auto& connection : m_imageConnections)
+    for (const auto& connection : m_resourceConnections)
         connection->cancel();
-    m_imageConnections.clear();
+    m_resourceConnections.clear();
     m_container->load(html, baseURL);
     m_laidOutFor = CGSizeZero;
     relayout();
@@ -315,9 +340,30 @@ void UIWebView::failLoad(std::uint64_t load, const std::shared_ptr<NSError>& err
 void UIWebView::fetchRemoteImage(const std::shared_ptr<NSURL>& URL)
 {
     auto connection = NSURLConnection::connectionWithRequest(NSURLRequest::requestWithURL(URL),
-        std::make_shared<WebPageLoader>(self(), m_load, URL->absoluteString()));
+        std::make_shared<WebPageLoader>(self(), m_load, WebPageLoader::Kind::Image, URL->absoluteString()));
     if (connection)
-        m_imageConnections.push_back(connection);
+        m_resourceConnections.push_back(connection);
+}
+
+void UIWebView::fetchRemoteStyleSheet(const std::shared_ptr<NSURL>& URL)
+{
+    auto connection = NSURLConnection::connectionWithRequest(NSURLRequest::requestWithURL(URL),
+        std::make_shared<WebPageLoader>(self(), m_load, WebPageLoader::Kind::StyleSheet, URL->absoluteString()));
+    if (connection)
+        m_resourceConnections.push_back(connection);
+}
+
+void UIWebView::remoteStyleSheetArrived(std::uint64_t load, const NSString& URL, std::string text)
+{
+    if (load != m_load || !m_container->hasDocument())
+        return;
+    const bool empty = text.empty();
+    m_container->addStyleSheet(URL, std::move(text));
+    if (empty)
+        return; // the page stays as drawn, without it
+    m_container->reparse();
+    m_laidOutFor = CGSizeZero;
+    relayout();
 }
 
 void UIWebView::remoteImageArrived(const NSString& URL, const std::shared_ptr<NSData>& data)

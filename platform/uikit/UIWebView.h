@@ -4,7 +4,9 @@
 // width its viewport declaration asks for, else 980 CSS pixels) and, with scalesPageToFit, scaled
 // down to the view's width; it scrolls vertically in scrollView(). A tap on a link asks the
 // delegate, then follows it. Loads end asynchronously on the main run loop: didStartLoad, then
-// didFinishLoad or didFailLoadWithError (a missing file, an unreachable host).
+// didFinishLoad or didFailLoadWithError (a missing file, an unreachable host). Pictures and style
+// sheets of a page from the network follow it in the background and are laid in as they arrive;
+// one that fails leaves the page without it.
 //
 // There is no script engine: stringByEvaluatingJavaScriptFromString answers the title for
 // "document.title" and nil for anything else.
@@ -82,6 +84,8 @@ private:
     void failLoad(std::uint64_t load, const std::shared_ptr<NSError>& error);
     void remoteImageArrived(const NSString& URL, const std::shared_ptr<NSData>& data);
     void fetchRemoteImage(const std::shared_ptr<NSURL>& URL);
+    void fetchRemoteStyleSheet(const std::shared_ptr<NSURL>& URL);
+    void remoteStyleSheetArrived(std::uint64_t load, const NSString& URL, std::string text);
     void linkClicked(const NSString& href);
     bool mayLoad(const std::shared_ptr<NSURLRequest>& request, UIWebViewNavigationType type);
     void relayout();
@@ -93,7 +97,8 @@ private:
     std::shared_ptr<WebDocumentContainer> m_container;
     std::shared_ptr<NSURLRequest> m_request;
     std::shared_ptr<NSURLConnection> m_connection;
-    std::vector<std::shared_ptr<NSURLConnection>> m_imageConnections;
+    // The page's pictures and style sheets on their way.
+    std::vector<std::shared_ptr<NSURLConnection>> m_resourceConnections;
     // Each load has a number; a late step of an earlier load sees it is stale and does nothing.
     std::uint64_t m_load { 0 };
     bool m_loading { false };

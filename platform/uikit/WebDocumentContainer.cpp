@@ -191,7 +191,22 @@ void WebDocumentContainer::load(const std::string& html, const std::shared_ptr<N
     m_baseURL = baseURL;
     m_images.clear();
     m_requestedImages.clear();
-    m_document = litehtml::document::createFromUTF8(html.c_str(), this, &m_engine);
+    m_styleSheets.clear();
+    m_requestedStyleSheets.clear();
+    m_html = html;
+    m_document = litehtml::document::createFromUTF8(m_html.c_str(), this, &m_engine);
+}
+
+void WebDocumentContainer::reparse()
+{
+    m_document.reset();
+    m_title = nullptr;
+    m_document = litehtml::document::createFromUTF8(m_html.c_str(), this, &m_engine);
+}
+
+void WebDocumentContainer::addStyleSheet(const NSString& URL, std::string text)
+{
+    m_styleSheets[URL] = std::move(text);
 }
 
 CGSize WebDocumentContainer::layout(int width, int viewportHeight)
@@ -608,9 +623,20 @@ void WebDocumentContainer::import_css(litehtml::tstring& text, const litehtml::t
     const auto URL = resolve(NSString(url), NSString(baseurl));
     if (!URL)
         return;
-    // FIXME: style sheets from the network are not fetched; the pages shown keep theirs beside them.
-    if (!URL->isFileURL())
+    if (!URL->isFileURL()) {
+        // A sheet from the network is laid in when it has arrived; until then the page goes without.
+        const NSString key = URL->absoluteString();
+        if (auto found = m_styleSheets.find(key); found != m_styleSheets.end()) {
+            text = found->second;
+            baseurl = key.UTF8String();
+            return;
+        }
+        const NSString scheme = URL->scheme().lowercaseString();
+        if ((scheme == NSString("http") || scheme == NSString("https")) && m_client.remoteStyleSheetWanted
+            && m_requestedStyleSheets.insert(key).second)
+            m_client.remoteStyleSheetWanted(URL);
         return;
+    }
     auto data = contentsOfLocalFile(URL->path(), largestResource);
     if (!data || data->length() > largestResource)
         return;

@@ -1,8 +1,8 @@
 #pragma once
 // The HTML engine's view of the platform, private to the web view: fonts and text through the
 // text layer, boxes, borders and pictures through CGContext, style sheets and pictures read
-// relative to the page's base URL. Pictures from the network are asked of the owner, which
-// hands them back with addImage().
+// relative to the page's base URL. Pictures and style sheets from the network are asked of the
+// owner, which hands them back with addImage() and addStyleSheet() (then reparse()).
 
 #include "platform/net/NSURL.h"
 #include "platform/text/UIFont.h"
@@ -24,6 +24,7 @@ public:
     struct Client {
         std::function<void(const NSString& href)> anchorClicked;
         std::function<void(const std::shared_ptr<NSURL>& URL)> remoteImageWanted;
+        std::function<void(const std::shared_ptr<NSURL>& URL)> remoteStyleSheetWanted;
     };
 
     explicit WebDocumentContainer(Client client);
@@ -33,6 +34,8 @@ public:
 
     // Parses the page; the base URL resolves its links, style sheets and pictures.
     void load(const std::string& html, const std::shared_ptr<NSURL>& baseURL);
+    // Parses the same page again with the pictures and style sheets that have arrived since.
+    void reparse();
     bool hasDocument() const { return m_document != nullptr; }
     // Lays the page out at the width (CSS pixels) for a viewport of the height; answers the
     // page's size.
@@ -51,6 +54,8 @@ public:
     const std::shared_ptr<NSURL>& baseURL() const { return m_baseURL; }
     std::shared_ptr<NSURL> resolve(const NSString& text, const NSString& base = nullptr) const;
     void addImage(const NSString& URL, const UIImageRef& image);
+    // A sheet that failed arrives empty, so it is not asked for again.
+    void addStyleSheet(const NSString& URL, std::string text);
 
     // document_container
     litehtml::uint_ptr create_font(const char* faceName, int size, int weight, litehtml::font_style italic,
@@ -99,6 +104,9 @@ private:
     litehtml::uint_ptr m_nextFont { 1 };
     std::map<NSString, UIImageRef> m_images;
     std::set<NSString> m_requestedImages;
+    std::map<NSString, std::string> m_styleSheets;
+    std::set<NSString> m_requestedStyleSheets;
+    std::string m_html;
     std::shared_ptr<NSURL> m_baseURL;
     NSString m_title;
     int m_clientWidth { 0 };

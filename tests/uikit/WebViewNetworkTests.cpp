@@ -31,9 +31,25 @@ std::string fileContents(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+// A web view filling the screen of a headless host, its loads recorded.
+class WebViewNetwork : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        host->showRootViewController(root);
+        root->view()->addSubview(webView);
+        webView->setDelegate(recorder);
+    }
+
+    std::shared_ptr<HeadlessHost> host = HeadlessHost::create();
+    std::shared_ptr<UIViewController> root = UIViewController::create();
+    std::shared_ptr<UIWebView> webView = UIWebView::create(CGRectMake(0, 0, 320, 568));
+    std::shared_ptr<LoadRecorder> recorder = std::make_shared<LoadRecorder>();
+};
+
 } // namespace
 
-TEST(WebViewNetwork, loadsARemotePageAndItsPictureThroughTheURLLoadingLayer)
+TEST_F(WebViewNetwork, loadsARemotePageAndItsPictureThroughTheURLLoadingLayer)
 {
     loopback::Server server;
     server.routes().Get("/news/page.html", [](const httplib::Request&, httplib::Response& response) {
@@ -46,13 +62,6 @@ TEST(WebViewNetwork, loadsARemotePageAndItsPictureThroughTheURLLoadingLayer)
     });
     server.start();
 
-    auto host = HeadlessHost::create();
-    auto root = UIViewController::create();
-    host->showRootViewController(root);
-    auto webView = UIWebView::create(root->view()->bounds());
-    root->view()->addSubview(webView);
-    auto recorder = std::make_shared<LoadRecorder>();
-    webView->setDelegate(recorder);
 
     webView->loadRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(NSString(server.URL("/news/page.html")))));
     ASSERT_TRUE(runUntil([&] { return !recorder->log.empty(); }));
@@ -68,5 +77,55 @@ TEST(WebViewNetwork, loadsARemotePageAndItsPictureThroughTheURLLoadingLayer)
     webView->loadRequest(NSURLRequest::requestWithURL(NSURL::URLWithString("http://127.0.0.1:1/nothing.html")));
     ASSERT_TRUE(runUntil([&] { return !recorder->log.empty(); }));
     EXPECT_EQ(recorder->log, (std::vector<std::string> { "fail -1004" }));
+    server.stop();
+}
+
+TEST_F(WebViewNetwork, aRemotePagesStyleSheetArrivesAfterItAndColoursItsHeading)
+{
+    loopback::Server server;
+    server.routes().Get("/news/styled.html", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("<html><head><meta name='viewport' content='width=device-width'><title>样式</title>"
+                             "<link rel='stylesheet' href='style/missing.css'>"
+                             "<link rel='stylesheet' href='style/refused.css'>"
+                             "<link rel='stylesheet' href='style/heading.css'></head>"
+                             "<body style='margin:0'><h1>通知</h1><p>正文</p></body></html>",
+            "text/html; charset=utf-8");
+    });
+    server.routes().Get("/news/style/heading.css", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("h1 { margin: 0; height: 60px; color: #ffffff; background-color: #00c000; }", "text/css");
+    });
+    // An error page's body is no style sheet, even when it reads like one.
+    server.routes().Get("/news/style/refused.css", [](const httplib::Request&, httplib::Response& response) {
+        response.status = 500;
+        response.set_content("body { background-color: #0000ff; }", "text/css");
+    });
+    server.start();
+
+
+    webView->loadRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(NSString(server.URL("/news/styled.html")))));
+    ASSERT_TRUE(runUntil([&] { return !recorder->log.empty(); }));
+    EXPECT_EQ(recorder->log, (std::vector<std::string> { "finish 样式" }));
+    // The heading turns green once its sheet is in; the missing and refused sheets change nothing.
+    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 4 && host->pixelAt(CGPointMake(300, 30))[1] > 150; }));
+    host->runUntilIdle();
+    const auto heading = host->pixelAt(CGPointMake(300, 30));
+    EXPECT_LT(heading[0], 40);
+    EXPECT_GT(heading[1], 150);
+    EXPECT_LT(heading[2], 40);
+    const auto below = host->pixelAt(CGPointMake(300, 400));
+    EXPECT_GT(below[0], 240); // white: the refused sheet's blue never applied
+    EXPECT_GT(below[2], 240);
+    EXPECT_EQ(recorder->log.size(), 1u); // a failing sheet is not a failing page
+    // Laid in again, nothing is asked twice.
+    host->runUntilIdle();
+    EXPECT_EQ(server.requestCount(), 4u);
+
+    // A bundle page keeps reading its sheets from files, without the network.
+    recorder->log.clear();
+    webView->loadHTMLString("<html><head><link rel='stylesheet' href='nowhere.css'></head><body><h1>本地</h1></body></html>",
+        NSURL::fileURLWithPath(CORVANE_WEB_PAGES "/"));
+    ASSERT_TRUE(runUntil([&] { return !recorder->log.empty(); }));
+    host->runUntilIdle();
+    EXPECT_EQ(server.requestCount(), 4u);
     server.stop();
 }
