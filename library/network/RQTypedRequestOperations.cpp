@@ -1,5 +1,7 @@
 #include "library/network/RQTypedRequestOperations.h"
 
+#include "library/json/JCArray.h"
+#include "library/json/JSONDecoder.h"
 #include "library/network/RIImageDecoding.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/imageio/CGImageSource.h"
@@ -258,6 +260,230 @@ std::shared_ptr<RQPropertyListRequestOperation> RQPropertyListRequestOperation::
         onFailure = [failure](const std::shared_ptr<RQHTTPRequestOperation>& op, const std::shared_ptr<NSError>& error) {
             auto typed = std::static_pointer_cast<RQPropertyListRequestOperation>(op);
             failure(op->request(), op->response(), error, typed->responsePropertyList());
+        };
+    }
+    operation->setCompletionBlockWithSuccess(onSuccess, onFailure);
+    return operation;
+}
+
+// --- JSON
+
+void RQJSONRequestOperation::init(const std::shared_ptr<NSURLRequest>& request)
+{
+    RQTypedOperationClass<RQJSONRequestOperation>::seed();
+    RQHTTPRequestOperation::init(request);
+}
+
+std::shared_ptr<NSSet> RQJSONRequestOperation::defaultContentTypes() { return setOf({ "application/json", "text/json", "text/javascript" }); }
+
+dispatch_queue_t RQJSONRequestOperation::processingQueue()
+{
+    static const auto queue = processingQueueNamed("com.pembrocat.networking.json-request.processing");
+    return queue;
+}
+
+NSUInteger RQJSONRequestOperation::JSONReadingOptions() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_readingOptions;
+}
+
+void RQJSONRequestOperation::setJSONReadingOptions(NSUInteger options)
+{
+    std::lock_guard lock(*m_lock);
+    m_readingOptions = options;
+}
+
+std::shared_ptr<NSError> RQJSONRequestOperation::JSONError() const
+{
+    std::lock_guard lock(*m_lock);
+    return m_JSONError;
+}
+
+std::shared_ptr<NSError> RQJSONRequestOperation::error() const
+{
+    if (auto own = JSONError())
+        return own;
+    return RQHTTPRequestOperation::error();
+}
+
+id RQJSONRequestOperation::responseJSON()
+{
+    std::lock_guard lock(*m_lock);
+    auto data = responseData();
+    if (m_parsed || !data || data->length() == 0 || !isFinished())
+        return m_responseJSON;
+    m_parsed = true;
+    const NSString text = responseString();
+    if (text.isNil()) {
+        // Bytes that are not text in the reply's encoding are not an empty reply.
+        auto userInfo = NSMutableDictionary::dictionary();
+        userInfo->setObject(static_cast<id>(NSString("Operation responseData failed decoding as a UTF-8 string")), static_cast<id>(NSString(NSLocalizedDescriptionKey)));
+        userInfo->setObject(static_cast<id>(NSString::stringWithFormat("Could not decode string: %@", text)),
+            static_cast<id>(NSString(NSLocalizedFailureReasonErrorKey)));
+        m_JSONError = NSError::errorWithDomain(RQNetworkingErrorDomain, -1016, userInfo);
+        return nullptr;
+    }
+    if (text == " ")
+        return nullptr;
+    std::string bytes = text.UTF8String();
+    // A byte-order mark is no part of the value.
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.erase(0, 3);
+    auto decoder = JSONDecoder::decoder();
+    const bool mutableContainers = m_readingOptions & NSJSONReadingMutableContainers;
+    auto parse = [&](const std::string& json, NSErrorPointer error) {
+        return mutableContainers ? decoder->mutableObjectWithUTF8String(json.data(), json.size(), error)
+                                 : decoder->objectWithUTF8String(json.data(), json.size(), error);
+    };
+    std::shared_ptr<NSError> error;
+    m_responseJSON = parse(bytes, &error);
+    if (!m_responseJSON && (m_readingOptions & NSJSONReadingAllowFragments)) {
+        // The decoder reads collections only: a lone value is read as an array's one element.
+        std::shared_ptr<NSError> ignored;
+        auto array = std::dynamic_pointer_cast<NSArray>(parse("[" + bytes + "]", &ignored));
+        if (array && array->count() == 1) {
+            m_responseJSON = array->objectAtIndex(0);
+            error = nullptr;
+        }
+    }
+    m_JSONError = m_responseJSON ? nullptr : error;
+    return m_responseJSON;
+}
+
+void RQJSONRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure)
+{
+    std::weak_ptr<RQJSONRequestOperation> weakSelf = std::static_pointer_cast<RQJSONRequestOperation>(self());
+    setCompletionBlock([weakSelf, success, failure] {
+        auto operation = weakSelf.lock();
+        if (!operation)
+            return;
+        auto base = std::static_pointer_cast<RQHTTPRequestOperation>(operation);
+        if (auto error = operation->error()) {
+            if (failure)
+                callOn(operation->failureCallbackQueue(), failure, base, error);
+            return;
+        }
+        // Parsed here, never on the thread that finished the request or on main.
+        dispatch_async(processingQueue(), [operation, base, success, failure] {
+            id JSON = operation->responseJSON();
+            if (auto error = operation->error()) {
+                if (failure)
+                    callOn(operation->failureCallbackQueue(), failure, base, error);
+            } else if (success) {
+                callOn(operation->successCallbackQueue(), success, base, JSON);
+            }
+        });
+    });
+}
+
+std::shared_ptr<RQJSONRequestOperation> RQJSONRequestOperation::JSONRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
+    JSONSuccessBlock success, JSONFailureBlock failure)
+{
+    auto operation = create(request);
+    if (!operation)
+        return nullptr;
+    SuccessBlock onSuccess;
+    if (success)
+        onSuccess = [success](const std::shared_ptr<RQHTTPRequestOperation>& op, const id& JSON) { success(op->request(), op->response(), JSON); };
+    FailureBlock onFailure;
+    if (failure) {
+        onFailure = [failure](const std::shared_ptr<RQHTTPRequestOperation>& op, const std::shared_ptr<NSError>& error) {
+            auto typed = std::static_pointer_cast<RQJSONRequestOperation>(op);
+            id JSON;
+            {
+                std::lock_guard lock(*typed->m_lock);
+                JSON = typed->m_responseJSON;
+            }
+            failure(op->request(), op->response(), error, JSON);
+        };
+    }
+    operation->setCompletionBlockWithSuccess(onSuccess, onFailure);
+    return operation;
+}
+
+// --- XML
+
+void RQXMLRequestOperation::init(const std::shared_ptr<NSURLRequest>& request)
+{
+    RQTypedOperationClass<RQXMLRequestOperation>::seed();
+    RQHTTPRequestOperation::init(request);
+}
+
+std::shared_ptr<NSSet> RQXMLRequestOperation::defaultContentTypes() { return setOf({ "application/xml", "text/xml" }); }
+
+dispatch_queue_t RQXMLRequestOperation::processingQueue()
+{
+    static const auto queue = processingQueueNamed("com.pembrocat.networking.xml-request.processing");
+    return queue;
+}
+
+std::shared_ptr<NSXMLParser> RQXMLRequestOperation::responseXMLParser()
+{
+    auto data = responseData();
+    std::lock_guard lock(m_parserMutex);
+    if (!m_responseXMLParser && data && data->length() > 0 && isFinished())
+        m_responseXMLParser = NSXMLParser::create(data);
+    return m_responseXMLParser;
+}
+
+std::shared_ptr<NSError> RQXMLRequestOperation::XMLError() const
+{
+    std::lock_guard lock(m_parserMutex);
+    return m_XMLError;
+}
+
+std::shared_ptr<NSError> RQXMLRequestOperation::error() const
+{
+    if (auto own = XMLError())
+        return own;
+    return RQHTTPRequestOperation::error();
+}
+
+void RQXMLRequestOperation::cancel()
+{
+    RQHTTPRequestOperation::cancel();
+    std::lock_guard lock(m_parserMutex);
+    if (m_responseXMLParser)
+        m_responseXMLParser->setDelegate({});
+}
+
+void RQXMLRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure)
+{
+    std::weak_ptr<RQXMLRequestOperation> weakSelf = std::static_pointer_cast<RQXMLRequestOperation>(self());
+    setCompletionBlock([weakSelf, success, failure] {
+        auto operation = weakSelf.lock();
+        if (!operation)
+            return;
+        dispatch_async(processingQueue(), [operation, success, failure] {
+            auto base = std::static_pointer_cast<RQHTTPRequestOperation>(operation);
+            id parser = operation->responseXMLParser();
+            if (auto error = operation->error()) {
+                if (failure)
+                    callOn(operation->failureCallbackQueue(), failure, base, error);
+            } else if (success) {
+                callOn(operation->successCallbackQueue(), success, base, parser);
+            }
+        });
+    });
+}
+
+std::shared_ptr<RQXMLRequestOperation> RQXMLRequestOperation::XMLParserRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
+    XMLSuccessBlock success, XMLFailureBlock failure)
+{
+    auto operation = create(request);
+    if (!operation)
+        return nullptr;
+    SuccessBlock onSuccess;
+    if (success) {
+        onSuccess = [success](const std::shared_ptr<RQHTTPRequestOperation>& op, const id& parser) {
+            success(op->request(), op->response(), std::static_pointer_cast<NSXMLParser>(parser));
+        };
+    }
+    FailureBlock onFailure;
+    if (failure) {
+        onFailure = [failure](const std::shared_ptr<RQHTTPRequestOperation>& op, const std::shared_ptr<NSError>& error) {
+            failure(op->request(), op->response(), error, std::static_pointer_cast<RQXMLRequestOperation>(op)->responseXMLParser());
         };
     }
     operation->setCompletionBlockWithSuccess(onSuccess, onFailure);

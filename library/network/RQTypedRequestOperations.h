@@ -5,7 +5,15 @@
 // changes neither its base nor its siblings.
 
 #include "library/network/RQHTTPRequestOperation.h"
+#include "platform/foundation/NSXMLParser.h"
 #include "platform/uikit/UIImage.h"
+
+// The JSON reading options, as the platform numbers them. Leaves are always immutable text.
+enum : NSUInteger {
+    NSJSONReadingMutableContainers = 1 << 0,
+    NSJSONReadingMutableLeaves = 1 << 1,
+    NSJSONReadingAllowFragments = 1 << 2,
+};
 
 // The accepted sets and the request test of one typed class, answered for that class alone.
 template <class Operation>
@@ -133,4 +141,88 @@ private:
     NSUInteger m_readOptions { 0 };
     NSUInteger m_format { 0 };
     std::shared_ptr<NSError> m_propertyListError;
+};
+
+class RQJSONRequestOperation : public RQHTTPRequestOperation {
+    NS_OBJECT(RQJSONRequestOperation, RQHTTPRequestOperation)
+public:
+    using JSONSuccessBlock = std::function<void(const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&, const id&)>;
+    using JSONFailureBlock = std::function<void(const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&,
+        const std::shared_ptr<NSError>&, const id&)>;
+
+    static std::shared_ptr<RQJSONRequestOperation> JSONRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
+        JSONSuccessBlock success, JSONFailureBlock failure);
+
+    // Parsed once, on first read after the operation finished. A body of one blank gives no
+    // object and no error; a body that is not text in its declared encoding is an error.
+    id responseJSON();
+    NSUInteger JSONReadingOptions() const;
+    void setJSONReadingOptions(NSUInteger options);
+    std::shared_ptr<NSError> JSONError() const;
+    std::shared_ptr<NSError> error() const override;
+
+    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure);
+
+    static std::shared_ptr<NSSet> defaultContentTypes();
+    static bool acceptsPathExtension(const NSString& extension) { return extension == "json"; }
+    static std::shared_ptr<NSSet> acceptableContentTypes() { return RQTypedOperationClass<RQJSONRequestOperation>::acceptableContentTypes(); }
+    static void addAcceptableContentTypes(const std::shared_ptr<NSSet>& types) { RQTypedOperationClass<RQJSONRequestOperation>::addAcceptableContentTypes(types); }
+    static std::shared_ptr<const RQStatusCodeSet> acceptableStatusCodes() { return RQTypedOperationClass<RQJSONRequestOperation>::acceptableStatusCodes(); }
+    static void addAcceptableStatusCodes(const std::shared_ptr<const RQStatusCodeSet>& codes) { RQTypedOperationClass<RQJSONRequestOperation>::addAcceptableStatusCodes(codes); }
+    static bool canProcessRequest(const std::shared_ptr<NSURLRequest>& request) { return RQTypedOperationClass<RQJSONRequestOperation>::canProcessRequest(request); }
+    static dispatch_queue_t processingQueue();
+
+protected:
+    void init(const std::shared_ptr<NSURLRequest>& request);
+    std::vector<std::string> acceptedSetsChain() const override { return RQTypedOperationClass<RQJSONRequestOperation>::chain(); }
+    id responseObject() override { return responseJSON(); }
+    std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const override { return create(request); }
+
+private:
+    bool m_parsed { false };
+    id m_responseJSON;
+    NSUInteger m_readingOptions { 0 };
+    std::shared_ptr<NSError> m_JSONError;
+};
+
+class RQXMLRequestOperation : public RQHTTPRequestOperation {
+    NS_OBJECT(RQXMLRequestOperation, RQHTTPRequestOperation)
+public:
+    using XMLSuccessBlock = std::function<void(const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&,
+        const std::shared_ptr<NSXMLParser>&)>;
+    using XMLFailureBlock = std::function<void(const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&,
+        const std::shared_ptr<NSError>&, const std::shared_ptr<NSXMLParser>&)>;
+
+    static std::shared_ptr<RQXMLRequestOperation> XMLParserRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
+        XMLSuccessBlock success, XMLFailureBlock failure);
+
+    // A parser over the body, made once; running it is the caller's part, so the body's
+    // errors reach the parser's delegate, not the operation.
+    std::shared_ptr<NSXMLParser> responseXMLParser();
+    std::shared_ptr<NSError> XMLError() const;
+    std::shared_ptr<NSError> error() const override;
+    // Also leaves the parser without a delegate.
+    void cancel() override;
+
+    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure);
+
+    static std::shared_ptr<NSSet> defaultContentTypes();
+    static bool acceptsPathExtension(const NSString& extension) { return extension == "xml"; }
+    static std::shared_ptr<NSSet> acceptableContentTypes() { return RQTypedOperationClass<RQXMLRequestOperation>::acceptableContentTypes(); }
+    static void addAcceptableContentTypes(const std::shared_ptr<NSSet>& types) { RQTypedOperationClass<RQXMLRequestOperation>::addAcceptableContentTypes(types); }
+    static std::shared_ptr<const RQStatusCodeSet> acceptableStatusCodes() { return RQTypedOperationClass<RQXMLRequestOperation>::acceptableStatusCodes(); }
+    static void addAcceptableStatusCodes(const std::shared_ptr<const RQStatusCodeSet>& codes) { RQTypedOperationClass<RQXMLRequestOperation>::addAcceptableStatusCodes(codes); }
+    static bool canProcessRequest(const std::shared_ptr<NSURLRequest>& request) { return RQTypedOperationClass<RQXMLRequestOperation>::canProcessRequest(request); }
+    static dispatch_queue_t processingQueue();
+
+protected:
+    void init(const std::shared_ptr<NSURLRequest>& request);
+    std::vector<std::string> acceptedSetsChain() const override { return RQTypedOperationClass<RQXMLRequestOperation>::chain(); }
+    id responseObject() override { return responseXMLParser(); }
+    std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const override { return create(request); }
+
+private:
+    mutable std::mutex m_parserMutex;
+    std::shared_ptr<NSXMLParser> m_responseXMLParser;
+    std::shared_ptr<NSError> m_XMLError;
 };
