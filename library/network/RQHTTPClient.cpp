@@ -3,6 +3,7 @@
 #include "library/json/JSONCodecSerializing.h"
 #include "library/network/RQQueryStringPair.h"
 #include "library/network/RQStreamingMultipartFormData.h"
+#include "library/network/RQTypedRequestOperations.h"
 #include "platform/dispatch/dispatch.h"
 #include "platform/foundation/ICUBridge.h"
 #include "platform/foundation/NSBlockOperation.h"
@@ -46,10 +47,22 @@ std::optional<RQHTTPClient::OperationClass> operationClassNamed(const NSString& 
     return found->second;
 }
 
-const bool registeredBaseOperationClass = [] {
-    RQHTTPClient::registerOperationClass(RQHTTPRequestOperation::staticClassName(),
-        { [](const std::shared_ptr<NSURLRequest>& request) { return RQHTTPRequestOperation::canProcessRequest(request); },
-            [](const std::shared_ptr<NSURLRequest>& request) { return RQHTTPRequestOperation::create(request); } });
+template <class Operation>
+void registerBuiltInOperationClass()
+{
+    RQHTTPClient::registerOperationClass(Operation::staticClassName(),
+        { [](const std::shared_ptr<NSURLRequest>& request) { return Operation::canProcessRequest(request); },
+            [](const std::shared_ptr<NSURLRequest>& request) -> std::shared_ptr<RQHTTPRequestOperation> { return Operation::create(request); } });
+}
+
+// The library's own operation classes are known by name from the start, so the names in a
+// restored client's list find them as they would on the platform.
+const bool registeredBuiltInOperationClasses = [] {
+    registerBuiltInOperationClass<RQHTTPRequestOperation>();
+    registerBuiltInOperationClass<RQImageRequestOperation>();
+    registerBuiltInOperationClass<RQPropertyListRequestOperation>();
+    registerBuiltInOperationClass<RQJSONRequestOperation>();
+    registerBuiltInOperationClass<RQXMLRequestOperation>();
     return true;
 }();
 
@@ -125,7 +138,7 @@ void RQHTTPClient::init()
 bool RQHTTPClient::init(const std::shared_ptr<NSURL>& URL)
 {
     (void)registeredForCoding;
-    (void)registeredBaseOperationClass;
+    (void)registeredBuiltInOperationClasses;
     if (!URL)
         return false;
     m_baseURL = URL;

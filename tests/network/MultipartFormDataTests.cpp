@@ -1,5 +1,6 @@
 #include "library/network/RQHTTPRequestOperation.h"
 #include "library/network/RQStreamingMultipartFormData.h"
+#include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSOperationQueue.h"
 #include "tests/net/RunLoopWaiting.h"
 #include "tests/network/MultipartSupport.h"
@@ -124,11 +125,33 @@ TEST(MultipartFormData, laterPartsAreEncapsulatedAndOneByteReadsGiveTheSameBytes
     // A copy reads the same bytes from fresh parts.
     auto copy = std::static_pointer_cast<RQMultipartBodyStream>(form->bodyStream()->copy());
     EXPECT_EQ(drain(*copy, 5), expected);
+    // It lends no buffer and keeps no properties.
+    std::uint8_t* lent = nullptr;
+    NSUInteger lentLength = 1;
+    EXPECT_FALSE(copy->getBuffer(&lent, &lentLength));
+    EXPECT_EQ(lentLength, 0u);
+    EXPECT_FALSE(copy->propertyForKey(NSStreamFileCurrentOffsetKey));
+    EXPECT_FALSE(copy->setProperty(NSNumber::numberWithInt(1), NSStreamFileCurrentOffsetKey));
     // A closed stream gives nothing more.
     copy->close();
     std::uint8_t byte;
     EXPECT_EQ(copy->read(&byte, 1), 0);
     EXPECT_FALSE(copy->hasBytesAvailable());
+}
+
+TEST(MultipartFormData, headersOfAnyValueAndAMissingBodyStillMakeAWellFormedPart)
+{
+    auto form = RQStreamingMultipartFormData::create(postRequest(), NSUTF8StringEncoding);
+    form->appendPartWithHeaders(NSDictionary::dictionaryWithObjectsAndKeys({ { NSNumber::numberWithInt(5), NSString("X-Count") } }), nullptr);
+    form->appendPartWithFormData(nullptr, "none");
+    auto request = form->requestByFinalizingMultipartFormData();
+    const std::string body = drain(*request->HTTPBodyStream(), 7);
+    EXPECT_EQ(std::to_string(body.size()), contentLength(request));
+    auto parts = multipart::parse(body, form->boundary().UTF8String());
+    ASSERT_TRUE(parts);
+    ASSERT_EQ(parts->size(), 2u);
+    EXPECT_EQ((*parts)[0].headers["x-count"], "5");
+    EXPECT_EQ((*parts)[1].body, "");
 }
 
 TEST(MultipartFormData, aFormWithoutPartsLeavesTheRequestUnchanged)

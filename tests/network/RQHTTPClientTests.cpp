@@ -129,6 +129,17 @@ TEST_F(RQHTTPClientTest, everyMethodGoesOutByteForByte)
     EXPECT_TRUE(bare->valueForHTTPHeaderField("Content-Type").isNil());
 }
 
+TEST_F(RQHTTPClientTest, aPathThatMakesNoURLEndsInTheFailureCallback)
+{
+    std::shared_ptr<NSError> error;
+    bool succeeded = false;
+    client->getPath("a path with blanks", nullptr, [&](const auto&, const id&) { succeeded = true; },
+        [&](const auto&, const std::shared_ptr<NSError>& failure) { error = failure; });
+    ASSERT_TRUE(runUntil([&] { return succeeded || error; }));
+    EXPECT_FALSE(succeeded);
+    EXPECT_TRUE(seen.empty());
+}
+
 TEST_F(RQHTTPClientTest, defaultHeadersGoWithEveryRequest)
 {
     client->setAuthorizationHeaderWithUsername("Aladdin", "open sesame");
@@ -199,6 +210,17 @@ TEST(RQHTTPClient, operationClassesArePickedMostRecentFirst)
     auto plain = client->HTTPRequestOperationWithRequest(client->requestWithMethod("GET", "a.json", nullptr), nullptr, nullptr);
     EXPECT_STREQ(plain->className(), "RQHTTPRequestOperation");
 
+    // The library's typed classes are known by name, as a restored client finds them.
+    EXPECT_TRUE(client->registerHTTPOperationClassNamed("RQPropertyListRequestOperation"));
+    auto list = client->HTTPRequestOperationWithRequest(client->requestWithMethod("GET", "a.plist", nullptr), nullptr, nullptr);
+    EXPECT_STREQ(list->className(), "RQPropertyListRequestOperation");
+
+    EXPECT_TRUE(client->registerHTTPOperationClassNamed("RQJSONRequestOperation"));
+    EXPECT_STREQ(client->HTTPRequestOperationWithRequest(client->requestWithMethod("GET", "a.json", nullptr), nullptr, nullptr)->className(),
+        "RQJSONRequestOperation");
+
+    client->unregisterHTTPOperationClassNamed("RQJSONRequestOperation");
+    client->unregisterHTTPOperationClassNamed("RQPropertyListRequestOperation");
     client->unregisterHTTPOperationClass<SpecialRequestOperation>();
     client->unregisterHTTPOperationClass<RQHTTPRequestOperation>();
     EXPECT_TRUE(client->registeredHTTPOperationClassNames().empty());
