@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <malloc.h>
 #include <thread>
 
 #include <cstring>
@@ -87,6 +88,10 @@ int homeMemory(const char* account, const char* password)
 int main(int argc, char* argv[])
 {
     const auto start = std::chrono::steady_clock::now();
+    // Bitmaps above 64 KiB get mappings of their own, which go back to the system when freed;
+    // under the C library's sliding threshold they came from the heap once one had been freed,
+    // and the heap kept their pages.
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024);
     if (argc >= 2 && std::strcmp(argv[1], "--first-frame") == 0)
         return firstFrame(start);
     if (argc >= 4 && std::strcmp(argv[1], "--home-memory") == 0)

@@ -52,9 +52,8 @@ void HomeScreen::loadView()
         std::static_pointer_cast<HomeScreen>(self()), &HomeScreen::aboutMe));
     bar->setTitle("Corvane");
 
-    auto photo1 = stretchableImageNamed("ic_photo1");
-    auto photo2 = stretchableImageNamed("ic_photo2");
-    const CGFloat bannerHeight = photo1 ? photo1->size().height : 150;
+    auto banner = UIImage::imageNamed("ic_photo1");
+    const CGFloat bannerHeight = banner ? banner->size().height : 150;
     m_hScrollView = UIScrollView::create(CGRectMake(0, y0, width, bannerHeight));
     m_hScrollView->setBackgroundColor(UIColor::clearColor());
     m_hScrollView->setShowsVerticalScrollIndicator(false);
@@ -65,10 +64,10 @@ void HomeScreen::loadView()
     m_hScrollView->setDelegate(std::static_pointer_cast<UIScrollViewDelegate>(std::static_pointer_cast<HomeScreen>(self())));
     view->addSubview(m_hScrollView);
     auto page1 = UIImageView::create(m_hScrollView->bounds());
-    page1->setImage(photo1);
+    page1->setImage(imageNamedForSize("ic_photo1", page1->frame().size));
     m_hScrollView->addSubview(page1);
     auto page2 = UIImageView::create(CGRectMake(width, 0, width, bannerHeight));
-    page2->setImage(photo2);
+    page2->setImage(imageNamedForSize("ic_photo2", page2->frame().size));
     m_hScrollView->addSubview(page2);
     m_hScrollView->setContentSize(CGSizeMake(2 * width, bannerHeight));
 

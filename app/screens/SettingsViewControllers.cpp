@@ -167,7 +167,7 @@ void SetupViewController::loadView()
 
     auto card = rowButton(CGRectMake(0, 0, view()->bounds().size.width, 70), &SetupViewController::myInfoBtnEvent);
     m_photoView = UIImageView::create(CGRectMake(10, 5, 60, 60));
-    m_photoView->setImage(stretchableImageNamed("img_gr"));
+    m_photoView->setImage(imageNamedForSize("img_gr", m_photoView->frame().size));
     card->addSubview(m_photoView);
     auto arrow = arrowIn(card);
     auto user = currentUser();
@@ -468,7 +468,8 @@ void AboutViewController::loadView()
     const CGFloat V = view->bounds().size.width;
     const bool tall = view->bounds().size.height > 960;
 
-    auto aboutImage = stretchableImageNamed("about_img");
+    // Shown at their own sizes: stretchable copies would only hold the same pixels twice.
+    auto aboutImage = UIImage::imageNamed("about_img");
     const CGSize aboutSize = aboutImage ? aboutImage->size() : CGSizeMake(100, 100);
     auto header = UIView::create(CGRectMake(0, y0, V, aboutSize.height + 40));
     header->setBackgroundColor(colorWithHexString("deecf8"));
@@ -501,7 +502,7 @@ void AboutViewController::loadView()
     };
     foot(lowerY - 21, "Corvane 驾培服务 版权所有");
     foot(lowerY, "Copyright © 2015-2026 Corvane. All rights reserved.");
-    auto logo = stretchableImageNamed("abo_img");
+    auto logo = UIImage::imageNamed("abo_img");
     const CGSize logoSize = logo ? logo->size() : CGSizeMake(80, 30);
     auto logoView = UIImageView::create(CGRectMake((V - logoSize.width) / 2, lowerY - 21 - 10 - logoSize.height, logoSize.width, logoSize.height));
     logoView->setImage(logo);

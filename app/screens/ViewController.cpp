@@ -62,12 +62,12 @@ void ViewController::loadView()
 
     auto top = UIImage::imageNamed("cv_adm_top");
     auto topView = UIImageView::create(CGRectMake(0, 0, V.width, top ? top->size().height : 0));
-    topView->setImage(stretchableImageNamed("cv_adm_top"));
+    topView->setImage(imageNamedForSize("cv_adm_top", topView->frame().size));
     view->addSubview(topView);
     auto foot = UIImage::imageNamed("cv_adm_foot");
     const CGFloat footHeight = foot ? foot->size().height : 0;
     auto footView = UIImageView::create(CGRectMake(0, V.height - footHeight, V.width, footHeight));
-    footView->setImage(stretchableImageNamed("cv_adm_foot"));
+    footView->setImage(imageNamedForSize("cv_adm_foot", footView->frame().size));
     view->addSubview(footView);
 
     auto me = std::static_pointer_cast<ViewController>(self());
