@@ -9,6 +9,7 @@
 #include "platform/foundation/TypedValues.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIImage.h"
 
 #include <gtest/gtest.h>
 
@@ -192,6 +193,17 @@ TEST_F(ScreenBase, forcedReloginTellsTimeOutFromLoginElsewhereAndPaymentResultsE
     // Any other host is answered YES and changes nothing.
     EXPECT_EQ(application->openURL(*UIApplication::sharedApplication(), NSURL::URLWithString("corvaneOrbipayCallback://other"), "x", nullptr),
         std::optional<bool>(true));
+}
+
+// A stretchable picture is drawn again at its view's size; at the picture's own size that would
+// only hold its pixels twice.
+TEST_F(ScreenBase, aPictureShownAtItsOwnSizeIsNotCopiedIntoAStretchableOne)
+{
+    auto banner = UIImage::imageNamed("ic_photo1");
+    ASSERT_TRUE(banner);
+    EXPECT_FALSE(imageNamedForSize("ic_photo1", banner->size())->isResizable());
+    EXPECT_TRUE(imageNamedForSize("ic_photo1", CGSizeMake(banner->size().width + 55, banner->size().height))->isResizable());
+    EXPECT_FALSE(imageNamedForSize("no-such-picture", CGSizeMake(10, 10)));
 }
 
 TEST_F(ScreenBase, aLocalPageLoadsEachTimeItShowsAndAMissingOneSaysSo)
