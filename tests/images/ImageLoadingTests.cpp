@@ -279,6 +279,38 @@ TEST_F(ImageLoadingTest, FailuresShowTheFallbackAndOnlyPermanentOnesAreRemembere
     EXPECT_TRUE(runUntil([] { return !RIImageManager::sharedManager()->isRunning(); }));
 }
 
+TEST_F(ImageLoadingTest, ARefusedOrDroppedConnectionIsNeverRemembered)
+{
+    loopback::Server closed;
+    closed.start();
+    const std::string refusedURL = closed.URL("/photo.jpg");
+    closed.stop();
+    server.routes().Get("/dropped.jpg", [this](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(jpeg.size() * 4, "image/jpeg", [this](size_t offset, size_t, httplib::DataSink& sink) {
+            if (offset > 0)
+                return false;
+            sink.write(reinterpret_cast<const char*>(jpeg.data()), jpeg.size() / 2);
+            return true;
+        });
+    });
+    Result refused;
+    RIImageManager::sharedManager()->downloadImageWithURL(NSURL::URLWithString(refusedURL), 0, nullptr,
+        [&refused](const UIImageRef&, const std::shared_ptr<NSError>& error, RIImageCacheType, bool finished, const std::shared_ptr<NSURL>&) {
+            if (finished) {
+                refused.error = error;
+                ++refused.calls;
+            }
+        });
+    Result dropped;
+    load("/dropped.jpg", dropped);
+    ASSERT_TRUE(runUntil([&] { return refused.calls == 1 && dropped.calls == 1; }));
+    ASSERT_TRUE(refused.error);
+    EXPECT_EQ(refused.error->code(), NSURLErrorCannotConnectToHost);
+    ASSERT_TRUE(dropped.error);
+    EXPECT_EQ(dropped.image, fallback);
+    EXPECT_TRUE(RIImageManager::sharedManager()->failedURLs().empty());
+}
+
 TEST_F(ImageLoadingTest, ANotModifiedReplyEndsInExactlyOneCompletion)
 {
     Result result;
