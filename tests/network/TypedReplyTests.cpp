@@ -184,6 +184,7 @@ TEST_F(TypedReplyTest, JSONBodiesThatAreNotJSONFailAndBlankOnesGiveNothing)
         { "blank", 0, true, false },
         { "empty", 0, true, false },
         { "bom", 0, true, true },
+        { "object", NSJSONReadingMutableContainers, true, true },
         { "open", 0, false, false },
         { "trailing", 0, false, false },
         { "binary", 0, false, false },
