@@ -5,6 +5,7 @@
 #include "platform/graphics/UIGraphics.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIImage.h"
+#include "platform/uikit/UIView.h"
 
 namespace SystemAlertStyle {
 
@@ -27,6 +28,14 @@ inline UIImageRef solidImage(const UIColorRef& color)
     auto image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
     return image;
+}
+
+// The veil over the screen behind an alert or a sheet.
+inline std::shared_ptr<UIView> dimmingView(CGRect frame)
+{
+    auto view = UIView::create(frame);
+    view->setBackgroundColor(dimmingColor());
+    return view;
 }
 
 } // namespace SystemAlertStyle

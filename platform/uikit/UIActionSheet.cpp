@@ -70,77 +70,46 @@ void UIActionSheet::setTitle(const NSString& title)
 NSInteger UIActionSheet::addButtonWithTitle(const NSString& title)
 {
     NSAssertMainThread();
-    m_buttonTitles.push_back(title.isNil() ? NSString("") : title);
+    const NSInteger index = m_buttons.add(title);
     rebuildButtons();
-    return numberOfButtons() - 1;
+    return index;
 }
 
-NSString UIActionSheet::buttonTitleAtIndex(NSInteger index) const
-{
-    if (index < 0 || index >= numberOfButtons())
-        return nullptr;
-    return m_buttonTitles[std::size_t(index)];
-}
+NSString UIActionSheet::buttonTitleAtIndex(NSInteger index) const { return m_buttons.titleAt(index); }
 
 void UIActionSheet::setCancelButtonIndex(NSInteger index)
 {
     NSAssertMainThread();
-    m_cancelButtonIndex = index >= 0 && index < numberOfButtons() ? index : -1;
+    m_cancelButtonIndex = m_buttons.validIndex(index);
     rebuildButtons();
 }
 
 void UIActionSheet::setDestructiveButtonIndex(NSInteger index)
 {
     NSAssertMainThread();
-    m_destructiveButtonIndex = index >= 0 && index < numberOfButtons() ? index : -1;
+    m_destructiveButtonIndex = m_buttons.validIndex(index);
     rebuildButtons();
 }
 
 NSInteger UIActionSheet::firstOtherButtonIndex() const
 {
-    for (NSInteger index = 0; index < numberOfButtons(); ++index) {
-        if (index != m_cancelButtonIndex && index != m_destructiveButtonIndex)
-            return index;
-    }
-    return -1;
+    return m_buttons.firstIndexExcept({ m_cancelButtonIndex, m_destructiveButtonIndex });
 }
 
-std::shared_ptr<UIButton> UIActionSheet::buttonAtIndex(NSInteger index) const
-{
-    if (index < 0 || index >= NSInteger(m_buttons.size()))
-        return nullptr;
-    return m_buttons[std::size_t(index)];
-}
+std::shared_ptr<UIButton> UIActionSheet::buttonAtIndex(NSInteger index) const { return m_buttons.buttonAt(index); }
 
 void UIActionSheet::rebuildButtons()
 {
-    for (const auto& button : m_buttons)
-        button->removeFromSuperview();
-    for (const auto& separator : m_separators)
-        separator->removeFromSuperview();
-    m_buttons.clear();
-    m_separators.clear();
-    const auto highlighted = SystemAlertStyle::solidImage(SystemAlertStyle::highlightColor());
-    for (NSInteger index = 0; index < numberOfButtons(); ++index) {
-        auto button = UIButton::buttonWithType(UIButtonTypeCustom);
-        button->setTitle(m_buttonTitles[std::size_t(index)], UIControlStateNormal);
-        button->setTitleColor(index == m_destructiveButtonIndex ? SystemAlertStyle::destructiveColor()
-                                                                : SystemAlertStyle::buttonColor(),
-            UIControlStateNormal);
-        button->setBackgroundImage(highlighted, UIControlStateHighlighted);
-        button->titleLabel()->setFont(index == m_cancelButtonIndex ? UIFont::boldSystemFontOfSize(20) : UIFont::systemFontOfSize(20));
-        std::weak_ptr<UIActionSheet> weakSelf = self();
-        button->addTarget(nullptr, UIControl::Action([weakSelf, index](UIControl&, const UIEventRef&) {
-            if (auto sheet = weakSelf.lock())
-                sheet->buttonTapped(index);
-        }), UIControlEventTouchUpInside);
-        (index == m_cancelButtonIndex ? m_cancelGroup : m_group)->addSubview(button);
-        m_buttons.push_back(button);
-        auto separator = UIView::create();
-        separator->setBackgroundColor(SystemAlertStyle::separatorColor());
-        m_group->addSubview(separator);
-        m_separators.push_back(separator);
-    }
+    std::weak_ptr<UIActionSheet> weakSelf = self();
+    m_buttons.rebuild([this](NSInteger index) {
+        return SystemAlertButtons::Look {
+            index == m_destructiveButtonIndex ? SystemAlertStyle::destructiveColor() : SystemAlertStyle::buttonColor(), nullptr,
+            index == m_cancelButtonIndex ? UIFont::boldSystemFontOfSize(20) : UIFont::systemFontOfSize(20),
+            index == m_cancelButtonIndex ? m_cancelGroup : m_group };
+    }, *m_group, [weakSelf](NSInteger index) {
+        if (auto sheet = weakSelf.lock())
+            sheet->buttonTapped(index);
+    });
     setNeedsLayout();
 }
 
@@ -168,16 +137,18 @@ void UIActionSheet::layoutSubviews()
     m_titleLabel->setHidden(title == 0);
     m_titleLabel->setFrame(CGRectMake(kTitlePadding, kTitlePadding, width - 2 * kTitlePadding, std::max<CGFloat>(0, title - 2 * kTitlePadding)));
     const CGFloat hairline = 1 / UIScreen::mainScreen()->scale();
+    const auto& buttons = m_buttons.buttons();
+    const auto& separators = m_buttons.separators();
     CGFloat y = title;
     bool first = true;
-    for (std::size_t index = 0; index < m_buttons.size(); ++index) {
+    for (std::size_t index = 0; index < buttons.size(); ++index) {
         if (NSInteger(index) == m_cancelButtonIndex) {
-            m_separators[index]->setHidden(true);
+            separators[index]->setHidden(true);
             continue;
         }
-        m_buttons[index]->setFrame(CGRectMake(0, y, width, kButtonHeight));
-        m_separators[index]->setHidden(first && title == 0);
-        m_separators[index]->setFrame(CGRectMake(0, y, width, hairline));
+        buttons[index]->setFrame(CGRectMake(0, y, width, kButtonHeight));
+        separators[index]->setHidden(first && title == 0);
+        separators[index]->setFrame(CGRectMake(0, y, width, hairline));
         first = false;
         y += kButtonHeight;
     }
@@ -186,7 +157,7 @@ void UIActionSheet::layoutSubviews()
     m_cancelGroup->setHidden(m_cancelButtonIndex < 0);
     if (m_cancelButtonIndex >= 0) {
         m_cancelGroup->setFrame(CGRectMake(kMargin, kMargin + y + kMargin, width, kButtonHeight));
-        m_buttons[std::size_t(m_cancelButtonIndex)]->setFrame(CGRectMake(0, 0, width, kButtonHeight));
+        buttons[std::size_t(m_cancelButtonIndex)]->setFrame(CGRectMake(0, 0, width, kButtonHeight));
     }
 }
 
@@ -202,8 +173,7 @@ void UIActionSheet::showInView(const std::shared_ptr<UIView>& view)
     if (m_phase != Phase::Shown)
         return;
     const CGRect area = window->bounds();
-    m_dimming = UIView::create(area);
-    m_dimming->setBackgroundColor(SystemAlertStyle::dimmingColor());
+    m_dimming = SystemAlertStyle::dimmingView(area);
     window->addSubview(m_dimming);
     const CGSize size = sizeThatFits(area.size);
     const CGRect shown = CGRectMake(0, area.size.height - size.height, area.size.width, size.height);

@@ -5,6 +5,7 @@
 // then the cancel button, which sits apart at the bottom. A tap tells the delegate
 // clickedButtonAtIndex, then the sheet slides away: willDismiss, didDismiss.
 
+#include "platform/uikit/SystemAlertButtons.h"
 #include "platform/uikit/UIView.h"
 
 #include <vector>
@@ -43,7 +44,7 @@ public:
     void setActionSheetStyle(UIActionSheetStyle style) { m_style = style; }
 
     NSInteger addButtonWithTitle(const NSString& title);
-    NSInteger numberOfButtons() const { return NSInteger(m_buttonTitles.size()); }
+    NSInteger numberOfButtons() const { return m_buttons.count(); }
     NSString buttonTitleAtIndex(NSInteger index) const;
     // -1 when there is none.
     NSInteger cancelButtonIndex() const { return m_cancelButtonIndex; }
@@ -82,15 +83,13 @@ private:
     NSString m_title;
     std::weak_ptr<UIActionSheetDelegate> m_delegate;
     UIActionSheetStyle m_style { UIActionSheetStyle::Automatic };
-    std::vector<NSString> m_buttonTitles;
+    SystemAlertButtons m_buttons;
     NSInteger m_cancelButtonIndex { -1 };
     NSInteger m_destructiveButtonIndex { -1 };
     Phase m_phase { Phase::Idle };
     std::shared_ptr<UIView> m_group;
     std::shared_ptr<UIView> m_cancelGroup;
     std::shared_ptr<UILabel> m_titleLabel;
-    std::vector<std::shared_ptr<UIButton>> m_buttons;
-    std::vector<std::shared_ptr<UIView>> m_separators;
     // Over the window while the sheet is up; the window's holding it and the sheet keeps a
     // shown sheet alive without its maker.
     std::shared_ptr<UIView> m_dimming;

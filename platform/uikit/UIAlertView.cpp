@@ -95,8 +95,7 @@ private:
         m_window = UIWindow::create(screen);
         m_window->setWindowLevel(UIWindowLevelAlert);
         m_window->setBackgroundColor(UIColor::clearColor());
-        m_dimming = UIView::create(screen);
-        m_dimming->setBackgroundColor(SystemAlertStyle::dimmingColor());
+        m_dimming = SystemAlertStyle::dimmingView(screen);
         m_dimming->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
         m_window->addSubview(m_dimming);
     }
@@ -230,33 +229,21 @@ void UIAlertView::setMessage(const NSString& message)
 NSInteger UIAlertView::addButtonWithTitle(const NSString& title)
 {
     NSAssertMainThread();
-    m_buttonTitles.push_back(title.isNil() ? NSString("") : title);
+    const NSInteger index = m_buttons.add(title);
     rebuildButtons();
-    return numberOfButtons() - 1;
+    return index;
 }
 
-NSString UIAlertView::buttonTitleAtIndex(NSInteger index) const
-{
-    if (index < 0 || index >= numberOfButtons())
-        return nullptr;
-    return m_buttonTitles[std::size_t(index)];
-}
+NSString UIAlertView::buttonTitleAtIndex(NSInteger index) const { return m_buttons.titleAt(index); }
 
 void UIAlertView::setCancelButtonIndex(NSInteger index)
 {
     NSAssertMainThread();
-    m_cancelButtonIndex = index >= 0 && index < numberOfButtons() ? index : -1;
+    m_cancelButtonIndex = m_buttons.validIndex(index);
     rebuildButtons();
 }
 
-NSInteger UIAlertView::firstOtherButtonIndex() const
-{
-    for (NSInteger index = 0; index < numberOfButtons(); ++index) {
-        if (index != m_cancelButtonIndex)
-            return index;
-    }
-    return -1;
-}
+NSInteger UIAlertView::firstOtherButtonIndex() const { return m_buttons.firstIndexExcept({ m_cancelButtonIndex }); }
 
 void UIAlertView::setAlertViewStyle(UIAlertViewStyle style)
 {
@@ -275,12 +262,7 @@ std::shared_ptr<UITextField> UIAlertView::textFieldAtIndex(NSInteger index) cons
     return m_fields[std::size_t(index)];
 }
 
-std::shared_ptr<UIButton> UIAlertView::buttonAtIndex(NSInteger index) const
-{
-    if (index < 0 || index >= NSInteger(m_buttons.size()))
-        return nullptr;
-    return m_buttons[std::size_t(index)];
-}
+std::shared_ptr<UIButton> UIAlertView::buttonAtIndex(NSInteger index) const { return m_buttons.buttonAt(index); }
 
 void UIAlertView::show()
 {
@@ -327,43 +309,25 @@ void UIAlertView::updateFirstOtherButton()
     bool enabled = true;
     if (auto delegate = m_delegate.lock())
         enabled = delegate->alertViewShouldEnableFirstOtherButton(*this).value_or(true);
-    m_buttons[std::size_t(first)]->setEnabled(enabled);
+    m_buttons.buttons()[std::size_t(first)]->setEnabled(enabled);
 }
 
 bool UIAlertView::sideBySide() const
 {
-    return m_buttons.size() == 2;
+    return m_buttons.buttons().size() == 2;
 }
 
 void UIAlertView::rebuildButtons()
 {
-    for (const auto& button : m_buttons)
-        button->removeFromSuperview();
-    for (const auto& separator : m_separators)
-        separator->removeFromSuperview();
-    m_buttons.clear();
-    m_separators.clear();
-    const auto highlighted = SystemAlertStyle::solidImage(SystemAlertStyle::highlightColor());
-    for (NSInteger index = 0; index < numberOfButtons(); ++index) {
-        auto button = UIButton::buttonWithType(UIButtonTypeCustom);
-        button->setTitle(m_buttonTitles[std::size_t(index)], UIControlStateNormal);
-        button->setTitleColor(SystemAlertStyle::buttonColor(), UIControlStateNormal);
-        button->setTitleColor(SystemAlertStyle::disabledButtonColor(), UIControlStateDisabled);
-        button->setBackgroundImage(highlighted, UIControlStateHighlighted);
+    std::weak_ptr<UIAlertView> weakSelf = self();
+    m_buttons.rebuild([this](NSInteger index) {
         const bool emphasised = index == m_cancelButtonIndex && numberOfButtons() > 1;
-        button->titleLabel()->setFont(emphasised ? UIFont::boldSystemFontOfSize(17) : UIFont::systemFontOfSize(17));
-        std::weak_ptr<UIAlertView> weakSelf = self();
-        button->addTarget(nullptr, UIControl::Action([weakSelf, index](UIControl&, const UIEventRef&) {
-            if (auto alert = weakSelf.lock())
-                alert->buttonTapped(index);
-        }), UIControlEventTouchUpInside);
-        addSubview(button);
-        m_buttons.push_back(button);
-        auto separator = UIView::create();
-        separator->setBackgroundColor(SystemAlertStyle::separatorColor());
-        addSubview(separator);
-        m_separators.push_back(separator);
-    }
+        return SystemAlertButtons::Look { SystemAlertStyle::buttonColor(), SystemAlertStyle::disabledButtonColor(),
+            emphasised ? UIFont::boldSystemFontOfSize(17) : UIFont::systemFontOfSize(17), self() };
+    }, *this, [weakSelf](NSInteger index) {
+        if (auto alert = weakSelf.lock())
+            alert->buttonTapped(index);
+    });
     setNeedsLayout();
 }
 
@@ -413,7 +377,7 @@ void UIAlertView::fieldReturned(UITextField& field)
         }
     }
     const NSInteger first = firstOtherButtonIndex();
-    if (first >= 0 && m_buttons[std::size_t(first)]->isEnabled())
+    if (first >= 0 && m_buttons.buttons()[std::size_t(first)]->isEnabled())
         buttonTapped(first);
 }
 
@@ -438,9 +402,10 @@ CGFloat UIAlertView::fieldsHeight() const
 
 CGFloat UIAlertView::buttonsHeight() const
 {
-    if (m_buttons.empty())
+    const auto& buttons = m_buttons.buttons();
+    if (buttons.empty())
         return 0;
-    return sideBySide() ? kButtonHeight : CGFloat(m_buttons.size()) * kButtonHeight;
+    return sideBySide() ? kButtonHeight : CGFloat(buttons.size()) * kButtonHeight;
 }
 
 CGSize UIAlertView::sizeThatFits(CGSize) const
@@ -468,27 +433,29 @@ void UIAlertView::layoutSubviews()
     y = textHeight() + fieldsHeight();
 
     const CGFloat hairline = 1 / UIScreen::mainScreen()->scale();
+    const auto& buttons = m_buttons.buttons();
+    const auto& separators = m_buttons.separators();
     if (sideBySide()) {
         // The cancel button goes on the left.
         const std::size_t left = m_cancelButtonIndex == 1 ? 1 : 0;
         const CGFloat half = std::round(width / 2);
-        m_buttons[left]->setFrame(CGRectMake(0, y, half, kButtonHeight));
-        m_buttons[1 - left]->setFrame(CGRectMake(half, y, width - half, kButtonHeight));
-        m_separators[0]->setFrame(CGRectMake(0, y, width, hairline));
-        m_separators[1]->setFrame(CGRectMake(half, y, hairline, kButtonHeight));
+        buttons[left]->setFrame(CGRectMake(0, y, half, kButtonHeight));
+        buttons[1 - left]->setFrame(CGRectMake(half, y, width - half, kButtonHeight));
+        separators[0]->setFrame(CGRectMake(0, y, width, hairline));
+        separators[1]->setFrame(CGRectMake(half, y, hairline, kButtonHeight));
         return;
     }
     // Stacked: the others in order, the cancel button last.
-    for (std::size_t index = 0; index < m_buttons.size(); ++index) {
+    for (std::size_t index = 0; index < buttons.size(); ++index) {
         if (NSInteger(index) == m_cancelButtonIndex)
             continue;
-        m_buttons[index]->setFrame(CGRectMake(0, y, width, kButtonHeight));
-        m_separators[index]->setFrame(CGRectMake(0, y, width, hairline));
+        buttons[index]->setFrame(CGRectMake(0, y, width, kButtonHeight));
+        separators[index]->setFrame(CGRectMake(0, y, width, hairline));
         y += kButtonHeight;
     }
     if (m_cancelButtonIndex >= 0) {
         const auto cancel = std::size_t(m_cancelButtonIndex);
-        m_buttons[cancel]->setFrame(CGRectMake(0, y, width, kButtonHeight));
-        m_separators[cancel]->setFrame(CGRectMake(0, y, width, hairline));
+        buttons[cancel]->setFrame(CGRectMake(0, y, width, kButtonHeight));
+        separators[cancel]->setFrame(CGRectMake(0, y, width, hairline));
     }
 }

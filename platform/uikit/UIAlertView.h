@@ -11,6 +11,7 @@
 // A tap on a button tells the delegate clickedButtonAtIndex, then dismisses the alert with that
 // index: willDismiss, a short fade, didDismiss. Once dismissing, further taps are ignored.
 
+#include "platform/uikit/SystemAlertButtons.h"
 #include "platform/uikit/UIView.h"
 
 #include <optional>
@@ -58,7 +59,7 @@ public:
 
     // Answers the new button's index.
     NSInteger addButtonWithTitle(const NSString& title);
-    NSInteger numberOfButtons() const { return NSInteger(m_buttonTitles.size()); }
+    NSInteger numberOfButtons() const { return m_buttons.count(); }
     // Nil for an index that names no button.
     NSString buttonTitleAtIndex(NSInteger index) const;
     // -1 when there is none.
@@ -116,15 +117,13 @@ private:
     NSString m_title;
     NSString m_message;
     std::weak_ptr<UIAlertViewDelegate> m_delegate;
-    std::vector<NSString> m_buttonTitles;
+    SystemAlertButtons m_buttons;
     NSInteger m_cancelButtonIndex { -1 };
     UIAlertViewStyle m_style { UIAlertViewStyle::Default };
     Phase m_phase { Phase::Idle };
     std::shared_ptr<UILabel> m_titleLabel;
     std::shared_ptr<UILabel> m_messageLabel;
     std::vector<std::shared_ptr<UITextField>> m_fields;
-    std::vector<std::shared_ptr<UIButton>> m_buttons;
-    std::vector<std::shared_ptr<UIView>> m_separators;
 };
 
 using UIAlertViewRef = std::shared_ptr<UIAlertView>;

@@ -73,85 +73,33 @@ void UIButton::init(CGRect frame)
 }
 
 template <class T>
-T UIButton::valueForState(const PerState<T>& values, UIControlState state)
-{
-    const auto found = values.find(state);
-    return found == values.end() ? T() : found->second;
-}
-
-template <class T>
-T UIButton::currentValue(const PerState<T>& values) const
-{
-    const auto found = values.find(state());
-    if (found != values.end())
-        return found->second;
-    return valueForState(values, UIControlStateNormal);
-}
-
-void UIButton::setTitle(const NSString& title, UIControlState state)
+void UIButton::storeForState(ControlStateValues<T>& values, const T& value, UIControlState state)
 {
     NSAssertMainThread();
-    if (title.isNil())
-        m_titles.erase(state);
-    else
-        m_titles[state] = title;
+    values.set(value, state);
     updateContents();
 }
 
-void UIButton::setTitleColor(const UIColorRef& color, UIControlState state)
-{
-    NSAssertMainThread();
-    if (color)
-        m_titleColors[state] = color;
-    else
-        m_titleColors.erase(state);
-    updateContents();
-}
+void UIButton::setTitle(const NSString& title, UIControlState state) { storeForState(m_titles, title, state); }
+void UIButton::setTitleColor(const UIColorRef& color, UIControlState state) { storeForState(m_titleColors, color, state); }
+void UIButton::setTitleShadowColor(const UIColorRef& color, UIControlState state) { storeForState(m_titleShadowColors, color, state); }
+void UIButton::setImage(const UIImageRef& image, UIControlState state) { storeForState(m_images, image, state); }
+void UIButton::setBackgroundImage(const UIImageRef& image, UIControlState state) { storeForState(m_backgroundImages, image, state); }
 
-void UIButton::setTitleShadowColor(const UIColorRef& color, UIControlState state)
-{
-    NSAssertMainThread();
-    if (color)
-        m_titleShadowColors[state] = color;
-    else
-        m_titleShadowColors.erase(state);
-    updateContents();
-}
+NSString UIButton::titleForState(UIControlState state) const { return m_titles.forState(state); }
+UIColorRef UIButton::titleColorForState(UIControlState state) const { return m_titleColors.forState(state); }
+UIColorRef UIButton::titleShadowColorForState(UIControlState state) const { return m_titleShadowColors.forState(state); }
+UIImageRef UIButton::imageForState(UIControlState state) const { return m_images.forState(state); }
+UIImageRef UIButton::backgroundImageForState(UIControlState state) const { return m_backgroundImages.forState(state); }
 
-void UIButton::setImage(const UIImageRef& image, UIControlState state)
-{
-    NSAssertMainThread();
-    if (image)
-        m_images[state] = image;
-    else
-        m_images.erase(state);
-    updateContents();
-}
-
-void UIButton::setBackgroundImage(const UIImageRef& image, UIControlState state)
-{
-    NSAssertMainThread();
-    if (image)
-        m_backgroundImages[state] = image;
-    else
-        m_backgroundImages.erase(state);
-    updateContents();
-}
-
-NSString UIButton::titleForState(UIControlState state) const { return valueForState(m_titles, state); }
-UIColorRef UIButton::titleColorForState(UIControlState state) const { return valueForState(m_titleColors, state); }
-UIColorRef UIButton::titleShadowColorForState(UIControlState state) const { return valueForState(m_titleShadowColors, state); }
-UIImageRef UIButton::imageForState(UIControlState state) const { return valueForState(m_images, state); }
-UIImageRef UIButton::backgroundImageForState(UIControlState state) const { return valueForState(m_backgroundImages, state); }
-
-NSString UIButton::currentTitle() const { return currentValue(m_titles); }
-UIImageRef UIButton::currentImage() const { return currentValue(m_images); }
-UIImageRef UIButton::currentBackgroundImage() const { return currentValue(m_backgroundImages); }
-UIColorRef UIButton::currentTitleShadowColor() const { return currentValue(m_titleShadowColors); }
+NSString UIButton::currentTitle() const { return m_titles.shownIn(state()); }
+UIImageRef UIButton::currentImage() const { return m_images.shownIn(state()); }
+UIImageRef UIButton::currentBackgroundImage() const { return m_backgroundImages.shownIn(state()); }
+UIColorRef UIButton::currentTitleShadowColor() const { return m_titleShadowColors.shownIn(state()); }
 
 UIColorRef UIButton::currentTitleColor() const
 {
-    if (auto color = currentValue(m_titleColors))
+    if (auto color = m_titleColors.shownIn(state()))
         return color;
     if (m_buttonType == UIButtonTypeCustom)
         return UIColor::whiteColor();

@@ -8,11 +8,10 @@
 // Custom buttons show white titles and darken their image while highlighted; system buttons
 // take the tint colour for their title and dim it while highlighted.
 
+#include "platform/uikit/ControlStateValues.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
-
-#include <map>
 
 enum UIButtonType : NSInteger {
     UIButtonTypeCustom = 0,
@@ -87,12 +86,9 @@ protected:
     void stateDidChange() override;
 
 private:
+    // Every per-state setter: stores the value and shows what the state shows now.
     template <class T>
-    using PerState = std::map<UIControlState, T>;
-    template <class T>
-    static T valueForState(const PerState<T>& values, UIControlState state);
-    template <class T>
-    T currentValue(const PerState<T>& values) const;
+    void storeForState(ControlStateValues<T>& values, const T& value, UIControlState state);
 
     // The title's own size on one line, and the image's, before any clipping.
     CGSize titleSize() const;
@@ -100,11 +96,11 @@ private:
     void updateContents();
 
     UIButtonType m_buttonType { UIButtonTypeCustom };
-    PerState<NSString> m_titles;
-    PerState<UIColorRef> m_titleColors;
-    PerState<UIColorRef> m_titleShadowColors;
-    PerState<UIImageRef> m_images;
-    PerState<UIImageRef> m_backgroundImages;
+    ControlStateValues<NSString> m_titles;
+    ControlStateValues<UIColorRef> m_titleColors;
+    ControlStateValues<UIColorRef> m_titleShadowColors;
+    ControlStateValues<UIImageRef> m_images;
+    ControlStateValues<UIImageRef> m_backgroundImages;
     UILabelRef m_titleLabel;
     UIImageViewRef m_imageView;
     UIImageViewRef m_backgroundView;
