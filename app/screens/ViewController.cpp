@@ -199,16 +199,8 @@ void ViewController::setupInit()
     auto defaults = NSUserDefaults::standardUserDefaults();
     const NSString depName = defaults->stringForKey("DEPNAME");
     m_province = defaults->stringForKey("PROVINCE");
-    if (!last || depName.length() == 0) {
-        m_accountField->setText("");
-        m_passwordField->setText("");
-        m_areaLab->setText(kRegionPlaceholder);
-        m_roleLab->setText(kRolePlaceholder);
-        m_areaSelectIndex = 0;
-        m_roleSelectIndex = 0;
-        resizeAreaLab();
-        return;
-    }
+    if (!last || depName.length() == 0)
+        return cleanLogiInfo(nullptr);
     m_accountField->setText(ns::stringForKey(last, "account"));
     m_passwordField->setText(ns::stringForKey(last, "password"));
     m_areaCode = ns::stringForKey(last, "area_code");
