@@ -87,6 +87,13 @@ TEST_F(LocalPages, aMissingPageSaysItFailedAndTheScreenStaysOpen)
     EXPECT_TRUE(page->pageText().isNil());
     EXPECT_TRUE(failed);
     EXPECT_EQ(top<WebViewViewController>(), page);
+    // A page that the web view cannot show says so the same way.
+    host->advance(2);
+    ASSERT_FALSE(host->findViewWithText("加载失败!"));
+    page->didFailLoadWithError(*page->webView(), NSError::errorWithDomain("NSURLErrorDomain", -1100, "gone"));
+    host->advance(0.3);
+    EXPECT_TRUE(host->findViewWithText("加载失败!"));
+    EXPECT_EQ(top<WebViewViewController>(), page);
     close();
 }
 
