@@ -1,0 +1,476 @@
+#include "library/network/NENetworkOperation.h"
+#include "library/network/NSDate_RFC1123.h"
+#include "library/network/NSDictionary_RequestEncoding.h"
+#include "library/network/NSString_NEEngineAdditions.h"
+
+#include "platform/foundation/NSFileManager.h"
+#include "platform/foundation/NSKeyedArchiver.h"
+#include "platform/foundation/NSKeyedUnarchiver.h"
+#include "platform/foundation/NSNumber.h"
+#include "platform/foundation/NSOperationQueue.h"
+#include "platform/foundation/NSPathUtilities.h"
+#include "platform/foundation/NSThread.h"
+#include "tests/net/LoopbackServer.h"
+#include "tests/net/RunLoopWaiting.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+struct Outcome {
+    int completions { 0 };
+    int errors { 0 };
+    int operationErrors { 0 };
+    int notModified { 0 };
+    bool offMainThread { false };
+    std::shared_ptr<NSError> error;
+    std::string body;
+    int total() const { return completions + errors + notModified; }
+
+    void listen(const std::shared_ptr<NENetworkOperation>& operation)
+    {
+        operation->onCompletion(
+            [this](const std::shared_ptr<NENetworkOperation>& finished) {
+                ++completions;
+                offMainThread |= !NSThread::isMainThread();
+                auto data = finished->responseData();
+                body = data ? std::string(reinterpret_cast<const char*>(data->bytes()), data->length()) : std::string();
+            },
+            [this](const std::shared_ptr<NSError>& failure) {
+                ++errors;
+                offMainThread |= !NSThread::isMainThread();
+                error = failure;
+            });
+        operation->addCompletionHandler(nullptr, [this](const auto&, const auto&) { ++operationErrors; });
+        operation->onNotModified([this] { ++notModified; });
+    }
+};
+
+std::shared_ptr<NSDictionary> dictionary(std::initializer_list<std::pair<id, id>> objectsAndKeys)
+{
+    return NSDictionary::dictionaryWithObjectsAndKeys(objectsAndKeys);
+}
+
+std::string text(const std::shared_ptr<NSData>& data)
+{
+    return data ? std::string(reinterpret_cast<const char*>(data->bytes()), data->length()) : std::string();
+}
+
+std::string writeFile(const std::string& name, const std::string& contents)
+{
+    const std::string path = NSTemporaryDirectory().stringByAppendingPathComponent(name).UTF8String();
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+}
+
+} // namespace
+
+TEST(NENetworkOperationRequest, buildsTheURLTheBodyKindAndTheContentTypeFromItsArguments)
+{
+    auto get = NENetworkOperation::create("http://h/p", dictionary({ { NSString("a b"), NSString("q") } }), "GET");
+    EXPECT_EQ(get->url(), "http://h/p?q=a%20b");
+    EXPECT_TRUE(get->readonlyRequest()->HTTPBody() == nullptr);
+    EXPECT_EQ(NENetworkOperation::create("http://h/p", NSDictionary::dictionary(), NSString())->url(), "http://h/p");
+    EXPECT_EQ(NENetworkOperation::create("http://h/p", nullptr, NSString())->HTTPMethod(), "GET");
+
+    auto post = NENetworkOperation::create("http://h/p", dictionary({ { NSString("1"), NSString("a") } }), "POST");
+    EXPECT_EQ(post->readonlyRequest()->valueForHTTPHeaderField("Content-Type"), "application/x-www-form-urlencoded; charset=utf-8");
+    EXPECT_EQ(text(post->bodyData()), "a=1");
+    EXPECT_TRUE(NENetworkOperation::create("http://h/p", nullptr, "POST")->readonlyRequest()->valueForHTTPHeaderField("Content-Type").isNil());
+    EXPECT_EQ(NENetworkOperation::create(NSString(), nullptr, "GET"), nullptr);
+
+    post->setPostDataEncoding(NEPostDataEncodingTypeJSON);
+    EXPECT_EQ(post->readonlyRequest()->valueForHTTPHeaderField("Content-Type"), "application/json; charset=utf-8");
+    EXPECT_EQ(text(post->bodyData()), "{\"a\":\"1\"}");
+    post->setPostDataEncoding(NEPostDataEncodingTypePlist);
+    EXPECT_NE(text(post->bodyData()).find("<key>a</key>"), std::string::npos);
+    post->setCustomPostDataEncodingHandler([](const auto& fields) { return NSString::stringWithFormat("n=%lu", fields->count()); }, "text/x-mine");
+    EXPECT_EQ(post->readonlyRequest()->valueForHTTPHeaderField("Content-Type"), "text/x-mine; charset=utf-8");
+    // The handler is used even when the encoding is set back to form later.
+    post->setPostDataEncoding(NEPostDataEncodingTypeURL);
+    EXPECT_EQ(text(post->bodyData()), "n=1");
+}
+
+TEST(NENetworkOperationRequest, escapesEveryFormValueAndKeepsTheUnreservedCharacters)
+{
+    using NSDictionary_RequestEncoding::urlEncodedKeyValueString;
+    EXPECT_EQ(urlEncodedKeyValueString(dictionary({ { NSString("x y"), NSString("a") }, { NSNumber::numberWithInt(5), NSString("b") } })),
+        "a=x%20y&b=5");
+    EXPECT_EQ(urlEncodedKeyValueString(dictionary({ { NSString("1+1"), NSString("k.~") } })), "k.~=1%2B1");
+    EXPECT_EQ(urlEncodedKeyValueString(NSDictionary::dictionary()), "");
+    // A value that is not text brings no "&" or "=" of its own into the body.
+    auto injected = urlEncodedKeyValueString(dictionary({ { NSArray::arrayWithObjects({ NSString("v&admin=1") }), NSString("a") } }));
+    EXPECT_EQ(injected.UTF8String().find('&'), std::string::npos);
+    EXPECT_EQ(NSString_NEEngineAdditions::urlDecodedString("a%20b+c"), "a b c");
+    EXPECT_EQ(NSString_NEEngineAdditions::urlDecodedString("%E4%B8%AD"), "中");
+    EXPECT_EQ(NSString_NEEngineAdditions::urlDecodedString("%FF"), "");
+    EXPECT_EQ(NSString_NEEngineAdditions::md5("abc"), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(NSString_NEEngineAdditions::uniqueString().length(), 36u);
+}
+
+TEST(NENetworkOperationRequest, identifiesCacheableAndFreezableOperations)
+{
+    auto first = NENetworkOperation::create("http://h/a", nullptr, "GET");
+    auto second = NENetworkOperation::create("http://h/a", nullptr, "GET");
+    EXPECT_TRUE(first->isEqual(second));
+    EXPECT_EQ(first->hash(), second->hash());
+    EXPECT_EQ(first->uniqueIdentifier().length(), 32u);
+    auto postA = NENetworkOperation::create("http://h/a", nullptr, "POST");
+    auto postB = NENetworkOperation::create("http://h/a", nullptr, "POST");
+    EXPECT_FALSE(postA->isEqual(postB));
+    EXPECT_TRUE(postA->isEqual(postA));
+
+    first->setFreezable(true);
+    EXPECT_FALSE(first->freezable());
+    EXPECT_TRUE(first->uniqueId().isNil());
+    postA->setFreezable(true);
+    postB->setFreezable(true);
+    EXPECT_FALSE(postA->uniqueId().isNil());
+    EXPECT_NE(postA->uniqueIdentifier(), postB->uniqueIdentifier());
+
+    EXPECT_TRUE(second->isCacheable());
+    EXPECT_FALSE(postA->isCacheable());
+    auto secure = NENetworkOperation::create("https://h/a", nullptr, "GET");
+    EXPECT_FALSE(secure->isCacheable());
+    secure->setShouldCacheResponseEvenIfProtocolIsHTTPS(true);
+    EXPECT_TRUE(secure->isCacheable());
+    second->setUsername("u", "p");
+    EXPECT_FALSE(second->isCacheable());
+    EXPECT_TRUE(second->carriesCredentials());
+    EXPECT_NE(second->uniqueIdentifier(), first->uniqueIdentifier());
+    auto withHeader = NENetworkOperation::create("http://h/a", nullptr, "GET");
+    withHeader->setUsername("u", "p", true);
+    EXPECT_EQ(withHeader->readonlyRequest()->valueForHTTPHeaderField("Authorization"), "Basic dTpw");
+}
+
+TEST(NENetworkOperationBody, buildsAMultipartBodyWithARandomBoundaryAndEscapedNames)
+{
+    const std::string path = writeFile("part.bin", "FILEBYTES");
+    auto operation = NENetworkOperation::create("http://h/u", dictionary({ { NSString("v"), NSString("k") } }), "GET");
+    operation->addFile(NSString(path), "up\"load");
+    operation->addData(NSData::dataWithBytes("DATA", 4), "d", "text/plain", "n\r\nX-Evil: 1");
+    EXPECT_EQ(operation->HTTPMethod(), "POST");
+    const std::string body = text(operation->bodyData());
+    const auto request = operation->readonlyRequest();
+    const std::string type = request->valueForHTTPHeaderField("Content-Type").UTF8String();
+    ASSERT_EQ(type.rfind("multipart/form-data; charset=utf-8; boundary=0xKhTmLbOuNdArY-", 0), 0u);
+    const std::string boundary = type.substr(type.find("boundary=") + 9);
+    EXPECT_GT(boundary.size(), std::string("0xKhTmLbOuNdArY").size());
+    EXPECT_EQ(request->valueForHTTPHeaderField("Content-Length"), NSString(std::to_string(body.size())));
+    EXPECT_EQ(body.rfind("--" + boundary + "\r\nContent-Disposition: form-data; name=\"k\"\r\n\r\nv\r\n", 0), 0u);
+    EXPECT_NE(body.find("name=\"up%22load\"; filename=\"part.bin\"\r\nContent-Type: application/octet-stream\r\n"
+                        "Content-Transfer-Encoding: binary\r\n\r\nFILEBYTES\r\n"),
+        std::string::npos);
+    EXPECT_NE(body.find("filename=\"n%0D%0AX-Evil: 1\""), std::string::npos);
+    EXPECT_EQ(body.substr(body.size() - boundary.size() - 8), "\r\n--" + boundary + "--\r\n");
+
+    auto other = NENetworkOperation::create("http://h/u", nullptr, "POST");
+    other->addData(NSData::data(), "x");
+    other->bodyData();
+    EXPECT_NE(other->readonlyRequest()->valueForHTTPHeaderField("Content-Type"), request->valueForHTTPHeaderField("Content-Type"));
+
+    auto missing = NENetworkOperation::create("http://h/u", nullptr, "POST");
+    missing->addFile("/nonexistent/file", "f");
+    std::shared_ptr<NSError> error;
+    EXPECT_EQ(missing->bodyData(&error), nullptr);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), NSFileReadNoSuchFileError);
+}
+
+TEST(NENetworkOperationBody, writesTheCommandLineOfTheRequest)
+{
+    auto get = NENetworkOperation::create("http://h/p", nullptr, "GET");
+    get->addHeader("Accept", "text/plain");
+    EXPECT_EQ(get->curlCommandLineString(), "curl -X GET -H 'Accept: text/plain' 'http://h/p'");
+
+    auto post = NENetworkOperation::create("http://h/p", dictionary({ { NSString("it's"), NSString("a") } }), "POST");
+    EXPECT_EQ(post->curlCommandLineString(),
+        "curl -X POST -H 'Content-Type: application/x-www-form-urlencoded; charset=utf-8' 'http://h/p' -d 'a=it'\\''s'");
+    post->addFile("/tmp/f.png", "photo", "image/png");
+    EXPECT_EQ(post->curlCommandLineString(), "curl -X POST 'http://h/p' -F 'a=it'\\''s' -F 'photo=@/tmp/f.png;type=image/png'");
+    post->setPostDataEncoding(NEPostDataEncodingTypeJSON);
+    EXPECT_NE(post->curlCommandLineString().UTF8String().find("-d '{\"a\":\"it'\\''s\"}'"), std::string::npos);
+    EXPECT_NE(post->description().UTF8String().find("\nRequest\n-------\ncurl -X POST"), std::string::npos);
+}
+
+class NENetworkOperationExchange : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        server.routes().Get("/json", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("{\"a\":1}", "application/json");
+        });
+        server.routes().Get(R"(/status/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
+            response.status = std::stoi(request.matches[1]);
+            if (response.status != 304)
+                response.set_content("s", "text/plain");
+        });
+        server.routes().Get("/bytes", [](const httplib::Request& request, httplib::Response& response) {
+            // A ranged request from 100 gets the last 50 bytes of 150.
+            response.set_content(std::string(request.has_header("Range") ? 150 : 50, 'b'), "application/octet-stream");
+        });
+        server.routes().Get("/image", [](const httplib::Request& request, httplib::Response& response) {
+            if (request.has_param("etag"))
+                response.set_header("ETag", "\"v1\"");
+            if (request.has_param("cc"))
+                response.set_header("Cache-Control", request.get_param_value("cc"));
+            response.set_content("img", "image/png");
+        });
+        server.routes().Post("/upload", [this](const httplib::Request& request, httplib::Response& response) {
+            std::lock_guard lock(uploadMutex);
+            uploadFiles = request.files.size();
+            for (const auto& [name, file] : request.files)
+                uploadSizes[name] = file.content.size();
+            response.set_content("ok", "text/plain");
+        });
+        server.routes().Get("/basic", [](const httplib::Request& request, httplib::Response& response) {
+            if (request.get_header_value("Authorization") != "Basic dTpw") {
+                response.status = 401;
+                response.set_header("WWW-Authenticate", "Basic realm=\"r\"");
+                return;
+            }
+            response.set_content("in", "text/plain");
+        });
+        server.start();
+    }
+
+    std::shared_ptr<NENetworkOperation> run(const std::string& path, Outcome& outcome, const NSString& method = "GET")
+    {
+        auto operation = NENetworkOperation::create(NSString(server.URL(path)), nullptr, method);
+        outcome.listen(operation);
+        queue->addOperation(operation);
+        EXPECT_TRUE(runUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
+        return operation;
+    }
+
+    loopback::Server server;
+    std::shared_ptr<NSOperationQueue> queue = NSOperationQueue::create();
+    std::mutex uploadMutex;
+    std::size_t uploadFiles { 0 };
+    std::map<std::string, std::size_t> uploadSizes;
+};
+
+TEST_F(NENetworkOperationExchange, endsEveryExchangeInExactlyOneOutcomeOnTheMainThread)
+{
+    Outcome ok;
+    auto operation = run("/json", ok);
+    EXPECT_EQ(ok.completions, 1);
+    EXPECT_EQ(ok.body, "{\"a\":1}");
+    auto json = ns::cast<NSDictionary>(operation->responseJSON());
+    ASSERT_TRUE(json);
+    EXPECT_EQ(ns::cast<NSNumber>(json->objectForKey("a"))->intValue(), 1);
+    EXPECT_FALSE(ok.offMainThread);
+
+    for (int status : { 404, 500, 301, 302, 600 }) {
+        Outcome outcome;
+        auto failed = run("/status/" + std::to_string(status), outcome);
+        runUntil([] { return false; }, 0.05);
+        EXPECT_EQ(outcome.errors, 1) << status;
+        EXPECT_EQ(outcome.operationErrors, 1) << status;
+        EXPECT_EQ(outcome.total(), 1) << status;
+        ASSERT_TRUE(outcome.error) << status;
+        EXPECT_EQ(outcome.error->code(), status);
+        EXPECT_EQ(outcome.error->domain(), NSURLErrorDomain);
+    }
+    // A 304 to a request that had nothing cached and nobody listening for it is an error too.
+    auto bare = NENetworkOperation::create(NSString(server.URL("/status/304")), nullptr, "GET");
+    Outcome notModified;
+    bare->onCompletion([&](const auto&) { ++notModified.completions; }, [&](const auto& error) {
+        ++notModified.errors;
+        notModified.error = error;
+    });
+    queue->addOperation(bare);
+    ASSERT_TRUE(runUntil([&] { return notModified.total() > 0; }));
+    EXPECT_EQ(notModified.errors, 1);
+    EXPECT_EQ(notModified.error->code(), 304);
+    queue->waitUntilAllOperationsAreFinished();
+}
+
+TEST_F(NENetworkOperationExchange, answersA304WithTheNotModifiedCallbacksAndTheCachedBody)
+{
+    auto operation = NENetworkOperation::create(NSString(server.URL("/status/304")), nullptr, "GET");
+    Outcome outcome;
+    operation->onNotModified([&] { ++outcome.notModified; });
+    operation->onCompletion([&](const auto&) { ++outcome.completions; }, [&](const auto&) { ++outcome.errors; });
+    operation->setCachedData(NSData::dataWithBytes("cached", 6));
+    EXPECT_EQ(outcome.completions, 1);
+    EXPECT_TRUE(operation->isCachedResponse());
+    queue->addOperation(operation);
+    ASSERT_TRUE(runUntil([&] { return outcome.notModified == 1; }));
+    EXPECT_EQ(outcome.completions, 1);
+    EXPECT_EQ(outcome.errors, 0);
+    EXPECT_EQ(text(operation->responseData()), "cached");
+}
+
+TEST_F(NENetworkOperationExchange, callsNothingAfterCancelAndLeavesNoQueueSlotHeld)
+{
+    auto operation = NENetworkOperation::create(NSString(server.URL("/json")), nullptr, "GET");
+    Outcome outcome;
+    outcome.listen(operation);
+    operation->cancel();
+    queue->addOperation(operation);
+    queue->waitUntilAllOperationsAreFinished();
+    runUntil([] { return false; }, 0.05);
+    EXPECT_EQ(outcome.total(), 0);
+    EXPECT_TRUE(operation->isFinished());
+
+    // A running operation cancelled before its reply finishes at once.
+    auto running = NENetworkOperation::create(NSString(server.URL("/json")), nullptr, "GET");
+    Outcome second;
+    second.listen(running);
+    running->start();
+    EXPECT_TRUE(running->isExecuting());
+    running->cancel();
+    EXPECT_TRUE(running->isFinished());
+    runUntil([] { return false; }, 0.05);
+    EXPECT_EQ(second.total(), 0);
+}
+
+TEST_F(NENetworkOperationExchange, isExecutingBeforeItsConnectionStartsOnTheMainThread)
+{
+    auto operation = NENetworkOperation::create("http://127.0.0.1:1/closed", nullptr, "GET");
+    std::vector<int> states;
+    operation->setOperationStateChangedHandler([&](NENetworkOperationState state) { states.push_back(state); });
+    Outcome outcome;
+    outcome.listen(operation);
+    operation->start();
+    // The connection is made on the main queue, which has not run yet.
+    EXPECT_TRUE(operation->isExecuting());
+    ASSERT_TRUE(runUntil([&] { return outcome.errors == 1; }));
+    EXPECT_EQ(states, (std::vector<int> { NENetworkOperationStateExecuting, NENetworkOperationStateFinished }));
+    EXPECT_TRUE(operation->isFinished());
+}
+
+TEST_F(NENetworkOperationExchange, failsADownloadWhoseStreamCannotTakeTheBytes)
+{
+    auto operation = NENetworkOperation::create(NSString(server.URL("/bytes")), nullptr, "GET");
+    operation->addDownloadStream(NSOutputStream::outputStreamToFileAtPath("/nonexistent/dir/file", false));
+    EXPECT_FALSE(operation->isCacheable());
+    Outcome outcome;
+    outcome.listen(operation);
+    queue->addOperation(operation);
+    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    EXPECT_EQ(outcome.completions, 0);
+    EXPECT_EQ(outcome.errors, 1);
+
+    // A stream that works gets every byte, and the progress counts from the resume position.
+    const std::string path = NSTemporaryDirectory().stringByAppendingPathComponent("download.bin").UTF8String();
+    auto resumed = NENetworkOperation::create(NSString(server.URL("/bytes")), nullptr, "GET");
+    resumed->setHeader("Range", "bytes=100-");
+    resumed->addDownloadStream(NSOutputStream::outputStreamToFileAtPath(NSString(path), false));
+    std::vector<double> progress;
+    resumed->onDownloadProgressChanged([&](double fraction) { progress.push_back(fraction); });
+    Outcome done;
+    done.listen(resumed);
+    queue->addOperation(resumed);
+    ASSERT_TRUE(runUntil([&] { return done.total() > 0; }));
+    EXPECT_EQ(done.completions, 1);
+    EXPECT_EQ(std::filesystem::file_size(path), 50u);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_DOUBLE_EQ(progress.back(), 1.0);
+}
+
+TEST_F(NENetworkOperationExchange, keepsCacheHeadersByTheReplysRules)
+{
+    auto expiresIn = [&](const std::string& query) {
+        Outcome outcome;
+        auto operation = run("/image" + query, outcome);
+        auto date = NSDate_RFC1123::dateFromRFC1123(NSString::fromId(operation->cacheHeaders()->objectForKey("Expires")));
+        return std::make_pair(operation, date ? date->timeIntervalSinceNow() : -1e9);
+    };
+    auto [etag, day] = expiresIn("?etag=1");
+    EXPECT_NEAR(day, 86400, 3);
+    EXPECT_EQ(NSString::fromId(etag->cacheHeaders()->objectForKey("ETag")), "\"v1\"");
+    EXPECT_NEAR(expiresIn("").second, 604800, 3);
+    EXPECT_NEAR(expiresIn("?cc=max-age%3D30").second, 30, 3);
+    // no-cache revalidates every time, whatever comes before it.
+    EXPECT_NEAR(expiresIn("?cc=max-age%3D30,%20no-cache").second, 0, 3);
+    auto [noStore, unused] = expiresIn("?cc=no-store");
+    EXPECT_TRUE(noStore->responseForbidsStorage());
+    EXPECT_FALSE(noStore->isCacheable());
+}
+
+TEST_F(NENetworkOperationExchange, streamsAMultipartBodyWhoseLengthIsTheBytesSent)
+{
+    const std::string path = writeFile("big.bin", std::string(3 * 1024 * 1024 + 7, 'z'));
+    auto operation = NENetworkOperation::create(NSString(server.URL("/upload")), dictionary({ { NSString("v"), NSString("k") } }), "POST");
+    operation->addFile(NSString(path), "file");
+    operation->addData(NSData::dataWithBytes("abc", 3), "blob");
+    Outcome outcome;
+    outcome.listen(operation);
+    queue->addOperation(operation);
+    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    EXPECT_EQ(outcome.completions, 1);
+    // The server parsed every part, so the declared length was the length sent; it is the length
+    // of the same body built in memory.
+    const auto received = server.requests().back();
+    EXPECT_EQ(received.header("Content-Length"), std::to_string(operation->bodyData()->length()));
+    std::lock_guard lock(uploadMutex);
+    EXPECT_EQ(uploadFiles, 3u);
+    EXPECT_EQ(uploadSizes["file"], 3u * 1024 * 1024 + 7);
+    EXPECT_EQ(uploadSizes["blob"], 3u);
+
+    auto missing = NENetworkOperation::create(NSString(server.URL("/upload")), nullptr, "POST");
+    missing->addFile("/nonexistent/file", "f");
+    Outcome failure;
+    failure.listen(missing);
+    const auto before = server.requestCount();
+    queue->addOperation(missing);
+    ASSERT_TRUE(runUntil([&] { return failure.total() > 0; }));
+    EXPECT_EQ(failure.errors, 1);
+    EXPECT_EQ(server.requestCount(), before);
+}
+
+TEST_F(NENetworkOperationExchange, answersABasicChallengeWithItsUserAndPassword)
+{
+    auto operation = NENetworkOperation::create(NSString(server.URL("/basic")), nullptr, "GET");
+    operation->setUsername("u", "p");
+    Outcome outcome;
+    outcome.listen(operation);
+    queue->addOperation(operation);
+    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    EXPECT_EQ(outcome.completions, 1);
+    EXPECT_EQ(outcome.body, "in");
+}
+
+TEST_F(NENetworkOperationExchange, restoresFromAnArchiveReadyAndCallsCallbacksAddedLater)
+{
+    auto operation = NENetworkOperation::create(NSString(server.URL("/json")), dictionary({ { NSString("1"), NSString("a") } }), "POST");
+    operation->setUsername("u", "p");
+    operation->addData(NSData::dataWithBytes("x", 1), "d");
+    operation->setFreezable(true);
+    Outcome ignored;
+    ignored.listen(operation);
+    operation->start();
+    ASSERT_TRUE(operation->isExecuting());
+    auto archive = NSKeyedArchiver::archivedDataWithRootObject(operation);
+    // Archiving leaves the live operation as it was.
+    EXPECT_TRUE(operation->isExecuting());
+    operation->cancel();
+
+    auto restored = ns::cast<NENetworkOperation>(NSKeyedUnarchiver::unarchiveObjectWithData(archive));
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->state(), NENetworkOperationStateReady);
+    EXPECT_EQ(restored->username(), "u");
+    EXPECT_EQ(restored->password(), "p");
+    EXPECT_EQ(restored->dataToBePosted()->count(), 1u);
+    EXPECT_EQ(NSString::fromId(restored->readonlyPostDictionary()->objectForKey("a")), "1");
+    EXPECT_TRUE(restored->freezable());
+    EXPECT_EQ(restored->uniqueIdentifier(), operation->uniqueIdentifier());
+
+    Outcome outcome;
+    outcome.listen(restored);
+    queue->addOperation(restored);
+    // The server answers a POST to /json with 404; what matters is that it is heard.
+    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    EXPECT_EQ(outcome.total(), 1);
+    EXPECT_EQ(ignored.total(), 0);
+
+    auto retry = restored->copyForRetry();
+    EXPECT_EQ(retry->state(), NENetworkOperationStateReady);
+    EXPECT_EQ(retry->username(), "u");
+    auto copy = ns::cast<NENetworkOperation>(restored->copy());
+    EXPECT_TRUE(copy->isFinished());
+}
