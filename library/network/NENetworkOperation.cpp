@@ -310,7 +310,8 @@ void NENetworkOperation::notifyCache()
         handler = m_cacheHandlingBlock;
     }
     const NSInteger status = HTTPStatusCode();
-    if (handler && isCacheable() && status >= 200 && status < 300 && !isCancelled())
+    // A reply that forbids storing is told to the cache too, so it can drop an older body.
+    if (handler && (isCacheable() || responseForbidsStorage()) && status >= 200 && status < 300 && !isCancelled())
         handler(self());
 }
 
