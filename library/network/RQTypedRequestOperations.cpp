@@ -326,10 +326,8 @@ id RQJSONRequestOperation::responseJSON()
     }
     if (text == " ")
         return nullptr;
-    std::string bytes = text.UTF8String();
-    // A byte-order mark is no part of the value.
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.erase(0, 3);
+    // The reply's text has no byte-order mark left: decoding drops it.
+    const std::string bytes = text.UTF8String();
     auto decoder = JSONDecoder::decoder();
     const bool mutableContainers = m_readingOptions & NSJSONReadingMutableContainers;
     auto parse = [&](const std::string& json, NSErrorPointer error) {
