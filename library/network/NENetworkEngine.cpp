@@ -79,8 +79,16 @@ void NENetworkEngine::init(const NSString& hostName, std::int32_t port, const NS
             nullptr);
         m_hostName = hostName;
         m_reachability = Reachability::reachabilityWithHostname(hostName);
-        if (auto monitor = m_reachability)
-            dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [monitor] { monitor->startNotifier(); });
+        if (auto monitor = m_reachability) {
+            // A running notifier keeps its monitor alive: started after the engine has gone, it
+            // would never be stopped.
+            auto notifier = m_notifier;
+            dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [monitor, notifier] {
+                std::lock_guard lock(notifier->mutex);
+                if (!notifier->stopped)
+                    monitor->startNotifier();
+            });
+        }
     }
     if (headers) {
         auto fields = headers->mutableCopyDictionary();
@@ -101,6 +109,8 @@ void NENetworkEngine::init(const NSString& hostName, std::int32_t port, const NS
 NENetworkEngine::~NENetworkEngine()
 {
     NSNotificationCenter::defaultCenter()->removeObserver(this);
+    std::lock_guard lock(m_notifier->mutex);
+    m_notifier->stopped = true;
     if (m_reachability)
         m_reachability->stopNotifier();
 }

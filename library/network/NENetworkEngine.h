@@ -132,6 +132,11 @@ private:
     ReachabilityBlock m_reachabilityChangedHandler;
     std::atomic<bool> m_shouldSendAcceptLanguageHeader { true };
     std::shared_ptr<Reachability> m_reachability;
+    struct NotifierState {
+        std::mutex mutex;
+        bool stopped { false };
+    };
+    const std::shared_ptr<NotifierState> m_notifier { std::make_shared<NotifierState>() };
     std::shared_ptr<NSDictionary> m_customHeaders;
     OperationFactory m_operationFactory;
 

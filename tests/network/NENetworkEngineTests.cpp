@@ -5,6 +5,7 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/sysconfig/SCNetworkReachabilityTesting.h"
+#include "tests/imageio/ImageFixtures.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/net/ReplyHold.h"
 #include "tests/net/RunLoopWaiting.h"
@@ -147,6 +148,11 @@ protected:
             }
             response.set_content("body-" + std::to_string(++served), "text/plain");
         });
+        server.routes().Get("/picture", [](const httplib::Request&, httplib::Response& response) {
+            const auto bytes = ImageFixtures::png(3, 2, [](int, int) -> std::uint32_t { return 0x00FF00FF; });
+            response.set_header("Cache-Control", "max-age=600");
+            response.set_content(std::string(bytes.begin(), bytes.end()), "image/png");
+        });
         server.routes().Get("/slow", [this](const httplib::Request&, httplib::Response& response) {
             hold.wait();
             response.set_content("slow", "text/plain");
@@ -269,6 +275,9 @@ protected:
         });
         NENetworkEngineCache::SetUp();
         engine->setReachabilityChangedHandler([this](NetworkStatus status) { statuses.push_back(status); });
+        // A change left over from an earlier test must not pass for one of this engine's.
+        settle();
+        statuses.clear();
         // The engine starts its monitor off the main thread, and a change before that goes
         // unnoticed: change the flags (not the status) until one is heard.
         for (int attempt = 0; attempt < 200 && statuses.empty(); ++attempt) {
@@ -284,6 +293,8 @@ protected:
         SCNetworkReachabilitySimulateFlags(kSCNetworkReachabilityFlagsReachable);
         runUntil([&] { return !statuses.empty() && statuses.back() == ReachableViaWiFi; }, 2);
         SCNetworkReachabilityEndSimulation();
+        // The change the end of the simulation posts is delivered before the process may end.
+        settle();
         NENetworkEngineCache::TearDown();
     }
     void networkGoes()
@@ -370,4 +381,46 @@ TEST_F(NENetworkEngineFreezing, narrowsTheSharedQueueByNetworkType)
     EXPECT_EQ(NENetworkEngine::sharedNetworkQueue()->maxConcurrentOperationCount(), 2);
     networkComes();
     EXPECT_EQ(NENetworkEngine::sharedNetworkQueue()->maxConcurrentOperationCount(), 6);
+}
+
+TEST_F(NENetworkEngineCache, fetchesAnImageAndThenAnswersItFromTheCache)
+{
+    const auto url = NSURL::URLWithString(NSString(server.URL("/picture")));
+    std::vector<std::pair<CGSize, bool>> images;
+    auto record = [&](const std::shared_ptr<UIImage>& image, const std::shared_ptr<NSURL>& from, bool isInCache) {
+        EXPECT_EQ(from, url);
+        images.emplace_back(image ? image->size() : CGSize {}, isInCache);
+    };
+    ASSERT_TRUE(engine->imageAtURL(url, record));
+    ASSERT_TRUE(runUntil([&] { return images.size() == 1; }));
+    engine->imageAtURL(url, CGSizeMake(3, 2), record);
+    ASSERT_TRUE(runUntil([&] { return images.size() == 2; }));
+    settle();
+    EXPECT_EQ(images[0].first.width, 3);
+    EXPECT_FALSE(images[0].second);
+    EXPECT_EQ(images[1].first.height, 2);
+    EXPECT_TRUE(images[1].second);
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(engine->imageAtURL(nullptr, record), nullptr);
+
+    int failures = 0;
+    engine->imageAtURL(NSURL::URLWithString(NSString(server.URL("/absent.png"))), record,
+        [&](const auto&, const std::shared_ptr<NSError>& error) { failures += error->code() == 404 ? 1 : 0; });
+    ASSERT_TRUE(runUntil([&] { return failures == 1; }));
+}
+
+TEST_F(NENetworkEngineCache, cancelsTheOperationsOfItsHostOnly)
+{
+    Heard heard;
+    auto running = get("/slow", heard);
+    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 1 && running->isExecuting(); }));
+    NENetworkEngine::create()->cancelAllOperations();
+    NENetworkEngine::cancelOperationsContainingURLString("/elsewhere");
+    EXPECT_FALSE(running->isCancelled());
+    engine->cancelAllOperations();
+    EXPECT_TRUE(running->isCancelled());
+    ASSERT_TRUE(runUntil([] { return NENetworkEngine::sharedNetworkQueue()->operationCount() == 0; }));
+    hold.letGo();
+    settle();
+    EXPECT_EQ(heard.completions + heard.errors, 0);
 }

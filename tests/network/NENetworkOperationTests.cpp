@@ -474,3 +474,69 @@ TEST_F(NENetworkOperationExchange, restoresFromAnArchiveReadyAndCallsCallbacksAd
     auto copy = ns::cast<NENetworkOperation>(restored->copy());
     EXPECT_TRUE(copy->isFinished());
 }
+
+TEST_F(NENetworkOperationExchange, decodesItsReplyOffTheMainThreadAndSendsACallersStream)
+{
+    auto operation = NENetworkOperation::create(NSString(server.URL("/json")), nullptr, "GET");
+    operation->setShouldSendAcceptLanguageHeader(true);
+    Outcome outcome;
+    outcome.listen(operation);
+    queue->addOperation(operation);
+    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    EXPECT_NE(server.requests().back().header("Accept-Language").find("en-us"), std::string::npos);
+    EXPECT_NE(operation->description().UTF8String().find("Response\n--------\n{\"a\":1}"), std::string::npos);
+    EXPECT_EQ(operation->HTTPStatusCode(), 200);
+
+    id parsed;
+    bool answered = false;
+    operation->responseJSONWithCompletionHandler([&](const id& object) {
+        parsed = object;
+        answered = NSThread::isMainThread();
+    });
+    ASSERT_TRUE(runUntil([&] { return answered; }));
+    EXPECT_TRUE(ns::cast<NSDictionary>(parsed));
+    bool decoded = false;
+    operation->decompressedResponseImageOfSize(CGSizeMake(1, 1), [&](const auto& image) { decoded = !image; });
+    ASSERT_TRUE(runUntil([&] { return decoded; }));
+    EXPECT_EQ(operation->responseImage(), nullptr);
+
+    // Sent from a stream of the caller's, the body is that stream's.
+    auto upload = NENetworkOperation::create(NSString(server.URL("/upload")), nullptr, "POST");
+    upload->setUploadStream(NSInputStream::inputStreamWithData(NSData::dataWithBytes("raw", 3)));
+    upload->setHeader("Content-Length", "3");
+    std::vector<double> sent;
+    upload->onUploadProgressChanged([&](double fraction) { sent.push_back(fraction); });
+    Outcome uploaded;
+    uploaded.listen(upload);
+    queue->addOperation(upload);
+    ASSERT_TRUE(runUntil([&] { return uploaded.total() > 0; }));
+    EXPECT_EQ(server.requests().back().body, "raw");
+}
+
+TEST_F(NENetworkOperationExchange, passesItsCallbacksToAnOperationThatTakesThemOver)
+{
+    auto running = NENetworkOperation::create(NSString(server.URL("/json")), nullptr, "GET");
+    auto merged = NENetworkOperation::create(NSString(server.URL("/json")), nullptr, "GET");
+    Outcome first, second;
+    first.listen(running);
+    second.listen(merged);
+    EXPECT_TRUE(running->adoptHandlersIfPending(*merged));
+    queue->addOperation(running);
+    ASSERT_TRUE(runUntil([&] { return first.total() > 0 && second.total() > 0; }));
+    EXPECT_EQ(second.completions, 1);
+    // Once the outcome is out, nothing more is taken.
+    EXPECT_FALSE(running->adoptHandlersIfPending(*merged));
+
+    // Freezing stops the exchange but keeps the callbacks for the restored operation.
+    auto frozen = NENetworkOperation::create(NSString(server.URL("/json")), nullptr, "GET");
+    Outcome third;
+    third.listen(frozen);
+    frozen->start();
+    frozen->stopForFreezing();
+    EXPECT_TRUE(frozen->isFinished());
+    auto restored = frozen->copyForRetry();
+    EXPECT_FALSE(restored->isCancelled());
+    queue->addOperation(restored);
+    ASSERT_TRUE(runUntil([&] { return third.total() > 0; }));
+    EXPECT_EQ(third.completions, 1);
+}
