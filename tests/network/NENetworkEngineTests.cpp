@@ -2,6 +2,9 @@
 #include "library/network/UIImageView_NEEngineAdditions.h"
 
 #include "platform/foundation/NSFileManager.h"
+#include "platform/foundation/NSKeyedArchiver.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/sysconfig/SCNetworkReachabilityTesting.h"
@@ -423,4 +426,28 @@ TEST_F(NENetworkEngineCache, cancelsTheOperationsOfItsHostOnly)
     hold.letGo();
     settle();
     EXPECT_EQ(heard.completions + heard.errors, 0);
+}
+
+TEST_F(NENetworkEngineFreezing, sendsOperationsFrozenByAnEarlierRunAndAnnouncesTheQueuesCount)
+{
+    std::vector<NSUInteger> counts;
+    auto listener = NSObject::create();
+    NSNotificationCenter::defaultCenter()->addObserver(listener, [&](const std::shared_ptr<NSNotification>& notification) {
+        counts.push_back(ns::cast<NSNumber>(notification->object())->unsignedLongLongValue());
+    }, kNENetworkEngineOperationCountChanged, nullptr);
+    // A frozen file left by an earlier run: restored, it has no callbacks but still goes out once.
+    auto earlier = engine->operationWithPath("/post", nullptr, "POST");
+    earlier->setFreezable(true);
+    ASSERT_TRUE(NSKeyedArchiver::archiveRootObject(earlier, NENetworkEngine::cacheDirectoryName()
+        .stringByAppendingPathComponent(earlier->uniqueIdentifier()).stringByAppendingPathExtension("neenginefrozenoperation")));
+    // An archive that cannot be read is dropped.
+    NSData::dataWithBytes("junk", 4)->writeToFile(
+        NENetworkEngine::cacheDirectoryName().stringByAppendingPathComponent("bad.neenginefrozenoperation"), true);
+    networkGoes();
+    networkComes();
+    ASSERT_TRUE(runUntil([&] { return posted == 1; }));
+    EXPECT_EQ(frozenFileCount(), 0u);
+    ASSERT_TRUE(runUntil([&] { return !counts.empty() && counts.back() == 0; }));
+    EXPECT_NE(std::find(counts.begin(), counts.end(), 1u), counts.end());
+    NSNotificationCenter::defaultCenter()->removeObserver(listener);
 }
