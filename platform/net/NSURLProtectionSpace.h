@@ -8,6 +8,9 @@ inline constexpr const char* NSURLAuthenticationMethodDefault = "NSURLAuthentica
 inline constexpr const char* NSURLAuthenticationMethodHTTPBasic = "NSURLAuthenticationMethodHTTPBasic";
 inline constexpr const char* NSURLAuthenticationMethodHTTPDigest = "NSURLAuthenticationMethodHTTPDigest";
 inline constexpr const char* NSURLAuthenticationMethodServerTrust = "NSURLAuthenticationMethodServerTrust";
+inline constexpr const char* NSURLAuthenticationMethodNTLM = "NSURLAuthenticationMethodNTLM";
+inline constexpr const char* NSURLAuthenticationMethodNegotiate = "NSURLAuthenticationMethodNegotiate";
+inline constexpr const char* NSURLAuthenticationMethodClientCertificate = "NSURLAuthenticationMethodClientCertificate";
 inline constexpr const char* NSURLProtectionSpaceHTTP = "http";
 inline constexpr const char* NSURLProtectionSpaceHTTPS = "https";
 

@@ -3,6 +3,7 @@
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSTimer.h"
+#include "platform/net/HTTPAuthentication.h"
 #include "platform/net/NSCachedURLResponse.h"
 #include "platform/net/NSHTTPCookieStorage.h"
 #include "platform/net/NSInputStream.h"
@@ -217,7 +218,7 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
     if (m_credential && !m_credential->user().isNil()) {
         curl_easy_setopt(m_handle, CURLOPT_USERNAME, m_credential->user().UTF8String().c_str());
         curl_easy_setopt(m_handle, CURLOPT_PASSWORD, m_credential->password().isNil() ? "" : m_credential->password().UTF8String().c_str());
-        curl_easy_setopt(m_handle, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
+        curl_easy_setopt(m_handle, CURLOPT_HTTPAUTH, HTTPAuthentication::curlAuthFor(m_authenticationMethod));
     }
 
     resetTimeout();
@@ -505,7 +506,21 @@ void URLTransfer::actOnAnswer()
     if (answer == Answer::useCredential && m_answerCredential && !m_answerCredential->user().isNil()) {
         m_credential = m_answerCredential;
         ++m_authenticationFailures;
-        startRequest(m_request);
+        auto retry = m_request;
+        if (m_request->HTTPBodyStream()) {
+            // The body went out with the refused attempt: the delegate gives it again or the
+            // load cannot go on.
+            auto target = delegate();
+            auto stream = target ? target->needNewBodyStream(*target.connection, m_request).value_or(nullptr) : nullptr;
+            if (!stream) {
+                fail(NSURLErrorWithCode(NSURLErrorCannotLoadFromNetwork, m_request->URL()));
+                return;
+            }
+            auto withStream = m_request->mutableCopyRequest();
+            withStream->setHTTPBodyStream(stream);
+            retry = withStream;
+        }
+        startRequest(retry);
         return;
     }
     if (answer == Answer::cancel) {
@@ -630,25 +645,30 @@ void URLTransfer::followRedirect()
 
 void URLTransfer::challengeForAuthentication()
 {
-    NSString header = m_response->valueForHTTPHeaderField("WWW-Authenticate");
-    std::string text = header.UTF8String();
-    std::string lower = text;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    NSString method = lower.starts_with("digest") ? NSString(NSURLAuthenticationMethodHTTPDigest)
-                                                  : NSString(NSURLAuthenticationMethodHTTPBasic);
-    NSString realm;
-    if (auto at = lower.find("realm=\""); at != std::string::npos) {
-        auto end = text.find('"', at + 7);
-        if (end != std::string::npos)
-            realm = NSString(text.substr(at + 7, end - at - 7));
+    std::vector<HTTPAuthentication::Challenge> offered;
+    for (const auto& line : m_lines) {
+        if (line.name.caseInsensitiveCompare("WWW-Authenticate") != NSOrderedSame)
+            continue;
+        auto parsed = HTTPAuthentication::parse(line.value.UTF8String());
+        offered.insert(offered.end(), parsed.begin(), parsed.end());
     }
+    HTTPAuthentication::Challenge chosen;
+    const std::string chosenMethod = HTTPAuthentication::chooseMethod(offered, &chosen);
+    m_pending = Pending::authentication;
+    if (chosenMethod.empty()) {
+        // No scheme the loading system can answer: the 401 reply is the result.
+        m_answer = Answer::withoutCredential;
+        actOnAnswer();
+        return;
+    }
+    m_authenticationMethod = chosenMethod;
+    NSString method(chosenMethod);
+    NSString realm = NSString::stringWithUTF8String(chosen.parameter("realm").c_str());
     auto URL = m_request->URL();
     auto port = URL->port();
     const bool https = URL->scheme().caseInsensitiveCompare("https") == NSOrderedSame;
     auto space = NSURLProtectionSpace::create(URL->host(), port ? port->integerValue() : (https ? 443 : 80),
         https ? NSURLProtectionSpaceHTTPS : NSURLProtectionSpaceHTTP, realm, method);
-    m_pending = Pending::authentication;
     m_answer = Answer::none;
     m_answerCredential = nullptr;
     m_challenge = NSURLAuthenticationChallenge::create(space, m_credential, m_authenticationFailures, m_response, m_connection.lock());

@@ -116,6 +116,8 @@ private:
     std::shared_ptr<NSError> m_trustError;
     std::shared_ptr<NSURLCredential> m_credential;
     NSInteger m_authenticationFailures { 0 };
+    // The method of the last password challenge; the credential is sent by its scheme alone.
+    std::string m_authenticationMethod;
 
     std::shared_ptr<NSTimer> m_timeoutTimer;
     bool m_ended { false };
