@@ -35,6 +35,7 @@ enum : NSInteger {
     NSURLErrorServerCertificateHasUnknownRoot = -1203,
     NSURLErrorServerCertificateNotYetValid = -1204,
     NSURLErrorClientCertificateRejected = -1205,
+    NSURLErrorClientCertificateRequired = -1206,
     NSURLErrorCannotLoadFromNetwork = -2000,
     NSURLErrorCannotCreateFile = -3000,
     NSURLErrorCannotWriteToFile = -3003,

@@ -161,6 +161,8 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
         curl_easy_setopt(m_handle, CURLOPT_SSL_VERIFYHOST, 0L);
         curl_easy_setopt(m_handle, CURLOPT_PREREQFUNCTION, &URLTransfer::onPrerequest);
         curl_easy_setopt(m_handle, CURLOPT_PREREQDATA, this);
+        curl_easy_setopt(m_handle, CURLOPT_SSL_CTX_FUNCTION, &URLTransfer::onSSLContext);
+        curl_easy_setopt(m_handle, CURLOPT_SSL_CTX_DATA, this);
     }
 
     m_method = methodOnTheWire(request->HTTPMethod());
@@ -366,7 +368,12 @@ int URLTransfer::onProgress(void* transfer, curl_off_t, curl_off_t, curl_off_t u
 
 int URLTransfer::onPrerequest(void* transfer, char*, char*, int, int)
 {
-    return static_cast<URLTransfer*>(transfer)->checkServerTrust();
+    auto* self = static_cast<URLTransfer*>(transfer);
+    const int trusted = self->checkServerTrust();
+    // A client certificate the server asked for is decided before the request goes out.
+    if (trusted == CURL_PREREQFUNC_OK && self->m_clientCertificateRequested && !self->m_clientCertificateDecided)
+        return CURL_PREREQFUNC_ABORT;
+    return trusted;
 }
 
 int URLTransfer::checkServerTrust()
@@ -501,6 +508,10 @@ void URLTransfer::actOnAnswer()
         startRequest(m_request);
         return;
     }
+    if (pending == Pending::clientCertificate) {
+        actOnClientCertificateAnswer(answer);
+        return;
+    }
     if (pending != Pending::authentication)
         return;
     if (answer == Answer::useCredential && m_answerCredential && !m_answerCredential->user().isNil()) {
@@ -573,6 +584,14 @@ void URLTransfer::transferDidComplete(CURLcode result)
     }
     if (m_trustError) {
         fail(m_trustError);
+        return;
+    }
+    if (m_clientCertificateRequested && !m_clientCertificateDecided) {
+        challengeForClientCertificate();
+        return;
+    }
+    if (auto refused = clientCertificateFailure(result)) {
+        fail(refused);
         return;
     }
     if (result != CURLE_OK) {

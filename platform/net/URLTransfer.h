@@ -12,6 +12,10 @@
 #include <deque>
 #include <variant>
 
+typedef struct ssl_st SSL;
+typedef struct x509_st X509;
+typedef struct evp_pkey_st EVP_PKEY;
+
 class NSError;
 class NSInputStream;
 class NSMutableData;
@@ -41,13 +45,20 @@ private:
         NSInteger expected;
     };
     using Event = std::variant<std::shared_ptr<NSURLResponse>, std::shared_ptr<NSData>, UploadProgress>;
-    enum class Pending { none, serverTrust, authentication };
+    enum class Pending { none, serverTrust, authentication, clientCertificate };
 
     static size_t onHeader(char* data, size_t size, size_t count, void* transfer);
     static size_t onWrite(char* data, size_t size, size_t count, void* transfer);
     static size_t onRead(char* buffer, size_t size, size_t count, void* transfer);
     static int onProgress(void* transfer, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal, curl_off_t uploaded);
     static int onPrerequest(void* transfer, char* address, char* localAddress, int remotePort, int localPort);
+    // Client certificates (URLTransferClientCertificate.cpp).
+    static CURLcode onSSLContext(CURL* handle, void* context, void* transfer);
+    static int onClientCertificate(SSL* ssl, X509** certificate, EVP_PKEY** key);
+    int presentClientCertificate(SSL* ssl, X509** certificate, EVP_PKEY** key);
+    void challengeForClientCertificate();
+    void actOnClientCertificateAnswer(Answer answer);
+    std::shared_ptr<NSError> clientCertificateFailure(CURLcode result) const;
 
     bool startRequest(const std::shared_ptr<NSURLRequest>& request);
     void releaseHandle();
@@ -118,6 +129,10 @@ private:
     NSInteger m_authenticationFailures { 0 };
     // The method of the last password challenge; the credential is sent by its scheme alone.
     std::string m_authenticationMethod;
+    // The server asked for a client certificate; the delegate's answer holds for the whole load.
+    bool m_clientCertificateRequested { false };
+    bool m_clientCertificateDecided { false };
+    std::shared_ptr<NSURLCredential> m_clientCredential;
 
     std::shared_ptr<NSTimer> m_timeoutTimer;
     bool m_ended { false };
