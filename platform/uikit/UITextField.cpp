@@ -110,30 +110,14 @@ void UITextField::setAttributedPlaceholder(const std::shared_ptr<NSAttributedStr
     setNeedsDisplay();
 }
 
-void UITextField::setFont(const UIFontRef& font)
-{
-    NSAssertMainThread();
-    const UIFontRef chosen = font ? font : UIFont::systemFontOfSize(17);
-    if (ns::isEqual(m_font, chosen))
-        return;
-    m_font = chosen;
-    contentDidChange();
-}
+CGFloat UITextField::defaultFontSize() const { return 17; }
 
-void UITextField::setTextColor(const UIColorRef& color)
+void UITextField::textLookDidChange(bool fontChanged)
 {
-    NSAssertMainThread();
-    m_textColor = color ? color : UIColor::blackColor();
-    setNeedsDisplay();
-}
-
-void UITextField::setTextAlignment(NSTextAlignment alignment)
-{
-    NSAssertMainThread();
-    if (m_textAlignment == alignment)
-        return;
-    m_textAlignment = alignment;
-    setNeedsDisplay();
+    if (fontChanged)
+        contentDidChange();
+    else
+        setNeedsDisplay();
 }
 
 void UITextField::setBorderStyle(UITextBorderStyle style)
@@ -502,13 +486,7 @@ bool UITextField::canResignFirstResponder() const
 bool UITextField::resignFirstResponder()
 {
     NSAssertMainThread();
-    if (!isFirstResponder())
-        return true;
-    // A responder taking over has already asked whether this one may go.
-    auto window = this->window();
-    if (!(window && window->isTransferringFirstResponder()) && !canResignFirstResponder())
-        return false;
-    return super::resignFirstResponder();
+    return resignEditing(*this, [this] { return super::resignFirstResponder(); });
 }
 
 void UITextField::didBecomeFirstResponder()
@@ -517,8 +495,7 @@ void UITextField::didBecomeFirstResponder()
     m_editing = true;
     if (m_clearsOnBeginEditing && hasText())
         m_editor.setText(NSString::string());
-    if (!m_caretPlacedByTouch)
-        m_editor.setSelectedRange(NSMakeRange(m_editor.text().length(), 0));
+    placeCaretForEditing();
     m_caretPlacedByTouch = false;
     contentDidChange();
     if (auto delegate = this->delegate())
@@ -552,57 +529,25 @@ void UITextField::endTrackingWithTouch(UITouch* touch, const UIEventRef& event)
     }
     // FIXME: the caret goes where the finger lifted; the platform snaps to the nearer word edge.
     m_editor.setSelectedRange(NSMakeRange(index, 0));
-    m_caretPlacedByTouch = true;
-    becomeFirstResponder();
-    m_caretPlacedByTouch = false;
+    beginEditingAtTouchedCaret(*this);
 }
 
 bool UITextField::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
 {
     if (!m_editing)
         return super::pressKey(key, modifiers);
-    const bool extending = (modifiers & UIKeyModifierShift) != 0;
-    std::optional<TextMovement> movement;
-    switch (key) {
-    case UIKeyboardKey::LeftArrow:
-        movement = TextMovement::Backward;
-        break;
-    case UIKeyboardKey::RightArrow:
-        movement = TextMovement::Forward;
-        break;
-    case UIKeyboardKey::UpArrow:
-        movement = TextMovement::Up;
-        break;
-    case UIKeyboardKey::DownArrow:
-        movement = TextMovement::Down;
-        break;
-    case UIKeyboardKey::Home:
-        movement = TextMovement::LineStart;
-        break;
-    case UIKeyboardKey::End:
-        movement = TextMovement::LineEnd;
-        break;
-    case UIKeyboardKey::ForwardDelete: {
-        const NSRange range = m_editor.rangeForDeleteForward();
-        if (range.length > 0)
-            replaceByUser(range, NSString::string());
-        return true;
-    }
-    default:
+    const auto moved = pressEditingKey(key, (modifiers & UIKeyModifierShift) != 0);
+    if (!moved)
         return super::pressKey(key, modifiers);
-    }
-    if (m_editor.move(*movement, extending))
+    if (*moved)
         contentDidChange();
     return true;
 }
 
 // MARK: - Editing
 
-void UITextField::insertText(const NSString& text)
+void UITextField::insertTypedText(const NSString& text)
 {
-    NSAssertMainThread();
-    if (!m_editing || text.isNil() || text.length() == 0)
-        return;
     if (text == NSString("\n")) {
         auto protectedSelf = self();
         auto delegate = this->delegate();
@@ -616,16 +561,6 @@ void UITextField::insertText(const NSString& text)
         return;
     }
     replaceByUser(m_editor.selectedRange(), text);
-}
-
-void UITextField::deleteBackward()
-{
-    NSAssertMainThread();
-    if (!m_editing)
-        return;
-    const NSRange range = m_editor.rangeForDeleteBackward();
-    if (range.length > 0)
-        replaceByUser(range, NSString::string());
 }
 
 bool UITextField::replaceByUser(NSRange range, const NSString& replacement)

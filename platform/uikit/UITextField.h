@@ -13,9 +13,8 @@
 #include "platform/text/NSAttributedString.h"
 #include "platform/text/NSParagraphStyle.h"
 #include "platform/text/UIFont.h"
-#include "platform/uikit/EditableText.h"
+#include "platform/uikit/TextEditingResponder.h"
 #include "platform/uikit/UIControl.h"
-#include "platform/uikit/UIKeyInput.h"
 #include "platform/uikit/UITextInputTraits.h"
 
 #include <optional>
@@ -57,7 +56,7 @@ public:
     virtual std::optional<bool> textFieldShouldReturn(UITextField&) { return std::nullopt; }
 };
 
-class UITextField : public UIControl, public UIKeyInput, public UITextInputTraits {
+class UITextField : public UIControl, public TextEditingResponder, public UITextInputTraits {
     NS_OBJECT(UITextField, UIControl)
 public:
     ~UITextField() override;
@@ -73,13 +72,8 @@ public:
     std::shared_ptr<NSAttributedString> attributedPlaceholder() const { return m_attributedPlaceholder; }
     void setAttributedPlaceholder(const std::shared_ptr<NSAttributedString>& placeholder);
 
-    // The system font of 17 points and black unless set; nil restores the default.
-    const UIFontRef& font() const { return m_font; }
-    void setFont(const UIFontRef& font);
-    const UIColorRef& textColor() const { return m_textColor; }
-    void setTextColor(const UIColorRef& color);
-    NSTextAlignment textAlignment() const { return m_textAlignment; }
-    void setTextAlignment(NSTextAlignment alignment);
+    // font(), textColor() and textAlignment(): the system font of 17 points, black and left unless
+    // set; nil restores the default.
 
     UITextBorderStyle borderStyle() const { return m_borderStyle; }
     void setBorderStyle(UITextBorderStyle style);
@@ -101,12 +95,8 @@ public:
     void setDelegate(const std::shared_ptr<UITextFieldDelegate>& delegate) { m_delegate = delegate; }
 
     UIViewRef inputView() const override { return m_inputView; }
-    void setInputView(const UIViewRef& view) { m_inputView = view; }
     UIViewRef inputAccessoryView() const override { return m_inputAccessoryView; }
-    void setInputAccessoryView(const UIViewRef& view) { m_inputAccessoryView = view; }
 
-    bool isEditing() const { return m_editing; }
-    NSRange selectedRange() const { return m_editor.selectedRange(); }
     void setSelectedRange(NSRange range);
 
     // Where the parts go, for subclasses to move them.
@@ -134,10 +124,7 @@ public:
     void didResignFirstResponder() override;
     bool pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
-    // Typed text: "\n" is the Return key.
-    bool hasText() const override { return m_editor.text().length() > 0; }
-    void insertText(const NSString& text) override;
-    void deleteBackward() override;
+    // Typed text (insertText): "\n" is the Return key.
     bool returnKeyEnabled() const override { return !enablesReturnKeyAutomatically() || hasText(); }
     void setSecureTextEntry(bool secure) override;
 
@@ -151,8 +138,8 @@ protected:
     void init(CGRect frame) override;
 
 private:
-    // Asks the delegate and applies an edit the user made; false when refused.
-    bool replaceByUser(NSRange range, const NSString& replacement);
+    bool replaceByUser(NSRange range, const NSString& replacement) override;
+    void insertTypedText(const NSString& text) override;
     void textDidChangeByUser();
     void clearButtonTapped();
     bool shows(UITextFieldViewMode mode) const;
@@ -165,27 +152,20 @@ private:
     CGFloat textOriginX(CGRect textRect) const;
     CGFloat baselineInRect(CGRect rect) const;
     void contentDidChange();
+    CGFloat defaultFontSize() const override;
+    void textLookDidChange(bool fontChanged) override;
 
-    EditableText m_editor;
     std::shared_ptr<NSAttributedString> m_attributedPlaceholder;
-    UIFontRef m_font;
-    UIColorRef m_textColor;
-    NSTextAlignment m_textAlignment { NSTextAlignmentLeft };
     UITextBorderStyle m_borderStyle { UITextBorderStyle::None };
     UITextFieldViewMode m_clearButtonMode { UITextFieldViewMode::Never };
     UITextFieldViewMode m_leftViewMode { UITextFieldViewMode::Never };
     UITextFieldViewMode m_rightViewMode { UITextFieldViewMode::Never };
     bool m_clearsOnBeginEditing { false };
-    bool m_editing { false };
-    // Set while a tap placed the caret, so beginning editing keeps it there.
-    bool m_caretPlacedByTouch { false };
     // Set while the delegate was already asked whether editing may end.
     bool m_endAnswered { false };
     CGFloat m_scrollX { 0 };
     UIViewRef m_leftView;
     UIViewRef m_rightView;
-    UIViewRef m_inputView;
-    UIViewRef m_inputAccessoryView;
     UIControlRef m_clearButton;
     std::weak_ptr<UITextFieldDelegate> m_delegate;
 };

@@ -43,6 +43,7 @@ UITextView::~UITextView() = default;
 void UITextView::init(CGRect frame)
 {
     super::init(frame);
+    m_editor = EditableText(true);
     m_font = UIFont::systemFontOfSize(12);
     m_textColor = UIColor::blackColor();
     m_contentView = TextViewContentView::create(CGRectMake(0, 0, frame.size.width, frame.size.height));
@@ -62,31 +63,9 @@ void UITextView::setText(const NSString& text)
     contentDidChange();
 }
 
-void UITextView::setFont(const UIFontRef& font)
-{
-    NSAssertMainThread();
-    const UIFontRef chosen = font ? font : UIFont::systemFontOfSize(12);
-    if (ns::isEqual(m_font, chosen))
-        return;
-    m_font = chosen;
-    contentDidChange();
-}
+CGFloat UITextView::defaultFontSize() const { return 12; }
 
-void UITextView::setTextColor(const UIColorRef& color)
-{
-    NSAssertMainThread();
-    m_textColor = color ? color : UIColor::blackColor();
-    contentDidChange();
-}
-
-void UITextView::setTextAlignment(NSTextAlignment alignment)
-{
-    NSAssertMainThread();
-    if (m_textAlignment == alignment)
-        return;
-    m_textAlignment = alignment;
-    contentDidChange();
-}
+void UITextView::textLookDidChange(bool) { contentDidChange(); }
 
 void UITextView::setTextContainerInset(UIEdgeInsets inset)
 {
@@ -327,12 +306,7 @@ bool UITextView::canResignFirstResponder() const
 bool UITextView::resignFirstResponder()
 {
     NSAssertMainThread();
-    if (!isFirstResponder())
-        return true;
-    auto window = this->window();
-    if (!(window && window->isTransferringFirstResponder()) && !canResignFirstResponder())
-        return false;
-    return super::resignFirstResponder();
+    return resignEditing(*this, [this] { return super::resignFirstResponder(); });
 }
 
 void UITextView::didBecomeFirstResponder()
@@ -342,8 +316,7 @@ void UITextView::didBecomeFirstResponder()
     if (!m_editable)
         return;
     m_editing = true;
-    if (!m_caretPlacedByTouch)
-        m_editor.setSelectedRange(NSMakeRange(m_editor.text().length(), 0));
+    placeCaretForEditing();
     m_contentView->setNeedsDisplay();
     if (auto delegate = this->delegate())
         delegate->textViewDidBeginEditing(*this);
@@ -387,80 +360,38 @@ void UITextView::touchesEnded(const UITouchSet& touches, const UIEventRef& event
     const NSUInteger index = indexForPoint(touch->locationInView(self()));
     if (m_editor.moveCaretTo(index, false))
         selectionDidChangeByUser();
-    if (!isFirstResponder()) {
-        m_caretPlacedByTouch = true;
-        becomeFirstResponder();
-        m_caretPlacedByTouch = false;
-    }
+    if (!isFirstResponder())
+        beginEditingAtTouchedCaret(*this);
 }
 
 bool UITextView::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
 {
     if (!isFirstResponder())
         return super::pressKey(key, modifiers);
-    const bool extending = (modifiers & UIKeyModifierShift) != 0;
-    bool moved = false;
-    switch (key) {
-    case UIKeyboardKey::LeftArrow:
-        moved = m_editor.move(TextMovement::Backward, extending);
-        break;
-    case UIKeyboardKey::RightArrow:
-        moved = m_editor.move(TextMovement::Forward, extending);
-        break;
-    case UIKeyboardKey::UpArrow:
-    case UIKeyboardKey::DownArrow: {
-        // By the lines as laid out, wrapped ones included.
-        const CGRect caret = caretRectForIndex(m_editor.caret());
-        const CGFloat step = m_font->ascender() - m_font->descender();
-        const bool up = key == UIKeyboardKey::UpArrow;
-        const CGFloat y = up ? caret.origin.y - step / 2 : CGRectGetMaxY(caret) + step / 2;
-        NSUInteger target;
-        if (up && y < m_textContainerInset.top)
-            target = 0;
-        else if (!up && y > CGRectGetMaxY(caretRectForIndex(m_editor.text().length())))
-            target = m_editor.text().length();
-        else
-            target = indexForPoint(CGPointMake(caret.origin.x, y));
-        moved = m_editor.moveCaretTo(target, extending);
-        break;
-    }
-    case UIKeyboardKey::Home:
-        moved = m_editor.move(TextMovement::LineStart, extending);
-        break;
-    case UIKeyboardKey::End:
-        moved = m_editor.move(TextMovement::LineEnd, extending);
-        break;
-    case UIKeyboardKey::ForwardDelete:
-        if (m_editing && m_editor.rangeForDeleteForward().length > 0)
-            replaceByUser(m_editor.rangeForDeleteForward(), NSString::string());
-        return true;
-    default:
+    const auto moved = pressEditingKey(key, (modifiers & UIKeyModifierShift) != 0);
+    if (!moved)
         return super::pressKey(key, modifiers);
-    }
-    if (moved)
+    if (*moved)
         selectionDidChangeByUser();
     return true;
 }
 
+bool UITextView::moveVertically(bool up, bool extending)
+{
+    const CGRect caret = caretRectForIndex(m_editor.caret());
+    const CGFloat step = m_font->ascender() - m_font->descender();
+    const CGFloat y = up ? caret.origin.y - step / 2 : CGRectGetMaxY(caret) + step / 2;
+    NSUInteger target;
+    if (up && y < m_textContainerInset.top)
+        target = 0;
+    else if (!up && y > CGRectGetMaxY(caretRectForIndex(m_editor.text().length())))
+        target = m_editor.text().length();
+    else
+        target = indexForPoint(CGPointMake(caret.origin.x, y));
+    return m_editor.moveCaretTo(target, extending);
+}
+
 // MARK: - Editing
-
-void UITextView::insertText(const NSString& text)
-{
-    NSAssertMainThread();
-    if (!m_editing || text.isNil() || text.length() == 0)
-        return;
-    replaceByUser(m_editor.selectedRange(), text);
-}
-
-void UITextView::deleteBackward()
-{
-    NSAssertMainThread();
-    if (!m_editing)
-        return;
-    const NSRange range = m_editor.rangeForDeleteBackward();
-    if (range.length > 0)
-        replaceByUser(range, NSString::string());
-}
 
 bool UITextView::replaceByUser(NSRange range, const NSString& replacement)
 {

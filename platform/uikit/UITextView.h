@@ -11,8 +11,7 @@
 #include "platform/text/NSAttributedString.h"
 #include "platform/text/NSParagraphStyle.h"
 #include "platform/text/UIFont.h"
-#include "platform/uikit/EditableText.h"
-#include "platform/uikit/UIKeyInput.h"
+#include "platform/uikit/TextEditingResponder.h"
 #include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UITextInputTraits.h"
 
@@ -86,7 +85,7 @@ public:
     }
 };
 
-class UITextView : public UIScrollView, public UIKeyInput, public UITextInputTraits {
+class UITextView : public UIScrollView, public TextEditingResponder, public UITextInputTraits {
     NS_OBJECT(UITextView, UIScrollView)
 public:
     ~UITextView() override;
@@ -95,13 +94,9 @@ public:
     NSString text() const { return m_editor.text(); }
     // Programmatic: no delegate question and no notification; the caret goes to the end.
     virtual void setText(const NSString& text);
-    // The system font of 12 points and black unless set; nil restores the default.
-    const UIFontRef& font() const { return m_font; }
-    virtual void setFont(const UIFontRef& font);
-    const UIColorRef& textColor() const { return m_textColor; }
-    void setTextColor(const UIColorRef& color);
-    NSTextAlignment textAlignment() const { return m_textAlignment; }
-    void setTextAlignment(NSTextAlignment alignment);
+    // font(), textColor() and textAlignment(): the system font of 12 points, black and left unless
+    // set; nil restores the default.
+
     // Room around the text; the platform's 8 points above and below by default.
     UIEdgeInsets textContainerInset() const { return m_textContainerInset; }
     void setTextContainerInset(UIEdgeInsets inset);
@@ -117,12 +112,8 @@ public:
     void setDelegate(const std::shared_ptr<UITextViewDelegate>& delegate);
 
     UIViewRef inputView() const override { return m_inputView; }
-    void setInputView(const UIViewRef& view) { m_inputView = view; }
     UIViewRef inputAccessoryView() const override { return m_inputAccessoryView; }
-    void setInputAccessoryView(const UIViewRef& view) { m_inputAccessoryView = view; }
 
-    bool isEditing() const { return m_editing; }
-    NSRange selectedRange() const { return m_editor.selectedRange(); }
     void setSelectedRange(NSRange range);
     std::shared_ptr<UITextRange> selectedTextRange() const { return UITextRange::create(m_editor.selectedRange()); }
     // In the view's content coordinates; a nil position gives the null rectangle.
@@ -143,9 +134,6 @@ public:
     void touchesEnded(const UITouchSet& touches, const UIEventRef& event) override;
     void touchesCancelled(const UITouchSet& touches, const UIEventRef& event) override;
 
-    bool hasText() const override { return m_editor.text().length() > 0; }
-    void insertText(const NSString& text) override;
-    void deleteBackward() override;
     bool wantsKeyboard() const override { return m_editable; }
 
     void layoutSubviews() override;
@@ -163,24 +151,20 @@ private:
     const Layout& layout() const;
     void invalidateLayout();
     std::shared_ptr<NSAttributedString> styledText() const;
-    bool replaceByUser(NSRange range, const NSString& replacement);
+    bool replaceByUser(NSRange range, const NSString& replacement) override;
+    // By the lines as laid out, wrapped ones included.
+    bool moveVertically(bool up, bool extending) override;
     void selectionDidChangeByUser();
     void contentDidChange();
+    CGFloat defaultFontSize() const override;
+    void textLookDidChange(bool fontChanged) override;
     void keepCaretVisible();
 
-    EditableText m_editor { true };
-    UIFontRef m_font;
-    UIColorRef m_textColor;
-    NSTextAlignment m_textAlignment { NSTextAlignmentLeft };
     UIEdgeInsets m_textContainerInset { 8, 0, 8, 0 };
     bool m_editable { true };
     bool m_selectable { true };
-    bool m_editing { false };
-    bool m_caretPlacedByTouch { false };
     bool m_touchDown { false };
     std::weak_ptr<UITextViewDelegate> m_textDelegate;
-    UIViewRef m_inputView;
-    UIViewRef m_inputAccessoryView;
     std::shared_ptr<TextViewContentView> m_contentView;
     mutable std::shared_ptr<Layout> m_layout;
 };
