@@ -5,6 +5,7 @@
 #include "platform/foundation/NSMachPort.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/StringEncoding.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/net/NSURLError.h"
@@ -93,7 +94,8 @@ void RQURLConnectionOperation::setShouldExecuteAsBackgroundTaskWithExpirationHan
 
 std::shared_ptr<NSThread> RQURLConnectionOperation::networkRequestThread()
 {
-    static const std::shared_ptr<NSThread> thread = [] {
+    // The thread runs until the process ends, so neither it nor its handle is ever destroyed.
+    static const NeverDestroyed<std::shared_ptr<NSThread>> thread([] {
         auto networkThread = NSThread::create([] {
             NSThread::currentThread()->setName("RQNetworking");
             auto runLoop = NSRunLoop::currentRunLoop();
@@ -103,8 +105,8 @@ std::shared_ptr<NSThread> RQURLConnectionOperation::networkRequestThread()
         });
         networkThread->start();
         return networkThread;
-    }();
-    return thread;
+    }());
+    return thread.get();
 }
 
 std::vector<std::shared_ptr<NSData>> RQURLConnectionOperation::pinnedCertificates()

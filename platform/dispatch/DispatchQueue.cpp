@@ -3,6 +3,7 @@
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSThread.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/WorkerThreadPool.h"
 
 #include <climits>
@@ -37,23 +38,24 @@ DispatchQueue::~DispatchQueue()
 
 std::shared_ptr<DispatchQueue> DispatchQueue::mainQueue()
 {
-    static const std::shared_ptr<DispatchQueue> queue = create("com.apple.main-thread", Kind::main);
-    return queue;
+    static const NeverDestroyed<std::shared_ptr<DispatchQueue>> queue(create("com.apple.main-thread", Kind::main));
+    return queue.get();
 }
 
 std::shared_ptr<DispatchQueue> DispatchQueue::globalQueue(long priority)
 {
-    static const std::shared_ptr<DispatchQueue> high = create("com.apple.root.high-priority", Kind::global);
-    static const std::shared_ptr<DispatchQueue> normal = create("com.apple.root.default-priority", Kind::global);
-    static const std::shared_ptr<DispatchQueue> low = create("com.apple.root.low-priority", Kind::global);
-    static const std::shared_ptr<DispatchQueue> background = create("com.apple.root.background-priority", Kind::global);
+    using Queue = NeverDestroyed<std::shared_ptr<DispatchQueue>>;
+    static const Queue high(create("com.apple.root.high-priority", Kind::global));
+    static const Queue normal(create("com.apple.root.default-priority", Kind::global));
+    static const Queue low(create("com.apple.root.low-priority", Kind::global));
+    static const Queue background(create("com.apple.root.background-priority", Kind::global));
     if (priority >= 2)
-        return high;
+        return high.get();
     if (priority >= 0)
-        return normal;
+        return normal.get();
     if (priority >= -2)
-        return low;
-    return background;
+        return low.get();
+    return background.get();
 }
 
 std::shared_ptr<DispatchQueue> DispatchQueue::current()

@@ -1,6 +1,7 @@
 #include "platform/foundation/NSNotificationCenter.h"
 
 #include "platform/foundation/NSOperationQueue.h"
+#include "platform/foundation/NeverDestroyed.h"
 
 #include <algorithm>
 #include <atomic>
@@ -43,8 +44,8 @@ const std::shared_ptr<NSNotificationCenter>& NSNotificationCenter::defaultCenter
 {
     // Never destroyed: objects that go during static destruction (the application's windows and
     // controllers) still remove their observations in their destructors.
-    static const std::shared_ptr<NSNotificationCenter>& center = *new std::shared_ptr<NSNotificationCenter>(create());
-    return center;
+    static const NeverDestroyed<std::shared_ptr<NSNotificationCenter>> center(create());
+    return center.get();
 }
 
 void NSNotificationCenter::addObserver(const id& observer, Callback callback, const NSString& name, const id& object)

@@ -4,6 +4,7 @@
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSThread.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/WorkerThreadPool.h"
 
 #include <algorithm>
@@ -19,14 +20,14 @@ thread_local std::weak_ptr<NSOperationQueue> t_currentQueue;
 
 std::shared_ptr<NSOperationQueue> NSOperationQueue::mainQueue()
 {
-    static const std::shared_ptr<NSOperationQueue> queue = [] {
+    static const NeverDestroyed<std::shared_ptr<NSOperationQueue>> queue([] {
         auto main = create();
         main->m_isMain = true;
         main->m_maxConcurrentOperationCount = 1;
         main->m_name = "NSOperationQueue Main Queue";
         return main;
-    }();
-    return queue;
+    }());
+    return queue.get();
 }
 
 std::shared_ptr<NSOperationQueue> NSOperationQueue::currentQueue()

@@ -3,6 +3,7 @@
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/SystemClock.h"
 
 #include <chrono>
@@ -40,8 +41,8 @@ std::shared_ptr<NSThread> NSThread::makeMainThread()
 
 std::shared_ptr<NSThread> NSThread::mainThread()
 {
-    static const std::shared_ptr<NSThread> thread = makeMainThread();
-    return thread;
+    static const NeverDestroyed<std::shared_ptr<NSThread>> thread(makeMainThread());
+    return thread.get();
 }
 
 std::shared_ptr<NSThread> NSThread::currentThread()

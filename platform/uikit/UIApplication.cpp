@@ -6,6 +6,7 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIDevice.h"
@@ -27,8 +28,8 @@ const std::shared_ptr<UIApplication>& UIApplication::sharedApplication()
 {
     // Never destroyed, as the platform's: the process ends with the application running, and
     // its delegate, windows and controllers must not be torn down after what they use is gone.
-    static const std::shared_ptr<UIApplication>& application = *new std::shared_ptr<UIApplication>(create());
-    return application;
+    static const NeverDestroyed<std::shared_ptr<UIApplication>> application(create());
+    return application.get();
 }
 
 void UIApplication::adoptDelegate(std::shared_ptr<UIApplicationDelegate> delegate)

@@ -3,33 +3,11 @@
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NSUserDefaults.h"
 
+#include "tests/support/OtherProcess.h"
+
 #include <gtest/gtest.h>
 
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-
-extern char** environ;
-
-namespace {
-
-// Runs one test of this binary in a new process (sharing this process's sandbox) and answers
-// whether it passed.
-bool passesInAnotherProcess(const char* testName)
-{
-    std::string filter = std::string("--gtest_filter=") + testName;
-    char binary[] = "/proc/self/exe";
-    char alsoDisabled[] = "--gtest_also_run_disabled_tests";
-    char* arguments[] = { binary, filter.data(), alsoDisabled, nullptr };
-    pid_t child = 0;
-    if (posix_spawn(&child, binary, nullptr, nullptr, arguments, environ) != 0)
-        return false;
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-} // namespace
 
 TEST(UserDefaults, survivesARestartAndIsReadByASecondProcess)
 {
