@@ -33,8 +33,9 @@ int URLTransfer::onClientCertificate(SSL* ssl, X509** certificate, EVP_PKEY** ke
 
 int URLTransfer::presentClientCertificate(SSL* ssl, X509** certificate, EVP_PKEY** key)
 {
-    // The server's trust is settled before the client says who it is, as the platform asks.
-    if (checkServerTrust() != CURL_PREREQFUNC_OK)
+    // The server's trust is settled before the client says who it is, as the platform asks. A
+    // handshake already stopped for the trust's answer stays stopped.
+    if (m_awaitingAnswer || m_trustError || checkServerTrust() != CURL_PREREQFUNC_OK)
         return -1;
     if (!m_clientCertificateDecided) {
         // The handshake goes on without a certificate but the request is not sent (see

@@ -89,13 +89,15 @@ namespace {
 // Accepts the test authority's server and answers the client-certificate challenge as told.
 class CertificateAnswerer final : public ConnectionRecorder {
 public:
-    enum class Answer { identity, without, cancel };
+    // `later` keeps the client-certificate challenge for the test to answer after the call.
+    enum class Answer { identity, without, cancel, later };
     explicit CertificateAnswerer(Answer answer)
         : m_answer(answer)
     {
     }
 
     std::vector<std::string> methods;
+    std::shared_ptr<NSURLAuthenticationChallenge> pending;
 
     bool willSendRequestForAuthenticationChallenge(NSURLConnection&, const std::shared_ptr<NSURLAuthenticationChallenge>& challenge) override
     {
@@ -108,6 +110,8 @@ public:
             auto identity = importedIdentity();
             sender->useCredential(NSURLCredential::credentialWithIdentity(identity, { identity->certificate() }, NSURLCredentialPersistencePermanent),
                 challenge);
+        } else if (m_answer == Answer::later) {
+            pending = challenge;
         } else if (m_answer == Answer::cancel) {
             sender->cancelAuthenticationChallenge(challenge);
         } else {
@@ -133,6 +137,13 @@ std::shared_ptr<CertificateAnswerer> load(const loopback::Server& server, Certif
 {
     auto answerer = std::make_shared<CertificateAnswerer>(answer);
     auto connection = NSURLConnection::connectionWithRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(server.URL("/"))), answerer);
+    if (answer == CertificateAnswerer::Answer::later) {
+        EXPECT_TRUE(runUntil([&] { return answerer->pending != nullptr; }));
+        if (auto challenge = answerer->pending) {
+            auto identity = importedIdentity();
+            challenge->sender()->useCredential(NSURLCredential::credentialWithIdentity(identity, {}, NSURLCredentialPersistenceNone), challenge);
+        }
+    }
     EXPECT_TRUE(runUntil([&] { return answerer->ended(); }));
     return answerer;
 }
@@ -158,9 +169,14 @@ TEST(ClientCertificate, aRequiredCertificateComesFromTheImportedIdentity)
     ASSERT_FALSE(with->error) << with->error->description();
     EXPECT_EQ(with->response->statusCode(), 200);
     EXPECT_EQ(with->body, "inside");
+    // An answer given after the delegate's call returned holds as well.
+    auto later = load(*server, CertificateAnswerer::Answer::later);
+    ASSERT_FALSE(later->error);
+    EXPECT_EQ(later->body, "inside");
     auto requests = server->requests();
-    ASSERT_EQ(requests.size(), 1u);
+    ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].clientCertificate, "corvane-learner");
+    EXPECT_EQ(requests[1].clientCertificate, "corvane-learner");
 }
 
 TEST(ClientCertificate, aServerThatOnlyAsksLetsTheClientInWithoutOne)
