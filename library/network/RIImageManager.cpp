@@ -289,11 +289,11 @@ std::shared_ptr<RIImageCombinedOperation> RIImageManager::downloadImageWithURL(c
                 shouldDownload = delegate->imageManagerShouldDownloadImageForURL(*manager, url).value_or(true);
         }
         if (!shouldDownload) {
+            manager->removeRunning(operation.get());
             onMainSync([&] {
                 if (!isCancelled())
                     done(cachedImage, nullptr, cachedImage ? source : RIImageCacheSourceNone, true, url);
             });
-            manager->removeRunning(operation.get());
             return;
         }
         NSUInteger fetchOptions = downloadOptionsFor(options);
@@ -311,8 +311,16 @@ std::shared_ptr<RIImageCombinedOperation> RIImageManager::downloadImageWithURL(c
                 auto operation = weakOperation.lock();
                 if (!manager || !operation)
                     return;
+                auto delegate = manager->delegate();
+                const bool transform = !error && downloadedImage
+                    && (downloadedImage->images().empty() || (options & RIImageLoadTransformAnimated)) && delegate;
+                // Out of the running list before the caller hears the last word, which it may take
+                // as leave to find the manager idle; the local reference keeps the handle alive
+                // until then. A transformed image leaves once it is delivered.
+                if (finished && !transform)
+                    manager->removeRunning(operation.get());
                 if (operation->isCancelled()) {
-                    if (finished)
+                    if (finished && transform)
                         manager->removeRunning(operation.get());
                     return;
                 }
@@ -334,13 +342,12 @@ std::shared_ptr<RIImageCombinedOperation> RIImageManager::downloadImageWithURL(c
                 } else if ((options & RIImageLoadRefreshCached) && cachedImage && !downloadedImage) {
                     // The URL cache answered: what is shown already is current.
                 } else {
-                    auto delegate = manager->delegate();
-                    const bool transform = downloadedImage && (downloadedImage->images().empty() || (options & RIImageLoadTransformAnimated))
-                        && delegate;
                     if (transform) {
                         std::weak_ptr<RIImageManagerDelegate> weakDelegate = delegate;
+                        // Holds the handle: out of the running list it would otherwise go with the
+                        // caller's last reference and read as cancelled.
                         dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0),
-                            [weakManager, weakDelegate, isCancelled, done, url, key, options, downloadedImage, data, finished] {
+                            [weakManager, weakDelegate, operation, done, url, key, options, downloadedImage, data, finished] {
                                 auto manager = weakManager.lock();
                                 auto delegate = weakDelegate.lock();
                                 if (!manager)
@@ -351,8 +358,10 @@ std::shared_ptr<RIImageCombinedOperation> RIImageManager::downloadImageWithURL(c
                                 if (result && finished)
                                     manager->m_imageCache->storeImage(result, result != downloadedImage, data, key,
                                         !(options & RIImageLoadMemoryCacheOnly));
+                                if (finished)
+                                    manager->removeRunning(operation.get());
                                 onMainSync([&] {
-                                    if (!isCancelled())
+                                    if (!operation->isCancelled())
                                         done(result, nullptr, RIImageCacheSourceNone, finished, url);
                                 });
                             });
@@ -365,8 +374,6 @@ std::shared_ptr<RIImageCombinedOperation> RIImageManager::downloadImageWithURL(c
                         });
                     }
                 }
-                if (finished)
-                    manager->removeRunning(operation.get());
             });
         std::weak_ptr<RIImageOperation> weakDownload = download;
         operation->setCancelBlock([download] {

@@ -52,6 +52,7 @@ struct Result {
     std::shared_ptr<NSError> error;
     RIImageCacheType source { RIImageCacheSourceNone };
     bool onMain { false };
+    bool managerRunning { false }; // when the last word came
     int calls { 0 };
 };
 
@@ -136,7 +137,7 @@ protected:
         const std::shared_ptr<RIImageManager>& manager = RIImageManager::sharedManager())
     {
         return manager->downloadImageWithURL(url(path), options, nullptr,
-            [&result, this](const UIImageRef& image, const std::shared_ptr<NSError>& error, RIImageCacheType source, bool finished,
+            [&result, this, weakManager = std::weak_ptr<RIImageManager>(manager)](const UIImageRef& image, const std::shared_ptr<NSError>& error, RIImageCacheType source, bool finished,
                 const std::shared_ptr<NSURL>&) {
                 if (!finished)
                     return;
@@ -144,6 +145,8 @@ protected:
                 result.error = error;
                 result.source = source;
                 result.onMain = NSThread::isMainThread();
+                auto manager = weakManager.lock();
+                result.managerRunning = manager && manager->isRunning();
                 ++result.calls;
             });
     }
@@ -215,6 +218,8 @@ TEST_F(ImageLoadingTest, ASecondLoadComesFromMemoryAndAfterAMemoryWarningFromDis
     load("/img/a.jpg", first);
     ASSERT_TRUE(runUntil([&] { return first.calls == 1; }));
     ASSERT_FALSE(first.error);
+    // A caller told of the end finds the manager idle, whatever thread the download ended on.
+    EXPECT_FALSE(first.managerRunning);
     // The file is written byte for byte as the server sent it.
     auto cache = RIImageManager::sharedManager()->imageCache();
     cache->getDiskCount();
@@ -231,6 +236,7 @@ TEST_F(ImageLoadingTest, ASecondLoadComesFromMemoryAndAfterAMemoryWarningFromDis
     Result third;
     load("/img/a.jpg", third);
     ASSERT_TRUE(runUntil([&] { return third.calls == 1; }));
+    EXPECT_FALSE(third.managerRunning);
     EXPECT_EQ(third.source, RIImageCacheSourceDisk);
     EXPECT_TRUE(third.onMain);
     EXPECT_EQ(third.image->size().width, 16);
