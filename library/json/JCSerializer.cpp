@@ -148,7 +148,7 @@ struct JCSerializer::JCEncodeState {
 
     bool writeString(const NSStringObject& string)
     {
-        const std::u16string& units = string.characters();
+        const std::u16string_view units = string.characters();
         const bool quotes = !(encodeOption & JCEncodeOmitQuotes);
         const bool escapeSlashes = serializeOptionFlags & JCSerializeEscapeSlashes;
         const bool escapeNonASCII = serializeOptionFlags & JCSerializeEscapeNonASCII;

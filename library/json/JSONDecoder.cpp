@@ -68,17 +68,15 @@ id makeString(const std::uint8_t* bytes, NSUInteger length)
         continuations += (*p & 0xC0) == 0x80;
         fourByteLeads += *p >= 0xF0;
     }
-    std::u16string text;
+    char16_t* out;
     if ((high & highs) == 0) {
-        text.resize(length);
-        char16_t* out = text.data();
+        auto text = NSStringObject::withLength(length, out);
         for (NSUInteger i = 0; i < length; ++i)
             out[i] = bytes[i];
-        return NSStringObject::create(std::move(text));
+        return text;
     }
     const NSUInteger units = length - continuations + fourByteLeads;
-    text.resize(units);
-    char16_t* out = text.data();
+    auto text = NSStringObject::withLength(units, out);
     p = bytes;
     while (p < end) {
         const std::uint8_t c = *p;
@@ -101,7 +99,7 @@ id makeString(const std::uint8_t* bytes, NSUInteger length)
             p += 4;
         }
     }
-    return NSStringObject::create(std::move(text));
+    return text;
 }
 
 // --- The object cache ------------------------------------------------------------------------

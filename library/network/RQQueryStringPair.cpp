@@ -112,7 +112,7 @@ NSString RQQueryStringFromParameters(const std::shared_ptr<NSDictionary>& parame
         body->appendString(pair->URLEncodedStringValueWithEncoding(encoding));
         first = false;
     }
-    return NSString(body->characters());
+    return NSString(std::u16string(body->characters()));
 }
 
 NSString RQFormURLEncodedContentType(NSStringEncoding encoding)

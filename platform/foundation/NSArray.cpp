@@ -118,7 +118,7 @@ NSString NSArray::componentsJoinedByString(const NSString& separator) const
             joined->appendString(separator);
         joined->appendString(objectAtIndex(i)->description());
     }
-    return NSString(joined->characters());
+    return NSString(std::u16string(joined->characters()));
 }
 
 std::shared_ptr<NSArray> NSArray::sortedArrayUsingComparator(const std::function<NSComparisonResult(const id&, const id&)>& comparator) const
@@ -188,7 +188,7 @@ NSString NSArray::description() const
         text->appendString(indented(objectAtIndex(i)->description()));
     }
     text->appendString(n ? "\n)" : ")");
-    return NSString(text->characters());
+    return NSString(std::u16string(text->characters()));
 }
 
 bool NSArray::isEqual(const id& other) const

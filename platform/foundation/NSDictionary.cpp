@@ -295,7 +295,7 @@ NSString NSDictionary::description() const
         text->appendString(";");
     }
     text->appendString(count() ? "\n}" : "}");
-    return NSString(text->characters());
+    return NSString(std::u16string(text->characters()));
 }
 
 bool NSDictionary::isEqual(const id& other) const

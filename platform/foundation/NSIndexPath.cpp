@@ -32,7 +32,7 @@ NSString NSIndexPath::description() const
     for (size_t i = 0; i < m_indexes.size(); ++i)
         text->appendFormat(i ? " - %lu" : "%lu", m_indexes[i]);
     text->appendString("}");
-    return NSString(text->characters());
+    return NSString(std::u16string(text->characters()));
 }
 
 bool NSIndexPath::isEqual(const id& other) const

@@ -91,7 +91,7 @@ NSString NSSet::description() const
         first = false;
     }
     text->appendString(first ? ")}" : "\n)}");
-    return NSString(text->characters());
+    return NSString(std::u16string(text->characters()));
 }
 
 bool NSSet::isEqual(const id& other) const

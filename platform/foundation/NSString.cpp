@@ -23,28 +23,24 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <ostream>
+#include <stdexcept>
 
 namespace {
 
 const std::shared_ptr<NSStringObject>& emptyStringObject()
 {
-    static const std::shared_ptr<NSStringObject> empty = NSStringObject::create(std::u16string());
+    static const std::shared_ptr<NSStringObject> empty = NSStringObject::withUnits({});
     return empty;
 }
 
-const std::u16string& emptyCharacters()
-{
-    static const std::u16string empty;
-    return empty;
-}
-
-std::shared_ptr<NSStringObject> makeObject(std::u16string characters)
+std::shared_ptr<NSStringObject> makeObject(std::u16string_view characters)
 {
     if (characters.empty())
         return emptyStringObject();
-    return NSStringObject::create(std::move(characters));
+    return NSStringObject::withUnits(characters);
 }
 
 [[noreturn]] void raiseRange(const char* operation, NSUInteger index, NSUInteger length)
@@ -258,7 +254,7 @@ NSString::NSString(const char16_t* utf16)
         m_object = makeObject(std::u16string(utf16));
 }
 
-NSString::NSString(std::u16string utf16) : m_object(makeObject(std::move(utf16))) { }
+NSString::NSString(std::u16string utf16) : m_object(makeObject(utf16)) { }
 
 NSString NSString::fromId(const id& object)
 {
@@ -277,7 +273,7 @@ NSString NSString::stringWithUTF8String(const char* utf8)
 
 NSString NSString::stringWithCharacters(const unichar* characters, NSUInteger length)
 {
-    return NSString(std::u16string(characters, length));
+    return NSString(makeObject(std::u16string_view(characters, length)));
 }
 
 NSString NSString::stringWithContentsOfFile(const NSString& path, NSStringEncoding encoding, NSErrorPointer error)
@@ -317,7 +313,7 @@ NSString::operator id() const
 
 NSUInteger NSString::length() const
 {
-    return m_object ? m_object->characters().size() : 0;
+    return view().size();
 }
 
 unichar NSString::characterAtIndex(NSUInteger index) const
@@ -327,14 +323,9 @@ unichar NSString::characterAtIndex(NSUInteger index) const
     return m_object->characters()[index];
 }
 
-const std::u16string& NSString::characters() const
-{
-    return m_object ? m_object->characters() : emptyCharacters();
-}
-
 std::u16string_view NSString::view() const
 {
-    return characters();
+    return m_object ? m_object->characters() : std::u16string_view();
 }
 
 std::string NSString::UTF8String() const
@@ -812,7 +803,7 @@ NSString NSString::stringByReplacingOccurrencesOfString(const NSString& target, 
         return {};
     auto copy = NSMutableString::stringWithString(*this);
     copy->replaceOccurrencesOfString(target, replacement, options, range);
-    return NSString(copy->characters());
+    return NSString(std::u16string(copy->characters()));
 }
 
 NSString NSString::stringByReplacingCharactersInRange(NSRange range, const NSString& replacement) const
@@ -1036,11 +1027,12 @@ NSString NSString::lastPathComponent() const
 
 NSString NSString::pathExtension() const
 {
-    auto last = lastPathComponent().characters();
+    const NSString lastComponent = lastPathComponent();
+    const std::u16string_view last = lastComponent.view();
     size_t dot = last.rfind(u'.');
-    if (dot == std::u16string::npos || dot == 0)
+    if (dot == std::u16string_view::npos || dot == 0)
         return NSString(u"");
-    return NSString(last.substr(dot + 1));
+    return NSString(std::u16string(last.substr(dot + 1)));
 }
 
 NSString NSString::stringByAppendingPathComponent(const NSString& component) const
@@ -1110,7 +1102,7 @@ NSString NSString::stringByStandardizingPath() const
     auto expanded = stringByExpandingTildeInPath();
     const bool absolute = expanded.hasPrefix("/");
     for (const auto& part : expanded.components("/")) {
-        auto units = part.characters();
+        const std::u16string_view units = part.view();
         if (units.empty() || units == u".")
             continue;
         if (units == u".." && !kept.empty() && kept.back() != u"..") {
@@ -1119,7 +1111,7 @@ NSString NSString::stringByStandardizingPath() const
         }
         if (units == u".." && absolute)
             continue;
-        kept.push_back(units);
+        kept.emplace_back(units);
     }
     std::u16string path = absolute ? u"/" : u"";
     for (size_t k = 0; k < kept.size(); ++k) {
@@ -1155,6 +1147,50 @@ std::shared_ptr<NSMutableString> NSString::mutableCopy() const
 
 // MARK: - NSStringObject
 
+namespace {
+
+// Bytes the next string allocation adds after the control block and object, for the one
+// allocator below: allocate_shared asks for the block without a size of our own, and an
+// allocator with state would sit in every string.
+thread_local std::size_t t_unitBytes = 0;
+
+template <class T>
+struct UnitsAfterObjectAllocator {
+    using value_type = T;
+    UnitsAfterObjectAllocator() = default;
+    template <class U>
+    UnitsAfterObjectAllocator(const UnitsAfterObjectAllocator<U>&) { }
+    T* allocate(std::size_t count)
+    {
+        return static_cast<T*>(::operator new(count * sizeof(T) + std::exchange(t_unitBytes, 0)));
+    }
+    void deallocate(T* pointer, std::size_t) { ::operator delete(pointer); }
+    friend bool operator==(const UnitsAfterObjectAllocator&, const UnitsAfterObjectAllocator&) { return true; }
+};
+
+} // namespace
+
+std::shared_ptr<NSStringObject> NSStringObject::withLength(NSUInteger length, char16_t*& units)
+{
+    if (length > UINT32_MAX)
+        throw std::length_error("NSString longer than 2^32 units");
+    // The object is the last member of the shared block, so its end is where the extra bytes
+    // begin.
+    t_unitBytes = length * sizeof(char16_t);
+    auto object = std::allocate_shared<NSStringObject>(UnitsAfterObjectAllocator<NSStringObject>(), InlineKey(), std::uint32_t(length));
+    units = reinterpret_cast<char16_t*>(object.get() + 1);
+    return object;
+}
+
+std::shared_ptr<NSStringObject> NSStringObject::withUnits(std::u16string_view units)
+{
+    char16_t* destination;
+    auto object = withLength(units.size(), destination);
+    if (!units.empty())
+        std::memcpy(destination, units.data(), units.size() * sizeof(char16_t));
+    return object;
+}
+
 NSString NSStringObject::description() const
 {
     return NSString(std::const_pointer_cast<NSStringObject>(self()));
@@ -1163,12 +1199,12 @@ NSString NSStringObject::description() const
 bool NSStringObject::isEqual(const id& other) const
 {
     auto text = std::dynamic_pointer_cast<NSStringObject>(other);
-    return text && text->m_characters == m_characters;
+    return text && text->characters() == characters();
 }
 
 NSUInteger NSStringObject::hash() const
 {
-    return ns::hashUnits(m_characters);
+    return ns::hashUnits(characters());
 }
 
 id NSStringObject::copy() const
@@ -1191,20 +1227,24 @@ std::shared_ptr<NSMutableString> NSMutableString::stringWithString(const NSStrin
 std::shared_ptr<NSMutableString> NSMutableString::stringWithCapacity(NSUInteger capacity)
 {
     auto text = create();
-    text->m_characters.reserve(capacity);
+    text->m_buffer.reserve(capacity);
     return text;
 }
 
 void NSMutableString::appendString(const NSString& text)
 {
-    m_characters.append(text.view());
+    // The text may be this very string: a view of the buffer would not survive its growth.
+    if (text.object().get() == this)
+        m_buffer.append(std::u16string(m_buffer));
+    else
+        m_buffer.append(text.view());
 }
 
 void NSMutableString::insertString(const NSString& text, NSUInteger index)
 {
-    if (index > m_characters.size())
-        raiseRange("insertString:atIndex:", index, m_characters.size());
-    m_characters.insert(index, text.view());
+    if (index > m_buffer.size())
+        raiseRange("insertString:atIndex:", index, m_buffer.size());
+    m_buffer.insert(index, std::u16string(text.view()));
 }
 
 void NSMutableString::deleteCharactersInRange(NSRange range)
@@ -1214,19 +1254,19 @@ void NSMutableString::deleteCharactersInRange(NSRange range)
 
 void NSMutableString::replaceCharactersInRange(NSRange range, const NSString& text)
 {
-    if (range.location > m_characters.size() || range.length > m_characters.size() - range.location)
-        raiseRange("replaceCharactersInRange:withString:", range.location, m_characters.size());
-    m_characters.replace(range.location, range.length, text.view());
+    if (range.location > m_buffer.size() || range.length > m_buffer.size() - range.location)
+        raiseRange("replaceCharactersInRange:withString:", range.location, m_buffer.size());
+    m_buffer.replace(range.location, range.length, std::u16string(text.view()));
 }
 
 NSUInteger NSMutableString::replaceOccurrencesOfString(const NSString& target, const NSString& replacement,
     NSStringCompareOptions options, NSRange range)
 {
-    if (range.location > m_characters.size() || range.length > m_characters.size() - range.location)
-        raiseRange("replaceOccurrencesOfString:withString:options:range:", range.location, m_characters.size());
+    if (range.location > m_buffer.size() || range.length > m_buffer.size() - range.location)
+        raiseRange("replaceOccurrencesOfString:withString:options:range:", range.location, m_buffer.size());
     if (target.length() == 0)
         return 0;
-    const NSString snapshot(m_characters);
+    const NSString snapshot(m_buffer);
     const auto sought = options & (NSCaseInsensitiveSearch | NSAnchoredSearch | NSBackwardsSearch);
     std::u16string result(snapshot.view().substr(0, range.location));
     NSUInteger replaced = 0;
@@ -1244,16 +1284,16 @@ NSUInteger NSMutableString::replaceOccurrencesOfString(const NSString& target, c
             break;
     }
     result.append(snapshot.view().substr(cursor));
-    m_characters = std::move(result);
+    m_buffer = std::move(result);
     return replaced;
 }
 
 void NSMutableString::setString(const NSString& text)
 {
-    m_characters = text.characters();
+    m_buffer = std::u16string(text.view());
 }
 
 id NSMutableString::copy() const
 {
-    return NSStringObject::create(m_characters);
+    return NSStringObject::withUnits(m_buffer);
 }

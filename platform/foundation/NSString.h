@@ -107,9 +107,10 @@ public:
 
     NSUInteger length() const;
     unichar characterAtIndex(NSUInteger index) const;
-    // The UTF-16 units; empty for nil.
-    const std::u16string& characters() const;
+    // The UTF-16 units, valid while this handle's object lives and is not changed; empty for nil.
     std::u16string_view view() const;
+    // A copy of the units, for callers that keep or change them; view() reads without copying.
+    std::u16string characters() const { return std::u16string(view()); }
     // UTF-8 at the edges; the empty text for nil.
     std::string UTF8String() const;
     std::string utf8() const { return UTF8String(); }
@@ -205,11 +206,19 @@ private:
     std::shared_ptr<NSStringObject> m_object;
 };
 
-// The string object that NSString handles share; also what an `id` holds for text.
+// The string object that NSString handles share; also what an `id` holds for text. Unchanging
+// text is one allocation: the units follow the object (withUnits). A mutable string keeps them in
+// a buffer of its own.
 class NSStringObject : public NSObject {
     NS_OBJECT(NSStringObject, NSObject)
 public:
-    const std::u16string& characters() const { return m_characters; }
+    std::u16string_view characters() const;
+
+    // Unchanging text holding a copy of the units, in one allocation with them.
+    static std::shared_ptr<NSStringObject> withUnits(std::u16string_view units);
+    // Unchanging text of `length` units for the caller to write at once through `units`,
+    // before the object is shared.
+    static std::shared_ptr<NSStringObject> withLength(NSUInteger length, char16_t*& units);
 
     NSString description() const override;
     bool isEqual(const id& other) const override;
@@ -217,10 +226,18 @@ public:
     id copy() const override;
     id mutableCopy() const override;
 
-protected:
-    void init(std::u16string characters) { m_characters = std::move(characters); }
+    // For the allocation that places the units after the object; not for other callers.
+    struct InlineKey {
+    private:
+        InlineKey() = default;
+        friend class NSStringObject;
+    };
+    NSStringObject(InlineKey, std::uint32_t length) : m_length(length), m_inline(true) { }
 
-    std::u16string m_characters;
+protected:
+    // Of the units that follow the object, when they do; a mutable string has them in its buffer.
+    std::uint32_t m_length { 0 };
+    bool m_inline { true };
 };
 
 class NSMutableString final : public NSStringObject {
@@ -230,7 +247,7 @@ public:
     static std::shared_ptr<NSMutableString> stringWithString(const NSString& text);
     static std::shared_ptr<NSMutableString> stringWithCapacity(NSUInteger capacity);
 
-    NSUInteger length() const { return m_characters.size(); }
+    NSUInteger length() const { return m_buffer.size(); }
     void appendString(const NSString& text);
     template <class... Args>
     void appendFormat(const char* format, const Args&... args);
@@ -244,8 +261,26 @@ public:
     id copy() const override;
 
 protected:
-    void init(const NSString& text) { m_characters = text.characters(); }
+    void init() { m_inline = false; }
+    void init(const NSString& text)
+    {
+        m_inline = false;
+        m_buffer = text.view();
+    }
+
+private:
+    friend class NSStringObject;
+    void setBuffer(std::u16string buffer);
+
+    std::u16string m_buffer;
 };
+
+inline std::u16string_view NSStringObject::characters() const
+{
+    if (m_inline)
+        return { reinterpret_cast<const char16_t*>(this + 1), m_length };
+    return static_cast<const NSMutableString*>(this)->m_buffer;
+}
 
 inline NSString::NSString(std::shared_ptr<NSMutableString> object) : m_object(std::move(object)) { }
 

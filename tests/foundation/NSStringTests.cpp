@@ -264,7 +264,7 @@ TEST(NSString, aHandleOverAMutableStringFollowsItAndACopyDoesNot)
     EXPECT_EQ(snapshot, "科目");
 
     const NSString fixed = "科目";
-    EXPECT_EQ(fixed.copy().characters().data(), fixed.characters().data()) << "copying unchanging text shares it";
+    EXPECT_EQ(fixed.copy().view().data(), fixed.view().data()) << "copying unchanging text shares it";
     const NSString derived = alias.stringByAppendingString("二");
     mutableText->setString("x");
     EXPECT_EQ(derived, "科目一二");
