@@ -81,23 +81,6 @@ void NSHTTPURLResponse::init(const std::shared_ptr<NSURL>& URL, NSInteger status
 {
     m_statusCode = statusCode;
     m_lines = lines;
-    std::vector<HeaderLine> joined;
-    for (const auto& line : lines) {
-        if (line.name.isNil() || line.value.isNil())
-            continue;
-        auto existing = std::find_if(joined.begin(), joined.end(), [&](const HeaderLine& other) {
-            return equalIgnoringASCIICase(other.name.view(), line.name.view());
-        });
-        if (existing == joined.end())
-            joined.push_back(line);
-        else
-            existing->value = existing->value + ", " + line.value;
-    }
-    auto fields = NSMutableDictionary::dictionary();
-    for (const auto& line : joined)
-        fields->setObject(line.value, line.name);
-    m_allHeaderFields = fields->copyDictionary();
-
     NSString contentType = valueForHTTPHeaderField("Content-Type");
     NSString MIMEType;
     if (!contentType.isNil()) {
@@ -155,16 +138,43 @@ void NSHTTPURLResponse::encodeWithCoder(NSCoder& coder) const
     coder.encodeObject(values->copy(), "headerLineValues");
 }
 
+const std::shared_ptr<NSDictionary>& NSHTTPURLResponse::allHeaderFields() const
+{
+    std::call_once(m_allHeaderFieldsMade, [this] {
+        // One entry per field, under the spelling of its first line, its values joined.
+        std::vector<HeaderLine> joined;
+        for (const auto& line : m_lines) {
+            if (line.name.isNil() || line.value.isNil())
+                continue;
+            auto existing = std::find_if(joined.begin(), joined.end(), [&](const HeaderLine& other) {
+                return equalIgnoringASCIICase(other.name.view(), line.name.view());
+            });
+            if (existing == joined.end())
+                joined.push_back(line);
+            else
+                existing->value = existing->value + ", " + line.value;
+        }
+        auto fields = NSMutableDictionary::dictionary();
+        for (const auto& line : joined)
+            fields->setObject(line.value, line.name);
+        m_allHeaderFields = fields->copyDictionary();
+    });
+    return m_allHeaderFields;
+}
+
 NSString NSHTTPURLResponse::valueForHTTPHeaderField(const NSString& name) const
 {
-    if (!m_allHeaderFields || name.isNil())
+    if (name.isNil())
         return nullptr;
+    // Read from the lines, joined as allHeaderFields joins them, without making the dictionary.
     const std::u16string_view wanted = name.view();
-    for (const auto& entry : *m_allHeaderFields) {
-        if (equalIgnoringASCIICase(NSString::fromId(entry.key).view(), wanted))
-            return NSString::fromId(entry.object);
+    NSString value;
+    for (const auto& line : m_lines) {
+        if (line.name.isNil() || line.value.isNil() || !equalIgnoringASCIICase(line.name.view(), wanted))
+            continue;
+        value = value.isNil() ? line.value : value + ", " + line.value;
     }
-    return nullptr;
+    return value;
 }
 
 NSString NSHTTPURLResponse::suggestedFilename() const

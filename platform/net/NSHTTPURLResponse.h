@@ -6,6 +6,7 @@
 #include "platform/foundation/NSDictionary.h"
 #include "platform/net/NSURLResponse.h"
 
+#include <mutex>
 #include <vector>
 
 class NSHTTPURLResponse final : public NSURLResponse {
@@ -23,7 +24,8 @@ public:
         const NSString& HTTPVersion, const std::vector<HeaderLine>& lines);
 
     NSInteger statusCode() const { return m_statusCode; }
-    const std::shared_ptr<NSDictionary>& allHeaderFields() const { return m_allHeaderFields; }
+    // Made on first use: most replies are only asked for a field or two.
+    const std::shared_ptr<NSDictionary>& allHeaderFields() const;
     // Case-insensitive lookup of one field.
     NSString valueForHTTPHeaderField(const NSString& field) const;
     const std::vector<HeaderLine>& headerLines() const { return m_lines; }
@@ -40,5 +42,6 @@ protected:
 private:
     NSInteger m_statusCode { 0 };
     std::vector<HeaderLine> m_lines;
-    std::shared_ptr<NSDictionary> m_allHeaderFields;
+    mutable std::once_flag m_allHeaderFieldsMade;
+    mutable std::shared_ptr<NSDictionary> m_allHeaderFields;
 };
