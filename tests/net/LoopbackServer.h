@@ -241,6 +241,11 @@ public:
     void start()
     {
         m_port = m_server->bind_to_any_port("127.0.0.1");
+        // The library listens with a backlog of 5: many clients connecting at once overflow it,
+        // and the kernel then drops connections and retries them after 1, 2, 4, ... seconds, which
+        // on a loaded machine outlasts any bounded wait. A second listen() only enlarges it.
+        if (m_listeningSocket >= 0)
+            ::listen(m_listeningSocket, SOMAXCONN);
         // The socket listens from bind on, so clients may connect before the accept loop runs.
         m_thread = std::thread([this] { m_server->listen_after_bind(); });
         // Stopping before the loop runs would leave it running for ever.
@@ -280,6 +285,10 @@ private:
         m_server->new_task_queue = [] { return new httplib::ThreadPool(64); };
         m_server->set_keep_alive_max_count(1000);
         m_server->set_tcp_nodelay(true);
+        m_server->set_socket_options([this](int socket) {
+            httplib::default_socket_options(socket);
+            m_listeningSocket = socket;
+        });
         m_server->set_pre_routing_handler([this, keepAlive](const httplib::Request& request, httplib::Response& response) {
             if (!keepAlive)
                 response.set_header("Connection", "close");
@@ -306,6 +315,7 @@ private:
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port { 0 };
+    int m_listeningSocket { -1 };
     bool m_https { false };
     mutable std::mutex m_mutex;
     std::vector<ReceivedRequest> m_requests;
