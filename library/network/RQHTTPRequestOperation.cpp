@@ -283,14 +283,22 @@ void RQHTTPRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success,
             if (!failure)
                 return;
             auto queue = operation->failureCallbackQueue();
-            dispatch_async(queue ? queue : dispatch_get_main_queue(), [operation, failure, error] { failure(operation, error); });
+            auto call = [operation, failure, error] { failure(operation, error); };
+            if (!queue || queue == dispatch_get_main_queue())
+                performOnMainQueue(std::move(call));
+            else
+                dispatch_async(queue, std::move(call));
             return;
         }
         if (!success)
             return;
         auto queue = operation->successCallbackQueue();
         auto object = operation->responseObject();
-        dispatch_async(queue ? queue : dispatch_get_main_queue(), [operation, success, object] { success(operation, object); });
+        auto call = [operation, success, object] { success(operation, object); };
+        if (!queue || queue == dispatch_get_main_queue())
+            performOnMainQueue(std::move(call));
+        else
+            dispatch_async(queue, std::move(call));
     });
 }
 

@@ -46,11 +46,51 @@ bool transitionIsAllowed(RQOperationState from, RQOperationState to, bool cancel
     return true;
 }
 
+// What the operations hand to the main queue goes through one relay, in the order handed over:
+// the blocks handed over before the main thread gets to them cost it one wake-up.
+class MainQueueRelay : public std::enable_shared_from_this<MainQueueRelay> {
+public:
+    static const std::shared_ptr<MainQueueRelay>& shared()
+    {
+        static const auto relay = std::make_shared<MainQueueRelay>();
+        return relay;
+    }
+
+    void post(std::function<void()> block)
+    {
+        bool schedule;
+        {
+            std::lock_guard lock(m_mutex);
+            m_blocks.push_back(std::move(block));
+            schedule = !std::exchange(m_scheduled, true);
+        }
+        if (schedule)
+            dispatch_async(dispatch_get_main_queue(), [relay = shared_from_this()] { relay->drain(); });
+    }
+
+private:
+    // Runs what was handed over until now; what comes meanwhile waits for a drain of its own, so
+    // nothing overtakes the blocks others queued in between.
+    void drain()
+    {
+        std::vector<std::function<void()>> blocks;
+        {
+            std::lock_guard lock(m_mutex);
+            blocks.swap(m_blocks);
+            m_scheduled = false;
+        }
+        for (auto& block : blocks)
+            block();
+    }
+
+    std::mutex m_mutex;
+    std::vector<std::function<void()>> m_blocks;
+    bool m_scheduled { false };
+};
+
 void postOnMainQueue(const char* name, const id& object)
 {
-    dispatch_async(dispatch_get_main_queue(), [name, object] {
-        NSNotificationCenter::defaultCenter()->postNotificationName(name, object);
-    });
+    MainQueueRelay::shared()->post([name, object] { NSNotificationCenter::defaultCenter()->postNotificationName(name, object); });
 }
 
 } // namespace
@@ -165,6 +205,11 @@ void RQURLConnectionOperation::setRunLoopModes(const std::shared_ptr<NSSet>& mod
         for (const auto& mode : *modes)
             m_runLoopModes.push_back(NSString::fromId(mode));
     }
+}
+
+void RQURLConnectionOperation::performOnMainQueue(std::function<void()> block)
+{
+    MainQueueRelay::shared()->post(std::move(block));
 }
 
 void RQURLConnectionOperation::performOnNetworkThread(std::function<void()> block)
@@ -450,6 +495,12 @@ void RQURLConnectionOperation::cancel()
     if (isFinished() || isCancelled())
         return;
     NSOperation::cancel();
+    // Only a connection or a pause leaves work for the network thread: an operation not started
+    // yet, or whose start is on its way there, sees the flag when it starts. Nothing is queued
+    // there needlessly, least of all by a cancel at the end of the process, when the network
+    // thread would run it among objects being destroyed.
+    if (!m_connection && !isPaused())
+        return;
     auto protectedSelf = self();
     performOnNetworkThread([protectedSelf] { protectedSelf->cancelConnection(); });
 }
@@ -579,7 +630,7 @@ void RQURLConnectionOperation::didSendBodyData(NSURLConnection&, NSInteger bytes
     }
     if (!block)
         return;
-    dispatch_async(dispatch_get_main_queue(), [block, bytesWritten, totalBytesWritten, totalBytesExpectedToWrite] {
+    performOnMainQueue([block, bytesWritten, totalBytesWritten, totalBytesExpectedToWrite] {
         block(static_cast<NSUInteger>(bytesWritten), totalBytesWritten, totalBytesExpectedToWrite);
     });
 }
@@ -600,7 +651,7 @@ void RQURLConnectionOperation::didReceiveResponse(NSURLConnection& connection, c
     if (restarted && !continuesReceivedBytes(response)) {
         stream->discardWrittenBytes();
         std::weak_ptr<RQURLConnectionOperation> weakSelf = self();
-        dispatch_async(dispatch_get_main_queue(), [weakSelf] {
+        performOnMainQueue([weakSelf] {
             if (auto operation = weakSelf.lock())
                 operation->m_totalBytesRead = 0;
         });
@@ -648,7 +699,7 @@ void RQURLConnectionOperation::didReceiveData(NSURLConnection& connection, const
     const NSUInteger length = data->length();
     const long long expected = response() ? response()->expectedContentLength() : -1;
     std::weak_ptr<RQURLConnectionOperation> weakSelf = self();
-    dispatch_async(dispatch_get_main_queue(), [weakSelf, length, expected] {
+    performOnMainQueue([weakSelf, length, expected] {
         auto operation = weakSelf.lock();
         if (!operation)
             return;

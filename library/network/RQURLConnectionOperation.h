@@ -92,6 +92,7 @@ public:
     bool isExecuting() const override;
     bool isFinished() const override;
     bool isConcurrent() const override { return true; }
+    bool startsWithoutBlocking() const override { return true; }
 
     NSString description() const override;
     // A new ready operation with the same request, callbacks and certificate setting.
@@ -135,6 +136,9 @@ protected:
     void copyCallbacksTo(RQURLConnectionOperation& other) const;
     // The request an archive stores, read after the pause that archiving makes.
     virtual std::shared_ptr<NSURLRequest> requestForArchiving() const { return request(); }
+
+    // Runs the block on the main queue after everything the operations handed there before it.
+    static void performOnMainQueue(std::function<void()> block);
 
     std::shared_ptr<NSRecursiveLock> m_lock;
     NSUInteger m_backgroundTaskIdentifier { 0 };

@@ -34,6 +34,9 @@ public:
     virtual bool isFinished() const;
     virtual bool isConcurrent() const { return false; }
     virtual bool isAsynchronous() const { return isConcurrent(); }
+    // True for an operation whose start() only hands its work to another thread and returns:
+    // its queue starts it on the thread that schedules it, without a worker in between.
+    virtual bool startsWithoutBlocking() const { return false; }
     // All dependencies finished; a cancelled operation no longer waits for them.
     virtual bool isReady() const;
 

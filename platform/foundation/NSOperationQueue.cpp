@@ -278,6 +278,8 @@ void NSOperationQueue::launch(const std::shared_ptr<NSOperation>& operation)
     };
     if (m_isMain)
         NSRunLoop::mainRunLoop()->performBlock(std::move(job));
+    else if (operation->startsWithoutBlocking())
+        job();
     else
         WorkerThreadPool::shared().run(std::move(job));
 }

@@ -167,6 +167,7 @@ NSUInteger NSRunLoop::addFileDescriptor(int fd, short events, std::function<void
         std::lock_guard lock(m_mutex);
         token = m_nextToken++;
         m_descriptors.push_back({ token, fd, events, std::make_shared<std::function<void(short)>>(std::move(handler)), modeNames(modes) });
+        ++m_descriptorGeneration;
     }
     wakeUp();
     return token;
@@ -176,7 +177,8 @@ void NSRunLoop::removeFileDescriptor(NSUInteger token)
 {
     {
         std::lock_guard lock(m_mutex);
-        std::erase_if(m_descriptors, [token](const DescriptorEntry& e) { return e.token == token; });
+        if (std::erase_if(m_descriptors, [token](const DescriptorEntry& e) { return e.token == token; }))
+            ++m_descriptorGeneration;
     }
     wakeUp();
 }
@@ -262,6 +264,8 @@ bool NSRunLoop::runPerforms(const std::string& mode)
     std::vector<std::function<void()>> due;
     {
         std::lock_guard lock(m_mutex);
+        if (m_performs.empty())
+            return false;
         std::deque<PerformEntry> kept;
         for (auto& entry : m_performs) {
             if (matches(entry.modes, mode))
@@ -335,17 +339,26 @@ bool NSRunLoop::fireEarliestTimer(const std::string& mode, NSTimeInterval notAft
 
 bool NSRunLoop::pollDescriptors(const std::string& mode, int timeoutMilliseconds)
 {
-    std::vector<pollfd> fds;
-    std::vector<std::pair<NSUInteger, std::shared_ptr<std::function<void(short)>>>> watched;
-    fds.push_back({ m_wakeFd, POLLIN, 0 });
+    // The set is copied out of the lock into storage of the polling thread's own, so a poll
+    // costs no allocation once the set is known.
+    thread_local std::vector<pollfd> fds;
+    thread_local std::vector<NSUInteger> tokens;
     {
         std::lock_guard lock(m_mutex);
-        for (const auto& entry : m_descriptors) {
-            if (matches(entry.modes, mode)) {
-                fds.push_back({ entry.fd, entry.events, 0 });
-                watched.emplace_back(entry.token, entry.handler);
+        if (m_pollSetGeneration != m_descriptorGeneration || m_pollSetMode != mode) {
+            m_pollSet.assign(1, pollfd { m_wakeFd, POLLIN, 0 });
+            m_pollSetTokens.assign(1, 0);
+            for (const auto& entry : m_descriptors) {
+                if (matches(entry.modes, mode)) {
+                    m_pollSet.push_back({ entry.fd, entry.events, 0 });
+                    m_pollSetTokens.push_back(entry.token);
+                }
             }
+            m_pollSetGeneration = m_descriptorGeneration;
+            m_pollSetMode = mode;
         }
+        fds.assign(m_pollSet.begin(), m_pollSet.end());
+        tokens.assign(m_pollSetTokens.begin(), m_pollSetTokens.end());
     }
     int ready = poll(fds.data(), fds.size(), timeoutMilliseconds);
     if (ready <= 0)
@@ -358,18 +371,24 @@ bool NSRunLoop::pollDescriptors(const std::string& mode, int timeoutMilliseconds
         std::lock_guard lock(m_mutex);
         m_wakePending = false;
     }
-    bool handled = false;
+    // Taken out of the storage above first: a handler may poll this loop again (a nested run).
+    std::vector<std::pair<NSUInteger, short>> readyDescriptors;
     for (size_t i = 1; i < fds.size(); ++i) {
-        if (!fds[i].revents)
-            continue;
-        bool stillWatched;
+        if (fds[i].revents)
+            readyDescriptors.emplace_back(tokens[i], fds[i].revents);
+    }
+    bool handled = false;
+    for (const auto& [token, revents] : readyDescriptors) {
+        // Only a descriptor still watched is served: an earlier handler may have removed it.
+        std::shared_ptr<std::function<void(short)>> handler;
         {
             std::lock_guard lock(m_mutex);
-            NSUInteger token = watched[i - 1].first;
-            stillWatched = std::any_of(m_descriptors.begin(), m_descriptors.end(), [token](const DescriptorEntry& e) { return e.token == token; });
+            auto found = std::find_if(m_descriptors.begin(), m_descriptors.end(), [token](const DescriptorEntry& e) { return e.token == token; });
+            if (found != m_descriptors.end())
+                handler = found->handler;
         }
-        if (stillWatched) {
-            (*watched[i - 1].second)(fds[i].revents);
+        if (handler) {
+            (*handler)(revents);
             handled = true;
         }
     }

@@ -11,11 +11,14 @@
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 
+#include <poll.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -140,6 +143,12 @@ private:
     std::deque<PerformEntry> m_performs;
     std::vector<DescriptorEntry> m_descriptors;
     std::vector<PortEntry> m_ports;
+    // The poll set of the last mode polled, kept between turns until a descriptor comes or goes.
+    NSUInteger m_descriptorGeneration { 1 };
+    NSUInteger m_pollSetGeneration { 0 };
+    std::string m_pollSetMode;
+    std::vector<pollfd> m_pollSet;
+    std::vector<NSUInteger> m_pollSetTokens;
 
     friend class NSThread;
 };
