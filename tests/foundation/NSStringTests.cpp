@@ -269,3 +269,38 @@ TEST(NSString, aHandleOverAMutableStringFollowsItAndACopyDoesNot)
     mutableText->setString("x");
     EXPECT_EQ(derived, "科目一二");
 }
+
+TEST(NSString, unchangingTextOfAnyLengthReadsBackAndMatchesMutableText)
+{
+    // Lengths around the old inline limit and far past it, with units outside ASCII and the
+    // Basic Multilingual Plane.
+    for (const std::size_t length : { 0u, 1u, 7u, 8u, 9u, 31u, 4096u }) {
+        std::u16string units;
+        for (std::size_t i = 0; i < length; ++i)
+            units.push_back(i % 3 == 0 ? u'科' : i % 3 == 1 ? u'a' : u'\xD83D');
+        const NSString fixed = NSString::stringWithCharacters(units.data(), units.size());
+        EXPECT_EQ(fixed.length(), length);
+        EXPECT_EQ(fixed.view(), units);
+        EXPECT_EQ(fixed.characters(), units);
+        auto mutableText = NSMutableString::stringWithString(fixed);
+        EXPECT_TRUE(fixed.object()->isEqual(mutableText));
+        EXPECT_TRUE(mutableText->isEqual(fixed.object()));
+        EXPECT_EQ(fixed.hash(), NSString(mutableText).hash());
+        const NSString copied = NSString::fromId(mutableText->copy());
+        EXPECT_EQ(copied.view(), units);
+        EXPECT_NE(copied.object().get(), static_cast<NSStringObject*>(mutableText.get()));
+    }
+}
+
+TEST(NSString, aMutableStringTakesItsOwnTextWhileGrowing)
+{
+    auto text = NSMutableString::stringWithString("科目一");
+    text->appendString(NSString(text));
+    EXPECT_EQ(NSString(text), "科目一科目一");
+    text->insertString(NSString(text), 3);
+    EXPECT_EQ(NSString(text), "科目一科目一科目一科目一");
+    text->replaceCharactersInRange(NSMakeRange(0, 9), NSString(text));
+    EXPECT_EQ(NSString(text).length(), 15u);
+    text->setString(NSString(text).substringToIndex(2));
+    EXPECT_EQ(NSString(text), "科目");
+}

@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -276,3 +277,45 @@ TEST(OperationQueue, stateChangesAreAnnouncedWithTheNewStateInPlace)
 }
 
 } // namespace
+
+namespace {
+
+// Starts on the thread that schedules it, as an operation that only hands its work elsewhere.
+class HandingOverOperation final : public ManualOperation {
+    NS_OBJECT(HandingOverOperation, ManualOperation)
+public:
+    bool startsWithoutBlocking() const override { return true; }
+    void start() override
+    {
+        startedOn = std::this_thread::get_id();
+        queueWhileStarting = NSOperationQueue::currentQueue();
+        ManualOperation::start();
+    }
+    std::thread::id startedOn;
+    std::shared_ptr<NSOperationQueue> queueWhileStarting;
+};
+
+} // namespace
+
+TEST(OperationQueue, anOperationThatStartsWithoutBlockingStartsOnTheSchedulingThread)
+{
+    auto queue = NSOperationQueue::create();
+    auto handing = HandingOverOperation::create();
+    auto following = HandingOverOperation::create();
+    following->addDependency(handing);
+    queue->addOperation(handing);
+    queue->addOperation(following);
+    EXPECT_TRUE(handing->started);
+    EXPECT_EQ(handing->startedOn, std::this_thread::get_id());
+    EXPECT_EQ(handing->queueWhileStarting, queue);
+    EXPECT_FALSE(following->started);
+    // Its finish, announced on another thread, starts the next one there.
+    std::thread finisher([&] { handing->finish(); });
+    const auto finisherId = finisher.get_id();
+    finisher.join();
+    EXPECT_TRUE(following->started);
+    EXPECT_EQ(following->startedOn, finisherId);
+    following->finish();
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(queue->operationCount(), 0u);
+}

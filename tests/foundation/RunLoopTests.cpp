@@ -220,3 +220,39 @@ TEST_F(RunLoopTest, blocksPostedFromAnotherThreadAtAnyMomentAllRun)
 }
 
 } // namespace
+
+TEST_F(RunLoopTest, theKeptPollSetFollowsDescriptorsAndModes)
+{
+    int first[2], second[2];
+    ASSERT_EQ(pipe(first), 0);
+    ASSERT_EQ(pipe(second), 0);
+    std::vector<std::string> served;
+    auto drain = [](int fd) {
+        char byte;
+        [[maybe_unused]] auto n = read(fd, &byte, 1);
+    };
+    NSUInteger firstToken = loop->addFileDescriptor(first[0], POLLIN, [&](short) {
+        served.push_back("first");
+        drain(first[0]);
+    }, { NSDefaultRunLoopMode });
+    ASSERT_EQ(write(first[1], "x", 1), 1);
+    EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 5, true), kCFRunLoopRunHandledSource);
+    // Added after the set was made: it is polled from the next turn on.
+    NSUInteger secondToken = loop->addFileDescriptor(second[0], POLLIN, [&](short) {
+        served.push_back("second");
+        drain(second[0]);
+    }, { UITrackingRunLoopMode });
+    ASSERT_EQ(write(second[1], "x", 1), 1);
+    EXPECT_EQ(loop->runInMode(UITrackingRunLoopMode, 5, true), kCFRunLoopRunHandledSource);
+    // Back in the default mode only the first is watched; removed, it is not served any more.
+    ASSERT_EQ(write(second[1], "x", 1), 1);
+    ASSERT_EQ(write(first[1], "x", 1), 1);
+    EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 5, true), kCFRunLoopRunHandledSource);
+    loop->removeFileDescriptor(firstToken);
+    ASSERT_EQ(write(first[1], "x", 1), 1);
+    EXPECT_NE(loop->runInMode(NSDefaultRunLoopMode, 0.05, true), kCFRunLoopRunHandledSource);
+    EXPECT_EQ(served, (std::vector<std::string> { "first", "second", "first" }));
+    loop->removeFileDescriptor(secondToken);
+    for (int fd : { first[0], first[1], second[0], second[1] })
+        close(fd);
+}

@@ -166,6 +166,8 @@ TEST(URLCoding, headerNamesFoldASCIICase)
             { "x-trace", "b" }, { "X-TRACE", "c" }, { "Ä-Field", "1" } });
     EXPECT_EQ(response->valueForHTTPHeaderField("x-Trace"), "a, b, c");
     EXPECT_EQ(response->allHeaderFields()->count(), 3u);
+    EXPECT_EQ(NSString::fromId(response->allHeaderFields()->objectForKey(NSString("X-Trace"))), "a, b, c");
+    EXPECT_EQ(response->allHeaderFields().get(), response->allHeaderFields().get()) << "made once";
     EXPECT_EQ(response->MIMEType(), "text/plain");
     EXPECT_EQ(response->textEncodingName(), "GBK");
     EXPECT_EQ(response->valueForHTTPHeaderField("Ä-field"), "1");

@@ -322,3 +322,28 @@ TEST_F(RQOperationStateTest, callbackQueuesAreKeptByTheOperation)
     ASSERT_TRUE(testing_support::waitUntil([&] { return ran.load(); }));
     EXPECT_FALSE(onMain) << "the callback ran on the main queue instead of its own";
 }
+
+// Progress, the success callback and the notifications reach the main thread in the order they
+// had before they went through one relay: start, progress, success, finish; a queued operation
+// starts on the thread that adds it.
+TEST_F(RQOperationStateTest, mainQueueCallbacksKeepTheirOrder)
+{
+    for (int round = 0; round < 3; ++round) {
+        auto operation = RQHTTPRequestOperation::create(request("/text/plain"));
+        NotificationLog log(operation);
+        bool progressOnMain = true;
+        operation->setDownloadProgressBlock([&](NSUInteger, long long, long long) {
+            log.events.push_back("progress");
+            progressOnMain = progressOnMain && NSThread::isMainThread();
+        });
+        operation->setCompletionBlockWithSuccess([&](const auto&, const id&) { log.events.push_back("success"); },
+            [&](const auto&, const std::shared_ptr<NSError>&) { log.events.push_back("failure"); });
+        auto queue = NSOperationQueue::create();
+        queue->addOperation(operation);
+        EXPECT_TRUE(operation->isExecuting() || operation->isFinished()) << "started without a worker in between";
+        ASSERT_TRUE(runUntil([&] { return log.events.size() == 4; }));
+        EXPECT_EQ(log.events, (std::vector<std::string> { "start", "progress", "success", "finish" }));
+        EXPECT_TRUE(log.allOnMain);
+        EXPECT_TRUE(progressOnMain);
+    }
+}
