@@ -1,6 +1,7 @@
 #include "tests/app/ClientSession.h"
 
 #include "app/UserManager.h"
+#include "library/network/RQURLConnectionOperation.h"
 #include "library/payment/OrbipaySDK.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSNotificationCenter.h"
@@ -11,6 +12,8 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 
 TEST_F(ClientSession, firstStartFetchesRegionsOnTheFirstTapAndLogsTheLearnerIntoTheHomeOfEightTiles)
 {
@@ -46,10 +49,23 @@ TEST_F(ClientSession, firstStartFetchesRegionsOnTheFirstTapAndLogsTheLearnerInto
     host->typeText("123456");
     host->pressReturn();
     shot("04-login-filled");
-    ASSERT_TRUE(host->tap(login->loginBtn()));
-    // A second tap while the request runs sends nothing more.
-    EXPECT_TRUE(login->isLoggingIn());
-    host->tap(login->loginBtn());
+    {
+        // The network thread is held between the taps: on loopback the reply could otherwise
+        // come back while the first tap is still being delivered.
+        std::promise<void> held;
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        RQURLConnectionOperation::networkRequestThread()->performBlock([&held, released] {
+            held.set_value();
+            released.wait_for(std::chrono::seconds(20));
+        }, false);
+        ASSERT_EQ(held.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+        ASSERT_TRUE(host->tap(login->loginBtn()));
+        // A second tap while the request runs sends nothing more.
+        EXPECT_TRUE(login->isLoggingIn());
+        host->tap(login->loginBtn());
+        release.set_value();
+    }
     ASSERT_TRUE(waitUntil([&] { return top<MainViewController>() != nullptr; }));
     const auto requests = standIn.requests();
     EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
