@@ -12,6 +12,7 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/net/NSURLError.h"
+#include "platform/security/SecImportExport.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIImage.h"
 
@@ -29,6 +30,26 @@ constexpr const char* authenticationMethodClientCertificate = "NSURLAuthenticati
 bool isPresent(const NSString& text)
 {
     return !text.isNil() && text.length() > 0;
+}
+
+// The first identity of a PKCS#12 bundle and the trust of its chain; a missing file arrives as
+// no bytes and ends in errSecParam.
+OSStatus NEImportPKCS12Identity(const std::shared_ptr<NSData>& bundle, const NSString& passphrase, SecIdentityRef* identity,
+    SecTrustRef* trust)
+{
+    auto options = NSMutableDictionary::dictionary();
+    if (!passphrase.isNil())
+        options->setObject(passphrase, kSecImportExportPassphrase);
+    std::shared_ptr<NSArray> items;
+    const OSStatus status = SecPKCS12Import(bundle, options, &items);
+    if (status != errSecSuccess)
+        return status;
+    if (!items || items->count() == 0)
+        return errSecDecode;
+    auto item = ns::cast<NSDictionary>(items->objectAtIndex(0));
+    *identity = item ? ns::cast<SecIdentity>(item->objectForKey(NSString(kSecImportItemIdentity))) : nullptr;
+    *trust = item ? ns::cast<SecTrust>(item->objectForKey(NSString(kSecImportItemTrust))) : nullptr;
+    return *identity ? errSecSuccess : errSecDecode;
 }
 
 } // namespace
@@ -838,13 +859,14 @@ bool NENetworkOperation::willSendRequestForAuthenticationChallenge(NSURLConnecti
         sender->continueWithoutCredentialForAuthenticationChallenge(challenge);
         return true;
     }
-    NSString user, password, certificate;
+    NSString user, password, certificate, passphrase;
     AuthBlock handler;
     {
         std::lock_guard lock(m_lock);
         user = m_username;
         password = m_password;
         certificate = m_clientCertificate;
+        passphrase = m_clientCertificatePassword;
         handler = m_authHandler;
     }
     const auto space = challenge->protectionSpace();
@@ -856,9 +878,16 @@ bool NENetworkOperation::willSendRequestForAuthenticationChallenge(NSURLConnecti
         return true;
     }
     if (method == authenticationMethodClientCertificate && !certificate.isNil()) {
-        // FIXME: the platform has no PKCS#12 import yet; until it does, the challenge fails the
-        // exchange as a failed import would, instead of going on without the identity.
-        sender->cancelAuthenticationChallenge(challenge);
+        SecIdentityRef identity;
+        SecTrustRef trust;
+        const OSStatus status = NEImportPKCS12Identity(NSData::dataWithContentsOfFile(certificate), passphrase, &identity, &trust);
+        SecCertificateRef leaf;
+        if (status != errSecSuccess || SecIdentityCopyCertificate(identity, &leaf) != errSecSuccess) {
+            // Going on without the identity would only meet the server's refusal later.
+            sender->cancelAuthenticationChallenge(challenge);
+            return true;
+        }
+        sender->useCredential(NSURLCredential::credentialWithIdentity(identity, { leaf }, NSURLCredentialPersistencePermanent), challenge);
         return true;
     }
     if (method == NSURLAuthenticationMethodServerTrust) {

@@ -10,12 +10,15 @@
 #include "platform/foundation/NSOperationQueue.h"
 #include "platform/foundation/NSPathUtilities.h"
 #include "platform/foundation/NSThread.h"
+#include "platform/net/NSURLError.h"
+#include "tests/net/LoopbackAuthentication.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/net/RunLoopWaiting.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -225,14 +228,6 @@ protected:
                 uploadSizes[name] = file.content.size();
             response.set_content("ok", "text/plain");
         });
-        server.routes().Get("/basic", [](const httplib::Request& request, httplib::Response& response) {
-            if (request.get_header_value("Authorization") != "Basic dTpw") {
-                response.status = 401;
-                response.set_header("WWW-Authenticate", "Basic realm=\"r\"");
-                return;
-            }
-            response.set_content("in", "text/plain");
-        });
         server.start();
     }
 
@@ -423,18 +418,6 @@ TEST_F(NENetworkOperationExchange, streamsAMultipartBodyWhoseLengthIsTheBytesSen
     EXPECT_EQ(server.requestCount(), before);
 }
 
-TEST_F(NENetworkOperationExchange, answersABasicChallengeWithItsUserAndPassword)
-{
-    auto operation = NENetworkOperation::create(NSString(server.URL("/basic")), nullptr, "GET");
-    operation->setUsername("u", "p");
-    Outcome outcome;
-    outcome.listen(operation);
-    queue->addOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
-    EXPECT_EQ(outcome.completions, 1);
-    EXPECT_EQ(outcome.body, "in");
-}
-
 TEST_F(NENetworkOperationExchange, restoresFromAnArchiveReadyAndCallsCallbacksAddedLater)
 {
     auto operation = NENetworkOperation::create(NSString(server.URL("/json")), dictionary({ { NSString("1"), NSString("a") } }), "POST");
@@ -539,4 +522,99 @@ TEST_F(NENetworkOperationExchange, passesItsCallbacksToAnOperationThatTakesThemO
     queue->addOperation(restored);
     ASSERT_TRUE(runUntil([&] { return third.total() > 0; }));
     EXPECT_EQ(third.completions, 1);
+}
+
+TEST_F(NENetworkOperationExchange, answersBasicAndDigestChallengesAndEndsAWrongPasswordOnce)
+{
+    loopback::AuthenticationGuard basic(loopback::AuthenticationGuard::Scheme::basic, "learner", "s3cret");
+    loopback::AuthenticationGuard digest(loopback::AuthenticationGuard::Scheme::digest, "learner", "s3cret");
+    loopback::Server guarded;
+    guarded.routes().Get("/basic", [&](const httplib::Request& request, httplib::Response& response) {
+        if (basic.admits(request, response))
+            response.set_content("basic in", "text/plain");
+    });
+    guarded.routes().Get("/digest", [&](const httplib::Request& request, httplib::Response& response) {
+        if (digest.admits(request, response))
+            response.set_content("digest in", "text/plain");
+    });
+    guarded.start();
+
+    const auto fetch = [&](const std::string& path, const NSString& password, Outcome& outcome) {
+        auto operation = NENetworkOperation::create(NSString(guarded.URL(path)), nullptr, "GET");
+        operation->setUsername("learner", password);
+        outcome.listen(operation);
+        queue->addOperation(operation);
+        EXPECT_TRUE(runUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
+    };
+    for (const auto& [path, guard] : { std::pair { "/basic", &basic }, std::pair { "/digest", &digest } }) {
+        Outcome admitted;
+        fetch(path, "s3cret", admitted);
+        EXPECT_EQ(admitted.completions, 1) << path;
+        EXPECT_EQ(admitted.body, std::string(path + 1) + " in");
+        EXPECT_EQ(guard->admitted(), 1) << path;
+        // The refusals on the way in (Digest's library probes for the nonce once more).
+        const int refusedBefore = guard->refused();
+        Outcome refused;
+        fetch(path, "wrong", refused);
+        // Let any further attempt show itself before counting.
+        runUntil([] { return false; }, 0.1);
+        EXPECT_EQ(refused.errors, 1) << path;
+        EXPECT_EQ(refused.total(), 1) << path;
+        ASSERT_TRUE(refused.error) << path;
+        EXPECT_EQ(refused.error->code(), 401) << path;
+        // The same way in and the one wrong answer; no loop of retries.
+        EXPECT_EQ(guard->refused() - refusedBefore, refusedBefore + 1) << path;
+    }
+    queue->waitUntilAllOperationsAreFinished();
+}
+
+TEST(NENetworkOperationClientCertificate, presentsTheIdentityOfItsPKCS12FileAndFailsWithoutIt)
+{
+    const auto& pki = loopback::authority();
+    ASSERT_FALSE(pki.clientPKCS12Path.empty());
+    const loopback::SystemAnchors anchors(pki.authorityPath);
+    loopback::Server server(loopback::TLS { &pki.server, pki.authorityPath, true });
+    server.routes().Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_content("inside", "text/plain"); });
+    server.start();
+    auto queue = NSOperationQueue::create();
+
+    const auto fetch = [&](const NSString& path, const NSString& passphrase, Outcome& outcome) {
+        auto operation = NENetworkOperation::create(NSString(server.URL("/")), nullptr, "GET");
+        operation->setClientCertificate(path);
+        operation->setClientCertificatePassword(passphrase);
+        EXPECT_FALSE(operation->isCacheable());
+        outcome.listen(operation);
+        queue->addOperation(operation);
+        EXPECT_TRUE(runUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
+    };
+
+    Outcome presented;
+    fetch(NSString(pki.clientPKCS12Path), NSString(pki.clientPKCS12Password), presented);
+    EXPECT_EQ(presented.completions, 1);
+    EXPECT_EQ(presented.body, "inside");
+    auto seen = server.requests();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].clientCertificate, "corvane-learner");
+
+    // A wrong or missing pass phrase, a damaged bundle and a missing file end in the error path.
+    std::ifstream bundle(pki.clientPKCS12Path, std::ios::binary);
+    std::string damaged { std::istreambuf_iterator<char>(bundle), std::istreambuf_iterator<char>() };
+    damaged.resize(damaged.size() / 2);
+    const std::vector<std::pair<NSString, NSString>> failing {
+        { NSString(pki.clientPKCS12Path), "wrong" },
+        { NSString(pki.clientPKCS12Path), NSString() },
+        { NSString(writeFile("ne-damaged.p12", damaged)), NSString(pki.clientPKCS12Password) },
+        { NSString(writeFile("ne-empty.p12", "")), NSString(pki.clientPKCS12Password) },
+        { "/nonexistent/client.p12", NSString(pki.clientPKCS12Password) },
+    };
+    for (const auto& [path, passphrase] : failing) {
+        Outcome refused;
+        fetch(path, passphrase, refused);
+        EXPECT_EQ(refused.errors, 1) << path.UTF8String();
+        EXPECT_EQ(refused.total(), 1) << path.UTF8String();
+        ASSERT_TRUE(refused.error);
+        EXPECT_EQ(refused.error->code(), NSURLErrorUserCancelledAuthentication) << path.UTF8String();
+    }
+    EXPECT_EQ(server.requestCount(), 1u);
+    queue->waitUntilAllOperationsAreFinished();
 }
