@@ -5,6 +5,7 @@
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/foundation/NeverDestroyed.h"
 
 #include <cstring>
 #include <mutex>
@@ -17,8 +18,8 @@ constexpr NSUInteger kTokenBufferBytes = 2048;
 
 JCObjCImpCache& recordedFactories()
 {
-    static JCObjCImpCache factories;
-    return factories;
+    static NeverDestroyed<JCObjCImpCache> factories;
+    return factories.get();
 }
 
 std::shared_ptr<NSNumber> numberWithUnsignedLongLong(unsigned long long value)

@@ -9,6 +9,7 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSPathUtilities.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/uikit/UIApplication.h"
 
 namespace {
@@ -37,23 +38,21 @@ bool writeAtomically(const std::shared_ptr<NSData>& data, const NSString& path)
 
 const std::shared_ptr<NSOperationQueue>& NENetworkEngine::sharedNetworkQueue()
 {
-    // Never destroyed: an enqueue decided on the global queue may still reach it while the
-    // process exits, after the statics have gone.
-    static const std::shared_ptr<NSOperationQueue>& queue = *std::make_unique<std::shared_ptr<NSOperationQueue>>([] {
+    static const NeverDestroyed<std::shared_ptr<NSOperationQueue>> queue([] {
         auto shared = NSOperationQueue::create();
         shared->setMaxConcurrentOperationCount(6);
         return shared;
-    }()).release();
-    return queue;
+    }());
+    return queue.get();
 }
 
 NSString NENetworkEngine::cacheDirectoryName()
 {
-    static const NSString directory = [] {
+    static const NeverDestroyed<NSString> directory([] {
         auto paths = NSSearchPathForDirectoriesInDomains(NSCachesDirectory, NSUserDomainMask, true);
         return NSString::fromId(paths ? paths->firstObject() : nullptr).stringByAppendingPathComponent("NEEngineCache");
-    }();
-    return directory;
+    }());
+    return directory.get();
 }
 
 NSString NENetworkEngine::indexFilePath()

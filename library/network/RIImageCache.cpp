@@ -4,6 +4,7 @@
 #include "platform/crypto/CommonDigest.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSPathUtilities.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIApplication.h"
 
@@ -77,8 +78,8 @@ bool RIImageDataHasPNGPrefix(const std::shared_ptr<NSData>& data)
 
 std::shared_ptr<RIImageCache> RIImageCache::sharedImageCache()
 {
-    static const auto instance = RIImageCache::create();
-    return instance;
+    static const NeverDestroyed<std::shared_ptr<RIImageCache>> instance(RIImageCache::create());
+    return instance.get();
 }
 
 void RIImageCache::init(const NSString& ns)

@@ -6,6 +6,7 @@
 #include "platform/foundation/NSMachPort.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/CGContext.h"
@@ -545,8 +546,8 @@ private:
 
 std::shared_ptr<RIImageDownloader> RIImageDownloader::sharedDownloader()
 {
-    static const auto instance = RIImageDownloader::create();
-    return instance;
+    static const NeverDestroyed<std::shared_ptr<RIImageDownloader>> instance(RIImageDownloader::create());
+    return instance.get();
 }
 
 void RIImageDownloader::init()

@@ -1,6 +1,7 @@
 #include "library/network/RIImageManager.h"
 
 #include "platform/foundation/NSThread.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/net/NSURLError.h"
 
 namespace {
@@ -92,7 +93,7 @@ void RIImageCombinedOperation::setCacheOperation(const std::shared_ptr<NSOperati
 
 std::shared_ptr<RIImageManager> RIImageManager::sharedManager()
 {
-    static const auto instance = [] {
+    static const NeverDestroyed<std::shared_ptr<RIImageManager>> instance([] {
         auto manager = RIImageManager::create();
         // The downloader reads the scale of what it decodes from this manager's keys.
         std::weak_ptr<RIImageManager> weakManager = manager;
@@ -101,8 +102,8 @@ std::shared_ptr<RIImageManager> RIImageManager::sharedManager()
             return strong ? strong->cacheKeyForURL(url) : (url ? url->absoluteString() : NSString());
         });
         return manager;
-    }();
-    return instance;
+    }());
+    return instance.get();
 }
 
 void RIImageManager::init(const std::shared_ptr<RIImageCache>& cache, const std::shared_ptr<RIImageDownloader>& downloader)

@@ -1,11 +1,12 @@
 #include "library/network/RIImagePrefetcher.h"
 
 #include "platform/foundation/NSDate.h"
+#include "platform/foundation/NeverDestroyed.h"
 
 std::shared_ptr<RIImagePrefetcher> RIImagePrefetcher::sharedImagePrefetcher()
 {
-    static const auto instance = RIImagePrefetcher::create();
-    return instance;
+    static const NeverDestroyed<std::shared_ptr<RIImagePrefetcher>> instance(RIImagePrefetcher::create());
+    return instance.get();
 }
 
 void RIImagePrefetcher::init(const std::shared_ptr<RIImageManager>& manager)

@@ -13,6 +13,7 @@
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/StringEncoding.h"
 #include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIScreen.h"
@@ -33,8 +34,8 @@ struct OperationClassTable {
 
 OperationClassTable& operationClassTable()
 {
-    static OperationClassTable table;
-    return table;
+    static NeverDestroyed<OperationClassTable> table;
+    return table.get();
 }
 
 std::optional<RQHTTPClient::OperationClass> operationClassNamed(const NSString& name)

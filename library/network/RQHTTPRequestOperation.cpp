@@ -3,6 +3,7 @@
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSCharacterSet.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/net/NSHTTPURLResponse.h"
 
 #include <map>
@@ -20,19 +21,19 @@ struct AcceptedSets {
 
 AcceptedSets& acceptedSets()
 {
-    static AcceptedSets sets;
-    return sets;
+    static NeverDestroyed<AcceptedSets> sets;
+    return sets.get();
 }
 
 std::shared_ptr<const RQStatusCodeSet> defaultStatusCodes()
 {
-    static const auto codes = [] {
+    static const NeverDestroyed<std::shared_ptr<const RQStatusCodeSet>> codes([] {
         auto set = std::make_shared<RQStatusCodeSet>();
         for (NSUInteger code = 200; code < 300; ++code)
             set->insert(code);
         return std::shared_ptr<const RQStatusCodeSet>(set);
-    }();
-    return codes;
+    }());
+    return codes.get();
 }
 
 // Runs of consecutive codes as "200-299,304".

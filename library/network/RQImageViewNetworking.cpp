@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/uikit/UIApplication.h"
 
 namespace {
@@ -53,24 +54,24 @@ void RQImageCache::cacheImage(const UIImageRef& image, const std::shared_ptr<NSU
 const std::shared_ptr<RQImageCache>& UIImageView_RQNetworking::af_sharedImageCache()
 {
     // Never removed: the cache lives as long as the process.
-    static id registration;
-    static const std::shared_ptr<RQImageCache> cache = [] {
+    static NeverDestroyed<id> registration;
+    static const NeverDestroyed<std::shared_ptr<RQImageCache>> cache([] {
         auto made = RQImageCache::create();
         std::weak_ptr<RQImageCache> weakCache = made;
-        registration = NSNotificationCenter::defaultCenter()->addObserverForName(UIApplicationDidReceiveMemoryWarningNotification, nullptr,
+        registration.get() = NSNotificationCenter::defaultCenter()->addObserverForName(UIApplicationDidReceiveMemoryWarningNotification, nullptr,
             NSOperationQueue::mainQueue(), [weakCache](const std::shared_ptr<NSNotification>&) {
                 if (auto strong = weakCache.lock())
                     strong->removeAllObjects();
             });
         return made;
-    }();
-    return cache;
+    }());
+    return cache.get();
 }
 
 const std::shared_ptr<NSOperationQueue>& UIImageView_RQNetworking::af_sharedImageRequestOperationQueue()
 {
-    static const auto queue = NSOperationQueue::create();
-    return queue;
+    static const NeverDestroyed<std::shared_ptr<NSOperationQueue>> queue(NSOperationQueue::create());
+    return queue.get();
 }
 
 std::shared_ptr<RQImageRequestOperation> UIImageView_RQNetworking::af_imageRequestOperation(const UIImageView& view)
@@ -152,8 +153,8 @@ void UIImageView_RQNetworking::setImageWithURLRequest(const std::shared_ptr<UIIm
 
 std::shared_ptr<RQNetworkActivityIndicatorManager> RQNetworkActivityIndicatorManager::sharedManager()
 {
-    static const auto instance = RQNetworkActivityIndicatorManager::create();
-    return instance;
+    static const NeverDestroyed<std::shared_ptr<RQNetworkActivityIndicatorManager>> instance(RQNetworkActivityIndicatorManager::create());
+    return instance.get();
 }
 
 void RQNetworkActivityIndicatorManager::init()

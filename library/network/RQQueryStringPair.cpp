@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSSet.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/foundation/StringEncoding.h"
 
@@ -83,8 +84,8 @@ NSString percentEscapedValue(const NSString& value, NSStringEncoding encoding)
 
 NSString RQPercentEscapedQueryStringKey(const NSString& key, NSStringEncoding encoding)
 {
-    static const std::string keep = std::string(kUnreserved) + "[]";
-    return percentEscape(key, keep, encoding);
+    static const NeverDestroyed<std::string> keep(std::string(kUnreserved) + "[]");
+    return percentEscape(key, keep.get(), encoding);
 }
 
 NSString RQQueryStringPair::URLEncodedStringValueWithEncoding(NSStringEncoding encoding) const

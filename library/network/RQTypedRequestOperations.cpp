@@ -4,6 +4,7 @@
 #include "library/json/JSONDecoder.h"
 #include "library/network/RIImageDecoding.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/imageio/CGImageSource.h"
 #include "platform/uikit/UIScreen.h"
 
@@ -48,14 +49,15 @@ std::shared_ptr<NSSet> RQImageRequestOperation::defaultContentTypes()
 
 bool RQImageRequestOperation::acceptsPathExtension(const NSString& extension)
 {
-    static const std::set<std::string> extensions { "tif", "tiff", "jpg", "jpeg", "gif", "png", "ico", "bmp", "cur" };
-    return !extension.isNil() && extensions.contains(extension.UTF8String());
+    static const NeverDestroyed<std::set<std::string>> extensions(
+        std::initializer_list<std::string> { "tif", "tiff", "jpg", "jpeg", "gif", "png", "ico", "bmp", "cur" });
+    return !extension.isNil() && extensions.get().contains(extension.UTF8String());
 }
 
 dispatch_queue_t RQImageRequestOperation::processingQueue()
 {
-    static const auto queue = processingQueueNamed("com.pembrocat.networking.image-request.processing");
-    return queue;
+    static const NeverDestroyed<dispatch_queue_t> queue(processingQueueNamed("com.pembrocat.networking.image-request.processing"));
+    return queue.get();
 }
 
 CGFloat RQImageRequestOperation::imageScale() const
@@ -183,8 +185,8 @@ std::shared_ptr<NSSet> RQPropertyListRequestOperation::defaultContentTypes() { r
 
 dispatch_queue_t RQPropertyListRequestOperation::processingQueue()
 {
-    static const auto queue = processingQueueNamed("com.pembrocat.networking.property-list-request.processing");
-    return queue;
+    static const NeverDestroyed<dispatch_queue_t> queue(processingQueueNamed("com.pembrocat.networking.property-list-request.processing"));
+    return queue.get();
 }
 
 id RQPropertyListRequestOperation::responsePropertyList()
@@ -278,8 +280,8 @@ std::shared_ptr<NSSet> RQJSONRequestOperation::defaultContentTypes() { return se
 
 dispatch_queue_t RQJSONRequestOperation::processingQueue()
 {
-    static const auto queue = processingQueueNamed("com.pembrocat.networking.json-request.processing");
-    return queue;
+    static const NeverDestroyed<dispatch_queue_t> queue(processingQueueNamed("com.pembrocat.networking.json-request.processing"));
+    return queue.get();
 }
 
 NSUInteger RQJSONRequestOperation::JSONReadingOptions() const
@@ -412,8 +414,8 @@ std::shared_ptr<NSSet> RQXMLRequestOperation::defaultContentTypes() { return set
 
 dispatch_queue_t RQXMLRequestOperation::processingQueue()
 {
-    static const auto queue = processingQueueNamed("com.pembrocat.networking.xml-request.processing");
-    return queue;
+    static const NeverDestroyed<dispatch_queue_t> queue(processingQueueNamed("com.pembrocat.networking.xml-request.processing"));
+    return queue.get();
 }
 
 std::shared_ptr<NSXMLParser> RQXMLRequestOperation::responseXMLParser()

@@ -151,7 +151,7 @@ std::shared_ptr<NSThread> RQURLConnectionOperation::networkRequestThread()
 
 std::vector<std::shared_ptr<NSData>> RQURLConnectionOperation::pinnedCertificates()
 {
-    static const std::vector<std::shared_ptr<NSData>> certificates = [] {
+    static const NeverDestroyed<std::vector<std::shared_ptr<NSData>>> certificates([] {
         std::vector<std::shared_ptr<NSData>> found;
         auto paths = NSBundle::mainBundle()->pathsForResourcesOfType("cer", ".");
         for (const auto& path : paths ? *paths : *NSArray::array()) {
@@ -159,13 +159,13 @@ std::vector<std::shared_ptr<NSData>> RQURLConnectionOperation::pinnedCertificate
                 found.push_back(data);
         }
         return found;
-    }();
-    return certificates;
+    }());
+    return certificates.get();
 }
 
 std::vector<SecKeyRef> RQURLConnectionOperation::pinnedPublicKeys()
 {
-    static const std::vector<SecKeyRef> keys = [] {
+    static const NeverDestroyed<std::vector<SecKeyRef>> keys([] {
         std::vector<SecKeyRef> found;
         for (const auto& data : pinnedCertificates()) {
             auto certificate = SecCertificateCreateWithData(data);
@@ -179,8 +179,8 @@ std::vector<SecKeyRef> RQURLConnectionOperation::pinnedPublicKeys()
                 found.push_back(key);
         }
         return found;
-    }();
-    return keys;
+    }());
+    return keys.get();
 }
 
 std::vector<NSRunLoopMode> RQURLConnectionOperation::modeList() const

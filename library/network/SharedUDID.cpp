@@ -8,6 +8,7 @@
 #include "platform/foundation/NSKeyedUnarchiver.h"
 #include "platform/foundation/NSProcessInfo.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/uikit/UIPasteboard.h"
 
 #include <algorithm>
@@ -37,8 +38,8 @@ struct Cache {
 
 Cache& cache()
 {
-    static Cache shared;
-    return shared;
+    static NeverDestroyed<Cache> shared;
+    return shared.get();
 }
 
 NSString generateFreshSharedUDID()

@@ -1,6 +1,7 @@
 #include "library/network/UIImageView_NEEngineAdditions.h"
 
 #include "platform/foundation/NSAssertMainThread.h"
+#include "platform/foundation/NeverDestroyed.h"
 
 #include <map>
 #include <mutex>
@@ -24,8 +25,8 @@ struct FetchTable {
 
 FetchTable& table()
 {
-    static FetchTable shared;
-    return shared;
+    static NeverDestroyed<FetchTable> shared;
+    return shared.get();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/dispatch/DispatchTimerThread.h"
 
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/SystemClock.h"
 
 #include <chrono>
@@ -48,8 +49,8 @@ DispatchTimerThread::DispatchTimerThread()
 
 DispatchTimerThread& DispatchTimerThread::shared()
 {
-    static DispatchTimerThread thread;
-    return thread;
+    static NeverDestroyed<DispatchTimerThread> thread;
+    return thread.get();
 }
 
 uint64_t DispatchTimerThread::schedule(dispatch_time_t deadline, std::function<void()> action)

@@ -7,6 +7,9 @@
 
 #include <memory>
 
+template <typename T>
+class NeverDestroyed;
+
 class DispatchTimerThread {
 public:
     static DispatchTimerThread& shared();
@@ -16,6 +19,7 @@ public:
 
 private:
     struct State;
+    friend class NeverDestroyed<DispatchTimerThread>;
     DispatchTimerThread();
     static void work(std::shared_ptr<State> state);
 

@@ -1,5 +1,6 @@
 #include "platform/foundation/NSBundle.h"
 
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/PropertyListNode.h"
 #include "platform/foundation/TypedValues.h"
 
@@ -135,11 +136,11 @@ private:
 
 const std::shared_ptr<NSBundle>& NSBundle::mainBundle()
 {
-    static const std::shared_ptr<NSBundle> bundle = [] {
+    static const NeverDestroyed<std::shared_ptr<NSBundle>> bundle([] {
         const char* configured = std::getenv("CORVANE_RESOURCES");
         return create(NSString(configured && *configured ? configured : CORVANE_RESOURCES_DIR));
-    }();
-    return bundle;
+    }());
+    return bundle.get();
 }
 
 std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const NSString& path)

@@ -1,6 +1,7 @@
 #include "platform/foundation/NSCharacterSet.h"
 
 #include "platform/foundation/ICUBridge.h"
+#include "platform/foundation/NeverDestroyed.h"
 
 #include <unicode/uniset.h>
 #include <unicode/ustring.h>
@@ -103,8 +104,8 @@ std::shared_ptr<NSCharacterSet> makeSet(const char16_t* pattern)
 #define NS_CHARACTER_SET(name, pattern)                                  \
     std::shared_ptr<NSCharacterSet> NSCharacterSet::name()               \
     {                                                                    \
-        static const std::shared_ptr<NSCharacterSet> set = makeSet(pattern); \
-        return set;                                                      \
+        static const NeverDestroyed<std::shared_ptr<NSCharacterSet>> set(makeSet(pattern)); \
+        return set.get();                                                \
     }
 
 NS_CHARACTER_SET(whitespaceCharacterSet, u"[\\t\\p{Zs}]")
@@ -124,9 +125,9 @@ NS_CHARACTER_SET(controlCharacterSet, u"[\\p{Cc}\\p{Cf}]")
 #define NS_URL_CHARACTER_SET(name, extra)                                                 \
     std::shared_ptr<NSCharacterSet> NSCharacterSet::name()                                \
     {                                                                                     \
-        static const std::shared_ptr<NSCharacterSet> set = characterSetWithCharactersInString( \
-            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~" extra);  \
-        return set;                                                                       \
+        static const NeverDestroyed<std::shared_ptr<NSCharacterSet>> set(characterSetWithCharactersInString( \
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~" extra)); \
+        return set.get();                                                                 \
     }
 
 NS_URL_CHARACTER_SET(URLQueryAllowedCharacterSet, "!$&'()*+,;=:@/?")

@@ -1,5 +1,7 @@
 #include "platform/foundation/NSCoder.h"
 
+#include "platform/foundation/NeverDestroyed.h"
+
 #include <map>
 #include <mutex>
 
@@ -13,8 +15,8 @@ std::mutex& registryMutex()
 
 std::map<std::string, NSCoder::RegisteredClass>& registry()
 {
-    static std::map<std::string, NSCoder::RegisteredClass> classes;
-    return classes;
+    static NeverDestroyed<std::map<std::string, NSCoder::RegisteredClass>> classes;
+    return classes.get();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSCharacterSet.h"
 #include "platform/foundation/NSDecimalNumberHandler.h"
+#include "platform/foundation/NeverDestroyed.h"
 
 namespace {
 
@@ -12,8 +13,8 @@ NSDecimal decimalOf(const std::shared_ptr<NSDecimalNumber>& number)
 
 const NSDecimalNumber::Behavior& behaviorOrDefault(const NSDecimalNumber::Behavior& behavior)
 {
-    static const NSDecimalNumber::Behavior defaultBehavior = NSDecimalNumberHandler::defaultDecimalNumberHandler();
-    return behavior ? behavior : defaultBehavior;
+    static const NeverDestroyed<NSDecimalNumber::Behavior> defaultBehavior(NSDecimalNumberHandler::defaultDecimalNumberHandler());
+    return behavior ? behavior : defaultBehavior.get();
 }
 
 } // namespace
@@ -50,20 +51,20 @@ std::shared_ptr<NSDecimalNumber> NSDecimalNumber::decimalNumberWithDecimal(const
 
 std::shared_ptr<NSDecimalNumber> NSDecimalNumber::zero()
 {
-    static const auto number = create(ns::decimalWithLongLong(0));
-    return number;
+    static const NeverDestroyed<std::shared_ptr<NSDecimalNumber>> number(create(ns::decimalWithLongLong(0)));
+    return number.get();
 }
 
 std::shared_ptr<NSDecimalNumber> NSDecimalNumber::one()
 {
-    static const auto number = create(ns::decimalWithLongLong(1));
-    return number;
+    static const NeverDestroyed<std::shared_ptr<NSDecimalNumber>> number(create(ns::decimalWithLongLong(1)));
+    return number.get();
 }
 
 std::shared_ptr<NSDecimalNumber> NSDecimalNumber::notANumber()
 {
-    static const auto number = create(ns::decimalNotANumber());
-    return number;
+    static const NeverDestroyed<std::shared_ptr<NSDecimalNumber>> number(create(ns::decimalNotANumber()));
+    return number.get();
 }
 
 namespace {
@@ -84,14 +85,14 @@ NSDecimal extremeDecimal(bool negative)
 
 std::shared_ptr<NSDecimalNumber> NSDecimalNumber::minimumDecimalNumber()
 {
-    static const auto number = create(extremeDecimal(true));
-    return number;
+    static const NeverDestroyed<std::shared_ptr<NSDecimalNumber>> number(create(extremeDecimal(true)));
+    return number.get();
 }
 
 std::shared_ptr<NSDecimalNumber> NSDecimalNumber::maximumDecimalNumber()
 {
-    static const auto number = create(extremeDecimal(false));
-    return number;
+    static const NeverDestroyed<std::shared_ptr<NSDecimalNumber>> number(create(extremeDecimal(false)));
+    return number.get();
 }
 
 std::shared_ptr<NSDecimalNumber> NSDecimalNumber::finishOperation(const char* operation, NSCalculationError error,

@@ -1,9 +1,12 @@
 #include "platform/foundation/NSDecimalNumberHandler.h"
 
+#include "platform/foundation/NeverDestroyed.h"
+
 std::shared_ptr<NSDecimalNumberHandler> NSDecimalNumberHandler::defaultDecimalNumberHandler()
 {
-    static const auto handler = create(NSRoundPlain, NSDecimalNoScale, false, true, true, true);
-    return handler;
+    static const NeverDestroyed<std::shared_ptr<NSDecimalNumberHandler>> handler(
+        create(NSRoundPlain, NSDecimalNoScale, false, true, true, true));
+    return handler.get();
 }
 
 std::shared_ptr<NSDecimalNumberHandler> NSDecimalNumberHandler::decimalNumberHandlerWithRoundingMode(NSRoundingMode roundingMode,

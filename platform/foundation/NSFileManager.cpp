@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/TypedValues.h"
 
 #include <algorithm>
@@ -61,8 +62,8 @@ std::shared_ptr<NSDate> dateOf(const timespec& time)
 
 const std::shared_ptr<NSFileManager>& NSFileManager::defaultManager()
 {
-    static const std::shared_ptr<NSFileManager> manager = create();
-    return manager;
+    static const NeverDestroyed<std::shared_ptr<NSFileManager>> manager(create());
+    return manager.get();
 }
 
 bool NSFileManager::fileExistsAtPath(const NSString& path) const

@@ -4,6 +4,7 @@
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSCalendar.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/foundation/NeverDestroyed.h"
 
 #include <unicode/calendar.h>
 #include <unicode/dcfmtsym.h>
@@ -23,8 +24,8 @@ struct CurrentLocale {
 
 CurrentLocale& currentLocaleStore()
 {
-    static CurrentLocale shared;
-    return shared;
+    static NeverDestroyed<CurrentLocale> shared;
+    return shared.get();
 }
 
 NSString nonEmpty(const char* text) { return text && *text ? NSString(text) : NSString(); }
@@ -56,8 +57,8 @@ void NSLocale::setCurrentLocale(const std::shared_ptr<NSLocale>& locale)
 
 std::shared_ptr<NSLocale> NSLocale::systemLocale()
 {
-    static const std::shared_ptr<NSLocale> system = create(NSString(""));
-    return system;
+    static const NeverDestroyed<std::shared_ptr<NSLocale>> system(create(NSString("")));
+    return system.get();
 }
 
 std::shared_ptr<NSArray> NSLocale::preferredLanguages()

@@ -1,11 +1,12 @@
 #include "platform/foundation/NSNull.h"
 
 #include "platform/foundation/NSString.h"
+#include "platform/foundation/NeverDestroyed.h"
 
 const std::shared_ptr<NSNull>& NSNull::null()
 {
-    static const std::shared_ptr<NSNull> instance = create();
-    return instance;
+    static const NeverDestroyed<std::shared_ptr<NSNull>> instance(create());
+    return instance.get();
 }
 
 NSString NSNull::description() const

@@ -1,6 +1,7 @@
 #include "platform/foundation/NSNumber.h"
 
 #include "platform/foundation/NSDecimalNumber.h"
+#include "platform/foundation/NeverDestroyed.h"
 
 #include <charconv>
 #include <cmath>
@@ -37,9 +38,9 @@ void NSNumber::init(Kind kind, double value)
 
 std::shared_ptr<NSNumber> NSNumber::numberWithBool(bool value)
 {
-    static const auto yes = create(Kind::Bool, std::int64_t(1));
-    static const auto no = create(Kind::Bool, std::int64_t(0));
-    return value ? yes : no;
+    static const NeverDestroyed<std::shared_ptr<NSNumber>> yes(create(Kind::Bool, std::int64_t(1)));
+    static const NeverDestroyed<std::shared_ptr<NSNumber>> no(create(Kind::Bool, std::int64_t(0)));
+    return value ? yes.get() : no.get();
 }
 
 std::shared_ptr<NSNumber> NSNumber::numberWithChar(char value) { return create(Kind::Char, std::int64_t(value)); }

@@ -1,5 +1,7 @@
 #include "platform/foundation/NSPathUtilities.h"
 
+#include "platform/foundation/NeverDestroyed.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -21,7 +23,8 @@ std::string homePath()
 std::string preparedHome()
 {
     static std::mutex mutex;
-    static std::string prepared;
+    static NeverDestroyed<std::string> preparedHome;
+    auto& prepared = preparedHome.get();
     std::string home = homePath();
     std::lock_guard lock(mutex);
     if (home != prepared) {

@@ -1,5 +1,6 @@
 #include "platform/foundation/NSProcessInfo.h"
 
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/SystemClock.h"
 
 #include <cerrno>
@@ -14,8 +15,8 @@ extern char** environ;
 
 const std::shared_ptr<NSProcessInfo>& NSProcessInfo::processInfo()
 {
-    static const std::shared_ptr<NSProcessInfo> info = create();
-    return info;
+    static const NeverDestroyed<std::shared_ptr<NSProcessInfo>> info(create());
+    return info.get();
 }
 
 std::shared_ptr<NSDictionary> NSProcessInfo::environment() const

@@ -6,6 +6,7 @@
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSException.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/StringEncoding.h"
 
 #include <unicode/brkiter.h>
@@ -32,8 +33,8 @@ namespace {
 
 const std::shared_ptr<NSStringObject>& emptyStringObject()
 {
-    static const std::shared_ptr<NSStringObject> empty = NSStringObject::withUnits({});
-    return empty;
+    static const NeverDestroyed<std::shared_ptr<NSStringObject>> empty(NSStringObject::withUnits({}));
+    return empty.get();
 }
 
 std::shared_ptr<NSStringObject> makeObject(std::u16string_view characters)
@@ -955,21 +956,21 @@ NSString NSString::stringByAddingPercentEscapesUsingEncoding(NSStringEncoding en
     if (isNil())
         return {};
     // The legacy escaper leaves every printable ASCII character except these as it is.
-    static const auto allowed = [] {
+    static const NeverDestroyed<std::shared_ptr<NSMutableCharacterSet>> allowed([] {
         auto set = NSMutableCharacterSet::create();
         set->addCharactersInRange(NSMakeRange(0x21, 0x7E - 0x21 + 1));
         set->removeCharactersInString("\"%<>[\\]^`{|}");
         return set;
-    }();
+    }());
     if (encoding == NSUTF8StringEncoding)
-        return stringByAddingPercentEncodingWithAllowedCharacters(*allowed);
+        return stringByAddingPercentEncodingWithAllowedCharacters(*allowed.get());
     std::string bytes;
     if (!ns::encodeText(view(), encoding, false, bytes))
         return {};
     static const char hex[] = "0123456789ABCDEF";
     std::u16string out;
     for (unsigned char byte : bytes) {
-        if (byte < 128 && allowed->characterIsMember(byte)) {
+        if (byte < 128 && allowed.get()->characterIsMember(byte)) {
             out.push_back(byte);
         } else {
             out.push_back(u'%');

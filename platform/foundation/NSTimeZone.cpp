@@ -2,6 +2,7 @@
 
 #include "platform/foundation/ICUBridge.h"
 #include "platform/foundation/NSDictionary.h"
+#include "platform/foundation/NeverDestroyed.h"
 
 #include <unicode/basictz.h>
 #include <unicode/locid.h>
@@ -24,8 +25,8 @@ struct DefaultZone {
 
 DefaultZone& defaultZone()
 {
-    static DefaultZone shared;
-    return shared;
+    static NeverDestroyed<DefaultZone> shared;
+    return shared.get();
 }
 
 std::shared_ptr<NSTimeZone> makeZone(const NSString& icuName, const NSString& name)
@@ -95,8 +96,8 @@ std::shared_ptr<NSTimeZone> NSTimeZone::timeZoneForSecondsFromGMT(NSInteger seco
 
 std::shared_ptr<NSTimeZone> NSTimeZone::systemTimeZone()
 {
-    static const std::shared_ptr<NSTimeZone> system = timeZoneWithName(systemZoneName);
-    return system;
+    static const NeverDestroyed<std::shared_ptr<NSTimeZone>> system(timeZoneWithName(systemZoneName));
+    return system.get();
 }
 
 std::shared_ptr<NSTimeZone> NSTimeZone::defaultTimeZone()

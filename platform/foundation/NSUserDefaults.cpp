@@ -4,13 +4,18 @@
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSPathUtilities.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/PropertyListNode.h"
 #include "platform/foundation/TypedValues.h"
 
 namespace {
 
 std::mutex sharedMutex;
-std::shared_ptr<NSUserDefaults> sharedDefaults;
+std::shared_ptr<NSUserDefaults>& sharedSlot()
+{
+    static NeverDestroyed<std::shared_ptr<NSUserDefaults>> defaults;
+    return defaults.get();
+}
 
 constexpr const char* fallbackIdentifier = "org.corvane.client";
 
@@ -19,6 +24,7 @@ constexpr const char* fallbackIdentifier = "org.corvane.client";
 std::shared_ptr<NSUserDefaults> NSUserDefaults::standardUserDefaults()
 {
     std::lock_guard lock(sharedMutex);
+    auto& sharedDefaults = sharedSlot();
     if (!sharedDefaults) {
         NSString identifier = NSBundle::mainBundle()->bundleIdentifier();
         if (identifier.isNil() || identifier.length() == 0 || identifier.containsString("/"))
@@ -33,7 +39,7 @@ void NSUserDefaults::resetStandardUserDefaults()
     std::shared_ptr<NSUserDefaults> previous;
     {
         std::lock_guard lock(sharedMutex);
-        previous = std::move(sharedDefaults);
+        previous = std::move(sharedSlot());
     }
     if (previous)
         previous->synchronize();

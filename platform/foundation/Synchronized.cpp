@@ -1,5 +1,7 @@
 #include "platform/foundation/Synchronized.h"
 
+#include "platform/foundation/NeverDestroyed.h"
+
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -16,11 +18,10 @@ struct LockTable {
     std::unordered_map<const void*, std::shared_ptr<ObjectLock>> locks;
 };
 
-// Lives as long as any thread may still synchronize, including during static destruction.
 std::shared_ptr<LockTable> table()
 {
-    static const std::shared_ptr<LockTable> shared = std::make_shared<LockTable>();
-    return shared;
+    static const NeverDestroyed<std::shared_ptr<LockTable>> shared(std::make_shared<LockTable>());
+    return shared.get();
 }
 
 } // namespace

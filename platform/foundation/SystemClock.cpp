@@ -1,5 +1,7 @@
 #include "platform/foundation/SystemClock.h"
 
+#include "platform/foundation/NeverDestroyed.h"
+
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -24,10 +26,8 @@ struct ClockState {
 
 ClockState& state()
 {
-    // Never destroyed: threads still running while the process exits (a network thread letting go
-    // of its run loop) remove their listeners after static destruction has begun.
-    static ClockState& clock = *new ClockState;
-    return clock;
+    static NeverDestroyed<ClockState> clock;
+    return clock.get();
 }
 
 NSTimeInterval realNow()

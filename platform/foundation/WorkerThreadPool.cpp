@@ -1,5 +1,7 @@
 #include "platform/foundation/WorkerThreadPool.h"
 
+#include "platform/foundation/NeverDestroyed.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -28,8 +30,8 @@ WorkerThreadPool::WorkerThreadPool()
 
 WorkerThreadPool& WorkerThreadPool::shared()
 {
-    static WorkerThreadPool pool;
-    return pool;
+    static NeverDestroyed<WorkerThreadPool> pool;
+    return pool.get();
 }
 
 void WorkerThreadPool::run(std::function<void()> job)

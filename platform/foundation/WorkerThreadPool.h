@@ -6,6 +6,9 @@
 #include <functional>
 #include <memory>
 
+template <typename T>
+class NeverDestroyed;
+
 class WorkerThreadPool {
 public:
     static WorkerThreadPool& shared();
@@ -14,6 +17,7 @@ public:
     void run(std::function<void()> job);
 
 private:
+    friend class NeverDestroyed<WorkerThreadPool>;
     struct State;
     WorkerThreadPool();
     static void work(std::shared_ptr<State> state);

@@ -1,6 +1,7 @@
 #include "platform/net/NSHTTPCookieStorage.h"
 
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/net/PublicSuffix.h"
 
 #include <algorithm>
@@ -10,8 +11,8 @@ namespace {
 std::mutex sharedMutex;
 std::shared_ptr<NSHTTPCookieStorage>& sharedStorage()
 {
-    static std::shared_ptr<NSHTTPCookieStorage> storage;
-    return storage;
+    static NeverDestroyed<std::shared_ptr<NSHTTPCookieStorage>> storage;
+    return storage.get();
 }
 
 NSTimeInterval now()

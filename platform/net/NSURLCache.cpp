@@ -1,5 +1,7 @@
 #include "platform/net/NSURLCache.h"
 
+#include "platform/foundation/NeverDestroyed.h"
+
 #include <algorithm>
 
 namespace {
@@ -7,8 +9,8 @@ namespace {
 std::mutex sharedMutex;
 std::shared_ptr<NSURLCache>& sharedCache()
 {
-    static std::shared_ptr<NSURLCache> cache;
-    return cache;
+    static NeverDestroyed<std::shared_ptr<NSURLCache>> cache;
+    return cache.get();
 }
 
 std::string keyFor(const std::shared_ptr<NSURLRequest>& request)
