@@ -52,8 +52,8 @@ class MainQueueRelay : public std::enable_shared_from_this<MainQueueRelay> {
 public:
     static const std::shared_ptr<MainQueueRelay>& shared()
     {
-        static const auto relay = std::make_shared<MainQueueRelay>();
-        return relay;
+        static const NeverDestroyed<std::shared_ptr<MainQueueRelay>> relay(std::make_shared<MainQueueRelay>());
+        return relay.get();
     }
 
     void post(std::function<void()> block)
