@@ -189,6 +189,12 @@ TEST_F(ImageLoadingTest, TenViewsShareOneDownloadAndACancelledOneLeavesTheOthers
         EXPECT_EQ(views[i]->image(), placeholder);
     }
     ASSERT_TRUE(runUntil([&] { return countOf("/held/photo.jpg") == 1 && RIImageDownloader::sharedDownloader()->pendingURLCount() == 1; }));
+    // The first view's request is out, but the others may still be looking on disk: each joins the
+    // download once its lookup is answered on the main queue, after which the download may end.
+    dispatch_sync(RIImageManager::sharedManager()->imageCache()->ioQueue(), [] { });
+    bool joined = false;
+    dispatch_async(dispatch_get_main_queue(), [&joined] { joined = true; });
+    ASSERT_TRUE(runUntil([&] { return joined; }));
     UIImageView_RemoteImage::sd_cancelCurrentImageLoad(*views[3]);
     hold.letGo();
     ASSERT_TRUE(runUntil([&] {
