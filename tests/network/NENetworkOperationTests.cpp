@@ -221,6 +221,15 @@ protected:
                 response.set_header("Cache-Control", request.get_param_value("cc"));
             response.set_content("img", "image/png");
         });
+        server.routes().Get("/moved", [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/stamped"); });
+        server.routes().Get("/stamped", [](const httplib::Request& request, httplib::Response& response) {
+            response.set_header("Last-Modified", "Tue, 01 Dec 2026 10:00:00 GMT");
+            response.set_content(request.get_header_value("X-Stamp") + "|" + request.get_header_value("If-Modified-Since"), "text/plain");
+        });
+        server.routes().Get("/locked", [](const httplib::Request&, httplib::Response& response) {
+            response.status = 401;
+            response.set_header("WWW-Authenticate", "Basic realm=\"r\"");
+        });
         server.routes().Post("/upload", [this](const httplib::Request& request, httplib::Response& response) {
             std::lock_guard lock(uploadMutex);
             uploadFiles = request.files.size();
@@ -616,5 +625,78 @@ TEST(NENetworkOperationClientCertificate, presentsTheIdentityOfItsPKCS12FileAndF
         EXPECT_EQ(refused.error->code(), NSURLErrorUserCancelledAuthentication) << path.UTF8String();
     }
     EXPECT_EQ(server.requestCount(), 1u);
+    queue->waitUntilAllOperationsAreFinished();
+}
+
+TEST_F(NENetworkOperationExchange, followsARedirectWithItsOwnHeadersAndRevalidatesByLastModified)
+{
+    auto moved = NENetworkOperation::create(NSString(server.URL("/moved")), nullptr, "GET");
+    moved->addHeaders(dictionary({ { NSString("s1"), NSString("X-Stamp") } }));
+    Outcome outcome;
+    outcome.listen(moved);
+    queue->addOperation(moved);
+    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    EXPECT_EQ(outcome.completions, 1);
+    EXPECT_EQ(outcome.body, "s1|");
+    auto headers = moved->cacheHeaders();
+    ASSERT_TRUE(headers);
+    EXPECT_EQ(NSString::fromId(headers->objectForKey(NSString("Last-Modified"))), "Tue, 01 Dec 2026 10:00:00 GMT");
+
+    auto again = NENetworkOperation::create(NSString(server.URL("/stamped")), nullptr, "GET");
+    again->updateOperationBasedOnPreviousHeaders(headers);
+    Outcome revalidated;
+    revalidated.listen(again);
+    queue->addOperation(again);
+    ASSERT_TRUE(runUntil([&] { return revalidated.total() > 0; }));
+    EXPECT_EQ(revalidated.body, "|Tue, 01 Dec 2026 10:00:00 GMT");
+    queue->waitUntilAllOperationsAreFinished();
+}
+
+TEST_F(NENetworkOperationExchange, handsChallengesItCannotAnswerToItsHandlerOrDeliversTheRefusal)
+{
+    // A user without a password is no credential: the handler decides.
+    auto handled = NENetworkOperation::create(NSString(server.URL("/locked")), nullptr, "GET");
+    handled->setUsername("u", NSString());
+    int asked = 0;
+    handled->setAuthHandler([&](const std::shared_ptr<NSURLAuthenticationChallenge>& challenge) {
+        ++asked;
+        challenge->sender()->cancelAuthenticationChallenge(challenge);
+    });
+    Outcome cancelled;
+    cancelled.listen(handled);
+    queue->addOperation(handled);
+    ASSERT_TRUE(runUntil([&] { return cancelled.total() > 0 && handled->isFinished(); }));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(cancelled.errors, 1);
+    ASSERT_TRUE(cancelled.error);
+    EXPECT_EQ(cancelled.error->code(), NSURLErrorUserCancelledAuthentication);
+
+    Outcome refused;
+    run("/locked", refused);
+    EXPECT_EQ(refused.errors, 1);
+    ASSERT_TRUE(refused.error);
+    EXPECT_EQ(refused.error->code(), 401);
+    queue->waitUntilAllOperationsAreFinished();
+}
+
+TEST(NENetworkOperationServerTrust, refusesAnUntrustedServerUnlessToldToContinue)
+{
+    const auto& pki = loopback::authority();
+    ASSERT_FALSE(pki.authorityDER.empty());
+    loopback::Server server(loopback::TLS { &pki.server, std::string(), false });
+    server.routes().Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_content("inside", "text/plain"); });
+    server.start();
+    auto queue = NSOperationQueue::create();
+    for (const bool proceed : { false, true }) {
+        auto operation = NENetworkOperation::create(NSString(server.URL("/")), nullptr, "GET");
+        operation->setShouldContinueWithInvalidCertificate(proceed);
+        Outcome outcome;
+        outcome.listen(operation);
+        queue->addOperation(operation);
+        ASSERT_TRUE(runUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
+        EXPECT_EQ(outcome.completions, proceed ? 1 : 0);
+        EXPECT_EQ(outcome.errors, proceed ? 0 : 1);
+        EXPECT_EQ(server.requestCount(), proceed ? 1u : 0u);
+    }
     queue->waitUntilAllOperationsAreFinished();
 }
