@@ -451,3 +451,49 @@ TEST_F(NENetworkEngineFreezing, sendsOperationsFrozenByAnEarlierRunAndAnnouncesT
     EXPECT_NE(std::find(counts.begin(), counts.end(), 1u), counts.end());
     NSNotificationCenter::defaultCenter()->removeObserver(listener);
 }
+
+TEST_F(NENetworkEngineCache, answersFromTheDiskOnceTheMemoryWasWrittenOutAndTheEngineMadeAgain)
+{
+    SystemClock::useManualClock();
+    Heard first;
+    get("/cached", first);
+    ASSERT_TRUE(runUntil([&] { return first.completions == 1; }));
+    engine->saveCache();
+    EXPECT_EQ(engine->memoryCacheCount(), 0u);
+
+    // As after a restart: a new engine reads the expiries back and the body from its file.
+    auto later = NENetworkEngine::create("127.0.0.1", server.port(), NSString(), nullptr);
+    later->useCache();
+    auto operation = later->operationWithPath("/cached");
+    Heard again;
+    again.listen(*operation);
+    later->enqueueOperation(operation);
+    ASSERT_TRUE(runUntil([&] { return again.completions == 1; }));
+    settle();
+    EXPECT_EQ(again.cached, 1);
+    EXPECT_EQ(again.body, "body-1");
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(later->memoryCacheCount(), 1u);
+}
+
+TEST_F(NENetworkEngineCache, putsTheFetchedImageIntoTheViewWithOrWithoutATransition)
+{
+    const auto url = NSURL::URLWithString(NSString(server.URL("/picture")));
+    const auto placeholder = UIImage::imageWithData(NSData::dataWithBytes(nullptr, 0));
+    for (const bool animated : { false, true }) {
+        auto parent = UIView::create(CGRectMake(0, 0, 20, 20));
+        auto view = UIImageView::create(CGRectMake(0, 0, 3, 2));
+        parent->addSubview(view);
+        ASSERT_TRUE(UIImageView_NEEngineAdditions::setImageFromURL(*view, url, placeholder, engine, animated));
+        ASSERT_TRUE(runUntil([&] { return view->image() && view->image()->size().width == 3; })) << animated;
+        EXPECT_EQ(view->image()->size().height, 2);
+    }
+    // A view gone before its image arrived is left alone.
+    auto gone = UIImageView::create(CGRectMake(0, 0, 3, 2));
+    const auto other = NSURL::URLWithString(NSString(server.URL("/picture?gone=1")));
+    auto operation = UIImageView_NEEngineAdditions::setImageFromURL(*gone, other, nullptr, engine, false);
+    ASSERT_TRUE(operation);
+    gone.reset();
+    EXPECT_TRUE(runUntil([&] { return operation->isFinished(); }));
+    settle();
+}
