@@ -108,6 +108,7 @@ TEST(NENetworkOperationRequest, escapesEveryFormValueAndKeepsTheUnreservedCharac
     EXPECT_EQ(injected.UTF8String().find('&'), std::string::npos);
     EXPECT_EQ(NSString_NEEngineAdditions::urlDecodedString("a%20b+c"), "a b c");
     EXPECT_EQ(NSString_NEEngineAdditions::urlDecodedString("%E4%B8%AD"), "中");
+    EXPECT_EQ(NSString_NEEngineAdditions::urlDecodedString("%e4%b8%ad"), "中");
     EXPECT_EQ(NSString_NEEngineAdditions::urlDecodedString("%FF"), "");
     EXPECT_EQ(NSString_NEEngineAdditions::md5("abc"), "900150983cd24fb0d6963f7d28e17f72");
     EXPECT_EQ(NSString_NEEngineAdditions::uniqueString().length(), 36u);
