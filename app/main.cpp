@@ -11,6 +11,7 @@
 #include "app/UserManager.h"
 #include "app/screens/AppDelegate.h"
 #include "app/screens/ViewController.h"
+#include "platform/allocator/ProcessAllocator.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/UIApplicationMain.h"
@@ -18,7 +19,6 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <malloc.h>
 #include <thread>
 
 #include <cstring>
@@ -88,10 +88,9 @@ int homeMemory(const char* account, const char* password)
 int main(int argc, char* argv[])
 {
     const auto start = std::chrono::steady_clock::now();
-    // Bitmaps above 64 KiB get mappings of their own, which go back to the system when freed;
-    // under the C library's sliding threshold they came from the heap once one had been freed,
-    // and the heap kept their pages.
-    mallopt(M_MMAP_THRESHOLD, 64 * 1024);
+#if CORVANE_PROCESS_ALLOCATOR
+    corvane::processAllocatorPreferResidentMemory();
+#endif
     if (argc >= 2 && std::strcmp(argv[1], "--first-frame") == 0)
         return firstFrame(start);
     if (argc >= 4 && std::strcmp(argv[1], "--home-memory") == 0)

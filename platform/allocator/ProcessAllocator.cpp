@@ -15,4 +15,11 @@ int processAllocatorVersion()
     return mi_version();
 }
 
+void processAllocatorPreferResidentMemory()
+{
+    mi_option_set(mi_option_decommit_delay, 0);
+    mi_option_set(mi_option_segment_decommit_delay, 0);
+    mi_option_enable(mi_option_abandoned_page_decommit);
+}
+
 } // namespace corvane

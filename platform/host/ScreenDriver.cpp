@@ -2,6 +2,7 @@
 
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/layers/CATransaction.h"
+#include "platform/text/UIFont.h"
 #include "platform/uikit/UIScreen.h"
 
 #include <cairo.h>
@@ -26,6 +27,7 @@ bool ScreenDriver::renderFrameIfNeeded()
     if (!needsFrame())
         return false;
     m_compositor->renderFrame();
+    UIFont::releaseResidentFontPages();
     return true;
 }
 

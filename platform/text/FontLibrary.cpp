@@ -8,7 +8,10 @@
 #include <pango/pangofc-fontmap.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sys/mman.h>
 #include <cstdlib>
+#include <cstring>
 #include <strings.h>
 
 #ifndef CORVANE_FONTS_CONF
@@ -55,6 +58,13 @@ bool FontLibrary::load(const std::string& path)
             FcConfigDestroy(m_config);
             m_config = nullptr;
             return false;
+        }
+    }
+    if (FcFontSet* fonts = FcConfigGetFonts(m_config, FcSetSystem)) {
+        for (int index = 0; index < fonts->nfont; ++index) {
+            FcChar8* file = nullptr;
+            if (FcPatternGetString(fonts->fonts[index], FC_FILE, 0, &file) == FcResultMatch && file)
+                m_fontFiles.emplace(reinterpret_cast<const char*>(file));
         }
     }
     m_fontMap = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
@@ -162,4 +172,31 @@ FontFaceMetrics FontLibrary::metricsOfFont(PangoFont* font) const
     if (!key.empty())
         m_metricsByFace.emplace(key, metrics);
     return metrics;
+}
+
+size_t FontLibrary::releaseResidentFontPages() const
+{
+    if (m_fontFiles.empty())
+        return 0;
+    std::lock_guard lock(m_mutex);
+    // Lines read "start-end perms offset device inode   path".
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    size_t released = 0;
+    while (std::getline(maps, line)) {
+        const auto slash = line.find('/');
+        if (slash == std::string::npos || !m_fontFiles.contains(line.substr(slash)))
+            continue;
+        char* end = nullptr;
+        const auto start = std::strtoull(line.c_str(), &end, 16);
+        if (!end || *end != '-')
+            continue;
+        const auto stop = std::strtoull(end + 1, &end, 16);
+        // Only read-only mappings: their pages are the file's and nothing is lost by dropping them.
+        if (stop <= start || !end || std::strncmp(end, " r--", 4) != 0)
+            continue;
+        if (madvise(reinterpret_cast<void*>(start), stop - start, MADV_DONTNEED) == 0)
+            released += stop - start;
+    }
+    return released;
 }

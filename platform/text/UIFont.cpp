@@ -119,3 +119,8 @@ NSString UIFont::description() const
 {
     return NSString::stringWithFormat("<UIFont: font-family: \"%@\"; font-size: %.2fpt>", static_cast<id>(m_fontName), m_pointSize);
 }
+
+void UIFont::releaseResidentFontPages()
+{
+    FontLibrary::shared().releaseResidentFontPages();
+}

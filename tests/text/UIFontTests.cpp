@@ -2,7 +2,15 @@
 #include "platform/text/CTStringAttributes.h"
 #include "platform/text/UIFont.h"
 
+#include "platform/graphics/CGBitmapContext.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -84,4 +92,53 @@ TEST(UIFont, namesSizesAndEquality)
     EXPECT_NEAR(larger->ascender(), 2 * bold->ascender(), 1e-9);
     EXPECT_TRUE(ns::isEqual(UIFont::systemFontOfSize(12), UIFont::systemFontOfSize(12)));
     EXPECT_FALSE(ns::isEqual(UIFont::systemFontOfSize(12), UIFont::systemFontOfSize(13)));
+}
+
+namespace {
+
+// Resident kilobytes of this process's mappings of font files.
+long residentFontKilobytes()
+{
+    std::ifstream smaps("/proc/self/smaps");
+    std::string line;
+    bool font = false;
+    long resident = 0;
+    while (std::getline(smaps, line)) {
+        if (!line.empty() && std::isxdigit(static_cast<unsigned char>(line[0])) && line.find('-') != std::string::npos && line.find(' ') > line.find('-'))
+            font = line.find("/fonts/") != std::string::npos;
+        else if (font && line.rfind("Rss:", 0) == 0)
+            resident += std::strtol(line.c_str() + 4, nullptr, 10);
+    }
+    return resident;
+}
+
+std::vector<unsigned char> drawnPixels(const char* text, CGFloat size)
+{
+    auto context = CGBitmapContextCreate(nullptr, 400, 60, 8, 0, CGColorSpaceCreateDeviceRGB(),
+        CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
+    auto line = CTLineCreateWithAttributedString(
+        NSAttributedString::withString(NSString(text), ns::dictionary({ { NSFontAttributeName, UIFont::systemFontOfSize(size) } })));
+    CGContextSetTextPosition(context, 4, 20);
+    CTLineDraw(line, context);
+    const auto* data = static_cast<const unsigned char*>(CGBitmapContextGetData(context));
+    return { data, data + CGBitmapContextGetBytesPerRow(context) * 60 };
+}
+
+} // namespace
+
+// The font files' pages a drawing read are let go, and text drawn afterwards, from glyphs read
+// again or kept by the renderer, comes out the same.
+TEST(UIFont, releasedFontPagesAreReadAgainOnDemand)
+{
+    const auto before = drawnPixels("驾驶培训 科目一 Hamburg", 23);
+    ASSERT_GT(residentFontKilobytes(), 0);
+    UIFont::releaseResidentFontPages();
+    EXPECT_EQ(residentFontKilobytes(), 0);
+
+    const auto other = drawnPixels("预约考试 成绩查询 Wien", 23);
+    EXPECT_NE(std::count_if(other.begin(), other.end(), [](unsigned char byte) { return byte != 0; }), 0);
+    EXPECT_GT(residentFontKilobytes(), 0) << "new glyphs were read from the files again";
+    EXPECT_EQ(drawnPixels("驾驶培训 科目一 Hamburg", 23), before);
+    UIFont::releaseResidentFontPages();
+    EXPECT_EQ(drawnPixels("驾驶培训 科目一 Hamburg", 23), before);
 }
