@@ -27,7 +27,9 @@ bool ScreenDriver::renderFrameIfNeeded()
     if (!needsFrame())
         return false;
     m_compositor->renderFrame();
-    UIFont::releaseResidentFontPages();
+    // Once the screen rests: during an animation the glyphs would only be read again.
+    if (!m_compositor->needsFrame())
+        UIFont::releaseResidentFontPages();
     return true;
 }
 
