@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <mutex>
+#include <openssl/crypto.h>
 #include <poll.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -13,6 +14,15 @@ void initializeCurlOnce()
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
+
+// The TLS library's state is never torn down, like our own process-wide objects: its exit handler
+// would free it while the networking thread still starts or ends a transfer. Both are set up
+// before main, so a first transfer started while the process exits does not set them up then.
+[[maybe_unused]] const bool transfersReady = [] {
+    OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
+    initializeCurlOnce();
+    return true;
+}();
 
 struct LoopRegistry {
     std::map<std::string, std::shared_ptr<URLTransferLoop>> loops;
