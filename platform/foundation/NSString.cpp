@@ -1154,6 +1154,10 @@ namespace {
 // allocator below: allocate_shared asks for the block without a size of our own, and an
 // allocator with state would sit in every string.
 thread_local std::size_t t_unitBytes = 0;
+// Where the last block began and how long it was without the extra bytes, so the layout the
+// units rely on is checked on every string made.
+thread_local const char* t_blockStart = nullptr;
+thread_local std::size_t t_blockBytes = 0;
 
 template <class T>
 struct UnitsAfterObjectAllocator {
@@ -1163,7 +1167,10 @@ struct UnitsAfterObjectAllocator {
     UnitsAfterObjectAllocator(const UnitsAfterObjectAllocator<U>&) { }
     T* allocate(std::size_t count)
     {
-        return static_cast<T*>(::operator new(count * sizeof(T) + std::exchange(t_unitBytes, 0)));
+        t_blockBytes = count * sizeof(T);
+        auto* block = static_cast<T*>(::operator new(t_blockBytes + std::exchange(t_unitBytes, 0)));
+        t_blockStart = reinterpret_cast<const char*>(block);
+        return block;
     }
     void deallocate(T* pointer, std::size_t) { ::operator delete(pointer); }
     friend bool operator==(const UnitsAfterObjectAllocator&, const UnitsAfterObjectAllocator&) { return true; }
@@ -1180,6 +1187,11 @@ std::shared_ptr<NSStringObject> NSStringObject::withLength(NSUInteger length, ch
     t_unitBytes = length * sizeof(char16_t);
     auto object = std::allocate_shared<NSStringObject>(UnitsAfterObjectAllocator<NSStringObject>(), InlineKey(), std::uint32_t(length));
     units = reinterpret_cast<char16_t*>(object.get() + 1);
+    // Nothing of the block may follow the object but padding, or the units would overwrite it.
+    const auto* objectEnd = reinterpret_cast<const char*>(units);
+    if (objectEnd < t_blockStart || objectEnd > t_blockStart + t_blockBytes
+        || t_blockStart + t_blockBytes - objectEnd >= static_cast<std::ptrdiff_t>(alignof(std::max_align_t)))
+        std::abort();
     return object;
 }
 
