@@ -32,6 +32,7 @@ protected:
     void init(const CALayer& layer);
     std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
     void drawVectorContent(const CGContextRef& context) const override;
+    int vectorContentStepCount() const override { return 1; }
 
 private:
     // Everything a presentation copy copies, in one assignment.

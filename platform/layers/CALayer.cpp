@@ -301,8 +301,19 @@ bool CALayer::coversOpaquely(CGRect rect) const
     return true;
 }
 
+void CALayer::noteChange()
+{
+    ++m_revision;
+    std::shared_ptr<CALayer> keep;
+    for (CALayer* layer = this; layer; layer = keep.get()) {
+        ++layer->m_subtreeRevision;
+        keep = layer->m_superlayer.lock();
+    }
+}
+
 void CALayer::setNeedsComposite()
 {
+    noteChange();
     if (auto host = treeHost())
         host->layerTreeDidChange();
 }
@@ -602,6 +613,7 @@ void CALayer::setNeedsDisplay()
 {
     NSAssertMainThread();
     m_needsDisplay = true;
+    noteChange();
     if (auto host = treeHost())
         host->layerNeedsDisplay(*this);
 }
@@ -634,6 +646,7 @@ CALayer::BackingStore& CALayer::ensureBackingStore()
 
 void CALayer::dropBacking()
 {
+    noteChange();
     if (m_backingStore)
         m_backingStore->backing.reset();
 }
@@ -664,6 +677,7 @@ void CALayer::display()
     cairo_surface_t* drawn = context->backend().cairoSurface();
     cairo_surface_flush(drawn);
     BackingStore& store = ensureBackingStore();
+    noteChange();
     store.backing = retainSurface(drawn);
     store.backingScale = scale;
 }

@@ -26,6 +26,7 @@
 #include "platform/graphics/CGImage.h"
 #include "platform/graphics/CGPath.h"
 
+#include <cstdint>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -256,6 +257,10 @@ public:
     // coordinates): opaque colour, full opacity, the rectangle inside the rounded bounds.
     bool coversOpaquely(CGRect rect) const;
     bool hasRunningAnimations(CFTimeInterval now) const;
+    // Counts the changes that can alter how the layer looks (its own, and for the subtree count
+    // those of every layer below it too), for pictures kept of it to tell when they are stale.
+    std::uint64_t revision() const { return m_revision; }
+    std::uint64_t subtreeRevision() const { return m_subtreeRevision; }
     // The presentation copy at a media time.
     std::shared_ptr<CALayer> presentationAt(CFTimeInterval time) const;
     // Sublayers in drawing order: by zPosition, stable within one.
@@ -268,6 +273,13 @@ public:
     BackingStore* backingStore(PassKey<LayerRenderer>) const { return m_backingStore.get(); }
     BackingStore& makeBackingStore(PassKey<LayerRenderer>) { return ensureBackingStore(); }
     void renderVectorContent(const CGContextRef& context, PassKey<LayerRenderer>) const { drawVectorContent(context); }
+    // The vector content in steps that each paint once over what lies below (a shape's fill,
+    // then its stroke), so that the renderer may keep a picture of each; -1 draws all of it.
+    int vectorContentSteps(PassKey<LayerRenderer>) const { return vectorContentStepCount(); }
+    void renderVectorContentStep(const CGContextRef& context, int step, PassKey<LayerRenderer>) const
+    {
+        drawVectorContentStep(context, step);
+    }
 
 private:
     struct AnimationEntry {
@@ -291,6 +303,10 @@ protected:
     // Content that the renderer draws as vectors at the target's resolution on top of the
     // contents (shape and gradient layers).
     virtual void drawVectorContent(const CGContextRef& context) const;
+    // Classes whose vector content paints more than once per pixel split it in steps: no step
+    // by default (the renderer then draws the whole content each time).
+    virtual int vectorContentStepCount() const { return 0; }
+    virtual void drawVectorContentStep(const CGContextRef& context, int) const { drawVectorContent(context); }
 
     // Runs the action for a change of the key: call prepareChange before storing the new value
     // and finishChange after.
@@ -318,6 +334,7 @@ protected:
     void setNeedsComposite();
 
 private:
+    void noteChange();
     struct BackingStoreDeleter {
         void operator()(BackingStore* store) const;
     };
@@ -376,6 +393,8 @@ private:
     std::vector<std::shared_ptr<CALayer>> m_sublayers;
     std::weak_ptr<LayerTreeHost> m_treeHost;
 
+    std::uint64_t m_revision { 0 };
+    std::uint64_t m_subtreeRevision { 0 };
     bool m_needsDisplay { false };
     bool m_needsLayout { false };
     bool m_isDisplaying { false };

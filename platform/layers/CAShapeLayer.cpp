@@ -163,15 +163,24 @@ CGRect CAShapeLayer::vectorContentBounds() const
 
 void CAShapeLayer::drawVectorContent(const CGContextRef& c) const
 {
+    drawVectorContentStep(c, 0);
+    drawVectorContentStep(c, 1);
+}
+
+void CAShapeLayer::drawVectorContentStep(const CGContextRef& c, int step) const
+{
     if (!m_shapeProperties.path || m_shapeProperties.path->isEmpty())
         return;
-    if (m_shapeProperties.fillColor && m_shapeProperties.fillColor->alpha() > 0) {
+    if (step == 0) {
+        if (!m_shapeProperties.fillColor || m_shapeProperties.fillColor->alpha() <= 0)
+            return;
         CGContextSetFillColorWithColor(c, m_shapeProperties.fillColor);
         CGContextAddPath(c, m_shapeProperties.path);
         if (m_shapeProperties.fillRule == kCAFillRuleEvenOdd)
             CGContextEOFillPath(c);
         else
             CGContextFillPath(c);
+        return;
     }
     if (!m_shapeProperties.strokeColor || m_shapeProperties.strokeColor->alpha() <= 0 || !(m_shapeProperties.lineWidth > 0))
         return;

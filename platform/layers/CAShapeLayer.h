@@ -54,6 +54,9 @@ protected:
     void init(const CALayer& layer);
     std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
     void drawVectorContent(const CGContextRef& context) const override;
+    int vectorContentStepCount() const override { return 2; }
+    // The fill, then the stroke.
+    void drawVectorContentStep(const CGContextRef& context, int step) const override;
 
 private:
     CGPathRef strokedPortion() const;

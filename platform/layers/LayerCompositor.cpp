@@ -1,6 +1,8 @@
 #include "platform/layers/LayerCompositor.h"
 
 #include "platform/layers/LayerRenderer.h"
+#include "platform/layers/cairo/LayerPictureCache.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/graphics/cairo/CairoBackend.h"
 
@@ -19,6 +21,10 @@ bool LayerCompositor::init(CGSize size, CGFloat scale)
     const int height = static_cast<int>(std::ceil(size.height * scale));
     // Flipped and scaled as UIKit's contexts: user space is the screen in points, y down.
     m_context = CGBitmapContext::createImageContext(size, false, scale);
+    m_pictures = std::make_shared<LayerPictureCache>(std::size_t(width) * std::size_t(height) * 4 * 2);
+    // The application posts this under its own name; the compositor hears it without knowing the application.
+    NSNotificationCenter::defaultCenter()->addObserver(std::static_pointer_cast<LayerCompositor>(self()),
+        &LayerCompositor::didReceiveMemoryWarning, NSString("UIApplicationDidReceiveMemoryWarningNotification"), nullptr);
     return m_context && CGBitmapContextGetWidth(m_context) == std::size_t(width)
         && CGBitmapContextGetHeight(m_context) == std::size_t(height);
 }
@@ -310,6 +316,7 @@ void LayerCompositor::renderFrame()
                 damage.size.width * m_scale + 2, damage.size.height * m_scale + 2)));
     }
     forgetChanges();
+    m_pictures->beginFrame();
     // Requests made while layers draw are kept for the next frame.
     if (root)
         display(*root);
@@ -329,16 +336,28 @@ void LayerCompositor::renderFrame()
             cairo_restore(cr);
         }
         if (root) {
-            LayerRenderer renderer(m_context, { true, true, now });
+            LayerRenderer renderer(m_context, { true, true, now, m_pictures.get() });
             renderer.renderLayerPlaced(*root);
         }
         m_context->restoreGState();
     }
     if (!areas.empty())
         cairo_surface_flush(m_context->backend().cairoSurface());
+    const CGRect screen = CGRectMake(0, 0, CGFloat(CGBitmapContextGetWidth(m_context)), CGFloat(CGBitmapContextGetHeight(m_context)));
+    m_pictures->endFrame(areas.size() == 1 && CGRectContainsRect(areas.front(), screen));
     m_pictureIsCurrent = true;
     ++m_frameCount;
     m_rendering = false;
+}
+
+std::size_t LayerCompositor::keptPictureCount() const { return m_pictures->pictureCount(); }
+
+std::size_t LayerCompositor::keptPictureBytes() const { return m_pictures->bytes(); }
+
+void LayerCompositor::dropKeptPictures()
+{
+    NSAssertMainThread();
+    m_pictures->clear();
 }
 
 CGImageRef LayerCompositor::image() const

@@ -7,7 +7,9 @@
 // backing store, then composites the tree with the presentation values of running animations.
 // Layers not marked keep their stores, so a frame where one layer changed draws that layer
 // alone, and when nothing but such drawing changed, only the pixels under those layers are
-// composited again. When nothing changed but the scroll position of one opaque layer (its
+// composited again. Layers' finished pictures (shadows, rounded backgrounds, shapes, gradients,
+// unchanged subtrees over an opaque background) are kept between frames and copied, within a
+// budget of twice the screen's bytes. When nothing changed but the scroll position of one opaque layer (its
 // bounds' origin or its sublayer transform's translation) by whole device pixels, the last
 // frame's pixels under it are shifted and only the newly exposed strips are composited. A
 // request made while a frame draws is kept for the next frame.
@@ -17,6 +19,8 @@
 
 #include <optional>
 #include <vector>
+
+class LayerPictureCache;
 
 class LayerCompositor : public NSObject, public LayerTreeHost {
     NS_OBJECT(LayerCompositor, NSObject)
@@ -38,6 +42,12 @@ public:
     CGImageRef image() const;
     const CGContextRef& bitmapContext() const { return m_context; }
     bool writePNG(const NSString& path) const;
+
+    // Finished pictures of layers kept between frames (a memory warning drops them): how many,
+    // and their bytes.
+    std::size_t keptPictureCount() const;
+    std::size_t keptPictureBytes() const;
+    void dropKeptPictures();
 
     void layerTreeDidChange() override
     {
@@ -65,8 +75,11 @@ private:
     std::optional<std::vector<CGRect>> scrollByShifting(bool animating);
     void forgetChanges();
 
+    void didReceiveMemoryWarning() { dropKeptPictures(); }
+
     CGSize m_size;
     CGFloat m_scale { 2 };
+    std::shared_ptr<LayerPictureCache> m_pictures;
     CGContextRef m_context;
     CALayerRef m_rootLayer;
     CGColorRef m_backgroundColor { CGColorCreateGenericRGB(0, 0, 0, 1) };

@@ -1,16 +1,21 @@
 #include "platform/layers/LayerRenderer.h"
 #include "platform/layers/cairo/LayerBackingStore.h"
+#include "platform/layers/cairo/LayerPictureCache.h"
 
 #include "platform/layers/CAAnimationGroup.h"
 #include "platform/layers/CAPropertyAnimation.h"
 #include "platform/layers/CATransition.h"
 #include "platform/graphics/CGBitmapContext.h"
+#include "platform/graphics/CGShadowBlur.h"
+#include "platform/layers/CAGradientLayer.h"
+#include "platform/layers/CAShapeLayer.h"
 
 #include <pixman.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -220,12 +225,56 @@ CGRect subtreeExtent(const CALayer& layer)
 
 } // namespace
 
+namespace {
+
+bool wholePixel(double value) { return std::abs(value - std::round(value)) < 1e-9; }
+
+// The device pixels wholly inside a rectangle of device space.
+CGRect pixelsInside(CGRect device)
+{
+    device = CGRectStandardize(device);
+    const double x0 = std::ceil(CGRectGetMinX(device) - 1e-9), y0 = std::ceil(CGRectGetMinY(device) - 1e-9);
+    const double x1 = std::floor(CGRectGetMaxX(device) + 1e-9), y1 = std::floor(CGRectGetMaxY(device) + 1e-9);
+    if (!(x1 > x0) || !(y1 > y0) || !std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
+        return CGRectNull;
+    return CGRectMake(x0, y0, x1 - x0, y1 - y0);
+}
+
+// How far beyond the background its shadow reaches, in device pixels.
+int shadowMargin(const CALayer& source, CGFloat deviceScale)
+{
+    const CGShadowBlur blur(std::max(CGFloat(0), source.shadowRadius() * 2) * deviceScale);
+    return blur.reach() + 2 + int(std::ceil((std::abs(source.shadowOffset().width) + std::abs(source.shadowOffset().height)) * deviceScale));
+}
+
+// Whether the layer strokes a line (a border, a shape's stroke), which is not kept in pictures.
+bool strokes(const CALayer& layer)
+{
+    if (layer.borderWidth() > 0 && layer.borderColor() && layer.borderColor()->alpha() > 0)
+        return true;
+    const auto* shape = dynamic_cast<const CAShapeLayer*>(&layer);
+    return shape && shape->strokeColor() && shape->strokeColor()->alpha() > 0 && shape->lineWidth() > 0;
+}
+
+bool gradientIsOpaque(const CALayer& layer)
+{
+    const auto* gradient = dynamic_cast<const CAGradientLayer*>(&layer);
+    if (!gradient || gradient->colors().empty() || layer.isHidden() || layer.opacity() < 1)
+        return false;
+    return std::all_of(gradient->colors().begin(), gradient->colors().end(), [](const CGColorRef& color) { return color && color->alpha() >= 1; });
+}
+
+} // namespace
+
 LayerRenderer::LayerRenderer(CGContextRef context, Options options)
     : m_context(std::move(context))
     , m_options(options)
     , m_baseCTM(m_context->ctm())
     , m_clip(CGContextGetClipBoundingBox(m_context))
 {
+    // Contexts start clipped to a rectangle on whole pixels, or not at all.
+    if (!CGRectIsInfinite(m_clip) && !CGRectIsNull(m_clip))
+        m_clipState.inner = pixelsInside(CGRectApplyAffineTransform(m_clip, m_context->backend().cairoTransform()));
 }
 
 bool LayerRenderer::paintsOnlyBackground(const CALayer& layer)
@@ -315,7 +364,7 @@ void LayerRenderer::renderAffine(CALayer& model, const CALayer& source, const CA
     m_context->restoreGState();
 }
 
-void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATransform3D& toBase)
+void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATransform3D& toBase, bool inPicture)
 {
     const CGContextRef& c = m_context;
     const CGRect bounds = source.bounds();
@@ -332,8 +381,10 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
     }
 
     const auto shadowColor = source.shadowColor() ? source.shadowColor()->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 1 };
-    const bool shadow = source.shadowOpacity() > 0 && shadowColor[3] > 0;
-    if (shadow && source.shadowPath())
+    const bool shadow = !inPicture && source.shadowOpacity() > 0 && shadowColor[3] > 0;
+    if (shadow && source.shadowPath()
+        && !paintKept(model, source, int(LayerPictureCache::Part::Shadow), model.revision(), CGPathGetBoundingBox(source.shadowPath()),
+            shadowMargin(source, c->deviceScale()), {}, [&](LayerRenderer& r) { r.drawShadowPath(source); }))
         drawShadowPath(source);
     // Where only the inside of an opaque layer is redrawn its shadow cannot show.
     const bool contentShadow = shadow && !source.shadowPath() && !source.coversOpaquely(CGContextGetClipBoundingBox(c));
@@ -374,6 +425,7 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
     // shadow of the background: cast it from the fill and save a group the size of the layer.
     const bool backgroundShadow = contentShadow && alpha >= 1 && !transitionProgress && shadowFollowsBackground(model, source);
     const bool group = alpha < 1 || (contentShadow && !backgroundShadow);
+    const ClipState outerClip = m_clipState;
     c->saveGState();
     if (newOffset.width != 0 || newOffset.height != 0)
         CGContextTranslateCTM(c, newOffset.width, newOffset.height);
@@ -383,6 +435,7 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
         if (!CGRectIsInfinite(extent)) {
             const CGFloat reach = contentShadow ? source.shadowRadius() * 3 + std::max(std::abs(source.shadowOffset().width), std::abs(source.shadowOffset().height)) + 2 : 1;
             CGContextClipToRect(c, CGRectInset(extent, -reach, -reach));
+            noteClip(CGRectInset(extent, -reach, -reach), 0);
         }
         CGContextSetAlpha(c, alpha);
         if (contentShadow)
@@ -391,28 +444,30 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
         c->backend().beginTransparencyLayer(CGRectNull, false);
     }
 
-    if (source.backgroundColor() && source.backgroundColor()->alpha() > 0) {
-        c->saveGState();
-        if (backgroundShadow)
-            CGContextSetShadowWithColor(c, source.shadowOffset(), source.shadowRadius() * 2,
-                CGColorCreateGenericRGB(shadowColor[0], shadowColor[1], shadowColor[2], shadowColor[3] * source.shadowOpacity()));
-        CGContextSetFillColorWithColor(c, source.backgroundColor());
-        if (source.cornerRadius() > 0) {
-            CGContextAddPath(c, roundedBoundsPath(bounds, source.cornerRadius()));
-            CGContextFillPath(c);
-        } else {
-            CGContextFillRect(c, bounds);
-        }
+    if (!group && !transitionProgress && !inPicture && newOffset.width == 0 && newOffset.height == 0 && flattens(model, source)) {
+        // Background and everything below in one picture, over the background's shadow.
+        if (backgroundShadow && !paintKept(model, source, int(LayerPictureCache::Part::Shadow), model.revision(), bounds,
+                shadowMargin(source, c->deviceScale()), opaqueBackground(source), [&](LayerRenderer& r) { r.castBackgroundShadow(source); }, true))
+            castBackgroundShadow(source);
+        const auto drawAll = [&](LayerRenderer& r) { r.drawBody(model, source, toBase, true); };
+        if (!paintKept(model, source, int(LayerPictureCache::Part::Subtree), model.subtreeRevision(), bounds, 0,
+                opaqueBackground(source), drawAll))
+            drawAll(*this);
         c->restoreGState();
+        m_clipState = outerClip;
+        return;
     }
+
+    drawBackground(model, source, backgroundShadow && !inPicture);
 
     c->saveGState();
     if (source.masksToBounds()) {
         CGContextAddPath(c, roundedBoundsPath(bounds, source.cornerRadius()));
         CGContextClip(c);
+        noteClip(bounds, source.cornerRadius());
     }
     drawContents(model, source);
-    source.renderVectorContent(c, {});
+    drawVectorContent(model, source);
     drawSublayers(model, source, toBase);
     c->restoreGState();
     drawBorder(source);
@@ -420,6 +475,97 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
     if (group)
         c->backend().endTransparencyLayer();
     c->restoreGState();
+    m_clipState = outerClip;
+}
+
+void LayerRenderer::castBackgroundShadow(const CALayer& source)
+{
+    const CGContextRef& c = m_context;
+    const auto rgba = source.shadowColor() ? source.shadowColor()->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 1 };
+    c->saveGState();
+    CGContextSetShadowWithColor(c, source.shadowOffset(), source.shadowRadius() * 2,
+        CGColorCreateGenericRGB(rgba[0], rgba[1], rgba[2], rgba[3] * source.shadowOpacity()));
+    CGContextSetFillColorWithColor(c, source.backgroundColor());
+    CGContextBeginPath(c);
+    if (source.cornerRadius() > 0)
+        CGContextAddPath(c, roundedBoundsPath(source.bounds(), source.cornerRadius()));
+    else
+        CGContextAddRect(c, source.bounds());
+    CGContext::Backend& backend = c->backend();
+    cairo_t* main = backend.cairoContext();
+    // The fill as it casts the shadow, painted on the shadow's surface only.
+    backend.drawWithEffects([&](cairo_t* cr) {
+        if (cr == main) {
+            cairo_new_path(cr);
+            return;
+        }
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        backend.setSourceToFillColor(cr);
+        cairo_fill(cr);
+    });
+    cairo_new_path(main);
+    c->restoreGState();
+}
+
+void LayerRenderer::fillBackground(const CALayer& source, bool castsShadow)
+{
+    const CGContextRef& c = m_context;
+    const CGRect bounds = source.bounds();
+    c->saveGState();
+    if (castsShadow) {
+        const auto rgba = source.shadowColor() ? source.shadowColor()->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 1 };
+        CGContextSetShadowWithColor(c, source.shadowOffset(), source.shadowRadius() * 2,
+            CGColorCreateGenericRGB(rgba[0], rgba[1], rgba[2], rgba[3] * source.shadowOpacity()));
+    }
+    CGContextSetFillColorWithColor(c, source.backgroundColor());
+    if (source.cornerRadius() > 0) {
+        CGContextAddPath(c, roundedBoundsPath(bounds, source.cornerRadius()));
+        CGContextFillPath(c);
+    } else {
+        CGContextFillRect(c, bounds);
+    }
+    c->restoreGState();
+}
+
+void LayerRenderer::drawBackground(CALayer& model, const CALayer& source, bool castsShadow)
+{
+    if (!source.backgroundColor() || !(source.backgroundColor()->alpha() > 0))
+        return;
+    if (castsShadow) {
+        if (!paintKept(model, source, int(LayerPictureCache::Part::Shadow), model.revision(), source.bounds(),
+                shadowMargin(source, m_context->deviceScale()), opaqueBackground(source),
+                [&](LayerRenderer& r) { r.castBackgroundShadow(source); }, true)) {
+            fillBackground(source, true);
+            return;
+        }
+    }
+    // A rounded fill is worth keeping; a rectangle fills faster than it copies.
+    if (source.cornerRadius() > 0
+        && paintKept(model, source, int(LayerPictureCache::Part::Background), model.revision(), source.bounds(), 0,
+            opaqueBackground(source), [&](LayerRenderer& r) { r.fillBackground(source, false); }))
+        return;
+    if (source.cornerRadius() <= 0 && fillAroundOpaqueSublayers(model, source))
+        return;
+    fillBackground(source, false);
+}
+
+void LayerRenderer::drawVectorContent(CALayer& model, const CALayer& source)
+{
+    const int steps = source.vectorContentSteps({});
+    if (steps <= 0 || !m_options.pictures) {
+        source.renderVectorContent(m_context, {});
+        return;
+    }
+    const CGRect area = source.vectorContentBounds();
+    const CGRect reach = CGRectIsNull(area) ? source.bounds() : CGRectUnion(area, source.bounds());
+    for (int step = 0; step < steps; ++step) {
+        const auto draw = [&](LayerRenderer& r) { source.renderVectorContentStep(r.m_context, step, {}); };
+        // Strokes are drawn each time: Cairo's stroker does not give the same pixels on every
+        // surface, so a kept stroke could differ from a drawn one.
+        const std::vector<CGRect> opaque = gradientIsOpaque(source) ? std::vector<CGRect> { source.bounds() } : std::vector<CGRect> {};
+        if (step != 0 || !paintKept(model, source, int(LayerPictureCache::Part::Content), model.revision(), reach, 1, opaque, draw))
+            draw(*this);
+    }
 }
 
 bool LayerRenderer::shadowFollowsBackground(const CALayer& model, const CALayer& source) const
@@ -685,4 +831,391 @@ void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const
         cairo_paint_with_alpha(cr, c->backend().state().alpha);
         cairo_restore(cr);
     });
+}
+
+std::vector<CGRect> LayerRenderer::opaqueBackground(const CALayer& layer)
+{
+    const CGRect bounds = layer.bounds();
+    if (!layer.coversOpaquely(CGRectMake(CGRectGetMidX(bounds), CGRectGetMidY(bounds), 0, 0)))
+        return {};
+    const CGFloat radius = std::min({ layer.cornerRadius(), bounds.size.width / 2, bounds.size.height / 2 });
+    if (radius <= 0)
+        return { bounds };
+    return { CGRectInset(bounds, radius, 0), CGRectInset(bounds, 0, radius) };
+}
+
+void LayerRenderer::noteClip(CGRect rect, CGFloat radius)
+{
+    const CGAffineTransform t = m_context->backend().cairoTransform();
+    CGRect inner = CGRectNull;
+    bool aligned = false;
+    if (t.b == 0 && t.c == 0) {
+        const CGRect device = CGRectStandardize(CGRectApplyAffineTransform(rect, t));
+        aligned = radius <= 0 && wholePixel(CGRectGetMinX(device)) && wholePixel(CGRectGetMinY(device)) && wholePixel(CGRectGetMaxX(device))
+            && wholePixel(CGRectGetMaxY(device));
+        radius = std::min({ radius, rect.size.width / 2, rect.size.height / 2 });
+        CGRect band = rect;
+        if (radius > 0)
+            band = rect.size.width >= rect.size.height ? CGRectInset(rect, 0, radius) : CGRectInset(rect, radius, 0);
+        inner = pixelsInside(CGRectApplyAffineTransform(band, t));
+    }
+    if (!aligned)
+        m_clipState.aligned = false;
+    m_clipState.inner = CGRectIntersection(m_clipState.inner, inner);
+}
+
+bool LayerRenderer::paintKept(const CALayer& model, const CALayer& source, int part, std::uint64_t revision, CGRect area, int margin,
+    const std::vector<CGRect>& opaque, const std::function<void(LayerRenderer&)>& draw, bool opaqueIsCovered)
+{
+    LayerPictureCache* cache = m_options.pictures;
+    if (!cache || &source != &model || CGRectIsNull(area) || CGRectIsInfinite(area) || CGRectIsEmpty(area))
+        return false;
+    CGContext::Backend& backend = m_context->backend();
+    const auto& state = backend.state();
+    cairo_t* cr = backend.cairoContext();
+    // Copying a picture paints as drawing would only at full alpha, with nothing cast or masked.
+    // Inside a transparency layer edges drawn through a clip of their own do not show: draw there.
+    if (state.alpha != 1 || state.blendMode != kCGBlendModeNormal || state.shadowColor[3] > 0 || state.mask
+        || cairo_get_operator(cr) != CAIRO_OPERATOR_OVER || cairo_get_antialias(cr) != CAIRO_ANTIALIAS_DEFAULT
+        || cairo_get_group_target(cr) != cairo_get_target(cr))
+        return false;
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    const CGAffineTransform toDevice = backend.cairoTransform();
+    const CGRect device = CGRectStandardize(CGRectApplyAffineTransform(area, toDevice));
+    const double left = std::floor(CGRectGetMinX(device)) - margin - 1, top = std::floor(CGRectGetMinY(device)) - margin - 1;
+    const double right = std::ceil(CGRectGetMaxX(device)) + margin + 1, bottom = std::ceil(CGRectGetMaxY(device)) + margin + 1;
+    if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(right) || !std::isfinite(bottom) || std::abs(left) > 1e6
+        || std::abs(top) > 1e6 || (right - left) * (bottom - top) * 4 > double(cache->largestPicture()))
+        return false;
+
+    LayerPictureCache::Picture& picture = cache->picture(model, LayerPictureCache::Part(part));
+    const double shiftX = m.x0 - picture.matrix.x0, shiftY = m.y0 - picture.matrix.y0;
+    // Moved by whole device pixels since it was drawn, the same picture serves.
+    const bool current = picture.drawn && picture.revision == revision && picture.deviceScale == m_context->deviceScale()
+        && picture.deviceHeight == m_context->deviceSize().height && m.xx == picture.matrix.xx && m.yx == picture.matrix.yx
+        && m.xy == picture.matrix.xy && m.yy == picture.matrix.yy && wholePixel(shiftX) && wholePixel(shiftY);
+    int x = static_cast<int>(left), y = static_cast<int>(top);
+    int width = static_cast<int>(right - left), height = static_cast<int>(bottom - top);
+    if (current) {
+        x = picture.x + static_cast<int>(std::round(shiftX));
+        y = picture.y + static_cast<int>(std::round(shiftY));
+        width = picture.surface ? cairo_image_surface_get_width(picture.surface.get()) : width;
+        height = picture.surface ? cairo_image_surface_get_height(picture.surface.get()) : height;
+    }
+    // A clip that cuts the picture must lie on whole pixels, or the copy would differ at its edge.
+    if (!m_clipState.aligned && !CGRectContainsRect(m_clipState.inner, CGRectMake(x, y, width, height)))
+        return false;
+
+    if (!current) {
+        CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+        if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+            return false;
+        // The picture's pixels are the device's pixels from (x, y): drawn with the very matrix.
+        cairo_surface_set_device_offset(surface.get(), -x, -y);
+        {
+            const CGContextRef pictureContext = CGContextCreateWithCairoSurface(surface.get(), m_context->deviceSize(), m_context->ctm(),
+                m_context->deviceScale());
+            if (!pictureContext)
+                return false;
+            LayerRenderer inner(pictureContext, m_options);
+            inner.m_baseCTM = m_baseCTM;
+            inner.m_clip = CGRectInfinite;
+            draw(inner);
+        }
+        cairo_surface_flush(surface.get());
+        cairo_surface_set_device_offset(surface.get(), 0, 0);
+        picture = LayerPictureCache::Picture {};
+        picture.drawn = true;
+        picture.x = x;
+        picture.y = y;
+        picture.matrix = m;
+        picture.deviceScale = m_context->deviceScale();
+        picture.deviceHeight = m_context->deviceSize().height;
+        picture.revision = revision;
+
+        const unsigned char* data = cairo_image_surface_get_data(surface.get());
+        const int stride = cairo_image_surface_get_stride(surface.get());
+        bool blank = true;
+        for (int row = 0; row < height && blank; ++row) {
+            const auto* pixels = reinterpret_cast<const std::uint32_t*>(data + std::ptrdiff_t(row) * stride);
+            blank = std::all_of(pixels, pixels + width, [](std::uint32_t p) { return p == 0; });
+        }
+        if (!blank) {
+            pixman_region32_t solid, rest;
+            pixman_region32_init(&solid);
+            pixman_region32_init_rect(&rest, 0, 0, unsigned(width), unsigned(height));
+            if (toDevice.b == 0 && toDevice.c == 0)
+                for (const CGRect& rect : opaque) {
+                    const CGRect inside = CGRectIntersection(pixelsInside(CGRectApplyAffineTransform(rect, toDevice)),
+                        CGRectMake(x, y, width, height));
+                    if (!CGRectIsNull(inside) && !CGRectIsEmpty(inside))
+                        pixman_region32_union_rect(&solid, &solid, int(inside.origin.x) - x, int(inside.origin.y) - y,
+                            unsigned(inside.size.width), unsigned(inside.size.height));
+                }
+            pixman_region32_subtract(&rest, &rest, &solid);
+            auto copy = [](pixman_region32_t* region, std::vector<cairo_rectangle_int_t>& into) {
+                int count = 0;
+                const pixman_box32_t* boxes = pixman_region32_rectangles(region, &count);
+                for (int i = 0; i < count; ++i)
+                    into.push_back({ boxes[i].x1, boxes[i].y1, boxes[i].x2 - boxes[i].x1, boxes[i].y2 - boxes[i].y1 });
+            };
+            if (!opaqueIsCovered)
+                copy(&solid, picture.opaque);
+            copy(&rest, picture.translucent);
+            pixman_region32_fini(&solid);
+            pixman_region32_fini(&rest);
+            picture.surface = std::move(surface);
+        }
+    }
+    picture.lastUse = cache->frame();
+    if (!picture.surface)
+        return true;
+    // A shadow is painted through its blurred coverage with one composite, as a copy of it is;
+    // other pictures copy only their opaque pixels and leave the edges to paintEdges.
+    const bool copiesExactly = part == int(LayerPictureCache::Part::Shadow);
+    backend.drawWithEffects(
+        [&](cairo_t* target) {
+            cairo_save(target);
+            cairo_identity_matrix(target);
+            cairo_new_path(target);
+            cairo_set_source_surface(target, picture.surface.get(), x, y);
+            // Opaque pixels replace what lies below, as painting them over it would.
+            if (!picture.opaque.empty()) {
+                cairo_set_operator(target, CAIRO_OPERATOR_SOURCE);
+                for (const auto& r : picture.opaque)
+                    cairo_rectangle(target, x + r.x, y + r.y, r.width, r.height);
+                cairo_fill(target);
+                cairo_set_operator(target, CAIRO_OPERATOR_OVER);
+            }
+            if (copiesExactly) {
+                for (const auto& r : picture.translucent)
+                    cairo_rectangle(target, x + r.x, y + r.y, r.width, r.height);
+                cairo_fill(target);
+            }
+            cairo_restore(target);
+        },
+        false);
+    if (!copiesExactly)
+        paintEdges(picture, x, y, draw);
+    return true;
+}
+
+namespace {
+
+// The pixels of the surface a context draws on, at device pixel (x, y) of the context; null
+// when the rectangle is not all on an image of 32-bit pixels.
+std::uint32_t* targetPixels(cairo_t* cr, const cairo_rectangle_int_t& r, int x, int y, std::ptrdiff_t& stride)
+{
+    cairo_surface_t* target = cairo_get_group_target(cr);
+    if (cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE
+        || (cairo_image_surface_get_format(target) != CAIRO_FORMAT_ARGB32 && cairo_image_surface_get_format(target) != CAIRO_FORMAT_RGB24))
+        return nullptr;
+    double ox = 0, oy = 0;
+    cairo_surface_get_device_offset(target, &ox, &oy);
+    const int left = x + r.x + int(ox), top = y + r.y + int(oy);
+    if (left < 0 || top < 0 || left + r.width > cairo_image_surface_get_width(target) || top + r.height > cairo_image_surface_get_height(target))
+        return nullptr;
+    stride = cairo_image_surface_get_stride(target);
+    return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target) + top * stride) + left;
+}
+
+} // namespace
+
+void LayerRenderer::paintEdges(LayerPicture& picture, int x, int y, const std::function<void(LayerRenderer&)>& draw)
+{
+    if (picture.translucent.empty())
+        return;
+    cairo_t* cr = m_context->backend().cairoContext();
+    cairo_surface_t* target = cairo_get_group_target(cr);
+    // Written and read in place only where nothing clips them.
+    bool inClip = true;
+    for (const auto& r : picture.translucent)
+        inClip = inClip && CGRectContainsRect(m_clipState.inner, CGRectMake(x + r.x, y + r.y, r.width, r.height));
+    cairo_surface_flush(target);
+    if (inClip && picture.hasBelow && picture.belowX == x && picture.belowY == y) {
+        // What lies below is what lay below when the edges were drawn: drawing them again would
+        // give the pixels it gave then.
+        bool same = true;
+        std::size_t at = 0;
+        for (const auto& r : picture.translucent) {
+            std::ptrdiff_t stride = 0;
+            const std::uint32_t* row = targetPixels(cr, r, x, y, stride);
+            if (!row) {
+                same = false;
+                break;
+            }
+            for (int i = 0; i < r.height && same; ++i, at += std::size_t(r.width))
+                same = std::memcmp(reinterpret_cast<const unsigned char*>(row) + i * stride, &picture.below[at], std::size_t(r.width) * 4) == 0;
+            if (!same)
+                break;
+        }
+        if (same) {
+            at = 0;
+            for (const auto& r : picture.translucent) {
+                std::ptrdiff_t stride = 0;
+                std::uint32_t* row = targetPixels(cr, r, x, y, stride);
+                for (int i = 0; i < r.height; ++i, at += std::size_t(r.width))
+                    std::memcpy(reinterpret_cast<unsigned char*>(row) + i * stride, &picture.over[at], std::size_t(r.width) * 4);
+            }
+            cairo_surface_mark_dirty(target);
+            m_context->backend().didDraw();
+            return;
+        }
+    }
+
+    // Drawn again where the edges are, and what that gave kept for the next time.
+    auto copyTarget = [&](std::vector<std::uint32_t>& into) {
+        into.clear();
+        for (const auto& r : picture.translucent) {
+            std::ptrdiff_t stride = 0;
+            const std::uint32_t* row = targetPixels(cr, r, x, y, stride);
+            if (!row)
+                return false;
+            for (int i = 0; i < r.height; ++i) {
+                const auto* pixels = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(row) + i * stride);
+                into.insert(into.end(), pixels, pixels + r.width);
+            }
+        }
+        return true;
+    };
+    picture.hasBelow = inClip && copyTarget(picture.below);
+    m_context->saveGState();
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr, &matrix);
+    cairo_identity_matrix(cr);
+    cairo_new_path(cr);
+    for (const auto& r : picture.translucent)
+        cairo_rectangle(cr, x + r.x, y + r.y, r.width, r.height);
+    cairo_clip(cr);
+    cairo_set_matrix(cr, &matrix);
+    const ClipState outer = m_clipState;
+    // Inside this clip nothing is read or written in place.
+    m_clipState.inner = CGRectNull;
+    draw(*this);
+    m_clipState = outer;
+    m_context->restoreGState();
+    if (picture.hasBelow) {
+        cairo_surface_flush(target);
+        picture.hasBelow = copyTarget(picture.over);
+        picture.belowX = x;
+        picture.belowY = y;
+    }
+    if (!picture.hasBelow) {
+        picture.below.clear();
+        picture.over.clear();
+    }
+}
+
+bool LayerRenderer::flattens(CALayer& model, const CALayer& source)
+{
+    LayerPictureCache* cache = m_options.pictures;
+    if (!cache || &source != &model || model.sublayers().empty() || model.mask() || source.opacity() < 1 || !source.backgroundColor()
+        || source.backgroundColor()->alpha() < 1)
+        return false;
+    const CGAffineTransform toDevice = m_context->backend().cairoTransform();
+    const CGRect device = CGRectStandardize(CGRectApplyAffineTransform(source.bounds(), toDevice));
+    if (!std::isfinite(device.size.width) || !std::isfinite(device.size.height)
+        || (device.size.width + 4) * (device.size.height + 4) * 4 > double(cache->largestPicture()))
+        return false;
+    // A picture of the subtree as it is was made when nothing below animated (adding an
+    // animation counts as a change) and everything lay inside the background.
+    const std::uint64_t revision = model.subtreeRevision();
+    const LayerPictureCache::Picture& kept = cache->picture(model, LayerPictureCache::Part::Subtree);
+    if (kept.drawn && kept.revision == revision)
+        return true;
+    // Worth a picture once it was drawn unchanged before: not what changes every frame.
+    if (cache->exchangeSeenRevision(model, revision) != revision)
+        return false;
+    std::vector<const CALayer*> pending;
+    for (const auto& sublayer : model.sublayers())
+        pending.push_back(sublayer.get());
+    while (!pending.empty()) {
+        const CALayer* layer = pending.back();
+        pending.pop_back();
+        if (layer->hasAnimations() || strokes(*layer))
+            return false;
+        if (layer->mask())
+            pending.push_back(layer->mask().get());
+        for (const auto& sublayer : layer->sublayers())
+            pending.push_back(sublayer.get());
+    }
+    // Everything below stays where the background is opaque, so the picture's edge is the
+    // background's alone.
+    return shadowFollowsBackground(model, source);
+}
+
+bool LayerRenderer::fillAroundOpaqueSublayers(CALayer& model, const CALayer& source)
+{
+    if (!m_options.pictures || &source != &model || source.backgroundColor()->alpha() < 1)
+        return false;
+    CGContext::Backend& backend = m_context->backend();
+    const auto& state = backend.state();
+    cairo_t* cr = backend.cairoContext();
+    if (state.alpha != 1 || state.blendMode != kCGBlendModeNormal || state.shadowColor[3] > 0 || state.mask
+        || cairo_get_operator(cr) != CAIRO_OPERATOR_OVER)
+        return false;
+    const CGAffineTransform toDevice = backend.cairoTransform();
+    if (toDevice.b != 0 || toDevice.c != 0)
+        return false;
+    const CGRect device = CGRectStandardize(CGRectApplyAffineTransform(source.bounds(), toDevice));
+    const CGRect inside = pixelsInside(device);
+    if (CGRectIsNull(inside) || !CGRectEqualToRect(inside, device))
+        return false;
+    // Holes outside the clip save nothing and cost their share of the fill's tessellation.
+    const CGRect clip = CGRectIntersection(device,
+        CGRectIntegral(CGRectStandardize(CGRectApplyAffineTransform(CGContextGetClipBoundingBox(m_context), toDevice))));
+    if (CGRectIsNull(clip) || CGRectIsEmpty(clip))
+        return false;
+    pixman_region32_t holes;
+    pixman_region32_init(&holes);
+    for (const auto& sublayer : model.sublayers()) {
+        const CALayer& child = *sublayer;
+        if (child.hasAnimations() || child.mask() || child.isHidden() || !child.isDoubleSided())
+            continue;
+        const CATransform3D placement = child.placementIn(&source);
+        if (!isAffineInPlane(placement))
+            continue;
+        const CGAffineTransform a = planeAffine(placement);
+        if (a.b != 0 || a.c != 0 || !(a.a > 0) || !(a.d > 0))
+            continue;
+        const CGAffineTransform childToDevice = CGAffineTransformConcat(a, toDevice);
+        if (!CGRectIntersectsRect(CGRectApplyAffineTransform(child.bounds(), childToDevice), clip))
+            continue;
+        // What paints every pixel of these rectangles opaquely, whatever lay below.
+        std::vector<CGRect> covered = opaqueBackground(child);
+        if (gradientIsOpaque(child))
+            covered.push_back(child.bounds());
+        for (const CGRect& rect : covered) {
+            const CGRect hole = CGRectIntersection(pixelsInside(CGRectApplyAffineTransform(rect, childToDevice)), clip);
+            if (!CGRectIsNull(hole) && !CGRectIsEmpty(hole))
+                pixman_region32_union_rect(&holes, &holes, int(hole.origin.x), int(hole.origin.y), unsigned(hole.size.width),
+                    unsigned(hole.size.height));
+        }
+    }
+    int count = 0;
+    const pixman_box32_t* boxes = pixman_region32_rectangles(&holes, &count);
+    if (count == 0) {
+        pixman_region32_fini(&holes);
+        return false;
+    }
+    m_context->saveGState();
+    CGContextSetFillColorWithColor(m_context, source.backgroundColor());
+    const CGRect bounds = source.bounds();
+    backend.drawWithEffects([&](cairo_t* target) {
+        cairo_new_path(target);
+        cairo_rectangle(target, bounds.origin.x, bounds.origin.y, bounds.size.width, bounds.size.height);
+        cairo_save(target);
+        cairo_identity_matrix(target);
+        for (int i = 0; i < count; ++i)
+            cairo_rectangle(target, boxes[i].x1, boxes[i].y1, boxes[i].x2 - boxes[i].x1, boxes[i].y2 - boxes[i].y1);
+        cairo_restore(target);
+        cairo_set_fill_rule(target, CAIRO_FILL_RULE_EVEN_ODD);
+        backend.setSourceToFillColor(target);
+        cairo_fill(target);
+        cairo_set_fill_rule(target, CAIRO_FILL_RULE_WINDING);
+    });
+    m_context->restoreGState();
+    pixman_region32_fini(&holes);
+    return true;
 }

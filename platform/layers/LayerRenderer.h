@@ -11,12 +11,19 @@
 #include "platform/layers/CABase.h"
 #include "platform/layers/CALayer.h"
 
+#include <functional>
+
+class LayerPictureCache;
+struct LayerPicture;
+
 class LayerRenderer {
 public:
     struct Options {
         bool presentationValues { false };
         bool backingStores { false };
         CFTimeInterval time { 0 };
+        // Where finished pictures of layers are kept between frames; none: everything is drawn.
+        LayerPictureCache* pictures { nullptr };
     };
 
     LayerRenderer(CGContextRef context, Options options);
@@ -37,10 +44,40 @@ public:
     static CGImageRef snapshot(CALayer& layer, CGFloat scale);
 
 private:
+    // The clip so far in device pixels: whether it is all rectangles on whole pixels, and a
+    // rectangle of pixels it leaves wholly uncovered.
+    struct ClipState {
+        bool aligned { true };
+        CGRect inner { CGRectInfinite };
+    };
+
     void renderLayer(CALayer& model, const CATransform3D& toBase);
     void renderAffine(CALayer& model, const CALayer& source, const CATransform3D& toBase);
     void renderProjected(CALayer& model, const CALayer& source, const CATransform3D& toBase);
-    void drawBody(CALayer& model, const CALayer& source, const CATransform3D& toBase);
+    void drawBody(CALayer& model, const CALayer& source, const CATransform3D& toBase, bool inPicture = false);
+    void drawBackground(CALayer& model, const CALayer& source, bool castsShadow);
+    void fillBackground(const CALayer& source, bool castsShadow);
+    // The shadow the background casts, without the background.
+    void castBackgroundShadow(const CALayer& source);
+    // Fills an opaque rectangular background but where opaque sublayers will cover it; false
+    // when that saves nothing.
+    bool fillAroundOpaqueSublayers(CALayer& model, const CALayer& source);
+    void drawVectorContent(CALayer& model, const CALayer& source);
+    // Whether the layer and everything below it can be kept as one picture over its background.
+    bool flattens(CALayer& model, const CALayer& source);
+    // Paints one step of the layer's drawing from its kept picture, drawing that first when
+    // there is none or it is stale; false when the step is to be drawn into the context instead.
+    // The area (user space) holds what the step paints, margin device pixels beyond; the step
+    // covers the opaque rectangles wholly with opaque colour, or, when opaqueIsCovered, what is
+    // painted next covers them so that the step need not paint there.
+    bool paintKept(const CALayer& model, const CALayer& source, int part, std::uint64_t revision, CGRect area, int margin,
+        const std::vector<CGRect>& opaque, const std::function<void(LayerRenderer&)>& draw, bool opaqueIsCovered = false);
+    // Paints the picture's translucent pixels as drawing would: again from what drawing gave last
+    // time when what lies below is unchanged, else by drawing there.
+    void paintEdges(LayerPicture& picture, int x, int y, const std::function<void(LayerRenderer&)>& draw);
+    // Rectangles (layer space) where the layer's own background is opaque.
+    static std::vector<CGRect> opaqueBackground(const CALayer& layer);
+    void noteClip(CGRect rect, CGFloat radius);
     void drawContents(CALayer& model, const CALayer& source);
     void drawSublayers(CALayer& model, const CALayer& source, const CATransform3D& toBase);
     void drawBorder(const CALayer& source);
@@ -54,4 +91,5 @@ private:
     CGAffineTransform m_baseCTM;
     // The clip's box in the base user space, for leaving out what it hides.
     CGRect m_clip;
+    ClipState m_clipState;
 };
