@@ -107,7 +107,7 @@ CGRect gravityRect(const std::string& gravity, CGRect bounds, CGSize size)
 // Paints part of a picture (pixels) into a rectangle of user space.
 // Resamples the picture once for its place on the device; later frames copy the result, so
 // long as the picture, the rectangles and the placement up to whole device pixels stay.
-bool paintPlaced(cairo_t* cr, cairo_pattern_t* pattern, cairo_surface_t* surface, CGRect source, CGRect destination,
+bool paintPlaced(cairo_t* cr, const std::function<CairoPattern()>& makePattern, cairo_surface_t* surface, CGRect source, CGRect destination,
     CALayer::BackingStore::PlacedContents& placed)
 {
     constexpr double largest = 4096.0 * 4096.0;
@@ -141,7 +141,8 @@ bool paintPlaced(cairo_t* cr, cairo_pattern_t* pattern, cairo_surface_t* surface
             cairo_set_matrix(pc.get(), &m);
             cairo_rectangle(pc.get(), destination.origin.x, destination.origin.y, destination.size.width, destination.size.height);
             cairo_clip(pc.get());
-            cairo_set_source(pc.get(), pattern);
+            const CairoPattern pattern = makePattern();
+            cairo_set_source(pc.get(), pattern.get());
             cairo_paint(pc.get());
         }
         cairo_surface_flush(picture.get());
@@ -185,16 +186,21 @@ void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect d
         cairo_restore(cr);
         return;
     }
-    CairoPattern pattern(cairo_pattern_create_for_surface(surface));
-    cairo_matrix_t m;
-    cairo_matrix_init(&m, sx, 0, 0, sy, source.origin.x - destination.origin.x * sx, source.origin.y - destination.origin.y * sy);
-    cairo_pattern_set_matrix(pattern.get(), &m);
-    cairo_pattern_set_filter(pattern.get(), exact ? CAIRO_FILTER_FAST : CAIRO_FILTER_GOOD);
-    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
-    if (placed && alpha >= 1 && paintPlaced(cr, pattern.get(), surface, source, destination, *placed)) {
+    // Made only when the picture is resampled: a placed picture that still fits is copied as is.
+    const auto makePattern = [&] {
+        CairoPattern pattern(cairo_pattern_create_for_surface(surface));
+        cairo_matrix_t m;
+        cairo_matrix_init(&m, sx, 0, 0, sy, source.origin.x - destination.origin.x * sx, source.origin.y - destination.origin.y * sy);
+        cairo_pattern_set_matrix(pattern.get(), &m);
+        cairo_pattern_set_filter(pattern.get(), exact ? CAIRO_FILTER_FAST : CAIRO_FILTER_GOOD);
+        cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+        return pattern;
+    };
+    if (placed && alpha >= 1 && paintPlaced(cr, makePattern, surface, source, destination, *placed)) {
         cairo_restore(cr);
         return;
     }
+    const CairoPattern pattern = makePattern();
     cairo_rectangle(cr, destination.origin.x, destination.origin.y, destination.size.width, destination.size.height);
     cairo_clip(cr);
     cairo_set_source(cr, pattern.get());
@@ -560,8 +566,7 @@ void LayerRenderer::drawVectorContent(CALayer& model, const CALayer& source)
     const CGRect reach = CGRectIsNull(area) ? source.bounds() : CGRectUnion(area, source.bounds());
     for (int step = 0; step < steps; ++step) {
         const auto draw = [&](LayerRenderer& r) { source.renderVectorContentStep(r.m_context, step, {}); };
-        // Strokes are drawn each time: Cairo's stroker does not give the same pixels on every
-        // surface, so a kept stroke could differ from a drawn one.
+        // Strokes are drawn each time: a stroke has no opaque inside worth copying.
         const std::vector<CGRect> opaque = gradientIsOpaque(source) ? std::vector<CGRect> { source.bounds() } : std::vector<CGRect> {};
         if (step != 0 || !paintKept(model, source, int(LayerPictureCache::Part::Content), model.revision(), reach, 1, opaque, draw))
             draw(*this);

@@ -1,9 +1,12 @@
 #pragma once
 // Finished pictures of what layers paint, kept between frames in device pixels so that a frame
-// composites them instead of rasterising shadows, rounded backgrounds, filled shapes, gradients
-// and whole unchanged subtrees again (strokes are drawn each time). A picture holds one painting step alone (painted over nothing)
-// or a subtree over its own opaque background: copied over the frame, either gives the very
-// pixels drawing it there would.
+// copies them instead of rasterising shadows, rounded backgrounds, filled shapes, gradients and
+// whole unchanged subtrees again (strokes are drawn each time). A picture holds one painting
+// step alone (painted over nothing) or a subtree over its own opaque background. Its opaque
+// pixels are copied; a shadow's pixels are composited as its blurred coverage would be; other
+// translucent pixels (antialiased edges) are drawn again there, or, when what lies below is
+// what lay below the last time, given the pixels that drawing gave then: a frame shows the very
+// pixels drawing everything again would.
 //
 // Pictures are bound to a budget of bytes: the least recently shown go first, a frame of the
 // whole screen drops those it did not show (their layers are off screen or gone), and clear()
