@@ -1,26 +1,12 @@
 #include "app/ServiceReply.h"
 
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/TypedValues.h"
 
 #include <string>
 
 namespace ServiceReply {
-
-namespace {
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 NSString percentDecode(const NSString& text)
 {
@@ -33,8 +19,8 @@ NSString percentDecode(const NSString& text)
     bytes.reserve(source.size());
     for (std::size_t i = 0; i < source.size(); ++i) {
         if (source[i] == '%' && i + 2 < source.size()) {
-            const int high = hexDigit(source[i + 1]);
-            const int low = hexDigit(source[i + 2]);
+            const int high = ns::hexDigitValue(source[i + 1]);
+            const int low = ns::hexDigitValue(source[i + 2]);
             if (high >= 0 && low >= 0) {
                 bytes.push_back(static_cast<char>(high * 16 + low));
                 i += 2;

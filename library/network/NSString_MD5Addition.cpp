@@ -1,6 +1,7 @@
 #include "library/network/NSString_MD5Addition.h"
 
 #include "platform/crypto/CommonDigest.h"
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/NSCharacterSet.h"
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSRegularExpression.h"
@@ -42,17 +43,6 @@ NSString removingEveryMatch(NSString text, const char* pattern, NSRegularExpress
             return text;
         text = text.stringByReplacingCharactersInRange(match, "");
     }
-}
-
-int hexValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -111,8 +101,8 @@ NSString hexToString(const NSString& text)
     std::u16string out;
     auto view = text.view();
     for (std::size_t i = 0; i < view.size(); i += 2) {
-        int high = hexValue(view[i]);
-        int low = hexValue(view[i + 1]);
+        int high = ns::hexDigitValue(view[i]);
+        int low = ns::hexDigitValue(view[i + 1]);
         if (high < 0 || low < 0)
             break;
         out.push_back(static_cast<char16_t>(high * 16 + low));
@@ -160,8 +150,8 @@ NSString urlDecodeUsingEncoding(const NSString& text, NSStringEncoding encoding)
         if (i < view.size() && view[i] == u'%') {
             if (i + 2 >= view.size())
                 return nullptr;
-            int high = hexValue(view[i + 1]);
-            int low = hexValue(view[i + 2]);
+            int high = ns::hexDigitValue(view[i + 1]);
+            int low = ns::hexDigitValue(view[i + 2]);
             if (high < 0 || low < 0)
                 return nullptr;
             run.push_back(static_cast<char>(high * 16 + low));

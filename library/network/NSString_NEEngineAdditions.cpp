@@ -1,27 +1,13 @@
 #include "library/network/NSString_NEEngineAdditions.h"
 
 #include "platform/crypto/CommonDigest.h"
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/NSProcessInfo.h"
 #include "platform/foundation/StringEncoding.h"
 
 #include <cstring>
 
 namespace NSString_NEEngineAdditions {
-
-namespace {
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 NSString md5(const NSString& text)
 {
@@ -67,8 +53,8 @@ NSString urlDecodedString(const NSString& text)
     const std::string source = text.UTF8String();
     std::string bytes;
     for (std::size_t i = 0; i < source.size(); ++i) {
-        if (source[i] == '%' && i + 2 < source.size() && hexValue(source[i + 1]) >= 0 && hexValue(source[i + 2]) >= 0) {
-            bytes += static_cast<char>(hexValue(source[i + 1]) * 16 + hexValue(source[i + 2]));
+        if (source[i] == '%' && i + 2 < source.size() && ns::hexDigitValue(source[i + 1]) >= 0 && ns::hexDigitValue(source[i + 2]) >= 0) {
+            bytes += static_cast<char>(ns::hexDigitValue(source[i + 1]) * 16 + ns::hexDigitValue(source[i + 2]));
             i += 2;
         } else {
             bytes += source[i];

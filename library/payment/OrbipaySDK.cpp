@@ -1,21 +1,11 @@
 #include "library/payment/OrbipaySDK.h"
 
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/NSAssertMainThread.h"
 
 #include <mutex>
 
 namespace {
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // "+" is a blank and a "%" without two hexadecimal digits stays as written.
 std::string decode(const std::string& text)
@@ -25,8 +15,8 @@ std::string decode(const std::string& text)
         const char c = text[i];
         if (c == '+') {
             out += ' ';
-        } else if (c == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
+        } else if (c == '%' && i + 2 < text.size() && ns::hexDigitValue(text[i + 1]) >= 0 && ns::hexDigitValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(ns::hexDigitValue(text[i + 1]) * 16 + ns::hexDigitValue(text[i + 2]));
             i += 2;
         } else {
             out += c;

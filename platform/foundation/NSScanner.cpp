@@ -1,3 +1,4 @@
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/NSScanner.h"
 #include "platform/foundation/NumberText.h"
 
@@ -10,17 +11,6 @@
 namespace {
 
 bool isDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
-
-int hexValue(char16_t unit)
-{
-    if (unit >= u'0' && unit <= u'9')
-        return unit - u'0';
-    if (unit >= u'a' && unit <= u'f')
-        return unit - u'a' + 10;
-    if (unit >= u'A' && unit <= u'F')
-        return unit - u'A' + 10;
-    return -1;
-}
 
 char16_t folded(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 32) : unit; }
 
@@ -127,13 +117,13 @@ bool NSScanner::scanHexLongLong(unsigned long long* result)
     std::size_t position = skipped();
     // "0x" counts as a prefix only when a hexadecimal digit follows it.
     if (position + 2 < text.size() && text[position] == u'0' && (text[position + 1] == u'x' || text[position + 1] == u'X')
-        && hexValue(text[position + 2]) >= 0)
+        && ns::hexDigitValue(text[position + 2]) >= 0)
         position += 2;
-    if (position >= text.size() || hexValue(text[position]) < 0)
+    if (position >= text.size() || ns::hexDigitValue(text[position]) < 0)
         return false;
     unsigned long long value = 0;
-    for (; position < text.size() && hexValue(text[position]) >= 0; ++position)
-        value = value > (ULLONG_MAX >> 4) ? ULLONG_MAX : (value << 4) | static_cast<unsigned>(hexValue(text[position]));
+    for (; position < text.size() && ns::hexDigitValue(text[position]) >= 0; ++position)
+        value = value > (ULLONG_MAX >> 4) ? ULLONG_MAX : (value << 4) | static_cast<unsigned>(ns::hexDigitValue(text[position]));
     if (result)
         *result = value;
     m_location = position;

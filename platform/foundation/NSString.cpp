@@ -1,3 +1,4 @@
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/NSString.h"
 #include "platform/foundation/NumberText.h"
 
@@ -137,14 +138,6 @@ double leadingDouble(std::u16string_view text)
     while (i < text.size() && isSpace(text[i]))
         ++i;
     return ns::readDouble(text, i).value_or(0.0);
-}
-
-int hexValue(char16_t c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -929,8 +922,8 @@ bool unescapeBytes(std::u16string_view units, std::string& bytes)
         if (units[i] == '%') {
             if (i + 2 >= units.size())
                 return false;
-            int high = hexValue(units[i + 1]);
-            int low = hexValue(units[i + 2]);
+            int high = ns::hexDigitValue(units[i + 1]);
+            int low = ns::hexDigitValue(units[i + 2]);
             if (high < 0 || low < 0)
                 return false;
             bytes.push_back(char(high * 16 + low));
