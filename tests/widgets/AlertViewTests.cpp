@@ -120,6 +120,14 @@ TEST_F(AlertView, itsWindowIsItsOwnBesideTheSystemAlert)
     host->advance(0.5);
     EXPECT_EQ(alert->window(), TAAlertViewController::sharedController()->alertWindow());
     EXPECT_NE(system->window(), alert->window());
+
+    // The shared controller outlives the test: an alert left up would sit over the next one.
+    host->tap(alert->buttonAtIndex(0));
+    host->advance(1.0);
+    EXPECT_TRUE(TAAlertViewController::sharedController()->alertViews().empty());
+    system->dismissWithClickedButtonIndex(0, false);
+    host->advance(0.5);
+    EXPECT_EQ(system->window(), nullptr);
 }
 
 TEST_F(AlertView, backdropTapsCancelOnlyWhenAskedAndTheDelegateMayKeepItOpen)
