@@ -2,15 +2,19 @@
 
 #include "app/ServiceRoad.h"
 #include "app/UserManager.h"
+#include "library/network/RQURLConnectionOperation.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/foundation/NSMachPort.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSRunLoop.h"
 #include "platform/net/NSHTTPCookieStorage.h"
 #include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIScrollView.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 void ClientSession::SetUp()
 {
@@ -22,16 +26,26 @@ void ClientSession::SetUp()
     for (const char* key : { kSessionIdKey, kSessionCookiesKey, "DEPNAME", "PROVINCE" })
         defaults->removeObjectForKey(key);
     UserManager::shareInstance()->deleteLoginInfo();
+    // Both notices come on the main queue, so the count is only touched on this thread.
+    auto center = NSNotificationCenter::defaultCenter();
+    const auto counted = [this](NSInteger step) {
+        return [this, step](const std::shared_ptr<NSNotification>&) { requestsUnderWay += step; };
+    };
+    requestObservers = {
+        center->addObserverForName(RQNetworkingOperationDidStartNotification, nullptr, nullptr, counted(1)),
+        center->addObserverForName(RQNetworkingOperationDidFinishNotification, nullptr, nullptr, counted(-1)),
+    };
     launch();
 }
 
 void ClientSession::TearDown()
 {
-    // Requests still under way end before the stand-in goes.
-    for (int i = 0; i < 20; ++i) {
-        host->drainRunLoop();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    // Requests still under way end before the stand-in goes, so none fails into the next test.
+    if (host)
+        EXPECT_TRUE(waitUntil([this] { return requestsUnderWay <= 0; })) << requestsUnderWay << " requests did not end";
+    for (const auto& observer : requestObservers)
+        NSNotificationCenter::defaultCenter()->removeObserver(observer);
+    requestObservers.clear();
     application.reset();
     host.reset();
     standIn.stop();
@@ -53,13 +67,22 @@ std::shared_ptr<ViewController> ClientSession::loginScreen() const
 
 bool ClientSession::waitUntil(const std::function<bool()>& done)
 {
+    auto loop = NSRunLoop::mainRunLoop();
+    const auto mode = UIScrollView::mainRunLoopMode();
+    // A port keeps the loop waiting for the next reply instead of returning at once when
+    // nothing else is registered in the mode.
+    auto keepWaiting = NSMachPort::port();
+    loop->addPort(keepWaiting, mode);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
+    host->drainRunLoop();
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        // Returns as soon as a reply is posted; the clock stays where it is.
+        loop->runInMode(mode, 0.05, true);
         host->drainRunLoop();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    loop->removePort(keepWaiting, mode);
+    if (!done())
+        return false;
     host->runUntilIdle();
     return true;
 }

@@ -48,4 +48,7 @@ protected:
     standin::ServiceStandIn standIn { standin::Options { .keepAlive = false } };
     std::shared_ptr<HeadlessHost> host;
     std::shared_ptr<AppDelegate> application;
+    // Request operations started and not yet finished, from the networking notices.
+    NSInteger requestsUnderWay { 0 };
+    std::vector<id> requestObservers;
 };
