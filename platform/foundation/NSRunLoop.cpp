@@ -378,11 +378,12 @@ bool NSRunLoop::pollDescriptors(const std::string& mode, int timeoutMilliseconds
             readyDescriptors.emplace_back(tokens[i], fds[i].revents);
     }
     bool handled = false;
-    for (const auto& [token, revents] : readyDescriptors) {
+    for (const auto& [readyToken, revents] : readyDescriptors) {
         // Only a descriptor still watched is served: an earlier handler may have removed it.
         std::shared_ptr<std::function<void(short)>> handler;
         {
             std::lock_guard lock(m_mutex);
+            const NSUInteger token = readyToken;
             auto found = std::find_if(m_descriptors.begin(), m_descriptors.end(), [token](const DescriptorEntry& e) { return e.token == token; });
             if (found != m_descriptors.end())
                 handler = found->handler;
