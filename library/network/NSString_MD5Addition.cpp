@@ -11,13 +11,7 @@ namespace {
 
 NSString hexOf(const unsigned char* bytes, std::size_t length)
 {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (std::size_t i = 0; i < length; ++i) {
-        text.push_back(digits[bytes[i] >> 4]);
-        text.push_back(digits[bytes[i] & 15]);
-    }
-    return NSString(text);
+    return NSString(ns::lowercaseHex(bytes, length));
 }
 
 // The whole text must match, as a predicate's MATCHES requires.

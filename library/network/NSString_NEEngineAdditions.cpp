@@ -14,13 +14,7 @@ NSString md5(const NSString& text)
     const std::string bytes = text.UTF8String();
     unsigned char digest[CC_MD5_DIGEST_LENGTH];
     CC_MD5(bytes.data(), static_cast<CC_LONG>(std::strlen(bytes.c_str())), digest);
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char byte : digest) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
-    }
-    return NSString(hex);
+    return NSString(ns::lowercaseHex(digest, sizeof digest));
 }
 
 NSString uniqueString()
