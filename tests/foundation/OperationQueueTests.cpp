@@ -64,9 +64,11 @@ public:
         }
         setState(2);
         started = true;
+        startedSignal.notify();
     }
     void finish() { setState(3); }
     std::atomic<bool> started { false };
+    testing_support::Signal startedSignal;
 
 private:
     void setState(int state)
@@ -164,7 +166,7 @@ TEST(OperationQueue, concurrentOperationHoldsItsSlotUntilItAnnouncesItsFinish)
     first->setCompletionBlock([&] { ++completions; });
     queue->addOperation(first);
     queue->addOperationWithBlock([&] { secondRan = true; });
-    ASSERT_TRUE(testing_support::waitUntil([&] { return first->started.load(); }));
+    ASSERT_TRUE(first->startedSignal.waitUntil([&] { return first->started.load(); }));
     EXPECT_FALSE(secondRan);
     EXPECT_EQ(queue->operationCount(), 2u);
 

@@ -110,10 +110,12 @@ TEST_F(RunLoopTest, delayedPerformInTheDefaultModeWaitsWhileTracking)
 TEST_F(RunLoopTest, aThreadRunLoopRunsPerformsInOrderUntilStopped)
 {
     std::atomic<bool> returned { false };
-    auto thread = NSThread::create([&] {
+    testing_support::Signal ended;
+    auto thread = NSThread::create([&, ended] {
         NSRunLoop::currentRunLoop()->addPort(NSMachPort::port(), NSDefaultRunLoopMode);
         CFRunLoopRun();
         returned = true;
+        ended.notify();
     });
     thread->setName("worker");
     thread->start();
@@ -132,16 +134,20 @@ TEST_F(RunLoopTest, aThreadRunLoopRunsPerformsInOrderUntilStopped)
     EXPECT_EQ(name, NSString("worker"));
 
     CFRunLoopStop(thread->runLoop());
-    ASSERT_TRUE(testing_support::waitUntil([&] { return thread->isFinished(); }));
+    ASSERT_TRUE(ended.waitForNotices());
     EXPECT_TRUE(returned);
 }
 
 TEST_F(RunLoopTest, aLoopWithNothingToWaitForReturnsAtOnce)
 {
     bool result = true;
-    auto thread = NSThread::create([&] { result = NSRunLoop::currentRunLoop()->runMode(NSDefaultRunLoopMode, NSDate::distantFuture()); });
+    testing_support::Signal ended;
+    auto thread = NSThread::create([&, ended] {
+        result = NSRunLoop::currentRunLoop()->runMode(NSDefaultRunLoopMode, NSDate::distantFuture());
+        ended.notify();
+    });
     thread->start();
-    ASSERT_TRUE(testing_support::waitUntil([&] { return thread->isFinished(); }));
+    ASSERT_TRUE(ended.waitForNotices());
     EXPECT_FALSE(result);
     EXPECT_TRUE(NSThread::isMainThread());
     EXPECT_TRUE(NSThread::currentThread()->isMain());
@@ -202,7 +208,8 @@ TEST_F(RunLoopTest, blocksPostedFromAnotherThreadAtAnyMomentAllRun)
     constexpr int rounds = 2000;
     std::atomic<int> ran { 0 };
     std::atomic<bool> abandoned { false };
-    auto poster = NSThread::detachNewThreadWithBlock([&] {
+    testing_support::Signal ended;
+    auto poster = NSThread::detachNewThreadWithBlock([&, ended] {
         for (int i = 0; i < rounds && !abandoned; ++i) {
             loop->performBlock([&] {
                 if (++ran == rounds)
@@ -211,12 +218,13 @@ TEST_F(RunLoopTest, blocksPostedFromAnotherThreadAtAnyMomentAllRun)
             while (ran.load() <= i && !abandoned)
                 std::this_thread::yield();
         }
+        ended.notify();
     });
     // A lost wake-up leaves the loop waiting until the run's end.
     EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 10, false), kCFRunLoopRunStopped);
     abandoned = true;
     EXPECT_EQ(ran.load(), rounds);
-    ASSERT_TRUE(testing_support::waitUntil([&] { return poster->isFinished(); }));
+    ASSERT_TRUE(ended.waitForNotices());
 }
 
 } // namespace

@@ -68,13 +68,7 @@ protected:
 
     // The decoder works on its own threads and reports on the main run loop: turns the loop,
     // without moving the clock, until the condition holds (bounded).
-    static bool settle(const std::function<bool()>& done)
-    {
-        return testing_support::waitUntil([&] {
-            NSRunLoop::mainRunLoop()->advanceClock(0);
-            return done();
-        });
-    }
+    static bool settle(const std::function<bool()>& done) { return testing_support::runLoopUntil(done); }
     bool finished() const { return !named(MPMoviePlayerPlaybackDidFinishNotification).empty(); }
 
     std::shared_ptr<MPMoviePlayerController> player(const std::string& path)
@@ -244,7 +238,9 @@ TEST_F(MoviePlayer, theRunLoopTurnsWhileASlowStreamPrepares)
     std::condition_variable released;
     bool release = false;
     loopback::Server server;
-    server.routes().Get("/movie.ogv", [&](const httplib::Request&, httplib::Response& response) {
+    testing_support::Signal asked;
+    server.routes().Get("/movie.ogv", [&, asked](const httplib::Request&, httplib::Response& response) {
+        asked.notify();
         {
             // The server holds its answer until the test lets it go (bounded, so it never hangs).
             std::unique_lock lock(mutex);
@@ -266,7 +262,7 @@ TEST_F(MoviePlayer, theRunLoopTurnsWhileASlowStreamPrepares)
     int fired = 0;
     auto timer = NSTimer::scheduledTimerWithTimeInterval(0.1, [&](const auto&) { ++fired; }, true);
     // The request is on its way and unanswered; the main run loop keeps turning meanwhile.
-    ASSERT_TRUE(testing_support::waitUntil([&] { return server.requestCount() > 0; }));
+    ASSERT_TRUE(asked.waitForNotices());
     NSRunLoop::mainRunLoop()->advanceClock(1.0);
     EXPECT_GE(fired, 10);
     EXPECT_FALSE(movie->isPreparedToPlay());

@@ -328,8 +328,11 @@ TEST_F(NENetworkEngineFreezing, sendsAnOperationFrozenWhileTheNetworkIsDownOnceI
     networkGoes();
     Heard heard;
     auto operation = post("/post", heard);
+    // The engine cancels the operation once it has written it to disk.
+    testing_support::Signal cancelled;
+    operation->addObserverForKeyPath("isCancelled", [cancelled](const NSString&) { cancelled.notify(); });
     engine->enqueueOperation(operation);
-    ASSERT_TRUE(testing_support::waitUntil([] { return frozenFileCount() == 1; }));
+    ASSERT_TRUE(cancelled.waitUntil([] { return frozenFileCount() == 1; }));
     settle();
     EXPECT_EQ(posted, 0);
     EXPECT_TRUE(operation->isCancelled());
@@ -353,7 +356,7 @@ TEST_F(NENetworkEngineFreezing, freezesARunningOperationWithoutHoldingItsQueueSl
     networkGoes();
     EXPECT_EQ(frozenFileCount(), 1u);
     EXPECT_TRUE(operation->isFinished());
-    ASSERT_TRUE(testing_support::waitUntil([] { return NENetworkEngine::sharedNetworkQueue()->operationCount() == 0; }));
+    ASSERT_TRUE(testing_support::returnsWithin([queue = NENetworkEngine::sharedNetworkQueue()] { queue->waitUntilAllOperationsAreFinished(); }));
     hold.letGo();
     networkComes();
     ASSERT_TRUE(runUntil([&] { return heard.completions == 1; }));

@@ -307,10 +307,12 @@ TEST_F(RQOperationStateTest, callbackQueuesAreKeptByTheOperation)
     auto operation = RQHTTPRequestOperation::create(request("/text/plain"));
     std::atomic<bool> ran { false };
     std::atomic<bool> onMain { true };
+    testing_support::Signal called;
     operation->setCompletionBlockWithSuccess(
-        [&](const std::shared_ptr<RQHTTPRequestOperation>&, const id&) {
+        [&, called](const std::shared_ptr<RQHTTPRequestOperation>&, const id&) {
             onMain = NSThread::isMainThread();
             ran = true;
+            called.notify();
         },
         nullptr);
     // Only the operation holds this queue.
@@ -319,7 +321,7 @@ TEST_F(RQOperationStateTest, callbackQueuesAreKeptByTheOperation)
     EXPECT_TRUE(operation->successCallbackQueue());
     EXPECT_TRUE(operation->failureCallbackQueue());
     ASSERT_TRUE(runToEnd(operation));
-    ASSERT_TRUE(testing_support::waitUntil([&] { return ran.load(); }));
+    ASSERT_TRUE(called.waitUntil([&] { return ran.load(); }));
     EXPECT_FALSE(onMain) << "the callback ran on the main queue instead of its own";
 }
 
