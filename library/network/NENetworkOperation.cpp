@@ -6,6 +6,7 @@
 #include "library/network/NSDictionary_RequestEncoding.h"
 #include "library/network/NSString_NEEngineAdditions.h"
 #include "platform/dispatch/dispatch.h"
+#include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSLocale.h"
@@ -15,6 +16,7 @@
 #include "platform/security/SecImportExport.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIImage.h"
+#include "platform/uikit/UILocalNotification.h"
 
 #include <algorithm>
 #include <cmath>
@@ -809,7 +811,39 @@ void NENetworkOperation::operationFailedWithError(const std::shared_ptr<NSError>
     auto protectedSelf = self();
     for (const auto& block : blocks.errorType2)
         block(protectedSelf, error);
-    // FIXME: a local notification for a failure in the background, once the platform has them.
+    if (UIApplication::sharedApplication()->applicationState() == UIApplicationState::Background)
+        showLocalNotification();
+}
+
+void NENetworkOperation::showLocalNotification()
+{
+    std::shared_ptr<UILocalNotification> notification;
+    std::shared_ptr<NSError> error;
+    {
+        std::lock_guard lock(m_lock);
+        notification = m_localNotification;
+        error = m_error;
+    }
+    if (!notification) {
+        if (!m_shouldShowLocalNotificationOnError)
+            return;
+        notification = UILocalNotification::create();
+        notification->setAlertBody(error ? error->localizedDescription() : NSString::string());
+        notification->setAlertAction(NSBundle::mainBundle()->localizedStringForKey("Dismiss", NSString(), NSString()));
+    }
+    UIApplication::sharedApplication()->presentLocalNotificationNow(notification);
+}
+
+std::shared_ptr<UILocalNotification> NENetworkOperation::localNotification() const
+{
+    std::lock_guard lock(m_lock);
+    return m_localNotification;
+}
+
+void NENetworkOperation::setLocalNotification(const std::shared_ptr<UILocalNotification>& notification)
+{
+    std::lock_guard lock(m_lock);
+    m_localNotification = notification;
 }
 
 void NENetworkOperation::deliverNotModified()
@@ -1058,6 +1092,7 @@ void NENetworkOperation::encodeWithCoder(NSCoder& coder) const
     coder.encodeObject(m_clientCertificate, "clientCertificate");
     coder.encodeObject(m_clientCertificatePassword, "clientCertificatePassword");
     coder.encodeBool(m_shouldContinueWithInvalidCertificate, "shouldContinueWithInvalidCertificate");
+    coder.encodeObject(m_localNotification, "localNotification");
     // Only the archive says ready: the live operation keeps its state, so one that is running
     // still finishes and gives its queue's slot back.
     coder.encodeInt64(NENetworkOperationStateReady, "state");
@@ -1096,6 +1131,7 @@ bool NENetworkOperation::init(NSCoder& coder)
     m_clientCertificate = NSString::fromId(coder.decodeObjectForKey("clientCertificate"));
     m_clientCertificatePassword = NSString::fromId(coder.decodeObjectForKey("clientCertificatePassword"));
     m_shouldContinueWithInvalidCertificate = coder.decodeBoolForKey("shouldContinueWithInvalidCertificate");
+    m_localNotification = coder.decodeObjectOfClass<UILocalNotification>("localNotification");
     if (auto data = coder.decodeObjectOfClass<NSData>("mutableData"))
         m_mutableData = NSMutableData::dataWithData(data);
     m_downloadedDataSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, coder.decodeInt64ForKey("downloadedDataSize")));

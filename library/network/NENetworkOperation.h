@@ -25,6 +25,7 @@
 #include <vector>
 
 class UIImage;
+class UILocalNotification;
 
 enum NEPostDataEncoding : std::int32_t {
     NEPostDataEncodingTypeURL = 0,
@@ -159,8 +160,11 @@ public:
     void setClientCertificatePassword(const NSString& password);
     NSURLCredentialPersistence credentialPersistence() const { return m_credentialPersistence; }
     void setCredentialPersistence(NSURLCredentialPersistence persistence) { m_credentialPersistence = persistence; }
-    // FIXME: the platform has no local notifications yet, so a failure in the background only
-    // keeps this flag.
+    // Shown instead of the error's own notice when a failure comes in the background; archived,
+    // never copied.
+    std::shared_ptr<UILocalNotification> localNotification() const;
+    void setLocalNotification(const std::shared_ptr<UILocalNotification>& notification);
+    // A failure in the background without a prepared notification tells the error's text.
     bool shouldShowLocalNotificationOnError() const { return m_shouldShowLocalNotificationOnError; }
     void setShouldShowLocalNotificationOnError(bool value) { m_shouldShowLocalNotificationOnError = value; }
 
@@ -213,6 +217,7 @@ protected:
 
     void operationSucceeded();
     void operationFailedWithError(const std::shared_ptr<NSError>& error);
+    void showLocalNotification();
     void endBackgroundTask();
 
 private:
@@ -259,6 +264,7 @@ private:
     std::atomic<bool> m_shouldContinueWithInvalidCertificate { false };
     std::atomic<bool> m_shouldSendAcceptLanguageHeader { false };
     std::atomic<bool> m_shouldShowLocalNotificationOnError { false };
+    std::shared_ptr<UILocalNotification> m_localNotification;
     std::atomic<NSURLCredentialPersistence> m_credentialPersistence { NSURLCredentialPersistenceForSession };
     std::shared_ptr<NSMutableDictionary> m_cacheHeaders;
     bool m_responseForbidsStorage { false };

@@ -25,6 +25,12 @@ void HeadlessHost::init()
     UIApplication::sharedApplication()->resetForTesting();
     OnScreenKeyboard::install();
     m_screen = ScreenDriver::create();
+    std::weak_ptr<HeadlessHost> weakSelf = self();
+    UIApplication::sharedApplication()->setLocalNotificationPresenter(
+        [weakSelf](const std::shared_ptr<UILocalNotification>& notification) {
+            if (auto host = weakSelf.lock())
+                host->m_presentedLocalNotifications.push_back(notification);
+        });
 }
 
 NSTimeInterval HeadlessHost::now() { return SystemClock::monotonicNow(); }

@@ -12,9 +12,11 @@
 // Creating a host resets the shared application, so each test starts from a fresh device.
 
 #include "platform/host/ScreenDriver.h"
+#include "platform/uikit/UILocalNotification.h"
 #include "platform/uikit/UIViewController.h"
 
 #include <functional>
+#include <vector>
 
 enum class UISwipeDirectionHint { Right, Left, Up, Down };
 
@@ -62,6 +64,11 @@ public:
     // Life cycle.
     void sendToBackground();
     void bringToForeground();
+    // The local notifications the application presented, oldest first.
+    const std::vector<std::shared_ptr<UILocalNotification>>& presentedLocalNotifications() const
+    {
+        return m_presentedLocalNotifications;
+    }
 
     // What the screen shows.
     const std::shared_ptr<ScreenDriver>& screen() const { return m_screen; }
@@ -86,4 +93,5 @@ private:
 
     std::shared_ptr<ScreenDriver> m_screen;
     std::shared_ptr<UIWindow> m_window;
+    std::vector<std::shared_ptr<UILocalNotification>> m_presentedLocalNotifications;
 };

@@ -1,4 +1,5 @@
 #include "platform/host/SDLHost.h"
+#include "platform/host/DesktopNotifications.h"
 #include "platform/graphics/CGBitmapContext.h"
 
 #include "platform/foundation/NSLog.h"
@@ -108,12 +109,20 @@ bool SDLHost::init(std::string* error)
         if (auto bar = weakBar.lock())
             bar->update();
     });
+    m_notifications = DesktopNotificationSender::create();
+    std::weak_ptr<DesktopNotificationSender> weakNotifications = m_notifications;
+    UIApplication::sharedApplication()->setLocalNotificationPresenter(
+        [weakNotifications](const std::shared_ptr<UILocalNotification>& notification) {
+            if (auto notifications = weakNotifications.lock())
+                notifications->post(*notification);
+        });
     return true;
 }
 
 SDLHost::~SDLHost()
 {
     UIApplication::sharedApplication()->setStatusBarObserver(nullptr);
+    UIApplication::sharedApplication()->setLocalNotificationPresenter(nullptr);
     [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
     if (m_window)
         SDL_StopTextInput();

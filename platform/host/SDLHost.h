@@ -5,13 +5,16 @@
 // arrives whole; Return, Backspace, Tab, Delete and the arrows are keys; Escape sends the
 // application to the background and brings it back. The main run loop runs on the real clock
 // between refreshes of the display, and a frame is drawn only when something changed. The
-// status bar is drawn over the windows. Closing the window terminates the application.
+// status bar is drawn over the windows. Local notifications go to the desktop's notification
+// service. Closing the window terminates the application.
 
 #include "platform/host/ScreenDriver.h"
 #include "platform/host/StatusBarOverlay.h"
 
 #include <memory>
 #include <string>
+
+class DesktopNotificationSender;
 
 class SDLHost : public NSObject {
     NS_OBJECT(SDLHost, NSObject)
@@ -47,6 +50,8 @@ private:
     std::shared_ptr<Window> m_window;
     std::shared_ptr<ScreenDriver> m_screen;
     std::shared_ptr<StatusBarOverlay> m_statusBar;
+    // Where the application's local notifications go.
+    std::shared_ptr<DesktopNotificationSender> m_notifications;
     CGFloat m_windowScale { 2 };
     bool m_quitting { false };
     bool m_mouseDown { false };

@@ -286,6 +286,14 @@ bool UIApplication::canOpenURL(const std::shared_ptr<NSURL>& url) const
     return std::any_of(std::begin(system), std::end(system), [&](const char* s) { return scheme.isEqualToString(s); });
 }
 
+void UIApplication::presentLocalNotificationNow(const std::shared_ptr<UILocalNotification>& notification)
+{
+    NSAssertMainThread();
+    // The copy is what the user sees, whatever the caller changes afterwards.
+    if (notification && m_localNotificationPresenter)
+        m_localNotificationPresenter(ns::cast<UILocalNotification>(notification->copy()));
+}
+
 bool UIApplication::openURL(const std::shared_ptr<NSURL>& url)
 {
     NSAssertMainThread();
@@ -550,6 +558,7 @@ void UIApplication::resetForTesting()
     m_networkActivityIndicatorVisible = false;
     m_statusBarObserver = nullptr;
     m_systemURLHandler = nullptr;
+    m_localNotificationPresenter = nullptr;
     m_ignoringInteraction = 0;
     {
         std::lock_guard lock(m_backgroundMutex);

@@ -7,6 +7,7 @@
 #include "platform/foundation/NSTimer.h"
 #include "platform/net/NSURL.h"
 #include "platform/uikit/UIKeyboardController.h"
+#include "platform/uikit/UILocalNotification.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <functional>
@@ -135,6 +136,11 @@ public:
     // A URL opened by another program: to the delegate with its source.
     bool handleIncomingURL(const std::shared_ptr<NSURL>& url, const NSString& sourceApplication);
 
+    // Local notifications: a copy goes to the host's presenter at once; without a host, nowhere.
+    void presentLocalNotificationNow(const std::shared_ptr<UILocalNotification>& notification);
+    using LocalNotificationPresenter = std::function<void(const std::shared_ptr<UILocalNotification>&)>;
+    void setLocalNotificationPresenter(LocalNotificationPresenter presenter) { m_localNotificationPresenter = std::move(presenter); }
+
     // Interaction.
     void beginIgnoringInteractionEvents() { ++m_ignoringInteraction; }
     void endIgnoringInteractionEvents();
@@ -213,6 +219,7 @@ private:
     bool m_networkActivityIndicatorVisible { false };
     std::function<void()> m_statusBarObserver;
     std::function<bool(const std::shared_ptr<NSURL>&)> m_systemURLHandler;
+    LocalNotificationPresenter m_localNotificationPresenter;
     NSInteger m_ignoringInteraction { 0 };
     mutable std::mutex m_backgroundMutex;
     std::map<UIBackgroundTaskIdentifier, BackgroundTask> m_backgroundTasks;
