@@ -1,9 +1,11 @@
 #include "platform/security/SecImportExport.h"
 
+#include "platform/foundation/NSLog.h"
 #include "platform/security/SecPolicy.h"
 
 #include <openssl/err.h>
 #include <openssl/pkcs12.h>
+#include <openssl/provider.h>
 #include <openssl/x509.h>
 
 #include <climits>
@@ -24,6 +26,66 @@ struct X509Free {
 struct StackFree {
     void operator()(STACK_OF(X509) * certificates) const { sk_X509_pop_free(certificates, X509_free); }
 };
+
+struct LibraryContextFree {
+    void operator()(OSSL_LIB_CTX* context) const { OSSL_LIB_CTX_free(context); }
+};
+struct KeyInfoFree {
+    void operator()(PKCS8_PRIV_KEY_INFO* info) const { PKCS8_PRIV_KEY_INFO_free(info); }
+};
+
+// Bundles written by older tools encrypt with RC2 and DES, which only OpenSSL's legacy provider
+// offers. It is loaded into a library context of the import's own, so the rest of the process
+// (its TLS above all) keeps to the default algorithms; what the import hands out is moved back
+// into the default context before this one goes.
+class ParsingContext {
+public:
+    ParsingContext()
+        : m_context(OSSL_LIB_CTX_new())
+    {
+        if (m_context) {
+            m_default = OSSL_PROVIDER_load(m_context.get(), "default");
+            m_legacy = OSSL_PROVIDER_load(m_context.get(), "legacy");
+        }
+        ERR_clear_error();
+    }
+    ~ParsingContext()
+    {
+        if (m_legacy)
+            OSSL_PROVIDER_unload(m_legacy);
+        if (m_default)
+            OSSL_PROVIDER_unload(m_default);
+    }
+    ParsingContext(const ParsingContext&) = delete;
+    ParsingContext& operator=(const ParsingContext&) = delete;
+
+    // The process's default context when this one could not be made.
+    OSSL_LIB_CTX* get() const { return m_default ? m_context.get() : nullptr; }
+    bool hasLegacyAlgorithms() const { return m_legacy != nullptr; }
+
+private:
+    std::unique_ptr<OSSL_LIB_CTX, LibraryContextFree> m_context;
+    OSSL_PROVIDER* m_default { nullptr };
+    OSSL_PROVIDER* m_legacy { nullptr };
+};
+
+// The same certificate, made again from its bytes in the default context.
+SecCertificateRef rehomedCertificate(X509* certificate)
+{
+    unsigned char* bytes = nullptr;
+    const int length = i2d_X509(certificate, &bytes);
+    if (length <= 0)
+        return nullptr;
+    auto data = NSData::dataWithBytes(bytes, static_cast<NSUInteger>(length));
+    OPENSSL_free(bytes);
+    return SecCertificate::create(data);
+}
+
+std::unique_ptr<EVP_PKEY, KeyFree> rehomedKey(EVP_PKEY* key)
+{
+    std::unique_ptr<PKCS8_PRIV_KEY_INFO, KeyInfoFree> info(EVP_PKEY2PKCS8(key));
+    return std::unique_ptr<EVP_PKEY, KeyFree>(info ? EVP_PKCS82PKEY(info.get()) : nullptr);
+}
 
 // The pass phrase the bundle's integrity check accepts; a missing one may stand for either
 // no pass phrase or the empty one.
@@ -52,9 +114,14 @@ OSStatus SecPKCS12Import(const std::shared_ptr<NSData>& pkcs12Data, const std::s
     *items = nullptr;
     if (pkcs12Data->length() == 0 || pkcs12Data->length() > static_cast<NSUInteger>(LONG_MAX))
         return errSecDecode;
+    const ParsingContext context;
+    // Decoded into a bundle made in that context, so everything read from it uses its algorithms.
+    PKCS12* target = PKCS12_init_ex(NID_pkcs7_data, context.get(), nullptr);
     const auto* bytes = static_cast<const unsigned char*>(pkcs12Data->bytes());
-    std::unique_ptr<PKCS12, PKCS12Free> bundle(d2i_PKCS12(nullptr, &bytes, static_cast<long>(pkcs12Data->length())));
-    if (!bundle) {
+    PKCS12* decoded = target ? d2i_PKCS12(&target, &bytes, static_cast<long>(pkcs12Data->length())) : nullptr;
+    // A failed decode has freed the target already.
+    std::unique_ptr<PKCS12, PKCS12Free> bundle(decoded ? decoded : target);
+    if (!decoded) {
         ERR_clear_error();
         return errSecDecode;
     }
@@ -73,18 +140,24 @@ OSStatus SecPKCS12Import(const std::shared_ptr<NSData>& pkcs12Data, const std::s
     std::unique_ptr<X509, X509Free> certificate(rawCertificate);
     std::unique_ptr<STACK_OF(X509), StackFree> authorities(rawAuthorities);
     ERR_clear_error();
-    if (parsed != 1 || !key || !certificate)
+    if (parsed != 1 || !key || !certificate) {
+        if (!context.hasLegacyAlgorithms())
+            NSLog("PKCS#12 import: the bundle could not be read, and OpenSSL's legacy provider, which older "
+                  "bundles need, could not be loaded");
         return errSecDecode;
+    }
 
-    auto leaf = SecCertificate::create(certificate.get());
-    auto identity = leaf ? SecIdentity::create(leaf, key.get()) : nullptr;
+    auto leaf = rehomedCertificate(certificate.get());
+    const auto ownKey = rehomedKey(key.get());
+    ERR_clear_error();
+    auto identity = leaf && ownKey ? SecIdentity::create(leaf, ownKey.get()) : nullptr;
     if (!identity)
         return errSecDecode;
     std::vector<SecCertificateRef> chain { leaf };
     auto chainArray = NSMutableArray::array();
     chainArray->addObject(leaf);
     for (int index = 0; authorities && index < sk_X509_num(authorities.get()); ++index) {
-        if (auto authority = SecCertificate::create(sk_X509_value(authorities.get(), index))) {
+        if (auto authority = rehomedCertificate(sk_X509_value(authorities.get(), index))) {
             chain.push_back(authority);
             chainArray->addObject(authority);
         }
