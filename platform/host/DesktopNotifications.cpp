@@ -177,7 +177,11 @@ DesktopNotificationSender::~DesktopNotificationSender() = default;
 
 void DesktopNotificationSender::post(const UILocalNotification& notification, Completion completion)
 {
-    const std::string text = notification.alertBody().isNil() ? std::string() : notification.alertBody().UTF8String();
+    const std::string alert = notification.alertBody().isNil() ? std::string() : notification.alertBody().UTF8String();
+    // The bus takes valid UTF-8 only.
+    gchar* valid = g_utf8_make_valid(alert.c_str(), static_cast<gssize>(alert.size()));
+    const std::string text = valid;
+    g_free(valid);
     const auto lineEnd = text.find('\n');
     const std::string summary = text.substr(0, lineEnd);
     const std::string rest = lineEnd == std::string::npos ? std::string() : text.substr(lineEnd + 1);

@@ -346,11 +346,15 @@ TEST(DesktopNotificationSender, sendsTheNotificationToTheServiceOnTheSessionBus)
     Delivery delivery;
     sender->post(*notification("上传失败\nThe server said <500> & \"closed\""), delivery.completion());
     sender->post(*notification("One line"), delivery.completion());
+    // Half a surrogate pair, as a cut error text may hold, still goes as valid text.
+    const unichar broken[] = { u'a', 0xd800, u'b' };
+    sender->post(*notification(NSString::stringWithCharacters(broken, 3)), delivery.completion());
     EXPECT_EQ(delivery.wait(0), std::optional<bool>(true));
     EXPECT_EQ(delivery.wait(1), std::optional<bool>(true));
+    EXPECT_EQ(delivery.wait(2), std::optional<bool>(true));
 
     const auto calls = service.calls();
-    ASSERT_EQ(calls.size(), 2u);
+    ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0].application, "Corvane");
     EXPECT_EQ(calls[0].replaces, 0u);
     EXPECT_EQ(calls[0].icon, "");
@@ -361,6 +365,9 @@ TEST(DesktopNotificationSender, sendsTheNotificationToTheServiceOnTheSessionBus)
     EXPECT_EQ(calls[0].timeout, -1);
     EXPECT_EQ(calls[1].summary, "One line");
     EXPECT_EQ(calls[1].body, "");
+    EXPECT_TRUE(g_utf8_validate(calls[2].summary.c_str(), -1, nullptr));
+    EXPECT_EQ(calls[2].summary.front(), 'a');
+    EXPECT_EQ(calls[2].summary.back(), 'b');
 }
 
 TEST(DesktopNotificationSender, withoutABusOrAServiceLogsOneLineAndGoesOn)
