@@ -13,17 +13,17 @@ std::uint32_t noise(int x, int y)
     return (h * 2654435761u & 0xFFFFFF00u) | 0xFF;
 }
 
-// 0: baseline JPEG, 1: progressive JPEG, 2: PNG; each about 640 KB.
+// 0: baseline JPEG, 1: progressive JPEG, 2: PNG, 3: GIF of 24 frames; each about 640 KB.
 const std::vector<std::uint8_t>& file(int which)
 {
     static const std::vector<std::uint8_t> files[] = { ImageFixtures::jpeg(1280, 800), ImageFixtures::jpeg(1280, 800, std::nullopt, true),
-        ImageFixtures::png(470, 470, noise) };
+        ImageFixtures::png(470, 470, noise), ImageFixtures::animatedGif(160, 120, 24) };
     return files[which];
 }
 
 void label(benchmark::State& state, int which, const char* how)
 {
-    static const char* const names[] = { "baseline JPEG", "progressive JPEG", "PNG" };
+    static const char* const names[] = { "baseline JPEG", "progressive JPEG", "PNG", "GIF" };
     state.SetLabel(std::string(names[which]) + " " + std::to_string(file(which).size() / 1024) + " KiB " + how);
 }
 
@@ -32,12 +32,12 @@ void BM_Whole(benchmark::State& state)
     const int which = int(state.range(0));
     for (auto _ : state) {
         auto source = CGImageSourceCreateWithData(file(which));
-        benchmark::DoNotOptimize(CGImageSourceCreateImageAtIndex(source, 0));
+        benchmark::DoNotOptimize(CGImageSourceCreateImageAtIndex(source, CGImageSourceGetCount(source) - 1));
     }
     label(state, which, "whole");
 }
 
-// range(1): 1 asks for the image after every piece.
+// range(1): 1 asks for the image after every piece (of an animation, its newest frame).
 void BM_InPieces(benchmark::State& state)
 {
     const int which = int(state.range(0));
@@ -48,8 +48,9 @@ void BM_InPieces(benchmark::State& state)
         for (std::size_t piece = 1; piece <= 100; ++piece) {
             CGImageSourceUpdateData(source, std::span(bytes).first(bytes.size() * piece / 100), piece == 100);
             benchmark::DoNotOptimize(CGImageSourceGetStatus(source));
-            if (shown || piece == 100)
-                benchmark::DoNotOptimize(CGImageSourceCreateImageAtIndex(source, 0));
+            const std::size_t count = CGImageSourceGetCount(source);
+            if ((shown || piece == 100) && count > 0)
+                benchmark::DoNotOptimize(CGImageSourceCreateImageAtIndex(source, count - 1));
         }
     }
     label(state, which, shown ? "100 pieces, shown each time" : "100 pieces");
@@ -57,7 +58,7 @@ void BM_InPieces(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_Whole)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_InPieces)->ArgsProduct({ { 0, 1, 2 }, { 0, 1 } })->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Whole)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InPieces)->ArgsProduct({ { 0, 1, 2, 3 }, { 0, 1 } })->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

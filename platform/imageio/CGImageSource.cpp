@@ -118,7 +118,7 @@ CGImageRef CGImageSource::imageAtIndex(std::size_t index) const
     if (!result || index >= result->frames.size())
         return nullptr;
     auto& frame = m_result->frames[index];
-    const bool unchanged = m_incremental && m_lastImage && m_incremental->decoder->revision() == m_lastRevision;
+    const bool unchanged = m_incremental && m_lastImage && index == m_lastIndex && m_incremental->decoder->revision() == m_lastRevision;
     if (!m_images[index] && unchanged)
         m_images[index] = m_lastImage;
     if (m_images[index])
@@ -134,6 +134,7 @@ CGImageRef CGImageSource::imageAtIndex(std::size_t index) const
     }
     if (m_incremental) {
         m_lastImage = m_images[index];
+        m_lastIndex = index;
         m_lastRevision = m_incremental->decoder->revision();
     }
     return m_images[index];

@@ -87,6 +87,7 @@ private:
     mutable std::unique_ptr<Incremental, IncrementalDeleter> m_incremental;
     // The last image handed out while data arrives, again while nothing new was decoded.
     mutable CGImageRef m_lastImage;
+    mutable std::size_t m_lastIndex { 0 };
     mutable std::size_t m_lastRevision { 0 };
 };
 

@@ -107,4 +107,46 @@ std::vector<std::uint8_t> gif(const std::vector<std::pair<int, int>>& frames)
     return bytes;
 }
 
+std::vector<std::uint8_t> animatedGif(int width, int height, int frames)
+{
+    std::vector<std::uint8_t> bytes;
+    int error = 0;
+    GifFileType* file = EGifOpen(&bytes,
+        [](GifFileType* gif, const GifByteType* data, int length) {
+            auto* out = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
+            out->insert(out->end(), data, data + length);
+            return length;
+        },
+        &error);
+    GifColorType colours[256];
+    for (int i = 0; i < 256; ++i)
+        colours[i] = { GifByteType(i), GifByteType(255 - i), GifByteType(i * 7) };
+    ColorMapObject* map = GifMakeMapObject(256, colours);
+    EGifSetGifVersion(file, true);
+    EGifPutScreenDesc(file, width, height, 8, 0, map);
+    const GifByteType loop[3] = { 1, 0, 0 };
+    EGifPutExtensionLeader(file, APPLICATION_EXT_FUNC_CODE);
+    EGifPutExtensionBlock(file, 11, "NETSCAPE2.0");
+    EGifPutExtensionBlock(file, 3, loop);
+    EGifPutExtensionTrailer(file);
+    std::vector<GifPixelType> line(static_cast<std::size_t>(width));
+    for (int frame = 0; frame < frames; ++frame) {
+        const GifByteType control[4] = { GifByteType(0x01 | ((frame % 4) << 2)), GifByteType(frame + 2), 0, 0 };
+        EGifPutExtension(file, GRAPHICS_EXT_FUNC_CODE, 4, control);
+        const int inset = frame % 3 == 0 ? 0 : frame % 5 + 1;
+        const int w = width - 2 * inset, h = height - 2 * inset;
+        EGifPutImageDesc(file, inset, inset, w, h, frame % 2 == 1, nullptr);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t n = (std::uint32_t(x) * 73856093u ^ std::uint32_t(y + frame * 131) * 19349663u) * 2654435761u;
+                line[std::size_t(x)] = GifPixelType(n >> 24);
+            }
+            EGifPutLine(file, line.data(), w);
+        }
+    }
+    EGifCloseFile(file, &error);
+    GifFreeMapObject(map);
+    return bytes;
+}
+
 } // namespace ImageFixtures

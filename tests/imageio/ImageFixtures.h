@@ -14,5 +14,8 @@ std::vector<std::uint8_t> jpeg(int width, int height, std::optional<int> orienta
 // Frames of a 4 x 4 GIF, each frame a solid palette index with the given delay in centiseconds;
 // index 3 is transparent.
 std::vector<std::uint8_t> gif(const std::vector<std::pair<int, int>>& framesOfIndexAndDelay);
+// An animation of `frames` noisy frames on a width x height canvas with a 256-colour palette: frames
+// cover shrinking rectangles, cycle through the disposals, some interlaced, and index 0 is clear.
+std::vector<std::uint8_t> animatedGif(int width, int height, int frames);
 
 } // namespace ImageFixtures

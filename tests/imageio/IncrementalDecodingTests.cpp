@@ -102,3 +102,105 @@ TEST(IncrementalDecoding, dataThatDoesNotContinueStartsAgain)
     EXPECT_EQ(CGImageSourceGetStatus(cut), kCGImageStatusUnexpectedEOF);
     EXPECT_GE(CGImageGetHeight(CGImageSourceCreateImageAtIndex(cut, 0)), rows);
 }
+
+namespace {
+
+// Every frame of a source, with what its status and properties say of it.
+struct Frames {
+    std::vector<CGImageRef> images;
+    std::vector<CGImageSourceStatus> statuses;
+    std::vector<std::shared_ptr<NSDictionary>> properties;
+};
+
+Frames framesOf(const CGImageSourceRef& source)
+{
+    Frames frames;
+    for (std::size_t index = 0; index < CGImageSourceGetCount(source); ++index) {
+        frames.images.push_back(CGImageSourceCreateImageAtIndex(source, index));
+        frames.statuses.push_back(CGImageSourceGetStatusAtIndex(source, index));
+        frames.properties.push_back(CGImageSourceCopyPropertiesAtIndex(source, index));
+    }
+    return frames;
+}
+
+void expectSameFrames(const Frames& seen, const Frames& expected)
+{
+    ASSERT_EQ(seen.images.size(), expected.images.size());
+    for (std::size_t index = 0; index < seen.images.size(); ++index) {
+        SCOPED_TRACE(index);
+        EXPECT_TRUE(samePixels(seen.images[index], expected.images[index]));
+        // A cut file read whole has ended early; one arriving is still incomplete.
+        EXPECT_EQ(seen.statuses[index] == kCGImageStatusComplete, expected.statuses[index] == kCGImageStatusComplete);
+        ASSERT_TRUE(seen.properties[index] && expected.properties[index]);
+        EXPECT_TRUE(seen.properties[index]->isEqual(expected.properties[index]));
+    }
+}
+
+} // namespace
+
+// At each piece, an animation shows what the file cut there shows; at its end, what the whole
+// file does, frames that were complete earlier unchanged.
+TEST(IncrementalDecoding, aGifInPiecesShowsTheFramesOfTheFileCutThere)
+{
+    const auto file = ImageFixtures::animatedGif(40, 30, 12);
+    auto whole = CGImageSourceCreateWithData(file);
+    ASSERT_EQ(CGImageSourceGetStatus(whole), kCGImageStatusComplete);
+    const Frames expected = framesOf(whole);
+    ASSERT_EQ(expected.images.size(), 12u);
+
+    auto source = CGImageSourceCreateIncremental();
+    std::size_t partials = 0;
+    std::vector<CGImageRef> kept;
+    for (std::size_t piece = 1; piece <= 100; ++piece) {
+        SCOPED_TRACE(piece);
+        const auto bytes = std::span(file).first(file.size() * piece / 100);
+        CGImageSourceUpdateData(source, bytes, piece == 100);
+        const Frames seen = framesOf(source);
+        expectSameFrames(seen, framesOf(CGImageSourceCreateWithData(bytes)));
+        for (std::size_t index = 0; index < kept.size(); ++index)
+            EXPECT_TRUE(samePixels(seen.images[index], kept[index])) << "frame " << index << " changed after it was complete";
+        kept.clear();
+        for (std::size_t index = 0; index < seen.images.size(); ++index)
+            if (seen.statuses[index] == kCGImageStatusComplete)
+                kept.push_back(seen.images[index]);
+        partials += seen.images.size() > kept.size();
+    }
+    EXPECT_GT(partials, 20u) << "frames show their rows while they arrive";
+    EXPECT_EQ(CGImageSourceGetStatus(source), kCGImageStatusComplete);
+    expectSameFrames(framesOf(source), expected);
+    EXPECT_TRUE(CGImageSourceCopyProperties(source)->isEqual(CGImageSourceCopyProperties(whole)));
+}
+
+TEST(IncrementalDecoding, aGifCutShortOrLeftHalfReadEndsCleanly)
+{
+    const auto file = ImageFixtures::animatedGif(24, 24, 4);
+    // Header only, then the rest of the file but its trailer, then told that was all.
+    auto source = CGImageSourceCreateIncremental();
+    CGImageSourceUpdateData(source, std::span(file).first(20), false);
+    EXPECT_EQ(CGImageSourceGetStatus(source), kCGImageStatusReadingHeader) << "a palette half here is not damage";
+    EXPECT_EQ(CGImageSourceGetCount(source), 0u);
+    CGImageSourceUpdateData(source, std::span(file).first(file.size() - 1), false);
+    EXPECT_EQ(CGImageSourceGetStatus(source), kCGImageStatusIncomplete);
+    EXPECT_EQ(CGImageSourceGetCount(source), 4u);
+    const CGImageRef last = CGImageSourceCreateImageAtIndex(source, 3);
+    EXPECT_EQ(CGImageSourceCreateImageAtIndex(source, 3), last) << "nothing new was read";
+    EXPECT_NE(CGImageSourceCreateImageAtIndex(source, 2), last);
+    CGImageSourceUpdateData(source, std::span(file).first(file.size() - 1), true);
+    EXPECT_EQ(CGImageSourceGetStatus(source), kCGImageStatusUnexpectedEOF);
+    EXPECT_EQ(CGImageSourceGetCount(source), 4u);
+
+    // Sources dropped in the middle of a frame, or before their first piece, let their reading go.
+    for (std::size_t cut : { std::size_t(0), std::size_t(15), file.size() / 2 }) {
+        auto dropped = CGImageSourceCreateIncremental();
+        CGImageSourceUpdateData(dropped, std::span(file).first(cut), false);
+        (void)CGImageSourceGetCount(dropped);
+    }
+    // A file that does not continue the one arriving starts a new reading.
+    auto restarted = CGImageSourceCreateIncremental();
+    CGImageSourceUpdateData(restarted, std::span(file).first(file.size() / 2), false);
+    (void)CGImageSourceGetCount(restarted);
+    const auto other = ImageFixtures::animatedGif(8, 8, 2);
+    CGImageSourceUpdateData(restarted, other, true);
+    EXPECT_EQ(CGImageSourceGetStatus(restarted), kCGImageStatusComplete);
+    EXPECT_EQ(CGImageSourceGetCount(restarted), 2u);
+}
