@@ -29,6 +29,40 @@ void callOn(const dispatch_queue_t& queue, Block block, Args... args)
     dispatch_async(queue ? queue : dispatch_get_main_queue(), [block, args...] { block(args...); });
 }
 
+// The failure block with the error, else the success block with the response, each on its queue.
+void answer(const std::shared_ptr<RQHTTPRequestOperation>& operation, const std::shared_ptr<NSError>& error, const id& response,
+    const RQHTTPRequestOperation::SuccessBlock& success, const RQHTTPRequestOperation::FailureBlock& failure)
+{
+    if (error) {
+        if (failure)
+            callOn(operation->failureCallbackQueue(), failure, operation, error);
+    } else if (success) {
+        callOn(operation->successCallbackQueue(), success, operation, response);
+    }
+}
+
+// A typed operation's completion: once the operation has finished (and still lives), `process`
+// runs on the class's processing queue. With `failFirst`, an error the reply already has goes to
+// the failure block from the finishing thread instead, and nothing is processed; the classes
+// differ in this on purpose.
+template <class Operation, class Process>
+std::function<void()> typedCompletion(std::weak_ptr<Operation> weakSelf, dispatch_queue_t queue, bool failFirst,
+    RQHTTPRequestOperation::FailureBlock failure, Process process)
+{
+    return [weakSelf, queue, failFirst, failure, process] {
+        auto operation = weakSelf.lock();
+        if (!operation)
+            return;
+        if (failFirst) {
+            if (auto error = operation->error()) {
+                answer(operation, error, nullptr, nullptr, failure);
+                return;
+            }
+        }
+        dispatch_async(queue, [operation, process] { process(operation); });
+    };
+}
+
 } // namespace
 
 // --- image
@@ -114,23 +148,14 @@ UIImageRef RQImageRequestOperation::responseImage()
 
 void RQImageRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure)
 {
-    std::weak_ptr<RQImageRequestOperation> weakSelf = std::static_pointer_cast<RQImageRequestOperation>(self());
-    setCompletionBlock([weakSelf, success, failure] {
-        auto operation = weakSelf.lock();
-        if (!operation)
-            return;
-        dispatch_async(processingQueue(), [operation, success, failure] {
-            if (auto error = operation->error()) {
-                if (failure)
-                    callOn(operation->failureCallbackQueue(), failure, std::static_pointer_cast<RQHTTPRequestOperation>(operation), error);
-                return;
-            }
-            if (!success)
-                return;
-            id image = operation->responseImage();
-            callOn(operation->successCallbackQueue(), success, std::static_pointer_cast<RQHTTPRequestOperation>(operation), image);
-        });
-    });
+    // The error is looked at on the processing queue, and the image made only for a success block.
+    setCompletionBlock(typedCompletion(std::weak_ptr(self()), processingQueue(), false, failure,
+        [success, failure](const std::shared_ptr<RQImageRequestOperation>& operation) {
+            if (auto error = operation->error())
+                answer(operation, error, nullptr, success, failure);
+            else if (success)
+                answer(operation, nullptr, operation->responseImage(), success, failure);
+        }));
 }
 
 std::shared_ptr<RQImageRequestOperation> RQImageRequestOperation::imageRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
@@ -225,27 +250,11 @@ std::shared_ptr<NSError> RQPropertyListRequestOperation::error() const
 
 void RQPropertyListRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure)
 {
-    std::weak_ptr<RQPropertyListRequestOperation> weakSelf = std::static_pointer_cast<RQPropertyListRequestOperation>(self());
-    setCompletionBlock([weakSelf, success, failure] {
-        auto operation = weakSelf.lock();
-        if (!operation)
-            return;
-        auto base = std::static_pointer_cast<RQHTTPRequestOperation>(operation);
-        if (auto error = operation->error()) {
-            if (failure)
-                callOn(operation->failureCallbackQueue(), failure, base, error);
-            return;
-        }
-        dispatch_async(processingQueue(), [operation, base, success, failure] {
+    setCompletionBlock(typedCompletion(std::weak_ptr(self()), processingQueue(), true, failure,
+        [success, failure](const std::shared_ptr<RQPropertyListRequestOperation>& operation) {
             id plist = operation->responsePropertyList();
-            if (auto error = operation->propertyListError()) {
-                if (failure)
-                    callOn(operation->failureCallbackQueue(), failure, base, error);
-            } else if (success) {
-                callOn(operation->successCallbackQueue(), success, base, plist);
-            }
-        });
-    });
+            answer(operation, operation->propertyListError(), plist, success, failure);
+        }));
 }
 
 std::shared_ptr<RQPropertyListRequestOperation> RQPropertyListRequestOperation::propertyListRequestOperationWithRequest(
@@ -353,28 +362,12 @@ id RQJSONRequestOperation::responseJSON()
 
 void RQJSONRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure)
 {
-    std::weak_ptr<RQJSONRequestOperation> weakSelf = std::static_pointer_cast<RQJSONRequestOperation>(self());
-    setCompletionBlock([weakSelf, success, failure] {
-        auto operation = weakSelf.lock();
-        if (!operation)
-            return;
-        auto base = std::static_pointer_cast<RQHTTPRequestOperation>(operation);
-        if (auto error = operation->error()) {
-            if (failure)
-                callOn(operation->failureCallbackQueue(), failure, base, error);
-            return;
-        }
-        // Parsed here, never on the thread that finished the request or on main.
-        dispatch_async(processingQueue(), [operation, base, success, failure] {
+    // Parsed on the processing queue, never on the thread that finished the request or on main.
+    setCompletionBlock(typedCompletion(std::weak_ptr(self()), processingQueue(), true, failure,
+        [success, failure](const std::shared_ptr<RQJSONRequestOperation>& operation) {
             id JSON = operation->responseJSON();
-            if (auto error = operation->error()) {
-                if (failure)
-                    callOn(operation->failureCallbackQueue(), failure, base, error);
-            } else if (success) {
-                callOn(operation->successCallbackQueue(), success, base, JSON);
-            }
-        });
-    });
+            answer(operation, operation->error(), JSON, success, failure);
+        }));
 }
 
 std::shared_ptr<RQJSONRequestOperation> RQJSONRequestOperation::JSONRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,
@@ -450,22 +443,12 @@ void RQXMLRequestOperation::cancel()
 
 void RQXMLRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure)
 {
-    std::weak_ptr<RQXMLRequestOperation> weakSelf = std::static_pointer_cast<RQXMLRequestOperation>(self());
-    setCompletionBlock([weakSelf, success, failure] {
-        auto operation = weakSelf.lock();
-        if (!operation)
-            return;
-        dispatch_async(processingQueue(), [operation, success, failure] {
-            auto base = std::static_pointer_cast<RQHTTPRequestOperation>(operation);
+    // The parser is made on the processing queue before the error is looked at.
+    setCompletionBlock(typedCompletion(std::weak_ptr(self()), processingQueue(), false, failure,
+        [success, failure](const std::shared_ptr<RQXMLRequestOperation>& operation) {
             id parser = operation->responseXMLParser();
-            if (auto error = operation->error()) {
-                if (failure)
-                    callOn(operation->failureCallbackQueue(), failure, base, error);
-            } else if (success) {
-                callOn(operation->successCallbackQueue(), success, base, parser);
-            }
-        });
-    });
+            answer(operation, operation->error(), parser, success, failure);
+        }));
 }
 
 std::shared_ptr<RQXMLRequestOperation> RQXMLRequestOperation::XMLParserRequestOperationWithRequest(const std::shared_ptr<NSURLRequest>& request,

@@ -7,8 +7,11 @@
 #include "platform/foundation/TypedValues.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
+
+#include <type_traits>
 
 namespace {
 
@@ -274,4 +277,42 @@ TEST_F(TypedReplyTest, eachClassTakesItsOwnTypesAndExtensions)
     Reply problem;
     loadJSON(path("object", "json", "application/problem+json"), problem);
     EXPECT_TRUE(problem.succeeded);
+}
+
+// Each class looks for an error the reply already has at its own moment: the property list and
+// JSON ones on the thread that finished the request, before their processing queue; the image
+// and XML ones only on that queue.
+TEST_F(TypedReplyTest, eachClassLooksForAReplysErrorAtItsOwnMoment)
+{
+    auto check = [&](auto type, bool beforeTheQueue) {
+        using Operation = typename decltype(type)::type;
+        SCOPED_TRACE(Operation::staticClassName());
+        bool failed = false;
+        // Every class refuses this content type.
+        auto operation = Operation::create(requestFor(path("page", "html", "text/html")));
+        operation->setCompletionBlockWithSuccess(nullptr, [&failed](const auto&, const auto&) { failed = true; });
+        // Observers of the finish run after the completion block.
+        testing_support::Signal finished;
+        operation->addObserverForKeyPath("isFinished", [finished, weak = std::weak_ptr(operation)](const NSString&) {
+            if (auto finishing = weak.lock(); finishing && finishing->isFinished())
+                finished.notify();
+        });
+        struct Held {
+            dispatch_queue_t queue;
+            ~Held() { dispatch_resume(queue); }
+        } held { Operation::processingQueue() };
+        dispatch_suspend(held.queue);
+        queue->addOperation(operation);
+        ASSERT_TRUE(finished.waitForNotices());
+        // Blocks the finishing thread sent to the main queue are all there to run.
+        NSRunLoop::mainRunLoop()->runInMode(NSDefaultRunLoopMode, 0, false);
+        EXPECT_EQ(failed, beforeTheQueue);
+        dispatch_resume(held.queue);
+        held.queue = nullptr;
+        EXPECT_TRUE(runUntil([&] { return failed; }));
+    };
+    check(std::type_identity<RQPropertyListRequestOperation>(), true);
+    check(std::type_identity<RQJSONRequestOperation>(), true);
+    check(std::type_identity<RQImageRequestOperation>(), false);
+    check(std::type_identity<RQXMLRequestOperation>(), false);
 }
