@@ -304,20 +304,15 @@ void UIBarButtonItem::setCustomView(const std::shared_ptr<UIView>& view)
 void UIBarButtonItem::setTitleTextAttributes(const NSAttributes& attributes, UIControlState state)
 {
     NSAssertMainThread();
-    if (attributes)
-        m_titleAttributes[state] = attributes;
-    else
-        m_titleAttributes.erase(state);
+    m_titleAttributes.set(attributes, state);
     contentsDidChange();
 }
 
 NSAttributes UIBarButtonItem::titleTextAttributesForState(UIControlState state) const
 {
     for (const UIBarButtonItem* source : std::initializer_list<const UIBarButtonItem*> { this, appearance().get() }) {
-        if (auto found = source->m_titleAttributes.find(state); found != source->m_titleAttributes.end())
-            return found->second;
-        if (auto normal = source->m_titleAttributes.find(UIControlStateNormal); normal != source->m_titleAttributes.end())
-            return normal->second;
+        if (auto attributes = source->m_titleAttributes.shownIn(state))
+            return attributes;
     }
     return nullptr;
 }
@@ -325,10 +320,7 @@ NSAttributes UIBarButtonItem::titleTextAttributesForState(UIControlState state) 
 void UIBarButtonItem::setBackgroundImage(const UIImageRef& image, UIControlState state, UIBarMetrics metrics)
 {
     NSAssertMainThread();
-    if (image)
-        m_backgroundImages[{ state, metrics }] = image;
-    else
-        m_backgroundImages.erase({ state, metrics });
+    m_backgroundImages[metrics].set(image, state);
     contentsDidChange();
 }
 
@@ -337,8 +329,9 @@ UIImageRef UIBarButtonItem::backgroundImageForState(UIControlState state, UIBarM
     for (const UIBarButtonItem* source : std::initializer_list<const UIBarButtonItem*> { this, appearance().get() }) {
         for (const UIControlState tried : { state, UIControlState(UIControlStateNormal) }) {
             for (const UIBarMetrics kind : { metrics, UIBarMetricsDefault }) {
-                if (auto found = source->m_backgroundImages.find({ tried, kind }); found != source->m_backgroundImages.end())
-                    return found->second;
+                if (auto found = source->m_backgroundImages.find(kind); found != source->m_backgroundImages.end())
+                    if (auto image = found->second.forState(tried))
+                        return image;
             }
         }
     }

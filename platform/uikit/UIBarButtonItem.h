@@ -8,6 +8,7 @@
 
 #include "platform/foundation/NSDictionary.h"
 #include "platform/text/NSAttributedString.h"
+#include "platform/uikit/ControlStateValues.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIImage.h"
 
@@ -158,8 +159,8 @@ private:
     std::shared_ptr<UIControl> m_button;
     std::weak_ptr<NSObject> m_target;
     Action m_action;
-    std::map<UIControlState, NSAttributes> m_titleAttributes;
-    std::map<std::pair<UIControlState, UIBarMetrics>, UIImageRef> m_backgroundImages;
+    ControlStateValues<NSAttributes> m_titleAttributes;
+    std::map<UIBarMetrics, ControlStateValues<UIImageRef>> m_backgroundImages;
 };
 
 using UIBarButtonItemRef = std::shared_ptr<UIBarButtonItem>;

@@ -122,22 +122,10 @@ void UISlider::setThumbTintColor(const UIColorRef& color)
     setNeedsDisplay();
 }
 
-UIImageRef UISlider::imageFor(const Images& images, UIControlState state)
-{
-    if (auto found = images.find(state); found != images.end())
-        return found->second;
-    if (auto normal = images.find(UIControlStateNormal); normal != images.end())
-        return normal->second;
-    return nullptr;
-}
-
 void UISlider::setImage(Images& images, const UIImageRef& image, UIControlState state)
 {
     NSAssertMainThread();
-    if (image)
-        images[state] = image;
-    else
-        images.erase(state);
+    images.set(image, state);
     setNeedsDisplay();
 }
 

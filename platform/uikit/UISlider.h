@@ -5,10 +5,9 @@
 // Track and thumb images may be set per control state; without them the track is a thin line
 // in the tint colour left of the thumb and grey right of it, the thumb a white disc.
 
+#include "platform/uikit/ControlStateValues.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIImage.h"
-
-#include <map>
 
 class CADisplayLink;
 
@@ -45,9 +44,9 @@ public:
     void setThumbImage(const UIImageRef& image, UIControlState state);
     void setMinimumTrackImage(const UIImageRef& image, UIControlState state);
     void setMaximumTrackImage(const UIImageRef& image, UIControlState state);
-    UIImageRef thumbImageForState(UIControlState state) const { return imageFor(m_thumbImages, state); }
-    UIImageRef minimumTrackImageForState(UIControlState state) const { return imageFor(m_minimumTrackImages, state); }
-    UIImageRef maximumTrackImageForState(UIControlState state) const { return imageFor(m_maximumTrackImages, state); }
+    UIImageRef thumbImageForState(UIControlState state) const { return m_thumbImages.shownIn(state); }
+    UIImageRef minimumTrackImageForState(UIControlState state) const { return m_minimumTrackImages.shownIn(state); }
+    UIImageRef maximumTrackImageForState(UIControlState state) const { return m_maximumTrackImages.shownIn(state); }
     UIImageRef currentThumbImage() const { return thumbImageForState(state()); }
     UIImageRef currentMinimumTrackImage() const { return minimumTrackImageForState(state()); }
     UIImageRef currentMaximumTrackImage() const { return maximumTrackImageForState(state()); }
@@ -68,8 +67,7 @@ protected:
     void stateDidChange() override { setNeedsDisplay(); }
 
 private:
-    using Images = std::map<UIControlState, UIImageRef>;
-    static UIImageRef imageFor(const Images& images, UIControlState state);
+    using Images = ControlStateValues<UIImageRef>;
     void setImage(Images& images, const UIImageRef& image, UIControlState state);
     CGSize thumbSize() const;
     float valueAt(CGFloat thumbCentreX) const;
