@@ -26,6 +26,15 @@ void postOperationCount()
     });
 }
 
+// A GET for an image, cached even over HTTPS.
+std::shared_ptr<NENetworkOperation> imageOperation(NENetworkEngine& engine, const std::shared_ptr<NSURL>& url)
+{
+    auto operation = url ? engine.operationWithURLString(url->absoluteString()) : nullptr;
+    if (operation)
+        operation->setShouldCacheResponseEvenIfProtocolIsHTTPS(true);
+    return operation;
+}
+
 bool writeAtomically(const std::shared_ptr<NSData>& data, const NSString& path)
 {
     if (!data)
@@ -514,12 +523,9 @@ void NENetworkEngine::emptyCache()
 
 std::shared_ptr<NENetworkOperation> NENetworkEngine::imageAtURL(const std::shared_ptr<NSURL>& url, ImageBlock completion, ImageErrorBlock error)
 {
-    if (!url)
-        return nullptr;
-    auto operation = operationWithURLString(url->absoluteString());
+    auto operation = imageOperation(*this, url);
     if (!operation)
         return nullptr;
-    operation->setShouldCacheResponseEvenIfProtocolIsHTTPS(true);
     operation->addCompletionHandler(
         [completion, url](const std::shared_ptr<NENetworkOperation>& finished) {
             if (completion)
@@ -536,12 +542,9 @@ std::shared_ptr<NENetworkOperation> NENetworkEngine::imageAtURL(const std::share
 std::shared_ptr<NENetworkOperation> NENetworkEngine::imageAtURL(const std::shared_ptr<NSURL>& url, CGSize size, ImageBlock completion,
     ImageErrorBlock error)
 {
-    if (!url)
-        return nullptr;
-    auto operation = operationWithURLString(url->absoluteString());
+    auto operation = imageOperation(*this, url);
     if (!operation)
         return nullptr;
-    operation->setShouldCacheResponseEvenIfProtocolIsHTTPS(true);
     operation->addCompletionHandler(
         [completion, url, size](const std::shared_ptr<NENetworkOperation>& finished) {
             const bool cached = finished->isCachedResponse();

@@ -1,6 +1,7 @@
 #include "library/network/RQHTTPBodyPart.h"
 
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/TypedValues.h"
 #include "platform/net/NSURL.h"
 
 #include <algorithm>
@@ -8,14 +9,6 @@
 namespace {
 
 constexpr const char* CRLF = "\r\n";
-
-NSString textOf(const id& object)
-{
-    NSString text = NSString::fromId(object);
-    if (text.isNil() && object)
-        text = object->description();
-    return text.isNil() ? NSString::string() : text;
-}
 
 } // namespace
 
@@ -66,7 +59,7 @@ NSString RQHTTPBodyPart::stringForHeaders() const
     NSString text = NSString::string();
     if (m_headers) {
         for (const auto& entry : *m_headers)
-            text = text + textOf(entry.key) + ": " + textOf(entry.object) + CRLF;
+            text = text + ns::textOf(entry.key) + ": " + ns::textOf(entry.object) + CRLF;
     }
     return text + NSString(CRLF);
 }

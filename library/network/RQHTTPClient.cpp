@@ -15,6 +15,7 @@
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/StringEncoding.h"
+#include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIScreen.h"
 
@@ -67,14 +68,6 @@ const bool registeredBuiltInOperationClasses = [] {
     return true;
 }();
 
-NSString textOf(const id& object)
-{
-    NSString text = NSString::fromId(object);
-    if (text.isNil() && object)
-        text = object->description();
-    return text.isNil() ? NSString::string() : text;
-}
-
 } // namespace
 
 NSString RQAcceptLanguageHeaderValue(const std::shared_ptr<NSArray>& languages)
@@ -85,7 +78,7 @@ NSString RQAcceptLanguageHeaderValue(const std::shared_ptr<NSArray>& languages)
         const float quality = 1.0f - static_cast<float>(index++) * 0.1f;
         if (header.length() > 0)
             header = header + ", ";
-        header = header + NSString::stringWithFormat("%@;q=%0.1g", textOf(languages->objectAtIndex(position)), static_cast<double>(quality));
+        header = header + NSString::stringWithFormat("%@;q=%0.1g", ns::textOf(languages->objectAtIndex(position)), static_cast<double>(quality));
         if (quality <= 0.5f)
             break;
     }
@@ -103,7 +96,7 @@ NSString userAgentHeader()
     const NSString version = NSString::fromId(bundle->objectForInfoDictionaryKey("CFBundleVersion"));
     const auto device = UIDevice::currentDevice();
     const double scale = UIScreen::mainScreen()->scale();
-    NSString agent = NSString::stringWithFormat("%@/%@ (%@; iOS %@; Scale/%0.2f)", textOf(executable), textOf(version), device->model(),
+    NSString agent = NSString::stringWithFormat("%@/%@ (%@; iOS %@; Scale/%0.2f)", ns::textOf(executable), ns::textOf(version), device->model(),
         device->systemVersion(), scale > 0 ? scale : 1.0);
     if (agent.canBeConvertedToEncoding(NSASCIIStringEncoding))
         return agent;
@@ -240,7 +233,7 @@ void RQHTTPClient::setDefaultHeader(const NSString& header, const NSString& valu
 
 NSString RQBasicAuthorizationHeaderValue(const NSString& username, const NSString& password)
 {
-    const std::string credentials = textOf(username).UTF8String() + ":" + textOf(password).UTF8String();
+    const std::string credentials = ns::textOf(username).UTF8String() + ":" + ns::textOf(password).UTF8String();
     return NSString("Basic ") + NSData::dataWithBytes(credentials.data(), credentials.size())->base64EncodedStringWithOptions(0);
 }
 
@@ -251,7 +244,7 @@ void RQHTTPClient::setAuthorizationHeaderWithUsername(const NSString& username, 
 
 void RQHTTPClient::setAuthorizationHeaderWithToken(const NSString& token)
 {
-    setDefaultHeader("Authorization", NSString::stringWithFormat("Token token=\"%@\"", textOf(token)));
+    setDefaultHeader("Authorization", NSString::stringWithFormat("Token token=\"%@\"", ns::textOf(token)));
 }
 
 void RQHTTPClient::clearAuthorizationHeader()
@@ -310,9 +303,9 @@ std::shared_ptr<NSMutableURLRequest> RQHTTPClient::multipartFormRequestWithMetho
             else if (!pair->value() || ns::cast<NSNull>(pair->value()))
                 data = NSData::data();
             else
-                data = textOf(pair->value()).dataUsingEncoding(m_stringEncoding, true);
+                data = ns::textOf(pair->value()).dataUsingEncoding(m_stringEncoding, true);
             if (data)
-                form->appendPartWithFormData(data, textOf(pair->field()));
+                form->appendPartWithFormData(data, ns::textOf(pair->field()));
         }
     }
     if (block)

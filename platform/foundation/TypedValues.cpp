@@ -2,6 +2,14 @@
 
 #include "platform/foundation/NSNull.h"
 
+NSString ns::textOf(const id& value)
+{
+    NSString text = NSString::fromId(value);
+    if (text.isNil() && value)
+        text = value->description();
+    return text.isNil() ? NSString::string() : text;
+}
+
 NSString ns::stringValue(const id& value)
 {
     if (auto text = std::dynamic_pointer_cast<NSStringObject>(value))

@@ -11,6 +11,9 @@ namespace ns {
 
 // Text for a string, the stringValue of a number, nil otherwise (NSNull included).
 NSString stringValue(const id& value);
+// Text for any value, as written into a request: a string as it is, else its description; the
+// empty string for nil.
+NSString textOf(const id& value);
 int intValue(const id& value);
 NSInteger integerValue(const id& value);
 long long longLongValue(const id& value);

@@ -7,6 +7,23 @@
 #include <gif_lib.h>
 #include <jpeglib.h>
 
+namespace {
+
+// A GIF encoder that appends to the bytes.
+GifFileType* openGifWriter(std::vector<std::uint8_t>& bytes)
+{
+    int error = 0;
+    return EGifOpen(&bytes,
+        [](GifFileType* gif, const GifByteType* data, int length) {
+            auto* out = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
+            out->insert(out->end(), data, data + length);
+            return length;
+        },
+        &error);
+}
+
+} // namespace
+
 namespace ImageFixtures {
 
 std::vector<std::uint8_t> png(int width, int height, std::uint32_t (*rgba)(int x, int y))
@@ -83,13 +100,7 @@ std::vector<std::uint8_t> gif(const std::vector<std::pair<int, int>>& frames)
 {
     std::vector<std::uint8_t> bytes;
     int error = 0;
-    GifFileType* file = EGifOpen(&bytes,
-        [](GifFileType* gif, const GifByteType* data, int length) {
-            auto* out = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
-            out->insert(out->end(), data, data + length);
-            return length;
-        },
-        &error);
+    GifFileType* file = openGifWriter(bytes);
     const GifColorType colours[4] = { { 255, 0, 0 }, { 0, 255, 0 }, { 0, 0, 255 }, { 0, 0, 0 } };
     ColorMapObject* map = GifMakeMapObject(4, colours);
     EGifSetGifVersion(file, true);
@@ -111,13 +122,7 @@ std::vector<std::uint8_t> animatedGif(int width, int height, int frames)
 {
     std::vector<std::uint8_t> bytes;
     int error = 0;
-    GifFileType* file = EGifOpen(&bytes,
-        [](GifFileType* gif, const GifByteType* data, int length) {
-            auto* out = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
-            out->insert(out->end(), data, data + length);
-            return length;
-        },
-        &error);
+    GifFileType* file = openGifWriter(bytes);
     GifColorType colours[256];
     for (int i = 0; i < 256; ++i)
         colours[i] = { GifByteType(i), GifByteType(255 - i), GifByteType(i * 7) };
