@@ -7,6 +7,9 @@
 #include <array>
 #include <cstdint>
 #include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <new>
 #include <utility>
 
 using namespace JCCollectionSupport;
@@ -61,8 +64,6 @@ bool JCDictionary::init(JCCollectionKey, id* keys, id* objects, const NSUInteger
     if (capacity == NSNotFound)
         return false;
     m_capacity = capacity;
-    if (!mutableCollection && initCompact(keys, objects, keyHashes, count, capacity))
-        return true;
     m_entry.reserve(count);
     if (capacity)
         m_index = std::make_unique<std::uint32_t[]>(capacity);
@@ -72,43 +73,84 @@ bool JCDictionary::init(JCCollectionKey, id* keys, id* objects, const NSUInteger
     return true;
 }
 
-bool JCDictionary::initCompact(id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, NSUInteger capacity)
-{
-    constexpr NSUInteger kLargestCompactCapacity = 41;
-    if (capacity > kLargestCompactCapacity || count == 0)
-        return false;
-    // A repeated key is found by placing the hashes as an index would; the indexed form deals
-    // with it.
-    std::array<std::int8_t, kLargestCompactCapacity> placed;
-    placed.fill(-1);
-    for (NSUInteger i = 0; i < count; ++i) {
-        NSUInteger slot = homeSlot(keyHashes[i], capacity);
-        while (placed[slot] >= 0) {
-            const NSUInteger other = NSUInteger(placed[slot]);
-            if (keyHashes[other] == keyHashes[i] && (keys[other] == keys[i] || keys[other]->isEqual(keys[i])))
-                return false;
-            if (++slot == capacity)
-                slot = 0;
-        }
-        placed[slot] = std::int8_t(i);
+namespace {
+
+// The bytes to add after the object in the next block, and where that block began and how long it
+// was without them, so the layout the entries rely on is checked on every flat dictionary.
+thread_local std::size_t t_entryBytes = 0;
+thread_local const char* t_blockStart = nullptr;
+thread_local std::size_t t_blockBytes = 0;
+
+template <class T>
+struct EntriesAfterObjectAllocator {
+    using value_type = T;
+    EntriesAfterObjectAllocator() = default;
+    template <class U>
+    EntriesAfterObjectAllocator(const EntriesAfterObjectAllocator<U>&) { }
+    T* allocate(std::size_t count)
+    {
+        t_blockBytes = count * sizeof(T);
+        auto* block = static_cast<T*>(::operator new(t_blockBytes + std::exchange(t_entryBytes, 0)));
+        t_blockStart = reinterpret_cast<const char*>(block);
+        return block;
     }
-    m_entry.reserve(count);
-    for (NSUInteger i = 0; i < count; ++i)
-        m_entry.push_back({ keyHashes[i], { std::move(keys[i]), std::move(objects[i]) } });
-    m_count = count;
-    return true;
+    void deallocate(T* pointer, std::size_t) { ::operator delete(pointer); }
+    friend bool operator==(const EntriesAfterObjectAllocator&, const EntriesAfterObjectAllocator&) { return true; }
+};
+
+} // namespace
+
+// Not delegating to the defaulted constructor: that would be value-initialisation, which clears
+// the whole object before constructing it.
+JCDictionary::JCDictionary(FlatKey) { }
+
+JCDictionary::~JCDictionary()
+{
+    if (m_flat)
+        std::destroy_n(m_flat, m_count);
 }
 
-NSUInteger JCDictionary::positionOfKey(const id& key, NSUInteger keyHash, NSUInteger* indexSlot) const
+std::shared_ptr<JCDictionary> JCDictionary::flatDictionary(JCCollectionKey, id* keys, id* objects, NSUInteger count)
 {
-    if (!m_index) {
-        for (NSUInteger position = 0; position < m_entry.size(); ++position) {
-            const auto& candidate = m_entry[position];
-            if (candidate.keyHash == keyHash && candidate.entry.key && (candidate.entry.key == key || candidate.entry.key->isEqual(key)))
+    static_assert(alignof(JCDictionary) >= alignof(Entry));
+    // The object is the last member of the shared block, so its end is where the extra bytes
+    // begin; the entries are built there before the dictionary is handed out.
+    t_entryBytes = count * sizeof(Entry);
+    auto dictionary = std::allocate_shared<JCDictionary>(EntriesAfterObjectAllocator<JCDictionary>(), FlatKey());
+    auto* const entries = reinterpret_cast<Entry*>(dictionary.get() + 1);
+    // Nothing of the block may follow the object but padding, or the entries would overwrite it.
+    const auto* objectEnd = reinterpret_cast<const char*>(entries);
+    if (objectEnd < t_blockStart || objectEnd > t_blockStart + t_blockBytes
+        || t_blockStart + t_blockBytes - objectEnd >= static_cast<std::ptrdiff_t>(alignof(std::max_align_t)))
+        std::abort();
+    for (NSUInteger i = 0; i < count; ++i)
+        new (entries + i) Entry { std::move(keys[i]), std::move(objects[i]) };
+    dictionary->m_flat = entries;
+    dictionary->m_count = count;
+    return dictionary;
+}
+
+NSUInteger JCDictionary::flatPositionOfKey(const id& key) const
+{
+    if (const auto* text = dynamic_cast<const NSStringObject*>(key.get())) {
+        const std::u16string_view wanted = text->characters();
+        for (NSUInteger position = 0; position < m_count; ++position) {
+            // The flat form holds only the codec's strings.
+            const auto& candidate = static_cast<const NSStringObject&>(*m_flat[position].key);
+            if (candidate.characters() == wanted)
                 return position;
         }
         return NSNotFound;
     }
+    for (NSUInteger position = 0; position < m_count; ++position) {
+        if (m_flat[position].key->isEqual(key))
+            return position;
+    }
+    return NSNotFound;
+}
+
+NSUInteger JCDictionary::positionOfKey(const id& key, NSUInteger keyHash, NSUInteger* indexSlot) const
+{
     const NSUInteger capacity = m_capacity;
     NSUInteger slot = homeSlot(keyHash, capacity);
     for (NSUInteger examined = 0; examined < capacity; ++examined) {
@@ -131,12 +173,24 @@ id JCDictionary::objectForKey(const id& key) const
 {
     if (!key || m_count == 0)
         return nullptr;
+    if (m_flat) {
+        const NSUInteger position = flatPositionOfKey(key);
+        return position == NSNotFound ? nullptr : m_flat[position].object;
+    }
     const NSUInteger position = positionOfKey(key, key->hash());
     return position == NSNotFound ? nullptr : m_entry[position].entry.object;
 }
 
 NSUInteger JCDictionary::nextEntry(NSUInteger position, const Entry*& entry) const
 {
+    if (m_flat) {
+        if (position < m_count) {
+            entry = &m_flat[position];
+            return position + 1;
+        }
+        entry = nullptr;
+        return NSNotFound;
+    }
     for (; position < m_entry.size(); ++position) {
         if (m_entry[position].entry.key) {
             entry = &m_entry[position].entry;
@@ -149,6 +203,15 @@ NSUInteger JCDictionary::nextEntry(NSUInteger position, const Entry*& entry) con
 
 void JCDictionary::getObjects(id* objects, id* keys) const
 {
+    if (m_flat) {
+        for (NSUInteger i = 0; i < m_count; ++i) {
+            if (objects)
+                objects[i] = m_flat[i].object;
+            if (keys)
+                keys[i] = m_flat[i].key;
+        }
+        return;
+    }
     NSUInteger written = 0;
     for (const auto& stored : m_entry) {
         if (!stored.entry.key)

@@ -13,8 +13,8 @@ id JCDictionaryEnumerator::nextObject()
     const NSUInteger capacity = m_collection->storedSlotCount();
     while (m_nextObject < capacity) {
         const auto& slot = m_collection->entryAtSlot(m_nextObject++);
-        if (slot.entry.key)
-            return slot.entry.key;
+        if (slot.key)
+            return slot.key;
     }
     return nullptr;
 }

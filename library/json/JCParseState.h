@@ -39,7 +39,7 @@ enum JCTokenType : NSUInteger {
     JCTokenTypeNull = 11,
 };
 
-enum JCValueType : NSUInteger {
+enum JCValueType : std::uint32_t {
     JCValueTypeNone = 0,
     JCValueTypeString = 5,
     JCValueTypeLongLong = 7,
@@ -51,19 +51,29 @@ struct JCConstBuffer {
     JCConstPtrRange bytes;
 };
 
-struct JCTokenCacheItem {
+// Longer strings are not cached: they rarely come again in one reply.
+inline constexpr NSUInteger JCLongestCachedValue = 24;
+
+// One cache line each, the bytes inline: a probe touches one line and a fill allocates nothing.
+struct alignas(64) JCTokenCacheItem {
     id object;
     NSUInteger hash { 0 };
-    // Computed the first time the object is used as a dictionary key.
+    // Computed the first time the object is a key of a dictionary large enough to be hashed.
     NSUInteger keyHash { 0 };
-    NSUInteger size { 0 };
-    std::string bytes;
     JCValueType type { JCValueTypeNone };
+    std::uint16_t size { 0 };
+    // Read as a dictionary key: kept for the thread's next decoder.
+    bool isKey { false };
+    std::array<std::uint8_t, JCLongestCachedValue> bytes {};
 };
+static_assert(sizeof(JCTokenCacheItem) == 64);
 
 struct JCTokenValue {
     JCConstPtrRange ptrRange;
     JCValueType type { JCValueTypeNone };
+    // Of a string read without escapes: its length in UTF-16 units, which tells the string maker
+    // whether the bytes are ASCII; NSNotFound when the tokenizer did not count.
+    NSUInteger utf16Length { NSNotFound };
     NSUInteger hash { 0 };
     union {
         std::int64_t longLongValue;
@@ -80,11 +90,18 @@ struct JCParseToken {
     JCManagedBuffer tokenBuffer;
 };
 
-// Members of the collections being read, with the keys and key hashes of dictionary entries.
+// Where a key came from: its cache item (null for none), where its hash is kept once computed,
+// and the tokenizer's hash of its text (equal texts, equal hashes).
+struct JCKeyOrigin {
+    JCTokenCacheItem* item;
+    NSUInteger tokenHash;
+};
+
+// Members of the collections being read, with the keys of dictionary entries and their origins.
 struct JCObjectStack {
     std::vector<id> objects;
     std::vector<id> keys;
-    std::vector<NSUInteger> cfHashes;
+    std::vector<JCKeyOrigin> keyOrigins;
     NSUInteger index { 0 };
     NSUInteger roundSizeUpToMultipleOf { 2048 };
     NSUInteger flags { 0 };
@@ -107,6 +124,8 @@ struct JCTokenCache {
 // and the numbers above the signed range.
 struct JCObjCImpCache {
     std::shared_ptr<JCArray> (*makeArray)(id* objects, NSUInteger count, bool mutableCollections) { nullptr };
+    // Distinct string keys, at most JCDictionaryFlatLimit of them; the dictionary is immutable.
+    std::shared_ptr<JCDictionary> (*makeFlatDictionary)(id* keys, id* objects, NSUInteger count) { nullptr };
     std::shared_ptr<JCDictionary> (*makeDictionary)(id* keys, id* objects, const NSUInteger* hashes, NSUInteger count, bool mutableCollections) { nullptr };
     std::shared_ptr<NSNumber> (*numberWithUnsignedLongLong)(unsigned long long value) { nullptr };
 };
@@ -129,4 +148,9 @@ struct JCParseState {
     bool mutableCollections { false };
     // How many arrays and objects enclose the one being read.
     NSUInteger depth { 0 };
+    // The keys of the last flat dictionary found to have distinct keys: the rows of a list
+    // repeat the very same key objects, which then need no comparing.
+    std::vector<id> distinctKeys;
+    // The key hashes of the dictionary being made, when it is hashed.
+    std::vector<NSUInteger> keyHashes;
 };

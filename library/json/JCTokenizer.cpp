@@ -23,21 +23,46 @@ constexpr const char* kSourceName = "library/json/JCTokenizer.cpp";
 // escape never needs more than 4).
 constexpr NSUInteger kTokenBufferSlack = 16;
 
-inline NSUInteger foldHash(NSUInteger hash, std::uint8_t byte) { return hash * 33 + byte; }
-
-inline NSUInteger foldHash(NSUInteger hash, const std::uint8_t* bytes, NSUInteger length)
+// Spreads a word over all bits, the low ones above all: the cache indexes by them. For numbers.
+inline std::uint64_t mixHash(std::uint64_t word)
 {
-    // Eight bytes per step: the same sum, with only one multiplication on the carried chain.
-    constexpr NSUInteger p2 = 33 * 33, p3 = p2 * 33, p4 = p3 * 33, p5 = p4 * 33, p6 = p5 * 33, p7 = p6 * 33, p8 = p7 * 33;
-    NSUInteger i = 0;
-    for (; i + 8 <= length; i += 8) {
-        const NSUInteger high = bytes[i] * p7 + bytes[i + 1] * p6 + bytes[i + 2] * p5 + bytes[i + 3] * p4;
-        const NSUInteger low = bytes[i + 4] * p3 + bytes[i + 5] * p2 + bytes[i + 6] * 33 + NSUInteger(bytes[i + 7]);
-        hash = hash * p8 + (high + low);
+    word ^= word >> 31;
+    word *= 0x7FB5D329728EA185ull;
+    word ^= word >> 27;
+    word *= 0x81DADEF4BC2DD44Dull;
+    return word ^ (word >> 33);
+}
+
+inline std::uint64_t loadWord(const std::uint8_t* bytes)
+{
+    std::uint64_t word;
+    std::memcpy(&word, bytes, 8);
+    return word;
+}
+
+// The value cache's hash of a string's bytes; only strings short enough to be cached need one, so
+// longer ones (a question, an address) get none. Equal bytes hash alike, whichever words overlap.
+inline NSUInteger stringHash(const std::uint8_t* bytes, NSUInteger length)
+{
+    if (length > JCLongestCachedValue)
+        return 0;
+    std::uint64_t first = 0, second = 0, third = 0;
+    if (length >= 8) {
+        first = loadWord(bytes);
+        second = loadWord(bytes + length - 8);
+        if (length > 16)
+            third = loadWord(bytes + 8);
+    } else if (length >= 4) {
+        std::uint32_t low, high;
+        std::memcpy(&low, bytes, 4);
+        std::memcpy(&high, bytes + length - 4, 4);
+        first = low | std::uint64_t(high) << 32;
+    } else if (length > 0) {
+        first = bytes[0] | std::uint64_t(bytes[length / 2]) << 8 | std::uint64_t(bytes[length - 1]) << 16;
     }
-    for (; i < length; ++i)
-        hash = foldHash(hash, bytes[i]);
-    return hash;
+    // One multiplication: the cache indexes by the low bits, which the folded high half reaches.
+    const std::uint64_t product = (first ^ (std::rotl(second, 29) + length) ^ (third * 0x9E3779B97F4A7C15ull) ^ JCStringHashSeed) * 0xBF58476D1CE4E5B9ull;
+    return NSUInteger(product ^ (product >> 29));
 }
 
 bool isLineBreakAt(const JCParseState& state, NSUInteger index, NSUInteger& length)
@@ -181,7 +206,8 @@ bool parseStringSlow(JCParseState& state, NSUInteger valueStart, NSUInteger swit
             if (c == '"') {
                 state.token.value.ptrRange = { buffer.bytes(), used };
                 state.token.value.type = JCValueTypeString;
-                state.token.value.hash = foldHash(JCStringHashSeed, buffer.bytes(), used);
+                state.token.value.utf16Length = NSNotFound;
+                state.token.value.hash = stringHash(buffer.bytes(), used);
                 state.atIndex = i + 1;
                 return true;
             }
@@ -342,9 +368,10 @@ inline std::uint64_t wordFromLittleEndian(std::uint64_t word)
     return word;
 }
 
-// True for the eight bytes of a word that need the careful path: a quote, a backslash, a
-// control character or a byte of 0x80 or more.
-inline bool wordNeedsAttention(std::uint64_t word)
+// The high bit of each byte of a word (first byte lowest) that needs the careful path: a quote, a
+// backslash, a control character or a byte of 0x80 or more. A borrow may mark bytes after the
+// first marked one, never before it, so the lowest mark is exact.
+inline std::uint64_t bytesNeedingAttention(std::uint64_t word)
 {
     constexpr std::uint64_t ones = 0x0101010101010101ull;
     constexpr std::uint64_t highs = 0x8080808080808080ull;
@@ -353,7 +380,7 @@ inline bool wordNeedsAttention(std::uint64_t word)
     const std::uint64_t hasQuote = (quote - ones) & ~quote;
     const std::uint64_t hasBackslash = (backslash - ones) & ~backslash;
     const std::uint64_t hasControl = (word - ones * 0x20) & ~word;
-    return ((hasQuote | hasBackslash | hasControl) & highs) || (word & highs);
+    return (hasQuote | hasBackslash | hasControl | word) & highs;
 }
 
 bool parseString(JCParseState& state)
@@ -363,12 +390,16 @@ bool parseString(JCParseState& state)
     const std::uint8_t* const endPtr = p + end;
     const NSUInteger valueStart = state.atIndex + 1;
     NSUInteger i = valueStart;
+    // Bytes beyond one per UTF-16 unit, so the string is made without counting again.
+    NSUInteger surplus = 0;
     for (;;) {
         while (i + 8 <= end) {
             std::uint64_t word;
             std::memcpy(&word, p + i, 8);
-            if (wordNeedsAttention(word))
+            if (const std::uint64_t marks = bytesNeedingAttention(wordFromLittleEndian(word))) {
+                i += NSUInteger(std::countr_zero(marks)) / 8;
                 break;
+            }
             i += 8;
         }
         if (i >= end)
@@ -377,7 +408,8 @@ bool parseString(JCParseState& state)
         if (c == '"') {
             state.token.value.ptrRange = { p + valueStart, i - valueStart };
             state.token.value.type = JCValueTypeString;
-            state.token.value.hash = foldHash(JCStringHashSeed, p + valueStart, i - valueStart);
+            state.token.value.utf16Length = i - valueStart - surplus;
+            state.token.value.hash = stringHash(p + valueStart, i - valueStart);
             state.atIndex = i + 1;
             return true;
         }
@@ -391,6 +423,7 @@ bool parseString(JCParseState& state)
         if (c >= 0x80) {
             // Three-byte sequences (Chinese text) are checked inline; everything else by the check.
             if (c >= 0xE1 && c <= 0xEC && i + 2 < end && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+                const NSUInteger runStart = i;
                 i += 3;
                 // Two sequences per step while eight bytes remain: the four continuation bytes at once.
                 constexpr std::uint64_t continuationMask = 0x0000C0C000C0C000ull, continuationBits = 0x0000808000808000ull;
@@ -404,12 +437,15 @@ bool parseString(JCParseState& state)
                 }
                 while (i + 2 < end && p[i] >= 0xE1 && p[i] <= 0xEC && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80)
                     i += 3;
+                // Three bytes make one unit.
+                surplus += (i - runStart) / 3 * 2;
                 continue;
             }
             const std::uint8_t* next = nullptr;
             std::uint32_t codePoint = 0;
             if (JCConvertSingleCodePointInUTF8(p + i, endPtr, &next, &codePoint) != JCUTF8ConversionOK)
                 return parseStringSlow(state, valueStart, i);
+            surplus += NSUInteger(next - (p + i)) - (codePoint >= 0x10000 ? 2 : 1);
             i = NSUInteger(next - p);
             continue;
         }
@@ -430,13 +466,9 @@ locale_t cLocale()
 
 void hashNumber(JCTokenValue& value, NSUInteger seed)
 {
-    NSUInteger hash = seed;
-    // Least significant byte first, whatever the machine's order.
     std::uint64_t bits;
     std::memcpy(&bits, &value.number, 8);
-    for (int k = 0; k < 8; ++k)
-        hash = foldHash(hash, std::uint8_t(bits >> (8 * k)));
-    value.hash = hash;
+    value.hash = NSUInteger(mixHash(bits ^ mixHash(seed)));
 }
 
 bool convertNumber(JCParseState& state, const std::uint8_t* text, NSUInteger length, bool isNegative, bool isFloatingPoint)

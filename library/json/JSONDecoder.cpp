@@ -7,6 +7,8 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NeverDestroyed.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <mutex>
 
@@ -35,17 +37,14 @@ const id& sharedEmptyString()
 
 // --- Strings from validated UTF-8 ------------------------------------------------------------
 
-// The tokenizer has checked the bytes, so they are decoded without checks of their own; ASCII
-// text, the common case, is widened eight bytes at a time.
-id makeString(const std::uint8_t* bytes, NSUInteger length)
+// Counts the UTF-16 units of checked UTF-8: every byte but the continuation bytes, and one more
+// for each four-byte lead. The counts are kept per byte lane (at most 127 words between sums, so
+// no lane overflows) and summed with a multiplication, which is cheaper than a population count
+// the machine may lack.
+NSUInteger utf16LengthOf(const std::uint8_t* bytes, NSUInteger length)
 {
     const std::uint8_t* const end = bytes + length;
-    // One pass finds both whether the text is ASCII and, if not, its length in UTF-16 units:
-    // every byte but the continuation bytes, and one more for each four-byte lead. The counts
-    // are kept per byte lane (at most 127 words between sums, so no lane overflows) and summed
-    // with a multiplication, which is cheaper than a population count the machine may lack.
     constexpr std::uint64_t highs = 0x8080808080808080ull;
-    std::uint64_t high = 0;
     NSUInteger continuations = 0, fourByteLeads = 0;
     const std::uint8_t* p = bytes;
     while (p + 8 <= end) {
@@ -53,7 +52,6 @@ id makeString(const std::uint8_t* bytes, NSUInteger length)
         for (int words = 0; words < 127 && p + 8 <= end; ++words, p += 8) {
             std::uint64_t w;
             std::memcpy(&w, p, 8);
-            high |= w;
             continuationLanes += (w & ~(w << 1) & highs) >> 7;
             fourByteLanes += (w & (w << 1) & (w << 2) & (w << 3) & highs) >> 7;
         }
@@ -65,20 +63,28 @@ id makeString(const std::uint8_t* bytes, NSUInteger length)
         fourByteLeads += laneSum(fourByteLanes);
     }
     for (; p < end; ++p) {
-        high |= *p;
         continuations += (*p & 0xC0) == 0x80;
         fourByteLeads += *p >= 0xF0;
     }
+    return length - continuations + fourByteLeads;
+}
+
+// The tokenizer has checked the bytes, so they are decoded without checks of their own. It has
+// also counted the units of text read without escapes: as many units as bytes means ASCII, the
+// common case, which is widened without looking at the bytes.
+id makeString(const std::uint8_t* bytes, NSUInteger length, NSUInteger units)
+{
+    if (units == NSNotFound)
+        units = utf16LengthOf(bytes, length);
     char16_t* out;
-    if ((high & highs) == 0) {
-        auto text = NSStringObject::withLength(length, out);
+    auto text = NSStringObject::withLength(units, out);
+    if (units == length) {
         for (NSUInteger i = 0; i < length; ++i)
             out[i] = bytes[i];
         return text;
     }
-    const NSUInteger units = length - continuations + fourByteLeads;
-    auto text = NSStringObject::withLength(units, out);
-    p = bytes;
+    const std::uint8_t* const end = bytes + length;
+    const std::uint8_t* p = bytes;
     while (p < end) {
         const std::uint8_t c = *p;
         if (c < 0x80) {
@@ -109,7 +115,7 @@ id makeValueObject(const JCParseState& state, const JCTokenValue& value)
 {
     switch (value.type) {
     case JCValueTypeString:
-        return makeString(value.ptrRange.ptr, value.ptrRange.length);
+        return makeString(value.ptrRange.ptr, value.ptrRange.length, value.utf16Length);
     case JCValueTypeLongLong:
         return NSNumber::numberWithLongLong(value.number.longLongValue);
     case JCValueTypeUnsignedLongLong:
@@ -128,25 +134,52 @@ void stepAgeing(JCTokenCache& cache)
 {
     const std::uint32_t shiftedOut = cache.prng_lfsr & 1u;
     cache.prng_lfsr = (cache.prng_lfsr >> 1) ^ (shiftedOut ? 0x80200003u : 0u);
-    cache.age[cache.prng_lfsr & (JCTokenCacheCount - 1)] >>= 1;
+    cache.age[cache.prng_lfsr & (cache.count - 1)] >>= 1;
 }
 
-constexpr NSUInteger kLongestCachedString = 24;
+// Whether a cached value's bytes are the token's, `length` being at most JCLongestCachedValue: a
+// few overlapping words rather than a call, reading nothing beyond either's `length` bytes.
+bool sameShortBytes(const std::uint8_t* cached, const std::uint8_t* token, NSUInteger length)
+{
+    auto word = [](const std::uint8_t* bytes) {
+        std::uint64_t value;
+        std::memcpy(&value, bytes, 8);
+        return value;
+    };
+    if (length >= 8) {
+        if (word(cached) != word(token) || word(cached + length - 8) != word(token + length - 8))
+            return false;
+        return length <= 16 || word(cached + 8) == word(token + 8);
+    }
+    if (length >= 4) {
+        std::uint32_t a, b, c, d;
+        std::memcpy(&a, cached, 4);
+        std::memcpy(&b, token, 4);
+        std::memcpy(&c, cached + length - 4, 4);
+        std::memcpy(&d, token + length - 4, 4);
+        return a == b && c == d;
+    }
+    for (NSUInteger i = 0; i < length; ++i) {
+        if (cached[i] != token[i])
+            return false;
+    }
+    return true;
+}
 
-id cachedObject(JCParseState& state)
+id cachedObject(JCParseState& state, bool isKey)
 {
     JCTokenValue& value = state.token.value;
     if (value.type == JCValueTypeString && value.ptrRange.length == 0)
         return sharedEmptyString();
     // Long texts (a question, an address) rarely come again in one reply: caching them would
     // copy their bytes and push out the short values that do repeat.
-    if (value.type == JCValueTypeString && value.ptrRange.length > kLongestCachedString) {
+    if (value.type == JCValueTypeString && value.ptrRange.length > JCLongestCachedValue) {
         value.cacheItem = nullptr;
         return makeValueObject(state, value);
     }
 
     JCTokenCache& cache = state.cache;
-    const NSUInteger mask = JCTokenCacheCount - 1;
+    const NSUInteger mask = cache.count - 1;
     const NSUInteger step = value.ptrRange.length + value.type + 3;
     JCTokenCacheItem* place = nullptr;
     NSUInteger placeIndex = 0;
@@ -154,15 +187,16 @@ id cachedObject(JCParseState& state)
         const NSUInteger index = (value.hash + probe * step) & mask;
         JCTokenCacheItem& item = cache.items[index];
         if (!item.object) {
-            if (!place) {
-                place = &item;
-                placeIndex = index;
-            }
+            // An empty item is taken before one that would be evicted, a key the last decoder
+            // left above all.
+            place = &item;
+            placeIndex = index;
             break;
         }
         if (item.hash == value.hash && item.size == value.ptrRange.length && item.type == value.type
-            && std::memcmp(item.bytes.data(), value.ptrRange.ptr, value.ptrRange.length) == 0) {
+            && sameShortBytes(item.bytes.data(), value.ptrRange.ptr, value.ptrRange.length)) {
             cache.age[index] = std::uint8_t((cache.age[index] << 1) | 1);
+            item.isKey |= isKey;
             value.cacheItem = &item;
             return item.object;
         }
@@ -181,22 +215,15 @@ id cachedObject(JCParseState& state)
     id object = makeValueObject(state, value);
     if (!object || !place)
         return object;
-    try {
-        place->bytes.assign(reinterpret_cast<const char*>(value.ptrRange.ptr), value.ptrRange.length);
-    } catch (const std::bad_alloc&) {
-        place->object.reset();
-        place->bytes.clear();
-        place->hash = place->size = 0;
-        place->type = JCValueTypeNone;
-        return object;
-    }
+    std::memcpy(place->bytes.data(), value.ptrRange.ptr, value.ptrRange.length);
     if (!place->object)
         cache.filled.push_back(std::uint16_t(placeIndex));
     place->object = object;
     place->hash = value.hash;
     place->keyHash = 0;
-    place->size = value.ptrRange.length;
+    place->size = std::uint16_t(value.ptrRange.length);
     place->type = value.type;
+    place->isKey = isKey;
     value.cacheItem = place;
     cache.age[placeIndex] = 0;
     return object;
@@ -256,7 +283,7 @@ bool growObjectStack(JCParseState& state, const char* what)
     try {
         stack.objects.resize(wanted);
         stack.keys.resize(wanted);
-        stack.cfHashes.resize(wanted);
+        stack.keyOrigins.resize(wanted);
     } catch (const std::bad_alloc&) {
         JCParseError(state, "Internal error: [%s] objectsIndex > %lu, resize failed? %@ line #%ld", what,
             static_cast<unsigned long>(stack.count() - 4), kSourceName, long(__LINE__));
@@ -279,6 +306,54 @@ void unwindObjectStack(JCParseState& state, NSUInteger startIndex)
 
 id parseArray(JCParseState& state);
 id parseDictionary(JCParseState& state);
+
+// True when no two of the keys are equal. Keys are the decoder's strings; only those whose token
+// hashes agree are compared.
+bool keysAreDistinct(JCParseState& state, const id* keys, const JCKeyOrigin* origins, NSUInteger count)
+{
+    std::vector<id>& known = state.distinctKeys;
+    if (known.size() == count && std::equal(keys, keys + count, known.begin()))
+        return true;
+    for (NSUInteger i = 1; i < count; ++i) {
+        for (NSUInteger j = 0; j < i; ++j) {
+            if (origins[j].tokenHash == origins[i].tokenHash
+                && (keys[j] == keys[i]
+                    || static_cast<const NSStringObject&>(*keys[j]).characters() == static_cast<const NSStringObject&>(*keys[i]).characters()))
+                return false;
+        }
+    }
+    known.assign(keys, keys + count);
+    return true;
+}
+
+// The dictionary of the entries pushed since `startIndex`, taking them over; null when there are
+// too many. Small immutable ones are flat and need no key hashes; the hash of a key that came from
+// the cache is kept in its item, so the keys of a list's large rows are hashed once.
+id finishDictionary(JCParseState& state, NSUInteger startIndex)
+{
+    JCObjectStack& stack = state.objectStack;
+    id* const keys = stack.keys.data() + startIndex;
+    id* const objects = stack.objects.data() + startIndex;
+    const NSUInteger count = stack.index - startIndex;
+    const JCKeyOrigin* const origins = stack.keyOrigins.data() + startIndex;
+    if (!state.mutableCollections && count <= JCDictionaryFlatLimit && keysAreDistinct(state, keys, origins, count))
+        return state.objCImpCache.makeFlatDictionary(keys, objects, count);
+    std::vector<NSUInteger>& hashes = state.keyHashes;
+    hashes.resize(count);
+    for (NSUInteger i = 0; i < count; ++i) {
+        JCTokenCacheItem* const item = origins[i].item;
+        // The item may hold another value by now; the key on the stack keeps its object alive, so
+        // the same pointer is the same key.
+        if (item && item->object == keys[i]) {
+            if (item->keyHash == 0)
+                item->keyHash = keys[i]->hash();
+            hashes[i] = item->keyHash;
+        } else {
+            hashes[i] = keys[i]->hash();
+        }
+    }
+    return state.objCImpCache.makeDictionary(keys, objects, hashes.data(), count, state.mutableCollections);
+}
 
 // Separators and commas, half the tokens of compact text, are taken here without the whole step.
 inline bool nextToken(JCParseState& state)
@@ -308,7 +383,7 @@ id objectForToken(JCParseState& state)
     switch (state.token.type) {
     case JCTokenTypeString:
     case JCTokenTypeNumber:
-        return cachedObject(state);
+        return cachedObject(state, false);
     case JCTokenTypeObjectBegin:
         return parseDictionary(state);
     case JCTokenTypeArrayBegin:
@@ -372,7 +447,8 @@ id parseArray(JCParseState& state)
                 break;
             }
             auto array = state.objCImpCache.makeArray(stack.objects.data() + startIndex, stack.index - startIndex, state.mutableCollections);
-            unwindObjectStack(state, startIndex);
+            // The array took the members over.
+            stack.index = startIndex;
             return array;
         } else if (type == JCTokenTypeComma) {
             if (!(accept & JCAcceptComma)) {
@@ -407,12 +483,13 @@ id parseDictionary(JCParseState& state)
                 JCParseError(state, "Unexpected '}'.");
                 break;
             }
-            const NSUInteger count = stack.index - startIndex;
-            auto dictionary = state.objCImpCache.makeDictionary(stack.keys.data() + startIndex, stack.objects.data() + startIndex,
-                stack.cfHashes.data() + startIndex, count, state.mutableCollections);
-            if (!dictionary)
-                JCParseError(state, "Internal error: a dictionary of %lu entries is too large.", static_cast<unsigned long>(count));
-            unwindObjectStack(state, startIndex);
+            auto dictionary = finishDictionary(state, startIndex);
+            if (!dictionary) {
+                JCParseError(state, "Internal error: a dictionary of %lu entries is too large.", static_cast<unsigned long>(stack.index - startIndex));
+                break;
+            }
+            // The dictionary took the keys and objects over.
+            stack.index = startIndex;
             return dictionary;
         }
         if (type == JCTokenTypeComma) {
@@ -431,19 +508,12 @@ id parseDictionary(JCParseState& state)
             JCParseError(state, "Unexpected string.");
             break;
         }
-        id key = cachedObject(state);
+        id key = cachedObject(state, true);
         if (!key) {
             JCParseError(state, "Internal error: Key == NULL.");
             break;
         }
-        NSUInteger keyHash;
-        if (JCTokenCacheItem* item = state.token.value.cacheItem) {
-            if (item->keyHash == 0)
-                item->keyHash = key->hash();
-            keyHash = item->keyHash;
-        } else {
-            keyHash = key->hash();
-        }
+        const JCKeyOrigin keyOrigin { state.token.value.cacheItem, state.token.value.hash };
         if (!nextToken(state))
             break;
         if (state.token.type != JCTokenTypeSeparator) {
@@ -464,7 +534,7 @@ id parseDictionary(JCParseState& state)
         if (stack.index + 4 > stack.count() && !growObjectStack(state, "dictionary"))
             break;
         stack.keys[stack.index] = std::move(key);
-        stack.cfHashes[stack.index] = keyHash;
+        stack.keyOrigins[stack.index] = keyOrigin;
         stack.objects[stack.index] = std::move(object);
         ++stack.index;
         accept = JCAcceptCommaOrEnd;
@@ -484,6 +554,7 @@ void JCCollectionClassesInit()
         JCObjCImpCache& factories = recordedFactories();
         factories.makeArray = &JSONDecoder::makeArray;
         factories.makeDictionary = &JSONDecoder::makeDictionary;
+        factories.makeFlatDictionary = &JSONDecoder::makeFlatDictionary;
         factories.numberWithUnsignedLongLong = &numberWithUnsignedLongLong;
     });
 }
@@ -499,14 +570,29 @@ std::shared_ptr<JCDictionary> JSONDecoder::makeDictionary(id* keys, id* objects,
     return JCDictionary::create(JCCollectionKey {}, keys, objects, hashes, count, mutableCollections);
 }
 
+std::shared_ptr<JCDictionary> JSONDecoder::makeFlatDictionary(id* keys, id* objects, NSUInteger count)
+{
+    return JCDictionary::flatDictionary(JCCollectionKey {}, keys, objects, count);
+}
+
 // --- JSONDecoder -----------------------------------------------------------------------------
 
 namespace {
 
-// A reply is decoded by a decoder of its own, and its tables (the cache items with their byte
-// buffers, the object stack) are some hundred kilobytes: each thread keeps the last decoder's
-// state, emptied, for the next one instead of going back to the allocator every time.
+// A reply is decoded by a decoder of its own, and its tables (the cache items, the object stack)
+// are some hundred kilobytes: each thread keeps the last decoder's state for the next one instead
+// of going back to the allocator every time. The state keeps the cached keys, so the replies of a
+// service, which share their keys, find them made; values are let go with their decoder.
 thread_local std::unique_ptr<JCParseState> t_spareParseState;
+
+void emptyItem(JCTokenCacheItem& item)
+{
+    item.object.reset();
+    item.hash = item.keyHash = 0;
+    item.size = 0;
+    item.type = JCValueTypeNone;
+    item.isKey = false;
+}
 
 } // namespace
 
@@ -524,31 +610,38 @@ void JSONDecoder::init(JCParseOptionFlags parseOptionFlags)
     state.cache.prng_lfsr = 1;
     state.cache.count = JCTokenCacheCount;
     state.cache.items.resize(JCTokenCacheCount);
-    state.cache.age.fill(0);
 }
 
 JSONDecoder::~JSONDecoder()
 {
-    if (!m_parseState)
+    if (!m_parseState || t_spareParseState) {
+        clearCache();
         return;
-    clearCache();
-    if (!t_spareParseState)
-        t_spareParseState = std::move(m_parseState);
+    }
+    JCTokenCache& cache = m_parseState->cache;
+    NSUInteger kept = 0;
+    for (const std::uint16_t index : cache.filled) {
+        JCTokenCacheItem& item = cache.items[index];
+        if (!item.isKey) {
+            emptyItem(item);
+            continue;
+        }
+        // The next decoder may run under another string hash key (tests change it).
+        item.keyHash = 0;
+        cache.filled[kept++] = index;
+    }
+    // The next decoder's start empties the ages.
+    cache.filled.resize(kept);
+    t_spareParseState = std::move(m_parseState);
 }
 
 void JSONDecoder::clearCache()
 {
     if (!m_parseState)
         return;
-    // The byte buffers keep their storage for the next values.
     JCTokenCache& cache = m_parseState->cache;
-    for (const std::uint16_t index : cache.filled) {
-        JCTokenCacheItem& item = cache.items[index];
-        item.object.reset();
-        item.hash = item.keyHash = item.size = 0;
-        item.bytes.clear();
-        item.type = JCValueTypeNone;
-    }
+    for (const std::uint16_t index : cache.filled)
+        emptyItem(cache.items[index]);
     cache.filled.clear();
     cache.age.fill(0);
 }
@@ -597,6 +690,11 @@ id JSONDecoder::parse(const char* string, NSUInteger length, bool mutableCollect
     state.errorIsPrev = 0;
     state.mutableCollections = mutableCollections;
     state.depth = 0;
+    // A short reply has few values to share: a part of the cache in proportion to the text keeps
+    // its probes within a few cache lines. Items outside the part stay valid for later parses.
+    state.cache.count = std::clamp<NSUInteger>(std::bit_ceil(length / 8), 64, JCTokenCacheCount);
+    // Ages only order evictions: each parse starts its part afresh.
+    std::fill_n(state.cache.age.begin(), state.cache.count, std::uint8_t(0));
 
     std::uint8_t tokenBytes[kTokenBufferBytes];
     state.token.tokenBuffer.borrow(tokenBytes, sizeof tokenBytes, 4096);
@@ -604,7 +702,7 @@ id JSONDecoder::parse(const char* string, NSUInteger length, bool mutableCollect
     if (stack.count() < kInitialStackCount) {
         stack.objects.resize(kInitialStackCount);
         stack.keys.resize(kInitialStackCount);
-        stack.cfHashes.resize(kInitialStackCount);
+        stack.keyOrigins.resize(kInitialStackCount);
     }
     stack.index = 0;
 
@@ -636,6 +734,7 @@ id JSONDecoder::parse(const char* string, NSUInteger length, bool mutableCollect
     // Tear down: nothing of this parse stays but the cache's entries.
     state.token.tokenBuffer.release();
     unwindObjectStack(state, 0);
+    state.distinctKeys.clear();
     state.stringBuffer.bytes = {};
     state.atIndex = state.prev_atIndex = 0;
     state.lineNumber = state.prev_lineNumber = 1;

@@ -470,3 +470,101 @@ TEST(JCCollections, mutableDecodedDictionariesKeepTheirOrderThroughChanges)
     }, NSGenericException);
     EXPECT_EQ(visits, 1);
 }
+
+// Small immutable rows are flat and compare texts instead of hashes: every kind of equal key finds
+// its entry, other keys find nothing, and the limit's either side behaves alike.
+TEST(JCCollections, flatDictionariesFindEqualKeysOfEveryKind)
+{
+    for (const int fields : { 15, 16, 17 }) {
+        std::string text = "{";
+        for (int i = 0; i < fields; ++i)
+            text += (i ? "," : "") + std::string("\"K") + std::to_string(fields - i) + "\":" + std::to_string(i);
+        text += "}";
+        auto dictionary = dictionaryOf(text);
+        ASSERT_TRUE(dictionary) << fields;
+        EXPECT_EQ(dictionary->capacity(), JCDictionaryCapacityForCount(NSUInteger(fields)));
+        std::vector<std::string> expectedKeys;
+        for (int i = 0; i < fields; ++i)
+            expectedKeys.push_back("K" + std::to_string(fields - i));
+        EXPECT_EQ(keysOf(dictionary), expectedKeys);
+        // A mutable string holds its units apart from the object; the literal inline.
+        auto held = NSMutableString::stringWithString(NSString("K1"));
+        EXPECT_EQ(ns::intForKey(dictionary, NSString(held)), fields - 1);
+        EXPECT_EQ(ns::intForKey(dictionary, "K1"), fields - 1);
+        EXPECT_FALSE(dictionary->objectForKey("K0"));
+        EXPECT_FALSE(dictionary->objectForKey("K100"));
+        EXPECT_FALSE(dictionary->objectForKey(NSNumber::numberWithInt(1)));
+        std::vector<id> values(dictionary->count());
+        dictionary->getObjects(values.data(), nullptr);
+        EXPECT_EQ(ns::cast<NSNumber>(values.back())->intValue(), fields - 1);
+    }
+    auto empty = dictionaryOf("{}");
+    ASSERT_TRUE(empty);
+    EXPECT_FALSE(empty->objectForKey("a"));
+    EXPECT_EQ(empty->keyEnumerator()->nextObject(), nullptr);
+    EXPECT_EQ(JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(empty)), NSString("{}"));
+}
+
+// Rows of a list share their key objects; a row that repeats a key after rows that did not still
+// keeps one entry for it, with its last value.
+TEST(JCCollections, aRepeatedKeyAfterRowsOfTheSameShapeIsStillFound)
+{
+    auto list = ns::cast<NSArray>(decode(R"([{"a":1,"b":2},{"a":3,"b":4},{"a":5,"a":6},{"b":7,"a":8},{"b":9,"b":10,"b":11}])").object);
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->count(), 5u);
+    auto row = [&](NSUInteger index) { return ns::cast<JCDictionary>(list->objectAtIndex(index)); };
+    EXPECT_EQ(row(0)->allKeys()->objectAtIndex(0), row(1)->allKeys()->objectAtIndex(0));
+    EXPECT_EQ(keysOf(row(1)), (std::vector<std::string> { "a", "b" }));
+    EXPECT_EQ(row(2)->count(), 1u);
+    EXPECT_EQ(ns::intForKey(row(2), "a"), 6);
+    EXPECT_EQ(keysOf(row(3)), (std::vector<std::string> { "b", "a" }));
+    EXPECT_EQ(row(4)->count(), 1u);
+    EXPECT_EQ(ns::intForKey(row(4), "b"), 11);
+    // Keys too long for the cache are distinct objects that are still equal.
+    const std::string longKey(40, 'k');
+    auto repeated = dictionaryOf("{\"" + longKey + "\":1,\"x\":2,\"" + longKey + "\":3}");
+    ASSERT_TRUE(repeated);
+    EXPECT_EQ(repeated->count(), 2u);
+    EXPECT_EQ(ns::intForKey(repeated, NSString(longKey)), 3);
+}
+
+// A mutable copy of a flat dictionary is an ordinary one, and grows far past the flat limit.
+TEST(JCCollections, aFlatDictionaryCopiedMutableGrowsPastTheFlatLimit)
+{
+    auto flat = dictionaryOf(R"({"c":1,"a":2,"b":3})");
+    ASSERT_TRUE(flat);
+    auto grown = ns::cast<NSMutableDictionary>(flat->mutableCopy());
+    ASSERT_TRUE(grown);
+    for (NSUInteger i = 0; i < 3 * JCDictionaryFlatLimit; ++i)
+        grown->setObject(NSNumber::numberWithUnsignedLong(i), NSString::stringWithFormat("n%lu", static_cast<unsigned long>(i)));
+    EXPECT_EQ(grown->count(), 3 + 3 * JCDictionaryFlatLimit);
+    EXPECT_EQ(ns::intForKey(grown, "a"), 2);
+    EXPECT_EQ(ns::intForKey(grown, "n40"), 40);
+    EXPECT_EQ(flat->count(), 3u);
+    EXPECT_FALSE(flat->objectForKey("n1"));
+}
+
+// The thread's next decoder finds the keys of the last one made, but none of its values; a key
+// kept across a change of the string hash key is hashed again under the new one.
+TEST(JCCollections, keysCarryOverToTheNextDecoderAndValuesDoNot)
+{
+    auto first = dictionaryOf(R"({"FIELD":"value"})");
+    auto second = dictionaryOf(R"({"FIELD":"value"})");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->allKeys()->objectAtIndex(0), second->allKeys()->objectAtIndex(0));
+    EXPECT_NE(first->objectForKey("FIELD"), second->objectForKey("FIELD"));
+    EXPECT_EQ(utf8Of(second->objectForKey("FIELD")), "value");
+
+    std::string wide = "{";
+    for (int i = 0; i < 20; ++i)
+        wide += (i ? ",\"" : "\"") + std::string("FIELD") + std::to_string(i) + "\":" + std::to_string(i);
+    wide += "}";
+    ASSERT_TRUE(dictionaryOf(wide));
+    for (const std::uint64_t k0 : { 5, 7 }) {
+        const StringHashKey hashKey(k0, 6);
+        auto dictionary = dictionaryOf(wide);
+        ASSERT_TRUE(dictionary);
+        for (int i = 0; i < 20; ++i)
+            EXPECT_EQ(ns::intForKey(dictionary, NSString("FIELD" + std::to_string(i))), i) << i;
+    }
+}

@@ -5,6 +5,8 @@
 #include "library/json/JSONCodecDeserializing.h"
 #include "platform/foundation/NSException.h"
 
+#include <set>
+
 TEST(JSONDecoderErrors, carryTheIndexAndLineOfTheOffendingToken)
 {
     auto result = decode("[\n1,\n]");
@@ -170,4 +172,65 @@ TEST(JSONDecoder, longStringsWithEscapesKeepEveryCharacter)
     EXPECT_EQ(text.substr(0, 2), "é");
     EXPECT_EQ(text.substr(2, middle.size()), middle);
     EXPECT_EQ(text.substr(text.size() - 4), "\n中");
+}
+
+// The tokenizer counts the UTF-16 units of text without escapes; the string maker trusts the count.
+TEST(JSONDecoder, stringsOfEveryWidthKeepEveryUnit)
+{
+    const std::vector<std::u16string> texts {
+        u"", u"a", u"ascii only, longer than one word", u"é", u"aé", u"科目一", u"a科目一b", u"科目一考试安全文明常识成功机动车驾驶人",
+        u"€ and 😀", u"😀😀", u"mixed é 科 😀 text", u"ÿ科😀"
+    };
+    std::string text = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        text += (i ? ",\"" : "\"") + ns::utf8FromUTF16(texts[i]) + "\"";
+    // The same texts through escapes, which the slow path reads.
+    text += R"(,"\u00e9\u79d1\ud83d\ude00","\"quoted\" \u79d1\u76ee")";
+    text += "]";
+    auto list = ns::cast<NSArray>(decode(text).object);
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->count(), texts.size() + 2);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(NSString::fromId(list->objectAtIndex(i)).view(), texts[i]) << i;
+    EXPECT_EQ(NSString::fromId(list->objectAtIndex(texts.size())).view(), std::u16string_view(u"é科😀"));
+    EXPECT_EQ(NSString::fromId(list->objectAtIndex(texts.size() + 1)).view(), std::u16string_view(u"\"quoted\" 科目"));
+}
+
+// Equal short values are one object whatever their length, longer ones are made anew, and values
+// that differ in any one byte are kept apart.
+TEST(JSONDecoder, equalShortValuesAreSharedAndOthersKeptApart)
+{
+    auto decoder = JSONDecoder::decoder();
+    auto member = [&](const std::string& text) {
+        auto list = ns::cast<NSArray>(decoder->objectWithUTF8String(text.data(), text.size()));
+        return list && list->count() == 1 ? list->objectAtIndex(0) : nullptr;
+    };
+    for (const std::string text : { "[0.5]", "[-7]", "[18446744073709551615]", "[true]" })
+        EXPECT_EQ(member(text), member(text)) << text;
+    std::string all = "[";
+    std::vector<std::string> values;
+    for (std::size_t length = 1; length <= 26; ++length) {
+        const std::string value(length, 'x');
+        const id first = member("[\"" + value + "\"]");
+        ASSERT_EQ(utf8Of(first), value);
+        EXPECT_EQ(first == member("[\"" + value + "\"]"), length <= JCLongestCachedValue) << length;
+        values.push_back(value);
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string changed = value;
+            changed[at] = 'y';
+            values.push_back(changed);
+        }
+    }
+    for (const auto& value : values)
+        all += "\"" + value + "\",";
+    all.back() = ']';
+    auto list = ns::cast<NSArray>(decoder->objectWithUTF8String(all.data(), all.size()));
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->count(), values.size());
+    std::set<std::string> distinct;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(utf8Of(list->objectAtIndex(i)), values[i]);
+        distinct.insert(utf8Of(list->objectAtIndex(i)));
+    }
+    EXPECT_EQ(distinct.size(), values.size());
 }
