@@ -5,6 +5,7 @@
 #include <cstring>
 #include <gif_lib.h>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace {
@@ -297,7 +298,12 @@ ImageDecoder::Result GIFIncremental::update(std::span<const std::uint8_t> bytes,
             m_starved = false;
             if (!m_thread.joinable()) {
                 m_thread = std::thread([this] {
-                    m_reading.run();
+                    try {
+                        m_reading.run();
+                    } catch (const std::bad_alloc&) {
+                        // As when the budget is exceeded: the file reads as invalid.
+                        m_reading.result.failed = true;
+                    }
                     std::lock_guard finished(m_mutex);
                     m_done = true;
                     m_condition.notify_all();
