@@ -41,8 +41,9 @@ void ClientSession::SetUp()
 void ClientSession::TearDown()
 {
     // Requests still under way end before the stand-in goes, so none fails into the next test.
-    if (host)
+    if (host) {
         EXPECT_TRUE(waitUntil([this] { return requestsUnderWay <= 0; })) << requestsUnderWay << " requests did not end";
+    }
     for (const auto& observer : requestObservers)
         NSNotificationCenter::defaultCenter()->removeObserver(observer);
     requestObservers.clear();
