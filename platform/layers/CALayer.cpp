@@ -439,11 +439,15 @@ void CALayer::setMask(const std::shared_ptr<CALayer>& mask)
         return;
     if (mask && (mask.get() == this || mask->isAncestorOf(this)))
         NSException::raise(NSInvalidArgumentException, "a layer cannot be masked by itself or an ancestor");
-    if (m_properties.mask)
-        m_properties.mask->m_superlayer.reset();
+    const auto old = m_properties.mask;
+    if (old)
+        old->m_superlayer.reset();
     if (mask)
         mask->removeFromSuperlayer();
     m_properties.mask = mask;
+    if (old)
+        if (auto host = treeHost())
+            host->layerDidLeaveTree(*old);
     if (mask)
         mask->m_superlayer = self();
     setNeedsComposite();
@@ -543,8 +547,12 @@ void CALayer::setSublayers(const std::vector<std::shared_ptr<CALayer>>& sublayer
     NSAssertMainThread();
     const auto old = std::move(m_sublayers);
     m_sublayers.clear();
-    for (const auto& layer : old)
+    const auto host = treeHost();
+    for (const auto& layer : old) {
         layer->m_superlayer.reset();
+        if (host)
+            host->layerDidLeaveTree(*layer);
+    }
     for (const auto& layer : sublayers)
         attachSublayer(layer, m_sublayers.size());
     setNeedsLayout();
@@ -590,12 +598,15 @@ void CALayer::removeFromSuperlayer()
     if (!super)
         return;
     const auto keep = self();
+    const auto host = super->treeHost();
     if (super->m_properties.mask.get() == this)
         super->m_properties.mask.reset();
     else
         super->removeSublayer(this);
     m_superlayer.reset();
     super->setNeedsLayout();
+    if (host)
+        host->layerDidLeaveTree(*this);
 }
 
 std::vector<std::shared_ptr<CALayer>> CALayer::sublayersInDrawingOrder() const

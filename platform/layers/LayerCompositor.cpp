@@ -34,8 +34,10 @@ void LayerCompositor::setRootLayer(const CALayerRef& layer)
     NSAssertMainThread();
     if (m_rootLayer == layer)
         return;
-    if (m_rootLayer)
+    if (m_rootLayer) {
         m_rootLayer->setTreeHost(nullptr);
+        m_departed.push_back(m_rootLayer);
+    }
     m_rootLayer = layer;
     if (m_rootLayer)
         m_rootLayer->setTreeHost(std::static_pointer_cast<LayerCompositor>(self()));
@@ -143,6 +145,42 @@ void LayerCompositor::layerWillChange(CALayer& layer, const char* key)
         if (scrolled.layer.lock().get() == &layer)
             return;
     m_scrolled.push_back({ std::static_pointer_cast<CALayer>(layer.shared_from_this()), layer.bounds(), layer.sublayerTransform() });
+}
+
+void LayerCompositor::layerDidLeaveTree(CALayer& layer)
+{
+    NSAssertMainThread();
+    m_departed.push_back(std::static_pointer_cast<CALayer>(layer.shared_from_this()));
+    // Bounded when no frame is drawn for a long while.
+    if (m_departed.size() >= 1024)
+        releaseDeparted();
+}
+
+void LayerCompositor::releaseDeparted()
+{
+    const auto departed = std::exchange(m_departed, {});
+    for (const auto& weak : departed) {
+        const CALayerRef layer = weak.lock();
+        if (!layer)
+            continue;
+        CALayerRef top = layer;
+        while (auto super = top->superlayer())
+            top = super;
+        // Put back (or moved) before this frame: it still shows.
+        if (top == m_rootLayer)
+            continue;
+        std::vector<CALayer*> pending { layer.get() };
+        while (!pending.empty()) {
+            CALayer* next = pending.back();
+            pending.pop_back();
+            m_pictures->forget(*next);
+            LayerRenderer::releasePlacedContents(*next);
+            for (const auto& sublayer : next->sublayers())
+                pending.push_back(sublayer.get());
+            if (next->mask())
+                pending.push_back(next->mask().get());
+        }
+    }
 }
 
 void LayerCompositor::forgetChanges()
@@ -316,6 +354,7 @@ void LayerCompositor::renderFrame()
                 damage.size.width * m_scale + 2, damage.size.height * m_scale + 2)));
     }
     forgetChanges();
+    releaseDeparted();
     m_pictures->beginFrame();
     // Requests made while layers draw are kept for the next frame.
     if (root)

@@ -9,10 +9,11 @@
 // alone, and when nothing but such drawing changed, only the pixels under those layers are
 // composited again. Layers' finished pictures (shadows, rounded backgrounds, shapes, gradients,
 // unchanged subtrees over an opaque background) are kept between frames and copied, within a
-// budget of twice the screen's bytes. When nothing changed but the scroll position of one opaque layer (its
-// bounds' origin or its sublayer transform's translation) by whole device pixels, the last
-// frame's pixels under it are shifted and only the newly exposed strips are composited. A
-// request made while a frame draws is kept for the next frame.
+// budget of twice the screen's bytes; layers taken out of the tree give theirs back at the next
+// frame, with their contents resampled for the screen. When nothing changed but the scroll
+// position of one opaque layer (its bounds' origin or its sublayer transform's translation) by
+// whole device pixels, the last frame's pixels under it are shifted and only the newly exposed
+// strips are composited. A request made while a frame draws is kept for the next frame.
 
 #include "platform/layers/CALayer.h"
 #include "platform/layers/LayerTreeHost.h"
@@ -58,6 +59,7 @@ public:
     }
     void layerNeedsDisplay(CALayer& layer) override;
     void layerWillChange(CALayer& layer, const char* key) override;
+    void layerDidLeaveTree(CALayer& layer) override;
 
 protected:
     // A screen of size points at scale pixels per point; nil when that is no picture.
@@ -74,6 +76,8 @@ private:
     // shifts the pixels under it and answers the device rectangles left to composite.
     std::optional<std::vector<CGRect>> scrollByShifting(bool animating);
     void forgetChanges();
+    // Pictures kept of layers that left the tree since the last frame, and are still out, go.
+    void releaseDeparted();
 
     void didReceiveMemoryWarning() { dropKeptPictures(); }
 
@@ -87,6 +91,7 @@ private:
     // Only the drawing of these layers changed since the last frame, unless a full frame is due.
     bool m_fullFrame { true };
     std::vector<std::weak_ptr<CALayer>> m_dirtyLayers;
+    std::vector<std::weak_ptr<CALayer>> m_departed;
     // Layers whose scroll position changed since the last frame, with their values at that
     // frame, and how many changes of any kind, and of the scroll position, were reported.
     struct Scrolled {

@@ -173,6 +173,9 @@ void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect d
     cairo_new_path(cr);
     if (exact && whole(source.size.width) && whole(source.size.height)) {
         // Pixel for pixel on whole device pixels: a plain copy of the rectangle, the common case.
+        // A copy resampled for an earlier place (an animation's) is no longer of use.
+        if (placed && placed->picture)
+            *placed = {};
         const double x = std::round(ox), y = std::round(oy);
         cairo_identity_matrix(cr);
         cairo_set_source_surface(cr, surface, x - std::round(source.origin.x), y - std::round(source.origin.y));
@@ -330,6 +333,17 @@ CGImageRef LayerRenderer::snapshot(CALayer& layer, CGFloat scale)
     LayerRenderer renderer(context, { false, true, CACurrentMediaTime() });
     renderer.renderLayerInOwnSpace(layer);
     return CGBitmapContextCreateImage(context);
+}
+
+std::size_t LayerRenderer::releasePlacedContents(CALayer& layer)
+{
+    CALayer::BackingStore* store = layer.backingStore({});
+    if (!store || !store->placedContents.picture)
+        return 0;
+    cairo_surface_t* picture = store->placedContents.picture.get();
+    const std::size_t bytes = std::size_t(cairo_image_surface_get_stride(picture)) * std::size_t(cairo_image_surface_get_height(picture));
+    store->placedContents = {};
+    return bytes;
 }
 
 void LayerRenderer::renderLayerInOwnSpace(CALayer& layer) { renderLayer(layer, CATransform3DIdentity); }

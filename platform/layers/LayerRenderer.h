@@ -42,6 +42,9 @@ public:
     static CGRect paintedExtentInSuperlayer(const CALayer& layer);
     // A picture of the layer (model values, backing stores) over its bounds at the scale.
     static CGImageRef snapshot(CALayer& layer, CGFloat scale);
+    // Lets go of the layer's contents resampled for their last place (kept for the next frame);
+    // answers their bytes.
+    static std::size_t releasePlacedContents(CALayer& layer);
 
 private:
     // The clip so far in device pixels: whether it is all rectangles on whole pixels, and a

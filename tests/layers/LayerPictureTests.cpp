@@ -346,4 +346,80 @@ TEST_F(LayerPictureTest, revisionsCountChangesOfTheLayerAndBelow)
     EXPECT_GT(parent->revision(), removed);
 }
 
+// Contents shown off whole pixels are resampled once and kept for the next frame; a layer taken
+// out of the tree gives that copy, and its pictures, back at the next frame, unless it was put
+// back in before.
+TEST_F(LayerPictureTest, layersTakenOutOfTheTreeGiveBackWhatWasKeptForThem)
+{
+    auto icon = CGBitmapContext::createImageContext(CGSizeMake(10, 10), false, 2);
+    CGContextSetRGBFillColor(icon, 0.9, 0.3, 0.2, 1);
+    CGContextFillEllipseInRect(icon, CGRectMake(0, 0, 10, 10));
+    const CGImageRef image = CGBitmapContextCreateImage(icon);
+    auto picture = [&](CGFloat x, CGFloat y) {
+        auto layer = CALayer::layer();
+        layer->setFrame(CGRectMake(x, y, 10, 10));
+        layer->setContents(image);
+        layer->setContentsScale(2);
+        return layer;
+    };
+    auto shown = picture(10.3, 10.3);
+    auto leaving = roundedLayer(CGRectMake(40, 10, 30, 20), rgb(1, 1, 1), 6);
+    auto leavingIcon = picture(2.3, 2.3);
+    leaving->addSublayer(leavingIcon);
+    auto moving = picture(10.3, 40.3);
+    auto settling = picture(40.3, 40.3);
+    auto masked = roundedLayer(CGRectMake(10, 70, 20, 20), rgb(0, 0.5, 0), 0);
+    auto mask = picture(0.3, 0.3);
+    masked->setMask(mask);
+    for (const auto& layer : { shown, leaving, moving, settling, masked })
+        root->addSublayer(layer);
+    for (int frame = 0; frame < 2; ++frame)
+        ASSERT_TRUE(frameMatchesDrawing());
+    const std::size_t pictures = compositor->keptPictureCount();
+    ASSERT_GT(pictures, 0u);
+
+    leaving->removeFromSuperlayer();
+    moving->removeFromSuperlayer();
+    masked->addSublayer(moving);
+    settling->setPosition(CGPointMake(45, 45));
+    masked->setMask(nullptr);
+    compositor->renderFrame();
+    EXPECT_LT(compositor->keptPictureCount(), pictures) << "the rounded panel's picture went with it";
+    EXPECT_EQ(LayerRenderer::releasePlacedContents(*leavingIcon), 0u);
+    EXPECT_EQ(LayerRenderer::releasePlacedContents(*mask), 0u);
+    EXPECT_EQ(LayerRenderer::releasePlacedContents(*settling), 0u) << "shown on whole pixels now";
+    EXPECT_GT(LayerRenderer::releasePlacedContents(*moving), 0u) << "still shown";
+    EXPECT_GT(LayerRenderer::releasePlacedContents(*shown), 0u);
+
+    // Put back, they show as before.
+    root->addSublayer(leaving);
+    masked->setMask(mask);
+    EXPECT_TRUE(frameMatchesDrawing());
+    EXPECT_TRUE(frameMatchesDrawing());
+
+    // A root taken off the screen gives back all of its tree's.
+    compositor->setRootLayer(CALayer::layer());
+    compositor->renderFrame();
+    EXPECT_EQ(compositor->keptPictureCount(), 0u);
+    for (const auto& layer : { shown, leavingIcon, moving })
+        EXPECT_EQ(LayerRenderer::releasePlacedContents(*layer), 0u);
+}
+
+// A host that draws no frame for a long while still lets go of the layers that left.
+TEST_F(LayerPictureTest, layersLeavingWithoutFramesAreBounded)
+{
+    auto pill = roundedLayer(CGRectMake(10, 10, 60, 30), rgb(1, 1, 1), 8);
+    root->addSublayer(pill);
+    for (int frame = 0; frame < 2; ++frame)
+        ASSERT_TRUE(frameMatchesDrawing());
+    ASSERT_GT(compositor->keptPictureCount(), 0u);
+    pill->removeFromSuperlayer();
+    for (int i = 0; i < 1100; ++i) {
+        auto layer = CALayer::layer();
+        root->addSublayer(layer);
+        layer->removeFromSuperlayer();
+    }
+    EXPECT_EQ(compositor->keptPictureCount(), 0u);
+}
+
 } // namespace

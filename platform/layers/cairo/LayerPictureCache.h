@@ -9,8 +9,8 @@
 // pixels drawing everything again would.
 //
 // Pictures are bound to a budget of bytes: the least recently shown go first, a frame of the
-// whole screen drops those it did not show (their layers are off screen or gone), and clear()
-// drops them all (a memory warning).
+// whole screen drops those it did not show (their layers are off screen or gone), forget()
+// those of a layer that left the tree, and clear() drops them all (a memory warning).
 
 #include "platform/graphics/cairo/CairoBackend.h"
 #include "platform/layers/CALayer.h"
@@ -77,6 +77,8 @@ public:
     // did not show; then the least recently shown until the budget holds.
     void endFrame(bool wholeScreen);
     void clear() { m_entries.clear(); }
+    // Drops the layer's pictures (it left the screen's tree).
+    void forget(const CALayer& layer) { m_entries.erase(&layer); }
 
 private:
     struct Entry {
