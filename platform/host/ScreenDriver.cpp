@@ -1,5 +1,6 @@
 #include "platform/host/ScreenDriver.h"
 
+#include "platform/foundation/SystemClock.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/layers/CATransaction.h"
 #include "platform/text/UIFont.h"
@@ -14,6 +15,7 @@ void ScreenDriver::init()
     auto screen = UIScreen::mainScreen();
     m_compositor = LayerCompositor::create(screen->bounds().size, screen->scale());
     m_compositor->setRootLayer(screen->layer());
+    m_lastFrame = SystemClock::monotonicNow();
 }
 
 bool ScreenDriver::needsFrame() const
@@ -24,12 +26,18 @@ bool ScreenDriver::needsFrame() const
 
 bool ScreenDriver::renderFrameIfNeeded()
 {
-    if (!needsFrame())
+    if (!needsFrame()) {
+        // Letting go reads the process's map of mappings, and glyphs drawn next fault their
+        // pages back in: worth it only once the screen has settled.
+        if (m_fontPagesRead && SystemClock::monotonicNow() - m_lastFrame >= fontPagesRest) {
+            m_fontPagesRead = false;
+            ++m_fontPageReleases;
+            UIFont::releaseResidentFontPages();
+        }
         return false;
+    }
     m_compositor->renderFrame();
-    // Once the screen rests: during an animation the glyphs would only be read again.
-    if (!m_compositor->needsFrame())
-        UIFont::releaseResidentFontPages();
+    didDrawFrame();
     return true;
 }
 
@@ -37,6 +45,13 @@ void ScreenDriver::renderFrame()
 {
     CATransaction::flush();
     m_compositor->renderFrame();
+    didDrawFrame();
+}
+
+void ScreenDriver::didDrawFrame()
+{
+    m_lastFrame = SystemClock::monotonicNow();
+    m_fontPagesRead = true;
 }
 
 std::array<uint8_t, 4> ScreenDriver::pixelAt(CGPoint point) const

@@ -9,13 +9,21 @@ class ScreenDriver : public NSObject {
     NS_OBJECT(ScreenDriver, NSObject)
 public:
     static constexpr NSTimeInterval frameInterval = 1.0 / 60;
+    // How long the screen rests, no frame drawn, before the pages the font files were read
+    // through are let go. Longer than the client's steady cadences of redrawing (a countdown
+    // ticking each second, taps and keys in a burst), during which the next frame reads the
+    // same glyphs again; short enough that the memory comes back soon after a screen settles.
+    static constexpr NSTimeInterval fontPagesRest = 2.0;
 
     const std::shared_ptr<LayerCompositor>& compositor() const { return m_compositor; }
     // Commits pending layer changes; true when the screen shows something new since the last frame.
     bool needsFrame() const;
-    // Draws a frame if one is needed; true when it did.
+    // Draws a frame if one is needed; true when it did. When none is, and the screen has rested
+    // fontPagesRest since the last (on the host's clock), lets go of the font files' pages once.
     bool renderFrameIfNeeded();
     void renderFrame();
+    // How many times the font files' pages were let go.
+    NSUInteger fontPageReleaseCount() const { return m_fontPageReleases; }
 
     // A screen point in straight RGBA, from the last frame.
     std::array<uint8_t, 4> pixelAt(CGPoint point) const;
@@ -32,5 +40,11 @@ protected:
     void init();
 
 private:
+    void didDrawFrame();
+
     std::shared_ptr<LayerCompositor> m_compositor;
+    NSTimeInterval m_lastFrame { 0 };
+    // Whether glyphs may have been read since the pages were last let go.
+    bool m_fontPagesRead { true };
+    NSUInteger m_fontPageReleases { 0 };
 };

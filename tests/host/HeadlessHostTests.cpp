@@ -126,3 +126,36 @@ TEST_F(HeadlessHostTest, theApplicationGoesToTheBackgroundAndBack)
     host->bringToForeground();
     EXPECT_EQ(UIApplication::sharedApplication()->applicationState(), UIApplicationState::Active);
 }
+
+// Letting go of the font files' pages waits for the screen to rest, on the host's clock: never
+// between frames drawn in quick succession, once per rest, and again only after a frame.
+TEST_F(HeadlessHostTest, fontPagesAreLetGoOnceTheScreenHasRested)
+{
+    auto screen = host->screen();
+    auto swatch = UIView::create(CGRectMake(10, 10, 40, 40));
+    root->view()->addSubview(swatch);
+    host->runUntilIdle();
+    const NSUInteger before = screen->fontPageReleaseCount();
+    for (int frame = 0; frame < 150; ++frame) {
+        swatch->setBackgroundColor(frame % 2 ? UIColor::redColor() : UIColor::blueColor());
+        host->advance(0.05);
+    }
+    for (int frame = 0; frame < 4; ++frame) {
+        swatch->setBackgroundColor(frame % 2 ? UIColor::redColor() : UIColor::blueColor());
+        host->advance(ScreenDriver::fontPagesRest - 0.1);
+    }
+    EXPECT_EQ(screen->fontPageReleaseCount(), before) << "frames came within the rest";
+
+    host->advance(0.2);
+    EXPECT_EQ(screen->fontPageReleaseCount(), before + 1);
+    host->advance(10);
+    EXPECT_FALSE(screen->renderFrameIfNeeded());
+    EXPECT_EQ(screen->fontPageReleaseCount(), before + 1) << "nothing drawn, nothing read again";
+
+    swatch->setBackgroundColor(UIColor::greenColor());
+    host->advance(ScreenDriver::fontPagesRest / 2);
+    EXPECT_EQ(screen->fontPageReleaseCount(), before + 1);
+    host->advance(ScreenDriver::fontPagesRest / 2 + 0.1);
+    EXPECT_EQ(screen->fontPageReleaseCount(), before + 2);
+    EXPECT_EQ(host->pixelAt(CGPointMake(30, 30)), (std::array<uint8_t, 4> { 0, 255, 0, 255 }));
+}
