@@ -280,6 +280,13 @@ public:
     {
         drawVectorContentStep(context, step);
     }
+    // What the renderer last worked out of the subtree, and at which subtree revision.
+    struct SubtreeMemo {
+        bool known { false };
+        std::uint64_t revision { 0 };
+        CGRect extent;
+    };
+    SubtreeMemo& subtreeMemo(PassKey<LayerRenderer>) const { return m_subtreeMemo; }
 
 private:
     struct AnimationEntry {
@@ -401,6 +408,7 @@ private:
     // Set by the base drawInContext when nobody draws, so that display() keeps no backing.
     bool m_drewNothing { false };
     std::unique_ptr<BackingStore, BackingStoreDeleter> m_backingStore;
+    mutable SubtreeMemo m_subtreeMemo;
 
     std::vector<AnimationEntry> m_animations;
     NSUInteger m_nextAnimationNumber { 0 };

@@ -304,11 +304,17 @@ std::optional<std::vector<CGRect>> LayerCompositor::scrollByShifting(bool animat
     const std::ptrdiff_t stride = cairo_image_surface_get_stride(pixels);
     const std::size_t rowBytes = static_cast<std::size_t>(width - std::abs(dx)) * 4;
     const int fromX = x0 + std::max(0, -dx), toX = x0 + std::max(0, dx);
-    // Rows in the order that never overwrites a row still to be read.
-    for (int i = 0; i < height - std::abs(dy); ++i) {
-        const int toY = dy > 0 ? y0 + height - 1 - i : y0 + i;
-        const int fromY = toY - dy;
-        std::memmove(data + toY * stride + toX * 4, data + fromY * stride + fromX * 4, rowBytes);
+    if (dx == 0 && x0 == 0 && std::ptrdiff_t(rowBytes) == stride) {
+        // Whole rows: one move of the block.
+        std::memmove(data + (y0 + std::max(0, dy)) * stride, data + (y0 + std::max(0, -dy)) * stride,
+            std::size_t(height - std::abs(dy)) * rowBytes);
+    } else {
+        // Rows in the order that never overwrites a row still to be read.
+        for (int i = 0; i < height - std::abs(dy); ++i) {
+            const int toY = dy > 0 ? y0 + height - 1 - i : y0 + i;
+            const int fromY = toY - dy;
+            std::memmove(data + toY * stride + toX * 4, data + fromY * stride + fromX * 4, rowBytes);
+        }
     }
     cairo_surface_mark_dirty(pixels);
 

@@ -211,8 +211,22 @@ void paintSurface(cairo_t* cr, cairo_surface_t* surface, CGRect source, CGRect d
     cairo_restore(cr);
 }
 
-// The area the layer and its sublayers can paint, in the layer's coordinates.
-CGRect subtreeExtent(const CALayer& layer)
+} // namespace
+
+CGRect LayerRenderer::subtreeExtent(const CALayer& layer)
+{
+    // Asked for every sublayer of every frame, to leave out what the clip hides: worked out again
+    // only once something below changed.
+    CALayer::SubtreeMemo* memo = layer.isPresentationLayer() ? nullptr : &layer.subtreeMemo({});
+    if (memo && memo->known && memo->revision == layer.subtreeRevision())
+        return memo->extent;
+    const CGRect extent = measureSubtree(layer);
+    if (memo)
+        *memo = { true, layer.subtreeRevision(), extent };
+    return extent;
+}
+
+CGRect LayerRenderer::measureSubtree(const CALayer& layer)
 {
     CGRect extent = layer.bounds();
     if (layer.masksToBounds())
@@ -231,8 +245,6 @@ CGRect subtreeExtent(const CALayer& layer)
     }
     return extent;
 }
-
-} // namespace
 
 namespace {
 
@@ -1046,6 +1058,18 @@ void LayerRenderer::paintEdges(LayerPicture& picture, int x, int y, const std::f
     if (picture.translucent.empty())
         return;
     cairo_t* cr = m_context->backend().cairoContext();
+    // Edges the clip hides would draw nothing (a scrolled frame's strip mostly crosses none):
+    // what was kept of them stays for the next time.
+    cairo_matrix_t userMatrix;
+    cairo_get_matrix(cr, &userMatrix);
+    cairo_identity_matrix(cr);
+    double clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;
+    cairo_clip_extents(cr, &clipLeft, &clipTop, &clipRight, &clipBottom);
+    cairo_set_matrix(cr, &userMatrix);
+    if (std::none_of(picture.translucent.begin(), picture.translucent.end(), [&](const cairo_rectangle_int_t& r) {
+            return x + r.x < clipRight && x + r.x + r.width > clipLeft && y + r.y < clipBottom && y + r.y + r.height > clipTop;
+        }))
+        return;
     cairo_surface_t* target = cairo_get_group_target(cr);
     // Written and read in place only where nothing clips them.
     bool inClip = true;
@@ -1184,7 +1208,8 @@ bool LayerRenderer::fillAroundOpaqueSublayers(CALayer& model, const CALayer& sou
     // Holes outside the clip save nothing and cost their share of the fill's tessellation.
     const CGRect clip = CGRectIntersection(device,
         CGRectIntegral(CGRectStandardize(CGRectApplyAffineTransform(CGContextGetClipBoundingBox(m_context), toDevice))));
-    if (CGRectIsNull(clip) || CGRectIsEmpty(clip))
+    // A few rows (a scrolled frame's strip) fill faster than the holes are found.
+    if (CGRectIsNull(clip) || clip.size.width * clip.size.height < 32 * 1024)
         return false;
     pixman_region32_t holes;
     pixman_region32_init(&holes);

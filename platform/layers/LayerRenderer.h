@@ -54,6 +54,10 @@ private:
         CGRect inner { CGRectInfinite };
     };
 
+    // The area the layer and its sublayers can paint, in the layer's coordinates.
+    static CGRect subtreeExtent(const CALayer& layer);
+    static CGRect measureSubtree(const CALayer& layer);
+
     void renderLayer(CALayer& model, const CATransform3D& toBase);
     void renderAffine(CALayer& model, const CALayer& source, const CATransform3D& toBase);
     void renderProjected(CALayer& model, const CALayer& source, const CATransform3D& toBase);

@@ -346,6 +346,56 @@ TEST_F(LayerPictureTest, revisionsCountChangesOfTheLayerAndBelow)
     EXPECT_GT(parent->revision(), removed);
 }
 
+// Frames scrolled a device pixel at a time shift the last frame and composite only the strips
+// they expose, through kept pictures whose antialiased edges a strip cuts or misses, past
+// sublayers that reach out of their cells; each shows what drawing everything again gives.
+TEST_F(LayerPictureTest, scrolledFramesShowWhatDrawingGives)
+{
+    std::vector<CALayerRef> badges;
+    for (int row = 0; row < 6; ++row) {
+        auto cell = roundedLayer(CGRectMake(4, 4 + row * 21, 92, 18), rgb(1, 1, 1), 5);
+        auto dotInCell = CAShapeLayer::layer();
+        dotInCell->setFrame(CGRectMake(6, 4.5, 9, 9));
+        dotInCell->setPath(CGPathCreateWithEllipseInRect(CGRectMake(0, 0, 9, 9), nullptr));
+        dotInCell->setFillColor(rgb(0.2, 0.6, 0.3));
+        cell->addSublayer(dotInCell);
+        auto badge = roundedLayer(CGRectMake(70, 4, 14, 10), rgb(0.8, 0.2, 0.2), 3);
+        cell->addSublayer(badge);
+        badges.push_back(badge);
+        root->addSublayer(cell);
+    }
+    for (int frame = 0; frame < 2; ++frame)
+        ASSERT_TRUE(frameMatchesDrawing());
+    ASSERT_GT(compositor->keptPictureCount(), 6u);
+
+    auto scrollTo = [&](CGFloat y) {
+        root->setSublayerTransform(CATransform3DMakeTranslation(0, y, 0));
+        compositor->renderFrame();
+        return bytes(compositor->bitmapContext()) == drawnAgain();
+    };
+    // The frame is shifted, not composited anew: a pixel no layer paints moves with it.
+    const std::uint32_t marker = 0xFF123456;
+    auto* data = static_cast<std::uint8_t*>(CGBitmapContextGetData(compositor->bitmapContext()));
+    const std::size_t stride = CGBitmapContextGetBytesPerRow(compositor->bitmapContext());
+    std::memcpy(data + 100 * stride + 40, &marker, 4);
+    root->setSublayerTransform(CATransform3DMakeTranslation(0, -0.5, 0));
+    compositor->renderFrame();
+    std::uint32_t moved = 0;
+    std::memcpy(&moved, data + 99 * stride + 40, 4);
+    ASSERT_EQ(moved, marker);
+    compositor->layerTreeDidChange();
+
+    for (int step = 1; step <= 60; ++step)
+        ASSERT_TRUE(scrollTo(-0.5 * step)) << "up " << step;
+    // A badge moved out below its cell widens what the cell's subtree reaches.
+    badges[0]->setPosition(CGPointMake(badges[0]->position().x, 24));
+    ASSERT_TRUE(frameMatchesDrawing());
+    for (int step = 59; step >= 0; --step)
+        ASSERT_TRUE(scrollTo(-0.5 * step)) << "down " << step;
+    for (int step = 1; step <= 12; ++step)
+        ASSERT_TRUE(scrollTo(-3.5 * step)) << "by seven pixels, " << step;
+}
+
 // Contents shown off whole pixels are resampled once and kept for the next frame; a layer taken
 // out of the tree gives that copy, and its pictures, back at the next frame, unless it was put
 // back in before.
