@@ -8,6 +8,7 @@
 #include "platform/foundation/NeverDestroyed.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <mutex>
@@ -311,8 +312,10 @@ id parseDictionary(JCParseState& state);
 // hashes agree are compared.
 bool keysAreDistinct(JCParseState& state, const id* keys, const JCKeyOrigin* origins, NSUInteger count)
 {
+    // A few keys are compared sooner than remembered.
+    constexpr NSUInteger kFewestRemembered = 5;
     std::vector<id>& known = state.distinctKeys;
-    if (known.size() == count && std::equal(keys, keys + count, known.begin()))
+    if (count >= kFewestRemembered && known.size() == count && std::equal(keys, keys + count, known.begin()))
         return true;
     for (NSUInteger i = 1; i < count; ++i) {
         for (NSUInteger j = 0; j < i; ++j) {
@@ -322,7 +325,8 @@ bool keysAreDistinct(JCParseState& state, const id* keys, const JCKeyOrigin* ori
                 return false;
         }
     }
-    known.assign(keys, keys + count);
+    if (count >= kFewestRemembered)
+        known.assign(keys, keys + count);
     return true;
 }
 
@@ -355,17 +359,30 @@ id finishDictionary(JCParseState& state, NSUInteger startIndex)
     return state.objCImpCache.makeDictionary(keys, objects, hashes.data(), count, state.mutableCollections);
 }
 
-// Separators and commas, half the tokens of compact text, are taken here without the whole step.
+// The token of each byte that is a whole token by itself, JCTokenTypeInvalid for the others.
+constexpr auto kOneByteTokens = [] {
+    std::array<JCTokenType, 256> types {};
+    types[':'] = JCTokenTypeSeparator;
+    types[','] = JCTokenTypeComma;
+    types['{'] = JCTokenTypeObjectBegin;
+    types['}'] = JCTokenTypeObjectEnd;
+    types['['] = JCTokenTypeArrayBegin;
+    types[']'] = JCTokenTypeArrayEnd;
+    return types;
+}();
+
+// Separators, commas and brackets, more than half the tokens of compact text, are taken here
+// without the whole step.
 inline bool nextToken(JCParseState& state)
 {
     const NSUInteger at = state.atIndex;
     if (at < state.stringBuffer.bytes.length) {
         const std::uint8_t* const byte = state.stringBuffer.bytes.ptr + at;
-        if (*byte == ':' || *byte == ',') {
+        if (const JCTokenType type = kOneByteTokens[*byte]; type != JCTokenTypeInvalid) {
             state.prev_atIndex = at;
             state.prev_lineNumber = state.lineNumber;
             state.prev_lineStartIndex = state.lineStartIndex;
-            state.token.type = *byte == ':' ? JCTokenTypeSeparator : JCTokenTypeComma;
+            state.token.type = type;
             state.token.tokenPtrRange = { byte, 1 };
             state.token.value.ptrRange = {};
             state.token.value.type = JCValueTypeNone;
