@@ -317,13 +317,20 @@ bool keysAreDistinct(JCParseState& state, const id* keys, const JCKeyOrigin* ori
     std::vector<id>& known = state.distinctKeys;
     if (count >= kFewestRemembered && known.size() == count && std::equal(keys, keys + count, known.begin()))
         return true;
-    for (NSUInteger i = 1; i < count; ++i) {
-        for (NSUInteger j = 0; j < i; ++j) {
-            if (origins[j].tokenHash == origins[i].tokenHash
-                && (keys[j] == keys[i]
-                    || static_cast<const NSStringObject&>(*keys[j]).characters() == static_cast<const NSStringObject&>(*keys[i]).characters()))
-                return false;
+    // A key is compared with the earlier ones only when a bit its hash picks is already taken.
+    std::array<std::uint64_t, 4> taken {};
+    for (NSUInteger i = 0; i < count; ++i) {
+        const NSUInteger bit = (origins[i].tokenHash >> 16) & 255;
+        const std::uint64_t mask = std::uint64_t(1) << (bit & 63);
+        if (taken[bit >> 6] & mask) {
+            for (NSUInteger j = 0; j < i; ++j) {
+                if (origins[j].tokenHash == origins[i].tokenHash
+                    && (keys[j] == keys[i]
+                        || static_cast<const NSStringObject&>(*keys[j]).characters() == static_cast<const NSStringObject&>(*keys[i]).characters()))
+                    return false;
+            }
         }
+        taken[bit >> 6] |= mask;
     }
     if (count >= kFewestRemembered)
         known.assign(keys, keys + count);
@@ -361,7 +368,7 @@ id finishDictionary(JCParseState& state, NSUInteger startIndex)
 
 // The token of each byte that is a whole token by itself, JCTokenTypeInvalid for the others.
 constexpr auto kOneByteTokens = [] {
-    std::array<JCTokenType, 256> types {};
+    std::array<std::uint8_t, 256> types {};
     types[':'] = JCTokenTypeSeparator;
     types[','] = JCTokenTypeComma;
     types['{'] = JCTokenTypeObjectBegin;
@@ -378,7 +385,7 @@ inline bool nextToken(JCParseState& state)
     const NSUInteger at = state.atIndex;
     if (at < state.stringBuffer.bytes.length) {
         const std::uint8_t* const byte = state.stringBuffer.bytes.ptr + at;
-        if (const JCTokenType type = kOneByteTokens[*byte]; type != JCTokenTypeInvalid) {
+        if (const auto type = JCTokenType(kOneByteTokens[*byte]); type != JCTokenTypeInvalid) {
             state.prev_atIndex = at;
             state.prev_lineNumber = state.lineNumber;
             state.prev_lineStartIndex = state.lineStartIndex;
