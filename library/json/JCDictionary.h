@@ -21,8 +21,8 @@ struct JCHashTableEntry {
     NSDictionary::Entry entry;
 };
 
-// The most entries a decoded dictionary keeps flat. A repeated key is looked for by comparing
-// every pair of keys, so the limit also bounds what colliding keys can cost.
+// The most entries a decoded dictionary keeps flat. A repeated key is looked for among the keys
+// whose hashes meet, at worst every pair, so the limit also bounds what colliding keys can cost.
 inline constexpr NSUInteger JCDictionaryFlatLimit = 16;
 
 // The capacity for n entries: the first table value at or above n × 1.33; NSNotFound when n is
