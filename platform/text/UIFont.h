@@ -19,7 +19,7 @@ public:
     // The text engine's font when a run names none.
     static std::shared_ptr<UIFont> defaultTextFont();
     // Lets the system take back the font files' pages this process has read (they stay cached
-    // and are read again on demand); the screen calls it when a drawn frame leaves nothing to animate.
+    // and are read again on demand); the screen calls it once it has rested a while.
     static void releaseResidentFontPages();
 
     std::shared_ptr<UIFont> fontWithSize(CGFloat fontSize) const;
