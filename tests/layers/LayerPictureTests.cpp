@@ -447,6 +447,20 @@ TEST_F(LayerPictureTest, layersTakenOutOfTheTreeGiveBackWhatWasKeptForThem)
     EXPECT_TRUE(frameMatchesDrawing());
     EXPECT_TRUE(frameMatchesDrawing());
 
+    // Sublayers replaced wholesale leave too, but those among the new ones stay.
+    auto holder = CALayer::layer();
+    holder->setFrame(CGRectMake(50, 70, 40, 20));
+    auto held = picture(1.3, 1.3);
+    auto stays = picture(20.3, 1.3);
+    holder->addSublayer(held);
+    holder->addSublayer(stays);
+    root->addSublayer(holder);
+    ASSERT_TRUE(frameMatchesDrawing());
+    holder->setSublayers({ stays });
+    compositor->renderFrame();
+    EXPECT_EQ(LayerRenderer::releasePlacedContents(*held), 0u);
+    EXPECT_GT(LayerRenderer::releasePlacedContents(*stays), 0u);
+
     // A root taken off the screen gives back all of its tree's.
     compositor->setRootLayer(CALayer::layer());
     compositor->renderFrame();
