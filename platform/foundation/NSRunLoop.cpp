@@ -183,6 +183,36 @@ void NSRunLoop::removeFileDescriptor(NSUInteger token)
     wakeUp();
 }
 
+NSUInteger NSRunLoop::addPassObserver(std::function<void()> observer)
+{
+    if (!observer)
+        return 0;
+    std::lock_guard lock(m_mutex);
+    const NSUInteger token = m_nextToken++;
+    m_passObservers.emplace_back(token, std::make_shared<std::function<void()>>(std::move(observer)));
+    return token;
+}
+
+void NSRunLoop::removePassObserver(NSUInteger token)
+{
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_passObservers, [token](const auto& entry) { return entry.first == token; });
+}
+
+void NSRunLoop::notifyPassObservers()
+{
+    std::vector<std::shared_ptr<std::function<void()>>> observers;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_passObservers.empty())
+            return;
+        for (const auto& entry : m_passObservers)
+            observers.push_back(entry.second);
+    }
+    for (const auto& observer : observers)
+        (*observer)();
+}
+
 bool NSRunLoop::claimWakeUpLocked()
 {
     if (m_wakeFd < 0 || m_runningThread.load(std::memory_order_relaxed) == std::this_thread::get_id())
@@ -434,6 +464,7 @@ CFRunLoopRunResult NSRunLoop::runInMode(const NSRunLoopMode& mode, NSTimeInterva
     while (true) {
         bool handled = runPerforms(name);
         fireDueTimers(name, SystemClock::now());
+        notifyPassObservers();
 
         double timeout;
         {

@@ -76,6 +76,12 @@ public:
     NSUInteger addFileDescriptor(int fd, short events, std::function<void(short revents)> handler, const std::vector<NSRunLoopMode>& modes);
     void removeFileDescriptor(NSUInteger token);
 
+    // Runs on this loop's thread in each pass of runInMode(), after the pass's performs and due
+    // timers, before the loop works out how long to wait: what a thread holds back to hand over
+    // once per pass goes from here. The observer must not run the loop itself.
+    NSUInteger addPassObserver(std::function<void()> observer);
+    void removePassObserver(NSUInteger token);
+
     // Manual clock only: moves the clock forward by the interval, stopping at each timer of the
     // mode that falls due on the way (in due order) to fire it, and running the blocks posted
     // meanwhile. The mode defaults to the one the loop is running in, else the default mode.
@@ -121,6 +127,7 @@ private:
     bool fireEarliestTimer(const std::string& mode, NSTimeInterval notAfter);
     bool pollDescriptors(const std::string& mode, int timeoutMilliseconds);
     void drainPerforms(const std::string& mode);
+    void notifyPassObservers();
     // True when the caller must signal the wake-up: none is pending and the caller is not the
     // thread running the loop.
     bool claimWakeUpLocked();
@@ -143,6 +150,7 @@ private:
     std::deque<PerformEntry> m_performs;
     std::vector<DescriptorEntry> m_descriptors;
     std::vector<PortEntry> m_ports;
+    std::vector<std::pair<NSUInteger, std::shared_ptr<std::function<void()>>>> m_passObservers;
     // The poll set of the last mode polled, kept between turns until a descriptor comes or goes.
     NSUInteger m_descriptorGeneration { 1 };
     NSUInteger m_pollSetGeneration { 0 };

@@ -46,6 +46,8 @@ URLTransferLoop::URLTransferLoop(const std::shared_ptr<NSRunLoop>& runLoop, std:
     : m_runLoop(runLoop)
     , m_modes(std::move(modes))
 {
+    for (const auto& mode : m_modes)
+        m_runLoopModes.emplace_back(mode);
     initializeCurlOnce();
     m_multi = curl_multi_init();
     curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &URLTransferLoop::onSocket);
@@ -77,14 +79,6 @@ URLTransferLoop::~URLTransferLoop()
         ::close(m_timerFd);
 }
 
-std::vector<NSRunLoopMode> URLTransferLoop::runLoopModes() const
-{
-    std::vector<NSRunLoopMode> modes;
-    for (const auto& mode : m_modes)
-        modes.emplace_back(mode);
-    return modes;
-}
-
 bool URLTransferLoop::add(CURL* handle, const std::shared_ptr<Client>& client)
 {
     auto runLoop = m_runLoop.lock();
@@ -99,7 +93,7 @@ bool URLTransferLoop::add(CURL* handle, const std::shared_ptr<Client>& client)
             std::uint64_t expirations;
             [[maybe_unused]] auto count = ::read(loop->m_timerFd, &expirations, sizeof expirations);
             loop->act(CURL_SOCKET_TIMEOUT, 0);
-        }, runLoopModes());
+        }, m_runLoopModes);
     }
     m_clients[handle] = client;
     // Curl asks for an immediate timeout to begin; outside its callbacks the transfer can begin
@@ -198,7 +192,7 @@ void URLTransferLoop::watchSocket(curl_socket_t socket, int what)
         if (revents & (POLLERR | POLLHUP | POLLNVAL))
             mask |= CURL_CSELECT_ERR;
         loop->act(socket, mask);
-    }, runLoopModes());
+    }, m_runLoopModes);
 }
 
 int URLTransferLoop::onTimer(CURLM*, long milliseconds, void* loop)

@@ -51,13 +51,14 @@ private:
     void watchSocket(curl_socket_t socket, int what);
     void act(curl_socket_t socket, int mask);
     void afterAction();
-    std::vector<NSRunLoopMode> runLoopModes() const;
 
     CURLM* m_multi { nullptr };
     int m_timerFd { -1 };
     NSUInteger m_timerToken { 0 };
     std::weak_ptr<NSRunLoop> m_runLoop;
     std::vector<std::string> m_modes;
+    // The same modes as the run loop takes them, made once: sockets are watched anew often.
+    std::vector<NSRunLoopMode> m_runLoopModes;
     std::map<curl_socket_t, NSUInteger> m_sockets;
     std::unordered_map<CURL*, std::shared_ptr<Client>> m_clients;
     std::vector<std::weak_ptr<Client>> m_pending;

@@ -264,3 +264,30 @@ TEST_F(RunLoopTest, theKeptPollSetFollowsDescriptorsAndModes)
     for (int fd : { first[0], first[1], second[0], second[1] })
         close(fd);
 }
+
+TEST_F(RunLoopTest, passObserversRunAfterEachPassPerformsAndTimersUntilRemoved)
+{
+    NSUInteger token = loop->addPassObserver([&] { log.push_back("pass"); });
+    EXPECT_EQ(loop->addPassObserver(nullptr), 0u);
+    loop->performBlock([&] { log.push_back("perform"); });
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(0, [&](const auto&) { log.push_back("timer"); }, false);
+    loop->runInMode(NSDefaultRunLoopMode, 0, false);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 3), (std::vector<std::string> { "perform", "timer", "pass" }));
+
+    // An observer that ends a pass's holding-back may post to the loop: the wait sees the post.
+    log.clear();
+    NSUInteger posting = loop->addPassObserver([&] {
+        if (log.size() == 1)
+            loop->performBlock([&] { log.push_back("posted by the observer"); });
+    });
+    loop->removePassObserver(token);
+    loop->performBlock([&] { log.push_back("perform"); });
+    EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 5, true), kCFRunLoopRunHandledSource);
+    loop->runInMode(NSDefaultRunLoopMode, 5, true);
+    EXPECT_EQ(log, (std::vector<std::string> { "perform", "posted by the observer" }));
+    loop->removePassObserver(posting);
+    loop->performBlock([&] { log.push_back("after"); });
+    loop->runInMode(NSDefaultRunLoopMode, 0, false);
+    EXPECT_EQ(log.back(), "after");
+}

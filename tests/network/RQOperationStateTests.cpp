@@ -325,6 +325,26 @@ TEST_F(RQOperationStateTest, callbackQueuesAreKeptByTheOperation)
     EXPECT_FALSE(onMain) << "the callback ran on the main queue instead of its own";
 }
 
+// What one reply hands to the main queue from the network thread costs the main thread one
+// turn: a block the success callback queues behind itself runs after the finish notification.
+TEST_F(RQOperationStateTest, oneReplyReachesTheMainQueueInOneTurn)
+{
+    for (int round = 0; round < 3; ++round) {
+        auto operation = RQHTTPRequestOperation::create(request("/text/plain"));
+        NotificationLog log(operation);
+        operation->setDownloadProgressBlock([&](NSUInteger, long long, long long) { log.events.push_back("progress"); });
+        operation->setCompletionBlockWithSuccess([&](const auto&, const id&) {
+            log.events.push_back("success");
+            dispatch_async(dispatch_get_main_queue(), [&] { log.events.push_back("next turn"); });
+        }, [&](const auto&, const std::shared_ptr<NSError>&) { log.events.push_back("failure"); });
+        auto queue = NSOperationQueue::create();
+        queue->addOperation(operation);
+        ASSERT_TRUE(runUntil([&] { return log.events.size() == 5; }));
+        // The start notice may come alone, when the reply takes longer than it waits for one.
+        EXPECT_EQ(log.events, (std::vector<std::string> { "start", "progress", "success", "finish", "next turn" }));
+    }
+}
+
 // Progress, the success callback and the notifications reach the main thread in the order they
 // had before they went through one relay: start, progress, success, finish; a queued operation
 // starts on the thread that adds it.
