@@ -159,7 +159,20 @@ private:
 
 thread_local bool MainQueueRelay::t_holdsWakeUps = false;
 
-void postOnMainQueue(const char* name, const id& object, bool mayWait = false)
+// The names as strings made once: each request posts both.
+const NSString& startNotificationName()
+{
+    static const NeverDestroyed<NSString> name(RQNetworkingOperationDidStartNotification);
+    return name.get();
+}
+
+const NSString& finishNotificationName()
+{
+    static const NeverDestroyed<NSString> name(RQNetworkingOperationDidFinishNotification);
+    return name.get();
+}
+
+void postOnMainQueue(const NSString& name, const id& object, bool mayWait = false)
 {
     MainQueueRelay::shared()->post([name, object] { NSNotificationCenter::defaultCenter()->postNotificationName(name, object); }, mayWait);
 }
@@ -523,7 +536,7 @@ void RQURLConnectionOperation::operationDidStart()
             m_connection->start();
         }
     }
-    postOnMainQueue(RQNetworkingOperationDidStartNotification, self(), true);
+    postOnMainQueue(startNotificationName(), self(), true);
     if (isCancelled()) {
         {
             std::lock_guard lock(*m_lock);
@@ -539,7 +552,7 @@ void RQURLConnectionOperation::finish(bool announce)
 {
     setState(RQOperationFinishedState);
     if (announce)
-        postOnMainQueue(RQNetworkingOperationDidFinishNotification, self());
+        postOnMainQueue(finishNotificationName(), self());
 }
 
 void RQURLConnectionOperation::pause()
@@ -552,7 +565,7 @@ void RQURLConnectionOperation::pause()
         // still reports is not the operation's any more, and the bytes kept are those of now.
         if (auto connection = std::move(m_connection))
             performOnNetworkThread([connection] { connection->cancel(); });
-        postOnMainQueue(RQNetworkingOperationDidFinishNotification, self());
+        postOnMainQueue(finishNotificationName(), self());
     }
     setState(RQOperationPausedState);
 }
