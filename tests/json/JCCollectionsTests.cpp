@@ -520,6 +520,18 @@ TEST(JCCollections, aRepeatedKeyAfterRowsOfTheSameShapeIsStillFound)
     EXPECT_EQ(keysOf(row(3)), (std::vector<std::string> { "b", "a" }));
     EXPECT_EQ(row(4)->count(), 1u);
     EXPECT_EQ(ns::intForKey(row(4), "b"), 11);
+    // The same key read once plainly and once through escapes (another path of the tokenizer) is
+    // still one key, short or long.
+    auto escaped = dictionaryOf(R"({"AB":1,"x":2,"\u0041B":3})");
+    ASSERT_TRUE(escaped);
+    EXPECT_EQ(escaped->count(), 2u);
+    EXPECT_EQ(keysOf(escaped), (std::vector<std::string> { "AB", "x" }));
+    EXPECT_EQ(ns::intForKey(escaped, "AB"), 3);
+    const std::string longPlain(30, 'q');
+    auto longEscaped = dictionaryOf("{\"" + longPlain + "\":1,\"\\u0071" + longPlain.substr(1) + "\":2}");
+    ASSERT_TRUE(longEscaped);
+    EXPECT_EQ(longEscaped->count(), 1u);
+    EXPECT_EQ(ns::intForKey(longEscaped, NSString(longPlain)), 2);
     // Keys too long for the cache are distinct objects that are still equal.
     const std::string longKey(40, 'k');
     auto repeated = dictionaryOf("{\"" + longKey + "\":1,\"x\":2,\"" + longKey + "\":3}");
@@ -554,6 +566,18 @@ TEST(JCCollections, keysCarryOverToTheNextDecoderAndValuesDoNot)
     EXPECT_EQ(first->allKeys()->objectAtIndex(0), second->allKeys()->objectAtIndex(0));
     EXPECT_NE(first->objectForKey("FIELD"), second->objectForKey("FIELD"));
     EXPECT_EQ(utf8Of(second->objectForKey("FIELD")), "value");
+
+    // Two decoders at once: only one state is kept for the thread, the other let go whole.
+    id kept, dropped;
+    {
+        auto one = JSONDecoder::decoder();
+        auto other = JSONDecoder::decoder();
+        const std::string text = R"({"PAIR":"both"})";
+        kept = one->objectWithUTF8String(text.data(), text.size());
+        dropped = other->objectWithUTF8String(text.data(), text.size());
+    }
+    EXPECT_EQ(utf8Of(ns::cast<NSDictionary>(kept)->objectForKey("PAIR")), "both");
+    EXPECT_EQ(utf8Of(ns::cast<NSDictionary>(dropped)->objectForKey("PAIR")), "both");
 
     std::string wide = "{";
     for (int i = 0; i < 20; ++i)
