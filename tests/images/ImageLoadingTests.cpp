@@ -624,3 +624,91 @@ TEST_F(ImageLoadingTest, ANewPrefetchRunIgnoresTheBlocksOfTheCancelledOne)
 }
 
 } // namespace
+
+TEST_F(ImageLoadingTest, AnimationFramesAreTheImagesThatArrivedAndACancelledListAddsNone)
+{
+    auto view = UIImageView::create(CGRectZero);
+    UIImageView_RemoteImage::sd_setAnimationImagesWithURLs(view,
+        { url("/img/frame1.jpg"), url("/missing.jpg"), url("/error-page.jpg"), url("/img/frame2.jpg") });
+    EXPECT_EQ(UIView_RemoteImageOperation::sd_imageLoadOperationCount(*view, "UIImageViewAnimationImages"), 4u);
+    ASSERT_TRUE(runUntil([&] { return !RIImageManager::sharedManager()->isRunning() && view->animationImages().size() == 2; }));
+    EXPECT_TRUE(view->isAnimating());
+
+    // A newer list replaces the running one; cancelling it leaves the frames there are.
+    UIImageView_RemoteImage::sd_setAnimationImagesWithURLs(view, { url("/held/frame3.jpg") });
+    ASSERT_TRUE(runUntil([&] { return countOf("/held/frame3.jpg") == 1; }));
+    UIImageView_RemoteImage::sd_cancelCurrentAnimationImagesLoad(*view);
+    EXPECT_EQ(UIView_RemoteImageOperation::sd_imageLoadOperationCount(*view, "UIImageViewAnimationImages"), 0u);
+    hold.letGo();
+    runUntil([] { return false; }, 0.2);
+    EXPECT_EQ(view->animationImages().size(), 2u);
+    EXPECT_FALSE(RIImageManager::sharedManager()->isRunning());
+}
+
+TEST_F(ImageLoadingTest, AHighlightedImageSetsOnlyOnSuccessAndACancelledLoadIsSilent)
+{
+    struct Heard {
+        UIImageRef image;
+        std::shared_ptr<NSError> error;
+        int calls { 0 };
+    };
+    auto view = UIImageView::create(CGRectZero);
+    view->setImage(fallback);
+    auto recorder = [](Heard& heard) {
+        return [&heard](const UIImageRef& image, const std::shared_ptr<NSError>& error, RIImageCacheType, const std::shared_ptr<NSURL>&) {
+            heard.image = image;
+            heard.error = error;
+            ++heard.calls;
+        };
+    };
+
+    Heard none;
+    UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, nullptr, 0, nullptr, recorder(none));
+    ASSERT_TRUE(runUntil([&] { return none.calls == 1; }));
+    ASSERT_TRUE(none.error);
+    EXPECT_EQ(none.error->code(), RIImageErrorNilURL);
+
+    Heard missing;
+    UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, url("/missing.jpg"), 0, nullptr, recorder(missing));
+    ASSERT_TRUE(runUntil([&] { return missing.calls == 1; }));
+    EXPECT_TRUE(missing.error);
+    EXPECT_FALSE(missing.image);
+    EXPECT_FALSE(view->highlightedImage());
+
+    Heard cancelled;
+    UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, url("/held/pressed.jpg"), 0, nullptr, recorder(cancelled));
+    ASSERT_TRUE(runUntil([&] { return countOf("/held/pressed.jpg") == 1; }));
+    UIImageView_HighlightedRemoteImage::sd_cancelCurrentHighlightedImageLoad(*view);
+    hold.letGo();
+    runUntil([] { return false; }, 0.2);
+    EXPECT_EQ(cancelled.calls, 0);
+    EXPECT_FALSE(view->highlightedImage());
+
+    Heard loaded;
+    UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, url("/img/pressed.jpg"), 0, nullptr, recorder(loaded));
+    ASSERT_TRUE(runUntil([&] { return loaded.calls == 1; }));
+    EXPECT_FALSE(loaded.error);
+    EXPECT_EQ(view->highlightedImage(), loaded.image);
+    EXPECT_EQ(view->image(), fallback);
+}
+
+TEST_F(ImageLoadingTest, AButtonBackgroundWithoutAURLShowsThePlaceholderAndSaysWhy)
+{
+    auto button = UIButton::create(CGRectZero);
+    std::shared_ptr<NSError> error;
+    int calls = 0;
+    UIButton_RemoteImage::sd_setBackgroundImageWithURL(button, url("/held/back.jpg"), UIControlStateNormal);
+    ASSERT_TRUE(runUntil([&] { return countOf("/held/back.jpg") == 1; }));
+    // The newer call without a URL cancels the held one, whose image never lands.
+    UIButton_RemoteImage::sd_setBackgroundImageWithURL(button, nullptr, UIControlStateNormal, fallback, 0,
+        [&](const UIImageRef&, const std::shared_ptr<NSError>& failure, RIImageCacheType, const std::shared_ptr<NSURL>&) {
+            error = failure;
+            ++calls;
+        });
+    hold.letGo();
+    ASSERT_TRUE(runUntil([&] { return calls == 1; }));
+    runUntil([] { return false; }, 0.2);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(error->code(), RIImageErrorNilURL);
+    EXPECT_EQ(button->backgroundImageForState(UIControlStateNormal), fallback);
+}
