@@ -316,3 +316,38 @@ TEST_F(ClientSession, thePaymentCallBackWithNoPaymentPendingDoesNothingAndAnswer
     EXPECT_EQ(alertMessage(), NSString("用户取消"));
     EXPECT_FALSE(OrbipaySDK::defaultService()->isPaymentPending());
 }
+
+TEST_F(ClientSession, theLearnersHomePagesItsPhotosAndItsEvaluationAndVideoTilesAskTheServices)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    auto home = top<MainViewController>();
+    ASSERT_TRUE(home);
+    auto photos = home->hScrollView();
+    const CGFloat width = photos->frame().size.width;
+    ASSERT_GT(width, 0);
+
+    // Past half a page the second photo's caption shows; a bounce before the first stays on it.
+    photos->setContentOffset(CGPointMake(width * 0.6, 0));
+    EXPECT_EQ(home->pageControl()->currentPage(), 1);
+    EXPECT_EQ(home->photoMemoView()->text(), NSString("移动互联 服务民众"));
+    photos->setContentOffset(CGPointMake(-width * 0.8, 0));
+    EXPECT_EQ(home->pageControl()->currentPage(), 0);
+    EXPECT_EQ(home->photoMemoView()->text(), NSString("扫一扫 轻松过驾考!"));
+
+    // No evaluation of the school yet: the HUD goes without a word.
+    standIn.clearRequests();
+    host->tap(home->tiles()[3]);
+    ASSERT_TRUE(waitUntil([&] { return requestsUnderWay == 0 && !standIn.requests().empty() && hudText().length() == 0; }));
+
+    // The video account of the learner is kept and no alert is needed for it.
+    ASSERT_FALSE(application->videoStUser());
+    host->tap(home->tiles()[6]);
+    ASSERT_TRUE(waitUntil([&] { return application->videoStUser() != nullptr; }));
+    EXPECT_EQ(application->videoStUser()->distanceEduation(), NSString("1"));
+    EXPECT_EQ(alertMessage(), NSString());
+
+    // With the services gone the evaluation tile says the server is busy.
+    standIn.stop();
+    host->tap(home->tiles()[3]);
+    ASSERT_TRUE(waitUntil([&] { return hudText() == NSString("服器忙，请稍候再试！"); }));
+}
