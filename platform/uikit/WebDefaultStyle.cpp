@@ -14,6 +14,7 @@ section, summary, ul { display: block; }
 p, dl, multicol { margin-top: 1em; margin-bottom: 1em; }
 blockquote, figure { margin: 1em 40px; }
 dd { margin-left: 40px; }
+br { display: block; } /* the engine breaks a line only at a block */
 h1, h2, h3, h4, h5, h6 { display: block; font-weight: bold; }
 h1 { font-size: 2em; margin: 0.67em 0; }
 h2 { font-size: 1.5em; margin: 0.83em 0; }

@@ -287,21 +287,32 @@ std::optional<CGFloat> WebDocumentContainer::anchorTop(const NSString& name) con
     if (!m_document || !m_document->root() || name.length() == 0)
         return std::nullopt;
     const std::string wanted = name.UTF8String();
-    std::optional<CGFloat> top;
-    const std::function<void(const litehtml::element::ptr&)> visit = [&](const litehtml::element::ptr& element) {
-        if (top || !element)
+    // The whole tree in document order: an inline element has no box of its own, so its place is
+    // that of the first thing after it which has one (its first text, or what follows when empty).
+    std::vector<litehtml::element::ptr> order;
+    const std::function<void(const litehtml::element::ptr&)> collect = [&](const litehtml::element::ptr& element) {
+        if (!element)
             return;
+        order.push_back(element);
+        for (size_t i = 0; i < element->get_children_count(); ++i)
+            collect(element->get_child(int(i)));
+    };
+    collect(m_document->root());
+    const auto found = std::find_if(order.begin(), order.end(), [&](const litehtml::element::ptr& element) {
         const char* id = element->get_attr("id");
         const char* anchorName = element->get_attr("name");
-        if ((id && wanted == id) || (anchorName && wanted == anchorName)) {
-            top = element->get_placement().y;
-            return;
-        }
-        for (size_t i = 0; i < element->get_children_count(); ++i)
-            visit(element->get_child(int(i)));
+        return (id && wanted == id) || (anchorName && wanted == anchorName);
+    });
+    if (found == order.end())
+        return std::nullopt;
+    const auto placed = [](const litehtml::element::ptr& element) {
+        return element->get_display() != litehtml::display_inline || element->get_children_count() == 0;
     };
-    visit(m_document->root());
-    return top;
+    if ((*found)->get_display() != litehtml::display_inline
+        || ((*found)->get_children_count() == 0 && (*found)->get_placement().height > 0))
+        return (*found)->get_placement().y;
+    const auto next = std::find_if(found + 1, order.end(), placed);
+    return (next == order.end() ? *found : *next)->get_placement().y;
 }
 
 std::shared_ptr<NSURL> WebDocumentContainer::resolve(const NSString& text, const NSString& base) const

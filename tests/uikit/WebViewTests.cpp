@@ -273,3 +273,74 @@ TEST_F(WebViewScreen, hostileMarkupEndsInAPageNotACrash)
     }
     EXPECT_FALSE(webView->isLoading());
 }
+
+TEST_F(WebViewScreen, aLinkToAPlaceInThePageScrollsThereAndLoadsNothing)
+{
+    const auto page = [](const std::string& body) {
+        return NSString("<html><head><title>目录</title><meta name='viewport' content='width=device-width'></head>"
+                        "<body style='margin:0'>" + body + "</body></html>");
+    };
+    webView->loadHTMLString(page("<a href='#part3' style='display:block;height:40px'>第三节</a>"
+                                 "<a href='#end' style='display:block;height:40px'>末尾</a>"
+                                 "<a href='#nowhere' style='display:block;height:40px'>无</a>"
+                                 "<div style='height:600px'></div><div id='part3' style='height:600px'></div>"
+                                 "<p style='margin:0;line-height:20px'>一<br>二<br>三 <a name='end'>尾</a></p><div style='height:2000px'></div>"),
+        NSURL::fileURLWithPath(pages, true));
+    host->runUntilIdle();
+    ASSERT_EQ(recorder->log.back(), "finish 目录");
+    auto scrollView = webView->scrollView();
+    ASSERT_EQ(webView->pageScale(), 1);
+    recorder->log.clear();
+
+    host->tap(CGPointMake(30, 20));
+    host->runUntilIdle();
+    EXPECT_EQ(scrollView->contentOffset().y, 720);
+    // A named anchor in the third line of a paragraph: that line, not the paragraph's top.
+    scrollView->setContentOffset(CGPointZero);
+    host->tap(CGPointMake(30, 60));
+    host->runUntilIdle();
+    EXPECT_NEAR(scrollView->contentOffset().y, 1360, 4);
+    scrollView->setContentOffset(CGPointZero);
+    host->tap(CGPointMake(30, 100));
+    host->runUntilIdle();
+    EXPECT_EQ(scrollView->contentOffset().y, 0);
+    // The delegate was asked each time; nothing started loading.
+    EXPECT_EQ(recorder->log.size(), 3u);
+    for (const auto& entry : recorder->log)
+        EXPECT_EQ(entry.rfind("should 0", 0), 0u) << entry;
+    EXPECT_FALSE(webView->isLoading());
+
+    // An empty anchor between blocks is where the next block starts; near the end the page stops
+    // at its last screenful.
+    webView->loadHTMLString(page("<a href='#middle' style='display:block;height:40px'>中</a>"
+                                 "<a href='#last' style='display:block;height:40px'>尾</a>"
+                                 "<div style='height:500px'></div><a name='middle'></a><div style='height:1000px'></div>"
+                                 "<a name='last'></a><div style='height:100px'></div>"),
+        NSURL::fileURLWithPath(pages, true));
+    host->runUntilIdle();
+    host->tap(CGPointMake(30, 20));
+    host->runUntilIdle();
+    EXPECT_EQ(scrollView->contentOffset().y, 580);
+    scrollView->setContentOffset(CGPointZero);
+    host->tap(CGPointMake(30, 60));
+    host->runUntilIdle();
+    EXPECT_EQ(scrollView->contentOffset().y, scrollView->maximumContentOffset().y);
+    EXPECT_EQ(webView->stringByEvaluatingJavaScriptFromString("document.title"), NSString("目录"));
+}
+
+TEST_F(WebViewScreen, aReloadLoadsTheLastPageAgainButNotAGivenText)
+{
+    loadPage("article.html");
+    recorder->log.clear();
+    webView->reload();
+    host->runUntilIdle();
+    EXPECT_EQ(recorder->log, (std::vector<std::string> { "should 3 article.html", "start", "finish 女士安全驾驶" }));
+
+    webView->loadHTMLString("<title>文本</title>", nullptr);
+    host->runUntilIdle();
+    recorder->log.clear();
+    webView->reload();
+    host->runUntilIdle();
+    EXPECT_TRUE(recorder->log.empty());
+    EXPECT_EQ(webView->stringByEvaluatingJavaScriptFromString("document.title"), NSString("文本"));
+}
