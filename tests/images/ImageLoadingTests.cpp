@@ -712,3 +712,93 @@ TEST_F(ImageLoadingTest, AButtonBackgroundWithoutAURLShowsThePlaceholderAndSaysW
     EXPECT_EQ(error->code(), RIImageErrorNilURL);
     EXPECT_EQ(button->backgroundImageForState(UIControlStateNormal), fallback);
 }
+
+namespace {
+
+// Declines the URLs whose path holds "declined" and turns every downloaded image into another.
+class Curator : public RIImageManagerDelegate {
+public:
+    std::optional<bool> imageManagerShouldDownloadImageForURL(RIImageManager&, const std::shared_ptr<NSURL>& url) override
+    {
+        return url->path().UTF8String().find("declined") == std::string::npos;
+    }
+    std::optional<UIImageRef> imageManagerTransformDownloadedImage(RIImageManager&, const UIImageRef& image, const std::shared_ptr<NSURL>&) override
+    {
+        seen = image;
+        return replacement;
+    }
+    UIImageRef replacement;
+    UIImageRef seen;
+};
+
+} // namespace
+
+TEST_F(ImageLoadingTest, ADelegateMayDeclineADownloadOrReplaceTheImageWhichIsWhatTheCacheKeeps)
+{
+    auto manager = RIImageManager::create();
+    auto curator = std::make_shared<Curator>();
+    curator->replacement = UIImage::imageWithData(dataOf(ImageFixtures::png(3, 3, opaqueBlue)));
+    manager->setDelegate(curator);
+
+    Result declined;
+    load("/img/declined.jpg", declined, 0, manager);
+    ASSERT_TRUE(runUntil([&] { return declined.calls == 1; }));
+    EXPECT_EQ(declined.image, fallback);
+    EXPECT_FALSE(declined.error);
+    EXPECT_EQ(declined.source, RIImageCacheSourceNone);
+    EXPECT_EQ(countOf("/img/declined.jpg"), 0);
+    EXPECT_FALSE(manager->isRunning());
+
+    Result replaced;
+    load("/img/replaced.jpg", replaced, 0, manager);
+    ASSERT_TRUE(runUntil([&] { return replaced.calls == 1; }));
+    EXPECT_EQ(replaced.image, curator->replacement);
+    EXPECT_TRUE(replaced.onMain);
+    ASSERT_TRUE(curator->seen);
+    EXPECT_EQ(curator->seen->size(), CGSizeMake(16, 12));
+    EXPECT_EQ(manager->imageCache()->imageFromMemoryCacheForKey(manager->cacheKeyForURL(url("/img/replaced.jpg"))), curator->replacement);
+    EXPECT_FALSE(manager->isRunning());
+}
+
+TEST_F(ImageLoadingTest, ACacheKeyFilterLetsURLsThatDifferOnlyInTheirTokenShareOneImage)
+{
+    auto manager = RIImageManager::create();
+    manager->setCacheKeyFilter([](const std::shared_ptr<NSURL>& url) {
+        const std::string text = url->absoluteString().UTF8String();
+        return NSString(text.substr(0, text.find('?')));
+    });
+    Result first;
+    load("/img/keyed.jpg?token=1", first, 0, manager);
+    ASSERT_TRUE(runUntil([&] { return first.calls == 1; }));
+    Result second;
+    load("/img/keyed.jpg?token=2", second, 0, manager);
+    ASSERT_TRUE(runUntil([&] { return second.calls == 1; }));
+    EXPECT_EQ(second.source, RIImageCacheSourceMemory);
+    EXPECT_EQ(second.image, first.image);
+    EXPECT_EQ(countOf("/img/keyed.jpg"), 1);
+    EXPECT_TRUE(manager->cachedImageExistsForURL(url("/img/keyed.jpg?token=3")));
+    EXPECT_FALSE(manager->cachedImageExistsForURL(url("/img/other.jpg?token=1")));
+}
+
+TEST_F(ImageLoadingTest, RefreshingACachedImageShowsItAtOnceThenWhatTheServerSends)
+{
+    Result warm;
+    load("/img/refreshed.jpg", warm);
+    ASSERT_TRUE(runUntil([&] { return warm.calls == 1; }));
+
+    std::vector<RIImageCacheType> sources;
+    std::vector<UIImageRef> images;
+    RIImageManager::sharedManager()->downloadImageWithURL(url("/img/refreshed.jpg"), RIImageLoadRefreshCached, nullptr,
+        [&](const UIImageRef& image, const std::shared_ptr<NSError>& error, RIImageCacheType source, bool finished, const std::shared_ptr<NSURL>&) {
+            EXPECT_FALSE(error);
+            EXPECT_TRUE(finished);
+            sources.push_back(source);
+            images.push_back(image);
+        });
+    ASSERT_TRUE(runUntil([&] { return sources.size() == 2 && !RIImageManager::sharedManager()->isRunning(); }));
+    EXPECT_EQ(sources[0], RIImageCacheSourceMemory);
+    EXPECT_EQ(images[0], warm.image);
+    EXPECT_EQ(sources[1], RIImageCacheSourceNone);
+    ASSERT_TRUE(images[1]);
+    EXPECT_EQ(countOf("/img/refreshed.jpg"), 2);
+}
