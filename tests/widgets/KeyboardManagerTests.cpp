@@ -131,6 +131,58 @@ TEST_F(KeyboardManager, aLoneFieldGetsDoneAndAScreensOwnBarIsLeftAlone)
     host->advance(0.5);
 }
 
+TEST_F(KeyboardManager, previousAndNextFollowTheChosenOrderAndStopAtTheEnds)
+{
+    auto a = addField(CGRectMake(160, 100, 100, 30), "a");
+    auto b = addField(CGRectMake(20, 100, 100, 30), "b");
+    auto c = addField(CGRectMake(20, 50, 100, 30), "c");
+    a->setTag(3), b->setTag(1), c->setTag(2);
+    manager()->setShouldPlayInputClicks(true);
+    auto item = UIBarButtonItem::create();
+    auto control = UIControl::create(CGRectZero);
+
+    // By tag: b, c, a.
+    manager()->setToolbarManageBehaviour(1);
+    host->tap(b);
+    host->advance(0.5);
+    manager()->nextAction(*item);
+    EXPECT_TRUE(c->isFirstResponder());
+    manager()->nextAction(*control);
+    EXPECT_TRUE(a->isFirstResponder());
+    host->advance(0.5);
+    // The last of the group has Next off and stays where it is.
+    ASSERT_NE(toolbarOf(a), nullptr);
+    EXPECT_TRUE(toolbarOf(a)->items()[0]->isEnabled());
+    EXPECT_FALSE(toolbarOf(a)->items()[2]->isEnabled());
+    manager()->nextAction(*item);
+    EXPECT_TRUE(a->isFirstResponder());
+    manager()->previousAction(*control);
+    EXPECT_TRUE(c->isFirstResponder());
+
+    // By place, top to bottom and left to right: c, b, a.
+    manager()->setToolbarManageBehaviour(2);
+    manager()->previousAction(*item);
+    EXPECT_TRUE(c->isFirstResponder());
+    manager()->nextAction(*item);
+    EXPECT_TRUE(b->isFirstResponder());
+    // An unknown order moves nowhere.
+    manager()->setToolbarManageBehaviour(7);
+    manager()->nextAction(*item);
+    EXPECT_TRUE(b->isFirstResponder());
+    manager()->setToolbarManageBehaviour(0);
+
+    // Without the automatic bar the fields lose the bars it hung on them.
+    host->advance(0.5);
+    ASSERT_NE(toolbarOf(b), nullptr);
+    manager()->setEnableAutoToolbar(false);
+    EXPECT_EQ(toolbarOf(b), nullptr);
+    EXPECT_EQ(toolbarOf(a), nullptr);
+    manager()->setEnableAutoToolbar(true);
+    manager()->setShouldPlayInputClicks(false);
+    b->resignFirstResponder();
+    host->advance(0.5);
+}
+
 TEST_F(KeyboardManager, aScrollViewGetsItsInsetOffsetAndContentSizeBack)
 {
     auto scroll = UIScrollView::create(CGRectMake(0, 64, 320, 504));
