@@ -351,3 +351,59 @@ TEST_F(ClientSession, theLearnersHomePagesItsPhotosAndItsEvaluationAndVideoTiles
     host->tap(home->tiles()[3]);
     ASSERT_TRUE(waitUntil([&] { return hudText() == NSString("服器忙，请稍候再试！"); }));
 }
+
+TEST_F(ClientSession, theLoginNamesEachMissingEntryInTurnAndALostServiceFailsItWithTheScreenStillUsable)
+{
+    auto login = loginScreen();
+    ASSERT_TRUE(host->tap(login->areaLab()));
+    ASSERT_TRUE(waitUntil([&] { return login->openSheet() != nullptr; }));
+    ASSERT_TRUE(pick("成都市"));
+    standIn.clearRequests();
+    const auto refusal = [&] {
+        host->tap(login->loginBtn());
+        const NSString text = hudText();
+        host->advance(2);
+        return text;
+    };
+    EXPECT_EQ(refusal(), NSString("请选择角色"));
+    ASSERT_TRUE(host->tap(login->roleLab()));
+    ASSERT_TRUE(pick("学员"));
+    EXPECT_EQ(refusal(), NSString("请输入帐号"));
+    ASSERT_TRUE(host->tap(login->accountField()));
+    host->typeText(kLearner);
+    host->pressReturn();
+    // The keyboard goes so that the button can be reached.
+    login->passwordField()->resignFirstResponder();
+    host->advance(0.5);
+    EXPECT_EQ(refusal(), NSString("请输入密码"));
+    EXPECT_EQ(standIn.requestCount(), 0u);
+
+    ASSERT_TRUE(host->tap(login->passwordField()));
+    host->typeText("123456");
+    host->pressReturn();
+    host->runUntilIdle();
+    standIn.stop();
+    host->tap(login->loginBtn());
+    ASSERT_TRUE(waitUntil([&] { return !login->isLoggingIn(); }));
+    EXPECT_EQ(hudText(), NSString("登录失败！"));
+    EXPECT_EQ(navigation()->viewControllers().size(), 1u);
+    EXPECT_EQ(login->accountField()->text(), NSString(kLearner));
+}
+
+TEST_F(ClientSession, aFailedRegionListSaysSoAndOffersAnotherTry)
+{
+    auto login = loginScreen();
+    standIn.stop();
+    ASSERT_TRUE(host->tap(login->areaLab()));
+    ASSERT_TRUE(waitUntil([&] { return alertMessage().length() > 0; }));
+    EXPECT_EQ(alertMessage(), NSString("获取城市数据失败"));
+    EXPECT_FALSE(login->openSheet());
+    // Another try asks again, and fails again the same way.
+    ASSERT_TRUE(tapAlertButton("重新获取"));
+    ASSERT_TRUE(waitUntil([&] { return alertMessage().length() > 0; }));
+    EXPECT_EQ(alertMessage(), NSString("获取城市数据失败"));
+    ASSERT_TRUE(tapAlertButton("确定"));
+    EXPECT_EQ(alertMessage(), NSString());
+    EXPECT_EQ(login->areaArray()->count(), 0u);
+    EXPECT_EQ(login->areaLab()->text(), NSString("请选择地区"));
+}
