@@ -21,6 +21,16 @@ public:
     bool keepOpen { false };
 };
 
+// Keeps every field but the first closed and only the cancel button on.
+class Keeper : public TAAlertViewDelegate {
+public:
+    std::optional<bool> textFieldAtIndexShouldBecomeFirstResponder(TAAlertView&, NSInteger index, bool proposal) override
+    {
+        return index == 0 && proposal;
+    }
+    std::optional<bool> buttonAtIndexShouldBeEnabled(TAAlertView&, NSInteger index, bool) override { return index == 0; }
+};
+
 class AlertView : public WidgetScreenTest {
 protected:
     // The login screen's network-settings dialog.
@@ -69,6 +79,44 @@ TEST_F(AlertView, theNetworkDialogTakesTypedTextAndReportsConfirm)
     EXPECT_TRUE(controller->alertViews().empty());
     EXPECT_TRUE(controller->alertWindow()->isHidden());
     EXPECT_TRUE(host->keyWindow()->isKeyWindow());
+}
+
+TEST_F(AlertView, returnGoesToTheNextFieldAndFromTheLastConfirmsUnlessTheDelegateSaysOtherwise)
+{
+    std::vector<std::pair<std::string, NSInteger>> results;
+    auto alert = networkDialog(results);
+    alert->showWithCompletion(completion);
+    host->advance(0.5);
+    ASSERT_TRUE(alert->textFieldAtIndex(0)->isFirstResponder());
+    host->pressReturn();
+    EXPECT_TRUE(alert->textFieldAtIndex(1)->isFirstResponder());
+    host->typeText("pay");
+    host->pressReturn();
+    host->advance(1.0);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].second, 1);
+    EXPECT_TRUE(TAAlertViewController::sharedController()->alertViews().empty());
+
+    // A delegate keeping the second field closed and the confirm button off: return only ends
+    // the editing, and the dialog stays.
+    auto keeper = std::make_shared<Keeper>();
+    results.clear();
+    auto second = networkDialog(results);
+    second->setDelegate(keeper);
+    second->showWithCompletion(completion);
+    host->advance(0.5);
+    ASSERT_TRUE(second->textFieldAtIndex(0)->isFirstResponder());
+    EXPECT_FALSE(second->buttonAtIndex(1)->isEnabled());
+    host->pressReturn();
+    EXPECT_FALSE(second->textFieldAtIndex(1)->isFirstResponder());
+    EXPECT_FALSE(second->textFieldAtIndex(0)->isFirstResponder());
+    host->advance(1.0);
+    EXPECT_TRUE(results.empty());
+    EXPECT_TRUE(second->isVisible());
+    host->tap(second->buttonAtIndex(0));
+    host->advance(1.0);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].second, 0);
 }
 
 TEST_F(AlertView, aSecondAlertWaitsUnderTheFirstAndComesBack)
