@@ -7,6 +7,7 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/TypedValues.h"
+#include "platform/sysconfig/SCNetworkReachabilityTesting.h"
 #include "platform/uikit/UIImage.h"
 
 #include <httplib.h>
@@ -406,4 +407,32 @@ TEST_F(ClientSession, aFailedRegionListSaysSoAndOffersAnotherTry)
     EXPECT_EQ(alertMessage(), NSString());
     EXPECT_EQ(login->areaArray()->count(), 0u);
     EXPECT_EQ(login->areaLab()->text(), NSString("请选择地区"));
+}
+
+TEST_F(ClientSession, aLostNetworkIsAnnouncedAndTheLoginSendsNothingUntilItComesBack)
+{
+    struct Simulation {
+        ~Simulation() { SCNetworkReachabilityEndSimulation(); }
+    } simulation;
+    auto login = loginScreen();
+    SCNetworkReachabilitySimulateFlags(0);
+    ASSERT_TRUE(waitUntil([&] { return alertMessage().length() > 0; }));
+    EXPECT_EQ(alertMessage(), NSString("当前网络不可用，请检查网络连接"));
+    ASSERT_TRUE(tapAlertButton("确定"));
+
+    // A login meets the same notice and sends nothing.
+    fillLogin("学员", kLearner, "123456");
+    EXPECT_EQ(alertMessage(), NSString("当前网络不可用，请检查网络连接"));
+    ASSERT_TRUE(tapAlertButton("确定"));
+    EXPECT_FALSE(login->isLoggingIn());
+    const auto requests = standIn.requests();
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                  [](const standin::ReceivedRequest& request) { return request.body.find("loginMethod") != std::string::npos; }),
+        0);
+
+    SCNetworkReachabilitySimulateFlags(kSCNetworkReachabilityFlagsReachable);
+    host->advance(0.5);
+    EXPECT_EQ(alertMessage(), NSString());
+    ASSERT_TRUE(host->tap(login->loginBtn()));
+    ASSERT_TRUE(waitUntil([&] { return top<MainViewController>() != nullptr; }));
 }
