@@ -99,6 +99,9 @@ bool isEqual(const id& a, const id& b);
 
 } // namespace ns
 
+// The default constructor is provided rather than defaulted: delegating to a defaulted one with
+// "Class()" would zero-fill the whole object before constructing it. So every member of scalar,
+// pointer or enum type states its starting value in the class.
 #define NS_OBJECT(Class, Base)                                                                   \
 public:                                                                                          \
     using super = Base;                                                                          \
@@ -120,6 +123,6 @@ protected:                                                                      
     template <class _T, class... _A>                                                             \
     friend std::shared_ptr<_T> ns::construct(_A&&...);                                          \
     using Base::init;                                                                            \
-    Class() = default;                                                                           \
+    Class() { }                                                                                  \
                                                                                                  \
 private:
