@@ -8,8 +8,11 @@ void NSSet::init()
 void NSSet::init(const std::vector<id>& objects)
 {
     init();
-    for (const auto& object : objects)
-        m_members->setObject(object, object);
+    // The first of equal members stays, as addObject keeps it.
+    for (const auto& object : objects) {
+        if (!object || !m_members->objectForKey(object))
+            m_members->setObject(object, object);
+    }
 }
 
 std::shared_ptr<NSSet> NSSet::setWithObject(const id& object)
