@@ -329,9 +329,9 @@ void NSNumberFormatter::setLenient(bool lenient)
 
 NSString NSNumberFormatter::stringFromNumber(const std::shared_ptr<NSNumber>& number) const
 {
-    if (!number)
-        return nullptr;
     std::lock_guard lock(m_mutex);
+    if (!number)
+        return m_settings.nilSymbol;
     const double value = number->doubleValue();
     if (m_settings.zeroSymbol && value == 0)
         return m_settings.zeroSymbol;
