@@ -212,3 +212,43 @@ TEST_F(FormatterRoundTripTest, datesFollowTheirCalendarZoneAndLeniency)
     EXPECT_EQ(zh->PMSymbol(), "下午");
     EXPECT_EQ(zh->stringFromDate(zonedDate(8, 2015, 1, 1, 13, 5)), "下午 1:05");
 }
+
+TEST_F(FormatterRoundTripTest, numberSettingsReadTheLocalesConventionsUntilSet)
+{
+    auto yuan = numbers(NSNumberFormatterCurrencyStyle, "zh_CN");
+    EXPECT_EQ(yuan->currencyCode(), "CNY");
+    EXPECT_EQ(yuan->currencySymbol(), "¥");
+    EXPECT_EQ(yuan->positivePrefix(), "¥");
+    EXPECT_EQ(yuan->negativePrefix(), "-¥");
+    EXPECT_EQ(yuan->positiveSuffix(), "");
+    EXPECT_EQ(yuan->negativeFormat(), "-¤#,##0.00");
+    EXPECT_EQ(yuan->groupingSize(), 3u);
+    yuan->setNumberStyle(NSNumberFormatterCurrencyAccountingStyle);
+    EXPECT_EQ(yuan->numberStyle(), NSNumberFormatterCurrencyAccountingStyle);
+    EXPECT_EQ(yuan->locale()->localeIdentifier(), "zh_CN");
+
+    auto accounting = numbers(NSNumberFormatterCurrencyAccountingStyle, "en_US");
+    EXPECT_EQ(write(accounting, -3.5), "($3.50)");
+    EXPECT_DOUBLE_EQ(accounting->numberFromString("($3.50)")->doubleValue(), -3.5);
+    auto iso = numbers(NSNumberFormatterCurrencyISOCodeStyle, "en_US");
+    EXPECT_TRUE(write(iso, 3.5).hasPrefix("USD"));
+    auto plural = numbers(NSNumberFormatterCurrencyPluralStyle, "en_US");
+    EXPECT_TRUE(write(plural, 2).hasSuffix("US dollars"));
+
+    auto german = numbers(NSNumberFormatterDecimalStyle, "de_DE");
+    EXPECT_EQ(german->decimalSeparator(), ",");
+    EXPECT_EQ(german->groupingSeparator(), ".");
+    EXPECT_DOUBLE_EQ(german->numberFromString("1.234,5")->doubleValue(), 1234.5);
+    EXPECT_EQ(numbers(NSNumberFormatterPercentStyle, "zh_CN")->multiplier()->intValue(), 100);
+    EXPECT_EQ(numbers(NSNumberFormatterSpellOutStyle, "zh_CN")->positivePrefix(), "");
+    EXPECT_EQ(numbers(NSNumberFormatterSpellOutStyle, "zh_CN")->groupingSize(), 0u);
+
+    auto lenient = numbers(NSNumberFormatterDecimalStyle, "en_US");
+    EXPECT_FALSE(lenient->isLenient());
+    lenient->setLenient(true);
+    EXPECT_TRUE(lenient->isLenient());
+    lenient->setGeneratesDecimalNumbers(true);
+    auto exact = std::dynamic_pointer_cast<NSDecimalNumber>(lenient->numberFromString("1,234.10"));
+    ASSERT_TRUE(exact);
+    EXPECT_EQ(exact->stringValue(), "1234.1");
+}
