@@ -112,11 +112,12 @@ bool NSFileManager::createDirectoryAtPath(const NSString& path, bool withInterme
     std::string target = utf8(path);
     std::error_code failure;
     if (withIntermediateDirectories) {
+        // A file in the way is reported as existing, not as a missing folder.
+        if (exists(target) && !fs::is_directory(target, failure))
+            return failWith(error, EEXIST, path);
         fs::create_directories(target, failure);
         if (failure)
             return failWith(error, failure.value(), path);
-        if (!fs::is_directory(target, failure))
-            return failWith(error, EEXIST, path);
     } else if (mkdir(target.c_str(), 0755) != 0) {
         return failWith(error, errno, path);
     }

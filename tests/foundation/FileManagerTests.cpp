@@ -105,6 +105,74 @@ TEST_F(FileManagerTest, listsAndEnumeratesInNameOrder)
     EXPECT_FALSE(files->enumeratorAtPath(path("walk/a.txt")));
 }
 
+TEST_F(FileManagerTest, reportsWhyFoldersAndFilesCannotBeMade)
+{
+    std::shared_ptr<NSError> error;
+    EXPECT_FALSE(files->createDirectoryAtPath("", true, nullptr, &error));
+    EXPECT_EQ(error->code(), NSFileNoSuchFileError);
+    EXPECT_FALSE(files->createDirectoryAtPath(path("missing/child"), false, nullptr, &error));
+    EXPECT_EQ(error->code(), NSFileNoSuchFileError);
+    EXPECT_EQ(ns::stringValue(error->userInfo()->objectForKey(NSFilePathErrorKey)), path("missing/child"));
+
+    ASSERT_TRUE(files->createDirectoryAtPath(path("private"), false, ns::dictionary({ { NSFilePosixPermissions, ns::number(0700) } }), &error));
+    EXPECT_EQ(ns::intValue(files->attributesOfItemAtPath(path("private"))->objectForKey(NSFilePosixPermissions)), 0700);
+    EXPECT_FALSE(files->createDirectoryAtPath(path("private"), false, nullptr, &error));
+    EXPECT_EQ(error->code(), NSFileWriteFileExistsError);
+    EXPECT_TRUE(files->createDirectoryAtPath(path("private"), true, nullptr, &error));
+
+    // A file in the way of a folder, and a name longer than the file system takes.
+    ASSERT_TRUE(files->createFileAtPath(path("plain"), nullptr, ns::dictionary({ { NSFilePosixPermissions, ns::number(0600) } })));
+    EXPECT_EQ(ns::intValue(files->attributesOfItemAtPath(path("plain"))->objectForKey(NSFilePosixPermissions)), 0600);
+    EXPECT_FALSE(files->createDirectoryAtPath(path("plain"), true, nullptr, &error));
+    EXPECT_EQ(error->code(), NSFileWriteFileExistsError);
+    EXPECT_FALSE(files->createDirectoryAtPath(path("plain/sub"), true, nullptr, &error));
+    EXPECT_FALSE(files->createDirectoryAtPath(path(std::string(300, 'x').c_str()), false, nullptr, &error));
+    EXPECT_EQ(error->code(), NSFileWriteInvalidFileNameError);
+
+    EXPECT_FALSE(files->createFileAtPath(path("missing/file"), NSData::data()));
+    EXPECT_FALSE(files->createFileAtPath(NSString(), NSData::data()));
+    EXPECT_EQ(files->contentsAtPath(path("private")), nullptr);
+    EXPECT_EQ(files->contentsAtPath(path("plain"))->length(), 0u);
+    EXPECT_FALSE(files->isExecutableFileAtPath(path("plain")));
+    EXPECT_TRUE(files->isExecutableFileAtPath(path("private")));
+    EXPECT_TRUE(files->isWritableFileAtPath(path("plain")));
+    EXPECT_TRUE(files->isDeletableFileAtPath(path("plain")));
+    EXPECT_FALSE(files->isDeletableFileAtPath(path("missing")));
+    EXPECT_FALSE(files->isWritableFileAtPath(NSString()));
+}
+
+TEST_F(FileManagerTest, refusesToMoveOrCopyOntoSomethingAndReportsMissingSources)
+{
+    ASSERT_TRUE(files->createFileAtPath(path("first.txt"), NSData::dataWithBytes("first", 5)));
+    ASSERT_TRUE(files->createFileAtPath(path("second.txt"), NSData::dataWithBytes("second", 6)));
+    std::shared_ptr<NSError> error;
+    EXPECT_FALSE(files->moveItemAtPath(path("first.txt"), path("second.txt"), &error));
+    EXPECT_EQ(error->code(), NSFileWriteFileExistsError);
+    EXPECT_FALSE(files->copyItemAtPath(path("first.txt"), path("second.txt"), &error));
+    EXPECT_EQ(error->code(), NSFileWriteFileExistsError);
+    EXPECT_EQ(files->contentsAtPath(path("second.txt"))->stringView(), "second");
+    EXPECT_EQ(files->contentsAtPath(path("first.txt"))->stringView(), "first");
+
+    EXPECT_FALSE(files->moveItemAtPath(path("gone"), path("c"), &error));
+    EXPECT_EQ(error->code(), NSFileNoSuchFileError);
+    EXPECT_FALSE(files->copyItemAtPath(path("gone"), path("c"), &error));
+    EXPECT_EQ(error->code(), NSFileReadNoSuchFileError);
+    EXPECT_FALSE(files->removeItemAtPath(path("gone"), &error));
+    EXPECT_EQ(error->code(), NSFileNoSuchFileError);
+    EXPECT_FALSE(files->fileExistsAtPath(path("c"), nullptr));
+    // Into a folder that does not exist: nothing is left half made.
+    EXPECT_FALSE(files->copyItemAtPath(path("first.txt"), path("missing/c"), &error));
+    EXPECT_FALSE(files->moveItemAtPath(path("first.txt"), path("missing/c"), &error));
+    EXPECT_TRUE(files->fileExistsAtPath(path("first.txt"), nullptr));
+
+    EXPECT_EQ(files->attributesOfItemAtPath(path("gone"), &error), nullptr);
+    EXPECT_EQ(error->code(), NSFileReadNoSuchFileError);
+    EXPECT_EQ(files->contentsOfDirectoryAtPath(path("first.txt"), &error), nullptr);
+    EXPECT_EQ(files->contentsOfDirectoryAtPath(NSString(), &error), nullptr);
+    EXPECT_EQ(error->code(), NSFileReadNoSuchFileError);
+    EXPECT_EQ(files->enumeratorAtPath(path("first.txt")), nullptr);
+}
+
 TEST(ProcessInfo, describesTheProcess)
 {
     auto info = NSProcessInfo::processInfo();
