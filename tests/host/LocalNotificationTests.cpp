@@ -4,6 +4,7 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/SDLHost.h"
 #include "tests/host/XvfbDisplay.h"
+#include "tests/support/ServerProcess.h"
 
 #include <gio/gio.h>
 #include <gtest/gtest.h>
@@ -16,11 +17,6 @@
 #include <future>
 #include <mutex>
 #include <optional>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -41,45 +37,14 @@ public:
                               << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
                                  "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
                                  "<allow own=\"*\"/></policy></busconfig>\n";
-        int ready[2];
-        if (pipe(ready) != 0)
-            return;
         const std::string configArgument = "--config-file=" + config.string();
-        const std::string addressArgument = "--print-address=" + std::to_string(ready[1]);
-        m_daemon = fork();
-        if (m_daemon == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            const int devnull = open("/dev/null", O_RDWR);
-            if (devnull >= 0) {
-                dup2(devnull, STDOUT_FILENO);
-                dup2(devnull, STDERR_FILENO);
-            }
-            close(ready[0]);
-            execlp("dbus-daemon", "dbus-daemon", "--nofork", configArgument.c_str(), addressArgument.c_str(), nullptr);
-            _exit(127);
-        }
-        close(ready[1]);
-        // The address arrives once the bus listens; the pipe closes if it dies first.
-        pollfd wait { ready[0], POLLIN, 0 };
-        while (m_daemon > 0 && poll(&wait, 1, 10000) == 1) {
-            char buffer[256];
-            const ssize_t count = read(ready[0], buffer, sizeof buffer);
-            if (count <= 0)
-                break;
-            m_address.append(buffer, static_cast<std::size_t>(count));
-            if (m_address.find('\n') != std::string::npos)
-                break;
-        }
-        close(ready[0]);
-        while (!m_address.empty() && (m_address.back() == '\n' || m_address.back() == '\r'))
-            m_address.pop_back();
+        m_daemon = std::make_unique<ServerProcess>([&](int ready) {
+            return std::vector<std::string> { "dbus-daemon", "--nofork", configArgument, "--print-address=" + std::to_string(ready) };
+        });
     }
     ~PrivateBus()
     {
-        if (m_daemon > 0) {
-            kill(m_daemon, SIGTERM);
-            waitpid(m_daemon, nullptr, 0);
-        }
+        m_daemon.reset();
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     }
@@ -87,14 +52,13 @@ public:
     PrivateBus& operator=(const PrivateBus&) = delete;
 
     static bool isInstalled() { return std::system("command -v dbus-daemon >/dev/null 2>&1") == 0; }
-    const std::string& address() const { return m_address; }
+    const std::string& address() const { return m_daemon->readyLine(); }
     std::filesystem::path folder() const { return m_folder; }
 
 private:
     static inline int s_count = 0;
     std::filesystem::path m_folder;
-    pid_t m_daemon { -1 };
-    std::string m_address;
+    std::unique_ptr<ServerProcess> m_daemon;
 };
 
 struct NotifyCall {

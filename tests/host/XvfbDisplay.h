@@ -2,8 +2,10 @@
 // An X display for the window host's tests: the one in DISPLAY, or a private Xvfb started for
 // the test and stopped with it. Xvfb picks a free display number and tells it when ready.
 
+#include "tests/support/ServerProcess.h"
+
+#include <memory>
 #include <string>
-#include <sys/types.h>
 
 class XvfbDisplay {
 public:
@@ -19,5 +21,5 @@ public:
 private:
     bool m_available { false };
     std::string m_reason;
-    pid_t m_server { -1 };
+    std::unique_ptr<ServerProcess> m_server;
 };
