@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 NSString joined(const std::shared_ptr<NSArray>& array)
@@ -211,4 +213,124 @@ TEST(NSSet, enumeratesInInsertionOrderAndStops)
     EXPECT_EQ(seen, "ca");
     EXPECT_EQ(NSString::fromId(set->anyObject()), "c");
     EXPECT_EQ(set->allObjects()->componentsJoinedByString(""), "cab");
+}
+
+TEST(NSDictionary, refusesMismatchedListsAndKeepsTheLastOfEqualKeys)
+{
+    auto keys = ns::array({ NSString("a"), NSString("b"), NSString("a") });
+    auto values = ns::array({ ns::number(1), ns::number(2), ns::number(3) });
+    EXPECT_THROW(NSDictionary::dictionaryWithObjects(values, ns::array({ NSString("a") })), NSException);
+    EXPECT_THROW(NSDictionary::dictionaryWithObjects(nullptr, keys), NSException);
+    EXPECT_THROW(NSDictionary::dictionaryWithObjects(values, nullptr), NSException);
+    auto table = NSDictionary::dictionaryWithObjects(values, keys);
+    EXPECT_EQ(table->count(), 2u);
+    EXPECT_EQ(ns::intValue(table->objectForKey("a")), 3);
+    EXPECT_EQ(NSDictionary::dictionaryWithDictionary(nullptr)->count(), 0u);
+    EXPECT_TRUE(NSDictionary::dictionaryWithDictionary(table)->isEqual(table));
+    EXPECT_EQ(NSMutableDictionary::dictionaryWithDictionary(nullptr)->count(), 0u);
+}
+
+TEST(NSDictionary, findsKeysByValueAndSortsThemStably)
+{
+    auto table = NSMutableDictionary::create();
+    table->setObject(ns::number(2), "b");
+    table->setObject(ns::number(1), "a");
+    table->setObject(ns::number(2), "c");
+    table->setObject(ns::number(0), "d");
+    EXPECT_EQ(joined(table->allKeysForObject(ns::number(2.0))), "b,c");
+    EXPECT_EQ(table->allKeysForObject(ns::number(9))->count(), 0u);
+    EXPECT_EQ(joined(table->allValues()), "2,1,2,0");
+    auto byValue = table->keysSortedByValueUsingComparator([](const id& x, const id& y) {
+        return ns::numberValue(x)->compare(ns::numberValue(y));
+    });
+    EXPECT_EQ(joined(byValue), "d,a,b,c");
+    std::string seen;
+    table->enumerateKeysAndObjectsUsingBlock([&](const id& key, const id&, bool& stop) {
+        seen += NSString::fromId(key).UTF8String();
+        stop = seen.size() == 2;
+    });
+    EXPECT_EQ(seen, "ba");
+}
+
+TEST(NSDictionary, removesReplacesAndCopiesWithoutSharing)
+{
+    auto table = NSMutableDictionary::create();
+    for (int i = 0; i < 40; ++i)
+        table->setObject(ns::number(i), NSString::stringWithFormat("k%d", i));
+    table->removeObjectsForKeys(ns::array({ NSString("k1"), NSString("missing"), NSString("k2") }));
+    table->removeObjectsForKeys(nullptr);
+    EXPECT_EQ(table->count(), 38u);
+    auto frozen = table->copyDictionary();
+    auto thawed = frozen->mutableCopyDictionary();
+    thawed->removeAllObjects();
+    EXPECT_EQ(frozen->count(), 38u);
+    EXPECT_EQ(thawed->count(), 0u);
+    EXPECT_EQ(thawed->allKeys()->count(), 0u);
+
+    // Replacing with itself keeps the entries; with nil it empties.
+    table->setDictionary(table);
+    EXPECT_EQ(table->count(), 38u);
+    EXPECT_EQ(ns::intValue(table->objectForKey("k39")), 39);
+    table->addEntriesFromDictionary(nullptr);
+    table->setDictionary(ns::dictionary({ { "x", NSString("1") } }));
+    EXPECT_EQ(joined(table->allKeys()), "x");
+    table->setDictionary(nullptr);
+    EXPECT_EQ(table->count(), 0u);
+
+    EXPECT_FALSE(frozen->isEqualToDictionary(nullptr));
+    EXPECT_FALSE(frozen->isEqual(NSString("k")));
+    auto other = frozen->mutableCopyDictionary();
+    other->setObject(ns::number(-1), "k0");
+    EXPECT_FALSE(frozen->isEqualToDictionary(other));
+    EXPECT_EQ(NSDictionary::dictionary()->description(), "{}");
+    EXPECT_EQ(ns::dictionary({ { "k", ns::array({ NSString("v") }) } })->description(), "{\n    k = (\n        v\n    );\n}");
+}
+
+TEST(NSNumber, convertsOutOfRangeAndNotANumberValuesWithoutUndefinedBehaviour)
+{
+    const double nan = std::nan("");
+    EXPECT_EQ(NSNumber::numberWithDouble(nan)->longLongValue(), 0);
+    EXPECT_EQ(NSNumber::numberWithDouble(nan)->unsignedLongLongValue(), 0u);
+    EXPECT_EQ(NSNumber::numberWithDouble(-1e300)->longLongValue(), INT64_MIN);
+    EXPECT_EQ(NSNumber::numberWithDouble(-1e300)->unsignedLongLongValue(), 0u);
+    EXPECT_EQ(NSNumber::numberWithDouble(1e300)->unsignedLongLongValue(), UINT64_MAX);
+    EXPECT_EQ(NSNumber::numberWithDouble(-2.7)->longLongValue(), -2);
+    EXPECT_EQ(NSNumber::numberWithDouble(-1.0)->unsignedLongLongValue(), UINT64_MAX);
+    EXPECT_EQ(NSNumber::numberWithDouble(3e9)->unsignedLongLongValue(), 3000000000u);
+    EXPECT_EQ(NSNumber::numberWithDouble(nan)->stringValue(), "nan");
+    EXPECT_EQ(NSNumber::numberWithFloat(-INFINITY)->stringValue(), "-inf");
+    EXPECT_EQ(NSNumber::numberWithDouble(INFINITY)->stringValue(), "inf");
+    EXPECT_FALSE(NSNumber::numberWithDouble(0.0)->boolValue());
+    EXPECT_TRUE(NSNumber::numberWithDouble(0.25)->boolValue());
+    EXPECT_TRUE(NSNumber::numberWithUnsignedChar(200)->boolValue());
+    EXPECT_EQ(NSNumber::numberWithUnsignedChar(200)->intValue(), 200);
+    EXPECT_EQ(NSNumber::numberWithShort(-3)->doubleValue(), -3.0);
+    EXPECT_EQ(NSNumber::numberWithChar('a')->stringValue(), "97");
+}
+
+TEST(NSNumber, comparesAndHashesAcrossKinds)
+{
+    const std::pair<std::shared_ptr<NSNumber>, const char*> kinds[] = {
+        { NSNumber::numberWithChar(7), "c" }, { NSNumber::numberWithUnsignedChar(7), "C" },
+        { NSNumber::numberWithShort(7), "s" }, { NSNumber::numberWithUnsignedShort(7), "S" },
+        { NSNumber::numberWithInt(7), "i" }, { NSNumber::numberWithUnsignedInt(7), "I" },
+        { NSNumber::numberWithLong(7), "q" }, { NSNumber::numberWithInteger(7), "q" },
+        { NSNumber::numberWithUnsignedLong(7), "Q" }, { NSNumber::numberWithUnsignedInteger(7), "Q" },
+        { NSNumber::numberWithFloat(7), "f" }, { NSNumber::numberWithDouble(7), "d" },
+    };
+    // Equal values are equal, and hash alike, whatever their kind.
+    for (const auto& [number, type] : kinds) {
+        EXPECT_STREQ(number->objCType(), type);
+        EXPECT_TRUE(number->isEqual(kinds[0].first)) << type;
+        EXPECT_EQ(number->hash(), kinds[0].first->hash()) << type;
+    }
+    auto huge = NSNumber::numberWithUnsignedLongLong(UINT64_MAX);
+    auto hugeToo = NSNumber::numberWithUnsignedLongLong(UINT64_MAX - 1);
+    EXPECT_EQ(huge->compare(hugeToo), NSOrderedDescending);
+    EXPECT_EQ(hugeToo->compare(huge), NSOrderedAscending);
+    EXPECT_EQ(NSNumber::numberWithInt(-1)->compare(huge), NSOrderedAscending);
+    EXPECT_EQ(huge->compare(NSNumber::numberWithDouble(1e30)), NSOrderedAscending);
+    EXPECT_EQ(huge->compare(nullptr), NSOrderedDescending);
+    EXPECT_FALSE(huge->isEqual(NSString("18446744073709551615")));
+    EXPECT_EQ(NSNumber::numberWithDouble(0.5)->hash(), NSNumber::numberWithFloat(0.5f)->hash());
 }
