@@ -47,7 +47,21 @@ NSString parameterOfField(const NSString& field, const char* parameter)
 {
     if (field.isNil())
         return nullptr;
-    const auto items = field.components(";");
+    // A quoted value may hold the separator (filename="a;b.txt"): split only outside quotes.
+    std::vector<NSString> items;
+    const std::u16string_view text = field.view();
+    std::size_t start = 0;
+    bool quoted = false;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] == u'"')
+            quoted = !quoted;
+        else if (i < text.size() && text[i] == u'\\' && quoted && i + 1 < text.size())
+            ++i;
+        else if (i == text.size() || (text[i] == u';' && !quoted)) {
+            items.push_back(field.substringWithRange(NSMakeRange(start, i - start)));
+            start = i + 1;
+        }
+    }
     for (std::size_t i = 1; i < items.size(); ++i) {
         NSRange equals = items[i].rangeOfString("=");
         if (equals.location == NSNotFound)
@@ -203,7 +217,9 @@ NSString NSHTTPURLResponse::localizedStringForStatusCode(NSInteger statusCode)
     case 503: return "service unavailable";
     default: break;
     }
-    if (statusCode >= 100 && statusCode < 200)
+    if (statusCode < 100)
+        return "unknown";
+    if (statusCode < 200)
         return "informational";
     if (statusCode < 300)
         return "success";
