@@ -250,6 +250,15 @@ size_t URLTransfer::onHeader(char* data, size_t size, size_t count, void* transf
     std::string text = trimmed(line);
     if (text.empty())
         return size * count;
+    // A folded line continues the previous field's value; read alone it could pass for a field.
+    if ((line.front() == ' ' || line.front() == '\t') && !self->m_lines.empty()) {
+        NSString more = NSString::stringWithUTF8String(text.c_str());
+        if (more.isNil())
+            more = NSString::initWithBytes(text.data(), text.size(), NSISOLatin1StringEncoding);
+        if (!more.isNil())
+            self->m_lines.back().value = self->m_lines.back().value + " " + more;
+        return size * count;
+    }
     auto colon = text.find(':');
     if (colon == std::string::npos || colon == 0)
         return size * count;

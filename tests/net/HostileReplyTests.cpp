@@ -194,3 +194,15 @@ TEST(HostileReplies, aMemoryStreamHandsItsBytesOverWhenClosed)
     // Moved, not copied: a long body is held once.
     EXPECT_EQ(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey), static_cast<id>(written));
 }
+
+TEST(HostileReplies, foldedHeaderLinesContinueTheFieldBeforeThem)
+{
+    RawServer server("HTTP/1.1 200 OK\r\nX-Note: first part\r\n  second: part\r\n\tthird\r\nContent-Type: text/plain;\r\n charset=utf-8\r\n"
+                     "Connection: close\r\nContent-Length: 2\r\n\r\nok");
+    auto recorder = load(NSURLRequest::requestWithURL(NSURL::URLWithString(server.URL())));
+    ASSERT_TRUE(recorder->response);
+    EXPECT_EQ(recorder->response->valueForHTTPHeaderField("X-Note"), "first part second: part third");
+    EXPECT_TRUE(recorder->response->valueForHTTPHeaderField("second").isNil()) << "a folded line is no field of its own";
+    EXPECT_EQ(recorder->response->textEncodingName(), "utf-8");
+    EXPECT_EQ(recorder->body, "ok");
+}
