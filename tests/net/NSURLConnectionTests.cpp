@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -249,4 +251,143 @@ TEST_F(NSURLConnectionTest, aDelegateAnswersChallengesByTheNewerOperationOrElseB
     auto plain = load(request("/private"));
     EXPECT_EQ(plain->response->statusCode(), 401);
     EXPECT_EQ(plain->body, "no");
+}
+
+namespace {
+
+// Answers each redirect as told: follow it, refuse it (the redirect reply is the result), send
+// the load elsewhere, or cancel the connection from inside the call.
+class RedirectAnswerer : public ConnectionRecorder {
+public:
+    enum class Answer { refuse, rewrite, cancel };
+    Answer answer { Answer::refuse };
+    std::shared_ptr<NSURLRequest> elsewhere;
+
+    std::optional<std::shared_ptr<NSURLRequest>> willSendRequest(NSURLConnection& connection,
+        const std::shared_ptr<NSURLRequest>& request, const std::shared_ptr<NSURLResponse>& redirectResponse) override
+    {
+        ConnectionRecorder::willSendRequest(connection, request, redirectResponse);
+        if (!redirectResponse)
+            return request;
+        switch (answer) {
+        case Answer::refuse: return std::shared_ptr<NSURLRequest>();
+        case Answer::rewrite: return elsewhere;
+        case Answer::cancel: connection.cancel(); return request;
+        }
+        return request;
+    }
+};
+
+// Holds its own connection and lets go of it as soon as the reply comes: the load goes on.
+class LettingGo : public ConnectionRecorder {
+public:
+    std::shared_ptr<NSURLConnection> connection;
+    void didReceiveResponse(NSURLConnection& sender, const std::shared_ptr<NSURLResponse>& received) override
+    {
+        connection = nullptr;
+        ConnectionRecorder::didReceiveResponse(sender, received);
+    }
+};
+
+} // namespace
+
+TEST_F(NSURLConnectionTest, aDelegateRefusesRewritesOrCancelsARedirect)
+{
+    auto refusing = std::make_shared<RedirectAnswerer>();
+    auto connection = NSURLConnection::connectionWithRequest(request("/moved"), refusing);
+    ASSERT_TRUE(runUntil([&] { return refusing->ended(); }));
+    EXPECT_EQ(refusing->events, (std::vector<std::string> { "willSendRequest", "redirect", "response", "finish" }));
+    ASSERT_TRUE(refusing->response);
+    EXPECT_EQ(refusing->response->statusCode(), 302) << "the redirect reply itself is the result";
+    EXPECT_EQ(server.requestCount(), 1u) << "the new location is not asked";
+
+    auto rewriting = std::make_shared<RedirectAnswerer>();
+    rewriting->answer = RedirectAnswerer::Answer::rewrite;
+    rewriting->elsewhere = request("/login");
+    connection = NSURLConnection::connectionWithRequest(request("/moved"), rewriting);
+    ASSERT_TRUE(runUntil([&] { return rewriting->ended(); }));
+    EXPECT_EQ(rewriting->body, "ok");
+    EXPECT_EQ(server.requests().back().path, "/login");
+    EXPECT_EQ(connection->currentRequest()->URL()->path(), "/login");
+    EXPECT_EQ(connection->originalRequest()->URL()->path(), "/moved");
+
+    auto cancelling = std::make_shared<RedirectAnswerer>();
+    cancelling->answer = RedirectAnswerer::Answer::cancel;
+    const auto asked = server.requestCount();
+    connection = NSURLConnection::connectionWithRequest(request("/moved"), cancelling);
+    runUntil([&] { return cancelling->events.size() >= 2; });
+    runUntil([] { return false; }, 0.1);
+    EXPECT_EQ(cancelling->events, (std::vector<std::string> { "willSendRequest", "redirect" }));
+    EXPECT_EQ(server.requestCount(), asked + 1);
+}
+
+TEST_F(NSURLConnectionTest, aConnectionCancelledBeforeItStartsNeverLoads)
+{
+    auto recorder = std::make_shared<ConnectionRecorder>();
+    auto connection = NSURLConnection::create(request("/next"), recorder, false);
+    runUntil([] { return false; }, 0.05);
+    EXPECT_TRUE(recorder->events.empty()) << "not started";
+    connection->cancel();
+    connection->cancel();
+    connection->start();
+    runUntil([] { return false; }, 0.1);
+    EXPECT_TRUE(recorder->events.empty());
+    EXPECT_EQ(server.requestCount(), 0u);
+
+    auto nothing = std::make_shared<ConnectionRecorder>();
+    connection = NSURLConnection::connectionWithRequest(nullptr, nothing);
+    ASSERT_TRUE(runUntil([&] { return nothing->ended(); }));
+    ASSERT_TRUE(nothing->error) << "no request fails rather than crashes";
+}
+
+TEST_F(NSURLConnectionTest, runsOnlyInTheModesItIsScheduledIn)
+{
+    const NSRunLoopMode privateMode("CorvaneTestMode");
+    auto loop = NSRunLoop::currentRunLoop();
+    auto recorder = std::make_shared<ConnectionRecorder>();
+    auto connection = NSURLConnection::create(request("/next"), recorder, false);
+    connection->scheduleInRunLoop(loop, privateMode);
+    connection->scheduleInRunLoop(loop, NSDefaultRunLoopMode);
+    connection->scheduleInRunLoop(loop, privateMode);
+    connection->unscheduleFromRunLoop(nullptr, privateMode); // not the loop it is in: ignored
+    connection->unscheduleFromRunLoop(loop, NSDefaultRunLoopMode);
+    connection->start();
+    connection->scheduleInRunLoop(loop, NSDefaultRunLoopMode); // too late: ignored
+    runUntil([] { return false; }, 0.2);
+    EXPECT_FALSE(recorder->ended()) << "the default mode does not serve it";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!recorder->ended() && std::chrono::steady_clock::now() < deadline)
+        loop->runMode(privateMode, NSDate::dateWithTimeIntervalSinceNow(0.02));
+    EXPECT_TRUE(recorder->finished);
+    EXPECT_EQ(recorder->body, "next");
+}
+
+TEST_F(NSURLConnectionTest, startAndCancelFromAnotherThreadRunOnTheConnectionsLoop)
+{
+    auto recorder = std::make_shared<ConnectionRecorder>();
+    auto connection = NSURLConnection::create(request("/next"), recorder, false);
+    connection->scheduleInRunLoop(NSRunLoop::currentRunLoop(), NSDefaultRunLoopMode);
+    std::thread([&] { connection->start(); }).join();
+    EXPECT_TRUE(recorder->events.empty()) << "delegate calls wait for the loop's thread";
+    ASSERT_TRUE(runUntil([&] { return recorder->ended(); }));
+    EXPECT_EQ(recorder->body, "next");
+
+    auto hanging = std::make_shared<ConnectionRecorder>();
+    connection = NSURLConnection::connectionWithRequest(request("/hang"), hanging);
+    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 2; }));
+    std::thread([&] { connection->cancel(); }).join();
+    hold.end();
+    runUntil([] { return false; }, 0.2);
+    EXPECT_EQ(hanging->events, (std::vector<std::string> { "willSendRequest" }));
+}
+
+TEST_F(NSURLConnectionTest, aDelegateThatLetsGoOfItsConnectionMidwayStillHearsTheEnd)
+{
+    auto delegate = std::make_shared<LettingGo>();
+    delegate->connection = NSURLConnection::connectionWithRequest(request("/next"), delegate);
+    const std::weak_ptr<NSURLConnection> connection = delegate->connection;
+    ASSERT_TRUE(runUntil([&] { return delegate->ended(); }));
+    EXPECT_EQ(delegate->events, (std::vector<std::string> { "willSendRequest", "response", "data", "finish" }));
+    runUntil([&] { return connection.expired(); }, 1);
+    EXPECT_TRUE(connection.expired()) << "nothing keeps a finished connection";
 }
