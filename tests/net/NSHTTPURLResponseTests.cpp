@@ -52,11 +52,13 @@ TEST(NSHTTPURLResponse, typeAndEncodingComeFromContentTypeWithOddParameters)
         SCOPED_TRACE(c.contentType);
         const auto response = reply({ { "content-type", c.contentType } });
         EXPECT_EQ(response->MIMEType().isNil(), c.MIMEType == nullptr);
-        if (c.MIMEType)
+        if (c.MIMEType) {
             EXPECT_EQ(response->MIMEType(), c.MIMEType);
+        }
         EXPECT_EQ(response->textEncodingName().isNil(), c.encoding == nullptr);
-        if (c.encoding)
+        if (c.encoding) {
             EXPECT_EQ(response->textEncodingName(), c.encoding);
+        }
     }
     EXPECT_TRUE(reply({})->MIMEType().isNil());
 }
