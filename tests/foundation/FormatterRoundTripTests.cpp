@@ -252,3 +252,31 @@ TEST_F(FormatterRoundTripTest, numberSettingsReadTheLocalesConventionsUntilSet)
     ASSERT_TRUE(exact);
     EXPECT_EQ(exact->stringValue(), "1234.1");
 }
+
+TEST_F(FormatterRoundTripTest, chineseStylesAndNamesRoundTrip)
+{
+    auto format = NSDateFormatter::create();
+    format->setLocale(NSLocale::localeWithLocaleIdentifier("zh_CN"));
+    format->setTimeZone(NSTimeZone::timeZoneWithName("Asia/Shanghai"));
+    auto eve = zonedDate(8, 2015, 12, 31, 21, 5);
+    // No styles give no text, and no text reads as no date.
+    EXPECT_EQ(format->stringFromDate(eve), "");
+    EXPECT_FALSE(format->dateFromString(""));
+    for (NSDateFormatterStyle style : { NSDateFormatterShortStyle, NSDateFormatterLongStyle }) {
+        format->setDateStyle(style);
+        format->setTimeStyle(NSDateFormatterShortStyle);
+        NSString text = format->stringFromDate(eve);
+        EXPECT_TRUE(text.containsString("2015")) << text.UTF8String();
+        auto back = format->dateFromString(text);
+        ASSERT_TRUE(back) << text.UTF8String();
+        EXPECT_TRUE(back->isEqualToDate(eve)) << text.UTF8String();
+    }
+    EXPECT_TRUE(format->locale()->isEqual(NSLocale::localeWithLocaleIdentifier("zh_CN")));
+    EXPECT_EQ(format->calendar()->calendarIdentifier(), NSCalendarIdentifierGregorian);
+    EXPECT_EQ(NSString::fromId(format->standaloneWeekdaySymbols()->firstObject()), "星期日");
+    EXPECT_EQ(format->standaloneMonthSymbols()->count(), 12u);
+    EXPECT_EQ(format->eraSymbols()->count(), 2u);
+    for (const auto& names : { format->shortStandaloneWeekdaySymbols(), format->veryShortStandaloneWeekdaySymbols(),
+             format->veryShortMonthSymbols(), format->shortStandaloneMonthSymbols(), format->veryShortStandaloneMonthSymbols() })
+        EXPECT_GE(names->count(), 7u);
+}
