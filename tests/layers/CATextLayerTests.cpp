@@ -202,3 +202,35 @@ TEST(CATextLayer, colourSizeAndFontComeFromTheLayerUnlessTheStringCarriesThem)
     ASSERT_TRUE(copy);
     EXPECT_DOUBLE_EQ(copy->fontSize(), 28) << "the presentation copy carries the text properties";
 }
+
+TEST(CATextLayer, sizeAndColourAnimateImplicitlyAndOnlyRealChangesRedraw)
+{
+    auto layer = CATextLayer::layer();
+    layer->setString(NSString("Lane"));
+    layer->displayIfNeeded();
+    CATransaction::flush();
+
+    layer->setString(NSString("Lane"));
+    layer->setWrapped(false);
+    layer->setTruncationMode(layer->truncationMode());
+    layer->setAlignmentMode(layer->alignmentMode());
+    layer->setFont(layer->font());
+    EXPECT_FALSE(layer->needsDisplay()) << "setting what is already there draws nothing anew";
+
+    const auto red = CGColorCreateGenericRGB(1, 0, 0, 1);
+    layer->setValue(red, "foregroundColor");
+    layer->setValue(NSNumber::numberWithDouble(20), "fontSize");
+    layer->setValue(NSNumber::numberWithDouble(0.5), "opacity");
+    EXPECT_TRUE(layer->needsDisplay());
+    EXPECT_TRUE(CGColorEqualToColor(ns::cast<CGColor>(layer->valueForKey("foregroundColor")), red));
+    EXPECT_FLOAT_EQ(layer->opacity(), 0.5);
+    EXPECT_TRUE(layer->animationForKey("fontSize")) << "size and colour animate";
+    EXPECT_TRUE(layer->animationForKey("foregroundColor"));
+
+    layer->setWrapped(true);
+    EXPECT_FALSE(layer->animationForKey("wrapped"));
+    layer->setValue(NSString("not a number"), "fontSize");
+    EXPECT_DOUBLE_EQ(layer->fontSize(), 0);
+    CATransaction::flush();
+    layer->removeAllAnimations();
+}
