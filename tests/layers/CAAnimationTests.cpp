@@ -10,6 +10,7 @@
 #include "platform/layers/CALayer.h"
 #include "platform/layers/CATransaction.h"
 #include "platform/layers/NSValueGeometry.h"
+#include "tests/layers/ManualClockLayerTest.h"
 
 #include <gtest/gtest.h>
 
@@ -35,24 +36,10 @@ public:
     id actionForLayer(const CALayerRef&, const NSString&) override { return NSNull::null(); }
 };
 
-class CAAnimationTest : public testing::Test {
+class CAAnimationTest : public ManualClockLayerTest {
 protected:
-    void SetUp() override
-    {
-        SystemClock::useManualClock(1000);
-        CATransaction::flush();
-    }
-    void TearDown() override
-    {
-        CATransaction::flush();
-        loop->advanceClock(10);
-        SystemClock::useRealClock();
-    }
-
     static double number(const id& value) { return ns::cast<NSNumber>(value)->doubleValue(); }
     static double opacityOf(const CALayerRef& layer) { return layer->presentationLayer()->opacity(); }
-
-    std::shared_ptr<NSRunLoop> loop = NSRunLoop::mainRunLoop();
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/layers/CALayer.h"
 #include "platform/layers/CATransaction.h"
 #include "platform/layers/NSValueGeometry.h"
+#include "tests/layers/ManualClockLayerTest.h"
 
 #include <gtest/gtest.h>
 
@@ -157,19 +158,8 @@ TEST(CAAnimationValueTest, distancesForPacedKeyframes)
     EXPECT_DOUBLE_EQ(CAAnimationValue::distance(NSString("a"), number(1)), 0);
 }
 
-class CAAnimationValueLayerTest : public testing::Test {
+class CAAnimationValueLayerTest : public ManualClockLayerTest {
 protected:
-    void SetUp() override
-    {
-        SystemClock::useManualClock(1000);
-        CATransaction::flush();
-    }
-    void TearDown() override
-    {
-        CATransaction::flush();
-        loop->advanceClock(10);
-        SystemClock::useRealClock();
-    }
     void animate(const CALayerRef& layer, const char* keyPath, const id& from, const id& to)
     {
         auto animation = CABasicAnimation::animationWithKeyPath(keyPath);
@@ -180,7 +170,6 @@ protected:
         animation->setFillMode(kCAFillModeForwards);
         layer->addAnimation(animation, keyPath);
     }
-    std::shared_ptr<NSRunLoop> loop = NSRunLoop::mainRunLoop();
 };
 
 TEST_F(CAAnimationValueLayerTest, layerPropertiesOfEveryKindEndOnTheirTarget)

@@ -1,4 +1,5 @@
 #include "tests/graphics/GraphicsTestSupport.h"
+#include "tests/layers/ManualClockLayerTest.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemClock.h"
@@ -56,20 +57,14 @@ CALayerRef coloredLayer(CGRect frame, CGFloat r, CGFloat g, CGFloat b)
     return layer;
 }
 
-class LayerCompositorTest : public testing::Test {
+class LayerCompositorTest : public ManualClockLayerTest {
 protected:
     void SetUp() override
     {
-        SystemClock::useManualClock(1000);
+        ManualClockLayerTest::SetUp();
         compositor = LayerCompositor::create(CGSizeMake(100, 100), 2.0);
         root = coloredLayer(CGRectMake(0, 0, 100, 100), 0, 0, 0);
         compositor->setRootLayer(root);
-    }
-    void TearDown() override
-    {
-        CATransaction::flush();
-        NSRunLoop::mainRunLoop()->advanceClock(10);
-        SystemClock::useRealClock();
     }
 
     std::shared_ptr<LayerCompositor> compositor;

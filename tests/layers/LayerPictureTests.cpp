@@ -1,6 +1,7 @@
 // The pictures the compositor keeps of layers between frames: every frame must show exactly the
 // pixels drawing everything again would, whatever changed in between.
 #include "tests/graphics/GraphicsTestSupport.h"
+#include "tests/layers/ManualClockLayerTest.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -31,23 +32,17 @@ CALayerRef roundedLayer(CGRect frame, CGColorRef color, CGFloat radius)
     return layer;
 }
 
-class LayerPictureTest : public testing::Test {
+class LayerPictureTest : public ManualClockLayerTest {
 protected:
     void SetUp() override
     {
-        SystemClock::useManualClock(1000);
+        ManualClockLayerTest::SetUp();
         compositor = LayerCompositor::create(CGSizeMake(100, 100), 2.0);
         root = CALayer::layer();
         root->setFrame(CGRectMake(0, 0, 100, 100));
         root->setBackgroundColor(rgb(0.95, 0.95, 0.95));
         compositor->setRootLayer(root);
         CATransaction::setDisableActions(true);
-    }
-    void TearDown() override
-    {
-        CATransaction::flush();
-        NSRunLoop::mainRunLoop()->advanceClock(10);
-        SystemClock::useRealClock();
     }
 
     // A card: a rounded white panel with a shadow, an icon shape, a text and a gradient strip,
