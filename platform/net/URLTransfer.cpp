@@ -697,13 +697,19 @@ void URLTransfer::challengeForAuthentication()
     const bool https = URL->scheme().caseInsensitiveCompare("https") == NSOrderedSame;
     auto space = NSURLProtectionSpace::create(URL->host(), port ? port->integerValue() : (https ? 443 : 80),
         https ? NSURLProtectionSpaceHTTPS : NSURLProtectionSpaceHTTP, realm, method);
+    poseChallenge(NSURLAuthenticationChallenge::create(space, m_credential, m_authenticationFailures, m_response, m_connection.lock()));
+}
+
+void URLTransfer::poseChallenge(const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
+{
     m_answer = Answer::none;
     m_answerCredential = nullptr;
-    m_challenge = NSURLAuthenticationChallenge::create(space, m_credential, m_authenticationFailures, m_response, m_connection.lock());
+    m_challenge = challenge;
     askDelegate(m_challenge);
     if (m_ended)
         return;
     if (m_answer == Answer::none) {
+        // Answered later: the load waits for it.
         m_awaitingAnswer = true;
         return;
     }

@@ -70,6 +70,8 @@ private:
     void actOnAnswer();
     void followRedirect();
     void challengeForAuthentication();
+    // Asks the delegate and acts on its answer now, or waits for an answer that comes later.
+    void poseChallenge(const std::shared_ptr<NSURLAuthenticationChallenge>& challenge);
     void finishLoading();
     void fail(const std::shared_ptr<NSError>& error);
     void end();

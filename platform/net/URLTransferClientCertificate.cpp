@@ -65,17 +65,7 @@ void URLTransfer::challengeForClientCertificate()
     auto space = NSURLProtectionSpace::create(URL->host(), port ? port->integerValue() : 443, NSURLProtectionSpaceHTTPS, NSString(),
         NSString(NSURLAuthenticationMethodClientCertificate));
     m_pending = Pending::clientCertificate;
-    m_answer = Answer::none;
-    m_answerCredential = nullptr;
-    m_challenge = NSURLAuthenticationChallenge::create(space, nullptr, 0, nullptr, m_connection.lock());
-    askDelegate(m_challenge);
-    if (m_ended)
-        return;
-    if (m_answer == Answer::none) {
-        m_awaitingAnswer = true;
-        return;
-    }
-    actOnAnswer();
+    poseChallenge(NSURLAuthenticationChallenge::create(space, nullptr, 0, nullptr, m_connection.lock()));
 }
 
 void URLTransfer::actOnClientCertificateAnswer(Answer answer)
