@@ -2,6 +2,7 @@
 
 #include "library/json/JCCollectionSupport.h"
 #include "library/json/JCDictionaryEnumerator.h"
+#include "platform/foundation/TrailingBytes.h"
 
 #include <algorithm>
 #include <array>
@@ -73,33 +74,6 @@ bool JCDictionary::init(JCCollectionKey, id* keys, id* objects, const NSUInteger
     return true;
 }
 
-namespace {
-
-// The bytes to add after the object in the next block, and where that block began and how long it
-// was without them, so the layout the entries rely on is checked on every flat dictionary.
-thread_local std::size_t t_entryBytes = 0;
-thread_local const char* t_blockStart = nullptr;
-thread_local std::size_t t_blockBytes = 0;
-
-template <class T>
-struct EntriesAfterObjectAllocator {
-    using value_type = T;
-    EntriesAfterObjectAllocator() = default;
-    template <class U>
-    EntriesAfterObjectAllocator(const EntriesAfterObjectAllocator<U>&) { }
-    T* allocate(std::size_t count)
-    {
-        t_blockBytes = count * sizeof(T);
-        auto* block = static_cast<T*>(::operator new(t_blockBytes + std::exchange(t_entryBytes, 0)));
-        t_blockStart = reinterpret_cast<const char*>(block);
-        return block;
-    }
-    void deallocate(T* pointer, std::size_t) { ::operator delete(pointer); }
-    friend bool operator==(const EntriesAfterObjectAllocator&, const EntriesAfterObjectAllocator&) { return true; }
-};
-
-} // namespace
-
 // Not delegating to the defaulted constructor: that would be value-initialisation, which clears
 // the whole object before constructing it.
 JCDictionary::JCDictionary(FlatKey) { }
@@ -113,16 +87,9 @@ JCDictionary::~JCDictionary()
 std::shared_ptr<JCDictionary> JCDictionary::flatDictionary(JCCollectionKey, id* keys, id* objects, NSUInteger count)
 {
     static_assert(alignof(JCDictionary) >= alignof(Entry));
-    // The object is the last member of the shared block, so its end is where the extra bytes
-    // begin; the entries are built there before the dictionary is handed out.
-    t_entryBytes = count * sizeof(Entry);
-    auto dictionary = std::allocate_shared<JCDictionary>(EntriesAfterObjectAllocator<JCDictionary>(), FlatKey());
+    // The entries are built after the object before the dictionary is handed out.
+    auto dictionary = ns::makeSharedWithTrailingBytes<JCDictionary>(count * sizeof(Entry), FlatKey());
     auto* const entries = reinterpret_cast<Entry*>(dictionary.get() + 1);
-    // Nothing of the block may follow the object but padding, or the entries would overwrite it.
-    const auto* objectEnd = reinterpret_cast<const char*>(entries);
-    if (objectEnd < t_blockStart || objectEnd > t_blockStart + t_blockBytes
-        || t_blockStart + t_blockBytes - objectEnd >= static_cast<std::ptrdiff_t>(alignof(std::max_align_t)))
-        std::abort();
     for (NSUInteger i = 0; i < count; ++i)
         new (entries + i) Entry { std::move(keys[i]), std::move(objects[i]) };
     dictionary->m_flat = entries;

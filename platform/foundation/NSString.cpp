@@ -9,6 +9,7 @@
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/StringEncoding.h"
+#include "platform/foundation/TrailingBytes.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>
@@ -1141,50 +1142,12 @@ std::shared_ptr<NSMutableString> NSString::mutableCopy() const
 
 // MARK: - NSStringObject
 
-namespace {
-
-// Bytes the next string allocation adds after the control block and object, for the one
-// allocator below: allocate_shared asks for the block without a size of our own, and an
-// allocator with state would sit in every string.
-thread_local std::size_t t_unitBytes = 0;
-// Where the last block began and how long it was without the extra bytes, so the layout the
-// units rely on is checked on every string made.
-thread_local const char* t_blockStart = nullptr;
-thread_local std::size_t t_blockBytes = 0;
-
-template <class T>
-struct UnitsAfterObjectAllocator {
-    using value_type = T;
-    UnitsAfterObjectAllocator() = default;
-    template <class U>
-    UnitsAfterObjectAllocator(const UnitsAfterObjectAllocator<U>&) { }
-    T* allocate(std::size_t count)
-    {
-        t_blockBytes = count * sizeof(T);
-        auto* block = static_cast<T*>(::operator new(t_blockBytes + std::exchange(t_unitBytes, 0)));
-        t_blockStart = reinterpret_cast<const char*>(block);
-        return block;
-    }
-    void deallocate(T* pointer, std::size_t) { ::operator delete(pointer); }
-    friend bool operator==(const UnitsAfterObjectAllocator&, const UnitsAfterObjectAllocator&) { return true; }
-};
-
-} // namespace
-
 std::shared_ptr<NSStringObject> NSStringObject::withLength(NSUInteger length, char16_t*& units)
 {
     if (length > UINT32_MAX)
         throw std::length_error("NSString longer than 2^32 units");
-    // The object is the last member of the shared block, so its end is where the extra bytes
-    // begin.
-    t_unitBytes = length * sizeof(char16_t);
-    auto object = std::allocate_shared<NSStringObject>(UnitsAfterObjectAllocator<NSStringObject>(), InlineKey(), std::uint32_t(length));
+    auto object = ns::makeSharedWithTrailingBytes<NSStringObject>(length * sizeof(char16_t), InlineKey(), std::uint32_t(length));
     units = reinterpret_cast<char16_t*>(object.get() + 1);
-    // Nothing of the block may follow the object but padding, or the units would overwrite it.
-    const auto* objectEnd = reinterpret_cast<const char*>(units);
-    if (objectEnd < t_blockStart || objectEnd > t_blockStart + t_blockBytes
-        || t_blockStart + t_blockBytes - objectEnd >= static_cast<std::ptrdiff_t>(alignof(std::max_align_t)))
-        std::abort();
     return object;
 }
 
