@@ -1,6 +1,7 @@
 #include "platform/security/SecImportExport.h"
 
 #include "platform/foundation/NSLog.h"
+#include "platform/security/OpenSSLHandles.h"
 #include "platform/security/SecPolicy.h"
 
 #include <openssl/err.h>
@@ -13,26 +14,6 @@
 #include <optional>
 
 namespace {
-
-struct PKCS12Free {
-    void operator()(PKCS12* bundle) const { PKCS12_free(bundle); }
-};
-struct KeyFree {
-    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-struct X509Free {
-    void operator()(X509* certificate) const { X509_free(certificate); }
-};
-struct StackFree {
-    void operator()(STACK_OF(X509) * certificates) const { sk_X509_pop_free(certificates, X509_free); }
-};
-
-struct LibraryContextFree {
-    void operator()(OSSL_LIB_CTX* context) const { OSSL_LIB_CTX_free(context); }
-};
-struct KeyInfoFree {
-    void operator()(PKCS8_PRIV_KEY_INFO* info) const { PKCS8_PRIV_KEY_INFO_free(info); }
-};
 
 // Bundles written by older tools encrypt with RC2 and DES, which only OpenSSL's legacy provider
 // offers. It is loaded into a library context of the import's own, so the rest of the process
@@ -64,7 +45,7 @@ public:
     bool hasLegacyAlgorithms() const { return m_legacy != nullptr; }
 
 private:
-    std::unique_ptr<OSSL_LIB_CTX, LibraryContextFree> m_context;
+    openssl::LibraryContext m_context;
     OSSL_PROVIDER* m_default { nullptr };
     OSSL_PROVIDER* m_legacy { nullptr };
 };
@@ -81,10 +62,10 @@ SecCertificateRef rehomedCertificate(X509* certificate)
     return SecCertificate::create(data);
 }
 
-std::unique_ptr<EVP_PKEY, KeyFree> rehomedKey(EVP_PKEY* key)
+openssl::Key rehomedKey(EVP_PKEY* key)
 {
-    std::unique_ptr<PKCS8_PRIV_KEY_INFO, KeyInfoFree> info(EVP_PKEY2PKCS8(key));
-    return std::unique_ptr<EVP_PKEY, KeyFree>(info ? EVP_PKCS82PKEY(info.get()) : nullptr);
+    openssl::KeyInfo info(EVP_PKEY2PKCS8(key));
+    return openssl::Key(info ? EVP_PKCS82PKEY(info.get()) : nullptr);
 }
 
 // The pass phrase the bundle's integrity check accepts; a missing one may stand for either
@@ -120,7 +101,7 @@ OSStatus SecPKCS12Import(const std::shared_ptr<NSData>& pkcs12Data, const std::s
     const auto* bytes = static_cast<const unsigned char*>(pkcs12Data->bytes());
     PKCS12* decoded = target ? d2i_PKCS12(&target, &bytes, static_cast<long>(pkcs12Data->length())) : nullptr;
     // A failed decode has freed the target already.
-    std::unique_ptr<PKCS12, PKCS12Free> bundle(decoded ? decoded : target);
+    openssl::Bundle bundle(decoded ? decoded : target);
     if (!decoded) {
         ERR_clear_error();
         return errSecDecode;
@@ -136,9 +117,9 @@ OSStatus SecPKCS12Import(const std::shared_ptr<NSData>& pkcs12Data, const std::s
     X509* rawCertificate = nullptr;
     STACK_OF(X509)* rawAuthorities = nullptr;
     const int parsed = PKCS12_parse(bundle.get(), verified->c_str(), &rawKey, &rawCertificate, &rawAuthorities);
-    std::unique_ptr<EVP_PKEY, KeyFree> key(rawKey);
-    std::unique_ptr<X509, X509Free> certificate(rawCertificate);
-    std::unique_ptr<STACK_OF(X509), StackFree> authorities(rawAuthorities);
+    openssl::Key key(rawKey);
+    openssl::Certificate certificate(rawCertificate);
+    openssl::Certificates authorities(rawAuthorities);
     ERR_clear_error();
     if (parsed != 1 || !key || !certificate) {
         if (!context.hasLegacyAlgorithms())

@@ -1,5 +1,7 @@
 #include "platform/security/SecTrust.h"
 
+#include "platform/security/OpenSSLHandles.h"
+
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 #include <openssl/x509v3.h>
@@ -7,19 +9,6 @@
 #include <memory>
 
 namespace {
-
-struct StoreDeleter {
-    void operator()(X509_STORE* store) const { X509_STORE_free(store); }
-};
-struct ContextDeleter {
-    void operator()(X509_STORE_CTX* context) const { X509_STORE_CTX_free(context); }
-};
-struct StackDeleter {
-    void operator()(STACK_OF(X509)* stack) const { sk_X509_free(stack); }
-};
-struct OwningStackDeleter {
-    void operator()(STACK_OF(X509)* stack) const { sk_X509_pop_free(stack, X509_free); }
-};
 
 bool isIPAddress(const std::string& host)
 {
@@ -55,9 +44,9 @@ void SecTrust::setAnchorCertificatesOnly(bool only)
 OSStatus SecTrust::evaluate(SecTrustResultType& result)
 {
     std::lock_guard lock(m_mutex);
-    std::unique_ptr<X509_STORE, StoreDeleter> store(X509_STORE_new());
-    std::unique_ptr<X509_STORE_CTX, ContextDeleter> context(X509_STORE_CTX_new());
-    std::unique_ptr<STACK_OF(X509), StackDeleter> untrusted(sk_X509_new_null());
+    openssl::Store store(X509_STORE_new());
+    openssl::StoreContext context(X509_STORE_CTX_new());
+    openssl::CertificateList untrusted(sk_X509_new_null());
     if (!store || !context || !untrusted)
         return errSecAllocate;
     if (!m_anchorsOnly || m_anchors.empty())
@@ -83,7 +72,7 @@ OSStatus SecTrust::evaluate(SecTrustResultType& result)
     }
     int verified = X509_verify_cert(context.get());
     if (verified == 1) {
-        std::unique_ptr<STACK_OF(X509), OwningStackDeleter> built(X509_STORE_CTX_get1_chain(context.get()));
+        openssl::Certificates built(X509_STORE_CTX_get1_chain(context.get()));
         std::vector<SecCertificateRef> chain;
         for (int i = 0; built && i < sk_X509_num(built.get()); ++i) {
             if (auto certificate = SecCertificate::create(sk_X509_value(built.get(), i)))
