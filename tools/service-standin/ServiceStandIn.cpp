@@ -1,4 +1,5 @@
 #include "tools/service-standin/ServiceStandIn.h"
+#include "tools/service-standin/StandInContext.h"
 
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/json/JSONCodecSerializing.h"
@@ -29,83 +30,6 @@ constexpr const char* kMainPrefix = "/Tessalane/resource/";
 constexpr const char* kVideoPrefix = "/Tessalane/app/";
 constexpr const char* kPaymentPrefix = "/PayMent/resource/";
 constexpr const char* kSessionCookie = "TSSESSION";
-
-using Fields = std::map<std::string, std::string>;
-using Row = std::vector<std::pair<std::string, std::string>>;
-
-Fields parseForm(const std::string& body)
-{
-    Fields fields;
-    std::size_t start = 0;
-    while (start <= body.size()) {
-        std::size_t end = body.find('&', start);
-        if (end == std::string::npos)
-            end = body.size();
-        const std::string pair = body.substr(start, end - start);
-        if (!pair.empty()) {
-            const std::size_t equals = pair.find('=');
-            const std::string key = formDecode(pair.substr(0, equals));
-            const std::string value = equals == std::string::npos ? std::string() : formDecode(pair.substr(equals + 1));
-            fields.emplace(key, value);
-        }
-        start = end + 1;
-    }
-    return fields;
-}
-
-std::string field(const Fields& fields, const char* name)
-{
-    auto found = fields.find(name);
-    return found == fields.end() ? std::string() : found->second;
-}
-
-std::shared_ptr<NSDictionary> dictionaryOf(const Row& row)
-{
-    auto dictionary = NSMutableDictionary::dictionary();
-    for (const auto& [key, value] : row)
-        dictionary->setObject(NSString(value), NSString(key));
-    return dictionary;
-}
-
-std::string mainEnvelope(const std::string& code, const std::string& description, const std::vector<std::vector<Row>>& arrays = {})
-{
-    auto head = NSMutableDictionary::dictionary();
-    head->setObject(NSString(code), "retCode");
-    head->setObject(NSString(description), "retDesc");
-    auto body = NSMutableDictionary::dictionary();
-    for (std::size_t index = 0; index < arrays.size(); ++index) {
-        auto rows = NSMutableArray::array();
-        for (const auto& row : arrays[index])
-            rows->addObject(dictionaryOf(row));
-        auto rowSet = NSMutableDictionary::dictionary();
-        rowSet->setObject(rows, "row");
-        auto array = NSMutableDictionary::dictionary();
-        array->setObject(rowSet, "rowSet");
-        body->setObject(array, NSString("array" + std::to_string(index)));
-    }
-    auto output = NSMutableDictionary::dictionary();
-    output->setObject(head, "head");
-    output->setObject(body, "body");
-    auto reply = NSMutableDictionary::dictionary();
-    reply->setObject(output, "output");
-    return JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(reply)).UTF8String();
-}
-
-std::string codeEnvelope(const std::string& code, const std::string& message, const id& data = nullptr)
-{
-    auto reply = NSMutableDictionary::dictionary();
-    reply->setObject(NSString(code), "code");
-    if (data)
-        reply->setObject(data, "data");
-    reply->setObject(NSString(message), "message");
-    return JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(reply)).UTF8String();
-}
-
-void reply(httplib::Response& response, const std::string& json, int status = 200)
-{
-    response.status = status;
-    response.set_content(formEncode(json), "text/plain;charset=UTF-8");
-}
 
 std::string newSessionId()
 {
@@ -175,9 +99,9 @@ std::string formDecode(const std::string& text)
     return decoded;
 }
 
-struct ServiceStandIn::Implementation {
+struct ServiceStandIn::Implementation final : StandInContext {
     enum class SessionState { Live, Expired, Replaced, Unknown };
-    struct Session {
+    struct SessionRecord {
         std::string usercode;
         std::string roletype;
         std::chrono::steady_clock::time_point lastUse;
@@ -185,8 +109,15 @@ struct ServiceStandIn::Implementation {
         bool expired { false };
     };
 
-    explicit Implementation(const Options& options) : options(options) { }
-    ~Implementation()
+    explicit Implementation(const Options& options)
+        : options(options)
+    {
+        addTheoryRoutes(routes);
+        addTrainingRoutes(routes);
+        addRecordsRoutes(routes);
+        addChartsRoutes(routes);
+    }
+    ~Implementation() override
     {
         stop();
         if (database)
@@ -194,8 +125,8 @@ struct ServiceStandIn::Implementation {
     }
 
     bool openDatabase(std::string& error);
-    std::vector<Row> query(const std::string& sql, const std::vector<std::string>& arguments);
-    bool execute(const std::string& sql, const std::vector<std::string>& arguments);
+    std::vector<Row> query(const std::string& sql, const std::vector<std::string>& arguments) override;
+    bool execute(const std::string& sql, const std::vector<std::string>& arguments) override;
     // The statement with its arguments bound, nil when the text does not compile; the caller
     // holds the database lock.
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> prepare(const std::string& sql, const std::vector<std::string>& arguments);
@@ -205,9 +136,9 @@ struct ServiceStandIn::Implementation {
     void handlePayment(const httplib::Request& request, httplib::Response& response);
     bool fixedFieldsHold(const Fields& fields) const;
     SessionState checkSession(const std::string& sessionId, Session* found);
-    // Answers a request whose session is not live, in the envelope of its service; true while
-    // the session is live, with `session` filled.
-    bool liveSession(const std::string& sessionId, Session& session, bool codeService, httplib::Response& response);
+    bool liveSession(const std::string& sessionId, Session& session, bool codeService, httplib::Response& response) override;
+    // The first raw handler whose prefix starts the path; false when none does.
+    bool handleRaw(const std::vector<std::pair<std::string, RawHandler>>& handlers, const httplib::Request& request, httplib::Response& response);
 
     void regionList(httplib::Response& response);
     void login(const Fields& fields, httplib::Response& response);
@@ -217,7 +148,9 @@ struct ServiceStandIn::Implementation {
     void picture(const httplib::Request& request, httplib::Response& response);
     // The sample data names its pictures under the default address; a stand-in on other ports
     // answers with its own.
-    std::string localised(const std::string& text) const;
+    std::string localised(const std::string& text) const override;
+    std::string mainAddress() const override { return publicBase; }
+    std::string paymentAddress() const override { return paymentBase; }
 
     void stop()
     {
@@ -232,7 +165,9 @@ struct ServiceStandIn::Implementation {
     }
 
     Options options;
+    Routes routes;
     std::string publicBase;
+    std::string paymentBase;
     sqlite3* database { nullptr };
     std::mutex databaseMutex;
     std::unique_ptr<httplib::Server> mainServer;
@@ -242,7 +177,7 @@ struct ServiceStandIn::Implementation {
 
     mutable std::mutex mutex;
     std::vector<ReceivedRequest> received;
-    std::map<std::string, Session> sessions;
+    std::map<std::string, SessionRecord> sessions;
 };
 
 bool ServiceStandIn::Implementation::openDatabase(std::string& error)
@@ -334,7 +269,7 @@ ServiceStandIn::Implementation::SessionState ServiceStandIn::Implementation::che
     }
     session->second.lastUse = now;
     if (found)
-        *found = session->second;
+        *found = Session { session->second.usercode, session->second.roletype };
     return SessionState::Live;
 }
 
@@ -364,8 +299,11 @@ void ServiceStandIn::Implementation::handleMain(const httplib::Request& request,
     if (path.rfind(kVideoPrefix, 0) == 0) {
         if (!fixedFieldsHold(fields))
             return reply(response, codeEnvelope("-1", "非法的应用请求"));
-        if (path.substr(std::string(kVideoPrefix).size()) == "loginCheck")
+        const std::string action = path.substr(std::string(kVideoPrefix).size());
+        if (action == "loginCheck")
             return loginCheck(fields, response);
+        if (auto operation = routes.appActions.find(action); operation != routes.appActions.end())
+            return operation->second(*this, fields, response);
         return reply(response, codeEnvelope("-1", "暂不支持的操作"), 404);
     }
     if (path.rfind(kMainPrefix, 0) != 0)
@@ -384,18 +322,37 @@ void ServiceStandIn::Implementation::handleMain(const httplib::Request& request,
         return updatePassword(fields, response);
     if (method == "enEvaluateMethod")
         return schoolEvaluation(fields, response);
+    if (auto operation = routes.mainMethods.find(method); operation != routes.mainMethods.end())
+        return operation->second(*this, fields, response);
     return reply(response, mainEnvelope("-1", "暂不支持的操作"));
 }
 
 void ServiceStandIn::Implementation::handlePayment(const httplib::Request& request, httplib::Response& response)
 {
     record(request);
+    if (handleRaw(routes.paymentPosts, request, response))
+        return;
     const Fields fields = parseForm(request.body);
     if (request.path.rfind(kPaymentPrefix, 0) != 0)
         return reply(response, mainEnvelope("-1", "暂不支持的操作"), 404);
     if (!fixedFieldsHold(fields))
         return reply(response, mainEnvelope("-1", "非法的应用请求"));
+    const std::string action = request.path.substr(std::string(kPaymentPrefix).size());
+    if (auto operation = routes.paymentActions.find(action); operation != routes.paymentActions.end())
+        return operation->second(*this, fields, response);
     return reply(response, mainEnvelope("-1", "暂不支持的操作"));
+}
+
+bool ServiceStandIn::Implementation::handleRaw(const std::vector<std::pair<std::string, RawHandler>>& handlers,
+    const httplib::Request& request, httplib::Response& response)
+{
+    for (const auto& [prefix, handler] : handlers) {
+        if (request.path.rfind(prefix, 0) == 0) {
+            handler(*this, request, response);
+            return true;
+        }
+    }
+    return false;
 }
 
 void ServiceStandIn::Implementation::regionList(httplib::Response& response)
@@ -429,7 +386,7 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
             if (session.usercode == usercode && session.roletype == roletype)
                 session.replaced = true;
         }
-        sessions[sessionId] = Session { usercode, roletype, std::chrono::steady_clock::now() };
+        sessions[sessionId] = SessionRecord { usercode, roletype, std::chrono::steady_clock::now() };
     }
     Row person = accounts.front();
     for (auto& [key, value] : person)
@@ -545,7 +502,7 @@ bool ServiceStandIn::start()
         return false;
 
     const bool keepAlive = m_options.keepAlive;
-    auto makeServer = [&](auto handler) {
+    auto makeServer = [&](auto handler, const std::vector<std::pair<std::string, RawHandler>>* gets) {
         auto server = std::make_unique<httplib::Server>();
         if (!keepAlive) {
             server->set_pre_routing_handler([](const httplib::Request&, httplib::Response& response) {
@@ -568,16 +525,24 @@ bool ServiceStandIn::start()
         server->Get("/Tessalane/images/.*", [&implementation](const httplib::Request& request, httplib::Response& response) {
             implementation.picture(request, response);
         });
-        // Only POSTs are served; anything else gets the error envelope too.
-        server->Get(".*", [](const httplib::Request&, httplib::Response& response) { reply(response, mainEnvelope("-1", "请使用POST请求"), 405); });
+        // Only POSTs are served, besides the files and pages an area registers; anything else
+        // gets the error envelope too.
+        server->Get(".*", [&implementation, gets](const httplib::Request& request, httplib::Response& response) {
+            if (gets) {
+                implementation.record(request);
+                if (implementation.handleRaw(*gets, request, response))
+                    return;
+            }
+            reply(response, mainEnvelope("-1", "请使用POST请求"), 405);
+        });
         return server;
     };
     implementation.mainServer = makeServer([&implementation](const httplib::Request& request, httplib::Response& response) {
         implementation.handleMain(request, response);
-    });
+    }, &implementation.routes.mainGets);
     implementation.paymentServer = makeServer([&implementation](const httplib::Request& request, httplib::Response& response) {
         implementation.handlePayment(request, response);
-    });
+    }, &implementation.routes.paymentGets);
 
     auto bind = [&](httplib::Server& server, int port) {
         if (port == 0)
@@ -592,6 +557,7 @@ bool ServiceStandIn::start()
         return false;
     }
     implementation.publicBase = "http://" + m_options.host + ":" + std::to_string(m_mainPort) + "/";
+    implementation.paymentBase = "http://" + m_options.host + ":" + std::to_string(m_paymentPort) + "/";
     implementation.mainThread = std::thread([&implementation] { implementation.mainServer->listen_after_bind(); });
     implementation.paymentThread = std::thread([&implementation] { implementation.paymentServer->listen_after_bind(); });
     // Stopping before the accept loops run would leave them running for ever.

@@ -1,0 +1,9 @@
+#include "tools/service-standin/StandInContext.h"
+
+namespace standin {
+
+void addRecordsRoutes(Routes&)
+{
+}
+
+} // namespace standin
