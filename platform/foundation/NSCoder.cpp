@@ -1,5 +1,6 @@
 #include "platform/foundation/NSCoder.h"
 
+#include "platform/foundation/NSException.h"
 #include "platform/foundation/NeverDestroyed.h"
 
 #include <map>
@@ -37,3 +38,17 @@ std::optional<NSCoder::RegisteredClass> NSCoder::registeredClass(const std::stri
         return std::nullopt;
     return found->second;
 }
+
+namespace {
+
+[[noreturn]] void refuseUnkeyedCoding(const NSCoder& coder)
+{
+    NSException::raise(NSInvalidArgumentException, "%s only supports keyed coding", coder.className());
+}
+
+} // namespace
+
+void NSCoder::encodeValueOfObjCType(const char*, const void*) { refuseUnkeyedCoding(*this); }
+void NSCoder::decodeValueOfObjCType(const char*, void*, NSUInteger) { refuseUnkeyedCoding(*this); }
+void NSCoder::encodeUnkeyedObject(const id&) { refuseUnkeyedCoding(*this); }
+id NSCoder::decodeUnkeyedObject() { refuseUnkeyedCoding(*this); }

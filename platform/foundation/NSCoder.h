@@ -83,6 +83,29 @@ public:
     NSInteger decodeIntegerForKey(const NSString& key) { return decodeInt64ForKey(key); }
     float decodeFloatForKey(const NSString& key) { return static_cast<float>(decodeDoubleForKey(key)); }
 
+    // Writes the object only when the same archive also writes it unconditionally; otherwise the
+    // key reads back as nil. Links to parents and delegates are written this way. A coder that
+    // does not track references writes the object as encodeObject does.
+    virtual void encodeConditionalObject(const id& object, const NSString& key) { encodeObject(object, key); }
+    // Called by an initialiser that decodes links back to its own object (a child's conditional
+    // link to its parent), before it decodes them: references to the object being decoded then
+    // resolve to it instead of failing the archive as a cycle.
+    virtual void registerDecodingObject(const id&) { }
+
+    // The unkeyed form (allowsKeyedCoding() false): values are read back in the order they were
+    // written, each with the type code it was written with ("c", "C", "s", "S", "i", "I", "l",
+    // "L", "q", "Q", "f", "d", "B"). Keyed coders raise NSInvalidArgumentException here.
+    virtual void encodeValueOfObjCType(const char* type, const void* address);
+    // `size` is the room at `address`; a type that does not match what was written, or that
+    // does not fit, raises NSInvalidUnarchiveOperationException.
+    virtual void decodeValueOfObjCType(const char* type, void* address, NSUInteger size);
+    void encodeObject(const id& object) { encodeUnkeyedObject(object); }
+    id decodeObject() { return decodeUnkeyedObject(); }
+
+protected:
+    virtual void encodeUnkeyedObject(const id& object);
+    virtual id decodeUnkeyedObject();
+
 private:
     template <class T>
     static void appendClassChain(std::vector<std::string>& chain)

@@ -58,6 +58,18 @@ void NSKeyedArchiver::encodeObject(const id& object, const NSString& key)
     setValue(plist_new_uid(reference), key);
 }
 
+void NSKeyedArchiver::encodeConditionalObject(const id& object, const NSString& key)
+{
+    if (!object || m_references.contains(object.get())) {
+        encodeObject(object, key);
+        return;
+    }
+    if (m_objects.empty())
+        m_objects.push_back(plist_new_string("$null"));
+    setValue(plist_new_uid(0), key);
+    m_conditionalReferences.push_back({ m_containers.empty() ? nullptr : m_containers.back(), utf8(key), object });
+}
+
 void NSKeyedArchiver::encodeBool(bool value, const NSString& key)
 {
     setValue(plist_new_bool(value), key);
@@ -202,6 +214,16 @@ std::shared_ptr<NSData> NSKeyedArchiver::encodedData()
 {
     if (m_objects.empty())
         m_objects.push_back(plist_new_string("$null"));
+    // Looked up by key, not kept as nodes: writing the key again replaces (and frees) the node.
+    for (const auto& conditional : m_conditionalReferences) {
+        auto found = m_references.find(conditional.object.get());
+        if (found == m_references.end())
+            continue;
+        plist_t container = conditional.container ? conditional.container : m_top;
+        plist_t node = container ? plist_dict_get_item(container, conditional.key.c_str()) : nullptr;
+        if (node && plist_get_node_type(node) == PLIST_UID)
+            plist_set_uid_val(node, found->second);
+    }
     PropertyListNode archive(plist_new_dict());
     plist_dict_set_item(archive.get(), "$archiver", plist_new_string("NSKeyedArchiver"));
     plist_dict_set_item(archive.get(), "$version", plist_new_uint(100000));

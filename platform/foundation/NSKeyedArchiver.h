@@ -23,6 +23,8 @@ public:
     void encodeInt64(std::int64_t value, const NSString& key) override;
     void encodeDouble(double value, const NSString& key) override;
     void encodeBytes(const void* bytes, NSUInteger length, const NSString& key) override;
+    // Resolved when the archive is put together: nil unless the object was written elsewhere.
+    void encodeConditionalObject(const id& object, const NSString& key) override;
 
     // An archiver only writes; these raise NSInvalidArchiveOperationException.
     bool containsValueForKey(const NSString& key) const override;
@@ -50,4 +52,10 @@ private:
     // Keeps every encoded object alive so that its address stays its identity.
     std::vector<id> m_encoded;
     std::map<std::string, std::uint64_t> m_classes;
+    struct ConditionalReference {
+        void* container; // nullptr: the top level
+        std::string key;
+        id object; // kept so that its address cannot be reused by another object meanwhile
+    };
+    std::vector<ConditionalReference> m_conditionalReferences;
 };

@@ -125,6 +125,12 @@ id NSKeyedUnarchiver::decodeReference(void* node)
     return decodeObjectAtIndex(index);
 }
 
+void NSKeyedUnarchiver::registerDecodingObject(const id& object)
+{
+    if (!m_decodingIndexes.empty() && object)
+        m_decoded[m_decodingIndexes.back()] = object;
+}
+
 id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
 {
     if (index == 0)
@@ -136,6 +142,8 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
     if (m_states[index] == State::Done)
         return m_decoded[index];
     if (m_states[index] == State::Decoding) {
+        if (m_decoded[index])
+            return m_decoded[index];
         fail("object refers to itself");
         return nullptr;
     }
@@ -172,7 +180,9 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
         }
         m_states[index] = State::Decoding;
         m_containers.push_back(node);
+        m_decodingIndexes.push_back(index);
         object = decodeInstance(node, className.UTF8String());
+        m_decodingIndexes.pop_back();
         m_containers.pop_back();
         break;
     }

@@ -30,6 +30,7 @@ public:
     std::int64_t decodeInt64ForKey(const NSString& key) override;
     double decodeDoubleForKey(const NSString& key) override;
     std::shared_ptr<NSData> decodeBytesForKey(const NSString& key) override;
+    void registerDecodingObject(const id& object) override;
 
     // Why the archive was refused; nil while it reads well.
     const NSString& failureReason() const { return m_failure; }
@@ -53,5 +54,7 @@ private:
     std::vector<void*> m_containers;
     std::vector<id> m_decoded;
     std::vector<State> m_states;
+    // Indexes of the objects whose initialisers are running, innermost last.
+    std::vector<std::uint64_t> m_decodingIndexes;
     NSString m_failure;
 };
