@@ -1,6 +1,7 @@
 #include "framework/Source/PEUtilities.h"
 
 #include "framework/Source/PELineStyle.h"
+#include "platform/graphics/UIGraphics.h"
 
 #include <charconv>
 #include <cmath>
@@ -194,3 +195,6 @@ NSString PEPointDescription(CGPoint point)
 {
     return NSString::stringWithFormat("{%g, %g}", point.x, point.y);
 }
+
+void PEPushPlatformContext(const CGContextRef& context) { UIGraphicsPushContext(context); }
+void PEPopPlatformContext() { UIGraphicsPopContext(); }

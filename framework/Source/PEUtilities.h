@@ -81,3 +81,7 @@ void PEAddRoundedRectPathToContext(const CGContextRef& context, CGRect rect, CGF
 CGFloat PEPointDistanceSquared(CGPoint a, CGPoint b);
 // "{%g, %g}".
 NSString PEPointDescription(CGPoint point);
+
+// Make the context the current platform drawing context, and restore the previous one.
+void PEPushPlatformContext(const CGContextRef& context);
+void PEPopPlatformContext();

@@ -1,0 +1,51 @@
+#pragma once
+// A layer with a fill and a border line, drawn as a rounded rectangle when the corner radius is
+// above 0. With masksToBorder its sublayers are clipped to the inside of the border: a mask layer
+// paints that area, and a border layer takes this layer's place in the tree to draw the border
+// above the clipped content.
+
+#include "framework/Source/PEAnnotationHostLayer.h"
+
+class PEBorderLayer;
+class PEFill;
+class PELineStyle;
+class PEMaskLayer;
+
+class PEBorderedLayer : public PEAnnotationHostLayer {
+    NS_OBJECT(PEBorderedLayer, PEAnnotationHostLayer)
+public:
+    const std::shared_ptr<PELineStyle>& borderLineStyle() const { return m_borderLineStyle; }
+    void setBorderLineStyle(const std::shared_ptr<PELineStyle>& style);
+    const std::shared_ptr<PEFill>& fill() const { return m_fill; }
+    void setFill(const std::shared_ptr<PEFill>& fill);
+    bool inLayout() const { return m_inLayout; }
+    void setInLayout(bool inLayout) { m_inLayout = inLayout; }
+    void setMasksToBorder(bool masks) override;
+    // The layer that draws the border while masksToBorder is set.
+    // The tree owns it (it takes this layer's place there); this layer only points at it, so
+    // the pair forms no ownership cycle.
+    std::shared_ptr<PEBorderLayer> borderLayer() const { return m_borderLayer.lock(); }
+
+    void renderAsVectorInContext(const CGContextRef& context) override;
+    // Fill, then border; the border layer calls it too.
+    virtual void renderBorderedLayerAsVectorInContext(const CGContextRef& context);
+    CGPathRef sublayerMaskingPath() override;
+    void sublayerMargin(CGFloat& left, CGFloat& top, CGFloat& right, CGFloat& bottom) const override;
+
+    void encodeWithCoder(NSCoder& coder) const override;
+
+protected:
+    bool init(NSCoder& coder);
+
+private:
+    void updateOpacity();
+    void wrapInBorderLayer();
+    void unwrapFromBorderLayer();
+
+    std::shared_ptr<PELineStyle> m_borderLineStyle;
+    std::shared_ptr<PEFill> m_fill;
+    std::weak_ptr<PEBorderLayer> m_borderLayer;
+    bool m_inLayout { false };
+};
+
+using PEBorderedLayerRef = std::shared_ptr<PEBorderedLayer>;

@@ -1,0 +1,291 @@
+#include "framework/Source/PEGraph.h"
+
+#include "framework/Source/PEAxis.h"
+#include "framework/Source/PEAxisSet.h"
+#include "framework/Source/PELayerAnnotation.h"
+#include "framework/Source/PEPlot.h"
+#include "framework/Source/PEPlotArea.h"
+#include "framework/Source/PEPlotAreaFrame.h"
+#include "framework/Source/PEPlotGroup.h"
+#include "framework/Source/PEPlotSpace.h"
+#include "framework/Source/PETextLayer.h"
+#include "framework/Source/PETextStyle.h"
+#include "framework/Source/PETheme.h"
+
+#include <algorithm>
+
+void PEGraph::init(CGRect frame)
+{
+    PEBorderedLayer::init(frame);
+    m_titleTextStyle = PETextStyle::textStyle();
+    m_plotAreaFrame = PEPlotAreaFrame::create(frame);
+    addSublayer(m_plotAreaFrame);
+    m_plotAreaFrame->setGraph(self());
+    addPlotSpace(newPlotSpace());
+    setAxisSet(newAxisSet());
+    setNeedsDisplayOnBoundsChange(true);
+}
+
+std::shared_ptr<PEPlotSpace> PEGraph::newPlotSpace() { return PEPlotSpace::create(); }
+std::shared_ptr<PEAxisSet> PEGraph::newAxisSet() { return nullptr; }
+
+std::shared_ptr<PEAxisSet> PEGraph::axisSet() const { return m_plotAreaFrame->axisSet(); }
+
+void PEGraph::setAxisSet(const std::shared_ptr<PEAxisSet>& axisSet)
+{
+    if (axisSet) {
+        for (const auto& axis : axisSet->axes()) {
+            if (!axis->plotSpace())
+                axis->setPlotSpace(defaultPlotSpace());
+        }
+    }
+    m_plotAreaFrame->setAxisSet(axisSet);
+    if (axisSet)
+        axisSet->setGraph(self());
+}
+
+void PEGraph::addPlotSpace(const std::shared_ptr<PEPlotSpace>& space)
+{
+    if (!space)
+        return;
+    m_plotSpaces.push_back(space);
+    space->setGraph(self());
+}
+
+void PEGraph::removePlotSpace(const std::shared_ptr<PEPlotSpace>& space)
+{
+    auto found = std::find(m_plotSpaces.begin(), m_plotSpaces.end(), space);
+    if (found == m_plotSpaces.end())
+        return;
+    space->setGraph(nullptr);
+    m_plotSpaces.erase(found);
+}
+
+void PEGraph::addPlot(const std::shared_ptr<PEPlot>& plot) { addPlot(plot, defaultPlotSpace()); }
+
+void PEGraph::addPlot(const std::shared_ptr<PEPlot>& plot, const std::shared_ptr<PEPlotSpace>& space)
+{
+    if (!plot)
+        return;
+    m_plots.push_back(plot);
+    plot->setPlotSpace(space);
+    plot->setGraph(self());
+    m_plotAreaFrame->plotGroup()->addPlot(plot);
+}
+
+void PEGraph::insertPlot(const std::shared_ptr<PEPlot>& plot, NSUInteger index) { insertPlot(plot, index, defaultPlotSpace()); }
+
+void PEGraph::insertPlot(const std::shared_ptr<PEPlot>& plot, NSUInteger index, const std::shared_ptr<PEPlotSpace>& space)
+{
+    if (!plot)
+        return;
+    index = std::min<NSUInteger>(index, m_plots.size());
+    m_plots.insert(m_plots.begin() + static_cast<std::ptrdiff_t>(index), plot);
+    plot->setPlotSpace(space);
+    plot->setGraph(self());
+    m_plotAreaFrame->plotGroup()->insertPlot(plot, std::min<NSUInteger>(index, m_plotAreaFrame->plotGroup()->sublayers().size()));
+}
+
+void PEGraph::removePlot(const std::shared_ptr<PEPlot>& plot)
+{
+    auto found = std::find(m_plots.begin(), m_plots.end(), plot);
+    if (found == m_plots.end())
+        return;
+    m_plots.erase(found);
+    plot->setPlotSpace(nullptr);
+    plot->setGraph(nullptr);
+    m_plotAreaFrame->plotGroup()->removePlot(plot);
+}
+
+void PEGraph::reloadData()
+{
+    for (const auto& plot : m_plots)
+        plot->reloadData();
+}
+
+void PEGraph::reloadDataIfNeeded()
+{
+    for (const auto& plot : m_plots)
+        plot->reloadDataIfNeeded();
+}
+
+namespace {
+
+void layoutTree(CALayer& layer, CGFloat scale)
+{
+    if (layer.contentsScale() != scale)
+        layer.setContentsScale(scale);
+    layer.layoutSublayers();
+    for (const auto& sublayer : layer.sublayers())
+        layoutTree(*sublayer, scale);
+}
+
+} // namespace
+
+void PEGraph::layoutEntireTree()
+{
+    PERenderingScope scope;
+    layoutTree(*this, contentsScale());
+}
+
+void PEGraph::layoutAndRenderInContext(const CGContextRef& context)
+{
+    if (!context)
+        return;
+    PERenderingScope scope;
+    reloadDataIfNeeded();
+    layoutEntireTree();
+    if (auto axes = axisSet()) {
+        for (const auto& axis : axes->axes())
+            axis->relabel();
+    }
+    // Labels are placed against the laid-out plot area.
+    layoutEntireTree();
+    recursivelyRenderInContext(context);
+}
+
+void PEGraph::applyTheme(const std::shared_ptr<PETheme>& theme)
+{
+    if (theme)
+        theme->applyThemeToGraph(std::static_pointer_cast<PEGraph>(self()));
+}
+
+void PEGraph::markAxesForDisplay()
+{
+    if (auto axes = axisSet()) {
+        for (const auto& axis : axes->axes())
+            axis->setNeedsDisplay();
+    }
+}
+
+void PEGraph::setPaddingLeft(CGFloat padding)
+{
+    if (padding == paddingLeft())
+        return;
+    PEBorderedLayer::setPaddingLeft(padding);
+    markAxesForDisplay();
+}
+
+void PEGraph::setPaddingTop(CGFloat padding)
+{
+    if (padding == paddingTop())
+        return;
+    PEBorderedLayer::setPaddingTop(padding);
+    markAxesForDisplay();
+}
+
+void PEGraph::setPaddingRight(CGFloat padding)
+{
+    if (padding == paddingRight())
+        return;
+    PEBorderedLayer::setPaddingRight(padding);
+    markAxesForDisplay();
+}
+
+void PEGraph::setPaddingBottom(CGFloat padding)
+{
+    if (padding == paddingBottom())
+        return;
+    PEBorderedLayer::setPaddingBottom(padding);
+    markAxesForDisplay();
+}
+
+void PEGraph::setTitle(const NSString& title)
+{
+    if (title == m_title)
+        return;
+    m_title = title;
+    if (!m_titleAnnotation) {
+        m_titleAnnotation = PELayerAnnotation::create(std::static_pointer_cast<PELayer>(m_plotAreaFrame));
+        m_titleAnnotation->setContentLayer(PETextLayer::create(title, m_titleTextStyle));
+        m_titleAnnotation->setDisplacement(m_titleDisplacement);
+        m_titleAnnotation->setRectAnchor(m_titlePlotAreaFrameAnchor);
+        m_titleAnnotation->setContentAnchorPoint(CGPoint { 0.5, 0.0 });
+        addAnnotation(m_titleAnnotation);
+    } else if (auto textLayer = std::dynamic_pointer_cast<PETextLayer>(m_titleAnnotation->contentLayer())) {
+        textLayer->setText(title);
+        m_titleAnnotation->positionContentLayer();
+    }
+    setNeedsLayout();
+}
+
+void PEGraph::setTitleTextStyle(const std::shared_ptr<PETextStyle>& style)
+{
+    if (style == m_titleTextStyle)
+        return;
+    m_titleTextStyle = style ? style->copyStyle() : nullptr;
+    if (m_titleAnnotation) {
+        if (auto textLayer = std::dynamic_pointer_cast<PETextLayer>(m_titleAnnotation->contentLayer()))
+            textLayer->setTextStyle(m_titleTextStyle);
+        m_titleAnnotation->positionContentLayer();
+    }
+}
+
+void PEGraph::setTitleDisplacement(CGPoint displacement)
+{
+    m_titleDisplacement = displacement;
+    if (m_titleAnnotation)
+        m_titleAnnotation->setDisplacement(displacement);
+}
+
+void PEGraph::setTitlePlotAreaFrameAnchor(PERectAnchor anchor)
+{
+    m_titlePlotAreaFrameAnchor = anchor;
+    if (m_titleAnnotation)
+        m_titleAnnotation->setRectAnchor(anchor);
+}
+
+const std::vector<int>& PEGraph::topDownLayerOrder() const { return m_plotAreaFrame->plotArea()->topDownLayerOrder(); }
+void PEGraph::setTopDownLayerOrder(const std::vector<int>& order) { m_plotAreaFrame->plotArea()->setTopDownLayerOrder(order); }
+
+bool PEGraph::routeEvent(EventKind kind, const UIEventRef& event, CGPoint point)
+{
+    auto offer = [&](PEResponder& responder) {
+        switch (kind) {
+        case EventKind::Down:
+            return responder.pointingDeviceDownEvent(event, point);
+        case EventKind::Up:
+            return responder.pointingDeviceUpEvent(event, point);
+        case EventKind::Dragged:
+            return responder.pointingDeviceDraggedEvent(event, point);
+        case EventKind::Cancelled:
+            return responder.pointingDeviceCancelledEvent(event);
+        }
+        return false;
+    };
+    auto plots = m_plots;
+    for (auto it = plots.rbegin(); it != plots.rend(); ++it) {
+        if (offer(**it))
+            return true;
+    }
+    if (auto axes = axisSet(); axes && offer(*axes))
+        return true;
+    if (offer(*m_plotAreaFrame))
+        return true;
+    auto spaces = m_plotSpaces;
+    for (const auto& space : spaces) {
+        if (offer(*space))
+            return true;
+    }
+    return false;
+}
+
+bool PEGraph::pointingDeviceDownEvent(const UIEventRef& event, CGPoint point)
+{
+    return PEBorderedLayer::pointingDeviceDownEvent(event, point) || routeEvent(EventKind::Down, event, point);
+}
+
+bool PEGraph::pointingDeviceUpEvent(const UIEventRef& event, CGPoint point)
+{
+    return PEBorderedLayer::pointingDeviceUpEvent(event, point) || routeEvent(EventKind::Up, event, point);
+}
+
+bool PEGraph::pointingDeviceDraggedEvent(const UIEventRef& event, CGPoint point)
+{
+    return PEBorderedLayer::pointingDeviceDraggedEvent(event, point) || routeEvent(EventKind::Dragged, event, point);
+}
+
+bool PEGraph::pointingDeviceCancelledEvent(const UIEventRef& event)
+{
+    return PEBorderedLayer::pointingDeviceCancelledEvent(event) || routeEvent(EventKind::Cancelled, event, CGPointZero);
+}

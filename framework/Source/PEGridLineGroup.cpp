@@ -1,0 +1,41 @@
+#include "framework/Source/PEGridLineGroup.h"
+
+#include "framework/Source/PEAxis.h"
+#include "framework/Source/PEAxisSet.h"
+#include "framework/Source/PEPlotArea.h"
+
+void PEGridLineGroup::init(CGRect frame)
+{
+    PELayer::init(frame);
+    setNeedsDisplayOnBoundsChange(true);
+}
+
+void PEGridLineGroup::setPlotArea(const std::shared_ptr<PEPlotArea>& plotArea)
+{
+    if (plotArea == m_plotArea.lock())
+        return;
+    m_plotArea = plotArea;
+    if (plotArea)
+        setNeedsDisplay();
+}
+
+void PEGridLineGroup::setMajor(bool major)
+{
+    if (major == m_major)
+        return;
+    m_major = major;
+    setNeedsDisplay();
+}
+
+void PEGridLineGroup::renderAsVectorInContext(const CGContextRef& context)
+{
+    if (isHidden())
+        return;
+    auto area = plotArea();
+    if (!area || !area->axisSet())
+        return;
+    for (const auto& axis : area->axisSet()->axes()) {
+        if (!axis->separateLayers())
+            axis->drawGridLinesInContext(context, m_major);
+    }
+}

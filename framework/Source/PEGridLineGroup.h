@@ -1,0 +1,25 @@
+#pragma once
+// The plot area's shared layer for the minor or major grid lines of every axis that does not
+// keep its own grid-line layers.
+
+#include "framework/Source/PELayer.h"
+
+class PEPlotArea;
+
+class PEGridLineGroup : public PELayer {
+    NS_OBJECT(PEGridLineGroup, PELayer)
+public:
+    std::shared_ptr<PEPlotArea> plotArea() const { return m_plotArea.lock(); }
+    void setPlotArea(const std::shared_ptr<PEPlotArea>& plotArea);
+    bool isMajor() const { return m_major; }
+    void setMajor(bool major);
+
+    void renderAsVectorInContext(const CGContextRef& context) override;
+
+protected:
+    void init(CGRect frame);
+
+private:
+    std::weak_ptr<PEPlotArea> m_plotArea;
+    bool m_major { false };
+};

@@ -1,0 +1,24 @@
+#pragma once
+// An axis's own grid-line layer, for axes that keep their grid lines in separate layers.
+
+#include "framework/Source/PELayer.h"
+
+class PEAxis;
+
+class PEGridLines : public PELayer {
+    NS_OBJECT(PEGridLines, PELayer)
+public:
+    std::shared_ptr<PEAxis> axis() const { return m_axis.lock(); }
+    void setAxis(const std::shared_ptr<PEAxis>& axis);
+    bool isMajor() const { return m_major; }
+    void setMajor(bool major) { m_major = major; }
+
+    void renderAsVectorInContext(const CGContextRef& context) override;
+
+protected:
+    void init(CGRect frame);
+
+private:
+    std::weak_ptr<PEAxis> m_axis;
+    bool m_major { false };
+};

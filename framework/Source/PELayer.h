@@ -1,0 +1,127 @@
+#pragma once
+// The engine's base layer: paddings, the graph it belongs to, an identifier, a shadow, pixel
+// alignment and the engine's drawing entry, renderAsVectorInContext, which every engine layer
+// overrides and which calls the inherited form first.
+//
+// The engine draws its layers itself (layoutAndRenderInContext of the graph, through
+// recursivelyRenderInContext), in the engine's geometry where y grows upwards. A layer that
+// throws while drawing is logged and left out of the frame with its sublayers; the rest draws.
+//
+// setNeedsDisplay and setNeedsLayout of a layer that belongs to a graph post
+// "PEGraphNeedsRedrawNotification" with the graph, which the hosting view coalesces into one
+// redraw. Requests made while the tree is being drawn do not post again.
+
+#include "framework/Source/PEDefinitions.h"
+#include "framework/Source/PEResponder.h"
+#include "platform/foundation/NSCoder.h"
+#include "platform/layers/CALayer.h"
+
+#include <unordered_set>
+
+class PEGraph;
+class PEShadow;
+
+class PELayer : public CALayer, public PEResponder, public NSCoding {
+    NS_OBJECT(PELayer, CALayer)
+public:
+    using LayerSet = std::unordered_set<std::shared_ptr<CALayer>>;
+
+    static std::shared_ptr<PELayer> layerWithFrame(CGRect frame) { return create(frame); }
+
+    // Drawing.
+    virtual void renderAsVectorInContext(const CGContextRef& context);
+    // Draws this layer and its sublayers, each in its own coordinates.
+    void recursivelyRenderInContext(const CGContextRef& context);
+    void drawInContext(const CGContextRef& context) override;
+    // True while the layer draws itself for the screen, false for vector output.
+    bool useFastRendering() const { return m_useFastRendering; }
+    void setUseFastRendering(bool fast) { m_useFastRendering = fast; }
+    bool isRenderingRecursively() const { return m_renderingRecursively; }
+
+    // Requests, which also tell the hosting view.
+    void setNeedsDisplay();
+    void setNeedsLayout();
+    void layoutSublayers() override;
+    // The sublayers that automatic layout leaves alone; nullopt for none.
+    virtual std::optional<LayerSet> sublayersExcludedFromAutomaticLayout() const { return std::nullopt; }
+    // The insets of the automatic sublayer frame.
+    virtual void sublayerMargin(CGFloat& left, CGFloat& top, CGFloat& right, CGFloat& bottom) const;
+
+    // Geometry: the bounds inside the shadow margin.
+    CGRect bounds() const;
+    void setBounds(CGRect bounds);
+    void setFrame(CGRect frame);
+    CGRect frame() const { return CALayer::frame(); }
+    void setAnchorPoint(CGPoint anchorPoint);
+    CGSize shadowMargin() const;
+    // Moves the position so the frame's edges fall on whole device pixels.
+    void pixelAlign();
+    void setCornerRadius(CGFloat radius);
+
+    CGFloat paddingLeft() const { return m_paddingLeft; }
+    CGFloat paddingTop() const { return m_paddingTop; }
+    CGFloat paddingRight() const { return m_paddingRight; }
+    CGFloat paddingBottom() const { return m_paddingBottom; }
+    virtual void setPaddingLeft(CGFloat padding);
+    virtual void setPaddingTop(CGFloat padding);
+    virtual void setPaddingRight(CGFloat padding);
+    virtual void setPaddingBottom(CGFloat padding);
+
+    std::shared_ptr<PEGraph> graph() const { return m_graph.lock(); }
+    virtual void setGraph(const std::shared_ptr<PEGraph>& graph);
+    const id& identifier() const { return m_identifier; }
+    void setIdentifier(const id& identifier);
+    const std::shared_ptr<PEShadow>& shadow() const { return m_shadow; }
+    void setShadow(const std::shared_ptr<PEShadow>& shadow);
+    bool masksToBorder() const { return m_masksToBorder; }
+    virtual void setMasksToBorder(bool masks);
+
+    // Clipping paths in the layer's coordinates; null for none.
+    virtual CGPathRef maskingPath();
+    virtual CGPathRef sublayerMaskingPath();
+
+    // Touches: the base layer is the end of every chain.
+    bool pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint) override;
+    bool pointingDeviceUpEvent(const UIEventRef& event, CGPoint interactionPoint) override;
+    bool pointingDeviceDraggedEvent(const UIEventRef& event, CGPoint interactionPoint) override;
+    bool pointingDeviceCancelledEvent(const UIEventRef& event) override;
+
+    void encodeWithCoder(NSCoder& coder) const override;
+
+protected:
+    void init();
+    void init(CGRect frame);
+    bool init(NSCoder& coder);
+
+    // Cached border paths; subclasses fill them, bounds changes drop them.
+    CGPathRef m_outerBorderPath;
+    CGPathRef m_innerBorderPath;
+
+private:
+    void postRedrawForGraph();
+    void applyMaskInContext(const CGContextRef& context);
+
+    CGFloat m_paddingLeft { 0 };
+    CGFloat m_paddingTop { 0 };
+    CGFloat m_paddingRight { 0 };
+    CGFloat m_paddingBottom { 0 };
+    std::weak_ptr<PEGraph> m_graph;
+    id m_identifier;
+    std::shared_ptr<PEShadow> m_shadow;
+    bool m_masksToBorder { false };
+    bool m_useFastRendering { false };
+    bool m_renderingRecursively { false };
+};
+
+using PELayerRef = std::shared_ptr<PELayer>;
+
+// While one exists, engine layers on this thread do not post redraw requests: the tree is being
+// laid out or drawn, and the drawing in progress will show the change.
+class PERenderingScope {
+public:
+    PERenderingScope();
+    ~PERenderingScope();
+    PERenderingScope(const PERenderingScope&) = delete;
+    PERenderingScope& operator=(const PERenderingScope&) = delete;
+    static bool isRendering();
+};

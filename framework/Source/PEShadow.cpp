@@ -1,0 +1,61 @@
+#include "framework/Source/PEShadow.h"
+
+#include "framework/Source/PEColor.h"
+#include "framework/Source/PEExceptions.h"
+#include "framework/Source/PEMutableShadow.h"
+
+#include <cmath>
+
+void PEShadow::setShadowBlurRadius(CGFloat radius)
+{
+    if (!(radius >= 0.0))
+        PEParameterAssertionFailed("newShadowBlurRadius >= 0.0");
+    m_shadowBlurRadius = radius;
+}
+
+void PEShadow::setShadowInContext(const CGContextRef& context) const
+{
+    if (!context)
+        return;
+    const auto& color = shadowColor();
+    CGContextSetShadowWithColor(context, shadowOffset(), shadowBlurRadius(), color ? color->cgColor() : nullptr);
+}
+
+id PEShadow::copy() const
+{
+    auto shadow = PEShadow::create();
+    shadow->m_shadowOffset = m_shadowOffset;
+    shadow->m_shadowBlurRadius = m_shadowBlurRadius;
+    shadow->m_shadowColor = m_shadowColor;
+    return shadow;
+}
+
+id PEShadow::mutableCopy() const
+{
+    auto shadow = PEMutableShadow::create();
+    shadow->m_shadowOffset = m_shadowOffset;
+    shadow->m_shadowBlurRadius = m_shadowBlurRadius;
+    shadow->m_shadowColor = m_shadowColor;
+    return shadow;
+}
+
+void PEShadow::encodeWithCoder(NSCoder& coder) const
+{
+    coder.encodeDouble(m_shadowOffset.width, "PEShadow.shadowOffset.width");
+    coder.encodeDouble(m_shadowOffset.height, "PEShadow.shadowOffset.height");
+    coder.encodeDouble(m_shadowBlurRadius, "PEShadow.shadowBlurRadius");
+    coder.encodeObject(m_shadowColor, "PEShadow.shadowColor");
+}
+
+bool PEShadow::init(NSCoder& coder)
+{
+    m_shadowOffset.width = coder.decodeDoubleForKey("PEShadow.shadowOffset.width");
+    m_shadowOffset.height = coder.decodeDoubleForKey("PEShadow.shadowOffset.height");
+    CGFloat blur = coder.decodeDoubleForKey("PEShadow.shadowBlurRadius");
+    // The setter's precondition holds for decoded shadows too: a context never gets such a blur.
+    if (!(blur >= 0.0) || !std::isfinite(m_shadowOffset.width) || !std::isfinite(m_shadowOffset.height))
+        return false;
+    m_shadowBlurRadius = blur;
+    m_shadowColor = coder.decodeObjectOfClass<PEColor>("PEShadow.shadowColor");
+    return true;
+}

@@ -1,0 +1,70 @@
+#include "framework/Source/PETextStyle.h"
+
+#include "framework/Source/PEColor.h"
+#include "framework/Source/PEMutableTextStyle.h"
+
+void PETextStyle::init()
+{
+    m_fontName = "Helvetica";
+    m_color = PEColor::blackColor();
+}
+
+void PETextStyle::copyFieldsFrom(const PETextStyle& other)
+{
+    m_fontName = other.m_fontName;
+    m_fontSize = other.m_fontSize;
+    m_color = other.m_color;
+    m_textAlignment = other.m_textAlignment;
+    m_lineBreakMode = other.m_lineBreakMode;
+}
+
+id PETextStyle::copy() const
+{
+    auto style = PETextStyle::create();
+    style->copyFieldsFrom(*this);
+    return style;
+}
+
+std::shared_ptr<PEMutableTextStyle> PETextStyle::mutableCopyStyle() const
+{
+    auto style = PEMutableTextStyle::create();
+    style->copyFieldsFrom(*this);
+    return style;
+}
+
+id PETextStyle::mutableCopy() const { return mutableCopyStyle(); }
+
+bool PETextStyle::isEqual(const id& other) const
+{
+    if (other.get() == this)
+        return true;
+    auto style = std::dynamic_pointer_cast<const PETextStyle>(other);
+    return style && style->m_fontName == m_fontName && style->m_fontSize == m_fontSize && ns::isEqual(style->m_color, m_color)
+        && style->m_textAlignment == m_textAlignment && style->m_lineBreakMode == m_lineBreakMode;
+}
+
+NSUInteger PETextStyle::hash() const
+{
+    return std::hash<double>()(m_fontSize) ^ (m_color ? m_color->hash() : 0);
+}
+
+void PETextStyle::encodeWithCoder(NSCoder& coder) const
+{
+    coder.encodeObject(m_fontName, "PETextStyle.fontName");
+    coder.encodeDouble(m_fontSize, "PETextStyle.fontSize");
+    coder.encodeObject(m_color, "PETextStyle.color");
+    coder.encodeInteger(m_textAlignment, "PETextStyle.textAlignment");
+    coder.encodeInteger(m_lineBreakMode, "PETextStyle.lineBreakMode");
+}
+
+bool PETextStyle::init(NSCoder& coder)
+{
+    init();
+    if (auto name = coder.decodeObjectOfClass<NSStringObject>("PETextStyle.fontName"))
+        m_fontName = NSString(name);
+    m_fontSize = coder.decodeDoubleForKey("PETextStyle.fontSize");
+    m_color = coder.decodeObjectOfClass<PEColor>("PETextStyle.color");
+    m_textAlignment = static_cast<NSTextAlignment>(coder.decodeIntegerForKey("PETextStyle.textAlignment"));
+    m_lineBreakMode = static_cast<NSLineBreakMode>(coder.decodeIntegerForKey("PETextStyle.lineBreakMode"));
+    return true;
+}

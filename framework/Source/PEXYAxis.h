@@ -1,0 +1,44 @@
+#pragma once
+// The axis of a Cartesian chart: maps its values to view points through an XY plot space and
+// draws its ticks, axis line, caps, grid lines, alternating bands and limit bands. The line sits
+// at `orthogonalCoordinateDecimal` of the other coordinate.
+
+#include "framework/Source/PEAxis.h"
+
+class PEMutablePlotRange;
+
+class PEXYAxis : public PEAxis {
+    NS_OBJECT(PEXYAxis, PEAxis)
+public:
+    const NSDecimal& orthogonalCoordinateDecimal() const { return m_orthogonalCoordinateDecimal; }
+    void setOrthogonalCoordinateDecimal(const NSDecimal& value);
+    // Raises an invalid-argument exception for a coordinate other than x or y.
+    void setCoordinate(PECoordinate coordinate) override;
+
+    CGPoint viewPointForOrthogonalCoordinateDecimal(const NSDecimal& orthogonal, const NSDecimal& axisValue);
+    CGPoint viewPointForCoordinateDecimalNumber(const NSDecimal& coordinateValue) override;
+    // The view extent across the plot area, from the other range's location to its end.
+    void orthogonalCoordinateViewLowerBound(CGFloat& lower, CGFloat& upper);
+
+    void renderAsVectorInContext(const CGContextRef& context) override;
+    void drawTicksInContext(const CGContextRef& context, const std::vector<NSDecimal>& locations, CGFloat length,
+        const std::shared_ptr<PEPlotRange>& range, bool major);
+    void drawGridLinesInContext(const CGContextRef& context, bool major) override;
+    void drawBackgroundBandsInContext(const CGContextRef& context) override;
+    void drawBackgroundLimitsInContext(const CGContextRef& context) override;
+    NSDecimal defaultTitleLocation() override;
+
+    NSString description() const override;
+
+protected:
+    void init(CGRect frame);
+    void init();
+
+private:
+    CGPoint alignedPoint(const CGContextRef& context, CGPoint point, const std::shared_ptr<PELineStyle>& style) const;
+    std::shared_ptr<PEMutablePlotRange> orthogonalRangeForBands() const;
+
+    NSDecimal m_orthogonalCoordinateDecimal;
+};
+
+using PEXYAxisRef = std::shared_ptr<PEXYAxis>;
