@@ -8,6 +8,8 @@ find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 
 function(corvane_bundle source_dir)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS RELATIVE "${source_dir}" "${source_dir}/*")
+  # The question bank's sources are built into the bank by tools/questionbank.
+  list(FILTER sources EXCLUDE REGEX "^questionbank/")
   set(outputs)
   foreach(relative IN LISTS sources)
     set(input "${source_dir}/${relative}")

@@ -1,0 +1,581 @@
+#include "app/theory/QuestionManager.h"
+
+#include "library/sqlite/SQDatabase.h"
+#include "library/sqlite/SQResultSet.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSFileManager.h"
+#include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSNull.h"
+#include "platform/foundation/NSPathUtilities.h"
+#include "platform/foundation/TypedValues.h"
+
+#include <sqlite3.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr const char* kColumns = "quid,trsubject,examprojt,qutype,qncontype,itemcontent,chiocea,chioceb,chiocec,chioced,picurl,videourl,"
+                                 "answer,vehicletype,describe,suggest,questate,netpicurl,netvideourl,answermany,answeryn,issave,type";
+constexpr const char* kColumnNames[] = { "quid", "trsubject", "examprojt", "qutype", "qncontype", "itemcontent", "chiocea", "chioceb",
+    "chiocec", "chioced", "picurl", "videourl", "answer", "vehicletype", "describe", "suggest", "questate", "netpicurl", "netvideourl",
+    "answermany", "answeryn", "issave", "type" };
+constexpr int kIssave = 21;
+constexpr int kType = 22;
+
+std::string select(const std::string& where)
+{
+    return std::string("SELECT ") + kColumns + " FROM tb_question where " + where;
+}
+
+std::shared_ptr<NSDictionary> named(std::initializer_list<std::pair<const char*, id>> values)
+{
+    auto dictionary = NSMutableDictionary::dictionary();
+    for (const auto& [key, value] : values)
+        dictionary->setObject(value ? value : id(NSNull::null()), key);
+    return dictionary;
+}
+
+id text(const NSString& value)
+{
+    return value.isNil() ? id(NSNull::null()) : id(value);
+}
+
+std::string quidOf(const id& record)
+{
+    return ns::stringForKey(ns::dictionaryValue(record), "quid").UTF8String();
+}
+
+// Opens an existing file only: a bank that is not there must not be created empty.
+std::shared_ptr<SQDatabase> openExisting(const NSString& path, int flags)
+{
+    auto database = SQDatabase::databaseWithPath(path);
+    database->setLogsErrors(false);
+    if (!NSFileManager::defaultManager()->fileExistsAtPath(path) || !database->openWithFlags(flags))
+        return nullptr;
+    return database;
+}
+
+// A usable bank is a sound SQLite file whose question table has every column the store reads.
+bool bankIsUsable(const NSString& path)
+{
+    auto database = openExisting(path, SQLITE_OPEN_READONLY);
+    if (!database)
+        return false;
+    bool usable = false;
+    if (auto check = database->executeQuery("pragma quick_check"); check && check->next()) {
+        usable = check->stringForColumnIndex(0) == NSString("ok");
+        check->close();
+    }
+    if (usable) {
+        auto probe = database->executeQuery(NSString(select("qunum is not null limit 1").c_str()));
+        usable = probe != nullptr;
+        if (probe)
+            probe->close();
+    }
+    database->close();
+    return usable;
+}
+
+struct Mark {
+    NSString quid;
+    int type { 0 };
+    NSString answermany;
+    NSString answeryn;
+    int issave { 0 };
+};
+
+// The learner's marks that can still be read; a file damaged part way gives those before the damage.
+std::vector<Mark> readableMarks(const NSString& path)
+{
+    std::vector<Mark> marks;
+    auto database = openExisting(path, SQLITE_OPEN_READONLY);
+    if (!database)
+        return marks;
+    auto rows = database->executeQuery("select quid,type,answermany,answeryn,issave from tb_question "
+                                       "where type<>0 or issave<>0 or answermany is not null or answeryn is not null");
+    while (rows && rows->next()) {
+        NSString quid = rows->stringForColumnIndex(0);
+        if (quid.isNil())
+            continue;
+        marks.push_back({ quid, rows->intForColumnIndex(1), rows->stringForColumnIndex(2), rows->stringForColumnIndex(3), rows->intForColumnIndex(4) });
+    }
+    database->close();
+    return marks;
+}
+
+void syncFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Copies the delivered bank under a temporary name, carries the marks over and renames it into
+// place, so the bank path never holds a partial file.
+bool installBank(const NSString& source, const NSString& path)
+{
+    auto files = NSFileManager::defaultManager();
+    if (source.isNil() || !files->fileExistsAtPath(source)) {
+        NSLog("拷贝brenlow_data.db到Documents目录失败：%@", NSString("the delivered question bank is missing"));
+        return false;
+    }
+    const std::vector<Mark> marks = readableMarks(path);
+    const NSString temporary = path + NSString(".copying");
+    files->removeItemAtPath(temporary);
+    std::shared_ptr<NSError> error;
+    if (!files->copyItemAtPath(source, temporary, &error)) {
+        NSLog("拷贝brenlow_data.db到Documents目录失败：%@", error ? error->description() : NSString("copy failed"));
+        files->removeItemAtPath(temporary);
+        return false;
+    }
+    if (!marks.empty()) {
+        if (auto database = openExisting(temporary, SQLITE_OPEN_READWRITE)) {
+            database->beginTransaction();
+            for (const Mark& mark : marks) {
+                database->executeUpdate("update tb_question set type=:type,answermany=:answermany,answeryn=:answeryn,isSave=:issave where quid=:quid",
+                    named({ { "type", ns::number(mark.type) }, { "answermany", text(mark.answermany) }, { "answeryn", text(mark.answeryn) },
+                        { "issave", ns::number(mark.issave) }, { "quid", mark.quid } }));
+            }
+            database->commit();
+            database->close();
+        }
+    }
+    const std::string from = temporary.UTF8String();
+    const std::string to = path.UTF8String();
+    syncFile(from);
+    // A journal left by the damaged file would be played back into the new one.
+    std::error_code ignored;
+    for (const char* suffix : { "-journal", "-wal", "-shm" })
+        std::filesystem::remove(to + suffix, ignored);
+    std::error_code renameError;
+    std::filesystem::rename(from, to, renameError);
+    if (renameError) {
+        NSLog("拷贝brenlow_data.db到Documents目录失败：%@", NSString(renameError.message().c_str()));
+        files->removeItemAtPath(temporary);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// An operation's own connection to the bank, closed when the operation ends.
+class QuestionManager::Connection {
+public:
+    explicit Connection(QuestionManager& store) : m_store(store), m_database(openExisting(getDBPath(), SQLITE_OPEN_READWRITE))
+    {
+        if (!m_database)
+            m_store.repairAfterFailure(SQLITE_CANTOPEN);
+    }
+    ~Connection()
+    {
+        if (m_database)
+            m_database->close();
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    explicit operator bool() const { return m_database != nullptr; }
+
+    std::shared_ptr<SQResultSet> query(const std::string& sql, const std::shared_ptr<NSDictionary>& parameters)
+    {
+        auto results = m_database->executeQuery(NSString(sql.c_str()), parameters);
+        if (!results)
+            noteFailure();
+        return results;
+    }
+    // Steps through every row; a row that fails part way counts as a failed statement.
+    void forEach(const std::shared_ptr<SQResultSet>& results, const std::function<void(const std::shared_ptr<SQResultSet>&)>& body)
+    {
+        if (!results)
+            return;
+        while (results->next())
+            body(results);
+        const int code = m_database->lastErrorCode();
+        if (code != SQLITE_OK && code != SQLITE_DONE && code != SQLITE_ROW)
+            noteFailure();
+    }
+    bool update(const std::string& sql, const std::shared_ptr<NSDictionary>& parameters)
+    {
+        const bool done = m_database->executeUpdate(NSString(sql.c_str()), parameters);
+        if (!done)
+            noteFailure();
+        return done;
+    }
+
+private:
+    void noteFailure()
+    {
+        const int code = m_database->lastErrorCode();
+        m_database->close();
+        m_database = nullptr;
+        m_store.repairAfterFailure(code);
+    }
+
+    QuestionManager& m_store;
+    std::shared_ptr<SQDatabase> m_database;
+};
+
+struct QuestionManager::RowStatements {
+    std::string primary;
+    std::string secondary;
+};
+
+std::shared_ptr<QuestionManager> QuestionManager::shareInstance()
+{
+    static std::once_flag once;
+    static std::shared_ptr<QuestionManager> shared;
+    std::call_once(once, [] {
+        shared = ns::construct<QuestionManager>();
+        shared->prepareBank();
+    });
+    return shared;
+}
+
+void QuestionManager::init()
+{
+    // One seed per process, from the system's entropy, so papers differ between runs.
+    auto engine = std::make_shared<std::mt19937>(std::random_device {}());
+    m_random = [engine] { return static_cast<std::uint32_t>((*engine)()); };
+}
+
+NSString QuestionManager::getDBPath()
+{
+    auto folders = NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSUserDomainMask, true);
+    return NSString::fromId(folders->firstObject()).stringByAppendingPathComponent("brenlow_data.db");
+}
+
+NSString QuestionManager::bundledDBPath() const
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_bundledDBPath.isNil())
+        return m_bundledDBPath;
+    return NSBundle::mainBundle()->pathForResource("brenlow_data", "db");
+}
+
+void QuestionManager::setBundledDBPath(const NSString& path)
+{
+    std::lock_guard lock(m_mutex);
+    m_bundledDBPath = path;
+}
+
+void QuestionManager::setRandomSource(RandomSource source)
+{
+    std::lock_guard lock(m_mutex);
+    if (source)
+        m_random = std::move(source);
+}
+
+std::uint32_t QuestionManager::nextRandom()
+{
+    std::lock_guard lock(m_mutex);
+    return m_random();
+}
+
+bool QuestionManager::prepareBank()
+{
+    const NSString path = getDBPath();
+    if (bankIsUsable(path))
+        return true;
+    return installBank(bundledDBPath(), path);
+}
+
+void QuestionManager::repairAfterFailure(int errorCode)
+{
+    // A busy or locked file is no damage: the next operation simply tries again.
+    if (errorCode == SQLITE_BUSY || errorCode == SQLITE_LOCKED)
+        return;
+    prepareBank();
+}
+
+std::shared_ptr<QuestionRecord> QuestionManager::questionParse(const std::shared_ptr<SQResultSet>& resultSet, bool init) const
+{
+    auto record = QuestionRecord::dictionary();
+    if (!resultSet)
+        return record;
+    for (int column = 0; column < kIssave; ++column) {
+        NSString value = resultSet->stringForColumnIndex(column);
+        if (!value.isNil())
+            record->setObject(value, kColumnNames[column]);
+    }
+    record->setObject(ns::number(resultSet->intForColumnIndex(kIssave)), kColumnNames[kIssave]);
+    record->setObject(ns::number(init ? 0 : resultSet->intForColumnIndex(kType)), kColumnNames[kType]);
+    return record;
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::subjectForQuestions(const NSString& carType)
+{
+    auto subjects = NSMutableArray::array();
+    Connection db(*this);
+    if (!db)
+        return subjects;
+    db.forEach(db.query("SELECT distinct trsubject FROM tb_question where VEHICLETYPE=:vehicletype", named({ { "vehicletype", text(carType) } })),
+        [&](const auto& row) {
+            NSString subject = row->stringForColumnIndex(0);
+            if (!subject.isNil())
+                subjects->addObject(subject);
+        });
+    return subjects;
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::list(const char* condition, const NSString& carType, const NSString& subject, bool init)
+{
+    auto questions = NSMutableArray::array();
+    Connection db(*this);
+    if (!db)
+        return questions;
+    std::string where = "VEHICLETYPE=:vehicletype and ";
+    if (condition)
+        where += std::string(condition) + " and ";
+    where += "trsubject=:subject order by qunum";
+    db.forEach(db.query(select(where), named({ { "vehicletype", text(carType) }, { "subject", text(subject) } })),
+        [&](const auto& row) { questions->addObject(questionParse(row, init)); });
+    return questions;
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::sequenceQuestions(const NSString& carType, const NSString& subject, bool init)
+{
+    return list(nullptr, carType, subject, init);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::singleChoiseQuestions(const NSString& carType, const NSString& subject, bool init)
+{
+    return list("qutype=0", carType, subject, init);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::mutilChoiseQuestions(const NSString& carType, const NSString& subject, bool init)
+{
+    return list("qutype=1", carType, subject, init);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::judgeQuestions(const NSString& carType, const NSString& subject, bool init)
+{
+    return list("qutype=2", carType, subject, init);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::wordQuestions(const NSString& carType, const NSString& subject, bool init)
+{
+    return list("qncontype=1", carType, subject, init);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::photoQuestions(const NSString& carType, const NSString& subject, bool init)
+{
+    return list("qncontype=0", carType, subject, init);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::videoQuestions(const NSString& carType, const NSString& subject, bool init)
+{
+    return list("qncontype=2", carType, subject, init);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::arrearQuestions(const NSString& carType, const NSString& subject, bool init)
+{
+    return list("type=0", carType, subject, init);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::queryAnserError(const NSString& carType, const NSString& subject, bool init)
+{
+    return list("type=2", carType, subject, init);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::queryFavorite(const NSString& carType, const NSString& subject, bool init)
+{
+    return list("isSave=1", carType, subject, init);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::queryAnsered(const NSString& carType, const NSString& subject, bool init)
+{
+    return list("type=1", carType, subject, init);
+}
+
+namespace {
+
+std::string rowStatement(const char* kind, const char* progress, const char* order)
+{
+    std::string where = std::string("VEHICLETYPE=:vehicletype and ") + kind + " and EXAMPROJT=:examprojt and trsubject=:subject";
+    if (progress)
+        where += std::string(" and ") + progress;
+    if (order)
+        where += std::string(" ") + order;
+    return select(where);
+}
+
+} // namespace
+
+std::shared_ptr<NSMutableArray> QuestionManager::randomQuestions(const NSString& carType, const NSString& subject, const NSString& examp,
+    int total, const NSString& quType, bool init, const QuestionIds& exclude)
+{
+    static const RowStatements statements { rowStatement("qutype=:qutype", nullptr, nullptr), rowStatement("qutype<>:qutype", nullptr, nullptr) };
+    return paperRow(statements, carType, subject, examp, total, quType, init, exclude);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::testQuestons(const NSString& carType, const NSString& subject, const NSString& examp,
+    int total, const NSString& quType, const QuestionIds& exclude)
+{
+    static const RowStatements statements { rowStatement("qutype=:qutype", nullptr, "order by qunum"),
+        rowStatement("qutype<>:qutype", nullptr, "order by qutype") };
+    return paperRow(statements, carType, subject, examp, total, quType, true, exclude);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::testUnAnswerQuestons(const NSString& carType, const NSString& subject, const NSString& examp,
+    int total, const NSString& quType, const QuestionIds& exclude)
+{
+    static const RowStatements statements { rowStatement("qutype=:qutype", "type=0", "order by qunum"),
+        rowStatement("qutype=:qutype", "type<>0", "order by qunum") };
+    return paperRow(statements, carType, subject, examp, total, quType, true, exclude);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::testErrorQuestons(const NSString& carType, const NSString& subject, const NSString& examp,
+    int total, const NSString& quType, const QuestionIds& exclude)
+{
+    static const RowStatements statements { rowStatement("qutype=:qutype", "type=2", "order by qunum"),
+        rowStatement("qutype=:qutype", "type<>2", "order by type") };
+    return paperRow(statements, carType, subject, examp, total, quType, true, exclude);
+}
+
+std::shared_ptr<NSMutableArray> QuestionManager::paperRow(const RowStatements& statements, const NSString& carType, const NSString& subject,
+    const NSString& examp, int total, const NSString& quType, bool init, const QuestionIds& exclude)
+{
+    auto result = NSMutableArray::array();
+    if (total <= 0)
+        return result;
+    const std::size_t n = static_cast<std::size_t>(total);
+    const auto parameters = named({ { "vehicletype", text(carType) }, { "subject", text(subject) }, { "examprojt", text(examp) }, { "qutype", text(quType) } });
+    std::vector<std::shared_ptr<QuestionRecord>> primary;
+    std::vector<std::shared_ptr<QuestionRecord>> secondary;
+    const auto collect = [&](std::vector<std::shared_ptr<QuestionRecord>>& into) {
+        return [&](const std::shared_ptr<SQResultSet>& row) {
+            auto record = questionParse(row, init);
+            if (!exclude.contains(quidOf(record)))
+                into.push_back(std::move(record));
+        };
+    };
+    {
+        Connection db(*this);
+        if (!db)
+            return result;
+        db.forEach(db.query(statements.primary, parameters), collect(primary));
+        if (primary.size() <= n && db)
+            db.forEach(db.query(statements.secondary, parameters), collect(secondary));
+    }
+
+    // Distinct indexes in the order drawn; a repeat is drawn again.
+    const auto pick = [&](const std::vector<std::shared_ptr<QuestionRecord>>& from, std::size_t count) {
+        std::vector<std::size_t> drawn;
+        std::vector<bool> taken(from.size(), false);
+        while (drawn.size() < count) {
+            const std::size_t index = nextRandom() % from.size();
+            if (taken[index])
+                continue;
+            taken[index] = true;
+            drawn.push_back(index);
+        }
+        return drawn;
+    };
+
+    if (primary.size() <= n) {
+        for (const auto& record : primary)
+            result->addObject(record);
+        if (primary.size() + secondary.size() <= n) {
+            for (const auto& record : secondary)
+                result->addObject(record);
+        } else {
+            for (std::size_t index : pick(secondary, n - primary.size()))
+                result->addObject(secondary[index]);
+        }
+        return result;
+    }
+
+    const auto isVideo = [](const std::shared_ptr<QuestionRecord>& record) { return ns::stringForKey(record, "qncontype") == NSString("2"); };
+    const std::vector<std::size_t> drawn = pick(primary, n);
+    std::vector<std::shared_ptr<QuestionRecord>> chosen;
+    for (std::size_t index : drawn)
+        chosen.push_back(primary[index]);
+    std::vector<std::shared_ptr<QuestionRecord>> videos;
+    std::copy_if(primary.begin(), primary.end(), std::back_inserter(videos), isVideo);
+    if (!videos.empty() && std::none_of(chosen.begin(), chosen.end(), isVideo)) {
+        chosen.pop_back();
+        chosen.push_back(videos[nextRandom() % videos.size()]);
+    }
+    for (const auto& record : chosen)
+        result->addObject(record);
+    return result;
+}
+
+bool QuestionManager::update(const char* sql, const std::shared_ptr<NSDictionary>& parameters)
+{
+    Connection db(*this);
+    return db && db.update(sql, parameters);
+}
+
+bool QuestionManager::insertAnswered(const NSString& quid, bool isJudge, const NSString& answer, bool result)
+{
+    const char* sql = isJudge ? "update tb_question set type=:type,answeryn=:answer where quid=:quid"
+                              : "update tb_question set type=:type,answermany=:answer where quid=:quid";
+    return update(sql, named({ { "type", ns::number(result ? 1 : 2) }, { "answer", text(answer) }, { "quid", text(quid) } }));
+}
+
+bool QuestionManager::insertFavorite(const NSString& quid)
+{
+    return update("update tb_question set isSave=1 where quid=:quid", named({ { "quid", text(quid) } }));
+}
+
+bool QuestionManager::deleteFavorite(const NSString& quid)
+{
+    return update("update tb_question set isSave=0 where quid=:quid", named({ { "quid", text(quid) } }));
+}
+
+bool QuestionManager::insertAnswerError(const NSString& quid, const NSString&)
+{
+    return update("update tb_question set type=2 where quid=:quid", named({ { "quid", text(quid) } }));
+}
+
+int QuestionManager::questionTotal(const NSString& carType, const NSString& subject)
+{
+    Connection db(*this);
+    if (!db)
+        return 0;
+    int total = 0;
+    bool first = true;
+    db.forEach(db.query("select count(*) from tb_question where VEHICLETYPE=:vehicletype and trsubject=:subject",
+                   named({ { "vehicletype", text(carType) }, { "subject", text(subject) } })),
+        [&](const auto& row) {
+            if (first)
+                total = row->intForColumnIndex(0);
+            first = false;
+        });
+    return total;
+}
+
+bool QuestionManager::exists(const char* sql, const NSString& quid)
+{
+    Connection db(*this);
+    if (!db)
+        return false;
+    bool found = false;
+    db.forEach(db.query(sql, named({ { "quid", text(quid) } })), [&](const auto&) { found = true; });
+    return found;
+}
+
+bool QuestionManager::existsError(const NSString& quid)
+{
+    return exists("select quid from tb_question where quid=:quid and type=2", quid);
+}
+
+bool QuestionManager::existsAnswered(const NSString& quid)
+{
+    return exists("select quid from tb_question where quid=:quid and type=1", quid);
+}
+
+bool QuestionManager::existsFavorite(const NSString& quid)
+{
+    // The favourite mark lives in the question table; there is no second table to keep in step.
+    return exists("select quid from tb_question where quid=:quid and isSave=1", quid);
+}

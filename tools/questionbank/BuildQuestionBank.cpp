@@ -1,0 +1,257 @@
+// Builds the delivered question bank, an SQLite file with the table tb_question, from the text
+// files of resources/questionbank (one per subject and chapter, named "<subject>-<chapter>.tsv").
+// Every question is checked before anything is written: a bank with a broken question is not
+// built at all.
+//
+// A file holds a header line and one question a line, fields separated by tabs:
+//   id  qutype  qncontype  question  A  B  C  D  answer  media  explanation
+// qutype 0 single choice, 1 multiple choice, 2 true/false (no options, answer Y or N);
+// qncontype 0 picture (media names a drawing of pictures/), 1 text only, 2 video (media names a
+// clip of the clip list). Each question is written once for every licence class given.
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Question {
+    std::string id, subject, chapter, qutype, qncontype, text, options[4], answer, media, describe;
+    std::string origin;
+};
+
+std::vector<std::string> split(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::string field;
+    std::istringstream in(line);
+    while (std::getline(in, field, '\t'))
+        fields.push_back(field);
+    if (!line.empty() && line.back() == '\t')
+        fields.emplace_back();
+    return fields;
+}
+
+std::vector<std::string> splitOn(const std::string& text, char separator)
+{
+    std::vector<std::string> items;
+    std::string item;
+    std::istringstream in(text);
+    while (std::getline(in, item, separator))
+        if (!item.empty())
+            items.push_back(item);
+    return items;
+}
+
+bool check(const Question& q, const std::set<std::string>& pictures, const std::set<std::string>& clips, std::string& problem)
+{
+    static const std::regex idPattern("[0-9]{7}");
+    if (!std::regex_match(q.id, idPattern) || q.id.substr(0, 1) != q.subject || q.id.substr(1, 2) != q.chapter)
+        return problem = "id must be subject, chapter and a five-digit number", false;
+    if (q.text.empty() || q.describe.empty())
+        return problem = "question and explanation must not be empty", false;
+    if (q.qutype == "2") {
+        for (const auto& option : q.options)
+            if (!option.empty())
+                return problem = "a true/false question has no options", false;
+        if (q.answer != "Y" && q.answer != "N")
+            return problem = "a true/false answer is Y or N", false;
+    } else if (q.qutype == "0" || q.qutype == "1") {
+        int present = 0;
+        std::set<std::string> distinct;
+        for (int i = 0; i < 4; ++i) {
+            if (q.options[i].empty())
+                continue;
+            if (present != i)
+                return problem = "options must be filled from A on without gaps", false;
+            ++present;
+            distinct.insert(q.options[i]);
+        }
+        if (present < 2 || int(distinct.size()) != present)
+            return problem = "a choice question needs at least two different options", false;
+        const std::vector<std::string> letters = splitOn(q.answer, ',');
+        std::string joined;
+        char previous = 0;
+        for (const auto& letter : letters) {
+            if (letter.size() != 1 || letter[0] < 'A' || letter[0] >= 'A' + present || letter[0] <= previous)
+                return problem = "answer letters must name present options in ascending order", false;
+            previous = letter[0];
+            joined += (joined.empty() ? "" : ",") + letter;
+        }
+        if (joined != q.answer)
+            return problem = "answer letters are joined by commas without blanks", false;
+        if (q.qutype == "0" && letters.size() != 1)
+            return problem = "a single-choice answer is one letter", false;
+        if (q.qutype == "1" && letters.size() < 2)
+            return problem = "a multiple-choice answer has at least two letters", false;
+    } else {
+        return problem = "qutype is 0, 1 or 2", false;
+    }
+    if (q.qncontype == "0") {
+        if (!pictures.contains(q.media))
+            return problem = "picture '" + q.media + "' is not drawn", false;
+    } else if (q.qncontype == "2") {
+        if (!clips.contains(q.media))
+            return problem = "clip '" + q.media + "' is not made", false;
+    } else if (q.qncontype == "1") {
+        if (!q.media.empty())
+            return problem = "a text question names no picture or clip", false;
+    } else {
+        return problem = "qncontype is 0, 1 or 2", false;
+    }
+    return true;
+}
+
+bool exec(sqlite3* db, const char* sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "%s\n", error ? error : "sqlite error");
+        sqlite3_free(error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: %s OUTPUT.db BANK_FOLDER PICTURES_FOLDER CLIPS(a,b,c) CLASSES(C1,C2)\n", argv[0]);
+        return 2;
+    }
+    const fs::path output = argv[1];
+    const fs::path folder = argv[2];
+    std::set<std::string> pictures;
+    for (const auto& entry : fs::directory_iterator(argv[3]))
+        if (entry.path().extension() == ".svg")
+            pictures.insert(entry.path().stem().string());
+    const std::vector<std::string> clipList = splitOn(argv[4], ',');
+    const std::set<std::string> clips(clipList.begin(), clipList.end());
+    const std::vector<std::string> classes = splitOn(argv[5], ',');
+
+    std::vector<fs::path> files;
+    static const std::regex namePattern("([1-3])-(0[1-6])\\.tsv");
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (std::regex_match(entry.path().filename().string(), namePattern))
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+
+    std::vector<Question> questions;
+    std::set<std::string> ids;
+    std::set<std::string> texts;
+    int problems = 0;
+    for (const auto& file : files) {
+        std::smatch match;
+        const std::string name = file.filename().string();
+        std::regex_match(name, match, namePattern);
+        std::ifstream in(file);
+        std::string line;
+        int number = 0;
+        while (std::getline(in, line)) {
+            ++number;
+            if (number == 1 || line.empty())
+                continue;
+            const auto fields = split(line);
+            const std::string origin = name + ":" + std::to_string(number);
+            if (fields.size() != 11) {
+                std::fprintf(stderr, "%s: %zu fields, 11 expected\n", origin.c_str(), fields.size());
+                ++problems;
+                continue;
+            }
+            Question q { fields[0], match[1], match[2], fields[1], fields[2], fields[3], { fields[4], fields[5], fields[6], fields[7] },
+                fields[8], fields[9], fields[10], origin };
+            std::string problem;
+            if (!check(q, pictures, clips, problem)) {
+                std::fprintf(stderr, "%s: %s\n", origin.c_str(), problem.c_str());
+                ++problems;
+            } else if (!ids.insert(q.id).second) {
+                std::fprintf(stderr, "%s: id %s is used twice\n", origin.c_str(), q.id.c_str());
+                ++problems;
+            } else if (!texts.insert(q.subject + "\t" + q.qutype + "\t" + q.text + "\t" + q.options[0] + "\t" + q.options[1] + "\t" + q.options[2] + "\t" + q.options[3] + "\t" + q.media).second) {
+                std::fprintf(stderr, "%s: the same question stands twice\n", origin.c_str());
+                ++problems;
+            }
+            questions.push_back(std::move(q));
+        }
+    }
+    if (problems || questions.empty()) {
+        std::fprintf(stderr, "%d problems; the bank is not built\n", problems);
+        return 1;
+    }
+
+    const fs::path temporary = output.string() + ".building";
+    fs::remove(temporary);
+    sqlite3* db = nullptr;
+    if (sqlite3_open(temporary.c_str(), &db) != SQLITE_OK) {
+        std::fprintf(stderr, "cannot create %s\n", temporary.c_str());
+        return 1;
+    }
+    bool ok = exec(db,
+                  "create table tb_question(quid text primary key, trsubject text, examprojt text, qutype text, qncontype text, "
+                  "itemcontent text, chiocea text, chioceb text, chiocec text, chioced text, picurl text, videourl text, answer text, "
+                  "vehicletype text, describe text, suggest text, questate text, netpicurl text, netvideourl text, answermany text, "
+                  "answeryn text, issave integer default 0, type integer default 0, qunum integer);"
+                  "create index tb_question_row on tb_question(vehicletype, trsubject, examprojt, qutype);"
+                  "begin;");
+    sqlite3_stmt* insert = nullptr;
+    ok = ok
+        && sqlite3_prepare_v2(db,
+               "insert into tb_question(quid,trsubject,examprojt,qutype,qncontype,itemcontent,chiocea,chioceb,chiocec,chioced,picurl,videourl,"
+               "answer,vehicletype,describe,questate,issave,type,qunum) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,'1',0,0,?)",
+               -1, &insert, nullptr)
+            == SQLITE_OK;
+    int qunum = 0;
+    for (const auto& vehicle : classes) {
+        for (const auto& q : questions) {
+            if (!ok)
+                break;
+            ++qunum;
+            const auto bindText = [&](int index, const std::string& value) {
+                if (value.empty())
+                    sqlite3_bind_null(insert, index);
+                else
+                    sqlite3_bind_text(insert, index, value.c_str(), int(value.size()), SQLITE_TRANSIENT);
+            };
+            bindText(1, vehicle + "_" + q.id);
+            bindText(2, q.subject);
+            bindText(3, q.chapter);
+            bindText(4, q.qutype);
+            bindText(5, q.qncontype);
+            bindText(6, q.text);
+            for (int i = 0; i < 4; ++i)
+                bindText(7 + i, q.options[i]);
+            bindText(11, q.qncontype == "0" ? "tiku/" + q.media + ".png" : "");
+            bindText(12, q.qncontype == "2" ? "tiku/" + q.media + ".ogv" : "");
+            bindText(13, q.answer);
+            bindText(14, vehicle);
+            bindText(15, q.describe);
+            sqlite3_bind_int(insert, 16, qunum);
+            ok = sqlite3_step(insert) == SQLITE_DONE;
+            if (!ok)
+                std::fprintf(stderr, "%s: %s\n", q.origin.c_str(), sqlite3_errmsg(db));
+            sqlite3_reset(insert);
+        }
+    }
+    sqlite3_finalize(insert);
+    ok = ok && exec(db, "commit; vacuum;");
+    sqlite3_close(db);
+    if (!ok) {
+        fs::remove(temporary);
+        return 1;
+    }
+    fs::rename(temporary, output);
+    std::printf("question bank: %zu questions for %zu licence classes\n", questions.size(), classes.size());
+    return 0;
+}
