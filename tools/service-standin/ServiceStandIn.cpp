@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <deque>
 #include <iomanip>
 #include <random>
 #include <fstream>
@@ -30,6 +31,17 @@ constexpr const char* kMainPrefix = "/Tessalane/resource/";
 constexpr const char* kVideoPrefix = "/Tessalane/app/";
 constexpr const char* kPaymentPrefix = "/PayMent/resource/";
 constexpr const char* kSessionCookie = "TSSESSION";
+constexpr std::size_t kKeptRequests = 2000;
+constexpr std::size_t kWorkers = 32;
+constexpr int kListenQueue = 512;
+// Wrong passwords allowed for one account within the window before its logins are refused.
+constexpr int kFailedLoginLimit = 10;
+constexpr std::chrono::seconds kFailedLoginWindow { 60 };
+
+struct FailedLogins {
+    int count { 0 };
+    std::chrono::steady_clock::time_point since;
+};
 
 std::string newSessionId()
 {
@@ -39,6 +51,24 @@ std::string newSessionId()
     std::ostringstream text;
     text << std::hex << std::uppercase << std::setfill('0') << std::setw(16) << generator() << std::setw(16) << generator();
     return text.str();
+}
+
+void lengthenListenQueue(int port)
+{
+    if (port <= 0)
+        return;
+    // The listening socket is found by its port among the process's descriptors.
+    for (int descriptor = 3; descriptor < 1024; ++descriptor) {
+        sockaddr_in address {};
+        socklen_t length = sizeof address;
+        int listening = 0;
+        socklen_t flagLength = sizeof listening;
+        if (::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0 || address.sin_family != AF_INET
+            || ntohs(address.sin_port) != port)
+            continue;
+        if (::getsockopt(descriptor, SOL_SOCKET, SO_ACCEPTCONN, &listening, &flagLength) == 0 && listening)
+            ::listen(descriptor, kListenQueue);
+    }
 }
 
 } // namespace
@@ -142,6 +172,8 @@ struct ServiceStandIn::Implementation final : StandInContext {
 
     void regionList(httplib::Response& response);
     void login(const Fields& fields, httplib::Response& response);
+    bool tooManyFailedLogins(const std::string& usercode);
+    void noteFailedLogin(const std::string& usercode);
     void updatePassword(const Fields& fields, httplib::Response& response);
     void loginCheck(const Fields& fields, httplib::Response& response);
     void schoolEvaluation(const Fields& fields, httplib::Response& response);
@@ -176,7 +208,8 @@ struct ServiceStandIn::Implementation final : StandInContext {
     std::thread paymentThread;
 
     mutable std::mutex mutex;
-    std::vector<ReceivedRequest> received;
+    std::deque<ReceivedRequest> received;
+    std::map<std::string, FailedLogins> failedLogins;
     std::map<std::string, SessionRecord> sessions;
 };
 
@@ -207,7 +240,8 @@ std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> ServiceStandIn::Implementa
         statement = nullptr;
     }
     for (std::size_t i = 0; statement && i < arguments.size(); ++i)
-        sqlite3_bind_text(statement, static_cast<int>(i + 1), arguments[i].c_str(), -1, SQLITE_TRANSIENT);
+        // With its length, so that a value with a NUL inside is compared whole, not cut at the NUL.
+        sqlite3_bind_text(statement, static_cast<int>(i + 1), arguments[i].data(), static_cast<int>(arguments[i].size()), SQLITE_TRANSIENT);
     return { statement, &sqlite3_finalize };
 }
 
@@ -246,6 +280,9 @@ void ServiceStandIn::Implementation::record(const httplib::Request& request)
     for (const auto& [name, value] : request.headers)
         entry.headers.emplace(name, value);
     std::lock_guard lock(mutex);
+    // Only the latest requests are kept, so a long-running stand-in does not grow for ever.
+    if (received.size() >= kKeptRequests)
+        received.pop_front();
     received.push_back(std::move(entry));
 }
 
@@ -369,14 +406,22 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
     const std::string roletype = field(fields, "ROLETYPE");
     if (usercode.empty() || field(fields, "PASSWRD").empty() || roletype.empty() || field(fields, "DEPCODE").empty())
         return reply(response, mainEnvelope("-1", "登录信息不完整"));
+    if (tooManyFailedLogins(usercode))
+        return reply(response, mainEnvelope("1", "登录失败次数过多，请稍后再试"));
     auto accounts = query("select usercode as USERCODE, phone as PHONE, cardno as CARDNO, name as NAME, stuid as STUID, "
                           "perdritype as PERDRITYPE, admissiondate as ADMISSIONDATE, govstatus as GOVSTATUS, epname as EPNAME, "
                           "urlimg as URLIMG, subject as SUBJECT, distance_education as DISTANCE_EDUCATION, jximgurl as JXIMGURL, "
                           "stuapplicationid as STUAPPLICATIONID from account "
                           "where usercode = ?1 and roletype = ?2 and depcode = ?3 and password = ?4",
         { usercode, roletype, field(fields, "DEPCODE"), field(fields, "PASSWRD") });
-    if (accounts.empty())
+    if (accounts.empty()) {
+        noteFailedLogin(usercode);
         return reply(response, mainEnvelope("1", "用户名或密码错误"));
+    }
+    {
+        std::lock_guard lock(mutex);
+        failedLogins.erase(usercode);
+    }
 
     const std::string sessionId = newSessionId();
     {
@@ -395,6 +440,31 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
     auto settings = query("select paramname as PARAMNAME, paramvalue as PARAMVALUE from app_setting order by rowid", {});
     response.set_header("Set-Cookie", std::string(kSessionCookie) + "=" + sessionId + "; Path=/; HttpOnly");
     reply(response, mainEnvelope("0", "登录成功", { settings, { person } }));
+}
+
+bool ServiceStandIn::Implementation::tooManyFailedLogins(const std::string& usercode)
+{
+    std::lock_guard lock(mutex);
+    auto found = failedLogins.find(usercode);
+    if (found == failedLogins.end())
+        return false;
+    if (std::chrono::steady_clock::now() - found->second.since > kFailedLoginWindow) {
+        failedLogins.erase(found);
+        return false;
+    }
+    return found->second.count >= kFailedLoginLimit;
+}
+
+void ServiceStandIn::Implementation::noteFailedLogin(const std::string& usercode)
+{
+    std::lock_guard lock(mutex);
+    // The table itself is bounded: a flood of made-up account names starts it afresh.
+    if (failedLogins.size() > 10000)
+        failedLogins.clear();
+    auto& entry = failedLogins[usercode];
+    if (entry.count == 0)
+        entry.since = std::chrono::steady_clock::now();
+    ++entry.count;
 }
 
 void ServiceStandIn::Implementation::updatePassword(const Fields& fields, httplib::Response& response)
@@ -512,12 +582,26 @@ bool ServiceStandIn::start()
         }
         server->set_payload_max_length(1 << 20);
         server->set_tcp_nodelay(true);
+        // A client that sends its request a line at a time holds one worker, not the service.
+        server->set_read_timeout(std::chrono::seconds(5));
+        server->set_keep_alive_timeout(2);
+        // What the library refuses before any handler runs (too large, no body, a bad request
+        // line) is answered in the services' envelope too.
+        server->set_error_handler([](const httplib::Request&, httplib::Response& response) {
+            if (!response.body.empty())
+                return;
+            const int status = response.status;
+            reply(response, mainEnvelope("-1", status == 413 ? "请求内容过大" : "请求格式错误"), status);
+        });
         // Without the library's shared-port option, so that a second stand-in cannot listen on a
         // port already served and the client's run command can tell whether one is running.
         server->set_socket_options([](socket_t socket) {
             int yes = 1;
             ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         });
+        // Workers for a few hundred clients, so that a handful of slow ones cannot stop it
+        // answering the rest; the server owns and deletes the queue it is handed.
+        server->new_task_queue = [] { return std::make_unique<httplib::ThreadPool>(kWorkers).release(); };
         server->set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
             reply(response, mainEnvelope("-1", "服务器内部错误"), 500);
         });
@@ -551,6 +635,10 @@ bool ServiceStandIn::start()
     };
     m_mainPort = bind(*implementation.mainServer, m_options.mainPort);
     m_paymentPort = bind(*implementation.paymentServer, m_options.paymentPort);
+    // The server listens with a queue of five; listening again on the bound socket lengthens it,
+    // so that a burst of clients is queued rather than refused.
+    for (const int port : { m_mainPort, m_paymentPort })
+        lengthenListenQueue(port);
     if (m_mainPort <= 0 || m_paymentPort <= 0) {
         m_lastError = "cannot listen on " + m_options.host + " port " + std::to_string(m_mainPort <= 0 ? m_options.mainPort : m_options.paymentPort);
         m_implementation.reset();
@@ -612,7 +700,7 @@ std::vector<ReceivedRequest> ServiceStandIn::requests() const
     if (!m_implementation)
         return {};
     std::lock_guard lock(m_implementation->mutex);
-    return m_implementation->received;
+    return { m_implementation->received.begin(), m_implementation->received.end() };
 }
 
 void ServiceStandIn::clearRequests()
