@@ -1,0 +1,28 @@
+#include "library/widgets/drawer/DWDrawerCenterContainerView.h"
+
+std::shared_ptr<UIView> DWDrawerCenterContainerView::hitTest(CGPoint point, const UIEventRef& event)
+{
+    auto hit = UIView::hitTest(point, event);
+    if (!hit || m_openSide == DWDrawerSideNone)
+        return hit;
+    if (m_centerInteractionMode == DWDrawerOpenCenterInteractionModeNone)
+        return nullptr;
+    if (m_centerInteractionMode == DWDrawerOpenCenterInteractionModeNavigationBarOnly) {
+        auto bar = navigationBarContainedWithinSubviewsOfView(*this);
+        const CGRect barRect = bar ? bar->convertRectToView(bar->bounds(), self()) : CGRectNull;
+        if (!CGRectContainsPoint(barRect, point))
+            return nullptr;
+    }
+    return hit;
+}
+
+std::shared_ptr<UINavigationBar> DWDrawerCenterContainerView::navigationBarContainedWithinSubviewsOfView(const UIView& view)
+{
+    for (const auto& subview : view.subviews()) {
+        if (auto bar = std::dynamic_pointer_cast<UINavigationBar>(subview))
+            return bar;
+        if (auto bar = navigationBarContainedWithinSubviewsOfView(*subview))
+            return bar;
+    }
+    return nullptr;
+}

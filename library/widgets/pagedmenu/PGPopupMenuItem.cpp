@@ -1,0 +1,1 @@
+#include "library/widgets/pagedmenu/PGPopupMenuItem.h"

@@ -1,0 +1,335 @@
+#include "WidgetPictures.h"
+#include "WidgetScreen.h"
+
+#include "library/widgets/drawer/DWDrawerBarButtonItem.h"
+#include "library/widgets/drawer/DWDrawerController.h"
+#include "library/widgets/drawer/DWDrawerVisualState.h"
+#include "library/widgets/drawer/UIViewController_DWDrawerController.h"
+#include "platform/graphics/CGDataProvider.h"
+#include "platform/uikit/UILabel.h"
+#include "platform/uikit/UINavigationController.h"
+#include "platform/uikit/UINavigationItem.h"
+
+#include <cmath>
+
+namespace {
+
+class Screen : public UIViewController {
+    NS_OBJECT(Screen, UIViewController)
+public:
+    void menuEvent() { ++menuTaps; }
+    int menuTaps { 0 };
+
+protected:
+    void init(const NSString& title, const UIColorRef& colour)
+    {
+        UIViewController::init();
+        setTitle(title);
+        m_colour = colour;
+    }
+    void loadView() override
+    {
+        UIViewController::loadView();
+        view()->setBackgroundColor(m_colour);
+        auto label = UILabel::create(CGRectMake(20, 100, 240, 30));
+        label->setText(title());
+        label->setFont(UIFont::boldSystemFontOfSize(20));
+        view()->addSubview(label);
+    }
+
+private:
+    UIColorRef m_colour;
+};
+
+class DrawerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        host = HeadlessHost::create();
+        content = Screen::create("学习首页", UIColor::whiteColor());
+        centre = UINavigationController::create(content);
+        left = Screen::create("左侧菜单", UIColor::colorWithRed(0.16, 0.2, 0.26, 1));
+        right = Screen::create("右侧设置", UIColor::colorWithRed(0.9, 0.55, 0.2, 1));
+        drawer = DWDrawerController::create(centre, left, right);
+        host->showRootViewController(drawer);
+        host->runUntilIdle();
+    }
+    CGFloat centreX() const { return drawer->centerContainerView()->frame().origin.x; }
+
+    std::shared_ptr<HeadlessHost> host;
+    std::shared_ptr<Screen> content, left, right;
+    std::shared_ptr<UINavigationController> centre;
+    std::shared_ptr<DWDrawerController> drawer;
+};
+
+TEST_F(DrawerTest, aNewDrawerStartsClosedWithItsDefaults)
+{
+    EXPECT_EQ(drawer->maximumLeftDrawerWidth(), 280);
+    EXPECT_EQ(drawer->maximumRightDrawerWidth(), 280);
+    EXPECT_EQ(drawer->animationVelocity(), 840);
+    EXPECT_TRUE(drawer->showsShadow());
+    EXPECT_TRUE(drawer->shouldStretchDrawer());
+    EXPECT_EQ(drawer->openDrawerGestureModeMask(), 0);
+    EXPECT_EQ(drawer->closeDrawerGestureModeMask(), 0);
+    EXPECT_EQ(drawer->centerHiddenInteractionMode(), DWDrawerOpenCenterInteractionModeNavigationBarOnly);
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);
+    EXPECT_EQ(DWDrawerController_Category::dw_drawerController(*content), drawer);
+    EXPECT_TRUE(content->hasAppeared());
+    EXPECT_FALSE(left->hasAppeared());
+    auto single = DWDrawerController::create(Screen::create("中", UIColor::whiteColor()), left, DWDrawerSideLeft);
+    EXPECT_EQ(single->maximumRightDrawerWidth(), 0);
+}
+
+TEST_F(DrawerTest, theMenuButtonOpensAndClosesTheLeftDrawerOverTime)
+{
+    auto protectedDrawer = drawer;
+    auto button = DWDrawerBarButtonItem::create(content, &Screen::menuEvent);
+    EXPECT_FALSE(button->buttonView());
+    button->setAction([protectedDrawer](UIBarButtonItem&) { protectedDrawer->toggleDrawerSide(DWDrawerSideLeft, true, nullptr); });
+    content->navigationItem()->setLeftBarButtonItem(button);
+    host->runUntilIdle();
+    drawer->setDrawerVisualStateBlock(DWDrawerVisualState::slideAndScaleVisualStateBlock());
+
+    host->tap(CGPointMake(30, 42));
+    EXPECT_TRUE(drawer->isAnimatingDrawer());
+    EXPECT_FALSE(drawer->view()->isUserInteractionEnabled());
+    host->advance(0.15);
+    writeWidgetPicture(*host, "drawer-opening-midway");
+    host->advance(0.15);
+    EXPECT_TRUE(drawer->isAnimatingDrawer());  // 280 / 840 s
+    host->advance(0.05);
+    EXPECT_FALSE(drawer->isAnimatingDrawer());
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideLeft);
+    EXPECT_EQ(centreX(), 280);
+    EXPECT_TRUE(left->hasAppeared());
+    EXPECT_TRUE(drawer->view()->isUserInteractionEnabled());
+    writeWidgetPicture(*host, "drawer-left-open");
+    // The centre's left edge shows at the right, its shadow falling on the drawer.
+    EXPECT_GT(host->pixelAt(CGPointMake(300, 300))[0], 240);
+    EXPECT_LT(host->pixelAt(CGPointMake(100, 300))[0], 120);
+
+    // With the drawer open only the navigation bar takes touches: the button closes it.
+    host->tap(CGPointMake(280 + 30, 42));
+    host->advance(0.4);
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);
+    EXPECT_EQ(centreX(), 0);
+    EXPECT_FALSE(left->hasAppeared());
+}
+
+TEST_F(DrawerTest, durationsFollowTheVelocityWithAFloor)
+{
+    EXPECT_NEAR(drawer->animationDurationForAnimationDistance(280), 1.0 / 3.0, 1e-9);
+    EXPECT_NEAR(drawer->animationDurationForAnimationDistance(100), 0.15, 1e-6);
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->drainRunLoop();
+    drawer->centerContainerView()->setFrame(CGRectOffset(drawer->centerContainerView()->frame(), -180, 0));
+    bool closed = false;
+    drawer->closeDrawerAnimated(true, [&closed](bool finished) { closed = finished; });
+    host->advance(0.14);
+    EXPECT_FALSE(closed);
+    host->advance(0.05);
+    EXPECT_TRUE(closed);
+}
+
+TEST_F(DrawerTest, requestsThatCannotBeMetAnswerNoAndASideWithoutDrawerIsNotOpened)
+{
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->drainRunLoop();
+    std::optional<bool> answer;
+    drawer->toggleDrawerSide(DWDrawerSideRight, true, [&answer](bool finished) { answer = finished; });
+    EXPECT_EQ(answer, false);
+    answer.reset();
+    drawer->bouncePreviewForDrawerSide(DWDrawerSideLeft, [&answer](bool finished) { answer = finished; });
+    EXPECT_EQ(answer, false);
+    drawer->closeDrawerAnimated(false, nullptr);
+    host->drainRunLoop();
+
+    auto lonely = DWDrawerController::create(Screen::create("中", UIColor::whiteColor()), left, DWDrawerSideLeft);
+    lonely->view();
+    bool called = false;
+    lonely->openDrawerSide(DWDrawerSideRight, true, [&called](bool) { called = true; });
+    EXPECT_FALSE(called);
+    EXPECT_FALSE(lonely->isAnimatingDrawer());
+    lonely->openDrawerSide(DWDrawerSideLeft, false, [&called](bool) { called = true; });
+    host->drainRunLoop();
+    EXPECT_TRUE(called);
+    EXPECT_EQ(lonely->openSide(), DWDrawerSideLeft);
+}
+
+TEST_F(DrawerTest, aBezelPanOpensTheDrawerWithTheFingerAndSettlesByPosition)
+{
+    host->drag(CGPointMake(10, 300), CGPointMake(200, 300), 0.5);
+    host->runUntilIdle();
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);  // both masks 0
+
+    drawer->setOpenDrawerGestureModeMask(DWOpenDrawerGestureModeBezelPanningCenterView);
+    drawer->setCloseDrawerGestureModeMask(DWCloseDrawerGestureModePanningCenterView | DWCloseDrawerGestureModeTapCenterView);
+    drawer->setDrawerVisualStateBlock(DWDrawerVisualState::swingingDoorVisualStateBlock());
+    host->drag(CGPointMake(30, 300), CGPointMake(200, 300), 0.5);
+    host->runUntilIdle();
+    EXPECT_EQ(centreX(), 0);
+
+    host->touchDown(CGPointMake(10, 300));
+    for (int step = 1; step <= 10; ++step) {
+        host->advance(0.03);
+        host->touchMove(CGPointMake(10 + 14 * step, 300));
+    }
+    host->advance(0.3);
+    host->touchMove(CGPointMake(150, 300));
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideLeft);
+    EXPECT_NEAR(centreX(), 140, 1);
+    writeWidgetPicture(*host, "drawer-pan-midway");
+    host->touchUp(CGPointMake(150, 300));
+    // Touches wait for the finishing animation.
+    EXPECT_FALSE(drawer->view()->isUserInteractionEnabled());
+    host->runUntilIdle();
+    EXPECT_TRUE(drawer->view()->isUserInteractionEnabled());
+    EXPECT_EQ(centreX(), 280);
+
+    // A tap on the centre's content closes it.
+    host->tap(CGPointMake(300, 300));
+    host->runUntilIdle();
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);
+}
+
+TEST_F(DrawerTest, aPanThatBeginsDuringAnAnimationIsCancelledAndTheNextOneWorks)
+{
+    drawer->setOpenDrawerGestureModeMask(DWOpenDrawerGestureModePanningCenterView);
+    drawer->setCloseDrawerGestureModeMask(DWCloseDrawerGestureModePanningCenterView);
+    drawer->openDrawerSide(DWDrawerSideLeft, true, nullptr);
+    // The view takes no touches while animating; the recogniser is asked directly.
+    drawer->view()->setUserInteractionEnabled(true);
+    host->drag(CGPointMake(300, 300), CGPointMake(310, 300), 0.1);
+    drawer->setAnimatingDrawer(false);
+    host->runUntilIdle();
+    EXPECT_TRUE(drawer->panGestureRecognizer()->isEnabled());
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideLeft);
+    host->drag(CGPointMake(300, 300), CGPointMake(60, 300), 0.5);
+    host->runUntilIdle();
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);
+}
+
+TEST_F(DrawerTest, draggingPastTheDrawerStretchesWithRisingResistance)
+{
+    EXPECT_EQ(drawer->roundedOriginXForDrawerConstriants(281), 281);
+    EXPECT_EQ(drawer->roundedOriginXForDrawerConstriants(300), 283);
+    EXPECT_EQ(drawer->roundedOriginXForDrawerConstriants(-300), -283);
+    EXPECT_EQ(drawer->roundedOriginXForDrawerConstriants(100), 100);
+    drawer->setShouldStretchDrawer(false);
+    EXPECT_EQ(drawer->roundedOriginXForDrawerConstriants(300), 280);
+}
+
+TEST_F(DrawerTest, aReleaseClosesOrOpensByVelocityAndPosition)
+{
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->drainRunLoop();
+    drawer->centerContainerView()->setFrame(CGRectOffset(drawer->view()->bounds(), 100, 0));
+    drawer->finishAnimationForPanGestureWithXVelocity(50, nullptr);
+    host->runUntilIdle();
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);
+
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->drainRunLoop();
+    drawer->centerContainerView()->setFrame(CGRectOffset(drawer->view()->bounds(), 100, 0));
+    drawer->finishAnimationForPanGestureWithXVelocity(250, nullptr);
+    // 180 points at the fling velocity of 400: 0.45 s.
+    host->advance(0.4);
+    EXPECT_TRUE(drawer->isAnimatingDrawer());
+    host->advance(0.1);
+    EXPECT_EQ(centreX(), 280);
+}
+
+TEST_F(DrawerTest, aBouncePreviewSwingsTheCentreAndComesBackToRest)
+{
+    bool done = false;
+    drawer->bouncePreviewForDrawerSide(DWDrawerSideRight, [&done](bool finished) { done = finished; });
+    host->advance(0.1);
+    writeWidgetPicture(*host, "drawer-bounce-preview");
+    host->advance(0.8);
+    EXPECT_TRUE(done);
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);
+    EXPECT_FALSE(right->hasAppeared());
+}
+
+TEST_F(DrawerTest, restorationReopensTheSavedSideWithoutAnimation)
+{
+    UIStateRestoration::setRestorationIdentifier(left, "menu");
+    UIStateRestoration::setRestorationIdentifier(centre, "home");
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->drainRunLoop();
+    auto state = UIStateRestoration::archiveRestorableState(*drawer);
+    drawer->closeDrawerAnimated(false, nullptr);
+    host->drainRunLoop();
+
+    auto restored = DWDrawerController::create();
+    host->showRootViewController(restored);
+    ASSERT_TRUE(UIStateRestoration::restoreState(*restored, state));
+    EXPECT_EQ(restored->leftDrawerViewController(), left);
+    EXPECT_EQ(restored->centerViewController(), centre);
+    EXPECT_FALSE(restored->isAnimatingDrawer());
+    host->drainRunLoop();
+    EXPECT_EQ(restored->openSide(), DWDrawerSideLeft);
+    EXPECT_EQ(restored->centerContainerView()->frame().origin.x, 280);
+    EXPECT_FALSE(UIStateRestoration::restoreState(*restored, NSData::dataWithBytes("no", 2)));
+}
+
+TEST_F(DrawerTest, withTheDrawerOpenOnlyTheNavigationBarTakesTouches)
+{
+    drawer->openDrawerSide(DWDrawerSideRight, false, nullptr);
+    host->drainRunLoop();
+    auto container = drawer->centerContainerView();
+    EXPECT_TRUE(container->hitTest(CGPointMake(100, 40), nullptr));
+    EXPECT_FALSE(container->hitTest(CGPointMake(100, 300), nullptr));
+    drawer->setCenterHiddenInteractionMode(DWDrawerOpenCenterInteractionModeFull);
+    EXPECT_TRUE(container->hitTest(CGPointMake(100, 300), nullptr));
+    drawer->setCenterHiddenInteractionMode(DWDrawerOpenCenterInteractionModeNone);
+    EXPECT_FALSE(container->hitTest(CGPointMake(100, 40), nullptr));
+}
+
+TEST_F(DrawerTest, theStockLooksPlaceTheDrawerAtEitherEnd)
+{
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->drainRunLoop();
+    const auto& look = DWDrawerVisualState::slideAndScaleVisualStateBlock();
+    look(*drawer, DWDrawerSideLeft, 0);
+    const CATransform3D hidden = left->view()->layer()->transform();
+    EXPECT_NEAR(hidden.m11, 0.9, 1e-9);
+    EXPECT_NEAR(hidden.m41, 50, 1e-9);
+    EXPECT_EQ(left->view()->alpha(), 0);
+    look(*drawer, DWDrawerSideLeft, 1);
+    EXPECT_TRUE(CATransform3DIsIdentity(left->view()->layer()->transform()));
+    EXPECT_EQ(left->view()->alpha(), 1);
+    DWDrawerVisualState::parallaxVisualStateBlockWithParallaxFactor(2)(*drawer, DWDrawerSideLeft, 0.5);
+    EXPECT_NEAR(left->view()->layer()->transform().m41, -70, 1e-9);
+}
+
+TEST(DrawerMenuButton, barsAndIconSitWhereDrawn)
+{
+    auto host = HeadlessHost::create();
+    auto screen = UIViewController::create();
+    host->showRootViewController(screen);
+    screen->view()->setBackgroundColor(UIColor::colorWithRed(0.2, 0.3, 0.5, 1));
+    auto button = DWDrawerMenuButtonView::create(CGRectMake(100, 100, 26, 26));
+    screen->view()->addSubview(button);
+    host->advance(0.05);
+    // Bars of 20.8 x 4.16 at x 2.6 and y 3.12, 10.4, 17.68: white inside, the backdrop between.
+    for (CGFloat y : { 3.12 + 2.08, 10.4 + 2.08, 17.68 + 2.08 })
+        EXPECT_GT(host->pixelAt(CGPointMake(113, 100 + y))[0], 200) << y;
+    EXPECT_LT(host->pixelAt(CGPointMake(113, 100 + 8.5))[0], 120);
+    button->setMenuButtonColor(UIColor::redColor(), UIControlStateSelected);
+    EXPECT_FALSE(button->menuButtonColorForState(UIControlStateSelected));
+
+    const auto& icon = DWDrawerBarButtonItem::drawerButtonItemImage();
+    EXPECT_EQ(icon, DWDrawerBarButtonItem::drawerButtonItemImage());
+    const auto bytes = CGDataProviderCopyData(CGImageGetDataProvider(icon->CGImage()));
+    const std::size_t row = CGImageGetBytesPerRow(icon->CGImage());
+    const CGFloat scale = icon->scale();
+    auto opaque = [&](CGFloat x, CGFloat y) { return bytes[std::size_t(y * scale) * row + std::size_t(x * scale) * 4 + 3] > 200; };
+    EXPECT_TRUE(opaque(13, 6));
+    EXPECT_TRUE(opaque(13, 12));
+    EXPECT_TRUE(opaque(13, 18));
+    EXPECT_FALSE(opaque(13, 9));
+    EXPECT_FALSE(opaque(2, 12));
+}
+
+} // namespace

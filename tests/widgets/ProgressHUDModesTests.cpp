@@ -1,0 +1,197 @@
+#include "WidgetPictures.h"
+#include "WidgetScreen.h"
+
+#include "library/widgets/progresshud/PRProgressHUD.h"
+#include "library/widgets/progresshud/PRRoundProgressView.h"
+#include "platform/dispatch/dispatch.h"
+#include "platform/text/UIStringDrawing.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+namespace {
+
+class ProgressHUDModes : public WidgetScreenTest {
+protected:
+    // The HUD box's colour is black at 0.8 over white: about 51 of 255.
+    bool boxAt(CGPoint point) { return host->pixelAt(point)[0] < 90; }
+};
+
+TEST_F(ProgressHUDModes, eachModeDrawsItsIndicatorInTheBox)
+{
+    auto hud = PRProgressHUD::showHUDAddedTo(screen(), false);
+    hud->setMode(PRProgressHUDModeDeterminate);
+    hud->setLabelText("正在下载");
+    hud->setProgress(0.25f);
+    host->advance(0.1);
+    writeWidgetPicture(*host, "progress-hud-determinate");
+    auto pie = std::dynamic_pointer_cast<PRRoundProgressView>(hud->indicator());
+    ASSERT_TRUE(pie);
+    const CGRect frame = pie->convertRectToView(pie->bounds(), nullptr);
+    const CGPoint centre = CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame));
+    // A quarter from twelve o'clock clockwise: white to the upper right, faint to the upper left.
+    EXPECT_GT(host->pixelAt(CGPointMake(centre.x + 8, centre.y - 8))[0], 230);
+    EXPECT_LT(host->pixelAt(CGPointMake(centre.x - 8, centre.y - 8))[0], 120);
+    EXPECT_LT(host->pixelAt(CGPointMake(centre.x + 8, centre.y + 8))[0], 120);
+
+    hud->setMode(PRProgressHUDModeAnnularDeterminate);
+    hud->setProgress(0.6f);
+    host->advance(0.1);
+    writeWidgetPicture(*host, "progress-hud-annular");
+    ASSERT_EQ(pie, hud->indicator());
+    EXPECT_TRUE(pie->isAnnular());
+    // The ring's centre stays the box colour; the ring at three o'clock is white.
+    EXPECT_LT(host->pixelAt(centre)[0], 120);
+    EXPECT_GT(host->pixelAt(CGPointMake(centre.x + 16, centre.y))[0], 230);
+
+    auto check = UIView::create(CGRectMake(0, 0, 37, 37));
+    check->setBackgroundColor(UIColor::greenColor());
+    hud->setCustomView(check);
+    hud->setMode(PRProgressHUDModeCustomView);
+    hud->setDetailsLabelText("已完成");
+    host->advance(0.1);
+    writeWidgetPicture(*host, "progress-hud-custom");
+    EXPECT_EQ(hud->indicator(), check);
+    EXPECT_EQ(check->superview(), hud);
+
+    hud->setMode(PRProgressHUDModeText);
+    hud->setDetailsLabelText(NSString());
+    host->advance(0.1);
+    writeWidgetPicture(*host, "progress-hud-text");
+    EXPECT_FALSE(hud->indicator());
+}
+
+TEST_F(ProgressHUDModes, aTextOnlyBoxIsTheLabelWithTheMarginsAndSquareWhenAsked)
+{
+    auto hud = PRProgressHUD::showHUDAddedTo(screen(), false);
+    hud->setMode(PRProgressHUDModeText);
+    hud->setLabelText("请稍候");
+    hud->layoutIfNeeded();
+    const CGSize text = UIStringDrawing::sizeWithFont("请稍候", hud->labelFont());
+    EXPECT_DOUBLE_EQ(hud->size().width, text.width + 40);
+    EXPECT_DOUBLE_EQ(hud->size().height, text.height + 40);
+    host->advance(0.05);
+    EXPECT_TRUE(boxAt(CGPointMake(160 - text.width / 2 - 10, 284)));
+    EXPECT_FALSE(boxAt(CGPointMake(160 - text.width / 2 - 30, 284)));
+
+    hud->setSquare(true);
+    hud->setNeedsLayout();
+    hud->layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(hud->size().height, hud->size().width);
+    hud->setMinSize(CGSizeMake(200, 150));
+    hud->setNeedsLayout();
+    hud->layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(hud->size().width, 200);
+}
+
+TEST_F(ProgressHUDModes, aTaskShorterThanTheGraceTimeNeverShowsTheHUDButStillCompletes)
+{
+    auto hud = PRProgressHUD::create(screen());
+    screen()->addSubview(hud);
+    hud->setGraceTime(0.5f);
+    bool completed = false;
+    hud->showAnimated(true, [] { }, dispatch_get_global_queue(0, 0), [&completed] { completed = true; });
+    // The work is over long before the grace time; its end comes back through the main queue.
+    CGFloat highest = 0;
+    for (int i = 0; i < 400 && !completed; ++i) {
+        host->advance(0.001);
+        highest = std::max(highest, hud->alpha());
+    }
+    EXPECT_TRUE(completed);
+    EXPECT_TRUE(hud->isFinished());
+    host->advance(0.6);
+    EXPECT_EQ(highest, 0);
+    EXPECT_EQ(hud->alpha(), 0);
+    EXPECT_FALSE(hud->showStarted());
+}
+
+TEST_F(ProgressHUDModes, theMinimumShowTimeHoldsAHideAndANewShowCancelsIt)
+{
+    auto hud = PRProgressHUD::showHUDAddedTo(screen(), false);
+    hud->setMinShowTime(1.0f);
+    host->advance(0.3);
+    hud->hide(false);
+    EXPECT_EQ(hud->alpha(), 1);
+    host->advance(0.65);
+    EXPECT_EQ(hud->alpha(), 1);
+    host->advance(0.1);
+    EXPECT_EQ(hud->alpha(), 0);
+    EXPECT_TRUE(hud->isFinished());
+
+    // Shown again while a hide waits for the minimum: the old wait must not end the new showing.
+    hud->show(false);
+    host->advance(0.2);
+    hud->hide(false);
+    hud->show(false);
+    host->advance(1.0);
+    EXPECT_EQ(hud->alpha(), 1);
+    EXPECT_FALSE(hud->minShowTimer());
+}
+
+TEST_F(ProgressHUDModes, anAnimatedHideFadesAndTellsTheDelegateAndTheBlockOnce)
+{
+    struct Delegate : PRProgressHUDDelegate {
+        int hidden { 0 };
+        void hudWasHidden(PRProgressHUD&) override { ++hidden; }
+    };
+    auto delegate = std::make_shared<Delegate>();
+    auto hud = PRProgressHUD::showHUDAddedTo(screen(), true);
+    hud->setAnimationType(PRProgressHUDAnimationZoom);
+    hud->setDelegate(delegate);
+    int blocks = 0;
+    hud->setCompletionBlock([&blocks] { ++blocks; });
+    host->advance(0.35);
+    EXPECT_EQ(hud->alpha(), 1);
+    hud->hide(true, 0.5);
+    host->advance(0.45);
+    EXPECT_EQ(delegate->hidden, 0);
+    host->advance(0.4);
+    EXPECT_EQ(delegate->hidden, 1);
+    EXPECT_EQ(blocks, 1);
+    EXPECT_EQ(hud->superview(), screen());
+}
+
+TEST_F(ProgressHUDModes, theClassHideTakesTheLastHUDAndRemovesIt)
+{
+    auto first = PRProgressHUD::showHUDAddedTo(screen(), false);
+    auto second = PRProgressHUD::showHUDAddedTo(screen(), false);
+    EXPECT_EQ(PRProgressHUD::HUDForView(screen()), second);
+    EXPECT_TRUE(PRProgressHUD::hideHUDForView(screen(), false));
+    EXPECT_FALSE(second->superview());
+    EXPECT_EQ(first->superview(), screen());
+    EXPECT_EQ(PRProgressHUD::hideAllHUDsForView(screen(), false), 1u);
+    EXPECT_FALSE(PRProgressHUD::hideHUDForView(screen(), false));
+}
+
+TEST_F(ProgressHUDModes, aLabelSetFromAnotherThreadReachesTheLabelOnTheMainThread)
+{
+    auto hud = PRProgressHUD::showHUDAddedTo(screen(), false);
+    std::atomic<bool> set { false };
+    dispatch_async(dispatch_get_global_queue(0, 0), [hud, &set] {
+        hud->setLabelText("后台更新");
+        set = true;
+    });
+    for (int i = 0; i < 500 && !set; ++i)
+        host->advance(0.001);
+    host->drainRunLoop();
+    host->advance(0.01);
+    EXPECT_EQ(hud->label()->text(), NSString("后台更新"));
+}
+
+TEST_F(ProgressHUDModes, workOnItsOwnThreadHidesTheHUDWhenDone)
+{
+    auto hud = PRProgressHUD::create(screen());
+    hud->setRemoveFromSuperViewOnHide(true);
+    screen()->addSubview(hud);
+    std::atomic<bool> ran { false };
+    hud->showWhileExecuting([&ran] { ran = true; }, false);
+    EXPECT_TRUE(hud->taskInProgress());
+    for (int i = 0; i < 500 && hud->superview(); ++i)
+        host->advance(0.01);
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(hud->superview());
+    EXPECT_FALSE(hud->taskInProgress());
+}
+
+} // namespace
