@@ -774,6 +774,12 @@ void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const
     const CGContextRef& c = m_context;
     const CGFloat scale = std::max(CGFloat(1), c->deviceScale());
     CGRect area = source.bounds();
+    // Unclipped sublayers reach past the bounds (a mirror image hung below a picture): the flat
+    // picture holds them too, within a sane size.
+    const CGRect extent = subtreeExtent(source);
+    constexpr CGFloat largestSide = 4096;
+    if (!CGRectIsInfinite(extent) && !CGRectIsNull(extent) && extent.size.width <= largestSide && extent.size.height <= largestSide)
+        area = CGRectUnion(area, extent);
     if (source.shadowOpacity() > 0) {
         const CGFloat margin = source.shadowRadius() * 2 + std::max(std::abs(source.shadowOffset().width), std::abs(source.shadowOffset().height)) + 1;
         area = CGRectInset(area, -margin, -margin);
