@@ -15,7 +15,7 @@ class PEBorderedLayer : public PEAnnotationHostLayer {
     NS_OBJECT(PEBorderedLayer, PEAnnotationHostLayer)
 public:
     const std::shared_ptr<PELineStyle>& borderLineStyle() const { return m_borderLineStyle; }
-    void setBorderLineStyle(const std::shared_ptr<PELineStyle>& style);
+    virtual void setBorderLineStyle(const std::shared_ptr<PELineStyle>& style);
     const std::shared_ptr<PEFill>& fill() const { return m_fill; }
     void setFill(const std::shared_ptr<PEFill>& fill);
     bool inLayout() const { return m_inLayout; }

@@ -3,6 +3,7 @@
 #include "framework/Source/PEAxis.h"
 #include "framework/Source/PEAxisSet.h"
 #include "framework/Source/PELayerAnnotation.h"
+#include "framework/Source/PELegend.h"
 #include "framework/Source/PEPlot.h"
 #include "framework/Source/PEPlotArea.h"
 #include "framework/Source/PEPlotAreaFrame.h"
@@ -235,6 +236,71 @@ void PEGraph::setTitlePlotAreaFrameAnchor(PERectAnchor anchor)
         m_titleAnnotation->setRectAnchor(anchor);
 }
 
+CGPoint PEGraph::contentAnchorPointForRectAnchor(PERectAnchor anchor)
+{
+    switch (anchor) {
+    case PERectAnchorBottomLeft:
+        return CGPoint { 0.0, 0.0 };
+    case PERectAnchorBottom:
+        return CGPoint { 0.5, 0.0 };
+    case PERectAnchorBottomRight:
+        return CGPoint { 1.0, 0.0 };
+    case PERectAnchorLeft:
+        return CGPoint { 0.0, 0.5 };
+    case PERectAnchorRight:
+        return CGPoint { 1.0, 0.5 };
+    case PERectAnchorTopLeft:
+        return CGPoint { 0.0, 1.0 };
+    case PERectAnchorTop:
+        return CGPoint { 0.5, 1.0 };
+    case PERectAnchorTopRight:
+        return CGPoint { 1.0, 1.0 };
+    default:
+        return CGPoint { 0.5, 0.5 };
+    }
+}
+
+void PEGraph::setLegend(const std::shared_ptr<PELegend>& legend)
+{
+    if (legend == m_legend)
+        return;
+    m_legend = legend;
+    if (legend) {
+        legend->setGraph(std::static_pointer_cast<PEGraph>(self()));
+        if (!m_legendAnnotation) {
+            m_legendAnnotation = PELayerAnnotation::create(std::static_pointer_cast<PELayer>(self()));
+            m_legendAnnotation->setRectAnchor(m_legendAnchor);
+            m_legendAnnotation->setDisplacement(m_legendDisplacement);
+            m_legendAnnotation->setContentAnchorPoint(contentAnchorPointForRectAnchor(m_legendAnchor));
+            addAnnotation(m_legendAnnotation);
+        }
+        m_legendAnnotation->setContentLayer(legend);
+        m_legendAnnotation->positionContentLayer();
+    } else if (m_legendAnnotation) {
+        removeAnnotation(m_legendAnnotation);
+        m_legendAnnotation = nullptr;
+    }
+    setNeedsLayout();
+}
+
+void PEGraph::setLegendAnchor(PERectAnchor anchor)
+{
+    if (anchor == m_legendAnchor)
+        return;
+    m_legendAnchor = anchor;
+    if (m_legendAnnotation) {
+        m_legendAnnotation->setContentAnchorPoint(contentAnchorPointForRectAnchor(anchor));
+        m_legendAnnotation->setRectAnchor(anchor);
+    }
+}
+
+void PEGraph::setLegendDisplacement(CGPoint displacement)
+{
+    m_legendDisplacement = displacement;
+    if (m_legendAnnotation)
+        m_legendAnnotation->setDisplacement(displacement);
+}
+
 const std::vector<int>& PEGraph::topDownLayerOrder() const { return m_plotAreaFrame->plotArea()->topDownLayerOrder(); }
 void PEGraph::setTopDownLayerOrder(const std::vector<int>& order) { m_plotAreaFrame->plotArea()->setTopDownLayerOrder(order); }
 
@@ -262,6 +328,8 @@ bool PEGraph::routeEvent(EventKind kind, const UIEventRef& event, CGPoint point)
         return true;
     if (offer(*m_plotAreaFrame))
         return true;
+    if (auto legend = m_legend; legend && offer(*legend))
+        return true;
     auto spaces = m_plotSpaces;
     for (const auto& space : spaces) {
         if (offer(*space))
@@ -272,20 +340,20 @@ bool PEGraph::routeEvent(EventKind kind, const UIEventRef& event, CGPoint point)
 
 bool PEGraph::pointingDeviceDownEvent(const UIEventRef& event, CGPoint point)
 {
-    return PEBorderedLayer::pointingDeviceDownEvent(event, point) || routeEvent(EventKind::Down, event, point);
+    return routeEvent(EventKind::Down, event, point);
 }
 
 bool PEGraph::pointingDeviceUpEvent(const UIEventRef& event, CGPoint point)
 {
-    return PEBorderedLayer::pointingDeviceUpEvent(event, point) || routeEvent(EventKind::Up, event, point);
+    return routeEvent(EventKind::Up, event, point);
 }
 
 bool PEGraph::pointingDeviceDraggedEvent(const UIEventRef& event, CGPoint point)
 {
-    return PEBorderedLayer::pointingDeviceDraggedEvent(event, point) || routeEvent(EventKind::Dragged, event, point);
+    return routeEvent(EventKind::Dragged, event, point);
 }
 
 bool PEGraph::pointingDeviceCancelledEvent(const UIEventRef& event)
 {
-    return PEBorderedLayer::pointingDeviceCancelledEvent(event) || routeEvent(EventKind::Cancelled, event, CGPointZero);
+    return routeEvent(EventKind::Cancelled, event, CGPointZero);
 }

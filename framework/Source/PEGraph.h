@@ -9,6 +9,7 @@
 
 class PEAxisSet;
 class PELayerAnnotation;
+class PELegend;
 class PEPlot;
 class PEPlotAreaFrame;
 class PEPlotSpace;
@@ -61,6 +62,16 @@ public:
     void setTitlePlotAreaFrameAnchor(PERectAnchor anchor);
     const std::shared_ptr<PELayerAnnotation>& titleAnnotation() const { return m_titleAnnotation; }
 
+    // Legend, placed by a layer annotation on the graph.
+    const std::shared_ptr<PELegend>& legend() const { return m_legend; }
+    void setLegend(const std::shared_ptr<PELegend>& legend);
+    PERectAnchor legendAnchor() const { return m_legendAnchor; }
+    void setLegendAnchor(PERectAnchor anchor);
+    CGPoint legendDisplacement() const { return m_legendDisplacement; }
+    void setLegendDisplacement(CGPoint displacement);
+    // The point of a content layer that faces inwards from a rectangle anchor.
+    static CGPoint contentAnchorPointForRectAnchor(PERectAnchor anchor);
+
     const std::vector<int>& topDownLayerOrder() const;
     void setTopDownLayerOrder(const std::vector<int>& order);
 
@@ -90,6 +101,10 @@ private:
     CGPoint m_titleDisplacement {};
     PERectAnchor m_titlePlotAreaFrameAnchor { PERectAnchorTop };
     std::shared_ptr<PELayerAnnotation> m_titleAnnotation;
+    std::shared_ptr<PELegend> m_legend;
+    std::shared_ptr<PELayerAnnotation> m_legendAnnotation;
+    PERectAnchor m_legendAnchor { PERectAnchorBottom };
+    CGPoint m_legendDisplacement {};
 };
 
 using PEGraphRef = std::shared_ptr<PEGraph>;

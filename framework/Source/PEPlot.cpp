@@ -27,4 +27,11 @@ NSString PEPlot::titleForLegendEntryAtIndex(NSUInteger) const
     return nullptr;
 }
 
+std::shared_ptr<NSAttributedString> PEPlot::attributedTitleForLegendEntryAtIndex(NSUInteger) const
+{
+    if (auto text = ns::cast<NSAttributedString>(identifier()))
+        return text;
+    return nullptr;
+}
+
 void PEPlot::drawSwatchForLegend(PELegend&, NSUInteger, CGRect, const CGContextRef&) { }

@@ -4,6 +4,7 @@
 // and answers no data.
 
 #include "framework/Source/PEAnnotationHostLayer.h"
+#include "platform/text/NSAttributedString.h"
 
 class PELegend;
 class PEPlotRange;
@@ -32,6 +33,8 @@ public:
     // identifier when it is text.
     virtual NSUInteger numberOfLegendEntries() const { return 1; }
     virtual NSString titleForLegendEntryAtIndex(NSUInteger index) const;
+    // A title with its own attributes; nil by default (the plain title is used).
+    virtual std::shared_ptr<NSAttributedString> attributedTitleForLegendEntryAtIndex(NSUInteger index) const;
     virtual void drawSwatchForLegend(PELegend& legend, NSUInteger index, CGRect rect, const CGContextRef& context);
 
 protected:

@@ -1,0 +1,64 @@
+#include "framework/Source/PEPlotSpaceAnnotation.h"
+
+#include "framework/Source/PEAnnotationHostLayer.h"
+#include "framework/Source/PEExceptions.h"
+#include "framework/Source/PEGraph.h"
+#include "framework/Source/PEPlotArea.h"
+#include "framework/Source/PEPlotAreaFrame.h"
+#include "framework/Source/PEPlotSpace.h"
+#include "framework/Source/PEUtilities.h"
+#include "platform/foundation/NSDecimalNumber.h"
+#include "platform/foundation/NSNotificationCenter.h"
+
+PEPlotSpaceAnnotation::~PEPlotSpaceAnnotation()
+{
+    NSNotificationCenter::defaultCenter()->removeObserver(static_cast<const NSObject*>(this));
+}
+
+void PEPlotSpaceAnnotation::init()
+{
+    init(nullptr, {});
+}
+
+void PEPlotSpaceAnnotation::init(const std::shared_ptr<PEPlotSpace>& newPlotSpace, const std::vector<std::shared_ptr<NSNumber>>& anchorPlotPoint)
+{
+    PEParameterAssert(newPlotSpace);
+    m_plotSpace = newPlotSpace;
+    m_anchorPlotPoint = anchorPlotPoint;
+    NSNotificationCenter::defaultCenter()->addObserver(self(), &PEPlotSpaceAnnotation::setContentNeedsLayout,
+        PEPlotSpaceCoordinateMappingDidChangeNotification, newPlotSpace);
+}
+
+void PEPlotSpaceAnnotation::setAnchorPlotPoint(const std::vector<std::shared_ptr<NSNumber>>& point)
+{
+    m_anchorPlotPoint = point;
+    setContentNeedsLayout();
+}
+
+void PEPlotSpaceAnnotation::setContentNeedsLayout()
+{
+    requestHostLayout();
+}
+
+void PEPlotSpaceAnnotation::positionContentLayer()
+{
+    auto host = annotationHostLayer();
+    if (!contentLayer() || !host || m_anchorPlotPoint.empty())
+        return;
+    std::vector<NSDecimal> decimals;
+    for (const auto& number : m_anchorPlotPoint) {
+        if (auto decimal = std::dynamic_pointer_cast<NSDecimalNumber>(number))
+            decimals.push_back(decimal->decimalValue());
+        else
+            decimals.push_back(number ? PEDecimalWithDouble(number->doubleValue()) : PEDecimalWithInt(0));
+    }
+    CGPoint viewPoint = m_plotSpace->plotAreaViewPointForPlotPoint(decimals.data(), decimals.size());
+    CGPoint reference = CGPointZero;
+    if (auto graph = m_plotSpace->graph()) {
+        if (auto frame = graph->plotAreaFrame()) {
+            if (auto area = frame->plotArea())
+                reference = host->convertPointFromLayer(viewPoint, area);
+        }
+    }
+    placeContentLayerAt(reference);
+}
