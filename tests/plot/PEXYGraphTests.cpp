@@ -26,28 +26,34 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+
+#include "tests/plot/PlotRendering.h"
+#include "framework/Source/PEMutableLineStyle.h"
 #include <numbers>
+
+using namespace plottest;
 
 namespace {
 
 std::shared_ptr<PEXYGraph> plainWhiteGraph()
 {
     PETheme::registerBuiltInThemes();
-    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 320, 240 } });
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 320, 260 } });
     graph->applyTheme(PETheme::themeNamed("Plain White"));
     graph->setPaddingLeft(10);
     graph->setPaddingTop(30);
     graph->setPaddingRight(10);
-    graph->setPaddingBottom(10);
+    graph->setPaddingBottom(40);
     graph->plotAreaFrame()->setPaddingLeft(50);
-    graph->plotAreaFrame()->setPaddingBottom(40);
+    graph->plotAreaFrame()->setPaddingBottom(50);
     graph->plotAreaFrame()->setPaddingTop(10);
     graph->plotAreaFrame()->setPaddingRight(10);
     auto space = std::static_pointer_cast<PEXYPlotSpace>(graph->defaultPlotSpace());
     space->setXRange(PEPlotRange::plotRangeWithLocation(0.0, 4.0));
     space->setYRange(PEPlotRange::plotRangeWithLocation(0.0, 3.0));
     auto axes = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet());
-    auto grid = PELineStyle::lineStyle();
+    auto grid = PEMutableLineStyle::lineStyle();
+    grid->setLineColor(PEColor::colorWithGenericGray(0.85));
     axes->yAxis()->setMajorGridLineStyle(grid);
     axes->xAxis()->setMajorIntervalLength(PEDecimalWithInt(1));
     axes->yAxis()->setMajorIntervalLength(PEDecimalWithInt(1));
@@ -57,40 +63,31 @@ std::shared_ptr<PEXYGraph> plainWhiteGraph()
     titleStyle->setFontSize(16);
     graph->setTitleTextStyle(titleStyle);
     graph->setTitle("教练评分分布");
+
+    auto first = TestLinePlot::create(CGRectZero);
+    first->setIdentifier(NSString("科目一"));
+    first->points = { { 0, 0.5 }, { 1, 1.5 }, { 2, 1 }, { 3, 2.5 }, { 4, 2 } };
+    auto blue = PEMutableLineStyle::lineStyle();
+    blue->setLineColor(PEColor::blueColor());
+    blue->setLineWidth(2);
+    first->lineStyle = blue;
+    auto second = TestLinePlot::create(CGRectZero);
+    second->setIdentifier(NSString("科目二"));
+    second->points = { { 0, 2 }, { 1, 1 }, { 2, 2 }, { 3, 1.5 }, { 4, 0.5 } };
+    auto red = PEMutableLineStyle::lineStyle();
+    red->setLineColor(PEColor::redColor());
+    red->setLineWidth(2);
+    second->lineStyle = red;
+    graph->addPlot(first);
+    graph->addPlot(second);
+    auto legend = PELegend::legendWithGraph(graph);
+    auto legendStyle = PEMutableTextStyle::textStyle();
+    legendStyle->setFontSize(12);
+    legend->setTextStyle(legendStyle);
+    legend->setNumberOfRows(1);
+    graph->setLegend(legend);
+    graph->setLegendDisplacement(CGPoint { 0, 4 });
     return graph;
-}
-
-struct Picture {
-    std::vector<std::uint8_t> pixels;
-    std::size_t bytesPerRow { 0 };
-    std::shared_ptr<NSData> png;
-};
-
-Picture render(const std::shared_ptr<PEGraph>& graph, CGFloat scale)
-{
-    CGSize size = graph->bounds().size;
-    graph->setContentsScale(scale);
-    UIGraphicsBeginImageContextWithOptions(size, true, scale);
-    auto context = UIGraphicsGetCurrentContext();
-    CGContextTranslateCTM(context, 0, size.height);
-    CGContextScaleCTM(context, 1, -1);
-    graph->layoutAndRenderInContext(context);
-    Picture picture;
-    auto image = UIGraphicsGetImageFromCurrentImageContext();
-    CGFloat imageScale = 0;
-    auto cgImage = UIGraphicsGetCGImageFromCurrentImageContext(&imageScale);
-    picture.pixels = CGDataProviderCopyData(CGImageGetDataProvider(cgImage));
-    picture.bytesPerRow = CGImageGetBytesPerRow(cgImage);
-    picture.png = UIImagePNGRepresentation(image);
-    UIGraphicsEndImageContext();
-    return picture;
-}
-
-void saveSnapshot(const Picture& picture, const std::string& name)
-{
-    std::filesystem::create_directories(CORVANE_SNAPSHOT_DIR);
-    std::ofstream out(std::string(CORVANE_SNAPSHOT_DIR) + "/" + name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(picture.png->bytes()), static_cast<std::streamsize>(picture.png->length()));
 }
 
 } // namespace
@@ -99,7 +96,7 @@ TEST(PEXYGraph, plainWhiteRendersCrispAxesAndChineseTitlesAtScale2)
 {
     auto graph = plainWhiteGraph();
     Picture picture;
-    ASSERT_NO_THROW(picture = render(graph, 2));
+    ASSERT_NO_THROW(picture = renderGraph(graph, 2));
     saveSnapshot(picture, "plain-white-xy-graph@2x.png");
     auto axes = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet());
     // Majors every 1 inside 0...4 and 0...3, minors four per interval.
@@ -109,8 +106,18 @@ TEST(PEXYGraph, plainWhiteRendersCrispAxesAndChineseTitlesAtScale2)
     EXPECT_EQ(axes->xAxis()->axisLabels().size(), 5u);
     ASSERT_TRUE(graph->plotAreaFrame()->plotArea()->axisTitleGroup());
     EXPECT_EQ(graph->plotAreaFrame()->plotArea()->axisTitleGroup()->sublayers().size(), 2u);
-    // The frame's one-point border covers exactly two device rows, fully dark.
-    EXPECT_FALSE(picture.pixels.empty());
+    EXPECT_EQ(graph->legend()->legendEntries().size(), 2u);
+
+    // The frame's one-point border: exactly two device columns, black, with white beside them.
+    CGRect frame = graph->plotAreaFrame()->frame();
+    auto left = static_cast<std::size_t>(frame.origin.x * 2);
+    auto row = static_cast<std::size_t>(picture.height / 2);
+    EXPECT_GT(picture.darkness(left, row), 200);
+    EXPECT_GT(picture.darkness(left + 1, row), 200);
+    EXPECT_LT(picture.darkness(left + 2, row), 30);
+    EXPECT_LT(picture.darkness(left - 1, row), 30);
+
+    EXPECT_LT(differenceFromReference(picture, "plain-white-xy-graph@2x.png", 24), 0.01);
 }
 
 TEST(PEPlotArea, layerOrderUsesTheFirstSixDistinctTypesAndIgnoresTheRest)
@@ -128,7 +135,7 @@ TEST(PEPlotArea, layerOrderUsesTheFirstSixDistinctTypesAndIgnoresTheRest)
     EXPECT_EQ(std::vector<int>(order.begin(), order.end()), (std::vector<int> { 0, 1, 4, 5, 2, 3 }));
     auto sublayers = area->sublayers();
     EXPECT_LE(area->indexForLayerType(PEPlotAreaLayerTypeAxisTitles), sublayers.size());
-    EXPECT_NO_THROW(render(graph, 1));
+    EXPECT_NO_THROW(renderGraph(graph, 1));
 }
 
 TEST(PEAxisLabel, anchorFacesTheTickForAnyRotation)
