@@ -1,8 +1,14 @@
 #include "library/payment/OrbipaySDK.h"
 
+#include "library/payment/OPayCashierViewController.h"
+#include "library/payment/OPayEnvelope.h"
+#include "library/payment/OPayGatewayRequest.h"
 #include "platform/foundation/HexDigits.h"
 #include "platform/foundation/NSAssertMainThread.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIWindow.h"
 
+#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -25,7 +31,131 @@ std::string decode(const std::string& text)
     return out;
 }
 
+constexpr const char* kStatusPaid = "9000";
+constexpr const char* kStatusCancelled = "6001";
+constexpr const char* kStatusNetwork = "6002";
+constexpr const char* kStatusFailed = "4000";
+
+// The top of what the key window shows: the cashier goes over it.
+std::shared_ptr<UIViewController> presentingController()
+{
+    auto application = UIApplication::sharedApplication();
+    auto window = application->keyWindow();
+    if (!window && !application->windows().empty())
+        window = application->windows().front();
+    auto controller = window ? window->rootViewController() : nullptr;
+    while (controller && controller->presentedViewController())
+        controller = controller->presentedViewController();
+    return controller;
+}
+
 } // namespace
+
+std::shared_ptr<NSURL> OrbipaySDK::gatewayURL()
+{
+    const char* overridden = std::getenv("CORVANE_PAYMENT_GATEWAY_URL");
+    return NSURL::URLWithString(NSString(overridden && *overridden ? overridden : CORVANE_PAYMENT_GATEWAY_URL));
+}
+
+NSString OrbipaySDK::providerPublicKey()
+{
+    return NSString(CORVANE_PAYMENT_PROVIDER_KEY);
+}
+
+std::shared_ptr<NSDictionary> OrbipaySDK::resultDictionary(const NSString& status, const NSString& memo)
+{
+    auto result = NSMutableDictionary::dictionary();
+    result->setObject(status, NSString("resultStatus"));
+    result->setObject(memo, NSString("memo"));
+    result->setObject(NSString(""), NSString("result"));
+    return result;
+}
+
+void OrbipaySDK::payOrder(const NSString& orderString, const NSString& schemeStr, OPCompletionBlock callback)
+{
+    NSAssertMainThread();
+    if (orderString.length() == 0) {
+        if (callback)
+            callback(resultDictionary(kStatusFailed, "订单缺失"));
+        return;
+    }
+    if (m_paymentPending) {
+        if (callback)
+            callback(resultDictionary(kStatusFailed, "订单重复"));
+        return;
+    }
+    m_paymentPending = true;
+    m_callback = std::move(callback);
+    m_scheme = schemeStr;
+
+    std::shared_ptr<NSError> error;
+    const NSString envelope = OPayEnvelope::seal(orderString.UTF8String(), providerPublicKey(), &error);
+    if (envelope.length() == 0) {
+        finishPayment(resultDictionary(kStatusFailed, "支付信息无法加密"));
+        return;
+    }
+    m_gatewayRequest = OPayGatewayRequest::create();
+    std::weak_ptr<OrbipaySDK> weakSelf = self();
+    m_gatewayRequest->start(gatewayURL(), envelope, schemeStr,
+        [weakSelf](const std::shared_ptr<NSURL>& cashierURL, const NSString& refusal, const std::shared_ptr<NSError>& error) {
+            auto protectedSelf = weakSelf.lock();
+            if (!protectedSelf || !protectedSelf->m_paymentPending)
+                return;
+            protectedSelf->m_gatewayRequest = nullptr;
+            if (cashierURL)
+                protectedSelf->openCashier(cashierURL);
+            else if (refusal.length())
+                protectedSelf->finishPayment(resultDictionary(kStatusFailed, refusal));
+            else
+                protectedSelf->finishPayment(resultDictionary(error ? kStatusNetwork : kStatusFailed, error ? "网络连接出错" : "支付网关的回复无法读取"));
+        });
+}
+
+void OrbipaySDK::openCashier(const std::shared_ptr<NSURL>& cashierURL)
+{
+    auto presenter = presentingController();
+    if (!presenter) {
+        finishPayment(resultDictionary(kStatusFailed, "无法打开收银台"));
+        return;
+    }
+    std::weak_ptr<OrbipaySDK> weakSelf = self();
+    m_cashier = OPayCashierViewController::create(cashierURL, m_scheme,
+        [weakSelf](const std::shared_ptr<NSURL>& resultURL) {
+            if (auto protectedSelf = weakSelf.lock())
+                protectedSelf->processOrderWithPaymentResult(resultURL, nullptr);
+        },
+        [weakSelf] {
+            if (auto protectedSelf = weakSelf.lock())
+                protectedSelf->finishPayment(resultDictionary(kStatusCancelled, "用户中途取消"));
+        });
+    presenter->presentViewController(m_cashier, true);
+}
+
+void OrbipaySDK::closeCashier()
+{
+    auto cashier = std::move(m_cashier);
+    m_cashier = nullptr;
+    if (cashier && cashier->presentingViewController())
+        cashier->dismissViewControllerAnimated(false);
+}
+
+void OrbipaySDK::finishPayment(const std::shared_ptr<NSDictionary>& result, const OPCompletionBlock& standbyCallback)
+{
+    if (!m_paymentPending)
+        return;
+    m_paymentPending = false;
+    if (m_gatewayRequest)
+        m_gatewayRequest->cancel();
+    m_gatewayRequest = nullptr;
+    closeCashier();
+    auto callback = std::move(m_callback);
+    m_callback = nullptr;
+    m_scheme = NSString();
+    if (callback)
+        callback(result);
+    else if (standbyCallback)
+        standbyCallback(result);
+}
 
 std::shared_ptr<OrbipaySDK> OrbipaySDK::defaultService()
 {
@@ -69,16 +199,9 @@ std::shared_ptr<NSDictionary> OrbipaySDK::resultDictionaryFromURL(const std::sha
 void OrbipaySDK::processOrderWithPaymentResult(const std::shared_ptr<NSURL>& resultUrl, const OPCompletionBlock& standbyCallback)
 {
     NSAssertMainThread();
-    if (!m_paymentPending)
+    if (!m_paymentPending || !resultUrl || resultUrl->host() != NSString("payresult"))
         return;
-    m_paymentPending = false;
-    auto callback = std::move(m_callback);
-    m_callback = nullptr;
-    auto result = resultDictionaryFromURL(resultUrl);
-    if (callback)
-        callback(result);
-    else if (standbyCallback)
-        standbyCallback(result);
+    finishPayment(resultDictionaryFromURL(resultUrl), standbyCallback);
 }
 
 void OrbipaySDK::processAuthResult(const std::shared_ptr<NSURL>& resultUrl, const OPCompletionBlock& standbyCallback)

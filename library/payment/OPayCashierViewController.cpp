@@ -1,0 +1,94 @@
+#include "library/payment/OPayCashierViewController.h"
+
+#include "platform/uikit/UIColor.h"
+#include "platform/text/UIFont.h"
+
+namespace {
+
+constexpr CGFloat kBarHeight = 64;
+
+UIColorRef providerBlue()
+{
+    return UIColor::colorWithRed(0, 0x8c / 255.0, 0xd6 / 255.0, 1);
+}
+
+} // namespace
+
+void OPayCashierViewController::init(const std::shared_ptr<NSURL>& cashierURL, const NSString& scheme, ResultHandler onResult,
+    CloseHandler onClose)
+{
+    super::init();
+    m_cashierURL = cashierURL;
+    m_scheme = scheme;
+    m_onResult = std::move(onResult);
+    m_onClose = std::move(onClose);
+}
+
+void OPayCashierViewController::viewDidLoad()
+{
+    super::viewDidLoad();
+    const CGSize size = view()->bounds().size;
+    view()->setBackgroundColor(UIColor::whiteColor());
+
+    auto bar = UIView::create(CGRectMake(0, 0, size.width, kBarHeight));
+    bar->setBackgroundColor(providerBlue());
+    view()->addSubview(bar);
+    m_titleLabel = UILabel::create(CGRectMake(60, 20, size.width - 120, 44));
+    m_titleLabel->setText("收银台");
+    m_titleLabel->setTextColor(UIColor::whiteColor());
+    m_titleLabel->setFont(UIFont::boldSystemFontOfSize(18));
+    m_titleLabel->setTextAlignment(NSTextAlignmentCenter);
+    bar->addSubview(m_titleLabel);
+    m_closeButton = UIButton::buttonWithType(UIButtonTypeCustom);
+    m_closeButton->setFrame(CGRectMake(5, 27, 50, 30));
+    m_closeButton->setTitle("关闭", UIControlStateNormal);
+    m_closeButton->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
+    m_closeButton->titleLabel()->setFont(UIFont::systemFontOfSize(16));
+    m_closeButton->addTarget(self(), &OPayCashierViewController::closeEvent, UIControlEventTouchUpInside);
+    bar->addSubview(m_closeButton);
+
+    m_webView = UIWebView::create(CGRectMake(0, kBarHeight, size.width, size.height - kBarHeight));
+    m_webView->setBackgroundColor(UIColor::whiteColor());
+    m_webView->setDelegate(self());
+    view()->addSubview(m_webView);
+
+    m_failureLabel = UILabel::create(CGRectMake(0, kBarHeight + 40, size.width, 21));
+    m_failureLabel->setText("收银台加载失败，请关闭后重试");
+    m_failureLabel->setTextAlignment(NSTextAlignmentCenter);
+    m_failureLabel->setFont(UIFont::systemFontOfSize(14));
+    m_failureLabel->setTextColor(UIColor::grayColor());
+    m_failureLabel->setHidden(true);
+    view()->addSubview(m_failureLabel);
+
+    if (m_cashierURL)
+        m_webView->loadRequest(NSURLRequest::requestWithURL(m_cashierURL));
+}
+
+void OPayCashierViewController::closeEvent(UIButton&)
+{
+    auto onClose = std::move(m_onClose);
+    m_onClose = nullptr;
+    m_onResult = nullptr;
+    if (onClose)
+        onClose();
+}
+
+std::optional<bool> OPayCashierViewController::shouldStartLoadWithRequest(UIWebView&, const std::shared_ptr<NSURLRequest>& request,
+    UIWebViewNavigationType)
+{
+    auto url = request ? request->URL() : nullptr;
+    if (!url || url->scheme().caseInsensitiveCompare(m_scheme) != NSOrderedSame)
+        return true;
+    // The page's last step: the result address, which only the application understands.
+    auto onResult = std::move(m_onResult);
+    m_onResult = nullptr;
+    m_onClose = nullptr;
+    if (onResult)
+        onResult(url);
+    return false;
+}
+
+void OPayCashierViewController::didFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>&)
+{
+    m_failureLabel->setHidden(false);
+}

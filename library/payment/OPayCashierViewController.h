@@ -1,0 +1,45 @@
+#pragma once
+// The provider's web cashier, shown when no wallet application is at hand: its own bar with the
+// title "收银台" and a "关闭" button over a web view of the gateway's cashier page. Links of the
+// page to the application's own scheme are not loaded: they are the payment's result, handed to
+// the SDK as a wallet's reopening would be. Closing leaves the payment to the SDK as cancelled.
+
+#include "platform/uikit/UIButton.h"
+#include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIViewController.h"
+#include "platform/uikit/UIWebView.h"
+
+#include <functional>
+
+class OPayCashierViewController : public UIViewController, public UIWebViewDelegate {
+    NS_OBJECT(OPayCashierViewController, UIViewController)
+public:
+    // Hears a result address of the page, and the close button.
+    using ResultHandler = std::function<void(const std::shared_ptr<NSURL>& resultURL)>;
+    using CloseHandler = std::function<void()>;
+
+    void viewDidLoad() override;
+
+    const std::shared_ptr<UIWebView>& webView() const { return m_webView; }
+    const std::shared_ptr<UIButton>& closeButton() const { return m_closeButton; }
+    const NSString& scheme() const { return m_scheme; }
+
+    void closeEvent(UIButton& button);
+
+    std::optional<bool> shouldStartLoadWithRequest(UIWebView&, const std::shared_ptr<NSURLRequest>& request,
+        UIWebViewNavigationType type) override;
+    void didFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>& error) override;
+
+protected:
+    void init(const std::shared_ptr<NSURL>& cashierURL, const NSString& scheme, ResultHandler onResult, CloseHandler onClose);
+
+private:
+    std::shared_ptr<NSURL> m_cashierURL;
+    NSString m_scheme;
+    ResultHandler m_onResult;
+    CloseHandler m_onClose;
+    std::shared_ptr<UIWebView> m_webView;
+    std::shared_ptr<UIButton> m_closeButton;
+    std::shared_ptr<UILabel> m_titleLabel;
+    std::shared_ptr<UILabel> m_failureLabel;
+};
