@@ -11,6 +11,7 @@
 #include "framework/Source/PEPlotSpace.h"
 #include "framework/Source/PEUtilities.h"
 #include "platform/foundation/NSData.h"
+#include "platform/foundation/NSException.h"
 #include "platform/graphics/CGDataProvider.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
