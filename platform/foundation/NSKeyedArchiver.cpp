@@ -1,6 +1,7 @@
 #include "platform/foundation/NSKeyedArchiver.h"
 
 #include "platform/foundation/NSDate.h"
+#include "platform/foundation/NSDecimalNumber.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSNull.h"
@@ -136,7 +137,7 @@ std::uint64_t NSKeyedArchiver::referenceFor(const id& object)
         plist_t inlineNode = nullptr;
         if (auto text = ns::cast<NSStringObject>(object); text && !ns::cast<NSMutableString>(object))
             inlineNode = plist_new_string(ns::utf8FromUTF16(text->characters()).c_str());
-        else if (auto number = ns::cast<NSNumber>(object))
+        else if (auto number = ns::cast<NSNumber>(object); number && !ns::cast<NSDecimalNumber>(object))
             inlineNode = PropertyListNode::fromObject(number).release();
         else if (auto data = ns::cast<NSData>(object); data && !ns::cast<NSMutableData>(object))
             inlineNode = plist_new_data(reinterpret_cast<const char*>(data->bytes()), data->length());
@@ -174,6 +175,11 @@ std::uint64_t NSKeyedArchiver::referenceFor(const id& object)
         name = "NSMutableData";
         chain = { "NSMutableData", "NSData", "NSObject" };
         encodeBytes(data->bytes(), data->length(), "NS.data");
+    } else if (auto decimal = ns::cast<NSDecimalNumber>(object)) {
+        // Written as text so that all 38 digits come back, which a property-list real would lose.
+        name = "NSDecimalNumber";
+        chain = { "NSDecimalNumber", "NSNumber", "NSObject" };
+        plist_dict_set_item(container, "NS.string", plist_new_string(decimal->stringValue().UTF8String().c_str()));
     } else if (auto date = ns::cast<NSDate>(object)) {
         name = "NSDate";
         chain = { "NSDate", "NSObject" };

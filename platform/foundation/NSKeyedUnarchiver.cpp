@@ -1,6 +1,7 @@
 #include "platform/foundation/NSKeyedUnarchiver.h"
 
 #include "platform/foundation/NSDate.h"
+#include "platform/foundation/NSDecimalNumber.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSNull.h"
@@ -235,6 +236,12 @@ id NSKeyedUnarchiver::decodeInstance(void* container, const std::string& classNa
         if (!data)
             return nullptr;
         return className == "NSMutableData" ? id(NSMutableData::dataWithData(data)) : id(data);
+    }
+    if (className == "NSDecimalNumber") {
+        NSString text = PropertyListNode::stringOf(plist_dict_get_item(container, "NS.string"));
+        if (text.isNil())
+            return nullptr;
+        return NSDecimalNumber::decimalNumberWithString(text);
     }
     if (className == "NSDate") {
         plist_t time = plist_dict_get_item(container, "NS.time");

@@ -3,6 +3,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/foundation/NSArchiver.h"
 #include "platform/foundation/NSAssertionHandler.h"
+#include "platform/foundation/NSDecimalNumber.h"
 #include "platform/foundation/NSKeyedArchiver.h"
 #include "platform/foundation/NSKeyedUnarchiver.h"
 #include "platform/foundation/NSUnarchiver.h"
@@ -97,6 +98,20 @@ TEST(ConditionalObjects, resolveWhenTheObjectIsWrittenAfterTheLink)
     EXPECT_EQ(first, unarchiver->decodeObjectOfClass<TreeNode>("third"));
     EXPECT_TRUE(unarchiver->containsValueForKey("second"));
     EXPECT_EQ(unarchiver->decodeObjectForKey("second"), nullptr);
+}
+
+TEST(KeyedArchiveValues, decimalNumbersKeepEveryDigit)
+{
+    auto precise = NSDecimalNumber::decimalNumberWithString("-1234567890.1234567890123456789012345678");
+    auto notANumber = NSDecimalNumber::notANumber();
+    auto back = ns::cast<NSArray>(NSKeyedUnarchiver::unarchiveObjectWithData(
+        NSKeyedArchiver::archivedDataWithRootObject(ns::array({ precise, notANumber, NSNumber::numberWithDouble(0.5) }))));
+    ASSERT_TRUE(back && back->count() == 3);
+    auto first = ns::cast<NSDecimalNumber>(back->objectAtIndex(0));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->stringValue(), precise->stringValue());
+    EXPECT_TRUE(ns::cast<NSDecimalNumber>(back->objectAtIndex(1))->isNotANumber());
+    EXPECT_FALSE(ns::cast<NSDecimalNumber>(back->objectAtIndex(2)));
 }
 
 TEST(UnkeyedForm, readsValuesAndObjectsBackInOrder)
