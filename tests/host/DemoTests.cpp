@@ -36,7 +36,9 @@ TEST(Demo, visitsEveryScreenAndEachLooksAsDrawn)
             samples[name].push_back(host->pixelAt(point));
     }, &failed);
     ASSERT_TRUE(visited) << failed;
-    EXPECT_EQ(screens, (std::vector<std::string> { "rows", "form", "notice", "picker", "showcase", "rows-again" }));
+    EXPECT_EQ(screens, (std::vector<std::string> { "rows", "form", "notice", "picker", "showcase", "widgets-arrow-menu",
+                           "widgets-paged-menu", "widgets-progress-hud", "widgets-action-sheet", "widgets-text-view",
+                           "widgets-drawer", "rows-again" }));
     for (const auto& name : screens)
         EXPECT_GT(std::filesystem::file_size(folder / (name + ".png")), 1000u) << name;
     std::filesystem::remove_all(folder);
@@ -47,6 +49,9 @@ TEST(Demo, visitsEveryScreenAndEachLooksAsDrawn)
     expectNear(samples["notice"][2], dark, "notice ground");
     expectNear(samples["notice"][3], accent, "notice button");
     expectNear(samples["rows-again"][0], white, "rows again");
+    // The action sheet dims the widget screen; the open drawer shows its dark menu at the left.
+    EXPECT_LT(samples["widgets-action-sheet"][2][0], 200);
+    EXPECT_LT(samples["widgets-drawer"][0][0], 80);
     // The picker sheet dims the showcase above it.
     EXPECT_LT(samples["picker"][0][0], 200);
 

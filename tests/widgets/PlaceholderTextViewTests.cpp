@@ -46,6 +46,9 @@ TEST_F(PlaceholderTextViewTest, thePlaceholderShowsWhileEmptyHidesWhileTypingAnd
     host->advance(0.1);
     writeWidgetPicture(*host, "text-view-placeholder");
     EXPECT_EQ(label->alpha(), 1);
+    // At the top, where typed text starts, not in the middle of the view.
+    EXPECT_DOUBLE_EQ(label->frame().origin.y, 8);
+    EXPECT_LT(label->frame().size.height, 40);
 
     host->tap(view);
     host->typeText("教");

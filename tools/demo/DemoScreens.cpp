@@ -1,4 +1,5 @@
 #include "tools/demo/DemoScreens.h"
+#include "tools/demo/WidgetLibraryDemo.h"
 
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UIScreen.h"
@@ -107,6 +108,9 @@ void RowFormViewController::loadView()
     m_showcaseButton = makeButton("Showcase", CGRectMake(20, 310, 280, 44));
     m_showcaseButton->addTarget(self(), &RowFormViewController::showShowcase, UIControlEventTouchUpInside);
     view->addSubview(m_showcaseButton);
+    m_widgetsButton = makeButton("Widgets", CGRectMake(20, 370, 280, 44));
+    m_widgetsButton->addTarget(self(), &RowFormViewController::showWidgets, UIControlEventTouchUpInside);
+    view->addSubview(m_widgetsButton);
     m_backButton = makeButton("Back", CGRectMake(20, 250, 280, 44));
     m_backButton->setBackgroundColor(UIColor::grayColor());
     m_backButton->addTarget(self(), &RowFormViewController::goBack, UIControlEventTouchUpInside);
@@ -142,6 +146,13 @@ void RowFormViewController::showShowcase()
     view()->endEditing(true);
     if (auto navigation = navigationController())
         navigation->pushViewController(ShowcaseViewController::create(), true);
+}
+
+void RowFormViewController::showWidgets()
+{
+    view()->endEditing(true);
+    if (auto navigation = navigationController())
+        navigation->pushViewController(WidgetLibraryViewController::create(), true);
 }
 
 // MARK: The showcase

@@ -43,10 +43,12 @@ public:
     const std::shared_ptr<UIButton>& noticeButton() const { return m_noticeButton; }
     const std::shared_ptr<UIButton>& backButton() const { return m_backButton; }
     const std::shared_ptr<UIButton>& showcaseButton() const { return m_showcaseButton; }
+    const std::shared_ptr<UIButton>& widgetsButton() const { return m_widgetsButton; }
 
     void showNotice();
     void goBack();
     void showShowcase();
+    void showWidgets();
 
 protected:
     void init(NSInteger row);
@@ -59,6 +61,7 @@ private:
     std::shared_ptr<UIButton> m_noticeButton;
     std::shared_ptr<UIButton> m_backButton;
     std::shared_ptr<UIButton> m_showcaseButton;
+    std::shared_ptr<UIButton> m_widgetsButton;
 };
 
 class NoticeViewController : public UIViewController {

@@ -1,5 +1,7 @@
 #include "tools/demo/DemoTour.h"
 
+#include "tools/demo/WidgetLibraryDemo.h"
+
 namespace DemoTour {
 
 std::shared_ptr<DemoAppDelegate> launch(HeadlessHost& host)
@@ -84,6 +86,45 @@ bool visitEveryScreen(HeadlessHost& host, DemoAppDelegate& application,
         return fail("the alert shows");
     visited("showcase");
     showcase->alert()->dismissWithClickedButtonIndex(0, false);
+    navigation->popViewControllerAnimated(false);
+    host.runUntilIdle();
+
+    if (!host.tap(form->widgetsButton()))
+        return fail("the widgets button takes a tap");
+    host.runUntilIdle();
+    auto widgets = std::dynamic_pointer_cast<WidgetLibraryViewController>(navigation->topViewController());
+    if (!widgets)
+        return fail("the widget screen is pushed");
+    const char* const families[] = { "widgets-arrow-menu", "widgets-paged-menu", "widgets-progress-hud", "widgets-action-sheet" };
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (!host.tap(widgets->buttons()[i]))
+            return fail("a widget button takes a tap");
+        host.advance(0.5);
+        visited(families[i]);
+        if (i == 2)
+            host.advance(3.5);  // the HUD counts to 100 % and hides a second later
+        else  // outside the menus, and above the sheet's panel
+            host.tap(CGPointMake(160, i == 3 ? 150 : 520));
+        host.runUntilIdle();
+    }
+    if (!host.tap(widgets->buttons()[4]))
+        return fail("the text view button takes a tap");
+    host.runUntilIdle();
+    visited("widgets-text-view");
+    navigation->popViewControllerAnimated(false);
+    host.runUntilIdle();
+    if (!host.tap(widgets->buttons()[5]))
+        return fail("the drawer button takes a tap");
+    host.runUntilIdle();
+    auto drawer = std::dynamic_pointer_cast<DWDrawerController>(navigation->presentedViewController());
+    if (!drawer)
+        return fail("the drawer is presented");
+    host.tap(CGPointMake(30, 42));
+    host.runUntilIdle();
+    if (drawer->openSide() != DWDrawerSideLeft)
+        return fail("the drawer's menu button opens it");
+    visited("widgets-drawer");
+    drawer->dismissViewControllerAnimated(false);
     navigation->popViewControllerAnimated(false);
     host.runUntilIdle();
 

@@ -2,6 +2,8 @@
 
 #include "platform/foundation/NSNotificationCenter.h"
 
+#include <algorithm>
+
 void KMTextView::init(CGRect frame)
 {
     UITextView::init(frame);
@@ -17,7 +19,7 @@ void KMTextView::setPlaceholder(const NSString& placeholder)
     m_placeholder = placeholder;
     if (!m_placeHolderLabel) {
         m_placeHolderLabel = UILabel::create(CGRectInset(bounds(), 8, 8));
-        m_placeHolderLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+        m_placeHolderLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
         m_placeHolderLabel->setLineBreakMode(NSLineBreakByWordWrapping);
         m_placeHolderLabel->setNumberOfLines(0);
         m_placeHolderLabel->setFont(font());
@@ -27,6 +29,11 @@ void KMTextView::setPlaceholder(const NSString& placeholder)
         addSubview(m_placeHolderLabel);
     }
     m_placeHolderLabel->setText(m_placeholder);
+    // The label is as high as its text, so the placeholder starts where typed text starts
+    // instead of floating in the middle of a tall view.
+    const CGRect room = CGRectInset(bounds(), 8, 8);
+    const CGSize fitting = m_placeHolderLabel->sizeThatFits(CGSizeMake(room.size.width, room.size.height));
+    m_placeHolderLabel->setFrame(CGRectMake(room.origin.x, room.origin.y, room.size.width, std::min(fitting.height, room.size.height)));
     refreshPlaceholder();
 }
 
@@ -45,8 +52,10 @@ void KMTextView::setText(const NSString& text)
 void KMTextView::setFont(const UIFontRef& font)
 {
     UITextView::setFont(font);
-    if (m_placeHolderLabel)
+    if (m_placeHolderLabel) {
         m_placeHolderLabel->setFont(this->font());
+        setPlaceholder(m_placeholder);
+    }
 }
 
 std::shared_ptr<UITextViewDelegate> KMTextView::delegate() const
