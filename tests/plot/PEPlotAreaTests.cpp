@@ -1,0 +1,185 @@
+#include "PlotRendering.h"
+
+#include "framework/Source/PEAxisLabelGroup.h"
+#include "framework/Source/PEBorderLayer.h"
+#include "framework/Source/PEBorderedLayer.h"
+#include "framework/Source/PEFill.h"
+#include "framework/Source/PEGridLineGroup.h"
+#include "framework/Source/PEMaskLayer.h"
+#include "framework/Source/PEMutableLineStyle.h"
+#include "framework/Source/PEMutableShadow.h"
+#include "framework/Source/PEPlotArea.h"
+#include "framework/Source/PEPlotAreaFrame.h"
+#include "framework/Source/PEPlotGroup.h"
+#include "framework/Source/PEXYAxis.h"
+#include "framework/Source/PEXYAxisSet.h"
+#include "framework/Source/PEXYGraph.h"
+
+#include <gtest/gtest.h>
+
+using namespace plottest;
+
+namespace {
+
+class ThrowingLayer : public PELayer {
+    NS_OBJECT(ThrowingLayer, PELayer)
+public:
+    void renderAsVectorInContext(const CGContextRef& context) override
+    {
+        PELayer::renderAsVectorInContext(context);
+        NSException::raise(NSInternalInconsistencyException, "drawing failed");
+    }
+};
+
+std::vector<std::shared_ptr<CALayer>> stackOf(const PEPlotArea& area)
+{
+    std::vector<std::shared_ptr<CALayer>> layers;
+    for (const auto& layer : area.sublayers())
+        layers.push_back(layer);
+    return layers;
+}
+
+} // namespace
+
+TEST(PEPlotArea, groupsComeAndGoWithWhatTheAxesNeed)
+{
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 200, 200 } });
+    auto area = graph->plotAreaFrame()->plotArea();
+    auto axes = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet());
+    EXPECT_FALSE(area->majorGridLineGroup());
+    EXPECT_FALSE(area->minorGridLineGroup());
+    EXPECT_FALSE(area->axisTitleGroup());
+
+    axes->yAxis()->setMajorGridLineStyle(PELineStyle::lineStyle());
+    ASSERT_TRUE(area->majorGridLineGroup());
+    EXPECT_EQ(area->indexForLayerType(PEPlotAreaLayerTypeMajorGridLines), 0u);
+    EXPECT_EQ(area->sublayers().front(), area->majorGridLineGroup());
+    axes->xAxis()->setTitle("月份");
+    ASSERT_TRUE(area->axisTitleGroup());
+    EXPECT_EQ(area->axisTitleGroup()->sublayers().size(), 1u);
+
+    // Default stack, bottom to top: grids, axis set, plots, labels, titles.
+    auto stack = stackOf(*area);
+    ASSERT_GE(stack.size(), 4u);
+    EXPECT_EQ(stack[0], area->majorGridLineGroup());
+    EXPECT_EQ(stack[1], axes);
+    EXPECT_EQ(stack[2], area->plotGroup());
+
+    axes->yAxis()->setMajorGridLineStyle(nullptr);
+    EXPECT_FALSE(area->majorGridLineGroup());
+    axes->xAxis()->setTitle(NSString());
+    EXPECT_FALSE(area->axisTitleGroup());
+}
+
+TEST(PEPlotGroup, refusesNilPlotsAndLeavesForeignPlotsAlone)
+{
+    auto group = PEPlotGroup::create(CGRectZero);
+    EXPECT_THROW(group->addPlot(nullptr), NSException);
+    auto plot = TestLinePlot::create(CGRectZero);
+    EXPECT_THROW(group->insertPlot(plot, 1), NSException);
+    group->insertPlot(plot, 0);
+    auto elsewhere = PELayer::create(CGRectZero);
+    auto foreign = TestLinePlot::create(CGRectZero);
+    elsewhere->addSublayer(foreign);
+    group->removePlot(foreign);
+    EXPECT_EQ(foreign->superlayer(), elsewhere);
+    group->removePlot(plot);
+    EXPECT_EQ(plot->superlayer(), nullptr);
+}
+
+TEST(PEPlotArea, aLayerThatThrowsWhileDrawingIsLeftOutOfTheFrame)
+{
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 100, 100 } });
+    graph->setFill(PEFill::fillWithColor(PEColor::colorWithGenericGray(0.5)));
+    auto broken = ThrowingLayer::create(CGRect { { 0, 0 }, { 100, 100 } });
+    graph->plotAreaFrame()->plotArea()->addSublayer(broken);
+    Picture picture;
+    ASSERT_NO_THROW(picture = renderGraph(graph, 1));
+    EXPECT_NEAR(picture.darkness(80, 20), 127, 3);
+}
+
+TEST(PEXYAxisSet, startsWithAnXAndAYAxisAndStrokesTheFramesBorder)
+{
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 100, 100 } });
+    auto axes = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet());
+    ASSERT_EQ(axes->axes().size(), 2u);
+    EXPECT_EQ(axes->axes()[0]->coordinate(), PECoordinateX);
+    EXPECT_EQ(axes->xAxis()->tickDirection(), PESignNegative);
+    EXPECT_EQ(axes->yAxis()->tickDirection(), PESignNegative);
+    for (const auto& axis : axes->axes())
+        axis->setHidden(true);
+    graph->plotAreaFrame()->setPaddingLeft(20);
+    auto border = PELineStyle::lineStyle();
+    axes->setBorderLineStyle(border);
+    Picture picture = renderGraph(graph, 1);
+    // The border follows the axis set's superlayer, the plot area inside the frame's padding.
+    EXPECT_GT(picture.darkness(20, 50), 200);
+    EXPECT_LT(picture.darkness(18, 50), 30);
+    EXPECT_LT(picture.darkness(22, 50), 30);
+
+    auto twoY = PEXYAxis::create(CGRectZero);
+    twoY->setCoordinate(PECoordinateY);
+    auto otherY = PEXYAxis::create(CGRectZero);
+    otherY->setCoordinate(PECoordinateY);
+    axes->setAxes({ twoY, otherY });
+    EXPECT_EQ(axes->xAxis(), nullptr);
+    EXPECT_EQ(axes->axisForCoordinate(PECoordinateY, 1), otherY);
+}
+
+TEST(PEBorderedLayer, masksToBorderHandsTheBorderToABorderLayerAndClipsInside)
+{
+    auto host = PELayer::create(CGRect { { 0, 0 }, { 100, 100 } });
+    auto bordered = PEBorderedLayer::create(CGRect { { 10, 10 }, { 80, 80 } });
+    auto thick = PELineStyle::lineStyle()->mutableCopyStyle();
+    thick->setLineWidth(4);
+    bordered->setBorderLineStyle(thick);
+    bordered->setCornerRadius(10);
+    bordered->setFill(PEFill::fillWithColor(PEColor::whiteColor()));
+    auto content = PEBorderedLayer::create(CGRect { { 0, 0 }, { 80, 80 } });
+    content->setFill(PEFill::fillWithColor(PEColor::blackColor()));
+    bordered->addSublayer(content);
+    host->addSublayer(bordered);
+
+    bordered->setMasksToBorder(true);
+    ASSERT_TRUE(bordered->borderLayer());
+    EXPECT_EQ(bordered->superlayer(), bordered->borderLayer());
+    EXPECT_EQ(bordered->borderLayer()->superlayer(), host);
+    EXPECT_TRUE(std::dynamic_pointer_cast<PEMaskLayer>(bordered->mask()));
+    CGRect inner = CGPathGetBoundingBox(bordered->sublayerMaskingPath());
+    EXPECT_EQ(inner.size.width, 72);
+
+    bordered->borderLayer()->layoutSublayers();
+    EXPECT_EQ(bordered->frame().size.width, 80);
+    Picture picture = render(CGSize { 100, 100 }, 1, [&](const CGContextRef& context) { host->recursivelyRenderInContext(context); });
+    saveSnapshot(picture, "masked-border.png");
+    // The black content is clipped inside the rounded border; outside the corner stays white,
+    // and the border is drawn above the content.
+    EXPECT_GT(picture.darkness(50, 50), 240);
+    EXPECT_LT(picture.darkness(11, 11), 30);
+    EXPECT_LT(picture.darkness(50, 5), 30);
+    EXPECT_GT(picture.darkness(50, 12), 200);
+
+    bordered->setMasksToBorder(false);
+    EXPECT_EQ(bordered->superlayer(), host);
+    EXPECT_FALSE(bordered->mask());
+}
+
+TEST(PEBorderLayer, growsItsMaskedLayerByTheShadowMargin)
+{
+    auto border = PEBorderLayer::create(CGRect { { 0, 0 }, { 100, 50 } });
+    auto bordered = PEBorderedLayer::create(CGRectZero);
+    border->setMaskedLayer(bordered);
+    border->addSublayer(bordered);
+    auto shadow = PEMutableShadow::shadow();
+    shadow->setShadowOffset(CGSize { 2, -3 });
+    shadow->setShadowBlurRadius(4);
+    border->setShadow(shadow);
+    border->layoutSublayers();
+    EXPECT_EQ(bordered->frame().size.width, 112);
+    EXPECT_EQ(bordered->frame().size.height, 64);
+    EXPECT_FALSE(bordered->inLayout());
+
+    border->setHidden(true);
+    Picture picture = render(CGSize { 100, 50 }, 1, [&](const CGContextRef& context) { border->renderAsVectorInContext(context); });
+    EXPECT_LT(picture.darkness(0, 0), 5);
+}
