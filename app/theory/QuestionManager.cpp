@@ -239,11 +239,21 @@ std::shared_ptr<QuestionManager> QuestionManager::shareInstance()
     return shared;
 }
 
+namespace {
+
+// One seed per process, from the system's entropy, so papers differ between runs.
+QuestionManager::RandomSource entropySource()
+{
+    static const std::uint32_t seed = std::random_device {}();
+    auto engine = std::make_shared<std::mt19937>(seed);
+    return [engine] { return static_cast<std::uint32_t>((*engine)()); };
+}
+
+} // namespace
+
 void QuestionManager::init()
 {
-    // One seed per process, from the system's entropy, so papers differ between runs.
-    auto engine = std::make_shared<std::mt19937>(std::random_device {}());
-    m_random = [engine] { return static_cast<std::uint32_t>((*engine)()); };
+    m_random = entropySource();
 }
 
 NSString QuestionManager::getDBPath()
@@ -269,8 +279,7 @@ void QuestionManager::setBundledDBPath(const NSString& path)
 void QuestionManager::setRandomSource(RandomSource source)
 {
     std::lock_guard lock(m_mutex);
-    if (source)
-        m_random = std::move(source);
+    m_random = source ? std::move(source) : entropySource();
 }
 
 std::uint32_t QuestionManager::nextRandom()
@@ -466,14 +475,19 @@ std::shared_ptr<NSMutableArray> QuestionManager::paperRow(const RowStatements& s
             db.forEach(db.query(statements.secondary, parameters), collect(secondary));
     }
 
-    // Distinct indexes in the order drawn; a repeat is drawn again.
+    // Distinct indexes in the order drawn; a repeat is drawn again. A generator stuck on taken
+    // indexes would never end the row, so after many repeats in a row the next free one is taken.
     const auto pick = [&](const std::vector<std::shared_ptr<QuestionRecord>>& from, std::size_t count) {
         std::vector<std::size_t> drawn;
         std::vector<bool> taken(from.size(), false);
+        std::size_t repeats = 0;
         while (drawn.size() < count) {
-            const std::size_t index = nextRandom() % from.size();
-            if (taken[index])
+            std::size_t index = nextRandom() % from.size();
+            if (taken[index] && ++repeats < 16 * from.size())
                 continue;
+            while (taken[index])
+                index = (index + 1) % from.size();
+            repeats = 0;
             taken[index] = true;
             drawn.push_back(index);
         }

@@ -42,7 +42,7 @@ public:
     // Where the delivered bank is taken from; nil goes back to the main bundle's.
     void setBundledDBPath(const NSString& path);
 
-    // Seeded once per process from the system's entropy; a test sets its own.
+    // Seeded once per process from the system's entropy; a test sets its own, nil goes back.
     void setRandomSource(RandomSource source);
 
     // Makes the documents copy usable: copies it when missing, replaces it (keeping the readable
