@@ -1,9 +1,9 @@
-#include "app/screens/AppDelegate.h"
+#include "app/AppDelegate.h"
 
-#include "app/ServerUrlManger.h"
-#include "app/ServiceHosts.h"
-#include "app/ServiceRoad.h"
-#include "app/screens/ViewController.h"
+#include "app/screens/login/ViewController.h"
+#include "app/services/ServerUrlManger.h"
+#include "app/services/ServiceHosts.h"
+#include "app/services/ServiceRoad.h"
 #include "library/payment/OrbipaySDK.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/keyboard/KMKeyboardManager.h"
@@ -21,6 +21,11 @@ void showAlert(const NSString& title, const NSString& message)
 }
 
 } // namespace
+
+std::shared_ptr<AppDelegate> AppDelegate::shared()
+{
+    return std::dynamic_pointer_cast<AppDelegate>(UIApplication::sharedApplication()->delegate());
+}
 
 AppDelegate::~AppDelegate()
 {
@@ -40,8 +45,8 @@ std::optional<bool> AppDelegate::didFinishLaunchingWithOptions(UIApplication&, c
     keyboard->setShouldShowTextFieldPlaceholder(true);
     networkIsConnected();
     auto center = NSNotificationCenter::defaultCenter();
-    auto me = std::static_pointer_cast<AppDelegate>(self());
-    center->addObserver(me, &AppDelegate::reLogin, NSString(kCorvaneRestartNotification), nullptr);
+    auto protectedSelf = self();
+    center->addObserver(protectedSelf, &AppDelegate::reLogin, NSString(kCorvaneRestartNotification), nullptr);
 
     auto navigation = CustomNavigationController::create(ViewController::create());
     m_window->setRootViewController(navigation);
@@ -59,13 +64,13 @@ void AppDelegate::networkIsConnected()
     if (!m_reach)
         return;
     NSLog("-- current status: %@", m_reach->currentReachabilityString());
-    auto me = std::static_pointer_cast<AppDelegate>(self());
-    NSNotificationCenter::defaultCenter()->addObserver(me, &AppDelegate::reachabilityChanged,
+    auto protectedSelf = self();
+    NSNotificationCenter::defaultCenter()->addObserver(protectedSelf, &AppDelegate::reachabilityChanged,
         NSString(kReachabilityChangedNotification), nullptr);
-    std::weak_ptr<AppDelegate> weakMe = me;
-    ServerUrlManger::sharedInstance()->setReachabilitySource([weakMe]() -> std::shared_ptr<Reachability> {
-        auto strong = weakMe.lock();
-        return strong ? strong->reach() : nullptr;
+    std::weak_ptr<AppDelegate> weakSelf = protectedSelf;
+    ServerUrlManger::sharedInstance()->setReachabilitySource([weakSelf]() -> std::shared_ptr<Reachability> {
+        auto protectedSelf = weakSelf.lock();
+        return protectedSelf ? protectedSelf->reach() : nullptr;
     });
     m_reach->startNotifier();
 }
@@ -144,11 +149,11 @@ std::optional<bool> AppDelegate::openURL(UIApplication&, const std::shared_ptr<N
         return true;
     NSLog("paymentResult_url=%@", url->absoluteString());
     NSLog("pay host=%@", url->host());
-    std::weak_ptr<AppDelegate> weakMe = std::static_pointer_cast<AppDelegate>(self());
-    auto callback = [weakMe](const std::shared_ptr<NSDictionary>& result) {
+    std::weak_ptr<AppDelegate> weakSelf = self();
+    auto callback = [weakSelf](const std::shared_ptr<NSDictionary>& result) {
         NSLog("result = %@", result ? result->description() : NSString());
-        if (auto me = weakMe.lock())
-            me->payResult(result);
+        if (auto protectedSelf = weakSelf.lock())
+            protectedSelf->payResult(result);
     };
     if (url->host().isEqualToString("payresult"))
         OrbipaySDK::defaultService()->processOrderWithPaymentResult(url, callback);

@@ -3,9 +3,9 @@
 // reachability monitor, the session records, the way back to the login screen when a service
 // says the session is gone or after half an hour in the background, and the payment call-back.
 
-#include "app/User.h"
-#include "app/VideoStUser.h"
-#include "app/screens/ParentViewController.h"
+#include "app/screens/base/CustomNavigationController.h"
+#include "app/session/User.h"
+#include "app/session/VideoStUser.h"
 #include "library/network/Reachability.h"
 #include "platform/uikit/UIApplication.h"
 
@@ -14,6 +14,10 @@ class AppDelegate : public UIResponder, public UIApplicationDelegate {
 public:
     static constexpr NSTimeInterval kBackgroundTimeout = 1800;
     static constexpr const char* kPaymentURLScheme = "corvaneOrbipayCallback";
+
+    // The running application's delegate, through which screens reach the session records; nil
+    // while the application has none (or one of another kind, as in a test of a lone screen).
+    static std::shared_ptr<AppDelegate> shared();
 
     // A running monitor keeps itself alive through its notifier; it stops with the delegate.
     ~AppDelegate() override;

@@ -9,9 +9,9 @@
 //                                   screen, prints the resident memory once the home screen has
 //                                   rested, quits
 
-#include "app/UserManager.h"
-#include "app/screens/AppDelegate.h"
-#include "app/screens/ViewController.h"
+#include "app/AppDelegate.h"
+#include "app/screens/login/ViewController.h"
+#include "app/stores/UserManager.h"
 #include "platform/allocator/ProcessAllocator.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/HeadlessHost.h"

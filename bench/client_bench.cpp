@@ -2,11 +2,10 @@
 // a login tap until the learner home screen is drawn against the stand-in on loopback, with the
 // resident memory once the home screen shows.
 
-#include "app/ServiceRoad.h"
-#include "app/UserManager.h"
-#include "app/screens/AppDelegate.h"
-#include "app/screens/HomeViewControllers.h"
-#include "app/screens/ViewController.h"
+#include "app/AppDelegate.h"
+#include "app/screens/login/ViewController.h"
+#include "app/services/ServiceRoad.h"
+#include "app/stores/UserManager.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/HeadlessHost.h"
 #include "tools/service-standin/ServiceStandIn.h"

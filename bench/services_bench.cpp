@@ -4,10 +4,10 @@
 // same POST sent by a plain HTTP client. Each road benchmark also reports the share of its time
 // spent in the client's own code: building the request and reading the reply, timed alone on
 // the reply the stand-in sent.
-#include "app/HttpService.h"
-#include "app/ServerUrlManger.h"
-#include "app/ServiceReply.h"
-#include "app/User.h"
+#include "app/services/HttpService.h"
+#include "app/services/ServerUrlManger.h"
+#include "app/services/ServiceReply.h"
+#include "app/session/User.h"
 #include "library/network/RQQueryStringPair.h"
 #include "tests/net/RunLoopWaiting.h"
 #include "tools/service-standin/ServiceStandIn.h"

@@ -4,7 +4,7 @@
 // session id as TALKID. A reply whose retCode is -3 or -4 posts "Corvane_restart" (object: the
 // code) instead of reaching the success callback; callbacks run on the main thread.
 
-#include "app/ServiceRoad.h"
+#include "app/services/ServiceRoad.h"
 
 class HttpService : public NSObject {
     NS_OBJECT(HttpService, NSObject)

@@ -3,7 +3,7 @@
 // holds the session id; a top-level code of -3 or -4 posts "Corvane_restart" instead of
 // reaching the success callback.
 
-#include "app/ServiceRoad.h"
+#include "app/services/ServiceRoad.h"
 
 class HttpServiceVideoStud : public NSObject {
     NS_OBJECT(HttpServiceVideoStud, NSObject)

@@ -3,7 +3,7 @@
 // service and the payment service. A top-level code of -3 or -4 posts "Corvane_restart"
 // instead of reaching the success callback.
 
-#include "app/ServiceRoad.h"
+#include "app/services/ServiceRoad.h"
 
 class HttpServiceWithHost : public NSObject {
     NS_OBJECT(HttpServiceWithHost, NSObject)

@@ -1,6 +1,6 @@
-#include "app/ServerUrlManger.h"
+#include "app/services/ServerUrlManger.h"
 
-#include "app/ServiceHosts.h"
+#include "app/services/ServiceHosts.h"
 #include "library/network/NSString_MD5Addition.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSUserDefaults.h"

@@ -1,4 +1,4 @@
-#include "app/ServiceHosts.h"
+#include "app/services/ServiceHosts.h"
 
 #include <cstdlib>
 

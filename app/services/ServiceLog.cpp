@@ -1,4 +1,4 @@
-#include "app/ServiceLog.h"
+#include "app/services/ServiceLog.h"
 
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/json/JSONCodecSerializing.h"

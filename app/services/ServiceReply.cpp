@@ -1,4 +1,4 @@
-#include "app/ServiceReply.h"
+#include "app/services/ServiceReply.h"
 
 #include "platform/foundation/HexDigits.h"
 #include "platform/foundation/NSData.h"

@@ -1,7 +1,7 @@
-#include "app/ServiceRoad.h"
+#include "app/services/ServiceRoad.h"
 
-#include "app/ServiceLog.h"
-#include "app/ServiceReply.h"
+#include "app/services/ServiceLog.h"
+#include "app/services/ServiceReply.h"
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/network/RQQueryStringPair.h"
 #include "platform/foundation/NSKeyedArchiver.h"

@@ -1,4 +1,4 @@
-#include "app/Constant.h"
+#include "app/session/Constant.h"
 
 #include "platform/foundation/TypedValues.h"
 

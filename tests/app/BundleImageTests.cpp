@@ -15,7 +15,9 @@ TEST(BundleImages, everyPictureTheScreensNameIsInTheBuiltBundle)
 {
     const std::regex name(R"re("((?:ico|m_ico|cv_adm_|nav_|top_rig|bt_|ic_photo|img_gr|about_img|abo_img|unc|click_bg|setup_nor|transparent)[a-z0-9_]*)")re");
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(CORVANE_SCREENS_SOURCE_DIR)) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(CORVANE_SCREENS_SOURCE_DIR)) {
+        if (!entry.is_regular_file())
+            continue;
         std::ifstream file(entry.path());
         std::stringstream text;
         text << file.rdbuf();

@@ -3,10 +3,16 @@
 // free ports: launching, the login screen's pickers and fields, waiting for replies, and a
 // picture of every screen reached, written into the build folder for people to look at.
 
-#include "app/screens/AppDelegate.h"
-#include "app/screens/HomeViewControllers.h"
-#include "app/screens/SettingsViewControllers.h"
-#include "app/screens/ViewController.h"
+#include "app/AppDelegate.h"
+#include "app/screens/home/AdminHomeViewController.h"
+#include "app/screens/home/MainViewController.h"
+#include "app/screens/login/ViewController.h"
+#include "app/screens/settings/AboutViewController.h"
+#include "app/screens/settings/AdminSetupViewController.h"
+#include "app/screens/settings/MyInfoViewController.h"
+#include "app/screens/settings/PasswordViewController.h"
+#include "app/screens/settings/SetupViewController.h"
+#include "app/screens/settings/WebViewViewController.h"
 #include "platform/host/HeadlessHost.h"
 #include "tools/service-standin/ServiceStandIn.h"
 

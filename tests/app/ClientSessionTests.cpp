@@ -1,6 +1,6 @@
 #include "tests/app/ClientSession.h"
 
-#include "app/UserManager.h"
+#include "app/stores/UserManager.h"
 #include "library/network/RQURLConnectionOperation.h"
 #include "library/payment/OrbipaySDK.h"
 #include "library/widgets/hud/STProgressHUD.h"

@@ -1,4 +1,4 @@
-#include "app/UIColor_Addition.h"
+#include "app/screens/base/UIColor_Addition.h"
 
 #include <gtest/gtest.h>
 

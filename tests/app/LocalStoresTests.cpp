@@ -1,5 +1,5 @@
-#include "app/NoticeManager.h"
-#include "app/UserManager.h"
+#include "app/stores/NoticeManager.h"
+#include "app/stores/UserManager.h"
 
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/TypedValues.h"

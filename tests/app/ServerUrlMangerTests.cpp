@@ -1,11 +1,11 @@
-#include "app/ServerUrlManger.h"
-#include "app/ServiceHosts.h"
+#include "app/services/ServerUrlManger.h"
+#include "app/services/ServiceHosts.h"
 
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/sysconfig/SCNetworkReachabilityTesting.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIViewController.h"
-#include "platform/sysconfig/SCNetworkReachabilityTesting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/ServiceLog.h"
-#include "app/ServiceReply.h"
-#include "app/ServiceRoad.h"
+#include "app/services/ServiceLog.h"
+#include "app/services/ServiceReply.h"
+#include "app/services/ServiceRoad.h"
 
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/json/JSONCodecSerializing.h"

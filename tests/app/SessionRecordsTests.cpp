@@ -1,7 +1,7 @@
-#include "app/Constant.h"
-#include "app/ServiceRoad.h"
-#include "app/User.h"
-#include "app/VideoStUser.h"
+#include "app/services/ServiceRoad.h"
+#include "app/session/Constant.h"
+#include "app/session/User.h"
+#include "app/session/VideoStUser.h"
 
 #include "library/json/JSONCodecDeserializing.h"
 #include "platform/foundation/NSNull.h"

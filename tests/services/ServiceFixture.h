@@ -2,8 +2,8 @@
 // What the service tests share: the callbacks a screen would pass, recorded with the thread they
 // ran on, the "Corvane_restart" codes posted, and a clean session (no cookies, no session id).
 
-#include "app/ServiceRoad.h"
-#include "app/ServerUrlManger.h"
+#include "app/services/ServerUrlManger.h"
+#include "app/services/ServiceRoad.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSThread.h"

@@ -1,6 +1,6 @@
 #include "tools/service-standin/ServiceStandIn.h"
 
-#include "app/ServiceReply.h"
+#include "app/services/ServiceReply.h"
 #include "library/json/JSONCodecDeserializing.h"
 #include "platform/foundation/TypedValues.h"
 

@@ -1,4 +1,4 @@
-#include "app/screens/CustomNaviBarSearchController.h"
+#include "app/screens/base/CustomNaviBarSearchController.h"
 
 #include "platform/foundation/NSCharacterSet.h"
 #include "platform/text/UIFont.h"
@@ -10,15 +10,15 @@ void CustomNaviBarSearchController::init(const std::shared_ptr<ParentViewControl
 {
     NSObject::init();
     m_parent = parent;
-    auto me = std::static_pointer_cast<CustomNaviBarSearchController>(self());
+    auto protectedSelf = self();
     m_viewNaviBar = UIView::create(CGRectMake(0, stripTop(), width(), 44));
     m_searchBar = UISearchBar::create(CGRectMake(0, 0, width(), 44));
     m_searchBar->setPlaceholder("请输入");
     m_searchBar->setBackgroundColor(UIColor::clearColor());
     m_searchBar->setBackgroundImage(UIImage::imageNamed("transparent"));
-    m_searchBar->setDelegate(std::static_pointer_cast<UISearchBarDelegate>(me));
+    m_searchBar->setDelegate(std::static_pointer_cast<UISearchBarDelegate>(protectedSelf));
     const CGRect right = CustomNaviBarView::rightBtnFrame();
-    m_btnCancel = CustomNaviBarView::createNormalNaviBarBtnByTitle("取消", me, &CustomNaviBarSearchController::btnCancel);
+    m_btnCancel = CustomNaviBarView::createNormalNaviBarBtnByTitle("取消", protectedSelf, &CustomNaviBarSearchController::btnCancel);
     m_btnCancel->setFrame(CGRectMake(right.origin.x, 0, right.size.width, 44));
     m_btnCancel->setHidden(true);
     m_viewNaviBar->addSubview(m_searchBar);
@@ -27,7 +27,7 @@ void CustomNaviBarSearchController::init(const std::shared_ptr<ParentViewControl
     m_viewBlackCover->setUserInteractionEnabled(true);
     m_viewBlackCover->setBackgroundColor(UIColor::colorWithWhite(0, 0.8));
     auto tap = UITapGestureRecognizer::create();
-    tap->addTarget(me, &CustomNaviBarSearchController::handleTapToClose);
+    tap->addTarget(protectedSelf, &CustomNaviBarSearchController::handleTapToClose);
     m_viewBlackCover->addGestureRecognizer(tap);
 }
 
@@ -136,14 +136,14 @@ void CustomNaviBarSearchController::showRecentTable(bool show)
             clear->setTitle("清除搜索记录", UIControlStateNormal);
             clear->setTitleColor(UIColor::colorWithRed(200 / 255.0, 200 / 255.0, 200 / 255.0, 1), UIControlStateNormal);
             clear->setTitleColor(UIColor::colorWithRed(224 / 255.0, 83 / 255.0, 51 / 255.0, 1), UIControlStateHighlighted);
-            clear->addTarget(std::static_pointer_cast<CustomNaviBarSearchController>(self()), &CustomNaviBarSearchController::btnClearSearchRecord,
+            clear->addTarget(self(), &CustomNaviBarSearchController::btnClearSearchRecord,
                 UIControlEventTouchUpInside);
             footer->addSubview(clear);
             m_tableView->setTableFooterView(footer);
             m_tableView->setBackgroundColor(UIColor::colorWithRed(235 / 255.0, 235 / 255.0, 235 / 255.0, 1));
-            auto me = std::static_pointer_cast<CustomNaviBarSearchController>(self());
-            m_tableView->setDelegate(std::static_pointer_cast<UITableViewDelegate>(me));
-            m_tableView->setDataSource(std::static_pointer_cast<UITableViewDataSource>(me));
+            auto protectedSelf = self();
+            m_tableView->setDelegate(std::static_pointer_cast<UITableViewDelegate>(protectedSelf));
+            m_tableView->setDataSource(std::static_pointer_cast<UITableViewDataSource>(protectedSelf));
         }
         m_tableView->setHidden(false);
         CGRect below = bounds;

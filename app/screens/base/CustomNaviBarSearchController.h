@@ -3,7 +3,7 @@
 // shows a cancel button and, when the screen handed it recent keywords, a list of them sliding up
 // with a button to clear them. The delegate owns the keywords; the controller keeps none.
 
-#include "app/screens/ParentViewController.h"
+#include "app/screens/base/ParentViewController.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UISearchBar.h"
 #include "platform/uikit/UITableView.h"

@@ -1,6 +1,6 @@
-#include "app/screens/CustomNaviBarView.h"
+#include "app/screens/base/CustomNaviBarView.h"
 
-#include "app/screens/ParentViewController.h"
+#include "app/screens/base/ParentViewController.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UIApplication.h"
@@ -63,7 +63,7 @@ void CustomNaviBarView::init(CGRect frame)
     UIView::init(frame);
     setBackgroundColor(UIColor::clearColor());
     m_back = createImgNaviBarBtnByImgNormal("nav_arrow_d", "nav_arrow_b", "nav_arrow_d");
-    m_back->addTarget(std::static_pointer_cast<CustomNaviBarView>(self()), &CustomNaviBarView::btnBack, UIControlEventTouchUpInside);
+    m_back->addTarget(self(), &CustomNaviBarView::btnBack, UIControlEventTouchUpInside);
 
     m_title = UILabel::create(CGRectZero);
     m_title->setBackgroundColor(UIColor::clearColor());

@@ -1,4 +1,4 @@
-#include "app/screens/ParentViewController.h"
+#include "app/screens/base/ParentViewController.h"
 
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNotificationCenter.h"
@@ -84,48 +84,4 @@ void ParentViewController::naviBarRemoveCoverView(const UIViewRef& view)
 {
     if (m_naviBar)
         m_naviBar->hideCoverView(view);
-}
-
-void NoXibViewController::init()
-{
-    ParentViewController::init();
-    setEdgesForExtendedLayout(UIRectEdgeAll);
-}
-
-void NoXibViewController::loadView()
-{
-    CGSize size = UIScreen::mainScreen()->bounds().size;
-    const auto orientation = UIApplication::sharedApplication()->statusBarOrientation();
-    if (orientation == UIInterfaceOrientation::LandscapeLeft || orientation == UIInterfaceOrientation::LandscapeRight)
-        std::swap(size.width, size.height);
-    setView(UIView::create(CGRectMake(0, 0, static_cast<float>(size.width), static_cast<float>(size.height))));
-    const CGSize barSize = CustomNaviBarView::barSize();
-    auto bar = CustomNaviBarView::create(CGRectMake(0, 0, barSize.width, barSize.height));
-    bar->setViewCtrlParent(std::static_pointer_cast<ParentViewController>(self()));
-    view()->addSubview(bar);
-    bar->settitleColor(UIColor::whiteColor());
-    setViewNaviBar(bar);
-}
-
-void CustomNavigationController::viewDidLoad()
-{
-    UINavigationController::viewDidLoad();
-    setNavigationBarHidden(true);
-}
-
-bool CustomNavigationController::shouldAutorotate() const
-{
-    auto top = topViewController();
-    return top ? top->shouldAutorotate() : UINavigationController::shouldAutorotate();
-}
-
-NSUInteger CustomNavigationController::supportedInterfaceOrientations() const
-{
-    auto top = topViewController();
-    return top ? top->supportedInterfaceOrientations() : UINavigationController::supportedInterfaceOrientations();
-}
-
-bool CustomNavigationController::shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation orientation) const
-{
-    return orientation == UIApplication::sharedApplication()->statusBarOrientation();
 }

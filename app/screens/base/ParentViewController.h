@@ -1,13 +1,13 @@
 #pragma once
 // The base of every screen: a root view of the screen's size with its own navigation bar at the
-// top, built in code, and the root navigation controller whose system bar stays hidden.
+// top, built in code.
 //
 // A screen builds itself in this order: loadView (base first: root view and bar; then the
 // background, the bar's title and buttons, the subviews below getNaviBarRect()), viewDidLoad
 // (base first, then its service client and observers), viewWillAppear (base first: the bar comes
 // to the front), actions named ...Event.
 
-#include "app/screens/CustomNaviBarView.h"
+#include "app/screens/base/CustomNaviBarView.h"
 #include "platform/uikit/UINavigationController.h"
 
 class ParentViewController : public UIViewController {
@@ -36,32 +36,8 @@ public:
     void naviBarAddCoverViewOnTitleView(const UIViewRef& view);
     void naviBarRemoveCoverView(const UIViewRef& view);
 
-    // The application delegate's object, for screens that reach the session records.
-    template <class T>
-    static std::shared_ptr<T> appDelegate()
-    {
-        return std::dynamic_pointer_cast<T>(UIApplication::sharedApplication()->delegate());
-    }
 
 private:
     std::shared_ptr<CustomNaviBarView> m_naviBar;
     bool m_isHideStatusBar { false };
-};
-
-class NoXibViewController : public ParentViewController {
-    NS_OBJECT(NoXibViewController, ParentViewController)
-public:
-    void loadView() override;
-
-protected:
-    void init();
-};
-
-class CustomNavigationController : public UINavigationController {
-    NS_OBJECT(CustomNavigationController, UINavigationController)
-public:
-    void viewDidLoad() override;
-    bool shouldAutorotate() const override;
-    NSUInteger supportedInterfaceOrientations() const override;
-    bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation orientation) const override;
 };

@@ -1,27 +1,20 @@
-#include "app/screens/HomeViewControllers.h"
+#include "app/screens/home/HomeScreen.h"
 
-#include "app/HttpServiceVideoStud.h"
-#include "app/ServerUrlManger.h"
-#include "app/ServiceReply.h"
-#include "app/UIColor_Addition.h"
-#include "app/screens/AppDelegate.h"
-#include "app/screens/SettingsViewControllers.h"
-#include "library/json/JSONCodecSerializing.h"
-#include "library/widgets/hud/STProgressHUD.h"
+#include "app/screens/base/GridMenu.h"
+#include "app/screens/base/ScreenImages.h"
+#include "app/screens/base/UIColor_Addition.h"
 #include "library/widgets/hud/UIView_Toast.h"
-#include "platform/foundation/NSNotificationCenter.h"
-#include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UIImage.h"
 
+#include <array>
 #include <cmath>
 
 using UIColor_Addition::colorWithHexString;
 
 namespace {
 
-constexpr const char* kDistribute = "sysbl/ctop/dt/interface/distri/distribute";
 constexpr const char* kFirstCaption = "扫一扫 轻松过驾考!";
 constexpr const char* kSecondCaption = "移动互联 服务民众";
 
@@ -33,10 +26,7 @@ std::shared_ptr<NSMutableArray> readingList(std::initializer_list<std::array<con
             { "url", NSString(row[2]) } }));
     return list;
 }
-
 } // namespace
-
-// MARK: The banner, grid and strips both home screens share
 
 void HomeScreen::loadView()
 {
@@ -49,7 +39,7 @@ void HomeScreen::loadView()
     auto bar = m_viewNaviBar();
     bar->setLeftBtn(nullptr);
     bar->setRightBtn(CustomNaviBarView::createImgNaviBarBtnByImgNormal("top_rig", "top_rig",
-        std::static_pointer_cast<HomeScreen>(self()), &HomeScreen::aboutMe));
+        self(), &HomeScreen::aboutMe));
     bar->setTitle("Corvane");
 
     auto banner = UIImage::imageNamed("ic_photo1");
@@ -61,7 +51,7 @@ void HomeScreen::loadView()
     m_hScrollView->setAlwaysBounceVertical(false);
     m_hScrollView->setAlwaysBounceHorizontal(true);
     m_hScrollView->setPagingEnabled(true);
-    m_hScrollView->setDelegate(std::static_pointer_cast<UIScrollViewDelegate>(std::static_pointer_cast<HomeScreen>(self())));
+    m_hScrollView->setDelegate(std::static_pointer_cast<UIScrollViewDelegate>(self()));
     view->addSubview(m_hScrollView);
     auto page1 = UIImageView::create(m_hScrollView->bounds());
     page1->setImage(imageNamedForSize("ic_photo1", page1->frame().size));
@@ -132,12 +122,12 @@ void HomeScreen::menuViews()
     auto panel = UIView::create(CGRectZero);
     panel->setBackgroundColor(UIColor::whiteColor());
     CGFloat x = 10, y = 10;
-    auto me = std::static_pointer_cast<HomeScreen>(self());
+    auto protectedSelf = self();
     for (NSInteger i = 0; i < numberOfCellsOfGridView(); ++i) {
         auto item = std::static_pointer_cast<GridMenu>(m_menuArray->objectAtIndex(NSUInteger(i)));
         auto cell = DesktopViewCell::create();
         cell->setTag(i);
-        cell->addTarget(me, &HomeScreen::menuEvent, UIControlEventTouchUpInside);
+        cell->addTarget(protectedSelf, &HomeScreen::menuEvent, UIControlEventTouchUpInside);
         panel->addSubview(cell);
         if (i != 0 && i % numberOfColumnsOfGridView() == 0) {
             y += h;
@@ -160,7 +150,7 @@ void HomeScreen::menuViews()
         button->setFrame(CGRectMake(0, top, view()->bounds().size.width, 50));
         button->setBackgroundImage(UIImage::imageNamed("unchick_bg"), UIControlStateNormal);
         button->setBackgroundImage(UIImage::imageNamed("click_bg"), UIControlStateHighlighted);
-        button->addTarget(me, item.action, UIControlEventTouchUpInside);
+        button->addTarget(protectedSelf, item.action, UIControlEventTouchUpInside);
         m_vScrollView->addSubview(button);
         auto icon = UIImage::imageNamed(item.icon);
         const CGSize iconSize = icon ? icon->size() : CGSizeMake(30, 30);
@@ -224,154 +214,4 @@ void HomeScreen::faiGuiEvent(UIControl&) { (void)faiGuiList(); }
 void HomeScreen::sepcialEvent(UIControl&)
 {
     Toast::makeToast(view(), "尚未开放，敬请期待~", 1.0, NSString("center"));
-}
-
-// MARK: The learner's home
-
-std::vector<std::pair<const char*, const char*>> MainViewController::gridItems() const
-{
-    return { { "查学时", "ico01" }, { "查考试", "ico02" }, { "理论学习", "ico20" }, { "驾校评价", "ico04" },
-        { "教练评价", "ico03" }, { "预约学车", "ico25" }, { "视频学习", "ico34" }, { "运管信箱", "ico06" } };
-}
-
-std::vector<HomeScreen::Strip> MainViewController::stripItems() const
-{
-    return { { "m_ico04", "女士学车", &HomeScreen::womenEvent }, { "m_ico02", "驾车宝典", &HomeScreen::baoDianEvent },
-        { "m_ico01", "驾车法规", &HomeScreen::faiGuiEvent } };
-}
-
-void MainViewController::viewDidLoad()
-{
-    HomeScreen::viewDidLoad();
-    NSNotificationCenter::defaultCenter()->addObserver(std::static_pointer_cast<MainViewController>(self()),
-        &MainViewController::evaluateSuccess, NSString("SCHOOL_EVALUATE_SUCCESS"), nullptr);
-}
-
-void MainViewController::aboutMe(UIControl&)
-{
-    if (auto navigation = navigationController())
-        navigation->pushViewController(SetupViewController::create(), true);
-}
-
-void MainViewController::menuEvent(UIControl& sender)
-{
-    switch (sender.tag()) {
-    case 3:
-        return isSchoolEvaluate();
-    case 6:
-        return videoStudLogin(true);
-    default:
-        // FIXME: the hours, exam, theory-study, coach evaluation, booking and mail screens come
-        // with their own issues; their tiles push them once they exist.
-        return;
-    }
-}
-
-void MainViewController::isSchoolEvaluate()
-{
-    if (!ServerUrlManger::networkIsValid())
-        return;
-    auto fields = ns::mutableDictionary({ { "METHOD", NSString("enEvaluateMethod") } });
-    STProgressHUD::show();
-    auto me = std::static_pointer_cast<MainViewController>(self());
-    m_httpService->httpRequestDict([me](const id& reply) { me->schoolEvaluateReply(reply); },
-        [](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
-            STProgressHUD::dismissWithError("服器忙，请稍候再试！", 1.0);
-        },
-        kDistribute, nullptr, fields);
-}
-
-void MainViewController::schoolEvaluateReply(const id& reply)
-{
-    if (ServiceReply::mainServiceCode(reply) == 0 && ServiceReply::rows(reply, "array0")->count() > 0)
-        return STProgressHUD::dismissWithSuccess("驾校已评价!", 1.0);
-    STProgressHUD::dismiss();
-    // FIXME: the school evaluation form (with the array1 rows as its items) is pushed here once it exists.
-}
-
-void MainViewController::videoStudLogin(bool)
-{
-    auto delegate = appDelegate<AppDelegate>();
-    auto user = delegate ? delegate->user() : nullptr;
-    auto service = HttpServiceVideoStud::create();
-    if (!ServerUrlManger::networkIsValid())
-        return;
-    auto inner = NSMutableDictionary::dictionary();
-    if (user && !user->userCode().isNil())
-        inner->setObject(user->userCode(), NSString("USERCODE"));
-    if (user && !user->subject().isNil())
-        inner->setObject(user->subject(), NSString("SUBJECT"));
-    const NSString talkId = NSUserDefaults::standardUserDefaults()->stringForKey("SESSIONID");
-    if (!talkId.isNil())
-        inner->setObject(talkId, NSString("TALKID"));
-    auto fields = ns::mutableDictionary({ { "param", JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(inner)) } });
-    STProgressHUD::showInView(view());
-    auto me = std::static_pointer_cast<MainViewController>(self());
-    service->httpRequestDict([me, service](const id& reply) { me->videoReply(reply); },
-        [service](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
-            STProgressHUD::dismissWithError("服务器忙，请稍候再试!", 1.0);
-        },
-        "app/loginCheck", nullptr, fields);
-}
-
-void MainViewController::videoReply(const id& reply)
-{
-    auto envelope = ns::dictionaryValue(reply);
-    const auto code = ServiceReply::topLevelCode(reply);
-    if (!envelope || !code || *code != 0)
-        return STProgressHUD::dismissWithError(ns::stringForKey(envelope, "message"), 1.0);
-    auto account = VideoStUser::videoStUserFromLoginCheckReply(reply);
-    if (!account)
-        return STProgressHUD::dismissWithError("服务器忙，请稍候再试!", 1.0);
-    STProgressHUD::dismiss();
-    if (auto delegate = appDelegate<AppDelegate>())
-        delegate->setVideoStUser(account);
-    if (account->isOpenOrbipay().isEqualToString("1")) {
-        UIAlertView::create(NSString("提示"), NSString("该地区未开通在线支付功能"), nullptr, NSString("确定"), std::vector<NSString> {})->show();
-        return;
-    }
-    if (account->distanceEduation().isEqualToString("1")) {
-        // FIXME: the video list is pushed here once the video screens exist.
-        return;
-    }
-    UIAlertView::create(NSString("提示"), NSString("您还没有开通网上学习功能，是否前往开通?"),
-        std::static_pointer_cast<UIAlertViewDelegate>(std::static_pointer_cast<MainViewController>(self())), NSString("取消"),
-        std::vector<NSString> { "立即前往" })
-        ->show();
-}
-
-void MainViewController::alertViewClickedButtonAtIndex(UIAlertView&, NSInteger buttonIndex)
-{
-    // FIXME: "立即前往" opens the goods details screen once the order screens exist.
-    (void)buttonIndex;
-}
-
-void MainViewController::evaluateSuccess(const std::shared_ptr<NSNotification>&)
-{
-    Toast::makeToast(view(), "评价成功！", 1.0, NSString("bottom"));
-}
-
-// MARK: The officer's home
-
-std::vector<std::pair<const char*, const char*>> AdminHomeViewController::gridItems() const
-{
-    return { { "教练分析", "ico12" }, { "学员分析", "ico13" } };
-}
-
-std::vector<HomeScreen::Strip> AdminHomeViewController::stripItems() const
-{
-    return { { "m_ico04", "女士学车", &HomeScreen::womenEvent }, { "m_ico02", "讨论专区", &HomeScreen::sepcialEvent },
-        { "m_ico02", "驾车宝典", &HomeScreen::baoDianEvent }, { "m_ico01", "驾车法规", &HomeScreen::faiGuiEvent } };
-}
-
-void AdminHomeViewController::aboutMe(UIControl&)
-{
-    if (auto navigation = navigationController())
-        navigation->pushViewController(AdminSetupViewController::create(), true);
-}
-
-void AdminHomeViewController::menuEvent(UIControl&)
-{
-    // FIXME: the coach and learner statistics screens come with the chart issue; the two tiles
-    // push them once they exist.
 }

@@ -1,12 +1,11 @@
 #pragma once
-// The two home screens: the learner's (eight tiles, three strips) and the officer's (two tiles,
-// four strips). Both show a two-page picture banner with a caption and page dots under a bar
-// titled "Corvane" whose right button opens the settings screen of the role.
+// What the two home screens share: a two-page picture banner with a caption and page dots under
+// a bar titled "Corvane" whose right button opens the settings screen of the role, the grid of
+// tiles and the strips below it.
 
-#include "app/HttpService.h"
-#include "app/screens/ParentViewController.h"
-#include "app/screens/SharedWidgets.h"
-#include "platform/uikit/UIAlertView.h"
+#include "app/screens/base/DesktopViewCell.h"
+#include "app/screens/base/NoXibViewController.h"
+#include "app/services/HttpService.h"
 #include "platform/uikit/UIPageControl.h"
 #include "platform/uikit/UIScrollView.h"
 
@@ -63,35 +62,4 @@ private:
     std::shared_ptr<NSMutableArray> m_menuArray;
     std::vector<std::shared_ptr<DesktopViewCell>> m_tiles;
     std::vector<std::shared_ptr<UIButton>> m_strips;
-};
-
-class MainViewController : public HomeScreen, public UIAlertViewDelegate {
-    NS_OBJECT(MainViewController, HomeScreen)
-public:
-    void viewDidLoad() override;
-    void aboutMe(UIControl&) override;
-    void menuEvent(UIControl& sender) override;
-    void isSchoolEvaluate();
-    void videoStudLogin(bool flag);
-    void evaluateSuccess(const std::shared_ptr<NSNotification>&);
-    void alertViewClickedButtonAtIndex(UIAlertView&, NSInteger buttonIndex) override;
-
-protected:
-    std::vector<std::pair<const char*, const char*>> gridItems() const override;
-    std::vector<Strip> stripItems() const override;
-
-private:
-    void schoolEvaluateReply(const id& reply);
-    void videoReply(const id& reply);
-};
-
-class AdminHomeViewController : public HomeScreen {
-    NS_OBJECT(AdminHomeViewController, HomeScreen)
-public:
-    void aboutMe(UIControl&) override;
-    void menuEvent(UIControl& sender) override;
-
-protected:
-    std::vector<std::pair<const char*, const char*>> gridItems() const override;
-    std::vector<Strip> stripItems() const override;
 };

@@ -1,13 +1,14 @@
-#include "app/screens/ViewController.h"
+#include "app/screens/login/ViewController.h"
 
-#include "app/ServerUrlManger.h"
-#include "app/ServiceHosts.h"
-#include "app/ServiceReply.h"
-#include "app/UIColor_Addition.h"
-#include "app/UserManager.h"
-#include "app/screens/AppDelegate.h"
-#include "app/screens/HomeViewControllers.h"
-#include "app/screens/SharedWidgets.h"
+#include "app/AppDelegate.h"
+#include "app/screens/base/ScreenImages.h"
+#include "app/screens/base/UIColor_Addition.h"
+#include "app/screens/home/AdminHomeViewController.h"
+#include "app/screens/home/MainViewController.h"
+#include "app/services/ServerUrlManger.h"
+#include "app/services/ServiceHosts.h"
+#include "app/services/ServiceReply.h"
+#include "app/stores/UserManager.h"
 #include "library/widgets/alert/TAAlertView.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSLog.h"
@@ -70,12 +71,12 @@ void ViewController::loadView()
     footView->setImage(imageNamedForSize("cv_adm_foot", footView->frame().size));
     view->addSubview(footView);
 
-    auto me = std::static_pointer_cast<ViewController>(self());
+    auto protectedSelf = self();
     m_setupBtn = UIButton::buttonWithType(UIButtonTypeCustom);
     auto setupImage = UIImage::imageNamed("setup_nor");
     m_setupBtn->setBackgroundImage(setupImage, UIControlStateNormal);
     m_setupBtn->setFrame(CGRectMake(V.width - 10 - (setupImage ? setupImage->size().width : 30), 30, 30, 30));
-    m_setupBtn->addTarget(me, &ViewController::setupEvent, UIControlEventTouchUpInside);
+    m_setupBtn->addTarget(protectedSelf, &ViewController::setupEvent, UIControlEventTouchUpInside);
     view->addSubview(m_setupBtn);
     m_setupBtn->setHidden(true);
 
@@ -113,11 +114,11 @@ void ViewController::loadView()
     };
     m_areaLab = makeLabel(0, kRegionPlaceholder);
     auto areaTap = UITapGestureRecognizer::create();
-    areaTap->addTarget(me, &ViewController::areaEvent);
+    areaTap->addTarget(protectedSelf, &ViewController::areaEvent);
     m_areaLab->addGestureRecognizer(areaTap);
     m_roleLab = makeLabel(1, kRolePlaceholder);
     auto roleTap = UITapGestureRecognizer::create();
-    roleTap->addTarget(me, &ViewController::roleEvent);
+    roleTap->addTarget(protectedSelf, &ViewController::roleEvent);
     m_roleLab->addGestureRecognizer(roleTap);
 
     auto makeField = [&](int i, const char* placeholder, UIReturnKeyType returnKey) {
@@ -125,7 +126,7 @@ void ViewController::loadView()
         field->setBorderStyle(UITextBorderStyle::None);
         field->setClearButtonMode(UITextFieldViewMode::WhileEditing);
         field->setReturnKeyType(returnKey);
-        field->setDelegate(std::static_pointer_cast<UITextFieldDelegate>(me));
+        field->setDelegate(std::static_pointer_cast<UITextFieldDelegate>(protectedSelf));
         field->setTextColor(UIColor::blackColor());
         field->setFont(UIFont::systemFontOfSize(15));
         field->setAttributedPlaceholder(NSAttributedString::create(NSString(placeholder),
@@ -146,7 +147,7 @@ void ViewController::loadView()
     auto loginImage = UIImage::imageNamed("cv_adm_login");
     const CGFloat gap = V.height == 568 ? 20 : (V.height >= 667 ? 50 : 15);
     m_loginBtn->setFrame(CGRectMake(20, CGRectGetMaxY(rows[3]->frame()) + gap, V.width - 40, loginImage ? loginImage->size().height : 44));
-    m_loginBtn->addTarget(me, &ViewController::loginEvent, UIControlEventTouchUpInside);
+    m_loginBtn->addTarget(protectedSelf, &ViewController::loginEvent, UIControlEventTouchUpInside);
     view->addSubview(m_loginBtn);
 
     auto bottomLabel = [&](CGFloat labelY, const char* text) {
@@ -172,7 +173,7 @@ void ViewController::viewDidLoad()
     m_areaSelectIndex = 0;
     m_roleSelectIndex = 0;
     m_httpService = HttpService::create();
-    NSNotificationCenter::defaultCenter()->addObserver(std::static_pointer_cast<ViewController>(self()),
+    NSNotificationCenter::defaultCenter()->addObserver(self(),
         &ViewController::cleanLogiInfo, NSString("brenlow_clean_loginInfo"), nullptr);
     if (m_setupBtn->isHidden()) {
         auto urls = ServerUrlManger::sharedInstance();
@@ -242,16 +243,16 @@ void ViewController::queryProvance()
     if (!m_areaArray)
         m_areaArray = NSMutableArray::array();
     m_areaArray->removeAllObjects();
-    std::weak_ptr<ViewController> weakMe = std::static_pointer_cast<ViewController>(self());
+    std::weak_ptr<ViewController> weakSelf = self();
     m_httpService->httpRequestDict(
-        [weakMe](const id& reply) {
-            if (auto me = weakMe.lock())
-                me->regionReply(reply);
+        [weakSelf](const id& reply) {
+            if (auto protectedSelf = weakSelf.lock())
+                protectedSelf->regionReply(reply);
         },
-        [weakMe](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>& error) {
+        [weakSelf](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>& error) {
             NSLog("查询地区列表失败:%@", error ? error->description() : NSString());
-            if (auto me = weakMe.lock())
-                me->regionFailed();
+            if (auto protectedSelf = weakSelf.lock())
+                protectedSelf->regionFailed();
         },
         kRegionAction, nullptr, NSMutableDictionary::dictionary());
 }
@@ -291,7 +292,7 @@ void ViewController::regionFailed()
 {
     STProgressHUD::dismiss();
     auto alert = UIAlertView::create(NSString(""), NSString("获取城市数据失败"), std::static_pointer_cast<UIAlertViewDelegate>(
-        std::static_pointer_cast<ViewController>(self())), NSString("确定"), std::vector<NSString> { "重新获取" });
+        self()), NSString("确定"), std::vector<NSString> { "重新获取" });
     alert->setTag(kRegionAlertTag);
     alert->show();
 }
@@ -305,7 +306,7 @@ void ViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, NSInteger
 void ViewController::showSheet(NSInteger tag, const std::vector<NSString>& titles, NSInteger selected)
 {
     auto sheet = KMActionSheetPickerView::create(NSString(""),
-        std::static_pointer_cast<KMActionSheetPickerViewDelegate>(std::static_pointer_cast<ViewController>(self())));
+        std::static_pointer_cast<KMActionSheetPickerViewDelegate>(self()));
     sheet->setTag(tag);
     sheet->setTitlesForComponenets({ titles });
     sheet->selectIndexes({ selected }, true);
@@ -401,14 +402,14 @@ void ViewController::loginEvent(UIControl&)
     put("PHONETYPE", "1");
     STProgressHUD::showInView(view());
     m_loggingIn = true;
-    auto me = std::static_pointer_cast<ViewController>(self());
+    auto protectedSelf = self();
     m_httpService->httpLogin(
-        [me, roleCode](const id& reply) {
-            me->m_loggingIn = false;
-            me->loginReply(reply, roleCode);
+        [protectedSelf, roleCode](const id& reply) {
+            protectedSelf->m_loggingIn = false;
+            protectedSelf->loginReply(reply, roleCode);
         },
-        [me](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
-            me->m_loggingIn = false;
+        [protectedSelf](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+            protectedSelf->m_loggingIn = false;
             STProgressHUD::dismissWithError("登录失败！", 1.0);
         },
         kLoginAction, nullptr, fields);
@@ -424,7 +425,7 @@ void ViewController::loginReply(const id& reply, const NSString& roleCode)
         return STProgressHUD::dismissWithError(ns::stringForKey(head, "retDesc"), 1.0);
     }
     auto user = User::userFromLoginReply(reply, m_passwordField->text());
-    if (auto delegate = appDelegate<AppDelegate>())
+    if (auto delegate = AppDelegate::shared())
         delegate->setUser(user);
     auto users = UserManager::shareInstance();
     users->deleteLoginInfo();

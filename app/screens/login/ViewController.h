@@ -2,8 +2,8 @@
 // The login screen, root of the navigation stack: region and role from picker sheets, account
 // and password, login against the main service, then the home screen of the role.
 
-#include "app/HttpService.h"
-#include "app/screens/ParentViewController.h"
+#include "app/screens/base/NoXibViewController.h"
+#include "app/services/HttpService.h"
 #include "library/widgets/keyboard/KMActionSheetPickerView.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UITextField.h"

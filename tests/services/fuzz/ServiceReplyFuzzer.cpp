@@ -1,7 +1,7 @@
 // Service replies as they come off the wire: form- or percent-encoded JSON, decoded and read
 // through the reply helpers. Whatever the form encoding of a request writes, the form decoding
 // of a reply must read back unchanged (but for a leading byte-order mark).
-#include "app/ServiceReply.h"
+#include "app/services/ServiceReply.h"
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/network/RQQueryStringPair.h"
 #include "platform/foundation/NSDictionary.h"

@@ -1,0 +1,10 @@
+#pragma once
+// Pictures of the bundle as the screens lay them out.
+
+#include "platform/uikit/UIImage.h"
+
+// The picture of the name made stretchable with the same cap on every side; nil when missing.
+UIImageRef stretchableImageNamed(const NSString& name, CGFloat cap = 0);
+// The picture stretched to a view of the size: as it is when the sizes agree, for a stretched
+// copy would hold the same pixels a second time; nil when missing.
+UIImageRef imageNamedForSize(const NSString& name, CGSize size);

@@ -1,0 +1,26 @@
+#include "app/screens/home/AdminHomeViewController.h"
+
+#include "app/screens/settings/AdminSetupViewController.h"
+
+std::vector<std::pair<const char*, const char*>> AdminHomeViewController::gridItems() const
+{
+    return { { "教练分析", "ico12" }, { "学员分析", "ico13" } };
+}
+
+std::vector<HomeScreen::Strip> AdminHomeViewController::stripItems() const
+{
+    return { { "m_ico04", "女士学车", &HomeScreen::womenEvent }, { "m_ico02", "讨论专区", &HomeScreen::sepcialEvent },
+        { "m_ico02", "驾车宝典", &HomeScreen::baoDianEvent }, { "m_ico01", "驾车法规", &HomeScreen::faiGuiEvent } };
+}
+
+void AdminHomeViewController::aboutMe(UIControl&)
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(AdminSetupViewController::create(), true);
+}
+
+void AdminHomeViewController::menuEvent(UIControl&)
+{
+    // FIXME: the coach and learner statistics screens come with the charts; the two tiles
+    // push them once they exist.
+}

@@ -1,0 +1,142 @@
+#include "app/screens/home/MainViewController.h"
+
+#include "app/AppDelegate.h"
+#include "app/screens/settings/SetupViewController.h"
+#include "app/services/HttpServiceVideoStud.h"
+#include "app/services/ServerUrlManger.h"
+#include "app/services/ServiceReply.h"
+#include "library/json/JSONCodecSerializing.h"
+#include "library/widgets/hud/STProgressHUD.h"
+#include "library/widgets/hud/UIView_Toast.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/foundation/TypedValues.h"
+
+namespace {
+
+constexpr const char* kDistribute = "sysbl/ctop/dt/interface/distri/distribute";
+
+} // namespace
+
+std::vector<std::pair<const char*, const char*>> MainViewController::gridItems() const
+{
+    return { { "查学时", "ico01" }, { "查考试", "ico02" }, { "理论学习", "ico20" }, { "驾校评价", "ico04" },
+        { "教练评价", "ico03" }, { "预约学车", "ico25" }, { "视频学习", "ico34" }, { "运管信箱", "ico06" } };
+}
+
+std::vector<HomeScreen::Strip> MainViewController::stripItems() const
+{
+    return { { "m_ico04", "女士学车", &HomeScreen::womenEvent }, { "m_ico02", "驾车宝典", &HomeScreen::baoDianEvent },
+        { "m_ico01", "驾车法规", &HomeScreen::faiGuiEvent } };
+}
+
+void MainViewController::viewDidLoad()
+{
+    HomeScreen::viewDidLoad();
+    NSNotificationCenter::defaultCenter()->addObserver(self(),
+        &MainViewController::evaluateSuccess, NSString("SCHOOL_EVALUATE_SUCCESS"), nullptr);
+}
+
+void MainViewController::aboutMe(UIControl&)
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(SetupViewController::create(), true);
+}
+
+void MainViewController::menuEvent(UIControl& sender)
+{
+    switch (sender.tag()) {
+    case 3:
+        return isSchoolEvaluate();
+    case 6:
+        return videoStudLogin(true);
+    default:
+        // FIXME: the hours, exam, theory-study, coach evaluation, booking and mail screens come
+        // later; their tiles push them once they exist.
+        return;
+    }
+}
+
+void MainViewController::isSchoolEvaluate()
+{
+    if (!ServerUrlManger::networkIsValid())
+        return;
+    auto fields = ns::mutableDictionary({ { "METHOD", NSString("enEvaluateMethod") } });
+    STProgressHUD::show();
+    auto protectedSelf = self();
+    m_httpService->httpRequestDict([protectedSelf](const id& reply) { protectedSelf->schoolEvaluateReply(reply); },
+        [](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+            STProgressHUD::dismissWithError("服器忙，请稍候再试！", 1.0);
+        },
+        kDistribute, nullptr, fields);
+}
+
+void MainViewController::schoolEvaluateReply(const id& reply)
+{
+    if (ServiceReply::mainServiceCode(reply) == 0 && ServiceReply::rows(reply, "array0")->count() > 0)
+        return STProgressHUD::dismissWithSuccess("驾校已评价!", 1.0);
+    STProgressHUD::dismiss();
+    // FIXME: the school evaluation form (with the array1 rows as its items) is pushed here once it exists.
+}
+
+void MainViewController::videoStudLogin(bool)
+{
+    auto delegate = AppDelegate::shared();
+    auto user = delegate ? delegate->user() : nullptr;
+    auto service = HttpServiceVideoStud::create();
+    if (!ServerUrlManger::networkIsValid())
+        return;
+    auto inner = NSMutableDictionary::dictionary();
+    if (user && !user->userCode().isNil())
+        inner->setObject(user->userCode(), NSString("USERCODE"));
+    if (user && !user->subject().isNil())
+        inner->setObject(user->subject(), NSString("SUBJECT"));
+    const NSString talkId = NSUserDefaults::standardUserDefaults()->stringForKey("SESSIONID");
+    if (!talkId.isNil())
+        inner->setObject(talkId, NSString("TALKID"));
+    auto fields = ns::mutableDictionary({ { "param", JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(inner)) } });
+    STProgressHUD::showInView(view());
+    auto protectedSelf = self();
+    service->httpRequestDict([protectedSelf, service](const id& reply) { protectedSelf->videoReply(reply); },
+        [service](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+            STProgressHUD::dismissWithError("服务器忙，请稍候再试!", 1.0);
+        },
+        "app/loginCheck", nullptr, fields);
+}
+
+void MainViewController::videoReply(const id& reply)
+{
+    auto envelope = ns::dictionaryValue(reply);
+    const auto code = ServiceReply::topLevelCode(reply);
+    if (!envelope || !code || *code != 0)
+        return STProgressHUD::dismissWithError(ns::stringForKey(envelope, "message"), 1.0);
+    auto account = VideoStUser::videoStUserFromLoginCheckReply(reply);
+    if (!account)
+        return STProgressHUD::dismissWithError("服务器忙，请稍候再试!", 1.0);
+    STProgressHUD::dismiss();
+    if (auto delegate = AppDelegate::shared())
+        delegate->setVideoStUser(account);
+    if (account->isOpenOrbipay().isEqualToString("1")) {
+        UIAlertView::create(NSString("提示"), NSString("该地区未开通在线支付功能"), nullptr, NSString("确定"), std::vector<NSString> {})->show();
+        return;
+    }
+    if (account->distanceEduation().isEqualToString("1")) {
+        // FIXME: the video list is pushed here once the video screens exist.
+        return;
+    }
+    UIAlertView::create(NSString("提示"), NSString("您还没有开通网上学习功能，是否前往开通?"),
+        std::static_pointer_cast<UIAlertViewDelegate>(self()), NSString("取消"),
+        std::vector<NSString> { "立即前往" })
+        ->show();
+}
+
+void MainViewController::alertViewClickedButtonAtIndex(UIAlertView&, NSInteger buttonIndex)
+{
+    // FIXME: "立即前往" opens the goods details screen once the order screens exist.
+    (void)buttonIndex;
+}
+
+void MainViewController::evaluateSuccess(const std::shared_ptr<NSNotification>&)
+{
+    Toast::makeToast(view(), "评价成功！", 1.0, NSString("bottom"));
+}

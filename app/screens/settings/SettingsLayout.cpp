@@ -1,0 +1,83 @@
+#include "app/screens/settings/SettingsLayout.h"
+
+#include "app/AppDelegate.h"
+#include "app/screens/base/InsetsLabel.h"
+#include "app/screens/base/UIColor_Addition.h"
+#include "library/network/RIImageViewCategories.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/TypedValues.h"
+#include "platform/uikit/UIImage.h"
+
+using UIColor_Addition::colorWithHexString;
+
+namespace SettingsLayout {
+
+std::shared_ptr<User> currentUser()
+{
+    auto delegate = AppDelegate::shared();
+    return delegate ? delegate->user() : nullptr;
+}
+
+void prepareScreen(ParentViewController& screen, const NSString& title)
+{
+    auto view = screen.view();
+    view->setBackgroundColor(colorWithHexString("f6f6f6"));
+    view->setClipsToBounds(true);
+    screen.m_viewNaviBar()->setRightBtn(nullptr);
+    screen.m_viewNaviBar()->setTitle(title);
+}
+std::shared_ptr<UIScrollView> scrollerBelowBar(ParentViewController& screen)
+{
+    auto view = screen.view();
+    const CGFloat y0 = screen.getNaviBarRect().size.height;
+    auto scroller = UIScrollView::create(CGRectMake(0, y0, view->bounds().size.width, view->bounds().size.height - y0));
+    scroller->setBackgroundColor(UIColor::clearColor());
+    scroller->setShowsVerticalScrollIndicator(false);
+    scroller->setShowsHorizontalScrollIndicator(false);
+    view->addSubview(scroller);
+    return scroller;
+}
+CGFloat separatorBelow(const std::shared_ptr<UIView>& parent, const UIView& above)
+{
+    auto line = UIView::create(CGRectMake(0, CGRectGetMaxY(above.frame()), above.frame().size.width, 0.5));
+    line->setBackgroundColor(UIColor::lightGrayColor());
+    parent->addSubview(line);
+    return CGRectGetMaxY(line->frame());
+}
+std::shared_ptr<UIView> sectionHeader(CGRect frame, const NSString& text, CGFloat labelY)
+{
+    auto header = UIView::create(frame);
+    header->setBackgroundColor(UIColor::whiteColor());
+    header->addSubview(plainLabel<InsetsLabel>(CGRectMake(0, labelY, frame.size.width, 21), text, 16, UIColor::blackColor(),
+        UIColor::whiteColor(), UIEdgeInsetsMake(0, 20, 0, 0)));
+    auto marker = UILabel::create(CGRectMake(0, 0, 15, frame.size.height));
+    marker->setBackgroundColor(colorWithHexString("e66444"));
+    header->addSubview(marker);
+    return header;
+}
+std::shared_ptr<UIImageView> arrowIn(const std::shared_ptr<UIView>& row)
+{
+    auto arrow = UIImage::imageNamed("ico_rig");
+    const CGSize size = arrow ? arrow->size() : CGSizeMake(10, 16);
+    auto view = UIImageView::create(CGRectMake(row->frame().size.width - 10 - size.width, (row->frame().size.height - size.height) / 2,
+        size.width, size.height));
+    view->setImage(arrow);
+    row->addSubview(view);
+    return view;
+}
+NSString shortVersion()
+{
+    return ns::stringValue(NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString"));
+}
+void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const UIImageRef& placeholder, const NSString& urlText)
+{
+    auto url = urlText.length() ? NSURL::URLWithString(urlText) : nullptr;
+    UIImageView_RemoteImage::sd_setImageWithURL(imageView, url, placeholder, 0, nullptr,
+        [weakView = std::weak_ptr<UIImageView>(imageView)](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType,
+            const std::shared_ptr<NSURL>&) {
+            auto view = weakView.lock();
+            if (view && !image)
+                view->setImage(UIImage::imageNamed("img_gr"));
+        });
+}
+} // namespace SettingsLayout
