@@ -1,0 +1,157 @@
+#include "library/payment/OPayCashierViewController.h"
+#include "library/payment/OrbipaySDK.h"
+#include "tools/service-standin/ServiceStandIn.h"
+
+#include "library/json/JSONCodecDeserializing.h"
+#include "platform/foundation/TypedValues.h"
+#include "platform/host/HeadlessHost.h"
+#include "tests/support/Waiting.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+constexpr const char* kFixed = "_format_=json&_license_key_=A7C19D04E2B85F63C0D9174BE6A2F58D&_app_id_=TSAPP";
+constexpr const char* kGoodsPath = "/PayMent/resource/SYSBL/BRENLOW/DTTM/PUBL/ZXZF/";
+
+class PaymentService : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(standIn.start()) << standIn.lastError();
+        const std::string gateway = "http://127.0.0.1:" + std::to_string(standIn.paymentPort()) + "/gateway/cashier";
+        setenv("CORVANE_PAYMENT_GATEWAY_URL", gateway.c_str(), 1);
+        host = HeadlessHost::create();
+        root = UIViewController::create();
+        host->showRootViewController(root);
+        sdk = OrbipaySDK::create();
+    }
+    void TearDown() override { unsetenv("CORVANE_PAYMENT_GATEWAY_URL"); }
+
+    std::shared_ptr<NSDictionary> row(const std::string& action, const std::string& fields, bool formEncoded)
+    {
+        httplib::Client client("127.0.0.1", standIn.paymentPort());
+        auto answer = client.Post(kGoodsPath + action, fields + "&" + kFixed, "application/x-www-form-urlencoded; charset=utf-8");
+        if (!answer)
+            return nullptr;
+        auto reply = ns::dictionaryValue(JSONCodecDeserializing::objectFromJSONString(
+            NSString(formEncoded ? standin::formDecode(answer->body) : answer->body)));
+        auto rows = ns::arrayForKey(ns::dictionaryForKey(ns::dictionaryForKey(ns::dictionaryForKey(ns::dictionaryForKey(reply, "output"), "body"), "array0"), "rowSet"), "row");
+        return rows && rows->count() ? ns::dictionaryValue(rows->objectAtIndex(0)) : nullptr;
+    }
+    // A fresh order's signed payment text, as the payment service hands it to the order screen.
+    NSString signedOrder()
+    {
+        auto order = row("GETORDERNUMAPP", "GOODS_ID=100201500001&STU_ID=510104199605207788&PAY_NUM=1&PROJECT_CODE=400", true);
+        EXPECT_TRUE(order);
+        auto info = row("SAVEPAYMENTINFO", "ORDER_ID=" + std::string(ns::stringForKey(order, "Order_Id").UTF8String())
+                + "&PAY_CHANNELS=3&PAY_TYPE=1&PAY_NUM=1&PROJECT_CODE=400", false);
+        return ns::stringForKey(info, "PAY_INFO");
+    }
+    OPCompletionBlock collect()
+    {
+        return [this](const std::shared_ptr<NSDictionary>& result) { results.push_back(result); };
+    }
+    NSString status(std::size_t index) const { return ns::stringForKey(results.at(index), "resultStatus"); }
+    NSString memo(std::size_t index) const { return ns::stringForKey(results.at(index), "memo"); }
+    bool cashierLoaded()
+    {
+        if (!testing_support::runLoopUntil([this] { return sdk->cashier() != nullptr; }))
+            return false;
+        host->advance(0.5);
+        return testing_support::runLoopUntil([this] {
+            auto cashier = sdk->cashier();
+            return cashier && cashier->isViewLoaded() && !cashier->webView()->isLoading() && cashier->webView()->request();
+        });
+    }
+    void tapPage(CGPoint pointInPage)
+    {
+        host->tap(CGPointMake(pointInPage.x, pointInPage.y + 64));
+    }
+
+    standin::ServiceStandIn standIn { standin::Options { .keepAlive = false } };
+    std::shared_ptr<HeadlessHost> host;
+    std::shared_ptr<UIViewController> root;
+    std::shared_ptr<OrbipaySDK> sdk;
+    std::vector<std::shared_ptr<NSDictionary>> results;
+};
+
+TEST_F(PaymentService, aMissingOrderAndASecondOrderAreAnsweredAtOnceWithoutDisturbingTheFirst)
+{
+    sdk->payOrder("", "corvaneOrbipayCallback", collect());
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(status(0), NSString("4000"));
+    EXPECT_EQ(memo(0), NSString("订单缺失"));
+    EXPECT_EQ(ns::stringForKey(results[0], "result"), NSString(""));
+    EXPECT_FALSE(sdk->isPaymentPending());
+
+    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
+    EXPECT_TRUE(sdk->isPaymentPending());
+    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(memo(1), NSString("订单重复"));
+    EXPECT_TRUE(sdk->isPaymentPending());
+
+    // An authorisation reply or another host is not the payment's result.
+    sdk->processOrderWithPaymentResult(NSURL::URLWithString("corvaneOrbipayCallback://authresult?resultStatus=9000"), nullptr);
+    EXPECT_TRUE(sdk->isPaymentPending());
+    sdk->processOrderWithPaymentResult(NSURL::URLWithString("corvaneOrbipayCallback://payresult?resultStatus=9000&memo=ok"), nullptr);
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(status(2), NSString("9000"));
+    sdk->processOrderWithPaymentResult(NSURL::URLWithString("corvaneOrbipayCallback://payresult?resultStatus=9000"), collect());
+    EXPECT_EQ(results.size(), 3u);
+}
+
+TEST_F(PaymentService, theWebCashierPaysAndItsLastLinkBringsTheResultBackOnce)
+{
+    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(cashierLoaded());
+    EXPECT_EQ(root->presentedViewController(), sdk->cashier());
+    std::filesystem::create_directories(CORVANE_SCREENS_DIR);
+    host->writePNG(NSString(CORVANE_SCREENS_DIR "/payment-cashier.png"));
+
+    tapPage(CGPointMake(160, 182)); // 确认支付
+    ASSERT_TRUE(cashierLoaded());
+    EXPECT_TRUE(sdk->cashier()->webView()->request()->URL()->path().hasSuffix("/pay"));
+    host->writePNG(NSString(CORVANE_SCREENS_DIR "/payment-cashier-paid.png"));
+    tapPage(CGPointMake(160, 182)); // 返回商户
+    ASSERT_TRUE(testing_support::runLoopUntil([this] { return !results.empty(); }));
+    EXPECT_EQ(status(0), NSString("9000"));
+    EXPECT_FALSE(sdk->isPaymentPending());
+    host->advance(1);
+    EXPECT_FALSE(root->presentedViewController());
+    EXPECT_EQ(results.size(), 1u);
+}
+
+TEST_F(PaymentService, closingTheCashierIsACancellationAndALateResultIsIgnored)
+{
+    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(cashierLoaded());
+    host->advance(0.5);
+    host->tap(sdk->cashier()->closeButton());
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(status(0), NSString("6001"));
+    sdk->processOrderWithPaymentResult(NSURL::URLWithString("corvaneOrbipayCallback://payresult?resultStatus=9000"), collect());
+    EXPECT_EQ(results.size(), 1u);
+}
+
+TEST_F(PaymentService, anUnsignedOrderIsRefusedByTheGatewayAndAnUnreachableGatewayIsANetworkError)
+{
+    sdk->payOrder("order_id=DD1&amount_fen=1", "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(testing_support::runLoopUntil([this] { return !results.empty(); }));
+    EXPECT_EQ(status(0), NSString("4000"));
+    EXPECT_EQ(memo(0), NSString("订单签名无效"));
+
+    setenv("CORVANE_PAYMENT_GATEWAY_URL", "http://127.0.0.1:9/gateway/cashier", 1);
+    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(testing_support::runLoopUntil([this] { return results.size() == 2; }));
+    EXPECT_EQ(status(1), NSString("6002"));
+    EXPECT_FALSE(sdk->isPaymentPending());
+    EXPECT_FALSE(root->presentedViewController());
+}
+
+} // namespace
