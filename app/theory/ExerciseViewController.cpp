@@ -5,18 +5,18 @@
 
 void ExerciseViewController::buildToolbar(UIView& bar, CGFloat c)
 {
-    auto me = std::static_pointer_cast<ExerciseViewController>(self());
+    auto me = self();
     auto frame = [c](int i) { return CGRectMake(CGFloat(i) * (c + 0.5), 0, c, 44); };
     m_previousBtn = makeBarButton(frame(0), "pag_f_07", "pag_f_01h", UIControlStateHighlighted, "上一题");
-    m_previousBtn->addTarget(std::static_pointer_cast<QuestionCardViewController>(me), &QuestionCardViewController::previousEvent, UIControlEventTouchUpInside);
+    m_previousBtn->addTarget(std::shared_ptr<QuestionCardViewController>(me), &QuestionCardViewController::previousEvent, UIControlEventTouchUpInside);
     m_choiceBtn = makeBarButton(frame(1), "pag_f_04", "pag_f_04h", UIControlStateHighlighted, "1/100");
-    m_choiceBtn->addTarget(std::static_pointer_cast<QuestionCardViewController>(me), &QuestionCardViewController::choiseEvent, UIControlEventTouchUpInside);
+    m_choiceBtn->addTarget(std::shared_ptr<QuestionCardViewController>(me), &QuestionCardViewController::choiseEvent, UIControlEventTouchUpInside);
     m_explanBtn = makeBarButton(frame(2), "pag_f_11", "pag_f_11h", UIControlStateSelected, "本题解释");
     m_explanBtn->addTarget(me, &ExerciseViewController::explanationEvent, UIControlEventTouchUpInside);
     m_favoriteBtn = makeBarButton(frame(3), "pag_f_05", "pag_f_05h", UIControlStateSelected, "收藏本题");
     m_favoriteBtn->addTarget(me, &ExerciseViewController::favoriteEvent, UIControlEventTouchUpInside);
     m_nextBtn = makeBarButton(frame(4), "pag_f_01", "pag_f_07h", UIControlStateHighlighted, "下一题");
-    m_nextBtn->addTarget(std::static_pointer_cast<QuestionCardViewController>(me), &QuestionCardViewController::nextEvent, UIControlEventTouchUpInside);
+    m_nextBtn->addTarget(std::shared_ptr<QuestionCardViewController>(me), &QuestionCardViewController::nextEvent, UIControlEventTouchUpInside);
     for (const auto& button : { m_previousBtn, m_choiceBtn, m_explanBtn, m_favoriteBtn, m_nextBtn })
         bar.addSubview(button);
 }

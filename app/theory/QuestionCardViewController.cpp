@@ -106,7 +106,7 @@ void QuestionCardViewController::loadView()
     m_okBtn->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
     m_okBtn->titleLabel()->setFont(UIFont::systemFontOfSize(17));
     setConfirmLook(false);
-    m_okBtn->addTarget(std::static_pointer_cast<QuestionCardViewController>(self()), &QuestionCardViewController::okEvent,
+    m_okBtn->addTarget(self(), &QuestionCardViewController::okEvent,
         UIControlEventTouchUpInside);
     m_vScrollView->addSubview(m_okBtn);
 
@@ -139,7 +139,7 @@ void QuestionCardViewController::viewDidLoad()
     m_total = list ? NSInteger(list->count()) : 0;
     m_mutilChoise.clear();
     auto center = NSNotificationCenter::defaultCenter();
-    auto me = std::static_pointer_cast<QuestionCardViewController>(self());
+    auto me = self();
     center->addObserver(me, &QuestionCardViewController::movieThumbnailLoadComplete,
         NSString(MPMoviePlayerThumbnailImageRequestDidFinishNotification), nullptr);
     center->addObserver(me, &QuestionCardViewController::moviePlayBackDidFinish, NSString(MPMoviePlayerPlaybackDidFinishNotification), nullptr);
@@ -255,7 +255,7 @@ void QuestionCardViewController::nextEvent(UIControl&)
 void QuestionCardViewController::choiseEvent(UIControl&)
 {
     auto grid = QuestionChoiseView::create(view()->bounds(), cardList(), m_index, gridIsTest());
-    grid->setDelegate(std::static_pointer_cast<QuestionCardViewController>(self()));
+    grid->setDelegate(self());
     view()->addSubview(grid);
 }
 
@@ -366,7 +366,7 @@ void QuestionCardViewController::showQuestion()
         play->setFrame(CGRectMake((kPictureWidth - 48) / 2, (kPictureHeight - 48) / 2, 48, 48));
         play->setTag(kPlayTag);
         play->setUserInteractionEnabled(true);
-        play->addGestureRecognizer(UITapGestureRecognizer::create(std::static_pointer_cast<QuestionCardViewController>(self()),
+        play->addGestureRecognizer(UITapGestureRecognizer::create(self(),
             &QuestionCardViewController::playVideo));
         frameView->addSubview(play);
         label->appendView(frameView, UIEdgeInsetsMake(10, m, 5, m), 2);
@@ -405,7 +405,7 @@ void QuestionCardViewController::showQuestion()
             y += 0.5;
         }
         auto row = choiseItem(CGRectMake(0, y, optionWidth, kRowHeight), rows[i].first, rows[i].second, mutil, answered);
-        row->addGestureRecognizer(UITapGestureRecognizer::create(std::static_pointer_cast<QuestionCardViewController>(self()),
+        row->addGestureRecognizer(UITapGestureRecognizer::create(self(),
             &QuestionCardViewController::clickChoiseItem));
         row->setUserInteractionEnabled(true);
         row->setTag(NSInteger(i));
@@ -614,7 +614,7 @@ void QuestionCardViewController::playVideo(UITapGestureRecognizer&)
 void QuestionCardViewController::moviePlayBackDidFinish(const std::shared_ptr<NSNotification>& notification)
 {
     // Only this screen's own player: other question screens below keep theirs.
-    if (!m_player || notification->object() != std::static_pointer_cast<NSObject>(m_player))
+    if (!m_player || notification->object() != m_player)
         return;
     if (auto mark = m_questionView->viewWithTag(kPlayTag))
         mark->setHidden(false);
@@ -622,7 +622,7 @@ void QuestionCardViewController::moviePlayBackDidFinish(const std::shared_ptr<NS
 
 void QuestionCardViewController::movieThumbnailLoadComplete(const std::shared_ptr<NSNotification>& notification)
 {
-    if (!m_player || notification->object() != std::static_pointer_cast<NSObject>(m_player))
+    if (!m_player || notification->object() != m_player)
         return;
     auto image = notification->userInfo() ? ns::cast<UIImage>(notification->userInfo()->objectForKey(MPMoviePlayerThumbnailImageKey)) : nullptr;
     if (auto frameView = std::dynamic_pointer_cast<UIImageView>(m_questionView->viewWithTag(kVideoTag)); frameView && image)

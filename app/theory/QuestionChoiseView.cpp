@@ -32,7 +32,7 @@ void QuestionChoiseView::initViews()
     auto backdrop = UIButton::buttonWithType(UIButtonTypeCustom);
     backdrop->setFrame(bounds());
     backdrop->setBackgroundColor(UIColor::colorWithWhite(0, 0.6));
-    backdrop->addTarget(std::static_pointer_cast<QuestionChoiseView>(self()), &QuestionChoiseView::dissmis, UIControlEventTouchUpInside);
+    backdrop->addTarget(self(), &QuestionChoiseView::dissmis, UIControlEventTouchUpInside);
     addSubview(backdrop);
 
     const NSInteger count = NSInteger(m_questions->count());
@@ -52,7 +52,7 @@ void QuestionChoiseView::initViews()
     close->setBackgroundImage(closeImage, UIControlStateNormal);
     close->setBackgroundImage(stretchableImageNamed("ic_close_h"), UIControlStateHighlighted);
     close->setFrame(CGRectMake(15, (kHeaderHeight - closeSize.height) / 2, closeSize.width, closeSize.height));
-    close->addTarget(std::static_pointer_cast<QuestionChoiseView>(self()), &QuestionChoiseView::dissmis, UIControlEventTouchUpInside);
+    close->addTarget(self(), &QuestionChoiseView::dissmis, UIControlEventTouchUpInside);
     m_header->addSubview(close);
 
     auto title = UILabel::create(CGRectMake((W - 100) / 2, (kHeaderHeight - 21) / 2, 100, 21));
@@ -105,7 +105,7 @@ void QuestionChoiseView::initViews()
         cell->setBackgroundImage(normal, UIControlStateNormal);
         cell->setBackgroundImage(m_isTest && type == 1 ? right : answered, UIControlStateSelected);
         cell->setSelected(type != 0);
-        cell->addTarget(std::static_pointer_cast<QuestionChoiseView>(self()), &QuestionChoiseView::choiseItemEvent, UIControlEventTouchUpInside);
+        cell->addTarget(self(), &QuestionChoiseView::choiseItemEvent, UIControlEventTouchUpInside);
         m_grid->addSubview(cell);
         m_cells.push_back(cell);
     }

@@ -11,8 +11,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <unistd.h>
 #include <vector>
@@ -43,11 +45,6 @@ std::shared_ptr<NSDictionary> named(std::initializer_list<std::pair<const char*,
 id text(const NSString& value)
 {
     return value.isNil() ? id(NSNull::null()) : id(value);
-}
-
-std::string quidOf(const id& record)
-{
-    return ns::stringForKey(ns::dictionaryValue(record), "quid").UTF8String();
 }
 
 // Opens an existing file only: a bank that is not there must not be created empty.
@@ -449,6 +446,49 @@ std::shared_ptr<NSMutableArray> QuestionManager::testErrorQuestons(const NSStrin
     return paperRow(statements, carType, subject, examp, total, quType, true, exclude);
 }
 
+namespace {
+
+// A row as SQLite gave it: a paper row reads many more questions than it keeps, and only the
+// kept ones become records.
+struct RawQuestion {
+    std::optional<std::string> text[kIssave];
+    int issave { 0 };
+    int type { 0 };
+
+    explicit RawQuestion(const std::shared_ptr<SQResultSet>& row)
+    {
+        for (int column = 0; column < kIssave; ++column) {
+            // By the byte count, as the result set reads text: a U+0000 must not end it early.
+            if (!row->UTF8StringForColumnIndex(column))
+                continue;
+            const auto bytes = row->dataNoCopyForColumnIndex(column);
+            text[column] = bytes ? std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string();
+        }
+        issave = row->intForColumnIndex(kIssave);
+        type = row->intForColumnIndex(kType);
+    }
+
+    bool isVideo() const { return text[4] && *text[4] == "2"; }
+
+    std::shared_ptr<QuestionRecord> record(bool init) const
+    {
+        auto record = QuestionRecord::dictionaryWithCapacity(kType + 1);
+        for (int column = 0; column < kIssave; ++column) {
+            if (!text[column])
+                continue;
+            // Text that is not UTF-8 reads as absent, as the result set answers it.
+            const NSString value = NSString::initWithBytes(text[column]->data(), text[column]->size(), NSUTF8StringEncoding);
+            if (!value.isNil())
+                record->setObject(value, kColumnNames[column]);
+        }
+        record->setObject(ns::number(issave), kColumnNames[kIssave]);
+        record->setObject(ns::number(init ? 0 : type), kColumnNames[kType]);
+        return record;
+    }
+};
+
+} // namespace
+
 std::shared_ptr<NSMutableArray> QuestionManager::paperRow(const RowStatements& statements, const NSString& carType, const NSString& subject,
     const NSString& examp, int total, const NSString& quType, bool init, const QuestionIds& exclude)
 {
@@ -457,13 +497,13 @@ std::shared_ptr<NSMutableArray> QuestionManager::paperRow(const RowStatements& s
         return result;
     const std::size_t n = static_cast<std::size_t>(total);
     const auto parameters = named({ { "vehicletype", text(carType) }, { "subject", text(subject) }, { "examprojt", text(examp) }, { "qutype", text(quType) } });
-    std::vector<std::shared_ptr<QuestionRecord>> primary;
-    std::vector<std::shared_ptr<QuestionRecord>> secondary;
-    const auto collect = [&](std::vector<std::shared_ptr<QuestionRecord>>& into) {
+    std::vector<RawQuestion> primary;
+    std::vector<RawQuestion> secondary;
+    const auto collect = [&](std::vector<RawQuestion>& into) {
         return [&](const std::shared_ptr<SQResultSet>& row) {
-            auto record = questionParse(row, init);
-            if (!exclude.contains(quidOf(record)))
-                into.push_back(std::move(record));
+            const char* quid = row->UTF8StringForColumnIndex(0);
+            if (!exclude.contains(quid ? quid : ""))
+                into.emplace_back(row);
         };
     };
     {
@@ -477,16 +517,16 @@ std::shared_ptr<NSMutableArray> QuestionManager::paperRow(const RowStatements& s
 
     // Distinct indexes in the order drawn; a repeat is drawn again. A generator stuck on taken
     // indexes would never end the row, so after many repeats in a row the next free one is taken.
-    const auto pick = [&](const std::vector<std::shared_ptr<QuestionRecord>>& from, std::size_t count) {
+    const auto pick = [&](std::size_t from, std::size_t count) {
         std::vector<std::size_t> drawn;
-        std::vector<bool> taken(from.size(), false);
+        std::vector<bool> taken(from, false);
         std::size_t repeats = 0;
         while (drawn.size() < count) {
-            std::size_t index = nextRandom() % from.size();
-            if (taken[index] && ++repeats < 16 * from.size())
+            std::size_t index = nextRandom() % from;
+            if (taken[index] && ++repeats < 16 * from)
                 continue;
             while (taken[index])
-                index = (index + 1) % from.size();
+                index = (index + 1) % from;
             repeats = 0;
             taken[index] = true;
             drawn.push_back(index);
@@ -495,31 +535,28 @@ std::shared_ptr<NSMutableArray> QuestionManager::paperRow(const RowStatements& s
     };
 
     if (primary.size() <= n) {
-        for (const auto& record : primary)
-            result->addObject(record);
+        for (const auto& question : primary)
+            result->addObject(question.record(init));
         if (primary.size() + secondary.size() <= n) {
-            for (const auto& record : secondary)
-                result->addObject(record);
+            for (const auto& question : secondary)
+                result->addObject(question.record(init));
         } else {
-            for (std::size_t index : pick(secondary, n - primary.size()))
-                result->addObject(secondary[index]);
+            for (std::size_t index : pick(secondary.size(), n - primary.size()))
+                result->addObject(secondary[index].record(init));
         }
         return result;
     }
 
-    const auto isVideo = [](const std::shared_ptr<QuestionRecord>& record) { return ns::stringForKey(record, "qncontype") == NSString("2"); };
-    const std::vector<std::size_t> drawn = pick(primary, n);
-    std::vector<std::shared_ptr<QuestionRecord>> chosen;
-    for (std::size_t index : drawn)
-        chosen.push_back(primary[index]);
-    std::vector<std::shared_ptr<QuestionRecord>> videos;
-    std::copy_if(primary.begin(), primary.end(), std::back_inserter(videos), isVideo);
-    if (!videos.empty() && std::none_of(chosen.begin(), chosen.end(), isVideo)) {
-        chosen.pop_back();
-        chosen.push_back(videos[nextRandom() % videos.size()]);
+    std::vector<std::size_t> chosen = pick(primary.size(), n);
+    std::vector<std::size_t> videos;
+    for (std::size_t index = 0; index < primary.size(); ++index) {
+        if (primary[index].isVideo())
+            videos.push_back(index);
     }
-    for (const auto& record : chosen)
-        result->addObject(record);
+    if (!videos.empty() && std::none_of(chosen.begin(), chosen.end(), [&](std::size_t index) { return primary[index].isVideo(); }))
+        chosen.back() = videos[nextRandom() % videos.size()];
+    for (std::size_t index : chosen)
+        result->addObject(primary[index].record(init));
     return result;
 }
 

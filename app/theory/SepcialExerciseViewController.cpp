@@ -76,8 +76,8 @@ void SepcialExerciseViewController::loadView()
     const CGFloat W = root->bounds().size.width, H = root->bounds().size.height;
     const CGFloat top = getNaviBarRect().size.height;
     m_tableView = UITableView::create(CGRectMake(10, top, W - 20, H - top), UITableViewStyle::Grouped);
-    m_tableView->setDataSource(std::static_pointer_cast<SepcialExerciseViewController>(self()));
-    m_tableView->setDelegate(std::static_pointer_cast<SepcialExerciseViewController>(self()));
+    m_tableView->setDataSource(self());
+    m_tableView->setDelegate(self());
     m_tableView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     m_tableView->setTableHeaderView(UIView::create(CGRectMake(0, 0, W - 20, 0.01)));
     m_tableView->setSeparatorStyle(UITableViewCellSeparatorStyle::SingleLine);
@@ -178,7 +178,7 @@ void SepcialExerciseViewController::didSelectRowAtIndexPath(UITableView& table, 
         return;
     m_loaderPending = true;
     STProgressHUD::showInView(view(), "正在出题，请稍候...");
-    std::weak_ptr<SepcialExerciseViewController> weakSelf = std::static_pointer_cast<SepcialExerciseViewController>(self());
+    std::weak_ptr<SepcialExerciseViewController> weakSelf = self();
     DelayedPerform::performSelector(self(), row->loader, nullptr, 1.0, [weakSelf, row] {
         auto strongSelf = weakSelf.lock();
         if (!strongSelf)

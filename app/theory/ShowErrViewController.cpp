@@ -11,17 +11,17 @@ void ShowErrViewController::loadView()
 {
     QuestionCardViewController::loadView();
     setNaviBarLeftBtn(CustomNaviBarView::createImgNaviBarBtnByImgNormal("nav_arrow_d", "nav_arrow_b",
-        std::static_pointer_cast<ShowErrViewController>(self()), &ShowErrViewController::leftBarButtonEvent));
+        self(), &ShowErrViewController::leftBarButtonEvent));
 }
 
 void ShowErrViewController::buildToolbar(UIView& bar, CGFloat c)
 {
-    auto me = std::static_pointer_cast<ShowErrViewController>(self());
+    auto me = self();
     auto frame = [c](int i) { return CGRectMake(CGFloat(i) * (c + 0.5), 0, c, 44); };
     m_previousBtn = makeBarButton(frame(0), "pag_f_07", "pag_f_01h", UIControlStateHighlighted, "上一题");
-    m_previousBtn->addTarget(std::static_pointer_cast<QuestionCardViewController>(me), &QuestionCardViewController::previousEvent, UIControlEventTouchUpInside);
+    m_previousBtn->addTarget(std::shared_ptr<QuestionCardViewController>(me), &QuestionCardViewController::previousEvent, UIControlEventTouchUpInside);
     m_choiceBtn = makeBarButton(frame(1), "pag_f_04", "pag_f_04h", UIControlStateHighlighted, "1/100");
-    m_choiceBtn->addTarget(std::static_pointer_cast<QuestionCardViewController>(me), &QuestionCardViewController::choiseEvent, UIControlEventTouchUpInside);
+    m_choiceBtn->addTarget(std::shared_ptr<QuestionCardViewController>(me), &QuestionCardViewController::choiseEvent, UIControlEventTouchUpInside);
     m_timeLabel = UILabel::create(frame(2));
     m_timeLabel->setBackgroundColor(UIColor::clearColor());
     m_timeLabel->setTextColor(UIColor_Addition::colorWithHexString("50a7d4"));
@@ -31,7 +31,7 @@ void ShowErrViewController::buildToolbar(UIView& bar, CGFloat c)
     auto again = makeBarButton(frame(3), "pag_f_02", "pag_f_02h", UIControlStateHighlighted, "重考");
     again->addTarget(me, &ShowErrViewController::aginEvent, UIControlEventTouchUpInside);
     m_nextBtn = makeBarButton(frame(4), "pag_f_01", "pag_f_07h", UIControlStateHighlighted, "下一题");
-    m_nextBtn->addTarget(std::static_pointer_cast<QuestionCardViewController>(me), &QuestionCardViewController::nextEvent, UIControlEventTouchUpInside);
+    m_nextBtn->addTarget(std::shared_ptr<QuestionCardViewController>(me), &QuestionCardViewController::nextEvent, UIControlEventTouchUpInside);
     bar.addSubview(m_previousBtn);
     bar.addSubview(m_choiceBtn);
     bar.addSubview(m_timeLabel);

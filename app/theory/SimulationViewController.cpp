@@ -37,7 +37,7 @@ void SimulationViewController::loadView()
     auto root = view();
     root->setBackgroundColor(hex("f6f6f6"));
     root->setClipsToBounds(true);
-    auto me = std::static_pointer_cast<SimulationViewController>(self());
+    auto me = self();
     setNaviBarRightBtn(CustomNaviBarView::createImgNaviBarBtnByImgNormal("top_more", "top_more", me, &SimulationViewController::rightMoreBtn));
     const CGFloat W = root->bounds().size.width;
     const CGFloat top = getNaviBarRect().size.height;
@@ -147,7 +147,7 @@ void SimulationViewController::rightMoreBtn(UIControl&)
     for (NSUInteger i = 0; m_subjectArr && i < m_subjectArr->count(); ++i)
         titles.push_back(ns::stringForKey(ns::cast<NSDictionary>(m_subjectArr->objectAtIndex(i)), "title"));
     m_menuPopover = PVMenuPopover::create(CGRectMake(view()->bounds().size.width - 105, getNaviBarRect().size.height, 100, 80), titles);
-    m_menuPopover->setMenuPopoverDelegate(std::static_pointer_cast<SimulationViewController>(self()));
+    m_menuPopover->setMenuPopoverDelegate(self());
     m_menuPopover->showInView(view());
 }
 
@@ -169,7 +169,7 @@ void SimulationViewController::realTest(UIControl&)
     auto alert = UIAlertView::create(NSString("温馨提示"),
         NSString::stringWithFormat("仿真考试不能修改答案，每做一题，系统会自动计算错误题数，如果答题错误数量累计到本次不及格标准(%d题错%d道)时，会自动提交答案。",
             m_questionCount, m_errQuestions),
-        std::static_pointer_cast<SimulationViewController>(self()), NSString("取消"), std::vector<NSString> { "确定" });
+        self(), NSString("取消"), std::vector<NSString> { "确定" });
     alert->setTag(1);
     alert->show();
 }
@@ -202,7 +202,7 @@ void SimulationViewController::startMode(const char* name, const NSString& title
         return;
     m_loaderPending = true;
     STProgressHUD::showInView(view(), "正在出题，请稍候...");
-    std::weak_ptr<SimulationViewController> weakSelf = std::static_pointer_cast<SimulationViewController>(self());
+    std::weak_ptr<SimulationViewController> weakSelf = self();
     DelayedPerform::performSelector(self(), name, nullptr, 1.0, [weakSelf, title, query, isSimulation] {
         auto strongSelf = weakSelf.lock();
         if (!strongSelf)

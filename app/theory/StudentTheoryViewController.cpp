@@ -47,7 +47,7 @@ void StudentTheoryViewController::loadView()
     auto root = view();
     root->setBackgroundColor(UIColor_Addition::colorWithHexString("f6f6f6"));
     root->setClipsToBounds(true);
-    auto me = std::static_pointer_cast<StudentTheoryViewController>(self());
+    auto me = self();
     setNaviBarTitle(Constant::getSubjectName(NSString::stringWithFormat("%d", int(subjectOfUser()))));
     setNaviBarRightBtn(CustomNaviBarView::createImgNaviBarBtnByImgNormal("top_more", "top_more", me, &StudentTheoryViewController::rightMoreBtn));
     const CGFloat W = root->bounds().size.width;
@@ -159,7 +159,7 @@ void StudentTheoryViewController::rightMoreBtn(UIControl&)
     for (NSUInteger i = 0; i < m_subjectArr->count(); ++i)
         titles.push_back(ns::stringForKey(ns::cast<NSDictionary>(m_subjectArr->objectAtIndex(i)), "title"));
     m_menuPopover = PVMenuPopover::create(CGRectMake(view()->bounds().size.width - 5 - 100, getNaviBarRect().size.height, 100, 80), titles);
-    m_menuPopover->setMenuPopoverDelegate(std::static_pointer_cast<StudentTheoryViewController>(self()));
+    m_menuPopover->setMenuPopoverDelegate(self());
     m_menuPopover->showInView(view());
 }
 
@@ -178,7 +178,7 @@ void StudentTheoryViewController::load(const char* name, const NSString& title, 
         return;
     m_loaderPending = true;
     STProgressHUD::showInView(view(), "正在出题，请稍候...");
-    std::weak_ptr<StudentTheoryViewController> weakSelf = std::static_pointer_cast<StudentTheoryViewController>(self());
+    std::weak_ptr<StudentTheoryViewController> weakSelf = self();
     DelayedPerform::performSelector(self(), name, nullptr, 1.0, [weakSelf, title, loader] {
         auto strongSelf = weakSelf.lock();
         if (!strongSelf)

@@ -62,7 +62,7 @@ void TestResultViewController::loadView()
     root->setBackgroundColor(UIColor_Addition::colorWithHexString("f6f6f6"));
     root->setClipsToBounds(true);
     setNaviBarTitle("查看成绩");
-    auto me = std::static_pointer_cast<TestResultViewController>(self());
+    auto me = self();
     setNaviBarLeftBtn(CustomNaviBarView::createImgNaviBarBtnByImgNormal("nav_arrow_d", "nav_arrow_b", me,
         &TestResultViewController::leftBarButtonEvent));
     const CGFloat W = root->bounds().size.width, H = root->bounds().size.height;

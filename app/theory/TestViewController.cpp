@@ -27,17 +27,17 @@ void TestViewController::loadView()
 {
     QuestionCardViewController::loadView();
     setNaviBarLeftBtn(CustomNaviBarView::createImgNaviBarBtnByImgNormal("nav_arrow_d", "nav_arrow_b",
-        std::static_pointer_cast<TestViewController>(self()), &TestViewController::leftBarButtonEvent));
+        self(), &TestViewController::leftBarButtonEvent));
 }
 
 void TestViewController::buildToolbar(UIView& bar, CGFloat c)
 {
-    auto me = std::static_pointer_cast<TestViewController>(self());
+    auto me = self();
     auto frame = [c](int i) { return CGRectMake(CGFloat(i) * (c + 0.5), 0, c, 44); };
     m_previousBtn = makeBarButton(frame(0), "pag_f_07", "pag_f_01h", UIControlStateHighlighted, "上一题");
     m_previousBtn->addTarget(me, &TestViewController::previousEvent, UIControlEventTouchUpInside);
     m_choiceBtn = makeBarButton(frame(1), "pag_f_04", "pag_f_04h", UIControlStateHighlighted, "1/100");
-    m_choiceBtn->addTarget(std::static_pointer_cast<QuestionCardViewController>(me), &QuestionCardViewController::choiseEvent, UIControlEventTouchUpInside);
+    m_choiceBtn->addTarget(std::shared_ptr<QuestionCardViewController>(me), &QuestionCardViewController::choiseEvent, UIControlEventTouchUpInside);
     m_timeLabel = UILabel::create(frame(2));
     m_timeLabel->setBackgroundColor(UIColor::clearColor());
     m_timeLabel->setTextColor(UIColor_Addition::colorWithHexString("50a7d4"));
@@ -76,7 +76,7 @@ void TestViewController::startTimer()
 {
     if (m_timerDown || m_ended)
         return;
-    std::weak_ptr<TestViewController> weakSelf = std::static_pointer_cast<TestViewController>(self());
+    std::weak_ptr<TestViewController> weakSelf = self();
     m_timerDown = NSTimer::scheduledTimerWithTimeInterval(1.0, [weakSelf](const auto&) {
         if (auto strongSelf = weakSelf.lock())
             strongSelf->timerFireEvent();
@@ -104,7 +104,7 @@ void TestViewController::timerFireEvent()
     m_ended = true;
     cancelAutoNext();
     auto alert = UIAlertView::create(NSString("温馨提示"), NSString("对不起，时间到！系统自动交卷~"),
-        std::static_pointer_cast<TestViewController>(self()), NSString("确定"), std::vector<NSString> {});
+        self(), NSString("确定"), std::vector<NSString> {});
     alert->setTag(kTimeUpAlert);
     alert->show();
 }
@@ -134,7 +134,7 @@ void TestViewController::answerRecorded()
             m_ended = true;
             cancelAutoNext();
             auto alert = UIAlertView::create(NSString("温馨提示"), NSString::stringWithFormat("错题达到%d题，系统会自动交卷~", int(m_errQuestions)),
-                std::static_pointer_cast<TestViewController>(self()), NSString("确定"), std::vector<NSString> {});
+                self(), NSString("确定"), std::vector<NSString> {});
             alert->setTag(kTooManyWrongAlert);
             alert->show();
             return;
@@ -147,7 +147,7 @@ void TestViewController::autoNextQuestion()
 {
     if (m_index < m_total - 1) {
         cancelAutoNext();
-        std::weak_ptr<TestViewController> weakSelf = std::static_pointer_cast<TestViewController>(self());
+        std::weak_ptr<TestViewController> weakSelf = self();
         DelayedPerform::performSelector(self(), kAutoNext, nullptr, 0.5, [weakSelf] {
             auto strongSelf = weakSelf.lock();
             if (strongSelf && !strongSelf->m_ended && strongSelf->m_index < strongSelf->m_total - 1)
@@ -193,7 +193,7 @@ void TestViewController::askToEnd(NSInteger tag, const char* format)
     stopTimer();
     const NSInteger answered = answeredCount();
     auto alert = UIAlertView::create(NSString("温馨提示"), NSString::stringWithFormat(format, int(answered), int(m_total - answered)),
-        std::static_pointer_cast<TestViewController>(self()), NSString("取消"), std::vector<NSString> { "确定" });
+        self(), NSString("取消"), std::vector<NSString> { "确定" });
     alert->setTag(tag);
     alert->show();
 }

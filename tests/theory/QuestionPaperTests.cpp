@@ -61,6 +61,19 @@ TEST_F(QuestionPaperTest, aLongRowPicksDistinctQuestionsInTheOrderDrawnAndKeepsA
     EXPECT_EQ(row.back(), "q22") << "no video to swap in";
 }
 
+TEST_F(QuestionPaperTest, aPaperRecordReadsLikeTheSameQuestionInAList)
+{
+    auto bank = rowBank(2, 0);
+    bank[0].answermany = "A";
+    bank[0].issaveNull = true;
+    bank[0].picNull = false;
+    install(bank);
+    auto listed = ns::dictionaryValue(store->sequenceQuestions("T1", "1", true)->objectAtIndex(0));
+    auto onPaper = ns::dictionaryValue(store->testQuestons("T1", "1", "01", 2, "0")->objectAtIndex(0));
+    EXPECT_TRUE(listed->isEqualToDictionary(onPaper));
+    EXPECT_EQ(onPaper->count(), 15u);
+}
+
 TEST_F(QuestionPaperTest, unansweredAndWrongFirstRowsPutThoseQuestionsBeforeTheRest)
 {
     auto bank = rowBank(6, 0);
