@@ -1,7 +1,10 @@
 #include "framework/Source/PEAnnotation.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEAnnotationHostLayer.h"
 #include "framework/Source/PELayer.h"
+
+#include <cmath>
 
 void PEAnnotation::setAnnotationHostLayer(const std::shared_ptr<PEAnnotationHostLayer>& host)
 {
@@ -79,12 +82,20 @@ NSString PEAnnotation::description() const
 
 void PEAnnotation::encodeWithCoder(NSCoder& coder) const
 {
-    // The host is written only where something else archives it too; a nil link otherwise.
-    (void)coder;
+    coder.encodeConditionalObject(annotationHostLayer(), "PEAnnotation.annotationHostLayer");
+    coder.encodeObject(m_contentLayer, "PEAnnotation.contentLayer");
+    NSCoder_PEExtensions::encodePEPoint(coder, m_contentAnchorPoint, "PEAnnotation.contentAnchorPoint");
+    NSCoder_PEExtensions::encodePEPoint(coder, m_displacement, "PEAnnotation.displacement");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_rotation, "PEAnnotation.rotation");
 }
 
 bool PEAnnotation::init(NSCoder& coder)
 {
-    (void)coder;
-    return true;
+    m_annotationHostLayer = coder.decodeObjectOfClass<PEAnnotationHostLayer>("PEAnnotation.annotationHostLayer");
+    m_contentLayer = coder.decodeObjectOfClass<PELayer>("PEAnnotation.contentLayer");
+    m_contentAnchorPoint = NSCoder_PEExtensions::decodePEPointForKey(coder, "PEAnnotation.contentAnchorPoint");
+    m_displacement = NSCoder_PEExtensions::decodePEPointForKey(coder, "PEAnnotation.displacement");
+    m_rotation = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PEAnnotation.rotation");
+    return std::isfinite(m_contentAnchorPoint.x) && std::isfinite(m_contentAnchorPoint.y) && std::isfinite(m_displacement.x)
+        && std::isfinite(m_displacement.y) && std::isfinite(m_rotation);
 }

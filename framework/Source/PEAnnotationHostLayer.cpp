@@ -124,8 +124,12 @@ bool PEAnnotationHostLayer::init(NSCoder& coder)
         return false;
     if (auto array = coder.decodeObjectOfClass<NSArray>("PEAnnotationHostLayer.mutableAnnotations")) {
         for (NSUInteger i = 0; i < array->count(); ++i) {
-            if (auto annotation = ns::cast<PEAnnotation>(array->objectAtIndex(i)))
+            if (auto annotation = ns::cast<PEAnnotation>(array->objectAtIndex(i))) {
                 m_mutableAnnotations.push_back(annotation);
+                // Sublayers are not archived: the content layers go back where they were.
+                if (annotation->contentLayer())
+                    addSublayer(annotation->contentLayer());
+            }
         }
     }
     return true;

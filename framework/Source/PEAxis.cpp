@@ -1,5 +1,6 @@
 #include "framework/Source/PEAxis.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEAxisLabel.h"
 #include "framework/Source/PEAxisLabelGroup.h"
 #include "framework/Source/PEAxisSet.h"
@@ -16,7 +17,9 @@
 #include "framework/Source/PETextLayer.h"
 #include "framework/Source/PETextStyle.h"
 #include "framework/Source/PEUtilities.h"
+#include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSDecimalNumber.h"
+#include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSNumberFormatter.h"
 
@@ -674,3 +677,144 @@ void PEAxis::drawGridLinesInContext(const CGContextRef&, bool) { }
 void PEAxis::drawBackgroundBandsInContext(const CGContextRef&) { }
 void PEAxis::drawBackgroundLimitsInContext(const CGContextRef&) { }
 NSDecimal PEAxis::defaultTitleLocation() { return PEDecimalNotANumber(); }
+
+namespace {
+
+std::shared_ptr<NSArray> decimalNumbers(const std::vector<NSDecimal>& decimals)
+{
+    std::vector<id> numbers;
+    for (const auto& decimal : decimals)
+        numbers.push_back(NSDecimalNumber::decimalNumberWithDecimal(decimal));
+    return NSArray::create(numbers);
+}
+
+std::vector<NSDecimal> decimalsOf(const std::shared_ptr<NSArray>& array)
+{
+    std::vector<NSDecimal> decimals;
+    for (NSUInteger i = 0; array && i < array->count() && i < static_cast<NSUInteger>(maximumTickCount) * 8; ++i) {
+        if (auto number = ns::cast<NSDecimalNumber>(array->objectAtIndex(i)))
+            decimals.push_back(number->decimalValue());
+    }
+    return decimals;
+}
+
+template <class T>
+std::shared_ptr<NSArray> objectsArray(const std::vector<std::shared_ptr<T>>& objects)
+{
+    std::vector<id> values;
+    for (const auto& object : objects)
+        values.push_back(object ? id(object) : id(NSNull::null()));
+    return NSArray::create(values);
+}
+
+template <class T>
+std::vector<std::shared_ptr<T>> objectsOf(const std::shared_ptr<NSArray>& array, bool keepNulls)
+{
+    std::vector<std::shared_ptr<T>> objects;
+    for (NSUInteger i = 0; array && i < array->count(); ++i) {
+        auto object = ns::cast<T>(array->objectAtIndex(i));
+        if (object || keepNulls)
+            objects.push_back(object);
+    }
+    return objects;
+}
+
+} // namespace
+
+void PEAxis::encodeWithCoder(NSCoder& coder) const
+{
+    using namespace NSCoder_PEExtensions;
+    PELayer::encodeWithCoder(coder);
+    coder.encodeInt(m_coordinate, "PEAxis.coordinate");
+    coder.encodeConditionalObject(m_plotSpace, "PEAxis.plotSpace");
+    coder.encodeInt(m_tickDirection, "PEAxis.tickDirection");
+    encodeCGFloat(coder, m_majorTickLength, "PEAxis.majorTickLength");
+    encodeCGFloat(coder, m_minorTickLength, "PEAxis.minorTickLength");
+    coder.encodeObject(m_majorTickLineStyle, "PEAxis.majorTickLineStyle");
+    coder.encodeObject(m_minorTickLineStyle, "PEAxis.minorTickLineStyle");
+    coder.encodeObject(decimalNumbers(m_majorTickLocations), "PEAxis.majorTickLocations");
+    coder.encodeObject(decimalNumbers(m_minorTickLocations), "PEAxis.minorTickLocations");
+    coder.encodeInt(m_labelingPolicy, "PEAxis.labelingPolicy");
+    encodeDecimal(coder, m_majorIntervalLength, "PEAxis.majorIntervalLength");
+    coder.encodeInteger(static_cast<NSInteger>(m_minorTicksPerInterval), "PEAxis.minorTicksPerInterval");
+    coder.encodeInteger(static_cast<NSInteger>(m_preferredNumberOfMajorTicks), "PEAxis.preferredNumberOfMajorTicks");
+    coder.encodeObject(m_visibleRange, "PEAxis.visibleRange");
+    coder.encodeObject(m_visibleAxisRange, "PEAxis.visibleAxisRange");
+    coder.encodeObject(m_gridLinesRange, "PEAxis.gridLinesRange");
+    coder.encodeObject(m_axisLineStyle, "PEAxis.axisLineStyle");
+    coder.encodeObject(m_axisLineCapMin, "PEAxis.axisLineCapMin");
+    coder.encodeObject(m_axisLineCapMax, "PEAxis.axisLineCapMax");
+    coder.encodeObject(m_majorGridLineStyle, "PEAxis.majorGridLineStyle");
+    coder.encodeObject(m_minorGridLineStyle, "PEAxis.minorGridLineStyle");
+    coder.encodeObject(objectsArray(m_alternatingBandFills), "PEAxis.alternatingBandFills");
+    coder.encodeObject(objectsArray(m_backgroundLimitBands), "PEAxis.backgroundLimitBands");
+    coder.encodeBool(m_separateLayers, "PEAxis.separateLayers");
+    coder.encodeInt(m_labelAlignment, "PEAxis.labelAlignment");
+    coder.encodeObject(m_labelTextStyle, "PEAxis.labelTextStyle");
+    coder.encodeObject(m_minorTickLabelTextStyle, "PEAxis.minorTickLabelTextStyle");
+    encodeCGFloat(coder, m_labelOffset, "PEAxis.labelOffset");
+    encodeCGFloat(coder, m_labelRotation, "PEAxis.labelRotation");
+    coder.encodeObject(m_title, "PEAxis.title");
+    coder.encodeObject(m_titleTextStyle, "PEAxis.titleTextStyle");
+    encodeCGFloat(coder, m_titleOffset, "PEAxis.titleOffset");
+    encodeDecimal(coder, m_titleLocation, "PEAxis.titleLocation");
+}
+
+bool PEAxis::init(NSCoder& coder)
+{
+    using namespace NSCoder_PEExtensions;
+    if (!PELayer::init(coder))
+        return false;
+    int coordinate = coder.decodeIntForKey("PEAxis.coordinate");
+    int direction = coder.decodeIntForKey("PEAxis.tickDirection");
+    int policy = coder.decodeIntForKey("PEAxis.labelingPolicy");
+    int alignment = coder.decodeIntForKey("PEAxis.labelAlignment");
+    if (coordinate < PECoordinateX || coordinate > PECoordinateY || direction < -1 || direction > 1
+        || policy < PEAxisLabelingPolicyNone || policy > PEAxisLabelingPolicyEqualDivisions
+        || alignment < PEAlignmentLeft || alignment > PEAlignmentBottom) {
+        return false;
+    }
+    m_coordinate = static_cast<PECoordinate>(coordinate);
+    m_plotSpace = coder.decodeObjectOfClass<PEPlotSpace>("PEAxis.plotSpace");
+    m_tickDirection = static_cast<PESign>(direction);
+    m_majorTickLength = decodeCGFloatForKey(coder, "PEAxis.majorTickLength");
+    m_minorTickLength = decodeCGFloatForKey(coder, "PEAxis.minorTickLength");
+    m_majorTickLineStyle = coder.decodeObjectOfClass<PELineStyle>("PEAxis.majorTickLineStyle");
+    m_minorTickLineStyle = coder.decodeObjectOfClass<PELineStyle>("PEAxis.minorTickLineStyle");
+    m_majorTickLocations = decimalsOf(coder.decodeObjectOfClass<NSArray>("PEAxis.majorTickLocations"));
+    m_minorTickLocations = decimalsOf(coder.decodeObjectOfClass<NSArray>("PEAxis.minorTickLocations"));
+    sortUnique(m_majorTickLocations);
+    sortUnique(m_minorTickLocations);
+    m_labelingPolicy = static_cast<PEAxisLabelingPolicy>(policy);
+    m_majorIntervalLength = decodeDecimalForKey(coder, "PEAxis.majorIntervalLength");
+    auto count = [&](const char* key) {
+        NSInteger value = coder.decodeIntegerForKey(key);
+        return value < 0 || value > maximumTickCount ? NSUInteger { 0 } : static_cast<NSUInteger>(value);
+    };
+    m_minorTicksPerInterval = count("PEAxis.minorTicksPerInterval");
+    m_preferredNumberOfMajorTicks = count("PEAxis.preferredNumberOfMajorTicks");
+    m_visibleRange = coder.decodeObjectOfClass<PEPlotRange>("PEAxis.visibleRange");
+    m_visibleAxisRange = coder.decodeObjectOfClass<PEPlotRange>("PEAxis.visibleAxisRange");
+    m_gridLinesRange = coder.decodeObjectOfClass<PEPlotRange>("PEAxis.gridLinesRange");
+    m_axisLineStyle = coder.decodeObjectOfClass<PELineStyle>("PEAxis.axisLineStyle");
+    m_axisLineCapMin = coder.decodeObjectOfClass<PELineCap>("PEAxis.axisLineCapMin");
+    m_axisLineCapMax = coder.decodeObjectOfClass<PELineCap>("PEAxis.axisLineCapMax");
+    m_majorGridLineStyle = coder.decodeObjectOfClass<PELineStyle>("PEAxis.majorGridLineStyle");
+    m_minorGridLineStyle = coder.decodeObjectOfClass<PELineStyle>("PEAxis.minorGridLineStyle");
+    m_alternatingBandFills = objectsOf<PEFill>(coder.decodeObjectOfClass<NSArray>("PEAxis.alternatingBandFills"), true);
+    m_backgroundLimitBands = objectsOf<PELimitBand>(coder.decodeObjectOfClass<NSArray>("PEAxis.backgroundLimitBands"), false);
+    m_separateLayers = coder.decodeBoolForKey("PEAxis.separateLayers");
+    m_labelAlignment = static_cast<PEAlignment>(alignment);
+    m_labelTextStyle = coder.decodeObjectOfClass<PETextStyle>("PEAxis.labelTextStyle");
+    m_minorTickLabelTextStyle = coder.decodeObjectOfClass<PETextStyle>("PEAxis.minorTickLabelTextStyle");
+    m_labelOffset = decodeCGFloatForKey(coder, "PEAxis.labelOffset");
+    m_labelRotation = decodeCGFloatForKey(coder, "PEAxis.labelRotation");
+    m_titleTextStyle = coder.decodeObjectOfClass<PETextStyle>("PEAxis.titleTextStyle");
+    m_titleOffset = decodeCGFloatForKey(coder, "PEAxis.titleOffset");
+    m_titleLocation = decodeDecimalForKey(coder, "PEAxis.titleLocation");
+    if (auto title = coder.decodeObjectOfClass<NSStringObject>("PEAxis.title"))
+        setTitle(NSString(title));
+    m_needsRelabel = true;
+    setNeedsDisplayOnBoundsChange(true);
+    return true;
+}

@@ -147,9 +147,12 @@ public:
     // The plot area uses these to manage its group layers.
     bool needsLayerOfType(PEPlotAreaLayerType type) const;
 
+    void encodeWithCoder(NSCoder& coder) const override;
+
 protected:
     void init(CGRect frame);
     void init();
+    bool init(NSCoder& coder);
 
     // The range along the axis, cut to visibleRange; nil without a plot space.
     std::shared_ptr<PEPlotRange> visibleAxisCoordinateRange() const;

@@ -1,5 +1,6 @@
 #include "framework/Source/PEAxisLabel.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PELayer.h"
 #include "framework/Source/PETextLayer.h"
 #include "framework/Source/PEUtilities.h"
@@ -118,10 +119,10 @@ NSString PEAxisLabel::description() const
 void PEAxisLabel::encodeWithCoder(NSCoder& coder) const
 {
     coder.encodeObject(m_contentLayer, "PEAxisLabel.contentLayer");
-    coder.encodeDouble(m_offset, "PEAxisLabel.offset");
-    coder.encodeDouble(m_rotation, "PEAxisLabel.rotation");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_offset, "PEAxisLabel.offset");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_rotation, "PEAxisLabel.rotation");
     coder.encodeInt(m_alignment, "PEAxisLabel.alignment");
-    coder.encodeObject(NSDecimalString(&m_tickLocation), "PEAxisLabel.tickLocation");
+    NSCoder_PEExtensions::encodeDecimal(coder, m_tickLocation, "PEAxisLabel.tickLocation");
 }
 
 bool PEAxisLabel::init(NSCoder& coder)
@@ -129,10 +130,10 @@ bool PEAxisLabel::init(NSCoder& coder)
     m_contentLayer = coder.decodeObjectOfClass<PELayer>("PEAxisLabel.contentLayer");
     if (!m_contentLayer)
         return false;
-    m_offset = coder.decodeDoubleForKey("PEAxisLabel.offset");
-    m_rotation = coder.decodeDoubleForKey("PEAxisLabel.rotation");
-    m_alignment = static_cast<PEAlignment>(coder.decodeIntForKey("PEAxisLabel.alignment"));
-    auto text = coder.decodeObjectOfClass<NSStringObject>("PEAxisLabel.tickLocation");
-    m_tickLocation = text ? PEDecimalFromString(NSString(text)) : PEDecimalNotANumber();
+    m_offset = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PEAxisLabel.offset");
+    m_rotation = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PEAxisLabel.rotation");
+    int alignment = coder.decodeIntForKey("PEAxisLabel.alignment");
+    m_alignment = alignment >= PEAlignmentLeft && alignment <= PEAlignmentBottom ? static_cast<PEAlignment>(alignment) : PEAlignmentCenter;
+    m_tickLocation = NSCoder_PEExtensions::decodeDecimalForKey(coder, "PEAxisLabel.tickLocation");
     return true;
 }

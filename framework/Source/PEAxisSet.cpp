@@ -3,6 +3,7 @@
 #include "framework/Source/PEAxis.h"
 #include "framework/Source/PELineStyle.h"
 #include "framework/Source/PEPlotArea.h"
+#include "platform/foundation/NSArray.h"
 
 void PEAxisSet::setAxes(std::vector<std::shared_ptr<PEAxis>> axes)
 {
@@ -75,4 +76,27 @@ bool PEAxisSet::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interac
             return true;
     }
     return PELayer::pointingDeviceDownEvent(event, interactionPoint);
+}
+
+void PEAxisSet::encodeWithCoder(NSCoder& coder) const
+{
+    PELayer::encodeWithCoder(coder);
+    coder.encodeObject(NSArray::create(std::vector<id>(m_axes.begin(), m_axes.end())), "PEAxisSet.axes");
+    coder.encodeObject(m_borderLineStyle, "PEAxisSet.borderLineStyle");
+}
+
+bool PEAxisSet::init(NSCoder& coder)
+{
+    if (!PELayer::init(coder))
+        return false;
+    std::vector<std::shared_ptr<PEAxis>> axes;
+    if (auto array = coder.decodeObjectOfClass<NSArray>("PEAxisSet.axes")) {
+        for (NSUInteger i = 0; i < array->count(); ++i) {
+            if (auto axis = ns::cast<PEAxis>(array->objectAtIndex(i)))
+                axes.push_back(axis);
+        }
+    }
+    setAxes(std::move(axes));
+    m_borderLineStyle = coder.decodeObjectOfClass<PELineStyle>("PEAxisSet.borderLineStyle");
+    return true;
 }

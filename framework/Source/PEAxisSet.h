@@ -23,6 +23,10 @@ public:
     void layoutSublayers() override;
 
     bool pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint) override;
+    void encodeWithCoder(NSCoder& coder) const override;
+
+protected:
+    bool init(NSCoder& coder);
 
 private:
     std::vector<std::shared_ptr<PEAxis>> m_axes;

@@ -107,3 +107,42 @@ NSString PEColor::description() const
         return NSString::stringWithFormat("<PEColor %g %g %g %g>", c[0], c[1], c[2], c[3]);
     return NSString::stringWithFormat("<PEColor gray %g>", c[0]);
 }
+
+void PEColor::encodeWithCoder(NSCoder& coder) const
+{
+    CGFloat components[4] { 0, 0, 0, 0 };
+    if (m_color) {
+        const CGFloat* source = CGColorGetComponents(m_color);
+        std::size_t count = CGColorGetNumberOfComponents(m_color);
+        if (count >= 4) {
+            for (int i = 0; i < 4; ++i)
+                components[i] = source[i];
+        } else if (count == 2) {
+            components[0] = components[1] = components[2] = source[0];
+            components[3] = source[1];
+        }
+    }
+    if (!coder.allowsKeyedCoding()) {
+        for (CGFloat& component : components)
+            coder.encodeValueOfObjCType("d", &component);
+        return;
+    }
+    coder.encodeDouble(components[0], "PEColor.red");
+    coder.encodeDouble(components[1], "PEColor.green");
+    coder.encodeDouble(components[2], "PEColor.blue");
+    coder.encodeDouble(components[3], "PEColor.alpha");
+}
+
+bool PEColor::init(NSCoder& coder)
+{
+    if (!coder.allowsKeyedCoding()) {
+        CGFloat components[4];
+        for (CGFloat& component : components)
+            coder.decodeValueOfObjCType("d", &component, sizeof component);
+        m_color = CGColorCreateGenericRGB(components[0], components[1], components[2], components[3]);
+        return true;
+    }
+    m_color = CGColorCreateGenericRGB(coder.decodeDoubleForKey("PEColor.red"), coder.decodeDoubleForKey("PEColor.green"),
+        coder.decodeDoubleForKey("PEColor.blue"), coder.decodeDoubleForKey("PEColor.alpha"));
+    return true;
+}

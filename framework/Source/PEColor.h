@@ -1,12 +1,12 @@
 #pragma once
 // An immutable colour in the generic RGB space, wrapping the drawing layer's colour.
 
-#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSCoder.h"
 #include "platform/graphics/CGColor.h"
 
 class UIColor;
 
-class PEColor : public NSObject {
+class PEColor : public NSObject, public NSCoding {
     NS_OBJECT(PEColor, NSObject)
 public:
     // Shared greys, made once.
@@ -33,9 +33,11 @@ public:
     NSUInteger hash() const override;
     NSString description() const override;
     id copy() const override { return std::const_pointer_cast<NSObject>(NSObject::self()); }
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     void init(const CGColorRef& color) { m_color = color; }
+    bool init(NSCoder& coder);
 
 private:
     CGColorRef m_color;

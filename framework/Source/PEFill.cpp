@@ -61,3 +61,26 @@ bool PEFill::isEqual(const id& other) const
     auto fill = std::dynamic_pointer_cast<const PEFill>(other);
     return fill && ns::isEqual(m_color, fill->m_color) && ns::isEqual(m_gradient, fill->m_gradient);
 }
+
+void PEFill::encodeWithCoder(NSCoder& coder) const
+{
+    if (!coder.allowsKeyedCoding()) {
+        coder.encodeObject(m_color);
+        coder.encodeObject(m_gradient);
+        return;
+    }
+    coder.encodeObject(m_color, "PEFill.color");
+    coder.encodeObject(m_gradient, "PEFill.gradient");
+}
+
+bool PEFill::init(NSCoder& coder)
+{
+    if (!coder.allowsKeyedCoding()) {
+        m_color = ns::cast<PEColor>(coder.decodeObject());
+        m_gradient = ns::cast<PEGradient>(coder.decodeObject());
+        return true;
+    }
+    m_color = coder.decodeObjectOfClass<PEColor>("PEFill.color");
+    m_gradient = coder.decodeObjectOfClass<PEGradient>("PEFill.gradient");
+    return true;
+}

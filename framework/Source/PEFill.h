@@ -1,13 +1,13 @@
 #pragma once
 // What fills an area: a solid colour or a gradient. Immutable; a nil fill draws nothing.
 
-#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSCoder.h"
 #include "platform/graphics/CGContext.h"
 
 class PEColor;
 class PEGradient;
 
-class PEFill : public NSObject {
+class PEFill : public NSObject, public NSCoding {
     NS_OBJECT(PEFill, NSObject)
 public:
     static std::shared_ptr<PEFill> fillWithColor(const std::shared_ptr<PEColor>& color);
@@ -24,11 +24,13 @@ public:
 
     bool isEqual(const id& other) const override;
     id copy() const override { return std::const_pointer_cast<NSObject>(NSObject::self()); }
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     // initWithColor:
     void init(const std::shared_ptr<PEColor>& color) { m_color = color; }
     void init(const std::shared_ptr<PEGradient>& gradient);
+    bool init(NSCoder& coder);
 
 private:
     std::shared_ptr<PEColor> m_color;

@@ -1,6 +1,8 @@
 #include "framework/Source/PEGradient.h"
 
 #include "framework/Source/PEColor.h"
+#include "platform/foundation/NSArray.h"
+#include "platform/foundation/NSNumber.h"
 #include "platform/graphics/CGColorSpace.h"
 #include "platform/graphics/CGGradient.h"
 
@@ -101,4 +103,45 @@ void PEGradient::fillPathInContext(const CGContextRef& context) const
     CGContextClip(context);
     drawInRect(box, context);
     CGContextRestoreGState(context);
+}
+
+void PEGradient::encodeWithCoder(NSCoder& coder) const
+{
+    std::vector<id> colors;
+    std::vector<id> positions;
+    for (const auto& stop : m_stops) {
+        colors.push_back(stop.color);
+        positions.push_back(NSNumber::numberWithDouble(stop.position));
+    }
+    if (!coder.allowsKeyedCoding()) {
+        coder.encodeObject(NSArray::create(colors));
+        coder.encodeObject(NSArray::create(positions));
+        CGFloat angle = m_angle;
+        coder.encodeValueOfObjCType("d", &angle);
+        return;
+    }
+    coder.encodeObject(NSArray::create(colors), "PEGradient.colors");
+    coder.encodeObject(NSArray::create(positions), "PEGradient.positions");
+    coder.encodeDouble(m_angle, "PEGradient.angle");
+}
+
+bool PEGradient::init(NSCoder& coder)
+{
+    const bool keyed = coder.allowsKeyedCoding();
+    auto colors = keyed ? coder.decodeObjectOfClass<NSArray>("PEGradient.colors") : ns::cast<NSArray>(coder.decodeObject());
+    auto positions = keyed ? coder.decodeObjectOfClass<NSArray>("PEGradient.positions") : ns::cast<NSArray>(coder.decodeObject());
+    if (colors && positions) {
+        for (NSUInteger i = 0; i < std::min(colors->count(), positions->count()); ++i) {
+            auto position = ns::cast<NSNumber>(positions->objectAtIndex(i));
+            double value = position ? position->doubleValue() : 0;
+            if (!std::isfinite(value))
+                return false;
+            m_stops.push_back({ ns::cast<PEColor>(colors->objectAtIndex(i)), value });
+        }
+    }
+    if (keyed)
+        m_angle = coder.decodeDoubleForKey("PEGradient.angle");
+    else
+        coder.decodeValueOfObjCType("d", &m_angle, sizeof m_angle);
+    return std::isfinite(m_angle);
 }

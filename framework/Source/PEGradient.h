@@ -3,14 +3,14 @@
 // in degrees (0 runs from the left edge to the right, 90 from the bottom up, in the engine's
 // y-up geometry). The gradient spans exactly the box it fills.
 
-#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSCoder.h"
 #include "platform/graphics/CGContext.h"
 
 #include <vector>
 
 class PEColor;
 
-class PEGradient : public NSObject {
+class PEGradient : public NSObject, public NSCoding {
     NS_OBJECT(PEGradient, NSObject)
 public:
     struct ColorStop {
@@ -36,9 +36,11 @@ public:
 
     bool isEqual(const id& other) const override;
     id copy() const override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     void init() { }
+    bool init(NSCoder& coder);
 
 private:
     void drawInRect(CGRect rect, const CGContextRef& context) const;

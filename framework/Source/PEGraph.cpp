@@ -1,5 +1,6 @@
 #include "framework/Source/PEGraph.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEAxis.h"
 #include "framework/Source/PEAxisSet.h"
 #include "framework/Source/PELayerAnnotation.h"
@@ -12,6 +13,8 @@
 #include "framework/Source/PETextLayer.h"
 #include "framework/Source/PETextStyle.h"
 #include "framework/Source/PETheme.h"
+
+#include "platform/foundation/NSArray.h"
 
 #include <algorithm>
 
@@ -356,4 +359,61 @@ bool PEGraph::pointingDeviceDraggedEvent(const UIEventRef& event, CGPoint point)
 bool PEGraph::pointingDeviceCancelledEvent(const UIEventRef& event)
 {
     return routeEvent(EventKind::Cancelled, event, CGPointZero);
+}
+
+void PEGraph::encodeWithCoder(NSCoder& coder) const
+{
+    PEBorderedLayer::encodeWithCoder(coder);
+    coder.encodeObject(m_plotAreaFrame, "PEGraph.plotAreaFrame");
+    coder.encodeObject(NSArray::create(std::vector<id>(m_plots.begin(), m_plots.end())), "PEGraph.plots");
+    coder.encodeObject(NSArray::create(std::vector<id>(m_plotSpaces.begin(), m_plotSpaces.end())), "PEGraph.plotSpaces");
+    coder.encodeObject(m_title, "PEGraph.title");
+    coder.encodeObject(m_titleTextStyle, "PEGraph.titleTextStyle");
+    NSCoder_PEExtensions::encodePEPoint(coder, m_titleDisplacement, "PEGraph.titleDisplacement");
+    coder.encodeInt(m_titlePlotAreaFrameAnchor, "PEGraph.titlePlotAreaFrameAnchor");
+    coder.encodeObject(m_titleAnnotation, "PEGraph.titleAnnotation");
+    coder.encodeObject(m_legend, "PEGraph.legend");
+    coder.encodeObject(m_legendAnnotation, "PEGraph.legendAnnotation");
+    coder.encodeInt(m_legendAnchor, "PEGraph.legendAnchor");
+    NSCoder_PEExtensions::encodePEPoint(coder, m_legendDisplacement, "PEGraph.legendDisplacement");
+}
+
+bool PEGraph::init(NSCoder& coder)
+{
+    if (!PEBorderedLayer::init(coder))
+        return false;
+    auto owner = std::static_pointer_cast<PEGraph>(self());
+    m_plotAreaFrame = coder.decodeObjectOfClass<PEPlotAreaFrame>("PEGraph.plotAreaFrame");
+    if (!m_plotAreaFrame)
+        return false;
+    addSublayer(m_plotAreaFrame);
+    if (auto spaces = coder.decodeObjectOfClass<NSArray>("PEGraph.plotSpaces")) {
+        for (NSUInteger i = 0; i < spaces->count(); ++i)
+            addPlotSpace(ns::cast<PEPlotSpace>(spaces->objectAtIndex(i)));
+    }
+    m_plotAreaFrame->setGraph(owner);
+    if (auto plots = coder.decodeObjectOfClass<NSArray>("PEGraph.plots")) {
+        for (NSUInteger i = 0; i < plots->count(); ++i) {
+            auto plot = ns::cast<PEPlot>(plots->objectAtIndex(i));
+            if (!plot)
+                continue;
+            m_plots.push_back(plot);
+            plot->setGraph(owner);
+            m_plotAreaFrame->plotGroup()->addPlot(plot);
+        }
+    }
+    if (auto title = coder.decodeObjectOfClass<NSStringObject>("PEGraph.title"))
+        m_title = NSString(title);
+    m_titleTextStyle = coder.decodeObjectOfClass<PETextStyle>("PEGraph.titleTextStyle");
+    m_titleDisplacement = NSCoder_PEExtensions::decodePEPointForKey(coder, "PEGraph.titleDisplacement");
+    m_titlePlotAreaFrameAnchor = static_cast<PERectAnchor>(coder.decodeIntForKey("PEGraph.titlePlotAreaFrameAnchor"));
+    m_titleAnnotation = coder.decodeObjectOfClass<PELayerAnnotation>("PEGraph.titleAnnotation");
+    m_legend = coder.decodeObjectOfClass<PELegend>("PEGraph.legend");
+    m_legendAnnotation = coder.decodeObjectOfClass<PELayerAnnotation>("PEGraph.legendAnnotation");
+    m_legendAnchor = static_cast<PERectAnchor>(coder.decodeIntForKey("PEGraph.legendAnchor"));
+    m_legendDisplacement = NSCoder_PEExtensions::decodePEPointForKey(coder, "PEGraph.legendDisplacement");
+    if (m_legend)
+        m_legend->setGraph(owner);
+    setNeedsDisplayOnBoundsChange(true);
+    return true;
 }

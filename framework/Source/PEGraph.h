@@ -84,9 +84,12 @@ public:
     virtual std::shared_ptr<PEPlotSpace> newPlotSpace();
     virtual std::shared_ptr<PEAxisSet> newAxisSet();
 
+    void encodeWithCoder(NSCoder& coder) const override;
+
 protected:
     void init(CGRect frame);
     void init() { init(CGRectZero); }
+    bool init(NSCoder& coder);
 
 private:
     enum class EventKind { Down, Up, Dragged, Cancelled };

@@ -39,3 +39,20 @@ void PEGridLineGroup::renderAsVectorInContext(const CGContextRef& context)
             axis->drawGridLinesInContext(context, m_major);
     }
 }
+
+void PEGridLineGroup::encodeWithCoder(NSCoder& coder) const
+{
+    PELayer::encodeWithCoder(coder);
+    coder.encodeConditionalObject(m_plotArea.lock(), "PEGridLineGroup.plotArea");
+    coder.encodeBool(m_major, "PEGridLineGroup.major");
+}
+
+bool PEGridLineGroup::init(NSCoder& coder)
+{
+    if (!PELayer::init(coder))
+        return false;
+    m_plotArea = coder.decodeObjectOfClass<PEPlotArea>("PEGridLineGroup.plotArea");
+    m_major = coder.decodeBoolForKey("PEGridLineGroup.major");
+    setNeedsDisplayOnBoundsChange(true);
+    return true;
+}

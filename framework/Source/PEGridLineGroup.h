@@ -15,9 +15,11 @@ public:
     void setMajor(bool major);
 
     void renderAsVectorInContext(const CGContextRef& context) override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     void init(CGRect frame);
+    bool init(NSCoder& coder);
 
 private:
     std::weak_ptr<PEPlotArea> m_plotArea;

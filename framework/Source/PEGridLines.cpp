@@ -23,3 +23,20 @@ void PEGridLines::renderAsVectorInContext(const CGContextRef& context)
     if (auto owner = axis())
         owner->drawGridLinesInContext(context, m_major);
 }
+
+void PEGridLines::encodeWithCoder(NSCoder& coder) const
+{
+    PELayer::encodeWithCoder(coder);
+    coder.encodeConditionalObject(m_axis.lock(), "PEGridLines.axis");
+    coder.encodeBool(m_major, "PEGridLines.major");
+}
+
+bool PEGridLines::init(NSCoder& coder)
+{
+    if (!PELayer::init(coder))
+        return false;
+    m_axis = coder.decodeObjectOfClass<PEAxis>("PEGridLines.axis");
+    m_major = coder.decodeBoolForKey("PEGridLines.major");
+    setNeedsDisplayOnBoundsChange(true);
+    return true;
+}

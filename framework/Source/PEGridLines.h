@@ -14,9 +14,11 @@ public:
     void setMajor(bool major) { m_major = major; }
 
     void renderAsVectorInContext(const CGContextRef& context) override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     void init(CGRect frame);
+    bool init(NSCoder& coder);
 
 private:
     std::weak_ptr<PEAxis> m_axis;

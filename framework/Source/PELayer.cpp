@@ -1,5 +1,6 @@
 #include "framework/Source/PELayer.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEExceptions.h"
 #include "framework/Source/PEGraph.h"
 #include "framework/Source/PEShadow.h"
@@ -332,24 +333,53 @@ bool PELayer::pointingDeviceCancelledEvent(const UIEventRef&) { return false; }
 
 void PELayer::encodeWithCoder(NSCoder& coder) const
 {
-    coder.encodeDouble(m_paddingLeft, "PELayer.paddingLeft");
-    coder.encodeDouble(m_paddingTop, "PELayer.paddingTop");
-    coder.encodeDouble(m_paddingRight, "PELayer.paddingRight");
-    coder.encodeDouble(m_paddingBottom, "PELayer.paddingBottom");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_paddingLeft, "PELayer.paddingLeft");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_paddingTop, "PELayer.paddingTop");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_paddingRight, "PELayer.paddingRight");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_paddingBottom, "PELayer.paddingBottom");
     coder.encodeBool(m_masksToBorder, "PELayer.masksToBorder");
     coder.encodeObject(m_shadow, "PELayer.shadow");
     coder.encodeObject(m_identifier, "PELayer.identifier");
+    NSCoder_PEExtensions::encodePERect(coder, CALayer::bounds(), "PELayer.bounds");
+    NSCoder_PEExtensions::encodePEPoint(coder, position(), "PELayer.position");
+    NSCoder_PEExtensions::encodePEPoint(coder, anchorPoint(), "PELayer.anchorPoint");
+    NSCoder_PEExtensions::encodeCGFloat(coder, cornerRadius(), "PELayer.cornerRadius");
+    NSCoder_PEExtensions::encodeCGFloat(coder, contentsScale(), "PELayer.contentsScale");
+    coder.encodeBool(isHidden(), "PELayer.hidden");
+    coder.encodeBool(masksToBounds(), "PELayer.masksToBounds");
 }
 
 bool PELayer::init(NSCoder& coder)
 {
     init();
-    m_paddingLeft = coder.decodeDoubleForKey("PELayer.paddingLeft");
-    m_paddingTop = coder.decodeDoubleForKey("PELayer.paddingTop");
-    m_paddingRight = coder.decodeDoubleForKey("PELayer.paddingRight");
-    m_paddingBottom = coder.decodeDoubleForKey("PELayer.paddingBottom");
+    // Sublayers and annotations link back to their layer conditionally.
+    coder.registerDecodingObject(self());
+    m_paddingLeft = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELayer.paddingLeft");
+    m_paddingTop = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELayer.paddingTop");
+    m_paddingRight = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELayer.paddingRight");
+    m_paddingBottom = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELayer.paddingBottom");
     m_masksToBorder = coder.decodeBoolForKey("PELayer.masksToBorder");
     m_shadow = coder.decodeObjectOfClass<PEShadow>("PELayer.shadow");
     m_identifier = coder.decodeObjectForKey("PELayer.identifier");
+    CGRect platformBounds = NSCoder_PEExtensions::decodePERectForKey(coder, "PELayer.bounds");
+    CGPoint platformPosition = NSCoder_PEExtensions::decodePEPointForKey(coder, "PELayer.position");
+    CGPoint anchor = NSCoder_PEExtensions::decodePEPointForKey(coder, "PELayer.anchorPoint");
+    CGFloat radius = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELayer.cornerRadius");
+    CGFloat scale = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELayer.contentsScale");
+    auto finite = [](CGFloat value) { return std::isfinite(value); };
+    if (!finite(platformBounds.origin.x) || !finite(platformBounds.origin.y) || !finite(platformBounds.size.width)
+        || !finite(platformBounds.size.height) || platformBounds.size.width < 0 || platformBounds.size.height < 0
+        || !finite(platformPosition.x) || !finite(platformPosition.y) || !finite(anchor.x) || !finite(anchor.y) || !finite(radius)) {
+        return false;
+    }
+    CALayer::setBounds(platformBounds);
+    CALayer::setPosition(platformPosition);
+    if (coder.containsValueForKey("PELayer.anchorPoint.x"))
+        CALayer::setAnchorPoint(anchor);
+    CALayer::setCornerRadius(radius);
+    if (scale > 0 && finite(scale))
+        setContentsScale(scale);
+    setHidden(coder.decodeBoolForKey("PELayer.hidden"));
+    setMasksToBounds(coder.decodeBoolForKey("PELayer.masksToBounds"));
     return true;
 }

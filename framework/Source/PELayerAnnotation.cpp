@@ -1,9 +1,12 @@
 #include "framework/Source/PELayerAnnotation.h"
 
 #include "framework/Source/PEAnnotationHostLayer.h"
+#include "framework/Source/PEConstraints.h"
 #include "framework/Source/PEExceptions.h"
 #include "framework/Source/PELayer.h"
 #include "platform/foundation/NSNotificationCenter.h"
+
+#include <cmath>
 
 PELayerAnnotation::~PELayerAnnotation()
 {
@@ -19,7 +22,13 @@ void PELayerAnnotation::init(const std::shared_ptr<PELayer>& newAnchorLayer)
 {
     PEParameterAssert(newAnchorLayer);
     m_anchorLayer = newAnchorLayer;
-    NSNotificationCenter::defaultCenter()->addObserver(self(), &PELayerAnnotation::positionContentLayer, PELayerBoundsDidChangeNotification, newAnchorLayer);
+    setConstraints();
+    observeAnchor(newAnchorLayer);
+}
+
+void PELayerAnnotation::observeAnchor(const std::shared_ptr<PELayer>& anchor)
+{
+    NSNotificationCenter::defaultCenter()->addObserver(self(), &PELayerAnnotation::positionContentLayer, PELayerBoundsDidChangeNotification, anchor);
 }
 
 void PELayerAnnotation::setRectAnchor(PERectAnchor anchor)
@@ -27,14 +36,15 @@ void PELayerAnnotation::setRectAnchor(PERectAnchor anchor)
     if (anchor == m_rectAnchor)
         return;
     m_rectAnchor = anchor;
+    setConstraints();
     positionContentLayer();
 }
 
-CGPoint PELayerAnnotation::referencePointForAnchor(PERectAnchor anchor, CGRect bounds)
+void PELayerAnnotation::setConstraints()
 {
-    enum Place { Lower, Middle, Upper };
-    Place x, y;
-    switch (anchor) {
+    enum Place { Lower, Middle, Upper, None };
+    Place x = None, y = None;
+    switch (m_rectAnchor) {
     case PERectAnchorBottomLeft: x = Lower; y = Lower; break;
     case PERectAnchorBottom: x = Middle; y = Lower; break;
     case PERectAnchorBottomRight: x = Upper; y = Lower; break;
@@ -44,13 +54,21 @@ CGPoint PELayerAnnotation::referencePointForAnchor(PERectAnchor anchor, CGRect b
     case PERectAnchorTop: x = Middle; y = Upper; break;
     case PERectAnchorTopRight: x = Upper; y = Upper; break;
     case PERectAnchorCenter: x = Middle; y = Middle; break;
-    default:
-        return CGPointZero;
     }
-    auto place = [](Place where, CGFloat lower, CGFloat upper) {
-        return where == Lower ? lower : where == Upper ? upper : lower + (upper - lower) * 0.5;
+    auto make = [](Place place) -> std::shared_ptr<PEConstraints> {
+        switch (place) {
+        case Lower:
+            return PEConstraints::constraintWithLowerOffset(0.0);
+        case Middle:
+            return PEConstraints::constraintWithRelativeOffset(0.5);
+        case Upper:
+            return PEConstraints::constraintWithUpperOffset(0.0);
+        default:
+            return nullptr;
+        }
     };
-    return CGPoint { place(x, CGRectGetMinX(bounds), CGRectGetMaxX(bounds)), place(y, CGRectGetMinY(bounds), CGRectGetMaxY(bounds)) };
+    setXConstraints(make(x));
+    setYConstraints(make(y));
 }
 
 void PELayerAnnotation::positionContentLayer()
@@ -59,6 +77,38 @@ void PELayerAnnotation::positionContentLayer()
     auto anchor = anchorLayer();
     if (!contentLayer() || !host || !anchor)
         return;
-    CGPoint reference = referencePointForAnchor(m_rectAnchor, anchor->bounds());
+    CGRect bounds = anchor->bounds();
+    auto place = [](const std::shared_ptr<PEConstraints>& constraints, CGFloat lower, CGFloat upper) -> CGFloat {
+        if (!constraints || std::isnan(lower) || std::isnan(upper))
+            return 0;
+        return constraints->positionForLowerBound(std::min(lower, upper), std::max(lower, upper));
+    };
+    CGPoint reference {
+        place(m_xConstraints, CGRectGetMinX(bounds), CGRectGetMaxX(bounds)),
+        place(m_yConstraints, CGRectGetMinY(bounds), CGRectGetMaxY(bounds)),
+    };
     placeContentLayerAt(anchor->convertPointToLayer(reference, host));
+}
+
+void PELayerAnnotation::encodeWithCoder(NSCoder& coder) const
+{
+    PEAnnotation::encodeWithCoder(coder);
+    coder.encodeConditionalObject(anchorLayer(), "PELayerAnnotation.anchorLayer");
+    coder.encodeObject(m_xConstraints, "PELayerAnnotation.xConstraints");
+    coder.encodeObject(m_yConstraints, "PELayerAnnotation.yConstraints");
+    coder.encodeInt(m_rectAnchor, "PELayerAnnotation.rectAnchor");
+}
+
+bool PELayerAnnotation::init(NSCoder& coder)
+{
+    if (!PEAnnotation::init(coder))
+        return false;
+    auto anchor = coder.decodeObjectOfClass<PELayer>("PELayerAnnotation.anchorLayer");
+    m_anchorLayer = anchor;
+    m_xConstraints = coder.decodeObjectOfClass<PEConstraints>("PELayerAnnotation.xConstraints");
+    m_yConstraints = coder.decodeObjectOfClass<PEConstraints>("PELayerAnnotation.yConstraints");
+    m_rectAnchor = static_cast<PERectAnchor>(coder.decodeIntForKey("PELayerAnnotation.rectAnchor"));
+    if (anchor)
+        observeAnchor(anchor);
+    return true;
 }

@@ -1,5 +1,6 @@
 #include "framework/Source/PELegend.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEExceptions.h"
 #include "framework/Source/PEFill.h"
 #include "framework/Source/PEGraph.h"
@@ -557,18 +558,17 @@ void PELegend::encodeWithCoder(NSCoder& coder) const
     coder.encodeObject(objectsArray(m_legendEntries), "PELegend.legendEntries");
     coder.encodeBool(m_layoutChanged, "PELegend.layoutChanged");
     coder.encodeObject(m_textStyle, "PELegend.textStyle");
-    coder.encodeDouble(m_swatchSize.width, "PELegend.swatchSize.width");
-    coder.encodeDouble(m_swatchSize.height, "PELegend.swatchSize.height");
+    NSCoder_PEExtensions::encodePESize(coder, m_swatchSize, "PELegend.swatchSize");
     coder.encodeObject(m_swatchBorderLineStyle, "PELegend.swatchBorderLineStyle");
-    coder.encodeDouble(m_swatchCornerRadius, "PELegend.swatchCornerRadius");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_swatchCornerRadius, "PELegend.swatchCornerRadius");
     coder.encodeObject(m_swatchFill, "PELegend.swatchFill");
     coder.encodeObject(m_entryBorderLineStyle, "PELegend.entryBorderLineStyle");
-    coder.encodeDouble(m_entryCornerRadius, "PELegend.entryCornerRadius");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_entryCornerRadius, "PELegend.entryCornerRadius");
     coder.encodeObject(m_entryFill, "PELegend.entryFill");
-    coder.encodeDouble(m_entryPaddingLeft, "PELegend.entryPaddingLeft");
-    coder.encodeDouble(m_entryPaddingTop, "PELegend.entryPaddingTop");
-    coder.encodeDouble(m_entryPaddingRight, "PELegend.entryPaddingRight");
-    coder.encodeDouble(m_entryPaddingBottom, "PELegend.entryPaddingBottom");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_entryPaddingLeft, "PELegend.entryPaddingLeft");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_entryPaddingTop, "PELegend.entryPaddingTop");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_entryPaddingRight, "PELegend.entryPaddingRight");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_entryPaddingBottom, "PELegend.entryPaddingBottom");
     coder.encodeInteger(static_cast<NSInteger>(m_numberOfRows), "PELegend.numberOfRows");
     coder.encodeInteger(static_cast<NSInteger>(m_numberOfColumns), "PELegend.numberOfColumns");
     coder.encodeBool(m_equalRows, "PELegend.equalRows");
@@ -577,9 +577,9 @@ void PELegend::encodeWithCoder(NSCoder& coder) const
     coder.encodeObject(numbersArray(m_rowHeightsThatFit), "PELegend.rowHeightsThatFit");
     coder.encodeObject(numbersArray(m_columnWidths), "PELegend.columnWidths");
     coder.encodeObject(numbersArray(m_columnWidthsThatFit), "PELegend.columnWidthsThatFit");
-    coder.encodeDouble(m_columnMargin, "PELegend.columnMargin");
-    coder.encodeDouble(m_rowMargin, "PELegend.rowMargin");
-    coder.encodeDouble(m_titleOffset, "PELegend.titleOffset");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_columnMargin, "PELegend.columnMargin");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_rowMargin, "PELegend.rowMargin");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_titleOffset, "PELegend.titleOffset");
 }
 
 bool PELegend::init(NSCoder& coder)
@@ -589,17 +589,17 @@ bool PELegend::init(NSCoder& coder)
     m_plots = objectsFromArray<PEPlot>(coder.decodeObjectOfClass<NSArray>("PELegend.plots"));
     m_legendEntries = objectsFromArray<PELegendEntry>(coder.decodeObjectOfClass<NSArray>("PELegend.legendEntries"));
     m_textStyle = coder.decodeObjectOfClass<PETextStyle>("PELegend.textStyle");
-    m_swatchSize = CGSize { coder.decodeDoubleForKey("PELegend.swatchSize.width"), coder.decodeDoubleForKey("PELegend.swatchSize.height") };
+    m_swatchSize = NSCoder_PEExtensions::decodePESizeForKey(coder, "PELegend.swatchSize");
     m_swatchBorderLineStyle = coder.decodeObjectOfClass<PELineStyle>("PELegend.swatchBorderLineStyle");
-    m_swatchCornerRadius = coder.decodeDoubleForKey("PELegend.swatchCornerRadius");
+    m_swatchCornerRadius = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELegend.swatchCornerRadius");
     m_swatchFill = coder.decodeObjectOfClass<PEFill>("PELegend.swatchFill");
     m_entryBorderLineStyle = coder.decodeObjectOfClass<PELineStyle>("PELegend.entryBorderLineStyle");
-    m_entryCornerRadius = coder.decodeDoubleForKey("PELegend.entryCornerRadius");
+    m_entryCornerRadius = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELegend.entryCornerRadius");
     m_entryFill = coder.decodeObjectOfClass<PEFill>("PELegend.entryFill");
-    m_entryPaddingLeft = coder.decodeDoubleForKey("PELegend.entryPaddingLeft");
-    m_entryPaddingTop = coder.decodeDoubleForKey("PELegend.entryPaddingTop");
-    m_entryPaddingRight = coder.decodeDoubleForKey("PELegend.entryPaddingRight");
-    m_entryPaddingBottom = coder.decodeDoubleForKey("PELegend.entryPaddingBottom");
+    m_entryPaddingLeft = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELegend.entryPaddingLeft");
+    m_entryPaddingTop = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELegend.entryPaddingTop");
+    m_entryPaddingRight = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELegend.entryPaddingRight");
+    m_entryPaddingBottom = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELegend.entryPaddingBottom");
     auto count = [&](const char* key) {
         NSInteger value = coder.decodeIntegerForKey(key);
         // A grid far beyond any screen is not a legend anyone drew; it would only cost memory.
@@ -611,9 +611,9 @@ bool PELegend::init(NSCoder& coder)
     m_equalColumns = coder.decodeBoolForKey("PELegend.equalColumns");
     m_rowHeights = numbersFromArray(coder.decodeObjectOfClass<NSArray>("PELegend.rowHeights"));
     m_columnWidths = numbersFromArray(coder.decodeObjectOfClass<NSArray>("PELegend.columnWidths"));
-    m_columnMargin = coder.decodeDoubleForKey("PELegend.columnMargin");
-    m_rowMargin = coder.decodeDoubleForKey("PELegend.rowMargin");
-    m_titleOffset = coder.decodeDoubleForKey("PELegend.titleOffset");
+    m_columnMargin = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELegend.columnMargin");
+    m_rowMargin = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELegend.rowMargin");
+    m_titleOffset = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELegend.titleOffset");
     m_layoutChanged = true;
     // A decoded legend follows its plots as one made by the initialisers does.
     for (const auto& plot : m_plots)

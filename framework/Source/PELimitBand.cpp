@@ -22,12 +22,23 @@ NSString PELimitBand::description() const
 
 void PELimitBand::encodeWithCoder(NSCoder& coder) const
 {
+    if (!coder.allowsKeyedCoding()) {
+        coder.encodeObject(m_range);
+        coder.encodeObject(m_fill);
+        return;
+    }
     coder.encodeObject(m_range, "PELimitBand.range");
     coder.encodeObject(m_fill, "PELimitBand.fill");
 }
 
 bool PELimitBand::init(NSCoder& coder)
 {
+    if (!coder.allowsKeyedCoding()) {
+        auto range = ns::cast<PEPlotRange>(coder.decodeObject());
+        auto fill = ns::cast<PEFill>(coder.decodeObject());
+        init(range, fill);
+        return true;
+    }
     init(coder.decodeObjectOfClass<PEPlotRange>("PELimitBand.range"), coder.decodeObjectOfClass<PEFill>("PELimitBand.fill"));
     return true;
 }

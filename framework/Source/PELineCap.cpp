@@ -1,5 +1,6 @@
 #include "framework/Source/PELineCap.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEFill.h"
 #include "framework/Source/PELineStyle.h"
 
@@ -178,10 +179,27 @@ id PELineCap::copy() const
 
 void PELineCap::encodeWithCoder(NSCoder& coder) const
 {
-    coder.encodeDouble(m_size.width, "PELineCap.size.width");
-    coder.encodeDouble(m_size.height, "PELineCap.size.height");
+    NSCoder_PEExtensions::encodePESize(coder, m_size, "PELineCap.size");
     coder.encodeInt(m_lineCapType, "PELineCap.lineCapType");
     coder.encodeObject(m_lineStyle, "PELineCap.lineStyle");
     coder.encodeObject(m_fill, "PELineCap.fill");
+    if (m_customLineCapPath)
+        NSCoder_PEExtensions::encodeCGPath(coder, m_customLineCapPath, "PELineCap.customLineCapPath");
     coder.encodeBool(m_usesEvenOddClipRule, "PELineCap.usesEvenOddClipRule");
+}
+
+bool PELineCap::init(NSCoder& coder)
+{
+    m_size = NSCoder_PEExtensions::decodePESizeForKey(coder, "PELineCap.size");
+    int type = coder.decodeIntForKey("PELineCap.lineCapType");
+    m_lineCapType = type >= PELineCapTypeNone && type <= PELineCapTypeCustom ? static_cast<PELineCapType>(type) : PELineCapTypeNone;
+    m_lineStyle = coder.decodeObjectOfClass<PELineStyle>("PELineCap.lineStyle");
+    m_fill = coder.decodeObjectOfClass<PEFill>("PELineCap.fill");
+    if (coder.containsValueForKey("PELineCap.customLineCapPath.count")) {
+        m_customLineCapPath = NSCoder_PEExtensions::newCGPathDecodeForKey(coder, "PELineCap.customLineCapPath");
+        if (!m_customLineCapPath)
+            return false;
+    }
+    m_usesEvenOddClipRule = coder.decodeBoolForKey("PELineCap.usesEvenOddClipRule");
+    return std::isfinite(m_size.width) && std::isfinite(m_size.height);
 }

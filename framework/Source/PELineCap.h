@@ -64,6 +64,7 @@ public:
 
 protected:
     void init();
+    bool init(NSCoder& coder);
 
 private:
     static std::shared_ptr<PELineCap> withType(PELineCapType type);

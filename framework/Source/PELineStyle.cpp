@@ -1,9 +1,14 @@
 #include "framework/Source/PELineStyle.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEColor.h"
 #include "framework/Source/PEFill.h"
 #include "framework/Source/PEGradient.h"
 #include "framework/Source/PEMutableLineStyle.h"
+#include "platform/foundation/NSArray.h"
+#include "platform/foundation/NSNumber.h"
+
+#include <cmath>
 
 void PELineStyle::init()
 {
@@ -100,4 +105,45 @@ bool PELineStyle::isEqual(const id& other) const
 NSUInteger PELineStyle::hash() const
 {
     return std::hash<double>()(m_lineWidth) ^ (m_lineColor ? m_lineColor->hash() : 0);
+}
+
+void PELineStyle::encodeWithCoder(NSCoder& coder) const
+{
+    coder.encodeInt(m_lineCap, "PELineStyle.lineCap");
+    coder.encodeInt(m_lineJoin, "PELineStyle.lineJoin");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_miterLimit, "PELineStyle.miterLimit");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_lineWidth, "PELineStyle.lineWidth");
+    std::vector<id> dashes;
+    for (CGFloat length : m_dashPattern)
+        dashes.push_back(NSNumber::numberWithDouble(length));
+    coder.encodeObject(NSArray::create(dashes), "PELineStyle.dashPattern");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_patternPhase, "PELineStyle.patternPhase");
+    coder.encodeObject(m_lineColor, "PELineStyle.lineColor");
+    coder.encodeObject(m_lineFill, "PELineStyle.lineFill");
+    coder.encodeObject(m_lineGradient, "PELineStyle.lineGradient");
+}
+
+bool PELineStyle::init(NSCoder& coder)
+{
+    int cap = coder.decodeIntForKey("PELineStyle.lineCap");
+    int join = coder.decodeIntForKey("PELineStyle.lineJoin");
+    m_lineCap = cap >= kCGLineCapButt && cap <= kCGLineCapSquare ? static_cast<CGLineCap>(cap) : kCGLineCapButt;
+    m_lineJoin = join >= kCGLineJoinMiter && join <= kCGLineJoinBevel ? static_cast<CGLineJoin>(join) : kCGLineJoinMiter;
+    m_miterLimit = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELineStyle.miterLimit");
+    m_lineWidth = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELineStyle.lineWidth");
+    if (auto dashes = coder.decodeObjectOfClass<NSArray>("PELineStyle.dashPattern")) {
+        for (NSUInteger i = 0; i < dashes->count(); ++i) {
+            auto number = ns::cast<NSNumber>(dashes->objectAtIndex(i));
+            m_dashPattern.push_back(number ? number->doubleValue() : 0);
+        }
+    }
+    m_patternPhase = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELineStyle.patternPhase");
+    m_lineColor = coder.decodeObjectOfClass<PEColor>("PELineStyle.lineColor");
+    m_lineFill = coder.decodeObjectOfClass<PEFill>("PELineStyle.lineFill");
+    m_lineGradient = coder.decodeObjectOfClass<PEGradient>("PELineStyle.lineGradient");
+    // A width or dash the context cannot take would only fail later, while drawing.
+    bool finite = std::isfinite(m_lineWidth) && std::isfinite(m_miterLimit) && std::isfinite(m_patternPhase);
+    for (CGFloat length : m_dashPattern)
+        finite = finite && std::isfinite(length) && length >= 0;
+    return finite && m_lineWidth >= 0;
 }

@@ -2,7 +2,7 @@
 // How a line is stroked: width, colour, cap, join, miter limit, dash pattern, and optionally a
 // fill or gradient painted over the stroked outline. Immutable; PEMutableLineStyle changes it.
 
-#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSCoder.h"
 #include "platform/graphics/CGContext.h"
 
 #include <vector>
@@ -12,7 +12,7 @@ class PEFill;
 class PEGradient;
 class PEMutableLineStyle;
 
-class PELineStyle : public NSObject {
+class PELineStyle : public NSObject, public NSCoding {
     NS_OBJECT(PELineStyle, NSObject)
 public:
     // Width 1, miter limit 10, black.
@@ -43,8 +43,11 @@ public:
     std::shared_ptr<PELineStyle> copyStyle() const { return std::static_pointer_cast<PELineStyle>(copy()); }
     std::shared_ptr<PEMutableLineStyle> mutableCopyStyle() const;
 
+    void encodeWithCoder(NSCoder& coder) const override;
+
 protected:
     void init();
+    bool init(NSCoder& coder);
     void copyFieldsFrom(const PELineStyle& other);
 
     void setLineCap(CGLineCap cap) { m_lineCap = cap; }

@@ -8,6 +8,8 @@
 #include "framework/Source/PEGridLineGroup.h"
 #include "framework/Source/PELineStyle.h"
 #include "framework/Source/PEPlotGroup.h"
+#include "platform/foundation/NSArray.h"
+#include "platform/foundation/NSNumber.h"
 
 #include <algorithm>
 
@@ -355,4 +357,43 @@ bool PEPlotArea::pointingDeviceDownEvent(const UIEventRef& event, CGPoint intera
         return false;
     }
     return PEAnnotationHostLayer::pointingDeviceDownEvent(event, interactionPoint);
+}
+
+void PEPlotArea::encodeWithCoder(NSCoder& coder) const
+{
+    PEAnnotationHostLayer::encodeWithCoder(coder);
+    coder.encodeObject(m_minorGridLineGroup, "PEPlotArea.minorGridLineGroup");
+    coder.encodeObject(m_majorGridLineGroup, "PEPlotArea.majorGridLineGroup");
+    coder.encodeObject(m_axisSet, "PEPlotArea.axisSet");
+    coder.encodeObject(m_plotGroup, "PEPlotArea.plotGroup");
+    coder.encodeObject(m_axisLabelGroup, "PEPlotArea.axisLabelGroup");
+    coder.encodeObject(m_axisTitleGroup, "PEPlotArea.axisTitleGroup");
+    coder.encodeObject(m_fill, "PEPlotArea.fill");
+    std::vector<id> order;
+    for (int type : m_topDownLayerOrder)
+        order.push_back(NSNumber::numberWithInt(type));
+    coder.encodeObject(NSArray::create(order), "PEPlotArea.topDownLayerOrder");
+}
+
+bool PEPlotArea::init(NSCoder& coder)
+{
+    if (!PEAnnotationHostLayer::init(coder))
+        return false;
+    // The decoded layers were archived as sublayers of nothing: the stack is rebuilt below.
+    m_minorGridLineGroup = coder.decodeObjectOfClass<PEGridLineGroup>("PEPlotArea.minorGridLineGroup");
+    m_majorGridLineGroup = coder.decodeObjectOfClass<PEGridLineGroup>("PEPlotArea.majorGridLineGroup");
+    m_axisSet = coder.decodeObjectOfClass<PEAxisSet>("PEPlotArea.axisSet");
+    m_plotGroup = coder.decodeObjectOfClass<PEPlotGroup>("PEPlotArea.plotGroup");
+    m_axisLabelGroup = coder.decodeObjectOfClass<PEAxisLabelGroup>("PEPlotArea.axisLabelGroup");
+    m_axisTitleGroup = coder.decodeObjectOfClass<PEAxisLabelGroup>("PEPlotArea.axisTitleGroup");
+    m_fill = coder.decodeObjectOfClass<PEFill>("PEPlotArea.fill");
+    if (auto order = coder.decodeObjectOfClass<NSArray>("PEPlotArea.topDownLayerOrder")) {
+        for (NSUInteger i = 0; i < order->count(); ++i) {
+            if (auto number = ns::cast<NSNumber>(order->objectAtIndex(i)))
+                m_topDownLayerOrder.push_back(number->intValue());
+        }
+    }
+    updateLayerOrder();
+    setNeedsDisplayOnBoundsChange(true);
+    return true;
 }

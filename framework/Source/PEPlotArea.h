@@ -63,10 +63,12 @@ public:
     void layoutSublayers() override;
     std::optional<LayerSet> sublayersExcludedFromAutomaticLayout() const override;
     bool pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint) override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     void init(CGRect frame);
     void init() { init(CGRectZero); }
+    bool init(NSCoder& coder);
 
 private:
     std::shared_ptr<CALayer> layerForType(PEPlotAreaLayerType type) const;

@@ -19,3 +19,20 @@ void PEPlotAreaFrame::setGraph(const std::shared_ptr<PEGraph>& graph)
     PEBorderedLayer::setGraph(graph);
     m_plotArea->setGraph(graph);
 }
+
+void PEPlotAreaFrame::encodeWithCoder(NSCoder& coder) const
+{
+    PEBorderedLayer::encodeWithCoder(coder);
+    coder.encodeObject(m_plotArea, "PEPlotAreaFrame.plotArea");
+}
+
+bool PEPlotAreaFrame::init(NSCoder& coder)
+{
+    if (!PEBorderedLayer::init(coder))
+        return false;
+    m_plotArea = coder.decodeObjectOfClass<PEPlotArea>("PEPlotAreaFrame.plotArea");
+    if (!m_plotArea)
+        m_plotArea = PEPlotArea::create(bounds());
+    addSublayer(m_plotArea);
+    return true;
+}

@@ -16,10 +16,12 @@ public:
     std::shared_ptr<PEPlotGroup> plotGroup() const;
 
     void setGraph(const std::shared_ptr<PEGraph>& graph) override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     void init(CGRect frame);
     void init() { init(CGRectZero); }
+    bool init(NSCoder& coder);
 
 private:
     std::shared_ptr<PEPlotArea> m_plotArea;

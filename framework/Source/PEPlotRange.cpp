@@ -1,5 +1,6 @@
 #include "framework/Source/PEPlotRange.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEMutablePlotRange.h"
 #include "framework/Source/PEUtilities.h"
 #include "platform/foundation/NSDecimalNumber.h"
@@ -166,3 +167,30 @@ std::shared_ptr<PEMutablePlotRange> PEPlotRange::mutableCopyRange() const
 
 id PEPlotRange::copy() const { return copyRange(); }
 id PEPlotRange::mutableCopy() const { return mutableCopyRange(); }
+
+void PEPlotRange::encodeWithCoder(NSCoder& coder) const
+{
+    if (!coder.allowsKeyedCoding()) {
+        coder.encodeObject(NSDecimalNumber::decimalNumberWithDecimal(m_location));
+        coder.encodeObject(NSDecimalNumber::decimalNumberWithDecimal(m_length));
+        return;
+    }
+    NSCoder_PEExtensions::encodeDecimal(coder, m_location, "PEPlotRange.location");
+    NSCoder_PEExtensions::encodeDecimal(coder, m_length, "PEPlotRange.length");
+    coder.encodeBool(m_isEmpty, "PEPlotRange.isEmpty");
+}
+
+bool PEPlotRange::init(NSCoder& coder)
+{
+    if (!coder.allowsKeyedCoding()) {
+        auto location = ns::cast<NSDecimalNumber>(coder.decodeObject());
+        auto length = ns::cast<NSDecimalNumber>(coder.decodeObject());
+        if (!location || !length)
+            return false;
+        init(location->decimalValue(), length->decimalValue());
+        return true;
+    }
+    init(NSCoder_PEExtensions::decodeDecimalForKey(coder, "PEPlotRange.location"), NSCoder_PEExtensions::decodeDecimalForKey(coder, "PEPlotRange.length"));
+    m_isEmpty = coder.decodeBoolForKey("PEPlotRange.isEmpty");
+    return true;
+}

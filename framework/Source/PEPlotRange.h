@@ -5,12 +5,12 @@
 
 #include "framework/Source/PEDefinitions.h"
 #include "platform/foundation/NSDecimal.h"
-#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSCoder.h"
 
 class NSNumber;
 class PEMutablePlotRange;
 
-class PEPlotRange : public NSObject {
+class PEPlotRange : public NSObject, public NSCoding {
     NS_OBJECT(PEPlotRange, NSObject)
 public:
     static std::shared_ptr<PEPlotRange> plotRangeWithLocation(const NSDecimal& location, const NSDecimal& length);
@@ -55,9 +55,12 @@ public:
     std::shared_ptr<PEPlotRange> copyRange() const;
     std::shared_ptr<PEMutablePlotRange> mutableCopyRange() const;
 
+    void encodeWithCoder(NSCoder& coder) const override;
+
 protected:
     void init();
     void init(const NSDecimal& location, const NSDecimal& length);
+    bool init(NSCoder& coder);
 
     // For the mutable subclass: store a value when it differs and refresh its double twin.
     void setLocation(const NSDecimal& location);

@@ -1,5 +1,6 @@
 #include "framework/Source/PEPlotSpace.h"
 
+#include "framework/Source/PEGraph.h"
 #include "framework/Source/PEPlotRange.h"
 #include "framework/Source/PEUtilities.h"
 
@@ -44,3 +45,17 @@ bool PEPlotSpace::pointingDeviceDownEvent(const UIEventRef&, CGPoint) { return f
 bool PEPlotSpace::pointingDeviceUpEvent(const UIEventRef&, CGPoint) { return false; }
 bool PEPlotSpace::pointingDeviceDraggedEvent(const UIEventRef&, CGPoint) { return false; }
 bool PEPlotSpace::pointingDeviceCancelledEvent(const UIEventRef&) { return false; }
+
+void PEPlotSpace::encodeWithCoder(NSCoder& coder) const
+{
+    coder.encodeConditionalObject(graph(), "PEPlotSpace.graph");
+    coder.encodeObject(m_identifier, "PEPlotSpace.identifier");
+}
+
+bool PEPlotSpace::init(NSCoder& coder)
+{
+    coder.registerDecodingObject(self());
+    m_graph = coder.decodeObjectOfClass<PEGraph>("PEPlotSpace.graph");
+    m_identifier = coder.decodeObjectForKey("PEPlotSpace.identifier");
+    return true;
+}

@@ -5,7 +5,7 @@
 #include "framework/Source/PEDefinitions.h"
 #include "framework/Source/PEResponder.h"
 #include "platform/foundation/NSDecimal.h"
-#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSCoder.h"
 
 #include <vector>
 
@@ -32,7 +32,7 @@ public:
     }
 };
 
-class PEPlotSpace : public NSObject, public PEResponder {
+class PEPlotSpace : public NSObject, public PEResponder, public NSCoding {
     NS_OBJECT(PEPlotSpace, NSObject)
 public:
     std::shared_ptr<PEGraph> graph() const { return m_graph.lock(); }
@@ -63,8 +63,11 @@ public:
     bool pointingDeviceDraggedEvent(const UIEventRef& event, CGPoint interactionPoint) override;
     bool pointingDeviceCancelledEvent(const UIEventRef& event) override;
 
+    void encodeWithCoder(NSCoder& coder) const override;
+
 protected:
     void init() { }
+    bool init(NSCoder& coder);
 
 private:
     std::weak_ptr<PEGraph> m_graph;

@@ -7,6 +7,7 @@
 #include "framework/Source/PEPlotAreaFrame.h"
 #include "framework/Source/PEPlotSpace.h"
 #include "framework/Source/PEUtilities.h"
+#include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSDecimalNumber.h"
 #include "platform/foundation/NSNotificationCenter.h"
 
@@ -29,6 +30,29 @@ void PEPlotSpaceAnnotation::init(const std::shared_ptr<PEPlotSpace>& newPlotSpac
         PEPlotSpaceCoordinateMappingDidChangeNotification, newPlotSpace);
 }
 
+void PEPlotSpaceAnnotation::encodeWithCoder(NSCoder& coder) const
+{
+    PEAnnotation::encodeWithCoder(coder);
+    coder.encodeObject(NSArray::create(std::vector<id>(m_anchorPlotPoint.begin(), m_anchorPlotPoint.end())), "PEPlotSpaceAnnotation.anchorPlotPoint");
+    coder.encodeConditionalObject(m_plotSpace, "PEPlotSpaceAnnotation.plotSpace");
+}
+
+bool PEPlotSpaceAnnotation::init(NSCoder& coder)
+{
+    if (!PEAnnotation::init(coder))
+        return false;
+    if (auto point = coder.decodeObjectOfClass<NSArray>("PEPlotSpaceAnnotation.anchorPlotPoint")) {
+        for (NSUInteger i = 0; i < point->count(); ++i)
+            m_anchorPlotPoint.push_back(ns::cast<NSNumber>(point->objectAtIndex(i)));
+    }
+    m_plotSpace = coder.decodeObjectOfClass<PEPlotSpace>("PEPlotSpaceAnnotation.plotSpace");
+    if (m_plotSpace) {
+        NSNotificationCenter::defaultCenter()->addObserver(self(), &PEPlotSpaceAnnotation::setContentNeedsLayout,
+            PEPlotSpaceCoordinateMappingDidChangeNotification, m_plotSpace);
+    }
+    return true;
+}
+
 void PEPlotSpaceAnnotation::setAnchorPlotPoint(const std::vector<std::shared_ptr<NSNumber>>& point)
 {
     m_anchorPlotPoint = point;
@@ -43,7 +67,7 @@ void PEPlotSpaceAnnotation::setContentNeedsLayout()
 void PEPlotSpaceAnnotation::positionContentLayer()
 {
     auto host = annotationHostLayer();
-    if (!contentLayer() || !host || m_anchorPlotPoint.empty())
+    if (!contentLayer() || !host || m_anchorPlotPoint.empty() || !m_plotSpace)
         return;
     std::vector<NSDecimal> decimals;
     for (const auto& number : m_anchorPlotPoint) {

@@ -21,11 +21,14 @@ public:
     void setAnchorPlotPoint(const std::vector<std::shared_ptr<NSNumber>>& point);
     void setContentNeedsLayout();
     void positionContentLayer() override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     // initWithPlotSpace:anchorPlotPoint: refuses a nil plot space with the parameter assertion.
     void init(const std::shared_ptr<PEPlotSpace>& plotSpace, const std::vector<std::shared_ptr<NSNumber>>& anchorPlotPoint);
     void init();
+    // Decoded annotations follow their plot space as made ones do.
+    bool init(NSCoder& coder);
 
 private:
     std::shared_ptr<PEPlotSpace> m_plotSpace;

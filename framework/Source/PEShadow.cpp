@@ -1,5 +1,6 @@
 #include "framework/Source/PEShadow.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEColor.h"
 #include "framework/Source/PEExceptions.h"
 #include "framework/Source/PEMutableShadow.h"
@@ -41,17 +42,15 @@ id PEShadow::mutableCopy() const
 
 void PEShadow::encodeWithCoder(NSCoder& coder) const
 {
-    coder.encodeDouble(m_shadowOffset.width, "PEShadow.shadowOffset.width");
-    coder.encodeDouble(m_shadowOffset.height, "PEShadow.shadowOffset.height");
-    coder.encodeDouble(m_shadowBlurRadius, "PEShadow.shadowBlurRadius");
+    NSCoder_PEExtensions::encodePESize(coder, m_shadowOffset, "PEShadow.shadowOffset");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_shadowBlurRadius, "PEShadow.shadowBlurRadius");
     coder.encodeObject(m_shadowColor, "PEShadow.shadowColor");
 }
 
 bool PEShadow::init(NSCoder& coder)
 {
-    m_shadowOffset.width = coder.decodeDoubleForKey("PEShadow.shadowOffset.width");
-    m_shadowOffset.height = coder.decodeDoubleForKey("PEShadow.shadowOffset.height");
-    CGFloat blur = coder.decodeDoubleForKey("PEShadow.shadowBlurRadius");
+    m_shadowOffset = NSCoder_PEExtensions::decodePESizeForKey(coder, "PEShadow.shadowOffset");
+    CGFloat blur = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PEShadow.shadowBlurRadius");
     // The setter's precondition holds for decoded shadows too: a context never gets such a blur.
     if (!(blur >= 0.0) || !std::isfinite(m_shadowOffset.width) || !std::isfinite(m_shadowOffset.height))
         return false;

@@ -1,5 +1,6 @@
 #include "framework/Source/PETextStyle.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEColor.h"
 #include "framework/Source/PEMutableTextStyle.h"
 
@@ -51,7 +52,7 @@ NSUInteger PETextStyle::hash() const
 void PETextStyle::encodeWithCoder(NSCoder& coder) const
 {
     coder.encodeObject(m_fontName, "PETextStyle.fontName");
-    coder.encodeDouble(m_fontSize, "PETextStyle.fontSize");
+    NSCoder_PEExtensions::encodeCGFloat(coder, m_fontSize, "PETextStyle.fontSize");
     coder.encodeObject(m_color, "PETextStyle.color");
     coder.encodeInteger(m_textAlignment, "PETextStyle.textAlignment");
     coder.encodeInteger(m_lineBreakMode, "PETextStyle.lineBreakMode");
@@ -62,7 +63,7 @@ bool PETextStyle::init(NSCoder& coder)
     init();
     if (auto name = coder.decodeObjectOfClass<NSStringObject>("PETextStyle.fontName"))
         m_fontName = NSString(name);
-    m_fontSize = coder.decodeDoubleForKey("PETextStyle.fontSize");
+    m_fontSize = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PETextStyle.fontSize");
     m_color = coder.decodeObjectOfClass<PEColor>("PETextStyle.color");
     m_textAlignment = static_cast<NSTextAlignment>(coder.decodeIntegerForKey("PETextStyle.textAlignment"));
     m_lineBreakMode = static_cast<NSLineBreakMode>(coder.decodeIntegerForKey("PETextStyle.lineBreakMode"));

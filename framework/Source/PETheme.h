@@ -67,6 +67,7 @@ public:
     // The registered theme named in the archive (nil for none), with the archived graph class
     // when it names one; an unknown graph class is ignored.
     static std::shared_ptr<PETheme> themeWithCoder(NSCoder& coder);
+    const char* classNameForCoder() const override { return "PETheme"; }
 
 protected:
     void init() { }

@@ -1,5 +1,7 @@
 #include "framework/Source/PEXYAxis.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
+#include "framework/Source/PEConstraints.h"
 #include "framework/Source/PEExceptions.h"
 #include "framework/Source/PEFill.h"
 #include "framework/Source/PELimitBand.h"
@@ -61,9 +63,35 @@ CGPoint PEXYAxis::viewPointForOrthogonalCoordinateDecimal(const NSDecimal& ortho
     return point;
 }
 
+void PEXYAxis::setAxisConstraints(const std::shared_ptr<PEConstraints>& constraints)
+{
+    if (m_axisConstraints && constraints && m_axisConstraints->isEqualToConstraint(constraints))
+        return;
+    if (!m_axisConstraints && !constraints)
+        return;
+    m_axisConstraints = constraints;
+    setNeedsDisplay();
+    setNeedsLayout();
+}
+
 CGPoint PEXYAxis::viewPointForCoordinateDecimalNumber(const NSDecimal& coordinateValue)
 {
     CGPoint point = viewPointForOrthogonalCoordinateDecimal(m_orthogonalCoordinateDecimal, coordinateValue);
+    auto orthogonalRange = plotSpace() ? plotSpace()->plotRangeForCoordinate(PEOtherCoordinate(coordinate())) : nullptr;
+    if (m_axisConstraints && orthogonalRange) {
+        CGFloat lower = 0, upper = 0;
+        orthogonalCoordinateViewLowerBound(lower, upper);
+        // A range of negative length puts its location above its end, and a degenerate mapping
+        // gives NaN: the constraint gets the smaller and larger bound, and is skipped on NaN,
+        // so drawing never raises.
+        if (!std::isnan(lower) && !std::isnan(upper)) {
+            CGFloat position = m_axisConstraints->positionForLowerBound(std::min(lower, upper), std::max(lower, upper));
+            if (coordinate() == PECoordinateX)
+                point.y = position;
+            else
+                point.x = position;
+        }
+    }
     if (std::isnan(point.x) || std::isnan(point.y)) {
         NSLog("[PEXYAxis viewPointForCoordinateDecimalNumber:%@] was %@", NSDecimalString(&coordinateValue), PEPointDescription(point));
         if (std::isnan(point.x))
@@ -336,4 +364,20 @@ NSString PEXYAxis::description() const
     return NSString::stringWithFormat("<%@ with range: %@ viewCoordinates: %@ to %@>", PELayer::description(),
         range ? range->description() : NSString("(null)"), PEPointDescription(self->viewPointForCoordinateDecimalNumber(range ? range->location() : zero)),
         PEPointDescription(self->viewPointForCoordinateDecimalNumber(range ? range->end() : zero)));
+}
+
+void PEXYAxis::encodeWithCoder(NSCoder& coder) const
+{
+    PEAxis::encodeWithCoder(coder);
+    NSCoder_PEExtensions::encodeDecimal(coder, m_orthogonalCoordinateDecimal, "PEXYAxis.orthogonalCoordinateDecimal");
+    coder.encodeObject(m_axisConstraints, "PEXYAxis.axisConstraints");
+}
+
+bool PEXYAxis::init(NSCoder& coder)
+{
+    if (!PEAxis::init(coder))
+        return false;
+    m_orthogonalCoordinateDecimal = NSCoder_PEExtensions::decodeDecimalForKey(coder, "PEXYAxis.orthogonalCoordinateDecimal");
+    m_axisConstraints = coder.decodeObjectOfClass<PEConstraints>("PEXYAxis.axisConstraints");
+    return true;
 }

@@ -5,6 +5,7 @@
 
 #include "framework/Source/PEAxis.h"
 
+class PEConstraints;
 class PEMutablePlotRange;
 
 class PEXYAxis : public PEAxis {
@@ -12,6 +13,10 @@ class PEXYAxis : public PEAxis {
 public:
     const NSDecimal& orthogonalCoordinateDecimal() const { return m_orthogonalCoordinateDecimal; }
     void setOrthogonalCoordinateDecimal(const NSDecimal& value);
+    // When set, pins the axis line between the plot area's edges instead of at the orthogonal
+    // coordinate.
+    const std::shared_ptr<PEConstraints>& axisConstraints() const { return m_axisConstraints; }
+    void setAxisConstraints(const std::shared_ptr<PEConstraints>& constraints);
     // Raises an invalid-argument exception for a coordinate other than x or y.
     void setCoordinate(PECoordinate coordinate) override;
 
@@ -29,16 +34,19 @@ public:
     NSDecimal defaultTitleLocation() override;
 
     NSString description() const override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     void init(CGRect frame);
     void init();
+    bool init(NSCoder& coder);
 
 private:
     CGPoint alignedPoint(const CGContextRef& context, CGPoint point, const std::shared_ptr<PELineStyle>& style) const;
     std::shared_ptr<PEMutablePlotRange> orthogonalRangeForBands() const;
 
     NSDecimal m_orthogonalCoordinateDecimal;
+    std::shared_ptr<PEConstraints> m_axisConstraints;
 };
 
 using PEXYAxisRef = std::shared_ptr<PEXYAxis>;

@@ -267,3 +267,30 @@ void PEXYPlotSpace::scaleBy(CGFloat interactionScale, CGPoint plotAreaPoint)
     setXRange(scaled(*m_xRange, anchor[0]));
     setYRange(scaled(*m_yRange, anchor[1]));
 }
+
+void PEXYPlotSpace::encodeWithCoder(NSCoder& coder) const
+{
+    PEPlotSpace::encodeWithCoder(coder);
+    coder.encodeObject(m_xRange, "PEXYPlotSpace.xRange");
+    coder.encodeObject(m_yRange, "PEXYPlotSpace.yRange");
+    coder.encodeObject(m_globalXRange, "PEXYPlotSpace.globalXRange");
+    coder.encodeObject(m_globalYRange, "PEXYPlotSpace.globalYRange");
+    coder.encodeInt(m_xScaleType, "PEXYPlotSpace.xScaleType");
+    coder.encodeInt(m_yScaleType, "PEXYPlotSpace.yScaleType");
+}
+
+bool PEXYPlotSpace::init(NSCoder& coder)
+{
+    if (!PEPlotSpace::init(coder))
+        return false;
+    init();
+    if (auto range = coder.decodeObjectOfClass<PEPlotRange>("PEXYPlotSpace.xRange"))
+        m_xRange = range;
+    if (auto range = coder.decodeObjectOfClass<PEPlotRange>("PEXYPlotSpace.yRange"))
+        m_yRange = range;
+    m_globalXRange = coder.decodeObjectOfClass<PEPlotRange>("PEXYPlotSpace.globalXRange");
+    m_globalYRange = coder.decodeObjectOfClass<PEPlotRange>("PEXYPlotSpace.globalYRange");
+    m_xScaleType = coder.decodeIntForKey("PEXYPlotSpace.xScaleType") == PEScaleTypeLog ? PEScaleTypeLog : PEScaleTypeLinear;
+    m_yScaleType = coder.decodeIntForKey("PEXYPlotSpace.yScaleType") == PEScaleTypeLog ? PEScaleTypeLog : PEScaleTypeLinear;
+    return true;
+}

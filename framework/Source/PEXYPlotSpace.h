@@ -38,8 +38,11 @@ public:
     void scaleToFitPlots(const std::vector<std::shared_ptr<PEPlot>>& plots) override;
     void scaleBy(CGFloat interactionScale, CGPoint plotAreaPoint) override;
 
+    void encodeWithCoder(NSCoder& coder) const override;
+
 protected:
     void init();
+    bool init(NSCoder& coder);
 
 private:
     CGSize plotAreaSize() const;
