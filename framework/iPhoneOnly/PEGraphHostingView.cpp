@@ -123,6 +123,8 @@ void PEGraphHostingView::setAllowPinchScaling(bool allow)
         return;
     if (allow) {
         m_pinch = UIPinchGestureRecognizer::create(self(), &PEGraphHostingView::handlePinch);
+        // A pinch needs both fingers delivered to the view.
+        setMultipleTouchEnabled(true);
         addGestureRecognizer(m_pinch);
     } else {
         removeGestureRecognizer(m_pinch);
