@@ -7,6 +7,16 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
 namespace {
 
 constexpr const char* kFixed = "_format_=json&_license_key_=A7C19D04E2B85F63C0D9174BE6A2F58D&_app_id_=TSAPP";
@@ -63,7 +73,7 @@ TEST_F(StandInTest, answersEveryBadRequestWithAnEnvelopeAndKeepsServing)
     EXPECT_EQ(ServiceReply::mainServiceCode(post(standIn.mainPort(), kDistribute, std::string("METHOD=loginMethod&") + kFixed)), -1);
     EXPECT_EQ(ServiceReply::mainServiceCode(post(standIn.mainPort(), kDistribute, std::string("METHOD=updatePwdMethod&TALKID=forged&") + kFixed)), -3);
     EXPECT_EQ(ServiceReply::topLevelCode(post(standIn.mainPort(), "/Tessalane/app/loginCheck", std::string("param=%5B%5B&") + kFixed)), -1);
-    EXPECT_EQ(ServiceReply::topLevelCode(post(standIn.mainPort(), "/Tessalane/app/initPlay", kFixed, &status)), -1);
+    EXPECT_EQ(ServiceReply::topLevelCode(post(standIn.mainPort(), "/Tessalane/app/noSuchAction", kFixed, &status)), -1);
     EXPECT_EQ(ServiceReply::mainServiceCode(post(standIn.mainPort(), kDistribute, "%%%&&&==&_format_=%ZZ")), -1);
 
     httplib::Client client("127.0.0.1", standIn.mainPort());
@@ -113,4 +123,107 @@ TEST(StandInStart, theRunCommandStartsOneOnlyWhenNothingServesThePort)
     auto started = standin::startUnlessServed(options);
     ASSERT_TRUE(started);
     EXPECT_EQ(started->mainPort(), freePort);
+}
+
+namespace {
+
+const std::string kLearnerLogin = "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&PASSWRD=123456&";
+
+} // namespace
+
+TEST_F(StandInTest, anAccountNameWithATrailingNulIsAnotherAccount)
+{
+    auto forged = post(standIn.mainPort(), kDistribute, kLearnerLogin + "USERCODE=510104199203154321%00x&" + kFixed);
+    EXPECT_EQ(ServiceReply::mainServiceCode(forged), 1);
+    auto real = post(standIn.mainPort(), kDistribute, kLearnerLogin + "USERCODE=510104199203154321&" + kFixed);
+    EXPECT_EQ(ServiceReply::mainServiceCode(real), 0);
+}
+
+TEST_F(StandInTest, refusesLoginsAfterRepeatedWrongPasswordsEvenWithTheRightOne)
+{
+    const std::string wrong = "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=510104199203154321&PASSWRD=000000&";
+    for (int attempt = 0; attempt < 10; ++attempt)
+        ASSERT_EQ(ServiceReply::mainServiceCode(post(standIn.mainPort(), kDistribute, wrong + kFixed)), 1);
+    auto refused = post(standIn.mainPort(), kDistribute, kLearnerLogin + "USERCODE=510104199203154321&" + kFixed);
+    EXPECT_EQ(ServiceReply::mainServiceCode(refused), 1);
+    auto head = ns::dictionaryForKey(ns::dictionaryForKey(ns::dictionaryValue(refused), "output"), "head");
+    EXPECT_EQ(ns::stringForKey(head, "retDesc").UTF8String(), "登录失败次数过多，请稍后再试");
+    // Other accounts are not affected.
+    auto officer = post(standIn.mainPort(), kDistribute,
+        std::string("METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=4&USERCODE=yunguan01&PASSWRD=654321&") + kFixed);
+    EXPECT_EQ(ServiceReply::mainServiceCode(officer), 0);
+}
+
+TEST_F(StandInTest, tooLargeAndEmptyPostsGetTheServicesEnvelope)
+{
+    int status = 0;
+    auto tooLarge = post(standIn.mainPort(), kDistribute, std::string("PAD=") + std::string(2 << 20, 'a'), &status);
+    EXPECT_EQ(status, 413);
+    EXPECT_EQ(ServiceReply::mainServiceCode(tooLarge), -1);
+
+    auto empty = post(standIn.mainPort(), kDistribute, "", &status);
+    EXPECT_EQ(ServiceReply::mainServiceCode(empty), -1);
+}
+
+TEST(StandInLoad, keepsOnlyTheLatestRequests)
+{
+    standin::ServiceStandIn standIn;
+    ASSERT_TRUE(standIn.start());
+    httplib::Client client("127.0.0.1", standIn.mainPort());
+    client.set_keep_alive(true);
+    client.set_tcp_nodelay(true);
+    for (int i = 0; i < 2100; ++i)
+        ASSERT_TRUE(client.Post("/nowhere", std::to_string(i), "text/plain"));
+    const auto kept = standIn.requests();
+    ASSERT_EQ(kept.size(), 2000u);
+    EXPECT_EQ(kept.front().body, "100");
+    EXPECT_EQ(kept.back().body, "2099");
+}
+
+TEST(StandInLoad, answersTwoHundredClientsAtOnce)
+{
+    standin::ServiceStandIn standIn;
+    ASSERT_TRUE(standIn.start());
+    std::atomic<int> answered { 0 };
+    std::vector<std::thread> clients;
+    for (int i = 0; i < 200; ++i) {
+        clients.emplace_back([&] {
+            httplib::Client client("127.0.0.1", standIn.mainPort());
+            client.set_connection_timeout(std::chrono::seconds(20));
+            client.set_read_timeout(std::chrono::seconds(20));
+            auto answer = client.Post("/Tessalane/resource/sysbl/ctop/dt/interface/regional/getregional", kFixed,
+                "application/x-www-form-urlencoded");
+            if (answer && answer->status == 200)
+                ++answered;
+        });
+    }
+    for (auto& thread : clients)
+        thread.join();
+    EXPECT_EQ(answered.load(), 200);
+}
+
+TEST(StandInLoad, slowClientsDoNotStopItAnsweringOthers)
+{
+    standin::ServiceStandIn standIn;
+    ASSERT_TRUE(standIn.start());
+    // Eight connections that start a request and then say nothing more.
+    std::vector<int> slow;
+    for (int i = 0; i < 8; ++i) {
+        const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(standIn.mainPort()));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        const char* start = "POST /Tessalane/app/loginCheck HTTP/1.1\r\nHost: x\r\n";
+        ASSERT_GT(::send(socket, start, std::strlen(start), 0), 0);
+        slow.push_back(socket);
+    }
+    httplib::Client client("127.0.0.1", standIn.mainPort());
+    client.set_read_timeout(std::chrono::seconds(3));
+    auto answer = client.Post("/Tessalane/resource/sysbl/ctop/dt/interface/regional/getregional", kFixed,
+        "application/x-www-form-urlencoded");
+    EXPECT_TRUE(answer && answer->status == 200);
+    for (int socket : slow)
+        ::close(socket);
 }
