@@ -333,3 +333,88 @@ TEST(DrawerMenuButton, barsAndIconSitWhereDrawn)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DrawerTest, aNewCentreReplacesTheOldOneBehindTheClosingDrawer)
+{
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->drainRunLoop();
+    auto next = Screen::create("考试记录", UIColor::whiteColor());
+    bool done = false;
+    drawer->setCenterViewControllerWithCloseAnimation(next, true, [&done](bool finished) { done = finished; });
+    EXPECT_EQ(drawer->centerViewController(), next);
+    EXPECT_FALSE(centre->parentViewController());
+    host->runUntilIdle();
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(next->hasAppeared());
+    EXPECT_FALSE(centre->hasAppeared());
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);
+
+    drawer->openDrawerSide(DWDrawerSideRight, false, nullptr);
+    host->drainRunLoop();
+    done = false;
+    drawer->setCenterViewControllerWithFullCloseAnimation(content, true, [&done](bool finished) { done = finished; });
+    EXPECT_TRUE(drawer->isAnimatingDrawer());
+    host->runUntilIdle();
+    EXPECT_TRUE(done);
+    EXPECT_FALSE(drawer->isAnimatingDrawer());
+    EXPECT_EQ(drawer->centerViewController(), content);
+    EXPECT_TRUE(content->hasAppeared());
+    EXPECT_FALSE(next->hasAppeared());
+    EXPECT_EQ(centreX(), 0);
+    EXPECT_EQ(right->view()->frame().origin.x, 320 - 280);
+}
+
+TEST_F(DrawerTest, aNarrowerDrawerMovesAnOpenCentreAndItsOwnFrame)
+{
+    drawer->openDrawerSide(DWDrawerSideRight, false, nullptr);
+    host->drainRunLoop();
+    EXPECT_EQ(drawer->visibleRightDrawerWidth(), 280);
+    EXPECT_EQ(drawer->visibleLeftDrawerWidth(), 0);
+    bool done = false;
+    drawer->setMaximumRightDrawerWidth(200, true, [&done](bool finished) { done = finished; });
+    host->runUntilIdle();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(centreX(), -200);
+    EXPECT_EQ(drawer->visibleRightDrawerWidth(), 200);
+    EXPECT_EQ(DWDrawerController_Category::dw_visibleDrawerFrame(*right), CGRectMake(120, 0, 200, 568));
+    drawer->setMaximumLeftDrawerWidth(240);
+    EXPECT_EQ(left->view()->frame().size.width, 240);
+    EXPECT_TRUE(CGRectIsNull(DWDrawerController_Category::dw_visibleDrawerFrame(*content)));
+}
+
+TEST_F(DrawerTest, theShadowAndTheStatusBarBackingFollowTheirSwitches)
+{
+    const auto& layer = drawer->centerContainerView()->layer();
+    ASSERT_TRUE(layer->shadowPath());
+    EXPECT_EQ(CGPathGetBoundingBox(layer->shadowPath()), drawer->centerContainerView()->bounds());
+    EXPECT_FLOAT_EQ(layer->shadowOpacity(), 0.8f);
+    drawer->setShowsShadow(false);
+    EXPECT_FALSE(layer->shadowPath());
+    EXPECT_TRUE(layer->masksToBounds());
+
+    drawer->setShowsStatusBarBackgroundView(true);
+    EXPECT_TRUE(drawer->showsStatusBarBackgroundView());
+    EXPECT_FALSE(drawer->dummyStatusBarView()->isHidden());
+    EXPECT_EQ(drawer->childControllerContainerView()->frame(), CGRectMake(0, 20, 320, 548));
+    drawer->setShowsStatusBarBackgroundView(false);
+    EXPECT_TRUE(drawer->dummyStatusBarView()->isHidden());
+    EXPECT_EQ(drawer->childControllerContainerView()->frame(), CGRectMake(0, 0, 320, 568));
+}
+
+TEST_F(DrawerTest, aDrawerSwappedWhileOpenShowsAtOnceAndTheOldOneLeaves)
+{
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->drainRunLoop();
+    auto replacement = Screen::create("新菜单", UIColor::darkGrayColor());
+    drawer->setLeftDrawerViewController(replacement);
+    EXPECT_FALSE(left->parentViewController());
+    EXPECT_FALSE(left->hasAppeared());
+    EXPECT_TRUE(replacement->hasAppeared());
+    EXPECT_FALSE(replacement->view()->isHidden());
+    const auto& subviews = drawer->childControllerContainerView()->subviews();
+    EXPECT_EQ(subviews.back(), drawer->centerContainerView());
+}
+
+} // namespace

@@ -183,3 +183,25 @@ TEST_F(PagedMenuTest, theGlossyDownArrowIsPlainBlackAndBlueWhenHighlighted)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PagedMenuTest, aTouchOutsideClosesAnimatedAndATouchOnTheMenuDoesNot)
+{
+    auto menu = PGPopupMenu::popupMenuWithItems(manyItems());
+    menu->setDelegate(receiver);
+    menu->showInView(screen(), CGRectMake(140, 300, 40, 30), false);
+    const CGRect frame = menu->frame();
+    host->tap(CGPointMake(CGRectGetMaxX(frame) - 2, CGRectGetMaxY(frame) - 1));  // on the arrow row, beside the arrow
+    host->advance(0.1);
+    EXPECT_TRUE(menu->isVisible());
+    host->tap(CGPointMake(160, 100));
+    EXPECT_EQ(receiver->events.back(), "willDisappear");
+    EXPECT_EQ(menu->alpha(), 0);
+    EXPECT_TRUE(menu->isVisible());
+    host->advance(0.25);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(receiver->events.back(), "didDisappear");
+}
+
+} // namespace

@@ -140,3 +140,28 @@ TEST_F(PlaceholderTextViewTest, theHandlerKeepsNeitherTheScreenNorItsFieldsAlive
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PlaceholderTextViewTest, aTextViewGoesOnAtReturnAndTheOrderCanFollowTheTags)
+{
+    auto second = addField(80, 2, "第二");
+    auto first = addField(130, 1, "第一");
+    auto notes = KMTextView::create(CGRectMake(20, 180, 280, 80));
+    notes->setTag(3);
+    screen()->addSubview(notes);
+    auto handler = KMKeyboardReturnKeyHandler::create(root);
+    handler->setToolbarManageBehaviour(1);
+    host->tap(first);
+    EXPECT_EQ(first->returnKeyType(), UIReturnKeyType::Next);
+    host->pressReturn();
+    EXPECT_TRUE(second->isFirstResponder());
+    host->pressReturn();
+    EXPECT_TRUE(notes->isFirstResponder());
+    EXPECT_EQ(notes->returnKeyType(), UIReturnKeyType::Default);
+    host->typeText("备注");
+    host->pressReturn();
+    EXPECT_FALSE(notes->isFirstResponder());
+}
+
+} // namespace

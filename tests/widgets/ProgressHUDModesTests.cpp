@@ -3,6 +3,7 @@
 
 #include "library/widgets/progresshud/PRProgressHUD.h"
 #include "library/widgets/progresshud/PRRoundProgressView.h"
+#include "platform/uikit/UIActivityIndicatorView.h"
 #include "platform/dispatch/dispatch.h"
 #include "platform/text/UIStringDrawing.h"
 
@@ -91,17 +92,15 @@ TEST_F(ProgressHUDModes, aTaskShorterThanTheGraceTimeNeverShowsTheHUDButStillCom
     screen()->addSubview(hud);
     hud->setGraceTime(0.5f);
     bool completed = false;
-    hud->showAnimated(true, [] { }, dispatch_get_global_queue(0, 0), [&completed] { completed = true; });
-    // The work is over long before the grace time; its end comes back through the main queue.
-    CGFloat highest = 0;
-    for (int i = 0; i < 400 && !completed; ++i) {
-        host->advance(0.001);
-        highest = std::max(highest, hud->alpha());
-    }
+    auto queue = dispatch_queue_create("hud-work", nullptr);
+    hud->showAnimated(true, [] { }, queue, [&completed] { completed = true; });
+    // Once the queue has run the work, its end waits on the main queue.
+    dispatch_sync(queue, [] { });
+    host->advance(0.2);
     EXPECT_TRUE(completed);
     EXPECT_TRUE(hud->isFinished());
-    host->advance(0.6);
-    EXPECT_EQ(highest, 0);
+    EXPECT_EQ(hud->alpha(), 0);
+    host->advance(0.5);
     EXPECT_EQ(hud->alpha(), 0);
     EXPECT_FALSE(hud->showStarted());
 }
@@ -192,6 +191,28 @@ TEST_F(ProgressHUDModes, workOnItsOwnThreadHidesTheHUDWhenDone)
     EXPECT_TRUE(ran);
     EXPECT_FALSE(hud->superview());
     EXPECT_FALSE(hud->taskInProgress());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProgressHUDModes, theSpinnerModeAndTheDimmedBackground)
+{
+    auto hud = PRProgressHUD::showHUDAddedTo(screen(), true);
+    hud->setLabelText("正在提交");
+    hud->setDetailsLabelText("请勿关闭程序，提交完成后将自动返回");
+    hud->setDimBackground(true);
+    EXPECT_EQ(hud->alpha(), 1);  // the model; the screen follows over 0.3 s
+    host->advance(0.35);
+    writeWidgetPicture(*host, "progress-hud-spinner-dimmed");
+    EXPECT_TRUE(std::dynamic_pointer_cast<UIActivityIndicatorView>(hud->indicator()));
+    // Dimmed most at the corners, not at all in the middle of the ground.
+    EXPECT_LT(host->pixelAt(CGPointMake(2, 2))[0], 150);
+    EXPECT_GT(host->pixelAt(CGPointMake(160, 100))[0], host->pixelAt(CGPointMake(2, 2))[0]);
+    // The details wrap within the box, below the label.
+    EXPECT_GT(hud->detailsLabel()->frame().origin.y, CGRectGetMaxY(hud->label()->frame()));
+    EXPECT_LE(hud->detailsLabel()->frame().size.width, 320 - 4 * 20);
 }
 
 } // namespace

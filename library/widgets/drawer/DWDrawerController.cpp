@@ -214,7 +214,14 @@ void DWDrawerController::setCenterViewControllerWithCloseAnimation(const UIViewC
 {
     const bool animated = m_openSide != DWDrawerSideNone && closeAnimated;
     const bool changed = m_centerViewController != controller;
+    // The replaced centre's view goes at once: it hears that it disappeared, which the animated
+    // replacement leaves to its caller.
+    auto oldCenter = animated && changed ? m_centerViewController : nullptr;
+    if (oldCenter)
+        oldCenter->beginAppearanceTransition(false, true);
     setCenterViewController(controller, animated);
+    if (oldCenter)
+        oldCenter->endAppearanceTransition();
     if (!animated) {
         finish(completion, true);
         return;
@@ -253,7 +260,7 @@ void DWDrawerController::setCenterViewControllerWithFullCloseAnimation(const UIV
     setAnimatingDrawer(true);
     if (changed && oldCenter)
         oldCenter->beginAppearanceTransition(false, true);
-    auto protectedSelf = std::static_pointer_cast<DWDrawerController>(self());
+    auto protectedSelf = self();
     CGRect pushedAway = m_centerContainerView->frame();
     pushedAway.origin.x = targetX;
     const NSTimeInterval firstDuration = animationDurationForAnimationDistance(std::fabs(CGRectGetMinX(m_centerContainerView->frame()) - targetX));
@@ -366,7 +373,7 @@ void DWDrawerController::openDrawerSide(DWDrawerSide side, bool animated, CGFloa
     const CGFloat distance = std::fabs(CGRectGetMinX(m_centerContainerView->frame()) - target.origin.x);
     const NSTimeInterval duration = animated ? std::max<NSTimeInterval>(distance / std::fabs(velocity), 0.15f) : 0;
     const bool wasOpen = m_openSide == side;
-    auto protectedSelf = std::static_pointer_cast<DWDrawerController>(self());
+    auto protectedSelf = self();
     UIView::animateWithDuration(duration, 0, animationOptions, [protectedSelf, target, side] {
         protectedSelf->setNeedsStatusBarAppearanceUpdateIfSupported();
         protectedSelf->m_centerContainerView->setFrame(target);
@@ -416,7 +423,7 @@ void DWDrawerController::closeDrawerAnimated(bool animated, CGFloat velocity, NS
     if (drawer)
         drawer->beginAppearanceTransition(false, animated);
     const NSTimeInterval duration = animated ? std::max<NSTimeInterval>(std::fabs(x) / std::fabs(velocity), 0.15f) : 0;
-    auto protectedSelf = std::static_pointer_cast<DWDrawerController>(self());
+    auto protectedSelf = self();
     UIView::animateWithDuration(duration, 0, animationOptions, [protectedSelf, target, visibleSide] {
         protectedSelf->setNeedsStatusBarAppearanceUpdateIfSupported();
         protectedSelf->m_centerContainerView->setFrame(target);
@@ -461,7 +468,7 @@ void DWDrawerController::setMaximumDrawerWidth(CGFloat width, DWDrawerSide side,
     }
     CGRect target = m_centerContainerView->frame();
     target.origin.x = side == DWDrawerSideLeft ? width : -width;
-    auto protectedSelf = std::static_pointer_cast<DWDrawerController>(self());
+    auto protectedSelf = self();
     UIView::animateWithDuration(animated ? duration : 0, 0, UIViewAnimationOptionNone, [protectedSelf, target, drawer] {
         protectedSelf->m_centerContainerView->setFrame(target);
         if (drawer)
@@ -645,7 +652,7 @@ void DWDrawerController::resetDrawerVisualStateForDrawerSide(DWDrawerSide drawer
 
 void DWDrawerController::setupGestureRecognizers()
 {
-    auto delegate = std::static_pointer_cast<DWDrawerController>(self());
+    auto delegate = self();
     m_pan = UIPanGestureRecognizer::create(delegate, &DWDrawerController::panGestureCallback);
     m_pan->setDelegate(delegate);
     view()->addGestureRecognizer(m_pan);
@@ -747,7 +754,7 @@ void DWDrawerController::tapGestureCallback(UITapGestureRecognizer& recognizer)
 {
     if (m_openSide == DWDrawerSideNone || m_animatingDrawer)
         return;
-    auto protectedSelf = std::static_pointer_cast<DWDrawerController>(self());
+    auto protectedSelf = self();
     auto protectedRecognizer = std::static_pointer_cast<UIGestureRecognizer>(recognizer.self());
     closeDrawerAnimated(true, [protectedSelf, protectedRecognizer](bool) {
         if (protectedSelf->m_gestureCompletion)
@@ -801,7 +808,7 @@ void DWDrawerController::panGestureCallback(UIPanGestureRecognizer& recognizer)
     case UIGestureRecognizerState::Cancelled: {
         m_startingPanRect = CGRectNull;
         const CGPoint velocity = recognizer.velocityInView(childControllerContainerView());
-        auto protectedSelf = std::static_pointer_cast<DWDrawerController>(self());
+        auto protectedSelf = self();
         auto protectedRecognizer = std::static_pointer_cast<UIGestureRecognizer>(recognizer.self());
         finishAnimationForPanGestureWithXVelocity(velocity.x, [protectedSelf, protectedRecognizer](bool) {
             if (protectedSelf->m_gestureCompletion)
