@@ -20,6 +20,12 @@
 
 namespace {
 
+// Every subject gets its row: a list cut at two rows would hide the third subject for good.
+CGFloat menuHeight(std::size_t items)
+{
+    return std::max<CGFloat>(80, PVMenuPopover::kRowHeight * CGFloat(items));
+}
+
 NSString carTypeOfUser()
 {
     auto delegate = AppDelegate::shared();
@@ -158,7 +164,7 @@ void StudentTheoryViewController::rightMoreBtn(UIControl&)
     std::vector<NSString> titles;
     for (NSUInteger i = 0; i < m_subjectArr->count(); ++i)
         titles.push_back(ns::stringForKey(ns::cast<NSDictionary>(m_subjectArr->objectAtIndex(i)), "title"));
-    m_menuPopover = PVMenuPopover::create(CGRectMake(view()->bounds().size.width - 5 - 100, getNaviBarRect().size.height, 100, 80), titles);
+    m_menuPopover = PVMenuPopover::create(CGRectMake(view()->bounds().size.width - 5 - 100, getNaviBarRect().size.height, 100, menuHeight(titles.size())), titles);
     m_menuPopover->setMenuPopoverDelegate(self());
     m_menuPopover->showInView(view());
 }

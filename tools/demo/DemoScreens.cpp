@@ -1,4 +1,6 @@
 #include "tools/demo/DemoScreens.h"
+#include "tools/demo/PlotDemo.h"
+#include "framework/Source/PETheme.h"
 #include "tools/demo/WidgetLibraryDemo.h"
 
 #include "platform/text/UIFont.h"
@@ -115,6 +117,9 @@ void RowFormViewController::loadView()
     m_backButton->setBackgroundColor(UIColor::grayColor());
     m_backButton->addTarget(self(), &RowFormViewController::goBack, UIControlEventTouchUpInside);
     view->addSubview(m_backButton);
+    auto chartItem = UIBarButtonItem::create(NSString("图表"), UIBarButtonItemStylePlain);
+    chartItem->setTarget(self(), &RowFormViewController::showChart);
+    navigationItem()->setRightBarButtonItem(chartItem);
     setView(view);
 }
 
@@ -153,6 +158,13 @@ void RowFormViewController::showWidgets()
     view()->endEditing(true);
     if (auto navigation = navigationController())
         navigation->pushViewController(WidgetLibraryViewController::create(), true);
+}
+
+void RowFormViewController::showChart()
+{
+    view()->endEditing(true);
+    if (auto navigation = navigationController())
+        navigation->pushViewController(PlotDemoViewController::create(), true);
 }
 
 // MARK: The showcase
@@ -252,6 +264,7 @@ void NoticeViewController::close() { dismissViewControllerAnimated(true); }
 
 std::optional<bool> DemoAppDelegate::didFinishLaunchingWithOptions(UIApplication&, const std::shared_ptr<NSDictionary>&)
 {
+    PETheme::registerBuiltInThemes();
     m_window = UIWindow::create(UIScreen::mainScreen()->bounds());
     m_window->setBackgroundColor(UIColor::whiteColor());
     m_rowList = RowListViewController::create();

@@ -49,6 +49,7 @@ public:
     void goBack();
     void showShowcase();
     void showWidgets();
+    void showChart();
 
 protected:
     void init(NSInteger row);

@@ -5,6 +5,7 @@
 #include "app/services/HttpServiceVideoStud.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
+#include "app/theory/StudentTheoryViewController.h"
 #include "library/json/JSONCodecSerializing.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/hud/UIView_Toast.h"
@@ -46,12 +47,16 @@ void MainViewController::aboutMe(UIControl&)
 void MainViewController::menuEvent(UIControl& sender)
 {
     switch (sender.tag()) {
+    case 2:
+        if (auto navigation = navigationController())
+            navigation->pushViewController(StudentTheoryViewController::create(), true);
+        return;
     case 3:
         return isSchoolEvaluate();
     case 6:
         return videoStudLogin(true);
     default:
-        // FIXME: the hours, exam, theory-study, coach evaluation, booking and mail screens come
+        // FIXME: the hours, exam, coach evaluation, booking and mail screens come
         // later; their tiles push them once they exist.
         return;
     }

@@ -22,7 +22,7 @@ void PVMenuPopover::init(CGRect frame, std::vector<NSString> menuItems)
     m_containerButton = UIButton::buttonWithType(UIButtonTypeCustom);
     m_containerButton->setBackgroundColor(UIColor::colorWithWhite(0, 0.1));
     m_containerButton->setAutoresizingMask(UIViewAutoresizing(63));
-    std::weak_ptr<PVMenuPopover> weakSelf = std::static_pointer_cast<PVMenuPopover>(self());
+    std::weak_ptr<PVMenuPopover> weakSelf = self();
     m_containerButton->addTarget(nullptr, UIControl::Action([weakSelf](UIControl&, const UIEventRef&) {
         if (auto strongSelf = weakSelf.lock())
             strongSelf->dismissMenuPopover();
@@ -36,8 +36,8 @@ void PVMenuPopover::init(CGRect frame, std::vector<NSString> menuItems)
     m_table = UITableView::create(CGRectMake(0, kPointerHeight, frame.size.width, frame.size.height), UITableViewStyle::Plain);
     m_table->layer()->setMasksToBounds(true);
     m_table->layer()->setCornerRadius(2);
-    m_table->setDataSource(std::static_pointer_cast<PVMenuPopover>(self()));
-    m_table->setDelegate(std::static_pointer_cast<PVMenuPopover>(self()));
+    m_table->setDataSource(self());
+    m_table->setDelegate(self());
     m_table->setSeparatorStyle(UITableViewCellSeparatorStyle::None);
     m_table->setScrollEnabled(false);
     m_table->setBackgroundColor(UIColor::clearColor());
@@ -73,7 +73,7 @@ void PVMenuPopover::hide()
     NSAssertMainThread();
     // The container keeps the menu alive until it is gone, so the menu can be shown again.
     auto container = containerButton();
-    std::weak_ptr<PVMenuPopover> weakSelf = std::static_pointer_cast<PVMenuPopover>(self());
+    std::weak_ptr<PVMenuPopover> weakSelf = self();
     UIView::animateWithDuration(kFadeDuration, [container] { container->setAlpha(0); },
         [container, weakSelf](bool) {
             container->removeFromSuperview();
@@ -137,7 +137,7 @@ std::shared_ptr<UITableViewCell> PVMenuPopover::cellForRowAtIndexPath(UITableVie
 void PVMenuPopover::didSelectRowAtIndexPath(UITableView&, const std::shared_ptr<NSIndexPath>& indexPath)
 {
     // The delegate may drop its last reference to the menu when told; keep it for the call.
-    auto protectedSelf = std::static_pointer_cast<PVMenuPopover>(self());
+    auto protectedSelf = self();
     hide();
     if (auto delegate = menuPopoverDelegate())
         delegate->menuPopoverDidSelectMenuItemAtIndex(*this, indexPath->row());

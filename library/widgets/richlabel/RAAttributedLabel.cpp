@@ -630,7 +630,7 @@ void RAAttributedLabel::computeLink(const NSString& text, bool sync)
         m_ignoreRedraw = false;
         return;
     }
-    std::weak_ptr<RAAttributedLabel> weakSelf = std::static_pointer_cast<RAAttributedLabel>(self());
+    std::weak_ptr<RAAttributedLabel> weakSelf = self();
     dispatch_sync(parseQueue(), [weakSelf, text] {
         auto links = RAAttributedLabelURL::detectLinks(text);
         dispatch_async(dispatch_get_main_queue(), [weakSelf, text, links] {
