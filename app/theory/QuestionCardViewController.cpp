@@ -31,8 +31,10 @@ NSString lastPathComponentOf(const NSString& reference)
     return slash.location == NSNotFound ? reference : reference.substringFromIndex(slash.location + 1);
 }
 
+} // namespace
+
 // A literal ".png" at the end names the delivered JPEG; nothing else in the name changes.
-NSString pictureNameOf(const NSString& picurl)
+NSString QuestionCardViewController::pictureNameForReference(const NSString& picurl)
 {
     NSString name = lastPathComponentOf(picurl);
     if (name.lowercaseString().hasSuffix(".png"))
@@ -40,15 +42,13 @@ NSString pictureNameOf(const NSString& picurl)
     return name;
 }
 
-NSString videoNameOf(const NSString& videourl)
+NSString QuestionCardViewController::videoNameForReference(const NSString& videourl)
 {
     NSString name = lastPathComponentOf(videourl);
     if (name.lowercaseString().hasSuffix(".swf"))
         name = name.substringToIndex(name.length() - 4) + ".mp4";
     return name;
 }
-
-} // namespace
 
 // MARK: Screen
 
@@ -344,10 +344,10 @@ void QuestionCardViewController::showQuestion()
     const CGFloat m = (panelWidth - 20 - kPictureWidth) / 2;
     const NSString contentType = ns::stringForKey(m_quest, "qncontype");
     if (contentType.isEqualToString("0") && ns::stringForKey(m_quest, "picurl").length() > 0) {
-        if (auto picture = UIImage::imageNamed(pictureNameOf(ns::stringForKey(m_quest, "picurl"))))
+        if (auto picture = UIImage::imageNamed(pictureNameForReference(ns::stringForKey(m_quest, "picurl"))))
             label->appendImage(picture, CGSizeMake(kPictureWidth, kPictureHeight), UIEdgeInsetsMake(10, m, 5, m), 2);
     } else if (contentType.isEqualToString("2") && ns::stringForKey(m_quest, "videourl").length() > 0) {
-        const NSString file = videoNameOf(ns::stringForKey(m_quest, "videourl"));
+        const NSString file = videoNameForReference(ns::stringForKey(m_quest, "videourl"));
         auto frameView = UIImageView::create(CGRectMake(m, 10, kPictureWidth, kPictureHeight));
         frameView->setBackgroundColor(UIColor::blackColor());
         frameView->setTag(kVideoTag);

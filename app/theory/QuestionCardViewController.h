@@ -22,6 +22,11 @@ public:
     static constexpr NSInteger kVideoTag = 99;
     static constexpr NSInteger kPlayTag = 100;
 
+    // The resource names behind a question's references: the last path component, a ".png"
+    // ending read as the delivered ".jpg", a ".swf" ending as ".mp4".
+    static NSString pictureNameForReference(const NSString& picurl);
+    static NSString videoNameForReference(const NSString& videourl);
+
     // The list the screen walks, shared with whoever opened it; records change in place.
     const std::shared_ptr<NSMutableArray>& questions() const { return m_questions; }
     void setQuestions(const std::shared_ptr<NSMutableArray>& questions) { m_questions = questions; }

@@ -11,11 +11,13 @@
 #include "app/theory/StudentTheoryViewController.h"
 #include "app/theory/TestResultViewController.h"
 #include "app/theory/TestViewController.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationController.h"
 
 #include <filesystem>
@@ -409,4 +411,114 @@ TEST_F(TheoryScreens, theNumberGridMarksAnswersAndTheStrictExamsRightOnesApart)
     host->runUntilIdle();
     EXPECT_TRUE(host->findViewWithText("5/7"));
     snapshot("question-grid");
+}
+
+TEST_F(TheoryScreens, pictureAndVideoReferencesNameTheDeliveredFiles)
+{
+    EXPECT_EQ(QuestionCardViewController::pictureNameForReference("tiku/sign_yield.png"), NSString("sign_yield.jpg"));
+    EXPECT_EQ(QuestionCardViewController::pictureNameForReference("tiku/x1png.png"), NSString("x1png.jpg"));
+    EXPECT_EQ(QuestionCardViewController::pictureNameForReference("abc.PNG"), NSString("abc.jpg"));
+    EXPECT_EQ(QuestionCardViewController::pictureNameForReference("tiku/pngs.gif"), NSString("pngs.gif"));
+    EXPECT_EQ(QuestionCardViewController::videoNameForReference("v/x.swf"), NSString("x.mp4"));
+    EXPECT_EQ(QuestionCardViewController::videoNameForReference("tiku/clip_fog.ogv"), NSString("clip_fog.ogv"));
+}
+
+TEST_F(TheoryScreens, aCardHearsOnlyItsOwnPlayer)
+{
+    auto list = NSMutableArray::array();
+    auto video = record("v1", "0", "A");
+    video->setObject(NSString("2"), NSString("qncontype"));
+    video->setObject(NSString("tiku/clip_crossing.ogv"), NSString("videourl"));
+    list->addObject(video);
+    auto practice = ExerciseViewController::create();
+    practice->setTitle("视频题练习");
+    practice->setQuestions(list);
+    push(practice);
+    ASSERT_TRUE(practice->player());
+    auto still = std::dynamic_pointer_cast<UIImageView>(practice->questionView()->viewWithTag(QuestionCardViewController::kVideoTag));
+    auto mark = practice->questionView()->viewWithTag(QuestionCardViewController::kPlayTag);
+    ASSERT_TRUE(still && mark);
+    still->setImage(nullptr);
+    mark->setHidden(true);
+
+    auto picture = UIImage::imageNamed("play");
+    auto info = ns::dictionary({ { MPMoviePlayerThumbnailImageKey, picture } });
+    auto otherPlayer = MPMoviePlayerController::create();
+    auto center = NSNotificationCenter::defaultCenter();
+    center->postNotificationName(MPMoviePlayerThumbnailImageRequestDidFinishNotification, otherPlayer, info);
+    center->postNotificationName(MPMoviePlayerPlaybackDidFinishNotification, otherPlayer, nullptr);
+    EXPECT_FALSE(still->image());
+    EXPECT_TRUE(mark->isHidden());
+    center->postNotificationName(MPMoviePlayerThumbnailImageRequestDidFinishNotification, practice->player(), info);
+    center->postNotificationName(MPMoviePlayerPlaybackDidFinishNotification, practice->player(), nullptr);
+    EXPECT_EQ(still->image(), picture);
+    EXPECT_FALSE(mark->isHidden());
+}
+
+TEST_F(TheoryScreens, theTheoryHomeTakesTheNextSubjectUpThenDownAndOneEntryAtATime)
+{
+    install({ { .quid = "a", .subject = "1", .qunum = 1 }, { .quid = "b", .subject = "3", .qunum = 2 }, { .quid = "c", .subject = "3", .qunum = 3 } });
+    delegate->user()->setSubject("2");
+    auto theory = push(StudentTheoryViewController::create());
+    EXPECT_EQ(theory->subject(), 3) << "the learner's subject + 1 comes before - 1";
+    EXPECT_EQ(theory->logicQuestArr()->count(), 13u);
+    snapshot("theory-home");
+
+    delegate->user()->setSubject("4");
+    navigation->popViewControllerAnimated(false);
+    theory = push(StudentTheoryViewController::create());
+    EXPECT_EQ(theory->subject(), 3);
+
+    // A second entry during the second of loading opens nothing more.
+    host->tap(host->findViewWithText("顺序练习"));
+    host->advance(0.3);
+    host->tap(host->findViewWithText("未做题库"));
+    host->advance(1.5);
+    EXPECT_EQ(navigation->viewControllers().size(), 3u);
+    auto practice = top<ExerciseViewController>();
+    ASSERT_TRUE(practice);
+    EXPECT_EQ(practice->title(), NSString("顺序练习"));
+    EXPECT_EQ(practice->total(), 2);
+    navigation->popViewControllerAnimated(false);
+    host->runUntilIdle();
+
+    host->tap(host->findViewWithText("我的错题"));
+    host->advance(1.5);
+    EXPECT_EQ(top<StudentTheoryViewController>(), theory);
+    host->tap(host->findViewWithText("成绩统计"));
+    host->advance(0.3);
+    EXPECT_TRUE(host->findViewWithText("尚未开放，敬请期待"));
+}
+
+TEST_F(TheoryScreens, theSpecialMenuNamesItsGroupsAndItsRowsFitTheirCells)
+{
+    auto special = SepcialExerciseViewController::create();
+    special->setSubject(1);
+    push(special);
+    auto table = special->tableView();
+    EXPECT_EQ(table->numberOfSections(), 3);
+    auto header = [&](NSInteger section) {
+        auto view = special->viewForHeaderInSection(*table, section);
+        return std::dynamic_pointer_cast<UILabel>(view->subviews().at(0))->text();
+    };
+    EXPECT_EQ(header(0), NSString("按题目类型分"));
+    EXPECT_EQ(header(1), NSString("按内容类型分"));
+    EXPECT_EQ(header(2), NSString("按强化类型分"));
+    auto cell = table->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(1, 1));
+    ASSERT_TRUE(cell);
+    auto text = cell->contentView()->viewWithTag(101);
+    auto badge = std::dynamic_pointer_cast<UILabel>(cell->contentView()->viewWithTag(100));
+    ASSERT_TRUE(text && badge);
+    EXPECT_EQ(badge->text(), NSString("5"));
+    EXPECT_LE(CGRectGetMaxX(text->frame()), cell->bounds().size.width);
+    snapshot("special-menu");
+
+    // Two rows tapped within the loading second open one practice.
+    host->tap(host->findViewWithText("单选题"));
+    host->advance(0.2);
+    host->tap(host->findViewWithText("判断题"));
+    host->advance(1.5);
+    EXPECT_EQ(navigation->viewControllers().size(), 3u);
+    ASSERT_TRUE(top<ExerciseViewController>());
+    EXPECT_EQ(top<ExerciseViewController>()->title(), NSString("单选题练习"));
 }

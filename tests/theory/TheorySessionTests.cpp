@@ -14,6 +14,7 @@
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIAlertView.h"
 
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -331,4 +332,27 @@ TEST_F(TheorySession, theClockSubmitsAtZeroAndTheReviewAndRetakeWorkOnTheSamePap
     EXPECT_EQ(retake->timeLabel()->text(), clock(retake->secondCountDown()));
     EXPECT_TRUE(retake->optionRows().size() >= 2);
     shot("theory-24-retake");
+}
+
+TEST_F(TheorySession, aDamagedBankEndsInTheEmptyListMessageAndIsRestoredForTheNextEntry)
+{
+    auto theory = openTheoryHome();
+    ASSERT_TRUE(theory);
+    {
+        std::ofstream damaged(QuestionManager::getDBPath().UTF8String(), std::ios::binary | std::ios::trunc);
+        damaged << "not a question bank";
+    }
+    auto entry = host->findViewWithText("顺序练习");
+    ASSERT_TRUE(entry);
+    host->tap(entry);
+    host->advance(1.1);
+    EXPECT_EQ(hudText(), NSString("您暂无该类型题目，请选择其他类型"));
+    shot("theory-30-damaged-bank");
+    host->advance(1.5);
+    EXPECT_EQ(top<StudentTheoryViewController>(), theory);
+
+    tapAndLoad("顺序练习");
+    auto practice = top<ExerciseViewController>();
+    ASSERT_TRUE(practice);
+    EXPECT_GT(practice->total(), 100);
 }
