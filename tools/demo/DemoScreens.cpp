@@ -1,4 +1,5 @@
 #include "tools/demo/DemoScreens.h"
+#include "tools/demo/ListsCalendarsDemo.h"
 #include "tools/demo/PlotDemo.h"
 #include "framework/Source/PETheme.h"
 #include "tools/demo/WidgetLibraryDemo.h"
@@ -113,6 +114,9 @@ void RowFormViewController::loadView()
     m_widgetsButton = makeButton("Widgets", CGRectMake(20, 370, 280, 44));
     m_widgetsButton->addTarget(self(), &RowFormViewController::showWidgets, UIControlEventTouchUpInside);
     view->addSubview(m_widgetsButton);
+    m_listsButton = makeButton("Lists and calendars", CGRectMake(20, 430, 280, 44));
+    m_listsButton->addTarget(self(), &RowFormViewController::showLists, UIControlEventTouchUpInside);
+    view->addSubview(m_listsButton);
     m_backButton = makeButton("Back", CGRectMake(20, 250, 280, 44));
     m_backButton->setBackgroundColor(UIColor::grayColor());
     m_backButton->addTarget(self(), &RowFormViewController::goBack, UIControlEventTouchUpInside);
@@ -158,6 +162,13 @@ void RowFormViewController::showWidgets()
     view()->endEditing(true);
     if (auto navigation = navigationController())
         navigation->pushViewController(WidgetLibraryViewController::create(), true);
+}
+
+void RowFormViewController::showLists()
+{
+    view()->endEditing(true);
+    if (auto navigation = navigationController())
+        navigation->pushViewController(ListsCalendarsViewController::create(), true);
 }
 
 void RowFormViewController::showChart()

@@ -44,12 +44,14 @@ public:
     const std::shared_ptr<UIButton>& backButton() const { return m_backButton; }
     const std::shared_ptr<UIButton>& showcaseButton() const { return m_showcaseButton; }
     const std::shared_ptr<UIButton>& widgetsButton() const { return m_widgetsButton; }
+    const std::shared_ptr<UIButton>& listsButton() const { return m_listsButton; }
 
     void showNotice();
     void goBack();
     void showShowcase();
     void showWidgets();
     void showChart();
+    void showLists();
 
 protected:
     void init(NSInteger row);
@@ -63,6 +65,7 @@ private:
     std::shared_ptr<UIButton> m_backButton;
     std::shared_ptr<UIButton> m_showcaseButton;
     std::shared_ptr<UIButton> m_widgetsButton;
+    std::shared_ptr<UIButton> m_listsButton;
 };
 
 class NoticeViewController : public UIViewController {

@@ -1,5 +1,6 @@
 #include "tools/demo/DemoTour.h"
 
+#include "tools/demo/ListsCalendarsDemo.h"
 #include "tools/demo/WidgetLibraryDemo.h"
 
 namespace DemoTour {
@@ -125,6 +126,76 @@ bool visitEveryScreen(HeadlessHost& host, DemoAppDelegate& application,
         return fail("the drawer's menu button opens it");
     visited("widgets-drawer");
     drawer->dismissViewControllerAnimated(false);
+    navigation->popViewControllerAnimated(false);
+    host.runUntilIdle();
+
+    if (!host.tap(form->listsButton()))
+        return fail("the lists button takes a tap");
+    host.runUntilIdle();
+    auto lists = std::dynamic_pointer_cast<ListsCalendarsViewController>(navigation->topViewController());
+    if (!lists)
+        return fail("the lists screen is pushed");
+    host.tap(lists->buttons()[0]);
+    host.runUntilIdle();
+    auto pull = std::dynamic_pointer_cast<PullListDemoViewController>(navigation->topViewController());
+    if (!pull)
+        return fail("the pull table is pushed");
+    host.drag(CGPointMake(160, 120), CGPointMake(160, 420), 0.5);
+    host.advance(0.4);
+    if (!pull->table()->pullTableIsRefreshing())
+        return fail("pulling the list down refreshes it");
+    visited("lists-pull-table");
+    host.advance(1.5);
+    navigation->popViewControllerAnimated(false);
+    host.runUntilIdle();
+
+    host.tap(lists->buttons()[1]);
+    host.runUntilIdle();
+    auto folding = std::dynamic_pointer_cast<FoldingListDemoViewController>(navigation->topViewController());
+    if (!folding)
+        return fail("the folding table is pushed");
+    host.tap(CGPointMake(160, 64 + 44 * 2 + 22));
+    host.advance(0.5);
+    if (!folding->table()->top())
+        return fail("a tap on a row opens its folder");
+    visited("lists-folding-table");
+    host.tap(CGPointMake(160, 500));
+    host.advance(0.5);
+    navigation->popViewControllerAnimated(false);
+    host.runUntilIdle();
+
+    host.tap(lists->buttons()[2]);
+    host.runUntilIdle();
+    auto strip = std::dynamic_pointer_cast<StripAndCarouselDemoViewController>(navigation->topViewController());
+    if (!strip)
+        return fail("the strip and carousel are pushed");
+    host.tap(strip->menu()->buttonAtIndex(2));
+    host.swipe(CGPointMake(260, 64 + 200), UISwipeDirectionHint::Left);
+    host.advance(1.2);
+    if (strip->coverFlow()->currentRenderingImageIndex() == 0)
+        return fail("a flick moves the carousel");
+    visited("lists-strip-carousel");
+    navigation->popViewControllerAnimated(false);
+    host.runUntilIdle();
+
+    host.tap(lists->buttons()[3]);
+    host.advance(0.5);
+    if (!lists->calendar() || !lists->calendar()->appear())
+        return fail("the month calendar shows");
+    visited("lists-month-calendar");
+    lists->calendar()->hide();
+    host.advance(0.5);
+
+    host.tap(lists->buttons()[4]);
+    host.advance(0.5);
+    auto tutorial = std::dynamic_pointer_cast<TPTutorialController>(navigation->presentedViewController());
+    if (!tutorial)
+        return fail("the tutorial is presented");
+    host.advance(3.2);
+    visited("lists-tutorial");
+    if (!host.tap(tutorial->rightButton()))
+        return fail("the tutorial's right button takes a tap");
+    host.advance(0.6);
     navigation->popViewControllerAnimated(false);
     host.runUntilIdle();
 
