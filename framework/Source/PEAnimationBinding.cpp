@@ -1,5 +1,6 @@
 #include "framework/Source/PEAnimationBinding.h"
 
+#include "framework/Source/PEXYPlotSpace.h"
 #include "platform/foundation/NSDecimalNumber.h"
 #include "platform/foundation/NeverDestroyed.h"
 #include "platform/layers/NSValueGeometry.h"
@@ -53,6 +54,13 @@ void PEAnimationBinding::add(std::shared_ptr<const PEAnimationBinding> binding)
 
 std::shared_ptr<const PEAnimationBinding> PEAnimationBinding::bindingForProperty(const id& object, const NSString& property)
 {
+    // The engine's own animated properties, registered on first use rather than by static
+    // initialisers the linker may leave out.
+    static std::once_flag engineProperties;
+    std::call_once(engineProperties, [] {
+        registerProperty<PEXYPlotSpace>("xRange", &PEXYPlotSpace::xRange, &PEXYPlotSpace::setXRange);
+        registerProperty<PEXYPlotSpace>("yRange", &PEXYPlotSpace::yRange, &PEXYPlotSpace::setYRange);
+    });
     if (!object || property.length() == 0)
         return nullptr;
     std::lock_guard lock(registry().mutex);

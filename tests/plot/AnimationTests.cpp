@@ -1,6 +1,8 @@
 #include "framework/Source/PEAnimation.h"
 #include "framework/Source/PEAnimation_PEAnimationPeriodAdditions.h"
 #include "framework/Source/PEUtilities.h"
+#include "framework/Source/PEXYPlotSpace.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/foundation/NSDecimalNumber.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -347,4 +349,20 @@ TEST(AnimationPeriods, leaveTheStartUnknownForNotANumberAndExtrapolateOutsideThe
         EXPECT_EQ(exception.reason(), NSString("The -tweenedValueForProgress: method must be implemented by PEAnimationPeriod subclasses."));
     }
     EXPECT_TRUE(abstract->description().hasSuffix(" from: 1; to: 2; duration: 1, delay: 0>"));
+}
+
+TEST_F(AnimationTest, movesAPlotSpaceRangeThroughItsOwnSetterEveryTick)
+{
+    auto space = PEXYPlotSpace::create();
+    space->setXRange(PEPlotRange::plotRangeWithLocation(0.0, 10.0));
+    int mappingChanges = 0;
+    auto observer = NSNotificationCenter::defaultCenter()->addObserverForName(PEPlotSpaceCoordinateMappingDidChangeNotification,
+        space, nullptr, [&](const auto&) { ++mappingChanges; });
+    animate(space, "xRange", space->xRange(), PEPlotRange::plotRangeWithLocation(6.0, 4.0), 3 * tick);
+    drain();
+    ticks(4);
+    EXPECT_EQ(space->xRange()->locationDouble(), 6);
+    EXPECT_EQ(space->xRange()->lengthDouble(), 4);
+    EXPECT_EQ(mappingChanges, 3);
+    NSNotificationCenter::defaultCenter()->removeObserver(observer);
 }
