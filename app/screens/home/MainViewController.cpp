@@ -6,6 +6,9 @@
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "app/theory/StudentTheoryViewController.h"
+#include "app/training/GoodsInfoViewController.h"
+#include "app/training/MakeCarViewController.h"
+#include "app/training/VideoStudentViewController.h"
 #include "library/json/JSONCodecSerializing.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/hud/UIView_Toast.h"
@@ -53,10 +56,14 @@ void MainViewController::menuEvent(UIControl& sender)
         return;
     case 3:
         return isSchoolEvaluate();
+    case 5:
+        if (auto navigation = navigationController())
+            navigation->pushViewController(MakeCarViewController::create(), true);
+        return;
     case 6:
         return videoStudLogin(true);
     default:
-        // FIXME: the hours, exam, coach evaluation, booking and mail screens come
+        // FIXME: the hours, exam, coach evaluation and mail screens come
         // later; their tiles push them once they exist.
         return;
     }
@@ -126,7 +133,8 @@ void MainViewController::videoReply(const id& reply)
         return;
     }
     if (account->distanceEduation().isEqualToString("1")) {
-        // FIXME: the video list is pushed here once the video screens exist.
+        if (auto navigation = navigationController())
+            navigation->pushViewController(VideoStudentViewController::create(), true);
         return;
     }
     UIAlertView::create(NSString("提示"), NSString("您还没有开通网上学习功能，是否前往开通?"),
@@ -137,8 +145,12 @@ void MainViewController::videoReply(const id& reply)
 
 void MainViewController::alertViewClickedButtonAtIndex(UIAlertView&, NSInteger buttonIndex)
 {
-    // FIXME: "立即前往" opens the goods details screen once the order screens exist.
-    (void)buttonIndex;
+    if (buttonIndex != 1)
+        return;
+    auto goods = GoodsInfoViewController::create();
+    goods->setGoBackViewController(self());
+    if (auto navigation = navigationController())
+        navigation->pushViewController(goods, true);
 }
 
 void MainViewController::evaluateSuccess(const std::shared_ptr<NSNotification>&)
