@@ -47,11 +47,12 @@ id text(const NSString& value)
     return value.isNil() ? id(NSNull::null()) : id(value);
 }
 
-// Opens an existing file only: a bank that is not there must not be created empty.
-std::shared_ptr<SQDatabase> openExisting(const NSString& path, int flags)
+// Opens an existing file only: a bank that is not there must not be created empty. Probes of a
+// bank that may be damaged keep quiet; the operations' statements log their failures.
+std::shared_ptr<SQDatabase> openExisting(const NSString& path, int flags, bool logsErrors = false)
 {
     auto database = SQDatabase::databaseWithPath(path);
-    database->setLogsErrors(false);
+    database->setLogsErrors(logsErrors);
     if (!NSFileManager::defaultManager()->fileExistsAtPath(path) || !database->openWithFlags(flags))
         return nullptr;
     return database;
@@ -166,7 +167,7 @@ bool installBank(const NSString& source, const NSString& path)
 // An operation's own connection to the bank, closed when the operation ends.
 class QuestionManager::Connection {
 public:
-    explicit Connection(QuestionManager& store) : m_store(store), m_database(openExisting(getDBPath(), SQLITE_OPEN_READWRITE))
+    explicit Connection(QuestionManager& store) : m_store(store), m_database(openExisting(getDBPath(), SQLITE_OPEN_READWRITE, true))
     {
         if (!m_database)
             m_store.repairAfterFailure(SQLITE_CANTOPEN);
