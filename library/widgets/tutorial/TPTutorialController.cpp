@@ -108,23 +108,23 @@ void TPTutorialController::setOverlayTexts()
     const auto& common = TPTutorialStyle::sharedInstance();
     for (NSInteger i = 0; i < numberOfPages(); ++i) {
         const auto& page = m_pages[size_t(i)];
-        if (page->title && page->title->text.length() > 0)
-            overlayLabelWithStyle(page->title, common->titleStyle(), i);
-        if (page->subTitle && page->subTitle->text.length() > 0)
-            overlayLabelWithStyle(page->subTitle, common->subTitleStyle(), i);
+        if (page->title() && page->title()->text().length() > 0)
+            overlayLabelWithStyle(page->title(), common->titleStyle(), i);
+        if (page->subTitle() && page->subTitle()->text().length() > 0)
+            overlayLabelWithStyle(page->subTitle(), common->subTitleStyle(), i);
     }
 }
 
 void TPTutorialController::overlayLabelWithStyle(const TPTutorialLabelStyleRef& style, const TPTutorialLabelStyleRef& commonStyle, NSInteger index)
 {
     const CGSize size = view()->bounds().size;
-    auto label = UILabel::create(CGRectMake(index * size.width, size.height - CGFloat(commonStyle->offset), size.width, 45));
-    label->setNumberOfLines(NSInteger(commonStyle->linesNumber));
+    auto label = UILabel::create(CGRectMake(index * size.width, size.height - CGFloat(commonStyle->offset()), size.width, 45));
+    label->setNumberOfLines(NSInteger(commonStyle->linesNumber()));
     label->setBackgroundColor(UIColor::clearColor());
     label->setTextAlignment(NSTextAlignmentCenter);
-    label->setText(style->text);
-    label->setFont(style->font ? style->font : commonStyle->font);
-    label->setTextColor(style->textColor ? style->textColor : commonStyle->textColor);
+    label->setText(style->text());
+    label->setFont(style->font() ? style->font() : commonStyle->font());
+    label->setTextColor(style->textColor() ? style->textColor() : commonStyle->textColor());
     m_scrollView->addSubview(label);
 }
 
@@ -154,7 +154,7 @@ void TPTutorialController::setLayersPicturesWithIndex(NSInteger index)
 
 void TPTutorialController::setBackgroundImage(const UIImageViewRef& view, NSInteger index)
 {
-    view->setImage(index >= 0 && index < numberOfPages() ? UIImage::imageNamed(m_pages[size_t(index)]->pictureName) : nullptr);
+    view->setImage(index >= 0 && index < numberOfPages() ? UIImage::imageNamed(m_pages[size_t(index)]->pictureName()) : nullptr);
 }
 
 void TPTutorialController::scrollViewDidScroll(UIScrollView& scrollView)
@@ -224,7 +224,7 @@ void TPTutorialController::autoScrollToNextPage()
     DelayedPerform::cancelPreviousPerformRequestsWithTarget(this, "animateScrolling", nullptr);
     const NSInteger index = std::clamp<NSInteger>(m_currentPageIndex, 0, numberOfPages() - 1);
     std::weak_ptr<TPTutorialController> weakSelf = self();
-    DelayedPerform::performSelector(self(), "animateScrolling", nullptr, std::max(0.0, m_pages[size_t(index)]->duration), [weakSelf] {
+    DelayedPerform::performSelector(self(), "animateScrolling", nullptr, std::max(0.0, m_pages[size_t(index)]->duration()), [weakSelf] {
         if (auto strongSelf = weakSelf.lock())
             strongSelf->animateScrolling();
     });

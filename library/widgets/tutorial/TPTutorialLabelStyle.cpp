@@ -3,7 +3,7 @@
 std::shared_ptr<TPTutorialLabelStyle> TPTutorialLabelStyle::initWithText(const NSString& text)
 {
     auto style = create();
-    style->text = text;
+    style->setText(text);
     return style;
 }
 
@@ -11,9 +11,9 @@ std::shared_ptr<TPTutorialLabelStyle> TPTutorialLabelStyle::initWithFont(const U
     NSUInteger linesNumber, NSUInteger offset)
 {
     auto style = create();
-    style->font = font;
-    style->textColor = textColor;
-    style->linesNumber = linesNumber;
-    style->offset = offset;
+    style->setFont(font);
+    style->setTextColor(textColor);
+    style->setLinesNumber(linesNumber);
+    style->setOffset(offset);
     return style;
 }

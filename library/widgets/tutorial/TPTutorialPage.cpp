@@ -4,10 +4,10 @@ std::shared_ptr<TPTutorialPage> TPTutorialPage::initWithTitle(const NSString& ti
     const NSString& pictureName, double duration)
 {
     auto page = create();
-    page->title = TPTutorialLabelStyle::initWithText(title);
-    page->subTitle = TPTutorialLabelStyle::initWithText(subTitle);
-    page->pictureName = pictureName;
-    page->duration = duration;
+    page->m_title = TPTutorialLabelStyle::initWithText(title);
+    page->m_subTitle = TPTutorialLabelStyle::initWithText(subTitle);
+    page->m_pictureName = pictureName;
+    page->m_duration = duration;
     return page;
 }
 
@@ -15,14 +15,14 @@ void TPTutorialPage::setTitleStyle(const TPTutorialLabelStyleRef& style)
 {
     if (!style)
         return;
-    title->font = style->font;
-    title->textColor = style->textColor;
+    m_title->setFont(style->font());
+    m_title->setTextColor(style->textColor());
 }
 
 void TPTutorialPage::setSubTitleStyle(const TPTutorialLabelStyleRef& style)
 {
     if (!style)
         return;
-    subTitle->font = style->font;
-    subTitle->textColor = style->textColor;
+    m_subTitle->setFont(style->font());
+    m_subTitle->setTextColor(style->textColor());
 }

@@ -14,10 +14,18 @@ public:
     void setTitleStyle(const TPTutorialLabelStyleRef& style);
     void setSubTitleStyle(const TPTutorialLabelStyleRef& style);
 
-    TPTutorialLabelStyleRef title;
-    TPTutorialLabelStyleRef subTitle;
-    NSString pictureName;
-    double duration { 0 };
+    const TPTutorialLabelStyleRef& title() const { return m_title; }
+    const TPTutorialLabelStyleRef& subTitle() const { return m_subTitle; }
+    const NSString& pictureName() const { return m_pictureName; }
+    void setPictureName(const NSString& name) { m_pictureName = name; }
+    double duration() const { return m_duration; }
+    void setDuration(double duration) { m_duration = duration; }
+
+private:
+    TPTutorialLabelStyleRef m_title;
+    TPTutorialLabelStyleRef m_subTitle;
+    NSString m_pictureName;
+    double m_duration { 0 };
 };
 
 using TPTutorialPageRef = std::shared_ptr<TPTutorialPage>;
