@@ -2,7 +2,9 @@
 // headless host, against the same frames with a plain filled view in its place.
 
 #include "library/widgets/progresshud/PRProgressHUD.h"
+#include "platform/graphics/UIGraphics.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/uikit/UIRectFill.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,17 +40,27 @@ void BM_DeterminateHUD60Frames(benchmark::State& state)
 }
 BENCHMARK(BM_DeterminateHUD60Frames)->Unit(benchmark::kMillisecond);
 
-// The reference: a box of the HUD's size whose colour changes each frame, so that each frame
-// redraws as much of the screen with a plain fill.
+// The reference: a view of the HUD box's size that fills its bounds with one colour, marked for
+// redrawing each frame as the pie is.
+class PlainFillView : public UIView {
+    NS_OBJECT(PlainFillView, UIView)
+public:
+    void drawRect(CGRect) override
+    {
+        CGContextSetGrayFillColor(UIGraphicsGetCurrentContext(), 0, 0.8);
+        UIRectFill(bounds());
+    }
+};
+
 void BM_PlainFill60Frames(benchmark::State& state)
 {
     Screen screen;
-    auto box = UIView::create(CGRectMake(108, 232, 104, 104));
+    auto box = PlainFillView::create(CGRectMake(108, 232, 104, 104));
     screen.root->view()->addSubview(box);
     screen.host->advance(kFrame);
     for (auto _ : state) {
         for (int frame = 1; frame <= 60; ++frame) {
-            box->setBackgroundColor(UIColor::colorWithWhite(frame / 60.0, 0.8));
+            box->setNeedsDisplay();
             screen.host->advance(kFrame);
         }
     }
