@@ -19,6 +19,7 @@
 #include "framework/Source/PEUtilities.h"
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSDecimalNumber.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSNumberFormatter.h"
@@ -101,8 +102,25 @@ void PEAxis::setPlotSpace(const std::shared_ptr<PEPlotSpace>& space)
 {
     if (space == m_plotSpace)
         return;
+    auto center = NSNotificationCenter::defaultCenter();
+    if (m_plotSpace)
+        center->removeObserver(self(), PEPlotSpaceCoordinateMappingDidChangeNotification, m_plotSpace);
     m_plotSpace = space;
+    // New ranges or scales move every tick: the generated ones must follow.
+    if (space)
+        center->addObserver(self(), &PEAxis::plotSpaceMappingDidChange, PEPlotSpaceCoordinateMappingDidChangeNotification, space);
     setNeedsRelabel();
+}
+
+void PEAxis::plotSpaceMappingDidChange()
+{
+    setNeedsRelabel();
+    setNeedsLayout();
+}
+
+PEAxis::~PEAxis()
+{
+    NSNotificationCenter::defaultCenter()->removeObserver(static_cast<const NSObject*>(this));
 }
 
 void PEAxis::setPlotArea(const std::shared_ptr<PEPlotArea>& plotArea)
@@ -775,7 +793,8 @@ bool PEAxis::init(NSCoder& coder)
         return false;
     }
     m_coordinate = static_cast<PECoordinate>(coordinate);
-    m_plotSpace = coder.decodeObjectOfClass<PEPlotSpace>("PEAxis.plotSpace");
+    if (auto space = coder.decodeObjectOfClass<PEPlotSpace>("PEAxis.plotSpace"))
+        setPlotSpace(space);
     m_tickDirection = static_cast<PESign>(direction);
     m_majorTickLength = decodeCGFloatForKey(coder, "PEAxis.majorTickLength");
     m_minorTickLength = decodeCGFloatForKey(coder, "PEAxis.minorTickLength");

@@ -35,6 +35,7 @@ class PEAxis : public PELayer {
     NS_OBJECT(PEAxis, PELayer)
 public:
     using LabelList = std::vector<std::shared_ptr<PEAxisLabel>>;
+    ~PEAxis() override;
 
     PECoordinate coordinate() const { return m_coordinate; }
     virtual void setCoordinate(PECoordinate coordinate);
@@ -164,6 +165,7 @@ private:
     void attachLabelLayers();
     void detachLabelLayers();
     void updateGridLineLayers();
+    void plotSpaceMappingDidChange();
     void updatePlotAreaLayers(PEPlotAreaLayerType type);
     NSString labelTextForLocation(const NSDecimal& location) const;
 

@@ -66,9 +66,8 @@ void PEGraphHostingView::setBounds(CGRect newBounds)
     sizeGraphToView();
 }
 
-void PEGraphHostingView::drawRect(CGRect rect)
+void PEGraphHostingView::drawRect(CGRect)
 {
-    UIView::drawRect(rect);
     auto context = UIGraphicsGetCurrentContext();
     if (!m_hostedGraph || !context)
         return;

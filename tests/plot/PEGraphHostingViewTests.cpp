@@ -129,3 +129,18 @@ TEST_F(HostingViewTest, aPinchScalesThePlotSpacesWhenAllowed)
     host->runUntilIdle();
     EXPECT_EQ(space->xRange()->lengthDouble(), length);
 }
+
+TEST(PEGraphHostingView, aGraphHostedBeforeTheViewIsShownIsDrawnWhenItAppears)
+{
+    auto host = HeadlessHost::create();
+    auto root = UIViewController::create();
+    host->showRootViewController(root);
+    auto view = CountingHostingView::create(CGRect { { 0, 0 }, { 320, 300 } });
+    auto graph = PETheme::themeNamed("Plain White")->newGraph();
+    view->setHostedGraph(graph);
+    host->runUntilIdle();
+    root->view()->addSubview(view);
+    host->runUntilIdle();
+    EXPECT_GE(view->draws, 1);
+    EXPECT_TRUE(host->writePNG(view, NSString(snapshotPath("hosting-view-shown-later@2x.png"))));
+}
