@@ -1,5 +1,6 @@
 #include "framework/Source/PELegendEntry.h"
 
+#include "framework/Source/PEPlatformSpecificAttributedStringExtensions.h"
 #include "framework/Source/PEPlot.h"
 #include "framework/Source/PETextStyle.h"
 #include "framework/Source/PETextStyleExtensions.h"
@@ -51,9 +52,7 @@ void PELegendEntry::drawTitleInRect(CGRect rect, const CGContextRef& context, CG
     }
     auto attributed = attributedTitle();
     if (attributed && attributed->length() > 0) {
-        PEPushPlatformContext(context);
-        NSStringDrawing::drawInRect(attributed, rect);
-        PEPopPlatformContext();
+        PEPlatformSpecificAttributedStringExtensions::drawInRect(*attributed, rect, context);
     } else {
         NSString text = attributed ? attributed->string() : title();
         if (!text.isNil())
