@@ -65,7 +65,13 @@ bool PETextStyle::init(NSCoder& coder)
         m_fontName = NSString(name);
     m_fontSize = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PETextStyle.fontSize");
     m_color = coder.decodeObjectOfClass<PEColor>("PETextStyle.color");
-    m_textAlignment = static_cast<NSTextAlignment>(coder.decodeIntegerForKey("PETextStyle.textAlignment"));
-    m_lineBreakMode = static_cast<NSLineBreakMode>(coder.decodeIntegerForKey("PETextStyle.lineBreakMode"));
+    NSInteger alignment = coder.decodeIntegerForKey("PETextStyle.textAlignment");
+    NSInteger lineBreak = coder.decodeIntegerForKey("PETextStyle.lineBreakMode");
+    // Sizes no screen shows, and values outside the enumerations, only come from damaged archives.
+    if (!(m_fontSize > 0 && m_fontSize <= 1000) || alignment < NSTextAlignmentLeft || alignment > NSTextAlignmentNatural
+        || lineBreak < NSLineBreakByWordWrapping || lineBreak > NSLineBreakByTruncatingMiddle)
+        return false;
+    m_textAlignment = static_cast<NSTextAlignment>(alignment);
+    m_lineBreakMode = static_cast<NSLineBreakMode>(lineBreak);
     return true;
 }

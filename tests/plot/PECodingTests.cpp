@@ -194,3 +194,28 @@ TEST(PECoding, aThemedGraphDrawsTheSameAfterARoundTrip)
             differing += std::abs(before.darkness(x, y) - after.darkness(x, y)) > 40;
     EXPECT_LT(differing, before.width * before.height / 100);
 }
+
+TEST(PECoding, archivesOfWholeGraphsSeedTheArchiveFuzzer)
+{
+    auto graph = std::static_pointer_cast<PEXYGraph>(PETheme::themeNamed("Plain White")->newGraph());
+    auto plot = TestLinePlot::create(CGRectZero);
+    plot->titles = { "科目一" };
+    graph->addPlot(plot);
+    graph->setLegend(PELegend::legendWithGraph(graph));
+    graph->setTitle("图");
+    auto archive = NSKeyedArchiver::archivedDataWithRootObject(graph);
+    // Kept beside the pictures; the fuzzer's seeds are copies of it.
+    std::ofstream(snapshotPath("graph-archive.seed"), std::ios::binary).write(reinterpret_cast<const char*>(archive->bytes()), static_cast<std::streamsize>(archive->length()));
+    auto decoded = ns::cast<PEGraph>(NSKeyedUnarchiver::unarchiveObjectWithData(archive));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->allPlots().size(), 1u);
+    ASSERT_TRUE(decoded->legend());
+    EXPECT_EQ(decoded->legend()->legendEntries().size(), 1u);
+    EXPECT_NO_THROW(renderGraph(decoded, 1));
+
+    // Cut short, the archive is refused rather than misread.
+    auto truncated = NSData::dataWithBytes(archive->bytes(), archive->length() / 2);
+    id partial;
+    EXPECT_NO_THROW(partial = NSKeyedUnarchiver::unarchiveObjectWithData(truncated));
+    EXPECT_FALSE(partial);
+}
