@@ -28,11 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         return 0;
     UIGraphicsBeginImageContextWithOptions(CGSize { 64, 64 }, true, 1);
     auto context = UIGraphicsGetCurrentContext();
-    if (auto graph = ns::cast<PEGraph>(layer))
+    if (auto graph = std::dynamic_pointer_cast<PEGraph>(layer))
         graph->layoutAndRenderInContext(context);
     else
         layer->recursivelyRenderInContext(context);
-    if (auto legend = ns::cast<PELegend>(layer))
+    if (auto legend = std::dynamic_pointer_cast<PELegend>(layer))
         (void)legend->pointingDeviceDownEvent(nullptr, CGPoint { 10, 10 });
     (void)layer->pointingDeviceDownEvent(nullptr, CGPoint { 10, 10 });
     UIGraphicsEndImageContext();
