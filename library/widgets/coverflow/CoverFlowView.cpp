@@ -42,8 +42,6 @@ std::shared_ptr<CoverFlowView> CoverFlowView::coverFlowViewWithFrame(CGRect fram
     return view;
 }
 
-CoverFlowView::~CoverFlowView() { DelayedPerform::cancelPreviousPerformRequestsWithTarget(this); }
-
 void CoverFlowView::init(CGRect frame)
 {
     UIView::init(frame);

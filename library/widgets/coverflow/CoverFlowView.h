@@ -24,8 +24,6 @@ public:
 class CoverFlowView : public UIView {
     NS_OBJECT(CoverFlowView, UIView)
 public:
-    ~CoverFlowView() override;
-
     static std::shared_ptr<CoverFlowView> coverFlowViewWithFrame(CGRect frame, const std::vector<UIImageRef>& images,
         const std::vector<NSString>& titles, int32_t sideImageCount, CGFloat sideImageScale, CGFloat middleImageScale);
 

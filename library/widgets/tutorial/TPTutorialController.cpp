@@ -33,8 +33,6 @@ void TPTutorialController::init(const std::vector<TPTutorialPageRef>& pages, con
     m_rightButton = UIButton::buttonWithType(UIButtonTypeCustom);
 }
 
-TPTutorialController::~TPTutorialController() { DelayedPerform::cancelPreviousPerformRequestsWithTarget(this); }
-
 void TPTutorialController::viewDidLoad()
 {
     UIViewController::viewDidLoad();

@@ -40,8 +40,6 @@ enum TPTutorialState : NSUInteger {
 class TPTutorialController : public UIViewController, public UIScrollViewDelegate {
     NS_OBJECT(TPTutorialController, UIViewController)
 public:
-    ~TPTutorialController() override;
-
     static std::shared_ptr<TPTutorialController> initWithPages(const std::vector<TPTutorialPageRef>& pages);
     static std::shared_ptr<TPTutorialController> initWithPages(const std::vector<TPTutorialPageRef>& pages,
         const std::shared_ptr<TPTutorialControllerDelegate>& delegate);
