@@ -784,6 +784,25 @@ void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const
         const CGFloat margin = source.shadowRadius() * 2 + std::max(std::abs(source.shadowOffset().width), std::abs(source.shadowOffset().height)) + 1;
         area = CGRectInset(area, -margin, -margin);
     }
+    const CGAffineTransform baseToDevice = CGAffineTransformConcat(m_baseCTM, CGAffineTransformConcat(CGAffineTransformInvert(c->ctm()), c->backend().cairoTransform()));
+    {
+        // A layer that lands wholly off the device, or partly behind the viewer, is left out
+        // before its flat picture is drawn.
+        const Matrix3 layerToDevice = multiply(homography(toBase), affineMatrix(baseToDevice));
+        double left = HUGE_VAL, top = HUGE_VAL, right = -HUGE_VAL, bottom = -HUGE_VAL;
+        for (CGPoint p : { CGPointMake(CGRectGetMinX(area), CGRectGetMinY(area)), CGPointMake(CGRectGetMaxX(area), CGRectGetMinY(area)),
+                 CGPointMake(CGRectGetMinX(area), CGRectGetMaxY(area)), CGPointMake(CGRectGetMaxX(area), CGRectGetMaxY(area)) }) {
+            const double w = p.x * layerToDevice[0][2] + p.y * layerToDevice[1][2] + layerToDevice[2][2];
+            if (!(w > 1e-9))
+                return;
+            const double x = (p.x * layerToDevice[0][0] + p.y * layerToDevice[1][0] + layerToDevice[2][0]) / w;
+            const double y = (p.x * layerToDevice[0][1] + p.y * layerToDevice[1][1] + layerToDevice[2][1]) / w;
+            left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+        const CGSize device = c->deviceSize();
+        if (right <= 0 || bottom <= 0 || left >= device.width || top >= device.height)
+            return;
+    }
     auto flat = CGBitmapContext::createImageContext(area.size, false, scale);
     if (!flat)
         return;
@@ -801,7 +820,6 @@ void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const
 
     // Picture pixels → layer points → the base user space → device pixels (top-left origin).
     const Matrix3 pictureToLayer { { { 1 / scale, 0, 0 }, { 0, 1 / scale, 0 }, { area.origin.x, area.origin.y, 1 } } };
-    const CGAffineTransform baseToDevice = CGAffineTransformConcat(m_baseCTM, CGAffineTransformConcat(CGAffineTransformInvert(c->ctm()), c->backend().cairoTransform()));
     const Matrix3 toDevice = multiply(multiply(pictureToLayer, homography(toBase)), affineMatrix(baseToDevice));
 
     double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
