@@ -180,7 +180,7 @@ TEST_F(RichLabelTest, oneLineReportsItsOwnWidthAndSeveralLinesTheWidthOffered)
 TEST_F(RichLabelTest, aQuestionPictureIsDrawnUprightAtItsFittedSizeUnderTheText)
 {
     const CGFloat width = 280;
-    auto label = questionLabel("1.如图所示，在这种情况下应该怎样行驶？                ", width);
+    auto label = questionLabel("1.如图所示，在这种情况下应该怎样行驶？详见www.122.gov.cn                ", width);
     const CGFloat m = (width - 220) / 2;
     label->appendImage(twoToneImage({ 440, 140 }, UIColor::redColor(), UIColor::blueColor()), CGSizeMake(220, 140),
         UIEdgeInsetsMake(10, m, 5, m), 2);
@@ -195,6 +195,18 @@ TEST_F(RichLabelTest, aQuestionPictureIsDrawnUprightAtItsFittedSizeUnderTheText)
     EXPECT_TRUE(isRed(host->pixelAt(CGPointMake(x, pictureBottom - 60))));
     EXPECT_FALSE(isRed(host->pixelAt(CGPointMake(x, pictureBottom - 80))));
     EXPECT_FALSE(isBlue(host->pixelAt(CGPointMake(frame.origin.x + m - 4, pictureBottom - 10))));
+
+    // The address in the same text becomes a blue link on a later pass.
+    host->advance(0.1);
+    ASSERT_EQ(label->links().size(), 1u);
+    EXPECT_EQ(NSString::fromId(label->links().front()->linkData()), NSString("www.122.gov.cn"));
+    int bluePixels = 0;
+    for (CGFloat x = frame.origin.x; x < CGRectGetMaxX(frame); x += 1)
+        for (CGFloat y = frame.origin.y; y < pictureBottom - 80; y += 1) {
+            const auto pixel = host->pixelAt(CGPointMake(x, y));
+            bluePixels += pixel[2] > 180 && pixel[0] < 90 && pixel[1] < 90;
+        }
+    EXPECT_GT(bluePixels, 20);
 
     std::filesystem::create_directories(CORVANE_SNAPSHOT_DIR);
     EXPECT_TRUE(host->writePNG(NSString(std::string(CORVANE_SNAPSHOT_DIR) + "/rich-label-picture.png")));
