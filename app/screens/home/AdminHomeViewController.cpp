@@ -1,5 +1,6 @@
 #include "app/screens/home/AdminHomeViewController.h"
 
+#include "app/charts/StudentChartViewController.h"
 #include "app/screens/settings/AdminSetupViewController.h"
 
 std::vector<std::pair<const char*, const char*>> AdminHomeViewController::gridItems() const
@@ -19,8 +20,14 @@ void AdminHomeViewController::aboutMe(UIControl&)
         navigation->pushViewController(AdminSetupViewController::create(), true);
 }
 
-void AdminHomeViewController::menuEvent(UIControl&)
+void AdminHomeViewController::menuEvent(UIControl& sender)
 {
-    // FIXME: the coach and learner statistics screens come with the charts; the two tiles
-    // push them once they exist.
+    auto navigation = navigationController();
+    if (!navigation)
+        return;
+    if (sender.tag() == 1) {
+        auto learners = StudentChartViewController::create();
+        learners->setCanClick(true);
+        navigation->pushViewController(learners, true);
+    }
 }
