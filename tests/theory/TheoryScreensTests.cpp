@@ -522,3 +522,47 @@ TEST_F(TheoryScreens, theSpecialMenuNamesItsGroupsAndItsRowsFitTheirCells)
     ASSERT_TRUE(top<ExerciseViewController>());
     EXPECT_EQ(top<ExerciseViewController>()->title(), NSString("单选题练习"));
 }
+
+TEST_F(TheoryScreens, movesStopAtBothEndsWithTheirToastsAndTheCounterFollows)
+{
+    auto practice = ExerciseViewController::create();
+    practice->setTitle("顺序练习");
+    practice->setQuestions(paper(10));
+    push(practice);
+    host->tap(host->findViewWithText("上一题"));
+    EXPECT_TRUE(host->findViewWithText("已经是第一题了"));
+    host->advance(2.0);
+    host->tap(host->findViewWithText("下一题"));
+    host->tap(host->findViewWithText("下一题"));
+    EXPECT_EQ(practice->choiceBtn()->currentTitle(), NSString("3/10"));
+    practice->clickAtIndex(9);
+    EXPECT_EQ(practice->choiceBtn()->currentTitle(), NSString("10/10"));
+    host->tap(host->findViewWithText("下一题"));
+    EXPECT_TRUE(host->findViewWithText("已经是最后一题了"));
+    EXPECT_EQ(practice->index(), 9);
+}
+
+TEST_F(TheoryScreens, answeringTheLastQuestionStaysAndCongratulatesOnlyWhenAllAreAnswered)
+{
+    auto screen = exam(2, false);
+    screen->clickAtIndex(1);
+    ASSERT_TRUE(tapRow(screen, 0));
+    host->advance(0.6);
+    EXPECT_EQ(screen->index(), 1);
+    EXPECT_FALSE(host->findViewWithText("恭喜您，此次所有题目做完了！"));
+    screen->clickAtIndex(0);
+    ASSERT_TRUE(tapRow(screen, 0));
+    host->advance(0.6);
+    EXPECT_EQ(screen->index(), 1);
+    ASSERT_TRUE(tapRow(screen, 1));
+    EXPECT_TRUE(host->findViewWithText("恭喜您，此次所有题目做完了！"));
+    host->advance(2.0);
+    host->tap(host->findViewWithText("交卷"));
+    auto submit = alert();
+    ASSERT_TRUE(submit);
+    EXPECT_EQ(submit->message(), NSString("您已经回答了：2题，还有0题未答，是否交卷？"));
+    ASSERT_TRUE(answerAlert("确定"));
+    auto result = top<TestResultViewController>();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->scoreText(), NSString("50"));
+}
