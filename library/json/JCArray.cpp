@@ -26,7 +26,7 @@ void JCArray::init(std::vector<id>)
     raisePrivateClass(kClassName);
 }
 
-void JCArray::init(JCCollectionKey, std::vector<id> objects, bool mutableCollection)
+void JCArray::init(PassKey<JSONDecoder>, std::vector<id> objects, bool mutableCollection)
 {
     m_objects = std::move(objects);
     m_mutations = mutableCollection ? 1 : 0;

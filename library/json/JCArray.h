@@ -2,8 +2,10 @@
 // The arrays of decoded JSON: one contiguous member list, immutable unless the parse asked for
 // mutable collections. Every other array operation builds on the primitives overridden here.
 
-#include "library/json/JCCollectionKey.h"
 #include "platform/foundation/NSArray.h"
+#include "platform/foundation/PassKey.h"
+
+class JSONDecoder;
 
 class JCArray : public NSMutableArray {
     NS_OBJECT(JCArray, NSMutableArray)
@@ -28,7 +30,7 @@ protected:
     // The ordinary ways of making an array are refused: the class is private to the codec.
     void init();
     void init(std::vector<id> objects);
-    void init(JCCollectionKey, std::vector<id> objects, bool mutableCollection);
+    void init(PassKey<JSONDecoder>, std::vector<id> objects, bool mutableCollection);
 
 private:
     void requireMutable(const char* operation) const;

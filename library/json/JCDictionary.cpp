@@ -59,7 +59,7 @@ void JCDictionary::init(const std::vector<Entry>&)
     raisePrivateClass(kClassName);
 }
 
-bool JCDictionary::init(JCCollectionKey, id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, bool mutableCollection)
+bool JCDictionary::init(PassKey<JSONDecoder>, id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, bool mutableCollection)
 {
     const NSUInteger capacity = JCDictionaryCapacityForCount(count);
     if (capacity == NSNotFound)
@@ -76,7 +76,7 @@ bool JCDictionary::init(JCCollectionKey, id* keys, id* objects, const NSUInteger
 
 // Not delegating to the defaulted constructor: that would be value-initialisation, which clears
 // the whole object before constructing it.
-JCDictionary::JCDictionary(FlatKey) { }
+JCDictionary::JCDictionary(PassKey<JCDictionary>) { }
 
 JCDictionary::~JCDictionary()
 {
@@ -84,11 +84,11 @@ JCDictionary::~JCDictionary()
         std::destroy_n(m_flat, m_count);
 }
 
-std::shared_ptr<JCDictionary> JCDictionary::flatDictionary(JCCollectionKey, id* keys, id* objects, NSUInteger count)
+std::shared_ptr<JCDictionary> JCDictionary::flatDictionary(PassKey<JSONDecoder>, id* keys, id* objects, NSUInteger count)
 {
     static_assert(alignof(JCDictionary) >= alignof(Entry));
     // The entries are built after the object before the dictionary is handed out.
-    auto dictionary = ns::makeSharedWithTrailingBytes<JCDictionary>(count * sizeof(Entry), FlatKey());
+    auto dictionary = ns::makeSharedWithTrailingBytes<JCDictionary>(count * sizeof(Entry), PassKey<JCDictionary>());
     auto* const entries = reinterpret_cast<Entry*>(dictionary.get() + 1);
     for (NSUInteger i = 0; i < count; ++i)
         new (entries + i) Entry { std::move(keys[i]), std::move(objects[i]) };

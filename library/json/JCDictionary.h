@@ -7,13 +7,14 @@
 // of a reply) is flat: it has no index and no key hashes, and finds a key by comparing texts along
 // its entries, which for so few entries costs less than hashing the key.
 
-#include "library/json/JCCollectionKey.h"
 #include "platform/foundation/NSDictionary.h"
+#include "platform/foundation/PassKey.h"
 
 #include <cstdint>
 #include <memory>
 
 class JCDictionaryEnumerator;
+class JSONDecoder;
 
 struct JCHashTableEntry {
     NSUInteger keyHash { 0 };
@@ -36,7 +37,7 @@ public:
 
     // The flat form, immutable, in one allocation with its entries: at most JCDictionaryFlatLimit
     // keys, all of them the codec's unchanging strings and no two equal. Takes them over.
-    static std::shared_ptr<JCDictionary> flatDictionary(JCCollectionKey, id* keys, id* objects, NSUInteger count);
+    static std::shared_ptr<JCDictionary> flatDictionary(PassKey<JSONDecoder>, id* keys, id* objects, NSUInteger count);
 
     NSUInteger count() const override { return m_count; }
     id objectForKey(const id& key) const override;
@@ -63,19 +64,14 @@ public:
     const Entry& entryAtSlot(NSUInteger slot) const { return m_flat ? m_flat[slot] : m_entry[slot].entry; }
 
     // For the allocation that places a flat dictionary's entries after it; not for other callers.
-    struct FlatKey {
-    private:
-        FlatKey() = default;
-        friend class JCDictionary;
-    };
-    explicit JCDictionary(FlatKey);
+    explicit JCDictionary(PassKey<JCDictionary>);
 
 protected:
     void init();
     void init(const std::vector<Entry>& entries);
     // Takes the keys and objects over; an equal key met later replaces the earlier entry's key and
     // object where that entry stands.
-    bool init(JCCollectionKey, id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, bool mutableCollection);
+    bool init(PassKey<JSONDecoder>, id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, bool mutableCollection);
 
 private:
     static constexpr std::uint32_t kEmptySlot = 0;

@@ -588,17 +588,17 @@ void JCCollectionClassesInit()
 std::shared_ptr<JCArray> JSONDecoder::makeArray(id* objects, NSUInteger count, bool mutableCollections)
 {
     std::vector<id> members(std::make_move_iterator(objects), std::make_move_iterator(objects + count));
-    return JCArray::create(JCCollectionKey {}, std::move(members), mutableCollections);
+    return JCArray::create(PassKey<JSONDecoder> {}, std::move(members), mutableCollections);
 }
 
 std::shared_ptr<JCDictionary> JSONDecoder::makeDictionary(id* keys, id* objects, const NSUInteger* hashes, NSUInteger count, bool mutableCollections)
 {
-    return JCDictionary::create(JCCollectionKey {}, keys, objects, hashes, count, mutableCollections);
+    return JCDictionary::create(PassKey<JSONDecoder> {}, keys, objects, hashes, count, mutableCollections);
 }
 
 std::shared_ptr<JCDictionary> JSONDecoder::makeFlatDictionary(id* keys, id* objects, NSUInteger count)
 {
-    return JCDictionary::flatDictionary(JCCollectionKey {}, keys, objects, count);
+    return JCDictionary::flatDictionary(PassKey<JSONDecoder> {}, keys, objects, count);
 }
 
 // --- JSONDecoder -----------------------------------------------------------------------------

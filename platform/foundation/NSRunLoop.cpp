@@ -93,7 +93,7 @@ std::vector<std::string> NSRunLoop::modeNames(const std::vector<NSRunLoopMode>& 
 
 void NSRunLoop::addTimer(const std::shared_ptr<NSTimer>& timer, const NSRunLoopMode& mode)
 {
-    if (!timer || mode.isNil() || !timer->isValid() || !timer->attach(self()))
+    if (!timer || mode.isNil() || !timer->isValid() || !timer->attach(self(), PassKey<NSRunLoop>()))
         return;
     std::string name = mode.UTF8String();
     {
@@ -335,7 +335,7 @@ bool NSRunLoop::fireDueTimers(const std::string& mode, NSTimeInterval now)
     for (auto& [time, entry] : due) {
         if (!entry.timer->isValid() || entry.timer->fireTime() > now + dueMargin)
             continue;
-        entry.timer->fireFromRunLoop(now);
+        entry.timer->fireFromRunLoop(now, PassKey<NSRunLoop>());
     }
     return !due.empty();
 }
@@ -363,7 +363,7 @@ bool NSRunLoop::fireEarliestTimer(const std::string& mode, NSTimeInterval notAft
     if (!earliest)
         return false;
     SystemClock::advanceTo(earliestTime);
-    earliest->fireFromRunLoop(std::max(earliestTime, SystemClock::now()));
+    earliest->fireFromRunLoop(std::max(earliestTime, SystemClock::now()), PassKey<NSRunLoop>());
     return true;
 }
 

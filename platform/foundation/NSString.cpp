@@ -1146,7 +1146,7 @@ std::shared_ptr<NSStringObject> NSStringObject::withLength(NSUInteger length, ch
 {
     if (length > UINT32_MAX)
         throw std::length_error("NSString longer than 2^32 units");
-    auto object = ns::makeSharedWithTrailingBytes<NSStringObject>(length * sizeof(char16_t), InlineKey(), std::uint32_t(length));
+    auto object = ns::makeSharedWithTrailingBytes<NSStringObject>(length * sizeof(char16_t), PassKey<NSStringObject>(), std::uint32_t(length));
     units = reinterpret_cast<char16_t*>(object.get() + 1);
     return object;
 }

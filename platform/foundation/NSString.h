@@ -11,6 +11,7 @@
 // for unchanging text and a snapshot of a mutable one.
 
 #include "platform/foundation/NSObject.h"
+#include "platform/foundation/PassKey.h"
 
 #include <compare>
 #include <cstdint>
@@ -227,12 +228,7 @@ public:
     id mutableCopy() const override;
 
     // For the allocation that places the units after the object; not for other callers.
-    struct InlineKey {
-    private:
-        InlineKey() = default;
-        friend class NSStringObject;
-    };
-    NSStringObject(InlineKey, std::uint32_t length) : m_length(length), m_inline(true) { }
+    NSStringObject(PassKey<NSStringObject>, std::uint32_t length) : m_length(length), m_inline(true) { }
 
 protected:
     // Of the units that follow the object, when they do; a mutable string has them in its buffer.

@@ -48,7 +48,7 @@ void NSTimer::init(const std::shared_ptr<NSDate>& fireDate, NSTimeInterval inter
     m_userInfo = userInfo;
 }
 
-bool NSTimer::attach(const std::shared_ptr<NSRunLoop>& runLoop)
+bool NSTimer::attach(const std::shared_ptr<NSRunLoop>& runLoop, PassKey<NSRunLoop>)
 {
     std::lock_guard lock(m_mutex);
     auto current = m_runLoop.lock();
@@ -75,7 +75,7 @@ void NSTimer::fire()
         invalidate();
 }
 
-bool NSTimer::fireFromRunLoop(NSTimeInterval now)
+bool NSTimer::fireFromRunLoop(NSTimeInterval now, PassKey<NSRunLoop>)
 {
     Action action;
     NSUInteger generation;

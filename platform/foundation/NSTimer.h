@@ -5,6 +5,7 @@
 // A valid timer retains its target; invalidation releases it.
 
 #include "platform/foundation/NSObject.h"
+#include "platform/foundation/PassKey.h"
 
 #include <functional>
 #include <mutex>
@@ -39,17 +40,15 @@ public:
 
     // Seconds since the reference date; for the run loop.
     NSTimeInterval fireTime() const;
+    // Called by the run loop that owns the timer; returns false when the timer must be dropped.
+    bool fireFromRunLoop(NSTimeInterval now, PassKey<NSRunLoop>);
+    bool attach(const std::shared_ptr<NSRunLoop>& runLoop, PassKey<NSRunLoop>);
 
 protected:
     // initWithFireDate:interval:target:selector:userInfo:repeats:
     void init(const std::shared_ptr<NSDate>& fireDate, NSTimeInterval interval, const id& target, Action action, const id& userInfo, bool repeats);
 
 private:
-    friend class NSRunLoop;
-    // Called by the run loop that owns the timer; returns false when the timer must be dropped.
-    bool fireFromRunLoop(NSTimeInterval now);
-    bool attach(const std::shared_ptr<NSRunLoop>& runLoop);
-
     mutable std::mutex m_mutex;
     NSTimeInterval m_interval { 0 };
     bool m_repeats { false };

@@ -8,6 +8,7 @@
 // retains it, and told about the copy.
 
 #include "platform/foundation/NSString.h"
+#include "platform/foundation/PassKey.h"
 #include "platform/layers/CABase.h"
 #include "platform/layers/CAAction.h"
 #include "platform/layers/CAAnimationDelegate.h"
@@ -77,14 +78,20 @@ public:
     // Writes the animation's values at the parent's time into a presentation layer.
     virtual void applyAtTime(CFTimeInterval parentTime, CALayer& layer, CFTimeInterval inheritedDuration = 0) const;
 
+    // State of a copy running on a layer, kept by that layer.
+    struct RunningState {
+        bool didStart { false };
+        bool didStop { false };
+        std::vector<std::shared_ptr<CATransactionCompletion>> transactions;
+    };
+    RunningState& runningState(PassKey<CALayer>) { return m_running; }
+
 protected:
     void init(const CAAnimation& other);
     bool fillsForwards() const;
     bool fillsBackwards() const;
 
 private:
-    friend class CALayer;
-
     CAMediaTimingFunctionRef m_timingFunction;
     std::shared_ptr<CAAnimationDelegate> m_delegate;
     bool m_removedOnCompletion { true };
@@ -97,11 +104,7 @@ private:
     bool m_autoreverses { false };
     NSString m_fillMode { kCAFillModeRemoved };
     std::shared_ptr<NSMutableDictionary> m_values;
-
-    // State of a copy running on a layer.
-    bool m_didStart { false };
-    bool m_didStop { false };
-    std::vector<std::shared_ptr<CATransactionCompletion>> m_transactions;
+    RunningState m_running;
 };
 
 using CAAnimationRef = std::shared_ptr<CAAnimation>;

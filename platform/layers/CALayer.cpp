@@ -796,7 +796,7 @@ void CALayer::addAnimation(const CAAnimationRef& animation, const NSString& key)
     }
     if (copy->beginTime() == 0)
         copy->setBeginTime(CACurrentMediaTime());
-    copy->m_transactions = CATransaction::currentCompletions();
+    copy->runningState({}).transactions = CATransaction::currentCompletions();
     const auto existing = std::find_if(m_animations.begin(), m_animations.end(), [&](const auto& e) { return e.key == name; });
     if (existing != m_animations.end()) {
         AnimationEntry replaced = std::move(*existing);
@@ -811,10 +811,11 @@ void CALayer::addAnimation(const CAAnimationRef& animation, const NSString& key)
 void CALayer::stopAnimation(AnimationEntry entry, bool finished)
 {
     CAAnimation& animation = *entry.animation;
-    const auto transactions = std::move(animation.m_transactions);
-    animation.m_transactions.clear();
-    if (!animation.m_didStop) {
-        animation.m_didStop = true;
+    auto& running = animation.runningState({});
+    const auto transactions = std::move(running.transactions);
+    running.transactions.clear();
+    if (!running.didStop) {
+        running.didStop = true;
         if (auto delegate = animation.delegate())
             delegate->animationDidStop(entry.animation, finished);
     }
@@ -869,14 +870,15 @@ CFTimeInterval CALayer::updateAnimations(CFTimeInterval now)
     std::vector<AnimationEntry> finished;
     for (const auto& entry : m_animations) {
         CAAnimation& animation = *entry.animation;
-        if (animation.m_didStop)
+        auto& running = animation.runningState({});
+        if (running.didStop)
             continue;
-        if (!animation.m_didStart) {
+        if (!running.didStart) {
             if (now + eventTolerance < animation.beginTime()) {
                 next = std::min(next, animation.beginTime());
                 continue;
             }
-            animation.m_didStart = true;
+            running.didStart = true;
             started.push_back(entry.animation);
         }
         const CFTimeInterval end = animation.endTime();
@@ -901,7 +903,7 @@ CFTimeInterval CALayer::updateAnimations(CFTimeInterval now)
 
 bool CALayer::hasRunningAnimations(CFTimeInterval) const
 {
-    return std::any_of(m_animations.begin(), m_animations.end(), [](const auto& e) { return !e.animation->m_didStop; });
+    return std::any_of(m_animations.begin(), m_animations.end(), [](const auto& e) { return !e.animation->runningState({}).didStop; });
 }
 
 std::shared_ptr<CALayer> CALayer::presentationAt(CFTimeInterval time) const

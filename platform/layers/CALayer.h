@@ -17,14 +17,14 @@
 
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSString.h"
-#include "platform/layers/CAAnimation.h"
-#include "platform/layers/CALayerDelegate.h"
-#include "platform/layers/CATransform3D.h"
-#include "platform/layers/PassKey.h"
+#include "platform/foundation/PassKey.h"
 #include "platform/graphics/CGColor.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/graphics/CGPath.h"
+#include "platform/layers/CAAnimation.h"
+#include "platform/layers/CALayerDelegate.h"
+#include "platform/layers/CATransform3D.h"
 
 #include <cstdint>
 #include <string_view>
