@@ -4,7 +4,7 @@
 #include "library/network/RIImageViewCategories.h"
 #include "tests/imageio/ImageFixtures.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,7 +55,7 @@ bool loadAll(const std::vector<std::shared_ptr<NSURL>>& urls, std::vector<std::s
                     ++shown;
             });
     }
-    return runUntil([&] { return shown == int(urls.size()); }, 60);
+    return testing_support::runLoopUntil([&] { return shown == int(urls.size()); }, 60);
 }
 
 std::vector<std::shared_ptr<UIImageView>> makeViews()

@@ -4,7 +4,7 @@
 #include "library/network/RQHTTPRequestOperation.h"
 #include "platform/foundation/NSOperationQueue.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
@@ -46,7 +46,7 @@ void BM_RequestOperations(benchmark::State& state)
                 [&](const auto&, const std::shared_ptr<NSError>&) { done = true; });
             auto queue = NSOperationQueue::create();
             queue->addOperation(operation);
-            runUntil([&] { return done; });
+            testing_support::runLoopUntil([&] { return done; });
             completed += done;
         }
         benchmark::DoNotOptimize(completed);

@@ -9,7 +9,7 @@
 #include "app/services/ServiceReply.h"
 #include "app/session/User.h"
 #include "library/network/RQQueryStringPair.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 #include "tools/service-standin/ServiceStandIn.h"
 
 #include <benchmark/benchmark.h>
@@ -126,7 +126,7 @@ void roundTrips(benchmark::State& state, const Road& road)
             service->httpLogin(success, failure, road.action, nullptr, road.fields());
         else
             service->httpRequestDict(success, failure, road.action, nullptr, road.fields());
-        runUntil([&] { return done; });
+        testing_support::runLoopUntil([&] { return done; });
         if (road.login)
             benchmark::DoNotOptimize(User::userFromLoginReply(decoded, "123456"));
         else

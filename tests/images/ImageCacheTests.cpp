@@ -85,7 +85,7 @@ TEST_F(ImageCacheTest, AQueryAnswersFromDiskOnTheMainThreadThenFromMemoryAtOnce)
         onMain = NSThread::isMainThread();
     });
     EXPECT_TRUE(handle);
-    ASSERT_TRUE(runUntil([&] { return found != nullptr; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return found != nullptr; }));
     EXPECT_EQ(source, RIImageCacheSourceDisk);
     EXPECT_TRUE(onMain);
 
@@ -97,7 +97,7 @@ TEST_F(ImageCacheTest, AQueryAnswersFromDiskOnTheMainThreadThenFromMemoryAtOnce)
 
     bool missed = false;
     cache->queryDiskCacheForKey("nowhere", [&](const UIImageRef& answer, RIImageCacheType from) { missed = !answer && from == RIImageCacheSourceDisk; });
-    EXPECT_TRUE(runUntil([&] { return missed; }));
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return missed; }));
 
     bool noKey = false;
     EXPECT_FALSE(cache->queryDiskCacheForKey(NSString(), [&](const UIImageRef& answer, RIImageCacheType from) { noKey = !answer && from == RIImageCacheSourceNone; }));
@@ -115,7 +115,7 @@ TEST_F(ImageCacheTest, ACancelledQueryNeverAnswers)
     handle->cancel();
     dispatch_resume(cache->ioQueue());
     drain();
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_FALSE(answered);
     EXPECT_FALSE(cache->imageFromMemoryCacheForKey("key"));
 }
@@ -143,7 +143,7 @@ TEST_F(ImageCacheTest, RemovalCallsItsCompletionEvenWithoutAKey)
     EXPECT_EQ(calls, 2);
     EXPECT_TRUE(fs::exists(pathFor("key")));
     cache->removeImageForKey("key", [&] { ++calls; });
-    ASSERT_TRUE(runUntil([&] { return calls == 3; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return calls == 3; }));
     EXPECT_FALSE(fs::exists(pathFor("key")));
 }
 
@@ -160,7 +160,7 @@ TEST_F(ImageCacheTest, CleanUpRemovesWhatIsAWeekOldAndTrimsTheOldestToHalfTheLim
 
     bool cleaned = false;
     cache->cleanDiskWithCompletionBlock([&] { cleaned = true; });
-    ASSERT_TRUE(runUntil([&] { return cleaned; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return cleaned; }));
     EXPECT_FALSE(fs::exists(pathFor("file0")));
     EXPECT_EQ(cache->getDiskCount(), 5u);
 
@@ -168,7 +168,7 @@ TEST_F(ImageCacheTest, CleanUpRemovesWhatIsAWeekOldAndTrimsTheOldestToHalfTheLim
     cache->setMaxCacheSize(4 * 4096);
     cleaned = false;
     cache->cleanDiskWithCompletionBlock([&] { cleaned = true; });
-    ASSERT_TRUE(runUntil([&] { return cleaned; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return cleaned; }));
     EXPECT_FALSE(fs::exists(pathFor("file1")));
     EXPECT_FALSE(fs::exists(pathFor("file2")));
     EXPECT_FALSE(fs::exists(pathFor("file3")));
@@ -183,7 +183,7 @@ TEST_F(ImageCacheTest, CleanUpRemovesWhatIsAWeekOldAndTrimsTheOldestToHalfTheLim
         size = bytes;
         measured = true;
     });
-    ASSERT_TRUE(runUntil([&] { return measured; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return measured; }));
     EXPECT_EQ(count, 1u);
     EXPECT_EQ(size, 4096u);
     EXPECT_EQ(cache->getSize(), 4096u);
@@ -204,7 +204,7 @@ TEST_F(ImageCacheTest, ReadOnlyPathsAreSearchedAfterTheOwnDirectoryAndNeverClean
     EXPECT_EQ(found->size().width, 8);
     bool cleaned = false;
     cache->cleanDiskWithCompletionBlock([&] { cleaned = true; });
-    ASSERT_TRUE(runUntil([&] { return cleaned; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return cleaned; }));
     cache->removeImageForKey("bundled");
     drain();
     EXPECT_TRUE(fs::exists(file));
@@ -218,12 +218,12 @@ TEST_F(ImageCacheTest, ExistenceIsAnsweredAtOnceAndOnTheMainQueue)
     EXPECT_TRUE(cache->diskImageExistsWithKey("key"));
     std::optional<bool> answer;
     cache->diskImageExistsWithKey("key", [&](bool exists) { answer = exists; });
-    ASSERT_TRUE(runUntil([&] { return answer.has_value(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return answer.has_value(); }));
     EXPECT_TRUE(*answer);
 
     bool cleared = false;
     cache->clearDiskOnCompletion([&] { cleared = true; });
-    ASSERT_TRUE(runUntil([&] { return cleared; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return cleared; }));
     EXPECT_FALSE(cache->diskImageExistsWithKey("key"));
     EXPECT_TRUE(fs::is_directory(cache->diskCachePath().UTF8String()));
 }

@@ -188,19 +188,19 @@ TEST_F(ImageLoadingTest, TenViewsShareOneDownloadAndACancelledOneLeavesTheOthers
             });
         EXPECT_EQ(views[i]->image(), placeholder);
     }
-    ASSERT_TRUE(runUntil([&] { return countOf("/held/photo.jpg") == 1 && RIImageDownloader::sharedDownloader()->pendingURLCount() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/photo.jpg") == 1 && RIImageDownloader::sharedDownloader()->pendingURLCount() == 1; }));
     // The first view's request is out, but the others may still be looking on disk: each joins the
     // download once its lookup is answered on the main queue, after which the download may end.
     dispatch_sync(RIImageManager::sharedManager()->imageCache()->ioQueue(), [] { });
     bool joined = false;
     dispatch_async(dispatch_get_main_queue(), [&joined] { joined = true; });
-    ASSERT_TRUE(runUntil([&] { return joined; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return joined; }));
     UIImageView_RemoteImage::sd_cancelCurrentImageLoad(*views[3]);
     hold.letGo();
-    ASSERT_TRUE(runUntil([&] {
+    ASSERT_TRUE(testing_support::runLoopUntil([&] {
         return std::count_if(results.begin(), results.end(), [](const Result& r) { return r.calls > 0; }) == 9;
     }));
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_EQ(countOf("/held/photo.jpg"), 1);
     for (int i = 0; i < 10; ++i) {
         if (i == 3) {
@@ -222,7 +222,7 @@ TEST_F(ImageLoadingTest, ASecondLoadComesFromMemoryAndAfterAMemoryWarningFromDis
 {
     Result first;
     load("/img/a.jpg", first);
-    ASSERT_TRUE(runUntil([&] { return first.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return first.calls == 1; }));
     ASSERT_FALSE(first.error);
     // A caller told of the end finds the manager idle, whatever thread the download ended on.
     EXPECT_FALSE(first.managerRunning);
@@ -241,7 +241,7 @@ TEST_F(ImageLoadingTest, ASecondLoadComesFromMemoryAndAfterAMemoryWarningFromDis
     NSNotificationCenter::defaultCenter()->postNotificationName(UIApplicationDidReceiveMemoryWarningNotification, nullptr);
     Result third;
     load("/img/a.jpg", third);
-    ASSERT_TRUE(runUntil([&] { return third.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return third.calls == 1; }));
     EXPECT_FALSE(third.managerRunning);
     EXPECT_EQ(third.source, RIImageCacheSourceDisk);
     EXPECT_TRUE(third.onMain);
@@ -256,12 +256,12 @@ TEST_F(ImageLoadingTest, FailuresShowTheFallbackAndOnlyPermanentOnesAreRemembere
     std::map<std::string, Result> results;
     for (const std::string path : { "/truncated.jpg", "/error-page.jpg", "/missing.jpg", "/busy.jpg", "/hang.jpg" })
         load(path, results[path]);
-    ASSERT_TRUE(runUntil([&] {
+    ASSERT_TRUE(testing_support::runLoopUntil([&] {
         return countOf("/hang.jpg") == 1 && results["/truncated.jpg"].calls && results["/error-page.jpg"].calls && results["/missing.jpg"].calls
             && results["/busy.jpg"].calls;
     }));
     NSRunLoop::currentRunLoop()->advanceClock(6);
-    ASSERT_TRUE(runUntil([&] { return results["/hang.jpg"].calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return results["/hang.jpg"].calls == 1; }));
 
     for (auto& [path, result] : results) {
         EXPECT_EQ(result.calls, 1) << path;
@@ -285,10 +285,10 @@ TEST_F(ImageLoadingTest, FailuresShowTheFallbackAndOnlyPermanentOnesAreRemembere
     Result retried;
     load("/busy.jpg", retried);
     EXPECT_EQ(retried.calls, 0);
-    ASSERT_TRUE(runUntil([&] { return retried.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return retried.calls == 1; }));
     EXPECT_EQ(retried.error->code(), 503);
     EXPECT_EQ(failedPaths().size(), 2u);
-    EXPECT_TRUE(runUntil([] { return !RIImageManager::sharedManager()->isRunning(); }));
+    EXPECT_TRUE(testing_support::runLoopUntil([] { return !RIImageManager::sharedManager()->isRunning(); }));
 }
 
 TEST_F(ImageLoadingTest, ARefusedOrDroppedConnectionIsNeverRemembered)
@@ -315,7 +315,7 @@ TEST_F(ImageLoadingTest, ARefusedOrDroppedConnectionIsNeverRemembered)
         });
     Result dropped;
     load("/dropped.jpg", dropped);
-    ASSERT_TRUE(runUntil([&] { return refused.calls == 1 && dropped.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return refused.calls == 1 && dropped.calls == 1; }));
     ASSERT_TRUE(refused.error);
     EXPECT_EQ(refused.error->code(), NSURLErrorCannotConnectToHost);
     ASSERT_TRUE(dropped.error);
@@ -331,8 +331,8 @@ TEST_F(ImageLoadingTest, ANotModifiedReplyEndsInExactlyOneCompletion)
 {
     Result result;
     load("/unchanged.jpg", result);
-    ASSERT_TRUE(runUntil([&] { return result.calls > 0; }));
-    runUntil([] { return false; }, 0.1);
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return result.calls > 0; }));
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_EQ(result.calls, 1);
     ASSERT_TRUE(result.error);
     EXPECT_EQ(result.error->code(), 304);
@@ -363,7 +363,7 @@ TEST_F(ImageLoadingTest, AnHTTPSImageNeedsATrustedCertificateForItsHostUnlessInv
                 result.error = error;
                 ++result.calls;
             });
-        EXPECT_TRUE(runUntil([&] { return result.calls > 0; }));
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return result.calls > 0; }));
         return result;
     };
     auto secure = serve(pki.server);
@@ -413,7 +413,7 @@ TEST_F(ImageLoadingTest, ProgressiveDecodingDeliversGrowingPartialImagesThenTheW
             }
             paceCondition.notify_all();
         });
-    ASSERT_TRUE(runUntil([&] { return finals == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return finals == 1; }));
     ASSERT_TRUE(whole);
     EXPECT_EQ(opaqueRows(whole), 256u);
     ASSERT_GE(partialRows.size(), 2u);
@@ -426,7 +426,7 @@ TEST_F(ImageLoadingTest, AnAnimatedGIFArrivesWithItsFramesAndDelays)
 {
     Result result;
     load("/animated.gif", result);
-    ASSERT_TRUE(runUntil([&] { return result.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return result.calls == 1; }));
     ASSERT_TRUE(result.image);
     EXPECT_EQ(result.image->images().size(), 3u);
     EXPECT_NEAR(result.image->duration(), 0.6, 1e-5);
@@ -436,17 +436,17 @@ TEST_F(ImageLoadingTest, ACancelledCallerCannotBeJoinedAndTheNextCallerGetsItsOw
 {
     Result first;
     auto handle = load("/held/again.jpg", first);
-    ASSERT_TRUE(runUntil([&] { return countOf("/held/again.jpg") == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/again.jpg") == 1; }));
     handle->cancel();
     EXPECT_FALSE(RIImageManager::sharedManager()->isRunning());
     Result second;
     load("/held/again.jpg", second);
-    ASSERT_TRUE(runUntil([&] { return countOf("/held/again.jpg") == 2; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/again.jpg") == 2; }));
     hold.letGo();
-    ASSERT_TRUE(runUntil([&] { return second.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return second.calls == 1; }));
     EXPECT_FALSE(second.error);
     EXPECT_NE(second.image, fallback);
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_EQ(first.calls, 0);
 }
 
@@ -461,7 +461,7 @@ TEST_F(ImageLoadingTest, AHandleCancelledBeforeTheDiskAnswersLeavesTheRunningLis
     EXPECT_FALSE(manager->isRunning());
     dispatch_resume(manager->imageCache()->ioQueue());
     manager->imageCache()->getDiskCount();
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_EQ(result.calls, 0);
     EXPECT_EQ(countOf("/img/never.jpg"), 0);
 
@@ -469,11 +469,11 @@ TEST_F(ImageLoadingTest, AHandleCancelledBeforeTheDiskAnswersLeavesTheRunningLis
     Result b;
     load("/held/x.jpg", a);
     load("/held/y.jpg", b);
-    ASSERT_TRUE(runUntil([&] { return countOf("/held/x.jpg") == 1 && countOf("/held/y.jpg") == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/x.jpg") == 1 && countOf("/held/y.jpg") == 1; }));
     manager->cancelAll();
     EXPECT_FALSE(manager->isRunning());
     hold.letGo();
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_EQ(a.calls + b.calls, 0);
 }
 
@@ -498,7 +498,7 @@ TEST_F(ImageLoadingTest, NoURLAndTextURLs)
             EXPECT_EQ(imageURL->absoluteString(), server.URL("/img/text.jpg"));
             ++calls;
         });
-    ASSERT_TRUE(runUntil([&] { return calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return calls == 1; }));
 
     auto view = UIImageView::create(CGRectZero);
     std::shared_ptr<NSError> viewError;
@@ -514,7 +514,7 @@ TEST_F(ImageLoadingTest, ButtonsAndAnnotationViewsLoadPerStateAndKeepTheirURLs)
 {
     Result warm;
     load("/img/button.jpg", warm);
-    ASSERT_TRUE(runUntil([&] { return warm.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return warm.calls == 1; }));
 
     auto button = UIButton::create(CGRectZero);
     int completions = 0;
@@ -555,10 +555,10 @@ TEST_F(ImageLoadingTest, AViewGoneBeforeItsImageHearsNothing)
         auto view = UIImageView::create(CGRectZero);
         UIImageView_RemoteImage::sd_setImageWithURL(view, url("/held/gone.jpg"), nullptr, 0, nullptr,
             [&](const UIImageRef&, const std::shared_ptr<NSError>&, RIImageCacheType, const std::shared_ptr<NSURL>&) { ++completions; });
-        ASSERT_TRUE(runUntil([&] { return countOf("/held/gone.jpg") == 1; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/gone.jpg") == 1; }));
     }
     hold.letGo();
-    runUntil([] { return false; }, 0.2);
+    testing_support::runLoopUntil([] { return false; }, 0.2);
     EXPECT_EQ(completions, 0);
     EXPECT_FALSE(RIImageManager::sharedManager()->isRunning());
 }
@@ -587,7 +587,7 @@ TEST_F(ImageLoadingTest, ThePrefetcherLoadsTwentyURLsThreeAtATimeAndReportsProgr
     prefetcher->prefetchURLs(urls, [&](NSUInteger finished, NSUInteger total) { progress.emplace_back(finished, total); },
         [&](NSUInteger finished, NSUInteger skipped) { done = std::make_pair(finished, skipped); });
     EXPECT_EQ(prefetcher->requestedCount(), 3u);
-    ASSERT_TRUE(runUntil([&] { return done.has_value(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return done.has_value(); }));
     EXPECT_EQ(*done, std::make_pair(NSUInteger(20), NSUInteger(1)));
     ASSERT_EQ(progress.size(), 20u);
     for (NSUInteger i = 0; i < 20; ++i)
@@ -604,7 +604,7 @@ TEST_F(ImageLoadingTest, ANewPrefetchRunIgnoresTheBlocksOfTheCancelledOne)
         first.push_back(url("/held/first" + std::to_string(i) + ".jpg"));
     bool firstDone = false;
     prefetcher->prefetchURLs(first, nullptr, [&](NSUInteger, NSUInteger) { firstDone = true; });
-    ASSERT_TRUE(runUntil([&] { return countOf("/held/first0.jpg") == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/first0.jpg") == 1; }));
 
     std::vector<std::shared_ptr<NSURL>> second;
     for (int i = 0; i < 4; ++i)
@@ -614,8 +614,8 @@ TEST_F(ImageLoadingTest, ANewPrefetchRunIgnoresTheBlocksOfTheCancelledOne)
     prefetcher->prefetchURLs(second, [&](NSUInteger finished, NSUInteger) { finishedCounts.push_back(finished); },
         [&](NSUInteger finished, NSUInteger skipped) { secondDone = std::make_pair(finished, skipped); });
     hold.letGo();
-    ASSERT_TRUE(runUntil([&] { return secondDone.has_value(); }));
-    runUntil([] { return false; }, 0.2);
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return secondDone.has_value(); }));
+    testing_support::runLoopUntil([] { return false; }, 0.2);
     EXPECT_FALSE(firstDone);
     EXPECT_EQ(*secondDone, std::make_pair(NSUInteger(4), NSUInteger(0)));
     EXPECT_EQ(finishedCounts, (std::vector<NSUInteger> { 1, 2, 3, 4 }));
@@ -635,16 +635,16 @@ TEST_F(ImageLoadingTest, AnimationFramesAreTheImagesThatArrivedAndACancelledList
     UIImageView_RemoteImage::sd_setAnimationImagesWithURLs(view,
         { url("/img/frame1.jpg"), url("/missing.jpg"), url("/error-page.jpg"), url("/img/frame2.jpg") });
     EXPECT_EQ(UIView_RemoteImageOperation::sd_imageLoadOperationCount(*view, "UIImageViewAnimationImages"), 4u);
-    ASSERT_TRUE(runUntil([&] { return !RIImageManager::sharedManager()->isRunning() && view->animationImages().size() == 2; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return !RIImageManager::sharedManager()->isRunning() && view->animationImages().size() == 2; }));
     EXPECT_TRUE(view->isAnimating());
 
     // A newer list replaces the running one; cancelling it leaves the frames there are.
     UIImageView_RemoteImage::sd_setAnimationImagesWithURLs(view, { url("/held/frame3.jpg") });
-    ASSERT_TRUE(runUntil([&] { return countOf("/held/frame3.jpg") == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/frame3.jpg") == 1; }));
     UIImageView_RemoteImage::sd_cancelCurrentAnimationImagesLoad(*view);
     EXPECT_EQ(UIView_RemoteImageOperation::sd_imageLoadOperationCount(*view, "UIImageViewAnimationImages"), 0u);
     hold.letGo();
-    runUntil([] { return false; }, 0.2);
+    testing_support::runLoopUntil([] { return false; }, 0.2);
     EXPECT_EQ(view->animationImages().size(), 2u);
     EXPECT_FALSE(RIImageManager::sharedManager()->isRunning());
 }
@@ -668,29 +668,29 @@ TEST_F(ImageLoadingTest, AHighlightedImageSetsOnlyOnSuccessAndACancelledLoadIsSi
 
     Heard none;
     UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, nullptr, 0, nullptr, recorder(none));
-    ASSERT_TRUE(runUntil([&] { return none.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return none.calls == 1; }));
     ASSERT_TRUE(none.error);
     EXPECT_EQ(none.error->code(), RIImageErrorNilURL);
 
     Heard missing;
     UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, url("/missing.jpg"), 0, nullptr, recorder(missing));
-    ASSERT_TRUE(runUntil([&] { return missing.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return missing.calls == 1; }));
     EXPECT_TRUE(missing.error);
     EXPECT_FALSE(missing.image);
     EXPECT_FALSE(view->highlightedImage());
 
     Heard cancelled;
     UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, url("/held/pressed.jpg"), 0, nullptr, recorder(cancelled));
-    ASSERT_TRUE(runUntil([&] { return countOf("/held/pressed.jpg") == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/pressed.jpg") == 1; }));
     UIImageView_HighlightedRemoteImage::sd_cancelCurrentHighlightedImageLoad(*view);
     hold.letGo();
-    runUntil([] { return false; }, 0.2);
+    testing_support::runLoopUntil([] { return false; }, 0.2);
     EXPECT_EQ(cancelled.calls, 0);
     EXPECT_FALSE(view->highlightedImage());
 
     Heard loaded;
     UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, url("/img/pressed.jpg"), 0, nullptr, recorder(loaded));
-    ASSERT_TRUE(runUntil([&] { return loaded.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return loaded.calls == 1; }));
     EXPECT_FALSE(loaded.error);
     EXPECT_EQ(view->highlightedImage(), loaded.image);
     EXPECT_EQ(view->image(), fallback);
@@ -702,7 +702,7 @@ TEST_F(ImageLoadingTest, AButtonBackgroundWithoutAURLShowsThePlaceholderAndSaysW
     std::shared_ptr<NSError> error;
     int calls = 0;
     UIButton_RemoteImage::sd_setBackgroundImageWithURL(button, url("/held/back.jpg"), UIControlStateNormal);
-    ASSERT_TRUE(runUntil([&] { return countOf("/held/back.jpg") == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/back.jpg") == 1; }));
     // The newer call without a URL cancels the held one, whose image never lands.
     UIButton_RemoteImage::sd_setBackgroundImageWithURL(button, nullptr, UIControlStateNormal, fallback, 0,
         [&](const UIImageRef&, const std::shared_ptr<NSError>& failure, RIImageCacheType, const std::shared_ptr<NSURL>&) {
@@ -710,8 +710,8 @@ TEST_F(ImageLoadingTest, AButtonBackgroundWithoutAURLShowsThePlaceholderAndSaysW
             ++calls;
         });
     hold.letGo();
-    ASSERT_TRUE(runUntil([&] { return calls == 1; }));
-    runUntil([] { return false; }, 0.2);
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return calls == 1; }));
+    testing_support::runLoopUntil([] { return false; }, 0.2);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(error->code(), RIImageErrorNilURL);
     EXPECT_EQ(button->backgroundImageForState(UIControlStateNormal), fallback);
@@ -746,7 +746,7 @@ TEST_F(ImageLoadingTest, ADelegateMayDeclineADownloadOrReplaceTheImageWhichIsWha
 
     Result declined;
     load("/img/declined.jpg", declined, 0, manager);
-    ASSERT_TRUE(runUntil([&] { return declined.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return declined.calls == 1; }));
     EXPECT_EQ(declined.image, fallback);
     EXPECT_FALSE(declined.error);
     EXPECT_EQ(declined.source, RIImageCacheSourceNone);
@@ -755,7 +755,7 @@ TEST_F(ImageLoadingTest, ADelegateMayDeclineADownloadOrReplaceTheImageWhichIsWha
 
     Result replaced;
     load("/img/replaced.jpg", replaced, 0, manager);
-    ASSERT_TRUE(runUntil([&] { return replaced.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return replaced.calls == 1; }));
     EXPECT_EQ(replaced.image, curator->replacement);
     EXPECT_TRUE(replaced.onMain);
     ASSERT_TRUE(curator->seen);
@@ -773,10 +773,10 @@ TEST_F(ImageLoadingTest, ACacheKeyFilterLetsURLsThatDifferOnlyInTheirTokenShareO
     });
     Result first;
     load("/img/keyed.jpg?token=1", first, 0, manager);
-    ASSERT_TRUE(runUntil([&] { return first.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return first.calls == 1; }));
     Result second;
     load("/img/keyed.jpg?token=2", second, 0, manager);
-    ASSERT_TRUE(runUntil([&] { return second.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return second.calls == 1; }));
     EXPECT_EQ(second.source, RIImageCacheSourceMemory);
     EXPECT_EQ(second.image, first.image);
     EXPECT_EQ(countOf("/img/keyed.jpg"), 1);
@@ -788,7 +788,7 @@ TEST_F(ImageLoadingTest, RefreshingACachedImageShowsItAtOnceThenWhatTheServerSen
 {
     Result warm;
     load("/img/refreshed.jpg", warm);
-    ASSERT_TRUE(runUntil([&] { return warm.calls == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return warm.calls == 1; }));
 
     std::vector<RIImageCacheType> sources;
     std::vector<UIImageRef> images;
@@ -799,7 +799,7 @@ TEST_F(ImageLoadingTest, RefreshingACachedImageShowsItAtOnceThenWhatTheServerSen
             sources.push_back(source);
             images.push_back(image);
         });
-    ASSERT_TRUE(runUntil([&] { return sources.size() == 2 && !RIImageManager::sharedManager()->isRunning(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return sources.size() == 2 && !RIImageManager::sharedManager()->isRunning(); }));
     EXPECT_EQ(sources[0], RIImageCacheSourceMemory);
     EXPECT_EQ(images[0], warm.image);
     EXPECT_EQ(sources[1], RIImageCacheSourceNone);

@@ -2,7 +2,7 @@
 // What the image tests share: pictures as data, waiting on the main run loop, and file ages.
 
 #include "tests/imageio/ImageFixtures.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include "platform/foundation/NSData.h"
 

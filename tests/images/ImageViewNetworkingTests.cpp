@@ -40,7 +40,7 @@ TEST_F(ImageViewNetworkingTest, AnImageIsShownCachedAndTheNextViewTakesItFromThe
     UIImageView_RQNetworking::setImageWithURL(view, url("/pic/a.png"), placeholder);
     EXPECT_EQ(view->image(), placeholder);
     EXPECT_TRUE(UIImageView_RQNetworking::af_imageRequestOperation(*view));
-    ASSERT_TRUE(runUntil([&] { return view->image() != placeholder; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return view->image() != placeholder; }));
     EXPECT_FALSE(UIImageView_RQNetworking::af_imageRequestOperation(*view));
 
     auto other = UIImageView::create(CGRectZero);
@@ -52,7 +52,7 @@ TEST_F(ImageViewNetworkingTest, AnImageIsShownCachedAndTheNextViewTakesItFromThe
     auto reload = NSMutableURLRequest::requestWithURL(url("/pic/a.png"), NSURLRequestReloadIgnoringLocalCacheData, 30);
     EXPECT_FALSE(UIImageView_RQNetworking::af_sharedImageCache()->cachedImageForRequest(reload));
     NSNotificationCenter::defaultCenter()->postNotificationName(UIApplicationDidReceiveMemoryWarningNotification, nullptr);
-    runUntil([] { return false; }, 0.05);
+    testing_support::runLoopUntil([] { return false; }, 0.05);
     EXPECT_FALSE(UIImageView_RQNetworking::af_sharedImageCache()->cachedImageForRequest(NSURLRequest::requestWithURL(url("/pic/a.png"))));
 }
 
@@ -63,13 +63,13 @@ TEST_F(ImageViewNetworkingTest, TheSecondOfTwoLoadsWinsAndAFailureLeavesTheViewA
     UIImageRef second;
     UIImageView_RQNetworking::setImageWithURLRequest(view, NSURLRequest::requestWithURL(url("/pic/second.png")), nullptr,
         [&](const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&, const UIImageRef& image) { second = image; }, nullptr);
-    ASSERT_TRUE(runUntil([&] { return second != nullptr; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return second != nullptr; }));
     EXPECT_FALSE(view->image());
 
     std::shared_ptr<NSError> error;
     UIImageView_RQNetworking::setImageWithURLRequest(view, NSURLRequest::requestWithURL(url("/gone.png")), nullptr, nullptr,
         [&](const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&, const std::shared_ptr<NSError>& failure) { error = failure; });
-    ASSERT_TRUE(runUntil([&] { return error != nullptr; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return error != nullptr; }));
     EXPECT_EQ(error->code(), NSURLErrorBadServerResponse);
     EXPECT_FALSE(view->image());
 }
@@ -82,14 +82,14 @@ TEST_F(ImageViewNetworkingTest, TheActivityIndicatorShowsAtOnceAndHidesAfterAPau
     manager->decrementActivityCount();
     EXPECT_EQ(manager->activityCount(), 0);
     manager->incrementActivityCount();
-    runUntil([] { return false; }, 0.02);
+    testing_support::runLoopUntil([] { return false; }, 0.02);
     EXPECT_FALSE(application->isNetworkActivityIndicatorVisible());
 
     manager->setEnabled(true);
     manager->incrementActivityCount();
-    ASSERT_TRUE(runUntil([&] { return application->isNetworkActivityIndicatorVisible(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return application->isNetworkActivityIndicatorVisible(); }));
     manager->setActivityCount(0);
-    runUntil([] { return false; }, 0.02);
+    testing_support::runLoopUntil([] { return false; }, 0.02);
     EXPECT_TRUE(application->isNetworkActivityIndicatorVisible());
     NSRunLoop::currentRunLoop()->advanceClock(0.2);
     EXPECT_FALSE(application->isNetworkActivityIndicatorVisible());

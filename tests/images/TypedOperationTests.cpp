@@ -93,7 +93,7 @@ TEST_F(TypedOperationTest, AnImageOperationDecodesAtTheScreensScaleAndRefusesAWr
         },
         nullptr);
     queue->addOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return image != nullptr; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return image != nullptr; }));
     EXPECT_TRUE(onMain);
     EXPECT_EQ(response->statusCode(), 200);
     EXPECT_EQ(image->scale(), 2);
@@ -111,7 +111,7 @@ TEST_F(TypedOperationTest, AnImageOperationDecodesAtTheScreensScaleAndRefusesAWr
         [&](const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&, const UIImageRef&) { succeeded = true; },
         [&](const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&, const std::shared_ptr<NSError>& failure) { error = failure; });
     queue->addOperation(refused);
-    ASSERT_TRUE(runUntil([&] { return error != nullptr; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return error != nullptr; }));
     EXPECT_FALSE(succeeded);
     EXPECT_EQ(error->domain(), RQNetworkingErrorDomain);
     EXPECT_EQ(error->code(), -1016);
@@ -121,7 +121,7 @@ TEST_F(TypedOperationTest, AnImageOperationDecodesAtTheScreensScaleAndRefusesAWr
         [](const UIImageRef& decoded) { return UIImage::imageWithCGImage(decoded->CGImage(), 1, UIImageOrientationDown); },
         [&](const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&, const UIImageRef& result) { processed = result; }, nullptr);
     queue->addOperation(processing);
-    ASSERT_TRUE(runUntil([&] { return processed != nullptr; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return processed != nullptr; }));
     EXPECT_EQ(processed->imageOrientation(), UIImageOrientationDown);
 }
 
@@ -131,7 +131,7 @@ TEST_F(TypedOperationTest, APropertyListOperationParsesOrFailsWithTheParsersErro
     auto operation = RQPropertyListRequestOperation::propertyListRequestOperationWithRequest(requestFor(server.URL("/list.plist")),
         [&](const std::shared_ptr<NSURLRequest>&, const std::shared_ptr<NSHTTPURLResponse>&, const id& plist) { list = plist; }, nullptr);
     queue->addOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return list != nullptr; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return list != nullptr; }));
     EXPECT_EQ(ns::stringForKey(ns::dictionaryValue(list), "name"), "Lin");
     EXPECT_FALSE(operation->error());
 
@@ -144,7 +144,7 @@ TEST_F(TypedOperationTest, APropertyListOperationParsesOrFailsWithTheParsersErro
             EXPECT_FALSE(plist);
         });
     queue->addOperation(broken);
-    ASSERT_TRUE(runUntil([&] { return error != nullptr; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return error != nullptr; }));
     EXPECT_FALSE(succeeded);
     EXPECT_EQ(broken->error(), error);
 }

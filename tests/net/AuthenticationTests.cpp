@@ -8,7 +8,7 @@
 #include "tests/net/ConnectionRecorder.h"
 #include "tests/net/LoopbackAuthentication.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -112,7 +112,7 @@ protected:
     void load(const std::shared_ptr<NSURLRequest>& request, const std::shared_ptr<ConnectionRecorder>& delegate)
     {
         auto connection = NSURLConnection::connectionWithRequest(request, delegate);
-        ASSERT_TRUE(runUntil([&] { return delegate->ended(); }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return delegate->ended(); }));
     }
 
     loopback::Server server;
@@ -272,7 +272,7 @@ TEST(NTLMAuthentication, theChallengeReachesTheDelegateAndLibcurlCarriesTheHands
     server.start();
     auto answerer = std::make_shared<ChallengeAnswerer>("EXAMS\\learner", "secret");
     auto connection = NSURLConnection::connectionWithRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(server.URL("/ntlm"))), answerer);
-    ASSERT_TRUE(runUntil([&] { return answerer->ended(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return answerer->ended(); }));
     ASSERT_EQ(answerer->challenges.size(), 1u);
     EXPECT_EQ(answerer->challenges.front()->protectionSpace()->authenticationMethod(), NSURLAuthenticationMethodNTLM);
     EXPECT_EQ(negotiations, 1);

@@ -7,7 +7,7 @@
 #include "platform/security/SecImportExport.h"
 #include "tests/net/ConnectionRecorder.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -138,13 +138,13 @@ std::shared_ptr<CertificateAnswerer> load(const loopback::Server& server, Certif
     auto answerer = std::make_shared<CertificateAnswerer>(answer);
     auto connection = NSURLConnection::connectionWithRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(server.URL("/"))), answerer);
     if (answer == CertificateAnswerer::Answer::later) {
-        EXPECT_TRUE(runUntil([&] { return answerer->pending != nullptr; }));
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return answerer->pending != nullptr; }));
         if (auto challenge = answerer->pending) {
             auto identity = importedIdentity();
             challenge->sender()->useCredential(NSURLCredential::credentialWithIdentity(identity, {}, NSURLCredentialPersistenceNone), challenge);
         }
     }
-    EXPECT_TRUE(runUntil([&] { return answerer->ended(); }));
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return answerer->ended(); }));
     return answerer;
 }
 

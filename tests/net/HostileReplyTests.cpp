@@ -4,7 +4,7 @@
 #include "platform/net/NSURLError.h"
 #include "tests/net/ConnectionRecorder.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -85,7 +85,7 @@ std::shared_ptr<ConnectionRecorder> load(const std::shared_ptr<NSURLRequest>& re
 {
     auto recorder = std::make_shared<ConnectionRecorder>();
     auto connection = NSURLConnection::connectionWithRequest(request, recorder);
-    EXPECT_TRUE(runUntil([&] { return recorder->ended(); }, 60));
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return recorder->ended(); }, 60));
     return recorder;
 }
 

@@ -3,7 +3,7 @@
 #include "platform/net/NSURLError.h"
 #include "tests/net/ConnectionRecorder.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ std::shared_ptr<ConnectionRecorder> load(const std::string& URL)
 {
     auto recorder = std::make_shared<ConnectionRecorder>();
     auto connection = NSURLConnection::connectionWithRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(URL)), recorder);
-    EXPECT_TRUE(runUntil([&] { return recorder->ended(); }));
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return recorder->ended(); }));
     return recorder;
 }
 

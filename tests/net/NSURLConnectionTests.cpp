@@ -5,12 +5,12 @@
 #include "platform/net/NSHTTPCookieStorage.h"
 #include "platform/net/NSURLAuthenticationChallenge.h"
 #include "platform/net/NSURLCredential.h"
-#include "platform/net/NSURLProtectionSpace.h"
 #include "platform/net/NSURLError.h"
+#include "platform/net/NSURLProtectionSpace.h"
 #include "tests/net/ConnectionRecorder.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/net/ReplyHold.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ protected:
     {
         auto recorder = std::make_shared<ConnectionRecorder>();
         auto connection = NSURLConnection::connectionWithRequest(request, recorder);
-        EXPECT_TRUE(runUntil([&] { return recorder->ended(); }));
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return recorder->ended(); }));
         return recorder;
     }
 
@@ -135,7 +135,7 @@ TEST_F(NSURLConnectionTest, timesOutAfterTheRequestsIntervalOnTheRunLoopsClock)
     hanging->setTimeoutInterval(30);
     auto recorder = std::make_shared<ConnectionRecorder>();
     auto connection = NSURLConnection::connectionWithRequest(hanging, recorder);
-    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return server.requestCount() == 1; }));
     NSRunLoop::currentRunLoop()->advanceClock(29);
     EXPECT_FALSE(recorder->ended());
     NSRunLoop::currentRunLoop()->advanceClock(2);
@@ -148,9 +148,9 @@ TEST_F(NSURLConnectionTest, saysNothingMoreOnceCancelled)
 {
     auto recorder = std::make_shared<ConnectionRecorder>();
     auto connection = NSURLConnection::connectionWithRequest(request("/hang"), recorder);
-    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return server.requestCount() == 1; }));
     connection->cancel();
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_EQ(recorder->events, (std::vector<std::string> { "willSendRequest" }));
 }
 
@@ -162,7 +162,7 @@ TEST_F(NSURLConnectionTest, letsGoOfItsDelegateOnceTheLoadEnds)
         auto recorder = std::make_shared<ConnectionRecorder>();
         const std::weak_ptr<ConnectionRecorder> delegate = recorder;
         auto connection = NSURLConnection::connectionWithRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(URL)), recorder);
-        ASSERT_TRUE(runUntil([&] { return recorder->ended(); }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return recorder->ended(); }));
         recorder = nullptr;
         EXPECT_TRUE(delegate.expired()) << URL;
     }
@@ -235,14 +235,14 @@ TEST_F(NSURLConnectionTest, aDelegateAnswersChallengesByTheNewerOperationOrElseB
 
     auto newer = std::make_shared<ChallengeAnswerer>();
     auto connection = NSURLConnection::connectionWithRequest(request("/private"), newer);
-    ASSERT_TRUE(runUntil([&] { return newer->ended(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return newer->ended(); }));
     EXPECT_EQ(newer->events, (std::vector<std::string> { "willSendRequest", "challenge", "response", "data", "finish" }));
     EXPECT_EQ(newer->challengeConnection, connection.get());
     EXPECT_EQ(newer->body, "inside");
 
     auto older = std::make_shared<OlderChallengeAnswerer>();
     auto second = NSURLConnection::connectionWithRequest(request("/private"), older);
-    ASSERT_TRUE(runUntil([&] { return older->ended(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return older->ended(); }));
     EXPECT_EQ(older->events, (std::vector<std::string> { "willSendRequest", "canAuthenticate", "challenge", "response", "data", "finish" }));
     EXPECT_EQ(older->realm, "exams");
     EXPECT_EQ(older->body, "inside");
@@ -295,7 +295,7 @@ TEST_F(NSURLConnectionTest, aDelegateRefusesRewritesOrCancelsARedirect)
 {
     auto refusing = std::make_shared<RedirectAnswerer>();
     auto connection = NSURLConnection::connectionWithRequest(request("/moved"), refusing);
-    ASSERT_TRUE(runUntil([&] { return refusing->ended(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return refusing->ended(); }));
     EXPECT_EQ(refusing->events, (std::vector<std::string> { "willSendRequest", "redirect", "response", "finish" }));
     ASSERT_TRUE(refusing->response);
     EXPECT_EQ(refusing->response->statusCode(), 302) << "the redirect reply itself is the result";
@@ -305,7 +305,7 @@ TEST_F(NSURLConnectionTest, aDelegateRefusesRewritesOrCancelsARedirect)
     rewriting->answer = RedirectAnswerer::Answer::rewrite;
     rewriting->elsewhere = request("/login");
     connection = NSURLConnection::connectionWithRequest(request("/moved"), rewriting);
-    ASSERT_TRUE(runUntil([&] { return rewriting->ended(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return rewriting->ended(); }));
     EXPECT_EQ(rewriting->body, "ok");
     EXPECT_EQ(server.requests().back().path, "/login");
     EXPECT_EQ(connection->currentRequest()->URL()->path(), "/login");
@@ -315,8 +315,8 @@ TEST_F(NSURLConnectionTest, aDelegateRefusesRewritesOrCancelsARedirect)
     cancelling->answer = RedirectAnswerer::Answer::cancel;
     const auto asked = server.requestCount();
     connection = NSURLConnection::connectionWithRequest(request("/moved"), cancelling);
-    runUntil([&] { return cancelling->events.size() >= 2; });
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([&] { return cancelling->events.size() >= 2; });
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_EQ(cancelling->events, (std::vector<std::string> { "willSendRequest", "redirect" }));
     EXPECT_EQ(server.requestCount(), asked + 1);
 }
@@ -325,18 +325,18 @@ TEST_F(NSURLConnectionTest, aConnectionCancelledBeforeItStartsNeverLoads)
 {
     auto recorder = std::make_shared<ConnectionRecorder>();
     auto connection = NSURLConnection::create(request("/next"), recorder, false);
-    runUntil([] { return false; }, 0.05);
+    testing_support::runLoopUntil([] { return false; }, 0.05);
     EXPECT_TRUE(recorder->events.empty()) << "not started";
     connection->cancel();
     connection->cancel();
     connection->start();
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_TRUE(recorder->events.empty());
     EXPECT_EQ(server.requestCount(), 0u);
 
     auto nothing = std::make_shared<ConnectionRecorder>();
     connection = NSURLConnection::connectionWithRequest(nullptr, nothing);
-    ASSERT_TRUE(runUntil([&] { return nothing->ended(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return nothing->ended(); }));
     ASSERT_TRUE(nothing->error) << "no request fails rather than crashes";
 }
 
@@ -353,7 +353,7 @@ TEST_F(NSURLConnectionTest, runsOnlyInTheModesItIsScheduledIn)
     connection->unscheduleFromRunLoop(loop, NSDefaultRunLoopMode);
     connection->start();
     connection->scheduleInRunLoop(loop, NSDefaultRunLoopMode); // too late: ignored
-    runUntil([] { return false; }, 0.2);
+    testing_support::runLoopUntil([] { return false; }, 0.2);
     EXPECT_FALSE(recorder->ended()) << "the default mode does not serve it";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!recorder->ended() && std::chrono::steady_clock::now() < deadline)
@@ -369,15 +369,15 @@ TEST_F(NSURLConnectionTest, startAndCancelFromAnotherThreadRunOnTheConnectionsLo
     connection->scheduleInRunLoop(NSRunLoop::currentRunLoop(), NSDefaultRunLoopMode);
     std::thread([&] { connection->start(); }).join();
     EXPECT_TRUE(recorder->events.empty()) << "delegate calls wait for the loop's thread";
-    ASSERT_TRUE(runUntil([&] { return recorder->ended(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return recorder->ended(); }));
     EXPECT_EQ(recorder->body, "next");
 
     auto hanging = std::make_shared<ConnectionRecorder>();
     connection = NSURLConnection::connectionWithRequest(request("/hang"), hanging);
-    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 2; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return server.requestCount() == 2; }));
     std::thread([&] { connection->cancel(); }).join();
     hold.end();
-    runUntil([] { return false; }, 0.2);
+    testing_support::runLoopUntil([] { return false; }, 0.2);
     EXPECT_EQ(hanging->events, (std::vector<std::string> { "willSendRequest" }));
 }
 
@@ -386,8 +386,8 @@ TEST_F(NSURLConnectionTest, aDelegateThatLetsGoOfItsConnectionMidwayStillHearsTh
     auto delegate = std::make_shared<LettingGo>();
     delegate->connection = NSURLConnection::connectionWithRequest(request("/next"), delegate);
     const std::weak_ptr<NSURLConnection> connection = delegate->connection;
-    ASSERT_TRUE(runUntil([&] { return delegate->ended(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return delegate->ended(); }));
     EXPECT_EQ(delegate->events, (std::vector<std::string> { "willSendRequest", "response", "data", "finish" }));
-    runUntil([&] { return connection.expired(); }, 1);
+    testing_support::runLoopUntil([&] { return connection.expired(); }, 1);
     EXPECT_TRUE(connection.expired()) << "nothing keeps a finished connection";
 }

@@ -4,7 +4,7 @@
 #include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/sysconfig/SCNetworkReachabilityTesting.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -37,10 +37,10 @@ protected:
     {
         const std::size_t before = monitors.size();
         SCNetworkReachabilitySimulateFlags(flags);
-        ASSERT_TRUE(runUntil([&] { return monitors.size() > before; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return monitors.size() > before; }));
         bool drained = false;
         dispatch_async(dispatch_get_main_queue(), [&] { drained = true; });
-        ASSERT_TRUE(runUntil([&] { return drained; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return drained; }));
     }
 
     id observer;

@@ -2,8 +2,8 @@
 #include "library/network/RQStreamingMultipartFormData.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSOperationQueue.h"
-#include "tests/net/RunLoopWaiting.h"
 #include "tests/network/MultipartSupport.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -300,7 +300,7 @@ TEST(MultipartFormData, aFiveMegabyteUploadSendsExactlyItsContentLengthAndParses
     operation->setCompletionBlockWithSuccess([&](const auto&, const id&) { finished = true; }, [&](const auto&, const auto&) { finished = true; });
     auto queue = NSOperationQueue::create();
     queue->addOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return finished && server.done(); }, 60));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return finished && server.done(); }, 60));
     EXPECT_FALSE(operation->error());
 
     EXPECT_EQ(server.header("Content-Length"), contentLength(request));

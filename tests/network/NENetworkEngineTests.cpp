@@ -11,7 +11,6 @@
 #include "tests/imageio/ImageFixtures.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/net/ReplyHold.h"
-#include "tests/net/RunLoopWaiting.h"
 #include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +53,7 @@ NSUInteger frozenFileCount()
 // time to show up at the server.
 void settle()
 {
-    runUntil([] { return false; }, 0.2);
+    testing_support::runLoopUntil([] { return false; }, 0.2);
 }
 
 } // namespace
@@ -95,7 +94,7 @@ TEST(NENetworkEngineSetUp, showsThePlaceholderAndFetchesNothingWithoutAnEngine)
     EXPECT_EQ(UIImageView_NEEngineAdditions::setImageFromURL(*view, url, nullptr, nullptr, false), operation);
     EXPECT_TRUE(operation->isCancelled());
     // Nothing may still be in flight when the process ends.
-    EXPECT_TRUE(runUntil([&] { return operation->isFinished(); }));
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return operation->isFinished(); }));
     settle();
 }
 
@@ -192,13 +191,13 @@ TEST_F(NENetworkEngineCache, answersFromTheCacheWithinTheExpiryAndAsksTheServerA
     SystemClock::useManualClock();
     Heard first;
     get("/cached", first);
-    ASSERT_TRUE(runUntil([&] { return first.completions == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return first.completions == 1; }));
     EXPECT_EQ(first.body, "body-1");
     EXPECT_EQ(first.cached, 0);
 
     Heard second;
     get("/cached", second);
-    ASSERT_TRUE(runUntil([&] { return second.completions == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return second.completions == 1; }));
     settle();
     EXPECT_EQ(second.cached, 1);
     EXPECT_EQ(second.body, "body-1");
@@ -208,7 +207,7 @@ TEST_F(NENetworkEngineCache, answersFromTheCacheWithinTheExpiryAndAsksTheServerA
     Heard third;
     get("/cached", third);
     // The cached body at once, then the server's word that it still holds.
-    ASSERT_TRUE(runUntil([&] { return third.notModified == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return third.notModified == 1; }));
     EXPECT_EQ(third.completions, 1);
     EXPECT_EQ(third.cached, 1);
     EXPECT_EQ(third.errors, 0);
@@ -218,7 +217,7 @@ TEST_F(NENetworkEngineCache, answersFromTheCacheWithinTheExpiryAndAsksTheServerA
     // Force-reload answers from the cache and then from the network.
     Heard forced;
     get("/cached", forced, true);
-    ASSERT_TRUE(runUntil([&] { return forced.completions + forced.notModified == 2; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return forced.completions + forced.notModified == 2; }));
     EXPECT_EQ(server.requestCount(), 3u);
 }
 
@@ -228,7 +227,7 @@ TEST_F(NENetworkEngineCache, neverKeepsANoStoreReplyAndRevalidatesNoCache)
     for (int round = 1; round <= 2; ++round) {
         Heard heard;
         get("/cached", heard);
-        ASSERT_TRUE(runUntil([&] { return heard.completions == 1; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return heard.completions == 1; }));
         EXPECT_EQ(heard.cached, 0);
         EXPECT_EQ(heard.body, "body-" + std::to_string(round));
     }
@@ -238,10 +237,10 @@ TEST_F(NENetworkEngineCache, neverKeepsANoStoreReplyAndRevalidatesNoCache)
     cacheControl = "no-cache";
     Heard stored;
     get("/cached", stored);
-    ASSERT_TRUE(runUntil([&] { return stored.completions == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return stored.completions == 1; }));
     Heard revalidated;
     get("/cached", revalidated);
-    ASSERT_TRUE(runUntil([&] { return revalidated.notModified == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return revalidated.notModified == 1; }));
     EXPECT_EQ(revalidated.cached, 1);
     EXPECT_EQ(server.requestCount(), 4u);
 }
@@ -250,14 +249,14 @@ TEST_F(NENetworkEngineCache, sendsOneRequestForAGetEqualToOneRunning)
 {
     Heard first;
     auto running = get("/slow", first);
-    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return server.requestCount() == 1; }));
     Heard second;
     get("/slow", second);
     // The decision is made off the main thread; the shared queue shows whether a second ran.
-    ASSERT_TRUE(runUntil([&] { return NENetworkEngine::sharedNetworkQueue()->operationCount() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return NENetworkEngine::sharedNetworkQueue()->operationCount() == 1; }));
     settle();
     hold.letGo();
-    ASSERT_TRUE(runUntil([&] { return first.completions == 1 && second.completions == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return first.completions == 1 && second.completions == 1; }));
     settle();
     EXPECT_EQ(server.requestCount(), 1u);
     EXPECT_EQ(first.completions, 1);
@@ -286,7 +285,7 @@ protected:
         for (int attempt = 0; attempt < 200 && statuses.empty(); ++attempt) {
             SCNetworkReachabilitySimulateFlags(attempt % 2 ? kSCNetworkReachabilityFlagsReachable
                                                            : kSCNetworkReachabilityFlagsReachable | kSCNetworkReachabilityFlagsIsDirect);
-            runUntil([&] { return !statuses.empty(); }, 0.05);
+            testing_support::runLoopUntil([&] { return !statuses.empty(); }, 0.05);
         }
         ASSERT_FALSE(statuses.empty());
         statuses.clear();
@@ -294,7 +293,7 @@ protected:
     void TearDown() override
     {
         SCNetworkReachabilitySimulateFlags(kSCNetworkReachabilityFlagsReachable);
-        runUntil([&] { return !statuses.empty() && statuses.back() == ReachableViaWiFi; }, 2);
+        testing_support::runLoopUntil([&] { return !statuses.empty() && statuses.back() == ReachableViaWiFi; }, 2);
         SCNetworkReachabilityEndSimulation();
         // The change the end of the simulation posts is delivered before the process may end.
         settle();
@@ -303,13 +302,13 @@ protected:
     void networkGoes()
     {
         SCNetworkReachabilitySimulateFlags(0);
-        ASSERT_TRUE(runUntil([&] { return !statuses.empty() && statuses.back() == NotReachable; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return !statuses.empty() && statuses.back() == NotReachable; }));
     }
     void networkComes(SCNetworkReachabilityFlags flags = kSCNetworkReachabilityFlagsReachable)
     {
         const NetworkStatus expected = flags & kSCNetworkReachabilityFlagsIsWWAN ? ReachableViaWWAN : ReachableViaWiFi;
         SCNetworkReachabilitySimulateFlags(flags);
-        ASSERT_TRUE(runUntil([&] { return !statuses.empty() && statuses.back() == expected; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return !statuses.empty() && statuses.back() == expected; }));
     }
     std::shared_ptr<NENetworkOperation> post(const std::string& path, Heard& heard)
     {
@@ -338,7 +337,7 @@ TEST_F(NENetworkEngineFreezing, sendsAnOperationFrozenWhileTheNetworkIsDownOnceI
     EXPECT_TRUE(operation->isCancelled());
 
     networkComes();
-    ASSERT_TRUE(runUntil([&] { return heard.completions == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return heard.completions == 1; }));
     settle();
     EXPECT_EQ(posted, 1);
     EXPECT_EQ(heard.completions, 1);
@@ -351,15 +350,15 @@ TEST_F(NENetworkEngineFreezing, freezesARunningOperationWithoutHoldingItsQueueSl
     Heard heard;
     auto operation = post("/hang", heard);
     engine->enqueueOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 1; }));
-    ASSERT_TRUE(runUntil([&] { return operation->isExecuting(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return operation->isExecuting(); }));
     networkGoes();
     EXPECT_EQ(frozenFileCount(), 1u);
     EXPECT_TRUE(operation->isFinished());
     ASSERT_TRUE(testing_support::returnsWithin([queue = NENetworkEngine::sharedNetworkQueue()] { queue->waitUntilAllOperationsAreFinished(); }));
     hold.letGo();
     networkComes();
-    ASSERT_TRUE(runUntil([&] { return heard.completions == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return heard.completions == 1; }));
     EXPECT_EQ(heard.body, "late");
 }
 
@@ -371,7 +370,7 @@ TEST_F(NENetworkEngineFreezing, neverWritesAnOperationWithCredentialsToDisk)
     operation->setUsername("u", "secret");
     engine->enqueueOperation(operation);
     // It is not frozen: it stays with the queue, which here still reaches the loopback server.
-    ASSERT_TRUE(runUntil([&] { return heard.completions == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return heard.completions == 1; }));
     EXPECT_EQ(frozenFileCount(), 0u);
     EXPECT_EQ(posted, 1);
 }
@@ -398,9 +397,9 @@ TEST_F(NENetworkEngineCache, fetchesAnImageAndThenAnswersItFromTheCache)
         images.emplace_back(image ? image->size() : CGSize {}, isInCache);
     };
     ASSERT_TRUE(engine->imageAtURL(url, record));
-    ASSERT_TRUE(runUntil([&] { return images.size() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return images.size() == 1; }));
     engine->imageAtURL(url, CGSizeMake(3, 2), record);
-    ASSERT_TRUE(runUntil([&] { return images.size() == 2; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return images.size() == 2; }));
     settle();
     EXPECT_EQ(images[0].first.width, 3);
     EXPECT_FALSE(images[0].second);
@@ -412,20 +411,20 @@ TEST_F(NENetworkEngineCache, fetchesAnImageAndThenAnswersItFromTheCache)
     int failures = 0;
     engine->imageAtURL(NSURL::URLWithString(NSString(server.URL("/absent.png"))), record,
         [&](const auto&, const std::shared_ptr<NSError>& error) { failures += error->code() == 404 ? 1 : 0; });
-    ASSERT_TRUE(runUntil([&] { return failures == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return failures == 1; }));
 }
 
 TEST_F(NENetworkEngineCache, cancelsTheOperationsOfItsHostOnly)
 {
     Heard heard;
     auto running = get("/slow", heard);
-    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 1 && running->isExecuting(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return server.requestCount() == 1 && running->isExecuting(); }));
     NENetworkEngine::create()->cancelAllOperations();
     NENetworkEngine::cancelOperationsContainingURLString("/elsewhere");
     EXPECT_FALSE(running->isCancelled());
     engine->cancelAllOperations();
     EXPECT_TRUE(running->isCancelled());
-    ASSERT_TRUE(runUntil([] { return NENetworkEngine::sharedNetworkQueue()->operationCount() == 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([] { return NENetworkEngine::sharedNetworkQueue()->operationCount() == 0; }));
     hold.letGo();
     settle();
     EXPECT_EQ(heard.completions + heard.errors, 0);
@@ -448,9 +447,9 @@ TEST_F(NENetworkEngineFreezing, sendsOperationsFrozenByAnEarlierRunAndAnnouncesT
         NENetworkEngine::cacheDirectoryName().stringByAppendingPathComponent("bad.neenginefrozenoperation"), true);
     networkGoes();
     networkComes();
-    ASSERT_TRUE(runUntil([&] { return posted == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return posted == 1; }));
     EXPECT_EQ(frozenFileCount(), 0u);
-    ASSERT_TRUE(runUntil([&] { return !counts.empty() && counts.back() == 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return !counts.empty() && counts.back() == 0; }));
     EXPECT_NE(std::find(counts.begin(), counts.end(), 1u), counts.end());
     NSNotificationCenter::defaultCenter()->removeObserver(listener);
 }
@@ -460,7 +459,7 @@ TEST_F(NENetworkEngineCache, answersFromTheDiskOnceTheMemoryWasWrittenOutAndTheE
     SystemClock::useManualClock();
     Heard first;
     get("/cached", first);
-    ASSERT_TRUE(runUntil([&] { return first.completions == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return first.completions == 1; }));
     engine->saveCache();
     EXPECT_EQ(engine->memoryCacheCount(), 0u);
 
@@ -471,7 +470,7 @@ TEST_F(NENetworkEngineCache, answersFromTheDiskOnceTheMemoryWasWrittenOutAndTheE
     Heard again;
     again.listen(*operation);
     later->enqueueOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return again.completions == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return again.completions == 1; }));
     settle();
     EXPECT_EQ(again.cached, 1);
     EXPECT_EQ(again.body, "body-1");
@@ -488,7 +487,7 @@ TEST_F(NENetworkEngineCache, putsTheFetchedImageIntoTheViewWithOrWithoutATransit
         auto view = UIImageView::create(CGRectMake(0, 0, 3, 2));
         parent->addSubview(view);
         ASSERT_TRUE(UIImageView_NEEngineAdditions::setImageFromURL(*view, url, placeholder, engine, animated));
-        ASSERT_TRUE(runUntil([&] { return view->image() && view->image()->size().width == 3; })) << animated;
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return view->image() && view->image()->size().width == 3; })) << animated;
         EXPECT_EQ(view->image()->size().height, 2);
     }
     // A view gone before its image arrived is left alone.
@@ -497,6 +496,6 @@ TEST_F(NENetworkEngineCache, putsTheFetchedImageIntoTheViewWithOrWithoutATransit
     auto operation = UIImageView_NEEngineAdditions::setImageFromURL(*gone, other, nullptr, engine, false);
     ASSERT_TRUE(operation);
     gone.reset();
-    EXPECT_TRUE(runUntil([&] { return operation->isFinished(); }));
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return operation->isFinished(); }));
     settle();
 }

@@ -6,7 +6,7 @@
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UILocalNotification.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +49,7 @@ protected:
             presentedAtCallback = presented.size();
         });
         queue->addOperation(operation);
-        EXPECT_TRUE(runUntil([&] { return error != nullptr && operation->isFinished(); }));
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return error != nullptr && operation->isFinished(); }));
         // The callbacks hear of the failure before the user does.
         EXPECT_EQ(presentedAtCallback, before);
         return error;

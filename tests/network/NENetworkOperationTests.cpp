@@ -13,7 +13,7 @@
 #include "platform/net/NSURLError.h"
 #include "tests/net/LoopbackAuthentication.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -246,7 +246,7 @@ protected:
         auto operation = NENetworkOperation::create(NSString(server.URL(path)), nullptr, method);
         outcome.listen(operation);
         queue->addOperation(operation);
-        EXPECT_TRUE(runUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
         return operation;
     }
 
@@ -271,7 +271,7 @@ TEST_F(NENetworkOperationExchange, endsEveryExchangeInExactlyOneOutcomeOnTheMain
     for (int status : { 404, 500, 301, 302, 600 }) {
         Outcome outcome;
         auto failed = run("/status/" + std::to_string(status), outcome);
-        runUntil([] { return false; }, 0.05);
+        testing_support::runLoopUntil([] { return false; }, 0.05);
         EXPECT_EQ(outcome.errors, 1) << status;
         EXPECT_EQ(outcome.operationErrors, 1) << status;
         EXPECT_EQ(outcome.total(), 1) << status;
@@ -287,7 +287,7 @@ TEST_F(NENetworkOperationExchange, endsEveryExchangeInExactlyOneOutcomeOnTheMain
         notModified.error = error;
     });
     queue->addOperation(bare);
-    ASSERT_TRUE(runUntil([&] { return notModified.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return notModified.total() > 0; }));
     EXPECT_EQ(notModified.errors, 1);
     EXPECT_EQ(notModified.error->code(), 304);
     queue->waitUntilAllOperationsAreFinished();
@@ -303,7 +303,7 @@ TEST_F(NENetworkOperationExchange, answersA304WithTheNotModifiedCallbacksAndTheC
     EXPECT_EQ(outcome.completions, 1);
     EXPECT_TRUE(operation->isCachedResponse());
     queue->addOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return outcome.notModified == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.notModified == 1; }));
     EXPECT_EQ(outcome.completions, 1);
     EXPECT_EQ(outcome.errors, 0);
     EXPECT_EQ(text(operation->responseData()), "cached");
@@ -317,7 +317,7 @@ TEST_F(NENetworkOperationExchange, callsNothingAfterCancelAndLeavesNoQueueSlotHe
     operation->cancel();
     queue->addOperation(operation);
     queue->waitUntilAllOperationsAreFinished();
-    runUntil([] { return false; }, 0.05);
+    testing_support::runLoopUntil([] { return false; }, 0.05);
     EXPECT_EQ(outcome.total(), 0);
     EXPECT_TRUE(operation->isFinished());
 
@@ -329,7 +329,7 @@ TEST_F(NENetworkOperationExchange, callsNothingAfterCancelAndLeavesNoQueueSlotHe
     EXPECT_TRUE(running->isExecuting());
     running->cancel();
     EXPECT_TRUE(running->isFinished());
-    runUntil([] { return false; }, 0.05);
+    testing_support::runLoopUntil([] { return false; }, 0.05);
     EXPECT_EQ(second.total(), 0);
 }
 
@@ -343,7 +343,7 @@ TEST_F(NENetworkOperationExchange, isExecutingBeforeItsConnectionStartsOnTheMain
     operation->start();
     // The connection is made on the main queue, which has not run yet.
     EXPECT_TRUE(operation->isExecuting());
-    ASSERT_TRUE(runUntil([&] { return outcome.errors == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.errors == 1; }));
     EXPECT_EQ(states, (std::vector<int> { NENetworkOperationStateExecuting, NENetworkOperationStateFinished }));
     EXPECT_TRUE(operation->isFinished());
 }
@@ -356,7 +356,7 @@ TEST_F(NENetworkOperationExchange, failsADownloadWhoseStreamCannotTakeTheBytes)
     Outcome outcome;
     outcome.listen(operation);
     queue->addOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.total() > 0; }));
     EXPECT_EQ(outcome.completions, 0);
     EXPECT_EQ(outcome.errors, 1);
 
@@ -370,7 +370,7 @@ TEST_F(NENetworkOperationExchange, failsADownloadWhoseStreamCannotTakeTheBytes)
     Outcome done;
     done.listen(resumed);
     queue->addOperation(resumed);
-    ASSERT_TRUE(runUntil([&] { return done.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return done.total() > 0; }));
     EXPECT_EQ(done.completions, 1);
     EXPECT_EQ(std::filesystem::file_size(path), 50u);
     ASSERT_FALSE(progress.empty());
@@ -406,7 +406,7 @@ TEST_F(NENetworkOperationExchange, streamsAMultipartBodyWhoseLengthIsTheBytesSen
     Outcome outcome;
     outcome.listen(operation);
     queue->addOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.total() > 0; }));
     EXPECT_EQ(outcome.completions, 1);
     // The server parsed every part, so the declared length was the length sent; it is the length
     // of the same body built in memory.
@@ -423,7 +423,7 @@ TEST_F(NENetworkOperationExchange, streamsAMultipartBodyWhoseLengthIsTheBytesSen
     failure.listen(missing);
     const auto before = server.requestCount();
     queue->addOperation(missing);
-    ASSERT_TRUE(runUntil([&] { return failure.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return failure.total() > 0; }));
     EXPECT_EQ(failure.errors, 1);
     EXPECT_EQ(server.requestCount(), before);
 }
@@ -457,7 +457,7 @@ TEST_F(NENetworkOperationExchange, restoresFromAnArchiveReadyAndCallsCallbacksAd
     outcome.listen(restored);
     queue->addOperation(restored);
     // The server answers a POST to /json with 404; what matters is that it is heard.
-    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.total() > 0; }));
     EXPECT_EQ(outcome.total(), 1);
     EXPECT_EQ(ignored.total(), 0);
 
@@ -475,7 +475,7 @@ TEST_F(NENetworkOperationExchange, decodesItsReplyOffTheMainThreadAndSendsACalle
     Outcome outcome;
     outcome.listen(operation);
     queue->addOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.total() > 0; }));
     EXPECT_NE(server.requests().back().header("Accept-Language").find("en-us"), std::string::npos);
     EXPECT_NE(operation->description().UTF8String().find("Response\n--------\n{\"a\":1}"), std::string::npos);
     EXPECT_EQ(operation->HTTPStatusCode(), 200);
@@ -486,11 +486,11 @@ TEST_F(NENetworkOperationExchange, decodesItsReplyOffTheMainThreadAndSendsACalle
         parsed = object;
         answered = NSThread::isMainThread();
     });
-    ASSERT_TRUE(runUntil([&] { return answered; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return answered; }));
     EXPECT_TRUE(ns::cast<NSDictionary>(parsed));
     bool decoded = false;
     operation->decompressedResponseImageOfSize(CGSizeMake(1, 1), [&](const auto& image) { decoded = !image; });
-    ASSERT_TRUE(runUntil([&] { return decoded; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return decoded; }));
     EXPECT_EQ(operation->responseImage(), nullptr);
 
     // Sent from a stream of the caller's, the body is that stream's.
@@ -502,7 +502,7 @@ TEST_F(NENetworkOperationExchange, decodesItsReplyOffTheMainThreadAndSendsACalle
     Outcome uploaded;
     uploaded.listen(upload);
     queue->addOperation(upload);
-    ASSERT_TRUE(runUntil([&] { return uploaded.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return uploaded.total() > 0; }));
     EXPECT_EQ(server.requests().back().body, "raw");
 }
 
@@ -515,7 +515,7 @@ TEST_F(NENetworkOperationExchange, passesItsCallbacksToAnOperationThatTakesThemO
     second.listen(merged);
     EXPECT_TRUE(running->adoptHandlersIfPending(*merged));
     queue->addOperation(running);
-    ASSERT_TRUE(runUntil([&] { return first.total() > 0 && second.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return first.total() > 0 && second.total() > 0; }));
     EXPECT_EQ(second.completions, 1);
     // Once the outcome is out, nothing more is taken.
     EXPECT_FALSE(running->adoptHandlersIfPending(*merged));
@@ -530,7 +530,7 @@ TEST_F(NENetworkOperationExchange, passesItsCallbacksToAnOperationThatTakesThemO
     auto restored = frozen->copyForRetry();
     EXPECT_FALSE(restored->isCancelled());
     queue->addOperation(restored);
-    ASSERT_TRUE(runUntil([&] { return third.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return third.total() > 0; }));
     EXPECT_EQ(third.completions, 1);
 }
 
@@ -554,7 +554,7 @@ TEST_F(NENetworkOperationExchange, answersBasicAndDigestChallengesAndEndsAWrongP
         operation->setUsername("learner", password);
         outcome.listen(operation);
         queue->addOperation(operation);
-        EXPECT_TRUE(runUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
     };
     for (const auto& [path, guard] : { std::pair { "/basic", &basic }, std::pair { "/digest", &digest } }) {
         Outcome admitted;
@@ -567,7 +567,7 @@ TEST_F(NENetworkOperationExchange, answersBasicAndDigestChallengesAndEndsAWrongP
         Outcome refused;
         fetch(path, "wrong", refused);
         // Let any further attempt show itself before counting.
-        runUntil([] { return false; }, 0.1);
+        testing_support::runLoopUntil([] { return false; }, 0.1);
         EXPECT_EQ(refused.errors, 1) << path;
         EXPECT_EQ(refused.total(), 1) << path;
         ASSERT_TRUE(refused.error) << path;
@@ -595,7 +595,7 @@ TEST(NENetworkOperationClientCertificate, presentsTheIdentityOfItsPKCS12FileAndF
         EXPECT_FALSE(operation->isCacheable());
         outcome.listen(operation);
         queue->addOperation(operation);
-        EXPECT_TRUE(runUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
     };
 
     Outcome presented;
@@ -636,7 +636,7 @@ TEST_F(NENetworkOperationExchange, followsARedirectWithItsOwnHeadersAndRevalidat
     Outcome outcome;
     outcome.listen(moved);
     queue->addOperation(moved);
-    ASSERT_TRUE(runUntil([&] { return outcome.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.total() > 0; }));
     EXPECT_EQ(outcome.completions, 1);
     EXPECT_EQ(outcome.body, "s1|");
     auto headers = moved->cacheHeaders();
@@ -648,7 +648,7 @@ TEST_F(NENetworkOperationExchange, followsARedirectWithItsOwnHeadersAndRevalidat
     Outcome revalidated;
     revalidated.listen(again);
     queue->addOperation(again);
-    ASSERT_TRUE(runUntil([&] { return revalidated.total() > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return revalidated.total() > 0; }));
     EXPECT_EQ(revalidated.body, "|Tue, 01 Dec 2026 10:00:00 GMT");
     queue->waitUntilAllOperationsAreFinished();
 }
@@ -666,7 +666,7 @@ TEST_F(NENetworkOperationExchange, handsChallengesItCannotAnswerToItsHandlerOrDe
     Outcome cancelled;
     cancelled.listen(handled);
     queue->addOperation(handled);
-    ASSERT_TRUE(runUntil([&] { return cancelled.total() > 0 && handled->isFinished(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return cancelled.total() > 0 && handled->isFinished(); }));
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(cancelled.errors, 1);
     ASSERT_TRUE(cancelled.error);
@@ -694,7 +694,7 @@ TEST(NENetworkOperationServerTrust, refusesAnUntrustedServerUnlessToldToContinue
         Outcome outcome;
         outcome.listen(operation);
         queue->addOperation(operation);
-        ASSERT_TRUE(runUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.total() > 0 && operation->isFinished(); }));
         EXPECT_EQ(outcome.completions, proceed ? 1 : 0);
         EXPECT_EQ(outcome.errors, proceed ? 0 : 1);
         EXPECT_EQ(server.requestCount(), proceed ? 1u : 0u);

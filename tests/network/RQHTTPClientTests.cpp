@@ -10,8 +10,8 @@
 #include "platform/foundation/NSThread.h"
 #include "platform/uikit/UIDevice.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
 #include "tests/network/MultipartSupport.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +66,7 @@ protected:
         bool done = false;
         bool failed = false;
         start([&](const auto&, const id&) { done = true; }, [&](const auto&, const auto&) { done = failed = true; });
-        EXPECT_TRUE(runUntil([&] { return done; }));
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return done; }));
         EXPECT_FALSE(failed);
         std::lock_guard lock(mutex);
         return seen.empty() ? Seen {} : seen.back();
@@ -135,7 +135,7 @@ TEST_F(RQHTTPClientTest, aPathThatMakesNoURLEndsInTheFailureCallback)
     bool succeeded = false;
     client->getPath("a path with blanks", nullptr, [&](const auto&, const id&) { succeeded = true; },
         [&](const auto&, const std::shared_ptr<NSError>& failure) { error = failure; });
-    ASSERT_TRUE(runUntil([&] { return succeeded || error; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return succeeded || error; }));
     EXPECT_FALSE(succeeded);
     EXPECT_TRUE(seen.empty());
 }
@@ -273,8 +273,8 @@ TEST_F(RQHTTPClientTest, aBatchReportsEachOperationAndCompletesOnceAfterAll)
                 EXPECT_TRUE(operation->isFinished());
             EXPECT_EQ(operations.size(), 5u);
         });
-    ASSERT_TRUE(runUntil([&] { return completions > 0; }));
-    runUntil([] { return false; }, 0.1); // a second completion would come now
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return completions > 0; }));
+    testing_support::runLoopUntil([] { return false; }, 0.1); // a second completion would come now
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(progressBeforeCompletion, 5u);
     ASSERT_EQ(progress.size(), 5u);
@@ -297,13 +297,13 @@ TEST_F(RQHTTPClientTest, aBatchKeepsEachOperationsOwnCallbacks)
             [&](const auto&, const id&) { ++successes; }, nullptr));
     bool completed = false;
     client->enqueueBatchOfHTTPRequestOperations(operations, [&](NSUInteger, NSUInteger) { ++progressCalls; }, [&](const auto&) { completed = true; });
-    ASSERT_TRUE(runUntil([&] { return completed && successes == 3; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return completed && successes == 3; }));
     EXPECT_EQ(progressCalls, 3);
 
     // An empty batch completes at once.
     bool emptyCompleted = false;
     client->enqueueBatchOfHTTPRequestOperations({}, nullptr, [&](const auto& none) { emptyCompleted = none.empty(); });
-    EXPECT_TRUE(runUntil([&] { return emptyCompleted; }));
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return emptyCompleted; }));
 }
 
 TEST(RQHTTPClient, archivingAndCopyingKeepTheSettings)

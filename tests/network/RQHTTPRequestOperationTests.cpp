@@ -9,7 +9,7 @@
 #include "platform/net/NSHTTPCookieStorage.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/net/ReplyHold.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -114,7 +114,7 @@ protected:
     static void pauseAfterFirstThird(const std::shared_ptr<NSOperationQueue>& queue, const std::shared_ptr<RQURLConnectionOperation>& made)
     {
         queue->addOperation(made);
-        ASSERT_TRUE(runUntil([&] { return made->totalBytesRead() >= 1000; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return made->totalBytesRead() >= 1000; }));
         made->pause();
     }
 
@@ -123,7 +123,7 @@ protected:
         Outcome outcome;
         auto queue = NSOperationQueue::create();
         queue->addOperation(operation(request, outcome));
-        EXPECT_TRUE(runUntil([&] { return outcome.done(); }));
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return outcome.done(); }));
         return outcome;
     }
 
@@ -154,7 +154,7 @@ TEST_F(RQHTTPRequestOperationTest, sendsTheExactFormBodyAndCallsBackOnTheMainQue
         return next;
     });
     queue->addOperation(made);
-    ASSERT_TRUE(runUntil([&] { return outcome.done(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.done(); }));
 
     const std::string expected = "_list[]=1&_list[]=%23&METHOD=%E7%A7%91%E7%9B%AE%E4%B8%80%20%26%202%2B2%3D4%3F"
                                  "&param[alpha]=%E4%B8%AD&param[Zeta]=a%2Fb";
@@ -182,7 +182,7 @@ TEST_F(RQHTTPRequestOperationTest, unacceptableStatusAndContentTypeBecomeErrorsO
     Outcome wrongType;
     auto queue = NSOperationQueue::create();
     queue->addOperation(operation<JSONRequestOperation>(request("/html"), wrongType));
-    ASSERT_TRUE(runUntil([&] { return wrongType.done(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return wrongType.done(); }));
     ASSERT_TRUE(wrongType.failed);
     EXPECT_EQ(wrongType.error->code(), -1016);
     // The base class still accepts every type.
@@ -230,9 +230,9 @@ TEST_F(RQHTTPRequestOperationTest, cancellingFailsWithCancelledAndPostsBothNotif
     auto queue = NSOperationQueue::create();
     auto made = operation(request("/hang"), outcome);
     queue->addOperation(made);
-    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return server.requestCount() == 1; }));
     made->cancel();
-    ASSERT_TRUE(runUntil([&] { return outcome.done() && finished == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.done() && finished == 1; }));
     EXPECT_EQ(outcome.error->code(), NSURLErrorCancelled);
     EXPECT_EQ(started, 1);
     EXPECT_TRUE(made->isFinished());
@@ -250,7 +250,7 @@ TEST_F(RQHTTPRequestOperationTest, resumesAPausedDownloadWithARangedRequest)
     EXPECT_EQ(made->request()->valueForHTTPHeaderField("Range"), "bytes=1000-");
     EXPECT_EQ(made->request()->valueForHTTPHeaderField("If-Range"), "\"v1\"");
     made->resume();
-    ASSERT_TRUE(runUntil([&] { return outcome.done(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.done(); }));
     ASSERT_TRUE(outcome.succeeded);
     EXPECT_EQ(outcome.body.size(), fullFile.size());
     EXPECT_EQ(outcome.body, fullFile);
@@ -266,7 +266,7 @@ TEST_F(RQHTTPRequestOperationTest, aRestartedReplyReplacesThePartialOneInsteadOf
     ASSERT_NO_FATAL_FAILURE(pauseAfterFirstThird(queue, made));
     hold.letGo();
     made->resume();
-    ASSERT_TRUE(runUntil([&] { return finished.load(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return finished.load(); }));
     ASSERT_TRUE(made->responseData());
     EXPECT_EQ(made->responseData()->length(), fullFile.size());
 }
@@ -278,10 +278,10 @@ TEST_F(RQHTTPRequestOperationTest, cancellingAPausedOperationFinishesIt)
     auto made = operation(request("/file"), outcome);
     ASSERT_NO_FATAL_FAILURE(pauseAfterFirstThird(queue, made));
     made->cancel();
-    ASSERT_TRUE(runUntil([&] { return outcome.done(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.done(); }));
     EXPECT_EQ(outcome.error->code(), NSURLErrorCancelled);
     EXPECT_TRUE(made->isFinished());
-    EXPECT_TRUE(runUntil([&] { return queue->operationCount() == 0; }));
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return queue->operationCount() == 0; }));
 }
 
 TEST_F(RQHTTPRequestOperationTest, aFailedWriteToTheOutputStreamFailsTheOperation)
@@ -291,7 +291,7 @@ TEST_F(RQHTTPRequestOperationTest, aFailedWriteToTheOutputStreamFailsTheOperatio
     auto made = operation(request("/login"), outcome);
     made->setOutputStream(NSOutputStream::outputStreamToFileAtPath("/dev/full", false));
     queue->addOperation(made);
-    ASSERT_TRUE(runUntil([&] { return outcome.done(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.done(); }));
     ASSERT_TRUE(outcome.failed);
     EXPECT_EQ(outcome.error->domain(), NSPOSIXErrorDomain);
 }
@@ -308,7 +308,7 @@ TEST_F(RQHTTPRequestOperationTest, twoHundredRequestsInParallelAllComplete)
         post->setHTTPBody(NSString(std::to_string(i)).dataUsingEncoding(NSUTF8StringEncoding));
         queue->addOperation(operation(post, outcomes[static_cast<std::size_t>(i)]));
     }
-    ASSERT_TRUE(runUntil([&] { return std::all_of(outcomes.begin(), outcomes.end(), [](const Outcome& o) { return o.done(); }); }, 60));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return std::all_of(outcomes.begin(), outcomes.end(), [](const Outcome& o) { return o.done(); }); }, 60));
     for (int i = 0; i < count; ++i) {
         EXPECT_TRUE(outcomes[static_cast<std::size_t>(i)].succeeded);
         EXPECT_EQ(outcomes[static_cast<std::size_t>(i)].body, std::to_string(i));

@@ -6,7 +6,7 @@
 #include "platform/foundation/NSOperationQueue.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/net/ReplyHold.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +76,7 @@ protected:
         operation->setCompletionBlock([&finished] { finished = true; });
         auto queue = NSOperationQueue::create();
         queue->addOperation(operation);
-        return runUntil([&] { return finished.load(); });
+        return testing_support::runLoopUntil([&] { return finished.load(); });
     }
 
     loopback::Server server;
@@ -90,7 +90,7 @@ TEST_F(RQOperationCodingTest, aFinishedOperationComesBackReadyWithItsResults)
     auto operation = RQHTTPRequestOperation::create(NSMutableURLRequest::requestWithURL(URL("/small")));
     operation->setAllowsInvalidSSLCertificate(true);
     ASSERT_TRUE(runToEnd(operation));
-    ASSERT_TRUE(runUntil([&] { return operation->totalBytesRead() == 8; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return operation->totalBytesRead() == 8; }));
 
     auto restored = std::dynamic_pointer_cast<RQHTTPRequestOperation>(roundTrip(operation));
     ASSERT_TRUE(restored);
@@ -112,7 +112,7 @@ TEST_F(RQOperationCodingTest, archivingARunningOperationPausesItAndTheCopyFetche
     auto operation = RQHTTPRequestOperation::create(NSMutableURLRequest::requestWithURL(URL("/slow")));
     auto queue = NSOperationQueue::create();
     queue->addOperation(operation);
-    ASSERT_TRUE(runUntil([&] { return operation->totalBytesRead() >= 1000; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return operation->totalBytesRead() >= 1000; }));
 
     auto restored = roundTrip(operation);
     EXPECT_TRUE(operation->isPaused());
@@ -129,7 +129,7 @@ TEST_F(RQOperationCodingTest, archivingARunningOperationPausesItAndTheCopyFetche
     EXPECT_EQ(restored->responseData()->length(), wholeBody.size());
     EXPECT_TRUE(restored->responseData()->stringView() == wholeBody);
     operation->cancel();
-    EXPECT_TRUE(runUntil([&] { return operation->isFinished(); }));
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return operation->isFinished(); }));
 }
 
 TEST_F(RQOperationCodingTest, aCancelledOperationStaysCancelledButReady)

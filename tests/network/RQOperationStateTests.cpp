@@ -6,7 +6,6 @@
 #include "platform/net/NSURLError.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/net/ReplyHold.h"
-#include "tests/net/RunLoopWaiting.h"
 #include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
@@ -129,7 +128,7 @@ protected:
     {
         auto queue = NSOperationQueue::create();
         queue->addOperation(operation);
-        return runUntil([&] { return operation->isFinished(); });
+        return testing_support::runLoopUntil([&] { return operation->isFinished(); });
     }
 
     loopback::Server server;
@@ -151,11 +150,11 @@ TEST_F(RQOperationStateTest, startDoesNothingUnlessTheOperationIsReady)
 
     operation->removeDependency(blocker);
     ASSERT_TRUE(runToEnd(operation));
-    ASSERT_TRUE(runUntil([&] { return log.events.size() == 2; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return log.events.size() == 2; }));
     // A finished operation does not start again.
     operation->start();
     EXPECT_TRUE(operation->isFinished());
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_EQ(log.events, (std::vector<std::string> { "start", "finish" }));
     EXPECT_TRUE(log.allOnMain);
 }
@@ -165,19 +164,19 @@ TEST_F(RQOperationStateTest, aPauseAnnouncesAFinishAndAResumeStartsAgain)
     auto operation = RQHTTPRequestOperation::create(request("/hang"));
     NotificationLog log(operation);
     operation->start();
-    ASSERT_TRUE(runUntil([&] { return log.events.size() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return log.events.size() == 1; }));
     operation->pause();
     EXPECT_TRUE(operation->isPaused());
     EXPECT_FALSE(operation->isExecuting());
     EXPECT_FALSE(operation->isReady());
-    ASSERT_TRUE(runUntil([&] { return log.events.size() == 2; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return log.events.size() == 2; }));
     EXPECT_EQ(log.events, (std::vector<std::string> { "start", "finish" }));
     // Pausing twice says nothing more.
     operation->pause();
 
     hold.letGo();
     operation->resume();
-    ASSERT_TRUE(runUntil([&] { return operation->isFinished() && log.events.size() == 4; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return operation->isFinished() && log.events.size() == 4; }));
     EXPECT_EQ(log.events, (std::vector<std::string> { "start", "finish", "start", "finish" }));
     EXPECT_TRUE(log.allOnMain);
     EXPECT_EQ(operation->responseString(), "late");
@@ -193,8 +192,8 @@ TEST_F(RQOperationStateTest, aPauseRightAfterTheStartPostsAFinishWithNoStart)
         EXPECT_TRUE(operation->isExecuting());
         operation->pause();
     }
-    ASSERT_TRUE(runUntil([&] { return !log.events.empty(); }));
-    runUntil([] { return false; }, 0.2);
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return !log.events.empty(); }));
+    testing_support::runLoopUntil([] { return false; }, 0.2);
     EXPECT_EQ(log.events, std::vector<std::string> { "finish" });
     EXPECT_TRUE(operation->isPaused());
     EXPECT_FALSE(operation->response());
@@ -217,7 +216,7 @@ TEST_F(RQOperationStateTest, delegateCallsRunOnTheNetworkThreadAndProgressOnTheM
         progressOnMain = progressOnMain && NSThread::isMainThread();
     });
     ASSERT_TRUE(runToEnd(operation));
-    ASSERT_TRUE(runUntil([&] { return progressCalls > 0; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return progressCalls > 0; }));
     EXPECT_EQ(cacheThread, "RQNetworking");
     EXPECT_TRUE(progressOnMain);
 }
@@ -339,7 +338,7 @@ TEST_F(RQOperationStateTest, oneReplyReachesTheMainQueueInOneTurn)
         }, [&](const auto&, const std::shared_ptr<NSError>&) { log.events.push_back("failure"); });
         auto queue = NSOperationQueue::create();
         queue->addOperation(operation);
-        ASSERT_TRUE(runUntil([&] { return log.events.size() == 5; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return log.events.size() == 5; }));
         // The start notice may come alone, when the reply takes longer than it waits for one.
         EXPECT_EQ(log.events, (std::vector<std::string> { "start", "progress", "success", "finish", "next turn" }));
     }
@@ -363,7 +362,7 @@ TEST_F(RQOperationStateTest, mainQueueCallbacksKeepTheirOrder)
         auto queue = NSOperationQueue::create();
         queue->addOperation(operation);
         EXPECT_TRUE(operation->isExecuting() || operation->isFinished()) << "started without a worker in between";
-        ASSERT_TRUE(runUntil([&] { return log.events.size() == 4; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return log.events.size() == 4; }));
         EXPECT_EQ(log.events, (std::vector<std::string> { "start", "progress", "success", "finish" }));
         EXPECT_TRUE(log.allOnMain);
         EXPECT_TRUE(progressOnMain);

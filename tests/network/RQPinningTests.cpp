@@ -3,7 +3,7 @@
 #include "platform/foundation/NSOperationQueue.h"
 #include "platform/net/NSURLError.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ std::shared_ptr<NSError> load(const loopback::Certificate& certificate, RQURLCon
         });
     auto queue = NSOperationQueue::create();
     queue->addOperation(operation);
-    EXPECT_TRUE(runUntil([&] { return done; }));
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return done; }));
     return failure;
 }
 

@@ -3,7 +3,7 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/sysconfig/SCNetworkReachabilityTesting.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -123,12 +123,12 @@ TEST_F(ReachabilityTest, notifierRunsTheBlocksOffMainAndPostsOnMain)
     ASSERT_TRUE(monitor);
 
     SCNetworkReachabilitySimulateFlags(0);
-    ASSERT_TRUE(runUntil([&] { return notifications.size() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return notifications.size() == 1; }));
     EXPECT_EQ(notifications[0], monitor);
     EXPECT_EQ(unreachableCalls, 1);
 
     SCNetworkReachabilitySimulateFlags(R);
-    ASSERT_TRUE(runUntil([&] { return notifications.size() == 2; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return notifications.size() == 2; }));
     EXPECT_EQ(reachableCalls, 1);
     EXPECT_TRUE(blocksOffMain);
     EXPECT_TRUE(postedOnMain);
@@ -137,7 +137,7 @@ TEST_F(ReachabilityTest, notifierRunsTheBlocksOffMainAndPostsOnMain)
     EXPECT_FALSE(monitor->reachabilityObject());
     EXPECT_FALSE(monitor->reachabilitySerialQueue());
     SCNetworkReachabilitySimulateFlags(0);
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_EQ(notifications.size(), 2u);
     NSNotificationCenter::defaultCenter()->removeObserver(observer);
     observer = nullptr;
@@ -154,7 +154,7 @@ TEST_F(ReachabilityTest, changeWithoutBlocksStillPostsAndStopWithoutStartIsHarml
     observe(monitor);
     ASSERT_TRUE(monitor->startNotifier());
     SCNetworkReachabilitySimulateFlags(0);
-    ASSERT_TRUE(runUntil([&] { return notifications.size() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return notifications.size() == 1; }));
     monitor->stopNotifier();
     EXPECT_NE(monitor->description().UTF8String().find("<Reachability: 0x"), std::string::npos);
 }

@@ -6,7 +6,6 @@
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/TypedValues.h"
 #include "tests/net/LoopbackServer.h"
-#include "tests/net/RunLoopWaiting.h"
 #include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +76,7 @@ protected:
             operation->setFailureCallbackQueue(callbackQueue);
         }
         queue->addOperation(operation);
-        EXPECT_TRUE(runUntil([&] { return reply.done; })) << url;
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return reply.done; })) << url;
         return operation;
     }
 
@@ -98,7 +97,7 @@ protected:
                 reply.done = true;
             });
         queue->addOperation(operation);
-        EXPECT_TRUE(runUntil([&] { return reply.done; })) << url;
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return reply.done; })) << url;
         return operation;
     }
 
@@ -309,7 +308,7 @@ TEST_F(TypedReplyTest, eachClassLooksForAReplysErrorAtItsOwnMoment)
         EXPECT_EQ(failed, beforeTheQueue);
         dispatch_resume(held.queue);
         held.queue = nullptr;
-        EXPECT_TRUE(runUntil([&] { return failed; }));
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return failed; }));
     };
     check(std::type_identity<RQPropertyListRequestOperation>(), true);
     check(std::type_identity<RQJSONRequestOperation>(), true);

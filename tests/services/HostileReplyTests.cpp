@@ -180,7 +180,7 @@ TEST_F(HostileReplyTest, plusSignsAndStrayPercentSignsDecodeAsTheirOperationSays
     ServiceReplyRecord mainArray;
     HttpService::create()->httpRequestArray(recordSuccess(mainArray), recordFailure(mainArray), "plus", nullptr, nullptr);
     ServiceReplyRecord stray = mainDict("/stray-percent");
-    ASSERT_TRUE(runUntil([&] { return dict.done() && array.done() && raw.done() && stray.done() && mainArray.done(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return dict.done() && array.done() && raw.done() && stray.done() && mainArray.done(); }));
 
     auto text = [](const ServiceReplyRecord& record, const char* key) {
         return ns::stringForKey(ns::dictionaryForKey(ns::dictionaryValue(record.object), "data"), key).UTF8String();
@@ -205,15 +205,15 @@ TEST_F(HostileReplyTest, aReplyThatNeverEndsTimesOutAfterThirtySecondsOfSilence)
 {
     SystemClock::useManualClock();
     auto record = mainDict("/never-ends");
-    ASSERT_TRUE(runUntil([&] { return m_server.requestCount() == 1; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return m_server.requestCount() == 1; }));
     NSRunLoop::mainRunLoop()->advanceClock(29);
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_FALSE(record.done());
     // The time-out counts from the transfer's last activity, which the network thread may note
     // a little after the request reached the server: step on until it gives up.
     for (int second = 0; second < 60 && !record.done(); ++second) {
         NSRunLoop::mainRunLoop()->advanceClock(1);
-        runUntil([&] { return record.done(); }, 0.05);
+        testing_support::runLoopUntil([&] { return record.done(); }, 0.05);
     }
     ASSERT_TRUE(record.done());
     EXPECT_TRUE(record.failed);

@@ -260,7 +260,7 @@ TEST_F(HttpServiceTest, guardRefusesWithItsAlertAndSendsNothingWhileTheNetworkIs
         if (ServerUrlManger::networkIsValid())
             HttpService::create()->httpRequestDict(nullptr, nullptr, kRegions, nullptr, NSMutableDictionary::dictionary());
     }
-    runUntil([] { return false; }, 0.1);
+    testing_support::runLoopUntil([] { return false; }, 0.1);
     EXPECT_EQ(standIn.requestCount(), 0u);
     EXPECT_EQ(alerts, (std::vector<std::string> { "|当前网络不可用，请检查网络连接|确定", "|当前网络不可用，请检查网络连接|确定" }));
 

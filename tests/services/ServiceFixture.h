@@ -9,7 +9,7 @@
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/net/NSHTTPCookieStorage.h"
-#include "tests/net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ protected:
     {
         // The callbacks come before the operations are done with the network thread; the process
         // must not end under a request that is still finishing.
-        runUntil([this] { return m_finished >= m_started; }, 5);
+        testing_support::runLoopUntil([this] { return m_finished >= m_started; }, 5);
         auto center = NSNotificationCenter::defaultCenter();
         center->removeObserver(m_restartObserver);
         center->removeObserver(m_startObserver);
@@ -71,11 +71,11 @@ protected:
     }
 
     // Waits for the reply, or for a forced re-login, which must come without any callback.
-    static bool waitFor(const ServiceReplyRecord& record) { return runUntil([&] { return record.done(); }); }
+    static bool waitFor(const ServiceReplyRecord& record) { return testing_support::runLoopUntil([&] { return record.done(); }); }
     bool waitForRestart(const ServiceReplyRecord& record)
     {
-        const bool posted = runUntil([&] { return !restartCodes.empty(); });
-        runUntil([] { return false; }, 0.1);
+        const bool posted = testing_support::runLoopUntil([&] { return !restartCodes.empty(); });
+        testing_support::runLoopUntil([] { return false; }, 0.1);
         return posted && !record.done();
     }
 

@@ -6,6 +6,7 @@
 #include "platform/foundation/NSMachPort.h"
 #include "platform/foundation/NSRunLoop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -16,6 +17,7 @@
 namespace testing_support {
 
 inline constexpr double kWaitSeconds = 20;
+inline constexpr double kLookAgainSeconds = 0.02;
 
 // Told by the code under test (or by a test's callback into it) after each change a waiter may be
 // waiting for. Copies share one state, so a block can keep its own copy and notify after the
@@ -66,9 +68,10 @@ inline bool returnsWithin(std::function<void()> call, double seconds = kWaitSeco
     return returned.waitForNotices(1, seconds);
 }
 
-// Turns the calling thread's run loop in the default mode until the condition holds. The loop
-// sleeps only while it has no input, so the work waited for must reach it (a posted block, a
-// watched descriptor, a timer); under the manual clock the clock does not move.
+// Turns the calling thread's run loop in the default mode until the condition holds: looked at
+// again after each input the loop handles, and at least every 20 ms of real time, so that work
+// finishing on another thread without telling the loop is seen too. Under the manual clock the
+// clock does not move.
 inline bool runLoopUntil(const std::function<bool()>& done, double seconds = kWaitSeconds)
 {
     auto runLoop = NSRunLoop::currentRunLoop();
@@ -81,7 +84,7 @@ inline bool runLoopUntil(const std::function<bool()>& done, double seconds = kWa
         const std::chrono::duration<double> left = deadline - std::chrono::steady_clock::now();
         if (left.count() <= 0)
             break;
-        runLoop->runInMode(NSDefaultRunLoopMode, left.count(), true);
+        runLoop->runInMode(NSDefaultRunLoopMode, std::min(left.count(), kLookAgainSeconds), true);
         held = done();
     }
     runLoop->removePort(port, NSDefaultRunLoopMode);

@@ -1,5 +1,5 @@
 #include "../net/LoopbackServer.h"
-#include "../net/RunLoopWaiting.h"
+#include "tests/support/Waiting.h"
 
 #include "platform/foundation/NSError.h"
 #include "platform/host/HeadlessHost.h"
@@ -64,10 +64,10 @@ TEST_F(WebViewNetwork, loadsARemotePageAndItsPictureThroughTheURLLoadingLayer)
 
 
     webView->loadRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(NSString(server.URL("/news/page.html")))));
-    ASSERT_TRUE(runUntil([&] { return !recorder->log.empty(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return !recorder->log.empty(); }));
     EXPECT_EQ(recorder->log, (std::vector<std::string> { "finish 远程" }));
     // The picture arrives after the page and takes its place in it.
-    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 2 && host->pixelAt(CGPointMake(10, 10))[1] < 64; }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return server.requestCount() == 2 && host->pixelAt(CGPointMake(10, 10))[1] < 64; }));
     host->runUntilIdle();
     const auto pixel = host->pixelAt(CGPointMake(100, 50));
     EXPECT_GT(pixel[0], 200);
@@ -75,7 +75,7 @@ TEST_F(WebViewNetwork, loadsARemotePageAndItsPictureThroughTheURLLoadingLayer)
 
     recorder->log.clear();
     webView->loadRequest(NSURLRequest::requestWithURL(NSURL::URLWithString("http://127.0.0.1:1/nothing.html")));
-    ASSERT_TRUE(runUntil([&] { return !recorder->log.empty(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return !recorder->log.empty(); }));
     EXPECT_EQ(recorder->log, (std::vector<std::string> { "fail -1004" }));
     server.stop();
 }
@@ -103,11 +103,11 @@ TEST_F(WebViewNetwork, aRemotePagesStyleSheetArrivesAfterItAndColoursItsHeading)
 
 
     webView->loadRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(NSString(server.URL("/news/styled.html")))));
-    ASSERT_TRUE(runUntil([&] { return !recorder->log.empty(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return !recorder->log.empty(); }));
     EXPECT_EQ(recorder->log, (std::vector<std::string> { "finish 样式" }));
     // The heading turns green once its sheet is in; the missing and refused sheets change nothing.
     auto green = [](const std::array<uint8_t, 4>& pixel) { return pixel[0] < 40 && pixel[1] > 150 && pixel[2] < 40; };
-    ASSERT_TRUE(runUntil([&] { return server.requestCount() == 4 && green(host->pixelAt(CGPointMake(300, 30))); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return server.requestCount() == 4 && green(host->pixelAt(CGPointMake(300, 30))); }));
     host->runUntilIdle();
     EXPECT_TRUE(green(host->pixelAt(CGPointMake(300, 30))));
     const auto below = host->pixelAt(CGPointMake(300, 400));
@@ -122,7 +122,7 @@ TEST_F(WebViewNetwork, aRemotePagesStyleSheetArrivesAfterItAndColoursItsHeading)
     recorder->log.clear();
     webView->loadHTMLString("<html><head><link rel='stylesheet' href='nowhere.css'></head><body><h1>本地</h1></body></html>",
         NSURL::fileURLWithPath(CORVANE_WEB_PAGES "/"));
-    ASSERT_TRUE(runUntil([&] { return !recorder->log.empty(); }));
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return !recorder->log.empty(); }));
     host->runUntilIdle();
     EXPECT_EQ(server.requestCount(), 4u);
     server.stop();
