@@ -204,7 +204,7 @@ void PEGraph::setTitle(const NSString& title)
         m_titleAnnotation->setContentLayer(PETextLayer::create(title, m_titleTextStyle));
         m_titleAnnotation->setDisplacement(m_titleDisplacement);
         m_titleAnnotation->setRectAnchor(m_titlePlotAreaFrameAnchor);
-        m_titleAnnotation->setContentAnchorPoint(CGPoint { 0.5, 0.0 });
+        m_titleAnnotation->setContentAnchorPoint(outwardAnchorPointForRectAnchor(m_titlePlotAreaFrameAnchor));
         addAnnotation(m_titleAnnotation);
     } else if (auto textLayer = std::dynamic_pointer_cast<PETextLayer>(m_titleAnnotation->contentLayer())) {
         textLayer->setText(title);
@@ -235,8 +235,10 @@ void PEGraph::setTitleDisplacement(CGPoint displacement)
 void PEGraph::setTitlePlotAreaFrameAnchor(PERectAnchor anchor)
 {
     m_titlePlotAreaFrameAnchor = anchor;
-    if (m_titleAnnotation)
+    if (m_titleAnnotation) {
+        m_titleAnnotation->setContentAnchorPoint(outwardAnchorPointForRectAnchor(anchor));
         m_titleAnnotation->setRectAnchor(anchor);
+    }
 }
 
 CGPoint PEGraph::contentAnchorPointForRectAnchor(PERectAnchor anchor)
@@ -261,6 +263,12 @@ CGPoint PEGraph::contentAnchorPointForRectAnchor(PERectAnchor anchor)
     default:
         return CGPoint { 0.5, 0.5 };
     }
+}
+
+CGPoint PEGraph::outwardAnchorPointForRectAnchor(PERectAnchor anchor)
+{
+    CGPoint inward = contentAnchorPointForRectAnchor(anchor);
+    return CGPoint { 1.0 - inward.x, 1.0 - inward.y };
 }
 
 void PEGraph::setLegend(const std::shared_ptr<PELegend>& legend)

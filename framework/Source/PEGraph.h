@@ -71,6 +71,8 @@ public:
     void setLegendDisplacement(CGPoint displacement);
     // The point of a content layer that faces inwards from a rectangle anchor.
     static CGPoint contentAnchorPointForRectAnchor(PERectAnchor anchor);
+    // The point facing away: a title at the frame's top sits above it.
+    static CGPoint outwardAnchorPointForRectAnchor(PERectAnchor anchor);
 
     const std::vector<int>& topDownLayerOrder() const;
     void setTopDownLayerOrder(const std::vector<int>& order);

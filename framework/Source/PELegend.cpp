@@ -432,6 +432,13 @@ CGRect PELegend::entryRect(const PELegendEntry& entry)
     };
 }
 
+bool PELegend::needsDisplayForKey(const NSString& key) const
+{
+    if (key == NSString("swatchSize") || key == NSString("swatchCornerRadius"))
+        return true;
+    return PEBorderedLayer::needsDisplayForKey(key);
+}
+
 void PELegend::layoutSublayers()
 {
     recalculateLayout();

@@ -115,6 +115,7 @@ public:
     void setBorderLineStyle(const std::shared_ptr<PELineStyle>& style) override;
 
     void layoutSublayers() override;
+    bool needsDisplayForKey(const NSString& key) const override;
     void renderAsVectorInContext(const CGContextRef& context) override;
     bool pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint) override;
     NSString description() const override;

@@ -208,6 +208,7 @@ TEST(PEGraph, theTitleSitsAboveThePlotAreaFrame)
     EXPECT_NEAR(CGRectGetMidX(title->frame()), CGRectGetMidX(frame), 1);
     graph->setTitle("新标题");
     EXPECT_EQ(graph->titleAnnotation()->contentLayer(), title);
+    // At the bottom it hangs below the frame.
     graph->setTitlePlotAreaFrameAnchor(PERectAnchorBottom);
-    EXPECT_NEAR(title->frame().origin.y, frame.origin.y, 1);
+    EXPECT_NEAR(CGRectGetMaxY(title->frame()), frame.origin.y, 1);
 }
