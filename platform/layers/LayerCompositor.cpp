@@ -23,7 +23,7 @@ bool LayerCompositor::init(CGSize size, CGFloat scale)
     m_context = CGBitmapContext::createImageContext(size, false, scale);
     m_pictures = std::make_shared<LayerPictureCache>(std::size_t(width) * std::size_t(height) * 4 * 2);
     // The application posts this under its own name; the compositor hears it without knowing the application.
-    NSNotificationCenter::defaultCenter()->addObserver(std::static_pointer_cast<LayerCompositor>(self()),
+    NSNotificationCenter::defaultCenter()->addObserver(self(),
         &LayerCompositor::didReceiveMemoryWarning, NSString("UIApplicationDidReceiveMemoryWarningNotification"), nullptr);
     return m_context && CGBitmapContextGetWidth(m_context) == std::size_t(width)
         && CGBitmapContextGetHeight(m_context) == std::size_t(height);
@@ -40,7 +40,7 @@ void LayerCompositor::setRootLayer(const CALayerRef& layer)
     }
     m_rootLayer = layer;
     if (m_rootLayer)
-        m_rootLayer->setTreeHost(std::static_pointer_cast<LayerCompositor>(self()));
+        m_rootLayer->setTreeHost(self());
     // Every pixel may change.
     layerTreeDidChange();
 }

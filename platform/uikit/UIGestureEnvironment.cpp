@@ -56,7 +56,7 @@ void UIGestureEnvironment::collectRecognizers(const UITouchRef& touch)
         }
     }
     for (const auto& recognizer : found) {
-        recognizer->setEnvironment(std::static_pointer_cast<UIGestureEnvironment>(self()));
+        recognizer->setEnvironment(self());
         recognizer->addTouch(touch);
         if (!isTracking(*recognizer))
             m_recognizers.push_back(recognizer);

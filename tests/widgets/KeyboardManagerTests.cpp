@@ -1,6 +1,8 @@
 #include "WidgetScreen.h"
 
 #include "library/widgets/keyboard/KMKeyboardManager.h"
+#include "library/widgets/keyboard/KMSegmentedNextPrevious.h"
+#include "library/widgets/keyboard/KMTitleBarButtonItem.h"
 #include "library/widgets/keyboard/UIView_KMHierarchy.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UITextField.h"

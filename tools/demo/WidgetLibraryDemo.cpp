@@ -47,7 +47,7 @@ void WidgetLibraryViewController::loadView()
     CGFloat y = 20;
     for (const auto& [title, action] : entries) {
         auto button = makeButton(title, CGRectMake(20, y, 280, 44));
-        button->addTarget(std::static_pointer_cast<WidgetLibraryViewController>(self()), action, UIControlEventTouchUpInside);
+        button->addTarget(self(), action, UIControlEventTouchUpInside);
         view->addSubview(button);
         m_buttons.push_back(button);
         y += 56;
@@ -60,7 +60,7 @@ void WidgetLibraryViewController::loadView()
 
 void WidgetLibraryViewController::showArrowMenu()
 {
-    auto controller = std::static_pointer_cast<WidgetLibraryViewController>(self());
+    auto controller = self();
     std::vector<ArrowMenuItemRef> items {
         ArrowMenuItem::menuItem("收藏题目", nullptr, controller, &WidgetLibraryViewController::itemChosen, 0),
         ArrowMenuItem::menuItem("错题重做", nullptr, controller, &WidgetLibraryViewController::itemChosen, 1),
@@ -74,7 +74,7 @@ void WidgetLibraryViewController::itemChosen(ArrowMenuItem& item) { m_resultLabe
 void WidgetLibraryViewController::showPagedMenu()
 {
     if (!m_pagedMenu) {
-        auto controller = std::static_pointer_cast<WidgetLibraryViewController>(self());
+        auto controller = self();
         std::vector<PGPopupMenuItemRef> items;
         for (const char* title : { "复制", "分享", "收藏", "删除", "标记", "举报", "翻译", "朗读", "详情" })
             items.push_back(PGPopupMenuItem::itemWithTitle(NSString(title), controller, &WidgetLibraryViewController::pagedItemChosen));
@@ -111,7 +111,7 @@ void WidgetLibraryViewController::showProgressHUD()
 void WidgetLibraryViewController::showActionSheet()
 {
     auto sheet = SHActionSheet::create("选择头像", std::static_pointer_cast<SHActionSheetDelegate>(
-        std::static_pointer_cast<WidgetLibraryViewController>(self())), "取消", "删除头像", std::vector<NSString> { "拍照", "从相册选择" });
+        self()), "取消", "删除头像", std::vector<NSString> { "拍照", "从相册选择" });
     sheet->showInView(view());
 }
 
@@ -177,12 +177,12 @@ void WidgetDrawerCentreViewController::loadView()
     auto view = UIView::create(UIScreen::mainScreen()->bounds());
     view->setBackgroundColor(UIColor::whiteColor());
     auto close = makeButton("Close", CGRectMake(60, 300, 200, 44));
-    close->addTarget(std::static_pointer_cast<WidgetDrawerCentreViewController>(self()), &WidgetDrawerCentreViewController::closeEvent,
+    close->addTarget(self(), &WidgetDrawerCentreViewController::closeEvent,
         UIControlEventTouchUpInside);
     view->addSubview(close);
     setView(view);
     navigationItem()->setLeftBarButtonItem(DWDrawerBarButtonItem::create(
-        std::static_pointer_cast<WidgetDrawerCentreViewController>(self()), &WidgetDrawerCentreViewController::menuEvent));
+        self(), &WidgetDrawerCentreViewController::menuEvent));
 }
 
 void WidgetDrawerCentreViewController::menuEvent()

@@ -121,7 +121,7 @@ void SHActionSheet::showInView(const UIViewRef&)
 void SHActionSheet::tappedCancel()
 {
     const CGRect screen = screenBounds();
-    auto protectedSelf = std::static_pointer_cast<SHActionSheet>(self());
+    auto protectedSelf = self();
     UIView::animateWithDuration(kSlideDuration, [protectedSelf, screen] {
         protectedSelf->m_backGroundView->setFrame(CGRectMake(0, screen.size.height, screen.size.width, 0));
         protectedSelf->setAlpha(0);

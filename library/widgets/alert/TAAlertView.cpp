@@ -127,8 +127,8 @@ void TAAlertView::addTextField(const NSString& text, const NSString& placeholder
     field->setPlaceholder(placeholder);
     field->setReturnKeyType(UIReturnKeyType::Done);
     field->setTag(NSInteger(m_textfields.size()));
-    field->setDelegate(std::static_pointer_cast<TAAlertView>(self()));
-    std::weak_ptr<TAAlertView> weakSelf = std::static_pointer_cast<TAAlertView>(self());
+    field->setDelegate(self());
+    std::weak_ptr<TAAlertView> weakSelf = self();
     field->addTarget(nullptr, UIControl::Action([weakSelf](UIControl&, const UIEventRef&) {
         if (auto alert = weakSelf.lock())
             alert->updateButtons();
@@ -222,7 +222,7 @@ void TAAlertView::addButtonWithTitle(const NSString& title)
     button->setBackgroundColor(UIColor::clearColor());
     button->setTag(NSInteger(m_buttons.size()));
     button->setAlpha(0);
-    auto me = std::static_pointer_cast<TAAlertView>(self());
+    auto me = self();
     button->addTarget(me, &TAAlertView::dismissWithButton, UIControlEventTouchUpInside);
     std::weak_ptr<TAAlertView> weakSelf = me;
     button->addTarget(nullptr, UIControl::Action([weakSelf](UIControl& sender, const UIEventRef&) {
@@ -376,7 +376,7 @@ void TAAlertView::showWithCompletion(Completion completion)
     m_presented = true;
     m_dismissing = false;
     m_completion = std::move(completion);
-    auto me = std::static_pointer_cast<TAAlertView>(self());
+    auto me = self();
     TAAlertViewController::sharedController()->addAlertView(me);
     if (auto delegate = m_delegate.lock())
         delegate->willPresentAlertView(*this);
@@ -434,7 +434,7 @@ void TAAlertView::hideWithCompletion(std::function<void()> completion)
 void TAAlertView::unhideWithCompletion(std::function<void()> completion)
 {
     updateButtons();
-    std::weak_ptr<TAAlertView> weakSelf = std::static_pointer_cast<TAAlertView>(self());
+    std::weak_ptr<TAAlertView> weakSelf = self();
     showAnimated([weakSelf, completion = std::move(completion)] {
         if (auto alert = weakSelf.lock())
             alert->didShowOrUnhide();
@@ -484,7 +484,7 @@ void TAAlertView::dismissWithClickedButtonIndex(NSInteger index, bool)
         return;
     }
     m_dismissing = true;
-    auto protectedSelf = std::static_pointer_cast<TAAlertView>(self());
+    auto protectedSelf = self();
     afterDelay(0.1, [protectedSelf, index] { protectedSelf->didDismissWithClickedButtonIndex(index); });
 }
 
@@ -493,7 +493,7 @@ void TAAlertView::didDismissWithClickedButtonIndex(NSInteger index)
     willDismissOrHide();
     if (auto delegate = m_delegate.lock())
         delegate->willDismissWithButtonIndex(*this, index);
-    auto protectedSelf = std::static_pointer_cast<TAAlertView>(self());
+    auto protectedSelf = self();
     dismissAnimated([protectedSelf, index] {
         TAAlertViewController::sharedController()->removeAlertView(protectedSelf);
         protectedSelf->m_presented = false;
@@ -577,7 +577,7 @@ void TAAlertView::startKeyboardObservation()
     if (m_isObservingKeyboard)
         return;
     m_isObservingKeyboard = true;
-    auto me = std::static_pointer_cast<TAAlertView>(self());
+    auto me = self();
     auto center = NSNotificationCenter::defaultCenter();
     center->addObserver(me, &TAAlertView::keyboardDidChangeFrame, UIKeyboardWillChangeFrameNotification, nullptr);
     center->addObserver(me, &TAAlertView::keyboardWillHide, UIKeyboardWillHideNotification, nullptr);
@@ -600,7 +600,7 @@ void TAAlertView::keyboardDidChangeFrame(const std::shared_ptr<NSNotification>& 
     const NSTimeInterval duration = ns::doubleForKey(info, UIKeyboardAnimationDurationUserInfoKey);
     const NSUInteger curve = NSUInteger(ns::integerForKey(info, UIKeyboardAnimationCurveUserInfoKey)) << 16;
     m_keyboardHeight = end.size.height;
-    std::weak_ptr<TAAlertView> weakSelf = std::static_pointer_cast<TAAlertView>(self());
+    std::weak_ptr<TAAlertView> weakSelf = self();
     UIView::animateWithDuration(duration, 0, curve, [weakSelf] {
         if (auto alert = weakSelf.lock())
             alert->updateCenterWithAnimationOfDuration(0);

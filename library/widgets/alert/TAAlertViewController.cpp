@@ -22,7 +22,7 @@ void TAAlertViewController::init()
     m_alertWindow->setHidden(true);
     view()->setFrame(screen);
     view()->setBackgroundColor(UIColor::clearColor());
-    m_tapGestureRecognizer = UITapGestureRecognizer::create(std::static_pointer_cast<TAAlertViewController>(self()),
+    m_tapGestureRecognizer = UITapGestureRecognizer::create(self(),
         &TAAlertViewController::dismiss);
     m_backgroundView = UIView::create(screen);
     m_backgroundView->setBackgroundColor(UIColor::colorWithWhite(0, 0.4));
@@ -75,7 +75,7 @@ void TAAlertViewController::removeAlertView(const std::shared_ptr<TAAlertView>& 
         return;
     }
     m_currentAlertView.reset();
-    auto protectedSelf = std::static_pointer_cast<TAAlertViewController>(self());
+    auto protectedSelf = self();
     hideBackgroundView([protectedSelf] {
         if (!protectedSelf->m_alertViews.empty())
             return;

@@ -3,73 +3,8 @@
 // whole and for each text field and button. The alert always works on copies, so a theme changed
 // after it was handed over changes nothing.
 
-#include "platform/text/NSParagraphStyle.h"
-#include "platform/text/UIFont.h"
-#include "platform/uikit/UIColor.h"
-#include "platform/uikit/UIGeometry.h"
-
-// Top, bottom, left, right.
-struct TAAlertViewMargins {
-    CGFloat top { 0 }, bottom { 0 }, left { 0 }, right { 0 };
-    bool operator==(const TAAlertViewMargins&) const = default;
-};
-
-class TAAlertViewTextControlTheme : public NSObject {
-    NS_OBJECT(TAAlertViewTextControlTheme, NSObject)
-public:
-    static std::shared_ptr<TAAlertViewTextControlTheme> theme() { return create(); }
-    id copy() const override;
-    // A copy with the regular or bold system font of the same size.
-    std::shared_ptr<TAAlertViewTextControlTheme> themeWithRegularSystemFont() const;
-    std::shared_ptr<TAAlertViewTextControlTheme> themeWithBoldSystemFont() const;
-
-    UIFontRef font { UIFont::systemFontOfSize(17) };
-    NSInteger verticalContentAlignment { 0 };
-    NSInteger horizontalContentAlignment { 0 };
-    UIColorRef textColor { UIColor::darkTextColor() };
-    UIColorRef highlightTextColor;
-    UIColorRef disabledTextColor { UIColor::grayColor() };
-    UIColorRef backgroundColor { UIColor::clearColor() };
-    UIColorRef highlightBackgroundColor { UIColor::clearColor() };
-    UIColorRef borderColor { UIColor::blackColor() };
-    CGFloat borderWidth { 0 };
-    CGFloat cornerRadius { 0 };
-    CGFloat height { 44 };
-    TAAlertViewMargins margins { 0, 5, 5, 5 };
-
-protected:
-    void init() { }
-    virtual std::shared_ptr<TAAlertViewTextControlTheme> blank() const { return create(); }
-    virtual void copyInto(TAAlertViewTextControlTheme& copy) const;
-};
-
-class TAAlertViewTextFieldTheme : public TAAlertViewTextControlTheme {
-    NS_OBJECT(TAAlertViewTextFieldTheme, TAAlertViewTextControlTheme)
-public:
-    static std::shared_ptr<TAAlertViewTextFieldTheme> theme() { return create(); }
-    NSTextAlignment textAlignment { NSTextAlignmentCenter };
-    NSInteger borderStyle { 3 }; // rounded rectangle
-
-protected:
-    void init();
-    std::shared_ptr<TAAlertViewTextControlTheme> blank() const override { return create(); }
-    void copyInto(TAAlertViewTextControlTheme& copy) const override;
-};
-
-class TAAlertViewButtonTheme : public TAAlertViewTextControlTheme {
-    NS_OBJECT(TAAlertViewButtonTheme, TAAlertViewTextControlTheme)
-public:
-    static std::shared_ptr<TAAlertViewButtonTheme> theme() { return create(); }
-    UIColorRef textShadowColor { UIColor::clearColor() };
-    CGFloat textShadowOpacity { 0 };
-    CGFloat textShadowRadius { 0 };
-    CGSize textShadowOffset { 0, 0 };
-
-protected:
-    void init();
-    std::shared_ptr<TAAlertViewTextControlTheme> blank() const override { return create(); }
-    void copyInto(TAAlertViewTextControlTheme& copy) const override;
-};
+#include "library/widgets/alert/TAAlertViewButtonTheme.h"
+#include "library/widgets/alert/TAAlertViewTextFieldTheme.h"
 
 class TAAlertViewTheme : public NSObject {
     NS_OBJECT(TAAlertViewTheme, NSObject)

@@ -1,19 +1,10 @@
 #include "library/widgets/keyboard/KMActionSheetPickerView.h"
 
+#include "library/widgets/keyboard/KMActionSheetViewController.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSNull.h"
-#include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
-#include "platform/uikit/UIWindow.h"
-
-namespace {
-
-constexpr NSTimeInterval kSlideDuration = 0.3;
-// Curve 7, the keyboard's, with begin-from-current-state.
-constexpr NSUInteger kSlideOptions = 0x70004;
-
-} // namespace
 
 void KMActionSheetPickerView::init(const NSString& title, const std::shared_ptr<KMActionSheetPickerViewDelegate>& delegate)
 {
@@ -53,7 +44,7 @@ void KMActionSheetPickerView::init(const NSString& title, const std::shared_ptr<
     const CGRect pickerFrame = CGRectMake(0, kToolbarHeight, width, kPickerHeight);
     m_pickerView = UIPickerView::create(pickerFrame);
     m_pickerView->setShowsSelectionIndicator(true);
-    auto me = std::static_pointer_cast<KMActionSheetPickerView>(self());
+    auto me = self();
     m_pickerView->setDataSource(me);
     m_pickerView->setDelegate(me);
     addSubview(m_pickerView);
@@ -165,7 +156,7 @@ void KMActionSheetPickerView::show(std::function<void()> completion)
     m_dismissing = false;
     auto controller = KMActionSheetViewController::create();
     m_actionSheetController = controller;
-    controller->showPickerView(std::static_pointer_cast<KMActionSheetPickerView>(self()), std::move(completion));
+    controller->showPickerView(self(), std::move(completion));
 }
 
 void KMActionSheetPickerView::dismiss(std::function<void()> completion)
@@ -188,7 +179,7 @@ void KMActionSheetPickerView::pickerDoneClicked(UIBarButtonItem&)
     if (m_dismissing)
         return;
     m_dismissing = true;
-    auto protectedSelf = std::static_pointer_cast<KMActionSheetPickerView>(self());
+    auto protectedSelf = self();
     if (auto delegate = m_delegate.lock()) {
         std::shared_ptr<NSArray> result = NSArray::array();
         if (m_actionSheetPickerStyle == 1) {
@@ -246,69 +237,4 @@ void KMActionSheetPickerView::pickerViewDidSelectRow(UIPickerView& picker, NSInt
         picker.selectRow(std::max(picker.selectedRowInComponent(2), row), 2, true);
     else if (component == 2)
         picker.selectRow(std::min(picker.selectedRowInComponent(0), row), 0, true);
-}
-
-void KMActionSheetViewController::loadView()
-{
-    auto view = UIView::create(UIScreen::mainScreen()->bounds());
-    view->setBackgroundColor(UIColor::clearColor());
-    setView(view);
-}
-
-void KMActionSheetViewController::showPickerView(const std::shared_ptr<KMActionSheetPickerView>& pickerView, std::function<void()> completion)
-{
-    NSAssertMainThread();
-    m_pickerView = pickerView;
-    auto window = UIApplication::sharedApplication()->keyWindow();
-    auto host = window ? window->rootViewController() : nullptr;
-    while (host && host->presentedViewController())
-        host = host->presentedViewController();
-    if (!host || !pickerView)
-        return;
-
-    const auto container = view();
-    CGRect sheetFrame = pickerView->frame();
-    sheetFrame.origin.y = container->bounds().size.height;
-    pickerView->setFrame(sheetFrame);
-    container->addSubview(pickerView);
-    const CGSize hostSize = host->view()->bounds().size;
-    container->setFrame(CGRectMake(0, 0, hostSize.width, hostSize.height));
-    container->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
-    host->addChildViewController(self());
-    host->view()->addSubview(container);
-
-    auto sheet = pickerView;
-    UIView::animateWithDuration(kSlideDuration, 0, kSlideOptions, [container, sheet] {
-        container->setBackgroundColor(UIColor::colorWithWhite(0, 0.5));
-        CGRect frame = sheet->frame();
-        frame.origin.y = container->bounds().size.height - frame.size.height;
-        sheet->setFrame(frame);
-    }, [completion = std::move(completion)](bool) {
-        if (completion)
-            completion();
-    });
-}
-
-void KMActionSheetViewController::dismissWithCompletion(std::function<void()> completion)
-{
-    NSAssertMainThread();
-    auto protectedSelf = std::static_pointer_cast<KMActionSheetViewController>(self());
-    const auto container = view();
-    auto sheet = m_pickerView;
-    UIView::animateWithDuration(kSlideDuration, 0, kSlideOptions, [container, sheet] {
-        container->setBackgroundColor(UIColor::clearColor());
-        if (sheet) {
-            CGRect frame = sheet->frame();
-            frame.origin.y = container->bounds().size.height;
-            sheet->setFrame(frame);
-        }
-    }, [protectedSelf, sheet, completion = std::move(completion)](bool) {
-        if (sheet)
-            sheet->removeFromSuperview();
-        protectedSelf->willMoveToParentViewController(nullptr);
-        protectedSelf->view()->removeFromSuperview();
-        protectedSelf->removeFromParentViewController();
-        if (completion)
-            completion();
-    });
 }

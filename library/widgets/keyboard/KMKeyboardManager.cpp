@@ -44,7 +44,7 @@ void KMKeyboardManager::enableForApplication()
 void KMKeyboardManager::init()
 {
     auto center = NSNotificationCenter::defaultCenter();
-    auto me = std::static_pointer_cast<KMKeyboardManager>(self());
+    auto me = self();
     center->addObserver(me, &KMKeyboardManager::keyboardWillShow, UIKeyboardWillShowNotification, nullptr);
     center->addObserver(me, &KMKeyboardManager::keyboardWillHide, UIKeyboardWillHideNotification, nullptr);
     center->addObserver(me, &KMKeyboardManager::keyboardDidHide, UIKeyboardDidHideNotification, nullptr);
@@ -408,7 +408,7 @@ void KMKeyboardManager::addToolbarIfRequired()
     const auto views = responderViews();
     if (views.empty())
         return;
-    auto me = std::static_pointer_cast<KMKeyboardManager>(self());
+    auto me = self();
     std::weak_ptr<KMKeyboardManager> weakSelf = me;
     auto action = [weakSelf](void (KMKeyboardManager::*member)(UIBarButtonItem&)) {
         return [weakSelf, member](UIBarButtonItem& sender) {

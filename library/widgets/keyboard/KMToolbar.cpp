@@ -1,5 +1,6 @@
 #include "library/widgets/keyboard/KMToolbar.h"
 
+#include "library/widgets/keyboard/KMTitleBarButtonItem.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIScreen.h"
@@ -45,52 +46,7 @@ void KMToolbar::setTitleFont(const UIFontRef& font)
             titleItem->setFont(font);
 }
 
-void KMTitleBarButtonItem::init(CGRect frame, const NSString& title)
-{
-    KMBarButtonItem::init(NSString(), UIBarButtonItemStylePlain);
-    m_titleLabel = UILabel::create(frame);
-    m_titleLabel->setBackgroundColor(UIColor::clearColor());
-    m_titleLabel->setTextAlignment(NSTextAlignmentCenter);
-    m_titleLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-    setFont(UIFont::boldSystemFontOfSize(12));
-    setItemTitle(title);
-    setCustomView(m_titleLabel);
-    setEnabled(false);
-}
-
-void KMTitleBarButtonItem::setItemTitle(const NSString& title)
-{
-    setTitle(title);
-    m_titleLabel->setText(title);
-}
-
-void KMTitleBarButtonItem::setFont(const UIFontRef& font)
-{
-    m_font = font;
-    m_titleLabel->setFont(font);
-}
-
-void KMSegmentedNextPrevious::init(Action previousAction, Action nextAction)
-{
-    UISegmentedControl::init(std::vector<Item> { KMLocalizedString("Previous"), KMLocalizedString("Next") });
-    setMomentary(true);
-    setTintColor(UIColor::blackColor());
-    m_previousAction = std::move(previousAction);
-    m_nextAction = std::move(nextAction);
-    addTarget(nullptr, UIControl::Action([this](UIControl& sender, const UIEventRef&) {
-        segmentedControlHandler(static_cast<UISegmentedControl&>(sender));
-    }), UIControlEventValueChanged);
-}
-
 // The actions hear the control as their sender; nothing undefined reaches them.
-void KMSegmentedNextPrevious::segmentedControlHandler(UISegmentedControl& sender)
-{
-    const NSInteger segment = sender.selectedSegmentIndex();
-    if (segment == 0 && m_previousAction)
-        m_previousAction(sender);
-    else if (segment == 1 && m_nextAction)
-        m_nextAction(sender);
-}
 
 namespace {
 

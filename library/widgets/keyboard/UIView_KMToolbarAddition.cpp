@@ -1,5 +1,8 @@
 #include "library/widgets/keyboard/UIView_KMToolbarAddition.h"
 
+#include "library/widgets/keyboard/KMBarButtonItem.h"
+#include "library/widgets/keyboard/KMSegmentedNextPrevious.h"
+#include "library/widgets/keyboard/KMTitleBarButtonItem.h"
 #include "platform/uikit/UITextField.h"
 #include "platform/uikit/UITextView.h"
 

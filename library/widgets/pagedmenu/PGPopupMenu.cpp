@@ -37,7 +37,7 @@ void PGPopupMenu::setItems(const std::vector<PGPopupMenuItemRef>& items)
     m_items = items;
     m_itemViews.clear();
     auto make = itemViewClass();
-    auto menu = std::static_pointer_cast<PGPopupMenu>(self());
+    auto menu = self();
     for (const auto& item : m_items) {
         auto itemView = make(item);
         itemView->setPopupMenu(menu);
@@ -92,7 +92,7 @@ void PGPopupMenu::showInView(const UIViewRef& view, CGRect targetRect, bool anim
     if (m_overlayView)
         m_overlayView->removeFromSuperview();
     m_overlayView = PGPopupMenuOverlayView::create(B);
-    auto menu = std::static_pointer_cast<PGPopupMenu>(self());
+    auto menu = self();
     m_overlayView->setPopupMenu(menu);
 
     if (auto menuDelegate = delegate())
@@ -128,7 +128,7 @@ void PGPopupMenu::dismissAnimated(bool animated)
         finishDismissal();
         return;
     }
-    auto menu = std::static_pointer_cast<PGPopupMenu>(self());
+    auto menu = self();
     UIView::animateWithDuration(0.2, [menu] { menu->setAlpha(0); }, [menu](bool) { menu->finishDismissal(); });
 }
 
@@ -212,7 +212,7 @@ void PGPopupMenu::updateVisibleItemViewsWithPage(NSUInteger page)
     m_visibleItemViews.clear();
     const std::size_t pages = m_groupedItemViews.size();
     auto makePagenator = pagenatorViewClass();
-    std::weak_ptr<PGPopupMenu> weakSelf = std::static_pointer_cast<PGPopupMenu>(self());
+    std::weak_ptr<PGPopupMenu> weakSelf = self();
     if (pages >= 2 && page != 0)
         m_visibleItemViews.push_back(makePagenator(PGPopupMenuPagenatorDirectionLeft, self(), [weakSelf] {
             if (auto strongSelf = weakSelf.lock())

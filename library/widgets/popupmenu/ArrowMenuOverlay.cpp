@@ -10,7 +10,7 @@ void ArrowMenuOverlay::init(CGRect frame)
     setBackgroundColor(UIColor::clearColor());
     setOpaque(false);
     auto tap = UITapGestureRecognizer::create(self(), &ArrowMenuOverlay::singleTap);
-    tap->setDelegate(std::static_pointer_cast<ArrowMenuOverlay>(self()));
+    tap->setDelegate(self());
     addGestureRecognizer(tap);
 }
 

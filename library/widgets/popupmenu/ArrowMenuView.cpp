@@ -247,7 +247,7 @@ void ArrowMenuView::showMenuInView(const UIViewRef& view, CGRect fromRect, const
     const CGRect placed = frame();
     const CGPoint tip = arrowPoint();
     setFrame(CGRectMake(tip.x, tip.y, 1, 1));
-    auto protectedSelf = std::static_pointer_cast<ArrowMenuView>(self());
+    auto protectedSelf = self();
     UIView::animateWithDuration(0.2, [protectedSelf, placed] {
         protectedSelf->setAlpha(1);
         protectedSelf->setFrame(placed);
@@ -271,7 +271,7 @@ void ArrowMenuView::dismissMenu(bool animated)
     if (m_contentView)
         m_contentView->setHidden(true);
     const CGPoint tip = arrowPoint();
-    auto protectedSelf = std::static_pointer_cast<ArrowMenuView>(self());
+    auto protectedSelf = self();
     UIView::animateWithDuration(0.2, [protectedSelf, tip] {
         protectedSelf->setAlpha(0);
         protectedSelf->setFrame(CGRectMake(tip.x, tip.y, 1, 1));

@@ -75,11 +75,11 @@ void KMKeyboardReturnKeyHandler::addTextFieldView(const UIViewRef& view)
     if (auto field = std::dynamic_pointer_cast<UITextField>(view)) {
         info.returnKeyType = field->returnKeyType();
         info.textFieldDelegate = field->delegate();
-        field->setDelegate(std::static_pointer_cast<KMKeyboardReturnKeyHandler>(self()));
+        field->setDelegate(self());
     } else if (auto textView = std::dynamic_pointer_cast<UITextView>(view)) {
         info.returnKeyType = textView->returnKeyType();
         info.textViewDelegate = textView->delegate();
-        textView->setDelegate(std::static_pointer_cast<KMKeyboardReturnKeyHandler>(self()));
+        textView->setDelegate(self());
     } else {
         return;
     }
