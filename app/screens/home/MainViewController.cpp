@@ -1,6 +1,7 @@
 #include "app/screens/home/MainViewController.h"
 
 #include "app/AppDelegate.h"
+#include "app/records/HoursViewController.h"
 #include "app/screens/settings/SetupViewController.h"
 #include "app/services/HttpServiceVideoStud.h"
 #include "app/services/ServerUrlManger.h"
@@ -50,6 +51,10 @@ void MainViewController::aboutMe(UIControl&)
 void MainViewController::menuEvent(UIControl& sender)
 {
     switch (sender.tag()) {
+    case 0:
+        if (auto navigation = navigationController())
+            navigation->pushViewController(HoursViewController::create(), true);
+        return;
     case 2:
         if (auto navigation = navigationController())
             navigation->pushViewController(StudentTheoryViewController::create(), true);

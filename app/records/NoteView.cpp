@@ -1,0 +1,46 @@
+#include "app/records/NoteView.h"
+
+#include "app/screens/base/UIColor_Addition.h"
+#include "platform/graphics/UIGraphics.h"
+#include "platform/text/UIFont.h"
+
+void NoteView::init(CGRect frame)
+{
+    UITextView::init(frame);
+    setBackgroundColor(UIColor::whiteColor());
+    setFont(UIFont::fontWithName("TimesNewRomanPS-BoldMT", 12));
+    setDelegate(std::static_pointer_cast<UITextViewDelegate>(self()));
+}
+
+std::vector<CGFloat> NoteView::ruleOffsets() const
+{
+    std::vector<CGFloat> offsets;
+    const CGFloat leading = font() ? font()->leading() : 0;
+    if (leading <= 0)
+        return offsets;
+    const auto count = static_cast<unsigned long>((contentSize().height + bounds().size.height) / leading);
+    for (unsigned long i = 1; i < count; ++i)
+        offsets.push_back(static_cast<CGFloat>(i) * leading + 0.5 + 6.0);
+    return offsets;
+}
+
+void NoteView::drawRect(CGRect rect)
+{
+    UITextView::drawRect(rect);
+    auto context = UIGraphicsGetCurrentContext();
+    if (!context)
+        return;
+    CGContextSetStrokeColorWithColor(context, UIColor_Addition::colorWithHexString("e66444")->CGColor());
+    CGContextSetLineWidth(context, 0.6);
+    const CGRect area = bounds();
+    for (const CGFloat y : ruleOffsets()) {
+        CGContextMoveToPoint(context, area.origin.x, y);
+        CGContextAddLineToPoint(context, area.size.width, y);
+    }
+    CGContextStrokePath(context);
+}
+
+void NoteView::scrollViewDidScroll(UIScrollView&)
+{
+    setNeedsDisplay();
+}

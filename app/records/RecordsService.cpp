@@ -1,0 +1,89 @@
+#include "app/records/RecordsService.h"
+
+#include "app/screens/settings/SettingsLayout.h"
+#include "app/services/HttpService.h"
+#include "app/services/HttpServiceWithHost.h"
+#include "app/services/ServerUrlManger.h"
+#include "app/services/ServiceReply.h"
+#include "app/session/User.h"
+#include "library/json/JSONCodecSerializing.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/foundation/TypedValues.h"
+
+#include <atomic>
+#include <chrono>
+
+namespace RecordsService {
+
+void sendMain(const std::shared_ptr<NSMutableDictionary>& fields, std::function<void(const id&)> done)
+{
+    auto service = HttpService::create();
+    auto shared = std::make_shared<std::function<void(const id&)>>(std::move(done));
+    service->httpRequestDict([service, shared](const id& reply) { (*shared)(reply); },
+        [service, shared](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) { (*shared)(nullptr); },
+        kDistribute, nullptr, fields);
+}
+
+std::shared_ptr<NSMutableDictionary> appealParam(const NSString& queryType, const std::shared_ptr<NSDictionary>& param)
+{
+    auto inner = NSMutableDictionary::dictionary();
+    const NSString talkId = NSUserDefaults::standardUserDefaults()->stringForKey("SESSIONID");
+    if (!talkId.isNil())
+        inner->setObject(talkId, NSString("TALKID"));
+    if (auto user = SettingsLayout::currentUser(); user && !user->userCode().isNil())
+        inner->setObject(user->userCode(), NSString("USERCODE"));
+    inner->setObject(queryType, NSString("QUERY_TYPE"));
+    if (param)
+        for (const auto& key : param->allKeys()->objects())
+            inner->setObject(param->objectForKey(key), ns::textOf(key));
+    return inner;
+}
+
+void sendAppeal(const NSString& queryType, const std::shared_ptr<NSDictionary>& param, std::function<void(const id&)> done)
+{
+    static std::atomic<long long> sequence { 0 };
+    const long long stamp = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    auto fields = NSMutableDictionary::dictionary();
+    fields->setObject(JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(appealParam(queryType, param))), NSString("param"));
+    fields->setObject(SettingsLayout::shortVersion(), NSString("v"));
+    fields->setObject(NSString(std::to_string(stamp * 1000 + (sequence++ % 1000))), NSString("sequenceNo"));
+    fields->setObject(NSString("1"), NSString("type"));
+    auto service = HttpServiceWithHost::create();
+    auto shared = std::make_shared<std::function<void(const id&)>>(std::move(done));
+    service->httpRequestDict([service, shared](const id& reply) { (*shared)(reply); },
+        [service, shared](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) { (*shared)(nullptr); },
+        ServerUrlManger::sharedInstance()->getHttpUrlForAppeal(), kAppealAction, nullptr, fields);
+}
+
+bool mainSucceeded(const id& reply)
+{
+    const auto code = ServiceReply::mainServiceCode(reply);
+    return code && *code == 0;
+}
+
+bool appealSucceeded(const id& reply)
+{
+    const auto code = ServiceReply::topLevelCode(reply);
+    return code && *code == 0;
+}
+
+NSString failureText(const id& reply, const NSString& fallback)
+{
+    auto envelope = ns::dictionaryValue(reply);
+    NSString text = ns::stringForKey(envelope, "message");
+    if (text.isNil() || text.length() == 0)
+        text = ns::stringForKey(ns::dictionaryForKey(ns::dictionaryForKey(envelope, "output"), "head"), "retDesc");
+    return text.isNil() || text.length() == 0 ? fallback : text;
+}
+
+std::shared_ptr<NSArray> appealRows(const id& reply)
+{
+    auto rows = NSMutableArray::array();
+    auto data = ns::arrayValue(ns::dictionaryValue(reply) ? ns::dictionaryValue(reply)->objectForKey(NSString("data")) : nullptr);
+    for (NSUInteger i = 0; data && i < data->count(); ++i)
+        if (auto row = ns::dictionaryValue(data->objectAtIndex(i)))
+            rows->addObject(row);
+    return rows;
+}
+
+} // namespace RecordsService
