@@ -346,6 +346,12 @@ TEST_F(ClientSession, theLearnersHomePagesItsPhotosAndItsEvaluationAndVideoTiles
     ASSERT_TRUE(waitUntil([&] { return application->videoStUser() != nullptr; }));
     EXPECT_EQ(application->videoStUser()->distanceEduation(), NSString("1"));
     EXPECT_EQ(alertMessage(), NSString());
+    // The tile opened the course list over the home; its back button returns there.
+    auto opened = top<ParentViewController>();
+    ASSERT_TRUE(opened && opened != home);
+    host->tap(opened->m_viewNaviBar()->m_btnBack());
+    host->runUntilIdle();
+    ASSERT_EQ(top<MainViewController>(), home);
 
     // With the services gone the evaluation tile says the server is busy.
     standIn.stop();
