@@ -1,4 +1,5 @@
 #include "tools/demo/DemoScreens.h"
+#include "tools/demo/DrawnChartsDemo.h"
 #include "tools/demo/ListsCalendarsDemo.h"
 #include "tools/demo/PlotDemo.h"
 #include "framework/Source/PETheme.h"
@@ -117,6 +118,9 @@ void RowFormViewController::loadView()
     m_listsButton = makeButton("Lists and calendars", CGRectMake(20, 430, 280, 44));
     m_listsButton->addTarget(self(), &RowFormViewController::showLists, UIControlEventTouchUpInside);
     view->addSubview(m_listsButton);
+    m_drawnChartsButton = makeButton("Drawn charts", CGRectMake(20, 490, 280, 44));
+    m_drawnChartsButton->addTarget(self(), &RowFormViewController::showDrawnCharts, UIControlEventTouchUpInside);
+    view->addSubview(m_drawnChartsButton);
     m_backButton = makeButton("Back", CGRectMake(20, 250, 280, 44));
     m_backButton->setBackgroundColor(UIColor::grayColor());
     m_backButton->addTarget(self(), &RowFormViewController::goBack, UIControlEventTouchUpInside);
@@ -169,6 +173,12 @@ void RowFormViewController::showLists()
     view()->endEditing(true);
     if (auto navigation = navigationController())
         navigation->pushViewController(ListsCalendarsViewController::create(), true);
+}
+
+void RowFormViewController::showDrawnCharts()
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(DrawnChartsViewController::create(), true);
 }
 
 void RowFormViewController::showChart()

@@ -45,6 +45,7 @@ public:
     const std::shared_ptr<UIButton>& showcaseButton() const { return m_showcaseButton; }
     const std::shared_ptr<UIButton>& widgetsButton() const { return m_widgetsButton; }
     const std::shared_ptr<UIButton>& listsButton() const { return m_listsButton; }
+    const std::shared_ptr<UIButton>& drawnChartsButton() const { return m_drawnChartsButton; }
 
     void showNotice();
     void goBack();
@@ -52,6 +53,7 @@ public:
     void showWidgets();
     void showChart();
     void showLists();
+    void showDrawnCharts();
 
 protected:
     void init(NSInteger row);
@@ -62,6 +64,7 @@ private:
     std::shared_ptr<UITextField> m_nameField;
     std::shared_ptr<UITextField> m_noteField;
     std::shared_ptr<UIButton> m_noticeButton;
+    std::shared_ptr<UIButton> m_drawnChartsButton;
     std::shared_ptr<UIButton> m_backButton;
     std::shared_ptr<UIButton> m_showcaseButton;
     std::shared_ptr<UIButton> m_widgetsButton;
