@@ -19,7 +19,6 @@ public:
     using PELineStyle::setMiterLimit;
     using PELineStyle::setPatternPhase;
 
-    friend class PELineStyle;
 };
 
 using PEMutableLineStyleRef = std::shared_ptr<PEMutableLineStyle>;

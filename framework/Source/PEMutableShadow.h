@@ -12,5 +12,4 @@ public:
     using PEShadow::setShadowColor;
     using PEShadow::setShadowOffset;
 
-    friend class PEShadow;
 };

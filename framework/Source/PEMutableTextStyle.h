@@ -14,7 +14,6 @@ public:
     using PETextStyle::setLineBreakMode;
     using PETextStyle::setTextAlignment;
 
-    friend class PETextStyle;
 };
 
 using PEMutableTextStyleRef = std::shared_ptr<PEMutableTextStyle>;

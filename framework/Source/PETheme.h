@@ -3,31 +3,16 @@
 // registerBuiltInThemes) and found again with themeNamed. A theme holds only its graph class.
 
 #include "framework/Source/PEExceptions.h"
+#include "framework/Source/PEGraphClass.h"
 #include "platform/foundation/NSCoder.h"
 #include "platform/graphics/CGGeometry.h"
 
 #include <functional>
-#include <type_traits>
 #include <vector>
 
 class PEAxisSet;
 class PEGraph;
 class PEPlotAreaFrame;
-
-// A graph class: its name and how to make one.
-struct PEGraphClass {
-    std::string name;
-    std::function<std::shared_ptr<PEGraph>(CGRect)> make;
-
-    template <class T>
-    static PEGraphClass of()
-    {
-        static_assert(std::is_base_of_v<PEGraph, T>);
-        return PEGraphClass { T::staticClassName(), [](CGRect frame) -> std::shared_ptr<PEGraph> { return T::create(frame); } };
-    }
-    // The registered graph classes by name (the engine's own), nullopt for others.
-    static std::optional<PEGraphClass> named(const std::string& name);
-};
 
 class PETheme : public NSObject, public NSCoding {
     NS_OBJECT(PETheme, NSObject)
