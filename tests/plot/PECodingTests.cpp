@@ -2,7 +2,10 @@
 
 #include "framework/Source/PECodingRegistry.h"
 #include "framework/Source/PEFill.h"
+#include "framework/Source/PEAxisLabel.h"
 #include "framework/Source/PELayerAnnotation.h"
+#include "framework/Source/PELineCap.h"
+#include "framework/Source/PETextStyle.h"
 #include "framework/Source/PELegendEntry.h"
 #include "framework/Source/PELimitBand.h"
 #include "framework/Source/PEMutableShadow.h"
@@ -218,4 +221,41 @@ TEST(PECoding, archivesOfWholeGraphsSeedTheArchiveFuzzer)
     id partial;
     EXPECT_NO_THROW(partial = NSKeyedUnarchiver::unarchiveObjectWithData(truncated));
     EXPECT_FALSE(partial);
+}
+
+TEST(PECoding, eachClassWritesItsOwnNamedKeys)
+{
+    auto check = [](const NSCoding& object, std::initializer_list<const char*> keys) {
+        auto archive = keysOf(object);
+        for (const char* key : keys)
+            EXPECT_TRUE(archive->containsValueForKey(key)) << key;
+    };
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 100, 100 } });
+    auto area = graph->plotAreaFrame()->plotArea();
+    area->setTopDownLayerOrder({ 3 });
+    check(*area, { "PEPlotArea.axisSet", "PEPlotArea.plotGroup", "PEPlotArea.topDownLayerOrder", "PEAnnotationHostLayer.mutableAnnotations",
+                     "PELayer.paddingLeft" });
+    auto axis = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet())->xAxis();
+    check(*axis, { "PEXYAxis.orthogonalCoordinateDecimal", "PEAxis.labelingPolicy" });
+
+    auto label = PEAxisLabel::labelWithText("一", PETextStyle::textStyle());
+    check(*label, { "PEAxisLabel.contentLayer", "PEAxisLabel.offset", "PEAxisLabel.rotation", "PEAxisLabel.alignment", "PEAxisLabel.tickLocation" });
+
+    CGMutablePathRef path = CGPathCreateMutable();
+    CGPathMoveToPoint(path, nullptr, 0, 0);
+    CGPathAddLineToPoint(path, nullptr, 1, 1);
+    auto cap = PELineCap::customLineCapWithPath(path);
+    check(*cap, { "PELineCap.size.width", "PELineCap.size.height", "PELineCap.lineCapType", "PELineCap.lineStyle", "PELineCap.customLineCapPath.count",
+                    "PELineCap.usesEvenOddClipRule" });
+    auto decodedCap = roundTrip(cap);
+    ASSERT_TRUE(decodedCap);
+    EXPECT_EQ(decodedCap->lineCapType(), PELineCapTypeCustom);
+    EXPECT_FALSE(CGPathIsEmpty(decodedCap->customLineCapPath()));
+
+    auto legend = PELegend::create(CGRectZero);
+    check(*legend, { "PELegend.plots", "PELegend.legendEntries", "PELegend.layoutChanged", "PELegend.textStyle", "PELegend.swatchSize.width",
+                       "PELegend.swatchCornerRadius", "PELegend.entryPaddingBottom", "PELegend.numberOfRows", "PELegend.equalColumns",
+                       "PELegend.rowHeights", "PELegend.columnWidthsThatFit", "PELegend.columnMargin", "PELegend.rowMargin", "PELegend.titleOffset" });
+    auto entry = PELegendEntry::create();
+    check(*entry, { "PELegendEntry.index", "PELegendEntry.row", "PELegendEntry.column" });
 }
