@@ -1,5 +1,6 @@
 #include "PlotRendering.h"
 
+#include "framework/Source/PEConstraints.h"
 #include "framework/Source/PEFill.h"
 #include "framework/Source/PELimitBand.h"
 #include "framework/Source/PELineCap.h"
@@ -201,4 +202,23 @@ TEST(PEXYAxis, aLogAxisOverValuesNotAboveZeroDrawsWithoutThrowing)
     EXPECT_NO_THROW(fixture.draw(2));
     CGPoint point = fixture.x->viewPointForCoordinateDecimalNumber(PEDecimalWithInt(2));
     EXPECT_EQ(point.x, 0);
+}
+
+TEST(PEXYAxis, constraintsPinTheLineWhateverTheRangesDirection)
+{
+    AxisFixture fixture;
+    fixture.x->setAxisConstraints(PEConstraints::constraintWithRelativeOffset(0.5));
+    fixture.x->setOrthogonalCoordinateDecimal(PEDecimalWithInt(9));
+    EXPECT_EQ(fixture.x->viewPointForCoordinateDecimalNumber(PEDecimalWithInt(5)).y, 50);
+    // A reversed range across the axis puts the location above the end: still no exception.
+    fixture.space->setYRange(PEPlotRange::plotRangeWithLocation(10.0, -10.0));
+    CGPoint point;
+    EXPECT_NO_THROW(point = fixture.x->viewPointForCoordinateDecimalNumber(PEDecimalWithInt(5)));
+    EXPECT_EQ(point.y, 50);
+    fixture.x->setAxisConstraints(PEConstraints::constraintWithUpperOffset(10));
+    EXPECT_EQ(fixture.x->viewPointForCoordinateDecimalNumber(PEDecimalWithInt(5)).y, 90);
+    // A degenerate range across gives NaN bounds on a log scale: the constraint is skipped.
+    fixture.space->setYScaleType(PEScaleTypeLog);
+    fixture.space->setYRange(PEPlotRange::plotRangeWithLocation(-1.0, 5.0));
+    EXPECT_NO_THROW(fixture.draw(1));
 }

@@ -192,3 +192,21 @@ TEST(PEShadow, negativeBlurIsRefusedAndMarginsGrowTheBounds)
     EXPECT_DOUBLE_EQ(layer->bounds().size.width, 100);
     EXPECT_DOUBLE_EQ(layer->CALayer::bounds().size.width, 112);
 }
+
+TEST(PEAxisLabel, alignmentAlongTheAxisPutsAnEdgeAtTheTick)
+{
+    auto label = PEAxisLabel::labelWithText("十", PETextStyle::textStyle());
+    label->setAlignment(PEAlignmentLeft);
+    label->positionRelativeToViewPoint(CGPoint { 100, 100 }, PECoordinateY, PESignNegative);
+    EXPECT_NEAR(label->contentLayer()->frame().origin.x, 100, 0.51);
+    label->setAlignment(PEAlignmentRight);
+    label->positionRelativeToViewPoint(CGPoint { 100, 100 }, PECoordinateY, PESignPositive);
+    EXPECT_NEAR(CGRectGetMaxX(label->contentLayer()->frame()), 100, 0.51);
+    EXPECT_NEAR(label->contentLayer()->frame().origin.y, 120, 0.51);
+    // Beside a vertical axis on the positive side: the left edge faces the tick.
+    label->setAlignment(PEAlignmentBottom);
+    label->positionRelativeToViewPoint(CGPoint { 100, 100 }, PECoordinateX, PESignPositive);
+    EXPECT_NEAR(label->contentLayer()->frame().origin.x, 120, 0.51);
+    EXPECT_NEAR(label->contentLayer()->frame().origin.y, 100, 0.51);
+    EXPECT_THROW(label->positionRelativeToViewPoint(CGPoint {}, PECoordinateNone, PESignNegative), NSException);
+}
