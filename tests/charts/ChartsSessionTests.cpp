@@ -4,6 +4,7 @@
 // gone; every ending leaves the spinner stopped.
 #include "tests/app/ClientSession.h"
 
+#include "app/charts/CoachChartViewController.h"
 #include "app/charts/StudentChartViewController.h"
 #include "library/widgets/calendar/NSDate_Addition.h"
 #include "library/widgets/hud/STProgressHUD.h"
@@ -174,6 +175,37 @@ TEST_F(ChartsSession, aRefusedPeriodAndAStandInGoneEndInTheNoDataView)
     EXPECT_FALSE(screen->nothingView()->isHidden());
     EXPECT_FALSE(spinnerShown());
     shot("charts-learners-standin-gone");
+}
+
+TEST_F(ChartsSession, theCoachChartShowsTheFourBucketsAndTheStandInGoneLeavesItUnderTheNoDataView)
+{
+    ASSERT_TRUE(logIn("运政", kOfficer, "654321"));
+    auto tile = host->findViewWithText("教练分析");
+    ASSERT_TRUE(tile);
+    host->tap(tile);
+    host->advance(0.5);
+    auto screen = top<CoachChartViewController>();
+    ASSERT_TRUE(screen);
+    ASSERT_TRUE(settled());
+    EXPECT_TRUE(screen->nothingView()->isHidden());
+    EXPECT_FALSE(spinnerShown());
+    ASSERT_TRUE(screen->chart()->hostingView());
+    EXPECT_EQ(screen->chart()->hostingView()->superview(), screen->chartView());
+    auto& plot = *screen->chart()->barPlot();
+    EXPECT_EQ(screen->chart()->numberOfRecordsForPlot(plot), 5u);
+    EXPECT_EQ(ns::intValue(screen->chart()->numberForPlot(plot, 1, 3).value()), 12);
+    const char* titles[] = { "5分以下", "5~10", "10~15", "15以上" };
+    ASSERT_EQ(screen->chart()->dates()->count(), 4u);
+    for (NSUInteger i = 0; i < 4; ++i)
+        EXPECT_EQ(ns::stringForKey(ns::dictionaryValue(screen->chart()->dates()->objectAtIndex(i)), "title"), NSString(titles[i]));
+    shot("charts-coaches");
+
+    standIn.stop();
+    screen->loadData();
+    ASSERT_TRUE(settled());
+    EXPECT_FALSE(screen->nothingView()->isHidden());
+    EXPECT_FALSE(spinnerShown());
+    shot("charts-coaches-standin-gone");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/screens/home/AdminHomeViewController.h"
 
+#include "app/charts/CoachChartViewController.h"
 #include "app/charts/StudentChartViewController.h"
 #include "app/screens/settings/AdminSetupViewController.h"
 
@@ -25,6 +26,8 @@ void AdminHomeViewController::menuEvent(UIControl& sender)
     auto navigation = navigationController();
     if (!navigation)
         return;
+    if (sender.tag() == 0)
+        navigation->pushViewController(CoachChartViewController::create(), true);
     if (sender.tag() == 1) {
         auto learners = StudentChartViewController::create();
         learners->setCanClick(true);
