@@ -14,6 +14,9 @@ public:
     void viewDidLoad() override;
 
     void loadData();
+    // The request's handlers: the decoded reply, or a transport failure.
+    void coachAnalysisCompletion(const id& reply);
+    void coachAnalysisFailure();
     void refreshEvent(UIControl&);
 
     const UIViewRef& nothingView() const { return m_nothingView; }
@@ -24,8 +27,6 @@ public:
     static std::shared_ptr<NSArray> bucketsOfRow(const std::shared_ptr<NSDictionary>& row);
 
 private:
-    void coachAnalysisCompletion(const id& reply);
-    void coachAnalysisFailure();
 
     std::shared_ptr<HttpService> m_httpService;
     UIViewRef m_nothingView;

@@ -16,6 +16,9 @@ public:
     void viewDidLoad() override;
 
     void loadData();
+    // The request's handlers: the decoded reply, or a transport failure.
+    void stuAnalysisCompletion(const id& reply);
+    void stuAnalysisFailure();
     void searchEvent(UIControl&);
     void beginDate(UITapGestureRecognizer&);
     void endDate(UITapGestureRecognizer&);
@@ -46,8 +49,6 @@ public:
     static std::shared_ptr<NSMutableArray> slicesOfRow(const std::shared_ptr<NSDictionary>& row, bool topLevel);
 
 private:
-    void stuAnalysisCompletion(const id& reply);
-    void stuAnalysisFailure();
     void showPicker(NSInteger tag);
     void setField(const std::shared_ptr<UILabel>& field, const NSString& date);
 
