@@ -20,6 +20,12 @@ void strokeThenFillHead(const CGContextRef& context, CGPoint a, CGPoint b, CGPoi
     CGContextFillPath(context);
 }
 
+// A slice whose colour was taken away is drawn in the default grey.
+UIColorRef colourOf(const DCPieComponent& component)
+{
+    return component.colour() ? component.colour() : UIColor::colorWithRed(0.5, 0.5, 0.5, 1.0);
+}
+
 } // namespace
 
 void DCPieChart::init(CGRect frame)
@@ -78,7 +84,7 @@ void DCPieChart::drawRect(CGRect rect)
             CGContextAddArc(context, cx, cy, r, (a - 90) * kRadiansPerDegree, (b - 90) * kRadiansPerDegree, 0);
             CGContextClosePath(context);
         };
-        CGContextSetFillColorWithColor(context, component->colour()->CGColor());
+        CGContextSetFillColorWithColor(context, colourOf(*component)->CGColor());
         wedge();
         CGContextFillPath(context);
         CGContextSetStrokeColorWithColor(context, UIColor::whiteColor()->CGColor());
@@ -107,7 +113,7 @@ void DCPieChart::drawRect(CGRect rect)
         const float end = component->endDeg();
         const bool left = start > 180 || (start < 180 && end > 270);
         if (m_sameColorLabel)
-            CGContextSetFillColorWithColor(context, component->colour()->CGColor());
+            CGContextSetFillColorWithColor(context, colourOf(*component)->CGColor());
         else
             CGContextSetRGBFillColor(context, 0.1, 0.1, 0.1, 1);
         CGContextSetShadow(context, CGSizeMake(0, 0), left ? 3 : 2);

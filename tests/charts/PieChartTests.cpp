@@ -101,6 +101,9 @@ TEST_F(PieChartTest, slicesRunClockwiseFromTwelveAndTheDiameterIsChosenOnce)
     auto halves = pieOf({ 50, 50 });
     EXPECT_FALSE(drawsNothing(halves));
     EXPECT_FLOAT_EQ(halves->components()[1]->startDeg(), 180);
+    auto bare = pieOf({ 1 });
+    bare->components()[0]->setColour(nullptr);
+    EXPECT_FALSE(drawsNothing(bare));
     EXPECT_EQ(halves->components()[0]->description(), NSString("title: 第1组\nvalue: 50.000000\n"));
 }
 
