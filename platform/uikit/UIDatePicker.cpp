@@ -40,7 +40,7 @@ public:
 
     void build(UIDatePicker& owner)
     {
-        m_calendar = owner.workingCalendar();
+        m_calendar = owner.workingCalendar(PassKey<UIDatePickerWheels>());
         const auto locale = owner.locale();
         const std::string hours = NSDateFormatter::dateFormatFromTemplate("j", 0, locale).UTF8String();
         m_twelveHour = hours.find('h') != std::string::npos || hours.find('K') != std::string::npos;
@@ -204,7 +204,7 @@ public:
     void pickerViewDidSelectRow(UIPickerView&, NSInteger, NSInteger) override
     {
         if (auto owner = m_owner.lock())
-            owner->wheelsSettled();
+            owner->wheelsSettled(PassKey<UIDatePickerWheels>());
     }
 
     // The components whose greying depends on the others.
@@ -411,7 +411,7 @@ void UIDatePicker::setMaximumDate(const std::shared_ptr<NSDate>& date)
     rebuild();
 }
 
-std::shared_ptr<NSCalendar> UIDatePicker::workingCalendar() const
+std::shared_ptr<NSCalendar> UIDatePicker::workingCalendar(PassKey<UIDatePickerWheels>) const
 {
     auto working = std::static_pointer_cast<NSCalendar>(calendar()->copy());
     working->setLocale(locale());
@@ -446,7 +446,7 @@ void UIDatePicker::showDate(bool animated)
         m_picker->reloadComponent(component);
 }
 
-void UIDatePicker::wheelsSettled()
+void UIDatePicker::wheelsSettled(PassKey<UIDatePickerWheels>)
 {
     auto protectedSelf = self();
     const auto chosen = clamped(m_wheels->dateFromRows(*m_picker, m_date));

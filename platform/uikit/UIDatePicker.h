@@ -12,6 +12,7 @@
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSTimeZone.h"
+#include "platform/foundation/PassKey.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIPickerView.h"
 
@@ -53,18 +54,17 @@ public:
     CGSize sizeThatFits(CGSize size) const override;
     void layoutSubviews() override;
 
+    // The configured calendar in the picker's locale and time zone.
+    std::shared_ptr<NSCalendar> workingCalendar(PassKey<UIDatePickerWheels>) const;
+    void wheelsSettled(PassKey<UIDatePickerWheels>);
+
 protected:
     void init(CGRect frame) override;
 
 private:
-    friend class UIDatePickerWheels;
-
-    // The configured calendar in the picker's locale and time zone.
-    std::shared_ptr<NSCalendar> workingCalendar() const;
     std::shared_ptr<NSDate> clamped(const std::shared_ptr<NSDate>& date) const;
     void rebuild();
     void showDate(bool animated);
-    void wheelsSettled();
 
     UIDatePickerMode m_mode { UIDatePickerMode::DateAndTime };
     std::shared_ptr<NSLocale> m_locale;

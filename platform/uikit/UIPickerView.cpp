@@ -178,7 +178,7 @@ private:
         const bool byUser = m_userMoved;
         m_userMoved = false;
         if (auto picker = m_picker.lock())
-            picker->wheelSettled(*this, row, byUser);
+            picker->wheelSettled(*this, row, byUser, PassKey<UIPickerWheel>());
     }
 
     std::shared_ptr<UIView> makeRowView(UIPickerView& picker, NSInteger row)
@@ -425,7 +425,7 @@ void UIPickerView::layoutSubviews()
     m_bottomLine->setHidden(!m_showsSelectionIndicator);
 }
 
-void UIPickerView::wheelSettled(UIPickerWheel& wheel, NSInteger row, bool byUser)
+void UIPickerView::wheelSettled(UIPickerWheel& wheel, NSInteger row, bool byUser, PassKey<UIPickerWheel>)
 {
     const NSInteger previous = wheel.selected;
     wheel.selected = row;

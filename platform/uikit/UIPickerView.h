@@ -7,6 +7,7 @@
 // Rows show the delegate's view for the row, else its title, else "?". Row heights (32 points)
 // and component widths (the width shared out) come from the delegate where it answers.
 
+#include "platform/foundation/PassKey.h"
 #include "platform/uikit/UIView.h"
 
 #include <optional>
@@ -89,6 +90,8 @@ public:
 
     CGSize sizeThatFits(CGSize size) const override;
     void layoutSubviews() override;
+    // A wheel came to rest on a row.
+    void wheelSettled(UIPickerWheel& wheel, NSInteger row, bool byUser, PassKey<UIPickerWheel>);
 
     static constexpr CGFloat kDefaultHeight = 216;
     static constexpr CGFloat kDefaultRowHeight = 32;
@@ -98,12 +101,9 @@ protected:
     void init(CGRect frame) override;
 
 private:
-    friend class UIPickerWheel;
-
     void reloadIfNeeded();
     void rebuildWheels();
     void configureWheel(NSInteger component);
-    void wheelSettled(UIPickerWheel& wheel, NSInteger row, bool byUser);
     std::vector<CGFloat> componentWidths();
 
     std::weak_ptr<UIPickerViewDataSource> m_dataSource;
