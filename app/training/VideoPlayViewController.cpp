@@ -415,11 +415,19 @@ void VideoPlayViewController::moviePlayBackDidFinish(const std::shared_ptr<NSNot
         const long long learned = integerOf(m_videoDict, "learnedTime");
         const long long total = integerOf(m_videoDict, "videoTime");
         const long long watched = m_secondCountUp + uncreditedSeconds(videoIdOf(m_videoDict));
-        if (total > 0 && learned + watched >= total && !m_isPassFourHour) {
+        // Whole seconds are counted a tick after they began: watched to the end within a second
+        // is watched to the end.
+        const bool complete = total > 0 && learned + watched + 1 >= total;
+        if (complete && !m_isPassFourHour) {
             UIApplication::sharedApplication()->setStatusBarStyle(UIStatusBarStyle::Default, false);
             showAlert("提示", "该视频播放完成，您可以继续其他视频的学习", kCompletionAlert, true);
         }
-        closingSave();
+        if (complete) {
+            if (saveTime(total - learned, true))
+                m_secondCountUp = 0;
+        } else {
+            closingSave();
+        }
     }
     m_tableView->reloadData();
 }

@@ -215,10 +215,22 @@ void serveFilm(StandInContext&, const httplib::Request& request, httplib::Respon
         response.status = 404;
         return;
     }
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    // The server answers a Range request with the part asked for (206).
-    response.set_content(bytes.str(), "video/ogg");
+    std::stringstream read;
+    read << file.rdbuf();
+    auto bytes = std::make_shared<std::string>(read.str());
+    if (request.has_header("Range")) {
+        // The part asked for (206).
+        response.set_content(*bytes, "video/ogg");
+        return;
+    }
+    // A player that reads the film from the start gets it as it comes, in pieces.
+    response.set_chunked_content_provider("video/ogg", [bytes](std::size_t offset, httplib::DataSink& sink) {
+        const std::size_t chunk = std::min<std::size_t>(16384, bytes->size() - offset);
+        sink.write(bytes->data() + offset, chunk);
+        if (offset + chunk == bytes->size())
+            sink.done();
+        return true;
+    });
 }
 
 // MARK: Booking
@@ -538,10 +550,10 @@ void cashierPage(StandInContext& context, const httplib::Request& request, httpl
 
 void addTrainingRoutes(Routes& routes)
 {
-    routes.appActions["app/initVideoList"] = videoList;
-    routes.appActions["app/initPlay"] = playData;
-    routes.appActions["app/saveTime"] = saveTime;
-    routes.appActions["app/standin/failSaves"] = failSaves;
+    routes.appActions["initVideoList"] = videoList;
+    routes.appActions["initPlay"] = playData;
+    routes.appActions["saveTime"] = saveTime;
+    routes.appActions["standin/failSaves"] = failSaves;
     routes.mainGets.emplace_back("/Tessalane/video/", serveFilm);
 
     routes.mainMethods["checkAboutCarMethod"] = bookingOverview;
