@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <cmath>
 
 namespace {
@@ -171,8 +173,12 @@ TEST_F(ProgressHUDModes, aLabelSetFromAnotherThreadReachesTheLabelOnTheMainThrea
         hud->setLabelText("后台更新");
         set = true;
     });
-    for (int i = 0; i < 500 && !set; ++i)
-        host->advance(0.001);
+    // The other thread may not have run yet on a loaded machine: wait for it in real time, then
+    // let the main run loop take what it posted.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!set && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(set);
     host->drainRunLoop();
     host->advance(0.01);
     EXPECT_EQ(hud->label()->text(), NSString("后台更新"));
