@@ -27,6 +27,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -75,11 +76,27 @@ void PEPlot::setPlotSpace(const std::shared_ptr<PEPlotSpace>& space)
 {
     if (space == m_plotSpace)
         return;
-    m_plotSpace = space;
+    auto old = std::exchange(m_plotSpace, space);
     setNeedsRelabel();
     setNeedsLayout();
     setNeedsDisplay();
+    // A snapshot: an observer may remove itself or others while being told.
+    auto observers = m_plotSpaceObservers;
+    for (auto& [token, observer] : observers) {
+        if (m_plotSpaceObservers.count(token))
+            observer(old, space);
+    }
 }
+
+NSUInteger PEPlot::addPlotSpaceObserver(PlotSpaceObserver observer)
+{
+    const NSUInteger token = m_nextPlotSpaceObserver++;
+    m_plotSpaceObservers[token] = observer;
+    observer(nullptr, m_plotSpace);
+    return token;
+}
+
+void PEPlot::removePlotSpaceObserver(NSUInteger token) { m_plotSpaceObservers.erase(token); }
 
 std::shared_ptr<PEPlotArea> PEPlot::plotArea() const
 {

@@ -84,6 +84,11 @@ public:
     void setAttributedTitle(const std::shared_ptr<NSAttributedString>& title);
     const std::shared_ptr<PEPlotSpace>& plotSpace() const { return m_plotSpace; }
     virtual void setPlotSpace(const std::shared_ptr<PEPlotSpace>& space);
+    // Observers of the plot space told (old, new) on every change and once at once with (nil,
+    // current). The token removes one; observers die with the plot.
+    using PlotSpaceObserver = std::function<void(const std::shared_ptr<PEPlotSpace>&, const std::shared_ptr<PEPlotSpace>&)>;
+    NSUInteger addPlotSpaceObserver(PlotSpaceObserver observer);
+    void removePlotSpaceObserver(NSUInteger token);
     std::shared_ptr<PEPlotArea> plotArea() const;
 
     // Reload control.
@@ -211,6 +216,8 @@ private:
     NSString m_title;
     std::shared_ptr<NSAttributedString> m_attributedTitle;
     std::shared_ptr<PEPlotSpace> m_plotSpace;
+    std::map<NSUInteger, PlotSpaceObserver> m_plotSpaceObservers;
+    NSUInteger m_nextPlotSpaceObserver { 1 };
     bool m_dataNeedsReloading { false };
     std::map<NSUInteger, std::shared_ptr<PEMutableNumericData>> m_cachedNumbers;
     std::map<std::string, std::shared_ptr<NSMutableArray>> m_cachedArrays;
