@@ -204,6 +204,9 @@ void convertSamples(const std::uint8_t* source, std::uint8_t* destination, std::
 void convertBytes(const std::uint8_t* source, SampleKind sourceKind, std::uint8_t* destination,
     SampleKind destinationKind, std::size_t count)
 {
+    // An empty buffer may have no bytes at all to point at.
+    if (count == 0)
+        return;
     withSampleType(sourceKind, [&]<class S>(std::type_identity<S>) {
         withSampleType(destinationKind, [&]<class D>(std::type_identity<D>) {
             if constexpr (std::is_same_v<S, D>)

@@ -2,7 +2,7 @@
 
 #include "framework/Source/NSCoder_PEExtensions.h"
 
-#include <typeinfo>
+#include <string_view>
 
 void _PEConstraintsFixed::init(double offset, bool isFixedToLower)
 {
@@ -19,7 +19,7 @@ void _PEConstraintsFixed::init(NSCoder& coder)
 bool _PEConstraintsFixed::isEqualToConstraint(const std::shared_ptr<const PEConstraints>& otherConstraint) const
 {
     auto other = std::dynamic_pointer_cast<const _PEConstraintsFixed>(otherConstraint);
-    return other && typeid(*other) == typeid(*this) && other->m_offset == m_offset
+    return other && std::string_view(other->className()) == className() && other->m_offset == m_offset
         && other->m_isFixedToLower == m_isFixedToLower;
 }
 

@@ -2,7 +2,7 @@
 
 #include "framework/Source/NSCoder_PEExtensions.h"
 
-#include <typeinfo>
+#include <string_view>
 
 #include <cmath>
 
@@ -16,7 +16,7 @@ void _PEConstraintsRelative::init(NSCoder& coder)
 bool _PEConstraintsRelative::isEqualToConstraint(const std::shared_ptr<const PEConstraints>& otherConstraint) const
 {
     auto other = std::dynamic_pointer_cast<const _PEConstraintsRelative>(otherConstraint);
-    return other && typeid(*other) == typeid(*this) && other->m_offset == m_offset;
+    return other && std::string_view(other->className()) == className() && other->m_offset == m_offset;
 }
 
 double _PEConstraintsRelative::positionForLowerBound(double lowerBound, double upperBound) const

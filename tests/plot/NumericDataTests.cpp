@@ -259,3 +259,14 @@ TEST(NumericDataCoding, roundTripsKeyedAndUnkeyedAndRefusesMismatchedArchives)
     auto unarchiver = NSKeyedUnarchiver::create(archiver->encodedData());
     EXPECT_EQ(PENumericData::create(*unarchiver), nullptr); // one sample, a shape of two
 }
+
+TEST(NumericDataConversion, convertsEmptyBuffers)
+{
+    auto empty = PENumericData::numericDataWithData(NSData::data(), doubles, nullptr);
+    auto converted = empty->dataByConvertingToType(PEIntegerDataType, 2, CFByteOrderBigEndian);
+    EXPECT_EQ(converted->length(), 0u);
+    auto mutableEmpty = PEMutableNumericData::numericDataWithData(NSData::data(), "<i2", nullptr);
+    mutableEmpty->convertToType(PEDecimalDataType, 20, CFByteOrderLittleEndian);
+    mutableEmpty->convertToType(PEFloatingPointDataType, 4, CFByteOrderLittleEndian);
+    EXPECT_EQ(mutableEmpty->numberOfSamples(), 0u);
+}
