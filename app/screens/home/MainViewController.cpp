@@ -1,7 +1,10 @@
 #include "app/screens/home/MainViewController.h"
 
 #include "app/AppDelegate.h"
+#include "app/records/CoachEvaluateViewController.h"
 #include "app/records/HoursViewController.h"
+#include "app/records/MailViewController.h"
+#include "app/records/SchoolEvaluateViewController.h"
 #include "app/screens/settings/SetupViewController.h"
 #include "app/services/HttpServiceVideoStud.h"
 #include "app/services/ServerUrlManger.h"
@@ -61,15 +64,22 @@ void MainViewController::menuEvent(UIControl& sender)
         return;
     case 3:
         return isSchoolEvaluate();
+    case 4:
+        if (auto navigation = navigationController())
+            navigation->pushViewController(CoachEvaluateViewController::create(), true);
+        return;
     case 5:
         if (auto navigation = navigationController())
             navigation->pushViewController(MakeCarViewController::create(), true);
         return;
     case 6:
         return videoStudLogin(true);
+    case 7:
+        if (auto navigation = navigationController())
+            navigation->pushViewController(MailViewController::create(), true);
+        return;
     default:
-        // FIXME: the hours, exam, coach evaluation and mail screens come
-        // later; their tiles push them once they exist.
+        // FIXME: the exam screen comes later; its tile pushes it once it exists.
         return;
     }
 }
@@ -93,7 +103,18 @@ void MainViewController::schoolEvaluateReply(const id& reply)
     if (ServiceReply::mainServiceCode(reply) == 0 && ServiceReply::rows(reply, "array0")->count() > 0)
         return STProgressHUD::dismissWithSuccess("驾校已评价!", 1.0);
     STProgressHUD::dismiss();
-    // FIXME: the school evaluation form (with the array1 rows as its items) is pushed here once it exists.
+    auto form = SchoolEvaluateViewController::create();
+    if (ServiceReply::mainServiceCode(reply) == 0) {
+        auto items = ServiceReply::rows(reply, "array1");
+        if (items && items->count() > 0) {
+            auto itemArray = NSMutableArray::array();
+            for (NSUInteger i = 0; i < items->count(); ++i)
+                itemArray->addObject(items->objectAtIndex(i));
+            form->setItemArray(itemArray);
+        }
+    }
+    if (auto navigation = navigationController())
+        navigation->pushViewController(form, true);
 }
 
 void MainViewController::videoStudLogin(bool)

@@ -1,5 +1,7 @@
 #include "app/screens/settings/SetupViewController.h"
 
+#include "app/records/AppealResultViewController.h"
+#include "app/records/MyMessageViewController.h"
 #include "app/screens/base/InsetsLabel.h"
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/settings/AboutViewController.h"
@@ -95,8 +97,17 @@ void SetupViewController::aboutEvent(UIControl&)
         navigation->pushViewController(AboutViewController::create(), true);
 }
 
-// FIXME: the messages screen comes with the notice list; this row pushes it once it exists.
-void SetupViewController::myMessageEvent(UIControl&) { }
+void SetupViewController::myMessageEvent(UIControl&)
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(MyMessageViewController::create(), true);
+}
+
+void SetupViewController::appealQueryEvent(UIControl&)
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(AppealResultViewController::create(), true);
+}
 
 void SetupViewController::logoutEvent(UIControl&)
 {

@@ -16,6 +16,8 @@ public:
     void updatePwdEvent(UIControl&);
     void aboutEvent(UIControl&);
     void myMessageEvent(UIControl&);
+    // Opens the appeal results; no control of this screen leads there.
+    void appealQueryEvent(UIControl&);
     void logoutEvent(UIControl&);
     void upgradeEvent(UIControl&);
     void alertViewClickedButtonAtIndex(UIAlertView& alert, NSInteger buttonIndex) override;

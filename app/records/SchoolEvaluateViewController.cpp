@@ -1,0 +1,54 @@
+#include "app/records/SchoolEvaluateViewController.h"
+
+#include "app/records/EvaluationSubmit.h"
+#include "app/records/RecordsService.h"
+#include "app/services/ServerUrlManger.h"
+#include "library/widgets/hud/STProgressHUD.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/TypedValues.h"
+
+std::shared_ptr<NSArray> SchoolEvaluateViewController::fixedItems()
+{
+    auto items = NSMutableArray::array();
+    const char* names[5] = { "教学质量", "服务态度", "收费规范", "训练场地", "教练车辆" };
+    for (int i = 0; i < 5; ++i)
+        items->addObject(ns::dictionary({ { "ITEMID", NSString("0" + std::to_string(i + 1)) }, { "ITEMNAME", NSString(names[i]) } }));
+    return items;
+}
+
+void SchoolEvaluateViewController::loadView()
+{
+    RecordsListScreen::loadView();
+    std::shared_ptr<NSArray> items = m_itemArray;
+    if (!items || items->count() == 0)
+        items = fixedItems();
+    auto [form, submit] = EvaluationSubmit::placeForm(*scroller(), 10, items);
+    m_form = form;
+    submit->addTarget(self(), &SchoolEvaluateViewController::submitEvent, UIControlEventTouchUpInside);
+}
+
+void SchoolEvaluateViewController::submitEvent(UIControl&)
+{
+    view()->endEditing(true);
+    if (const NSString problem = EvaluationSubmit::problem(*m_form); problem.length())
+        return STProgressHUD::showInView(view()), STProgressHUD::dismissWithError(problem, 1.0);
+    if (!ServerUrlManger::networkIsValid())
+        return;
+    STProgressHUD::showInView(view(), "正在提交...");
+    std::weak_ptr<SchoolEvaluateViewController> weakSelf = self();
+    RecordsService::sendMain(EvaluationSubmit::fields("saveEnEvaluateMethod", *m_form), [weakSelf](const id& reply) {
+        if (auto protectedSelf = weakSelf.lock())
+            protectedSelf->saved(reply);
+    });
+}
+
+void SchoolEvaluateViewController::saved(const id& reply)
+{
+    // A refused or lost save keeps the scores and the comment on the form for another try.
+    if (!RecordsService::mainSucceeded(reply))
+        return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "服务器忙，请稍候再试！"), 1.0);
+    STProgressHUD::dismiss();
+    if (auto navigation = navigationController())
+        navigation->popViewControllerAnimated(true);
+    NSNotificationCenter::defaultCenter()->postNotificationName("SCHOOL_EVALUATE_SUCCESS", nullptr);
+}
