@@ -3,6 +3,8 @@
 #include "app/screens/base/GridMenu.h"
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
+#include "app/theory/BaoDianViewController.h"
+#include "app/theory/WomenViewController.h"
 #include "library/widgets/hud/UIView_Toast.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/text/UIFont.h"
@@ -205,11 +207,23 @@ std::shared_ptr<NSMutableArray> HomeScreen::faiGuiList()
         { "驾照换证", "f29e4c", "huanzheng" }, { "驾照遗失", "ec4695", "yishi" }, { "驾照挂失", "e2c22b", "guashi" } });
 }
 
-// FIXME: the women drivers' list and the article list screen come with the theory-study screens;
-// these strips open them once they exist.
-void HomeScreen::womenEvent(UIControl&) { }
-void HomeScreen::baoDianEvent(UIControl&) { (void)baoDianList(); }
-void HomeScreen::faiGuiEvent(UIControl&) { (void)faiGuiList(); }
+void HomeScreen::womenEvent(UIControl&)
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(WomenViewController::create(), true);
+}
+
+void HomeScreen::baoDianEvent(UIControl&) { openReadingList(baoDianList(), "驾车宝典"); }
+void HomeScreen::faiGuiEvent(UIControl&) { openReadingList(faiGuiList(), "驾车法规"); }
+
+void HomeScreen::openReadingList(const std::shared_ptr<NSMutableArray>& items, const NSString& title)
+{
+    auto list = BaoDianViewController::create();
+    list->setItemArray(items);
+    list->setTitle(title);
+    if (auto navigation = navigationController())
+        navigation->pushViewController(list, true);
+}
 
 void HomeScreen::sepcialEvent(UIControl&)
 {

@@ -51,6 +51,7 @@ protected:
     virtual std::vector<std::pair<const char*, const char*>> gridItems() const = 0;
     virtual std::vector<Strip> stripItems() const = 0;
     void menuViews();
+    void openReadingList(const std::shared_ptr<NSMutableArray>& items, const NSString& title);
 
     std::shared_ptr<HttpService> m_httpService;
 

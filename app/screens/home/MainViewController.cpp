@@ -9,6 +9,7 @@
 #include "app/services/HttpServiceVideoStud.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
+#include "app/theory/KaoInfoViewController.h"
 #include "app/theory/StudentTheoryViewController.h"
 #include "app/training/GoodsInfoViewController.h"
 #include "app/training/MakeCarViewController.h"
@@ -57,6 +58,10 @@ void MainViewController::menuEvent(UIControl& sender)
     case 0:
         if (auto navigation = navigationController())
             navigation->pushViewController(HoursViewController::create(), true);
+        return;
+    case 1:
+        if (auto navigation = navigationController())
+            navigation->pushViewController(KaoInfoViewController::create(), true);
         return;
     case 2:
         if (auto navigation = navigationController())
