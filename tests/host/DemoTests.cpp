@@ -39,7 +39,8 @@ TEST(Demo, visitsEveryScreenAndEachLooksAsDrawn)
     EXPECT_EQ(screens, (std::vector<std::string> { "rows", "form", "notice", "picker", "showcase", "widgets-arrow-menu",
                            "widgets-paged-menu", "widgets-progress-hud", "widgets-action-sheet", "widgets-text-view",
                            "widgets-drawer", "lists-pull-table", "lists-folding-table", "lists-strip-carousel",
-                           "lists-month-calendar", "lists-tutorial", "rows-again" }));
+                           "lists-month-calendar", "lists-tutorial", "drawn-line-chart", "drawn-half-pie", "drawn-columns",
+                           "rows-again" }));
     for (const auto& name : screens)
         EXPECT_GT(std::filesystem::file_size(folder / (name + ".png")), 1000u) << name;
     std::filesystem::remove_all(folder);

@@ -118,7 +118,7 @@ void RowFormViewController::loadView()
     m_listsButton = makeButton("Lists and calendars", CGRectMake(20, 430, 280, 44));
     m_listsButton->addTarget(self(), &RowFormViewController::showLists, UIControlEventTouchUpInside);
     view->addSubview(m_listsButton);
-    m_drawnChartsButton = makeButton("Drawn charts", CGRectMake(20, 490, 280, 44));
+    m_drawnChartsButton = makeButton("Drawn charts", CGRectMake(20, 478, 280, 24));
     m_drawnChartsButton->addTarget(self(), &RowFormViewController::showDrawnCharts, UIControlEventTouchUpInside);
     view->addSubview(m_drawnChartsButton);
     m_backButton = makeButton("Back", CGRectMake(20, 250, 280, 44));

@@ -1,5 +1,6 @@
 #include "tools/demo/DemoTour.h"
 
+#include "tools/demo/DrawnChartsDemo.h"
 #include "tools/demo/ListsCalendarsDemo.h"
 #include "tools/demo/WidgetLibraryDemo.h"
 
@@ -196,6 +197,23 @@ bool visitEveryScreen(HeadlessHost& host, DemoAppDelegate& application,
     if (!host.tap(tutorial->rightButton()))
         return fail("the tutorial's right button takes a tap");
     host.advance(0.6);
+    navigation->popViewControllerAnimated(false);
+    host.runUntilIdle();
+
+    if (!host.tap(form->drawnChartsButton()))
+        return fail("the drawn charts button takes a tap");
+    host.advance(0.5);
+    auto drawn = std::dynamic_pointer_cast<DrawnChartsViewController>(navigation->topViewController());
+    if (!drawn)
+        return fail("the drawn charts are pushed");
+    const char* drawnNames[] = { "drawn-line-chart", "drawn-half-pie", "drawn-columns" };
+    for (std::size_t i = 0; i < drawn->buttons().size(); ++i) {
+        host.tap(drawn->buttons()[i]);
+        host.advance(0.2);
+        if (!drawn->shown())
+            return fail("a drawn chart shows");
+        visited(drawnNames[i]);
+    }
     navigation->popViewControllerAnimated(false);
     host.runUntilIdle();
 
