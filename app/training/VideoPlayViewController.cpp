@@ -85,7 +85,7 @@ void VideoPlayViewController::loadView()
     root->setBackgroundColor(UIColor_Addition::colorWithHexString("f6f6f6"));
     root->setClipsToBounds(true);
     setNaviBarRightBtn(nullptr);
-    setNaviBarTitle(m_title);
+    setNaviBarTitle(title());
     setNaviBarLeftBtn(CustomNaviBarView::createImgNaviBarBtnByImgNormal("nav_arrow_d", "nav_arrow_b", me(), &VideoPlayViewController::btnBack));
     const CGFloat W = root->bounds().size.width;
     const CGFloat V = root->bounds().size.height;
@@ -311,8 +311,8 @@ void VideoPlayViewController::readyPlayer()
     stopObservingPlayer();
     stopTimer();
     m_moviePlayer->stop();
-    m_title = ns::stringForKey(m_videoDict, "name");
-    setNaviBarTitle(m_title);
+    setTitle(ns::stringForKey(m_videoDict, "name"));
+    setNaviBarTitle(title());
     m_isFirstPreplay = true;
     observePlayer();
     auto url = NSURL::URLWithString(ns::stringForKey(m_videoDict, "url"));

@@ -33,8 +33,6 @@ public:
 
     long long subject() const { return m_subject; }
     void setSubject(long long subject) { m_subject = subject; }
-    const NSString& title() const { return m_title; }
-    void setTitle(const NSString& title) { m_title = title; }
     const std::shared_ptr<NSMutableDictionary>& videoDict() const { return m_videoDict; }
     void setVideoDict(const std::shared_ptr<NSMutableDictionary>& record) { m_videoDict = record; }
     const std::shared_ptr<NSMutableArray>& videoList() const { return m_videoList; }
@@ -110,7 +108,6 @@ private:
     void showAlert(const NSString& title, const NSString& message, NSInteger tag, bool withDelegate, bool withCancel = false);
 
     long long m_subject { 0 };
-    NSString m_title;
     std::shared_ptr<NSMutableDictionary> m_videoDict;
     std::shared_ptr<NSMutableArray> m_videoList;
 

@@ -31,7 +31,6 @@ std::string decode(const std::string& text)
     return out;
 }
 
-constexpr const char* kStatusPaid = "9000";
 constexpr const char* kStatusCancelled = "6001";
 constexpr const char* kStatusNetwork = "6002";
 constexpr const char* kStatusFailed = "4000";
