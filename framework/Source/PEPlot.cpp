@@ -22,6 +22,7 @@
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumberFormatter.h"
 #include "platform/foundation/NSValue.h"
+#include "platform/graphics/CGContext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -896,6 +897,13 @@ void PEPlot::drawInContext(const CGContextRef& context)
     PEAnnotationHostLayer::drawInContext(context);
     if (auto observer = delegate())
         observer->didFinishDrawing(*this);
+}
+
+void PEPlot::renderAsVectorInContext(const CGContextRef& context)
+{
+    PEAnnotationHostLayer::renderAsVectorInContext(context);
+    if (auto area = plotArea())
+        CGContextClipToRect(context, convertRectFromLayer(area->bounds(), area));
 }
 
 void PEPlot::layoutSublayers()

@@ -180,6 +180,9 @@ public:
 
     // Drawing.
     void drawInContext(const CGContextRef& context) override;
+    // Also clips what the plot type draws next to the plot area, so records beyond the visible
+    // ranges never cover the axes' labels.
+    void renderAsVectorInContext(const CGContextRef& context) override;
     void layoutSublayers() override;
 
     // Legend hooks.

@@ -15,6 +15,9 @@
 #include "framework/Source/PEXYPlotSpace.h"
 #include "platform/uikit/UIScreen.h"
 #include "tools/demo/DemoLinePlot.h"
+#include "tools/demo/PlotTypesDemo.h"
+#include "platform/uikit/UIBarButtonItem.h"
+#include "platform/uikit/UINavigationController.h"
 
 namespace {
 
@@ -97,5 +100,14 @@ void PlotDemoViewController::loadView()
     m_hostingView->setHostedGraph(makeGraph(m_hostingView->bounds()));
     m_hostingView->setAllowPinchScaling(true);
     view->addSubview(m_hostingView);
+    auto typesItem = UIBarButtonItem::create(NSString("类型"), UIBarButtonItemStylePlain);
+    typesItem->setTarget(self(), &PlotDemoViewController::showPlotTypes);
+    navigationItem()->setRightBarButtonItem(typesItem);
     setView(view);
+}
+
+void PlotDemoViewController::showPlotTypes()
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(PlotTypesViewController::create(), true);
 }

@@ -16,6 +16,8 @@ public:
 
     void loadView() override;
     const std::shared_ptr<PEGraphHostingView>& hostingView() const { return m_hostingView; }
+    // Opens the screen of the plot types.
+    void showPlotTypes();
 
 private:
     std::shared_ptr<PEGraphHostingView> m_hostingView;
