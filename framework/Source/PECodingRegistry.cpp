@@ -28,6 +28,12 @@
 #include "framework/Source/PEMutableShadow.h"
 #include "framework/Source/PEMutableTextStyle.h"
 #include "framework/Source/PEPlot.h"
+#include "framework/Source/PEBarPlot.h"
+#include "framework/Source/PEPieChart.h"
+#include "framework/Source/PEPlotSymbol.h"
+#include "framework/Source/PERangePlot.h"
+#include "framework/Source/PEScatterPlot.h"
+#include "framework/Source/PETradingRangePlot.h"
 #include "framework/Source/PEPlotArea.h"
 #include "framework/Source/PEPlotAreaFrame.h"
 #include "framework/Source/PEPlotGroup.h"
@@ -80,6 +86,12 @@ void registerEngineClasses()
         NSCoder::registerClass<PEGridLines>();
         NSCoder::registerClass<PEPlotGroup>();
         NSCoder::registerClass<PEPlot>();
+        NSCoder::registerClass<PEBarPlot>();
+        NSCoder::registerClass<PEPieChart>();
+        NSCoder::registerClass<PEScatterPlot>();
+        NSCoder::registerClass<PERangePlot>();
+        NSCoder::registerClass<PETradingRangePlot>();
+        NSCoder::registerClass<PEPlotSymbol>();
         NSCoder::registerClass<PEAxis>();
         NSCoder::registerClass<PEXYAxis>();
         NSCoder::registerClass<PEAxisSet>();
