@@ -8,7 +8,10 @@
 #include "framework/Source/PEPlotRange.h"
 #include "framework/Source/PEMutablePlotRange.h"
 #include "framework/Source/PEPlotSpaceAnnotation.h"
+#include "framework/Source/PECodingRegistry.h"
 #include "framework/Source/PETextLayer.h"
+#include "platform/foundation/NSKeyedArchiver.h"
+#include "platform/foundation/NSKeyedUnarchiver.h"
 #include "framework/Source/PETheme.h"
 #include "platform/foundation/NSNumber.h"
 #include "framework/Source/PEUtilities.h"
@@ -284,4 +287,20 @@ TEST(BarPlot, aGraphOfGradientBarsMatchesItsReferencePicture)
     const CGPoint inside = graph->convertPointFromLayer(CGPoint { area->bounds().size.width * 0.4, 20 }, area);
     EXPECT_GT(picture.darkness(static_cast<std::size_t>(inside.x * 2), static_cast<std::size_t>((240 - inside.y) * 2)), 60);
     EXPECT_LT(differenceFromReference(picture, "bar-plot@2x.png", 24), 0.01);
+}
+
+TEST(BarPlot, archivedPlotsComeBackWithTheirSettingsAndPullTheirDataAgain)
+{
+    PECodingRegistry::registerEngineClasses();
+    auto plot = PEBarPlot::tubularBarPlotWithColor(PEColor::redColor(), true);
+    plot->setBarCornerRadius(4);
+    plot->setBaseValue(PEDecimalWithInt(2));
+    plot->setBarTips(numbers({ 1, 2 }));
+    auto back = ns::cast<PEBarPlot>(NSKeyedUnarchiver::unarchiveObjectWithData(NSKeyedArchiver::archivedDataWithRootObject(plot)));
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->barsAreHorizontal());
+    EXPECT_EQ(back->barCornerRadius(), 4);
+    EXPECT_TRUE(PEDecimalIsEqual(back->baseValue(), PEDecimalWithInt(2)));
+    EXPECT_TRUE(back->dataNeedsReloading());
+    EXPECT_FALSE(back->cachedNumbersForField(PEBarPlotFieldBarTip));
 }
