@@ -3,6 +3,7 @@
 #include "platform/foundation/SystemClock.h"
 
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 
 NSTimeInterval NSDate::timeIntervalSinceReferenceDateNow()
@@ -45,35 +46,57 @@ NSTimeInterval NSDate::timeIntervalSinceDate(const std::shared_ptr<NSDate>& othe
     return m_seconds - (other ? other->m_seconds : 0);
 }
 
+namespace {
+
+// NaN (read from damaged files) orders before every other date and equals itself, so sorting
+// and comparing stay consistent.
+NSComparisonResult compareSeconds(double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b))
+        return std::isnan(a) == std::isnan(b) ? NSOrderedSame : (std::isnan(a) ? NSOrderedAscending : NSOrderedDescending);
+    return NSCompare(a, b);
+}
+
+} // namespace
+
 NSComparisonResult NSDate::compare(const std::shared_ptr<NSDate>& other) const
 {
-    return NSCompare(m_seconds, other ? other->m_seconds : 0.0);
+    return compareSeconds(m_seconds, other ? other->m_seconds : 0.0);
 }
 
 bool NSDate::isEqualToDate(const std::shared_ptr<NSDate>& other) const
 {
-    return other && other->m_seconds == m_seconds;
+    return other && compareSeconds(other->m_seconds, m_seconds) == NSOrderedSame;
 }
 
 std::shared_ptr<NSDate> NSDate::earlierDate(const std::shared_ptr<NSDate>& other) const
 {
     auto me = std::const_pointer_cast<NSDate>(self());
-    return other && other->m_seconds < m_seconds ? other : me;
+    return other && compareSeconds(other->m_seconds, m_seconds) == NSOrderedAscending ? other : me;
 }
 
 std::shared_ptr<NSDate> NSDate::laterDate(const std::shared_ptr<NSDate>& other) const
 {
     auto me = std::const_pointer_cast<NSDate>(self());
-    return other && other->m_seconds > m_seconds ? other : me;
+    return other && compareSeconds(other->m_seconds, m_seconds) == NSOrderedDescending ? other : me;
 }
 
 NSString NSDate::description() const
 {
-    std::time_t seconds = std::time_t(std::floor(timeIntervalSince1970()));
+    const double since1970 = std::floor(timeIntervalSince1970());
+    if (std::isnan(since1970))
+        return "nan";
+    char buffer[80];
     std::tm utc {};
-    gmtime_r(&seconds, &utc);
-    char buffer[64];
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S +0000", &utc);
+    if (std::fabs(since1970) < 9.0e18) {
+        const auto seconds = static_cast<std::time_t>(since1970);
+        if (gmtime_r(&seconds, &utc)) {
+            std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S +0000", &utc);
+            return buffer;
+        }
+    }
+    // Past the years the calendar can count, the seconds themselves.
+    std::snprintf(buffer, sizeof buffer, "%.17g seconds since 2001-01-01 00:00:00 +0000", m_seconds);
     return buffer;
 }
 
@@ -84,6 +107,8 @@ bool NSDate::isEqual(const id& other) const
 
 NSUInteger NSDate::hash() const
 {
+    if (!(std::fabs(m_seconds) < 9.0e18))
+        return std::isnan(m_seconds) ? 0 : NSUInteger(m_seconds > 0 ? 1 : 2);
     return NSUInteger(static_cast<std::int64_t>(m_seconds));
 }
 

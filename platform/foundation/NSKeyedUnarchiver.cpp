@@ -82,6 +82,7 @@ bool NSKeyedUnarchiver::init(const std::shared_ptr<NSData>& data)
         return false;
     m_objects = objects;
     m_objectCount = plist_array_get_size(objects);
+    PropertyListNode::indexArray(objects);
     if (m_objectCount == 0 || PropertyListNode::stringOf(plist_array_get_item(objects, 0)) != "$null")
         return false;
     m_decoded.resize(m_objectCount);
@@ -208,6 +209,7 @@ bool NSKeyedUnarchiver::decodeReferences(void* array, std::vector<id>& out)
         return false;
     }
     uint32_t count = plist_array_get_size(array);
+    PropertyListNode::indexArray(array);
     out.reserve(count);
     for (uint32_t position = 0; position < count; ++position) {
         id member = decodeReference(plist_array_get_item(array, position));

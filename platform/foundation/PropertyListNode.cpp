@@ -13,6 +13,48 @@
 
 namespace {
 
+std::uint64_t readBigEndian(const std::uint8_t* bytes, std::size_t size)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
+// The library takes and answers dates as 32-bit seconds (1933 to 2069) but keeps them, and
+// stores them in the binary form, as full doubles: both directions go through a binary list
+// of the one date.
+constexpr std::size_t loneDateAt = 9;
+
+plist_t dateNode(double seconds)
+{
+    std::uint8_t list[] = { 'b', 'p', 'l', 'i', 's', 't', '0', '0', 0x33, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 1, 1,
+        0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 17 };
+    std::uint64_t pattern = 0;
+    std::memcpy(&pattern, &seconds, sizeof pattern);
+    for (std::size_t i = 0; i < 8; ++i)
+        list[loneDateAt + i] = static_cast<std::uint8_t>(pattern >> (56 - 8 * i));
+    plist_t node = nullptr;
+    plist_from_bin(reinterpret_cast<const char*>(list), sizeof list, &node);
+    return node;
+}
+
+double dateSeconds(plist_t node)
+{
+    plist_t lone = plist_copy(node);
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(lone, &bytes, &length);
+    plist_free(lone);
+    double seconds = std::numeric_limits<double>::quiet_NaN();
+    if (bytes && length >= loneDateAt + 8 && static_cast<std::uint8_t>(bytes[loneDateAt - 1]) == 0x33) {
+        std::uint64_t pattern = readBigEndian(reinterpret_cast<const std::uint8_t*>(bytes) + loneDateAt, 8);
+        std::memcpy(&seconds, &pattern, sizeof seconds);
+    }
+    free(bytes);
+    return seconds;
+}
+
 plist_t nodeFrom(const id& object, int depth, NSString* failure)
 {
     auto fail = [failure](const char* reason) -> plist_t {
@@ -38,10 +80,10 @@ plist_t nodeFrom(const id& object, int depth, NSString* failure)
         return plist_new_data(reinterpret_cast<const char*>(data->bytes()), data->length());
     if (auto date = ns::cast<NSDate>(object)) {
         double seconds = date->timeIntervalSinceReferenceDate();
-        if (!std::isfinite(seconds) || std::fabs(seconds) >= 2147483647.0)
+        // Years 1 to 9999, all the XML form can write.
+        if (!(seconds >= -63113904000.0 && seconds < 252423993600.0))
             return fail("Date out of the property-list range");
-        double whole = std::trunc(seconds);
-        return plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>(std::lround((seconds - whole) * 1e6)));
+        return dateNode(seconds);
     }
     if (auto array = ns::cast<NSArray>(object)) {
         plist_t node = plist_new_array();
@@ -80,6 +122,7 @@ id objectFrom(plist_t node, PropertyListNode::Mutability mutability, int depth)
     case PLIST_ARRAY: {
         std::vector<id> members;
         uint32_t count = plist_array_get_size(node);
+        PropertyListNode::indexArray(node);
         members.reserve(count);
         for (uint32_t index = 0; index < count; ++index) {
             id member = objectFrom(plist_array_get_item(node, index), mutability, depth + 1);
@@ -144,22 +187,21 @@ id objectFrom(plist_t node, PropertyListNode::Mutability mutability, int depth)
     }
 }
 
-std::uint64_t readBigEndian(const std::uint8_t* bytes, std::size_t size)
+std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b)
 {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < size; ++i)
-        value = value << 8 | bytes[i];
-    return value;
+    return a > std::numeric_limits<std::uint64_t>::max() - b ? std::numeric_limits<std::uint64_t>::max() : a + b;
 }
 
 // The parser recurses once per level of nesting and follows references blindly, so a hostile
 // binary list (a deep chain, a cycle) would exhaust the stack. This walks the object table
-// without recursion first and refuses such lists, and any whose tables point out of bounds.
-bool binaryNestingIsBounded(std::span<const std::uint8_t> bytes)
+// without recursion first, counting what the parser's copies will add up to; lists that nest too
+// deep, hold cycles or point out of bounds have no footprint.
+PropertyListNode::Footprint binaryWalk(std::span<const std::uint8_t> bytes, PropertyListNode::Footprint* once = nullptr)
 {
     constexpr std::size_t trailerSize = 32;
+    const auto unreadable = PropertyListNode::Footprint {};
     if (bytes.size() < 8 + trailerSize)
-        return false;
+        return unreadable;
     const std::uint8_t* trailer = bytes.data() + bytes.size() - trailerSize;
     std::size_t offsetSize = trailer[6];
     std::size_t referenceSize = trailer[7];
@@ -170,7 +212,7 @@ bool binaryNestingIsBounded(std::span<const std::uint8_t> bytes)
     if (offsetSize < 1 || offsetSize > 8 || referenceSize < 1 || referenceSize > 8 || objectCount == 0
         || objectCount > tableEnd || topObject >= objectCount || tableOffset > tableEnd
         || (tableEnd - tableOffset) / offsetSize < objectCount)
-        return false;
+        return unreadable;
 
     auto objectOffset = [&](std::uint64_t index) {
         return readBigEndian(bytes.data() + tableOffset + index * offsetSize, offsetSize);
@@ -203,6 +245,27 @@ bool binaryNestingIsBounded(std::span<const std::uint8_t> bytes)
                 return true;
         }
         return false;
+    };
+    // What one node costs the reader, its text or bytes included (UTF-16 text grows to UTF-8).
+    auto ownBytes = [&](std::uint64_t index) -> std::uint64_t {
+        constexpr std::uint64_t nodeCost = 64;
+        const std::uint64_t offset = objectOffset(index);
+        if (offset >= tableEnd)
+            return nodeCost;
+        const std::uint8_t kind = bytes[offset] >> 4;
+        if (kind != 0x4 && kind != 0x5 && kind != 0x6)
+            return nodeCost;
+        std::uint64_t count = bytes[offset] & 0xF;
+        if (count == 0xF) {
+            const std::uint64_t position = offset + 1;
+            if (position >= tableEnd || (bytes[position] & 0xF0) != 0x10)
+                return nodeCost;
+            const std::size_t countSize = std::size_t(1) << (bytes[position] & 0x3);
+            if (position + 1 + countSize > tableEnd)
+                return nodeCost;
+            count = std::min<std::uint64_t>(readBigEndian(bytes.data() + position + 1, countSize), tableEnd);
+        }
+        return nodeCost + count * (kind == 0x6 ? 3 : 1);
     };
     // The references of a container object; false when the object runs out of bounds.
     auto references = [&](std::uint64_t index, std::vector<std::uint64_t>& out) {
@@ -237,52 +300,75 @@ bool binaryNestingIsBounded(std::span<const std::uint8_t> bytes)
         return true;
     };
 
-    // Depth-first over the object graph with an explicit stack; the height of every finished
-    // object is remembered, so shared objects are walked once.
+    // Depth-first over the object graph with an explicit stack; the height and expanded size of
+    // every finished object are remembered, so shared objects are walked once.
     enum : std::uint8_t { Unseen, Open, Closed };
     std::vector<std::uint8_t> state(objectCount, Unseen);
     std::vector<std::uint16_t> height(objectCount, 0);
+    std::vector<PropertyListNode::Footprint> expanded(objectCount);
     struct Frame {
         std::uint64_t index;
         std::vector<std::uint64_t> children;
         std::size_t next { 0 };
         std::uint16_t childHeight { 0 };
+        PropertyListNode::Footprint below {};
+    };
+    auto add = [](PropertyListNode::Footprint& into, const PropertyListNode::Footprint& more) {
+        into.objects = saturatingSum(into.objects, more.objects);
+        into.bytes = saturatingSum(into.bytes, more.bytes);
     };
     const auto limit = static_cast<std::size_t>(PropertyListNode::maximumDepth);
     std::vector<Frame> stack;
     stack.push_back({ topObject, {} });
     if (!references(topObject, stack.back().children))
-        return false;
+        return unreadable;
     state[topObject] = Open;
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.next == frame.children.size()) {
             std::uint16_t finished = static_cast<std::uint16_t>(frame.childHeight + 1);
-            height[frame.index] = finished;
-            state[frame.index] = Closed;
+            const std::uint64_t index = frame.index;
+            height[index] = finished;
+            state[index] = Closed;
+            expanded[index] = { 1, ownBytes(index) };
+            if (once)
+                add(*once, expanded[index]);
+            add(expanded[index], frame.below);
             stack.pop_back();
-            if (!stack.empty())
+            if (!stack.empty()) {
                 stack.back().childHeight = std::max(stack.back().childHeight, finished);
+                add(stack.back().below, expanded[index]);
+            }
             continue;
         }
         std::uint64_t child = frame.children[frame.next++];
         if (state[child] == Open)
-            return false;
+            return unreadable;
         if (state[child] == Closed) {
             if (stack.size() + height[child] > limit)
-                return false;
+                return unreadable;
             frame.childHeight = std::max(frame.childHeight, height[child]);
+            add(frame.below, expanded[child]);
             continue;
         }
         if (stack.size() >= limit)
-            return false;
+            return unreadable;
         Frame next { child, {} };
         if (!references(child, next.children))
-            return false;
+            return unreadable;
         state[child] = Open;
         stack.push_back(std::move(next));
     }
-    return true;
+    return expanded[topObject];
+}
+
+bool binaryExpansionIsBounded(std::span<const std::uint8_t> bytes)
+{
+    PropertyListNode::Footprint once;
+    const auto footprint = binaryWalk(bytes, &once);
+    return footprint.objects > 0
+        && footprint.objects <= saturatingSum(once.objects, PropertyListNode::sharedObjectAllowance)
+        && footprint.bytes <= saturatingSum(once.bytes, PropertyListNode::sharedByteAllowance);
 }
 
 // The XML parser builds trees of any depth, which then cost recursion to free and convert;
@@ -326,6 +412,11 @@ PropertyListNode::~PropertyListNode()
         plist_free(m_node);
 }
 
+PropertyListNode::Footprint PropertyListNode::binaryFootprint(std::span<const std::uint8_t> bytes)
+{
+    return binaryWalk(bytes);
+}
+
 PropertyListNode PropertyListNode::fromObject(const id& object, NSString* failure)
 {
     return PropertyListNode(nodeFrom(object, 0, failure));
@@ -340,7 +431,7 @@ PropertyListNode PropertyListNode::parse(const std::shared_ptr<NSData>& data, Fo
     auto length = static_cast<uint32_t>(data->length());
     plist_t node = nullptr;
     bool binary = plist_is_binary(bytes, length);
-    if (binary ? !binaryNestingIsBounded(data->span()) : !xmlNestingIsBounded(data->stringView()))
+    if (binary ? !binaryExpansionIsBounded(data->span()) : !xmlNestingIsBounded(data->stringView()))
         return {};
     if (binary)
         plist_from_bin(bytes, length, &node);
@@ -411,15 +502,18 @@ id PropertyListNode::scalarToObject(void* node)
         const char* bytes = plist_get_data_ptr(node, &length);
         return NSData::dataWithBytes(bytes, bytes ? length : 0);
     }
-    case PLIST_DATE: {
-        int32_t seconds = 0;
-        int32_t microseconds = 0;
-        plist_get_date_val(node, &seconds, &microseconds);
-        // The binary reader answers the fraction without its sign.
-        double fraction = std::abs(microseconds) / 1e6;
-        return NSDate::dateWithTimeIntervalSinceReferenceDate(seconds < 0 ? seconds - fraction : seconds + fraction);
-    }
+    case PLIST_DATE:
+        return NSDate::dateWithTimeIntervalSinceReferenceDate(dateSeconds(node));
     default:
         return nullptr;
     }
+}
+
+void PropertyListNode::indexArray(void* array)
+{
+    // The library builds its index of an array on an insertion; the placeholder goes again at once.
+    if (!array || plist_get_node_type(array) != PLIST_ARRAY || plist_array_get_size(array) < 2)
+        return;
+    plist_array_append_item(array, plist_new_bool(0));
+    plist_array_remove_item(array, plist_array_get_size(array) - 1);
 }

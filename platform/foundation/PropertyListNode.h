@@ -7,12 +7,25 @@
 #include "platform/foundation/NSError.h"
 
 #include <cstdint>
+#include <span>
 
 class PropertyListNode {
 public:
     // Nesting deeper than this is refused on reading and writing, so hostile input can never
     // exhaust the stack.
     static constexpr int maximumDepth = 512;
+
+    // What a binary list becomes once read: the reader copies an object out once per reference,
+    // so a list whose objects name others several times can expand exponentially. Beyond what
+    // its own object table holds, expansion may add only these allowances, or the list is refused.
+    struct Footprint {
+        std::uint64_t objects { 0 };
+        std::uint64_t bytes { 0 };
+    };
+    static constexpr std::uint64_t sharedObjectAllowance = std::uint64_t(1) << 20;
+    static constexpr std::uint64_t sharedByteAllowance = std::uint64_t(64) << 20;
+    // No objects when the bytes are no readable binary list (bad tables, cycles, nesting too deep).
+    static Footprint binaryFootprint(std::span<const std::uint8_t> bytes);
 
     enum class Mutability { Immutable = 0, MutableContainers = 1, MutableContainersAndLeaves = 2 };
     enum class Format { XML, Binary };
@@ -46,6 +59,9 @@ public:
     // Reading helpers for code that walks a tree itself (the keyed unarchiver).
     static NSString stringOf(void* node);
     static id scalarToObject(void* node);
+    // Arrays as the binary reader builds them find an element by walking from the first; after
+    // this the library answers any index at once. The array's contents stay as they were.
+    static void indexArray(void* array);
 
 private:
     void* m_node { nullptr };
