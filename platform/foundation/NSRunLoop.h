@@ -10,6 +10,7 @@
 
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
+#include "platform/foundation/PassKey.h"
 
 #include <poll.h>
 
@@ -24,6 +25,7 @@
 
 class NSDate;
 class NSPort;
+class NSThread;
 class NSTimer;
 
 using NSRunLoopMode = NSString;
@@ -93,6 +95,8 @@ public:
 
     // Called by NSTimer when it is invalidated or its fire date moves.
     void timerDidChange(const NSTimer* timer);
+    // Set once by the thread that makes the loop, before it hands the loop out.
+    void setIsMain(bool isMain, PassKey<NSThread>) { m_isMain = isMain; }
 
 protected:
     void init();
@@ -157,8 +161,6 @@ private:
     std::string m_pollSetMode;
     std::vector<pollfd> m_pollSet;
     std::vector<NSUInteger> m_pollSetTokens;
-
-    friend class NSThread;
 };
 
 // The platform's C interface over the same loops.

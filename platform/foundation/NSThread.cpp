@@ -162,7 +162,7 @@ std::shared_ptr<NSRunLoop> NSThread::runLoop()
     std::lock_guard lock(m_mutex);
     if (!m_runLoop) {
         m_runLoop = NSRunLoop::create();
-        m_runLoop->m_isMain = m_isMain;
+        m_runLoop->setIsMain(m_isMain, PassKey<NSThread>());
     }
     return m_runLoop;
 }
