@@ -335,10 +335,21 @@ TEST_F(ClientSession, theLearnersHomePagesItsPhotosAndItsEvaluationAndVideoTiles
     EXPECT_EQ(home->pageControl()->currentPage(), 0);
     EXPECT_EQ(home->photoMemoView()->text(), NSString("扫一扫 轻松过驾考!"));
 
-    // No evaluation of the school yet: the HUD goes without a word.
+    // A screen a tile opened over the home goes back to it with its back button.
+    const auto backToHome = [&] {
+        auto opened = top<ParentViewController>();
+        ASSERT_TRUE(opened && opened != home);
+        host->tap(opened->m_viewNaviBar()->m_btnBack());
+        host->runUntilIdle();
+        ASSERT_EQ(top<MainViewController>(), home);
+    };
+
+    // No evaluation of the school yet: the HUD goes without a word and the form opens.
     standIn.clearRequests();
     host->tap(home->tiles()[3]);
     ASSERT_TRUE(waitUntil([&] { return requestsUnderWay == 0 && !standIn.requests().empty() && hudText().length() == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return top<MainViewController>() != home; }));
+    backToHome();
 
     // The video account of the learner is kept and no alert is needed for it.
     ASSERT_FALSE(application->videoStUser());
@@ -346,12 +357,8 @@ TEST_F(ClientSession, theLearnersHomePagesItsPhotosAndItsEvaluationAndVideoTiles
     ASSERT_TRUE(waitUntil([&] { return application->videoStUser() != nullptr; }));
     EXPECT_EQ(application->videoStUser()->distanceEduation(), NSString("1"));
     EXPECT_EQ(alertMessage(), NSString());
-    // The tile opened the course list over the home; its back button returns there.
-    auto opened = top<ParentViewController>();
-    ASSERT_TRUE(opened && opened != home);
-    host->tap(opened->m_viewNaviBar()->m_btnBack());
-    host->runUntilIdle();
-    ASSERT_EQ(top<MainViewController>(), home);
+    // The tile opened the course list.
+    backToHome();
 
     // With the services gone the evaluation tile says the server is busy.
     standIn.stop();
