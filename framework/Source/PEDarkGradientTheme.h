@@ -1,15 +1,14 @@
 #pragma once
 // The Cartesian theme registered as "Dark Gradients".
 
-#include "framework/Source/PEXYTheme.h"
+#include "framework/Source/PEShadedXYTheme.h"
 
-class PEDarkGradientTheme : public PEXYTheme {
-    NS_OBJECT(PEDarkGradientTheme, PEXYTheme)
+class PEDarkGradientTheme : public PEShadedXYTheme {
+    NS_OBJECT(PEDarkGradientTheme, PEShadedXYTheme)
 public:
     static NSString name() { return "Dark Gradients"; }
     NSString themeName() const override { return name(); }
 
-    void applyThemeToBackground(const std::shared_ptr<PEGraph>& graph) override;
-    void applyThemeToPlotArea(const std::shared_ptr<PEPlotAreaFrame>& frame) override;
-    void applyThemeToAxisSet(const std::shared_ptr<PEAxisSet>& axisSet) override;
+protected:
+    bool isDark() const override { return true; }
 };

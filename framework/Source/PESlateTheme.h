@@ -1,15 +1,14 @@
 #pragma once
 // The Cartesian theme registered as "Slate".
 
-#include "framework/Source/PEXYTheme.h"
+#include "framework/Source/PEShadedXYTheme.h"
 
-class PESlateTheme : public PEXYTheme {
-    NS_OBJECT(PESlateTheme, PEXYTheme)
+class PESlateTheme : public PEShadedXYTheme {
+    NS_OBJECT(PESlateTheme, PEShadedXYTheme)
 public:
     static NSString name() { return "Slate"; }
     NSString themeName() const override { return name(); }
 
-    void applyThemeToBackground(const std::shared_ptr<PEGraph>& graph) override;
-    void applyThemeToPlotArea(const std::shared_ptr<PEPlotAreaFrame>& frame) override;
-    void applyThemeToAxisSet(const std::shared_ptr<PEAxisSet>& axisSet) override;
+protected:
+    bool isDark() const override { return false; }
 };

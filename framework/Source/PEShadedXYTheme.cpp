@@ -1,4 +1,4 @@
-#include "framework/Source/PEDarkGradientTheme.h"
+#include "framework/Source/PEShadedXYTheme.h"
 
 #include "framework/Source/PEAxisSet.h"
 #include "framework/Source/PEColor.h"
@@ -12,12 +12,10 @@
 
 namespace {
 
-constexpr bool dark = 1;
-
-std::shared_ptr<PEGradient> backgroundGradient()
+std::shared_ptr<PEGradient> backgroundGradient(bool dark)
 {
     std::shared_ptr<PEGradient> gradient;
-    if constexpr (dark) {
+    if (dark) {
         gradient = PEGradient::gradientWithBeginningColor(PEColor::colorWithGenericGray(0.1), PEColor::colorWithGenericGray(0.1));
         gradient = gradient->addColorStop(PEColor::colorWithGenericGray(0.2), 0.3);
         gradient = gradient->addColorStop(PEColor::colorWithGenericGray(0.3), 0.5);
@@ -31,22 +29,23 @@ std::shared_ptr<PEGradient> backgroundGradient()
 
 } // namespace
 
-void PEDarkGradientTheme::applyThemeToBackground(const std::shared_ptr<PEGraph>& graph)
+void PEShadedXYTheme::applyThemeToBackground(const std::shared_ptr<PEGraph>& graph)
 {
     if (graph)
-        graph->setFill(PEFill::fillWithGradient(backgroundGradient()));
+        graph->setFill(PEFill::fillWithGradient(backgroundGradient(isDark())));
 }
 
-void PEDarkGradientTheme::applyThemeToPlotArea(const std::shared_ptr<PEPlotAreaFrame>& frame)
+void PEShadedXYTheme::applyThemeToPlotArea(const std::shared_ptr<PEPlotAreaFrame>& frame)
 {
     if (!frame)
         return;
+    const bool dark = isDark();
     std::shared_ptr<PEGradient> gradient;
-    if constexpr (dark) {
+    if (dark) {
         gradient = PEGradient::gradientWithBeginningColor(PEColor::colorWithGenericGray(0.1), PEColor::colorWithGenericGray(0.3));
         gradient->setAngle(90.0);
     } else {
-        gradient = backgroundGradient();
+        gradient = backgroundGradient(dark);
     }
     frame->setFill(PEFill::fillWithGradient(gradient));
     auto border = PEMutableLineStyle::lineStyle();
@@ -56,10 +55,11 @@ void PEDarkGradientTheme::applyThemeToPlotArea(const std::shared_ptr<PEPlotAreaF
     frame->setCornerRadius(dark ? 10.0 : 5.0);
 }
 
-void PEDarkGradientTheme::applyThemeToAxisSet(const std::shared_ptr<PEAxisSet>& axisSet)
+void PEShadedXYTheme::applyThemeToAxisSet(const std::shared_ptr<PEAxisSet>& axisSet)
 {
     if (!axisSet)
         return;
+    const bool dark = isDark();
     auto majorLineStyle = PEMutableLineStyle::lineStyle();
     majorLineStyle->setLineCap(kCGLineCapSquare);
     majorLineStyle->setLineColor(dark ? PEColor::colorWithGenericGray(0.5) : PEColor::colorWithComponentRed(0.0, 0.25, 0.5, 1.0));
