@@ -8,11 +8,32 @@ constexpr double halfPi = 1.5707963267948966;
 constexpr double pi = 3.141592653589793;
 constexpr double twoPi = 6.283185307179586;
 
-} // namespace
-
 // Every function: 0 for e <= 0, 1 once its end test holds (t >= 1 for formulas in t = e / d,
-// u >= 0 for formulas in u = e / d - 1, w >= 2 for formulas in w = e / (d / 2)). A duration of
-// 0 makes t, u and w infinite for any e > 0, so the end test holds.
+// w >= 2 for formulas in w = e / (d / 2)). A duration of 0 makes t and w infinite for any e > 0,
+// so the end test holds.
+template <class Formula>
+double overDuration(double e, double d, Formula f)
+{
+    if (e <= 0)
+        return 0;
+    const double t = e / d;
+    if (t >= 1)
+        return 1;
+    return f(t);
+}
+
+template <class Formula>
+double overHalves(double e, double d, Formula f)
+{
+    if (e <= 0)
+        return 0;
+    const double w = e / (d / 2);
+    if (w >= 2)
+        return 1;
+    return f(w);
+}
+
+} // namespace
 
 double PEAnimationTimingFunctionLinear(double e, double d)
 {
@@ -24,56 +45,45 @@ double PEAnimationTimingFunctionLinear(double e, double d)
 
 double PEAnimationTimingFunctionBackIn(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return t * t * (2.70158 * t - 1.70158);
+    return overDuration(e, d, [](double t) {
+        return t * t * (2.70158 * t - 1.70158);
+    });
 }
 
 double PEAnimationTimingFunctionBackOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double u = e / d - 1;
-    if (u >= 0)
-        return 1;
-    return u * u * (2.70158 * u + 1.70158) + 1;
+    return overDuration(e, d, [](double t) {
+        const double u = t - 1;
+        return u * u * (2.70158 * u + 1.70158) + 1;
+    });
 }
 
 double PEAnimationTimingFunctionBackInOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double w = e / (d / 2);
-    if (w >= 2)
-        return 1;
-    if (w < 1)
-        return 0.5 * w * w * (3.5949095 * w - 2.5949095);
-    const double v = w - 2;
-    return 0.5 * (v * v * (3.5949095 * v + 2.5949095) + 2);
+    return overHalves(e, d, [](double w) {
+        if (w < 1)
+            return 0.5 * w * w * (3.5949095 * w - 2.5949095);
+        const double v = w - 2;
+        return 0.5 * (v * v * (3.5949095 * v + 2.5949095) + 2);
+    });
 }
 
 double PEAnimationTimingFunctionBounceOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    double t = e / d;
-    if (t >= 1)
-        return 1;
-    if (t < 1 / 2.75)
-        return 7.5625 * t * t;
-    if (t < 2 / 2.75) {
-        t -= 1.5 / 2.75;
-        return 7.5625 * t * t + 0.75;
-    }
-    if (t < 2.5 / 2.75) {
-        t -= 2.25 / 2.75;
-        return 7.5625 * t * t + 0.9375;
-    }
-    t -= 2.625 / 2.75;
-    return 7.5625 * t * t + 0.984375;
+    return overDuration(e, d, [](double t) {
+        if (t < 1 / 2.75)
+            return 7.5625 * t * t;
+        if (t < 2 / 2.75) {
+            t -= 1.5 / 2.75;
+            return 7.5625 * t * t + 0.75;
+        }
+        if (t < 2.5 / 2.75) {
+            t -= 2.25 / 2.75;
+            return 7.5625 * t * t + 0.9375;
+        }
+        t -= 2.625 / 2.75;
+        return 7.5625 * t * t + 0.984375;
+    });
 }
 
 double PEAnimationTimingFunctionBounceIn(double e, double d) { return 1 - PEAnimationTimingFunctionBounceOut(d - e, d); }
@@ -87,95 +97,72 @@ double PEAnimationTimingFunctionBounceInOut(double e, double d)
 
 double PEAnimationTimingFunctionCircularIn(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return 1 - std::sqrt(1 - t * t);
+    return overDuration(e, d, [](double t) {
+        return 1 - std::sqrt(1 - t * t);
+    });
 }
 
 double PEAnimationTimingFunctionCircularOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double u = e / d - 1;
-    if (u >= 0)
-        return 1;
-    return std::sqrt(1 - u * u);
+    return overDuration(e, d, [](double t) {
+        const double u = t - 1;
+        return std::sqrt(1 - u * u);
+    });
 }
 
 double PEAnimationTimingFunctionCircularInOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    double w = e / (d / 2);
-    if (w >= 2)
-        return 1;
-    if (w < 1)
-        return -0.5 * (std::sqrt(1 - w * w) - 1);
-    w -= 2;
-    return 0.5 * (std::sqrt(1 - w * w) + 1);
+    return overHalves(e, d, [](double w) {
+        if (w < 1)
+            return -0.5 * (std::sqrt(1 - w * w) - 1);
+        w -= 2;
+        return 0.5 * (std::sqrt(1 - w * w) + 1);
+    });
 }
 
 double PEAnimationTimingFunctionElasticIn(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    double t = e / d;
-    if (t >= 1)
-        return 1;
-    const double p = d * 0.3;
-    const double s = p / 4;
-    t -= 1;
-    return -(std::exp2(10 * t) * std::sin((t * d - s) * twoPi / p));
+    return overDuration(e, d, [d](double t) {
+        const double p = d * 0.3;
+        const double s = p / 4;
+        t -= 1;
+        return -(std::exp2(10 * t) * std::sin((t * d - s) * twoPi / p));
+    });
 }
 
 double PEAnimationTimingFunctionElasticOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    const double p = d * 0.3;
-    const double s = p / 4;
-    return std::exp2(-10 * t) * std::sin((t * d - s) * twoPi / p) + 1;
+    return overDuration(e, d, [d](double t) {
+        const double p = d * 0.3;
+        const double s = p / 4;
+        return std::exp2(-10 * t) * std::sin((t * d - s) * twoPi / p) + 1;
+    });
 }
 
 double PEAnimationTimingFunctionElasticInOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double w = e / (d / 2);
-    if (w >= 2)
-        return 1;
-    const double p = d * (0.3 * 1.5);
-    const double s = p / 4;
-    const double v = w - 1;
-    if (v < 0)
-        return -0.5 * (std::exp2(10 * v) * std::sin((v * d - s) * twoPi / p));
-    return std::exp2(-10 * v) * std::sin((v * d - s) * twoPi / p) * 0.5 + 1;
+    return overHalves(e, d, [d](double w) {
+        const double p = d * (0.3 * 1.5);
+        const double s = p / 4;
+        const double v = w - 1;
+        if (v < 0)
+            return -0.5 * (std::exp2(10 * v) * std::sin((v * d - s) * twoPi / p));
+        return std::exp2(-10 * v) * std::sin((v * d - s) * twoPi / p) * 0.5 + 1;
+    });
 }
 
 double PEAnimationTimingFunctionExponentialIn(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return std::exp2(10 * (t - 1));
+    return overDuration(e, d, [](double t) {
+        return std::exp2(10 * (t - 1));
+    });
 }
 
 double PEAnimationTimingFunctionExponentialOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return 1 - std::exp2(-10 * t);
+    return overDuration(e, d, [](double t) {
+        return 1 - std::exp2(-10 * t);
+    });
 }
 
 double PEAnimationTimingFunctionExponentialInOut(double e, double d)
@@ -192,163 +179,121 @@ double PEAnimationTimingFunctionExponentialInOut(double e, double d)
 
 double PEAnimationTimingFunctionSinusoidalIn(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return 1 - std::cos(t * halfPi);
+    return overDuration(e, d, [](double t) {
+        return 1 - std::cos(t * halfPi);
+    });
 }
 
 double PEAnimationTimingFunctionSinusoidalOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return std::sin(t * halfPi);
+    return overDuration(e, d, [](double t) {
+        return std::sin(t * halfPi);
+    });
 }
 
 double PEAnimationTimingFunctionSinusoidalInOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return -0.5 * (std::cos(pi * t) - 1);
+    return overDuration(e, d, [](double t) {
+        return -0.5 * (std::cos(pi * t) - 1);
+    });
 }
 
 double PEAnimationTimingFunctionCubicIn(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return t * t * t;
+    return overDuration(e, d, [](double t) {
+        return t * t * t;
+    });
 }
 
 double PEAnimationTimingFunctionCubicOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double u = e / d - 1;
-    if (u >= 0)
-        return 1;
-    return u * u * u + 1;
+    return overDuration(e, d, [](double t) {
+        const double u = t - 1;
+        return u * u * u + 1;
+    });
 }
 
 double PEAnimationTimingFunctionCubicInOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    double w = e / (d / 2);
-    if (w >= 2)
-        return 1;
-    if (w < 1)
-        return 0.5 * w * w * w;
-    w -= 2;
-    return 0.5 * (w * w * w + 2);
+    return overHalves(e, d, [](double w) {
+        if (w < 1)
+            return 0.5 * w * w * w;
+        w -= 2;
+        return 0.5 * (w * w * w + 2);
+    });
 }
 
 double PEAnimationTimingFunctionQuadraticIn(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return t * t;
+    return overDuration(e, d, [](double t) {
+        return t * t;
+    });
 }
 
 double PEAnimationTimingFunctionQuadraticOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return -t * (t - 2);
+    return overDuration(e, d, [](double t) {
+        return -t * (t - 2);
+    });
 }
 
 double PEAnimationTimingFunctionQuadraticInOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double w = e / (d / 2);
-    if (w >= 2)
-        return 1;
-    if (w < 1)
-        return 0.5 * w * w;
-    return -0.5 * ((w - 1) * (w - 3) - 1);
+    return overHalves(e, d, [](double w) {
+        if (w < 1)
+            return 0.5 * w * w;
+        return -0.5 * ((w - 1) * (w - 3) - 1);
+    });
 }
 
 double PEAnimationTimingFunctionQuarticIn(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return t * t * t * t;
+    return overDuration(e, d, [](double t) {
+        return t * t * t * t;
+    });
 }
 
 double PEAnimationTimingFunctionQuarticOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double u = e / d - 1;
-    if (u >= 0)
-        return 1;
-    return 1 - u * u * u * u;
+    return overDuration(e, d, [](double t) {
+        const double u = t - 1;
+        return 1 - u * u * u * u;
+    });
 }
 
 double PEAnimationTimingFunctionQuarticInOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    double w = e / (d / 2);
-    if (w >= 2)
-        return 1;
-    if (w < 1)
-        return 0.5 * w * w * w * w;
-    w -= 2;
-    return -0.5 * (w * w * w * w - 2);
+    return overHalves(e, d, [](double w) {
+        if (w < 1)
+            return 0.5 * w * w * w * w;
+        w -= 2;
+        return -0.5 * (w * w * w * w - 2);
+    });
 }
 
 double PEAnimationTimingFunctionQuinticIn(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double t = e / d;
-    if (t >= 1)
-        return 1;
-    return t * t * t * t * t;
+    return overDuration(e, d, [](double t) {
+        return t * t * t * t * t;
+    });
 }
 
 double PEAnimationTimingFunctionQuinticOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    const double u = e / d - 1;
-    if (u >= 0)
-        return 1;
-    return u * u * u * u * u + 1;
+    return overDuration(e, d, [](double t) {
+        const double u = t - 1;
+        return u * u * u * u * u + 1;
+    });
 }
 
 double PEAnimationTimingFunctionQuinticInOut(double e, double d)
 {
-    if (e <= 0)
-        return 0;
-    double w = e / (d / 2);
-    if (w >= 2)
-        return 1;
-    if (w < 1)
-        return 0.5 * w * w * w * w * w;
-    w -= 2;
-    return 0.5 * (w * w * w * w * w + 2);
+    return overHalves(e, d, [](double w) {
+        if (w < 1)
+            return 0.5 * w * w * w * w * w;
+        w -= 2;
+        return 0.5 * (w * w * w * w * w + 2);
+    });
 }
 
 PEAnimationTimingFunction PEAnimationTimingFunctionForCurve(PEAnimationCurve curve)
