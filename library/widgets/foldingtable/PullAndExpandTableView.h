@@ -1,41 +1,20 @@
 #pragma once
 // The pull-to-refresh table that also opens a folder under a row, as FolderTableView does.
 
-#include "library/widgets/foldingtable/FolderSplit.h"
+#include "library/widgets/foldingtable/FolderHost.h"
 #include "library/widgets/pulltable/PullTableView.h"
 
-class PullAndExpandTableView : public PullTableView {
+class PullAndExpandTableView : public PullTableView, public FolderHost {
     NS_OBJECT(PullAndExpandTableView, PullTableView)
 public:
-    // False, and nothing happens, when the row is not on screen or a folder is open or closing.
-    bool openFolderAtIndexPath(const std::shared_ptr<NSIndexPath>& indexPath, const UIViewRef& contentView,
-        FolderOpenCloseBlock openBlock, FolderOpenCloseBlock closeBlock, FolderCompletionBlock completionBlock)
-    {
-        return m_folder->openFolderAtIndexPath(indexPath, contentView, std::move(openBlock), std::move(closeBlock), std::move(completionBlock));
-    }
-    void performClose() { m_folder->performClose(); }
     void closeFolder() { performClose(); }
-    void tapGestureAction(UITapGestureRecognizer& recognizer) { m_folder->tapGestureAction(recognizer); }
-
-    bool closing() const { return m_folder->closing(); }
-    const FolderCoverViewRef& top() const { return m_folder->top(); }
-    const FolderCoverViewRef& bottom() const { return m_folder->bottom(); }
-    const UIViewRef& subClassContentView() const { return m_folder->subClassContentView(); }
-    CGFloat offsetY() const { return m_folder->offsetY(); }
-    std::shared_ptr<FolderTableViewDelegate> folderDelegate() const { return m_folder->folderDelegate(); }
-    void setFolderDelegate(const std::shared_ptr<FolderTableViewDelegate>& delegate) { m_folder->setFolderDelegate(delegate); }
-    CGPoint oldContentOffset() const { return m_folder->oldContentOffset(); }
-    const std::shared_ptr<FolderSplit>& folder() const { return m_folder; }
 
 protected:
     void init(CGRect frame, UITableViewStyle style) override
     {
         PullTableView::init(frame, style);
-        m_folder = FolderSplit::create(std::static_pointer_cast<UITableView>(self()));
+        attachFolder(std::static_pointer_cast<UITableView>(self()));
     }
-
-private:
-    std::shared_ptr<FolderSplit> m_folder;
 };
 
 using PullAndExpandTableViewRef = std::shared_ptr<PullAndExpandTableView>;

@@ -71,150 +71,80 @@ void clipTo(const CGContextRef& context, const CGPathRef& path)
 
 CGPathRef rectPath(CGRect rect) { return CGPathCreateWithRect(rect, nullptr); }
 
+// Every piece is drawn alike: a black outline, the rim inside it, then an upper and a lower gradient.
+void drawGloss(bool highlighted, CGRect rect, const CGPathRef& outline, const CGPathRef& rim, const CGPathRef& upper, const CGPathRef& lower)
+{
+    auto context = UIGraphicsGetCurrentContext();
+    if (!context)
+        return;
+    const Palette& colours = palette(highlighted);
+    const CGFloat x = rect.origin.x, y = rect.origin.y, h = rect.size.height;
+    CGContextSaveGState(context);
+    fill(context, outline, grey(0));
+    fill(context, rim, colours.rim);
+    CGContextSaveGState(context);
+    clipTo(context, upper);
+    gradient(context, { colours.upperStart, colours.upperEnd }, nullptr, CGPointMake(x, y + 2), CGPointMake(x, y + h / 2 - 2));
+    CGContextRestoreGState(context);
+    clipTo(context, lower);
+    gradient(context, { colours.lowerStart, colours.lowerEnd }, nullptr, CGPointMake(x, y + h / 2), CGPointMake(x, y + h - 1));
+    CGContextRestoreGState(context);
+}
+
+// A one-point separator: a vertical gradient down its own rectangle.
+void drawSeparator(CGRect rect, const std::array<RGB, 4>& stops)
+{
+    auto context = UIGraphicsGetCurrentContext();
+    if (!context)
+        return;
+    CGContextSaveGState(context);
+    CGContextClipToRect(context, rect);
+    gradient(context, { stops.begin(), stops.end() }, nullptr, rect.origin, CGPointMake(rect.origin.x, CGRectGetMaxY(rect)));
+    CGContextRestoreGState(context);
+}
+
 } // namespace
 
 // MARK: Paths
 
-CGPathRef PGPlasticPopupMenu::upperHeadPathInRect(CGRect rect, CGFloat r) const
-{
-    const CGFloat x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
-    auto path = CGPathCreateMutable();
-    CGPathMoveToPoint(path, nullptr, x, y + r);
-    CGPathAddArcToPoint(path, nullptr, x, y, x + r, y, r);
-    CGPathAddLineToPoint(path, nullptr, x + w, y);
-    CGPathAddLineToPoint(path, nullptr, x + w, y + h);
-    CGPathAddLineToPoint(path, nullptr, x, y + h);
-    CGPathCloseSubpath(path);
-    return path;
-}
+CGPathRef PGPlasticPopupMenu::upperHeadPathInRect(CGRect rect, CGFloat r) const { return cornerPathInRect(rect, r, true, false, false, false); }
 
-CGPathRef PGPlasticPopupMenu::lowerHeadPathInRect(CGRect rect, CGFloat r) const
-{
-    const CGFloat x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
-    auto path = CGPathCreateMutable();
-    CGPathMoveToPoint(path, nullptr, x, y);
-    CGPathAddLineToPoint(path, nullptr, x + w, y);
-    CGPathAddLineToPoint(path, nullptr, x + w, y + h);
-    CGPathAddLineToPoint(path, nullptr, x + r, y + h);
-    CGPathAddArcToPoint(path, nullptr, x, y + h, x, y + h - r, r);
-    CGPathCloseSubpath(path);
-    return path;
-}
+CGPathRef PGPlasticPopupMenu::lowerHeadPathInRect(CGRect rect, CGFloat r) const { return cornerPathInRect(rect, r, false, false, false, true); }
 
-CGPathRef PGPlasticPopupMenu::upperTailPathInRect(CGRect rect, CGFloat r) const
-{
-    const CGFloat x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
-    auto path = CGPathCreateMutable();
-    CGPathMoveToPoint(path, nullptr, x, y);
-    CGPathAddLineToPoint(path, nullptr, x + w - r, y);
-    CGPathAddArcToPoint(path, nullptr, x + w, y, x + w, y + r, r);
-    CGPathAddLineToPoint(path, nullptr, x + w, y + h);
-    CGPathAddLineToPoint(path, nullptr, x, y + h);
-    CGPathCloseSubpath(path);
-    return path;
-}
+CGPathRef PGPlasticPopupMenu::upperTailPathInRect(CGRect rect, CGFloat r) const { return cornerPathInRect(rect, r, false, true, false, false); }
 
-CGPathRef PGPlasticPopupMenu::lowerTailPathInRect(CGRect rect, CGFloat r) const
-{
-    const CGFloat x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
-    auto path = CGPathCreateMutable();
-    CGPathMoveToPoint(path, nullptr, x, y);
-    CGPathAddLineToPoint(path, nullptr, x + w, y);
-    CGPathAddLineToPoint(path, nullptr, x + w, y + h - r);
-    CGPathAddArcToPoint(path, nullptr, x + w, y + h, x + w - r, y + h, r);
-    CGPathAddLineToPoint(path, nullptr, x, y + h);
-    CGPathCloseSubpath(path);
-    return path;
-}
+CGPathRef PGPlasticPopupMenu::lowerTailPathInRect(CGRect rect, CGFloat r) const { return cornerPathInRect(rect, r, false, false, true, false); }
 
 // MARK: Pieces
 
 void PGPlasticPopupMenu::drawHeadInRect(CGRect rect, CGFloat r, bool highlighted)
 {
-    auto context = UIGraphicsGetCurrentContext();
-    if (!context)
-        return;
-    const Palette& colours = palette(highlighted);
     const CGFloat x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
-    CGContextSaveGState(context);
-    fill(context, headPathInRect(rect, r), grey(0));
-    fill(context, headPathInRect(CGRectMake(x + 1, y + 1, w - 1, h - 2), r - 1), colours.rim);
-    CGContextSaveGState(context);
-    clipTo(context, upperHeadPathInRect(CGRectMake(x + 1, y + 2, w - 1, h / 2 - 2), r - 1));
-    gradient(context, { colours.upperStart, colours.upperEnd }, nullptr, CGPointMake(x, y + 2), CGPointMake(x, y + h / 2 - 2));
-    CGContextRestoreGState(context);
-    clipTo(context, lowerHeadPathInRect(CGRectMake(x + 1, y + h / 2, w - 1, h / 2 - 1), r - 1));
-    gradient(context, { colours.lowerStart, colours.lowerEnd }, nullptr, CGPointMake(x, y + h / 2), CGPointMake(x, y + h - 1));
-    CGContextRestoreGState(context);
+    drawGloss(highlighted, rect, headPathInRect(rect, r), headPathInRect(CGRectMake(x + 1, y + 1, w - 1, h - 2), r - 1),
+        upperHeadPathInRect(CGRectMake(x + 1, y + 2, w - 1, h / 2 - 2), r - 1), lowerHeadPathInRect(CGRectMake(x + 1, y + h / 2, w - 1, h / 2 - 1), r - 1));
 }
 
 void PGPlasticPopupMenu::drawTailInRect(CGRect rect, CGFloat r, bool highlighted)
 {
-    auto context = UIGraphicsGetCurrentContext();
-    if (!context)
-        return;
-    const Palette& colours = palette(highlighted);
     const CGFloat x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
-    CGContextSaveGState(context);
-    fill(context, tailPathInRect(rect, r), grey(0));
-    fill(context, tailPathInRect(CGRectMake(x, y + 1, w - 1, h - 2), r - 1), colours.rim);
-    CGContextSaveGState(context);
-    clipTo(context, upperTailPathInRect(CGRectMake(x, y + 2, w - 1, h / 2 - 2), r - 1));
-    gradient(context, { colours.upperStart, colours.upperEnd }, nullptr, CGPointMake(x, y + 2), CGPointMake(x, y + h / 2 - 2));
-    CGContextRestoreGState(context);
-    clipTo(context, lowerTailPathInRect(CGRectMake(x, y + h / 2, w - 1, h / 2 - 1), r - 1));
-    gradient(context, { colours.lowerStart, colours.lowerEnd }, nullptr, CGPointMake(x, y + h / 2), CGPointMake(x, y + h - 1));
-    CGContextRestoreGState(context);
+    drawGloss(highlighted, rect, tailPathInRect(rect, r), tailPathInRect(CGRectMake(x, y + 1, w - 1, h - 2), r - 1),
+        upperTailPathInRect(CGRectMake(x, y + 2, w - 1, h / 2 - 2), r - 1), lowerTailPathInRect(CGRectMake(x, y + h / 2, w - 1, h / 2 - 1), r - 1));
 }
 
 void PGPlasticPopupMenu::drawBodyInRect(CGRect rect, bool firstItem, bool lastItem, bool highlighted)
 {
-    auto context = UIGraphicsGetCurrentContext();
-    if (!context)
-        return;
-    const Palette& colours = palette(highlighted);
     const CGFloat x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
-    CGContextSaveGState(context);
-    fill(context, rectPath(rect), grey(0));
-    fill(context, rectPath(CGRectMake(x, y + 1, w, h - 2)), colours.rim);
-    CGContextSaveGState(context);
-    clipTo(context, rectPath(CGRectMake(x, y + 2, w, h / 2 - 2)));
-    gradient(context, { colours.upperStart, colours.upperEnd }, nullptr, CGPointMake(x, y + 2), CGPointMake(x, y + h / 2 - 2));
-    CGContextRestoreGState(context);
-    CGContextSaveGState(context);
-    clipTo(context, rectPath(CGRectMake(x, y + h / 2, w, h / 2 - 1)));
-    gradient(context, { colours.lowerStart, colours.lowerEnd }, nullptr, CGPointMake(x, y + h / 2), CGPointMake(x, y + h - 1));
-    CGContextRestoreGState(context);
-    CGContextRestoreGState(context);
+    drawGloss(highlighted, rect, rectPath(rect), rectPath(CGRectMake(x, y + 1, w, h - 2)), rectPath(CGRectMake(x, y + 2, w, h / 2 - 2)),
+        rectPath(CGRectMake(x, y + h / 2, w, h / 2 - 1)));
     if (!firstItem)
         drawLeftSeparatorInRect(CGRectMake(x, y + 2, 1, h - 3), highlighted);
     if (!lastItem)
         drawRightSeparatorInRect(CGRectMake(x + w - 1, y + 2, 1, h - 3), highlighted);
 }
 
-void PGPlasticPopupMenu::drawLeftSeparatorInRect(CGRect rect, bool highlighted)
-{
-    auto context = UIGraphicsGetCurrentContext();
-    if (!context)
-        return;
-    const auto& stops = palette(highlighted).leftSeparator;
-    CGContextSaveGState(context);
-    CGContextClipToRect(context, rect);
-    gradient(context, { stops.begin(), stops.end() }, nullptr, rect.origin, CGPointMake(rect.origin.x, CGRectGetMaxY(rect)));
-    CGContextRestoreGState(context);
-}
+void PGPlasticPopupMenu::drawLeftSeparatorInRect(CGRect rect, bool highlighted) { drawSeparator(rect, palette(highlighted).leftSeparator); }
 
-void PGPlasticPopupMenu::drawRightSeparatorInRect(CGRect rect, bool highlighted)
-{
-    auto context = UIGraphicsGetCurrentContext();
-    if (!context)
-        return;
-    const auto& stops = palette(highlighted).rightSeparator;
-    CGContextSaveGState(context);
-    CGContextClipToRect(context, rect);
-    gradient(context, { stops.begin(), stops.end() }, nullptr, rect.origin, CGPointMake(rect.origin.x, CGRectGetMaxY(rect)));
-    CGContextRestoreGState(context);
-}
+void PGPlasticPopupMenu::drawRightSeparatorInRect(CGRect rect, bool highlighted) { drawSeparator(rect, palette(highlighted).rightSeparator); }
 
 void PGPlasticPopupMenu::drawArrowInRect(CGRect rect, NSUInteger d, bool highlighted)
 {

@@ -429,33 +429,41 @@ CGPathRef PGPopupMenu::arrowPathInRect(CGRect rect, NSUInteger direction) const
     return path;
 }
 
-CGPathRef PGPopupMenu::headPathInRect(CGRect rect, CGFloat r) const
+CGPathRef PGPopupMenu::cornerPathInRect(CGRect rect, CGFloat r, bool topLeft, bool topRight, bool bottomRight, bool bottomLeft)
 {
     const CGFloat x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
     auto path = CGPathCreateMutable();
-    CGPathMoveToPoint(path, nullptr, x, y + r);
-    CGPathAddArcToPoint(path, nullptr, x, y, x + r, y, r);
-    CGPathAddLineToPoint(path, nullptr, x + w, y);
-    CGPathAddLineToPoint(path, nullptr, x + w, y + h);
-    CGPathAddLineToPoint(path, nullptr, x + r, y + h);
-    CGPathAddArcToPoint(path, nullptr, x, y + h, x, y + h - r, r);
+    if (topLeft) {
+        CGPathMoveToPoint(path, nullptr, x, y + r);
+        CGPathAddArcToPoint(path, nullptr, x, y, x + r, y, r);
+    } else {
+        CGPathMoveToPoint(path, nullptr, x, y);
+    }
+    if (topRight) {
+        CGPathAddLineToPoint(path, nullptr, x + w - r, y);
+        CGPathAddArcToPoint(path, nullptr, x + w, y, x + w, y + r, r);
+    } else {
+        CGPathAddLineToPoint(path, nullptr, x + w, y);
+    }
+    if (bottomRight) {
+        CGPathAddLineToPoint(path, nullptr, x + w, y + h - r);
+        CGPathAddArcToPoint(path, nullptr, x + w, y + h, x + w - r, y + h, r);
+    } else {
+        CGPathAddLineToPoint(path, nullptr, x + w, y + h);
+    }
+    if (bottomLeft) {
+        CGPathAddLineToPoint(path, nullptr, x + r, y + h);
+        CGPathAddArcToPoint(path, nullptr, x, y + h, x, y + h - r, r);
+    } else {
+        CGPathAddLineToPoint(path, nullptr, x, y + h);
+    }
     CGPathCloseSubpath(path);
     return path;
 }
 
-CGPathRef PGPopupMenu::tailPathInRect(CGRect rect, CGFloat r) const
-{
-    const CGFloat x = rect.origin.x, y = rect.origin.y, w = rect.size.width, h = rect.size.height;
-    auto path = CGPathCreateMutable();
-    CGPathMoveToPoint(path, nullptr, x, y);
-    CGPathAddLineToPoint(path, nullptr, x + w - r, y);
-    CGPathAddArcToPoint(path, nullptr, x + w, y, x + w, y + r, r);
-    CGPathAddLineToPoint(path, nullptr, x + w, y + h - r);
-    CGPathAddArcToPoint(path, nullptr, x + w, y + h, x + w - r, y + h, r);
-    CGPathAddLineToPoint(path, nullptr, x, y + h);
-    CGPathCloseSubpath(path);
-    return path;
-}
+CGPathRef PGPopupMenu::headPathInRect(CGRect rect, CGFloat r) const { return cornerPathInRect(rect, r, true, false, false, true); }
+
+CGPathRef PGPopupMenu::tailPathInRect(CGRect rect, CGFloat r) const { return cornerPathInRect(rect, r, false, true, true, false); }
 
 CGPathRef PGPopupMenu::bodyPathInRect(CGRect rect) const { return CGPathCreateWithRect(rect, nullptr); }
 

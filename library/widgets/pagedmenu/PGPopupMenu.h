@@ -102,6 +102,8 @@ protected:
     void init(const std::vector<PGPopupMenuItemRef>& items);
     // The arrow's rectangle for the tip, as drawArrowAtPoint finds it.
     CGRect arrowRectAtPoint(CGPoint point, CGFloat arrowSize, NSUInteger arrowDirection) const;
+    // A rectangle walked clockwise from its top left, rounding only the corners asked for.
+    static CGPathRef cornerPathInRect(CGRect rect, CGFloat cornerRadius, bool topLeft, bool topRight, bool bottomRight, bool bottomLeft);
 
 private:
     void updateVisibleItemViewsWithPage(NSUInteger page);

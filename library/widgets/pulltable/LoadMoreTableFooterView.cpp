@@ -1,14 +1,12 @@
 #include "library/widgets/pulltable/LoadMoreTableFooterView.h"
 
 #include "library/widgets/pulltable/PullBandLook.h"
-#include "platform/layers/CATransaction.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr CFTimeInterval kFlipDuration = 0.18;
 constexpr CGFloat kPullThreshold = RFRefreshTableHeaderView::kPullThreshold;
 constexpr CGFloat kLoadingInset = RFRefreshTableHeaderView::kLoadingInset;
 
@@ -60,40 +58,7 @@ void LoadMoreTableFooterView::setBackgroundColor(const UIColorRef& backgroundCol
 
 void LoadMoreTableFooterView::setState(int state)
 {
-    switch (state) {
-    case PullRefreshPulling:
-        m_statusLabel->setText(PullBandLook::caption("松开加载更多..."));
-        CATransaction::begin();
-        CATransaction::setAnimationDuration(kFlipDuration);
-        m_arrowImage->setTransform(CATransform3DIdentity);
-        CATransaction::commit();
-        break;
-    case PullRefreshNormal:
-        if (m_state == PullRefreshPulling) {
-            CATransaction::begin();
-            CATransaction::setAnimationDuration(kFlipDuration);
-            m_arrowImage->setTransform(turned());
-            CATransaction::commit();
-        }
-        m_statusLabel->setText(PullBandLook::caption("上拉加载更多..."));
-        m_activityView->stopAnimating();
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-        m_arrowImage->setHidden(false);
-        m_arrowImage->setTransform(turned());
-        CATransaction::commit();
-        break;
-    case PullRefreshLoading:
-        m_statusLabel->setText(PullBandLook::caption("加载中..."));
-        m_activityView->startAnimating();
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-        m_arrowImage->setHidden(true);
-        CATransaction::commit();
-        break;
-    default:
-        break;
-    }
+    PullBandLook::showState(state, m_state, m_statusLabel, m_arrowImage, m_activityView, "松开加载更多...", "上拉加载更多...", CATransform3DIdentity, turned());
     m_state = state;
 }
 
@@ -107,10 +72,8 @@ void LoadMoreTableFooterView::rfRefreshScrollViewDidScroll(UIScrollView& scrollV
     }
     if (!scrollView.isDragging())
         return;
-    if (m_state == PullRefreshPulling && d > -kPullThreshold && d < 0 && !m_isLoading)
-        setState(PullRefreshNormal);
-    else if (m_state == PullRefreshNormal && d < -kPullThreshold && !m_isLoading)
-        setState(PullRefreshPulling);
+    if (const int next = PullBandLook::draggedState(m_state, d, kPullThreshold, m_isLoading); next != m_state)
+        setState(next);
     if (scrollView.contentInset().bottom != 0)
         setBottomInset(scrollView, 0);
 }

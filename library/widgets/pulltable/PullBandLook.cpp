@@ -1,9 +1,18 @@
 #include "library/widgets/pulltable/PullBandLook.h"
 
+#include "library/widgets/pulltable/RFRefreshTableHeaderView.h"
+#include "platform/layers/CATransaction.h"
+
 #include "platform/foundation/NSBundle.h"
 #include "platform/uikit/UIScreen.h"
 
 #include <algorithm>
+
+namespace {
+
+constexpr CFTimeInterval kFlipDuration = 0.18;
+
+} // namespace
 
 namespace PullBandLook {
 
@@ -56,6 +65,56 @@ void settleWithinInsets(UIScrollView& scrollView)
     const CGFloat y = std::max(minimum.y, std::min(offset.y, std::max(minimum.y, maximum.y)));
     if (y != offset.y)
         scrollView.setContentOffset(CGPointMake(offset.x, y), true);
+}
+
+void showState(int state, int previousState, const UILabelRef& status, const CALayerRef& arrow, const UIActivityIndicatorViewRef& activity,
+    const NSString& pullingCaption, const NSString& restingCaption, const CATransform3D& pullingTurn, const CATransform3D& restingTurn)
+{
+    switch (state) {
+    case PullRefreshPulling:
+        status->setText(caption(pullingCaption));
+        CATransaction::begin();
+        CATransaction::setAnimationDuration(kFlipDuration);
+        arrow->setTransform(pullingTurn);
+        CATransaction::commit();
+        break;
+    case PullRefreshNormal:
+        if (previousState == PullRefreshPulling) {
+            CATransaction::begin();
+            CATransaction::setAnimationDuration(kFlipDuration);
+            arrow->setTransform(restingTurn);
+            CATransaction::commit();
+        }
+        status->setText(caption(restingCaption));
+        activity->stopAnimating();
+        CATransaction::begin();
+        CATransaction::setDisableActions(true);
+        arrow->setHidden(false);
+        arrow->setTransform(restingTurn);
+        CATransaction::commit();
+        break;
+    case PullRefreshLoading:
+        status->setText(caption("加载中..."));
+        activity->startAnimating();
+        CATransaction::begin();
+        CATransaction::setDisableActions(true);
+        arrow->setHidden(true);
+        CATransaction::commit();
+        break;
+    default:
+        break;
+    }
+}
+
+int draggedState(int state, CGFloat pulledPast, CGFloat threshold, bool loading)
+{
+    if (loading)
+        return state;
+    if (state == PullRefreshPulling && pulledPast > -threshold && pulledPast < 0)
+        return PullRefreshNormal;
+    if (state == PullRefreshNormal && pulledPast < -threshold)
+        return PullRefreshPulling;
+    return state;
 }
 
 } // namespace PullBandLook

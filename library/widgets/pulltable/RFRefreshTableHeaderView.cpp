@@ -1,14 +1,11 @@
 #include "library/widgets/pulltable/RFRefreshTableHeaderView.h"
 
 #include "library/widgets/pulltable/PullBandLook.h"
-#include "platform/layers/CATransaction.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr CFTimeInterval kFlipDuration = 0.18;
 
 void setTopInset(UIScrollView& scrollView, CGFloat top)
 {
@@ -67,41 +64,9 @@ void RFRefreshTableHeaderView::refreshLastUpdatedDate()
 
 void RFRefreshTableHeaderView::setState(int state)
 {
-    switch (state) {
-    case PullRefreshPulling:
-        m_statusLabel->setText(PullBandLook::caption("松开刷新..."));
-        CATransaction::begin();
-        CATransaction::setAnimationDuration(kFlipDuration);
-        m_arrowImage->setTransform(CATransform3DMakeRotation(M_PI, 0, 0, 1));
-        CATransaction::commit();
-        break;
-    case PullRefreshNormal:
-        if (m_state == PullRefreshPulling) {
-            CATransaction::begin();
-            CATransaction::setAnimationDuration(kFlipDuration);
-            m_arrowImage->setTransform(CATransform3DIdentity);
-            CATransaction::commit();
-        }
-        m_statusLabel->setText(PullBandLook::caption("下拉刷新..."));
-        m_activityView->stopAnimating();
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-        m_arrowImage->setHidden(false);
-        m_arrowImage->setTransform(CATransform3DIdentity);
-        CATransaction::commit();
+    PullBandLook::showState(state, m_state, m_statusLabel, m_arrowImage, m_activityView, "松开刷新...", "下拉刷新...", CATransform3DMakeRotation(M_PI, 0, 0, 1), CATransform3DIdentity);
+    if (state == PullRefreshNormal)
         refreshLastUpdatedDate();
-        break;
-    case PullRefreshLoading:
-        m_statusLabel->setText(PullBandLook::caption("加载中..."));
-        m_activityView->startAnimating();
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-        m_arrowImage->setHidden(true);
-        CATransaction::commit();
-        break;
-    default:
-        break;
-    }
     m_state = state;
 }
 
@@ -114,10 +79,8 @@ void RFRefreshTableHeaderView::rfRefreshScrollViewDidScroll(UIScrollView& scroll
     }
     if (!scrollView.isDragging())
         return;
-    if (m_state == PullRefreshPulling && y > -kPullThreshold && y < 0 && !m_isLoading)
-        setState(PullRefreshNormal);
-    else if (m_state == PullRefreshNormal && y < -kPullThreshold && !m_isLoading)
-        setState(PullRefreshPulling);
+    if (const int next = PullBandLook::draggedState(m_state, y, kPullThreshold, m_isLoading); next != m_state)
+        setState(next);
     if (scrollView.contentInset().top != 0)
         setTopInset(scrollView, 0);
 }
