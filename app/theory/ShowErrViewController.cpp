@@ -3,7 +3,6 @@
 #include "app/screens/base/CustomNaviBarView.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/theory/TestViewController.h"
-#include "platform/foundation/NSNumber.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UINavigationController.h"
 
@@ -77,17 +76,7 @@ void ShowErrViewController::answerRecorded()
 void ShowErrViewController::aginEvent(UIControl&)
 {
     stopPlayer();
-    for (NSUInteger i = 0; m_questions && i < m_questions->count(); ++i) {
-        if (auto record = ns::cast<QuestionRecord>(m_questions->objectAtIndex(i)))
-            record->setObject(NSNumber::numberWithInteger(0), NSString("type"));
-    }
-    auto exam = TestViewController::create();
-    exam->setTitle(title());
-    exam->setQuestions(m_questions);
-    exam->setGoBackViewController(goBackViewController());
-    exam->setTimes(m_times);
-    exam->setIsSimulation(m_isSimulation);
-    exam->setErrQuestions(m_errQuestions);
+    auto exam = TestViewController::retake(title(), m_questions, goBackViewController(), m_times, m_isSimulation, m_errQuestions);
     if (auto navigation = navigationController())
         navigation->pushViewController(exam, true);
 }
@@ -95,15 +84,5 @@ void ShowErrViewController::aginEvent(UIControl&)
 void ShowErrViewController::leftBarButtonEvent(UIControl&)
 {
     stopPlayer();
-    auto navigation = navigationController();
-    if (!navigation)
-        return;
-    if (auto home = goBackViewController()) {
-        const auto stack = navigation->viewControllers();
-        if (std::find(stack.begin(), stack.end(), home) != stack.end()) {
-            navigation->popToViewController(home, true);
-            return;
-        }
-    }
-    navigation->popViewControllerAnimated(true);
+    TestViewController::goBack(*this, goBackViewController());
 }

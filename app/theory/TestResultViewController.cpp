@@ -184,32 +184,12 @@ void TestResultViewController::showEvent(UIControl&)
 
 void TestResultViewController::aginEvent(UIControl&)
 {
-    for (NSUInteger i = 0; m_questions && i < m_questions->count(); ++i) {
-        if (auto record = ns::cast<QuestionRecord>(m_questions->objectAtIndex(i)))
-            record->setObject(NSNumber::numberWithInteger(0), NSString("type"));
-    }
-    auto exam = TestViewController::create();
-    exam->setTitle(title());
-    exam->setQuestions(m_questions);
-    exam->setGoBackViewController(goBackViewController());
-    exam->setTimes(m_times);
-    exam->setIsSimulation(m_isSimulation);
-    exam->setErrQuestions(m_errQuestions);
+    auto exam = TestViewController::retake(title(), m_questions, goBackViewController(), m_times, m_isSimulation, m_errQuestions);
     if (auto navigation = navigationController())
         navigation->pushViewController(exam, true);
 }
 
 void TestResultViewController::leftBarButtonEvent(UIControl&)
 {
-    auto navigation = navigationController();
-    if (!navigation)
-        return;
-    if (auto home = goBackViewController()) {
-        const auto stack = navigation->viewControllers();
-        if (std::find(stack.begin(), stack.end(), home) != stack.end()) {
-            navigation->popToViewController(home, true);
-            return;
-        }
-    }
-    navigation->popViewControllerAnimated(true);
+    TestViewController::goBack(*this, goBackViewController());
 }

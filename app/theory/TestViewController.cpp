@@ -5,6 +5,7 @@
 #include "app/theory/TestResultViewController.h"
 #include "library/widgets/hud/UIView_Toast.h"
 #include "platform/foundation/DelayedPerform.h"
+#include "platform/foundation/NSNumber.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UINavigationController.h"
 
@@ -255,10 +256,15 @@ void TestViewController::leave()
     stopTimer();
     cancelAutoNext();
     stopPlayer();
-    auto navigation = navigationController();
+    goBack(*this, goBackViewController());
+}
+
+void TestViewController::goBack(UIViewController& from, const std::shared_ptr<UIViewController>& home)
+{
+    auto navigation = from.navigationController();
     if (!navigation)
         return;
-    if (auto home = goBackViewController()) {
+    if (home) {
         const auto stack = navigation->viewControllers();
         if (std::find(stack.begin(), stack.end(), home) != stack.end()) {
             navigation->popToViewController(home, true);
@@ -266,4 +272,21 @@ void TestViewController::leave()
         }
     }
     navigation->popViewControllerAnimated(true);
+}
+
+std::shared_ptr<TestViewController> TestViewController::retake(const NSString& title, const std::shared_ptr<NSMutableArray>& questions,
+    const std::shared_ptr<UIViewController>& home, NSInteger times, bool isSimulation, NSInteger errQuestions)
+{
+    for (NSUInteger i = 0; questions && i < questions->count(); ++i) {
+        if (auto record = ns::cast<QuestionRecord>(questions->objectAtIndex(i)))
+            record->setObject(NSNumber::numberWithInteger(0), NSString("type"));
+    }
+    auto exam = create();
+    exam->setTitle(title);
+    exam->setQuestions(questions);
+    exam->setGoBackViewController(home);
+    exam->setTimes(times);
+    exam->setIsSimulation(isSimulation);
+    exam->setErrQuestions(errQuestions);
+    return exam;
 }

@@ -23,6 +23,12 @@ public:
     std::shared_ptr<UIViewController> goBackViewController() const { return m_goBackViewController.lock(); }
     void setGoBackViewController(const std::shared_ptr<UIViewController>& controller) { m_goBackViewController = controller; }
 
+    // Every question of a finished sitting back to unanswered, in a new sitting of the same exam.
+    static std::shared_ptr<TestViewController> retake(const NSString& title, const std::shared_ptr<NSMutableArray>& questions,
+        const std::shared_ptr<UIViewController>& home, NSInteger times, bool isSimulation, NSInteger errQuestions);
+    // Back to home while it is still on the stack, else one screen back.
+    static void goBack(UIViewController& from, const std::shared_ptr<UIViewController>& home);
+
     void loadView() override;
     void viewDidLoad() override;
     void timerFireEvent();
