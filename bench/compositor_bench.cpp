@@ -2,6 +2,7 @@
 // shadowed panels, shapes, a gradient) beside a plain Cairo fill of the same surface.
 // The goal is a steady-state frame within four fills' time.
 
+#include "bench/PlainCairoFill.h"
 #include "platform/layers/CAGradientLayer.h"
 #include "platform/layers/CAShapeLayer.h"
 #include "platform/layers/CATransaction.h"
@@ -10,7 +11,6 @@
 #include "platform/layers/CATextLayer.h"
 
 #include <benchmark/benchmark.h>
-#include <cairo.h>
 
 #include <vector>
 
@@ -87,21 +87,6 @@ Scene makeScene()
     return scene;
 }
 
-void PlainCairoFill(benchmark::State& state)
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 640, 1136);
-    cairo_t* cr = cairo_create(surface);
-    double shade = 0;
-    for (auto _ : state) {
-        shade = shade > 0.9 ? 0 : shade + 0.01;
-        cairo_set_source_rgba(cr, shade, 0.5, 0.5, 1);
-        cairo_paint(cr);
-        cairo_surface_flush(surface);
-        benchmark::DoNotOptimize(cairo_image_surface_get_data(surface));
-    }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-}
 BENCHMARK(PlainCairoFill);
 
 void CompositeOneMarkedLayer(benchmark::State& state)

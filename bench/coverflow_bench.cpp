@@ -3,34 +3,19 @@
 // fading, the compositing of the whole screen), over runs of 60 frames that each begin with a
 // flick; beside a plain Cairo fill of the same screen.
 
+#include "bench/PlainCairoFill.h"
 #include "library/widgets/coverflow/CoverFlowView.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/uikit/UIApplication.h"
 
 #include <benchmark/benchmark.h>
-#include <cairo.h>
 
 namespace {
 
 const char* const kPictures[] = { "cover_stop", "cover_speed", "cover_light", "cover_car", "cover_crossing", "cover_round",
     "cover_parking", "cover_noentry" };
 
-void PlainCairoFill(benchmark::State& state)
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 640, 1136);
-    cairo_t* cr = cairo_create(surface);
-    double shade = 0;
-    for (auto _ : state) {
-        shade = shade > 0.9 ? 0 : shade + 0.01;
-        cairo_set_source_rgba(cr, shade, 0.5, 0.5, 1);
-        cairo_paint(cr);
-        cairo_surface_flush(surface);
-        benchmark::DoNotOptimize(cairo_image_surface_get_data(surface));
-    }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-}
 BENCHMARK(PlainCairoFill);
 
 void CoverFlowFlickFrame(benchmark::State& state)

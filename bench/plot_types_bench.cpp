@@ -3,6 +3,7 @@
 // over 60 animation frames in the headless host, beside 60 frames of a plain filled view of the
 // hosting view's size.
 
+#include "bench/BenchScreen.h"
 #include "framework/Source/PEAnimation_PEAnimationPeriodAdditions.h"
 #include "framework/Source/PEPlotRange.h"
 #include "framework/Source/PEScatterPlot.h"
@@ -91,22 +92,11 @@ void BM_Scatter100kAsOnePath(benchmark::State& state)
 }
 BENCHMARK(BM_Scatter100kAsOnePath)->Unit(benchmark::kMillisecond);
 
-struct Screen {
-    std::shared_ptr<HeadlessHost> host { HeadlessHost::create() };
-    std::shared_ptr<UIViewController> root { UIViewController::create() };
-    Screen()
-    {
-        host->showRootViewController(root);
-        root->view()->setBackgroundColor(UIColor::whiteColor());
-        host->runUntilIdle();
-    }
-};
-
 constexpr NSTimeInterval kFrame = 1.0 / 60;
 
 void BM_AnimatedRange60Frames(benchmark::State& state)
 {
-    Screen screen;
+    BenchScreen screen;
     std::vector<std::shared_ptr<void>> keepAlive;
     auto hosting = PEGraphHostingView::create(CGRect { CGPointZero, kSize });
     hosting->setHostedGraph(PlotTypesViewController::makeGraph(PlotTypesViewController::Kind::Candles, hosting->bounds(), keepAlive));
@@ -138,7 +128,7 @@ public:
 
 void BM_PlainFill60Frames(benchmark::State& state)
 {
-    Screen screen;
+    BenchScreen screen;
     auto box = PlainFillView::create(CGRect { CGPointZero, kSize });
     screen.root->view()->addSubview(box);
     screen.host->advance(kFrame);

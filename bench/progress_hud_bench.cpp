@@ -1,6 +1,7 @@
 // The progress HUD in its determinate mode, its pie advanced and redrawn for 60 frames in the
 // headless host, against the same frames with a plain filled view in its place.
 
+#include "bench/BenchScreen.h"
 #include "library/widgets/progresshud/PRProgressHUD.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/host/HeadlessHost.h"
@@ -10,22 +11,11 @@
 
 namespace {
 
-struct Screen {
-    std::shared_ptr<HeadlessHost> host { HeadlessHost::create() };
-    std::shared_ptr<UIViewController> root { UIViewController::create() };
-    Screen()
-    {
-        host->showRootViewController(root);
-        root->view()->setBackgroundColor(UIColor::whiteColor());
-        host->runUntilIdle();
-    }
-};
-
 constexpr NSTimeInterval kFrame = 1.0 / 60;
 
 void BM_DeterminateHUD60Frames(benchmark::State& state)
 {
-    Screen screen;
+    BenchScreen screen;
     auto hud = PRProgressHUD::showHUDAddedTo(screen.root->view(), false);
     hud->setMode(PRProgressHUDModeDeterminate);
     hud->setLabelText("正在下载");
@@ -54,7 +44,7 @@ public:
 
 void BM_PlainFill60Frames(benchmark::State& state)
 {
-    Screen screen;
+    BenchScreen screen;
     auto box = PlainFillView::create(CGRectMake(108, 232, 104, 104));
     screen.root->view()->addSubview(box);
     screen.host->advance(kFrame);

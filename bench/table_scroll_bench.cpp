@@ -3,13 +3,13 @@
 // label of a row that comes into view, and the compositing of the frame; beside a plain Cairo
 // fill of the same screen. The goal is a frame within four fills' time.
 
+#include "bench/PlainCairoFill.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UITableView.h"
 
 #include <benchmark/benchmark.h>
-#include <cairo.h>
 
 namespace {
 
@@ -28,21 +28,6 @@ public:
     }
 };
 
-void PlainCairoFill(benchmark::State& state)
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 640, 1136);
-    cairo_t* cr = cairo_create(surface);
-    double shade = 0;
-    for (auto _ : state) {
-        shade = shade > 0.9 ? 0 : shade + 0.01;
-        cairo_set_source_rgba(cr, shade, 0.5, 0.5, 1);
-        cairo_paint(cr);
-        cairo_surface_flush(surface);
-        benchmark::DoNotOptimize(cairo_image_surface_get_data(surface));
-    }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-}
 BENCHMARK(PlainCairoFill);
 
 void TableScrollFrame(benchmark::State& state)

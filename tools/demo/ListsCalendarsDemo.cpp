@@ -4,19 +4,9 @@
 #include "platform/foundation/DelayedPerform.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIScreen.h"
+#include "tools/demo/DemoButtonList.h"
 
 namespace {
-
-std::shared_ptr<UIButton> makeButton(const NSString& title, CGRect frame)
-{
-    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
-    button->setFrame(frame);
-    button->setBackgroundColor(UIColor::colorWithRed(0.16, 0.5, 0.73, 1));
-    button->layer()->setCornerRadius(6);
-    button->setTitle(title, UIControlStateNormal);
-    button->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
-    return button;
-}
 
 const char* const kSubjects[] = { "科目一", "科目二", "科目三", "科目四", "模拟考试", "错题本", "我的收藏", "学时记录", "预约练车" };
 const char* const kSigns[] = { "cover_stop", "cover_speed", "cover_light", "cover_car", "cover_crossing", "cover_round",
@@ -29,27 +19,13 @@ void ListsCalendarsViewController::loadView()
 {
     setTitle("列表与日历");
     setEdgesForExtendedLayout(UIRectEdgeNone);
-    auto view = UIView::create(UIScreen::mainScreen()->bounds());
-    view->setBackgroundColor(UIColor::groupTableViewBackgroundColor());
-    const std::pair<const char*, void (ListsCalendarsViewController::*)()> entries[] = {
+    setView(makeDemoButtonList<ListsCalendarsViewController>(std::static_pointer_cast<ListsCalendarsViewController>(self()), {
         { "下拉刷新列表", &ListsCalendarsViewController::showPullTable },
         { "折叠列表", &ListsCalendarsViewController::showFoldingTable },
         { "横向菜单与封面流", &ListsCalendarsViewController::showHorizMenu },
         { "月历", &ListsCalendarsViewController::showMonthCalendar },
         { "引导页", &ListsCalendarsViewController::showTutorial },
-    };
-    CGFloat y = 20;
-    for (const auto& [title, action] : entries) {
-        auto button = makeButton(title, CGRectMake(20, y, 280, 44));
-        button->addTarget(std::static_pointer_cast<ListsCalendarsViewController>(self()), action, UIControlEventTouchUpInside);
-        view->addSubview(button);
-        m_buttons.push_back(button);
-        y += 56;
-    }
-    m_resultLabel = UILabel::create(CGRectMake(20, y, 280, 30));
-    m_resultLabel->setTextAlignment(NSTextAlignmentCenter);
-    view->addSubview(m_resultLabel);
-    setView(view);
+    }, m_buttons, m_resultLabel));
 }
 
 void ListsCalendarsViewController::showPullTable()

@@ -12,50 +12,22 @@
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UITextField.h"
+#include "tools/demo/DemoButtonList.h"
 
 #include <algorithm>
-
-namespace {
-
-std::shared_ptr<UIButton> makeButton(const NSString& title, CGRect frame)
-{
-    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
-    button->setFrame(frame);
-    button->setBackgroundColor(UIColor::colorWithRed(0.16, 0.5, 0.73, 1));
-    button->layer()->setCornerRadius(6);
-    button->setTitle(title, UIControlStateNormal);
-    button->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
-    return button;
-}
-
-} // namespace
 
 void WidgetLibraryViewController::loadView()
 {
     setTitle("Widgets");
     setEdgesForExtendedLayout(UIRectEdgeNone);
-    auto view = UIView::create(UIScreen::mainScreen()->bounds());
-    view->setBackgroundColor(UIColor::groupTableViewBackgroundColor());
-    const std::pair<const char*, void (WidgetLibraryViewController::*)()> entries[] = {
+    setView(makeDemoButtonList<WidgetLibraryViewController>(self(), {
         { "弹出菜单", &WidgetLibraryViewController::showArrowMenu },
         { "分页菜单", &WidgetLibraryViewController::showPagedMenu },
         { "进度指示", &WidgetLibraryViewController::showProgressHUD },
         { "操作表", &WidgetLibraryViewController::showActionSheet },
         { "文本输入", &WidgetLibraryViewController::showTextView },
         { "侧边抽屉", &WidgetLibraryViewController::showDrawer },
-    };
-    CGFloat y = 20;
-    for (const auto& [title, action] : entries) {
-        auto button = makeButton(title, CGRectMake(20, y, 280, 44));
-        button->addTarget(self(), action, UIControlEventTouchUpInside);
-        view->addSubview(button);
-        m_buttons.push_back(button);
-        y += 56;
-    }
-    m_resultLabel = UILabel::create(CGRectMake(20, y, 280, 30));
-    m_resultLabel->setTextAlignment(NSTextAlignmentCenter);
-    view->addSubview(m_resultLabel);
-    setView(view);
+    }, m_buttons, m_resultLabel));
 }
 
 void WidgetLibraryViewController::showArrowMenu()
@@ -176,7 +148,7 @@ void WidgetDrawerCentreViewController::loadView()
     setTitle("侧边抽屉");
     auto view = UIView::create(UIScreen::mainScreen()->bounds());
     view->setBackgroundColor(UIColor::whiteColor());
-    auto close = makeButton("Close", CGRectMake(60, 300, 200, 44));
+    auto close = makeDemoButton("Close", CGRectMake(60, 300, 200, 44));
     close->addTarget(self(), &WidgetDrawerCentreViewController::closeEvent,
         UIControlEventTouchUpInside);
     view->addSubview(close);
