@@ -50,7 +50,8 @@ public:
     void nextEvent(UIControl&);
     void choiseEvent(UIControl&);
     void clickAtIndex(NSInteger index) override;
-    void exceedWidthTab(UIButton& button);
+    // Image above title, both centred: for a button wide enough for the two side by side.
+    static void exceedWidthTab(UIButton& button);
     void lessWidthTab(UIButton& button);
 
     void loadView() override;

@@ -5,6 +5,7 @@
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/session/User.h"
+#include "app/theory/QuestionCardViewController.h"
 #include "app/theory/QuestionPaper.h"
 #include "app/theory/ShowErrViewController.h"
 #include "app/theory/TestViewController.h"
@@ -120,7 +121,7 @@ void TestResultViewController::loadView()
         button->setImage(stretchableImageNamed(highlighted), UIControlStateHighlighted);
         button->setContentHorizontalAlignment(UIControlContentHorizontalAlignmentCenter);
         button->setContentVerticalAlignment(UIControlContentVerticalAlignmentTop);
-        exceedWidthTab(*button);
+        QuestionCardViewController::exceedWidthTab(*button);
         bar->addSubview(button);
         return button;
     };
@@ -135,21 +136,6 @@ void TestResultViewController::loadView()
     }
     m_reAnswerBtn = makeButton(half + 0.5, "pag_f_10", "pag_f_10h", "再做一次");
     m_reAnswerBtn->addTarget(me, &TestResultViewController::aginEvent, UIControlEventTouchUpInside);
-}
-
-void TestResultViewController::exceedWidthTab(UIButton& button)
-{
-    button.setImageEdgeInsets(UIEdgeInsetsZero);
-    button.setTitleEdgeInsets(UIEdgeInsetsZero);
-    button.layoutIfNeeded();
-    const CGSize imageSize = button.currentImage() ? button.currentImage()->size() : CGSizeZero;
-    const CGSize titleSize = button.titleLabel()->intrinsicContentSize();
-    const CGFloat middle = button.bounds().size.width / 2;
-    const CGFloat gap = (button.bounds().size.height - imageSize.height - titleSize.height) / 2;
-    const CGFloat dxImage = middle - button.imageView()->center().x;
-    const CGFloat dxTitle = middle - button.titleLabel()->center().x;
-    button.setImageEdgeInsets(UIEdgeInsetsMake(gap, dxImage, 0, -dxImage));
-    button.setTitleEdgeInsets(UIEdgeInsetsMake(gap + imageSize.height, dxTitle, 0, -dxTitle));
 }
 
 void TestResultViewController::showEvent(UIControl&)

@@ -35,7 +35,6 @@ public:
 private:
     NSInteger rightCount() const;
     NSInteger reviewCount() const;
-    void exceedWidthTab(UIButton& button);
 
     std::shared_ptr<NSMutableArray> m_questions;
     NSInteger m_times { 0 };
