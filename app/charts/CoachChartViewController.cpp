@@ -1,9 +1,9 @@
 #include "app/charts/CoachChartViewController.h"
 
+#include "app/charts/AnalysisReply.h"
 #include "app/screens/base/InsetsLabel.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/services/ServerUrlManger.h"
-#include "app/services/ServiceReply.h"
 #include "app/training/PurchaseEmptyView.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSDictionary.h"
@@ -96,12 +96,9 @@ void CoachChartViewController::loadData()
 
 void CoachChartViewController::coachAnalysisCompletion(const id& reply)
 {
-    const auto code = ServiceReply::mainServiceCode(reply);
-    auto body = ns::dictionaryForKey(ns::dictionaryForKey(ns::dictionaryValue(reply), "output"), "body");
-    auto rows = ServiceReply::rows(reply, "array0");
+    auto rows = AnalysisReply::rows(reply);
     STProgressHUD::dismiss();
-    // A reply without a row has nothing to draw, as much as a failed one.
-    if (!code || *code != 0 || !ns::dictionaryForKey(body, "array0") || rows->count() == 0) {
+    if (!rows) {
         m_nothingView->setHidden(false);
         return;
     }

@@ -1,10 +1,10 @@
 #include "app/charts/StudentChartViewController.h"
 
+#include "app/charts/AnalysisReply.h"
 #include "app/screens/base/InsetsLabel.h"
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/services/ServerUrlManger.h"
-#include "app/services/ServiceReply.h"
 #include "app/training/PurchaseEmptyView.h"
 #include "library/widgets/calendar/NSDate_Addition.h"
 #include "library/widgets/hud/STProgressHUD.h"
@@ -242,12 +242,9 @@ void StudentChartViewController::loadData()
 
 void StudentChartViewController::stuAnalysisCompletion(const id& reply)
 {
-    const auto code = ServiceReply::mainServiceCode(reply);
-    auto body = ns::dictionaryForKey(ns::dictionaryForKey(ns::dictionaryValue(reply), "output"), "body");
-    auto rows = ServiceReply::rows(reply, "array0");
+    auto rows = AnalysisReply::rows(reply);
     STProgressHUD::dismiss();
-    // No row is no data as much as an error is.
-    if (!code || *code != 0 || !ns::dictionaryForKey(body, "array0") || rows->count() == 0) {
+    if (!rows) {
         m_nothingView->setHidden(false);
         return;
     }
