@@ -4,6 +4,7 @@
 // hosting view's size.
 
 #include "bench/BenchScreen.h"
+#include "bench/PlainFillView.h"
 #include "framework/Source/PEAnimation_PEAnimationPeriodAdditions.h"
 #include "framework/Source/PEPlotRange.h"
 #include "framework/Source/PEScatterPlot.h"
@@ -12,7 +13,6 @@
 #include "framework/iPhoneOnly/PEGraphHostingView.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/uikit/UIRectFill.h"
 #include "tools/demo/PlotTypesDemo.h"
 
 #include <benchmark/benchmark.h>
@@ -116,30 +116,7 @@ void BM_AnimatedRange60Frames(benchmark::State& state)
 }
 BENCHMARK(BM_AnimatedRange60Frames)->Unit(benchmark::kMillisecond);
 
-class PlainFillView : public UIView {
-    NS_OBJECT(PlainFillView, UIView)
-public:
-    void drawRect(CGRect) override
-    {
-        CGContextSetGrayFillColor(UIGraphicsGetCurrentContext(), 0, 0.8);
-        UIRectFill(bounds());
-    }
-};
-
-void BM_PlainFill60Frames(benchmark::State& state)
-{
-    BenchScreen screen;
-    auto box = PlainFillView::create(CGRect { CGPointZero, kSize });
-    screen.root->view()->addSubview(box);
-    screen.host->advance(kFrame);
-    for (auto _ : state) {
-        for (int frame = 0; frame < 60; ++frame) {
-            box->setNeedsDisplay();
-            screen.host->advance(kFrame);
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * 60);
-}
+void BM_PlainFill60Frames(benchmark::State& state) { PlainFillView::measureFrames(state, CGRect { CGPointZero, kSize }); }
 BENCHMARK(BM_PlainFill60Frames)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -2,10 +2,9 @@
 // headless host, against the same frames with a plain filled view in its place.
 
 #include "bench/BenchScreen.h"
+#include "bench/PlainFillView.h"
 #include "library/widgets/progresshud/PRProgressHUD.h"
-#include "platform/graphics/UIGraphics.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/uikit/UIRectFill.h"
 
 #include <benchmark/benchmark.h>
 
@@ -30,32 +29,7 @@ void BM_DeterminateHUD60Frames(benchmark::State& state)
 }
 BENCHMARK(BM_DeterminateHUD60Frames)->Unit(benchmark::kMillisecond);
 
-// The reference: a view of the HUD box's size that fills its bounds with one colour, marked for
-// redrawing each frame as the pie is.
-class PlainFillView : public UIView {
-    NS_OBJECT(PlainFillView, UIView)
-public:
-    void drawRect(CGRect) override
-    {
-        CGContextSetGrayFillColor(UIGraphicsGetCurrentContext(), 0, 0.8);
-        UIRectFill(bounds());
-    }
-};
-
-void BM_PlainFill60Frames(benchmark::State& state)
-{
-    BenchScreen screen;
-    auto box = PlainFillView::create(CGRectMake(108, 232, 104, 104));
-    screen.root->view()->addSubview(box);
-    screen.host->advance(kFrame);
-    for (auto _ : state) {
-        for (int frame = 1; frame <= 60; ++frame) {
-            box->setNeedsDisplay();
-            screen.host->advance(kFrame);
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * 60);
-}
+void BM_PlainFill60Frames(benchmark::State& state) { PlainFillView::measureFrames(state, CGRectMake(108, 232, 104, 104)); }
 BENCHMARK(BM_PlainFill60Frames)->Unit(benchmark::kMillisecond);
 
 } // namespace
