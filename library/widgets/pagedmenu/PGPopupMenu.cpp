@@ -271,22 +271,17 @@ void PGPopupMenu::updatePopupMenuFrameAndArrowPosition()
     CGFloat x = 0, y = 0;
     CGPoint arrow = CGPointZero;
 
-    auto horizontalPlacement = [&] {
-        CGFloat value = t.origin.x + (t.size.width - W) / 2;
-        if (value + W > B.size.width - I.right)
-            value = B.size.width - I.right - W;
-        if (value < I.left)
-            value = I.left;
+    // Centred on the target along one axis, then pushed inside the insets, the start winning.
+    auto centredWithin = [](CGFloat start, CGFloat length, CGFloat size, CGFloat low, CGFloat high) {
+        CGFloat value = start + (length - size) / 2;
+        if (value + size > high)
+            value = high - size;
+        if (value < low)
+            value = low;
         return value;
     };
-    auto verticalPlacement = [&] {
-        CGFloat value = t.origin.y + (t.size.height - H) / 2;
-        if (value + H > B.size.height - I.bottom)
-            value = B.size.height - I.bottom - H;
-        if (value < I.top)
-            value = I.top;
-        return value;
-    };
+    auto horizontalPlacement = [&] { return centredWithin(t.origin.x, t.size.width, W, I.left, B.size.width - I.right); };
+    auto verticalPlacement = [&] { return centredWithin(t.origin.y, t.size.height, H, I.top, B.size.height - I.bottom); };
     auto arrowX = [&] { return std::max(r, std::min(W - r, CGRectGetMidX(t) - x)); };
     auto arrowY = [&] { return std::max(r, std::min(H - r, CGRectGetMidY(t) - y)); };
 
