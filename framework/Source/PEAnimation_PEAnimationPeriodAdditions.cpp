@@ -14,11 +14,6 @@ Operation animate(const id& object, const NSString& property, CGFloat from, CGFl
     return animate(object, property, from, to, duration, 0.0, animationCurve, delegate);
 }
 
-Operation animate(const id& object, const NSString& property, CGFloat from, CGFloat to, double duration)
-{
-    return animate(object, property, from, to, duration, 0.0, PEAnimationCurveDefault, Delegate {});
-}
-
 Operation animate(const id& object, const NSString& property, CGPoint fromPoint, CGPoint toPoint, double duration, double delay,
     PEAnimationCurve animationCurve, const Delegate& delegate)
 {
@@ -29,11 +24,6 @@ Operation animate(const id& object, const NSString& property, CGPoint fromPoint,
     PEAnimationCurve animationCurve, const Delegate& delegate)
 {
     return animate(object, property, fromPoint, toPoint, duration, 0.0, animationCurve, delegate);
-}
-
-Operation animate(const id& object, const NSString& property, CGPoint fromPoint, CGPoint toPoint, double duration)
-{
-    return animate(object, property, fromPoint, toPoint, duration, 0.0, PEAnimationCurveDefault, Delegate {});
 }
 
 Operation animate(const id& object, const NSString& property, CGSize fromSize, CGSize toSize, double duration, double delay,
@@ -48,11 +38,6 @@ Operation animate(const id& object, const NSString& property, CGSize fromSize, C
     return animate(object, property, fromSize, toSize, duration, 0.0, animationCurve, delegate);
 }
 
-Operation animate(const id& object, const NSString& property, CGSize fromSize, CGSize toSize, double duration)
-{
-    return animate(object, property, fromSize, toSize, duration, 0.0, PEAnimationCurveDefault, Delegate {});
-}
-
 Operation animate(const id& object, const NSString& property, CGRect fromRect, CGRect toRect, double duration, double delay,
     PEAnimationCurve animationCurve, const Delegate& delegate)
 {
@@ -63,11 +48,6 @@ Operation animate(const id& object, const NSString& property, CGRect fromRect, C
     PEAnimationCurve animationCurve, const Delegate& delegate)
 {
     return animate(object, property, fromRect, toRect, duration, 0.0, animationCurve, delegate);
-}
-
-Operation animate(const id& object, const NSString& property, CGRect fromRect, CGRect toRect, double duration)
-{
-    return animate(object, property, fromRect, toRect, duration, 0.0, PEAnimationCurveDefault, Delegate {});
 }
 
 Operation animate(const id& object, const NSString& property, const NSDecimal& fromDecimal, const NSDecimal& toDecimal, double duration, double delay,
@@ -82,11 +62,6 @@ Operation animate(const id& object, const NSString& property, const NSDecimal& f
     return animate(object, property, fromDecimal, toDecimal, duration, 0.0, animationCurve, delegate);
 }
 
-Operation animate(const id& object, const NSString& property, const NSDecimal& fromDecimal, const NSDecimal& toDecimal, double duration)
-{
-    return animate(object, property, fromDecimal, toDecimal, duration, 0.0, PEAnimationCurveDefault, Delegate {});
-}
-
 Operation animate(const id& object, const NSString& property, const std::shared_ptr<PEPlotRange>& fromPlotRange, const std::shared_ptr<PEPlotRange>& toPlotRange, double duration, double delay,
     PEAnimationCurve animationCurve, const Delegate& delegate)
 {
@@ -97,11 +72,6 @@ Operation animate(const id& object, const NSString& property, const std::shared_
     PEAnimationCurve animationCurve, const Delegate& delegate)
 {
     return animate(object, property, fromPlotRange, toPlotRange, duration, 0.0, animationCurve, delegate);
-}
-
-Operation animate(const id& object, const NSString& property, const std::shared_ptr<PEPlotRange>& fromPlotRange, const std::shared_ptr<PEPlotRange>& toPlotRange, double duration)
-{
-    return animate(object, property, fromPlotRange, toPlotRange, duration, 0.0, PEAnimationCurveDefault, Delegate {});
 }
 
 } // namespace PEAnimation_PEAnimationPeriodAdditions
