@@ -24,6 +24,13 @@
 #include <chrono>
 #include <filesystem>
 
+// The media framework's libraries are built without frame pointers: only the slow unwinder follows
+// an allocation back to where it was made, which the leak checker's suppressions need.
+extern "C" const char* __asan_default_options()
+{
+    return "fast_unwind_on_malloc=0";
+}
+
 namespace {
 
 constexpr const char* kUnpaidLearner = "510104199605207788";
@@ -252,8 +259,11 @@ TEST_F(TrainingSession, leavingAndSwitchingEachSendTheirClosingSaveOnce)
     settled();
     ASSERT_EQ(saves().size(), 2u);
     EXPECT_EQ(ns::stringForKey(saves()[1], "videoid"), NSString("V2004"));
-    EXPECT_EQ(ns::intForKey(saves()[1], "intervalTime"), switchedAfter);
-    EXPECT_EQ(learnedOf(list->itemArray(), 3), switchedAfter);
+    // What was counted up to the confirmation, a tick more when one fell while the question was up.
+    const int interval = ns::intForKey(saves()[1], "intervalTime");
+    EXPECT_GE(interval, switchedAfter);
+    EXPECT_LE(interval, switchedAfter + 1);
+    EXPECT_EQ(learnedOf(list->itemArray(), 3), interval);
     ASSERT_TRUE(waitFor([&] { return player->timerUp() != nullptr; }));
     host->advance(0.5);
     picture("09-video-switched");
