@@ -1,7 +1,7 @@
 #include "app/charts/CoachChartViewController.h"
 
 #include "app/charts/AnalysisReply.h"
-#include "app/screens/base/InsetsLabel.h"
+#include "app/charts/ChartSectionHeader.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/training/PurchaseEmptyView.h"
@@ -9,8 +9,6 @@
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/TypedValues.h"
-#include "platform/text/UIFont.h"
-#include "platform/uikit/UILabel.h"
 
 namespace {
 
@@ -43,18 +41,8 @@ void CoachChartViewController::loadView()
     const CGFloat W = root->bounds().size.width;
     const CGFloat H = root->bounds().size.height;
 
-    auto header = UIView::create(CGRectMake(0, y0 + 10, W, 44));
-    header->setBackgroundColor(UIColor::whiteColor());
+    auto header = ChartSectionHeader::headerWithTitle("教练评论统计", y0 + 10, W);
     root->addSubview(header);
-    auto headerText = InsetsLabel::create(CGRectMake(0, (44 - 21) / 2, W, 21), UIEdgeInsetsMake(0, 20, 0, 0));
-    headerText->setBackgroundColor(UIColor::whiteColor());
-    headerText->setFont(UIFont::systemFontOfSize(16));
-    headerText->setTextColor(UIColor::blackColor());
-    headerText->setText("教练评论统计");
-    header->addSubview(headerText);
-    auto strip = UILabel::create(CGRectMake(0, 0, 15, 44));
-    strip->setBackgroundColor(UIColor_Addition::colorWithHexString("e66444"));
-    header->addSubview(strip);
 
     m_chartView = UIView::create(CGRectMake(0, y0 + 10 + 44 + 30, W, 220));
     root->addSubview(m_chartView);

@@ -1,7 +1,7 @@
 #include "app/charts/StudentChartViewController.h"
 
 #include "app/charts/AnalysisReply.h"
-#include "app/screens/base/InsetsLabel.h"
+#include "app/charts/ChartSectionHeader.h"
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/services/ServerUrlManger.h"
@@ -156,18 +156,8 @@ void StudentChartViewController::loadView()
     m_beginField = dateBox(20, kBeginPlaceholder, &StudentChartViewController::beginDate);
     m_endField = dateBox(20 + 30 + 5, kEndPlaceholder, &StudentChartViewController::endDate);
 
-    auto header = UIView::create(CGRectMake(0, y0 + 90 + 10, W, 44));
-    header->setBackgroundColor(UIColor::whiteColor());
+    auto header = ChartSectionHeader::headerWithTitle("学员科目分布情况", y0 + 90 + 10, W);
     root->addSubview(header);
-    auto headerText = InsetsLabel::create(CGRectMake(0, (44 - 21) / 2, W, 21), UIEdgeInsetsMake(0, 20, 0, 0));
-    headerText->setBackgroundColor(UIColor::whiteColor());
-    headerText->setFont(UIFont::systemFontOfSize(16));
-    headerText->setTextColor(UIColor::blackColor());
-    headerText->setText("学员科目分布情况");
-    header->addSubview(headerText);
-    auto strip = UILabel::create(CGRectMake(0, 0, 15, 44));
-    strip->setBackgroundColor(UIColor_Addition::colorWithHexString("e66444"));
-    header->addSubview(strip);
     const CGFloat headerBottom = header->frame().origin.y + 44;
 
     // Starts 30 below the header and ends with the screen.
