@@ -101,14 +101,19 @@ TEST_F(ArrowMenuTest, aSecondShowRemovesTheFirstAtOnceAndAnOrientationChangeClos
 
 TEST_F(ArrowMenuTest, placementFallsBackToTheSidesAndToTheMiddle)
 {
+    // Each showing runs its appearing animation to the end, as the run loop would, so that no
+    // animation is left holding the menu when the test ends.
     auto view = ArrowMenuView::create();
     view->showMenuInView(screen(), CGRectMake(10, 0, 40, 568), items, nullptr);
+    host->advance(0.3);
     EXPECT_EQ(view->arrowDirection(), ArrowMenuViewArrowDirectionLeft);
     view->dismissMenu(false);
     view->showMenuInView(screen(), CGRectMake(270, 0, 40, 568), items, nullptr);
+    host->advance(0.3);
     EXPECT_EQ(view->arrowDirection(), ArrowMenuViewArrowDirectionRight);
     view->dismissMenu(false);
     view->showMenuInView(screen(), CGRectMake(0, 0, 320, 568), items, nullptr);
+    host->advance(0.3);
     EXPECT_EQ(view->arrowDirection(), ArrowMenuViewArrowDirectionNone);
     EXPECT_DOUBLE_EQ(CGRectGetMidX(view->frame()), 160);
     view->dismissMenu(false);
