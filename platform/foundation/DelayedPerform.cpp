@@ -18,6 +18,15 @@ struct PerformRequest {
 
 // Requests live with the run loop of their thread, so the registry is per thread too.
 struct PerformRegistry {
+    ~PerformRegistry()
+    {
+        // Releasing a target may cancel its other requests (a destructor that cancels what it
+        // scheduled): such a cancel must find an empty registry, not one being torn down.
+        auto leftover = std::move(requests);
+        requests.clear();
+        leftover.clear();
+    }
+
     NSUInteger nextSerial { 1 };
     std::vector<PerformRequest> requests;
 };

@@ -291,3 +291,32 @@ TEST_F(RunLoopTest, passObserversRunAfterEachPassPerformsAndTimersUntilRemoved)
     loop->runInMode(NSDefaultRunLoopMode, 0, false);
     EXPECT_EQ(log.back(), "after");
 }
+
+namespace {
+
+// A target that cancels what it scheduled when it goes, as views and controls do.
+class SelfCancellingTarget : public NSObject {
+    NS_OBJECT(SelfCancellingTarget, NSObject)
+public:
+    ~SelfCancellingTarget() override { DelayedPerform::cancelPreviousPerformRequestsWithTarget(this); }
+
+protected:
+    bool init() { return true; }
+};
+
+} // namespace
+
+TEST(DelayedPerformRegistry, aThreadEndingWithRequestsPendingLetsTheirTargetsCancelThemselves)
+{
+    std::atomic<int> ran { 0 };
+    std::thread worker([&] {
+        auto first = SelfCancellingTarget::create();
+        auto second = SelfCancellingTarget::create();
+        DelayedPerform::performSelector(first, "later", nullptr, 100, [&] { ++ran; });
+        DelayedPerform::performSelector(second, "later", nullptr, 100, [&] { ++ran; });
+        DelayedPerform::performSelector(first, "again", nullptr, 200, [&] { ++ran; });
+        // Only the registry keeps the targets now; it lets them go as the thread ends.
+    });
+    worker.join();
+    EXPECT_EQ(ran.load(), 0);
+}
