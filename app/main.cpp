@@ -57,7 +57,6 @@ int firstFrame(std::chrono::steady_clock::time_point start)
 
 int homeMemory(const char* account, const char* password)
 {
-    UserManager::shareInstance()->deleteLoginInfo();
     UserManager::shareInstance()->cacheLoginInfo("510100", "0", account, password);
     auto defaults = NSUserDefaults::standardUserDefaults();
     defaults->setObject(NSString("成都市"), "DEPNAME");

@@ -10,7 +10,7 @@ namespace ServiceLog {
 
 namespace {
 
-constexpr std::array kSecretKeys { "PASSWRD", "OLDPASSWRD", "NEWPASSWRD", "TALKID", "SESSIONID", "password", "PWD" };
+constexpr std::array kSecretKeys { "PASSWRD", "OLDPASSWRD", "NEWPASSWRD", "TALKID", "SESSIONID", "password", "PWD", "PHONE", "CARDNO" };
 
 bool isSecret(const id& key)
 {

@@ -23,6 +23,9 @@ public:
     static NSString documentsPath(const char* fileName);
     // Runs the statements once through a database queue on the file.
     static void createTables(const NSString& path, std::initializer_list<const char*> statements);
+    // Moves a file SQLite cannot read, or that cannot answer the probe query, out of the way
+    // (beside it, with a suffix) so the store is made anew; true when it was moved.
+    static bool setAsideIfUnreadable(const NSString& path, const char* probe);
     // Named statement parameters; a nil text binds NULL.
     static std::shared_ptr<NSDictionary> named(std::initializer_list<std::pair<const char*, NSString>> values);
 

@@ -12,6 +12,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+// A store that cannot answer this is of another making and is replaced.
+constexpr const char* kLoginProbe = "select area_code,role_code,account,password from login_info limit 1";
+}
+
 std::shared_ptr<UserManager> UserManager::shareInstance()
 {
     static std::once_flag once;
@@ -19,6 +24,7 @@ std::shared_ptr<UserManager> UserManager::shareInstance()
     std::call_once(once, [] {
         shared = ns::construct<UserManager>();
         const std::string path = getDBPath().UTF8String();
+        StoreConnection::setAsideIfUnreadable(getDBPath(), kLoginProbe);
         // The remembered password lies in this file: it is made for its owner alone before
         // SQLite creates it with the usual permissions, and an older file is closed to others.
         const int fd = ::open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
@@ -43,8 +49,14 @@ void UserManager::cacheLoginInfo(const NSString& areaCode, const NSString& role,
     StoreConnection db(getDBPath());
     if (!db)
         return;
-    db->executeUpdate("insert into login_info(area_code,role_code,account,password)values(:area_code,:role_code,:account,:password)",
-        StoreConnection::named({ { "area_code", areaCode }, { "role_code", role }, { "account", account }, { "password", pwd } }));
+    // The old row goes only together with the new one's arrival: a full disk keeps the last login.
+    if (!db->beginTransaction())
+        return;
+    const bool stored = db->executeStatements("delete from login_info")
+        && db->executeUpdate("insert into login_info(area_code,role_code,account,password)values(:area_code,:role_code,:account,:password)",
+            StoreConnection::named({ { "area_code", areaCode }, { "role_code", role }, { "account", account }, { "password", pwd } }));
+    if (!stored || !db->commit())
+        db->rollback();
 }
 
 std::shared_ptr<NSMutableDictionary> UserManager::queryLoginInfo()

@@ -16,6 +16,7 @@ public:
     static NSString getDBPath();
 
     // The region's city code, the role code, the account and the password as typed.
+    // Replaces the remembered login; the old one stays when the new one cannot be stored.
     void cacheLoginInfo(const NSString& areaCode, const NSString& role, const NSString& account, const NSString& pwd);
     // {area_code, role_code, account, password} of the first row; nil when there is none.
     std::shared_ptr<NSMutableDictionary> queryLoginInfo();

@@ -1,11 +1,15 @@
 #include "app/stores/NoticeManager.h"
+#include "app/stores/StoreConnection.h"
 #include "app/stores/UserManager.h"
+#include "library/sqlite/SQDatabase.h"
 
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/TypedValues.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 
 TEST(UserManager, keepsTheLastLoginInAFileOnlyItsOwnerCanRead)
@@ -74,4 +78,68 @@ TEST(NoticeManager, remembersEachOpenedNoticeOnce)
     store->deleteAll();
     EXPECT_FALSE(store->existsNoticeId("GG0001"));
     EXPECT_TRUE(NoticeManager::getDBPath().hasSuffix("/Documents/notice.sqlite"));
+}
+
+TEST(UserManager, aFailedWriteKeepsTheRememberedLogin)
+{
+    auto store = UserManager::shareInstance();
+    store->cacheLoginInfo("510100", "0", "old", "p1");
+    store->cacheLoginInfo("510100", "0", "new", "p2");
+    EXPECT_EQ(ns::stringForKey(store->queryLoginInfo(), "account").UTF8String(), "new");
+
+    // Stands in for a full disk: every insert into the table fails.
+    {
+        StoreConnection db(UserManager::getDBPath());
+        ASSERT_TRUE(db);
+        ASSERT_TRUE(db->executeStatements("create trigger full_disk before insert on login_info begin select raise(abort,'disk full'); end;"));
+    }
+    store->cacheLoginInfo("510100", "0", "lost", "p3");
+    {
+        StoreConnection db(UserManager::getDBPath());
+        db->executeStatements("drop trigger full_disk");
+    }
+    auto login = store->queryLoginInfo();
+    ASSERT_TRUE(login);
+    EXPECT_EQ(ns::stringForKey(login, "account").UTF8String(), "new");
+    EXPECT_EQ(ns::stringForKey(login, "password").UTF8String(), "p2");
+    EXPECT_TRUE(store->deleteLoginInfo());
+}
+
+TEST(StoreConnection, setsAsideAStoreItCannotReadAndLeavesSoundOnesAlone)
+{
+    const char* probe = "select area_code,role_code,account,password from login_info limit 1";
+    auto placed = [](const char* name) {
+        const NSString path = StoreConnection::documentsPath(name);
+        std::filesystem::remove_all(path.UTF8String());
+        return path;
+    };
+    auto setAside = [&](const NSString& path) {
+        const bool moved = StoreConnection::setAsideIfUnreadable(path, probe);
+        EXPECT_FALSE(std::filesystem::exists(path.UTF8String())) << path.UTF8String();
+        return moved;
+    };
+
+    const NSString header = placed("bad-header.sqlite");
+    std::ofstream(header.UTF8String()) << "this is no database at all, only text that fills a page or so";
+    EXPECT_TRUE(setAside(header));
+
+    const NSString sound = placed("sound.sqlite");
+    StoreConnection::createTables(sound, { "create table login_info(myid INTEGER PRIMARY KEY AUTOINCREMENT,area_code NTEXT,role_code NTEXT,account NTEXT,password NTEXT);" });
+    StoreConnection::createTables(sound, { "with recursive n(i) as (select 1 union all select i+1 from n where i<200) "
+                                           "insert into login_info(account) select hex(randomblob(200)) from n;" });
+    EXPECT_FALSE(StoreConnection::setAsideIfUnreadable(sound, probe));
+    EXPECT_FALSE(StoreConnection::setAsideIfUnreadable(placed("absent.sqlite"), probe));
+
+    const NSString truncated = placed("truncated.sqlite");
+    std::filesystem::copy_file(sound.UTF8String(), truncated.UTF8String());
+    std::filesystem::resize_file(truncated.UTF8String(), std::filesystem::file_size(truncated.UTF8String()) / 3);
+    EXPECT_TRUE(setAside(truncated));
+
+    const NSString folder = placed("folder.sqlite");
+    std::filesystem::create_directory(folder.UTF8String());
+    EXPECT_TRUE(setAside(folder));
+
+    const NSString other = placed("other.sqlite");
+    StoreConnection::createTables(other, { "create table login_info(id INTEGER, name TEXT);" });
+    EXPECT_TRUE(setAside(other));
 }

@@ -115,3 +115,12 @@ TEST(ServiceRoad, lostSessionIsPostedInsteadOfAnsweredAndOtherRepliesPassUnchang
     EXPECT_EQ(codes, (std::vector<int> { -4, -3 }));
     NSNotificationCenter::defaultCenter()->removeObserver(token);
 }
+
+TEST(ServiceLog, theLearnersPhoneAndCardNumbersStayOutOfTheLoginReplyLine)
+{
+    const std::string line = ServiceLog::masked(json(R"({"output":{"body":{"array1":{"rowSet":{"row":[
+        {"PHONE":"13800138000","CARDNO":"510104199203154321","NAME":"张三"}]}}}}})"))->description().UTF8String();
+    EXPECT_EQ(line.find("13800138000"), std::string::npos);
+    EXPECT_EQ(line.find("510104199203154321"), std::string::npos);
+    EXPECT_NE(line.find("PHONE"), std::string::npos);
+}

@@ -428,7 +428,6 @@ void ViewController::loginReply(const id& reply, const NSString& roleCode)
     if (auto delegate = AppDelegate::shared())
         delegate->setUser(user);
     auto users = UserManager::shareInstance();
-    users->deleteLoginInfo();
     users->cacheLoginInfo(m_areaCode, roleCode, m_accountField->text(), m_passwordField->text());
     STProgressHUD::dismiss();
     auto navigation = navigationController();
