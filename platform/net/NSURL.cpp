@@ -41,33 +41,41 @@ NSString piece(std::u16string_view text)
     return NSString(std::u16string(text));
 }
 
-// RFC 3986 5.2.4: removes "." and ".." segments.
+// RFC 3986 5.2.4: removes "." and ".." segments. One pass over the input, each output segment
+// appended and dropped at most once, so a path of a million "../" costs no more than its length.
 std::u16string removeDotSegments(std::u16string_view input)
 {
-    std::u16string in(input);
     std::u16string out;
-    while (!in.empty()) {
+    out.reserve(input.size());
+    const auto dropLastSegment = [&out] {
+        size_t slash = out.rfind(u'/');
+        out.erase(slash == std::u16string::npos ? 0 : slash);
+    };
+    size_t at = 0;
+    while (at < input.size()) {
+        const std::u16string_view in = input.substr(at);
         if (in.starts_with(u"../")) {
-            in.erase(0, 3);
-        } else if (in.starts_with(u"./")) {
-            in.erase(0, 2);
-        } else if (in.starts_with(u"/./")) {
-            in.erase(0, 2);
+            at += 3;
+        } else if (in.starts_with(u"./") || in.starts_with(u"/./")) {
+            at += 2;
         } else if (in == u"/.") {
-            in = u"/";
-        } else if (in.starts_with(u"/../") || in == u"/..") {
-            in = in.size() == 3 ? std::u16string(u"/") : in.substr(3);
-            size_t slash = out.rfind(u'/');
-            out.erase(slash == std::u16string::npos ? 0 : slash);
+            out += u'/';
+            break;
+        } else if (in.starts_with(u"/../")) {
+            at += 3;
+            dropLastSegment();
+        } else if (in == u"/..") {
+            dropLastSegment();
+            out += u'/';
+            break;
         } else if (in == u"." || in == u"..") {
-            in.clear();
+            break;
         } else {
-            size_t start = in[0] == '/' ? 1 : 0;
-            size_t next = in.find(u'/', start);
-            if (next == std::u16string::npos)
+            size_t next = in.find(u'/', in[0] == '/' ? 1 : 0);
+            if (next == std::u16string_view::npos)
                 next = in.size();
-            out.append(in, 0, next);
-            in.erase(0, next);
+            out.append(in.substr(0, next));
+            at += next;
         }
     }
     return out;
