@@ -24,6 +24,10 @@ constexpr NSUInteger cacheableBodyLimit = 1024 * 1024;
 // threshold: ordinary replies stay far below, a compression bomb goes far above.
 constexpr NSUInteger maximumInflation = 100;
 constexpr NSUInteger inflationCheckedFrom = 16 * 1024 * 1024;
+constexpr NSUInteger maximumURLLength = 256 * 1024;
+// Folding is obsolete and rare; curl's own copy of the headers costs the whole value again for
+// each folded line, so a reply folding more than this is refused instead of read.
+constexpr NSUInteger maximumFoldedLines = 1000;
 
 std::string methodOnTheWire(const NSString& method)
 {
@@ -113,6 +117,7 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
     m_request = request;
     m_statusCode = 0;
     m_lines.clear();
+    m_folded.clear();
     m_response = nullptr;
     m_holdBody = false;
     m_heldBody = nullptr;
@@ -120,6 +125,8 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
     m_uploaded = 0;
     m_received = 0;
     m_lengthExceeded = false;
+    m_foldedLines = 0;
+    m_headerRefused = false;
     m_trustError = nullptr;
 
     auto URL = request->URL();
@@ -132,6 +139,12 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
     const bool https = scheme.caseInsensitiveCompare("https") == NSOrderedSame;
     if (!http && !https) {
         fail(NSURLErrorWithCode(NSURLErrorUnsupportedURL, URL));
+        return false;
+    }
+    // Longer than any server reads, and than curl's own request buffer: refused as a bad URL
+    // here rather than as curl running out of memory for the request line.
+    if (URL->absoluteString().length() > maximumURLLength) {
+        fail(NSURLErrorWithCode(NSURLErrorBadURL, URL, "The URL is too long."));
         return false;
     }
 
@@ -237,8 +250,12 @@ size_t URLTransfer::onHeader(char* data, size_t size, size_t count, void* transf
 {
     auto* self = static_cast<URLTransfer*>(transfer);
     std::string_view line(data, size * count);
+    const bool folded = !line.empty() && (line.front() == ' ' || line.front() == '\t') && !self->m_lines.empty();
+    if (!folded)
+        self->endFoldedLine();
     if (line.starts_with("HTTP/")) {
         self->m_lines.clear();
+        self->m_foldedLines = 0;
         self->m_statusCode = 0;
         auto space = line.find(' ');
         if (space != std::string_view::npos) {
@@ -251,12 +268,19 @@ size_t URLTransfer::onHeader(char* data, size_t size, size_t count, void* transf
     if (text.empty())
         return size * count;
     // A folded line continues the previous field's value; read alone it could pass for a field.
-    if ((line.front() == ' ' || line.front() == '\t') && !self->m_lines.empty()) {
+    // The pieces gather in one buffer, joined to the value once the field ends.
+    if (folded) {
+        if (++self->m_foldedLines > maximumFoldedLines) {
+            self->m_headerRefused = true;
+            return 0;
+        }
         NSString more = NSString::stringWithUTF8String(text.c_str());
         if (more.isNil())
             more = NSString::initWithBytes(text.data(), text.size(), NSISOLatin1StringEncoding);
-        if (!more.isNil())
-            self->m_lines.back().value = self->m_lines.back().value + " " + more;
+        if (!more.isNil()) {
+            self->m_folded += u' ';
+            self->m_folded += more.view();
+        }
         return size * count;
     }
     auto colon = text.find(':');
@@ -272,10 +296,20 @@ size_t URLTransfer::onHeader(char* data, size_t size, size_t count, void* transf
     return size * count;
 }
 
+void URLTransfer::endFoldedLine()
+{
+    if (m_folded.empty())
+        return;
+    if (!m_lines.empty())
+        m_lines.back().value = m_lines.back().value + NSString(std::move(m_folded));
+    m_folded.clear();
+}
+
 void URLTransfer::finalizeResponse()
 {
     if (m_response || !m_handle)
         return;
+    endFoldedLine();
     auto URL = m_request->URL();
     m_response = NSHTTPURLResponse::responseWithURL(URL, m_statusCode, "HTTP/1.1", m_lines);
     if (m_request->HTTPShouldHandleCookies()) {
@@ -830,7 +864,8 @@ std::shared_ptr<NSError> URLTransfer::errorForResult(CURLcode result) const
     long sent = 0;
     if (m_handle)
         curl_easy_getinfo(m_handle, CURLINFO_REQUEST_SIZE, &sent);
-    if (result == CURLE_UNSUPPORTED_PROTOCOL || result == CURLE_WEIRD_SERVER_REPLY || (result == CURLE_OUT_OF_MEMORY && sent > 0))
+    if (result == CURLE_UNSUPPORTED_PROTOCOL || result == CURLE_WEIRD_SERVER_REPLY || (result == CURLE_OUT_OF_MEMORY && sent > 0)
+        || m_headerRefused)
         return NSURLErrorWithCode(NSURLErrorBadServerResponse, URL, "The server's reply could not be read.");
     NSInteger code;
     switch (result) {

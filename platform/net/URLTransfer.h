@@ -62,6 +62,7 @@ private:
 
     bool startRequest(const std::shared_ptr<NSURLRequest>& request);
     void releaseHandle();
+    void endFoldedLine();
     void finalizeResponse();
     void queue(Event event);
     int checkServerTrust();
@@ -105,6 +106,8 @@ private:
     // authentication rounds); the last one counts.
     NSInteger m_statusCode { 0 };
     std::vector<NSHTTPURLResponse::HeaderLine> m_lines;
+    // Folded continuations of the last line, not yet joined to its value.
+    std::u16string m_folded;
     std::shared_ptr<NSHTTPURLResponse> m_response;
     bool m_responseDelivered { false };
     // A redirect or an authentication challenge holds the body back until it is decided.
@@ -117,6 +120,9 @@ private:
     // Body bytes of this attempt after content decoding, and whether they passed the bounds.
     NSUInteger m_received { 0 };
     bool m_lengthExceeded { false };
+    // Folded lines in this reply's header, and whether there were too many to read.
+    NSUInteger m_foldedLines { 0 };
+    bool m_headerRefused { false };
 
     NSInteger m_redirectCount { 0 };
     Pending m_pending { Pending::none };
