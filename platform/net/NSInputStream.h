@@ -10,7 +10,9 @@ class NSInputStream : public NSStream {
     NS_OBJECT(NSInputStream, NSStream)
 public:
     static std::shared_ptr<NSInputStream> inputStreamWithData(const std::shared_ptr<NSData>& data);
-    // Nil for a nil path; a file that cannot be opened puts the stream in the error state on open.
+    // Nil for a nil path; a file that cannot be opened, or is no regular file on disk (a FIFO, a
+    // device, a folder, the kernel's own files), puts the stream in the error state on open,
+    // which never waits.
     static std::shared_ptr<NSInputStream> inputStreamWithFileAtPath(const NSString& path);
     ~NSInputStream() override;
 
