@@ -27,6 +27,14 @@ enum : NSTextCheckingType {
     NSTextCheckingTypeTransitInformation = 1ull << 12,
 };
 using NSTextCheckingTypes = std::uint64_t;
+
+// Keys of the components of an address and of transit information.
+inline constexpr const char* NSTextCheckingNameKey = "Name";
+inline constexpr const char* NSTextCheckingStreetKey = "Street";
+inline constexpr const char* NSTextCheckingCityKey = "City";
+inline constexpr const char* NSTextCheckingStateKey = "State";
+inline constexpr const char* NSTextCheckingAirlineKey = "Airline";
+inline constexpr const char* NSTextCheckingFlightKey = "Flight";
 inline constexpr NSTextCheckingTypes NSTextCheckingAllSystemTypes = 0xffffffffull;
 inline constexpr NSTextCheckingTypes NSTextCheckingAllCustomTypes = 0xffffffffull << 32;
 inline constexpr NSTextCheckingTypes NSTextCheckingAllTypes = NSTextCheckingAllSystemTypes | NSTextCheckingAllCustomTypes;

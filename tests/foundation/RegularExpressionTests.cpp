@@ -1,6 +1,8 @@
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSDataDetector.h"
 #include "platform/foundation/NSRegularExpression.h"
+#include "platform/foundation/NSTimeZone.h"
+#include "platform/foundation/TypedValues.h"
 
 #include <gtest/gtest.h>
 
@@ -165,4 +167,77 @@ TEST(TextCheckingResult, carriesWhatWasFound)
     auto date = NSTextCheckingResult::dateCheckingResultWithRange(NSMakeRange(0, 1), NSDate::dateWithTimeIntervalSinceReferenceDate(0), nullptr, 60);
     EXPECT_EQ(date->duration(), 60);
     EXPECT_EQ(date->rangeAtIndex(1).location, NSNotFound);
+}
+
+namespace {
+
+std::vector<std::string> found(NSTextCheckingTypes types, const NSString& text)
+{
+    auto detector = NSDataDetector::dataDetectorWithTypes(types);
+    std::vector<std::string> out;
+    for (const auto& result : detector->matches(text, 0, whole(text)))
+        out.push_back(text.substringWithRange(result->range()).UTF8String());
+    return out;
+}
+
+} // namespace
+
+TEST(DataDetector, findsPhoneNumbersButNotOtherRunsOfDigits)
+{
+    EXPECT_EQ(found(NSTextCheckingTypePhoneNumber, "手机13812345678，座机028-12345678转8，服务400-800-1234"),
+        (std::vector<std::string> { "13812345678", "028-12345678", "400-800-1234" }));
+    EXPECT_EQ(found(NSTextCheckingTypePhoneNumber, "+86 138 1234 5678 或 (028)87654321"),
+        (std::vector<std::string> { "+86 138 1234 5678", "(028)87654321" }));
+    // Too long, an order number, a score.
+    EXPECT_TRUE(found(NSTextCheckingTypePhoneNumber, "订单1381234567890 得分98.5 学时16").empty());
+    auto detector = NSDataDetector::dataDetectorWithTypes(NSTextCheckingTypePhoneNumber);
+    const NSString text = "电话13812345678";
+    auto result = detector->firstMatchInString(text, 0, whole(text));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->resultType(), NSTextCheckingTypePhoneNumber);
+    EXPECT_EQ(result->phoneNumber(), "13812345678");
+}
+
+TEST(DataDetector, findsDatesThatExistInTheDefaultTimeZone)
+{
+    const auto zone = NSTimeZone::defaultTimeZone();
+    NSTimeZone::setDefaultTimeZone(NSTimeZone::timeZoneWithName("Asia/Shanghai"));
+    auto detector = NSDataDetector::dataDetectorWithTypes(NSTextCheckingTypeDate);
+    const NSString text = "2015-04-15 14:30考试，2015年5月1日放假，2015-02-30无效，版本1.5.2";
+    const auto results = detector->matches(text, 0, whole(text));
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(text.substringWithRange(results[0]->range()), "2015-04-15 14:30");
+    EXPECT_EQ(results[0]->date()->timeIntervalSince1970(), 1429079400);
+    EXPECT_EQ(text.substringWithRange(results[1]->range()), "2015年5月1日");
+    EXPECT_EQ(results[1]->date()->timeIntervalSince1970(), 1430409600);
+    EXPECT_EQ(found(NSTextCheckingTypeDate, "下次4月15日见").size(), 1u);
+    NSTimeZone::setDefaultTimeZone(zone);
+}
+
+TEST(DataDetector, findsAddressesAndFlightsWithTheirComponents)
+{
+    auto detector = NSDataDetector::dataDetectorWithTypes(NSTextCheckingTypeAddress | NSTextCheckingTypeTransitInformation);
+    const NSString text = "考场：四川省成都市武侯区科华北路65号，考官乘CA4103航班，编号JL0001";
+    const auto results = detector->matches(text, 0, whole(text));
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0]->resultType(), NSTextCheckingTypeAddress);
+    EXPECT_EQ(text.substringWithRange(results[0]->range()), "四川省成都市武侯区科华北路65号");
+    EXPECT_EQ(ns::stringForKey(results[0]->addressComponents(), NSTextCheckingStateKey), "四川省");
+    EXPECT_EQ(ns::stringForKey(results[0]->addressComponents(), NSTextCheckingCityKey), "成都市");
+    EXPECT_EQ(ns::stringForKey(results[0]->addressComponents(), NSTextCheckingStreetKey), "武侯区科华北路65号");
+    EXPECT_EQ(results[1]->resultType(), NSTextCheckingTypeTransitInformation);
+    EXPECT_EQ(ns::stringForKey(results[1]->components(), NSTextCheckingAirlineKey), "CA");
+    EXPECT_EQ(ns::stringForKey(results[1]->components(), NSTextCheckingFlightKey), "4103");
+}
+
+TEST(DataDetector, keepsEachKindToItsOwnTextWhenSeveralAreAsked)
+{
+    auto detector = NSDataDetector::dataDetectorWithTypes(NSTextCheckingTypeLink | NSTextCheckingTypePhoneNumber | NSTextCheckingTypeDate);
+    const NSString text = "见 http://x.cn/2015-04-15/13812345678 或致电13812345678，2015-04-15截止";
+    std::vector<NSTextCheckingType> types;
+    for (const auto& result : detector->matches(text, 0, whole(text)))
+        types.push_back(result->resultType());
+    EXPECT_EQ(types, (std::vector<NSTextCheckingType> { NSTextCheckingTypeLink, NSTextCheckingTypePhoneNumber, NSTextCheckingTypeDate }));
+    // Only the kinds asked for.
+    EXPECT_EQ(found(NSTextCheckingTypeLink, "致电13812345678"), std::vector<std::string> {});
 }
