@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -222,24 +223,46 @@ NSString NSData::base64EncodedStringWithOptions(NSDataBase64EncodingOptions opti
     return NSString(out);
 }
 
-bool NSData::writeToFile(const NSString& path, bool atomically, NSErrorPointer error) const
+namespace {
+
+// A name beside the target that nobody else holds, opened with the mode given (less the umask),
+// so the copy is never readable by more people than the finished file.
+int openTemporaryBeside(const std::string& target, mode_t mode, std::string& name)
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::minstd_rand generator(std::random_device {}());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + ".tmp-";
+        for (int i = 0; i < 6; ++i)
+            name.push_back(letters[generator() % (sizeof letters - 1)]);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+} // namespace
+
+bool NSData::writeToFile(const NSString& path, NSDataWritingOptions options, NSErrorPointer error) const
 {
     const std::string target = path.UTF8String();
     if (target.empty()) {
         NSSetError(error, fileError(NSFileWriteInvalidFileNameError, path, EINVAL));
         return false;
     }
-    std::string written = target;
-    if (atomically) {
-        written = target + ".tmp-XXXXXX";
-        int fd = ::mkstemp(written.data());
+    const bool ownerOnly = (options & NSDataWritingFileProtectionComplete) != 0;
+    const mode_t mode = ownerOnly ? 0600 : 0666;
+    if (options & NSDataWritingAtomic) {
+        std::string written;
+        int fd = openTemporaryBeside(target, mode, written);
         if (fd < 0) {
             const int code = errno;
             NSSetError(error, fileError(code == EACCES ? NSFileWriteNoPermissionError
                                       : (code == ENOSPC ? NSFileWriteOutOfSpaceError : NSFileWriteUnknownError), path, code));
             return false;
         }
-        ::fchmod(fd, 0644);
         bool ok = writeAll(fd, m_bytes.data(), m_bytes.size()) && ::fsync(fd) == 0;
         const int code = errno;
         ok = (::close(fd) == 0) && ok;
@@ -251,12 +274,15 @@ bool NSData::writeToFile(const NSString& path, bool atomically, NSErrorPointer e
         }
         return true;
     }
-    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) {
         const int code = errno;
         NSSetError(error, fileError(code == EACCES ? NSFileWriteNoPermissionError : NSFileWriteUnknownError, path, code));
         return false;
     }
+    // An existing file keeps its mode on open; one kept for its owner is closed to others now.
+    if (ownerOnly)
+        ::fchmod(fd, 0600);
     bool ok = writeAll(fd, m_bytes.data(), m_bytes.size());
     const int code = errno;
     ok = (::close(fd) == 0) && ok;

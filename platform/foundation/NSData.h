@@ -15,6 +15,8 @@ enum : NSUInteger {
     NSDataReadingMappedIfSafe = 1,
     NSDataReadingUncached = 2,
     NSDataWritingAtomic = 1,
+    // Here: the file is made readable and writable by its owner alone, whatever the umask.
+    NSDataWritingFileProtectionComplete = 0x20000000,
 };
 
 using NSDataBase64EncodingOptions = NSUInteger;
@@ -53,11 +55,12 @@ public:
     NSString base64EncodedStringWithOptions(NSDataBase64EncodingOptions options = 0) const;
     // Writes the bytes; atomically means through a temporary file renamed over the target, so a
     // reader never sees half a file and a failed write leaves the old one.
-    bool writeToFile(const NSString& path, bool atomically, NSErrorPointer error = nullptr) const;
-    bool writeToFile(const NSString& path, NSDataWritingOptions options, NSErrorPointer error) const
+    // A new file follows the process's umask; an atomic write leaves no other name behind.
+    bool writeToFile(const NSString& path, bool atomically, NSErrorPointer error = nullptr) const
     {
-        return writeToFile(path, (options & NSDataWritingAtomic) != 0, error);
+        return writeToFile(path, atomically ? NSDataWritingOptions(NSDataWritingAtomic) : NSDataWritingOptions(0), error);
     }
+    bool writeToFile(const NSString& path, NSDataWritingOptions options, NSErrorPointer error) const;
 
     NSString description() const override;
     bool isEqual(const id& other) const override;

@@ -5,8 +5,12 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSPathUtilities.h"
 #include "platform/foundation/NeverDestroyed.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/foundation/PropertyListNode.h"
+#include "platform/foundation/PropertyListSalvage.h"
 #include "platform/foundation/TypedValues.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -18,6 +22,42 @@ std::shared_ptr<NSUserDefaults>& sharedSlot()
 }
 
 constexpr const char* fallbackIdentifier = "org.corvane.client";
+
+// Preferences are a few kilobytes; a file far beyond that is damaged, and reading it whole would
+// hold up the start and its memory for nothing.
+constexpr std::uintmax_t kLargestPreferencesFile = 4 << 20;
+
+// Copies a write left behind when the process died before renaming them into place.
+void removeStaleCopies(const std::filesystem::path& file)
+{
+    const std::string prefix = file.filename().string() + ".tmp-";
+    std::error_code failure;
+    for (std::filesystem::directory_iterator it(file.parent_path(), failure), end; !failure && it != end; it.increment(failure)) {
+        if (it->path().filename().string().starts_with(prefix))
+            std::filesystem::remove(it->path(), failure);
+    }
+}
+
+// What can be read of the file: all of it, the entries before the damage, or nothing when it is
+// far too large to be preferences.
+std::shared_ptr<NSDictionary> readPreferences(const NSString& path)
+{
+    std::error_code failure;
+    const std::string file = path.UTF8String();
+    const auto size = std::filesystem::file_size(file, failure);
+    if (failure)
+        return nullptr;
+    if (size > kLargestPreferencesFile) {
+        NSLog("Preferences file of %llu bytes taken as damaged: %@", static_cast<unsigned long long>(size), path);
+        return nullptr;
+    }
+    auto data = NSData::dataWithContentsOfFile(path);
+    if (auto whole = ns::cast<NSDictionary>(PropertyListNode::parse(data).toObject(PropertyListNode::Mutability::Immutable)))
+        return whole;
+    auto salvaged = PropertyListSalvage::readableEntries(data);
+    NSLog("Damaged preferences file, %lu entries read: %@", static_cast<unsigned long>(salvaged ? salvaged->count() : 0), path);
+    return salvaged;
+}
 
 } // namespace
 
@@ -48,10 +88,12 @@ void NSUserDefaults::resetStandardUserDefaults()
 void NSUserDefaults::init(const NSString& path)
 {
     m_path = path;
-    // A damaged file reads as no preferences rather than stopping the application.
-    auto stored = ns::cast<NSDictionary>(
-        PropertyListNode::parse(NSData::dataWithContentsOfFile(path)).toObject(PropertyListNode::Mutability::Immutable));
-    if (stored)
+    removeStaleCopies(path.UTF8String());
+    // A file written by an older build may still be open to others.
+    std::error_code failure;
+    std::filesystem::permissions(path.UTF8String(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, failure);
+    // A damaged file never stops the application: what can be read of it is kept.
+    if (auto stored = readPreferences(path))
         m_values->addEntriesFromDictionary(stored);
 }
 
@@ -185,7 +227,8 @@ bool NSUserDefaults::synchronize()
         data = PropertyListNode::fromObject(m_values).serialize(PropertyListNode::Format::Binary);
         m_dirty = false;
     }
-    if (data && data->writeToFile(m_path, true))
+    // The preferences hold the session id and cookies: nobody but the user may read them.
+    if (data && data->writeToFile(m_path, NSDataWritingAtomic | NSDataWritingFileProtectionComplete, nullptr))
         return true;
     std::lock_guard lock(m_mutex);
     m_dirty = true;

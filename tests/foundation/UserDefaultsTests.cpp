@@ -2,10 +2,15 @@
 #include "platform/foundation/NSPathUtilities.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/foundation/PropertyListNode.h"
 
 #include "tests/support/OtherProcess.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include <sys/stat.h>
 
@@ -222,4 +227,131 @@ TEST(PropertyListSerialization, refusesHostileNestingWithoutExhaustingTheStack)
         xml += "</array>";
     xml += "</plist>";
     EXPECT_FALSE(NSPropertyListSerialization::propertyListWithData(NSData::dataWithBytes(xml.data(), xml.size()), 0, nullptr));
+}
+
+namespace {
+
+// The file's preferences made anew: the region first, then the session, as a login leaves them.
+NSString writeLoginPreferences()
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    auto keys = defaults->dictionaryRepresentation()->allKeys();
+    for (NSUInteger i = 0; i < keys->count(); ++i)
+        defaults->removeObjectForKey(NSString::fromId(keys->objectAtIndex(i)));
+    defaults->setObject(NSString("成都市"), "DEPNAME");
+    defaults->setObject(NSString("510000"), "PROVINCE");
+    defaults->setObject(NSString("7F3A90C2B1D84E6FA0C1"), "SESSIONID");
+    defaults->setObject(NSData::dataWithBytes(std::vector<std::uint8_t>(600, 0x5a)), "sessionCookies");
+    EXPECT_TRUE(defaults->synchronize());
+    const NSString path = defaults->filePath();
+    NSUserDefaults::resetStandardUserDefaults();
+    return path;
+}
+
+mode_t modeOf(const NSString& path)
+{
+    struct stat info {};
+    ::stat(path.UTF8String().c_str(), &info);
+    return info.st_mode & 0777;
+}
+
+} // namespace
+
+TEST(UserDefaults, aFileCutShortOrOverwrittenKeepsTheEntriesBeforeTheDamage)
+{
+    const NSString path = writeLoginPreferences();
+    const std::string file = path.UTF8String();
+    const auto whole = std::filesystem::file_size(file);
+
+    // Cut: the trailer and the offset table are gone.
+    std::filesystem::resize_file(file, whole - 48);
+    auto cut = NSUserDefaults::standardUserDefaults();
+    EXPECT_EQ(cut->stringForKey("DEPNAME"), "成都市");
+    EXPECT_EQ(cut->stringForKey("PROVINCE"), "510000");
+    // Half a value is no value: what comes back is whole.
+    if (auto cookies = cut->dataForKey("sessionCookies")) {
+        EXPECT_EQ(cookies->length(), 600u);
+    }
+
+    // Overwritten from the middle of the cookies on, trailer included.
+    writeLoginPreferences();
+    {
+        std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
+        stream.seekp(std::streamoff(whole / 2));
+        const std::string noise(whole - whole / 2, '\xee');
+        stream.write(noise.data(), std::streamsize(noise.size()));
+    }
+    auto overwritten = NSUserDefaults::standardUserDefaults();
+    EXPECT_EQ(overwritten->stringForKey("DEPNAME"), "成都市");
+    EXPECT_EQ(overwritten->stringForKey("PROVINCE"), "510000");
+    if (auto cookies = overwritten->dataForKey("sessionCookies")) {
+        EXPECT_EQ(cookies->length(), 600u);
+    }
+
+    // What was read is written back whole on the next save.
+    overwritten->setBool(true, "saved");
+    ASSERT_TRUE(overwritten->synchronize());
+    NSUserDefaults::resetStandardUserDefaults();
+    EXPECT_TRUE(ns::cast<NSDictionary>(PropertyListNode::parse(NSData::dataWithContentsOfFile(path)).toObject()));
+    EXPECT_EQ(NSUserDefaults::standardUserDefaults()->stringForKey("DEPNAME"), "成都市");
+}
+
+TEST(UserDefaults, aPreferencesFileOfManyMegabytesIsTakenAsDamaged)
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setObject(NSString("成都市"), "DEPNAME");
+    defaults->setObject(NSData::dataWithBytes(std::vector<std::uint8_t>(5 << 20, 1)), "bulk");
+    ASSERT_TRUE(defaults->synchronize());
+    NSUserDefaults::resetStandardUserDefaults();
+
+    auto reopened = NSUserDefaults::standardUserDefaults();
+    EXPECT_EQ(reopened->objectForKey("DEPNAME"), nullptr);
+    EXPECT_EQ(reopened->objectForKey("bulk"), nullptr);
+    reopened->setObject(NSString("510000"), "PROVINCE");
+    ASSERT_TRUE(reopened->synchronize());
+    EXPECT_LT(std::filesystem::file_size(reopened->filePath().UTF8String()), 4096u);
+}
+
+TEST(UserDefaults, thePreferencesAreTheOwnersAloneAndOtherFilesFollowTheUmask)
+{
+    const mode_t previous = ::umask(022);
+    const NSString path = writeLoginPreferences();
+    EXPECT_EQ(modeOf(path), 0600u);
+
+    // A file left open to others by an older build is closed on start.
+    ::chmod(path.UTF8String().c_str(), 0644);
+    NSUserDefaults::standardUserDefaults();
+    EXPECT_EQ(modeOf(path), 0600u);
+
+    const NSString other = NSTemporaryDirectory().stringByAppendingPathComponent("modes.bin");
+    auto bytes = NSData::dataWithBytes("photo", 5);
+    for (const auto& [mask, expected] : std::vector<std::pair<mode_t, mode_t>> { { 022, 0644 }, { 002, 0664 }, { 077, 0600 } }) {
+        ::umask(mask);
+        ::unlink(other.UTF8String().c_str());
+        ASSERT_TRUE(bytes->writeToFile(other, true));
+        EXPECT_EQ(modeOf(other), expected) << std::oct << mask;
+        ::unlink(other.UTF8String().c_str());
+        ASSERT_TRUE(bytes->writeToFile(other, false));
+        EXPECT_EQ(modeOf(other), expected) << std::oct << mask;
+    }
+    ::umask(previous);
+}
+
+TEST(UserDefaults, copiesLeftByAnInterruptedSaveAreRemovedOnStart)
+{
+    const NSString path = writeLoginPreferences();
+    const std::filesystem::path file = path.UTF8String();
+    const auto folder = file.parent_path();
+    for (const char* suffix : { ".tmp-a1B2c3", ".tmp-ZZZZZZ" })
+        std::ofstream(folder / (file.filename().string() + suffix)) << "half a save";
+    std::ofstream(folder / "other.plist.tmp-a1B2c3") << "not ours";
+
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    EXPECT_EQ(defaults->stringForKey("DEPNAME"), "成都市");
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string> { file.filename().string(), "other.plist.tmp-a1B2c3" }));
+    std::filesystem::remove(folder / "other.plist.tmp-a1B2c3");
 }
