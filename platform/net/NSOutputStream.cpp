@@ -27,7 +27,7 @@ bool NSOutputStream::openLocked()
     if (m_memory)
         return true;
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (m_append ? O_APPEND : O_TRUNC);
-    m_fd = ::open(m_path.UTF8String().c_str(), flags, 0644);
+    m_fd = ::open(m_path.UTF8String().c_str(), flags, 0666);
     if (m_fd < 0) {
         failLocked(errno);
         return false;

@@ -18,6 +18,8 @@
 namespace {
 
 constexpr NSInteger maximumRedirects = 16;
+// A load, redirects included, ends after this many idle time-outs however steadily bytes come.
+constexpr double kWholeLoadTimeoutFactor = 4;
 // Bodies above this size are not offered to the URL cache.
 constexpr NSUInteger cacheableBodyLimit = 1024 * 1024;
 // Compressed bodies may inflate this many times over their bytes on the wire, once past the
@@ -41,6 +43,31 @@ std::string methodOnTheWire(const NSString& method)
             return upper;
     }
     return text;
+}
+
+bool carriesBody(const NSURLRequest& request)
+{
+    if (request.HTTPBodyStream())
+        return true;
+    const auto body = request.HTTPBody();
+    return body && body->length() > 0;
+}
+
+NSInteger portOrDefault(const std::shared_ptr<NSURL>& URL)
+{
+    if (auto port = URL->port())
+        return port->integerValue();
+    return URL->scheme().caseInsensitiveCompare("https") == NSOrderedSame ? 443 : 80;
+}
+
+bool sameOrigin(const std::shared_ptr<NSURL>& one, const std::shared_ptr<NSURL>& other)
+{
+    if (!one || !other)
+        return false;
+    const auto a = one->absoluteURL();
+    const auto b = other->absoluteURL();
+    return a->scheme().caseInsensitiveCompare(b->scheme()) == NSOrderedSame && a->host().caseInsensitiveCompare(b->host()) == NSOrderedSame
+        && portOrDefault(a) == portOrDefault(b);
 }
 
 bool isRedirectStatus(NSInteger status)
@@ -237,6 +264,7 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
     }
 
     resetTimeout();
+    startDeadline();
     if (!m_loop->add(m_handle, shared_from_this())) {
         m_loop->retire(m_handle);
         m_handle = nullptr;
@@ -676,6 +704,12 @@ void URLTransfer::followRedirect()
         next->setHTTPBody(nullptr);
         next->setValue(nullptr, "Content-Type");
         next->setValue(nullptr, "Content-Length");
+    } else if (keepsMethod && carriesBody(*m_request) && !sameOrigin(m_request->URL(), location)) {
+        // The body (a login form, say) was meant for the server that was asked, not for
+        // whatever server a redirect names.
+        fail(NSURLErrorWithCode(NSURLErrorRedirectToNonExistentLocation, m_request->URL(),
+            "The redirect would send the request's body to another server."));
+        return;
     } else if (keepsMethod && m_request->HTTPBodyStream()) {
         auto target = delegate();
         auto stream = target ? target->needNewBodyStream(*target.connection, m_request).value_or(nullptr) : nullptr;
@@ -814,10 +848,33 @@ void URLTransfer::end()
         m_timeoutTimer->invalidate();
         m_timeoutTimer = nullptr;
     }
+    if (m_deadlineTimer) {
+        m_deadlineTimer->invalidate();
+        m_deadlineTimer = nullptr;
+    }
     releaseHandle();
     if (m_bodyStream)
         m_bodyStream->close();
     m_challenge = nullptr;
+}
+
+void URLTransfer::startDeadline()
+{
+    const NSTimeInterval interval = m_request ? m_request->timeoutInterval() : 0;
+    if (m_ended || m_deadlineTimer || interval <= 0)
+        return;
+    // The idle time-out alone lets a reply that trickles in a byte at a time run for ever.
+    std::weak_ptr<URLTransfer> weakSelf = weak_from_this();
+    m_deadlineTimer = NSTimer::timerWithTimeInterval(interval * kWholeLoadTimeoutFactor, [weakSelf](const std::shared_ptr<NSTimer>&) {
+        if (auto transfer = weakSelf.lock()) {
+            transfer->m_deadlineTimer = nullptr;
+            transfer->fail(NSURLErrorWithCode(NSURLErrorTimedOut, transfer->m_request ? transfer->m_request->URL() : nullptr,
+                "The request timed out."));
+        }
+    }, false);
+    auto runLoop = NSRunLoop::currentRunLoop();
+    for (const auto& mode : m_loop->modes())
+        runLoop->addTimer(m_deadlineTimer, NSString(mode));
 }
 
 void URLTransfer::resetTimeout()

@@ -78,6 +78,7 @@ private:
     void end();
     void letGoOfConnection();
     void resetTimeout();
+    void startDeadline();
     void timeoutFired();
     // The delegate with the connection it is told about, both kept for the call; empty once the
     // load is over or the connection is cancelled or gone.
@@ -143,5 +144,7 @@ private:
     std::shared_ptr<NSURLCredential> m_clientCredential;
 
     std::shared_ptr<NSTimer> m_timeoutTimer;
+    // Counts from the load's first request, whatever arrives.
+    std::shared_ptr<NSTimer> m_deadlineTimer;
     bool m_ended { false };
 };
