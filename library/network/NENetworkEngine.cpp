@@ -1,10 +1,12 @@
 #include "library/network/NENetworkEngine.h"
 
+#include "library/network/CacheFileSeal.h"
 #include "library/network/NSDate_RFC1123.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSKeyedArchiver.h"
 #include "platform/foundation/NSKeyedUnarchiver.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSPathUtilities.h"
@@ -387,6 +389,7 @@ void NENetworkEngine::useCache()
         bool isDirectory = false;
         if (!NSFileManager::defaultManager()->fileExistsAtPath(cacheDirectoryName(), &isDirectory) || !isDirectory)
             NSFileManager::defaultManager()->createDirectoryAtPath(cacheDirectoryName(), true, nullptr);
+        CacheFileSeal::removeStaleCopies(cacheDirectoryName());
         if (auto data = NSData::dataWithContentsOfFile(indexFilePath())) {
             if (auto index = ns::cast<NSDictionary>(NSPropertyListSerialization::propertyListWithData(data, 0, nullptr)))
                 m_cacheInvalidationParams = index->mutableCopyDictionary();
@@ -413,11 +416,20 @@ std::shared_ptr<NSData> NENetworkEngine::cachedDataForOperation(const NENetworkO
             return;
         }
         const NSString path = cacheDirectoryName().stringByAppendingPathComponent(key);
-        if (NSFileManager::defaultManager()->fileExistsAtPath(path)) {
-            found = NSData::dataWithContentsOfFile(path);
-            if (found)
-                saveCacheDataOnCacheQueue(found, key);
+        auto state = CacheFileSeal::State::Missing;
+        auto stored = CacheFileSeal::read(path, &state);
+        const bool damaged = state == CacheFileSeal::State::Damaged || state == CacheFileSeal::State::Unsealed
+            || (state == CacheFileSeal::State::Unverifiable && stored && stored->length() == 0);
+        if (damaged) {
+            // Served, it would answer the request with whatever the file now holds.
+            NSLog("Damaged engine cache entry removed: %@", path);
+            NSFileManager::defaultManager()->removeItemAtPath(path);
+            m_cacheInvalidationParams->removeObjectForKey(key);
+            return;
         }
+        found = stored;
+        if (found)
+            saveCacheDataOnCacheQueue(found, key);
     });
     return found;
 }
@@ -440,7 +452,7 @@ void NENetworkEngine::saveCacheDataOnCacheQueue(const std::shared_ptr<NSData>& d
     m_memoryCacheKeys.insert(m_memoryCacheKeys.begin(), key);
     if (m_memoryCacheKeys.size() >= cacheMemoryCost()) {
         const NSString last = m_memoryCacheKeys.back();
-        writeAtomically(m_memoryCache[last], cacheDirectoryName().stringByAppendingPathComponent(last));
+        CacheFileSeal::write(cacheDirectoryName().stringByAppendingPathComponent(last), m_memoryCache[last]);
         m_memoryCacheKeys.pop_back();
         m_memoryCache.erase(last);
     }
@@ -494,7 +506,7 @@ NSUInteger NENetworkEngine::memoryCacheCount()
 void NENetworkEngine::flushOnCacheQueue()
 {
     for (const auto& [key, data] : m_memoryCache)
-        writeAtomically(data, cacheDirectoryName().stringByAppendingPathComponent(key));
+        CacheFileSeal::write(cacheDirectoryName().stringByAppendingPathComponent(key), data);
     m_memoryCache.clear();
     m_memoryCacheKeys.clear();
     writeAtomically(NSPropertyListSerialization::dataWithPropertyList(m_cacheInvalidationParams, NSPropertyListXMLFormat_v1_0, 0),

@@ -5,6 +5,7 @@
 #include "library/network/NSData_NEBase64.h"
 #include "library/network/NSDictionary_RequestEncoding.h"
 #include "library/network/NSString_NEEngineAdditions.h"
+#include "library/network/RQTypedRequestOperations.h"
 #include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSDate.h"
@@ -459,7 +460,7 @@ id NENetworkOperation::responseJSON() const
     return data && data->length() ? JSONCodecDeserializing::objectFromJSONData(data) : nullptr;
 }
 
-void NENetworkOperation::responseJSONWithCompletionHandler(JSONBlock handler) const
+void NENetworkOperation::responseJSONWithOptions(NSUInteger options, JSONBlock handler) const
 {
     if (!handler)
         return;
@@ -470,10 +471,28 @@ void NENetworkOperation::responseJSONWithCompletionHandler(JSONBlock handler) co
     }
     // Both answers come on the main queue: a caller must not meet its handler on a thread it
     // does not expect just because the reply was no JSON.
-    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0), [data, handler] {
-        id object = data->length() ? JSONCodecDeserializing::objectFromJSONData(data) : nullptr;
+    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0), [data, options, handler] {
+        const bool mutableContainers = options & NSJSONReadingMutableContainers;
+        auto parse = [mutableContainers](const std::shared_ptr<NSData>& bytes) {
+            return mutableContainers ? JSONCodecDeserializing::mutableObjectFromJSONData(bytes) : JSONCodecDeserializing::objectFromJSONData(bytes);
+        };
+        id object = data->length() ? parse(data) : nullptr;
+        if (!object && data->length() && (options & NSJSONReadingAllowFragments)) {
+            // The decoder reads collections only: a lone value is read as an array's one element.
+            std::vector<std::uint8_t> wrapped { '[' };
+            wrapped.insert(wrapped.end(), data->bytes(), data->bytes() + data->length());
+            wrapped.push_back(']');
+            if (auto array = ns::cast<NSArray>(parse(NSData::dataWithBytes(std::move(wrapped)))); array && array->count() == 1)
+                object = array->objectAtIndex(0);
+        }
         dispatch_async(dispatch_get_main_queue(), [object, handler] { handler(object); });
     });
+}
+
+std::shared_ptr<SecTrust> NENetworkOperation::serverTrust() const
+{
+    std::lock_guard lock(m_lock);
+    return m_serverTrust.lock();
 }
 
 // Read-only views.
@@ -926,6 +945,10 @@ bool NENetworkOperation::willSendRequestForAuthenticationChallenge(NSURLConnecti
     }
     if (method == NSURLAuthenticationMethodServerTrust) {
         const auto& trust = space->serverTrust();
+        {
+            std::lock_guard lock(m_lock);
+            m_serverTrust = trust;
+        }
         SecTrustResultType result = kSecTrustResultInvalid;
         const bool trusted = SecTrustEvaluate(trust, &result) == errSecSuccess
             && (result == kSecTrustResultProceed || result == kSecTrustResultUnspecified);

@@ -24,6 +24,7 @@
 #include <mutex>
 #include <vector>
 
+class SecTrust;
 class UIImage;
 class UILocalNotification;
 
@@ -126,7 +127,13 @@ public:
     std::shared_ptr<UIImage> responseImage() const;
     void decompressedResponseImageOfSize(CGSize size, ImageBlock handler) const;
     id responseJSON() const;
-    void responseJSONWithCompletionHandler(JSONBlock handler) const;
+    void responseJSONWithCompletionHandler(JSONBlock handler) const { responseJSONWithOptions(0, std::move(handler)); }
+    // Parsed off the main thread with the platform's JSON reading options; the answer, nil when
+    // the body is no JSON, comes on the main queue.
+    void responseJSONWithOptions(NSUInteger options, JSONBlock handler) const;
+
+    // The server trust of the last server-trust challenge; not kept alive by the operation.
+    std::shared_ptr<SecTrust> serverTrust() const;
 
     // Read-only views.
     NSString url() const;
@@ -295,4 +302,5 @@ private:
     // The multipart body of a running operation, streamed from this file.
     NSString m_bodyFilePath;
     bool m_bodyStreamIsOwn { false };
+    std::weak_ptr<SecTrust> m_serverTrust;
 };

@@ -1,9 +1,11 @@
 #include "library/network/RIImageCache.h"
 
+#include "library/network/CacheFileSeal.h"
 #include "library/network/RIImageDecoding.h"
 #include "platform/crypto/CommonDigest.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSPathUtilities.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIApplication.h"
@@ -92,6 +94,7 @@ void RIImageCache::init(const NSString& ns)
     NSString caches = paths && paths->count() ? ns::stringValue(paths->objectAtIndex(0)) : NSTemporaryDirectory();
     m_diskCachePath = caches.stringByAppendingPathComponent(fullNamespace);
     dispatch_sync(m_ioQueue, [this] { m_fileManager = NSFileManager::create(); });
+    dispatch_async(m_ioQueue, [path = m_diskCachePath] { CacheFileSeal::removeStaleCopies(path); });
 
     auto center = NSNotificationCenter::defaultCenter();
     std::weak_ptr<RIImageCache> weakSelf = std::static_pointer_cast<RIImageCache>(self());
@@ -173,8 +176,8 @@ void RIImageCache::writeToDisk(const UIImageRef& image, bool recalculate, const 
     if (!m_fileManager->fileExistsAtPath(m_diskCachePath))
         m_fileManager->createDirectoryAtPath(m_diskCachePath, true, nullptr);
     // Written beside the target and renamed into place, so a kill mid-write never leaves a
-    // truncated file under the key's name.
-    m_fileManager->createFileAtPath(defaultCachePathForKey(key), data);
+    // truncated file under the key's name; the seal catches what happens to it afterwards.
+    CacheFileSeal::write(defaultCachePathForKey(key), data);
 }
 
 UIImageRef RIImageCache::imageFromMemoryCacheForKey(const NSString& key) const
@@ -194,10 +197,43 @@ UIImageRef RIImageCache::imageFromDiskCacheForKey(const NSString& key)
     return image;
 }
 
+std::shared_ptr<NSData> RIImageCache::ownEntryForKey(const NSString& key) const
+{
+    const NSString path = defaultCachePathForKey(key);
+    auto state = CacheFileSeal::State::Missing;
+    auto data = CacheFileSeal::read(path, &state);
+    if (state == CacheFileSeal::State::Damaged || state == CacheFileSeal::State::Unsealed) {
+        discardOwnEntry(path);
+        return nullptr;
+    }
+    return data;
+}
+
+void RIImageCache::discardOwnEntry(const NSString& path) const
+{
+    // Shown from disk it would stay wrong for good; gone, the image is fetched again.
+    NSLog("Damaged image cache entry removed: %@", path);
+    std::error_code failure;
+    fs::remove(utf8(path), failure);
+}
+
+UIImageRef RIImageCache::imageFromData(const NSString& key, const std::shared_ptr<NSData>& data) const
+{
+    auto image = scaledImageForKey(key, UIImage_MultiFormat::sd_imageWithData(data));
+    if (image && m_shouldDecompressImages)
+        image = UIImage_ForceDecode::decodedImageWithImage(image);
+    return image;
+}
+
 std::shared_ptr<NSData> RIImageCache::diskImageDataBySearchingAllPathsForKey(const NSString& key) const
 {
-    if (auto data = NSData::dataWithContentsOfFile(defaultCachePathForKey(key)))
+    if (auto data = ownEntryForKey(key))
         return data;
+    return readOnlyDataForKey(key);
+}
+
+std::shared_ptr<NSData> RIImageCache::readOnlyDataForKey(const NSString& key) const
+{
     std::vector<NSString> paths;
     {
         std::lock_guard lock(m_customPathsMutex);
@@ -212,13 +248,13 @@ std::shared_ptr<NSData> RIImageCache::diskImageDataBySearchingAllPathsForKey(con
 
 UIImageRef RIImageCache::diskImageForKey(const NSString& key) const
 {
-    auto data = diskImageDataBySearchingAllPathsForKey(key);
-    if (!data)
-        return nullptr;
-    auto image = scaledImageForKey(key, UIImage_MultiFormat::sd_imageWithData(data));
-    if (image && m_shouldDecompressImages)
-        image = UIImage_ForceDecode::decodedImageWithImage(image);
-    return image;
+    if (auto data = ownEntryForKey(key)) {
+        if (auto image = imageFromData(key, data))
+            return image;
+        discardOwnEntry(defaultCachePathForKey(key));
+    }
+    auto data = readOnlyDataForKey(key);
+    return data ? imageFromData(key, data) : nullptr;
 }
 
 UIImageRef RIImageCache::scaledImageForKey(const NSString& key, const UIImageRef& image) const { return RIScaledImageForKey(key, image); }

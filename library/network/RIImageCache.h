@@ -1,6 +1,7 @@
 #pragma once
 // Decoded images under text keys at two levels: a memory cache whose cost is the pixel count,
-// and one file per key (named by the key's MD5 digest) under the Caches directory. Every disk
+// and one file per key (named by the key's MD5 digest) under the Caches directory, sealed with
+// its length and checksum; an entry found damaged or undecodable is removed. Every disk
 // write, deletion, clean-up and asynchronous read runs on one serial queue; answers go back on
 // the main queue. A memory warning empties the memory level; files older than maxCacheAge go
 // when the application ends or enters the background.
@@ -92,6 +93,11 @@ protected:
 private:
     void storeInMemory(const UIImageRef& image, const NSString& key) const;
     void writeToDisk(const UIImageRef& image, bool recalculate, const std::shared_ptr<NSData>& imageData, const NSString& key) const;
+    // The own directory's entry when its bytes are as they were stored; a damaged one is removed.
+    std::shared_ptr<NSData> ownEntryForKey(const NSString& key) const;
+    void discardOwnEntry(const NSString& path) const;
+    std::shared_ptr<NSData> readOnlyDataForKey(const NSString& key) const;
+    UIImageRef imageFromData(const NSString& key, const std::shared_ptr<NSData>& data) const;
 
     std::shared_ptr<NSFileManager> m_fileManager;
     std::atomic<bool> m_shouldDecompressImages { true };

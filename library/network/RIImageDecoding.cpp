@@ -226,8 +226,9 @@ UIImageRef RIScaledImageForKey(const NSString& key, const UIImageRef& image)
         return UIImage::animatedImageWithImages(frames, image->duration());
     }
     CGFloat scale = 1.0;
-    const std::string text = key.isNil() ? std::string() : key.UTF8String();
-    if (text.size() >= 8 && text.substr(text.size() - 8, 5).find("@2x.") != std::string::npos)
+    // The window is counted in characters: a key with Chinese in it is longer in bytes.
+    const NSUInteger length = key.isNil() ? 0 : key.length();
+    if (length >= 8 && key.substringWithRange(NSMakeRange(length - 8, 5)).containsString("@2x."))
         scale = 2.0;
     return rebuilt(image, scale, image->imageOrientation());
 }

@@ -639,6 +639,12 @@ void RIImageDownloader::cancelCaller(const NSString& key, NSUInteger token)
         operation->cancel();
 }
 
+void RIImageDownloader::setOperationFactory(OperationFactory factory)
+{
+    std::lock_guard lock(m_mutex);
+    m_operationFactory = std::move(factory);
+}
+
 std::shared_ptr<RIImageDownloaderOperation> RIImageDownloader::makeOperation(const std::shared_ptr<NSURL>& url, NSUInteger options,
     NSUInteger serial, const Settings& settings)
 {
@@ -674,7 +680,12 @@ std::shared_ptr<RIImageDownloaderOperation> RIImageDownloader::makeOperation(con
         if (auto downloader = weakSelf.lock())
             downloader->callersOf(key, serial, true);
     };
-    auto operation = RIImageDownloaderOperation::create(request, options, progress, completed, cancelled);
+    // Called with m_mutex held, which also guards the factory.
+    std::shared_ptr<RIImageDownloaderOperation> operation;
+    if (m_operationFactory)
+        operation = m_operationFactory(request, options, progress, completed, cancelled);
+    if (!operation)
+        operation = RIImageDownloaderOperation::create(request, options, progress, completed, cancelled);
     operation->setShouldDecompressImages(m_shouldDecompressImages);
     operation->setCacheKeyProvider(settings.keyProvider);
     if (!settings.username.isNil() && !settings.password.isNil())

@@ -155,6 +155,21 @@ public:
     std::shared_ptr<RIImageOperation> downloadImageWithURL(const std::shared_ptr<NSURL>& url, NSUInteger options,
         RIImageDownloaderProgressBlock progress, RIImageDownloaderCompletedBlock completed);
 
+    // The class made for each download: RIImageDownloaderOperation or one derived from it (whose
+    // initialiser takes the same arguments); nil goes back to RIImageDownloaderOperation.
+    using OperationFactory = std::function<std::shared_ptr<RIImageDownloaderOperation>(const std::shared_ptr<NSURLRequest>&,
+        NSUInteger options, RIImageDownloaderProgressBlock, RIImageDownloaderCompletedBlock, std::function<void()> cancelled)>;
+    template <class Operation>
+        requires std::is_base_of_v<RIImageDownloaderOperation, Operation>
+    void setOperationClass()
+    {
+        setOperationFactory([](const std::shared_ptr<NSURLRequest>& request, NSUInteger options, RIImageDownloaderProgressBlock progress,
+                                RIImageDownloaderCompletedBlock completed, std::function<void()> cancelled) -> std::shared_ptr<RIImageDownloaderOperation> {
+            return Operation::create(request, options, std::move(progress), std::move(completed), std::move(cancelled));
+        });
+    }
+    void setOperationClass(std::nullptr_t) { setOperationFactory(nullptr); }
+
     // Downloads running or waiting (for tests and the prefetcher's accounting).
     std::size_t pendingURLCount() const;
 
@@ -179,6 +194,7 @@ private:
     class Handle;
 
     void init();
+    void setOperationFactory(OperationFactory factory);
     std::shared_ptr<RIImageDownloaderOperation> makeOperation(const std::shared_ptr<NSURL>& url, NSUInteger options, NSUInteger serial,
         const Settings& settings);
     void cancelCaller(const NSString& key, NSUInteger token);
@@ -196,6 +212,7 @@ private:
     RIImageCacheKeyProvider m_keyProvider;
     std::map<std::string, std::string> m_HTTPHeaders;
     std::weak_ptr<NSOperation> m_lastAddedOperation;
+    OperationFactory m_operationFactory;
     std::map<std::string, Download> m_URLCallbacks;
     NSUInteger m_nextToken { 1 };
 };

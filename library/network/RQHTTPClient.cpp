@@ -184,7 +184,9 @@ void RQHTTPClient::encodeWithCoder(NSCoder& coder) const
 
 id RQHTTPClient::copy() const
 {
-    auto client = RQHTTPClient::create(m_baseURL);
+    auto client = makeClient(m_baseURL);
+    if (!client)
+        return nullptr;
     client->m_stringEncoding = m_stringEncoding;
     client->m_parameterEncoding = m_parameterEncoding;
     client->m_registeredHTTPOperationClassNames = m_registeredHTTPOperationClassNames;

@@ -90,7 +90,8 @@ public:
     void patchPath(const NSString& path, const std::shared_ptr<NSDictionary>& parameters, SuccessBlock success, FailureBlock failure);
 
     NSString description() const override;
-    // Same base URL, encodings, class names and default headers; a queue and settings of its own.
+    // A client of the same class: same base URL, encodings, class names and default headers; a
+    // queue and settings of its own.
     id copy() const override;
     void encodeWithCoder(NSCoder& coder) const override;
 
@@ -108,6 +109,9 @@ protected:
     bool init(const std::shared_ptr<NSURL>& URL);
     // initWithCoder:
     bool init(NSCoder& coder);
+    // A new client of the receiver's own class for the base URL; a subclass answers with its own
+    // create(), so that a copy keeps its class.
+    virtual std::shared_ptr<RQHTTPClient> makeClient(const std::shared_ptr<NSURL>& URL) const { return create(URL); }
 
 private:
     void enqueue(const NSString& method, const NSString& path, const std::shared_ptr<NSDictionary>& parameters,

@@ -41,8 +41,9 @@ public:
     dispatch_queue_t failureCallbackQueue() const;
     void setFailureCallbackQueue(const dispatch_queue_t& queue);
 
-    // The response object of a success is responseData here; typed subclasses hand their own.
-    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure);
+    // The response object of a success is responseData here; typed subclasses hand their own,
+    // parsed on their own queue, whoever installs the blocks through this class.
+    virtual void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure);
 
     // Class operations of this class.
     static std::shared_ptr<const RQStatusCodeSet> acceptableStatusCodes() { return acceptableStatusCodesFor(staticClassName(), {}); }

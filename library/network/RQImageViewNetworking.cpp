@@ -179,35 +179,31 @@ NSInteger RQNetworkActivityIndicatorManager::activityCount() const
 
 void RQNetworkActivityIndicatorManager::setActivityCount(NSInteger count)
 {
+    changeActivityCount([count](NSInteger) { return count; });
+}
+
+void RQNetworkActivityIndicatorManager::incrementActivityCount()
+{
+    changeActivityCount([](NSInteger count) { return count + 1; });
+}
+
+void RQNetworkActivityIndicatorManager::decrementActivityCount()
+{
+    changeActivityCount([](NSInteger count) { return std::max<NSInteger>(count - 1, 0); });
+}
+
+void RQNetworkActivityIndicatorManager::changeActivityCount(const std::function<NSInteger(NSInteger)>& change)
+{
     {
+        // Read and written under one hold: operations finish on several threads at once.
         std::lock_guard lock(m_mutex);
-        m_activityCount = count;
+        m_activityCount = change(m_activityCount);
     }
     std::weak_ptr<RQNetworkActivityIndicatorManager> weakSelf = std::static_pointer_cast<RQNetworkActivityIndicatorManager>(self());
     dispatch_async(dispatch_get_main_queue(), [weakSelf] {
         if (auto strong = weakSelf.lock())
             strong->updateNetworkActivityIndicatorVisibilityDelayed();
     });
-}
-
-void RQNetworkActivityIndicatorManager::incrementActivityCount()
-{
-    NSInteger count = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        count = m_activityCount + 1;
-    }
-    setActivityCount(count);
-}
-
-void RQNetworkActivityIndicatorManager::decrementActivityCount()
-{
-    NSInteger count = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        count = std::max<NSInteger>(m_activityCount - 1, 0);
-    }
-    setActivityCount(count);
 }
 
 void RQNetworkActivityIndicatorManager::updateNetworkActivityIndicatorVisibilityDelayed()

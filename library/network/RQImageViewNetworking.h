@@ -50,6 +50,7 @@ protected:
     void init();
 
 private:
+    void changeActivityCount(const std::function<NSInteger(NSInteger)>& change);
     void updateNetworkActivityIndicatorVisibilityDelayed();
     void updateNetworkActivityIndicatorVisibility();
     void networkingOperationDidStart(const std::shared_ptr<NSNotification>& notification);

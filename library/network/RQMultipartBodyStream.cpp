@@ -81,7 +81,8 @@ bool RQMultipartBodyStream::openLocked()
 NSInteger RQMultipartBodyStream::read(std::uint8_t* buffer, NSUInteger maxLength)
 {
     std::lock_guard lock(m_mutex);
-    if (m_status == NSStreamStatusClosed)
+    // Not yet open there is nothing to walk yet, as after closing.
+    if (m_status == NSStreamStatusClosed || m_status == NSStreamStatusNotOpen)
         return 0;
     if (m_status != NSStreamStatusOpen)
         return -1;

@@ -51,7 +51,7 @@ struct RQTypedOperationClass {
             return true;
         auto accepted = RQContentTypesFromHTTPHeader(request->valueForHTTPHeaderField("Accept"));
         auto types = acceptableContentTypes();
-        return !accepted || !types || accepted->intersectsSet(types);
+        return accepted && types && accepted->intersectsSet(types);
     }
 };
 
@@ -76,7 +76,7 @@ public:
     void setAutomaticallyInflatesResponseImage(bool inflates) { m_inflates = inflates; }
 
     // Success receives the operation and the image.
-    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure);
+    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure) override;
 
     static std::shared_ptr<NSSet> defaultContentTypes();
     static bool acceptsPathExtension(const NSString& extension);
@@ -117,7 +117,7 @@ public:
     std::shared_ptr<NSError> propertyListError() const;
     std::shared_ptr<NSError> error() const override;
 
-    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure);
+    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure) override;
 
     static std::shared_ptr<NSSet> defaultContentTypes();
     static bool acceptsPathExtension(const NSString& extension) { return extension == "plist"; }
@@ -161,7 +161,7 @@ public:
     std::shared_ptr<NSError> JSONError() const;
     std::shared_ptr<NSError> error() const override;
 
-    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure);
+    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure) override;
 
     static std::shared_ptr<NSSet> defaultContentTypes();
     static bool acceptsPathExtension(const NSString& extension) { return extension == "json"; }
@@ -204,7 +204,7 @@ public:
     // Also leaves the parser without a delegate.
     void cancel() override;
 
-    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure);
+    void setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure) override;
 
     static std::shared_ptr<NSSet> defaultContentTypes();
     static bool acceptsPathExtension(const NSString& extension) { return extension == "xml"; }

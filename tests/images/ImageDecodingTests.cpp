@@ -97,6 +97,17 @@ TEST(ImageDecoding, ScaleIsReadFromTheKeysDensityMarker)
     EXPECT_EQ(scaled->duration(), 1.0);
 }
 
+TEST(ImageDecoding, TheDensityMarkerIsLookedForInCharactersNotBytes)
+{
+    auto image = UIImage::imageWithData(dataOf(ImageFixtures::png(4, 4, opaqueRed)));
+    ASSERT_TRUE(image);
+    // Three characters after the marker, nine bytes: the marker lies in the window.
+    EXPECT_EQ(RIScaledImageForKey("http://h/a@2x.图片档", image)->scale(), 2);
+    // Two characters after it, four bytes: it does not.
+    EXPECT_EQ(RIScaledImageForKey("http://h/照片@2x.图a", image)->scale(), 1);
+    EXPECT_EQ(RIScaledImageForKey("照片@2x.png", image)->scale(), 2);
+}
+
 TEST(ImageDecoding, ForcedDecompressionKeepsPixelsScaleAndOrientationAndLeavesAnimationsAlone)
 {
     auto opaque = UIImage::imageWithCGImage(UIImage::imageWithData(dataOf(ImageFixtures::jpeg(6, 6)))->CGImage(), 2, UIImageOrientationLeft);

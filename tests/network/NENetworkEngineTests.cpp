@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -476,6 +478,42 @@ TEST_F(NENetworkEngineCache, answersFromTheDiskOnceTheMemoryWasWrittenOutAndTheE
     EXPECT_EQ(again.body, "body-1");
     EXPECT_EQ(server.requestCount(), 1u);
     EXPECT_EQ(later->memoryCacheCount(), 1u);
+}
+
+TEST_F(NENetworkEngineCache, aBodyFileEmptiedOverwrittenOrPutThereByOthersIsFetchedAgain)
+{
+    const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> damages {
+        { "emptied", [](const std::string& file) { std::filesystem::resize_file(file, 0); } },
+        { "overwritten", [](const std::string& file) { std::ofstream(file, std::ios::binary | std::ios::in) << "jun"; } },
+        { "replaced", [](const std::string& file) {
+             std::filesystem::remove(file);
+             std::ofstream(file, std::ios::binary) << "body-9";
+         } },
+    };
+    for (const auto& [name, damage] : damages) {
+        const std::string path = "/cached?case=" + name;
+        Heard first;
+        auto operation = get(path, first);
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return first.completions == 1; })) << name;
+        settle();
+        engine->saveCache();
+        const std::string file = NENetworkEngine::cacheDirectoryName().stringByAppendingPathComponent(operation->uniqueIdentifier()).UTF8String();
+        ASSERT_TRUE(std::filesystem::exists(file)) << name;
+        damage(file);
+        const int expected = served + 1;
+
+        auto later = NENetworkEngine::create("127.0.0.1", server.port(), NSString(), nullptr);
+        later->useCache();
+        auto again = later->operationWithPath(NSString(path));
+        Heard heard;
+        heard.listen(*again);
+        later->enqueueOperation(again);
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return heard.completions == 1; })) << name;
+        settle();
+        EXPECT_EQ(heard.cached, 0) << name;
+        EXPECT_EQ(heard.body, "body-" + std::to_string(expected)) << name;
+        EXPECT_EQ(heard.completions, 1) << name;
+    }
 }
 
 TEST_F(NENetworkEngineCache, putsTheFetchedImageIntoTheViewWithOrWithoutATransition)

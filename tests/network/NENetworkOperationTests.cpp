@@ -1,4 +1,5 @@
 #include "library/network/NENetworkOperation.h"
+#include "library/network/RQTypedRequestOperations.h"
 #include "library/network/NSDate_RFC1123.h"
 #include "library/network/NSDictionary_RequestEncoding.h"
 #include "library/network/NSString_NEEngineAdditions.h"
@@ -7,6 +8,7 @@
 #include "platform/foundation/NSKeyedArchiver.h"
 #include "platform/foundation/NSKeyedUnarchiver.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/security/SecTrust.h"
 #include "platform/foundation/NSOperationQueue.h"
 #include "platform/foundation/NSPathUtilities.h"
 #include "platform/foundation/NSThread.h"
@@ -699,5 +701,55 @@ TEST(NENetworkOperationServerTrust, refusesAnUntrustedServerUnlessToldToContinue
         EXPECT_EQ(outcome.errors, proceed ? 0 : 1);
         EXPECT_EQ(server.requestCount(), proceed ? 1u : 0u);
     }
+    queue->waitUntilAllOperationsAreFinished();
+}
+
+TEST(NENetworkOperationServerTrust, namesTheTrustOfTheLastChallengeWithoutKeepingIt)
+{
+    const auto& pki = loopback::authority();
+    loopback::Server server(loopback::TLS { &pki.server, std::string(), false });
+    server.routes().Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_content("inside", "text/plain"); });
+    server.start();
+    auto queue = NSOperationQueue::create();
+    auto operation = NENetworkOperation::create(NSString(server.URL("/")), nullptr, "GET");
+    EXPECT_FALSE(operation->serverTrust());
+    operation->setShouldContinueWithInvalidCertificate(true);
+    std::shared_ptr<SecTrust> seen;
+    bool done = false;
+    operation->onCompletion([&](const std::shared_ptr<NENetworkOperation>& finished) {
+        seen = finished->serverTrust();
+        done = true;
+    }, [&](const std::shared_ptr<NSError>&) { done = true; });
+    queue->addOperation(operation);
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return done; }));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(operation->serverTrust(), seen);
+    queue->waitUntilAllOperationsAreFinished();
+}
+
+TEST_F(NENetworkOperationExchange, readsItsJSONWithTheReadingOptionsGiven)
+{
+    auto operation = NENetworkOperation::create(NSString(server.URL("/json")), nullptr, "GET");
+    Outcome outcome;
+    outcome.listen(operation);
+    queue->addOperation(operation);
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return outcome.total() > 0; }));
+
+    auto read = [&](NSUInteger options) {
+        id parsed;
+        bool answered = false;
+        operation->responseJSONWithOptions(options, [&](const id& object) {
+            parsed = object;
+            answered = NSThread::isMainThread();
+        });
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return answered; }));
+        return parsed;
+    };
+    auto fixed = ns::cast<NSMutableDictionary>(read(0));
+    ASSERT_TRUE(fixed);
+    EXPECT_ANY_THROW(fixed->setObject(NSString("b"), NSString("c")));
+    auto changeable = ns::cast<NSMutableDictionary>(read(NSJSONReadingMutableContainers));
+    ASSERT_TRUE(changeable);
+    EXPECT_NO_THROW(changeable->setObject(NSString("b"), NSString("c")));
     queue->waitUntilAllOperationsAreFinished();
 }
