@@ -227,3 +227,35 @@ TEST(StandInLoad, slowClientsDoNotStopItAnsweringOthers)
     for (int socket : slow)
         ::close(socket);
 }
+
+TEST_F(StandInTest, theLearnersPhotoIsServedOnlyToALiveSessionOfThatLearner)
+{
+    auto login = post(standIn.mainPort(), kDistribute, kLearnerLogin + "USERCODE=510104199203154321&" + kFixed);
+    ASSERT_EQ(ServiceReply::mainServiceCode(login), 0);
+    const std::string photo = ns::stringForKey(ns::dictionaryValue(ServiceReply::rows(login, "array1")->firstObject()), "URLIMG").UTF8String();
+    const std::string base = "http://127.0.0.1:" + std::to_string(standIn.mainPort());
+    ASSERT_EQ(photo.rfind(base + "/Tessalane/photos/learner-chen.png?key=", 0), 0u) << photo;
+
+    httplib::Client client("127.0.0.1", standIn.mainPort());
+    const std::string path = photo.substr(base.size());
+    auto served = client.Get(path);
+    ASSERT_TRUE(served);
+    EXPECT_EQ(served->status, 200);
+    EXPECT_EQ(served->get_header_value("Content-Type"), "image/png");
+    EXPECT_GT(served->body.size(), 100u);
+
+    // Without the key, with a made-up one, or for another picture: nothing.
+    for (const std::string& other : { std::string("/Tessalane/photos/learner-chen.png"), std::string("/Tessalane/photos/learner-chen.png?key=0000"),
+             path.substr(0, path.find('?')) + "/../seed.sql" + path.substr(path.find('?')),
+             std::string("/Tessalane/photos/school-lantian.png") + path.substr(path.find('?')) }) {
+        auto refused = client.Get(other);
+        ASSERT_TRUE(refused) << other;
+        EXPECT_NE(refused->status, 200) << other;
+    }
+
+    // A newer login of the same learner ends the old session's key.
+    ASSERT_EQ(ServiceReply::mainServiceCode(post(standIn.mainPort(), kDistribute, kLearnerLogin + "USERCODE=510104199203154321&" + kFixed)), 0);
+    auto stale = client.Get(path);
+    ASSERT_TRUE(stale);
+    EXPECT_EQ(stale->status, 403);
+}

@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <deque>
 #include <iomanip>
 #include <random>
@@ -31,6 +32,8 @@ constexpr const char* kMainPrefix = "/Tessalane/resource/";
 constexpr const char* kVideoPrefix = "/Tessalane/app/";
 constexpr const char* kPaymentPrefix = "/PayMent/resource/";
 constexpr const char* kSessionCookie = "TSSESSION";
+constexpr const char* kPicturesPath = "/Tessalane/images/";
+constexpr const char* kPhotosPath = "/Tessalane/photos/";
 constexpr std::size_t kKeptRequests = 2000;
 constexpr std::size_t kWorkers = 32;
 constexpr int kListenQueue = 512;
@@ -137,6 +140,9 @@ struct ServiceStandIn::Implementation final : StandInContext {
         std::chrono::steady_clock::time_point lastUse;
         bool replaced { false };
         bool expired { false };
+        // Names the session in the address of the learner's own photo, which images are fetched
+        // by without cookies.
+        std::string photoKey;
     };
 
     explicit Implementation(const Options& options)
@@ -178,6 +184,9 @@ struct ServiceStandIn::Implementation final : StandInContext {
     void loginCheck(const Fields& fields, httplib::Response& response);
     void schoolEvaluation(const Fields& fields, httplib::Response& response);
     void picture(const httplib::Request& request, httplib::Response& response);
+    // The learner's own photo, for the session whose photo key the address carries.
+    void photo(const httplib::Request& request, httplib::Response& response);
+    void servePicture(const std::string& name, httplib::Response& response);
     // The sample data names its pictures under the default address; a stand-in on other ports
     // answers with its own.
     std::string localised(const std::string& text) const override;
@@ -424,6 +433,7 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
     }
 
     const std::string sessionId = newSessionId();
+    const std::string photoKey = newSessionId();
     {
         std::lock_guard lock(mutex);
         // One session per account: a newer login replaces the older one.
@@ -431,11 +441,15 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
             if (session.usercode == usercode && session.roletype == roletype)
                 session.replaced = true;
         }
-        sessions[sessionId] = SessionRecord { usercode, roletype, std::chrono::steady_clock::now() };
+        sessions[sessionId] = SessionRecord { usercode, roletype, std::chrono::steady_clock::now(), false, false, photoKey };
     }
     Row person = accounts.front();
-    for (auto& [key, value] : person)
+    for (auto& [key, value] : person) {
         value = localised(value);
+        const auto folder = value.find(kPicturesPath);
+        if (key == "URLIMG" && folder != std::string::npos)
+            value = value.substr(0, folder) + kPhotosPath + value.substr(folder + std::strlen(kPicturesPath)) + "?key=" + photoKey;
+    }
     person.emplace_back("SESSIONID", sessionId);
     auto settings = query("select paramname as PARAMNAME, paramvalue as PARAMVALUE from app_setting order by rowid", {});
     response.set_header("Set-Cookie", std::string(kSessionCookie) + "=" + sessionId + "; Path=/; HttpOnly");
@@ -531,7 +545,38 @@ void ServiceStandIn::Implementation::schoolEvaluation(const Fields& fields, http
 void ServiceStandIn::Implementation::picture(const httplib::Request& request, httplib::Response& response)
 {
     record(request);
+    servePicture(request.path.substr(request.path.rfind('/') + 1), response);
+}
+
+void ServiceStandIn::Implementation::photo(const httplib::Request& request, httplib::Response& response)
+{
+    record(request);
+    const std::string key = request.get_param_value("key");
+    std::string sessionId;
+    {
+        std::lock_guard lock(mutex);
+        for (const auto& [id, session] : sessions) {
+            if (!key.empty() && session.photoKey == key)
+                sessionId = id;
+        }
+    }
+    Session session;
+    if (checkSession(sessionId, &session) != SessionState::Live)
+        return reply(response, mainEnvelope("-3", "会话已过期，请重新登录"), 403);
+    // Only the session's own learner's photo.
     const std::string name = request.path.substr(request.path.rfind('/') + 1);
+    auto own = query("select urlimg as URLIMG from account where usercode = ?1 and roletype = ?2", { session.usercode, session.roletype });
+    const std::string stored = own.empty() ? std::string() : own.front().front().second;
+    if (name.empty() || stored.size() < name.size() + 1 || stored.compare(stored.size() - name.size() - 1, std::string::npos, "/" + name) != 0) {
+        response.status = 404;
+        response.set_content("not found", "text/plain");
+        return;
+    }
+    servePicture(name, response);
+}
+
+void ServiceStandIn::Implementation::servePicture(const std::string& name, httplib::Response& response)
+{
     // Only plain names of the pictures folder, nothing above it.
     const bool plain = !name.empty() && name.find("..") == std::string::npos && name.find('/') == std::string::npos;
     std::ifstream file(plain ? std::string(CORVANE_STANDIN_PICTURES) + "/" + name : std::string(), std::ios::binary);
@@ -608,6 +653,9 @@ bool ServiceStandIn::start()
         server->Post(".*", handler);
         server->Get("/Tessalane/images/.*", [&implementation](const httplib::Request& request, httplib::Response& response) {
             implementation.picture(request, response);
+        });
+        server->Get("/Tessalane/photos/.*", [&implementation](const httplib::Request& request, httplib::Response& response) {
+            implementation.photo(request, response);
         });
         // Only POSTs are served, besides the files and pages an area registers; anything else
         // gets the error envelope too.
