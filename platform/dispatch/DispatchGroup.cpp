@@ -7,20 +7,19 @@
 
 void DispatchGroup::enter()
 {
-    std::lock_guard lock(m_mutex);
-    ++m_count;
+    ++m_state.lock()->count;
 }
 
 void DispatchGroup::leave()
 {
-    std::vector<std::pair<std::shared_ptr<DispatchQueue>, dispatch_block_t>> notifications;
+    Notifications notifications;
     {
-        std::lock_guard lock(m_mutex);
-        if (m_count == 0)
+        auto state = m_state.lock();
+        if (state->count == 0)
             NSException::raise(NSInternalInconsistencyException, "unbalanced dispatch_group_leave");
-        if (--m_count > 0)
+        if (--state->count > 0)
             return;
-        notifications.swap(m_notifications);
+        notifications.swap(state->notifications);
         m_condition.notify_all();
     }
     for (auto& [queue, block] : notifications)
@@ -32,9 +31,9 @@ void DispatchGroup::notify(const std::shared_ptr<DispatchQueue>& queue, dispatch
     if (!queue || !block)
         return;
     {
-        std::lock_guard lock(m_mutex);
-        if (m_count > 0) {
-            m_notifications.emplace_back(queue, std::move(block));
+        auto state = m_state.lock();
+        if (state->count > 0) {
+            state->notifications.emplace_back(queue, std::move(block));
             return;
         }
     }
@@ -43,11 +42,11 @@ void DispatchGroup::notify(const std::shared_ptr<DispatchQueue>& queue, dispatch
 
 long DispatchGroup::wait(dispatch_time_t timeout)
 {
-    std::unique_lock lock(m_mutex);
-    auto empty = [this] { return m_count == 0; };
+    auto state = m_state.lock();
+    auto empty = [&state] { return state->count == 0; };
     if (timeout == DISPATCH_TIME_FOREVER) {
-        m_condition.wait(lock, empty);
+        state.wait(m_condition, empty);
         return 0;
     }
-    return m_condition.wait_for(lock, std::chrono::duration<double>(dispatchSecondsUntil(timeout)), empty) ? 0 : 1;
+    return state.waitFor(m_condition, std::chrono::duration<double>(dispatchSecondsUntil(timeout)), empty) ? 0 : 1;
 }

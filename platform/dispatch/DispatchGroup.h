@@ -2,10 +2,10 @@
 // Counts outstanding work; waiters and notification blocks go ahead when the count is back to 0.
 
 #include "platform/dispatch/DispatchTypes.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSObject.h"
 
 #include <condition_variable>
-#include <mutex>
 #include <vector>
 
 class DispatchQueue;
@@ -21,8 +21,11 @@ public:
     long wait(dispatch_time_t timeout);
 
 private:
-    std::mutex m_mutex;
+    using Notifications = std::vector<std::pair<std::shared_ptr<DispatchQueue>, dispatch_block_t>>;
+    struct State {
+        long count { 0 };
+        Notifications notifications;
+    };
+    Guarded<State> m_state;
     std::condition_variable m_condition;
-    long m_count { 0 };
-    std::vector<std::pair<std::shared_ptr<DispatchQueue>, dispatch_block_t>> m_notifications;
 };

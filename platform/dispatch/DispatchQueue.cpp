@@ -30,7 +30,7 @@ void DispatchQueue::init(std::string label, Kind kind)
 
 DispatchQueue::~DispatchQueue()
 {
-    for (auto& [key, specific] : m_specifics) {
+    for (auto& [key, specific] : m_state.lock()->specifics) {
         if (specific.destructor && specific.context)
             specific.destructor(specific.context);
     }
@@ -74,9 +74,9 @@ NSString DispatchQueue::description() const
 
 std::shared_ptr<DispatchQueue> DispatchQueue::target() const
 {
-    std::lock_guard lock(m_mutex);
-    if (m_target || m_kind == Kind::main || m_kind == Kind::global)
-        return m_target;
+    auto state = m_state.lock();
+    if (state->target || m_kind == Kind::main || m_kind == Kind::global)
+        return state->target;
     return globalQueue(0);
 }
 
@@ -84,25 +84,23 @@ void DispatchQueue::setTarget(const std::shared_ptr<DispatchQueue>& target)
 {
     if (m_kind == Kind::main || m_kind == Kind::global || target.get() == this)
         return;
-    std::lock_guard lock(m_mutex);
-    m_target = target;
+    m_state.lock()->target = target;
 }
 
 void DispatchQueue::suspend()
 {
     if (m_kind == Kind::main || m_kind == Kind::global)
         return;
-    std::lock_guard lock(m_mutex);
-    ++m_suspendCount;
+    ++m_state.lock()->suspendCount;
 }
 
 void DispatchQueue::resume()
 {
     {
-        std::lock_guard lock(m_mutex);
-        if (m_suspendCount == 0)
+        auto state = m_state.lock();
+        if (state->suspendCount == 0)
             NSException::raise(NSInternalInconsistencyException, "over-resume of dispatch queue %s", m_label.c_str());
-        --m_suspendCount;
+        --state->suspendCount;
     }
     pump();
 }
@@ -113,14 +111,14 @@ void DispatchQueue::setSpecific(const void* key, void* context, dispatch_functio
         return;
     Specific previous;
     {
-        std::lock_guard lock(m_mutex);
-        auto found = m_specifics.find(key);
-        if (found != m_specifics.end()) {
+        auto state = m_state.lock();
+        auto found = state->specifics.find(key);
+        if (found != state->specifics.end()) {
             previous = found->second;
-            m_specifics.erase(found);
+            state->specifics.erase(found);
         }
         if (context)
-            m_specifics[key] = { context, destructor };
+            state->specifics[key] = { context, destructor };
     }
     if (previous.destructor && previous.context)
         previous.destructor(previous.context);
@@ -128,9 +126,9 @@ void DispatchQueue::setSpecific(const void* key, void* context, dispatch_functio
 
 void* DispatchQueue::specific(const void* key) const
 {
-    std::lock_guard lock(m_mutex);
-    auto found = m_specifics.find(key);
-    return found == m_specifics.end() ? nullptr : found->second.context;
+    auto state = m_state.lock();
+    auto found = state->specifics.find(key);
+    return found == state->specifics.end() ? nullptr : found->second.context;
 }
 
 void* DispatchQueue::specificInTargetChain(const void* key) const
@@ -184,8 +182,8 @@ void DispatchQueue::sync(const dispatch_block_t& block, bool barrier)
     auto waiter = std::make_shared<SyncWaiter>();
     enqueue({ nullptr, barrier, waiter });
     {
-        std::unique_lock lock(waiter->mutex);
-        waiter->condition.wait(lock, [&] { return waiter->mayRun; });
+        auto mayRun = waiter->mayRun.lock();
+        mayRun.wait(waiter->condition, [&] { return *mayRun; });
     }
     struct Finish {
         DispatchQueue& queue;
@@ -198,8 +196,7 @@ void DispatchQueue::sync(const dispatch_block_t& block, bool barrier)
 void DispatchQueue::enqueue(Item item)
 {
     {
-        std::lock_guard lock(m_mutex);
-        m_pending.push_back(std::move(item));
+        m_state.lock()->pending.push_back(std::move(item));
     }
     pump();
 }
@@ -209,23 +206,22 @@ void DispatchQueue::pump()
     const int width = m_kind == Kind::concurrent ? INT_MAX : 1;
     std::vector<Item> starting;
     {
-        std::lock_guard lock(m_mutex);
-        while (m_suspendCount == 0 && !m_pending.empty()) {
-            const Item& front = m_pending.front();
-            bool canStart = front.barrier ? m_running == 0 : (!m_barrierRunning && m_running < width);
+        auto state = m_state.lock();
+        while (state->suspendCount == 0 && !state->pending.empty()) {
+            const Item& front = state->pending.front();
+            bool canStart = front.barrier ? state->running == 0 : (!state->barrierRunning && state->running < width);
             if (!canStart)
                 break;
-            ++m_running;
+            ++state->running;
             if (front.barrier)
-                m_barrierRunning = true;
-            starting.push_back(std::move(m_pending.front()));
-            m_pending.pop_front();
+                state->barrierRunning = true;
+            starting.push_back(std::move(state->pending.front()));
+            state->pending.pop_front();
         }
     }
     for (auto& item : starting) {
         if (item.waiter) {
-            std::lock_guard lock(item.waiter->mutex);
-            item.waiter->mayRun = true;
+            *item.waiter->mayRun.lock() = true;
             item.waiter->condition.notify_all();
             continue;
         }
@@ -239,10 +235,10 @@ void DispatchQueue::pump()
 void DispatchQueue::finishItem(bool barrier)
 {
     {
-        std::lock_guard lock(m_mutex);
-        --m_running;
+        auto state = m_state.lock();
+        --state->running;
         if (barrier)
-            m_barrierRunning = false;
+            state->barrierRunning = false;
     }
     pump();
 }

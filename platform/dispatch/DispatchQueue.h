@@ -7,12 +7,12 @@
 // reaches it, as the platform does; onto the main queue it runs on the main thread.
 
 #include "platform/dispatch/DispatchTypes.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSObject.h"
 
 #include <condition_variable>
 #include <deque>
 #include <map>
-#include <mutex>
 #include <string>
 
 class DispatchQueue : public NSObject {
@@ -50,9 +50,8 @@ protected:
 
 private:
     struct SyncWaiter {
-        std::mutex mutex;
+        Guarded<bool> mayRun { false };
         std::condition_variable condition;
-        bool mayRun { false };
     };
     struct Item {
         dispatch_block_t block;
@@ -72,11 +71,13 @@ private:
 
     std::string m_label;
     Kind m_kind { Kind::serial };
-    mutable std::mutex m_mutex;
-    std::shared_ptr<DispatchQueue> m_target;
-    std::deque<Item> m_pending;
-    int m_running { 0 };
-    bool m_barrierRunning { false };
-    int m_suspendCount { 0 };
-    std::map<const void*, Specific> m_specifics;
+    struct State {
+        std::shared_ptr<DispatchQueue> target;
+        std::deque<Item> pending;
+        int running { 0 };
+        bool barrierRunning { false };
+        int suspendCount { 0 };
+        std::map<const void*, Specific> specifics;
+    };
+    Guarded<State> m_state;
 };

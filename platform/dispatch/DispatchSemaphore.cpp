@@ -4,26 +4,26 @@
 
 long DispatchSemaphore::wait(dispatch_time_t timeout)
 {
-    std::unique_lock lock(m_mutex);
-    auto available = [this] { return m_value > 0; };
-    ++m_waiters;
+    auto state = m_state.lock();
+    auto available = [&state] { return state->value > 0; };
+    ++state->waiters;
     bool taken = true;
     if (timeout == DISPATCH_TIME_FOREVER)
-        m_condition.wait(lock, available);
+        state.wait(m_condition, available);
     else
-        taken = m_condition.wait_for(lock, std::chrono::duration<double>(dispatchSecondsUntil(timeout)), available);
-    --m_waiters;
+        taken = state.waitFor(m_condition, std::chrono::duration<double>(dispatchSecondsUntil(timeout)), available);
+    --state->waiters;
     if (!taken)
         return 1;
-    --m_value;
+    --state->value;
     return 0;
 }
 
 long DispatchSemaphore::signal()
 {
-    std::lock_guard lock(m_mutex);
-    ++m_value;
-    if (m_waiters == 0)
+    auto state = m_state.lock();
+    ++state->value;
+    if (state->waiters == 0)
         return 0;
     m_condition.notify_one();
     return 1;

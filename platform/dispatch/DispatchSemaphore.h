@@ -2,10 +2,10 @@
 // A counting semaphore: wait takes one unit or blocks until one is signalled.
 
 #include "platform/dispatch/DispatchTypes.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSObject.h"
 
 #include <condition_variable>
-#include <mutex>
 
 class DispatchSemaphore : public NSObject {
     NS_OBJECT(DispatchSemaphore, NSObject)
@@ -16,11 +16,13 @@ public:
     long signal();
 
 protected:
-    void init(long value) { m_value = value; }
+    void init(long value) { m_state.lock()->value = value; }
 
 private:
-    std::mutex m_mutex;
+    struct State {
+        long value { 0 };
+        long waiters { 0 };
+    };
+    Guarded<State> m_state;
     std::condition_variable m_condition;
-    long m_value { 0 };
-    long m_waiters { 0 };
 };

@@ -16,7 +16,7 @@ void DispatchSource::setTimer(dispatch_time_t start, uint64_t interval, uint64_t
 {
     std::shared_ptr<NSTimer> released;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker locker(m_mutex);
         if (m_cancelled)
             return;
         m_start = start == DISPATCH_TIME_NOW ? dispatchNow() : start;
@@ -32,13 +32,13 @@ void DispatchSource::setTimer(dispatch_time_t start, uint64_t interval, uint64_t
 
 void DispatchSource::setEventHandler(dispatch_block_t handler)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker locker(m_mutex);
     m_handler = std::move(handler);
 }
 
 void DispatchSource::setCancelHandler(dispatch_block_t handler)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker locker(m_mutex);
     m_cancelHandler = std::move(handler);
 }
 
@@ -46,7 +46,7 @@ void DispatchSource::resume()
 {
     bool deliverMissed = false;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker locker(m_mutex);
         if (m_suspendCount == 0)
             NSException::raise(NSInternalInconsistencyException, "over-resume of a dispatch source");
         if (--m_suspendCount > 0 || m_cancelled)
@@ -62,7 +62,7 @@ void DispatchSource::resume()
 
 void DispatchSource::suspend()
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker locker(m_mutex);
     ++m_suspendCount;
 }
 
@@ -71,7 +71,7 @@ void DispatchSource::cancel()
     std::shared_ptr<NSTimer> released;
     dispatch_block_t cancelHandler;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker locker(m_mutex);
         if (m_cancelled)
             return;
         m_cancelled = true;
@@ -89,7 +89,7 @@ void DispatchSource::cancel()
 
 bool DispatchSource::isCancelled() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker locker(m_mutex);
     return m_cancelled;
 }
 
@@ -129,7 +129,7 @@ void DispatchSource::disarmLocked(std::shared_ptr<NSTimer>& releasedTimer)
 void DispatchSource::timerThreadFired(uint64_t generation, dispatch_time_t deadline)
 {
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker locker(m_mutex);
         if (generation != m_generation || m_cancelled)
             return;
         m_timerToken = 0;
@@ -152,7 +152,7 @@ void DispatchSource::timerThreadFired(uint64_t generation, dispatch_time_t deadl
 
 void DispatchSource::deliver()
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker locker(m_mutex);
     if (m_cancelled)
         return;
     if (m_suspendCount > 0) {
@@ -165,7 +165,7 @@ void DispatchSource::deliver()
     m_queue->async([protectedSelf = self()] {
         dispatch_block_t handler;
         {
-            std::lock_guard lock(protectedSelf->m_mutex);
+            MutexLocker locker(protectedSelf->m_mutex);
             protectedSelf->m_deliveryPending = false;
             if (protectedSelf->m_cancelled)
                 return;

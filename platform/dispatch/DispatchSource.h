@@ -6,9 +6,8 @@
 // source stays alive until cancelled; the cancel handler then runs once on the queue.
 
 #include "platform/dispatch/DispatchTypes.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSObject.h"
-
-#include <mutex>
 
 class DispatchQueue;
 class NSTimer;
@@ -32,23 +31,24 @@ protected:
     void init(std::shared_ptr<DispatchQueue> queue);
 
 private:
-    void armLocked();
-    void disarmLocked(std::shared_ptr<NSTimer>& releasedTimer);
+    void armLocked() REQUIRES(m_mutex);
+    void disarmLocked(std::shared_ptr<NSTimer>& releasedTimer) REQUIRES(m_mutex);
     void timerThreadFired(uint64_t generation, dispatch_time_t deadline);
     void deliver();
 
-    mutable std::mutex m_mutex;
+    mutable Mutex m_mutex;
+    // Set once by init, then only read.
     std::shared_ptr<DispatchQueue> m_queue;
-    dispatch_block_t m_handler;
-    dispatch_block_t m_cancelHandler;
-    dispatch_time_t m_start { DISPATCH_TIME_FOREVER };
-    uint64_t m_interval { DISPATCH_TIME_FOREVER };
-    int m_suspendCount { 1 };
-    bool m_cancelled { false };
-    bool m_armed { false };
-    bool m_missed { false };
-    bool m_deliveryPending { false };
-    uint64_t m_generation { 0 };
-    uint64_t m_timerToken { 0 };
-    std::shared_ptr<NSTimer> m_mainTimer;
+    dispatch_block_t m_handler GUARDED_BY(m_mutex);
+    dispatch_block_t m_cancelHandler GUARDED_BY(m_mutex);
+    dispatch_time_t m_start GUARDED_BY(m_mutex) { DISPATCH_TIME_FOREVER };
+    uint64_t m_interval GUARDED_BY(m_mutex) { DISPATCH_TIME_FOREVER };
+    int m_suspendCount GUARDED_BY(m_mutex) { 1 };
+    bool m_cancelled GUARDED_BY(m_mutex) { false };
+    bool m_armed GUARDED_BY(m_mutex) { false };
+    bool m_missed GUARDED_BY(m_mutex) { false };
+    bool m_deliveryPending GUARDED_BY(m_mutex) { false };
+    uint64_t m_generation GUARDED_BY(m_mutex) { 0 };
+    uint64_t m_timerToken GUARDED_BY(m_mutex) { 0 };
+    std::shared_ptr<NSTimer> m_mainTimer GUARDED_BY(m_mutex);
 };

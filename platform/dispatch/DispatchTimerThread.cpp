@@ -1,22 +1,29 @@
 #include "platform/dispatch/DispatchTimerThread.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/SystemClock.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <map>
-#include <mutex>
 #include <thread>
 
-struct DispatchTimerThread::State {
-    std::mutex mutex;
-    std::condition_variable condition;
+namespace {
+
+struct Timers {
     // Ordered by deadline, then by token so equal deadlines keep their scheduling order.
     std::map<std::pair<dispatch_time_t, uint64_t>, std::function<void()>> deadlines;
     uint64_t nextToken { 1 };
     uint64_t clockChanges { 0 };
     bool running { false };
+};
+
+} // namespace
+
+struct DispatchTimerThread::State {
+    Guarded<Timers> timers;
+    std::condition_variable condition;
 };
 
 dispatch_time_t dispatchNow()
@@ -40,8 +47,7 @@ DispatchTimerThread::DispatchTimerThread()
     std::weak_ptr<State> weakState = m_state;
     SystemClock::addChangeListener([weakState] {
         if (auto state = weakState.lock()) {
-            std::lock_guard lock(state->mutex);
-            ++state->clockChanges;
+            ++state->timers.lock()->clockChanges;
             state->condition.notify_all();
         }
     });
@@ -55,12 +61,15 @@ DispatchTimerThread& DispatchTimerThread::shared()
 
 uint64_t DispatchTimerThread::schedule(dispatch_time_t deadline, std::function<void()> action)
 {
-    std::lock_guard lock(m_state->mutex);
-    uint64_t token = m_state->nextToken++;
-    m_state->deadlines.emplace(std::make_pair(deadline, token), std::move(action));
-    if (!m_state->running) {
-        m_state->running = true;
-        std::thread(work, m_state).detach();
+    uint64_t token;
+    {
+        auto timers = m_state->timers.lock();
+        token = timers->nextToken++;
+        timers->deadlines.emplace(std::make_pair(deadline, token), std::move(action));
+        if (!timers->running) {
+            timers->running = true;
+            std::thread(work, m_state).detach();
+        }
     }
     m_state->condition.notify_all();
     return token;
@@ -68,38 +77,37 @@ uint64_t DispatchTimerThread::schedule(dispatch_time_t deadline, std::function<v
 
 void DispatchTimerThread::cancel(uint64_t token)
 {
-    std::lock_guard lock(m_state->mutex);
-    std::erase_if(m_state->deadlines, [token](const auto& entry) { return entry.first.second == token; });
+    std::erase_if(m_state->timers.lock()->deadlines, [token](const auto& entry) { return entry.first.second == token; });
 }
 
 void DispatchTimerThread::work(std::shared_ptr<State> state)
 {
-    std::unique_lock lock(state->mutex);
+    auto timers = state->timers.lock();
     while (true) {
-        if (state->deadlines.empty()) {
-            state->condition.wait(lock);
+        if (timers->deadlines.empty()) {
+            timers.wait(state->condition);
             continue;
         }
-        auto first = state->deadlines.begin();
+        auto first = timers->deadlines.begin();
         dispatch_time_t now = dispatchNow();
         if (first->first.first <= now) {
             auto action = std::move(first->second);
-            state->deadlines.erase(first);
-            lock.unlock();
-            action();
-            action = nullptr;
-            lock.lock();
+            timers->deadlines.erase(first);
+            timers.unlocked([&] {
+                action();
+                action = nullptr;
+            });
             continue;
         }
         if (SystemClock::isManual()) {
-            uint64_t seen = state->clockChanges;
-            size_t count = state->deadlines.size();
+            uint64_t seen = timers->clockChanges;
+            size_t count = timers->deadlines.size();
             auto earliest = first->first;
-            state->condition.wait(lock, [&] {
-                return state->clockChanges != seen || state->deadlines.size() != count || state->deadlines.empty() || state->deadlines.begin()->first != earliest;
+            timers.wait(state->condition, [&] {
+                return timers->clockChanges != seen || timers->deadlines.size() != count || timers->deadlines.empty() || timers->deadlines.begin()->first != earliest;
             });
         } else {
-            state->condition.wait_for(lock, std::chrono::nanoseconds(first->first.first - now));
+            timers.waitFor(state->condition, std::chrono::nanoseconds(first->first.first - now));
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "platform/dispatch/dispatch.h"
 
 #include "platform/dispatch/DispatchTimerThread.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/WorkerThreadPool.h"
@@ -96,9 +97,8 @@ void dispatch_apply(size_t iterations, const dispatch_queue_t& queue, const std:
     // The caller takes part, so the call finishes even when every worker is busy.
     struct Shared {
         std::atomic<size_t> next { 0 };
-        std::mutex mutex;
+        Guarded<size_t> done { size_t(0) };
         std::condition_variable condition;
-        size_t done { 0 };
     };
     auto shared = std::make_shared<Shared>();
     auto work = [shared, iterations, &block] {
@@ -108,16 +108,16 @@ void dispatch_apply(size_t iterations, const dispatch_queue_t& queue, const std:
             block(index);
             ++completed;
         }
-        std::lock_guard lock(shared->mutex);
-        shared->done += completed;
+        auto done = shared->done.lock();
+        *done += completed;
         shared->condition.notify_all();
     };
     size_t helpers = std::min<size_t>(iterations, std::max(1u, std::thread::hardware_concurrency())) - 1;
     for (size_t helper = 0; helper < helpers; ++helper)
         queue->async(work);
     queue->sync(work);
-    std::unique_lock lock(shared->mutex);
-    shared->condition.wait(lock, [&] { return shared->done == iterations; });
+    auto done = shared->done.lock();
+    done.wait(shared->condition, [&] { return *done == iterations; });
 }
 
 void dispatch_once(dispatch_once_t* predicate, const dispatch_block_t& block)

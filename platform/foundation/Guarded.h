@@ -37,6 +37,8 @@ public:
         {
             return m_locker.waitUntil(condition, deadline, std::move(predicate));
         }
+        template <class Rep, class Period>
+        void waitFor(std::condition_variable& condition, const std::chrono::duration<Rep, Period>& timeout) { m_locker.waitFor(condition, timeout); }
         template <class Rep, class Period, class Predicate>
         bool waitFor(std::condition_variable& condition, const std::chrono::duration<Rep, Period>& timeout, Predicate predicate)
         {

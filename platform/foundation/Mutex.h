@@ -42,6 +42,9 @@ public:
     {
         return condition.wait_until(m_lock, deadline, std::move(predicate));
     }
+    // Wakes on a notification, a spurious wake-up or the time-out; the caller looks again.
+    template <class Rep, class Period>
+    void waitFor(std::condition_variable& condition, const std::chrono::duration<Rep, Period>& timeout) { condition.wait_for(m_lock, timeout); }
     template <class Rep, class Period, class Predicate>
     bool waitFor(std::condition_variable& condition, const std::chrono::duration<Rep, Period>& timeout, Predicate predicate)
     {
