@@ -42,6 +42,23 @@ void PELayer::init(CGRect frame)
     setNeedsDisplayOnBoundsChange(false);
 }
 
+void PELayer::init(const CALayer& layer)
+{
+    CALayer::init(layer);
+    auto model = dynamic_cast<const PELayer*>(&layer);
+    if (!model)
+        return;
+    m_paddingLeft = model->m_paddingLeft;
+    m_paddingTop = model->m_paddingTop;
+    m_paddingRight = model->m_paddingRight;
+    m_paddingBottom = model->m_paddingBottom;
+    m_graph = model->m_graph;
+    m_identifier = model->m_identifier;
+    m_shadow = model->m_shadow;
+    m_masksToBorder = model->m_masksToBorder;
+    m_useFastRendering = model->m_useFastRendering;
+}
+
 void PELayer::postRedrawForGraph()
 {
     if (PERenderingScope::isRendering())

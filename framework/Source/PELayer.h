@@ -92,6 +92,9 @@ protected:
     void init();
     void init(CGRect frame);
     bool init(NSCoder& coder);
+    // initWithLayer: a presentation copy carries the engine's own fields of the layer.
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
 
     // Cached border paths; subclasses fill them, bounds changes drop them.
     CGPathRef m_outerBorderPath;

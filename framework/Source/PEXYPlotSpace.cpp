@@ -1,5 +1,6 @@
 #include "framework/Source/PEXYPlotSpace.h"
 
+#include "framework/Source/PEAnimation_PEAnimationPeriodAdditions.h"
 #include "framework/Source/PEExceptions.h"
 #include "framework/Source/PEGraph.h"
 #include "framework/Source/PEMutablePlotRange.h"
@@ -8,13 +9,28 @@
 #include "framework/Source/PEPlotAreaFrame.h"
 #include "framework/Source/PEUtilities.h"
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/SystemClock.h"
+#include "platform/uikit/UIEvent.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
 
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+
+// The release speed is measured over the finger's last moments, so a finger that rests before
+// lifting does not throw the graph.
+constexpr NSTimeInterval velocityWindow = 0.1;
+// Plot-area points per second.
+constexpr double minimumGlideSpeed = 20;
+// Points per second squared: the glide slows evenly, as the quadratic ease-out curve does.
+constexpr double glideDeceleration = 2000;
+constexpr double longestGlide = 1.0;
+// How far a glide may carry a range beyond its global range, as a share of the plot area.
+constexpr double overshootShare = 0.1;
+constexpr double bounceDuration = 0.4;
 
 double linearViewCoordinate(double value, double location, double length, double extent)
 {
@@ -57,15 +73,19 @@ void PEXYPlotSpace::init()
     m_yRange = PEPlotRange::plotRangeWithLocation(PEDecimalWithInt(0), PEDecimalWithInt(1));
 }
 
-CGSize PEXYPlotSpace::plotAreaSize() const
+std::shared_ptr<PEPlotArea> PEXYPlotSpace::plotArea() const
 {
     if (auto owner = graph()) {
-        if (auto frame = owner->plotAreaFrame()) {
-            if (auto area = frame->plotArea())
-                return area->bounds().size;
-        }
+        if (auto frame = owner->plotAreaFrame())
+            return frame->plotArea();
     }
-    return CGSizeZero;
+    return nullptr;
+}
+
+CGSize PEXYPlotSpace::plotAreaSize() const
+{
+    auto area = plotArea();
+    return area ? area->bounds().size : CGSizeZero;
 }
 
 void PEXYPlotSpace::postMappingChange()
@@ -95,7 +115,7 @@ void PEXYPlotSpace::setXRange(const std::shared_ptr<PEPlotRange>& range)
     PEParameterAssert(range);
     if (range->isEqual(m_xRange))
         return;
-    auto adjusted = constrainedRange(range, m_globalXRange);
+    auto adjusted = m_allowsMomentumX ? range : constrainedRange(range, m_globalXRange);
     if (auto observer = delegate())
         adjusted = observer->willChangePlotRangeTo(*this, adjusted, PECoordinateX);
     if (!adjusted || adjusted->isEqual(m_xRange))
@@ -111,7 +131,7 @@ void PEXYPlotSpace::setYRange(const std::shared_ptr<PEPlotRange>& range)
     PEParameterAssert(range);
     if (range->isEqual(m_yRange))
         return;
-    auto adjusted = constrainedRange(range, m_globalYRange);
+    auto adjusted = m_allowsMomentumY ? range : constrainedRange(range, m_globalYRange);
     if (auto observer = delegate())
         adjusted = observer->willChangePlotRangeTo(*this, adjusted, PECoordinateY);
     if (!adjusted || adjusted->isEqual(m_yRange))
@@ -264,8 +284,203 @@ void PEXYPlotSpace::scaleBy(CGFloat interactionScale, CGPoint plotAreaPoint)
         double length = range.lengthDouble() / interactionScale;
         return PEPlotRange::plotRangeWithLocation(location, length);
     };
-    setXRange(scaled(*m_xRange, anchor[0]));
-    setYRange(scaled(*m_yRange, anchor[1]));
+    // A pinch is no drag: it stays inside the global ranges even where momentum lets drags out.
+    setXRange(constrainedRange(scaled(*m_xRange, anchor[0]), m_globalXRange));
+    setYRange(constrainedRange(scaled(*m_yRange, anchor[1]), m_globalYRange));
+}
+
+// MARK: Dragging, gliding and bouncing
+
+void PEXYPlotSpace::setAllowsMomentum(bool allows)
+{
+    m_allowsMomentumX = allows;
+    m_allowsMomentumY = allows;
+}
+
+double PEXYPlotSpace::extentFor(PECoordinate coordinate) const
+{
+    CGSize size = plotAreaSize();
+    return coordinate == PECoordinateY ? size.height : size.width;
+}
+
+std::shared_ptr<PEPlotRange> PEXYPlotSpace::rangeShiftedBy(PECoordinate coordinate, double points) const
+{
+    const auto& range = coordinate == PECoordinateY ? m_yRange : m_xRange;
+    const double extent = extentFor(coordinate);
+    if (!(extent > 0) || !std::isfinite(points) || points == 0)
+        return range;
+    if (scaleTypeForCoordinate(coordinate) == PEScaleTypeLog) {
+        double location = logDataCoordinate(points, range->locationDouble(), range->lengthDouble(), extent);
+        double end = logDataCoordinate(extent + points, range->locationDouble(), range->lengthDouble(), extent);
+        if (!std::isfinite(location) || !std::isfinite(end))
+            return range;
+        return PEPlotRange::plotRangeWithLocation(location, end - location);
+    }
+    // The length stays exact, so moving a range never changes its scale.
+    NSDecimal shift = PEDecimalWithDouble(points / extent * range->lengthDouble());
+    return PEPlotRange::plotRangeWithLocation(PEDecimalSum(range->location(), shift), range->length());
+}
+
+double PEXYPlotSpace::pointsBetween(PECoordinate coordinate, const PEPlotRange& from, const PEPlotRange& to) const
+{
+    const double extent = extentFor(coordinate);
+    double points = scaleTypeForCoordinate(coordinate) == PEScaleTypeLog
+        ? logViewCoordinate(to.locationDouble(), from.locationDouble(), from.lengthDouble(), extent)
+        : linearViewCoordinate(to.locationDouble(), from.locationDouble(), from.lengthDouble(), extent);
+    return std::isfinite(points) ? points : 0;
+}
+
+void PEXYPlotSpace::stopAnimations()
+{
+    auto operations = std::move(m_animations);
+    m_animations.clear();
+    auto scheduler = PEAnimation::sharedInstance();
+    for (const auto& operation : operations)
+        scheduler->removeAnimationOperation(operation);
+}
+
+bool PEXYPlotSpace::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint)
+{
+    if (!m_allowsUserInteraction)
+        return false;
+    auto area = plotArea();
+    auto owner = graph();
+    if (!area || !owner)
+        return false;
+    CGPoint point = area->convertPointFromLayer(interactionPoint, owner);
+    if (!CGRectContainsPoint(area->bounds(), point))
+        return false;
+    // The ranges stay where the glide or bounce has brought them.
+    stopAnimations();
+    m_isDragging = true;
+    m_lastDragPoint = point;
+    m_dragSamples.clear();
+    m_dragSamples.push_back({ event ? event->timestamp() : SystemClock::monotonicNow(), point });
+    return true;
+}
+
+void PEXYPlotSpace::dragTo(CGPoint plotAreaPoint, NSTimeInterval time)
+{
+    if (!std::isfinite(plotAreaPoint.x) || !std::isfinite(plotAreaPoint.y))
+        return;
+    const double dx = plotAreaPoint.x - m_lastDragPoint.x;
+    const double dy = plotAreaPoint.y - m_lastDragPoint.y;
+    m_lastDragPoint = plotAreaPoint;
+    // The data under the finger stays under it: the ranges move against the finger.
+    if (dx != 0)
+        setXRange(rangeShiftedBy(PECoordinateX, -dx));
+    if (dy != 0)
+        setYRange(rangeShiftedBy(PECoordinateY, -dy));
+    m_dragSamples.push_back({ time, plotAreaPoint });
+    while (m_dragSamples.size() > 2 && m_dragSamples.front().time < time - velocityWindow)
+        m_dragSamples.pop_front();
+}
+
+CGPoint PEXYPlotSpace::releaseVelocity() const
+{
+    if (m_dragSamples.size() < 2)
+        return CGPointZero;
+    const DragSample& last = m_dragSamples.back();
+    // The oldest sample within the window before the release (the last one at least).
+    auto first = std::find_if(m_dragSamples.begin(), m_dragSamples.end(),
+        [&](const DragSample& sample) { return sample.time >= last.time - velocityWindow; });
+    const NSTimeInterval span = last.time - first->time;
+    if (!(span > 0))
+        return CGPointZero;
+    return CGPoint { (last.point.x - first->point.x) / span, (last.point.y - first->point.y) / span };
+}
+
+bool PEXYPlotSpace::pointingDeviceDraggedEvent(const UIEventRef& event, CGPoint interactionPoint)
+{
+    auto area = plotArea();
+    auto owner = graph();
+    if (!m_isDragging || !area || !owner)
+        return false;
+    dragTo(area->convertPointFromLayer(interactionPoint, owner), event ? event->timestamp() : SystemClock::monotonicNow());
+    return true;
+}
+
+bool PEXYPlotSpace::pointingDeviceUpEvent(const UIEventRef& event, CGPoint interactionPoint)
+{
+    auto area = plotArea();
+    auto owner = graph();
+    if (!m_isDragging)
+        return false;
+    if (area && owner)
+        dragTo(area->convertPointFromLayer(interactionPoint, owner), event ? event->timestamp() : SystemClock::monotonicNow());
+    endDrag(releaseVelocity());
+    return true;
+}
+
+bool PEXYPlotSpace::pointingDeviceCancelledEvent(const UIEventRef&)
+{
+    if (!m_isDragging)
+        return false;
+    endDrag(CGPointZero);
+    return true;
+}
+
+void PEXYPlotSpace::endDrag(CGPoint velocity)
+{
+    m_isDragging = false;
+    m_dragSamples.clear();
+    if (m_allowsMomentumX)
+        glide(PECoordinateX, velocity.x);
+    if (m_allowsMomentumY)
+        glide(PECoordinateY, velocity.y);
+}
+
+void PEXYPlotSpace::glide(PECoordinate coordinate, double velocity)
+{
+    using namespace PEAnimation_PEAnimationPeriodAdditions;
+    const NSString property = coordinate == PECoordinateY ? "yRange" : "xRange";
+    const auto current = plotRangeForCoordinate(coordinate);
+    const auto& global = globalRangeFor(coordinate);
+    const std::weak_ptr<PEAnimationDelegate> delegate = std::static_pointer_cast<PEAnimationDelegate>(self());
+    const bool fitsInGlobal = !global
+        || PEDecimalIsLessOrEqual(PEDecimalDifference(current->maxLimit(), current->minLimit()), PEDecimalDifference(global->maxLimit(), global->minLimit()));
+
+    // The range moves against the finger; a constant deceleration ends the glide.
+    double shift = 0;
+    double duration = 0;
+    if (std::fabs(velocity) >= minimumGlideSpeed && fitsInGlobal && extentFor(coordinate) > 0) {
+        duration = std::min(std::fabs(velocity) / glideDeceleration, longestGlide);
+        shift = -velocity * duration / 2;
+        if (global) {
+            auto glided = rangeShiftedBy(coordinate, shift);
+            const double back = std::fabs(pointsBetween(coordinate, *glided, *constrainedRange(glided, global)));
+            const double excess = back - overshootShare * extentFor(coordinate);
+            if (excess > 0) {
+                const double shorter = std::fabs(shift) - excess;
+                shift = shorter > 0 ? std::copysign(shorter, shift) : 0;
+                duration = 2 * std::fabs(shift) / std::fabs(velocity);
+            }
+        }
+    }
+
+    auto target = rangeShiftedBy(coordinate, shift);
+    double bounceDelay = 0;
+    if (shift != 0 && duration > 0 && !target->isEqual(current)) {
+        m_animations.push_back(animate(self(), property, current, target, duration, 0.0, m_momentumAnimationCurve, delegate));
+        bounceDelay = duration;
+    }
+    if (global) {
+        auto settled = constrainedRange(target, global);
+        if (!settled->isEqual(target)) {
+            // Starts from wherever the glide really ended.
+            m_animations.push_back(animate(self(), property, std::shared_ptr<PEPlotRange>(), settled, bounceDuration, bounceDelay, m_bounceAnimationCurve, delegate));
+        }
+    }
+}
+
+void PEXYPlotSpace::animationDidFinish(PEAnimationOperation& operation)
+{
+    std::erase_if(m_animations, [&](const auto& member) { return member.get() == &operation; });
+}
+
+void PEXYPlotSpace::animationCancelled(PEAnimationOperation& operation)
+{
+    std::erase_if(m_animations, [&](const auto& member) { return member.get() == &operation; });
 }
 
 void PEXYPlotSpace::encodeWithCoder(NSCoder& coder) const
@@ -277,6 +492,11 @@ void PEXYPlotSpace::encodeWithCoder(NSCoder& coder) const
     coder.encodeObject(m_globalYRange, "PEXYPlotSpace.globalYRange");
     coder.encodeInt(m_xScaleType, "PEXYPlotSpace.xScaleType");
     coder.encodeInt(m_yScaleType, "PEXYPlotSpace.yScaleType");
+    coder.encodeBool(m_allowsUserInteraction, "PEXYPlotSpace.allowsUserInteraction");
+    coder.encodeBool(m_allowsMomentumX, "PEXYPlotSpace.allowsMomentumX");
+    coder.encodeBool(m_allowsMomentumY, "PEXYPlotSpace.allowsMomentumY");
+    coder.encodeInt(m_momentumAnimationCurve, "PEXYPlotSpace.momentumAnimationCurve");
+    coder.encodeInt(m_bounceAnimationCurve, "PEXYPlotSpace.bounceAnimationCurve");
 }
 
 bool PEXYPlotSpace::init(NSCoder& coder)
@@ -292,5 +512,17 @@ bool PEXYPlotSpace::init(NSCoder& coder)
     m_globalYRange = coder.decodeObjectOfClass<PEPlotRange>("PEXYPlotSpace.globalYRange");
     m_xScaleType = coder.decodeIntForKey("PEXYPlotSpace.xScaleType") == PEScaleTypeLog ? PEScaleTypeLog : PEScaleTypeLinear;
     m_yScaleType = coder.decodeIntForKey("PEXYPlotSpace.yScaleType") == PEScaleTypeLog ? PEScaleTypeLog : PEScaleTypeLinear;
+    m_allowsUserInteraction = coder.decodeBoolForKey("PEXYPlotSpace.allowsUserInteraction");
+    m_allowsMomentumX = coder.decodeBoolForKey("PEXYPlotSpace.allowsMomentumX");
+    m_allowsMomentumY = coder.decodeBoolForKey("PEXYPlotSpace.allowsMomentumY");
+    // A curve without a timing function would leave the range stuck where a glide began.
+    auto curve = [&coder](const char* key) {
+        if (!coder.containsValueForKey(key))
+            return PEAnimationCurveQuadraticOut;
+        auto code = static_cast<PEAnimationCurve>(coder.decodeIntForKey(key));
+        return code == PEAnimationCurveDefault || PEAnimationTimingFunctionForCurve(code) ? code : PEAnimationCurveQuadraticOut;
+    };
+    m_momentumAnimationCurve = curve("PEXYPlotSpace.momentumAnimationCurve");
+    m_bounceAnimationCurve = curve("PEXYPlotSpace.bounceAnimationCurve");
     return true;
 }

@@ -48,3 +48,30 @@ TEST(PlotDemo, theFormsChartButtonShowsTheGraphAndAPinchZoomsIt)
     EXPECT_LT(space->xRange()->lengthDouble(), before);
     EXPECT_TRUE(host->writePNG(NSString(snapshotPath("demo-chart-screen-pinched.png"))));
 }
+
+TEST(PlotDemo, theChartScreensGraphFollowsAFingerAndSpringsBackPastItsData)
+{
+    auto host = HeadlessHost::create();
+    host->showRootViewController(PlotDemoViewController::create());
+    host->runUntilIdle();
+    auto chart = std::dynamic_pointer_cast<PlotDemoViewController>(host->keyWindow()->rootViewController());
+    ASSERT_TRUE(chart);
+    auto space = std::static_pointer_cast<PEXYPlotSpace>(chart->hostingView()->hostedGraph()->defaultPlotSpace());
+    auto start = space->xRange();
+
+    // Dragged far to the right and held: the lines' start leaves the global range.
+    CGPoint from = chart->hostingView()->convertPointToView(CGPointMake(120, 150), nullptr);
+    host->touchDown(from);
+    for (int step = 1; step <= 10; ++step) {
+        host->advance(0.05);
+        host->touchMove(CGPointMake(from.x + 12 * step, from.y + 4 * step));
+    }
+    host->advance(0.3);
+    EXPECT_LT(space->xRange()->locationDouble(), -1.0);
+    EXPECT_TRUE(host->writePNG(NSString(snapshotPath("demo-chart-screen-dragged.png"))));
+    host->touchUp(CGPointMake(from.x + 120, from.y + 40));
+    host->runUntilIdle();
+    EXPECT_NEAR(space->xRange()->locationDouble(), -1.0, 1e-9);
+    EXPECT_TRUE(PEDecimalIsEqual(space->xRange()->length(), start->length()));
+    EXPECT_TRUE(host->writePNG(NSString(snapshotPath("demo-chart-screen-sprung-back.png"))));
+}

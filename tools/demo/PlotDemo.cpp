@@ -97,7 +97,14 @@ void PlotDemoViewController::loadView()
     auto view = UIView::create(screen);
     view->setBackgroundColor(UIColor::whiteColor());
     m_hostingView = PEGraphHostingView::create(CGRect { { 0, 0 }, { screen.size.width, 360 } });
-    m_hostingView->setHostedGraph(makeGraph(m_hostingView->bounds()));
+    auto graph = makeGraph(m_hostingView->bounds());
+    // A finger drags the graph; a throw glides on and springs back a little past the data.
+    auto space = std::static_pointer_cast<PEXYPlotSpace>(graph->defaultPlotSpace());
+    space->setGlobalXRange(PEPlotRange::plotRangeWithLocation(-1.0, 8.0));
+    space->setGlobalYRange(PEPlotRange::plotRangeWithLocation(-5.0, 40.0));
+    space->setAllowsUserInteraction(true);
+    space->setAllowsMomentum(true);
+    m_hostingView->setHostedGraph(graph);
     m_hostingView->setAllowPinchScaling(true);
     view->addSubview(m_hostingView);
     auto typesItem = UIBarButtonItem::create(NSString("类型"), UIBarButtonItemStylePlain);

@@ -1,7 +1,7 @@
 #pragma once
 // The chart screen of the demonstration: an XY graph in its hosting view with the "Plain White"
 // theme, axes with labels, grid lines and Chinese titles, two lines and a legend. A pinch scales
-// it.
+// it; a finger drags it.
 
 #include "framework/iPhoneOnly/PEGraphHostingView.h"
 #include "platform/uikit/UIViewController.h"
