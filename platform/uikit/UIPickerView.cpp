@@ -44,6 +44,16 @@ public:
         return std::clamp<NSInteger>(NSInteger(std::lround((offset + contentInset().top) / rowHeight)), 0, rows - 1);
     }
     bool isMoving() const { return isTracking() || isDecelerating() || m_animating; }
+    // The row the wheel shows: while a finger or a flick turns it, the row in the band now;
+    // while it turns to a row, that row.
+    NSInteger shownRow() const
+    {
+        if (rows == 0)
+            return -1;
+        if (isTracking() || isDecelerating())
+            return rowAtOffset(contentOffset().y);
+        return m_animating ? m_headingRow : selected;
+    }
 
     void scrollToRow(NSInteger row, bool animated, bool byUser)
     {
@@ -51,6 +61,7 @@ public:
         const CGPoint target = CGPointMake(0, offsetOfRow(row));
         if (animated && std::abs(contentOffset().y - target.y) > 0.5) {
             m_animating = true;
+            m_headingRow = row;
             setContentOffset(target, true);
             return;
         }
@@ -112,7 +123,11 @@ public:
     }
 
     // Scroll delegate.
-    void scrollViewDidScroll(UIScrollView&) override { layoutRows(); }
+    void scrollViewDidScroll(UIScrollView&) override
+    {
+        layoutRows();
+        restIfStill();
+    }
     void scrollViewWillBeginDragging(UIScrollView&) override
     {
         m_userMoved = true;
@@ -158,12 +173,35 @@ protected:
         setShowsHorizontalScrollIndicator(false);
         setAlwaysBounceVertical(true);
         setScrollsToTop(false);
+        // A drum turns against more friction than a page of content; the slow tail of the
+        // normal rate kept the wheel creeping for seconds after it looked still.
+        setDecelerationRate(UIScrollViewDecelerationRateFast);
         setBackgroundColor(UIColor::clearColor());
         setDelegate(self());
         addGestureRecognizer(UITapGestureRecognizer::create(self(), &UIPickerWheel::rowTapped));
     }
 
 private:
+    // The motion's tail closer to a row than half a pixel cannot be seen: the wheel stops on the
+    // row there and then, so that what it reports is what it shows.
+    void restIfStill()
+    {
+        const CGFloat offset = contentOffset().y;
+        const CGFloat step = std::abs(offset - m_lastOffset);
+        m_lastOffset = offset;
+        if (m_resting || isTracking() || rows == 0 || !(isDecelerating() || m_animating))
+            return;
+        const CGFloat still = 0.5 / std::max<CGFloat>(1, UIScreen::mainScreen()->scale());
+        const NSInteger row = rowAtOffset(offset);
+        if (step >= still || std::abs(offset - offsetOfRow(row)) >= still)
+            return;
+        m_resting = true;
+        m_animating = false;
+        setContentOffset(CGPointMake(0, offsetOfRow(row)), false);
+        m_resting = false;
+        settle();
+    }
+
     void settle()
     {
         if (isTracking() || isDecelerating() || m_animating || rows == 0)
@@ -171,6 +209,7 @@ private:
         const NSInteger row = rowAtOffset(contentOffset().y);
         if (std::abs(contentOffset().y - offsetOfRow(row)) > 0.5) {
             m_animating = true;
+            m_headingRow = row;
             setContentOffset(CGPointMake(0, offsetOfRow(row)), true);
             return;
         }
@@ -215,6 +254,9 @@ private:
     std::vector<std::shared_ptr<UIView>> m_reusable;
     bool m_userMoved { false };
     bool m_animating { false };
+    bool m_resting { false };
+    NSInteger m_headingRow { -1 };
+    CGFloat m_lastOffset { 0 };
 };
 
 UIPickerView::~UIPickerView() = default;
@@ -327,7 +369,7 @@ NSInteger UIPickerView::selectedRowInComponent(NSInteger component)
     reloadIfNeeded();
     if (component < 0 || component >= NSInteger(m_wheels.size()))
         return -1;
-    return m_wheels[std::size_t(component)]->selected;
+    return m_wheels[std::size_t(component)]->shownRow();
 }
 
 std::shared_ptr<UIView> UIPickerView::viewForRow(NSInteger row, NSInteger component)

@@ -1,7 +1,8 @@
 #pragma once
 // Spinning wheels, one per component, with rows from a data source. A wheel is dragged by the
-// finger, decelerates after lift and always comes to rest with a whole row in the middle band;
-// when it rests on another row than before, the delegate hears didSelectRow once. Tapping a row
+// finger, decelerates after lift and always comes to rest with a whole row in the middle band,
+// the moment it looks still; when it rests on another row than before, the delegate hears
+// didSelectRow once. Tapping a row
 // above or below the band turns the wheel to it. Rows far from the band lean away as on a drum.
 //
 // Rows show the delegate's view for the row, else its title, else "?". Row heights (32 points)
@@ -81,6 +82,7 @@ public:
 
     // Turns the wheel to the row without telling the delegate; out-of-range rows are clamped.
     void selectRow(NSInteger row, NSInteger component, bool animated);
+    // The row in the band, also while a finger or a flick turns the wheel (what it shows then);
     // -1 for a component without rows or that does not exist.
     NSInteger selectedRowInComponent(NSInteger component);
     // The view showing the row, when it is on screen.

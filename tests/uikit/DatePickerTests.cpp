@@ -87,7 +87,7 @@ TEST_F(DatePickerScreen, refusesToSettleBeforeTheMinimumDate)
     EXPECT_EQ(shown(2), NSString("20日"));
 
     // A flick down the day wheel spins it back to the first of the month.
-    host->drag(wheelCentre(2), CGPointMake(wheelCentre(2).x, wheelCentre(2).y + 200), 0.1);
+    host->drag(wheelCentre(2), CGPointMake(wheelCentre(2).x, wheelCentre(2).y + 200), 0.05);
     host->runUntilIdle();
     EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), minimum->timeIntervalSinceReferenceDate());
     EXPECT_EQ(shown(2), NSString("6日")) << "rolled back to the minimum";

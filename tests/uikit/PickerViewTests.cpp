@@ -3,6 +3,7 @@
 #include "platform/uikit/UIPickerView.h"
 #include "platform/uikit/UIScrollView.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -205,4 +206,34 @@ TEST(PickerWithoutData, hasNoComponents)
     auto regions = std::make_shared<Regions>();
     picker->setDataSource(regions);
     EXPECT_EQ(picker->selectedRowInComponent(0), 3) << "a row chosen before the data came is kept";
+}
+
+TEST_F(PickerScreen, aFlickedWheelReportsTheRowInItsBandAndRestsTheMomentItLooksStill)
+{
+    host->drag(CGPointMake(80, 500), CGPointMake(80, 380), 0.1);
+    const auto rowInBand = [&] { return std::clamp<NSInteger>(std::lround((wheelOffset(0) + 92) / 32), 0, 19); };
+    CGFloat previous = wheelOffset(0);
+    bool sawItTurn = false;
+    for (int frame = 0; frame < 120; ++frame) {
+        host->advance(1.0 / 60);
+        const CGFloat offset = wheelOffset(0);
+        EXPECT_EQ(picker->selectedRowInComponent(0), rowInBand()) << "frame " << frame;
+        sawItTurn = sawItTurn || rowInBand() != 0;
+        const CGFloat step = std::abs(offset - previous);
+        previous = offset;
+        if (!regions->selections.empty()) {
+            EXPECT_EQ(regions->selections, std::vector<std::string> { "0:" + std::to_string(rowInBand()) });
+            EXPECT_DOUBLE_EQ(offset, restingOffset(rowInBand())) << "told while it still turns";
+            break;
+        }
+        // Creeping less than a tenth of a point a frame, that close to a row: it looks still.
+        EXPECT_FALSE(step < 0.1 && std::abs(offset - restingOffset(rowInBand())) < 0.1) << "still but untold, frame " << frame;
+    }
+    EXPECT_TRUE(sawItTurn);
+    ASSERT_EQ(regions->selections.size(), 1u) << "still turning after two seconds";
+    const CGFloat rest = wheelOffset(0);
+    EXPECT_DOUBLE_EQ(rest, restingOffset(rowInBand()));
+    host->advance(2);
+    EXPECT_DOUBLE_EQ(wheelOffset(0), rest) << "nothing moves once it is told";
+    EXPECT_EQ(regions->selections.size(), 1u);
 }

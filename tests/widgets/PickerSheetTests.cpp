@@ -1,7 +1,9 @@
+#include "WidgetPictures.h"
 #include "WidgetScreen.h"
 
 #include "library/widgets/keyboard/KMActionSheetPickerView.h"
 #include "platform/foundation/NSNull.h"
+#include "platform/uikit/UIScrollView.h"
 
 namespace {
 
@@ -56,6 +58,60 @@ TEST_F(PickerSheet, slidesInPreselectsAndReportsItsTitleOnce)
     EXPECT_EQ(NSString::fromId(chooser->results[0].second->objectAtIndex(0)), "梧州市");
     EXPECT_EQ(sheet->superview(), nullptr);
     EXPECT_TRUE(root->childViewControllers().empty());
+}
+
+TEST_F(PickerSheet, aFlickFollowedAtOnceByConfirmReportsTheRowShownAndNothingMovesAfter)
+{
+    auto sheet = KMActionSheetPickerView::create(NSString(""), chooser);
+    std::vector<NSString> cities;
+    for (const char* city : { "南宁市", "柳州市", "桂林市", "梧州市", "北海市", "防城港市", "钦州市", "贵港市", "玉林市",
+             "百色市", "贺州市", "河池市", "来宾市", "崇左市" })
+        cities.emplace_back(city);
+    sheet->setTitlesForComponenets({ cities });
+    sheet->show();
+    host->advance(0.35);
+    auto wheel = std::static_pointer_cast<UIScrollView>(sheet->pickerView()->wheelForComponent(0));
+    // The band's middle is 108 points into the picker, under the 44-point bar of a sheet at 308.
+    host->drag(CGPointMake(160, 540), CGPointMake(160, 430), 0.08);
+    host->advance(1.0 / 60);
+    ASSERT_TRUE(wheel->isDecelerating()) << "the flick still turns the wheel";
+    tapButton("确定");
+    const CGFloat stopped = wheel->contentOffset().y;
+    const auto row = NSUInteger(std::lround((stopped + 92) / 32));
+    EXPECT_DOUBLE_EQ(stopped, CGFloat(row) * 32 - 92) << "stopped on a whole row";
+    EXPECT_GT(row, 0u);
+    ASSERT_EQ(chooser->results.size(), 1u);
+    EXPECT_EQ(NSString::fromId(chooser->results[0].second->objectAtIndex(0)), cities.at(row));
+    host->advance(0.5);
+    EXPECT_DOUBLE_EQ(wheel->contentOffset().y, stopped);
+    EXPECT_EQ(chooser->results.size(), 1u);
+}
+
+TEST_F(PickerSheet, nothingBehindTheSheetShowsThroughIt)
+{
+    auto behind = UIView::create(CGRectMake(20, 280, 280, 260));
+    behind->setBackgroundColor(UIColor::redColor());
+    screen()->addSubview(behind);
+    auto sheet = regionSheet(2);
+    sheet->show();
+    host->advance(0.35);
+    ASSERT_EQ(sheet->frame().origin.y, 308);
+    const auto sample = [&] {
+        std::vector<std::array<uint8_t, 4>> pixels;
+        for (CGFloat y = 309; y < 568; y += 7)
+            for (CGFloat x = 1; x < 320; x += 9)
+                pixels.push_back(host->pixelAt(CGPointMake(x, y)));
+        return pixels;
+    };
+    const auto overRed = sample();
+    writeWidgetPicture(*host, "picker-sheet-over-a-red-panel");
+    behind->setHidden(true);
+    const auto overWhite = sample();
+    ASSERT_EQ(overRed.size(), overWhite.size());
+    std::size_t differing = 0;
+    for (std::size_t index = 0; index < overRed.size(); ++index)
+        differing += overRed[index] != overWhite[index] ? 1 : 0;
+    EXPECT_EQ(differing, 0u) << "of " << overRed.size() << " points of the sheet";
 }
 
 TEST_F(PickerSheet, anIndexOutOfRangeLeavesTheFirstRowAndCancelReportsNothing)

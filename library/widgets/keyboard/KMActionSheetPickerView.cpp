@@ -54,7 +54,8 @@ void KMActionSheetPickerView::init(const NSString& title, const std::shared_ptr<
     m_datePicker->setLocale(NSLocale::localeWithLocaleIdentifier("zh_CN"));
     addSubview(m_datePicker);
 
-    setBackgroundColor(UIColor::colorWithWhite(1.0, 0.9));
+    // Opaque: through a sheet nine tenths white the buttons of the screen behind read as rows.
+    setBackgroundColor(UIColor::whiteColor());
     setFrame(CGRectMake(0, 0, width, kToolbarHeight + kPickerHeight));
     setActionSheetPickerStyle(0);
     setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleTopMargin);
@@ -180,6 +181,13 @@ void KMActionSheetPickerView::pickerDoneClicked(UIBarButtonItem&)
         return;
     m_dismissing = true;
     auto protectedSelf = self();
+    // Wheels still turning stop on the rows they show, which are the ones reported.
+    if (m_actionSheetPickerStyle == 0) {
+        for (NSInteger column = 0; column < m_pickerView->numberOfComponents(); ++column) {
+            if (const NSInteger row = m_pickerView->selectedRowInComponent(column); row >= 0)
+                m_pickerView->selectRow(row, column, false);
+        }
+    }
     if (auto delegate = m_delegate.lock()) {
         std::shared_ptr<NSArray> result = NSArray::array();
         if (m_actionSheetPickerStyle == 1) {

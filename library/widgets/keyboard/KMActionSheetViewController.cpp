@@ -24,7 +24,19 @@ void KMActionSheetViewController::showPickerView(const std::shared_ptr<KMActionS
 {
     NSAssertMainThread();
     m_pickerView = pickerView;
-    auto window = UIApplication::sharedApplication()->keyWindow();
+    auto application = UIApplication::sharedApplication();
+    auto window = application->keyWindow();
+    if (!window || !window->rootViewController()) {
+        // An alert's window stays key while it fades out; a sheet asked for from its buttons
+        // goes over the screens of the topmost window that has them.
+        const auto windows = application->windows();
+        for (auto candidate = windows.rbegin(); candidate != windows.rend(); ++candidate) {
+            if (!(*candidate)->isHidden() && (*candidate)->rootViewController()) {
+                window = *candidate;
+                break;
+            }
+        }
+    }
     auto host = window ? window->rootViewController() : nullptr;
     while (host && host->presentedViewController())
         host = host->presentedViewController();
