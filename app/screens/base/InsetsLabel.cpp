@@ -5,6 +5,11 @@ void InsetsLabel::init(CGRect frame, UIEdgeInsets insets)
     UILabel::init(frame);
     m_insets = insets;
 }
+void InsetsLabel::init(UIEdgeInsets insets)
+{
+    UILabel::init(CGRectZero);
+    m_insets = insets;
+}
 void InsetsLabel::drawTextInRect(CGRect rect)
 {
     UILabel::drawTextInRect(CGRectMake(rect.origin.x + m_insets.left, rect.origin.y + m_insets.top,

@@ -13,6 +13,8 @@ public:
 
 protected:
     void init(CGRect frame, UIEdgeInsets insets);
+    // No frame yet: the screen places it later.
+    void init(UIEdgeInsets insets);
 
 private:
     UIEdgeInsets m_insets {};

@@ -3,7 +3,8 @@
 
 #include "platform/uikit/UIImage.h"
 
-// The picture of the name made stretchable with the same cap on every side; nil when missing.
+// The picture of the name made stretchable with the same cap on every side, caps too wide for
+// the picture narrowed so that its corners keep their shape; nil when missing.
 UIImageRef stretchableImageNamed(const NSString& name, CGFloat cap = 0);
 // The picture stretched to a view of the size: as it is when the sizes agree, for a stretched
 // copy would hold the same pixels a second time; nil when missing.

@@ -91,13 +91,19 @@ void MainViewController::menuEvent(UIControl& sender)
 
 void MainViewController::isSchoolEvaluate()
 {
-    if (!ServerUrlManger::networkIsValid())
+    if (m_checkingEvaluation || !ServerUrlManger::networkIsValid())
         return;
     auto fields = ns::mutableDictionary({ { "METHOD", NSString("enEvaluateMethod") } });
     STProgressHUD::show();
+    m_checkingEvaluation = true;
     auto protectedSelf = self();
-    m_httpService->httpRequestDict([protectedSelf](const id& reply) { protectedSelf->schoolEvaluateReply(reply); },
-        [](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+    m_httpService->httpRequestDict(
+        [protectedSelf](const id& reply) {
+            protectedSelf->m_checkingEvaluation = false;
+            protectedSelf->schoolEvaluateReply(reply);
+        },
+        [protectedSelf](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+            protectedSelf->m_checkingEvaluation = false;
             STProgressHUD::dismissWithError("服器忙，请稍候再试！", 1.0);
         },
         kDistribute, nullptr, fields);
@@ -126,6 +132,8 @@ void MainViewController::videoStudLogin(bool)
 {
     auto delegate = AppDelegate::shared();
     auto user = delegate ? delegate->user() : nullptr;
+    if (m_checkingVideo)
+        return;
     auto service = HttpServiceVideoStud::create();
     if (!ServerUrlManger::networkIsValid())
         return;
@@ -139,9 +147,15 @@ void MainViewController::videoStudLogin(bool)
         inner->setObject(talkId, NSString("TALKID"));
     auto fields = ns::mutableDictionary({ { "param", JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(inner)) } });
     STProgressHUD::showInView(view());
+    m_checkingVideo = true;
     auto protectedSelf = self();
-    service->httpRequestDict([protectedSelf, service](const id& reply) { protectedSelf->videoReply(reply); },
-        [service](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+    service->httpRequestDict(
+        [protectedSelf, service](const id& reply) {
+            protectedSelf->m_checkingVideo = false;
+            protectedSelf->videoReply(reply);
+        },
+        [protectedSelf, service](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+            protectedSelf->m_checkingVideo = false;
             STProgressHUD::dismissWithError("服务器忙，请稍候再试!", 1.0);
         },
         "app/loginCheck", nullptr, fields);

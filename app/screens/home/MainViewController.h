@@ -15,6 +15,9 @@ public:
     void videoStudLogin(bool flag);
     void evaluateSuccess(const std::shared_ptr<NSNotification>&);
     void alertViewClickedButtonAtIndex(UIAlertView&, NSInteger buttonIndex) override;
+    // While a tile's request runs, taps on that tile do nothing.
+    bool isCheckingEvaluation() const { return m_checkingEvaluation; }
+    bool isCheckingVideo() const { return m_checkingVideo; }
 
 protected:
     std::vector<std::pair<const char*, const char*>> gridItems() const override;
@@ -23,4 +26,7 @@ protected:
 private:
     void schoolEvaluateReply(const id& reply);
     void videoReply(const id& reply);
+
+    bool m_checkingEvaluation { false };
+    bool m_checkingVideo { false };
 };

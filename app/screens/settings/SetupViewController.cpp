@@ -49,9 +49,9 @@ CGFloat SetupViewController::addHeader(CGFloat y)
     return separatorBelow(m_vScrollView, *header);
 }
 
-void SetupViewController::addLogoutBelow(const UIView& row)
+void SetupViewController::addLogoutBelow(CGFloat y)
 {
-    auto logout = addRow(CGRectGetMaxY(row.frame()) + 30, "m_ico14", "退出登录", &SetupViewController::logoutEvent);
+    auto logout = addRow(y + 30, "m_ico14", "退出登录", &SetupViewController::logoutEvent);
     m_vScrollView->setContentSize(CGSizeMake(view()->bounds().size.width, CGRectGetMaxY(logout->frame()) + 10));
 }
 
@@ -75,7 +75,7 @@ void SetupViewController::loadView()
     CGFloat y = addHeader(CGRectGetMaxY(card->frame()) + 10);
     y = separatorBelow(m_vScrollView, *addRow(y, "m_ico10", "修改密码", &SetupViewController::updatePwdEvent));
     y = separatorBelow(m_vScrollView, *addRow(y, "m_ico11", "关于系统", &SetupViewController::aboutEvent));
-    addLogoutBelow(*addRow(y, "m_ico13", "我的消息", &SetupViewController::myMessageEvent));
+    addLogoutBelow(CGRectGetMaxY(addRow(y, "m_ico13", "我的消息", &SetupViewController::myMessageEvent)->frame()));
     loadPhoto(m_photoView, m_photoView->image(), user ? user->urlImg() : NSString());
 }
 

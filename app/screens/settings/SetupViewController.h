@@ -33,8 +33,8 @@ protected:
     std::shared_ptr<UIButton> rowButton(CGRect frame, Action action);
     std::shared_ptr<UIButton> addRow(CGFloat y, const NSString& icon, const NSString& text, Action action);
     CGFloat addHeader(CGFloat y);
-    // The logout row 30 points below the row, and the scroller's height ending under it.
-    void addLogoutBelow(const UIView& row);
+    // The logout row 30 points below y, and the scroller's height ending under it.
+    void addLogoutBelow(CGFloat y);
     virtual bool postsCleanLoginInfo() const { return true; }
 
     std::shared_ptr<UIScrollView> m_vScrollView;
