@@ -149,6 +149,10 @@ std::optional<bool> AppDelegate::openURL(UIApplication&, const std::shared_ptr<N
         return true;
     NSLog("paymentResult_url=%@", url->absoluteString());
     NSLog("pay host=%@", url->host());
+    // The wallet comes back through the client's own scheme only; any other URL handed in with
+    // a payment host is somebody's imitation of a result.
+    if (url->scheme().caseInsensitiveCompare(kPaymentURLScheme) != NSOrderedSame)
+        return true;
     std::weak_ptr<AppDelegate> weakSelf = self();
     auto callback = [weakSelf](const std::shared_ptr<NSDictionary>& result) {
         NSLog("result = %@", result ? result->description() : NSString());

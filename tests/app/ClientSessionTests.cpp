@@ -1,6 +1,7 @@
 #include "tests/app/ClientSession.h"
 
 #include "app/stores/UserManager.h"
+#include "library/network/RIImageManager.h"
 #include "library/network/RQURLConnectionOperation.h"
 #include "library/payment/OrbipaySDK.h"
 #include "library/widgets/hud/STProgressHUD.h"
@@ -12,8 +13,12 @@
 
 #include <httplib.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <future>
 
 TEST_F(ClientSession, firstStartFetchesRegionsOnTheFirstTapAndLogsTheLearnerIntoTheHomeOfEightTiles)
@@ -48,7 +53,9 @@ TEST_F(ClientSession, firstStartFetchesRegionsOnTheFirstTapAndLogsTheLearnerInto
     host->pressReturn();
     EXPECT_TRUE(login->passwordField()->isFirstResponder());
     host->typeText("123456");
-    host->pressReturn();
+    // Done leaves the field; Return there would log in at once.
+    login->passwordField()->resignFirstResponder();
+    host->runUntilIdle();
     shot("04-login-filled");
     {
         // The network thread is held between the taps: on loopback the reply could otherwise
@@ -394,7 +401,7 @@ TEST_F(ClientSession, theLoginNamesEachMissingEntryInTurnAndALostServiceFailsItW
 
     ASSERT_TRUE(host->tap(login->passwordField()));
     host->typeText("123456");
-    host->pressReturn();
+    login->passwordField()->resignFirstResponder();
     host->runUntilIdle();
     standIn.stop();
     host->tap(login->loginBtn());
@@ -448,4 +455,126 @@ TEST_F(ClientSession, aLostNetworkIsAnnouncedAndTheLoginSendsNothingUntilItComes
     EXPECT_EQ(alertMessage(), NSString());
     ASSERT_TRUE(host->tap(login->loginBtn()));
     ASSERT_TRUE(waitUntil([&] { return top<MainViewController>() != nullptr; }));
+}
+
+namespace {
+
+mode_t modeOf(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
+std::vector<std::filesystem::path> filesIn(const std::string& folder)
+{
+    std::vector<std::filesystem::path> files;
+    std::error_code failure;
+    for (std::filesystem::directory_iterator it(folder, failure), end; !failure && it != end; it.increment(failure))
+        files.push_back(it->path());
+    return files;
+}
+
+} // namespace
+
+TEST_F(ClientSession, filesHoldingTheSessionAreTheLearnersAloneAndTheOthersFollowTheUmask)
+{
+    const mode_t previous = ::umask(027);
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    // The personal data screen puts the learner's photo into the image cache.
+    host->tap(top<MainViewController>()->m_viewNaviBar()->m_btnRight());
+    host->runUntilIdle();
+    host->tap(top<SetupViewController>()->rowButtons()[0]);
+    host->runUntilIdle();
+    auto info = top<MyInfoViewController>();
+    ASSERT_TRUE(info);
+    const auto cache = RIImageManager::sharedManager()->imageCache();
+    ASSERT_TRUE(waitUntil([&] { return info->photoView()->image() && cache->getDiskCount() > 0; }));
+    ::umask(previous);
+
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    ASSERT_TRUE(defaults->synchronize());
+    ASSERT_FALSE(defaults->stringForKey(kSessionIdKey).isNil());
+    EXPECT_EQ(modeOf(defaults->filePath().UTF8String()), 0600u);
+    EXPECT_EQ(modeOf(UserManager::getDBPath().UTF8String()), 0600u);
+    const auto photos = filesIn(cache->diskCachePath().UTF8String());
+    ASSERT_FALSE(photos.empty());
+    for (const auto& photo : photos)
+        EXPECT_EQ(modeOf(photo.string()), 0640u) << photo;
+}
+
+TEST_F(ClientSession, aDamagedPreferencesFileAndCopiesLeftByAKillStillRestartWithTheRegionAndTheLastLogin)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    application.reset();
+    host.reset();
+    const std::string file = NSUserDefaults::standardUserDefaults()->filePath().UTF8String();
+    NSUserDefaults::resetStandardUserDefaults();
+    // Cut short where a kill mid-write on another system would leave it, with the copies of
+    // earlier interrupted saves beside it.
+    std::filesystem::resize_file(file, std::filesystem::file_size(file) - 40);
+    for (const char* suffix : { ".tmp-Q1w2E3", ".tmp-zz9zz9" })
+        std::ofstream(file + suffix) << "half a save";
+
+    launch();
+    auto login = loginScreen();
+    EXPECT_EQ(login->areaLab()->text(), NSString("成都市"));
+    EXPECT_EQ(login->accountField()->text(), NSString(kLearner));
+    EXPECT_EQ(login->roleLab()->text(), NSString("学员"));
+    for (const auto& left : filesIn(std::filesystem::path(file).parent_path().string()))
+        EXPECT_EQ(left.filename().string().find(".tmp-"), std::string::npos) << left;
+    shot("faults-01-login-after-damaged-preferences");
+    host->tap(login->loginBtn());
+    EXPECT_TRUE(waitUntil([&] { return top<MainViewController>() != nullptr; }));
+}
+
+TEST_F(ClientSession, aPhotoCutShortInTheCacheIsFetchedAgainAndShownWhole)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    auto openPersonalData = [&] {
+        host->tap(top<SetupViewController>()->rowButtons()[0]);
+        host->runUntilIdle();
+        auto info = top<MyInfoViewController>();
+        EXPECT_TRUE(info && waitUntil([&] { return info->photoView()->image() != nullptr; }));
+        return info;
+    };
+    auto photoRequests = [&] {
+        auto all = standIn.requests();
+        return std::count_if(all.begin(), all.end(), [](const standin::ReceivedRequest& request) { return request.path.find("/photos/") != std::string::npos; });
+    };
+    host->tap(top<MainViewController>()->m_viewNaviBar()->m_btnRight());
+    host->runUntilIdle();
+    auto info = openPersonalData();
+    ASSERT_TRUE(info);
+    const CGSize whole = info->photoView()->image()->size();
+    const auto cache = RIImageManager::sharedManager()->imageCache();
+    const std::string file = cache->defaultCachePathForKey(application->user()->urlImg()).UTF8String();
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(file); }));
+    const auto bytes = std::filesystem::file_size(file);
+    EXPECT_EQ(photoRequests(), 1);
+
+    host->tap(info->m_viewNaviBar()->m_btnBack());
+    host->runUntilIdle();
+    cache->clearMemory();
+    std::filesystem::resize_file(file, bytes / 2);
+    auto again = openPersonalData();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->photoView()->image()->size().width, whole.width);
+    EXPECT_EQ(again->photoView()->image()->size().height, whole.height);
+    EXPECT_EQ(photoRequests(), 2);
+    EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(file) && std::filesystem::file_size(file) == bytes; }));
+    shot("faults-02-photo-fetched-again");
+}
+
+TEST_F(ClientSession, onlyTheClientsOwnSchemeReachesThePaymentResult)
+{
+    for (const char* forged : { "http://authresult?resultStatus=9000", "file://authresult?resultStatus=9000",
+             "javascript://authresult?resultStatus=4000&memo=%E8%AF%B7%E8%87%B4%E7%94%B5%E5%AE%A2%E6%9C%8D400-000-0000" }) {
+        EXPECT_TRUE(UIApplication::sharedApplication()->handleIncomingURL(NSURL::URLWithString(forged), "browser")) << forged;
+        host->runUntilIdle();
+        EXPECT_EQ(alertMessage().length(), 0u) << forged;
+    }
+    // The wallet's own answer through the client's scheme is still shown.
+    EXPECT_TRUE(UIApplication::sharedApplication()->handleIncomingURL(NSURL::URLWithString("corvaneOrbipayCallback://authresult?resultStatus=9000"), "wallet"));
+    host->runUntilIdle();
+    EXPECT_EQ(alertMessage(), NSString("充值成功"));
 }
