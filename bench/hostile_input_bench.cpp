@@ -31,6 +31,62 @@ void BM_URLResolution(benchmark::State& state)
 }
 BENCHMARK(BM_URLResolution)->RangeMultiplier(4)->Range(1 << 14, 1 << 20)->Complexity();
 
+class Listener : public NSXMLParserDelegate {
+public:
+    std::size_t attributes { 0 };
+    void didStartElement(NSXMLParser&, const NSString&, const NSString&, const NSString&, const std::shared_ptr<NSDictionary>& found) override
+    {
+        attributes += found->count();
+    }
+};
+
+// `total` attributes (or namespace declarations), `perTag` in each tag.
+std::string documentWithAttributes(std::size_t total, std::size_t perTag, const char* name)
+{
+    std::string xml = "<r>";
+    for (std::size_t done = 0; done < total;) {
+        xml += "<e";
+        for (std::size_t i = 0; i < perTag && done < total; ++i, ++done)
+            xml += " " + std::string(name) + std::to_string(i) + "='urn:v'";
+        xml += "/>";
+    }
+    return xml + "</r>";
+}
+
+void parseRepeatedly(benchmark::State& state, const std::string& xml)
+{
+    auto data = NSData::dataWithBytes(xml.data(), xml.size());
+    auto listener = std::make_shared<Listener>();
+    for (auto _ : state) {
+        auto parser = NSXMLParser::create(data);
+        parser->setDelegate(listener);
+        parser->setShouldProcessNamespaces(true);
+        benchmark::DoNotOptimize(parser->parse());
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+// range(0): attributes, all in one tag: refused, after a look linear in the tag.
+void BM_XMLAttributesInOneTag(benchmark::State& state)
+{
+    parseRepeatedly(state, documentWithAttributes(std::size_t(state.range(0)), std::size_t(state.range(0)), "a"));
+}
+BENCHMARK(BM_XMLAttributesInOneTag)->RangeMultiplier(4)->Range(16 << 10, 256 << 10)->Complexity();
+
+// range(0): namespace declarations, all in one tag.
+void BM_XMLDeclarationsInOneTag(benchmark::State& state)
+{
+    parseRepeatedly(state, documentWithAttributes(std::size_t(state.range(0)), std::size_t(state.range(0)), "xmlns:p"));
+}
+BENCHMARK(BM_XMLDeclarationsInOneTag)->RangeMultiplier(4)->Range(16 << 10, 256 << 10)->Complexity();
+
+// range(0): attributes in tags as full as they may be: read, in time linear in the document.
+void BM_XMLFullTags(benchmark::State& state)
+{
+    parseRepeatedly(state, documentWithAttributes(std::size_t(state.range(0)), NSXMLParser::maxAttributesPerElement, "a"));
+}
+BENCHMARK(BM_XMLFullTags)->RangeMultiplier(4)->Range(16 << 10, 256 << 10)->Complexity();
+
 // range(0): folded lines continuing one header field, in a reply from a loopback server, up to
 // the thousand a reply may fold. The request's own round trip is the constant part.
 void BM_FoldedHeaderLines(benchmark::State& state)

@@ -1,12 +1,16 @@
 #include "platform/foundation/NSXMLParser.h"
 
 #include <libxml/SAX2.h>
+#include <libxml/valid.h>
 #include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <optional>
+#include <unordered_map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +35,218 @@ std::string qualified(const xmlChar* prefix, const xmlChar* name)
     return result;
 }
 
+// The document's code units as the reader will see them, for a look at its markup before the
+// reader runs: one, two or four bytes wide, in either byte order.
+struct Units {
+    const std::uint8_t* bytes { nullptr };
+    std::size_t count { 0 };
+    int width { 1 };
+    bool bigEndian { true };
+
+    char32_t operator[](std::size_t i) const
+    {
+        const std::uint8_t* unit = bytes + i * static_cast<std::size_t>(width);
+        char32_t value = 0;
+        for (int k = 0; k < width; ++k)
+            value |= char32_t(unit[bigEndian ? k : width - 1 - k]) << (8 * (width - 1 - k));
+        return value;
+    }
+
+    bool at(std::size_t i, std::string_view text) const
+    {
+        if (i + text.size() > count)
+            return false;
+        for (std::size_t k = 0; k < text.size(); ++k)
+            if ((*this)[i + k] != char32_t(static_cast<unsigned char>(text[k])))
+                return false;
+        return true;
+    }
+
+    // The index just past the next `text` from `i`, or the end.
+    std::size_t past(std::size_t i, std::string_view text) const
+    {
+        for (; i < count; ++i)
+            if (at(i, text))
+                return i + text.size();
+        return count;
+    }
+};
+
+// How the reader will read the bytes, from the first four as it tells them; nullopt for the
+// encodings whose markup characters are not ASCII (it would read them through a converter).
+std::optional<Units> unitsOf(const std::uint8_t* bytes, std::size_t length)
+{
+    const auto startsWith = [&](std::initializer_list<std::uint8_t> head) {
+        return length >= head.size() && std::equal(head.begin(), head.end(), bytes);
+    };
+    Units units { bytes, length, 1, true };
+    if (startsWith({ 0x00, 0x00, 0xFE, 0xFF }) || startsWith({ 0x00, 0x00, 0x00, 0x3C }))
+        units = { bytes, length, 4, true };
+    else if (startsWith({ 0xFF, 0xFE, 0x00, 0x00 }) || startsWith({ 0x3C, 0x00, 0x00, 0x00 }))
+        units = { bytes, length, 4, false };
+    else if (startsWith({ 0xFE, 0xFF }) || startsWith({ 0x00, 0x3C, 0x00, 0x3F }))
+        units = { bytes, length, 2, true };
+    else if (startsWith({ 0xFF, 0xFE }) || startsWith({ 0x3C, 0x00, 0x3F, 0x00 }))
+        units = { bytes, length, 2, false };
+    else if (startsWith({ 0x4C, 0x6F, 0xA7, 0x94 }))
+        return std::nullopt;
+    units.count = length / static_cast<std::size_t>(units.width);
+    return units;
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size()
+        && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
+}
+
+// Whether an encoding named in the declaration keeps the markup in the units the document
+// starts in: a declaration may switch the reader to another converter, and one that spells
+// markup otherwise (UTF-7, HZ, ISO-2022, EBCDIC) would read past the look taken here.
+bool keepsMarkupUnits(std::string_view name, int width)
+{
+    static constexpr std::string_view wide[] = { "UTF-16", "UTF16", "UCS-2", "UCS2", "UTF-32", "UTF32", "UCS-4", "UCS4", "ISO-10646-UCS" };
+    static constexpr std::string_view narrow[] = { "UTF-8", "UTF8", "US-ASCII", "ASCII", "ISO-8859-", "ISO8859-", "ISO_8859-", "LATIN",
+        "WINDOWS-125", "CP125", "CP936", "GB2312", "GBK", "GB18030", "EUC-", "EUC_", "BIG5", "SHIFT_JIS", "SHIFT-JIS", "SJIS", "CP932",
+        "KOI8-", "TIS-620" };
+    for (auto prefix : wide)
+        if (startsWithIgnoringCase(name, prefix))
+            return true;
+    if (width != 1)
+        return false;
+    for (auto prefix : narrow)
+        if (startsWithIgnoringCase(name, prefix))
+            return true;
+    return false;
+}
+
+// The encoding the XML declaration names, empty without one.
+std::string declaredEncoding(const Units& units)
+{
+    std::size_t i = units.count > 0 && (units[0] == 0xFEFF || units[0] == 0xEF) ? 1 : 0;
+    while (i < units.count && i < 4 && units[i] != '<')
+        ++i;
+    if (!units.at(i, "<?xml"))
+        return {};
+    const std::size_t end = std::min(units.past(i, "?>"), std::min(units.count, i + 1024));
+    std::string declaration;
+    for (std::size_t k = i; k < end; ++k)
+        declaration += units[k] < 0x80 ? char(units[k]) : '?';
+    const std::size_t name = declaration.find("encoding");
+    if (name == std::string::npos)
+        return {};
+    std::size_t k = name + 8;
+    while (k < declaration.size() && (declaration[k] == ' ' || declaration[k] == '=' || declaration[k] == '\t' || declaration[k] == '\r' || declaration[k] == '\n'))
+        ++k;
+    if (k >= declaration.size() || (declaration[k] != '"' && declaration[k] != '\''))
+        return {};
+    const std::size_t close = declaration.find(declaration[k], k + 1);
+    return close == std::string::npos ? std::string() : declaration.substr(k + 1, close - k - 1);
+}
+
+// Finds the first start tag with more than `limit` attributes (namespace declarations among
+// them) before the reader sees it: the reader checks each attribute of a tag against all
+// before it. Comments, CDATA, instructions, declarations and quoted values are stepped over as
+// the reader steps over them; each unit is looked at a bounded number of times.
+class MarkupCensus {
+public:
+    MarkupCensus(const Units& units, std::size_t limit) : m_units(units), m_limit(limit) { }
+
+    // The unit where the first crowded tag starts, or npos.
+    std::size_t firstCrowdedTag()
+    {
+        std::size_t i = 0;
+        while (i < m_units.count) {
+            if (m_units[i] != '<') {
+                ++i;
+                continue;
+            }
+            if (m_units.at(i, "<!--"))
+                i = m_units.past(i + 4, "-->");
+            else if (m_units.at(i, "<![CDATA["))
+                i = m_units.past(i + 9, "]]>");
+            else if (m_units.at(i, "<?"))
+                i = m_units.past(i + 2, "?>");
+            else if (m_units.at(i, "<!"))
+                i = declaration(i + 2, true);
+            else if (m_units.at(i, "</"))
+                i = m_units.past(i + 2, ">");
+            else if (startTagIsCrowded(i))
+                return i;
+        }
+        return std::string::npos;
+    }
+
+private:
+    // Counts the '=' outside quotes: every attribute has exactly one. Moves `i` past the tag.
+    bool startTagIsCrowded(std::size_t& i)
+    {
+        std::size_t attributes = 0;
+        char32_t quote = 0;
+        for (++i; i < m_units.count; ++i) {
+            const char32_t c = m_units[i];
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '=') {
+                if (++attributes > m_limit)
+                    return true;
+            } else if (c == '>') {
+                ++i;
+                break;
+            }
+        }
+        return false;
+    }
+
+    // A <!...> declaration from just past "<!"; the document type's internal subset inside
+    // brackets holds declarations, comments and instructions of its own, but no further subset.
+    std::size_t declaration(std::size_t i, bool mayHoldSubset)
+    {
+        char32_t quote = 0;
+        while (i < m_units.count) {
+            const char32_t c = m_units[i];
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+                ++i;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+                ++i;
+            } else if (c == '[' && mayHoldSubset) {
+                i = subset(i + 1);
+            } else if (c == '>') {
+                return i + 1;
+            } else {
+                ++i;
+            }
+        }
+        return i;
+    }
+
+    std::size_t subset(std::size_t i)
+    {
+        while (i < m_units.count) {
+            if (m_units[i] == ']')
+                return i + 1;
+            if (m_units.at(i, "<!--"))
+                i = m_units.past(i + 4, "-->");
+            else if (m_units.at(i, "<?"))
+                i = m_units.past(i + 2, "?>");
+            else if (m_units.at(i, "<!"))
+                i = declaration(i + 2, false);
+            else
+                ++i;
+        }
+        return i;
+    }
+
+    const Units& m_units;
+    const std::size_t m_limit;
+};
+
 void initialiseOnce()
 {
     static const bool initialised = [] {
@@ -52,6 +268,10 @@ struct NSXMLParser::Reader {
     std::size_t entityBytes { 0 };
     std::shared_ptr<NSError> error;
     std::vector<std::vector<std::string>> prefixes;
+    // Namespace declarations of each open element, and their sum.
+    std::vector<std::size_t> declared;
+    std::size_t namespacesInScope { 0 };
+    std::unordered_map<std::string, std::size_t> declaredAttributes;
 
     static Reader& of(void* context) { return *static_cast<Reader*>(static_cast<xmlParserCtxtPtr>(context)->_private); }
 
@@ -96,6 +316,13 @@ struct NSXMLParser::Reader {
         auto& reader = of(ctx);
         const bool processNamespaces = reader.parser.m_processNamespaces;
         auto& mapped = reader.prefixes.emplace_back();
+        reader.declared.push_back(static_cast<std::size_t>(std::max(namespaceCount, 0)));
+        reader.namespacesInScope += reader.declared.back();
+        // Each prefixed name is looked up through every declaration in scope.
+        if (reader.namespacesInScope > maxNamespacesInScope) {
+            reader.stop(NSXMLParserInternalError, "Too many namespace declarations in scope");
+            return;
+        }
         auto delegate = reader.delegate();
         if (!delegate)
             return;
@@ -133,6 +360,10 @@ struct NSXMLParser::Reader {
         if (!reader.prefixes.empty()) {
             mapped = std::move(reader.prefixes.back());
             reader.prefixes.pop_back();
+        }
+        if (!reader.declared.empty()) {
+            reader.namespacesInScope -= reader.declared.back();
+            reader.declared.pop_back();
         }
         auto delegate = reader.delegate();
         if (!delegate)
@@ -205,6 +436,34 @@ struct NSXMLParser::Reader {
 
     static xmlEntityPtr entity(void* ctx, const xmlChar* name) { return of(ctx).admit(xmlSAX2GetEntity(ctx, name)); }
     static xmlEntityPtr parameterEntity(void* ctx, const xmlChar* name) { return of(ctx).admit(xmlSAX2GetParameterEntity(ctx, name)); }
+
+    // An internal entity's text is markup read wherever it is referenced: its tags are held to
+    // the same limit as the document's.
+    static void entityDeclaration(void* ctx, const xmlChar* name, int type, const xmlChar* publicId, const xmlChar* systemId, xmlChar* content)
+    {
+        auto& reader = of(ctx);
+        if (type == XML_INTERNAL_GENERAL_ENTITY && content) {
+            const Units units { content, std::strlen(reinterpret_cast<const char*>(content)), 1, true };
+            if (MarkupCensus(units, maxAttributesPerElement).firstCrowdedTag() != std::string::npos) {
+                reader.stop(NSXMLParserInternalError, "Too many attributes in one element");
+                return;
+            }
+        }
+        xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
+    }
+
+    // Declared defaults are added to every such element and checked against its attributes.
+    static void attributeDeclaration(void* ctx, const xmlChar* element, const xmlChar* name, int type, int def,
+        const xmlChar* defaultValue, xmlEnumerationPtr values)
+    {
+        auto& reader = of(ctx);
+        if (++reader.declaredAttributes[reinterpret_cast<const char*>(element)] > maxAttributesPerElement) {
+            xmlFreeEnumeration(values);
+            reader.stop(NSXMLParserInternalError, "Too many attributes declared for one element");
+            return;
+        }
+        xmlSAX2AttributeDecl(ctx, element, name, type, def, defaultValue, values);
+    }
 
     static xmlParserInputPtr resolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
     static void externalSubset(void*, const xmlChar*, const xmlChar*, const xmlChar*) { }
@@ -296,6 +555,8 @@ bool NSXMLParser::parse()
     handler.getEntity = Reader::entity;
     handler.getParameterEntity = Reader::parameterEntity;
     handler.resolveEntity = Reader::resolveEntity;
+    handler.entityDecl = Reader::entityDeclaration;
+    handler.attributeDecl = Reader::attributeDeclaration;
     handler.externalSubset = Reader::externalSubset;
     handler.serror = Reader::structuredError;
     handler.warning = nullptr;
@@ -304,6 +565,15 @@ bool NSXMLParser::parse()
 
     const std::uint8_t* bytes = m_data->bytes();
     const std::size_t length = m_data->length();
+    const auto units = unitsOf(bytes, length);
+    const std::string encoding = units ? declaredEncoding(*units) : std::string();
+    if (!units || (!encoding.empty() && !keepsMarkupUnits(encoding, units->width))) {
+        fail(NSError::errorWithDomain(NSXMLParserErrorDomain, NSXMLParserUnknownEncodingError, "The document's encoding is not supported"));
+        return false;
+    }
+    // The reader is handed the document up to its first crowded tag, and stopped there.
+    const std::size_t crowded = MarkupCensus(*units, maxAttributesPerElement).firstCrowdedTag();
+    const std::size_t readable = crowded == std::string::npos ? length : crowded * static_cast<std::size_t>(units->width);
     Reader reader { *this };
     // The first bytes tell the encoding.
     const std::size_t head = std::min<std::size_t>(length, 4);
@@ -319,13 +589,16 @@ bool NSXMLParser::parse()
     m_context = reader.context;
 
     constexpr std::size_t piece = 64 * 1024;
+    const std::size_t end = std::max(readable, head);
     std::size_t offset = head;
     do {
-        const std::size_t size = std::min(piece, length - offset);
+        const std::size_t size = std::min(piece, end - offset);
         const bool last = offset + size == length;
         xmlParseChunk(reader.context, reinterpret_cast<const char*>(bytes + offset), static_cast<int>(size), last ? 1 : 0);
         offset += size;
-    } while (offset < length && !reader.error && !m_aborted && reader.context->instate != XML_PARSER_EOF);
+    } while (offset < end && !reader.error && !m_aborted && reader.context->instate != XML_PARSER_EOF);
+    if (end < length && !reader.error && !m_aborted)
+        reader.error = NSError::errorWithDomain(NSXMLParserErrorDomain, NSXMLParserInternalError, "Too many attributes in one element");
 
     std::shared_ptr<NSError> error = reader.error;
     if (m_aborted)

@@ -3,7 +3,9 @@
 // processing instructions in order. Replies come from the network, so nothing is fetched from
 // outside the data: external entities and external DTD subsets are never loaded, and the number
 // and size of entity expansions is capped (an "entity bomb" ends in an error, not in memory
-// exhaustion). A document that is not well formed ends in parseErrorOccurred and parse() false.
+// exhaustion), as are the attributes and namespaces of an element. A document that is not well
+// formed, or in an encoding that spells markup otherwise than ASCII does (UTF-7, EBCDIC), ends in
+// parseErrorOccurred and parse() false.
 
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSDictionary.h"
@@ -19,6 +21,7 @@ inline constexpr NSErrorDomain NSXMLParserErrorDomain = "NSXMLParserErrorDomain"
 enum : NSInteger {
     NSXMLParserInternalError = 1,
     NSXMLParserEmptyDocumentError = 4,
+    NSXMLParserUnknownEncodingError = 32,
     NSXMLParserUndeclaredEntityError = 26,
     NSXMLParserEntityRefLoopError = 89,
     NSXMLParserDelegateAbortedParseError = 512,
@@ -84,6 +87,11 @@ public:
     // The limits on entity expansion, per parse.
     static constexpr std::size_t maxEntityReferences = 10'000;
     static constexpr std::size_t maxEntityBytes = 4 * 1024 * 1024;
+    // The limits on one element, which the reader's checks would otherwise make quadratic:
+    // attributes and namespace declarations in its tag (or declared as its defaults), and
+    // namespace declarations in scope. Past them the parse ends with NSXMLParserInternalError.
+    static constexpr std::size_t maxAttributesPerElement = 256;
+    static constexpr std::size_t maxNamespacesInScope = 512;
 
 protected:
     void init(const std::shared_ptr<NSData>& data);

@@ -221,3 +221,104 @@ TEST(NSXMLParser, longDocumentsAndOtherEncodingsReadWhole)
     EXPECT_TRUE(latin.parsed);
     EXPECT_EQ(latin.recorder->text(), "café");
 }
+
+namespace {
+
+std::string attributes(std::size_t count, const std::string& prefix = "a", char quote = '\'')
+{
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += " " + prefix + std::to_string(i) + "=" + quote + "v" + quote;
+    return text;
+}
+
+std::string declarations(std::size_t count, std::size_t from = 0)
+{
+    std::string text;
+    for (std::size_t i = from; i < from + count; ++i)
+        text += " xmlns:p" + std::to_string(i) + "='urn:" + std::to_string(i) + "'";
+    return text;
+}
+
+NSInteger errorOf(const Outcome& outcome)
+{
+    EXPECT_FALSE(outcome.parsed);
+    EXPECT_EQ(outcome.recorder->errors.size(), 1u);
+    const auto error = outcome.parser->parserError();
+    if (!error)
+        return 0;
+    // The reader's own internal errors (its depth limit) are not the ones looked for here.
+    if (error->code() == NSXMLParserInternalError) {
+        EXPECT_TRUE(error->localizedDescription().hasPrefix("Too many")) << error->localizedDescription().UTF8String();
+    }
+    return error->code();
+}
+
+} // namespace
+
+// The reader compares each attribute with all before it; a tag past the limit is refused before
+// it is read (xml_attributes in hostile_input_bench states the bound), and what came before it
+// is still heard.
+TEST(NSXMLParser, elementsCarryABoundedNumberOfAttributes)
+{
+    constexpr auto limit = NSXMLParser::maxAttributesPerElement;
+    auto full = parse("<r" + attributes(limit) + "/>");
+    ASSERT_TRUE(full.parsed);
+    EXPECT_EQ(std::count(full.recorder->events[1].begin(), full.recorder->events[1].end(), '='), std::ptrdiff_t(limit));
+
+    auto crowded = parse("<r><ok k='a=b>c'/><many" + attributes(200'000) + "/></r>");
+    EXPECT_EQ(errorOf(crowded), NSXMLParserInternalError);
+    const std::vector<std::string> heard { "start", "<r", "<ok k=a=b>c", "</ok" };
+    EXPECT_EQ(crowded.recorder->events, heard);
+    EXPECT_EQ(errorOf(parse("<r" + attributes(limit + 1, "b", '"') + "/>")), NSXMLParserInternalError);
+    EXPECT_EQ(errorOf(parse("<r" + declarations(100'000) + "/>", true)), NSXMLParserInternalError);
+
+    // Markup that only looks like a tag is not counted.
+    const std::string lookalike = "<x" + attributes(limit + 1) + "/>";
+    auto quoted = parse("<!DOCTYPE r [<!-- " + lookalike + " --><!ENTITY e '" + std::string(limit + 1, '=') + "'>]><r t=\"" +
+        std::string(limit + 1, '=') + "\"><![CDATA[" + lookalike + "]]><!-- " + lookalike + " --><?pi " + lookalike + "?>&e;</r>");
+    EXPECT_TRUE(quoted.parsed) << (quoted.parser->parserError() ? quoted.parser->parserError()->description().UTF8String() : "");
+
+    // The same in a tag an entity brings, in declared defaults, and in a document of two-byte units.
+    EXPECT_EQ(errorOf(parse("<!DOCTYPE r [<!ENTITY e \"<x" + attributes(limit + 1) + "/>\">]><r>&e;</r>")), NSXMLParserInternalError);
+    std::string defaults = "<!DOCTYPE r [";
+    for (std::size_t i = 0; i <= limit; ++i)
+        defaults += "<!ATTLIST r d" + std::to_string(i) + " CDATA 'v'>";
+    EXPECT_EQ(errorOf(parse(defaults + "]><r/>")), NSXMLParserInternalError);
+    std::string wide;
+    for (char c : "<r" + attributes(limit + 1) + "/>")
+        wide += std::string { c, '\0' };
+    EXPECT_EQ(errorOf(parse("\xFF\xFE" + wide)), NSXMLParserInternalError);
+}
+
+TEST(NSXMLParser, namespacesInScopeAreBounded)
+{
+    constexpr auto limit = NSXMLParser::maxNamespacesInScope;
+    // Nested: the declarations add up; side by side, each element's leave scope with it.
+    std::string nested, siblings = "<r>";
+    for (std::size_t i = 0; i < limit / 4 + 1; ++i)
+        nested += "<e" + declarations(4, 4 * i) + ">";
+    for (std::size_t i = 0; i < limit; ++i)
+        siblings += "<e" + declarations(4, 4 * i) + "/>";
+    siblings += "</r>";
+    for (bool namespaces : { false, true }) {
+        EXPECT_EQ(errorOf(parse(nested, namespaces)), NSXMLParserInternalError);
+        EXPECT_TRUE(parse(siblings, namespaces).parsed);
+    }
+}
+
+TEST(NSXMLParser, encodingsThatSpellMarkupOtherwiseAreRefused)
+{
+    EXPECT_EQ(errorOf(parse("<?xml version='1.0' encoding='UTF-7'?><r>+ADw-x/+AD4-</r>")), NSXMLParserUnknownEncodingError);
+    EXPECT_EQ(errorOf(parse("<?xml version='1.0' encoding='IBM037'?><r/>")), NSXMLParserUnknownEncodingError);
+    EXPECT_EQ(errorOf(parse("\x4C\x6F\xA7\x94\x93\x40")), NSXMLParserUnknownEncodingError);
+    auto chinese = parse("<?xml version='1.0' encoding='GBK'?><r>\xD6\xD0\xCE\xC4</r>");
+    ASSERT_TRUE(chinese.parsed);
+    EXPECT_EQ(chinese.recorder->text(), "中文");
+    std::string wide;
+    for (char c : std::string("<?xml version='1.0' encoding='UTF-16'?><r>ok</r>"))
+        wide += std::string { '\0', c };
+    auto sixteen = parse("\xFE\xFF" + wide);
+    ASSERT_TRUE(sixteen.parsed);
+    EXPECT_EQ(sixteen.recorder->text(), "ok");
+}
