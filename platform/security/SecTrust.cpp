@@ -21,13 +21,14 @@ bool isIPAddress(const std::string& host)
 void SecTrust::init(std::vector<SecCertificateRef> certificates, std::vector<SecPolicyRef> policies)
 {
     m_presented = std::move(certificates);
-    m_chain = m_presented;
     m_policies = std::move(policies);
+    MutexLocker lock(m_mutex);
+    m_chain = m_presented;
 }
 
 void SecTrust::setAnchorCertificates(std::vector<SecCertificateRef> anchors)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_anchors = std::move(anchors);
     // As on the platform: explicit anchors replace the system's until told otherwise.
     m_anchorsOnly = true;
@@ -36,14 +37,14 @@ void SecTrust::setAnchorCertificates(std::vector<SecCertificateRef> anchors)
 
 void SecTrust::setAnchorCertificatesOnly(bool only)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_anchorsOnly = only;
     m_result = kSecTrustResultInvalid;
 }
 
 OSStatus SecTrust::evaluate(SecTrustResultType& result)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     openssl::Store store(X509_STORE_new());
     openssl::StoreContext context(X509_STORE_CTX_new());
     openssl::CertificateList untrusted(sk_X509_new_null());
@@ -92,25 +93,25 @@ OSStatus SecTrust::evaluate(SecTrustResultType& result)
 
 NSUInteger SecTrust::certificateCount() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_chain.size();
 }
 
 SecCertificateRef SecTrust::certificateAtIndex(NSUInteger index) const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return index < m_chain.size() ? m_chain[index] : nullptr;
 }
 
 SecKeyRef SecTrust::copyPublicKey() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_presented.empty() ? nullptr : SecCertificateCopyPublicKey(m_presented.front());
 }
 
 NSString SecTrust::failureReason() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_failureReason;
 }
 

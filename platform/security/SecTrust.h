@@ -3,12 +3,12 @@
 // anchors to build to (the system's, the explicit ones, or both). After evaluation the chain is
 // the one that was actually built, so certificates a peer merely appended play no part.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSArray.h"
 #include "platform/security/SecCertificate.h"
 #include "platform/security/SecKey.h"
 #include "platform/security/SecPolicy.h"
 
-#include <mutex>
 #include <vector>
 
 enum SecTrustResultType : std::uint32_t {
@@ -38,14 +38,15 @@ protected:
     void init(std::vector<SecCertificateRef> certificates, std::vector<SecPolicyRef> policies);
 
 private:
-    mutable std::mutex m_mutex;
+    mutable Mutex m_mutex;
+    // Set by init, then only read.
     std::vector<SecCertificateRef> m_presented;
-    std::vector<SecCertificateRef> m_chain;
     std::vector<SecPolicyRef> m_policies;
-    std::vector<SecCertificateRef> m_anchors;
-    bool m_anchorsOnly { false };
-    SecTrustResultType m_result { kSecTrustResultInvalid };
-    NSString m_failureReason;
+    std::vector<SecCertificateRef> m_chain GUARDED_BY(m_mutex);
+    std::vector<SecCertificateRef> m_anchors GUARDED_BY(m_mutex);
+    bool m_anchorsOnly GUARDED_BY(m_mutex) { false };
+    SecTrustResultType m_result GUARDED_BY(m_mutex) { kSecTrustResultInvalid };
+    NSString m_failureReason GUARDED_BY(m_mutex);
 };
 
 using SecTrustRef = std::shared_ptr<SecTrust>;

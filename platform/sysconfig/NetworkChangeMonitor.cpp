@@ -34,7 +34,7 @@ NetworkChangeMonitor::~NetworkChangeMonitor()
 
 void NetworkChangeMonitor::add(const SCNetworkReachabilityRef& target)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     std::erase_if(m_targets, [](const Entry& entry) { return entry.target.expired(); });
     if (std::none_of(m_targets.begin(), m_targets.end(), [&](const Entry& entry) { return entry.key == target.get(); }))
         m_targets.push_back({ target.get(), target });
@@ -43,20 +43,20 @@ void NetworkChangeMonitor::add(const SCNetworkReachabilityRef& target)
 
 void NetworkChangeMonitor::remove(const SCNetworkReachability* target)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     std::erase_if(m_targets, [&](const Entry& entry) { return entry.key == target; });
 }
 
 std::optional<SCNetworkReachabilityFlags> NetworkChangeMonitor::simulatedFlags() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_simulated;
 }
 
 void NetworkChangeMonitor::setSimulatedFlags(std::optional<SCNetworkReachabilityFlags> flags)
 {
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         m_simulated = flags;
     }
     notifyTargets();
@@ -111,7 +111,7 @@ void NetworkChangeMonitor::notifyTargets()
 {
     std::vector<SCNetworkReachabilityRef> live;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         for (const auto& entry : m_targets) {
             if (auto target = entry.target.lock())
                 live.push_back(std::move(target));

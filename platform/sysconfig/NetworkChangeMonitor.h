@@ -3,6 +3,7 @@
 // thread of its own from the first target on, and tells every live target to look again after
 // each burst of events, or when a test changes the simulated state.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/sysconfig/SCNetworkReachability.h"
 
 #include <optional>
@@ -25,7 +26,7 @@ public:
 
 private:
     NetworkChangeMonitor() = default;
-    void startLocked();
+    void startLocked() REQUIRES(m_mutex);
     void run();
     void notifyTargets();
 
@@ -34,13 +35,13 @@ private:
         std::weak_ptr<SCNetworkReachability> target;
     };
 
-    mutable std::mutex m_mutex;
-    std::vector<Entry> m_targets;
-    std::optional<SCNetworkReachabilityFlags> m_simulated;
+    mutable Mutex m_mutex;
+    std::vector<Entry> m_targets GUARDED_BY(m_mutex);
+    std::optional<SCNetworkReachabilityFlags> m_simulated GUARDED_BY(m_mutex);
     std::thread m_thread;
     int m_netlinkFd { -1 };
     int m_wakeFd { -1 };
-    bool m_started { false };
+    bool m_started GUARDED_BY(m_mutex) { false };
 };
 
 } // namespace sysconfig

@@ -53,7 +53,7 @@ NSString SCNetworkReachability::description() const
 
 bool SCNetworkReachability::setCallback(SCNetworkReachabilityCallBack callout)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_callout = std::move(callout);
     return true;
 }
@@ -64,7 +64,7 @@ bool SCNetworkReachability::scheduleWithRunLoop(const std::shared_ptr<NSRunLoop>
         return false;
     const auto baseline = currentFlags();
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         for (const auto& schedule : m_runLoops) {
             if (schedule.runLoop.lock() == runLoop && schedule.mode.isEqualToString(mode))
                 return true;
@@ -80,7 +80,7 @@ bool SCNetworkReachability::scheduleWithRunLoop(const std::shared_ptr<NSRunLoop>
 
 bool SCNetworkReachability::unscheduleFromRunLoop(const std::shared_ptr<NSRunLoop>& runLoop, const NSRunLoopMode& mode)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     const auto before = m_runLoops.size();
     std::erase_if(m_runLoops, [&](const RunLoopSchedule& schedule) {
         auto scheduled = schedule.runLoop.lock();
@@ -93,7 +93,7 @@ bool SCNetworkReachability::unscheduleFromRunLoop(const std::shared_ptr<NSRunLoo
 bool SCNetworkReachability::setDispatchQueue(const dispatch_queue_t& queue)
 {
     const auto baseline = queue ? currentFlags() : std::nullopt;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (queue && m_runLoops.empty())
         m_lastFlags = baseline;
     m_queue = queue;
@@ -116,7 +116,7 @@ void SCNetworkReachability::networkMayHaveChanged()
     dispatch_queue_t queue;
     std::uint64_t generation;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         runLoops = m_runLoops;
         queue = m_queue;
         generation = m_generation;
@@ -139,7 +139,7 @@ void SCNetworkReachability::evaluate(std::uint64_t generation)
     const auto flags = currentFlags();
     SCNetworkReachabilityCallBack callout;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         // A schedule changed since the look was asked for, or nothing changed: stay quiet.
         if (generation != m_generation || flags == m_lastFlags)
             return;

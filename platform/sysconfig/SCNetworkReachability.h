@@ -5,12 +5,12 @@
 // flags change. Changes are noticed through the kernel's route and address events; tests drive
 // the state by hand with SCNetworkReachabilitySimulateFlags (SCNetworkReachabilityTesting.h).
 
+#include "platform/foundation/Mutex.h"
 #include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSRunLoop.h"
 
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,21 +64,21 @@ private:
     };
 
     void evaluate(std::uint64_t generation);
-    void updateRegistrationLocked();
+    void updateRegistrationLocked() REQUIRES(m_mutex);
 
     std::string m_hostName;
     sockaddr_storage m_address {};
     bool m_byName { false };
 
-    mutable std::mutex m_mutex;
-    SCNetworkReachabilityCallBack m_callout;
-    std::vector<RunLoopSchedule> m_runLoops;
-    dispatch_queue_t m_queue;
+    mutable Mutex m_mutex;
+    SCNetworkReachabilityCallBack m_callout GUARDED_BY(m_mutex);
+    std::vector<RunLoopSchedule> m_runLoops GUARDED_BY(m_mutex);
+    dispatch_queue_t m_queue GUARDED_BY(m_mutex);
     // The flags last reported (or seen when scheduling began); a callback fires when they change.
-    std::optional<SCNetworkReachabilityFlags> m_lastFlags;
+    std::optional<SCNetworkReachabilityFlags> m_lastFlags GUARDED_BY(m_mutex);
     // Bumped by every change of the scheduling, so evaluations queued before it do nothing.
-    std::uint64_t m_generation { 0 };
-    bool m_registered { false };
+    std::uint64_t m_generation GUARDED_BY(m_mutex) { 0 };
+    bool m_registered GUARDED_BY(m_mutex) { false };
 };
 
 // The platform's C interface. A target that cannot be made (an empty name, an address of an
