@@ -2,6 +2,7 @@
 #include "WidgetScreen.h"
 
 #include "library/widgets/keyboard/KMActionSheetPickerView.h"
+#include "library/widgets/keyboard/KMToolbar.h"
 #include "platform/foundation/NSNull.h"
 #include "platform/uikit/UIScrollView.h"
 
@@ -112,6 +113,26 @@ TEST_F(PickerSheet, nothingBehindTheSheetShowsThroughIt)
     for (std::size_t index = 0; index < overRed.size(); ++index)
         differing += overRed[index] != overWhite[index] ? 1 : 0;
     EXPECT_EQ(differing, 0u) << "of " << overRed.size() << " points of the sheet";
+}
+
+TEST_F(PickerSheet, theKeyboardsBarHidesWhatIsBehindItAsTheSheetDoes)
+{
+    auto behind = UIView::create(CGRectMake(20, 280, 280, 100));
+    behind->setBackgroundColor(UIColor::redColor());
+    screen()->addSubview(behind);
+    auto bar = KMToolbar::create(CGRectMake(0, 300, 0, 44));
+    screen()->addSubview(bar);
+    host->runUntilIdle();
+    const auto sample = [&] {
+        std::vector<std::array<uint8_t, 4>> pixels;
+        for (CGFloat y = 301; y < 344; y += 5)
+            for (CGFloat x = 1; x < 320; x += 9)
+                pixels.push_back(host->pixelAt(CGPointMake(x, y)));
+        return pixels;
+    };
+    const auto overRed = sample();
+    behind->setHidden(true);
+    EXPECT_EQ(sample(), overRed);
 }
 
 TEST_F(PickerSheet, anIndexOutOfRangeLeavesTheFirstRowAndCancelReportsNothing)

@@ -14,6 +14,8 @@ void KMToolbar::init(CGRect frame)
     sizeToFit();
     setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     setTintColor(UIColor::blackColor());
+    // Drawn opaque: the buttons of the screen it covers must not show through it.
+    setTranslucent(false);
 }
 
 CGSize KMToolbar::sizeThatFits(CGSize size) const
