@@ -152,6 +152,13 @@ public:
 
     void rowTapped(UITapGestureRecognizer& tap)
     {
+        // A tap that stopped the wheel turning leaves it between rows: it comes to rest on the
+        // row in the band, as a wheel stopped by the finger does.
+        if (rows > 0 && std::abs(contentOffset().y - offsetOfRow(rowAtOffset(contentOffset().y))) > 0.5) {
+            m_userMoved = true;
+            settle();
+            return;
+        }
         const CGPoint point = tap.locationInView(self());
         const CGFloat middle = contentOffset().y + bounds().size.height / 2;
         // Rows away from the band show nearer to it than their place: undo the drum.

@@ -237,3 +237,20 @@ TEST_F(PickerScreen, aFlickedWheelReportsTheRowInItsBandAndRestsTheMomentItLooks
     EXPECT_DOUBLE_EQ(wheelOffset(0), rest) << "nothing moves once it is told";
     EXPECT_EQ(regions->selections.size(), 1u);
 }
+
+TEST_F(PickerScreen, aTapThatStopsASpinningWheelLetsItRestOnTheRowInTheBandNotTheRowTapped)
+{
+    host->drag(CGPointMake(80, 540), CGPointMake(80, 380), 0.08);
+    host->advance(0.1);
+    // A finger on the row below the band stops the wheel where it is.
+    const CGPoint below = CGPointMake(80, 352 + 108 + 32);
+    host->touchDown(below);
+    const auto inBand = NSInteger(std::lround((wheelOffset(0) + 92) / 32));
+    host->advance(0.05);
+    host->touchUp(below);
+    host->runUntilIdle();
+    EXPECT_GT(inBand, 0);
+    EXPECT_EQ(picker->selectedRowInComponent(0), inBand);
+    EXPECT_DOUBLE_EQ(wheelOffset(0), restingOffset(inBand));
+    EXPECT_EQ(regions->selections, std::vector<std::string> { "0:" + std::to_string(inBand) });
+}
