@@ -24,9 +24,10 @@ std::vector<CGFloat> NoteView::ruleOffsets() const
     return offsets;
 }
 
-void NoteView::drawRect(CGRect rect)
+void NoteView::drawRect(CGRect)
 {
-    UITextView::drawRect(rect);
+    // The text view draws its text in a view of its own; the base class's drawRect would only mark
+    // this picture as empty, and the rules would be thrown away.
     auto context = UIGraphicsGetCurrentContext();
     if (!context)
         return;

@@ -427,6 +427,26 @@ void UIView::setTintColor(const UIColorRef& color)
     tellTintChanged(*this);
 }
 
+UIViewTintAdjustmentMode UIView::tintAdjustmentMode() const
+{
+    for (auto view = std::const_pointer_cast<UIView>(self()); view; view = view->superview()) {
+        if (view->m_tintAdjustmentMode != UIViewTintAdjustmentMode::Automatic)
+            return view->m_tintAdjustmentMode;
+    }
+    return UIViewTintAdjustmentMode::Normal;
+}
+
+void UIView::setTintAdjustmentMode(UIViewTintAdjustmentMode mode)
+{
+    NSAssertMainThread();
+    if (m_tintAdjustmentMode == mode)
+        return;
+    const UIViewTintAdjustmentMode before = tintAdjustmentMode();
+    m_tintAdjustmentMode = mode;
+    if (tintAdjustmentMode() != before)
+        tellTintChanged(*this);
+}
+
 void UIView::setContentMode(UIViewContentMode mode)
 {
     NSAssertMainThread();

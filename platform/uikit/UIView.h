@@ -53,6 +53,13 @@ enum class UIViewContentMode : NSInteger {
     BottomRight = 12,
 };
 
+// Dimmed: the tint is shown greyed, as behind a modal alert. Automatic takes the superview's.
+enum class UIViewTintAdjustmentMode : NSInteger {
+    Automatic = 0,
+    Normal = 1,
+    Dimmed = 2,
+};
+
 enum UIViewAnimationOptions : NSUInteger {
     UIViewAnimationOptionNone = 0,
     UIViewAnimationOptionLayoutSubviews = 1 << 0,
@@ -175,6 +182,9 @@ public:
     UIColorRef tintColor() const;
     void setTintColor(const UIColorRef& color);
     virtual void tintColorDidChange() { }
+    // Never Automatic: the nearest view up the tree that has a mode decides, Normal at the top.
+    UIViewTintAdjustmentMode tintAdjustmentMode() const;
+    void setTintAdjustmentMode(UIViewTintAdjustmentMode mode);
     UIViewContentMode contentMode() const { return m_contentMode; }
     void setContentMode(UIViewContentMode mode);
 
@@ -306,6 +316,7 @@ private:
     std::vector<std::shared_ptr<UIGestureRecognizer>> m_gestureRecognizers;
     UIColorRef m_backgroundColor;
     UIColorRef m_tintColor;
+    UIViewTintAdjustmentMode m_tintAdjustmentMode { UIViewTintAdjustmentMode::Automatic };
     UIViewAutoresizing m_autoresizingMask { UIViewAutoresizingNone };
     bool m_autoresizesSubviews { true };
     UIViewContentMode m_contentMode { UIViewContentMode::ScaleToFill };

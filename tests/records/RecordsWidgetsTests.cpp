@@ -9,6 +9,7 @@
 #include "app/records/SchoolEvaluateViewController.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/text/UIFont.h"
+#include "tests/widgets/WidgetPictures.h"
 #include "tests/widgets/WidgetScreen.h"
 
 namespace {
@@ -101,6 +102,30 @@ TEST_F(RecordsWidgets, thePadIsRuledAtEveryLineAndARowTapCarriesItsRecord)
     ASSERT_TRUE(seen);
     EXPECT_TRUE(ns::stringForKey(seen, "EMPLOYEEID").isEqualToString("JL0001"));
     EXPECT_TRUE(memo.isEqualToString("未评价"));
+}
+
+TEST_F(RecordsWidgets, theRulesShowUnderTheTextAndMoveWithIt)
+{
+    auto pad = NoteView::create(CGRectMake(10, 100, 300, 120));
+    screen()->addSubview(pad);
+    pad->setText("科目三考试预约总是排不上，希望增加考试场次。");
+    host->runUntilIdle();
+    host->advance(0.1);
+    const auto rules = pad->ruleOffsets();
+    ASSERT_GE(rules.size(), 3u);
+    // The rule's red shows at the right of the pad, where no text covers it.
+    auto ruled = [&](CGFloat y) {
+        for (CGFloat dy = -1; dy <= 1; dy += 0.5) {
+            const auto pixel = host->pixelAt(CGPointMake(300, 100 + y + dy));
+            if (pixel[0] > 200 && pixel[1] < 200 && pixel[2] < 190)
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(ruled(rules[0]));
+    EXPECT_TRUE(ruled(rules[2]));
+    EXPECT_FALSE(ruled((rules[0] + rules[1]) / 2));
+    writeWidgetPicture(*host, "records-note-pad");
 }
 
 } // namespace

@@ -324,6 +324,27 @@ TEST_F(UIViewTest, treeChangesAreAnnouncedAroundThemInOrder)
     EXPECT_TRUE(UIView::create()->tintColor()->isEqual(UIColor::colorWithRed(0, 122.0 / 255, 1, 1)));
 }
 
+TEST_F(UIViewTest, aDimmedTintReachesTheViewsBelowThatTakeTheirParents)
+{
+    auto parent = HookView::create();
+    auto child = HookView::create();
+    auto own = HookView::create();
+    parent->addSubview(child);
+    parent->addSubview(own);
+    own->setTintAdjustmentMode(UIViewTintAdjustmentMode::Normal);
+    EXPECT_EQ(child->tintAdjustmentMode(), UIViewTintAdjustmentMode::Normal);
+    child->log.clear();
+    parent->setTintAdjustmentMode(UIViewTintAdjustmentMode::Dimmed);
+    parent->setTintAdjustmentMode(UIViewTintAdjustmentMode::Dimmed);
+    EXPECT_EQ(child->tintAdjustmentMode(), UIViewTintAdjustmentMode::Dimmed);
+    EXPECT_EQ(own->tintAdjustmentMode(), UIViewTintAdjustmentMode::Normal);
+    EXPECT_EQ(std::count(child->log.begin(), child->log.end(), "tint"), 1);
+    // Back to automatic at the top is normal again.
+    parent->setTintAdjustmentMode(UIViewTintAdjustmentMode::Automatic);
+    EXPECT_EQ(child->tintAdjustmentMode(), UIViewTintAdjustmentMode::Normal);
+    EXPECT_EQ(std::count(child->log.begin(), child->log.end(), "tint"), 2);
+}
+
 TEST_F(UIViewTest, siblingsFindTheirPlacesAndIndexesAreChecked)
 {
     auto parent = UIView::create();

@@ -13,6 +13,7 @@
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UITextField.h"
 #include "tools/demo/DemoButtonList.h"
+#include "tools/demo/LinkLabelDemo.h"
 
 #include <algorithm>
 
@@ -27,6 +28,7 @@ void WidgetLibraryViewController::loadView()
         { "操作表", &WidgetLibraryViewController::showActionSheet },
         { "文本输入", &WidgetLibraryViewController::showTextView },
         { "侧边抽屉", &WidgetLibraryViewController::showDrawer },
+        { "链接标签", &WidgetLibraryViewController::showLinkLabel },
     }, m_buttons, m_resultLabel));
 }
 
@@ -167,4 +169,10 @@ void WidgetDrawerCentreViewController::closeEvent()
 {
     if (auto drawer = DWDrawerController_Category::dw_drawerController(*this))
         drawer->dismissViewControllerAnimated(true);
+}
+
+void WidgetLibraryViewController::showLinkLabel()
+{
+    if (auto navigation = navigationController())
+        navigation->pushViewController(LinkLabelDemoViewController::create(), true);
 }

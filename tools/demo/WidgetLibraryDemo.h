@@ -1,7 +1,7 @@
 #pragma once
 // A screen that opens each widget family no client screen uses yet: the arrow menu, the paged
 // menu, the progress HUD with its modes, the action sheet, the placeholder text view with the
-// return-key handler, and the side drawer.
+// return-key handler, the side drawer and the link label.
 
 #include "library/widgets/actionsheet/SHActionSheet.h"
 #include "library/widgets/drawer/DWDrawerController.h"
@@ -22,6 +22,7 @@ public:
     void showActionSheet();
     void showTextView();
     void showDrawer();
+    void showLinkLabel();
     void itemChosen(ArrowMenuItem& item);
     void pagedItemChosen();
     void didClickOnButtonIndex(SHActionSheet&, NSInteger buttonIndex) override;

@@ -1,5 +1,11 @@
 #include "library/widgets/linklabel/LKAttributeCoding.h"
 
+#include "library/widgets/linklabel/LKAttributedLabel.h"
+#include "library/widgets/linklabel/LKRunDecorations.h"
+#include "platform/foundation/NSTimeZone.h"
+#include "platform/foundation/NSValue.h"
+#include "platform/text/NSParagraphStyle.h"
+
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSNumber.h"
@@ -9,6 +15,9 @@
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UIColor.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace LKAttributeCoding {
 
 namespace {
@@ -17,9 +26,64 @@ id colourComponents(const id& value)
 {
     auto colour = ns::cast<UIColor>(value);
     CGFloat r = 0, g = 0, b = 0, a = 0;
-    if (!colour || !colour->getRed(&r, &g, &b, &a))
+    if (colour && colour->getRed(&r, &g, &b, &a))
+        return NSArray::arrayWithObjects({ NSNumber::numberWithDouble(r), NSNumber::numberWithDouble(g), NSNumber::numberWithDouble(b), NSNumber::numberWithDouble(a) });
+    if (auto cg = ns::cast<CGColor>(value)) {
+        const auto rgba = cg->rgba();
+        return NSArray::arrayWithObjects({ NSNumber::numberWithDouble(rgba[0]), NSNumber::numberWithDouble(rgba[1]), NSNumber::numberWithDouble(rgba[2]),
+            NSNumber::numberWithDouble(rgba[3]) });
+    }
+    return nullptr;
+}
+
+double finite(const std::shared_ptr<NSDictionary>& encoded, const char* key, double low, double high)
+{
+    const double value = ns::doubleForKey(encoded, key);
+    return std::isfinite(value) ? std::clamp(value, low, high) : 0;
+}
+
+// The decoration keys whose values are numbers.
+constexpr NSAttributedStringKey numberKeys[] = { kCTKernAttributeName, kCTSuperscriptAttributeName, kLKStrikeOutAttributeName,
+    kLKBackgroundCornerRadiusAttributeName, kLKBackgroundLineWidthAttributeName };
+constexpr NSAttributedStringKey colourKeys[] = { kLKBackgroundFillColorAttributeName, kLKBackgroundStrokeColorAttributeName };
+
+id encodedStyle(const std::shared_ptr<NSParagraphStyle>& style)
+{
+    auto values = [](std::initializer_list<double> list) {
+        auto array = NSMutableArray::array();
+        for (double value : list)
+            array->addObject(NSNumber::numberWithDouble(value));
+        return array;
+    };
+    return values({ static_cast<double>(style->alignment()), static_cast<double>(style->lineBreakMode()), style->lineSpacing(), style->paragraphSpacing(),
+        style->paragraphSpacingBefore(), style->firstLineHeadIndent(), style->headIndent(), style->minimumLineHeight(), style->maximumLineHeight(),
+        style->lineHeightMultiple() });
+}
+
+std::shared_ptr<NSParagraphStyle> decodedStyle(const id& encoded)
+{
+    auto array = ns::arrayValue(encoded);
+    if (!array || array->count() != 10)
         return nullptr;
-    return NSArray::arrayWithObjects({ NSNumber::numberWithDouble(r), NSNumber::numberWithDouble(g), NSNumber::numberWithDouble(b), NSNumber::numberWithDouble(a) });
+    double v[10];
+    for (NSUInteger i = 0; i < 10; ++i) {
+        auto number = ns::cast<NSNumber>(array->objectAtIndex(i));
+        v[i] = number && std::isfinite(number->doubleValue()) ? std::clamp(number->doubleValue(), -10000.0, 10000.0) : 0;
+    }
+    auto style = NSMutableParagraphStyle::create();
+    const auto alignment = static_cast<NSInteger>(v[0]);
+    const auto mode = static_cast<NSInteger>(v[1]);
+    style->setAlignment(alignment >= 0 && alignment <= NSTextAlignmentNatural ? static_cast<NSTextAlignment>(alignment) : NSTextAlignmentNatural);
+    style->setLineBreakMode(mode >= 0 && mode <= NSLineBreakByTruncatingMiddle ? static_cast<NSLineBreakMode>(mode) : NSLineBreakByWordWrapping);
+    style->setLineSpacing(std::max(0.0, v[2]));
+    style->setParagraphSpacing(std::max(0.0, v[3]));
+    style->setParagraphSpacingBefore(std::max(0.0, v[4]));
+    style->setFirstLineHeadIndent(std::max(0.0, v[5]));
+    style->setHeadIndent(std::max(0.0, v[6]));
+    style->setMinimumLineHeight(std::max(0.0, v[7]));
+    style->setMaximumLineHeight(std::max(0.0, v[8]));
+    style->setLineHeightMultiple(std::max(0.0, v[9]));
+    return std::static_pointer_cast<NSParagraphStyle>(style->copy());
 }
 
 id colourFrom(const id& encoded)
@@ -46,6 +110,16 @@ NSString linkText(const id& value)
 
 } // namespace
 
+id encodedColour(const id& colour)
+{
+    return colourComponents(colour);
+}
+
+UIColorRef decodedColour(const id& encoded)
+{
+    return ns::cast<UIColor>(colourFrom(encoded));
+}
+
 id encodedAttributes(const std::shared_ptr<NSDictionary>& attributes)
 {
     if (!attributes)
@@ -63,6 +137,20 @@ id encodedAttributes(const std::shared_ptr<NSDictionary>& attributes)
         encoded->setObject(underline, NSString("underline"));
     if (const NSString link = linkText(attributes->objectForKey(NSString(NSLinkAttributeName))); !link.isNil())
         encoded->setObject(link, NSString("link"));
+    for (const auto key : numberKeys)
+        if (auto number = ns::cast<NSNumber>(attributes->objectForKey(NSString(key))))
+            encoded->setObject(number, NSString(key));
+    for (const auto key : colourKeys)
+        if (auto colour = colourComponents(attributes->objectForKey(NSString(key))))
+            encoded->setObject(colour, NSString(key));
+    if (auto padding = ns::cast<NSValue>(attributes->objectForKey(NSString(kLKBackgroundFillPaddingAttributeName))); padding && padding->holds<UIEdgeInsets>()) {
+        const auto insets = padding->get<UIEdgeInsets>();
+        encoded->setObject(NSArray::arrayWithObjects({ NSNumber::numberWithDouble(insets.top), NSNumber::numberWithDouble(insets.left),
+                               NSNumber::numberWithDouble(insets.bottom), NSNumber::numberWithDouble(insets.right) }),
+            NSString(kLKBackgroundFillPaddingAttributeName));
+    }
+    if (auto style = ns::cast<NSParagraphStyle>(attributes->objectForKey(NSString(kCTParagraphStyleAttributeName))))
+        encoded->setObject(encodedStyle(style), NSString("paragraphStyle"));
     return encoded;
 }
 
@@ -85,6 +173,21 @@ std::shared_ptr<NSDictionary> decodedAttributes(const id& value)
         attributes->setObject(underline, NSString(NSUnderlineStyleAttributeName));
     if (const NSString link = linkText(encoded->objectForKey(NSString("link"))); !link.isNil())
         attributes->setObject(link, NSString(NSLinkAttributeName));
+    for (const auto key : numberKeys)
+        if (auto number = ns::cast<NSNumber>(encoded->objectForKey(NSString(key))); number && std::isfinite(number->doubleValue()))
+            attributes->setObject(number, NSString(key));
+    for (const auto key : colourKeys)
+        if (auto colour = ns::cast<UIColor>(colourFrom(encoded->objectForKey(NSString(key)))))
+            attributes->setObject(colour->CGColor(), NSString(key));
+    if (auto padding = ns::arrayValue(encoded->objectForKey(NSString(kLKBackgroundFillPaddingAttributeName))); padding && padding->count() == 4) {
+        double v[4] = {};
+        for (NSUInteger i = 0; i < 4; ++i)
+            if (auto number = ns::cast<NSNumber>(padding->objectAtIndex(i)); number && std::isfinite(number->doubleValue()))
+                v[i] = std::clamp(number->doubleValue(), -1000.0, 1000.0);
+        attributes->setObject(NSValue::valueWith(UIEdgeInsets { v[0], v[1], v[2], v[3] }, "UIEdgeInsets"), NSString(kLKBackgroundFillPaddingAttributeName));
+    }
+    if (auto style = decodedStyle(encoded->objectForKey(NSString("paragraphStyle"))))
+        attributes->setObject(style, NSString(kCTParagraphStyleAttributeName));
     return attributes;
 }
 
@@ -132,8 +235,15 @@ id encodedResult(const std::shared_ptr<NSTextCheckingResult>& result)
         encoded->setObject(result->URLString(), NSString("url"));
     else if (result->resultType() == NSTextCheckingTypePhoneNumber)
         encoded->setObject(result->phoneNumber(), NSString("phoneNumber"));
-    else if (result->resultType() == NSTextCheckingTypeDate && result->date())
+    else if (result->resultType() == NSTextCheckingTypeDate && result->date()) {
         encoded->setObject(NSNumber::numberWithDouble(result->date()->timeIntervalSince1970()), NSString("date"));
+        if (result->timeZone()) {
+            encoded->setObject(result->timeZone()->name(), NSString("timeZone"));
+            encoded->setObject(NSNumber::numberWithDouble(result->duration()), NSString("duration"));
+        }
+    } else if ((result->resultType() == NSTextCheckingTypeAddress || result->resultType() == NSTextCheckingTypeTransitInformation) && result->components()) {
+        encoded->setObject(result->components(), NSString("components"));
+    }
     return encoded;
 }
 
@@ -157,8 +267,24 @@ std::shared_ptr<NSTextCheckingResult> decodedResult(const id& value)
         const NSString number = ns::stringForKey(encoded, "phoneNumber");
         return number.isNil() ? nullptr : NSTextCheckingResult::phoneNumberCheckingResultWithRange(range, number);
     }
-    if (type == NSTextCheckingTypeDate && encoded->objectForKey(NSString("date")))
-        return NSTextCheckingResult::dateCheckingResultWithRange(range, NSDate::dateWithTimeIntervalSince1970(ns::doubleForKey(encoded, "date")));
+    if (type == NSTextCheckingTypeDate && encoded->objectForKey(NSString("date"))) {
+        auto date = NSDate::dateWithTimeIntervalSince1970(finite(encoded, "date", -1e11, 1e11));
+        const NSString zoneName = ns::stringForKey(encoded, "timeZone");
+        if (auto zone = zoneName.isNil() ? nullptr : NSTimeZone::timeZoneWithName(zoneName))
+            return NSTextCheckingResult::dateCheckingResultWithRange(range, date, zone, finite(encoded, "duration", 0, 1e9));
+        return NSTextCheckingResult::dateCheckingResultWithRange(range, date);
+    }
+    if (type == NSTextCheckingTypeAddress || type == NSTextCheckingTypeTransitInformation) {
+        // Only text components are kept.
+        auto components = NSMutableDictionary::dictionary();
+        if (auto stored = ns::dictionaryForKey(encoded, "components"))
+            stored->enumerateKeysAndObjectsUsingBlock([&](const id& key, const id& object, bool&) {
+                if (ns::cast<NSStringObject>(key) && ns::cast<NSStringObject>(object))
+                    components->setObject(object, key);
+            });
+        return type == NSTextCheckingTypeAddress ? NSTextCheckingResult::addressCheckingResultWithRange(range, components)
+                                                 : NSTextCheckingResult::transitInformationCheckingResultWithRange(range, components);
+    }
     return nullptr;
 }
 

@@ -1,13 +1,18 @@
 #include "library/widgets/linklabel/LKAttributedLabel.h"
 
 #include "library/widgets/linklabel/LKAttributeCoding.h"
+#include "library/widgets/linklabel/LKRunDecorations.h"
+#include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/net/NSURL.h"
 #include "platform/text/CTFrame.h"
 #include "platform/text/CTStringAttributes.h"
+#include "platform/text/NSParagraphStyle.h"
 #include "platform/text/UIFont.h"
+#include "platform/uikit/UILongPressGestureRecognizer.h"
+#include "platform/uikit/UIPasteboard.h"
 #include "platform/uikit/UITouch.h"
 
 #include <cmath>
@@ -55,6 +60,34 @@ std::shared_ptr<NSAttributedString> scaledCopy(const std::shared_ptr<NSAttribute
     return copy;
 }
 
+// The text with paragraphs that the engine would keep on one line (truncating or clipping) made
+// to wrap, so that the label cuts the last line that fits with its own token.
+std::shared_ptr<NSAttributedString> wrapping(const std::shared_ptr<NSAttributedString>& text)
+{
+    std::shared_ptr<NSMutableAttributedString> copy;
+    text->enumerateAttribute(kCTParagraphStyleAttributeName, NSRange { 0, text->length() }, 0, [&](const id& value, NSRange range, bool&) {
+        auto style = ns::cast<NSParagraphStyle>(value);
+        if (!style || style->lineBreakMode() == NSLineBreakByWordWrapping || style->lineBreakMode() == NSLineBreakByCharWrapping)
+            return;
+        auto wrapped = std::static_pointer_cast<NSMutableParagraphStyle>(style->mutableCopy());
+        wrapped->setLineBreakMode(NSLineBreakByWordWrapping);
+        if (!copy)
+            copy = text->mutableCopyAttributedString();
+        copy->addAttribute(kCTParagraphStyleAttributeName, wrapped, range);
+    });
+    return copy ? std::static_pointer_cast<NSAttributedString>(copy) : text;
+}
+
+bool truncates(NSLineBreakMode mode)
+{
+    return mode == NSLineBreakByTruncatingHead || mode == NSLineBreakByTruncatingTail || mode == NSLineBreakByTruncatingMiddle;
+}
+
+CGFloat flushFactor(NSTextAlignment alignment)
+{
+    return alignment == NSTextAlignmentCenter ? 0.5 : alignment == NSTextAlignmentRight ? 1.0 : 0.0;
+}
+
 } // namespace
 
 // The lines as drawn in a rectangle, in the label's own space (y down), with the cut last line.
@@ -67,6 +100,14 @@ struct LKAttributedLabel::Layout {
     CGFloat keptWidth { 0 };          // of the cut line's own text, before the token
     std::shared_ptr<NSAttributedString> token;
     NSRange tokenRange { NSNotFound, 0 };
+
+    std::vector<LKRunDecorations::PlacedLine> placed() const
+    {
+        std::vector<LKRunDecorations::PlacedLine> out;
+        for (std::size_t i = 0; i < drawn.size(); ++i)
+            out.push_back({ drawn[i], origins[i] });
+        return out;
+    }
 };
 
 void LKAttributedLabel::init(CGRect frame)
@@ -83,13 +124,53 @@ void LKAttributedLabel::commonInit()
     m_linkAttributes = ns::dictionary({ { kCTUnderlineStyleAttributeName, NSNumber::numberWithBool(true) }, { kCTForegroundColorAttributeName, UIColor::blueColor() } });
     m_activeLinkAttributes = ns::dictionary({ { kCTUnderlineStyleAttributeName, NSNumber::numberWithBool(false) }, { kCTForegroundColorAttributeName, UIColor::redColor() } });
     m_inactiveLinkAttributes = ns::dictionary({ { kCTUnderlineStyleAttributeName, NSNumber::numberWithBool(false) }, { kCTForegroundColorAttributeName, UIColor::grayColor() } });
+    m_longPressGestureRecognizer = UILongPressGestureRecognizer::create(self(), &LKAttributedLabel::longPressGestureDidFire);
+    m_longPressGestureRecognizer->setDelegate(std::static_pointer_cast<UIGestureRecognizerDelegate>(self()));
+    addGestureRecognizer(m_longPressGestureRecognizer);
+}
+
+std::shared_ptr<NSDictionary> LKAttributedLabel::labelAttributes() const
+{
+    auto style = NSMutableParagraphStyle::create();
+    style->setAlignment(textAlignment());
+    style->setLineSpacing(m_lineSpacing);
+    const CGFloat fontLine = font() ? font()->lineHeight() * m_lineHeightMultiple : 0;
+    style->setMinimumLineHeight(m_minimumLineHeight > 0 ? m_minimumLineHeight : fontLine);
+    style->setMaximumLineHeight(m_maximumLineHeight > 0 ? m_maximumLineHeight : fontLine);
+    style->setLineHeightMultiple(m_lineHeightMultiple);
+    style->setFirstLineHeadIndent(m_firstLineIndent);
+    style->setLineBreakMode(numberOfLines() == 1 ? lineBreakMode() : NSLineBreakByWordWrapping);
+    auto attributes = NSMutableDictionary::dictionary();
+    if (font())
+        attributes->setObject(font(), NSString(kCTFontAttributeName));
+    attributes->setObject(textColor() ? textColor() : UIColor::blackColor(), NSString(kCTForegroundColorAttributeName));
+    attributes->setObject(NSNumber::numberWithDouble(m_kern), NSString(kCTKernAttributeName));
+    attributes->setObject(style->copy(), NSString(kCTParagraphStyleAttributeName));
+    return std::static_pointer_cast<NSDictionary>(attributes->copy());
 }
 
 void LKAttributedLabel::setText(const NSString& text)
 {
+    setText(text, nullptr);
+}
+
+void LKAttributedLabel::setText(const NSString& text, const ConfigureBlock& block)
+{
     if (text.isNil())
         return setText(std::shared_ptr<NSAttributedString>());
-    setText(NSAttributedString::create(text));
+    setText(NSAttributedString::create(text), block);
+}
+
+void LKAttributedLabel::setText(const std::shared_ptr<NSAttributedString>& text, const ConfigureBlock& block)
+{
+    if (!text)
+        return setText(std::shared_ptr<NSAttributedString>());
+    auto styled = text->mutableCopyAttributedString();
+    if (styled->length() > 0)
+        styled->addAttributes(labelAttributes(), NSRange { 0, styled->length() });
+    if (block)
+        styled = block(styled);
+    setText(std::static_pointer_cast<NSAttributedString>(styled));
 }
 
 void LKAttributedLabel::setText(const std::shared_ptr<NSAttributedString>& text)
@@ -111,6 +192,38 @@ void LKAttributedLabel::setText(const std::shared_ptr<NSAttributedString>& text)
         else if (ns::cast<NSStringObject>(value))
             if (auto parsed = NSURL::URLWithString(ns::textOf(value)))
                 addLinkToURL(parsed, range);
+    });
+    if (m_enabledTextCheckingTypes && m_dataDetector)
+        detectLinksInBackground(text);
+}
+
+void LKAttributedLabel::setEnabledTextCheckingTypes(NSTextCheckingTypes types)
+{
+    if (types == m_enabledTextCheckingTypes)
+        return;
+    m_enabledTextCheckingTypes = types;
+    m_dataDetector = types ? NSDataDetector::dataDetectorWithTypes(types) : nullptr;
+}
+
+void LKAttributedLabel::detectLinksInBackground(const std::shared_ptr<NSAttributedString>& text)
+{
+    std::weak_ptr<LKAttributedLabel> weakSelf = self();
+    const NSString searched = text->string();
+    auto detector = m_dataDetector;
+    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [weakSelf, searched, detector] {
+        if (weakSelf.expired())
+            return;
+        auto results = detector->matches(searched, 0, NSRange { 0, searched.length() });
+        if (results.empty())
+            return;
+        // Handed over without waiting: the main thread never blocks on this queue, and a newer
+        // text by then discards what was found in the old one.
+        dispatch_async(dispatch_get_main_queue(), [weakSelf, searched, results = std::move(results)] {
+            auto protectedSelf = weakSelf.lock();
+            if (!protectedSelf || !protectedSelf->m_attributedText || !protectedSelf->m_attributedText->string().isEqualToString(searched))
+                return;
+            protectedSelf->addLinksWithTextCheckingResults(results, protectedSelf->m_linkAttributes);
+        });
     });
 }
 
@@ -150,15 +263,57 @@ std::shared_ptr<NSAttributedString> LKAttributedLabel::renderedAttributedText() 
     return rendered;
 }
 
+CGSize LKAttributedLabel::sizeThatFitsAttributedString(const std::shared_ptr<NSAttributedString>& text, CGSize constraints, NSUInteger numberOfLines)
+{
+    if (!text || text->length() == 0)
+        return CGSizeZero;
+    // Measured as drawn: more than one line wraps whatever the paragraphs' break mode.
+    auto framesetter = CTFramesetterCreateWithAttributedString(numberOfLines == 1 ? text : wrapping(text));
+    // No width to wrap in measures one unbounded line per paragraph.
+    CGFloat width = constraints.width > 0 ? std::min<CGFloat>(constraints.width, kTall) : kTall;
+    CFIndex length = static_cast<CFIndex>(text->length());
+    if (numberOfLines == 1) {
+        width = kTall;
+    } else if (numberOfLines > 1) {
+        auto path = CGPathCreateWithRect(CGRectMake(0, 0, width, kTall), nullptr);
+        if (auto frame = CTFramesetterCreateFrame(framesetter, CFRange { 0, 0 }, path, nullptr); frame && !frame->lines().empty()) {
+            const auto& lines = frame->lines();
+            const CFRange last = lines[std::min<std::size_t>(numberOfLines, lines.size()) - 1]->stringRange();
+            length = last.location + last.length;
+        }
+    }
+    const CGSize suggested = CTFramesetterSuggestFrameSizeWithConstraints(framesetter, CFRange { 0, length }, nullptr, CGSizeMake(width, kTall), nullptr);
+    return CGSizeMake(std::ceil(suggested.width), std::ceil(suggested.height));
+}
+
 CGSize LKAttributedLabel::sizeThatFits(CGSize size) const
 {
     auto rendered = renderedAttributedText();
     if (!rendered || rendered->length() == 0)
         return UILabel::sizeThatFits(size);
-    auto framesetter = CTFramesetterCreateWithAttributedString(rendered);
-    const CGFloat width = numberOfLines() == 1 ? kTall : size.width;
-    const CGSize suggested = CTFramesetterSuggestFrameSizeWithConstraints(framesetter, CFRange { 0, 0 }, nullptr, CGSizeMake(width, kTall), nullptr);
-    return CGSizeMake(std::ceil(suggested.width) + m_textInsets.left + m_textInsets.right, std::ceil(suggested.height) + m_textInsets.top + m_textInsets.bottom);
+    const CGSize fitting = sizeThatFitsAttributedString(rendered, size, static_cast<NSUInteger>(std::max<NSInteger>(0, numberOfLines())));
+    return CGSizeMake(fitting.width + m_textInsets.left + m_textInsets.right, fitting.height + m_textInsets.top + m_textInsets.bottom);
+}
+
+CGRect LKAttributedLabel::textRectForBounds(CGRect bounds, NSInteger lines) const
+{
+    CGRect rect = UIEdgeInsetsInsetRect(bounds, m_textInsets);
+    auto rendered = renderedAttributedText();
+    if (!rendered || rendered->length() == 0)
+        return UILabel::textRectForBounds(rect, lines);
+    const CGFloat lineHeight = font() ? font()->lineHeight() : 0;
+    const CGFloat height = std::max(lineHeight * static_cast<CGFloat>(lines < 3 ? 2 : lines), rect.size.height);
+    auto framesetter = CTFramesetterCreateWithAttributedString(lines == 1 ? rendered : wrapping(rendered));
+    const CGFloat used = std::ceil(CTFramesetterSuggestFrameSizeWithConstraints(framesetter, CFRange { 0, 0 }, nullptr,
+        CGSizeMake(std::max<CGFloat>(0, rect.size.width), height), nullptr).height);
+    if (used < rect.size.height) {
+        if (m_verticalAlignment == LKAttributedLabelVerticalAlignmentCenter)
+            rect.origin.y += std::floor((rect.size.height - used) / 2);
+        else if (m_verticalAlignment == LKAttributedLabelVerticalAlignmentBottom)
+            rect.origin.y += rect.size.height - used;
+    }
+    rect.size.height = height;
+    return rect;
 }
 
 LKAttributedLabel::Layout LKAttributedLabel::layoutIn(CGRect rect, const std::shared_ptr<NSAttributedString>& text) const
@@ -167,7 +322,7 @@ LKAttributedLabel::Layout LKAttributedLabel::layoutIn(CGRect rect, const std::sh
     layout.inset = UIEdgeInsetsInsetRect(rect, m_textInsets);
     if (!text || text->length() == 0)
         return layout;
-    auto rendered = text;
+    auto rendered = wrapping(text);
     if (adjustsFontSizeToFitWidth() && numberOfLines() > 0) {
         // Shrinking lays out a scaled copy; the stored text keeps its sizes.
         auto single = CTFramesetterCreateWithAttributedString(rendered);
@@ -197,14 +352,22 @@ LKAttributedLabel::Layout LKAttributedLabel::layoutIn(CGRect rect, const std::sh
         fitting = i + 1;
     }
     const CGFloat top = origins.empty() ? 0 : kTall - origins[0].y - lines[0]->ascent();
-    const CGFloat shift = std::floor(std::max<CGFloat>(0, layout.inset.size.height - (used - top)) / 2) - top;
+    const CGFloat free = std::max<CGFloat>(0, layout.inset.size.height - (used - top));
+    CGFloat placed = 0;
+    if (m_verticalAlignment == LKAttributedLabelVerticalAlignmentCenter)
+        placed = std::floor(free / 2);
+    else if (m_verticalAlignment == LKAttributedLabelVerticalAlignmentBottom)
+        placed = free;
+    const CGFloat shift = placed - top;
+    const bool cutsLastLine = truncates(lineBreakMode());
+    const CGFloat flush = flushFactor(textAlignment());
     const CFIndex end = static_cast<CFIndex>(rendered->length());
     for (std::size_t i = 0; i < fitting; ++i) {
         CTLineRef line = lines[i];
         layout.lines.push_back(line);
         layout.origins.push_back(CGPointMake(layout.inset.origin.x + origins[i].x, layout.inset.origin.y + kTall - origins[i].y + shift));
         const CFRange range = line->stringRange();
-        if (i + 1 == fitting && range.location + range.length < end) {
+        if (i + 1 == fitting && cutsLastLine && range.location + range.length < end) {
             // The cut line ends in the token; with one line the break mode says where it goes.
             CTLineTruncationType type = kCTLineTruncationEnd;
             if (fitting == 1 && lineBreakMode() == NSLineBreakByTruncatingHead)
@@ -230,6 +393,10 @@ LKAttributedLabel::Layout LKAttributedLabel::layoutIn(CGRect rect, const std::sh
         } else {
             layout.drawn.push_back(line);
         }
+        // The last line, cut or ending the text, sits where the label's alignment puts it.
+        if (i + 1 == fitting && cutsLastLine && flush > 0)
+            layout.origins.back().x = layout.inset.origin.x
+                + static_cast<CGFloat>(CTLineGetPenOffsetForFlush(layout.drawn.back(), flush, layout.inset.size.width));
     }
     return layout;
 }
@@ -241,7 +408,20 @@ void LKAttributedLabel::drawTextInRect(CGRect rect)
     auto rendered = renderedAttributedText();
     if (!rendered || !context)
         return;
+    // Highlighted, the whole text takes the highlighted colour.
+    if (isHighlighted() && highlightedTextColor() && rendered->length() > 0) {
+        auto tinted = rendered->mutableCopyAttributedString();
+        tinted->addAttribute(kCTForegroundColorAttributeName, highlightedTextColor(), NSRange { 0, tinted->length() });
+        rendered = tinted;
+    }
     const Layout layout = layoutIn(rect, rendered);
+    const auto placed = layout.placed();
+    CGContextSaveGState(context);
+    if (shadowColor() && !isHighlighted())
+        CGContextSetShadowWithColor(context, shadowOffset(), m_shadowRadius, shadowColor()->CGColor());
+    else if (m_highlightedShadowColor)
+        CGContextSetShadowWithColor(context, m_highlightedShadowOffset, m_highlightedShadowRadius, m_highlightedShadowColor->CGColor());
+    LKRunDecorations::drawBoxes(context, LKRunDecorations::backgroundBoxes(placed, m_linkBackgroundEdgeInset));
     CGContextSaveGState(context);
     CGContextSetTextMatrix(context, CGAffineTransformIdentity);
     CGContextTranslateCTM(context, 0, rect.origin.y * 2 + rect.size.height);
@@ -252,6 +432,8 @@ void LKAttributedLabel::drawTextInRect(CGRect rect)
         if (auto text = layout.drawn[i]->attributedText())
             m_drawnLines.push_back(text->string());
     }
+    CGContextRestoreGState(context);
+    LKRunDecorations::drawStrikes(context, LKRunDecorations::strikes(placed, font()));
     CGContextRestoreGState(context);
     if (layout.truncated && layout.token && layout.token->length() > 0)
         linkToken(layout.token, layout.tokenRange);
@@ -282,6 +464,22 @@ void LKAttributedLabel::linkToken(const std::shared_ptr<NSAttributedString>& tok
 std::shared_ptr<LKAttributedLabelLink> LKAttributedLabel::addLinkToURL(const id& URL, NSRange range)
 {
     return addLinkWithTextCheckingResult(NSTextCheckingResult::linkCheckingResultWithRange(range, URL));
+}
+
+std::shared_ptr<LKAttributedLabelLink> LKAttributedLabel::addLinkToAddress(const std::shared_ptr<NSDictionary>& addressComponents, NSRange range)
+{
+    return addLinkWithTextCheckingResult(NSTextCheckingResult::addressCheckingResultWithRange(range, addressComponents));
+}
+
+std::shared_ptr<LKAttributedLabelLink> LKAttributedLabel::addLinkToDate(const std::shared_ptr<NSDate>& date, const std::shared_ptr<NSTimeZone>& timeZone,
+    NSTimeInterval duration, NSRange range)
+{
+    return addLinkWithTextCheckingResult(NSTextCheckingResult::dateCheckingResultWithRange(range, date, timeZone, duration));
+}
+
+std::shared_ptr<LKAttributedLabelLink> LKAttributedLabel::addLinkToTransitInformation(const std::shared_ptr<NSDictionary>& components, NSRange range)
+{
+    return addLinkWithTextCheckingResult(NSTextCheckingResult::transitInformationCheckingResultWithRange(range, components));
 }
 
 std::shared_ptr<LKAttributedLabelLink> LKAttributedLabel::addLinkToPhoneNumber(const NSString& phoneNumber, NSRange range)
@@ -538,6 +736,52 @@ void LKAttributedLabel::touchesEnded(const UITouchSet& touches, const UIEventRef
     report(*link, false, touch ? touch->locationInView(self()) : CGPointZero);
 }
 
+void LKAttributedLabel::tintColorDidChange()
+{
+    if (!m_inactiveLinkAttributes || m_inactiveLinkAttributes->count() == 0 || !m_attributedText)
+        return;
+    const bool dimmed = tintAdjustmentMode() == UIViewTintAdjustmentMode::Dimmed;
+    // A pressed link's look is laid over the saved text, which is the one to change.
+    const auto& base = m_inactiveAttributedText ? m_inactiveAttributedText : m_attributedText;
+    auto text = base->mutableCopyAttributedString();
+    for (const auto& link : m_linkModels) {
+        const NSRange range = link->result() ? link->result()->range() : NSRange { NSNotFound, 0 };
+        if (!rangeWithin(range, text->length()))
+            continue;
+        const auto& off = dimmed ? link->attributes() : link->inactiveAttributes();
+        const auto& on = dimmed ? link->inactiveAttributes() : link->attributes();
+        if (off)
+            off->enumerateKeysAndObjectsUsingBlock([&](const id& key, const id&, bool&) { text->removeAttribute(NSString::fromId(key), range); });
+        if (on)
+            text->addAttributes(on, range);
+    }
+    if (m_inactiveAttributedText) {
+        m_inactiveAttributedText = text;
+        setActiveLink(m_activeLink);
+    } else {
+        storeAttributedText(text);
+    }
+}
+
+void LKAttributedLabel::longPressGestureDidFire(UILongPressGestureRecognizer& recognizer)
+{
+    if (recognizer.state() != UIGestureRecognizerState::Began)
+        return;
+    const CGPoint point = recognizer.locationInView(self());
+    if (auto link = linkAtPoint(point))
+        report(*link, true, point);
+}
+
+std::optional<bool> LKAttributedLabel::shouldReceiveTouch(UIGestureRecognizer&, UITouch& touch)
+{
+    return containslinkAtPoint(touch.locationInView(self()));
+}
+
+void LKAttributedLabel::copy()
+{
+    UIPasteboard::generalPasteboard()->setString(text().isNil() ? NSString("") : text());
+}
+
 void LKAttributedLabel::report(LKAttributedLabelLink& link, bool longPress, CGPoint point)
 {
     if (const auto& block = longPress ? link.linkLongPressBlock() : link.linkTapBlock())
@@ -546,31 +790,43 @@ void LKAttributedLabel::report(LKAttributedLabelLink& link, bool longPress, CGPo
     auto delegate = m_delegate.lock();
     if (!result || !delegate)
         return;
-    if (longPress) {
-        if (result->resultType() == NSTextCheckingTypeLink && delegate->attributedLabelDidLongPressLinkWithURL(*this, result->URL() ? result->URL() : id(NSURL::URLWithString(result->URLString())), point))
-            return;
-        delegate->attributedLabelDidLongPressLinkWithTextCheckingResult(*this, result, point);
-        return;
-    }
+    auto& d = *delegate;
+    auto url = [&] { return result->URL() ? result->URL() : id(NSURL::URLWithString(result->URLString())); };
     bool answered = false;
     switch (result->resultType()) {
     case NSTextCheckingTypeLink:
-        answered = delegate->attributedLabelDidSelectLinkWithURL(*this, result->URL() ? result->URL() : id(NSURL::URLWithString(result->URLString())));
-        break;
-    case NSTextCheckingTypePhoneNumber:
-        answered = delegate->attributedLabelDidSelectLinkWithPhoneNumber(*this, result->phoneNumber());
-        break;
-    case NSTextCheckingTypeDate:
-        answered = delegate->attributedLabelDidSelectLinkWithDate(*this, result->date());
+        answered = longPress ? d.attributedLabelDidLongPressLinkWithURL(*this, url(), point) : d.attributedLabelDidSelectLinkWithURL(*this, url());
         break;
     case NSTextCheckingTypeAddress:
-        answered = delegate->attributedLabelDidSelectLinkWithAddress(*this, result->addressComponents());
+        answered = longPress ? d.attributedLabelDidLongPressLinkWithAddress(*this, result->addressComponents(), point)
+                             : d.attributedLabelDidSelectLinkWithAddress(*this, result->addressComponents());
+        break;
+    case NSTextCheckingTypePhoneNumber:
+        answered = longPress ? d.attributedLabelDidLongPressLinkWithPhoneNumber(*this, result->phoneNumber(), point)
+                             : d.attributedLabelDidSelectLinkWithPhoneNumber(*this, result->phoneNumber());
+        break;
+    case NSTextCheckingTypeDate:
+        // With a time zone the fuller operation goes first, the plain one when it is missing.
+        if (result->timeZone())
+            answered = longPress ? d.attributedLabelDidLongPressLinkWithDate(*this, result->date(), result->timeZone(), result->duration(), point)
+                                 : d.attributedLabelDidSelectLinkWithDate(*this, result->date(), result->timeZone(), result->duration());
+        if (!answered)
+            answered = longPress ? d.attributedLabelDidLongPressLinkWithDate(*this, result->date(), point)
+                                 : d.attributedLabelDidSelectLinkWithDate(*this, result->date());
+        break;
+    case NSTextCheckingTypeTransitInformation:
+        answered = longPress ? d.attributedLabelDidLongPressLinkWithTransitInformation(*this, result->components(), point)
+                             : d.attributedLabelDidSelectLinkWithTransitInformation(*this, result->components());
         break;
     default:
         break;
     }
-    if (!answered)
-        delegate->attributedLabelDidSelectLinkWithTextCheckingResult(*this, result);
+    if (answered)
+        return;
+    if (longPress)
+        d.attributedLabelDidLongPressLinkWithTextCheckingResult(*this, result, point);
+    else
+        d.attributedLabelDidSelectLinkWithTextCheckingResult(*this, result);
 }
 
 void LKAttributedLabel::encodeWithCoder(NSCoder& coder) const
@@ -588,7 +844,20 @@ void LKAttributedLabel::encodeWithCoder(NSCoder& coder) const
     coder.encodeObject(LKAttributeCoding::encodedAttributes(m_linkAttributes), "linkAttributes");
     coder.encodeObject(LKAttributeCoding::encodedAttributes(m_activeLinkAttributes), "activeLinkAttributes");
     coder.encodeObject(LKAttributeCoding::encodedAttributes(m_inactiveLinkAttributes), "inactiveLinkAttributes");
+    coder.encodeObject(NSNumber::numberWithUnsignedLongLong(m_enabledTextCheckingTypes), "enabledTextCheckingTypes");
+    coder.encodeObject(NSNumber::numberWithDouble(m_shadowRadius), "shadowRadius");
+    coder.encodeObject(NSNumber::numberWithDouble(m_highlightedShadowRadius), "highlightedShadowRadius");
+    coder.encodeObject(numbers({ m_highlightedShadowOffset.width, m_highlightedShadowOffset.height }), "highlightedShadowOffset");
+    if (m_highlightedShadowColor)
+        coder.encodeObject(LKAttributeCoding::encodedColour(m_highlightedShadowColor), "highlightedShadowColor");
+    coder.encodeObject(NSNumber::numberWithDouble(m_kern), "kern");
+    coder.encodeObject(NSNumber::numberWithDouble(m_firstLineIndent), "firstLineIndent");
+    coder.encodeObject(NSNumber::numberWithDouble(m_lineSpacing), "lineSpacing");
+    coder.encodeObject(NSNumber::numberWithDouble(m_lineHeightMultiple), "lineHeightMultiple");
     coder.encodeObject(numbers({ m_textInsets.top, m_textInsets.left, m_textInsets.bottom, m_textInsets.right }), "textInsets");
+    coder.encodeInteger(m_verticalAlignment, "verticalAlignment");
+    coder.encodeObject(numbers({ m_linkBackgroundEdgeInset.top, m_linkBackgroundEdgeInset.left, m_linkBackgroundEdgeInset.bottom, m_linkBackgroundEdgeInset.right }),
+        "linkBackgroundEdgeInset");
     if (!m_truncationTokenString.isNil())
         coder.encodeObject(m_truncationTokenString, "truncationTokenString");
     // The text without a pressed link's look.
@@ -621,6 +890,29 @@ bool LKAttributedLabel::init(NSCoder& coder)
         m_inactiveLinkAttributes = LKAttributeCoding::decodedAttributes(coder.decodeObjectForKey("inactiveLinkAttributes"));
     if (const auto insets = numbersFrom(coder.decodeObjectForKey("textInsets"), 4); !insets.empty())
         m_textInsets = UIEdgeInsets { insets[0], insets[1], insets[2], insets[3] };
+    if (auto types = ns::cast<NSNumber>(coder.decodeObjectForKey("enabledTextCheckingTypes")))
+        setEnabledTextCheckingTypes(types->unsignedLongLongValue());
+    // Numbers come back through single precision; non-finite ones are refused.
+    auto decodeNumber = [&](const char* key, CGFloat& field) {
+        if (auto number = ns::cast<NSNumber>(coder.decodeObjectForKey(key)); number && std::isfinite(number->doubleValue()))
+            field = static_cast<float>(number->doubleValue());
+    };
+    decodeNumber("shadowRadius", m_shadowRadius);
+    decodeNumber("highlightedShadowRadius", m_highlightedShadowRadius);
+    decodeNumber("kern", m_kern);
+    decodeNumber("firstLineIndent", m_firstLineIndent);
+    decodeNumber("lineSpacing", m_lineSpacing);
+    decodeNumber("minimumLineHeight", m_minimumLineHeight);
+    decodeNumber("maximumLineHeight", m_maximumLineHeight);
+    decodeNumber("lineHeightMultiple", m_lineHeightMultiple);
+    if (const auto offset = numbersFrom(coder.decodeObjectForKey("highlightedShadowOffset"), 2); !offset.empty())
+        m_highlightedShadowOffset = CGSizeMake(offset[0], offset[1]);
+    if (auto colour = LKAttributeCoding::decodedColour(coder.decodeObjectForKey("highlightedShadowColor")))
+        m_highlightedShadowColor = colour;
+    if (const auto alignment = coder.decodeIntegerForKey("verticalAlignment"); alignment >= 0 && alignment <= LKAttributedLabelVerticalAlignmentBottom)
+        m_verticalAlignment = static_cast<LKAttributedLabelVerticalAlignment>(alignment);
+    if (const auto inset = numbersFrom(coder.decodeObjectForKey("linkBackgroundEdgeInset"), 4); !inset.empty())
+        m_linkBackgroundEdgeInset = UIEdgeInsets { inset[0], inset[1], inset[2], inset[3] };
     if (const id token = coder.decodeObjectForKey("truncationTokenString"); ns::cast<NSStringObject>(token))
         m_truncationTokenString = ns::textOf(token);
     // The text first: links are checked against it and setting it would drop them.
@@ -628,7 +920,14 @@ bool LKAttributedLabel::init(NSCoder& coder)
         storeAttributedText(text);
     else if (const id plain = coder.decodeObjectForKey("text"); ns::cast<NSStringObject>(plain))
         setText(NSAttributedString::create(ns::textOf(plain), ns::dictionary({ { kCTFontAttributeName, font() }, { NSForegroundColorAttributeName, textColor() } })));
-    std::vector<std::shared_ptr<LKAttributedLabelLink>> links;
+    // Bare results become links without a look of their own, ahead of the archived links.
+    std::vector<std::shared_ptr<NSTextCheckingResult>> results;
+    if (auto array = ns::arrayValue(coder.decodeObjectForKey("links")))
+        for (NSUInteger i = 0; i < array->count(); ++i)
+            if (auto result = LKAttributeCoding::decodedResult(array->objectAtIndex(i)))
+                results.push_back(result);
+    addLinksWithTextCheckingResults(results, nullptr);
+    std::vector<std::shared_ptr<LKAttributedLabelLink>> links = m_linkModels;
     const NSUInteger length = m_attributedText ? m_attributedText->length() : 0;
     if (auto array = ns::arrayValue(coder.decodeObjectForKey("linkModels")))
         for (NSUInteger i = 0; i < array->count(); ++i)
