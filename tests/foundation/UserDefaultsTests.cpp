@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -335,23 +334,4 @@ TEST(UserDefaults, thePreferencesAreTheOwnersAloneAndOtherFilesFollowTheUmask)
         EXPECT_EQ(modeOf(other), expected) << std::oct << mask;
     }
     ::umask(previous);
-}
-
-TEST(UserDefaults, copiesLeftByAnInterruptedSaveAreRemovedOnStart)
-{
-    const NSString path = writeLoginPreferences();
-    const std::filesystem::path file = path.UTF8String();
-    const auto folder = file.parent_path();
-    for (const char* suffix : { ".tmp-a1B2c3", ".tmp-ZZZZZZ" })
-        std::ofstream(folder / (file.filename().string() + suffix)) << "half a save";
-    std::ofstream(folder / "other.plist.tmp-a1B2c3") << "not ours";
-
-    auto defaults = NSUserDefaults::standardUserDefaults();
-    EXPECT_EQ(defaults->stringForKey("DEPNAME"), "成都市");
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        left.push_back(entry.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string> { file.filename().string(), "other.plist.tmp-a1B2c3" }));
-    std::filesystem::remove(folder / "other.plist.tmp-a1B2c3");
 }
