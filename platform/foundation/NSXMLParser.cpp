@@ -470,7 +470,9 @@ struct NSXMLParser::Reader {
 
     static void structuredError(void* ctx, xmlErrorPtr problem)
     {
-        if (!problem || problem->level < XML_ERR_ERROR)
+        // The reader reports an encoding it cannot read while it is made, before it knows us;
+        // the document is then not well formed, which the parse reports at its end.
+        if (!problem || problem->level < XML_ERR_ERROR || !static_cast<xmlParserCtxtPtr>(ctx)->_private)
             return;
         auto& reader = of(ctx);
         std::string message = problem->message ? problem->message : "Malformed XML";

@@ -312,6 +312,8 @@ TEST(NSXMLParser, encodingsThatSpellMarkupOtherwiseAreRefused)
     EXPECT_EQ(errorOf(parse("<?xml version='1.0' encoding='UTF-7'?><r>+ADw-x/+AD4-</r>")), NSXMLParserUnknownEncodingError);
     EXPECT_EQ(errorOf(parse("<?xml version='1.0' encoding='IBM037'?><r/>")), NSXMLParserUnknownEncodingError);
     EXPECT_EQ(errorOf(parse("\x4C\x6F\xA7\x94\x93\x40")), NSXMLParserUnknownEncodingError);
+    // Four-byte units in an order the reader cannot read: it says so before the parse begins.
+    EXPECT_GT(errorOf(parse(std::string("\0\0<\0??\0\x01", 8))), 0);
     auto chinese = parse("<?xml version='1.0' encoding='GBK'?><r>\xD6\xD0\xCE\xC4</r>");
     ASSERT_TRUE(chinese.parsed);
     EXPECT_EQ(chinese.recorder->text(), "中文");
