@@ -251,7 +251,7 @@ QuestionManager::RandomSource entropySource()
 
 void QuestionManager::init()
 {
-    m_random = entropySource();
+    setRandomSource(nullptr);
 }
 
 NSString QuestionManager::getDBPath()
@@ -262,7 +262,7 @@ NSString QuestionManager::getDBPath()
 
 NSString QuestionManager::bundledDBPath() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (!m_bundledDBPath.isNil())
         return m_bundledDBPath;
     return NSBundle::mainBundle()->pathForResource("brenlow_data", "db");
@@ -270,19 +270,19 @@ NSString QuestionManager::bundledDBPath() const
 
 void QuestionManager::setBundledDBPath(const NSString& path)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_bundledDBPath = path;
 }
 
 void QuestionManager::setRandomSource(RandomSource source)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_random = source ? std::move(source) : entropySource();
 }
 
 std::uint32_t QuestionManager::nextRandom()
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_random();
 }
 

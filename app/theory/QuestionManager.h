@@ -8,12 +8,12 @@
 // from the resources, keeping whatever marks of the old file can still be read. An operation
 // that meets such a file answers its empty result and leaves the bank repaired for the next one.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSDictionary.h"
 
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <set>
 #include <string>
 
@@ -104,7 +104,7 @@ private:
     // After a statement failed: replaces the bank when the failure came from the file itself.
     void repairAfterFailure(int errorCode);
 
-    mutable std::mutex m_mutex;
-    RandomSource m_random;
-    NSString m_bundledDBPath;
+    mutable Mutex m_mutex;
+    RandomSource m_random GUARDED_BY(m_mutex);
+    NSString m_bundledDBPath GUARDED_BY(m_mutex);
 };

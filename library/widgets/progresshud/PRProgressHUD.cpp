@@ -77,8 +77,11 @@ std::vector<std::shared_ptr<PRProgressHUD>> PRProgressHUD::allHUDsForView(const 
 void PRProgressHUD::init(CGRect frame)
 {
     UIView::init(frame);
-    m_labelFont = UIFont::boldSystemFontOfSize(16);
-    m_detailsLabelFont = UIFont::boldSystemFontOfSize(12);
+    {
+        MutexLocker lock(m_observedMutex);
+        m_labelFont = UIFont::boldSystemFontOfSize(16);
+        m_detailsLabelFont = UIFont::boldSystemFontOfSize(12);
+    }
     setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleRightMargin
         | UIViewAutoresizingFlexibleTopMargin | UIViewAutoresizingFlexibleBottomMargin);
     setOpaque(false);
@@ -350,13 +353,13 @@ void PRProgressHUD::updateIndicators()
 #define PR_OBSERVED_PROPERTY(Type, getter, setter, member, keypath)                                  \
     Type PRProgressHUD::getter() const                                                               \
     {                                                                                                \
-        std::lock_guard lock(m_observedMutex);                                                       \
+        MutexLocker lock(m_observedMutex);                                                       \
         return member;                                                                               \
     }                                                                                                \
     void PRProgressHUD::setter(const Type& value)                                                    \
     {                                                                                                \
         {                                                                                            \
-            std::lock_guard lock(m_observedMutex);                                                   \
+            MutexLocker lock(m_observedMutex);                                                   \
             member = value;                                                                          \
         }                                                                                            \
         observeValueForKeyPath(Keypath::keypath);                                                    \
@@ -371,14 +374,14 @@ PR_OBSERVED_PROPERTY(UIFontRef, detailsLabelFont, setDetailsLabelFont, m_details
 
 PRProgressHUDMode PRProgressHUD::mode() const
 {
-    std::lock_guard lock(m_observedMutex);
+    MutexLocker lock(m_observedMutex);
     return m_mode;
 }
 
 void PRProgressHUD::setMode(PRProgressHUDMode mode)
 {
     {
-        std::lock_guard lock(m_observedMutex);
+        MutexLocker lock(m_observedMutex);
         m_mode = mode;
     }
     observeValueForKeyPath(Keypath::Mode);
@@ -386,14 +389,14 @@ void PRProgressHUD::setMode(PRProgressHUDMode mode)
 
 float PRProgressHUD::progress() const
 {
-    std::lock_guard lock(m_observedMutex);
+    MutexLocker lock(m_observedMutex);
     return m_progress;
 }
 
 void PRProgressHUD::setProgress(float progress)
 {
     {
-        std::lock_guard lock(m_observedMutex);
+        MutexLocker lock(m_observedMutex);
         m_progress = progress;
     }
     observeValueForKeyPath(Keypath::Progress);

@@ -13,13 +13,13 @@
 // The text, font, mode, custom view and progress setters may be called from any thread; the
 // change reaches the views on the main thread. Everything else is main thread only.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/dispatch/dispatch.h"
 #include "platform/uikit/UILabel.h"
 
 #include <functional>
-#include <mutex>
 
 class PRProgressHUD;
 
@@ -177,12 +177,12 @@ private:
     CGSize m_size { CGSizeZero };
 
     // The observed properties, which other threads may set.
-    mutable std::mutex m_observedMutex;
-    PRProgressHUDMode m_mode { PRProgressHUDModeIndeterminate };
-    UIViewRef m_customView;
-    NSString m_labelText;
-    NSString m_detailsLabelText;
-    UIFontRef m_labelFont;
-    UIFontRef m_detailsLabelFont;
-    float m_progress { 0 };
+    mutable Mutex m_observedMutex;
+    PRProgressHUDMode m_mode GUARDED_BY(m_observedMutex) { PRProgressHUDModeIndeterminate };
+    UIViewRef m_customView GUARDED_BY(m_observedMutex);
+    NSString m_labelText GUARDED_BY(m_observedMutex);
+    NSString m_detailsLabelText GUARDED_BY(m_observedMutex);
+    UIFontRef m_labelFont GUARDED_BY(m_observedMutex);
+    UIFontRef m_detailsLabelFont GUARDED_BY(m_observedMutex);
+    float m_progress GUARDED_BY(m_observedMutex) { 0 };
 };
