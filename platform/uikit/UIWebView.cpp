@@ -5,6 +5,7 @@
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NSTimer.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/net/NSHTTPURLResponse.h"
 #include "platform/net/NSURLConnection.h"
@@ -13,16 +14,22 @@
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UITapGestureRecognizer.h"
 #include "platform/uikit/WebDocumentContainer.h"
+#include "platform/uikit/WebLocalFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace {
 
 // The width a page without a viewport declaration is laid out at, as on the platform.
 constexpr CGFloat defaultLayoutWidth = 980;
-// A page or picture larger than this fails to load rather than fill the memory.
+// A picture larger than this fails to load rather than fill the memory.
 constexpr std::size_t largestDownload = 32 * 1024 * 1024;
+// Nor is a larger page shown: laid out, each of its characters takes tens of bytes.
+constexpr std::size_t largestPage = 2 * 1024 * 1024;
+// A page file not read in this time fails to load.
+constexpr std::chrono::seconds localReadTimeLimit { 10 };
 
 std::shared_ptr<NSError> loadError(NSInteger code, const std::shared_ptr<NSURL>& URL, const NSString& description)
 {
@@ -131,7 +138,7 @@ public:
     {
         if (!data || m_tooLarge)
             return;
-        if (m_body.size() + data->length() > largestDownload) {
+        if (m_body.size() + data->length() > (m_kind == Kind::Page ? largestPage : largestDownload)) {
             m_tooLarge = true;
             connection.cancel();
             didFailWithError(connection, loadError(NSURLErrorDataLengthExceedsMaximum, m_URL, "The page is too large."));
@@ -240,13 +247,19 @@ void UIWebView::loadHTMLString(const NSString& string, const std::shared_ptr<NSU
     const std::uint64_t load = ++m_load;
     std::weak_ptr<UIWebView> weakSelf = self();
     std::string html = string.isNil() ? std::string() : string.UTF8String();
-    NSRunLoop::mainRunLoop()->performBlock([weakSelf, load, html = std::move(html), baseURL] {
+    const bool tooLarge = html.size() > largestPage;
+    if (tooLarge)
+        html = std::string();
+    NSRunLoop::mainRunLoop()->performBlock([weakSelf, load, html = std::move(html), baseURL, tooLarge] {
         auto webView = weakSelf.lock();
         if (!webView || load != webView->m_load)
             return;
         if (auto delegate = webView->delegate())
             delegate->webViewDidStartLoad(*webView);
-        webView->showPage(load, html, baseURL);
+        if (tooLarge)
+            webView->failLoad(load, loadError(NSURLErrorDataLengthExceedsMaximum, baseURL, "The page is too large."));
+        else
+            webView->showPage(load, html, baseURL);
     });
 }
 
@@ -275,13 +288,7 @@ void UIWebView::startLoad(const std::shared_ptr<NSURLRequest>& request)
             return;
         const auto URL = request->URL();
         if (URL && URL->isFileURL()) {
-            auto data = WebDocumentContainer::contentsOfLocalFile(URL->path(), largestDownload);
-            if (!data)
-                webView->failLoad(load, loadError(NSURLErrorFileDoesNotExist, URL, "The requested page was not found."));
-            else if (data->length() > largestDownload)
-                webView->failLoad(load, loadError(NSURLErrorDataLengthExceedsMaximum, URL, "The page is too large."));
-            else
-                webView->showPage(load, std::string(reinterpret_cast<const char*>(data->bytes()), data->length()), URL);
+            webView->readLocalPage(load, URL);
             return;
         }
         if (!isHTTP(URL)) {
@@ -293,11 +300,48 @@ void UIWebView::startLoad(const std::shared_ptr<NSURLRequest>& request)
     });
 }
 
+void UIWebView::readLocalPage(std::uint64_t load, const std::shared_ptr<NSURL>& URL)
+{
+    std::weak_ptr<UIWebView> weakSelf = self();
+    // A read that never answers (a file on a hung mount) fails the load on the clock.
+    m_localReadTimer = NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval(localReadTimeLimit.count()),
+        [weakSelf, load, URL](const std::shared_ptr<NSTimer>&) {
+            if (auto webView = weakSelf.lock())
+                webView->failLoad(load, loadError(NSURLErrorTimedOut, URL, "The page took too long to read."));
+        },
+        false);
+    WebLocalFile::readInBackground(URL->path().UTF8String(), largestPage, localReadTimeLimit,
+        [weakSelf, load, URL](WebLocalFile::Contents contents) {
+            NSRunLoop::mainRunLoop()->performBlock([weakSelf, load, URL, contents = std::move(contents)] {
+                auto webView = weakSelf.lock();
+                if (!webView || load != webView->m_load || !webView->m_loading)
+                    return;
+                switch (contents.outcome) {
+                case WebLocalFile::Outcome::Read:
+                    webView->showPage(load,
+                        std::string(reinterpret_cast<const char*>(contents.data->bytes()), contents.data->length()), URL);
+                    return;
+                case WebLocalFile::Outcome::TooLarge:
+                    webView->failLoad(load, loadError(NSURLErrorDataLengthExceedsMaximum, URL, "The page is too large."));
+                    return;
+                case WebLocalFile::Outcome::TimedOut:
+                    webView->failLoad(load, loadError(NSURLErrorTimedOut, URL, "The page took too long to read."));
+                    return;
+                case WebLocalFile::Outcome::Unreadable:
+                    webView->failLoad(load, loadError(NSURLErrorFileDoesNotExist, URL, "The requested page was not found."));
+                    return;
+                }
+            });
+        });
+}
+
 void UIWebView::stopLoading()
 {
     NSAssertMainThread();
     ++m_load;
     m_loading = false;
+    if (auto timer = std::exchange(m_localReadTimer, nullptr))
+        timer->invalidate();
     if (auto connection = std::exchange(m_connection, nullptr))
         connection->cancel();
 }
@@ -317,6 +361,8 @@ void UIWebView::showPage(std::uint64_t load, const std::string& html, const std:
     for (const auto& connection : m_resourceConnections)
         connection->cancel();
     m_resourceConnections.clear();
+    if (auto timer = std::exchange(m_localReadTimer, nullptr))
+        timer->invalidate();
     m_container->load(html, baseURL);
     m_laidOutFor = CGSizeZero;
     relayout();
@@ -329,8 +375,10 @@ void UIWebView::showPage(std::uint64_t load, const std::string& html, const std:
 
 void UIWebView::failLoad(std::uint64_t load, const std::shared_ptr<NSError>& error)
 {
-    if (load != m_load)
+    if (load != m_load || !m_loading)
         return;
+    if (auto timer = std::exchange(m_localReadTimer, nullptr))
+        timer->invalidate();
     m_connection = nullptr;
     m_loading = false;
     if (auto delegate = this->delegate())
@@ -379,7 +427,8 @@ void UIWebView::remoteImageArrived(const NSString& URL, const std::shared_ptr<NS
 void UIWebView::linkClicked(const NSString& href)
 {
     auto URL = m_container->resolve(href);
-    if (!URL)
+    // A page from the network opens no local file, whatever its links say.
+    if (!URL || (URL->isFileURL() && !m_container->isLocalPage()))
         return;
     auto request = NSURLRequest::requestWithURL(URL);
     if (!mayLoad(request, UIWebViewNavigationTypeLinkClicked))

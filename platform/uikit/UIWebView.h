@@ -6,7 +6,10 @@
 // delegate, then follows it. Loads end asynchronously on the main run loop: didStartLoad, then
 // didFinishLoad or didFailLoadWithError (a missing file, an unreachable host). Pictures and style
 // sheets of a page from the network follow it in the background and are laid in as they arrive;
-// one that fails leaves the page without it.
+// one that fails leaves the page without it. Only a page read from a file (or given with a file
+// URL as its base) reads local files: page files and the pictures and style sheets they name are
+// read on a queue of their own, from regular files only, within a size and a time. A page larger
+// than two megabytes fails to load; one nested deeper than anyone writes is laid out flattened.
 //
 // There is no script engine: stringByEvaluatingJavaScriptFromString answers the title for
 // "document.title" and nil for anything else.
@@ -14,6 +17,7 @@
 #include "platform/net/NSURLRequest.h"
 #include "platform/uikit/UIScrollView.h"
 
+class NSTimer;
 class NSURLConnection;
 class UIWebView;
 class WebDocumentContainer;
@@ -80,6 +84,7 @@ private:
     friend class WebPageLoader;
 
     void startLoad(const std::shared_ptr<NSURLRequest>& request);
+    void readLocalPage(std::uint64_t load, const std::shared_ptr<NSURL>& URL);
     void showPage(std::uint64_t load, const std::string& html, const std::shared_ptr<NSURL>& baseURL);
     void failLoad(std::uint64_t load, const std::shared_ptr<NSError>& error);
     void remoteImageArrived(const NSString& URL, const std::shared_ptr<NSData>& data);
@@ -97,6 +102,7 @@ private:
     std::shared_ptr<WebDocumentContainer> m_container;
     std::shared_ptr<NSURLRequest> m_request;
     std::shared_ptr<NSURLConnection> m_connection;
+    std::shared_ptr<NSTimer> m_localReadTimer;
     // The page's pictures and style sheets on their way.
     std::vector<std::shared_ptr<NSURLConnection>> m_resourceConnections;
     // Each load has a number; a late step of an earlier load sees it is stale and does nothing.

@@ -8,12 +8,13 @@
 #include "platform/text/UIStringDrawing.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/WebDefaultStyle.h"
+#include "platform/uikit/WebLocalFile.h"
+#include "platform/uikit/WebMarkupFilter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <future>
 
 namespace {
 
@@ -130,6 +131,11 @@ bool visible(const litehtml::border& side)
     return side.width > 0 && side.style != litehtml::border_style_none && side.style != litehtml::border_style_hidden;
 }
 
+bool isBlank(char32_t c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
 // Characters of the scripts written without spaces, each a place where a line may break.
 bool isIdeographic(char32_t c)
 {
@@ -189,19 +195,60 @@ void WebDocumentContainer::load(const std::string& html, const std::shared_ptr<N
     m_document.reset();
     m_title = nullptr;
     m_baseURL = baseURL;
+    // Whatever base the page names for itself later, only a page read from a file reads files.
+    m_localPage = baseURL && baseURL->isFileURL();
+    m_localWaitLeft = localReadWait;
     m_images.clear();
     m_requestedImages.clear();
     m_styleSheets.clear();
     m_requestedStyleSheets.clear();
-    m_html = html;
-    m_document = litehtml::document::createFromUTF8(m_html.c_str(), this, &m_engine);
+    m_html = WebMarkupFilter::filter(html).html;
+    parse();
+    const Shape built = shape();
+    m_shownAsText = built.depth > deepestTree || built.tables > WebMarkupFilter::tableNestingLimit;
+    if (m_shownAsText) {
+        // The filter's count of what the parser nests fell short, or style sheets made tables of
+        // nested blocks, each laid out again for each one around it: the page is shown as its text.
+        m_html = WebMarkupFilter::filter(html, 0, 0).html;
+        parse();
+    }
 }
 
 void WebDocumentContainer::reparse()
 {
+    parse();
+}
+
+void WebDocumentContainer::parse()
+{
     m_document.reset();
     m_title = nullptr;
     m_document = litehtml::document::createFromUTF8(m_html.c_str(), this, &m_engine);
+}
+
+WebDocumentContainer::Shape WebDocumentContainer::shape() const
+{
+    Shape shape;
+    if (!m_document || !m_document->root())
+        return shape;
+    struct Place {
+        litehtml::element::ptr element;
+        std::size_t depth;
+        std::size_t tables;
+    };
+    std::vector<Place> pending { { m_document->root(), 1, 0 } };
+    while (!pending.empty()) {
+        auto [element, depth, tables] = std::move(pending.back());
+        pending.pop_back();
+        const auto display = element->get_display();
+        tables += display == litehtml::display_table || display == litehtml::display_inline_table;
+        ++shape.elements;
+        shape.depth = std::max(shape.depth, depth);
+        shape.tables = std::max(shape.tables, tables);
+        for (std::size_t i = 0; i < element->get_children_count(); ++i)
+            pending.push_back({ element->get_child(int(i)), depth + 1, tables });
+    }
+    return shape;
 }
 
 void WebDocumentContainer::addStyleSheet(const NSString& URL, std::string text)
@@ -290,14 +337,16 @@ std::optional<CGFloat> WebDocumentContainer::anchorTop(const NSString& name) con
     // The whole tree in document order: an inline element has no box of its own, so its place is
     // that of the first thing after it which has one (its first text, or what follows when empty).
     std::vector<litehtml::element::ptr> order;
-    const std::function<void(const litehtml::element::ptr&)> collect = [&](const litehtml::element::ptr& element) {
+    std::vector<litehtml::element::ptr> pending { m_document->root() };
+    while (!pending.empty()) {
+        auto element = std::move(pending.back());
+        pending.pop_back();
         if (!element)
-            return;
-        order.push_back(element);
-        for (size_t i = 0; i < element->get_children_count(); ++i)
-            collect(element->get_child(int(i)));
-    };
-    collect(m_document->root());
+            continue;
+        for (std::size_t i = element->get_children_count(); i > 0; --i)
+            pending.push_back(element->get_child(int(i - 1)));
+        order.push_back(std::move(element));
+    }
     const auto found = std::find_if(order.begin(), order.end(), [&](const litehtml::element::ptr& element) {
         const char* id = element->get_attr("id");
         const char* anchorName = element->get_attr("name");
@@ -458,24 +507,24 @@ void WebDocumentContainer::draw_list_marker(litehtml::uint_ptr, const litehtml::
         CGPointMake(CGRectGetMaxX(box) - size.width, baseline - entry->font->ascender()), entry->font);
 }
 
-std::shared_ptr<NSData> WebDocumentContainer::contentsOfLocalFile(const NSString& path, NSUInteger limit)
+std::shared_ptr<NSData> WebDocumentContainer::localFile(const std::shared_ptr<NSURL>& URL, std::size_t limit)
 {
-    // A page may name a device that never ends (/dev/zero) or a fifo that never answers: read
-    // regular files only, and never past the limit.
-    const std::string file = path.UTF8String();
-    std::error_code error;
-    if (file.empty() || !std::filesystem::is_regular_file(file, error))
+    if (!m_localPage || !URL || !URL->isFileURL() || m_localWaitLeft <= std::chrono::milliseconds::zero())
         return nullptr;
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream)
+    // Read on the reading queue; the page waits for it a while in all, then goes on without.
+    auto reading = std::make_shared<std::promise<WebLocalFile::Contents>>();
+    auto contents = reading->get_future();
+    WebLocalFile::readInBackground(URL->path().UTF8String(), limit, m_localWaitLeft,
+        [reading](WebLocalFile::Contents read) { reading->set_value(std::move(read)); });
+    const auto start = std::chrono::steady_clock::now();
+    const bool arrived = contents.wait_for(m_localWaitLeft) == std::future_status::ready;
+    m_localWaitLeft -= std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    if (!arrived) {
+        m_localWaitLeft = std::chrono::milliseconds::zero();
         return nullptr;
-    std::vector<std::uint8_t> bytes;
-    char chunk[64 * 1024];
-    while (bytes.size() <= limit && stream.read(chunk, sizeof chunk).gcount() > 0)
-        bytes.insert(bytes.end(), chunk, chunk + stream.gcount());
-    if (bytes.size() > limit + 1)
-        bytes.resize(limit + 1);
-    return NSData::dataWithBytes(std::move(bytes));
+    }
+    const auto read = contents.get();
+    return read.outcome == WebLocalFile::Outcome::Read ? read.data : nullptr;
 }
 
 void WebDocumentContainer::load_image(const char* src, const char* baseurl, bool)
@@ -487,9 +536,7 @@ void WebDocumentContainer::load_image(const char* src, const char* baseurl, bool
     if (m_images.count(key) || !m_requestedImages.insert(key).second)
         return;
     if (URL->isFileURL()) {
-        const NSString path = URL->path();
-        auto data = contentsOfLocalFile(path, largestResource);
-        if (data && data->length() <= largestResource)
+        if (auto data = localFile(URL, largestResource))
             addImage(key, UIImage::imageWithData(data));
         return;
     }
@@ -634,26 +681,27 @@ void WebDocumentContainer::import_css(litehtml::tstring& text, const litehtml::t
     const auto URL = resolve(NSString(url), NSString(baseurl));
     if (!URL)
         return;
+    const NSString key = URL->absoluteString();
+    if (auto found = m_styleSheets.find(key); found != m_styleSheets.end()) {
+        text = found->second;
+        baseurl = key.UTF8String();
+        return;
+    }
     if (!URL->isFileURL()) {
         // A sheet from the network is laid in when it has arrived; until then the page goes without.
-        const NSString key = URL->absoluteString();
-        if (auto found = m_styleSheets.find(key); found != m_styleSheets.end()) {
-            text = found->second;
-            baseurl = key.UTF8String();
-            return;
-        }
         const NSString scheme = URL->scheme().lowercaseString();
         if ((scheme == NSString("http") || scheme == NSString("https")) && m_client.remoteStyleSheetWanted
             && m_requestedStyleSheets.insert(key).second)
             m_client.remoteStyleSheetWanted(URL);
         return;
     }
-    auto data = contentsOfLocalFile(URL->path(), largestResource);
-    if (!data || data->length() > largestResource)
-        return;
-    text.assign(reinterpret_cast<const char*>(data->bytes()), data->length());
+    // A sheet read once (or found unreadable) is not read again when the page is parsed again.
+    auto data = localFile(URL, largestResource);
+    if (data)
+        text.assign(reinterpret_cast<const char*>(data->bytes()), data->length());
+    m_styleSheets[key] = text;
     // Pictures named in the sheet are relative to the sheet.
-    baseurl = URL->absoluteString().UTF8String();
+    baseurl = key.UTF8String();
 }
 
 void WebDocumentContainer::set_clip(const litehtml::position& pos, const litehtml::border_radiuses& radii,
@@ -740,7 +788,14 @@ void WebDocumentContainer::split_text(const char* text, const std::function<void
         const auto [c, length] = decodeAt(all, index);
         const std::string bytes(all.substr(index, length));
         index += length;
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+        if (c == ' ' && !word.empty() && index < all.size() && !isBlank(all[index])) {
+            // A word takes the one space after it along: one piece of the page instead of two,
+            // and a line still breaks there.
+            word += ' ';
+            flush();
+            continue;
+        }
+        if (isBlank(c)) {
             flush();
             on_space(bytes.c_str());
             continue;

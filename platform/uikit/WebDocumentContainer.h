@@ -7,9 +7,11 @@
 #include "platform/net/NSURL.h"
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UIImage.h"
+#include "platform/uikit/WebMarkupFilter.h"
 
 #include <litehtml/litehtml.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
@@ -17,9 +19,11 @@
 
 class WebDocumentContainer final : public litehtml::document_container {
 public:
-    // A local page, style sheet or picture: a regular file's bytes, at most one byte past the
-    // limit (so callers can refuse it as too large); nil when it is missing or not a regular file.
-    static std::shared_ptr<NSData> contentsOfLocalFile(const NSString& path, NSUInteger limit);
+    // How long a page's parse waits in all for the local files it names; those that take longer
+    // are left out.
+    static constexpr std::chrono::milliseconds localReadWait { 2000 };
+    // Deeper than this, a tree is shown as the page's text alone.
+    static constexpr std::size_t deepestTree = 2 * WebMarkupFilter::defaultDepthLimit + 16;
 
     struct Client {
         std::function<void(const NSString& href)> anchorClicked;
@@ -37,6 +41,19 @@ public:
     // Parses the same page again with the pictures and style sheets that have arrived since.
     void reparse();
     bool hasDocument() const { return m_document != nullptr; }
+    // Whether the page came from a file, and so may read files.
+    bool isLocalPage() const { return m_localPage; }
+    // Whether the page's tree came out deeper than the engine may go (or its style nests tables
+    // deeper than the filter lets tags nest them), so that it shows as its text alone.
+    bool isShownAsText() const { return m_shownAsText; }
+    // How deep the document's tree goes and how many elements it has, words included.
+    struct Shape {
+        std::size_t depth { 0 };
+        std::size_t elements { 0 };
+        // The most boxes laid out as tables (by their tags or their style) inside one another.
+        std::size_t tables { 0 };
+    };
+    Shape shape() const;
     // Lays the page out at the width (CSS pixels) for a viewport of the height; answers the
     // page's size.
     CGSize layout(int width, int viewportHeight);
@@ -96,6 +113,8 @@ private:
         UIFontRef font;
         unsigned int decoration { 0 };
     };
+    void parse();
+    std::shared_ptr<NSData> localFile(const std::shared_ptr<NSURL>& URL, std::size_t limit);
     UIImageRef imageFor(const char* src, const char* baseurl) const;
     const Font* fontFor(litehtml::uint_ptr handle) const;
 
@@ -113,6 +132,9 @@ private:
     int m_clientHeight { 0 };
     CGContextRef m_context;
     int m_clipDepth { 0 };
+    bool m_localPage { false };
+    bool m_shownAsText { false };
+    std::chrono::milliseconds m_localWaitLeft { 0 };
     litehtml::context m_engine;
     std::shared_ptr<litehtml::document> m_document;
 };

@@ -127,3 +127,50 @@ TEST_F(WebViewNetwork, aRemotePagesStyleSheetArrivesAfterItAndColoursItsHeading)
     EXPECT_EQ(server.requestCount(), 4u);
     server.stop();
 }
+
+TEST_F(WebViewNetwork, aRemotePageReadsNoLocalFileAndFollowsNoLinkToOne)
+{
+    const std::string folder = "file://" CORVANE_WEB_PAGES "/";
+    loopback::Server server;
+    // Local files named outright, and through a base naming the local folder.
+    server.routes().Get("/news/named.html", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content("<html><head><meta name='viewport' content='width=device-width'><title>远程</title>"
+                             "<link rel='stylesheet' href='" + folder + "style.css'></head><body style='margin:0'>"
+                             "<a href='file:///etc/passwd' style='display:block;height:60px;background-color:#ffff00'>密码</a>"
+                             "<img src='" + folder + "images/picture.png'><div class='tall'></div></body></html>",
+            "text/html; charset=utf-8");
+    });
+    server.routes().Get("/news/based.html", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content("<html><head><meta name='viewport' content='width=device-width'><title>基准</title>"
+                             "<base href='" + folder + "'><link rel='stylesheet' href='style.css'></head>"
+                             "<body style='margin:0'><a href='second.html' style='display:block;height:60px;"
+                             "background-color:#ffff00'>下一页</a><img src='images/picture.png'><div class='tall'></div>"
+                             "</body></html>",
+            "text/html; charset=utf-8");
+    });
+    server.start();
+
+    for (const char* name : { "/news/named.html", "/news/based.html" }) {
+        SCOPED_TRACE(name);
+        recorder->log.clear();
+        const auto address = NSURL::URLWithString(NSString(server.URL(name)));
+        webView->loadRequest(NSURLRequest::requestWithURL(address));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return !recorder->log.empty(); }));
+        host->runUntilIdle();
+        EXPECT_EQ(recorder->log.size(), 1u);
+        EXPECT_EQ(recorder->log.front().rfind("finish ", 0), 0u);
+        // No picture and no style sheet from the disk: below the link, the page stays white.
+        for (int y = 70; y < 400; y += 10) {
+            const auto pixel = host->pixelAt(CGPointMake(50, y));
+            EXPECT_TRUE(pixel[0] > 240 && pixel[1] > 240 && pixel[2] > 240) << y;
+        }
+        // A tap on the link to a local file opens nothing.
+        host->tap(CGPointMake(40, 30));
+        host->runUntilIdle();
+        EXPECT_EQ(recorder->log.size(), 1u);
+        EXPECT_FALSE(webView->isLoading());
+        EXPECT_EQ(webView->request()->URL()->absoluteString(), address->absoluteString());
+    }
+    EXPECT_EQ(server.requestCount(), 2u);
+    server.stop();
+}

@@ -4,6 +4,7 @@
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWebView.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,14 @@ protected:
     void loadPage(const NSString& name)
     {
         webView->loadRequest(NSURLRequest::requestWithURL(NSURL::fileURLWithPath(pages.stringByAppendingPathComponent(name))));
+        settle();
+    }
+
+    // Page files are read on a queue of their own: waits for the load to end, then for the screen.
+    void settle()
+    {
+        host->drainRunLoop();
+        EXPECT_TRUE(testing_support::runLoopUntil([&] { return !webView->isLoading(); }));
         host->runUntilIdle();
     }
 
@@ -157,7 +166,7 @@ TEST_F(WebViewScreen, reportsAMissingPageAsAFailureWithItsError)
     // A device that never ends is no page (reading it whole would take all memory).
     recorder->log.clear();
     webView->loadRequest(NSURLRequest::requestWithURL(NSURL::fileURLWithPath("/dev/zero", false)));
-    host->runUntilIdle();
+    settle();
     EXPECT_EQ(recorder->log, (std::vector<std::string> { "should 5 zero", "start", "fail -1100" }));
 }
 
@@ -177,7 +186,7 @@ TEST_F(WebViewScreen, asksItsDelegateBeforeFollowingALink)
     recorder->log.clear();
     recorder->allowLinks = true;
     host->tap(CGPointMake(40, *link + 20));
-    host->runUntilIdle();
+    settle();
     EXPECT_EQ(recorder->log, (std::vector<std::string> { "should 0 second.html", "start", "finish 第二页" }));
     EXPECT_EQ(webView->request()->URL()->lastPathComponent(), NSString("second.html"));
     EXPECT_TRUE(near(host->pixelAt(CGPointMake(300, 300)), 0, 255, 255));
@@ -333,7 +342,7 @@ TEST_F(WebViewScreen, aReloadLoadsTheLastPageAgainButNotAGivenText)
     loadPage("article.html");
     recorder->log.clear();
     webView->reload();
-    host->runUntilIdle();
+    settle();
     EXPECT_EQ(recorder->log, (std::vector<std::string> { "should 3 article.html", "start", "finish 女士安全驾驶" }));
 
     webView->loadHTMLString("<title>文本</title>", nullptr);

@@ -1,0 +1,103 @@
+// Pages through the web view's engine: parsed, laid out at a phone's width and their top drawn.
+// Nested divisions must cost time in proportion to their number, as sibling divisions do (read
+// the fitted complexity, BigO: "N", never "N^2"; and the nested ÷ sibling ratio). The text runs
+// report the peak of heap bytes a page adds per byte of its text (bytes_per_char).
+#include "AllocationCounter.h"
+
+#include "platform/graphics/CGBitmapContext.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/uikit/WebDocumentContainer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace {
+
+std::string repeated(std::string_view piece, std::int64_t count)
+{
+    std::string text;
+    for (std::int64_t i = 0; i < count; ++i)
+        text += piece;
+    return text;
+}
+
+std::shared_ptr<HeadlessHost> host()
+{
+    static const auto shared = HeadlessHost::create();
+    return shared;
+}
+
+void showPage(const std::string& html)
+{
+    WebDocumentContainer container({});
+    container.load(html, nullptr);
+    container.layout(320, 568);
+    static const auto context = CGBitmapContextCreate(nullptr, 320, 568, 8, 0, CGColorSpaceCreateDeviceRGB(),
+        kCGImageAlphaPremultipliedLast);
+    container.draw(context, CGRectMake(0, 0, 320, 568));
+    benchmark::DoNotOptimize(container.shape());
+}
+
+// range(0): divisions nested in one another, a word at the bottom.
+void BM_NestedDivisions(benchmark::State& state)
+{
+    host();
+    const std::string page = repeated("<div>", state.range(0)) + "字" + repeated("</div>", state.range(0));
+    for (auto _ : state)
+        showPage(page);
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_NestedDivisions)->RangeMultiplier(10)->Range(1000, 100000)->Complexity()->Unit(benchmark::kMillisecond);
+
+// The reference: as many divisions side by side.
+void BM_SiblingDivisions(benchmark::State& state)
+{
+    host();
+    const std::string page = repeated("<div>字</div>", state.range(0));
+    for (auto _ : state)
+        showPage(page);
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_SiblingDivisions)->RangeMultiplier(10)->Range(1000, 100000)->Complexity()->Unit(benchmark::kMillisecond);
+
+// range(0): bold tags never closed.
+void BM_UnclosedBold(benchmark::State& state)
+{
+    host();
+    const std::string page = repeated("<b>", state.range(0)) + "字";
+    for (auto _ : state)
+        showPage(page);
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_UnclosedBold)->RangeMultiplier(5)->Range(1000, 125000)->Complexity()->Unit(benchmark::kMillisecond);
+
+void pageTextMemory(benchmark::State& state, std::string_view sentence)
+{
+    host();
+    const std::string text = repeated(sentence, std::int64_t(64 * 1024 / sentence.size()));
+    const std::string page = "<p>" + text + "</p>";
+    std::int64_t peak = 0;
+    for (auto _ : state) {
+        bench::AllocationMeasurement measurement;
+        showPage(page);
+        peak = measurement.figures().peakBytes;
+    }
+    state.counters["bytes_per_char"] = double(peak) / double(text.size());
+}
+
+void BM_PageTextMemoryLatin(benchmark::State& state)
+{
+    pageTextMemory(state, "lorem ipsum dolor sit amet, consectetur adipiscing elit ");
+}
+BENCHMARK(BM_PageTextMemoryLatin)->Unit(benchmark::kMillisecond);
+
+void BM_PageTextMemoryChinese(benchmark::State& state)
+{
+    pageTextMemory(state, "驾驶机动车在道路上行驶，应当遵守道路交通安全法律、法规的规定。");
+}
+BENCHMARK(BM_PageTextMemoryChinese)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
