@@ -1,6 +1,7 @@
 #include "framework/Source/PEAnimationBinding.h"
 
 #include "framework/Source/PEXYPlotSpace.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSDecimalNumber.h"
 #include "platform/foundation/NeverDestroyed.h"
 #include "platform/layers/NSValueGeometry.h"
@@ -10,10 +11,7 @@
 
 namespace {
 
-struct Registry {
-    std::mutex mutex;
-    std::vector<std::shared_ptr<const PEAnimationBinding>> bindings;
-};
+using Registry = Guarded<std::vector<std::shared_ptr<const PEAnimationBinding>>>;
 
 Registry& registry()
 {
@@ -48,8 +46,7 @@ PEAnimationBinding::PEAnimationBinding(NSString getterName, ValueKind kind)
 
 void PEAnimationBinding::add(std::shared_ptr<const PEAnimationBinding> binding)
 {
-    std::lock_guard lock(registry().mutex);
-    registry().bindings.push_back(std::move(binding));
+    registry().lock()->push_back(std::move(binding));
 }
 
 std::shared_ptr<const PEAnimationBinding> PEAnimationBinding::bindingForProperty(const id& object, const NSString& property)
@@ -63,9 +60,8 @@ std::shared_ptr<const PEAnimationBinding> PEAnimationBinding::bindingForProperty
     });
     if (!object || property.length() == 0)
         return nullptr;
-    std::lock_guard lock(registry().mutex);
-    const auto& bindings = registry().bindings;
-    for (auto binding = bindings.rbegin(); binding != bindings.rend(); ++binding) {
+    auto bindings = registry().lock();
+    for (auto binding = bindings->rbegin(); binding != bindings->rend(); ++binding) {
         if ((*binding)->m_getterName == property && (*binding)->m_appliesTo(*object))
             return *binding;
     }

@@ -7,15 +7,11 @@
 #include "framework/Source/PEDarkGradientTheme.h"
 #include "framework/Source/PESlateTheme.h"
 #include "framework/Source/PEXYGraph.h"
-
-#include <mutex>
+#include "platform/foundation/Guarded.h"
 
 namespace {
 
-struct Registry {
-    std::mutex lock;
-    std::vector<PETheme::ThemeClass> classes;
-};
+using Registry = Guarded<std::vector<PETheme::ThemeClass>>;
 
 Registry& registry()
 {
@@ -36,20 +32,17 @@ std::optional<PEGraphClass> PEGraphClass::named(const std::string& name)
 
 void PETheme::registerTheme(const ThemeClass& themeClass)
 {
-    auto& shared = registry();
-    std::lock_guard guard(shared.lock);
-    for (const auto& existing : shared.classes) {
+    auto classes = registry().lock();
+    for (const auto& existing : *classes) {
         if (existing.className == themeClass.className)
             PERaise(PEThemeAlreadyRegisteredReason, NSString(themeClass.className));
     }
-    shared.classes.push_back(themeClass);
+    classes->push_back(themeClass);
 }
 
 std::vector<PETheme::ThemeClass> PETheme::themeClasses()
 {
-    auto& shared = registry();
-    std::lock_guard guard(shared.lock);
-    return shared.classes;
+    return *registry().lock();
 }
 
 std::shared_ptr<PETheme> PETheme::themeNamed(const NSString& name)

@@ -1,8 +1,8 @@
 #include "library/widgets/alert/TAAlertViewTheme.h"
 
+#include "platform/foundation/Guarded.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/uikit/UIScreen.h"
-
-#include <mutex>
 
 namespace {
 
@@ -25,33 +25,25 @@ void TAAlertViewTheme::init()
 
 namespace {
 
-std::mutex& defaultThemeMutex()
+Guarded<std::shared_ptr<TAAlertViewTheme>>& storedDefaultTheme()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<TAAlertViewTheme>& storedDefaultTheme()
-{
-    static std::shared_ptr<TAAlertViewTheme> theme;
-    return theme;
+    static NeverDestroyed<Guarded<std::shared_ptr<TAAlertViewTheme>>> theme;
+    return theme.get();
 }
 
 } // namespace
 
 std::shared_ptr<TAAlertViewTheme> TAAlertViewTheme::defaultTheme()
 {
-    std::lock_guard lock(defaultThemeMutex());
-    auto& stored = storedDefaultTheme();
-    if (!stored)
-        stored = create();
-    return stored->copyTheme();
+    auto stored = storedDefaultTheme().lock();
+    if (!*stored)
+        *stored = create();
+    return (*stored)->copyTheme();
 }
 
 void TAAlertViewTheme::setDefaultTheme(const std::shared_ptr<TAAlertViewTheme>& theme)
 {
-    std::lock_guard lock(defaultThemeMutex());
-    storedDefaultTheme() = theme ? theme->copyTheme() : create();
+    *storedDefaultTheme().lock() = theme ? theme->copyTheme() : create();
 }
 
 std::shared_ptr<TAAlertViewTheme> TAAlertViewTheme::copyTheme() const

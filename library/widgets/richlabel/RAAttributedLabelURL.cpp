@@ -1,10 +1,10 @@
 #include "library/widgets/richlabel/RAAttributedLabelURL.h"
 
+#include "platform/foundation/Guarded.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/foundation/NSRegularExpression.h"
 #include "platform/foundation/NSTextCheckingResult.h"
 #include "platform/net/NSURL.h"
-
-#include <mutex>
 
 namespace {
 
@@ -15,16 +15,10 @@ constexpr const char* kLinkPattern =
     "[A-Za-z0-9\\.\\-]+)((:[0-9]+)?)((?:\\/[\\+~%\\/\\.A-Za-z0-9_\\-]*)?\\?" "?(?:[\\-\\+=&;%@\\.A-Za-z0-9_]*)#?"
     "(?:[\\.\\!\\/\\\\A-Za-z0-9_]*))?)";
 
-std::mutex& detectMethodLock()
+Guarded<RAAttributedLabelURL::DetectMethod>& customDetectMethod()
 {
-    static std::mutex lock;
-    return lock;
-}
-
-RAAttributedLabelURL::DetectMethod& customDetectMethod()
-{
-    static RAAttributedLabelURL::DetectMethod method;
-    return method;
+    static NeverDestroyed<Guarded<RAAttributedLabelURL::DetectMethod>> method;
+    return method.get();
 }
 
 } // namespace
@@ -38,17 +32,12 @@ void RAAttributedLabelURL::init(const id& linkData, NSRange range, const UIColor
 
 void RAAttributedLabelURL::setCustomDetectMethod(DetectMethod method)
 {
-    std::lock_guard guard(detectMethodLock());
-    customDetectMethod() = std::move(method);
+    *customDetectMethod().lock() = std::move(method);
 }
 
 std::optional<RAAttributedLabelURL::Links> RAAttributedLabelURL::detectLinks(const NSString& text)
 {
-    DetectMethod custom;
-    {
-        std::lock_guard guard(detectMethodLock());
-        custom = customDetectMethod();
-    }
+    const DetectMethod custom = *customDetectMethod().lock();
     if (custom)
         return custom(text);
     if (text.length() == 0)
