@@ -180,6 +180,13 @@ private:
         return out;
     }
 
+    static Object scalar(std::string raw)
+    {
+        Object object;
+        object.raw = std::move(raw);
+        return object;
+    }
+
     static Object array(std::vector<std::uint64_t> refs)
     {
         Object object;
@@ -192,7 +199,7 @@ private:
     static BinaryListMutator doublingChainList(std::size_t levels)
     {
         BinaryListMutator list;
-        list.m_objects.push_back({ std::string("\x11\x00\x01", 3) });
+        list.m_objects.push_back(scalar(std::string("\x11\x00\x01", 3)));
         list.appendDoublingChain(levels, 0, 2);
         list.m_top = 1;
         return list;
@@ -226,7 +233,7 @@ private:
     void mutateOnce(std::minstd_rand& random)
     {
         if (m_objects.empty())
-            m_objects.push_back({ std::string("\x09", 1) });
+            m_objects.push_back(scalar(std::string("\x09", 1)));
         switch (random() % 10) {
         case 0: { // A chain whose expansion doubles per level, hung under the top or made the top.
             const std::uint64_t first = m_objects.size();
@@ -296,7 +303,7 @@ private:
             static const std::string scalars[] = { std::string("\x5F\x10\x20", 3) + std::string(32, 'a'), std::string("\x43xyz", 4),
                 std::string("\x13\x80\0\0\0\0\0\0\0", 9), std::string("\x33\x7F\xF8\0\0\0\0\0\0", 9), std::string("\x61\x4E\x2D", 3),
                 std::string("\x08", 1) };
-            m_objects.push_back({ scalars[random() % std::size(scalars)] });
+            m_objects.push_back(scalar(scalars[random() % std::size(scalars)]));
             break;
         }
         }
