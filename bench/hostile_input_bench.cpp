@@ -1,6 +1,6 @@
 // Inputs built to be slow for the parsers beneath the URL loading system: each must cost time in
-// proportion to its length. Read the fitted complexity each benchmark reports (BigO, RMS): it
-// must stay "N", never "N^2".
+// proportion to its length at most. Read the fitted complexity each benchmark reports (BigO,
+// RMS): it must stay "N" (or below), never "N^2".
 #include "platform/foundation/NSXMLParser.h"
 #include "platform/net/NSURL.h"
 #include "platform/net/NSURLConnection.h"
@@ -66,7 +66,8 @@ void parseRepeatedly(benchmark::State& state, const std::string& xml)
     state.SetComplexityN(state.range(0));
 }
 
-// range(0): attributes, all in one tag: refused, after a look linear in the tag.
+// range(0): attributes, all in one tag: refused once the look before reading counts one past the
+// limit, whatever follows.
 void BM_XMLAttributesInOneTag(benchmark::State& state)
 {
     parseRepeatedly(state, documentWithAttributes(std::size_t(state.range(0)), std::size_t(state.range(0)), "a"));
