@@ -43,8 +43,11 @@ constexpr const char* datePattern =
     "|(?:[0-9]{4} ?年 ?)?[0-9]{1,2} ?月 ?[0-9]{1,2} ?[日号]"
     ")(?:[ T]?[0-9]{1,2}[:：][0-9]{2})?(?![0-9.\\-/])";
 
+// The place names before the street hold no word that leads up to a place ("在", "到"), so the
+// sentence around an address stays out of it.
+#define PLACE "[\\p{Han}&&[^在于到至从往去是的]]"
 constexpr const char* addressPattern =
-    "(?:\\p{Han}{2,7}?(?:省|自治区))?(?:\\p{Han}{2,7}?市)?\\p{Han}{1,7}?(?:区|县)\\p{Han}{1,12}?(?:路|街|大道|巷)[0-9]{1,5}号";
+    "(?:" PLACE "{2,7}?(?:省|自治区))?(?:" PLACE "{2,7}?市)?" PLACE "{1,7}?(?:区|县)\\p{Han}{1,12}?(?:路|街|大道|巷)[0-9]{1,5}号";
 
 constexpr const char* transitPattern =
     "(?-i:(?<![A-Za-z0-9])(?:CA|MU|CZ|HU|3U|ZH|MF|SC|FM|KN|8L|HO|GS|JD|PN|EU|G5|TV|KY|BK|QW|NS|DR|9C|DZ|GJ|UQ|GX|OQ) ?[0-9]{3,4}(?![A-Za-z0-9]))";

@@ -228,6 +228,7 @@ TEST(DataDetector, findsAddressesAndFlightsWithTheirComponents)
     EXPECT_EQ(results[1]->resultType(), NSTextCheckingTypeTransitInformation);
     EXPECT_EQ(ns::stringForKey(results[1]->components(), NSTextCheckingAirlineKey), "CA");
     EXPECT_EQ(ns::stringForKey(results[1]->components(), NSTextCheckingFlightKey), "4103");
+    EXPECT_EQ(found(NSTextCheckingTypeAddress, "考试在成都市武侯区科华北路65号举行"), std::vector<std::string> { "成都市武侯区科华北路65号" });
 }
 
 TEST(DataDetector, keepsEachKindToItsOwnTextWhenSeveralAreAsked)

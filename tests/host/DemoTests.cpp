@@ -38,7 +38,7 @@ TEST(Demo, visitsEveryScreenAndEachLooksAsDrawn)
     ASSERT_TRUE(visited) << failed;
     EXPECT_EQ(screens, (std::vector<std::string> { "rows", "form", "notice", "picker", "showcase", "widgets-arrow-menu",
                            "widgets-paged-menu", "widgets-progress-hud", "widgets-action-sheet", "widgets-text-view",
-                           "widgets-drawer", "lists-pull-table", "lists-folding-table", "lists-strip-carousel",
+                           "widgets-drawer", "widgets-link-label", "lists-pull-table", "lists-folding-table", "lists-strip-carousel",
                            "lists-month-calendar", "lists-tutorial", "drawn-line-chart", "drawn-half-pie", "drawn-columns",
                            "rows-again" }));
     for (const auto& name : screens)

@@ -58,6 +58,7 @@ public:
 // Answers the date with its time zone as well.
 class ZonedReporter : public Reporter {
 public:
+    using Reporter::attributedLabelDidSelectLinkWithDate;
     bool attributedLabelDidSelectLinkWithDate(LKAttributedLabel&, const std::shared_ptr<NSDate>&, const std::shared_ptr<NSTimeZone>& zone,
         NSTimeInterval duration) override
     {
@@ -630,7 +631,7 @@ TEST_F(LinkLabel, datesAddressesAndFlightsReachTheirOwnOperationsAndCopyTakesThe
     EXPECT_TRUE(view->canBecomeFirstResponder());
     EXPECT_TRUE(view->canPerformAction("copy:"));
     EXPECT_FALSE(view->canPerformAction("paste:"));
-    view->copy();
+    view->copy(nullptr);
     EXPECT_TRUE(UIPasteboard::generalPasteboard()->string().isEqualToString("考试 04-15 地址 航班 复制"));
 }
 

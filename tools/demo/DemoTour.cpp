@@ -1,8 +1,12 @@
 #include "tools/demo/DemoTour.h"
 
 #include "tools/demo/DrawnChartsDemo.h"
+#include "tools/demo/LinkLabelDemo.h"
 #include "tools/demo/ListsCalendarsDemo.h"
 #include "tools/demo/WidgetLibraryDemo.h"
+
+#include <chrono>
+#include <thread>
 
 namespace DemoTour {
 
@@ -127,6 +131,30 @@ bool visitEveryScreen(HeadlessHost& host, DemoAppDelegate& application,
         return fail("the drawer's menu button opens it");
     visited("widgets-drawer");
     drawer->dismissViewControllerAnimated(false);
+    host.runUntilIdle();
+    if (!host.tap(widgets->buttons()[6]))
+        return fail("the link label button takes a tap");
+    host.runUntilIdle();
+    auto linkLabel = std::dynamic_pointer_cast<LinkLabelDemoViewController>(navigation->topViewController());
+    if (!linkLabel)
+        return fail("the link label screen is pushed");
+    // Its links are found on another thread.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (linkLabel->linkedLabel()->linkModels().size() < 5 && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        host.runUntilIdle();
+    }
+    if (linkLabel->linkedLabel()->linkModels().size() < 5)
+        return fail("the link label finds its links");
+    const auto& phone = linkLabel->linkedLabel()->linkModels()[3];
+    const CGRect box = linkLabel->linkedLabel()->boundingRectForCharacterRange(phone->result()->range());
+    host.tap(linkLabel->linkedLabel()->convertPointToView(CGPointMake(CGRectGetMidX(box), CGRectGetMidY(box)), nullptr));
+    host.runUntilIdle();
+    if (!linkLabel->resultLabel()->text().hasPrefix("点按了电话"))
+        return fail("a tapped link is reported");
+    visited("widgets-link-label");
+    navigation->popViewControllerAnimated(false);
+    host.runUntilIdle();
     navigation->popViewControllerAnimated(false);
     host.runUntilIdle();
 

@@ -50,7 +50,7 @@ void LinkLabelDemoViewController::loadView()
     m_linkedLabel->setText(NSString("科目三考试定于2015-04-15 09:30在成都市武侯区科华北路65号举行，详情见www.cdjg.gov.cn，"
                                     "咨询电话028-12345678，考官乘CA4103航班到达。"));
 
-    auto decorated = makeLabel(view, CGRectMake(15, 125, 290, 30), 15);
+    auto decorated = makeLabel(view, CGRectMake(20, 125, 285, 30), 15);
     decorated->setText(NSString("待审核 已通过 已撤销"), [](const std::shared_ptr<NSMutableAttributedString>& text) {
         text->addAttribute(kLKBackgroundFillColorAttributeName, UIColor::colorWithRed(1, 0.93, 0.7, 1)->CGColor(), NSRange { 0, 3 });
         text->addAttribute(kLKBackgroundStrokeColorAttributeName, UIColor::orangeColor()->CGColor(), NSRange { 0, 3 });

@@ -777,7 +777,7 @@ std::optional<bool> LKAttributedLabel::shouldReceiveTouch(UIGestureRecognizer&, 
     return containslinkAtPoint(touch.locationInView(self()));
 }
 
-void LKAttributedLabel::copy()
+void LKAttributedLabel::copy(const id&)
 {
     UIPasteboard::generalPasteboard()->setString(text().isNil() ? NSString("") : text());
 }

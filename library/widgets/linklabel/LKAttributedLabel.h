@@ -192,7 +192,8 @@ public:
     // Copy ("copy:") is the one editing action: it puts the plain text on the general pasteboard.
     bool canBecomeFirstResponder() const override { return true; }
     bool canPerformAction(const NSString& action) const { return action == "copy:"; }
-    void copy();
+    using UILabel::copy;
+    void copy(const id& sender);
 
     // Accessibility: one element per link, then the label; rebuilt when the links change.
     bool isAccessibilityElement() const { return false; }
