@@ -27,7 +27,7 @@ constexpr CGFloat defaultLayoutWidth = 980;
 // A picture larger than this fails to load rather than fill the memory.
 constexpr std::size_t largestDownload = 32 * 1024 * 1024;
 // Nor is a larger page shown: laid out, each of its characters takes tens of bytes.
-constexpr std::size_t largestPage = 2 * 1024 * 1024;
+constexpr std::size_t largestPage = 1024 * 1024;
 // A page file not read in this time fails to load.
 constexpr std::chrono::seconds localReadTimeLimit { 10 };
 

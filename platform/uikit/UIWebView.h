@@ -9,7 +9,7 @@
 // one that fails leaves the page without it. Only a page read from a file (or given with a file
 // URL as its base) reads local files: page files and the pictures and style sheets they name are
 // read on a queue of their own, from regular files only, within a size and a time. A page larger
-// than two megabytes fails to load; one nested deeper than anyone writes is laid out flattened.
+// than a megabyte fails to load; one nested deeper than anyone writes is laid out flattened.
 //
 // There is no script engine: stringByEvaluatingJavaScriptFromString answers the title for
 // "document.title" and nil for anything else.

@@ -219,7 +219,7 @@ protected:
 TEST_F(WebViewBounds, aPageLargerThanTheViewShowsFailsAndOneJustUnderLoads)
 {
     // A comment costs the engine nothing: only the size counts here.
-    constexpr std::size_t largest = 2 * 1024 * 1024;
+    constexpr std::size_t largest = 1024 * 1024;
     const auto page = [](std::size_t size) { return "<!--" + std::string(size - 7, 'a') + "-->"; };
     webView->loadHTMLString(NSString(page(largest + 1)), nullptr);
     host->runUntilIdle();
