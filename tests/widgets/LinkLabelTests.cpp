@@ -291,6 +291,7 @@ TEST_F(LinkLabel, aScreenReaderWalksTheLinksAndThenTheLabel)
 {
     auto view = label(CGRectMake(10, 100, 300, 40));
     view->setAccessibilityHint("运管联系方式");
+    view->setAccessibilityValue("两种方式");
     ASSERT_EQ(view->accessibilityElementCount(), 1);
     EXPECT_TRUE(view->accessibilityElements()[0].label.isEqualToString(kText));
     EXPECT_FALSE(view->isAccessibilityElement());
@@ -307,6 +308,7 @@ TEST_F(LinkLabel, aScreenReaderWalksTheLinksAndThenTheLabel)
     EXPECT_TRUE(elements[1].value.isNil());
     EXPECT_FALSE(elements[2].isLink);
     EXPECT_TRUE(elements[2].hint.isEqualToString("运管联系方式"));
+    EXPECT_TRUE(elements[2].value.isEqualToString("两种方式"));
     // Frames are in the window: the link lies inside the label's.
     EXPECT_TRUE(CGRectContainsRect(CGRectInset(elements[2].frame, -1, -1), elements[0].frame));
     EXPECT_GE(elements[0].frame.origin.x, 10);

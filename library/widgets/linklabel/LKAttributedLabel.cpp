@@ -688,6 +688,7 @@ const std::vector<LKAttributedLabel::AccessibilityElement>& LKAttributedLabel::a
     AccessibilityElement whole;
     whole.label = m_accessibilityLabel.isNil() ? plain : m_accessibilityLabel;
     whole.hint = m_accessibilityHint;
+    whole.value = m_accessibilityValue;
     whole.frame = inWindow(bounds());
     elements.push_back(whole);
     m_accessibilityElements = std::move(elements);

@@ -203,6 +203,8 @@ public:
     void setAccessibilityLabel(const NSString& label) { m_accessibilityLabel = label; }
     const NSString& accessibilityHint() const { return m_accessibilityHint; }
     void setAccessibilityHint(const NSString& hint) { m_accessibilityHint = hint; }
+    const NSString& accessibilityValue() const { return m_accessibilityValue; }
+    void setAccessibilityValue(const NSString& value) { m_accessibilityValue = value; }
 
     void encodeWithCoder(NSCoder& coder) const override;
 
@@ -257,4 +259,5 @@ private:
     std::optional<std::vector<AccessibilityElement>> m_accessibilityElements;
     NSString m_accessibilityLabel;
     NSString m_accessibilityHint;
+    NSString m_accessibilityValue;
 };
