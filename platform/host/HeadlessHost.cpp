@@ -149,6 +149,30 @@ bool HeadlessHost::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
     return taken;
 }
 
+bool HeadlessHost::performEditingAction(UIEditingAction action)
+{
+    CATransaction::flush();
+    const bool taken = UIApplication::sharedApplication()->sendEditingAction(action);
+    drainRunLoop();
+    return taken;
+}
+
+bool HeadlessHost::compose(const NSString& text, NSRange selectedRange)
+{
+    CATransaction::flush();
+    const bool taken = UIApplication::sharedApplication()->sendMarkedText(text, selectedRange);
+    drainRunLoop();
+    return taken;
+}
+
+bool HeadlessHost::scrollWheel(CGPoint point, CGPoint delta)
+{
+    CATransaction::flush();
+    const bool taken = UIApplication::sharedApplication()->sendScrollWheel(point, delta);
+    drainRunLoop();
+    return taken;
+}
+
 // MARK: Time
 
 void HeadlessHost::drainRunLoop()

@@ -52,6 +52,15 @@ public:
     bool typeText(const NSString& text);
     bool pressReturn();
     bool pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers = UIKeyModifierNone);
+    // The desktop's shortcuts for cut, copy, paste and select all.
+    bool performEditingAction(UIEditingAction action);
+    // An input method's composition, as the window host hands it on (empty text ends it); its
+    // commit arrives as typeText.
+    bool compose(const NSString& text, NSRange selectedRange);
+    bool compose(const NSString& text) { return compose(text, NSMakeRange(text.length(), 0)); }
+    // The mouse wheel or touchpad over a point: the content moves by the delta (positive y shows
+    // what lies further down).
+    bool scrollWheel(CGPoint point, CGPoint delta);
 
     // Time: moves the clock, firing what falls due and drawing frames while something moves.
     void advance(NSTimeInterval seconds);

@@ -1,12 +1,15 @@
 #include "platform/host/SDLHost.h"
 #include "platform/host/DesktopNotifications.h"
 #include "platform/graphics/CGBitmapContext.h"
+#include "platform/graphics/UIGraphics.h"
 
+#include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/layers/CATransaction.h"
 #include "platform/uikit/OnScreenKeyboard.h"
+#include "platform/uikit/UIPasteboard.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIScrollView.h"
 
@@ -74,34 +77,45 @@ bool SDLHost::init(std::string* error)
 
     const CGSize points = UIScreen::mainScreen()->bounds().size;
     const CGFloat pixelScale = UIScreen::mainScreen()->scale();
-    // Shrunk to fit a small desktop, keeping room for the title bar and panels.
+    // Shrunk to fit a small desktop, keeping room for the title bar and panels. A dense display
+    // (more dots an inch than the desktop's 96) shows the screen as large as an ordinary one
+    // does, and the screen is drawn with as many more pixels, so that it stays sharp.
     SDL_Rect usable { 0, 0, 0, 0 };
     m_windowScale = pixelScale;
+    float dotsPerInch = 0;
+    const CGFloat density = SDL_GetDisplayDPI(0, &dotsPerInch, nullptr, nullptr) == 0 && dotsPerInch > 0
+        ? std::max<CGFloat>(1, dotsPerInch / 96)
+        : 1;
     if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.h > 0) {
-        const CGFloat fit = std::min((usable.h - 48) / points.height, usable.w / points.width);
-        m_windowScale = std::clamp(fit, 0.5, pixelScale);
+        const CGFloat fit = std::min((usable.h - 48 * density) / points.height, usable.w / points.width);
+        m_windowScale = std::clamp(fit, 0.5, pixelScale * std::min<CGFloat>(density, 2));
     }
+    m_renderScale = m_windowScale > 3.25 ? 4 : m_windowScale > 2.25 ? 3 : pixelScale;
+    UIGraphicsSetMainScreenScale(m_renderScale);
     const int width = static_cast<int>(std::lround(points.width * m_windowScale));
     const int height = static_cast<int>(std::lround(points.height * m_windowScale));
     m_window->window = SDL_CreateWindow("Corvane", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-        SDL_WINDOW_ALLOW_HIGHDPI);
+        SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE);
     if (!m_window->window)
         return fail(std::string("no window: ") + SDL_GetError());
+    SDL_SetWindowMinimumSize(m_window->window, static_cast<int>(points.width / 2), static_cast<int>(points.height / 2));
+    setWindowIcon();
     m_window->renderer = SDL_CreateRenderer(m_window->window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!m_window->renderer)
         m_window->renderer = SDL_CreateRenderer(m_window->window, -1, SDL_RENDERER_SOFTWARE);
     if (!m_window->renderer)
         return fail(std::string("no renderer: ") + SDL_GetError());
     m_window->texture = SDL_CreateTexture(m_window->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-        static_cast<int>(points.width * pixelScale), static_cast<int>(points.height * pixelScale));
+        static_cast<int>(points.width * m_renderScale), static_cast<int>(points.height * m_renderScale));
     if (!m_window->texture)
         return fail(std::string("no texture: ") + SDL_GetError());
     SDL_StartTextInput();
+    layoutScreenInWindow();
 
     // A fresh device, as the headless host makes.
     UIApplication::sharedApplication()->resetForTesting();
     OnScreenKeyboard::install();
-    m_screen = ScreenDriver::create();
+    m_screen = ScreenDriver::create(m_renderScale);
     m_statusBar = StatusBarOverlay::create();
     UIScreen::mainScreen()->layer()->addSublayer(m_statusBar->layer());
     std::weak_ptr<StatusBarOverlay> weakBar = m_statusBar;
@@ -109,6 +123,20 @@ bool SDLHost::init(std::string* error)
         if (auto bar = weakBar.lock())
             bar->update();
     });
+    UIPasteboard::generalPasteboard()->setSystemClipboard(
+        [] {
+            [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
+            if (!SDL_HasClipboardText())
+                return NSString();
+            char* text = SDL_GetClipboardText();
+            NSString result = text ? NSString(std::string(text)) : NSString();
+            SDL_free(text);
+            return result;
+        },
+        [](const NSString& text) {
+            [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
+            SDL_SetClipboardText(text.UTF8String().c_str());
+        });
     m_notifications = DesktopNotificationSender::create();
     std::weak_ptr<DesktopNotificationSender> weakNotifications = m_notifications;
     UIApplication::sharedApplication()->setLocalNotificationPresenter(
@@ -121,6 +149,8 @@ bool SDLHost::init(std::string* error)
 
 SDLHost::~SDLHost()
 {
+    UIGraphicsSetMainScreenScale(UIScreen::mainScreen()->scale());
+    UIPasteboard::generalPasteboard()->setSystemClipboard(nullptr, nullptr);
     UIApplication::sharedApplication()->setStatusBarObserver(nullptr);
     UIApplication::sharedApplication()->setLocalNotificationPresenter(nullptr);
     [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
@@ -134,7 +164,67 @@ bool SDLHost::launch(std::shared_ptr<UIApplicationDelegate> delegate, const std:
 {
     auto application = UIApplication::sharedApplication();
     application->adoptDelegate(std::move(delegate));
+    m_launched = true;
     return application->launch(options);
+}
+
+void SDLHost::setWindowIcon()
+{
+    // Drawn by the project and rendered with the other pictures when the bundle is built.
+    const NSString path = NSBundle::mainBundle()->pathForResource("AppIcon@2x", "png");
+    if (path.isNil())
+        return;
+    cairo_surface_t* picture = cairo_image_surface_create_from_png(path.UTF8String().c_str());
+    if (cairo_surface_status(picture) == CAIRO_STATUS_SUCCESS && cairo_image_surface_get_format(picture) == CAIRO_FORMAT_ARGB32) {
+        cairo_surface_flush(picture);
+        const int width = cairo_image_surface_get_width(picture);
+        const int height = cairo_image_surface_get_height(picture);
+        const int stride = cairo_image_surface_get_stride(picture);
+        // Cairo keeps premultiplied colour; the window manager wants it straight.
+        std::vector<uint32_t> pixels(static_cast<std::size_t>(width) * height);
+        const unsigned char* data = cairo_image_surface_get_data(picture);
+        for (int y = 0; y < height; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+            for (int x = 0; x < width; ++x) {
+                const uint32_t pixel = row[x];
+                const uint32_t alpha = pixel >> 24;
+                auto straight = [alpha](uint32_t component) {
+                    return alpha ? std::min<uint32_t>(255, (component * 255 + alpha / 2) / alpha) : 0;
+                };
+                pixels[static_cast<std::size_t>(y) * width + x] = (alpha << 24) | (straight((pixel >> 16) & 0xFF) << 16)
+                    | (straight((pixel >> 8) & 0xFF) << 8) | straight(pixel & 0xFF);
+            }
+        }
+        [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
+        if (SDL_Surface* icon = SDL_CreateRGBSurfaceFrom(pixels.data(), width, height, 32, width * 4, 0x00FF0000, 0x0000FF00,
+                0x000000FF, 0xFF000000)) {
+            SDL_SetWindowIcon(m_window->window, icon);
+            SDL_FreeSurface(icon);
+        }
+    }
+    cairo_surface_destroy(picture);
+}
+
+void SDLHost::layoutScreenInWindow()
+{
+    int width = 0, height = 0;
+    SDL_GetWindowSize(m_window->window, &width, &height);
+    const CGSize points = UIScreen::mainScreen()->bounds().size;
+    if (width <= 0 || height <= 0)
+        return;
+    m_windowScale = std::min(width / points.width, height / points.height);
+    m_windowOrigin = { (width - points.width * m_windowScale) / 2, (height - points.height * m_windowScale) / 2 };
+    m_needsPresent = true;
+}
+
+CGPoint SDLHost::windowPointForScreenPoint(CGPoint point) const
+{
+    return { m_windowOrigin.x + point.x * m_windowScale, m_windowOrigin.y + point.y * m_windowScale };
+}
+
+CGPoint SDLHost::screenPointForWindowPoint(CGPoint point) const
+{
+    return { (point.x - m_windowOrigin.x) / m_windowScale, (point.y - m_windowOrigin.y) / m_windowScale };
 }
 
 void SDLHost::quit() { m_quitting = true; }
@@ -186,8 +276,17 @@ void SDLHost::present(bool redraw)
         const CGContextRef& frame = m_screen->compositor()->bitmapContext();
         SDL_UpdateTexture(m_window->texture, nullptr, CGBitmapContextGetData(frame), int(CGBitmapContextGetBytesPerRow(frame)));
     }
+    // The drawable may have more pixels than the window has units (a dense display).
+    int windowWidth = 0, windowHeight = 0, pixelWidth = 0, pixelHeight = 0;
+    SDL_GetWindowSize(m_window->window, &windowWidth, &windowHeight);
+    SDL_GetRendererOutputSize(m_window->renderer, &pixelWidth, &pixelHeight);
+    const CGFloat density = windowWidth > 0 ? CGFloat(pixelWidth) / windowWidth : 1;
+    const CGSize points = UIScreen::mainScreen()->bounds().size;
+    const SDL_Rect target { static_cast<int>(std::lround(m_windowOrigin.x * density)), static_cast<int>(std::lround(m_windowOrigin.y * density)),
+        static_cast<int>(std::lround(points.width * m_windowScale * density)), static_cast<int>(std::lround(points.height * m_windowScale * density)) };
+    SDL_SetRenderDrawColor(m_window->renderer, 0x20, 0x22, 0x25, 0xFF);
     SDL_RenderClear(m_window->renderer);
-    SDL_RenderCopy(m_window->renderer, m_window->texture, nullptr, nullptr);
+    SDL_RenderCopy(m_window->renderer, m_window->texture, nullptr, &target);
     SDL_RenderPresent(m_window->renderer);
 }
 
@@ -225,7 +324,99 @@ UIKeyModifierFlags modifiersFor(Uint16 mod)
     return static_cast<UIKeyModifierFlags>(flags);
 }
 
+// SDL counts the composition's cursor in characters; the text counts UTF-16 units.
+NSUInteger utf16Index(const char* text, int characters)
+{
+    NSUInteger units = 0;
+    for (const char* at = text; *at && characters > 0; --characters) {
+        const auto lead = static_cast<unsigned char>(*at);
+        const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        units += length == 4 ? 2 : 1;
+        for (int byte = 0; byte < length && *at; ++byte)
+            ++at;
+    }
+    return units;
+}
+
 } // namespace
+
+void SDLHost::handleWindowEvent(uint8_t event)
+{
+    auto application = UIApplication::sharedApplication();
+    switch (event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        application->terminate();
+        m_quitting = true;
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        m_needsPresent = true;
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_RESIZED:
+        layoutScreenInWindow();
+        break;
+    // Only minimising counts: a window being mapped is briefly hidden and shown again.
+    case SDL_WINDOWEVENT_MINIMIZED:
+        if (m_launched)
+            application->enterBackground();
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        if (m_launched && application->applicationState() == UIApplicationState::Background)
+            application->enterForeground();
+        m_needsPresent = true;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        if (m_launched)
+            application->resignActive();
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        if (m_launched && application->applicationState() == UIApplicationState::Inactive)
+            application->becomeActive();
+        break;
+    default:
+        break;
+    }
+}
+
+void SDLHost::handleKey(int32_t key, uint16_t modifiers)
+{
+    auto application = UIApplication::sharedApplication();
+    if ((modifiers & KMOD_CTRL) && !(modifiers & KMOD_ALT)) {
+        switch (key) {
+        case SDLK_x: application->sendEditingAction(UIEditingAction::Cut); return;
+        case SDLK_c: application->sendEditingAction(UIEditingAction::Copy); return;
+        case SDLK_v: application->sendEditingAction(UIEditingAction::Paste); return;
+        case SDLK_a: application->sendEditingAction(UIEditingAction::SelectAll); return;
+        default: break;
+        }
+    }
+    if (key == SDLK_ESCAPE)
+        application->sendKey(UIKeyboardKey::Escape, modifiersFor(modifiers));
+    else if (auto mapped = keyFor(key))
+        application->sendKey(*mapped, modifiersFor(modifiers));
+}
+
+// The input method's candidates go under the field being edited.
+void SDLHost::placeInputMethodWindow()
+{
+    auto view = std::dynamic_pointer_cast<UIView>(UIApplication::sharedApplication()->firstResponder());
+    if (!view || !view->window() || !std::dynamic_pointer_cast<UIKeyInput>(view))
+        return;
+    const CGRect bounds = view->bounds();
+    const CGPoint topLeft = view->window()->convertPointToWindow(view->convertPointToView(bounds.origin, nullptr), nullptr);
+    const CGPoint bottomRight = view->window()->convertPointToWindow(
+        view->convertPointToView(CGPointMake(CGRectGetMaxX(bounds), CGRectGetMaxY(bounds)), nullptr), nullptr);
+    const CGPoint from = windowPointForScreenPoint(topLeft);
+    const CGPoint to = windowPointForScreenPoint(bottomRight);
+    const CGRect rect = CGRectMake(std::round(from.x), std::round(from.y), std::round(to.x - from.x), std::round(to.y - from.y));
+    if (CGRectEqualToRect(rect, m_inputMethodRect))
+        return;
+    m_inputMethodRect = rect;
+    SDL_Rect area { int(rect.origin.x), int(rect.origin.y), int(rect.size.width), int(rect.size.height) };
+    [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
+    SDL_SetTextInputRect(&area);
+}
 
 void SDLHost::handleEvents()
 {
@@ -235,7 +426,9 @@ void SDLHost::handleEvents()
         [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
         return SDL_PollEvent(&event) != 0;
     };
+    bool any = false;
     while (poll()) {
+        any = true;
         CATransaction::flush();
         const NSTimeInterval now = SystemClock::monotonicNow();
         switch (event.type) {
@@ -244,45 +437,45 @@ void SDLHost::handleEvents()
             m_quitting = true;
             break;
         case SDL_WINDOWEVENT:
-            if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-                application->terminate();
-                m_quitting = true;
-            } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-                m_needsPresent = true;
-            }
+            handleWindowEvent(event.window.event);
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT) {
                 m_mouseDown = true;
-                application->sendTouch(0, UITouchPhase::Began, { event.button.x / m_windowScale, event.button.y / m_windowScale }, now);
+                application->sendTouch(0, UITouchPhase::Began, screenPointForWindowPoint(CGPointMake(event.button.x, event.button.y)), now);
             }
             break;
         case SDL_MOUSEMOTION:
             if (m_mouseDown)
-                application->sendTouch(0, UITouchPhase::Moved, { event.motion.x / m_windowScale, event.motion.y / m_windowScale }, now);
+                application->sendTouch(0, UITouchPhase::Moved, screenPointForWindowPoint(CGPointMake(event.motion.x, event.motion.y)), now);
             break;
         case SDL_MOUSEBUTTONUP:
             if (event.button.button == SDL_BUTTON_LEFT && m_mouseDown) {
                 m_mouseDown = false;
-                application->sendTouch(0, UITouchPhase::Ended, { event.button.x / m_windowScale, event.button.y / m_windowScale }, now);
+                application->sendTouch(0, UITouchPhase::Ended, screenPointForWindowPoint(CGPointMake(event.button.x, event.button.y)), now);
             }
+            break;
+        case SDL_MOUSEWHEEL: {
+            // Away from the user shows what lies above.
+            const CGFloat flip = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
+            const CGPoint delta { flip * event.wheel.preciseX * wheelStep, -flip * event.wheel.preciseY * wheelStep };
+            application->sendScrollWheel(screenPointForWindowPoint(CGPointMake(event.wheel.mouseX, event.wheel.mouseY)), delta);
+            break;
+        }
+        case SDL_TEXTEDITING:
+            application->sendMarkedText(NSString(std::string(event.edit.text)),
+                NSMakeRange(utf16Index(event.edit.text, event.edit.start), 0));
             break;
         case SDL_TEXTINPUT:
             application->sendText(NSString(std::string(event.text.text)));
             break;
         case SDL_KEYDOWN:
-            if (event.key.keysym.sym == SDLK_ESCAPE) {
-                if (application->applicationState() == UIApplicationState::Background)
-                    application->enterForeground();
-                else
-                    application->enterBackground();
-                m_needsPresent = true;
-            } else if (auto key = keyFor(event.key.keysym.sym)) {
-                application->sendKey(*key, modifiersFor(event.key.keysym.mod));
-            }
+            handleKey(event.key.keysym.sym, event.key.keysym.mod);
             break;
         default:
             break;
         }
     }
+    if (any)
+        placeInputMethodWindow();
 }

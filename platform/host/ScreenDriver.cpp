@@ -10,10 +10,10 @@
 #include <cstring>
 #include <sstream>
 
-void ScreenDriver::init()
+void ScreenDriver::init(CGFloat scale)
 {
     auto screen = UIScreen::mainScreen();
-    m_compositor = LayerCompositor::create(screen->bounds().size, screen->scale());
+    m_compositor = LayerCompositor::create(screen->bounds().size, scale > 0 ? scale : screen->scale());
     m_compositor->setRootLayer(screen->layer());
     m_lastFrame = SystemClock::monotonicNow();
 }

@@ -37,7 +37,8 @@ public:
     static std::optional<CGPoint> screenPointOfView(const std::shared_ptr<UIView>& view);
 
 protected:
-    void init();
+    // At the screen's scale, or drawn at another number of pixels a point (a dense display).
+    void init(CGFloat scale = 0);
 
 private:
     void didDrawFrame();

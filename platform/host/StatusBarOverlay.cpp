@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSDateFormatter.h"
+#include "platform/graphics/UIGraphics.h"
 #include "platform/layers/CATransaction.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
@@ -14,7 +15,7 @@ std::shared_ptr<CATextLayer> text(CGRect frame, const char* alignment)
     layer->setFrame(frame);
     layer->setFontSize(12);
     layer->setAlignmentMode(alignment);
-    layer->setContentsScale(UIScreen::mainScreen()->scale());
+    layer->setContentsScale(UIGraphicsGetMainScreenScale());
     return layer;
 }
 

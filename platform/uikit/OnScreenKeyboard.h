@@ -4,8 +4,8 @@
 // the bottom of the screen in a window of its own above every other, with the responder's input
 // accessory view on top of it; the frame announced to the application covers both. When no such
 // responder is first any more, the panel slides away. Moving from one text control to another
-// keeps the keyboard up and announces its new frame. The panel is drawn, not used: text and keys
-// come from the host.
+// keeps the keyboard up and announces its new frame. Its keys type when tapped, as the host's
+// text and keys do.
 
 #include "platform/uikit/KeyboardTransitions.h"
 #include "platform/uikit/UIKeyboardController.h"

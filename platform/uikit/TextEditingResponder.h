@@ -35,9 +35,14 @@ public:
     void setInputAccessoryView(const UIViewRef& view) { m_inputAccessoryView = view; }
 
     bool hasText() const override { return m_editor.text().length() > 0; }
-    // Only while editing; empty text is nothing to insert.
+    // Only while editing; empty text is nothing to insert. Inserting ends a composition.
     void insertText(const NSString& text) override;
     void deleteBackward() override;
+    // Only while editing; the composition shows at the caret until text is inserted.
+    void setMarkedText(const NSString& text, NSRange selectedRange) override;
+    NSString markedText() const override { return m_markedText; }
+    // Where the input method's cursor is within the marked text.
+    NSRange markedSelectedRange() const { return m_markedSelectedRange; }
 
 protected:
     // Asks the delegate and applies an edit the user made; false when refused.
@@ -54,6 +59,14 @@ protected:
     // A key that edits or moves the caret: nullopt when the key is none of those, else whether the
     // selection moved.
     std::optional<bool> pressEditingKey(UIKeyboardKey key, bool extending);
+    // Cut, copy, paste and select all on the general pasteboard, while editing. Secure text is
+    // never copied; a single line takes pasted line breaks as spaces. False when it did nothing.
+    bool performEditing(UIEditingAction action, bool secure, bool singleLine);
+    // Tab and Shift+Tab: the next or previous control of the window that takes typed text, in
+    // reading order (top to bottom, then left to right), round from the last to the first.
+    static bool moveFocus(UIView& from, bool backward);
+    // The selection or the marked text changed without the text changing.
+    virtual void editingSelectionDidChange() = 0;
     // Where editing starts: the end of the text, unless a touch has just placed the caret.
     void placeCaretForEditing();
     // Becomes first responder keeping the caret where a touch placed it.
@@ -70,6 +83,8 @@ protected:
     bool m_editing { false };
     // Set while a tap placed the caret, so beginning editing keeps it there.
     bool m_caretPlacedByTouch { false };
+    NSString m_markedText { NSString::string() };
+    NSRange m_markedSelectedRange { 0, 0 };
     UIViewRef m_inputView;
     UIViewRef m_inputAccessoryView;
 };

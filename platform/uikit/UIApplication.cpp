@@ -523,6 +523,9 @@ bool UIApplication::sendKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
     if (m_keyboardController && m_keyboardController->handleKey(*responder, key, modifiers))
         return true;
     if (auto input = std::dynamic_pointer_cast<UIKeyInput>(responder)) {
+        // While an input method composes, the keys are its own.
+        if (input->markedText().length() > 0)
+            return true;
         if (key == UIKeyboardKey::Return) {
             input->insertText("\n");
             return true;
@@ -533,6 +536,36 @@ bool UIApplication::sendKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
         }
     }
     return responder->pressKey(key, modifiers);
+}
+
+bool UIApplication::sendMarkedText(const NSString& text, NSRange selectedRange)
+{
+    NSAssertMainThread();
+    auto input = std::dynamic_pointer_cast<UIKeyInput>(firstResponder());
+    if (!input)
+        return false;
+    input->setMarkedText(text.isNil() ? NSString::string() : text, selectedRange);
+    return true;
+}
+
+bool UIApplication::sendEditingAction(UIEditingAction action)
+{
+    NSAssertMainThread();
+    auto responder = firstResponder();
+    return responder && responder->performEditingAction(action);
+}
+
+bool UIApplication::sendScrollWheel(CGPoint point, CGPoint delta)
+{
+    NSAssertMainThread();
+    if (isIgnoringInteractionEvents() || m_state == UIApplicationState::Background)
+        return false;
+    for (auto candidate = m_windows.rbegin(); candidate != m_windows.rend(); ++candidate) {
+        const CGPoint inWindow = (*candidate)->layer()->convertPointFromLayer(point, UIScreen::mainScreen()->layer());
+        if (auto hit = (*candidate)->hitTest(inWindow, nullptr))
+            return hit->scrollWheel(delta);
+    }
+    return false;
 }
 
 void UIApplication::firstResponderDidChange(const UIResponderRef& previous, const UIResponderRef& current)

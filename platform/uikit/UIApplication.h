@@ -173,6 +173,11 @@ public:
     // To the key window's first responder; false when nobody took it.
     bool sendText(const NSString& text);
     bool sendKey(UIKeyboardKey key, UIKeyModifierFlags modifiers = UIKeyModifierNone);
+    // An input method's composition for the first responder (empty text ends it).
+    bool sendMarkedText(const NSString& text, NSRange selectedRange);
+    bool sendEditingAction(UIEditingAction action);
+    // The wheel over a point of the screen: to the view under it, up its responder chain.
+    bool sendScrollWheel(CGPoint point, CGPoint delta);
     // The first responder of the key window.
     std::shared_ptr<UIResponder> firstResponder() const;
 

@@ -4,6 +4,7 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSPathUtilities.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/NSThread.h"
 
 #include <cctype>
 
@@ -13,8 +14,42 @@ std::shared_ptr<UIPasteboard> UIPasteboard::generalPasteboard()
     return general;
 }
 
+void UIPasteboard::setSystemClipboard(ClipboardReader read, ClipboardWriter write)
+{
+    if (this != generalPasteboard().get())
+        return;
+    std::lock_guard lock(m_mutex);
+    m_readClipboard = std::move(read);
+    m_writeClipboard = std::move(write);
+    m_lastClipboardText = NSString();
+}
+
+void UIPasteboard::takeSystemClipboard() const
+{
+    ClipboardReader read;
+    {
+        std::lock_guard lock(m_mutex);
+        read = m_readClipboard;
+    }
+    if (!read || !NSThread::isMainThread())
+        return;
+    const NSString text = read();
+    std::lock_guard lock(m_mutex);
+    if (text.isNil() || text.length() == 0 || (!m_lastClipboardText.isNil() && text == m_lastClipboardText))
+        return;
+    m_lastClipboardText = text;
+    reloadIfPersistent();
+    if (m_strings.size() == 1 && m_data.empty() && m_strings.front() == text)
+        return;
+    m_strings = { text };
+    m_data.clear();
+    ++m_changeCount;
+    storeIfPersistent();
+}
+
 NSInteger UIPasteboard::changeCount() const
 {
+    takeSystemClipboard();
     std::lock_guard lock(m_mutex);
     reloadIfPersistent();
     return m_changeCount;
@@ -22,6 +57,7 @@ NSInteger UIPasteboard::changeCount() const
 
 NSString UIPasteboard::string() const
 {
+    takeSystemClipboard();
     std::lock_guard lock(m_mutex);
     reloadIfPersistent();
     return m_strings.empty() ? NSString() : m_strings.front();
@@ -34,6 +70,7 @@ void UIPasteboard::setString(const NSString& string)
 
 std::vector<NSString> UIPasteboard::strings() const
 {
+    takeSystemClipboard();
     std::lock_guard lock(m_mutex);
     reloadIfPersistent();
     return m_strings;
@@ -46,12 +83,23 @@ void UIPasteboard::setStrings(const std::vector<NSString>& strings)
         if (!string.isNil())
             kept.push_back(string);
     }
-    std::lock_guard lock(m_mutex);
-    reloadIfPersistent();
-    m_strings = std::move(kept);
-    m_data.clear();
-    ++m_changeCount;
-    storeIfPersistent();
+    ClipboardWriter write;
+    NSString first;
+    {
+        std::lock_guard lock(m_mutex);
+        reloadIfPersistent();
+        m_strings = std::move(kept);
+        m_data.clear();
+        ++m_changeCount;
+        storeIfPersistent();
+        write = m_writeClipboard;
+        first = m_strings.empty() ? NSString() : m_strings.front();
+        // What the pasteboard sends out is not news when it comes back.
+        if (write)
+            m_lastClipboardText = first;
+    }
+    if (write && !first.isNil() && NSThread::isMainThread())
+        write(first);
 }
 
 NSInteger UIPasteboard::numberOfItems() const

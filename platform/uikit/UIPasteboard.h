@@ -7,13 +7,14 @@
 // changed since. A pasteboard that is not persistent lives until it is removed or the process
 // ends.
 //
-// FIXME: the pasteboard lives in the process; the window host does not yet exchange it with the
-// desktop's clipboard.
+// The window host lends the general pasteboard the desktop's clipboard: on the main thread its
+// strings are read from there when the desktop's text changed, and strings set go there too.
 
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 
+#include <functional>
 #include <map>
 
 #include <mutex>
@@ -50,6 +51,12 @@ public:
     void setData(const std::shared_ptr<NSData>& data, const NSString& pasteboardType);
     std::vector<NSString> pasteboardTypes() const;
 
+    // The desktop's clipboard: read answers its text (nil when it holds none), write replaces
+    // it. Nil functions take the pasteboard back into the process. The general pasteboard only.
+    using ClipboardReader = std::function<NSString()>;
+    using ClipboardWriter = std::function<void(const NSString&)>;
+    void setSystemClipboard(ClipboardReader read, ClipboardWriter write);
+
     bool isPersistent() const;
     // The general pasteboard is always persistent; false for it is ignored.
     void setPersistent(bool persistent);
@@ -63,6 +70,8 @@ private:
     // Both with m_mutex held.
     void reloadIfPersistent() const;
     void storeIfPersistent() const;
+    // Takes the desktop's text when it changed since it was last seen; main thread only.
+    void takeSystemClipboard() const;
 
     NSString m_name;
     mutable std::mutex m_mutex;
@@ -71,6 +80,9 @@ private:
     mutable NSInteger m_changeCount { 0 };
     bool m_persistent { false };
     bool m_named { false };
+    ClipboardReader m_readClipboard;
+    ClipboardWriter m_writeClipboard;
+    mutable NSString m_lastClipboardText;
 };
 
 using UIPasteboardRef = std::shared_ptr<UIPasteboard>;

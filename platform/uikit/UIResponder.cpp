@@ -81,3 +81,15 @@ bool UIResponder::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
     auto next = nextResponder();
     return next && next->pressKey(key, modifiers);
 }
+
+bool UIResponder::performEditingAction(UIEditingAction action)
+{
+    auto next = nextResponder();
+    return next && next->performEditingAction(action);
+}
+
+bool UIResponder::scrollWheel(CGPoint delta)
+{
+    auto next = nextResponder();
+    return next && next->scrollWheel(delta);
+}

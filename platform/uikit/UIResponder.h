@@ -38,6 +38,11 @@ public:
 
     // A key other than text; false when no responder up the chain took it.
     virtual bool pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers);
+    // Cut, copy, paste or select all; false when no responder up the chain took it.
+    virtual bool performEditingAction(UIEditingAction action);
+    // The mouse wheel or touchpad over the responder, in points the content is to move by
+    // (positive y shows what lies further down); false when no responder up the chain scrolled.
+    virtual bool scrollWheel(CGPoint delta);
 
     // What the keyboard shows for this responder while it is first responder.
     virtual std::shared_ptr<UIView> inputView() const { return nullptr; }

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NSTimer.h"
 #include "platform/layers/CADisplayLink.h"
 #include "platform/uikit/UIPanGestureRecognizer.h"
 
@@ -77,6 +78,8 @@ NSInteger scrollViewsInTrackingMode = 0;
 
 UIScrollView::~UIScrollView()
 {
+    if (m_wheelPauseTimer)
+        m_wheelPauseTimer->invalidate();
     if (m_displayLink)
         m_displayLink->invalidate();
     if (m_holdsTrackingMode)
@@ -288,6 +291,50 @@ void UIScrollView::endTracking()
         updateRunLoopMode();
         startMotion(Animation::Deceleration);
     }
+}
+
+bool UIScrollView::scrollWheel(CGPoint delta)
+{
+    NSAssertMainThread();
+    const bool wheelDragging = m_wheelPauseTimer != nullptr;
+    // A finger on the content has it.
+    if (m_tracking && !wheelDragging)
+        return true;
+    const CGPoint minimum = minimumContentOffset();
+    const CGPoint maximum = maximumContentOffset();
+    const CGPoint offset = contentOffset();
+    auto roomFor = [](CGFloat step, CGFloat at, CGFloat low, CGFloat high) {
+        return step != 0 && high > low && (step < 0 ? at > low : at < high);
+    };
+    const bool moves = roomFor(delta.x, offset.x, minimum.x, maximum.x) || roomFor(delta.y, offset.y, minimum.y, maximum.y);
+    // At an edge the wheel goes on to the content around, unless this view's own wheel drag runs.
+    if (!wheelDragging && (!m_scrollEnabled || !isUserInteractionEnabled() || !moves))
+        return super::scrollWheel(delta);
+    if (!wheelDragging) {
+        beginTracking();
+        beginDragging();
+        m_wheelTranslation = CGPointZero;
+    }
+    auto axis = [](CGFloat translation, CGFloat step, CGFloat start, CGFloat low, CGFloat high) {
+        return start - std::clamp(start - (translation - step), low, std::max(low, high));
+    };
+    m_wheelTranslation = { axis(m_wheelTranslation.x, delta.x, m_dragStartOffset.x, minimum.x, maximum.x),
+        axis(m_wheelTranslation.y, delta.y, m_dragStartOffset.y, minimum.y, maximum.y) };
+    dragBy(m_wheelTranslation);
+
+    if (m_wheelPauseTimer)
+        m_wheelPauseTimer->invalidate();
+    std::weak_ptr<UIScrollView> weakSelf = self();
+    m_wheelPauseTimer = NSTimer::timerWithTimeInterval(wheelPause, [weakSelf](const std::shared_ptr<NSTimer>&) {
+        auto protectedSelf = weakSelf.lock();
+        if (!protectedSelf)
+            return;
+        protectedSelf->m_wheelPauseTimer.reset();
+        protectedSelf->endDragging(CGPointZero);
+        protectedSelf->endTracking();
+    }, false);
+    NSRunLoop::mainRunLoop()->addTimer(m_wheelPauseTimer, NSRunLoopCommonModes);
+    return true;
 }
 
 void UIScrollView::beginDragging()

@@ -107,6 +107,11 @@ public:
     // The touch went away without a drag, or the drag was cancelled.
     void endTracking();
 
+    // The wheel drags the content as a finger would, without passing the edges; a pause of
+    // wheelPause ends the drag, so the content settles as after a lift (a page, a row).
+    bool scrollWheel(CGPoint delta) override;
+    static constexpr NSTimeInterval wheelPause = 0.15;
+
     void setBounds(CGRect bounds) override;
     void layoutSubviews() override;
 
@@ -184,6 +189,9 @@ private:
     CGPoint m_animationTo;
     std::shared_ptr<UIView> m_horizontalIndicator;
     std::shared_ptr<UIView> m_verticalIndicator;
+    // The wheel's drag: its translation so far and the pause that ends it.
+    CGPoint m_wheelTranslation;
+    std::shared_ptr<class NSTimer> m_wheelPauseTimer;
 };
 
 using UIScrollViewRef = std::shared_ptr<UIScrollView>;

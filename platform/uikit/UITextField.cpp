@@ -250,6 +250,15 @@ CGRect UITextField::textRectForBounds(CGRect bounds) const
 
 NSString UITextField::displayedText() const
 {
+    NSString shown = maskedText();
+    // The composition sits at the caret, after which the caret's index no longer moves.
+    if (m_editing && m_markedText.length() > 0)
+        shown = shown.stringByReplacingCharactersInRange(m_editor.selectedRange(), m_markedText);
+    return shown;
+}
+
+NSString UITextField::maskedText() const
+{
     const NSString& text = m_editor.text();
     if (!isSecureTextEntry() || text.length() == 0)
         return text;
@@ -371,7 +380,18 @@ void UITextField::drawTextInRect(CGRect rect)
     const CGFloat baseline = baselineInRect(rect);
     CGContextSaveGState(context);
     CGContextClipToRect(context, rect);
-    if (m_editing) {
+    if (m_editing && m_markedText.length() > 0) {
+        // The composition underlined, the input method's cursor within it.
+        const NSUInteger start = m_editor.selectedRange().location;
+        const CGRect caret = caretRectForIndex(start);
+        const CGFloat from = x + line->offsetForStringIndex(static_cast<CFIndex>(start));
+        const CGFloat to = x + line->offsetForStringIndex(static_cast<CFIndex>(start + m_markedText.length()));
+        const CGFloat cursor = x + line->offsetForStringIndex(static_cast<CFIndex>(start + m_markedSelectedRange.location));
+        CGContextSetFillColorWithColor(context, m_textColor->CGColor());
+        CGContextFillRect(context, CGRectMake(from, baseline + 2, to - from, 1));
+        CGContextSetFillColorWithColor(context, tintColor()->CGColor());
+        CGContextFillRect(context, CGRectMake(std::round(cursor), caret.origin.y, kCaretWidth, caret.size.height));
+    } else if (m_editing) {
         const NSRange selection = m_editor.selectedRange();
         const CGRect caret = caretRectForIndex(selection.location);
         if (selection.length > 0) {
@@ -508,6 +528,7 @@ void UITextField::didResignFirstResponder()
 {
     auto protectedSelf = self();
     m_editing = false;
+    m_markedText = NSString::string();
     m_scrollX = 0;
     contentDidChange();
     if (auto delegate = this->delegate())
@@ -536,12 +557,21 @@ bool UITextField::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
 {
     if (!m_editing)
         return super::pressKey(key, modifiers);
+    if (key == UIKeyboardKey::Tab)
+        return moveFocus(*this, (modifiers & UIKeyModifierShift) != 0) || super::pressKey(key, modifiers);
     const auto moved = pressEditingKey(key, (modifiers & UIKeyModifierShift) != 0);
     if (!moved)
         return super::pressKey(key, modifiers);
     if (*moved)
         contentDidChange();
     return true;
+}
+
+bool UITextField::performEditingAction(UIEditingAction action)
+{
+    if (!m_editing)
+        return super::performEditingAction(action);
+    return performEditing(action, isSecureTextEntry(), true);
 }
 
 // MARK: - Editing

@@ -122,7 +122,9 @@ public:
     bool resignFirstResponder() override;
     void didBecomeFirstResponder() override;
     void didResignFirstResponder() override;
+    // Tab and Shift+Tab move to the window's next or previous text control.
     bool pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
+    bool performEditingAction(UIEditingAction action) override;
 
     // Typed text (insertText): "\n" is the Return key.
     bool returnKeyEnabled() const override { return !enablesReturnKeyAutomatically() || hasText(); }
@@ -143,8 +145,9 @@ private:
     void textDidChangeByUser();
     void clearButtonTapped();
     bool shows(UITextFieldViewMode mode) const;
-    // The text as the field draws it: bullets for secure entry.
+    // The text as the field draws it: bullets for secure entry, the composition at the caret.
     NSString displayedText() const;
+    NSString maskedText() const;
     std::shared_ptr<NSAttributedString> styledText(const NSString& text, const UIColorRef& color) const;
     std::shared_ptr<NSAttributedString> styledPlaceholder() const;
     // x of the text's start within the text rectangle, after alignment and the scroll that keeps
@@ -152,6 +155,7 @@ private:
     CGFloat textOriginX(CGRect textRect) const;
     CGFloat baselineInRect(CGRect rect) const;
     void contentDidChange();
+    void editingSelectionDidChange() override { contentDidChange(); }
     CGFloat defaultFontSize() const override;
     void textLookDidChange(bool fontChanged) override;
 

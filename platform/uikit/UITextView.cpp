@@ -3,6 +3,7 @@
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/graphics/UIGraphics.h"
+#include "platform/text/CTLine.h"
 #include "platform/text/TextLayout.h"
 #include "platform/uikit/UITouch.h"
 #include "platform/uikit/UIWindow.h"
@@ -285,6 +286,28 @@ void UITextView::drawContent(CGRect)
         }
     }
     placed.text.drawInContext(context, placed.origin);
+    if (m_editing && m_markedText.length() > 0)
+        drawMarkedText(context);
+}
+
+// The composition covers what follows the caret on its line until the input method commits.
+void UITextView::drawMarkedText(const CGContextRef& context)
+{
+    auto attributes = NSMutableDictionary::dictionary();
+    attributes->setObject(m_font, NSFontAttributeName);
+    attributes->setObject(m_textColor, NSForegroundColorAttributeName);
+    const auto line = CTLineCreateWithAttributedString(NSAttributedString::withString(m_markedText, attributes));
+    const CGRect caret = caretRectForIndex(m_editor.selectedRange().location);
+    const CGFloat width = std::ceil(line->width());
+    CGContextSetFillColorWithColor(context, (backgroundColor() ? backgroundColor() : UIColor::whiteColor())->CGColor());
+    CGContextFillRect(context, CGRectMake(caret.origin.x, caret.origin.y, width + 2, caret.size.height));
+    const CGFloat baseline = caret.origin.y + std::ceil(m_font->ascender());
+    TextLayout::drawLine(line, context, CGPointMake(caret.origin.x, baseline));
+    CGContextSetFillColorWithColor(context, m_textColor->CGColor());
+    CGContextFillRect(context, CGRectMake(caret.origin.x, baseline + 2, width, 1));
+    const CGFloat cursor = line->offsetForStringIndex(static_cast<CFIndex>(m_markedSelectedRange.location));
+    CGContextSetFillColorWithColor(context, tintColor()->CGColor());
+    CGContextFillRect(context, CGRectMake(caret.origin.x + cursor, caret.origin.y, caret.size.width, caret.size.height));
 }
 
 // MARK: - Responding
@@ -329,6 +352,7 @@ void UITextView::didResignFirstResponder()
     if (!m_editing)
         return;
     m_editing = false;
+    m_markedText = NSString::string();
     m_contentView->setNeedsDisplay();
     if (auto delegate = this->delegate())
         delegate->textViewDidEndEditing(*this);
@@ -364,10 +388,19 @@ void UITextView::touchesEnded(const UITouchSet& touches, const UIEventRef& event
         beginEditingAtTouchedCaret(*this);
 }
 
+bool UITextView::performEditingAction(UIEditingAction action)
+{
+    if (!m_editing)
+        return super::performEditingAction(action);
+    return performEditing(action, false, false);
+}
+
 bool UITextView::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
 {
     if (!isFirstResponder())
         return super::pressKey(key, modifiers);
+    if (key == UIKeyboardKey::Tab && m_editing)
+        return moveFocus(*this, (modifiers & UIKeyModifierShift) != 0) || super::pressKey(key, modifiers);
     const auto moved = pressEditingKey(key, (modifiers & UIKeyModifierShift) != 0);
     if (!moved)
         return super::pressKey(key, modifiers);

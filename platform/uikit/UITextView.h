@@ -129,7 +129,9 @@ public:
     bool resignFirstResponder() override;
     void didBecomeFirstResponder() override;
     void didResignFirstResponder() override;
+    // Tab and Shift+Tab move to the window's next or previous text control.
     bool pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
+    bool performEditingAction(UIEditingAction action) override;
     void touchesBegan(const UITouchSet& touches, const UIEventRef& event) override;
     void touchesEnded(const UITouchSet& touches, const UIEventRef& event) override;
     void touchesCancelled(const UITouchSet& touches, const UIEventRef& event) override;
@@ -142,6 +144,7 @@ public:
 
     // Draws the text, selection and caret into the content; for the content view.
     void drawContent(CGRect rect);
+    void drawMarkedText(const CGContextRef& context);
 
 protected:
     void init(CGRect frame) override;
@@ -155,6 +158,7 @@ private:
     // By the lines as laid out, wrapped ones included.
     bool moveVertically(bool up, bool extending) override;
     void selectionDidChangeByUser();
+    void editingSelectionDidChange() override { selectionDidChangeByUser(); }
     void contentDidChange();
     CGFloat defaultFontSize() const override;
     void textLookDidChange(bool fontChanged) override;

@@ -138,14 +138,83 @@ TEST_F(OnScreenKeyboardTest, aDisabledReturnKeySwallowsReturn)
     m_typing->setEnablesReturnKeyAutomatically(true);
     m_typing->setReturnKeyType(UIReturnKeyType::Next);
     m_typing->becomeFirstResponder();
-    EXPECT_EQ(keys().returnKeyTitle(), "Next");
+    EXPECT_EQ(keys().returnKeyTitle(), "下一项");
     EXPECT_TRUE(m_host->pressReturn());
     EXPECT_EQ(m_typing->typed, "");
     m_host->typeText("a");
     m_host->pressReturn();
     EXPECT_EQ(m_typing->typed, "a\n");
-    EXPECT_EQ(KeyboardKeysView::returnKeyTitle(99), "return");
-    EXPECT_EQ(KeyboardKeysView::returnKeyTitle(10), "Emergency Call");
+    EXPECT_EQ(KeyboardKeysView::returnKeyTitle(99), "换行");
+    EXPECT_EQ(KeyboardKeysView::returnKeyTitle(10), "紧急呼叫");
+    EXPECT_EQ(KeyboardKeysView::returnKeyTitle(static_cast<NSInteger>(UIReturnKeyType::Go)), "前往");
+    EXPECT_EQ(KeyboardKeysView::returnKeyTitle(static_cast<NSInteger>(UIReturnKeyType::Done)), "完成");
+    EXPECT_EQ(KeyboardKeysView::returnKeyTitle(static_cast<NSInteger>(UIReturnKeyType::Send)), "发送");
+}
+
+// Taps on the drawn keys, aimed at their centres on the screen.
+class OnScreenKeyboardKeysTest : public OnScreenKeyboardTest {
+protected:
+    bool tapKey(const NSString& title)
+    {
+        const auto frame = keys().frameOfKey(title);
+        if (!frame)
+            return false;
+        const CGPoint inView = CGPointMake(CGRectGetMidX(*frame), CGRectGetMidY(*frame));
+        const CGPoint inWindow = m_keyboard->keysView()->convertPointToView(inView, nullptr);
+        m_host->tap(m_keyboard->window()->convertPointToWindow(inWindow, nullptr));
+        return true;
+    }
+};
+
+TEST_F(OnScreenKeyboardKeysTest, lettersShiftDeleteSpaceAndTheOtherPagesType)
+{
+    m_typing->becomeFirstResponder();
+    m_host->runUntilIdle();
+    ASSERT_TRUE(tapKey("⇧"));
+    EXPECT_TRUE(keys().isShifted());
+    ASSERT_TRUE(tapKey("Q"));
+    EXPECT_FALSE(keys().isShifted());
+    ASSERT_TRUE(tapKey("w"));
+    ASSERT_TRUE(tapKey("空格"));
+    ASSERT_TRUE(tapKey("123"));
+    EXPECT_EQ(keys().page(), KeyboardKeysView::Page::Digits);
+    ASSERT_TRUE(tapKey("5"));
+    ASSERT_TRUE(tapKey("@"));
+    ASSERT_TRUE(tapKey("#+="));
+    ASSERT_TRUE(tapKey("%"));
+    ASSERT_TRUE(tapKey("ABC"));
+    EXPECT_EQ(keys().page(), KeyboardKeysView::Page::Letters);
+    ASSERT_TRUE(tapKey("，"));
+    EXPECT_EQ(m_typing->typed, "Qw 5@%，");
+    ASSERT_TRUE(tapKey("⌫"));
+    EXPECT_EQ(m_typing->typed, "");
+    // Keys that are not shown now are not there to tap.
+    EXPECT_FALSE(keys().frameOfKey("%"));
+}
+
+TEST_F(OnScreenKeyboardKeysTest, theReturnKeyIsTheResponderReturnKeyAndANumberPadTypesDigits)
+{
+    m_typing->setReturnKeyType(UIReturnKeyType::Go);
+    m_typing->setEnablesReturnKeyAutomatically(true);
+    m_typing->becomeFirstResponder();
+    m_host->runUntilIdle();
+    ASSERT_TRUE(tapKey("前往"));
+    EXPECT_EQ(m_typing->typed, "") << "a disabled return key does nothing";
+    ASSERT_TRUE(tapKey("a"));
+    ASSERT_TRUE(tapKey("前往"));
+    EXPECT_EQ(m_typing->typed, "a\n");
+
+    m_other->setKeyboardType(UIKeyboardType::NumberPad);
+    m_other->becomeFirstResponder();
+    m_host->runUntilIdle();
+    EXPECT_EQ(keys().keyTitles().size(), 12u);
+    for (const char* digit : { "5", "1", "0" })
+        ASSERT_TRUE(tapKey(digit));
+    EXPECT_EQ(m_other->typed, "510");
+    // A finger that slides off every key types nothing.
+    const CGPoint gap = m_keyboard->window()->convertPointToWindow(m_keyboard->keysView()->convertPointToView(CGPointMake(160, -30), nullptr), nullptr);
+    m_host->tap(gap);
+    EXPECT_EQ(m_other->typed, "510");
 }
 
 TEST_F(OnScreenKeyboardTest, aResponderRemovedWhileTypingTakesTheKeyboardAlong)

@@ -1,7 +1,11 @@
 #include "TextInputTestSupport.h"
 
 #include "platform/uikit/KeyboardKeysView.h"
+#include "platform/uikit/UIPasteboard.h"
+#include "platform/uikit/UIPickerView.h"
+#include "platform/uikit/UITableView.h"
 #include "platform/uikit/UITextField.h"
+#include "platform/uikit/UITextView.h"
 
 #include <filesystem>
 
@@ -183,7 +187,7 @@ TEST_F(TextFieldTest, returnAsksTheDelegateAndADisabledReturnKeyDoesNothing)
     takeLog();
     EXPECT_TRUE(m_host->pressReturn());
     EXPECT_TRUE(takeLog().empty());
-    EXPECT_EQ(static_cast<KeyboardKeysView&>(*m_keyboard->keysView()).returnKeyTitle(), "Done");
+    EXPECT_EQ(static_cast<KeyboardKeysView&>(*m_keyboard->keysView()).returnKeyTitle(), "完成");
 
     m_host->typeText("a");
     takeLog();
@@ -496,4 +500,209 @@ TEST_F(TextFieldTest, aFieldTakenAwayByItsOwnDelegateEndsCleanly)
     EXPECT_TRUE(weakField.expired());
     EXPECT_FALSE(m_keyboard->isVisible());
     EXPECT_FALSE(m_host->typeText("x"));
+}
+
+// The desktop's ways in: Tab, the editing shortcuts, input methods and the wheel.
+
+namespace {
+
+class Rows : public NSObject, public UIPickerViewDataSource, public UIPickerViewDelegate, public UITableViewDataSource {
+    NS_OBJECT(Rows, NSObject)
+public:
+    NSInteger numberOfComponentsInPickerView(UIPickerView&) override { return 1; }
+    NSInteger pickerViewNumberOfRowsInComponent(UIPickerView&, NSInteger) override { return 20; }
+    std::optional<NSString> pickerViewTitleForRow(UIPickerView&, NSInteger row, NSInteger) override
+    {
+        return NSString(std::to_string(row));
+    }
+    NSInteger numberOfRowsInSection(UITableView&, NSInteger) override { return 100; }
+    std::shared_ptr<UITableViewCell> cellForRowAtIndexPath(UITableView&, const std::shared_ptr<NSIndexPath>&) override
+    {
+        return UITableViewCell::create(UITableViewCellStyle::Default, "row");
+    }
+};
+
+} // namespace
+
+class DesktopInputTest : public TextInputTest {
+protected:
+    void SetUp() override
+    {
+        TextInputTest::SetUp();
+        UIPasteboard::generalPasteboard()->setString(NSString());
+        // Two rows of a form, each field in a row view of its own, added bottom row first.
+        auto view = m_controller->view();
+        auto lower = UIView::create(CGRectMake(0, 200, 320, 50));
+        auto upper = UIView::create(CGRectMake(0, 100, 320, 50));
+        view->addSubview(lower);
+        view->addSubview(upper);
+        m_password = UITextField::create(CGRectMake(20, 10, 280, 30));
+        m_password->setSecureTextEntry(true);
+        lower->addSubview(m_password);
+        m_account = UITextField::create(CGRectMake(20, 10, 280, 30));
+        upper->addSubview(m_account);
+        m_notes = UITextView::create(CGRectMake(20, 300, 280, 80));
+        view->addSubview(m_notes);
+        m_host->runUntilIdle();
+    }
+
+    UITextFieldRef m_account;
+    UITextFieldRef m_password;
+    std::shared_ptr<UITextView> m_notes;
+};
+
+TEST_F(DesktopInputTest, tabAndShiftTabGoRoundTheTextControlsInReadingOrder)
+{
+    m_host->tap(m_account);
+    ASSERT_TRUE(m_account->isFirstResponder());
+    EXPECT_TRUE(m_host->pressKey(UIKeyboardKey::Tab));
+    EXPECT_TRUE(m_password->isFirstResponder());
+    m_host->pressKey(UIKeyboardKey::Tab);
+    EXPECT_TRUE(m_notes->isFirstResponder());
+    m_host->pressKey(UIKeyboardKey::Tab);
+    EXPECT_TRUE(m_account->isFirstResponder()) << "round from the last to the first";
+    m_host->pressKey(UIKeyboardKey::Tab, UIKeyModifierShift);
+    EXPECT_TRUE(m_notes->isFirstResponder());
+
+    // A field that cannot take focus now is passed over.
+    m_password->setEnabled(false);
+    m_host->pressKey(UIKeyboardKey::Tab, UIKeyModifierShift);
+    EXPECT_TRUE(m_account->isFirstResponder());
+    // Tab types nothing.
+    EXPECT_EQ(m_account->text(), NSString(""));
+}
+
+TEST_F(DesktopInputTest, theShortcutsCutCopyPasteAndSelectAllThroughTheGeneralPasteboard)
+{
+    auto pasteboard = UIPasteboard::generalPasteboard();
+    m_host->tap(m_account);
+    // An identity-card number copied with the line break after it.
+    pasteboard->setString("510104199203154321\n");
+    EXPECT_TRUE(m_host->performEditingAction(UIEditingAction::Paste));
+    EXPECT_EQ(m_account->text(), NSString("510104199203154321"));
+
+    EXPECT_TRUE(m_host->performEditingAction(UIEditingAction::SelectAll));
+    EXPECT_EQ(m_account->selectedRange().length, 18u);
+    EXPECT_TRUE(m_host->performEditingAction(UIEditingAction::Cut));
+    EXPECT_EQ(m_account->text(), NSString(""));
+    EXPECT_EQ(pasteboard->string(), NSString("510104199203154321"));
+
+    // A secure field takes a paste but never gives its text away.
+    m_host->pressKey(UIKeyboardKey::Tab);
+    ASSERT_TRUE(m_password->isFirstResponder());
+    pasteboard->setString("123456");
+    m_host->performEditingAction(UIEditingAction::Paste);
+    EXPECT_EQ(m_password->text(), NSString("123456"));
+    m_host->performEditingAction(UIEditingAction::SelectAll);
+    EXPECT_FALSE(m_host->performEditingAction(UIEditingAction::Copy));
+    EXPECT_FALSE(m_host->performEditingAction(UIEditingAction::Cut));
+    EXPECT_EQ(m_password->text(), NSString("123456"));
+
+    // A text view keeps the line breaks it is given.
+    m_host->tap(m_notes);
+    pasteboard->setString("第一行\n第二行");
+    m_host->performEditingAction(UIEditingAction::Paste);
+    EXPECT_EQ(m_notes->text(), NSString("第一行\n第二行"));
+    m_host->performEditingAction(UIEditingAction::SelectAll);
+    m_host->performEditingAction(UIEditingAction::Copy);
+    EXPECT_EQ(pasteboard->string(), NSString("第一行\n第二行"));
+}
+
+TEST_F(DesktopInputTest, aCompositionShowsAtTheCaretUntilTheInputMethodCommits)
+{
+    m_host->tap(m_account);
+    m_host->typeText("学员");
+    takeLog();
+    EXPECT_TRUE(m_host->compose("zhong"));
+    EXPECT_EQ(m_account->text(), NSString("学员"));
+    EXPECT_EQ(m_account->markedText(), NSString("zhong"));
+    EXPECT_EQ(m_account->visibleText(), NSString("学员zhong"));
+    // The input method owns the keys while it composes.
+    m_host->pressKey(UIKeyboardKey::Backspace);
+    m_host->pressReturn();
+    EXPECT_EQ(m_account->text(), NSString("学员"));
+    EXPECT_TRUE(m_account->isFirstResponder());
+
+    m_host->typeText("中");
+    EXPECT_EQ(m_account->text(), NSString("学员中"));
+    EXPECT_EQ(m_account->markedText(), NSString(""));
+    EXPECT_EQ(m_account->visibleText(), NSString("学员中"));
+
+    // A composition given up leaves the text as it was; leaving the field drops one.
+    m_host->compose("wen", NSMakeRange(1, 0));
+    m_host->compose("");
+    EXPECT_EQ(m_account->visibleText(), NSString("学员中"));
+    m_host->compose("wen");
+    m_host->tap(m_password);
+    EXPECT_EQ(m_account->visibleText(), NSString("学员中"));
+
+    // A text view too.
+    m_host->tap(m_notes);
+    m_host->compose("ke");
+    EXPECT_EQ(m_notes->markedText(), NSString("ke"));
+    m_host->typeText("科");
+    EXPECT_EQ(m_notes->text(), NSString("科"));
+}
+
+TEST_F(DesktopInputTest, theWheelScrollsTheViewUnderThePointerWithinItsEdges)
+{
+    auto view = m_controller->view();
+    auto outer = UIScrollView::create(CGRectMake(0, 0, 320, 400));
+    outer->setContentSize(CGSizeMake(320, 1000));
+    auto inner = UIScrollView::create(CGRectMake(0, 0, 320, 100));
+    inner->setContentSize(CGSizeMake(1000, 100));
+    outer->addSubview(inner);
+    view->addSubview(outer);
+    m_host->runUntilIdle();
+
+    EXPECT_TRUE(m_host->scrollWheel(CGPointMake(160, 300), CGPointMake(0, 120)));
+    EXPECT_DOUBLE_EQ(outer->contentOffset().y, 120);
+    m_host->scrollWheel(CGPointMake(160, 300), CGPointMake(0, 2000));
+    EXPECT_DOUBLE_EQ(outer->contentOffset().y, 600) << "never past the end";
+    m_host->advance(1);
+    EXPECT_DOUBLE_EQ(outer->contentOffset().y, 600);
+    EXPECT_FALSE(outer->isDragging());
+
+    // Sideways to the inner view; up and down, which it cannot, to the one around it.
+    m_host->scrollWheel(CGPointMake(160, 50), CGPointMake(0, -100));
+    m_host->advance(1);
+    EXPECT_DOUBLE_EQ(outer->contentOffset().y, 500);
+    // The inner view now sits 600 points higher: back to the top to reach it.
+    m_host->scrollWheel(CGPointMake(160, 300), CGPointMake(0, -500));
+    m_host->advance(1);
+    m_host->scrollWheel(CGPointMake(160, 50), CGPointMake(80, 0));
+    m_host->advance(1);
+    EXPECT_DOUBLE_EQ(inner->contentOffset().x, 80);
+    EXPECT_DOUBLE_EQ(outer->contentOffset().y, 0);
+
+    // Nothing to scroll under the pointer: nobody takes it.
+    outer->removeFromSuperview();
+    EXPECT_FALSE(m_host->scrollWheel(CGPointMake(160, 300), CGPointMake(0, 50)));
+}
+
+TEST_F(DesktopInputTest, theWheelTurnsATableAndAPickerWheelToARow)
+{
+    auto view = m_controller->view();
+    auto rows = Rows::create();
+    auto picker = UIPickerView::create(CGRectMake(0, 300, 320, 216));
+    picker->setDataSource(rows);
+    picker->setDelegate(rows);
+    view->addSubview(picker);
+    auto table = UITableView::create(CGRectMake(0, 0, 320, 200), UITableViewStyle::Plain);
+    table->setDataSource(rows);
+    view->addSubview(table);
+    m_host->runUntilIdle();
+
+    m_host->scrollWheel(CGPointMake(160, 100), CGPointMake(0, 300));
+    m_host->advance(1);
+    EXPECT_DOUBLE_EQ(table->contentOffset().y, 300);
+
+    ASSERT_EQ(picker->selectedRowInComponent(0), 0);
+    // Three rows and a little: the wheel settles on the row under the bar.
+    EXPECT_TRUE(m_host->scrollWheel(CGPointMake(160, 408), CGPointMake(0, 3 * UIPickerView::kDefaultRowHeight + 5)));
+    auto wheel = std::dynamic_pointer_cast<UIScrollView>(picker->wheelForComponent(0));
+    m_host->advance(1);
+    EXPECT_FALSE(wheel->isDragging());
+    EXPECT_FALSE(wheel->isDecelerating());
+    EXPECT_DOUBLE_EQ(wheel->contentOffset().y + wheel->contentInset().top, 3 * UIPickerView::kDefaultRowHeight);
 }

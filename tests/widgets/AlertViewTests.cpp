@@ -81,15 +81,22 @@ TEST_F(AlertView, theNetworkDialogTakesTypedTextAndReportsConfirm)
     EXPECT_TRUE(host->keyWindow()->isKeyWindow());
 }
 
-TEST_F(AlertView, returnGoesToTheNextFieldAndFromTheLastConfirmsUnlessTheDelegateSaysOtherwise)
+TEST_F(AlertView, returnClosesTheKeyboardWithoutADelegateAndFromTheLastFieldConfirmsUnlessTheDelegateSaysOtherwise)
 {
     std::vector<std::pair<std::string, NSInteger>> results;
     auto alert = networkDialog(results);
     alert->showWithCompletion(completion);
     host->advance(0.5);
     ASSERT_TRUE(alert->textFieldAtIndex(0)->isFirstResponder());
+    // No delegate grants the next field: the first only gives up the keyboard.
     host->pressReturn();
-    EXPECT_TRUE(alert->textFieldAtIndex(1)->isFirstResponder());
+    EXPECT_FALSE(alert->textFieldAtIndex(0)->isFirstResponder());
+    EXPECT_FALSE(alert->textFieldAtIndex(1)->isFirstResponder());
+    host->advance(0.5);
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_TRUE(results.empty());
+    host->tap(alert->textFieldAtIndex(1));
+    ASSERT_TRUE(alert->textFieldAtIndex(1)->isFirstResponder());
     host->typeText("pay");
     host->pressReturn();
     host->advance(1.0);

@@ -1,9 +1,12 @@
+#include "WidgetPictures.h"
 #include "WidgetScreen.h"
 
+#include "library/widgets/alert/TAAlertView.h"
 #include "library/widgets/keyboard/KMKeyboardManager.h"
 #include "library/widgets/keyboard/KMSegmentedNextPrevious.h"
 #include "library/widgets/keyboard/KMTitleBarButtonItem.h"
 #include "library/widgets/keyboard/UIView_KMHierarchy.h"
+#include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UITextField.h"
 #include "platform/uikit/UITextView.h"
@@ -382,3 +385,100 @@ TEST_F(KeyboardManager, aTextViewScrollsToKeepItsCaretInside)
 }
 
 } // namespace
+
+TEST_F(KeyboardManager, fieldsEachInARowOfTheirOwnFormOneGroupWithPreviousAndNext)
+{
+    // The login screen's layout: every field sits in a row view of its own.
+    auto upper = UIView::create(CGRectMake(0, 200, 320, 50));
+    auto lower = UIView::create(CGRectMake(0, 250, 320, 50));
+    screen()->addSubview(lower);
+    screen()->addSubview(upper);
+    auto account = addField(CGRectMake(40, 10, 260, 30), "帐号", upper);
+    auto password = addField(CGRectMake(40, 10, 260, 30), "密码", lower);
+    account->setReturnKeyType(UIReturnKeyType::Next);
+    host->tap(account);
+    host->advance(0.5);
+    writeWidgetPicture(*host, "keyboard-form-fields");
+    // The return key, "下一项", is blue: the top left of its face, clear of the caption.
+    const auto face = host->pixelAt(CGPointMake(244, 530));
+    EXPECT_LT(face[0], 40);
+    EXPECT_GT(face[2], 220);
+    ASSERT_NE(toolbarOf(account), nullptr);
+    EXPECT_EQ(toolbarOf(account)->tag(), KMKeyboardManager::kPreviousNextToolbarTag);
+    EXPECT_EQ(manager()->responderViews(), (std::vector<UIViewRef> { account, password }));
+    EXPECT_FALSE(toolbarOf(account)->items()[0]->isEnabled());
+    EXPECT_TRUE(toolbarOf(account)->items()[2]->isEnabled());
+    host->tap(toolbarOf(account)->items()[2]->view());
+    host->advance(0.5);
+    EXPECT_TRUE(password->isFirstResponder());
+    EXPECT_TRUE(toolbarOf(password)->items()[0]->isEnabled());
+    EXPECT_FALSE(toolbarOf(password)->items()[2]->isEnabled());
+    password->resignFirstResponder();
+    host->advance(0.5);
+}
+
+TEST_F(KeyboardManager, aThemableAlertsFieldsGetTheBarButASystemAlertsDoNot)
+{
+    auto alert = TAAlertView::create("网络设置", NSString(), nullptr, "取消", std::vector<NSString> { "确定" });
+    alert->setAlertViewStyle(3);
+    alert->textFieldAtIndex(0)->setPlaceholder("请输入接口地址");
+    alert->show();
+    host->advance(0.5);
+    auto field = alert->textFieldAtIndex(0);
+    ASSERT_TRUE(field->isFirstResponder());
+    EXPECT_FALSE(KM_UIView_Hierarchy::isAlertViewTextField(*field));
+    ASSERT_NE(toolbarOf(field), nullptr);
+    EXPECT_EQ(toolbarOf(field)->tag(), KMKeyboardManager::kPreviousNextToolbarTag);
+    auto title = std::dynamic_pointer_cast<KMTitleBarButtonItem>(toolbarOf(field)->items()[3]);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->titleLabel()->text(), NSString("请输入接口地址"));
+    host->tap(toolbarOf(field)->items()[2]->view());
+    EXPECT_TRUE(alert->textFieldAtIndex(1)->isFirstResponder());
+    host->tap(alert->buttonAtIndex(0));
+    host->advance(1.0);
+
+    auto system = UIAlertView::create("标题", "内容", nullptr, "好", std::vector<NSString> {});
+    system->setAlertViewStyle(UIAlertViewStyle::PlainTextInput);
+    system->show();
+    host->advance(0.5);
+    auto systemField = system->textFieldAtIndex(0);
+    ASSERT_NE(systemField, nullptr);
+    EXPECT_TRUE(KM_UIView_Hierarchy::isAlertViewTextField(*systemField));
+    system->dismissWithClickedButtonIndex(0, false);
+    host->advance(0.5);
+}
+
+TEST_F(KeyboardManager, aTallTextViewIsShortenedAboveTheKeyboardAndGivenItsHeightBack)
+{
+    manager()->setCanAdjustTextView(true);
+    auto notes = UITextView::create(CGRectMake(20, 40, 280, 500));
+    screen()->addSubview(notes);
+    host->tap(notes);
+    host->advance(0.5);
+    // The window less the keys, their bar and the distance, less the status bar and 5 points.
+    EXPECT_DOUBLE_EQ(notes->frame().size.height, 568 - (216 + 44 + 15) - 25);
+    notes->resignFirstResponder();
+    host->advance(0.5);
+    EXPECT_DOUBLE_EQ(notes->frame().size.height, 500);
+    manager()->setCanAdjustTextView(false);
+}
+
+TEST_F(KeyboardManager, aSheetMovesWithinTheRoomItLeavesRatherThanTheKeyboardsHeight)
+{
+    auto field = addField(CGRectMake(20, 530, 280, 30), "底部");
+    // A full-screen controller stops at the keyboard's own height (260 with its bar)...
+    host->tap(field);
+    host->advance(0.5);
+    EXPECT_DOUBLE_EQ(screen()->frame().origin.y, -260);
+    field->resignFirstResponder();
+    host->advance(0.6);
+    EXPECT_DOUBLE_EQ(screen()->frame().origin.y, 0);
+    // ...a sheet at half the room above it less the keyboard, so here the whole cover of 267.
+    root->setModalPresentationStyle(UIModalPresentationStyle::FormSheet);
+    host->tap(field);
+    host->advance(0.5);
+    EXPECT_DOUBLE_EQ(screen()->frame().origin.y, -267);
+    field->resignFirstResponder();
+    host->advance(0.6);
+    EXPECT_DOUBLE_EQ(screen()->frame().origin.y, 0);
+}

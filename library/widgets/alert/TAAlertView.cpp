@@ -540,17 +540,9 @@ void TAAlertView::makeTextFieldAtIndexFirstResponder(NSInteger index)
 std::optional<bool> TAAlertView::textFieldShouldReturn(UITextField& field)
 {
     if (m_visible) {
-        if (NSUInteger(field.tag() + 1) < m_textfields.size()) {
-            // Focus moves on only when the delegate grants it: the field must give way first.
-            auto next = m_textfields[size_t(field.tag() + 1)];
-            bool proposal = true;
-            if (auto delegate = m_delegate.lock())
-                proposal = delegate->textFieldAtIndexShouldBecomeFirstResponder(*this, field.tag() + 1, proposal).value_or(proposal);
-            if (proposal) {
-                next->becomeFirstResponder();
-                return false;
-            }
-        }
+        // Focus moves on only when the delegate grants it; without one, Return closes the keyboard.
+        if (NSUInteger(field.tag() + 1) < m_textfields.size())
+            makeTextFieldAtIndexFirstResponder(field.tag() + 1);
         field.resignFirstResponder();
         if (field.returnKeyType() == UIReturnKeyType::Done && m_doneButtonIndex != -1 && m_doneButtonIndex != std::numeric_limits<NSInteger>::max())
             if (auto button = buttonAtIndex(m_doneButtonIndex); button && button->isEnabled())

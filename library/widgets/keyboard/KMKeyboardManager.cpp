@@ -204,9 +204,39 @@ void KMKeyboardManager::adjustFrame()
             last->setContentSize(CGSizeMake(last->contentSize().width, last->frame().size.height));
     }
 
+    // A tall text view is shortened to the room between the status bar and the keyboard, once
+    // the keyboard's size is known: editing begins before the keyboard announces itself.
+    if (m_canAdjustTextView && std::dynamic_pointer_cast<UITextView>(field) && !m_isTextFieldViewFrameChanged && kb.height > 0) {
+        const CGFloat height = std::min(field->frame().size.height, windowHeight - kb.height - (statusBar.size.height + 5));
+        CGRect shortened = field->frame();
+        shortened.size.height = height;
+        animate([field, shortened] { field->setFrame(shortened); });
+        m_isTextFieldViewFrameChanged = true;
+    }
+
     if (!root)
         return;
     CGRect frame = rootRect;
+    const auto style = root->modalPresentationStyle();
+    if (style == UIModalPresentationStyle::FormSheet || style == UIModalPresentationStyle::PageSheet) {
+        // A sheet moves within the room it leaves on the screen.
+        if (move >= 0) {
+            frame.origin.y -= move;
+            if (m_preventShowingBottomBlankSpace) {
+                const CGFloat minimumY = (windowHeight - rootRect.size.height - statusBar.size.height) / 2
+                    - (kb.height - m_keyboardDistanceFromTextField);
+                frame.origin.y = std::max(frame.origin.y, minimumY);
+            }
+            setRootViewFrame(frame);
+        } else {
+            const CGFloat disturbance = CGRectGetMinY(rootRect) - CGRectGetMinY(m_topViewBeginRect);
+            if (disturbance < 0) {
+                frame.origin.y -= std::max(move, disturbance);
+                setRootViewFrame(frame);
+            }
+        }
+        return;
+    }
     if (move >= 0) {
         frame.origin.y -= move;
         if (m_preventShowingBottomBlankSpace)
@@ -376,6 +406,12 @@ std::vector<UIViewRef> KMKeyboardManager::responderViews() const
     if (auto table = superTableView(*field))
         return deepResponderViews(*table);
     auto siblings = responderSiblings(*field);
+    if (siblings.size() <= 1)
+        if (auto controller = viewController(*field)) {
+            auto screenFields = deepResponderViews(*controller->view());
+            if (screenFields.size() > 1 && std::find(screenFields.begin(), screenFields.end(), field) != screenFields.end())
+                siblings = std::move(screenFields);
+        }
     switch (m_toolbarManageBehaviour) {
     case 0:
         return siblings;

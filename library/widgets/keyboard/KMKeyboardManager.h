@@ -4,7 +4,8 @@
 // the screen's controller moves up by the rest, so that the field's bottom stays
 // keyboardDistanceFromTextField points above the keyboard; everything goes back when the keyboard
 // hides. Every field also gets a bar over the keyboard: Done for a lone field, Previous / Next /
-// Done for a group. The application switches it on once at launch:
+// Done for a group. A screen presented as a sheet moves within the room the sheet leaves, and a
+// tall text view can be shortened to fit above the keyboard (canAdjustTextView). The application switches it on once at launch:
 //
 //     KMKeyboardManager::enableForApplication(); // distance 15, automatic bar, placeholder as title
 //
@@ -52,6 +53,9 @@ public:
     void setOverrideKeyboardAppearance(bool override) { m_overrideKeyboardAppearance = override; }
     UIKeyboardAppearance keyboardAppearance() const { return m_keyboardAppearance; }
     void setKeyboardAppearance(UIKeyboardAppearance appearance) { m_keyboardAppearance = appearance; }
+    // Shortens a tall text view so that it fits above the keyboard.
+    bool canAdjustTextView() const { return m_canAdjustTextView; }
+    void setCanAdjustTextView(bool adjust) { m_canAdjustTextView = adjust; }
     bool shouldResignOnTouchOutside() const { return m_shouldResignOnTouchOutside; }
     void setShouldResignOnTouchOutside(bool resign);
     bool shouldPlayInputClicks() const { return m_shouldPlayInputClicks; }
@@ -75,7 +79,8 @@ public:
 
     void adjustFrame();
 
-    // The fields Previous and Next move between.
+    // The fields Previous and Next move between. A field alone among its siblings (each field of
+    // a form in a row view of its own) is grouped with the other fields of its screen.
     std::vector<UIViewRef> responderViews() const;
     void addToolbarIfRequired();
     void removeToolbarIfRequired();
@@ -131,6 +136,7 @@ private:
     bool m_enableAutoToolbar { true };
     bool m_shouldToolbarUsesTextFieldTintColor { false };
     bool m_shouldShowTextFieldPlaceholder { true };
+    bool m_canAdjustTextView { false };
     bool m_shouldResignOnTouchOutside { false };
     bool m_shouldPlayInputClicks { false };
     bool m_shouldAdoptDefaultKeyboardAnimation { true };

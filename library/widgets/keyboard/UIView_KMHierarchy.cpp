@@ -69,13 +69,14 @@ std::shared_ptr<UIScrollView> superScrollView(const UIView& view)
     return nullptr;
 }
 
+// Only the system alert's own fields: a field another alert puts in a window of alert level is
+// an ordinary field.
 bool isAlertViewTextField(const UIView& view)
 {
     for (auto ancestor = view.superview(); ancestor; ancestor = ancestor->superview())
         if (std::dynamic_pointer_cast<UIAlertView>(ancestor))
             return true;
-    auto window = view.window();
-    return window && window->windowLevel() >= UIWindowLevelAlert;
+    return false;
 }
 
 bool canBecomeFirstResponder(const UIView& view)
