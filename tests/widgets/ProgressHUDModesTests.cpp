@@ -1,5 +1,6 @@
 #include "WidgetPictures.h"
 #include "WidgetScreen.h"
+#include "tests/support/Waiting.h"
 
 #include "library/widgets/progresshud/PRProgressHUD.h"
 #include "library/widgets/progresshud/PRRoundProgressView.h"
@@ -192,8 +193,12 @@ TEST_F(ProgressHUDModes, workOnItsOwnThreadHidesTheHUDWhenDone)
     std::atomic<bool> ran { false };
     hud->showWhileExecuting([&ran] { ran = true; }, false);
     EXPECT_TRUE(hud->taskInProgress());
-    for (int i = 0; i < 500 && hud->superview(); ++i)
+    // The work runs on a thread of its own, which a loaded machine may start late: wait for it in
+    // real time, moving the clock meanwhile so the hiding that follows it can run.
+    EXPECT_TRUE(testing_support::runLoopUntil([&] {
         host->advance(0.01);
+        return !hud->superview();
+    }));
     EXPECT_TRUE(ran);
     EXPECT_FALSE(hud->superview());
     EXPECT_FALSE(hud->taskInProgress());
