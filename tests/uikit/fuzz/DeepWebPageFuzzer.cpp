@@ -1,7 +1,7 @@
 // Pages nested deep, made from the input by a generator: each step writes a tag from a list of
 // those the parser treats specially (formatting, tables, lists, forms, text elements, drawings,
 // frames), a piece of text or of markup syntax, or repeats what came before many times, so that
-// misnesting patterns reach tens of thousands of levels. The page is filtered, parsed, laid out
+// misnesting patterns reach thousands of levels. The page is filtered, parsed, laid out
 // and drawn as the web view does; a tree deeper than the filter allows stops the run.
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/host/HeadlessHost.h"
@@ -51,7 +51,8 @@ private:
     size_t m_at { 0 };
 };
 
-constexpr size_t largestPage = 256 * 1024;
+// Enough for a few thousand levels; larger pages only slow the run down.
+constexpr size_t largestPage = 32 * 1024;
 
 std::string generate(const uint8_t* data, size_t size)
 {
@@ -82,10 +83,10 @@ std::string generate(const uint8_t* data, size_t size)
             page += syntax[input.next() % syntax.size()];
             break;
         case 5: {
-            // The last few steps again, up to thousands of times.
+            // The last few steps again, up to a couple of thousand times.
             const size_t back = std::min<size_t>(page.size(), 1 + input.next() % 64);
             const std::string pattern = page.substr(page.size() - back);
-            const size_t times = 1 + size_t(input.next()) * 32;
+            const size_t times = 1 + size_t(input.next()) * 8;
             for (size_t i = 0; i < times && page.size() < largestPage; ++i)
                 page += pattern;
             break;
