@@ -203,20 +203,26 @@ void WebDocumentContainer::load(const std::string& html, const std::shared_ptr<N
     m_styleSheets.clear();
     m_requestedStyleSheets.clear();
     m_html = WebMarkupFilter::filter(html).html;
-    parse();
-    const Shape built = shape();
-    m_shownAsText = built.depth > deepestTree || built.tables > WebMarkupFilter::tableNestingLimit;
-    if (m_shownAsText) {
-        // The filter's count of what the parser nests fell short, or style sheets made tables of
-        // nested blocks, each laid out again for each one around it: the page is shown as its text.
-        m_html = WebMarkupFilter::filter(html, 0, 0).html;
-        parse();
-    }
+    m_shownAsText = false;
+    parseWithinBounds();
 }
 
 void WebDocumentContainer::reparse()
 {
+    parseWithinBounds();
+}
+
+void WebDocumentContainer::parseWithinBounds()
+{
     parse();
+    const Shape built = shape();
+    if (built.depth > deepestTree || built.tables > WebMarkupFilter::tableNestingLimit) {
+        // The filter's count of what the parser nests fell short, or style sheets made tables of
+        // nested blocks, each laid out again for each one around it: the page is shown as its text.
+        m_shownAsText = true;
+        m_html = WebMarkupFilter::filter(m_html, 0, 0).html;
+        parse();
+    }
 }
 
 void WebDocumentContainer::parse()

@@ -114,6 +114,7 @@ private:
         unsigned int decoration { 0 };
     };
     void parse();
+    void parseWithinBounds();
     std::shared_ptr<NSData> localFile(const std::shared_ptr<NSURL>& URL, std::size_t limit);
     UIImageRef imageFor(const char* src, const char* baseurl) const;
     const Font* fontFor(litehtml::uint_ptr handle) const;

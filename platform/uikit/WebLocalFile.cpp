@@ -1,5 +1,7 @@
 #include "platform/uikit/WebLocalFile.h"
 
+#include "platform/foundation/NeverDestroyed.h"
+
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
@@ -48,8 +50,9 @@ private:
 
 const dispatch_queue_t& WebLocalFile::readingQueue()
 {
-    static const dispatch_queue_t queue = dispatch_queue_create("web.local-files", DISPATCH_QUEUE_SERIAL);
-    return queue;
+    // A read may still be under way while the process ends.
+    static const NeverDestroyed<dispatch_queue_t> queue(dispatch_queue_create("web.local-files", DISPATCH_QUEUE_SERIAL));
+    return queue.get();
 }
 
 WebLocalFile::Contents WebLocalFile::read(const std::string& path, std::size_t limit,

@@ -145,6 +145,17 @@ TEST(WebDocumentContainer, tablesNestOnlyAFewDeepWhetherByTagOrByStyle)
     EXPECT_EQ(styled.shape().tables, 0u);
     styled.layout(320, 568);
 
+    // Nor by a style sheet from the network that arrives after the page.
+    WebDocumentContainer late({});
+    late.load("<head><link rel=stylesheet href='tables.css'></head>" + repeated("<div>", 40) + "字",
+        NSURL::URLWithString("http://127.0.0.1/page.html"));
+    EXPECT_FALSE(late.isShownAsText());
+    late.addStyleSheet("http://127.0.0.1/tables.css", "div { display: table }");
+    late.reparse();
+    EXPECT_TRUE(late.isShownAsText());
+    EXPECT_EQ(late.shape().tables, 0u);
+    late.layout(320, 568);
+
     WebDocumentContainer ordinary({});
     ordinary.load(repeated("<div style='display:table'><div style='display:table-cell'>", 3) + "字", nullptr);
     EXPECT_FALSE(ordinary.isShownAsText());
