@@ -8,8 +8,15 @@
 #include "framework/Source/PELegend.h"
 #include "framework/Source/PELineStyle.h"
 #include "framework/Source/PEPlot.h"
+#include "framework/Source/PEPlotAreaFrame.h"
+#include "framework/Source/PEPlotRange.h"
 #include "framework/Source/PEPlotSpace.h"
+#include "framework/Source/PETheme.h"
 #include "framework/Source/PEUtilities.h"
+#include "framework/Source/PEXYAxis.h"
+#include "framework/Source/PEXYAxisSet.h"
+#include "framework/Source/PEXYGraph.h"
+#include "framework/Source/PEXYPlotSpace.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSException.h"
 #include "platform/graphics/CGDataProvider.h"
@@ -75,6 +82,26 @@ inline Picture renderGraph(const std::shared_ptr<PEGraph>& graph, CGFloat scale)
 {
     graph->setContentsScale(scale);
     return render(graph->bounds().size, scale, [&](const CGContextRef& context) { graph->layoutAndRenderInContext(context); });
+}
+
+// The graph behind the plot types' reference pictures: 320 x 240 in the plain white theme with room
+// for the axis labels, x over [0, xLength] ticked at every unit, y over [0, yLength] ticked every yInterval.
+inline std::shared_ptr<PEXYGraph> referenceGraph(double xLength, double yLength, int yInterval)
+{
+    PETheme::registerBuiltInThemes();
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 320, 240 } });
+    graph->applyTheme(PETheme::themeNamed("Plain White"));
+    graph->plotAreaFrame()->setPaddingLeft(40);
+    graph->plotAreaFrame()->setPaddingBottom(40);
+    graph->plotAreaFrame()->setPaddingTop(20);
+    graph->plotAreaFrame()->setPaddingRight(20);
+    auto space = std::static_pointer_cast<PEXYPlotSpace>(graph->defaultPlotSpace());
+    space->setXRange(PEPlotRange::plotRangeWithLocation(0.0, xLength));
+    space->setYRange(PEPlotRange::plotRangeWithLocation(0.0, yLength));
+    auto axes = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet());
+    axes->xAxis()->setMajorIntervalLength(PEDecimalWithInt(1));
+    axes->yAxis()->setMajorIntervalLength(PEDecimalWithInt(yInterval));
+    return graph;
 }
 
 inline std::string snapshotPath(const std::string& name)

@@ -129,19 +129,7 @@ TEST(RangePlot, touchesSelectTheNearestCentreOnlyInsideItsBarsAlsoOnAReversedAxi
 
 TEST(RangePlot, aGraphOfErrorBarsWithAnAreaMatchesItsReferencePicture)
 {
-    PETheme::registerBuiltInThemes();
-    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 320, 240 } });
-    graph->applyTheme(PETheme::themeNamed("Plain White"));
-    graph->plotAreaFrame()->setPaddingLeft(40);
-    graph->plotAreaFrame()->setPaddingBottom(40);
-    graph->plotAreaFrame()->setPaddingTop(20);
-    graph->plotAreaFrame()->setPaddingRight(20);
-    auto space = std::static_pointer_cast<PEXYPlotSpace>(graph->defaultPlotSpace());
-    space->setXRange(PEPlotRange::plotRangeWithLocation(0.0, 6.0));
-    space->setYRange(PEPlotRange::plotRangeWithLocation(0.0, 10.0));
-    auto axes = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet());
-    axes->xAxis()->setMajorIntervalLength(PEDecimalWithInt(1));
-    axes->yAxis()->setMajorIntervalLength(PEDecimalWithInt(2));
+    auto graph = referenceGraph(6.0, 10.0, 2);
     auto source = std::make_shared<ErrorSource>();
     source->records = { { 1, 3, 1.5, 1, 0.3, 0.3 }, { 2, 5, 1, 2, 0.3, 0.3 }, { 3, 4, 2, 1, 0.3, 0.3 }, { 4, 7, 1, 1.5, 0.3, 0.3 }, { 5, 6, 2, 1, 0.3, 0.3 } };
     auto plot = PERangePlot::create(CGRectZero);

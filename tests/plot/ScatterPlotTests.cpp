@@ -148,19 +148,7 @@ TEST(ScatterPlot, touchesSelectTheNearestSymbolWithTheLowerIndexOnTies)
 
 TEST(ScatterPlot, aGraphWithSymbolsACurveAndAnAreaMatchesItsReferencePicture)
 {
-    PETheme::registerBuiltInThemes();
-    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 320, 240 } });
-    graph->applyTheme(PETheme::themeNamed("Plain White"));
-    graph->plotAreaFrame()->setPaddingLeft(40);
-    graph->plotAreaFrame()->setPaddingBottom(40);
-    graph->plotAreaFrame()->setPaddingTop(20);
-    graph->plotAreaFrame()->setPaddingRight(20);
-    auto space = std::static_pointer_cast<PEXYPlotSpace>(graph->defaultPlotSpace());
-    space->setXRange(PEPlotRange::plotRangeWithLocation(0.0, 6.0));
-    space->setYRange(PEPlotRange::plotRangeWithLocation(0.0, 5.0));
-    auto axes = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet());
-    axes->xAxis()->setMajorIntervalLength(PEDecimalWithInt(1));
-    axes->yAxis()->setMajorIntervalLength(PEDecimalWithInt(1));
+    auto graph = referenceGraph(6.0, 5.0, 1);
 
     auto source = std::make_shared<PointSource>();
     source->points = { { 0.5, 1 }, { 1.5, 3 }, { 2.5, 2 }, { 3.5, 4 }, { 4.5, 3.2 }, { 5.5, 4.4 } };

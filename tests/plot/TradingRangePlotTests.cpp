@@ -107,19 +107,7 @@ TEST(TradingRangePlot, labelsUseThePresentExtremesAndTouchesStayWithinTheBar)
 
 TEST(TradingRangePlot, aCandlestickGraphMatchesItsReferencePicture)
 {
-    PETheme::registerBuiltInThemes();
-    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 320, 240 } });
-    graph->applyTheme(PETheme::themeNamed("Plain White"));
-    graph->plotAreaFrame()->setPaddingLeft(40);
-    graph->plotAreaFrame()->setPaddingBottom(40);
-    graph->plotAreaFrame()->setPaddingTop(20);
-    graph->plotAreaFrame()->setPaddingRight(20);
-    auto space = std::static_pointer_cast<PEXYPlotSpace>(graph->defaultPlotSpace());
-    space->setXRange(PEPlotRange::plotRangeWithLocation(0.0, 8.0));
-    space->setYRange(PEPlotRange::plotRangeWithLocation(0.0, 10.0));
-    auto axes = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet());
-    axes->xAxis()->setMajorIntervalLength(PEDecimalWithInt(1));
-    axes->yAxis()->setMajorIntervalLength(PEDecimalWithInt(2));
+    auto graph = referenceGraph(8.0, 10.0, 2);
     auto source = std::make_shared<QuoteSource>();
     source->quotes = { { 1, 4, 6, 3, 5.5 }, { 2, 5.5, 7, 5, 6.5 }, { 3, 6.5, 7.5, 4, 4.5 }, { 4, 4.5, 5, 2, 3 }, { 5, 3, 6, 2.5, 5.8 },
         { 6, 5.8, 8.5, 5.5, 8 }, { 7, 8, 9, 6, 6 } };
