@@ -122,7 +122,8 @@ void ClientSession::fillLogin(const NSString& role, const NSString& account, con
     host->typeText(account);
     host->pressReturn();
     host->typeText(password);
-    host->pressReturn();
+    // The button logs in; Return in the password field would too.
+    login->passwordField()->resignFirstResponder();
     host->runUntilIdle();
     ASSERT_TRUE(host->tap(login->loginBtn()));
 }

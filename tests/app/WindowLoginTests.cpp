@@ -36,6 +36,16 @@ void click(SDLHost& host, const std::shared_ptr<UIView>& view)
     pushMouse(SDL_MOUSEBUTTONUP, host, *point);
 }
 
+void pushKey(SDLHost& host, SDL_Keycode code, Uint16 modifiers = KMOD_NONE)
+{
+    SDL_Event key {};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = host.windowID();
+    key.key.keysym.sym = code;
+    key.key.keysym.mod = modifiers;
+    SDL_PushEvent(&key);
+}
+
 void type(SDLHost& host, const char* text)
 {
     SDL_Event event {};
@@ -43,11 +53,7 @@ void type(SDLHost& host, const char* text)
     event.text.windowID = host.windowID();
     std::strncpy(event.text.text, text, sizeof event.text.text - 1);
     SDL_PushEvent(&event);
-    SDL_Event key {};
-    key.type = SDL_KEYDOWN;
-    key.key.windowID = host.windowID();
-    key.key.keysym.sym = SDLK_RETURN;
-    SDL_PushEvent(&key);
+    pushKey(host, SDLK_RETURN);
 }
 
 // Turns the window's loop until the condition holds, for at most twenty seconds.
@@ -117,12 +123,16 @@ TEST(WindowLogin, aLearnerLogsInThroughTheWindowAndReachesTheHomeScreen)
     EXPECT_EQ(login->roleLab()->text(), NSString("学员"));
     click(*host, login->accountField());
     turnUntil(*host, [&] { return login->accountField()->isFirstResponder(); });
-    type(*host, "510104199203154321");
+    // The identity-card number pasted from the desktop's clipboard, then Tab to the password.
+    SDL_SetClipboardText("510104199203154321\n");
+    pushKey(*host, SDLK_v, KMOD_LCTRL);
+    pushKey(*host, SDLK_TAB);
+    ASSERT_TRUE(turnUntil(*host, [&] { return login->passwordField()->isFirstResponder(); }));
+    EXPECT_EQ(login->accountField()->text(), NSString("510104199203154321"));
+    // Return in the password field logs in.
     type(*host, "123456");
-    turnUntil(*host, [] { return true; });
-    EXPECT_EQ(login->passwordField()->text(), NSString("123456"));
-    click(*host, login->loginBtn());
     ASSERT_TRUE(turnUntil(*host, [&] { return std::dynamic_pointer_cast<MainViewController>(navigation->topViewController()) != nullptr; }));
+    EXPECT_EQ(login->passwordField()->text(), NSString("123456"));
 
     const std::filesystem::path folder = CORVANE_SCREENS_DIR;
     std::filesystem::create_directories(folder);

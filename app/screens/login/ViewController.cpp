@@ -469,7 +469,10 @@ std::optional<bool> ViewController::textFieldShouldReturn(UITextField& field)
 {
     if (&field == m_accountField.get())
         m_passwordField->becomeFirstResponder();
-    else if (&field == m_passwordField.get())
+    else if (&field == m_passwordField.get()) {
         field.resignFirstResponder();
+        // The last field's Return logs in, as a desktop form's does.
+        loginEvent(*m_loginBtn);
+    }
     return true;
 }
