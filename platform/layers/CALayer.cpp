@@ -540,14 +540,19 @@ void CALayer::attachSublayer(const std::shared_ptr<CALayer>& layer, std::size_t 
     m_sublayers.insert(m_sublayers.begin() + std::ptrdiff_t(index), layer);
     layer->m_superlayer = self();
     setNeedsLayout();
+    if (auto host = treeHost())
+        host->layerDidJoinTree(*layer);
 }
 
 void CALayer::setSublayers(const std::vector<std::shared_ptr<CALayer>>& sublayers)
 {
     NSAssertMainThread();
+    const auto host = treeHost();
+    if (host)
+        for (const auto& layer : m_sublayers)
+            host->layerWillLeaveTree(*layer);
     const auto old = std::move(m_sublayers);
     m_sublayers.clear();
-    const auto host = treeHost();
     for (const auto& layer : old) {
         layer->m_superlayer.reset();
         if (host)
@@ -599,6 +604,8 @@ void CALayer::removeFromSuperlayer()
         return;
     const auto keep = self();
     const auto host = super->treeHost();
+    if (host)
+        host->layerWillLeaveTree(*this);
     if (super->m_properties.mask.get() == this)
         super->m_properties.mask.reset();
     else
@@ -714,7 +721,9 @@ void CALayer::setNeedsLayout()
 {
     NSAssertMainThread();
     m_needsLayout = true;
-    setNeedsComposite();
+    noteChange();
+    if (auto host = treeHost())
+        host->layerNeedsLayout(*this);
 }
 
 void CALayer::layoutIfNeeded()

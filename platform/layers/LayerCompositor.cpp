@@ -86,9 +86,49 @@ void LayerCompositor::layerNeedsDisplay(CALayer& layer)
 {
     NSAssertMainThread();
     m_needsFrame = true;
-    ++m_displayRequests;
     if (!m_fullFrame)
         m_dirtyLayers.push_back(std::static_pointer_cast<CALayer>(layer.shared_from_this()));
+    noteChangedLayer(layer, false, false, false);
+}
+
+void LayerCompositor::layerDidJoinTree(CALayer& layer)
+{
+    NSAssertMainThread();
+    m_needsFrame = true;
+    m_fullFrame = true;
+    noteChangedLayer(layer, true, false, false);
+}
+
+void LayerCompositor::layerWillLeaveTree(CALayer& layer)
+{
+    NSAssertMainThread();
+    m_needsFrame = true;
+    m_fullFrame = true;
+    noteChangedLayer(layer, true, true, false);
+}
+
+void LayerCompositor::noteChangedLayer(CALayer& layer, bool withSublayers, bool measureBefore, bool scrollOnly)
+{
+    // Past a few, a shifted frame would repair more than it saves.
+    constexpr std::size_t kMostChanged = 32;
+    if (m_tooManyChanges)
+        return;
+    for (auto& changed : m_changed) {
+        if (changed.layer.lock().get() != &layer)
+            continue;
+        if (measureBefore && CGRectIsNull(changed.before))
+            changed.before = shownExtent(layer, true);
+        changed.withSublayers = changed.withSublayers || withSublayers;
+        changed.scrollOnly = changed.scrollOnly && scrollOnly;
+        return;
+    }
+    if (m_changed.size() >= kMostChanged) {
+        m_tooManyChanges = true;
+        m_changed.clear();
+        return;
+    }
+    m_changed.push_back({ std::static_pointer_cast<CALayer>(layer.shared_from_this()),
+        measureBefore ? shownExtent(layer, true) : CGRectNull, withSublayers, scrollOnly, m_scrolled.empty() });
 }
 
 CGRect LayerCompositor::damageOf(const CALayer& layer) const
@@ -137,10 +177,12 @@ bool LayerCompositor::rootHides(const CALayer& root, CGRect pixels) const
 
 void LayerCompositor::layerWillChange(CALayer& layer, const char* key)
 {
+    ++m_propertyChanges;
     const std::string_view name(key);
-    if (name != "bounds" && name != "sublayerTransform")
+    const bool scroll = name == "bounds" || name == "sublayerTransform";
+    noteChangedLayer(layer, true, true, scroll);
+    if (!scroll)
         return;
-    ++m_scrollChanges;
     for (const auto& scrolled : m_scrolled)
         if (scrolled.layer.lock().get() == &layer)
             return;
@@ -187,9 +229,10 @@ void LayerCompositor::forgetChanges()
 {
     m_dirtyLayers.clear();
     m_scrolled.clear();
+    m_changed.clear();
+    m_tooManyChanges = false;
     m_treeChanges = 0;
-    m_scrollChanges = 0;
-    m_displayRequests = 0;
+    m_propertyChanges = 0;
     m_fullFrame = false;
     m_needsFrame = false;
 }
@@ -222,22 +265,104 @@ bool sameButTranslation(const CATransform3D& a, const CATransform3D& b)
         && a.m43 == b.m43 && a.m44 == b.m44;
 }
 
+bool isBelow(const CALayer& layer, const CALayer& ancestor)
+{
+    for (auto above = layer.superlayer(); above; above = above->superlayer())
+        if (above.get() == &ancestor)
+            return true;
+    return false;
+}
+
+CGFloat areaOf(CGRect rect) { return rect.size.width * rect.size.height; }
+
+// Rectangles that overlap become one where that composites no more pixels than both apart.
+void mergeOverlapping(std::vector<CGRect>& rects)
+{
+    const auto worthMerging = [](CGRect a, CGRect b) {
+        return !CGRectIsEmpty(CGRectIntersection(a, b)) && areaOf(CGRectUnion(a, b)) <= areaOf(a) + areaOf(b);
+    };
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (std::size_t i = 0; i < rects.size() && !merged; ++i)
+            for (std::size_t j = i + 1; j < rects.size() && !merged; ++j)
+                if (worthMerging(rects[i], rects[j])) {
+                    rects[i] = CGRectUnion(rects[i], rects[j]);
+                    rects.erase(rects.begin() + std::ptrdiff_t(j));
+                    merged = true;
+                }
+    }
+}
+
 } // namespace
+
+CGRect LayerCompositor::shownExtent(const CALayer& layer, bool withSublayers) const
+{
+    const CALayerRef super = layer.superlayer();
+    if (!m_rootLayer || !super)
+        return &layer == m_rootLayer.get() ? CGRectInfinite : CGRectNull;
+    CALayerRef top = super;
+    while (auto next = top->superlayer())
+        top = next;
+    if (top != m_rootLayer)
+        return CGRectNull;
+    const CALayer& root = *m_rootLayer;
+    CGRect area;
+    if (withSublayers) {
+        area = LayerRenderer::paintedExtentInSuperlayer(layer);
+    } else {
+        const CGFloat reach = layer.shadowOpacity() > 0
+            ? layer.shadowRadius() * 3 + std::abs(layer.shadowOffset().width) + std::abs(layer.shadowOffset().height) + 1
+            : 0;
+        area = CGRectInset(layer.bounds(), -reach, -reach);
+    }
+    if (CGRectIsInfinite(area))
+        return area;
+    const CATransform3D toScreen = CATransform3DConcat((withSublayers ? *super : layer).transformToRoot(), root.placementIn(nullptr));
+    if (toScreen.m14 != 0 || toScreen.m24 != 0 || toScreen.m44 != 1)
+        return CGRectInfinite;
+    CGRect points = CGRectApplyAffineTransform(area, { toScreen.m11, toScreen.m12, toScreen.m21, toScreen.m22, toScreen.m41, toScreen.m42 });
+    // An ancestor's shadow follows what is drawn inside it; its clip bounds what shows.
+    for (CALayerRef ancestor = super; ancestor; ancestor = ancestor->superlayer()) {
+        if (ancestor->shadowOpacity() > 0)
+            return CGRectInfinite;
+        if (!ancestor->masksToBounds())
+            continue;
+        if (const auto map = axisAlignedToScreen(*ancestor, root))
+            points = CGRectIntersection(points, CGRectApplyAffineTransform(ancestor->bounds(), *map));
+    }
+    if (CGRectIsEmpty(points))
+        return CGRectNull;
+    const CGRect pixels = CGRectIntegral(CGRectMake(points.origin.x * m_scale - 1, points.origin.y * m_scale - 1,
+        points.size.width * m_scale + 2, points.size.height * m_scale + 2));
+    const CGRect shown = CGRectIntersection(pixels,
+        CGRectMake(0, 0, CGFloat(CGBitmapContextGetWidth(m_context)), CGFloat(CGBitmapContextGetHeight(m_context))));
+    return CGRectIsEmpty(shown) ? CGRectNull : shown;
+}
 
 std::optional<std::vector<CGRect>> LayerCompositor::scrollByShifting(bool animating)
 {
-    // Only the scroll position of one layer changed since a frame that left the whole picture.
-    if (!m_pictureIsCurrent || animating || !m_rootLayer || m_scrolled.size() != 1 || m_treeChanges != m_scrollChanges
-        || m_displayRequests != 0)
+    // One layer's scroll position changed since a frame that left the whole picture, and every
+    // other change is known by where it shows.
+    if (!m_pictureIsCurrent || animating || !m_rootLayer || m_treeChanges != m_propertyChanges || m_tooManyChanges)
         return std::nullopt;
-    const CALayerRef layer = m_scrolled.front().layer.lock();
-    if (!layer)
+    // Of the layers whose bounds changed, the one that moved its content without changing size;
+    // the others (a label sized to a new row's text) are changes like any other.
+    const Scrolled* scrolled = nullptr;
+    for (const auto& candidate : m_scrolled) {
+        const CALayerRef moved = candidate.layer.lock();
+        if (!moved || candidate.bounds.size != moved->bounds().size || !sameButTranslation(candidate.sublayerTransform, moved->sublayerTransform())
+            || (candidate.bounds.origin == moved->bounds().origin && candidate.sublayerTransform == moved->sublayerTransform()))
+            continue;
+        if (scrolled)
+            return std::nullopt;
+        scrolled = &candidate;
+    }
+    if (!scrolled)
         return std::nullopt;
+    const CALayerRef layer = scrolled->layer.lock();
     const CALayer& root = *m_rootLayer;
-    const CGRect oldBounds = m_scrolled.front().bounds;
-    const CATransform3D& oldTransform = m_scrolled.front().sublayerTransform;
-    if (oldBounds.size != layer->bounds().size || !sameButTranslation(oldTransform, layer->sublayerTransform()))
-        return std::nullopt;
+    const CGRect oldBounds = scrolled->bounds;
+    const CATransform3D& oldTransform = scrolled->sublayerTransform;
 
     // The layer paints one opaque colour over all of its bounds, and its sublayers stay inside.
     if (!LayerRenderer::paintsOnlyBackground(*layer) || !layer->coversOpaquely(layer->bounds()) || layer->mask()
@@ -280,8 +405,6 @@ std::optional<std::vector<CGRect>> LayerCompositor::scrollByShifting(bool animat
                 return std::nullopt;
         }
     }
-    if (CGRectIsEmpty(visible))
-        return std::vector<CGRect> {};
 
     // How far the content moved, in device pixels: the sublayer transform's translation less the
     // move of the bounds' origin, in the layer's own space.
@@ -293,10 +416,48 @@ std::optional<std::vector<CGRect>> LayerCompositor::scrollByShifting(bool animat
     if (!whole(dxPixels) || !whole(dyPixels))
         return std::nullopt;
     const int dx = static_cast<int>(std::round(dxPixels)), dy = static_cast<int>(std::round(dyPixels));
+
+    // The other changes: where each layer showed (moved with the shift when it was measured
+    // before the scroll, as it is when inside the scrolled layer) and where it shows now.
+    std::vector<CGRect> areas;
+    for (const auto& changed : m_changed) {
+        const CALayerRef other = changed.layer.lock();
+        if (other == layer) {
+            if (!changed.scrollOnly)
+                return std::nullopt;
+            continue;
+        }
+        if (CGRectIsInfinite(changed.before))
+            return std::nullopt;
+        if (!CGRectIsNull(changed.before)) {
+            // A layer out of the tree now may have been inside or not.
+            const bool inside = other && isBelow(*other, *layer);
+            const bool outside = other && !inside && isBelow(*other, *m_rootLayer);
+            if (!changed.beforeScroll || !inside)
+                areas.push_back(changed.before);
+            const CGRect moved = CGRectIntersection(CGRectOffset(changed.before, dx, dy), surface);
+            if (changed.beforeScroll && !outside && !CGRectIsEmpty(moved))
+                areas.push_back(moved);
+        }
+        if (!other)
+            continue;
+        const CGRect now = shownExtent(*other, changed.withSublayers);
+        if (CGRectIsInfinite(now))
+            return std::nullopt;
+        if (!CGRectIsNull(now))
+            areas.push_back(now);
+    }
+    if (CGRectIsEmpty(visible)) {
+        mergeOverlapping(areas);
+        return areas;
+    }
     const int x0 = static_cast<int>(visible.origin.x), y0 = static_cast<int>(visible.origin.y);
     const int width = static_cast<int>(visible.size.width), height = static_cast<int>(visible.size.height);
-    if (std::abs(dx) >= width || std::abs(dy) >= height)
-        return std::vector<CGRect> { visible };
+    if (std::abs(dx) >= width || std::abs(dy) >= height) {
+        areas.push_back(visible);
+        mergeOverlapping(areas);
+        return areas;
+    }
 
     cairo_surface_t* pixels = m_context->backend().cairoSurface();
     cairo_surface_flush(pixels);
@@ -318,12 +479,12 @@ std::optional<std::vector<CGRect>> LayerCompositor::scrollByShifting(bool animat
     }
     cairo_surface_mark_dirty(pixels);
 
-    std::vector<CGRect> exposed;
     if (dy != 0)
-        exposed.push_back(CGRectMake(x0, dy > 0 ? y0 : y0 + height + dy, width, std::abs(dy)));
+        areas.push_back(CGRectMake(x0, dy > 0 ? y0 : y0 + height + dy, width, std::abs(dy)));
     if (dx != 0)
-        exposed.push_back(CGRectMake(dx > 0 ? x0 : x0 + width + dx, y0 + (dy > 0 ? dy : 0), std::abs(dx), height - std::abs(dy)));
-    return exposed;
+        areas.push_back(CGRectMake(dx > 0 ? x0 : x0 + width + dx, y0 + (dy > 0 ? dy : 0), std::abs(dx), height - std::abs(dy)));
+    mergeOverlapping(areas);
+    return areas;
 }
 
 void LayerCompositor::renderFrame()
@@ -345,6 +506,7 @@ void LayerCompositor::renderFrame()
     std::vector<CGRect> areas;
     if (auto shifted = scrollByShifting(animating)) {
         areas = std::move(*shifted);
+        ++m_shiftedFrameCount;
     } else {
         CGRect damage = CGRectNull;
         if (m_fullFrame || animating || !root || !m_pictureIsCurrent) {

@@ -10,10 +10,11 @@
 // composited again. Layers' finished pictures (shadows, rounded backgrounds, shapes, gradients,
 // unchanged subtrees over an opaque background) are kept between frames and copied, within a
 // budget of twice the screen's bytes; layers taken out of the tree give theirs back at the next
-// frame, with their contents resampled for the screen. When nothing changed but the scroll
-// position of one opaque layer (its bounds' origin or its sublayer transform's translation) by
-// whole device pixels, the last frame's pixels under it are shifted and only the newly exposed
-// strips are composited. A request made while a frame draws is kept for the next frame.
+// frame, with their contents resampled for the screen. When the scroll position of one opaque
+// layer (its bounds' origin or its sublayer transform's translation) moved by whole device pixels,
+// the last frame's pixels under it are shifted and only the newly exposed strips are composited,
+// with where the few other layers that changed (rows coming in, a scroll indicator moving, a label
+// drawn again) were and are now. A request made while a frame draws is kept for the next frame.
 
 #include "platform/layers/CALayer.h"
 #include "platform/layers/LayerTreeHost.h"
@@ -58,8 +59,18 @@ public:
         ++m_treeChanges;
     }
     void layerNeedsDisplay(CALayer& layer) override;
+    void layerNeedsLayout(CALayer&) override
+    {
+        m_needsFrame = true;
+        m_fullFrame = true;
+    }
     void layerWillChange(CALayer& layer, const char* key) override;
+    void layerDidJoinTree(CALayer& layer) override;
+    void layerWillLeaveTree(CALayer& layer) override;
     void layerDidLeaveTree(CALayer& layer) override;
+
+    // Frames that shifted the last frame's pixels for a scroll, of all frames drawn.
+    NSUInteger shiftedFrameCount() const { return m_shiftedFrameCount; }
 
 protected:
     // A screen of size points at scale pixels per point; nil when that is no picture.
@@ -72,9 +83,15 @@ private:
     // Whether the root's own opaque background covers every pixel of the area, so that what
     // lies below it need not be painted first.
     bool rootHides(const CALayer& root, CGRect pixels) const;
-    // When the only change since the last frame scrolled one layer by whole device pixels:
-    // shifts the pixels under it and answers the device rectangles left to composite.
+    // When the change since the last frame that reaches furthest scrolled one layer by whole
+    // device pixels: shifts the pixels under it and answers the device rectangles left to
+    // composite, the exposed strips and where the other changes were and are.
     std::optional<std::vector<CGRect>> scrollByShifting(bool animating);
+    // Device pixels where the layer shows within its ancestors' clips: with its sublayers and its
+    // shadow, or its own drawing only; null when it is not in the tree, infinite when unknown.
+    CGRect shownExtent(const CALayer& layer, bool withSublayers) const;
+    // Notes where a layer shows before it changes, or that it will show somewhere (before: null).
+    void noteChangedLayer(CALayer& layer, bool withSublayers, bool measureBefore, bool scrollOnly);
     void forgetChanges();
     // Pictures kept of layers that left the tree since the last frame, and are still out, go.
     void releaseDeparted();
@@ -100,11 +117,25 @@ private:
         CATransform3D sublayerTransform;
     };
     std::vector<Scrolled> m_scrolled;
+    // Layers that changed, were drawn again, came into the tree or left it since the last frame,
+    // with where they showed before, when a scroll's shifted frame can repair them; a few only.
+    struct Changed {
+        std::weak_ptr<CALayer> layer;
+        CGRect before;
+        bool withSublayers;
+        // Only its scroll position changed: the shift itself shows that.
+        bool scrollOnly;
+        // Noted before any scroll position changed: inside the scrolled layer, it showed where
+        // the shift moves its pixels.
+        bool beforeScroll;
+    };
+    std::vector<Changed> m_changed;
+    bool m_tooManyChanges { false };
     std::size_t m_treeChanges { 0 };
-    std::size_t m_scrollChanges { 0 };
-    std::size_t m_displayRequests { 0 };
+    std::size_t m_propertyChanges { 0 };
     // Whether the picture holds the whole tree as the last frame left it.
     bool m_pictureIsCurrent { false };
     bool m_rendering { false };
     NSUInteger m_frameCount { 0 };
+    NSUInteger m_shiftedFrameCount { 0 };
 };

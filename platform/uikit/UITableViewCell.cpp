@@ -366,7 +366,9 @@ void UITableViewCell::layoutSubviews()
         const CGFloat left = m_separatorInset.left;
         m_separatorView->setFrame(CGRectMake(left, box.size.height - kSeparatorHeight,
             std::max<CGFloat>(0, box.size.width - left - m_separatorInset.right), kSeparatorHeight));
-        bringSubviewToFront(m_separatorView);
+        // Brought forward only when something came above it: a move asks for layout again.
+        if (subviews().back() != m_separatorView)
+            bringSubviewToFront(m_separatorView);
     }
     layoutStandardViews(content);
 }

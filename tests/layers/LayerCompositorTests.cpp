@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 
 namespace {
@@ -414,9 +415,9 @@ TEST_F(LayerCompositorTest, scrollsThatCannotBeShiftedCompositeTheWholeFrame)
     // A quarter point is half a device pixel.
     scroll(list, 0, -0.25);
     expectRecomposited("not by whole pixels");
-    // Something else changed as well.
+    // Something else changed as well, without telling where it shows.
     scroll(list, 0, -3);
-    list->sublayers().back()->setBackgroundColor(CGColorCreateGenericRGB(1, 0, 0, 1));
+    list->sublayers().back()->setMasksToBounds(true);
     expectRecomposited("another change");
     // A layer drawn above the list covers part of it.
     auto badge = coloredLayer(CGRectMake(80, 80, 10, 10), 1, 0, 0);
@@ -437,6 +438,71 @@ TEST_F(LayerCompositorTest, scrollsThatCannotBeShiftedCompositeTheWholeFrame)
     CATransaction::flush();
     list->setSublayerTransform(CATransform3DMakeTranslation(0, -20, 0));
     expectRecomposited("an implicit animation");
+}
+
+TEST_F(LayerCompositorTest, aScrollShiftsPastOtherChangesAndRepairsWhereTheyWereAndAre)
+{
+    auto list = coloredLayer(CGRectMake(0, 10, 100, 90), 0.95, 0.95, 0.95);
+    list->setMasksToBounds(true);
+    fillWithContent(list, 300);
+    root->addSublayer(list);
+    // A bar that follows the scroll, as an indicator does, and a layer that draws.
+    auto bar = coloredLayer(CGRectMake(96, 2, 2, 8), 0.3, 0.3, 0.3);
+    bar->setCornerRadius(1);
+    list->addSublayer(bar);
+    auto drawn = CountingLayer::create();
+    drawn->setFrame(CGRectMake(40, 30, 10, 10));
+    list->addSublayer(drawn);
+    compositor->renderFrame();
+    CATransaction::flush();
+
+    const auto change = [&](CGFloat y, const std::function<void()>& others) {
+        CATransaction::begin();
+        CATransaction::setDisableActions(true);
+        list->setBounds(CGRectMake(0, y, 100, 90));
+        others();
+        CATransaction::commit();
+    };
+    const auto shiftedBefore = compositor->shiftedFrameCount();
+    // Far from every change, the old frame's pixels move with the scroll.
+    mark(compositor, 20, 170);
+    change(3, [&] { bar->setPosition(CGPointMake(97, 9)); });
+    compositor->renderFrame();
+    EXPECT_EQ(wordAt(compositor, 20, 164), kMarker);
+    compositor->layerTreeDidChange();
+    compositor->renderFrame();
+    change(6, [&] { bar->setPosition(CGPointMake(97, 12)); });
+    compositor->renderFrame();
+    EXPECT_EQ(differencesFromAFullFrame(compositor), 0) << "a moved bar";
+
+    const auto cells = list->sublayers();
+    change(10, [&] {
+        bar->setPosition(CGPointMake(97, 16));
+        cells[3]->setBackgroundColor(CGColorCreateGenericRGB(1, 0.8, 0.8, 1));
+        cells[1]->removeFromSuperlayer();
+        auto incoming = coloredLayer(CGRectMake(4, 96, 92, 16), 0.8, 0.9, 1);
+        list->insertSublayer(incoming, 0);
+        drawn->setNeedsDisplay();
+    });
+    compositor->renderFrame();
+    EXPECT_EQ(drawn->draws, 1);
+    EXPECT_EQ(differencesFromAFullFrame(compositor), 0) << "rows in and out, a colour, a drawing";
+    EXPECT_EQ(compositor->shiftedFrameCount(), shiftedBefore + 3);
+
+    // The scrolled layer itself changing otherwise, or too many changes, composite the whole frame.
+    change(14, [&] { list->setBackgroundColor(CGColorCreateGenericRGB(0.9, 0.95, 0.95, 1)); });
+    compositor->renderFrame();
+    EXPECT_EQ(differencesFromAFullFrame(compositor), 0);
+    change(20, [&] {
+        for (const auto& cell : list->sublayers()) {
+            cell->setOpacity(0.9f);
+            for (const auto& part : cell->sublayers())
+                part->setOpacity(0.8f);
+        }
+    });
+    compositor->renderFrame();
+    EXPECT_EQ(differencesFromAFullFrame(compositor), 0);
+    EXPECT_EQ(compositor->shiftedFrameCount(), shiftedBefore + 3);
 }
 
 TEST_F(LayerCompositorTest, aNewRootOrBackgroundColourRedrawsTheWholeFrame)

@@ -1,5 +1,7 @@
 #include "platform/foundation/NSException.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/host/ScreenDriver.h"
+#include "platform/layers/LayerCompositor.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIImageView.h"
@@ -9,6 +11,8 @@
 #include "tests/uikit/ScrollTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -687,6 +691,52 @@ TEST_F(TableScreenTest, swipesScrollOverFreshRowsInReusedCells)
     }
     EXPECT_GT(table->indexPathsForVisibleRows().front()->row(), 20);
     EXPECT_LE(source->created, 16);
+}
+
+TEST_F(TableScreenTest, aDragShiftsFramesWithoutLayingOutTheRowsThatStayAndMatchesFullFrames)
+{
+    const auto& screen = host->screen();
+    const auto& compositor = screen->compositor();
+    const auto frameWords = [&] {
+        const CGContextRef& frame = compositor->bitmapContext();
+        const auto* data = static_cast<const std::uint8_t*>(CGBitmapContextGetData(frame));
+        const std::size_t width = CGBitmapContextGetWidth(frame), height = CGBitmapContextGetHeight(frame);
+        std::vector<std::uint32_t> words(width * height);
+        for (std::size_t y = 0; y < height; ++y)
+            std::memcpy(words.data() + y * width, data + y * CGBitmapContextGetBytesPerRow(frame), width * 4);
+        return words;
+    };
+    CGFloat y = 500;
+    host->touchDown(CGPointMake(160, y));
+    y -= 20;
+    host->advance(1.0 / 60);
+    host->touchMove(CGPointMake(160, y));
+    screen->renderFrameIfNeeded();
+    const auto framesBefore = compositor->frameCount();
+    const auto shiftedBefore = compositor->shiftedFrameCount();
+    int differingFrames = 0;
+    int moves = 0;
+    for (int move = 0; move < 30; ++move, ++moves) {
+        y -= 10;
+        SystemClock::advance(1.0 / 60);
+        UIApplication::sharedApplication()->sendTouch(0, UITouchPhase::Moved, CGPointMake(160, y), HeadlessHost::now());
+        screen->renderFrameIfNeeded();
+        // Rows that stayed in view ask for no layout of their own.
+        for (const auto& cell : table->visibleCells())
+            EXPECT_FALSE(cell->layer()->needsLayout()) << move;
+        const auto shifted = frameWords();
+        compositor->layerTreeDidChange();
+        compositor->renderFrame();
+        differingFrames += shifted != frameWords();
+        if (y < 120)
+            break;
+    }
+    // Each move drew two frames: the scroll's, shifted, and the full one compared with it.
+    EXPECT_EQ(compositor->frameCount() - framesBefore, NSUInteger(2 * moves));
+    EXPECT_EQ(compositor->shiftedFrameCount() - shiftedBefore, NSUInteger(moves));
+    EXPECT_EQ(differingFrames, 0);
+    host->touchUp(CGPointMake(160, y));
+    host->runUntilIdle();
 }
 
 namespace {
