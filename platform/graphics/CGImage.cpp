@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -59,6 +60,58 @@ bool CGImage::init(std::size_t width, std::size_t height, std::size_t bitsPerCom
     return true;
 }
 
+namespace {
+
+// A copy of the surface's pixels in the format; skipped alpha reads as opaque.
+CairoSurface copiedSurface(cairo_surface_t* surface, cairo_format_t copyFormat)
+{
+    const int width = cairo_image_surface_get_width(surface);
+    const int height = cairo_image_surface_get_height(surface);
+    const bool alphaOnly = copyFormat == CAIRO_FORMAT_A8;
+    CairoSurface copy(cairo_image_surface_create(copyFormat, width, height));
+    if (cairo_surface_status(copy.get()) != CAIRO_STATUS_SUCCESS)
+        return nullptr;
+    const int sourceStride = cairo_image_surface_get_stride(surface);
+    const int copyStride = cairo_image_surface_get_stride(copy.get());
+    const unsigned char* from = cairo_image_surface_get_data(surface);
+    unsigned char* to = cairo_image_surface_get_data(copy.get());
+    const std::size_t rowLength = static_cast<std::size_t>(width) * (alphaOnly ? 1 : 4);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(to + y * copyStride, from + y * sourceStride, rowLength);
+    if (copyFormat == CAIRO_FORMAT_RGB24) {
+        // Skipped alpha reads as opaque: make the unused byte say so.
+        for (int y = 0; y < height; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(to + y * copyStride);
+            for (int x = 0; x < width; ++x)
+                row[x] |= 0xFF000000u;
+        }
+    }
+    cairo_surface_mark_dirty(copy.get());
+    return copy;
+}
+
+cairo_format_t copyFormatFor(bool alphaOnly, const CGPixelFormat& format)
+{
+    return alphaOnly ? CAIRO_FORMAT_A8 : (CGPixelFormatCairoFormat(format) == CAIRO_FORMAT_RGB24 ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32);
+}
+
+} // namespace
+
+CGImageRef CGImageCreateDeferred(std::size_t width, std::size_t height, CGColorSpaceRef space, CGBitmapInfo info,
+    std::function<CairoSurface()> produce)
+{
+    const std::size_t bitsPerPixel = modelOf(space) == kCGColorSpaceModelMonochrome ? ((info & kCGBitmapAlphaInfoMask) == kCGImageAlphaNone ? 8 : 16) : 32;
+    const auto format = CGPixelFormat::make(8, bitsPerPixel, modelOf(space), info);
+    if (!format || !produce || width == 0 || height == 0 || width > 32767 || height > 32767)
+        return nullptr;
+    const std::size_t bytesPerRow = (width * format->bytesPerPixel() + 3) & ~std::size_t(3);
+    auto image = CGImage::create(width, height, 8, bitsPerPixel, bytesPerRow, std::move(space), info, nullptr,
+        std::vector<CGFloat> {}, true, kCGRenderingIntentDefault);
+    if (image)
+        image->backend().deferred = std::move(produce);
+    return image;
+}
+
 CGImageRef CGImageCreateWithCairoSurface(cairo_surface_t* surface, CGColorSpaceRef space, CGBitmapInfo info,
     bool shouldInterpolate)
 {
@@ -84,26 +137,9 @@ CGImageRef CGImageCreateWithCairoSurface(cairo_surface_t* surface, CGColorSpaceR
     if (!image)
         return nullptr;
     // The copy keeps the image independent of later drawing into the source.
-    const cairo_format_t copyFormat = alphaOnly ? CAIRO_FORMAT_A8 : (CGPixelFormatCairoFormat(*format) == CAIRO_FORMAT_RGB24 ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32);
-    CairoSurface copy(cairo_image_surface_create(copyFormat, width, height));
-    if (cairo_surface_status(copy.get()) != CAIRO_STATUS_SUCCESS)
+    CairoSurface copy = copiedSurface(surface, copyFormatFor(alphaOnly, *format));
+    if (!copy)
         return nullptr;
-    const int sourceStride = cairo_image_surface_get_stride(surface);
-    const int copyStride = cairo_image_surface_get_stride(copy.get());
-    const unsigned char* from = cairo_image_surface_get_data(surface);
-    unsigned char* to = cairo_image_surface_get_data(copy.get());
-    const std::size_t rowLength = static_cast<std::size_t>(width) * (alphaOnly ? 1 : 4);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(to + y * copyStride, from + y * sourceStride, rowLength);
-    if (copyFormat == CAIRO_FORMAT_RGB24) {
-        // Skipped alpha reads as opaque: make the unused byte say so.
-        for (int y = 0; y < height; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(to + y * copyStride);
-            for (int x = 0; x < width; ++x)
-                row[x] |= 0xFF000000u;
-        }
-    }
-    cairo_surface_mark_dirty(copy.get());
     std::call_once(image->backend().once, [&] { image->backend().surface = std::move(copy); });
     return image;
 }
@@ -132,6 +168,19 @@ cairo_surface_t* CGImageGetCairoSurface(const CGImage& image)
         const std::size_t m_width = image.width(), m_height = image.height(), m_bytesPerRow = image.bytesPerRow();
         const auto format = CGPixelFormat::make(image.bitsPerComponent(), image.bitsPerPixel(), modelOf(image.colorSpace()),
             image.bitmapInfo());
+        if (backend.deferred) {
+            const auto produce = std::exchange(backend.deferred, nullptr);
+            const CairoSurface made = produce();
+            const cairo_format_t copyFormat = copyFormatFor(false, *format);
+            if (made && cairo_surface_status(made.get()) == CAIRO_STATUS_SUCCESS
+                && cairo_image_surface_get_format(made.get()) == CAIRO_FORMAT_ARGB32
+                && std::size_t(cairo_image_surface_get_width(made.get())) == m_width
+                && std::size_t(cairo_image_surface_get_height(made.get())) == m_height)
+                backend.surface = copiedSurface(made.get(), copyFormat);
+            if (!backend.surface)
+                backend.surface.reset(cairo_image_surface_create(copyFormat, int(m_width), int(m_height)));
+            return;
+        }
         CairoSurface made(cairo_image_surface_create(format->isAlphaOnly() ? CAIRO_FORMAT_A8 : CAIRO_FORMAT_ARGB32,
             static_cast<int>(m_width), static_cast<int>(m_height)));
         const CGDataProviderRef& provider = backend.createdFrom;

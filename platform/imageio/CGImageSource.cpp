@@ -5,6 +5,8 @@
 #include "platform/imageio/cairo/ImageDecoder.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 
 struct CGImageSource::Decoded : ImageDecoder::Result {
     explicit Decoded(ImageDecoder::Result result) : ImageDecoder::Result(std::move(result)) { }
@@ -62,6 +64,85 @@ const CGImageSource::Decoded* CGImageSource::decoded() const
     return m_result.get();
 }
 
+namespace {
+
+std::uint32_t bigEndian32(const std::uint8_t* bytes)
+{
+    return (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) | (std::uint32_t(bytes[2]) << 8) | bytes[3];
+}
+
+std::uint32_t chunkCRC(const std::uint8_t* bytes, std::size_t length)
+{
+    static const auto table = [] {
+        std::array<std::uint32_t, 256> made {};
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            made[n] = c;
+        }
+        return made;
+    }();
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < length; ++i)
+        c = table[(c ^ bytes[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+} // namespace
+
+// Only a PNG whose chunks are whole and sound up to its end: what decoding it could still find
+// wrong lies inside the compressed rows.
+std::optional<CGImageSource::Header> CGImageSource::deferrableHeader() const
+{
+    if (m_header)
+        return *m_header;
+    m_header.emplace();
+    if (m_arriving || !m_final || ImageDecoder::typeOf(m_bytes) != ImageDecoder::Type::PNG)
+        return std::nullopt;
+    const std::uint8_t* const bytes = m_bytes.data();
+    const std::size_t size = m_bytes.size();
+    Header header {};
+    bool sawHeader = false, sawRows = false;
+    for (std::size_t at = 8; at + 12 <= size;) {
+        const std::uint32_t length = bigEndian32(bytes + at);
+        if (length > size - at - 12)
+            return std::nullopt;
+        const std::uint8_t* const type = bytes + at + 4;
+        const std::uint8_t* const data = type + 4;
+        if (chunkCRC(type, length + 4) != bigEndian32(data + length))
+            return std::nullopt;
+        const std::string_view name(reinterpret_cast<const char*>(type), 4);
+        if (!sawHeader) {
+            if (name != "IHDR" || length != 13)
+                return std::nullopt;
+            header.width = bigEndian32(data);
+            header.height = bigEndian32(data + 4);
+            const std::uint8_t colorType = data[9];
+            header.hasAlpha = colorType & 4;
+            header.gray = !(colorType & 2);
+            if (header.width == 0 || header.height == 0 || header.width > ImageDecoder::kMaximumSide
+                || header.height > ImageDecoder::kMaximumSide || header.width * header.height > ImageDecoder::kMaximumPixels)
+                return std::nullopt;
+            sawHeader = true;
+        } else if (name == "tRNS" && !sawRows) {
+            header.hasAlpha = true;
+        } else if (name == "IDAT") {
+            sawRows = true;
+        } else if (name == "IEND") {
+            if (!sawRows)
+                return std::nullopt;
+            m_header.emplace(header);
+            return header;
+        } else if (name == "acTL" || name == "eXIf") {
+            // Frames or an orientation: the decoder reads those.
+            return std::nullopt;
+        }
+        at += 12 + length;
+    }
+    return std::nullopt;
+}
+
 NSString CGImageSource::type() const
 {
     std::lock_guard lock(m_mutex);
@@ -77,6 +158,8 @@ NSString CGImageSource::type() const
 std::size_t CGImageSource::count() const
 {
     std::lock_guard lock(m_mutex);
+    if (!m_result && deferrableHeader())
+        return 1;
     const auto* result = decoded();
     if (!result || !result->headerRead)
         return 0;
@@ -114,6 +197,24 @@ CGImageSourceStatus CGImageSource::statusAtIndex(std::size_t index) const
 CGImageRef CGImageSource::imageAtIndex(std::size_t index) const
 {
     std::lock_guard lock(m_mutex);
+    if (index == 0 && m_deferredImage)
+        return m_deferredImage;
+    if (index == 0 && !m_result) {
+        if (const auto header = deferrableHeader()) {
+            const CGBitmapInfo info = header->hasAlpha ? CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little
+                                                       : CGBitmapInfo(kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little;
+            // The image keeps a copy of the bytes (not this source, which keeps the image) until
+            // it is first drawn.
+            m_deferredImage = CGImageCreateDeferred(header->width, header->height, CGColorSpaceCreateDeviceRGB(), info,
+                [bytes = std::make_shared<const std::vector<std::uint8_t>>(m_bytes)]() -> CairoSurface {
+                    auto decoded = ImageDecoder::decoderFor(ImageDecoder::Type::PNG)->decode(*bytes, true);
+                    if (decoded.frames.empty())
+                        return nullptr;
+                    return std::move(decoded.frames.front().surface);
+                });
+            return m_deferredImage;
+        }
+    }
     const auto* result = decoded();
     if (!result || index >= result->frames.size())
         return nullptr;
@@ -157,6 +258,17 @@ std::shared_ptr<NSDictionary> CGImageSource::properties() const
 std::shared_ptr<NSDictionary> CGImageSource::propertiesAtIndex(std::size_t index) const
 {
     std::lock_guard lock(m_mutex);
+    if (!m_result && index == 0)
+        if (const auto header = deferrableHeader()) {
+            auto properties = NSMutableDictionary::dictionary();
+            properties->setObject(NSNumber::numberWithUnsignedLong(header->width), kCGImagePropertyPixelWidth);
+            properties->setObject(NSNumber::numberWithUnsignedLong(header->height), kCGImagePropertyPixelHeight);
+            properties->setObject(NSNumber::numberWithInt(8), kCGImagePropertyDepth);
+            properties->setObject(NSNumber::numberWithBool(header->hasAlpha), kCGImagePropertyHasAlpha);
+            properties->setObject(NSString(header->gray ? kCGImagePropertyColorModelGray : kCGImagePropertyColorModelRGB),
+                kCGImagePropertyColorModel);
+            return properties;
+        }
     const auto* result = decoded();
     const bool isGIF = ImageDecoder::typeOf(m_bytes) == ImageDecoder::Type::GIF;
     if (!result || !result->headerRead || (isGIF ? index >= result->frames.size() : index > 0))

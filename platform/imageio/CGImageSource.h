@@ -85,6 +85,16 @@ private:
         void operator()(Incremental* incremental) const;
     };
     mutable std::unique_ptr<Incremental, IncrementalDeleter> m_incremental;
+    // A PNG given whole, checked but not decoded, whose image decodes when first drawn.
+    struct Header {
+        std::size_t width;
+        std::size_t height;
+        bool hasAlpha;
+        bool gray;
+    };
+    std::optional<Header> deferrableHeader() const;
+    mutable std::optional<std::optional<Header>> m_header;
+    mutable CGImageRef m_deferredImage;
     // The last image handed out while data arrives, again while nothing new was decoded.
     mutable CGImageRef m_lastImage;
     mutable std::size_t m_lastIndex { 0 };

@@ -194,3 +194,46 @@ TEST(CGImageSource, badDataFailsCleanly)
     huge[16] = 0x7F; // width's high byte: far beyond any limit
     EXPECT_FALSE(CGImageSourceCreateImageAtIndex(CGImageSourceCreateWithData(huge), 0));
 }
+
+TEST(CGImageSource, aWholePngIsReadWhenFirstDrawnAndDrawsAsDecodedAtOnce)
+{
+    const auto file = ImageFixtures::png(32, 64, noise);
+    // Counted, measured and handed out from its chunks alone.
+    auto lazy = CGImageSourceCreateWithData(file);
+    ASSERT_EQ(CGImageSourceGetCount(lazy), 1u);
+    const auto properties = CGImageSourceCopyPropertiesAtIndex(lazy, 0);
+    EXPECT_EQ(number(properties, kCGImagePropertyPixelWidth), 32);
+    EXPECT_EQ(number(properties, kCGImagePropertyPixelHeight), 64);
+    const auto image = CGImageSourceCreateImageAtIndex(lazy, 0);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(CGImageSourceCreateImageAtIndex(lazy, 0), image);
+    EXPECT_EQ(CGImageGetAlphaInfo(image), kCGImageAlphaNoneSkipFirst);
+    lazy.reset();
+    // The same pixels as a source that decoded before handing out its image.
+    auto eager = CGImageSourceCreateWithData(file);
+    ASSERT_EQ(CGImageSourceGetStatus(eager), kCGImageStatusComplete);
+    const auto decoded = CGImageSourceCreateImageAtIndex(eager, 0);
+    for (const auto [x, y] : { std::pair { 0, 0 }, std::pair { 31, 63 }, std::pair { 17, 40 } })
+        EXPECT_EQ(pixelOf(image, x, y), pixelOf(decoded, x, y));
+    // Translucent pixels keep their alpha.
+    auto translucent = CGImageSourceCreateImageAtIndex(CGImageSourceCreateWithData(ImageFixtures::png(3, 2, translucentRed)), 0);
+    EXPECT_EQ(CGImageGetAlphaInfo(translucent), kCGImageAlphaPremultipliedFirst);
+    EXPECT_EQ(pixelOf(translucent, 2, 1), 0x80800000u);
+
+    // Chunks cut short or failing their check are not read lazily: the source answers as one
+    // that decoded first.
+    auto cut = file;
+    cut.resize(file.size() / 2);
+    auto flipped = file;
+    flipped[file.size() / 2] ^= 0x10;
+    for (const auto& bad : { cut, flipped }) {
+        auto asked = CGImageSourceCreateWithData(bad);
+        auto decodedFirst = CGImageSourceCreateWithData(bad);
+        CGImageSourceGetStatus(decodedFirst);
+        EXPECT_EQ(CGImageSourceGetCount(asked), CGImageSourceGetCount(decodedFirst));
+        const auto shown = CGImageSourceCreateImageAtIndex(asked, 0);
+        const auto expected = CGImageSourceCreateImageAtIndex(decodedFirst, 0);
+        EXPECT_EQ(bool(shown), bool(expected));
+        EXPECT_EQ(CGImageGetHeight(shown), CGImageGetHeight(expected));
+    }
+}

@@ -129,6 +129,8 @@ class CGImage::Backend {
 public:
     // The bytes the image was made from, if any; the surface is made from them on first use.
     CGDataProviderRef createdFrom;
+    // Or what makes the pixels (a decoder), run on first use and then let go.
+    std::function<CairoSurface()> deferred;
     std::once_flag once;
     CairoSurface surface;
 };
@@ -146,6 +148,11 @@ cairo_surface_t* CGImageGetCairoSurface(const CGImage& image);
 // An image holding a copy of the surface's pixels, described by the given layout.
 CGImageRef CGImageCreateWithCairoSurface(cairo_surface_t* surface, CGColorSpaceRef space, CGBitmapInfo info,
     bool shouldInterpolate = true);
+// An image of the size whose pixels produce makes (ARGB32, the size given) when they are first
+// drawn or read, then kept as CGImageCreateWithCairoSurface keeps a copy; pixels it cannot make
+// read as transparent.
+CGImageRef CGImageCreateDeferred(std::size_t width, std::size_t height, CGColorSpaceRef space, CGBitmapInfo info,
+    std::function<CairoSurface()> produce);
 
 // The Cairo format that holds pixels of the layout.
 cairo_format_t CGPixelFormatCairoFormat(const CGPixelFormat& format);
