@@ -12,7 +12,10 @@
 #include <simdjson.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -269,4 +272,27 @@ BENCHMARK(BM_RapidJSONRelease)->DenseRange(0, 2)->UseManualTime()->Iterations(10
 BENCHMARK(BM_JSONDecoderMemory)->DenseRange(0, 2)->Iterations(3);
 BENCHMARK(BM_RapidJSONMemory)->DenseRange(0, 2)->Iterations(3);
 
-BENCHMARK_MAIN();
+// The client always runs a second thread (the network thread, the dispatch pool), and reference
+// counts and the allocator take their threaded paths once one exists: so does this program.
+int main(int argc, char** argv)
+{
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread second([&] {
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return done; });
+    });
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    finished.notify_one();
+    second.join();
+    return 0;
+}
