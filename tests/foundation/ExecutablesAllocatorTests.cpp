@@ -103,8 +103,9 @@ TEST(ExecutablesAllocator, everyExecutableNamesTheAllocator)
     for (const auto& executable : executables) {
         const auto libraries = neededLibraries(executable.path);
         EXPECT_TRUE(libraries.has_value()) << executable.target << ": not built or not an executable at " << executable.path;
-        if (libraries)
+        if (libraries) {
             EXPECT_TRUE(namesAllocator(*libraries)) << executable.target << " does not link corvane_allocator";
+        }
     }
 }
 

@@ -213,7 +213,7 @@ TEST(CGImageSource, aWholePngIsReadWhenFirstDrawnAndDrawsAsDecodedAtOnce)
     auto eager = CGImageSourceCreateWithData(file);
     ASSERT_EQ(CGImageSourceGetStatus(eager), kCGImageStatusComplete);
     const auto decoded = CGImageSourceCreateImageAtIndex(eager, 0);
-    for (const auto [x, y] : { std::pair { 0, 0 }, std::pair { 31, 63 }, std::pair { 17, 40 } })
+    for (const auto& [x, y] : { std::pair { 0, 0 }, std::pair { 31, 63 }, std::pair { 17, 40 } })
         EXPECT_EQ(pixelOf(image, x, y), pixelOf(decoded, x, y));
     // Translucent pixels keep their alpha.
     auto translucent = CGImageSourceCreateImageAtIndex(CGImageSourceCreateWithData(ImageFixtures::png(3, 2, translucentRed)), 0);
