@@ -685,22 +685,14 @@ NSUInteger PEBarPlot::dataIndexFromInteractionPoint(CGPoint point)
 
 bool PEBarPlot::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint)
 {
-    auto owner = graph();
-    auto area = plotArea();
-    if (!owner || !area || isHidden())
-        return false;
     auto observer = std::dynamic_pointer_cast<PEBarPlotDelegate>(delegate());
-    if (observer) {
-        const CGPoint point = owner->convertPointToLayer(interactionPoint, area);
-        const NSUInteger index = dataIndexFromInteractionPoint(point);
-        if (index != NSNotFound) {
-            const bool plain = observer->barWasSelectedAtRecordIndex(*this, index);
-            const bool withEvent = observer->barWasSelectedAtRecordIndexWithEvent(*this, index, event);
-            if (plain || withEvent)
-                return true;
-        }
-    }
-    return PEPlot::pointingDeviceDownEvent(event, interactionPoint);
+    if (!observer)
+        return pointingDeviceDownOnRecord(event, interactionPoint, nullptr);
+    return pointingDeviceDownOnRecord(event, interactionPoint, [&](NSUInteger index) {
+        const bool plain = observer->barWasSelectedAtRecordIndex(*this, index);
+        const bool withEvent = observer->barWasSelectedAtRecordIndexWithEvent(*this, index, event);
+        return plain || withEvent;
+    });
 }
 
 // Keyed coding.

@@ -959,6 +959,39 @@ void PEPlot::drawSwatchForLegend(PELegend& legend, NSUInteger index, CGRect rect
 
 // Touches.
 
+bool PEPlot::yRangeIsReversed() const
+{
+    auto space = plotSpace();
+    auto yRange = space ? space->plotRangeForCoordinate(PECoordinateY) : nullptr;
+    return yRange && PEDecimalIsLess(yRange->length(), PEDecimalWithInt(0));
+}
+
+void PEPlot::placeLabelAtDataPoint(const std::shared_ptr<PEPlotSpaceAnnotation>& label,
+    const std::shared_ptr<NSNumber>& x, const std::shared_ptr<NSNumber>& y)
+{
+    label->setAnchorPlotPoint({ x, y });
+    const bool missing = !x || !y || std::isnan(x->doubleValue()) || std::isnan(y->doubleValue());
+    if (label->contentLayer())
+        label->contentLayer()->setHidden(isHidden() || missing);
+    label->setDisplacement(CGPoint { 0, yRangeIsReversed() ? -labelOffset() : labelOffset() });
+}
+
+bool PEPlot::pointingDeviceDownOnRecord(const UIEventRef& event, CGPoint interactionPoint,
+    const std::function<bool(NSUInteger)>& select, const std::function<NSUInteger(CGPoint)>& recordAt)
+{
+    auto owner = graph();
+    auto area = plotArea();
+    if (!owner || !area || isHidden())
+        return false;
+    if (select) {
+        const CGPoint point = owner->convertPointToLayer(interactionPoint, area);
+        const NSUInteger index = recordAt ? recordAt(point) : dataIndexFromInteractionPoint(point);
+        if (index != NSNotFound && select(index))
+            return true;
+    }
+    return PEPlot::pointingDeviceDownEvent(event, interactionPoint);
+}
+
 bool PEPlot::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint)
 {
     auto owner = graph();

@@ -33,6 +33,7 @@ class PEPlotArea;
 class PEPlotRange;
 class PEPlotSpace;
 class PEPlotSpaceAnnotation;
+class NSNumber;
 class PETextStyle;
 
 // Where a plot's figures come from. Every operation but the count is optional: the default answers
@@ -209,6 +210,18 @@ protected:
     bool cacheStyleArray(const std::string& key, NSRange indexRange,
         const std::function<std::optional<std::shared_ptr<NSArray>>()>& rangeForm,
         const std::function<std::optional<id>(NSUInteger)>& recordForm);
+
+    // True where the plot space's y range runs downwards.
+    bool yRangeIsReversed() const;
+    // Anchors a data label at (x, y), moved the label offset away from the data along y (down on a
+    // reversed y range); hidden with the plot or where either coordinate is missing.
+    void placeLabelAtDataPoint(const std::shared_ptr<PEPlotSpaceAnnotation>& label,
+        const std::shared_ptr<NSNumber>& x, const std::shared_ptr<NSNumber>& y);
+    // A press on a record: `select` is offered the record under it (found by `recordAt`, by default
+    // dataIndexFromInteractionPoint) and takes the press by answering true; without `select`, or
+    // where it declines, the plot's own handling follows.
+    bool pointingDeviceDownOnRecord(const UIEventRef& event, CGPoint interactionPoint,
+        const std::function<bool(NSUInteger)>& select, const std::function<NSUInteger(CGPoint)>& recordAt = nullptr);
 
 private:
     void postLegendNotification(const char* name);

@@ -350,17 +350,8 @@ void PERangePlot::drawSwatchForLegend(PELegend& legend, NSUInteger index, CGRect
 
 void PERangePlot::positionLabelAnnotation(const std::shared_ptr<PEPlotSpaceAnnotation>& label, NSUInteger index)
 {
-    if (!label)
-        return;
-    auto x = ns::cast<NSNumber>(cachedNumberForField(PERangePlotFieldX, index));
-    auto y = ns::cast<NSNumber>(cachedNumberForField(PERangePlotFieldY, index));
-    label->setAnchorPlotPoint({ x, y });
-    const bool missing = !x || !y || std::isnan(x->doubleValue()) || std::isnan(y->doubleValue());
-    if (label->contentLayer())
-        label->contentLayer()->setHidden(isHidden() || missing);
-    auto space = std::dynamic_pointer_cast<PEXYPlotSpace>(plotSpace());
-    const bool reversed = space && space->yRange() && PEDecimalIsLess(space->yRange()->length(), PEDecimalWithInt(0));
-    label->setDisplacement(CGPoint { 0, reversed ? -labelOffset() : labelOffset() });
+    if (label)
+        placeLabelAtDataPoint(label, ns::cast<NSNumber>(cachedNumberForField(PERangePlotFieldX, index)), ns::cast<NSNumber>(cachedNumberForField(PERangePlotFieldY, index)));
 }
 
 NSUInteger PERangePlot::dataIndexFromInteractionPoint(CGPoint point)
@@ -405,20 +396,14 @@ NSUInteger PERangePlot::dataIndexFromInteractionPoint(CGPoint point)
 
 bool PERangePlot::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint)
 {
-    auto owner = graph();
-    auto area = plotArea();
-    if (!owner || !area || isHidden())
-        return false;
-    if (auto observer = std::dynamic_pointer_cast<PERangePlotDelegate>(delegate())) {
-        const NSUInteger index = dataIndexFromInteractionPoint(owner->convertPointToLayer(interactionPoint, area));
-        if (index != NSNotFound) {
-            const bool plain = observer->rangeWasSelectedAtRecordIndex(*this, index);
-            const bool withEvent = observer->rangeWasSelectedAtRecordIndexWithEvent(*this, index, event);
-            if (plain || withEvent)
-                return true;
-        }
-    }
-    return PEPlot::pointingDeviceDownEvent(event, interactionPoint);
+    auto observer = std::dynamic_pointer_cast<PERangePlotDelegate>(delegate());
+    if (!observer)
+        return pointingDeviceDownOnRecord(event, interactionPoint, nullptr);
+    return pointingDeviceDownOnRecord(event, interactionPoint, [&](NSUInteger index) {
+        const bool plain = observer->rangeWasSelectedAtRecordIndex(*this, index);
+        const bool withEvent = observer->rangeWasSelectedAtRecordIndexWithEvent(*this, index, event);
+        return plain || withEvent;
+    });
 }
 
 void PERangePlot::encodeWithCoder(NSCoder& coder) const

@@ -19,10 +19,45 @@
 #include "platform/graphics/CGPath.h"
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
 bool isNaNPoint(CGPoint point) { return std::isnan(point.x) || std::isnan(point.y); }
+
+// Traces the runs of present points from start to end: a missing point ends a run, and each run is
+// closed down to the baseline where there is one. `join` draws to a point from the one before it.
+void traceDataLine(const CGMutablePathRef& path, const std::vector<CGPoint>& viewPoints, NSUInteger start, NSUInteger end,
+    CGFloat baselineYValue, const std::function<void(NSUInteger, CGPoint, CGPoint)>& join)
+{
+    bool lastPointSkipped = true;
+    CGPoint previous {};
+    CGFloat firstX = 0;
+    auto closeRun = [&] {
+        if (!lastPointSkipped && !std::isnan(baselineYValue)) {
+            CGPathAddLineToPoint(path, nullptr, previous.x, baselineYValue);
+            CGPathAddLineToPoint(path, nullptr, firstX, baselineYValue);
+            CGPathCloseSubpath(path);
+        }
+    };
+    for (NSUInteger i = start; i < end; ++i) {
+        const CGPoint point = viewPoints[i];
+        if (isNaNPoint(point)) {
+            closeRun();
+            lastPointSkipped = true;
+            continue;
+        }
+        if (lastPointSkipped) {
+            CGPathMoveToPoint(path, nullptr, point.x, point.y);
+            firstX = point.x;
+            lastPointSkipped = false;
+        } else {
+            join(i, previous, point);
+        }
+        previous = point;
+    }
+    closeRun();
+}
 
 } // namespace
 
@@ -308,50 +343,26 @@ CGPathRef PEScatterPlot::newDataLinePathForViewPoints(const std::vector<CGPoint>
         return newCurvedDataLinePathForViewPoints(viewPoints, indexRange, baselineYValue);
     auto path = CGPathCreateMutable();
     const NSUInteger end = std::min<NSUInteger>(NSMaxRange(indexRange), viewPoints.size());
-    bool lastPointSkipped = true;
-    CGPoint previous {};
-    CGFloat firstX = 0;
-    auto closeRun = [&] {
-        if (!lastPointSkipped && !std::isnan(baselineYValue)) {
-            CGPathAddLineToPoint(path, nullptr, previous.x, baselineYValue);
-            CGPathAddLineToPoint(path, nullptr, firstX, baselineYValue);
-            CGPathCloseSubpath(path);
+    traceDataLine(path, viewPoints, indexRange.location, end, baselineYValue, [&](NSUInteger, CGPoint previous, CGPoint point) {
+        switch (m_interpolation) {
+        case PEScatterPlotInterpolationLinear:
+            CGPathAddLineToPoint(path, nullptr, point.x, point.y);
+            break;
+        case PEScatterPlotInterpolationStepped:
+            CGPathAddLineToPoint(path, nullptr, point.x, previous.y);
+            CGPathAddLineToPoint(path, nullptr, point.x, point.y);
+            break;
+        case PEScatterPlotInterpolationHistogram: {
+            const CGFloat middle = (previous.x + point.x) * 0.5;
+            CGPathAddLineToPoint(path, nullptr, middle, previous.y);
+            CGPathAddLineToPoint(path, nullptr, middle, point.y);
+            CGPathAddLineToPoint(path, nullptr, point.x, point.y);
+            break;
         }
-    };
-    for (NSUInteger i = indexRange.location; i < end; ++i) {
-        const CGPoint point = viewPoints[i];
-        if (isNaNPoint(point)) {
-            closeRun();
-            lastPointSkipped = true;
-            continue;
+        default:
+            PERaise("Interpolation method not supported in scatter plot.");
         }
-        if (lastPointSkipped) {
-            CGPathMoveToPoint(path, nullptr, point.x, point.y);
-            firstX = point.x;
-            lastPointSkipped = false;
-        } else {
-            switch (m_interpolation) {
-            case PEScatterPlotInterpolationLinear:
-                CGPathAddLineToPoint(path, nullptr, point.x, point.y);
-                break;
-            case PEScatterPlotInterpolationStepped:
-                CGPathAddLineToPoint(path, nullptr, point.x, previous.y);
-                CGPathAddLineToPoint(path, nullptr, point.x, point.y);
-                break;
-            case PEScatterPlotInterpolationHistogram: {
-                const CGFloat middle = (previous.x + point.x) * 0.5;
-                CGPathAddLineToPoint(path, nullptr, middle, previous.y);
-                CGPathAddLineToPoint(path, nullptr, middle, point.y);
-                CGPathAddLineToPoint(path, nullptr, point.x, point.y);
-                break;
-            }
-            default:
-                PERaise("Interpolation method not supported in scatter plot.");
-            }
-        }
-        previous = point;
-    }
-    closeRun();
+    });
     return path;
 }
 
@@ -373,33 +384,9 @@ CGPathRef PEScatterPlot::newCurvedDataLinePathForViewPoints(const std::vector<CG
             runStart = NSNotFound;
         }
     }
-    bool lastPointSkipped = true;
-    CGPoint previous {};
-    CGFloat firstX = 0;
-    auto closeRun = [&] {
-        if (!lastPointSkipped && !std::isnan(baselineYValue)) {
-            CGPathAddLineToPoint(path, nullptr, previous.x, baselineYValue);
-            CGPathAddLineToPoint(path, nullptr, firstX, baselineYValue);
-            CGPathCloseSubpath(path);
-        }
-    };
-    for (NSUInteger i = indexRange.location; i < end; ++i) {
-        const CGPoint point = viewPoints[i];
-        if (isNaNPoint(point)) {
-            closeRun();
-            lastPointSkipped = true;
-            continue;
-        }
-        if (lastPointSkipped) {
-            CGPathMoveToPoint(path, nullptr, point.x, point.y);
-            firstX = point.x;
-            lastPointSkipped = false;
-        } else {
-            CGPathAddCurveToPoint(path, nullptr, controls1[i].x, controls1[i].y, controls2[i].x, controls2[i].y, point.x, point.y);
-        }
-        previous = point;
-    }
-    closeRun();
+    traceDataLine(path, viewPoints, indexRange.location, end, baselineYValue, [&](NSUInteger i, CGPoint, CGPoint point) {
+        CGPathAddCurveToPoint(path, nullptr, controls1[i].x, controls1[i].y, controls2[i].x, controls2[i].y, point.x, point.y);
+    });
     return path;
 }
 
@@ -572,44 +559,34 @@ void PEScatterPlot::drawSwatchForLegend(PELegend& legend, NSUInteger index, CGRe
 
 void PEScatterPlot::positionLabelAnnotation(const std::shared_ptr<PEPlotSpaceAnnotation>& label, NSUInteger index)
 {
-    if (!label)
-        return;
-    auto x = ns::cast<NSNumber>(cachedNumberForField(PEScatterPlotFieldX, index));
-    auto y = ns::cast<NSNumber>(cachedNumberForField(PEScatterPlotFieldY, index));
-    label->setAnchorPlotPoint({ x, y });
-    const bool missing = !x || !y || std::isnan(x->doubleValue()) || std::isnan(y->doubleValue());
-    if (label->contentLayer())
-        label->contentLayer()->setHidden(isHidden() || missing);
-    auto space = std::dynamic_pointer_cast<PEXYPlotSpace>(plotSpace());
-    const bool reversed = space && space->yRange() && PEDecimalIsLess(space->yRange()->length(), PEDecimalWithInt(0));
-    label->setDisplacement(CGPoint { 0, reversed ? -labelOffset() : labelOffset() });
+    if (label)
+        placeLabelAtDataPoint(label, ns::cast<NSNumber>(cachedNumberForField(PEScatterPlotFieldX, index)), ns::cast<NSNumber>(cachedNumberForField(PEScatterPlotFieldY, index)));
 }
 
 bool PEScatterPlot::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint)
 {
-    auto owner = graph();
-    auto area = plotArea();
-    if (!owner || !area || isHidden())
-        return false;
-    if (auto observer = std::dynamic_pointer_cast<PEScatterPlotDelegate>(delegate())) {
-        const CGPoint point = owner->convertPointToLayer(interactionPoint, area);
+    auto observer = std::dynamic_pointer_cast<PEScatterPlotDelegate>(delegate());
+    if (!observer)
+        return pointingDeviceDownOnRecord(event, interactionPoint, nullptr);
+    auto select = [&](NSUInteger index) {
+        const bool plain = observer->plotSymbolWasSelectedAtRecordIndex(*this, index);
+        const bool withEvent = observer->plotSymbolWasSelectedAtRecordIndexWithEvent(*this, index, event);
+        return plain || withEvent;
+    };
+    // Only a press on the symbol itself, widened by the hit margin, picks the point.
+    auto recordAt = [this](CGPoint point) {
         const NSUInteger index = indexOfVisiblePointClosestToPlotAreaPoint(point);
-        if (index != NSNotFound) {
-            const CGPoint center = plotAreaPointOfVisiblePointAtIndex(index);
-            auto symbol = plotSymbolForRecordIndex(index);
-            const CGSize size = symbol ? symbol->size() : CGSize {};
-            const CGFloat margin = m_plotSymbolMarginForHitDetection;
-            const CGRect box { CGPoint { center.x - size.width / 2 - margin, center.y - size.height / 2 - margin },
-                CGSize { size.width + 2 * margin, size.height + 2 * margin } };
-            if (CGRectContainsPoint(box, point)) {
-                const bool plain = observer->plotSymbolWasSelectedAtRecordIndex(*this, index);
-                const bool withEvent = observer->plotSymbolWasSelectedAtRecordIndexWithEvent(*this, index, event);
-                if (plain || withEvent)
-                    return true;
-            }
-        }
-    }
-    return PEPlot::pointingDeviceDownEvent(event, interactionPoint);
+        if (index == NSNotFound)
+            return NSNotFound;
+        const CGPoint center = plotAreaPointOfVisiblePointAtIndex(index);
+        auto symbol = plotSymbolForRecordIndex(index);
+        const CGSize size = symbol ? symbol->size() : CGSize {};
+        const CGFloat margin = m_plotSymbolMarginForHitDetection;
+        const CGRect box { CGPoint { center.x - size.width / 2 - margin, center.y - size.height / 2 - margin },
+            CGSize { size.width + 2 * margin, size.height + 2 * margin } };
+        return CGRectContainsPoint(box, point) ? index : NSNotFound;
+    };
+    return pointingDeviceDownOnRecord(event, interactionPoint, select, recordAt);
 }
 
 // Keyed coding.

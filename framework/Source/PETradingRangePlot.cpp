@@ -345,9 +345,7 @@ void PETradingRangePlot::positionLabelAnnotation(const std::shared_ptr<PEPlotSpa
 {
     if (!label)
         return;
-    auto space = plotSpace();
-    auto yRange = space ? space->plotRangeForCoordinate(PECoordinateY) : nullptr;
-    const bool reversed = yRange && PEDecimalIsLess(yRange->length(), PEDecimalWithInt(0));
+    const bool reversed = yRangeIsReversed();
     // Only present numbers take part: NaN has no place in an order.
     std::shared_ptr<NSNumber> chosen;
     for (NSUInteger field : { PETradingRangePlotFieldOpen, PETradingRangePlotFieldClose, PETradingRangePlotFieldHigh, PETradingRangePlotFieldLow }) {
@@ -357,11 +355,7 @@ void PETradingRangePlot::positionLabelAnnotation(const std::shared_ptr<PEPlotSpa
         if (!chosen || (reversed ? number->doubleValue() < chosen->doubleValue() : number->doubleValue() > chosen->doubleValue()))
             chosen = number;
     }
-    auto x = ns::cast<NSNumber>(cachedNumberForField(PETradingRangePlotFieldX, index));
-    label->setAnchorPlotPoint({ x, chosen });
-    label->setDisplacement(CGPoint { 0, reversed ? -labelOffset() : labelOffset() });
-    if (label->contentLayer())
-        label->contentLayer()->setHidden(isHidden() || !x || std::isnan(x->doubleValue()) || !chosen);
+    placeLabelAtDataPoint(label, ns::cast<NSNumber>(cachedNumberForField(PETradingRangePlotFieldX, index)), chosen);
 }
 
 NSUInteger PETradingRangePlot::dataIndexFromInteractionPoint(CGPoint point)
@@ -424,20 +418,14 @@ NSUInteger PETradingRangePlot::dataIndexFromInteractionPoint(CGPoint point)
 
 bool PETradingRangePlot::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint)
 {
-    auto owner = graph();
-    auto area = plotArea();
-    if (!owner || !area || isHidden())
-        return false;
-    if (auto observer = std::dynamic_pointer_cast<PETradingRangePlotDelegate>(delegate())) {
-        const NSUInteger index = dataIndexFromInteractionPoint(owner->convertPointToLayer(interactionPoint, area));
-        if (index != NSNotFound) {
-            const bool plain = observer->barWasSelectedAtRecordIndex(*this, index);
-            const bool withEvent = observer->barWasSelectedAtRecordIndexWithEvent(*this, index, event);
-            if (plain || withEvent)
-                return true;
-        }
-    }
-    return PEPlot::pointingDeviceDownEvent(event, interactionPoint);
+    auto observer = std::dynamic_pointer_cast<PETradingRangePlotDelegate>(delegate());
+    if (!observer)
+        return pointingDeviceDownOnRecord(event, interactionPoint, nullptr);
+    return pointingDeviceDownOnRecord(event, interactionPoint, [&](NSUInteger index) {
+        const bool plain = observer->barWasSelectedAtRecordIndex(*this, index);
+        const bool withEvent = observer->barWasSelectedAtRecordIndexWithEvent(*this, index, event);
+        return plain || withEvent;
+    });
 }
 
 void PETradingRangePlot::encodeWithCoder(NSCoder& coder) const
