@@ -18,6 +18,7 @@
 #include "platform/uikit/UIWindow.h"
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -284,61 +285,47 @@ void VPMoviePlayerControls::layoutSubviews()
 
 void VPMoviePlayerControls::showControls(std::function<void()> completion)
 {
-    NSAssertMainThread();
-    if (m_showing || !m_bottomBar) {
-        if (completion)
-            completion();
-        return;
-    }
-    cancelHide();
-    const bool withTop = fullscreenLayout();
-    if (withTop)
-        m_topBar->setNeedsDisplay();
-    m_bottomBar->setNeedsDisplay();
-    std::weak_ptr<VPMoviePlayerControls> weakSelf = self();
-    UIView::animateWithDuration(kBarFade, 0, 0, [weakSelf, withTop] {
-        auto protectedSelf = weakSelf.lock();
-        if (!protectedSelf)
-            return;
-        if (withTop)
-            protectedSelf->m_topBar->setAlpha(1);
-        protectedSelf->m_bottomBar->setAlpha(1);
-    }, [weakSelf, completion](bool) {
-        auto protectedSelf = weakSelf.lock();
-        if (!protectedSelf)
-            return;
-        protectedSelf->m_showing = true;
-        if (completion)
-            completion();
-        protectedSelf->scheduleHide();
-    });
+    fadeControls(true, std::move(completion));
 }
 
 void VPMoviePlayerControls::hideControls(std::function<void()> completion)
 {
+    fadeControls(false, std::move(completion));
+}
+
+void VPMoviePlayerControls::fadeControls(bool show, std::function<void()> completion)
+{
     NSAssertMainThread();
-    if (!m_showing || !m_bottomBar) {
+    if (m_showing == show || !m_bottomBar) {
         if (completion)
             completion();
         return;
     }
     cancelHide();
     const bool withTop = fullscreenLayout();
+    if (show) {
+        if (withTop)
+            m_topBar->setNeedsDisplay();
+        m_bottomBar->setNeedsDisplay();
+    }
+    const CGFloat alpha = show ? 1 : 0;
     std::weak_ptr<VPMoviePlayerControls> weakSelf = self();
-    UIView::animateWithDuration(kBarFade, 0, 0, [weakSelf, withTop] {
+    UIView::animateWithDuration(kBarFade, 0, 0, [weakSelf, withTop, alpha] {
         auto protectedSelf = weakSelf.lock();
         if (!protectedSelf)
             return;
         if (withTop)
-            protectedSelf->m_topBar->setAlpha(0);
-        protectedSelf->m_bottomBar->setAlpha(0);
-    }, [weakSelf, completion](bool) {
+            protectedSelf->m_topBar->setAlpha(alpha);
+        protectedSelf->m_bottomBar->setAlpha(alpha);
+    }, [weakSelf, completion, show](bool) {
         auto protectedSelf = weakSelf.lock();
         if (!protectedSelf)
             return;
-        protectedSelf->m_showing = false;
+        protectedSelf->m_showing = show;
         if (completion)
             completion();
+        if (show)
+            protectedSelf->scheduleHide();
     });
 }
 

@@ -116,6 +116,8 @@ private:
     void resetViews();
     void nilDelegates();
     void addNotifications();
+    // Fades the bars in or out; a shown set hides itself again after a while.
+    void fadeControls(bool show, std::function<void()> completion);
     void scheduleHide();
     void cancelHide();
     void moviePlaybackStateDidChange(const std::shared_ptr<NSNotification>& notification);
