@@ -2,10 +2,7 @@
 
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
-#include "app/services/ServerUrlManger.h"
-#include "app/services/ServiceReply.h"
 #include "app/training/OrderInfoViewController.h"
-#include "app/training/PurchaseEmptyView.h"
 #include "library/network/RIImageManager.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/richlabel/RAAttributedLabel.h"
@@ -32,13 +29,8 @@ void GoodsInfoViewController::loadView()
     const CGFloat W = root->bounds().size.width;
     const CGFloat h = getNaviBarRect().size.height;
     const CGRect frame = CGRectMake(0, h, W, root->bounds().size.height - h);
-    auto empty = PurchaseEmptyView::create(frame);
-    empty->refreshButton()->addTarget(self(), &GoodsInfoViewController::refreshEvent, UIControlEventTouchUpInside);
-    m_nothingView = empty;
-    m_nothingView->setHidden(true);
-    root->addSubview(m_nothingView);
-
     m_containerView = UIView::create(frame);
+    addNothingView(frame, m_containerView);
     m_containerView->setBackgroundColor(UIColor_Addition::colorWithHexString("f6f6f6"));
     m_containerView->setHidden(true);
     root->addSubview(m_containerView);
@@ -85,48 +77,18 @@ void GoodsInfoViewController::loadView()
     m_containerView->addSubview(submit);
 }
 
-void GoodsInfoViewController::viewDidLoad()
-{
-    NoXibViewController::viewDidLoad();
-    m_httpService = HttpServiceWithHost::create();
-    loadData();
-}
-
 void GoodsInfoViewController::loadData()
 {
     STProgressHUD::showInView(view());
     auto fields = NSMutableDictionary::dictionary();
     fields->setObject(NSString("100201500001"), NSString("GOODS_ID"));
     fields->setObject(NSString("400"), NSString("PROJECT_CODE"));
-    std::weak_ptr<GoodsInfoViewController> weakSelf = self();
-    m_httpService->httpRequestDict(
-        [weakSelf](const id& reply) {
-            if (auto protectedSelf = weakSelf.lock())
-                protectedSelf->goodsCompletion(reply);
-        },
-        [weakSelf](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
-            if (auto protectedSelf = weakSelf.lock())
-                protectedSelf->showEmpty();
-        },
-        ServerUrlManger::create()->getHttpUrlForPay(), kGoodsAction, nullptr, fields);
+    requestPurchaseRow(kGoodsAction, fields, [this](const std::shared_ptr<NSDictionary>& row) { goodsCompletion(row); });
 }
 
-void GoodsInfoViewController::showEmpty()
+void GoodsInfoViewController::goodsCompletion(const std::shared_ptr<NSDictionary>& row)
 {
-    m_nothingView->setHidden(false);
-    m_containerView->setHidden(true);
-    STProgressHUD::dismiss();
-}
-
-void GoodsInfoViewController::goodsCompletion(const id& reply)
-{
-    const auto code = ServiceReply::mainServiceCode(reply);
-    auto rows = ServiceReply::rows(reply, "array0");
-    if (!code || *code != 0 || !rows || rows->count() == 0)
-        return showEmpty();
-    m_nothingView->setHidden(true);
-    m_containerView->setHidden(false);
-    m_goods = Goods::goodsWithRow(ns::dictionaryValue(rows->objectAtIndex(0)));
+    m_goods = Goods::goodsWithRow(row);
 
     m_nameLab->setLineBreakMode(NSLineBreakByWordWrapping);
     m_nameLab->setText(m_goods->name);
@@ -164,11 +126,6 @@ void GoodsInfoViewController::goodsCompletion(const id& reply)
     m_vScrollView->addSubview(detail);
     m_vScrollView->setContentSize(CGSizeMake(m_vScrollView->bounds().size.width, size.height + 10));
     STProgressHUD::dismiss();
-}
-
-void GoodsInfoViewController::refreshEvent(UIControl&)
-{
-    loadData();
 }
 
 void GoodsInfoViewController::saveEvent(UIControl&)

@@ -7,7 +7,6 @@
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "app/session/User.h"
-#include "app/training/PurchaseEmptyView.h"
 #include "library/payment/OrbipaySDK.h"
 #include "library/widgets/calendar/NSDate_Addition.h"
 #include "library/widgets/hud/STProgressHUD.h"
@@ -43,13 +42,8 @@ void OrderInfoViewController::loadView()
     const CGFloat W = root->bounds().size.width;
     const CGFloat h = getNaviBarRect().size.height;
     const CGRect frame = CGRectMake(0, h, W, root->bounds().size.height - h);
-    auto empty = PurchaseEmptyView::create(frame);
-    empty->refreshButton()->addTarget(self(), &OrderInfoViewController::refreshEvent, UIControlEventTouchUpInside);
-    empty->setHidden(true);
-    m_nothingView = empty;
-    root->addSubview(m_nothingView);
-
     m_containerView = UIScrollView::create(frame);
+    addNothingView(frame, m_containerView);
     m_containerView->setBackgroundColor(UIColor::clearColor());
     m_containerView->setShowsVerticalScrollIndicator(false);
     m_containerView->setShowsHorizontalScrollIndicator(false);
@@ -150,13 +144,6 @@ void OrderInfoViewController::loadView()
     updatePayButton();
 }
 
-void OrderInfoViewController::viewDidLoad()
-{
-    NoXibViewController::viewDidLoad();
-    m_httpService = HttpServiceWithHost::create();
-    loadData();
-}
-
 // Paying needs an order number, and one payment at a time.
 void OrderInfoViewController::updatePayButton()
 {
@@ -175,44 +162,15 @@ void OrderInfoViewController::loadData()
     fields->setObject(user ? user->userCode() : NSString(""), NSString("STU_ID"));
     fields->setObject(NSString("1"), NSString("PAY_NUM"));
     fields->setObject(NSString("400"), NSString("PROJECT_CODE"));
-    std::weak_ptr<OrderInfoViewController> weakSelf = self();
-    m_httpService->httpRequestDict(
-        [weakSelf](const id& reply) {
-            if (auto protectedSelf = weakSelf.lock())
-                protectedSelf->orderNumberCompletion(reply);
-        },
-        [weakSelf](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
-            if (auto protectedSelf = weakSelf.lock())
-                protectedSelf->showEmpty();
-        },
-        ServerUrlManger::create()->getHttpUrlForPay(), kOrderAction, nullptr, fields);
+    requestPurchaseRow(kOrderAction, fields, [this](const std::shared_ptr<NSDictionary>& row) { orderNumberCompletion(row); });
 }
 
-void OrderInfoViewController::showEmpty()
+void OrderInfoViewController::orderNumberCompletion(const std::shared_ptr<NSDictionary>& row)
 {
-    m_nothingView->setHidden(false);
-    m_containerView->setHidden(true);
-    STProgressHUD::dismiss();
-}
-
-void OrderInfoViewController::orderNumberCompletion(const id& reply)
-{
-    const auto code = ServiceReply::mainServiceCode(reply);
-    auto rows = ServiceReply::rows(reply, "array0");
-    if (!code || *code != 0 || !rows || rows->count() == 0)
-        return showEmpty();
-    m_nothingView->setHidden(true);
-    m_containerView->setHidden(false);
-    auto row = ns::dictionaryValue(rows->objectAtIndex(0));
     m_dateLab->setText(ns::stringForKey(row, "Create_Date"));
     m_orderIdLab->setText(ns::stringForKey(row, "Order_Id"));
     updatePayButton();
     STProgressHUD::dismiss();
-}
-
-void OrderInfoViewController::refreshEvent(UIControl&)
-{
-    loadData();
 }
 
 void OrderInfoViewController::orbipayEvent(UIControl&)

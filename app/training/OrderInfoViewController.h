@@ -5,28 +5,25 @@
 // payment is under way. A success or a cancellation is announced and leads back to the screen that
 // opened the purchase; a failure shows its reason before the screen goes back to the goods.
 
-#include "app/screens/base/NoXibViewController.h"
-#include "app/services/HttpServiceWithHost.h"
 #include "app/training/Goods.h"
+#include "app/training/PurchaseViewController.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScrollView.h"
 
-class OrderInfoViewController : public NoXibViewController {
-    NS_OBJECT(OrderInfoViewController, NoXibViewController)
+class OrderInfoViewController : public PurchaseViewController {
+    NS_OBJECT(OrderInfoViewController, PurchaseViewController)
 public:
     static constexpr const char* kScheme = "corvaneOrbipayCallback";
 
     void loadView() override;
-    void viewDidLoad() override;
 
     const std::shared_ptr<Goods>& goods() const { return m_goods; }
     void setGoods(const std::shared_ptr<Goods>& goods) { m_goods = goods; }
     const std::shared_ptr<UIViewController>& goBackViewController() const { return m_goBackViewController; }
     void setGoBackViewController(const std::shared_ptr<UIViewController>& controller) { m_goBackViewController = controller; }
 
-    void loadData();
-    void refreshEvent(UIControl&);
+    void loadData() override;
     void orbipayEvent(UIControl&);
     void saveEvent(UIControl&);
     void orbipaySing();
@@ -37,17 +34,14 @@ public:
     const std::shared_ptr<UILabel>& dateLab() const { return m_dateLab; }
     const std::shared_ptr<UIButton>& orbipayBtn() const { return m_orbipayBtn; }
     const std::shared_ptr<UIButton>& payButton() const { return m_payButton; }
-    const std::shared_ptr<UIView>& nothingView() const { return m_nothingView; }
     bool isPaying() const { return m_paying; }
 
 private:
-    void orderNumberCompletion(const id& reply);
+    void orderNumberCompletion(const std::shared_ptr<NSDictionary>& row);
     void paymentInfoCompletion(const id& reply);
     void paymentFailed(const NSString& reason);
-    void showEmpty();
     void updatePayButton();
 
-    std::shared_ptr<UIView> m_nothingView;
     std::shared_ptr<UIScrollView> m_containerView;
     std::shared_ptr<UILabel> m_nameLab;
     std::shared_ptr<UILabel> m_orderIdLab;
@@ -56,7 +50,6 @@ private:
     std::shared_ptr<UIImageView> m_payCheckBox;
     std::shared_ptr<UIButton> m_orbipayBtn;
     std::shared_ptr<UIButton> m_payButton;
-    std::shared_ptr<HttpServiceWithHost> m_httpService;
     std::shared_ptr<Goods> m_goods;
     std::shared_ptr<UIViewController> m_goBackViewController;
     // From "支付" until the payment's result: a second tap sends nothing.
