@@ -38,7 +38,8 @@ public:
 
 protected:
     // At the screen's scale, or drawn at another number of pixels a point (a dense display).
-    void init(CGFloat scale = 0);
+    void init() { init(0); }
+    void init(CGFloat scale);
 
 private:
     void didDrawFrame();
