@@ -6,37 +6,42 @@
 
 unsigned long long RQMultipartBodyStream::numberOfBytesInPacket() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_numberOfBytesInPacket;
 }
 
 void RQMultipartBodyStream::setNumberOfBytesInPacket(unsigned long long numberOfBytes)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_numberOfBytesInPacket = numberOfBytes;
 }
 
 NSTimeInterval RQMultipartBodyStream::delay() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_delay;
 }
 
 void RQMultipartBodyStream::setDelay(NSTimeInterval delay)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_delay = delay;
 }
 
 std::vector<std::shared_ptr<RQHTTPBodyPart>> RQMultipartBodyStream::HTTPBodyParts() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_HTTPBodyParts;
 }
 
 void RQMultipartBodyStream::setInitialAndFinalBoundaries()
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
+    setInitialAndFinalBoundariesLocked();
+}
+
+void RQMultipartBodyStream::setInitialAndFinalBoundariesLocked()
+{
     if (m_HTTPBodyParts.empty())
         return;
     for (const auto& part : m_HTTPBodyParts) {
@@ -51,19 +56,19 @@ void RQMultipartBodyStream::appendHTTPBodyPart(const std::shared_ptr<RQHTTPBodyP
 {
     if (!part)
         return;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_HTTPBodyParts.push_back(part);
 }
 
 bool RQMultipartBodyStream::isEmpty() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_HTTPBodyParts.empty();
 }
 
 unsigned long long RQMultipartBodyStream::contentLength() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     unsigned long long length = 0;
     for (const auto& part : m_HTTPBodyParts)
         length += part->contentLength();
@@ -72,7 +77,7 @@ unsigned long long RQMultipartBodyStream::contentLength() const
 
 bool RQMultipartBodyStream::openLocked()
 {
-    setInitialAndFinalBoundaries();
+    setInitialAndFinalBoundariesLocked();
     m_nextPartIndex = 0;
     m_currentHTTPBodyPart = nullptr;
     return true;
@@ -80,7 +85,7 @@ bool RQMultipartBodyStream::openLocked()
 
 NSInteger RQMultipartBodyStream::read(std::uint8_t* buffer, NSUInteger maxLength)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     // Not yet open there is nothing to walk yet, as after closing.
     if (m_status == NSStreamStatusClosed || m_status == NSStreamStatusNotOpen)
         return 0;
@@ -112,7 +117,7 @@ NSInteger RQMultipartBodyStream::read(std::uint8_t* buffer, NSUInteger maxLength
 
 bool RQMultipartBodyStream::hasBytesAvailable() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_status == NSStreamStatusOpen;
 }
 
@@ -123,7 +128,7 @@ void RQMultipartBodyStream::waitAfterChunk(NSTimeInterval delay)
 
 id RQMultipartBodyStream::copy() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     auto stream = RQMultipartBodyStream::create(m_stringEncoding);
     for (const auto& part : m_HTTPBodyParts)
         stream->appendHTTPBodyPart(std::static_pointer_cast<RQHTTPBodyPart>(part->copy()));

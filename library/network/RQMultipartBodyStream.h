@@ -33,17 +33,20 @@ public:
 
 protected:
     void init(NSStringEncoding encoding) { m_stringEncoding = encoding; }
-    bool openLocked() override;
-    void closeLocked() override { }
+    bool openLocked() override REQUIRES(m_mutex);
+    void closeLocked() override REQUIRES(m_mutex) { }
     // The throttle's wait after a chunk; it blocks the reading thread, which is never the main one
     // while a connection reads the body.
     virtual void waitAfterChunk(NSTimeInterval delay);
 
 private:
+    void setInitialAndFinalBoundariesLocked() REQUIRES(m_mutex);
+
+    // Set by init, before the stream is shared.
     NSStringEncoding m_stringEncoding { NSUTF8StringEncoding };
-    std::vector<std::shared_ptr<RQHTTPBodyPart>> m_HTTPBodyParts;
-    std::size_t m_nextPartIndex { 0 };
-    std::shared_ptr<RQHTTPBodyPart> m_currentHTTPBodyPart;
-    unsigned long long m_numberOfBytesInPacket { static_cast<unsigned long long>(INT64_MAX) };
-    NSTimeInterval m_delay { 0 };
+    std::vector<std::shared_ptr<RQHTTPBodyPart>> m_HTTPBodyParts GUARDED_BY(m_mutex);
+    std::size_t m_nextPartIndex GUARDED_BY(m_mutex) { 0 };
+    std::shared_ptr<RQHTTPBodyPart> m_currentHTTPBodyPart GUARDED_BY(m_mutex);
+    unsigned long long m_numberOfBytesInPacket GUARDED_BY(m_mutex) { static_cast<unsigned long long>(INT64_MAX) };
+    NSTimeInterval m_delay GUARDED_BY(m_mutex) { 0 };
 };

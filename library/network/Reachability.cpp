@@ -60,7 +60,7 @@ Reachability::~Reachability()
 
 bool Reachability::startNotifier()
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_reachabilityObject = self();
     m_reachabilitySerialQueue = dispatch_queue_create("org.corvane.reachability", DISPATCH_QUEUE_SERIAL);
     if (m_reachabilitySerialQueue) {
@@ -87,7 +87,7 @@ void Reachability::stopNotifier()
 {
     id keepAlive;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         SCNetworkReachabilitySetCallback(m_reachabilityRef, {});
         SCNetworkReachabilitySetDispatchQueue(m_reachabilityRef, nullptr);
         m_reachabilitySerialQueue = nullptr;
@@ -204,7 +204,7 @@ void Reachability::reachabilityChanged(SCNetworkReachabilityFlags flags)
     const bool reachable = isReachableWithFlags(flags);
     std::function<void(Reachability&)> block;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         block = reachable ? m_reachableBlock : m_unreachableBlock;
     }
     if (block)
@@ -223,36 +223,36 @@ NSString Reachability::description() const
 
 Reachability::NetworkReachable Reachability::reachableBlock() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_reachableBlock;
 }
 
 void Reachability::setReachableBlock(NetworkReachable block)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_reachableBlock = std::move(block);
 }
 
 Reachability::NetworkUnreachable Reachability::unreachableBlock() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_unreachableBlock;
 }
 
 void Reachability::setUnreachableBlock(NetworkUnreachable block)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_unreachableBlock = std::move(block);
 }
 
 dispatch_queue_t Reachability::reachabilitySerialQueue() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_reachabilitySerialQueue;
 }
 
 id Reachability::reachabilityObject() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_reachabilityObject;
 }

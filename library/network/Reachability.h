@@ -5,6 +5,7 @@
 // kReachabilityChangedNotification on the main queue with the monitor as object.
 
 #include "platform/dispatch/dispatch.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/sysconfig/SCNetworkReachability.h"
 
 #include <netinet/in.h>
@@ -66,12 +67,13 @@ protected:
 private:
     std::optional<SCNetworkReachabilityFlags> flags() const;
 
-    mutable std::mutex m_mutex;
-    NetworkReachable m_reachableBlock;
-    NetworkUnreachable m_unreachableBlock;
+    mutable Mutex m_mutex;
+    NetworkReachable m_reachableBlock GUARDED_BY(m_mutex);
+    NetworkUnreachable m_unreachableBlock GUARDED_BY(m_mutex);
     std::atomic<bool> m_reachableOnWWAN { true };
+    // Set by init, before the monitor is shared.
     SCNetworkReachabilityRef m_reachabilityRef;
-    dispatch_queue_t m_reachabilitySerialQueue;
+    dispatch_queue_t m_reachabilitySerialQueue GUARDED_BY(m_mutex);
     // A running notifier keeps its monitor alive, even when its creator lets go of it.
-    id m_reachabilityObject;
+    id m_reachabilityObject GUARDED_BY(m_mutex);
 };

@@ -85,7 +85,7 @@ void NSInputStream::closeLocked()
 
 NSInteger NSInputStream::read(std::uint8_t* buffer, NSUInteger maxLength)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_status == NSStreamStatusError)
         return -1;
     if (m_status != NSStreamStatusOpen && m_status != NSStreamStatusReading)
@@ -114,7 +114,7 @@ NSInteger NSInputStream::read(std::uint8_t* buffer, NSUInteger maxLength)
 
 bool NSInputStream::hasBytesAvailable() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_status != NSStreamStatusOpen && m_status != NSStreamStatusReading)
         return false;
     return !m_data || m_offset < m_data->length();
@@ -131,7 +131,7 @@ bool NSInputStream::getBuffer(std::uint8_t** buffer, NSUInteger* length)
 
 id NSInputStream::propertyForKey(const NSString& key) const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (key == NSStreamFileCurrentOffsetKey && !m_data)
         return NSNumber::numberWithUnsignedLongLong(m_offset);
     return nullptr;

@@ -27,12 +27,13 @@ public:
 protected:
     void init(const std::shared_ptr<NSData>& data) { m_data = data ? data : NSData::data(); }
     void init(const NSString& path) { m_path = path; }
-    bool openLocked() override;
-    void closeLocked() override;
+    bool openLocked() override REQUIRES(m_mutex);
+    void closeLocked() override REQUIRES(m_mutex);
 
 private:
+    // Set by init, before the stream is shared.
     std::shared_ptr<NSData> m_data;
     NSString m_path;
-    int m_fd { -1 };
-    NSUInteger m_offset { 0 };
+    int m_fd GUARDED_BY(m_mutex) { -1 };
+    NSUInteger m_offset GUARDED_BY(m_mutex) { 0 };
 };

@@ -40,7 +40,7 @@ bool NSOutputStream::openLocked()
 
 void NSOutputStream::discardWrittenBytes()
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_memory) {
         m_memory->setLength(0);
         m_written = nullptr;
@@ -63,7 +63,7 @@ void NSOutputStream::closeLocked()
 
 NSInteger NSOutputStream::write(const std::uint8_t* buffer, NSUInteger length)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_status != NSStreamStatusOpen && m_status != NSStreamStatusWriting)
         return -1;
     if (m_memory) {
@@ -83,13 +83,13 @@ NSInteger NSOutputStream::write(const std::uint8_t* buffer, NSUInteger length)
 
 bool NSOutputStream::hasSpaceAvailable() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_status == NSStreamStatusOpen || m_status == NSStreamStatusWriting;
 }
 
 id NSOutputStream::propertyForKey(const NSString& key) const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_written && key == NSStreamDataWrittenToMemoryStreamKey)
         return m_written;
     if (m_memory && key == NSStreamDataWrittenToMemoryStreamKey)

@@ -31,15 +31,16 @@ protected:
         m_path = path;
         m_append = append;
     }
-    bool openLocked() override;
-    void closeLocked() override;
+    bool openLocked() override REQUIRES(m_mutex);
+    void closeLocked() override REQUIRES(m_mutex);
 
 private:
+    // Set by init, before the stream is shared; the bytes it points to change only under the lock.
     std::shared_ptr<NSMutableData> m_memory;
-    // What a memory stream wrote, moved out when it closed: a long body is never held twice.
-    std::shared_ptr<NSData> m_written;
     NSString m_path;
     bool m_append { false };
-    int m_fd { -1 };
-    off_t m_startOffset { 0 };
+    // What a memory stream wrote, moved out when it closed: a long body is never held twice.
+    std::shared_ptr<NSData> m_written GUARDED_BY(m_mutex);
+    int m_fd GUARDED_BY(m_mutex) { -1 };
+    off_t m_startOffset GUARDED_BY(m_mutex) { 0 };
 };

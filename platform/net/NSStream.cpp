@@ -5,7 +5,7 @@
 
 void NSStream::open()
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_status != NSStreamStatusNotOpen)
         return;
     m_status = NSStreamStatusOpening;
@@ -15,7 +15,7 @@ void NSStream::open()
 
 void NSStream::close()
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_status == NSStreamStatusClosed || m_status == NSStreamStatusNotOpen)
         return;
     closeLocked();
@@ -25,13 +25,13 @@ void NSStream::close()
 
 NSStreamStatus NSStream::streamStatus() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_status;
 }
 
 std::shared_ptr<NSError> NSStream::streamError() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_error;
 }
 
@@ -55,7 +55,7 @@ void NSStream::scheduleInRunLoop(const std::shared_ptr<NSRunLoop>& runLoop, cons
 {
     if (!runLoop || mode.isNil())
         return;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_schedules.push_back({ runLoop, mode.UTF8String() });
 }
 
@@ -63,7 +63,7 @@ void NSStream::removeFromRunLoop(const std::shared_ptr<NSRunLoop>& runLoop, cons
 {
     if (mode.isNil())
         return;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     const std::string name = mode.UTF8String();
     std::erase_if(m_schedules, [&](const Schedule& schedule) {
         return schedule.runLoop.lock() == runLoop && schedule.mode == name;

@@ -3,10 +3,10 @@
 // stream is scheduled in. These streams read and write memory and files synchronously, so being
 // scheduled only records where their owner wants them.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSRunLoop.h"
 
-#include <mutex>
 #include <vector>
 
 enum NSStreamStatus : NSUInteger {
@@ -39,18 +39,18 @@ public:
 
 protected:
     // Called under the stream's lock by open() and close().
-    virtual bool openLocked() { return true; }
-    virtual void closeLocked() { }
-    void failLocked(int posixError);
+    virtual bool openLocked() REQUIRES(m_mutex) { return true; }
+    virtual void closeLocked() REQUIRES(m_mutex) { }
+    void failLocked(int posixError) REQUIRES(m_mutex);
 
-    mutable std::recursive_mutex m_mutex;
-    NSStreamStatus m_status { NSStreamStatusNotOpen };
-    std::shared_ptr<NSError> m_error;
+    mutable Mutex m_mutex;
+    NSStreamStatus m_status GUARDED_BY(m_mutex) { NSStreamStatusNotOpen };
+    std::shared_ptr<NSError> m_error GUARDED_BY(m_mutex);
 
 private:
     struct Schedule {
         std::weak_ptr<NSRunLoop> runLoop;
         std::string mode;
     };
-    std::vector<Schedule> m_schedules;
+    std::vector<Schedule> m_schedules GUARDED_BY(m_mutex);
 };
