@@ -9,6 +9,11 @@
 #include "platform/foundation/NSPathUtilities.h"
 
 #include <cstdio>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
 #include <memory>
 #include <random>
 
@@ -37,6 +42,29 @@ NSString charsetText(NSStringEncoding encoding)
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
+
+// A part's file is opened without waiting (a FIFO put in its place would hold the thread until a
+// writer came) and read only when it is a regular file of an ordinary filesystem.
+std::FILE* openRegularFile(const NSString& path)
+{
+    if (path.isNil())
+        return nullptr;
+    const int fd = ::open(path.UTF8String().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return nullptr;
+    struct stat status {};
+    struct statfs filesystem {};
+    const bool ordinary = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::fstatfs(fd, &filesystem) == 0
+        && filesystem.f_type != PROC_SUPER_MAGIC && filesystem.f_type != SYSFS_MAGIC;
+    if (!ordinary || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file)
+        ::close(fd);
+    return file;
+}
 
 std::shared_ptr<NSError> unreadableFileError(const NSString& path)
 {
@@ -180,7 +208,7 @@ bool NENetworkOperation::writeMultipartBody(const std::function<bool(const std::
         const NSString path = file ? NSString::fromId(file->objectForKey("filepath")) : NSString();
         // Opened before its header is written, so a file that cannot be read fails the body
         // instead of leaving a part that declares bytes it does not carry.
-        std::unique_ptr<std::FILE, FileCloser> stream(path.isNil() ? nullptr : std::fopen(path.UTF8String().c_str(), "rb"));
+        std::unique_ptr<std::FILE, FileCloser> stream(openRegularFile(path));
         if (!stream) {
             if (error)
                 *error = unreadableFileError(path);

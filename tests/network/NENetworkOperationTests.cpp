@@ -19,8 +19,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace {
 
@@ -183,6 +185,20 @@ TEST(NENetworkOperationBody, buildsAMultipartBodyWithARandomBoundaryAndEscapedNa
     EXPECT_EQ(missing->bodyData(&error), nullptr);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), NSFileReadNoSuchFileError);
+
+    // A FIFO, a folder or a kernel file in a part's place fails the body at once instead of
+    // waiting for a writer or reading without end.
+    const std::string fifo = writeFile("fifo-in-place", "");
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : { fifo, std::filesystem::path(fifo).parent_path().string(), std::string("/proc/self/status") }) {
+        auto odd = NENetworkOperation::create("http://h/u", nullptr, "POST");
+        odd->addFile(NSString(path), "f");
+        std::shared_ptr<NSError> refused;
+        EXPECT_EQ(odd->bodyData(&refused), nullptr) << path;
+        ASSERT_TRUE(refused) << path;
+        EXPECT_EQ(refused->code(), NSFileReadNoSuchFileError) << path;
+    }
 }
 
 TEST(NENetworkOperationBody, writesTheCommandLineOfTheRequest)
