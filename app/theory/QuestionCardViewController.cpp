@@ -327,6 +327,7 @@ void QuestionCardViewController::showQuestion()
     if (!m_quest)
         return;
     stopPlayer();
+    m_videoFrame.reset();
     NSLog("==quid==%@", ns::stringForKey(m_quest, "quid"));
 
     // Question.
@@ -351,6 +352,7 @@ void QuestionCardViewController::showQuestion()
         auto frameView = UIImageView::create(CGRectMake(m, 10, kPictureWidth, kPictureHeight));
         frameView->setBackgroundColor(UIColor::blackColor());
         frameView->setTag(kVideoTag);
+        m_videoFrame = frameView;
         frameView->setUserInteractionEnabled(true);
         const NSString path = NSBundle::mainBundle()->pathForResource(file, nullptr);
         m_player = MPMoviePlayerController::create(path.length() ? NSURL::fileURLWithPath(path) : nullptr);
@@ -625,7 +627,7 @@ void QuestionCardViewController::movieThumbnailLoadComplete(const std::shared_pt
     if (!m_player || notification->object() != m_player)
         return;
     auto image = notification->userInfo() ? ns::cast<UIImage>(notification->userInfo()->objectForKey(MPMoviePlayerThumbnailImageKey)) : nullptr;
-    if (auto frameView = std::dynamic_pointer_cast<UIImageView>(m_questionView->viewWithTag(kVideoTag)); frameView && image)
+    if (auto frameView = m_videoFrame.lock(); frameView && image)
         frameView->setImage(image);
     m_player->cancelAllThumbnailImageRequests();
 }

@@ -112,6 +112,9 @@ protected:
     std::shared_ptr<InsetsLabel> m_resultView;
     UIViewRef m_explanView;
     std::shared_ptr<MPMoviePlayerController> m_player;
+    // The video question's still: the question label owns it and places it only when it draws,
+    // which may come after the decoder's still.
+    std::weak_ptr<UIImageView> m_videoFrame;
     std::shared_ptr<QuestionRecord> m_quest;
     std::vector<NSInteger> m_mutilChoise;
     NSInteger m_index { 0 };

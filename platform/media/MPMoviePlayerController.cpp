@@ -17,8 +17,10 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -31,6 +33,10 @@ constexpr NSTimeInterval kFrameInterval = 1.0 / 30;
 // How long a tick waits for a frame that is due from a decoder that is running; a stuck stream
 // then costs a tick this much, never a hang.
 constexpr GstClockTime kFrameWait = 2 * GST_SECOND;
+// The thumbnail worker looks for an error or a cancelled request this often while the decoder
+// settles, and gives a stream up only after kSettleLimit without settling or failing.
+constexpr GstClockTime kSettleSlice = GST_SECOND / 5;
+constexpr std::chrono::seconds kSettleLimit { 60 };
 // playbin's flags: video, and the sound through its own volume element so volume and mute apply
 // whatever the output.
 constexpr int kPlayVideo = 1 << 0;
@@ -196,23 +202,47 @@ struct Decoder {
     }
 
     // For the thumbnail worker, which may wait: settles in the state, or answers the bus's error.
-    bool settle(GstState state, std::shared_ptr<NSError>& error) const
+    bool settle(GstState state, const std::function<bool()>& abandoned, std::shared_ptr<NSError>& error) const
     {
-        if (gst_element_set_state(playbin, state) != GST_STATE_CHANGE_FAILURE
-            && gst_element_get_state(playbin, nullptr, nullptr, 5 * GST_SECOND) == GST_STATE_CHANGE_SUCCESS)
-            return true;
-        GstBus* bus = gst_element_get_bus(playbin);
-        if (GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR)) {
-            error = errorFromMessage(message);
-            gst_message_unref(message);
+        if (gst_element_set_state(playbin, state) == GST_STATE_CHANGE_FAILURE) {
+            takeError(error);
+            return false;
         }
-        gst_object_unref(bus);
-        return false;
+        return awaitSettled(abandoned, error);
     }
 
-    bool settledSeek(NSTimeInterval time, bool exact) const
+    bool settledSeek(NSTimeInterval time, bool exact, const std::function<bool()>& abandoned) const
     {
-        return seek(time, exact) && gst_element_get_state(playbin, nullptr, nullptr, 5 * GST_SECOND) == GST_STATE_CHANGE_SUCCESS;
+        std::shared_ptr<NSError> error;
+        return seek(time, exact) && awaitSettled(abandoned, error);
+    }
+
+    // A busy machine may take many seconds to open or seek a movie: the wait goes on while the
+    // decoder is still working, and ends at once on its error or when the caller no longer wants
+    // the answer. Only a stream that neither settles nor fails for kSettleLimit is given up.
+    bool awaitSettled(const std::function<bool()>& abandoned, std::shared_ptr<NSError>& error) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + kSettleLimit;
+        for (;;) {
+            const GstStateChangeReturn result = gst_element_get_state(playbin, nullptr, nullptr, kSettleSlice);
+            if (result == GST_STATE_CHANGE_SUCCESS)
+                return true;
+            if (takeError(error) || result != GST_STATE_CHANGE_ASYNC || (abandoned && abandoned())
+                || std::chrono::steady_clock::now() >= deadline)
+                return false;
+        }
+    }
+
+    bool takeError(std::shared_ptr<NSError>& error) const
+    {
+        GstBus* bus = gst_element_get_bus(playbin);
+        GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
+        gst_object_unref(bus);
+        if (!message)
+            return false;
+        error = errorFromMessage(message);
+        gst_message_unref(message);
+        return true;
     }
 };
 
@@ -700,21 +730,22 @@ void MPMoviePlayerController::requestThumbnailImagesAtTimes(const std::shared_pt
     const NSString uri = m_contentURL->absoluteString();
     const bool exact = option == MPMovieTimeOptionExact;
     dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [weakSelf, generation, asked, uri, exact, wanted] {
+        const auto abandoned = [generation, asked] { return generation->load() != asked; };
         std::shared_ptr<NSError> failure;
         std::unique_ptr<Decoder> decoder;
         if (initializeGStreamer(failure)) {
             decoder = std::make_unique<Decoder>(uri, nullptr);
-            if (!decoder->valid() || !decoder->settle(GST_STATE_PAUSED, failure)) {
+            if (!decoder->valid() || !decoder->settle(GST_STATE_PAUSED, abandoned, failure)) {
                 if (!failure)
                     failure = playerError("the movie could not be opened");
                 decoder.reset();
             }
         }
         for (const auto& time : wanted) {
-            if (generation->load() != asked)
+            if (abandoned())
                 return;
             CGImageRef frame;
-            if (decoder && time && *time >= 0 && decoder->settledSeek(*time, exact))
+            if (decoder && time && *time >= 0 && decoder->settledSeek(*time, exact, abandoned))
                 if (Sample preroll { gst_app_sink_try_pull_preroll(GST_APP_SINK(decoder->sink), 0) })
                     frame = imageFromSample(preroll.get());
             dispatch_async(dispatch_get_main_queue(), [weakSelf, generation, asked, time, frame, failure] {

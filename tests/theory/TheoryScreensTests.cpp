@@ -455,6 +455,30 @@ TEST_F(TheoryScreens, aCardHearsOnlyItsOwnPlayer)
     EXPECT_FALSE(mark->isHidden());
 }
 
+TEST_F(TheoryScreens, aStillThatComesBeforeTheQuestionIsDrawnIsShown)
+{
+    auto list = NSMutableArray::array();
+    auto video = record("v1", "0", "A");
+    video->setObject(NSString("2"), NSString("qncontype"));
+    video->setObject(NSString("tiku/clip_crossing.ogv"), NSString("videourl"));
+    list->addObject(video);
+    auto practice = ExerciseViewController::create();
+    practice->setTitle("视频题练习");
+    practice->setQuestions(list);
+    push(practice);
+    // Shown afresh and answered at once: the label has not drawn, so the still's view is not placed yet.
+    practice->showQuestion();
+    ASSERT_TRUE(practice->player());
+    EXPECT_FALSE(practice->questionView()->viewWithTag(QuestionCardViewController::kVideoTag));
+    auto picture = UIImage::imageNamed("play");
+    NSNotificationCenter::defaultCenter()->postNotificationName(MPMoviePlayerThumbnailImageRequestDidFinishNotification, practice->player(),
+        ns::dictionary({ { MPMoviePlayerThumbnailImageKey, picture } }));
+    host->runUntilIdle();
+    auto still = std::dynamic_pointer_cast<UIImageView>(practice->questionView()->viewWithTag(QuestionCardViewController::kVideoTag));
+    ASSERT_TRUE(still);
+    EXPECT_EQ(still->image(), picture);
+}
+
 TEST_F(TheoryScreens, theTheoryHomeTakesTheNextSubjectUpThenDownAndOneEntryAtATime)
 {
     install({ { .quid = "a", .subject = "1", .qunum = 1 }, { .quid = "b", .subject = "3", .qunum = 2 }, { .quid = "c", .subject = "3", .qunum = 3 } });
