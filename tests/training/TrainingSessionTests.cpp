@@ -8,6 +8,7 @@
 #include "app/training/MakeCarViewController.h"
 #include "app/training/MakeCoachViewController.h"
 #include "app/training/OrderInfoViewController.h"
+#include "app/training/PurchaseEmptyView.h"
 #include "app/training/VideoPlayViewController.h"
 #include "app/training/VideoStudentViewController.h"
 #include "library/json/JSONCodecDeserializing.h"
@@ -451,6 +452,29 @@ TEST_F(PurchaseSession, cancellingInTheCashierIsAnnouncedAndLeadsHome)
     picture("22-cancelled");
     ASSERT_TRUE(tapAlertButton("确定"));
     EXPECT_TRUE(top<MainViewController>());
+}
+
+TEST_F(PurchaseSession, aLostServiceShowsTheEmptyViewInPlaceOfTheOrderAndItsRefreshAsksAgain)
+{
+    auto order = openOrder();
+    ASSERT_TRUE(order);
+    auto content = order->payButton()->superview();
+    ASSERT_TRUE(content);
+    EXPECT_TRUE(order->nothingView()->isHidden());
+    standIn.stop();
+    order->loadData();
+    ASSERT_TRUE(waitUntil([&] { return !order->nothingView()->isHidden() && requestsUnderWay <= 0; }));
+    EXPECT_TRUE(content->isHidden());
+    shot("training-23-order-empty");
+
+    // Only a request that fails again can hide the content once more; shown, it covers the
+    // button, so the button's action is sent as a tap would.
+    auto empty = std::dynamic_pointer_cast<PurchaseEmptyView>(order->nothingView());
+    ASSERT_TRUE(empty);
+    content->setHidden(false);
+    empty->refreshButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+    ASSERT_TRUE(waitUntil([&] { return content->isHidden() && requestsUnderWay <= 0; }));
+    EXPECT_FALSE(order->nothingView()->isHidden());
 }
 
 } // namespace
