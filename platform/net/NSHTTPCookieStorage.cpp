@@ -1,6 +1,7 @@
 #include "platform/net/NSHTTPCookieStorage.h"
 
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NeverDestroyed.h"
 #include "platform/net/PublicSuffix.h"
 
@@ -8,10 +9,9 @@
 
 namespace {
 
-std::mutex sharedMutex;
-std::shared_ptr<NSHTTPCookieStorage>& sharedStorage()
+Guarded<std::shared_ptr<NSHTTPCookieStorage>>& sharedStorage()
 {
-    static NeverDestroyed<std::shared_ptr<NSHTTPCookieStorage>> storage;
+    static NeverDestroyed<Guarded<std::shared_ptr<NSHTTPCookieStorage>>> storage;
     return storage.get();
 }
 
@@ -34,23 +34,22 @@ std::string baseDomain(const NSString& host)
 
 std::shared_ptr<NSHTTPCookieStorage> NSHTTPCookieStorage::sharedHTTPCookieStorage()
 {
-    std::lock_guard lock(sharedMutex);
-    if (!sharedStorage())
-        sharedStorage() = create();
-    return sharedStorage();
+    auto storage = sharedStorage().lock();
+    if (!*storage)
+        *storage = create();
+    return *storage;
 }
 
 void NSHTTPCookieStorage::resetSharedHTTPCookieStorage()
 {
-    std::shared_ptr<NSHTTPCookieStorage> dropped;
-    std::lock_guard lock(sharedMutex);
-    dropped = std::move(sharedStorage());
+    // Let go outside the lock: this may be the last reference.
+    std::shared_ptr<NSHTTPCookieStorage> dropped = std::move(*sharedStorage().lock());
 }
 
 std::shared_ptr<NSArray> NSHTTPCookieStorage::cookies() const
 {
     const NSTimeInterval time = now();
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     auto cookies = NSMutableArray::array();
     for (const auto& entry : m_entries) {
         if (!entry.cookie->isExpired(time))
@@ -64,7 +63,7 @@ std::shared_ptr<NSArray> NSHTTPCookieStorage::cookiesForURL(const std::shared_pt
     const NSTimeInterval time = now();
     std::vector<Entry> matching;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         for (const auto& entry : m_entries) {
             if (entry.cookie->matchesURL(URL, time))
                 matching.push_back(entry);
@@ -115,7 +114,7 @@ void NSHTTPCookieStorage::setCookie(const std::shared_ptr<NSHTTPCookie>& cookie)
         return;
     bool changed;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         if (m_acceptPolicy == NSHTTPCookieAcceptPolicyNever)
             return;
         changed = storeLocked(cookie, now());
@@ -130,7 +129,7 @@ void NSHTTPCookieStorage::deleteCookie(const std::shared_ptr<NSHTTPCookie>& cook
         return;
     bool changed = false;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         auto count = m_entries.size();
         std::erase_if(m_entries, [&](const Entry& entry) { return entry.cookie->hasSameIdentity(*cookie); });
         changed = count != m_entries.size();
@@ -146,7 +145,7 @@ void NSHTTPCookieStorage::setCookies(const std::shared_ptr<NSArray>& cookies, co
         return;
     bool changed = false;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         if (m_acceptPolicy == NSHTTPCookieAcceptPolicyNever)
             return;
         const NSTimeInterval time = now();
@@ -169,7 +168,7 @@ void NSHTTPCookieStorage::removeCookiesSinceDate(const std::shared_ptr<NSDate>& 
     if (!date)
         return;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         std::erase_if(m_entries, [&](const Entry& entry) { return entry.created >= date->timeIntervalSinceReferenceDate(); });
     }
     postChanged();
@@ -177,13 +176,13 @@ void NSHTTPCookieStorage::removeCookiesSinceDate(const std::shared_ptr<NSDate>& 
 
 NSHTTPCookieAcceptPolicy NSHTTPCookieStorage::cookieAcceptPolicy() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_acceptPolicy;
 }
 
 void NSHTTPCookieStorage::setCookieAcceptPolicy(NSHTTPCookieAcceptPolicy policy)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_acceptPolicy = policy;
 }
 

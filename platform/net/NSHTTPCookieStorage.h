@@ -4,10 +4,10 @@
 // deletes it. The jar lives in memory: like the platform's session cookies, it starts empty
 // after a restart, and the application keeps what must survive in its own archive.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSArray.h"
 #include "platform/net/NSHTTPCookie.h"
 
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -51,10 +51,10 @@ private:
         std::string site;
     };
 
-    bool storeLocked(const std::shared_ptr<NSHTTPCookie>& cookie, NSTimeInterval now);
+    bool storeLocked(const std::shared_ptr<NSHTTPCookie>& cookie, NSTimeInterval now) REQUIRES(m_mutex);
     void postChanged();
 
-    mutable std::mutex m_mutex;
-    std::vector<Entry> m_entries;
-    NSHTTPCookieAcceptPolicy m_acceptPolicy { NSHTTPCookieAcceptPolicyOnlyFromMainDocumentDomain };
+    mutable Mutex m_mutex;
+    std::vector<Entry> m_entries GUARDED_BY(m_mutex);
+    NSHTTPCookieAcceptPolicy m_acceptPolicy GUARDED_BY(m_mutex) { NSHTTPCookieAcceptPolicyOnlyFromMainDocumentDomain };
 };

@@ -1,15 +1,15 @@
 #include "platform/net/NSURLCache.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NeverDestroyed.h"
 
 #include <algorithm>
 
 namespace {
 
-std::mutex sharedMutex;
-std::shared_ptr<NSURLCache>& sharedCache()
+Guarded<std::shared_ptr<NSURLCache>>& sharedCache()
 {
-    static NeverDestroyed<std::shared_ptr<NSURLCache>> cache;
+    static NeverDestroyed<Guarded<std::shared_ptr<NSURLCache>>> cache;
     return cache.get();
 }
 
@@ -22,22 +22,21 @@ std::string keyFor(const std::shared_ptr<NSURLRequest>& request)
 
 std::shared_ptr<NSURLCache> NSURLCache::sharedURLCache()
 {
-    std::lock_guard lock(sharedMutex);
-    if (!sharedCache())
-        sharedCache() = create();
-    return sharedCache();
+    auto cache = sharedCache().lock();
+    if (!*cache)
+        *cache = create();
+    return *cache;
 }
 
 void NSURLCache::setSharedURLCache(const std::shared_ptr<NSURLCache>& cache)
 {
-    std::lock_guard lock(sharedMutex);
-    sharedCache() = cache;
+    *sharedCache().lock() = cache;
 }
 
 std::shared_ptr<NSCachedURLResponse> NSURLCache::cachedResponseForRequest(const std::shared_ptr<NSURLRequest>& request) const
 {
     const std::string key = keyFor(request);
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     for (const auto& entry : m_entries) {
         if (entry.key == key)
             return entry.response;
@@ -50,12 +49,8 @@ void NSURLCache::storeCachedResponse(const std::shared_ptr<NSCachedURLResponse>&
     const std::string key = keyFor(request);
     if (!response || key.empty() || response->storagePolicy() == NSURLCacheStorageNotAllowed)
         return;
-    std::lock_guard lock(m_mutex);
-    std::erase_if(m_entries, [&](const Entry& entry) {
-        if (entry.key == key)
-            m_usage -= entry.size;
-        return entry.key == key;
-    });
+    MutexLocker lock(m_mutex);
+    removeLocked(key);
     NSUInteger size = response->data() ? response->data()->length() : 0;
     m_entries.push_back({ key, response, size });
     m_usage += size;
@@ -65,38 +60,46 @@ void NSURLCache::storeCachedResponse(const std::shared_ptr<NSCachedURLResponse>&
 void NSURLCache::removeCachedResponseForRequest(const std::shared_ptr<NSURLRequest>& request)
 {
     const std::string key = keyFor(request);
-    std::lock_guard lock(m_mutex);
-    std::erase_if(m_entries, [&](const Entry& entry) {
-        if (entry.key == key)
-            m_usage -= entry.size;
-        return entry.key == key;
-    });
+    MutexLocker lock(m_mutex);
+    removeLocked(key);
 }
 
 void NSURLCache::removeAllCachedResponses()
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_entries.clear();
     m_usage = 0;
 }
 
 NSUInteger NSURLCache::memoryCapacity() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_memoryCapacity;
 }
 
 void NSURLCache::setMemoryCapacity(NSUInteger capacity)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_memoryCapacity = capacity;
     trimLocked();
 }
 
 NSUInteger NSURLCache::currentMemoryUsage() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_usage;
+}
+
+void NSURLCache::removeLocked(const std::string& key)
+{
+    for (auto entry = m_entries.begin(); entry != m_entries.end();) {
+        if (entry->key == key) {
+            m_usage -= entry->size;
+            entry = m_entries.erase(entry);
+        } else {
+            ++entry;
+        }
+    }
 }
 
 void NSURLCache::trimLocked()

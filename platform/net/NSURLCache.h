@@ -2,11 +2,11 @@
 // The shared store of replies that connections offer through willCacheResponse. It keeps them in
 // memory, up to its memory capacity, dropping the oldest first.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/net/NSCachedURLResponse.h"
 #include "platform/net/NSURLRequest.h"
 
 #include <deque>
-#include <mutex>
 
 class NSURLCache final : public NSObject {
     NS_OBJECT(NSURLCache, NSObject)
@@ -24,7 +24,11 @@ public:
     NSUInteger currentMemoryUsage() const;
 
 protected:
-    void init(NSUInteger memoryCapacity) { m_memoryCapacity = memoryCapacity; }
+    void init(NSUInteger memoryCapacity)
+    {
+        MutexLocker lock(m_mutex);
+        m_memoryCapacity = memoryCapacity;
+    }
 
 private:
     struct Entry {
@@ -32,10 +36,11 @@ private:
         std::shared_ptr<NSCachedURLResponse> response;
         NSUInteger size { 0 };
     };
-    void trimLocked();
+    void removeLocked(const std::string& key) REQUIRES(m_mutex);
+    void trimLocked() REQUIRES(m_mutex);
 
-    mutable std::mutex m_mutex;
-    std::deque<Entry> m_entries;
-    NSUInteger m_memoryCapacity { 4 * 1024 * 1024 };
-    NSUInteger m_usage { 0 };
+    mutable Mutex m_mutex;
+    std::deque<Entry> m_entries GUARDED_BY(m_mutex);
+    NSUInteger m_memoryCapacity GUARDED_BY(m_mutex) { 4 * 1024 * 1024 };
+    NSUInteger m_usage GUARDED_BY(m_mutex) { 0 };
 };

@@ -22,7 +22,10 @@ void NSURLConnection::init(const std::shared_ptr<NSURLRequest>& request, const s
     bool startImmediately)
 {
     m_originalRequest = request ? request->copyRequest() : nullptr;
-    m_delegate = delegate;
+    {
+        MutexLocker lock(m_mutex);
+        m_delegate = delegate;
+    }
     if (startImmediately)
         start();
 }
@@ -31,7 +34,7 @@ NSURLConnection::~NSURLConnection() = default;
 
 std::shared_ptr<NSURLRequest> NSURLConnection::currentRequest() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_transfer && m_transfer->currentRequest())
         return m_transfer->currentRequest();
     return m_originalRequest;
@@ -41,7 +44,7 @@ void NSURLConnection::scheduleInRunLoop(const std::shared_ptr<NSRunLoop>& runLoo
 {
     if (!runLoop || mode.isNil() || m_started)
         return;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_runLoop && m_runLoop != runLoop)
         return;
     m_runLoop = runLoop;
@@ -54,7 +57,7 @@ void NSURLConnection::unscheduleFromRunLoop(const std::shared_ptr<NSRunLoop>& ru
 {
     if (mode.isNil() || m_started)
         return;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (runLoop != m_runLoop)
         return;
     std::erase(m_modes, std::string(mode.UTF8String()));
@@ -74,7 +77,7 @@ bool NSURLConnection::isOnRunLoopThread() const
 {
     std::shared_ptr<NSRunLoop> runLoop;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         runLoop = m_runLoop;
     }
     return runLoop && runLoop == NSRunLoop::currentRunLoop();
@@ -87,7 +90,7 @@ void NSURLConnection::start()
     std::shared_ptr<NSRunLoop> runLoop;
     std::vector<NSRunLoopMode> modeList;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         if (!m_runLoop || m_modes.empty()) {
             m_runLoop = NSRunLoop::currentRunLoop();
             m_modes = { NSDefaultRunLoopMode };
@@ -109,12 +112,12 @@ void NSURLConnection::startOnRunLoop()
         return;
     std::vector<std::string> modeNames;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         modeNames = m_modes;
     }
     auto transfer = std::make_shared<URLTransfer>(self(), URLTransferLoop::current(modeNames));
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         m_transfer = transfer;
     }
     transfer->begin();
@@ -129,7 +132,7 @@ void NSURLConnection::cancel()
     std::vector<NSRunLoopMode> modeList;
     std::shared_ptr<NSURLConnectionDelegate> delegate;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         transfer = m_transfer;
         runLoop = m_runLoop;
         modeList = modes();
@@ -148,9 +151,13 @@ void NSURLConnection::useCredential(const std::shared_ptr<NSURLCredential>& cred
     const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
 {
     std::shared_ptr<URLTransfer> transfer;
+    std::shared_ptr<NSRunLoop> runLoop;
+    std::vector<NSRunLoopMode> modeList;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         transfer = m_transfer;
+        runLoop = m_runLoop;
+        modeList = modes();
     }
     if (!transfer)
         return;
@@ -158,15 +165,19 @@ void NSURLConnection::useCredential(const std::shared_ptr<NSURLCredential>& cred
     if (isOnRunLoopThread())
         answer();
     else
-        m_runLoop->performInModes(modes(), answer);
+        runLoop->performInModes(modeList, answer);
 }
 
 void NSURLConnection::continueWithoutCredentialForAuthenticationChallenge(const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
 {
     std::shared_ptr<URLTransfer> transfer;
+    std::shared_ptr<NSRunLoop> runLoop;
+    std::vector<NSRunLoopMode> modeList;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         transfer = m_transfer;
+        runLoop = m_runLoop;
+        modeList = modes();
     }
     if (!transfer)
         return;
@@ -174,15 +185,19 @@ void NSURLConnection::continueWithoutCredentialForAuthenticationChallenge(const 
     if (isOnRunLoopThread())
         answer();
     else
-        m_runLoop->performInModes(modes(), answer);
+        runLoop->performInModes(modeList, answer);
 }
 
 void NSURLConnection::cancelAuthenticationChallenge(const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
 {
     std::shared_ptr<URLTransfer> transfer;
+    std::shared_ptr<NSRunLoop> runLoop;
+    std::vector<NSRunLoopMode> modeList;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         transfer = m_transfer;
+        runLoop = m_runLoop;
+        modeList = modes();
     }
     if (!transfer)
         return;
@@ -190,5 +205,5 @@ void NSURLConnection::cancelAuthenticationChallenge(const std::shared_ptr<NSURLA
     if (isOnRunLoopThread())
         answer();
     else
-        m_runLoop->performInModes(modes(), answer);
+        runLoop->performInModes(modeList, answer);
 }

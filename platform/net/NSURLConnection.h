@@ -11,13 +11,13 @@
 // the reply. Time-out: the request's interval without any progress, on the run loop's clock,
 // fails with NSURLErrorTimedOut.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/net/NSURLAuthenticationChallenge.h"
 #include "platform/net/NSURLConnectionDelegate.h"
 #include "platform/net/NSURLRequest.h"
 
 #include <atomic>
-#include <mutex>
 #include <vector>
 
 class NSTimer;
@@ -56,14 +56,15 @@ private:
 
     bool isOnRunLoopThread() const;
     void startOnRunLoop();
-    std::vector<NSRunLoopMode> modes() const;
+    std::vector<NSRunLoopMode> modes() const REQUIRES(m_mutex);
 
-    mutable std::mutex m_mutex;
+    mutable Mutex m_mutex;
+    // Set by init, before the connection is shared.
     std::shared_ptr<NSURLRequest> m_originalRequest;
-    std::shared_ptr<NSURLConnectionDelegate> m_delegate;
-    std::shared_ptr<NSRunLoop> m_runLoop;
-    std::vector<std::string> m_modes;
-    std::shared_ptr<URLTransfer> m_transfer;
+    std::shared_ptr<NSURLConnectionDelegate> m_delegate GUARDED_BY(m_mutex);
+    std::shared_ptr<NSRunLoop> m_runLoop GUARDED_BY(m_mutex);
+    std::vector<std::string> m_modes GUARDED_BY(m_mutex);
+    std::shared_ptr<URLTransfer> m_transfer GUARDED_BY(m_mutex);
     std::atomic<bool> m_started { false };
     std::atomic<bool> m_cancelled { false };
 };

@@ -106,7 +106,7 @@ URLTransfer::Target URLTransfer::delegate() const
     auto connection = m_connection.lock();
     if (!connection || connection->m_cancelled)
         return {};
-    std::lock_guard lock(connection->m_mutex);
+    MutexLocker lock(connection->m_mutex);
     auto delegate = connection->m_delegate;
     return { delegate ? std::move(connection) : nullptr, std::move(delegate) };
 }
@@ -832,7 +832,7 @@ void URLTransfer::letGoOfConnection()
     // delegate that keeps its connection would otherwise keep both alive for good.
     std::shared_ptr<NSURLConnectionDelegate> delegate;
     if (auto connection = m_connection.lock()) {
-        std::lock_guard lock(connection->m_mutex);
+        MutexLocker lock(connection->m_mutex);
         delegate = std::move(connection->m_delegate);
     }
     m_keepAlive = nullptr;
