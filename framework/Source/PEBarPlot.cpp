@@ -685,14 +685,7 @@ NSUInteger PEBarPlot::dataIndexFromInteractionPoint(CGPoint point)
 
 bool PEBarPlot::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint)
 {
-    auto observer = std::dynamic_pointer_cast<PEBarPlotDelegate>(delegate());
-    if (!observer)
-        return pointingDeviceDownOnRecord(event, interactionPoint, nullptr);
-    return pointingDeviceDownOnRecord(event, interactionPoint, [&](NSUInteger index) {
-        const bool plain = observer->barWasSelectedAtRecordIndex(*this, index);
-        const bool withEvent = observer->barWasSelectedAtRecordIndexWithEvent(*this, index, event);
-        return plain || withEvent;
-    });
+    return pointingDeviceDownOnRecord(event, interactionPoint, *this, &PEBarPlotDelegate::barWasSelectedAtRecordIndex, &PEBarPlotDelegate::barWasSelectedAtRecordIndexWithEvent);
 }
 
 // Keyed coding.

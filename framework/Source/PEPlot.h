@@ -222,6 +222,22 @@ protected:
     // where it declines, the plot's own handling follows.
     bool pointingDeviceDownOnRecord(const UIEventRef& event, CGPoint interactionPoint,
         const std::function<bool(NSUInteger)>& select, const std::function<NSUInteger(CGPoint)>& recordAt = nullptr);
+    // The same with a plot type's own delegate, where there is one, told of the record in both its
+    // forms; either one answering true takes the press.
+    template <class Delegate, class Plot>
+    bool pointingDeviceDownOnRecord(const UIEventRef& event, CGPoint interactionPoint, Plot& plot,
+        bool (Delegate::*selected)(Plot&, NSUInteger), bool (Delegate::*selectedWithEvent)(Plot&, NSUInteger, const UIEventRef&),
+        const std::function<NSUInteger(CGPoint)>& recordAt = nullptr)
+    {
+        auto observer = std::dynamic_pointer_cast<Delegate>(delegate());
+        if (!observer)
+            return pointingDeviceDownOnRecord(event, interactionPoint, nullptr, recordAt);
+        return pointingDeviceDownOnRecord(event, interactionPoint, [&](NSUInteger index) {
+            const bool plain = (*observer.*selected)(plot, index);
+            const bool withEvent = (*observer.*selectedWithEvent)(plot, index, event);
+            return plain || withEvent;
+        }, recordAt);
+    }
 
 private:
     void postLegendNotification(const char* name);

@@ -396,14 +396,7 @@ NSUInteger PERangePlot::dataIndexFromInteractionPoint(CGPoint point)
 
 bool PERangePlot::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint)
 {
-    auto observer = std::dynamic_pointer_cast<PERangePlotDelegate>(delegate());
-    if (!observer)
-        return pointingDeviceDownOnRecord(event, interactionPoint, nullptr);
-    return pointingDeviceDownOnRecord(event, interactionPoint, [&](NSUInteger index) {
-        const bool plain = observer->rangeWasSelectedAtRecordIndex(*this, index);
-        const bool withEvent = observer->rangeWasSelectedAtRecordIndexWithEvent(*this, index, event);
-        return plain || withEvent;
-    });
+    return pointingDeviceDownOnRecord(event, interactionPoint, *this, &PERangePlotDelegate::rangeWasSelectedAtRecordIndex, &PERangePlotDelegate::rangeWasSelectedAtRecordIndexWithEvent);
 }
 
 void PERangePlot::encodeWithCoder(NSCoder& coder) const

@@ -565,14 +565,6 @@ void PEScatterPlot::positionLabelAnnotation(const std::shared_ptr<PEPlotSpaceAnn
 
 bool PEScatterPlot::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint)
 {
-    auto observer = std::dynamic_pointer_cast<PEScatterPlotDelegate>(delegate());
-    if (!observer)
-        return pointingDeviceDownOnRecord(event, interactionPoint, nullptr);
-    auto select = [&](NSUInteger index) {
-        const bool plain = observer->plotSymbolWasSelectedAtRecordIndex(*this, index);
-        const bool withEvent = observer->plotSymbolWasSelectedAtRecordIndexWithEvent(*this, index, event);
-        return plain || withEvent;
-    };
     // Only a press on the symbol itself, widened by the hit margin, picks the point.
     auto recordAt = [this](CGPoint point) {
         const NSUInteger index = indexOfVisiblePointClosestToPlotAreaPoint(point);
@@ -586,7 +578,8 @@ bool PEScatterPlot::pointingDeviceDownEvent(const UIEventRef& event, CGPoint int
             CGSize { size.width + 2 * margin, size.height + 2 * margin } };
         return CGRectContainsPoint(box, point) ? index : NSNotFound;
     };
-    return pointingDeviceDownOnRecord(event, interactionPoint, select, recordAt);
+    return pointingDeviceDownOnRecord(event, interactionPoint, *this, &PEScatterPlotDelegate::plotSymbolWasSelectedAtRecordIndex,
+        &PEScatterPlotDelegate::plotSymbolWasSelectedAtRecordIndexWithEvent, recordAt);
 }
 
 // Keyed coding.

@@ -418,14 +418,7 @@ NSUInteger PETradingRangePlot::dataIndexFromInteractionPoint(CGPoint point)
 
 bool PETradingRangePlot::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint)
 {
-    auto observer = std::dynamic_pointer_cast<PETradingRangePlotDelegate>(delegate());
-    if (!observer)
-        return pointingDeviceDownOnRecord(event, interactionPoint, nullptr);
-    return pointingDeviceDownOnRecord(event, interactionPoint, [&](NSUInteger index) {
-        const bool plain = observer->barWasSelectedAtRecordIndex(*this, index);
-        const bool withEvent = observer->barWasSelectedAtRecordIndexWithEvent(*this, index, event);
-        return plain || withEvent;
-    });
+    return pointingDeviceDownOnRecord(event, interactionPoint, *this, &PETradingRangePlotDelegate::barWasSelectedAtRecordIndex, &PETradingRangePlotDelegate::barWasSelectedAtRecordIndexWithEvent);
 }
 
 void PETradingRangePlot::encodeWithCoder(NSCoder& coder) const
