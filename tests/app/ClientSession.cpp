@@ -29,7 +29,11 @@ void ClientSession::SetUp()
     // Both notices come on the main queue, so the count is only touched on this thread.
     auto center = NSNotificationCenter::defaultCenter();
     const auto counted = [this](NSInteger step) {
-        return [this, step](const std::shared_ptr<NSNotification>&) { requestsUnderWay += step; };
+        return [this, step](const std::shared_ptr<NSNotification>&) {
+            requestsUnderWay += step;
+            if (step > 0)
+                ++requestsStarted;
+        };
     };
     requestObservers = {
         center->addObserverForName(RQNetworkingOperationDidStartNotification, nullptr, nullptr, counted(1)),

@@ -56,5 +56,8 @@ protected:
     std::shared_ptr<AppDelegate> application;
     // Request operations started and not yet finished, from the networking notices.
     NSInteger requestsUnderWay { 0 };
+    // Every request operation started so far. A start is told only once the network thread
+    // reaches the operation, so a wait for a step's request compares this with its value before.
+    NSInteger requestsStarted { 0 };
     std::vector<id> requestObservers;
 };

@@ -7,30 +7,21 @@
 #include "app/charts/CoachChartViewController.h"
 #include "app/charts/StudentChartViewController.h"
 #include "library/widgets/calendar/NSDate_Addition.h"
-#include "library/network/RQURLConnectionOperation.h"
 #include "library/widgets/hud/STProgressHUD.h"
-#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/TypedValues.h"
 
 namespace {
 
 class ChartsSession : public ClientSession {
 protected:
-    ChartsSession()
-    {
-        m_startObserver = NSNotificationCenter::defaultCenter()->addObserverForName(RQNetworkingOperationDidStartNotification,
-            nullptr, nullptr, [this](const std::shared_ptr<NSNotification>&) { ++m_starts; });
-    }
-    ~ChartsSession() override { NSNotificationCenter::defaultCenter()->removeObserver(m_startObserver); }
-
     bool spinnerShown() const { return STProgressHUD::sharedView()->superview() != nullptr; }
     // Waits for the request the last step sent to start and every request to end, then lets the
     // HUD fade. A request is told as started only once the network thread reaches it, which a
     // loaded machine may delay past the step that sent it.
     bool settled()
     {
-        const bool answered = waitUntil([this] { return m_starts > m_settledStarts && requestsUnderWay <= 0; });
-        m_settledStarts = m_starts;
+        const bool answered = waitUntil([this] { return requestsStarted > m_settledStarts && requestsUnderWay <= 0; });
+        m_settledStarts = requestsStarted;
         host->advance(1.0);
         host->runUntilIdle();
         return answered;
@@ -84,8 +75,6 @@ protected:
     }
 
 private:
-    id m_startObserver;
-    NSInteger m_starts { 0 };
     NSInteger m_settledStarts { 0 };
 };
 
