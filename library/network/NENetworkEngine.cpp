@@ -94,7 +94,7 @@ void NENetworkEngine::init(const NSString& hostName, std::int32_t port, const NS
             // would never be stopped.
             auto notifier = m_notifier;
             dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [monitor, notifier] {
-                std::lock_guard lock(notifier->mutex);
+                MutexLocker lock(notifier->mutex);
                 if (!notifier->stopped)
                     monitor->startNotifier();
             });
@@ -119,7 +119,7 @@ void NENetworkEngine::init(const NSString& hostName, std::int32_t port, const NS
 NENetworkEngine::~NENetworkEngine()
 {
     NSNotificationCenter::defaultCenter()->removeObserver(this);
-    std::lock_guard lock(m_notifier->mutex);
+    MutexLocker lock(m_notifier->mutex);
     m_notifier->stopped = true;
     if (m_reachability)
         m_reachability->stopNotifier();
@@ -127,7 +127,7 @@ NENetworkEngine::~NENetworkEngine()
 
 void NENetworkEngine::setReachabilityChangedHandler(ReachabilityBlock handler)
 {
-    std::lock_guard lock(m_handlerMutex);
+    MutexLocker lock(m_handlerMutex);
     m_reachabilityChangedHandler = std::move(handler);
 }
 
@@ -310,7 +310,7 @@ void NENetworkEngine::reachabilityChanged(const std::shared_ptr<NSNotification>&
     }
     ReachabilityBlock handler;
     {
-        std::lock_guard lock(m_handlerMutex);
+        MutexLocker lock(m_handlerMutex);
         handler = m_reachabilityChangedHandler;
     }
     if (handler)
@@ -329,7 +329,7 @@ bool NENetworkEngine::freezeOperation(const std::shared_ptr<NENetworkOperation>&
         || operation->isFinished() || operation->isCancelled())
         return false;
     const NSString key = operation->uniqueIdentifier();
-    std::lock_guard lock(m_frozenMutex);
+    MutexLocker lock(m_frozenMutex);
     if (!NSKeyedArchiver::archiveRootObject(operation, frozenFilePath(key)))
         return false;
     m_frozenOperations[key] = operation;
@@ -353,7 +353,7 @@ void NENetworkEngine::checkAndRestoreFrozenOperations()
         return;
     std::vector<std::shared_ptr<NENetworkOperation>> restored;
     {
-        std::lock_guard lock(m_frozenMutex);
+        MutexLocker lock(m_frozenMutex);
         auto names = NSFileManager::defaultManager()->contentsOfDirectoryAtPath(cacheDirectoryName());
         for (const auto& object : names ? *names : *NSArray::array()) {
             const NSString name = NSString::fromId(object);

@@ -11,6 +11,7 @@
 #include "library/network/NENetworkOperation.h"
 #include "library/network/Reachability.h"
 #include "platform/dispatch/dispatch.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSNotification.h"
 #include "platform/foundation/NSOperationQueue.h"
 
@@ -125,16 +126,17 @@ private:
     static NSString indexFilePath();
     static NSString frozenFilePath(const NSString& key);
 
+    Mutex m_handlerMutex;
     NSString m_hostName;
     std::int32_t m_portNumber { 0 };
     std::atomic<bool> m_wifiOnlyMode { false };
     NSString m_apiPath;
-    ReachabilityBlock m_reachabilityChangedHandler;
+    ReachabilityBlock m_reachabilityChangedHandler GUARDED_BY(m_handlerMutex);
     std::atomic<bool> m_shouldSendAcceptLanguageHeader { true };
     std::shared_ptr<Reachability> m_reachability;
     struct NotifierState {
-        std::mutex mutex;
-        bool stopped { false };
+        Mutex mutex;
+        bool stopped GUARDED_BY(mutex) { false };
     };
     const std::shared_ptr<NotifierState> m_notifier { std::make_shared<NotifierState>() };
     std::shared_ptr<NSDictionary> m_customHeaders;
@@ -149,7 +151,6 @@ private:
     dispatch_queue_t m_operationQueue;
 
     // Frozen operations of this process by file key, so the restored ones take over their callers.
-    std::mutex m_frozenMutex;
-    std::map<NSString, std::shared_ptr<NENetworkOperation>> m_frozenOperations;
-    std::mutex m_handlerMutex;
+    Mutex m_frozenMutex;
+    std::map<NSString, std::shared_ptr<NENetworkOperation>> m_frozenOperations GUARDED_BY(m_frozenMutex);
 };

@@ -118,7 +118,7 @@ RIImageCache::~RIImageCache() = default;
 
 void RIImageCache::addReadOnlyCachePath(const NSString& path)
 {
-    std::lock_guard lock(m_customPathsMutex);
+    MutexLocker lock(m_customPathsMutex);
     if (std::find(m_customPaths.begin(), m_customPaths.end(), path) == m_customPaths.end())
         m_customPaths.push_back(path);
 }
@@ -236,7 +236,7 @@ std::shared_ptr<NSData> RIImageCache::readOnlyDataForKey(const NSString& key) co
 {
     std::vector<NSString> paths;
     {
-        std::lock_guard lock(m_customPathsMutex);
+        MutexLocker lock(m_customPathsMutex);
         paths = m_customPaths;
     }
     for (const auto& path : paths) {

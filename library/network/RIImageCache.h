@@ -7,13 +7,13 @@
 // when the application ends or enters the background.
 
 #include "platform/dispatch/dispatch.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSCache.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSOperation.h"
 #include "platform/uikit/UIImage.h"
 
-#include <mutex>
 #include <vector>
 
 enum RIImageCacheType : NSInteger {
@@ -105,7 +105,7 @@ private:
     std::atomic<NSUInteger> m_maxCacheSize { 0 };
     std::shared_ptr<NSCache> m_memCache;
     NSString m_diskCachePath;
-    mutable std::mutex m_customPathsMutex;
-    std::vector<NSString> m_customPaths;
+    mutable Mutex m_customPathsMutex;
+    std::vector<NSString> m_customPaths GUARDED_BY(m_customPathsMutex);
     dispatch_queue_t m_ioQueue;
 };

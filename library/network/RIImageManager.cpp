@@ -44,7 +44,7 @@ void RIImageCombinedOperation::cancel()
     std::shared_ptr<NSOperation> cacheOperation;
     std::function<void()> forget;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         m_cancelled = true;
         cacheOperation.swap(m_cacheOperation);
         cancelBlock.swap(m_cancelBlock);
@@ -62,7 +62,7 @@ void RIImageCombinedOperation::cancel()
 void RIImageCombinedOperation::setCancelBlock(std::function<void()> block)
 {
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         if (!m_cancelled) {
             m_cancelBlock = std::move(block);
             return;
@@ -74,13 +74,13 @@ void RIImageCombinedOperation::setCancelBlock(std::function<void()> block)
 
 std::shared_ptr<NSOperation> RIImageCombinedOperation::cacheOperation() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_cacheOperation;
 }
 
 void RIImageCombinedOperation::setCacheOperation(const std::shared_ptr<NSOperation>& operation)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_cancelled) {
         if (operation)
             operation->cancel();
@@ -121,7 +121,7 @@ void RIImageManager::init(const std::shared_ptr<RIImageCache>& cache, const std:
 
 void RIImageManager::setCacheKeyFilter(RIImageCacheKeyFilterBlock filter)
 {
-    std::lock_guard lock(m_filterMutex);
+    MutexLocker lock(m_filterMutex);
     m_cacheKeyFilter = std::move(filter);
 }
 
@@ -129,7 +129,7 @@ NSString RIImageManager::cacheKeyForURL(const std::shared_ptr<NSURL>& url) const
 {
     RIImageCacheKeyFilterBlock filter;
     {
-        std::lock_guard lock(m_filterMutex);
+        MutexLocker lock(m_filterMutex);
         filter = m_cacheKeyFilter;
     }
     if (filter)
@@ -182,13 +182,13 @@ bool RIImageManager::isPermanentFailure(const std::shared_ptr<NSError>& error)
 
 std::vector<std::shared_ptr<NSURL>> RIImageManager::failedURLs() const
 {
-    std::lock_guard lock(m_failedMutex);
+    MutexLocker lock(m_failedMutex);
     return m_failedURLs;
 }
 
 std::size_t RIImageManager::runningOperationCount() const
 {
-    std::lock_guard lock(m_runningMutex);
+    MutexLocker lock(m_runningMutex);
     return m_runningOperations.size();
 }
 
@@ -197,7 +197,7 @@ bool RIImageManager::isRunning() const { return runningOperationCount() > 0; }
 void RIImageManager::removeRunning(const RIImageCombinedOperation* operation)
 {
     std::shared_ptr<RIImageCombinedOperation> released;
-    std::lock_guard lock(m_runningMutex);
+    MutexLocker lock(m_runningMutex);
     auto found = std::find_if(m_runningOperations.begin(), m_runningOperations.end(),
         [operation](const auto& running) { return running.get() == operation; });
     if (found != m_runningOperations.end()) {
@@ -216,12 +216,12 @@ void RIImageManager::cancelAll()
 {
     std::vector<std::shared_ptr<RIImageCombinedOperation>> copied;
     {
-        std::lock_guard lock(m_runningMutex);
+        MutexLocker lock(m_runningMutex);
         copied = m_runningOperations;
     }
     for (const auto& operation : copied)
         operation->cancel();
-    std::lock_guard lock(m_runningMutex);
+    MutexLocker lock(m_runningMutex);
     std::erase_if(m_runningOperations, [&copied](const auto& running) {
         return std::find(copied.begin(), copied.end(), running) != copied.end();
     });
@@ -245,7 +245,7 @@ std::shared_ptr<RIImageCombinedOperation> RIImageManager::downloadImageWithURL(c
 
     bool failedBefore = false;
     if (url) {
-        std::lock_guard lock(m_failedMutex);
+        MutexLocker lock(m_failedMutex);
         for (const auto& failed : m_failedURLs)
             failedBefore = failedBefore || failed->isEqual(url);
     }
@@ -257,11 +257,11 @@ std::shared_ptr<RIImageCombinedOperation> RIImageManager::downloadImageWithURL(c
 
     std::weak_ptr<RIImageManager> weakSelf = std::static_pointer_cast<RIImageManager>(self());
     {
-        std::lock_guard lock(m_runningMutex);
+        MutexLocker lock(m_runningMutex);
         m_runningOperations.push_back(operation);
     }
     {
-        std::lock_guard lock(operation->m_mutex);
+        MutexLocker lock(operation->m_mutex);
         const auto* raw = operation.get();
         operation->m_forget = [weakSelf, raw] {
             if (auto manager = weakSelf.lock())
@@ -329,7 +329,7 @@ std::shared_ptr<RIImageCombinedOperation> RIImageManager::downloadImageWithURL(c
                     // Listed before the caller hears of it, so a retry from the completion is
                     // refused like any later one.
                     if (isPermanentFailure(error)) {
-                        std::lock_guard lock(manager->m_failedMutex);
+                        MutexLocker lock(manager->m_failedMutex);
                         bool listed = false;
                         for (const auto& failed : manager->m_failedURLs)
                             listed = listed || failed->isEqual(url);

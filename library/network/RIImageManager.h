@@ -7,8 +7,8 @@
 #include "library/network/RIImageCache.h"
 #include "library/network/RIImageDownloader.h"
 #include "library/network/RIImageOperation.h"
+#include "platform/foundation/Mutex.h"
 
-#include <mutex>
 #include <vector>
 
 enum RIImageLoadOptions : NSUInteger {
@@ -53,12 +53,12 @@ public:
 
 private:
     friend class RIImageManager;
-    mutable std::mutex m_mutex;
+    mutable Mutex m_mutex;
     std::atomic<bool> m_cancelled { false };
-    std::function<void()> m_cancelBlock;
-    std::shared_ptr<NSOperation> m_cacheOperation;
+    std::function<void()> m_cancelBlock GUARDED_BY(m_mutex);
+    std::shared_ptr<NSOperation> m_cacheOperation GUARDED_BY(m_mutex);
     // Forgets the handle in its manager's running list, whatever stage it was cancelled in.
-    std::function<void()> m_forget;
+    std::function<void()> m_forget GUARDED_BY(m_mutex);
 };
 
 class RIImageManager : public NSObject {
@@ -100,12 +100,13 @@ private:
     void removeRunning(const RIImageCombinedOperation* operation);
 
     std::weak_ptr<RIImageManagerDelegate> m_delegate;
+    // Set by init, before the manager is shared.
     std::shared_ptr<RIImageCache> m_imageCache;
     std::shared_ptr<RIImageDownloader> m_imageDownloader;
-    mutable std::mutex m_filterMutex;
-    RIImageCacheKeyFilterBlock m_cacheKeyFilter;
-    mutable std::mutex m_failedMutex;
-    std::vector<std::shared_ptr<NSURL>> m_failedURLs;
-    mutable std::mutex m_runningMutex;
-    std::vector<std::shared_ptr<RIImageCombinedOperation>> m_runningOperations;
+    mutable Mutex m_filterMutex;
+    RIImageCacheKeyFilterBlock m_cacheKeyFilter GUARDED_BY(m_filterMutex);
+    mutable Mutex m_failedMutex;
+    std::vector<std::shared_ptr<NSURL>> m_failedURLs GUARDED_BY(m_failedMutex);
+    mutable Mutex m_runningMutex;
+    std::vector<std::shared_ptr<RIImageCombinedOperation>> m_runningOperations GUARDED_BY(m_runningMutex);
 };

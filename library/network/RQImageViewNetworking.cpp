@@ -173,7 +173,7 @@ RQNetworkActivityIndicatorManager::~RQNetworkActivityIndicatorManager()
 
 NSInteger RQNetworkActivityIndicatorManager::activityCount() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_activityCount;
 }
 
@@ -196,7 +196,7 @@ void RQNetworkActivityIndicatorManager::changeActivityCount(const std::function<
 {
     {
         // Read and written under one hold: operations finish on several threads at once.
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         m_activityCount = change(m_activityCount);
     }
     std::weak_ptr<RQNetworkActivityIndicatorManager> weakSelf = std::static_pointer_cast<RQNetworkActivityIndicatorManager>(self());

@@ -4,6 +4,7 @@
 // status bar's network activity indicator (off unless enabled).
 
 #include "library/network/RQTypedRequestOperations.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSCache.h"
 #include "platform/foundation/NSNotification.h"
 #include "platform/foundation/NSOperationQueue.h"
@@ -56,8 +57,8 @@ private:
     void networkingOperationDidStart(const std::shared_ptr<NSNotification>& notification);
     void networkingOperationDidFinish(const std::shared_ptr<NSNotification>& notification);
 
-    mutable std::mutex m_mutex;
+    mutable Mutex m_mutex;
     std::atomic<bool> m_enabled { false };
-    NSInteger m_activityCount { 0 };
+    NSInteger m_activityCount GUARDED_BY(m_mutex) { 0 };
     std::shared_ptr<NSTimer> m_activityIndicatorVisibilityTimer;
 };

@@ -71,7 +71,11 @@ void RQImageRequestOperation::init(const std::shared_ptr<NSURLRequest>& request)
 {
     RQTypedOperationClass<RQImageRequestOperation>::seed();
     RQHTTPRequestOperation::init(request);
-    m_imageScale = UIScreen::mainScreen()->scale();
+    const CGFloat scale = UIScreen::mainScreen()->scale();
+    {
+        MutexLocker lock(m_imageMutex);
+        m_imageScale = scale;
+    }
     m_inflates = true;
 }
 
@@ -96,13 +100,13 @@ dispatch_queue_t RQImageRequestOperation::processingQueue()
 
 CGFloat RQImageRequestOperation::imageScale() const
 {
-    std::lock_guard lock(m_imageMutex);
+    MutexLocker lock(m_imageMutex);
     return m_imageScale;
 }
 
 void RQImageRequestOperation::setImageScale(CGFloat scale)
 {
-    std::lock_guard lock(m_imageMutex);
+    MutexLocker lock(m_imageMutex);
     if (scale == m_imageScale)
         return;
     m_imageScale = scale;
@@ -114,7 +118,7 @@ UIImageRef RQImageRequestOperation::responseImage()
     auto data = responseData();
     CGFloat scale = 1;
     {
-        std::lock_guard lock(m_imageMutex);
+        MutexLocker lock(m_imageMutex);
         if (m_responseImage || !data || data->length() == 0 || !isFinished())
             return m_responseImage;
         scale = m_imageScale;
@@ -140,7 +144,7 @@ UIImageRef RQImageRequestOperation::responseImage()
                 image = UIImage_ForceDecode::decodedImageWithImage(UIImage::imageWithCGImage(bitmap, scale, decoded->imageOrientation()));
         }
     }
-    std::lock_guard lock(m_imageMutex);
+    MutexLocker lock(m_imageMutex);
     if (!m_responseImage && scale == m_imageScale)
         m_responseImage = image;
     return image;
@@ -203,6 +207,7 @@ void RQPropertyListRequestOperation::init(const std::shared_ptr<NSURLRequest>& r
 {
     RQTypedOperationClass<RQPropertyListRequestOperation>::seed();
     RQHTTPRequestOperation::init(request);
+    MutexLocker lock(m_plistMutex);
     m_readOptions = 0;
 }
 
@@ -217,7 +222,7 @@ dispatch_queue_t RQPropertyListRequestOperation::processingQueue()
 id RQPropertyListRequestOperation::responsePropertyList()
 {
     auto data = responseData();
-    std::lock_guard lock(m_plistMutex);
+    MutexLocker lock(m_plistMutex);
     if (m_parsed || !data || data->length() == 0 || !isFinished())
         return m_responsePropertyList;
     NSPropertyListFormat format {};
@@ -231,13 +236,13 @@ id RQPropertyListRequestOperation::responsePropertyList()
 
 NSUInteger RQPropertyListRequestOperation::propertyListFormat() const
 {
-    std::lock_guard lock(m_plistMutex);
+    MutexLocker lock(m_plistMutex);
     return m_format;
 }
 
 std::shared_ptr<NSError> RQPropertyListRequestOperation::propertyListError() const
 {
-    std::lock_guard lock(m_plistMutex);
+    MutexLocker lock(m_plistMutex);
     return m_propertyListError;
 }
 
@@ -414,7 +419,7 @@ dispatch_queue_t RQXMLRequestOperation::processingQueue()
 std::shared_ptr<NSXMLParser> RQXMLRequestOperation::responseXMLParser()
 {
     auto data = responseData();
-    std::lock_guard lock(m_parserMutex);
+    MutexLocker lock(m_parserMutex);
     if (!m_responseXMLParser && data && data->length() > 0 && isFinished())
         m_responseXMLParser = NSXMLParser::create(data);
     return m_responseXMLParser;
@@ -422,7 +427,7 @@ std::shared_ptr<NSXMLParser> RQXMLRequestOperation::responseXMLParser()
 
 std::shared_ptr<NSError> RQXMLRequestOperation::XMLError() const
 {
-    std::lock_guard lock(m_parserMutex);
+    MutexLocker lock(m_parserMutex);
     return m_XMLError;
 }
 
@@ -436,7 +441,7 @@ std::shared_ptr<NSError> RQXMLRequestOperation::error() const
 void RQXMLRequestOperation::cancel()
 {
     RQHTTPRequestOperation::cancel();
-    std::lock_guard lock(m_parserMutex);
+    MutexLocker lock(m_parserMutex);
     if (m_responseXMLParser)
         m_responseXMLParser->setDelegate({});
 }

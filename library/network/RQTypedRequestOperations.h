@@ -5,6 +5,7 @@
 // changes neither its base nor its siblings.
 
 #include "library/network/RQHTTPRequestOperation.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSXMLParser.h"
 #include "platform/uikit/UIImage.h"
 
@@ -94,9 +95,9 @@ protected:
     std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const override { return create(request); }
 
 private:
-    mutable std::mutex m_imageMutex;
-    UIImageRef m_responseImage;
-    CGFloat m_imageScale { 1 };
+    mutable Mutex m_imageMutex;
+    UIImageRef m_responseImage GUARDED_BY(m_imageMutex);
+    CGFloat m_imageScale GUARDED_BY(m_imageMutex) { 1 };
     std::atomic<bool> m_inflates { true };
 };
 
@@ -111,8 +112,16 @@ public:
         PlistSuccessBlock success, PlistFailureBlock failure);
 
     id responsePropertyList();
-    NSUInteger propertyListReadOptions() const { return m_readOptions; }
-    void setPropertyListReadOptions(NSUInteger options) { m_readOptions = options; }
+    NSUInteger propertyListReadOptions() const
+    {
+        MutexLocker lock(m_plistMutex);
+        return m_readOptions;
+    }
+    void setPropertyListReadOptions(NSUInteger options)
+    {
+        MutexLocker lock(m_plistMutex);
+        m_readOptions = options;
+    }
     NSUInteger propertyListFormat() const;
     std::shared_ptr<NSError> propertyListError() const;
     std::shared_ptr<NSError> error() const override;
@@ -135,12 +144,12 @@ protected:
     std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const override { return create(request); }
 
 private:
-    mutable std::mutex m_plistMutex;
-    bool m_parsed { false };
-    id m_responsePropertyList;
-    NSUInteger m_readOptions { 0 };
-    NSUInteger m_format { 0 };
-    std::shared_ptr<NSError> m_propertyListError;
+    mutable Mutex m_plistMutex;
+    bool m_parsed GUARDED_BY(m_plistMutex) { false };
+    id m_responsePropertyList GUARDED_BY(m_plistMutex);
+    NSUInteger m_readOptions GUARDED_BY(m_plistMutex) { 0 };
+    NSUInteger m_format GUARDED_BY(m_plistMutex) { 0 };
+    std::shared_ptr<NSError> m_propertyListError GUARDED_BY(m_plistMutex);
 };
 
 class RQJSONRequestOperation : public RQHTTPRequestOperation {
@@ -222,7 +231,7 @@ protected:
     std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const override { return create(request); }
 
 private:
-    mutable std::mutex m_parserMutex;
-    std::shared_ptr<NSXMLParser> m_responseXMLParser;
-    std::shared_ptr<NSError> m_XMLError;
+    mutable Mutex m_parserMutex;
+    std::shared_ptr<NSXMLParser> m_responseXMLParser GUARDED_BY(m_parserMutex);
+    std::shared_ptr<NSError> m_XMLError GUARDED_BY(m_parserMutex);
 };
