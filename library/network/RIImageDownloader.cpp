@@ -555,6 +555,7 @@ void RIImageDownloader::init()
     m_downloadQueue = NSOperationQueue::create();
     m_downloadQueue->setMaxConcurrentOperationCount(6);
     m_downloadQueue->setName("com.lornavest.RIImageDownloader");
+    MutexLocker lock(m_mutex);
     m_HTTPHeaders["Accept"] = "image/webp,image/*;q=0.8";
 }
 
@@ -562,7 +563,7 @@ RIImageDownloader::~RIImageDownloader() { m_downloadQueue->cancelAllOperations()
 
 void RIImageDownloader::setValueForHTTPHeaderField(const NSString& value, const NSString& field)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (value.isNil())
         m_HTTPHeaders.erase(field.UTF8String());
     else
@@ -571,44 +572,44 @@ void RIImageDownloader::setValueForHTTPHeaderField(const NSString& value, const 
 
 NSString RIImageDownloader::valueForHTTPHeaderField(const NSString& field) const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     auto found = m_HTTPHeaders.find(field.UTF8String());
     return found == m_HTTPHeaders.end() ? NSString() : NSString(found->second);
 }
 
 void RIImageDownloader::setUsername(const NSString& username)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_username = username;
 }
 
 void RIImageDownloader::setPassword(const NSString& password)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_password = password;
 }
 
 void RIImageDownloader::setHeadersFilter(RIImageDownloaderHeadersFilterBlock filter)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_headersFilter = std::move(filter);
 }
 
 void RIImageDownloader::setCacheKeyProvider(RIImageCacheKeyProvider provider)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_keyProvider = std::move(provider);
 }
 
 std::size_t RIImageDownloader::pendingURLCount() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_URLCallbacks.size();
 }
 
 std::vector<RIImageDownloader::Caller> RIImageDownloader::callersOf(const NSString& key, NSUInteger serial, bool remove)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     auto found = m_URLCallbacks.find(key.UTF8String());
     if (found == m_URLCallbacks.end() || found->second.serial != serial)
         return {};
@@ -622,7 +623,7 @@ void RIImageDownloader::cancelCaller(const NSString& key, NSUInteger token)
 {
     std::shared_ptr<RIImageDownloaderOperation> operation;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         auto found = m_URLCallbacks.find(key.UTF8String());
         if (found == m_URLCallbacks.end())
             return;
@@ -641,7 +642,7 @@ void RIImageDownloader::cancelCaller(const NSString& key, NSUInteger token)
 
 void RIImageDownloader::setOperationFactory(OperationFactory factory)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_operationFactory = std::move(factory);
 }
 
@@ -709,7 +710,7 @@ std::shared_ptr<RIImageOperation> RIImageDownloader::downloadImageWithURL(const 
     std::shared_ptr<RIImageDownloaderOperation> created;
     NSUInteger token = 0;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         token = m_nextToken++;
         auto& download = m_URLCallbacks[keyOf(url)];
         download.callers.push_back(Caller { token, std::move(progress), std::move(completed) });
@@ -722,7 +723,7 @@ std::shared_ptr<RIImageOperation> RIImageDownloader::downloadImageWithURL(const 
     if (created) {
         std::shared_ptr<NSOperation> previous;
         if (m_executionOrder == RIImageFetchOrderLIFO) {
-            std::lock_guard lock(m_mutex);
+            MutexLocker lock(m_mutex);
             previous = m_lastAddedOperation.lock();
             m_lastAddedOperation = created;
         }

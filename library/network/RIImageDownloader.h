@@ -5,6 +5,7 @@
 // the download stops when its last caller goes. Decoding happens on the download's thread.
 
 #include "library/network/RIImageOperation.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSOperation.h"
 #include "platform/foundation/NSOperationQueue.h"
@@ -99,6 +100,8 @@ private:
     NSString cacheKey() const;
     void deliverPartialImage();
 
+    // Recursive: start() holds it while it marks the operation executing or finished, and those
+    // setters, and the observers they tell (which ask isFinished()), take it again.
     mutable std::recursive_mutex m_lock;
     std::shared_ptr<NSURLRequest> m_request;
     NSUInteger m_options { 0 };
@@ -196,7 +199,7 @@ private:
     void init();
     void setOperationFactory(OperationFactory factory);
     std::shared_ptr<RIImageDownloaderOperation> makeOperation(const std::shared_ptr<NSURL>& url, NSUInteger options, NSUInteger serial,
-        const Settings& settings);
+        const Settings& settings) REQUIRES(m_mutex);
     void cancelCaller(const NSString& key, NSUInteger token);
     // The callers of the URL's download with that serial; none once another download has it.
     std::vector<Caller> callersOf(const NSString& key, NSUInteger serial, bool remove);
@@ -204,15 +207,16 @@ private:
     std::atomic<bool> m_shouldDecompressImages { true };
     std::atomic<NSTimeInterval> m_downloadTimeout { 15.0 };
     std::atomic<RIImageDownloaderExecutionOrder> m_executionOrder { RIImageFetchOrderFIFO };
+    // Set by init, before the downloader is shared.
     std::shared_ptr<NSOperationQueue> m_downloadQueue;
-    mutable std::mutex m_mutex;
-    NSString m_username;
-    NSString m_password;
-    RIImageDownloaderHeadersFilterBlock m_headersFilter;
-    RIImageCacheKeyProvider m_keyProvider;
-    std::map<std::string, std::string> m_HTTPHeaders;
-    std::weak_ptr<NSOperation> m_lastAddedOperation;
-    OperationFactory m_operationFactory;
-    std::map<std::string, Download> m_URLCallbacks;
-    NSUInteger m_nextToken { 1 };
+    mutable Mutex m_mutex;
+    NSString m_username GUARDED_BY(m_mutex);
+    NSString m_password GUARDED_BY(m_mutex);
+    RIImageDownloaderHeadersFilterBlock m_headersFilter GUARDED_BY(m_mutex);
+    RIImageCacheKeyProvider m_keyProvider GUARDED_BY(m_mutex);
+    std::map<std::string, std::string> m_HTTPHeaders GUARDED_BY(m_mutex);
+    std::weak_ptr<NSOperation> m_lastAddedOperation GUARDED_BY(m_mutex);
+    OperationFactory m_operationFactory GUARDED_BY(m_mutex);
+    std::map<std::string, Download> m_URLCallbacks GUARDED_BY(m_mutex);
+    NSUInteger m_nextToken GUARDED_BY(m_mutex) { 1 };
 };

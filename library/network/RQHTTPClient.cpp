@@ -10,6 +10,7 @@
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSLocale.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
@@ -22,15 +23,14 @@
 #include <unicode/translit.h>
 
 #include <map>
-#include <mutex>
 
 namespace {
 
 const bool registeredForCoding = NSCoder::registerClass<RQHTTPClient>();
 
 struct OperationClassTable {
-    std::mutex mutex;
-    std::map<std::string, RQHTTPClient::OperationClass> classes;
+    Mutex mutex;
+    std::map<std::string, RQHTTPClient::OperationClass> classes GUARDED_BY(mutex);
 };
 
 OperationClassTable& operationClassTable()
@@ -42,7 +42,7 @@ OperationClassTable& operationClassTable()
 std::optional<RQHTTPClient::OperationClass> operationClassNamed(const NSString& name)
 {
     auto& table = operationClassTable();
-    std::lock_guard lock(table.mutex);
+    MutexLocker lock(table.mutex);
     auto found = table.classes.find(name.UTF8String());
     if (found == table.classes.end())
         return std::nullopt;
@@ -119,7 +119,7 @@ bool carriesParametersInQuery(const NSString& method)
 void RQHTTPClient::registerOperationClass(const NSString& className, OperationClass operationClass)
 {
     auto& table = operationClassTable();
-    std::lock_guard lock(table.mutex);
+    MutexLocker lock(table.mutex);
     table.classes[className.UTF8String()] = std::move(operationClass);
 }
 

@@ -1,6 +1,7 @@
 #include "library/network/SharedUDID.h"
 
 #include "platform/crypto/CommonDigest.h"
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSException.h"
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
 #include <random>
 #include <vector>
 
@@ -32,8 +32,8 @@ constexpr const char* slotPrefix = "org.Quenmark.slot.";
 
 // The value computed by this process; the platform's class keeps it in a static as well.
 struct Cache {
-    std::mutex mutex;
-    NSString value;
+    Mutex mutex;
+    NSString value GUARDED_BY(mutex);
 };
 
 Cache& cache()
@@ -95,7 +95,7 @@ NSString slotName(int index)
 NSString valueWithError(NSErrorPointer error)
 {
     auto& shared = cache();
-    std::lock_guard lock(shared.mutex);
+    MutexLocker lock(shared.mutex);
     if (!shared.value.isNil()) {
         if (error)
             *error = stateError(kErrorNone, "SharedUDID in cache from first call");
@@ -225,7 +225,7 @@ void setOptOut(bool optOut)
     defaults->setObject(record, recordKey);
     defaults->synchronize();
     auto& shared = cache();
-    std::lock_guard lock(shared.mutex);
+    MutexLocker lock(shared.mutex);
     shared.value = NSString();
 }
 

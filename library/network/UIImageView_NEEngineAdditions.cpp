@@ -1,10 +1,10 @@
 #include "library/network/UIImageView_NEEngineAdditions.h"
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NeverDestroyed.h"
 
 #include <map>
-#include <mutex>
 
 namespace UIImageView_NEEngineAdditions {
 
@@ -13,11 +13,12 @@ namespace {
 // The views' fetch operations, as associated objects would hold them: an entry lives as long as
 // its view, and is dropped the next time the table is touched after the view has gone.
 struct FetchTable {
-    std::mutex mutex;
-    std::map<std::weak_ptr<const NSObject>, std::shared_ptr<NENetworkOperation>, std::owner_less<std::weak_ptr<const NSObject>>> entries;
-    std::shared_ptr<NENetworkEngine> defaultEngine;
+    Mutex mutex;
+    std::map<std::weak_ptr<const NSObject>, std::shared_ptr<NENetworkOperation>, std::owner_less<std::weak_ptr<const NSObject>>> entries
+        GUARDED_BY(mutex);
+    std::shared_ptr<NENetworkEngine> defaultEngine GUARDED_BY(mutex);
 
-    void purge()
+    void purge() REQUIRES(mutex)
     {
         std::erase_if(entries, [](const auto& entry) { return entry.first.expired(); });
     }
@@ -34,7 +35,7 @@ FetchTable& table()
 std::shared_ptr<NENetworkOperation> imageFetchOperation(const UIImageView& view)
 {
     auto& fetches = table();
-    std::lock_guard lock(fetches.mutex);
+    MutexLocker lock(fetches.mutex);
     auto found = fetches.entries.find(view.weak_from_this());
     return found == fetches.entries.end() ? nullptr : found->second;
 }
@@ -42,7 +43,7 @@ std::shared_ptr<NENetworkOperation> imageFetchOperation(const UIImageView& view)
 void setImageFetchOperation(UIImageView& view, const std::shared_ptr<NENetworkOperation>& operation)
 {
     auto& fetches = table();
-    std::lock_guard lock(fetches.mutex);
+    MutexLocker lock(fetches.mutex);
     fetches.purge();
     if (operation)
         fetches.entries[view.weak_from_this()] = operation;
@@ -53,7 +54,7 @@ void setImageFetchOperation(UIImageView& view, const std::shared_ptr<NENetworkOp
 void setDefaultEngine(const std::shared_ptr<NENetworkEngine>& engine)
 {
     auto& fetches = table();
-    std::lock_guard lock(fetches.mutex);
+    MutexLocker lock(fetches.mutex);
     fetches.defaultEngine = engine;
 }
 
@@ -85,8 +86,9 @@ std::shared_ptr<NENetworkOperation> setImageFromURL(UIImageView& view, const std
         previous->cancel();
     auto chosen = engine;
     if (!chosen) {
-        std::lock_guard lock(table().mutex);
-        chosen = table().defaultEngine;
+        auto& fetches = table();
+        MutexLocker lock(fetches.mutex);
+        chosen = fetches.defaultEngine;
     }
     if (!chosen || !url)
         return previous;
