@@ -1,5 +1,6 @@
 #include "library/network/RQHTTPRequestOperation.h"
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSCharacterSet.h"
 #include "platform/foundation/NSNumber.h"
@@ -14,9 +15,9 @@ namespace {
 const bool registeredForCoding = NSCoder::registerClass<RQHTTPRequestOperation>();
 
 struct AcceptedSets {
-    std::mutex mutex;
-    std::map<std::string, std::shared_ptr<const RQStatusCodeSet>> statusCodes;
-    std::map<std::string, std::shared_ptr<NSSet>> contentTypes;
+    Mutex mutex;
+    std::map<std::string, std::shared_ptr<const RQStatusCodeSet>> statusCodes GUARDED_BY(mutex);
+    std::map<std::string, std::shared_ptr<NSSet>> contentTypes GUARDED_BY(mutex);
 };
 
 AcceptedSets& acceptedSets()
@@ -66,7 +67,7 @@ std::shared_ptr<const RQStatusCodeSet> RQHTTPRequestOperation::acceptableStatusC
     const std::vector<std::string>& chain)
 {
     auto& sets = acceptedSets();
-    std::lock_guard lock(sets.mutex);
+    MutexLocker lock(sets.mutex);
     if (auto found = sets.statusCodes.find(className); found != sets.statusCodes.end())
         return found->second;
     for (const auto& base : chain) {
@@ -83,14 +84,14 @@ void RQHTTPRequestOperation::addAcceptableStatusCodesFor(const std::string& clas
     if (codes)
         merged->insert(codes->begin(), codes->end());
     auto& sets = acceptedSets();
-    std::lock_guard lock(sets.mutex);
+    MutexLocker lock(sets.mutex);
     sets.statusCodes[className] = merged;
 }
 
 std::shared_ptr<NSSet> RQHTTPRequestOperation::acceptableContentTypesFor(const std::string& className, const std::vector<std::string>& chain)
 {
     auto& sets = acceptedSets();
-    std::lock_guard lock(sets.mutex);
+    MutexLocker lock(sets.mutex);
     if (auto found = sets.contentTypes.find(className); found != sets.contentTypes.end())
         return found->second;
     for (const auto& base : chain) {
@@ -110,7 +111,7 @@ void RQHTTPRequestOperation::addAcceptableContentTypesFor(const std::string& cla
     if (types)
         merged->unionSet(types);
     auto& sets = acceptedSets();
-    std::lock_guard lock(sets.mutex);
+    MutexLocker lock(sets.mutex);
     sets.contentTypes[className] = merged;
 }
 
