@@ -73,6 +73,13 @@ protected:
         return done();
     }
     bool settled() { return waitFor([this] { return requestsUnderWay <= 0; }); }
+    // Taps, then waits for the request the tap sends to start and for every request to end.
+    bool tapAndAnswer(const UIViewRef& view)
+    {
+        const NSInteger before = requestsStarted;
+        host->tap(view);
+        return waitUntil([&] { return requestsStarted > before && requestsUnderWay <= 0; });
+    }
     void picture(const std::string& name)
     {
         const std::filesystem::path folder = CORVANE_SCREENS_DIR;
@@ -314,8 +321,7 @@ TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCa
     ASSERT_TRUE(booking);
     ASSERT_TRUE(waitUntil([&] { return booking->aboutArray() && requestsUnderWay <= 0; }));
     // Tomorrow's slots all lie ahead.
-    host->tap(host->findViewWithText("下一天"));
-    ASSERT_TRUE(waitUntil([&] { return requestsUnderWay <= 0; }));
+    ASSERT_TRUE(tapAndAnswer(host->findViewWithText("下一天")));
     const NSString tomorrow = booking->dateLabel()->text();
     ASSERT_EQ(booking->aboutArray()->count(), 4u);
     EXPECT_EQ(booking->nameLabel()->text(), NSString("李红梅"));
@@ -339,17 +345,13 @@ TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCa
     EXPECT_NE(fields.find("ABOUTIDS=JL0002-" + std::string(tomorrow.UTF8String()) + "-1,JL0002-" + std::string(tomorrow.UTF8String()) + "-3"), std::string::npos);
     EXPECT_NE(fields.find("ABOUTTIME=08:00-10:00,14:00-16:00"), std::string::npos);
     host->advance(1.2);
-    ASSERT_TRUE(waitUntil([&] { return requestsUnderWay <= 0; }));
-    EXPECT_NE(host->viewTree().find("剩余名额【2】"), std::string::npos);
+    EXPECT_TRUE(waitUntil([&] { return host->viewTree().find("剩余名额【2】") != std::string::npos && requestsUnderWay <= 0; }));
     shot("training-13-slots-booked");
 
     // The day before yesterday has passed: its slots cannot be chosen.
-    host->tap(host->findViewWithText("上一天"));
-    ASSERT_TRUE(waitUntil([&] { return requestsUnderWay <= 0; }));
-    host->tap(host->findViewWithText("上一天"));
-    ASSERT_TRUE(waitUntil([&] { return requestsUnderWay <= 0; }));
-    host->tap(host->findViewWithText("上一天"));
-    ASSERT_TRUE(waitUntil([&] { return requestsUnderWay <= 0; }));
+    ASSERT_TRUE(tapAndAnswer(host->findViewWithText("上一天")));
+    ASSERT_TRUE(tapAndAnswer(host->findViewWithText("上一天")));
+    ASSERT_TRUE(tapAndAnswer(host->findViewWithText("上一天")));
     host->tap(rowAt(3));
     EXPECT_TRUE(booking->ids().empty());
     EXPECT_NE(host->viewTree().find("排班已过期"), std::string::npos);
