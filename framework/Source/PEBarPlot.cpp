@@ -489,18 +489,12 @@ bool PEBarPlot::barIsVisibleWithBasePoint(CGPoint basePoint) const
 
 std::shared_ptr<PEFill> PEBarPlot::barFillForIndex(NSUInteger index) const
 {
-    id value = cachedValueForKey("barFills", index);
-    if (!value || value == nilData())
-        return m_fill;
-    return ns::cast<PEFill>(value);
+    return cachedStyleForKey("barFills", index, m_fill);
 }
 
 std::shared_ptr<PELineStyle> PEBarPlot::barLineStyleForIndex(NSUInteger index) const
 {
-    id value = cachedValueForKey("barLineStyles", index);
-    if (!value || value == nilData())
-        return m_lineStyle;
-    return ns::cast<PELineStyle>(value);
+    return cachedStyleForKey("barLineStyles", index, m_lineStyle);
 }
 
 // Drawing.

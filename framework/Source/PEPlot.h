@@ -133,6 +133,16 @@ public:
     void cacheArray(const std::shared_ptr<NSArray>& array, const std::string& key);
     void cacheArray(const std::shared_ptr<NSArray>& array, const std::string& key, NSUInteger atRecordIndex);
     static const id& nilData();
+    // A record's cached style, or the fallback where nothing was delivered or the data source
+    // answered nil.
+    template <class T>
+    std::shared_ptr<T> cachedStyleForKey(const std::string& key, NSUInteger index, const std::shared_ptr<T>& fallback) const
+    {
+        id value = cachedValueForKey(key, index);
+        if (!value || value == nilData())
+            return fallback;
+        return ns::cast<T>(value);
+    }
 
     // Data extents.
     std::shared_ptr<PEPlotRange> plotRangeForField(NSUInteger field) const;

@@ -87,10 +87,7 @@ void PERangePlot::setBarLineStyles(const std::shared_ptr<NSArray>& styles)
 
 std::shared_ptr<PELineStyle> PERangePlot::barLineStyleForIndex(NSUInteger index) const
 {
-    id value = cachedValueForKey("barLineStyles", index);
-    if (!value || value == nilData())
-        return m_barLineStyle;
-    return ns::cast<PELineStyle>(value);
+    return cachedStyleForKey("barLineStyles", index, m_barLineStyle);
 }
 
 std::vector<NSUInteger> PERangePlot::fieldIdentifiersForCoordinate(PECoordinate coordinate) const

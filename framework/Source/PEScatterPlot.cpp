@@ -157,10 +157,7 @@ void PEScatterPlot::setPlotSymbols(const std::shared_ptr<NSArray>& symbols)
 
 std::shared_ptr<PEPlotSymbol> PEScatterPlot::plotSymbolForRecordIndex(NSUInteger index) const
 {
-    id value = cachedValueForKey("plotSymbols", index);
-    if (!value || value == nilData())
-        return m_plotSymbol;
-    return ns::cast<PEPlotSymbol>(value);
+    return cachedStyleForKey("plotSymbols", index, m_plotSymbol);
 }
 
 std::vector<NSUInteger> PEScatterPlot::fieldIdentifiersForCoordinate(PECoordinate coordinate) const

@@ -82,31 +82,19 @@ void PETradingRangePlot::setBarCornerRadius(CGFloat radius)
     changed(false);
 }
 
-namespace {
-
-template <class T>
-std::shared_ptr<T> resolved(const id& value, const std::shared_ptr<T>& fallback, const id& marker)
-{
-    if (!value || value == marker)
-        return fallback;
-    return ns::cast<T>(value);
-}
-
-} // namespace
-
-std::shared_ptr<PEFill> PETradingRangePlot::increaseFillForIndex(NSUInteger index) const { return resolved(cachedValueForKey("increaseFills", index), m_increaseFill, nilData()); }
-std::shared_ptr<PEFill> PETradingRangePlot::decreaseFillForIndex(NSUInteger index) const { return resolved(cachedValueForKey("decreaseFills", index), m_decreaseFill, nilData()); }
-std::shared_ptr<PELineStyle> PETradingRangePlot::lineStyleForIndex(NSUInteger index) const { return resolved(cachedValueForKey("lineStyles", index), m_lineStyle, nilData()); }
+std::shared_ptr<PEFill> PETradingRangePlot::increaseFillForIndex(NSUInteger index) const { return cachedStyleForKey("increaseFills", index, m_increaseFill); }
+std::shared_ptr<PEFill> PETradingRangePlot::decreaseFillForIndex(NSUInteger index) const { return cachedStyleForKey("decreaseFills", index, m_decreaseFill); }
+std::shared_ptr<PELineStyle> PETradingRangePlot::lineStyleForIndex(NSUInteger index) const { return cachedStyleForKey("lineStyles", index, m_lineStyle); }
 
 std::shared_ptr<PELineStyle> PETradingRangePlot::increaseLineStyleForIndex(NSUInteger index) const
 {
-    auto style = resolved(cachedValueForKey("increaseLineStyles", index), m_increaseLineStyle, nilData());
+    auto style = cachedStyleForKey("increaseLineStyles", index, m_increaseLineStyle);
     return style ? style : lineStyleForIndex(index);
 }
 
 std::shared_ptr<PELineStyle> PETradingRangePlot::decreaseLineStyleForIndex(NSUInteger index) const
 {
-    auto style = resolved(cachedValueForKey("decreaseLineStyles", index), m_decreaseLineStyle, nilData());
+    auto style = cachedStyleForKey("decreaseLineStyles", index, m_decreaseLineStyle);
     return style ? style : lineStyleForIndex(index);
 }
 
