@@ -7,12 +7,10 @@
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSPathUtilities.h"
+#include "platform/foundation/OrdinaryFile.h"
 
 #include <cstdio>
 #include <fcntl.h>
-#include <linux/magic.h>
-#include <sys/stat.h>
-#include <sys/statfs.h>
 #include <unistd.h>
 #include <memory>
 #include <random>
@@ -43,24 +41,14 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// A part's file is opened without waiting (a FIFO put in its place would hold the thread until a
-// writer came) and read only when it is a regular file of an ordinary filesystem.
+// A part's file is read only when it is an ordinary file, opened without waiting.
 std::FILE* openRegularFile(const NSString& path)
 {
-    if (path.isNil())
-        return nullptr;
-    const int fd = ::open(path.UTF8String().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    int error = 0;
+    const int fd = path.isNil() ? -1 : OrdinaryFile::openForReading(path.UTF8String(), error);
     if (fd < 0)
         return nullptr;
-    struct stat status {};
-    struct statfs filesystem {};
-    const bool ordinary = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::fstatfs(fd, &filesystem) == 0
-        && filesystem.f_type != PROC_SUPER_MAGIC && filesystem.f_type != SYSFS_MAGIC;
-    if (!ordinary || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::FILE* file = ::fdopen(fd, "rb");
+    std::FILE* file = ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0 ? ::fdopen(fd, "rb") : nullptr;
     if (!file)
         ::close(fd);
     return file;

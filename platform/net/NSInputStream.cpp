@@ -1,42 +1,12 @@
 #include "platform/net/NSInputStream.h"
 
 #include "platform/foundation/NSNumber.h"
+#include "platform/foundation/OrdinaryFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
-
-namespace {
-
-// Zero for a regular file on an ordinary filesystem, else the error to fail with.
-int refusalOfFile(int fd)
-{
-    struct stat status {};
-    if (::fstat(fd, &status) != 0)
-        return errno;
-    if (S_ISDIR(status.st_mode))
-        return EISDIR;
-    if (!S_ISREG(status.st_mode))
-        return EINVAL;
-    struct statfs filesystem {};
-    if (::fstatfs(fd, &filesystem) != 0)
-        return errno;
-    switch (filesystem.f_type) {
-    case PROC_SUPER_MAGIC:
-    case SYSFS_MAGIC:
-    case DEBUGFS_MAGIC:
-    case TRACEFS_MAGIC:
-    case SECURITYFS_MAGIC:
-        return EINVAL;
-    default:
-        return 0;
-    }
-}
-
-} // namespace
 
 std::shared_ptr<NSInputStream> NSInputStream::inputStreamWithData(const std::shared_ptr<NSData>& data)
 {
@@ -61,16 +31,10 @@ bool NSInputStream::openLocked()
     // Opened without waiting: a FIFO or a device put where a file was would otherwise hold the
     // thread that sends every request until a writer appears. Only regular files on disk are
     // read; the kernel's own files claim no size and some never end or block on read.
-    m_fd = ::open(m_path.UTF8String().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    int error = 0;
+    m_fd = OrdinaryFile::openForReading(m_path.UTF8String(), error);
     if (m_fd < 0) {
-        failLocked(errno);
-        return false;
-    }
-    const int refusal = refusalOfFile(m_fd);
-    if (refusal) {
-        ::close(m_fd);
-        m_fd = -1;
-        failLocked(refusal);
+        failLocked(error);
         return false;
     }
     return true;

@@ -1,31 +1,16 @@
 #include "platform/uikit/WebLocalFile.h"
 
 #include "platform/foundation/NeverDestroyed.h"
+#include "platform/foundation/OrdinaryFile.h"
 
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-// The kernel's views of itself, of devices and of processes: their "regular" files may block a
-// reader for ever (/proc/kmsg) or answer without end.
-bool isKernelFilesystem(decltype(statfs::f_type) type)
-{
-    static constexpr std::array<unsigned long, 16> kinds { PROC_SUPER_MAGIC, SYSFS_MAGIC, DEBUGFS_MAGIC, TRACEFS_MAGIC,
-        SECURITYFS_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC, DEVPTS_SUPER_MAGIC, PSTOREFS_MAGIC, BPF_FS_MAGIC,
-        EFIVARFS_MAGIC, SELINUX_MAGIC, SMACK_MAGIC, BINFMTFS_MAGIC, NSFS_MAGIC, AUTOFS_SUPER_MAGIC };
-    const auto kind = static_cast<unsigned long>(type) & 0xffffffffUL;
-    for (const auto known : kinds)
-        if (kind == known)
-            return true;
-    return false;
-}
 
 class FileDescriptor {
 public:
@@ -64,10 +49,8 @@ WebLocalFile::Contents WebLocalFile::read(const std::string& path, std::size_t l
         return {};
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat opened { };
-    struct statfs filesystem { };
-    if (file.get() < 0 || ::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode)
-        || opened.st_dev != before.st_dev || opened.st_ino != before.st_ino || ::fstatfs(file.get(), &filesystem) != 0
-        || isKernelFilesystem(filesystem.f_type))
+    if (file.get() < 0 || OrdinaryFile::refusal(file.get()) != 0 || ::fstat(file.get(), &opened) != 0
+        || opened.st_dev != before.st_dev || opened.st_ino != before.st_ino)
         return {};
     std::vector<std::uint8_t> bytes;
     std::array<std::uint8_t, 64 * 1024> chunk;
