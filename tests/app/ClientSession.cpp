@@ -70,6 +70,11 @@ std::shared_ptr<ViewController> ClientSession::loginScreen() const
     return stack.empty() ? nullptr : std::dynamic_pointer_cast<ViewController>(stack.front());
 }
 
+bool ClientSession::requestsAnsweredSince(NSInteger startedBefore)
+{
+    return waitUntil([this, startedBefore] { return requestsStarted > startedBefore && requestsUnderWay <= 0; });
+}
+
 bool ClientSession::waitUntil(const std::function<bool()>& done)
 {
     auto loop = NSRunLoop::mainRunLoop();

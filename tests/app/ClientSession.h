@@ -38,6 +38,8 @@ protected:
 
     // Pumps the main run loop for at most twenty seconds of real time until the condition holds.
     bool waitUntil(const std::function<bool()>& done);
+    // Until a request started after `startedBefore` (a value of requestsStarted) and every request ended.
+    bool requestsAnsweredSince(NSInteger startedBefore);
     // Chooses the row titled so in the picker sheet now up and taps 确定.
     bool pick(const NSString& title);
     // Region 成都市, the role, account and password typed, login tapped.

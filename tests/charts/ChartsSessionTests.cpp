@@ -20,7 +20,7 @@ protected:
     // loaded machine may delay past the step that sent it.
     bool settled()
     {
-        const bool answered = waitUntil([this] { return requestsStarted > m_settledStarts && requestsUnderWay <= 0; });
+        const bool answered = requestsAnsweredSince(m_settledStarts);
         m_settledStarts = requestsStarted;
         host->advance(1.0);
         host->runUntilIdle();

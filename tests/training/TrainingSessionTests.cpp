@@ -78,7 +78,7 @@ protected:
     {
         const NSInteger before = requestsStarted;
         host->tap(view);
-        return waitUntil([&] { return requestsStarted > before && requestsUnderWay <= 0; });
+        return requestsAnsweredSince(before);
     }
     void picture(const std::string& name)
     {
