@@ -1,8 +1,5 @@
 #include "platform/text/TextLayout.h"
-#include "platform/text/pango/PangoText.h"
-#include "platform/text/pango/TextDrawing.h"
 
-#include "platform/text/pango/FontLibrary.h"
 #include "platform/text/pango/TextParagraph.h"
 
 #include <algorithm>
@@ -47,20 +44,6 @@ bool truncates(NSLineBreakMode mode)
 }
 
 } // namespace
-
-void TextLayout::drawInContext(const CGContextRef& context, CGPoint topLeft) const
-{
-    TextDrawing::drawInContext(context, [&](cairo_t* cairo) {
-        for (const PlacedLine& placed : m_lines)
-            placed.line->backend().draw(cairo, CGPointMake(topLeft.x + placed.origin.x, topLeft.y + placed.origin.y), false);
-    });
-}
-
-void TextLayout::drawLine(const CTLineRef& line, const CGContextRef& context, CGPoint baselineOrigin)
-{
-    if (line)
-        TextDrawing::drawInContext(context, [&](cairo_t* cairo) { line->backend().draw(cairo, baselineOrigin, false); });
-}
 
 CTLineRef TextLayout::ellipsisToken(const NSAttributes& attributes)
 {
@@ -112,15 +95,10 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
             wrapping.justified = alignment == NSTextAlignmentJustified;
         }
         auto paragraph = std::make_shared<TextParagraph>(text, NSMakeRange(start, end - start), wrapping);
-        std::vector<PangoLayoutLine*> pangoLines;
-        {
-            std::lock_guard lock(FontLibrary::shared().mutex());
-            for (GSList* node = pango_layout_get_lines_readonly(paragraph->layout()); node; node = node->next)
-                pangoLines.push_back(static_cast<PangoLayoutLine*>(node->data));
-        }
+        const std::vector<NSUInteger> lineStarts = paragraph->lineStartIndices();
 
-        for (std::size_t index = 0; index < pangoLines.size(); ++index) {
-            const NSUInteger lineEnd = index + 1 < pangoLines.size() ? paragraph->indexOfByte(pangoLines[index + 1]->start_index) : next;
+        for (std::size_t index = 0; index < lineStarts.size(); ++index) {
+            const NSUInteger lineEnd = index + 1 < lineStarts.size() ? lineStarts[index + 1] : next;
             CTLineRef line = CTLine::create(paragraph, index, lineEnd);
             const CGFloat indent = index == 0 ? style->firstLineHeadIndent() : style->headIndent();
             const CGFloat available = width - indent;
@@ -162,7 +140,7 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
                 spacing = std::max(spacing, style->minimumLineSpacing());
             if (style->maximumLineSpacing() > 0)
                 spacing = std::min(spacing, style->maximumLineSpacing());
-            top = bottom + spacing + (index + 1 == pangoLines.size() ? style->paragraphSpacing() : 0);
+            top = bottom + spacing + (index + 1 == lineStarts.size() ? style->paragraphSpacing() : 0);
         }
         if (full || next == start)
             break;

@@ -1,6 +1,4 @@
-#include "platform/text/pango/PangoText.h"
-
-#include "platform/text/pango/FontLibrary.h"
+#include "platform/text/UIFont.h"
 
 #include <cmath>
 #include <string_view>
@@ -13,13 +11,6 @@ constexpr const char* boldSystemFontName = ".HelveticaNeueInterface-MediumP4";
 constexpr const char* italicSystemFontName = ".HelveticaNeueInterface-Italic";
 
 } // namespace
-
-std::shared_ptr<UIFont> UIFont::fontWithName(const NSString& fontName, CGFloat fontSize)
-{
-    if (fontName.isNil() || !FontLibrary::shared().hasFontNamed(fontName.UTF8String()))
-        return nullptr;
-    return create(fontName, fontSize);
-}
 
 std::shared_ptr<UIFont> UIFont::systemFontOfSize(CGFloat fontSize)
 {
@@ -45,39 +36,6 @@ std::shared_ptr<UIFont> UIFont::defaultTextFont()
 std::shared_ptr<UIFont> UIFont::fontWithSize(CGFloat fontSize) const
 {
     return create(m_fontName, fontSize);
-}
-
-void UIFont::BackendDeleter::operator()(Backend* backend) const
-{
-    std::default_delete<Backend>()(backend);
-}
-
-bool UIFont::init(const NSString& fontName, CGFloat fontSize)
-{
-    if (fontName.isNil() || !std::isfinite(fontSize) || fontSize < 0)
-        return false;
-    m_fontName = fontName;
-    m_pointSize = fontSize;
-    PangoFontDescription* description = pango_font_description_new();
-    m_backend.reset(std::make_unique<Backend>(description).release());
-    pango_font_description_set_family(description, fontName.UTF8String().c_str());
-    pango_font_description_set_absolute_size(description, fontSize * PANGO_SCALE);
-
-    FontLibrary& library = FontLibrary::shared();
-    PangoFont* font = library.loadFont(description);
-    const FontFaceMetrics metrics = library.metricsOfFont(font);
-    if (font) {
-        std::lock_guard lock(library.mutex());
-        g_object_unref(font);
-    }
-    m_ascender = metrics.ascent * fontSize;
-    m_descender = -metrics.descent * fontSize;
-    m_lineGap = metrics.lineGap * fontSize;
-    m_capHeight = metrics.capHeight * fontSize;
-    m_xHeight = metrics.xHeight * fontSize;
-    m_underlinePosition = metrics.underlinePosition * fontSize;
-    m_underlineThickness = metrics.underlineThickness * fontSize;
-    return true;
 }
 
 NSString UIFont::familyName() const
@@ -118,9 +76,4 @@ NSUInteger UIFont::hash() const
 NSString UIFont::description() const
 {
     return NSString::stringWithFormat("<UIFont: font-family: \"%@\"; font-size: %.2fpt>", static_cast<id>(m_fontName), m_pointSize);
-}
-
-void UIFont::releaseResidentFontPages()
-{
-    FontLibrary::shared().releaseResidentFontPages();
 }

@@ -31,6 +31,8 @@ public:
     const std::shared_ptr<NSAttributedString>& text() const { return m_text; }
     NSRange range() const { return m_range; }
 
+    // Absolute UTF-16 index where each of the layout's lines starts.
+    std::vector<NSUInteger> lineStartIndices() const;
     // Absolute UTF-16 index of a byte index of the layout's text, and back.
     NSUInteger indexOfByte(int byte) const;
     int byteOfIndex(NSUInteger index) const;

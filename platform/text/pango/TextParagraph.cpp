@@ -121,6 +121,15 @@ TextParagraph::~TextParagraph()
     g_object_unref(m_layout);
 }
 
+std::vector<NSUInteger> TextParagraph::lineStartIndices() const
+{
+    std::vector<NSUInteger> starts;
+    std::lock_guard lock(FontLibrary::shared().mutex());
+    for (GSList* node = pango_layout_get_lines_readonly(m_layout); node; node = node->next)
+        starts.push_back(indexOfByte(static_cast<PangoLayoutLine*>(node->data)->start_index));
+    return starts;
+}
+
 NSUInteger TextParagraph::indexOfByte(int byte) const
 {
     auto found = std::lower_bound(m_byteOfUnit.begin(), m_byteOfUnit.end(), byte);
