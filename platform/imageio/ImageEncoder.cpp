@@ -1,5 +1,5 @@
 #include "platform/imageio/ImageEncoder.h"
-#include "platform/graphics/cairo/CairoBackend.h"
+#include "platform/imageio/cairo/ImageEncoderCairo.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,50 +10,6 @@
 #include <png.h>
 
 namespace {
-
-// The image's pixels as premultiplied ARGB32 rows (alpha-only images as black with coverage).
-struct Pixels {
-    std::size_t width { 0 };
-    std::size_t height { 0 };
-    std::vector<std::uint32_t> argb;
-};
-
-std::optional<Pixels> pixelsOf(const CGImageRef& image)
-{
-    if (!image)
-        return std::nullopt;
-    cairo_surface_t* surface = CGImageGetCairoSurface(*image);
-    if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
-        return std::nullopt;
-    cairo_surface_flush(surface);
-    const int width = cairo_image_surface_get_width(surface);
-    const int height = cairo_image_surface_get_height(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const cairo_format_t format = cairo_image_surface_get_format(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    if (width <= 0 || height <= 0 || !data)
-        return std::nullopt;
-    Pixels pixels { std::size_t(width), std::size_t(height), {} };
-    pixels.argb.resize(pixels.width * pixels.height);
-    for (int y = 0; y < height; ++y) {
-        const unsigned char* row = data + std::size_t(y) * stride;
-        std::uint32_t* out = pixels.argb.data() + std::size_t(y) * width;
-        for (int x = 0; x < width; ++x) {
-            switch (format) {
-            case CAIRO_FORMAT_A8:
-                out[x] = std::uint32_t(row[x]) << 24;
-                break;
-            case CAIRO_FORMAT_RGB24:
-                out[x] = reinterpret_cast<const std::uint32_t*>(row)[x] | 0xFF000000u;
-                break;
-            default:
-                out[x] = reinterpret_cast<const std::uint32_t*>(row)[x];
-                break;
-            }
-        }
-    }
-    return pixels;
-}
 
 std::uint8_t unpremultiply(std::uint32_t channel, std::uint32_t alpha)
 {
@@ -114,7 +70,7 @@ namespace ImageEncoder {
 
 std::optional<std::vector<std::uint8_t>> png(const CGImageRef& image)
 {
-    const auto pixels = pixelsOf(image);
+    const auto pixels = ImageEncoderCairo::pixelsOf(image);
     if (!pixels)
         return std::nullopt;
     std::vector<std::uint8_t> out;
@@ -149,7 +105,7 @@ std::optional<std::vector<std::uint8_t>> png(const CGImageRef& image)
 
 std::optional<std::vector<std::uint8_t>> jpeg(const CGImageRef& image, double quality)
 {
-    const auto pixels = pixelsOf(image);
+    const auto pixels = ImageEncoderCairo::pixelsOf(image);
     if (!pixels)
         return std::nullopt;
     if (!(quality >= 0))
