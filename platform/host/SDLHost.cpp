@@ -1,5 +1,6 @@
 #include "platform/host/SDLHost.h"
 #include "platform/host/DesktopNotifications.h"
+#include "platform/host/cairo/SDLHostCairo.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/UIGraphics.h"
 
@@ -14,7 +15,6 @@
 #include "platform/uikit/UIScrollView.h"
 
 #include <SDL.h>
-#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -174,35 +174,15 @@ void SDLHost::setWindowIcon()
     const NSString path = NSBundle::mainBundle()->pathForResource("AppIcon@2x", "png");
     if (path.isNil())
         return;
-    cairo_surface_t* picture = cairo_image_surface_create_from_png(path.UTF8String().c_str());
-    if (cairo_surface_status(picture) == CAIRO_STATUS_SUCCESS && cairo_image_surface_get_format(picture) == CAIRO_FORMAT_ARGB32) {
-        cairo_surface_flush(picture);
-        const int width = cairo_image_surface_get_width(picture);
-        const int height = cairo_image_surface_get_height(picture);
-        const int stride = cairo_image_surface_get_stride(picture);
-        // Cairo keeps premultiplied colour; the window manager wants it straight.
-        std::vector<uint32_t> pixels(static_cast<std::size_t>(width) * height);
-        const unsigned char* data = cairo_image_surface_get_data(picture);
-        for (int y = 0; y < height; ++y) {
-            const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
-            for (int x = 0; x < width; ++x) {
-                const uint32_t pixel = row[x];
-                const uint32_t alpha = pixel >> 24;
-                auto straight = [alpha](uint32_t component) {
-                    return alpha ? std::min<uint32_t>(255, (component * 255 + alpha / 2) / alpha) : 0;
-                };
-                pixels[static_cast<std::size_t>(y) * width + x] = (alpha << 24) | (straight((pixel >> 16) & 0xFF) << 16)
-                    | (straight((pixel >> 8) & 0xFF) << 8) | straight(pixel & 0xFF);
-            }
-        }
-        [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
-        if (SDL_Surface* icon = SDL_CreateRGBSurfaceFrom(pixels.data(), width, height, 32, width * 4, 0x00FF0000, 0x0000FF00,
-                0x000000FF, 0xFF000000)) {
-            SDL_SetWindowIcon(m_window->window, icon);
-            SDL_FreeSurface(icon);
-        }
+    auto picture = SDLHostCairo::readPNG(path.UTF8String());
+    if (!picture)
+        return;
+    [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
+    if (SDL_Surface* icon = SDL_CreateRGBSurfaceFrom(picture->pixels.data(), picture->width, picture->height, 32, picture->width * 4,
+            0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000)) {
+        SDL_SetWindowIcon(m_window->window, icon);
+        SDL_FreeSurface(icon);
     }
-    cairo_surface_destroy(picture);
 }
 
 void SDLHost::layoutScreenInWindow()
