@@ -1,7 +1,7 @@
 // 1,000 small form POSTs to a loopback server: through the request road (HTTP request operation,
 // shared network thread, callbacks on the main queue) and through plain libcurl easy calls, in
 // wall time per run. The server records nothing, so its own bookkeeping does not grow.
-#include "library/network/RQHTTPRequestOperation.h"
+#include "library/network/request/RQHTTPRequestOperation.h"
 #include "platform/foundation/NSOperationQueue.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/support/Waiting.h"

@@ -8,7 +8,7 @@
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "app/session/User.h"
-#include "library/network/RQQueryStringPair.h"
+#include "library/network/request/RQQueryStringPair.h"
 #include "tests/support/Waiting.h"
 #include "tools/service-standin/ServiceStandIn.h"
 

@@ -3,7 +3,7 @@
 #include "app/services/ServiceLog.h"
 #include "app/services/ServiceReply.h"
 #include "library/json/JSONCodecDeserializing.h"
-#include "library/network/RQQueryStringPair.h"
+#include "library/network/request/RQQueryStringPair.h"
 #include "platform/foundation/NSKeyedArchiver.h"
 #include "platform/foundation/NSKeyedUnarchiver.h"
 #include "platform/foundation/NSLog.h"

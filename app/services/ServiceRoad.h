@@ -4,7 +4,7 @@
 // and the reply decoded, tested for a lost session and handed to the caller on the main thread.
 // The three clients differ only in the route they ask for.
 
-#include "library/network/RQHTTPRequestOperation.h"
+#include "library/network/request/RQHTTPRequestOperation.h"
 #include "platform/foundation/NSDictionary.h"
 
 #include <functional>

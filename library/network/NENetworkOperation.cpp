@@ -5,7 +5,7 @@
 #include "library/network/NSData_NEBase64.h"
 #include "library/network/NSDictionary_RequestEncoding.h"
 #include "library/network/NSString_NEEngineAdditions.h"
-#include "library/network/RQTypedRequestOperations.h"
+#include "library/network/shared/NSJSONReadingOptions.h"
 #include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSDate.h"

@@ -3,7 +3,7 @@
 // cache shared by every image view; and a count of running request operations that shows the
 // status bar's network activity indicator (off unless enabled).
 
-#include "library/network/RQTypedRequestOperations.h"
+#include "library/network/request/RQImageRequestOperation.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSCache.h"
 #include "platform/foundation/NSNotification.h"

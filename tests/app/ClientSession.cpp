@@ -2,7 +2,7 @@
 
 #include "app/services/ServiceRoad.h"
 #include "app/stores/UserManager.h"
-#include "library/network/RQURLConnectionOperation.h"
+#include "library/network/request/RQURLConnectionOperation.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSMachPort.h"
 #include "platform/foundation/NSNotificationCenter.h"

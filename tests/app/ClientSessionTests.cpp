@@ -2,7 +2,7 @@
 
 #include "app/stores/UserManager.h"
 #include "library/network/RIImageManager.h"
-#include "library/network/RQURLConnectionOperation.h"
+#include "library/network/request/RQURLConnectionOperation.h"
 #include "library/payment/OrbipaySDK.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSNotificationCenter.h"

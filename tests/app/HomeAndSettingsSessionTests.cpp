@@ -4,7 +4,7 @@
 
 #include "app/screens/settings/SettingsLayout.h"
 #include "app/training/GoodsInfoViewController.h"
-#include "library/network/RQURLConnectionOperation.h"
+#include "library/network/request/RQURLConnectionOperation.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"

@@ -1,4 +1,5 @@
-#include "library/network/RQTypedRequestOperations.h"
+#include "library/network/request/RQImageRequestOperation.h"
+#include "library/network/request/RQPropertyListRequestOperation.h"
 #include "tests/images/ImageTestSupport.h"
 #include "tests/net/LoopbackServer.h"
 

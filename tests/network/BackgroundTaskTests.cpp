@@ -1,4 +1,4 @@
-#include "library/network/RQURLConnectionOperation.h"
+#include "library/network/request/RQURLConnectionOperation.h"
 
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/SystemClock.h"

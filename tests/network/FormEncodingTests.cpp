@@ -1,4 +1,4 @@
-#include "library/network/RQQueryStringPair.h"
+#include "library/network/request/RQQueryStringPair.h"
 
 #include "platform/foundation/Foundation.h"
 

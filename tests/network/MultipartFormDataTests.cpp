@@ -1,5 +1,5 @@
-#include "library/network/RQHTTPRequestOperation.h"
-#include "library/network/RQStreamingMultipartFormData.h"
+#include "library/network/request/RQHTTPRequestOperation.h"
+#include "library/network/request/RQStreamingMultipartFormData.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSOperationQueue.h"
 #include "tests/network/MultipartSupport.h"

@@ -1,5 +1,5 @@
 #include "library/network/NENetworkOperation.h"
-#include "library/network/RQTypedRequestOperations.h"
+#include "library/network/shared/NSJSONReadingOptions.h"
 #include "library/network/NSDate_RFC1123.h"
 #include "library/network/NSDictionary_RequestEncoding.h"
 #include "library/network/NSString_NEEngineAdditions.h"

@@ -1,5 +1,5 @@
-#include "library/network/RQHTTPClient.h"
-#include "library/network/RQMultipartBodyStream.h"
+#include "library/network/request/RQHTTPClient.h"
+#include "library/network/request/RQMultipartBodyStream.h"
 #include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSKeyedArchiver.h"

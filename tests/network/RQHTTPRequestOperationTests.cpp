@@ -1,5 +1,5 @@
-#include "library/network/RQHTTPRequestOperation.h"
-#include "library/network/RQQueryStringPair.h"
+#include "library/network/request/RQHTTPRequestOperation.h"
+#include "library/network/request/RQQueryStringPair.h"
 
 #include "platform/foundation/NSKeyedArchiver.h"
 #include "platform/foundation/NSKeyedUnarchiver.h"

@@ -1,4 +1,4 @@
-#include "library/network/RQHTTPRequestOperation.h"
+#include "library/network/request/RQHTTPRequestOperation.h"
 
 #include "platform/foundation/NSOperationQueue.h"
 #include "platform/net/NSURLError.h"

@@ -1,4 +1,7 @@
-#include "library/network/RQTypedRequestOperations.h"
+#include "library/network/request/RQImageRequestOperation.h"
+#include "library/network/request/RQJSONRequestOperation.h"
+#include "library/network/request/RQPropertyListRequestOperation.h"
+#include "library/network/request/RQXMLRequestOperation.h"
 
 #include "library/json/JCTokenizer.h"
 #include "platform/dispatch/dispatch.h"

@@ -3,7 +3,7 @@
 // of a reply must read back unchanged (but for a leading byte-order mark).
 #include "app/services/ServiceReply.h"
 #include "library/json/JSONCodecDeserializing.h"
-#include "library/network/RQQueryStringPair.h"
+#include "library/network/request/RQQueryStringPair.h"
 #include "platform/foundation/NSDictionary.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "library/network/RQHTTPBodyPart.h"
+#include "library/network/request/RQHTTPBodyPart.h"
 
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/TypedValues.h"

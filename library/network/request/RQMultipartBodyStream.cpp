@@ -1,4 +1,4 @@
-#include "library/network/RQMultipartBodyStream.h"
+#include "library/network/request/RQMultipartBodyStream.h"
 
 #include "platform/foundation/NSThread.h"
 

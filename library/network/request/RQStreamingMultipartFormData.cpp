@@ -1,6 +1,6 @@
-#include "library/network/RQStreamingMultipartFormData.h"
+#include "library/network/request/RQStreamingMultipartFormData.h"
 
-#include "library/network/RQHTTPRequestOperation.h"
+#include "library/network/request/RQHTTPRequestOperation.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSNumber.h"

@@ -3,7 +3,7 @@
 // own source, so a large file is never held in memory. Throttling caps the bytes of one read
 // and waits after each chunk taken from a part. It never notifies a delegate.
 
-#include "library/network/RQHTTPBodyPart.h"
+#include "library/network/request/RQHTTPBodyPart.h"
 
 #include <vector>
 

@@ -7,7 +7,7 @@
 // addAcceptableStatusCodes/addAcceptableContentTypes replace them for that class and for its
 // subclasses that do not answer for themselves.
 
-#include "library/network/RQURLConnectionOperation.h"
+#include "library/network/request/RQURLConnectionOperation.h"
 #include "platform/net/NSHTTPURLResponse.h"
 #include "platform/net/NSURLError.h"
 

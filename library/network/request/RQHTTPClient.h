@@ -5,8 +5,8 @@
 // operation and then completes once. The client's settings are not guarded: set them up before
 // making requests.
 
-#include "library/network/RQHTTPRequestOperation.h"
-#include "library/network/RQMultipartFormData.h"
+#include "library/network/request/RQHTTPRequestOperation.h"
+#include "library/network/request/RQMultipartFormData.h"
 #include "platform/foundation/NSOperationQueue.h"
 #include "platform/net/NSURLCredential.h"
 #include "platform/net/NSURLRequest.h"

@@ -2,8 +2,8 @@
 // Builds a "multipart/form-data" body that is streamed, not gathered: parts collect here, and
 // finalising gives the request the body stream with its boundary and exact Content-Length.
 
-#include "library/network/RQMultipartBodyStream.h"
-#include "library/network/RQMultipartFormData.h"
+#include "library/network/request/RQMultipartBodyStream.h"
+#include "library/network/request/RQMultipartFormData.h"
 #include "platform/net/NSURLRequest.h"
 
 class RQStreamingMultipartFormData final : public NSObject, public RQMultipartFormData {

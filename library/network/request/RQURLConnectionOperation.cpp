@@ -1,5 +1,6 @@
-#include "library/network/RQURLConnectionOperation.h"
+#include "library/network/request/RQURLConnectionOperation.h"
 
+#include "platform/dispatch/MainQueueRelay.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSMachPort.h"
@@ -46,118 +47,6 @@ bool transitionIsAllowed(RQOperationState from, RQOperationState to, bool cancel
     }
     return true;
 }
-
-// What the operations hand to the main queue goes through one relay, in the order handed over:
-// the blocks handed over before the main thread gets to them cost it one wake-up.
-//
-// On the network thread the wake-up waits for the end of the run-loop pass, so a reply's
-// response, data, completion and finish cost one wake-up together. A start notification alone
-// waits a little longer (startNoticeGrace): a quick reply then brings it along, and a slow one
-// lets it go when the grace is over. Blocks handed over from any other thread, or a drain
-// already on its way, take everything held along in order.
-class MainQueueRelay : public std::enable_shared_from_this<MainQueueRelay> {
-public:
-    using Clock = std::chrono::steady_clock;
-    // Far below what a person notices, and below the 0.17 s the activity indicator waits anyway.
-    static constexpr Clock::duration startNoticeGrace = std::chrono::milliseconds(5);
-
-    static const std::shared_ptr<MainQueueRelay>& shared()
-    {
-        static const NeverDestroyed<std::shared_ptr<MainQueueRelay>> relay(std::make_shared<MainQueueRelay>());
-        return relay.get();
-    }
-
-    // The calling thread's run loop calls endOfPass in each of its passes and after each run.
-    static void holdWakeUpsUntilEndOfPass() { t_holdsWakeUps = true; }
-
-    void post(std::function<void()> block, bool mayWait = false)
-    {
-        bool schedule = false;
-        {
-            std::lock_guard lock(m_mutex);
-            m_blocks.push_back(std::move(block));
-            if (m_scheduled)
-                return;
-            if (t_holdsWakeUps) {
-                if (m_held == Held::nothing)
-                    m_heldSince = Clock::now();
-                if (!mayWait || m_held == Held::urgent)
-                    m_held = Held::urgent;
-                else
-                    m_held = Held::startNotices;
-                return;
-            }
-            schedule = startDrainLocked();
-        }
-        if (schedule)
-            scheduleDrain();
-    }
-
-    // Lets the held blocks go when they may not wait longer.
-    void endOfPass()
-    {
-        bool schedule = false;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_held == Held::nothing || m_scheduled)
-                return;
-            if (m_held == Held::startNotices && Clock::now() - m_heldSince < startNoticeGrace)
-                return;
-            schedule = startDrainLocked();
-        }
-        if (schedule)
-            scheduleDrain();
-    }
-
-    // How long the next pass may wait for input before held start notices must go, in seconds.
-    double longestWait() const
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_held != Held::startNotices || m_scheduled)
-            return 1e10;
-        const auto left = startNoticeGrace - (Clock::now() - m_heldSince);
-        return std::max(std::chrono::duration<double>(left).count(), 0.0);
-    }
-
-private:
-    enum class Held { nothing, startNotices, urgent };
-
-    bool startDrainLocked()
-    {
-        m_held = Held::nothing;
-        return !std::exchange(m_scheduled, true);
-    }
-
-    void scheduleDrain()
-    {
-        dispatch_async(dispatch_get_main_queue(), [relay = shared_from_this()] { relay->drain(); });
-    }
-
-    // Runs what was handed over until now; what comes meanwhile waits for a drain of its own, so
-    // nothing overtakes the blocks others queued in between.
-    void drain()
-    {
-        std::vector<std::function<void()>> blocks;
-        {
-            std::lock_guard lock(m_mutex);
-            blocks.swap(m_blocks);
-            m_scheduled = false;
-            m_held = Held::nothing;
-        }
-        for (auto& block : blocks)
-            block();
-    }
-
-    static thread_local bool t_holdsWakeUps;
-
-    mutable std::mutex m_mutex;
-    std::vector<std::function<void()>> m_blocks;
-    bool m_scheduled { false };
-    Held m_held { Held::nothing };
-    Clock::time_point m_heldSince;
-};
-
-thread_local bool MainQueueRelay::t_holdsWakeUps = false;
 
 // The names as strings made once: each request posts both.
 const NSString& startNotificationName()
@@ -225,14 +114,7 @@ std::shared_ptr<NSThread> RQURLConnectionOperation::networkRequestThread()
             auto runLoop = NSRunLoop::currentRunLoop();
             runLoop->addPort(NSMachPort::port(), NSDefaultRunLoopMode);
             // What the operations hand to the main queue from here goes there once per pass.
-            const auto& relay = MainQueueRelay::shared();
-            MainQueueRelay::holdWakeUpsUntilEndOfPass();
-            runLoop->addPassObserver([relay] { relay->endOfPass(); });
-            const NSRunLoopMode mode(NSDefaultRunLoopMode);
-            while (true) {
-                runLoop->runInMode(mode, relay->longestWait(), true);
-                relay->endOfPass();
-            }
+            MainQueueRelay::shared()->runCurrentRunLoop(NSRunLoopMode(NSDefaultRunLoopMode));
         });
         networkThread->start();
         return networkThread;
