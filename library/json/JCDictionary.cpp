@@ -59,7 +59,8 @@ void JCDictionary::init(const std::vector<Entry>&)
     raisePrivateClass(kClassName);
 }
 
-bool JCDictionary::init(PassKey<JSONDecoder>, id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, bool mutableCollection)
+bool JCDictionary::init(PassKey<JSONDecoder>, id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, bool mutableCollection,
+    std::vector<id>& replaced)
 {
     const NSUInteger capacity = JCDictionaryCapacityForCount(count);
     if (capacity == NSNotFound)
@@ -69,7 +70,7 @@ bool JCDictionary::init(PassKey<JSONDecoder>, id* keys, id* objects, const NSUIn
     if (capacity)
         m_index = std::make_unique<std::uint32_t[]>(capacity);
     for (NSUInteger i = 0; i < count; ++i)
-        addEntry(keyHashes[i], std::move(keys[i]), std::move(objects[i]));
+        addEntry(keyHashes[i], std::move(keys[i]), std::move(objects[i]), &replaced);
     m_mutations = mutableCollection ? 1 : 0;
     return true;
 }
@@ -196,7 +197,7 @@ std::shared_ptr<JCDictionaryEnumerator> JCDictionary::keyEnumerator() const
     return JCDictionaryEnumerator::create(self());
 }
 
-void JCDictionary::addEntry(NSUInteger keyHash, id key, id object)
+void JCDictionary::addEntry(NSUInteger keyHash, id key, id object, std::vector<id>* replaced)
 {
     const NSUInteger capacity = m_capacity;
     if (!m_index || capacity == 0)
@@ -213,6 +214,10 @@ void JCDictionary::addEntry(NSUInteger keyHash, id key, id object)
         // An equal key takes the place of the earlier one, which keeps its position.
         auto& candidate = m_entry[stored - 1];
         if (candidate.keyHash == keyHash && (candidate.entry.key == key || candidate.entry.key->isEqual(key))) {
+            if (replaced) {
+                replaced->push_back(std::move(candidate.entry.key));
+                replaced->push_back(std::move(candidate.entry.object));
+            }
             candidate.entry.key = std::move(key);
             candidate.entry.object = std::move(object);
             return;

@@ -70,8 +70,9 @@ protected:
     void init();
     void init(const std::vector<Entry>& entries);
     // Takes the keys and objects over; an equal key met later replaces the earlier entry's key and
-    // object where that entry stands.
-    bool init(PassKey<JSONDecoder>, id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, bool mutableCollection);
+    // object where that entry stands, and those replaced go to `replaced`.
+    bool init(PassKey<JSONDecoder>, id* keys, id* objects, const NSUInteger* keyHashes, NSUInteger count, bool mutableCollection,
+        std::vector<id>& replaced);
 
 private:
     static constexpr std::uint32_t kEmptySlot = 0;
@@ -80,7 +81,7 @@ private:
     NSUInteger flatPositionOfKey(const id& key) const;
     // The position of the key's entry, or NSNotFound; `indexSlot` gets the index slot holding it.
     NSUInteger positionOfKey(const id& key, NSUInteger keyHash, NSUInteger* indexSlot = nullptr) const;
-    void addEntry(NSUInteger keyHash, id key, id object);
+    void addEntry(NSUInteger keyHash, id key, id object, std::vector<id>* replaced = nullptr);
     void removeEntry(NSUInteger position, NSUInteger indexSlot);
     // Closes the gaps removed entries left and fills `index` of `capacity` slots anew.
     void reindex(std::unique_ptr<std::uint32_t[]> index, NSUInteger capacity);

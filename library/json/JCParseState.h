@@ -56,6 +56,7 @@ inline constexpr NSUInteger JCLongestCachedValue = 24;
 
 // One cache line each, the bytes inline: a probe touches one line and a fill allocates nothing.
 struct alignas(64) JCTokenCacheItem {
+    // Owned, or only pointing at a value of the tree being read (see `borrowed`).
     id object;
     NSUInteger hash { 0 };
     // Computed the first time the object is a key of a dictionary large enough to be hashed.
@@ -64,6 +65,10 @@ struct alignas(64) JCTokenCacheItem {
     std::uint16_t size { 0 };
     // Read as a dictionary key: kept for the thread's next decoder.
     bool isKey { false };
+    // A value made by the current parse: `object` holds no count of its own, the tree does (and
+    // after the parse the decoder's hold on that tree). Owning it would cost two atomic updates of
+    // its count, and most such values are let go with their reply.
+    bool borrowed { false };
     std::array<std::uint8_t, JCLongestCachedValue> bytes {};
 };
 static_assert(sizeof(JCTokenCacheItem) == 64);
@@ -126,7 +131,9 @@ struct JCObjCImpCache {
     std::shared_ptr<JCArray> (*makeArray)(id* objects, NSUInteger count, bool mutableCollections) { nullptr };
     // Distinct string keys, at most JCDictionaryFlatLimit of them; the dictionary is immutable.
     std::shared_ptr<JCDictionary> (*makeFlatDictionary)(id* keys, id* objects, NSUInteger count) { nullptr };
-    std::shared_ptr<JCDictionary> (*makeDictionary)(id* keys, id* objects, const NSUInteger* hashes, NSUInteger count, bool mutableCollections) { nullptr };
+    // An equal key met later replaces the earlier entry, whose key and object go to `replaced`.
+    std::shared_ptr<JCDictionary> (*makeDictionary)(id* keys, id* objects, const NSUInteger* hashes, NSUInteger count, bool mutableCollections,
+        std::vector<id>& replaced) { nullptr };
     std::shared_ptr<NSNumber> (*numberWithUnsignedLongLong)(unsigned long long value) { nullptr };
 };
 
@@ -149,8 +156,13 @@ struct JCParseState {
     // How many arrays and objects enclose the one being read.
     NSUInteger depth { 0 };
     // The keys of the last flat dictionary found to have distinct keys: the rows of a list
-    // repeat the very same key objects, which then need no comparing.
-    std::vector<id> distinctKeys;
+    // repeat the very same key objects, which then need no comparing. Not owned: nothing the
+    // parse made dies before it ends (see `heldTree`), so no other key can take an address.
+    std::vector<const NSObject*> distinctKeys;
+    // What keeps the cache's borrowed values alive: the last tree returned and whatever its
+    // dictionaries let go of while being made (a repeated key's earlier entry), until the next
+    // parse, clearCache() or the decoder's end.
+    std::vector<id> heldTree;
     // The key hashes of the dictionary being made, when it is hashed.
     std::vector<NSUInteger> keyHashes;
 };

@@ -199,7 +199,8 @@ id cachedObject(JCParseState& state, bool isKey)
             cache.age[index] = std::uint8_t((cache.age[index] << 1) | 1);
             item.isKey |= isKey;
             value.cacheItem = &item;
-            return item.object;
+            // A borrowed value is alive: the tree being read holds it.
+            return item.borrowed ? item.object->self() : item.object;
         }
         if (!place) {
             if (cache.age[index] == 0) {
@@ -219,7 +220,9 @@ id cachedObject(JCParseState& state, bool isKey)
     std::memcpy(place->bytes.data(), value.ptrRange.ptr, value.ptrRange.length);
     if (!place->object)
         cache.filled.push_back(std::uint16_t(placeIndex));
-    place->object = object;
+    // The tree takes the value over; the item only points at it (an evicted owned value is let go).
+    place->object = id(id(), object.get());
+    place->borrowed = true;
     place->hash = value.hash;
     place->keyHash = 0;
     place->size = std::uint16_t(value.ptrRange.length);
@@ -314,8 +317,9 @@ bool keysAreDistinct(JCParseState& state, const id* keys, const JCKeyOrigin* ori
 {
     // A few keys are compared sooner than remembered.
     constexpr NSUInteger kFewestRemembered = 5;
-    std::vector<id>& known = state.distinctKeys;
-    if (count >= kFewestRemembered && known.size() == count && std::equal(keys, keys + count, known.begin()))
+    std::vector<const NSObject*>& known = state.distinctKeys;
+    if (count >= kFewestRemembered && known.size() == count
+        && std::equal(keys, keys + count, known.begin(), [](const id& key, const NSObject* knownKey) { return key.get() == knownKey; }))
         return true;
     // A key is compared with the earlier ones only when a bit its hash picks is already taken.
     // Two words, not an array: clearing an array took a string instruction.
@@ -334,8 +338,11 @@ bool keysAreDistinct(JCParseState& state, const id* keys, const JCKeyOrigin* ori
         }
         taken |= mask;
     }
-    if (count >= kFewestRemembered)
-        known.assign(keys, keys + count);
+    if (count >= kFewestRemembered) {
+        known.resize(count);
+        for (NSUInteger i = 0; i < count; ++i)
+            known[i] = keys[i].get();
+    }
     return true;
 }
 
@@ -365,7 +372,7 @@ id finishDictionary(JCParseState& state, NSUInteger startIndex)
             hashes[i] = keys[i]->hash();
         }
     }
-    return state.objCImpCache.makeDictionary(keys, objects, hashes.data(), count, state.mutableCollections);
+    return state.objCImpCache.makeDictionary(keys, objects, hashes.data(), count, state.mutableCollections, state.heldTree);
 }
 
 // The token of each byte that is a whole token by itself, JCTokenTypeInvalid for the others.
@@ -591,9 +598,10 @@ std::shared_ptr<JCArray> JSONDecoder::makeArray(id* objects, NSUInteger count, b
     return JCArray::create(PassKey<JSONDecoder> {}, std::move(members), mutableCollections);
 }
 
-std::shared_ptr<JCDictionary> JSONDecoder::makeDictionary(id* keys, id* objects, const NSUInteger* hashes, NSUInteger count, bool mutableCollections)
+std::shared_ptr<JCDictionary> JSONDecoder::makeDictionary(id* keys, id* objects, const NSUInteger* hashes, NSUInteger count, bool mutableCollections,
+    std::vector<id>& replaced)
 {
-    return JCDictionary::create(PassKey<JSONDecoder> {}, keys, objects, hashes, count, mutableCollections);
+    return JCDictionary::create(PassKey<JSONDecoder> {}, keys, objects, hashes, count, mutableCollections, replaced);
 }
 
 std::shared_ptr<JCDictionary> JSONDecoder::makeFlatDictionary(id* keys, id* objects, NSUInteger count)
@@ -611,6 +619,7 @@ namespace {
 // service, which share their keys, find them made; values are let go with their decoder.
 thread_local std::unique_ptr<JCParseState> t_spareParseState;
 
+// A borrowed value is only forgotten, never touched: its tree may be gone.
 void emptyItem(JCTokenCacheItem& item)
 {
     item.object.reset();
@@ -618,6 +627,34 @@ void emptyItem(JCTokenCacheItem& item)
     item.size = 0;
     item.type = JCValueTypeNone;
     item.isKey = false;
+    item.borrowed = false;
+}
+
+// Makes the borrowed values the cache's own; the tree holding them must still be alive.
+void adoptBorrowed(JCTokenCache& cache)
+{
+    for (const std::uint16_t index : cache.filled) {
+        JCTokenCacheItem& item = cache.items[index];
+        if (item.borrowed) {
+            item.object = item.object->self();
+            item.borrowed = false;
+        }
+    }
+}
+
+// After a failed parse, whose values are gone with its partial tree.
+void forgetBorrowed(JCTokenCache& cache)
+{
+    NSUInteger kept = 0;
+    for (const std::uint16_t index : cache.filled) {
+        JCTokenCacheItem& item = cache.items[index];
+        if (item.borrowed) {
+            emptyItem(item);
+            continue;
+        }
+        cache.filled[kept++] = index;
+    }
+    cache.filled.resize(kept);
 }
 
 } // namespace
@@ -652,12 +689,18 @@ JSONDecoder::~JSONDecoder()
             emptyItem(item);
             continue;
         }
+        // A key this decoder made is still held by its last tree.
+        if (item.borrowed) {
+            item.object = item.object->self();
+            item.borrowed = false;
+        }
         // The next decoder may run under another string hash key (tests change it).
         item.keyHash = 0;
         cache.filled[kept++] = index;
     }
     // The next decoder's start empties the ages.
     cache.filled.resize(kept);
+    m_parseState->heldTree.clear();
     t_spareParseState = std::move(m_parseState);
 }
 
@@ -670,6 +713,7 @@ void JSONDecoder::clearCache()
         emptyItem(cache.items[index]);
     cache.filled.clear();
     cache.age.fill(0);
+    m_parseState->heldTree.clear();
 }
 
 id JSONDecoder::objectWithUTF8String(const char* string, NSUInteger length, NSErrorPointer error)
@@ -708,6 +752,11 @@ id JSONDecoder::parse(const char* string, NSUInteger length, bool mutableCollect
         string = emptyText;
     }
     JCParseState& state = *m_parseState;
+    if (!state.heldTree.empty()) {
+        // The decoder reads again: the values of its last tree stay shared with this one's.
+        adoptBorrowed(state.cache);
+        state.heldTree.clear();
+    }
     state.stringBuffer.bytes = { reinterpret_cast<const std::uint8_t*>(string), length };
     state.atIndex = state.prev_atIndex = 0;
     state.lineNumber = state.prev_lineNumber = 1;
@@ -733,6 +782,21 @@ id JSONDecoder::parse(const char* string, NSUInteger length, bool mutableCollect
         stack.keyOrigins.resize(kInitialStackCount);
     }
     stack.index = 0;
+    // Should the parse throw (the allocator failing), its partial tree goes, and with it what the
+    // cache borrowed.
+    struct ThrownParse {
+        JCParseState& state;
+        bool armed { true };
+        ~ThrownParse()
+        {
+            if (!armed)
+                return;
+            unwindObjectStack(state, 0);
+            forgetBorrowed(state.cache);
+            state.heldTree.clear();
+            state.distinctKeys.clear();
+        }
+    } thrownParse { state };
 
     id root;
     bool failed = false;
@@ -759,10 +823,22 @@ id JSONDecoder::parse(const char* string, NSUInteger length, bool mutableCollect
     if (state.error)
         NSSetError(error, state.error);
 
-    // Tear down: nothing of this parse stays but the cache's entries.
+    // Tear down: nothing of this parse stays but the cache's entries and, for its borrowed values,
+    // a hold on the tree.
+    thrownParse.armed = false;
     state.token.tokenBuffer.release();
     unwindObjectStack(state, 0);
     state.distinctKeys.clear();
+    if (!root) {
+        forgetBorrowed(state.cache);
+        state.heldTree.clear();
+    } else if (mutableCollections) {
+        // The caller may change the tree at once and let values go.
+        adoptBorrowed(state.cache);
+        state.heldTree.clear();
+    } else {
+        state.heldTree.push_back(root);
+    }
     state.stringBuffer.bytes = {};
     state.atIndex = state.prev_atIndex = 0;
     state.lineNumber = state.prev_lineNumber = 1;

@@ -43,7 +43,8 @@ protected:
 private:
     friend void JCCollectionClassesInit();
     static std::shared_ptr<JCArray> makeArray(id* objects, NSUInteger count, bool mutableCollections);
-    static std::shared_ptr<JCDictionary> makeDictionary(id* keys, id* objects, const NSUInteger* hashes, NSUInteger count, bool mutableCollections);
+    static std::shared_ptr<JCDictionary> makeDictionary(id* keys, id* objects, const NSUInteger* hashes, NSUInteger count, bool mutableCollections,
+        std::vector<id>& replaced);
     static std::shared_ptr<JCDictionary> makeFlatDictionary(id* keys, id* objects, NSUInteger count);
 
     id parse(const char* string, NSUInteger length, bool mutableCollections, NSErrorPointer error);

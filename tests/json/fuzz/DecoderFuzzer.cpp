@@ -25,6 +25,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "a parse must answer either a tree or an error\n");
         std::abort();
     }
+
+    // Decoders that live across inputs, one per option set: their caches carry values from one
+    // input's tree to the next, and the last tree is let go of before or after the next parse.
+    static std::shared_ptr<JSONDecoder> longLived[JCParseOptionsValidFlags + 1];
+    static id lastTree;
+    auto& reused = longLived[options];
+    if (!reused)
+        reused = JSONDecoder::decoderWithParseOptions(options);
+    if (data[0] & 0x20)
+        lastTree.reset();
+    id reread = mutableCollections ? reused->mutableObjectWithUTF8String(text, length) : reused->objectWithUTF8String(text, length);
+    if (!reread != !tree || (tree && !tree->isEqual(reread))) {
+        std::fprintf(stderr, "a decoder that read before must read the same tree\n");
+        std::abort();
+    }
+    lastTree = reread;
     if (!tree)
         return 0;
 
