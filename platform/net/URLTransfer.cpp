@@ -45,6 +45,23 @@ std::string methodOnTheWire(const NSString& method)
     return text;
 }
 
+// Field names and schemes are ASCII and compare without a Unicode case fold; any other text
+// still takes the full comparison.
+bool sameFieldName(const NSString& name, std::string_view ascii)
+{
+    const std::u16string_view units = name.view();
+    if (std::any_of(units.begin(), units.end(), [](char16_t unit) { return unit >= 0x80; }))
+        return name.caseInsensitiveCompare(NSString(ascii)) == NSOrderedSame;
+    if (name.isNil() || units.size() != ascii.size())
+        return false;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const auto lower = [](unsigned unit) { return unit >= 'A' && unit <= 'Z' ? unit + 32 : unit; };
+        if (lower(units[i]) != lower(static_cast<unsigned char>(ascii[i])))
+            return false;
+    }
+    return true;
+}
+
 bool carriesBody(const NSURLRequest& request)
 {
     if (request.HTTPBodyStream())
@@ -162,8 +179,8 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
         fail(NSURLErrorWithCode(NSURLErrorBadURL, URL));
         return false;
     }
-    const bool http = scheme.caseInsensitiveCompare("http") == NSOrderedSame;
-    const bool https = scheme.caseInsensitiveCompare("https") == NSOrderedSame;
+    const bool http = sameFieldName(scheme, "http");
+    const bool https = sameFieldName(scheme, "https");
     if (!http && !https) {
         fail(NSURLErrorWithCode(NSURLErrorUnsupportedURL, URL));
         return false;
@@ -175,35 +192,28 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
         return false;
     }
 
-    m_handle = m_loop->takeHandle();
+    bool fresh = false;
+    m_handle = m_loop->takeHandle(fresh);
     if (!m_handle) {
         fail(NSURLErrorWithCode(NSURLErrorUnknown, URL));
         return false;
     }
+    if (fresh)
+        setUpHandle(m_handle);
     std::string address = URL->absoluteString().UTF8String();
     if (auto hash = address.find('#'); hash != std::string::npos)
         address.resize(hash);
+    // A handle comes back as its last transfer left it: every option below is set on each
+    // request, to its default where this request does not use it.
     curl_easy_setopt(m_handle, CURLOPT_URL, address.c_str());
-    curl_easy_setopt(m_handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(m_handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(m_handle, CURLOPT_HEADERFUNCTION, &URLTransfer::onHeader);
     curl_easy_setopt(m_handle, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(m_handle, CURLOPT_WRITEFUNCTION, &URLTransfer::onWrite);
     curl_easy_setopt(m_handle, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(m_handle, CURLOPT_XFERINFOFUNCTION, &URLTransfer::onProgress);
     curl_easy_setopt(m_handle, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(m_handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(m_handle, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(m_handle, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-    if (https) {
-        // The server's trust is judged here, through the challenge, not inside the TLS library.
-        curl_easy_setopt(m_handle, CURLOPT_SSL_VERIFYPEER, 0L);
-        curl_easy_setopt(m_handle, CURLOPT_SSL_VERIFYHOST, 0L);
-        curl_easy_setopt(m_handle, CURLOPT_PREREQFUNCTION, &URLTransfer::onPrerequest);
-        curl_easy_setopt(m_handle, CURLOPT_PREREQDATA, this);
-        curl_easy_setopt(m_handle, CURLOPT_SSL_CTX_FUNCTION, &URLTransfer::onSSLContext);
-        curl_easy_setopt(m_handle, CURLOPT_SSL_CTX_DATA, this);
-    }
+    curl_easy_setopt(m_handle, CURLOPT_READDATA, this);
+    curl_easy_setopt(m_handle, CURLOPT_SSL_CTX_DATA, this);
+    // The server's trust is judged here, through the challenge, not inside the TLS library.
+    curl_easy_setopt(m_handle, CURLOPT_PREREQFUNCTION, https ? &URLTransfer::onPrerequest : nullptr);
+    curl_easy_setopt(m_handle, CURLOPT_PREREQDATA, https ? this : nullptr);
 
     m_method = methodOnTheWire(request->HTTPMethod());
     m_body = request->HTTPBody();
@@ -216,11 +226,11 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
         std::string line = field.name.UTF8String() + ": " + field.value.UTF8String();
         if (line.find_first_of("\r\n") != std::string::npos)
             continue;
-        if (field.name.caseInsensitiveCompare("Content-Type") == NSOrderedSame)
+        if (sameFieldName(field.name, "Content-Type"))
             hasContentType = true;
-        if (field.name.caseInsensitiveCompare("Cookie") == NSOrderedSame)
+        if (sameFieldName(field.name, "Cookie"))
             hasCookie = true;
-        if (field.name.caseInsensitiveCompare("Accept-Encoding") == NSOrderedSame)
+        if (sameFieldName(field.name, "Accept-Encoding"))
             hasAcceptEncoding = true;
         m_headerList = curl_slist_append(m_headerList, line.c_str());
     }
@@ -234,10 +244,16 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
     if ((m_body || m_bodyStream) && !hasContentType)
         m_headerList = curl_slist_append(m_headerList, "Content-Type: application/x-www-form-urlencoded");
     m_headerList = curl_slist_append(m_headerList, "Expect:");
-    if (!hasAcceptEncoding)
-        curl_easy_setopt(m_handle, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
+    // Without a field of the request's own curl asks for compressed replies and decodes them.
+    curl_easy_setopt(m_handle, CURLOPT_ACCEPT_ENCODING, hasAcceptEncoding ? nullptr : "gzip, deflate");
     curl_easy_setopt(m_handle, CURLOPT_HTTPHEADER, m_headerList);
 
+    // The body of the last request first (setting it makes a POST), then GET, which also clears
+    // the last request's HEAD; then what this request sends.
+    curl_easy_setopt(m_handle, CURLOPT_POSTFIELDS, static_cast<const char*>(nullptr));
+    curl_easy_setopt(m_handle, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(-1));
+    curl_easy_setopt(m_handle, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(m_handle, CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
     if (m_method == "HEAD") {
         curl_easy_setopt(m_handle, CURLOPT_NOBODY, 1L);
     } else if (m_body) {
@@ -246,8 +262,6 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
     } else if (m_bodyStream) {
         m_bodyStream->open();
         curl_easy_setopt(m_handle, CURLOPT_POST, 1L);
-        curl_easy_setopt(m_handle, CURLOPT_READFUNCTION, &URLTransfer::onRead);
-        curl_easy_setopt(m_handle, CURLOPT_READDATA, this);
         NSString length = request->valueForHTTPHeaderField("Content-Length");
         curl_easy_setopt(m_handle, CURLOPT_POSTFIELDSIZE_LARGE, length.isNil() ? curl_off_t(-1) : curl_off_t(length.longLongValue()));
     } else if (m_method == "POST" || m_method == "PUT" || m_method == "PATCH") {
@@ -261,6 +275,10 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
         curl_easy_setopt(m_handle, CURLOPT_USERNAME, m_credential->user().UTF8String().c_str());
         curl_easy_setopt(m_handle, CURLOPT_PASSWORD, m_credential->password().isNil() ? "" : m_credential->password().UTF8String().c_str());
         curl_easy_setopt(m_handle, CURLOPT_HTTPAUTH, HTTPAuthentication::curlAuthFor(m_authenticationMethod));
+    } else {
+        curl_easy_setopt(m_handle, CURLOPT_USERNAME, static_cast<const char*>(nullptr));
+        curl_easy_setopt(m_handle, CURLOPT_PASSWORD, static_cast<const char*>(nullptr));
+        curl_easy_setopt(m_handle, CURLOPT_HTTPAUTH, static_cast<unsigned long>(CURLAUTH_BASIC));
     }
 
     resetTimeout();
@@ -272,6 +290,27 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
         return false;
     }
     return true;
+}
+
+void URLTransfer::setUpHandle(CURL* handle)
+{
+    // What every transfer asks of a handle, set once when the handle is made.
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &URLTransfer::onHeader);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &URLTransfer::onWrite);
+    curl_easy_setopt(handle, CURLOPT_READFUNCTION, &URLTransfer::onRead);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &URLTransfer::onProgress);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    // A handle used again must not resume the TLS sessions of its earlier transfers: the
+    // server's trust is asked about on every new connection.
+    curl_easy_setopt(handle, CURLOPT_SSL_SESSIONID_CACHE, 0L);
+    // Without effect on plain HTTP; over TLS the trust is judged through the challenge.
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(handle, CURLOPT_SSL_CTX_FUNCTION, &URLTransfer::onSSLContext);
 }
 
 size_t URLTransfer::onHeader(char* data, size_t size, size_t count, void* transfer)
@@ -343,7 +382,7 @@ void URLTransfer::finalizeResponse()
     if (m_request->HTTPShouldHandleCookies()) {
         auto cookies = NSMutableArray::array();
         for (const auto& line : m_lines) {
-            if (line.name.caseInsensitiveCompare("Set-Cookie") != NSOrderedSame)
+            if (!sameFieldName(line.name, "Set-Cookie"))
                 continue;
             if (auto cookie = NSHTTPCookie::cookieWithSetCookieLine(line.value, URL))
                 cookies->addObject(cookie);
@@ -418,6 +457,8 @@ size_t URLTransfer::onWrite(char* data, size_t size, size_t count, void* transfe
 size_t URLTransfer::onRead(char* buffer, size_t size, size_t count, void* transfer)
 {
     auto* self = static_cast<URLTransfer*>(transfer);
+    if (!self->m_bodyStream)
+        return 0;
     NSInteger read = self->m_bodyStream->read(reinterpret_cast<std::uint8_t*>(buffer), size * count);
     if (read < 0) {
         self->m_bodyStreamError = self->m_bodyStream->streamError();
@@ -743,7 +784,7 @@ void URLTransfer::challengeForAuthentication()
 {
     std::vector<HTTPAuthentication::Challenge> offered;
     for (const auto& line : m_lines) {
-        if (line.name.caseInsensitiveCompare("WWW-Authenticate") != NSOrderedSame)
+        if (!sameFieldName(line.name, "WWW-Authenticate"))
             continue;
         auto parsed = HTTPAuthentication::parse(line.value.UTF8String());
         offered.insert(offered.end(), parsed.begin(), parsed.end());

@@ -60,6 +60,7 @@ private:
     void actOnClientCertificateAnswer(Answer answer);
     std::shared_ptr<NSError> clientCertificateFailure(CURLcode result) const;
 
+    static void setUpHandle(CURL* handle);
     bool startRequest(const std::shared_ptr<NSURLRequest>& request);
     void releaseHandle();
     void endFoldedLine();

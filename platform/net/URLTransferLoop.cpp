@@ -119,22 +119,20 @@ void URLTransferLoop::retire(CURL* handle)
         return;
     }
     remove(handle);
-    // Making a handle costs about as much as a small request on loopback: keep a few. A reset
-    // handle still holds TLS sessions of its earlier transfers; it must not resume them, so a
-    // new transfer starts as on a fresh handle.
+    // Making a handle costs about as much as a small request on loopback, and setting it up
+    // again from curl's defaults a good part of that: keep a few as they are.
     constexpr std::size_t kSpareHandles = 8;
     if (m_spare.size() >= kSpareHandles) {
         curl_easy_cleanup(handle);
         return;
     }
-    curl_easy_reset(handle);
-    curl_easy_setopt(handle, CURLOPT_SSL_SESSIONID_CACHE, 0L);
     m_spare.push_back(handle);
 }
 
-CURL* URLTransferLoop::takeHandle()
+CURL* URLTransferLoop::takeHandle(bool& fresh)
 {
-    if (m_spare.empty())
+    fresh = m_spare.empty();
+    if (fresh)
         return curl_easy_init();
     CURL* handle = m_spare.back();
     m_spare.pop_back();

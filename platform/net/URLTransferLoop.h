@@ -38,9 +38,10 @@ public:
     // Removes the transfer and takes its handle back, once curl has returned when called from
     // inside one of its callbacks.
     void retire(CURL* handle);
-    // A handle for a new transfer: one a finished transfer left, reset to curl's defaults, or a
-    // fresh one. Null when curl cannot make one.
-    CURL* takeHandle();
+    // A handle for a new transfer: one a finished transfer left, as it left it, or a fresh one
+    // (`fresh` tells which). The transfer sets every option it uses, so nothing of the last one's
+    // request carries over. Null when curl cannot make one.
+    CURL* takeHandle(bool& fresh);
     void markPending(const std::shared_ptr<Client>& client);
     bool isInsideCurl() const { return m_insideCurl; }
     const std::vector<std::string>& modes() const { return m_modes; }
