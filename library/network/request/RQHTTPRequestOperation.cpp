@@ -146,9 +146,10 @@ bool RQHTTPRequestOperation::hasAcceptableContentType() const
 std::shared_ptr<NSError> RQHTTPRequestOperation::error() const
 {
     {
-        std::lock_guard lock(*m_lock);
+        // Under the operation's lock, so the error is made from one reply and its body, once.
+        StateLocker lock(m_lock);
         auto received = RQURLConnectionOperation::response();
-        if (!m_HTTPError && received) {
+        if (!HTTPError() && received) {
             const bool statusAcceptable = hasAcceptableStatusCode();
             const bool typeAcceptable = hasAcceptableContentType();
             if (!statusAcceptable || !typeAcceptable) {
@@ -170,13 +171,13 @@ std::shared_ptr<NSError> RQHTTPRequestOperation::error() const
                                             textOfStatusCodes(acceptableStatusCodesFor(chain.front(), bases)),
                                             HTTP ? HTTP->statusCode() : NSInteger(200)),
                         NSLocalizedDescriptionKey);
-                    self->m_HTTPError = NSError::errorWithDomain(RQNetworkingErrorDomain, NSURLErrorBadServerResponse, userInfo);
+                    self->setHTTPError(NSError::errorWithDomain(RQNetworkingErrorDomain, NSURLErrorBadServerResponse, userInfo));
                 } else if (responseData() && responseData()->length() > 0) {
                     auto types = acceptableContentTypesFor(chain.front(), bases);
                     userInfo->setObject(NSString::stringWithFormat(localized("Expected content type %@, got %@").UTF8String().c_str(),
                                             types, received->MIMEType()),
                         NSLocalizedDescriptionKey);
-                    self->m_HTTPError = NSError::errorWithDomain(RQNetworkingErrorDomain, NSURLErrorCannotDecodeContentData, userInfo);
+                    self->setHTTPError(NSError::errorWithDomain(RQNetworkingErrorDomain, NSURLErrorCannotDecodeContentData, userInfo));
                 }
             }
         }
@@ -189,7 +190,7 @@ std::shared_ptr<NSError> RQHTTPRequestOperation::error() const
 NSStringEncoding RQHTTPRequestOperation::responseStringEncoding() const
 {
     {
-        std::lock_guard lock(*m_lock);
+        StateLocker lock(m_lock);
         auto received = response();
         if (received && received->textEncodingName().isNil() && responseData() && received->allHeaderFields()
             && received->allHeaderFields()->count()) {
@@ -208,7 +209,7 @@ NSStringEncoding RQHTTPRequestOperation::responseStringEncoding() const
 void RQHTTPRequestOperation::pause()
 {
     {
-        std::lock_guard lock(*m_lock);
+        StateLocker lock(m_lock);
         if (isPaused() || isFinished() || isCancelled())
             return;
         unsigned long long offset = 0;
@@ -217,8 +218,12 @@ void RQHTTPRequestOperation::pause()
             offset = position->unsignedLongLongValue();
         else if (auto written = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey)))
             offset = written->length();
-        if (!m_requestBeforeRange)
-            m_requestBeforeRange = request();
+        {
+            auto current = request();
+            auto state = m_HTTPState.lock();
+            if (!state->requestBeforeRange)
+                state->requestBeforeRange = current;
+        }
         auto ranged = request()->mutableCopyRequest();
         if (auto received = response()) {
             if (NSString tag = received->valueForHTTPHeaderField("ETag"); !tag.isNil())
@@ -240,38 +245,32 @@ bool RQHTTPRequestOperation::continuesReceivedBytes(const std::shared_ptr<NSURLR
 
 std::shared_ptr<NSError> RQHTTPRequestOperation::HTTPError() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_HTTPError;
+    return m_HTTPState.lock()->HTTPError;
 }
 
 void RQHTTPRequestOperation::setHTTPError(const std::shared_ptr<NSError>& error)
 {
-    std::lock_guard lock(*m_lock);
-    m_HTTPError = error;
+    m_HTTPState.lock()->HTTPError = error;
 }
 
 dispatch_queue_t RQHTTPRequestOperation::successCallbackQueue() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_successCallbackQueue;
+    return m_HTTPState.lock()->successCallbackQueue;
 }
 
 void RQHTTPRequestOperation::setSuccessCallbackQueue(const dispatch_queue_t& queue)
 {
-    std::lock_guard lock(*m_lock);
-    m_successCallbackQueue = queue;
+    m_HTTPState.lock()->successCallbackQueue = queue;
 }
 
 dispatch_queue_t RQHTTPRequestOperation::failureCallbackQueue() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_failureCallbackQueue;
+    return m_HTTPState.lock()->failureCallbackQueue;
 }
 
 void RQHTTPRequestOperation::setFailureCallbackQueue(const dispatch_queue_t& queue)
 {
-    std::lock_guard lock(*m_lock);
-    m_failureCallbackQueue = queue;
+    m_HTTPState.lock()->failureCallbackQueue = queue;
 }
 
 void RQHTTPRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure)
@@ -311,8 +310,9 @@ std::shared_ptr<RQURLConnectionOperation> RQHTTPRequestOperation::makeCopy(const
 
 std::shared_ptr<NSURLRequest> RQHTTPRequestOperation::requestForArchiving() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_requestBeforeRange ? m_requestBeforeRange : request();
+    if (auto beforeRange = m_HTTPState.lock()->requestBeforeRange)
+        return beforeRange;
+    return request();
 }
 
 NSString RQContentTypeTrimParameters(const NSString& item)

@@ -69,12 +69,16 @@ protected:
     std::shared_ptr<NSURLRequest> requestForArchiving() const override;
 
 private:
-    std::shared_ptr<NSError> m_HTTPError;
-    // The request as it was before a pause made it ranged. A restored operation has none of the
-    // bytes received so far, so its archive must ask for the whole body again.
-    std::shared_ptr<NSURLRequest> m_requestBeforeRange;
-    std::shared_ptr<DispatchQueue> m_successCallbackQueue;
-    std::shared_ptr<DispatchQueue> m_failureCallbackQueue;
+    // Reached under no other lock than the operation's, never the other way round.
+    struct HTTPState {
+        std::shared_ptr<NSError> HTTPError;
+        // The request as it was before a pause made it ranged. A restored operation has none of
+        // the bytes received so far, so its archive must ask for the whole body again.
+        std::shared_ptr<NSURLRequest> requestBeforeRange;
+        std::shared_ptr<DispatchQueue> successCallbackQueue;
+        std::shared_ptr<DispatchQueue> failureCallbackQueue;
+    };
+    Guarded<HTTPState> m_HTTPState;
 };
 
 // The media types of an Accept or Content-Type field, parameters cut off; nil for a nil field.

@@ -24,20 +24,17 @@ dispatch_queue_t RQJSONRequestOperation::processingQueue()
 
 NSUInteger RQJSONRequestOperation::JSONReadingOptions() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_readingOptions;
+    return m_JSON.lock()->readingOptions;
 }
 
 void RQJSONRequestOperation::setJSONReadingOptions(NSUInteger options)
 {
-    std::lock_guard lock(*m_lock);
-    m_readingOptions = options;
+    m_JSON.lock()->readingOptions = options;
 }
 
 std::shared_ptr<NSError> RQJSONRequestOperation::JSONError() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_JSONError;
+    return m_JSON.lock()->JSONError;
 }
 
 std::shared_ptr<NSError> RQJSONRequestOperation::error() const
@@ -49,19 +46,25 @@ std::shared_ptr<NSError> RQJSONRequestOperation::error() const
 
 id RQJSONRequestOperation::responseJSON()
 {
-    std::lock_guard lock(*m_lock);
     auto data = responseData();
-    if (m_parsed || !data || data->length() == 0 || !isFinished())
-        return m_responseJSON;
-    m_parsed = true;
+    const bool ready = data && data->length() > 0 && isFinished();
+    {
+        auto state = m_JSON.lock();
+        if (state->parsed || !ready)
+            return state->responseJSON;
+    }
     const NSString text = responseString();
+    auto state = m_JSON.lock();
+    if (state->parsed)
+        return state->responseJSON;
+    state->parsed = true;
     if (text.isNil()) {
         // Bytes that are not text in the reply's encoding are not an empty reply.
         auto userInfo = NSMutableDictionary::dictionary();
         userInfo->setObject(static_cast<id>(NSString("Operation responseData failed decoding as a UTF-8 string")), static_cast<id>(NSString(NSLocalizedDescriptionKey)));
         userInfo->setObject(static_cast<id>(NSString::stringWithFormat("Could not decode string: %@", text)),
             static_cast<id>(NSString(NSLocalizedFailureReasonErrorKey)));
-        m_JSONError = NSError::errorWithDomain(RQNetworkingErrorDomain, -1016, userInfo);
+        state->JSONError = NSError::errorWithDomain(RQNetworkingErrorDomain, -1016, userInfo);
         return nullptr;
     }
     if (text == " ")
@@ -69,24 +72,24 @@ id RQJSONRequestOperation::responseJSON()
     // The reply's text has no byte-order mark left: decoding drops it.
     const std::string bytes = text.UTF8String();
     auto decoder = JSONDecoder::decoder();
-    const bool mutableContainers = m_readingOptions & NSJSONReadingMutableContainers;
+    const bool mutableContainers = state->readingOptions & NSJSONReadingMutableContainers;
     auto parse = [&](const std::string& json, NSErrorPointer error) {
         return mutableContainers ? decoder->mutableObjectWithUTF8String(json.data(), json.size(), error)
                                  : decoder->objectWithUTF8String(json.data(), json.size(), error);
     };
     std::shared_ptr<NSError> error;
-    m_responseJSON = parse(bytes, &error);
-    if (!m_responseJSON && (m_readingOptions & NSJSONReadingAllowFragments)) {
+    state->responseJSON = parse(bytes, &error);
+    if (!state->responseJSON && (state->readingOptions & NSJSONReadingAllowFragments)) {
         // The decoder reads collections only: a lone value is read as an array's one element.
         std::shared_ptr<NSError> ignored;
         auto array = std::dynamic_pointer_cast<NSArray>(parse("[" + bytes + "]", &ignored));
         if (array && array->count() == 1) {
-            m_responseJSON = array->objectAtIndex(0);
+            state->responseJSON = array->objectAtIndex(0);
             error = nullptr;
         }
     }
-    m_JSONError = m_responseJSON ? nullptr : error;
-    return m_responseJSON;
+    state->JSONError = state->responseJSON ? nullptr : error;
+    return state->responseJSON;
 }
 
 void RQJSONRequestOperation::setCompletionBlockWithSuccess(SuccessBlock success, FailureBlock failure)
@@ -112,11 +115,7 @@ std::shared_ptr<RQJSONRequestOperation> RQJSONRequestOperation::JSONRequestOpera
     if (failure) {
         onFailure = [failure](const std::shared_ptr<RQHTTPRequestOperation>& op, const std::shared_ptr<NSError>& error) {
             auto typed = std::static_pointer_cast<RQJSONRequestOperation>(op);
-            id JSON;
-            {
-                std::lock_guard lock(*typed->m_lock);
-                JSON = typed->m_responseJSON;
-            }
+            id JSON = typed->m_JSON.lock()->responseJSON;
             failure(op->request(), op->response(), error, JSON);
         };
     }

@@ -41,8 +41,12 @@ protected:
     std::shared_ptr<RQURLConnectionOperation> makeCopy(const std::shared_ptr<NSURLRequest>& request) const override { return create(request); }
 
 private:
-    bool m_parsed { false };
-    id m_responseJSON;
-    NSUInteger m_readingOptions { 0 };
-    std::shared_ptr<NSError> m_JSONError;
+    // Parsed under this lock alone: the operation's own lock is never taken while it is held.
+    struct JSONState {
+        bool parsed { false };
+        id responseJSON;
+        NSUInteger readingOptions { 0 };
+        std::shared_ptr<NSError> JSONError;
+    };
+    Guarded<JSONState> m_JSON;
 };

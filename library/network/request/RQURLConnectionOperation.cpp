@@ -70,28 +70,29 @@ void postOnMainQueue(const NSString& name, const id& object, bool mayWait = fals
 
 void RQURLConnectionOperation::init(const std::shared_ptr<NSURLRequest>& request)
 {
-    m_lock = NSRecursiveLock::create();
-    m_lock->setName("com.pembrocat.networking.operation.lock");
-    m_request = request;
+    {
+        StateLocker lock(m_lock);
+        m_state.request = request;
+    }
     m_shouldUseCredentialStorage = true;
     setState(RQOperationReadyState);
 }
 
 RQURLConnectionOperation::~RQURLConnectionOperation()
 {
-    if (m_outputStream)
-        m_outputStream->close();
-    if (m_backgroundTaskIdentifier != UIBackgroundTaskInvalid)
-        UIApplication::sharedApplication()->endBackgroundTask(m_backgroundTaskIdentifier);
+    if (m_state.outputStream)
+        m_state.outputStream->close();
+    if (m_state.backgroundTaskIdentifier != UIBackgroundTaskInvalid)
+        UIApplication::sharedApplication()->endBackgroundTask(m_state.backgroundTaskIdentifier);
 }
 
 void RQURLConnectionOperation::setShouldExecuteAsBackgroundTaskWithExpirationHandler(std::function<void()> handler)
 {
-    std::lock_guard lock(*m_lock);
-    if (m_backgroundTaskIdentifier != UIBackgroundTaskInvalid)
+    StateLocker lock(m_lock);
+    if (m_state.backgroundTaskIdentifier != UIBackgroundTaskInvalid)
         return;
     std::weak_ptr<RQURLConnectionOperation> weakSelf = self();
-    m_backgroundTaskIdentifier = UIApplication::sharedApplication()->beginBackgroundTaskWithExpirationHandler(
+    m_state.backgroundTaskIdentifier = UIApplication::sharedApplication()->beginBackgroundTaskWithExpirationHandler(
         [weakSelf, handler = std::move(handler)] {
             if (handler)
                 handler();
@@ -99,9 +100,9 @@ void RQURLConnectionOperation::setShouldExecuteAsBackgroundTaskWithExpirationHan
             if (!strongSelf)
                 return;
             strongSelf->cancel();
-            std::lock_guard lock(*strongSelf->m_lock);
-            UIApplication::sharedApplication()->endBackgroundTask(strongSelf->m_backgroundTaskIdentifier);
-            strongSelf->m_backgroundTaskIdentifier = UIBackgroundTaskInvalid;
+            StateLocker lock(strongSelf->m_lock);
+            UIApplication::sharedApplication()->endBackgroundTask(strongSelf->m_state.backgroundTaskIdentifier);
+            strongSelf->m_state.backgroundTaskIdentifier = UIBackgroundTaskInvalid;
         });
 }
 
@@ -158,8 +159,8 @@ std::vector<SecKeyRef> RQURLConnectionOperation::pinnedPublicKeys()
 
 std::vector<NSRunLoopMode> RQURLConnectionOperation::modeList() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_runLoopModes;
+    StateLocker lock(m_lock);
+    return m_state.runLoopModes;
 }
 
 std::shared_ptr<NSSet> RQURLConnectionOperation::runLoopModes() const
@@ -172,11 +173,11 @@ std::shared_ptr<NSSet> RQURLConnectionOperation::runLoopModes() const
 
 void RQURLConnectionOperation::setRunLoopModes(const std::shared_ptr<NSSet>& modes)
 {
-    std::lock_guard lock(*m_lock);
-    m_runLoopModes.clear();
+    StateLocker lock(m_lock);
+    m_state.runLoopModes.clear();
     if (modes) {
         for (const auto& mode : *modes)
-            m_runLoopModes.push_back(NSString::fromId(mode));
+            m_state.runLoopModes.push_back(NSString::fromId(mode));
     }
 }
 
@@ -192,151 +193,151 @@ void RQURLConnectionOperation::performOnNetworkThread(std::function<void()> bloc
 
 std::shared_ptr<NSURLRequest> RQURLConnectionOperation::request() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_request;
+    StateLocker lock(m_lock);
+    return m_state.request;
 }
 
 void RQURLConnectionOperation::setRequest(const std::shared_ptr<NSURLRequest>& request)
 {
-    std::lock_guard lock(*m_lock);
-    m_request = request;
+    StateLocker lock(m_lock);
+    m_state.request = request;
 }
 
 std::shared_ptr<NSURLResponse> RQURLConnectionOperation::response() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_response;
+    StateLocker lock(m_lock);
+    return m_state.response;
 }
 
 std::shared_ptr<NSError> RQURLConnectionOperation::error() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_error;
+    StateLocker lock(m_lock);
+    return m_state.error;
 }
 
 std::shared_ptr<NSData> RQURLConnectionOperation::responseData() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_responseData;
+    StateLocker lock(m_lock);
+    return m_state.responseData;
 }
 
 NSStringEncoding RQURLConnectionOperation::responseStringEncoding() const
 {
-    std::lock_guard lock(*m_lock);
-    if (!m_responseStringEncoding && m_response) {
+    StateLocker lock(m_lock);
+    if (!m_state.responseStringEncoding && m_state.response) {
         NSStringEncoding encoding = NSUTF8StringEncoding;
-        if (NSString name = m_response->textEncodingName(); !name.isNil()) {
+        if (NSString name = m_state.response->textEncodingName(); !name.isNil()) {
             if (NSStringEncoding named = ns::encodingForIANACharsetName(name))
                 encoding = named;
         }
-        m_responseStringEncoding = encoding;
+        m_state.responseStringEncoding = encoding;
     }
-    return m_responseStringEncoding;
+    return m_state.responseStringEncoding;
 }
 
 NSString RQURLConnectionOperation::responseString() const
 {
-    std::lock_guard lock(*m_lock);
-    if (m_responseString.isNil() && m_response && m_responseData)
-        m_responseString = NSString::initWithData(m_responseData, responseStringEncoding());
-    return m_responseString;
+    StateLocker lock(m_lock);
+    if (m_state.responseString.isNil() && m_state.response && m_state.responseData)
+        m_state.responseString = NSString::initWithData(m_state.responseData, responseStringEncoding());
+    return m_state.responseString;
 }
 
 std::shared_ptr<NSURLCredential> RQURLConnectionOperation::credential() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_credential;
+    StateLocker lock(m_lock);
+    return m_state.credential;
 }
 
 void RQURLConnectionOperation::setCredential(const std::shared_ptr<NSURLCredential>& credential)
 {
-    std::lock_guard lock(*m_lock);
-    m_credential = credential;
+    StateLocker lock(m_lock);
+    m_state.credential = credential;
 }
 
 std::shared_ptr<NSInputStream> RQURLConnectionOperation::inputStream() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_request ? m_request->HTTPBodyStream() : nullptr;
+    StateLocker lock(m_lock);
+    return m_state.request ? m_state.request->HTTPBodyStream() : nullptr;
 }
 
 void RQURLConnectionOperation::setInputStream(const std::shared_ptr<NSInputStream>& stream)
 {
     willChangeValueForKey("inputStream");
     {
-        std::lock_guard lock(*m_lock);
-        auto mutableRequest = m_request->mutableCopyRequest();
+        StateLocker lock(m_lock);
+        auto mutableRequest = m_state.request->mutableCopyRequest();
         mutableRequest->setHTTPBodyStream(stream);
-        m_request = mutableRequest;
+        m_state.request = mutableRequest;
     }
     didChangeValueForKey("inputStream");
 }
 
 std::shared_ptr<NSOutputStream> RQURLConnectionOperation::outputStream() const
 {
-    std::lock_guard lock(*m_lock);
-    if (!m_outputStream)
-        const_cast<RQURLConnectionOperation*>(this)->m_outputStream = NSOutputStream::outputStreamToMemory();
-    return m_outputStream;
+    StateLocker lock(m_lock);
+    return outputStreamLocked();
+}
+
+std::shared_ptr<NSOutputStream> RQURLConnectionOperation::outputStreamLocked() const
+{
+    if (!m_state.outputStream)
+        m_state.outputStream = NSOutputStream::outputStreamToMemory();
+    return m_state.outputStream;
 }
 
 void RQURLConnectionOperation::setOutputStream(const std::shared_ptr<NSOutputStream>& stream)
 {
-    std::lock_guard lock(*m_lock);
-    if (stream == m_outputStream)
+    StateLocker lock(m_lock);
+    if (stream == m_state.outputStream)
         return;
     willChangeValueForKey("outputStream");
-    if (m_outputStream)
-        m_outputStream->close();
-    m_outputStream = stream;
+    if (m_state.outputStream)
+        m_state.outputStream->close();
+    m_state.outputStream = stream;
     didChangeValueForKey("outputStream");
 }
 
 std::shared_ptr<NSDictionary> RQURLConnectionOperation::userInfo() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_userInfo;
+    StateLocker lock(m_lock);
+    return m_state.userInfo;
 }
 
 void RQURLConnectionOperation::setUserInfo(const std::shared_ptr<NSDictionary>& userInfo)
 {
-    std::lock_guard lock(*m_lock);
-    m_userInfo = userInfo;
+    StateLocker lock(m_lock);
+    m_state.userInfo = userInfo;
 }
 
 void RQURLConnectionOperation::setUploadProgressBlock(ProgressBlock block)
 {
-    std::lock_guard lock(*m_lock);
-    m_uploadProgress = std::move(block);
+    m_callbacks.lock()->uploadProgress = std::move(block);
 }
 
 void RQURLConnectionOperation::setDownloadProgressBlock(ProgressBlock block)
 {
-    std::lock_guard lock(*m_lock);
-    m_downloadProgress = std::move(block);
+    m_callbacks.lock()->downloadProgress = std::move(block);
 }
 
 void RQURLConnectionOperation::setWillSendRequestForAuthenticationChallengeBlock(AuthenticationChallengeBlock block)
 {
-    std::lock_guard lock(*m_lock);
-    m_authenticationChallenge = std::move(block);
+    m_callbacks.lock()->authenticationChallenge = std::move(block);
 }
 
 void RQURLConnectionOperation::setCacheResponseBlock(CacheResponseBlock block)
 {
-    std::lock_guard lock(*m_lock);
-    m_cacheResponse = std::move(block);
+    m_callbacks.lock()->cacheResponse = std::move(block);
 }
 
 void RQURLConnectionOperation::setRedirectResponseBlock(RedirectResponseBlock block)
 {
-    std::lock_guard lock(*m_lock);
-    m_redirectResponse = std::move(block);
+    m_callbacks.lock()->redirectResponse = std::move(block);
 }
 
 void RQURLConnectionOperation::setCompletionBlock(std::function<void()> block)
 {
-    std::lock_guard lock(*m_lock);
+    StateLocker lock(m_lock);
     if (!block) {
         NSOperation::setCompletionBlock(nullptr);
         return;
@@ -351,20 +352,20 @@ void RQURLConnectionOperation::setCompletionBlock(std::function<void()> block)
 
 RQOperationState RQURLConnectionOperation::state() const
 {
-    std::lock_guard lock(*m_lock);
-    return m_state;
+    StateLocker lock(m_lock);
+    return m_state.state;
 }
 
 void RQURLConnectionOperation::setState(RQOperationState state)
 {
-    std::lock_guard lock(*m_lock);
-    if (m_state != 0 && !transitionIsAllowed(m_state, state, isCancelled()))
+    StateLocker lock(m_lock);
+    if (m_state.state != 0 && !transitionIsAllowed(m_state.state, state, isCancelled()))
         return;
-    const char* oldKey = keyForState(m_state);
+    const char* oldKey = keyForState(m_state.state);
     const char* newKey = keyForState(state);
     willChangeValueForKey(newKey);
     willChangeValueForKey(oldKey);
-    m_state = state;
+    m_state.state = state;
     didChangeValueForKey(oldKey);
     didChangeValueForKey(newKey);
 }
@@ -391,7 +392,7 @@ bool RQURLConnectionOperation::isPaused() const
 
 void RQURLConnectionOperation::start()
 {
-    std::lock_guard lock(*m_lock);
+    StateLocker lock(m_lock);
     if (!isReady())
         return;
     setState(RQOperationExecutingState);
@@ -402,29 +403,29 @@ void RQURLConnectionOperation::start()
 void RQURLConnectionOperation::operationDidStart()
 {
     {
-        std::lock_guard lock(*m_lock);
+        StateLocker lock(m_lock);
         // A pause or the finish may come before the network thread gets here, and a quick pause
         // and resume queue a second start behind the first: the start they overtook is void.
-        if (!isExecuting() || m_connection)
+        if (!isExecuting() || m_state.connection)
             return;
         if (!isCancelled()) {
-            m_connection = NSURLConnection::create(m_request, self(), false);
+            m_state.connection = NSURLConnection::create(m_state.request, self(), false);
             auto runLoop = NSRunLoop::currentRunLoop();
-            auto stream = outputStream();
-            for (const auto& mode : m_runLoopModes) {
-                m_connection->scheduleInRunLoop(runLoop, mode);
+            auto stream = outputStreamLocked();
+            for (const auto& mode : m_state.runLoopModes) {
+                m_state.connection->scheduleInRunLoop(runLoop, mode);
                 stream->scheduleInRunLoop(runLoop, mode);
             }
-            m_connection->start();
+            m_state.connection->start();
         }
     }
     postOnMainQueue(startNotificationName(), self(), true);
     if (isCancelled()) {
         {
-            std::lock_guard lock(*m_lock);
+            StateLocker lock(m_lock);
             if (isFinished())
                 return;
-            m_error = NSURLErrorWithCode(NSURLErrorCancelled, m_request ? m_request->URL() : nullptr);
+            m_state.error = NSURLErrorWithCode(NSURLErrorCancelled, m_state.request ? m_state.request->URL() : nullptr);
         }
         finish(true);
     }
@@ -441,11 +442,11 @@ void RQURLConnectionOperation::pause()
 {
     if (isPaused() || isFinished() || isCancelled())
         return;
-    std::lock_guard lock(*m_lock);
+    StateLocker lock(m_lock);
     if (isExecuting()) {
         // The connection is let go of here, not when the network thread gets to it: whatever it
         // still reports is not the operation's any more, and the bytes kept are those of now.
-        if (auto connection = std::move(m_connection))
+        if (auto connection = std::move(m_state.connection))
             performOnNetworkThread([connection] { connection->cancel(); });
         postOnMainQueue(finishNotificationName(), self());
     }
@@ -456,15 +457,15 @@ void RQURLConnectionOperation::resume()
 {
     if (!isPaused())
         return;
-    std::lock_guard lock(*m_lock);
-    m_restarted = true;
+    StateLocker lock(m_lock);
+    m_state.restarted = true;
     setState(RQOperationReadyState);
     start();
 }
 
 void RQURLConnectionOperation::cancel()
 {
-    std::lock_guard lock(*m_lock);
+    StateLocker lock(m_lock);
     if (isFinished() || isCancelled())
         return;
     NSOperation::cancel();
@@ -472,7 +473,7 @@ void RQURLConnectionOperation::cancel()
     // yet, or whose start is on its way there, sees the flag when it starts. Nothing is queued
     // there needlessly, least of all by a cancel at the end of the process, when the network
     // thread would run it among objects being destroyed.
-    if (!m_connection && !isPaused())
+    if (!m_state.connection && !isPaused())
         return;
     auto protectedSelf = self();
     performOnNetworkThread([protectedSelf] { protectedSelf->cancelConnection(); });
@@ -484,17 +485,17 @@ void RQURLConnectionOperation::cancelConnection()
     std::shared_ptr<NSError> error;
     bool paused;
     {
-        std::lock_guard lock(*m_lock);
-        error = NSURLErrorWithCode(NSURLErrorCancelled, m_request ? m_request->URL() : nullptr);
+        StateLocker lock(m_lock);
+        error = NSURLErrorWithCode(NSURLErrorCancelled, m_state.request ? m_state.request->URL() : nullptr);
         if (isFinished())
             return;
-        connection = m_connection;
+        connection = m_state.connection;
         paused = isPaused();
         if (paused) {
             // The pause already announced the finish; finishing now must not announce it twice.
-            m_error = error;
-            if (m_outputStream)
-                m_outputStream->close();
+            m_state.error = error;
+            if (m_state.outputStream)
+                m_state.outputStream->close();
         }
     }
     if (paused) {
@@ -556,10 +557,7 @@ bool RQURLConnectionOperation::willSendRequestForAuthenticationChallenge(NSURLCo
     const std::shared_ptr<NSURLAuthenticationChallenge>& challenge)
 {
     AuthenticationChallengeBlock block;
-    {
-        std::lock_guard lock(*m_lock);
-        block = m_authenticationChallenge;
-    }
+    block = m_callbacks.lock()->authenticationChallenge;
     if (block) {
         block(&connection, challenge);
         return true;
@@ -586,10 +584,7 @@ std::optional<std::shared_ptr<NSURLRequest>> RQURLConnectionOperation::willSendR
     const std::shared_ptr<NSURLRequest>& request, const std::shared_ptr<NSURLResponse>& redirectResponse)
 {
     RedirectResponseBlock block;
-    {
-        std::lock_guard lock(*m_lock);
-        block = m_redirectResponse;
-    }
+    block = m_callbacks.lock()->redirectResponse;
     return block ? block(&connection, request, redirectResponse) : request;
 }
 
@@ -597,10 +592,7 @@ void RQURLConnectionOperation::didSendBodyData(NSURLConnection&, NSInteger bytes
     NSInteger totalBytesExpectedToWrite)
 {
     ProgressBlock block;
-    {
-        std::lock_guard lock(*m_lock);
-        block = m_uploadProgress;
-    }
+    block = m_callbacks.lock()->uploadProgress;
     if (!block)
         return;
     performOnMainQueue([block, bytesWritten, totalBytesWritten, totalBytesExpectedToWrite] {
@@ -613,11 +605,11 @@ void RQURLConnectionOperation::didReceiveResponse(NSURLConnection& connection, c
     std::shared_ptr<NSOutputStream> stream;
     bool restarted;
     {
-        std::lock_guard lock(*m_lock);
-        if (&connection != m_connection.get())
+        StateLocker lock(m_lock);
+        if (&connection != m_state.connection.get())
             return;
-        m_response = response;
-        restarted = std::exchange(m_restarted, false);
+        m_state.response = response;
+        restarted = std::exchange(m_state.restarted, false);
     }
     stream = outputStream();
     stream->open();
@@ -638,8 +630,8 @@ void RQURLConnectionOperation::failWithStreamError(NSURLConnection& connection, 
         error = NSURLErrorWithCode(NSURLErrorCannotWriteToFile, request() ? request()->URL() : nullptr);
     std::shared_ptr<NSURLConnection> running;
     {
-        std::lock_guard lock(*m_lock);
-        running = m_connection;
+        StateLocker lock(m_lock);
+        running = m_state.connection;
     }
     if (running)
         running->cancel();
@@ -653,8 +645,8 @@ void RQURLConnectionOperation::didReceiveData(NSURLConnection& connection, const
     {
         // Written under the lock so that a pause measures the bytes kept either before or
         // after a chunk, never in the middle of one.
-        std::lock_guard lock(*m_lock);
-        if (&connection != m_connection.get())
+        StateLocker lock(m_lock);
+        if (&connection != m_state.connection.get())
             return;
         NSUInteger written = 0;
         while (!failed && written < data->length()) {
@@ -678,10 +670,7 @@ void RQURLConnectionOperation::didReceiveData(NSURLConnection& connection, const
             return;
         long long total = operation->m_totalBytesRead += static_cast<long long>(length);
         ProgressBlock block;
-        {
-            std::lock_guard lock(*operation->m_lock);
-            block = operation->m_downloadProgress;
-        }
+        block = operation->m_callbacks.lock()->downloadProgress;
         if (block)
             block(length, total, expected);
     });
@@ -691,10 +680,7 @@ std::optional<std::shared_ptr<NSCachedURLResponse>> RQURLConnectionOperation::wi
     const std::shared_ptr<NSCachedURLResponse>& cachedResponse)
 {
     CacheResponseBlock block;
-    {
-        std::lock_guard lock(*m_lock);
-        block = m_cacheResponse;
-    }
+    block = m_callbacks.lock()->cacheResponse;
     if (block)
         return block(&connection, cachedResponse);
     return isCancelled() ? nullptr : cachedResponse;
@@ -704,14 +690,14 @@ void RQURLConnectionOperation::connectionDidFinishLoading(NSURLConnection& conne
 {
     std::shared_ptr<NSURLConnection> finished;
     {
-        std::lock_guard lock(*m_lock);
-        if (&connection != m_connection.get())
+        StateLocker lock(m_lock);
+        if (&connection != m_state.connection.get())
             return;
-        finished = std::move(m_connection);
-        auto stream = outputStream();
+        finished = std::move(m_state.connection);
+        auto stream = outputStreamLocked();
         // Closed first, a memory stream hands its bytes over instead of copying them.
         stream->close();
-        m_responseData = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey));
+        m_state.responseData = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey));
     }
     finish(true);
 }
@@ -720,21 +706,21 @@ void RQURLConnectionOperation::didFailWithError(NSURLConnection& connection, con
 {
     std::shared_ptr<NSURLConnection> failed;
     {
-        std::lock_guard lock(*m_lock);
-        if (&connection != m_connection.get() || isFinished())
+        StateLocker lock(m_lock);
+        if (&connection != m_state.connection.get() || isFinished())
             return;
-        failed = std::move(m_connection);
-        m_error = error;
-        outputStream()->close();
+        failed = std::move(m_state.connection);
+        m_state.error = error;
+        outputStreamLocked()->close();
     }
     finish(true);
 }
 
 NSString RQURLConnectionOperation::description() const
 {
-    std::lock_guard lock(*m_lock);
+    StateLocker lock(m_lock);
     return NSString::stringWithFormat("<%s: %p, state: %s, cancelled: %s request: %@, response: %@>", className(),
-        static_cast<const void*>(this), keyForState(m_state), isCancelled() ? "YES" : "NO", m_request, m_response);
+        static_cast<const void*>(this), keyForState(m_state.state), isCancelled() ? "YES" : "NO", m_state.request, m_state.response);
 }
 
 std::shared_ptr<RQURLConnectionOperation> RQURLConnectionOperation::makeCopy(const std::shared_ptr<NSURLRequest>& request) const
@@ -744,12 +730,9 @@ std::shared_ptr<RQURLConnectionOperation> RQURLConnectionOperation::makeCopy(con
 
 void RQURLConnectionOperation::copyCallbacksTo(RQURLConnectionOperation& other) const
 {
-    std::lock_guard lock(*m_lock);
-    other.m_uploadProgress = m_uploadProgress;
-    other.m_downloadProgress = m_downloadProgress;
-    other.m_authenticationChallenge = m_authenticationChallenge;
-    other.m_cacheResponse = m_cacheResponse;
-    other.m_redirectResponse = m_redirectResponse;
+    // Copied out first: the two operations' locks are never held together.
+    Callbacks callbacks = *m_callbacks.lock();
+    *other.m_callbacks.lock() = std::move(callbacks);
     other.m_allowsInvalidSSLCertificate = m_allowsInvalidSSLCertificate.load();
 }
 
@@ -772,12 +755,12 @@ void RQURLConnectionOperation::encodeWithCoder(NSCoder& coder) const
     std::shared_ptr<NSError> error;
     std::shared_ptr<NSData> responseData;
     {
-        std::lock_guard lock(*m_lock);
-        state = m_state == RQOperationPausedState || m_state == RQOperationExecutingState ? RQOperationReadyState : m_state;
+        StateLocker lock(m_lock);
+        state = m_state.state == RQOperationPausedState || m_state.state == RQOperationExecutingState ? RQOperationReadyState : m_state.state;
         cancelled = isCancelled();
-        response = m_response;
-        error = m_error;
-        responseData = m_responseData;
+        response = m_state.response;
+        error = m_state.error;
+        responseData = m_state.responseData;
     }
     coder.encodeObject(request, "request");
     coder.encodeInteger(state, "state");
@@ -814,10 +797,10 @@ bool RQURLConnectionOperation::init(NSCoder& coder)
     if (coder.decodeBoolForKey("isCancelled"))
         NSOperation::cancel();
 
-    std::lock_guard lock(*m_lock);
-    m_response = response;
-    m_error = error;
-    m_responseData = responseData;
+    StateLocker lock(m_lock);
+    m_state.response = response;
+    m_state.error = error;
+    m_state.responseData = responseData;
     m_totalBytesRead = totalBytesRead ? totalBytesRead->longLongValue() : 0;
     m_allowsInvalidSSLCertificate = allowsInvalidSSLCertificate && allowsInvalidSSLCertificate->boolValue();
     return true;

@@ -5,9 +5,9 @@
 // executing, finished, and paused; a pause cancels the connection and keeps what was received.
 
 #include "platform/dispatch/dispatch.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSOperation.h"
-#include "platform/foundation/NSRecursiveLock.h"
 #include "platform/foundation/NSSet.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/net/NSCachedURLResponse.h"
@@ -140,8 +140,28 @@ protected:
     // Runs the block on the main queue after everything the operations handed there before it.
     static void performOnMainQueue(std::function<void()> block);
 
-    std::shared_ptr<NSRecursiveLock> m_lock;
-    NSUInteger m_backgroundTaskIdentifier { 0 };
+    // Recursive: a state change tells its observers under it, and they (the queue, the
+    // completion block) read the state again; the HTTP subclass holds it across the base's pause
+    // so that no chunk lands between the offset it takes and the pause.
+    class CAPABILITY("mutex") StateLock {
+    public:
+        void lock() ACQUIRE() { m_mutex.lock(); }
+        void unlock() RELEASE() { m_mutex.unlock(); }
+
+    private:
+        std::recursive_mutex m_mutex;
+    };
+    class SCOPED_CAPABILITY StateLocker {
+    public:
+        explicit StateLocker(StateLock& lock) ACQUIRE(lock) : m_lock(lock) { m_lock.lock(); }
+        ~StateLocker() RELEASE() { m_lock.unlock(); }
+        StateLocker(const StateLocker&) = delete;
+        StateLocker& operator=(const StateLocker&) = delete;
+
+    private:
+        StateLock& m_lock;
+    };
+    mutable StateLock m_lock;
 
 private:
     void operationDidStart();
@@ -151,27 +171,40 @@ private:
     void performOnNetworkThread(std::function<void()> block);
     bool answerServerTrust(const std::shared_ptr<NSURLAuthenticationChallenge>& challenge);
     std::vector<NSRunLoopMode> modeList() const;
+    std::shared_ptr<NSOutputStream> outputStreamLocked() const REQUIRES(m_lock);
 
-    std::vector<NSString> m_runLoopModes { NSString(NSRunLoopCommonModes) };
-    std::shared_ptr<NSURLRequest> m_request;
-    std::shared_ptr<NSURLResponse> m_response;
-    std::shared_ptr<NSError> m_error;
+    struct State {
+        std::vector<NSString> runLoopModes { NSString(NSRunLoopCommonModes) };
+        std::shared_ptr<NSURLRequest> request;
+        std::shared_ptr<NSURLResponse> response;
+        std::shared_ptr<NSError> error;
+        std::shared_ptr<NSData> responseData;
+        // Made on first read.
+        NSString responseString;
+        NSStringEncoding responseStringEncoding { 0 };
+        std::shared_ptr<NSOutputStream> outputStream;
+        std::shared_ptr<NSURLCredential> credential;
+        std::shared_ptr<NSDictionary> userInfo;
+        RQOperationState state { static_cast<RQOperationState>(0) };
+        std::shared_ptr<NSURLConnection> connection;
+        bool restarted { false };
+        NSUInteger backgroundTaskIdentifier { 0 };
+    };
+    mutable State m_state GUARDED_BY(m_lock);
+
+    // Read on the network thread and the main queue, set from anywhere; nothing is called under
+    // their lock.
+    struct Callbacks {
+        ProgressBlock uploadProgress;
+        ProgressBlock downloadProgress;
+        AuthenticationChallengeBlock authenticationChallenge;
+        CacheResponseBlock cacheResponse;
+        RedirectResponseBlock redirectResponse;
+    };
+    Guarded<Callbacks> m_callbacks;
+
     std::atomic<bool> m_allowsInvalidSSLCertificate { false };
-    std::shared_ptr<NSData> m_responseData;
-    mutable NSString m_responseString;
-    mutable NSStringEncoding m_responseStringEncoding { 0 };
     std::atomic<bool> m_shouldUseCredentialStorage { true };
-    std::shared_ptr<NSURLCredential> m_credential;
     std::atomic<RQURLConnectionOperationSSLPinningMode> m_SSLPinningMode { RQSSLPinningModeNone };
-    std::shared_ptr<NSOutputStream> m_outputStream;
-    std::shared_ptr<NSDictionary> m_userInfo;
-    RQOperationState m_state { static_cast<RQOperationState>(0) };
-    std::shared_ptr<NSURLConnection> m_connection;
     std::atomic<long long> m_totalBytesRead { 0 };
-    bool m_restarted { false };
-    ProgressBlock m_uploadProgress;
-    ProgressBlock m_downloadProgress;
-    AuthenticationChallengeBlock m_authenticationChallenge;
-    CacheResponseBlock m_cacheResponse;
-    RedirectResponseBlock m_redirectResponse;
 };
