@@ -12,6 +12,10 @@
 #include <cstring>
 #include <locale.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 const char* const JCUnexpectedTokenMessage
     = "Unexpected token, wanted '{', '}', '[', ']', ',', ':', 'true', 'false', 'null', '\"STRING\"', 'NUMBER'.";
 
@@ -383,6 +387,31 @@ inline std::uint64_t bytesNeedingAttention(std::uint64_t word)
     return (hasQuote | hasBackslash | hasControl | word) & highs;
 }
 
+#if defined(__SSE2__)
+// Bit k set for each of the sixteen bytes at `p` that needs the careful path (as above).
+inline unsigned bytesNeedingAttention16(const std::uint8_t* p)
+{
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i quote = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"'));
+    const __m128i backslash = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'));
+    // Signed: the bytes of 0x80 or more are below a space too.
+    const __m128i belowSpace = _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20));
+    return unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(quote, backslash), belowSpace)));
+}
+
+// Whether the fifteen bytes at `p` are five three-byte sequences with leads E1 to EC (code points
+// U+1000 to U+CFFF, all valid: Chinese text), read sixteen bytes at a time.
+inline bool fiveThreeByteSequences(const std::uint8_t* p)
+{
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i continuation = _mm_cmpeq_epi8(_mm_and_si128(bytes, _mm_set1_epi8(char(0xC0))), _mm_set1_epi8(char(0x80)));
+    const __m128i lead = _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(bytes, _mm_set1_epi8(char(0xE1))), bytes),
+        _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(char(0xEC))), bytes));
+    constexpr unsigned leads = 0x1249, continuations = 0x6DB6;
+    return (unsigned(_mm_movemask_epi8(lead)) & 0x7FFF) == leads && (unsigned(_mm_movemask_epi8(continuation)) & 0x7FFF) == continuations;
+}
+#endif
+
 bool parseString(JCParseState& state)
 {
     const std::uint8_t* p = state.stringBuffer.bytes.ptr;
@@ -393,7 +422,20 @@ bool parseString(JCParseState& state)
     // Bytes beyond one per UTF-16 unit, so the string is made without counting again.
     NSUInteger surplus = 0;
     for (;;) {
+#if defined(__SSE2__)
+        bool marked = false;
+        while (i + 16 <= end) {
+            if (const unsigned marks = bytesNeedingAttention16(p + i)) {
+                i += NSUInteger(std::countr_zero(marks));
+                marked = true;
+                break;
+            }
+            i += 16;
+        }
+        while (!marked && i + 8 <= end) {
+#else
         while (i + 8 <= end) {
+#endif
             std::uint64_t word;
             std::memcpy(&word, p + i, 8);
             if (const std::uint64_t marks = bytesNeedingAttention(wordFromLittleEndian(word))) {
@@ -425,6 +467,10 @@ bool parseString(JCParseState& state)
             if (c >= 0xE1 && c <= 0xEC && i + 2 < end && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
                 const NSUInteger runStart = i;
                 i += 3;
+#if defined(__SSE2__)
+                while (i + 16 <= end && fiveThreeByteSequences(p + i))
+                    i += 15;
+#endif
                 // Two sequences per step while eight bytes remain: the four continuation bytes at once.
                 constexpr std::uint64_t continuationMask = 0x0000C0C000C0C000ull, continuationBits = 0x0000808000808000ull;
                 while (i + 8 <= end) {
