@@ -692,12 +692,9 @@ void CALayer::display()
         dropBacking();
         return;
     }
-    cairo_surface_t* drawn = context->backend().cairoSurface();
-    cairo_surface_flush(drawn);
     BackingStore& store = ensureBackingStore();
     noteChange();
-    store.backing = retainSurface(drawn);
-    store.backingScale = scale;
+    store.keep(*context, scale);
 }
 
 void CALayer::drawInContext(const CGContextRef& context)

@@ -4,7 +4,6 @@
 #include "platform/layers/cairo/LayerPictureCache.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSAssertMainThread.h"
-#include "platform/graphics/cairo/CairoBackend.h"
 
 #include <algorithm>
 #include <cmath>
@@ -459,25 +458,7 @@ std::optional<std::vector<CGRect>> LayerCompositor::scrollByShifting(bool animat
         return areas;
     }
 
-    cairo_surface_t* pixels = m_context->backend().cairoSurface();
-    cairo_surface_flush(pixels);
-    unsigned char* data = cairo_image_surface_get_data(pixels);
-    const std::ptrdiff_t stride = cairo_image_surface_get_stride(pixels);
-    const std::size_t rowBytes = static_cast<std::size_t>(width - std::abs(dx)) * 4;
-    const int fromX = x0 + std::max(0, -dx), toX = x0 + std::max(0, dx);
-    if (dx == 0 && x0 == 0 && std::ptrdiff_t(rowBytes) == stride) {
-        // Whole rows: one move of the block.
-        std::memmove(data + (y0 + std::max(0, dy)) * stride, data + (y0 + std::max(0, -dy)) * stride,
-            std::size_t(height - std::abs(dy)) * rowBytes);
-    } else {
-        // Rows in the order that never overwrites a row still to be read.
-        for (int i = 0; i < height - std::abs(dy); ++i) {
-            const int toY = dy > 0 ? y0 + height - 1 - i : y0 + i;
-            const int fromY = toY - dy;
-            std::memmove(data + toY * stride + toX * 4, data + fromY * stride + fromX * 4, rowBytes);
-        }
-    }
-    cairo_surface_mark_dirty(pixels);
+    shiftPixels(x0, y0, width, height, dx, dy);
 
     if (dy != 0)
         areas.push_back(CGRectMake(x0, dy > 0 ? y0 : y0 + height + dy, width, std::abs(dy)));
@@ -534,13 +515,7 @@ void LayerCompositor::renderFrame()
                                                               pixels.size.width / m_scale, pixels.size.height / m_scale),
                                            CGRectMake(0, 0, m_size.width, m_size.height)));
         if (!root || !rootHides(*root, pixels)) {
-            cairo_t* cr = m_context->backend().cairoContext();
-            cairo_save(cr);
-            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-            const auto rgba = m_backgroundColor ? m_backgroundColor->rgba() : std::array<CGFloat, 4> { 0, 0, 0, 0 };
-            cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3]);
-            cairo_paint(cr);
-            cairo_restore(cr);
+            paintBackground();
         }
         if (root) {
             LayerRenderer renderer(m_context, { true, true, now, m_pictures.get() });
@@ -549,7 +524,7 @@ void LayerCompositor::renderFrame()
         m_context->restoreGState();
     }
     if (!areas.empty())
-        cairo_surface_flush(m_context->backend().cairoSurface());
+        CGContextFlush(m_context);
     const CGRect screen = CGRectMake(0, 0, CGFloat(CGBitmapContextGetWidth(m_context)), CGFloat(CGBitmapContextGetHeight(m_context)));
     m_pictures->endFrame(areas.size() == 1 && CGRectContainsRect(areas.front(), screen));
     m_pictureIsCurrent = true;
@@ -565,15 +540,4 @@ void LayerCompositor::dropKeptPictures()
 {
     NSAssertMainThread();
     m_pictures->clear();
-}
-
-CGImageRef LayerCompositor::image() const
-{
-    return CGImageCreateWithCairoSurface(m_context->backend().cairoSurface(), CGColorSpaceCreateDeviceRGB(),
-        CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
-}
-
-bool LayerCompositor::writePNG(const NSString& path) const
-{
-    return cairo_surface_write_to_png(m_context->backend().cairoSurface(), path.UTF8String().c_str()) == CAIRO_STATUS_SUCCESS;
 }

@@ -87,6 +87,10 @@ private:
     // device pixels: shifts the pixels under it and answers the device rectangles left to
     // composite, the exposed strips and where the other changes were and are.
     std::optional<std::vector<CGRect>> scrollByShifting(bool animating);
+    // Moves the picture's device pixels inside the rectangle by (dx, dy); what moves out is lost.
+    void shiftPixels(int x0, int y0, int width, int height, int dx, int dy);
+    // Replaces what the clip leaves of the picture with the background colour.
+    void paintBackground();
     // Device pixels where the layer shows within its ancestors' clips: with its sublayers and its
     // shadow, or its own drawing only; null when it is not in the tree, infinite when unknown.
     CGRect shownExtent(const CALayer& layer, bool withSublayers) const;

@@ -92,6 +92,10 @@ private:
     void drawShadowPath(const CALayer& source);
     bool shadowFollowsBackground(const CALayer& model, const CALayer& source) const;
     std::shared_ptr<CALayer> sourceFor(CALayer& model) const;
+    // User space to the device's pixels, top row first.
+    CGAffineTransform pixelTransform() const;
+    // Paints the picture over the rectangle (user space) with the context's alpha and effects.
+    void drawPicture(const CGImage& picture, CGRect rect);
 
     CGContextRef m_context;
     Options m_options;

@@ -11,6 +11,15 @@ struct CALayer::BackingStore {
     CairoSurface backing;
     CGFloat backingScale { 1 };
 
+    // Keeps what the context drew, at scale pixels per point.
+    void keep(const CGContext& drawn, CGFloat scale)
+    {
+        cairo_surface_t* pixels = drawn.backend().cairoSurface();
+        cairo_surface_flush(pixels);
+        backing = retainSurface(pixels);
+        backingScale = scale;
+    }
+
     // The renderer's copy of contents resampled for their last place on the device: moving by
     // whole pixels reuses it.
     struct PlacedContents {
