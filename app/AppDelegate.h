@@ -6,7 +6,7 @@
 #include "app/screens/base/CustomNavigationController.h"
 #include "app/session/User.h"
 #include "app/session/VideoStUser.h"
-#include "library/network/Reachability.h"
+#include "library/network/reachability/Reachability.h"
 #include "platform/uikit/UIApplication.h"
 
 class AppDelegate : public UIResponder, public UIApplicationDelegate {

@@ -1,7 +1,7 @@
 // 200 distinct 640x640 JPEG thumbnails loaded through the image manager into image views against
 // a loopback server: cold (download, decode, cache store) and warm (memory). The main thread's
 // busy time is its CPU time over the run; decoding happens on the download threads.
-#include "library/network/RIImageViewCategories.h"
+#include "library/network/images/RIImageViewCategories.h"
 #include "tests/imageio/ImageFixtures.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/support/Waiting.h"

@@ -4,7 +4,7 @@
 #include "app/records/RecordsService.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/services/ServerUrlManger.h"
-#include "library/network/RIImageManager.h"
+#include "library/network/images/RIImageManager.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/net/NSURL.h"
 #include "platform/foundation/TypedValues.h"

@@ -1,7 +1,7 @@
 #include "app/services/ServerUrlManger.h"
 
 #include "app/services/ServiceHosts.h"
-#include "library/network/NSString_MD5Addition.h"
+#include "library/network/device/NSString_MD5Addition.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/UIAlertView.h"

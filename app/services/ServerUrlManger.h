@@ -3,7 +3,7 @@
 // asks before it sends a request. Each base URL lives in the user defaults and falls back to its
 // built-in default while nothing (or the empty text) is stored there.
 
-#include "library/network/Reachability.h"
+#include "library/network/reachability/Reachability.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #include "app/theory/WomenViewController.h"
 
 #include "app/theory/ReadingListLayout.h"
-#include "library/network/RIImageViewCategories.h"
+#include "library/network/images/RIImageViewCategories.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIImageView.h"

@@ -3,7 +3,7 @@
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/training/OrderInfoViewController.h"
-#include "library/network/RIImageManager.h"
+#include "library/network/images/RIImageManager.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/richlabel/RAAttributedLabel.h"
 #include "platform/foundation/TypedValues.h"

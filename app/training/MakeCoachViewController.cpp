@@ -8,7 +8,7 @@
 #include "app/session/Constant.h"
 #include "app/session/User.h"
 #include "app/training/BookingDay.h"
-#include "library/network/RIImageManager.h"
+#include "library/network/images/RIImageManager.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/hud/UIView_Toast.h"
 #include "platform/foundation/DelayedPerform.h"

@@ -1,7 +1,7 @@
 #include "tests/app/ClientSession.h"
 
 #include "app/stores/UserManager.h"
-#include "library/network/RIImageManager.h"
+#include "library/network/images/RIImageManager.h"
 #include "library/network/request/RQURLConnectionOperation.h"
 #include "library/payment/OrbipaySDK.h"
 #include "library/widgets/hud/STProgressHUD.h"

@@ -1,4 +1,4 @@
-#include "library/network/RIImageManager.h"
+#include "library/network/images/RIImageManager.h"
 #include "tests/images/ImageTestSupport.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/support/Waiting.h"

@@ -1,5 +1,5 @@
-#include "library/network/RIImageCache.h"
-#include "library/network/RIImageDecoding.h"
+#include "library/network/images/RIImageCache.h"
+#include "library/network/shared/RIImageDecoding.h"
 #include "tests/images/ImageTestSupport.h"
 
 #include "platform/foundation/NSNotificationCenter.h"

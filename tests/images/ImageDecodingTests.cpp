@@ -1,4 +1,4 @@
-#include "library/network/RIImageDecoding.h"
+#include "library/network/shared/RIImageDecoding.h"
 #include "tests/imageio/ImageFixtures.h"
 
 #include "platform/graphics/CGBitmapContext.h"

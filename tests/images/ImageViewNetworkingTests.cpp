@@ -1,4 +1,5 @@
-#include "library/network/RQImageViewNetworking.h"
+#include "library/network/images/UIImageView_RQNetworking.h"
+#include "library/network/request/RQNetworkActivityIndicatorManager.h"
 #include "tests/images/ImageTestSupport.h"
 #include "tests/net/LoopbackServer.h"
 

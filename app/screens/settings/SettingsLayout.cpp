@@ -3,7 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/screens/base/InsetsLabel.h"
 #include "app/screens/base/UIColor_Addition.h"
-#include "library/network/RIImageViewCategories.h"
+#include "library/network/images/RIImageViewCategories.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIImage.h"

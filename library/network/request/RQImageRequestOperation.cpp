@@ -1,6 +1,6 @@
 #include "library/network/request/RQImageRequestOperation.h"
 
-#include "library/network/RIImageDecoding.h"
+#include "library/network/shared/RIImageDecoding.h"
 #include "platform/foundation/NeverDestroyed.h"
 #include "platform/imageio/CGImageSource.h"
 #include "platform/uikit/UIScreen.h"

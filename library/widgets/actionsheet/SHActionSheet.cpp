@@ -1,6 +1,6 @@
 #include "library/widgets/actionsheet/SHActionSheet.h"
 
-#include "library/network/UIDevice_System.h"
+#include "library/network/device/UIDevice_System.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"

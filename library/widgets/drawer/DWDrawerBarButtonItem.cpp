@@ -1,6 +1,6 @@
 #include "library/widgets/drawer/DWDrawerBarButtonItem.h"
 
-#include "library/network/UIDevice_System.h"
+#include "library/network/device/UIDevice_System.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/uikit/UIRectFill.h"
 

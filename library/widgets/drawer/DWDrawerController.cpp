@@ -1,6 +1,6 @@
 #include "library/widgets/drawer/DWDrawerController.h"
 
-#include "library/network/UIDevice_System.h"
+#include "library/network/device/UIDevice_System.h"
 #include "library/widgets/drawer/UIViewController_DWDrawerController.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNumber.h"
