@@ -834,6 +834,24 @@ bool JCParseNumber(JCParseState& state)
     return true;
 }
 
+bool JCParseStringToken(JCParseState& state)
+{
+    const NSUInteger start = state.atIndex;
+    state.prev_atIndex = start;
+    state.prev_lineNumber = state.lineNumber;
+    state.prev_lineStartIndex = state.lineStartIndex;
+    if (!parseString(state)) {
+        state.token.tokenPtrRange = {};
+        state.token.type = JCTokenTypeInvalid;
+        JCParseError(state, "Invalid string.");
+        JCParseError(state, JCUnexpectedTokenMessage);
+        return false;
+    }
+    state.token.type = JCTokenTypeString;
+    state.token.tokenPtrRange = { state.stringBuffer.bytes.ptr + start, state.atIndex - start };
+    return true;
+}
+
 bool JCParseNextToken(JCParseState& state)
 {
     // Read on its own: the previous token stored it a moment ago.
@@ -842,10 +860,7 @@ bool JCParseNextToken(JCParseState& state)
     state.prev_lineStartIndex = state.lineStartIndex;
     state.token.tokenPtrRange = {};
     state.token.type = JCTokenTypeInvalid;
-    state.token.value.ptrRange = {};
-    state.token.value.type = JCValueTypeNone;
-    state.token.value.hash = 0;
-    state.token.value.cacheItem = nullptr;
+    // The value's fields are read only for string and number tokens, which set each of them.
 
     const std::uint8_t* p = state.stringBuffer.bytes.ptr;
     const NSUInteger end = state.stringBuffer.bytes.length;

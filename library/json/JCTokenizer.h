@@ -20,6 +20,9 @@ inline constexpr std::uint32_t JCReplacementCharacter = 0xFFFD;
 inline constexpr NSUInteger JCStringHashSeed = 1402737925;
 
 bool JCParseNextToken(JCParseState& parseState);
+// The string token that begins right at the current index, its quote already seen there: what
+// JCParseNextToken reads then, without looking for white space or another kind of token.
+bool JCParseStringToken(JCParseState& parseState);
 bool JCParseNumber(JCParseState& parseState);
 // Skips the white space (and comments and line breaks) at the current index.
 void JCParseSkipWhitespace(JCParseState& parseState);

@@ -216,17 +216,34 @@ bool sameShortBytes(const std::uint8_t* cached, const std::uint8_t* token, NSUIn
     return true;
 }
 
+// Copies `length` bytes, at most JCLongestCachedValue, as sameShortBytes reads them: no call, and
+// nothing read beyond the token's bytes.
+void copyShortBytes(std::uint8_t* cached, const std::uint8_t* token, NSUInteger length)
+{
+    if (length >= 8) {
+        std::memcpy(cached, token, 8);
+        if (length > 16)
+            std::memcpy(cached + 8, token + 8, 8);
+        std::memcpy(cached + length - 8, token + length - 8, 8);
+    } else if (length >= 4) {
+        std::memcpy(cached, token, 4);
+        std::memcpy(cached + length - 4, token + length - 4, 4);
+    } else {
+        for (NSUInteger i = 0; i < length; ++i)
+            cached[i] = token[i];
+    }
+}
+
 id cachedObject(JCParseState& state, bool isKey)
 {
     JCTokenValue& value = state.token.value;
+    value.cacheItem = nullptr;
     if (value.type == JCValueTypeString && value.ptrRange.length == 0)
         return sharedEmptyString();
     // Long texts (a question, an address) rarely come again in one reply: caching them would
     // copy their bytes and push out the short values that do repeat.
-    if (value.type == JCValueTypeString && value.ptrRange.length > JCLongestCachedValue) {
-        value.cacheItem = nullptr;
+    if (value.type == JCValueTypeString && value.ptrRange.length > JCLongestCachedValue)
         return makeValueObject(state, value);
-    }
 
     JCTokenCache& cache = state.cache;
     const NSUInteger mask = cache.count - 1;
@@ -266,7 +283,7 @@ id cachedObject(JCParseState& state, bool isKey)
     id object = makeValueObject(state, value);
     if (!object || !place)
         return object;
-    std::memcpy(place->bytes.data(), value.ptrRange.ptr, value.ptrRange.length);
+    copyShortBytes(place->bytes.data(), value.ptrRange.ptr, value.ptrRange.length);
     if (!place->object)
         cache.filled.push_back(std::uint16_t(placeIndex));
     // The tree takes the value over; the item only points at it (an evicted owned value is let go).
@@ -280,6 +297,26 @@ id cachedObject(JCParseState& state, bool isKey)
     value.cacheItem = place;
     cache.age[placeIndex] = 0;
     return object;
+}
+
+// A key found at its first probe, as most keys of a reply are, without the call; the rest as any
+// other value.
+inline id cachedKey(JCParseState& state)
+{
+    JCTokenValue& value = state.token.value;
+    const NSUInteger length = value.ptrRange.length;
+    if (length - 1 < JCLongestCachedValue) {
+        const NSUInteger index = value.hash & (state.cache.count - 1);
+        JCTokenCacheItem& item = state.cache.items[index];
+        if (item.object && item.hash == value.hash && item.size == length && item.type == JCValueTypeString
+            && sameShortBytes(item.bytes.data(), value.ptrRange.ptr, length)) {
+            state.cache.age[index] = std::uint8_t((state.cache.age[index] << 1) | 1);
+            item.isKey = true;
+            value.cacheItem = &item;
+            return item.borrowed ? item.object->self() : item.object;
+        }
+    }
+    return cachedObject(state, true);
 }
 
 // --- Collections -----------------------------------------------------------------------------
@@ -436,8 +473,8 @@ constexpr auto kOneByteTokens = [] {
     return types;
 }();
 
-// Separators, commas and brackets, more than half the tokens of compact text, are taken here
-// without the whole step.
+// Separators, commas and brackets, more than half the tokens of compact text, and strings are
+// taken here without the whole step.
 inline bool nextToken(JCParseState& state)
 {
     const NSUInteger at = state.atIndex;
@@ -449,13 +486,12 @@ inline bool nextToken(JCParseState& state)
             state.prev_lineStartIndex = state.lineStartIndex;
             state.token.type = type;
             state.token.tokenPtrRange = { byte, 1 };
-            state.token.value.ptrRange = {};
-            state.token.value.type = JCValueTypeNone;
-            state.token.value.hash = 0;
-            state.token.value.cacheItem = nullptr;
             state.atIndex = at + 1;
             return true;
         }
+        // Compact text's keys and most of its values.
+        if (*byte == '"')
+            return JCParseStringToken(state);
     }
     return JCParseNextToken(state);
 }
@@ -590,7 +626,7 @@ id parseDictionary(JCParseState& state)
             JCParseError(state, "Unexpected string.");
             break;
         }
-        id key = cachedObject(state, true);
+        id key = cachedKey(state);
         if (!key) {
             JCParseError(state, "Internal error: Key == NULL.");
             break;

@@ -1,7 +1,9 @@
 #pragma once
 // Turns JSON text in UTF-8 into a tree of objects: JCDictionary, JCArray, strings, numbers, the
 // shared booleans and the shared null. A decoder serves one parse at a time and keeps a cache of
-// the strings and numbers it built, so the repeated keys of a reply become one object each.
+// the strings and numbers it built, so the repeated keys of a reply become one object each. The
+// cache only points at the values of the tree it last returned, and the decoder holds that tree
+// until its next parse, clearCache() or its end.
 // Errors are JCErrorDomain values positioned by byte index and line number.
 
 #include "library/json/JCParseState.h"
