@@ -412,7 +412,7 @@ inline bool fiveThreeByteSequences(const std::uint8_t* p)
 }
 #endif
 
-bool parseString(JCParseState& state)
+[[gnu::always_inline]] inline bool parseString(JCParseState& state)
 {
     const std::uint8_t* p = state.stringBuffer.bytes.ptr;
     const NSUInteger end = state.stringBuffer.bytes.length;

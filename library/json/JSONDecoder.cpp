@@ -189,7 +189,7 @@ void stepAgeing(JCTokenCache& cache)
 
 // Whether a cached value's bytes are the token's, `length` being at most JCLongestCachedValue: a
 // few overlapping words rather than a call, reading nothing beyond either's `length` bytes.
-bool sameShortBytes(const std::uint8_t* cached, const std::uint8_t* token, NSUInteger length)
+[[gnu::always_inline]] inline bool sameShortBytes(const std::uint8_t* cached, const std::uint8_t* token, NSUInteger length)
 {
     auto word = [](const std::uint8_t* bytes) {
         std::uint64_t value;
