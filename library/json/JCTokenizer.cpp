@@ -837,10 +837,13 @@ bool JCParseNumber(JCParseState& state)
 bool JCParseStringToken(JCParseState& state)
 {
     const NSUInteger start = state.atIndex;
-    state.prev_atIndex = start;
     state.prev_lineNumber = state.lineNumber;
     state.prev_lineStartIndex = state.lineStartIndex;
-    if (!parseString(state)) {
+    const bool read = parseString(state);
+    // Stored apart from the line: copied with it as one wide word, the index the previous token
+    // stored a moment ago would wait for that store to land.
+    state.prev_atIndex = start;
+    if (!read) {
         state.token.tokenPtrRange = {};
         state.token.type = JCTokenTypeInvalid;
         JCParseError(state, "Invalid string.");
