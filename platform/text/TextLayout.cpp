@@ -53,7 +53,7 @@ CTLineRef TextLayout::ellipsisToken(const NSAttributes& attributes)
 TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange range, const Options& options)
 {
     const CGFloat width = options.size.width;
-    const CGFloat height = options.size.height;
+    CGFloat height = options.size.height;
     const bool constrained = width < unconstrainedLimit;
     const std::u16string_view units = text->string().view();
     m_visibleRange = NSMakeRange(range.location, 0);
@@ -62,6 +62,9 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
     CGFloat usedWidth = 0;
     CGFloat usedHeight = 0;
     bool full = false;
+    // Past the most lines allowed, lines end at the bottom of the last of them.
+    bool limitedByLines = false;
+    CGFloat lowestBottom = -CGFLOAT_MAX;
     NSUInteger textEnd = range.location;
     struct LastLine {
         NSUInteger paragraphEnd { 0 };
@@ -125,6 +128,26 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
                 full = true;
                 break;
             }
+            if (options.maximumLines && !limitedByLines && m_lines.size() == options.maximumLines) {
+                const PlacedLine& lastAllowed = m_lines.back();
+                const CGFloat limit = lastAllowed.origin.y + lastAllowed.line->descent();
+                // A line above the last allowed one reaches lower: only a layout made with that
+                // height tells which lines show.
+                if (lowestBottom > limit + 1e-6) {
+                    Options limited = options;
+                    limited.size.height = limit;
+                    limited.maximumLines = 0;
+                    *this = TextLayout(text, range, limited);
+                    return;
+                }
+                height = limit;
+                limitedByLines = true;
+                if (bottom > height + 1e-6) {
+                    full = true;
+                    break;
+                }
+            }
+            lowestBottom = std::max(lowestBottom, bottom);
 
             CGFloat x = indent;
             if (constrained && alignment != NSTextAlignmentJustified)

@@ -26,6 +26,10 @@ public:
         bool keepsFirstLine { false };
         // The last line's leading counts in the used height.
         bool usesFontLeading { false };
+        // At most this many lines (0: any number). More text ends them as a height at the bottom
+        // of the last one would: a line past it that fits above that still shows, and the last
+        // line shown is truncated as the style says.
+        std::size_t maximumLines { 0 };
         // Overrides the style's alignment and line break mode (UIKit's older drawing).
         std::optional<NSTextAlignment> alignment;
         std::optional<NSLineBreakMode> lineBreakMode;

@@ -23,13 +23,16 @@ TextLayout layOut(const std::shared_ptr<NSAttributedString>& text, CGSize size, 
     options.size = CGSizeMake(size.width > 0 ? size.width : kUnbounded, size.height > 0 ? size.height : kUnbounded);
     options.wrapInEveryMode = true;
     options.keepsFirstLine = true;
-    TextLayout layout(text, wholeRange(text), options);
-    if (lines > 0 && layout.lines().size() > std::size_t(lines)) {
-        const auto& last = layout.lines()[std::size_t(lines) - 1];
-        options.size.height = last.origin.y + last.line->descent();
-        return TextLayout(text, wholeRange(text), options);
-    }
-    return layout;
+    options.maximumLines = lines > 0 ? std::size_t(lines) : 0;
+    return TextLayout(text, wholeRange(text), options);
+}
+
+CGFloat lowestBottomOf(const TextLayout& layout)
+{
+    CGFloat lowest = 0;
+    for (const auto& placed : layout.lines())
+        lowest = std::max(lowest, placed.origin.y + placed.line->descent());
+    return lowest;
 }
 
 } // namespace
@@ -67,8 +70,16 @@ void UILabel::setAttributedText(const std::shared_ptr<NSAttributedString>& text)
 
 void UILabel::textDidChange()
 {
+    layoutInputsDidChange();
     setNeedsDisplay();
     invalidateIntrinsicContentSize();
+}
+
+void UILabel::layoutInputsDidChange()
+{
+    m_naturalText.reset();
+    m_fontScaleForWidth.reset();
+    m_keptLayout.reset();
 }
 
 void UILabel::setFont(const UIFontRef& font)
@@ -99,6 +110,7 @@ void UILabel::setTextColor(const UIColorRef& color)
         edited->addAttribute(NSForegroundColorAttributeName, m_textColor, wholeRange(edited));
         m_attributedText = edited;
     }
+    layoutInputsDidChange();
     setNeedsDisplay();
 }
 
@@ -108,6 +120,7 @@ void UILabel::setTextAlignment(NSTextAlignment alignment)
     if (m_textAlignment == alignment)
         return;
     m_textAlignment = alignment;
+    layoutInputsDidChange();
     setNeedsDisplay();
 }
 
@@ -154,6 +167,7 @@ void UILabel::setHighlightedTextColor(const UIColorRef& color)
     if (ns::isEqual(m_highlightedTextColor, color))
         return;
     m_highlightedTextColor = color;
+    layoutInputsDidChange();
     if (m_highlighted)
         setNeedsDisplay();
 }
@@ -164,6 +178,7 @@ void UILabel::setHighlighted(bool highlighted)
     if (m_highlighted == highlighted)
         return;
     m_highlighted = highlighted;
+    layoutInputsDidChange();
     setNeedsDisplay();
 }
 
@@ -173,6 +188,7 @@ void UILabel::setAdjustsFontSizeToFitWidth(bool adjusts)
     if (m_adjustsFontSizeToFitWidth == adjusts)
         return;
     m_adjustsFontSizeToFitWidth = adjusts;
+    layoutInputsDidChange();
     setNeedsDisplay();
 }
 
@@ -180,6 +196,7 @@ void UILabel::setMinimumScaleFactor(CGFloat factor)
 {
     NSAssertMainThread();
     m_minimumScaleFactor = std::isfinite(factor) ? std::clamp<CGFloat>(factor, 0, 1) : 0;
+    layoutInputsDidChange();
     setNeedsDisplay();
 }
 
@@ -187,6 +204,7 @@ void UILabel::setMinimumFontSize(CGFloat size)
 {
     NSAssertMainThread();
     m_minimumFontSize = std::isfinite(size) ? std::max<CGFloat>(0, size) : 0;
+    layoutInputsDidChange();
     setNeedsDisplay();
 }
 
@@ -236,15 +254,19 @@ CGFloat UILabel::fontScaleForWidth(CGFloat width) const
 {
     if (!m_adjustsFontSizeToFitWidth || m_numberOfLines != 1 || width <= 0)
         return 1;
-    const auto natural = styledText(1);
+    if (m_fontScaleForWidth && m_fontScaleForWidth->first == width)
+        return m_fontScaleForWidth->second;
+    const auto& natural = naturalText();
     if (!natural)
         return 1;
     const auto widthAt = [&](CGFloat scale) {
         return layOut(scale == 1 ? natural : styledText(scale), CGSizeMake(kUnbounded, kUnbounded), 1).usedSize().width;
     };
     const CGFloat naturalWidth = widthAt(1);
-    if (naturalWidth <= width)
+    if (naturalWidth <= width) {
+        m_fontScaleForWidth = std::make_pair(width, CGFloat(1));
         return 1;
+    }
     const CGFloat size = m_font->pointSize();
     const CGFloat smallest = std::max({ kSmallestFontSize, m_minimumScaleFactor * size, m_minimumFontSize });
     const CGFloat floorScale = std::min<CGFloat>(1, smallest / size);
@@ -252,34 +274,67 @@ CGFloat UILabel::fontScaleForWidth(CGFloat width) const
     CGFloat scale = std::max(floorScale, width / naturalWidth);
     for (int step = 0; step < 64 && scale > floorScale && widthAt(scale) > width; ++step)
         scale = std::max(floorScale, scale - 0.5 / size);
+    m_fontScaleForWidth = std::make_pair(width, scale);
     return scale;
 }
 
 CGFloat UILabel::fontSizeFittingWidth(CGFloat width) const { return m_font->pointSize() * fontScaleForWidth(width); }
 
+const std::shared_ptr<NSAttributedString>& UILabel::naturalText() const
+{
+    if (!m_naturalText)
+        m_naturalText = styledText(1);
+    return *m_naturalText;
+}
+
+const TextLayout* UILabel::laidOutText(CGSize size, NSInteger lines) const
+{
+    const CGFloat width = size.width > 0 ? size.width : kUnbounded;
+    const CGFloat height = size.height > 0 ? size.height : kUnbounded;
+    lines = std::max<NSInteger>(0, lines);
+    if (m_keptLayout && m_keptLayout->width == width && m_keptLayout->lines == lines) {
+        // Lines laid out without a bottom are the lines of any height they all fit in.
+        if (m_keptLayout->height == height || (m_keptLayout->height == kUnbounded && m_keptLayout->lowestBottom <= height + 1e-6))
+            return &m_keptLayout->layout;
+    }
+    const CGFloat scale = fontScaleForWidth(size.width);
+    const auto text = scale == 1 ? naturalText() : styledText(scale);
+    if (!text) {
+        m_keptLayout.reset();
+        return nullptr;
+    }
+    TextLayout layout = layOut(text, CGSizeMake(width, height), lines);
+    // Unless lines placed above the last allowed one reach lower than it (a negative spacing)
+    // and so hid text, the same lines show in any height they all fit.
+    const bool endsByLinesOrText = lines == 0 || layout.lines().size() >= std::size_t(lines) || layout.visibleRange().end() >= text->length();
+    const CGFloat lowest = endsByLinesOrText ? lowestBottomOf(layout) : kUnbounded;
+    m_keptLayout.emplace(KeptLayout { width, height, lines, std::move(layout), lowest });
+    return &m_keptLayout->layout;
+}
+
 CGRect UILabel::textRectForBounds(CGRect bounds, NSInteger numberOfLines) const
 {
     bounds = CGRectStandardize(bounds);
-    const auto text = styledText(fontScaleForWidth(bounds.size.width));
-    if (!text)
+    const TextLayout* layout = laidOutText(bounds.size, numberOfLines);
+    if (!layout)
         return CGRectMake(bounds.origin.x, bounds.origin.y, 0, 0);
-    const CGSize used = layOut(text, bounds.size, numberOfLines).usedSize();
+    const CGSize used = layout->usedSize();
     return CGRectMake(bounds.origin.x, bounds.origin.y, std::ceil(used.width), std::ceil(used.height));
 }
 
 void UILabel::drawTextInRect(CGRect rect)
 {
     const CGContextRef context = UIGraphicsGetCurrentContext();
+    if (!context)
+        return;
+    const TextLayout* kept = laidOutText(rect.size, m_numberOfLines);
+    if (!kept || kept->lines().empty())
+        return;
+    const TextLayout& layout = *kept;
     const CGFloat scale = fontScaleForWidth(rect.size.width);
-    const auto text = styledText(scale);
-    if (!context || !text)
-        return;
-    const TextLayout layout = layOut(text, rect.size, m_numberOfLines);
-    if (layout.lines().empty())
-        return;
     CGFloat top = rect.origin.y + (rect.size.height - layout.usedSize().height) / 2;
     if (scale < 1 && m_baselineAdjustment != UIBaselineAdjustmentAlignCenters) {
-        const TextLayout natural = layOut(styledText(1), CGSizeMake(kUnbounded, kUnbounded), 1);
+        const TextLayout natural = layOut(naturalText(), CGSizeMake(kUnbounded, kUnbounded), 1);
         const CGFloat naturalTop = rect.origin.y + (rect.size.height - natural.usedSize().height) / 2;
         top = m_baselineAdjustment == UIBaselineAdjustmentAlignBaselines
             ? naturalTop + natural.lines().front().origin.y - layout.lines().front().origin.y
@@ -294,7 +349,7 @@ void UILabel::drawTextInRect(CGRect rect)
 
 void UILabel::drawRect(CGRect rect)
 {
-    if (!styledText(1)) {
+    if (!naturalText()) {
         // Nothing to show: the layer keeps no picture.
         super::drawRect(rect);
         return;

@@ -11,7 +11,10 @@
 #include "platform/text/NSAttributedString.h"
 #include "platform/text/NSParagraphStyle.h"
 #include "platform/text/UIFont.h"
+#include "platform/text/TextLayout.h"
 #include "platform/uikit/UIView.h"
+
+#include <optional>
 
 enum UIBaselineAdjustment : NSInteger {
     UIBaselineAdjustmentAlignBaselines = 0,
@@ -85,7 +88,15 @@ private:
     std::shared_ptr<NSAttributedString> styledText(CGFloat fontScale) const;
     // The factor by which fonts shrink to fit a line in the width; 1 when nothing shrinks.
     CGFloat fontScaleForWidth(CGFloat width) const;
+    // The text styled at its own size, kept until something that styles it changes.
+    const std::shared_ptr<NSAttributedString>& naturalText() const;
+    // The text's lines in a size (a side of 0 or less, or CGFLOAT_MAX: unbounded) at most lines of
+    // them (0: any number), at the font scale of its width; the last layout is kept, so that
+    // measuring a label and drawing it lay its text out once. Nil without text.
+    const TextLayout* laidOutText(CGSize size, NSInteger lines) const;
     void textDidChange();
+    // Whatever may change how the text is styled or laid out forgets what was kept.
+    void layoutInputsDidChange();
 
     NSString m_text;
     std::shared_ptr<NSAttributedString> m_attributedText;
@@ -102,6 +113,20 @@ private:
     CGFloat m_minimumScaleFactor { 0 };
     CGFloat m_minimumFontSize { 0 };
     UIBaselineAdjustment m_baselineAdjustment { UIBaselineAdjustmentAlignBaselines };
+
+    struct KeptLayout {
+        CGFloat width;
+        // The height it was made in; CGFLOAT_MAX when unbounded.
+        CGFloat height;
+        NSInteger lines;
+        TextLayout layout;
+        // The bottom of its lowest line: an unbounded layout is the layout of any height down to
+        // there; CGFLOAT_MAX when it is not.
+        CGFloat lowestBottom;
+    };
+    mutable std::optional<std::shared_ptr<NSAttributedString>> m_naturalText;
+    mutable std::optional<std::pair<CGFloat, CGFloat>> m_fontScaleForWidth;
+    mutable std::optional<KeptLayout> m_keptLayout;
 };
 
 using UILabelRef = std::shared_ptr<UILabel>;

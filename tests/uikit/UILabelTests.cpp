@@ -294,3 +294,111 @@ TEST(UILabel, subclassesPlaceTheTextThroughTheTwoHooks)
     EXPECT_TRUE(isInk(pixelOf(image, 5, 8)));
     EXPECT_EQ(pixelOf(image, 5, 50), 0xFFFFFFFFu);
 }
+
+namespace {
+
+// What a label shows and measures, for comparing two labels.
+struct Appearance {
+    CGImageRef picture;
+    CGSize fitting;
+    CGSize fittingWidth;
+    CGRect inBounds;
+    CGRect inTwoLines;
+};
+
+Appearance appearanceOf(const UILabelRef& label)
+{
+    return { picture(label), label->sizeThatFits(CGSizeZero), label->sizeThatFits(CGSizeMake(label->bounds().size.width, 0)),
+        label->textRectForBounds(label->bounds(), label->numberOfLines()), label->textRectForBounds(label->bounds(), 2) };
+}
+
+::testing::AssertionResult sameAppearance(const Appearance& a, const Appearance& b)
+{
+    if (!samePixels(a.picture, b.picture))
+        return ::testing::AssertionFailure() << "the pictures differ";
+    if (a.fitting != b.fitting || a.fittingWidth != b.fittingWidth)
+        return ::testing::AssertionFailure() << "the fitting sizes differ";
+    if (a.inBounds != b.inBounds || a.inTwoLines != b.inTwoLines)
+        return ::testing::AssertionFailure() << "the text rectangles differ";
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST(UILabel, aChangeAfterMeasuringAndDrawingShowsAsOnALabelMadeWithIt)
+{
+    const auto makeBase = [] {
+        auto label = makeLabel(kWords, CGRectMake(0, 0, 120, 100), 0);
+        label->setBackgroundColor(UIColor::clearColor());
+        return label;
+    };
+    const auto bigger = UIFont::systemFontOfSize(22);
+    const std::pair<const char*, std::function<void(const UILabelRef&)>> changes[] = {
+        { "text", [](const UILabelRef& label) { label->setText("omega psi chi phi upsilon tau sigma rho"); } },
+        { "same text", [](const UILabelRef& label) { label->setText(kWords); } },
+        { "attributed text",
+            [&](const UILabelRef& label) {
+                auto text = NSMutableAttributedString::withString(kWords);
+                text->addAttribute(NSFontAttributeName, bigger, NSMakeRange(6, 10));
+                label->setAttributedText(text);
+            } },
+        { "font", [&](const UILabelRef& label) { label->setFont(bigger); } },
+        { "narrower", [](const UILabelRef& label) { label->setFrame(CGRectMake(0, 0, 90, 100)); } },
+        { "shorter", [](const UILabelRef& label) { label->setFrame(CGRectMake(0, 0, 120, 40)); } },
+        { "line break", [](const UILabelRef& label) { label->setLineBreakMode(NSLineBreakByCharWrapping); } },
+        { "truncation", [](const UILabelRef& label) {
+             label->setNumberOfLines(2);
+             label->setLineBreakMode(NSLineBreakByTruncatingMiddle);
+         } },
+        { "number of lines", [](const UILabelRef& label) { label->setNumberOfLines(3); } },
+        { "alignment", [](const UILabelRef& label) { label->setTextAlignment(NSTextAlignmentRight); } },
+        { "colour", [](const UILabelRef& label) { label->setTextColor(UIColor::redColor()); } },
+        { "highlight", [](const UILabelRef& label) {
+             label->setHighlightedTextColor(UIColor::blueColor());
+             label->setHighlighted(true);
+         } },
+        { "shrinking", [](const UILabelRef& label) {
+             label->setNumberOfLines(1);
+             label->setAdjustsFontSizeToFitWidth(true);
+             label->setMinimumScaleFactor(0.5);
+         } },
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        auto changed = makeBase();
+        const Appearance before = appearanceOf(changed);
+        change(changed);
+        auto fresh = makeBase();
+        change(fresh);
+        const Appearance after = appearanceOf(fresh);
+        EXPECT_TRUE(sameAppearance(appearanceOf(changed), after));
+        if (std::string_view(what) != "same text") {
+            EXPECT_FALSE(sameAppearance(before, after)) << "the change must show";
+        }
+    }
+}
+
+TEST(UILabel, measuringBeforeDrawingLeavesTheSamePixels)
+{
+    const auto drawnOnly = [](const NSString& text, CGRect frame, NSInteger lines, NSLineBreakMode mode) {
+        auto label = makeLabel(text, frame, lines);
+        label->setLineBreakMode(mode);
+        return picture(label);
+    };
+    const NSString question = "驾驶机动车在道路上违反道路交通安全法的行为，属于什么行为？";
+    for (NSInteger lines : { 0, 1, 2, 3 }) {
+        for (NSLineBreakMode mode : { NSLineBreakByWordWrapping, NSLineBreakByTruncatingTail }) {
+            SCOPED_TRACE(testing::Message() << lines << " lines, mode " << mode);
+            auto label = makeLabel(question, CGRectZero, lines);
+            label->setLineBreakMode(mode);
+            // Sized to fit, cut below what it needs, and given room to spare.
+            const CGSize fitted = label->sizeThatFits(CGSizeMake(130, 0));
+            for (CGFloat height : { fitted.height, fitted.height - 8, fitted.height + 30 }) {
+                const CGRect frame = CGRectMake(0, 0, 130, std::max<CGFloat>(1, height));
+                label->setFrame(frame);
+                EXPECT_TRUE(samePixels(picture(label), drawnOnly(question, frame, lines, mode))) << "at height " << height;
+                label->sizeThatFits(CGSizeMake(130, 0));
+            }
+        }
+    }
+}
