@@ -18,14 +18,31 @@ bool LayerCompositor::init(CGSize size, CGFloat scale)
     m_scale = scale;
     const int width = static_cast<int>(std::ceil(size.width * scale));
     const int height = static_cast<int>(std::ceil(size.height * scale));
-    // Flipped and scaled as UIKit's contexts: user space is the screen in points, y down.
-    m_context = CGBitmapContext::createImageContext(size, false, scale);
+    m_pictureRows = std::size_t(height);
+    // Half a screen to slide into, above and below together: a scroll copies the whole picture
+    // back to the middle once in that many rows.
+    m_spareRows = m_pictureRows / 2;
+    const std::size_t rowBytes = std::size_t(width) * 4;
+    m_pictureMemory = std::make_unique_for_overwrite<std::uint8_t[]>((m_pictureRows + m_spareRows) * rowBytes);
+    placePicture(m_spareRows / 2);
+    std::memset(m_pictureMemory.get() + m_pictureRow * rowBytes, 0, m_pictureRows * rowBytes);
     m_pictures = std::make_shared<LayerPictureCache>(std::size_t(width) * std::size_t(height) * 4 * 2);
     // The application posts this under its own name; the compositor hears it without knowing the application.
     NSNotificationCenter::defaultCenter()->addObserver(self(),
         &LayerCompositor::didReceiveMemoryWarning, NSString("UIApplicationDidReceiveMemoryWarningNotification"), nullptr);
     return m_context && CGBitmapContextGetWidth(m_context) == std::size_t(width)
         && CGBitmapContextGetHeight(m_context) == std::size_t(height);
+}
+
+void LayerCompositor::placePicture(std::size_t row)
+{
+    m_pictureRow = row;
+    const std::size_t width = std::size_t(std::ceil(m_size.width * m_scale));
+    const double height = double(m_pictureRows);
+    // Flipped and scaled as UIKit's contexts: user space is the screen in points, y down.
+    m_context = CGBitmapContext::create(m_pictureMemory.get() + row * width * 4, width, m_pictureRows, 8, width * 4,
+        CGColorSpaceCreateDeviceRGB(), CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little,
+        CGAffineTransformMake(m_scale, 0, 0, -m_scale, 0, height), m_scale);
 }
 
 void LayerCompositor::setRootLayer(const CALayerRef& layer)

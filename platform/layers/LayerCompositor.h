@@ -19,6 +19,8 @@
 #include "platform/layers/CALayer.h"
 #include "platform/layers/LayerTreeHost.h"
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -40,7 +42,8 @@ public:
     CGSize size() const { return m_size; }
     CGFloat scale() const { return m_scale; }
     // The last frame: a copy, or the bitmap context it is drawn in, for reading its pixels in
-    // place (CGBitmapContextGetData: premultiplied ARGB, 32-bit little-endian words).
+    // place (CGBitmapContextGetData: premultiplied ARGB, 32-bit little-endian words). A frame
+    // that scrolls may move the picture within its memory: ask again after each frame.
     CGImageRef image() const;
     const CGContextRef& bitmapContext() const { return m_context; }
     bool writePNG(const NSString& path) const;
@@ -88,7 +91,11 @@ private:
     // composite, the exposed strips and where the other changes were and are.
     std::optional<std::vector<CGRect>> scrollByShifting(bool animating);
     // Moves the picture's device pixels inside the rectangle by (dx, dy); what moves out is lost.
+    // Whole rows moving up or down slide the picture in its memory, and only the rows outside
+    // the rectangle are copied back in place.
     void shiftPixels(int x0, int y0, int width, int height, int dx, int dy);
+    // The picture at a row of the memory kept for it.
+    void placePicture(std::size_t row);
     // Replaces what the clip leaves of the picture with the background colour.
     void paintBackground();
     // Device pixels where the layer shows within its ancestors' clips: with its sublayers and its
@@ -106,6 +113,11 @@ private:
     CGFloat m_scale { 2 };
     std::shared_ptr<LayerPictureCache> m_pictures;
     CGContextRef m_context;
+    // The picture's memory: its rows, with spare rows above and below to slide it into.
+    std::unique_ptr<std::uint8_t[]> m_pictureMemory;
+    std::size_t m_pictureRows { 0 };
+    std::size_t m_spareRows { 0 };
+    std::size_t m_pictureRow { 0 };
     CALayerRef m_rootLayer;
     CGColorRef m_backgroundColor { CGColorCreateGenericRGB(0, 0, 0, 1) };
     bool m_needsFrame { true };

@@ -398,6 +398,36 @@ TEST_F(LayerCompositorTest, aScrollingLayerInsideTheTreeShiftsOnlyItsOwnPixels)
     EXPECT_EQ(differencesFromAFullFrame(compositor), 0);
 }
 
+// A long scroll one way and back slides the picture through all the memory it has to slide in,
+// and back to its middle, keeping the header and footer around the list where they are.
+TEST_F(LayerCompositorTest, aLongScrollEitherWayKeepsWhatStaysAndMatchesFullFrames)
+{
+    auto header = coloredLayer(CGRectMake(0, 0, 100, 12), 0.2, 0.4, 0.8);
+    auto footer = coloredLayer(CGRectMake(0, 92, 100, 8), 0.8, 0.4, 0.2);
+    auto list = coloredLayer(CGRectMake(0, 12, 100, 80), 0.95, 0.95, 0.95);
+    list->setMasksToBounds(true);
+    fillWithContent(list, 1200);
+    root->addSublayer(list);
+    root->addSublayer(header);
+    root->addSublayer(footer);
+    compositor->renderFrame();
+    const auto shiftedBefore = compositor->shiftedFrameCount();
+    int frames = 0;
+    CGFloat y = 0;
+    for (CGFloat step : { -7.5, 6.0, -3.5 }) {
+        for (int move = 0; move < 40; ++move, ++frames) {
+            y += step;
+            scroll(list, 0, y);
+            mark(compositor, 50, 4);
+            compositor->renderFrame();
+            ASSERT_EQ(wordAt(compositor, 50, 4), kMarker) << "the header stayed, at " << y;
+            // Marking again is no change of the tree: only the full frame puts the header back.
+            ASSERT_EQ(differencesFromAFullFrame(compositor), 1) << y;
+        }
+    }
+    EXPECT_EQ(compositor->shiftedFrameCount(), shiftedBefore + NSUInteger(frames));
+}
+
 TEST_F(LayerCompositorTest, scrollsThatCannotBeShiftedCompositeTheWholeFrame)
 {
     auto list = coloredLayer(CGRectMake(0, 0, 100, 100), 0.95, 0.95, 0.95);

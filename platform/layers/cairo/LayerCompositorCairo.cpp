@@ -15,6 +15,28 @@ void LayerCompositor::shiftPixels(int x0, int y0, int width, int height, int dx,
     const std::ptrdiff_t stride = cairo_image_surface_get_stride(pixels);
     const std::size_t rowBytes = static_cast<std::size_t>(width - std::abs(dx)) * 4;
     const int fromX = x0 + std::max(0, -dx), toX = x0 + std::max(0, dx);
+    const int rows = int(m_pictureRows);
+    if (dx == 0 && x0 == 0 && std::ptrdiff_t(rowBytes) == stride && rows - height < height - std::abs(dy)) {
+        const std::ptrdiff_t row = std::ptrdiff_t(m_pictureRow) - dy;
+        if (row >= 0 && std::size_t(row) <= m_spareRows) {
+            // The picture slides by whole rows in its memory; the rows above and below the
+            // rectangle stay where they were on the screen, so they are copied after it.
+            std::uint8_t* slid = m_pictureMemory.get() + row * stride;
+            if (y0 > 0)
+                std::memmove(slid, data, std::size_t(y0) * rowBytes);
+            if (y0 + height < rows)
+                std::memmove(slid + std::ptrdiff_t(y0 + height) * stride, data + std::ptrdiff_t(y0 + height) * stride,
+                    std::size_t(rows - y0 - height) * rowBytes);
+            placePicture(std::size_t(row));
+            return;
+        }
+        // Out of spare rows: shifted where it is, then moved back to the middle of its memory.
+        std::memmove(data + (y0 + std::max(0, dy)) * stride, data + (y0 + std::max(0, -dy)) * stride,
+            std::size_t(height - std::abs(dy)) * rowBytes);
+        std::memmove(m_pictureMemory.get() + std::ptrdiff_t(m_spareRows / 2) * stride, data, std::size_t(rows) * rowBytes);
+        placePicture(m_spareRows / 2);
+        return;
+    }
     if (dx == 0 && x0 == 0 && std::ptrdiff_t(rowBytes) == stride) {
         // Whole rows: one move of the block.
         std::memmove(data + (y0 + std::max(0, dy)) * stride, data + (y0 + std::max(0, -dy)) * stride,
