@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSCharacterSet.h"
+#include "platform/foundation/NeverDestroyed.h"
 #include "platform/net/StrictDecoding.h"
 
 #include <algorithm>
@@ -72,6 +73,44 @@ NSString parameterOfField(const NSString& field, const char* parameter)
     return nullptr;
 }
 
+// The media type of a Content-Type field, lower-cased; nil when it names none.
+NSString MIMETypeOfField(const NSString& field)
+{
+    const std::u16string_view text = field.view();
+    if (std::any_of(text.begin(), text.end(), [](char16_t unit) { return unit >= 0x80; })) {
+        NSString type = trimmed(field.components(";").front());
+        return type.length() ? type.lowercaseString() : NSString();
+    }
+    // ASCII text: its blanks are the ASCII ones, and lower case is ASCII's.
+    const auto blank = [](char16_t unit) { return unit == u' ' || (unit >= u'\t' && unit <= u'\r'); };
+    std::u16string_view type = text.substr(0, text.find(u';'));
+    while (!type.empty() && blank(type.front()))
+        type.remove_prefix(1);
+    while (!type.empty() && blank(type.back()))
+        type.remove_suffix(1);
+    if (type.empty())
+        return nullptr;
+    std::u16string lower(type);
+    for (char16_t& unit : lower) {
+        if (unit >= u'A' && unit <= u'Z')
+            unit = char16_t(unit + 32);
+    }
+    return NSString(std::move(lower));
+}
+
+// The names read from every reply, made once.
+struct ReplyFields {
+    NSString contentType { "Content-Type" };
+    NSString contentLength { "Content-Length" };
+    NSString contentEncoding { "Content-Encoding" };
+};
+
+const ReplyFields& replyFields()
+{
+    static const NeverDestroyed<ReplyFields> fields;
+    return fields.get();
+}
+
 } // namespace
 
 std::shared_ptr<NSHTTPURLResponse> NSHTTPURLResponse::responseWithURL(const std::shared_ptr<NSURL>& URL, NSInteger statusCode,
@@ -95,16 +134,13 @@ void NSHTTPURLResponse::init(const std::shared_ptr<NSURL>& URL, NSInteger status
 {
     m_statusCode = statusCode;
     m_lines = lines;
-    NSString contentType = valueForHTTPHeaderField("Content-Type");
+    NSString contentType = valueForHTTPHeaderField(replyFields().contentType);
     NSString MIMEType;
-    if (!contentType.isNil()) {
-        NSString type = trimmed(contentType.components(";").front());
-        if (type.length())
-            MIMEType = type.lowercaseString();
-    }
+    if (!contentType.isNil())
+        MIMEType = MIMETypeOfField(contentType);
     long long expected = NSURLResponseUnknownLength;
-    NSString length = valueForHTTPHeaderField("Content-Length");
-    if (!length.isNil() && valueForHTTPHeaderField("Content-Encoding").isNil()) {
+    NSString length = valueForHTTPHeaderField(replyFields().contentLength);
+    if (!length.isNil() && valueForHTTPHeaderField(replyFields().contentEncoding).isNil()) {
         std::string digits = trimmed(length).UTF8String();
         long long value = 0;
         auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);

@@ -47,6 +47,11 @@ TEST(NSHTTPURLResponse, typeAndEncodingComeFromContentTypeWithOddParameters)
         { "text/plain; name=\"a;b\"; charset=gbk", "text/plain", "gbk" },
         { "image/png", "image/png", nullptr },
         { "; charset=utf-8", nullptr, "utf-8" },
+        // Blanks of every kind around the type; text beyond ASCII is lower-cased as text.
+        { "\t\r\n TEXT/Xml\v\f;charset=gb2312", "text/xml", "gb2312" },
+        { " \t ", nullptr, nullptr },
+        { "\u3000Text/\u00C9T\u00C9;charset=utf-8", "text/\u00e9t\u00e9", "utf-8" },
+        { "APPLICATION/VND.CORVANE+JSON\u00A0", "application/vnd.corvane+json", nullptr },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.contentType);

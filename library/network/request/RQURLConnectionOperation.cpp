@@ -32,6 +32,30 @@ const char* keyForState(RQOperationState state)
     return "state";
 }
 
+// The keys as strings made once: every request changes its state three times, each change
+// telling observers of two keys before and after.
+const NSString& observedKeyForState(RQOperationState state)
+{
+    static const NeverDestroyed<NSString> ready("isReady");
+    static const NeverDestroyed<NSString> executing("isExecuting");
+    static const NeverDestroyed<NSString> finished("isFinished");
+    static const NeverDestroyed<NSString> paused("isPaused");
+    static const NeverDestroyed<NSString> other("state");
+    switch (state) {
+    case RQOperationReadyState: return ready.get();
+    case RQOperationExecutingState: return executing.get();
+    case RQOperationFinishedState: return finished.get();
+    case RQOperationPausedState: return paused.get();
+    }
+    return other.get();
+}
+
+const NSString& dataWrittenKey()
+{
+    static const NeverDestroyed<NSString> key(NSStreamDataWrittenToMemoryStreamKey);
+    return key.get();
+}
+
 bool transitionIsAllowed(RQOperationState from, RQOperationState to, bool cancelled)
 {
     switch (from) {
@@ -361,8 +385,8 @@ void RQURLConnectionOperation::setState(RQOperationState state)
     StateLocker lock(m_lock);
     if (m_state.state != 0 && !transitionIsAllowed(m_state.state, state, isCancelled()))
         return;
-    const char* oldKey = keyForState(m_state.state);
-    const char* newKey = keyForState(state);
+    const NSString& oldKey = observedKeyForState(m_state.state);
+    const NSString& newKey = observedKeyForState(state);
     willChangeValueForKey(newKey);
     willChangeValueForKey(oldKey);
     m_state.state = state;
@@ -697,7 +721,7 @@ void RQURLConnectionOperation::connectionDidFinishLoading(NSURLConnection& conne
         auto stream = outputStreamLocked();
         // Closed first, a memory stream hands its bytes over instead of copying them.
         stream->close();
-        m_state.responseData = ns::cast<NSData>(stream->propertyForKey(NSStreamDataWrittenToMemoryStreamKey));
+        m_state.responseData = ns::cast<NSData>(stream->propertyForKey(dataWrittenKey()));
     }
     finish(true);
 }
