@@ -2,7 +2,6 @@
 
 #include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSAssertMainThread.h"
-#include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSTimer.h"
@@ -10,18 +9,12 @@
 #include "platform/graphics/CGColorSpace.h"
 #include "platform/graphics/CGImage.h"
 #include "platform/layers/CALayer.h"
+#include "platform/media/MovieModule.h"
 #include "platform/uikit/UISlider.h"
 
-#include <gst/app/gstappsink.h>
-#include <gst/gst.h>
-#include <gst/video/video.h>
-
 #include <algorithm>
-#include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -32,311 +25,89 @@ namespace {
 constexpr NSTimeInterval kFrameInterval = 1.0 / 30;
 // How long a tick waits for a frame that is due from a decoder that is running; a stuck stream
 // then costs a tick this much, never a hang.
-constexpr GstClockTime kFrameWait = 2 * GST_SECOND;
-// The thumbnail worker looks for an error or a cancelled request this often while the decoder
-// settles, and gives a stream up only after kSettleLimit without settling or failing.
-constexpr GstClockTime kSettleSlice = GST_SECOND / 5;
-constexpr std::chrono::seconds kSettleLimit { 60 };
-// playbin's flags: video, and the sound through its own volume element so volume and mute apply
-// whatever the output.
-constexpr int kPlayVideo = 1 << 0;
-constexpr int kPlaySound = 1 << 1;
-constexpr int kSoftVolume = 1 << 4;
+constexpr NSTimeInterval kFrameWait = 2;
 
 std::atomic<float> g_outputVolume { 1.0f };
 
-bool initializeGStreamer(std::shared_ptr<NSError>& failure)
-{
-    static std::once_flag once;
-    static bool ready = false;
-    static NSString reason;
-    std::call_once(once, [] {
-        GError* error = nullptr;
-        ready = gst_init_check(nullptr, nullptr, &error);
-        if (error) {
-            reason = NSString(error->message);
-            g_error_free(error);
-        }
-    });
-    if (!ready)
-        failure = NSError::errorWithDomain(MPMoviePlayerErrorDomain, -1, reason.length() ? reason : NSString("media framework unavailable"));
-    return ready;
-}
-
-NSTimeInterval seconds(gint64 nanoseconds) { return static_cast<NSTimeInterval>(nanoseconds) / GST_SECOND; }
-gint64 nanoseconds(NSTimeInterval seconds) { return static_cast<gint64>(seconds * GST_SECOND); }
-
 std::shared_ptr<NSError> playerError(const char* reason) { return NSError::errorWithDomain(MPMoviePlayerErrorDomain, -1, reason); }
 
-CGImageRef imageFromSample(GstSample* sample)
+std::shared_ptr<NSError> playerError(const MovieBackEnd::Failure& failure)
 {
-    GstVideoInfo info;
-    GstCaps* caps = gst_sample_get_caps(sample);
-    GstBuffer* buffer = gst_sample_get_buffer(sample);
-    if (!caps || !buffer || !gst_video_info_from_caps(&info, caps))
+    return NSError::errorWithDomain(MPMoviePlayerErrorDomain, failure.code, NSString(failure.message.c_str()));
+}
+
+// The back end, loaded with its module on the first movie.
+MovieBackEnd* startedBackEnd(std::shared_ptr<NSError>& failure)
+{
+    std::string reason;
+    MovieBackEnd* backEnd = MovieModule::backEnd(reason);
+    if (!backEnd)
+        failure = playerError(MovieBackEnd::Failure { -1, reason });
+    return backEnd;
+}
+
+CGImageRef imageFromSample(const MovieBackEnd::Sample& sample)
+{
+    auto picture = sample.picture();
+    if (!picture)
         return nullptr;
-    GstMapInfo map;
-    if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
-        return nullptr;
-    const int width = GST_VIDEO_INFO_WIDTH(&info);
-    const int height = GST_VIDEO_INFO_HEIGHT(&info);
-    const int stride = GST_VIDEO_INFO_PLANE_STRIDE(&info, 0);
-    CGImageRef image;
-    if (width > 0 && height > 0 && static_cast<gsize>(stride) * height <= map.size) {
-        // The frame's rows are 32-bit little-endian words with an unused top byte: the layout as is.
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height));
-        for (int row = 0; row < height; ++row)
-            std::memcpy(bytes.data() + static_cast<std::size_t>(row) * width * 4, map.data + row * stride, static_cast<std::size_t>(width) * 4);
-        image = CGImageCreate(static_cast<std::size_t>(width), static_cast<std::size_t>(height), 8, 32, static_cast<std::size_t>(width) * 4,
-            CGColorSpaceCreateDeviceRGB(), CGBitmapInfo(kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little,
-            CGDataProviderCreateWithCFData(std::move(bytes)), nullptr, true, kCGRenderingIntentDefault);
-    }
-    gst_buffer_unmap(buffer, &map);
-    return image;
+    const auto width = static_cast<std::size_t>(picture->width);
+    const auto height = static_cast<std::size_t>(picture->height);
+    // The frame's rows are 32-bit little-endian words with an unused top byte: the layout as is.
+    return CGImageCreate(width, height, 8, 32, width * 4, CGColorSpaceCreateDeviceRGB(),
+        CGBitmapInfo(kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little,
+        CGDataProviderCreateWithCFData(std::move(picture->bytes)), nullptr, true, kCGRenderingIntentDefault);
 }
 
-std::shared_ptr<NSError> errorFromMessage(GstMessage* message)
-{
-    GError* error = nullptr;
-    gchar* debug = nullptr;
-    gst_message_parse_error(message, &error, &debug);
-    auto result = NSError::errorWithDomain(MPMoviePlayerErrorDomain, error ? error->code : -1,
-        NSString(error ? error->message : "playback failed"));
-    if (error)
-        g_error_free(error);
-    g_free(debug);
-    return result;
-}
-
-struct SampleDeleter {
-    void operator()(GstSample* sample) const { gst_sample_unref(sample); }
-};
-using Sample = std::unique_ptr<GstSample, SampleDeleter>;
-
-void countSoundBuffer(GstElement*, GstBuffer*, GstPad*, gpointer counter)
-{
-    static_cast<std::atomic<NSUInteger>*>(counter)->fetch_add(1, std::memory_order_relaxed);
-}
-
-// A sink that plays nothing and counts the buffers it is given; it keeps no time, so sound never
-// holds the pictures back.
-GstElement* makeSilentSink(std::atomic<NSUInteger>* counter)
-{
-    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
-    if (!sink)
-        return nullptr;
-    g_object_set(sink, "sync", FALSE, "signal-handoffs", TRUE, nullptr);
-    g_signal_connect(sink, "handoff", G_CALLBACK(countSoundBuffer), counter);
-    return sink;
-}
-
-// The default audio device, or the one CORVANE_AUDIO_SINK names ("fake" for the silent sink); one
-// that cannot be made or opened gives way to the silent sink, so the movie still plays.
-GstElement* makeSoundSink(std::atomic<NSUInteger>* counter)
-{
-    const char* chosen = std::getenv("CORVANE_AUDIO_SINK");
-    const std::string name = chosen && *chosen ? chosen : "autoaudiosink";
-    if (name == "fake")
-        return makeSilentSink(counter);
-    if (GstElement* sink = gst_element_factory_make(name.c_str(), nullptr)) {
-        gst_object_ref_sink(sink);
-        const bool opens = gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
-        gst_element_set_state(sink, GST_STATE_NULL);
-        // The device's open failure leaves an error on the sink's own bus; nobody reads it.
-        if (opens)
-            return sink;
-        gst_object_unref(sink);
-    }
-    NSLog("MPMoviePlayerController: no audio output (%s); movies play without sound", NSString(name.c_str()));
-    return makeSilentSink(counter);
-}
-
-// playbin decoding into an app sink that hands out BGRx frames as fast as they are asked for; the
-// sink keeps no clock of its own, so the player decides when a frame is due.
-struct Decoder {
-    GstElement* playbin { nullptr };
-    GstElement* sink { nullptr };
-
-    // Without a counter the decoder has no sound (thumbnails).
-    Decoder(const NSString& uri, std::atomic<NSUInteger>* soundCounter)
-    {
-        playbin = gst_element_factory_make("playbin", nullptr);
-        sink = gst_element_factory_make("appsink", nullptr);
-        GstElement* soundSink = soundCounter && playbin && sink ? makeSoundSink(soundCounter) : nullptr;
-        if (!playbin || !sink || (soundCounter && !soundSink)) {
-            for (GstElement* element : { playbin, sink, soundSink })
-                if (element)
-                    gst_object_unref(element);
-            playbin = sink = nullptr;
-            return;
-        }
-        GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
-        g_object_set(sink, "caps", caps, "sync", FALSE, "max-buffers", 2u, "drop", FALSE, nullptr);
-        gst_caps_unref(caps);
-        const int flags = soundSink ? kPlayVideo | kPlaySound | kSoftVolume : kPlayVideo;
-        g_object_set(playbin, "uri", uri.UTF8String().c_str(), "video-sink", sink, "flags", flags, nullptr);
-        if (soundSink) {
-            g_object_set(playbin, "audio-sink", soundSink, nullptr);
-            gst_object_unref(soundSink);
-        }
-    }
-    ~Decoder()
-    {
-        if (playbin) {
-            gst_element_set_state(playbin, GST_STATE_NULL);
-            gst_object_unref(playbin);
-        }
-    }
-    Decoder(const Decoder&) = delete;
-    Decoder& operator=(const Decoder&) = delete;
-
-    bool valid() const { return playbin != nullptr; }
-
-    // The state is reached later; only a refusal shows at once.
-    bool requestState(GstState state) const { return gst_element_set_state(playbin, state) != GST_STATE_CHANGE_FAILURE; }
-
-    bool seek(NSTimeInterval time, bool exact, double rate = 1.0) const
-    {
-        const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | (exact ? GST_SEEK_FLAG_ACCURATE : GST_SEEK_FLAG_KEY_UNIT));
-        return gst_element_seek(playbin, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, nanoseconds(time), GST_SEEK_TYPE_NONE, 0);
-    }
-
-    // For the thumbnail worker, which may wait: settles in the state, or answers the bus's error.
-    bool settle(GstState state, const std::function<bool()>& abandoned, std::shared_ptr<NSError>& error) const
-    {
-        if (gst_element_set_state(playbin, state) == GST_STATE_CHANGE_FAILURE) {
-            takeError(error);
-            return false;
-        }
-        return awaitSettled(abandoned, error);
-    }
-
-    bool settledSeek(NSTimeInterval time, bool exact, const std::function<bool()>& abandoned) const
-    {
-        std::shared_ptr<NSError> error;
-        return seek(time, exact) && awaitSettled(abandoned, error);
-    }
-
-    // A busy machine may take many seconds to open or seek a movie: the wait goes on while the
-    // decoder is still working, and ends at once on its error or when the caller no longer wants
-    // the answer. Only a stream that neither settles nor fails for kSettleLimit is given up.
-    bool awaitSettled(const std::function<bool()>& abandoned, std::shared_ptr<NSError>& error) const
-    {
-        const auto deadline = std::chrono::steady_clock::now() + kSettleLimit;
-        for (;;) {
-            const GstStateChangeReturn result = gst_element_get_state(playbin, nullptr, nullptr, kSettleSlice);
-            if (result == GST_STATE_CHANGE_SUCCESS)
-                return true;
-            if (takeError(error) || result != GST_STATE_CHANGE_ASYNC || (abandoned && abandoned())
-                || std::chrono::steady_clock::now() >= deadline)
-                return false;
-        }
-    }
-
-    bool takeError(std::shared_ptr<NSError>& error) const
-    {
-        GstBus* bus = gst_element_get_bus(playbin);
-        GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
-        gst_object_unref(bus);
-        if (!message)
-            return false;
-        error = errorFromMessage(message);
-        gst_message_unref(message);
-        return true;
-    }
-};
-
-struct MessageDeleter {
-    void operator()(GstMessage* message) const { gst_message_unref(message); }
-};
+using Sample = std::unique_ptr<MovieBackEnd::Sample>;
 
 } // namespace
 
-// The player's decoder and the road its bus messages take to the main run loop. The bus handler
-// runs on the decoder's threads; it only forwards, holding the pipeline weakly, so a message that
-// arrives after the player moved on to another movie finds nothing and is dropped.
+// The player's decoder and the road its events take to the main run loop. The events come on the
+// decoder's threads; they only forward, holding the pipeline weakly, so an event that arrives
+// after the player moved on to another movie finds nothing and is dropped.
 struct MPMoviePlayerController::Pipeline {
-    Pipeline(const std::shared_ptr<MPMoviePlayerController>& owner, const NSString& uri)
+    explicit Pipeline(const std::shared_ptr<MPMoviePlayerController>& owner)
         : player(owner)
-        , decoder(uri, &soundBuffers)
     {
-    }
-    ~Pipeline()
-    {
-        if (!decoder.valid())
-            return;
-        // Stopped first: no decoder thread can reach the handler once it is gone.
-        gst_element_set_state(decoder.playbin, GST_STATE_NULL);
-        GstBus* bus = gst_element_get_bus(decoder.playbin);
-        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-        gst_object_unref(bus);
     }
 
-    static std::shared_ptr<Pipeline> make(const std::shared_ptr<MPMoviePlayerController>& owner, const NSString& uri)
+    static std::shared_ptr<Pipeline> make(MovieBackEnd& backEnd, const std::shared_ptr<MPMoviePlayerController>& owner, const NSString& uri)
     {
-        auto pipeline = std::make_shared<Pipeline>(owner, uri);
-        pipeline->weakSelf = pipeline;
-        if (pipeline->decoder.valid()) {
-            GstBus* bus = gst_element_get_bus(pipeline->decoder.playbin);
-            gst_bus_set_sync_handler(bus, &Pipeline::forward, pipeline.get(), nullptr);
-            gst_object_unref(bus);
-        }
+        auto pipeline = std::make_shared<Pipeline>(owner);
+        std::weak_ptr<Pipeline> weakPipeline = pipeline;
+        pipeline->decoder = backEnd.makeDecoder(uri.UTF8String(), true, [weakPipeline](const MovieBackEnd::Event& event) {
+            dispatch_async(dispatch_get_main_queue(), [weakPipeline, event] {
+                auto current = weakPipeline.lock();
+                auto owner = current ? current->player.lock() : nullptr;
+                if (owner && owner->m_pipeline == current)
+                    current->handle(*owner, event);
+            });
+        });
         return pipeline;
     }
 
-    static GstBusSyncReply forward(GstBus*, GstMessage* message, gpointer data)
+    void handle(MPMoviePlayerController& owner, const MovieBackEnd::Event& event)
     {
-        auto* pipeline = static_cast<Pipeline*>(data);
-        switch (GST_MESSAGE_TYPE(message)) {
-        case GST_MESSAGE_ERROR:
-        case GST_MESSAGE_BUFFERING:
-        case GST_MESSAGE_DURATION_CHANGED:
+        switch (event.kind) {
+        case MovieBackEnd::Event::Kind::Error:
+            owner.finish(MPMovieFinishReasonPlaybackError, playerError(event.failure));
             break;
-        case GST_MESSAGE_ASYNC_DONE:
-            if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline->decoder.playbin))
-                break;
-            return GST_BUS_DROP;
-        default:
-            return GST_BUS_DROP;
-        }
-        std::shared_ptr<GstMessage> held(gst_message_ref(message), MessageDeleter());
-        dispatch_async(dispatch_get_main_queue(), [weakPipeline = pipeline->weakSelf, held] {
-            auto current = weakPipeline.lock();
-            auto owner = current ? current->player.lock() : nullptr;
-            if (owner && owner->m_pipeline == current)
-                current->handle(*owner, held.get());
-        });
-        return GST_BUS_DROP;
-    }
-
-    void handle(MPMoviePlayerController& owner, GstMessage* message)
-    {
-        switch (GST_MESSAGE_TYPE(message)) {
-        case GST_MESSAGE_ERROR:
-            owner.finish(MPMovieFinishReasonPlaybackError, errorFromMessage(message));
-            break;
-        case GST_MESSAGE_ASYNC_DONE:
+        case MovieBackEnd::Event::Kind::Settled:
             owner.decoderSettled();
             break;
-        case GST_MESSAGE_BUFFERING: {
-            gint percent = 100;
-            gst_message_parse_buffering(message, &percent);
-            owner.bufferingChanged(percent);
+        case MovieBackEnd::Event::Kind::Buffering:
+            owner.bufferingChanged(event.percent);
             break;
-        }
-        case GST_MESSAGE_DURATION_CHANGED:
-            if (gint64 length = 0; owner.m_prepared && gst_element_query_duration(decoder.playbin, GST_FORMAT_TIME, &length) && length > 0)
-                owner.m_duration = owner.m_playableDuration = seconds(length);
-            break;
-        default:
+        case MovieBackEnd::Event::Kind::DurationChanged:
+            if (auto length = owner.m_prepared ? decoder->duration() : std::nullopt)
+                owner.m_duration = owner.m_playableDuration = *length;
             break;
         }
     }
 
     std::weak_ptr<MPMoviePlayerController> player;
-    std::weak_ptr<Pipeline> weakSelf;
-    std::atomic<NSUInteger> soundBuffers { 0 };
-    Decoder decoder;
+    std::unique_ptr<MovieBackEnd::Decoder> decoder;
     Sample pending; // decoded but not yet due
 };
 
@@ -412,15 +183,14 @@ void MPMoviePlayerController::setLoadState(MPMovieLoadState state)
     post(MPMoviePlayerLoadStateDidChangeNotification);
 }
 
-NSUInteger MPMoviePlayerController::soundBuffersPlayed() const { return m_pipeline ? m_pipeline->soundBuffers.load() : 0; }
+NSUInteger MPMoviePlayerController::soundBuffersPlayed() const { return m_pipeline && m_pipeline->decoder ? NSUInteger(m_pipeline->decoder->soundBuffers()) : 0; }
 
 bool MPMoviePlayerController::isSoundMuted() const { return MPAudioOutput::volume() <= 0 || m_rate != 1; }
 
 void MPMoviePlayerController::applySoundSettings()
 {
-    if (m_pipeline && m_pipeline->decoder.valid())
-        g_object_set(m_pipeline->decoder.playbin, "volume", static_cast<gdouble>(MPAudioOutput::volume()), "mute",
-            static_cast<gboolean>(isSoundMuted()), nullptr);
+    if (m_pipeline && m_pipeline->decoder)
+        m_pipeline->decoder->setSound(MPAudioOutput::volume(), isSoundMuted());
 }
 
 void MPMoviePlayerController::prepareToPlay()
@@ -433,19 +203,20 @@ void MPMoviePlayerController::prepareToPlay()
         finish(MPMovieFinishReasonPlaybackError, playerError("no content URL"));
         return;
     }
-    if (!initializeGStreamer(error)) {
+    MovieBackEnd* backEnd = startedBackEnd(error);
+    if (!backEnd) {
         finish(MPMovieFinishReasonPlaybackError, error);
         return;
     }
-    m_pipeline = Pipeline::make(self(), m_contentURL->absoluteString());
-    if (!m_pipeline->decoder.valid()) {
+    m_pipeline = Pipeline::make(*backEnd, self(), m_contentURL->absoluteString());
+    if (!m_pipeline->decoder) {
         finish(MPMovieFinishReasonPlaybackError, playerError("no decoder available"));
         return;
     }
     applySoundSettings();
     // The bus tells when the first frame is ready (or why not); a refusal at once has already
     // posted its reason there.
-    if (!m_pipeline->decoder.requestState(GST_STATE_PAUSED))
+    if (!m_pipeline->decoder->requestPlaying(false))
         failLater("the movie could not be opened");
 }
 
@@ -463,15 +234,13 @@ void MPMoviePlayerController::failLater(const char* reason)
 
 void MPMoviePlayerController::completePreparation()
 {
-    Decoder& decoder = m_pipeline->decoder;
-    gint64 length = 0;
-    if (gst_element_query_duration(decoder.playbin, GST_FORMAT_TIME, &length) && length > 0)
-        m_duration = m_playableDuration = seconds(length);
-    if (Sample preroll { gst_app_sink_try_pull_preroll(GST_APP_SINK(decoder.sink), 0) }) {
-        GstVideoInfo info;
-        if (GstCaps* caps = gst_sample_get_caps(preroll.get()); caps && gst_video_info_from_caps(&info, caps))
-            m_naturalSize = CGSizeMake(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info));
-        showFrame(imageFromSample(preroll.get()));
+    MovieBackEnd::Decoder& decoder = *m_pipeline->decoder;
+    if (auto length = decoder.duration())
+        m_duration = m_playableDuration = *length;
+    if (Sample preroll = decoder.preroll()) {
+        if (auto size = preroll->size())
+            m_naturalSize = CGSizeMake(size->first, size->second);
+        showFrame(imageFromSample(*preroll));
     }
     m_prepared = true;
     auto protectedSelf = self();
@@ -493,7 +262,7 @@ void MPMoviePlayerController::decoderSettled()
         return;
     }
     // A change that settled before the seek was sent says nothing of it.
-    if (!m_seeking || gst_element_get_state(m_pipeline->decoder.playbin, nullptr, nullptr, 0) == GST_STATE_CHANGE_ASYNC)
+    if (!m_seeking || m_pipeline->decoder->isSettling())
         return;
     m_seeking = false;
     if (m_playbackState != MPMoviePlaybackStatePlaying)
@@ -502,8 +271,8 @@ void MPMoviePlayerController::decoderSettled()
 
 void MPMoviePlayerController::showPrerolledFrame()
 {
-    if (Sample preroll { gst_app_sink_try_pull_preroll(GST_APP_SINK(m_pipeline->decoder.sink), 0) })
-        showFrame(imageFromSample(preroll.get()));
+    if (Sample preroll = m_pipeline->decoder->preroll())
+        showFrame(imageFromSample(*preroll));
 }
 
 void MPMoviePlayerController::bufferingChanged(int percent)
@@ -514,7 +283,7 @@ void MPMoviePlayerController::bufferingChanged(int percent)
     m_buffering = buffering;
     // A stream that runs dry pauses until its buffer is full again, as the platform's does.
     if (m_playbackState == MPMoviePlaybackStatePlaying) {
-        m_pipeline->decoder.requestState(buffering ? GST_STATE_PAUSED : GST_STATE_PLAYING);
+        m_pipeline->decoder->requestPlaying(!buffering);
         m_lastTick = SystemClock::monotonicNow();
     }
     if (m_prepared)
@@ -533,7 +302,7 @@ void MPMoviePlayerController::play()
     }
     if (m_playbackState == MPMoviePlaybackStatePlaying)
         return;
-    if (!m_buffering && !m_pipeline->decoder.requestState(GST_STATE_PLAYING)) {
+    if (!m_buffering && !m_pipeline->decoder->requestPlaying(true)) {
         failLater("playback failed");
         return;
     }
@@ -548,7 +317,7 @@ void MPMoviePlayerController::pause()
     if (m_playbackState != MPMoviePlaybackStatePlaying)
         return;
     stopTimer();
-    m_pipeline->decoder.requestState(GST_STATE_PAUSED);
+    m_pipeline->decoder->requestPlaying(false);
     setPlaybackState(MPMoviePlaybackStatePaused);
 }
 
@@ -558,7 +327,7 @@ void MPMoviePlayerController::stop()
     stopTimer();
     m_playWhenPrepared = false;
     if (m_pipeline && m_prepared) {
-        m_pipeline->decoder.requestState(GST_STATE_PAUSED);
+        m_pipeline->decoder->requestPlaying(false);
         seekTo(0);
     }
     setPlaybackState(MPMoviePlaybackStateStopped);
@@ -567,7 +336,7 @@ void MPMoviePlayerController::stop()
 bool MPMoviePlayerController::seekTo(NSTimeInterval time)
 {
     m_pipeline->pending.reset();
-    if (!m_pipeline->decoder.seek(time, true, m_rate))
+    if (!m_pipeline->decoder->seek(time, true, m_rate))
         return false;
     m_position = time;
     m_seeking = true;
@@ -637,21 +406,20 @@ void MPMoviePlayerController::advanceTo(NSTimeInterval position)
 {
     m_position = m_duration > 0 ? std::min(position, m_duration) : position;
     auto pipeline = m_pipeline;
-    auto* sink = GST_APP_SINK(pipeline->decoder.sink);
+    MovieBackEnd::Decoder& decoder = *pipeline->decoder;
     Sample due;
     for (;;) {
         if (!pipeline->pending)
-            pipeline->pending.reset(gst_app_sink_try_pull_sample(sink, kFrameWait));
+            pipeline->pending = decoder.nextSample(kFrameWait);
         if (!pipeline->pending)
             break;
-        GstBuffer* buffer = gst_sample_get_buffer(pipeline->pending.get());
-        if (buffer && GST_BUFFER_PTS_IS_VALID(buffer) && seconds(static_cast<gint64>(GST_BUFFER_PTS(buffer))) > m_position + 1e-6)
+        if (auto time = pipeline->pending->time(); time && *time > m_position + 1e-6)
             break;
         due = std::move(pipeline->pending);
     }
     if (due)
-        showFrame(imageFromSample(due.get()));
-    if (!pipeline->pending && gst_app_sink_is_eos(sink)) {
+        showFrame(imageFromSample(*due));
+    if (!pipeline->pending && decoder.atEnd()) {
         if (m_duration > 0)
             m_position = m_duration;
         finish(MPMovieFinishReasonPlaybackEnded, nullptr);
@@ -677,7 +445,7 @@ void MPMoviePlayerController::finish(MPMovieFinishReason reason, const std::shar
         m_pipeline.reset();
         setLoadState(MPMovieLoadStateUnknown);
     } else if (m_pipeline) {
-        m_pipeline->decoder.requestState(GST_STATE_PAUSED);
+        m_pipeline->decoder->requestPlaying(false);
     }
     setPlaybackState(MPMoviePlaybackStateStopped);
     auto info = NSMutableDictionary::dictionary();
@@ -732,22 +500,25 @@ void MPMoviePlayerController::requestThumbnailImagesAtTimes(const std::shared_pt
     dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [weakSelf, generation, asked, uri, exact, wanted] {
         const auto abandoned = [generation, asked] { return generation->load() != asked; };
         std::shared_ptr<NSError> failure;
-        std::unique_ptr<Decoder> decoder;
-        if (initializeGStreamer(failure)) {
-            decoder = std::make_unique<Decoder>(uri, nullptr);
-            if (!decoder->valid() || !decoder->settle(GST_STATE_PAUSED, abandoned, failure)) {
-                if (!failure)
-                    failure = playerError("the movie could not be opened");
+        std::unique_ptr<MovieBackEnd::Decoder> decoder;
+        if (MovieBackEnd* backEnd = startedBackEnd(failure)) {
+            decoder = backEnd->makeDecoder(uri.UTF8String(), false, nullptr);
+            std::optional<MovieBackEnd::Failure> settleFailure;
+            if (decoder && !decoder->settlePaused(abandoned, settleFailure)) {
+                if (settleFailure)
+                    failure = playerError(*settleFailure);
                 decoder.reset();
             }
+            if (!decoder && !failure)
+                failure = playerError("the movie could not be opened");
         }
         for (const auto& time : wanted) {
             if (abandoned())
                 return;
             CGImageRef frame;
             if (decoder && time && *time >= 0 && decoder->settledSeek(*time, exact, abandoned))
-                if (Sample preroll { gst_app_sink_try_pull_preroll(GST_APP_SINK(decoder->sink), 0) })
-                    frame = imageFromSample(preroll.get());
+                if (Sample preroll = decoder->preroll())
+                    frame = imageFromSample(*preroll);
             dispatch_async(dispatch_get_main_queue(), [weakSelf, generation, asked, time, frame, failure] {
                 auto player = weakSelf.lock();
                 if (!player || generation->load() != asked)

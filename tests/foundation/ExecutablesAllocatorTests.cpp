@@ -119,3 +119,20 @@ TEST(ExecutablesAllocator, aProgramWithoutTheAllocatorIsTold)
     EXPECT_FALSE(neededLibraries(CORVANE_EXECUTABLES_LIST).has_value());
 }
 #endif
+
+// The client's first screen needs neither the media framework nor what it brings: the movie
+// back end is a module the player loads on its first movie.
+TEST(ExecutablesAllocator, theClientStartsWithoutTheMediaFramework)
+{
+    int checked = 0;
+    for (const auto& executable : listedExecutables()) {
+        if (executable.target != "corvane" && executable.target != "corvane-demo")
+            continue;
+        ++checked;
+        const auto libraries = neededLibraries(executable.path);
+        ASSERT_TRUE(libraries.has_value()) << executable.target;
+        for (const auto& library : *libraries)
+            EXPECT_FALSE(library.starts_with("libgst")) << executable.target << " links " << library;
+    }
+    EXPECT_EQ(checked, 2);
+}

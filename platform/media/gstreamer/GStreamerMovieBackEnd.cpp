@@ -1,0 +1,349 @@
+#include "platform/media/gstreamer/GStreamerMovieBackEnd.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The worker looks for an error or a cancelled request this often while the decoder settles, and
+// gives a stream up only after kSettleLimit without settling or failing.
+constexpr GstClockTime kSettleSlice = GST_SECOND / 5;
+constexpr std::chrono::seconds kSettleLimit { 60 };
+// playbin's flags: video, and the sound through its own volume element so volume and mute apply
+// whatever the output.
+constexpr int kPlayVideo = 1 << 0;
+constexpr int kPlaySound = 1 << 1;
+constexpr int kSoftVolume = 1 << 4;
+
+double seconds(gint64 nanoseconds) { return static_cast<double>(nanoseconds) / GST_SECOND; }
+gint64 nanoseconds(double seconds) { return static_cast<gint64>(seconds * GST_SECOND); }
+
+MovieBackEnd::Failure failureFromMessage(GstMessage* message)
+{
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    MovieBackEnd::Failure failure { error ? error->code : -1, error ? error->message : "playback failed" };
+    if (error)
+        g_error_free(error);
+    g_free(debug);
+    return failure;
+}
+
+class FrameSample final : public MovieBackEnd::Sample {
+public:
+    explicit FrameSample(GstSample* sample)
+        : m_sample(sample)
+    {
+    }
+    ~FrameSample() override { gst_sample_unref(m_sample); }
+    FrameSample(const FrameSample&) = delete;
+    FrameSample& operator=(const FrameSample&) = delete;
+
+    static std::unique_ptr<MovieBackEnd::Sample> adopt(GstSample* sample)
+    {
+        return sample ? std::make_unique<FrameSample>(sample) : nullptr;
+    }
+
+    std::optional<double> time() const override
+    {
+        GstBuffer* buffer = gst_sample_get_buffer(m_sample);
+        if (!buffer || !GST_BUFFER_PTS_IS_VALID(buffer))
+            return std::nullopt;
+        return seconds(static_cast<gint64>(GST_BUFFER_PTS(buffer)));
+    }
+
+    std::optional<MovieBackEnd::Picture> picture() const override
+    {
+        GstVideoInfo info;
+        GstCaps* caps = gst_sample_get_caps(m_sample);
+        GstBuffer* buffer = gst_sample_get_buffer(m_sample);
+        if (!caps || !buffer || !gst_video_info_from_caps(&info, caps))
+            return std::nullopt;
+        GstMapInfo map;
+        if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
+            return std::nullopt;
+        const int width = GST_VIDEO_INFO_WIDTH(&info);
+        const int height = GST_VIDEO_INFO_HEIGHT(&info);
+        const int stride = GST_VIDEO_INFO_PLANE_STRIDE(&info, 0);
+        std::optional<MovieBackEnd::Picture> picture;
+        if (width > 0 && height > 0 && stride >= width * 4 && static_cast<gsize>(stride) * height <= map.size) {
+            const auto rowBytes = static_cast<std::size_t>(width) * 4;
+            picture.emplace();
+            picture->width = width;
+            picture->height = height;
+            picture->bytes.resize(rowBytes * static_cast<std::size_t>(height));
+            for (int row = 0; row < height; ++row)
+                std::memcpy(picture->bytes.data() + static_cast<std::size_t>(row) * rowBytes, map.data + static_cast<std::size_t>(row) * stride, rowBytes);
+        }
+        gst_buffer_unmap(buffer, &map);
+        return picture;
+    }
+
+    std::optional<std::pair<int, int>> size() const override
+    {
+        GstVideoInfo info;
+        GstCaps* caps = gst_sample_get_caps(m_sample);
+        if (!caps || !gst_video_info_from_caps(&info, caps))
+            return std::nullopt;
+        return std::pair { GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info) };
+    }
+
+private:
+    GstSample* m_sample;
+};
+
+void countSoundBuffer(GstElement*, GstBuffer*, GstPad*, gpointer counter)
+{
+    static_cast<std::atomic<std::uint64_t>*>(counter)->fetch_add(1, std::memory_order_relaxed);
+}
+
+// A sink that plays nothing and counts the buffers it is given; it keeps no time, so sound never
+// holds the pictures back.
+GstElement* makeSilentSink(std::atomic<std::uint64_t>* counter)
+{
+    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+    if (!sink)
+        return nullptr;
+    g_object_set(sink, "sync", FALSE, "signal-handoffs", TRUE, nullptr);
+    g_signal_connect(sink, "handoff", G_CALLBACK(countSoundBuffer), counter);
+    return sink;
+}
+
+// The default audio device, or the one CORVANE_AUDIO_SINK names ("fake" for the silent sink); one
+// that cannot be made or opened gives way to the silent sink, so the movie still plays.
+GstElement* makeSoundSink(std::atomic<std::uint64_t>* counter, const MovieBackEnd::LogHandler& log)
+{
+    const char* chosen = std::getenv("CORVANE_AUDIO_SINK");
+    const std::string name = chosen && *chosen ? chosen : "autoaudiosink";
+    if (name == "fake")
+        return makeSilentSink(counter);
+    if (GstElement* sink = gst_element_factory_make(name.c_str(), nullptr)) {
+        gst_object_ref_sink(sink);
+        const bool opens = gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+        gst_element_set_state(sink, GST_STATE_NULL);
+        // The device's open failure leaves an error on the sink's own bus; nobody reads it.
+        if (opens)
+            return sink;
+        gst_object_unref(sink);
+    }
+    if (log)
+        log("MPMoviePlayerController: no audio output (" + name + "); movies play without sound");
+    return makeSilentSink(counter);
+}
+
+// playbin decoding into an app sink that hands out BGRx frames as fast as they are asked for; the
+// sink keeps no clock of its own, so the player decides when a frame is due. The bus handler runs
+// on the decoder's threads and only forwards what the player listens to.
+class PlaybinDecoder final : public MovieBackEnd::Decoder {
+public:
+    PlaybinDecoder(const std::string& uri, bool withSound, MovieBackEnd::EventHandler events, const MovieBackEnd::LogHandler& log)
+        : m_events(std::move(events))
+    {
+        m_playbin = gst_element_factory_make("playbin", nullptr);
+        m_sink = gst_element_factory_make("appsink", nullptr);
+        GstElement* soundSink = withSound && m_playbin && m_sink ? makeSoundSink(&m_soundBuffers, log) : nullptr;
+        if (!m_playbin || !m_sink || (withSound && !soundSink)) {
+            for (GstElement* element : { m_playbin, m_sink, soundSink })
+                if (element)
+                    gst_object_unref(element);
+            m_playbin = m_sink = nullptr;
+            return;
+        }
+        GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
+        g_object_set(m_sink, "caps", caps, "sync", FALSE, "max-buffers", 2u, "drop", FALSE, nullptr);
+        gst_caps_unref(caps);
+        const int flags = soundSink ? kPlayVideo | kPlaySound | kSoftVolume : kPlayVideo;
+        g_object_set(m_playbin, "uri", uri.c_str(), "video-sink", m_sink, "flags", flags, nullptr);
+        if (soundSink) {
+            g_object_set(m_playbin, "audio-sink", soundSink, nullptr);
+            gst_object_unref(soundSink);
+        }
+        if (m_events) {
+            GstBus* bus = gst_element_get_bus(m_playbin);
+            gst_bus_set_sync_handler(bus, &PlaybinDecoder::forward, this, nullptr);
+            gst_object_unref(bus);
+        }
+    }
+
+    ~PlaybinDecoder() override
+    {
+        if (!m_playbin)
+            return;
+        // Stopped first: no decoder thread can reach the handler once it is gone.
+        gst_element_set_state(m_playbin, GST_STATE_NULL);
+        if (m_events) {
+            GstBus* bus = gst_element_get_bus(m_playbin);
+            gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+            gst_object_unref(bus);
+        }
+        gst_object_unref(m_playbin);
+    }
+
+    PlaybinDecoder(const PlaybinDecoder&) = delete;
+    PlaybinDecoder& operator=(const PlaybinDecoder&) = delete;
+
+    bool valid() const { return m_playbin != nullptr; }
+
+    bool requestPlaying(bool playing) override
+    {
+        return gst_element_set_state(m_playbin, playing ? GST_STATE_PLAYING : GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+    }
+
+    bool seek(double time, bool exact, double rate) override
+    {
+        const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | (exact ? GST_SEEK_FLAG_ACCURATE : GST_SEEK_FLAG_KEY_UNIT));
+        return gst_element_seek(m_playbin, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, nanoseconds(time), GST_SEEK_TYPE_NONE, 0);
+    }
+
+    bool isSettling() const override
+    {
+        return gst_element_get_state(m_playbin, nullptr, nullptr, 0) == GST_STATE_CHANGE_ASYNC;
+    }
+
+    bool settlePaused(const std::function<bool()>& abandoned, std::optional<MovieBackEnd::Failure>& failure) override
+    {
+        if (gst_element_set_state(m_playbin, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+            takeError(failure);
+            return false;
+        }
+        return awaitSettled(abandoned, failure);
+    }
+
+    bool settledSeek(double time, bool exact, const std::function<bool()>& abandoned) override
+    {
+        std::optional<MovieBackEnd::Failure> failure;
+        return seek(time, exact, 1.0) && awaitSettled(abandoned, failure);
+    }
+
+    std::optional<double> duration() const override
+    {
+        gint64 length = 0;
+        if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &length) && length > 0)
+            return seconds(length);
+        return std::nullopt;
+    }
+
+    std::unique_ptr<MovieBackEnd::Sample> preroll() override
+    {
+        return FrameSample::adopt(gst_app_sink_try_pull_preroll(GST_APP_SINK(m_sink), 0));
+    }
+
+    std::unique_ptr<MovieBackEnd::Sample> nextSample(double wait) override
+    {
+        return FrameSample::adopt(gst_app_sink_try_pull_sample(GST_APP_SINK(m_sink), static_cast<GstClockTime>(nanoseconds(wait))));
+    }
+
+    bool atEnd() const override { return gst_app_sink_is_eos(GST_APP_SINK(m_sink)); }
+
+    void setSound(double volume, bool muted) override
+    {
+        g_object_set(m_playbin, "volume", static_cast<gdouble>(volume), "mute", static_cast<gboolean>(muted), nullptr);
+    }
+
+    std::uint64_t soundBuffers() const override { return m_soundBuffers.load(); }
+
+private:
+    // A busy machine may take many seconds to open or seek a movie: the wait goes on while the
+    // decoder is still working, and ends at once on its error or when the caller no longer wants
+    // the answer. Only a stream that neither settles nor fails for kSettleLimit is given up.
+    bool awaitSettled(const std::function<bool()>& abandoned, std::optional<MovieBackEnd::Failure>& failure) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + kSettleLimit;
+        for (;;) {
+            const GstStateChangeReturn result = gst_element_get_state(m_playbin, nullptr, nullptr, kSettleSlice);
+            if (result == GST_STATE_CHANGE_SUCCESS)
+                return true;
+            if (takeError(failure) || result != GST_STATE_CHANGE_ASYNC || (abandoned && abandoned())
+                || std::chrono::steady_clock::now() >= deadline)
+                return false;
+        }
+    }
+
+    bool takeError(std::optional<MovieBackEnd::Failure>& failure) const
+    {
+        GstBus* bus = gst_element_get_bus(m_playbin);
+        GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
+        gst_object_unref(bus);
+        if (!message)
+            return false;
+        failure = failureFromMessage(message);
+        gst_message_unref(message);
+        return true;
+    }
+
+    static GstBusSyncReply forward(GstBus*, GstMessage* message, gpointer data)
+    {
+        auto* decoder = static_cast<PlaybinDecoder*>(data);
+        MovieBackEnd::Event event;
+        switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_ERROR:
+            event.kind = MovieBackEnd::Event::Kind::Error;
+            event.failure = failureFromMessage(message);
+            break;
+        case GST_MESSAGE_BUFFERING: {
+            gint percent = 100;
+            gst_message_parse_buffering(message, &percent);
+            event.kind = MovieBackEnd::Event::Kind::Buffering;
+            event.percent = percent;
+            break;
+        }
+        case GST_MESSAGE_DURATION_CHANGED:
+            event.kind = MovieBackEnd::Event::Kind::DurationChanged;
+            break;
+        case GST_MESSAGE_ASYNC_DONE:
+            if (GST_MESSAGE_SRC(message) != GST_OBJECT(decoder->m_playbin))
+                return GST_BUS_DROP;
+            event.kind = MovieBackEnd::Event::Kind::Settled;
+            break;
+        default:
+            return GST_BUS_DROP;
+        }
+        decoder->m_events(event);
+        return GST_BUS_DROP;
+    }
+
+    MovieBackEnd::EventHandler m_events;
+    GstElement* m_playbin { nullptr };
+    GstElement* m_sink { nullptr };
+    std::atomic<std::uint64_t> m_soundBuffers { 0 };
+};
+
+} // namespace
+
+bool GStreamerMovieBackEnd::start(std::string& reason, LogHandler log)
+{
+    std::call_once(m_started, [this, &log] {
+        m_log = std::move(log);
+        GError* error = nullptr;
+        m_ready = gst_init_check(nullptr, nullptr, &error);
+        if (error) {
+            m_reason = error->message;
+            g_error_free(error);
+        }
+    });
+    if (!m_ready)
+        reason = m_reason.empty() ? "media framework unavailable" : m_reason;
+    return m_ready;
+}
+
+std::unique_ptr<MovieBackEnd::Decoder> GStreamerMovieBackEnd::makeDecoder(const std::string& uri, bool withSound, EventHandler events)
+{
+    auto decoder = std::make_unique<PlaybinDecoder>(uri, withSound, std::move(events), m_log);
+    if (!decoder->valid())
+        return nullptr;
+    return decoder;
+}
+
+MovieBackEnd* corvane_movie_back_end()
+{
+    static GStreamerMovieBackEnd backEnd;
+    return &backEnd;
+}

@@ -1,0 +1,149 @@
+#include "platform/foundation/NSArray.h"
+#include "platform/foundation/NSNotification.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSNumber.h"
+#include "platform/media/MPMoviePlayerController.h"
+#include "platform/media/MovieModule.h"
+#include "tests/support/OtherProcess.h"
+#include "tests/support/Waiting.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+std::string scratchPath(const std::string& name)
+{
+    const char* home = std::getenv("CORVANE_HOME");
+    return std::string(home ? home : "/tmp") + "/" + name;
+}
+
+} // namespace
+
+TEST(MovieModule, aMissingForeignOrEmptyModuleIsAReasonNotACrash)
+{
+    std::string reason;
+    EXPECT_FALSE(MovieModule::load(scratchPath("no-such-module.so"), reason));
+    EXPECT_NE(reason.find("could not be loaded"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("no-such-module.so"), std::string::npos) << reason;
+
+    const std::string text = scratchPath("not-a-module.so");
+    std::ofstream(text) << "not a shared object";
+    reason.clear();
+    EXPECT_FALSE(MovieModule::load(text, reason));
+    EXPECT_NE(reason.find("could not be loaded"), std::string::npos) << reason;
+
+    // A shared object that is not the movie module: loaded, but without the back end's entry.
+    reason.clear();
+    EXPECT_FALSE(MovieModule::load("libm.so.6", reason));
+    EXPECT_NE(reason.find("no back end"), std::string::npos) << reason;
+}
+
+TEST(MovieModule, theBuiltModuleDecodesAndReportsOnItsOwnThreads)
+{
+    std::string reason;
+    MovieBackEnd* backEnd = MovieModule::backEnd(reason);
+    ASSERT_TRUE(backEnd) << reason;
+    EXPECT_EQ(MovieModule::load(MovieModule::path(), reason), backEnd);
+
+    const std::string uri = std::string("file://") + TEST_MOVIE_PATH;
+    std::atomic<int> settled { 0 };
+    testing_support::Signal told;
+    auto decoder = backEnd->makeDecoder(uri, true, [&](const MovieBackEnd::Event& event) {
+        if (event.kind == MovieBackEnd::Event::Kind::Settled)
+            ++settled;
+        told.notify();
+    });
+    ASSERT_TRUE(decoder);
+    ASSERT_TRUE(decoder->requestPlaying(false));
+    ASSERT_TRUE(told.waitUntil([&] { return settled.load() > 0; }));
+    ASSERT_TRUE(decoder->duration());
+    EXPECT_NEAR(*decoder->duration(), 3.0, 0.05);
+    auto first = decoder->preroll();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->size(), std::make_pair(64, 48));
+    auto picture = first->picture();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 64);
+    EXPECT_EQ(picture->bytes.size(), 64u * 48u * 4u);
+
+    // Frames come in order of their times, as fast as they are asked for.
+    ASSERT_TRUE(decoder->requestPlaying(true));
+    double last = -1;
+    for (int index = 0; index < 5; ++index) {
+        auto sample = decoder->nextSample(5);
+        ASSERT_TRUE(sample);
+        ASSERT_TRUE(sample->time());
+        EXPECT_GT(*sample->time(), last);
+        last = *sample->time();
+    }
+    EXPECT_FALSE(decoder->atEnd());
+}
+
+TEST(MovieModule, aThumbnailDecoderSettlesOrNamesTheError)
+{
+    std::string reason;
+    MovieBackEnd* backEnd = MovieModule::backEnd(reason);
+    ASSERT_TRUE(backEnd) << reason;
+    auto decoder = backEnd->makeDecoder(std::string("file://") + TEST_MOVIE_PATH, false, nullptr);
+    ASSERT_TRUE(decoder);
+    std::optional<MovieBackEnd::Failure> failure;
+    ASSERT_TRUE(decoder->settlePaused(nullptr, failure));
+    EXPECT_FALSE(failure);
+    ASSERT_TRUE(decoder->settledSeek(2.0, true, nullptr));
+    auto still = decoder->preroll();
+    ASSERT_TRUE(still);
+    ASSERT_TRUE(still->time());
+    EXPECT_NEAR(*still->time(), 2.0, 0.1);
+    EXPECT_EQ(decoder->soundBuffers(), 0u);
+
+    auto missing = backEnd->makeDecoder("file://" + scratchPath("no-such-still.ogv"), false, nullptr);
+    ASSERT_TRUE(missing);
+    EXPECT_FALSE(missing->settlePaused(nullptr, failure));
+    ASSERT_TRUE(failure);
+    EXPECT_FALSE(failure->message.empty());
+}
+
+// Where the module is missing, every movie and every thumbnail is an error that says so.
+TEST(MovieModule, withoutTheModuleMoviesFailWithAReason)
+{
+    const std::string previous = std::getenv("CORVANE_MOVIE_MODULE") ? std::getenv("CORVANE_MOVIE_MODULE") : "";
+    setenv("CORVANE_MOVIE_MODULE", scratchPath("removed/libcorvane_movie.so").c_str(), 1);
+    const bool passed = passesInAnotherProcess("MovieModuleMissing.DISABLED_everyPlayerFailsWithAReason");
+    if (previous.empty())
+        unsetenv("CORVANE_MOVIE_MODULE");
+    else
+        setenv("CORVANE_MOVIE_MODULE", previous.c_str(), 1);
+    EXPECT_TRUE(passed);
+}
+
+TEST(MovieModuleMissing, DISABLED_everyPlayerFailsWithAReason)
+{
+    std::vector<std::shared_ptr<NSNotification>> notes;
+    auto observer = NSObject::create();
+    auto center = NSNotificationCenter::defaultCenter();
+    for (const char* name : { MPMoviePlayerPlaybackDidFinishNotification, MPMoviePlayerThumbnailImageRequestDidFinishNotification })
+        center->addObserver(observer, [&notes](const std::shared_ptr<NSNotification>& note) { notes.push_back(note); }, name, nullptr);
+
+    auto movie = MPMoviePlayerController::create(NSURL::fileURLWithPath(NSString(TEST_MOVIE_PATH)));
+    movie->play();
+    ASSERT_EQ(notes.size(), 1u);
+    auto error = std::dynamic_pointer_cast<NSError>(notes[0]->userInfo()->objectForKey(MPMoviePlayerPlaybackErrorUserInfoKey));
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->localizedDescription().UTF8String().find("movie module"), std::string::npos);
+    EXPECT_FALSE(movie->isPreparedToPlay());
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStateStopped);
+
+    movie->requestThumbnailImagesAtTimes(NSArray::arrayWithObjects({ NSNumber::numberWithDouble(1) }), MPMovieTimeOptionExact);
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return notes.size() == 2; }));
+    EXPECT_FALSE(notes[1]->userInfo()->objectForKey(MPMoviePlayerThumbnailImageKey));
+    EXPECT_TRUE(std::dynamic_pointer_cast<NSError>(notes[1]->userInfo()->objectForKey(MPMoviePlayerThumbnailErrorKey)));
+    center->removeObserver(observer);
+}
