@@ -163,6 +163,10 @@ void NSUserDefaults::setObject(const id& value, const NSString& key)
         NSException::raise(NSInvalidArgumentException, "Attempt to insert non-property list object %@ for key %@: %@",
             value, key, failure);
     std::lock_guard lock(m_mutex);
+    // The same text again leaves nothing to save: the client sets its service addresses at every
+    // start, and each save is a synced write of the whole file.
+    if (const NSString text = NSString::fromId(stored); !text.isNil() && text.isEqualToString(NSString::fromId(m_values->objectForKey(key))))
+        return;
     m_values->setObject(stored, static_cast<id>(key));
     m_dirty = true;
 }

@@ -63,6 +63,37 @@ TEST(UserDefaults, nilRemovesAndRegisteredDefaultsFillGaps)
     EXPECT_EQ(NSUserDefaults::standardUserDefaults()->objectForKey("volume"), nullptr);
 }
 
+TEST(UserDefaults, theSameTextAgainIsNotSavedAgain)
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    const std::string path = defaults->filePath().UTF8String();
+    const auto fileIdentity = [&path] {
+        struct stat status { };
+        return stat(path.c_str(), &status) == 0 ? status.st_ino : ino_t(0);
+    };
+    defaults->setObject(NSString("http://127.0.0.1:3600/"), "http_url");
+    defaults->setInteger(7, "port");
+    ASSERT_TRUE(defaults->synchronize());
+    const ino_t saved = fileIdentity();
+    ASSERT_NE(saved, ino_t(0));
+
+    // A save replaces the file whole, so an untouched file keeps its identity.
+    defaults->setObject(NSString("http://127.0.0.1:3600/"), "http_url");
+    ASSERT_TRUE(defaults->synchronize());
+    EXPECT_EQ(fileIdentity(), saved);
+
+    // The same digits as text replace a number; another text is saved.
+    defaults->setObject(NSString("7"), "port");
+    defaults->setObject(NSString("http://10.0.0.1/"), "http_url");
+    ASSERT_TRUE(defaults->synchronize());
+    EXPECT_NE(fileIdentity(), saved);
+    NSUserDefaults::resetStandardUserDefaults();
+    auto reopened = NSUserDefaults::standardUserDefaults();
+    EXPECT_EQ(reopened->stringForKey("http_url"), "http://10.0.0.1/");
+    EXPECT_FALSE(ns::cast<NSNumber>(reopened->objectForKey("port")));
+    EXPECT_EQ(reopened->stringForKey("port"), "7");
+}
+
 TEST(UserDefaults, readsTypedValuesLeniently)
 {
     auto defaults = NSUserDefaults::standardUserDefaults();
