@@ -170,7 +170,7 @@ struct DesktopNotificationSender::Worker {
 
 void DesktopNotificationSender::init(std::string busAddress)
 {
-    m_worker = std::make_shared<Worker>(std::move(busAddress));
+    m_busAddress = std::move(busAddress);
 }
 
 DesktopNotificationSender::~DesktopNotificationSender() = default;
@@ -187,6 +187,8 @@ void DesktopNotificationSender::post(const UILocalNotification& notification, Co
     const std::string rest = lineEnd == std::string::npos ? std::string() : text.substr(lineEnd + 1);
     // Services that read markup in the body would take a "<" in an error's text for a tag.
     gchar* body = g_markup_escape_text(rest.c_str(), static_cast<gssize>(rest.size()));
+    if (!m_worker)
+        m_worker = std::make_shared<Worker>(m_busAddress);
     auto message = std::make_unique<Worker::Message>(Worker::Message { m_worker.get(), summary, body, std::move(completion) });
     g_free(body);
     m_worker->schedule(Worker::send, message.release(), [](gpointer data) {

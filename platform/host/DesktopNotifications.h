@@ -31,5 +31,7 @@ protected:
 
 private:
     struct Worker;
+    std::string m_busAddress;
+    // Made with the first notification: a client that shows none starts no thread for them.
     std::shared_ptr<Worker> m_worker;
 };

@@ -362,6 +362,28 @@ TEST(DesktopNotificationSender, withoutABusOrAServiceLogsOneLineAndGoesOn)
     EXPECT_EQ(countLines(log, "\n"), 3u) << log;
 }
 
+TEST(DesktopNotificationSender, startsItsThreadWithTheFirstNotificationOnly)
+{
+    REQUIRE_PRIVATE_BUS(bus);
+    const auto threads = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"), std::filesystem::directory_iterator());
+    };
+    const auto before = threads();
+    {
+        auto idle = DesktopNotificationSender::create(bus.address());
+        EXPECT_EQ(threads(), before);
+    }
+    EXPECT_EQ(threads(), before);
+    Delivery delivery;
+    testing::internal::CaptureStderr();
+    auto sender = DesktopNotificationSender::create(bus.address());
+    sender->post(*notification("nobody listens"), delivery.completion());
+    EXPECT_GT(threads(), before);
+    EXPECT_EQ(delivery.wait(0), std::optional<bool>(false));
+    sender.reset();
+    testing::internal::GetCapturedStderr();
+}
+
 TEST(DesktopNotificationSender, goingAwayCancelsACallTheServiceHoldsWithoutALogLine)
 {
     REQUIRE_PRIVATE_BUS(bus);
