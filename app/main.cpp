@@ -13,6 +13,7 @@
 #include "app/screens/login/ViewController.h"
 #include "app/stores/UserManager.h"
 #include "platform/allocator/ProcessAllocator.h"
+#include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/UIApplicationMain.h"
@@ -27,6 +28,18 @@
 #include <vector>
 
 namespace {
+
+// Freed pages go back to the system at once only when the first screen is up: drawing it frees and
+// takes again the same pages many times (decoded pictures, layer bitmaps), and giving each back at
+// once cost a system call and a fresh page fault when it was taken again, a sixth of the start.
+constexpr int64_t kResidentMemoryAfterStart = 2 * int64_t(NSEC_PER_SEC);
+
+void preferResidentMemory()
+{
+#if CORVANE_PROCESS_ALLOCATOR
+    corvane::processAllocatorPreferResidentMemory();
+#endif
+}
 
 long residentKilobytes()
 {
@@ -66,6 +79,7 @@ int homeMemory(const char* account, const char* password)
     if (!host->launch(application))
         return 1;
     host->runUntilIdle();
+    preferResidentMemory();
     auto navigation = application->navigationController();
     auto login = std::dynamic_pointer_cast<ViewController>(navigation->topViewController());
     host->tap(login->loginBtn());
@@ -90,9 +104,6 @@ int homeMemory(const char* account, const char* password)
 int main(int argc, char* argv[])
 {
     const auto start = std::chrono::steady_clock::now();
-#if CORVANE_PROCESS_ALLOCATOR
-    corvane::processAllocatorPreferResidentMemory();
-#endif
     if (argc >= 2 && std::strcmp(argv[1], "--first-frame") == 0)
         return firstFrame(start);
     if (argc >= 4 && std::strcmp(argv[1], "--home-memory") == 0)
@@ -107,6 +118,7 @@ int main(int argc, char* argv[])
         arguments.push_back(argv[i]);
     }
     arguments.push_back(nullptr);
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, kResidentMemoryAfterStart), dispatch_get_main_queue(), preferResidentMemory);
     return UIApplicationMain(int(arguments.size() - 1), arguments.data(), [openURL] {
         auto delegate = AppDelegate::create();
         if (!openURL.empty())
