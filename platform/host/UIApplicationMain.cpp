@@ -1,23 +1,20 @@
 #include "platform/host/UIApplicationMain.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/SDLHost.h"
 
 #include <cstring>
 #include <map>
-#include <mutex>
 
 namespace {
 
-struct Registry {
-    std::mutex mutex;
-    std::map<std::string, UIApplicationDelegateFactory> factories;
-};
+using Registry = std::map<std::string, UIApplicationDelegateFactory>;
 
-Registry& registry()
+Guarded<Registry>& registry()
 {
-    static Registry classes;
+    static Guarded<Registry> classes;
     return classes;
 }
 
@@ -34,8 +31,7 @@ bool wantsHeadless(int argc, char* argv[])
 
 void UIApplicationRegisterDelegateClass(const NSString& className, UIApplicationDelegateFactory factory)
 {
-    std::lock_guard lock(registry().mutex);
-    registry().factories[className.UTF8String()] = std::move(factory);
+    (*registry().lock())[className.UTF8String()] = std::move(factory);
 }
 
 int UIApplicationMain(int argc, char* argv[], const NSString& principalClassName, const NSString& delegateClassName)
@@ -46,9 +42,9 @@ int UIApplicationMain(int argc, char* argv[], const NSString& principalClassName
     }
     UIApplicationDelegateFactory factory;
     {
-        std::lock_guard lock(registry().mutex);
-        auto entry = registry().factories.find(delegateClassName.isNil() ? std::string() : delegateClassName.UTF8String());
-        if (entry != registry().factories.end())
+        auto factories = registry().lock();
+        auto entry = factories->find(delegateClassName.isNil() ? std::string() : delegateClassName.UTF8String());
+        if (entry != factories->end())
             factory = entry->second;
     }
     if (!factory) {

@@ -31,37 +31,37 @@ void CGImageSource::DecodedDeleter::operator()(Decoded* decoded) const
 
 void CGImageSource::updateData(std::span<const std::uint8_t> bytes, bool final)
 {
-    std::lock_guard lock(m_mutex);
-    if (!m_final) {
+    auto state = m_state.lock();
+    if (!state->final) {
         // The usual update adds to the bytes before; anything else starts the reading again.
-        const bool continues = bytes.size() >= m_bytes.size() && std::equal(m_bytes.begin(), m_bytes.end(), bytes.begin());
+        const bool continues = bytes.size() >= state->bytes.size() && std::equal(state->bytes.begin(), state->bytes.end(), bytes.begin());
         if (continues) {
-            m_bytes.insert(m_bytes.end(), bytes.begin() + std::ptrdiff_t(m_bytes.size()), bytes.end());
+            state->bytes.insert(state->bytes.end(), bytes.begin() + std::ptrdiff_t(state->bytes.size()), bytes.end());
         } else {
-            m_bytes.assign(bytes.begin(), bytes.end());
-            m_incremental.reset();
-            m_lastImage = nullptr;
+            state->bytes.assign(bytes.begin(), bytes.end());
+            state->incremental.reset();
+            state->lastImage = nullptr;
         }
-        m_final = final;
-        m_result.reset();
-        m_images.clear();
+        state->final = final;
+        state->result.reset();
+        state->images.clear();
     }
 }
 
-const CGImageSource::Decoded* CGImageSource::decoded() const
+const CGImageSource::Decoded* CGImageSource::decoded(State& state)
 {
-    if (!m_result) {
-        const auto decoder = ImageDecoder::decoderFor(ImageDecoder::typeOf(m_bytes));
+    if (!state.result) {
+        const auto decoder = ImageDecoder::decoderFor(ImageDecoder::typeOf(state.bytes));
         if (!decoder)
             return nullptr;
-        if (m_arriving && !m_incremental)
+        if (state.arriving && !state.incremental)
             if (auto incremental = decoder->incremental())
-                m_incremental.reset(std::make_unique<Incremental>(Incremental { std::move(incremental) }).release());
-        m_result.reset(std::make_unique<Decoded>(
-            m_incremental ? m_incremental->decoder->update(m_bytes, m_final) : decoder->decode(m_bytes, m_final)).release());
-        m_images.assign(m_result->frames.size(), nullptr);
+                state.incremental.reset(std::make_unique<Incremental>(Incremental { std::move(incremental) }).release());
+        state.result.reset(std::make_unique<Decoded>(
+            state.incremental ? state.incremental->decoder->update(state.bytes, state.final) : decoder->decode(state.bytes, state.final)).release());
+        state.images.assign(state.result->frames.size(), nullptr);
     }
-    return m_result.get();
+    return state.result.get();
 }
 
 namespace {
@@ -93,15 +93,15 @@ std::uint32_t chunkCRC(const std::uint8_t* bytes, std::size_t length)
 
 // Only a PNG whose chunks are whole and sound up to its end: what decoding it could still find
 // wrong lies inside the compressed rows.
-std::optional<CGImageSource::Header> CGImageSource::deferrableHeader() const
+std::optional<CGImageSource::Header> CGImageSource::deferrableHeader(State& state)
 {
-    if (m_header)
-        return *m_header;
-    m_header.emplace();
-    if (m_arriving || !m_final || ImageDecoder::typeOf(m_bytes) != ImageDecoder::Type::PNG)
+    if (state.header)
+        return *state.header;
+    state.header.emplace();
+    if (state.arriving || !state.final || ImageDecoder::typeOf(state.bytes) != ImageDecoder::Type::PNG)
         return std::nullopt;
-    const std::uint8_t* const bytes = m_bytes.data();
-    const std::size_t size = m_bytes.size();
+    const std::uint8_t* const bytes = state.bytes.data();
+    const std::size_t size = state.bytes.size();
     Header header {};
     bool sawHeader = false, sawRows = false;
     for (std::size_t at = 8; at + 12 <= size;) {
@@ -132,7 +132,7 @@ std::optional<CGImageSource::Header> CGImageSource::deferrableHeader() const
         } else if (name == "IEND") {
             if (!sawRows)
                 return std::nullopt;
-            m_header.emplace(header);
+            state.header.emplace(header);
             return header;
         } else if (name == "acTL" || name == "eXIf") {
             // Frames or an orientation: the decoder reads those.
@@ -145,8 +145,8 @@ std::optional<CGImageSource::Header> CGImageSource::deferrableHeader() const
 
 NSString CGImageSource::type() const
 {
-    std::lock_guard lock(m_mutex);
-    switch (ImageDecoder::typeOf(m_bytes)) {
+    auto state = m_state.lock();
+    switch (ImageDecoder::typeOf(state->bytes)) {
     case ImageDecoder::Type::PNG: return "public.png";
     case ImageDecoder::Type::JPEG: return "public.jpeg";
     case ImageDecoder::Type::GIF: return "com.compuserve.gif";
@@ -157,38 +157,38 @@ NSString CGImageSource::type() const
 
 std::size_t CGImageSource::count() const
 {
-    std::lock_guard lock(m_mutex);
-    if (!m_result && deferrableHeader())
+    auto state = m_state.lock();
+    if (!state->result && deferrableHeader(*state))
         return 1;
-    const auto* result = decoded();
+    const auto* result = decoded(*state);
     if (!result || !result->headerRead)
         return 0;
     // A still image counts once its header is known, even before any row arrives.
-    return std::max<std::size_t>(result->frames.size(), ImageDecoder::typeOf(m_bytes) == ImageDecoder::Type::GIF ? 0 : 1);
+    return std::max<std::size_t>(result->frames.size(), ImageDecoder::typeOf(state->bytes) == ImageDecoder::Type::GIF ? 0 : 1);
 }
 
 CGImageSourceStatus CGImageSource::status() const
 {
-    std::lock_guard lock(m_mutex);
-    if (m_bytes.empty())
+    auto state = m_state.lock();
+    if (state->bytes.empty())
         return kCGImageStatusReadingHeader;
-    const auto* result = decoded();
+    const auto* result = decoded(*state);
     if (!result)
-        return m_bytes.size() < 8 && !m_final ? kCGImageStatusReadingHeader : kCGImageStatusUnknownType;
+        return state->bytes.size() < 8 && !state->final ? kCGImageStatusReadingHeader : kCGImageStatusUnknownType;
     if (result->complete)
         return kCGImageStatusComplete;
     if (result->failed)
         return kCGImageStatusInvalidData;
     if (!result->headerRead)
-        return m_final ? kCGImageStatusInvalidData : kCGImageStatusReadingHeader;
-    return m_final ? kCGImageStatusUnexpectedEOF : kCGImageStatusIncomplete;
+        return state->final ? kCGImageStatusInvalidData : kCGImageStatusReadingHeader;
+    return state->final ? kCGImageStatusUnexpectedEOF : kCGImageStatusIncomplete;
 }
 
 CGImageSourceStatus CGImageSource::statusAtIndex(std::size_t index) const
 {
     const CGImageSourceStatus overall = status();
-    std::lock_guard lock(m_mutex);
-    const auto* result = decoded();
+    auto state = m_state.lock();
+    const auto* result = decoded(*state);
     if (result && index < result->frames.size() && result->frames[index].complete)
         return kCGImageStatusComplete;
     return overall == kCGImageStatusComplete ? kCGImageStatusInvalidData : overall;
@@ -196,57 +196,57 @@ CGImageSourceStatus CGImageSource::statusAtIndex(std::size_t index) const
 
 CGImageRef CGImageSource::imageAtIndex(std::size_t index) const
 {
-    std::lock_guard lock(m_mutex);
-    if (index == 0 && m_deferredImage)
-        return m_deferredImage;
-    if (index == 0 && !m_result) {
-        if (const auto header = deferrableHeader()) {
+    auto state = m_state.lock();
+    if (index == 0 && state->deferredImage)
+        return state->deferredImage;
+    if (index == 0 && !state->result) {
+        if (const auto header = deferrableHeader(*state)) {
             const CGBitmapInfo info = header->hasAlpha ? CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little
                                                        : CGBitmapInfo(kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little;
             // The image keeps a copy of the bytes (not this source, which keeps the image) until
             // it is first drawn.
-            m_deferredImage = CGImageCreateDeferred(header->width, header->height, CGColorSpaceCreateDeviceRGB(), info,
-                [bytes = std::make_shared<const std::vector<std::uint8_t>>(m_bytes)]() -> CairoSurface {
+            state->deferredImage = CGImageCreateDeferred(header->width, header->height, CGColorSpaceCreateDeviceRGB(), info,
+                [bytes = std::make_shared<const std::vector<std::uint8_t>>(state->bytes)]() -> CairoSurface {
                     auto decoded = ImageDecoder::decoderFor(ImageDecoder::Type::PNG)->decode(*bytes, true);
                     if (decoded.frames.empty())
                         return nullptr;
                     return std::move(decoded.frames.front().surface);
                 });
-            return m_deferredImage;
+            return state->deferredImage;
         }
     }
-    const auto* result = decoded();
+    const auto* result = decoded(*state);
     if (!result || index >= result->frames.size())
         return nullptr;
-    auto& frame = m_result->frames[index];
-    const bool unchanged = m_incremental && m_lastImage && index == m_lastIndex && m_incremental->decoder->revision() == m_lastRevision;
-    if (!m_images[index] && unchanged)
-        m_images[index] = m_lastImage;
-    if (m_images[index])
-        return m_images[index];
-    if (!frame.surface && m_incremental)
-        frame.surface = m_incremental->decoder->surface();
+    auto& frame = state->result->frames[index];
+    const bool unchanged = state->incremental && state->lastImage && index == state->lastIndex && state->incremental->decoder->revision() == state->lastRevision;
+    if (!state->images[index] && unchanged)
+        state->images[index] = state->lastImage;
+    if (state->images[index])
+        return state->images[index];
+    if (!frame.surface && state->incremental)
+        frame.surface = state->incremental->decoder->surface();
     if (!frame.surface)
         return nullptr;
     {
         const CGBitmapInfo info = result->hasAlpha ? CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little
                                                    : CGBitmapInfo(kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little;
-        m_images[index] = CGImageCreateWithCairoSurface(result->frames[index].surface.get(), CGColorSpaceCreateDeviceRGB(), info);
+        state->images[index] = CGImageCreateWithCairoSurface(result->frames[index].surface.get(), CGColorSpaceCreateDeviceRGB(), info);
     }
-    if (m_incremental) {
-        m_lastImage = m_images[index];
-        m_lastIndex = index;
-        m_lastRevision = m_incremental->decoder->revision();
+    if (state->incremental) {
+        state->lastImage = state->images[index];
+        state->lastIndex = index;
+        state->lastRevision = state->incremental->decoder->revision();
     }
-    return m_images[index];
+    return state->images[index];
 }
 
 std::shared_ptr<NSDictionary> CGImageSource::properties() const
 {
-    std::lock_guard lock(m_mutex);
+    auto state = m_state.lock();
     auto properties = NSMutableDictionary::dictionary();
-    properties->setObject(NSNumber::numberWithUnsignedLong(m_bytes.size()), kCGImagePropertyFileSize);
-    const auto* result = decoded();
+    properties->setObject(NSNumber::numberWithUnsignedLong(state->bytes.size()), kCGImagePropertyFileSize);
+    const auto* result = decoded(*state);
     if (result && result->loopCount) {
         auto gif = NSMutableDictionary::dictionary();
         gif->setObject(NSNumber::numberWithInt(*result->loopCount), kCGImagePropertyGIFLoopCount);
@@ -257,9 +257,9 @@ std::shared_ptr<NSDictionary> CGImageSource::properties() const
 
 std::shared_ptr<NSDictionary> CGImageSource::propertiesAtIndex(std::size_t index) const
 {
-    std::lock_guard lock(m_mutex);
-    if (!m_result && index == 0)
-        if (const auto header = deferrableHeader()) {
+    auto state = m_state.lock();
+    if (!state->result && index == 0)
+        if (const auto header = deferrableHeader(*state)) {
             auto properties = NSMutableDictionary::dictionary();
             properties->setObject(NSNumber::numberWithUnsignedLong(header->width), kCGImagePropertyPixelWidth);
             properties->setObject(NSNumber::numberWithUnsignedLong(header->height), kCGImagePropertyPixelHeight);
@@ -269,8 +269,8 @@ std::shared_ptr<NSDictionary> CGImageSource::propertiesAtIndex(std::size_t index
                 kCGImagePropertyColorModel);
             return properties;
         }
-    const auto* result = decoded();
-    const bool isGIF = ImageDecoder::typeOf(m_bytes) == ImageDecoder::Type::GIF;
+    const auto* result = decoded(*state);
+    const bool isGIF = ImageDecoder::typeOf(state->bytes) == ImageDecoder::Type::GIF;
     if (!result || !result->headerRead || (isGIF ? index >= result->frames.size() : index > 0))
         return nullptr;
     auto properties = NSMutableDictionary::dictionary();

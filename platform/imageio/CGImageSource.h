@@ -3,11 +3,11 @@
 // is told by the file's signature; PNG, JPEG and GIF are read. Properties come as dictionaries
 // under the platform's keys; orientation is present only when the file states one.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/graphics/CGImage.h"
 
-#include <mutex>
 #include <optional>
 
 enum CGImageSourceStatus : std::int32_t {
@@ -59,46 +59,51 @@ public:
 protected:
     void init()
     {
-        m_final = false;
-        m_arriving = true;
+        auto state = m_state.lock();
+        state->final = false;
+        state->arriving = true;
     }
-    void init(std::vector<std::uint8_t> bytes) { m_bytes = std::move(bytes); }
+    void init(std::vector<std::uint8_t> bytes) { m_state.lock()->bytes = std::move(bytes); }
 
 private:
     // What the decoder made of the bytes so far (defined with the decoders): decoded once per
-    // version of the data; callers hold the lock.
+    // version of the data.
     struct Decoded;
     struct DecodedDeleter {
         void operator()(Decoded* decoded) const;
     };
-    const Decoded* decoded() const;
-
-    mutable std::mutex m_mutex;
-    std::vector<std::uint8_t> m_bytes;
-    bool m_final { true };
-    mutable std::unique_ptr<Decoded, DecodedDeleter> m_result;
-    mutable std::vector<CGImageRef> m_images;
-    // Data that arrives in pieces is read by one decoder that keeps its state across updates.
-    bool m_arriving { false };
     struct Incremental;
     struct IncrementalDeleter {
         void operator()(Incremental* incremental) const;
     };
-    mutable std::unique_ptr<Incremental, IncrementalDeleter> m_incremental;
-    // A PNG given whole, checked but not decoded, whose image decodes when first drawn.
     struct Header {
         std::size_t width;
         std::size_t height;
         bool hasAlpha;
         bool gray;
     };
-    std::optional<Header> deferrableHeader() const;
-    mutable std::optional<std::optional<Header>> m_header;
-    mutable CGImageRef m_deferredImage;
-    // The last image handed out while data arrives, again while nothing new was decoded.
-    mutable CGImageRef m_lastImage;
-    mutable std::size_t m_lastIndex { 0 };
-    mutable std::size_t m_lastRevision { 0 };
+
+    struct State {
+        std::vector<std::uint8_t> bytes;
+        bool final { true };
+        std::unique_ptr<Decoded, DecodedDeleter> result;
+        std::vector<CGImageRef> images;
+        // Data that arrives in pieces is read by one decoder that keeps its state across updates.
+        bool arriving { false };
+        std::unique_ptr<Incremental, IncrementalDeleter> incremental;
+        // A PNG given whole, checked but not decoded, whose image decodes when first drawn.
+        std::optional<std::optional<Header>> header;
+        CGImageRef deferredImage;
+        // The last image handed out while data arrives, again while nothing new was decoded.
+        CGImageRef lastImage;
+        std::size_t lastIndex { 0 };
+        std::size_t lastRevision { 0 };
+    };
+    static const Decoded* decoded(State& state);
+    static std::optional<Header> deferrableHeader(State& state);
+
+    // Fed and read from any thread; the first call that needs the decoded data decodes it.
+    mutable Guarded<State> m_state;
 };
 
 using CGImageSourceRef = std::shared_ptr<CGImageSource>;

@@ -1,10 +1,11 @@
 #include "platform/imageio/cairo/GIFImageDecoder.h"
 
+#include "platform/foundation/Guarded.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <gif_lib.h>
-#include <mutex>
 #include <new>
 #include <thread>
 
@@ -239,9 +240,9 @@ public:
     ~GIFIncremental() override
     {
         {
-            std::lock_guard lock(m_mutex);
-            m_abandoned = true;
-            m_starved = false;
+            auto handoff = m_handoff.lock();
+            handoff->abandoned = true;
+            handoff->starved = false;
         }
         m_condition.notify_all();
         if (m_thread.joinable())
@@ -257,15 +258,18 @@ private:
 
     GIFReading m_reading;
     std::thread m_thread;
-    std::mutex m_mutex;
+    // What update() and the reading hand each other.
+    struct Handoff {
+        std::span<const std::uint8_t> bytes;
+        std::size_t offset { 0 };
+        bool final { false };
+        bool abandoned { false };
+        // The reading waits for bytes beyond those given.
+        bool starved { false };
+        bool done { false };
+    };
+    Guarded<Handoff> m_handoff;
     std::condition_variable m_condition;
-    std::span<const std::uint8_t> m_bytes;
-    std::size_t m_offset { 0 };
-    bool m_final { false };
-    bool m_abandoned { false };
-    // The reading waits for bytes beyond those given.
-    bool m_starved { false };
-    bool m_done { false };
     std::size_t m_revision { 0 };
     std::size_t m_shownFrames { 0 };
     std::size_t m_shownRows { 0 };
@@ -273,17 +277,17 @@ private:
 
 std::size_t GIFIncremental::read(GifByteType* buffer, std::size_t length)
 {
-    std::unique_lock lock(m_mutex);
-    while (m_bytes.size() - m_offset < length && !m_final && !m_abandoned) {
-        m_starved = true;
+    auto handoff = m_handoff.lock();
+    while (handoff->bytes.size() - handoff->offset < length && !handoff->final && !handoff->abandoned) {
+        handoff->starved = true;
         m_condition.notify_all();
-        m_condition.wait(lock, [this] { return !m_starved; });
+        handoff.wait(m_condition, [&handoff] { return !handoff->starved; });
     }
-    if (m_abandoned)
+    if (handoff->abandoned)
         return 0;
-    const std::size_t count = std::min(m_bytes.size() - m_offset, length);
-    std::memcpy(buffer, m_bytes.data() + m_offset, count);
-    m_offset += count;
+    const std::size_t count = std::min(handoff->bytes.size() - handoff->offset, length);
+    std::memcpy(buffer, handoff->bytes.data() + handoff->offset, count);
+    handoff->offset += count;
     return count;
 }
 
@@ -291,11 +295,11 @@ ImageDecoder::Result GIFIncremental::update(std::span<const std::uint8_t> bytes,
 {
     bool done = false;
     {
-        std::unique_lock lock(m_mutex);
-        if (!m_done) {
-            m_bytes = bytes;
-            m_final = allDataReceived;
-            m_starved = false;
+        auto handoff = m_handoff.lock();
+        if (!handoff->done) {
+            handoff->bytes = bytes;
+            handoff->final = allDataReceived;
+            handoff->starved = false;
             if (!m_thread.joinable()) {
                 m_thread = std::thread([this] {
                     try {
@@ -304,17 +308,17 @@ ImageDecoder::Result GIFIncremental::update(std::span<const std::uint8_t> bytes,
                         // As when the budget is exceeded: the file reads as invalid.
                         m_reading.result.failed = true;
                     }
-                    std::lock_guard finished(m_mutex);
-                    m_done = true;
+                    auto finished = m_handoff.lock();
+                    finished->done = true;
                     m_condition.notify_all();
                 });
             } else {
                 m_condition.notify_all();
             }
-            m_condition.wait(lock, [this] { return m_starved || m_done; });
-            m_bytes = {};
+            handoff.wait(m_condition, [&handoff] { return handoff->starved || handoff->done; });
+            handoff->bytes = {};
         }
-        done = m_done;
+        done = handoff->done;
     }
     if (done && m_thread.joinable())
         m_thread.join();

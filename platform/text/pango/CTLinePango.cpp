@@ -30,10 +30,11 @@ CTRun::Metrics metricsOfItem(const PangoItem* item)
     if (const PangoAttrShape* shape = shapeOf(item))
         return { toPoints(-shape->logical_rect.y), toPoints(shape->logical_rect.y + shape->logical_rect.height), 0 };
     FontLibrary& library = FontLibrary::shared();
+    MutexLocker lock(library.mutex());
     PangoFontDescription* description = pango_font_describe_with_absolute_size(item->analysis.font);
     const double size = toPoints(pango_font_description_get_size(description));
     pango_font_description_free(description);
-    const FontFaceMetrics metrics = library.metricsOfFont(item->analysis.font);
+    const FontFaceMetrics metrics = library.metricsOfFontLocked(item->analysis.font);
     return { metrics.ascent * size, metrics.descent * size, metrics.lineGap * size };
 }
 
@@ -45,14 +46,18 @@ bool isTrailingWhitespace(unichar character)
 
 } // namespace
 
-
 void CTLine::init(std::shared_ptr<TextParagraph> paragraph, std::size_t lineIndex, NSUInteger stringEnd)
 {
     m_paragraph = std::move(paragraph);
-    std::lock_guard lock(FontLibrary::shared().mutex());
-    PangoLayoutLine* line = pango_layout_get_line_readonly(m_paragraph->layout(), static_cast<int>(lineIndex));
-    m_backend.reset(std::make_unique<Backend>(line).release());
-    const NSUInteger start = m_paragraph->indexOfByte(line->start_index);
+    {
+        MutexLocker lock(FontLibrary::shared().mutex());
+        PangoLayoutLine* line = pango_layout_get_line_readonly(m_paragraph->layout(), static_cast<int>(lineIndex));
+        m_backend.reset(std::make_unique<Backend>(line).release());
+    }
+    // A laid-out line's runs and glyphs no longer change, so they are read without the lock; only
+    // what Pango works out when asked (extents, positions, fonts' metrics) is asked under it. The
+    // lock is not held here, as an empty line may load the default font.
+    const NSUInteger start = m_paragraph->indexOfByte(m_backend->line()->start_index);
     m_stringRange = CFRangeMake(static_cast<CFIndex>(start), static_cast<CFIndex>(stringEnd - start));
     measure();
     makeRuns();
@@ -65,14 +70,17 @@ void CTLine::BackendDeleter::operator()(Backend* backend) const
 
 CTLine::Backend::~Backend()
 {
-    std::lock_guard lock(FontLibrary::shared().mutex());
+    MutexLocker lock(FontLibrary::shared().mutex());
     pango_layout_line_unref(m_line);
 }
 
 void CTLine::measure()
 {
     PangoRectangle logical;
-    pango_layout_line_get_extents(m_backend->line(), nullptr, &logical);
+    {
+        MutexLocker lock(FontLibrary::shared().mutex());
+        pango_layout_line_get_extents(m_backend->line(), nullptr, &logical);
+    }
     m_width = toPoints(logical.width);
     bool any = false;
     for (GSList* node = m_backend->line()->runs; node; node = node->next) {
@@ -167,7 +175,7 @@ void CTLine::makeRuns()
 
 CGRect CTLine::imageBounds() const
 {
-    std::lock_guard lock(FontLibrary::shared().mutex());
+    MutexLocker lock(FontLibrary::shared().mutex());
     PangoRectangle ink;
     pango_layout_line_get_extents(m_backend->line(), &ink, nullptr);
     if (ink.width <= 0 || ink.height <= 0)
@@ -184,7 +192,7 @@ CGFloat CTLine::offsetForStringIndex(CFIndex index) const
         return 0;
     if (index >= lineEnd)
         return m_width;
-    std::lock_guard lock(FontLibrary::shared().mutex());
+    MutexLocker lock(FontLibrary::shared().mutex());
     int x = 0;
     pango_layout_line_index_to_x(m_backend->line(), m_paragraph->byteOfIndex(static_cast<NSUInteger>(index)), FALSE, &x);
     return toPoints(x);
@@ -197,7 +205,7 @@ CFIndex CTLine::stringIndexForPosition(CGFloat x) const
         return m_stringRange.location;
     if (x >= m_width)
         return lineEnd + m_indexOffset;
-    std::lock_guard lock(FontLibrary::shared().mutex());
+    MutexLocker lock(FontLibrary::shared().mutex());
     int byte = 0;
     int trailing = 0;
     pango_layout_line_x_to_index(m_backend->line(), static_cast<int>(std::lround(x * PANGO_SCALE)), &byte, &trailing);
@@ -214,7 +222,7 @@ void CTLine::Backend::draw(cairo_t* cairo, CGPoint origin, bool yUp) const
 {
     if (!cairo)
         return;
-    std::lock_guard lock(FontLibrary::shared().mutex());
+    MutexLocker lock(FontLibrary::shared().mutex());
     cairo_save(cairo);
     cairo_translate(cairo, origin.x, origin.y);
     if (yUp)
@@ -237,8 +245,10 @@ CTLineRef CTLineCreateWithAttributedString(const std::shared_ptr<NSAttributedStr
 {
     auto text = string ? string : NSAttributedString::create();
     auto paragraph = std::make_shared<TextParagraph>(text, NSMakeRange(0, text->length()), TextParagraph::Wrapping {});
-    std::lock_guard lock(FontLibrary::shared().mutex());
-    pango_layout_set_single_paragraph_mode(paragraph->layout(), TRUE);
+    {
+        MutexLocker lock(FontLibrary::shared().mutex());
+        pango_layout_set_single_paragraph_mode(paragraph->layout(), TRUE);
+    }
     return CTLine::create(paragraph, std::size_t(0), text->length());
 }
 

@@ -99,7 +99,7 @@ bool FontLibrary::hasFontNamed(const std::string& name) const
 {
     if (name.empty() || !m_config)
         return false;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
     FcConfigSubstitute(m_config, pattern, FcMatchPattern);
@@ -123,16 +123,23 @@ bool FontLibrary::hasFontNamed(const std::string& name) const
 
 PangoFont* FontLibrary::loadFont(const PangoFontDescription* description) const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return pango_font_map_load_font(m_fontMap, m_context, description);
 }
 
 FontFaceMetrics FontLibrary::metricsOfFont(PangoFont* font) const
 {
+    if (!font)
+        return {};
+    MutexLocker lock(m_mutex);
+    return metricsOfFontLocked(font);
+}
+
+FontFaceMetrics FontLibrary::metricsOfFontLocked(PangoFont* font) const
+{
     FontFaceMetrics metrics;
     if (!font)
         return metrics;
-    std::lock_guard lock(m_mutex);
     hb_font_t* pangoFont = pango_font_get_hb_font(font);
     if (!pangoFont)
         return metrics;
@@ -147,7 +154,7 @@ FontFaceMetrics FontLibrary::metricsOfFont(PangoFont* font) const
         FcPatternGetInteger(pattern, FC_INDEX, 0, &index);
         key = std::string(file ? reinterpret_cast<const char*>(file) : "") + "#" + std::to_string(index);
     }
-    if (auto cached = m_metricsByFace.find(key); !key.empty() && cached != m_metricsByFace.end())
+    if (auto cached = m_state.metricsByFace.find(key); !key.empty() && cached != m_state.metricsByFace.end())
         return cached->second;
 
     // Read in font units from a font of our own: Pango's scales by its own rules.
@@ -170,7 +177,7 @@ FontFaceMetrics FontLibrary::metricsOfFont(PangoFont* font) const
     metrics.underlineThickness = read(HB_OT_METRICS_TAG_UNDERLINE_SIZE);
     hb_font_destroy(unscaled);
     if (!key.empty())
-        m_metricsByFace.emplace(key, metrics);
+        m_state.metricsByFace.emplace(key, metrics);
     return metrics;
 }
 
@@ -178,7 +185,7 @@ size_t FontLibrary::releaseResidentFontPages() const
 {
     if (m_fontFiles.empty())
         return 0;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     // Lines read "start-end perms offset device inode   path".
     std::ifstream maps("/proc/self/maps");
     std::string line;

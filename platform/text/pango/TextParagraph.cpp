@@ -92,15 +92,18 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
     }
     m_byteOfUnit.push_back(static_cast<int>(m_utf8.size()));
 
+    // Fonts are found before the lock is taken: the first use of the default font loads it, under
+    // the lock. A new attribute list is the caller's alone and needs no lock.
+    PangoAttrList* attributes = makeAttributes();
+    // The whole paragraph's first font sets the height of an empty line.
+    const auto firstFont = fontOfAttributes(range.length ? m_text->attributesAtIndex(range.location) : nullptr);
     FontLibrary& library = FontLibrary::shared();
-    std::lock_guard lock(library.mutex());
+    MutexLocker lock(library.mutex());
     m_layout = pango_layout_new(library.context());
     pango_layout_set_text(m_layout, m_utf8.data(), static_cast<int>(m_utf8.size()));
-    PangoAttrList* attributes = makeAttributes();
     pango_layout_set_attributes(m_layout, attributes);
     pango_attr_list_unref(attributes);
-    // The whole paragraph's first font sets the height of an empty line.
-    pango_layout_set_font_description(m_layout, fontOfAttributes(range.length ? m_text->attributesAtIndex(range.location) : nullptr)->backend().description());
+    pango_layout_set_font_description(m_layout, firstFont->backend().description());
     if (wrapping.width >= 0) {
         // Pango has one width and a first-line indent; the smaller indent becomes the offset
         // applied when drawing, and the difference Pango's indent (negative: hanging lines).
@@ -117,14 +120,14 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
 
 TextParagraph::~TextParagraph()
 {
-    std::lock_guard lock(FontLibrary::shared().mutex());
+    MutexLocker lock(FontLibrary::shared().mutex());
     g_object_unref(m_layout);
 }
 
 std::vector<NSUInteger> TextParagraph::lineStartIndices() const
 {
     std::vector<NSUInteger> starts;
-    std::lock_guard lock(FontLibrary::shared().mutex());
+    MutexLocker lock(FontLibrary::shared().mutex());
     for (GSList* node = pango_layout_get_lines_readonly(m_layout); node; node = node->next)
         starts.push_back(indexOfByte(static_cast<PangoLayoutLine*>(node->data)->start_index));
     return starts;

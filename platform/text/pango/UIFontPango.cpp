@@ -33,7 +33,7 @@ bool UIFont::init(const NSString& fontName, CGFloat fontSize)
     PangoFont* font = library.loadFont(description);
     const FontFaceMetrics metrics = library.metricsOfFont(font);
     if (font) {
-        std::lock_guard lock(library.mutex());
+        MutexLocker lock(library.mutex());
         g_object_unref(font);
     }
     m_ascender = metrics.ascent * fontSize;
