@@ -11,14 +11,12 @@ void NSBlockOperation::addExecutionBlock(std::function<void()> block)
 {
     if (!block)
         return;
-    std::lock_guard lock(m_blocksMutex);
-    m_blocks.push_back(std::move(block));
+    m_blocks.lock()->push_back(std::move(block));
 }
 
 std::vector<std::function<void()>> NSBlockOperation::executionBlocks() const
 {
-    std::lock_guard lock(m_blocksMutex);
-    return m_blocks;
+    return *m_blocks.lock();
 }
 
 void NSBlockOperation::main()

@@ -13,6 +13,5 @@ public:
     void main() override;
 
 private:
-    mutable std::mutex m_blocksMutex;
-    std::vector<std::function<void()>> m_blocks;
+    Guarded<std::vector<std::function<void()>>> m_blocks;
 };

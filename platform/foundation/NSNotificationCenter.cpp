@@ -83,10 +83,10 @@ id NSNotificationCenter::addObserverForName(const NSString& name, const id& obje
 
 void NSNotificationCenter::addRegistration(std::shared_ptr<Registration> registration)
 {
-    std::vector<std::shared_ptr<Registration>> expired;
-    std::lock_guard lock(m_mutex);
-    expired = pruneExpiredLocked();
-    m_registrations.push_back(std::move(registration));
+    Registrations expired;
+    auto registrations = m_registrations.lock();
+    expired = pruneExpired(*registrations);
+    registrations->push_back(std::move(registration));
 }
 
 void NSNotificationCenter::removeObserver(const NSObject* observer)
@@ -98,10 +98,10 @@ void NSNotificationCenter::removeObserver(const NSObject* observer, const NSStri
 {
     if (!observer)
         return;
-    std::vector<std::shared_ptr<Registration>> removed;
+    Registrations removed;
     {
-        std::lock_guard lock(m_mutex);
-        std::erase_if(m_registrations, [&](const std::shared_ptr<Registration>& registration) {
+        auto registrations = m_registrations.lock();
+        std::erase_if(*registrations, [&](const std::shared_ptr<Registration>& registration) {
             if (registration->observerAddress != observer)
                 return false;
             if (!name.isNil() && !registration->name.isEqualToString(name))
@@ -121,10 +121,10 @@ void NSNotificationCenter::postNotification(const std::shared_ptr<NSNotification
 {
     if (!notification)
         return;
-    std::vector<std::shared_ptr<Registration>> matching;
+    Registrations matching;
     {
-        std::lock_guard lock(m_mutex);
-        for (const auto& registration : m_registrations) {
+        auto registrations = m_registrations.lock();
+        for (const auto& registration : *registrations) {
             if (matches(registration->name, registration->object, registration->anyObject, notification->name(),
                     notification->object()))
                 matching.push_back(registration);
@@ -150,9 +150,9 @@ void NSNotificationCenter::postNotification(const std::shared_ptr<NSNotification
         registration->callback(notification);
     }
     if (sawExpired) {
-        std::vector<std::shared_ptr<Registration>> expired;
-        std::lock_guard lock(m_mutex);
-        expired = pruneExpiredLocked();
+        Registrations expired;
+        auto registrations = m_registrations.lock();
+        expired = pruneExpired(*registrations);
     }
 }
 
@@ -164,16 +164,16 @@ void NSNotificationCenter::postNotificationName(const NSString& name, const id& 
 
 NSUInteger NSNotificationCenter::observationCount() const
 {
-    std::lock_guard lock(m_mutex);
-    return std::count_if(m_registrations.begin(), m_registrations.end(),
+    auto registrations = m_registrations.lock();
+    return std::count_if(registrations->begin(), registrations->end(),
         [](const std::shared_ptr<Registration>& registration) { return !registration->expired(); });
 }
 
 // Answers the pruned registrations so that the caller releases them after unlocking.
-std::vector<std::shared_ptr<NSNotificationCenter::Registration>> NSNotificationCenter::pruneExpiredLocked()
+NSNotificationCenter::Registrations NSNotificationCenter::pruneExpired(Registrations& registrations)
 {
-    std::vector<std::shared_ptr<Registration>> expired;
-    std::erase_if(m_registrations, [&expired](const std::shared_ptr<Registration>& registration) {
+    Registrations expired;
+    std::erase_if(registrations, [&expired](const std::shared_ptr<Registration>& registration) {
         if (!registration->expired())
             return false;
         registration->removed = true;

@@ -5,10 +5,10 @@
 // until it is removed. An observer removed while a notification is being posted is not
 // called afterwards in that post; one added during a post first hears the next post.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSNotification.h"
 
 #include <functional>
-#include <mutex>
 #include <vector>
 
 class NSOperationQueue;
@@ -68,9 +68,10 @@ public:
 
 private:
     struct Registration;
+    using Registrations = std::vector<std::shared_ptr<Registration>>;
     void addRegistration(std::shared_ptr<Registration> registration);
-    std::vector<std::shared_ptr<Registration>> pruneExpiredLocked();
+    static Registrations pruneExpired(Registrations& registrations);
 
-    mutable std::mutex m_mutex;
-    std::vector<std::shared_ptr<Registration>> m_registrations;
+    // Never held while an observer runs or a registration is released.
+    Guarded<Registrations> m_registrations;
 };

@@ -13,10 +13,7 @@ void NSOperation::start()
     if (!isReady())
         return;
     willChangeValueForKey("isExecuting");
-    {
-        std::lock_guard lock(m_mutex);
-        m_executing = true;
-    }
+    m_state.lock()->executing = true;
     didChangeValueForKey("isExecuting");
 
     main();
@@ -24,9 +21,9 @@ void NSOperation::start()
     willChangeValueForKey("isExecuting");
     willChangeValueForKey("isFinished");
     {
-        std::lock_guard lock(m_mutex);
-        m_executing = false;
-        m_finished = true;
+        auto state = m_state.lock();
+        state->executing = false;
+        state->finished = true;
     }
     didChangeValueForKey("isFinished");
     didChangeValueForKey("isExecuting");
@@ -35,25 +32,19 @@ void NSOperation::start()
 void NSOperation::finishWithoutRunning()
 {
     willChangeValueForKey("isFinished");
-    {
-        std::lock_guard lock(m_mutex);
-        m_finished = true;
-    }
+    m_state.lock()->finished = true;
     didChangeValueForKey("isFinished");
 }
 
 void NSOperation::cancel()
 {
     {
-        std::lock_guard lock(m_mutex);
-        if (m_cancelled || m_finished)
+        auto state = m_state.lock();
+        if (state->cancelled || state->finished)
             return;
     }
     willChangeValueForKey("isCancelled");
-    {
-        std::lock_guard lock(m_mutex);
-        m_cancelled = true;
-    }
+    m_state.lock()->cancelled = true;
     didChangeValueForKey("isCancelled");
     // Cancelling releases the operation from its dependencies.
     willChangeValueForKey("isReady");
@@ -62,20 +53,17 @@ void NSOperation::cancel()
 
 bool NSOperation::isCancelled() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_cancelled;
+    return m_state.lock()->cancelled;
 }
 
 bool NSOperation::isExecuting() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_executing;
+    return m_state.lock()->executing;
 }
 
 bool NSOperation::isFinished() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_finished;
+    return m_state.lock()->finished;
 }
 
 bool NSOperation::isReady() const
@@ -94,8 +82,8 @@ void NSOperation::addDependency(const std::shared_ptr<NSOperation>& operation)
     if (!operation || operation.get() == this)
         return;
     {
-        std::lock_guard lock(m_mutex);
-        for (const auto& entry : m_dependencies) {
+        auto state = m_state.lock();
+        for (const auto& entry : state->dependencies) {
             if (entry.operation == operation)
                 return;
         }
@@ -107,10 +95,7 @@ void NSOperation::addDependency(const std::shared_ptr<NSOperation>& operation)
             dependent->didChangeValueForKey("isReady");
         }
     });
-    {
-        std::lock_guard lock(m_mutex);
-        m_dependencies.push_back({ operation, token });
-    }
+    m_state.lock()->dependencies.push_back({ operation, token });
     willChangeValueForKey("isReady");
     didChangeValueForKey("isReady");
 }
@@ -119,12 +104,13 @@ void NSOperation::removeDependency(const std::shared_ptr<NSOperation>& operation
 {
     NSUInteger token = 0;
     {
-        std::lock_guard lock(m_mutex);
-        auto entry = std::find_if(m_dependencies.begin(), m_dependencies.end(), [&](const DependencyEntry& e) { return e.operation == operation; });
-        if (entry == m_dependencies.end())
+        auto state = m_state.lock();
+        auto& dependencies = state->dependencies;
+        auto entry = std::find_if(dependencies.begin(), dependencies.end(), [&](const DependencyEntry& e) { return e.operation == operation; });
+        if (entry == dependencies.end())
             return;
         token = entry->observerToken;
-        m_dependencies.erase(entry);
+        dependencies.erase(entry);
     }
     operation->removeObserverForKeyPath(token);
     willChangeValueForKey("isReady");
@@ -133,63 +119,54 @@ void NSOperation::removeDependency(const std::shared_ptr<NSOperation>& operation
 
 std::vector<std::shared_ptr<NSOperation>> NSOperation::dependencies() const
 {
-    std::lock_guard lock(m_mutex);
     std::vector<std::shared_ptr<NSOperation>> operations;
-    for (const auto& entry : m_dependencies)
+    auto state = m_state.lock();
+    for (const auto& entry : state->dependencies)
         operations.push_back(entry.operation);
     return operations;
 }
 
 NSOperationQueuePriority NSOperation::queuePriority() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_queuePriority;
+    return m_state.lock()->queuePriority;
 }
 
 void NSOperation::setQueuePriority(NSOperationQueuePriority priority)
 {
-    std::lock_guard lock(m_mutex);
-    m_queuePriority = priority;
+    m_state.lock()->queuePriority = priority;
 }
 
 std::function<void()> NSOperation::completionBlock() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_completionBlock;
+    return m_state.lock()->completionBlock;
 }
 
 void NSOperation::setCompletionBlock(std::function<void()> block)
 {
-    std::lock_guard lock(m_mutex);
-    m_completionBlock = std::move(block);
+    // The block it replaces goes after the lock: its captures may hold anything.
+    std::swap(m_state.lock()->completionBlock, block);
 }
 
 NSString NSOperation::name() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_name;
+    return m_state.lock()->name;
 }
 
 void NSOperation::setName(const NSString& name)
 {
-    std::lock_guard lock(m_mutex);
-    m_name = name;
+    m_state.lock()->name = name;
 }
 
 void NSOperation::waitUntilFinished()
 {
-    // isFinished() is not read under the wait lock: a subclass may announce its finish while
-    // holding its own lock, which isFinished() may also take.
+    // isFinished() is asked without the lock: a subclass may announce its finish while holding
+    // its own lock, which its isFinished() may also take.
     while (true) {
-        NSUInteger seen;
-        {
-            std::lock_guard lock(m_waitMutex);
-            seen = m_finishAnnouncements;
-        }
+        const NSUInteger seen = m_state.lock()->finishAnnouncements;
         if (isFinished())
             return;
-        std::unique_lock lock(m_waitMutex);
-        m_finishedCondition.wait(lock, [&] { return m_finishAnnouncements != seen; });
+        auto state = m_state.lock();
+        state.wait(m_finishedCondition, [&] { return state->finishAnnouncements != seen; });
     }
 }
 
@@ -205,10 +182,10 @@ void NSOperation::didChangeValueForKey(const NSString& key)
     if (name == "isFinished" && isFinished()) {
         std::function<void()> completion;
         {
-            std::lock_guard lock(m_mutex);
-            if (!m_completionRan) {
-                m_completionRan = true;
-                completion = m_completionBlock;
+            auto state = m_state.lock();
+            if (!state->completionRan) {
+                state->completionRan = true;
+                completion = state->completionBlock;
             }
         }
         if (completion)
@@ -216,8 +193,8 @@ void NSOperation::didChangeValueForKey(const NSString& key)
     }
     std::vector<std::shared_ptr<KeyObserver>> observers;
     {
-        std::lock_guard lock(m_observerMutex);
-        for (const auto& entry : m_observers) {
+        auto state = m_state.lock();
+        for (const auto& entry : state->observers) {
             if (entry.keyPath == name)
                 observers.push_back(entry.observer);
         }
@@ -225,8 +202,8 @@ void NSOperation::didChangeValueForKey(const NSString& key)
     for (const auto& observer : observers)
         (*observer)(key);
     if (name == "isFinished") {
-        std::lock_guard lock(m_waitMutex);
-        ++m_finishAnnouncements;
+        auto state = m_state.lock();
+        ++state->finishAnnouncements;
         m_finishedCondition.notify_all();
     }
 }
@@ -235,14 +212,21 @@ NSUInteger NSOperation::addObserverForKeyPath(const NSString& keyPath, KeyObserv
 {
     if (!observer || keyPath.isNil())
         return 0;
-    std::lock_guard lock(m_observerMutex);
-    NSUInteger token = m_nextObserverToken++;
-    m_observers.push_back({ token, keyPath.UTF8String(), std::make_shared<KeyObserver>(std::move(observer)) });
+    auto entry = std::make_shared<KeyObserver>(std::move(observer));
+    auto state = m_state.lock();
+    NSUInteger token = state->nextObserverToken++;
+    state->observers.push_back({ token, keyPath.UTF8String(), std::move(entry) });
     return token;
 }
 
 void NSOperation::removeObserverForKeyPath(NSUInteger token)
 {
-    std::lock_guard lock(m_observerMutex);
-    std::erase_if(m_observers, [token](const ObserverEntry& e) { return e.token == token; });
+    std::shared_ptr<KeyObserver> removed;
+    auto state = m_state.lock();
+    std::erase_if(state->observers, [&](ObserverEntry& e) {
+        if (e.token != token)
+            return false;
+        removed = std::move(e.observer);
+        return true;
+    });
 }

@@ -6,12 +6,12 @@
 // depend on it learn that it became ready or finished. The completion block runs once, on the
 // thread that announces the finish.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 
 #include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 enum NSOperationQueuePriority : NSInteger {
@@ -75,21 +75,21 @@ private:
 
     void finishWithoutRunning();
 
-    mutable std::mutex m_mutex;
-    bool m_executing { false };
-    bool m_finished { false };
-    bool m_cancelled { false };
-    bool m_completionRan { false };
-    NSOperationQueuePriority m_queuePriority { NSOperationQueuePriorityNormal };
-    std::function<void()> m_completionBlock;
-    NSString m_name;
-    std::vector<DependencyEntry> m_dependencies;
-
-    mutable std::mutex m_observerMutex;
-    NSUInteger m_nextObserverToken { 1 };
-    std::vector<ObserverEntry> m_observers;
-
-    std::mutex m_waitMutex;
+    struct State {
+        bool executing { false };
+        bool finished { false };
+        bool cancelled { false };
+        bool completionRan { false };
+        NSOperationQueuePriority queuePriority { NSOperationQueuePriorityNormal };
+        std::function<void()> completionBlock;
+        NSString name;
+        std::vector<DependencyEntry> dependencies;
+        NSUInteger nextObserverToken { 1 };
+        std::vector<ObserverEntry> observers;
+        // Counted, so that a waiter wakes on each announcement and asks isFinished() again.
+        NSUInteger finishAnnouncements { 0 };
+    };
+    // Never held while an observer, the completion block or a subclass's getter runs.
+    Guarded<State> m_state;
     std::condition_variable m_finishedCondition;
-    NSUInteger m_finishAnnouncements { 0 };
 };

@@ -23,8 +23,9 @@ std::shared_ptr<NSOperationQueue> NSOperationQueue::mainQueue()
     static const NeverDestroyed<std::shared_ptr<NSOperationQueue>> queue([] {
         auto main = create();
         main->m_isMain = true;
-        main->m_maxConcurrentOperationCount = 1;
-        main->m_name = "NSOperationQueue Main Queue";
+        auto state = main->m_state.lock();
+        state->maxConcurrentOperationCount = 1;
+        state->name = "NSOperationQueue Main Queue";
         return main;
     }());
     return queue.get();
@@ -46,14 +47,14 @@ void NSOperationQueue::addOperation(const std::shared_ptr<NSOperation>& operatio
     std::weak_ptr<NSOperationQueue> weakSelf = self();
     NSOperation* address = operation.get();
     {
-        std::lock_guard lock(m_mutex);
-        for (const auto& entry : m_entries) {
+        auto state = m_state.lock();
+        for (const auto& entry : state->entries) {
             if (entry.operation == operation)
                 NSException::raise(NSInvalidArgumentException, "operation is already enqueued on a queue");
         }
-        if (m_entries.empty())
-            m_keepAlive = self();
-        m_entries.push_back({ operation, 0, 0, m_nextSequence++, false });
+        if (state->entries.empty())
+            state->keepAlive = self();
+        state->entries.push_back({ operation, 0, 0, state->nextSequence++, false });
     }
     NSUInteger finishedToken = operation->addObserverForKeyPath("isFinished", [weakSelf, address](const NSString&) {
         if (auto queue = weakSelf.lock())
@@ -65,8 +66,8 @@ void NSOperationQueue::addOperation(const std::shared_ptr<NSOperation>& operatio
     });
     bool stillQueued = false;
     {
-        std::lock_guard lock(m_mutex);
-        for (auto& entry : m_entries) {
+        auto state = m_state.lock();
+        for (auto& entry : state->entries) {
             if (entry.operation.get() == address) {
                 entry.finishedToken = finishedToken;
                 entry.readyToken = readyToken;
@@ -103,70 +104,65 @@ void NSOperationQueue::addOperationWithBlock(std::function<void()> block)
 
 std::vector<std::shared_ptr<NSOperation>> NSOperationQueue::operations() const
 {
-    std::lock_guard lock(m_mutex);
     std::vector<std::shared_ptr<NSOperation>> operations;
-    for (const auto& entry : m_entries)
+    auto state = m_state.lock();
+    for (const auto& entry : state->entries)
         operations.push_back(entry.operation);
     return operations;
 }
 
 NSUInteger NSOperationQueue::operationCount() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_entries.size();
+    return m_state.lock()->entries.size();
 }
 
 NSInteger NSOperationQueue::maxConcurrentOperationCount() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_maxConcurrentOperationCount;
+    return m_state.lock()->maxConcurrentOperationCount;
 }
 
 void NSOperationQueue::setMaxConcurrentOperationCount(NSInteger count)
 {
     {
-        std::lock_guard lock(m_mutex);
-        if (m_isMain || count == m_maxConcurrentOperationCount)
+        auto state = m_state.lock();
+        if (m_isMain || count == state->maxConcurrentOperationCount)
             return;
-        m_maxConcurrentOperationCount = count;
+        state->maxConcurrentOperationCount = count;
     }
     schedule();
 }
 
-NSInteger NSOperationQueue::effectiveLimitLocked() const
+NSInteger NSOperationQueue::State::effectiveLimit() const
 {
-    if (m_maxConcurrentOperationCount < 0)
+    if (maxConcurrentOperationCount < 0)
         return systemConcurrencyLimit;
-    return std::min(m_maxConcurrentOperationCount, systemConcurrencyLimit);
+    return std::min(maxConcurrentOperationCount, systemConcurrencyLimit);
 }
 
 bool NSOperationQueue::isSuspended() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_suspended;
+    return m_state.lock()->suspended;
 }
 
 void NSOperationQueue::setSuspended(bool suspended)
 {
     {
-        std::lock_guard lock(m_mutex);
-        if (m_suspended == suspended)
+        auto state = m_state.lock();
+        if (state->suspended == suspended)
             return;
-        m_suspended = suspended;
+        state->suspended = suspended;
     }
     schedule();
 }
 
 NSString NSOperationQueue::name() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_name;
+    return m_state.lock()->name;
 }
 
 void NSOperationQueue::setName(const NSString& name)
 {
-    std::lock_guard lock(m_mutex);
-    m_name = name;
+    m_state.lock()->name = name;
 }
 
 void NSOperationQueue::cancelAllOperations()
@@ -177,8 +173,8 @@ void NSOperationQueue::cancelAllOperations()
 
 void NSOperationQueue::waitUntilAllOperationsAreFinished()
 {
-    std::unique_lock lock(m_mutex);
-    m_emptyCondition.wait(lock, [this] { return m_entries.empty(); });
+    auto state = m_state.lock();
+    state.wait(m_emptyCondition, [&] { return state->entries.empty(); });
 }
 
 void NSOperationQueue::operationDidFinish(NSOperation* operation)
@@ -188,18 +184,19 @@ void NSOperationQueue::operationDidFinish(NSOperation* operation)
     NSUInteger finishedToken = 0;
     NSUInteger readyToken = 0;
     {
-        std::lock_guard lock(m_mutex);
-        auto entry = std::find_if(m_entries.begin(), m_entries.end(), [operation](const Entry& e) { return e.operation.get() == operation; });
-        if (entry == m_entries.end())
+        auto state = m_state.lock();
+        auto& entries = state->entries;
+        auto entry = std::find_if(entries.begin(), entries.end(), [operation](const Entry& e) { return e.operation.get() == operation; });
+        if (entry == entries.end())
             return;
         finished = entry->operation;
         finishedToken = entry->finishedToken;
         readyToken = entry->readyToken;
         if (entry->started)
-            --m_running;
-        m_entries.erase(entry);
-        if (m_entries.empty()) {
-            releasedSelf = std::move(m_keepAlive);
+            --state->running;
+        entries.erase(entry);
+        if (entries.empty()) {
+            releasedSelf = std::move(state->keepAlive);
             m_emptyCondition.notify_all();
         }
     }
@@ -212,12 +209,12 @@ void NSOperationQueue::operationDidFinish(NSOperation* operation)
 void NSOperationQueue::schedule()
 {
     {
-        std::lock_guard lock(m_mutex);
-        if (m_scheduling) {
-            m_rescheduleRequested = true;
+        auto state = m_state.lock();
+        if (state->scheduling) {
+            state->rescheduleRequested = true;
             return;
         }
-        m_scheduling = true;
+        state->scheduling = true;
     }
     // Readiness is asked without the queue's lock: an operation may be announcing a change under
     // its own lock and call back into the queue.
@@ -226,11 +223,11 @@ void NSOperationQueue::schedule()
         std::vector<Entry> candidates;
         NSInteger slots = 0;
         {
-            std::lock_guard lock(m_mutex);
-            m_rescheduleRequested = false;
-            if (!m_suspended) {
-                slots = effectiveLimitLocked() - m_running;
-                for (const auto& entry : m_entries) {
+            auto state = m_state.lock();
+            state->rescheduleRequested = false;
+            if (!state->suspended) {
+                slots = state->effectiveLimit() - state->running;
+                for (const auto& entry : state->entries) {
                     if (!entry.started)
                         candidates.push_back(entry);
                 }
@@ -246,11 +243,11 @@ void NSOperationQueue::schedule()
                 continue;
             bool claimed = false;
             {
-                std::lock_guard lock(m_mutex);
-                for (auto& entry : m_entries) {
+                auto state = m_state.lock();
+                for (auto& entry : state->entries) {
                     if (entry.operation == candidate.operation && !entry.started) {
                         entry.started = true;
-                        ++m_running;
+                        ++state->running;
                         claimed = true;
                     }
                 }
@@ -260,9 +257,9 @@ void NSOperationQueue::schedule()
                 launch(candidate.operation);
             }
         }
-        std::lock_guard lock(m_mutex);
-        if (!m_rescheduleRequested) {
-            m_scheduling = false;
+        auto state = m_state.lock();
+        if (!state->rescheduleRequested) {
+            state->scheduling = false;
             return;
         }
     }

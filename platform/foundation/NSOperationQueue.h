@@ -5,12 +5,12 @@
 // "isFinished" announcement, so a concurrent operation occupies its slot until it says so.
 // A queue with operations keeps itself alive until they have finished.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 
 #include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 class NSOperation;
@@ -50,21 +50,25 @@ private:
         bool started { false };
     };
 
-    NSInteger effectiveLimitLocked() const;
     void operationDidFinish(NSOperation* operation);
     void schedule();
     void launch(const std::shared_ptr<NSOperation>& operation);
 
-    mutable std::mutex m_mutex;
+    struct State {
+        std::vector<Entry> entries;
+        std::shared_ptr<NSOperationQueue> keepAlive;
+        NSInteger maxConcurrentOperationCount { NSOperationQueueDefaultMaxConcurrentOperationCount };
+        NSInteger running { 0 };
+        NSUInteger nextSequence { 1 };
+        bool suspended { false };
+        bool scheduling { false };
+        bool rescheduleRequested { false };
+        NSString name;
+
+        NSInteger effectiveLimit() const;
+    };
+    Guarded<State> m_state;
     std::condition_variable m_emptyCondition;
-    std::vector<Entry> m_entries;
-    std::shared_ptr<NSOperationQueue> m_keepAlive;
-    NSInteger m_maxConcurrentOperationCount { NSOperationQueueDefaultMaxConcurrentOperationCount };
-    NSInteger m_running { 0 };
-    NSUInteger m_nextSequence { 1 };
-    bool m_suspended { false };
+    // Set once, before the main queue is handed out.
     bool m_isMain { false };
-    bool m_scheduling { false };
-    bool m_rescheduleRequested { false };
-    NSString m_name;
 };

@@ -61,10 +61,10 @@ std::shared_ptr<NSRunLoop> NSRunLoop::mainRunLoop()
 
 NSString NSRunLoop::currentMode() const
 {
-    std::lock_guard lock(m_mutex);
-    if (m_modeStack.empty())
+    auto state = m_state.lock();
+    if (state->modeStack.empty())
         return nullptr;
-    return NSString(m_modeStack.back());
+    return NSString(state->modeStack.back());
 }
 
 bool NSRunLoop::isCommonMode(const std::string& mode) const
@@ -97,10 +97,11 @@ void NSRunLoop::addTimer(const std::shared_ptr<NSTimer>& timer, const NSRunLoopM
         return;
     std::string name = mode.UTF8String();
     {
-        std::lock_guard lock(m_mutex);
-        auto entry = std::find_if(m_timers.begin(), m_timers.end(), [&](const TimerEntry& e) { return e.timer == timer; });
-        if (entry == m_timers.end())
-            m_timers.push_back({ timer, { name }, m_nextSequence++ });
+        auto state = m_state.lock();
+        auto& timers = state->timers;
+        auto entry = std::find_if(timers.begin(), timers.end(), [&](const TimerEntry& e) { return e.timer == timer; });
+        if (entry == timers.end())
+            timers.push_back({ timer, { name }, state->nextSequence++ });
         else if (std::find(entry->modes.begin(), entry->modes.end(), name) == entry->modes.end())
             entry->modes.push_back(name);
     }
@@ -109,9 +110,16 @@ void NSRunLoop::addTimer(const std::shared_ptr<NSTimer>& timer, const NSRunLoopM
 
 void NSRunLoop::timerDidChange(const NSTimer* timer)
 {
+    // The timer dropped goes after the lock: its last reference may be this entry.
+    std::vector<TimerEntry> dropped;
     {
-        std::lock_guard lock(m_mutex);
-        std::erase_if(m_timers, [timer](const TimerEntry& e) { return e.timer.get() == timer && !e.timer->isValid(); });
+        auto state = m_state.lock();
+        std::erase_if(state->timers, [&](TimerEntry& e) {
+            if (e.timer.get() != timer || e.timer->isValid())
+                return false;
+            dropped.push_back(std::move(e));
+            return true;
+        });
     }
     wakeUp();
 }
@@ -121,12 +129,12 @@ void NSRunLoop::addPort(const std::shared_ptr<NSPort>& port, const NSRunLoopMode
     if (!port || mode.isNil())
         return;
     std::string name = mode.UTF8String();
-    std::lock_guard lock(m_mutex);
-    for (const auto& entry : m_ports) {
+    auto state = m_state.lock();
+    for (const auto& entry : state->ports) {
         if (entry.port == port && entry.mode == name)
             return;
     }
-    m_ports.push_back({ port, name });
+    state->ports.push_back({ port, name });
 }
 
 void NSRunLoop::removePort(const std::shared_ptr<NSPort>& port, const NSRunLoopMode& mode)
@@ -134,8 +142,7 @@ void NSRunLoop::removePort(const std::shared_ptr<NSPort>& port, const NSRunLoopM
     if (mode.isNil())
         return;
     std::string name = mode.UTF8String();
-    std::lock_guard lock(m_mutex);
-    std::erase_if(m_ports, [&](const PortEntry& e) { return e.port == port && e.mode == name; });
+    m_state.withLock([&](State& state) { std::erase_if(state.ports, [&](const PortEntry& e) { return e.port == port && e.mode == name; }); });
 }
 
 void NSRunLoop::performBlock(std::function<void()> block)
@@ -150,9 +157,9 @@ void NSRunLoop::performInModes(const std::vector<NSRunLoopMode>& modes, std::fun
     auto names = modeNames(modes);
     bool claimed;
     {
-        std::lock_guard lock(m_mutex);
-        m_performs.push_back({ std::move(block), std::move(names) });
-        claimed = claimWakeUpLocked();
+        auto state = m_state.lock();
+        state->performs.push_back({ std::move(block), std::move(names) });
+        claimed = claimWakeUp(*state);
     }
     if (claimed)
         signalWakeUp();
@@ -163,11 +170,13 @@ NSUInteger NSRunLoop::addFileDescriptor(int fd, short events, std::function<void
     if (fd < 0 || !handler)
         return 0;
     NSUInteger token;
+    auto entry = std::make_shared<std::function<void(short)>>(std::move(handler));
+    auto names = modeNames(modes);
     {
-        std::lock_guard lock(m_mutex);
-        token = m_nextToken++;
-        m_descriptors.push_back({ token, fd, events, std::make_shared<std::function<void(short)>>(std::move(handler)), modeNames(modes) });
-        ++m_descriptorGeneration;
+        auto state = m_state.lock();
+        token = state->nextToken++;
+        state->descriptors.push_back({ token, fd, events, std::move(entry), std::move(names) });
+        ++state->descriptorGeneration;
     }
     wakeUp();
     return token;
@@ -175,10 +184,18 @@ NSUInteger NSRunLoop::addFileDescriptor(int fd, short events, std::function<void
 
 void NSRunLoop::removeFileDescriptor(NSUInteger token)
 {
+    // The handler goes after the lock: its captures may hold what removes more descriptors.
+    std::vector<DescriptorEntry> removed;
     {
-        std::lock_guard lock(m_mutex);
-        if (std::erase_if(m_descriptors, [token](const DescriptorEntry& e) { return e.token == token; }))
-            ++m_descriptorGeneration;
+        auto state = m_state.lock();
+        std::erase_if(state->descriptors, [&](DescriptorEntry& e) {
+            if (e.token != token)
+                return false;
+            removed.push_back(std::move(e));
+            return true;
+        });
+        if (!removed.empty())
+            ++state->descriptorGeneration;
     }
     wakeUp();
 }
@@ -187,37 +204,44 @@ NSUInteger NSRunLoop::addPassObserver(std::function<void()> observer)
 {
     if (!observer)
         return 0;
-    std::lock_guard lock(m_mutex);
-    const NSUInteger token = m_nextToken++;
-    m_passObservers.emplace_back(token, std::make_shared<std::function<void()>>(std::move(observer)));
+    auto entry = std::make_shared<std::function<void()>>(std::move(observer));
+    auto state = m_state.lock();
+    const NSUInteger token = state->nextToken++;
+    state->passObservers.emplace_back(token, std::move(entry));
     return token;
 }
 
 void NSRunLoop::removePassObserver(NSUInteger token)
 {
-    std::lock_guard lock(m_mutex);
-    std::erase_if(m_passObservers, [token](const auto& entry) { return entry.first == token; });
+    std::vector<std::shared_ptr<std::function<void()>>> removed;
+    auto state = m_state.lock();
+    std::erase_if(state->passObservers, [&](auto& entry) {
+        if (entry.first != token)
+            return false;
+        removed.push_back(std::move(entry.second));
+        return true;
+    });
 }
 
 void NSRunLoop::notifyPassObservers()
 {
     std::vector<std::shared_ptr<std::function<void()>>> observers;
     {
-        std::lock_guard lock(m_mutex);
-        if (m_passObservers.empty())
+        auto state = m_state.lock();
+        if (state->passObservers.empty())
             return;
-        for (const auto& entry : m_passObservers)
+        for (const auto& entry : state->passObservers)
             observers.push_back(entry.second);
     }
     for (const auto& observer : observers)
         (*observer)();
 }
 
-bool NSRunLoop::claimWakeUpLocked()
+bool NSRunLoop::claimWakeUp(State& state)
 {
     if (m_wakeFd < 0 || m_runningThread.load(std::memory_order_relaxed) == std::this_thread::get_id())
         return false;
-    return !std::exchange(m_wakePending, true);
+    return !std::exchange(state.wakePending, true);
 }
 
 void NSRunLoop::signalWakeUp()
@@ -228,21 +252,13 @@ void NSRunLoop::signalWakeUp()
 
 void NSRunLoop::wakeUp()
 {
-    bool claimed;
-    {
-        std::lock_guard lock(m_mutex);
-        claimed = claimWakeUpLocked();
-    }
-    if (claimed)
+    if (m_state.withLock([this](State& state) { return claimWakeUp(state); }))
         signalWakeUp();
 }
 
 void NSRunLoop::stop()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopRequested = true;
-    }
+    m_state.lock()->stopRequested = true;
     wakeUp();
 }
 
@@ -251,10 +267,10 @@ std::shared_ptr<NSDate> NSRunLoop::limitDateForMode(const NSRunLoopMode& mode) c
     if (mode.isNil())
         return nullptr;
     std::string name = mode.UTF8String();
-    std::lock_guard lock(m_mutex);
     bool found = false;
     NSTimeInterval earliest = 0;
-    for (const auto& entry : m_timers) {
+    auto state = m_state.lock();
+    for (const auto& entry : state->timers) {
         if (!matches(entry.modes, name) || !entry.timer->isValid())
             continue;
         NSTimeInterval time = entry.timer->fireTime();
@@ -265,24 +281,24 @@ std::shared_ptr<NSDate> NSRunLoop::limitDateForMode(const NSRunLoopMode& mode) c
     return found ? NSDate::dateWithTimeIntervalSinceReferenceDate(earliest) : nullptr;
 }
 
-bool NSRunLoop::hasInputLocked(const std::string& mode) const
+bool NSRunLoop::hasInput(const State& state, const std::string& mode) const
 {
     // The main loop always waits: the main dispatch queue and the host post to it at any time.
     if (m_isMain)
         return true;
-    for (const auto& entry : m_timers) {
+    for (const auto& entry : state.timers) {
         if (matches(entry.modes, mode))
             return true;
     }
-    for (const auto& entry : m_ports) {
+    for (const auto& entry : state.ports) {
         if (matches({ entry.mode }, mode))
             return true;
     }
-    for (const auto& entry : m_descriptors) {
+    for (const auto& entry : state.descriptors) {
         if (matches(entry.modes, mode))
             return true;
     }
-    for (const auto& entry : m_performs) {
+    for (const auto& entry : state.performs) {
         if (matches(entry.modes, mode))
             return true;
     }
@@ -293,17 +309,17 @@ bool NSRunLoop::runPerforms(const std::string& mode)
 {
     std::vector<std::function<void()>> due;
     {
-        std::lock_guard lock(m_mutex);
-        if (m_performs.empty())
+        auto state = m_state.lock();
+        if (state->performs.empty())
             return false;
         std::deque<PerformEntry> kept;
-        for (auto& entry : m_performs) {
+        for (auto& entry : state->performs) {
             if (matches(entry.modes, mode))
                 due.push_back(std::move(entry.block));
             else
                 kept.push_back(std::move(entry));
         }
-        m_performs.swap(kept);
+        state->performs.swap(kept);
     }
     for (auto& block : due)
         block();
@@ -319,8 +335,8 @@ bool NSRunLoop::fireDueTimers(const std::string& mode, NSTimeInterval now)
 {
     std::vector<std::pair<NSTimeInterval, TimerEntry>> due;
     {
-        std::lock_guard lock(m_mutex);
-        for (const auto& entry : m_timers) {
+        auto state = m_state.lock();
+        for (const auto& entry : state->timers) {
             if (!matches(entry.modes, mode) || !entry.timer->isValid())
                 continue;
             NSTimeInterval time = entry.timer->fireTime();
@@ -346,8 +362,8 @@ bool NSRunLoop::fireEarliestTimer(const std::string& mode, NSTimeInterval notAft
     NSTimeInterval earliestTime = 0;
     NSUInteger earliestSequence = 0;
     {
-        std::lock_guard lock(m_mutex);
-        for (const auto& entry : m_timers) {
+        auto state = m_state.lock();
+        for (const auto& entry : state->timers) {
             if (!matches(entry.modes, mode) || !entry.timer->isValid())
                 continue;
             NSTimeInterval time = entry.timer->fireTime();
@@ -374,21 +390,21 @@ bool NSRunLoop::pollDescriptors(const std::string& mode, int timeoutMilliseconds
     thread_local std::vector<pollfd> fds;
     thread_local std::vector<NSUInteger> tokens;
     {
-        std::lock_guard lock(m_mutex);
-        if (m_pollSetGeneration != m_descriptorGeneration || m_pollSetMode != mode) {
-            m_pollSet.assign(1, pollfd { m_wakeFd, POLLIN, 0 });
-            m_pollSetTokens.assign(1, 0);
-            for (const auto& entry : m_descriptors) {
+        auto state = m_state.lock();
+        if (state->pollSetGeneration != state->descriptorGeneration || state->pollSetMode != mode) {
+            state->pollSet.assign(1, pollfd { m_wakeFd, POLLIN, 0 });
+            state->pollSetTokens.assign(1, 0);
+            for (const auto& entry : state->descriptors) {
                 if (matches(entry.modes, mode)) {
-                    m_pollSet.push_back({ entry.fd, entry.events, 0 });
-                    m_pollSetTokens.push_back(entry.token);
+                    state->pollSet.push_back({ entry.fd, entry.events, 0 });
+                    state->pollSetTokens.push_back(entry.token);
                 }
             }
-            m_pollSetGeneration = m_descriptorGeneration;
-            m_pollSetMode = mode;
+            state->pollSetGeneration = state->descriptorGeneration;
+            state->pollSetMode = mode;
         }
-        fds.assign(m_pollSet.begin(), m_pollSet.end());
-        tokens.assign(m_pollSetTokens.begin(), m_pollSetTokens.end());
+        fds.assign(state->pollSet.begin(), state->pollSet.end());
+        tokens.assign(state->pollSetTokens.begin(), state->pollSetTokens.end());
     }
     int ready = poll(fds.data(), fds.size(), timeoutMilliseconds);
     if (ready <= 0)
@@ -398,8 +414,7 @@ bool NSRunLoop::pollDescriptors(const std::string& mode, int timeoutMilliseconds
         [[maybe_unused]] auto readBytes = read(m_wakeFd, &count, sizeof count);
         // Cleared after the read: a wake-up skipped from here on is for input the caller's
         // next pass picks up.
-        std::lock_guard lock(m_mutex);
-        m_wakePending = false;
+        m_state.lock()->wakePending = false;
     }
     // Taken out of the storage above first: a handler may poll this loop again (a nested run).
     std::vector<std::pair<NSUInteger, short>> readyDescriptors;
@@ -412,10 +427,11 @@ bool NSRunLoop::pollDescriptors(const std::string& mode, int timeoutMilliseconds
         // Only a descriptor still watched is served: an earlier handler may have removed it.
         std::shared_ptr<std::function<void(short)>> handler;
         {
-            std::lock_guard lock(m_mutex);
+            auto state = m_state.lock();
             const NSUInteger token = readyToken;
-            auto found = std::find_if(m_descriptors.begin(), m_descriptors.end(), [token](const DescriptorEntry& e) { return e.token == token; });
-            if (found != m_descriptors.end())
+            const auto& descriptors = state->descriptors;
+            auto found = std::find_if(descriptors.begin(), descriptors.end(), [token](const DescriptorEntry& e) { return e.token == token; });
+            if (found != descriptors.end())
                 handler = found->handler;
         }
         if (handler) {
@@ -437,24 +453,24 @@ CFRunLoopRunResult NSRunLoop::runInMode(const NSRunLoopMode& mode, NSTimeInterva
     const double realDeadline = steadySeconds() + seconds;
     const NSTimeInterval limit = SystemClock::now() + seconds;
     {
-        std::lock_guard lock(m_mutex);
-        if (m_stopRequested) {
-            m_stopRequested = false;
+        auto state = m_state.lock();
+        if (state->stopRequested) {
+            state->stopRequested = false;
             return kCFRunLoopRunStopped;
         }
-        if (!hasInputLocked(name))
+        if (!hasInput(*state, name))
             return kCFRunLoopRunFinished;
-        if (m_modeStack.empty())
+        if (state->modeStack.empty())
             m_runningThread = std::this_thread::get_id();
-        m_modeStack.push_back(name);
+        state->modeStack.push_back(name);
     }
     struct ModeScope {
         NSRunLoop& loop;
         ~ModeScope()
         {
-            std::lock_guard lock(loop.m_mutex);
-            loop.m_modeStack.pop_back();
-            if (loop.m_modeStack.empty())
+            auto state = loop.m_state.lock();
+            state->modeStack.pop_back();
+            if (state->modeStack.empty())
                 loop.m_runningThread = std::thread::id();
         }
     } scope { *this };
@@ -468,9 +484,9 @@ CFRunLoopRunResult NSRunLoop::runInMode(const NSRunLoopMode& mode, NSTimeInterva
 
         double timeout;
         {
-            std::unique_lock lock(m_mutex);
-            if (m_stopRequested) {
-                m_stopRequested = false;
+            auto state = m_state.lock();
+            if (state->stopRequested) {
+                state->stopRequested = false;
                 return kCFRunLoopRunStopped;
             }
             NSTimeInterval now = SystemClock::now();
@@ -479,26 +495,24 @@ CFRunLoopRunResult NSRunLoop::runInMode(const NSRunLoopMode& mode, NSTimeInterva
             // The wait below serves the descriptors that are ready; a pass that returns without
             // waiting serves them first, unless the wait that ended the last pass just did.
             if ((handled && returnAfterSourceHandled) || expired) {
-                lock.unlock();
                 if (!justPolled)
-                    handled |= pollDescriptors(name, 0);
-                lock.lock();
-                if (std::exchange(m_stopRequested, false))
+                    state.unlocked([&] { handled |= pollDescriptors(name, 0); });
+                if (std::exchange(state->stopRequested, false))
                     return kCFRunLoopRunStopped;
                 if (handled && returnAfterSourceHandled)
                     return kCFRunLoopRunHandledSource;
                 return kCFRunLoopRunTimedOut;
             }
-            if (!hasInputLocked(name))
+            if (!hasInput(*state, name))
                 return kCFRunLoopRunFinished;
             timeout = realDeadline - realNow;
             if (!SystemClock::isManual()) {
-                for (const auto& entry : m_timers) {
+                for (const auto& entry : state->timers) {
                     if (matches(entry.modes, name) && entry.timer->isValid())
                         timeout = std::min(timeout, entry.timer->fireTime() - now);
                 }
             }
-            for (const auto& entry : m_performs) {
+            for (const auto& entry : state->performs) {
                 if (matches(entry.modes, name))
                     timeout = 0;
             }
@@ -549,17 +563,10 @@ void NSRunLoop::advanceClock(NSTimeInterval seconds, const NSRunLoopMode& mode)
         return;
     const std::string name = mode.UTF8String();
     const NSTimeInterval target = SystemClock::now() + std::max(seconds, 0.0);
-    {
-        std::lock_guard lock(m_mutex);
-        m_modeStack.push_back(name);
-    }
+    m_state.lock()->modeStack.push_back(name);
     struct ModeScope {
         NSRunLoop& loop;
-        ~ModeScope()
-        {
-            std::lock_guard lock(loop.m_mutex);
-            loop.m_modeStack.pop_back();
-        }
+        ~ModeScope() { loop.m_state.lock()->modeStack.pop_back(); }
     } scope { *this };
 
     drainPerforms(name);

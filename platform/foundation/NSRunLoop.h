@@ -8,6 +8,7 @@
 // which steps the clock to each due timer in order and fires it at its own time; the run methods
 // then still wait for input, for at most the given interval of real time.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 #include "platform/foundation/PassKey.h"
@@ -15,10 +16,8 @@
 #include <poll.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -123,9 +122,29 @@ private:
         std::string mode;
     };
 
+    struct State {
+        bool stopRequested { false };
+        // A wake-up written and not yet read: more input posted meanwhile is seen by the same pass.
+        bool wakePending { false };
+        NSUInteger nextToken { 1 };
+        NSUInteger nextSequence { 1 };
+        std::vector<std::string> modeStack;
+        std::vector<TimerEntry> timers;
+        std::deque<PerformEntry> performs;
+        std::vector<DescriptorEntry> descriptors;
+        std::vector<PortEntry> ports;
+        std::vector<std::pair<NSUInteger, std::shared_ptr<std::function<void()>>>> passObservers;
+        // The poll set of the last mode polled, kept between turns until a descriptor comes or goes.
+        NSUInteger descriptorGeneration { 1 };
+        NSUInteger pollSetGeneration { 0 };
+        std::string pollSetMode;
+        std::vector<pollfd> pollSet;
+        std::vector<NSUInteger> pollSetTokens;
+    };
+
     bool isCommonMode(const std::string& mode) const;
     bool matches(const std::vector<std::string>& modes, const std::string& mode) const;
-    bool hasInputLocked(const std::string& mode) const;
+    bool hasInput(const State& state, const std::string& mode) const;
     bool runPerforms(const std::string& mode);
     bool fireDueTimers(const std::string& mode, NSTimeInterval now);
     bool fireEarliestTimer(const std::string& mode, NSTimeInterval notAfter);
@@ -134,33 +153,19 @@ private:
     void notifyPassObservers();
     // True when the caller must signal the wake-up: none is pending and the caller is not the
     // thread running the loop.
-    bool claimWakeUpLocked();
+    bool claimWakeUp(State& state);
     void signalWakeUp();
     std::vector<std::string> modeNames(const std::vector<NSRunLoopMode>& modes) const;
 
-    mutable std::mutex m_mutex;
+    // Never held while a block, a timer's action, a handler or an observer runs: each may post
+    // to this loop or run it again.
+    Guarded<State> m_state;
+    // Set before the loop is handed out, and fixed from then on.
     int m_wakeFd { -1 };
     bool m_isMain { false };
-    bool m_stopRequested { false };
-    // A wake-up written and not yet read: more input posted meanwhile is seen by the same pass.
-    bool m_wakePending { false };
-    NSUInteger m_nextToken { 1 };
-    NSUInteger m_nextSequence { 1 };
     NSUInteger m_clockListener { 0 };
-    std::vector<std::string> m_modeStack;
     // The thread inside runInMode(), if any: what it changes itself is seen before it next waits.
     std::atomic<std::thread::id> m_runningThread {};
-    std::vector<TimerEntry> m_timers;
-    std::deque<PerformEntry> m_performs;
-    std::vector<DescriptorEntry> m_descriptors;
-    std::vector<PortEntry> m_ports;
-    std::vector<std::pair<NSUInteger, std::shared_ptr<std::function<void()>>>> m_passObservers;
-    // The poll set of the last mode polled, kept between turns until a descriptor comes or goes.
-    NSUInteger m_descriptorGeneration { 1 };
-    NSUInteger m_pollSetGeneration { 0 };
-    std::string m_pollSetMode;
-    std::vector<pollfd> m_pollSet;
-    std::vector<NSUInteger> m_pollSetTokens;
 };
 
 // The platform's C interface over the same loops.

@@ -33,9 +33,10 @@ std::shared_ptr<NSThread> NSThread::makeMainThread()
     SystemClock::isManual();
     auto thread = create();
     thread->m_isMain = true;
-    thread->m_started = true;
-    thread->m_executing = true;
-    thread->m_name = "main";
+    auto state = thread->m_state.lock();
+    state->started = true;
+    state->executing = true;
+    state->name = "main";
     return thread;
 }
 
@@ -51,8 +52,9 @@ std::shared_ptr<NSThread> NSThread::currentThread()
         return mainThread();
     if (!t_currentThread) {
         t_currentThread = create();
-        t_currentThread->m_started = true;
-        t_currentThread->m_executing = true;
+        auto state = t_currentThread->m_state.lock();
+        state->started = true;
+        state->executing = true;
     }
     return t_currentThread;
 }
@@ -89,82 +91,69 @@ void NSThread::performOnMainThread(std::function<void()> block, bool waitUntilDo
 void NSThread::start()
 {
     {
-        std::lock_guard lock(m_mutex);
-        if (m_started)
+        auto state = m_state.lock();
+        if (state->started)
             NSException::raise(NSInvalidArgumentException, "%s: thread already started", className());
-        m_started = true;
-        m_executing = true;
+        state->started = true;
+        state->executing = true;
     }
     // The thread keeps its NSThread alive until its body returns.
     std::thread([self = self()] {
         t_currentThread = self;
-        {
-            std::lock_guard lock(self->m_mutex);
-            if (!self->m_name.isNil())
-                pthread_setname_np(pthread_self(), self->m_name.UTF8String().substr(0, 15).c_str());
-        }
+        if (NSString name = self->name(); !name.isNil())
+            pthread_setname_np(pthread_self(), name.UTF8String().substr(0, 15).c_str());
         self->main();
-        std::lock_guard lock(self->m_mutex);
-        self->m_executing = false;
-        self->m_finished = true;
+        auto state = self->m_state.lock();
+        state->executing = false;
+        state->finished = true;
     }).detach();
 }
 
 void NSThread::main()
 {
-    std::function<void()> block;
-    {
-        std::lock_guard lock(m_mutex);
-        block = m_block;
-    }
+    std::function<void()> block = m_state.lock()->block;
     if (block)
         block();
 }
 
 void NSThread::cancel()
 {
-    std::lock_guard lock(m_mutex);
-    m_cancelled = true;
+    m_state.lock()->cancelled = true;
 }
 
 bool NSThread::isCancelled() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_cancelled;
+    return m_state.lock()->cancelled;
 }
 
 bool NSThread::isExecuting() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_executing;
+    return m_state.lock()->executing;
 }
 
 bool NSThread::isFinished() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_finished;
+    return m_state.lock()->finished;
 }
 
 NSString NSThread::name() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_name;
+    return m_state.lock()->name;
 }
 
 void NSThread::setName(const NSString& name)
 {
-    std::lock_guard lock(m_mutex);
-    m_name = name;
+    m_state.lock()->name = name;
 }
 
 std::shared_ptr<NSRunLoop> NSThread::runLoop()
 {
-    std::lock_guard lock(m_mutex);
-    if (!m_runLoop) {
-        m_runLoop = NSRunLoop::create();
-        m_runLoop->setIsMain(m_isMain, PassKey<NSThread>());
+    auto state = m_state.lock();
+    if (!state->runLoop) {
+        state->runLoop = NSRunLoop::create();
+        state->runLoop->setIsMain(m_isMain, PassKey<NSThread>());
     }
-    return m_runLoop;
+    return state->runLoop;
 }
 
 void NSThread::performBlock(std::function<void()> block, bool waitUntilDone)
@@ -185,17 +174,16 @@ void NSThread::performBlock(std::function<void()> block, bool waitUntilDone, con
         return;
     }
     struct Completion {
-        std::mutex mutex;
+        Guarded<bool> done { false };
         std::condition_variable condition;
-        bool done { false };
     };
     auto completion = std::make_shared<Completion>();
     runLoop()->performInModes(modes, [block = std::move(block), completion] {
         block();
-        std::lock_guard lock(completion->mutex);
-        completion->done = true;
+        auto done = completion->done.lock();
+        *done = true;
         completion->condition.notify_all();
     });
-    std::unique_lock lock(completion->mutex);
-    completion->condition.wait(lock, [&] { return completion->done; });
+    auto done = completion->done.lock();
+    done.wait(completion->condition, [&] { return *done; });
 }

@@ -3,11 +3,11 @@
 // threads the platform did not start (pool workers) get an NSThread on first use of
 // currentThread().
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 
 #include <functional>
-#include <mutex>
 #include <vector>
 
 class NSDate;
@@ -47,18 +47,21 @@ public:
 protected:
     // initWithTarget:selector:object: — the target and argument live in the block.
     void init() { }
-    void init(std::function<void()> block) { m_block = std::move(block); }
+    void init(std::function<void()> block) { m_state.lock()->block = std::move(block); }
 
 private:
     static std::shared_ptr<NSThread> makeMainThread();
 
-    mutable std::mutex m_mutex;
-    std::function<void()> m_block;
-    NSString m_name;
-    std::shared_ptr<NSRunLoop> m_runLoop;
+    struct State {
+        std::function<void()> block;
+        NSString name;
+        std::shared_ptr<NSRunLoop> runLoop;
+        bool started { false };
+        bool executing { false };
+        bool finished { false };
+        bool cancelled { false };
+    };
+    Guarded<State> m_state;
+    // Set once, before the main thread's object is handed out.
     bool m_isMain { false };
-    bool m_started { false };
-    bool m_executing { false };
-    bool m_finished { false };
-    bool m_cancelled { false };
 };

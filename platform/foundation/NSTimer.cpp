@@ -41,20 +41,22 @@ void NSTimer::init(const std::shared_ptr<NSDate>& fireDate, NSTimeInterval inter
 {
     m_repeats = repeats;
     m_interval = repeats ? std::max(interval, minimumRepeatInterval) : 0;
-    m_fireTime = fireDate ? fireDate->timeIntervalSinceReferenceDate() : SystemClock::now();
-    m_anchorTime = m_fireTime;
-    m_target = target;
-    m_action = std::move(action);
-    m_userInfo = userInfo;
+    const NSTimeInterval fireTime = fireDate ? fireDate->timeIntervalSinceReferenceDate() : SystemClock::now();
+    auto state = m_state.lock();
+    state->fireTime = fireTime;
+    state->anchorTime = fireTime;
+    state->target = target;
+    state->action = std::move(action);
+    state->userInfo = userInfo;
 }
 
 bool NSTimer::attach(const std::shared_ptr<NSRunLoop>& runLoop, PassKey<NSRunLoop>)
 {
-    std::lock_guard lock(m_mutex);
-    auto current = m_runLoop.lock();
+    auto state = m_state.lock();
+    auto current = state->runLoop.lock();
     if (current && current != runLoop)
         return false;
-    m_runLoop = runLoop;
+    state->runLoop = runLoop;
     return true;
 }
 
@@ -62,10 +64,10 @@ void NSTimer::fire()
 {
     Action action;
     {
-        std::lock_guard lock(m_mutex);
-        if (!m_valid)
+        auto state = m_state.lock();
+        if (!state->valid)
             return;
-        action = m_action;
+        action = state->action;
     }
     // The timer may be released by its own action; keep it until the action returns.
     auto protectedSelf = self();
@@ -80,11 +82,11 @@ bool NSTimer::fireFromRunLoop(NSTimeInterval now, PassKey<NSRunLoop>)
     Action action;
     NSUInteger generation;
     {
-        std::lock_guard lock(m_mutex);
-        if (!m_valid)
+        auto state = m_state.lock();
+        if (!state->valid)
             return false;
-        action = m_action;
-        generation = m_fireDateGeneration;
+        action = state->action;
+        generation = state->fireDateGeneration;
     }
     auto protectedSelf = self();
     if (action)
@@ -93,18 +95,18 @@ bool NSTimer::fireFromRunLoop(NSTimeInterval now, PassKey<NSRunLoop>)
         invalidate();
         return false;
     }
-    std::lock_guard lock(m_mutex);
-    if (!m_valid)
+    auto state = m_state.lock();
+    if (!state->valid)
         return false;
     // A new fire date set by the action wins over the schedule.
-    if (generation != m_fireDateGeneration)
+    if (generation != state->fireDateGeneration)
         return true;
     // The next multiple of the interval after now, counted from the anchor so the timer keeps
     // its phase without summing rounding errors; a loop that fell behind fires once, not once
     // per missed interval.
-    double late = std::floor((now - m_anchorTime) / m_interval) + 1;
-    m_anchorCount = std::max(m_anchorCount + 1, late);
-    m_fireTime = m_anchorTime + m_anchorCount * m_interval;
+    double late = std::floor((now - state->anchorTime) / m_interval) + 1;
+    state->anchorCount = std::max(state->anchorCount + 1, late);
+    state->fireTime = state->anchorTime + state->anchorCount * m_interval;
     return true;
 }
 
@@ -115,15 +117,15 @@ void NSTimer::invalidate()
     Action action;
     id userInfo;
     {
-        std::lock_guard lock(m_mutex);
-        if (!m_valid)
+        auto state = m_state.lock();
+        if (!state->valid)
             return;
-        m_valid = false;
-        runLoop = m_runLoop.lock();
+        state->valid = false;
+        runLoop = state->runLoop.lock();
         // Released outside the lock: the target's destructor may touch timers.
-        target = std::move(m_target);
-        action = std::move(m_action);
-        userInfo = std::move(m_userInfo);
+        target = std::move(state->target);
+        action = std::move(state->action);
+        userInfo = std::move(state->userInfo);
     }
     if (runLoop)
         runLoop->timerDidChange(this);
@@ -131,8 +133,7 @@ void NSTimer::invalidate()
 
 bool NSTimer::isValid() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_valid;
+    return m_state.lock()->valid;
 }
 
 std::shared_ptr<NSDate> NSTimer::fireDate() const
@@ -142,8 +143,7 @@ std::shared_ptr<NSDate> NSTimer::fireDate() const
 
 NSTimeInterval NSTimer::fireTime() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_fireTime;
+    return m_state.lock()->fireTime;
 }
 
 void NSTimer::setFireDate(const std::shared_ptr<NSDate>& date)
@@ -152,16 +152,16 @@ void NSTimer::setFireDate(const std::shared_ptr<NSDate>& date)
         return;
     std::shared_ptr<NSRunLoop> runLoop;
     {
-        std::lock_guard lock(m_mutex);
-        if (!m_valid)
+        auto state = m_state.lock();
+        if (!state->valid)
             return;
         // A date in the past means "as soon as possible"; counting the schedule from now keeps
         // the next intervals exact instead of anchoring them on a date centuries ago.
-        m_fireTime = std::max(date->timeIntervalSinceReferenceDate(), SystemClock::now());
-        m_anchorTime = m_fireTime;
-        m_anchorCount = 0;
-        ++m_fireDateGeneration;
-        runLoop = m_runLoop.lock();
+        state->fireTime = std::max(date->timeIntervalSinceReferenceDate(), SystemClock::now());
+        state->anchorTime = state->fireTime;
+        state->anchorCount = 0;
+        ++state->fireDateGeneration;
+        runLoop = state->runLoop.lock();
     }
     if (runLoop)
         runLoop->timerDidChange(this);
@@ -169,12 +169,15 @@ void NSTimer::setFireDate(const std::shared_ptr<NSDate>& date)
 
 NSTimeInterval NSTimer::tolerance() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_tolerance;
+    return m_state.lock()->tolerance;
 }
 
 void NSTimer::setTolerance(NSTimeInterval tolerance)
 {
-    std::lock_guard lock(m_mutex);
-    m_tolerance = std::max(tolerance, 0.0);
+    m_state.lock()->tolerance = std::max(tolerance, 0.0);
+}
+
+id NSTimer::userInfo() const
+{
+    return m_state.lock()->userInfo;
 }

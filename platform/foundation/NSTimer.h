@@ -4,11 +4,11 @@
 // scheduled fire date, so a loop that fell behind fires it once, not once per missed interval.
 // A valid timer retains its target; invalidation releases it.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/PassKey.h"
 
 #include <functional>
-#include <mutex>
 
 class NSDate;
 class NSRunLoop;
@@ -36,7 +36,8 @@ public:
     NSTimeInterval timeInterval() const { return m_repeats ? m_interval : 0; }
     NSTimeInterval tolerance() const;
     void setTolerance(NSTimeInterval tolerance);
-    const id& userInfo() const { return m_userInfo; }
+    // Nil once the timer is invalidated.
+    id userInfo() const;
 
     // Seconds since the reference date; for the run loop.
     NSTimeInterval fireTime() const;
@@ -49,17 +50,21 @@ protected:
     void init(const std::shared_ptr<NSDate>& fireDate, NSTimeInterval interval, const id& target, Action action, const id& userInfo, bool repeats);
 
 private:
-    mutable std::mutex m_mutex;
+    struct State {
+        bool valid { true };
+        NSTimeInterval fireTime { 0 };
+        NSTimeInterval anchorTime { 0 };
+        double anchorCount { 0 };
+        NSTimeInterval tolerance { 0 };
+        NSUInteger fireDateGeneration { 0 };
+        id target;
+        Action action;
+        id userInfo;
+        std::weak_ptr<NSRunLoop> runLoop;
+    };
+    // Never held while the action runs or the run loop is told of a change.
+    Guarded<State> m_state;
+    // Fixed by init.
     NSTimeInterval m_interval { 0 };
     bool m_repeats { false };
-    bool m_valid { true };
-    NSTimeInterval m_fireTime { 0 };
-    NSTimeInterval m_anchorTime { 0 };
-    double m_anchorCount { 0 };
-    NSTimeInterval m_tolerance { 0 };
-    NSUInteger m_fireDateGeneration { 0 };
-    id m_target;
-    Action m_action;
-    id m_userInfo;
-    std::weak_ptr<NSRunLoop> m_runLoop;
 };

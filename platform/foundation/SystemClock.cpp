@@ -1,27 +1,33 @@
 #include "platform/foundation/SystemClock.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NeverDestroyed.h"
 
-#include <atomic>
 #include <chrono>
-#include <mutex>
 #include <utility>
 #include <vector>
 
 namespace {
 
-struct ClockState {
-    std::mutex mutex;
+struct Clock {
     bool manual { false };
     NSTimeInterval manualNow { 0 };
     // The monotonic reading at the moment the manual clock started, so monotonic time stays
     // continuous across the switch.
     NSTimeInterval manualMonotonicBase { 0 };
     NSTimeInterval manualStart { 0 };
+};
 
-    std::mutex listenersMutex;
-    NSUInteger nextListener { 1 };
-    std::vector<std::pair<NSUInteger, std::shared_ptr<std::function<void()>>>> listeners;
+struct Listeners {
+    NSUInteger next { 1 };
+    std::vector<std::pair<NSUInteger, std::shared_ptr<std::function<void()>>>> entries;
+};
+
+// Two locks: the time is read far more often than listeners come and go, and listeners are
+// called with neither held.
+struct ClockState {
+    Guarded<Clock> clock;
+    Guarded<Listeners> listeners;
 };
 
 ClockState& state()
@@ -44,11 +50,10 @@ NSTimeInterval realMonotonic()
 
 void notifyListeners()
 {
-    auto& clock = state();
     std::vector<std::shared_ptr<std::function<void()>>> listeners;
     {
-        std::lock_guard lock(clock.listenersMutex);
-        for (auto& entry : clock.listeners)
+        auto registered = state().listeners.lock();
+        for (auto& entry : registered->entries)
             listeners.push_back(entry.second);
     }
     for (auto& listener : listeners)
@@ -59,34 +64,29 @@ void notifyListeners()
 
 NSTimeInterval SystemClock::now()
 {
-    auto& clock = state();
-    std::lock_guard lock(clock.mutex);
-    return clock.manual ? clock.manualNow : realNow();
+    auto clock = state().clock.lock();
+    return clock->manual ? clock->manualNow : realNow();
 }
 
 NSTimeInterval SystemClock::monotonicNow()
 {
-    auto& clock = state();
-    std::lock_guard lock(clock.mutex);
-    return clock.manual ? clock.manualMonotonicBase + (clock.manualNow - clock.manualStart) : realMonotonic();
+    auto clock = state().clock.lock();
+    return clock->manual ? clock->manualMonotonicBase + (clock->manualNow - clock->manualStart) : realMonotonic();
 }
 
 bool SystemClock::isManual()
 {
-    auto& clock = state();
-    std::lock_guard lock(clock.mutex);
-    return clock.manual;
+    return state().clock.lock()->manual;
 }
 
 void SystemClock::useManualClock(NSTimeInterval startSinceReferenceDate)
 {
     {
-        auto& clock = state();
-        std::lock_guard lock(clock.mutex);
-        clock.manualMonotonicBase = clock.manual ? clock.manualMonotonicBase + (clock.manualNow - clock.manualStart) : realMonotonic();
-        clock.manual = true;
-        clock.manualNow = startSinceReferenceDate >= 0 ? startSinceReferenceDate : realNow();
-        clock.manualStart = clock.manualNow;
+        auto clock = state().clock.lock();
+        clock->manualMonotonicBase = clock->manual ? clock->manualMonotonicBase + (clock->manualNow - clock->manualStart) : realMonotonic();
+        clock->manual = true;
+        clock->manualNow = startSinceReferenceDate >= 0 ? startSinceReferenceDate : realNow();
+        clock->manualStart = clock->manualNow;
     }
     notifyListeners();
 }
@@ -94,9 +94,7 @@ void SystemClock::useManualClock(NSTimeInterval startSinceReferenceDate)
 void SystemClock::useRealClock()
 {
     {
-        auto& clock = state();
-        std::lock_guard lock(clock.mutex);
-        clock.manual = false;
+        state().clock.lock()->manual = false;
     }
     notifyListeners();
 }
@@ -104,11 +102,10 @@ void SystemClock::useRealClock()
 void SystemClock::advance(NSTimeInterval seconds)
 {
     {
-        auto& clock = state();
-        std::lock_guard lock(clock.mutex);
-        if (!clock.manual || seconds <= 0)
+        auto clock = state().clock.lock();
+        if (!clock->manual || seconds <= 0)
             return;
-        clock.manualNow += seconds;
+        clock->manualNow += seconds;
     }
     notifyListeners();
 }
@@ -116,27 +113,32 @@ void SystemClock::advance(NSTimeInterval seconds)
 void SystemClock::advanceTo(NSTimeInterval secondsSinceReferenceDate)
 {
     {
-        auto& clock = state();
-        std::lock_guard lock(clock.mutex);
-        if (!clock.manual || secondsSinceReferenceDate <= clock.manualNow)
+        auto clock = state().clock.lock();
+        if (!clock->manual || secondsSinceReferenceDate <= clock->manualNow)
             return;
-        clock.manualNow = secondsSinceReferenceDate;
+        clock->manualNow = secondsSinceReferenceDate;
     }
     notifyListeners();
 }
 
 NSUInteger SystemClock::addChangeListener(std::function<void()> listener)
 {
-    auto& clock = state();
-    std::lock_guard lock(clock.listenersMutex);
-    NSUInteger token = clock.nextListener++;
-    clock.listeners.emplace_back(token, std::make_shared<std::function<void()>>(std::move(listener)));
+    auto entry = std::make_shared<std::function<void()>>(std::move(listener));
+    auto listeners = state().listeners.lock();
+    NSUInteger token = listeners->next++;
+    listeners->entries.emplace_back(token, std::move(entry));
     return token;
 }
 
 void SystemClock::removeChangeListener(NSUInteger token)
 {
-    auto& clock = state();
-    std::lock_guard lock(clock.listenersMutex);
-    std::erase_if(clock.listeners, [token](const auto& entry) { return entry.first == token; });
+    // The listener goes after the lock: its captures may hold the last reference to anything.
+    std::shared_ptr<std::function<void()>> removed;
+    auto listeners = state().listeners.lock();
+    std::erase_if(listeners->entries, [&](auto& entry) {
+        if (entry.first != token)
+            return false;
+        removed = std::move(entry.second);
+        return true;
+    });
 }

@@ -1,11 +1,11 @@
 #include "platform/foundation/WorkerThreadPool.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NeverDestroyed.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -16,11 +16,13 @@ constexpr auto idleLifetime = std::chrono::seconds(5);
 } // namespace
 
 struct WorkerThreadPool::State {
-    std::mutex mutex;
+    struct Queue {
+        std::deque<std::function<void()>> jobs;
+        int workers { 0 };
+        int idle { 0 };
+    };
+    Guarded<Queue> queue;
     std::condition_variable condition;
-    std::deque<std::function<void()>> jobs;
-    int workers { 0 };
-    int idle { 0 };
 };
 
 WorkerThreadPool::WorkerThreadPool()
@@ -38,10 +40,10 @@ void WorkerThreadPool::run(std::function<void()> job)
 {
     if (!job)
         return;
-    std::lock_guard lock(m_state->mutex);
-    m_state->jobs.push_back(std::move(job));
-    if (static_cast<int>(m_state->jobs.size()) > m_state->idle && m_state->workers < maximumWorkers) {
-        ++m_state->workers;
+    auto queue = m_state->queue.lock();
+    queue->jobs.push_back(std::move(job));
+    if (static_cast<int>(queue->jobs.size()) > queue->idle && queue->workers < maximumWorkers) {
+        ++queue->workers;
         // Workers share the state, so they outlive the pool object at process exit safely.
         std::thread(work, m_state).detach();
     } else {
@@ -51,22 +53,22 @@ void WorkerThreadPool::run(std::function<void()> job)
 
 void WorkerThreadPool::work(std::shared_ptr<State> state)
 {
-    std::unique_lock lock(state->mutex);
+    auto queue = state->queue.lock();
     while (true) {
-        if (state->jobs.empty()) {
-            ++state->idle;
-            bool woken = state->condition.wait_for(lock, idleLifetime, [&] { return !state->jobs.empty(); });
-            --state->idle;
+        if (queue->jobs.empty()) {
+            ++queue->idle;
+            bool woken = queue.waitFor(state->condition, idleLifetime, [&] { return !queue->jobs.empty(); });
+            --queue->idle;
             if (!woken) {
-                --state->workers;
+                --queue->workers;
                 return;
             }
         }
-        auto job = std::move(state->jobs.front());
-        state->jobs.pop_front();
-        lock.unlock();
-        job();
-        job = nullptr;
-        lock.lock();
+        auto job = std::move(queue->jobs.front());
+        queue->jobs.pop_front();
+        queue.unlocked([&job] {
+            job();
+            job = nullptr;
+        });
     }
 }
