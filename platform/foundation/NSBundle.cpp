@@ -213,14 +213,14 @@ std::shared_ptr<NSArray> NSBundle::pathsForResourcesOfType(const NSString& type,
 
 std::shared_ptr<NSDictionary> NSBundle::infoDictionary() const
 {
-    std::lock_guard lock(m_mutex);
-    if (!m_infoDictionary) {
+    auto loaded = m_loaded.lock();
+    if (!loaded->infoDictionary) {
         auto data = NSData::dataWithContentsOfFile(NSString((fs::path(m_path.UTF8String()) / "Info.plist").string()));
-        m_infoDictionary = ns::cast<NSDictionary>(PropertyListNode::parse(data).toObject());
-        if (!m_infoDictionary)
-            m_infoDictionary = NSDictionary::dictionary();
+        loaded->infoDictionary = ns::cast<NSDictionary>(PropertyListNode::parse(data).toObject());
+        if (!loaded->infoDictionary)
+            loaded->infoDictionary = NSDictionary::dictionary();
     }
-    return m_infoDictionary;
+    return loaded->infoDictionary;
 }
 
 id NSBundle::objectForInfoDictionaryKey(const NSString& key) const
@@ -241,16 +241,15 @@ NSString NSBundle::localizedStringForKey(const NSString& key, const NSString& va
 std::shared_ptr<NSDictionary> NSBundle::stringTable(const NSString& table) const
 {
     {
-        std::lock_guard lock(m_mutex);
-        if (auto found = m_stringTables.find(table.characters()); found != m_stringTables.end())
+        auto loaded = m_loaded.lock();
+        if (auto found = loaded->stringTables.find(table.characters()); found != loaded->stringTables.end())
             return found->second;
     }
     NSString path = pathForResource(table, "strings");
     auto strings = path.isNil() ? nullptr : stringTableWithData(NSData::dataWithContentsOfFile(path));
     if (!strings)
         strings = NSDictionary::dictionary();
-    std::lock_guard lock(m_mutex);
-    m_stringTables[table.characters()] = strings;
+    m_loaded.lock()->stringTables[table.characters()] = strings;
     return strings;
 }
 

@@ -3,10 +3,10 @@
 // set, else the build's copy of resources/ with its drawings rendered. Resources are found in the folder
 // itself, then in the localisation folders of the device language (zh-Hans, then Base, then en).
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSDictionary.h"
 
 #include <map>
-#include <mutex>
 
 class NSBundle : public NSObject {
     NS_OBJECT(NSBundle, NSObject)
@@ -43,10 +43,14 @@ protected:
 private:
     std::shared_ptr<NSDictionary> stringTable(const NSString& table) const;
 
+    // Fixed by init.
     NSString m_path;
-    mutable std::mutex m_mutex;
-    mutable std::shared_ptr<NSDictionary> m_infoDictionary;
-    mutable std::map<std::u16string, std::shared_ptr<NSDictionary>> m_stringTables;
+    struct Loaded {
+        std::shared_ptr<NSDictionary> infoDictionary;
+        std::map<std::u16string, std::shared_ptr<NSDictionary>> stringTables;
+    };
+    // Mutable: filled on first read.
+    mutable Guarded<Loaded> m_loaded;
 };
 
 NSString NSLocalizedString(const NSString& key, const NSString& comment);

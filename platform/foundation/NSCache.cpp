@@ -1,15 +1,27 @@
 #include "platform/foundation/NSCache.h"
 
+// Objects leave the cache through a list the caller releases after the lock: their destruction
+// may come back to the cache.
+
 id NSCache::objectForKey(const id& key) const
 {
     if (!key)
         return nullptr;
-    std::lock_guard lock(m_mutex);
-    auto found = m_entries.find(key);
-    if (found == m_entries.end())
+    auto state = m_state.lock();
+    auto found = state->entries.find(key);
+    if (found == state->entries.end())
         return nullptr;
-    m_order.splice(m_order.begin(), m_order, found->second);
+    state->order.splice(state->order.begin(), state->order, found->second);
     return found->second->object;
+}
+
+void NSCache::State::remove(const id& key, Order& released)
+{
+    if (auto found = entries.find(key); found != entries.end()) {
+        totalCost -= found->second->cost;
+        released.splice(released.end(), order, found->second);
+        entries.erase(found);
+    }
 }
 
 void NSCache::setObject(const id& object, const id& key, NSUInteger cost)
@@ -20,86 +32,74 @@ void NSCache::setObject(const id& object, const id& key, NSUInteger cost)
         removeObjectForKey(key);
         return;
     }
-    std::lock_guard lock(m_mutex);
-    if (auto found = m_entries.find(key); found != m_entries.end()) {
-        m_totalCost -= found->second->cost;
-        m_order.erase(found->second);
-        m_entries.erase(found);
-    }
-    m_order.push_front(Entry { key, object, cost });
-    m_entries.emplace(key, m_order.begin());
-    m_totalCost += cost;
-    evictLocked();
+    Order released;
+    auto state = m_state.lock();
+    state->remove(key, released);
+    state->order.push_front(Entry { key, object, cost });
+    state->entries.emplace(key, state->order.begin());
+    state->totalCost += cost;
+    state->evict(released);
 }
 
 void NSCache::removeObjectForKey(const id& key)
 {
     if (!key)
         return;
-    std::lock_guard lock(m_mutex);
-    if (auto found = m_entries.find(key); found != m_entries.end()) {
-        m_totalCost -= found->second->cost;
-        m_order.erase(found->second);
-        m_entries.erase(found);
-    }
+    Order released;
+    m_state.lock()->remove(key, released);
 }
 
 void NSCache::removeAllObjects()
 {
     Order released;
-    {
-        std::lock_guard lock(m_mutex);
-        m_entries.clear();
-        released.swap(m_order);
-        m_totalCost = 0;
-    }
-    // The objects go outside the lock: their destruction may come back to the cache.
+    auto state = m_state.lock();
+    state->entries.clear();
+    released.swap(state->order);
+    state->totalCost = 0;
 }
 
-void NSCache::evictLocked()
+void NSCache::State::evict(Order& released)
 {
-    while (!m_order.empty() && ((m_totalCostLimit > 0 && m_totalCost > m_totalCostLimit) || (m_countLimit > 0 && m_entries.size() > m_countLimit))) {
-        auto& oldest = m_order.back();
-        m_totalCost -= oldest.cost;
-        m_entries.erase(oldest.key);
-        m_order.pop_back();
+    while (!order.empty() && ((totalCostLimit > 0 && totalCost > totalCostLimit) || (countLimit > 0 && entries.size() > countLimit))) {
+        auto oldest = std::prev(order.end());
+        totalCost -= oldest->cost;
+        entries.erase(oldest->key);
+        released.splice(released.end(), order, oldest);
     }
 }
 
 NSUInteger NSCache::totalCostLimit() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_totalCostLimit;
+    return m_state.lock()->totalCostLimit;
 }
 
 void NSCache::setTotalCostLimit(NSUInteger limit)
 {
-    std::lock_guard lock(m_mutex);
-    m_totalCostLimit = limit;
-    evictLocked();
+    Order released;
+    auto state = m_state.lock();
+    state->totalCostLimit = limit;
+    state->evict(released);
 }
 
 NSUInteger NSCache::countLimit() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_countLimit;
+    return m_state.lock()->countLimit;
 }
 
 void NSCache::setCountLimit(NSUInteger limit)
 {
-    std::lock_guard lock(m_mutex);
-    m_countLimit = limit;
-    evictLocked();
+    Order released;
+    auto state = m_state.lock();
+    state->countLimit = limit;
+    state->evict(released);
 }
 
 NSString NSCache::name() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_name;
+    return m_state.lock()->name;
 }
 
 void NSCache::setName(const NSString& name)
 {
-    std::lock_guard lock(m_mutex);
-    m_name = name;
+    m_state.lock()->name = name;
 }

@@ -2,11 +2,11 @@
 // A thread-safe memory cache of objects by key, each with a cost. Past the total cost limit or
 // the count limit (0 = none) the least recently used entries go first.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 
 #include <list>
-#include <mutex>
 #include <unordered_map>
 
 class NSCache : public NSObject {
@@ -38,13 +38,18 @@ private:
     };
     using Order = std::list<Entry>;
 
-    void evictLocked();
+    struct State {
+        Order order; // most recently used first
+        std::unordered_map<id, Order::iterator, KeyHash, KeyEqual> entries;
+        NSUInteger totalCost { 0 };
+        NSUInteger totalCostLimit { 0 };
+        NSUInteger countLimit { 0 };
+        NSString name;
 
-    mutable std::mutex m_mutex;
-    mutable Order m_order; // most recently used first
-    std::unordered_map<id, Order::iterator, KeyHash, KeyEqual> m_entries;
-    NSUInteger m_totalCost { 0 };
-    NSUInteger m_totalCostLimit { 0 };
-    NSUInteger m_countLimit { 0 };
-    NSString m_name;
+        // Moves the entries past the limits into released, which the caller drops after the lock.
+        void evict(Order& released);
+        void remove(const id& key, Order& released);
+    };
+    // Mutable: a read moves its entry to the front.
+    mutable Guarded<State> m_state;
 };

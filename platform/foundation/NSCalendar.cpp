@@ -145,10 +145,11 @@ bool NSCalendar::init(const NSString& identifier)
     if (std::none_of(std::begin(knownIdentifiers), std::end(knownIdentifiers), [&](const char* known) { return identifier == known; }))
         return false;
     m_identifier = identifier;
-    m_locale = NSLocale::currentLocale();
-    m_timeZone = NSTimeZone::defaultTimeZone();
-    rebuild();
-    return m_prototype != nullptr;
+    auto settings = m_settings.lock();
+    settings->locale = NSLocale::currentLocale();
+    settings->timeZone = NSTimeZone::defaultTimeZone();
+    rebuild(*settings);
+    return settings->prototype != nullptr;
 }
 
 std::shared_ptr<NSCalendar> NSCalendar::calendarWithIdentifier(const NSString& identifier) { return create(identifier); }
@@ -159,37 +160,27 @@ std::shared_ptr<NSCalendar> NSCalendar::currentCalendar()
     return calendar ? calendar : create(NSString(NSCalendarIdentifierGregorian));
 }
 
-std::unique_ptr<icu::Calendar> NSCalendar::makeCalendar() const
+void NSCalendar::rebuild(Settings& settings) const
 {
-    icu::Locale locale = m_locale->icuLocale();
+    settings.prototype = nullptr;
+    icu::Locale locale = settings.locale->icuLocale();
     UErrorCode status = U_ZERO_ERROR;
     locale.setKeywordValue("calendar", m_identifier.UTF8String().c_str(), status);
     status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(m_timeZone->icuTimeZone().clone(), locale, status));
+    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(settings.timeZone->icuTimeZone().clone(), locale, status));
     if (U_FAILURE(status))
-        return nullptr;
-    if (m_firstWeekday)
-        calendar->setFirstDayOfWeek(static_cast<UCalendarDaysOfWeek>(m_firstWeekday));
-    if (m_minimumDaysInFirstWeek)
-        calendar->setMinimalDaysInFirstWeek(static_cast<uint8_t>(m_minimumDaysInFirstWeek));
+        return;
+    if (settings.firstWeekday)
+        calendar->setFirstDayOfWeek(static_cast<UCalendarDaysOfWeek>(settings.firstWeekday));
+    if (settings.minimumDaysInFirstWeek)
+        calendar->setMinimalDaysInFirstWeek(static_cast<uint8_t>(settings.minimumDaysInFirstWeek));
     calendar->setLenient(true);
-    return calendar;
-}
-
-void NSCalendar::rebuild()
-{
-    std::shared_ptr<const icu::Calendar> prototype = makeCalendar();
-    std::lock_guard lock(m_mutex);
-    m_prototype = std::move(prototype);
+    settings.prototype = std::move(calendar);
 }
 
 std::unique_ptr<icu::Calendar> NSCalendar::calendarAt(const std::shared_ptr<NSDate>& date) const
 {
-    std::shared_ptr<const icu::Calendar> prototype;
-    {
-        std::lock_guard lock(m_mutex);
-        prototype = m_prototype;
-    }
+    const std::shared_ptr<const icu::Calendar> prototype = m_settings.lock()->prototype;
     std::unique_ptr<icu::Calendar> calendar(prototype->clone());
     if (date) {
         UErrorCode status = U_ZERO_ERROR;
@@ -202,56 +193,56 @@ NSUInteger NSCalendar::firstWeekday() const { return static_cast<NSUInteger>(cal
 
 void NSCalendar::setFirstWeekday(NSUInteger weekday)
 {
-    if (weekday < 1 || weekday > 7 || weekday == m_firstWeekday)
+    if (weekday < 1 || weekday > 7)
         return;
-    m_firstWeekday = weekday;
-    rebuild();
+    auto settings = m_settings.lock();
+    if (weekday == settings->firstWeekday)
+        return;
+    settings->firstWeekday = weekday;
+    rebuild(*settings);
 }
 
 NSUInteger NSCalendar::minimumDaysInFirstWeek() const { return calendarAt(nullptr)->getMinimalDaysInFirstWeek(); }
 
 void NSCalendar::setMinimumDaysInFirstWeek(NSUInteger days)
 {
-    if (days < 1 || days > 7 || days == m_minimumDaysInFirstWeek)
+    if (days < 1 || days > 7)
         return;
-    m_minimumDaysInFirstWeek = days;
-    rebuild();
+    auto settings = m_settings.lock();
+    if (days == settings->minimumDaysInFirstWeek)
+        return;
+    settings->minimumDaysInFirstWeek = days;
+    rebuild(*settings);
 }
 
 std::shared_ptr<NSTimeZone> NSCalendar::timeZone() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_timeZone;
+    return m_settings.lock()->timeZone;
 }
 
 void NSCalendar::setTimeZone(const std::shared_ptr<NSTimeZone>& timeZone)
 {
     auto zone = timeZone ? timeZone : NSTimeZone::defaultTimeZone();
-    {
-        std::lock_guard lock(m_mutex);
-        if (zone->isEqualToTimeZone(m_timeZone))
-            return;
-        m_timeZone = zone;
-    }
-    rebuild();
+    auto settings = m_settings.lock();
+    if (zone->isEqualToTimeZone(settings->timeZone))
+        return;
+    settings->timeZone = zone;
+    rebuild(*settings);
 }
 
 std::shared_ptr<NSLocale> NSCalendar::locale() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_locale;
+    return m_settings.lock()->locale;
 }
 
 void NSCalendar::setLocale(const std::shared_ptr<NSLocale>& locale)
 {
     auto newLocale = locale ? locale : NSLocale::currentLocale();
-    {
-        std::lock_guard lock(m_mutex);
-        if (newLocale->isEqual(m_locale))
-            return;
-        m_locale = newLocale;
-    }
-    rebuild();
+    auto settings = m_settings.lock();
+    if (newLocale->isEqual(settings->locale))
+        return;
+    settings->locale = newLocale;
+    rebuild(*settings);
 }
 
 std::shared_ptr<NSDateComponents> NSCalendar::components(NSCalendarUnit units, const std::shared_ptr<NSDate>& date) const
@@ -675,11 +666,10 @@ bool NSCalendar::isEqual(const id& other) const
 
 id NSCalendar::copy() const
 {
+    Settings settings = *m_settings.lock();
     auto calendar = create(m_identifier);
-    calendar->m_locale = locale();
-    calendar->m_timeZone = timeZone();
-    calendar->m_firstWeekday = m_firstWeekday;
-    calendar->m_minimumDaysInFirstWeek = m_minimumDaysInFirstWeek;
-    calendar->rebuild();
+    auto copied = calendar->m_settings.lock();
+    *copied = std::move(settings);
+    calendar->rebuild(*copied);
     return calendar;
 }

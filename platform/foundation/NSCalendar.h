@@ -3,11 +3,10 @@
 // adding calendar units (a day added keeps the wall-clock time across a daylight-saving change),
 // ranges and ordinals of units. Safe to use from several threads.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSDateComponents.h"
 
 #include <unicode/uversion.h>
-
-#include <mutex>
 
 U_NAMESPACE_BEGIN
 class Calendar;
@@ -121,14 +120,17 @@ protected:
 private:
     // A private copy of the configured ICU calendar, set to the date, for one operation.
     std::unique_ptr<icu::Calendar> calendarAt(const std::shared_ptr<NSDate>& date) const;
-    std::unique_ptr<icu::Calendar> makeCalendar() const;
-    void rebuild();
+    struct Settings {
+        std::shared_ptr<NSTimeZone> timeZone;
+        std::shared_ptr<NSLocale> locale;
+        NSUInteger firstWeekday { 0 }; // 0 = the locale's
+        NSUInteger minimumDaysInFirstWeek { 0 }; // 0 = the locale's
+        // Made again under the lock by each change, so it always matches the settings beside it.
+        std::shared_ptr<const icu::Calendar> prototype;
+    };
+    void rebuild(Settings& settings) const;
 
+    // Fixed by init.
     NSString m_identifier;
-    std::shared_ptr<NSTimeZone> m_timeZone;
-    std::shared_ptr<NSLocale> m_locale;
-    NSUInteger m_firstWeekday { 0 }; // 0 = the locale's
-    NSUInteger m_minimumDaysInFirstWeek { 0 }; // 0 = the locale's
-    mutable std::mutex m_mutex;
-    std::shared_ptr<const icu::Calendar> m_prototype;
+    Guarded<Settings> m_settings;
 };

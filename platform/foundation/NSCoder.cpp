@@ -1,22 +1,18 @@
 #include "platform/foundation/NSCoder.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NeverDestroyed.h"
 
 #include <map>
-#include <mutex>
 
 namespace {
 
-std::mutex& registryMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
+using Registry = std::map<std::string, NSCoder::RegisteredClass>;
 
-std::map<std::string, NSCoder::RegisteredClass>& registry()
+Guarded<Registry>& registry()
 {
-    static NeverDestroyed<std::map<std::string, NSCoder::RegisteredClass>> classes;
+    static NeverDestroyed<Guarded<Registry>> classes;
     return classes.get();
 }
 
@@ -26,15 +22,16 @@ void NSCoder::registerClass(const std::string& name, std::vector<std::string> cl
 {
     if (classChain.empty())
         classChain = { name, "NSObject" };
-    std::lock_guard lock(registryMutex());
-    registry()[name] = RegisteredClass { std::move(classChain), std::move(factory) };
+    RegisteredClass entry { std::move(classChain), std::move(factory) };
+    // The entry it replaces goes after the lock.
+    std::swap((*registry().lock())[name], entry);
 }
 
 std::optional<NSCoder::RegisteredClass> NSCoder::registeredClass(const std::string& name)
 {
-    std::lock_guard lock(registryMutex());
-    auto found = registry().find(name);
-    if (found == registry().end())
+    auto classes = registry().lock();
+    auto found = classes->find(name);
+    if (found == classes->end())
         return std::nullopt;
     return found->second;
 }

@@ -22,12 +22,10 @@ bool NSCondition::waitUntilDate(const std::shared_ptr<NSDate>& limit)
 
 NSString NSCondition::name() const
 {
-    std::lock_guard lock(m_nameMutex);
-    return m_name;
+    return *m_name.lock();
 }
 
 void NSCondition::setName(const NSString& name)
 {
-    std::lock_guard lock(m_nameMutex);
-    m_name = name;
+    *m_name.lock() = name;
 }

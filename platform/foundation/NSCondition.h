@@ -1,7 +1,10 @@
 #pragma once
 // A lock with a condition: wait() releases the lock while it sleeps and takes it again before
-// returning. Waits may wake spuriously, so callers test their predicate in a loop.
+// returning. Waits may wake spuriously, so callers test their predicate in a loop. Like the other
+// locks the platform hands to callers it is taken and given back by separate calls, so it is no
+// capability the thread-safety analysis follows.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSLocking.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
@@ -29,6 +32,5 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_condition;
-    mutable std::mutex m_nameMutex;
-    NSString m_name;
+    Guarded<NSString> m_name;
 };

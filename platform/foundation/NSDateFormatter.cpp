@@ -66,7 +66,7 @@ NSString NSDateFormatter::dateFormatFromTemplate(const NSString& dateTemplate, N
 
 NSString NSDateFormatter::dateFormat() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_formatFromStyles)
         format();
     return m_dateFormat;
@@ -74,15 +74,33 @@ NSString NSDateFormatter::dateFormat() const
 
 void NSDateFormatter::setDateFormat(const NSString& dateFormat)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_dateFormat = dateFormat.isNil() ? NSString("") : dateFormat;
     m_formatFromStyles = false;
     m_format.reset();
 }
 
+NSDateFormatterStyle NSDateFormatter::dateStyle() const
+{
+    MutexLocker lock(m_mutex);
+    return m_dateStyle;
+}
+
+NSDateFormatterStyle NSDateFormatter::timeStyle() const
+{
+    MutexLocker lock(m_mutex);
+    return m_timeStyle;
+}
+
+bool NSDateFormatter::isLenient() const
+{
+    MutexLocker lock(m_mutex);
+    return m_lenient;
+}
+
 void NSDateFormatter::setDateStyle(NSDateFormatterStyle style)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_dateStyle = style;
     m_formatFromStyles = true;
     m_format.reset();
@@ -90,7 +108,7 @@ void NSDateFormatter::setDateStyle(NSDateFormatterStyle style)
 
 void NSDateFormatter::setTimeStyle(NSDateFormatterStyle style)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_timeStyle = style;
     m_formatFromStyles = true;
     m_format.reset();
@@ -98,26 +116,26 @@ void NSDateFormatter::setTimeStyle(NSDateFormatterStyle style)
 
 std::shared_ptr<NSLocale> NSDateFormatter::locale() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_locale ? m_locale : NSLocale::currentLocale();
 }
 
 void NSDateFormatter::setLocale(const std::shared_ptr<NSLocale>& locale)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_locale = locale;
     m_format.reset();
 }
 
 std::shared_ptr<NSTimeZone> NSDateFormatter::timeZone() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_timeZone ? m_timeZone : NSTimeZone::defaultTimeZone();
 }
 
 void NSDateFormatter::setTimeZone(const std::shared_ptr<NSTimeZone>& timeZone)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_timeZone = timeZone;
     m_format.reset();
 }
@@ -126,7 +144,7 @@ std::shared_ptr<NSCalendar> NSDateFormatter::calendar() const
 {
     std::shared_ptr<NSLocale> effectiveLocale;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         if (m_calendar)
             return m_calendar;
         effectiveLocale = m_locale ? m_locale : NSLocale::currentLocale();
@@ -141,14 +159,14 @@ std::shared_ptr<NSCalendar> NSDateFormatter::calendar() const
 
 void NSDateFormatter::setCalendar(const std::shared_ptr<NSCalendar>& calendar)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_calendar = calendar;
     m_format.reset();
 }
 
 void NSDateFormatter::setLenient(bool lenient)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_lenient = lenient;
     m_format.reset();
 }
@@ -190,7 +208,7 @@ NSString NSDateFormatter::stringFromDate(const std::shared_ptr<NSDate>& date) co
 {
     if (!date)
         return nullptr;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     icu::UnicodeString text;
     format().format(std::floor(ns::udateFromDate(*date)), text);
     return ns::stringFromUnicode(text);
@@ -201,7 +219,7 @@ std::shared_ptr<NSDate> NSDateFormatter::dateFromString(const NSString& string) 
     if (string.isNil())
         return nullptr;
     const icu::UnicodeString text = ns::unicodeString(string);
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     auto& formatter = format();
     std::unique_ptr<icu::Calendar> calendar(formatter.getCalendar()->clone());
     calendar->clear();
@@ -222,7 +240,7 @@ std::shared_ptr<NSArray> NSDateFormatter::symbols(SymbolKind kind, int context, 
 {
     int32_t count = 0;
     const icu::UnicodeString* names = nullptr;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     const icu::DateFormatSymbols* symbols = format().getDateFormatSymbols();
     const auto icuContext = static_cast<icu::DateFormatSymbols::DtContextType>(context);
     const auto icuWidth = static_cast<icu::DateFormatSymbols::DtWidthType>(width);
@@ -262,7 +280,7 @@ std::shared_ptr<NSArray> NSDateFormatter::eraSymbols() const { return symbols(Sy
 
 NSString NSDateFormatter::AMSymbol() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     int32_t count = 0;
     const icu::UnicodeString* names = format().getDateFormatSymbols()->getAmPmStrings(count);
     return count > 0 ? ns::stringFromUnicode(names[0]) : NSString();
@@ -270,7 +288,7 @@ NSString NSDateFormatter::AMSymbol() const
 
 NSString NSDateFormatter::PMSymbol() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     int32_t count = 0;
     const icu::UnicodeString* names = format().getDateFormatSymbols()->getAmPmStrings(count);
     return count > 1 ? ns::stringFromUnicode(names[1]) : NSString();
@@ -295,7 +313,8 @@ bool NSDateFormatter::getObjectValue(id* object, const NSString& string, NSStrin
 id NSDateFormatter::copy() const
 {
     auto formatter = create();
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
+    MutexLocker copyLock(formatter->m_mutex);
     formatter->m_dateFormat = m_dateFormat;
     formatter->m_dateStyle = m_dateStyle;
     formatter->m_timeStyle = m_timeStyle;

@@ -4,12 +4,11 @@
 // range ("2015-13-01") or text left over ("2015-01-01x") gives nil. Fields the pattern lacks take
 // their value from 2000-01-01 00:00:00 in the formatter's zone. Safe to share between threads.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSFormatter.h"
 #include "platform/foundation/NSDate.h"
 
 #include <unicode/uversion.h>
-
-#include <mutex>
 
 U_NAMESPACE_BEGIN
 class SimpleDateFormat;
@@ -39,9 +38,9 @@ public:
     // The pattern; when only styles were set, the locale's pattern for them.
     NSString dateFormat() const;
     void setDateFormat(const NSString& dateFormat);
-    NSDateFormatterStyle dateStyle() const { return m_dateStyle; }
+    NSDateFormatterStyle dateStyle() const;
     void setDateStyle(NSDateFormatterStyle style);
-    NSDateFormatterStyle timeStyle() const { return m_timeStyle; }
+    NSDateFormatterStyle timeStyle() const;
     void setTimeStyle(NSDateFormatterStyle style);
     std::shared_ptr<NSLocale> locale() const;
     void setLocale(const std::shared_ptr<NSLocale>& locale);
@@ -50,7 +49,7 @@ public:
     // The locale's calendar unless set.
     std::shared_ptr<NSCalendar> calendar() const;
     void setCalendar(const std::shared_ptr<NSCalendar>& calendar);
-    bool isLenient() const { return m_lenient; }
+    bool isLenient() const;
     void setLenient(bool lenient);
 
     // Nil for a nil date.
@@ -81,20 +80,19 @@ public:
 private:
     enum class SymbolKind { Weekdays, Months, Eras };
     std::shared_ptr<NSArray> symbols(SymbolKind kind, int context, int width) const;
-    // The ICU formatter for the current settings, made on first use after a change. Call with
-    // m_mutex held.
-    icu::SimpleDateFormat& format() const;
-    void invalidate();
+    // The ICU formatter for the current settings, made on first use after a change.
+    icu::SimpleDateFormat& format() const REQUIRES(m_mutex);
 
-    mutable NSString m_dateFormat { "" };
-    NSDateFormatterStyle m_dateStyle { NSDateFormatterNoStyle };
-    NSDateFormatterStyle m_timeStyle { NSDateFormatterNoStyle };
+    mutable Mutex m_mutex;
+    // Mutable: the pattern of the styles is worked out when the formatter is made.
+    mutable NSString m_dateFormat GUARDED_BY(m_mutex) { "" };
+    NSDateFormatterStyle m_dateStyle GUARDED_BY(m_mutex) { NSDateFormatterNoStyle };
+    NSDateFormatterStyle m_timeStyle GUARDED_BY(m_mutex) { NSDateFormatterNoStyle };
     // Whether the pattern came from the styles, so that a new locale brings its own pattern.
-    bool m_formatFromStyles { false };
-    std::shared_ptr<NSLocale> m_locale;
-    std::shared_ptr<NSTimeZone> m_timeZone;
-    std::shared_ptr<NSCalendar> m_calendar;
-    bool m_lenient { false };
-    mutable std::mutex m_mutex;
-    mutable std::shared_ptr<icu::SimpleDateFormat> m_format;
+    bool m_formatFromStyles GUARDED_BY(m_mutex) { false };
+    std::shared_ptr<NSLocale> m_locale GUARDED_BY(m_mutex);
+    std::shared_ptr<NSTimeZone> m_timeZone GUARDED_BY(m_mutex);
+    std::shared_ptr<NSCalendar> m_calendar GUARDED_BY(m_mutex);
+    bool m_lenient GUARDED_BY(m_mutex) { false };
+    mutable std::shared_ptr<icu::SimpleDateFormat> m_format GUARDED_BY(m_mutex);
 };

@@ -1,5 +1,6 @@
 #include "platform/foundation/NSLocale.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/ICUBridge.h"
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSCalendar.h"
@@ -11,20 +12,15 @@
 #include <unicode/locid.h>
 #include <unicode/ulocdata.h>
 
-#include <mutex>
 
 namespace {
 
 constexpr const char* deviceLocaleIdentifier = "zh_CN";
 
-struct CurrentLocale {
-    std::mutex mutex;
-    std::shared_ptr<NSLocale> locale;
-};
-
-CurrentLocale& currentLocaleStore()
+// Nil until first asked for or set.
+Guarded<std::shared_ptr<NSLocale>>& currentLocaleStore()
 {
-    static NeverDestroyed<CurrentLocale> shared;
+    static NeverDestroyed<Guarded<std::shared_ptr<NSLocale>>> shared;
     return shared.get();
 }
 
@@ -41,18 +37,17 @@ void NSLocale::init(const NSString& identifier)
 
 std::shared_ptr<NSLocale> NSLocale::currentLocale()
 {
-    auto& store = currentLocaleStore();
-    std::lock_guard lock(store.mutex);
-    if (!store.locale)
-        store.locale = create(NSString(deviceLocaleIdentifier));
-    return store.locale;
+    auto locale = currentLocaleStore().lock();
+    if (!*locale)
+        *locale = create(NSString(deviceLocaleIdentifier));
+    return *locale;
 }
 
 void NSLocale::setCurrentLocale(const std::shared_ptr<NSLocale>& locale)
 {
-    auto& store = currentLocaleStore();
-    std::lock_guard lock(store.mutex);
-    store.locale = locale;
+    // The locale it replaces goes after the lock.
+    auto replaced = locale;
+    std::swap(*currentLocaleStore().lock(), replaced);
 }
 
 std::shared_ptr<NSLocale> NSLocale::systemLocale()

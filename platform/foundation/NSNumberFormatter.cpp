@@ -91,7 +91,7 @@ NSString NSNumberFormatter::localizedStringFromNumber(const std::shared_ptr<NSNu
 template <class Change>
 void NSNumberFormatter::update(Change change)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     change(m_settings);
     m_format.reset();
 }
@@ -160,7 +160,7 @@ icu::NumberFormat& NSNumberFormatter::format() const
 
 NSNumberFormatterStyle NSNumberFormatter::numberStyle() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_settings.style;
 }
 
@@ -180,7 +180,7 @@ void NSNumberFormatter::setNumberStyle(NSNumberFormatterStyle style)
 
 std::shared_ptr<NSLocale> NSNumberFormatter::locale() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_settings.locale ? m_settings.locale : NSLocale::currentLocale();
 }
 
@@ -192,7 +192,7 @@ void NSNumberFormatter::setLocale(const std::shared_ptr<NSLocale>& locale)
 #define NUMBER_FORMATTER_INTEGER_PROPERTY(getter, setter, field, icuGetter)                         \
     NSUInteger NSNumberFormatter::getter() const                                                     \
     {                                                                                                \
-        std::lock_guard lock(m_mutex);                                                               \
+        MutexLocker lock(m_mutex);                                                                   \
         return m_settings.field ? *m_settings.field : static_cast<NSUInteger>(format().icuGetter()); \
     }                                                                                                \
     void NSNumberFormatter::setter(NSUInteger value)                                                 \
@@ -207,7 +207,7 @@ NUMBER_FORMATTER_INTEGER_PROPERTY(maximumFractionDigits, setMaximumFractionDigit
 
 bool NSNumberFormatter::usesGroupingSeparator() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_settings.usesGroupingSeparator ? *m_settings.usesGroupingSeparator : format().isGroupingUsed();
 }
 
@@ -218,7 +218,7 @@ void NSNumberFormatter::setUsesGroupingSeparator(bool uses)
 
 NSUInteger NSNumberFormatter::groupingSize() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_settings.groupingSize)
         return *m_settings.groupingSize;
     const auto* decimal = dynamic_cast<const icu::DecimalFormat*>(&format());
@@ -233,7 +233,7 @@ void NSNumberFormatter::setGroupingSize(NSUInteger size)
 #define NUMBER_FORMATTER_TEXT_PROPERTY(getter, setter, field, fallback) \
     NSString NSNumberFormatter::getter() const                        \
     {                                                                 \
-        std::lock_guard lock(m_mutex);                                \
+        MutexLocker lock(m_mutex);                                    \
         return m_settings.field ? m_settings.field : (fallback);      \
     }                                                                 \
     void NSNumberFormatter::setter(const NSString& value)             \
@@ -282,7 +282,7 @@ NUMBER_FORMATTER_TEXT_PROPERTY(negativeSuffix, setNegativeSuffix, negativeSuffix
 
 NSNumberFormatterRoundingMode NSNumberFormatter::roundingMode() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_settings.roundingMode.value_or(NSNumberFormatterRoundHalfEven);
 }
 
@@ -293,7 +293,7 @@ void NSNumberFormatter::setRoundingMode(NSNumberFormatterRoundingMode mode)
 
 std::shared_ptr<NSNumber> NSNumberFormatter::multiplier() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_settings.multiplier)
         return m_settings.multiplier;
     const auto* decimal = dynamic_cast<const icu::DecimalFormat*>(&format());
@@ -307,7 +307,7 @@ void NSNumberFormatter::setMultiplier(const std::shared_ptr<NSNumber>& multiplie
 
 bool NSNumberFormatter::generatesDecimalNumbers() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_settings.generatesDecimalNumbers;
 }
 
@@ -318,7 +318,7 @@ void NSNumberFormatter::setGeneratesDecimalNumbers(bool generates)
 
 bool NSNumberFormatter::isLenient() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_settings.lenient;
 }
 
@@ -329,7 +329,7 @@ void NSNumberFormatter::setLenient(bool lenient)
 
 NSString NSNumberFormatter::stringFromNumber(const std::shared_ptr<NSNumber>& number) const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (!number)
         return m_settings.nilSymbol;
     const double value = number->doubleValue();
@@ -364,7 +364,7 @@ std::shared_ptr<NSNumber> NSNumberFormatter::numberFromString(const NSString& st
     if (string.isNil())
         return nullptr;
     const icu::UnicodeString text = ns::unicodeString(string);
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_settings.zeroSymbol && string == m_settings.zeroSymbol)
         return NSNumber::numberWithInt(0);
     icu::Formattable result;
@@ -415,7 +415,7 @@ void NSNumberFormatter::copySettingsTo(NSNumberFormatter& other) const
 {
     Settings settings;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         settings = m_settings;
     }
     other.update([&](Settings& target) { target = settings; });

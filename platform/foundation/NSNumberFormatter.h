@@ -4,11 +4,11 @@
 // settings made afterwards override it. Reading text is strict: the whole text must be a number.
 // Safe to share between threads.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSFormatter.h"
 
 #include <unicode/uversion.h>
 
-#include <mutex>
 #include <optional>
 
 U_NAMESPACE_BEGIN
@@ -147,11 +147,10 @@ private:
 
     template <class Change>
     void update(Change change);
-    // The ICU formatter for the current settings, made on first use after a change. Call with
-    // m_mutex held.
-    icu::NumberFormat& format() const;
+    // The ICU formatter for the current settings, made on first use after a change.
+    icu::NumberFormat& format() const REQUIRES(m_mutex);
 
-    Settings m_settings;
-    mutable std::mutex m_mutex;
-    mutable std::shared_ptr<icu::NumberFormat> m_format;
+    mutable Mutex m_mutex;
+    Settings m_settings GUARDED_BY(m_mutex);
+    mutable std::shared_ptr<icu::NumberFormat> m_format GUARDED_BY(m_mutex);
 };

@@ -1,10 +1,10 @@
 #include "platform/foundation/NSPathUtilities.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NeverDestroyed.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <string>
 
 namespace {
@@ -22,16 +22,14 @@ std::string homePath()
 // The folders are made once per home; a test that points CORVANE_HOME elsewhere gets them again.
 std::string preparedHome()
 {
-    static std::mutex mutex;
-    static NeverDestroyed<std::string> preparedHome;
-    auto& prepared = preparedHome.get();
+    static NeverDestroyed<Guarded<std::string>> preparedHome;
     std::string home = homePath();
-    std::lock_guard lock(mutex);
-    if (home != prepared) {
+    auto prepared = preparedHome.get().lock();
+    if (home != *prepared) {
         std::error_code ignored;
         for (const char* folder : { "Documents", "Library/Caches", "Library/Preferences", "tmp" })
             std::filesystem::create_directories(std::filesystem::path(home) / folder, ignored);
-        prepared = home;
+        *prepared = home;
     }
     return home;
 }

@@ -50,16 +50,14 @@ std::shared_ptr<NSArray> NSProcessInfo::arguments() const
 
 NSString NSProcessInfo::processName() const
 {
-    std::lock_guard lock(m_mutex);
-    if (!m_processName.isNil())
-        return m_processName;
+    if (NSString name = *m_processName.lock(); !name.isNil())
+        return name;
     return NSString(program_invocation_short_name);
 }
 
 void NSProcessInfo::setProcessName(const NSString& name)
 {
-    std::lock_guard lock(m_mutex);
-    m_processName = name;
+    *m_processName.lock() = name;
 }
 
 int NSProcessInfo::processIdentifier() const

@@ -1,9 +1,8 @@
 #pragma once
 // The running process: its environment, arguments, name and identifiers.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSDictionary.h"
-
-#include <mutex>
 
 class NSProcessInfo : public NSObject {
     NS_OBJECT(NSProcessInfo, NSObject)
@@ -27,6 +26,6 @@ public:
     unsigned long long physicalMemory() const;
 
 private:
-    mutable std::mutex m_mutex;
-    NSString m_processName;
+    // Nil until set: the program's own name answers.
+    Guarded<NSString> m_processName;
 };

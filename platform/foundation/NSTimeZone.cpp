@@ -1,5 +1,6 @@
 #include "platform/foundation/NSTimeZone.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/ICUBridge.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NeverDestroyed.h"
@@ -12,20 +13,15 @@
 #include <unicode/tztrans.h>
 
 #include <cstdlib>
-#include <mutex>
 
 namespace {
 
 constexpr const char* systemZoneName = "Asia/Shanghai";
 
-struct DefaultZone {
-    std::mutex mutex;
-    std::shared_ptr<NSTimeZone> zone;
-};
-
-DefaultZone& defaultZone()
+// Nil until the application sets one: the system's zone then answers.
+Guarded<std::shared_ptr<NSTimeZone>>& defaultZone()
 {
-    static NeverDestroyed<DefaultZone> shared;
+    static NeverDestroyed<Guarded<std::shared_ptr<NSTimeZone>>> shared;
     return shared.get();
 }
 
@@ -102,16 +98,16 @@ std::shared_ptr<NSTimeZone> NSTimeZone::systemTimeZone()
 
 std::shared_ptr<NSTimeZone> NSTimeZone::defaultTimeZone()
 {
-    auto& shared = defaultZone();
-    std::lock_guard lock(shared.mutex);
-    return shared.zone ? shared.zone : systemTimeZone();
+    if (auto zone = *defaultZone().lock())
+        return zone;
+    return systemTimeZone();
 }
 
 void NSTimeZone::setDefaultTimeZone(const std::shared_ptr<NSTimeZone>& timeZone)
 {
-    auto& shared = defaultZone();
-    std::lock_guard lock(shared.mutex);
-    shared.zone = timeZone;
+    // The zone it replaces goes after the lock.
+    auto replaced = timeZone;
+    std::swap(*defaultZone().lock(), replaced);
 }
 
 std::shared_ptr<NSDictionary> NSTimeZone::abbreviationDictionary()

@@ -14,10 +14,9 @@
 
 namespace {
 
-std::mutex sharedMutex;
-std::shared_ptr<NSUserDefaults>& sharedSlot()
+Guarded<std::shared_ptr<NSUserDefaults>>& sharedSlot()
 {
-    static NeverDestroyed<std::shared_ptr<NSUserDefaults>> defaults;
+    static NeverDestroyed<Guarded<std::shared_ptr<NSUserDefaults>>> defaults;
     return defaults.get();
 }
 
@@ -63,24 +62,20 @@ std::shared_ptr<NSDictionary> readPreferences(const NSString& path)
 
 std::shared_ptr<NSUserDefaults> NSUserDefaults::standardUserDefaults()
 {
-    std::lock_guard lock(sharedMutex);
-    auto& sharedDefaults = sharedSlot();
-    if (!sharedDefaults) {
+    auto sharedDefaults = sharedSlot().lock();
+    if (!*sharedDefaults) {
         NSString identifier = NSBundle::mainBundle()->bundleIdentifier();
         if (identifier.isNil() || identifier.length() == 0 || identifier.containsString("/"))
             identifier = fallbackIdentifier;
-        sharedDefaults = create(NSHomeDirectory() + "/Library/Preferences/" + identifier + ".plist");
+        *sharedDefaults = create(NSHomeDirectory() + "/Library/Preferences/" + identifier + ".plist");
     }
-    return sharedDefaults;
+    return *sharedDefaults;
 }
 
 void NSUserDefaults::resetStandardUserDefaults()
 {
     std::shared_ptr<NSUserDefaults> previous;
-    {
-        std::lock_guard lock(sharedMutex);
-        previous = std::move(sharedSlot());
-    }
+    previous = std::move(*sharedSlot().lock());
     if (previous)
         previous->synchronize();
 }
@@ -94,17 +89,17 @@ void NSUserDefaults::init(const NSString& path)
     std::filesystem::permissions(path.UTF8String(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, failure);
     // A damaged file never stops the application: what can be read of it is kept.
     if (auto stored = readPreferences(path))
-        m_values->addEntriesFromDictionary(stored);
+        m_state.lock()->values->addEntriesFromDictionary(stored);
 }
 
 id NSUserDefaults::objectForKey(const NSString& key) const
 {
     if (key.isNil())
         return nullptr;
-    std::lock_guard lock(m_mutex);
-    if (id value = m_values->objectForKey(key))
+    auto state = m_state.lock();
+    if (id value = state->values->objectForKey(key))
         return value;
-    return m_registered->objectForKey(key);
+    return state->registered->objectForKey(key);
 }
 
 NSString NSUserDefaults::stringForKey(const NSString& key) const
@@ -162,13 +157,13 @@ void NSUserDefaults::setObject(const id& value, const NSString& key)
     if (!stored)
         NSException::raise(NSInvalidArgumentException, "Attempt to insert non-property list object %@ for key %@: %@",
             value, key, failure);
-    std::lock_guard lock(m_mutex);
+    auto state = m_state.lock();
     // The same text again leaves nothing to save: the client sets its service addresses at every
     // start, and each save is a synced write of the whole file.
-    if (const NSString text = NSString::fromId(stored); !text.isNil() && text.isEqualToString(NSString::fromId(m_values->objectForKey(key))))
+    if (const NSString text = NSString::fromId(stored); !text.isNil() && text.isEqualToString(NSString::fromId(state->values->objectForKey(key))))
         return;
-    m_values->setObject(stored, static_cast<id>(key));
-    m_dirty = true;
+    state->values->setObject(stored, static_cast<id>(key));
+    state->dirty = true;
 }
 
 void NSUserDefaults::setInteger(NSInteger value, const NSString& key)
@@ -195,11 +190,11 @@ void NSUserDefaults::removeObjectForKey(const NSString& key)
 {
     if (key.isNil())
         return;
-    std::lock_guard lock(m_mutex);
-    if (!m_values->objectForKey(key))
+    auto state = m_state.lock();
+    if (!state->values->objectForKey(key))
         return;
-    m_values->removeObjectForKey(key);
-    m_dirty = true;
+    state->values->removeObjectForKey(key);
+    state->dirty = true;
 }
 
 void NSUserDefaults::registerDefaults(const std::shared_ptr<NSDictionary>& registrationDictionary)
@@ -207,34 +202,31 @@ void NSUserDefaults::registerDefaults(const std::shared_ptr<NSDictionary>& regis
     auto copied = ns::cast<NSDictionary>(PropertyListNode::fromObject(registrationDictionary).toObject());
     if (!copied)
         return;
-    std::lock_guard lock(m_mutex);
-    m_registered->addEntriesFromDictionary(copied);
+    m_state.lock()->registered->addEntriesFromDictionary(copied);
 }
 
 std::shared_ptr<NSDictionary> NSUserDefaults::dictionaryRepresentation() const
 {
-    std::lock_guard lock(m_mutex);
-    auto merged = NSMutableDictionary::dictionaryWithDictionary(m_registered);
-    merged->addEntriesFromDictionary(m_values);
+    auto state = m_state.lock();
+    auto merged = NSMutableDictionary::dictionaryWithDictionary(state->registered);
+    merged->addEntriesFromDictionary(state->values);
     return merged->copyDictionary();
 }
 
 bool NSUserDefaults::synchronize()
 {
-    // One writer at a time, so an older snapshot never lands after a newer one.
-    std::lock_guard writing(m_writeMutex);
+    MutexLocker writing(m_writeMutex);
     std::shared_ptr<NSData> data;
     {
-        std::lock_guard lock(m_mutex);
-        if (!m_dirty)
+        auto state = m_state.lock();
+        if (!state->dirty)
             return true;
-        data = PropertyListNode::fromObject(m_values).serialize(PropertyListNode::Format::Binary);
-        m_dirty = false;
+        data = PropertyListNode::fromObject(state->values).serialize(PropertyListNode::Format::Binary);
+        state->dirty = false;
     }
     // The preferences hold the session id and cookies: nobody but the user may read them.
     if (data && data->writeToFile(m_path, NSDataWritingAtomic | NSDataWritingFileProtectionComplete, nullptr))
         return true;
-    std::lock_guard lock(m_mutex);
-    m_dirty = true;
+    m_state.lock()->dirty = true;
     return false;
 }

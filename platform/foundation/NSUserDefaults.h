@@ -4,10 +4,9 @@
 // atomically (a reader never sees half a file), and a reopened store reads them back.
 // Registered defaults answer for keys that were never set and are never written.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSData.h"
-
-#include <mutex>
 
 class NSUserDefaults : public NSObject {
     NS_OBJECT(NSUserDefaults, NSObject)
@@ -51,10 +50,14 @@ protected:
     void init(const NSString& path);
 
 private:
-    mutable std::mutex m_mutex;
-    std::mutex m_writeMutex;
+    // Fixed by init.
     NSString m_path;
-    std::shared_ptr<NSMutableDictionary> m_values { NSMutableDictionary::dictionary() };
-    std::shared_ptr<NSMutableDictionary> m_registered { NSMutableDictionary::dictionary() };
-    bool m_dirty { false };
+    struct State {
+        std::shared_ptr<NSMutableDictionary> values { NSMutableDictionary::dictionary() };
+        std::shared_ptr<NSMutableDictionary> registered { NSMutableDictionary::dictionary() };
+        bool dirty { false };
+    };
+    Guarded<State> m_state;
+    // Held for a whole write, so an older snapshot never lands after a newer one.
+    Mutex m_writeMutex;
 };

@@ -495,19 +495,19 @@ NSXMLParser::~NSXMLParser() = default;
 
 std::shared_ptr<NSXMLParserDelegate> NSXMLParser::delegate() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_delegate.lock();
 }
 
 void NSXMLParser::setDelegate(std::weak_ptr<NSXMLParserDelegate> delegate)
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_delegate = std::move(delegate);
 }
 
 std::shared_ptr<NSError> NSXMLParser::parserError() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_error;
 }
 
@@ -521,7 +521,7 @@ void NSXMLParser::abortParsing()
 void NSXMLParser::fail(const std::shared_ptr<NSError>& error)
 {
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         m_error = error;
     }
     if (auto listener = delegate())

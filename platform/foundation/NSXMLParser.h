@@ -7,13 +7,13 @@
 // formed, or in an encoding that spells markup otherwise than ASCII does (UTF-7, EBCDIC), ends in
 // parseErrorOccurred and parse() false.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSError.h"
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 
 inline constexpr NSErrorDomain NSXMLParserErrorDomain = "NSXMLParserErrorDomain";
 
@@ -103,9 +103,9 @@ private:
     void fail(const std::shared_ptr<NSError>& error);
 
     std::shared_ptr<NSData> m_data;
-    mutable std::mutex m_mutex;
-    std::weak_ptr<NSXMLParserDelegate> m_delegate;
-    std::shared_ptr<NSError> m_error;
+    mutable Mutex m_mutex;
+    std::weak_ptr<NSXMLParserDelegate> m_delegate GUARDED_BY(m_mutex);
+    std::shared_ptr<NSError> m_error GUARDED_BY(m_mutex);
     std::atomic<bool> m_processNamespaces { false };
     std::atomic<bool> m_reportPrefixes { false };
     std::atomic<bool> m_started { false };

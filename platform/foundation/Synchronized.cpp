@@ -1,5 +1,6 @@
 #include "platform/foundation/Synchronized.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NeverDestroyed.h"
 
 #include <memory>
@@ -9,14 +10,14 @@
 namespace {
 
 struct ObjectLock {
+    // Recursive on purpose: a synchronized block may enter another on the same object, as the
+    // platform allows.
     std::recursive_mutex mutex;
+    // Guards and waiters that hold the entry; counted under the table's lock.
     std::size_t users { 0 };
 };
 
-struct LockTable {
-    std::mutex mutex;
-    std::unordered_map<const void*, std::shared_ptr<ObjectLock>> locks;
-};
+using LockTable = Guarded<std::unordered_map<const void*, std::shared_ptr<ObjectLock>>>;
 
 std::shared_ptr<LockTable> table()
 {
@@ -32,8 +33,8 @@ Synchronized::Synchronized(const void* object)
     auto locks = table();
     std::shared_ptr<ObjectLock> entry;
     {
-        std::lock_guard lock(locks->mutex);
-        auto& slot = locks->locks[object];
+        auto entries = locks->lock();
+        auto& slot = (*entries)[object];
         if (!slot)
             slot = std::make_shared<ObjectLock>();
         ++slot->users;
@@ -45,9 +46,9 @@ Synchronized::Synchronized(const void* object)
 Synchronized::~Synchronized()
 {
     auto locks = table();
-    std::lock_guard lock(locks->mutex);
-    auto found = locks->locks.find(m_object);
+    auto entries = locks->lock();
+    auto found = entries->find(m_object);
     found->second->mutex.unlock();
     if (--found->second->users == 0)
-        locks->locks.erase(found);
+        entries->erase(found);
 }

@@ -5,25 +5,23 @@
 #include <algorithm>
 #include <chrono>
 
-template <class Mutex>
-bool TimedLock<Mutex>::lockBeforeDate(const std::shared_ptr<NSDate>& limit)
+template <class Lock>
+bool TimedLock<Lock>::lockBeforeDate(const std::shared_ptr<NSDate>& limit)
 {
     NSTimeInterval seconds = limit ? limit->timeIntervalSinceNow() : 0;
     return m_lock.try_lock_for(std::chrono::duration<double>(std::max(seconds, 0.0)));
 }
 
-template <class Mutex>
-NSString TimedLock<Mutex>::name() const
+template <class Lock>
+NSString TimedLock<Lock>::name() const
 {
-    std::lock_guard lock(m_nameMutex);
-    return m_name;
+    return *m_name.lock();
 }
 
-template <class Mutex>
-void TimedLock<Mutex>::setName(const NSString& name)
+template <class Lock>
+void TimedLock<Lock>::setName(const NSString& name)
 {
-    std::lock_guard lock(m_nameMutex);
-    m_name = name;
+    *m_name.lock() = name;
 }
 
 template class TimedLock<std::timed_mutex>;

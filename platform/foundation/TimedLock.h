@@ -1,7 +1,10 @@
 #pragma once
 // What the plain and the recursive lock share: locking, with or without a deadline, and a name.
-// The mutex decides whether the holding thread may take the lock again.
+// The mutex decides whether the holding thread may take the lock again. These are the locks the
+// platform hands to callers, taken and given back by separate calls, so they are no capability
+// the thread-safety analysis follows; code of our own guards its data with Guarded or Mutex.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSLocking.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
@@ -10,7 +13,7 @@
 
 class NSDate;
 
-template <class Mutex>
+template <class Lock>
 class TimedLock : public NSObject, public NSLocking {
 public:
     void lock() override { m_lock.lock(); }
@@ -25,9 +28,8 @@ protected:
     TimedLock() = default;
 
 private:
-    Mutex m_lock;
-    mutable std::mutex m_nameMutex;
-    NSString m_name;
+    Lock m_lock;
+    Guarded<NSString> m_name;
 };
 
 extern template class TimedLock<std::timed_mutex>;
