@@ -142,7 +142,7 @@ void UIApplication::receiveMemoryWarning()
 
 UIBackgroundTaskIdentifier UIApplication::beginBackgroundTaskWithExpirationHandler(std::function<void()> handler)
 {
-    std::lock_guard lock(m_backgroundMutex);
+    MutexLocker lock(m_backgroundMutex);
     // The platform refuses once the time has run out.
     if (m_state == UIApplicationState::Background && m_backgroundDeadline <= SystemClock::monotonicNow())
         return UIBackgroundTaskInvalid;
@@ -153,13 +153,13 @@ UIBackgroundTaskIdentifier UIApplication::beginBackgroundTaskWithExpirationHandl
 
 void UIApplication::endBackgroundTask(UIBackgroundTaskIdentifier identifier)
 {
-    std::lock_guard lock(m_backgroundMutex);
+    MutexLocker lock(m_backgroundMutex);
     m_backgroundTasks.erase(identifier);
 }
 
 NSUInteger UIApplication::backgroundTaskCount() const
 {
-    std::lock_guard lock(m_backgroundMutex);
+    MutexLocker lock(m_backgroundMutex);
     return m_backgroundTasks.size();
 }
 
@@ -167,13 +167,17 @@ NSTimeInterval UIApplication::backgroundTimeRemaining() const
 {
     if (m_state != UIApplicationState::Background)
         return HUGE_VAL;
+    MutexLocker lock(m_backgroundMutex);
     return std::max(0.0, m_backgroundDeadline - SystemClock::monotonicNow());
 }
 
 void UIApplication::startBackgroundClock()
 {
     stopBackgroundClock();
-    m_backgroundDeadline = SystemClock::monotonicNow() + backgroundTimeAllowed;
+    {
+        MutexLocker lock(m_backgroundMutex);
+        m_backgroundDeadline = SystemClock::monotonicNow() + backgroundTimeAllowed;
+    }
     std::weak_ptr<UIApplication> weakSelf = self();
     m_backgroundTimer = NSTimer::scheduledTimerWithTimeInterval(backgroundTimeAllowed, [weakSelf](const auto&) {
         if (auto strongSelf = weakSelf.lock())
@@ -194,14 +198,14 @@ void UIApplication::expireBackgroundTasks()
     // Each handler runs once, outside the lock: a handler may end its own task or others.
     std::vector<UIBackgroundTaskIdentifier> identifiers;
     {
-        std::lock_guard lock(m_backgroundMutex);
+        MutexLocker lock(m_backgroundMutex);
         for (const auto& [identifier, task] : m_backgroundTasks)
             identifiers.push_back(identifier);
     }
     for (auto identifier : identifiers) {
         std::function<void()> handler;
         {
-            std::lock_guard lock(m_backgroundMutex);
+            MutexLocker lock(m_backgroundMutex);
             auto task = m_backgroundTasks.find(identifier);
             if (task == m_backgroundTasks.end())
                 continue;
@@ -211,7 +215,7 @@ void UIApplication::expireBackgroundTasks()
         if (handler)
             handler();
     }
-    std::lock_guard lock(m_backgroundMutex);
+    MutexLocker lock(m_backgroundMutex);
     if (!m_backgroundTasks.empty())
         NSLog("%lu background tasks were not ended before their time ran out", static_cast<unsigned long>(m_backgroundTasks.size()));
     m_backgroundTasks.clear();
@@ -594,7 +598,7 @@ void UIApplication::resetForTesting()
     m_localNotificationPresenter = nullptr;
     m_ignoringInteraction = 0;
     {
-        std::lock_guard lock(m_backgroundMutex);
+        MutexLocker lock(m_backgroundMutex);
         m_backgroundTasks.clear();
     }
     stopBackgroundClock();

@@ -3,6 +3,7 @@
 // window, the status bar, URLs, background tasks, and the entry of the host's input (touches by
 // finger, typed text and keys). One shared object, made on first use.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/net/NSURL.h"
@@ -12,7 +13,6 @@
 
 #include <functional>
 #include <map>
-#include <mutex>
 #include <optional>
 
 class UIApplication;
@@ -226,11 +226,12 @@ private:
     std::function<bool(const std::shared_ptr<NSURL>&)> m_systemURLHandler;
     LocalNotificationPresenter m_localNotificationPresenter;
     NSInteger m_ignoringInteraction { 0 };
-    mutable std::mutex m_backgroundMutex;
-    std::map<UIBackgroundTaskIdentifier, BackgroundTask> m_backgroundTasks;
-    UIBackgroundTaskIdentifier m_nextBackgroundTask { 1 };
+    // Background tasks are begun and ended from any thread.
+    mutable Mutex m_backgroundMutex;
+    std::map<UIBackgroundTaskIdentifier, BackgroundTask> m_backgroundTasks GUARDED_BY(m_backgroundMutex);
+    UIBackgroundTaskIdentifier m_nextBackgroundTask GUARDED_BY(m_backgroundMutex) { 1 };
     std::shared_ptr<NSTimer> m_backgroundTimer;
-    NSTimeInterval m_backgroundDeadline { 0 };
+    NSTimeInterval m_backgroundDeadline GUARDED_BY(m_backgroundMutex) { 0 };
     std::map<NSUInteger, UITouchRef> m_touches;
     // Touches that began while interaction was ignored, dropped until they lift.
     std::vector<NSUInteger> m_droppedFingers;

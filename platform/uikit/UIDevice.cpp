@@ -1,17 +1,16 @@
 #include "platform/uikit/UIDevice.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNotificationCenter.h"
 
-#include <mutex>
 #include <unistd.h>
 
 namespace {
 
-std::mutex versionMutex;
-NSString& storedVersion()
+Guarded<NSString>& storedVersion()
 {
-    static NSString version = "8.1";
+    static Guarded<NSString> version { "8.1" };
     return version;
 }
 
@@ -25,14 +24,12 @@ std::shared_ptr<UIDevice> UIDevice::currentDevice()
 
 NSString UIDevice::systemVersion() const
 {
-    std::lock_guard lock(versionMutex);
-    return storedVersion();
+    return *storedVersion().lock();
 }
 
 void UIDevice::setSystemVersion(const NSString& version)
 {
-    std::lock_guard lock(versionMutex);
-    storedVersion() = version;
+    *storedVersion().lock() = version;
 }
 
 NSString UIDevice::name() const

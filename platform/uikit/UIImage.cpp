@@ -1,6 +1,7 @@
 #include "platform/uikit/UIImage.h"
 
 #include "platform/graphics/UIGraphics.h"
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/imageio/CGImageSource.h"
 #include "platform/imageio/ImageEncoder.h"
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <mutex>
 #include <string>
 
 namespace {
@@ -100,10 +100,8 @@ CGFloat scaleOfFileName(const NSString& path)
     return 1;
 }
 
-struct NamedImages {
-    std::mutex mutex;
-    std::map<std::string, std::weak_ptr<UIImage>> images;
-};
+// Images by bundle and name, while someone holds them.
+using NamedImages = Guarded<std::map<std::string, std::weak_ptr<UIImage>>>;
 
 NamedImages& namedImages()
 {
@@ -160,13 +158,9 @@ std::shared_ptr<UIImage> UIImage::imageNamed(const NSString& name, const std::sh
     const auto& from = bundle ? bundle : NSBundle::mainBundle();
     if (name.isNil() || name.length() == 0 || !from)
         return nullptr;
-    NamedImages& named = namedImages();
     const std::string key = std::string(from->bundlePath().UTF8String()) + '\0' + name.UTF8String();
-    {
-        std::lock_guard lock(named.mutex);
-        if (auto found = named.images[key].lock())
-            return found;
-    }
+    if (auto found = namedImages().withLock([&](auto& images) { return images[key].lock(); }))
+        return found;
 
     NSString type = name.pathExtension();
     NSString base = type.length() ? name.stringByDeletingPathExtension() : name;
@@ -183,11 +177,11 @@ std::shared_ptr<UIImage> UIImage::imageNamed(const NSString& name, const std::sh
             break;
     }
 
-    std::lock_guard lock(named.mutex);
-    for (auto entry = named.images.begin(); entry != named.images.end();)
-        entry = entry->second.expired() ? named.images.erase(entry) : std::next(entry);
+    auto images = namedImages().lock();
+    for (auto entry = images->begin(); entry != images->end();)
+        entry = entry->second.expired() ? images->erase(entry) : std::next(entry);
     if (image)
-        named.images[key] = image;
+        (*images)[key] = image;
     return image;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/uikit/UIPasteboard.h"
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSPathUtilities.h"
@@ -18,7 +19,7 @@ void UIPasteboard::setSystemClipboard(ClipboardReader read, ClipboardWriter writ
 {
     if (this != generalPasteboard().get())
         return;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     m_readClipboard = std::move(read);
     m_writeClipboard = std::move(write);
     m_lastClipboardText = NSString();
@@ -28,13 +29,13 @@ void UIPasteboard::takeSystemClipboard() const
 {
     ClipboardReader read;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         read = m_readClipboard;
     }
     if (!read || !NSThread::isMainThread())
         return;
     const NSString text = read();
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (text.isNil() || text.length() == 0 || (!m_lastClipboardText.isNil() && text == m_lastClipboardText))
         return;
     m_lastClipboardText = text;
@@ -50,7 +51,7 @@ void UIPasteboard::takeSystemClipboard() const
 NSInteger UIPasteboard::changeCount() const
 {
     takeSystemClipboard();
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     reloadIfPersistent();
     return m_changeCount;
 }
@@ -58,7 +59,7 @@ NSInteger UIPasteboard::changeCount() const
 NSString UIPasteboard::string() const
 {
     takeSystemClipboard();
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     reloadIfPersistent();
     return m_strings.empty() ? NSString() : m_strings.front();
 }
@@ -71,7 +72,7 @@ void UIPasteboard::setString(const NSString& string)
 std::vector<NSString> UIPasteboard::strings() const
 {
     takeSystemClipboard();
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     reloadIfPersistent();
     return m_strings;
 }
@@ -86,7 +87,7 @@ void UIPasteboard::setStrings(const std::vector<NSString>& strings)
     ClipboardWriter write;
     NSString first;
     {
-        std::lock_guard lock(m_mutex);
+        MutexLocker lock(m_mutex);
         reloadIfPersistent();
         m_strings = std::move(kept);
         m_data.clear();
@@ -104,20 +105,19 @@ void UIPasteboard::setStrings(const std::vector<NSString>& strings)
 
 NSInteger UIPasteboard::numberOfItems() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     reloadIfPersistent();
     return m_data.empty() ? NSInteger(m_strings.size()) : 1;
 }
 
 // Named pasteboards of the process, kept until removed, as the platform keeps them.
 struct PasteboardRegistry {
-    std::mutex mutex;
-    std::map<NSString, std::shared_ptr<UIPasteboard>> named;
+    using Named = std::map<NSString, std::shared_ptr<UIPasteboard>>;
 
-    static PasteboardRegistry& shared()
+    static Guarded<Named>& shared()
     {
-        static PasteboardRegistry registry;
-        return registry;
+        static Guarded<Named> named;
+        return named;
     }
 
     static NSString folder() { return NSHomeDirectory().stringByAppendingPathComponent("Library/Pasteboards"); }
@@ -155,9 +155,8 @@ std::shared_ptr<UIPasteboard> UIPasteboard::pasteboardWithName(const NSString& n
         return nullptr;
     if (name == UIPasteboardNameGeneral)
         return generalPasteboard();
-    auto& registry = PasteboardRegistry::shared();
-    std::lock_guard lock(registry.mutex);
-    if (auto found = registry.named.find(name); found != registry.named.end())
+    auto named = PasteboardRegistry::shared().lock();
+    if (auto found = named->find(name); found != named->end())
         return found->second;
     auto pasteboard = UIPasteboard::create(name);
     pasteboard->m_named = true;
@@ -165,11 +164,11 @@ std::shared_ptr<UIPasteboard> UIPasteboard::pasteboardWithName(const NSString& n
     if (!stored && !create)
         return nullptr;
     if (stored) {
-        std::lock_guard pasteboardLock(pasteboard->m_mutex);
+        MutexLocker pasteboardLock(pasteboard->m_mutex);
         pasteboard->m_persistent = true;
         pasteboard->reloadIfPersistent();
     }
-    registry.named.emplace(name, pasteboard);
+    named->emplace(name, pasteboard);
     return pasteboard;
 }
 
@@ -177,18 +176,17 @@ void UIPasteboard::removePasteboardWithName(const NSString& name)
 {
     if (name.isNil() || name.length() == 0 || name == UIPasteboardNameGeneral)
         return;
-    auto& registry = PasteboardRegistry::shared();
     std::shared_ptr<UIPasteboard> removed;
     {
-        std::lock_guard lock(registry.mutex);
-        if (auto found = registry.named.find(name); found != registry.named.end()) {
+        auto named = PasteboardRegistry::shared().lock();
+        if (auto found = named->find(name); found != named->end()) {
             removed = found->second;
-            registry.named.erase(found);
+            named->erase(found);
         }
     }
     if (removed) {
         // Someone may still hold it: it goes on as a pasteboard of this process only.
-        std::lock_guard lock(removed->m_mutex);
+        MutexLocker lock(removed->m_mutex);
         removed->m_persistent = false;
     }
     auto probe = UIPasteboard::create(name);
@@ -197,7 +195,7 @@ void UIPasteboard::removePasteboardWithName(const NSString& name)
 
 std::shared_ptr<NSData> UIPasteboard::dataForPasteboardType(const NSString& pasteboardType) const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     reloadIfPersistent();
     auto found = m_data.find(pasteboardType);
     return found == m_data.end() ? nullptr : found->second;
@@ -207,7 +205,7 @@ void UIPasteboard::setData(const std::shared_ptr<NSData>& data, const NSString& 
 {
     if (pasteboardType.isNil())
         return;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     reloadIfPersistent();
     m_strings.clear();
     m_data.clear();
@@ -219,7 +217,7 @@ void UIPasteboard::setData(const std::shared_ptr<NSData>& data, const NSString& 
 
 std::vector<NSString> UIPasteboard::pasteboardTypes() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     reloadIfPersistent();
     std::vector<NSString> types;
     for (const auto& [type, data] : m_data)
@@ -229,7 +227,7 @@ std::vector<NSString> UIPasteboard::pasteboardTypes() const
 
 bool UIPasteboard::isPersistent() const
 {
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     return m_persistent || !m_named;
 }
 
@@ -237,7 +235,7 @@ void UIPasteboard::setPersistent(bool persistent)
 {
     if (!m_named)
         return;
-    std::lock_guard lock(m_mutex);
+    MutexLocker lock(m_mutex);
     if (m_persistent == persistent)
         return;
     m_persistent = persistent;

@@ -10,14 +10,13 @@
 // The window host lends the general pasteboard the desktop's clipboard: on the main thread its
 // strings are read from there when the desktop's text changed, and strings set go there too.
 
+#include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 
 #include <functional>
 #include <map>
-
-#include <mutex>
 #include <vector>
 
 inline constexpr const char* UIPasteboardNameGeneral = "com.apple.UIKit.pboard.general";
@@ -67,22 +66,23 @@ protected:
 private:
     friend struct PasteboardRegistry;
     NSString storePath() const;
-    // Both with m_mutex held.
-    void reloadIfPersistent() const;
-    void storeIfPersistent() const;
+    void reloadIfPersistent() const REQUIRES(m_mutex);
+    void storeIfPersistent() const REQUIRES(m_mutex);
     // Takes the desktop's text when it changed since it was last seen; main thread only.
     void takeSystemClipboard() const;
 
+    // Both fixed before the pasteboard is handed out.
     NSString m_name;
-    mutable std::mutex m_mutex;
-    mutable std::vector<NSString> m_strings;
-    mutable std::map<NSString, std::shared_ptr<NSData>> m_data;
-    mutable NSInteger m_changeCount { 0 };
-    bool m_persistent { false };
     bool m_named { false };
-    ClipboardReader m_readClipboard;
-    ClipboardWriter m_writeClipboard;
-    mutable NSString m_lastClipboardText;
+    // Mutable: a read takes the stored contents first.
+    mutable Mutex m_mutex;
+    mutable std::vector<NSString> m_strings GUARDED_BY(m_mutex);
+    mutable std::map<NSString, std::shared_ptr<NSData>> m_data GUARDED_BY(m_mutex);
+    mutable NSInteger m_changeCount GUARDED_BY(m_mutex) { 0 };
+    bool m_persistent GUARDED_BY(m_mutex) { false };
+    ClipboardReader m_readClipboard GUARDED_BY(m_mutex);
+    ClipboardWriter m_writeClipboard GUARDED_BY(m_mutex);
+    mutable NSString m_lastClipboardText GUARDED_BY(m_mutex);
 };
 
 using UIPasteboardRef = std::shared_ptr<UIPasteboard>;
