@@ -9,6 +9,7 @@
 // drawWithEffects(), so that shadow, alpha and masks apply to it too.
 
 #include "platform/graphics/CGBitmapContext.h"
+#include "platform/graphics/CGPathStroker.h"
 #include "platform/graphics/cairo/CairoHandles.h"
 
 #include <functional>
@@ -85,6 +86,40 @@ public:
     // Runs build on a path that starts at the current point (in user space), then appends it.
     void appendBuiltPath(const std::function<void(const CGMutablePathRef&)>& build);
     void applyAntialias();
+
+    // What the C interface asks of Cairo itself; it has checked the values it passes.
+    void flush();
+    double lineWidth() const;
+    void setLineWidth(double width);
+    void setLineCap(CGLineCap cap);
+    void setLineJoin(CGLineJoin join);
+    void setMiterLimit(double limit);
+    // Lengths none of which is positive, or with one negative or not finite, turn dashing off.
+    void setLineDash(double phase, const std::vector<double>& lengths);
+    void setFlatness(double flatness);
+    void setBlendMode(CGBlendMode mode);
+    // A stroker that draws lines as this context's line style does.
+    CGPathStroker lineStyle() const;
+    // The current path, in user space.
+    void beginPath();
+    bool hasCurrentPoint() const;
+    CGPoint currentPoint() const;
+    void moveTo(CGPoint point);
+    void lineTo(CGPoint point);
+    void curveTo(CGPoint control1, CGPoint control2, CGPoint point);
+    void closePath();
+    CGMutablePathRef copyPath() const;
+    bool pathContains(CGPoint point, CGPathDrawingMode mode);
+    // Fills, strokes or both with the state's colours and effects; the path is used up.
+    void drawPath(CGPathDrawingMode mode);
+    // Makes the rectangle's pixels transparent; the current path stays.
+    void clearRect(CGRect rect);
+    // Narrows the clip to the current path, which is used up.
+    void clip(bool evenOdd);
+    // Narrows the clip to the rectangles' union (null ones add nothing); the current path stays.
+    void clipToRects(const CGRect* rects, std::size_t count);
+    // In user space; null when the clip leaves nothing.
+    CGRect clipBoundingBox() const;
 
     // Tells the context that owns this half that pixels changed.
     void didDraw() const
