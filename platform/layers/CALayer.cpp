@@ -209,11 +209,14 @@ CALayer::PendingChange CALayer::prepareChange(const char* key)
         return change;
     const NSString name(key);
     id action;
+    // A delegate may let go of this layer while it answers: the layer stays for the change.
+    std::shared_ptr<CALayer> protectedSelf;
     if (CATransaction::commitCount() != m_createdInTransaction) {
         action = actionForKey(name);
     } else if (auto delegate = m_properties.delegate.lock()) {
         // A new layer has no implicit animations, but its view still animates inside a block.
-        action = delegate->actionForLayer(self(), name);
+        protectedSelf = self();
+        action = delegate->actionForLayer(*this, name);
     }
     if (!std::dynamic_pointer_cast<CAAction>(action))
         return change;
@@ -241,8 +244,11 @@ void CALayer::finishChange(PendingChange& change)
 id CALayer::actionForKey(const NSString& key)
 {
     auto isNull = [](const id& action) { return ns::cast<NSNull>(action) != nullptr; };
+    // A delegate may let go of this layer while it answers: the layer stays for the look-up.
+    std::shared_ptr<CALayer> protectedSelf;
     if (auto delegate = m_properties.delegate.lock()) {
-        if (id action = delegate->actionForLayer(self(), key))
+        protectedSelf = self();
+        if (id action = delegate->actionForLayer(*this, key))
             return isNull(action) ? nullptr : action;
     }
     if (m_properties.actions) {
@@ -671,9 +677,12 @@ void CALayer::dropBacking()
 
 void CALayer::display()
 {
-    if (auto delegate = m_properties.delegate.lock(); delegate && delegate->displayLayer(self())) {
-        dropBacking();
-        return;
+    if (auto delegate = m_properties.delegate.lock()) {
+        const auto protectedSelf = self();
+        if (delegate->displayLayer(*this)) {
+            dropBacking();
+            return;
+        }
     }
     const CGFloat scale = m_properties.contentsScale > 0 ? m_properties.contentsScale : 1;
     if (!(m_properties.bounds.size.width * scale >= 1) || !(m_properties.bounds.size.height * scale >= 1)) {
@@ -700,8 +709,9 @@ void CALayer::display()
 void CALayer::drawInContext(const CGContextRef& context)
 {
     if (auto delegate = m_properties.delegate.lock()) {
-        delegate->drawLayer(self(), context);
-        if (!delegate->didDrawLayer(self()))
+        const auto protectedSelf = self();
+        delegate->drawLayer(*this, context);
+        if (!delegate->didDrawLayer(*this))
             m_drewNothing = true;
     } else {
         m_drewNothing = true;
@@ -736,8 +746,10 @@ void CALayer::layoutIfNeeded()
 
 void CALayer::layoutSublayers()
 {
-    if (auto delegate = m_properties.delegate.lock())
-        delegate->layoutSublayersOfLayer(self());
+    if (auto delegate = m_properties.delegate.lock()) {
+        const auto protectedSelf = self();
+        delegate->layoutSublayersOfLayer(*this);
+    }
 }
 
 // MARK: Hit testing and conversion
@@ -823,7 +835,7 @@ void CALayer::stopAnimation(AnimationEntry entry, bool finished)
     if (!running.didStop) {
         running.didStop = true;
         if (auto delegate = animation.delegate())
-            delegate->animationDidStop(entry.animation, finished);
+            delegate->animationDidStop(animation, finished);
     }
     for (const auto& completion : transactions)
         completion->release();
@@ -901,7 +913,7 @@ CFTimeInterval CALayer::updateAnimations(CFTimeInterval now)
         setNeedsComposite();
     for (const auto& animation : started)
         if (auto delegate = animation->delegate())
-            delegate->animationDidStart(animation);
+            delegate->animationDidStart(*animation);
     for (auto& entry : finished)
         stopAnimation(std::move(entry), true);
     return next;

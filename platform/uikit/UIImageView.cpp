@@ -188,32 +188,32 @@ void UIImageView::displayedImageMayHaveChanged()
     setNeedsDisplay();
 }
 
-bool UIImageView::displayLayer(const CALayerRef& layer)
+bool UIImageView::displayLayer(CALayer& layer)
 {
-    if (layer != this->layer())
+    if (&layer != this->layer().get())
         return super::displayLayer(layer);
     const UIImageRef shown = displayedImage();
     if (!shown) {
-        layer->setContents(nullptr);
+        layer.setContents(nullptr);
         return true;
     }
     if (!isResizable(shown)) {
-        layer->setContentsScale(shown->scale());
-        layer->setContents(shown->uprightCGImage());
+        layer.setContentsScale(shown->scale());
+        layer.setContents(shown->uprightCGImage());
         return true;
     }
     // Caps keep their size only when drawn at the view's own size.
     const CGSize size = bounds().size;
     if (size.width <= 0 || size.height <= 0) {
-        layer->setContents(nullptr);
+        layer.setContents(nullptr);
         return true;
     }
     UIGraphicsBeginImageContextWithOptions(size, false, 0);
     shown->drawInRect(CGRectMake(0, 0, size.width, size.height));
     const UIImageRef drawn = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
-    layer->setContentsScale(drawn ? drawn->scale() : UIGraphicsGetMainScreenScale());
-    layer->setContents(drawn ? drawn->CGImage() : nullptr);
+    layer.setContentsScale(drawn ? drawn->scale() : UIGraphicsGetMainScreenScale());
+    layer.setContents(drawn ? drawn->CGImage() : nullptr);
     return true;
 }
 

@@ -37,7 +37,7 @@ public:
 
     CGSize sizeThatFits(CGSize size) const override;
     CGSize intrinsicContentSize() const override;
-    bool displayLayer(const CALayerRef& layer) override;
+    bool displayLayer(CALayer& layer) override;
 
 protected:
     void init(CGRect frame) override;

@@ -336,11 +336,11 @@ void UIView::setNeedsDisplayInRect(CGRect rect)
 
 void UIView::drawRect(CGRect) { m_drewNothing = true; }
 
-bool UIView::displayLayer(const CALayerRef&) { return false; }
+bool UIView::displayLayer(CALayer&) { return false; }
 
-void UIView::drawLayer(const CALayerRef& layer, const CGContextRef& context)
+void UIView::drawLayer(CALayer& layer, const CGContextRef& context)
 {
-    if (layer != m_layer)
+    if (&layer != m_layer.get())
         return;
     m_drewNothing = false;
     UIGraphicsPushContext(context);
@@ -348,11 +348,11 @@ void UIView::drawLayer(const CALayerRef& layer, const CGContextRef& context)
     UIGraphicsPopContext();
 }
 
-bool UIView::didDrawLayer(const CALayerRef&) { return !m_drewNothing; }
+bool UIView::didDrawLayer(CALayer&) { return !m_drewNothing; }
 
-void UIView::layoutSublayersOfLayer(const CALayerRef& layer)
+void UIView::layoutSublayersOfLayer(CALayer& layer)
 {
-    if (layer != m_layer)
+    if (&layer != m_layer.get())
         return;
     auto controller = viewController();
     if (controller && controller->viewIfLoaded().get() != this)

@@ -268,11 +268,11 @@ public:
     static bool isInAnimationBlock();
 
     // Layer delegate.
-    bool displayLayer(const CALayerRef& layer) override;
-    void drawLayer(const CALayerRef& layer, const CGContextRef& context) override;
-    bool didDrawLayer(const CALayerRef& layer) override;
-    void layoutSublayersOfLayer(const CALayerRef& layer) override;
-    id actionForLayer(const CALayerRef& layer, const NSString& key) override;
+    bool displayLayer(CALayer& layer) override;
+    void drawLayer(CALayer& layer, const CGContextRef& context) override;
+    bool didDrawLayer(CALayer& layer) override;
+    void layoutSublayersOfLayer(CALayer& layer) override;
+    id actionForLayer(CALayer& layer, const NSString& key) override;
 
     NSString description() const override;
 

@@ -28,7 +28,7 @@ public:
 
     void animationWillStart() { ++m_pending; }
     void setCompletion(std::function<void(bool)> completion) { m_completion = std::move(completion); }
-    void animationDidStop(const std::shared_ptr<CAAnimation>&, bool finished) override
+    void animationDidStop(CAAnimation&, bool finished) override
     {
         if (!finished)
             m_finished = false;
@@ -198,10 +198,10 @@ void runBlock(AnimationBlock block, const std::function<void()>& animations)
 
 } // namespace
 
-id UIView::actionForLayer(const CALayerRef& layer, const NSString& key)
+id UIView::actionForLayer(CALayer& layer, const NSString& key)
 {
     auto& current = state();
-    if (layer != m_layer || current.blocks.empty() || !current.enabled || current.withoutAnimation > 0)
+    if (&layer != m_layer.get() || current.blocks.empty() || !current.enabled || current.withoutAnimation > 0)
         return NSNull::null();
     const AnimationBlock& block = current.blocks.back();
     if (block.duration <= 0 || !viewAnimatesKey(key))

@@ -20,12 +20,12 @@ namespace {
 
 class RecordingDelegate : public CAAnimationDelegate {
 public:
-    void animationDidStart(const CAAnimationRef&) override { events.push_back("start"); }
-    void animationDidStop(const CAAnimationRef& animation, bool finished) override
+    void animationDidStart(CAAnimation&) override { events.push_back("start"); }
+    void animationDidStop(CAAnimation& animation, bool finished) override
     {
         events.push_back(finished ? "stop finished" : "stop cancelled");
         // Not the animation itself: it retains its delegate.
-        stoppedType = NSString::fromId(animation->valueForKey("animationType"));
+        stoppedType = NSString::fromId(animation.valueForKey("animationType"));
     }
     std::vector<std::string> events;
     NSString stoppedType;
@@ -33,7 +33,7 @@ public:
 
 class DeclinesActions : public CALayerDelegate {
 public:
-    id actionForLayer(const CALayerRef&, const NSString&) override { return NSNull::null(); }
+    id actionForLayer(CALayer&, const NSString&) override { return NSNull::null(); }
 };
 
 class CAAnimationTest : public ManualClockLayerTest {

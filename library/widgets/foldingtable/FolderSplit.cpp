@@ -137,9 +137,9 @@ void FolderSplit::tapGestureAction(UITapGestureRecognizer& recognizer)
         performClose();
 }
 
-void FolderSplit::animationDidStop(const std::shared_ptr<CAAnimation>& animation, bool)
+void FolderSplit::animationDidStop(CAAnimation& animation, bool)
 {
-    const id type = animation ? animation->valueForKey("animationType") : nullptr;
+    const id type = animation.valueForKey("animationType");
     if (!type || !type->isEqual(NSString("close")))
         return;
     // Both halves report; the folder goes, and the completion runs, at the first.

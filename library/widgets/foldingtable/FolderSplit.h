@@ -35,7 +35,7 @@ public:
         FolderOpenCloseBlock openBlock, FolderOpenCloseBlock closeBlock, FolderCompletionBlock completionBlock);
     void performClose();
     void tapGestureAction(UITapGestureRecognizer& recognizer);
-    void animationDidStop(const std::shared_ptr<CAAnimation>& animation, bool finished) override;
+    void animationDidStop(CAAnimation& animation, bool finished) override;
     FolderCoverViewRef buttonForRect(CGRect rect, const UIImageRef& screen, CGPoint position, bool top, bool transparent);
 
     bool closing() const { return m_closing; }
