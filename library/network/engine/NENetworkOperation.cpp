@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -69,29 +70,35 @@ void NENetworkOperation::Callbacks::append(const Callbacks& other)
 
 void NENetworkOperation::init()
 {
-    m_fieldsToBePosted = NSMutableDictionary::dictionary();
-    m_filesToBePosted = NSMutableArray::array();
-    m_dataToBePosted = NSMutableArray::array();
+    {
+        auto shared = m_shared.lock();
+        shared->fieldsToBePosted = NSMutableDictionary::dictionary();
+        shared->filesToBePosted = NSMutableArray::array();
+        shared->dataToBePosted = NSMutableArray::array();
+    }
     m_credentialPersistence = NSURLCredentialPersistenceForSession;
 }
 
 bool NENetworkOperation::init(const NSString& urlString, const std::shared_ptr<NSDictionary>& params, const NSString& method)
 {
     init();
-    if (params)
-        m_fieldsToBePosted = params->mutableCopyDictionary();
-    m_stringEncoding = NSUTF8StringEncoding;
     const NSString httpMethod = method.isNil() ? NSString("GET") : method;
-    if (httpMethod == "GET")
-        m_cacheHeaders = NSMutableDictionary::dictionary();
     NSString text = urlString;
     if ((httpMethod == "GET" || httpMethod == "DELETE") && params && params->count())
         text = NSString::stringWithFormat("%@?%@", urlString, NSDictionary_RequestEncoding::urlEncodedKeyValueString(params));
     auto URL = text.isNil() ? nullptr : NSURL::URLWithString(text);
-    if (!URL)
-        return false;
-    m_request = NSMutableURLRequest::requestWithURL(URL, NSURLRequestReloadIgnoringLocalCacheData, 30);
-    m_request->setHTTPMethod(httpMethod);
+    {
+        auto shared = m_shared.lock();
+        if (params)
+            shared->fieldsToBePosted = params->mutableCopyDictionary();
+        shared->stringEncoding = NSUTF8StringEncoding;
+        if (httpMethod == "GET")
+            shared->cacheHeaders = NSMutableDictionary::dictionary();
+        if (!URL)
+            return false;
+        shared->request = NSMutableURLRequest::requestWithURL(URL, NSURLRequestReloadIgnoringLocalCacheData, 30);
+        shared->request->setHTTPMethod(httpMethod);
+    }
     if ((httpMethod == "POST" || httpMethod == "PUT") && params && params->count())
         setPostDataEncoding(NEPostDataEncodingTypeURL);
     setState(NENetworkOperationStateReady);
@@ -100,12 +107,21 @@ bool NENetworkOperation::init(const NSString& urlString, const std::shared_ptr<N
 
 NENetworkOperation::~NENetworkOperation()
 {
-    if (m_connection)
-        m_connection->cancel();
-    for (const auto& stream : m_downloadStreams)
+    std::shared_ptr<NSURLConnection> connection;
+    std::vector<std::shared_ptr<NSOutputStream>> streams;
+    NSUInteger task;
+    {
+        auto shared = m_shared.lock();
+        connection = shared->connection;
+        streams = shared->downloadStreams;
+        task = shared->backgroundTaskId;
+    }
+    if (connection)
+        connection->cancel();
+    for (const auto& stream : streams)
         stream->close();
-    if (m_backgroundTaskId != UIBackgroundTaskInvalid)
-        UIApplication::sharedApplication()->endBackgroundTask(m_backgroundTaskId);
+    if (task != UIBackgroundTaskInvalid)
+        UIApplication::sharedApplication()->endBackgroundTask(task);
     removeBodyFile();
 }
 
@@ -113,30 +129,30 @@ NENetworkOperation::~NENetworkOperation()
 
 void NENetworkOperation::addParams(const std::shared_ptr<NSDictionary>& params)
 {
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     if (params)
-        m_fieldsToBePosted->addEntriesFromDictionary(params);
+        shared->fieldsToBePosted->addEntriesFromDictionary(params);
 }
 
 void NENetworkOperation::addHeaders(const std::shared_ptr<NSDictionary>& headers)
 {
     if (!headers)
         return;
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     for (const auto& entry : *headers)
-        m_request->addValue(NSString::fromId(entry.object), NSString::fromId(entry.key));
+        shared->request->addValue(NSString::fromId(entry.object), NSString::fromId(entry.key));
 }
 
 void NENetworkOperation::addHeader(const NSString& name, const NSString& value)
 {
-    std::lock_guard lock(m_lock);
-    m_request->addValue(value, name);
+    auto shared = m_shared.lock();
+    shared->request->addValue(value, name);
 }
 
 void NENetworkOperation::setHeader(const NSString& name, const NSString& value)
 {
-    std::lock_guard lock(m_lock);
-    m_request->setValue(value, name);
+    auto shared = m_shared.lock();
+    shared->request->setValue(value, name);
 }
 
 void NENetworkOperation::setAuthorizationHeaderValue(const NSString& value, const NSString& authType)
@@ -146,9 +162,9 @@ void NENetworkOperation::setAuthorizationHeaderValue(const NSString& value, cons
 
 void NENetworkOperation::setUsername(const NSString& username, const NSString& password)
 {
-    std::lock_guard lock(m_lock);
-    m_username = username;
-    m_password = password;
+    auto shared = m_shared.lock();
+    shared->username = username;
+    shared->password = password;
 }
 
 void NENetworkOperation::setUsername(const NSString& username, const NSString& password, bool)
@@ -160,8 +176,8 @@ void NENetworkOperation::setUsername(const NSString& username, const NSString& p
 
 void NENetworkOperation::setUploadStream(const std::shared_ptr<NSInputStream>& stream)
 {
-    std::lock_guard lock(m_lock);
-    m_request->setHTTPBodyStream(stream);
+    auto shared = m_shared.lock();
+    shared->request->setHTTPBodyStream(stream);
 }
 
 void NENetworkOperation::addDownloadStream(const std::shared_ptr<NSOutputStream>& stream)
@@ -169,71 +185,71 @@ void NENetworkOperation::addDownloadStream(const std::shared_ptr<NSOutputStream>
     if (!stream)
         return;
     stream->scheduleInRunLoop(NSRunLoop::currentRunLoop(), NSRunLoopCommonModes);
-    std::lock_guard lock(m_lock);
-    m_downloadStreams.push_back(stream);
+    auto shared = m_shared.lock();
+    shared->downloadStreams.push_back(stream);
 }
 
 void NENetworkOperation::setFreezable(bool freezable)
 {
-    std::lock_guard lock(m_lock);
-    if (m_request->HTTPMethod() == "GET" && freezable)
+    auto shared = m_shared.lock();
+    if (shared->request->HTTPMethod() == "GET" && freezable)
         return;
-    m_freezable = freezable;
-    if (freezable && !isPresent(m_uniqueId))
-        m_uniqueId = NSString_NEEngineAdditions::uniqueString();
+    shared->freezable = freezable;
+    if (freezable && !isPresent(shared->uniqueId))
+        shared->uniqueId = NSString_NEEngineAdditions::uniqueString();
 }
 
 bool NENetworkOperation::freezable() const
 {
-    std::lock_guard lock(m_lock);
-    return m_freezable;
+    auto shared = m_shared.lock();
+    return shared->freezable;
 }
 
 // Callbacks.
 
 void NENetworkOperation::onCompletion(ResponseBlock response, ErrorBlock error)
 {
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     if (response)
-        m_callbacks.response.push_back(std::move(response));
+        shared->callbacks.response.push_back(std::move(response));
     if (error)
-        m_callbacks.error.push_back(std::move(error));
+        shared->callbacks.error.push_back(std::move(error));
 }
 
 void NENetworkOperation::addCompletionHandler(ResponseBlock response, OperationErrorBlock error)
 {
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     if (response)
-        m_callbacks.response.push_back(std::move(response));
+        shared->callbacks.response.push_back(std::move(response));
     if (error)
-        m_callbacks.errorType2.push_back(std::move(error));
+        shared->callbacks.errorType2.push_back(std::move(error));
 }
 
 void NENetworkOperation::onNotModified(NotModifiedBlock handler)
 {
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     if (handler)
-        m_callbacks.notModified.push_back(std::move(handler));
+        shared->callbacks.notModified.push_back(std::move(handler));
 }
 
 void NENetworkOperation::onUploadProgressChanged(ProgressBlock handler)
 {
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     if (handler)
-        m_callbacks.uploadProgress.push_back(std::move(handler));
+        shared->callbacks.uploadProgress.push_back(std::move(handler));
 }
 
 void NENetworkOperation::onDownloadProgressChanged(ProgressBlock handler)
 {
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     if (handler)
-        m_callbacks.downloadProgress.push_back(std::move(handler));
+        shared->callbacks.downloadProgress.push_back(std::move(handler));
 }
 
 void NENetworkOperation::setCacheHandler(CacheBlock handler)
 {
-    std::lock_guard lock(m_lock);
-    m_cacheHandlingBlock = std::move(handler);
+    auto shared = m_shared.lock();
+    shared->cacheHandlingBlock = std::move(handler);
 }
 
 void NENetworkOperation::updateHandlersFromOperation(NENetworkOperation& operation)
@@ -243,64 +259,64 @@ void NENetworkOperation::updateHandlersFromOperation(NENetworkOperation& operati
     Callbacks theirs;
     std::vector<std::shared_ptr<NSOutputStream>> streams;
     {
-        std::lock_guard lock(operation.m_lock);
-        theirs = operation.m_callbacks;
-        streams = operation.m_downloadStreams;
+        auto other = operation.m_shared.lock();
+        theirs = other->callbacks;
+        streams = other->downloadStreams;
     }
-    std::lock_guard lock(m_lock);
-    m_callbacks.append(theirs);
-    m_downloadStreams.insert(m_downloadStreams.end(), streams.begin(), streams.end());
+    auto shared = m_shared.lock();
+    shared->callbacks.append(theirs);
+    shared->downloadStreams.insert(shared->downloadStreams.end(), streams.begin(), streams.end());
 }
 
 void NENetworkOperation::setAuthHandler(AuthBlock handler)
 {
-    std::lock_guard lock(m_lock);
-    m_authHandler = std::move(handler);
+    auto shared = m_shared.lock();
+    shared->authHandler = std::move(handler);
 }
 
 void NENetworkOperation::setOperationStateChangedHandler(StateBlock handler)
 {
-    std::lock_guard lock(m_lock);
-    m_operationStateChangedHandler = std::move(handler);
+    auto shared = m_shared.lock();
+    shared->operationStateChangedHandler = std::move(handler);
 }
 
 NENetworkOperation::Callbacks NENetworkOperation::callbacks() const
 {
-    std::lock_guard lock(m_lock);
-    return m_callbacks;
+    auto shared = m_shared.lock();
+    return shared->callbacks;
 }
 
 // The engine's response cache.
 
 bool NENetworkOperation::carriesCredentials() const
 {
-    std::lock_guard lock(m_lock);
-    return isPresent(m_username) || isPresent(m_password) || isPresent(m_clientCertificate) || isPresent(m_clientCertificatePassword)
-        || !m_request->valueForHTTPHeaderField("Authorization").isNil();
+    auto shared = m_shared.lock();
+    return isPresent(shared->username) || isPresent(shared->password) || isPresent(shared->clientCertificate) || isPresent(shared->clientCertificatePassword)
+        || !shared->request->valueForHTTPHeaderField("Authorization").isNil();
 }
 
 bool NENetworkOperation::isCacheable() const
 {
     if (m_shouldNotCacheResponse || responseForbidsStorage() || carriesCredentials())
         return false;
-    std::lock_guard lock(m_lock);
-    if (m_request->HTTPMethod() != "GET")
+    auto shared = m_shared.lock();
+    if (shared->request->HTTPMethod() != "GET")
         return false;
-    if (m_request->URL()->scheme().lowercaseString() == "https")
+    if (shared->request->URL()->scheme().lowercaseString() == "https")
         return m_shouldCacheResponseEvenIfProtocolIsHTTPS;
-    return m_downloadStreams.empty();
+    return shared->downloadStreams.empty();
 }
 
 NSString NENetworkOperation::uniqueIdentifier() const
 {
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     auto text = NSMutableString::string();
-    text->appendFormat("%@ %@", m_request->HTTPMethod(), m_request->URL()->absoluteString());
-    if (!m_username.isNil() || !m_password.isNil())
-        text->appendFormat(" [%@:%@]", m_username.isNil() ? NSString::string() : m_username,
-            m_password.isNil() ? NSString::string() : m_password);
-    if (m_freezable && !m_uniqueId.isNil())
-        text->appendString(m_uniqueId);
+    text->appendFormat("%@ %@", shared->request->HTTPMethod(), shared->request->URL()->absoluteString());
+    if (!shared->username.isNil() || !shared->password.isNil())
+        text->appendFormat(" [%@:%@]", shared->username.isNil() ? NSString::string() : shared->username,
+            shared->password.isNil() ? NSString::string() : shared->password);
+    if (shared->freezable && !shared->uniqueId.isNil())
+        text->appendString(shared->uniqueId);
     return NSString_NEEngineAdditions::md5(NSString(text));
 }
 
@@ -322,16 +338,16 @@ NSUInteger NENetworkOperation::hash() const
 
 bool NENetworkOperation::isCachedResponse() const
 {
-    std::lock_guard lock(m_lock);
-    return m_cachedResponse != nullptr;
+    auto shared = m_shared.lock();
+    return shared->cachedResponse != nullptr;
 }
 
 void NENetworkOperation::notifyCache()
 {
     CacheBlock handler;
     {
-        std::lock_guard lock(m_lock);
-        handler = m_cacheHandlingBlock;
+        auto shared = m_shared.lock();
+        handler = shared->cacheHandlingBlock;
     }
     const NSInteger status = HTTPStatusCode();
     // A reply that forbids storing is told to the cache too, so it can drop an older body.
@@ -342,8 +358,8 @@ void NENetworkOperation::notifyCache()
 void NENetworkOperation::setCachedData(const std::shared_ptr<NSData>& data)
 {
     {
-        std::lock_guard lock(m_lock);
-        m_cachedResponse = data;
+        auto shared = m_shared.lock();
+        shared->cachedResponse = data;
     }
     operationSucceeded();
 }
@@ -354,23 +370,23 @@ void NENetworkOperation::updateOperationBasedOnPreviousHeaders(const std::shared
         return;
     const NSString lastModified = NSString::fromId(headers->objectForKey("Last-Modified"));
     const NSString eTag = NSString::fromId(headers->objectForKey("ETag"));
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     if (!lastModified.isNil())
-        m_request->setValue(lastModified, "IF-MODIFIED-SINCE");
+        shared->request->setValue(lastModified, "IF-MODIFIED-SINCE");
     if (!eTag.isNil())
-        m_request->setValue(eTag, "IF-NONE-MATCH");
+        shared->request->setValue(eTag, "IF-NONE-MATCH");
 }
 
 std::shared_ptr<NSDictionary> NENetworkOperation::cacheHeaders() const
 {
-    std::lock_guard lock(m_lock);
-    return m_cacheHeaders ? m_cacheHeaders->copyDictionary() : nullptr;
+    auto shared = m_shared.lock();
+    return shared->cacheHeaders ? shared->cacheHeaders->copyDictionary() : nullptr;
 }
 
 bool NENetworkOperation::responseForbidsStorage() const
 {
-    std::lock_guard lock(m_lock);
-    return m_responseForbidsStorage;
+    auto shared = m_shared.lock();
+    return shared->responseForbidsStorage;
 }
 
 void NENetworkOperation::computeCacheHeaders(const NSHTTPURLResponse& response)
@@ -402,28 +418,28 @@ void NENetworkOperation::computeCacheHeaders(const NSHTTPURLResponse& response)
     // field says; an expiry of now makes the engine revalidate every time.
     if (revalidate)
         expiry = now;
-    std::lock_guard lock(m_lock);
-    m_responseForbidsStorage = noStore;
-    if (!m_cacheHeaders)
+    auto shared = m_shared.lock();
+    shared->responseForbidsStorage = noStore;
+    if (!shared->cacheHeaders)
         return;
     const NSString kept = expiry ? NSDate_RFC1123::rfc1123String(*NSDate::dateWithTimeIntervalSince1970(std::floor(*expiry))) : expires;
     if (!kept.isNil())
-        m_cacheHeaders->setObject(kept, "Expires");
+        shared->cacheHeaders->setObject(kept, "Expires");
     if (!lastModified.isNil())
-        m_cacheHeaders->setObject(lastModified, "Last-Modified");
+        shared->cacheHeaders->setObject(lastModified, "Last-Modified");
     if (!eTag.isNil())
-        m_cacheHeaders->setObject(eTag, "ETag");
+        shared->cacheHeaders->setObject(eTag, "ETag");
 }
 
 // Reply.
 
 std::shared_ptr<NSData> NENetworkOperation::responseData() const
 {
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     // A 304 brings no body: the body is the one the cache gave.
-    if (isFinished() && !(m_response && m_response->statusCode() == 304))
-        return m_mutableData;
-    return m_cachedResponse;
+    if (isFinished() && !(shared->response && shared->response->statusCode() == 304))
+        return shared->mutableData;
+    return shared->cachedResponse;
 }
 
 NSString NENetworkOperation::responseString() const
@@ -491,52 +507,52 @@ void NENetworkOperation::responseJSONWithOptions(NSUInteger options, JSONBlock h
 
 std::shared_ptr<SecTrust> NENetworkOperation::serverTrust() const
 {
-    std::lock_guard lock(m_lock);
-    return m_serverTrust.lock();
+    auto shared = m_shared.lock();
+    return shared->serverTrust.lock();
 }
 
 // Read-only views.
 
 NSString NENetworkOperation::url() const
 {
-    std::lock_guard lock(m_lock);
-    return m_request->URL()->absoluteString();
+    auto shared = m_shared.lock();
+    return shared->request->URL()->absoluteString();
 }
 
 std::shared_ptr<NSURLRequest> NENetworkOperation::readonlyRequest() const
 {
-    std::lock_guard lock(m_lock);
-    return m_request->copyRequest();
+    auto shared = m_shared.lock();
+    return shared->request->copyRequest();
 }
 
 std::shared_ptr<NSHTTPURLResponse> NENetworkOperation::readonlyResponse() const
 {
-    std::lock_guard lock(m_lock);
-    return m_response;
+    auto shared = m_shared.lock();
+    return shared->response;
 }
 
 std::shared_ptr<NSDictionary> NENetworkOperation::readonlyPostDictionary() const
 {
-    std::lock_guard lock(m_lock);
-    return m_fieldsToBePosted->copyDictionary();
+    auto shared = m_shared.lock();
+    return shared->fieldsToBePosted->copyDictionary();
 }
 
 NSString NENetworkOperation::HTTPMethod() const
 {
-    std::lock_guard lock(m_lock);
-    return m_request->HTTPMethod();
+    auto shared = m_shared.lock();
+    return shared->request->HTTPMethod();
 }
 
 NSInteger NENetworkOperation::HTTPStatusCode() const
 {
-    std::lock_guard lock(m_lock);
-    return m_response ? m_response->statusCode() : 0;
+    auto shared = m_shared.lock();
+    return shared->response ? shared->response->statusCode() : 0;
 }
 
 std::shared_ptr<NSError> NENetworkOperation::error() const
 {
-    std::lock_guard lock(m_lock);
-    return m_error;
+    auto shared = m_shared.lock();
+    return shared->error;
 }
 
 NENetworkOperationState NENetworkOperation::state() const
@@ -546,68 +562,68 @@ NENetworkOperationState NENetworkOperation::state() const
 
 NSString NENetworkOperation::uniqueId() const
 {
-    std::lock_guard lock(m_lock);
-    return m_uniqueId;
+    auto shared = m_shared.lock();
+    return shared->uniqueId;
 }
 
 NSString NENetworkOperation::username() const
 {
-    std::lock_guard lock(m_lock);
-    return m_username;
+    auto shared = m_shared.lock();
+    return shared->username;
 }
 
 NSString NENetworkOperation::password() const
 {
-    std::lock_guard lock(m_lock);
-    return m_password;
+    auto shared = m_shared.lock();
+    return shared->password;
 }
 
 std::shared_ptr<NSArray> NENetworkOperation::filesToBePosted() const
 {
-    std::lock_guard lock(m_lock);
-    return m_filesToBePosted->copyArray();
+    auto shared = m_shared.lock();
+    return shared->filesToBePosted->copyArray();
 }
 
 std::shared_ptr<NSArray> NENetworkOperation::dataToBePosted() const
 {
-    std::lock_guard lock(m_lock);
-    return m_dataToBePosted->copyArray();
+    auto shared = m_shared.lock();
+    return shared->dataToBePosted->copyArray();
 }
 
 NSStringEncoding NENetworkOperation::stringEncoding() const
 {
-    std::lock_guard lock(m_lock);
-    return m_stringEncoding;
+    auto shared = m_shared.lock();
+    return shared->stringEncoding;
 }
 
 void NENetworkOperation::setStringEncoding(NSStringEncoding encoding)
 {
-    std::lock_guard lock(m_lock);
-    m_stringEncoding = encoding;
+    auto shared = m_shared.lock();
+    shared->stringEncoding = encoding;
 }
 
 NSString NENetworkOperation::clientCertificate() const
 {
-    std::lock_guard lock(m_lock);
-    return m_clientCertificate;
+    auto shared = m_shared.lock();
+    return shared->clientCertificate;
 }
 
 void NENetworkOperation::setClientCertificate(const NSString& path)
 {
-    std::lock_guard lock(m_lock);
-    m_clientCertificate = path;
+    auto shared = m_shared.lock();
+    shared->clientCertificate = path;
 }
 
 NSString NENetworkOperation::clientCertificatePassword() const
 {
-    std::lock_guard lock(m_lock);
-    return m_clientCertificatePassword;
+    auto shared = m_shared.lock();
+    return shared->clientCertificatePassword;
 }
 
 void NENetworkOperation::setClientCertificatePassword(const NSString& password)
 {
-    std::lock_guard lock(m_lock);
-    m_clientCertificatePassword = password;
+    auto shared = m_shared.lock();
+    shared->clientCertificatePassword = password;
 }
 
 NSString NENetworkOperation::languagesFromLocale()
@@ -620,11 +636,19 @@ NSString NENetworkOperation::languagesFromLocale()
 
 void NENetworkOperation::setState(NENetworkOperationState state)
 {
+    // The operation whose change this thread is announcing. An observer told of a change that
+    // changes the state again (cancelling it as it starts, say) has its change made once the
+    // announcement ends, instead of taking the lock this thread holds.
+    static thread_local const NENetworkOperation* t_announcing = nullptr;
+    if (t_announcing == this) {
+        m_deferredState = state;
+        return;
+    }
     StateBlock handler;
     {
         // One change at a time, and finished is final: a late "executing" from a slow thread can
         // never hide a finish that came first.
-        std::lock_guard lock(m_stateLock);
+        MutexLocker lock(m_stateMutex);
         const NENetworkOperationState old = m_state;
         if (old == state || old == NENetworkOperationStateFinished)
             return;
@@ -634,16 +658,19 @@ void NENetworkOperation::setState(NENetworkOperationState state)
         case NENetworkOperationStateExecuting: keys = { "isReady", "isExecuting" }; break;
         case NENetworkOperationStateReady: keys = { "isReady" }; break;
         }
+        const NENetworkOperation* outer = std::exchange(t_announcing, this);
         for (const char* key : keys)
             willChangeValueForKey(key);
         m_state = state;
         for (auto key = keys.rbegin(); key != keys.rend(); ++key)
             didChangeValueForKey(*key);
-        std::lock_guard ownLock(m_lock);
-        handler = m_operationStateChangedHandler;
+        t_announcing = outer;
+        handler = m_shared.lock()->operationStateChangedHandler;
     }
     if (handler)
         handler(state);
+    if (const auto deferred = m_deferredState.exchange(static_cast<NENetworkOperationState>(0)))
+        setState(deferred);
 }
 
 bool NENetworkOperation::isReady() const
@@ -665,8 +692,8 @@ void NENetworkOperation::endBackgroundTask()
 {
     NSUInteger task;
     {
-        std::lock_guard lock(m_lock);
-        task = std::exchange(m_backgroundTaskId, UIBackgroundTaskInvalid);
+        auto shared = m_shared.lock();
+        task = std::exchange(shared->backgroundTaskId, UIBackgroundTaskInvalid);
     }
     if (task != UIBackgroundTaskInvalid)
         UIApplication::sharedApplication()->endBackgroundTask(task);
@@ -681,12 +708,9 @@ void NENetworkOperation::start()
             operation->cancel();
         }
     });
-    {
-        std::lock_guard lock(m_lock);
-        if (m_backgroundTaskId != UIBackgroundTaskInvalid)
-            UIApplication::sharedApplication()->endBackgroundTask(m_backgroundTaskId);
-        m_backgroundTaskId = task;
-    }
+    const NSUInteger previous = std::exchange(m_shared.lock()->backgroundTaskId, task);
+    if (previous != UIBackgroundTaskInvalid)
+        UIApplication::sharedApplication()->endBackgroundTask(previous);
     if (isCancelled() || m_stopped) {
         setState(NENetworkOperationStateFinished);
         endBackgroundTask();
@@ -716,12 +740,12 @@ void NENetworkOperation::startConnection()
 {
     std::shared_ptr<NSURLConnection> connection;
     {
-        std::lock_guard lock(m_lock);
-        if (m_stopped || isCancelled() || m_state != NENetworkOperationStateExecuting || m_connection)
+        auto shared = m_shared.lock();
+        if (m_stopped || isCancelled() || m_state != NENetworkOperationStateExecuting || shared->connection)
             return;
-        m_connection = NSURLConnection::create(m_request->copyRequest(), self(), false);
-        m_connection->scheduleInRunLoop(NSRunLoop::mainRunLoop(), NSRunLoopCommonModes);
-        connection = m_connection;
+        shared->connection = NSURLConnection::create(shared->request->copyRequest(), self(), false);
+        shared->connection->scheduleInRunLoop(NSRunLoop::mainRunLoop(), NSRunLoopCommonModes);
+        connection = shared->connection;
     }
     connection->start();
 }
@@ -730,7 +754,7 @@ bool NENetworkOperation::claimOutcome()
 {
     // Under the lock, so that callbacks adopted from another operation are either in before the
     // outcome is claimed, and called, or refused.
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     if (m_stopped || isCancelled())
         return false;
     return !m_outcomeDelivered.exchange(true);
@@ -743,15 +767,15 @@ bool NENetworkOperation::adoptHandlersIfPending(NENetworkOperation& operation)
     Callbacks theirs;
     std::vector<std::shared_ptr<NSOutputStream>> streams;
     {
-        std::lock_guard lock(operation.m_lock);
-        theirs = operation.m_callbacks;
-        streams = operation.m_downloadStreams;
+        auto other = operation.m_shared.lock();
+        theirs = other->callbacks;
+        streams = other->downloadStreams;
     }
-    std::lock_guard lock(m_lock);
+    auto shared = m_shared.lock();
     if (m_outcomeDelivered || m_stopped || isCancelled() || isFinished())
         return false;
-    m_callbacks.append(theirs);
-    m_downloadStreams.insert(m_downloadStreams.end(), streams.begin(), streams.end());
+    shared->callbacks.append(theirs);
+    shared->downloadStreams.insert(shared->downloadStreams.end(), streams.begin(), streams.end());
     return true;
 }
 
@@ -759,8 +783,8 @@ void NENetworkOperation::closeDownloadStreams()
 {
     std::vector<std::shared_ptr<NSOutputStream>> streams;
     {
-        std::lock_guard lock(m_lock);
-        streams = m_downloadStreams;
+        auto shared = m_shared.lock();
+        streams = shared->downloadStreams;
     }
     for (const auto& stream : streams)
         stream->close();
@@ -774,17 +798,17 @@ void NENetworkOperation::stopExchange(bool dropCallbacks)
     std::shared_ptr<NSURLConnection> connection;
     std::vector<std::shared_ptr<NSOutputStream>> streams;
     {
-        std::lock_guard lock(m_lock);
-        connection = std::move(m_connection);
+        auto shared = m_shared.lock();
+        connection = std::move(shared->connection);
         if (dropCallbacks) {
-            m_callbacks.clear();
-            streams = std::move(m_downloadStreams);
-            m_downloadStreams.clear();
-            m_authHandler = nullptr;
-            m_cacheHandlingBlock = nullptr;
+            shared->callbacks.clear();
+            streams = std::move(shared->downloadStreams);
+            shared->downloadStreams.clear();
+            shared->authHandler = nullptr;
+            shared->cacheHandlingBlock = nullptr;
         }
-        m_mutableData.reset();
-        m_downloadedDataSize = 0;
+        shared->mutableData.reset();
+        shared->downloadedDataSize = 0;
     }
     if (connection)
         connection->cancel();
@@ -821,8 +845,8 @@ void NENetworkOperation::operationSucceeded()
 void NENetworkOperation::operationFailedWithError(const std::shared_ptr<NSError>& error)
 {
     {
-        std::lock_guard lock(m_lock);
-        m_error = error;
+        auto shared = m_shared.lock();
+        shared->error = error;
     }
     const auto blocks = callbacks();
     for (const auto& block : blocks.error)
@@ -839,9 +863,9 @@ void NENetworkOperation::showLocalNotification()
     std::shared_ptr<UILocalNotification> notification;
     std::shared_ptr<NSError> error;
     {
-        std::lock_guard lock(m_lock);
-        notification = m_localNotification;
-        error = m_error;
+        auto shared = m_shared.lock();
+        notification = shared->localNotification;
+        error = shared->error;
     }
     if (!notification) {
         if (!m_shouldShowLocalNotificationOnError)
@@ -855,14 +879,14 @@ void NENetworkOperation::showLocalNotification()
 
 std::shared_ptr<UILocalNotification> NENetworkOperation::localNotification() const
 {
-    std::lock_guard lock(m_lock);
-    return m_localNotification;
+    auto shared = m_shared.lock();
+    return shared->localNotification;
 }
 
 void NENetworkOperation::setLocalNotification(const std::shared_ptr<UILocalNotification>& notification)
 {
-    std::lock_guard lock(m_lock);
-    m_localNotification = notification;
+    auto shared = m_shared.lock();
+    shared->localNotification = notification;
 }
 
 void NENetworkOperation::deliverNotModified()
@@ -870,8 +894,8 @@ void NENetworkOperation::deliverNotModified()
     const auto blocks = callbacks();
     bool answered;
     {
-        std::lock_guard lock(m_lock);
-        answered = m_cachedResponse || !blocks.notModified.empty();
+        auto shared = m_shared.lock();
+        answered = shared->cachedResponse || !blocks.notModified.empty();
     }
     if (!claimOutcome())
         return;
@@ -890,8 +914,8 @@ void NENetworkOperation::deliverNotModified()
 std::optional<std::shared_ptr<NSURLRequest>> NENetworkOperation::willSendRequest(NSURLConnection&,
     const std::shared_ptr<NSURLRequest>& request, const std::shared_ptr<NSURLResponse>& redirectResponse)
 {
-    std::lock_guard lock(m_lock);
-    auto copy = m_request->mutableCopyRequest();
+    auto shared = m_shared.lock();
+    auto copy = shared->request->mutableCopyRequest();
     if (redirectResponse) {
         copy->setURL(request->URL());
     } else if (m_shouldSendAcceptLanguageHeader) {
@@ -915,12 +939,12 @@ bool NENetworkOperation::willSendRequestForAuthenticationChallenge(NSURLConnecti
     NSString user, password, certificate, passphrase;
     AuthBlock handler;
     {
-        std::lock_guard lock(m_lock);
-        user = m_username;
-        password = m_password;
-        certificate = m_clientCertificate;
-        passphrase = m_clientCertificatePassword;
-        handler = m_authHandler;
+        auto shared = m_shared.lock();
+        user = shared->username;
+        password = shared->password;
+        certificate = shared->clientCertificate;
+        passphrase = shared->clientCertificatePassword;
+        handler = shared->authHandler;
     }
     const auto space = challenge->protectionSpace();
     const NSString method = space->authenticationMethod();
@@ -946,8 +970,8 @@ bool NENetworkOperation::willSendRequestForAuthenticationChallenge(NSURLConnecti
     if (method == NSURLAuthenticationMethodServerTrust) {
         const auto& trust = space->serverTrust();
         {
-            std::lock_guard lock(m_lock);
-            m_serverTrust = trust;
+            auto shared = m_shared.lock();
+            shared->serverTrust = trust;
         }
         SecTrustResultType result = kSecTrustResultInvalid;
         const bool trusted = SecTrustEvaluate(trust, &result) == errSecSuccess
@@ -971,13 +995,13 @@ void NENetworkOperation::didReceiveResponse(NSURLConnection& connection, const s
     std::vector<std::shared_ptr<NSOutputStream>> streams;
     bool computeHeaders;
     {
-        std::lock_guard lock(m_lock);
-        if (&connection != m_connection.get())
+        auto shared = m_shared.lock();
+        if (&connection != shared->connection.get())
             return;
-        m_response = http;
-        streams = m_downloadStreams;
-        m_mutableData = streams.empty() ? NSMutableData::data() : nullptr;
-        computeHeaders = http && m_request->HTTPMethod() == "GET" && streams.empty();
+        shared->response = http;
+        streams = shared->downloadStreams;
+        shared->mutableData = streams.empty() ? NSMutableData::data() : nullptr;
+        computeHeaders = http && shared->request->HTTPMethod() == "GET" && streams.empty();
     }
     for (const auto& stream : streams)
         stream->open();
@@ -990,19 +1014,19 @@ void NENetworkOperation::didReceiveData(NSURLConnection& connection, const std::
     std::vector<std::shared_ptr<NSOutputStream>> streams;
     double progress = -1;
     {
-        std::lock_guard lock(m_lock);
-        if (&connection != m_connection.get())
+        auto shared = m_shared.lock();
+        if (&connection != shared->connection.get())
             return;
-        if (m_downloadedDataSize == 0) {
-            const NSString range = m_request->valueForHTTPHeaderField("Range");
+        if (shared->downloadedDataSize == 0) {
+            const NSString range = shared->request->valueForHTTPHeaderField("Range");
             if (!range.isNil() && range.hasPrefix("bytes=") && range.hasSuffix("-") && range.length() > 7) {
-                m_startPosition = range.substringWithRange(NSMakeRange(6, range.length() - 7)).longLongValue();
-                m_downloadedDataSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, m_startPosition));
+                shared->startPosition = range.substringWithRange(NSMakeRange(6, range.length() - 7)).longLongValue();
+                shared->downloadedDataSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, shared->startPosition));
             }
         }
-        if (m_mutableData)
-            m_mutableData->appendData(data);
-        streams = m_downloadStreams;
+        if (shared->mutableData)
+            shared->mutableData->appendData(data);
+        streams = shared->downloadStreams;
     }
     for (const auto& stream : streams) {
         // The whole chunk goes into every stream, or the exchange fails: a saved file must never
@@ -1022,11 +1046,11 @@ void NENetworkOperation::didReceiveData(NSURLConnection& connection, const std::
         }
     }
     {
-        std::lock_guard lock(m_lock);
-        m_downloadedDataSize += data->length();
-        const long long expected = m_response ? m_response->expectedContentLength() : -1;
+        auto shared = m_shared.lock();
+        shared->downloadedDataSize += data->length();
+        const long long expected = shared->response ? shared->response->expectedContentLength() : -1;
         if (expected >= 1)
-            progress = static_cast<double>(m_downloadedDataSize) / static_cast<double>(expected + m_startPosition);
+            progress = static_cast<double>(shared->downloadedDataSize) / static_cast<double>(expected + shared->startPosition);
     }
     if (progress >= 0) {
         for (const auto& block : callbacks().downloadProgress)
@@ -1046,10 +1070,10 @@ void NENetworkOperation::didSendBodyData(NSURLConnection&, NSInteger, NSInteger 
 void NENetworkOperation::connectionDidFinishLoading(NSURLConnection& connection)
 {
     {
-        std::lock_guard lock(m_lock);
-        if (&connection != m_connection.get())
+        auto shared = m_shared.lock();
+        if (&connection != shared->connection.get())
             return;
-        m_connection.reset();
+        shared->connection.reset();
     }
     if (isCancelled() || m_stopped)
         return;
@@ -1059,8 +1083,8 @@ void NENetworkOperation::connectionDidFinishLoading(NSURLConnection& connection)
     const NSInteger status = HTTPStatusCode();
     if (status >= 200 && status < 300) {
         {
-            std::lock_guard lock(m_lock);
-            m_cachedResponse.reset();
+            auto shared = m_shared.lock();
+            shared->cachedResponse.reset();
         }
         notifyCache();
         if (claimOutcome())
@@ -1080,12 +1104,12 @@ void NENetworkOperation::connectionDidFinishLoading(NSURLConnection& connection)
 void NENetworkOperation::didFailWithError(NSURLConnection& connection, const std::shared_ptr<NSError>& error)
 {
     {
-        std::lock_guard lock(m_lock);
-        if (&connection != m_connection.get())
+        auto shared = m_shared.lock();
+        if (&connection != shared->connection.get())
             return;
-        m_connection.reset();
-        m_mutableData.reset();
-        m_downloadedDataSize = 0;
+        shared->connection.reset();
+        shared->mutableData.reset();
+        shared->downloadedDataSize = 0;
     }
     if (isCancelled() || m_stopped)
         return;
@@ -1101,31 +1125,31 @@ void NENetworkOperation::didFailWithError(NSURLConnection& connection, const std
 
 void NENetworkOperation::encodeWithCoder(NSCoder& coder) const
 {
-    std::lock_guard lock(m_lock);
-    coder.encodeInt64(static_cast<std::int64_t>(m_stringEncoding), "stringEncoding");
-    coder.encodeInt64(m_postDataEncoding, "postDataEncoding");
-    coder.encodeObject(m_uniqueId, "uniqueId");
-    coder.encodeObject(m_request->copyRequest(), "request");
-    coder.encodeObject(m_response, "response");
-    coder.encodeObject(m_fieldsToBePosted, "fieldsToBePosted");
-    coder.encodeObject(m_filesToBePosted, "filesToBePosted");
-    coder.encodeObject(m_dataToBePosted, "dataToBePosted");
-    coder.encodeObject(m_username, "username");
-    coder.encodeObject(m_password, "password");
-    coder.encodeObject(m_clientCertificate, "clientCertificate");
-    coder.encodeObject(m_clientCertificatePassword, "clientCertificatePassword");
+    auto shared = m_shared.lock();
+    coder.encodeInt64(static_cast<std::int64_t>(shared->stringEncoding), "stringEncoding");
+    coder.encodeInt64(shared->postDataEncoding, "postDataEncoding");
+    coder.encodeObject(shared->uniqueId, "uniqueId");
+    coder.encodeObject(shared->request->copyRequest(), "request");
+    coder.encodeObject(shared->response, "response");
+    coder.encodeObject(shared->fieldsToBePosted, "fieldsToBePosted");
+    coder.encodeObject(shared->filesToBePosted, "filesToBePosted");
+    coder.encodeObject(shared->dataToBePosted, "dataToBePosted");
+    coder.encodeObject(shared->username, "username");
+    coder.encodeObject(shared->password, "password");
+    coder.encodeObject(shared->clientCertificate, "clientCertificate");
+    coder.encodeObject(shared->clientCertificatePassword, "clientCertificatePassword");
     coder.encodeBool(m_shouldContinueWithInvalidCertificate, "shouldContinueWithInvalidCertificate");
-    coder.encodeObject(m_localNotification, "localNotification");
+    coder.encodeObject(shared->localNotification, "localNotification");
     // Only the archive says ready: the live operation keeps its state, so one that is running
     // still finishes and gives its queue's slot back.
     coder.encodeInt64(NENetworkOperationStateReady, "state");
     coder.encodeBool(isCancelled(), "isCancelled");
-    coder.encodeObject(m_mutableData, "mutableData");
-    coder.encodeInt64(static_cast<std::int64_t>(m_downloadedDataSize), "downloadedDataSize");
-    coder.encodeInt64(m_startPosition, "startPosition");
+    coder.encodeObject(shared->mutableData, "mutableData");
+    coder.encodeInt64(static_cast<std::int64_t>(shared->downloadedDataSize), "downloadedDataSize");
+    coder.encodeInt64(shared->startPosition, "startPosition");
     coder.encodeInt64(static_cast<std::int64_t>(m_credentialPersistence.load()), "credentialPersistence");
     // Restored, a freezable operation can be frozen again.
-    coder.encodeBool(m_freezable, "freezable");
+    coder.encodeBool(shared->freezable, "freezable");
 }
 
 bool NENetworkOperation::init(NSCoder& coder)
@@ -1134,38 +1158,41 @@ bool NENetworkOperation::init(NSCoder& coder)
     auto request = coder.decodeObjectOfClass<NSURLRequest>("request");
     if (!request || !request->URL())
         return false;
-    m_request = request->mutableCopyRequest();
-    const auto encoding = static_cast<NSStringEncoding>(coder.decodeInt64ForKey("stringEncoding"));
-    m_stringEncoding = encoding ? encoding : NSUTF8StringEncoding;
-    const auto postDataEncoding = coder.decodeInt64ForKey("postDataEncoding");
-    m_postDataEncoding = postDataEncoding >= 0 && postDataEncoding <= NEPostDataEncodingTypeCustom
-        ? static_cast<NEPostDataEncoding>(postDataEncoding)
-        : NEPostDataEncodingTypeURL;
-    m_uniqueId = NSString::fromId(coder.decodeObjectForKey("uniqueId"));
-    m_response = coder.decodeObjectOfClass<NSHTTPURLResponse>("response");
-    if (auto fields = coder.decodeObjectOfClass<NSDictionary>("fieldsToBePosted"))
-        m_fieldsToBePosted = fields->mutableCopyDictionary();
-    if (auto files = coder.decodeObjectOfClass<NSArray>("filesToBePosted"))
-        m_filesToBePosted = files->mutableCopyArray();
-    if (auto data = coder.decodeObjectOfClass<NSArray>("dataToBePosted"))
-        m_dataToBePosted = data->mutableCopyArray();
-    m_username = NSString::fromId(coder.decodeObjectForKey("username"));
-    m_password = NSString::fromId(coder.decodeObjectForKey("password"));
-    m_clientCertificate = NSString::fromId(coder.decodeObjectForKey("clientCertificate"));
-    m_clientCertificatePassword = NSString::fromId(coder.decodeObjectForKey("clientCertificatePassword"));
-    m_shouldContinueWithInvalidCertificate = coder.decodeBoolForKey("shouldContinueWithInvalidCertificate");
-    m_localNotification = coder.decodeObjectOfClass<UILocalNotification>("localNotification");
-    if (auto data = coder.decodeObjectOfClass<NSData>("mutableData"))
-        m_mutableData = NSMutableData::dataWithData(data);
-    m_downloadedDataSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, coder.decodeInt64ForKey("downloadedDataSize")));
-    m_startPosition = coder.decodeInt64ForKey("startPosition");
-    const auto persistence = coder.decodeInt64ForKey("credentialPersistence");
-    m_credentialPersistence = persistence >= 0 && persistence <= static_cast<std::int64_t>(NSURLCredentialPersistencePermanent)
-        ? static_cast<NSURLCredentialPersistence>(persistence)
-        : NSURLCredentialPersistenceForSession;
-    m_freezable = coder.decodeBoolForKey("freezable");
-    if (m_request->HTTPMethod() == "GET")
-        m_cacheHeaders = NSMutableDictionary::dictionary();
+    {
+        auto shared = m_shared.lock();
+        shared->request = request->mutableCopyRequest();
+        const auto encoding = static_cast<NSStringEncoding>(coder.decodeInt64ForKey("stringEncoding"));
+        shared->stringEncoding = encoding ? encoding : NSUTF8StringEncoding;
+        const auto postDataEncoding = coder.decodeInt64ForKey("postDataEncoding");
+        shared->postDataEncoding = postDataEncoding >= 0 && postDataEncoding <= NEPostDataEncodingTypeCustom
+            ? static_cast<NEPostDataEncoding>(postDataEncoding)
+            : NEPostDataEncodingTypeURL;
+        shared->uniqueId = NSString::fromId(coder.decodeObjectForKey("uniqueId"));
+        shared->response = coder.decodeObjectOfClass<NSHTTPURLResponse>("response");
+        if (auto fields = coder.decodeObjectOfClass<NSDictionary>("fieldsToBePosted"))
+            shared->fieldsToBePosted = fields->mutableCopyDictionary();
+        if (auto files = coder.decodeObjectOfClass<NSArray>("filesToBePosted"))
+            shared->filesToBePosted = files->mutableCopyArray();
+        if (auto data = coder.decodeObjectOfClass<NSArray>("dataToBePosted"))
+            shared->dataToBePosted = data->mutableCopyArray();
+        shared->username = NSString::fromId(coder.decodeObjectForKey("username"));
+        shared->password = NSString::fromId(coder.decodeObjectForKey("password"));
+        shared->clientCertificate = NSString::fromId(coder.decodeObjectForKey("clientCertificate"));
+        shared->clientCertificatePassword = NSString::fromId(coder.decodeObjectForKey("clientCertificatePassword"));
+        m_shouldContinueWithInvalidCertificate = coder.decodeBoolForKey("shouldContinueWithInvalidCertificate");
+        shared->localNotification = coder.decodeObjectOfClass<UILocalNotification>("localNotification");
+        if (auto data = coder.decodeObjectOfClass<NSData>("mutableData"))
+            shared->mutableData = NSMutableData::dataWithData(data);
+        shared->downloadedDataSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, coder.decodeInt64ForKey("downloadedDataSize")));
+        shared->startPosition = coder.decodeInt64ForKey("startPosition");
+        const auto persistence = coder.decodeInt64ForKey("credentialPersistence");
+        m_credentialPersistence = persistence >= 0 && persistence <= static_cast<std::int64_t>(NSURLCredentialPersistencePermanent)
+            ? static_cast<NSURLCredentialPersistence>(persistence)
+            : NSURLCredentialPersistenceForSession;
+        shared->freezable = coder.decodeBoolForKey("freezable");
+        if (shared->request->HTTPMethod() == "GET")
+            shared->cacheHeaders = NSMutableDictionary::dictionary();
+    }
     setState(NENetworkOperationStateReady);
     if (coder.decodeBoolForKey("isCancelled")) {
         m_stopped = true;
@@ -1176,35 +1203,35 @@ bool NENetworkOperation::init(NSCoder& coder)
 
 void NENetworkOperation::copyFieldsTo(NENetworkOperation& other, bool retry) const
 {
-    std::lock_guard lock(m_lock);
-    std::lock_guard otherLock(other.m_lock);
-    other.m_postDataEncoding = m_postDataEncoding;
-    other.m_stringEncoding = m_stringEncoding;
-    other.m_uniqueId = m_uniqueId;
-    other.m_request = m_request->mutableCopyRequest();
+    auto shared = m_shared.lock();
+    auto theirs = other.m_shared.lock();
+    theirs->postDataEncoding = shared->postDataEncoding;
+    theirs->stringEncoding = shared->stringEncoding;
+    theirs->uniqueId = shared->uniqueId;
+    theirs->request = shared->request->mutableCopyRequest();
     // A multipart body stream of ours has been read: the copy builds its own when it starts.
-    if (m_bodyStreamIsOwn)
-        other.m_request->setHTTPBodyStream(nullptr);
-    other.m_fieldsToBePosted = m_fieldsToBePosted->mutableCopyDictionary();
-    other.m_filesToBePosted = m_filesToBePosted->mutableCopyArray();
-    other.m_dataToBePosted = m_dataToBePosted->mutableCopyArray();
-    other.m_username = m_username;
-    other.m_password = m_password;
-    other.m_clientCertificate = m_clientCertificate;
-    other.m_clientCertificatePassword = m_clientCertificatePassword;
-    other.m_callbacks = m_callbacks;
-    other.m_postDataEncodingHandler = m_postDataEncodingHandler;
-    other.m_downloadStreams = m_downloadStreams;
-    other.m_cachedResponse = m_cachedResponse;
-    other.m_cacheHandlingBlock = m_cacheHandlingBlock;
+    if (shared->bodyStreamIsOwn)
+        theirs->request->setHTTPBodyStream(nullptr);
+    theirs->fieldsToBePosted = shared->fieldsToBePosted->mutableCopyDictionary();
+    theirs->filesToBePosted = shared->filesToBePosted->mutableCopyArray();
+    theirs->dataToBePosted = shared->dataToBePosted->mutableCopyArray();
+    theirs->username = shared->username;
+    theirs->password = shared->password;
+    theirs->clientCertificate = shared->clientCertificate;
+    theirs->clientCertificatePassword = shared->clientCertificatePassword;
+    theirs->callbacks = shared->callbacks;
+    theirs->postDataEncodingHandler = shared->postDataEncodingHandler;
+    theirs->downloadStreams = shared->downloadStreams;
+    theirs->cachedResponse = shared->cachedResponse;
+    theirs->cacheHandlingBlock = shared->cacheHandlingBlock;
     other.m_credentialPersistence = m_credentialPersistence.load();
-    if (m_request->HTTPMethod() == "GET")
-        other.m_cacheHeaders = NSMutableDictionary::dictionary();
+    if (shared->request->HTTPMethod() == "GET")
+        theirs->cacheHeaders = NSMutableDictionary::dictionary();
     if (!retry) {
-        other.m_response = m_response;
-        other.m_mutableData = m_mutableData ? NSMutableData::dataWithData(m_mutableData) : nullptr;
-        other.m_downloadedDataSize = m_downloadedDataSize;
-        other.m_startPosition = m_startPosition;
+        theirs->response = shared->response;
+        theirs->mutableData = shared->mutableData ? NSMutableData::dataWithData(shared->mutableData) : nullptr;
+        theirs->downloadedDataSize = shared->downloadedDataSize;
+        theirs->startPosition = shared->startPosition;
     }
 }
 

@@ -8,6 +8,7 @@
 // It can be archived ("frozen") and restored; an archive holds the request and what builds its
 // body, never a live transfer, and always comes back ready.
 
+#include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSArray.h"
@@ -255,52 +256,60 @@ private:
     Callbacks callbacks() const;
     void copyFieldsTo(NENetworkOperation& other, bool retry) const;
 
-    mutable std::recursive_mutex m_lock;
-    // Serialises state changes; recursive, as the queue may react to one by starting this operation.
-    std::recursive_mutex m_stateLock;
+    // Serialises state changes with their announcements. Not recursive: a change an observer asks
+    // for while one is announced waits in m_deferredState until the announcement ends.
+    Mutex m_stateMutex;
     std::atomic<NENetworkOperationState> m_state { static_cast<NENetworkOperationState>(0) };
+    std::atomic<NENetworkOperationState> m_deferredState { static_cast<NENetworkOperationState>(0) };
     std::atomic<bool> m_outcomeDelivered { false };
     std::atomic<bool> m_stopped { false };
 
-    NEPostDataEncoding m_postDataEncoding { NEPostDataEncodingTypeURL };
-    NSStringEncoding m_stringEncoding { NSUTF8StringEncoding };
-    bool m_freezable { false };
-    std::shared_ptr<NSError> m_error;
     std::atomic<bool> m_shouldCacheResponseEvenIfProtocolIsHTTPS { false };
     std::atomic<bool> m_shouldNotCacheResponse { false };
     std::atomic<bool> m_shouldContinueWithInvalidCertificate { false };
     std::atomic<bool> m_shouldSendAcceptLanguageHeader { false };
     std::atomic<bool> m_shouldShowLocalNotificationOnError { false };
-    std::shared_ptr<UILocalNotification> m_localNotification;
     std::atomic<NSURLCredentialPersistence> m_credentialPersistence { NSURLCredentialPersistenceForSession };
-    std::shared_ptr<NSMutableDictionary> m_cacheHeaders;
-    bool m_responseForbidsStorage { false };
-    NSString m_clientCertificate;
-    NSString m_clientCertificatePassword;
-    AuthBlock m_authHandler;
-    StateBlock m_operationStateChangedHandler;
-    std::shared_ptr<NSURLConnection> m_connection;
-    NSString m_uniqueId;
-    std::shared_ptr<NSMutableURLRequest> m_request;
-    std::shared_ptr<NSHTTPURLResponse> m_response;
-    std::shared_ptr<NSMutableDictionary> m_fieldsToBePosted;
-    std::shared_ptr<NSMutableArray> m_filesToBePosted;
-    std::shared_ptr<NSMutableArray> m_dataToBePosted;
-    NSString m_username;
-    NSString m_password;
-    Callbacks m_callbacks;
-    std::shared_ptr<NSMutableData> m_mutableData;
-    std::uint64_t m_downloadedDataSize { 0 };
-    EncodingBlock m_postDataEncodingHandler;
-    std::int64_t m_startPosition { 0 };
-    std::vector<std::shared_ptr<NSOutputStream>> m_downloadStreams;
-    std::shared_ptr<NSData> m_cachedResponse;
-    CacheBlock m_cacheHandlingBlock;
-    NSUInteger m_backgroundTaskId { 0 };
-    // A random boundary per operation, so no attached bytes can close the body early.
-    mutable NSString m_boundary;
-    // The multipart body of a running operation, streamed from this file.
-    NSString m_bodyFilePath;
-    bool m_bodyStreamIsOwn { false };
-    std::weak_ptr<SecTrust> m_serverTrust;
+
+    // What the callers' threads, the main thread's connection callbacks and the engine share. No
+    // callback runs while it is locked, so nothing takes the lock again from within.
+    struct Shared {
+        std::shared_ptr<NSMutableURLRequest> request;
+        std::shared_ptr<NSMutableDictionary> fieldsToBePosted;
+        std::shared_ptr<NSMutableArray> filesToBePosted;
+        std::shared_ptr<NSMutableArray> dataToBePosted;
+        NEPostDataEncoding postDataEncoding { NEPostDataEncodingTypeURL };
+        EncodingBlock postDataEncodingHandler;
+        NSStringEncoding stringEncoding { NSUTF8StringEncoding };
+        bool freezable { false };
+        NSString uniqueId;
+        NSString username;
+        NSString password;
+        NSString clientCertificate;
+        NSString clientCertificatePassword;
+        std::shared_ptr<UILocalNotification> localNotification;
+        Callbacks callbacks;
+        AuthBlock authHandler;
+        StateBlock operationStateChangedHandler;
+        CacheBlock cacheHandlingBlock;
+        std::shared_ptr<NSURLConnection> connection;
+        std::shared_ptr<NSHTTPURLResponse> response;
+        std::shared_ptr<NSError> error;
+        std::shared_ptr<NSMutableData> mutableData;
+        std::uint64_t downloadedDataSize { 0 };
+        std::int64_t startPosition { 0 };
+        std::vector<std::shared_ptr<NSOutputStream>> downloadStreams;
+        std::shared_ptr<NSData> cachedResponse;
+        std::shared_ptr<NSMutableDictionary> cacheHeaders;
+        bool responseForbidsStorage { false };
+        NSUInteger backgroundTaskId { 0 };
+        // A random boundary per operation, so no attached bytes can close the body early.
+        NSString boundary;
+        // The multipart body of a running operation, streamed from this file.
+        NSString bodyFilePath;
+        bool bodyStreamIsOwn { false };
+        std::weak_ptr<SecTrust> serverTrust;
+    };
+    // Mutable: const readers lock it too, and the boundary is made on first use.
+    mutable Guarded<Shared> m_shared;
 };

@@ -65,24 +65,24 @@ std::shared_ptr<NSError> unreadableFileError(const NSString& path)
 
 NEPostDataEncoding NENetworkOperation::postDataEncoding() const
 {
-    std::lock_guard lock(m_lock);
-    return m_postDataEncoding;
+    auto shared = m_shared.lock();
+    return shared->postDataEncoding;
 }
 
 void NENetworkOperation::setPostDataEncoding(NEPostDataEncoding encoding)
 {
-    std::lock_guard lock(m_lock);
-    m_postDataEncoding = encoding;
-    const NSString charset = charsetText(m_stringEncoding);
+    auto shared = m_shared.lock();
+    shared->postDataEncoding = encoding;
+    const NSString charset = charsetText(shared->stringEncoding);
     switch (encoding) {
     case NEPostDataEncodingTypeURL:
-        m_request->setValue(NSString::stringWithFormat("application/x-www-form-urlencoded; charset=%@", charset), "Content-Type");
+        shared->request->setValue(NSString::stringWithFormat("application/x-www-form-urlencoded; charset=%@", charset), "Content-Type");
         break;
     case NEPostDataEncodingTypeJSON:
-        m_request->setValue(NSString::stringWithFormat("application/json; charset=%@", charset), "Content-Type");
+        shared->request->setValue(NSString::stringWithFormat("application/json; charset=%@", charset), "Content-Type");
         break;
     case NEPostDataEncodingTypePlist:
-        m_request->setValue(NSString::stringWithFormat("application/x-plist; charset=%@", charset), "Content-Type");
+        shared->request->setValue(NSString::stringWithFormat("application/x-plist; charset=%@", charset), "Content-Type");
         break;
     default:
         break;
@@ -92,9 +92,9 @@ void NENetworkOperation::setPostDataEncoding(NEPostDataEncoding encoding)
 void NENetworkOperation::setCustomPostDataEncodingHandler(EncodingBlock handler, const NSString& contentType)
 {
     setPostDataEncoding(NEPostDataEncodingTypeCustom);
-    std::lock_guard lock(m_lock);
-    m_postDataEncodingHandler = std::move(handler);
-    m_request->setValue(NSString::stringWithFormat("%@; charset=%@", contentType, charsetText(m_stringEncoding)), "Content-Type");
+    auto shared = m_shared.lock();
+    shared->postDataEncodingHandler = std::move(handler);
+    shared->request->setValue(NSString::stringWithFormat("%@; charset=%@", contentType, charsetText(shared->stringEncoding)), "Content-Type");
 }
 
 NSString NENetworkOperation::encodedPostDataString() const
@@ -103,10 +103,10 @@ NSString NENetworkOperation::encodedPostDataString() const
     std::shared_ptr<NSDictionary> fields;
     NEPostDataEncoding encoding;
     {
-        std::lock_guard lock(m_lock);
-        handler = m_postDataEncodingHandler;
-        fields = m_fieldsToBePosted->copyDictionary();
-        encoding = m_postDataEncoding;
+        auto shared = m_shared.lock();
+        handler = shared->postDataEncodingHandler;
+        fields = shared->fieldsToBePosted->copyDictionary();
+        encoding = shared->postDataEncoding;
     }
     if (handler)
         return handler(fields);
@@ -125,10 +125,10 @@ void NENetworkOperation::addData(const std::shared_ptr<NSData>& data, const NSSt
 
 void NENetworkOperation::addData(const std::shared_ptr<NSData>& data, const NSString& key, const NSString& mimeType, const NSString& fileName)
 {
-    std::lock_guard lock(m_lock);
-    if (m_request->HTTPMethod() == "GET")
-        m_request->setHTTPMethod("POST");
-    m_dataToBePosted->addObject(NSDictionary::dictionaryWithObjectsAndKeys({ { data ? data : NSData::data(), NSString("data") },
+    auto shared = m_shared.lock();
+    if (shared->request->HTTPMethod() == "GET")
+        shared->request->setHTTPMethod("POST");
+    shared->dataToBePosted->addObject(NSDictionary::dictionaryWithObjectsAndKeys({ { data ? data : NSData::data(), NSString("data") },
         { key, NSString("name") }, { mimeType, NSString("mimetype") }, { fileName, NSString("filename") } }));
 }
 
@@ -139,25 +139,25 @@ void NENetworkOperation::addFile(const NSString& filePath, const NSString& key)
 
 void NENetworkOperation::addFile(const NSString& filePath, const NSString& key, const NSString& mimeType)
 {
-    std::lock_guard lock(m_lock);
-    if (m_request->HTTPMethod() == "GET")
-        m_request->setHTTPMethod("POST");
-    m_filesToBePosted->addObject(NSDictionary::dictionaryWithObjectsAndKeys({ { filePath, NSString("filepath") },
+    auto shared = m_shared.lock();
+    if (shared->request->HTTPMethod() == "GET")
+        shared->request->setHTTPMethod("POST");
+    shared->filesToBePosted->addObject(NSDictionary::dictionaryWithObjectsAndKeys({ { filePath, NSString("filepath") },
         { key, NSString("name") }, { mimeType, NSString("mimetype") } }));
 }
 
 NSString NENetworkOperation::boundary() const
 {
-    std::lock_guard lock(m_lock);
-    if (m_boundary.isNil()) {
+    auto shared = m_shared.lock();
+    if (shared->boundary.isNil()) {
         std::random_device random;
         std::uniform_int_distribution<int> digit(0, 15);
         std::string suffix;
         for (int i = 0; i < 16; ++i)
             suffix += "0123456789abcdef"[digit(random)];
-        m_boundary = NSString("0xKhTmLbOuNdArY-" + suffix);
+        shared->boundary = NSString("0xKhTmLbOuNdArY-" + suffix);
     }
-    return m_boundary;
+    return shared->boundary;
 }
 
 bool NENetworkOperation::writeMultipartBody(const std::function<bool(const std::uint8_t*, std::size_t)>& sink, NSErrorPointer error) const
@@ -167,11 +167,11 @@ bool NENetworkOperation::writeMultipartBody(const std::function<bool(const std::
     std::shared_ptr<NSArray> data;
     NSStringEncoding encoding;
     {
-        std::lock_guard lock(m_lock);
-        fields = m_fieldsToBePosted->copyDictionary();
-        files = m_filesToBePosted->copyArray();
-        data = m_dataToBePosted->copyArray();
-        encoding = m_stringEncoding;
+        auto shared = m_shared.lock();
+        fields = shared->fieldsToBePosted->copyDictionary();
+        files = shared->filesToBePosted->copyArray();
+        data = shared->dataToBePosted->copyArray();
+        encoding = shared->stringEncoding;
     }
     const NSString B = boundary();
     auto text = [&](const NSString& piece) {
@@ -233,10 +233,10 @@ bool NENetworkOperation::writeMultipartBody(const std::function<bool(const std::
 void NENetworkOperation::setMultipartHeaders(std::uint64_t length)
 {
     const NSString B = boundary();
-    std::lock_guard lock(m_lock);
-    m_request->setValue(NSString::stringWithFormat("multipart/form-data; charset=%@; boundary=%@", charsetText(m_stringEncoding), B),
+    auto shared = m_shared.lock();
+    shared->request->setValue(NSString::stringWithFormat("multipart/form-data; charset=%@; boundary=%@", charsetText(shared->stringEncoding), B),
         "Content-Type");
-    m_request->setValue(NSString::stringWithFormat("%llu", static_cast<unsigned long long>(length)), "Content-Length");
+    shared->request->setValue(NSString::stringWithFormat("%llu", static_cast<unsigned long long>(length)), "Content-Length");
 }
 
 std::shared_ptr<NSData> NENetworkOperation::bodyData(NSErrorPointer error)
@@ -244,9 +244,9 @@ std::shared_ptr<NSData> NENetworkOperation::bodyData(NSErrorPointer error)
     bool multipart;
     NSStringEncoding encoding;
     {
-        std::lock_guard lock(m_lock);
-        multipart = m_filesToBePosted->count() || m_dataToBePosted->count();
-        encoding = m_stringEncoding;
+        auto shared = m_shared.lock();
+        multipart = shared->filesToBePosted->count() || shared->dataToBePosted->count();
+        encoding = shared->stringEncoding;
     }
     if (!multipart) {
         auto body = encodedPostDataString().dataUsingEncoding(encoding, true);
@@ -266,16 +266,16 @@ bool NENetworkOperation::prepareBody(NSErrorPointer error)
 {
     bool multipart;
     {
-        std::lock_guard lock(m_lock);
-        const NSString method = m_request->HTTPMethod();
-        if ((method != "POST" && method != "PUT" && method != "PATCH") || m_request->HTTPBodyStream())
+        auto shared = m_shared.lock();
+        const NSString method = shared->request->HTTPMethod();
+        if ((method != "POST" && method != "PUT" && method != "PATCH") || shared->request->HTTPBodyStream())
             return true;
-        multipart = m_filesToBePosted->count() || m_dataToBePosted->count();
+        multipart = shared->filesToBePosted->count() || shared->dataToBePosted->count();
     }
     if (!multipart) {
         auto body = bodyData(error);
-        std::lock_guard lock(m_lock);
-        m_request->setHTTPBody(body);
+        auto shared = m_shared.lock();
+        shared->request->setHTTPBody(body);
         return true;
     }
     // Attached files are copied piece by piece into one body file and sent from it, so no file
@@ -297,10 +297,10 @@ bool NENetworkOperation::prepareBody(NSErrorPointer error)
         return false;
     }
     setMultipartHeaders(length);
-    std::lock_guard lock(m_lock);
-    m_bodyFilePath = path;
-    m_bodyStreamIsOwn = true;
-    m_request->setHTTPBodyStream(NSInputStream::inputStreamWithFileAtPath(path));
+    auto shared = m_shared.lock();
+    shared->bodyFilePath = path;
+    shared->bodyStreamIsOwn = true;
+    shared->request->setHTTPBodyStream(NSInputStream::inputStreamWithFileAtPath(path));
     return true;
 }
 
@@ -308,8 +308,8 @@ void NENetworkOperation::removeBodyFile()
 {
     NSString path;
     {
-        std::lock_guard lock(m_lock);
-        path = std::exchange(m_bodyFilePath, NSString());
+        auto shared = m_shared.lock();
+        path = std::exchange(shared->bodyFilePath, NSString());
     }
     if (!path.isNil())
         NSFileManager::defaultManager()->removeItemAtPath(path);
@@ -323,12 +323,12 @@ NSString NENetworkOperation::curlCommandLineString() const
     bool attachments;
     NEPostDataEncoding encoding;
     {
-        std::lock_guard lock(m_lock);
-        request = m_request->copyRequest();
-        fields = m_fieldsToBePosted->copyDictionary();
-        files = m_filesToBePosted->copyArray();
-        attachments = m_filesToBePosted->count() || m_dataToBePosted->count();
-        encoding = m_postDataEncoding;
+        auto shared = m_shared.lock();
+        request = shared->request->copyRequest();
+        fields = shared->fieldsToBePosted->copyDictionary();
+        files = shared->filesToBePosted->copyArray();
+        attachments = shared->filesToBePosted->count() || shared->dataToBePosted->count();
+        encoding = shared->postDataEncoding;
     }
     const NSString method = request->HTTPMethod();
     auto text = NSMutableString::string();
