@@ -43,7 +43,8 @@ CTLineRef CTLineCreateTruncatedLine(const CTLineRef& line, double width, CTLineT
         return nullptr;
     const auto text = line->attributedText();
     const auto token = truncationToken ? truncationToken->attributedText() : NSAttributedString::create();
-    const auto whole = CTLineCreateWithAttributedString(text);
+    // A line laid out alone from its whole text is already the line measured here.
+    const auto whole = line->isWholeText() ? line : CTLineCreateWithAttributedString(text);
     const std::vector<NSUInteger> cuts = cutPositions(text->string());
     const double lineWidth = whole->width();
     auto x = [&](NSUInteger index) { return whole->offsetForStringIndex(static_cast<CFIndex>(index)); };

@@ -44,6 +44,9 @@ public:
 
     // The line's text on its own, from the start of its range, for truncation.
     std::shared_ptr<NSAttributedString> attributedText() const;
+    // Whether the line is all of its text laid out alone on one line, unwrapped and not rebased:
+    // the line CTLineCreateWithAttributedString would make of attributedText().
+    bool isWholeText() const;
     // Makes the line report indices of another string whose range it stands for: a truncated
     // line reports the range of the line it was cut from.
     void rebase(CFRange range);

@@ -103,3 +103,31 @@ TEST(TextLayout, aLimitOfLinesEndsTheLinesAsLayingOutAgainToTheLastAllowedDoes)
     const NSString shown = two.lines().back().line->attributedText()->string();
     EXPECT_EQ(shown.characterAtIndex(shown.length() - 1), u'\u2026');
 }
+
+TEST(TextLayout, aLineMadeAloneIsTruncatedAsItsTextLaidOutAgainIs)
+{
+    const auto text = styled("驾驶机动车在道路上违反道路交通安全法的行为 Drivers must yield.", 0, 0);
+    const auto alone = CTLineCreateWithAttributedString(text);
+    EXPECT_TRUE(alone->isWholeText());
+    // The same line standing for a range further on is no longer its text's own line.
+    const auto moved = CTLineCreateWithAttributedString(text);
+    moved->rebase(CFRangeMake(5, CFIndex(text->length())));
+    EXPECT_FALSE(moved->isWholeText());
+    const TextLayout wrapped(text, NSMakeRange(0, text->length()), labelOptions(120, CGFLOAT_MAX));
+    ASSERT_GT(wrapped.lines().size(), 1u);
+    EXPECT_FALSE(wrapped.lines().front().line->isWholeText());
+
+    const auto token = TextLayout::ellipsisToken(text->attributesAtIndex(0));
+    for (CTLineTruncationType type : { kCTLineTruncationEnd, kCTLineTruncationStart, kCTLineTruncationMiddle }) {
+        for (double width : { 40.0, 130.0, 260.0 }) {
+            SCOPED_TRACE(testing::Message() << "type " << type << ", width " << width);
+            const auto cut = CTLineCreateTruncatedLine(alone, width, type, token);
+            const auto cutAgain = CTLineCreateTruncatedLine(moved, width, type, token);
+            ASSERT_TRUE(cut && cutAgain);
+            EXPECT_EQ(cut->width(), cutAgain->width());
+            EXPECT_EQ(cut->attributedText()->string(), cutAgain->attributedText()->string());
+            EXPECT_EQ(cut->stringRange().location + 5, cutAgain->stringRange().location);
+            EXPECT_LE(cut->width() - cut->trailingWhitespaceWidth(), width);
+        }
+    }
+}

@@ -241,6 +241,16 @@ std::shared_ptr<NSAttributedString> CTLine::attributedText() const
     return text->attributedSubstringFromRange(NSMakeRange(start, std::max(end, start) - start));
 }
 
+bool CTLine::isWholeText() const
+{
+    const NSUInteger length = m_paragraph->text()->length();
+    if (m_indexOffset != 0 || m_stringRange.location != 0 || NSUInteger(m_stringRange.length) != length
+        || m_paragraph->range().location != 0 || m_paragraph->range().length != length)
+        return false;
+    MutexLocker lock(FontLibrary::shared().mutex());
+    return pango_layout_get_width(m_paragraph->layout()) == -1 && pango_layout_get_line_count(m_paragraph->layout()) == 1;
+}
+
 CTLineRef CTLineCreateWithAttributedString(const std::shared_ptr<NSAttributedString>& string)
 {
     auto text = string ? string : NSAttributedString::create();
