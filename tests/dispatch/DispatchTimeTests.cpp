@@ -4,6 +4,8 @@
 
 #include "tests/support/Waiting.h"
 
+#include "tests/support/ManualClockTest.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,18 +14,15 @@
 
 namespace {
 
-class DispatchTime : public testing::Test {
+class DispatchTime : public testing_support::ManualClockTest<2000> {
 protected:
-    void SetUp() override { SystemClock::useManualClock(2000); }
     void TearDown() override
     {
-        loop->advanceClock(0);
-        SystemClock::useRealClock();
+        runDueWork();
+        ManualClockTest::TearDown();
     }
 
     dispatch_time_t after(double seconds) { return dispatch_time(DISPATCH_TIME_NOW, static_cast<int64_t>(seconds * NSEC_PER_SEC)); }
-
-    std::shared_ptr<NSRunLoop> loop = NSRunLoop::mainRunLoop();
 };
 
 TEST_F(DispatchTime, mainQueueAfterFollowsTheManualClock)

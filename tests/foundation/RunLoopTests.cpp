@@ -8,6 +8,8 @@
 
 #include "tests/support/Waiting.h"
 
+#include "tests/support/ManualClockTest.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,16 +21,14 @@
 
 namespace {
 
-class RunLoopTest : public testing::Test {
+class RunLoopTest : public testing_support::ManualClockTest<500> {
 protected:
-    void SetUp() override { SystemClock::useManualClock(500); }
     void TearDown() override
     {
-        loop->advanceClock(0);
-        SystemClock::useRealClock();
+        runDueWork();
+        ManualClockTest::TearDown();
     }
 
-    std::shared_ptr<NSRunLoop> loop = NSRunLoop::mainRunLoop();
     std::vector<std::string> log;
 };
 

@@ -3,6 +3,8 @@
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/SystemClock.h"
 
+#include "tests/support/ManualClockTest.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,14 +14,13 @@ namespace {
 
 constexpr NSTimeInterval start = 1000;
 
-class TimerTest : public testing::Test {
+class TimerTest : public testing_support::ManualClockTest<static_cast<int>(start)> {
 protected:
-    void SetUp() override { SystemClock::useManualClock(start); }
     void TearDown() override
     {
         for (auto& timer : timers)
             timer->invalidate();
-        SystemClock::useRealClock();
+        ManualClockTest::TearDown();
     }
 
     std::shared_ptr<NSTimer> schedule(NSTimeInterval interval, bool repeats, std::vector<NSTimeInterval>& fireTimes)

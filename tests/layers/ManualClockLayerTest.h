@@ -2,25 +2,20 @@
 // Layer tests run on the manual clock; whatever a test leaves animating is run to its end before
 // the next test, so no animation or pending transaction leaks into it.
 
-#include "platform/foundation/NSRunLoop.h"
-#include "platform/foundation/SystemClock.h"
 #include "platform/layers/CATransaction.h"
+#include "tests/support/ManualClockTest.h"
 
-#include <gtest/gtest.h>
-
-class ManualClockLayerTest : public testing::Test {
+class ManualClockLayerTest : public testing_support::ManualClockTest<1000> {
 protected:
     void SetUp() override
     {
-        SystemClock::useManualClock(1000);
+        ManualClockTest::SetUp();
         CATransaction::flush();
     }
     void TearDown() override
     {
         CATransaction::flush();
         loop->advanceClock(10);
-        SystemClock::useRealClock();
+        ManualClockTest::TearDown();
     }
-
-    std::shared_ptr<NSRunLoop> loop = NSRunLoop::mainRunLoop();
 };

@@ -9,6 +9,8 @@
 #include "platform/foundation/SystemClock.h"
 #include "platform/layers/NSValueGeometry.h"
 
+#include "tests/support/ManualClockTest.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -84,18 +86,18 @@ private:
 
 constexpr double tick = 1.0 / 60.0;
 
-class AnimationTest : public testing::Test {
+class AnimationTest : public testing_support::ManualClockTest<5000> {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(gaugeRegistered);
-        SystemClock::useManualClock(5000);
+        ManualClockTest::SetUp();
         settle();
     }
     void TearDown() override
     {
         settle();
-        SystemClock::useRealClock();
+        ManualClockTest::TearDown();
     }
     // Leaves nothing listed from an earlier test and lets the timer stop.
     void settle()
@@ -114,7 +116,6 @@ protected:
     }
 
     std::shared_ptr<PEAnimation> scheduler = PEAnimation::sharedInstance();
-    std::shared_ptr<NSRunLoop> loop = NSRunLoop::mainRunLoop();
     std::shared_ptr<Gauge> gauge = Gauge::create();
 };
 

@@ -6,6 +6,8 @@
 #include "platform/foundation/SystemClock.h"
 #include "platform/layers/NSValueGeometry.h"
 
+#include "tests/support/ManualClockTest.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,11 +23,11 @@ struct Heard {
     NSInteger curve;
 };
 
-class KeyboardTransitionsTest : public testing::Test {
+class KeyboardTransitionsTest : public testing_support::ManualClockTest<1000> {
 protected:
     void SetUp() override
     {
-        SystemClock::useManualClock(1000);
+        ManualClockTest::SetUp();
         for (const char* name : { UIKeyboardWillShowNotification, UIKeyboardDidShowNotification, UIKeyboardWillHideNotification,
                  UIKeyboardDidHideNotification, UIKeyboardWillChangeFrameNotification, UIKeyboardDidChangeFrameNotification }) {
             m_tokens.push_back(NSNotificationCenter::defaultCenter()->addObserverForName(name, nullptr, nullptr,
@@ -46,6 +48,7 @@ protected:
     {
         for (auto& token : m_tokens)
             NSNotificationCenter::defaultCenter()->removeObserver(token);
+        ManualClockTest::TearDown();
     }
 
     std::vector<std::string> names() const

@@ -4,24 +4,25 @@
 #include "platform/uikit/UIPinchGestureRecognizer.h"
 #include "platform/uikit/UISwipeGestureRecognizer.h"
 
+#include "tests/support/ManualClockTest.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 using State = UIGestureRecognizerState;
 
-class Gestures : public testing::Test {
+class Gestures : public testing_support::ManualClockTest<> {
 protected:
     void SetUp() override
     {
-        SystemClock::useManualClock();
+        ManualClockTest::SetUp();
         m_window = UIWindow::create(CGRectMake(0, 0, 320, 568));
         m_window->makeKeyAndVisible();
         m_view = UIView::create(CGRectMake(0, 0, 320, 568));
         m_window->addSubview(m_view);
         m_touches = TouchScript(m_window);
     }
-    void TearDown() override { SystemClock::useRealClock(); }
 
     // Adds the recogniser to the view, recording the state at each action.
     template <class R>

@@ -3,6 +3,8 @@
 
 #include "platform/uikit/UIButton.h"
 
+#include "tests/support/ManualClockTest.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,11 +18,11 @@ public:
     std::vector<std::string> events;
 };
 
-class UIControlTouches : public testing::Test {
+class UIControlTouches : public testing_support::ManualClockTest<> {
 protected:
     void SetUp() override
     {
-        SystemClock::useManualClock();
+        ManualClockTest::SetUp();
         m_window = UIWindow::create(CGRectMake(0, 0, 320, 568));
         m_window->makeKeyAndVisible();
         m_button = UIButton::buttonWithType(UIButtonTypeCustom);
@@ -30,7 +32,6 @@ protected:
         m_button->addTarget(m_recorder, &Recorder::pressed, UIControlEventTouchUpInside);
         m_button->addTarget(m_recorder, &Recorder::released, UIControlEventTouchUpOutside);
     }
-    void TearDown() override { SystemClock::useRealClock(); }
 
     // Down in the middle of the button, then up where asked.
     void pressAndLiftAt(CGPoint lift)

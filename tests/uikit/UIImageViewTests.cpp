@@ -4,20 +4,16 @@
 #include "platform/uikit/UIActivityIndicatorView.h"
 #include "platform/uikit/UIImageView.h"
 
+#include "tests/support/ManualClockTest.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr RGBA red = 0xFF0000FF, green = 0x00FF00FF, blue = 0x0000FFFF;
 
-class ManualClock : public testing::Test {
-protected:
-    void SetUp() override { SystemClock::useManualClock(); }
-    void TearDown() override { SystemClock::useRealClock(); }
-};
-
-using UIImageViewTest = ManualClock;
-using UIActivityIndicatorViewTest = ManualClock;
+using UIImageViewTest = testing_support::ManualClockTest<>;
+using UIActivityIndicatorViewTest = testing_support::ManualClockTest<>;
 
 // The view's layer composited on its own, at scale 1.
 CGImageRef rendered(const UIViewRef& view)

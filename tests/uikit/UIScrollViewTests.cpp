@@ -3,21 +3,22 @@
 #include "platform/uikit/UIPanGestureRecognizer.h"
 #include "tests/uikit/ScrollTestSupport.h"
 
+#include "tests/support/ManualClockTest.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-class UIScrollViewTest : public testing::Test {
+class UIScrollViewTest : public testing_support::ManualClockTest<1000> {
 protected:
     void SetUp() override
     {
-        SystemClock::useManualClock(1000);
+        ManualClockTest::SetUp();
         scrollView = UIScrollView::create(CGRectMake(0, 0, 320, 480));
         scrollView->setContentSize(CGSizeMake(320, 5000));
         recorder = std::make_shared<ScrollRecorder>();
         scrollView->setDelegate(recorder);
     }
-    void TearDown() override { SystemClock::useRealClock(); }
 
     // A drag by the distance, released at the velocity (points per second, finger direction).
     void drag(CGPoint distance, CGPoint velocity)

@@ -10,6 +10,8 @@
 #include "platform/uikit/UITableView.h"
 #include "tests/uikit/ScrollTestSupport.h"
 
+#include "tests/support/ManualClockTest.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -74,17 +76,16 @@ public:
     std::vector<NSInteger> selections;
 };
 
-class UITableViewTest : public testing::Test {
+class UITableViewTest : public testing_support::ManualClockTest<1000> {
 protected:
     void SetUp() override
     {
-        SystemClock::useManualClock(1000);
+        ManualClockTest::SetUp();
         source = std::make_shared<RowsSource>();
         table = UITableView::create(CGRectMake(0, 0, 320, 568), UITableViewStyle::Plain);
         table->setDataSource(source);
         table->setDelegate(source);
     }
-    void TearDown() override { SystemClock::useRealClock(); }
 
     // Every visible cell shows the text of its row and sits where the row is.
     void expectVisibleCellsRight()
