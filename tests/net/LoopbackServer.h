@@ -37,6 +37,29 @@
 
 namespace loopback {
 
+// Removes a folder of the test process's own when the process ends: a suite runs one process per
+// test, and folders named after the process would otherwise pile up in the temporary directory.
+inline std::filesystem::path processFolder(const std::string& name)
+{
+    struct Remover {
+        std::mutex lock;
+        std::vector<std::filesystem::path> folders;
+        ~Remover()
+        {
+            for (const auto& folder : folders) {
+                std::error_code ignored;
+                std::filesystem::remove_all(folder, ignored);
+            }
+        }
+    };
+    static Remover remover;
+    auto folder = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::lock_guard locked(remover.lock);
+    remover.folders.push_back(folder);
+    return folder;
+}
+
 struct Certificate {
     std::string certificatePath;
     std::string keyPath;
@@ -46,8 +69,7 @@ struct Certificate {
 // A fresh self-signed certificate in a folder of its own; `name` tells two apart.
 inline Certificate makeCertificate(const std::string& name)
 {
-    auto folder = std::filesystem::temp_directory_path() / ("corvane-cert-" + name + "-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const auto folder = processFolder("corvane-cert-" + name);
     Certificate certificate { (folder / "cert.pem").string(), (folder / "key.pem").string(), {} };
     std::string command = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=" + name
         + " -addext subjectAltName=IP:127.0.0.1,DNS:localhost -keyout " + certificate.keyPath + " -out "
@@ -102,8 +124,7 @@ inline Certificate issue(const std::filesystem::path& folder, const std::string&
 
 inline Authority makeAuthority()
 {
-    auto folder = std::filesystem::temp_directory_path() / ("corvane-pki-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const auto folder = processFolder("corvane-pki");
     Authority pki;
     pki.authorityPath = (folder / "ca.pem").string();
     if (!run(std::string("openssl req -x509 ") + newKey + " -days 2 -subj /CN=corvane-test-ca"

@@ -21,8 +21,7 @@ struct PinnedResources : testing::Environment {
     {
         pinned = loopback::makeCertificate("pinned");
         other = loopback::makeCertificate("other");
-        auto folder = std::filesystem::temp_directory_path() / ("corvane-pins-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
+        const auto folder = loopback::processFolder("corvane-pins");
         std::ofstream(folder / "server.cer", std::ios::binary).write(reinterpret_cast<const char*>(pinned.DER.data()),
             static_cast<std::streamsize>(pinned.DER.size()));
         const auto& authority = loopback::authority().authorityDER;
