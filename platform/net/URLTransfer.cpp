@@ -146,7 +146,10 @@ void URLTransfer::begin()
 void URLTransfer::releaseHandle()
 {
     if (m_handle) {
-        m_loop->retire(m_handle);
+        // A challenge's state stays in the handle: a request on it would answer without asking.
+        long status = 0;
+        curl_easy_getinfo(m_handle, CURLINFO_RESPONSE_CODE, &status);
+        m_loop->retire(m_handle, !m_sentCredential && status != 401 && status != 407);
         m_handle = nullptr;
     }
     if (m_headerList) {
@@ -275,6 +278,7 @@ bool URLTransfer::startRequest(const std::shared_ptr<NSURLRequest>& request)
         curl_easy_setopt(m_handle, CURLOPT_USERNAME, m_credential->user().UTF8String().c_str());
         curl_easy_setopt(m_handle, CURLOPT_PASSWORD, m_credential->password().isNil() ? "" : m_credential->password().UTF8String().c_str());
         curl_easy_setopt(m_handle, CURLOPT_HTTPAUTH, HTTPAuthentication::curlAuthFor(m_authenticationMethod));
+        m_sentCredential = true;
     } else {
         curl_easy_setopt(m_handle, CURLOPT_USERNAME, static_cast<const char*>(nullptr));
         curl_easy_setopt(m_handle, CURLOPT_PASSWORD, static_cast<const char*>(nullptr));

@@ -136,6 +136,7 @@ private:
     std::shared_ptr<NSData> m_acceptedLeaf;
     std::shared_ptr<NSError> m_trustError;
     std::shared_ptr<NSURLCredential> m_credential;
+    bool m_sentCredential { false };
     NSInteger m_authenticationFailures { 0 };
     // The method of the last password challenge; the credential is sent by its scheme alone.
     std::string m_authenticationMethod;

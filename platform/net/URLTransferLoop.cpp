@@ -61,9 +61,9 @@ URLTransferLoop::~URLTransferLoop()
 {
     for (auto& [handle, client] : m_clients)
         curl_multi_remove_handle(m_multi, handle);
-    for (CURL* handle : m_retired) {
-        curl_multi_remove_handle(m_multi, handle);
-        curl_easy_cleanup(handle);
+    for (const auto& retired : m_retired) {
+        curl_multi_remove_handle(m_multi, retired.first);
+        curl_easy_cleanup(retired.first);
     }
     for (CURL* handle : m_spare)
         curl_easy_cleanup(handle);
@@ -112,13 +112,17 @@ bool URLTransferLoop::add(CURL* handle, const std::shared_ptr<Client>& client)
     return true;
 }
 
-void URLTransferLoop::retire(CURL* handle)
+void URLTransferLoop::retire(CURL* handle, bool reusable)
 {
     if (m_insideCurl) {
-        m_retired.push_back(handle);
+        m_retired.emplace_back(handle, reusable);
         return;
     }
     remove(handle);
+    if (!reusable) {
+        curl_easy_cleanup(handle);
+        return;
+    }
     // Making a handle costs about as much as a small request on loopback, and setting it up
     // again from curl's defaults a good part of that: keep a few as they are.
     constexpr std::size_t kSpareHandles = 8;
@@ -225,8 +229,8 @@ void URLTransferLoop::afterAction()
         return;
     m_acting = true;
     while (true) {
-        for (CURL* handle : std::exchange(m_retired, {}))
-            retire(handle);
+        for (auto [handle, reusable] : std::exchange(m_retired, {}))
+            retire(handle, reusable);
         auto pending = std::exchange(m_pending, {});
         for (const auto& weakClient : pending) {
             if (auto client = weakClient.lock())

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class URLTransferLoop : public std::enable_shared_from_this<URLTransferLoop> {
@@ -37,7 +38,10 @@ public:
     void remove(CURL* handle);
     // Removes the transfer and takes its handle back, once curl has returned when called from
     // inside one of its callbacks.
-    void retire(CURL* handle);
+    // A handle that met or answered an authentication challenge is not kept: curl holds the
+    // challenge's state (a Digest nonce and its count) in the handle, and the next request on it
+    // would answer without asking, or with another request's credential.
+    void retire(CURL* handle, bool reusable = true);
     // A handle for a new transfer: one a finished transfer left, as it left it, or a fresh one
     // (`fresh` tells which). The transfer sets every option it uses, so nothing of the last one's
     // request carries over. Null when curl cannot make one.
@@ -63,7 +67,7 @@ private:
     std::map<curl_socket_t, NSUInteger> m_sockets;
     std::unordered_map<CURL*, std::shared_ptr<Client>> m_clients;
     std::vector<std::weak_ptr<Client>> m_pending;
-    std::vector<CURL*> m_retired;
+    std::vector<std::pair<CURL*, bool>> m_retired;
     std::vector<CURL*> m_spare;
     bool m_insideCurl { false };
     bool m_acting { false };
