@@ -2,6 +2,7 @@
 #include "library/network/request/RQStreamingMultipartFormData.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSOperationQueue.h"
+#include "tests/net/RawServer.h"
 #include "tests/network/request/MultipartSupport.h"
 #include "tests/support/Waiting.h"
 
@@ -288,7 +289,7 @@ TEST(MultipartFormData, aFiveMegabyteUploadSendsExactlyItsContentLengthAndParses
         file[index] = static_cast<char>((index * 7919) >> 3);
     const std::string path = folder.write("big.bin", file);
 
-    multipart::RawServer server;
+    RawServer server;
     auto form = RQStreamingMultipartFormData::create(postRequest(server.URL("/upload")), NSUTF8StringEncoding);
     form->appendPartWithFormData(bytes("科目一"), "title");
     form->appendPartWithFormData(bytes("42"), "count");

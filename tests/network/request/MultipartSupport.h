@@ -1,20 +1,12 @@
 #pragma once
-// Test support for streamed uploads: a parser of multipart/form-data bodies, and a one-shot
-// loopback server that keeps the raw bytes of the request it receives, so a test can compare
-// the bytes sent with the declared Content-Length.
-
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+// Test support for streamed uploads: a parser of multipart/form-data bodies. The raw bytes a
+// client sends are read through RawServer (tests/net/RawServer.h).
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <map>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace multipart {
@@ -78,100 +70,5 @@ inline std::string parameter(const std::string& header, const std::string& name)
     const std::size_t end = header.find('"', start);
     return end == std::string::npos ? std::string() : header.substr(start, end - start);
 }
-
-// Accepts one connection, reads the header block and exactly Content-Length body bytes, and
-// answers 200 "ok". The request is available once done() holds.
-class RawServer {
-public:
-    RawServer()
-    {
-        m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_socket, 1);
-        socklen_t length = sizeof address;
-        ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~RawServer()
-    {
-        m_stopping = true;
-        m_thread.join();
-        ::close(m_socket);
-    }
-
-    std::string URL(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
-    bool done() const { return m_done; }
-    // Valid once done().
-    const std::string& head() const { return m_head; }
-    const std::string& body() const { return m_body; }
-    std::string header(const std::string& name) const
-    {
-        std::string lowerHead = m_head;
-        std::transform(lowerHead.begin(), lowerHead.end(), lowerHead.begin(), [](unsigned char c) { return std::tolower(c); });
-        std::string key = "\r\n" + name + ": ";
-        std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
-        const std::size_t start = lowerHead.find(key);
-        if (start == std::string::npos)
-            return {};
-        const std::size_t valueStart = start + key.size();
-        return m_head.substr(valueStart, m_head.find("\r\n", valueStart) - valueStart);
-    }
-
-private:
-    // Waits for input a little at a time, so the destructor never waits for a client that
-    // did not come.
-    bool readable(int socket)
-    {
-        pollfd descriptor { socket, POLLIN, 0 };
-        while (!m_stopping) {
-            if (::poll(&descriptor, 1, 50) > 0)
-                return true;
-        }
-        return false;
-    }
-
-    void serve()
-    {
-        if (!readable(m_socket))
-            return;
-        const int client = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
-            return;
-        std::string received;
-        char buffer[65536];
-        std::size_t headEnd = std::string::npos;
-        std::size_t expected = 0;
-        while (readable(client)) {
-            const ssize_t count = ::recv(client, buffer, sizeof buffer, 0);
-            if (count <= 0)
-                break;
-            received.append(buffer, static_cast<std::size_t>(count));
-            if (headEnd == std::string::npos && (headEnd = received.find("\r\n\r\n")) != std::string::npos) {
-                m_head = received.substr(0, headEnd + 2);
-                expected = std::stoull("0" + header("Content-Length"));
-            }
-            if (headEnd != std::string::npos && received.size() - headEnd - 4 >= expected)
-                break;
-        }
-        if (headEnd != std::string::npos)
-            m_body = received.substr(headEnd + 4);
-        const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
-        ::send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
-        ::close(client);
-        m_done = true;
-    }
-
-    int m_socket { -1 };
-    int m_port { 0 };
-    std::thread m_thread;
-    std::atomic<bool> m_stopping { false };
-    std::atomic<bool> m_done { false };
-    std::string m_head;
-    std::string m_body;
-};
 
 } // namespace multipart
