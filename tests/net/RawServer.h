@@ -48,19 +48,7 @@ public:
     bool done() const { return m_done; }
     const std::string& head() const { return m_head; }
     const std::string& body() const { return m_body; }
-    std::string header(const std::string& name) const
-    {
-        const auto lower = [](std::string text) {
-            std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-            return text;
-        };
-        const std::string key = lower("\r\n" + name + ": ");
-        const std::size_t start = lower(m_head).find(key);
-        if (start == std::string::npos)
-            return {};
-        const std::size_t valueStart = start + key.size();
-        return m_head.substr(valueStart, m_head.find("\r\n", valueStart) - valueStart);
-    }
+    std::string header(const std::string& name) const { return headerIn(m_head, name); }
 
 private:
     // Waits for input a little at a time, so the destructor never waits for a client that does
@@ -102,7 +90,7 @@ private:
             if (headEnd == std::string::npos && (headEnd = received.find("\r\n\r\n")) != std::string::npos) {
                 if (!m_done)
                     m_head = received.substr(0, headEnd + 2);
-                const std::string length = headerIn(received.substr(0, headEnd + 2), "content-length");
+                const std::string length = headerIn(received.substr(0, headEnd + 2), "Content-Length");
                 expected = std::strtoull(length.c_str(), nullptr, 10);
             }
             if (headEnd != std::string::npos && received.size() - headEnd - 4 >= expected)
@@ -121,13 +109,18 @@ private:
         m_done = true;
     }
 
-    static std::string headerIn(std::string head, const std::string& lowerName)
+    // The value of the field `name` (any case) in a head, without its leading spaces.
+    static std::string headerIn(const std::string& head, const std::string& name)
     {
-        std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::tolower(c); });
-        const std::size_t start = head.find("\r\n" + lowerName + ":");
+        const auto lower = [](std::string text) {
+            std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+            return text;
+        };
+        const std::string lowerHead = lower(head);
+        const std::size_t start = lowerHead.find("\r\n" + lower(name) + ":");
         if (start == std::string::npos)
             return {};
-        const std::size_t valueStart = head.find_first_not_of(' ', start + lowerName.size() + 3);
+        const std::size_t valueStart = head.find_first_not_of(' ', start + name.size() + 3);
         if (valueStart == std::string::npos)
             return {};
         return head.substr(valueStart, head.find("\r\n", valueStart) - valueStart);
