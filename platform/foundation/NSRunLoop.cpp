@@ -200,6 +200,27 @@ void NSRunLoop::removeFileDescriptor(NSUInteger token)
     wakeUp();
 }
 
+void NSRunLoop::setFileDescriptorEvents(NSUInteger token, short events)
+{
+    bool claimed;
+    {
+        auto state = m_state.lock();
+        auto& descriptors = state->descriptors;
+        auto found = std::find_if(descriptors.begin(), descriptors.end(), [token](const DescriptorEntry& e) { return e.token == token; });
+        if (found == descriptors.end() || found->events == events)
+            return;
+        found->events = events;
+        if (state->pollSetGeneration == state->descriptorGeneration) {
+            auto inSet = std::find(state->pollSetTokens.begin(), state->pollSetTokens.end(), token);
+            if (inSet != state->pollSetTokens.end())
+                state->pollSet[static_cast<std::size_t>(inSet - state->pollSetTokens.begin())].events = events;
+        }
+        claimed = claimWakeUp(*state);
+    }
+    if (claimed)
+        signalWakeUp();
+}
+
 NSUInteger NSRunLoop::addPassObserver(std::function<void()> observer)
 {
     if (!observer)

@@ -76,6 +76,8 @@ public:
     // events that occurred, while the loop runs in one of the modes.
     NSUInteger addFileDescriptor(int fd, short events, std::function<void(short revents)> handler, const std::vector<NSRunLoopMode>& modes);
     void removeFileDescriptor(NSUInteger token);
+    // Watches a descriptor already added for other events, without making the set again.
+    void setFileDescriptorEvents(NSUInteger token, short events);
 
     // Runs on this loop's thread in each pass of runInMode(), after the pass's performs and due
     // timers, before the loop works out how long to wait: what a thread holds back to hand over

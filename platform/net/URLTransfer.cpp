@@ -1,8 +1,7 @@
 #include "platform/net/URLTransfer.h"
 
-#include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSNumber.h"
-#include "platform/foundation/NSTimer.h"
+#include "platform/foundation/SystemClock.h"
 #include "platform/net/HTTPAuthentication.h"
 #include "platform/net/NSCachedURLResponse.h"
 #include "platform/net/NSHTTPCookieStorage.h"
@@ -20,6 +19,8 @@ namespace {
 constexpr NSInteger maximumRedirects = 16;
 // A load, redirects included, ends after this many idle time-outs however steadily bytes come.
 constexpr double kWholeLoadTimeoutFactor = 4;
+// As the run loop's: a time-out looked at on its due time may read the clock a rounding error short.
+constexpr NSTimeInterval kDueMargin = 1e-6;
 // Bodies above this size are not offered to the URL cache.
 constexpr NSUInteger cacheableBodyLimit = 1024 * 1024;
 // Compressed bodies may inflate this many times over their bytes on the wire, once past the
@@ -889,13 +890,9 @@ void URLTransfer::end()
         return;
     m_ended = true;
     m_events.clear();
-    if (m_timeoutTimer) {
-        m_timeoutTimer->invalidate();
-        m_timeoutTimer = nullptr;
-    }
-    if (m_deadlineTimer) {
-        m_deadlineTimer->invalidate();
-        m_deadlineTimer = nullptr;
+    if (m_watchedDue != std::numeric_limits<NSTimeInterval>::infinity()) {
+        m_loop->forgetDeadline(this);
+        m_watchedDue = std::numeric_limits<NSTimeInterval>::infinity();
     }
     releaseHandle();
     if (m_bodyStream)
@@ -906,20 +903,11 @@ void URLTransfer::end()
 void URLTransfer::startDeadline()
 {
     const NSTimeInterval interval = m_request ? m_request->timeoutInterval() : 0;
-    if (m_ended || m_deadlineTimer || interval <= 0)
+    if (m_ended || m_wholeLoadDue != std::numeric_limits<NSTimeInterval>::infinity() || interval <= 0)
         return;
     // The idle time-out alone lets a reply that trickles in a byte at a time run for ever.
-    std::weak_ptr<URLTransfer> weakSelf = weak_from_this();
-    m_deadlineTimer = NSTimer::timerWithTimeInterval(interval * kWholeLoadTimeoutFactor, [weakSelf](const std::shared_ptr<NSTimer>&) {
-        if (auto transfer = weakSelf.lock()) {
-            transfer->m_deadlineTimer = nullptr;
-            transfer->fail(NSURLErrorWithCode(NSURLErrorTimedOut, transfer->m_request ? transfer->m_request->URL() : nullptr,
-                "The request timed out."));
-        }
-    }, false);
-    auto runLoop = NSRunLoop::currentRunLoop();
-    for (const auto& mode : m_loop->modes())
-        runLoop->addTimer(m_deadlineTimer, NSString(mode));
+    m_wholeLoadDue = SystemClock::now() + interval * kWholeLoadTimeoutFactor;
+    watchDeadline();
 }
 
 void URLTransfer::resetTimeout()
@@ -929,24 +917,33 @@ void URLTransfer::resetTimeout()
     const NSTimeInterval interval = m_request ? m_request->timeoutInterval() : 0;
     if (interval <= 0)
         return;
-    if (m_timeoutTimer) {
-        m_timeoutTimer->setFireDate(NSDate::dateWithTimeIntervalSinceNow(interval));
-        return;
-    }
-    std::weak_ptr<URLTransfer> weakSelf = weak_from_this();
-    m_timeoutTimer = NSTimer::timerWithTimeInterval(interval, [weakSelf](const std::shared_ptr<NSTimer>&) {
-        if (auto transfer = weakSelf.lock())
-            transfer->timeoutFired();
-    }, false);
-    auto runLoop = NSRunLoop::currentRunLoop();
-    for (const auto& mode : m_loop->modes())
-        runLoop->addTimer(m_timeoutTimer, NSString(mode));
+    m_idleDue = SystemClock::now() + interval;
+    watchDeadline();
 }
 
-void URLTransfer::timeoutFired()
+void URLTransfer::watchDeadline()
 {
-    m_timeoutTimer = nullptr;
+    // A due time moved later is found when the loop comes for the earlier one.
+    const NSTimeInterval due = std::min(m_idleDue, m_wholeLoadDue);
+    if (due >= m_watchedDue)
+        return;
+    m_watchedDue = due;
+    m_loop->watchDeadline(shared_from_this(), due);
+}
+
+NSTimeInterval URLTransfer::deadlineReached(NSTimeInterval now)
+{
+    if (m_ended)
+        return -1;
+    const NSTimeInterval due = std::min(m_idleDue, m_wholeLoadDue);
+    if (due > now + kDueMargin) {
+        m_watchedDue = due;
+        return due;
+    }
+    auto protectedSelf = shared_from_this();
+    m_watchedDue = std::numeric_limits<NSTimeInterval>::infinity();
     fail(NSURLErrorWithCode(NSURLErrorTimedOut, m_request ? m_request->URL() : nullptr, "The request timed out."));
+    return -1;
 }
 
 std::shared_ptr<NSError> URLTransfer::errorForResult(CURLcode result) const

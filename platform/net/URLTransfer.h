@@ -10,6 +10,7 @@
 #include <curl/curl.h>
 
 #include <deque>
+#include <limits>
 #include <variant>
 
 typedef struct ssl_st SSL;
@@ -19,7 +20,6 @@ typedef struct evp_pkey_st EVP_PKEY;
 class NSError;
 class NSInputStream;
 class NSMutableData;
-class NSTimer;
 
 class URLTransfer final : public URLTransferLoop::Client, public std::enable_shared_from_this<URLTransfer> {
 public:
@@ -37,6 +37,7 @@ public:
 
     void deliverPendingEvents() override;
     void transferDidComplete(CURLcode result) override;
+    NSTimeInterval deadlineReached(NSTimeInterval now) override;
 
 private:
     struct UploadProgress {
@@ -80,7 +81,7 @@ private:
     void letGoOfConnection();
     void resetTimeout();
     void startDeadline();
-    void timeoutFired();
+    void watchDeadline();
     // The delegate with the connection it is told about, both kept for the call; empty once the
     // load is over or the connection is cancelled or gone.
     struct Target {
@@ -145,8 +146,11 @@ private:
     bool m_clientCertificateDecided { false };
     std::shared_ptr<NSURLCredential> m_clientCredential;
 
-    std::shared_ptr<NSTimer> m_timeoutTimer;
+    // On the run loop's clock; the loop's timer looks at the earlier of the two.
+    NSTimeInterval m_idleDue { std::numeric_limits<NSTimeInterval>::infinity() };
     // Counts from the load's first request, whatever arrives.
-    std::shared_ptr<NSTimer> m_deadlineTimer;
+    NSTimeInterval m_wholeLoadDue { std::numeric_limits<NSTimeInterval>::infinity() };
+    // The time the loop was last asked to look at, or infinity.
+    NSTimeInterval m_watchedDue { std::numeric_limits<NSTimeInterval>::infinity() };
     bool m_ended { false };
 };

@@ -1,5 +1,11 @@
 #include "platform/net/URLTransferLoop.h"
 
+#include "platform/foundation/NSDate.h"
+#include "platform/foundation/NSTimer.h"
+#include "platform/foundation/SystemClock.h"
+
+#include <algorithm>
+
 #include <cerrno>
 #include <mutex>
 #include <openssl/crypto.h>
@@ -8,6 +14,10 @@
 #include <unistd.h>
 
 namespace {
+
+// As the run loop's: a timer fired at a due time may read the clock a rounding error short of it.
+constexpr NSTimeInterval dueMargin = 1e-6;
+constexpr NSTimeInterval never = std::numeric_limits<NSTimeInterval>::infinity();
 
 void initializeCurlOnce()
 {
@@ -68,6 +78,8 @@ URLTransferLoop::~URLTransferLoop()
     for (CURL* handle : m_spare)
         curl_easy_cleanup(handle);
     m_clients.clear();
+    if (m_deadlineTimer)
+        m_deadlineTimer->invalidate();
     if (auto runLoop = m_runLoop.lock()) {
         for (const auto& [socket, token] : m_sockets)
             runLoop->removeFileDescriptor(token);
@@ -159,6 +171,77 @@ void URLTransferLoop::markPending(const std::shared_ptr<Client>& client)
     m_pending.push_back(client);
 }
 
+void URLTransferLoop::watchDeadline(const std::shared_ptr<Client>& client, NSTimeInterval due)
+{
+    auto found = std::find_if(m_deadlines.begin(), m_deadlines.end(), [&](const Deadline& d) { return d.key == client.get(); });
+    if (found == m_deadlines.end())
+        m_deadlines.push_back({ client.get(), client, due });
+    else
+        *found = { client.get(), client, due };
+    if (due < m_deadlineTimerDue)
+        armDeadlineTimer(due);
+}
+
+void URLTransferLoop::forgetDeadline(const Client* client)
+{
+    // The timer stays as it is: coming for nobody costs one look, moving it costs every request.
+    std::erase_if(m_deadlines, [client](const Deadline& d) { return d.key == client; });
+}
+
+void URLTransferLoop::armDeadlineTimer(NSTimeInterval due)
+{
+    m_deadlineTimerDue = due;
+    auto date = NSDate::dateWithTimeIntervalSinceReferenceDate(due == never ? NSDate::distantFuture()->timeIntervalSinceReferenceDate() : due);
+    if (m_deadlineTimer) {
+        m_deadlineTimer->setFireDate(date);
+        return;
+    }
+    auto runLoop = m_runLoop.lock();
+    if (!runLoop)
+        return;
+    std::weak_ptr<URLTransferLoop> weakSelf = weak_from_this();
+    // Repeating, so that it stays on the run loop: each firing sets the next date itself.
+    m_deadlineTimer = NSTimer::timerWithTimeInterval(1e9, [weakSelf](const std::shared_ptr<NSTimer>&) {
+        if (auto loop = weakSelf.lock())
+            loop->deadlineTimerFired();
+    }, true);
+    m_deadlineTimer->setFireDate(date);
+    for (const auto& mode : m_runLoopModes)
+        runLoop->addTimer(m_deadlineTimer, mode);
+}
+
+void URLTransferLoop::deadlineTimerFired()
+{
+    auto protectedSelf = shared_from_this();
+    m_deadlineTimerDue = never;
+    const NSTimeInterval now = SystemClock::now();
+    std::vector<Deadline> due;
+    for (const auto& deadline : m_deadlines) {
+        if (deadline.due <= now + dueMargin)
+            due.push_back(deadline);
+    }
+    std::stable_sort(due.begin(), due.end(), [](const Deadline& a, const Deadline& b) { return a.due < b.due; });
+    for (const auto& deadline : due) {
+        // A client failing may end others, or start new transfers that ask for looks of their own.
+        auto client = deadline.client.lock();
+        const NSTimeInterval next = client ? client->deadlineReached(now) : -1;
+        // Found by owner, not by address: a client that ended may have left its address to a new one.
+        auto found = std::find_if(m_deadlines.begin(), m_deadlines.end(), [&](const Deadline& d) {
+            return !d.client.owner_before(deadline.client) && !deadline.client.owner_before(d.client);
+        });
+        if (found == m_deadlines.end())
+            continue;
+        if (next < 0)
+            m_deadlines.erase(found);
+        else
+            found->due = next;
+    }
+    NSTimeInterval earliest = never;
+    for (const auto& deadline : m_deadlines)
+        earliest = std::min(earliest, deadline.due);
+    armDeadlineTimer(earliest);
+}
+
 int URLTransferLoop::onSocket(CURL*, curl_socket_t socket, int what, void* loop, void*)
 {
     static_cast<URLTransferLoop*>(loop)->watchSocket(socket, what);
@@ -170,17 +253,24 @@ void URLTransferLoop::watchSocket(curl_socket_t socket, int what)
     auto runLoop = m_runLoop.lock();
     if (!runLoop)
         return;
-    if (auto found = m_sockets.find(socket); found != m_sockets.end()) {
-        runLoop->removeFileDescriptor(found->second);
-        m_sockets.erase(found);
-    }
-    if (what == CURL_POLL_REMOVE)
+    auto found = m_sockets.find(socket);
+    if (what == CURL_POLL_REMOVE) {
+        if (found != m_sockets.end()) {
+            runLoop->removeFileDescriptor(found->second);
+            m_sockets.erase(found);
+        }
         return;
+    }
     short events = 0;
     if (what & CURL_POLL_IN)
         events |= POLLIN;
     if (what & CURL_POLL_OUT)
         events |= POLLOUT;
+    // Curl turns from sending to reading on the same socket: the watch changes in place.
+    if (found != m_sockets.end()) {
+        runLoop->setFileDescriptorEvents(found->second, events);
+        return;
+    }
     std::weak_ptr<URLTransferLoop> weakSelf = weak_from_this();
     m_sockets[socket] = runLoop->addFileDescriptor(socket, events, [weakSelf, socket](short revents) {
         auto loop = weakSelf.lock();

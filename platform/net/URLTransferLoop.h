@@ -6,17 +6,25 @@
 // Curl forbids changing the multi handle from inside its callbacks, so transfers only queue what
 // they learn there; the loop hands it to them once curl has returned (deliverPendingEvents), then
 // tells them which transfers completed.
+//
+// The transfers' time-outs share one timer of the run loop (on its clock, manual or real). A
+// transfer tells the loop the earliest time it may be due; its due time moving later, as an idle
+// time-out does with each event, costs nothing: when the timer comes, the transfer is asked
+// again and says when to look next.
 
 #include "platform/foundation/NSRunLoop.h"
 
 #include <curl/curl.h>
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+class NSTimer;
 
 class URLTransferLoop : public std::enable_shared_from_this<URLTransferLoop> {
 public:
@@ -25,6 +33,9 @@ public:
         virtual ~Client() = default;
         virtual void deliverPendingEvents() = 0;
         virtual void transferDidComplete(CURLcode result) = 0;
+        // The loop's clock reached the time the client asked to be looked at: it fails if its
+        // time is up, and answers when to look again, or a negative time for never.
+        virtual NSTimeInterval deadlineReached(NSTimeInterval now) = 0;
     };
 
     // The loop of the calling thread's run loop for these modes, made on first use.
@@ -47,6 +58,9 @@ public:
     // request carries over. Null when curl cannot make one.
     CURL* takeHandle(bool& fresh);
     void markPending(const std::shared_ptr<Client>& client);
+    // Looks at the client at `due` (the run loop's clock) instead of when it last asked.
+    void watchDeadline(const std::shared_ptr<Client>& client, NSTimeInterval due);
+    void forgetDeadline(const Client* client);
     bool isInsideCurl() const { return m_insideCurl; }
     const std::vector<std::string>& modes() const { return m_modes; }
 
@@ -56,6 +70,8 @@ private:
     void watchSocket(curl_socket_t socket, int what);
     void act(curl_socket_t socket, int mask);
     void afterAction();
+    void deadlineTimerFired();
+    void armDeadlineTimer(NSTimeInterval due);
 
     CURLM* m_multi { nullptr };
     int m_timerFd { -1 };
@@ -69,6 +85,15 @@ private:
     std::vector<std::weak_ptr<Client>> m_pending;
     std::vector<std::pair<CURL*, bool>> m_retired;
     std::vector<CURL*> m_spare;
+    struct Deadline {
+        const Client* key;
+        std::weak_ptr<Client> client;
+        NSTimeInterval due;
+    };
+    std::vector<Deadline> m_deadlines;
+    std::shared_ptr<NSTimer> m_deadlineTimer;
+    // When the timer fires next; infinity while it is paused.
+    NSTimeInterval m_deadlineTimerDue { std::numeric_limits<NSTimeInterval>::infinity() };
     bool m_insideCurl { false };
     bool m_acting { false };
     bool m_beginningAtOnce { false };

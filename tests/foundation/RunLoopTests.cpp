@@ -265,6 +265,33 @@ TEST_F(RunLoopTest, theKeptPollSetFollowsDescriptorsAndModes)
         close(fd);
 }
 
+TEST_F(RunLoopTest, aWatchedDescriptorTakesNewEventsInTheKeptSet)
+{
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    int served = 0;
+    NSUInteger token = 0;
+    // The write end never becomes readable: watched for input it is never served. Served for
+    // output, it turns back to input from inside its handler, as curl does.
+    token = loop->addFileDescriptor(fds[1], POLLIN, [&](short events) {
+        ++served;
+        EXPECT_TRUE(events & POLLOUT);
+        loop->setFileDescriptorEvents(token, POLLIN);
+    }, { NSDefaultRunLoopMode });
+    EXPECT_NE(loop->runInMode(NSDefaultRunLoopMode, 0.05, true), kCFRunLoopRunHandledSource);
+    EXPECT_EQ(served, 0);
+    loop->setFileDescriptorEvents(token, POLLOUT);
+    EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 5, true), kCFRunLoopRunHandledSource);
+    EXPECT_EQ(served, 1);
+    EXPECT_NE(loop->runInMode(NSDefaultRunLoopMode, 0.05, true), kCFRunLoopRunHandledSource);
+    EXPECT_EQ(served, 1);
+    // Unknown tokens change nothing.
+    loop->setFileDescriptorEvents(token + 1000, POLLOUT);
+    loop->removeFileDescriptor(token);
+    close(fds[0]);
+    close(fds[1]);
+}
+
 TEST_F(RunLoopTest, passObserversRunAfterEachPassPerformsAndTimersUntilRemoved)
 {
     NSUInteger token = loop->addPassObserver([&] { log.push_back("pass"); });

@@ -140,3 +140,24 @@ TEST_F(LoadLimitsTest, aReplyTricklingInFailsAfterFourIdleTimeOutsWhateverArrive
     EXPECT_EQ(recorder->error->code(), NSURLErrorTimedOut);
     EXPECT_EQ(recorder->body, "xxxxx");
 }
+
+TEST_F(LoadLimitsTest, theIdleTimeOutCountsFromTheLastBytesIn)
+{
+    SystemClock::useManualClock();
+    auto request = NSMutableURLRequest::requestWithURL(NSURL::URLWithString(asked.URL("/trickle")));
+    request->setTimeoutInterval(10);
+    auto recorder = std::make_shared<ConnectionRecorder>();
+    auto connection = NSURLConnection::connectionWithRequest(request, recorder);
+    auto loop = NSRunLoop::currentRunLoop();
+    letOneByteGo();
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return recorder->body.size() == 1; }));
+    loop->advanceClock(9);
+    letOneByteGo();
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return recorder->body.size() == 2; }));
+    // The time-out first due at 10 s is now due ten seconds after the second byte.
+    loop->advanceClock(9.9);
+    EXPECT_FALSE(recorder->ended());
+    loop->advanceClock(0.2);
+    ASSERT_TRUE(recorder->error);
+    EXPECT_EQ(recorder->error->code(), NSURLErrorTimedOut);
+}
