@@ -63,6 +63,19 @@ void MainQueueRelay::endOfPass()
         scheduleDrain();
 }
 
+void MainQueueRelay::flush()
+{
+    bool schedule = false;
+    {
+        MutexLocker lock(m_mutex);
+        if (m_held == Held::nothing || m_scheduled)
+            return;
+        schedule = startDrainLocked();
+    }
+    if (schedule)
+        scheduleDrain();
+}
+
 double MainQueueRelay::longestWait() const
 {
     MutexLocker lock(m_mutex);

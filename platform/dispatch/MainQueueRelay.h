@@ -3,11 +3,11 @@
 // blocks handed over before the main thread gets to them cost it one wake-up.
 //
 // On a thread whose run loop the relay runs (runCurrentRunLoop), the wake-up waits for the end
-// of the run-loop pass, so a reply's response, data, completion and finish cost one wake-up
-// together. A block that may wait (a start notice) waits a little longer (startNoticeGrace): a
-// quick reply then brings it along, and a slow one lets it go when the grace is over. Blocks
-// handed over from any other thread, or a drain already on its way, take everything held along
-// in order.
+// of the run-loop pass, or for a flush after the last block of a reply, so a reply's response,
+// data, completion and finish cost one wake-up together. A block that may wait (a start notice)
+// waits a little longer (startNoticeGrace): a quick reply then brings it along, and a slow one
+// lets it go when the grace is over. Blocks handed over from any other thread, or a drain
+// already on its way, take everything held along in order.
 
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -30,6 +30,9 @@ public:
     [[noreturn]] void runCurrentRunLoop(const NSRunLoopMode& mode);
 
     void post(std::function<void()> block, bool mayWait = false) EXCLUDES(m_mutex);
+    // Lets what the calling thread holds go now rather than at the end of its pass: after the
+    // last block of a reply, so that the main thread's part overlaps the rest of the pass.
+    void flush() EXCLUDES(m_mutex);
 
 private:
     enum class Held { nothing, startNotices, urgent };

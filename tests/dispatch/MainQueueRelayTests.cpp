@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -66,6 +69,32 @@ TEST(MainQueueRelay, aBlockThatMayWaitStillArrivesWhenNothingFollowsIt)
     bool arrived = false;
     thread->performBlock([&, relay] { relay->post([&] { arrived = true; }, true); }, false);
     EXPECT_TRUE(testing_support::runLoopUntil([&] { return arrived; }));
+}
+
+TEST(MainQueueRelay, aFlushLetsTheHeldBlocksGoBeforeThePassEnds)
+{
+    auto relay = std::make_shared<MainQueueRelay>();
+    auto thread = relayThread(relay);
+    std::vector<std::string> order;
+    std::atomic<bool> firstRan { false };
+    std::atomic<bool> ranBeforeThePassEnded { false };
+    thread->performBlock([&, relay] {
+        relay->post([&] { order.push_back("a"); }, true);
+        relay->post([&] {
+            order.push_back("b");
+            firstRan = true;
+        });
+        relay->flush();
+        // Still inside the pass: the main thread gets the two without its end.
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!firstRan && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::yield();
+        ranBeforeThePassEnded = firstRan.load();
+        relay->post([&] { order.push_back("c"); });
+    }, false);
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return order.size() == 3; }));
+    EXPECT_TRUE(ranBeforeThePassEnded);
+    EXPECT_EQ(order, (std::vector<std::string> { "a", "b", "c" }));
 }
 
 } // namespace

@@ -460,6 +460,8 @@ void RQURLConnectionOperation::finish(bool announce)
     setState(RQOperationFinishedState);
     if (announce)
         postOnMainQueue(finishNotificationName(), self());
+    // Nothing more of this operation follows: the main thread need not wait for the pass to end.
+    MainQueueRelay::shared()->flush();
 }
 
 void RQURLConnectionOperation::pause()

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -313,4 +315,33 @@ TEST_F(RQHTTPRequestOperationTest, twoHundredRequestsInParallelAllComplete)
         EXPECT_TRUE(outcomes[static_cast<std::size_t>(i)].succeeded);
         EXPECT_EQ(outcomes[static_cast<std::size_t>(i)].body, std::to_string(i));
     }
+}
+
+TEST_F(RQHTTPRequestOperationTest, aReplyFinishedWhileTheMainThreadIsBusyIsToldThereInOrderOnceItIsFree)
+{
+    std::vector<std::string> heard;
+    auto center = NSNotificationCenter::defaultCenter();
+    auto startToken = center->addObserverForName(RQNetworkingOperationDidStartNotification, nullptr, nullptr, [&](const auto&) { heard.push_back("start"); });
+    auto finishToken = center->addObserverForName(RQNetworkingOperationDidFinishNotification, nullptr, nullptr, [&](const auto&) { heard.push_back("finish"); });
+    auto post = request("/form");
+    post->setHTTPMethod("POST");
+    post->setHTTPBody(NSString("{}").dataUsingEncoding(NSUTF8StringEncoding));
+    auto made = RQHTTPRequestOperation::create(post);
+    made->setCompletionBlockWithSuccess([&](const auto&, const id&) { heard.push_back("success"); },
+        [&](const auto&, const std::shared_ptr<NSError>&) { heard.push_back("failure"); });
+    auto queue = NSOperationQueue::create();
+    queue->addOperation(made);
+    // The main thread is busy until the network thread is done with the whole load.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!made->isFinished() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::yield();
+    ASSERT_TRUE(made->isFinished());
+    EXPECT_TRUE(heard.empty());
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return heard.size() == 3; }));
+    EXPECT_EQ(heard, (std::vector<std::string> { "start", "success", "finish" }));
+    // Nothing more comes after the finish.
+    testing_support::runLoopUntil([] { return false; }, 0.05);
+    EXPECT_EQ(heard.size(), 3u);
+    center->removeObserver(startToken);
+    center->removeObserver(finishToken);
 }
