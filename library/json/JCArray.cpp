@@ -1,6 +1,7 @@
 #include "library/json/JCArray.h"
 
 #include "library/json/JCCollectionSupport.h"
+#include "platform/foundation/UnsharedRelease.h"
 
 using namespace JCCollectionSupport;
 
@@ -24,6 +25,13 @@ void JCArray::init()
 void JCArray::init(std::vector<id>)
 {
     raisePrivateClass(kClassName);
+}
+
+JCArray::~JCArray()
+{
+    // The members of a decoded tree are mostly its own alone: they go without count updates.
+    for (auto& object : m_objects)
+        ns::releaseUnshared(object);
 }
 
 void JCArray::init(PassKey<JSONDecoder>, std::vector<id> objects, bool mutableCollection)

@@ -10,6 +10,8 @@ class JSONDecoder;
 class JCArray : public NSMutableArray {
     NS_OBJECT(JCArray, NSMutableArray)
 public:
+    ~JCArray() override;
+
     NSUInteger count() const override { return m_objects.size(); }
     id objectAtIndex(NSUInteger index) const override;
     // Copies the members of the range into the buffer.

@@ -3,6 +3,7 @@
 #include "library/json/JCCollectionSupport.h"
 #include "library/json/JCDictionaryEnumerator.h"
 #include "platform/foundation/TrailingBytes.h"
+#include "platform/foundation/UnsharedRelease.h"
 
 #include <algorithm>
 #include <array>
@@ -81,8 +82,15 @@ JCDictionary::JCDictionary(PassKey<JCDictionary>) { }
 
 JCDictionary::~JCDictionary()
 {
-    if (m_flat)
+    // The objects of a decoded tree are mostly its own alone: they go without count updates.
+    if (m_flat) {
+        for (NSUInteger i = 0; i < m_count; ++i)
+            ns::releaseUnshared(m_flat[i].object);
         std::destroy_n(m_flat, m_count);
+        return;
+    }
+    for (auto& stored : m_entry)
+        ns::releaseUnshared(stored.entry.object);
 }
 
 std::shared_ptr<JCDictionary> JCDictionary::flatDictionary(PassKey<JSONDecoder>, id* keys, id* objects, NSUInteger count)

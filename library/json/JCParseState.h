@@ -143,15 +143,11 @@ struct JCParseState {
     NSUInteger atIndex { 0 };
     NSUInteger lineNumber { 1 };
     NSUInteger lineStartIndex { 0 };
-    NSUInteger prev_atIndex { 0 };
-    NSUInteger prev_lineNumber { 1 };
-    NSUInteger prev_lineStartIndex { 0 };
     JCParseToken token;
     JCObjectStack objectStack;
     JCTokenCache cache;
     JCObjCImpCache objCImpCache;
     std::shared_ptr<NSError> error;
-    int errorIsPrev { 0 };
     bool mutableCollections { false };
     // How many arrays and objects enclose the one being read.
     NSUInteger depth { 0 };

@@ -834,16 +834,12 @@ bool JCParseNumber(JCParseState& state)
     return true;
 }
 
-bool JCParseStringToken(JCParseState& state)
+namespace {
+
+[[gnu::noinline]] bool readStringToken(JCParseState& state)
 {
     const NSUInteger start = state.atIndex;
-    state.prev_lineNumber = state.lineNumber;
-    state.prev_lineStartIndex = state.lineStartIndex;
-    const bool read = parseString(state);
-    // Stored apart from the line: copied with it as one wide word, the index the previous token
-    // stored a moment ago would wait for that store to land.
-    state.prev_atIndex = start;
-    if (!read) {
+    if (!parseString(state)) {
         state.token.tokenPtrRange = {};
         state.token.type = JCTokenTypeInvalid;
         JCParseError(state, "Invalid string.");
@@ -855,12 +851,37 @@ bool JCParseStringToken(JCParseState& state)
     return true;
 }
 
+} // namespace
+
+bool JCParseStringToken(JCParseState& state)
+{
+#if defined(__SSE2__)
+    // Most keys and short values: plain text whose closing quote comes within sixteen bytes, read
+    // as the whole reader would read it, without the registers its other paths need.
+    const std::uint8_t* const p = state.stringBuffer.bytes.ptr;
+    const NSUInteger start = state.atIndex;
+    const NSUInteger valueStart = start + 1;
+    if (valueStart + 16 <= state.stringBuffer.bytes.length) {
+        const unsigned marks = bytesNeedingAttention16(p + valueStart);
+        const NSUInteger length = NSUInteger(std::countr_zero(marks));
+        if (marks && p[valueStart + length] == '"') {
+            state.token.value.ptrRange = { p + valueStart, length };
+            state.token.value.type = JCValueTypeString;
+            state.token.value.utf16Length = length;
+            state.token.value.hash = stringHash(p + valueStart, length);
+            state.atIndex = valueStart + length + 1;
+            state.token.type = JCTokenTypeString;
+            state.token.tokenPtrRange = { p + start, length + 2 };
+            return true;
+        }
+    }
+#endif
+    return readStringToken(state);
+}
+
 bool JCParseNextToken(JCParseState& state)
 {
-    // Read on its own: the previous token stored it a moment ago.
     const NSUInteger previousIndex = state.atIndex;
-    state.prev_lineNumber = state.lineNumber;
-    state.prev_lineStartIndex = state.lineStartIndex;
     state.token.tokenPtrRange = {};
     state.token.type = JCTokenTypeInvalid;
     // The value's fields are read only for string and number tokens, which set each of them.
@@ -870,7 +891,6 @@ bool JCParseNextToken(JCParseState& state)
     // Compact text has no white space between tokens: only a byte that may begin some is looked at.
     if (previousIndex >= end || p[previousIndex] <= ' ' || p[previousIndex] == '/' || p[previousIndex] >= 0x80)
         JCParseSkipWhitespace(state);
-    state.prev_atIndex = previousIndex;
     const NSUInteger start = state.atIndex;
     if (start >= end) {
         JCParseError(state, JCUnexpectedTokenMessage);

@@ -6,6 +6,7 @@
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NeverDestroyed.h"
+#include "platform/foundation/UnsharedRelease.h"
 
 #include <algorithm>
 #include <array>
@@ -77,10 +78,10 @@ NSUInteger utf16LengthOf(const std::uint8_t* bytes, NSUInteger length)
 
 #if defined(JC_SHUFFLED_CONVERSION)
 // Five three-byte sequences (Chinese text) to five units per step while sixteen bytes remain to
-// read and eight units to write; answers where it stopped. Byte shuffles are not in the baseline
+// read and eight units to write, then a last run shorter than that; answers where it stopped. Byte shuffles are not in the baseline
 // instruction set: the caller asks the processor first.
-__attribute__((target("ssse3"))) const std::uint8_t* widenThreeByteRuns(const std::uint8_t* p, const std::uint8_t* end, char16_t*& out,
-    const char16_t* outEnd)
+__attribute__((target("ssse3"))) const std::uint8_t* widenThreeByteRuns(const std::uint8_t* begin, const std::uint8_t* p, const std::uint8_t* end,
+    char16_t*& out, const char16_t* outEnd)
 {
     // Per unit k: its second and third bytes as high and low byte, and its lead alone.
     const __m128i tails = _mm_setr_epi8(2, 1, 5, 4, 8, 7, 11, 10, 14, 13, -1, -1, -1, -1, -1, -1);
@@ -97,6 +98,30 @@ __attribute__((target("ssse3"))) const std::uint8_t* widenThreeByteRuns(const st
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), units);
         out += 5;
         p += 15;
+    }
+    // The last run of a text, shorter than the sixteen bytes a step reads: the step is taken on
+    // the fifteen bytes that end the text instead, read from one byte earlier, when those are five
+    // three-byte sequences (their leads say so: a continuation byte is never a lead). Those
+    // before `p` are written again as they were. Only the five units are stored.
+    const std::ptrdiff_t rest = end - p;
+    if (rest >= 3 && rest <= 15 && rest % 3 == 0 && p - begin >= 16 - rest && outEnd - out == rest / 3) {
+        const std::uint8_t* const from = end - 16;
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i leadBytes = _mm_and_si128(bytes, _mm_set1_epi8(char(0xF0)));
+        if ((_mm_movemask_epi8(_mm_cmpeq_epi8(leadBytes, _mm_set1_epi8(char(0xE0)))) & 0x2492) == 0x2492) {
+            const __m128i lastTails = _mm_setr_epi8(3, 2, 6, 5, 9, 8, 12, 11, 15, 14, -1, -1, -1, -1, -1, -1);
+            const __m128i lastLeads = _mm_setr_epi8(1, -1, 4, -1, 7, -1, 10, -1, 13, -1, -1, -1, -1, -1, -1, -1);
+            const __m128i tail = _mm_shuffle_epi8(bytes, lastTails);
+            const __m128i lead = _mm_shuffle_epi8(bytes, lastLeads);
+            const __m128i units = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(lead, _mm_set1_epi16(0x0F)), 12),
+                _mm_or_si128(_mm_srli_epi16(_mm_and_si128(tail, _mm_set1_epi16(0x3F00)), 2), _mm_and_si128(tail, _mm_set1_epi16(0x3F))));
+            char16_t* const at = out - (5 - rest / 3);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(at), units);
+            const auto fifth = char16_t(_mm_extract_epi16(units, 4));
+            std::memcpy(at + 4, &fifth, sizeof fifth);
+            out = at + 5;
+            return end;
+        }
     }
     return p;
 }
@@ -118,6 +143,28 @@ id makeString(const std::uint8_t* bytes, NSUInteger length, NSUInteger units)
     char16_t* out;
     auto text = NSStringObject::withLength(units, out);
     if (units == length) {
+#if defined(JC_SHUFFLED_CONVERSION)
+        // Eight bytes to eight units at a time, the last step overlapping the one before; four for
+        // shorter texts. Nothing is read beyond the text.
+        const __m128i zero = _mm_setzero_si128();
+        if (length >= 8) {
+            for (NSUInteger i = 0; i + 8 < length; i += 8)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes + i)), zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + length - 8),
+                _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes + length - 8)), zero));
+            return text;
+        }
+        if (length >= 4) {
+            auto widenFour = [&](NSUInteger at) {
+                std::uint32_t four;
+                std::memcpy(&four, bytes + at, 4);
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(out + at), _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(four)), zero));
+            };
+            widenFour(0);
+            widenFour(length - 4);
+            return text;
+        }
+#endif
         for (NSUInteger i = 0; i < length; ++i)
             out[i] = bytes[i];
         return text;
@@ -140,7 +187,7 @@ id makeString(const std::uint8_t* bytes, NSUInteger length, NSUInteger units)
             // Chinese text comes in runs of three-byte sequences.
 #if defined(JC_SHUFFLED_CONVERSION)
             if (shuffle) {
-                p = widenThreeByteRuns(p, end, out, outEnd);
+                p = widenThreeByteRuns(bytes, p, end, out, outEnd);
                 if (p == end || (*p & 0xF0) != 0xE0)
                     continue;
             }
@@ -319,6 +366,25 @@ inline id cachedKey(JCParseState& state)
     return cachedObject(state, true);
 }
 
+// A value found at its first probe, as the repeated values of a list's rows mostly are, without
+// the call; the rest as before.
+inline id cachedValue(JCParseState& state)
+{
+    JCTokenValue& value = state.token.value;
+    const NSUInteger length = value.ptrRange.length;
+    if (length - 1 < JCLongestCachedValue) {
+        const NSUInteger index = value.hash & (state.cache.count - 1);
+        JCTokenCacheItem& item = state.cache.items[index];
+        if (item.object && item.hash == value.hash && item.size == length && item.type == value.type
+            && sameShortBytes(item.bytes.data(), value.ptrRange.ptr, length)) {
+            state.cache.age[index] = std::uint8_t((state.cache.age[index] << 1) | 1);
+            value.cacheItem = &item;
+            return item.borrowed ? item.object->self() : item.object;
+        }
+    }
+    return cachedObject(state, false);
+}
+
 // --- Collections -----------------------------------------------------------------------------
 
 enum : int {
@@ -481,9 +547,6 @@ inline bool nextToken(JCParseState& state)
     if (at < state.stringBuffer.bytes.length) {
         const std::uint8_t* const byte = state.stringBuffer.bytes.ptr + at;
         if (const auto type = JCTokenType(kOneByteTokens[*byte]); type != JCTokenTypeInvalid) {
-            state.prev_atIndex = at;
-            state.prev_lineNumber = state.lineNumber;
-            state.prev_lineStartIndex = state.lineStartIndex;
             state.token.type = type;
             state.token.tokenPtrRange = { byte, 1 };
             state.atIndex = at + 1;
@@ -501,7 +564,7 @@ id objectForToken(JCParseState& state)
     switch (state.token.type) {
     case JCTokenTypeString:
     case JCTokenTypeNumber:
-        return cachedObject(state, false);
+        return cachedValue(state);
     case JCTokenTypeObjectBegin:
         return parseDictionary(state);
     case JCTokenTypeArrayBegin:
@@ -632,11 +695,17 @@ id parseDictionary(JCParseState& state)
             break;
         }
         const JCKeyOrigin keyOrigin { state.token.value.cacheItem, state.token.value.hash };
-        if (!nextToken(state))
-            break;
-        if (state.token.type != JCTokenTypeSeparator) {
-            JCParseError(state, "Expected ':'.");
-            break;
+        // The separator, nearly always right after the key, is stepped over without becoming the
+        // token: the value's token replaces it before anything reads it.
+        if (state.atIndex < length && state.stringBuffer.bytes.ptr[state.atIndex] == ':') {
+            ++state.atIndex;
+        } else {
+            if (!nextToken(state))
+                break;
+            if (state.token.type != JCTokenTypeSeparator) {
+                JCParseError(state, "Expected ':'.");
+                break;
+            }
         }
         if (!nextToken(state))
             break;
@@ -703,6 +772,14 @@ namespace {
 // of going back to the allocator every time. The state keeps the cached keys, so the replies of a
 // service, which share their keys, find them made; values are let go with their decoder.
 thread_local std::unique_ptr<JCParseState> t_spareParseState;
+
+// By then the tree is usually the decoder's alone, its members each held by it alone.
+void releaseHeldTree(std::vector<id>& held)
+{
+    for (auto& object : held)
+        ns::releaseUnshared(object);
+    held.clear();
+}
 
 // A borrowed value is only forgotten, never touched: its tree may be gone.
 void emptyItem(JCTokenCacheItem& item)
@@ -785,7 +862,7 @@ JSONDecoder::~JSONDecoder()
     }
     // The next decoder's start empties the ages.
     cache.filled.resize(kept);
-    m_parseState->heldTree.clear();
+    releaseHeldTree(m_parseState->heldTree);
     t_spareParseState = std::move(m_parseState);
 }
 
@@ -798,7 +875,7 @@ void JSONDecoder::clearCache()
         emptyItem(cache.items[index]);
     cache.filled.clear();
     cache.age.fill(0);
-    m_parseState->heldTree.clear();
+    releaseHeldTree(m_parseState->heldTree);
 }
 
 id JSONDecoder::objectWithUTF8String(const char* string, NSUInteger length, NSErrorPointer error)
@@ -840,14 +917,13 @@ id JSONDecoder::parse(const char* string, NSUInteger length, bool mutableCollect
     if (!state.heldTree.empty()) {
         // The decoder reads again: the values of its last tree stay shared with this one's.
         adoptBorrowed(state.cache);
-        state.heldTree.clear();
+        releaseHeldTree(state.heldTree);
     }
     state.stringBuffer.bytes = { reinterpret_cast<const std::uint8_t*>(string), length };
-    state.atIndex = state.prev_atIndex = 0;
-    state.lineNumber = state.prev_lineNumber = 1;
-    state.lineStartIndex = state.prev_lineStartIndex = 0;
+    state.atIndex = 0;
+    state.lineNumber = 1;
+    state.lineStartIndex = 0;
     state.error.reset();
-    state.errorIsPrev = 0;
     state.mutableCollections = mutableCollections;
     state.depth = 0;
     // A short reply has few values to share: a part of the cache in proportion to the text keeps
@@ -878,7 +954,7 @@ id JSONDecoder::parse(const char* string, NSUInteger length, bool mutableCollect
                 return;
             unwindObjectStack(state, 0);
             forgetBorrowed(state.cache);
-            state.heldTree.clear();
+            releaseHeldTree(state.heldTree);
             state.distinctKeys.clear();
         }
     } thrownParse { state };
@@ -916,22 +992,21 @@ id JSONDecoder::parse(const char* string, NSUInteger length, bool mutableCollect
     state.distinctKeys.clear();
     if (!root) {
         forgetBorrowed(state.cache);
-        state.heldTree.clear();
+        releaseHeldTree(state.heldTree);
     } else if (mutableCollections) {
         // The caller may change the tree at once and let values go.
         adoptBorrowed(state.cache);
-        state.heldTree.clear();
+        releaseHeldTree(state.heldTree);
     } else {
         state.heldTree.push_back(root);
     }
     state.stringBuffer.bytes = {};
-    state.atIndex = state.prev_atIndex = 0;
-    state.lineNumber = state.prev_lineNumber = 1;
-    state.lineStartIndex = state.prev_lineStartIndex = 0;
+    state.atIndex = 0;
+    state.lineNumber = 1;
+    state.lineStartIndex = 0;
     state.token.tokenPtrRange = {};
     state.token.value = {};
     state.error.reset();
-    state.errorIsPrev = 0;
     state.mutableCollections = false;
     return root;
 }

@@ -234,3 +234,39 @@ TEST(JSONDecoderCache, treesLetGoOnAnotherThreadWhileTheDecoderReadsOn)
     reader.join();
     EXPECT_EQ(wrong.load(), 0);
 }
+
+// A tree goes node by node without count updates where it holds the only count: a member kept
+// elsewhere, or watched, must outlive or expire with it as it would otherwise, however deep.
+TEST(JSONDecoderCache, membersKeptOrWatchedOutliveTheirTreeAsUsual)
+{
+    id kept;
+    std::weak_ptr<NSObject> watchedRow, watchedText;
+    {
+        auto decoder = JSONDecoder::decoder();
+        auto tree = arrayWith(decoder, R"([{"NAME":"张三","LIST":[1,"短"]},"长长长长长长长长长长长长的文字",{"N":2}])");
+        ASSERT_TRUE(tree);
+        kept = ns::cast<NSDictionary>(tree->objectAtIndex(0))->objectForKey("LIST");
+        watchedRow = tree->objectAtIndex(2);
+        watchedText = tree->objectAtIndex(1);
+    }
+    EXPECT_TRUE(watchedRow.expired());
+    EXPECT_TRUE(watchedText.expired());
+    auto list = ns::cast<NSArray>(kept);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->self(), kept);
+    EXPECT_EQ(utf8Of(list->objectAtIndex(1)), "短");
+    EXPECT_EQ(utf8Of(list->objectAtIndex(1)->copy()), "短");
+
+    for (const bool mutableCollections : { false, true }) {
+        const std::string deep = std::string(JCMaximumNestingDepth - 1, '[') + R"({"a":"b"})" + std::string(JCMaximumNestingDepth - 1, ']');
+        id tree = parseWith(JSONDecoder::decoder(), deep, mutableCollections);
+        ASSERT_TRUE(tree);
+        id innermost = tree;
+        for (NSUInteger level = 1; level < JCMaximumNestingDepth; ++level)
+            innermost = ns::cast<NSArray>(innermost)->objectAtIndex(0);
+        std::weak_ptr<NSObject> watched = innermost;
+        innermost.reset();
+        tree.reset();
+        EXPECT_TRUE(watched.expired());
+    }
+}

@@ -25,7 +25,7 @@ TEST(JSONDecoderWideText, runsBrokenAtEveryOffsetKeepEveryUnit)
 {
     for (int before = 0; before < 20; ++before) {
         for (std::size_t width = 0; width < std::size(kWidths); ++width) {
-            for (const int after : { 0, 1, 4, 5, 6, 16 }) {
+            for (const int after : { 0, 1, 2, 3, 4, 5, 6, 7, 9, 16 }) {
                 std::string utf8;
                 std::u16string units;
                 appendRun(utf8, units, before, before);
