@@ -1,5 +1,6 @@
 #include "platform/host/SDLHost.h"
 #include "platform/host/DesktopNotifications.h"
+#include "platform/host/SDLLibrary.h"
 #include "platform/host/cairo/SDLHostCairo.h"
 #include "platform/graphics/CGBitmapContext.h"
 #include "platform/graphics/UIGraphics.h"
@@ -14,7 +15,6 @@
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIScrollView.h"
 
-#include <SDL.h>
 
 #include <algorithm>
 #include <cmath>
@@ -34,6 +34,13 @@ struct DisplayLibraryAllocations {
 #endif
 };
 
+// The window library, loaded before a window is first opened (SDLHost::init).
+const SDLLibrary& sdl()
+{
+    std::string unused;
+    return *SDLLibrary::shared(unused);
+}
+
 } // namespace
 
 struct SDLHost::Window {
@@ -45,12 +52,12 @@ struct SDLHost::Window {
     {
         [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
         if (texture)
-            SDL_DestroyTexture(texture);
+            sdl().DestroyTexture(texture);
         if (renderer)
-            SDL_DestroyRenderer(renderer);
+            sdl().DestroyRenderer(renderer);
         if (window)
-            SDL_DestroyWindow(window);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            sdl().DestroyWindow(window);
+        sdl().QuitSubSystem(SDL_INIT_VIDEO);
     }
 };
 
@@ -69,10 +76,13 @@ bool SDLHost::init(std::string* error)
     if (SystemClock::isManual())
         SystemClock::useRealClock();
     [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
-    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return fail(std::string("no display: ") + SDL_GetError());
+    std::string missing;
+    if (!SDLLibrary::shared(missing))
+        return fail("no window: " + missing);
+    sdl().SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    sdl().SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    if (sdl().InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return fail(std::string("no display: ") + sdl().GetError());
     m_window = std::make_shared<Window>();
 
     const CGSize points = UIScreen::mainScreen()->bounds().size;
@@ -83,10 +93,10 @@ bool SDLHost::init(std::string* error)
     SDL_Rect usable { 0, 0, 0, 0 };
     m_windowScale = pixelScale;
     float dotsPerInch = 0;
-    const CGFloat density = SDL_GetDisplayDPI(0, &dotsPerInch, nullptr, nullptr) == 0 && dotsPerInch > 0
+    const CGFloat density = sdl().GetDisplayDPI(0, &dotsPerInch, nullptr, nullptr) == 0 && dotsPerInch > 0
         ? std::max<CGFloat>(1, dotsPerInch / 96)
         : 1;
-    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.h > 0) {
+    if (sdl().GetDisplayUsableBounds(0, &usable) == 0 && usable.h > 0) {
         const CGFloat fit = std::min((usable.h - 48 * density) / points.height, usable.w / points.width);
         m_windowScale = std::clamp(fit, 0.5, pixelScale * std::min<CGFloat>(density, 2));
     }
@@ -94,22 +104,22 @@ bool SDLHost::init(std::string* error)
     UIGraphicsSetMainScreenScale(m_renderScale);
     const int width = static_cast<int>(std::lround(points.width * m_windowScale));
     const int height = static_cast<int>(std::lround(points.height * m_windowScale));
-    m_window->window = SDL_CreateWindow("Corvane", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+    m_window->window = sdl().CreateWindow("Corvane", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
         SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE);
     if (!m_window->window)
-        return fail(std::string("no window: ") + SDL_GetError());
-    SDL_SetWindowMinimumSize(m_window->window, static_cast<int>(points.width / 2), static_cast<int>(points.height / 2));
+        return fail(std::string("no window: ") + sdl().GetError());
+    sdl().SetWindowMinimumSize(m_window->window, static_cast<int>(points.width / 2), static_cast<int>(points.height / 2));
     setWindowIcon();
-    m_window->renderer = SDL_CreateRenderer(m_window->window, -1, SDL_RENDERER_PRESENTVSYNC);
+    m_window->renderer = sdl().CreateRenderer(m_window->window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!m_window->renderer)
-        m_window->renderer = SDL_CreateRenderer(m_window->window, -1, SDL_RENDERER_SOFTWARE);
+        m_window->renderer = sdl().CreateRenderer(m_window->window, -1, SDL_RENDERER_SOFTWARE);
     if (!m_window->renderer)
-        return fail(std::string("no renderer: ") + SDL_GetError());
-    m_window->texture = SDL_CreateTexture(m_window->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+        return fail(std::string("no renderer: ") + sdl().GetError());
+    m_window->texture = sdl().CreateTexture(m_window->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
         static_cast<int>(points.width * m_renderScale), static_cast<int>(points.height * m_renderScale));
     if (!m_window->texture)
-        return fail(std::string("no texture: ") + SDL_GetError());
-    SDL_StartTextInput();
+        return fail(std::string("no texture: ") + sdl().GetError());
+    sdl().StartTextInput();
     layoutScreenInWindow();
 
     // A fresh device, as the headless host makes.
@@ -126,16 +136,16 @@ bool SDLHost::init(std::string* error)
     UIPasteboard::generalPasteboard()->setSystemClipboard(
         [] {
             [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
-            if (!SDL_HasClipboardText())
+            if (!sdl().HasClipboardText())
                 return NSString();
-            char* text = SDL_GetClipboardText();
+            char* text = sdl().GetClipboardText();
             NSString result = text ? NSString(std::string(text)) : NSString();
-            SDL_free(text);
+            sdl().free(text);
             return result;
         },
         [](const NSString& text) {
             [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
-            SDL_SetClipboardText(text.UTF8String().c_str());
+            sdl().SetClipboardText(text.UTF8String().c_str());
         });
     m_notifications = DesktopNotificationSender::create();
     std::weak_ptr<DesktopNotificationSender> weakNotifications = m_notifications;
@@ -155,10 +165,10 @@ SDLHost::~SDLHost()
     UIApplication::sharedApplication()->setLocalNotificationPresenter(nullptr);
     [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
     if (m_window)
-        SDL_StopTextInput();
+        sdl().StopTextInput();
 }
 
-uint32_t SDLHost::windowID() const { return m_window ? SDL_GetWindowID(m_window->window) : 0; }
+uint32_t SDLHost::windowID() const { return m_window ? sdl().GetWindowID(m_window->window) : 0; }
 
 bool SDLHost::launch(std::shared_ptr<UIApplicationDelegate> delegate, const std::shared_ptr<NSDictionary>& options)
 {
@@ -178,17 +188,17 @@ void SDLHost::setWindowIcon()
     if (!picture)
         return;
     [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
-    if (SDL_Surface* icon = SDL_CreateRGBSurfaceFrom(picture->pixels.data(), picture->width, picture->height, 32, picture->width * 4,
+    if (SDL_Surface* icon = sdl().CreateRGBSurfaceFrom(picture->pixels.data(), picture->width, picture->height, 32, picture->width * 4,
             0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000)) {
-        SDL_SetWindowIcon(m_window->window, icon);
-        SDL_FreeSurface(icon);
+        sdl().SetWindowIcon(m_window->window, icon);
+        sdl().FreeSurface(icon);
     }
 }
 
 void SDLHost::layoutScreenInWindow()
 {
     int width = 0, height = 0;
-    SDL_GetWindowSize(m_window->window, &width, &height);
+    sdl().GetWindowSize(m_window->window, &width, &height);
     const CGSize points = UIScreen::mainScreen()->bounds().size;
     if (width <= 0 || height <= 0)
         return;
@@ -232,7 +242,7 @@ bool SDLHost::runOnce()
         if (wait <= 0)
             break;
         loop->runInMode(UIScrollView::mainRunLoopMode(), wait, true);
-        if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
+        if (sdl().HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
             break;
     }
     if (SystemClock::monotonicNow() >= m_nextFrame) {
@@ -254,20 +264,20 @@ void SDLHost::present(bool redraw)
     [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
     if (redraw) {
         const CGContextRef& frame = m_screen->compositor()->bitmapContext();
-        SDL_UpdateTexture(m_window->texture, nullptr, CGBitmapContextGetData(frame), int(CGBitmapContextGetBytesPerRow(frame)));
+        sdl().UpdateTexture(m_window->texture, nullptr, CGBitmapContextGetData(frame), int(CGBitmapContextGetBytesPerRow(frame)));
     }
     // The drawable may have more pixels than the window has units (a dense display).
     int windowWidth = 0, windowHeight = 0, pixelWidth = 0, pixelHeight = 0;
-    SDL_GetWindowSize(m_window->window, &windowWidth, &windowHeight);
-    SDL_GetRendererOutputSize(m_window->renderer, &pixelWidth, &pixelHeight);
+    sdl().GetWindowSize(m_window->window, &windowWidth, &windowHeight);
+    sdl().GetRendererOutputSize(m_window->renderer, &pixelWidth, &pixelHeight);
     const CGFloat density = windowWidth > 0 ? CGFloat(pixelWidth) / windowWidth : 1;
     const CGSize points = UIScreen::mainScreen()->bounds().size;
     const SDL_Rect target { static_cast<int>(std::lround(m_windowOrigin.x * density)), static_cast<int>(std::lround(m_windowOrigin.y * density)),
         static_cast<int>(std::lround(points.width * m_windowScale * density)), static_cast<int>(std::lround(points.height * m_windowScale * density)) };
-    SDL_SetRenderDrawColor(m_window->renderer, 0x20, 0x22, 0x25, 0xFF);
-    SDL_RenderClear(m_window->renderer);
-    SDL_RenderCopy(m_window->renderer, m_window->texture, nullptr, &target);
-    SDL_RenderPresent(m_window->renderer);
+    sdl().SetRenderDrawColor(m_window->renderer, 0x20, 0x22, 0x25, 0xFF);
+    sdl().RenderClear(m_window->renderer);
+    sdl().RenderCopy(m_window->renderer, m_window->texture, nullptr, &target);
+    sdl().RenderPresent(m_window->renderer);
 }
 
 namespace {
@@ -395,7 +405,7 @@ void SDLHost::placeInputMethodWindow()
     m_inputMethodRect = rect;
     SDL_Rect area { int(rect.origin.x), int(rect.origin.y), int(rect.size.width), int(rect.size.height) };
     [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
-    SDL_SetTextInputRect(&area);
+    sdl().SetTextInputRect(&area);
 }
 
 void SDLHost::handleEvents()
@@ -404,7 +414,7 @@ void SDLHost::handleEvents()
     SDL_Event event;
     auto poll = [&event] {
         [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
-        return SDL_PollEvent(&event) != 0;
+        return sdl().PollEvent(&event) != 0;
     };
     bool any = false;
     while (poll()) {

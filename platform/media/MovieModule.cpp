@@ -1,9 +1,9 @@
 #include "platform/media/MovieModule.h"
 
+#include "platform/foundation/DynamicLibrary.h"
 #include "platform/foundation/NSLog.h"
 
 #include <cstdlib>
-#include <dlfcn.h>
 #include <mutex>
 
 #ifndef CORVANE_MOVIE_MODULE_PATH
@@ -19,18 +19,17 @@ std::string MovieModule::path()
 
 MovieBackEnd* MovieModule::load(const std::string& path, std::string& reason)
 {
-    // Local: the media framework's symbols stay out of the client's lookups.
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string failure;
+    auto module = DynamicLibrary::open(path, failure);
     if (!module) {
-        const char* error = dlerror();
-        reason = "the movie module could not be loaded (" + std::string(error ? error : path) + ")";
+        reason = "the movie module could not be loaded (" + failure + ")";
         return nullptr;
     }
-    auto entry = reinterpret_cast<MovieBackEndEntry>(dlsym(module, kMovieBackEndEntryName));
-    MovieBackEnd* backEnd = entry ? entry() : nullptr;
+    MovieBackEndEntry entry = nullptr;
+    MovieBackEnd* backEnd = module->bind(entry, kMovieBackEndEntryName, failure) ? entry() : nullptr;
     if (!backEnd) {
         reason = "the movie module has no back end (" + path + ")";
-        dlclose(module);
+        module->close();
         return nullptr;
     }
     return backEnd;

@@ -67,6 +67,9 @@ bool FontLibrary::load(const std::string& path)
                 m_fontFiles.emplace(reinterpret_cast<const char*>(file));
         }
     }
+    // The font map's first instance loads the system's whole configuration on a thread and waits
+    // for it before matching, though it matches with this one: made current, it is taken as loaded.
+    FcConfigSetCurrent(m_config);
     m_fontMap = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
     if (!m_fontMap)
         return false;
