@@ -133,6 +133,9 @@ TEST(ExecutablesAllocator, theClientStartsWithoutTheMediaFramework)
         ASSERT_TRUE(libraries.has_value()) << executable.target;
         for (const auto& library : *libraries)
             EXPECT_FALSE(library.starts_with("libgst")) << executable.target << " links " << library;
+        // Nor the window library: it is opened with the first window.
+        for (const auto& library : *libraries)
+            EXPECT_FALSE(library.starts_with("libSDL")) << executable.target << " links " << library;
     }
     EXPECT_EQ(checked, 2);
 }
