@@ -19,7 +19,16 @@
 #include <algorithm>
 #include <cmath>
 
+// Clang names the address sanitizer through __has_feature only.
 #if defined(__SANITIZE_ADDRESS__)
+#define CORVANE_LEAK_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CORVANE_LEAK_CHECKED 1
+#endif
+#endif
+
+#if defined(CORVANE_LEAK_CHECKED)
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -28,7 +37,7 @@ namespace {
 // The display libraries SDL loads (X11, D-Bus) keep allocations for the life of the process,
 // some of them in libraries unloaded again at exit: the leak checker is not to count them.
 struct DisplayLibraryAllocations {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(CORVANE_LEAK_CHECKED)
     DisplayLibraryAllocations() { __lsan_disable(); }
     ~DisplayLibraryAllocations() { __lsan_enable(); }
 #endif
