@@ -19,8 +19,8 @@ bool LayerCompositor::init(CGSize size, CGFloat scale)
     const int width = static_cast<int>(std::ceil(size.width * scale));
     const int height = static_cast<int>(std::ceil(size.height * scale));
     m_pictureRows = std::size_t(height);
-    // Half a screen to slide into, above and below together: a scroll copies the whole picture
-    // back to the middle once in that many rows.
+    // Half a screen to slide into, above and below together: a scroll that goes one way copies
+    // the whole picture once in that many rows.
     m_spareRows = m_pictureRows / 2;
     const std::size_t rowBytes = std::size_t(width) * 4;
     m_pictureMemory = std::make_unique_for_overwrite<std::uint8_t[]>((m_pictureRows + m_spareRows) * rowBytes);
@@ -291,12 +291,13 @@ bool isBelow(const CALayer& layer, const CALayer& ancestor)
 
 CGFloat areaOf(CGRect rect) { return rect.size.width * rect.size.height; }
 
-// Rectangles that overlap become one where that composites no more pixels than both apart.
-void mergeOverlapping(std::vector<CGRect>& rects)
+// Rectangles become one where that composites about as few pixels as both apart: each
+// rectangle costs a walk of the tree, worth some thousands of pixels (a scroll indicator's old
+// and new places, a little apart, are one walk).
+void mergeNearby(std::vector<CGRect>& rects)
 {
-    const auto worthMerging = [](CGRect a, CGRect b) {
-        return !CGRectIsEmpty(CGRectIntersection(a, b)) && areaOf(CGRectUnion(a, b)) <= areaOf(a) + areaOf(b);
-    };
+    constexpr CGFloat kPixelsOfAWalk = 64 * 64;
+    const auto worthMerging = [](CGRect a, CGRect b) { return areaOf(CGRectUnion(a, b)) <= areaOf(a) + areaOf(b) + kPixelsOfAWalk; };
     for (bool merged = true; merged;) {
         merged = false;
         for (std::size_t i = 0; i < rects.size() && !merged; ++i)
@@ -353,6 +354,50 @@ CGRect LayerCompositor::shownExtent(const CALayer& layer, bool withSublayers) co
     const CGRect shown = CGRectIntersection(pixels,
         CGRectMake(0, 0, CGFloat(CGBitmapContextGetWidth(m_context)), CGFloat(CGBitmapContextGetHeight(m_context))));
     return CGRectIsEmpty(shown) ? CGRectNull : shown;
+}
+
+std::vector<const CALayer*> LayerCompositor::coveringLayers(CGRect pixels) const
+{
+    std::vector<const CALayer*> chain, covering;
+    const CGRect points = CGRectMake(pixels.origin.x / m_scale, pixels.origin.y / m_scale, pixels.size.width / m_scale, pixels.size.height / m_scale);
+    const CALayer* layer = m_rootLayer.get();
+    std::optional<CGAffineTransform> map = axisAlignedToScreen(*layer, *layer);
+    while (layer && map) {
+        // Drawn straight, in the plane, as one paint over the other (no group, mask or shadow),
+        // and holding the whole area, so that no clip of it cuts what lies inside.
+        if (layer->isHidden() || layer->opacity() < 1 || layer->mask() || layer->shadowOpacity() > 0 || layer->hasAnimations()
+            || !CGRectContainsRect(CGRectApplyAffineTransform(layer->bounds(), *map), points))
+            break;
+        chain.push_back(layer);
+        const CGRect inLayer = CGRectMake((points.origin.x - map->tx) / map->a, (points.origin.y - map->ty) / map->d,
+            points.size.width / map->a, points.size.height / map->d);
+        if (layer->cornerRadius() <= 0 && layer->coversOpaquely(inLayer))
+            covering = chain;
+        // On down the last drawn sublayer that holds the area; whatever is drawn after the
+        // covering layer is drawn all the same, so a sublayer above that only reaches into the
+        // area changes nothing.
+        const CALayer* next = nullptr;
+        std::optional<CGAffineTransform> nextMap;
+        const auto sublayers = layer->sublayersInDrawingOrder();
+        for (auto it = sublayers.rbegin(); it != sublayers.rend() && !next; ++it) {
+            const CALayer& sublayer = **it;
+            const CATransform3D t = sublayer.transformToSuperlayer();
+            if (sublayer.isHidden() || t.m12 != 0 || t.m21 != 0 || t.m13 != 0 || t.m23 != 0 || t.m31 != 0 || t.m32 != 0 || t.m14 != 0
+                || t.m24 != 0 || t.m44 != 1 || !(t.m11 > 0) || !(t.m22 > 0))
+                continue;
+            const CGAffineTransform to { t.m11 * map->a, 0, 0, t.m22 * map->d, t.m41 * map->a + map->tx, t.m42 * map->d + map->ty };
+            const CGRect bounds = sublayer.bounds();
+            const CGFloat left = bounds.origin.x * to.a + to.tx, top = bounds.origin.y * to.d + to.ty;
+            if (left <= CGRectGetMinX(points) && top <= CGRectGetMinY(points) && left + bounds.size.width * to.a >= CGRectGetMaxX(points)
+                && top + bounds.size.height * to.d >= CGRectGetMaxY(points)) {
+                next = &sublayer;
+                nextMap = to;
+            }
+        }
+        layer = next;
+        map = nextMap;
+    }
+    return covering;
 }
 
 std::optional<std::vector<CGRect>> LayerCompositor::scrollByShifting(bool animating)
@@ -464,14 +509,14 @@ std::optional<std::vector<CGRect>> LayerCompositor::scrollByShifting(bool animat
             areas.push_back(now);
     }
     if (CGRectIsEmpty(visible)) {
-        mergeOverlapping(areas);
+        mergeNearby(areas);
         return areas;
     }
     const int x0 = static_cast<int>(visible.origin.x), y0 = static_cast<int>(visible.origin.y);
     const int width = static_cast<int>(visible.size.width), height = static_cast<int>(visible.size.height);
     if (std::abs(dx) >= width || std::abs(dy) >= height) {
         areas.push_back(visible);
-        mergeOverlapping(areas);
+        mergeNearby(areas);
         return areas;
     }
 
@@ -481,7 +526,7 @@ std::optional<std::vector<CGRect>> LayerCompositor::scrollByShifting(bool animat
         areas.push_back(CGRectMake(x0, dy > 0 ? y0 : y0 + height + dy, width, std::abs(dy)));
     if (dx != 0)
         areas.push_back(CGRectMake(dx > 0 ? x0 : x0 + width + dx, y0 + (dy > 0 ? dy : 0), std::abs(dx), height - std::abs(dy)));
-    mergeOverlapping(areas);
+    mergeNearby(areas);
     return areas;
 }
 
@@ -531,12 +576,13 @@ void LayerCompositor::renderFrame()
         CGContextClipToRect(m_context, CGRectIntersection(CGRectMake(pixels.origin.x / m_scale, pixels.origin.y / m_scale,
                                                               pixels.size.width / m_scale, pixels.size.height / m_scale),
                                            CGRectMake(0, 0, m_size.width, m_size.height)));
-        if (!root || !rootHides(*root, pixels)) {
+        const std::vector<const CALayer*> covering = root ? coveringLayers(pixels) : std::vector<const CALayer*> {};
+        if (!root || (covering.empty() && !rootHides(*root, pixels))) {
             paintBackground();
         }
         if (root) {
             LayerRenderer renderer(m_context, { true, true, now, m_pictures.get() });
-            renderer.renderLayerPlaced(*root);
+            renderer.renderLayerPlacedOver(*root, covering);
         }
         m_context->restoreGState();
     }

@@ -86,6 +86,9 @@ private:
     // Whether the root's own opaque background covers every pixel of the area, so that what
     // lies below it need not be painted first.
     bool rootHides(const CALayer& root, CGRect pixels) const;
+    // The layers from the root down to the last one whose own opaque background covers every
+    // pixel of the area (none when no layer does): what they paint before it does not show.
+    std::vector<const CALayer*> coveringLayers(CGRect pixels) const;
     // When the change since the last frame that reaches furthest scrolled one layer by whole
     // device pixels: shifts the pixels under it and answers the device rectangles left to
     // composite, the exposed strips and where the other changes were and are.
@@ -93,6 +96,7 @@ private:
     // Moves the picture's device pixels inside the rectangle by (dx, dy); what moves out is lost.
     // Whole rows moving up or down slide the picture in its memory, and only the rows outside
     // the rectangle are copied back in place.
+    // Out of memory to slide into, the picture is copied to the far end of it.
     void shiftPixels(int x0, int y0, int width, int height, int dx, int dy);
     // The picture at a row of the memory kept for it.
     void placePicture(std::size_t row);

@@ -135,6 +135,20 @@ void LayerRenderer::renderLayerPlaced(CALayer& layer)
     renderLayer(layer, source->placementIn(nullptr));
 }
 
+void LayerRenderer::renderLayerPlacedOver(CALayer& layer, const std::vector<const CALayer*>& covering)
+{
+    m_covering = covering.empty() || covering.front() != &layer ? nullptr : &covering;
+    m_coveringDepth = 0;
+    renderLayerPlaced(layer);
+    m_covering = nullptr;
+}
+
+bool LayerRenderer::coveredBy(const CALayer& model, bool inPicture) const
+{
+    // A picture, and its edges drawn again, hold everything the layer paints.
+    return !inPicture && m_covering && m_coveringDepth + 1 < m_covering->size() && (*m_covering)[m_coveringDepth] == &model;
+}
+
 std::shared_ptr<CALayer> LayerRenderer::sourceFor(CALayer& model) const
 {
     if (m_options.presentationValues && model.hasAnimations())
@@ -257,7 +271,10 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
         return;
     }
 
-    drawBackground(model, source, backgroundShadow && !inPicture);
+    // Above the layer whose background hides the rest, only what comes after it is painted.
+    const bool covered = coveredBy(model, inPicture);
+    if (!covered)
+        drawBackground(model, source, backgroundShadow && !inPicture);
 
     c->saveGState();
     if (source.masksToBounds()) {
@@ -265,9 +282,14 @@ void LayerRenderer::drawBody(CALayer& model, const CALayer& source, const CATran
         CGContextClip(c);
         noteClip(bounds, source.cornerRadius());
     }
-    drawContents(model, source);
-    drawVectorContent(model, source);
-    drawSublayers(model, source, toBase);
+    if (!covered) {
+        drawContents(model, source);
+        drawVectorContent(model, source);
+    }
+    // Edges drawn again from a picture show everything below, with nothing left out.
+    const auto* covering = std::exchange(m_covering, inPicture ? nullptr : m_covering);
+    drawSublayers(model, source, toBase, covered);
+    m_covering = covering;
     c->restoreGState();
     drawBorder(source);
 
@@ -368,9 +390,22 @@ bool LayerRenderer::shadowFollowsBackground(const CALayer& model, const CALayer&
     return CGRectIsNull(inside) || source.coversOpaquely(CGRectInset(inside, -2 * pixel, -2 * pixel));
 }
 
-void LayerRenderer::drawSublayers(CALayer& model, const CALayer& source, const CATransform3D& toBase)
+void LayerRenderer::drawSublayers(CALayer& model, const CALayer& source, const CATransform3D& toBase, bool covered)
 {
-    for (const auto& sublayer : model.sublayersInDrawingOrder()) {
+    const auto sublayers = model.sublayersInDrawingOrder();
+    auto first = sublayers.begin();
+    const std::size_t depth = m_coveringDepth;
+    if (covered) {
+        // Sublayers drawn before the next covering layer lie below its background.
+        const CALayer* next = (*m_covering)[depth + 1];
+        first = std::find_if(sublayers.begin(), sublayers.end(), [&](const auto& sublayer) { return sublayer.get() == next; });
+        if (first == sublayers.end())
+            first = sublayers.begin();
+        else
+            m_coveringDepth = depth + 1;
+    }
+    for (auto it = first; it != sublayers.end(); ++it) {
+        const auto& sublayer = *it;
         const auto childSource = sourceFor(*sublayer);
         const CATransform3D childToBase = CATransform3DConcat(childSource->placementIn(&source), toBase);
         if (childSource->isHidden() || !(childSource->opacity() > 0))
@@ -390,6 +425,7 @@ void LayerRenderer::drawSublayers(CALayer& model, const CALayer& source, const C
         else
             renderProjected(*sublayer, *childSource, childToBase);
     }
+    m_coveringDepth = depth;
 }
 
 void LayerRenderer::drawBorder(const CALayer& source)

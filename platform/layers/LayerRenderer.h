@@ -32,6 +32,10 @@ public:
     void renderLayerInOwnSpace(CALayer& layer);
     // Draws the layer where its geometry places it in the context's current user space.
     void renderLayerPlaced(CALayer& layer);
+    // The same, where the clip lies wholly inside the opaque background of the last of the
+    // layers (the layer first, each next one a sublayer of the one before): what is painted
+    // before that background, which hides it, is left out.
+    void renderLayerPlacedOver(CALayer& layer, const std::vector<const CALayer*>& covering);
 
     static void renderInContext(CALayer& layer, const CGContextRef& context);
     // Whether the layer paints nothing of its own but its background colour (no contents, no
@@ -86,7 +90,8 @@ private:
     static std::vector<CGRect> opaqueBackground(const CALayer& layer);
     void noteClip(CGRect rect, CGFloat radius);
     void drawContents(CALayer& model, const CALayer& source);
-    void drawSublayers(CALayer& model, const CALayer& source, const CATransform3D& toBase);
+    // Covered: the layer is one of the covering layers above the last.
+    void drawSublayers(CALayer& model, const CALayer& source, const CATransform3D& toBase, bool covered = false);
     void drawBorder(const CALayer& source);
     void applyMask(CALayer& model, const CALayer& source);
     void drawShadowPath(const CALayer& source);
@@ -97,8 +102,14 @@ private:
     // Paints the picture over the rectangle (user space) with the context's alpha and effects.
     void drawPicture(const CGImage& picture, CGRect rect);
 
+    // Whether the layer is one of the covering layers above the last, drawn outside a picture.
+    bool coveredBy(const CALayer& model, bool inPicture) const;
+
     CGContextRef m_context;
     Options m_options;
+    const std::vector<const CALayer*>* m_covering { nullptr };
+    // How far down the covering layers the drawing is.
+    std::size_t m_coveringDepth { 0 };
     CGAffineTransform m_baseCTM;
     // The clip's box in the base user space, for leaving out what it hides.
     CGRect m_clip;

@@ -547,3 +547,75 @@ TEST_F(LayerCompositorTest, aNewRootOrBackgroundColourRedrawsTheWholeFrame)
     compositor->renderFrame();
     EXPECT_EQ(pixel(compositor, 10, 10).g, 255) << "the new background shows";
 }
+
+// A translucent rounded bar moving by fractions of a pixel as the list under it scrolls (a
+// scroll indicator), drawn in place instead of from a picture made again every frame.
+TEST_F(LayerCompositorTest, aBarMovingByFractionsOfAPixelWithTheScrollMatchesFullFrames)
+{
+    auto list = coloredLayer(CGRectMake(0, 0, 100, 100), 0.95, 0.95, 0.95);
+    list->setMasksToBounds(true);
+    fillWithContent(list, 1200);
+    auto bar = CALayer::layer();
+    bar->setBackgroundColor(CGColorCreateGenericRGB(0, 0, 0, 0.4));
+    bar->setCornerRadius(1.25);
+    list->addSublayer(bar);
+    root->addSublayer(list);
+    const auto place = [&](CGFloat y) {
+        CATransaction::begin();
+        CATransaction::setDisableActions(true);
+        list->setBounds(CGRectMake(0, y, 100, 100));
+        bar->setFrame(CGRectMake(94.5, y + 3 + y * 0.013, 2.5, 7));
+        CATransaction::commit();
+    };
+    place(0);
+    compositor->renderFrame();
+    const auto shiftedBefore = compositor->shiftedFrameCount();
+    CGFloat y = 0;
+    for (int round = 0; round < 4; ++round) {
+        for (int frame = 0; frame < 5; ++frame) {
+            y += round % 2 ? -6 : 10;
+            place(y);
+            compositor->renderFrame();
+        }
+        EXPECT_EQ(differencesFromAFullFrame(compositor), 0) << "at " << y;
+    }
+    EXPECT_EQ(compositor->shiftedFrameCount(), shiftedBefore + 20);
+}
+
+// An area that lies wholly inside an opaque layer is composited from that layer up: a change
+// beneath it stays hidden, and what is drawn above it (an ancestor's border, a sibling over it)
+// still shows.
+TEST_F(LayerCompositorTest, anAreaInsideAnOpaqueLayerIsCompositedFromThatLayerUp)
+{
+    auto panel = coloredLayer(CGRectMake(10, 10, 80, 80), 0.5, 0.5, 0.5);
+    panel->setBorderWidth(6);
+    panel->setBorderColor(CGColorCreateGenericRGB(1, 0, 0, 1));
+    auto under = CountingLayer::create();
+    under->setFrame(CGRectMake(20, 10, 20, 20));
+    under->setNeedsDisplay();
+    panel->addSublayer(under);
+    auto card = coloredLayer(CGRectMake(0, 0, 80, 40), 1, 1, 1);
+    panel->addSublayer(card);
+    auto badge = CountingLayer::create();
+    badge->setFrame(CGRectMake(2, 10, 10, 10));
+    badge->setNeedsDisplay();
+    card->addSublayer(badge);
+    auto over = CountingLayer::create();
+    over->setFrame(CGRectMake(30, 20, 30, 30));
+    over->setOpacity(0.5f);
+    over->setNeedsDisplay();
+    panel->addSublayer(over);
+    root->addSublayer(panel);
+    compositor->renderFrame();
+
+    for (const auto& changed : { std::static_pointer_cast<CountingLayer>(under), badge, over }) {
+        const int draws = changed->draws;
+        mark(compositor, 190, 190);
+        changed->setNeedsDisplay();
+        compositor->renderFrame();
+        EXPECT_EQ(changed->draws, draws + 1);
+        EXPECT_EQ(wordAt(compositor, 190, 190), kMarker) << "only the changed area was composited";
+        EXPECT_EQ(differencesFromAFullFrame(compositor), 1) << "the rest is the full frame";
+    }
+    EXPECT_EQ(pixel(compositor, 30, 50).r, 255) << "the border shows over the card";
+}

@@ -30,11 +30,28 @@ void LayerCompositor::shiftPixels(int x0, int y0, int width, int height, int dx,
             placePicture(std::size_t(row));
             return;
         }
-        // Out of spare rows: shifted where it is, then moved back to the middle of its memory.
-        std::memmove(data + (y0 + std::max(0, dy)) * stride, data + (y0 + std::max(0, -dy)) * stride,
-            std::size_t(height - std::abs(dy)) * rowBytes);
-        std::memmove(m_pictureMemory.get() + std::ptrdiff_t(m_spareRows / 2) * stride, data, std::size_t(rows) * rowBytes);
-        placePicture(m_spareRows / 2);
+        // Out of spare rows: shifted as it is copied, once, to the far end of its memory, which
+        // leaves every spare row to a scroll that goes on the same way. Every row moves the same
+        // way, so the blocks are copied in the order that never overwrites a row still to be read.
+        const std::size_t to = dy > 0 ? m_spareRows : 0;
+        std::uint8_t* const target = m_pictureMemory.get() + std::ptrdiff_t(to) * stride;
+        const auto copyRows = [&](int toRow, int fromRow, int count) {
+            if (count > 0)
+                std::memmove(target + std::ptrdiff_t(toRow) * stride, data + std::ptrdiff_t(fromRow) * stride, std::size_t(count) * rowBytes);
+        };
+        const auto above = [&] { copyRows(0, 0, y0); };
+        const auto inside = [&] { copyRows(y0 + std::max(0, dy), y0 + std::max(0, -dy), height - std::abs(dy)); };
+        const auto below = [&] { copyRows(y0 + height, y0 + height, rows - y0 - height); };
+        if (dy > 0) {
+            below();
+            inside();
+            above();
+        } else {
+            above();
+            inside();
+            below();
+        }
+        placePicture(to);
         return;
     }
     if (dx == 0 && x0 == 0 && std::ptrdiff_t(rowBytes) == stride) {

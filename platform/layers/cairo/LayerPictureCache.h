@@ -45,6 +45,13 @@ struct LayerPicture {
     int belowY { 0 };
     std::vector<std::uint32_t> below;
     std::vector<std::uint32_t> over;
+    // The last frame that wanted the picture, and the revision and matrix it wanted it at:
+    // changed from the frame before, the picture would be made again every frame (a layer
+    // moving by fractions of a pixel), and the step is drawn in place instead.
+    std::uint64_t wantedFrame { 0 };
+    std::uint64_t wantedRevision { 0 };
+    cairo_matrix_t wantedMatrix {};
+    bool changing { false };
     std::size_t bytes() const;
 };
 

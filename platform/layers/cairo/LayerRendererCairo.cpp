@@ -477,6 +477,19 @@ bool LayerRenderer::paintKept(const CALayer& model, const CALayer& source, int p
     // A clip that cuts the picture must lie on whole pixels, or the copy would differ at its edge.
     if (!m_clipState.aligned && !CGRectContainsRect(m_clipState.inner, CGRectMake(x, y, width, height)))
         return false;
+    const auto sameMatrix = [](const cairo_matrix_t& a, const cairo_matrix_t& b) {
+        return a.xx == b.xx && a.yx == b.yx && a.xy == b.xy && a.yy == b.yy && a.x0 == b.x0 && a.y0 == b.y0;
+    };
+    if (!current && picture.drawn) {
+        if (picture.wantedFrame != cache->frame()) {
+            picture.changing = picture.wantedFrame + 1 == cache->frame() && (picture.wantedRevision != revision || !sameMatrix(picture.wantedMatrix, m));
+            picture.wantedFrame = cache->frame();
+            picture.wantedRevision = revision;
+            picture.wantedMatrix = m;
+        }
+        if (picture.changing)
+            return false;
+    }
 
     if (!current) {
         CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
@@ -504,6 +517,9 @@ bool LayerRenderer::paintKept(const CALayer& model, const CALayer& source, int p
         picture.deviceScale = m_context->deviceScale();
         picture.deviceHeight = m_context->deviceSize().height;
         picture.revision = revision;
+        picture.wantedFrame = cache->frame();
+        picture.wantedRevision = revision;
+        picture.wantedMatrix = m;
 
         const unsigned char* data = cairo_image_surface_get_data(surface.get());
         const int stride = cairo_image_surface_get_stride(surface.get());
