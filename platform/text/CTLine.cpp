@@ -20,10 +20,25 @@ void CTLine::rebase(CFRange range)
 
 namespace {
 
+// Whether the unit is a character that never joins its neighbours in a composed sequence:
+// printable ASCII, CJK punctuation (not the tone marks), unified ideographs, full-width forms.
+bool standsAlone(unichar unit)
+{
+    return (unit >= 0x20 && unit < 0x7F) || (unit >= 0x3000 && unit < 0x302A) || (unit >= 0x3030 && unit < 0x3040)
+        || (unit >= 0x4E00 && unit < 0xA000) || (unit >= 0xFF01 && unit < 0xFF5F);
+}
+
 // Indices where the text may be cut: the starts of its composed character sequences, and its end.
 std::vector<NSUInteger> cutPositions(const NSString& string)
 {
     std::vector<NSUInteger> positions;
+    const std::u16string_view units = string.view();
+    if (std::all_of(units.begin(), units.end(), standsAlone)) {
+        positions.resize(units.size() + 1);
+        for (NSUInteger index = 0; index < positions.size(); ++index)
+            positions[index] = index;
+        return positions;
+    }
     for (NSUInteger index = 0; index < string.length(); index = string.rangeOfComposedCharacterSequenceAtIndex(index).end())
         positions.push_back(index);
     positions.push_back(string.length());

@@ -43,11 +43,87 @@ bool truncates(NSLineBreakMode mode)
     return mode == NSLineBreakByTruncatingHead || mode == NSLineBreakByTruncatingTail || mode == NSLineBreakByTruncatingMiddle;
 }
 
+// Printable ASCII, CJK punctuation (not its tone marks), unified ideographs and full-width
+// forms: characters of one unit each, left to right, that join no neighbour and force no break.
+bool standsAlone(unichar unit)
+{
+    return (unit >= 0x20 && unit < 0x7F) || (unit >= 0x3000 && unit < 0x302A) || (unit >= 0x3030 && unit < 0x3040)
+        || (unit >= 0x4E00 && unit < 0xA000) || (unit >= 0xFF01 && unit < 0xFF5F);
+}
+
 } // namespace
+
+CTLineRef TextLayout::wholeParagraphLine(const std::shared_ptr<NSAttributedString>& text, NSRange paragraph, const NSParagraphStyle& style,
+    NSTextAlignment alignment)
+{
+    if (style.firstLineHeadIndent() != 0 || style.headIndent() != 0 || alignment == NSTextAlignmentJustified || paragraph.length == 0)
+        return nullptr;
+    const std::u16string_view units = text->string().view().substr(paragraph.location, paragraph.length);
+    if (!std::all_of(units.begin(), units.end(), standsAlone))
+        return nullptr;
+    return CTLineCreateWithAttributedString(text->attributedSubstringFromRange(paragraph));
+}
+
+bool TextLayout::cutFirstParagraph(const std::shared_ptr<NSAttributedString>& text, NSRange paragraph, const NSParagraphStyle& style,
+    NSLineBreakMode mode, NSTextAlignment alignment, const Options& options, const CTLineRef& whole)
+{
+    // A line below the first starts lower than it ends, so it never shows.
+    if (style.lineHeightMultiple() != 0 || style.maximumLineHeight() != 0 || style.lineSpacing() < 0)
+        return false;
+    // Two characters before the spaces that end it, at least: one alone on a line may overflow it.
+    const std::u16string_view units = text->string().view().substr(paragraph.location, paragraph.length);
+    std::size_t content = units.size();
+    while (content > 0 && (units[content - 1] == u' ' || units[content - 1] == 0x3000))
+        --content;
+    const CGFloat available = options.size.width;
+    // Wider than the line by more than Pango's rounding: wrapping breaks it.
+    if (content < 2 || whole->runs().empty() || !(whole->width() - whole->trailingWhitespaceWidth() > available + 0.01))
+        return false;
+    // The first line holds the first character at least: when that is in the tallest font, the
+    // first line is as tall as the whole. Leadings part the lines (never closer), and count only
+    // in a height that holds them.
+    const CTRun::Metrics& first = whole->runs().front()->metrics();
+    if (first.ascent != whole->ascent() || first.descent != whole->descent() || (options.usesFontLeading && first.leading != whole->leading()))
+        return false;
+    for (const CTRunRef& run : whole->runs()) {
+        const CTRun::Metrics& metrics = run->metrics();
+        if (!(metrics.ascent + metrics.descent > 1e-6) || metrics.leading < 0)
+            return false;
+    }
+    const CGFloat natural = whole->ascent() + whole->descent();
+    const CGFloat lineHeight = style.minimumLineHeight() > 0 ? std::max(natural, style.minimumLineHeight()) : natural;
+    const CGFloat baseline = lineHeight - natural + whole->ascent();
+    const CGFloat bottom = baseline + whole->descent();
+    if (bottom > options.size.height + 1e-6 && !options.keepsFirstLine)
+        return false;
+    const NSLineBreakMode cutMode = truncates(mode) ? mode : NSLineBreakByTruncatingTail;
+    const CGFloat limit = std::min<CGFloat>(std::max<CGFloat>(0, available), whole->width() - whole->trailingWhitespaceWidth() - 1e-9);
+    const CTLineRef cut = CTLineCreateTruncatedLine(whole, std::max<CGFloat>(0, limit), truncationOf(cutMode),
+        ellipsisToken(text->attributesAtIndex(paragraph.end() - 1)));
+    if (!cut || cut == whole)
+        return false;
+    cut->rebase(CFRangeMake(CFIndex(paragraph.location), CFIndex(paragraph.length)));
+    const CGFloat x = std::max<CGFloat>(0, available - (cut->width() - cut->trailingWhitespaceWidth())) * flushOf(alignment);
+    m_lines.push_back({ cut, CGPointMake(x, baseline) });
+    m_usedSize = CGSizeMake(x + cut->width() - cut->trailingWhitespaceWidth(), bottom + (options.usesFontLeading ? whole->leading() : 0));
+    return true;
+}
 
 CTLineRef TextLayout::ellipsisToken(const NSAttributes& attributes)
 {
-    return CTLineCreateWithAttributedString(NSAttributedString::create(NSString(u"\u2026"), attributes));
+    // The rows of a list cut their texts in the same attributes, one after another: the last
+    // mark made on this thread serves while the attributes stay equal. A copy is kept, so that
+    // attributes changed in place after are not taken for the ones it was made in.
+    struct Kept {
+        NSAttributes attributes;
+        CTLineRef token;
+    };
+    thread_local Kept kept;
+    if (kept.token && (kept.attributes == attributes || (kept.attributes && attributes && kept.attributes->isEqualToDictionary(attributes))))
+        return kept.token;
+    auto token = CTLineCreateWithAttributedString(NSAttributedString::create(NSString(u"\u2026"), attributes));
+    kept = { attributes ? attributes->copyDictionary() : nullptr, token };
+    return token;
 }
 
 TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange range, const Options& options)
@@ -66,6 +142,8 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
     bool limitedByLines = false;
     CGFloat lowestBottom = -CGFLOAT_MAX;
     NSUInteger textEnd = range.location;
+    // The line of the first paragraph's whole text, when it was made and not cut.
+    CTLineRef firstParagraphLine;
     struct LastLine {
         NSUInteger paragraphEnd { 0 };
         std::shared_ptr<NSParagraphStyle> style;
@@ -89,20 +167,45 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
         const NSTextAlignment alignment = options.alignment.value_or(style->alignment());
         const bool singleLine = !options.wrapInEveryMode && (truncates(mode) || mode == NSLineBreakByClipping);
 
-        TextParagraph::Wrapping wrapping;
-        if (constrained && !singleLine) {
-            wrapping.width = width;
-            wrapping.byCharacters = mode == NSLineBreakByCharWrapping;
-            wrapping.firstLineHeadIndent = style->firstLineHeadIndent();
-            wrapping.headIndent = style->headIndent();
-            wrapping.justified = alignment == NSTextAlignmentJustified;
+        // A first paragraph of one line at most, and of characters that each stand alone, is laid
+        // out whole first: cut from there when it overflows, the very line wrapping gives when it
+        // fits, and the rest to cut when wrapping is needed after all.
+        CTLineRef single;
+        if (options.placesOnly && options.maximumLines == 1 && m_lines.empty() && start == range.location && constrained && !singleLine
+            && (options.truncateLastVisibleLine || (options.wrapInEveryMode && truncates(mode)))) {
+            firstParagraphLine = wholeParagraphLine(text, NSMakeRange(start, end - start), *style, alignment);
+            if (firstParagraphLine) {
+                if (cutFirstParagraph(text, NSMakeRange(start, end - start), *style, mode, alignment, options, firstParagraphLine)) {
+                    m_visibleRange = NSMakeRange(range.location, end - range.location);
+                    return;
+                }
+                const std::u16string_view units = text->string().view().substr(start, end - start);
+                if (units.back() != u' ' && units.back() != 0x3000 && firstParagraphLine->width() <= width - 0.01) {
+                    single = firstParagraphLine;
+                    firstParagraphLine = nullptr;
+                    single->rebase(CFRangeMake(CFIndex(start), CFIndex(next - start)));
+                }
+            }
         }
-        auto paragraph = std::make_shared<TextParagraph>(text, NSMakeRange(start, end - start), wrapping);
-        const std::vector<NSUInteger> lineStarts = paragraph->lineStartIndices();
+
+        std::shared_ptr<TextParagraph> paragraph;
+        std::vector<NSUInteger> lineStarts { start };
+        if (!single) {
+            TextParagraph::Wrapping wrapping;
+            if (constrained && !singleLine) {
+                wrapping.width = width;
+                wrapping.byCharacters = mode == NSLineBreakByCharWrapping;
+                wrapping.firstLineHeadIndent = style->firstLineHeadIndent();
+                wrapping.headIndent = style->headIndent();
+                wrapping.justified = alignment == NSTextAlignmentJustified;
+            }
+            paragraph = std::make_shared<TextParagraph>(text, NSMakeRange(start, end - start), wrapping);
+            lineStarts = paragraph->lineStartIndices();
+        }
 
         for (std::size_t index = 0; index < lineStarts.size(); ++index) {
             const NSUInteger lineEnd = index + 1 < lineStarts.size() ? lineStarts[index + 1] : next;
-            CTLineRef line = CTLine::create(paragraph, index, lineEnd);
+            CTLineRef line = single ? single : CTLine::create(paragraph, index, lineEnd);
             const CGFloat indent = index == 0 ? style->firstLineHeadIndent() : style->headIndent();
             const CGFloat available = width - indent;
             if (constrained && singleLine && truncates(mode) && line->width() - line->trailingWhitespaceWidth() > available) {
@@ -175,10 +278,12 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
         PlacedLine& placed = m_lines.back();
         const NSUInteger lineStart = static_cast<NSUInteger>(placed.line->stringRange().location);
         const NSUInteger restEnd = std::max(last.paragraphEnd, lineStart);
-        auto rest = text->attributedSubstringFromRange(NSMakeRange(lineStart, restEnd - lineStart));
         const NSLineBreakMode mode = truncates(last.mode) ? last.mode : NSLineBreakByTruncatingTail;
         const NSAttributes lastAttributes = text->attributesAtIndex(restEnd > lineStart ? restEnd - 1 : lineStart);
-        auto whole = CTLineCreateWithAttributedString(rest);
+        // The rest of a first paragraph cut on its first line is the line already made of it.
+        auto whole = firstParagraphLine && lineStart == range.location && firstParagraphLine->stringRange().length == CFIndex(restEnd - lineStart)
+            ? firstParagraphLine
+            : CTLineCreateWithAttributedString(text->attributedSubstringFromRange(NSMakeRange(lineStart, restEnd - lineStart)));
         // The cut line must end with the mark even when the rest of the paragraph would fit.
         const CGFloat limit = std::min<CGFloat>(std::max<CGFloat>(0, last.available), whole->width() - whole->trailingWhitespaceWidth() - 1e-9);
         if (CTLineRef cut = CTLineCreateTruncatedLine(whole, std::max<CGFloat>(0, limit), truncationOf(mode), ellipsisToken(lastAttributes))) {

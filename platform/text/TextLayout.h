@@ -33,6 +33,11 @@ public:
         // Overrides the style's alignment and line break mode (UIKit's older drawing).
         std::optional<NSTextAlignment> alignment;
         std::optional<NSLineBreakMode> lineBreakMode;
+        // Only where the lines go, their sizes and their drawing are wanted, not the characters
+        // each holds: a first paragraph that overflows the one line allowed is cut from the line
+        // of its whole text without being wrapped first. The cut line then stands for the whole
+        // paragraph, and the visible range runs to its end.
+        bool placesOnly { false };
     };
 
     struct PlacedLine {
@@ -62,6 +67,16 @@ public:
     static CTLineRef ellipsisToken(const NSAttributes& attributes);
 
 private:
+    // The line of the paragraph's whole text when each of its characters stands alone (a line
+    // of it breaks only at a character's edge), and nothing indents or justifies it; nil else.
+    static CTLineRef wholeParagraphLine(const std::shared_ptr<NSAttributedString>& text, NSRange paragraph, const NSParagraphStyle& style,
+        NSTextAlignment alignment);
+    // The one line allowed, cut from the line of a first paragraph's whole text, when that is
+    // sure to be the line wrapping and cutting give: the text wider than the line, and the
+    // first character in the tallest font; false, with nothing placed, when it is not.
+    bool cutFirstParagraph(const std::shared_ptr<NSAttributedString>& text, NSRange paragraph, const NSParagraphStyle& style,
+        NSLineBreakMode mode, NSTextAlignment alignment, const Options& options, const CTLineRef& whole);
+
     std::vector<PlacedLine> m_lines;
     NSRange m_visibleRange;
     CGSize m_usedSize;

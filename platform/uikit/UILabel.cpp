@@ -24,6 +24,8 @@ TextLayout layOut(const std::shared_ptr<NSAttributedString>& text, CGSize size, 
     options.wrapInEveryMode = true;
     options.keepsFirstLine = true;
     options.maximumLines = lines > 0 ? std::size_t(lines) : 0;
+    // A label draws its lines and tells their size, never which characters they hold.
+    options.placesOnly = true;
     return TextLayout(text, wholeRange(text), options);
 }
 

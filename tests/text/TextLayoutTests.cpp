@@ -1,8 +1,11 @@
+#include "platform/graphics/CGBitmapContext.h"
 #include "platform/text/NSParagraphStyle.h"
 #include "platform/text/TextLayout.h"
 #include "platform/text/UIFont.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace {
 
@@ -130,4 +133,117 @@ TEST(TextLayout, aLineMadeAloneIsTruncatedAsItsTextLaidOutAgainIs)
             EXPECT_LE(cut->width() - cut->trailingWhitespaceWidth(), width);
         }
     }
+}
+
+namespace {
+
+std::shared_ptr<NSAttributedString> inFont(const NSString& text, const UIFontRef& font, NSTextAlignment alignment, NSLineBreakMode mode)
+{
+    auto style = NSMutableParagraphStyle::create();
+    style->setAlignment(alignment);
+    style->setLineBreakMode(mode);
+    auto attributes = NSMutableDictionary::dictionary();
+    attributes->setObject(font, NSFontAttributeName);
+    attributes->setObject(style, NSParagraphStyleAttributeName);
+    attributes->setObject(CGColorCreateGenericRGB(0.8, 0.1, 0.1, 1), NSForegroundColorAttributeName);
+    return NSAttributedString::withString(text, attributes);
+}
+
+std::vector<std::uint8_t> drawn(const TextLayout& layout)
+{
+    auto context = CGBitmapContext::createImageContext(CGSizeMake(320, 60), false, 2);
+    layout.drawInContext(context, CGPointMake(4, 4));
+    const auto* data = static_cast<const std::uint8_t*>(CGBitmapContextGetData(context));
+    return { data, data + CGBitmapContextGetBytesPerRow(context) * 120 };
+}
+
+} // namespace
+
+// A label wants only where its lines go and how they look: the one line it allows may be cut
+// from the line of the whole text, or be that line when it fits, without wrapping the text.
+TEST(TextLayout, aLayoutForPlacesOnlyPlacesAndDrawsTheLinesAsWrappingDoes)
+{
+    const NSString texts[] = {
+        "第 128 题：机动车驾驶人违法驾驶",
+        "机动车驾驶人违法驾驶造成重大交通事故",
+        "128 题：机动车驾驶人违法驾驶造成重大交通事故",
+        "Drivers must yield to pedestrians at crossings",
+        "第 9 题：路口",
+        "机动车驾驶人违法驾驶造成重大交通事故   ",
+        "机动",
+        "机动车驾驶人违法驾驶\n造成重大交通事故",
+        "机动车驾驶人违法驾驶造成\u0301重大交通事故",
+    };
+    const UIFontRef fonts[] = { UIFont::systemFontOfSize(17), UIFont::boldSystemFontOfSize(11) };
+    // Cuts made from the whole text's line: they stand for the whole paragraph.
+    int cutWhole = 0;
+    for (const NSString& words : texts)
+        for (const UIFontRef& font : fonts)
+            for (NSLineBreakMode mode : { NSLineBreakByTruncatingTail, NSLineBreakByTruncatingMiddle, NSLineBreakByTruncatingHead })
+                for (NSTextAlignment alignment : { NSTextAlignmentLeft, NSTextAlignmentCenter })
+                    for (CGFloat width : { 8.0, 60.0, 180.0, 257.0, 600.0 }) {
+                        SCOPED_TRACE(testing::Message() << words.UTF8String() << ", " << font->pointSize() << " pt, mode " << int(mode)
+                                                        << ", alignment " << int(alignment) << ", width " << width);
+                        const auto text = inFont(words, font, alignment, mode);
+                        auto options = labelOptions(width, CGFLOAT_MAX);
+                        options.maximumLines = 1;
+                        const TextLayout wrapped(text, NSMakeRange(0, text->length()), options);
+                        options.placesOnly = true;
+                        const TextLayout placed(text, NSMakeRange(0, text->length()), options);
+                        ASSERT_EQ(placed.lines().size(), wrapped.lines().size());
+                        for (std::size_t i = 0; i < placed.lines().size(); ++i) {
+                            const auto& one = placed.lines()[i];
+                            const auto& other = wrapped.lines()[i];
+                            EXPECT_EQ(one.origin, other.origin);
+                            EXPECT_EQ(one.line->width(), other.line->width());
+                            EXPECT_EQ(one.line->ascent(), other.line->ascent());
+                            EXPECT_EQ(one.line->descent(), other.line->descent());
+                            EXPECT_EQ(one.line->attributedText()->string(), other.line->attributedText()->string());
+                        }
+                        EXPECT_EQ(placed.usedSize(), wrapped.usedSize());
+                        EXPECT_TRUE(drawn(placed) == drawn(wrapped));
+                        cutWhole += placed.visibleRange().length > wrapped.visibleRange().length;
+                    }
+    EXPECT_GT(cutWhole, 20);
+}
+
+TEST(TextLayout, theEllipsisFollowsTheAttributesOfTheTextItCuts)
+{
+    const NSString words = "机动车驾驶人违法驾驶造成重大交通事故";
+    const auto cutIn = [&](const UIFontRef& font, const CGColorRef& colour) {
+        auto attributes = NSMutableDictionary::dictionary();
+        attributes->setObject(font, NSFontAttributeName);
+        attributes->setObject(colour, NSForegroundColorAttributeName);
+        const auto text = NSAttributedString::withString(words, attributes);
+        auto options = labelOptions(100, CGFLOAT_MAX);
+        options.maximumLines = 1;
+        options.placesOnly = true;
+        const TextLayout layout(text, NSMakeRange(0, text->length()), options);
+        return drawn(layout);
+    };
+    const auto red = CGColorCreateGenericRGB(1, 0, 0, 1);
+    const auto blue = CGColorCreateGenericRGB(0, 0, 1, 1);
+    const auto small = UIFont::systemFontOfSize(12);
+    const auto large = UIFont::systemFontOfSize(20);
+    // Each cut, drawn after cuts in other fonts and colours, is the cut a thread that drew
+    // nothing before draws.
+    const auto fresh = [&](const UIFontRef& font, const CGColorRef& colour) {
+        std::vector<std::uint8_t> pixels;
+        std::thread([&] { pixels = cutIn(font, colour); }).join();
+        return pixels;
+    };
+    for (const auto& [font, colour] : { std::pair { small, red }, std::pair { large, blue }, std::pair { small, blue }, std::pair { large, red },
+             std::pair { small, red } }) {
+        SCOPED_TRACE(testing::Message() << font->pointSize() << " pt");
+        EXPECT_TRUE(cutIn(font, colour) == fresh(font, colour));
+    }
+
+    // Attributes changed in place after a cut make another mark.
+    auto attributes = NSMutableDictionary::dictionary();
+    attributes->setObject(small, NSFontAttributeName);
+    const auto first = TextLayout::ellipsisToken(attributes);
+    attributes->setObject(large, NSFontAttributeName);
+    const auto second = TextLayout::ellipsisToken(attributes);
+    EXPECT_GT(second->width(), first->width());
+    EXPECT_EQ(TextLayout::ellipsisToken(attributes), second);
 }
