@@ -346,43 +346,37 @@ id cachedObject(JCParseState& state, bool isKey)
     return object;
 }
 
-// A key found at its first probe, as most keys of a reply are, without the call; the rest as any
-// other value.
-inline id cachedKey(JCParseState& state)
+// A key or value found at its first probe, as most keys of a reply and the repeated values of a
+// list's rows are, without the call; the rest as any other value.
+template <bool isKey>
+inline id cachedAtFirstProbe(JCParseState& state)
 {
     JCTokenValue& value = state.token.value;
     const NSUInteger length = value.ptrRange.length;
     if (length - 1 < JCLongestCachedValue) {
         const NSUInteger index = value.hash & (state.cache.count - 1);
         JCTokenCacheItem& item = state.cache.items[index];
-        if (item.object && item.hash == value.hash && item.size == length && item.type == JCValueTypeString
+        const auto type = isKey ? JCValueTypeString : value.type;
+        if (item.object && item.hash == value.hash && item.size == length && item.type == type
             && sameShortBytes(item.bytes.data(), value.ptrRange.ptr, length)) {
             state.cache.age[index] = std::uint8_t((state.cache.age[index] << 1) | 1);
-            item.isKey = true;
+            if constexpr (isKey)
+                item.isKey = true;
             value.cacheItem = &item;
             return item.borrowed ? item.object->self() : item.object;
         }
     }
-    return cachedObject(state, true);
+    return cachedObject(state, isKey);
 }
 
-// A value found at its first probe, as the repeated values of a list's rows mostly are, without
-// the call; the rest as before.
+inline id cachedKey(JCParseState& state)
+{
+    return cachedAtFirstProbe<true>(state);
+}
+
 inline id cachedValue(JCParseState& state)
 {
-    JCTokenValue& value = state.token.value;
-    const NSUInteger length = value.ptrRange.length;
-    if (length - 1 < JCLongestCachedValue) {
-        const NSUInteger index = value.hash & (state.cache.count - 1);
-        JCTokenCacheItem& item = state.cache.items[index];
-        if (item.object && item.hash == value.hash && item.size == length && item.type == value.type
-            && sameShortBytes(item.bytes.data(), value.ptrRange.ptr, length)) {
-            state.cache.age[index] = std::uint8_t((state.cache.age[index] << 1) | 1);
-            value.cacheItem = &item;
-            return item.borrowed ? item.object->self() : item.object;
-        }
-    }
-    return cachedObject(state, false);
+    return cachedAtFirstProbe<false>(state);
 }
 
 // --- Collections -----------------------------------------------------------------------------
