@@ -100,7 +100,8 @@ CGRect rectOf(const litehtml::position& position)
 void addRoundedRect(const CGContextRef& context, CGRect rect, const litehtml::border_radiuses& radii)
 {
     const CGFloat limit = std::min(rect.size.width, rect.size.height) / 2;
-    const auto radius = [limit](int x, int y) { return std::clamp((x + y) / 2.0, 0.0, limit); };
+    // In double: a page can ask for radii near the int limits.
+    const auto radius = [limit](int x, int y) { return std::clamp((double(x) + y) / 2.0, 0.0, limit); };
     const CGFloat topLeft = radius(radii.top_left_x, radii.top_left_y);
     const CGFloat topRight = radius(radii.top_right_x, radii.top_right_y);
     const CGFloat bottomRight = radius(radii.bottom_right_x, radii.bottom_right_y);

@@ -268,6 +268,7 @@ TEST_F(WebViewScreen, hostileMarkupEndsInAPageNotACrash)
     const char* pagesOfNonsense[] = {
         "<table><tr><td><table><td><tr></table></div></span>",
         "<div style='width:-99999999px;height:99999999999px;border:9999px solid red;border-radius:50%'>x</div>",
+        "<table><tr><td style='border:1px solid;border-radius:4999999999999999999999px'>角</td></tr></table>",
         "<img src='../../../../../../dev/zero'><img src='data:image/png;base64,AAAA'><img src=''>",
         "<style>@import url(\"style.css\"); * { font-size: 0; float: left; position: fixed }</style><p>字</p>",
         "<ol><li>一<li>二<ul><li>三</ul></ol><p style='text-transform:uppercase'>abc</p>\xff\xfe\xc3",
