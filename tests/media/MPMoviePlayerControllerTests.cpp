@@ -286,6 +286,24 @@ TEST_F(MoviePlayer, theRunLoopTurnsWhileASlowStreamPrepares)
     movie->setContentURL(nullptr); // lets the server go before it stops
 }
 
+TEST_F(MoviePlayer, aFilmServedWithItsLengthTellsItsDuration)
+{
+    std::ifstream source(TEST_MOVIE_PATH, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+    loopback::Server server;
+    server.routes().Get("/movie.ogv", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content(bytes, "video/ogg");
+    });
+    server.start();
+
+    auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString(server.URL("/movie.ogv").c_str())));
+    movie->prepareToPlay();
+    ASSERT_TRUE(settle([&] { return movie->isPreparedToPlay() || finished(); }));
+    ASSERT_TRUE(movie->isPreparedToPlay());
+    EXPECT_NEAR(movie->duration(), 3.0, 0.05);
+    movie->setContentURL(nullptr);
+}
+
 TEST_F(MoviePlayer, pauseHoldsTimeAndStopRewinds)
 {
     auto movie = player(TEST_MOVIE_PATH);

@@ -21,6 +21,9 @@ constexpr std::chrono::seconds kSettleLimit { 60 };
 constexpr int kPlayVideo = 1 << 0;
 constexpr int kPlaySound = 1 << 1;
 constexpr int kSoftVolume = 1 << 4;
+// A film over HTTP is kept as it downloads, so the demuxer reads it as a file: reading a stream,
+// an Ogg demuxer guesses the length from the pages that arrive while it asks for the end.
+constexpr int kKeepDownload = 1 << 7;
 
 double seconds(gint64 nanoseconds) { return static_cast<double>(nanoseconds) / GST_SECOND; }
 gint64 nanoseconds(double seconds) { return static_cast<gint64>(seconds * GST_SECOND); }
@@ -160,7 +163,7 @@ public:
         GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
         g_object_set(m_sink, "caps", caps, "sync", FALSE, "max-buffers", 2u, "drop", FALSE, nullptr);
         gst_caps_unref(caps);
-        const int flags = soundSink ? kPlayVideo | kPlaySound | kSoftVolume : kPlayVideo;
+        const int flags = (soundSink ? kPlayVideo | kPlaySound | kSoftVolume : kPlayVideo) | kKeepDownload;
         g_object_set(m_playbin, "uri", uri.c_str(), "video-sink", m_sink, "flags", flags, nullptr);
         if (soundSink) {
             g_object_set(m_playbin, "audio-sink", soundSink, nullptr);
