@@ -62,7 +62,7 @@ create table training_assignment (usercode text primary key, coach2 text, coach3
 insert into training_assignment values ('510104199203154321', 'JL0002', 'JL0001');
 insert into training_assignment values ('510104199411112222', 'JL0001', 'JL0001');
 create table training_coach_profile (coach_id text primary key, photo text);
-insert into training_coach_profile values ('JL0001', 'http://127.0.0.1:3600/Tessalane/images/learner-chen.png');
+insert into training_coach_profile values ('JL0001', 'http://127.0.0.1:3600/Tessalane/images/coach-zhang.png');
 create table training_slot (
     aboutid text primary key, coach_id text, aboutdate text, datetype text, abouttime text, starts text, aboutnum integer, branum text
 );
