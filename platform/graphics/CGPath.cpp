@@ -9,6 +9,7 @@ namespace {
 
 constexpr CGFloat kHalfPi = std::numbers::pi / 2;
 constexpr CGFloat kTwoPi = std::numbers::pi * 2;
+constexpr CGFloat kManyTurns = kTwoPi * 1024;
 // Control-point distance of a quarter circle of radius 1 drawn with one cubic curve.
 constexpr CGFloat kQuarterCircleKappa = 0.55228474983079339840;
 
@@ -53,8 +54,12 @@ void appendArc(CGPath& path, const CGAffineTransform* m, CGPoint centre, CGFloat
         path.lineTo(start);
     else
         path.moveTo(start);
-    if (delta == 0 || radius == 0)
+    // A radius or sweep that is no number (a corner at infinity) draws no arc, and a sweep of
+    // more turns than can be counted draws as many as cover the same points.
+    if (delta == 0 || radius == 0 || !std::isfinite(delta) || !std::isfinite(radius))
         return;
+    if (std::fabs(delta) > kManyTurns)
+        delta = std::copysign(kTwoPi + std::fmod(std::fabs(delta), kTwoPi), delta);
     const int segments = std::max(1, static_cast<int>(std::ceil(std::fabs(delta) / kHalfPi - 1e-9)));
     const CGFloat step = delta / segments;
     const CGFloat k = 4.0 / 3.0 * std::tan(step / 4) * radius;
@@ -624,7 +629,7 @@ void CGPathAddArcToPoint(const CGMutablePathRef& path, const CGAffineTransform* 
     const CGPoint p1 { x1, y1 }, p2 { x2, y2 };
     const CGFloat l1 = distance(p0, p1), l2 = distance(p1, p2);
     const CGFloat cross = (p1.x - p0.x) * (p2.y - p1.y) - (p1.y - p0.y) * (p2.x - p1.x);
-    if (l1 == 0 || l2 == 0 || radius <= 0 || std::fabs(cross) <= 1e-12 * l1 * l2) {
+    if (l1 == 0 || l2 == 0 || !(radius > 0) || !std::isfinite(l1 + l2 + radius) || std::fabs(cross) <= 1e-12 * l1 * l2) {
         path->lineTo(apply(m, p1));
         return;
     }

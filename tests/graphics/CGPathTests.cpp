@@ -1,6 +1,8 @@
 #include "platform/graphics/CGPath.h"
 
 #include <gtest/gtest.h>
+#include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace {
@@ -82,6 +84,26 @@ TEST(CGPath, tangentArcRoundsTheCorner)
     ASSERT_EQ(straight->elements().size(), 3u);
     EXPECT_EQ(straight->elements()[1].points[0], CGPointMake(5, 0));
     EXPECT_EQ(straight->elements()[2].points[0], CGPointMake(5, 5));
+}
+
+TEST(CGPath, cornersAtInfinityAndCountlessTurnsDrawNoCountlessCurves)
+{
+    const double huge = std::numeric_limits<double>::infinity();
+    auto corner = CGPathCreateMutable();
+    CGPathMoveToPoint(corner, nullptr, 0, 0);
+    CGPathAddArcToPoint(corner, nullptr, huge, 0, huge, huge, 4);
+    CGPathAddArcToPoint(corner, nullptr, 10, 0, 10, 10, std::nan(""));
+    ASSERT_EQ(corner->elements().size(), 3u);
+    EXPECT_EQ(corner->elements()[1].type, kCGPathElementAddLineToPoint);
+    EXPECT_EQ(corner->elements()[2].points[0], CGPointMake(10, 0));
+
+    auto turns = CGPathCreateMutable();
+    CGPathAddRelativeArc(turns, nullptr, 0, 0, 10, 0, 1e300);
+    EXPECT_LE(turns->elements().size(), 16u);
+    EXPECT_NEAR(CGPathGetPathBoundingBox(turns).size.width, 20, 0.01);
+    const std::size_t before = turns->elements().size();
+    CGPathAddRelativeArc(turns, nullptr, 0, 0, huge, 0, pi);
+    EXPECT_EQ(turns->elements().size(), before + 1) << "only the line to where it would start";
 }
 
 TEST(CGPath, ringContainsPointsByRule)
