@@ -4,6 +4,7 @@
 #include "tests/app/ClientSession.h"
 
 #include "app/theory/ExerciseViewController.h"
+#include "app/theory/QuestionManager.h"
 #include "app/theory/SepcialExerciseViewController.h"
 #include "app/theory/ShowErrViewController.h"
 #include "app/theory/SimulationViewController.h"
@@ -16,6 +17,7 @@
 
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 
 namespace {
@@ -261,6 +263,8 @@ TEST_F(TheorySession, eachExamModeAssemblesAPaperOfTheAnnouncedSizeInTheBlueprin
 
 TEST_F(TheorySession, theClockSubmitsAtZeroAndTheReviewAndRetakeWorkOnTheSamePaper)
 {
+    // The same paper every run, so the pictures of it can be compared between runs.
+    QuestionManager::shareInstance()->setRandomSource([engine = std::make_shared<std::mt19937>(2015)] { return (*engine)(); });
     ASSERT_TRUE(openTheoryHome());
     host->tap(CGPointMake(160, 64 + 70));
     host->runUntilIdle();
