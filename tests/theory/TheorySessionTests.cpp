@@ -24,6 +24,12 @@ namespace {
 
 class TheorySession : public ClientSession {
 protected:
+    void SetUp() override
+    {
+        ClientSession::SetUp();
+        // The same papers every run, so the pictures of them can be compared between runs.
+        QuestionManager::shareInstance()->setRandomSource([engine = std::make_shared<std::mt19937>(2015)] { return (*engine)(); });
+    }
     std::shared_ptr<StudentTheoryViewController> openTheoryHome(bool remembered = false)
     {
         if (remembered) {
@@ -263,8 +269,6 @@ TEST_F(TheorySession, eachExamModeAssemblesAPaperOfTheAnnouncedSizeInTheBlueprin
 
 TEST_F(TheorySession, theClockSubmitsAtZeroAndTheReviewAndRetakeWorkOnTheSamePaper)
 {
-    // The same paper every run, so the pictures of it can be compared between runs.
-    QuestionManager::shareInstance()->setRandomSource([engine = std::make_shared<std::mt19937>(2015)] { return (*engine)(); });
     ASSERT_TRUE(openTheoryHome());
     host->tap(CGPointMake(160, 64 + 70));
     host->runUntilIdle();
