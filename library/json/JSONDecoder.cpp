@@ -78,8 +78,8 @@ NSUInteger utf16LengthOf(const std::uint8_t* bytes, NSUInteger length)
 
 #if defined(JC_SHUFFLED_CONVERSION)
 // Five three-byte sequences (Chinese text) to five units per step while sixteen bytes remain to
-// read and eight units to write, then a last run shorter than that; answers where it stopped. Byte shuffles are not in the baseline
-// instruction set: the caller asks the processor first.
+// read and eight units to write, then a last run shorter than that; answers where it stopped.
+// Byte shuffles are not in the baseline instruction set: the caller asks the processor first.
 __attribute__((target("ssse3"))) const std::uint8_t* widenThreeByteRuns(const std::uint8_t* begin, const std::uint8_t* p, const std::uint8_t* end,
     char16_t*& out, const char16_t* outEnd)
 {

@@ -6,6 +6,14 @@
 
 CTLine::~CTLine() = default;
 
+bool CTLine::charactersStandAlone(std::u16string_view units)
+{
+    return std::all_of(units.begin(), units.end(), [](char16_t unit) {
+        return (unit >= 0x20 && unit < 0x7F) || (unit >= 0x3000 && unit < 0x302A) || (unit >= 0x3030 && unit < 0x3040)
+            || (unit >= 0x4E00 && unit < 0xA000) || (unit >= 0xFF01 && unit < 0xFF5F);
+    });
+}
+
 void CTLine::rebase(CFRange range)
 {
     const CFIndex shift = range.location - m_stringRange.location;
@@ -20,20 +28,12 @@ void CTLine::rebase(CFRange range)
 
 namespace {
 
-// Whether the unit is a character that never joins its neighbours in a composed sequence:
-// printable ASCII, CJK punctuation (not the tone marks), unified ideographs, full-width forms.
-bool standsAlone(unichar unit)
-{
-    return (unit >= 0x20 && unit < 0x7F) || (unit >= 0x3000 && unit < 0x302A) || (unit >= 0x3030 && unit < 0x3040)
-        || (unit >= 0x4E00 && unit < 0xA000) || (unit >= 0xFF01 && unit < 0xFF5F);
-}
-
 // Indices where the text may be cut: the starts of its composed character sequences, and its end.
 std::vector<NSUInteger> cutPositions(const NSString& string)
 {
     std::vector<NSUInteger> positions;
     const std::u16string_view units = string.view();
-    if (std::all_of(units.begin(), units.end(), standsAlone)) {
+    if (CTLine::charactersStandAlone(units)) {
         positions.resize(units.size() + 1);
         for (NSUInteger index = 0; index < positions.size(); ++index)
             positions[index] = index;

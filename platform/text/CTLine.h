@@ -9,6 +9,7 @@
 #include "platform/text/NSAttributedString.h"
 
 #include <array>
+#include <string_view>
 #include <vector>
 
 class CGContext;
@@ -37,6 +38,11 @@ public:
 
     CGFloat offsetForStringIndex(CFIndex index) const;
     CFIndex stringIndexForPosition(CGFloat x) const;
+
+    // Whether every unit is printable ASCII, CJK punctuation (not its tone marks), a unified
+    // ideograph or a full-width form: characters of one unit each, left to right, that join no
+    // neighbour and force no break, so a line of them may be cut at any index.
+    static bool charactersStandAlone(std::u16string_view units);
 
     // The text back end's line; complete only inside the back end.
     class Backend;

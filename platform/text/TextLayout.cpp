@@ -43,14 +43,6 @@ bool truncates(NSLineBreakMode mode)
     return mode == NSLineBreakByTruncatingHead || mode == NSLineBreakByTruncatingTail || mode == NSLineBreakByTruncatingMiddle;
 }
 
-// Printable ASCII, CJK punctuation (not its tone marks), unified ideographs and full-width
-// forms: characters of one unit each, left to right, that join no neighbour and force no break.
-bool standsAlone(unichar unit)
-{
-    return (unit >= 0x20 && unit < 0x7F) || (unit >= 0x3000 && unit < 0x302A) || (unit >= 0x3030 && unit < 0x3040)
-        || (unit >= 0x4E00 && unit < 0xA000) || (unit >= 0xFF01 && unit < 0xFF5F);
-}
-
 } // namespace
 
 CTLineRef TextLayout::wholeParagraphLine(const std::shared_ptr<NSAttributedString>& text, NSRange paragraph, const NSParagraphStyle& style,
@@ -59,7 +51,7 @@ CTLineRef TextLayout::wholeParagraphLine(const std::shared_ptr<NSAttributedStrin
     if (style.firstLineHeadIndent() != 0 || style.headIndent() != 0 || alignment == NSTextAlignmentJustified || paragraph.length == 0)
         return nullptr;
     const std::u16string_view units = text->string().view().substr(paragraph.location, paragraph.length);
-    if (!std::all_of(units.begin(), units.end(), standsAlone))
+    if (!CTLine::charactersStandAlone(units))
         return nullptr;
     return CTLineCreateWithAttributedString(text->attributedSubstringFromRange(paragraph));
 }
