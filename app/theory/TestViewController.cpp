@@ -65,6 +65,28 @@ void TestViewController::viewDidLoad()
     startTimer();
 }
 
+// The only way out of a running exam is the back button, which asks first: the navigation's edge
+// pan would leave without a word.
+void TestViewController::viewWillAppear(bool animated)
+{
+    QuestionCardViewController::viewWillAppear(animated);
+    auto navigation = navigationController();
+    auto pan = navigation ? navigation->interactivePopGestureRecognizer() : nullptr;
+    if (!pan || m_edgePan.lock())
+        return;
+    m_edgePan = pan;
+    m_edgePanWasEnabled = pan->isEnabled();
+    pan->setEnabled(false);
+}
+
+void TestViewController::viewWillDisappear(bool animated)
+{
+    if (auto pan = m_edgePan.lock())
+        pan->setEnabled(m_edgePanWasEnabled);
+    m_edgePan.reset();
+    QuestionCardViewController::viewWillDisappear(animated);
+}
+
 // MARK: Clock
 
 void TestViewController::showClock()

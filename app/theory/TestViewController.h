@@ -31,6 +31,8 @@ public:
 
     void loadView() override;
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
     void timerFireEvent();
     void autoNextQuestion();
     void submitEvent(UIControl&);
@@ -72,4 +74,7 @@ private:
     std::weak_ptr<UIViewController> m_goBackViewController;
     // Set by the first ending; every later one is ignored.
     bool m_ended { false };
+    // The navigation's edge pan, off while this screen shows, and whether it was on before.
+    std::weak_ptr<UIGestureRecognizer> m_edgePan;
+    bool m_edgePanWasEnabled { false };
 };
