@@ -20,11 +20,18 @@ std::shared_ptr<UILabel> label(CGRect frame, const NSString& text, CGFloat fontS
     return view;
 }
 
-// A value as it came; an absent one shows as nothing rather than "(null)".
+// A value as it came; an absent one shows as nothing rather than "(null)". Every value shown is
+// a date, a time, a number or a subject code: one of thousands of characters is cut, so that its
+// measuring stays cheap.
 NSString field(const std::shared_ptr<NSDictionary>& row, const char* key)
 {
+    constexpr NSUInteger kMaxLength = 40;
     const NSString text = ns::stringValue(row ? row->objectForKey(NSString(key)) : nullptr);
-    return text.isNil() ? NSString("") : text;
+    if (text.isNil())
+        return NSString("");
+    if (text.length() <= kMaxLength)
+        return text;
+    return text.substringToIndex(text.rangeOfComposedCharacterSequenceAtIndex(kMaxLength).location);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "library/widgets/hud/STProgressHUD.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UILabel.h"
@@ -131,14 +132,21 @@ void KaoInfoViewController::initViews(const std::shared_ptr<NSArray>& rows)
 {
     auto schedule = NSMutableArray::array();
     auto history = NSMutableArray::array();
+    NSUInteger leftOut = 0;
     for (NSUInteger i = 0; rows && i < rows->count(); ++i) {
         auto row = ns::dictionaryValue(rows->objectAtIndex(i));
         if (!row)
             continue;
         const bool ahead = isEmptyText(row->objectForKey(NSString("EXAMRESULT")))
             || ns::textOf(row->objectForKey(NSString("EXAMSTATE"))).isEqualToString("0");
-        (ahead ? schedule : history)->addObject(row);
+        const auto& group = ahead ? schedule : history;
+        if (group->count() < kMaxRows)
+            group->addObject(row);
+        else
+            ++leftOut;
     }
+    if (leftOut)
+        NSLog("考试信息：%lu条记录超出显示上限，未显示", static_cast<unsigned long>(leftOut));
     const CGFloat W = view()->bounds().size.width;
     CGFloat y = 10;
     const auto stack = [&](const std::shared_ptr<NSMutableArray>& group, const char* title, NSInteger sts) {

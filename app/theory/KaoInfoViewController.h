@@ -19,8 +19,11 @@ public:
     void loadData();
     bool isLoading() const { return m_loading; }
     void refreshEvent(UIControl&);
-    // Splits the rows into schedule and history and stacks a card for each that has rows.
+    // Splits the rows into schedule and history and stacks a card for each that has rows. A
+    // learner has a handful of exams: a card shows at most kMaxRows of them, the rest are logged
+    // and left out, so that no reply can freeze the screen or exhaust memory.
     void initViews(const std::shared_ptr<NSArray>& rows);
+    static constexpr NSUInteger kMaxRows = 30;
 
     const std::shared_ptr<UIView>& nothingView() const { return m_nothingView; }
     const std::shared_ptr<UIScrollView>& vScrollView() const { return m_vScrollView; }

@@ -220,6 +220,28 @@ TEST_F(ReadingLists, examsSplitIntoScheduleAndHistoryWithTheStateDecidingAndCard
     snapshot("exam-information");
 }
 
+TEST_F(ReadingLists, aHugeExamReplyShowsABoundedNumberOfShortRows)
+{
+    auto screen = push(KaoInfoViewController::create());
+    auto rows = NSMutableArray::array();
+    const NSString longDate = NSString(std::string(20000, '9'));
+    for (int i = 0; i < 8000; ++i) {
+        auto row = exam("1", i % 2 ? "0" : "", nullptr);
+        row->setObject(longDate, NSString("EXAMDATE"));
+        rows->addObject(row);
+    }
+    screen->initViews(rows);
+    ASSERT_EQ(screen->cards().size(), 2u);
+    std::size_t views = 0;
+    for (const auto& card : screen->cards()) {
+        EXPECT_DOUBLE_EQ(card->getHeight(), KaoInfoItemView::kTitleHeight + KaoInfoItemView::kRowHeight * KaoInfoViewController::kMaxRows);
+        views += card->subviews().size();
+        for (const auto& label : labelsIn(card))
+            EXPECT_LE(label->text().length(), 60u);
+    }
+    EXPECT_LE(views, 2 * (3 + 4 * KaoInfoViewController::kMaxRows));
+}
+
 TEST_F(ReadingLists, onlyHistoryMakesOneCardAtTheTopAndTheEmptyViewFillsItsScrollView)
 {
     auto screen = push(KaoInfoViewController::create());
