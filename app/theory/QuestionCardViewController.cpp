@@ -2,6 +2,7 @@
 
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
+#include "library/network/device/NSString_MD5Addition.h"
 #include "library/widgets/hud/UIView_Toast.h"
 #include "library/widgets/richlabel/RAAttributedLabel.h"
 #include "platform/foundation/DelayedPerform.h"
@@ -44,10 +45,9 @@ NSString QuestionCardViewController::pictureNameForReference(const NSString& pic
 
 NSString QuestionCardViewController::videoNameForReference(const NSString& videourl)
 {
-    NSString name = lastPathComponentOf(videourl);
-    if (name.lowercaseString().hasSuffix(".swf"))
-        name = name.substringToIndex(name.length() - 4) + ".mp4";
-    return name;
+    const NSString name = lastPathComponentOf(videourl);
+    const NSString replaced = NSString_MD5Addition::replaceRegexAll(name, "[.]swf", ".mp4");
+    return replaced.isNil() ? name : replaced;
 }
 
 // MARK: Screen

@@ -4,6 +4,7 @@
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/session/User.h"
 #include "app/theory/ExerciseViewController.h"
+#include "app/theory/ReadingListLayout.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/DelayedPerform.h"
 #include "platform/uikit/UILabel.h"
@@ -93,6 +94,12 @@ void SepcialExerciseViewController::viewDidLoad()
 {
     NoXibViewController::viewDidLoad();
     m_tableView->reloadData();
+}
+
+void SepcialExerciseViewController::viewWillAppear(bool animated)
+{
+    NoXibViewController::viewWillAppear(animated);
+    ReadingListLayout::replaceHeader(*m_tableView);
 }
 
 std::optional<NSInteger> SepcialExerciseViewController::numberOfSectionsInTableView(UITableView&)

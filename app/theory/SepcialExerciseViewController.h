@@ -17,6 +17,7 @@ public:
 
     void loadView() override;
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
 
     std::optional<NSInteger> numberOfSectionsInTableView(UITableView&) override;
     NSInteger numberOfRowsInSection(UITableView&, NSInteger section) override;

@@ -420,6 +420,11 @@ TEST_F(TheoryScreens, pictureAndVideoReferencesNameTheDeliveredFiles)
     EXPECT_EQ(QuestionCardViewController::pictureNameForReference("abc.PNG"), NSString("abc.jpg"));
     EXPECT_EQ(QuestionCardViewController::pictureNameForReference("tiku/pngs.gif"), NSString("pngs.gif"));
     EXPECT_EQ(QuestionCardViewController::videoNameForReference("v/x.swf"), NSString("x.mp4"));
+    // Every match, in any case and anywhere in the name.
+    EXPECT_EQ(QuestionCardViewController::videoNameForReference("v/x.SWF"), NSString("x.mp4"));
+    EXPECT_EQ(QuestionCardViewController::videoNameForReference("v/a.swf.Swf"), NSString("a.mp4.mp4"));
+    EXPECT_EQ(QuestionCardViewController::videoNameForReference("v/a.swf_old"), NSString("a.mp4_old"));
+    EXPECT_EQ(QuestionCardViewController::videoNameForReference("v/aswf"), NSString("aswf"));
     EXPECT_EQ(QuestionCardViewController::videoNameForReference("tiku/clip_fog.ogv"), NSString("clip_fog.ogv"));
 }
 
@@ -512,6 +517,49 @@ TEST_F(TheoryScreens, theTheoryHomeTakesTheNextSubjectUpThenDownAndOneEntryAtATi
     host->tap(host->findViewWithText("成绩统计"));
     host->advance(0.3);
     EXPECT_TRUE(host->findViewWithText("尚未开放，敬请期待"));
+}
+
+TEST_F(TheoryScreens, aPanFromTheLeftEdgeLeavesNoRunningExamAndThePracticeStillGoesBack)
+{
+    auto screen = exam(5, false);
+    const auto edgePan = [&] {
+        host->drag(CGPointMake(4, 40), CGPointMake(300, 40), 0.3);
+        host->runUntilIdle();
+    };
+    edgePan();
+    EXPECT_EQ(top<TestViewController>(), screen);
+    EXPECT_TRUE(screen->isRunning());
+    EXPECT_FALSE(alert());
+
+    // The back button still asks, and the pan works again on the screens below once it is gone.
+    host->tap(CGPointMake(20, 42));
+    ASSERT_TRUE(alert());
+    EXPECT_EQ(alert()->message(), NSString("您已经回答了：0题，还有5题未答，是否退出？"));
+    ASSERT_TRUE(answerAlert("确定"));
+    host->runUntilIdle();
+    EXPECT_EQ(navigation->topViewController(), home);
+    auto practice = ExerciseViewController::create();
+    practice->setQuestions(paper(2));
+    push(practice);
+    edgePan();
+    EXPECT_EQ(navigation->topViewController(), home);
+}
+
+TEST_F(TheoryScreens, theSpecialMenuGetsAFreshFlatHeaderEachTimeItAppears)
+{
+    auto special = SepcialExerciseViewController::create();
+    special->setSubject(1);
+    push(special);
+    auto table = special->tableView();
+    table->setTableHeaderView(UIView::create(CGRectMake(0, 0, table->bounds().size.width, 30)));
+    const auto old = table->tableHeaderView();
+    push(ExerciseViewController::create());
+    navigation->popViewControllerAnimated(false);
+    host->runUntilIdle();
+    ASSERT_TRUE(table->tableHeaderView());
+    EXPECT_NE(table->tableHeaderView(), old);
+    EXPECT_DOUBLE_EQ(table->tableHeaderView()->frame().size.height, 0.01);
+    EXPECT_DOUBLE_EQ(table->tableHeaderView()->frame().size.width, table->bounds().size.width);
 }
 
 TEST_F(TheoryScreens, theSpecialMenuNamesItsGroupsAndItsRowsFitTheirCells)
