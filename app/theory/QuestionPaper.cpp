@@ -1,28 +1,40 @@
 #include "app/theory/QuestionPaper.h"
 
+#include "app/theory/PaperBlueprints.h"
+#include "app/theory/QuestionFamily.h"
 #include "platform/foundation/TypedValues.h"
 
 #include <algorithm>
 
 namespace {
 
-struct Row {
-    const char* chapter;
-    int count;
-    const char* kind;
-};
+using PaperBlueprints::Row;
+using PaperBlueprints::kExamSubjectThree;
+using PaperBlueprints::kPracticeSubjectThree;
+using PaperBlueprints::kSubjectsOneAndTwo;
 
-constexpr Row kSubjectsOneAndTwo[] = {
-    { "01", 10, "0" }, { "01", 10, "2" }, { "02", 10, "0" }, { "03", 20, "0" }, { "03", 10, "2" },
-    { "04", 10, "0" }, { "04", 10, "2" }, { "05", 20, "0" }, { "05", 10, "2" },
-};
-constexpr Row kPracticeSubjectThree[] = {
-    { "01", 5, "0" }, { "02", 20, "0" }, { "02", 20, "2" }, { "03", 5, "0" }, { "03", 5, "2" }, { "04", 10, "2" }, { "05", 10, "0" },
-    { "05", 5, "2" }, { "06", 5, "0" }, { "06", 10, "2" }, { "01", 2, "1" }, { "02", 2, "1" }, { "03", 1, "1" },
-};
-constexpr Row kExamSubjectThree[] = {
-    { "01", 5, "0" }, { "02", 10, "0" }, { "02", 5, "2" }, { "03", 5, "0" }, { "03", 5, "2" }, { "04", 5, "2" },
-    { "05", 5, "0" }, { "05", 5, "2" }, { "01", 2, "1" }, { "02", 2, "1" }, { "03", 1, "1" },
+// What a paper needs to know of a question it holds to keep out the rest of its family.
+struct Held {
+    std::string text;
+    bool isStatement { false };
+    std::vector<std::string> options;
+
+    explicit Held(const std::shared_ptr<NSDictionary>& record)
+        : text(ns::stringForKey(record, "itemcontent").UTF8String())
+        , isStatement(ns::stringForKey(record, "qutype").isEqualToString("2"))
+    {
+        for (const char* key : { "chiocea", "chioceb", "chiocec", "chioced" })
+            options.emplace_back(ns::stringForKey(record, key).UTF8String());
+    }
+
+    bool sameFamily(const Held& other) const
+    {
+        if (isStatement == other.isStatement)
+            return false;
+        const Held& statement = isStatement ? *this : other;
+        const Held& question = isStatement ? other : *this;
+        return QuestionFamily::isStatementOf(statement.text, question.text, question.options);
+    }
 };
 
 template <std::size_t N>
@@ -80,7 +92,9 @@ std::shared_ptr<NSMutableArray> QuestionPaper::assemble(const std::shared_ptr<Qu
     if (!store || !blueprint)
         return paper;
     int left = total < 0 ? questionCount(blueprint) : total;
-    QuestionManager::QuestionIds onPaper;
+    // On the paper, or left out for giving the answer of one on it.
+    QuestionManager::QuestionIds excluded;
+    std::vector<Held> held;
     for (NSUInteger i = 0; i < blueprint->count() && left > 0; ++i) {
         auto row = ns::arrayValue(blueprint->objectAtIndex(i));
         if (!row || row->count() != 4)
@@ -91,19 +105,33 @@ std::shared_ptr<NSMutableArray> QuestionPaper::assemble(const std::shared_ptr<Qu
         const NSString kind = ns::stringValue(row->objectAtIndex(3));
         if (count <= 0)
             continue;
-        std::shared_ptr<NSMutableArray> found;
-        switch (query) {
-        case RowQuery::random: found = store->randomQuestions(carType, subject, chapter, count, kind, true, onPaper); break;
-        case RowQuery::test: found = store->testQuestons(carType, subject, chapter, count, kind, onPaper); break;
-        case RowQuery::testUnAnswer: found = store->testUnAnswerQuestons(carType, subject, chapter, count, kind, onPaper); break;
-        case RowQuery::testError: found = store->testErrorQuestons(carType, subject, chapter, count, kind, onPaper); break;
+        // A question refused for its family leaves the row short: ask again without it.
+        int wanted = count;
+        bool refused = true;
+        while (wanted > 0 && refused) {
+            std::shared_ptr<NSMutableArray> found;
+            switch (query) {
+            case RowQuery::random: found = store->randomQuestions(carType, subject, chapter, wanted, kind, true, excluded); break;
+            case RowQuery::test: found = store->testQuestons(carType, subject, chapter, wanted, kind, excluded); break;
+            case RowQuery::testUnAnswer: found = store->testUnAnswerQuestons(carType, subject, chapter, wanted, kind, excluded); break;
+            case RowQuery::testError: found = store->testErrorQuestons(carType, subject, chapter, wanted, kind, excluded); break;
+            }
+            refused = false;
+            for (NSUInteger j = 0; found && j < found->count(); ++j) {
+                const id record = found->objectAtIndex(j);
+                const auto dictionary = ns::dictionaryValue(record);
+                excluded.insert(ns::stringForKey(dictionary, "quid").UTF8String());
+                Held question(dictionary);
+                if (std::any_of(held.begin(), held.end(), [&](const Held& other) { return other.sameFamily(question); })) {
+                    refused = true;
+                    continue;
+                }
+                held.push_back(std::move(question));
+                paper->addObject(record);
+                --wanted;
+            }
         }
-        for (NSUInteger j = 0; found && j < found->count(); ++j) {
-            const id record = found->objectAtIndex(j);
-            onPaper.insert(ns::stringForKey(ns::dictionaryValue(record), "quid").UTF8String());
-            paper->addObject(record);
-        }
-        left -= static_cast<int>(found ? found->count() : 0);
+        left -= count - wanted;
     }
     return paper;
 }

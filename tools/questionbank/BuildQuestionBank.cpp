@@ -1,13 +1,19 @@
 // Builds the delivered question bank, an SQLite file with the table tb_question, from the text
 // files of resources/questionbank (one per subject and chapter, named "<subject>-<chapter>.tsv").
-// Every question is checked before anything is written: a bank with a broken question is not
-// built at all.
+// Every question is checked before anything is written, and so is the bank as a whole (see
+// BankReview): a bank with a broken question, a repeat, a doubled word, too few distinct items
+// for a paper's row, or a statement next to the question it is made from is not built at all.
+// Within a chapter the questions are numbered in their study order, which keeps a fill-in
+// question and the statements made from it far apart.
 //
 // A file holds a header line and one question a line, fields separated by tabs:
 //   id  qutype  qncontype  question  A  B  C  D  answer  media  explanation
 // qutype 0 single choice, 1 multiple choice, 2 true/false (no options, answer Y or N);
 // qncontype 0 picture (media names a drawing of pictures/), 1 text only, 2 video (media names a
 // clip of the clip list). Each question is written once for every licence class given.
+#include "app/theory/PaperBlueprints.h"
+#include "tools/questionbank/BankReview.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -25,10 +31,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Question {
-    std::string id, subject, chapter, qutype, qncontype, text, options[4], answer, media, describe;
-    std::string origin;
-};
+using Question = BankQuestion;
+
+// Every question must be distinct from the others, and a paper's row must find at least this many
+// papers' worth of distinct items.
+constexpr std::size_t kLeastDistinctItems = 1500;
+constexpr int kPapersPerRow = 3;
 
 std::vector<std::string> split(const std::string& line)
 {
@@ -112,6 +120,59 @@ bool check(const Question& q, const std::set<std::string>& pictures, const std::
     return true;
 }
 
+// The bank as a whole; prints each fault and answers how many there are.
+int reviewBank(const std::vector<Question>& questions, const std::vector<std::size_t>& order, std::size_t& distinct)
+{
+    int problems = 0;
+    for (const auto& q : questions) {
+        for (const std::string* sentence : { &q.text, &q.options[0], &q.options[1], &q.options[2], &q.options[3], &q.describe }) {
+            if (const std::string doubled = BankReview::doubledWords(*sentence); !doubled.empty()) {
+                std::fprintf(stderr, "%s: doubled words \"%s\" in \"%s\"\n", q.origin.c_str(), doubled.c_str(), sentence->c_str());
+                ++problems;
+            }
+        }
+    }
+    const std::size_t closest = BankReview::closestFamilyMembers(questions, order);
+    if (closest < BankReview::kLeastApart) {
+        std::fprintf(stderr, "a question and a statement made from it stand %zu apart, at least %zu wanted\n", closest, BankReview::kLeastApart);
+        ++problems;
+    }
+
+    const auto groups = BankReview::itemGroups(questions);
+    distinct = groups.empty() ? 0 : *std::max_element(groups.begin(), groups.end()) + 1;
+    if (distinct < kLeastDistinctItems) {
+        std::fprintf(stderr, "%zu distinct items, at least %zu wanted\n", distinct, kLeastDistinctItems);
+        ++problems;
+    }
+    std::map<std::string, std::set<std::size_t>> rowItems;
+    for (std::size_t i = 0; i < questions.size(); ++i)
+        rowItems[questions[i].subject + "-" + questions[i].chapter + " kind " + questions[i].qutype].insert(groups[i]);
+    // The largest count any blueprint asks of a chapter and kind.
+    std::map<std::string, int> wanted;
+    const auto ask = [&](const std::string& subject, const auto& rows) {
+        for (const auto& row : rows) {
+            int& count = wanted[subject + "-" + row.chapter + " kind " + row.kind];
+            count = std::max(count, row.count);
+        }
+    };
+    for (const auto& q : questions) {
+        if (q.subject == "3") {
+            ask(q.subject, PaperBlueprints::kPracticeSubjectThree);
+            ask(q.subject, PaperBlueprints::kExamSubjectThree);
+        } else {
+            ask(q.subject, PaperBlueprints::kSubjectsOneAndTwo);
+        }
+    }
+    for (const auto& [key, count] : wanted) {
+        const std::size_t found = rowItems[key].size();
+        if (found < std::size_t(kPapersPerRow * count)) {
+            std::fprintf(stderr, "%s: %zu distinct items for a row of %d, at least %d wanted\n", key.c_str(), found, count, kPapersPerRow * count);
+            ++problems;
+        }
+    }
+    return problems;
+}
+
 bool exec(sqlite3* db, const char* sql)
 {
     char* error = nullptr;
@@ -150,7 +211,7 @@ int main(int argc, char** argv)
 
     std::vector<Question> questions;
     std::set<std::string> ids;
-    std::set<std::string> texts;
+    std::map<std::string, std::string> sameQuestions;
     int problems = 0;
     for (const auto& file : files) {
         std::smatch match;
@@ -179,13 +240,17 @@ int main(int argc, char** argv)
             } else if (!ids.insert(q.id).second) {
                 std::fprintf(stderr, "%s: id %s is used twice\n", origin.c_str(), q.id.c_str());
                 ++problems;
-            } else if (!texts.insert(q.subject + "\t" + q.qutype + "\t" + q.text + "\t" + q.options[0] + "\t" + q.options[1] + "\t" + q.options[2] + "\t" + q.options[3] + "\t" + q.media).second) {
-                std::fprintf(stderr, "%s: the same question stands twice\n", origin.c_str());
+            } else if (const auto [first, added] = sameQuestions.emplace(BankReview::sameQuestionKey(q), origin); !added) {
+                std::fprintf(stderr, "%s: the same question as %s, whatever the order of its options\n", origin.c_str(), first->second.c_str());
                 ++problems;
             }
             questions.push_back(std::move(q));
         }
     }
+    const std::vector<std::size_t> order = BankReview::studyOrder(questions);
+    std::size_t distinct = 0;
+    if (!questions.empty())
+        problems += reviewBank(questions, order, distinct);
     if (problems || questions.empty()) {
         std::fprintf(stderr, "%d problems; the bank is not built\n", problems);
         return 1;
@@ -214,7 +279,8 @@ int main(int argc, char** argv)
             == SQLITE_OK;
     int qunum = 0;
     for (const auto& vehicle : classes) {
-        for (const auto& q : questions) {
+        for (std::size_t index : order) {
+            const Question& q = questions[index];
             if (!ok)
                 break;
             ++qunum;
@@ -252,6 +318,15 @@ int main(int argc, char** argv)
         return 1;
     }
     fs::rename(temporary, output);
-    std::printf("question bank: %zu questions for %zu licence classes\n", questions.size(), classes.size());
+    std::set<std::string> drawings;
+    std::size_t pictureQuestions = 0;
+    for (const auto& q : questions) {
+        if (q.qncontype == "0") {
+            ++pictureQuestions;
+            drawings.insert(q.media);
+        }
+    }
+    std::printf("question bank: %zu questions (%zu distinct items, %zu picture questions over %zu drawings) for %zu licence classes\n",
+        questions.size(), distinct, pictureQuestions, drawings.size(), classes.size());
     return 0;
 }
