@@ -1,0 +1,119 @@
+// The delivered bank read as a learner would: no question twice, no doubled words, enough
+// distinct items, and no answer given away by a statement of it next to the question or on the
+// same paper.
+#include "app/theory/QuestionFamily.h"
+#include "app/theory/QuestionPaper.h"
+#include "tools/questionbank/BankReview.h"
+
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/TypedValues.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace {
+
+struct Learned {
+    std::string quid, subject, chapter, qutype, text, media;
+    std::vector<std::string> options;
+};
+
+Learned learned(const std::shared_ptr<NSDictionary>& record)
+{
+    Learned q { ns::stringForKey(record, "quid").UTF8String(), ns::stringForKey(record, "trsubject").UTF8String(),
+        ns::stringForKey(record, "examprojt").UTF8String(), ns::stringForKey(record, "qutype").UTF8String(),
+        ns::stringForKey(record, "itemcontent").UTF8String(),
+        std::string(ns::stringForKey(record, "picurl").UTF8String()) + ns::stringForKey(record, "videourl").UTF8String(), {} };
+    for (const char* key : { "chiocea", "chioceb", "chiocec", "chioced" })
+        q.options.emplace_back(ns::stringForKey(record, key).UTF8String());
+    return q;
+}
+
+std::vector<Learned> learnedList(const std::shared_ptr<NSArray>& records)
+{
+    std::vector<Learned> list;
+    for (NSUInteger i = 0; records && i < records->count(); ++i)
+        list.push_back(learned(ns::dictionaryValue(records->objectAtIndex(i))));
+    return list;
+}
+
+bool sameFamily(const Learned& a, const Learned& b)
+{
+    return (a.qutype == "2" && b.qutype != "2" && QuestionFamily::isStatementOf(a.text, b.text, b.options))
+        || (b.qutype == "2" && a.qutype != "2" && QuestionFamily::isStatementOf(b.text, a.text, a.options));
+}
+
+class DeliveredBankReview : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        store = QuestionManager::shareInstance();
+        std::filesystem::remove(QuestionManager::getDBPath().UTF8String());
+        ASSERT_TRUE(store->prepareBank());
+        for (const char* subject : { "1", "2", "3" })
+            sequences.push_back(learnedList(store->sequenceQuestions("C1", subject, true)));
+    }
+    std::shared_ptr<QuestionManager> store;
+    std::vector<std::vector<Learned>> sequences;
+};
+
+} // namespace
+
+TEST_F(DeliveredBankReview, noQuestionRepeatsAnotherNoSentenceDoublesAWordAndFifteenHundredItemsAreDistinct)
+{
+    std::vector<BankQuestion> bank;
+    for (const auto& sequence : sequences) {
+        for (const auto& q : sequence) {
+            BankQuestion question;
+            question.id = q.quid;
+            question.subject = q.subject;
+            question.chapter = q.chapter;
+            question.qutype = q.qutype;
+            question.text = q.text;
+            question.media = q.media;
+            for (std::size_t i = 0; i < 4; ++i)
+                question.options[i] = q.options[i];
+            bank.push_back(question);
+        }
+    }
+    ASSERT_GT(bank.size(), 1500u);
+    std::set<std::string> keys;
+    for (const auto& question : bank) {
+        EXPECT_TRUE(keys.insert(BankReview::sameQuestionKey(question)).second) << question.id;
+        for (const std::string* sentence : { &question.text, &question.options[0], &question.options[1], &question.options[2], &question.options[3] })
+            EXPECT_EQ(BankReview::doubledWords(*sentence), "") << question.id << " " << *sentence;
+    }
+    const auto groups = BankReview::itemGroups(bank);
+    EXPECT_GE(std::set<std::size_t>(groups.begin(), groups.end()).size(), 1500u);
+}
+
+TEST_F(DeliveredBankReview, inSequencePracticeNoStatementStandsNearTheQuestionItIsMadeFrom)
+{
+    for (const auto& sequence : sequences) {
+        for (std::size_t i = 0; i < sequence.size(); ++i) {
+            for (std::size_t j = i + 1; j < sequence.size() && j < i + BankReview::kLeastApart; ++j)
+                EXPECT_FALSE(sameFamily(sequence[i], sequence[j])) << sequence[i].quid << " and " << sequence[j].quid;
+        }
+    }
+}
+
+TEST_F(DeliveredBankReview, noPaperHoldsAQuestionTogetherWithAStatementOfItsAnswer)
+{
+    using Query = QuestionPaper::RowQuery;
+    for (int round = 0; round < 10; ++round) {
+        for (int subject = 1; subject <= 3; ++subject) {
+            for (Query query : { Query::random, Query::test }) {
+                const bool practice = query == Query::random;
+                auto blueprint = practice ? QuestionPaper::practiceBlueprint(subject) : QuestionPaper::examBlueprint(subject);
+                const auto paper = learnedList(QuestionPaper::assemble(store, blueprint, "C1", query,
+                    practice ? -1 : QuestionPaper::examQuestionCount(subject)));
+                EXPECT_EQ(paper.size(), std::size_t(practice ? QuestionPaper::questionCount(blueprint) : QuestionPaper::examQuestionCount(subject)));
+                for (std::size_t i = 0; i < paper.size(); ++i)
+                    for (std::size_t j = i + 1; j < paper.size(); ++j)
+                        EXPECT_FALSE(sameFamily(paper[i], paper[j])) << paper[i].quid << " and " << paper[j].quid;
+            }
+        }
+    }
+}
