@@ -7,6 +7,9 @@
 
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/TypedValues.h"
+#include "platform/graphics/CGBitmapContext.h"
+#include "platform/graphics/CGContext.h"
+#include "platform/uikit/UIImage.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +47,37 @@ bool sameFamily(const Learned& a, const Learned& b)
     return (a.qutype == "2" && b.qutype != "2" && QuestionFamily::isStatementOf(a.text, b.text, b.options))
         || (b.qutype == "2" && a.qutype != "2" && QuestionFamily::isStatementOf(b.text, a.text, a.options));
 }
+
+// A delivered drawing's pixels, read at the drawing's own 220 × 140 points.
+class Drawing {
+public:
+    explicit Drawing(const char* name)
+    {
+        const auto image = UIImage::imageNamed(name);
+        if (!image)
+            return;
+        const auto bitmap = image->CGImage();
+        m_width = CGImageGetWidth(bitmap);
+        m_height = CGImageGetHeight(bitmap);
+        m_context = CGBitmapContextCreate(nullptr, m_width, m_height, 8, m_width * 4, CGColorSpaceCreateDeviceRGB(),
+            CGBitmapInfo(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
+        CGContextDrawImage(m_context, CGRect { { 0, 0 }, { CGFloat(m_width), CGFloat(m_height) } }, bitmap);
+    }
+    explicit operator bool() const { return m_context != nullptr; }
+    // Blue, green, red at a point.
+    const std::uint8_t* at(double x, double y) const
+    {
+        const auto column = std::min(m_width - 1, std::size_t(x * double(m_width) / 220));
+        const auto row = std::min(m_height - 1, std::size_t(y * double(m_height) / 140));
+        return static_cast<const std::uint8_t*>(CGBitmapContextGetData(m_context)) + row * CGBitmapContextGetBytesPerRow(m_context) + column * 4;
+    }
+    bool isRed(double x, double y) const { return at(x, y)[2] > 160 && at(x, y)[1] < 100; }
+
+private:
+    CGContextRef m_context {};
+    std::size_t m_width { 0 };
+    std::size_t m_height { 0 };
+};
 
 class DeliveredBankReview : public testing::Test {
 protected:
@@ -114,6 +148,46 @@ TEST_F(DeliveredBankReview, noPaperHoldsAQuestionTogetherWithAStatementOfItsAnsw
                     for (std::size_t j = i + 1; j < paper.size(); ++j)
                         EXPECT_FALSE(sameFamily(paper[i], paper[j])) << paper[i].quid << " and " << paper[j].quid;
             }
+        }
+    }
+}
+
+TEST(DeliveredBankDrawings, theAirbagAndSeatBeltLampsDifferAndTheUphillSignsTextStaysOffItsBorder)
+{
+    const Drawing airbag("dash_airbag.jpg");
+    const Drawing seatBelt("dash_seatbelt.jpg");
+    ASSERT_TRUE(airbag && seatBelt);
+    // The airbag lamp shows the inflated bag, a red disc as wide as the figure is tall; the
+    // seat-belt lamp has nothing so round.
+    const auto hasDisc = [](const Drawing& drawing) {
+        constexpr int radius = 18;
+        for (int cy = 10 + radius; cy <= 130 - radius; cy += 2) {
+            for (int cx = 40 + radius; cx <= 180 - radius; cx += 2) {
+                bool filled = true;
+                for (int dy = -radius; dy <= radius && filled; dy += 2)
+                    for (int dx = -radius; dx <= radius && filled; dx += 2)
+                        filled = dx * dx + dy * dy > radius * radius || drawing.isRed(cx + dx, cy + dy);
+                if (filled)
+                    return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(hasDisc(airbag));
+    EXPECT_FALSE(hasDisc(seatBelt));
+
+    // Just inside the triangle's sides nothing but the yellow field: on the left from the top down to
+    // the slope's foot, on the right down to where the slope meets it.
+    const Drawing uphill("sign_uphill.jpg");
+    ASSERT_TRUE(uphill);
+    for (double y = 30; y <= 110; y += 2) {
+        const double inside = 110 - (y - 10) * 68.0 / 118.0 + 3.5 + 3;
+        std::vector<double> xs { inside, inside + 2 };
+        if (y < 76)
+            xs.insert(xs.end(), { 220 - inside, 218 - inside });
+        for (double x : xs) {
+            const auto* pixel = uphill.at(x, y);
+            EXPECT_TRUE(pixel[2] > 180 && pixel[1] > 140 && pixel[0] < 100) << x << ", " << y;
         }
     }
 }
