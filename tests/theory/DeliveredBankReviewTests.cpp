@@ -18,34 +18,38 @@
 
 namespace {
 
-struct Learned {
-    std::string quid, subject, chapter, qutype, text, media;
-    std::vector<std::string> options;
-};
-
-Learned learned(const std::shared_ptr<NSDictionary>& record)
+// A question as the store hands it to a screen, in the form the bank's review reads.
+BankQuestion learned(const std::shared_ptr<NSDictionary>& record)
 {
-    Learned q { ns::stringForKey(record, "quid").UTF8String(), ns::stringForKey(record, "trsubject").UTF8String(),
-        ns::stringForKey(record, "examprojt").UTF8String(), ns::stringForKey(record, "qutype").UTF8String(),
-        ns::stringForKey(record, "itemcontent").UTF8String(),
-        std::string(ns::stringForKey(record, "picurl").UTF8String()) + ns::stringForKey(record, "videourl").UTF8String(), {} };
-    for (const char* key : { "chiocea", "chioceb", "chiocec", "chioced" })
-        q.options.emplace_back(ns::stringForKey(record, key).UTF8String());
+    const auto text = [&](const char* key) { return std::string(ns::stringForKey(record, key).UTF8String()); };
+    BankQuestion q;
+    q.id = text("quid");
+    q.subject = text("trsubject");
+    q.chapter = text("examprojt");
+    q.qutype = text("qutype");
+    q.text = text("itemcontent");
+    q.media = text("picurl") + text("videourl");
+    const char* keys[] = { "chiocea", "chioceb", "chiocec", "chioced" };
+    for (std::size_t i = 0; i < 4; ++i)
+        q.options[i] = text(keys[i]);
     return q;
 }
 
-std::vector<Learned> learnedList(const std::shared_ptr<NSArray>& records)
+std::vector<BankQuestion> learnedList(const std::shared_ptr<NSArray>& records)
 {
-    std::vector<Learned> list;
+    std::vector<BankQuestion> list;
     for (NSUInteger i = 0; records && i < records->count(); ++i)
         list.push_back(learned(ns::dictionaryValue(records->objectAtIndex(i))));
     return list;
 }
 
-bool sameFamily(const Learned& a, const Learned& b)
+bool sameFamily(const BankQuestion& a, const BankQuestion& b)
 {
-    return (a.qutype == "2" && b.qutype != "2" && QuestionFamily::isStatementOf(a.text, b.text, b.options))
-        || (b.qutype == "2" && a.qutype != "2" && QuestionFamily::isStatementOf(b.text, a.text, a.options));
+    const auto madeFrom = [](const BankQuestion& statement, const BankQuestion& question) {
+        return statement.qutype == "2" && question.qutype != "2"
+            && QuestionFamily::isStatementOf(statement.text, question.text, { question.options, question.options + 4 });
+    };
+    return madeFrom(a, b) || madeFrom(b, a);
 }
 
 // A delivered drawing's pixels, read at the drawing's own 220 × 140 points.
@@ -90,7 +94,7 @@ protected:
             sequences.push_back(learnedList(store->sequenceQuestions("C1", subject, true)));
     }
     std::shared_ptr<QuestionManager> store;
-    std::vector<std::vector<Learned>> sequences;
+    std::vector<std::vector<BankQuestion>> sequences;
 };
 
 } // namespace
@@ -98,20 +102,8 @@ protected:
 TEST_F(DeliveredBankReview, noQuestionRepeatsAnotherNoSentenceDoublesAWordAndFifteenHundredItemsAreDistinct)
 {
     std::vector<BankQuestion> bank;
-    for (const auto& sequence : sequences) {
-        for (const auto& q : sequence) {
-            BankQuestion question;
-            question.id = q.quid;
-            question.subject = q.subject;
-            question.chapter = q.chapter;
-            question.qutype = q.qutype;
-            question.text = q.text;
-            question.media = q.media;
-            for (std::size_t i = 0; i < 4; ++i)
-                question.options[i] = q.options[i];
-            bank.push_back(question);
-        }
-    }
+    for (const auto& sequence : sequences)
+        bank.insert(bank.end(), sequence.begin(), sequence.end());
     ASSERT_GT(bank.size(), 1500u);
     std::set<std::string> keys;
     for (const auto& question : bank) {
@@ -128,7 +120,7 @@ TEST_F(DeliveredBankReview, inSequencePracticeNoStatementStandsNearTheQuestionIt
     for (const auto& sequence : sequences) {
         for (std::size_t i = 0; i < sequence.size(); ++i) {
             for (std::size_t j = i + 1; j < sequence.size() && j < i + BankReview::kLeastApart; ++j)
-                EXPECT_FALSE(sameFamily(sequence[i], sequence[j])) << sequence[i].quid << " and " << sequence[j].quid;
+                EXPECT_FALSE(sameFamily(sequence[i], sequence[j])) << sequence[i].id << " and " << sequence[j].id;
         }
     }
 }
@@ -146,7 +138,7 @@ TEST_F(DeliveredBankReview, noPaperHoldsAQuestionTogetherWithAStatementOfItsAnsw
                 EXPECT_EQ(paper.size(), std::size_t(practice ? QuestionPaper::questionCount(blueprint) : QuestionPaper::examQuestionCount(subject)));
                 for (std::size_t i = 0; i < paper.size(); ++i)
                     for (std::size_t j = i + 1; j < paper.size(); ++j)
-                        EXPECT_FALSE(sameFamily(paper[i], paper[j])) << paper[i].quid << " and " << paper[j].quid;
+                        EXPECT_FALSE(sameFamily(paper[i], paper[j])) << paper[i].id << " and " << paper[j].id;
             }
         }
     }

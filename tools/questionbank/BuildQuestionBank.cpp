@@ -33,8 +33,8 @@ namespace {
 
 using Question = BankQuestion;
 
-// Every question must be distinct from the others, and a paper's row must find at least this many
-// papers' worth of distinct items.
+// The least number of distinct items in the bank, and of papers' worth of distinct items that each
+// row of a paper must find.
 constexpr std::size_t kLeastDistinctItems = 1500;
 constexpr int kPapersPerRow = 3;
 
@@ -155,12 +155,15 @@ int reviewBank(const std::vector<Question>& questions, const std::vector<std::si
             count = std::max(count, row.count);
         }
     };
-    for (const auto& q : questions) {
-        if (q.subject == "3") {
-            ask(q.subject, PaperBlueprints::kPracticeSubjectThree);
-            ask(q.subject, PaperBlueprints::kExamSubjectThree);
+    std::set<std::string> subjects;
+    for (const auto& q : questions)
+        subjects.insert(q.subject);
+    for (const auto& subject : subjects) {
+        if (subject == "3") {
+            ask(subject, PaperBlueprints::kPracticeSubjectThree);
+            ask(subject, PaperBlueprints::kExamSubjectThree);
         } else {
-            ask(q.subject, PaperBlueprints::kSubjectsOneAndTwo);
+            ask(subject, PaperBlueprints::kSubjectsOneAndTwo);
         }
     }
     for (const auto& [key, count] : wanted) {
