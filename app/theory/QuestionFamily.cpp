@@ -2,22 +2,30 @@
 
 namespace QuestionFamily {
 
-bool isStatementOf(const std::string& statement, const std::string& question, const std::vector<std::string>& options)
+Stem::Stem(std::string_view question)
 {
-    const std::string blank(kBlank);
-    const std::size_t at = question.find(blank);
-    if (at == std::string::npos || question.find(blank, at + blank.size()) != std::string::npos)
+    const std::size_t at = question.find(kBlank);
+    if (at == std::string_view::npos || question.find(kBlank, at + kBlank.size()) != std::string_view::npos)
+        return;
+    before = question.substr(0, at);
+    after = question.substr(at + kBlank.size());
+    isStem = true;
+}
+
+bool Stem::filledBy(std::string_view statement, const std::vector<std::string>& options) const
+{
+    if (!isStem || statement.size() <= before.size() + after.size() || !statement.starts_with(before) || !statement.ends_with(after))
         return false;
-    const std::string before = question.substr(0, at);
-    const std::string after = question.substr(at + blank.size());
-    if (statement.size() <= before.size() + after.size() || statement.compare(0, before.size(), before) != 0
-        || statement.compare(statement.size() - after.size(), after.size(), after) != 0)
-        return false;
-    const std::string filled = statement.substr(before.size(), statement.size() - before.size() - after.size());
+    const std::string_view filled = statement.substr(before.size(), statement.size() - before.size() - after.size());
     for (const auto& option : options)
         if (!option.empty() && option == filled)
             return true;
     return false;
+}
+
+bool isStatementOf(std::string_view statement, std::string_view question, const std::vector<std::string>& options)
+{
+    return Stem(question).filledBy(statement, options);
 }
 
 } // namespace QuestionFamily

@@ -5,15 +5,25 @@
 // same question as the papers do.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace QuestionFamily {
 
 // The blank of a fill-in question, as the bank writes it.
-inline constexpr const char* kBlank = "（　　）";
+inline constexpr std::string_view kBlank = "（　　）";
 
-// YES when `statement` is `question` with its one blank filled by one of `options` (empty options
-// do not count).
-bool isStatementOf(const std::string& statement, const std::string& question, const std::vector<std::string>& options);
+// A fill-in question's text around its one blank; not a stem when the text has no blank or several.
+struct Stem {
+    std::string before;
+    std::string after;
+    bool isStem { false };
+
+    explicit Stem(std::string_view question);
+    // YES when `statement` is this stem with its blank filled by one of `options` (empty ones do not count).
+    bool filledBy(std::string_view statement, const std::vector<std::string>& options) const;
+};
+
+bool isStatementOf(std::string_view statement, std::string_view question, const std::vector<std::string>& options);
 
 } // namespace QuestionFamily

@@ -18,10 +18,12 @@ struct Held {
     std::string text;
     bool isStatement { false };
     std::vector<std::string> options;
+    QuestionFamily::Stem stem;
 
     explicit Held(const std::shared_ptr<NSDictionary>& record)
         : text(ns::stringForKey(record, "itemcontent").UTF8String())
         , isStatement(ns::stringForKey(record, "qutype").isEqualToString("2"))
+        , stem(isStatement ? std::string_view() : std::string_view(text))
     {
         for (const char* key : { "chiocea", "chioceb", "chiocec", "chioced" })
             options.emplace_back(ns::stringForKey(record, key).UTF8String());
@@ -31,9 +33,8 @@ struct Held {
     {
         if (isStatement == other.isStatement)
             return false;
-        const Held& statement = isStatement ? *this : other;
         const Held& question = isStatement ? other : *this;
-        return QuestionFamily::isStatementOf(statement.text, question.text, question.options);
+        return question.stem.filledBy(isStatement ? text : other.text, question.options);
     }
 };
 

@@ -219,12 +219,13 @@ std::vector<std::size_t> BankReview::families(const std::vector<BankQuestion>& q
     std::vector<std::size_t> family(questions.size());
     std::iota(family.begin(), family.end(), 0);
     for (std::size_t q = 0; q < questions.size(); ++q) {
-        if (!isChoice(questions[q]) || questions[q].text.find(QuestionFamily::kBlank) == std::string::npos)
+        const QuestionFamily::Stem stem(questions[q].text);
+        if (!isChoice(questions[q]) || !stem.isStem)
             continue;
         const auto options = optionList(questions[q]);
         for (std::size_t s = 0; s < questions.size(); ++s) {
             if (questions[s].qutype == "2" && family[s] == s && chapterOf(questions[s]) == chapterOf(questions[q])
-                && QuestionFamily::isStatementOf(questions[s].text, questions[q].text, options))
+                && stem.filledBy(questions[s].text, options))
                 family[s] = q;
         }
     }
