@@ -4,14 +4,11 @@
 // bank holds enough distinct items for every row of the papers, that no sentence doubles a verb
 // or a modal, and that a fill-in question and the statements made from it stand far apart.
 
+#include "tools/questionbank/BankQuestion.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
-
-struct BankQuestion {
-    std::string id, subject, chapter, qutype, qncontype, text, options[4], answer, media, describe;
-    std::string origin;
-};
 
 class BankReview {
 public:
