@@ -93,3 +93,18 @@ TEST_F(CoachChartTest, theFourBucketsAsBars)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CoachChartTest, countsNearTheLimitKeepAPositiveRangeAboveTheTallestBar)
+{
+    for (int largest : { INT_MAX, INT_MAX - 1, INT_MAX / 10 * 10 }) {
+        chart->showPlot(chartView, buckets(largest, 5, 12, 7));
+        EXPECT_GE(chart->yMaxValue(), largest) << largest;
+        host->advance(1.0);
+    }
+    chart->showPlot(chartView, buckets(INT_MAX, INT_MAX, INT_MAX, INT_MAX));
+    EXPECT_EQ(chart->yMaxValue(), INT_MAX);
+}
+
+} // namespace
