@@ -88,6 +88,41 @@ TEST_F(DrawnChartsTest, theLineChartScalesItsGridAndRefusesWhatItCannotDraw)
     EXPECT_TRUE(component->setLabelFormat("%g%%"));
 }
 
+TEST_F(DrawnChartsTest, aScaleOfAThousandLinesOrMoreDrawsThinnedWithItsSeries)
+{
+    auto chart = DCLineChartView::create(CGRectMake(0, 40, 320, 260));
+    chart->setXLabels({ "一", "二", "三" });
+    auto component = DCLineChartViewComponent::create();
+    component->setColour(UIColor::redColor());
+    component->setPoints(series({ 0, 500, 1000 }));
+    chart->setComponents({ component });
+    chart->setMaxValue(1000);
+    chart->setInterval(1);
+    root->view()->addSubview(chart);
+    draw(chart);
+    EXPECT_EQ(chart->lastScale().lines, 1001);
+    // Thinned so that the labels stand apart: the first is the top, each step the same.
+    const auto& labels = chart->lastYLabels();
+    ASSERT_GE(labels.size(), 3u);
+    EXPECT_LE(labels.size(), 180u / 14u + 1);
+    EXPECT_EQ(labels.front(), NSString("1000"));
+    const int step = 1000 - labels[1].intValue();
+    EXPECT_GT(step, 1);
+    EXPECT_EQ(labels[1].intValue() - labels[2].intValue(), step);
+    charts_testing::writtenPicture(*host, root->view(), "line-chart-thousand");
+    // The series is drawn: the middle point's ring in red halfway down the plot.
+    const CGPoint middle = CGPointMake(160, 40 + 35 + (260 - 80) / 2.0);
+    const auto ring = host->pixelAt(CGPointMake(middle.x + 5, middle.y));
+    EXPECT_GT(ring[0], 150);
+    EXPECT_LT(ring[1], 100);
+
+    // Spans of lines beyond any count still draw a few, and nothing runs away.
+    chart->setInterval(1e-30f);
+    draw(chart);
+    EXPECT_GE(chart->lastYLabels().size(), 2u);
+    EXPECT_LE(chart->lastYLabels().size(), 180u / 14u + 1);
+}
+
 TEST_F(DrawnChartsTest, shortSeriesGapsAndPointsOnAxesAreDrawn)
 {
     auto chart = DCLineChartView::create(CGRectMake(0, 40, 320, 260));
@@ -121,12 +156,17 @@ TEST_F(DrawnChartsTest, theHalfPieSharesAFloatTotalAndShowsTheTotalOfEachDrawing
     more->setColour(UIColor::blueColor());
     chart->setComponents({ two, more });
     EXPECT_FLOAT_EQ(chart->total(), 5.7f);
-    EXPECT_EQ(chart->shownSubtitle(), NSString("5.7"));
+    // The subtitle is a whole count: each value's fraction is dropped as it is added.
+    EXPECT_EQ(chart->shownSubtitle(), NSString("5"));
     chart->setTitle("人数");
     draw(chart);
     EXPECT_TRUE(chart->subtitle().isNil());
     chart->setComponents({ DCHalfPieComponent::halfPieComponentWithTitle("丙", 100) });
     EXPECT_EQ(chart->shownSubtitle(), NSString("100"));
+    chart->setComponents({ DCHalfPieComponent::halfPieComponentWithTitle("丙", 1500000) });
+    EXPECT_EQ(chart->shownSubtitle(), NSString("1500000"));
+    chart->setComponents({ DCHalfPieComponent::halfPieComponentWithTitle("丙", 3e9f), DCHalfPieComponent::halfPieComponentWithTitle("丁", 1e38f) });
+    EXPECT_EQ(chart->shownSubtitle(), NSString("2147483647"));
     chart->setSubtitle("合计");
     EXPECT_EQ(chart->shownSubtitle(), NSString("合计"));
     // Values below one, nothing and nonsense share no angles but draw the rest.
