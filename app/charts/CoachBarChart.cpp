@@ -50,6 +50,10 @@ void CoachBarChart::init()
     m_labelTextStyle = PEMutableTextStyle::textStyle();
     m_labelTextStyle->setColor(PEColor::blackColor());
     m_labelTextStyle->setFontSize(11.0);
+    // One face for the digits and the Chinese of the bucket titles: a title in both scripts
+    // would otherwise take the taller line of the face that stands in for the Chinese and sit
+    // lower than one in digits only.
+    m_labelTextStyle->setFontName("Heiti SC");
     m_dataLabelStyle = PEMutableTextStyle::textStyle();
     m_dataLabelStyle->setColor(PEColor::blackColor());
     m_dataLabelStyle->setFontSize(10.0);
