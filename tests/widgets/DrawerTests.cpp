@@ -418,3 +418,31 @@ TEST_F(DrawerTest, aDrawerSwappedWhileOpenShowsAtOnceAndTheOldOneLeaves)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DrawerTest, theSwingingDoorLeavesNothingAboveTheTurnedDrawer)
+{
+    drawer->setDrawerVisualStateBlock(DWDrawerVisualState::swingingDoorVisualStateBlock());
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->runUntilIdle();
+    CGRect frame = drawer->centerContainerView()->frame();
+    frame.origin.x = 140;
+    drawer->centerContainerView()->setFrame(frame);
+    drawer->updateDrawerVisualStateForDrawerSide(DWDrawerSideLeft, 0.5);
+    host->runUntilIdle();
+    expectWidgetMatchesReference(*host, drawer->view(), "drawer-swinging-half");
+    // Half turned, the drawer's top edge runs from about (0, 39) down to (140, 0): above it, at
+    // the left, there is only the window's black.
+    int stray = 0;
+    for (CGFloat x = 0.5; x < 60; x += 0.5)
+        for (CGFloat y = 0.25; y < 39 - x * 39 / 140 - 3; y += 0.5)
+            stray += host->pixelAt(CGPointMake(x, y))[0] > 8 ? 1 : 0;
+    EXPECT_EQ(stray, 0);
+    // The turned drawer itself is there, in its dark blue.
+    const auto inside = host->pixelAt(CGPointMake(60, 300));
+    EXPECT_GT(inside[2], inside[0]);
+    EXPECT_GT(inside[2], 40);
+}
+
+} // namespace
