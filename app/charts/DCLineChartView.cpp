@@ -203,8 +203,12 @@ void DCLineChartView::drawRect(CGRect)
     for (const auto& legend : legends) {
         CGContextSetFillColorWithColor(context, legend.colour->CGColor());
         const CGFloat y = std::max(legend.y, lowest);
-        if (!legend.title.isNil())
-            UIStringDrawing::drawInRect(legend.title, CGRectMake(legend.x, y, 45, 15), m_legendFont);
+        if (!legend.title.isNil()) {
+            // A title beside a point near the right edge moves left, so as to end inside the view.
+            const CGFloat width = std::min<CGFloat>(45, UIStringDrawing::sizeWithFont(legend.title, m_legendFont).width);
+            const CGFloat x = std::max<CGFloat>(0, std::min(legend.x, W - 2 - width));
+            UIStringDrawing::drawInRect(legend.title, CGRectMake(x, y, 45, 15), m_legendFont);
+        }
         lowest = y + 15;
     }
 }

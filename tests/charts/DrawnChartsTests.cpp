@@ -8,6 +8,7 @@
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/graphics/UIGraphics.h"
+#include "platform/text/UIStringDrawing.h"
 #include "platform/uikit/UIViewController.h"
 
 #include <cmath>
@@ -215,6 +216,58 @@ TEST_F(DrawnChartsTest, theColumnChartScalesEachDrawingAndMakesItsLabelsOnce)
     EXPECT_EQ(chart->xLabels()[1]->text(), NSString("科目二"));
     charts_testing::writtenPicture(*host, root->view(), "columns");
     EXPECT_TRUE(CGColorEqualToColor(NTChartView::defaultColorForIndex(12), NTChartView::defaultColorForIndex(2)));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DrawnChartsTest, columnValuesStayInFrontAndSeriesTitlesEndInsideTheView)
+{
+    auto columns = NTChartView::create(CGRectMake(0, 40, 320, 320));
+    columns->setBackgroundColor(UIColor::colorWithRed(0.18, 0.29, 0.2, 1));
+    columns->setChartTitle({ "合格人数", "上半年" });
+    columns->setGroupTitle({ "2014年", "2015年", "2016年" });
+    columns->setGroupTitleColor({ UIColor::redColor(), UIColor::orangeColor() });
+    columns->setXAxisLabel({ "科目一", "科目二", "科目三" });
+    columns->setGroupData({ { 18, 12, 0.5 }, { 23.2, 15, 11 }, { 3, 4, 5 } });
+    root->view()->addSubview(columns);
+    host->runUntilIdle();
+    charts_testing::expectMatchesReference(*host, root->view(), "columns-values-in-front");
+    // "18" over the first red column: its right half reaches over the orange column beside it.
+    auto font = UIFont::fontWithName("DBLCDTempBlack", 14);
+    const CGSize size = UIStringDrawing::sizeWithFont(columns->valueText(18), font ? font : UIFont::boldSystemFontOfSize(14));
+    const CGFloat top = 260 - 18 / columns->maxScaleValue() * columns->maxScaleHeight();
+    const CGRect label = CGRectMake(70, 40 + top - size.height - 24, size.width, size.height);
+    int red = 0;
+    for (CGFloat x = CGRectGetMidX(label); x < CGRectGetMaxX(label); x += 0.5)
+        for (CGFloat y = CGRectGetMinY(label); y < CGRectGetMaxY(label); y += 0.5) {
+            const auto pixel = host->pixelAt(CGPointMake(x, y));
+            red += pixel[0] > 200 && pixel[1] < 60 ? 1 : 0;
+        }
+    EXPECT_GT(red, 4);
+    columns->removeFromSuperview();
+
+    auto lines = DCLineChartView::create(CGRectMake(0, 40, 320, 260));
+    lines->setXLabels({ "一", "二", "三", "四", "五" });
+    auto passed = DCLineChartViewComponent::create();
+    passed->setTitle("合格率");
+    passed->setPoints(series({ 20, 40, 50, 70, 90 }));
+    auto booked = DCLineChartViewComponent::create();
+    booked->setTitle("约考率");
+    booked->setColour(UIColor::orangeColor());
+    booked->setPoints(series({ 10, 20, 30, 40, 50 }));
+    lines->setComponents({ passed, booked });
+    root->view()->addSubview(lines);
+    host->runUntilIdle();
+    charts_testing::expectMatchesReference(*host, root->view(), "line-chart-titles");
+    // Nothing of either title at the view's right edge: each ends inside it.
+    int atTheEdge = 0;
+    for (CGFloat y = 40; y < 300; y += 0.5) {
+        const auto pixel = host->pixelAt(CGPointMake(319.75, y));
+        atTheEdge += pixel[0] < 200 || pixel[1] < 200 || pixel[2] < 200 ? 1 : 0;
+    }
+    EXPECT_EQ(atTheEdge, 0);
 }
 
 } // namespace
