@@ -99,6 +99,20 @@ CGColorRef NTChartView::defaultColorForIndex(NSUInteger index)
     return UIColor::colorWithRed(rgb[0], rgb[1], rgb[2], 1)->CGColor();
 }
 
+void NTChartView::drawNum(const CGContextRef& context, CGRect rect)
+{
+    if (!context)
+        return;
+    CGContextSaveGState(context);
+    CGContextSetRGBFillColor(context, 0.9, 0.9, 0.9, 1);
+    CGContextSetShadow(context, CGSizeMake(2, 2), 2);
+    CGContextFillRect(context, CGRectMake(50, rect.size.height - 40, rect.size.width - 100, 24));
+    const CGColorRef colour = defaultColorForIndex(1);
+    CGContextSetFillColorWithColor(context, colour);
+    CGContextSetStrokeColorWithColor(context, colour);
+    CGContextRestoreGState(context);
+}
+
 UIColorRef NTChartView::colourOf(std::size_t series) const
 {
     return series < m_groupTitleColor.size() && m_groupTitleColor[series] ? m_groupTitleColor[series] : nullptr;

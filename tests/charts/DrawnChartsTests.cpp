@@ -271,3 +271,25 @@ TEST_F(DrawnChartsTest, columnValuesStayInFrontAndSeriesTitlesEndInsideTheView)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DrawnChartsTest, theColumnChartsNumberBarIsLightGreyWithAShadowToTheRight)
+{
+    auto chart = NTChartView::create(CGRectMake(0, 0, 320, 320));
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(320, 320), true, 1);
+    auto context = UIGraphicsGetCurrentContext();
+    CGContextSetRGBFillColor(context, 1, 1, 1, 1);
+    CGContextFillRect(context, CGRectMake(0, 0, 320, 320));
+    chart->drawNum(context, chart->bounds());
+    const auto pixels = charts_testing::pixelsOf(UIGraphicsGetImageFromCurrentImageContext()->CGImage());
+    UIGraphicsEndImageContext();
+    auto red = [&](int x, int y) { return int(pixels.bytes[(std::size_t(y) * pixels.width + std::size_t(x)) * 4 + 2]); };
+    // The bar is (50, 280, 220, 24): light grey inside, white well above it, shadowed just right of it.
+    EXPECT_NEAR(red(160, 292), 230, 3);
+    EXPECT_EQ(red(160, 250), 255);
+    EXPECT_LT(red(271, 292), 250);
+    chart->drawNum(nullptr, chart->bounds());
+}
+
+} // namespace
