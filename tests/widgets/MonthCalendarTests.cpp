@@ -328,3 +328,17 @@ TEST_F(MonthCalendarTest, theWeekdayNamesAndASixthRowShowWhole)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MonthCalendarStart, aNewCalendarHasTheFirstOfThisMonthSelected)
+{
+    auto calendar = GCCalendarView::viewFromNib();
+    const auto today = GCCalDay::initWithDate(NSDate::date());
+    ASSERT_TRUE(calendar->selectedDay());
+    EXPECT_EQ(calendar->selectedDay()->getDay(), 1u);
+    EXPECT_EQ(calendar->selectedDay()->getMonth(), today->getMonth());
+    EXPECT_EQ(calendar->selectedDay()->getYear(), today->getYear());
+}
+
+} // namespace

@@ -70,7 +70,9 @@ void GCCalendarView::initParameters()
     m_gridSize = CGSizeMake(39, 31);
     m_date = NSDate::date();
     m_calMonth = GCCalMonth::initWithDate(m_date);
-    resetSelectedDay();
+    // A new calendar starts on the first of this month; a confirm still sends only a day that
+    // may be chosen.
+    m_selectedDay = m_calMonth->firstDay();
     m_gridViewsArray.assign(6, {});
     m_monthGridViewsArray.clear();
     m_recyledGridSetDic.clear();
