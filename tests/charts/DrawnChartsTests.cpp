@@ -39,6 +39,20 @@ protected:
         host->showRootViewController(root);
         root->view()->setBackgroundColor(UIColor::whiteColor());
     }
+    // Three series over three subjects, the third without a colour of its own.
+    std::shared_ptr<NTChartView> columnsOnScreen()
+    {
+        auto chart = NTChartView::create(CGRectMake(0, 40, 320, 320));
+        chart->setBackgroundColor(UIColor::colorWithRed(0.18, 0.29, 0.2, 1));
+        chart->setChartTitle({ "合格人数", "上半年" });
+        chart->setGroupTitle({ "2014年", "2015年", "2016年" });
+        chart->setGroupTitleColor({ UIColor::redColor(), UIColor::orangeColor() });
+        chart->setXAxisLabel({ "科目一", "科目二", "科目三" });
+        chart->setGroupData({ { 18, 12, 0.5 }, { 23.2, 15, 11 }, { 3, 4, 5 } });
+        root->view()->addSubview(chart);
+        return chart;
+    }
+
     std::shared_ptr<HeadlessHost> host;
     std::shared_ptr<UIViewController> root;
 };
@@ -183,14 +197,7 @@ TEST_F(DrawnChartsTest, theHalfPieSharesAFloatTotalAndShowsTheTotalOfEachDrawing
 
 TEST_F(DrawnChartsTest, theColumnChartScalesEachDrawingAndMakesItsLabelsOnce)
 {
-    auto chart = NTChartView::create(CGRectMake(0, 40, 320, 320));
-    chart->setBackgroundColor(UIColor::colorWithRed(0.18, 0.29, 0.2, 1));
-    chart->setChartTitle({ "合格人数", "上半年" });
-    chart->setGroupTitle({ "2014年", "2015年", "2016年" });
-    chart->setGroupTitleColor({ UIColor::redColor(), UIColor::orangeColor() });
-    chart->setXAxisLabel({ "科目一", "科目二", "科目三" });
-    chart->setGroupData({ { 18, 12, 0.5 }, { 23.2, 15, 11 }, { 3, 4, 5 } });
-    root->view()->addSubview(chart);
+    auto chart = columnsOnScreen();
     chart->calcScales(chart->bounds());
     EXPECT_FLOAT_EQ(chart->maxScaleValue(), 25);
     EXPECT_FLOAT_EQ(chart->columnWidth(), 24);
@@ -224,14 +231,7 @@ namespace {
 
 TEST_F(DrawnChartsTest, columnValuesStayInFrontAndSeriesTitlesEndInsideTheView)
 {
-    auto columns = NTChartView::create(CGRectMake(0, 40, 320, 320));
-    columns->setBackgroundColor(UIColor::colorWithRed(0.18, 0.29, 0.2, 1));
-    columns->setChartTitle({ "合格人数", "上半年" });
-    columns->setGroupTitle({ "2014年", "2015年", "2016年" });
-    columns->setGroupTitleColor({ UIColor::redColor(), UIColor::orangeColor() });
-    columns->setXAxisLabel({ "科目一", "科目二", "科目三" });
-    columns->setGroupData({ { 18, 12, 0.5 }, { 23.2, 15, 11 }, { 3, 4, 5 } });
-    root->view()->addSubview(columns);
+    auto columns = columnsOnScreen();
     host->runUntilIdle();
     charts_testing::expectMatchesReference(*host, root->view(), "columns-values-in-front");
     // "18" over the first red column: its right half reaches over the orange column beside it.
