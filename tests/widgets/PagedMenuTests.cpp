@@ -226,6 +226,8 @@ TEST_F(PagedMenuTest, aMenuShownAgainWithoutAnimationAfterAnAnimatedDismissalIsS
     // The menu's dark body is on the screen, under the first item's title.
     const CGRect first = menu->visibleItemViews()[0]->frame();
     EXPECT_LT(host->pixelAt(menu->convertPointToView(CGPointMake(CGRectGetMinX(first) + 4, CGRectGetMidY(first)), nullptr))[0], 100);
+    // A shown menu and its overlay hold each other until it is dismissed.
+    menu->dismissAnimated(false);
 }
 
 } // namespace
