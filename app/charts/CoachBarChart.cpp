@@ -22,6 +22,7 @@
 #include "platform/layers/CABasicAnimation.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -49,6 +50,10 @@ void CoachBarChart::init()
     m_labelTextStyle = PEMutableTextStyle::textStyle();
     m_labelTextStyle->setColor(PEColor::blackColor());
     m_labelTextStyle->setFontSize(11.0);
+    // One face for the digits and the Chinese of the bucket titles: a title in both scripts
+    // would otherwise take the taller line of the face that stands in for the Chinese and sit
+    // lower than one in digits only.
+    m_labelTextStyle->setFontName("Heiti SC");
     m_dataLabelStyle = PEMutableTextStyle::textStyle();
     m_dataLabelStyle->setColor(PEColor::blackColor());
     m_dataLabelStyle->setFontSize(10.0);
@@ -76,20 +81,22 @@ void CoachBarChart::showPlot(const UIViewRef& host, const std::shared_ptr<NSArra
         m_dates->removeAllObjects();
         for (NSUInteger i = 0; i < data->count(); ++i)
             m_dates->addObject(data->objectAtIndex(i));
+        int largest = 0;
         for (NSUInteger i = 0; i < m_dates->count(); ++i)
-            m_yMaxValue = std::max(m_yMaxValue, numberAt(i));
-        const int largest = m_yMaxValue;
-        m_yIntervalValue = int(m_yMaxValue / m_yNum);
-        if (m_yMaxValue <= 9)
-            m_yMaxValue = 10;
-        m_yMaxValue += m_yIntervalValue;
+            largest = std::max(largest, numberAt(i));
+        // Counts come from the service: the head room is worked out wide and the range clamped,
+        // so that one near the limit cannot overflow it.
+        const std::int64_t interval = largest / m_yNum;
+        std::int64_t yMax = std::max(largest, 10) + interval;
         // Room above the tallest bar for its count: the label's height in data units.
         const CGFloat plotHeight = (host ? host->bounds().size.height : 0) - kPlotPaddingTop - kPlotPaddingBottom;
         auto probe = PETextLayer::create(NSString::stringWithFormat("%d", largest), m_dataLabelStyle);
         probe->sizeToFit();
         const CGFloat need = probe->bounds().size.height + kLabelOffset + 1;
         if (largest > 0 && plotHeight > need)
-            m_yMaxValue = std::max(m_yMaxValue, int(std::ceil(largest / (1 - need / plotHeight))));
+            yMax = std::int64_t(std::max<double>(double(yMax), std::min<double>(std::ceil(largest / (1 - need / plotHeight)), INT_MAX)));
+        m_yIntervalValue = int(interval);
+        m_yMaxValue = int(std::min<std::int64_t>(yMax, INT_MAX));
     }
     m_yNum = std::int64_t(std::ceil(m_yNum * 0.125)) * 8;
     if (!host)

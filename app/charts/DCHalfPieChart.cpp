@@ -3,6 +3,7 @@
 #include "platform/graphics/UIGraphics.h"
 #include "platform/text/UIStringDrawing.h"
 
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -41,7 +42,12 @@ NSString DCHalfPieChart::shownSubtitle() const
 {
     if (!m_subtitle.isNil() || m_components.empty())
         return m_subtitle;
-    return NSString::stringWithFormat("%g", double(total()));
+    // A whole count, each value's fraction dropped as it is added; never beyond what "%i" holds.
+    double whole = 0;
+    for (const auto& component : m_components)
+        if (std::isfinite(component->value()) && component->value() > 0)
+            whole = std::trunc(std::min(whole + double(component->value()), double(INT_MAX)));
+    return NSString::stringWithFormat("%i", int(whole));
 }
 
 void DCHalfPieChart::drawRect(CGRect)

@@ -2,7 +2,7 @@
 // A half pie standing on the view's bottom edge, drawn by itself: a dark shadowed half ring, one
 // wedge per component over the upper half in proportion to its value, glass-like rims, a white
 // hub, and a title over a larger subtitle under the hub. Without a subtitle of its own it shows
-// the total of the values as they are now.
+// the whole count of the values as they are now.
 
 #include "app/charts/DCHalfPieComponent.h"
 #include "platform/text/UIFont.h"

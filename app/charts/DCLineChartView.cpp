@@ -7,6 +7,7 @@
 #include "platform/text/UIStringDrawing.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -25,6 +26,25 @@ std::optional<float> valueAt(const DCLineChartViewComponent& component, std::siz
         return std::nullopt;
     const float value = ns::floatValue(element);
     return std::isfinite(value) ? std::optional<float>(value) : std::nullopt;
+}
+
+// A coordinate truncated toward zero; one far off the view stays far off it.
+CGFloat truncated(double value)
+{
+    return CGFloat(std::trunc(std::clamp(value, -1e9, 1e9)));
+}
+
+// The smallest step of 1, 2 or 5 times a power of ten not below the least one, so that thinned
+// labels stay round numbers.
+double roundStep(double least)
+{
+    if (!(least > 1))
+        return 1;
+    const double power = std::pow(10.0, std::floor(std::log10(least)));
+    for (double factor : { 1.0, 2.0, 5.0 })
+        if (factor * power >= least)
+            return factor * power;
+    return 10 * power;
 }
 
 } // namespace
@@ -64,18 +84,21 @@ void DCLineChartView::drawRect(CGRect)
         low = 0;
         decimals = std::max(0, int(-e));
     }
-    const double lines = m_interval > 0 ? (high - low) / m_interval + 1 : 0;
-    const int n = std::isfinite(lines) && lines < 1000 ? int(lines) : 0;
-    m_lastScale = { high, low, n, decimals };
+    const double lines = m_interval > 0 ? std::floor((high - low) / m_interval + 1) : 0;
+    const bool scaled = std::isfinite(lines) && lines >= 2;
+    const double n = scaled ? lines : 0;
+    m_lastScale = { high, low, int(std::min(n, double(INT_MAX))), decimals };
     m_lastYLabels.clear();
-    const bool scaled = n >= 2;
-    const CGFloat t = scaled ? (H - 80) / CGFloat(n - 1) : 0;
+    const double t = scaled ? (H - 80) / (n - 1) : 0;
 
     if (scaled) {
+        // Lines closer than a label is high are thinned to every step-th, so that a scale of a
+        // thousand lines or more still draws, with its labels apart.
+        const double step = t > 0 ? roundStep(m_yLabelFont->lineHeight() / t) : n;
         const NSString format = NSString::stringWithFormat("%%.%if", decimals);
-        for (int i = 0; i < n; ++i) {
+        for (double i = 0; i < n; i += step) {
             const double value = high - i * double(m_interval);
-            const CGFloat y = int(t * i + kTop);
+            const CGFloat y = truncated(t * i + kTop);
             NSString text = NSString::stringWithFormat(format.UTF8String().c_str(), value);
             if (m_mappedYLabels) {
                 auto found = m_mappedYLabels->find(text.integerValue());
@@ -101,7 +124,7 @@ void DCLineChartView::drawRect(CGRect)
         return;
 
     CGContextSetShadowWithColor(context, CGSizeMake(0, -1), 1.0, UIColor::lightGrayColor()->CGColor());
-    auto yOf = [&](float v) { return CGFloat(int(t * ((high - v) / m_interval) + kTop)); };
+    auto yOf = [&](float v) { return truncated(t * ((high - v) / m_interval) + kTop); };
     struct Legend {
         NSString title;
         CGFloat x, y;
@@ -151,11 +174,11 @@ void DCLineChartView::drawRect(CGRect)
             if (!v)
                 continue;
             const CGFloat y = yOf(*v);
-            const CGFloat below = int(y + 5);
+            const CGFloat below = truncated(y + 5);
             if (component->shouldLabelValues()) {
                 const NSString text = NSString::stringWithFormat(component->labelFormat().UTF8String().c_str(), double(*v));
                 CGContextSetRGBFillColor(context, 0, 0, 0, 1);
-                const CGFloat above = int((y - 5) - f);
+                const CGFloat above = truncated((y - 5) - f);
                 CGPoint at;
                 if (above > nextFree) {
                     at = CGPointMake(X(i) - 25, above);
@@ -180,8 +203,12 @@ void DCLineChartView::drawRect(CGRect)
     for (const auto& legend : legends) {
         CGContextSetFillColorWithColor(context, legend.colour->CGColor());
         const CGFloat y = std::max(legend.y, lowest);
-        if (!legend.title.isNil())
-            UIStringDrawing::drawInRect(legend.title, CGRectMake(legend.x, y, 45, 15), m_legendFont);
+        if (!legend.title.isNil()) {
+            // A title beside a point near the right edge moves left, so as to end inside the view.
+            const CGFloat width = std::min<CGFloat>(45, UIStringDrawing::sizeWithFont(legend.title, m_legendFont).width);
+            const CGFloat x = std::max<CGFloat>(0, std::min(legend.x, W - 2 - width));
+            UIStringDrawing::drawInRect(legend.title, CGRectMake(x, y, 45, 15), m_legendFont);
+        }
         lowest = y + 15;
     }
 }

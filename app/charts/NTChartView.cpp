@@ -99,6 +99,20 @@ CGColorRef NTChartView::defaultColorForIndex(NSUInteger index)
     return UIColor::colorWithRed(rgb[0], rgb[1], rgb[2], 1)->CGColor();
 }
 
+void NTChartView::drawNum(const CGContextRef& context, CGRect rect)
+{
+    if (!context)
+        return;
+    CGContextSaveGState(context);
+    CGContextSetRGBFillColor(context, 0.9, 0.9, 0.9, 1);
+    CGContextSetShadow(context, CGSizeMake(2, 2), 2);
+    CGContextFillRect(context, CGRectMake(50, rect.size.height - 40, rect.size.width - 100, 24));
+    const CGColorRef colour = defaultColorForIndex(1);
+    CGContextSetFillColorWithColor(context, colour);
+    CGContextSetStrokeColorWithColor(context, colour);
+    CGContextRestoreGState(context);
+}
+
 UIColorRef NTChartView::colourOf(std::size_t series) const
 {
     return series < m_groupTitleColor.size() && m_groupTitleColor[series] ? m_groupTitleColor[series] : nullptr;
@@ -269,6 +283,12 @@ void NTChartView::drawColumn(const CGContextRef& context, CGRect rect)
     const CGFloat B = int(rect.size.height - 60);
     const CGFloat cw = m_columnWidth;
     const auto font = numberFont(14);
+    struct Value {
+        NSString text;
+        CGPoint at;
+        UIColorRef colour;
+    };
+    std::vector<Value> values;
     for (std::size_t i = 0; i < m_groupData.size(); ++i) {
         const auto colour = colourOf(i);
         const auto front = colour ? colour : UIColor::blueColor();
@@ -281,7 +301,7 @@ void NTChartView::drawColumn(const CGContextRef& context, CGRect rect)
             CGContextSetStrokeColorWithColor(context, front->CGColor());
             const NSString text = valueText(v);
             const CGSize size = UIStringDrawing::sizeWithFont(text, font);
-            UIStringDrawing::drawAtPoint(text, CGPointMake(X + 20, T - size.height - 24), font);
+            values.push_back({ text, CGPointMake(X + 20, T - size.height - 24), front });
             CGContextFillRect(context, CGRectMake(X, T, cw, h));
             if (h >= 10) {
                 if (colour)
@@ -296,6 +316,12 @@ void NTChartView::drawColumn(const CGContextRef& context, CGRect rect)
                 fillPolygon(context, { CGPointMake(X, T), CGPointMake(X + 20, T - 20), CGPointMake(X + cw + 20, T - 20), CGPointMake(X + cw, T) });
             }
         }
+    }
+    // The values go over every column: a value reaches over its right neighbour, which drawn
+    // after it would hide it.
+    for (const auto& value : values) {
+        CGContextSetFillColorWithColor(context, value.colour->CGColor());
+        UIStringDrawing::drawAtPoint(value.text, value.at, font);
     }
     CGContextRestoreGState(context);
 }

@@ -42,6 +42,9 @@ public:
     NSString valueText(double value) const;
 
     static CGColorRef defaultColorForIndex(NSUInteger index);
+    // A light bar along the bottom, under the legend, with a drop shadow; the drawing does not
+    // use it, a subclass may.
+    void drawNum(const CGContextRef& context, CGRect rect);
 
     void drawRect(CGRect rect) override;
     void layoutSubviews() override;

@@ -206,15 +206,12 @@ void StudentChartViewController::loadData()
         m_nothingView->setHidden(false);
         return;
     }
-    // A period given backwards means the same days.
+    // A period given backwards means the same days. Both fields then show the dates asked for,
+    // a month's default included, so that what is shown, sent and handed down stays one period.
     if (m_beginDate.compare(m_endDate) == NSOrderedDescending) {
         std::swap(m_beginDate, m_endDate);
-        const NSString begin = m_beginField->text();
-        const NSString end = m_endField->text();
-        if (begin != NSString(kBeginPlaceholder) && end != NSString(kEndPlaceholder)) {
-            m_beginField->setText(end);
-            m_endField->setText(begin);
-        }
+        setField(m_beginField, m_beginDate);
+        setField(m_endField, m_endDate);
     }
     auto params = NSMutableDictionary::dictionary();
     params->setObject(NSString("stuAnalysisMethod"), "METHOD");

@@ -113,6 +113,11 @@ public:
         return orientation == UIInterfaceOrientation::Portrait;
     }
     UIInterfaceOrientation interfaceOrientation() const { return UIInterfaceOrientation::Portrait; }
+    // Rotation as the window reports it (the host stays portrait: only a container passing the
+    // calls on, or a test, sends them).
+    virtual void willRotateToInterfaceOrientation(UIInterfaceOrientation, NSTimeInterval) { }
+    virtual void willAnimateRotationToInterfaceOrientation(UIInterfaceOrientation, NSTimeInterval) { }
+    virtual void didRotateFromInterfaceOrientation(UIInterfaceOrientation) { }
     virtual UIStatusBarStyle preferredStatusBarStyle() const { return UIStatusBarStyle::Default; }
     virtual bool prefersStatusBarHidden() const { return false; }
     virtual std::shared_ptr<UIViewController> childViewControllerForStatusBarStyle() const { return nullptr; }

@@ -93,3 +93,59 @@ TEST_F(CoachChartTest, theFourBucketsAsBars)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CoachChartTest, countsNearTheLimitKeepAPositiveRangeAboveTheTallestBar)
+{
+    for (int largest : { INT_MAX, INT_MAX - 1, INT_MAX / 10 * 10 }) {
+        chart->showPlot(chartView, buckets(largest, 5, 12, 7));
+        EXPECT_GE(chart->yMaxValue(), largest) << largest;
+        host->advance(1.0);
+    }
+    chart->showPlot(chartView, buckets(INT_MAX, INT_MAX, INT_MAX, INT_MAX));
+    EXPECT_EQ(chart->yMaxValue(), INT_MAX);
+}
+
+} // namespace
+
+namespace {
+
+// The lowest inked row under the first character of the x label around a tick, in pixels of the
+// picture: digits sit on the line, so labels that start with one share it.
+int firstCharacterBottom(const charts_testing::Pixels& pixels, int scale, CGFloat tickX)
+{
+    const int top = 172 * scale;
+    const int bottom = 200 * scale;
+    auto inked = [&](int x, int y) { return pixels.bytes[(std::size_t(y) * pixels.width + std::size_t(x)) * 4 + 2] < 120; };
+    int first = -1;
+    for (int x = int((tickX - 25) * scale); x < int((tickX + 25) * scale) && first < 0; ++x)
+        for (int y = top; y < bottom && first < 0; ++y)
+            if (inked(x, y))
+                first = x;
+    int lowest = -1;
+    for (int x = first; first >= 0 && x < first + 2 * scale; ++x)
+        for (int y = top; y < bottom; ++y)
+            if (inked(x, y))
+                lowest = std::max(lowest, y);
+    return lowest;
+}
+
+TEST_F(CoachChartTest, bucketTitlesInChineseAndInDigitsStandOnOneLine)
+{
+    chart->showPlot(chartView, buckets(3, 5, 12, 7));
+    host->advance(1.0);
+    host->runUntilIdle();
+    const auto pixels = charts_testing::pixelsOfFile(charts_testing::writtenPicture(*host, chartView, "coach-bar-titles"));
+    ASSERT_EQ(pixels.width % 320, 0u);
+    const int scale = int(pixels.width / 320);
+    // The plot runs from 50 to 300 over six places: the bars stand at 100, 150, 200 and 250.
+    std::vector<int> bottoms;
+    for (CGFloat tick : { 100.0, 150.0, 200.0, 250.0 })
+        bottoms.push_back(firstCharacterBottom(pixels, scale, tick));
+    ASSERT_GT(bottoms[0], 0);
+    for (std::size_t i = 1; i < bottoms.size(); ++i)
+        EXPECT_NEAR(bottoms[i], bottoms[0], scale / 2.0) << "label " << i;
+}
+
+} // namespace

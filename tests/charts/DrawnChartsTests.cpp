@@ -8,6 +8,7 @@
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/graphics/UIGraphics.h"
+#include "platform/text/UIStringDrawing.h"
 #include "platform/uikit/UIViewController.h"
 
 #include <cmath>
@@ -38,6 +39,20 @@ protected:
         host->showRootViewController(root);
         root->view()->setBackgroundColor(UIColor::whiteColor());
     }
+    // Three series over three subjects, the third without a colour of its own.
+    std::shared_ptr<NTChartView> columnsOnScreen()
+    {
+        auto chart = NTChartView::create(CGRectMake(0, 40, 320, 320));
+        chart->setBackgroundColor(UIColor::colorWithRed(0.18, 0.29, 0.2, 1));
+        chart->setChartTitle({ "合格人数", "上半年" });
+        chart->setGroupTitle({ "2014年", "2015年", "2016年" });
+        chart->setGroupTitleColor({ UIColor::redColor(), UIColor::orangeColor() });
+        chart->setXAxisLabel({ "科目一", "科目二", "科目三" });
+        chart->setGroupData({ { 18, 12, 0.5 }, { 23.2, 15, 11 }, { 3, 4, 5 } });
+        root->view()->addSubview(chart);
+        return chart;
+    }
+
     std::shared_ptr<HeadlessHost> host;
     std::shared_ptr<UIViewController> root;
 };
@@ -88,6 +103,41 @@ TEST_F(DrawnChartsTest, theLineChartScalesItsGridAndRefusesWhatItCannotDraw)
     EXPECT_TRUE(component->setLabelFormat("%g%%"));
 }
 
+TEST_F(DrawnChartsTest, aScaleOfAThousandLinesOrMoreDrawsThinnedWithItsSeries)
+{
+    auto chart = DCLineChartView::create(CGRectMake(0, 40, 320, 260));
+    chart->setXLabels({ "一", "二", "三" });
+    auto component = DCLineChartViewComponent::create();
+    component->setColour(UIColor::redColor());
+    component->setPoints(series({ 0, 500, 1000 }));
+    chart->setComponents({ component });
+    chart->setMaxValue(1000);
+    chart->setInterval(1);
+    root->view()->addSubview(chart);
+    draw(chart);
+    EXPECT_EQ(chart->lastScale().lines, 1001);
+    // Thinned so that the labels stand apart: the first is the top, each step the same.
+    const auto& labels = chart->lastYLabels();
+    ASSERT_GE(labels.size(), 3u);
+    EXPECT_LE(labels.size(), 180u / 14u + 1);
+    EXPECT_EQ(labels.front(), NSString("1000"));
+    const int step = 1000 - labels[1].intValue();
+    EXPECT_GT(step, 1);
+    EXPECT_EQ(labels[1].intValue() - labels[2].intValue(), step);
+    charts_testing::writtenPicture(*host, root->view(), "line-chart-thousand");
+    // The series is drawn: the middle point's ring in red halfway down the plot.
+    const CGPoint middle = CGPointMake(160, 40 + 35 + (260 - 80) / 2.0);
+    const auto ring = host->pixelAt(CGPointMake(middle.x + 5, middle.y));
+    EXPECT_GT(ring[0], 150);
+    EXPECT_LT(ring[1], 100);
+
+    // Spans of lines beyond any count still draw a few, and nothing runs away.
+    chart->setInterval(1e-30f);
+    draw(chart);
+    EXPECT_GE(chart->lastYLabels().size(), 2u);
+    EXPECT_LE(chart->lastYLabels().size(), 180u / 14u + 1);
+}
+
 TEST_F(DrawnChartsTest, shortSeriesGapsAndPointsOnAxesAreDrawn)
 {
     auto chart = DCLineChartView::create(CGRectMake(0, 40, 320, 260));
@@ -121,12 +171,17 @@ TEST_F(DrawnChartsTest, theHalfPieSharesAFloatTotalAndShowsTheTotalOfEachDrawing
     more->setColour(UIColor::blueColor());
     chart->setComponents({ two, more });
     EXPECT_FLOAT_EQ(chart->total(), 5.7f);
-    EXPECT_EQ(chart->shownSubtitle(), NSString("5.7"));
+    // The subtitle is a whole count: each value's fraction is dropped as it is added.
+    EXPECT_EQ(chart->shownSubtitle(), NSString("5"));
     chart->setTitle("人数");
     draw(chart);
     EXPECT_TRUE(chart->subtitle().isNil());
     chart->setComponents({ DCHalfPieComponent::halfPieComponentWithTitle("丙", 100) });
     EXPECT_EQ(chart->shownSubtitle(), NSString("100"));
+    chart->setComponents({ DCHalfPieComponent::halfPieComponentWithTitle("丙", 1500000) });
+    EXPECT_EQ(chart->shownSubtitle(), NSString("1500000"));
+    chart->setComponents({ DCHalfPieComponent::halfPieComponentWithTitle("丙", 3e9f), DCHalfPieComponent::halfPieComponentWithTitle("丁", 1e38f) });
+    EXPECT_EQ(chart->shownSubtitle(), NSString("2147483647"));
     chart->setSubtitle("合计");
     EXPECT_EQ(chart->shownSubtitle(), NSString("合计"));
     // Values below one, nothing and nonsense share no angles but draw the rest.
@@ -142,14 +197,7 @@ TEST_F(DrawnChartsTest, theHalfPieSharesAFloatTotalAndShowsTheTotalOfEachDrawing
 
 TEST_F(DrawnChartsTest, theColumnChartScalesEachDrawingAndMakesItsLabelsOnce)
 {
-    auto chart = NTChartView::create(CGRectMake(0, 40, 320, 320));
-    chart->setBackgroundColor(UIColor::colorWithRed(0.18, 0.29, 0.2, 1));
-    chart->setChartTitle({ "合格人数", "上半年" });
-    chart->setGroupTitle({ "2014年", "2015年", "2016年" });
-    chart->setGroupTitleColor({ UIColor::redColor(), UIColor::orangeColor() });
-    chart->setXAxisLabel({ "科目一", "科目二", "科目三" });
-    chart->setGroupData({ { 18, 12, 0.5 }, { 23.2, 15, 11 }, { 3, 4, 5 } });
-    root->view()->addSubview(chart);
+    auto chart = columnsOnScreen();
     chart->calcScales(chart->bounds());
     EXPECT_FLOAT_EQ(chart->maxScaleValue(), 25);
     EXPECT_FLOAT_EQ(chart->columnWidth(), 24);
@@ -175,6 +223,73 @@ TEST_F(DrawnChartsTest, theColumnChartScalesEachDrawingAndMakesItsLabelsOnce)
     EXPECT_EQ(chart->xLabels()[1]->text(), NSString("科目二"));
     charts_testing::writtenPicture(*host, root->view(), "columns");
     EXPECT_TRUE(CGColorEqualToColor(NTChartView::defaultColorForIndex(12), NTChartView::defaultColorForIndex(2)));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DrawnChartsTest, columnValuesStayInFrontAndSeriesTitlesEndInsideTheView)
+{
+    auto columns = columnsOnScreen();
+    host->runUntilIdle();
+    charts_testing::expectMatchesReference(*host, root->view(), "columns-values-in-front");
+    // "18" over the first red column: its right half reaches over the orange column beside it.
+    auto font = UIFont::fontWithName("DBLCDTempBlack", 14);
+    const CGSize size = UIStringDrawing::sizeWithFont(columns->valueText(18), font ? font : UIFont::boldSystemFontOfSize(14));
+    const CGFloat top = 260 - 18 / columns->maxScaleValue() * columns->maxScaleHeight();
+    const CGRect label = CGRectMake(70, 40 + top - size.height - 24, size.width, size.height);
+    int red = 0;
+    for (CGFloat x = CGRectGetMidX(label); x < CGRectGetMaxX(label); x += 0.5)
+        for (CGFloat y = CGRectGetMinY(label); y < CGRectGetMaxY(label); y += 0.5) {
+            const auto pixel = host->pixelAt(CGPointMake(x, y));
+            red += pixel[0] > 200 && pixel[1] < 60 ? 1 : 0;
+        }
+    EXPECT_GT(red, 4);
+    columns->removeFromSuperview();
+
+    auto lines = DCLineChartView::create(CGRectMake(0, 40, 320, 260));
+    lines->setXLabels({ "一", "二", "三", "四", "五" });
+    auto passed = DCLineChartViewComponent::create();
+    passed->setTitle("合格率");
+    passed->setPoints(series({ 20, 40, 50, 70, 90 }));
+    auto booked = DCLineChartViewComponent::create();
+    booked->setTitle("约考率");
+    booked->setColour(UIColor::orangeColor());
+    booked->setPoints(series({ 10, 20, 30, 40, 50 }));
+    lines->setComponents({ passed, booked });
+    root->view()->addSubview(lines);
+    host->runUntilIdle();
+    charts_testing::expectMatchesReference(*host, root->view(), "line-chart-titles");
+    // Nothing of either title at the view's right edge: each ends inside it.
+    int atTheEdge = 0;
+    for (CGFloat y = 40; y < 300; y += 0.5) {
+        const auto pixel = host->pixelAt(CGPointMake(319.75, y));
+        atTheEdge += pixel[0] < 200 || pixel[1] < 200 || pixel[2] < 200 ? 1 : 0;
+    }
+    EXPECT_EQ(atTheEdge, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DrawnChartsTest, theColumnChartsNumberBarIsLightGreyWithAShadowToTheRight)
+{
+    auto chart = NTChartView::create(CGRectMake(0, 0, 320, 320));
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(320, 320), true, 1);
+    auto context = UIGraphicsGetCurrentContext();
+    CGContextSetRGBFillColor(context, 1, 1, 1, 1);
+    CGContextFillRect(context, CGRectMake(0, 0, 320, 320));
+    chart->drawNum(context, chart->bounds());
+    const auto pixels = charts_testing::pixelsOf(UIGraphicsGetImageFromCurrentImageContext()->CGImage());
+    UIGraphicsEndImageContext();
+    auto red = [&](int x, int y) { return int(pixels.bytes[(std::size_t(y) * pixels.width + std::size_t(x)) * 4 + 2]); };
+    // The bar is (50, 280, 220, 24): light grey inside, white well above it, shadowed just right of it.
+    EXPECT_NEAR(red(160, 292), 230, 3);
+    EXPECT_EQ(red(160, 250), 255);
+    EXPECT_LT(red(271, 292), 250);
+    chart->drawNum(nullptr, chart->bounds());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The learner statistics' slices from a reply row at both levels (numbers or text, missing and
 // bad values, subjects nine and ten, graduates alone) and the dates sent to the service.
 #include "app/charts/StudentChartViewController.h"
+#include "library/widgets/calendar/NSDate_Addition.h"
+#include "platform/host/HeadlessHost.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSNumber.h"
@@ -127,6 +129,68 @@ TEST(LearnerSlices, datesForTheServiceAreAsciiInEveryLocale)
     EXPECT_EQ(plain.length(), 10u);
     EXPECT_TRUE(plain.hasPrefix("2015-04-2"));
     EXPECT_TRUE(StudentChartViewController::serviceDate(nullptr).isNil() || StudentChartViewController::serviceDate(nullptr).length() == 0);
+}
+
+} // namespace
+
+namespace {
+
+// The screen's period as shown and as asked for, whichever way the dates were given.
+class LearnerPeriod : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        host = HeadlessHost::create();
+        screen = StudentChartViewController::create();
+        screen->setCanClick(true);
+        host->showRootViewController(screen);
+    }
+    void pick(NSInteger tag, const char* day)
+    {
+        auto sheet = KMActionSheetPickerView::create(NSString(""), nullptr);
+        sheet->setTag(tag);
+        auto picked = NSMutableArray::array();
+        picked->addObject(NSDate_Addition::dateFromString(day, "yyyy-MM-dd"));
+        screen->didSelectTitles(*sheet, picked);
+    }
+    // A field shows either its placeholder, standing for this month's end, or the date sent.
+    void expectFieldsAgree(const char* step)
+    {
+        const auto now = NSDate::date();
+        const NSString begin = screen->beginField()->text();
+        const NSString end = screen->endField()->text();
+        EXPECT_EQ(screen->beginDateText(),
+            begin == NSString("开始时间") ? StudentChartViewController::serviceDate(NSDate_Addition::getFirstDayOfMonth(now)) : begin)
+            << step;
+        EXPECT_EQ(screen->endDateText(),
+            end == NSString("结束时间") ? StudentChartViewController::serviceDate(NSDate_Addition::getLastDayOfMonth(now)) : end)
+            << step;
+        EXPECT_NE(screen->beginDateText().compare(screen->endDateText()), NSOrderedDescending) << step;
+    }
+
+    std::shared_ptr<HeadlessHost> host;
+    std::shared_ptr<StudentChartViewController> screen;
+};
+
+TEST_F(LearnerPeriod, aBackwardsPeriodWithOneDateLeftToTheMonthShowsWhatItAsks)
+{
+    auto refresh = UIControl::create(CGRectZero);
+    pick(1, "2030-01-01");
+    screen->refreshEvent(*refresh);
+    expectFieldsAgree("start after this month, refreshed");
+    pick(2, "2030-02-01");
+    screen->searchEvent(*refresh);
+    expectFieldsAgree("end picked, searched");
+    EXPECT_EQ(screen->endDateText(), NSString("2030-02-01"));
+
+    // The end alone before this month swaps the same way.
+    auto other = StudentChartViewController::create();
+    screen = other;
+    host->showRootViewController(screen);
+    pick(2, "2020-03-01");
+    screen->refreshEvent(*refresh);
+    expectFieldsAgree("end before this month, refreshed");
+    EXPECT_EQ(screen->beginDateText(), NSString("2020-03-01"));
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "library/widgets/drawer/DWDrawerController.h"
 #include "library/widgets/drawer/DWDrawerVisualState.h"
 #include "library/widgets/drawer/UIViewController_DWDrawerController.h"
+#include "platform/foundation/NSKeyedArchiver.h"
+#include "platform/foundation/NSKeyedUnarchiver.h"
 #include "platform/graphics/CGDataProvider.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationController.h"
@@ -19,6 +21,10 @@ class Screen : public UIViewController {
 public:
     void menuEvent() { ++menuTaps; }
     int menuTaps { 0 };
+    void willRotateToInterfaceOrientation(UIInterfaceOrientation, NSTimeInterval) override { rotations.push_back("will"); }
+    void willAnimateRotationToInterfaceOrientation(UIInterfaceOrientation, NSTimeInterval) override { rotations.push_back("animate"); }
+    void didRotateFromInterfaceOrientation(UIInterfaceOrientation) override { rotations.push_back("did"); }
+    std::vector<std::string> rotations;
 
 protected:
     void init(const NSString& title, const UIColorRef& colour)
@@ -415,6 +421,99 @@ TEST_F(DrawerTest, aDrawerSwappedWhileOpenShowsAtOnceAndTheOldOneLeaves)
     EXPECT_FALSE(replacement->view()->isHidden());
     const auto& subviews = drawer->childControllerContainerView()->subviews();
     EXPECT_EQ(subviews.back(), drawer->centerContainerView());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DrawerTest, theSwingingDoorLeavesNothingAboveTheTurnedDrawer)
+{
+    drawer->setDrawerVisualStateBlock(DWDrawerVisualState::swingingDoorVisualStateBlock());
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->runUntilIdle();
+    CGRect frame = drawer->centerContainerView()->frame();
+    frame.origin.x = 140;
+    drawer->centerContainerView()->setFrame(frame);
+    drawer->updateDrawerVisualStateForDrawerSide(DWDrawerSideLeft, 0.5);
+    host->runUntilIdle();
+    expectWidgetMatchesReference(*host, drawer->view(), "drawer-swinging-half");
+    // Half turned, the drawer's top edge runs from about (0, 39) down to (140, 0): above it, at
+    // the left, there is only the window's black.
+    int stray = 0;
+    for (CGFloat x = 0.5; x < 60; x += 0.5)
+        for (CGFloat y = 0.25; y < 39 - x * 39 / 140 - 3; y += 0.5)
+            stray += host->pixelAt(CGPointMake(x, y))[0] > 8 ? 1 : 0;
+    EXPECT_EQ(stray, 0);
+    // The turned drawer itself is there, in its dark blue.
+    const auto inside = host->pixelAt(CGPointMake(60, 300));
+    EXPECT_GT(inside[2], inside[0]);
+    EXPECT_GT(inside[2], 40);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DrawerTest, rotationCallsReachTheCentreAndBothDrawers)
+{
+    auto plainCentre = Screen::create("学习首页", UIColor::whiteColor());
+    auto plainLeft = Screen::create("左侧菜单", UIColor::blackColor());
+    auto plainRight = Screen::create("右侧设置", UIColor::blackColor());
+    auto plain = DWDrawerController::create(plainCentre, plainLeft, plainRight);
+    plain->view();
+    plain->willRotateToInterfaceOrientation(UIInterfaceOrientation::LandscapeLeft, 0.3);
+    plain->willAnimateRotationToInterfaceOrientation(UIInterfaceOrientation::LandscapeLeft, 0.3);
+    plain->didRotateFromInterfaceOrientation(UIInterfaceOrientation::Portrait);
+    const std::vector<std::string> all { "will", "animate", "did" };
+    EXPECT_EQ(plainCentre->rotations, all);
+    EXPECT_EQ(plainLeft->rotations, all);
+    EXPECT_EQ(plainRight->rotations, all);
+}
+
+} // namespace
+
+namespace {
+
+// A drawer's owner as an archive keeps it.
+class ArchivedOwner : public NSObject, public NSCoding {
+    NS_OBJECT(ArchivedOwner, NSObject)
+public:
+    void toggle() { ++toggles; }
+    void encodeWithCoder(NSCoder&) const override { }
+    int toggles { 0 };
+
+protected:
+    void init(NSCoder&) { }
+};
+
+TEST(DrawerBarButtonItemArchive, aRestoredItemKeepsItsTargetAndAction)
+{
+    NSCoder::registerClass<ArchivedOwner>();
+    DWDrawerBarButtonItem::registerAction("toggle", &ArchivedOwner::toggle);
+    auto owner = ArchivedOwner::create();
+    auto item = DWDrawerBarButtonItem::create(owner, &ArchivedOwner::toggle);
+    EXPECT_EQ(item->actionName(), "toggle");
+
+    auto graph = NSMutableArray::array();
+    graph->addObject(owner);
+    graph->addObject(item);
+    auto restored = std::dynamic_pointer_cast<NSArray>(NSKeyedUnarchiver::unarchiveObjectWithData(NSKeyedArchiver::archivedDataWithRootObject(graph)));
+    ASSERT_TRUE(restored && restored->count() == 2);
+    auto restoredOwner = std::dynamic_pointer_cast<ArchivedOwner>(restored->objectAtIndex(0));
+    auto restoredItem = std::dynamic_pointer_cast<DWDrawerBarButtonItem>(restored->objectAtIndex(1));
+    ASSERT_TRUE(restoredOwner && restoredItem);
+    EXPECT_EQ(restoredItem->target(), restoredOwner);
+    EXPECT_EQ(restoredItem->image(), DWDrawerBarButtonItem::drawerButtonItemImage());
+    restoredItem->sendAction();
+    EXPECT_EQ(restoredOwner->toggles, 1);
+    EXPECT_EQ(owner->toggles, 0);
+
+    // Archived without its owner, the item comes back with neither.
+    auto alone = std::dynamic_pointer_cast<DWDrawerBarButtonItem>(NSKeyedUnarchiver::unarchiveObjectWithData(NSKeyedArchiver::archivedDataWithRootObject(item)));
+    ASSERT_TRUE(alone);
+    EXPECT_FALSE(alone->target());
+    EXPECT_FALSE(alone->hasAction());
 }
 
 } // namespace

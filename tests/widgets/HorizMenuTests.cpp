@@ -115,3 +115,18 @@ TEST_F(HorizMenuTest, theMenuDoesNotKeepItsDataSourceAlive)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(HorizMenuTest, anIndexWithoutAButtonIsStillToldToTheDelegate)
+{
+    menu->setSelectedIndex(2, false);
+    menu->setSelectedIndex(8, false);
+    menu->setSelectedIndex(-1, false);
+    EXPECT_EQ(source->chosen, (std::vector<NSUInteger> { 2, 8, NSUInteger(-1) }));
+    // Nothing is marked or scrolled for them.
+    EXPECT_EQ(selectedItems(), std::vector<int32_t> { 2 });
+    EXPECT_DOUBLE_EQ(menu->contentOffset().x, 160);
+}
+
+} // namespace

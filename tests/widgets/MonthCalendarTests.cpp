@@ -1,5 +1,6 @@
 // The paged month calendar: its day and month model, and the calendar view driven by taps on
 // the headless screen, in two time zones.
+#include "WidgetPictures.h"
 #include "WidgetScreen.h"
 
 #include "library/widgets/monthcalendar/CalendarDateUtil.h"
@@ -311,6 +312,33 @@ TEST_F(MonthCalendarTest, cellsWithoutAnIdentifierAreMadeAfreshNotRecycled)
     page(true);
     EXPECT_EQ(cellOfDay(1)->identifier(), NSString("BaseCalendarGridView"));
     EXPECT_FALSE(cellOfDay(1)->selected()) << "recycled cells come back unselected";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MonthCalendarTest, theWeekdayNamesAndASixthRowShowWhole)
+{
+    open(2014, 8, 10);
+    ASSERT_EQ(calendar->numberOfRows(), 6);
+    EXPECT_LE(CGRectGetMaxY(cellOfDay(31)->frame()), calendar->gridScrollView()->bounds().size.height);
+    // The weekday names keep their feet (日, 四 and 六 lost them in a row 15 points high).
+    expectWidgetMatchesReference(*host, calendar, "monthcalendar-six-rows");
+}
+
+} // namespace
+
+namespace {
+
+TEST(MonthCalendarStart, aNewCalendarHasTheFirstOfThisMonthSelected)
+{
+    auto calendar = GCCalendarView::viewFromNib();
+    const auto today = GCCalDay::initWithDate(NSDate::date());
+    ASSERT_TRUE(calendar->selectedDay());
+    EXPECT_EQ(calendar->selectedDay()->getDay(), 1u);
+    EXPECT_EQ(calendar->selectedDay()->getMonth(), today->getMonth());
+    EXPECT_EQ(calendar->selectedDay()->getYear(), today->getYear());
 }
 
 } // namespace

@@ -205,3 +205,29 @@ TEST_F(PagedMenuTest, aTouchOutsideClosesAnimatedAndATouchOnTheMenuDoesNot)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PagedMenuTest, aMenuShownAgainWithoutAnimationAfterAnAnimatedDismissalIsSeen)
+{
+    auto menu = PGPopupMenu::popupMenuWithItems(manyItems());
+    menu->setDelegate(receiver);
+    const CGRect target = CGRectMake(140, 300, 40, 30);
+    menu->showInView(screen(), target, true);
+    host->advance(0.25);
+    menu->dismissAnimated(true);
+    host->advance(0.25);
+    ASSERT_FALSE(menu->isVisible());
+
+    menu->showInView(screen(), target, false);
+    host->advance(0.05);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->alpha(), 1);
+    // The menu's dark body is on the screen, under the first item's title.
+    const CGRect first = menu->visibleItemViews()[0]->frame();
+    EXPECT_LT(host->pixelAt(menu->convertPointToView(CGPointMake(CGRectGetMinX(first) + 4, CGRectGetMidY(first)), nullptr))[0], 100);
+    // A shown menu and its overlay hold each other until it is dismissed.
+    menu->dismissAnimated(false);
+}
+
+} // namespace

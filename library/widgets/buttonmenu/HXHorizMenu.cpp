@@ -79,13 +79,17 @@ void HXHorizMenu::selectExclusively(NSInteger tag)
 void HXHorizMenu::setSelectedIndex(int32_t index, bool animated)
 {
     auto button = buttonAtIndex(index);
-    if (!button)
+    auto protectedSelf = self();
+    if (!button) {
+        // Nothing to mark or to scroll to; the delegate still hears the index.
+        if (auto delegate = m_itemSelectedDelegate.lock())
+            delegate->itemSelectedAtIndex(*this, NSUInteger(index));
         return;
+    }
     // One item selected at a time, as a tap leaves it; the strip never scrolls past its end.
     selectExclusively(button->tag());
     const CGFloat maxX = std::max(CGFloat(0), contentSize().width - bounds().size.width);
     setContentOffset(CGPointMake(std::min(button->frame().origin.x, maxX), 0), animated);
-    auto protectedSelf = self();
     if (auto delegate = m_itemSelectedDelegate.lock())
         delegate->itemSelectedAtIndex(*this, NSUInteger(index));
 }

@@ -35,7 +35,47 @@ void DWDrawerBarButtonItem::initWithTargetAction()
     m_buttonView = button;
 }
 
-void DWDrawerBarButtonItem::init(NSCoder&) { initWithTargetAction(); }
+namespace {
+
+const NSString kTargetKey = "DWDrawerBarButtonItemTarget";
+const NSString kActionKey = "DWDrawerBarButtonItemAction";
+const bool registeredForCoding = NSCoder::registerClass<DWDrawerBarButtonItem>();
+
+} // namespace
+
+std::map<std::string, std::vector<DWDrawerBarButtonItem::NamedAction>>& DWDrawerBarButtonItem::namedActions()
+{
+    static std::map<std::string, std::vector<NamedAction>> actions;
+    return actions;
+}
+
+void DWDrawerBarButtonItem::init(NSCoder& coder)
+{
+    (void)registeredForCoding;
+    initWithTargetAction();
+    const id target = coder.decodeObjectForKey(kTargetKey);
+    const NSString name = NSString::fromId(coder.decodeObjectForKey(kActionKey));
+    if (!target || name.isNil())
+        return;
+    const auto found = namedActions().find(target->className());
+    if (found == namedActions().end())
+        return;
+    for (const auto& entry : found->second) {
+        if (entry.name == name.UTF8String()) {
+            entry.set(*this, target);
+            m_actionName = entry.name;
+            return;
+        }
+    }
+}
+
+void DWDrawerBarButtonItem::encodeWithCoder(NSCoder& coder) const
+{
+    if (auto owner = target(); owner && !m_actionName.empty()) {
+        coder.encodeConditionalObject(owner, kTargetKey);
+        coder.encodeObject(NSString(m_actionName), kActionKey);
+    }
+}
 
 void DWDrawerBarButtonItem::touchUpInside(UIButton&) { sendAction(); }
 

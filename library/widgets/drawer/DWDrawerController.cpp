@@ -932,8 +932,7 @@ void DWDrawerController::willRotateToInterfaceOrientation(UIInterfaceOrientation
     if (cancelled)
         resetDrawerVisualStateForDrawerSide(m_openSide);
     for (const auto& child : childViewControllers())
-        if (auto drawer = std::dynamic_pointer_cast<DWDrawerController>(child))
-            drawer->willRotateToInterfaceOrientation(orientation, duration);
+        child->willRotateToInterfaceOrientation(orientation, duration);
 }
 
 void DWDrawerController::willAnimateRotationToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval duration)
@@ -952,15 +951,13 @@ void DWDrawerController::willAnimateRotationToInterfaceOrientation(UIInterfaceOr
         }
     }
     for (const auto& child : childViewControllers())
-        if (auto drawer = std::dynamic_pointer_cast<DWDrawerController>(child))
-            drawer->willAnimateRotationToInterfaceOrientation(orientation, duration);
+        child->willAnimateRotationToInterfaceOrientation(orientation, duration);
 }
 
 void DWDrawerController::didRotateFromInterfaceOrientation(UIInterfaceOrientation orientation)
 {
     for (const auto& child : childViewControllers())
-        if (auto drawer = std::dynamic_pointer_cast<DWDrawerController>(child))
-            drawer->didRotateFromInterfaceOrientation(orientation);
+        child->didRotateFromInterfaceOrientation(orientation);
 }
 
 // MARK: State restoration

@@ -156,10 +156,10 @@ public:
     void updateShadowForCenterView();
     void setNeedsStatusBarAppearanceUpdateIfSupported() { setNeedsStatusBarAppearanceUpdate(); }
 
-    // Rotation, as the window reports it.
-    void willRotateToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval duration);
-    void willAnimateRotationToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval duration);
-    void didRotateFromInterfaceOrientation(UIInterfaceOrientation orientation);
+    // Rotation, as the window reports it; each call is passed on to every child controller.
+    void willRotateToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval duration) override;
+    void willAnimateRotationToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval duration) override;
+    void didRotateFromInterfaceOrientation(UIInterfaceOrientation orientation) override;
 
     // State restoration.
     void encodeRestorableStateWithCoder(NSCoder& coder) override;

@@ -12,10 +12,11 @@ namespace {
 
 constexpr CGFloat kWidth = 297;
 // Six rows of cells fill the grid exactly, under a header and weekday row that leave the
-// calendar 255 points high without its footer.
+// calendar 255 points high without its footer. The weekday row is as tall as a line of its
+// Chinese names, which would otherwise lose their feet.
 constexpr CGFloat kHeaderHeight = 20;
-constexpr CGFloat kWeekHeight = 15;
-constexpr CGFloat kGridHeight = 220;
+constexpr CGFloat kWeekHeight = 20;
+constexpr CGFloat kGridHeight = 215;
 constexpr CGFloat kFooterHeight = 36;
 constexpr NSTimeInterval kFadeDuration = 0.4;
 constexpr NSTimeInterval kPageDuration = 0.3;
@@ -69,7 +70,9 @@ void GCCalendarView::initParameters()
     m_gridSize = CGSizeMake(39, 31);
     m_date = NSDate::date();
     m_calMonth = GCCalMonth::initWithDate(m_date);
-    resetSelectedDay();
+    // A new calendar starts on the first of this month; a confirm still sends only a day that
+    // may be chosen.
+    m_selectedDay = m_calMonth->firstDay();
     m_gridViewsArray.assign(6, {});
     m_monthGridViewsArray.clear();
     m_recyledGridSetDic.clear();

@@ -100,6 +100,8 @@ void PGPopupMenu::showInView(const UIViewRef& view, CGRect targetRect, bool anim
     m_disappearing = false;
     view->addSubview(m_overlayView);
     if (!animated) {
+        // An animated dismissal left the menu transparent.
+        setAlpha(1);
         m_overlayView->addSubview(self());
         m_visible = true;
         if (auto menuDelegate = delegate())

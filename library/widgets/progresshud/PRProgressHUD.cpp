@@ -235,19 +235,26 @@ void PRProgressHUD::showWhileExecuting(std::function<void()> method, bool animat
 {
     m_methodForExecution = std::move(method);
     m_taskInProgress = true;
-    // The thread keeps the HUD until its work is done and the clean-up was handed back.
-    auto protectedSelf = self();
-    auto work = m_methodForExecution;
-    NSThread::detachNewThreadWithBlock([protectedSelf, work] { protectedSelf->launchExecution(work); });
+    executeInBackground([](std::function<void()> block) { NSThread::detachNewThreadWithBlock(std::move(block)); }, m_methodForExecution);
     show(animated);
 }
 
-void PRProgressHUD::launchExecution(const std::function<void()>& method)
+void PRProgressHUD::executeInBackground(const std::function<void(std::function<void()>)>& start, std::function<void()> work)
 {
-    if (method)
-        method();
-    auto protectedSelf = self();
-    dispatch_async(dispatch_get_main_queue(), [protectedSelf] { protectedSelf->cleanUp(); });
+    // The worker's block may outlive the hand-back (a thread keeps it until it ends), so it holds
+    // the HUD only through a box the worker empties: the last reference is always let go on the
+    // main thread, where views and layers may be torn down.
+    auto execution = std::make_shared<Execution>(Execution { self(), std::move(work) });
+    start([execution] { launchExecution(execution); });
+}
+
+void PRProgressHUD::launchExecution(const std::shared_ptr<Execution>& execution)
+{
+    auto hud = std::move(execution->hud);
+    auto work = std::move(execution->work);
+    if (work)
+        work();
+    dispatch_async(dispatch_get_main_queue(), [hud = std::move(hud), work = std::move(work)] { hud->cleanUp(); });
 }
 
 void PRProgressHUD::showAnimated(bool animated, std::function<void()> whileExecutingBlock)
@@ -270,12 +277,7 @@ void PRProgressHUD::showAnimated(bool animated, std::function<void()> whileExecu
 {
     m_taskInProgress = true;
     m_completionBlock = std::move(completionBlock);
-    auto protectedSelf = self();
-    dispatch_async(onQueue, [protectedSelf, work = std::move(whileExecutingBlock)] {
-        if (work)
-            work();
-        dispatch_async(dispatch_get_main_queue(), [protectedSelf] { protectedSelf->cleanUp(); });
-    });
+    executeInBackground([&onQueue](std::function<void()> block) { dispatch_async(onQueue, std::move(block)); }, std::move(whileExecutingBlock));
     show(animated);
 }
 
@@ -408,8 +410,8 @@ void PRProgressHUD::observeValueForKeyPath(Keypath keypath)
         updateUIForKeypath(keypath);
         return;
     }
-    auto protectedSelf = self();
-    dispatch_async(dispatch_get_main_queue(), [protectedSelf, keypath] { protectedSelf->updateUIForKeypath(keypath); });
+    // Made inside the block, so that no copy stays with this thread to be the last one let go.
+    dispatch_async(dispatch_get_main_queue(), [protectedSelf = self(), keypath] { protectedSelf->updateUIForKeypath(keypath); });
 }
 
 void PRProgressHUD::updateUIForKeypath(Keypath keypath)

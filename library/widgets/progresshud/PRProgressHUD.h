@@ -140,7 +140,13 @@ private:
     void showUsingAnimation(bool animated);
     void hideUsingAnimation(bool animated);
     void done();
-    void launchExecution(const std::function<void()>& method);
+    // What a worker runs: the HUD and the work, both handed back to the main thread when done.
+    struct Execution {
+        std::shared_ptr<PRProgressHUD> hud;
+        std::function<void()> work;
+    };
+    static void launchExecution(const std::shared_ptr<Execution>& execution);
+    void executeInBackground(const std::function<void(std::function<void()>)>& start, std::function<void()> work);
     void cleanUp();
     void setupLabels();
     void updateIndicators();

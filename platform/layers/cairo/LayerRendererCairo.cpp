@@ -370,7 +370,10 @@ void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const
     const Matrix3 toDevice = multiply(multiply(pictureToLayer, homography(toBase)), affineMatrix(baseToDevice));
 
     double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
-    for (auto [u, v] : { std::pair { 0.0, 0.0 }, { double(width), 0.0 }, { 0.0, double(height) }, { double(width), double(height) } }) {
+    // The picture's corners on the device, in order around it.
+    std::array<CGPoint, 4> corners;
+    std::size_t corner = 0;
+    for (auto [u, v] : { std::pair { 0.0, 0.0 }, { double(width), 0.0 }, { double(width), double(height) }, { 0.0, double(height) } }) {
         const double x = u * toDevice[0][0] + v * toDevice[1][0] + toDevice[2][0];
         const double y = u * toDevice[0][1] + v * toDevice[1][1] + toDevice[2][1];
         const double w = u * toDevice[0][2] + v * toDevice[1][2] + toDevice[2][2];
@@ -379,6 +382,7 @@ void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const
             return;
         minX = std::min(minX, x / w), maxX = std::max(maxX, x / w);
         minY = std::min(minY, y / w), maxY = std::max(maxY, y / w);
+        corners[corner++] = CGPointMake(x / w, y / w);
     }
     const CGSize device = c->deviceSize();
     const int x0 = std::max(0, int(std::floor(minX))), y0 = std::max(0, int(std::floor(minY)));
@@ -429,6 +433,14 @@ void LayerRenderer::renderProjected(CALayer& model, const CALayer& source, const
     c->backend().drawWithEffects([&](cairo_t* cr) {
         cairo_save(cr);
         cairo_identity_matrix(cr);
+        // The warp samples a little beyond the picture where the projection stretches it most
+        // (one-pixel streaks beside a steeply turned layer): only the picture's own outline paints.
+        cairo_new_path(cr);
+        cairo_move_to(cr, corners[0].x, corners[0].y);
+        for (std::size_t i = 1; i < corners.size(); ++i)
+            cairo_line_to(cr, corners[i].x, corners[i].y);
+        cairo_close_path(cr);
+        cairo_clip(cr);
         cairo_set_source_surface(cr, warped.get(), x0, y0);
         cairo_paint_with_alpha(cr, c->backend().state().alpha);
         cairo_restore(cr);
