@@ -304,6 +304,66 @@ TEST_F(MoviePlayer, aFilmServedWithItsLengthTellsItsDuration)
     movie->setContentURL(nullptr);
 }
 
+// The server sends half the film, then nothing until the test lets it go on: the player shows
+// the stall as the load state playable and stalled, still playing, and its time stands still.
+TEST_F(MoviePlayer, aStreamWhoseDataStopsStallsHoldsItsTimeAndGoesOnWhenItFlowsAgain)
+{
+    std::ifstream source(TEST_MOVIE_PATH, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    loopback::Server server;
+    // A stream of unknown length, read once from start to end; the film's own length would keep
+    // the demuxer from its first frame until it had read the end.
+    server.routes().Get("/movie.ogv", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider("video/ogg", [&](std::size_t offset, httplib::DataSink& sink) {
+            if (offset >= bytes.size() / 2) {
+                std::unique_lock lock(mutex);
+                released.wait_for(lock, std::chrono::seconds(20), [&] { return release; });
+            }
+            const std::size_t chunk = std::min<std::size_t>(4096, bytes.size() - offset);
+            sink.write(bytes.data() + offset, chunk);
+            if (offset + chunk == bytes.size())
+                sink.done();
+            return true;
+        });
+    });
+    server.start();
+    const auto letGo = [&] {
+        {
+            std::lock_guard lock(mutex);
+            release = true;
+        }
+        released.notify_all();
+    };
+
+    auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString(server.URL("/movie.ogv").c_str())));
+    movie->play();
+    ASSERT_TRUE(settle([&] { return movie->playbackState() == MPMoviePlaybackStatePlaying || finished(); }));
+    const auto stalled = [&] { return (movie->loadState() & MPMovieLoadStateStalled) != 0; };
+    for (int step = 0; step < 24 && !stalled() && !finished(); ++step)
+        NSRunLoop::mainRunLoop()->advanceClock(0.25);
+    ASSERT_TRUE(stalled()) << movie->currentPlaybackTime();
+    EXPECT_TRUE(movie->loadState() & MPMovieLoadStatePlayable);
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePlaying);
+    const auto held = movie->currentPlaybackTime();
+    EXPECT_LT(held, 2.9);
+    NSRunLoop::mainRunLoop()->advanceClock(2.0);
+    EXPECT_EQ(movie->currentPlaybackTime(), held);
+    EXPECT_FALSE(finished());
+
+    // The next decoded frame ends the stall without the clock moving.
+    letGo();
+    ASSERT_TRUE(settle([&] { return !stalled(); }));
+    EXPECT_TRUE(movie->loadState() & MPMovieLoadStatePlaythroughOK);
+    for (int step = 0; step < 24 && !finished(); ++step)
+        NSRunLoop::mainRunLoop()->advanceClock(0.25);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(reasonOf(named(MPMoviePlayerPlaybackDidFinishNotification)[0]), MPMovieFinishReasonPlaybackEnded);
+    movie->setContentURL(nullptr);
+}
+
 TEST_F(MoviePlayer, pauseHoldsTimeAndStopRewinds)
 {
     auto movie = player(TEST_MOVIE_PATH);
