@@ -4,9 +4,11 @@
 // key points. Playback resumes where the credited time ends. A 1 s timer counts the seconds
 // actually played; every preIntervalTime seconds, and when the learner leaves, switches or reaches
 // the end, the seconds go to the video-learning service as theory training time, which credits them
-// under a daily cap of four hours. Nothing counted is lost on the way: a save that fails keeps its
-// seconds for the next one, a reply is applied only to the video it was sent for and never over
-// newer totals, and the local times change only on the service's answer.
+// under a daily cap of four hours. Only seconds in which the film moved count: a stall pauses the
+// count, and the film plays on by itself when its data comes again. Nothing counted is lost on
+// the way: a save that fails keeps its seconds for the next one, quitting the client sends what
+// was watched, a reply is applied only to the video it was sent for and never over newer totals,
+// and the local times change only on the service's answer.
 
 #include "app/screens/base/NoXibViewController.h"
 #include "app/services/HttpServiceVideoStud.h"

@@ -467,6 +467,26 @@ TEST_F(TrainingSession, aFilmThatEndsUnderTheSwitchQuestionLeavesNoNoticeOverThe
     picture("12-video-switched-after-the-end");
 }
 
+// Staying on the film that ended under the question, the learner sees that it is finished.
+TEST_F(TrainingSession, aFilmThatEndsUnderTheSwitchQuestionShowsItsNoticeWhenTheLearnerStays)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    auto player = play(list, 0);
+    ASSERT_TRUE(player);
+    watch(5);
+    player->didSelectRowAtIndexPath(*player->mTableView(), NSIndexPath::indexPathForRow(1, 0));
+    const auto ended = [&] { return !saves().empty() && ns::intForKey(saves().back(), "isEnd") == 1; };
+    for (int second = 0; second < 12 && !ended(); ++second)
+        watch(1);
+    ASSERT_TRUE(ended());
+    ASSERT_TRUE(tapAlertButton("取消"));
+    EXPECT_EQ(alertMessage(), NSString("该视频播放完成，您可以继续其他视频的学习"));
+    ASSERT_TRUE(tapAlertButton("确定"));
+    host->advance(0.5);
+    EXPECT_TRUE(top<VideoStudentViewController>());
+}
+
 // Under the daily cap the film's end still says so, and its 确定 leaves: only saves stop.
 TEST_F(TrainingSession, underTheDailyCapTheFilmsEndStillShowsItsNotice)
 {
