@@ -11,6 +11,7 @@
 #include "platform/layers/CALayer.h"
 #include "platform/uikit/UISlider.h"
 #include "tests/net/LoopbackServer.h"
+#include "tests/support/HeldStream.h"
 #include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
@@ -309,36 +310,10 @@ TEST_F(MoviePlayer, aFilmServedWithItsLengthTellsItsDuration)
 TEST_F(MoviePlayer, aStreamWhoseDataStopsStallsHoldsItsTimeAndGoesOnWhenItFlowsAgain)
 {
     std::ifstream source(TEST_MOVIE_PATH, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
-    std::mutex mutex;
-    std::condition_variable released;
-    bool release = false;
-    loopback::Server server;
-    // A stream of unknown length, read once from start to end; the film's own length would keep
-    // the demuxer from its first frame until it had read the end.
-    server.routes().Get("/movie.ogv", [&](const httplib::Request&, httplib::Response& response) {
-        response.set_chunked_content_provider("video/ogg", [&](std::size_t offset, httplib::DataSink& sink) {
-            if (offset >= bytes.size() / 2) {
-                std::unique_lock lock(mutex);
-                released.wait_for(lock, std::chrono::seconds(20), [&] { return release; });
-            }
-            const std::size_t chunk = std::min<std::size_t>(4096, bytes.size() - offset);
-            sink.write(bytes.data() + offset, chunk);
-            if (offset + chunk == bytes.size())
-                sink.done();
-            return true;
-        });
-    });
-    server.start();
-    const auto letGo = [&] {
-        {
-            std::lock_guard lock(mutex);
-            release = true;
-        }
-        released.notify_all();
-    };
-
-    auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString(server.URL("/movie.ogv").c_str())));
+    testing_support::HeldStream server(std::string((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>()));
+    // A stream of unknown length: a film served with its length would keep the demuxer from its
+    // first frame until it had read the end.
+    auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString(server.URL().c_str())));
     movie->play();
     ASSERT_TRUE(settle([&] { return movie->playbackState() == MPMoviePlaybackStatePlaying || finished(); }));
     const auto stalled = [&] { return (movie->loadState() & MPMovieLoadStateStalled) != 0; };
@@ -354,7 +329,7 @@ TEST_F(MoviePlayer, aStreamWhoseDataStopsStallsHoldsItsTimeAndGoesOnWhenItFlowsA
     EXPECT_FALSE(finished());
 
     // The next decoded frame ends the stall without the clock moving.
-    letGo();
+    server.letGo();
     ASSERT_TRUE(settle([&] { return !stalled(); }));
     EXPECT_TRUE(movie->loadState() & MPMovieLoadStatePlaythroughOK);
     for (int step = 0; step < 24 && !finished(); ++step)

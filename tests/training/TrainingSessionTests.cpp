@@ -22,12 +22,11 @@
 #include "platform/sysconfig/SCNetworkReachabilityTesting.h"
 #include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIScrollView.h"
-#include "tests/net/LoopbackServer.h"
+#include "tests/support/HeldStream.h"
 
 #include <httplib.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 
 // The media framework's libraries are built without frame pointers: only the slow unwinder follows
@@ -161,6 +160,31 @@ protected:
         table->endDragging(CGPointZero);
         host->advance(0.5);
     }
+    // Lesson one plays; the learner asks to switch to lesson two and the film ends (its end saved)
+    // while the question is up.
+    std::shared_ptr<VideoPlayViewController> endUnderTheSwitchQuestion()
+    {
+        auto list = openVideoList(kLearner);
+        auto player = list ? play(list, 0) : nullptr;
+        if (!player)
+            return nullptr;
+        watch(5);
+        player->didSelectRowAtIndexPath(*player->mTableView(), NSIndexPath::indexPathForRow(1, 0));
+        const auto ended = [&] { return !saves().empty() && ns::intForKey(saves().back(), "isEnd") == 1; };
+        for (int second = 0; second < 12 && !ended(); ++second)
+            watch(1);
+        return ended() ? player : nullptr;
+    }
+    // The busy learner plays lesson one until the service reports the day's four hours.
+    std::shared_ptr<VideoPlayViewController> playUntilTheDailyCap()
+    {
+        auto list = openVideoList(kBusyLearner);
+        auto player = list ? play(list, 0) : nullptr;
+        if (!player)
+            return nullptr;
+        watch(10 - player->secondCountUp());
+        return waitFor([&] { return player->isPassFourHour(); }) ? player : nullptr;
+    }
     static long long learnedOf(const std::shared_ptr<NSArray>& rows, NSUInteger index)
     {
         return ns::longLongValue(ns::dictionaryValue(rows->objectAtIndex(index))->objectForKey(NSString("learnedTime")));
@@ -291,14 +315,10 @@ TEST_F(TrainingSession, leavingAndSwitchingEachSendTheirClosingSaveOnce)
 
 TEST_F(TrainingSession, theDailyCapStopsCreditingAtFourHours)
 {
-    auto list = openVideoList(kBusyLearner);
-    ASSERT_TRUE(list);
-    auto player = play(list, 0);
+    auto player = playUntilTheDailyCap();
     ASSERT_TRUE(player);
-    watch(10 - player->secondCountUp());
-    ASSERT_TRUE(waitFor([&] { return saves().size() == 1u; }));
+    ASSERT_EQ(saves().size(), 1u);
     // The service credited what was left of the day and says so.
-    ASSERT_TRUE(waitFor([&] { return player->isPassFourHour(); }));
     EXPECT_EQ(ns::intForKey(player->videoData(), "todayTime"), 14400);
     EXPECT_TRUE(player->isPassFourHour());
     EXPECT_EQ(alertMessage(), NSString("当天理论培训时间已超过4个小时,接下来的学习时间将不计入有效学时！"));
@@ -306,49 +326,12 @@ TEST_F(TrainingSession, theDailyCapStopsCreditingAtFourHours)
     ASSERT_TRUE(tapAlertButton("确定"));
     player->btnBack(*UIButton::create());
     settled();
+    host->advance(0.5);
     EXPECT_EQ(saves().size(), 1u);
+    auto list = top<VideoStudentViewController>();
+    ASSERT_TRUE(list);
     EXPECT_EQ(learnedOf(list->itemArray(), 0), 10);
 }
-
-// A film served from a server that stops sending halfway, as a slow network does, then goes on.
-class HeldFilm {
-public:
-    explicit HeldFilm(std::string bytes)
-        : m_bytes(std::move(bytes))
-    {
-        m_server.routes().Get("/film.ogv", [this](const httplib::Request&, httplib::Response& response) {
-            response.set_chunked_content_provider("video/ogg", [this](std::size_t offset, httplib::DataSink& sink) {
-                if (offset >= m_bytes.size() / 2) {
-                    std::unique_lock lock(m_mutex);
-                    m_released.wait_for(lock, std::chrono::seconds(20), [this] { return m_release; });
-                }
-                const std::size_t chunk = std::min<std::size_t>(4096, m_bytes.size() - offset);
-                sink.write(m_bytes.data() + offset, chunk);
-                if (offset + chunk == m_bytes.size())
-                    sink.done();
-                return true;
-            });
-        });
-        m_server.start();
-    }
-    ~HeldFilm() { letGo(); }
-    NSString URL() { return NSString(m_server.URL("/film.ogv")); }
-    void letGo()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_release = true;
-        }
-        m_released.notify_all();
-    }
-
-private:
-    std::string m_bytes;
-    std::mutex m_mutex;
-    std::condition_variable m_released;
-    bool m_release { false };
-    loopback::Server m_server;
-};
 
 TEST_F(TrainingSession, secondsInWhichTheFilmStalledAreNotCountedAndItPlaysOnByItself)
 {
@@ -361,8 +344,8 @@ TEST_F(TrainingSession, secondsInWhichTheFilmStalledAreNotCountedAndItPlaysOnByI
     const std::string address = ns::stringForKey(row, "url").UTF8String();
     auto film = films.Get(address.substr(address.find("/Tessalane/")));
     ASSERT_TRUE(film && film->status == 200);
-    HeldFilm held(film->body);
-    row->setObject(held.URL(), NSString("url"));
+    testing_support::HeldStream held(film->body);
+    row->setObject(NSString(held.URL()), NSString("url"));
 
     auto player = play(list, 4);
     ASSERT_TRUE(player);
@@ -448,16 +431,8 @@ TEST_F(TrainingSession, aLessonLeftEarlyShowsItsNewTimeWhenTheClosingSavesAnswer
 // The film ends while the switch question is up: its notice must not stand over the next film.
 TEST_F(TrainingSession, aFilmThatEndsUnderTheSwitchQuestionLeavesNoNoticeOverTheNextOne)
 {
-    auto list = openVideoList(kLearner);
-    ASSERT_TRUE(list);
-    auto player = play(list, 0);
+    auto player = endUnderTheSwitchQuestion();
     ASSERT_TRUE(player);
-    watch(5);
-    player->didSelectRowAtIndexPath(*player->mTableView(), NSIndexPath::indexPathForRow(1, 0));
-    const auto ended = [&] { return !saves().empty() && ns::intForKey(saves().back(), "isEnd") == 1; };
-    for (int second = 0; second < 12 && !ended(); ++second)
-        watch(1);
-    ASSERT_TRUE(ended());
     EXPECT_EQ(alertMessage(), NSString("该视频未播放完，是否要播放其他视频？"));
     ASSERT_TRUE(tapAlertButton("确定"));
     ASSERT_TRUE(waitFor([&] { return ns::stringForKey(player->videoDict(), "videoid") == NSString("V2002"); }));
@@ -470,16 +445,8 @@ TEST_F(TrainingSession, aFilmThatEndsUnderTheSwitchQuestionLeavesNoNoticeOverThe
 // Staying on the film that ended under the question, the learner sees that it is finished.
 TEST_F(TrainingSession, aFilmThatEndsUnderTheSwitchQuestionShowsItsNoticeWhenTheLearnerStays)
 {
-    auto list = openVideoList(kLearner);
-    ASSERT_TRUE(list);
-    auto player = play(list, 0);
+    auto player = endUnderTheSwitchQuestion();
     ASSERT_TRUE(player);
-    watch(5);
-    player->didSelectRowAtIndexPath(*player->mTableView(), NSIndexPath::indexPathForRow(1, 0));
-    const auto ended = [&] { return !saves().empty() && ns::intForKey(saves().back(), "isEnd") == 1; };
-    for (int second = 0; second < 12 && !ended(); ++second)
-        watch(1);
-    ASSERT_TRUE(ended());
     ASSERT_TRUE(tapAlertButton("取消"));
     EXPECT_EQ(alertMessage(), NSString("该视频播放完成，您可以继续其他视频的学习"));
     ASSERT_TRUE(tapAlertButton("确定"));
@@ -490,12 +457,8 @@ TEST_F(TrainingSession, aFilmThatEndsUnderTheSwitchQuestionShowsItsNoticeWhenThe
 // Under the daily cap the film's end still says so, and its 确定 leaves: only saves stop.
 TEST_F(TrainingSession, underTheDailyCapTheFilmsEndStillShowsItsNotice)
 {
-    auto list = openVideoList(kBusyLearner);
-    ASSERT_TRUE(list);
-    auto player = play(list, 0);
+    auto player = playUntilTheDailyCap();
     ASSERT_TRUE(player);
-    watch(10 - player->secondCountUp());
-    ASSERT_TRUE(waitFor([&] { return player->isPassFourHour(); }));
     ASSERT_TRUE(tapAlertButton("确定"));
     for (int second = 0; second < 10 && alertMessage().isNil(); ++second)
         watch(1);
