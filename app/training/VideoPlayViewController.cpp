@@ -490,8 +490,6 @@ void VideoPlayViewController::moviePlayBackDidFinish(const std::shared_ptr<NSNot
                 m_completionAlertHeld = true;
             else
                 showCompletionAlert();
-        }
-        if (complete) {
             if (saveTime(total - learned, true))
                 m_secondCountUp = 0;
         } else {
