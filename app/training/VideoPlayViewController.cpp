@@ -101,6 +101,15 @@ long long VideoPlayViewController::uncreditedSeconds(const NSString& videoid) co
     return found == m_uncredited.end() ? 0 : found->second;
 }
 
+// Seconds of the current video sent or counted that its record does not show yet: the end of the
+// film must not be judged short because a save's answer is still on its way.
+long long VideoPlayViewController::unansweredSeconds() const
+{
+    const NSString videoid = videoIdOf(m_videoDict);
+    auto sent = m_inFlight.find(videoid.UTF8String());
+    return uncreditedSeconds(videoid) + (sent == m_inFlight.end() ? 0 : sent->second);
+}
+
 void VideoPlayViewController::loadView()
 {
     NoXibViewController::loadView();
@@ -390,6 +399,7 @@ void VideoPlayViewController::startCounting()
         m_moviePlayer->setCurrentPlaybackTime(std::floor(static_cast<double>(learned)));
     m_secondCountUp = 0;
     m_countedPosition = m_moviePlayer->currentPlaybackTime();
+    m_tickRemaining = 1.0;
     m_moviePlayer->play();
     stopTimer();
     std::weak_ptr<VideoPlayViewController> weakSelf = me();
@@ -401,15 +411,20 @@ void VideoPlayViewController::startCounting()
 
 void VideoPlayViewController::pauseTimer()
 {
-    if (m_timerUp && m_timerUp->isValid())
-        m_timerUp->setFireDate(NSDate::distantFuture());
+    if (!m_timerUp || !m_timerUp->isValid())
+        return;
+    const NSTimeInterval left = m_timerUp->fireDate()->timeIntervalSinceNow();
+    if (left <= 1.0)
+        m_tickRemaining = std::max(0.0, left);
+    m_timerUp->setFireDate(NSDate::distantFuture());
 }
 
-// The next tick comes a whole second after playing resumes: a pause never earns a second.
+// The next tick comes once a whole second has been played since the last one: a pause or a
+// stall neither earns a second nor loses the part of one played before it.
 void VideoPlayViewController::resumeTimer()
 {
     if (m_timerUp && m_timerUp->isValid() && m_timerUp->fireDate()->timeIntervalSinceNow() > 1.0)
-        m_timerUp->setFireDate(NSDate::dateWithTimeIntervalSinceNow(1.0));
+        m_timerUp->setFireDate(NSDate::dateWithTimeIntervalSinceNow(m_tickRemaining));
 }
 
 void VideoPlayViewController::stopTimer()
@@ -478,7 +493,7 @@ void VideoPlayViewController::moviePlayBackDidFinish(const std::shared_ptr<NSNot
     if (!isCurrentFinished()) {
         const long long learned = integerOf(m_videoDict, "learnedTime");
         const long long total = integerOf(m_videoDict, "videoTime");
-        const long long watched = m_secondCountUp + uncreditedSeconds(videoIdOf(m_videoDict));
+        const long long watched = m_secondCountUp + unansweredSeconds();
         // Whole seconds are counted a tick after they began: watched to the end within a second
         // is watched to the end.
         const bool complete = total > 0 && learned + watched + 1 >= total;
@@ -518,7 +533,7 @@ bool VideoPlayViewController::closingSave()
 {
     const long long learned = integerOf(m_videoDict, "learnedTime");
     const long long total = integerOf(m_videoDict, "videoTime");
-    const long long watched = m_secondCountUp + uncreditedSeconds(videoIdOf(m_videoDict));
+    const long long watched = m_secondCountUp + unansweredSeconds();
     bool sent = false;
     if (total > 0 && learned + watched >= total)
         sent = saveTime(total - learned, true);
@@ -569,6 +584,7 @@ bool VideoPlayViewController::saveTime(long long interval, bool isEnd)
     if (total < 1)
         return false;
     m_uncredited.erase(videoid);
+    m_inFlight[videoid] += total;
     auto delegate = AppDelegate::shared();
     auto user = delegate ? delegate->user() : nullptr;
     auto param = NSMutableDictionary::dictionary();
@@ -592,9 +608,11 @@ bool VideoPlayViewController::saveTime(long long interval, bool isEnd)
     auto inFlight = std::make_shared<SaveInFlight>();
     m_httpService->httpRequestDict(
         [protectedSelf, record, total, isEnd, sequence, showedHUD, inFlight](const id& reply) {
+            protectedSelf->m_inFlight[videoIdOf(record).UTF8String()] -= total;
             protectedSelf->saveTimeCompletion(reply, record, total, isEnd, sequence, showedHUD);
         },
         [protectedSelf, record, total, showedHUD, inFlight](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+            protectedSelf->m_inFlight[videoIdOf(record).UTF8String()] -= total;
             protectedSelf->saveTimeFailure(record, total, showedHUD);
         },
         "app/saveTime", nullptr, talkIdInto(param));

@@ -113,6 +113,7 @@ private:
     void observePlayer();
     void stopObservingPlayer();
     bool isCurrentFinished() const;
+    long long unansweredSeconds() const;
     std::shared_ptr<NSMutableDictionary> relatedRecord(NSInteger row) const;
     std::shared_ptr<UIAlertView> showAlert(const NSString& title, const NSString& message, NSInteger tag, bool withDelegate,
         bool withCancel = false);
@@ -138,6 +139,8 @@ private:
     int m_secondCountUp { 0 };
     // The film's position at the last tick: a tick counts only when it moved.
     NSTimeInterval m_countedPosition { 0 };
+    // How much of the current second was still to play when the timer was paused.
+    NSTimeInterval m_tickRemaining { 1.0 };
     bool m_isFirstPreplay { false };
     bool m_isPassFourHour { false };
     bool m_isAfterLoadData { false };
@@ -151,4 +154,6 @@ private:
     unsigned long long m_appliedSequence { 0 };
     std::map<std::string, unsigned long long> m_appliedForVideo;
     std::map<std::string, long long> m_uncredited;
+    // Seconds of saves sent and not answered yet, by video.
+    std::map<std::string, long long> m_inFlight;
 };
