@@ -8,6 +8,8 @@
 #include "app/services/ServiceReply.h"
 #include "app/session/User.h"
 #include "app/session/VideoStUser.h"
+#include "app/theory/ReadingListLayout.h"
+#include "app/training/VideoSeconds.h"
 #include "library/json/JSONCodecSerializing.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/player/VPMoviePlayerControls.h"
@@ -19,6 +21,7 @@
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/text/UIFont.h"
+#include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UITableViewCell.h"
 
@@ -36,7 +39,7 @@ constexpr NSInteger kSwitchAlert = 2;
 
 long long integerOf(const std::shared_ptr<NSDictionary>& record, const char* key)
 {
-    return ns::longLongValue(record ? record->objectForKey(NSString(key)) : nullptr);
+    return VideoSeconds::secondsForKey(record, key);
 }
 
 NSString videoIdOf(const std::shared_ptr<NSDictionary>& record)
@@ -60,6 +63,26 @@ void setIfPresent(const std::shared_ptr<NSMutableDictionary>& param, const char*
         param->setObject(value, NSString(key));
 }
 
+// A save on its way holds the application open (as a background task) until its answer or its
+// failure has come, so a window closed meanwhile waits for it a little before the client ends.
+class SaveInFlight {
+public:
+    SaveInFlight()
+        : m_task(UIApplication::sharedApplication()->beginBackgroundTaskWithExpirationHandler(nullptr))
+    {
+    }
+    ~SaveInFlight()
+    {
+        if (m_task != UIBackgroundTaskInvalid)
+            UIApplication::sharedApplication()->endBackgroundTask(m_task);
+    }
+    SaveInFlight(const SaveInFlight&) = delete;
+    SaveInFlight& operator=(const SaveInFlight&) = delete;
+
+private:
+    const UIBackgroundTaskIdentifier m_task;
+};
+
 } // namespace
 
 VideoPlayViewController::~VideoPlayViewController()
@@ -76,6 +99,15 @@ long long VideoPlayViewController::uncreditedSeconds(const NSString& videoid) co
 {
     auto found = m_uncredited.find(videoid.UTF8String());
     return found == m_uncredited.end() ? 0 : found->second;
+}
+
+// Seconds of the current video sent or counted that its record does not show yet: the end of the
+// film must not be judged short because a save's answer is still on its way.
+long long VideoPlayViewController::unansweredSeconds() const
+{
+    const NSString videoid = videoIdOf(m_videoDict);
+    auto sent = m_inFlight.find(videoid.UTF8String());
+    return uncreditedSeconds(videoid) + (sent == m_inFlight.end() ? 0 : sent->second);
 }
 
 void VideoPlayViewController::loadView()
@@ -107,8 +139,7 @@ void VideoPlayViewController::loadView()
         auto protectedSelf = weakSelf.lock();
         if (!protectedSelf)
             return;
-        if (!protectedSelf->m_moviePlayer->isFullscreen())
-            protectedSelf->m_moviePlayer->setFrame(protectedSelf->m_defaultFrame);
+        protectedSelf->configureViewForOrientation(UIApplication::sharedApplication()->statusBarOrientation());
         UIView::animateWithDuration(0.3, [weakSelf] {
             if (auto screen = weakSelf.lock())
                 screen->m_moviePlayer->view()->setAlpha(1);
@@ -132,9 +163,9 @@ void VideoPlayViewController::loadView()
     };
     m_preBtn = makeTab("相关", 0, &VideoPlayViewController::relateEvent);
     m_preBtn->setSelected(true);
-    auto line = UIView::create(CGRectMake(tabWidth, tabY, 1, 40));
-    line->setBackgroundColor(UIColor::lightGrayColor());
-    root->addSubview(line);
+    m_tabLine = UIView::create(CGRectMake(tabWidth, tabY, 1, 40));
+    m_tabLine->setBackgroundColor(UIColor::lightGrayColor());
+    root->addSubview(m_tabLine);
     m_nextBtn = makeTab("要点", tabWidth + 1, &VideoPlayViewController::keyPoinTEvent);
 
     const CGFloat panelY = tabY + 40;
@@ -160,10 +191,32 @@ void VideoPlayViewController::loadView()
     m_tableContainer->addSubview(m_tableView);
 }
 
+void VideoPlayViewController::configureViewForOrientation(UIInterfaceOrientation)
+{
+    const bool pad = UIDevice::currentDevice()->userInterfaceIdiom() == UIUserInterfaceIdiom::Pad;
+    const CGSize size = pad ? CGSizeMake(700, 535) : CGSizeMake(view()->bounds().size.width, kPlayerHeight);
+    m_defaultFrame = CGRectMake(0, getNaviBarRect().size.height + 15, size.width, size.height);
+    if (!m_moviePlayer->isFullscreen())
+        m_moviePlayer->setFrame(m_defaultFrame);
+    // The tabs and panels follow the player, so that a pad's larger player covers none of them.
+    const CGFloat W = view()->bounds().size.width;
+    const CGFloat V = view()->bounds().size.height;
+    const CGFloat tabY = CGRectGetMaxY(m_defaultFrame) + 15;
+    const CGFloat tabWidth = W * 0.5 - 0.5;
+    m_preBtn->setFrame(CGRectMake(0, tabY, tabWidth, 40));
+    m_tabLine->setFrame(CGRectMake(tabWidth, tabY, 1, 40));
+    m_nextBtn->setFrame(CGRectMake(tabWidth + 1, tabY, tabWidth, 40));
+    const CGFloat panelY = tabY + 40;
+    m_vScrollView->setFrame(CGRectMake(0, panelY, W, std::max<CGFloat>(0, V - panelY)));
+    m_tableContainer->setFrame(CGRectMake(0, panelY + 1, W, std::max<CGFloat>(0, V - panelY - 1)));
+}
+
 void VideoPlayViewController::viewDidLoad()
 {
     NoXibViewController::viewDidLoad();
     m_httpService = HttpServiceVideoStud::create();
+    NSNotificationCenter::defaultCenter()->addObserver(me(), &VideoPlayViewController::applicationWillTerminate,
+        UIApplicationWillTerminateNotification, nullptr);
     m_preIntervalTime = 1;
     loadData();
     isStudFinished();
@@ -172,6 +225,17 @@ void VideoPlayViewController::viewDidLoad()
 void VideoPlayViewController::viewWillAppear(bool animated)
 {
     NoXibViewController::viewWillAppear(animated);
+    ReadingListLayout::replaceHeader(*m_tableView);
+}
+
+// Quitting is leaving: the closing save goes out, and the host waits for it a little.
+void VideoPlayViewController::applicationWillTerminate(const std::shared_ptr<NSNotification>&)
+{
+    if (m_moviePlayer && m_moviePlayer->playbackState() == MPMoviePlaybackStatePlaying)
+        m_moviePlayer->pause();
+    stopTimer();
+    if (!isCurrentFinished())
+        closingSave();
 }
 
 void VideoPlayViewController::viewWillDisappear(bool animated)
@@ -193,7 +257,8 @@ void VideoPlayViewController::isStudFinished()
         showAlert("提示", "该视频累计学时已满，您可以继续其他视频的学习", 0, false);
 }
 
-void VideoPlayViewController::showAlert(const NSString& title, const NSString& message, NSInteger tag, bool withDelegate, bool withCancel)
+std::shared_ptr<UIAlertView> VideoPlayViewController::showAlert(const NSString& title, const NSString& message, NSInteger tag, bool withDelegate,
+    bool withCancel)
 {
     std::shared_ptr<UIAlertViewDelegate> delegate;
     if (withDelegate)
@@ -202,6 +267,7 @@ void VideoPlayViewController::showAlert(const NSString& title, const NSString& m
                             : UIAlertView::create(title, message, delegate, NSString("确定"), std::vector<NSString> {});
     alert->setTag(tag);
     alert->show();
+    return alert;
 }
 
 void VideoPlayViewController::loadData()
@@ -332,6 +398,8 @@ void VideoPlayViewController::startCounting()
     if (learned < total)
         m_moviePlayer->setCurrentPlaybackTime(std::floor(static_cast<double>(learned)));
     m_secondCountUp = 0;
+    m_countedPosition = m_moviePlayer->currentPlaybackTime();
+    m_tickRemaining = 1.0;
     m_moviePlayer->play();
     stopTimer();
     std::weak_ptr<VideoPlayViewController> weakSelf = me();
@@ -343,15 +411,20 @@ void VideoPlayViewController::startCounting()
 
 void VideoPlayViewController::pauseTimer()
 {
-    if (m_timerUp && m_timerUp->isValid())
-        m_timerUp->setFireDate(NSDate::distantFuture());
+    if (!m_timerUp || !m_timerUp->isValid())
+        return;
+    const NSTimeInterval left = m_timerUp->fireDate()->timeIntervalSinceNow();
+    if (left <= 1.0)
+        m_tickRemaining = std::max(0.0, left);
+    m_timerUp->setFireDate(NSDate::distantFuture());
 }
 
-// The next tick comes a whole second after playing resumes: a pause never earns a second.
+// The next tick comes once a whole second has been played since the last one: a pause or a
+// stall neither earns a second nor loses the part of one played before it.
 void VideoPlayViewController::resumeTimer()
 {
     if (m_timerUp && m_timerUp->isValid() && m_timerUp->fireDate()->timeIntervalSinceNow() > 1.0)
-        m_timerUp->setFireDate(NSDate::dateWithTimeIntervalSinceNow(1.0));
+        m_timerUp->setFireDate(NSDate::dateWithTimeIntervalSinceNow(m_tickRemaining));
 }
 
 void VideoPlayViewController::stopTimer()
@@ -361,22 +434,28 @@ void VideoPlayViewController::stopTimer()
     m_timerUp = nullptr;
 }
 
-// The load state is a set of bits: playable and playthrough-OK usually come together.
+// The load state is a set of bits: playable and playthrough-OK usually come together, and a
+// stall comes as playable and stalled while the film still counts as playing.
 void VideoPlayViewController::moviePlayerLoadStateChanged(const std::shared_ptr<NSNotification>&)
 {
     const MPMovieLoadState state = m_moviePlayer->loadState();
-    if (state & (MPMovieLoadStatePlayable | MPMovieLoadStatePlaythroughOK)) {
-        if (!m_moviePlayer->isPreparedToPlay())
-            return;
-        if (m_isFirstPreplay) {
-            m_isFirstPreplay = false;
-            startCounting();
-        } else if (m_moviePlayer->playbackState() == MPMoviePlaybackStatePlaying) {
-            resumeTimer();
-        }
-    } else if (state & MPMovieLoadStateStalled) {
+    if (state & MPMovieLoadStateStalled) {
         pauseTimer();
+        return;
     }
+    if (!(state & (MPMovieLoadStatePlayable | MPMovieLoadStatePlaythroughOK)) || !m_moviePlayer->isPreparedToPlay())
+        return;
+    if (m_isFirstPreplay) {
+        m_isFirstPreplay = false;
+        startCounting();
+        return;
+    }
+    // A film the learner (or this screen) paused, or one that has ended, stays as it is.
+    const MPMoviePlaybackState playback = m_moviePlayer->playbackState();
+    if (playback == MPMoviePlaybackStatePaused || playback == MPMoviePlaybackStateStopped)
+        return;
+    m_moviePlayer->play();
+    resumeTimer();
 }
 
 void VideoPlayViewController::moviePlayBackStateDidChange(const std::shared_ptr<NSNotification>&)
@@ -414,15 +493,18 @@ void VideoPlayViewController::moviePlayBackDidFinish(const std::shared_ptr<NSNot
     if (!isCurrentFinished()) {
         const long long learned = integerOf(m_videoDict, "learnedTime");
         const long long total = integerOf(m_videoDict, "videoTime");
-        const long long watched = m_secondCountUp + uncreditedSeconds(videoIdOf(m_videoDict));
+        const long long watched = m_secondCountUp + unansweredSeconds();
         // Whole seconds are counted a tick after they began: watched to the end within a second
         // is watched to the end.
         const bool complete = total > 0 && learned + watched + 1 >= total;
-        if (complete && !m_isPassFourHour) {
-            UIApplication::sharedApplication()->setStatusBarStyle(UIStatusBarStyle::Default, false);
-            showAlert("提示", "该视频播放完成，您可以继续其他视频的学习", kCompletionAlert, true);
-        }
+        // The notice shows under the daily cap too: only the save is what the cap stops. While
+        // the switch question is up it waits for the answer, so that it never stands over the
+        // next film.
         if (complete) {
+            if (m_switchAlert.lock())
+                m_completionAlertHeld = true;
+            else
+                showCompletionAlert();
             if (saveTime(total - learned, true))
                 m_secondCountUp = 0;
         } else {
@@ -430,6 +512,12 @@ void VideoPlayViewController::moviePlayBackDidFinish(const std::shared_ptr<NSNot
         }
     }
     m_tableView->reloadData();
+}
+
+void VideoPlayViewController::showCompletionAlert()
+{
+    UIApplication::sharedApplication()->setStatusBarStyle(UIStatusBarStyle::Default, false);
+    showAlert("提示", "该视频播放完成，您可以继续其他视频的学习", kCompletionAlert, true);
 }
 
 int VideoPlayViewController::judgePlayTime() const
@@ -445,7 +533,7 @@ bool VideoPlayViewController::closingSave()
 {
     const long long learned = integerOf(m_videoDict, "learnedTime");
     const long long total = integerOf(m_videoDict, "videoTime");
-    const long long watched = m_secondCountUp + uncreditedSeconds(videoIdOf(m_videoDict));
+    const long long watched = m_secondCountUp + unansweredSeconds();
     bool sent = false;
     if (total > 0 && learned + watched >= total)
         sent = saveTime(total - learned, true);
@@ -459,6 +547,13 @@ bool VideoPlayViewController::closingSave()
 
 void VideoPlayViewController::timerCountUp()
 {
+    // Only a second in which the film moved on was watched: a stall the player has not reported
+    // yet, or a film stopped at its end, earns nothing.
+    const NSTimeInterval position = m_moviePlayer ? m_moviePlayer->currentPlaybackTime() : 0;
+    const bool moved = std::fabs(position - m_countedPosition) > 1e-3;
+    m_countedPosition = position;
+    if (!moved)
+        return;
     ++m_secondCountUp;
     if (m_preIntervalTime >= 1 && m_secondCountUp >= m_preIntervalTime) {
         const long long interval = m_secondCountUp;
@@ -489,6 +584,7 @@ bool VideoPlayViewController::saveTime(long long interval, bool isEnd)
     if (total < 1)
         return false;
     m_uncredited.erase(videoid);
+    m_inFlight[videoid] += total;
     auto delegate = AppDelegate::shared();
     auto user = delegate ? delegate->user() : nullptr;
     auto param = NSMutableDictionary::dictionary();
@@ -509,11 +605,14 @@ bool VideoPlayViewController::saveTime(long long interval, bool isEnd)
     const unsigned long long sequence = ++m_saveSequence;
     auto record = m_videoDict;
     auto protectedSelf = me();
+    auto inFlight = std::make_shared<SaveInFlight>();
     m_httpService->httpRequestDict(
-        [protectedSelf, record, total, isEnd, sequence, showedHUD](const id& reply) {
+        [protectedSelf, record, total, isEnd, sequence, showedHUD, inFlight](const id& reply) {
+            protectedSelf->m_inFlight[videoIdOf(record).UTF8String()] -= total;
             protectedSelf->saveTimeCompletion(reply, record, total, isEnd, sequence, showedHUD);
         },
-        [protectedSelf, record, total, showedHUD](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+        [protectedSelf, record, total, showedHUD, inFlight](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+            protectedSelf->m_inFlight[videoIdOf(record).UTF8String()] -= total;
             protectedSelf->saveTimeFailure(record, total, showedHUD);
         },
         "app/saveTime", nullptr, talkIdInto(param));
@@ -563,22 +662,24 @@ void VideoPlayViewController::saveTimeCompletion(const id& reply, const std::sha
             if (!row)
                 return;
             const long long total = integerOf(row, "videoTime");
-            long long learned = ns::longLongValue(learnedValue);
+            long long learned = VideoSeconds::secondsOf(learnedValue);
             if (total > 0 && learned > total)
                 learned = total;
             row->setObject(NSNumber::numberWithLongLong(learned), NSString("learnedTime"));
             row->setObject(ns::boolean(total > 0 && learned >= total), NSString("is_finish"));
         };
         update(record);
-        if (m_videoList) {
-            for (NSUInteger i = 0; i < m_videoList->count(); ++i) {
-                auto row = std::dynamic_pointer_cast<NSMutableDictionary>(m_videoList->objectAtIndex(i));
-                if (row && row != record && videoIdOf(row) == videoid) {
-                    update(row);
-                    break;
-                }
-            }
+        std::shared_ptr<NSMutableDictionary> listRow;
+        for (NSUInteger i = 0; m_videoList && i < m_videoList->count() && !listRow; ++i) {
+            auto row = std::dynamic_pointer_cast<NSMutableDictionary>(m_videoList->objectAtIndex(i));
+            if (row && videoIdOf(row) == videoid)
+                listRow = row;
         }
+        if (listRow && listRow != record)
+            update(listRow);
+        // The list may be on screen again already, drawn before this answer came.
+        if (listRow)
+            NSNotificationCenter::defaultCenter()->postNotificationName(kVideoLearnedTimeDidChangeNotification, listRow);
     }
     (void)isEnd;
     if (m_tableView)
@@ -724,7 +825,7 @@ void VideoPlayViewController::didSelectRowAtIndexPath(UITableView& table, const 
     }
     m_pendingRow = indexPath->row();
     m_tableView->setTag(m_pendingRow);
-    showAlert("提示", "该视频未播放完，是否要播放其他视频？", kSwitchAlert, true, true);
+    m_switchAlert = showAlert("提示", "该视频未播放完，是否要播放其他视频？", kSwitchAlert, true, true);
 }
 
 void VideoPlayViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, NSInteger buttonIndex)
@@ -734,8 +835,17 @@ void VideoPlayViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, 
             navigation->popViewControllerAnimated(true);
         return;
     }
-    if (alert.tag() != kSwitchAlert || buttonIndex != 1)
+    if (alert.tag() != kSwitchAlert)
         return;
+    m_switchAlert.reset();
+    // The film ended while the question was up: its end was saved then. Staying, the learner sees
+    // that it is finished; switching, that notice belongs to no film on screen any more.
+    const bool endedMeanwhile = std::exchange(m_completionAlertHeld, false);
+    if (buttonIndex != 1) {
+        if (endedMeanwhile)
+            showCompletionAlert();
+        return;
+    }
     if (m_moviePlayer->playbackState() == MPMoviePlaybackStatePlaying)
         m_moviePlayer->pause();
     if (isCurrentFinished()) {

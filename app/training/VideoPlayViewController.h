@@ -4,9 +4,11 @@
 // key points. Playback resumes where the credited time ends. A 1 s timer counts the seconds
 // actually played; every preIntervalTime seconds, and when the learner leaves, switches or reaches
 // the end, the seconds go to the video-learning service as theory training time, which credits them
-// under a daily cap of four hours. Nothing counted is lost on the way: a save that fails keeps its
-// seconds for the next one, a reply is applied only to the video it was sent for and never over
-// newer totals, and the local times change only on the service's answer.
+// under a daily cap of four hours. Only seconds in which the film moved count: a stall pauses the
+// count, and the film plays on by itself when its data comes again. Nothing counted is lost on
+// the way: a save that fails keeps its seconds for the next one, quitting the client sends what
+// was watched, a reply is applied only to the video it was sent for and never over newer totals,
+// and the local times change only on the service's answer.
 
 #include "app/screens/base/NoXibViewController.h"
 #include "app/services/HttpServiceVideoStud.h"
@@ -20,6 +22,9 @@
 #include "platform/uikit/UITableView.h"
 
 #include <map>
+
+// Posted when a save's answer has changed a row of the course list (object: the row).
+inline constexpr const char* kVideoLearnedTimeDidChangeNotification = "Corvane_videoLearnedTimeDidChange";
 
 class VideoPlayViewController : public NoXibViewController, public VPMoviePlayerControllerDelegate, public UITableViewDataSource,
                                 public UITableViewDelegate, public UIAlertViewDelegate {
@@ -50,6 +55,10 @@ public:
     void relateEvent(UIControl&);
     void keyPoinTEvent(UIControl&);
     void btnBack(UIControl&);
+    // The player's size: 700 x 535 on a pad, else the view's width and 246; on a pad the tabs and
+    // panels move below it. The orientation is not consulted.
+    void configureViewForOrientation(UIInterfaceOrientation orientation);
+    void applicationWillTerminate(const std::shared_ptr<NSNotification>& notification);
 
     void timerCountUp();
     // The watched position of the current video, in whole seconds.
@@ -104,8 +113,11 @@ private:
     void observePlayer();
     void stopObservingPlayer();
     bool isCurrentFinished() const;
+    long long unansweredSeconds() const;
     std::shared_ptr<NSMutableDictionary> relatedRecord(NSInteger row) const;
-    void showAlert(const NSString& title, const NSString& message, NSInteger tag, bool withDelegate, bool withCancel = false);
+    std::shared_ptr<UIAlertView> showAlert(const NSString& title, const NSString& message, NSInteger tag, bool withDelegate,
+        bool withCancel = false);
+    void showCompletionAlert();
 
     long long m_subject { 0 };
     std::shared_ptr<NSMutableDictionary> m_videoDict;
@@ -119,18 +131,29 @@ private:
     std::shared_ptr<UIScrollView> m_vScrollView;
     std::shared_ptr<UIButton> m_preBtn;
     std::shared_ptr<UIButton> m_nextBtn;
+    std::shared_ptr<UIView> m_tabLine;
     std::shared_ptr<NSTimer> m_timerUp;
     std::shared_ptr<VPMoviePlayerController> m_moviePlayer;
     CGRect m_defaultFrame {};
     long long m_preIntervalTime { 1 };
     int m_secondCountUp { 0 };
+    // The film's position at the last tick: a tick counts only when it moved.
+    NSTimeInterval m_countedPosition { 0 };
+    // How much of the current second was still to play when the timer was paused.
+    NSTimeInterval m_tickRemaining { 1.0 };
     bool m_isFirstPreplay { false };
     bool m_isPassFourHour { false };
     bool m_isAfterLoadData { false };
     NSInteger m_pendingRow { -1 };
+    // The switch question while it is up or waiting in line.
+    std::weak_ptr<UIAlertView> m_switchAlert;
+    // The film ended under the switch question: its notice waits for the answer.
+    bool m_completionAlertHeld { false };
     // Each save is numbered; a reply older than the last one applied changes no totals.
     unsigned long long m_saveSequence { 0 };
     unsigned long long m_appliedSequence { 0 };
     std::map<std::string, unsigned long long> m_appliedForVideo;
     std::map<std::string, long long> m_uncredited;
+    // Seconds of saves sent and not answered yet, by video.
+    std::map<std::string, long long> m_inFlight;
 };

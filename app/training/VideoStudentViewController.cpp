@@ -8,11 +8,14 @@
 #include "app/session/Constant.h"
 #include "app/session/User.h"
 #include "app/session/VideoStUser.h"
+#include "app/theory/ReadingListLayout.h"
 #include "app/training/VideoPlayViewController.h"
+#include "app/training/VideoSeconds.h"
 #include "library/json/JSONCodecSerializing.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/hud/UIView_Toast.h"
 #include "platform/foundation/DelayedPerform.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSUserDefaults.h"
@@ -40,11 +43,6 @@ std::shared_ptr<VideoStUser> currentVideoUser()
     return delegate ? delegate->videoStUser() : nullptr;
 }
 
-long long integerOf(const std::shared_ptr<NSDictionary>& row, const char* key)
-{
-    return ns::longLongValue(row ? row->objectForKey(NSString(key)) : nullptr);
-}
-
 // A length not known (0) is never finished: its saves would otherwise stop for good.
 bool isFinished(long long learned, long long total)
 {
@@ -56,6 +54,7 @@ bool isFinished(long long learned, long long total)
 VideoStudentViewController::~VideoStudentViewController()
 {
     DelayedPerform::cancelPreviousPerformRequestsWithTarget(static_cast<const NSObject*>(this));
+    NSNotificationCenter::defaultCenter()->removeObserver(static_cast<const NSObject*>(this));
 }
 
 NSString VideoStudentViewController::timeText(long long seconds)
@@ -124,6 +123,11 @@ void VideoStudentViewController::viewDidLoad()
         m_subjectArr->addObject(tab);
     }
     m_httpService = HttpServiceVideoStud::create();
+    // A save's answer may come after the list was shown again on return from the player.
+    NSNotificationCenter::defaultCenter()->addObserver(self(), [weakSelf = std::weak_ptr(std::static_pointer_cast<VideoStudentViewController>(self()))](const std::shared_ptr<NSNotification>& notification) {
+        if (auto protectedSelf = weakSelf.lock())
+            protectedSelf->videoRowDidChange(notification->object());
+    }, kVideoLearnedTimeDidChangeNotification, nullptr);
     auto user = currentUser();
     m_subject = user ? user->subject().intValue() : 0;
     selectTab(m_subject == 1 ? 0 : m_subject == 2 ? 1 : 2);
@@ -133,8 +137,19 @@ void VideoStudentViewController::viewDidLoad()
 void VideoStudentViewController::viewWillAppear(bool animated)
 {
     NoXibViewController::viewWillAppear(animated);
+    ReadingListLayout::replaceHeader(*m_tableView);
     // Time credited in the player shows at once on return.
     m_tableView->reloadData();
+}
+
+void VideoStudentViewController::videoRowDidChange(const id& row)
+{
+    for (NSUInteger i = 0; row && i < m_itemArray->count(); ++i) {
+        if (m_itemArray->objectAtIndex(i) == row) {
+            m_tableView->reloadData();
+            return;
+        }
+    }
 }
 
 void VideoStudentViewController::selectTab(NSInteger index)
@@ -155,8 +170,11 @@ void VideoStudentViewController::startReload()
 
 void VideoStudentViewController::loadData()
 {
-    if (!ServerUrlManger::networkIsValid())
+    if (!ServerUrlManger::networkIsValid()) {
+        // Nothing went out: a later pull may try again.
+        m_loadingMore = false;
         return;
+    }
     const NSInteger page = m_isReload ? 1 : m_pageNum + 1;
     auto user = currentUser();
     auto param = NSMutableDictionary::dictionary();
@@ -213,7 +231,7 @@ void VideoStudentViewController::videoListReply(const id& reply, NSUInteger gene
     for (NSUInteger i = 0; i < m_itemArray->count(); ++i) {
         auto row = std::dynamic_pointer_cast<NSMutableDictionary>(m_itemArray->objectAtIndex(i));
         if (row)
-            row->setObject(ns::boolean(isFinished(integerOf(row, "learnedTime"), integerOf(row, "videoTime"))), NSString("is_finish"));
+            row->setObject(ns::boolean(isFinished(VideoSeconds::secondsForKey(row, "learnedTime"), VideoSeconds::secondsForKey(row, "videoTime"))), NSString("is_finish"));
     }
     STProgressHUD::dismiss();
     m_tableView->reloadData();
@@ -296,8 +314,8 @@ std::shared_ptr<UITableViewCell> VideoStudentViewController::cellForRowAtIndexPa
     auto name = std::static_pointer_cast<UILabel>(cell->contentView()->viewWithTag(kNameTag));
     auto time = std::static_pointer_cast<UILabel>(cell->contentView()->viewWithTag(kTimeTag));
     name->setText(ns::stringForKey(row, "name"));
-    const long long learned = integerOf(row, "learnedTime");
-    const long long total = integerOf(row, "videoTime");
+    const long long learned = VideoSeconds::secondsForKey(row, "learnedTime");
+    const long long total = VideoSeconds::secondsForKey(row, "videoTime");
     if (learned == 0) {
         badge->setText("未开始");
         badge->setBackgroundColor(UIColor_Addition::colorWithHexString("e33535"));

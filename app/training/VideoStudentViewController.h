@@ -30,6 +30,9 @@ public:
     // Applies a page reply made for the generation (stale ones are dropped).
     void videoListReply(const id& reply, NSUInteger generation, NSInteger page);
 
+    // Redraws the list when a save's answer changed one of its rows.
+    void videoRowDidChange(const id& row);
+
     // Watched and total seconds as "mm:ss", or "h:mm:ss" from an hour on.
     static NSString timeText(long long seconds);
 

@@ -1,4 +1,6 @@
 #include "platform/host/SDLHost.h"
+
+#include "platform/host/ApplicationTermination.h"
 #include "platform/host/DesktopNotifications.h"
 #include "platform/host/SDLLibrary.h"
 #include "platform/host/cairo/SDLHostCairo.h"
@@ -232,6 +234,9 @@ int SDLHost::run()
 {
     while (runOnce()) {
     }
+    // A closed window: what the application still sends is waited for, briefly.
+    if (UIApplication::sharedApplication()->isTerminated())
+        ApplicationTermination::terminateAndWait();
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Guarded.h"
 #include "platform/foundation/NSLog.h"
+#include "platform/host/ApplicationTermination.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/SDLHost.h"
 
@@ -72,6 +73,6 @@ int UIApplicationMain(int argc, char* argv[], const UIApplicationDelegateFactory
     auto host = HeadlessHost::create();
     host->launch(delegate);
     host->runUntilIdle();
-    UIApplication::sharedApplication()->terminate();
+    ApplicationTermination::terminateAndWait();
     return 0;
 }

@@ -103,6 +103,9 @@ struct MPMoviePlayerController::Pipeline {
             if (auto length = owner.m_prepared ? decoder->duration() : std::nullopt)
                 owner.m_duration = owner.m_playableDuration = *length;
             break;
+        case MovieBackEnd::Event::Kind::SampleReady:
+            owner.setStarved(false);
+            break;
         }
     }
 
@@ -156,7 +159,7 @@ void MPMoviePlayerController::teardown()
     m_pipeline.reset();
     m_thumbnailGeneration->fetch_add(1);
     m_position = m_duration = m_playableDuration = 0;
-    m_prepared = m_failed = m_playWhenPrepared = m_seeking = m_buffering = false;
+    m_prepared = m_failed = m_playWhenPrepared = m_seeking = m_buffering = m_starved = false;
     m_playbackState = MPMoviePlaybackStateStopped;
     m_loadState = MPMovieLoadStateUnknown;
     m_view->layer()->setContents(nullptr);
@@ -246,7 +249,7 @@ void MPMoviePlayerController::completePreparation()
     auto protectedSelf = self();
     post(MPMovieDurationAvailableNotification);
     post(MPMediaPlaybackIsPreparedToPlayDidChangeNotification);
-    setLoadState(MPMovieLoadStatePlayable | (m_buffering ? MPMovieLoadStateStalled : MPMovieLoadStatePlaythroughOK));
+    updateLoadState();
     if (!m_prepared)
         return; // an observer moved on
     if (m_initialPlaybackTime > 0)
@@ -286,8 +289,23 @@ void MPMoviePlayerController::bufferingChanged(int percent)
         m_pipeline->decoder->requestPlaying(!buffering);
         m_lastTick = SystemClock::monotonicNow();
     }
+    updateLoadState();
+}
+
+void MPMoviePlayerController::updateLoadState()
+{
     if (m_prepared)
-        setLoadState(MPMovieLoadStatePlayable | (buffering ? MPMovieLoadStateStalled : MPMovieLoadStatePlaythroughOK));
+        setLoadState(MPMovieLoadStatePlayable | (m_buffering || m_starved ? MPMovieLoadStateStalled : MPMovieLoadStatePlaythroughOK));
+}
+
+void MPMoviePlayerController::setStarved(bool starved)
+{
+    if (m_starved == starved)
+        return;
+    m_starved = starved;
+    if (starved && m_pipeline)
+        m_pipeline->decoder->noticeNextSample();
+    updateLoadState();
 }
 
 void MPMoviePlayerController::play()
@@ -340,6 +358,8 @@ bool MPMoviePlayerController::seekTo(NSTimeInterval time)
         return false;
     m_position = time;
     m_seeking = true;
+    // The frames of the new place are waited for as after any seek.
+    setStarved(false);
     return true;
 }
 
@@ -377,9 +397,14 @@ void MPMoviePlayerController::tick()
     const NSTimeInterval now = SystemClock::monotonicNow();
     const NSTimeInterval elapsed = std::max(0.0, now - m_lastTick);
     m_lastTick = now;
-    // A stream filling its buffer holds the time where it is.
+    // A stream filling its buffer, or one whose data stopped coming, holds the time where it is.
     if (m_buffering)
         return;
+    if (m_starved) {
+        if (!(m_pipeline->pending = m_pipeline->decoder->nextSample(0)))
+            return;
+        setStarved(false);
+    }
     advanceTo(m_position + elapsed * m_rate);
 }
 
@@ -401,10 +426,12 @@ void MPMoviePlayerController::setCurrentPlaybackRate(float rate)
 }
 
 // Takes frames from the decoder up to the position and shows the last one due; the end of the
-// stream finishes playback. Errors arrive through the bus.
+// stream finishes playback. Errors arrive through the bus. When the frames stop coming before the
+// end (the data stopped), the time stays at the last frame shown and the load state says stalled
+// until the next frame is decoded.
 void MPMoviePlayerController::advanceTo(NSTimeInterval position)
 {
-    m_position = m_duration > 0 ? std::min(position, m_duration) : position;
+    const NSTimeInterval target = m_duration > 0 ? std::min(position, m_duration) : position;
     auto pipeline = m_pipeline;
     MovieBackEnd::Decoder& decoder = *pipeline->decoder;
     Sample due;
@@ -413,17 +440,26 @@ void MPMoviePlayerController::advanceTo(NSTimeInterval position)
             pipeline->pending = decoder.nextSample(kFrameWait);
         if (!pipeline->pending)
             break;
-        if (auto time = pipeline->pending->time(); time && *time > m_position + 1e-6)
+        if (auto time = pipeline->pending->time(); time && *time > target + 1e-6)
             break;
         due = std::move(pipeline->pending);
     }
+    const std::optional<NSTimeInterval> shown = due ? due->time() : std::nullopt;
     if (due)
         showFrame(imageFromSample(*due));
     if (!pipeline->pending && decoder.atEnd()) {
-        if (m_duration > 0)
-            m_position = m_duration;
+        m_position = m_duration > 0 ? m_duration : target;
         finish(MPMovieFinishReasonPlaybackEnded, nullptr);
+        return;
     }
+    // Right after a seek the decoder may still be finding its place: that is no stall.
+    if (!pipeline->pending && !m_seeking) {
+        if (shown)
+            m_position = std::max(m_position, std::min(*shown, target));
+        setStarved(true);
+        return;
+    }
+    m_position = target;
 }
 
 void MPMoviePlayerController::showFrame(const CGImageRef& frame)

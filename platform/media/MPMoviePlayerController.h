@@ -3,7 +3,9 @@
 // player's view. Playback time advances with the run loop's clock (SystemClock), so it stops when
 // the app's clock stops and follows the manual clock in tests; frames are taken from the decoder
 // only as that time reaches them. The decoder's state changes (prepared, a seek done, buffering,
-// errors) arrive on the main run loop, so preparing and seeking never block it.
+// errors) arrive on the main run loop, so preparing and seeking never block it. A stream whose
+// data stops coming (its buffer filling, or no frame decoded when one is due) holds its time and
+// reports the load state playable and stalled until frames come again, still "playing".
 //
 // Sound plays through the default audio device at the device volume (MPAudioOutput). With
 // CORVANE_AUDIO_SINK=fake in the environment (tests), or on a machine with no audio device, it
@@ -162,6 +164,8 @@ private:
     void completePreparation();
     void decoderSettled();
     void bufferingChanged(int percent);
+    void setStarved(bool starved);
+    void updateLoadState();
     void failLater(const char* reason);
     bool seekTo(NSTimeInterval time);
     void applySoundSettings();
@@ -197,6 +201,8 @@ private:
     bool m_seeking { false };
     // A stream is filling its buffer: the clock holds and frames are not waited for.
     bool m_buffering { false };
+    // No frame came while one was due: the data stopped. The clock holds until one is decoded.
+    bool m_starved { false };
     // Bumped by cancelAllThumbnailImageRequests and a new URL; older answers are dropped.
     std::shared_ptr<std::atomic<NSUInteger>> m_thumbnailGeneration { std::make_shared<std::atomic<NSUInteger>>(0) };
     bool m_shouldAutoplay { true };

@@ -39,7 +39,7 @@ public:
 
     // What the decoder reports as it works; told on the decoder's own threads.
     struct Event {
-        enum class Kind { Error, Settled, Buffering, DurationChanged };
+        enum class Kind { Error, Settled, Buffering, DurationChanged, SampleReady };
         Kind kind { Kind::Error };
         // Buffering: how full the stream's buffer is.
         int percent { 100 };
@@ -69,6 +69,9 @@ public:
         // The next frame, waiting up to the given seconds for it.
         virtual std::unique_ptr<Sample> nextSample(double wait) = 0;
         virtual bool atEnd() const = 0;
+        // The events hear once, as SampleReady, when the next frame has been decoded: a player
+        // whose stream ran dry learns that it flows again without asking.
+        virtual void noticeNextSample() = 0;
         virtual void setSound(double volume, bool muted) = 0;
         // Sound buffers that reached the output.
         virtual std::uint64_t soundBuffers() const = 0;

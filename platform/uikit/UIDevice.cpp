@@ -4,6 +4,8 @@
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNotificationCenter.h"
 
+#include <atomic>
+
 #include <unistd.h>
 
 namespace {
@@ -13,6 +15,8 @@ Guarded<NSString>& storedVersion()
     static Guarded<NSString> version { "8.1" };
     return version;
 }
+
+std::atomic<UIUserInterfaceIdiom> g_idiom { UIUserInterfaceIdiom::Phone };
 
 } // namespace
 
@@ -30,6 +34,16 @@ NSString UIDevice::systemVersion() const
 void UIDevice::setSystemVersion(const NSString& version)
 {
     *storedVersion().lock() = version;
+}
+
+UIUserInterfaceIdiom UIDevice::userInterfaceIdiom() const
+{
+    return g_idiom.load();
+}
+
+void UIDevice::setUserInterfaceIdiom(UIUserInterfaceIdiom idiom)
+{
+    g_idiom.store(idiom);
 }
 
 NSString UIDevice::name() const

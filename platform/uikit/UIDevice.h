@@ -1,6 +1,6 @@
 #pragma once
 // The device the client runs on. Its facts are fixed, as a phone's are; tests may set the system
-// version to reach the layouts chosen for older systems.
+// version and the idiom to reach the layouts chosen for older systems and for the pad.
 
 #include "platform/foundation/NSString.h"
 
@@ -31,7 +31,8 @@ public:
     NSString model() const { return "iPhone"; }
     NSString localizedModel() const { return model(); }
     NSString name() const;
-    UIUserInterfaceIdiom userInterfaceIdiom() const { return UIUserInterfaceIdiom::Phone; }
+    // A phone unless a test set another.
+    UIUserInterfaceIdiom userInterfaceIdiom() const;
     // Portrait until the host turns the device; told to observers only while generating.
     UIDeviceOrientation orientation() const { return m_orientation; }
     void beginGeneratingDeviceOrientationNotifications() { ++m_generatingOrientation; }
@@ -44,6 +45,8 @@ public:
 
     // For tests: the version every device object reports from now on.
     static void setSystemVersion(const NSString& version);
+    // For tests: the idiom every device object reports from now on, to reach the pad's layouts.
+    static void setUserInterfaceIdiom(UIUserInterfaceIdiom idiom);
 
 private:
     UIDeviceOrientation m_orientation { UIDeviceOrientation::Portrait };

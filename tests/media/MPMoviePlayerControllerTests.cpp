@@ -11,6 +11,7 @@
 #include "platform/layers/CALayer.h"
 #include "platform/uikit/UISlider.h"
 #include "tests/net/LoopbackServer.h"
+#include "tests/support/HeldStream.h"
 #include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
@@ -301,6 +302,40 @@ TEST_F(MoviePlayer, aFilmServedWithItsLengthTellsItsDuration)
     ASSERT_TRUE(settle([&] { return movie->isPreparedToPlay() || finished(); }));
     ASSERT_TRUE(movie->isPreparedToPlay());
     EXPECT_NEAR(movie->duration(), 3.0, 0.05);
+    movie->setContentURL(nullptr);
+}
+
+// The server sends half the film, then nothing until the test lets it go on: the player shows
+// the stall as the load state playable and stalled, still playing, and its time stands still.
+TEST_F(MoviePlayer, aStreamWhoseDataStopsStallsHoldsItsTimeAndGoesOnWhenItFlowsAgain)
+{
+    std::ifstream source(TEST_MOVIE_PATH, std::ios::binary);
+    testing_support::HeldStream server(std::string((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>()));
+    // A stream of unknown length: a film served with its length would keep the demuxer from its
+    // first frame until it had read the end.
+    auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString(server.URL().c_str())));
+    movie->play();
+    ASSERT_TRUE(settle([&] { return movie->playbackState() == MPMoviePlaybackStatePlaying || finished(); }));
+    const auto stalled = [&] { return (movie->loadState() & MPMovieLoadStateStalled) != 0; };
+    for (int step = 0; step < 24 && !stalled() && !finished(); ++step)
+        NSRunLoop::mainRunLoop()->advanceClock(0.25);
+    ASSERT_TRUE(stalled()) << movie->currentPlaybackTime();
+    EXPECT_TRUE(movie->loadState() & MPMovieLoadStatePlayable);
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePlaying);
+    const auto held = movie->currentPlaybackTime();
+    EXPECT_LT(held, 2.9);
+    NSRunLoop::mainRunLoop()->advanceClock(2.0);
+    EXPECT_EQ(movie->currentPlaybackTime(), held);
+    EXPECT_FALSE(finished());
+
+    // The next decoded frame ends the stall without the clock moving.
+    server.letGo();
+    ASSERT_TRUE(settle([&] { return !stalled(); }));
+    EXPECT_TRUE(movie->loadState() & MPMovieLoadStatePlaythroughOK);
+    for (int step = 0; step < 24 && !finished(); ++step)
+        NSRunLoop::mainRunLoop()->advanceClock(0.25);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(reasonOf(named(MPMoviePlayerPlaybackDidFinishNotification)[0]), MPMovieFinishReasonPlaybackEnded);
     movie->setContentURL(nullptr);
 }
 

@@ -18,7 +18,11 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/TypedValues.h"
+#include "platform/host/ApplicationTermination.h"
+#include "platform/sysconfig/SCNetworkReachabilityTesting.h"
+#include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIScrollView.h"
+#include "tests/support/HeldStream.h"
 
 #include <httplib.h>
 
@@ -284,7 +288,7 @@ TEST_F(TrainingSession, leavingAndSwitchingEachSendTheirClosingSaveOnce)
     picture("09-video-switched");
 }
 
-TEST_F(TrainingSession, theDailyCapStopsCreditingAtFourHours)
+TEST_F(TrainingSession, theDailyCapStopsCreditingAtFourHoursButNotTheEndsNotice)
 {
     auto list = openVideoList(kBusyLearner);
     ASSERT_TRUE(list);
@@ -299,10 +303,188 @@ TEST_F(TrainingSession, theDailyCapStopsCreditingAtFourHours)
     EXPECT_EQ(alertMessage(), NSString("当天理论培训时间已超过4个小时,接下来的学习时间将不计入有效学时！"));
     picture("10-video-daily-cap");
     ASSERT_TRUE(tapAlertButton("确定"));
-    player->btnBack(*UIButton::create());
+    // The film's end still says so, and its 确定 leaves: only the saves stop.
+    for (int second = 0; second < 10 && alertMessage().isNil(); ++second)
+        watch(1);
+    EXPECT_EQ(alertMessage(), NSString("该视频播放完成，您可以继续其他视频的学习"));
+    ASSERT_TRUE(tapAlertButton("确定"));
     settled();
+    host->advance(0.5);
+    EXPECT_TRUE(top<VideoStudentViewController>());
     EXPECT_EQ(saves().size(), 1u);
     EXPECT_EQ(learnedOf(list->itemArray(), 0), 10);
+}
+
+TEST_F(TrainingSession, secondsInWhichTheFilmStalledAreNotCountedAndItPlaysOnByItself)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    // Lesson five: twenty seconds, not started.
+    auto row = std::dynamic_pointer_cast<NSMutableDictionary>(list->itemArray()->objectAtIndex(4));
+    ASSERT_TRUE(row);
+    httplib::Client films("127.0.0.1", standIn.mainPort());
+    const std::string address = ns::stringForKey(row, "url").UTF8String();
+    auto film = films.Get(address.substr(address.find("/Tessalane/")));
+    ASSERT_TRUE(film && film->status == 200);
+    testing_support::HeldStream held(film->body);
+    row->setObject(NSString(held.URL()), NSString("url"));
+
+    auto player = play(list, 4);
+    ASSERT_TRUE(player);
+    const auto stalled = [&] { return (player->moviePlayer()->loadState() & MPMovieLoadStateStalled) != 0; };
+    for (int second = 0; second < 20 && !stalled(); ++second) {
+        host->advance(1);
+        settled();
+    }
+    ASSERT_TRUE(stalled());
+    EXPECT_EQ(player->moviePlayer()->playbackState(), MPMoviePlaybackStatePlaying);
+    const int counted = player->secondCountUp();
+    const NSTimeInterval position = player->moviePlayer()->currentPlaybackTime();
+    host->advance(5);
+    EXPECT_EQ(player->secondCountUp(), counted);
+    EXPECT_EQ(player->moviePlayer()->currentPlaybackTime(), position);
+
+    // The data comes again: the film plays on by itself and its seconds count again.
+    held.letGo();
+    ASSERT_TRUE(waitFor([&] { return !stalled(); }));
+    EXPECT_EQ(player->moviePlayer()->playbackState(), MPMoviePlaybackStatePlaying);
+    watch(2);
+    EXPECT_GT(player->secondCountUp(), counted);
+    EXPECT_GT(player->moviePlayer()->currentPlaybackTime(), position);
+    const int watched = player->secondCountUp();
+    const std::size_t before = saves().size();
+    player->btnBack(*UIButton::create());
+    ASSERT_TRUE(waitFor([&] { return saves().size() == before + 1; }));
+    settled();
+    EXPECT_EQ(ns::intForKey(saves().back(), "intervalTime"), watched);
+    player->moviePlayer()->setContentURL(nullptr);
+}
+
+// Quitting is leaving: closing the window sends what was watched, and the client waits for it.
+TEST_F(TrainingSession, closingTheWindowDuringAFilmSendsItsClosingSaveBeforeTheClientEnds)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    // Lesson five has not been started.
+    EXPECT_EQ(learnedOf(list->itemArray(), 4), 0);
+    auto player = play(list, 4);
+    ASSERT_TRUE(player);
+    watch(8 - player->secondCountUp());
+    EXPECT_TRUE(saves().empty());
+    EXPECT_TRUE(ApplicationTermination::terminateAndWait());
+    ASSERT_EQ(saves().size(), 1u);
+    EXPECT_EQ(ns::intForKey(saves()[0], "intervalTime"), 8);
+    EXPECT_EQ(UIApplication::sharedApplication()->backgroundTaskCount(), 0u);
+
+    // The service has it: the list of a later start reads what was watched.
+    const NSString talkId = NSUserDefaults::standardUserDefaults()->stringForKey("SESSIONID");
+    httplib::Client client("127.0.0.1", standIn.mainPort());
+    const std::string param = R"({"TALKID":")" + std::string(talkId.UTF8String()) + R"(","selSubject":"2","rows":100,"page":1})";
+    auto answer = client.Post("/Tessalane/app/initVideoList",
+        "param=" + standin::formEncode(param) + "&_format_=json&_license_key_=A7C19D04E2B85F63C0D9174BE6A2F58D&_app_id_=TSAPP",
+        "application/x-www-form-urlencoded");
+    ASSERT_TRUE(answer && answer->status == 200);
+    EXPECT_NE(standin::formDecode(answer->body).find(R"("learnedTime":8)"), std::string::npos);
+    player->moviePlayer()->stop();
+}
+
+// The list is drawn again on return before the closing save's answer has come; the answer
+// redraws the row. Both screens put a fresh header on their tables each time they show.
+TEST_F(TrainingSession, aLessonLeftEarlyShowsItsNewTimeWhenTheClosingSavesAnswerComes)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    const auto listHeader = list->mTableView()->tableHeaderView();
+    auto player = play(list, 4);
+    ASSERT_TRUE(player);
+    EXPECT_NE(player->mTableView()->tableHeaderView(), nullptr);
+    EXPECT_NEAR(player->mTableView()->tableHeaderView()->frame().size.height, 0.01, 1e-9);
+    watch(7 - player->secondCountUp());
+    player->btnBack(*UIButton::create());
+    EXPECT_NE(list->mTableView()->tableHeaderView(), listHeader);
+    EXPECT_EQ(list->mTableView()->tableHeaderView()->frame().size.width, listHeader->frame().size.width);
+    EXPECT_NEAR(list->mTableView()->tableHeaderView()->frame().size.height, 0.01, 1e-9);
+    ASSERT_TRUE(waitFor([&] { return learnedOf(list->itemArray(), 4) == 7; }));
+    host->advance(0.5);
+    EXPECT_NE(host->viewTree().find("00:07/00:20"), std::string::npos);
+    picture("11-video-list-left-early");
+}
+
+// The film ends while the switch question is up: its notice must not stand over the next film.
+TEST_F(TrainingSession, aFilmThatEndsUnderTheSwitchQuestionLeavesNoNoticeOverTheNextOne)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    auto player = play(list, 0);
+    ASSERT_TRUE(player);
+    watch(5);
+    player->didSelectRowAtIndexPath(*player->mTableView(), NSIndexPath::indexPathForRow(1, 0));
+    const auto ended = [&] { return !saves().empty() && ns::intForKey(saves().back(), "isEnd") == 1; };
+    for (int second = 0; second < 12 && !ended(); ++second)
+        watch(1);
+    ASSERT_TRUE(ended());
+    EXPECT_EQ(alertMessage(), NSString("该视频未播放完，是否要播放其他视频？"));
+    ASSERT_TRUE(tapAlertButton("确定"));
+    ASSERT_TRUE(waitFor([&] { return ns::stringForKey(player->videoDict(), "videoid") == NSString("V2002"); }));
+    settled();
+    EXPECT_TRUE(alertMessage().isNil()) << alertMessage().UTF8String();
+    EXPECT_EQ(top<VideoPlayViewController>(), player);
+    picture("12-video-switched-after-the-end");
+}
+
+TEST_F(TrainingSession, loadingMoreWorksAgainAfterAnAttemptWithoutNetwork)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    auto table = list->mTableView();
+    const CGFloat end = table->contentSize().height - table->bounds().size.height;
+    SCNetworkReachabilitySimulateFlags(0);
+    pull(table, end + 80);
+    host->advance(0.5);
+    SCNetworkReachabilitySimulateFlags(kSCNetworkReachabilityFlagsReachable);
+    while (!alertMessage().isNil())
+        ASSERT_TRUE(tapAlertButton("确定"));
+    EXPECT_EQ(list->itemArray()->count(), 100u);
+    pull(table, end + 80);
+    EXPECT_TRUE(waitFor([&] { return list->itemArray()->count() == 130u; }));
+    SCNetworkReachabilityEndSimulation();
+}
+
+// A credited time beyond any film from the service is taken as the film's end: no sums overflow,
+// nothing more is sent for it.
+TEST_F(TrainingSession, aCreditedTimeNearTheLimitOfItsNumberIsTakenAsTheEnd)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    auto row = std::dynamic_pointer_cast<NSMutableDictionary>(list->itemArray()->objectAtIndex(4));
+    ASSERT_TRUE(row);
+    row->setObject(NSNumber::numberWithLongLong(9223372036854775800LL), NSString("learnedTime"));
+    row->setObject(NSNumber::numberWithLongLong(9223372036854775807LL), NSString("videoTime"));
+    auto player = play(list, 4);
+    ASSERT_TRUE(player);
+    watch(5);
+    player->btnBack(*UIButton::create());
+    settled();
+    host->advance(0.5);
+    EXPECT_TRUE(saves().empty());
+}
+
+// On a pad the player is 700 x 535 and the tabs and panels stand below it.
+TEST_F(TrainingSession, onAPadThePlayerIsLargerAndTheTabsMoveBelowIt)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    UIDevice::setUserInterfaceIdiom(UIUserInterfaceIdiom::Pad);
+    auto player = play(list, 4);
+    UIDevice::setUserInterfaceIdiom(UIUserInterfaceIdiom::Phone);
+    ASSERT_TRUE(player);
+    const CGRect frame = player->moviePlayer()->view()->frame();
+    EXPECT_EQ(frame.size.width, 700);
+    EXPECT_EQ(frame.size.height, 535);
+    EXPECT_EQ(frame.origin.y, 79);
+    EXPECT_EQ(player->vScrollView()->frame().origin.y, CGRectGetMaxY(frame) + 15 + 40);
+    player->btnBack(*UIButton::create());
+    settled();
 }
 
 TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCancels)

@@ -6,6 +6,9 @@
 #include "library/widgets/player/VPMoviePlayerControls.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/layers/CALayer.h"
+#include "platform/uikit/UIDevice.h"
+#include "platform/uikit/UIWindow.h"
 
 #include <cmath>
 #include <filesystem>
@@ -206,3 +209,25 @@ TEST_F(MoviePlayerControls, aRoutePressDraggedOutOfTheViewEndsOutside)
 }
 
 } // namespace
+
+// On a pad the route picker is a popover in the window: the controls stay while it is up and
+// hide a while after its layer has gone again.
+TEST_F(MoviePlayerControls, onAPadTheRoutePickersPopoverKeepsTheControlsUntilItHasGone)
+{
+    UIDevice::setUserInterfaceIdiom(UIUserInterfaceIdiom::Pad);
+    player->setControls(controls);
+    controls->showControls(nullptr);
+    host->advance(0.5);
+    ASSERT_TRUE(controls->isShowing());
+    controls->airplayButtonTouchedUpInside();
+    auto popover = CALayer::layer();
+    host->keyWindow()->layer()->addSublayer(popover);
+    host->advance(6);
+    EXPECT_TRUE(controls->isShowing());
+    popover->removeFromSuperlayer();
+    host->advance(0.1);
+    EXPECT_TRUE(controls->isShowing());
+    host->advance(controls->fadeDelay() + 0.5);
+    EXPECT_FALSE(controls->isShowing());
+    UIDevice::setUserInterfaceIdiom(UIUserInterfaceIdiom::Phone);
+}

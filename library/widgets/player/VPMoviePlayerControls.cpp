@@ -71,6 +71,7 @@ void VPMoviePlayerControls::init(const std::shared_ptr<VPMoviePlayerController>&
 
 VPMoviePlayerControls::~VPMoviePlayerControls()
 {
+    stopWatchingWindowLayers();
     NSNotificationCenter::defaultCenter()->removeObserver(this);
     DelayedPerform::cancelPreviousPerformRequestsWithTarget(this);
     if (m_durationTimer)
@@ -666,9 +667,55 @@ void VPMoviePlayerControls::airplayButtonTouchFailed()
 void VPMoviePlayerControls::airplayButtonTouchedUpInside()
 {
     cancelHide();
-    // The route picker comes up as an action sheet in a window of its own: the controls wait for
-    // it to come and go before they hide.
+    auto application = UIApplication::sharedApplication();
+    std::shared_ptr<UIWindow> window = application->keyWindow();
+    if (!window && !application->windows().empty())
+        window = application->windows().front();
+    // On a pad the route picker is a popover in the window itself: the controls wait for the
+    // window's layers to come back to their number before they hide.
+    if (window && UIDevice::currentDevice()->userInterfaceIdiom() == UIUserInterfaceIdiom::Pad) {
+        watchWindowLayers(window);
+        return;
+    }
+    // Elsewhere it comes up as an action sheet in a window of its own: the controls wait for it
+    // to come and go before they hide.
     NSNotificationCenter::defaultCenter()->addObserver(self(), &VPMoviePlayerControls::windowDidBecomeKey, UIWindowDidBecomeKeyNotification, nullptr);
+}
+
+// The layers are looked at once per turn of the run loop: each change seen is one the window
+// told of, and the one that brings their number back to where it was ends the watch.
+void VPMoviePlayerControls::watchWindowLayers(const std::shared_ptr<UIWindow>& window)
+{
+    stopWatchingWindowLayers();
+    auto layers = window->layer()->sublayers();
+    m_windowSubviews = static_cast<int>(layers.size());
+    std::weak_ptr<UIWindow> weakWindow = window;
+    std::weak_ptr<VPMoviePlayerControls> weakSelf = std::static_pointer_cast<VPMoviePlayerControls>(self());
+    m_windowLayersWatch = NSRunLoop::mainRunLoop()->addPassObserver([weakSelf, weakWindow, seen = std::move(layers)]() mutable {
+        auto protectedSelf = weakSelf.lock();
+        auto watched = weakWindow.lock();
+        if (!protectedSelf || !watched)
+            return;
+        auto now = watched->layer()->sublayers();
+        if (now == seen)
+            return;
+        seen = std::move(now);
+        if (static_cast<int>(seen.size()) != protectedSelf->m_windowSubviews)
+            return;
+        // Not from inside the pass: the observer goes on the next turn.
+        dispatch_async(dispatch_get_main_queue(), [weakSelf] {
+            if (auto controls = weakSelf.lock()) {
+                controls->stopWatchingWindowLayers();
+                controls->scheduleHide();
+            }
+        });
+    });
+}
+
+void VPMoviePlayerControls::stopWatchingWindowLayers()
+{
+    if (m_windowLayersWatch)
+        NSRunLoop::mainRunLoop()->removePassObserver(*std::exchange(m_windowLayersWatch, std::nullopt));
 }
 
 void VPMoviePlayerControls::windowDidBecomeKey(const std::shared_ptr<NSNotification>& notification)

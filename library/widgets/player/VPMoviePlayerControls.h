@@ -15,7 +15,9 @@
 #include "platform/uikit/UISlider.h"
 
 #include <functional>
+#include <optional>
 
+class UIWindow;
 class VPMoviePlayerController;
 
 enum VPMoviePlayerControlsStyle : int {
@@ -127,6 +129,8 @@ private:
     void movieContentURLDidChange(const std::shared_ptr<NSNotification>& notification);
     void windowDidBecomeKey(const std::shared_ptr<NSNotification>& notification);
     void windowDidResignKey(const std::shared_ptr<NSNotification>& notification);
+    void watchWindowLayers(const std::shared_ptr<UIWindow>& window);
+    void stopWatchingWindowLayers();
     // Whether a notification concerns our player (a nil sender concerns every player).
     bool fromOurPlayer(const std::shared_ptr<NSNotification>& notification) const;
 
@@ -141,6 +145,9 @@ private:
     bool m_timeRemainingDecrements { false };
     bool m_timeTotal { false };
     std::shared_ptr<NSTimer> m_durationTimer;
+    // On a pad, the key window's layer count when the route picker was asked for.
+    int m_windowSubviews { 0 };
+    std::optional<NSUInteger> m_windowLayersWatch;
 
     std::shared_ptr<UIView> m_activityBackgroundView;
     std::shared_ptr<UIActivityIndicatorView> m_activityIndicator;

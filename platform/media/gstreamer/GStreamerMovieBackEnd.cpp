@@ -173,6 +173,9 @@ public:
             GstBus* bus = gst_element_get_bus(m_playbin);
             gst_bus_set_sync_handler(bus, &PlaybinDecoder::forward, this, nullptr);
             gst_object_unref(bus);
+            GstAppSinkCallbacks callbacks {};
+            callbacks.new_sample = &PlaybinDecoder::sampleArrived;
+            gst_app_sink_set_callbacks(GST_APP_SINK(m_sink), &callbacks, this, nullptr);
         }
     }
 
@@ -246,6 +249,8 @@ public:
 
     bool atEnd() const override { return gst_app_sink_is_eos(GST_APP_SINK(m_sink)); }
 
+    void noticeNextSample() override { m_sampleWanted.store(true); }
+
     void setSound(double volume, bool muted) override
     {
         g_object_set(m_playbin, "volume", static_cast<gdouble>(volume), "mute", static_cast<gboolean>(muted), nullptr);
@@ -313,7 +318,20 @@ private:
         return GST_BUS_DROP;
     }
 
+    // On the streaming thread; the sample stays queued for the player to take.
+    static GstFlowReturn sampleArrived(GstAppSink*, gpointer data)
+    {
+        auto* decoder = static_cast<PlaybinDecoder*>(data);
+        if (decoder->m_sampleWanted.exchange(false)) {
+            MovieBackEnd::Event event;
+            event.kind = MovieBackEnd::Event::Kind::SampleReady;
+            decoder->m_events(event);
+        }
+        return GST_FLOW_OK;
+    }
+
     MovieBackEnd::EventHandler m_events;
+    std::atomic<bool> m_sampleWanted { false };
     GstElement* m_playbin { nullptr };
     GstElement* m_sink { nullptr };
     std::atomic<std::uint64_t> m_soundBuffers { 0 };
