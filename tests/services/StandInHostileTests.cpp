@@ -1,3 +1,4 @@
+#include "tools/service-standin/ConnectionWatch.h"
 #include "tools/service-standin/ServiceStandIn.h"
 
 #include "app/services/ServiceReply.h"
@@ -17,6 +18,7 @@
 #include <ctime>
 #include <numeric>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -59,26 +61,66 @@ int connectTo(int port)
     return socket;
 }
 
-} // namespace
-
-TEST_F(StandInHostile, asManySlowConnectionsAsWorkersStillLeaveANormalRequestAnswered)
+// Connections that each start a request and say nothing more, as one trickling a line every few
+// seconds does between lines.
+std::vector<int> slowConnections(int port, int count)
 {
-    // Each starts a request and says nothing more, as one trickling a line every few seconds does between lines.
     std::vector<int> slow;
-    for (int i = 0; i < 33; ++i) {
-        const int socket = connectTo(standIn.mainPort());
-        ASSERT_GE(socket, 0);
+    for (int i = 0; i < count; ++i) {
+        const int socket = connectTo(port);
         const char* start = "POST /Tessalane/app/loginCheck HTTP/1.1\r\nHost: x\r\n";
-        ASSERT_GT(::send(socket, start, std::strlen(start), MSG_NOSIGNAL), 0);
+        if (socket < 0 || ::send(socket, start, std::strlen(start), MSG_NOSIGNAL) <= 0)
+            break;
         slow.push_back(socket);
     }
+    return slow;
+}
+
+// Three requests, each answered within a second.
+void expectAnsweredWhileSlowOnesWait(int port, const std::string& path, const std::string& body)
+{
     for (int round = 0; round < 3; ++round) {
-        httplib::Client client("127.0.0.1", standIn.mainPort());
+        httplib::Client client("127.0.0.1", port);
         client.set_connection_timeout(std::chrono::seconds(1));
         client.set_read_timeout(std::chrono::seconds(1));
-        auto answer = client.Post(kRegions, kFixed, "application/x-www-form-urlencoded");
+        auto answer = client.Post(path, body, "application/x-www-form-urlencoded");
         EXPECT_TRUE(answer && answer->status == 200) << "round " << round;
     }
+}
+
+} // namespace
+
+TEST_F(StandInHostile, slowConnectionsOnEveryWorkerStillLeaveANormalRequestAnswered)
+{
+    const auto slow = slowConnections(standIn.mainPort(), 40);
+    ASSERT_EQ(slow.size(), 40u) << "more than the 32 workers it starts with";
+    expectAnsweredWhileSlowOnesWait(standIn.mainPort(), kRegions, kFixed);
+    for (int socket : slow)
+        ::close(socket);
+}
+
+TEST(ConnectionWatch, pastTheMostWorkersTheConnectionWaitingLongestForItsRequestGivesItsWorkerUp)
+{
+    httplib::Server server;
+    std::unique_ptr<standin::ConnectionWatch> watch;
+    server.new_task_queue = [&watch] { return watch->newTaskQueue(); };
+    server.set_read_timeout(std::chrono::seconds(30));
+    server.Post("/", [&watch](const httplib::Request& request, httplib::Response& response) {
+        standin::ConnectionWatch::Answering answering(*watch, request);
+        response.set_content("answered", "text/plain");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port, 0);
+    watch = std::make_unique<standin::ConnectionWatch>(port, 2, 4, std::chrono::seconds(30));
+    std::thread listening([&] { server.listen_after_bind(); });
+    while (!server.is_running())
+        std::this_thread::yield();
+
+    const auto slow = slowConnections(port, 10);
+    ASSERT_EQ(slow.size(), 10u);
+    expectAnsweredWhileSlowOnesWait(port, "/", "x");
+    server.stop();
+    listening.join();
     for (int socket : slow)
         ::close(socket);
 }

@@ -5,14 +5,18 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 
 namespace standin {
 
 namespace {
 
-// How often the watch looks for requests past their deadline.
-constexpr auto kWatchInterval = std::chrono::milliseconds(100);
+// How often the watch looks for requests past their deadline, and how long a request may take
+// to arrive before its connection may be cut to free a worker.
+constexpr auto kWatchInterval = std::chrono::milliseconds(50);
+constexpr auto kArrivalGrace = std::chrono::milliseconds(250);
 
 int portOf(const sockaddr_storage& address)
 {
@@ -53,13 +57,14 @@ private:
     ConnectionWatch& m_watch;
 };
 
-ConnectionWatch::ConnectionWatch(int port, std::size_t workers, Clock::duration deadline)
+ConnectionWatch::ConnectionWatch(int port, std::size_t workers, std::size_t mostWorkers, Clock::duration deadline)
     : m_port(port)
-    , m_workerCount(workers)
+    , m_mostWorkers(std::max(workers, mostWorkers))
     , m_deadline(deadline)
 {
-    m_idle = m_workerCount;
-    for (std::size_t i = 0; i < m_workerCount; ++i)
+    std::lock_guard lock(m_mutex);
+    m_idle = workers;
+    for (std::size_t i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { work(); });
     m_watcher = std::thread([this] { watch(); });
 }
@@ -98,20 +103,35 @@ void ConnectionWatch::enqueue(std::function<void()> work)
     Task task = admit(std::move(work));
     {
         std::lock_guard lock(m_mutex);
-        if (m_idle == 0) {
-            // Every worker is taken: the connection that has waited longest for its request
-            // gives its worker up.
-            Connection* oldest = nullptr;
-            for (auto& [peer, connection] : m_connections) {
-                if (connection.running && !connection.answering && !connection.cut && (!oldest || connection.since < oldest->since))
-                    oldest = &connection;
-            }
-            if (oldest)
-                cut(*oldest);
-        }
         m_tasks.push_back(std::move(task));
+        makeRoom(Clock::now());
     }
     m_changed.notify_all();
+}
+
+void ConnectionWatch::makeRoom(Clock::time_point now)
+{
+    std::size_t freeing = std::count_if(m_connections.begin(), m_connections.end(),
+        [](const auto& entry) { return entry.second.running && entry.second.cut; });
+    while (m_tasks.size() > m_idle + freeing) {
+        if (!m_stopping && m_workers.size() < m_mostWorkers) {
+            ++m_idle;
+            m_workers.emplace_back([this] { work(); });
+            continue;
+        }
+        // Every worker there may be is taken: the connection that has waited longest for its
+        // request, longer than a request takes to arrive, gives its worker up.
+        Connection* oldest = nullptr;
+        for (auto& [peer, connection] : m_connections) {
+            if (connection.running && !connection.answering && !connection.cut && now - connection.since >= kArrivalGrace
+                && (!oldest || connection.since < oldest->since))
+                oldest = &connection;
+        }
+        if (!oldest)
+            return;
+        cut(*oldest);
+        ++freeing;
+    }
 }
 
 void ConnectionWatch::shutdown()
@@ -141,8 +161,14 @@ void ConnectionWatch::work()
         m_changed.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
         if (m_tasks.empty())
             return;
-        Task task = std::move(m_tasks.front());
-        m_tasks.pop_front();
+        // With every worker there may be taken, the newest connection goes first: those queued
+        // before it are as likely slow ones, and wait for their deadline.
+        const bool newestFirst = m_workers.size() >= m_mostWorkers;
+        Task task = std::move(newestFirst ? m_tasks.back() : m_tasks.front());
+        if (newestFirst)
+            m_tasks.pop_back();
+        else
+            m_tasks.pop_front();
         --m_idle;
         if (auto found = m_connections.find(task.peer); found != m_connections.end()) {
             found->second.running = true;
@@ -169,6 +195,7 @@ void ConnectionWatch::watch()
             if (!connection.answering && !connection.cut && now > connection.deadline)
                 cut(connection);
         }
+        makeRoom(now);
     }
 }
 
@@ -176,10 +203,20 @@ ConnectionWatch::Task ConnectionWatch::admit(std::function<void()> work)
 {
     Task task { {}, 0, std::move(work) };
     // The server has just accepted the connection and hands it over inside the work; it is the
-    // one socket of the port not watched yet.
+    // one socket of the port not watched yet. The descriptors of watched connections are looked
+    // at only when no other is it: a descriptor just closed may have been given to the new one.
+    std::set<int> watched;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [peer, connection] : m_connections)
+            watched.insert(connection.socket);
+    }
+    std::vector<int> descriptors;
     std::error_code failure;
-    for (std::filesystem::directory_iterator entry("/proc/self/fd", failure), end; !failure && entry != end; entry.increment(failure)) {
-        const int socket = std::atoi(entry->path().filename().c_str());
+    for (std::filesystem::directory_iterator entry("/proc/self/fd", failure), end; !failure && entry != end; entry.increment(failure))
+        descriptors.push_back(std::atoi(entry->path().filename().c_str()));
+    std::stable_partition(descriptors.begin(), descriptors.end(), [&](int socket) { return !watched.contains(socket); });
+    for (const int socket : descriptors) {
         struct stat info {};
         if (socket < 0 || ::fstat(socket, &info) != 0 || !S_ISSOCK(info.st_mode))
             continue;
@@ -206,8 +243,11 @@ void ConnectionWatch::setAnswering(const std::string& peer, bool answering)
     if (found == m_connections.end())
         return;
     found->second.answering = answering;
-    if (!answering)
-        found->second.deadline = Clock::now() + m_deadline;
+    if (!answering) {
+        // The wait for the connection's next request starts.
+        found->second.since = Clock::now();
+        found->second.deadline = found->second.since + m_deadline;
+    }
 }
 
 void ConnectionWatch::cut(Connection& connection)

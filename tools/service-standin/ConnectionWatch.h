@@ -1,10 +1,11 @@
 #pragma once
 // The workers of one of the stand-in's ports, and a watch over the connections they serve. A
 // request must have arrived whole, head and body, within a deadline counted from its connection's
-// start or from the previous reply on it; and a new connection that finds every worker taken frees
-// one by cutting the connection that has waited longest for its request. A client that trickles
-// its request a line at a time so holds a worker for the deadline at most, and slow clients, how
-// many there may be, never keep a new one waiting.
+// start or from the previous reply on it. A connection that finds every worker taken gets a new
+// one, up to the most there may be; past that, the connection that has waited longest for its
+// request gives its worker up. A client that trickles its request a line at a time so holds a
+// worker for the deadline at most, and slow clients, how many there may be, never keep a new one
+// waiting for long.
 
 #include <httplib.h>
 
@@ -28,7 +29,8 @@ class ConnectionWatch {
 public:
     using Clock = std::chrono::steady_clock;
 
-    ConnectionWatch(int port, std::size_t workers, Clock::duration deadline);
+    // `workers` from the start, more while connections wait for one, up to `mostWorkers`.
+    ConnectionWatch(int port, std::size_t workers, std::size_t mostWorkers, Clock::duration deadline);
     ~ConnectionWatch();
     ConnectionWatch(const ConnectionWatch&) = delete;
     ConnectionWatch& operator=(const ConnectionWatch&) = delete;
@@ -55,6 +57,7 @@ private:
     struct Connection {
         int socket { -1 };
         ino_t inode { 0 };
+        // When the wait for its current request started.
         Clock::time_point since;
         Clock::time_point deadline;
         bool running { false };
@@ -71,6 +74,9 @@ private:
     void shutdown();
     void work();
     void watch();
+    // Gives every task waiting a worker, a new one or one a connection slow to send its
+    // request is cut from; the lock is held.
+    void makeRoom(Clock::time_point now);
     // The connection the server has just accepted on the port, by its peer's address; empty when
     // it cannot be told.
     Task admit(std::function<void()> work);
@@ -79,7 +85,7 @@ private:
     static void cut(Connection& connection);
 
     const int m_port;
-    const std::size_t m_workerCount;
+    const std::size_t m_mostWorkers;
     const Clock::duration m_deadline;
 
     std::mutex m_mutex;

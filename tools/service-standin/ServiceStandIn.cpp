@@ -41,6 +41,7 @@ constexpr std::size_t kKeptRequests = 2000;
 constexpr std::size_t kLoggedBodyBytes = 16 * 1024;
 constexpr std::size_t kKeptRequestBytes = 16 * 1024 * 1024;
 constexpr std::size_t kWorkers = 32;
+constexpr std::size_t kMostWorkers = 256;
 constexpr int kListenQueue = 512;
 // Wrong passwords allowed for one account within the window before its logins are refused.
 constexpr int kFailedLoginLimit = 10;
@@ -741,8 +742,8 @@ bool ServiceStandIn::start()
         m_implementation.reset();
         return false;
     }
-    implementation.mainWatch = std::make_unique<ConnectionWatch>(m_mainPort, kWorkers, m_options.requestDeadline);
-    implementation.paymentWatch = std::make_unique<ConnectionWatch>(m_paymentPort, kWorkers, m_options.requestDeadline);
+    implementation.mainWatch = std::make_unique<ConnectionWatch>(m_mainPort, kWorkers, kMostWorkers, m_options.requestDeadline);
+    implementation.paymentWatch = std::make_unique<ConnectionWatch>(m_paymentPort, kWorkers, kMostWorkers, m_options.requestDeadline);
     implementation.publicBase = "http://" + m_options.host + ":" + std::to_string(m_mainPort) + "/";
     implementation.paymentBase = "http://" + m_options.host + ":" + std::to_string(m_paymentPort) + "/";
     implementation.mainThread = std::thread([&implementation] { implementation.mainServer->listen_after_bind(); });
