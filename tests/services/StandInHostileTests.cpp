@@ -99,6 +99,21 @@ TEST_F(StandInHostile, slowConnectionsOnEveryWorkerStillLeaveANormalRequestAnswe
         ::close(socket);
 }
 
+TEST(StandInDeadline, aRequestNotWholeWithinItsDeadlineHasItsConnectionClosed)
+{
+    // A deadline shorter than the server's time-out for each read, which a line every few seconds
+    // would restart: the connection ends at the deadline, before the socket here gives up waiting.
+    standin::ServiceStandIn standIn { standin::Options { .requestDeadline = std::chrono::seconds(1), .keepAlive = false } };
+    ASSERT_TRUE(standIn.start());
+    const auto slow = slowConnections(standIn.mainPort(), 1);
+    ASSERT_EQ(slow.size(), 1u);
+    timeval wait { .tv_sec = 4, .tv_usec = 0 };
+    ::setsockopt(slow[0], SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    char byte = 0;
+    EXPECT_EQ(::recv(slow[0], &byte, 1, 0), 0) << "closed, not still waiting";
+    ::close(slow[0]);
+}
+
 TEST(ConnectionWatch, pastTheMostWorkersTheConnectionWaitingLongestForItsRequestGivesItsWorkerUp)
 {
     httplib::Server server;
