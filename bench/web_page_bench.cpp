@@ -28,10 +28,12 @@ std::shared_ptr<HeadlessHost> host()
     return shared;
 }
 
-void showPage(const std::string& html)
+void showPage(const std::string& html, benchmark::State* state = nullptr)
 {
     WebDocumentContainer container({});
     container.load(html, nullptr);
+    if (state)
+        state->counters["as_text"] = container.isShownAsText() ? 1 : 0;
     container.layout(320, 568);
     static const auto context = CGBitmapContextCreate(nullptr, 320, 568, 8, 0, CGColorSpaceCreateDeviceRGB(),
         kCGImageAlphaPremultipliedLast);
@@ -71,6 +73,41 @@ void BM_UnclosedBold(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_UnclosedBold)->RangeMultiplier(5)->Range(1000, 125000)->Complexity()->Unit(benchmark::kMillisecond);
+
+// range(0): tables nested in one another, range(1): paragraphs in the innermost cell. The engine
+// lays a table's cells out again for each table around it, so the work multiplies with the
+// nesting; past the layout budget the page is shown as its text, and no page under the 1 MB a
+// page may have takes more than about a second.
+void BM_NestedTables(benchmark::State& state)
+{
+    host();
+    const std::string page = repeated("<table><tr><td>", state.range(0)) + repeated("<p>字 word</p>", state.range(1))
+        + repeated("</td></tr></table>", state.range(0));
+    for (auto _ : state)
+        showPage(page, &state);
+    state.counters["page_KiB"] = double(page.size()) / 1024;
+}
+BENCHMARK(BM_NestedTables)
+    ->Args({ 0, 45000 })
+    ->Args({ 2, 2000 })
+    ->Args({ 4, 2000 })
+    ->Args({ 6, 1000 })
+    ->Args({ 6, 2000 })
+    ->Args({ 8, 2000 })
+    ->Args({ 8, 20000 })
+    ->Args({ 8, 45000 })
+    ->Unit(benchmark::kMillisecond);
+
+// range(0): tables, each nested in the cell of the one before as deep as the filter lets them.
+void BM_ManyNestedTables(benchmark::State& state)
+{
+    host();
+    const std::string page = repeated("<table><tr><td>x", state.range(0)) + repeated("</td></tr></table>", state.range(0));
+    for (auto _ : state)
+        showPage(page, &state);
+    state.counters["page_KiB"] = double(page.size()) / 1024;
+}
+BENCHMARK(BM_ManyNestedTables)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 void pageTextMemory(benchmark::State& state, std::string_view sentence)
 {

@@ -55,8 +55,12 @@ void UserManager::cacheLoginInfo(const NSString& areaCode, const NSString& role,
     const bool stored = db->executeStatements("delete from login_info")
         && db->executeUpdate("insert into login_info(area_code,role_code,account,password)values(:area_code,:role_code,:account,:password)",
             StoreConnection::named({ { "area_code", areaCode }, { "role_code", role }, { "account", account }, { "password", pwd } }));
-    if (!stored || !db->commit())
+    if (!stored || !db->commit()) {
         db->rollback();
+        return;
+    }
+    // A copy set aside keeps the old password in clear; the new store has taken its place.
+    StoreConnection::removeSetAside(getDBPath());
 }
 
 std::shared_ptr<NSMutableDictionary> UserManager::queryLoginInfo()

@@ -1,5 +1,7 @@
 #include "app/theory/QuestionManager.h"
 
+#include "app/stores/StoreConnection.h"
+
 #include "library/sqlite/SQDatabase.h"
 #include "library/sqlite/SQResultSet.h"
 #include "platform/foundation/NSBundle.h"
@@ -58,27 +60,6 @@ std::shared_ptr<SQDatabase> openExisting(const NSString& path, int flags, bool l
     return database;
 }
 
-// A usable bank is a sound SQLite file whose question table has every column the store reads.
-bool bankIsUsable(const NSString& path)
-{
-    auto database = openExisting(path, SQLITE_OPEN_READONLY);
-    if (!database)
-        return false;
-    bool usable = false;
-    if (auto check = database->executeQuery("pragma quick_check"); check && check->next()) {
-        usable = check->stringForColumnIndex(0) == NSString("ok");
-        check->close();
-    }
-    if (usable) {
-        auto probe = database->executeQuery(NSString(select("qunum is not null limit 1").c_str()));
-        usable = probe != nullptr;
-        if (probe)
-            probe->close();
-    }
-    database->close();
-    return usable;
-}
-
 struct Mark {
     NSString quid;
     int type { 0 };
@@ -91,7 +72,8 @@ struct Mark {
 std::vector<Mark> readableMarks(const NSString& path)
 {
     std::vector<Mark> marks;
-    auto database = openExisting(path, SQLITE_OPEN_READONLY);
+    // Only a connection that may write rolls back what a killed writer left half done.
+    auto database = openExisting(path, SQLITE_OPEN_READWRITE);
     if (!database)
         return marks;
     auto rows = database->executeQuery("select quid,type,answermany,answeryn,issave from tb_question "
@@ -289,8 +271,17 @@ std::uint32_t QuestionManager::nextRandom()
 bool QuestionManager::prepareBank()
 {
     const NSString path = getDBPath();
-    if (bankIsUsable(path))
+    // A usable bank is a sound SQLite file whose question table has every column the store reads.
+    switch (StoreConnection::checkStore(path, select("qunum is not null limit 1").c_str())) {
+    case StoreConnection::Health::Sound:
         return true;
+    case StoreConnection::Health::Busy:
+        // Another connection holds it: the learner's marks are in it, the next operation tries again.
+        return false;
+    case StoreConnection::Health::Missing:
+    case StoreConnection::Health::Damaged:
+        break;
+    }
     return installBank(bundledDBPath(), path);
 }
 

@@ -46,7 +46,8 @@ public:
     void setRandomSource(RandomSource source);
 
     // Makes the documents copy usable: copies it when missing, replaces it (keeping the readable
-    // marks) when it is damaged or lacks the question table. YES when a usable bank is in place.
+    // marks) when it is damaged or lacks the question table. YES when a usable bank is in place;
+    // NO too when another connection holds the bank locked, which is left as it is.
     bool prepareBank();
 
     std::shared_ptr<NSMutableArray> subjectForQuestions(const NSString& carType);

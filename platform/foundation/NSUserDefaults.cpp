@@ -10,6 +10,7 @@
 #include "platform/foundation/PropertyListSalvage.h"
 #include "platform/foundation/TypedValues.h"
 
+#include <ctime>
 #include <filesystem>
 
 namespace {
@@ -35,6 +36,23 @@ void removeStaleCopies(const std::filesystem::path& file)
         if (it->path().filename().string().starts_with(prefix))
             std::filesystem::remove(it->path(), failure);
     }
+}
+
+// Something other than a file in the file's place (a folder, say) would keep every write from
+// landing: it is moved aside, as a damaged store is, so the file is made anew.
+void setAsideIfNoFile(const NSString& path)
+{
+    const std::string file = path.UTF8String();
+    std::error_code failure;
+    const auto status = std::filesystem::status(file, failure);
+    if (failure || !std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
+        return;
+    const std::string aside = file + ".damaged-" + std::to_string(std::time(nullptr));
+    std::filesystem::rename(file, aside, failure);
+    if (failure)
+        NSLog("Preferences cannot be kept: %@ is no file (%s)", path, failure.message().c_str());
+    else
+        NSLog("Set aside what stood in place of the preferences file as %s", aside.c_str());
 }
 
 // What can be read of the file: all of it, the entries before the damage, or nothing when it is
@@ -84,6 +102,7 @@ void NSUserDefaults::init(const NSString& path)
 {
     m_path = path;
     removeStaleCopies(path.UTF8String());
+    setAsideIfNoFile(path);
     // A file written by an older build may still be open to others.
     std::error_code failure;
     std::filesystem::permissions(path.UTF8String(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, failure);

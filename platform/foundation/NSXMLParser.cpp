@@ -272,6 +272,7 @@ struct NSXMLParser::Reader {
     std::vector<std::size_t> declared;
     std::size_t namespacesInScope { 0 };
     std::unordered_map<std::string, std::size_t> declaredAttributes;
+    std::size_t defaultedAttributes { 0 };
 
     static Reader& of(void* context) { return *static_cast<Reader*>(static_cast<xmlParserCtxtPtr>(context)->_private); }
 
@@ -311,7 +312,7 @@ struct NSXMLParser::Reader {
     }
 
     static void startElement(void* ctx, const xmlChar* localName, const xmlChar* prefix, const xmlChar* URI, int namespaceCount,
-        const xmlChar** namespaces, int attributeCount, int, const xmlChar** attributes)
+        const xmlChar** namespaces, int attributeCount, int defaulted, const xmlChar** attributes)
     {
         auto& reader = of(ctx);
         const bool processNamespaces = reader.parser.m_processNamespaces;
@@ -321,6 +322,13 @@ struct NSXMLParser::Reader {
         // Each prefixed name is looked up through every declaration in scope.
         if (reader.namespacesInScope > maxNamespacesInScope) {
             reader.stop(NSXMLParserInternalError, "Too many namespace declarations in scope");
+            return;
+        }
+        // Declared defaults are added to every element they are declared for, so a short
+        // document can deliver a great many: they are bounded as entity expansion is.
+        reader.defaultedAttributes += static_cast<std::size_t>(std::max(defaulted, 0));
+        if (reader.defaultedAttributes > maxDefaultedAttributes) {
+            reader.stop(NSXMLParserInternalError, "Too many declared default attributes");
             return;
         }
         auto delegate = reader.delegate();

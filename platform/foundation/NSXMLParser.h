@@ -92,6 +92,8 @@ public:
     // namespace declarations in scope. Past them the parse ends with NSXMLParserInternalError.
     static constexpr std::size_t maxAttributesPerElement = 256;
     static constexpr std::size_t maxNamespacesInScope = 512;
+    // Attributes the document type's declared defaults add to its elements, per parse.
+    static constexpr std::size_t maxDefaultedAttributes = 100'000;
 
 protected:
     void init(const std::shared_ptr<NSData>& data);

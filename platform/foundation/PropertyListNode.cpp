@@ -7,9 +7,11 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace {
 
@@ -394,6 +396,58 @@ bool xmlNestingIsBounded(std::string_view text)
     return true;
 }
 
+// Whether the text is a date as the XML form writes it, "2026-12-08T05:25:28Z", with a month,
+// day and time that exist; the parser would read anything else as some made-up date.
+bool isWrittenDate(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    const std::size_t yearDigits = text.find('-');
+    if (yearDigits == std::string_view::npos || yearDigits == 0 || yearDigits > 4 || text.size() != yearDigits + 16)
+        return false;
+    constexpr std::string_view shape = "-00-00T00:00:00Z";
+    int fields[6] {};
+    int field = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char expected = i < yearDigits ? '0' : shape[i - yearDigits];
+        if (expected != '0') {
+            if (c != expected)
+                return false;
+            ++field;
+            continue;
+        }
+        if (c < '0' || c > '9')
+            return false;
+        fields[field] = fields[field] * 10 + (c - '0');
+    }
+    const auto [year, month, day, hour, minute, second] = fields;
+    constexpr int daysIn[] = { 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return year >= 1 && month >= 1 && month <= 12 && day >= 1 && day <= daysIn[month - 1] && (month != 2 || day <= 28 || leap)
+        && hour <= 23 && minute <= 59 && second <= 59;
+}
+
+// Every <date> element holds a date; one that does not refuses the list, as a bad date in the
+// binary form does.
+bool xmlDatesAreDates(std::string_view text)
+{
+    for (std::size_t at = text.find("<date"); at != std::string_view::npos; at = text.find("<date", at + 1)) {
+        const std::string_view tag = text.substr(at + 5);
+        if (tag.empty() || (tag.front() != '>' && tag.front() != '/' && !std::isspace(static_cast<unsigned char>(tag.front()))))
+            continue;
+        const std::size_t open = tag.find('>');
+        if (open == std::string_view::npos || (open > 0 && tag[open - 1] == '/'))
+            return false;
+        const std::size_t close = tag.find("</date", open);
+        if (close == std::string_view::npos || !isWrittenDate(tag.substr(open + 1, close - open - 1)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 PropertyListNode& PropertyListNode::operator=(PropertyListNode&& other) noexcept
@@ -431,7 +485,7 @@ PropertyListNode PropertyListNode::parse(const std::shared_ptr<NSData>& data, Fo
     auto length = static_cast<uint32_t>(data->length());
     plist_t node = nullptr;
     bool binary = plist_is_binary(bytes, length);
-    if (binary ? !binaryExpansionIsBounded(data->span()) : !xmlNestingIsBounded(data->stringView()))
+    if (binary ? !binaryExpansionIsBounded(data->span()) : !xmlNestingIsBounded(data->stringView()) || !xmlDatesAreDates(data->stringView()))
         return {};
     if (binary)
         plist_from_bin(bytes, length, &node);

@@ -205,6 +205,7 @@ void WebDocumentContainer::load(const std::string& html, const std::shared_ptr<N
     m_requestedStyleSheets.clear();
     m_html = WebMarkupFilter::filter(html).html;
     m_shownAsText = false;
+    m_cellsPastBudget = false;
     parseWithinBounds();
 }
 
@@ -217,10 +218,13 @@ void WebDocumentContainer::parseWithinBounds()
 {
     parse();
     const Shape built = shape();
-    if (built.depth > deepestTree || built.tables > WebMarkupFilter::tableNestingLimit) {
+    const bool tooDeep = built.depth > deepestTree || built.tables > WebMarkupFilter::tableNestingLimit;
+    if (tooDeep || built.cellWork > cellWorkBudget) {
         // The filter's count of what the parser nests fell short, or style sheets made tables of
-        // nested blocks, each laid out again for each one around it: the page is shown as its text.
+        // nested blocks, or cells hold more than their layout can afford, each laid out again for
+        // each one around it: the page is shown as its text.
         m_shownAsText = true;
+        m_cellsPastBudget = !tooDeep;
         m_html = WebMarkupFilter::filter(m_html, 0, 0).html;
         parse();
     }
@@ -242,18 +246,26 @@ WebDocumentContainer::Shape WebDocumentContainer::shape() const
         litehtml::element::ptr element;
         std::size_t depth;
         std::size_t tables;
+        double cellWork;
     };
-    std::vector<Place> pending { { m_document->root(), 1, 0 } };
+    // Measured: an element inside n cells costs 1 + 2.55^n / 23.4 elements outside any table
+    // (77 inside eight).
+    constexpr double relayoutPerCell = 2.55;
+    constexpr double firstCellShare = 1 / 23.4;
+    std::vector<Place> pending { { m_document->root(), 1, 0, 0 } };
     while (!pending.empty()) {
-        auto [element, depth, tables] = std::move(pending.back());
+        auto [element, depth, tables, cellWork] = std::move(pending.back());
         pending.pop_back();
         const auto display = element->get_display();
         tables += display == litehtml::display_table || display == litehtml::display_inline_table;
+        if (display == litehtml::display_table_cell)
+            cellWork = cellWork > 0 ? cellWork * relayoutPerCell : relayoutPerCell * firstCellShare;
         ++shape.elements;
+        shape.cellWork += cellWork;
         shape.depth = std::max(shape.depth, depth);
         shape.tables = std::max(shape.tables, tables);
         for (std::size_t i = 0; i < element->get_children_count(); ++i)
-            pending.push_back({ element->get_child(int(i)), depth + 1, tables });
+            pending.push_back({ element->get_child(int(i)), depth + 1, tables, cellWork });
     }
     return shape;
 }

@@ -24,6 +24,10 @@ public:
     static constexpr std::chrono::milliseconds localReadWait { 2000 };
     // Deeper than this, a tree is shown as the page's text alone.
     static constexpr std::size_t deepestTree = 2 * WebMarkupFilter::defaultDepthLimit + 16;
+    // So is a page whose table cells add more layout work than this (Shape::cellWork): about as
+    // much as the largest plain page, so that no page of the megabyte a page may have takes
+    // more than about a second.
+    static constexpr double cellWorkBudget = 50'000;
 
     struct Client {
         std::function<void(const NSString& href)> anchorClicked;
@@ -44,14 +48,19 @@ public:
     // Whether the page came from a file, and so may read files.
     bool isLocalPage() const { return m_localPage; }
     // Whether the page's tree came out deeper than the engine may go (or its style nests tables
-    // deeper than the filter lets tags nest them), so that it shows as its text alone.
+    // deeper than the filter lets tags nest them, or its cells cost more layout than the budget),
+    // so that it shows as its text alone; and whether the cells' cost alone was the reason.
     bool isShownAsText() const { return m_shownAsText; }
+    bool hadCellsPastBudget() const { return m_cellsPastBudget; }
     // How deep the document's tree goes and how many elements it has, words included.
     struct Shape {
         std::size_t depth { 0 };
         std::size_t elements { 0 };
         // The most boxes laid out as tables (by their tags or their style) inside one another.
         std::size_t tables { 0 };
+        // The layout work the table cells add, in elements laid out outside any table: the engine
+        // lays a cell's content out again for each cell around it.
+        double cellWork { 0 };
     };
     Shape shape() const;
     // Lays the page out at the width (CSS pixels) for a viewport of the height; answers the
@@ -135,6 +144,7 @@ private:
     int m_clipDepth { 0 };
     bool m_localPage { false };
     bool m_shownAsText { false };
+    bool m_cellsPastBudget { false };
     std::chrono::milliseconds m_localWaitLeft { 0 };
     litehtml::context m_engine;
     std::shared_ptr<litehtml::document> m_document;

@@ -547,7 +547,8 @@ TEST_F(ClientSession, aPhotoCutShortInTheCacheIsFetchedAgainAndShownWhole)
     ASSERT_TRUE(info);
     const CGSize whole = info->photoView()->image()->size();
     const auto cache = RIImageManager::sharedManager()->imageCache();
-    const std::string file = cache->defaultCachePathForKey(application->user()->urlImg()).UTF8String();
+    const NSString key = RIImageManager::sharedManager()->cacheKeyForURL(NSURL::URLWithString(application->user()->urlImg()));
+    const std::string file = cache->defaultCachePathForKey(key).UTF8String();
     ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(file); }));
     const auto bytes = std::filesystem::file_size(file);
     EXPECT_EQ(photoRequests(), 1);

@@ -1,4 +1,5 @@
 #include "tools/service-standin/ServiceStandIn.h"
+#include "tools/service-standin/ConnectionWatch.h"
 #include "tools/service-standin/StandInContext.h"
 
 #include "library/json/JSONCodecDeserializing.h"
@@ -13,6 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <iomanip>
@@ -35,11 +37,16 @@ constexpr const char* kSessionCookie = "TSSESSION";
 constexpr const char* kPicturesPath = "/Tessalane/images/";
 constexpr const char* kPhotosPath = "/Tessalane/photos/";
 constexpr std::size_t kKeptRequests = 2000;
+// The log is bounded in bytes too: a body is kept up to this much, and the log as a whole.
+constexpr std::size_t kLoggedBodyBytes = 16 * 1024;
+constexpr std::size_t kKeptRequestBytes = 16 * 1024 * 1024;
 constexpr std::size_t kWorkers = 32;
+constexpr std::size_t kMostWorkers = 256;
 constexpr int kListenQueue = 512;
 // Wrong passwords allowed for one account within the window before its logins are refused.
 constexpr int kFailedLoginLimit = 10;
 constexpr std::chrono::seconds kFailedLoginWindow { 60 };
+constexpr std::size_t kFailedLoginAccounts = 10000;
 
 struct FailedLogins {
     int count { 0 };
@@ -54,6 +61,14 @@ std::string newSessionId()
     std::ostringstream text;
     text << std::hex << std::uppercase << std::setfill('0') << std::setw(16) << generator() << std::setw(16) << generator();
     return text.str();
+}
+
+std::size_t loggedSize(const ReceivedRequest& request)
+{
+    std::size_t size = request.method.size() + request.path.size() + request.body.size();
+    for (const auto& [name, value] : request.headers)
+        size += name.size() + value.size();
+    return size;
 }
 
 void lengthenListenQueue(int port)
@@ -211,6 +226,9 @@ struct ServiceStandIn::Implementation final : StandInContext {
     std::string paymentBase;
     sqlite3* database { nullptr };
     std::mutex databaseMutex;
+    // Made once the ports are bound; they outlive the servers, which hold their task queues.
+    std::unique_ptr<ConnectionWatch> mainWatch;
+    std::unique_ptr<ConnectionWatch> paymentWatch;
     std::unique_ptr<httplib::Server> mainServer;
     std::unique_ptr<httplib::Server> paymentServer;
     std::thread mainThread;
@@ -218,6 +236,7 @@ struct ServiceStandIn::Implementation final : StandInContext {
 
     mutable std::mutex mutex;
     std::deque<ReceivedRequest> received;
+    std::size_t receivedBytes { 0 };
     std::map<std::string, FailedLogins> failedLogins;
     std::map<std::string, SessionRecord> sessions;
 };
@@ -285,13 +304,17 @@ bool ServiceStandIn::Implementation::execute(const std::string& sql, const std::
 
 void ServiceStandIn::Implementation::record(const httplib::Request& request)
 {
-    ReceivedRequest entry { request.method, request.path, request.body, {} };
+    ReceivedRequest entry { request.method, request.path, request.body.substr(0, kLoggedBodyBytes), {} };
     for (const auto& [name, value] : request.headers)
         entry.headers.emplace(name, value);
     std::lock_guard lock(mutex);
     // Only the latest requests are kept, so a long-running stand-in does not grow for ever.
-    if (received.size() >= kKeptRequests)
+    const std::size_t size = loggedSize(entry);
+    while (!received.empty() && (received.size() >= kKeptRequests || receivedBytes + size > kKeptRequestBytes)) {
+        receivedBytes -= loggedSize(received.front());
         received.pop_front();
+    }
+    receivedBytes += size;
     received.push_back(std::move(entry));
 }
 
@@ -472,9 +495,20 @@ bool ServiceStandIn::Implementation::tooManyFailedLogins(const std::string& user
 void ServiceStandIn::Implementation::noteFailedLogin(const std::string& usercode)
 {
     std::lock_guard lock(mutex);
-    // The table itself is bounded: a flood of made-up account names starts it afresh.
-    if (failedLogins.size() > 10000)
-        failedLogins.clear();
+    // The table itself is bounded. When it is full, what goes is what an attack can least use:
+    // entries past their window, then the one with the fewest failures, the oldest of those. An
+    // account under attack has its failures at the limit and stays however many made-up names
+    // come after it.
+    if (failedLogins.size() >= kFailedLoginAccounts && !failedLogins.contains(usercode)) {
+        const auto now = std::chrono::steady_clock::now();
+        std::erase_if(failedLogins, [&](const auto& entry) { return now - entry.second.since > kFailedLoginWindow; });
+        if (failedLogins.size() >= kFailedLoginAccounts) {
+            auto least = std::min_element(failedLogins.begin(), failedLogins.end(), [](const auto& a, const auto& b) {
+                return a.second.count != b.second.count ? a.second.count < b.second.count : a.second.since < b.second.since;
+            });
+            failedLogins.erase(least);
+        }
+    }
     auto& entry = failedLogins[usercode];
     if (entry.count == 0)
         entry.since = std::chrono::steady_clock::now();
@@ -545,7 +579,14 @@ void ServiceStandIn::Implementation::schoolEvaluation(const Fields& fields, http
 void ServiceStandIn::Implementation::picture(const httplib::Request& request, httplib::Response& response)
 {
     record(request);
-    servePicture(request.path.substr(request.path.rfind('/') + 1), response);
+    const std::string name = request.path.substr(request.path.rfind('/') + 1);
+    // A learner's photo goes only to that learner's session, through the photos' keyed address.
+    if (!name.empty() && !query("select 1 from account where substr(urlimg, -length(?1) - 1) = '/' || ?1", { name }).empty()) {
+        response.status = 404;
+        response.set_content("not found", "text/plain");
+        return;
+    }
+    servePicture(name, response);
 }
 
 void ServiceStandIn::Implementation::photo(const httplib::Request& request, httplib::Response& response)
@@ -617,8 +658,16 @@ bool ServiceStandIn::start()
         return false;
 
     const bool keepAlive = m_options.keepAlive;
-    auto makeServer = [&](auto handler, const std::vector<std::pair<std::string, RawHandler>>* gets) {
+    auto makeServer = [&](auto handle, const std::vector<std::pair<std::string, RawHandler>>* gets, std::unique_ptr<ConnectionWatch>& watch) {
         auto server = std::make_unique<httplib::Server>();
+        // Every handler runs once its request has arrived whole; the watch counts its deadline from there.
+        auto answered = [&watch](auto body) {
+            return [&watch, body](const httplib::Request& request, httplib::Response& response) {
+                ConnectionWatch::Answering answering(*watch, request);
+                body(request, response);
+            };
+        };
+        auto handler = answered(handle);
         if (!keepAlive) {
             server->set_pre_routing_handler([](const httplib::Request&, httplib::Response& response) {
                 response.set_header("Connection", "close");
@@ -627,7 +676,8 @@ bool ServiceStandIn::start()
         }
         server->set_payload_max_length(1 << 20);
         server->set_tcp_nodelay(true);
-        // A client that sends its request a line at a time holds one worker, not the service.
+        // A client that sends its request a line at a time holds one worker, and that for the
+        // request's deadline at most (the watch's).
         server->set_read_timeout(std::chrono::seconds(5));
         server->set_keep_alive_timeout(2);
         // What the library refuses before any handler runs (too large, no body, a bad request
@@ -644,37 +694,37 @@ bool ServiceStandIn::start()
             int yes = 1;
             ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         });
-        // Workers for a few hundred clients, so that a handful of slow ones cannot stop it
-        // answering the rest; the server owns and deletes the queue it is handed.
-        server->new_task_queue = [] { return std::make_unique<httplib::ThreadPool>(kWorkers).release(); };
+        // Workers for a few hundred clients, watched so that slow ones cannot stop it answering
+        // the rest; the server owns and deletes the queue it is handed.
+        server->new_task_queue = [&watch] { return watch->newTaskQueue(); };
         server->set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
             reply(response, mainEnvelope("-1", "服务器内部错误"), 500);
         });
         server->Post(".*", handler);
-        server->Get("/Tessalane/images/.*", [&implementation](const httplib::Request& request, httplib::Response& response) {
+        server->Get("/Tessalane/images/.*", answered([&implementation](const httplib::Request& request, httplib::Response& response) {
             implementation.picture(request, response);
-        });
-        server->Get("/Tessalane/photos/.*", [&implementation](const httplib::Request& request, httplib::Response& response) {
+        }));
+        server->Get("/Tessalane/photos/.*", answered([&implementation](const httplib::Request& request, httplib::Response& response) {
             implementation.photo(request, response);
-        });
+        }));
         // Only POSTs are served, besides the files and pages an area registers; anything else
         // gets the error envelope too.
-        server->Get(".*", [&implementation, gets](const httplib::Request& request, httplib::Response& response) {
+        server->Get(".*", answered([&implementation, gets](const httplib::Request& request, httplib::Response& response) {
             if (gets) {
                 implementation.record(request);
                 if (implementation.handleRaw(*gets, request, response))
                     return;
             }
             reply(response, mainEnvelope("-1", "请使用POST请求"), 405);
-        });
+        }));
         return server;
     };
     implementation.mainServer = makeServer([&implementation](const httplib::Request& request, httplib::Response& response) {
         implementation.handleMain(request, response);
-    }, &implementation.routes.mainGets);
+    }, &implementation.routes.mainGets, implementation.mainWatch);
     implementation.paymentServer = makeServer([&implementation](const httplib::Request& request, httplib::Response& response) {
         implementation.handlePayment(request, response);
-    }, &implementation.routes.paymentGets);
+    }, &implementation.routes.paymentGets, implementation.paymentWatch);
 
     auto bind = [&](httplib::Server& server, int port) {
         if (port == 0)
@@ -692,6 +742,8 @@ bool ServiceStandIn::start()
         m_implementation.reset();
         return false;
     }
+    implementation.mainWatch = std::make_unique<ConnectionWatch>(m_mainPort, kWorkers, kMostWorkers, m_options.requestDeadline);
+    implementation.paymentWatch = std::make_unique<ConnectionWatch>(m_paymentPort, kWorkers, kMostWorkers, m_options.requestDeadline);
     implementation.publicBase = "http://" + m_options.host + ":" + std::to_string(m_mainPort) + "/";
     implementation.paymentBase = "http://" + m_options.host + ":" + std::to_string(m_paymentPort) + "/";
     implementation.mainThread = std::thread([&implementation] { implementation.mainServer->listen_after_bind(); });
@@ -757,6 +809,7 @@ void ServiceStandIn::clearRequests()
         return;
     std::lock_guard lock(m_implementation->mutex);
     m_implementation->received.clear();
+    m_implementation->receivedBytes = 0;
 }
 
 void ServiceStandIn::expireSessions()

@@ -35,6 +35,9 @@ struct Options {
     // ":memory:" keeps the data for the life of the stand-in; a file is seeded once.
     std::string databasePath { ":memory:" };
     std::chrono::seconds sessionLifetime { 1800 };
+    // Each request must have arrived whole, head and body, within this time of its connection's
+    // start or of the previous reply on it.
+    std::chrono::seconds requestDeadline { 10 };
     // Without keep-alive every reply closes its connection, so stopping never waits for idle
     // clients (tests stop a stand-in after each case).
     bool keepAlive { true };
@@ -59,6 +62,7 @@ public:
     std::string paymentBaseURL() const;
     const std::string& lastError() const { return m_lastError; }
 
+    // The latest requests (2,000 at most, 16 MB in all), each body cut at 16 KB.
     std::vector<ReceivedRequest> requests() const;
     std::size_t requestCount() const { return requests().size(); }
     void clearRequests();

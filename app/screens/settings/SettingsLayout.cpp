@@ -3,10 +3,15 @@
 #include "app/AppDelegate.h"
 #include "app/screens/base/InsetsLabel.h"
 #include "app/screens/base/UIColor_Addition.h"
+#include "library/network/images/RIImageManager.h"
 #include "library/network/images/RIImageViewCategories.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIImage.h"
+
+#include <algorithm>
+#include <mutex>
+#include <string>
 
 using UIColor_Addition::colorWithHexString;
 
@@ -69,8 +74,33 @@ NSString shortVersion()
 {
     return ns::stringValue(NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString"));
 }
+NSString photoCacheKey(const std::shared_ptr<NSURL>& url)
+{
+    if (!url)
+        return NSString();
+    const std::string address = url->absoluteString().UTF8String();
+    const auto question = address.find('?');
+    if (question == std::string::npos)
+        return url->absoluteString();
+    const auto hash = address.find('#', question);
+    const std::string query = address.substr(question + 1, hash == std::string::npos ? std::string::npos : hash - question - 1);
+    std::string kept;
+    for (std::size_t at = 0; at <= query.size();) {
+        const auto end = std::min(query.find('&', at), query.size());
+        const std::string item = query.substr(at, end - at);
+        if (!item.empty() && item != "key" && !item.starts_with("key=")) {
+            kept += kept.empty() ? "?" : "&";
+            kept += item;
+        }
+        at = end + 1;
+    }
+    return NSString(address.substr(0, question) + kept + (hash == std::string::npos ? std::string() : address.substr(hash)));
+}
+
 void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const UIImageRef& placeholder, const NSString& urlText)
 {
+    static std::once_flag keyed;
+    std::call_once(keyed, [] { RIImageManager::sharedManager()->setCacheKeyFilter(photoCacheKey); });
     auto url = urlText.length() ? NSURL::URLWithString(urlText) : nullptr;
     UIImageView_RemoteImage::sd_setImageWithURL(imageView, url, placeholder, 0, nullptr,
         [weakView = std::weak_ptr<UIImageView>(imageView)](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType,

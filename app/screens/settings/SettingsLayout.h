@@ -23,8 +23,12 @@ std::shared_ptr<UIImageView> arrowIn(const std::shared_ptr<UIView>& row);
 // The application's short version from its information list.
 NSString shortVersion();
 // Shows the placeholder, then the picture at the address through the shared image manager, or
-// "img_gr" when there is none or it does not load.
+// "img_gr" when there is none or it does not load. The photo's address carries the key of the
+// session that may fetch it, new at each login; it is cached under its address without the key,
+// so that each login finds the one copy instead of adding another.
 void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const UIImageRef& placeholder, const NSString& urlText);
+// The address without its session key: the key the image manager caches a picture under.
+NSString photoCacheKey(const std::shared_ptr<NSURL>& url);
 
 template <class Label = UILabel, class... Extra>
 std::shared_ptr<Label> plainLabel(CGRect frame, const NSString& text, CGFloat fontSize, const UIColorRef& color, const UIColorRef& background,

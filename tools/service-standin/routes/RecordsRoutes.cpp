@@ -1,6 +1,7 @@
 // Training records and appeals (the appeal service's queryStudentHour by QUERY_TYPE), the hours
 // summary, the school and coach evaluations, mail to the transport authority and the notices.
 // Everything the learner sends is kept.
+#include "tools/service-standin/ServicesTime.h"
 #include "tools/service-standin/StandInContext.h"
 
 #include "library/json/JSONCodecDeserializing.h"
@@ -27,12 +28,7 @@ std::string value(const Row& row, const char* name)
 
 std::string today()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
+    return servicesTime("%Y-%m-%d");
 }
 
 std::string text(const std::shared_ptr<NSDictionary>& param, const char* key)

@@ -1,6 +1,7 @@
 // Video learning (list, play data, saved time under the daily cap, and the course films with range
 // requests), booking practice slots with the assigned coach, the online-learning goods with their
 // orders and signed payment text, and the payment provider's gateway with its web cashier.
+#include "tools/service-standin/ServicesTime.h"
 #include "tools/service-standin/StandInContext.h"
 #include "tools/service-standin/routes/GatewayEnvelope.h"
 
@@ -43,12 +44,7 @@ long long number(const std::string& text)
 
 std::string localTime(const char* format, std::time_t offset = 0)
 {
-    const std::time_t now = std::time(nullptr) + offset;
-    std::tm local {};
-    localtime_r(&now, &local);
-    char text[64];
-    std::strftime(text, sizeof text, format, &local);
-    return text;
+    return servicesTime(format, offset);
 }
 
 std::string today() { return localTime("%Y-%m-%d"); }

@@ -1,0 +1,38 @@
+#include "platform/foundation/Foundation.h"
+#include "platform/foundation/NSPropertyListSerialization.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+id readXML(const std::string& body)
+{
+    const std::string list = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">" + body + "</plist>";
+    return NSPropertyListSerialization::propertyListWithData(NSData::dataWithBytes(list.data(), list.size()), 0, nullptr);
+}
+
+} // namespace
+
+TEST(PropertyListDates, xmlDatesThatAreNoDatesAreRefused)
+{
+    for (const char* bad : { "<date>garbage</date>", "<date>10000-01-01T00:00:00Z</date>", "<date>2026-02-30T00:00:00Z</date>",
+             "<date>2026-13-01T00:00:00Z</date>", "<date>2026-12-08T24:00:00Z</date>", "<date>2026-12-08</date>", "<date/>",
+             "<date></date>", "<array><string>a</string><date>-0001-01-01T00:00:00Z</date></array>",
+             "<dict><key>k</key><date>2026-12-08T05:25:28</date></dict>" })
+        EXPECT_FALSE(readXML(bad)) << bad;
+
+    auto date = ns::cast<NSDate>(readXML("<date>2026-12-08T05:25:28Z</date>"));
+    ASSERT_TRUE(date);
+    EXPECT_EQ(date->description(), "2026-12-08 05:25:28 +0000");
+    EXPECT_TRUE(ns::cast<NSDate>(readXML("<date>2024-02-29T23:59:59Z</date>")));
+
+    // Every date the XML form writes reads back.
+    for (double seconds : { 0.0, 5e9, -3e9, -6e10, 252423993599.0 }) {
+        auto written = NSPropertyListSerialization::dataWithPropertyList(NSDate::dateWithTimeIntervalSinceReferenceDate(seconds),
+            NSPropertyListXMLFormat_v1_0, 0, nullptr);
+        ASSERT_TRUE(written) << seconds;
+        auto back = ns::cast<NSDate>(NSPropertyListSerialization::propertyListWithData(written, 0, nullptr));
+        ASSERT_TRUE(back) << std::string(reinterpret_cast<const char*>(written->bytes()), written->length());
+        EXPECT_EQ(back->timeIntervalSinceReferenceDate(), seconds);
+    }
+}
