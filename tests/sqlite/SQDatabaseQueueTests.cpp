@@ -255,7 +255,8 @@ TEST(SQDatabaseQueue, aQueueMakesItsConnectionsOfItsDatabaseClassAlsoWhenItReope
 {
     auto plain = SQDatabaseQueue::databaseQueueWithPath(databasePath())->databaseClass()(databasePath());
     ASSERT_TRUE(plain);
-    EXPECT_EQ(typeid(*plain), typeid(SQDatabase));
+    const SQDatabase& made = *plain;
+    EXPECT_EQ(typeid(made), typeid(SQDatabase));
     auto queue = TracingQueue::create(databasePath());
     ASSERT_TRUE(queue);
     for (int round = 0; round < 2; ++round) {
