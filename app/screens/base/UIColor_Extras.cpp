@@ -62,11 +62,13 @@ std::shared_ptr<UIColor> combined(const UIColor& color, const Components& with, 
         combine(c->alpha, with.alpha));
 }
 
-// The other colour's operations read the receiver's own components in its place.
-Components ownComponents(const UIColor& color, CGFloat neutralAlpha)
+// The colour forms combine the receiver's own components, not the other colour's, with the
+// neutral alpha.
+using FourValueOperation = std::shared_ptr<UIColor> (*)(const UIColor&, CGFloat, CGFloat, CGFloat, CGFloat);
+std::shared_ptr<UIColor> withOwnComponents(const UIColor& color, CGFloat neutralAlpha, FourValueOperation operation)
 {
     const auto c = rgba(color);
-    return c ? Components { c->red, c->green, c->blue, neutralAlpha } : Components {};
+    return c ? operation(color, c->red, c->green, c->blue, neutralAlpha) : nullptr;
 }
 
 } // namespace
@@ -203,26 +205,22 @@ std::shared_ptr<UIColor> colorByDarkeningTo(const UIColor& color, CGFloat f) { r
 
 std::shared_ptr<UIColor> colorByMultiplyingByColor(const UIColor& color, const std::shared_ptr<UIColor>&)
 {
-    const auto c = ownComponents(color, 1);
-    return canProvideRGBComponents(color) ? colorByMultiplyingByRed(color, c.red, c.green, c.blue, c.alpha) : nullptr;
+    return withOwnComponents(color, 1, colorByMultiplyingByRed);
 }
 
 std::shared_ptr<UIColor> colorByAddingColor(const UIColor& color, const std::shared_ptr<UIColor>&)
 {
-    const auto c = ownComponents(color, 0);
-    return canProvideRGBComponents(color) ? colorByAddingRed(color, c.red, c.green, c.blue, c.alpha) : nullptr;
+    return withOwnComponents(color, 0, colorByAddingRed);
 }
 
 std::shared_ptr<UIColor> colorByLighteningToColor(const UIColor& color, const std::shared_ptr<UIColor>&)
 {
-    const auto c = ownComponents(color, 0);
-    return canProvideRGBComponents(color) ? colorByLighteningToRed(color, c.red, c.green, c.blue, c.alpha) : nullptr;
+    return withOwnComponents(color, 0, colorByLighteningToRed);
 }
 
 std::shared_ptr<UIColor> colorByDarkeningToColor(const UIColor& color, const std::shared_ptr<UIColor>&)
 {
-    const auto c = ownComponents(color, 1);
-    return canProvideRGBComponents(color) ? colorByDarkeningToRed(color, c.red, c.green, c.blue, c.alpha) : nullptr;
+    return withOwnComponents(color, 1, colorByDarkeningToRed);
 }
 
 std::shared_ptr<UIColor> colorWithRGBHex(std::uint32_t hex)
