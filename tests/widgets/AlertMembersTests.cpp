@@ -70,8 +70,6 @@ TEST_F(WidgetScreenTest, theAlertControllerFindsWindowsByLevelAndHidesItsWindowW
     EXPECT_EQ(controller->alertWindow()->alpha(), 0);
     controller->didRotateFromInterfaceOrientation(UIInterfaceOrientation::Portrait);
     EXPECT_EQ(controller->alertWindow()->alpha(), 1);
-    EXPECT_EQ(controller->supportedInterfaceOrientations(), NSUInteger(UIInterfaceOrientationMaskAll));
-    EXPECT_EQ(controller->prefersStatusBarHidden(), UIApplication::sharedApplication()->isStatusBarHidden());
     alert->dismissWithClickedButtonIndex(0, false);
     host->advance(1);
 }
