@@ -249,9 +249,11 @@ void MakeCoachViewController::showAbout()
         row->setTitleColor(passed ? UIColor::colorWithRed(102 / 255.0, 102 / 255.0, 102 / 255.0, 1) : UIColor_Addition::colorWithHexString("00bebe"),
             UIControlStateNormal);
         row->titleLabel()->setFont(UIFont::systemFontOfSize(15));
+        // Image and title are laid side by side from the left: the title steps back over the
+        // image's width to start at the row's left, the image moves to 10 points from its right.
         row->setContentHorizontalAlignment(UIControlContentHorizontalAlignmentLeft);
-        row->setTitleEdgeInsets(UIEdgeInsetsMake(0, 10, 0, 0));
-        row->setImageEdgeInsets(UIEdgeInsetsMake((kRowHeight - imageSize.height) / 2, W - 10 - imageSize.width - 10, (kRowHeight - imageSize.height) / 2, 10));
+        row->setTitleEdgeInsets(UIEdgeInsetsMake(0, -imageSize.width, 0, 0));
+        row->setImageEdgeInsets(UIEdgeInsetsMake((kRowHeight - imageSize.height) / 2, W - 10 - imageSize.width, (kRowHeight - imageSize.height) / 2, 10));
         row->setTag(static_cast<NSInteger>(i));
         row->addTarget(self(), &MakeCoachViewController::aboutBtnEvent, UIControlEventTouchUpInside);
         m_vScrollView->addSubview(row);

@@ -222,12 +222,14 @@ void OrderInfoViewController::paymentInfoCompletion(const id& reply)
     if (!code || *code != 0 || !rows || rows->count() == 0)
         return paymentFailed("支付失败,请稍后再试！");
     const NSString payInfo = ns::stringForKey(ns::dictionaryValue(rows->objectAtIndex(0)), "PAY_INFO");
+    // Dismissed first: the SDK may answer before payOrder returns, and its answer's message
+    // would go with this panel.
+    STProgressHUD::dismiss();
     std::weak_ptr<OrderInfoViewController> weakSelf = self();
     OrbipaySDK::defaultService()->payOrder(payInfo, kScheme, [weakSelf](const std::shared_ptr<NSDictionary>& result) {
         if (auto protectedSelf = weakSelf.lock())
             protectedSelf->paymentResultCallback(result);
     });
-    STProgressHUD::dismiss();
 }
 
 void OrderInfoViewController::paymentFailed(const NSString& reason)
@@ -257,12 +259,17 @@ void OrderInfoViewController::paymentResultCallback(const std::shared_ptr<NSDict
             navigation->popViewControllerAnimated(false);
         return;
     default: {
-        // A payment that did not go through says why before the screen goes back to the goods.
+        // A payment that did not go through says why on the goods screen it goes back to: this
+        // screen, and anything shown on it, leaves at once.
         const NSString memo = ns::stringForKey(result, "memo");
-        STProgressHUD::showInView(view());
-        STProgressHUD::dismissWithError(memo.length() ? memo : NSString("支付失败,请稍后再试！"), 1.0);
-        if (navigation)
+        UIViewRef landing;
+        if (navigation) {
             navigation->popViewControllerAnimated(false);
+            if (auto top = navigation->topViewController())
+                landing = top->view();
+        }
+        STProgressHUD::showInView(landing);
+        STProgressHUD::dismissWithError(memo.length() ? memo : NSString("支付失败,请稍后再试！"), 1.0);
         return;
     }
     }

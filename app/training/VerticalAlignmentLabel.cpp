@@ -18,7 +18,7 @@ CGRect VerticalAlignmentLabel::textRectForBounds(CGRect bounds, NSInteger number
     case VerticalAlignmentBottom:
         text.origin.y = bounds.origin.y + bounds.size.height - text.size.height;
         break;
-    case VerticalAlignmentMiddle:
+    default:
         text.origin.y = bounds.origin.y + (bounds.size.height - text.size.height) / 2;
         break;
     }

@@ -79,12 +79,14 @@ std::optional<bool> OPayCashierViewController::shouldStartLoadWithRequest(UIWebV
     auto url = request ? request->URL() : nullptr;
     if (!url || url->scheme().caseInsensitiveCompare(m_scheme) != NSOrderedSame)
         return true;
-    // The page's last step: the result address, which only the application understands.
-    auto onResult = std::move(m_onResult);
-    m_onResult = nullptr;
-    m_onClose = nullptr;
-    if (onResult)
-        onResult(url);
+    // The page's last step: the result address, which only the application understands. The
+    // handlers stay until one ends the payment, so that "关闭" still works after a link it could not use.
+    auto protectedSelf = self();
+    auto onResult = m_onResult;
+    if (onResult && onResult(url)) {
+        m_onResult = nullptr;
+        m_onClose = nullptr;
+    }
     return false;
 }
 

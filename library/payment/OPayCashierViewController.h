@@ -2,7 +2,8 @@
 // The provider's web cashier, shown when no wallet application is at hand: its own bar with the
 // title "收银台" and a "关闭" button over a web view of the gateway's cashier page. Links of the
 // page to the application's own scheme are not loaded: they are the payment's result, handed to
-// the SDK as a wallet's reopening would be. Closing leaves the payment to the SDK as cancelled.
+// the SDK as a wallet's reopening would be; one the SDK cannot use leaves the cashier as it was.
+// Closing leaves the payment to the SDK as cancelled.
 
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UILabel.h"
@@ -14,8 +15,8 @@
 class OPayCashierViewController : public UIViewController, public UIWebViewDelegate {
     NS_OBJECT(OPayCashierViewController, UIViewController)
 public:
-    // Hears a result address of the page, and the close button.
-    using ResultHandler = std::function<void(const std::shared_ptr<NSURL>& resultURL)>;
+    // Hears a result address of the page and answers whether it ended the payment; and the close button.
+    using ResultHandler = std::function<bool(const std::shared_ptr<NSURL>& resultURL)>;
     using CloseHandler = std::function<void()>;
 
     void viewDidLoad() override;

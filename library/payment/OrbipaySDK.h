@@ -34,7 +34,8 @@ public:
     // Acts only while a payment is pending and only for the host "payresult": the parsed result
     // goes to the block given at the start, or else to the standby block; the payment is then over.
     void processOrderWithPaymentResult(const std::shared_ptr<NSURL>& resultUrl, const OPCompletionBlock& standbyCallback);
-    // The parsed result goes to the stored block, or else to the standby block.
+    // With no payment pending the parsed result goes to the standby block; during a payment it is
+    // ignored, for it never completes one.
     void processAuthResult(const std::shared_ptr<NSURL>& resultUrl, const OPCompletionBlock& standbyCallback);
 
     // The query's pairs, percent-decoded; a key without "=" maps to the empty text.
@@ -51,6 +52,8 @@ public:
     std::shared_ptr<OPayCashierViewController> cashier() const { return m_cashier; }
 
 private:
+    // processOrderWithPaymentResult, telling whether the URL ended the payment.
+    bool takePaymentResult(const std::shared_ptr<NSURL>& resultUrl, const OPCompletionBlock& standbyCallback);
     void openCashier(const std::shared_ptr<NSURL>& cashierURL);
     void closeCashier();
     // Ends the pending payment with the result, in the block held since the start.

@@ -18,6 +18,8 @@ namespace {
 
 std::atomic<long> savePointCounter { 0 };
 
+constexpr const char* kNoStatementMessage = "the SQL text holds no statement";
+
 // The busy wait measures real time: the process clock may be a manual one that tests drive,
 // while SQLite's sleeps are real.
 double monotonicSeconds()
@@ -410,18 +412,18 @@ void SQDatabase::resultSetDidClose(const SQResultSet* resultSet)
 
 // MARK: - Queries and updates
 
-sqlite3_stmt* SQDatabase::prepareStatement(const NSString& sql, std::shared_ptr<SQStatement>& cachedStatement)
+bool SQDatabase::prepareStatement(const NSString& sql, std::shared_ptr<SQStatement>& cachedStatement, sqlite3_stmt*& pStmt)
 {
     if (_shouldCacheStatements) {
         cachedStatement = cachedStatementForQuery(sql);
         if (cachedStatement) {
-            sqlite3_stmt* pStmt = cachedStatement->statement();
+            pStmt = cachedStatement->statement();
             cachedStatement->reset();
             sqlite3_clear_bindings(pStmt);
-            return pStmt;
+            return true;
         }
     }
-    sqlite3_stmt* pStmt = nullptr;
+    pStmt = nullptr;
     const std::string text = sql.UTF8String();
     const int rc = sqlite3_prepare_v2(_db, text.c_str(), -1, &pStmt, nullptr);
     if (rc != SQLITE_OK) {
@@ -433,9 +435,10 @@ sqlite3_stmt* SQDatabase::prepareStatement(const NSString& sql, std::shared_ptr<
         if (_crashOnErrors)
             std::abort();
         sqlite3_finalize(pStmt);
-        return nullptr;
+        pStmt = nullptr;
+        return false;
     }
-    return pStmt;
+    return true;
 }
 
 void SQDatabase::discardStatement(sqlite3_stmt* pStmt, const std::shared_ptr<SQStatement>& cachedStatement)
@@ -461,11 +464,12 @@ std::shared_ptr<SQResultSet> SQDatabase::executeQuery(const NSString& sql, const
         SQLog("%@ executeQuery: %@", self(), SQLogExcerpt(sql));
 
     std::shared_ptr<SQStatement> statement;
-    sqlite3_stmt* pStmt = prepareStatement(sql, statement);
-    if (!pStmt)
+    sqlite3_stmt* pStmt = nullptr;
+    if (!prepareStatement(sql, statement, pStmt))
         return nullptr;
 
-    const int idx = bindArguments(pStmt, arrayArgs, dictionaryArgs, listArgs);
+    // No statement has no parameters, and SQLite looks no name up in one.
+    const int idx = pStmt ? bindArguments(pStmt, arrayArgs, dictionaryArgs, listArgs) : 0;
     if (idx != sqlite3_bind_parameter_count(pStmt)) {
         SQLog("Error: the bind count is not correct for the # of variables (executeQuery)");
         discardStatement(pStmt, statement);
@@ -476,7 +480,7 @@ std::shared_ptr<SQResultSet> SQDatabase::executeQuery(const NSString& sql, const
         statement = SQStatement::create();
         statement->setStatement(pStmt);
         trackStatement(statement);
-        if (_shouldCacheStatements && !sql.isNil())
+        if (_shouldCacheStatements && !sql.isNil() && pStmt)
             setCachedStatement(statement, sql);
     }
 
@@ -500,9 +504,18 @@ bool SQDatabase::executeUpdate(const NSString& sql, NSErrorPointer outErr, const
         SQLog("%@ executeUpdate: %@", self(), SQLogExcerpt(sql));
 
     std::shared_ptr<SQStatement> cachedStatement;
-    sqlite3_stmt* pStmt = prepareStatement(sql, cachedStatement);
-    if (!pStmt) {
+    sqlite3_stmt* pStmt = nullptr;
+    if (!prepareStatement(sql, cachedStatement, pStmt)) {
         NSSetError(outErr, lastError());
+        return false;
+    }
+    if (!pStmt) {
+        // Nothing to run is a misuse, not the success SQLite's "not an error" would suggest.
+        if (_logsErrors) {
+            SQLog("Error calling sqlite3_step (%d: %s) SQLITE_MISUSE", SQLITE_MISUSE, kNoStatementMessage);
+            SQLog("DB Query: %@", SQLogExcerpt(sql));
+        }
+        NSSetError(outErr, NSError::errorWithDomain("SQDatabase", SQLITE_MISUSE, NSString(kNoStatementMessage)));
         return false;
     }
 

@@ -193,9 +193,10 @@ private:
     // parameters left without a value.
     int bindArguments(sqlite3_stmt* statement, const std::shared_ptr<NSArray>& arrayArgs,
         const std::shared_ptr<NSDictionary>& dictionaryArgs, std::span<const id> listArgs) const;
-    // The cached statement for the text, reset and unbound, or a freshly prepared one (logged,
-    // nullptr, when the text does not compile); cachedStatement is set only in the first case.
-    sqlite3_stmt* prepareStatement(const NSString& sql, std::shared_ptr<SQStatement>& cachedStatement);
+    // The cached statement for the text, reset and unbound, or a freshly prepared one;
+    // cachedStatement is set only in the first case. False (logged) when the text does not
+    // compile; text that compiles to no statement (blank, a comment) gives a null statement.
+    bool prepareStatement(const NSString& sql, std::shared_ptr<SQStatement>& cachedStatement, sqlite3_stmt*& pStmt);
     // Gives up a statement that cannot run: a cached one leaves the cache, a fresh one is finalized.
     void discardStatement(sqlite3_stmt* pStmt, const std::shared_ptr<SQStatement>& cachedStatement);
     void trackStatement(const std::shared_ptr<SQStatement>& statement);

@@ -14,9 +14,14 @@ const char queueSpecificKey = 0;
 
 } // namespace
 
+SQDatabaseQueue::DatabaseClass SQDatabaseQueue::databaseClass() const
+{
+    return [](const NSString& path) { return SQDatabase::databaseWithPath(path); };
+}
+
 bool SQDatabaseQueue::init(const NSString& path, int openFlags)
 {
-    auto db = SQDatabase::databaseWithPath(path);
+    auto db = databaseClass()(path);
     if (!db->openWithFlags(openFlags)) {
         SQLog("Could not create database queue for path %@", path);
         return false;
@@ -44,7 +49,7 @@ void SQDatabaseQueue::assertNotOnQueue() const
 std::shared_ptr<SQDatabase> SQDatabaseQueue::database()
 {
     if (!_db) {
-        auto db = SQDatabase::databaseWithPath(_path);
+        auto db = databaseClass()(_path);
         if (!db->openWithFlags(_openFlags)) {
             SQLog("SQDatabaseQueue could not reopen database for path %@", _path);
             return nullptr;

@@ -16,6 +16,11 @@ public:
     static std::shared_ptr<SQDatabaseQueue> databaseQueueWithPath(const NSString& path, int openFlags) { return create(path, openFlags); }
     ~SQDatabaseQueue() override;
 
+    // Makes the queue's connections: SQDatabase's, unless a queue of a subclass makes connections
+    // of a subclass of its own.
+    using DatabaseClass = std::function<std::shared_ptr<SQDatabase>(const NSString& path)>;
+    virtual DatabaseClass databaseClass() const;
+
     const NSString& path() const { return _path; }
     void setPath(const NSString& path) { _path = path; }
     int openFlags() const { return _openFlags; }

@@ -77,6 +77,9 @@ int SQResultSet::columnCount() const
 
 NSString SQResultSet::columnNameForIndex(int columnIdx) const
 {
+    // SQLite reads a statement's connection here even when there is no statement.
+    if (!handle())
+        return NSString();
     const char* name = sqlite3_column_name(handle(), columnIdx);
     return name ? NSString::stringWithUTF8String(name) : NSString();
 }

@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -152,6 +153,27 @@ TEST_F(PaymentService, anUnsignedOrderIsRefusedByTheGatewayAndAnUnreachableGatew
     EXPECT_EQ(status(1), NSString("6002"));
     EXPECT_FALSE(sdk->isPaymentPending());
     EXPECT_FALSE(root->presentedViewController());
+}
+
+TEST_F(PaymentService, aGatewayReplyThatDoesNotReadIsAnOtherErrorNotANetworkOne)
+{
+    httplib::Server proxy;
+    proxy.Post("/gateway/cashier", [](const httplib::Request&, httplib::Response& response) {
+        response.status = 502;
+        response.set_content("<html><body><h1>502 Bad Gateway</h1></body></html>", "text/html");
+    });
+    const int port = proxy.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port, 0);
+    std::thread serving([&] { proxy.listen_after_bind(); });
+    const std::string gateway = "http://127.0.0.1:" + std::to_string(port) + "/gateway/cashier";
+    setenv("CORVANE_PAYMENT_GATEWAY_URL", gateway.c_str(), 1);
+    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
+    const bool answered = testing_support::runLoopUntil([this] { return !results.empty(); });
+    proxy.stop();
+    serving.join();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(status(0), NSString("4000"));
+    EXPECT_FALSE(sdk->isPaymentPending());
 }
 
 } // namespace

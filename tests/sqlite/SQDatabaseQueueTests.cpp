@@ -226,3 +226,44 @@ TEST(SQDatabaseQueue, connectionsAndPoolsCopyTheirPathButTheQueueKeepsItsString)
     EXPECT_EQ(pool->path(), original);
     EXPECT_EQ(queue->path(), original + ".moved");
 }
+
+namespace {
+
+// A connection kind of a queue's own, as a queue of a subclass makes them.
+class TracingDatabase : public SQDatabase {
+    NS_OBJECT(TracingDatabase, SQDatabase)
+protected:
+    void init(const NSString& path)
+    {
+        super::init(path);
+        setTraceExecution(true);
+    }
+};
+
+class TracingQueue : public SQDatabaseQueue {
+    NS_OBJECT(TracingQueue, SQDatabaseQueue)
+public:
+    DatabaseClass databaseClass() const override
+    {
+        return [](const NSString& path) -> std::shared_ptr<SQDatabase> { return TracingDatabase::create(path); };
+    }
+};
+
+} // namespace
+
+TEST(SQDatabaseQueue, aQueueMakesItsConnectionsOfItsDatabaseClassAlsoWhenItReopens)
+{
+    auto plain = SQDatabaseQueue::databaseQueueWithPath(databasePath())->databaseClass()(databasePath());
+    ASSERT_TRUE(plain);
+    const SQDatabase& made = *plain;
+    EXPECT_EQ(typeid(made), typeid(SQDatabase));
+    auto queue = TracingQueue::create(databasePath());
+    ASSERT_TRUE(queue);
+    for (int round = 0; round < 2; ++round) {
+        queue->inDatabase([&](const std::shared_ptr<SQDatabase>& db) {
+            EXPECT_TRUE(std::dynamic_pointer_cast<TracingDatabase>(db)) << round;
+            EXPECT_TRUE(db && db->traceExecution()) << round;
+        });
+        queue->close();
+    }
+}

@@ -238,14 +238,27 @@ TEST(SQDatabaseUpdate, anUpdateThatYieldsARowIsNotASuccess)
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Unknown error calling sqlite3_step (100"), std::string::npos);
 }
 
-TEST(SQDatabaseUpdate, textWithoutAStatementRunsNothing)
+TEST(SQDatabaseUpdate, textWithoutAStatementRunsNothingAndSaysSo)
 {
     auto db = databaseWithTable();
-    EXPECT_FALSE(db->executeUpdate(""));
-    // SQLite prepares no statement from a comment: there is nothing to step through.
-    EXPECT_FALSE(db->executeQuery("-- nothing"));
-    EXPECT_FALSE(db->executeQuery("  "));
-    EXPECT_FALSE(db->hasOpenResultSets());
+    std::shared_ptr<NSError> error;
+    EXPECT_FALSE(db->executeUpdate("", &error));
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->code(), SQLITE_MISUSE);
+    EXPECT_FALSE(error->localizedDescription().containsString("not an error"));
+    // SQLite prepares no statement from a comment: a set with no row, done at its first step.
+    for (const char* nothing : { "-- nothing", "  " }) {
+        auto rs = db->executeQuery(nothing, ns::dictionary({ { "id", NSString("1") } }));
+        ASSERT_TRUE(rs) << nothing;
+        EXPECT_TRUE(db->hasOpenResultSets());
+        EXPECT_EQ(rs->columnCount(), 0);
+        EXPECT_TRUE(rs->columnNameForIndex(0).isNil());
+        EXPECT_FALSE(rs->next());
+        EXPECT_FALSE(db->hasOpenResultSets());
+    }
+    db->setShouldCacheStatements(true);
+    EXPECT_FALSE(db->executeQuery("")->next());
+    EXPECT_FALSE(db->executeQuery("")->next());
     EXPECT_TRUE(db->executeQuery("select 1 -- trailing")->next());
 }
 

@@ -14,6 +14,7 @@
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/payment/OPayCashierViewController.h"
 #include "library/payment/OrbipaySDK.h"
+#include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSMachPort.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSUserDefaults.h"
@@ -513,6 +514,12 @@ TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCa
                 return view;
         return UIViewRef();
     };
+    // A row's title starts at its left, its check mark stands 10 points from its right.
+    auto firstRow = std::dynamic_pointer_cast<UIButton>(rowAt(0));
+    ASSERT_TRUE(firstRow);
+    firstRow->layoutIfNeeded();
+    EXPECT_EQ(firstRow->titleLabel()->frame().origin.x, 0);
+    EXPECT_EQ(CGRectGetMaxX(firstRow->imageView()->frame()), firstRow->bounds().size.width - 10);
     // The third slot first, then the first: ids and times go in the schedule's order.
     host->tap(rowAt(2));
     host->tap(rowAt(0));
@@ -594,6 +601,27 @@ protected:
             count += request.path.find("SAVEPAYMENTINFO") != std::string::npos;
         return count;
     }
+    std::shared_ptr<OPayCashierViewController> payUpToTheCashier()
+    {
+        auto order = openOrder();
+        if (!order)
+            return nullptr;
+        host->tap(order->payButton());
+        return cashierShown() ? OrbipaySDK::defaultService()->cashier() : nullptr;
+    }
+    // What another program does with the client's scheme.
+    void open(const char* url)
+    {
+        EXPECT_TRUE(UIApplication::sharedApplication()->handleIncomingURL(NSURL::URLWithString(url), "wallet")) << url;
+        host->runUntilIdle();
+    }
+    // The failure's message shows over the goods screen the learner is back on.
+    bool memoShownOnTheGoods(const NSString& memo)
+    {
+        auto goods = top<GoodsInfoViewController>();
+        auto hud = STProgressHUD::sharedView();
+        return goods && hudText() == memo && hud->window() && hud->isDescendantOfView(goods->view());
+    }
 };
 
 TEST_F(PurchaseSession, theWebCashierPaysTheOrderAndTheLearnerIsBackHome)
@@ -656,6 +684,90 @@ TEST_F(PurchaseSession, aLostServiceShowsTheEmptyViewInPlaceOfTheOrderAndItsRefr
     empty->refreshButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
     ASSERT_TRUE(waitUntil([&] { return content->isHidden() && requestsUnderWay <= 0; }));
     EXPECT_FALSE(order->nothingView()->isHidden());
+}
+
+// Anyone may open the client's scheme, with any escapes.
+TEST_F(PurchaseSession, resultURLsWhoseEscapesAreNotUTF8KeepTheirTextAndTheClientRuns)
+{
+    // Handed at start, as `corvane --open-url` hands it, with no payment pending.
+    application.reset();
+    host.reset();
+    host = HeadlessHost::create();
+    application = AppDelegate::create();
+    application->setURLToOpenAfterLaunch("corvaneOrbipayCallback://authresult?resultStatus=4000&memo=%FF&%C0%AF=1");
+    ASSERT_TRUE(host->launch(application));
+    host->runUntilIdle();
+    EXPECT_EQ(alertMessage(), NSString("%FF"));
+    ASSERT_TRUE(tapAlertButton("确定"));
+
+    ASSERT_TRUE(payUpToTheCashier());
+    open("corvaneOrbipayCallback://payresult?resultStatus=6001&memo=%E5%8F%96%FF%FE");
+    EXPECT_EQ(alertMessage(), NSString("您取消支付"));
+    ASSERT_TRUE(tapAlertButton("确定"));
+    EXPECT_TRUE(top<MainViewController>());
+    EXPECT_FALSE(OrbipaySDK::defaultService()->isPaymentPending());
+}
+
+TEST_F(PurchaseSession, anAuthorisationResultDuringAPaymentNeitherEndsNorAnnouncesIt)
+{
+    auto cashier = payUpToTheCashier();
+    ASSERT_TRUE(cashier);
+    open("corvaneOrbipayCallback://authresult?resultStatus=9000&memo=ok");
+    EXPECT_EQ(alertMessage().length(), 0u);
+    EXPECT_TRUE(top<OrderInfoViewController>());
+    EXPECT_EQ(OrbipaySDK::defaultService()->cashier(), cashier);
+    EXPECT_TRUE(OrbipaySDK::defaultService()->isPaymentPending());
+
+    // The payment's own result is announced, once.
+    tapPage(182); // 确认支付
+    ASSERT_TRUE(cashierShown());
+    tapPage(182); // 返回商户
+    EXPECT_EQ(alertMessage(), NSString("充值成功"));
+    ASSERT_TRUE(tapAlertButton("确定"));
+    EXPECT_TRUE(top<MainViewController>());
+    EXPECT_EQ(alertMessage().length(), 0u);
+}
+
+TEST_F(PurchaseSession, aCashierLinkItCannotUseLeavesTheCashierWorkingAndClosingCancels)
+{
+    auto cashier = payUpToTheCashier();
+    ASSERT_TRUE(cashier);
+    for (const char* link : { "corvaneOrbipayCallback://PAYRESULT?resultStatus=9000", "corvaneOrbipayCallback://authresult?resultStatus=9000" }) {
+        cashier->webView()->loadRequest(NSURLRequest::requestWithURL(NSURL::URLWithString(link)));
+        host->runUntilIdle();
+        EXPECT_EQ(OrbipaySDK::defaultService()->cashier(), cashier) << link;
+        EXPECT_TRUE(OrbipaySDK::defaultService()->isPaymentPending()) << link;
+    }
+    host->tap(cashier->closeButton());
+    EXPECT_EQ(alertMessage(), NSString("您取消支付"));
+    ASSERT_TRUE(tapAlertButton("确定"));
+    EXPECT_TRUE(top<MainViewController>());
+    EXPECT_FALSE(OrbipaySDK::defaultService()->isPaymentPending());
+}
+
+TEST_F(PurchaseSession, aFailedPaymentShowsItsMessageOnTheGoodsScreen)
+{
+    // 6002: the gateway cannot be reached.
+    setenv("CORVANE_PAYMENT_GATEWAY_URL", "http://127.0.0.1:9/gateway/cashier", 1);
+    auto order = openOrder();
+    ASSERT_TRUE(order);
+    host->tap(order->payButton());
+    ASSERT_TRUE(waitFor([&] { return memoShownOnTheGoods("网络连接出错"); }));
+    host->advance(0.4);
+    picture("24-network-error");
+
+    // 4000, answered before payOrder returns: another payment is under way.
+    host->advance(2);
+    host->tap(host->findViewWithText("提交订单"));
+    order = top<OrderInfoViewController>();
+    ASSERT_TRUE(waitUntil([&] { return order && order->orderIdLab()->text().length() > 0 && requestsUnderWay <= 0; }));
+    OrbipaySDK::defaultService()->beginPayment(nullptr);
+    host->tap(order->payButton());
+    ASSERT_TRUE(waitFor([&] { return requestsUnderWay <= 0 && top<GoodsInfoViewController>(); }));
+    EXPECT_TRUE(memoShownOnTheGoods("订单重复"));
+    host->advance(0.4);
+    picture("25-order-repeated");
+    open("corvaneOrbipayCallback://payresult?resultStatus=6001");
 }
 
 } // namespace

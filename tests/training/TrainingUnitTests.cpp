@@ -79,4 +79,8 @@ TEST(VerticalAlignment, textStandsAtTheTopMiddleOrBottom)
     label->setVerticalAlignment(VerticalAlignmentBottom);
     const CGRect bottom = label->textRectForBounds(label->bounds(), 0);
     EXPECT_EQ(bottom.origin.y + bottom.size.height, 100);
+    // A value from elsewhere (an archive, a cast) outside the three centres the text.
+    label->setVerticalAlignment(static_cast<VerticalAlignment>(7));
+    const CGRect other = label->textRectForBounds(label->bounds(), 0);
+    EXPECT_EQ(other.origin.y, middle.origin.y);
 }

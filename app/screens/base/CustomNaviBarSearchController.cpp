@@ -1,5 +1,6 @@
 #include "app/screens/base/CustomNaviBarSearchController.h"
 
+#include "app/screens/base/UtilityFunc.h"
 #include "platform/foundation/NSCharacterSet.h"
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UIApplication.h"
@@ -127,8 +128,7 @@ void CustomNaviBarSearchController::showRecentTable(bool show)
         if (!m_tableView) {
             m_tableView = UITableView::create(bounds, UITableViewStyle::Plain);
             parent->view()->addSubview(m_tableView);
-            const CGFloat top = 44 + stripTop();
-            m_tableView->setContentInset(UIEdgeInsetsMake(top, 0, 0, 0));
+            UtilityFunc::resetScrlView(m_tableView, true, false);
             auto footer = UIView::create(CGRectMake(0, 0, width(), 240));
             footer->setBackgroundColor(UIColor::clearColor());
             auto clear = UIButton::buttonWithType(UIButtonTypeCustom);
@@ -226,4 +226,36 @@ void CustomNaviBarSearchController::didSelectRowAtIndexPath(UITableView&, const 
     const auto row = std::size_t(indexPath->row());
     if (m_recent && row < m_recent->size())
         m_searchBar->setText((*m_recent)[row]);
+}
+
+void CustomNaviBarSearchController::inViewsFrameAtOrientation()
+{
+    const CGFloat W = width();
+    CGRect strip = m_viewNaviBar->frame();
+    strip.size.width = W;
+    m_viewNaviBar->setFrame(strip);
+    const CGRect right = CustomNaviBarView::rightBtnFrame();
+    if (!m_btnCancel->isHidden()) {
+        m_searchBar->setFrame(CGRectMake(0, 0, right.origin.x - 2, 44));
+    } else if (m_isCoverTitleView) {
+        m_viewNaviBar->setFrame(CustomNaviBarView::titleViewFrame());
+        m_searchBar->setFrame(m_viewNaviBar->bounds());
+    } else {
+        m_searchBar->setFrame(CGRectMake(0, 0, W, 44));
+    }
+    m_btnCancel->setFrame(CGRectMake(right.origin.x, 0, right.size.width, 44));
+    auto parent = m_parent.lock();
+    if (!m_tableView || !parent)
+        return;
+    m_tableView->setFrame(parent->view()->bounds());
+    if (auto footer = m_tableView->tableFooterView()) {
+        const auto widen = [W](const UIViewRef& view) {
+            CGRect frame = view->frame();
+            frame.size.width = W;
+            view->setFrame(frame);
+        };
+        widen(footer);
+        for (const auto& subview : footer->subviews())
+            widen(subview);
+    }
 }

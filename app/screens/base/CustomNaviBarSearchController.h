@@ -34,6 +34,9 @@ public:
     void handleTapToClose();
     void btnClearSearchRecord(UIControl&);
     void setRecentKeyword(const std::vector<NSString>* keywords);
+    // Lays the strip, its field and button and the keyword list out again for the status bar's
+    // present orientation.
+    void inViewsFrameAtOrientation();
     void setKeyword(const NSString& keyword) { m_searchBar->setText(keyword); }
     void resetPlaceHolder(const NSString& placeholder) { m_searchBar->setPlaceholder(placeholder); }
 

@@ -1,8 +1,10 @@
 #include "app/screens/base/CustomNaviBarView.h"
 
 #include "app/screens/base/ParentViewController.h"
+#include "app/screens/base/UtilityFunc.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/text/UIFont.h"
+#include "platform/text/UIStringDrawing.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UINavigationController.h"
@@ -53,9 +55,38 @@ std::shared_ptr<UIButton> CustomNaviBarView::createNormalNaviBarBtnByTitle(const
     button->setTitle(title, UIControlStateNormal);
     button->setTitleColor(UIColor::colorWithRed(10 / 255.0, 10 / 255.0, 10 / 255.0, 1), UIControlStateNormal);
     button->titleLabel()->setFont(UIFont::systemFontOfSize(12));
-    button->titleLabel()->setAdjustsFontSizeToFitWidth(true);
-    button->titleLabel()->setMinimumScaleFactor(8.0 / 12.0);
+    UtilityFunc::label(button->titleLabel(), 8, 1);
     return button;
+}
+
+std::shared_ptr<UIButton> CustomNaviBarView::createNormalNaviBarBtnByTxt(const NSString& text)
+{
+    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+    for (auto state : { UIControlStateNormal, UIControlStateHighlighted, UIControlStateSelected })
+        button->setImage(nullptr, state);
+    button->setTitle(text, UIControlStateNormal);
+    button->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
+    auto font = UIFont::systemFontOfSize(13);
+    button->titleLabel()->setFont(font);
+    button->titleLabel()->setTextAlignment(NSTextAlignmentCenter);
+    // Measured within the screen as it stands, not turned with the status bar.
+    const CGSize measured = UIStringDrawing::sizeWithFont(text, font, CGSizeMake(UIScreen::mainScreen()->bounds().size.width, 30),
+        NSLineBreakByWordWrapping);
+    CGRect frame = rightBtnFrame();
+    frame.origin.x -= 10;
+    frame.size.width = measured.width;
+    button->setFrame(frame);
+    return button;
+}
+
+void CustomNaviBarView::inViewsFrameAtOrientation()
+{
+    CGRect frame = this->frame();
+    frame.size.width = barWidth();
+    setFrame(frame);
+    m_background->setFrame(frame);
+    placeRightBtn();
+    m_title->setFrame(titleViewFrame());
 }
 
 void CustomNaviBarView::init(CGRect frame)
@@ -107,17 +138,24 @@ void CustomNaviBarView::setRightBtn(const std::shared_ptr<UIButton>& button)
         m_right->removeFromSuperview();
     m_right = button;
     if (m_right) {
-        // A wider button keeps its width and moves left, 10 points further from the edge; a
-        // narrower one fills the square.
-        CGRect frame = rightBtnFrame();
-        const CGFloat width = m_right->frame().size.width;
-        if (width > frame.size.width) {
-            frame.origin.x -= (width - frame.size.width) + 10;
-            frame.size.width = width;
-        }
-        m_right->setFrame(frame);
+        placeRightBtn();
         addSubview(m_right);
     }
+}
+
+// A wider button keeps its width and moves left, 10 points further from the edge; a narrower
+// one fills the square.
+void CustomNaviBarView::placeRightBtn()
+{
+    if (!m_right)
+        return;
+    CGRect frame = rightBtnFrame();
+    const CGFloat width = m_right->frame().size.width;
+    if (width > frame.size.width) {
+        frame.origin.x -= (width - frame.size.width) + 10;
+        frame.size.width = width;
+    }
+    m_right->setFrame(frame);
 }
 
 void CustomNaviBarView::btnBack(UIControl&)

@@ -40,6 +40,20 @@ public:
         return button;
     }
 
+    // A plain white text button, as wide as its text, left of the right button's place.
+    static std::shared_ptr<UIButton> createNormalNaviBarBtnByTxt(const NSString& text);
+    template <class T>
+    static std::shared_ptr<UIButton> createNormalNaviBarBtnByTxt(const NSString& text, const std::shared_ptr<T>& target,
+        void (T::*action)(UIControl&))
+    {
+        auto button = createNormalNaviBarBtnByTxt(text);
+        button->addTarget(target, action, UIControlEventTouchUpInside);
+        return button;
+    }
+
+    // Lays the bar out again for the status bar's present orientation; the left button stays.
+    void inViewsFrameAtOrientation();
+
     void setTitle(const NSString& title);
     void settitleColor(const UIColorRef& color);
     // Nil removes the button.
@@ -64,6 +78,7 @@ protected:
 
 private:
     void setItemsHidden(bool hidden);
+    void placeRightBtn();
 
     std::shared_ptr<UIButton> m_back;
     std::shared_ptr<UILabel> m_title;

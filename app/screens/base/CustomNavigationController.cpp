@@ -21,3 +21,9 @@ bool CustomNavigationController::shouldAutorotateToInterfaceOrientation(UIInterf
 {
     return orientation == UIApplication::sharedApplication()->statusBarOrientation();
 }
+
+void CustomNavigationController::navigationCanDragBack(bool canDragBack)
+{
+    if (auto gesture = interactivePopGestureRecognizer())
+        gesture->setEnabled(canDragBack);
+}

@@ -11,4 +11,6 @@ public:
     bool shouldAutorotate() const override;
     NSUInteger supportedInterfaceOrientations() const override;
     bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation orientation) const override;
+    // Lets the edge swipe pop the top screen, or not.
+    void navigationCanDragBack(bool canDragBack);
 };

@@ -1,5 +1,7 @@
 #include "app/screens/base/ParentViewController.h"
 
+#include "app/screens/base/CustomNavigationController.h"
+#include "app/screens/base/UtilityFunc.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIApplication.h"
@@ -8,7 +10,7 @@
 
 ParentViewController::~ParentViewController()
 {
-    NSNotificationCenter::defaultCenter()->removeObserver(static_cast<const NSObject*>(this));
+    UtilityFunc::cancelPerformRequestAndNotification(this);
 }
 
 void ParentViewController::viewDidLoad()
@@ -84,4 +86,10 @@ void ParentViewController::naviBarRemoveCoverView(const UIViewRef& view)
 {
     if (m_naviBar)
         m_naviBar->hideCoverView(view);
+}
+
+void ParentViewController::navigationCanDragBack(bool canDragBack)
+{
+    if (auto navigation = std::dynamic_pointer_cast<CustomNavigationController>(navigationController()))
+        navigation->navigationCanDragBack(canDragBack);
 }

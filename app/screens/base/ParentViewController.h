@@ -35,6 +35,8 @@ public:
     void naviBarAddCoverView(const UIViewRef& view);
     void naviBarAddCoverViewOnTitleView(const UIViewRef& view);
     void naviBarRemoveCoverView(const UIViewRef& view);
+    // Passed on to the navigation controller the screen is on.
+    void navigationCanDragBack(bool canDragBack);
 
 
 private:

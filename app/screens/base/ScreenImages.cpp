@@ -1,5 +1,7 @@
 #include "app/screens/base/ScreenImages.h"
 
+#include "platform/uikit/UIImageView.h"
+
 #include <algorithm>
 
 UIImageRef stretchableImageNamed(const NSString& name, CGFloat cap)
@@ -20,4 +22,14 @@ UIImageRef imageNamedForSize(const NSString& name, CGSize size)
     if (image && CGSizeEqualToSize(image->size(), size))
         return image;
     return stretchableImageNamed(name);
+}
+
+UIViewRef tiledBackgroundView(const NSString& name, CGRect frame)
+{
+    auto background = UIImageView::create(frame);
+    auto image = UIImage::imageNamed(name);
+    background->setImage(image ? image->resizableImageWithCapInsets(UIEdgeInsetsZero, UIImageResizingModeTile) : nullptr);
+    background->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    background->setUserInteractionEnabled(false);
+    return background;
 }

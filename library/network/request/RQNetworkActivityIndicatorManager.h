@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <functional>
+#include <vector>
 
 class RQNetworkActivityIndicatorManager : public NSObject {
     NS_OBJECT(RQNetworkActivityIndicatorManager, NSObject)
@@ -24,6 +25,12 @@ public:
     void decrementActivityCount();
     void setActivityCount(NSInteger count);
 
+    // Hears every change of "activityCount", and of "isNetworkActivityIndicatorVisible", which
+    // follows it, on the thread that made the change, once the count holds its new value.
+    using KeyObserver = std::function<void(const NSString& keyPath)>;
+    NSUInteger addObserverForKeyPath(const NSString& keyPath, KeyObserver observer);
+    void removeObserverForKeyPath(NSUInteger token);
+
 protected:
     void init();
 
@@ -34,8 +41,17 @@ private:
     void networkingOperationDidStart(const std::shared_ptr<NSNotification>& notification);
     void networkingOperationDidFinish(const std::shared_ptr<NSNotification>& notification);
 
+    struct ObserverEntry {
+        NSUInteger token { 0 };
+        NSString keyPath;
+        std::shared_ptr<KeyObserver> observer;
+    };
+    void announceActivityCountChange();
+
     mutable Mutex m_mutex;
     std::atomic<bool> m_enabled { false };
     NSInteger m_activityCount GUARDED_BY(m_mutex) { 0 };
+    std::vector<ObserverEntry> m_observers GUARDED_BY(m_mutex);
+    NSUInteger m_nextObserverToken GUARDED_BY(m_mutex) { 0 };
     std::shared_ptr<NSTimer> m_activityIndicatorVisibilityTimer;
 };

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -442,8 +443,10 @@ void RQURLConnectionOperation::operationDidStart()
             }
             m_state.connection->start();
         }
+        // Told under the lock, so that a pause's finish can only follow it.
+        m_state.startAnnounced = true;
+        postOnMainQueue(startNotificationName(), self(), true);
     }
-    postOnMainQueue(startNotificationName(), self(), true);
     if (isCancelled()) {
         {
             StateLocker lock(m_lock);
@@ -474,7 +477,10 @@ void RQURLConnectionOperation::pause()
         // still reports is not the operation's any more, and the bytes kept are those of now.
         if (auto connection = std::move(m_state.connection))
             performOnNetworkThread([connection] { connection->cancel(); });
-        postOnMainQueue(finishNotificationName(), self());
+        // A pause that overtook the start on its way to the network thread ends a request
+        // nobody was told of.
+        if (std::exchange(m_state.startAnnounced, false))
+            postOnMainQueue(finishNotificationName(), self());
     }
     setState(RQOperationPausedState);
 }

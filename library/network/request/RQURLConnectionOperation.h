@@ -188,6 +188,8 @@ private:
         RQOperationState state { static_cast<RQOperationState>(0) };
         std::shared_ptr<NSURLConnection> connection;
         bool restarted { false };
+        // The start notification went out and no finish has answered it yet.
+        bool startAnnounced { false };
         NSUInteger backgroundTaskIdentifier { 0 };
     };
     mutable State m_state GUARDED_BY(m_lock);

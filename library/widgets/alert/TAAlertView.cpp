@@ -161,6 +161,18 @@ void TAAlertView::setSecureTextEntry(bool secure, NSInteger ofTextFieldAtIndex)
         field->setSecureTextEntry(secure);
 }
 
+void TAAlertView::setKeyboardType(UIKeyboardType keyboardType, NSInteger ofTextFieldAtIndex)
+{
+    if (auto field = textFieldAtIndex(ofTextFieldAtIndex))
+        field->setKeyboardType(keyboardType);
+}
+
+void TAAlertView::setInputView(const UIViewRef& inputView, NSInteger ofTextFieldAtIndex)
+{
+    if (auto field = textFieldAtIndex(ofTextFieldAtIndex))
+        field->setInputView(inputView);
+}
+
 void TAAlertView::removeTextFieldsInRange(NSRange range)
 {
     const size_t end = std::min(m_textfields.size(), size_t(range.location + range.length));
@@ -288,14 +300,37 @@ std::shared_ptr<TAAlertViewTextFieldTheme> TAAlertView::themeForTextFieldAtIndex
     return m_theme->textFieldTheme;
 }
 
-void TAAlertView::setCustomButtonTheme(const std::shared_ptr<TAAlertViewButtonTheme>& theme, NSInteger forButtonAtIndex)
+void TAAlertView::setCustomButtonTheme(const std::shared_ptr<TAAlertViewButtonTheme>& theme, NSInteger forButtonAtIndex, bool animated)
 {
     auto button = buttonAtIndex(forButtonAtIndex);
     if (!button)
         return;
     m_buttonThemes[size_t(forButtonAtIndex)] = theme;
-    applyThemeToButton(theme ? *theme : *m_theme->buttonTheme, *button);
-    updateFrameWithAnimationOfDuration(0);
+    applyTheme(theme ? *theme : *m_theme->buttonTheme, *button, animated);
+    updateFrameWithAnimationOfDuration(animated ? 0.3 : 0);
+}
+
+void TAAlertView::setCustomTextFieldTheme(const std::shared_ptr<TAAlertViewTextFieldTheme>& theme, NSInteger forTextFieldAtIndex,
+    bool animated)
+{
+    auto field = textFieldAtIndex(forTextFieldAtIndex);
+    if (!field)
+        return;
+    if (m_textFieldThemes.size() <= size_t(forTextFieldAtIndex))
+        m_textFieldThemes.resize(size_t(forTextFieldAtIndex) + 1);
+    m_textFieldThemes[size_t(forTextFieldAtIndex)] = theme;
+    applyTheme(theme ? *theme : *m_theme->textFieldTheme, *field, animated);
+    updateFrameWithAnimationOfDuration(animated ? 0.3 : 0);
+}
+
+void TAAlertView::applyTheme(const TAAlertViewTextFieldTheme& theme, UITextField& toTextField, bool animated)
+{
+    UIView::animateWithDuration(animated ? 1.0 : 0, [&theme, &toTextField] { applyThemeToTextField(theme, toTextField); });
+}
+
+void TAAlertView::applyTheme(const TAAlertViewButtonTheme& theme, UIButton& toButton, bool animated)
+{
+    UIView::animateWithDuration(animated ? 1.0 : 0, [&theme, &toButton] { applyThemeToButton(theme, toButton); });
 }
 
 // Themes.
@@ -335,7 +370,7 @@ void TAAlertView::applyTheme(const std::shared_ptr<TAAlertViewTheme>& theme, boo
     updateFrameWithAnimationOfDuration(animated ? 1.0 : 0);
 }
 
-void TAAlertView::applyThemeToTextField(const TAAlertViewTextFieldTheme& theme, UITextField& field) const
+void TAAlertView::applyThemeToTextField(const TAAlertViewTextFieldTheme& theme, UITextField& field)
 {
     field.setFont(theme.font);
     field.setTextColor(theme.textColor);
@@ -346,7 +381,7 @@ void TAAlertView::applyThemeToTextField(const TAAlertViewTextFieldTheme& theme, 
     field.setBorderStyle(UITextBorderStyle(theme.borderStyle));
 }
 
-void TAAlertView::applyThemeToButton(const TAAlertViewButtonTheme& theme, UIButton& button) const
+void TAAlertView::applyThemeToButton(const TAAlertViewButtonTheme& theme, UIButton& button)
 {
     button.titleLabel()->setFont(theme.font);
     button.setTitleColor(theme.textColor, UIControlStateNormal);
@@ -655,7 +690,7 @@ CGFloat TAAlertView::alertHeight() const
     if (!message().isNil())
         height += (hasTitle ? theme.messageMargins.top : theme.titleMargins.top) + messageHeight() + theme.messageMargins.bottom;
     if (m_contentView)
-        height += theme.contentViewMargins.top + m_contentView->bounds().size.height + theme.contentViewMargins.bottom;
+        height += theme.contentViewMargins.top + contentViewHeight() + theme.contentViewMargins.bottom;
     for (size_t index = 0; index < m_textfields.size(); ++index) {
         const auto fieldTheme = themeForTextFieldAtIndex(NSInteger(index));
         height += lineWidth + fieldTheme->margins.top + fieldTheme->height + fieldTheme->margins.bottom;

@@ -94,6 +94,8 @@ public:
     NSString textFieldTextAtIndex(NSInteger index) const;
     NSInteger numberOfTextFields() const { return NSInteger(m_textfields.size()); }
     void setSecureTextEntry(bool secure, NSInteger ofTextFieldAtIndex);
+    void setKeyboardType(UIKeyboardType keyboardType, NSInteger ofTextFieldAtIndex);
+    void setInputView(const UIViewRef& inputView, NSInteger ofTextFieldAtIndex);
     void removeTextFieldsInRange(NSRange range);
 
     // Buttons.
@@ -104,9 +106,15 @@ public:
     bool isPrimaryButtonAtIndex(NSInteger index) const;
     std::shared_ptr<TAAlertViewButtonTheme> themeForButtonAtIndex(NSInteger index) const;
     std::shared_ptr<TAAlertViewTextFieldTheme> themeForTextFieldAtIndex(NSInteger index) const;
-    void setCustomButtonTheme(const std::shared_ptr<TAAlertViewButtonTheme>& theme, NSInteger forButtonAtIndex);
+    // Nil goes back to the alert theme's own; animated, the alert resizes over 0.3 s.
+    void setCustomButtonTheme(const std::shared_ptr<TAAlertViewButtonTheme>& theme, NSInteger forButtonAtIndex, bool animated = false);
+    void setCustomTextFieldTheme(const std::shared_ptr<TAAlertViewTextFieldTheme>& theme, NSInteger forTextFieldAtIndex,
+        bool animated = false);
 
     void applyTheme(const std::shared_ptr<TAAlertViewTheme>& theme, bool animated = false);
+    // A theme on one control, over 1.0 s when animated.
+    static void applyTheme(const TAAlertViewTextFieldTheme& theme, UITextField& toTextField, bool animated);
+    static void applyTheme(const TAAlertViewButtonTheme& theme, UIButton& toButton, bool animated);
 
     // Showing and dismissing. A show of an alert that is already presented or shown does nothing.
     void show() { showWithCompletion(nullptr); }
@@ -123,6 +131,7 @@ public:
     CGFloat alertHeight() const;
     CGFloat titleHeight() const;
     CGFloat messageHeight() const;
+    CGFloat contentViewHeight() const { return m_contentView ? m_contentView->bounds().size.height : 0; }
     void layoutSubviews() override;
     void updateFrameWithAnimationOfDuration(NSTimeInterval duration);
     CGFloat keyboardHeight() const { return m_keyboardHeight; }
@@ -153,8 +162,8 @@ private:
     void stopKeyboardObservation();
     void keyboardDidChangeFrame(const std::shared_ptr<NSNotification>& notification);
     void keyboardWillHide(const std::shared_ptr<NSNotification>& notification);
-    void applyThemeToButton(const TAAlertViewButtonTheme& theme, UIButton& button) const;
-    void applyThemeToTextField(const TAAlertViewTextFieldTheme& theme, UITextField& field) const;
+    static void applyThemeToButton(const TAAlertViewButtonTheme& theme, UIButton& button);
+    static void applyThemeToTextField(const TAAlertViewTextFieldTheme& theme, UITextField& field);
     void updateBoundsWithAnimationOfDuration(NSTimeInterval duration);
     void updateCenterWithAnimationOfDuration(NSTimeInterval duration);
     static CGSize optimalSizeForLabel(const UILabel& label, CGSize maxSize);

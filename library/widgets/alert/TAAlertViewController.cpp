@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIScreen.h"
 
 const std::shared_ptr<TAAlertViewController>& TAAlertViewController::sharedController()
@@ -80,13 +81,8 @@ void TAAlertViewController::removeAlertView(const std::shared_ptr<TAAlertView>& 
         if (!protectedSelf->m_alertViews.empty())
             return;
         protectedSelf->m_alertWindow->setHidden(true);
-        const auto windows = UIApplication::sharedApplication()->windows();
-        for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
-            if ((*window)->windowLevel() == UIWindowLevelNormal) {
-                (*window)->makeKeyAndVisible();
-                break;
-            }
-        }
+        if (auto window = lastWindowWithLevel(UIWindowLevelNormal))
+            window->makeKeyAndVisible();
     });
 }
 
@@ -112,4 +108,71 @@ void TAAlertViewController::dismiss(UITapGestureRecognizer&)
 {
     if (auto alert = currentAlertView(); alert && alert->dismissesOnBackdropTap())
         alert->dismissWithBackdropTap();
+}
+
+std::shared_ptr<UIWindow> TAAlertViewController::firstWindowWithLevel(UIWindowLevel level)
+{
+    for (const auto& window : UIApplication::sharedApplication()->windows())
+        if (window->windowLevel() == level)
+            return window;
+    return nullptr;
+}
+
+std::shared_ptr<UIWindow> TAAlertViewController::lastWindowWithLevel(UIWindowLevel level)
+{
+    const auto windows = UIApplication::sharedApplication()->windows();
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window)
+        if ((*window)->windowLevel() == level)
+            return *window;
+    return nullptr;
+}
+
+void TAAlertViewController::windowsWithLevel(UIWindowLevel level, const std::function<void(const std::shared_ptr<UIWindow>&)>& block)
+{
+    if (!block)
+        return;
+    for (const auto& window : UIApplication::sharedApplication()->windows())
+        if (window->windowLevel() == level)
+            block(window);
+}
+
+CGRect TAAlertViewController::frameForOrientation(UIInterfaceOrientation orientation)
+{
+    CGRect frame = UIScreen::mainScreen()->bounds();
+    const bool landscape = orientation == UIInterfaceOrientation::LandscapeLeft || orientation == UIInterfaceOrientation::LandscapeRight;
+    if (landscape && UIDevice::currentDevice()->systemVersion().floatValue() < 8.0f)
+        std::swap(frame.size.width, frame.size.height);
+    return frame;
+}
+
+void TAAlertViewController::updateFrameWithOrientation(UIInterfaceOrientation orientation)
+{
+    const CGRect frame = frameForOrientation(orientation);
+    view()->setFrame(frame);
+    m_backgroundView->setFrame(frame);
+    if (auto alert = currentAlertView())
+        alert->updateFrameWithAnimationOfDuration(0);
+}
+
+bool TAAlertViewController::prefersStatusBarHidden() const
+{
+    return UIApplication::sharedApplication()->isStatusBarHidden();
+}
+
+UIStatusBarStyle TAAlertViewController::preferredStatusBarStyle() const
+{
+    return UIApplication::sharedApplication()->statusBarStyle();
+}
+
+void TAAlertViewController::willRotateToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval)
+{
+    updateFrameWithOrientation(orientation);
+    if (auto window = view()->window())
+        window->setAlpha(0);
+}
+
+void TAAlertViewController::didRotateFromInterfaceOrientation(UIInterfaceOrientation)
+{
+    if (auto window = view()->window())
+        window->setAlpha(1);
 }

@@ -19,6 +19,25 @@ public:
     bool containsAlertView(const TAAlertView& alert) const;
     void dismiss(UITapGestureRecognizer&);
 
+    // The application's windows of the level, first, last or each in window order; nil when none.
+    static std::shared_ptr<UIWindow> firstWindowWithLevel(UIWindowLevel level);
+    static std::shared_ptr<UIWindow> lastWindowWithLevel(UIWindowLevel level);
+    static void windowsWithLevel(UIWindowLevel level, const std::function<void(const std::shared_ptr<UIWindow>&)>& block);
+
+    // The screen for the orientation: turned for landscape on systems before version 8, which
+    // did not turn it themselves.
+    static CGRect frameForOrientation(UIInterfaceOrientation orientation);
+    void updateFrameWithOrientation(UIInterfaceOrientation orientation);
+    // Alerts turn every way, and leave the status bar as the application has it.
+    bool shouldAutorotate() const override { return true; }
+    bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation) const override { return true; }
+    NSUInteger supportedInterfaceOrientations() const override { return UIInterfaceOrientationMaskAll; }
+    bool prefersStatusBarHidden() const override;
+    UIStatusBarStyle preferredStatusBarStyle() const override;
+    // The window hides while the screen turns, so that the alert is not seen half laid out.
+    void willRotateToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval duration);
+    void didRotateFromInterfaceOrientation(UIInterfaceOrientation fromOrientation);
+
     const std::vector<std::shared_ptr<TAAlertView>>& alertViews() const { return m_alertViews; }
     std::shared_ptr<TAAlertView> currentAlertView() const { return m_currentAlertView.lock(); }
     const std::shared_ptr<UIWindow>& alertWindow() const { return m_alertWindow; }

@@ -79,8 +79,50 @@ bool isAlertViewTextField(const UIView& view)
     return false;
 }
 
+namespace {
+
+// The views being asked now, innermost last; main thread only, like the views.
+std::vector<const UIView*>& viewsBeingAsked()
+{
+    static std::vector<const UIView*> views;
+    return views;
+}
+
+class AskingScope {
+public:
+    explicit AskingScope(const UIView& view) { viewsBeingAsked().push_back(&view); }
+    ~AskingScope() { viewsBeingAsked().pop_back(); }
+    AskingScope(const AskingScope&) = delete;
+    AskingScope& operator=(const AskingScope&) = delete;
+};
+
+CGAffineTransform accumulatedTransform(const UIView& view)
+{
+    CGAffineTransform transform = view.transform();
+    for (auto ancestor = view.superview(); ancestor; ancestor = ancestor->superview())
+        transform = CGAffineTransformConcat(transform, ancestor->transform());
+    return transform;
+}
+
+NSString indentation(NSUInteger levels)
+{
+    std::string text;
+    for (NSUInteger i = 0; i < levels; ++i)
+        text += "|  ";
+    return NSString(text);
+}
+
+} // namespace
+
+bool isAskingCanBecomeFirstResponder(const UIView& view)
+{
+    const auto& views = viewsBeingAsked();
+    return std::find(views.begin(), views.end(), &view) != views.end();
+}
+
 bool canBecomeFirstResponder(const UIView& view)
 {
+    const AskingScope asking(view);
     if (!view.canBecomeFirstResponder() || !view.isUserInteractionEnabled() || isAlertViewTextField(view))
         return false;
     for (auto ancestor = view.superview(); ancestor; ancestor = ancestor->superview())
@@ -125,6 +167,42 @@ NSUInteger depth(const UIView& view)
     return levels;
 }
 
+CGAffineTransform convertTransformToView(const UIView& view, const UIView* toView)
+{
+    auto window = toView ? nullptr : view.window();
+    const UIView* target = toView ? toView : window.get();
+    const CGAffineTransform own = accumulatedTransform(view);
+    return target ? CGAffineTransformConcat(own, CGAffineTransformInvert(accumulatedTransform(*target))) : own;
+}
+
+NSString debugHierarchy(const UIView& view)
+{
+    const CGRect frame = view.frame();
+    NSString text = NSString::stringWithFormat("%s: ( %.0f, %.0f, %.0f, %.0f )", view.className(), frame.origin.x, frame.origin.y,
+        frame.size.width, frame.size.height);
+    if (auto scroll = dynamic_cast<const UIScrollView*>(&view))
+        text = text + NSString::stringWithFormat(" %@: ( %.0f, %.0f )", NSString("contentSize"), scroll->contentSize().width,
+                          scroll->contentSize().height);
+    const CGAffineTransform t = view.transform();
+    if (!CGAffineTransformIsIdentity(t))
+        text = text + NSString::stringWithFormat(" %@: [%g, %g, %g, %g, %g, %g]", NSString("transform"), t.a, t.b, t.c, t.d, t.tx, t.ty);
+    return text;
+}
+
+NSString subHierarchy(const UIView& view)
+{
+    NSString text = NSString("\n") + indentation(depth(view)) + debugHierarchy(view);
+    for (const auto& subview : view.subviews())
+        text = text + subHierarchy(*subview);
+    return text;
+}
+
+NSString superHierarchy(const UIView& view)
+{
+    auto parent = view.superview();
+    return (parent ? superHierarchy(*parent) : NSString("\n")) + indentation(depth(view)) + debugHierarchy(view) + NSString("\n");
+}
+
 // Stable sorts on a strict order, so equal keys keep the subview order.
 std::vector<UIViewRef> sortedArrayByTag(std::vector<UIViewRef> views)
 {
@@ -161,6 +239,11 @@ void setKM_y(UIView& view, CGFloat y) { change(view, [y](CGRect& frame) { frame.
 void setKM_width(UIView& view, CGFloat width) { change(view, [width](CGRect& frame) { frame.size.width = width; }); }
 void setKM_height(UIView& view, CGFloat height) { change(view, [height](CGRect& frame) { frame.size.height = height; }); }
 
+void setKM_origin(UIView& view, CGPoint origin) { change(view, [origin](CGRect& frame) { frame.origin = origin; }); }
+void setKM_size(UIView& view, CGSize size) { change(view, [size](CGRect& frame) { frame.size = size; }); }
+void setKM_centerX(UIView& view, CGFloat centerX) { view.setCenter(CGPointMake(centerX, view.center().y)); }
+void setKM_centerY(UIView& view, CGFloat centerY) { view.setCenter(CGPointMake(view.center().x, centerY)); }
+
 void setKM_left(UIView& view, CGFloat left)
 {
     change(view, [left](CGRect& frame) {
@@ -188,3 +271,12 @@ void setKM_bottom(UIView& view, CGFloat bottom)
 }
 
 } // namespace KM_UIView_Frame
+
+namespace KM_Logging {
+
+NSString KMDescription(const NSObject& object)
+{
+    return NSString::stringWithFormat("<%s %p>", object.className(), static_cast<const void*>(&object));
+}
+
+} // namespace KM_Logging

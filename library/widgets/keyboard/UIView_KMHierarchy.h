@@ -16,6 +16,9 @@ std::shared_ptr<UIViewController> topMostController(const UIView& view);
 std::shared_ptr<UITableView> superTableView(const UIView& view);
 std::shared_ptr<UIScrollView> superScrollView(const UIView& view);
 bool canBecomeFirstResponder(const UIView& view);
+// YES only while canBecomeFirstResponder asks the view, so that a view can tell that question
+// from others.
+bool isAskingCanBecomeFirstResponder(const UIView& view);
 // Fields of an alert, which keep themselves above the keyboard.
 bool isAlertViewTextField(const UIView& view);
 // The superview's subviews that can take the keyboard, in subview order.
@@ -23,6 +26,14 @@ std::vector<UIViewRef> responderSiblings(const UIView& view);
 // Every view inside that can take the keyboard, depth first, each level from the top.
 std::vector<UIViewRef> deepResponderViews(const UIView& view);
 NSUInteger depth(const UIView& view);
+// The view's transform with all its superviews' seen from the other view (nil: the window).
+CGAffineTransform convertTransformToView(const UIView& view, const UIView* toView);
+
+// For reading in a debugger: the view's class and frame (content size, transform where they
+// matter); the tree below it, one line per view indented by depth; the chain above it.
+NSString debugHierarchy(const UIView& view);
+NSString subHierarchy(const UIView& view);
+NSString superHierarchy(const UIView& view);
 
 std::vector<UIViewRef> sortedArrayByTag(std::vector<UIViewRef> views);
 // Top to bottom, left to right on one line.
@@ -46,6 +57,15 @@ inline CGFloat KM_left(const UIView& view) { return CGRectGetMinX(view.frame());
 inline CGFloat KM_top(const UIView& view) { return CGRectGetMinY(view.frame()); }
 inline CGFloat KM_right(const UIView& view) { return CGRectGetMaxX(view.frame()); }
 inline CGFloat KM_bottom(const UIView& view) { return CGRectGetMaxY(view.frame()); }
+inline CGPoint KM_origin(const UIView& view) { return view.frame().origin; }
+inline CGSize KM_size(const UIView& view) { return view.frame().size; }
+inline CGFloat KM_centerX(const UIView& view) { return view.center().x; }
+inline CGFloat KM_centerY(const UIView& view) { return view.center().y; }
+inline CGPoint KM_boundsCenter(const UIView& view) { return CGPointMake(CGRectGetMidX(view.bounds()), CGRectGetMidY(view.bounds())); }
+void setKM_origin(UIView& view, CGPoint origin);
+void setKM_size(UIView& view, CGSize size);
+void setKM_centerX(UIView& view, CGFloat centerX);
+void setKM_centerY(UIView& view, CGFloat centerY);
 void setKM_x(UIView& view, CGFloat x);
 void setKM_y(UIView& view, CGFloat y);
 void setKM_width(UIView& view, CGFloat width);
@@ -56,3 +76,10 @@ void setKM_right(UIView& view, CGFloat right);
 void setKM_bottom(UIView& view, CGFloat bottom);
 
 } // namespace KM_UIView_Frame
+
+namespace KM_Logging {
+
+// "<ClassName 0x...>", short enough for a log line.
+NSString KMDescription(const NSObject& object);
+
+} // namespace KM_Logging
