@@ -366,6 +366,9 @@ TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCa
     EXPECT_EQ(alertMessage(), NSString("确定取消该条约车信息？"));
     ASSERT_TRUE(tapAlertButton("确定"));
     ASSERT_TRUE(waitUntil([&] { return requestsUnderWay <= 0; }));
+    // The result outlives the alert that asked for it.
+    EXPECT_EQ(hudText(), NSString("取消约车成功!"));
+    shot("training-16-booking-cancel-result");
     host->advance(1.2);
     ASSERT_TRUE(waitUntil([&] { return overview->noPastArray()->count() == 1u && requestsUnderWay <= 0; }));
     shot("training-16-booking-cancelled");
