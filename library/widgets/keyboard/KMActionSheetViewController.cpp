@@ -32,6 +32,8 @@ void KMActionSheetViewController::showPickerView(const std::shared_ptr<KMActionS
         host = host->presentedViewController();
     if (!host || !pickerView)
         return;
+    // The keyboard would stand over the sheet's wheels and leave only its bar in sight.
+    window->endEditing(true);
 
     const auto container = view();
     CGRect sheetFrame = pickerView->frame();
