@@ -50,6 +50,13 @@ PangoUnderline underlineOf(NSInteger style)
     }
 }
 
+// Punctuation that closes what comes before it, and so never starts a line.
+bool closesText(char16_t unit)
+{
+    static constexpr std::u16string_view closing = u"。，、；：？！）》」』】〕〉〗〙〛”’…‥・ー々〜,.;:?!)]}%\uFF09\uFF3D\uFF5D\uFF0C\uFF0E\uFF1B\uFF1A\uFF1F\uFF01\uFF05";
+    return closing.find(unit) != std::u16string_view::npos;
+}
+
 } // namespace
 
 std::shared_ptr<UIFont> TextParagraph::fontOfAttributes(const NSAttributes& attributes)
@@ -95,6 +102,8 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
     // Fonts are found before the lock is taken: the first use of the default font loads it, under
     // the lock. A new attribute list is the caller's alone and needs no lock.
     PangoAttrList* attributes = makeAttributes();
+    if (wrapping.width >= 0)
+        insertWrappingAttributes(attributes, wrapping);
     // The whole paragraph's first font sets the height of an empty line.
     const auto firstFont = fontOfAttributes(range.length ? m_text->attributesAtIndex(range.location) : nullptr);
     FontLibrary& library = FontLibrary::shared();
@@ -145,6 +154,25 @@ int TextParagraph::byteOfIndex(NSUInteger index) const
         return 0;
     const NSUInteger unit = std::min<NSUInteger>(index - m_range.location, m_byteOfUnit.size() - 1);
     return m_byteOfUnit[unit];
+}
+
+void TextParagraph::insertWrappingAttributes(PangoAttrList* list, const Wrapping& wrapping) const
+{
+    const std::u16string_view units = m_text->string().view().substr(m_range.location, m_range.length);
+    for (std::size_t index = 1; index < units.size(); ++index) {
+        if (closesText(units[index]))
+            insert(list, pango_attr_allow_breaks_new(FALSE), m_byteOfUnit[index - 1], m_byteOfUnit[index + 1]);
+    }
+    if (!wrapping.hangsTrailingWhitespace)
+        return;
+    std::size_t content = units.size();
+    while (content > 0 && (units[content - 1] == u' ' || units[content - 1] == 0x3000 || units[content - 1] == u'\t'))
+        --content;
+    // Pango lets only the last white character hang past the edge; a shape of no width lets all.
+    if (content > 0 && content < units.size()) {
+        PangoRectangle none { 0, 0, 0, 0 };
+        insert(list, pango_attr_shape_new(&none, &none), m_byteOfUnit[content], m_byteOfUnit[units.size()]);
+    }
 }
 
 PangoAttrList* TextParagraph::makeAttributes() const

@@ -19,6 +19,9 @@ public:
         CGFloat firstLineHeadIndent { 0 };
         CGFloat headIndent { 0 };
         bool justified { false };
+        // White space that ends the paragraph takes no room, so that it never pushes the last
+        // word onto a line of its own; an editor keeps it, for its caret walks over it.
+        bool hangsTrailingWhitespace { true };
     };
 
     // Lays out range of text (no paragraph separator inside it) with the wrapping.
@@ -43,6 +46,9 @@ public:
 
 private:
     PangoAttrList* makeAttributes() const;
+    // Where a wrapped line may not break: before closing punctuation; and the paragraph's
+    // trailing white space made to take no room.
+    void insertWrappingAttributes(PangoAttrList* list, const Wrapping& wrapping) const;
 
     std::shared_ptr<NSAttributedString> m_text;
     NSRange m_range;
