@@ -180,6 +180,15 @@ TEST_F(TrainingSession, theCourseListPagesAndPullsAndShowsEachVideosProgress)
     EXPECT_EQ(list->pageNum(), 2);
     host->advance(0.5);
     picture("02-video-list-more");
+    // Each title ends inside the screen, with its ellipsis in sight.
+    for (const auto& cell : table->visibleCells()) {
+        for (const auto& view : cell->contentView()->subviews()) {
+            auto label = std::dynamic_pointer_cast<UILabel>(view);
+            if (!label)
+                continue;
+            EXPECT_LE(CGRectGetMaxX(label->convertRectToView(label->bounds(), nullptr)), host->keyWindow()->bounds().size.width) << label->text();
+        }
+    }
 
     // Pulled down at the top: the first page again, alone.
     pull(table, -80);
