@@ -61,6 +61,26 @@ TEST_F(PickerSheet, slidesInPreselectsAndReportsItsTitleOnce)
     EXPECT_TRUE(root->childViewControllers().empty());
 }
 
+TEST_F(PickerSheet, returnConfirmsAndEscapeCancels)
+{
+    auto sheet = regionSheet(2);
+    sheet->show();
+    host->advance(0.35);
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Return));
+    host->advance(0.5);
+    ASSERT_EQ(chooser->results.size(), 1u);
+    EXPECT_EQ(NSString::fromId(chooser->results[0].second->objectAtIndex(0)), "桂林市");
+    EXPECT_EQ(sheet->superview(), nullptr);
+
+    auto second = regionSheet(4);
+    second->show();
+    host->advance(0.35);
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(0.5);
+    EXPECT_EQ(chooser->results.size(), 1u);
+    EXPECT_EQ(second->superview(), nullptr);
+}
+
 TEST_F(PickerSheet, aFlickFollowedAtOnceByConfirmReportsTheRowShownAndNothingMovesAfter)
 {
     auto sheet = KMActionSheetPickerView::create(NSString(""), chooser);
