@@ -38,8 +38,8 @@ public:
         // of its whole text without being wrapped first. The cut line then stands for the whole
         // paragraph, and the visible range runs to its end.
         bool placesOnly { false };
-        // White space ending a wrapped paragraph takes no room on its last line; an editor,
-        // whose caret walks over it, keeps its width.
+        // White space ending a wrapped line takes no room on it; an editor, whose caret walks
+        // over it, keeps its width.
         bool hangsTrailingWhitespace { true };
     };
 

@@ -37,10 +37,12 @@ std::vector<NSString> linesOf(const NSString& text, CGFloat width)
     return lines;
 }
 
-CGFloat widthOf(const NSString& text)
+CGFloat widthOf(const NSString& text, CGFloat width = CGFLOAT_MAX)
 {
     auto string = cardText(text);
-    TextLayout layout(string, NSMakeRange(0, string->length()), TextLayout::Options {});
+    TextLayout::Options options;
+    options.size = CGSizeMake(width, CGFLOAT_MAX);
+    TextLayout layout(string, NSMakeRange(0, string->length()), options);
     return layout.usedSize().width;
 }
 
@@ -59,6 +61,18 @@ TEST(LineBreaking, aQuestionThatFitsItsCardStaysOnOneLineWhateverSpacesFollow)
         const auto lines = linesOf(NSString::stringWithFormat("%@%@", question, kTrailingSpaces), kCardTextWidth);
         ASSERT_EQ(lines.size(), 1u) << question << " breaks before " << lines.back();
     }
+}
+
+TEST(LineBreaking, spacesBeforeWhatGoesOnTheNextLineTakeNoRoomEither)
+{
+    // The card puts the question's picture right after its spaces.
+    const NSString question = "5.仪表板上这个指示灯亮表示什么？";
+    const NSString picture = "PICTUREPICTUREPICTUREPICTURE";
+    const auto lines = linesOf(NSString::stringWithFormat("%@%@%@", question, kTrailingSpaces, picture), kCardTextWidth);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].hasPrefix(NSString::stringWithFormat("%@ ", question))) << lines[0];
+    // Spaces inside a line keep their width.
+    EXPECT_GT(widthOf("12.下列说法中，正确的是（　　）。", kCardTextWidth), widthOf("12.下列说法中，正确的是（）。", kCardTextWidth) + 20);
 }
 
 TEST(LineBreaking, aLineBreaksOnlyWhereTheNextCharacterNoLongerFits)

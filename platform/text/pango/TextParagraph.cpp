@@ -103,7 +103,7 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
     // the lock. A new attribute list is the caller's alone and needs no lock.
     PangoAttrList* attributes = makeAttributes();
     if (wrapping.width >= 0)
-        insertWrappingAttributes(attributes, wrapping);
+        insertBreakRules(attributes);
     // The whole paragraph's first font sets the height of an empty line.
     const auto firstFont = fontOfAttributes(range.length ? m_text->attributesAtIndex(range.location) : nullptr);
     FontLibrary& library = FontLibrary::shared();
@@ -111,7 +111,6 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
     m_layout = pango_layout_new(library.context());
     pango_layout_set_text(m_layout, m_utf8.data(), static_cast<int>(m_utf8.size()));
     pango_layout_set_attributes(m_layout, attributes);
-    pango_attr_list_unref(attributes);
     pango_layout_set_font_description(m_layout, firstFont->backend().description());
     if (wrapping.width >= 0) {
         // Pango has one width and a first-line indent; the smaller indent becomes the offset
@@ -122,9 +121,12 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
         pango_layout_set_indent(m_layout, static_cast<int>(std::lround((wrapping.firstLineHeadIndent - wrapping.headIndent) * PANGO_SCALE)));
         pango_layout_set_wrap(m_layout, wrapping.byCharacters ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
         pango_layout_set_justify(m_layout, wrapping.justified);
+        if (wrapping.hangsTrailingWhitespace)
+            hangWhiteSpaceEndingLines(attributes);
     } else {
         pango_layout_set_width(m_layout, -1);
     }
+    pango_attr_list_unref(attributes);
 }
 
 TextParagraph::~TextParagraph()
@@ -156,22 +158,53 @@ int TextParagraph::byteOfIndex(NSUInteger index) const
     return m_byteOfUnit[unit];
 }
 
-void TextParagraph::insertWrappingAttributes(PangoAttrList* list, const Wrapping& wrapping) const
+void TextParagraph::insertBreakRules(PangoAttrList* list) const
 {
     const std::u16string_view units = m_text->string().view().substr(m_range.location, m_range.length);
     for (std::size_t index = 1; index < units.size(); ++index) {
         if (closesText(units[index]))
             insert(list, pango_attr_allow_breaks_new(FALSE), m_byteOfUnit[index - 1], m_byteOfUnit[index + 1]);
     }
-    if (!wrapping.hangsTrailingWhitespace)
+}
+
+void TextParagraph::hangWhiteSpaceEndingLines(PangoAttrList* base)
+{
+    // Runs of two or more white characters; Pango already lets a lone one hang.
+    const std::u16string_view units = m_text->string().view().substr(m_range.location, m_range.length);
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    for (std::size_t index = 0; index < units.size();) {
+        std::size_t end = index;
+        while (end < units.size() && (units[end] == u' ' || units[end] == 0x3000))
+            ++end;
+        if (end - index >= 2)
+            runs.emplace_back(index, end);
+        index = std::max(end, index + 1);
+    }
+    if (runs.empty())
         return;
-    std::size_t content = units.size();
-    while (content > 0 && (units[content - 1] == u' ' || units[content - 1] == 0x3000 || units[content - 1] == u'\t'))
-        --content;
-    // Pango lets only the last white character hang past the edge; a shape of no width lets all.
-    if (content > 0 && content < units.size()) {
+    // Laid out first with every run hanging, then with those that ended a line, until the runs
+    // that end lines are the ones hanging; a run inside a line keeps its width.
+    std::vector<bool> hanging(runs.size(), true);
+    for (int pass = 0; pass < 4; ++pass) {
+        PangoAttrList* list = pango_attr_list_copy(base);
         PangoRectangle none { 0, 0, 0, 0 };
-        insert(list, pango_attr_shape_new(&none, &none), m_byteOfUnit[content], m_byteOfUnit[units.size()]);
+        for (std::size_t run = 0; run < runs.size(); ++run) {
+            if (hanging[run])
+                insert(list, pango_attr_shape_new(&none, &none), m_byteOfUnit[runs[run].first], m_byteOfUnit[runs[run].second]);
+        }
+        pango_layout_set_attributes(m_layout, list);
+        pango_attr_list_unref(list);
+        std::vector<int> starts;
+        for (GSList* node = pango_layout_get_lines_readonly(m_layout); node; node = node->next)
+            starts.push_back(static_cast<PangoLayoutLine*>(node->data)->start_index);
+        std::vector<bool> ending(runs.size(), false);
+        for (std::size_t run = 0; run < runs.size(); ++run) {
+            const int end = m_byteOfUnit[runs[run].second];
+            ending[run] = runs[run].second == units.size() || std::find(starts.begin(), starts.end(), end) != starts.end();
+        }
+        if (ending == hanging)
+            return;
+        hanging = std::move(ending);
     }
 }
 

@@ -19,8 +19,8 @@ public:
         CGFloat firstLineHeadIndent { 0 };
         CGFloat headIndent { 0 };
         bool justified { false };
-        // White space that ends the paragraph takes no room, so that it never pushes the last
-        // word onto a line of its own; an editor keeps it, for its caret walks over it.
+        // White space that ends a line takes no room, so that it never pushes the word before
+        // it onto a line of its own; an editor keeps its width, for its caret walks over it.
         bool hangsTrailingWhitespace { true };
     };
 
@@ -46,9 +46,11 @@ public:
 
 private:
     PangoAttrList* makeAttributes() const;
-    // Where a wrapped line may not break: before closing punctuation; and the paragraph's
-    // trailing white space made to take no room.
-    void insertWrappingAttributes(PangoAttrList* list, const Wrapping& wrapping) const;
+    // A wrapped line never breaks before closing punctuation.
+    void insertBreakRules(PangoAttrList* list) const;
+    // White space that ends a line takes no room there, as the platform lets it hang past the
+    // edge; the layout is made again on the base attributes until the lines agree.
+    void hangWhiteSpaceEndingLines(PangoAttrList* base);
 
     std::shared_ptr<NSAttributedString> m_text;
     NSRange m_range;
