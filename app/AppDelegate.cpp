@@ -43,6 +43,8 @@ std::optional<bool> AppDelegate::didFinishLaunchingWithOptions(UIApplication&, c
     keyboard->setKeyboardDistanceFromTextField(15.0);
     keyboard->setEnableAutoToolbar(true);
     keyboard->setShouldShowTextFieldPlaceholder(true);
+    // At a desktop a click beside the fields puts the keyboard away.
+    keyboard->setShouldResignOnTouchOutside(true);
     networkIsConnected();
     auto center = NSNotificationCenter::defaultCenter();
     auto protectedSelf = self();

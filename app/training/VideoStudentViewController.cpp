@@ -294,7 +294,8 @@ std::shared_ptr<UITableViewCell> VideoStudentViewController::cellForRowAtIndexPa
         badge->layer()->setCornerRadius(15);
         badge->setClipsToBounds(true);
         cell->contentView()->addSubview(badge);
-        const CGFloat width = table.bounds().size.width - 70;
+        // Within the row's right edge, so that a cut title's ellipsis shows.
+        const CGFloat width = table.bounds().size.width - 90;
         auto name = UILabel::create(CGRectMake(80, (h - 42) / 2, width, 21));
         name->setTag(kNameTag);
         name->setBackgroundColor(UIColor::clearColor());

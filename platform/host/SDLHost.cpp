@@ -2,6 +2,7 @@
 
 #include "platform/host/ApplicationTermination.h"
 #include "platform/host/DesktopNotifications.h"
+#include "platform/host/DesktopURLOpener.h"
 #include "platform/host/SDLLibrary.h"
 #include "platform/host/cairo/SDLHostCairo.h"
 #include "platform/graphics/CGBitmapContext.h"
@@ -165,6 +166,7 @@ bool SDLHost::init(std::string* error)
             if (auto notifications = weakNotifications.lock())
                 notifications->post(*notification);
         });
+    UIApplication::sharedApplication()->setSystemURLHandler(DesktopURLOpener::openURL);
     return true;
 }
 
@@ -174,6 +176,7 @@ SDLHost::~SDLHost()
     UIPasteboard::generalPasteboard()->setSystemClipboard(nullptr, nullptr);
     UIApplication::sharedApplication()->setStatusBarObserver(nullptr);
     UIApplication::sharedApplication()->setLocalNotificationPresenter(nullptr);
+    UIApplication::sharedApplication()->setSystemURLHandler(nullptr);
     [[maybe_unused]] DisplayLibraryAllocations displayLibraries;
     if (m_window)
         sdl().StopTextInput();

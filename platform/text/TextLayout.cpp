@@ -190,6 +190,7 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
                 wrapping.firstLineHeadIndent = style->firstLineHeadIndent();
                 wrapping.headIndent = style->headIndent();
                 wrapping.justified = alignment == NSTextAlignmentJustified;
+                wrapping.hangsTrailingWhitespace = options.hangsTrailingWhitespace;
             }
             paragraph = std::make_shared<TextParagraph>(text, NSMakeRange(start, end - start), wrapping);
             lineStarts = paragraph->lineStartIndices();

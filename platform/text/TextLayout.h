@@ -38,6 +38,9 @@ public:
         // of its whole text without being wrapped first. The cut line then stands for the whole
         // paragraph, and the visible range runs to its end.
         bool placesOnly { false };
+        // White space ending a wrapped line takes no room on it; an editor, whose caret walks
+        // over it, keeps its width.
+        bool hangsTrailingWhitespace { true };
     };
 
     struct PlacedLine {

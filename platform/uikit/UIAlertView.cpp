@@ -22,6 +22,23 @@ constexpr CGFloat kTitleMessageGap = 4;
 constexpr CGFloat kFieldHeight = 28;
 constexpr CGFloat kKeyboardHeight = 216;
 
+// Hands the keys that no field holds to the alert it shows: a desktop's Return and Escape.
+class UIAlertWindow : public UIWindow {
+    NS_OBJECT(UIAlertWindow, UIWindow)
+public:
+    bool pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override
+    {
+        if (key == UIKeyboardKey::Return || key == UIKeyboardKey::Escape) {
+            const auto children = subviews();
+            for (auto child = children.rbegin(); child != children.rend(); ++child) {
+                if (auto alert = std::dynamic_pointer_cast<UIAlertView>(*child))
+                    return alert->pressKey(key, modifiers);
+            }
+        }
+        return super::pressKey(key, modifiers);
+    }
+};
+
 } // namespace
 
 // The one alert window and its line of waiting alerts. It holds every alert it was given until
@@ -92,7 +109,7 @@ private:
     void makeWindow()
     {
         const CGRect screen = UIScreen::mainScreen()->bounds();
-        m_window = UIWindow::create(screen);
+        m_window = UIAlertWindow::create(screen);
         m_window->setWindowLevel(UIWindowLevelAlert);
         m_window->setBackgroundColor(UIColor::clearColor());
         m_dimming = SystemAlertStyle::dimmingView(screen);
@@ -286,6 +303,26 @@ void UIAlertView::buttonTapped(NSInteger index)
     if (auto delegate = m_delegate.lock())
         delegate->alertViewClickedButtonAtIndex(*this, index);
     dismissWithClickedButtonIndex(index, true);
+}
+
+bool UIAlertView::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (key != UIKeyboardKey::Return && key != UIKeyboardKey::Escape)
+        return super::pressKey(key, modifiers);
+    if (m_phase != Phase::Shown)
+        return false;
+    // Return takes the first other button, the one that goes ahead, and a lone button; Escape
+    // the cancel button.
+    NSInteger index = m_cancelButtonIndex;
+    if (key == UIKeyboardKey::Return) {
+        const NSInteger first = firstOtherButtonIndex();
+        if (first >= 0)
+            index = m_buttons.buttons()[std::size_t(first)]->isEnabled() ? first : -1;
+    }
+    if (index < 0)
+        return false;
+    buttonTapped(index);
+    return true;
 }
 
 void UIAlertView::willBeShown()

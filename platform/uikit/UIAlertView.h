@@ -86,6 +86,9 @@ public:
 
     void layoutSubviews() override;
     CGSize sizeThatFits(CGSize size) const override;
+    // Return taps the button that goes ahead (the first other one, else the only one), Escape
+    // the cancel button.
+    bool pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
     static constexpr CGFloat kWidth = 270;
     static constexpr CGFloat kButtonHeight = 44;

@@ -522,8 +522,11 @@ bool UIApplication::sendKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
 {
     NSAssertMainThread();
     auto responder = firstResponder();
-    if (!responder)
-        return false;
+    if (!responder) {
+        // Keys nobody holds go to the key window: an alert's takes Return and Escape.
+        auto window = keyWindow();
+        return window && window->pressKey(key, modifiers);
+    }
     if (m_keyboardController && m_keyboardController->handleKey(*responder, key, modifiers))
         return true;
     if (auto input = std::dynamic_pointer_cast<UIKeyInput>(responder)) {

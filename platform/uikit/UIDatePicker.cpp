@@ -272,7 +272,7 @@ private:
     bool allowed(UIPickerView& picker, Column column, NSInteger row) const
     {
         auto owner = m_owner.lock();
-        if (!owner || (!owner->minimumDate() && !owner->maximumDate()))
+        if (!owner)
             return true;
         NSInteger year = m_firstYear, month = 1;
         for (std::size_t index = 0; index < m_columns.size(); ++index) {
@@ -282,6 +282,11 @@ private:
             else if (m_columns[index] == Column::Month)
                 month = selected + 1;
         }
+        // A day the chosen month lacks is greyed whatever the limits.
+        if (column == Column::Day && row + 1 > daysInMonth(year, month))
+            return false;
+        if (!owner->minimumDate() && !owner->maximumDate())
+            return true;
         std::shared_ptr<NSDate> start;
         NSCalendarUnit unit = NSCalendarUnitDay;
         switch (column) {
@@ -294,8 +299,6 @@ private:
             unit = NSCalendarUnitMonth;
             break;
         case Column::Day:
-            if (row + 1 > daysInMonth(year, month))
-                return false;
             start = dateOf(year, month, row + 1);
             break;
         case Column::Days: start = dayAt(row); break;

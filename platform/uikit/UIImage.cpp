@@ -321,10 +321,22 @@ void UIImage::drawResizable(const CGContextRef& context, CGRect rect) const
     }
     const CGFloat sourceX[4] = { 0, caps.left, points.width - caps.right, points.width };
     const CGFloat sourceY[4] = { 0, caps.top, points.height - caps.bottom, points.height };
-    const CGFloat destinationX[4] = { rect.origin.x, rect.origin.x + destination.left,
+    CGFloat destinationX[4] = { rect.origin.x, rect.origin.x + destination.left,
         CGRectGetMaxX(rect) - destination.right, CGRectGetMaxX(rect) };
-    const CGFloat destinationY[4] = { rect.origin.y, rect.origin.y + destination.top,
+    CGFloat destinationY[4] = { rect.origin.y, rect.origin.y + destination.top,
         CGRectGetMaxY(rect) - destination.bottom, CGRectGetMaxY(rect) };
+    // Two pieces meeting inside a pixel each cover part of it, and together let the background
+    // show through as a seam: where the context is not turned, the pieces meet on whole pixels.
+    const CGAffineTransform toDevice = CGContextGetUserSpaceToDeviceSpaceTransform(context);
+    if (toDevice.b == 0 && toDevice.c == 0 && toDevice.a != 0 && toDevice.d != 0) {
+        for (int inner = 1; inner <= 2; ++inner) {
+            CGPoint device = CGContextConvertPointToDeviceSpace(context, CGPointMake(destinationX[inner], destinationY[inner]));
+            device = CGPointMake(std::round(device.x), std::round(device.y));
+            const CGPoint snapped = CGContextConvertPointToUserSpace(context, device);
+            destinationX[inner] = std::clamp(snapped.x, destinationX[0], destinationX[3]);
+            destinationY[inner] = std::clamp(snapped.y, destinationY[0], destinationY[3]);
+        }
+    }
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {
             const CGRect source = CGRectMake(sourceX[column], sourceY[row], sourceX[column + 1] - sourceX[column],

@@ -135,6 +135,7 @@ const UITextView::Layout& UITextView::layout() const
                 - 2 * kLineFragmentPadding);
         TextLayout::Options options;
         options.size = CGSizeMake(width, CGFLOAT_MAX);
+        options.hangsTrailingWhitespace = false;
         const auto text = styledText();
         m_layout = std::make_shared<Layout>(Layout { TextLayout(text, NSMakeRange(0, text->length()), options),
             CGPointMake(m_textContainerInset.left + kLineFragmentPadding, m_textContainerInset.top) });

@@ -5,6 +5,7 @@
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/text/NSStringDrawing.h"
+#include "platform/text/TextLayout.h"
 #include "platform/text/UIStringDrawing.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/WebDefaultStyle.h"
@@ -422,15 +423,17 @@ litehtml::uint_ptr WebDocumentContainer::create_font(const char* faceName, int s
     auto font = matchingFont(families(faceName), points, weight >= 600, italic == litehtml::fontStyleItalic);
     if (!font)
         return 0;
+    const int height = int(std::lround(font->lineHeight()));
+    const int descent = int(std::lround(-font->descender()));
     if (fm) {
         fm->ascent = int(std::lround(font->ascender()));
-        fm->descent = int(std::lround(-font->descender()));
-        fm->height = int(std::lround(font->lineHeight()));
+        fm->descent = descent;
+        fm->height = height;
         fm->x_height = int(std::lround(font->xHeight()));
         fm->draw_spaces = decoration != litehtml::font_decoration_none;
     }
     const auto handle = m_nextFont++;
-    m_fonts[handle] = Font { std::move(font), decoration };
+    m_fonts[handle] = Font { std::move(font), decoration, height, descent };
     return handle;
 }
 
@@ -462,7 +465,10 @@ void WebDocumentContainer::draw_text(litehtml::uint_ptr, const char* text, liteh
         attributes->setObject(NSNumber::numberWithInteger(NSUnderlineStyleSingle), NSUnderlineStyleAttributeName);
     if (entry->decoration & litehtml::font_decoration_linethrough)
         attributes->setObject(NSNumber::numberWithInteger(NSUnderlineStyleSingle), NSStrikethroughStyleAttributeName);
-    NSStringDrawing::drawAtPoint(NSString(text), CGPointMake(pos.x, pos.y), attributes);
+    // On the baseline the engine chose from the font's own measures: a fallback face (the
+    // Chinese glyphs of a Latin font) reaches higher and would push the line below its neighbours.
+    const auto line = CTLineCreateWithAttributedString(NSAttributedString::withString(NSString(text), attributes));
+    TextLayout::drawLine(line, m_context, CGPointMake(pos.x, pos.y + entry->height - entry->descent));
     if (entry->decoration & litehtml::font_decoration_overline) {
         setFillColor(m_context, color);
         const CGFloat width = NSStringDrawing::sizeWithAttributes(NSString(text), attributes).width;

@@ -121,6 +121,10 @@ private:
     struct Font {
         UIFontRef font;
         unsigned int decoration { 0 };
+        // The measures the engine placed the text by: its baseline lies height - descent below
+        // the top of the text's box.
+        int height { 0 };
+        int descent { 0 };
     };
     void parse();
     void parseWithinBounds();

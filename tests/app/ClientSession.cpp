@@ -146,7 +146,9 @@ bool ClientSession::logIn(const NSString& role, const NSString& account, const N
 NSString ClientSession::hudText() const
 {
     auto hud = STProgressHUD::sharedView();
-    return hud->superview() ? hud->stringLabel()->text() : NSString();
+    // A panel in a hidden window (an alert's that faded) shows nothing.
+    auto window = hud->window();
+    return hud->superview() && window && !window->isHidden() ? hud->stringLabel()->text() : NSString();
 }
 
 NSString ClientSession::alertMessage()

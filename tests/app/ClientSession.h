@@ -46,7 +46,7 @@ protected:
     void fillLogin(const NSString& role, const NSString& account, const NSString& password);
     // Logs in and waits for the home screen of the role.
     bool logIn(const NSString& role, const NSString& account, const NSString& password);
-    // The shared HUD's text while it shows.
+    // The shared HUD's text while it shows on a visible window.
     NSString hudText() const;
     // The text of the alert now up, nil when none.
     NSString alertMessage();

@@ -185,6 +185,15 @@ TEST_F(TrainingSession, theCourseListPagesAndPullsAndShowsEachVideosProgress)
     EXPECT_EQ(list->pageNum(), 2);
     host->advance(0.5);
     picture("02-video-list-more");
+    // Each title ends inside the screen, with its ellipsis in sight.
+    for (const auto& cell : table->visibleCells()) {
+        for (const auto& view : cell->contentView()->subviews()) {
+            auto label = std::dynamic_pointer_cast<UILabel>(view);
+            if (!label)
+                continue;
+            EXPECT_LE(CGRectGetMaxX(label->convertRectToView(label->bounds(), nullptr)), host->keyWindow()->bounds().size.width) << label->text();
+        }
+    }
 
     // Pulled down at the top: the first page again, alone.
     pull(table, -80);
@@ -555,6 +564,9 @@ TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCa
     EXPECT_EQ(alertMessage(), NSString("确定取消该条约车信息？"));
     ASSERT_TRUE(tapAlertButton("确定"));
     ASSERT_TRUE(waitUntil([&] { return requestsUnderWay <= 0; }));
+    // The result outlives the alert that asked for it.
+    EXPECT_EQ(hudText(), NSString("取消约车成功!"));
+    shot("training-16-booking-cancel-result");
     host->advance(1.2);
     ASSERT_TRUE(waitUntil([&] { return overview->noPastArray()->count() == 1u && requestsUnderWay <= 0; }));
     shot("training-16-booking-cancelled");

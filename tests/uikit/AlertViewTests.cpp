@@ -202,6 +202,27 @@ TEST_F(AlertScreen, aPlainTextInputAlertTakesTypedText)
     EXPECT_EQ(host->keyWindow(), UIApplication::sharedApplication()->keyWindow()) << "the screen's window is key again";
 }
 
+TEST_F(AlertScreen, returnTapsTheButtonThatGoesAheadAndEscapeTheCancelButton)
+{
+    const auto answered = [&](const UIAlertViewRef& alert, UIKeyboardKey key) {
+        alert->show();
+        host->runUntilIdle();
+        const bool taken = host->pressKey(key);
+        host->runUntilIdle();
+        return taken ? recorder->log[recorder->log.size() - 3] : std::string("not taken");
+    };
+    EXPECT_EQ(answered(makeAlert("确认", 1), UIKeyboardKey::Return), "clicked 1 tag 1");
+    EXPECT_EQ(answered(makeAlert("确认", 2), UIKeyboardKey::Escape), "clicked 0 tag 2");
+    auto lone = UIAlertView::create(NSString("提示"), NSString("取消约车成功!"), recorder, NSString("确定"), std::vector<NSString> {});
+    lone->setTag(3);
+    EXPECT_EQ(answered(lone, UIKeyboardKey::Return), "clicked 0 tag 3");
+    // Escape leaves a field for the alert's cancel button too.
+    auto asking = makeAlert("输入", 4);
+    asking->setAlertViewStyle(UIAlertViewStyle::PlainTextInput);
+    EXPECT_EQ(answered(asking, UIKeyboardKey::Escape), "clicked 0 tag 4");
+    EXPECT_EQ(screenTaps, 0);
+}
+
 TEST_F(AlertScreen, loginAndPasswordFieldsTakeTurnsOnReturn)
 {
     auto alert = makeAlert("登录", 0);

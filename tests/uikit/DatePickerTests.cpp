@@ -117,6 +117,27 @@ TEST_F(DatePickerScreen, aDayTheMonthLacksTurnsBackToItsLastDay)
     EXPECT_EQ(changes, 1);
 }
 
+TEST_F(DatePickerScreen, daysTheChosenMonthLacksAreGreyWithoutLimitsToo)
+{
+    const auto dayColour = [&](NSInteger dayOfMonth) {
+        auto label = std::static_pointer_cast<UILabel>(picker->pickerView()->viewForRow(dayOfMonth - 1, 2));
+        return label ? label->textColor() : nullptr;
+    };
+    // The wheels make views only for the rows in sight, around the day shown.
+    picker->setDate(day(2026, 4, 30));
+    host->runUntilIdle();
+    EXPECT_EQ(dayColour(30), UIColor::blackColor());
+    ASSERT_TRUE(dayColour(31));
+    EXPECT_NE(dayColour(31), UIColor::blackColor()) << "no 31日 in April";
+    picker->setDate(day(2026, 2, 28));
+    host->runUntilIdle();
+    EXPECT_EQ(dayColour(28), UIColor::blackColor());
+    for (NSInteger missing : { 29, 30 }) {
+        ASSERT_TRUE(dayColour(missing));
+        EXPECT_NE(dayColour(missing), UIColor::blackColor()) << missing << "日 in February";
+    }
+}
+
 TEST_F(DatePickerScreen, datesSetInCodeAreKeptWithinTheLimits)
 {
     picker->setMaximumDate(day(2027, 1, 1));

@@ -296,3 +296,23 @@ TEST(UIImage, drawingHonoursTheAlphaAsked)
     EXPECT_EQ(pixelOf(patterned, 4, 1), red);
     EXPECT_EQ(pixelOf(patterned, 5, 1) & 0xFF, 0u);
 }
+
+TEST(UIImage, stretchedPiecesMeetWithoutASeamAtAnyWidth)
+{
+    // An orange button's picture stretched to a third of the screen: the pieces meet inside a
+    // pixel, and none may let the background through.
+    const RGBA orange = 0xF29E4CFF;
+    auto button = solidImage(560, 88, orange);
+    auto picture = UIImage::imageWithCGImage(button->CGImage(), 2)->resizableImageWithCapInsets(UIEdgeInsetsMake(10, 10, 10, 10),
+        UIImageResizingModeStretch);
+    for (const CGFloat width : { 320.0 / 3, 100.25, 107.5 }) {
+        UIGraphicsBeginImageContextWithOptions(CGSizeMake(110, 40), false, 2);
+        picture->drawInRect(CGRectMake(0, 0, width, 40));
+        auto drawn = UIGraphicsGetImageFromCurrentImageContext();
+        UIGraphicsEndImageContext();
+        ASSERT_TRUE(drawn);
+        const int last = int(std::floor(width * 2)) - 1;
+        for (int x = 0; x < last; ++x)
+            EXPECT_EQ(pixelOf(drawn->CGImage(), x, 40), orange) << "x " << x << " at width " << width;
+    }
+}

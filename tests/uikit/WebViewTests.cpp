@@ -354,3 +354,31 @@ TEST_F(WebViewScreen, aReloadLoadsTheLastPageAgainButNotAGivenText)
     EXPECT_TRUE(recorder->log.empty());
     EXPECT_EQ(webView->stringByEvaluatingJavaScriptFromString("document.title"), NSString("文本"));
 }
+
+TEST_F(WebViewScreen, chineseAndLatinTextOfOneLineStandOnOneBaseline)
+{
+    // The cashier's "订单号" beside its number: the Chinese glyphs come from a fallback face that
+    // reaches higher than the page's font, and must not sink below the line for it.
+    webView->setScalesPageToFit(false);
+    webView->loadHTMLString("<html><head><meta name='viewport' content='width=device-width'></head>"
+                            "<body style='margin:0;padding:20px;font-size:40px;color:#000;background:#fff'>"
+                            "<span>日</span><span>HH</span></body></html>",
+        nullptr);
+    settle();
+    const auto lowestInk = [&](CGFloat from, CGFloat to) {
+        int lowest = -1;
+        for (CGFloat x = from; x < to; x += 0.5) {
+            for (int y = 0; y < 200; ++y) {
+                if (dark(host->pixelAt(CGPointMake(x, y + 0.5))))
+                    lowest = std::max(lowest, y);
+            }
+        }
+        return lowest;
+    };
+    const int chinese = lowestInk(22, 58);
+    const int latin = lowestInk(64, 110);
+    ASSERT_GT(chinese, 0);
+    ASSERT_GT(latin, 0);
+    // An ideograph's foot reaches a little under the baseline, never a fifth of the size.
+    EXPECT_LE(std::abs(chinese - latin), 4) << "日 ends at " << chinese << ", H at " << latin;
+}

@@ -81,6 +81,19 @@ TEST_F(AlertView, theNetworkDialogTakesTypedTextAndReportsConfirm)
     EXPECT_TRUE(host->keyWindow()->isKeyWindow());
 }
 
+TEST_F(AlertView, escapeFromAFieldPressesCancel)
+{
+    std::vector<std::pair<std::string, NSInteger>> results;
+    auto alert = networkDialog(results);
+    alert->showWithCompletion(completion);
+    host->advance(0.5);
+    ASSERT_TRUE(alert->textFieldAtIndex(0)->isFirstResponder());
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(1.0);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].second, 0);
+}
+
 TEST_F(AlertView, returnClosesTheKeyboardWithoutADelegateAndFromTheLastFieldConfirmsUnlessTheDelegateSaysOtherwise)
 {
     std::vector<std::pair<std::string, NSInteger>> results;

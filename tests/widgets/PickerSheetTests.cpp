@@ -61,6 +61,24 @@ TEST_F(PickerSheet, slidesInPreselectsAndReportsItsTitleOnce)
     EXPECT_TRUE(root->childViewControllers().empty());
 }
 
+TEST_F(PickerSheet, returnConfirmsAndEscapeCancels)
+{
+    // Whether the sheet took the key and went away.
+    const auto pressed = [&](NSInteger remembered, UIKeyboardKey key) {
+        auto sheet = regionSheet(remembered);
+        sheet->show();
+        host->advance(0.35);
+        const bool taken = host->pressKey(key);
+        host->advance(0.5);
+        return taken && !sheet->superview();
+    };
+    EXPECT_TRUE(pressed(2, UIKeyboardKey::Return));
+    ASSERT_EQ(chooser->results.size(), 1u);
+    EXPECT_EQ(NSString::fromId(chooser->results[0].second->objectAtIndex(0)), "桂林市");
+    EXPECT_TRUE(pressed(4, UIKeyboardKey::Escape));
+    EXPECT_EQ(chooser->results.size(), 1u);
+}
+
 TEST_F(PickerSheet, aFlickFollowedAtOnceByConfirmReportsTheRowShownAndNothingMovesAfter)
 {
     auto sheet = KMActionSheetPickerView::create(NSString(""), chooser);

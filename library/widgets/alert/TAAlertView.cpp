@@ -495,6 +495,18 @@ void TAAlertView::didShowOrUnhide()
 
 void TAAlertView::dismissWithButton(UIButton& button) { dismissWithClickedButtonIndex(button.tag(), true); }
 
+bool TAAlertView::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (key != UIKeyboardKey::Escape && key != UIKeyboardKey::Return)
+        return super::pressKey(key, modifiers);
+    const NSInteger index = key == UIKeyboardKey::Escape ? m_cancelButtonIndex : firstOtherButtonIndex();
+    auto button = m_visible && index >= 0 ? buttonAtIndex(index) : nullptr;
+    if (!button || !button->isEnabled())
+        return false;
+    dismissWithButton(*button);
+    return true;
+}
+
 void TAAlertView::dismissWithBackdropTap()
 {
     if (m_dismissing)

@@ -121,6 +121,9 @@ public:
     void showWithCompletion(Completion completion);
     void dismissWithClickedButtonIndex(NSInteger index, bool animated);
     void dismissWithBackdropTap();
+    // Escape, from a field too, presses the cancel button; a Return no field took, the button
+    // that goes ahead.
+    bool pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
     void hideWithCompletion(std::function<void()> completion);
     void unhideWithCompletion(std::function<void()> completion);
     void updateButtons();

@@ -1,5 +1,7 @@
 #include "library/widgets/hud/STProgressHUD.h"
 
+#include "library/widgets/hud/ScreenWindow.h"
+
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/text/UIStringDrawing.h"
@@ -102,14 +104,7 @@ void STProgressHUD::showInView(const UIViewRef& view, const NSString& status, bo
 void STProgressHUD::showInView(const UIViewRef& view, const NSString& status, bool networkIndicator, CGFloat posY, int32_t maskType)
 {
     NSAssertMainThread();
-    UIViewRef host = view;
-    if (!host) {
-        auto window = UIApplication::sharedApplication()->keyWindow();
-        if (window && window->rootViewController())
-            host = window->rootViewController()->view();
-        if (!host)
-            host = window;
-    }
+    const UIViewRef host = ScreenWindow::hostFor(view);
     if (!host)
         return;
     if (posY == -1) {

@@ -1,5 +1,7 @@
 #include "library/widgets/hud/UIView_Toast.h"
 
+#include "library/widgets/hud/ScreenWindow.h"
+
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/layers/NSValueGeometry.h"
@@ -131,12 +133,14 @@ void showToast(const UIViewRef& view, const UIViewRef& toast, NSTimeInterval dur
     showToast(view, toast, duration, position, nullptr);
 }
 
-void showToast(const UIViewRef& view, const UIViewRef& toast, NSTimeInterval duration, const id& position,
+void showToast(const UIViewRef& requested, const UIViewRef& toast, NSTimeInterval duration, const id& position,
     std::function<void()> tapCallback)
 {
     NSAssertMainThread();
-    if (!view || !toast)
+    if (!requested || !toast)
         return;
+    // An alert's window would take the toast away with it as it fades.
+    const UIViewRef view = ScreenWindow::hostFor(requested);
     toast->setCenter(centerPointForPosition(view, position, toast));
     toast->setAlpha(0);
     auto recognizer = ToastTapRecognizer::create();

@@ -158,12 +158,26 @@ void KMActionSheetPickerView::show(std::function<void()> completion)
     auto controller = KMActionSheetViewController::create();
     m_actionSheetController = controller;
     controller->showPickerView(self(), std::move(completion));
+    becomeFirstResponder();
 }
 
 void KMActionSheetPickerView::dismiss(std::function<void()> completion)
 {
+    resignFirstResponder();
     if (auto controller = m_actionSheetController.lock())
         controller->dismissWithCompletion(std::move(completion));
+}
+
+bool KMActionSheetPickerView::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    const auto& items = m_actionToolbar->items();
+    if (key == UIKeyboardKey::Escape && !items.empty())
+        pickerCancelClicked(*items.front());
+    else if (key == UIKeyboardKey::Return && !items.empty())
+        pickerDoneClicked(*items.back());
+    else
+        return super::pressKey(key, modifiers);
+    return true;
 }
 
 void KMActionSheetPickerView::pickerCancelClicked(UIBarButtonItem&)

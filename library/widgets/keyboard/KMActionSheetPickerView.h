@@ -65,6 +65,9 @@ public:
 
     void pickerCancelClicked(UIBarButtonItem&);
     void pickerDoneClicked(UIBarButtonItem&);
+    // While shown the sheet holds the keys: Return is "确定", Escape "取消".
+    bool canBecomeFirstResponder() const override { return true; }
+    bool pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
     const UIPickerViewRef& pickerView() const { return m_pickerView; }
     const std::shared_ptr<UIDatePicker>& datePicker() const { return m_datePicker; }

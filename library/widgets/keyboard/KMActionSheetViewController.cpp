@@ -1,5 +1,6 @@
 #include "library/widgets/keyboard/KMActionSheetViewController.h"
 
+#include "library/widgets/hud/ScreenWindow.h"
 #include "library/widgets/keyboard/KMActionSheetPickerView.h"
 #include "platform/foundation/NSAssertMainThread.h"
 #include "platform/uikit/UIApplication.h"
@@ -24,24 +25,15 @@ void KMActionSheetViewController::showPickerView(const std::shared_ptr<KMActionS
 {
     NSAssertMainThread();
     m_pickerView = pickerView;
-    auto application = UIApplication::sharedApplication();
-    auto window = application->keyWindow();
-    if (!window || !window->rootViewController()) {
-        // An alert's window stays key while it fades out; a sheet asked for from its buttons
-        // goes over the screens of the topmost window that has them.
-        const auto windows = application->windows();
-        for (auto candidate = windows.rbegin(); candidate != windows.rend(); ++candidate) {
-            if (!(*candidate)->isHidden() && (*candidate)->rootViewController()) {
-                window = *candidate;
-                break;
-            }
-        }
-    }
+    // A sheet asked for from an alert's buttons goes over the screens, not the fading alert.
+    auto window = ScreenWindow::current();
     auto host = window ? window->rootViewController() : nullptr;
     while (host && host->presentedViewController())
         host = host->presentedViewController();
     if (!host || !pickerView)
         return;
+    // The keyboard would stand over the sheet's wheels and leave only its bar in sight.
+    window->endEditing(true);
 
     const auto container = view();
     CGRect sheetFrame = pickerView->frame();

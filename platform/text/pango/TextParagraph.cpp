@@ -50,6 +50,13 @@ PangoUnderline underlineOf(NSInteger style)
     }
 }
 
+// Punctuation that closes what comes before it, and so never starts a line.
+bool closesText(char16_t unit)
+{
+    static constexpr std::u16string_view closing = u"。，、；：？！）》」』】〕〉〗〙〛”’…‥・ー々〜,.;:?!)]}%\uFF09\uFF3D\uFF5D\uFF0C\uFF0E\uFF1B\uFF1A\uFF1F\uFF01\uFF05";
+    return closing.find(unit) != std::u16string_view::npos;
+}
+
 } // namespace
 
 std::shared_ptr<UIFont> TextParagraph::fontOfAttributes(const NSAttributes& attributes)
@@ -95,6 +102,8 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
     // Fonts are found before the lock is taken: the first use of the default font loads it, under
     // the lock. A new attribute list is the caller's alone and needs no lock.
     PangoAttrList* attributes = makeAttributes();
+    if (wrapping.width >= 0)
+        insertBreakRules(attributes);
     // The whole paragraph's first font sets the height of an empty line.
     const auto firstFont = fontOfAttributes(range.length ? m_text->attributesAtIndex(range.location) : nullptr);
     FontLibrary& library = FontLibrary::shared();
@@ -102,7 +111,6 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
     m_layout = pango_layout_new(library.context());
     pango_layout_set_text(m_layout, m_utf8.data(), static_cast<int>(m_utf8.size()));
     pango_layout_set_attributes(m_layout, attributes);
-    pango_attr_list_unref(attributes);
     pango_layout_set_font_description(m_layout, firstFont->backend().description());
     if (wrapping.width >= 0) {
         // Pango has one width and a first-line indent; the smaller indent becomes the offset
@@ -113,9 +121,12 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
         pango_layout_set_indent(m_layout, static_cast<int>(std::lround((wrapping.firstLineHeadIndent - wrapping.headIndent) * PANGO_SCALE)));
         pango_layout_set_wrap(m_layout, wrapping.byCharacters ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
         pango_layout_set_justify(m_layout, wrapping.justified);
+        if (wrapping.hangsTrailingWhitespace)
+            hangWhiteSpaceEndingLines(attributes);
     } else {
         pango_layout_set_width(m_layout, -1);
     }
+    pango_attr_list_unref(attributes);
 }
 
 TextParagraph::~TextParagraph()
@@ -145,6 +156,56 @@ int TextParagraph::byteOfIndex(NSUInteger index) const
         return 0;
     const NSUInteger unit = std::min<NSUInteger>(index - m_range.location, m_byteOfUnit.size() - 1);
     return m_byteOfUnit[unit];
+}
+
+void TextParagraph::insertBreakRules(PangoAttrList* list) const
+{
+    const std::u16string_view units = m_text->string().view().substr(m_range.location, m_range.length);
+    for (std::size_t index = 1; index < units.size(); ++index) {
+        if (closesText(units[index]))
+            insert(list, pango_attr_allow_breaks_new(FALSE), m_byteOfUnit[index - 1], m_byteOfUnit[index + 1]);
+    }
+}
+
+void TextParagraph::hangWhiteSpaceEndingLines(PangoAttrList* base)
+{
+    // Runs of two or more white characters; Pango already lets a lone one hang.
+    const std::u16string_view units = m_text->string().view().substr(m_range.location, m_range.length);
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    for (std::size_t index = 0; index < units.size();) {
+        std::size_t end = index;
+        while (end < units.size() && (units[end] == u' ' || units[end] == 0x3000))
+            ++end;
+        if (end - index >= 2)
+            runs.emplace_back(index, end);
+        index = std::max(end, index + 1);
+    }
+    if (runs.empty())
+        return;
+    // Laid out first with every run hanging, then with those that ended a line, until the runs
+    // that end lines are the ones hanging; a run inside a line keeps its width.
+    std::vector<bool> hanging(runs.size(), true);
+    for (int pass = 0; pass < 4; ++pass) {
+        PangoAttrList* list = pango_attr_list_copy(base);
+        PangoRectangle none { 0, 0, 0, 0 };
+        for (std::size_t run = 0; run < runs.size(); ++run) {
+            if (hanging[run])
+                insert(list, pango_attr_shape_new(&none, &none), m_byteOfUnit[runs[run].first], m_byteOfUnit[runs[run].second]);
+        }
+        pango_layout_set_attributes(m_layout, list);
+        pango_attr_list_unref(list);
+        std::vector<int> starts;
+        for (GSList* node = pango_layout_get_lines_readonly(m_layout); node; node = node->next)
+            starts.push_back(static_cast<PangoLayoutLine*>(node->data)->start_index);
+        std::vector<bool> ending(runs.size(), false);
+        for (std::size_t run = 0; run < runs.size(); ++run) {
+            const int end = m_byteOfUnit[runs[run].second];
+            ending[run] = runs[run].second == units.size() || std::find(starts.begin(), starts.end(), end) != starts.end();
+        }
+        if (ending == hanging)
+            return;
+        hanging = std::move(ending);
+    }
 }
 
 PangoAttrList* TextParagraph::makeAttributes() const

@@ -19,6 +19,9 @@ public:
         CGFloat firstLineHeadIndent { 0 };
         CGFloat headIndent { 0 };
         bool justified { false };
+        // White space that ends a line takes no room, so that it never pushes the word before
+        // it onto a line of its own; an editor keeps its width, for its caret walks over it.
+        bool hangsTrailingWhitespace { true };
     };
 
     // Lays out range of text (no paragraph separator inside it) with the wrapping.
@@ -43,6 +46,11 @@ public:
 
 private:
     PangoAttrList* makeAttributes() const;
+    // A wrapped line never breaks before closing punctuation.
+    void insertBreakRules(PangoAttrList* list) const;
+    // White space that ends a line takes no room there, as the platform lets it hang past the
+    // edge; the layout is made again on the base attributes until the lines agree.
+    void hangWhiteSpaceEndingLines(PangoAttrList* base);
 
     std::shared_ptr<NSAttributedString> m_text;
     NSRange m_range;
