@@ -54,4 +54,31 @@ TEST_F(RecordsNotice, aNoticeOfTwoHundredThousandCharactersScrollsToItsEndAndSho
     writeWidgetPicture(*host, "records-notice-long-end");
 }
 
+TEST_F(RecordsNotice, thePadsRulesStayUnderEveryLineOfAChineseLetter)
+{
+    auto pad = NoteView::create(CGRectMake(10, 100, 300, 400));
+    screen()->addSubview(pad);
+    std::string letter;
+    for (int line = 0; line < 12; ++line)
+        letter += line % 3 == 2 ? "希望增加考试场次，周末也能预约，方便上班的学员参加考试。\n" : "科目三考试预约总是排不上。\n";
+    pad->setText(NSString(letter));
+    host->runUntilIdle();
+    const auto rules = pad->ruleOffsets();
+    const NSString text = pad->text();
+    // The rule under each line lies between its top and the next line's.
+    std::vector<CGFloat> tops;
+    for (NSUInteger index = 0; index <= text.length(); ++index) {
+        const CGFloat top = pad->caretRectForIndex(index).origin.y;
+        if (tops.empty() || top > tops.back() + 0.5)
+            tops.push_back(top);
+    }
+    ASSERT_GE(tops.size(), 12u);
+    ASSERT_GE(rules.size(), tops.size());
+    for (std::size_t line = 0; line + 1 < tops.size(); ++line) {
+        EXPECT_GT(rules[line], tops[line] + pad->font()->ascender()) << line;
+        EXPECT_LT(rules[line], tops[line + 1]) << line;
+    }
+    writeWidgetPicture(*host, "records-note-pad-letter");
+}
+
 } // namespace
