@@ -14,6 +14,34 @@
 
 namespace {
 
+// Counts the drawing steps and draws its own boxes instead of the label's.
+class CountingLabel : public LKAttributedLabel {
+    NS_OBJECT(CountingLabel, LKAttributedLabel)
+public:
+    void drawFramesetter(const CTFramesetterRef& framesetter, const std::shared_ptr<NSAttributedString>& text, CFRange range, CGRect rect,
+        const CGContextRef& context) override
+    {
+        ++framesetters;
+        wholeRange = range.location == 0 && range.length == static_cast<CFIndex>(text->length());
+        LKAttributedLabel::drawFramesetter(framesetter, text, range, rect, context);
+    }
+    void drawBackground(const std::vector<LKRunDecorations::PlacedLine>& lines, CGRect, const CGContextRef& context) override
+    {
+        backgroundLines = lines.size();
+        CGContextSetFillColorWithColor(context, UIColor::greenColor()->CGColor());
+        CGContextFillRect(context, CGRectMake(0, 0, 6, 6));
+    }
+    void drawStrike(const std::vector<LKRunDecorations::PlacedLine>& lines, CGRect rect, const CGContextRef& context) override
+    {
+        strikeLines = lines.size();
+        LKAttributedLabel::drawStrike(lines, rect, context);
+    }
+    int framesetters { 0 };
+    bool wholeRange { false };
+    std::size_t backgroundLines { 0 };
+    std::size_t strikeLines { 0 };
+};
+
 class LinkLabelMembers : public WidgetScreenTest {
 protected:
     std::shared_ptr<LKAttributedLabel> label(CGRect frame, const char* text)
@@ -154,6 +182,22 @@ TEST_F(LinkLabelMembers, shrinkingWrappedLinesAllowsForTheRoomTheyWaste)
     auto stored = ns::cast<UIFont>(view->attributedText()->attributesAtIndex(0)->objectForKey(NSString(kCTFontAttributeName)));
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->pointSize(), 14) << "the stored text keeps its size";
+}
+
+TEST_F(LinkLabelMembers, aSubclassChangesTheStepsOfDrawing)
+{
+    auto view = CountingLabel::create(CGRectMake(10, 60, 300, 24));
+    view->setFont(UIFont::systemFontOfSize(14));
+    view->setText(NSString("应完成学时 16.0 学时"));
+    screen()->addSubview(view);
+    draw();
+    EXPECT_EQ(view->framesetters, 1);
+    EXPECT_TRUE(view->wholeRange);
+    EXPECT_EQ(view->backgroundLines, 1u);
+    EXPECT_EQ(view->strikeLines, 1u);
+    ASSERT_EQ(view->drawnLines().size(), 1u);
+    const auto pixel = host->pixelAt(CGPointMake(12, 62));
+    EXPECT_TRUE(pixel[1] > 100 && pixel[0] < 100) << "its own box is drawn";
 }
 
 } // namespace

@@ -500,14 +500,26 @@ void LKAttributedLabel::drawTextInRect(CGRect rect)
         if (!m_highlightFramesetter)
             m_highlightFramesetter = CTFramesetterCreateWithAttributedString(rendered);
     }
-    const Layout layout = layoutIn(rect, rendered, tinted ? m_highlightFramesetter : framesetter());
-    const auto placed = layout.placed();
     CGContextSaveGState(context);
     if (shadowColor() && !isHighlighted())
         CGContextSetShadowWithColor(context, shadowOffset(), m_shadowRadius, shadowColor()->CGColor());
     else if (m_highlightedShadowColor)
         CGContextSetShadowWithColor(context, m_highlightedShadowOffset, m_highlightedShadowRadius, m_highlightedShadowColor->CGColor());
-    LKRunDecorations::drawBoxes(context, LKRunDecorations::backgroundBoxes(placed, m_linkBackgroundEdgeInset));
+    drawFramesetter(tinted ? m_highlightFramesetter : framesetter(), rendered, CFRange { 0, static_cast<CFIndex>(rendered->length()) }, rect, context);
+    CGContextRestoreGState(context);
+}
+
+void LKAttributedLabel::drawFramesetter(const CTFramesetterRef& framesetter, const std::shared_ptr<NSAttributedString>& text, CFRange range, CGRect rect,
+    const CGContextRef& context)
+{
+    // A part of the text is laid out on its own; the label draws all of it.
+    const bool whole = range.location == 0 && (range.length == 0 || range.length == static_cast<CFIndex>(text->length()));
+    const auto drawnText = whole || range.location < 0 || range.length < 0 || range.location + range.length > static_cast<CFIndex>(text->length())
+        ? text
+        : text->attributedSubstringFromRange(NSRange { static_cast<NSUInteger>(range.location), static_cast<NSUInteger>(range.length) });
+    const Layout layout = layoutIn(rect, drawnText, whole ? framesetter : nullptr);
+    const auto placed = layout.placed();
+    drawBackground(placed, rect, context);
     CGContextSaveGState(context);
     CGContextSetTextMatrix(context, CGAffineTransformIdentity);
     CGContextTranslateCTM(context, 0, rect.origin.y * 2 + rect.size.height);
@@ -519,10 +531,19 @@ void LKAttributedLabel::drawTextInRect(CGRect rect)
             m_drawnLines.push_back(text->string());
     }
     CGContextRestoreGState(context);
-    LKRunDecorations::drawStrikes(context, LKRunDecorations::strikes(placed, font()));
-    CGContextRestoreGState(context);
-    if (layout.truncated && layout.token && layout.token->length() > 0)
+    drawStrike(placed, rect, context);
+    if (whole && layout.truncated && layout.token && layout.token->length() > 0)
         linkToken(layout.token, layout.tokenRange);
+}
+
+void LKAttributedLabel::drawBackground(const std::vector<LKRunDecorations::PlacedLine>& lines, CGRect, const CGContextRef& context)
+{
+    LKRunDecorations::drawBoxes(context, LKRunDecorations::backgroundBoxes(lines, m_linkBackgroundEdgeInset));
+}
+
+void LKAttributedLabel::drawStrike(const std::vector<LKRunDecorations::PlacedLine>& lines, CGRect, const CGContextRef& context)
+{
+    LKRunDecorations::drawStrikes(context, LKRunDecorations::strikes(lines, font()));
 }
 
 void LKAttributedLabel::linkToken(const std::shared_ptr<NSAttributedString>& token, NSRange range)

@@ -19,6 +19,7 @@
 
 #include "library/widgets/linklabel/LKAttributedLabelDelegate.h"
 #include "library/widgets/linklabel/LKAttributedLabelLink.h"
+#include "library/widgets/linklabel/LKRunDecorations.h"
 #include "platform/foundation/NSArray.h"
 #include "platform/text/CTFramesetter.h"
 #include "platform/text/NSAttributedString.h"
@@ -233,6 +234,13 @@ public:
     void encodeWithCoder(NSCoder& coder) const override;
 
     void drawTextInRect(CGRect rect) override;
+    // The three steps of drawing, for a subclass to change: the text of the range laid out in
+    // the rectangle and drawn with its decorations, the boxes behind runs, and the struck lines.
+    // Lines are given as drawn, in the label's own space, with their baselines' origins.
+    virtual void drawFramesetter(const CTFramesetterRef& framesetter, const std::shared_ptr<NSAttributedString>& text, CFRange range, CGRect rect,
+        const CGContextRef& context);
+    virtual void drawBackground(const std::vector<LKRunDecorations::PlacedLine>& lines, CGRect rect, const CGContextRef& context);
+    virtual void drawStrike(const std::vector<LKRunDecorations::PlacedLine>& lines, CGRect rect, const CGContextRef& context);
     // The lines the last drawing drew, after truncation, as plain text.
     const std::vector<NSString>& drawnLines() const { return m_drawnLines; }
 
