@@ -146,6 +146,5 @@ void AppealProcessViewController::textViewDidChange(UITextView&) { updateCounter
 void AppealProcessViewController::updateCounter()
 {
     if (m_counter && m_reason)
-        m_counter->setText(NSString::stringWithFormat("%lu/%lu", static_cast<unsigned long>(TextLimit::characterCount(m_reason->text())),
-            static_cast<unsigned long>(kReasonLimit)));
+        m_counter->setText(TextLimit::counterText(m_reason->text(), kReasonLimit));
 }

@@ -105,9 +105,9 @@ void EvaluationFormView::textViewDidChange(UITextView&) { updateCounter(); }
 
 void EvaluationFormView::updateCounter()
 {
-    const NSUInteger length = m_comment ? TextLimit::characterCount(m_comment->text()) : 0;
+    const NSString text = m_comment ? m_comment->text() : NSString("");
     if (m_counter)
-        m_counter->setText(NSString::stringWithFormat("%lu/%lu", static_cast<unsigned long>(length), static_cast<unsigned long>(kCommentLimit)));
+        m_counter->setText(TextLimit::counterText(text, kCommentLimit));
     if (m_placeholder)
-        m_placeholder->setHidden(length > 0);
+        m_placeholder->setHidden(text.length() > 0);
 }

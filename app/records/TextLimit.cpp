@@ -31,6 +31,11 @@ NSString prefix(const NSString& text, NSUInteger limit)
     return text.substringToIndex(end);
 }
 
+NSString counterText(const NSString& text, NSUInteger limit)
+{
+    return NSString::stringWithFormat("%lu/%lu", static_cast<unsigned long>(characterCount(text)), static_cast<unsigned long>(limit));
+}
+
 bool allowChange(UITextView& view, NSRange range, const NSString& replacement, NSUInteger limit)
 {
     const NSString current = view.text().isNil() ? NSString("") : view.text();
