@@ -278,6 +278,23 @@ TEST_F(RecordsSending, TheDaysRecordsAndTheFormWithoutPhotosSayWhatTheyHave)
     picture("appeal-form-no-photos");
 }
 
+// The same on the login screen: a region without its name or code is not offered.
+TEST_F(RecordsSending, RegionsWithoutTheirNameOrCodeAreNotOffered)
+{
+    standIn.setCannedReply("getregional", R"({"output":{"head":{"retCode":"0","retDesc":"成功"},"body":{"array0":{"rowSet":{"row":[
+        {"PROVINCE":"510000","PROVINCE_NAME":"四川省","DEPCODE":"510100"},
+        {"PROVINCE":"510000","PROVINCE_NAME":"四川省","DEPCODE":null,"DEPNAME":"绵阳市"},
+        {"PROVINCE":"510000","PROVINCE_NAME":"四川省","DEPCODE":"510600","DEPNAME":"德阳市"}]}}}}})");
+    auto login = loginScreen();
+    ASSERT_TRUE(login);
+    ASSERT_TRUE(host->tap(login->areaLab()));
+    ASSERT_TRUE(waitUntil([&] { return login->openSheet() != nullptr; }));
+    // The placeholder and the one whole region.
+    const auto& names = login->openSheet()->titlesForComponenets().at(0);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[1], NSString("德阳市"));
+}
+
 // The learner's appeal from one run of the client is listed by the next, both against one
 // stand-in data file as the run command keeps it.
 TEST_F(RecordsSending, WhatOneRunStoredTheNextRunFinds)

@@ -468,7 +468,7 @@ void ServiceStandIn::Implementation::handleMain(const httplib::Request& request,
         return reply(response, mainEnvelope("-1", "非法的应用请求"));
     const std::string action = path.substr(std::string(kMainPrefix).size());
     if (action == "sysbl/ctop/dt/interface/regional/getregional")
-        return regionList(response);
+        return answeredCanned("getregional", fields, response) ? void() : regionList(response);
     if (action != "sysbl/ctop/dt/interface/distri/distribute")
         return reply(response, mainEnvelope("-1", "暂不支持的操作"), 404);
     const std::string method = field(fields, "METHOD");

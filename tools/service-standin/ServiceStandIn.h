@@ -66,7 +66,8 @@ public:
     void expireSessions();
     // Answers an operation with this JSON text instead of the sample data, for replies the data
     // cannot make (rows without a field, JSON null): `operation` is a METHOD of the main service
-    // or an action of the video and appeal services, with "/QUERY_TYPE" after "queryStudentHour".
+    // or an action of the video and appeal services, with "/QUERY_TYPE" after "queryStudentHour",
+    // or "getregional" for the region list.
     // An empty text ends it.
     void setCannedReply(const std::string& operation, const std::string& json);
 
