@@ -43,7 +43,10 @@ bool containsSubView(const UIView& view, const UIView& subview)
 bool containsSubViewOfClassType(const UIView& view, const std::type_info& type)
 {
     const auto& subviews = view.subviews();
-    return std::any_of(subviews.begin(), subviews.end(), [&](const UIViewRef& each) { return each && typeid(*each) == type; });
+    return std::any_of(subviews.begin(), subviews.end(), [&](const UIViewRef& each) {
+        const UIView* subview = each.get();
+        return subview && typeid(*subview) == type;
+    });
 }
 
 } // namespace UIView_convenience
