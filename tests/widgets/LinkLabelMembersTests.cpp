@@ -10,6 +10,7 @@
 #include "platform/text/NSParagraphStyle.h"
 #include "platform/text/UIFont.h"
 #include "tests/widgets/WidgetPictures.h"
+#include "tests/widgets/LinkLabelScreen.h"
 #include "tests/widgets/WidgetScreen.h"
 
 namespace {
@@ -42,23 +43,7 @@ public:
     std::size_t strikeLines { 0 };
 };
 
-class LinkLabelMembers : public WidgetScreenTest {
-protected:
-    std::shared_ptr<LKAttributedLabel> label(CGRect frame, const char* text)
-    {
-        auto made = LKAttributedLabel::create(frame);
-        made->setFont(UIFont::systemFontOfSize(14));
-        made->setNumberOfLines(1);
-        made->setText(NSString(text));
-        screen()->addSubview(made);
-        return made;
-    }
-    void draw()
-    {
-        host->runUntilIdle();
-        host->advance(0.1);
-    }
-};
+using LinkLabelMembers = LinkLabelScreen;
 
 TEST_F(LinkLabelMembers, itsOwnAttributedTextSetterDrawsWhatTextSaysAndCachesLastUntilAChange)
 {
