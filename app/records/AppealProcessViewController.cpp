@@ -2,6 +2,7 @@
 
 #include "app/records/AppealResultViewController.h"
 #include "app/records/RecordsService.h"
+#include "app/records/TextLimit.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/services/ServerUrlManger.h"
 #include "library/network/images/RIImageManager.h"
@@ -17,9 +18,9 @@ void AppealProcessViewController::loadView()
     auto info = UILabel::create(CGRectMake(15, 10, W - 30, 42));
     info->setNumberOfLines(2);
     info->setFont(UIFont::systemFontOfSize(14));
-    info->setText(NSString::stringWithFormat("%@ %@-%@  教练 %@\n有效培训 %@ 分钟", ns::stringForKey(m_record, "RECORDDATE"),
+    info->setText(NSString::stringWithFormat("%@ %@-%@  教练 %@\n有效培训 %@", ns::stringForKey(m_record, "RECORDDATE"),
         ns::stringForKey(m_record, "STARTTIME"), ns::stringForKey(m_record, "ENDTIME"), ns::stringForKey(m_record, "COACHNAME"),
-        ns::stringForKey(m_record, "EFFECTTIME")));
+        RecordsService::minutesText(m_record)));
     scroller()->addSubview(info);
     m_photoRow = UIView::create(CGRectMake(0, 60, W, 150));
     m_photoRow->setBackgroundColor(UIColor::whiteColor());
@@ -32,24 +33,34 @@ void AppealProcessViewController::loadView()
     m_reason->setFont(UIFont::systemFontOfSize(14));
     m_reason->layer()->setBorderColor(UIColor_Addition::colorWithHexString("cccccc")->CGColor());
     m_reason->layer()->setBorderWidth(0.5);
+    m_reason->setDelegate(std::static_pointer_cast<UITextViewDelegate>(self()));
     scroller()->addSubview(m_reason);
+    m_counter = UILabel::create(CGRectMake(15, 347, W - 30, 16));
+    m_counter->setFont(UIFont::systemFontOfSize(12));
+    m_counter->setTextColor(UIColor::grayColor());
+    m_counter->setTextAlignment(NSTextAlignmentRight);
+    scroller()->addSubview(m_counter);
+    updateCounter();
     auto submit = UIButton::buttonWithType(UIButtonTypeCustom);
-    submit->setFrame(CGRectMake(40, 360, W - 80, 40));
+    submit->setFrame(CGRectMake(40, 372, W - 80, 40));
     submit->setBackgroundColor(UIColor_Addition::colorWithHexString("00a7d1"));
     submit->setTitle("提交申诉", UIControlStateNormal);
     submit->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
     submit->addTarget(self(), &AppealProcessViewController::submitEvent, UIControlEventTouchUpInside);
     scroller()->addSubview(submit);
-    scroller()->setContentSize(CGSizeMake(W, 420));
+    scroller()->setContentSize(CGSizeMake(W, 432));
 }
 
 void AppealProcessViewController::loadData()
 {
+    const NSString recordId = RecordsService::requiredText(m_record, "RECORDID");
+    if (recordId.isNil())
+        return RecordsService::showUnusable(view());
     if (!ServerUrlManger::networkIsValid())
         return;
     STProgressHUD::showInView(view());
     std::weak_ptr<AppealProcessViewController> weakSelf = self();
-    RecordsService::sendAppeal("3", ns::dictionary({ { "RECORDID", ns::stringForKey(m_record, "RECORDID") } }), [weakSelf](const id& reply) {
+    RecordsService::sendAppeal("3", ns::dictionary({ { "RECORDID", recordId } }), [weakSelf](const id& reply) {
         if (auto protectedSelf = weakSelf.lock())
             protectedSelf->showPhotos(reply);
     });
@@ -61,6 +72,15 @@ void AppealProcessViewController::showPhotos(const id& reply)
         return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "照片加载失败"), 1.0);
     STProgressHUD::dismiss();
     auto photos = RecordsService::appealRows(reply);
+    if (photos->count() == 0) {
+        auto none = UILabel::create(CGRectInset(m_photoRow->bounds(), 15, 0));
+        none->setFont(UIFont::systemFontOfSize(14));
+        none->setTextColor(UIColor::grayColor());
+        none->setTextAlignment(NSTextAlignmentCenter);
+        none->setText("该记录暂无照片");
+        m_photoRow->addSubview(none);
+        return;
+    }
     for (NSUInteger i = 0; i < photos->count() && i < 3; ++i) {
         auto photo = ns::dictionaryValue(photos->objectAtIndex(i));
         auto imageView = UIImageView::create(CGRectMake(15 + static_cast<CGFloat>(i) * 100, 10, 90, 110));
@@ -83,15 +103,25 @@ void AppealProcessViewController::showPhotos(const id& reply)
 
 void AppealProcessViewController::submitEvent(UIControl&)
 {
+    if (sending())
+        return;
     const NSString reason = m_reason->text();
     if (reason.isNil() || reason.length() == 0)
         return STProgressHUD::showInView(view()), STProgressHUD::dismissWithError("请填写申诉理由", 1.0);
+    const NSString recordId = RecordsService::requiredText(m_record, "RECORDID");
+    if (recordId.isNil())
+        return RecordsService::showUnusable(view());
     if (!ServerUrlManger::networkIsValid())
         return;
+    if (TextLimit::characterCount(reason) > kReasonLimit)
+        return STProgressHUD::showInView(view()), STProgressHUD::dismissWithError("申诉理由不能超过200字", 1.0);
+    setSending(true);
     STProgressHUD::show();
     std::weak_ptr<AppealProcessViewController> weakSelf = self();
-    RecordsService::sendAppeal("5", ns::dictionary({ { "RECORDID", ns::stringForKey(m_record, "RECORDID") }, { "REASON", reason } }),
+    RecordsService::sendAppeal("5", ns::dictionary({ { "RECORDID", recordId }, { "REASON", reason } }),
         [weakSelf](const id& reply) {
+            if (auto protectedSelf = weakSelf.lock())
+                protectedSelf->setSending(false);
             if (!RecordsService::appealSucceeded(reply))
                 return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "申诉提交失败，请稍候再试"), 1.0);
             STProgressHUD::dismissWithSuccess("申诉已提交", 1.0);
@@ -101,4 +131,20 @@ void AppealProcessViewController::submitEvent(UIControl&)
             if (auto navigation = protectedSelf->navigationController())
                 navigation->pushViewController(AppealResultViewController::create(), true);
         });
+}
+
+std::optional<bool> AppealProcessViewController::shouldChangeTextInRange(UITextView& textView, NSRange range, const NSString& replacementText)
+{
+    if (TextLimit::allowChange(textView, range, replacementText, kReasonLimit))
+        return true;
+    updateCounter();
+    return false;
+}
+
+void AppealProcessViewController::textViewDidChange(UITextView&) { updateCounter(); }
+
+void AppealProcessViewController::updateCounter()
+{
+    if (m_counter && m_reason)
+        m_counter->setText(TextLimit::counterText(m_reason->text(), kReasonLimit));
 }

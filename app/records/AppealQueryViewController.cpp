@@ -1,7 +1,6 @@
 #include "app/records/AppealQueryViewController.h"
 
 #include "app/records/AppealProcessViewController.h"
-#include "app/records/HoursViewController.h"
 #include "app/records/RecordsService.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/services/ServerUrlManger.h"
@@ -48,7 +47,7 @@ void AppealQueryViewController::showRecords(const id& reply)
         first->setBackgroundColor(UIColor::clearColor());
         auto time = NSMutableAttributedString::create(NSString::stringWithFormat("%@-%@", ns::stringForKey(record, "STARTTIME"), ns::stringForKey(record, "ENDTIME")),
             ns::dictionary({ { NSForegroundColorAttributeName, UIColor::blackColor() }, { NSFontAttributeName, UIFont::boldSystemFontOfSize(15) } }));
-        time->appendAttributedString(NSAttributedString::create(NSString::stringWithFormat("  教练 %@  %@", ns::stringForKey(record, "COACHNAME"), ns::stringForKey(record, "CARNO"))));
+        time->appendAttributedString(NSAttributedString::create(NSString::stringWithFormat("  教练 %@", ns::stringForKey(record, "COACHNAME"))));
         first->setText(time);
         first->setNumberOfLines(1);
         first->setFrame(CGRectMake(15, 10, W - 115, 24));
@@ -57,13 +56,23 @@ void AppealQueryViewController::showRecords(const id& reply)
         second->setFont(UIFont::systemFontOfSize(12));
         second->setTextColor(UIColor::grayColor());
         second->setBackgroundColor(UIColor::clearColor());
-        second->setText(HoursViewController::hourText("有效培训 ", ns::doubleForKey(record, "EFFECTTIME"), " 分钟"));
+        // The minutes as the next screen and the calendar write them; the plate after them, where
+        // the line has room for it whole.
+        auto minutes = NSMutableAttributedString::create(NSString("有效培训 "));
+        minutes->appendAttributedString(NSAttributedString::create(RecordsService::minutesText(record),
+            ns::dictionary({ { NSForegroundColorAttributeName, UIColor::redColor() } })));
+        if (const NSString plate = ns::stringForKey(record, "CARNO"); plate.length())
+            minutes->appendAttributedString(NSAttributedString::create(NSString::stringWithFormat("  车辆 %@", plate)));
+        second->setText(minutes);
         second->setNumberOfLines(1);
         second->setFrame(CGRectMake(15, 38, W - 115, 21));
         row->addSubview(second);
         auto appeal = UIButton::buttonWithType(UIButtonTypeCustom);
         appeal->setFrame(CGRectMake(W - 85, 20, 70, 30));
-        appeal->setBackgroundColor(UIColor_Addition::colorWithHexString("e66444"));
+        // A record the service sent without its id cannot be appealed.
+        const bool usable = RecordsService::rowUsable(record, { "RECORDID" });
+        appeal->setEnabled(usable);
+        appeal->setBackgroundColor(UIColor_Addition::colorWithHexString(usable ? "e66444" : "cccccc"));
         appeal->setTitle("申诉", UIControlStateNormal);
         appeal->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
         appeal->setTag(static_cast<NSInteger>(i));
@@ -78,9 +87,12 @@ void AppealQueryViewController::appealEvent(UIControl& sender)
     if (!m_records || sender.tag() < 0 || static_cast<NSUInteger>(sender.tag()) >= m_records->count() || !ServerUrlManger::networkIsValid())
         return;
     auto record = ns::dictionaryValue(m_records->objectAtIndex(static_cast<NSUInteger>(sender.tag())));
+    const NSString recordId = RecordsService::requiredText(record, "RECORDID");
+    if (recordId.isNil())
+        return RecordsService::showUnusable(view());
     STProgressHUD::show();
     std::weak_ptr<AppealQueryViewController> weakSelf = self();
-    RecordsService::sendAppeal("6", ns::dictionary({ { "RECORDID", ns::stringForKey(record, "RECORDID") } }), [weakSelf, record](const id& reply) {
+    RecordsService::sendAppeal("6", ns::dictionary({ { "RECORDID", recordId } }), [weakSelf, record](const id& reply) {
         if (!RecordsService::appealSucceeded(reply))
             return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "服务器忙，请稍候再试！"), 1.0);
         auto data = ns::dictionaryValue(ns::dictionaryValue(reply)->objectForKey(NSString("data")));

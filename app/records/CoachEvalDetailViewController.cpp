@@ -6,7 +6,6 @@
 #include "app/services/ServiceReply.h"
 #include "app/session/Constant.h"
 #include "library/widgets/hud/STProgressHUD.h"
-#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/text/UIFont.h"
 
@@ -23,11 +22,14 @@ void CoachEvalDetailViewController::loadView()
 void CoachEvalDetailViewController::loadData()
 {
     // The items come once; a form already there keeps what the learner chose.
+    const NSString coach = RecordsService::requiredText(m_coach, "EMPLOYEEID");
+    if (coach.isNil())
+        return RecordsService::showUnusable(view()), showEmpty(!m_form);
     if (m_form || !ServerUrlManger::networkIsValid())
         return showEmpty(!m_form);
     STProgressHUD::showInView(view());
     std::weak_ptr<CoachEvalDetailViewController> weakSelf = self();
-    auto fields = ns::mutableDictionary({ { "METHOD", NSString("chEvaluateMethod") }, { "EMPLOYEEID", ns::stringForKey(m_coach, "EMPLOYEEID") } });
+    auto fields = ns::mutableDictionary({ { "METHOD", NSString("chEvaluateMethod") }, { "EMPLOYEEID", coach } });
     RecordsService::sendMain(fields, [weakSelf](const id& reply) {
         if (auto protectedSelf = weakSelf.lock())
             protectedSelf->showItems(reply);
@@ -51,26 +53,16 @@ void CoachEvalDetailViewController::showItems(const id& reply)
 void CoachEvalDetailViewController::submitEvent(UIControl&)
 {
     view()->endEditing(true);
+    if (sending())
+        return;
     if (const NSString problem = EvaluationSubmit::problem(*m_form); problem.length())
         return STProgressHUD::showInView(view()), STProgressHUD::dismissWithError(problem, 1.0);
+    const NSString coach = RecordsService::requiredText(m_coach, "EMPLOYEEID");
+    if (coach.isNil())
+        return RecordsService::showUnusable(view());
     if (!ServerUrlManger::networkIsValid())
         return;
     auto fields = EvaluationSubmit::fields("saveEvaluateMethod", *m_form);
-    fields->setObject(ns::stringForKey(m_coach, "EMPLOYEEID"), NSString("EMPLOYEEID"));
-    STProgressHUD::showInView(view(), "正在提交...");
-    std::weak_ptr<CoachEvalDetailViewController> weakSelf = self();
-    RecordsService::sendMain(fields, [weakSelf](const id& reply) {
-        if (auto protectedSelf = weakSelf.lock())
-            protectedSelf->saved(reply);
-    });
-}
-
-void CoachEvalDetailViewController::saved(const id& reply)
-{
-    if (!RecordsService::mainSucceeded(reply))
-        return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "服务器忙，请稍候再试！"), 1.0);
-    STProgressHUD::dismissWithSuccess("评价成功", 1.0);
-    if (auto navigation = navigationController())
-        navigation->popViewControllerAnimated(true);
-    NSNotificationCenter::defaultCenter()->postNotificationName("EVALUATE_SUCCESS", nullptr);
+    fields->setObject(coach, NSString("EMPLOYEEID"));
+    EvaluationSubmit::save(*this, fields, "EVALUATE_SUCCESS", "评价成功");
 }

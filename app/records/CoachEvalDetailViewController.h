@@ -21,7 +21,6 @@ public:
 
 private:
     void showItems(const id& reply);
-    void saved(const id& reply);
     std::shared_ptr<NSDictionary> m_coach;
     std::shared_ptr<EvaluationFormView> m_form;
 };

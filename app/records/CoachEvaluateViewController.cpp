@@ -79,6 +79,8 @@ void CoachEvaluateViewController::coachTapped(MyTapGestureRecognizer& tap)
 {
     if (ns::stringForKey(tap.data(), "STATE").isEqualToString("1"))
         return STProgressHUD::showInView(view()), STProgressHUD::dismissWithSuccess(NSString::stringWithFormat("该教练%@", tap.memo()), 1.0);
+    if (!RecordsService::rowUsable(tap.data(), { "EMPLOYEEID" }))
+        return RecordsService::showUnusable(view());
     auto detail = CoachEvalDetailViewController::create();
     detail->setCoach(tap.data());
     if (auto navigation = navigationController())

@@ -1,5 +1,6 @@
 #include "app/records/EvaluationFormView.h"
 
+#include "app/records/TextLimit.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/TypedValues.h"
@@ -94,17 +95,9 @@ NSString EvaluationFormView::comment() const
 
 std::optional<bool> EvaluationFormView::shouldChangeTextInRange(UITextView& textView, NSRange range, const NSString& replacementText)
 {
-    const NSString current = textView.text();
-    if (range.location > current.length() || range.length > current.length() - range.location)
-        return false;
-    const NSUInteger room = kCommentLimit - std::min(kCommentLimit, current.length() - range.length);
-    if (replacementText.length() <= room)
+    if (TextLimit::allowChange(textView, range, replacementText, kCommentLimit))
         return true;
-    // Keeps what fits of a longer paste rather than refusing all of it.
-    if (room > 0) {
-        textView.setText(current.stringByReplacingCharactersInRange(range, replacementText.substringToIndex(room)));
-        updateCounter();
-    }
+    updateCounter();
     return false;
 }
 
@@ -112,9 +105,9 @@ void EvaluationFormView::textViewDidChange(UITextView&) { updateCounter(); }
 
 void EvaluationFormView::updateCounter()
 {
-    const NSUInteger length = m_comment ? m_comment->text().length() : 0;
+    const NSString text = m_comment ? m_comment->text() : NSString("");
     if (m_counter)
-        m_counter->setText(NSString::stringWithFormat("%lu/%lu", static_cast<unsigned long>(length), static_cast<unsigned long>(kCommentLimit)));
+        m_counter->setText(TextLimit::counterText(text, kCommentLimit));
     if (m_placeholder)
-        m_placeholder->setHidden(length > 0);
+        m_placeholder->setHidden(text.length() > 0);
 }

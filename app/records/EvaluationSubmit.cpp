@@ -1,6 +1,11 @@
 #include "app/records/EvaluationSubmit.h"
 
+#include "app/records/RecordsListScreen.h"
+#include "app/records/RecordsService.h"
+#include "app/records/TextLimit.h"
 #include "app/screens/base/UIColor_Addition.h"
+#include "library/widgets/hud/STProgressHUD.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/text/UIFont.h"
 
@@ -29,7 +34,7 @@ NSString problem(const EvaluationFormView& form)
 {
     if (!form.everyItemScored())
         return NSString("请为每一项打分");
-    if (form.comment().length() > EvaluationFormView::kCommentLimit)
+    if (TextLimit::characterCount(form.comment()) > EvaluationFormView::kCommentLimit)
         return NSString("评价内容不能超过100字");
     return NSString("");
 }
@@ -37,6 +42,27 @@ NSString problem(const EvaluationFormView& form)
 std::shared_ptr<NSMutableDictionary> fields(const NSString& method, const EvaluationFormView& form)
 {
     return ns::mutableDictionary({ { "METHOD", method }, { "ITEMIDS", form.itemIds() }, { "SCORES", form.scores() }, { "CONTENT", form.comment() } });
+}
+
+void save(RecordsListScreen& screen, const std::shared_ptr<NSMutableDictionary>& fields, const NSString& notice, const NSString& successText)
+{
+    screen.setSending(true);
+    STProgressHUD::showInView(screen.view(), "正在提交...");
+    std::weak_ptr<RecordsListScreen> weakScreen = screen.self();
+    RecordsService::sendMain(fields, [weakScreen, notice, successText](const id& reply) {
+        auto screen = weakScreen.lock();
+        if (screen)
+            screen->setSending(false);
+        if (!RecordsService::mainSucceeded(reply))
+            return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "服务器忙，请稍候再试！"), 1.0);
+        if (successText.length())
+            STProgressHUD::dismissWithSuccess(successText, 1.0);
+        else
+            STProgressHUD::dismiss();
+        if (auto navigation = screen ? screen->navigationController() : nullptr; navigation && navigation->topViewController() == screen)
+            navigation->popViewControllerAnimated(true);
+        NSNotificationCenter::defaultCenter()->postNotificationName(notice, nullptr);
+    });
 }
 
 } // namespace EvaluationSubmit

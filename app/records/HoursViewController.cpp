@@ -72,7 +72,9 @@ void HoursViewController::showHours(const id& reply)
         row->addSubview(effective);
         auto appeal = UIButton::buttonWithType(UIButtonTypeCustom);
         appeal->setFrame(CGRectMake(W - 95, 30, 80, 30));
-        appeal->setBackgroundColor(UIColor_Addition::colorWithHexString("00a7d1"));
+        const bool usable = RecordsService::rowUsable(item, { "SUBJECT", "HOURTYPE" });
+        appeal->setEnabled(usable);
+        appeal->setBackgroundColor(UIColor_Addition::colorWithHexString(usable ? "00a7d1" : "cccccc"));
         appeal->setTitle("学时申诉", UIControlStateNormal);
         appeal->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
         appeal->titleLabel()->setFont(UIFont::systemFontOfSize(14));
@@ -88,10 +90,13 @@ void HoursViewController::appealEvent(UIControl& sender)
     if (!m_hours || sender.tag() < 0 || static_cast<NSUInteger>(sender.tag()) >= m_hours->count() || !ServerUrlManger::networkIsValid())
         return;
     auto item = ns::dictionaryValue(m_hours->objectAtIndex(static_cast<NSUInteger>(sender.tag())));
-    const NSString subject = ns::stringForKey(item, "SUBJECT");
+    const NSString subject = RecordsService::requiredText(item, "SUBJECT");
+    const NSString hourType = RecordsService::requiredText(item, "HOURTYPE");
+    if (subject.isNil() || hourType.isNil())
+        return RecordsService::showUnusable(view());
     STProgressHUD::show();
     std::weak_ptr<HoursViewController> weakSelf = self();
-    RecordsService::sendAppeal("7", ns::dictionary({ { "SUBJECT", subject }, { "HOURTYPE", ns::stringForKey(item, "HOURTYPE") } }),
+    RecordsService::sendAppeal("7", ns::dictionary({ { "SUBJECT", subject }, { "HOURTYPE", hourType } }),
         [weakSelf, subject](const id& reply) {
             if (!RecordsService::appealSucceeded(reply))
                 return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "服务器忙，请稍候再试！"), 1.0);

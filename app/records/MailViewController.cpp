@@ -46,6 +46,8 @@ void MailViewController::loadView()
 void MailViewController::sendEvent(UIControl&)
 {
     view()->endEditing(true);
+    if (sending())
+        return;
     const NSString title = m_titleField->text().isNil() ? NSString("") : m_titleField->text();
     const NSString content = m_noteView->text().isNil() ? NSString("") : m_noteView->text();
     NSString problem;
@@ -61,6 +63,7 @@ void MailViewController::sendEvent(UIControl&)
         return STProgressHUD::showInView(view()), STProgressHUD::dismissWithError(problem, 1.0);
     if (!ServerUrlManger::networkIsValid())
         return;
+    setSending(true);
     STProgressHUD::showInView(view(), "正在发送...");
     std::weak_ptr<MailViewController> weakSelf = self();
     RecordsService::sendMain(ns::mutableDictionary({ { "METHOD", NSString("addMailMethod") }, { "TITLE", title }, { "CONTENT", content } }),
@@ -72,6 +75,7 @@ void MailViewController::sendEvent(UIControl&)
 
 void MailViewController::sent(const id& reply)
 {
+    setSending(false);
     if (!RecordsService::mainSucceeded(reply))
         return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "发送失败，请稍候再试！"), 1.0);
     STProgressHUD::dismissWithSuccess("发送成功", 1.0);

@@ -2,6 +2,9 @@
 
 #include "app/screens/base/UIColor_Addition.h"
 #include "platform/foundation/TypedValues.h"
+#include "platform/graphics/CGPath.h"
+#include "platform/text/CTFrame.h"
+#include "platform/text/CTFramesetter.h"
 #include "platform/text/UIFont.h"
 #include "platform/text/UIStringDrawing.h"
 #include "platform/uikit/UILabel.h"
@@ -11,6 +14,33 @@ namespace {
 CGFloat textHeight(const NSString& text, const UIFontRef& font, CGFloat width, CGFloat limit)
 {
     return UIStringDrawing::sizeWithFont(text, font, CGSizeMake(width, limit), NSLineBreakByWordWrapping).height;
+}
+
+// A label is drawn as one picture, which cannot be taller than about 16,000 points: a longer text
+// is shown by several labels one under another, each of whole lines.
+std::vector<NSString> contentParts(const NSString& text, const UIFontRef& font, CGFloat width)
+{
+    constexpr CGFloat kPartHeight = 4000;
+    if (text.isNil() || textHeight(text, font, width, CGFLOAT_MAX) <= kPartHeight)
+        return { text };
+    auto string = NSAttributedString::create(text, ns::dictionary({ { NSFontAttributeName, font } }));
+    auto frame = CTFramesetterCreateFrame(CTFramesetterCreateWithAttributedString(string), CFRangeMake(0, 0),
+        CGPathCreateWithRect(CGRectMake(0, 0, width, CGFLOAT_MAX), nullptr), nullptr);
+    const auto lines = CTFrameGetLines(frame);
+    const std::size_t linesPerPart = std::max<std::size_t>(1, static_cast<std::size_t>(kPartHeight / std::max<CGFloat>(1, font->lineHeight())));
+    std::vector<NSString> parts;
+    NSUInteger start = 0;
+    for (std::size_t line = linesPerPart; line < lines.size(); line += linesPerPart) {
+        const auto end = static_cast<NSUInteger>(CTLineGetStringRange(lines[line]).location);
+        // The line break that ends a part is its own; the next part starts on its line.
+        NSUInteger cut = end;
+        if (cut > start && (text.characterAtIndex(cut - 1) == '\n'))
+            --cut;
+        parts.push_back(text.substringWithRange(NSMakeRange(start, cut - start)));
+        start = end;
+    }
+    parts.push_back(text.substringFromIndex(start));
+    return parts;
 }
 
 std::shared_ptr<UIView> separator(CGFloat y, CGFloat width)
@@ -93,13 +123,17 @@ void NoticeView::initViews(const std::shared_ptr<NSDictionary>& notice)
     const NSString contentText = ns::stringForKey(notice, "CONTENT");
     auto contentFont = UIFont::systemFontOfSize(15);
     const CGFloat width = m_scroller->frame().size.width;
-    const CGFloat height = textHeight(contentText, contentFont, width, 1000000);
-    auto content = UILabel::create(CGRectMake(0, 0, width, height));
-    content->setNumberOfLines(0);
-    content->setTextColor(UIColor::blackColor());
-    content->setFont(contentFont);
-    content->setText(contentText);
-    m_scroller->addSubview(content);
+    CGFloat height = 0;
+    for (const NSString& part : contentParts(contentText, contentFont, width)) {
+        const CGFloat partHeight = textHeight(part, contentFont, width, CGFLOAT_MAX);
+        auto content = UILabel::create(CGRectMake(0, height, width, partHeight));
+        content->setNumberOfLines(0);
+        content->setTextColor(UIColor::blackColor());
+        content->setFont(contentFont);
+        content->setText(part);
+        m_scroller->addSubview(content);
+        height += partHeight;
+    }
     m_scroller->setContentSize(CGSizeMake(width, height + 10));
 }
 

@@ -25,11 +25,16 @@ public:
     std::shared_ptr<UIView> addRow(CGFloat height);
     void finishRows();
     void refreshEvent(UIControl&);
+    // True while the screen's send (a letter, an appeal, an evaluation) runs; its button's taps
+    // are ignored meanwhile, so that one tap stores one.
+    bool sending() const { return m_sending; }
+    void setSending(bool sending) { m_sending = sending; }
 
 protected:
     CGFloat m_rowsY { 0 };
 
 private:
+    bool m_sending { false };
     std::shared_ptr<UIScrollView> m_scroller;
     std::shared_ptr<PurchaseEmptyView> m_emptyView;
 };

@@ -5,11 +5,13 @@
 #include "app/services/HttpServiceWithHost.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
+#include "library/widgets/hud/STProgressHUD.h"
 #include "app/session/User.h"
 #include "library/json/JSONCodecSerializing.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/TypedValues.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 
@@ -84,6 +86,29 @@ std::shared_ptr<NSArray> appealRows(const id& reply)
         if (auto row = ns::dictionaryValue(data->objectAtIndex(i)))
             rows->addObject(row);
     return rows;
+}
+
+NSString requiredText(const std::shared_ptr<NSDictionary>& row, const NSString& key)
+{
+    const NSString text = ns::stringValue(row ? row->objectForKey(key) : nullptr);
+    return text.isNil() || text.length() == 0 ? NSString() : text;
+}
+
+bool rowUsable(const std::shared_ptr<NSDictionary>& row, std::initializer_list<const char*> keys)
+{
+    return std::all_of(keys.begin(), keys.end(), [&](const char* key) { return !requiredText(row, key).isNil(); });
+}
+
+NSString minutesText(const std::shared_ptr<NSDictionary>& record)
+{
+    const NSString minutes = ns::stringForKey(record, "EFFECTTIME");
+    return NSString::stringWithFormat("%@分钟", minutes.isNil() ? NSString("0") : minutes);
+}
+
+void showUnusable(const std::shared_ptr<UIView>& view)
+{
+    STProgressHUD::showInView(view);
+    STProgressHUD::dismissWithError("服务器忙，请稍候再试！", 1.0);
 }
 
 } // namespace RecordsService

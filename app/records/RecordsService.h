@@ -32,6 +32,8 @@
 #include "app/services/ServiceRoad.h"
 #include "platform/foundation/NSDictionary.h"
 
+class UIView;
+
 namespace RecordsService {
 
 inline constexpr const char* kDistribute = "sysbl/ctop/dt/interface/distri/distribute";
@@ -53,5 +55,14 @@ bool appealSucceeded(const id& reply);
 NSString failureText(const id& reply, const NSString& fallback);
 // The appeal reply's data as an array of dictionaries (empty for anything else).
 std::shared_ptr<NSArray> appealRows(const id& reply);
+// The text of a row's field that a request needs: nil when the row leaves it out, sends null or
+// sends it empty, so that the request is not made.
+NSString requiredText(const std::shared_ptr<NSDictionary>& row, const NSString& key);
+// Whether every one of the fields is there; otherwise the screen shows its error text.
+bool rowUsable(const std::shared_ptr<NSDictionary>& row, std::initializer_list<const char*> keys);
+// A record's effective training, "%@分钟" with its EFFECTTIME as the service sent it.
+NSString minutesText(const std::shared_ptr<NSDictionary>& record);
+// The screens' error text, in the HUD over the view.
+void showUnusable(const std::shared_ptr<UIView>& view);
 
 } // namespace RecordsService

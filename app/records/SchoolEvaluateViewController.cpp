@@ -4,7 +4,6 @@
 #include "app/records/RecordsService.h"
 #include "app/services/ServerUrlManger.h"
 #include "library/widgets/hud/STProgressHUD.h"
-#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/TypedValues.h"
 
 std::shared_ptr<NSArray> SchoolEvaluateViewController::fixedItems()
@@ -30,25 +29,12 @@ void SchoolEvaluateViewController::loadView()
 void SchoolEvaluateViewController::submitEvent(UIControl&)
 {
     view()->endEditing(true);
+    if (sending())
+        return;
     if (const NSString problem = EvaluationSubmit::problem(*m_form); problem.length())
         return STProgressHUD::showInView(view()), STProgressHUD::dismissWithError(problem, 1.0);
     if (!ServerUrlManger::networkIsValid())
         return;
-    STProgressHUD::showInView(view(), "正在提交...");
-    std::weak_ptr<SchoolEvaluateViewController> weakSelf = self();
-    RecordsService::sendMain(EvaluationSubmit::fields("saveEnEvaluateMethod", *m_form), [weakSelf](const id& reply) {
-        if (auto protectedSelf = weakSelf.lock())
-            protectedSelf->saved(reply);
-    });
-}
-
-void SchoolEvaluateViewController::saved(const id& reply)
-{
-    // A refused or lost save keeps the scores and the comment on the form for another try.
-    if (!RecordsService::mainSucceeded(reply))
-        return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "服务器忙，请稍候再试！"), 1.0);
-    STProgressHUD::dismiss();
-    if (auto navigation = navigationController())
-        navigation->popViewControllerAnimated(true);
-    NSNotificationCenter::defaultCenter()->postNotificationName("SCHOOL_EVALUATE_SUCCESS", nullptr);
+    // The home shows its own toast on the notice.
+    EvaluationSubmit::save(*this, EvaluationSubmit::fields("saveEnEvaluateMethod", *m_form), "SCHOOL_EVALUATE_SUCCESS", NSString(""));
 }

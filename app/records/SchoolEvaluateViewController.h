@@ -22,7 +22,6 @@ public:
     void submitEvent(UIControl&);
 
 private:
-    void saved(const id& reply);
     std::shared_ptr<NSMutableArray> m_itemArray;
     std::shared_ptr<EvaluationFormView> m_form;
 };

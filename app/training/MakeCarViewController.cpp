@@ -289,6 +289,9 @@ void MakeCarViewController::alertViewClickedButtonAtIndex(UIAlertView&, NSIntege
     if (buttonIndex != 1 || !booking)
         return;
     STProgressHUD::show();
+    // A booking the service sent without its ids cannot be cancelled.
+    if (ns::stringForKey(booking, "ABOUTID").length() == 0 || ns::stringForKey(booking, "ABOUTINFOID").length() == 0)
+        return STProgressHUD::dismissWithError("取消约车失败!", 1.0);
     auto fields = NSMutableDictionary::dictionary();
     fields->setObject(NSString("updateSchedueMethod"), NSString("METHOD"));
     fields->setObject(ns::stringForKey(booking, "ABOUTID"), NSString("ABOUTID"));

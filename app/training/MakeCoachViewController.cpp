@@ -324,6 +324,12 @@ void MakeCoachViewController::saveEvent(UIControl&)
         Toast::makeToast(view(), "正在读取教练信息，请稍候", 1.0, NSString("center"));
         return;
     }
+    // A coach the service sent without the id the booking names cannot be booked.
+    if (ns::stringForKey(m_coachDict, "TSEMPLOYEEID").length() == 0) {
+        STProgressHUD::show();
+        STProgressHUD::dismissWithError("约车失败!", 1.0);
+        return;
+    }
     std::vector<std::string> ids;
     std::vector<std::string> times;
     NSString branum("");
@@ -334,7 +340,7 @@ void MakeCoachViewController::saveEvent(UIControl&)
             continue;
         ids.push_back(slotId.UTF8String());
         times.push_back(ns::stringForKey(slot, "ABOUTTIME").UTF8String());
-        branum = ns::stringForKey(slot, "BRANUM");
+        branum = ns::textOf(slot->objectForKey(NSString("BRANUM")));
     }
     auto join = [](const std::vector<std::string>& parts) {
         std::string text;
@@ -349,8 +355,8 @@ void MakeCoachViewController::saveEvent(UIControl&)
     fields->setObject(join(times), NSString("ABOUTTIME"));
     fields->setObject(m_dateLabel->text(), NSString("ABOUTDATE"));
     fields->setObject(m_nameLabel->text(), NSString("COACHNAME"));
-    fields->setObject(ns::stringForKey(m_coachDict, "SUBJECT"), NSString("SUBJECT"));
-    fields->setObject(user ? user->carType() : NSString(""), NSString("PERDRITYPE"));
+    fields->setObject(ns::textOf(m_coachDict->objectForKey(NSString("SUBJECT"))), NSString("SUBJECT"));
+    fields->setObject(user ? ns::textOf(user->carType()) : NSString(""), NSString("PERDRITYPE"));
     fields->setObject(branum, NSString("BRANUM"));
     fields->setObject(ns::stringForKey(m_coachDict, "TSEMPLOYEEID"), NSString("TSEMPLOYEEID"));
     STProgressHUD::show();

@@ -158,8 +158,8 @@ void OrderInfoViewController::loadData()
     auto delegate = AppDelegate::shared();
     auto user = delegate ? delegate->user() : nullptr;
     auto fields = NSMutableDictionary::dictionary();
-    fields->setObject(m_goods ? m_goods->goodsId : NSString(""), NSString("GOODS_ID"));
-    fields->setObject(user ? user->userCode() : NSString(""), NSString("STU_ID"));
+    fields->setObject(m_goods ? ns::textOf(m_goods->goodsId) : NSString(""), NSString("GOODS_ID"));
+    fields->setObject(user ? ns::textOf(user->userCode()) : NSString(""), NSString("STU_ID"));
     fields->setObject(NSString("1"), NSString("PAY_NUM"));
     fields->setObject(NSString("400"), NSString("PROJECT_CODE"));
     requestPurchaseRow(kOrderAction, fields, [this](const std::shared_ptr<NSDictionary>& row) { orderNumberCompletion(row); });

@@ -591,7 +591,7 @@ bool VideoPlayViewController::saveTime(long long interval, bool isEnd)
     param->setObject(ns::number(static_cast<NSInteger>(total)), NSString("intervalTime"));
     param->setObject(ns::number(static_cast<NSInteger>(m_subject)), NSString("selSubject"));
     if (user)
-        param->setObject(user->carType(), NSString("examperdritype"));
+        param->setObject(ns::textOf(user->carType()), NSString("examperdritype"));
     setIfPresent(param, "recordid", m_videoData ? m_videoData->objectForKey(NSString("recordid")) : nullptr);
     setIfPresent(param, "videoid", m_videoDict->objectForKey(NSString("videoid")));
     param->setObject(ns::number(isEnd ? 1 : 0), NSString("isEnd"));

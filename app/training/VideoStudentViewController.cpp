@@ -179,7 +179,7 @@ void VideoStudentViewController::loadData()
     auto user = currentUser();
     auto param = NSMutableDictionary::dictionary();
     param->setObject(NSString::stringWithFormat("%d", int(m_subject)), NSString("selSubject"));
-    param->setObject(currentVideoUser() && user ? user->carType() : NSString(""), NSString("examperdritype"));
+    param->setObject(currentVideoUser() && user ? ns::textOf(user->carType()) : NSString(""), NSString("examperdritype"));
     param->setObject(ns::number(kPageSize), NSString("rows"));
     param->setObject(ns::number(page), NSString("page"));
     const NSString talkId = NSUserDefaults::standardUserDefaults()->stringForKey("SESSIONID");

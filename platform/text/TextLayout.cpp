@@ -1,5 +1,6 @@
 #include "platform/text/TextLayout.h"
 
+#include "platform/text/pango/ParagraphPieces.h"
 #include "platform/text/pango/TextParagraph.h"
 
 #include <algorithm>
@@ -180,7 +181,7 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
             }
         }
 
-        std::shared_ptr<TextParagraph> paragraph;
+        std::shared_ptr<ParagraphPieces> paragraph;
         std::vector<NSUInteger> lineStarts { start };
         if (!single) {
             TextParagraph::Wrapping wrapping;
@@ -192,13 +193,13 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
                 wrapping.justified = alignment == NSTextAlignmentJustified;
                 wrapping.hangsTrailingWhitespace = options.hangsTrailingWhitespace;
             }
-            paragraph = std::make_shared<TextParagraph>(text, NSMakeRange(start, end - start), wrapping);
-            lineStarts = paragraph->lineStartIndices();
+            paragraph = std::make_shared<ParagraphPieces>(text, NSMakeRange(start, end - start), wrapping);
+            lineStarts = paragraph->lineStarts();
         }
 
         for (std::size_t index = 0; index < lineStarts.size(); ++index) {
             const NSUInteger lineEnd = index + 1 < lineStarts.size() ? lineStarts[index + 1] : next;
-            CTLineRef line = single ? single : CTLine::create(paragraph, index, lineEnd);
+            CTLineRef line = single ? single : CTLine::create(paragraph->pieceOfLine(index), paragraph->indexInPiece(index), lineEnd);
             const CGFloat indent = index == 0 ? style->firstLineHeadIndent() : style->headIndent();
             const CGFloat available = width - indent;
             if (constrained && singleLine && truncates(mode) && line->width() - line->trailingWhitespaceWidth() > available) {

@@ -30,13 +30,13 @@ public:
     void setText(const NSString& text);
     // The text as drawn, with the label's attributes where the text sets none; nil without text.
     std::shared_ptr<NSAttributedString> attributedText() const;
-    void setAttributedText(const std::shared_ptr<NSAttributedString>& text);
+    virtual void setAttributedText(const std::shared_ptr<NSAttributedString>& text);
 
     // The system font of 17 points, and black, unless set; nil restores the default.
     const UIFontRef& font() const { return m_font; }
-    void setFont(const UIFontRef& font);
+    virtual void setFont(const UIFontRef& font);
     const UIColorRef& textColor() const { return m_textColor; }
-    void setTextColor(const UIColorRef& color);
+    virtual void setTextColor(const UIColorRef& color);
     NSTextAlignment textAlignment() const { return m_textAlignment; }
     void setTextAlignment(NSTextAlignment alignment);
     NSLineBreakMode lineBreakMode() const { return m_lineBreakMode; }

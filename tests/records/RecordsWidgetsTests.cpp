@@ -81,9 +81,11 @@ TEST_F(RecordsWidgets, thePadIsRuledAtEveryLineAndARowTapCarriesItsRecord)
     screen()->addSubview(pad);
     const auto rules = pad->ruleOffsets();
     ASSERT_GE(rules.size(), 2u);
-    const CGFloat leading = pad->font()->leading();
-    EXPECT_NEAR(rules[0], leading + 6.5, 1e-6);
-    EXPECT_NEAR(rules[1] - rules[0], leading, 1e-6);
+    // An empty pad is ruled for the Chinese a letter is written in, taller than the font's line.
+    const CGFloat pitch = pad->linePitch();
+    EXPECT_GT(pitch, pad->font()->leading() + 1);
+    EXPECT_NEAR(rules[0], pitch + 6.5, 1e-6);
+    EXPECT_NEAR(rules[1] - rules[0], pitch, 1e-6);
 
     auto row = UIView::create(CGRectMake(0, 300, 320, 64));
     screen()->addSubview(row);

@@ -16,6 +16,7 @@
 #include "platform/uikit/UIPasteboard.h"
 #include "tests/support/Waiting.h"
 #include "tests/widgets/WidgetPictures.h"
+#include "tests/widgets/LinkLabelScreen.h"
 #include "tests/widgets/WidgetScreen.h"
 
 namespace {
@@ -81,23 +82,10 @@ bool near(std::array<uint8_t, 4> pixel, int r, int g, int b)
     return std::abs(pixel[0] - r) < 40 && std::abs(pixel[1] - g) < 40 && std::abs(pixel[2] - b) < 40;
 }
 
-class LinkLabel : public WidgetScreenTest {
+class LinkLabel : public LinkLabelScreen {
 protected:
-    std::shared_ptr<LKAttributedLabel> label(CGRect frame, const char* text = kText)
-    {
-        auto made = LKAttributedLabel::create(frame);
-        made->setFont(UIFont::systemFontOfSize(14));
-        made->setNumberOfLines(1);
-        made->setText(NSString(text));
-        screen()->addSubview(made);
-        return made;
-    }
+    std::shared_ptr<LKAttributedLabel> label(CGRect frame, const char* text = kText) { return LinkLabelScreen::label(frame, text); }
     static CGPoint middle(CGRect rect) { return CGPointMake(CGRectGetMidX(rect), CGRectGetMidY(rect)); }
-    void draw()
-    {
-        host->runUntilIdle();
-        host->advance(0.1);
-    }
 };
 
 TEST_F(LinkLabel, linksAreFoundUnderAPointBesideItAndTheLaterOfTwoWins)

@@ -19,7 +19,9 @@
 #include <deque>
 #include <iomanip>
 #include <random>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace standin {
@@ -37,6 +39,8 @@ constexpr const char* kSessionCookie = "TSSESSION";
 constexpr const char* kPicturesPath = "/Tessalane/images/";
 constexpr const char* kPhotosPath = "/Tessalane/photos/";
 constexpr std::size_t kKeptRequests = 2000;
+// The database's user_version once it is seeded whole.
+constexpr int kSeedMark = 1;
 // The log is bounded in bytes too: a body is kept up to this much, and the log as a whole.
 constexpr std::size_t kLoggedBodyBytes = 16 * 1024;
 constexpr std::size_t kKeptRequestBytes = 16 * 1024 * 1024;
@@ -178,6 +182,13 @@ struct ServiceStandIn::Implementation final : StandInContext {
     bool openDatabase(std::string& error);
     std::vector<Row> query(const std::string& sql, const std::vector<std::string>& arguments) override;
     bool execute(const std::string& sql, const std::vector<std::string>& arguments) override;
+    bool transaction(const std::function<bool()>& body) override;
+    // Seeds an empty database in one transaction that marks it complete last; false when the
+    // file already holds something else than a complete seed.
+    bool seeded(std::string& error);
+    // A file seeded before seeding marked its end counts as complete (and is marked) when it has
+    // every table of the seed.
+    bool completeWithoutMark();
     // The statement with its arguments bound, nil when the text does not compile; the caller
     // holds the database lock.
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> prepare(const std::string& sql, const std::vector<std::string>& arguments);
@@ -225,7 +236,8 @@ struct ServiceStandIn::Implementation final : StandInContext {
     std::string publicBase;
     std::string paymentBase;
     sqlite3* database { nullptr };
-    std::mutex databaseMutex;
+    // Recursive, so that the statements of a transaction take it again on its thread.
+    std::recursive_mutex databaseMutex;
     // Made once the ports are bound; they outlive the servers, which hold their task queues.
     std::unique_ptr<ConnectionWatch> mainWatch;
     std::unique_ptr<ConnectionWatch> paymentWatch;
@@ -239,21 +251,106 @@ struct ServiceStandIn::Implementation final : StandInContext {
     std::size_t receivedBytes { 0 };
     std::map<std::string, FailedLogins> failedLogins;
     std::map<std::string, SessionRecord> sessions;
+    std::map<std::string, std::string> cannedReplies;
+
+    // The canned reply of the operation, when a test set one.
+    bool answeredCanned(const std::string& operation, const Fields& fields, httplib::Response& response)
+    {
+        std::string json;
+        {
+            std::lock_guard lock(mutex);
+            if (cannedReplies.empty())
+                return false;
+            std::string key = operation;
+            if (operation == "queryStudentHour") {
+                auto param = ns::dictionaryValue(JSONCodecDeserializing::objectFromJSONString(NSString(field(fields, "param"))));
+                key += "/" + ns::textOf(param ? param->objectForKey(NSString("QUERY_TYPE")) : nullptr).UTF8String();
+            }
+            auto found = cannedReplies.find(key);
+            if (found == cannedReplies.end())
+                return false;
+            json = found->second;
+        }
+        reply(response, json);
+        return true;
+    }
 };
 
 bool ServiceStandIn::Implementation::openDatabase(std::string& error)
 {
-    if (sqlite3_open_v2(options.databasePath.c_str(), &database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-            nullptr) != SQLITE_OK) {
-        error = "cannot open the database " + options.databasePath;
+    const auto open = [&] {
+        if (database)
+            sqlite3_close(database);
+        database = nullptr;
+        if (sqlite3_open_v2(options.databasePath.c_str(), &database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                nullptr) != SQLITE_OK) {
+            error = "cannot open the database " + options.databasePath;
+            return false;
+        }
+        // Another stand-in seeding the same file is waited for.
+        sqlite3_busy_timeout(database, 10000);
+        return true;
+    };
+    if (!open())
+        return false;
+    if (seeded(error))
+        return true;
+    if (options.databasePath == ":memory:" || !error.empty())
+        return false;
+    // A damaged file, or one whose seeding was cut short, is put aside and a fresh one made.
+    std::error_code ignored;
+    std::filesystem::rename(options.databasePath, options.databasePath + ".damaged", ignored);
+    for (const char* suffix : { "-journal", "-wal", "-shm" })
+        std::filesystem::remove(options.databasePath + suffix, ignored);
+    std::cerr << "corvane-standin: " << options.databasePath << " was damaged or half seeded; kept as " << options.databasePath
+              << ".damaged, seeding a new one\n";
+    return open() && seeded(error);
+}
+
+bool ServiceStandIn::Implementation::completeWithoutMark()
+{
+    sqlite3* fresh = nullptr;
+    bool complete = sqlite3_open(":memory:", &fresh) == SQLITE_OK && sqlite3_exec(fresh, kSeedSQL, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_stmt* names = nullptr;
+    if (complete && sqlite3_prepare_v2(fresh, "select name from sqlite_master where type = 'table'", -1, &names, nullptr) == SQLITE_OK) {
+        while (complete && sqlite3_step(names) == SQLITE_ROW) {
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(names, 0));
+            complete = !query("select 1 from sqlite_master where type = 'table' and name = ?1", { name ? name : "" }).empty();
+        }
+    }
+    sqlite3_finalize(names);
+    sqlite3_close(fresh);
+    return complete && execute("pragma user_version = " + std::to_string(kSeedMark), {});
+}
+
+bool ServiceStandIn::Implementation::seeded(std::string& error)
+{
+    std::lock_guard lock(databaseMutex);
+    const auto version = [this] {
+        auto rows = query("pragma user_version", {});
+        return rows.empty() || rows.front().empty() ? -1 : std::atoi(rows.front().front().second.c_str());
+    };
+    if (version() == kSeedMark)
+        return true;
+    if (const int begun = sqlite3_exec(database, "begin immediate", nullptr, nullptr, nullptr); begun != SQLITE_OK) {
+        if (begun == SQLITE_BUSY || begun == SQLITE_LOCKED)
+            error = "the database " + options.databasePath + " is busy";
         return false;
     }
-    if (!query("select name from sqlite_master where type='table' and name='account'", {}).empty())
-        return true;
+    const auto tables = query("select count(*) as N from sqlite_master", {});
+    const bool empty = !tables.empty() && !tables.front().empty() && tables.front().front().second == "0";
+    if (version() == kSeedMark || !empty) {
+        const bool done = version() == kSeedMark || completeWithoutMark();
+        sqlite3_exec(database, done ? "commit" : "rollback", nullptr, nullptr, nullptr);
+        return done;
+    }
     char* message = nullptr;
-    if (sqlite3_exec(database, kSeedSQL, nullptr, nullptr, &message) != SQLITE_OK) {
-        error = std::string("cannot seed the database: ") + (message ? message : "");
+    const std::string mark = "\n;pragma user_version = " + std::to_string(kSeedMark) + ";";
+    if (sqlite3_exec(database, (std::string(kSeedSQL) + mark).c_str(), nullptr, nullptr, &message) != SQLITE_OK
+        || sqlite3_exec(database, "commit", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        error = std::string("cannot seed the database: ") + (message ? message : sqlite3_errmsg(database));
         sqlite3_free(message);
+        sqlite3_exec(database, "rollback", nullptr, nullptr, nullptr);
         return false;
     }
     return true;
@@ -300,6 +397,17 @@ bool ServiceStandIn::Implementation::execute(const std::string& sql, const std::
     std::lock_guard lock(databaseMutex);
     auto statement = prepare(sql, arguments);
     return statement && sqlite3_step(statement.get()) == SQLITE_DONE;
+}
+
+bool ServiceStandIn::Implementation::transaction(const std::function<bool()>& body)
+{
+    std::lock_guard lock(databaseMutex);
+    if (sqlite3_exec(database, "begin immediate", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    if (body() && sqlite3_exec(database, "commit", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    sqlite3_exec(database, "rollback", nullptr, nullptr, nullptr);
+    return false;
 }
 
 void ServiceStandIn::Implementation::record(const httplib::Request& request)
@@ -369,6 +477,8 @@ void ServiceStandIn::Implementation::handleMain(const httplib::Request& request,
         if (!fixedFieldsHold(fields))
             return reply(response, codeEnvelope("-1", "非法的应用请求"));
         const std::string action = path.substr(std::string(kVideoPrefix).size());
+        if (answeredCanned(action, fields, response))
+            return;
         if (action == "loginCheck")
             return loginCheck(fields, response);
         if (auto operation = routes.appActions.find(action); operation != routes.appActions.end())
@@ -381,10 +491,12 @@ void ServiceStandIn::Implementation::handleMain(const httplib::Request& request,
         return reply(response, mainEnvelope("-1", "非法的应用请求"));
     const std::string action = path.substr(std::string(kMainPrefix).size());
     if (action == "sysbl/ctop/dt/interface/regional/getregional")
-        return regionList(response);
+        return answeredCanned("getregional", fields, response) ? void() : regionList(response);
     if (action != "sysbl/ctop/dt/interface/distri/distribute")
         return reply(response, mainEnvelope("-1", "暂不支持的操作"), 404);
     const std::string method = field(fields, "METHOD");
+    if (answeredCanned(method, fields, response))
+        return;
     if (method == "loginMethod")
         return login(fields, response);
     if (method == "updatePwdMethod")
@@ -819,6 +931,17 @@ void ServiceStandIn::expireSessions()
     std::lock_guard lock(m_implementation->mutex);
     for (auto& [id, session] : m_implementation->sessions)
         session.expired = true;
+}
+
+void ServiceStandIn::setCannedReply(const std::string& operation, const std::string& json)
+{
+    if (!m_implementation)
+        return;
+    std::lock_guard lock(m_implementation->mutex);
+    if (json.empty())
+        m_implementation->cannedReplies.erase(operation);
+    else
+        m_implementation->cannedReplies[operation] = json;
 }
 
 } // namespace standin

@@ -68,6 +68,12 @@ public:
     void clearRequests();
     // Every open session times out now: its next request is answered with -3.
     void expireSessions();
+    // Answers an operation with this JSON text instead of the sample data, for replies the data
+    // cannot make (rows without a field, JSON null): `operation` is a METHOD of the main service
+    // or an action of the video and appeal services, with "/QUERY_TYPE" after "queryStudentHour",
+    // or "getregional" for the region list.
+    // An empty text ends it.
+    void setCannedReply(const std::string& operation, const std::string& json);
 
 private:
     struct Implementation;

@@ -43,6 +43,9 @@ public:
     // Statements with every value bound; a statement that does not compile gives no rows / false.
     virtual std::vector<Row> query(const std::string& sql, const std::vector<std::string>& arguments) = 0;
     virtual bool execute(const std::string& sql, const std::vector<std::string>& arguments) = 0;
+    // Runs `body` with the database to itself, its statements one transaction: kept when `body`
+    // answers true and the commit holds, undone otherwise. Answers whether it was kept.
+    virtual bool transaction(const std::function<bool()>& body) = 0;
     // True with `session` filled while the session id names a live session; otherwise the
     // request is answered (-3 or -4, in the main envelope or, with codeService, the code one).
     virtual bool liveSession(const std::string& sessionId, Session& session, bool codeService, httplib::Response& response) = 0;

@@ -270,7 +270,8 @@ void ViewController::regionReply(const id& reply)
         { "DEPCODE", NSString("-1") }, { "PROVINCE_NAME", NSString("") } }));
     for (NSUInteger i = 0; i < rows->count(); ++i) {
         auto row = ns::dictionaryValue(rows->objectAtIndex(i));
-        if (!row)
+        // A region without its name or code cannot be chosen.
+        if (!row || ns::stringForKey(row, "DEPNAME").length() == 0 || ns::stringForKey(row, "DEPCODE").length() == 0)
             continue;
         auto copy = row->mutableCopyDictionary();
         copy->setObject(cutAfterCity(ns::stringForKey(row, "DEPNAME")), NSString("DEPNAME"));

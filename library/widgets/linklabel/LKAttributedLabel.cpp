@@ -15,6 +15,7 @@
 #include "platform/uikit/UIPasteboard.h"
 #include "platform/uikit/UITouch.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -230,14 +231,76 @@ void LKAttributedLabel::detectLinksInBackground(const std::shared_ptr<NSAttribut
 void LKAttributedLabel::storeAttributedText(const std::shared_ptr<NSAttributedString>& text)
 {
     m_attributedText = text ? std::static_pointer_cast<NSAttributedString>(text->copy()) : nullptr;
+    setNeedsFramesetter();
     UILabel::setText(text ? text->string() : NSString());
     setNeedsDisplay();
+    invalidateIntrinsicContentSize();
+}
+
+void LKAttributedLabel::setAttributedText(const std::shared_ptr<NSAttributedString>& text)
+{
+    if (text == m_attributedText || (text && m_attributedText && text->isEqualToAttributedString(m_attributedText)))
+        return;
+    storeAttributedText(text);
+}
+
+void LKAttributedLabel::setTextColor(const UIColorRef& color)
+{
+    const UIColorRef before = textColor();
+    UILabel::setTextColor(color);
+    if (textColor() != before) {
+        setNeedsFramesetter();
+        setNeedsDisplay();
+    }
+}
+
+void LKAttributedLabel::setFont(const UIFontRef& newFont)
+{
+    const UIFontRef before = font();
+    UILabel::setFont(newFont);
+    if (font() != before) {
+        setNeedsFramesetter();
+        setNeedsDisplay();
+    }
+}
+
+void LKAttributedLabel::setNeedsFramesetter()
+{
+    m_renderedAttributedText = nullptr;
+    m_boundsLayout = nullptr;
+    m_needsFramesetter = true;
+}
+
+CTFramesetterRef LKAttributedLabel::framesetter() const
+{
+    if (m_needsFramesetter) {
+        auto rendered = renderedAttributedText();
+        m_framesetter = rendered ? CTFramesetterCreateWithAttributedString(rendered) : nullptr;
+        const_cast<LKAttributedLabel*>(this)->m_highlightFramesetter = nullptr;
+        m_needsFramesetter = false;
+    }
+    return m_framesetter;
+}
+
+const LKAttributedLabel::Layout& LKAttributedLabel::boundsLayout() const
+{
+    const CGRect area = bounds();
+    const std::vector<double> key { area.origin.x, area.origin.y, area.size.width, area.size.height, double(numberOfLines()), double(lineBreakMode()),
+        double(textAlignment()), m_textInsets.top, m_textInsets.left, m_textInsets.bottom, m_textInsets.right, double(m_verticalAlignment),
+        double(adjustsFontSizeToFitWidth()), minimumScaleFactor() };
+    if (!m_boundsLayout || m_boundsLayout->first != key) {
+        auto rendered = renderedAttributedText();
+        m_boundsLayout = std::make_shared<const std::pair<std::vector<double>, Layout>>(key, layoutIn(area, rendered, framesetter()));
+    }
+    return m_boundsLayout->second;
 }
 
 std::shared_ptr<NSAttributedString> LKAttributedLabel::renderedAttributedText() const
 {
     if (!m_attributedText)
         return nullptr;
+    if (m_renderedAttributedText)
+        return m_renderedAttributedText;
     auto rendered = m_attributedText->mutableCopyAttributedString();
     const NSRange all { 0, rendered->length() };
     if (font())
@@ -260,6 +323,7 @@ std::shared_ptr<NSAttributedString> LKAttributedLabel::renderedAttributedText() 
         if (present)
             rendered->setAttributes(ns::dictionary({ { kCTFontAttributeName, font() }, { NSForegroundColorAttributeName, colour } }), range);
     });
+    m_renderedAttributedText = rendered;
     return rendered;
 }
 
@@ -316,7 +380,7 @@ CGRect LKAttributedLabel::textRectForBounds(CGRect bounds, NSInteger lines) cons
     return rect;
 }
 
-LKAttributedLabel::Layout LKAttributedLabel::layoutIn(CGRect rect, const std::shared_ptr<NSAttributedString>& text) const
+LKAttributedLabel::Layout LKAttributedLabel::layoutIn(CGRect rect, const std::shared_ptr<NSAttributedString>& text, const CTFramesetterRef& made) const
 {
     Layout layout;
     layout.inset = UIEdgeInsetsInsetRect(rect, m_textInsets);
@@ -324,14 +388,17 @@ LKAttributedLabel::Layout LKAttributedLabel::layoutIn(CGRect rect, const std::sh
         return layout;
     auto rendered = wrapping(text);
     if (adjustsFontSizeToFitWidth() && numberOfLines() > 0) {
-        // Shrinking lays out a scaled copy; the stored text keeps its sizes.
-        auto single = CTFramesetterCreateWithAttributedString(rendered);
-        const CGFloat needed = CTFramesetterSuggestFrameSizeWithConstraints(single, CFRange { 0, 0 }, nullptr, CGSizeMake(kTall, kTall), nullptr).width;
-        const CGFloat available = layout.inset.size.width * static_cast<CGFloat>(numberOfLines());
+        // Shrinking lays out a scaled copy; the stored text keeps its sizes. Wrapped lines waste
+        // some of their width, which the factor allows for.
+        const NSInteger count = numberOfLines();
+        CGFloat needed = sizeThatFits(count > 1 ? CGSizeMake(kTall, kTall) : CGSizeZero).width;
+        const CGFloat available = frame().size.width * static_cast<CGFloat>(count);
+        if (count > 1 && lineBreakMode() == NSLineBreakByWordWrapping)
+            needed *= 1.1557273497909217;
         if (needed > available && needed > 0)
             rendered = scaledCopy(rendered, std::max(available / needed, minimumScaleFactor()));
     }
-    auto framesetter = CTFramesetterCreateWithAttributedString(rendered);
+    auto framesetter = made && rendered == text ? made : CTFramesetterCreateWithAttributedString(rendered);
     // Laid out unbounded in height, then cut to the lines that fit the rectangle.
     auto path = CGPathCreateWithRect(CGRectMake(0, 0, layout.inset.size.width, kTall), nullptr);
     auto frame = CTFramesetterCreateFrame(framesetter, CFRange { 0, 0 }, path, nullptr);
@@ -374,14 +441,29 @@ LKAttributedLabel::Layout LKAttributedLabel::layoutIn(CGRect rect, const std::sh
                 type = kCTLineTruncationStart;
             else if (fitting == 1 && lineBreakMode() == NSLineBreakByTruncatingMiddle)
                 type = kCTLineTruncationMiddle;
-            const NSRange rest { static_cast<NSUInteger>(range.location), static_cast<NSUInteger>(end - range.location) };
-            auto cutText = rendered->attributedSubstringFromRange(rest);
+            // What is cut is the rest of the line's paragraph, without its line break; when more
+            // text follows it, the token ends it.
+            const std::u16string_view units = rendered->string().view();
+            CFIndex paragraphEnd = range.location;
+            while (paragraphEnd < end && units[static_cast<std::size_t>(paragraphEnd)] != u'\n' && units[static_cast<std::size_t>(paragraphEnd)] != u'\r'
+                && units[static_cast<std::size_t>(paragraphEnd)] != 0x2028 && units[static_cast<std::size_t>(paragraphEnd)] != 0x2029)
+                ++paragraphEnd;
+            auto cutText = rendered->attributedSubstringFromRange(
+                NSRange { static_cast<NSUInteger>(range.location), static_cast<NSUInteger>(paragraphEnd - range.location) })->mutableCopyAttributedString();
             auto token = m_attributedTruncationToken;
             if (!token) {
                 const NSString tokenText = m_truncationTokenString.isNil() ? NSString("…") : m_truncationTokenString;
-                const auto at = static_cast<NSUInteger>(std::max<CFIndex>(0, range.location + range.length - 1));
-                token = NSAttributedString::create(tokenText, m_truncationTokenStringAttributes ? m_truncationTokenStringAttributes : rendered->attributesAtIndex(at));
+                // The token takes the look of the text where it goes.
+                CFIndex at = range.location + range.length - 1;
+                if (type == kCTLineTruncationStart)
+                    at = range.location;
+                else if (type == kCTLineTruncationMiddle)
+                    at = range.location + range.length / 2;
+                const auto index = static_cast<NSUInteger>(std::clamp<CFIndex>(at, 0, end - 1));
+                token = NSAttributedString::create(tokenText, m_truncationTokenStringAttributes ? m_truncationTokenStringAttributes : rendered->attributesAtIndex(index));
             }
+            if (paragraphEnd < end && type == kCTLineTruncationEnd)
+                cutText->appendAttributedString(token);
             auto tokenLine = CTLineCreateWithAttributedString(token);
             auto cut = CTLineCreateTruncatedLine(CTLineCreateWithAttributedString(cutText), layout.inset.size.width, type, tokenLine);
             layout.drawn.push_back(cut ? cut : tokenLine);
@@ -409,19 +491,35 @@ void LKAttributedLabel::drawTextInRect(CGRect rect)
     if (!rendered || !context)
         return;
     // Highlighted, the whole text takes the highlighted colour.
-    if (isHighlighted() && highlightedTextColor() && rendered->length() > 0) {
-        auto tinted = rendered->mutableCopyAttributedString();
-        tinted->addAttribute(kCTForegroundColorAttributeName, highlightedTextColor(), NSRange { 0, tinted->length() });
-        rendered = tinted;
+    const bool tinted = isHighlighted() && highlightedTextColor() && rendered->length() > 0;
+    if (tinted) {
+        auto copy = rendered->mutableCopyAttributedString();
+        copy->addAttribute(kCTForegroundColorAttributeName, highlightedTextColor(), NSRange { 0, copy->length() });
+        rendered = copy;
+        framesetter();
+        if (!m_highlightFramesetter)
+            m_highlightFramesetter = CTFramesetterCreateWithAttributedString(rendered);
     }
-    const Layout layout = layoutIn(rect, rendered);
-    const auto placed = layout.placed();
     CGContextSaveGState(context);
     if (shadowColor() && !isHighlighted())
         CGContextSetShadowWithColor(context, shadowOffset(), m_shadowRadius, shadowColor()->CGColor());
     else if (m_highlightedShadowColor)
         CGContextSetShadowWithColor(context, m_highlightedShadowOffset, m_highlightedShadowRadius, m_highlightedShadowColor->CGColor());
-    LKRunDecorations::drawBoxes(context, LKRunDecorations::backgroundBoxes(placed, m_linkBackgroundEdgeInset));
+    drawFramesetter(tinted ? m_highlightFramesetter : framesetter(), rendered, CFRange { 0, static_cast<CFIndex>(rendered->length()) }, rect, context);
+    CGContextRestoreGState(context);
+}
+
+void LKAttributedLabel::drawFramesetter(const CTFramesetterRef& framesetter, const std::shared_ptr<NSAttributedString>& text, CFRange range, CGRect rect,
+    const CGContextRef& context)
+{
+    // A part of the text is laid out on its own; the label draws all of it.
+    const bool whole = range.location == 0 && (range.length == 0 || range.length == static_cast<CFIndex>(text->length()));
+    const auto drawnText = whole || range.location < 0 || range.length < 0 || range.location + range.length > static_cast<CFIndex>(text->length())
+        ? text
+        : text->attributedSubstringFromRange(NSRange { static_cast<NSUInteger>(range.location), static_cast<NSUInteger>(range.length) });
+    const Layout layout = layoutIn(rect, drawnText, whole ? framesetter : nullptr);
+    const auto placed = layout.placed();
+    drawBackground(placed, rect, context);
     CGContextSaveGState(context);
     CGContextSetTextMatrix(context, CGAffineTransformIdentity);
     CGContextTranslateCTM(context, 0, rect.origin.y * 2 + rect.size.height);
@@ -433,10 +531,19 @@ void LKAttributedLabel::drawTextInRect(CGRect rect)
             m_drawnLines.push_back(text->string());
     }
     CGContextRestoreGState(context);
-    LKRunDecorations::drawStrikes(context, LKRunDecorations::strikes(placed, font()));
-    CGContextRestoreGState(context);
-    if (layout.truncated && layout.token && layout.token->length() > 0)
+    drawStrike(placed, rect, context);
+    if (whole && layout.truncated && layout.token && layout.token->length() > 0)
         linkToken(layout.token, layout.tokenRange);
+}
+
+void LKAttributedLabel::drawBackground(const std::vector<LKRunDecorations::PlacedLine>& lines, CGRect, const CGContextRef& context)
+{
+    LKRunDecorations::drawBoxes(context, LKRunDecorations::backgroundBoxes(lines, m_linkBackgroundEdgeInset));
+}
+
+void LKAttributedLabel::drawStrike(const std::vector<LKRunDecorations::PlacedLine>& lines, CGRect, const CGContextRef& context)
+{
+    LKRunDecorations::drawStrikes(context, LKRunDecorations::strikes(lines, font()));
 }
 
 void LKAttributedLabel::linkToken(const std::shared_ptr<NSAttributedString>& token, NSRange range)
@@ -564,12 +671,14 @@ void LKAttributedLabel::setActiveLink(const std::shared_ptr<LKAttributedLabelLin
         if (rangeWithin(link->result()->range(), text->length()))
             text->addAttributes(attributes, link->result()->range());
         m_attributedText = text;
+        setNeedsFramesetter();
         setNeedsDisplay();
         return;
     }
     if (m_inactiveAttributedText) {
         m_attributedText = m_inactiveAttributedText;
         m_inactiveAttributedText = nullptr;
+        setNeedsFramesetter();
         setNeedsDisplay();
     }
 }
@@ -578,7 +687,7 @@ NSInteger LKAttributedLabel::characterIndexAtPoint(CGPoint point)
 {
     if (!CGRectContainsPoint(bounds(), point))
         return NSNotFound;
-    const Layout layout = layoutIn(bounds(), renderedAttributedText());
+    const Layout& layout = boundsLayout();
     for (std::size_t i = 0; i < layout.lines.size(); ++i) {
         const auto& line = layout.lines[i];
         const CGPoint origin = layout.origins[i];
@@ -642,7 +751,7 @@ std::shared_ptr<LKAttributedLabelLink> LKAttributedLabel::linkAtRadius(double ra
 CGRect LKAttributedLabel::boundingRectForCharacterRange(NSRange range)
 {
     CGRect box = CGRectNull;
-    const Layout layout = layoutIn(bounds(), renderedAttributedText());
+    const Layout& layout = boundsLayout();
     const auto first = static_cast<CFIndex>(range.location);
     const auto last = static_cast<CFIndex>(range.location + range.length);
     for (std::size_t i = 0; i < layout.lines.size(); ++i) {
@@ -693,6 +802,19 @@ const std::vector<LKAttributedLabel::AccessibilityElement>& LKAttributedLabel::a
     elements.push_back(whole);
     m_accessibilityElements = std::move(elements);
     return *m_accessibilityElements;
+}
+
+const LKAttributedLabel::AccessibilityElement* LKAttributedLabel::accessibilityElementAtIndex(NSInteger index)
+{
+    const auto& elements = accessibilityElements();
+    return index >= 0 && static_cast<std::size_t>(index) < elements.size() ? &elements[static_cast<std::size_t>(index)] : nullptr;
+}
+
+NSInteger LKAttributedLabel::indexOfAccessibilityElement(const AccessibilityElement& element)
+{
+    const auto& elements = accessibilityElements();
+    const auto found = std::find(elements.begin(), elements.end(), element);
+    return found == elements.end() ? NSNotFound : static_cast<NSInteger>(found - elements.begin());
 }
 
 std::shared_ptr<UIView> LKAttributedLabel::hitTest(CGPoint point, const UIEventRef& event)
@@ -920,7 +1042,8 @@ bool LKAttributedLabel::init(NSCoder& coder)
     if (auto text = LKAttributeCoding::decodedText(coder.decodeObjectForKey("attributedText")))
         storeAttributedText(text);
     else if (const id plain = coder.decodeObjectForKey("text"); ns::cast<NSStringObject>(plain))
-        setText(NSAttributedString::create(ns::textOf(plain), ns::dictionary({ { kCTFontAttributeName, font() }, { NSForegroundColorAttributeName, textColor() } })));
+        // Plain text takes the label's own look: font, colour, kern and paragraph settings.
+        setText(ns::textOf(plain));
     // Bare results become links without a look of their own, ahead of the archived links.
     std::vector<std::shared_ptr<NSTextCheckingResult>> results;
     if (auto array = ns::arrayValue(coder.decodeObjectForKey("links")))

@@ -19,6 +19,7 @@
 
 #include "library/widgets/linklabel/LKAttributedLabelDelegate.h"
 #include "library/widgets/linklabel/LKAttributedLabelLink.h"
+#include "library/widgets/linklabel/LKRunDecorations.h"
 #include "platform/foundation/NSArray.h"
 #include "platform/text/CTFramesetter.h"
 #include "platform/text/NSAttributedString.h"
@@ -55,6 +56,11 @@ public:
         NSString hint;
         CGRect frame { };
         bool isLink { false };
+
+        bool operator==(const AccessibilityElement& other) const
+        {
+            return label == other.label && value == other.value && hint == other.hint && CGRectEqualToRect(frame, other.frame) && isLink == other.isLink;
+        }
     };
 
     using ConfigureBlock = std::function<std::shared_ptr<NSMutableAttributedString>(const std::shared_ptr<NSMutableAttributedString>&)>;
@@ -68,8 +74,21 @@ public:
     // Links of the previous text go; ranges carrying NSLinkAttributeName become links.
     void setText(const std::shared_ptr<NSAttributedString>& text);
     const std::shared_ptr<NSAttributedString>& attributedText() const { return m_attributedText; }
+    // The label's own: an equal text changes nothing; another is laid out and drawn anew, and
+    // `text` gives its characters.
+    void setAttributedText(const std::shared_ptr<NSAttributedString>& text) override;
+    // Both change the rendered text.
+    void setTextColor(const UIColorRef& color) override;
+    void setFont(const UIFontRef& font) override;
     // The text as laid out: the label's font and colour filled in where a range has none.
     std::shared_ptr<NSAttributedString> renderedAttributedText() const;
+    // The rendered text, its framesetter and the highlighted copy's are made once per text and
+    // colour: this drops them, and the next use makes them again.
+    void setNeedsFramesetter();
+    CTFramesetterRef framesetter() const;
+    void setFramesetter(const CTFramesetterRef& framesetter) { m_framesetter = framesetter; }
+    const CTFramesetterRef& highlightFramesetter() const { return m_highlightFramesetter; }
+    void setHighlightFramesetter(const CTFramesetterRef& framesetter) { m_highlightFramesetter = framesetter; }
     // The attributes plain text takes from the label's settings as they are now.
     std::shared_ptr<NSDictionary> labelAttributes() const;
 
@@ -199,6 +218,12 @@ public:
     bool isAccessibilityElement() const { return false; }
     const std::vector<AccessibilityElement>& accessibilityElements();
     NSInteger accessibilityElementCount() { return static_cast<NSInteger>(accessibilityElements().size()); }
+    // Nil past the last element.
+    const AccessibilityElement* accessibilityElementAtIndex(NSInteger index);
+    // NSNotFound for an element that is none of the label's.
+    NSInteger indexOfAccessibilityElement(const AccessibilityElement& element);
+    // Kept until the links change.
+    void setAccessibilityElements(std::vector<AccessibilityElement> elements) { m_accessibilityElements = std::move(elements); }
     const NSString& accessibilityLabel() const { return m_accessibilityLabel; }
     void setAccessibilityLabel(const NSString& label) { m_accessibilityLabel = label; }
     const NSString& accessibilityHint() const { return m_accessibilityHint; }
@@ -209,6 +234,13 @@ public:
     void encodeWithCoder(NSCoder& coder) const override;
 
     void drawTextInRect(CGRect rect) override;
+    // The three steps of drawing, for a subclass to change: the text of the range laid out in
+    // the rectangle and drawn with its decorations, the boxes behind runs, and the struck lines.
+    // Lines are given as drawn, in the label's own space, with their baselines' origins.
+    virtual void drawFramesetter(const CTFramesetterRef& framesetter, const std::shared_ptr<NSAttributedString>& text, CFRange range, CGRect rect,
+        const CGContextRef& context);
+    virtual void drawBackground(const std::vector<LKRunDecorations::PlacedLine>& lines, CGRect rect, const CGContextRef& context);
+    virtual void drawStrike(const std::vector<LKRunDecorations::PlacedLine>& lines, CGRect rect, const CGContextRef& context);
     // The lines the last drawing drew, after truncation, as plain text.
     const std::vector<NSString>& drawnLines() const { return m_drawnLines; }
 
@@ -218,14 +250,23 @@ protected:
 
 private:
     struct Layout;
-    Layout layoutIn(CGRect rect, const std::shared_ptr<NSAttributedString>& rendered) const;
+    // With the framesetter made for that text, when there is one.
+    Layout layoutIn(CGRect rect, const std::shared_ptr<NSAttributedString>& rendered, const CTFramesetterRef& framesetter = nullptr) const;
     void commonInit();
     void detectLinksInBackground(const std::shared_ptr<NSAttributedString>& text);
     void storeAttributedText(const std::shared_ptr<NSAttributedString>& text);
     void linkToken(const std::shared_ptr<NSAttributedString>& token, NSRange range);
     void report(LKAttributedLabelLink& link, bool longPress, CGPoint point);
 
+    // The layout in the bounds that touches and hit tests read, with what it was made for.
+    const Layout& boundsLayout() const;
+
     std::shared_ptr<NSAttributedString> m_attributedText;
+    mutable std::shared_ptr<NSAttributedString> m_renderedAttributedText;
+    mutable bool m_needsFramesetter { true };
+    mutable CTFramesetterRef m_framesetter;
+    CTFramesetterRef m_highlightFramesetter;
+    mutable std::shared_ptr<const std::pair<std::vector<double>, Layout>> m_boundsLayout;
     CGFloat m_kern { 0 };
     CGFloat m_firstLineIndent { 0 };
     CGFloat m_lineSpacing { 0 };

@@ -37,12 +37,19 @@ public:
 
     const std::shared_ptr<NSDate>& currentMonth() const { return m_currentMonth; }
     void setCurrentMonth(const std::shared_ptr<NSDate>& month) { m_currentMonth = month; }
+    // The setters only store; none redraws.
     const std::shared_ptr<UILabel>& labelCurrentMonth() const { return m_labelCurrentMonth; }
+    void setLabelCurrentMonth(const std::shared_ptr<UILabel>& label) { m_labelCurrentMonth = label; }
     bool isAnimating() const { return m_isAnimating; }
+    void setIsAnimating(bool animating) { m_isAnimating = animating; }
     bool prepAnimationPreviousMonth() const { return m_prepAnimationPreviousMonth; }
+    void setPrepAnimationPreviousMonth(bool preparing) { m_prepAnimationPreviousMonth = preparing; }
     bool prepAnimationNextMonth() const { return m_prepAnimationNextMonth; }
+    void setPrepAnimationNextMonth(bool preparing) { m_prepAnimationNextMonth = preparing; }
     const std::shared_ptr<UIImageView>& animationView_A() const { return m_animationView_A; }
+    void setAnimationView_A(const std::shared_ptr<UIImageView>& view) { m_animationView_A = view; }
     const std::shared_ptr<UIImageView>& animationView_B() const { return m_animationView_B; }
+    void setAnimationView_B(const std::shared_ptr<UIImageView>& view) { m_animationView_B = view; }
     // Mark dictionaries: "day" (a number, or a date whose day is used) and "text".
     const std::shared_ptr<NSArray>& markedDates() const { return m_markedDates; }
     void setMarkedDates(const std::shared_ptr<NSArray>& marks) { m_markedDates = marks; }
@@ -66,6 +73,8 @@ public:
     void updateSize();
     int numRows() const;
     float calendarHeight() const { return static_cast<float>(numRows() * 46 + 61); }
+    // The height is the shown month's: a value set is not kept.
+    void setCalendarHeight(float) { }
 
     void touchesBegan(const UITouchSet& touches, const UIEventRef& event) override;
     void drawRect(CGRect rect) override;

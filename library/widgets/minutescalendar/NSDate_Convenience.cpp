@@ -56,6 +56,22 @@ std::shared_ptr<NSDate> dateStartOfDay(const std::shared_ptr<NSDate>& date)
     return date ? dateWithYearMonthDay(year(date), month(date), day(date)) : nullptr;
 }
 
+std::shared_ptr<NSDate> dateStartOfWeek()
+{
+    auto today = NSDate::date();
+    const auto weekday = static_cast<int>(NSCalendar::currentCalendar()->component(NSCalendarUnitWeekday, today));
+    return dateStartOfDay(offsetDay(today, -((weekday + 7 - 2) % 7)));
+}
+
+std::shared_ptr<NSDate> dateEndOfWeek()
+{
+    auto calendar = gregorian();
+    auto today = NSDate::date();
+    const auto weekday = static_cast<int>(calendar->component(NSCalendarUnitWeekday, today));
+    const auto first = static_cast<int>(calendar->firstWeekday());
+    return dateStartOfDay(offsetDay(today, 6 - (weekday + 7 - first) % 7));
+}
+
 std::shared_ptr<NSDate> dateWithYearMonthDay(int year, int month, int day)
 {
     auto components = NSDateComponents::create();

@@ -23,6 +23,10 @@ std::shared_ptr<NSDate> offsetDay(const std::shared_ptr<NSDate>& date, int days)
 std::shared_ptr<NSDate> offsetHours(const std::shared_ptr<NSDate>& date, int hours);
 // 00:00 of the date's day.
 std::shared_ptr<NSDate> dateStartOfDay(const std::shared_ptr<NSDate>& date);
+// 00:00 of this week's Monday, by the weekday of the user's calendar.
+std::shared_ptr<NSDate> dateStartOfWeek();
+// 00:00 of this week's last day, the week starting on the Gregorian calendar's first weekday.
+std::shared_ptr<NSDate> dateEndOfWeek();
 // The date of that year, month and day (out-of-range days carry into the neighbouring months).
 std::shared_ptr<NSDate> dateWithYearMonthDay(int year, int month, int day);
 // Strict parsing in the Gregorian calendar; nil when the text does not match the format.

@@ -10,6 +10,7 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/TypedValues.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -34,6 +35,16 @@ std::string today()
 std::string text(const std::shared_ptr<NSDictionary>& param, const char* key)
 {
     return ns::textOf(param ? param->objectForKey(NSString(key)) : nullptr).UTF8String();
+}
+
+// What the services answer when a write does not hold.
+constexpr const char* kWriteFailed = "服务器忙，请稍候再试";
+// Characters an appeal's reason may have.
+constexpr std::size_t kReasonLimit = 200;
+
+std::size_t characterCount(const std::string& utf8)
+{
+    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 bool learnerSession(StandInContext& context, const Fields& fields, Session& session, httplib::Response& response)
@@ -97,11 +108,15 @@ void saveSchoolEvaluation(StandInContext& context, const Fields& fields, httplib
         return reply(response, mainEnvelope("1", "评价内容有误"));
     auto school = context.query("select s.school_id from school s join account a on a.epname = s.name where a.usercode = ?1", { session.usercode });
     const std::string schoolId = school.empty() ? "JX5101001" : value(school.front(), "school_id");
-    if (!context.query("select 1 from school_evaluation where usercode = ?1", { session.usercode }).empty())
+    bool already = false;
+    const bool saved = context.transaction([&] {
+        already = !context.query("select 1 from school_evaluation where usercode = ?1", { session.usercode }).empty();
+        return !already && context.execute("insert into school_evaluation values (?1, ?2, ?3, ?4)", { session.usercode, schoolId, scores, today() })
+            && context.execute("insert or replace into records_school_comment values (?1, ?2, ?3, ?4)", { session.usercode, items, scores, content });
+    });
+    if (already)
         return reply(response, mainEnvelope("1", "驾校已评价"));
-    context.execute("insert into school_evaluation values (?1, ?2, ?3, ?4)", { session.usercode, schoolId, scores, today() });
-    context.execute("insert or replace into records_school_comment values (?1, ?2, ?3, ?4)", { session.usercode, items, scores, content });
-    reply(response, mainEnvelope("0", "评价成功"));
+    reply(response, saved ? mainEnvelope("0", "评价成功") : mainEnvelope("1", kWriteFailed));
 }
 
 void coachList(StandInContext& context, const Fields& fields, httplib::Response& response)
@@ -140,10 +155,15 @@ void saveCoachEvaluation(StandInContext& context, const Fields& fields, httplib:
         return reply(response, mainEnvelope("1", "评价内容有误"));
     if (context.query("select 1 from records_coach_link where usercode = ?1 and coach_id = ?2", { session.usercode, coach }).empty())
         return reply(response, mainEnvelope("1", "没有该教练的培训记录"));
-    if (!context.query("select 1 from records_coach_evaluation where usercode = ?1 and coach_id = ?2", { session.usercode, coach }).empty())
+    bool already = false;
+    const bool saved = context.transaction([&] {
+        already = !context.query("select 1 from records_coach_evaluation where usercode = ?1 and coach_id = ?2", { session.usercode, coach }).empty();
+        return !already
+            && context.execute("insert into records_coach_evaluation values (?1, ?2, ?3, ?4, ?5, ?6)", { session.usercode, coach, items, scores, content, today() });
+    });
+    if (already)
         return reply(response, mainEnvelope("1", "该教练已评价"));
-    context.execute("insert into records_coach_evaluation values (?1, ?2, ?3, ?4, ?5, ?6)", { session.usercode, coach, items, scores, content, today() });
-    reply(response, mainEnvelope("0", "评价成功"));
+    reply(response, saved ? mainEnvelope("0", "评价成功") : mainEnvelope("1", kWriteFailed));
 }
 
 void addMail(StandInContext& context, const Fields& fields, httplib::Response& response)
@@ -155,7 +175,8 @@ void addMail(StandInContext& context, const Fields& fields, httplib::Response& r
     const std::string content = field(fields, "CONTENT");
     if (title.empty() || content.empty())
         return reply(response, mainEnvelope("1", "标题和内容不能为空"));
-    context.execute("insert into records_mail values (?1, ?2, ?3, ?4)", { session.usercode, title, content, today() });
+    if (!context.execute("insert into records_mail values (?1, ?2, ?3, ?4)", { session.usercode, title, content, today() }))
+        return reply(response, mainEnvelope("1", kWriteFailed));
     reply(response, mainEnvelope("0", "发送成功"));
 }
 
@@ -237,13 +258,27 @@ void queryStudentHour(StandInContext& context, const Fields& fields, httplib::Re
         const std::string reason = text(param, "REASON");
         if (context.query("select 1 from records_training where usercode = ?1 and recordid = ?2", { user, record }).empty())
             return reply(response, codeEnvelope("1", "没有该学时记录"));
-        if (reason.empty() || reason.size() > 600)
+        if (reason.empty())
             return reply(response, codeEnvelope("1", "请填写申诉理由"));
-        if (inProcess())
+        if (characterCount(reason) > kReasonLimit)
+            return reply(response, codeEnvelope("1", "申诉理由不能超过200字"));
+        // The check, the new id and the insert hold together, so that appeals sent at once
+        // store one and never share an id.
+        bool already = false;
+        std::string id;
+        const bool stored = context.transaction([&] {
+            if ((already = inProcess()))
+                return false;
+            auto last = context.query("select max(1000, coalesce(max(cast(substr(appealid, 3) as integer)), 0)) + 1 as N from records_appeal", {});
+            if (last.empty())
+                return false;
+            id = "SS" + value(last.front(), "N");
+            return context.execute("insert into records_appeal values (?1, ?2, ?3, ?4, '0', ?5, null)", { id, user, record, reason, today() });
+        });
+        if (already)
             return reply(response, codeEnvelope("1", "该记录已在申诉处理中"));
-        auto count = context.query("select count(*) as N from records_appeal", {});
-        const std::string id = "SS" + std::to_string(1001 + std::atoi(value(count.front(), "N").c_str()));
-        context.execute("insert into records_appeal values (?1, ?2, ?3, ?4, '0', ?5, null)", { id, user, record, reason, today() });
+        if (!stored)
+            return reply(response, codeEnvelope("1", kWriteFailed));
         auto data = NSMutableDictionary::dictionary();
         data->setObject(NSString(id), NSString("APPEALID"));
         return reply(response, codeEnvelope("0", "申诉已提交", data));
