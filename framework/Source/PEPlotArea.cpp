@@ -384,6 +384,9 @@ bool PEPlotArea::init(NSCoder& coder)
     m_majorGridLineGroup = coder.decodeObjectOfClass<PEGridLineGroup>("PEPlotArea.majorGridLineGroup");
     m_axisSet = coder.decodeObjectOfClass<PEAxisSet>("PEPlotArea.axisSet");
     m_plotGroup = coder.decodeObjectOfClass<PEPlotGroup>("PEPlotArea.plotGroup");
+    // The graph adds its decoded plots to the group, so an archive without one gets a new one.
+    if (!m_plotGroup)
+        m_plotGroup = PEPlotGroup::create(bounds());
     m_axisLabelGroup = coder.decodeObjectOfClass<PEAxisLabelGroup>("PEPlotArea.axisLabelGroup");
     m_axisTitleGroup = coder.decodeObjectOfClass<PEAxisLabelGroup>("PEPlotArea.axisTitleGroup");
     m_fill = coder.decodeObjectOfClass<PEFill>("PEPlotArea.fill");
