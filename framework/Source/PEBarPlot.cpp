@@ -613,6 +613,10 @@ bool PEBarPlot::dataSourceNamesEachBar() const
     if (!source)
         return false;
     auto& self = const_cast<PEBarPlot&>(*this);
+    // Whether the data source answers is learnt by asking it about a record it has; one without
+    // records is not asked at all.
+    if (self.cachedDataCount() == 0)
+        return false;
     return source->legendTitleForBarPlot(self, 0).has_value() || source->barFillForBarPlot(self, 0).has_value();
 }
 
@@ -625,7 +629,7 @@ NSUInteger PEBarPlot::numberOfLegendEntries() const
 
 NSString PEBarPlot::titleForLegendEntryAtIndex(NSUInteger index) const
 {
-    if (auto source = barDataSource()) {
+    if (auto source = barDataSource(); source && index < const_cast<PEBarPlot*>(this)->cachedDataCount()) {
         if (auto title = source->legendTitleForBarPlot(const_cast<PEBarPlot&>(*this), index))
             return *title;
     }
@@ -634,7 +638,7 @@ NSString PEBarPlot::titleForLegendEntryAtIndex(NSUInteger index) const
 
 std::shared_ptr<NSAttributedString> PEBarPlot::attributedTitleForLegendEntryAtIndex(NSUInteger index) const
 {
-    if (auto source = barDataSource()) {
+    if (auto source = barDataSource(); source && index < const_cast<PEBarPlot*>(this)->cachedDataCount()) {
         if (auto title = source->attributedLegendTitleForBarPlot(const_cast<PEBarPlot&>(*this), index))
             return *title;
     }

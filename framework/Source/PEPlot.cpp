@@ -190,8 +190,13 @@ bool PEPlot::cacheStyleArray(const std::string& key, NSRange indexRange,
 
 void PEPlot::insertDataAtIndex(NSUInteger index, NSUInteger numberOfRecords)
 {
+    // Reading the count of a plot whose data needs reloading pulls every record, the inserted
+    // ones among them: opening room for them again would repeat records.
+    const bool reloadsEverything = dataNeedsReloading();
     if (!(index <= cachedDataCount()))
         PEParameterAssertionFailed("idx <= self.cachedDataCount");
+    if (reloadsEverything)
+        return;
     for (auto& [field, numbers] : m_cachedNumbers) {
         const std::size_t sampleSize = numbers->sampleBytes();
         const NSUInteger oldSamples = numbers->numberOfSamples();
