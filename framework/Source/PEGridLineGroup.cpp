@@ -51,7 +51,7 @@ bool PEGridLineGroup::init(NSCoder& coder)
 {
     if (!PELayer::init(coder))
         return false;
-    m_plotArea = coder.decodeObjectOfClass<PEPlotArea>("PEGridLineGroup.plotArea");
+    m_plotArea = coder.decodeWeakObjectOfClass<PEPlotArea>("PEGridLineGroup.plotArea");
     m_major = coder.decodeBoolForKey("PEGridLineGroup.major");
     setNeedsDisplayOnBoundsChange(true);
     return true;

@@ -35,7 +35,7 @@ bool PEGridLines::init(NSCoder& coder)
 {
     if (!PELayer::init(coder))
         return false;
-    m_axis = coder.decodeObjectOfClass<PEAxis>("PEGridLines.axis");
+    m_axis = coder.decodeWeakObjectOfClass<PEAxis>("PEGridLines.axis");
     m_major = coder.decodeBoolForKey("PEGridLines.major");
     setNeedsDisplayOnBoundsChange(true);
     return true;

@@ -377,7 +377,7 @@ bool PELayer::init(NSCoder& coder)
     m_paddingBottom = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELayer.paddingBottom");
     m_masksToBorder = coder.decodeBoolForKey("PELayer.masksToBorder");
     m_shadow = coder.decodeObjectOfClass<PEShadow>("PELayer.shadow");
-    m_identifier = coder.decodeObjectForKey("PELayer.identifier");
+    m_identifier = NSCoder_PEExtensions::decodeIdentifierForKey(coder, "PELayer.identifier");
     CGRect platformBounds = NSCoder_PEExtensions::decodePERectForKey(coder, "PELayer.bounds");
     CGPoint platformPosition = NSCoder_PEExtensions::decodePEPointForKey(coder, "PELayer.position");
     CGPoint anchor = NSCoder_PEExtensions::decodePEPointForKey(coder, "PELayer.anchorPoint");
