@@ -776,6 +776,10 @@ void PEAxis::encodeWithCoder(NSCoder& coder) const
     coder.encodeObject(m_titleTextStyle, "PEAxis.titleTextStyle");
     encodeCGFloat(coder, m_titleOffset, "PEAxis.titleOffset");
     encodeDecimal(coder, m_titleLocation, "PEAxis.titleLocation");
+    encodeObjectIfDecodable(coder, m_labelFormatter, "PEAxis.labelFormatter");
+    // Other policies make their labels again from the ticks.
+    if (m_labelingPolicy == PEAxisLabelingPolicyNone)
+        coder.encodeObject(objectsArray(m_axisLabels), "PEAxis.axisLabels");
 }
 
 bool PEAxis::init(NSCoder& coder)
@@ -833,6 +837,9 @@ bool PEAxis::init(NSCoder& coder)
     m_titleLocation = decodeDecimalForKey(coder, "PEAxis.titleLocation");
     if (auto title = coder.decodeObjectOfClass<NSStringObject>("PEAxis.title"))
         setTitle(NSString(title));
+    m_labelFormatter = coder.decodeObjectOfClass<NSFormatter>("PEAxis.labelFormatter");
+    if (m_labelingPolicy == PEAxisLabelingPolicyNone)
+        setAxisLabels(objectsOf<PEAxisLabel>(coder.decodeObjectOfClass<NSArray>("PEAxis.axisLabels"), false));
     m_needsRelabel = true;
     setNeedsDisplayOnBoundsChange(true);
     return true;

@@ -1041,7 +1041,10 @@ void PEPlot::encodeWithCoder(NSCoder& coder) const
     encodeCGFloat(coder, m_labelRotation, "PEPlot.labelRotation");
     coder.encodeInteger(static_cast<NSInteger>(m_labelField), "PEPlot.labelField");
     coder.encodeObject(m_labelTextStyle, "PEPlot.labelTextStyle");
+    encodeObjectIfDecodable(coder, m_labelFormatter, "PEPlot.labelFormatter");
     coder.encodeObject(m_labelShadow, "PEPlot.labelShadow");
+    coder.encodeObject(NSValue::valueWithRange(m_labelIndexRange), "PEPlot.labelIndexRange");
+    coder.encodeObject(m_labelAnnotations, "PEPlot.labelAnnotations");
     coder.encodeBool(m_alignsPointsToPixels, "PEPlot.alignsPointsToPixels");
     coder.encodeBool(m_drawLegendSwatchDecoration, "PEPlot.drawLegendSwatchDecoration");
 }
@@ -1051,6 +1054,8 @@ bool PEPlot::init(NSCoder& coder)
     using namespace NSCoder_PEExtensions;
     if (!PEAnnotationHostLayer::init(coder))
         return false;
+    // Not kept: the data source is written only where something else in the archive owns it.
+    m_dataSource = std::dynamic_pointer_cast<PEPlotDataSource>(coder.decodeWeakObjectForKey("PEPlot.dataSource"));
     if (auto title = coder.decodeObjectOfClass<NSStringObject>("PEPlot.title"))
         m_title = NSString(title);
     if (auto title = coder.decodeObjectOfClass<NSAttributedString>("PEPlot.attributedTitle"))
@@ -1067,7 +1072,17 @@ bool PEPlot::init(NSCoder& coder)
     m_labelRotation = decodeCGFloatForKey(coder, "PEPlot.labelRotation");
     m_labelField = static_cast<NSUInteger>(std::max<NSInteger>(0, coder.decodeIntegerForKey("PEPlot.labelField")));
     m_labelTextStyle = coder.decodeObjectOfClass<PETextStyle>("PEPlot.labelTextStyle");
+    m_labelFormatter = coder.decodeObjectOfClass<NSFormatter>("PEPlot.labelFormatter");
     m_labelShadow = coder.decodeObjectOfClass<PEShadow>("PEPlot.labelShadow");
+    if (auto range = coder.decodeObjectOfClass<NSValue>("PEPlot.labelIndexRange"))
+        m_labelIndexRange = range->rangeValue();
+    if (auto annotations = coder.decodeObjectOfClass<NSArray>("PEPlot.labelAnnotations")) {
+        m_labelAnnotations = NSMutableArray::array();
+        for (NSUInteger i = 0; i < annotations->count(); ++i) {
+            const id& slot = annotations->objectAtIndex(i);
+            m_labelAnnotations->addObject(ns::cast<PEPlotSpaceAnnotation>(slot) ? slot : id(NSNull::null()));
+        }
+    }
     m_alignsPointsToPixels = coder.decodeBoolForKey("PEPlot.alignsPointsToPixels");
     m_drawLegendSwatchDecoration = coder.decodeBoolForKey("PEPlot.drawLegendSwatchDecoration");
     setMasksToBounds(true);
