@@ -170,6 +170,28 @@ TEST(PEXYAxis, capsPointOutwardsAlsoOnARangeOfNegativeLength)
     EXPECT_LT(picture.darkness(77, 44), 30);
 }
 
+TEST(PEXYAxis, capsPointOutwardsOnAPlotSpaceThatRunsBackwards)
+{
+    AxisFixture fixture;
+    fixture.x->setMajorTickLineStyle(nullptr);
+    fixture.x->setAxisLineStyle(PELineStyle::lineStyle());
+    auto cap = PELineCap::solidArrowPlotLineCap();
+    cap->setSize(CGSize { 10, 10 });
+    cap->setFill(grayFill(0));
+    fixture.x->setAxisLineCapMax(cap);
+    fixture.x->setAxisLineCapMin(cap);
+    fixture.space->setXRange(PEPlotRange::plotRangeWithLocation(10.0, -10.0));
+    fixture.x->setVisibleAxisRange(PEPlotRange::plotRangeWithLocation(2.0, 6.0));
+    Picture picture = fixture.draw(1);
+    saveSnapshot(picture, "axis-caps-backwards.png");
+    // x = 8 is at view 20 and x = 2 at view 80: each arrow's body lies inside the line, its tip
+    // at the end.
+    EXPECT_GT(picture.darkness(23, 48), 128);
+    EXPECT_LT(picture.darkness(17, 48), 30);
+    EXPECT_GT(picture.darkness(77, 48), 128);
+    EXPECT_LT(picture.darkness(83, 48), 30);
+}
+
 TEST(PEXYAxis, defaultTitleLocationOnALogAxisNeedsBothEndsAboveZero)
 {
     AxisFixture fixture;
