@@ -91,7 +91,7 @@ void PEBorderedLayer::unwrapFromBorderLayer()
 
 void PEBorderedLayer::renderAsVectorInContext(const CGContextRef& context)
 {
-    if (isHidden() || masksToBorder())
+    if (isHidden() || (masksToBorder() && borderLayer()))
         return;
     PEAnnotationHostLayer::renderAsVectorInContext(context);
     renderBorderedLayerAsVectorInContext(context);

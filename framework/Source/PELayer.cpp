@@ -81,7 +81,7 @@ void PELayer::setNeedsLayout()
 
 void PELayer::renderAsVectorInContext(const CGContextRef& context)
 {
-    if (m_renderingRecursively)
+    if (m_renderingRecursively && maskClipsOwnDrawing())
         applyMaskInContext(context);
     if (m_shadow)
         m_shadow->setShadowInContext(context);
@@ -115,8 +115,9 @@ void PELayer::recursivelyRenderInContext(const CGContextRef& context)
         return;
     PERenderingScope scope;
     CGContextSaveGState(context);
-    // The mask covers the sublayers as well as the layer's own drawing.
-    applyMaskInContext(context);
+    // The mask covers the sublayers, and the layer's own drawing unless the layer says otherwise.
+    if (maskClipsOwnDrawing())
+        applyMaskInContext(context);
     bool drawn = true;
     m_renderingRecursively = true;
     try {
@@ -134,6 +135,8 @@ void PELayer::recursivelyRenderInContext(const CGContextRef& context)
     }
     m_renderingRecursively = false;
     if (drawn) {
+        if (!maskClipsOwnDrawing())
+            applyMaskInContext(context);
         if (masksToBounds()) {
             CGContextBeginPath(context);
             CGContextAddPath(context, maskingPath() ? maskingPath() : PENewRoundedRectPath(bounds(), 0));

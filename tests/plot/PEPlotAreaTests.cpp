@@ -164,6 +164,37 @@ TEST(PEBorderedLayer, masksToBorderHandsTheBorderToABorderLayerAndClipsInside)
     EXPECT_FALSE(bordered->mask());
 }
 
+TEST(PEBorderedLayer, masksToBorderSetOutsideATreeOrOnAGraphStillDrawsFillAndBorder)
+{
+    auto host = PELayer::create(CGRect { { 0, 0 }, { 100, 100 } });
+    auto bordered = PEBorderedLayer::create(CGRect { { 10, 10 }, { 80, 80 } });
+    auto thick = PELineStyle::lineStyle()->mutableCopyStyle();
+    thick->setLineWidth(4);
+    bordered->setBorderLineStyle(thick);
+    bordered->setCornerRadius(10);
+    bordered->setFill(PEFill::fillWithColor(PEColor::whiteColor()));
+    auto content = PEBorderedLayer::create(CGRect { { 0, 0 }, { 80, 80 } });
+    content->setFill(PEFill::fillWithColor(PEColor::grayColor()));
+    bordered->setMasksToBorder(true);
+    bordered->addSublayer(content);
+    host->addSublayer(bordered);
+    EXPECT_FALSE(bordered->borderLayer());
+    Picture picture = render(CGSize { 100, 100 }, 1, [&](const CGContextRef& context) { host->recursivelyRenderInContext(context); });
+    saveSnapshot(picture, "masked-border-outside-tree.png");
+    EXPECT_GT(picture.darkness(50, 12), 200) << "the border";
+    EXPECT_NEAR(picture.darkness(50, 50), 127, 10) << "the grey content, inside the border";
+    EXPECT_NEAR(picture.darkness(15, 50), 127, 10) << "the content reaches the border";
+    EXPECT_LT(picture.darkness(11, 11), 30) << "outside the rounded corner";
+
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 100, 80 } });
+    graph->setFill(PEFill::fillWithColor(PEColor::grayColor()));
+    graph->setBorderLineStyle(thick);
+    graph->setMasksToBorder(true);
+    Picture graphPicture = renderGraph(graph, 1);
+    EXPECT_GT(graphPicture.darkness(1, 40), 240) << "the graph's border";
+    EXPECT_NEAR(graphPicture.darkness(50, 40), 127, 10) << "the graph's fill";
+}
+
 TEST(PEBorderLayer, growsItsMaskedLayerByTheShadowMargin)
 {
     auto border = PEBorderLayer::create(CGRect { { 0, 0 }, { 100, 50 } });
