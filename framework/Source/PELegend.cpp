@@ -511,7 +511,8 @@ bool PELegend::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interact
         delegate->legendEntryForPlotWasSelectedAtIndex(*this, *plot, entry->index(), event);
         return true;
     }
-    return PEBorderedLayer::pointingDeviceDownEvent(event, point);
+    // The layers below convert from the graph's coordinates themselves.
+    return PEBorderedLayer::pointingDeviceDownEvent(event, interactionPoint);
 }
 
 NSString PELegend::description() const
