@@ -185,18 +185,6 @@ std::shared_ptr<NSArray> PEBarPlot::barBases() const
 
 void PEBarPlot::setBarBases(const std::shared_ptr<NSArray>& bases) { cacheNumbers(bases, PEBarPlotFieldBarBase); }
 
-void PEBarPlot::setBarFills(const std::shared_ptr<NSArray>& fills)
-{
-    cacheArray(fills, "barFills");
-    setNeedsDisplay();
-}
-
-void PEBarPlot::setBarLineStyles(const std::shared_ptr<NSArray>& styles)
-{
-    cacheArray(styles, "barLineStyles");
-    setNeedsDisplay();
-}
-
 // Reloading.
 
 void PEBarPlot::reloadDataInIndexRange(NSRange indexRange)
@@ -261,14 +249,8 @@ void PEBarPlot::reloadDataInIndexRange(NSRange indexRange)
             perRecordFills = true;
             return std::static_pointer_cast<NSObject>(*fill);
         });
-    cacheStyleArray("barLineStyles", indexRange,
-        [&]() { return source->barLineStylesForBarPlot(*this, indexRange); },
-        [&](NSUInteger index) -> std::optional<id> {
-            auto style = source->barLineStyleForBarPlot(*this, index);
-            if (!style)
-                return std::nullopt;
-            return std::static_pointer_cast<NSObject>(*style);
-        });
+    cacheStyleArrayOfRecords("barLineStyles", indexRange, [&]() { return source->barLineStylesForBarPlot(*this, indexRange); },
+        [&](NSUInteger index) { return source->barLineStyleForBarPlot(*this, index); });
     if (perRecordFills || dataSourceNamesEachBar())
         NSNotificationCenter::defaultCenter()->postNotificationName(PELegendNeedsRedrawForPlotNotification, self());
 }

@@ -143,12 +143,6 @@ void PEPieChart::setSliceWidths(const std::shared_ptr<NSArray>& widths)
     updateNormalizedData();
 }
 
-void PEPieChart::setSliceFills(const std::shared_ptr<NSArray>& fills)
-{
-    cacheArray(fills, "sliceFills");
-    setNeedsDisplay();
-}
-
 void PEPieChart::setSliceRadialOffsets(const std::shared_ptr<NSArray>& offsets)
 {
     cacheArray(offsets, "sliceRadialOffsets");

@@ -70,7 +70,7 @@ public:
     std::shared_ptr<NSArray> sliceWidths() const;
     void setSliceWidths(const std::shared_ptr<NSArray>& widths);
     std::shared_ptr<NSArray> sliceFills() const { return cachedArrayForKey("sliceFills"); }
-    void setSliceFills(const std::shared_ptr<NSArray>& fills);
+    void setSliceFills(const std::shared_ptr<NSArray>& fills) { setStyleArray(fills, "sliceFills"); }
     std::shared_ptr<NSArray> sliceRadialOffsets() const { return cachedArrayForKey("sliceRadialOffsets"); }
     void setSliceRadialOffsets(const std::shared_ptr<NSArray>& offsets);
 

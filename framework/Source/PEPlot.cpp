@@ -188,6 +188,43 @@ bool PEPlot::cacheStyleArray(const std::string& key, NSRange indexRange,
     return true;
 }
 
+void PEPlot::cacheNumbersFromDataSource(NSRange indexRange, NSUInteger fieldCount)
+{
+    if (!dataSource() || loadNumbersForAllFieldsFromDataSourceInRecordIndexRange(indexRange))
+        return;
+    for (NSUInteger field = 0; field < fieldCount; ++field)
+        cacheNumbers(numbersFromDataSourceForField(field, indexRange), field, indexRange.location);
+}
+
+std::vector<NSUInteger> PEPlot::fieldsAlongCoordinate(PECoordinate coordinate, std::vector<NSUInteger> xFields, std::vector<NSUInteger> yFields)
+{
+    switch (coordinate) {
+    case PECoordinateX:
+        return xFields;
+    case PECoordinateY:
+        return yFields;
+    default:
+        PERaise("Invalid coordinate passed to fieldIdentifiersForCoordinate:");
+    }
+}
+
+std::shared_ptr<NSArray> PEPlot::cachedValuesForField(NSUInteger field) const
+{
+    auto numbers = cachedNumbersForField(field);
+    return numbers ? numbers->sampleArray() : nullptr;
+}
+
+void PEPlot::setCachedValues(const id& values, NSUInteger field)
+{
+    cacheNumbers(values, field);
+}
+
+void PEPlot::setStyleArray(const std::shared_ptr<NSArray>& styles, const std::string& key)
+{
+    cacheArray(styles, key);
+    setNeedsDisplay();
+}
+
 void PEPlot::insertDataAtIndex(NSUInteger index, NSUInteger numberOfRecords)
 {
     // Reading the count of a plot whose data needs reloading pulls every record, the inserted

@@ -100,14 +100,8 @@ std::shared_ptr<PELineStyle> PETradingRangePlot::decreaseLineStyleForIndex(NSUIn
 
 std::vector<NSUInteger> PETradingRangePlot::fieldIdentifiersForCoordinate(PECoordinate coordinate) const
 {
-    switch (coordinate) {
-    case PECoordinateX:
-        return { PETradingRangePlotFieldX };
-    case PECoordinateY:
-        return { PETradingRangePlotFieldOpen, PETradingRangePlotFieldLow, PETradingRangePlotFieldHigh, PETradingRangePlotFieldClose };
-    default:
-        PERaise("Invalid coordinate passed to fieldIdentifiersForCoordinate:");
-    }
+    return fieldsAlongCoordinate(coordinate, { PETradingRangePlotFieldX },
+        { PETradingRangePlotFieldOpen, PETradingRangePlotFieldLow, PETradingRangePlotFieldHigh, PETradingRangePlotFieldClose });
 }
 
 void PETradingRangePlot::reloadDataInIndexRange(NSRange indexRange)
@@ -115,28 +109,20 @@ void PETradingRangePlot::reloadDataInIndexRange(NSRange indexRange)
     PEPlot::reloadDataInIndexRange(indexRange);
     if (!dataSource())
         return;
-    if (!loadNumbersForAllFieldsFromDataSourceInRecordIndexRange(indexRange)) {
-        for (NSUInteger field = PETradingRangePlotFieldX; field <= PETradingRangePlotFieldClose; ++field)
-            cacheNumbers(numbersFromDataSourceForField(field, indexRange), field, indexRange.location);
-    }
+    cacheNumbersFromDataSource(indexRange, PETradingRangePlotFieldClose + 1);
     auto source = std::dynamic_pointer_cast<PETradingRangePlotDataSource>(dataSource());
     if (!source)
         return;
-    auto wrap = [](auto answer) -> std::optional<id> {
-        if (!answer)
-            return std::nullopt;
-        return std::static_pointer_cast<NSObject>(*answer);
-    };
-    cacheStyleArray("increaseFills", indexRange, [&]() { return source->increaseFillsForTradingRangePlot(*this, indexRange); },
-        [&](NSUInteger i) { return wrap(source->increaseFillForTradingRangePlot(*this, i)); });
-    cacheStyleArray("decreaseFills", indexRange, [&]() { return source->decreaseFillsForTradingRangePlot(*this, indexRange); },
-        [&](NSUInteger i) { return wrap(source->decreaseFillForTradingRangePlot(*this, i)); });
-    cacheStyleArray("lineStyles", indexRange, [&]() { return source->lineStylesForTradingRangePlot(*this, indexRange); },
-        [&](NSUInteger i) { return wrap(source->lineStyleForTradingRangePlot(*this, i)); });
-    cacheStyleArray("increaseLineStyles", indexRange, [&]() { return source->increaseLineStylesForTradingRangePlot(*this, indexRange); },
-        [&](NSUInteger i) { return wrap(source->increaseLineStyleForTradingRangePlot(*this, i)); });
-    cacheStyleArray("decreaseLineStyles", indexRange, [&]() { return source->decreaseLineStylesForTradingRangePlot(*this, indexRange); },
-        [&](NSUInteger i) { return wrap(source->decreaseLineStyleForTradingRangePlot(*this, i)); });
+    cacheStyleArrayOfRecords("increaseFills", indexRange, [&]() { return source->increaseFillsForTradingRangePlot(*this, indexRange); },
+        [&](NSUInteger i) { return source->increaseFillForTradingRangePlot(*this, i); });
+    cacheStyleArrayOfRecords("decreaseFills", indexRange, [&]() { return source->decreaseFillsForTradingRangePlot(*this, indexRange); },
+        [&](NSUInteger i) { return source->decreaseFillForTradingRangePlot(*this, i); });
+    cacheStyleArrayOfRecords("lineStyles", indexRange, [&]() { return source->lineStylesForTradingRangePlot(*this, indexRange); },
+        [&](NSUInteger i) { return source->lineStyleForTradingRangePlot(*this, i); });
+    cacheStyleArrayOfRecords("increaseLineStyles", indexRange, [&]() { return source->increaseLineStylesForTradingRangePlot(*this, indexRange); },
+        [&](NSUInteger i) { return source->increaseLineStyleForTradingRangePlot(*this, i); });
+    cacheStyleArrayOfRecords("decreaseLineStyles", indexRange, [&]() { return source->decreaseLineStylesForTradingRangePlot(*this, indexRange); },
+        [&](NSUInteger i) { return source->decreaseLineStyleForTradingRangePlot(*this, i); });
 }
 
 CGPoint PETradingRangePlot::viewPoint(NSUInteger index, NSUInteger field) const

@@ -144,3 +144,29 @@ TEST(RangePlot, aGraphOfErrorBarsWithAnAreaMatchesItsReferencePicture)
     saveSnapshot(picture, "range-plot@2x.png");
     EXPECT_LT(differenceFromReference(picture, "range-plot@2x.png", 24), 0.01);
 }
+
+TEST(PERangePlot, itsSixValuePropertiesAreViewsOfTheCache)
+{
+    auto plot = PERangePlot::create(CGRectZero);
+    auto numbers = [](std::initializer_list<double> values) {
+        auto array = NSMutableArray::array();
+        for (double value : values)
+            array->addObject(NSNumber::numberWithDouble(value));
+        return array;
+    };
+    plot->setXValues(numbers({ 1, 2 }));
+    plot->setYValues(numbers({ 5, 6 }));
+    plot->setHighValues(numbers({ 7, 8 }));
+    plot->setLowValues(numbers({ 3, 4 }));
+    plot->setLeftValues(numbers({ 0.5, 0.5 }));
+    plot->setRightValues(numbers({ 0.25, 0.75 }));
+    ASSERT_TRUE(plot->xValues() && plot->yValues());
+    EXPECT_EQ(plot->yValues()->count(), 2u);
+    EXPECT_DOUBLE_EQ(ns::cast<NSNumber>(plot->yValues()->objectAtIndex(1))->doubleValue(), 6);
+    ASSERT_TRUE(plot->highValues() && plot->lowValues() && plot->leftValues() && plot->rightValues());
+    EXPECT_EQ(plot->highValues(), plot->cachedNumbersForField(PERangePlotFieldHigh));
+    EXPECT_DOUBLE_EQ(plot->cachedDoubleForField(PERangePlotFieldRight, 1), 0.75);
+    EXPECT_DOUBLE_EQ(plot->cachedDoubleForField(PERangePlotFieldLow, 0), 3);
+    plot->setHighValues(nullptr);
+    EXPECT_FALSE(plot->highValues());
+}

@@ -1,6 +1,7 @@
 #include "framework/Source/PEColor.h"
 #include "framework/Source/PEFill.h"
 #include "framework/Source/PEMutableLineStyle.h"
+#include "framework/Source/PEMutableNumericData.h"
 #include "framework/Source/PEPlotArea.h"
 #include "framework/Source/PEPlotAreaFrame.h"
 #include "framework/Source/PEPlotRange.h"
@@ -122,4 +123,42 @@ TEST(TradingRangePlot, aCandlestickGraphMatchesItsReferencePicture)
     ASSERT_NO_THROW(picture = renderGraph(graph, 2));
     saveSnapshot(picture, "trading-range-plot@2x.png");
     EXPECT_LT(differenceFromReference(picture, "trading-range-plot@2x.png", 24), 0.01);
+}
+
+TEST(PETradingRangePlot, itsValueAndStyleArrayPropertiesAreViewsOfTheCache)
+{
+    auto plot = PETradingRangePlot::create(CGRectZero);
+    auto numbers = [](std::initializer_list<double> values) {
+        auto array = NSMutableArray::array();
+        for (double value : values)
+            array->addObject(NSNumber::numberWithDouble(value));
+        return array;
+    };
+    plot->setXValues(numbers({ 1, 2 }));
+    plot->setOpenValues(numbers({ 10, 12 }));
+    plot->setHighValues(numbers({ 14, 15 }));
+    plot->setLowValues(numbers({ 9, 11 }));
+    plot->setCloseValues(numbers({ 12, 11 }));
+    for (const auto& values : { plot->xValues(), plot->openValues(), plot->highValues(), plot->lowValues(), plot->closeValues() }) {
+        ASSERT_TRUE(values);
+        EXPECT_EQ(values->numberOfSamples(), 2u);
+    }
+    EXPECT_DOUBLE_EQ(plot->cachedDoubleForField(PETradingRangePlotFieldClose, 1), 11);
+
+    auto green = PEFill::fillWithColor(PEColor::blueColor());
+    id dashed = PELineStyle::lineStyle();
+    id fill = green;
+    plot->setIncreaseFills(NSArray::arrayWithObjects({ fill, PEPlot::nilData() }));
+    plot->setDecreaseFills(NSArray::arrayWithObjects({ PEPlot::nilData(), fill }));
+    plot->setLineStyles(NSArray::arrayWithObjects({ dashed, dashed }));
+    plot->setIncreaseLineStyles(NSArray::arrayWithObjects({ dashed, PEPlot::nilData() }));
+    plot->setDecreaseLineStyles(NSArray::arrayWithObjects({ PEPlot::nilData(), dashed }));
+    EXPECT_EQ(plot->increaseFills()->count(), 2u);
+    EXPECT_EQ(plot->increaseFillForIndex(0), green);
+    EXPECT_EQ(plot->increaseFillForIndex(1), plot->increaseFill());
+    EXPECT_EQ(plot->decreaseFillForIndex(1), green);
+    EXPECT_EQ(id(plot->lineStyleForIndex(1)), dashed);
+    EXPECT_EQ(id(plot->increaseLineStyleForIndex(0)), dashed);
+    EXPECT_EQ(plot->decreaseLineStyles()->count(), 2u);
+    EXPECT_EQ(id(plot->decreaseLineStyleForIndex(1)), dashed);
 }
