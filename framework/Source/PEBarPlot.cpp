@@ -710,3 +710,24 @@ bool PEBarPlot::init(NSCoder& coder)
     return std::isfinite(m_barWidthScale) && std::isfinite(m_barOffsetScale) && std::isfinite(m_barCornerRadius)
         && std::isfinite(m_barBaseCornerRadius);
 }
+
+void PEBarPlot::init(const CALayer& layer)
+{
+    PEPlot::init(layer);
+    auto model = dynamic_cast<const PEBarPlot*>(&layer);
+    if (!model)
+        return;
+    m_barWidthsAreInViewCoordinates = model->m_barWidthsAreInViewCoordinates;
+    m_barWidth = model->m_barWidth;
+    m_barWidthScale = model->m_barWidthScale;
+    m_barOffset = model->m_barOffset;
+    m_barOffsetScale = model->m_barOffsetScale;
+    m_barCornerRadius = model->m_barCornerRadius;
+    m_barBaseCornerRadius = model->m_barBaseCornerRadius;
+    m_barsAreHorizontal = model->m_barsAreHorizontal;
+    m_baseValue = model->m_baseValue;
+    m_barBasesVary = model->m_barBasesVary;
+    m_plotRange = model->m_plotRange;
+    m_lineStyle = model->m_lineStyle;
+    m_fill = model->m_fill;
+}

@@ -155,3 +155,15 @@ bool PEBorderedLayer::init(NSCoder& coder)
     m_inLayout = coder.decodeBoolForKey("PEBorderedLayer.inLayout");
     return true;
 }
+
+void PEBorderedLayer::init(const CALayer& layer)
+{
+    PEAnnotationHostLayer::init(layer);
+    auto model = dynamic_cast<const PEBorderedLayer*>(&layer);
+    if (!model)
+        return;
+    m_borderLineStyle = model->m_borderLineStyle;
+    m_fill = model->m_fill;
+    m_borderLayer = model->m_borderLayer;
+    m_inLayout = model->m_inLayout;
+}

@@ -56,3 +56,13 @@ bool PEGridLineGroup::init(NSCoder& coder)
     setNeedsDisplayOnBoundsChange(true);
     return true;
 }
+
+void PEGridLineGroup::init(const CALayer& layer)
+{
+    PELayer::init(layer);
+    auto model = dynamic_cast<const PEGridLineGroup*>(&layer);
+    if (!model)
+        return;
+    m_plotArea = model->m_plotArea;
+    m_major = model->m_major;
+}

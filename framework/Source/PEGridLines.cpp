@@ -40,3 +40,13 @@ bool PEGridLines::init(NSCoder& coder)
     setNeedsDisplayOnBoundsChange(true);
     return true;
 }
+
+void PEGridLines::init(const CALayer& layer)
+{
+    PELayer::init(layer);
+    auto model = dynamic_cast<const PEGridLines*>(&layer);
+    if (!model)
+        return;
+    m_axis = model->m_axis;
+    m_major = model->m_major;
+}

@@ -649,3 +649,20 @@ bool PEPieChart::init(NSCoder& coder)
     return std::isfinite(m_pieRadius) && std::isfinite(m_pieInnerRadius) && std::isfinite(m_startAngle)
         && (m_sliceDirection == PEPieDirectionClockwise || m_sliceDirection == PEPieDirectionCounterClockwise);
 }
+
+void PEPieChart::init(const CALayer& layer)
+{
+    PEPlot::init(layer);
+    auto model = dynamic_cast<const PEPieChart*>(&layer);
+    if (!model)
+        return;
+    m_pieRadius = model->m_pieRadius;
+    m_pieInnerRadius = model->m_pieInnerRadius;
+    m_startAngle = model->m_startAngle;
+    m_endAngle = model->m_endAngle;
+    m_sliceDirection = model->m_sliceDirection;
+    m_centerAnchor = model->m_centerAnchor;
+    m_borderLineStyle = model->m_borderLineStyle;
+    m_overlayFill = model->m_overlayFill;
+    m_labelRotationRelativeToRadius = model->m_labelRotationRelativeToRadius;
+}

@@ -1128,3 +1128,34 @@ bool PEPlot::init(NSCoder& coder)
     m_dataNeedsReloading = true;
     return true;
 }
+
+void PEPlot::init(const CALayer& layer)
+{
+    PEAnnotationHostLayer::init(layer);
+    auto model = dynamic_cast<const PEPlot*>(&layer);
+    if (!model)
+        return;
+    m_dataSource = model->m_dataSource;
+    m_delegate = model->m_delegate;
+    m_title = model->m_title;
+    m_attributedTitle = model->m_attributedTitle;
+    m_plotSpace = model->m_plotSpace;
+    m_dataNeedsReloading = model->m_dataNeedsReloading;
+    m_cachedNumbers = model->m_cachedNumbers;
+    m_cachedArrays = model->m_cachedArrays;
+    m_cachedDataCount = model->m_cachedDataCount;
+    m_cachePrecision = model->m_cachePrecision;
+    m_needsRelabel = model->m_needsRelabel;
+    m_adjustLabelAnchors = model->m_adjustLabelAnchors;
+    m_showLabels = model->m_showLabels;
+    m_labelOffset = model->m_labelOffset;
+    m_labelRotation = model->m_labelRotation;
+    m_labelField = model->m_labelField;
+    m_labelTextStyle = model->m_labelTextStyle;
+    m_labelFormatter = model->m_labelFormatter;
+    m_labelIndexRange = model->m_labelIndexRange;
+    m_labelAnnotations = model->m_labelAnnotations;
+    m_labelShadow = model->m_labelShadow;
+    m_alignsPointsToPixels = model->m_alignsPointsToPixels;
+    m_drawLegendSwatchDecoration = model->m_drawLegendSwatchDecoration;
+}

@@ -400,3 +400,20 @@ bool PEPlotArea::init(NSCoder& coder)
     setNeedsDisplayOnBoundsChange(true);
     return true;
 }
+
+void PEPlotArea::init(const CALayer& layer)
+{
+    PEAnnotationHostLayer::init(layer);
+    auto model = dynamic_cast<const PEPlotArea*>(&layer);
+    if (!model)
+        return;
+    m_minorGridLineGroup = model->m_minorGridLineGroup;
+    m_majorGridLineGroup = model->m_majorGridLineGroup;
+    m_axisSet = model->m_axisSet;
+    m_plotGroup = model->m_plotGroup;
+    m_axisLabelGroup = model->m_axisLabelGroup;
+    m_axisTitleGroup = model->m_axisTitleGroup;
+    m_fill = model->m_fill;
+    m_topDownLayerOrder = model->m_topDownLayerOrder;
+    m_delegate = model->m_delegate;
+}

@@ -399,3 +399,17 @@ bool PERangePlot::init(NSCoder& coder)
     m_areaBorderLineStyle = coder.decodeObjectOfClass<PELineStyle>("PERangePlot.areaBorderLineStyle");
     return std::isfinite(m_barWidth) && std::isfinite(m_gapHeight) && std::isfinite(m_gapWidth);
 }
+
+void PERangePlot::init(const CALayer& layer)
+{
+    PEPlot::init(layer);
+    auto model = dynamic_cast<const PERangePlot*>(&layer);
+    if (!model)
+        return;
+    m_barLineStyle = model->m_barLineStyle;
+    m_barWidth = model->m_barWidth;
+    m_gapHeight = model->m_gapHeight;
+    m_gapWidth = model->m_gapWidth;
+    m_areaFill = model->m_areaFill;
+    m_areaBorderLineStyle = model->m_areaBorderLineStyle;
+}

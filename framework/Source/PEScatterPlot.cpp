@@ -579,3 +579,19 @@ bool PEScatterPlot::init(NSCoder& coder)
     m_plotSymbolMarginForHitDetection = decodeCGFloatForKey(coder, "PEScatterPlot.plotSymbolMarginForHitDetection");
     return true;
 }
+
+void PEScatterPlot::init(const CALayer& layer)
+{
+    PEPlot::init(layer);
+    auto model = dynamic_cast<const PEScatterPlot*>(&layer);
+    if (!model)
+        return;
+    m_interpolation = model->m_interpolation;
+    m_dataLineStyle = model->m_dataLineStyle;
+    m_plotSymbol = model->m_plotSymbol;
+    m_areaFill = model->m_areaFill;
+    m_areaFill2 = model->m_areaFill2;
+    m_areaBaseValue = model->m_areaBaseValue;
+    m_areaBaseValue2 = model->m_areaBaseValue2;
+    m_plotSymbolMarginForHitDetection = model->m_plotSymbolMarginForHitDetection;
+}

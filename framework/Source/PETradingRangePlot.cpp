@@ -427,3 +427,20 @@ bool PETradingRangePlot::init(NSCoder& coder)
     return (m_plotStyle == PETradingRangePlotStyleOHLC || m_plotStyle == PETradingRangePlotStyleCandleStick) && std::isfinite(m_barWidth)
         && std::isfinite(m_stickLength) && std::isfinite(m_barCornerRadius);
 }
+
+void PETradingRangePlot::init(const CALayer& layer)
+{
+    PEPlot::init(layer);
+    auto model = dynamic_cast<const PETradingRangePlot*>(&layer);
+    if (!model)
+        return;
+    m_plotStyle = model->m_plotStyle;
+    m_lineStyle = model->m_lineStyle;
+    m_increaseLineStyle = model->m_increaseLineStyle;
+    m_decreaseLineStyle = model->m_decreaseLineStyle;
+    m_increaseFill = model->m_increaseFill;
+    m_decreaseFill = model->m_decreaseFill;
+    m_barWidth = model->m_barWidth;
+    m_stickLength = model->m_stickLength;
+    m_barCornerRadius = model->m_barCornerRadius;
+}

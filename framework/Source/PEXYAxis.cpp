@@ -381,3 +381,13 @@ bool PEXYAxis::init(NSCoder& coder)
     m_axisConstraints = coder.decodeObjectOfClass<PEConstraints>("PEXYAxis.axisConstraints");
     return true;
 }
+
+void PEXYAxis::init(const CALayer& layer)
+{
+    PEAxis::init(layer);
+    auto model = dynamic_cast<const PEXYAxis*>(&layer);
+    if (!model)
+        return;
+    m_orthogonalCoordinateDecimal = model->m_orthogonalCoordinateDecimal;
+    m_axisConstraints = model->m_axisConstraints;
+}
