@@ -731,3 +731,8 @@ void PEBarPlot::init(const CALayer& layer)
     m_lineStyle = model->m_lineStyle;
     m_fill = model->m_fill;
 }
+
+bool PEBarPlot::needsDisplayForKey(const NSString& key) const
+{
+    return keyIsAmong(key, { "barCornerRadius", "barBaseCornerRadius", "barOffsetScale", "barWidthScale" }) || PEPlot::needsDisplayForKey(key);
+}

@@ -666,3 +666,8 @@ void PEPieChart::init(const CALayer& layer)
     m_overlayFill = model->m_overlayFill;
     m_labelRotationRelativeToRadius = model->m_labelRotationRelativeToRadius;
 }
+
+bool PEPieChart::needsDisplayForKey(const NSString& key) const
+{
+    return keyIsAmong(key, { "pieRadius", "pieInnerRadius", "startAngle", "endAngle", "centerAnchor" }) || PEPlot::needsDisplayForKey(key);
+}

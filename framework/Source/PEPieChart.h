@@ -105,6 +105,8 @@ public:
 
     void encodeWithCoder(NSCoder& coder) const override;
 
+    bool needsDisplayForKey(const NSString& key) const override;
+
 protected:
     // initWithLayer: the presentation copy takes over the fields of the layer it copies.
     void init(const CALayer& layer);

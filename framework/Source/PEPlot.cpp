@@ -1159,3 +1159,13 @@ void PEPlot::init(const CALayer& layer)
     m_alignsPointsToPixels = model->m_alignsPointsToPixels;
     m_drawLegendSwatchDecoration = model->m_drawLegendSwatchDecoration;
 }
+
+bool PEPlot::needsDisplayForKey(const NSString& key) const
+{
+    return keyIsAmong(key, { "labelOffset", "labelRotation" }) || PEAnnotationHostLayer::needsDisplayForKey(key);
+}
+
+bool PEPlot::keyIsAmong(const NSString& key, std::initializer_list<const char*> keys)
+{
+    return std::any_of(keys.begin(), keys.end(), [&](const char* candidate) { return key == NSString(candidate); });
+}

@@ -18,6 +18,7 @@
 #include "platform/text/NSAttributedString.h"
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -214,6 +215,9 @@ public:
 
     void encodeWithCoder(NSCoder& coder) const override;
 
+    // The properties whose animation redraws the plot at each step.
+    bool needsDisplayForKey(const NSString& key) const override;
+
 protected:
     // initWithLayer: the presentation copy takes over the fields of the layer it copies.
     void init(const CALayer& layer);
@@ -222,6 +226,7 @@ protected:
     void init() { init(CGRectZero); }
     bool init(NSCoder& coder);
 
+    static bool keyIsAmong(const NSString& key, std::initializer_list<const char*> keys);
     // The data source's count, 0 without one.
     NSUInteger recordCountFromDataSource();
     // Fields 0 ... fieldCount - 1 of the range from the data source: all at once where it offers

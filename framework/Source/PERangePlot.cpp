@@ -413,3 +413,8 @@ void PERangePlot::init(const CALayer& layer)
     m_areaFill = model->m_areaFill;
     m_areaBorderLineStyle = model->m_areaBorderLineStyle;
 }
+
+bool PERangePlot::needsDisplayForKey(const NSString& key) const
+{
+    return keyIsAmong(key, { "barWidth", "gapHeight", "gapWidth" }) || PEPlot::needsDisplayForKey(key);
+}

@@ -444,3 +444,8 @@ void PETradingRangePlot::init(const CALayer& layer)
     m_stickLength = model->m_stickLength;
     m_barCornerRadius = model->m_barCornerRadius;
 }
+
+bool PETradingRangePlot::needsDisplayForKey(const NSString& key) const
+{
+    return keyIsAmong(key, { "barWidth", "stickLength", "barCornerRadius" }) || PEPlot::needsDisplayForKey(key);
+}

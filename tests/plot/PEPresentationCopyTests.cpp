@@ -142,3 +142,21 @@ TEST(PEPresentationCopy, theGraphsLayersCarryTheirOwnFields)
     border->setMaskedLayer(bordered);
     EXPECT_EQ(presentationOf(border)->maskedLayer(), bordered);
 }
+
+TEST(PEPresentationCopy, eachPlotTypeRedrawsForItsAnimatableKeys)
+{
+    auto expectKeys = [](const PEPlot& plot, std::initializer_list<const char*> keys) {
+        for (const char* key : keys)
+            EXPECT_TRUE(plot.needsDisplayForKey(key)) << plot.className() << " " << key;
+        for (const char* key : { "labelOffset", "labelRotation" })
+            EXPECT_TRUE(plot.needsDisplayForKey(key)) << plot.className() << " " << key;
+        EXPECT_FALSE(plot.needsDisplayForKey("title")) << plot.className();
+    };
+    expectKeys(*TestLinePlot::create(CGRectZero), {});
+    expectKeys(*PEBarPlot::create(CGRectZero), { "barCornerRadius", "barBaseCornerRadius", "barOffsetScale", "barWidthScale" });
+    expectKeys(*PEPieChart::create(CGRectZero), { "pieRadius", "pieInnerRadius", "startAngle", "endAngle", "centerAnchor" });
+    expectKeys(*PEScatterPlot::create(CGRectZero), {});
+    expectKeys(*PERangePlot::create(CGRectZero), { "barWidth", "gapHeight", "gapWidth" });
+    expectKeys(*PETradingRangePlot::create(CGRectZero), { "barWidth", "stickLength", "barCornerRadius" });
+    EXPECT_FALSE(PEScatterPlot::create(CGRectZero)->needsDisplayForKey("barWidth"));
+}
