@@ -517,7 +517,8 @@ bool PELegend::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interact
 
 NSString PELegend::description() const
 {
-    return NSString::stringWithFormat("<%@ for plots %lu>", PEBorderedLayer::description(), static_cast<unsigned long>(m_plots.size()));
+    return NSString::stringWithFormat("<%@ for plots %@>", PEBorderedLayer::description(),
+        NSArray::create(std::vector<id>(m_plots.begin(), m_plots.end()))->description());
 }
 
 namespace {

@@ -248,3 +248,14 @@ TEST(PELegend, annotationsOnALegendAreHitAtTheTappedPoint)
     EXPECT_EQ(button->taps.front().y, tap.y);
     EXPECT_EQ(delegate->selections, 0);
 }
+
+TEST(PELegend, describesItselfWithItsPlots)
+{
+    auto first = plotWithTitles({ "甲" }, "first-plot");
+    auto second = plotWithTitles({ "乙" }, "second-plot");
+    auto legend = PELegend::legendWithPlots({ first, second });
+    const std::string text = legend->description().UTF8String();
+    EXPECT_NE(text.find(first->description().UTF8String()), std::string::npos) << text;
+    EXPECT_NE(text.find(second->description().UTF8String()), std::string::npos) << text;
+    EXPECT_EQ(text.find("for plots 2"), std::string::npos) << text;
+}
