@@ -8,6 +8,7 @@
 #include "framework/Source/PELineStyle.h"
 #include "framework/Source/PEMutableNumericData.h"
 #include "framework/Source/PEMutablePlotRange.h"
+#include "framework/Source/PEPlatformSpecificTextStyleExtensions.h"
 #include "framework/Source/PEPlotArea.h"
 #include "framework/Source/PEPlotAreaFrame.h"
 #include "framework/Source/PEPlotSpace.h"
@@ -834,8 +835,10 @@ void PEPlot::relabel()
     if (!m_plotSpace)
         return;
 
+    // Formatters that make attributed text start from the label text style's attributes.
+    const NSAttributes defaultAttributes = m_labelTextStyle ? PEPlatformSpecificTextStyleExtensions::attributes(*m_labelTextStyle) : nullptr;
     const bool attributedLabels = m_labelFormatter
-        && ns::cast<NSAttributedString>(m_labelFormatter->attributedStringForObjectValue(NSDecimalNumber::zero(), nullptr));
+        && ns::cast<NSAttributedString>(m_labelFormatter->attributedStringForObjectValue(NSDecimalNumber::zero(), defaultAttributes));
     const NSUInteger sampleCount = m_cachedDataCount;
     if (!m_labelAnnotations)
         m_labelAnnotations = NSMutableArray::array();
@@ -852,7 +855,7 @@ void PEPlot::relabel()
             labelLayer = ns::cast<PELayer>(cached);
             if ((!cached || cached == nilData()) && m_labelTextStyle && m_labelFormatter) {
                 if (attributedLabels) {
-                    auto text = ns::cast<NSAttributedString>(m_labelFormatter->attributedStringForObjectValue(value, nullptr));
+                    auto text = ns::cast<NSAttributedString>(m_labelFormatter->attributedStringForObjectValue(value, defaultAttributes));
                     labelLayer = PETextLayer::create(text);
                 } else {
                     labelLayer = PETextLayer::create(m_labelFormatter->stringForObjectValue(value), m_labelTextStyle);

@@ -1,8 +1,16 @@
 // Records pulled from data sources that keep them in a vector and read it with bounds checks: a
 // question about a record the source does not have is a fault of the plot.
+#include "framework/Source/PEAnnotation.h"
 #include "framework/Source/PEBarPlot.h"
 #include "framework/Source/PELegend.h"
+#include "framework/Source/PEMutableTextStyle.h"
+#include "framework/Source/PETextLayer.h"
 #include "framework/Source/PEXYPlotSpace.h"
+#include "platform/foundation/NSDictionary.h"
+#include "platform/foundation/NSNumber.h"
+#include "platform/text/NSAttributedString.h"
+#include "platform/text/UIFont.h"
+#include "tests/plot/PlotRendering.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +53,17 @@ std::vector<double> tips(PEBarPlot& plot)
     return values;
 }
 
+// Makes attributed labels from whatever attributes it is given, as a formatter of styled text does.
+class AttributedFormatter : public NSFormatter {
+    NS_OBJECT(AttributedFormatter, NSFormatter)
+public:
+    NSString stringForObjectValue(const id& value) const override { return ns::cast<NSNumber>(value) ? NSString("值") : NSString(); }
+    id attributedStringForObjectValue(const id& value, const std::shared_ptr<NSDictionary>& defaultAttributes) const override
+    {
+        return NSAttributedString::withString(stringForObjectValue(value), defaultAttributes);
+    }
+};
+
 } // namespace
 
 TEST(PlotRecords, insertingIntoAPlotThatNeedsReloadingKeepsEachRecordOnce)
@@ -79,4 +98,28 @@ TEST(PlotRecords, aBarPlotAsksAboutLegendTitlesOnlyForRecordsItHas)
     EXPECT_EQ(plot->numberOfLegendEntries(), 2u);
     EXPECT_EQ(plot->titleForLegendEntryAtIndex(1), NSString("5"));
     EXPECT_NO_THROW((void)plot->titleForLegendEntryAtIndex(2));
+}
+
+TEST(PlotRecords, anAttributedLabelFormatterStartsFromTheLabelTextStyle)
+{
+    auto source = std::make_shared<VectorDataSource>();
+    source->tips = { 2 };
+    auto graph = plottest::referenceGraph(2, 4, 1);
+    auto plot = PEBarPlot::create(CGRectZero);
+    plot->setDataSource(source);
+    auto style = PEMutableTextStyle::textStyle();
+    style->setFontSize(17);
+    plot->setLabelTextStyle(style);
+    plot->setLabelFormatter(AttributedFormatter::create());
+    graph->addPlot(plot);
+    (void)plottest::renderGraph(graph, 1);
+    ASSERT_TRUE(plot->labelAnnotations());
+    ASSERT_EQ(plot->labelAnnotations()->count(), 1u);
+    auto annotation = ns::cast<PEAnnotation>(plot->labelAnnotations()->objectAtIndex(0));
+    ASSERT_TRUE(annotation);
+    auto text = std::dynamic_pointer_cast<PETextLayer>(annotation->contentLayer());
+    ASSERT_TRUE(text && text->attributedText());
+    auto font = ns::cast<UIFont>(text->attributedText()->attributeAtIndex(NSFontAttributeName, 0));
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->pointSize(), 17);
 }
