@@ -171,16 +171,8 @@ void PEPieChart::reloadDataInIndexRange(NSRange indexRange)
     auto source = pieDataSource();
     if (!source)
         return;
-    bool perRecordFills = false;
-    cacheStyleArray("sliceFills", indexRange,
-        [&]() { return source->sliceFillsForPieChart(*this, indexRange); },
-        [&](NSUInteger index) -> std::optional<id> {
-            auto fill = source->sliceFillForPieChart(*this, index);
-            if (!fill)
-                return std::nullopt;
-            perRecordFills = true;
-            return std::static_pointer_cast<NSObject>(*fill);
-        });
+    cacheStyleArrayOfRecords("sliceFills", indexRange, [&]() { return source->sliceFillsForPieChart(*this, indexRange); },
+        [&](NSUInteger index) { return source->sliceFillForPieChart(*this, index); });
     cacheStyleArray("sliceRadialOffsets", indexRange,
         [&]() { return source->radialOffsetsForPieChart(*this, indexRange); },
         [&](NSUInteger index) -> std::optional<id> {
@@ -189,7 +181,10 @@ void PEPieChart::reloadDataInIndexRange(NSRange indexRange)
                 return std::nullopt;
             return std::static_pointer_cast<NSObject>(NSNumber::numberWithDouble(*offset));
         });
-    if (perRecordFills || (indexRange.length > 0 && source->legendTitleForPieChart(*this, indexRange.location)))
+    // Whether the data source offers per-record titles or fills is learnt by asking it about a
+    // record it has, whichever form the fills came in.
+    const NSUInteger probe = indexRange.length > 0 ? indexRange.location : 0;
+    if (probe < cachedDataCount() && (source->legendTitleForPieChart(*this, probe) || source->sliceFillForPieChart(*this, probe)))
         postLegend(PELegendNeedsRedrawForPlotNotification);
 }
 
