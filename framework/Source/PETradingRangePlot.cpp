@@ -170,9 +170,8 @@ void PETradingRangePlot::renderAsVectorInContext(const CGContextRef& context)
         const CGPoint high = viewPoint(i, PETradingRangePlotFieldHigh);
         const CGPoint low = viewPoint(i, PETradingRangePlotFieldLow);
         const CGPoint close = viewPoint(i, PETradingRangePlotFieldClose);
-        CGFloat x = std::isnan(open.x) ? high.x : open.x;
-        if (std::isnan(x))
-            x = std::isnan(low.x) ? close.x : low.x;
+        // A record without an open or a high has no place to stand and is left out.
+        const CGFloat x = std::isnan(open.x) ? high.x : open.x;
         if (std::isnan(x))
             continue;
         if (m_plotStyle == PETradingRangePlotStyleOHLC)

@@ -162,3 +162,15 @@ TEST(PETradingRangePlot, itsValueAndStyleArrayPropertiesAreViewsOfTheCache)
     EXPECT_EQ(plot->decreaseLineStyles()->count(), 2u);
     EXPECT_EQ(id(plot->decreaseLineStyleForIndex(1)), dashed);
 }
+
+TEST(TradingRangePlot, aRecordWithNeitherOpenNorHighIsLeftOut)
+{
+    auto made = quotesOf({ { 5, NAN, NAN, 2, 8 } });
+    made.plot->setPlotStyle(PETradingRangePlotStyleOHLC);
+    auto picture = render(CGSize { 100, 100 }, 1, [&](const CGContextRef& context) { made.plot->renderAsVectorInContext(context); });
+    std::size_t dark = 0;
+    for (std::size_t y = 0; y < picture.height; ++y)
+        for (std::size_t x = 0; x < picture.width; ++x)
+            dark += picture.darkness(x, y) > 60;
+    EXPECT_EQ(dark, 0u);
+}
