@@ -148,18 +148,12 @@ TEST(RangePlot, aGraphOfErrorBarsWithAnAreaMatchesItsReferencePicture)
 TEST(PERangePlot, itsSixValuePropertiesAreViewsOfTheCache)
 {
     auto plot = PERangePlot::create(CGRectZero);
-    auto numbers = [](std::initializer_list<double> values) {
-        auto array = NSMutableArray::array();
-        for (double value : values)
-            array->addObject(NSNumber::numberWithDouble(value));
-        return array;
-    };
-    plot->setXValues(numbers({ 1, 2 }));
-    plot->setYValues(numbers({ 5, 6 }));
-    plot->setHighValues(numbers({ 7, 8 }));
-    plot->setLowValues(numbers({ 3, 4 }));
-    plot->setLeftValues(numbers({ 0.5, 0.5 }));
-    plot->setRightValues(numbers({ 0.25, 0.75 }));
+    plot->setXValues(numberArray({ 1, 2 }));
+    plot->setYValues(numberArray({ 5, 6 }));
+    plot->setHighValues(numberArray({ 7, 8 }));
+    plot->setLowValues(numberArray({ 3, 4 }));
+    plot->setLeftValues(numberArray({ 0.5, 0.5 }));
+    plot->setRightValues(numberArray({ 0.25, 0.75 }));
     ASSERT_TRUE(plot->xValues() && plot->yValues());
     EXPECT_EQ(plot->yValues()->count(), 2u);
     EXPECT_DOUBLE_EQ(ns::cast<NSNumber>(plot->yValues()->objectAtIndex(1))->doubleValue(), 6);

@@ -128,17 +128,11 @@ TEST(TradingRangePlot, aCandlestickGraphMatchesItsReferencePicture)
 TEST(PETradingRangePlot, itsValueAndStyleArrayPropertiesAreViewsOfTheCache)
 {
     auto plot = PETradingRangePlot::create(CGRectZero);
-    auto numbers = [](std::initializer_list<double> values) {
-        auto array = NSMutableArray::array();
-        for (double value : values)
-            array->addObject(NSNumber::numberWithDouble(value));
-        return array;
-    };
-    plot->setXValues(numbers({ 1, 2 }));
-    plot->setOpenValues(numbers({ 10, 12 }));
-    plot->setHighValues(numbers({ 14, 15 }));
-    plot->setLowValues(numbers({ 9, 11 }));
-    plot->setCloseValues(numbers({ 12, 11 }));
+    plot->setXValues(numberArray({ 1, 2 }));
+    plot->setOpenValues(numberArray({ 10, 12 }));
+    plot->setHighValues(numberArray({ 14, 15 }));
+    plot->setLowValues(numberArray({ 9, 11 }));
+    plot->setCloseValues(numberArray({ 12, 11 }));
     for (const auto& values : { plot->xValues(), plot->openValues(), plot->highValues(), plot->lowValues(), plot->closeValues() }) {
         ASSERT_TRUE(values);
         EXPECT_EQ(values->numberOfSamples(), 2u);
