@@ -304,7 +304,9 @@ id PEPlot::numbersFromDataSourceForField(NSUInteger field, NSRange indexRange)
         return *data;
     if (auto doubles = source->doublesForPlot(*this, field, indexRange)) {
         auto bytes = NSMutableData::dataWithLength(indexRange.length * sizeof(double));
-        std::memcpy(bytes->mutableBytes(), doubles->data(), std::min(doubles->size(), static_cast<std::size_t>(indexRange.length)) * sizeof(double));
+        // An empty answer has no buffer to copy from.
+        if (const std::size_t count = std::min(doubles->size(), static_cast<std::size_t>(indexRange.length)))
+            std::memcpy(bytes->mutableBytes(), doubles->data(), count * sizeof(double));
         return bytes;
     }
     if (auto numbers = source->numbersForPlot(*this, field, indexRange))
