@@ -3,7 +3,9 @@
 #include "framework/Source/PEUtilities.h"
 #include "platform/foundation/NSDecimalNumber.h"
 #include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSNumber.h"
 #include "platform/graphics/CGDataProvider.h"
+#include "platform/text/NSAttributedString.h"
 
 #include <vector>
 
@@ -122,7 +124,27 @@ void encodeDecimal(NSCoder& coder, const NSDecimal& number, const NSString& key)
     coder.encodeObject(NSDecimalNumber::decimalNumberWithDecimal(number), key);
 }
 
+void encodeObjectIfDecodable(NSCoder& coder, const id& object, const NSString& key)
+{
+    const auto* coding = dynamic_cast<const NSCoding*>(object.get());
+    if (!coding)
+        return;
+    const char* name = coding->classNameForCoder() ? coding->classNameForCoder() : object->className();
+    if (NSCoder::registeredClass(name))
+        coder.encodeObject(object, key);
+}
+
 CGFloat decodeCGFloatForKey(NSCoder& coder, const NSString& key) { return coder.decodeDoubleForKey(key); }
+
+id decodeIdentifierForKey(NSCoder& coder, const NSString& key)
+{
+    // Read as a link the layer does not keep: what is not a value is dropped, and an archive whose
+    // identifier names an object still being decoded reads on without it.
+    id identifier = coder.decodeWeakObjectForKey(key);
+    if (ns::cast<NSStringObject>(identifier) || ns::cast<NSAttributedString>(identifier) || ns::cast<NSNumber>(identifier))
+        return identifier->copy();
+    return nullptr;
+}
 
 CGPoint decodePEPointForKey(NSCoder& coder, const NSString& key)
 {

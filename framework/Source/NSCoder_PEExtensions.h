@@ -26,6 +26,9 @@ void encodeCGColorSpace(NSCoder& coder, const CGColorSpaceRef& colorSpace, const
 void encodeCGPath(NSCoder& coder, const CGPathRef& path, const NSString& key);
 void encodeCGImage(NSCoder& coder, const CGImageRef& image, const NSString& key);
 void encodeDecimal(NSCoder& coder, const NSDecimal& number, const NSString& key);
+// Writes an object that a reader can make again (a registered coding class); writes nothing for
+// others, such as a formatter of the caller's own, so the archive still reads back.
+void encodeObjectIfDecodable(NSCoder& coder, const id& object, const NSString& key);
 
 // Absent keys read as zero.
 CGFloat decodeCGFloatForKey(NSCoder& coder, const NSString& key);
@@ -39,6 +42,9 @@ CGMutablePathRef newCGPathDecodeForKey(NSCoder& coder, const NSString& key);
 // Nil when the fields do not describe an image the pixel bytes can fill, or the decode array
 // does not have two bounds for each component of the (device RGB) colour space.
 CGImageRef newCGImageDecodeForKey(NSCoder& coder, const NSString& key);
+// A copy of the identifier under the key when it is a value (string, attributed string, number);
+// nil for anything else, which could otherwise link back to the objects being decoded.
+id decodeIdentifierForKey(NSCoder& coder, const NSString& key);
 // The engine's not-a-number decimal when the key is absent or holds no number.
 NSDecimal decodeDecimalForKey(NSCoder& coder, const NSString& key);
 

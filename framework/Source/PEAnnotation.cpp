@@ -91,7 +91,7 @@ void PEAnnotation::encodeWithCoder(NSCoder& coder) const
 
 bool PEAnnotation::init(NSCoder& coder)
 {
-    m_annotationHostLayer = coder.decodeObjectOfClass<PEAnnotationHostLayer>("PEAnnotation.annotationHostLayer");
+    m_annotationHostLayer = coder.decodeWeakObjectOfClass<PEAnnotationHostLayer>("PEAnnotation.annotationHostLayer");
     m_contentLayer = coder.decodeObjectOfClass<PELayer>("PEAnnotation.contentLayer");
     m_contentAnchorPoint = NSCoder_PEExtensions::decodePEPointForKey(coder, "PEAnnotation.contentAnchorPoint");
     m_displacement = NSCoder_PEExtensions::decodePEPointForKey(coder, "PEAnnotation.displacement");

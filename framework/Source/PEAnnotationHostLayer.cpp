@@ -134,3 +134,12 @@ bool PEAnnotationHostLayer::init(NSCoder& coder)
     }
     return true;
 }
+
+void PEAnnotationHostLayer::init(const CALayer& layer)
+{
+    PELayer::init(layer);
+    auto model = dynamic_cast<const PEAnnotationHostLayer*>(&layer);
+    if (!model)
+        return;
+    m_mutableAnnotations = model->m_mutableAnnotations;
+}

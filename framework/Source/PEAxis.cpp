@@ -776,6 +776,10 @@ void PEAxis::encodeWithCoder(NSCoder& coder) const
     coder.encodeObject(m_titleTextStyle, "PEAxis.titleTextStyle");
     encodeCGFloat(coder, m_titleOffset, "PEAxis.titleOffset");
     encodeDecimal(coder, m_titleLocation, "PEAxis.titleLocation");
+    encodeObjectIfDecodable(coder, m_labelFormatter, "PEAxis.labelFormatter");
+    // Other policies make their labels again from the ticks.
+    if (m_labelingPolicy == PEAxisLabelingPolicyNone)
+        coder.encodeObject(objectsArray(m_axisLabels), "PEAxis.axisLabels");
 }
 
 bool PEAxis::init(NSCoder& coder)
@@ -833,7 +837,59 @@ bool PEAxis::init(NSCoder& coder)
     m_titleLocation = decodeDecimalForKey(coder, "PEAxis.titleLocation");
     if (auto title = coder.decodeObjectOfClass<NSStringObject>("PEAxis.title"))
         setTitle(NSString(title));
+    m_labelFormatter = coder.decodeObjectOfClass<NSFormatter>("PEAxis.labelFormatter");
+    if (m_labelingPolicy == PEAxisLabelingPolicyNone)
+        setAxisLabels(objectsOf<PEAxisLabel>(coder.decodeObjectOfClass<NSArray>("PEAxis.axisLabels"), false));
     m_needsRelabel = true;
     setNeedsDisplayOnBoundsChange(true);
     return true;
+}
+
+void PEAxis::init(const CALayer& layer)
+{
+    PELayer::init(layer);
+    auto model = dynamic_cast<const PEAxis*>(&layer);
+    if (!model)
+        return;
+    m_coordinate = model->m_coordinate;
+    m_plotSpace = model->m_plotSpace;
+    m_plotArea = model->m_plotArea;
+    m_delegate = model->m_delegate;
+    m_tickDirection = model->m_tickDirection;
+    m_majorTickLength = model->m_majorTickLength;
+    m_minorTickLength = model->m_minorTickLength;
+    m_majorTickLineStyle = model->m_majorTickLineStyle;
+    m_minorTickLineStyle = model->m_minorTickLineStyle;
+    m_majorTickLocations = model->m_majorTickLocations;
+    m_minorTickLocations = model->m_minorTickLocations;
+    m_labelingPolicy = model->m_labelingPolicy;
+    m_majorIntervalLength = model->m_majorIntervalLength;
+    m_minorTicksPerInterval = model->m_minorTicksPerInterval;
+    m_preferredNumberOfMajorTicks = model->m_preferredNumberOfMajorTicks;
+    m_visibleRange = model->m_visibleRange;
+    m_visibleAxisRange = model->m_visibleAxisRange;
+    m_gridLinesRange = model->m_gridLinesRange;
+    m_axisLineStyle = model->m_axisLineStyle;
+    m_axisLineCapMin = model->m_axisLineCapMin;
+    m_axisLineCapMax = model->m_axisLineCapMax;
+    m_majorGridLineStyle = model->m_majorGridLineStyle;
+    m_minorGridLineStyle = model->m_minorGridLineStyle;
+    m_alternatingBandFills = model->m_alternatingBandFills;
+    m_backgroundLimitBands = model->m_backgroundLimitBands;
+    m_separateLayers = model->m_separateLayers;
+    m_labelAlignment = model->m_labelAlignment;
+    m_labelTextStyle = model->m_labelTextStyle;
+    m_minorTickLabelTextStyle = model->m_minorTickLabelTextStyle;
+    m_labelOffset = model->m_labelOffset;
+    m_labelRotation = model->m_labelRotation;
+    m_labelFormatter = model->m_labelFormatter;
+    m_axisLabels = model->m_axisLabels;
+    m_axisTitle = model->m_axisTitle;
+    m_title = model->m_title;
+    m_titleTextStyle = model->m_titleTextStyle;
+    m_titleOffset = model->m_titleOffset;
+    m_titleLocation = model->m_titleLocation;
+    m_needsRelabel = model->m_needsRelabel;
+    m_minorGridLines = model->m_minorGridLines;
+    m_majorGridLines = model->m_majorGridLines;
 }

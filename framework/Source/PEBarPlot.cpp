@@ -185,18 +185,6 @@ std::shared_ptr<NSArray> PEBarPlot::barBases() const
 
 void PEBarPlot::setBarBases(const std::shared_ptr<NSArray>& bases) { cacheNumbers(bases, PEBarPlotFieldBarBase); }
 
-void PEBarPlot::setBarFills(const std::shared_ptr<NSArray>& fills)
-{
-    cacheArray(fills, "barFills");
-    setNeedsDisplay();
-}
-
-void PEBarPlot::setBarLineStyles(const std::shared_ptr<NSArray>& styles)
-{
-    cacheArray(styles, "barLineStyles");
-    setNeedsDisplay();
-}
-
 // Reloading.
 
 void PEBarPlot::reloadDataInIndexRange(NSRange indexRange)
@@ -261,14 +249,8 @@ void PEBarPlot::reloadDataInIndexRange(NSRange indexRange)
             perRecordFills = true;
             return std::static_pointer_cast<NSObject>(*fill);
         });
-    cacheStyleArray("barLineStyles", indexRange,
-        [&]() { return source->barLineStylesForBarPlot(*this, indexRange); },
-        [&](NSUInteger index) -> std::optional<id> {
-            auto style = source->barLineStyleForBarPlot(*this, index);
-            if (!style)
-                return std::nullopt;
-            return std::static_pointer_cast<NSObject>(*style);
-        });
+    cacheStyleArrayOfRecords("barLineStyles", indexRange, [&]() { return source->barLineStylesForBarPlot(*this, indexRange); },
+        [&](NSUInteger index) { return source->barLineStyleForBarPlot(*this, index); });
     if (perRecordFills || dataSourceNamesEachBar())
         NSNotificationCenter::defaultCenter()->postNotificationName(PELegendNeedsRedrawForPlotNotification, self());
 }
@@ -613,6 +595,10 @@ bool PEBarPlot::dataSourceNamesEachBar() const
     if (!source)
         return false;
     auto& self = const_cast<PEBarPlot&>(*this);
+    // Whether the data source answers is learnt by asking it about a record it has; one without
+    // records is not asked at all.
+    if (self.cachedDataCount() == 0)
+        return false;
     return source->legendTitleForBarPlot(self, 0).has_value() || source->barFillForBarPlot(self, 0).has_value();
 }
 
@@ -625,7 +611,7 @@ NSUInteger PEBarPlot::numberOfLegendEntries() const
 
 NSString PEBarPlot::titleForLegendEntryAtIndex(NSUInteger index) const
 {
-    if (auto source = barDataSource()) {
+    if (auto source = barDataSource(); source && index < const_cast<PEBarPlot*>(this)->cachedDataCount()) {
         if (auto title = source->legendTitleForBarPlot(const_cast<PEBarPlot&>(*this), index))
             return *title;
     }
@@ -634,7 +620,7 @@ NSString PEBarPlot::titleForLegendEntryAtIndex(NSUInteger index) const
 
 std::shared_ptr<NSAttributedString> PEBarPlot::attributedTitleForLegendEntryAtIndex(NSUInteger index) const
 {
-    if (auto source = barDataSource()) {
+    if (auto source = barDataSource(); source && index < const_cast<PEBarPlot*>(this)->cachedDataCount()) {
         if (auto title = source->attributedLegendTitleForBarPlot(const_cast<PEBarPlot&>(*this), index))
             return *title;
     }
@@ -723,4 +709,30 @@ bool PEBarPlot::init(NSCoder& coder)
     m_plotRange = coder.decodeObjectOfClass<PEPlotRange>("PEBarPlot.plotRange");
     return std::isfinite(m_barWidthScale) && std::isfinite(m_barOffsetScale) && std::isfinite(m_barCornerRadius)
         && std::isfinite(m_barBaseCornerRadius);
+}
+
+void PEBarPlot::init(const CALayer& layer)
+{
+    PEPlot::init(layer);
+    auto model = dynamic_cast<const PEBarPlot*>(&layer);
+    if (!model)
+        return;
+    m_barWidthsAreInViewCoordinates = model->m_barWidthsAreInViewCoordinates;
+    m_barWidth = model->m_barWidth;
+    m_barWidthScale = model->m_barWidthScale;
+    m_barOffset = model->m_barOffset;
+    m_barOffsetScale = model->m_barOffsetScale;
+    m_barCornerRadius = model->m_barCornerRadius;
+    m_barBaseCornerRadius = model->m_barBaseCornerRadius;
+    m_barsAreHorizontal = model->m_barsAreHorizontal;
+    m_baseValue = model->m_baseValue;
+    m_barBasesVary = model->m_barBasesVary;
+    m_plotRange = model->m_plotRange;
+    m_lineStyle = model->m_lineStyle;
+    m_fill = model->m_fill;
+}
+
+bool PEBarPlot::needsDisplayForKey(const NSString& key) const
+{
+    return keyIsAmong(key, { "barCornerRadius", "barBaseCornerRadius", "barOffsetScale", "barWidthScale" }) || PEPlot::needsDisplayForKey(key);
 }

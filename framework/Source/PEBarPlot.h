@@ -79,9 +79,9 @@ public:
     std::shared_ptr<NSArray> barBases() const;
     void setBarBases(const std::shared_ptr<NSArray>& bases);
     std::shared_ptr<NSArray> barFills() const { return cachedArrayForKey("barFills"); }
-    void setBarFills(const std::shared_ptr<NSArray>& fills);
+    void setBarFills(const std::shared_ptr<NSArray>& fills) { setStyleArray(fills, "barFills"); }
     std::shared_ptr<NSArray> barLineStyles() const { return cachedArrayForKey("barLineStyles"); }
-    void setBarLineStyles(const std::shared_ptr<NSArray>& styles);
+    void setBarLineStyles(const std::shared_ptr<NSArray>& styles) { setStyleArray(styles, "barLineStyles"); }
 
     // Geometry.
     CGFloat lengthInView(const NSDecimal& length) const;
@@ -114,7 +114,12 @@ public:
 
     void encodeWithCoder(NSCoder& coder) const override;
 
+    bool needsDisplayForKey(const NSString& key) const override;
+
 protected:
+    // initWithLayer: the presentation copy takes over the fields of the layer it copies.
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
     void init(CGRect frame);
     void init() { init(CGRectZero); }
     bool init(NSCoder& coder);

@@ -69,3 +69,12 @@ bool PEBorderLayer::init(NSCoder& coder)
     setNeedsDisplayOnBoundsChange(true);
     return true;
 }
+
+void PEBorderLayer::init(const CALayer& layer)
+{
+    PELayer::init(layer);
+    auto model = dynamic_cast<const PEBorderLayer*>(&layer);
+    if (!model)
+        return;
+    m_maskedLayer = model->m_maskedLayer;
+}

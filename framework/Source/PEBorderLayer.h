@@ -21,6 +21,9 @@ public:
     void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
+    // initWithLayer: the presentation copy takes over the fields of the layer it copies.
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
     void init(CGRect frame);
     bool init(NSCoder& coder);
 

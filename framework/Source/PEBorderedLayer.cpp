@@ -91,7 +91,7 @@ void PEBorderedLayer::unwrapFromBorderLayer()
 
 void PEBorderedLayer::renderAsVectorInContext(const CGContextRef& context)
 {
-    if (isHidden() || masksToBorder())
+    if (isHidden() || (masksToBorder() && borderLayer()))
         return;
     PEAnnotationHostLayer::renderAsVectorInContext(context);
     renderBorderedLayerAsVectorInContext(context);
@@ -154,4 +154,16 @@ bool PEBorderedLayer::init(NSCoder& coder)
     m_fill = coder.decodeObjectOfClass<PEFill>("PEBorderedLayer.fill");
     m_inLayout = coder.decodeBoolForKey("PEBorderedLayer.inLayout");
     return true;
+}
+
+void PEBorderedLayer::init(const CALayer& layer)
+{
+    PEAnnotationHostLayer::init(layer);
+    auto model = dynamic_cast<const PEBorderedLayer*>(&layer);
+    if (!model)
+        return;
+    m_borderLineStyle = model->m_borderLineStyle;
+    m_fill = model->m_fill;
+    m_borderLayer = model->m_borderLayer;
+    m_inLayout = model->m_inLayout;
 }

@@ -2,7 +2,8 @@
 // A layer with a fill and a border line, drawn as a rounded rectangle when the corner radius is
 // above 0. With masksToBorder its sublayers are clipped to the inside of the border: a mask layer
 // paints that area, and a border layer takes this layer's place in the tree to draw the border
-// above the clipped content.
+// above the clipped content. A layer that had no superlayer when the flag was set, or that is
+// drawn as the root (a graph), has no border layer and draws its fill and border itself.
 
 #include "framework/Source/PEAnnotationHostLayer.h"
 
@@ -30,11 +31,16 @@ public:
     // Fill, then border; the border layer calls it too.
     virtual void renderBorderedLayerAsVectorInContext(const CGContextRef& context);
     CGPathRef sublayerMaskingPath() override;
+    // The fill and border lie outside the area the mask leaves to the sublayers.
+    bool maskClipsOwnDrawing() const override { return false; }
     void sublayerMargin(CGFloat& left, CGFloat& top, CGFloat& right, CGFloat& bottom) const override;
 
     void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
+    // initWithLayer: the presentation copy takes over the fields of the layer it copies.
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
     bool init(NSCoder& coder);
 
 private:

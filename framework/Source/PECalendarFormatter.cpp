@@ -28,17 +28,20 @@ void PECalendarFormatter::init(const std::shared_ptr<NSDateFormatter>& dateForma
     m_referenceCalendar = nullptr;
 }
 
-void PECalendarFormatter::init(NSCoder& coder)
+bool PECalendarFormatter::init(NSCoder& coder)
 {
-    // The platform cannot archive date formatters; an archive without one gets the default
+    if (!NSNumberFormatter::init(coder))
+        return false;
+    // Archives made before date formatters could be archived hold none: they get the default
     // rather than a formatter that writes nothing.
-    if (auto dateFormatter = coder.decodeObjectOfClass<NSDateFormatter>("PECalendarFormatter.dateFormatter"))
-        init(dateFormatter);
+    if (coder.containsValueForKey("PECalendarFormatter.dateFormatter"))
+        m_dateFormatter = coder.decodeObjectOfClass<NSDateFormatter>("PECalendarFormatter.dateFormatter");
     else
         init();
     setReferenceDate(coder.decodeObjectOfClass<NSDate>("PECalendarFormatter.referenceDate"));
     setReferenceCalendar(coder.decodeObjectOfClass<NSCalendar>("PECalendarFormatter.referenceCalendar"));
     m_referenceCalendarUnit = static_cast<NSCalendarUnit>(coder.decodeIntegerForKey("PECalendarFormatter.referenceCalendarUnit"));
+    return true;
 }
 
 void PECalendarFormatter::setReferenceDate(const std::shared_ptr<NSDate>& referenceDate)
@@ -129,9 +132,9 @@ id PECalendarFormatter::copy() const
 
 void PECalendarFormatter::encodeWithCoder(NSCoder& coder) const
 {
-    auto codable = [](const id& object) { return std::dynamic_pointer_cast<NSCoding>(object) ? object : nullptr; };
-    coder.encodeObject(codable(m_dateFormatter), "PECalendarFormatter.dateFormatter");
+    NSNumberFormatter::encodeWithCoder(coder);
+    coder.encodeObject(m_dateFormatter, "PECalendarFormatter.dateFormatter");
     coder.encodeObject(m_referenceDate, "PECalendarFormatter.referenceDate");
-    coder.encodeObject(codable(m_referenceCalendar), "PECalendarFormatter.referenceCalendar");
+    coder.encodeObject(m_referenceCalendar, "PECalendarFormatter.referenceCalendar");
     coder.encodeInteger(static_cast<NSInteger>(m_referenceCalendarUnit), "PECalendarFormatter.referenceCalendarUnit");
 }

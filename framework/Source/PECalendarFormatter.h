@@ -12,7 +12,7 @@
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSNumberFormatter.h"
 
-class PECalendarFormatter : public NSNumberFormatter, public NSCoding {
+class PECalendarFormatter : public NSNumberFormatter {
     NS_OBJECT(PECalendarFormatter, NSNumberFormatter)
 public:
     // Nil gives nil text.
@@ -35,14 +35,14 @@ public:
     // unit; the number-formatter settings of the base are not carried over.
     id copy() const override;
 
-    // The date formatter and calendar are written only where the platform can archive them.
+    // The number formatter's settings first, then the formatter's own fields.
     void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     // A date formatter with medium date and time styles.
     void init();
     void init(const std::shared_ptr<NSDateFormatter>& dateFormatter);
-    void init(NSCoder& coder);
+    bool init(NSCoder& coder);
 
 private:
     std::shared_ptr<NSDateFormatter> m_dateFormatter;

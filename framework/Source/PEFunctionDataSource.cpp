@@ -19,7 +19,8 @@ std::shared_ptr<PEFunctionDataSource> PEFunctionDataSource::dataSourceForPlot(co
 
 void PEFunctionDataSource::init(const std::shared_ptr<PEPlot>& plot, PEDataSourceFunction function)
 {
-    PEParameterAssert(std::dynamic_pointer_cast<PEScatterPlot>(plot) != nullptr);
+    if (!std::dynamic_pointer_cast<PEScatterPlot>(plot))
+        PEParameterAssertionFailed("[plot isKindOfClass:[PEScatterPlot class]]");
     PEParameterAssert(function);
     m_dataPlot = plot;
     m_dataSourceFunction = function;

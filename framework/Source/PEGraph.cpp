@@ -74,7 +74,8 @@ void PEGraph::addPlot(const std::shared_ptr<PEPlot>& plot, const std::shared_ptr
     m_plots.push_back(plot);
     plot->setPlotSpace(space);
     plot->setGraph(self());
-    m_plotAreaFrame->plotGroup()->addPlot(plot);
+    if (auto group = m_plotAreaFrame->plotGroup())
+        group->addPlot(plot);
 }
 
 void PEGraph::insertPlot(const std::shared_ptr<PEPlot>& plot, NSUInteger index) { insertPlot(plot, index, defaultPlotSpace()); }
@@ -87,7 +88,8 @@ void PEGraph::insertPlot(const std::shared_ptr<PEPlot>& plot, NSUInteger index, 
     m_plots.insert(m_plots.begin() + static_cast<std::ptrdiff_t>(index), plot);
     plot->setPlotSpace(space);
     plot->setGraph(self());
-    m_plotAreaFrame->plotGroup()->insertPlot(plot, std::min<NSUInteger>(index, m_plotAreaFrame->plotGroup()->sublayers().size()));
+    if (auto group = m_plotAreaFrame->plotGroup())
+        group->insertPlot(plot, std::min<NSUInteger>(index, group->sublayers().size()));
 }
 
 void PEGraph::removePlot(const std::shared_ptr<PEPlot>& plot)
@@ -98,7 +100,8 @@ void PEGraph::removePlot(const std::shared_ptr<PEPlot>& plot)
     m_plots.erase(found);
     plot->setPlotSpace(nullptr);
     plot->setGraph(nullptr);
-    m_plotAreaFrame->plotGroup()->removePlot(plot);
+    if (auto group = m_plotAreaFrame->plotGroup())
+        group->removePlot(plot);
 }
 
 void PEGraph::reloadData()
@@ -407,7 +410,8 @@ bool PEGraph::init(NSCoder& coder)
                 continue;
             m_plots.push_back(plot);
             plot->setGraph(owner);
-            m_plotAreaFrame->plotGroup()->addPlot(plot);
+            if (auto group = m_plotAreaFrame->plotGroup())
+                group->addPlot(plot);
         }
     }
     if (auto title = coder.decodeObjectOfClass<NSStringObject>("PEGraph.title"))

@@ -51,8 +51,18 @@ bool PEGridLineGroup::init(NSCoder& coder)
 {
     if (!PELayer::init(coder))
         return false;
-    m_plotArea = coder.decodeObjectOfClass<PEPlotArea>("PEGridLineGroup.plotArea");
+    m_plotArea = coder.decodeWeakObjectOfClass<PEPlotArea>("PEGridLineGroup.plotArea");
     m_major = coder.decodeBoolForKey("PEGridLineGroup.major");
     setNeedsDisplayOnBoundsChange(true);
     return true;
+}
+
+void PEGridLineGroup::init(const CALayer& layer)
+{
+    PELayer::init(layer);
+    auto model = dynamic_cast<const PEGridLineGroup*>(&layer);
+    if (!model)
+        return;
+    m_plotArea = model->m_plotArea;
+    m_major = model->m_major;
 }

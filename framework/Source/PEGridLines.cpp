@@ -35,8 +35,18 @@ bool PEGridLines::init(NSCoder& coder)
 {
     if (!PELayer::init(coder))
         return false;
-    m_axis = coder.decodeObjectOfClass<PEAxis>("PEGridLines.axis");
+    m_axis = coder.decodeWeakObjectOfClass<PEAxis>("PEGridLines.axis");
     m_major = coder.decodeBoolForKey("PEGridLines.major");
     setNeedsDisplayOnBoundsChange(true);
     return true;
+}
+
+void PEGridLines::init(const CALayer& layer)
+{
+    PELayer::init(layer);
+    auto model = dynamic_cast<const PEGridLines*>(&layer);
+    if (!model)
+        return;
+    m_axis = model->m_axis;
+    m_major = model->m_major;
 }

@@ -81,7 +81,7 @@ void PELayer::setNeedsLayout()
 
 void PELayer::renderAsVectorInContext(const CGContextRef& context)
 {
-    if (m_renderingRecursively)
+    if (m_renderingRecursively && maskClipsOwnDrawing())
         applyMaskInContext(context);
     if (m_shadow)
         m_shadow->setShadowInContext(context);
@@ -115,8 +115,9 @@ void PELayer::recursivelyRenderInContext(const CGContextRef& context)
         return;
     PERenderingScope scope;
     CGContextSaveGState(context);
-    // The mask covers the sublayers as well as the layer's own drawing.
-    applyMaskInContext(context);
+    // The mask covers the sublayers, and the layer's own drawing unless the layer says otherwise.
+    if (maskClipsOwnDrawing())
+        applyMaskInContext(context);
     bool drawn = true;
     m_renderingRecursively = true;
     try {
@@ -134,6 +135,8 @@ void PELayer::recursivelyRenderInContext(const CGContextRef& context)
     }
     m_renderingRecursively = false;
     if (drawn) {
+        if (!maskClipsOwnDrawing())
+            applyMaskInContext(context);
         if (masksToBounds()) {
             CGContextBeginPath(context);
             CGContextAddPath(context, maskingPath() ? maskingPath() : PENewRoundedRectPath(bounds(), 0));
@@ -377,7 +380,7 @@ bool PELayer::init(NSCoder& coder)
     m_paddingBottom = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PELayer.paddingBottom");
     m_masksToBorder = coder.decodeBoolForKey("PELayer.masksToBorder");
     m_shadow = coder.decodeObjectOfClass<PEShadow>("PELayer.shadow");
-    m_identifier = coder.decodeObjectForKey("PELayer.identifier");
+    m_identifier = NSCoder_PEExtensions::decodeIdentifierForKey(coder, "PELayer.identifier");
     CGRect platformBounds = NSCoder_PEExtensions::decodePERectForKey(coder, "PELayer.bounds");
     CGPoint platformPosition = NSCoder_PEExtensions::decodePEPointForKey(coder, "PELayer.position");
     CGPoint anchor = NSCoder_PEExtensions::decodePEPointForKey(coder, "PELayer.anchorPoint");

@@ -79,6 +79,8 @@ public:
     // Clipping paths in the layer's coordinates; null for none.
     virtual CGPathRef maskingPath();
     virtual CGPathRef sublayerMaskingPath();
+    // Whether the layer's mask clips its own drawing too, or only its sublayers.
+    virtual bool maskClipsOwnDrawing() const { return true; }
 
     // Touches: the base layer is the end of every chain.
     bool pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint) override;

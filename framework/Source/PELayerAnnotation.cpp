@@ -103,7 +103,7 @@ bool PELayerAnnotation::init(NSCoder& coder)
 {
     if (!PEAnnotation::init(coder))
         return false;
-    auto anchor = coder.decodeObjectOfClass<PELayer>("PELayerAnnotation.anchorLayer");
+    auto anchor = coder.decodeWeakObjectOfClass<PELayer>("PELayerAnnotation.anchorLayer");
     m_anchorLayer = anchor;
     m_xConstraints = coder.decodeObjectOfClass<PEConstraints>("PELayerAnnotation.xConstraints");
     m_yConstraints = coder.decodeObjectOfClass<PEConstraints>("PELayerAnnotation.yConstraints");

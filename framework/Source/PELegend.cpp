@@ -511,12 +511,14 @@ bool PELegend::pointingDeviceDownEvent(const UIEventRef& event, CGPoint interact
         delegate->legendEntryForPlotWasSelectedAtIndex(*this, *plot, entry->index(), event);
         return true;
     }
-    return PEBorderedLayer::pointingDeviceDownEvent(event, point);
+    // The layers below convert from the graph's coordinates themselves.
+    return PEBorderedLayer::pointingDeviceDownEvent(event, interactionPoint);
 }
 
 NSString PELegend::description() const
 {
-    return NSString::stringWithFormat("<%@ for plots %lu>", PEBorderedLayer::description(), static_cast<unsigned long>(m_plots.size()));
+    return NSString::stringWithFormat("<%@ for plots %@>", PEBorderedLayer::description(),
+        NSArray::create(std::vector<id>(m_plots.begin(), m_plots.end()))->description());
 }
 
 namespace {
@@ -626,4 +628,41 @@ bool PELegend::init(NSCoder& coder)
     for (const auto& plot : m_plots)
         observePlot(plot);
     return true;
+}
+
+void PELegend::init(const CALayer& layer)
+{
+    PEBorderedLayer::init(layer);
+    auto model = dynamic_cast<const PELegend*>(&layer);
+    if (!model)
+        return;
+    m_legendDelegate = model->m_legendDelegate;
+    m_plots = model->m_plots;
+    m_legendEntries = model->m_legendEntries;
+    m_layoutChanged = model->m_layoutChanged;
+    m_textStyle = model->m_textStyle;
+    m_swatchSize = model->m_swatchSize;
+    m_swatchBorderLineStyle = model->m_swatchBorderLineStyle;
+    m_swatchCornerRadius = model->m_swatchCornerRadius;
+    m_swatchFill = model->m_swatchFill;
+    m_entryBorderLineStyle = model->m_entryBorderLineStyle;
+    m_entryCornerRadius = model->m_entryCornerRadius;
+    m_entryFill = model->m_entryFill;
+    m_entryPaddingLeft = model->m_entryPaddingLeft;
+    m_entryPaddingTop = model->m_entryPaddingTop;
+    m_entryPaddingRight = model->m_entryPaddingRight;
+    m_entryPaddingBottom = model->m_entryPaddingBottom;
+    m_numberOfRows = model->m_numberOfRows;
+    m_numberOfColumns = model->m_numberOfColumns;
+    m_equalRows = model->m_equalRows;
+    m_equalColumns = model->m_equalColumns;
+    m_rowHeights = model->m_rowHeights;
+    m_columnWidths = model->m_columnWidths;
+    m_rowHeightsThatFit = model->m_rowHeightsThatFit;
+    m_columnWidthsThatFit = model->m_columnWidthsThatFit;
+    m_hasComputedLayout = model->m_hasComputedLayout;
+    m_usedRows = model->m_usedRows;
+    m_columnMargin = model->m_columnMargin;
+    m_rowMargin = model->m_rowMargin;
+    m_titleOffset = model->m_titleOffset;
 }

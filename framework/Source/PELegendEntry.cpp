@@ -72,7 +72,7 @@ void PELegendEntry::encodeWithCoder(NSCoder& coder) const
 
 bool PELegendEntry::init(NSCoder& coder)
 {
-    m_plot = coder.decodeObjectOfClass<PEPlot>("PELegendEntry.plot");
+    m_plot = coder.decodeWeakObjectOfClass<PEPlot>("PELegendEntry.plot");
     auto decodeCount = [&](const char* key) {
         NSInteger value = coder.decodeIntegerForKey(key);
         return value < 0 ? NSUInteger { 0 } : static_cast<NSUInteger>(value);

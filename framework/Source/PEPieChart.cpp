@@ -143,12 +143,6 @@ void PEPieChart::setSliceWidths(const std::shared_ptr<NSArray>& widths)
     updateNormalizedData();
 }
 
-void PEPieChart::setSliceFills(const std::shared_ptr<NSArray>& fills)
-{
-    cacheArray(fills, "sliceFills");
-    setNeedsDisplay();
-}
-
 void PEPieChart::setSliceRadialOffsets(const std::shared_ptr<NSArray>& offsets)
 {
     cacheArray(offsets, "sliceRadialOffsets");
@@ -177,16 +171,8 @@ void PEPieChart::reloadDataInIndexRange(NSRange indexRange)
     auto source = pieDataSource();
     if (!source)
         return;
-    bool perRecordFills = false;
-    cacheStyleArray("sliceFills", indexRange,
-        [&]() { return source->sliceFillsForPieChart(*this, indexRange); },
-        [&](NSUInteger index) -> std::optional<id> {
-            auto fill = source->sliceFillForPieChart(*this, index);
-            if (!fill)
-                return std::nullopt;
-            perRecordFills = true;
-            return std::static_pointer_cast<NSObject>(*fill);
-        });
+    cacheStyleArrayOfRecords("sliceFills", indexRange, [&]() { return source->sliceFillsForPieChart(*this, indexRange); },
+        [&](NSUInteger index) { return source->sliceFillForPieChart(*this, index); });
     cacheStyleArray("sliceRadialOffsets", indexRange,
         [&]() { return source->radialOffsetsForPieChart(*this, indexRange); },
         [&](NSUInteger index) -> std::optional<id> {
@@ -195,7 +181,10 @@ void PEPieChart::reloadDataInIndexRange(NSRange indexRange)
                 return std::nullopt;
             return std::static_pointer_cast<NSObject>(NSNumber::numberWithDouble(*offset));
         });
-    if (perRecordFills || (indexRange.length > 0 && source->legendTitleForPieChart(*this, indexRange.location)))
+    // Whether the data source offers per-record titles or fills is learnt by asking it about a
+    // record it has, whichever form the fills came in.
+    const NSUInteger probe = indexRange.length > 0 ? indexRange.location : 0;
+    if (probe < cachedDataCount() && (source->legendTitleForPieChart(*this, probe) || source->sliceFillForPieChart(*this, probe)))
         postLegend(PELegendNeedsRedrawForPlotNotification);
 }
 
@@ -654,4 +643,26 @@ bool PEPieChart::init(NSCoder& coder)
     m_labelRotationRelativeToRadius = coder.decodeBoolForKey("PEPieChart.labelRotationRelativeToRadius");
     return std::isfinite(m_pieRadius) && std::isfinite(m_pieInnerRadius) && std::isfinite(m_startAngle)
         && (m_sliceDirection == PEPieDirectionClockwise || m_sliceDirection == PEPieDirectionCounterClockwise);
+}
+
+void PEPieChart::init(const CALayer& layer)
+{
+    PEPlot::init(layer);
+    auto model = dynamic_cast<const PEPieChart*>(&layer);
+    if (!model)
+        return;
+    m_pieRadius = model->m_pieRadius;
+    m_pieInnerRadius = model->m_pieInnerRadius;
+    m_startAngle = model->m_startAngle;
+    m_endAngle = model->m_endAngle;
+    m_sliceDirection = model->m_sliceDirection;
+    m_centerAnchor = model->m_centerAnchor;
+    m_borderLineStyle = model->m_borderLineStyle;
+    m_overlayFill = model->m_overlayFill;
+    m_labelRotationRelativeToRadius = model->m_labelRotationRelativeToRadius;
+}
+
+bool PEPieChart::needsDisplayForKey(const NSString& key) const
+{
+    return keyIsAmong(key, { "pieRadius", "pieInnerRadius", "startAngle", "endAngle", "centerAnchor" }) || PEPlot::needsDisplayForKey(key);
 }

@@ -70,7 +70,7 @@ public:
     std::shared_ptr<NSArray> sliceWidths() const;
     void setSliceWidths(const std::shared_ptr<NSArray>& widths);
     std::shared_ptr<NSArray> sliceFills() const { return cachedArrayForKey("sliceFills"); }
-    void setSliceFills(const std::shared_ptr<NSArray>& fills);
+    void setSliceFills(const std::shared_ptr<NSArray>& fills) { setStyleArray(fills, "sliceFills"); }
     std::shared_ptr<NSArray> sliceRadialOffsets() const { return cachedArrayForKey("sliceRadialOffsets"); }
     void setSliceRadialOffsets(const std::shared_ptr<NSArray>& offsets);
 
@@ -105,7 +105,12 @@ public:
 
     void encodeWithCoder(NSCoder& coder) const override;
 
+    bool needsDisplayForKey(const NSString& key) const override;
+
 protected:
+    // initWithLayer: the presentation copy takes over the fields of the layer it copies.
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
     void init(CGRect frame);
     void init() { init(CGRectZero); }
     bool init(NSCoder& coder);

@@ -8,6 +8,7 @@
 #include "framework/Source/PELineStyle.h"
 #include "framework/Source/PEMutableNumericData.h"
 #include "framework/Source/PEMutablePlotRange.h"
+#include "framework/Source/PEPlatformSpecificTextStyleExtensions.h"
 #include "framework/Source/PEPlotArea.h"
 #include "framework/Source/PEPlotAreaFrame.h"
 #include "framework/Source/PEPlotSpace.h"
@@ -188,10 +189,52 @@ bool PEPlot::cacheStyleArray(const std::string& key, NSRange indexRange,
     return true;
 }
 
+void PEPlot::cacheNumbersFromDataSource(NSRange indexRange, NSUInteger fieldCount)
+{
+    if (!dataSource() || loadNumbersForAllFieldsFromDataSourceInRecordIndexRange(indexRange))
+        return;
+    for (NSUInteger field = 0; field < fieldCount; ++field)
+        cacheNumbers(numbersFromDataSourceForField(field, indexRange), field, indexRange.location);
+}
+
+std::vector<NSUInteger> PEPlot::fieldsAlongCoordinate(PECoordinate coordinate, std::vector<NSUInteger> xFields, std::vector<NSUInteger> yFields)
+{
+    switch (coordinate) {
+    case PECoordinateX:
+        return xFields;
+    case PECoordinateY:
+        return yFields;
+    default:
+        PERaise("Invalid coordinate passed to fieldIdentifiersForCoordinate:");
+    }
+}
+
+std::shared_ptr<NSArray> PEPlot::cachedValuesForField(NSUInteger field) const
+{
+    auto numbers = cachedNumbersForField(field);
+    return numbers ? numbers->sampleArray() : nullptr;
+}
+
+void PEPlot::setCachedValues(const id& values, NSUInteger field)
+{
+    cacheNumbers(values, field);
+}
+
+void PEPlot::setStyleArray(const std::shared_ptr<NSArray>& styles, const std::string& key)
+{
+    cacheArray(styles, key);
+    setNeedsDisplay();
+}
+
 void PEPlot::insertDataAtIndex(NSUInteger index, NSUInteger numberOfRecords)
 {
+    // Reading the count of a plot whose data needs reloading pulls every record, the inserted
+    // ones among them: opening room for them again would repeat records.
+    const bool reloadsEverything = dataNeedsReloading();
     if (!(index <= cachedDataCount()))
         PEParameterAssertionFailed("idx <= self.cachedDataCount");
+    if (reloadsEverything)
+        return;
     for (auto& [field, numbers] : m_cachedNumbers) {
         const std::size_t sampleSize = numbers->sampleBytes();
         const NSUInteger oldSamples = numbers->numberOfSamples();
@@ -261,7 +304,9 @@ id PEPlot::numbersFromDataSourceForField(NSUInteger field, NSRange indexRange)
         return *data;
     if (auto doubles = source->doublesForPlot(*this, field, indexRange)) {
         auto bytes = NSMutableData::dataWithLength(indexRange.length * sizeof(double));
-        std::memcpy(bytes->mutableBytes(), doubles->data(), std::min(doubles->size(), static_cast<std::size_t>(indexRange.length)) * sizeof(double));
+        // An empty answer has no buffer to copy from.
+        if (const std::size_t count = std::min(doubles->size(), static_cast<std::size_t>(indexRange.length)))
+            std::memcpy(bytes->mutableBytes(), doubles->data(), count * sizeof(double));
         return bytes;
     }
     if (auto numbers = source->numbersForPlot(*this, field, indexRange))
@@ -792,8 +837,10 @@ void PEPlot::relabel()
     if (!m_plotSpace)
         return;
 
+    // Formatters that make attributed text start from the label text style's attributes.
+    const NSAttributes defaultAttributes = m_labelTextStyle ? PEPlatformSpecificTextStyleExtensions::attributes(*m_labelTextStyle) : nullptr;
     const bool attributedLabels = m_labelFormatter
-        && ns::cast<NSAttributedString>(m_labelFormatter->attributedStringForObjectValue(NSDecimalNumber::zero(), nullptr));
+        && ns::cast<NSAttributedString>(m_labelFormatter->attributedStringForObjectValue(NSDecimalNumber::zero(), defaultAttributes));
     const NSUInteger sampleCount = m_cachedDataCount;
     if (!m_labelAnnotations)
         m_labelAnnotations = NSMutableArray::array();
@@ -810,7 +857,7 @@ void PEPlot::relabel()
             labelLayer = ns::cast<PELayer>(cached);
             if ((!cached || cached == nilData()) && m_labelTextStyle && m_labelFormatter) {
                 if (attributedLabels) {
-                    auto text = ns::cast<NSAttributedString>(m_labelFormatter->attributedStringForObjectValue(value, nullptr));
+                    auto text = ns::cast<NSAttributedString>(m_labelFormatter->attributedStringForObjectValue(value, defaultAttributes));
                     labelLayer = PETextLayer::create(text);
                 } else {
                     labelLayer = PETextLayer::create(m_labelFormatter->stringForObjectValue(value), m_labelTextStyle);
@@ -1036,7 +1083,10 @@ void PEPlot::encodeWithCoder(NSCoder& coder) const
     encodeCGFloat(coder, m_labelRotation, "PEPlot.labelRotation");
     coder.encodeInteger(static_cast<NSInteger>(m_labelField), "PEPlot.labelField");
     coder.encodeObject(m_labelTextStyle, "PEPlot.labelTextStyle");
+    encodeObjectIfDecodable(coder, m_labelFormatter, "PEPlot.labelFormatter");
     coder.encodeObject(m_labelShadow, "PEPlot.labelShadow");
+    coder.encodeObject(NSValue::valueWithRange(m_labelIndexRange), "PEPlot.labelIndexRange");
+    coder.encodeObject(m_labelAnnotations, "PEPlot.labelAnnotations");
     coder.encodeBool(m_alignsPointsToPixels, "PEPlot.alignsPointsToPixels");
     coder.encodeBool(m_drawLegendSwatchDecoration, "PEPlot.drawLegendSwatchDecoration");
 }
@@ -1046,6 +1096,8 @@ bool PEPlot::init(NSCoder& coder)
     using namespace NSCoder_PEExtensions;
     if (!PEAnnotationHostLayer::init(coder))
         return false;
+    // Not kept: the data source is written only where something else in the archive owns it.
+    m_dataSource = std::dynamic_pointer_cast<PEPlotDataSource>(coder.decodeWeakObjectForKey("PEPlot.dataSource"));
     if (auto title = coder.decodeObjectOfClass<NSStringObject>("PEPlot.title"))
         m_title = NSString(title);
     if (auto title = coder.decodeObjectOfClass<NSAttributedString>("PEPlot.attributedTitle"))
@@ -1062,7 +1114,17 @@ bool PEPlot::init(NSCoder& coder)
     m_labelRotation = decodeCGFloatForKey(coder, "PEPlot.labelRotation");
     m_labelField = static_cast<NSUInteger>(std::max<NSInteger>(0, coder.decodeIntegerForKey("PEPlot.labelField")));
     m_labelTextStyle = coder.decodeObjectOfClass<PETextStyle>("PEPlot.labelTextStyle");
+    m_labelFormatter = coder.decodeObjectOfClass<NSFormatter>("PEPlot.labelFormatter");
     m_labelShadow = coder.decodeObjectOfClass<PEShadow>("PEPlot.labelShadow");
+    if (auto range = coder.decodeObjectOfClass<NSValue>("PEPlot.labelIndexRange"))
+        m_labelIndexRange = range->rangeValue();
+    if (auto annotations = coder.decodeObjectOfClass<NSArray>("PEPlot.labelAnnotations")) {
+        m_labelAnnotations = NSMutableArray::array();
+        for (NSUInteger i = 0; i < annotations->count(); ++i) {
+            const id& slot = annotations->objectAtIndex(i);
+            m_labelAnnotations->addObject(ns::cast<PEPlotSpaceAnnotation>(slot) ? slot : id(NSNull::null()));
+        }
+    }
     m_alignsPointsToPixels = coder.decodeBoolForKey("PEPlot.alignsPointsToPixels");
     m_drawLegendSwatchDecoration = coder.decodeBoolForKey("PEPlot.drawLegendSwatchDecoration");
     setMasksToBounds(true);
@@ -1070,4 +1132,45 @@ bool PEPlot::init(NSCoder& coder)
     m_cachedDataCount = 0;
     m_dataNeedsReloading = true;
     return true;
+}
+
+void PEPlot::init(const CALayer& layer)
+{
+    PEAnnotationHostLayer::init(layer);
+    auto model = dynamic_cast<const PEPlot*>(&layer);
+    if (!model)
+        return;
+    m_dataSource = model->m_dataSource;
+    m_delegate = model->m_delegate;
+    m_title = model->m_title;
+    m_attributedTitle = model->m_attributedTitle;
+    m_plotSpace = model->m_plotSpace;
+    m_dataNeedsReloading = model->m_dataNeedsReloading;
+    m_cachedNumbers = model->m_cachedNumbers;
+    m_cachedArrays = model->m_cachedArrays;
+    m_cachedDataCount = model->m_cachedDataCount;
+    m_cachePrecision = model->m_cachePrecision;
+    m_needsRelabel = model->m_needsRelabel;
+    m_adjustLabelAnchors = model->m_adjustLabelAnchors;
+    m_showLabels = model->m_showLabels;
+    m_labelOffset = model->m_labelOffset;
+    m_labelRotation = model->m_labelRotation;
+    m_labelField = model->m_labelField;
+    m_labelTextStyle = model->m_labelTextStyle;
+    m_labelFormatter = model->m_labelFormatter;
+    m_labelIndexRange = model->m_labelIndexRange;
+    m_labelAnnotations = model->m_labelAnnotations;
+    m_labelShadow = model->m_labelShadow;
+    m_alignsPointsToPixels = model->m_alignsPointsToPixels;
+    m_drawLegendSwatchDecoration = model->m_drawLegendSwatchDecoration;
+}
+
+bool PEPlot::needsDisplayForKey(const NSString& key) const
+{
+    return keyIsAmong(key, { "labelOffset", "labelRotation" }) || PEAnnotationHostLayer::needsDisplayForKey(key);
+}
+
+bool PEPlot::keyIsAmong(const NSString& key, std::initializer_list<const char*> keys)
+{
+    return std::any_of(keys.begin(), keys.end(), [&](const char* candidate) { return key == NSString(candidate); });
 }

@@ -18,6 +18,7 @@
 #include "platform/text/NSAttributedString.h"
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -144,6 +145,12 @@ public:
         return ns::cast<T>(value);
     }
 
+    // The views of the cache that the plot types offer as properties: a field's numbers as an
+    // array or as the cached data itself, and a style array, which set redraws the plot.
+    std::shared_ptr<NSArray> cachedValuesForField(NSUInteger field) const;
+    void setCachedValues(const id& values, NSUInteger field);
+    void setStyleArray(const std::shared_ptr<NSArray>& styles, const std::string& key);
+
     // Data extents.
     std::shared_ptr<PEPlotRange> plotRangeForField(NSUInteger field) const;
     virtual std::shared_ptr<PEPlotRange> plotRangeForCoordinate(PECoordinate coordinate) const;
@@ -208,18 +215,42 @@ public:
 
     void encodeWithCoder(NSCoder& coder) const override;
 
+    // The properties whose animation redraws the plot at each step.
+    bool needsDisplayForKey(const NSString& key) const override;
+
 protected:
+    // initWithLayer: the presentation copy takes over the fields of the layer it copies.
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
     void init(CGRect frame);
     void init() { init(CGRectZero); }
     bool init(NSCoder& coder);
 
+    static bool keyIsAmong(const NSString& key, std::initializer_list<const char*> keys);
     // The data source's count, 0 without one.
     NSUInteger recordCountFromDataSource();
+    // Fields 0 ... fieldCount - 1 of the range from the data source: all at once where it offers
+    // them so, else one field after the other.
+    void cacheNumbersFromDataSource(NSRange indexRange, NSUInteger fieldCount);
+    // The fields along x or y; raises for any other coordinate.
+    static std::vector<NSUInteger> fieldsAlongCoordinate(PECoordinate coordinate, std::vector<NSUInteger> xFields, std::vector<NSUInteger> yFields);
     // Pulls a style array for a range: the range form, else the per-record form (nil as nilData()).
     // Stores it under the key and answers whether either form was answered.
     bool cacheStyleArray(const std::string& key, NSRange indexRange,
         const std::function<std::optional<std::shared_ptr<NSArray>>()>& rangeForm,
         const std::function<std::optional<id>(NSUInteger)>& recordForm);
+    // The same with a per-record form that answers a style of its own type.
+    template <class RecordForm>
+    bool cacheStyleArrayOfRecords(const std::string& key, NSRange indexRange,
+        const std::function<std::optional<std::shared_ptr<NSArray>>()>& rangeForm, RecordForm recordForm)
+    {
+        return cacheStyleArray(key, indexRange, rangeForm, [&](NSUInteger index) -> std::optional<id> {
+            auto style = recordForm(index);
+            if (!style)
+                return std::nullopt;
+            return std::static_pointer_cast<NSObject>(*style);
+        });
+    }
 
     // True where the plot space's y range runs downwards.
     bool yRangeIsReversed() const;

@@ -384,6 +384,9 @@ bool PEPlotArea::init(NSCoder& coder)
     m_majorGridLineGroup = coder.decodeObjectOfClass<PEGridLineGroup>("PEPlotArea.majorGridLineGroup");
     m_axisSet = coder.decodeObjectOfClass<PEAxisSet>("PEPlotArea.axisSet");
     m_plotGroup = coder.decodeObjectOfClass<PEPlotGroup>("PEPlotArea.plotGroup");
+    // The graph adds its decoded plots to the group, so an archive without one gets a new one.
+    if (!m_plotGroup)
+        m_plotGroup = PEPlotGroup::create(bounds());
     m_axisLabelGroup = coder.decodeObjectOfClass<PEAxisLabelGroup>("PEPlotArea.axisLabelGroup");
     m_axisTitleGroup = coder.decodeObjectOfClass<PEAxisLabelGroup>("PEPlotArea.axisTitleGroup");
     m_fill = coder.decodeObjectOfClass<PEFill>("PEPlotArea.fill");
@@ -396,4 +399,21 @@ bool PEPlotArea::init(NSCoder& coder)
     updateLayerOrder();
     setNeedsDisplayOnBoundsChange(true);
     return true;
+}
+
+void PEPlotArea::init(const CALayer& layer)
+{
+    PEAnnotationHostLayer::init(layer);
+    auto model = dynamic_cast<const PEPlotArea*>(&layer);
+    if (!model)
+        return;
+    m_minorGridLineGroup = model->m_minorGridLineGroup;
+    m_majorGridLineGroup = model->m_majorGridLineGroup;
+    m_axisSet = model->m_axisSet;
+    m_plotGroup = model->m_plotGroup;
+    m_axisLabelGroup = model->m_axisLabelGroup;
+    m_axisTitleGroup = model->m_axisTitleGroup;
+    m_fill = model->m_fill;
+    m_topDownLayerOrder = model->m_topDownLayerOrder;
+    m_delegate = model->m_delegate;
 }

@@ -1,5 +1,6 @@
 #include "framework/Source/PEPlotGroup.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEExceptions.h"
 #include "framework/Source/PEPlot.h"
 
@@ -30,6 +31,6 @@ bool PEPlotGroup::init(NSCoder& coder)
     if (!PELayer::init(coder))
         return false;
     if (coder.containsValueForKey("PEPlotGroup.identifier"))
-        setIdentifier(coder.decodeObjectForKey("PEPlotGroup.identifier"));
+        setIdentifier(NSCoder_PEExtensions::decodeIdentifierForKey(coder, "PEPlotGroup.identifier"));
     return true;
 }

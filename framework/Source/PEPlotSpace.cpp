@@ -1,5 +1,6 @@
 #include "framework/Source/PEPlotSpace.h"
 
+#include "framework/Source/NSCoder_PEExtensions.h"
 #include "framework/Source/PEGraph.h"
 #include "framework/Source/PEPlotRange.h"
 #include "framework/Source/PEUtilities.h"
@@ -55,7 +56,7 @@ void PEPlotSpace::encodeWithCoder(NSCoder& coder) const
 bool PEPlotSpace::init(NSCoder& coder)
 {
     coder.registerDecodingObject(self());
-    m_graph = coder.decodeObjectOfClass<PEGraph>("PEPlotSpace.graph");
-    m_identifier = coder.decodeObjectForKey("PEPlotSpace.identifier");
+    m_graph = coder.decodeWeakObjectOfClass<PEGraph>("PEPlotSpace.graph");
+    m_identifier = NSCoder_PEExtensions::decodeIdentifierForKey(coder, "PEPlotSpace.identifier");
     return true;
 }

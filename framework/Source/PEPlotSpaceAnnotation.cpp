@@ -70,12 +70,10 @@ void PEPlotSpaceAnnotation::positionContentLayer()
     if (!contentLayer() || !host || m_anchorPlotPoint.empty() || !m_plotSpace)
         return;
     std::vector<NSDecimal> decimals;
-    for (const auto& number : m_anchorPlotPoint) {
-        if (auto decimal = std::dynamic_pointer_cast<NSDecimalNumber>(number))
-            decimals.push_back(decimal->decimalValue());
-        else
-            decimals.push_back(number ? PEDecimalWithDouble(number->doubleValue()) : PEDecimalWithInt(0));
-    }
+    // Each number's own decimal value: a plain double keeps all its digits, where the engine's
+    // six-place conversion would put a small anchor at 0.
+    for (const auto& number : m_anchorPlotPoint)
+        decimals.push_back(number ? ns::decimalValue(*number) : PEDecimalWithInt(0));
     CGPoint viewPoint = m_plotSpace->plotAreaViewPointForPlotPoint(decimals.data(), decimals.size());
     CGPoint reference = CGPointZero;
     if (auto graph = m_plotSpace->graph()) {

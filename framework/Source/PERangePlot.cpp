@@ -79,12 +79,6 @@ void PERangePlot::setGapWidth(CGFloat width)
     setNeedsDisplay();
 }
 
-void PERangePlot::setBarLineStyles(const std::shared_ptr<NSArray>& styles)
-{
-    cacheArray(styles, "barLineStyles");
-    setNeedsDisplay();
-}
-
 std::shared_ptr<PELineStyle> PERangePlot::barLineStyleForIndex(NSUInteger index) const
 {
     return cachedStyleForKey("barLineStyles", index, m_barLineStyle);
@@ -92,14 +86,7 @@ std::shared_ptr<PELineStyle> PERangePlot::barLineStyleForIndex(NSUInteger index)
 
 std::vector<NSUInteger> PERangePlot::fieldIdentifiersForCoordinate(PECoordinate coordinate) const
 {
-    switch (coordinate) {
-    case PECoordinateX:
-        return { PERangePlotFieldX };
-    case PECoordinateY:
-        return { PERangePlotFieldY };
-    default:
-        PERaise("Invalid coordinate passed to fieldIdentifiersForCoordinate:");
-    }
+    return fieldsAlongCoordinate(coordinate, { PERangePlotFieldX }, { PERangePlotFieldY });
 }
 
 void PERangePlot::reloadDataInIndexRange(NSRange indexRange)
@@ -107,20 +94,11 @@ void PERangePlot::reloadDataInIndexRange(NSRange indexRange)
     PEPlot::reloadDataInIndexRange(indexRange);
     if (!dataSource())
         return;
-    if (!loadNumbersForAllFieldsFromDataSourceInRecordIndexRange(indexRange)) {
-        for (NSUInteger field = PERangePlotFieldX; field <= PERangePlotFieldRight; ++field)
-            cacheNumbers(numbersFromDataSourceForField(field, indexRange), field, indexRange.location);
-    }
+    cacheNumbersFromDataSource(indexRange, PERangePlotFieldRight + 1);
     // Styles come the same way however the numbers arrived.
     if (auto source = std::dynamic_pointer_cast<PERangePlotDataSource>(dataSource())) {
-        cacheStyleArray("barLineStyles", indexRange,
-            [&]() { return source->barLineStylesForRangePlot(*this, indexRange); },
-            [&](NSUInteger index) -> std::optional<id> {
-                auto style = source->barLineStyleForRangePlot(*this, index);
-                if (!style)
-                    return std::nullopt;
-                return std::static_pointer_cast<NSObject>(*style);
-            });
+        cacheStyleArrayOfRecords("barLineStyles", indexRange, [&]() { return source->barLineStylesForRangePlot(*this, indexRange); },
+            [&](NSUInteger index) { return source->barLineStyleForRangePlot(*this, index); });
     }
 }
 
@@ -420,4 +398,23 @@ bool PERangePlot::init(NSCoder& coder)
     m_areaFill = coder.decodeObjectOfClass<PEFill>("PERangePlot.areaFill");
     m_areaBorderLineStyle = coder.decodeObjectOfClass<PELineStyle>("PERangePlot.areaBorderLineStyle");
     return std::isfinite(m_barWidth) && std::isfinite(m_gapHeight) && std::isfinite(m_gapWidth);
+}
+
+void PERangePlot::init(const CALayer& layer)
+{
+    PEPlot::init(layer);
+    auto model = dynamic_cast<const PERangePlot*>(&layer);
+    if (!model)
+        return;
+    m_barLineStyle = model->m_barLineStyle;
+    m_barWidth = model->m_barWidth;
+    m_gapHeight = model->m_gapHeight;
+    m_gapWidth = model->m_gapWidth;
+    m_areaFill = model->m_areaFill;
+    m_areaBorderLineStyle = model->m_areaBorderLineStyle;
+}
+
+bool PERangePlot::needsDisplayForKey(const NSString& key) const
+{
+    return keyIsAmong(key, { "barWidth", "gapHeight", "gapWidth" }) || PEPlot::needsDisplayForKey(key);
 }

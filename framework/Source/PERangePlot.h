@@ -61,7 +61,21 @@ public:
     const std::shared_ptr<PELineStyle>& areaBorderLineStyle() const { return m_areaBorderLineStyle; }
     void setAreaBorderLineStyle(const std::shared_ptr<PELineStyle>& style);
     std::shared_ptr<NSArray> barLineStyles() const { return cachedArrayForKey("barLineStyles"); }
-    void setBarLineStyles(const std::shared_ptr<NSArray>& styles);
+    void setBarLineStyles(const std::shared_ptr<NSArray>& styles) { setStyleArray(styles, "barLineStyles"); }
+
+    // The cached records: x and y as arrays of numbers, the four extents as the cached data.
+    std::shared_ptr<NSArray> xValues() const { return cachedValuesForField(PERangePlotFieldX); }
+    void setXValues(const std::shared_ptr<NSArray>& values) { setCachedValues(values, PERangePlotFieldX); }
+    std::shared_ptr<NSArray> yValues() const { return cachedValuesForField(PERangePlotFieldY); }
+    void setYValues(const std::shared_ptr<NSArray>& values) { setCachedValues(values, PERangePlotFieldY); }
+    std::shared_ptr<PEMutableNumericData> highValues() const { return cachedNumbersForField(PERangePlotFieldHigh); }
+    void setHighValues(const id& values) { setCachedValues(values, PERangePlotFieldHigh); }
+    std::shared_ptr<PEMutableNumericData> lowValues() const { return cachedNumbersForField(PERangePlotFieldLow); }
+    void setLowValues(const id& values) { setCachedValues(values, PERangePlotFieldLow); }
+    std::shared_ptr<PEMutableNumericData> leftValues() const { return cachedNumbersForField(PERangePlotFieldLeft); }
+    void setLeftValues(const id& values) { setCachedValues(values, PERangePlotFieldLeft); }
+    std::shared_ptr<PEMutableNumericData> rightValues() const { return cachedNumbersForField(PERangePlotFieldRight); }
+    void setRightValues(const id& values) { setCachedValues(values, PERangePlotFieldRight); }
 
     void calculatePointsToDraw(std::vector<bool>& flags, NSUInteger count, const PEXYPlotSpace& space) const;
     void calculateViewPoints(std::vector<CGPointError>& viewPoints, const std::vector<bool>& flags, NSUInteger count) const;
@@ -84,7 +98,12 @@ public:
 
     void encodeWithCoder(NSCoder& coder) const override;
 
+    bool needsDisplayForKey(const NSString& key) const override;
+
 protected:
+    // initWithLayer: the presentation copy takes over the fields of the layer it copies.
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
     void init(CGRect frame);
     void init() { init(CGRectZero); }
     bool init(NSCoder& coder);

@@ -137,24 +137,6 @@ void PEScatterPlot::setAreaBaseValue2(const NSDecimal& value)
     postLegendRedraw();
 }
 
-std::shared_ptr<NSArray> PEScatterPlot::xValues() const
-{
-    auto numbers = cachedNumbersForField(PEScatterPlotFieldX);
-    return numbers ? numbers->sampleArray() : nullptr;
-}
-
-std::shared_ptr<NSArray> PEScatterPlot::yValues() const
-{
-    auto numbers = cachedNumbersForField(PEScatterPlotFieldY);
-    return numbers ? numbers->sampleArray() : nullptr;
-}
-
-void PEScatterPlot::setPlotSymbols(const std::shared_ptr<NSArray>& symbols)
-{
-    cacheArray(symbols, "plotSymbols");
-    setNeedsDisplay();
-}
-
 std::shared_ptr<PEPlotSymbol> PEScatterPlot::plotSymbolForRecordIndex(NSUInteger index) const
 {
     return cachedStyleForKey("plotSymbols", index, m_plotSymbol);
@@ -162,34 +144,18 @@ std::shared_ptr<PEPlotSymbol> PEScatterPlot::plotSymbolForRecordIndex(NSUInteger
 
 std::vector<NSUInteger> PEScatterPlot::fieldIdentifiersForCoordinate(PECoordinate coordinate) const
 {
-    switch (coordinate) {
-    case PECoordinateX:
-        return { PEScatterPlotFieldX };
-    case PECoordinateY:
-        return { PEScatterPlotFieldY };
-    default:
-        PERaise("Invalid coordinate passed to fieldIdentifiersForCoordinate:");
-    }
+    return fieldsAlongCoordinate(coordinate, { PEScatterPlotFieldX }, { PEScatterPlotFieldY });
 }
 
 void PEScatterPlot::reloadDataInIndexRange(NSRange indexRange)
 {
     PEPlot::reloadDataInIndexRange(indexRange);
-    if (!loadNumbersForAllFieldsFromDataSourceInRecordIndexRange(indexRange) && dataSource()) {
-        cacheNumbers(numbersFromDataSourceForField(PEScatterPlotFieldX, indexRange), PEScatterPlotFieldX, indexRange.location);
-        cacheNumbers(numbersFromDataSourceForField(PEScatterPlotFieldY, indexRange), PEScatterPlotFieldY, indexRange.location);
-    }
+    cacheNumbersFromDataSource(indexRange, PEScatterPlotFieldY + 1);
     auto source = std::dynamic_pointer_cast<PEScatterPlotDataSource>(dataSource());
     if (!source)
         return;
-    cacheStyleArray("plotSymbols", indexRange,
-        [&]() { return source->symbolsForScatterPlot(*this, indexRange); },
-        [&](NSUInteger index) -> std::optional<id> {
-            auto symbol = source->symbolForScatterPlot(*this, index);
-            if (!symbol)
-                return std::nullopt;
-            return std::static_pointer_cast<NSObject>(*symbol);
-        });
+    cacheStyleArrayOfRecords("plotSymbols", indexRange, [&]() { return source->symbolsForScatterPlot(*this, indexRange); },
+        [&](NSUInteger index) { return source->symbolForScatterPlot(*this, index); });
 }
 
 // Choosing and mapping points.
@@ -612,4 +578,20 @@ bool PEScatterPlot::init(NSCoder& coder)
     m_areaBaseValue2 = decodeDecimalForKey(coder, "PEScatterPlot.areaBaseValue2");
     m_plotSymbolMarginForHitDetection = decodeCGFloatForKey(coder, "PEScatterPlot.plotSymbolMarginForHitDetection");
     return true;
+}
+
+void PEScatterPlot::init(const CALayer& layer)
+{
+    PEPlot::init(layer);
+    auto model = dynamic_cast<const PEScatterPlot*>(&layer);
+    if (!model)
+        return;
+    m_interpolation = model->m_interpolation;
+    m_dataLineStyle = model->m_dataLineStyle;
+    m_plotSymbol = model->m_plotSymbol;
+    m_areaFill = model->m_areaFill;
+    m_areaFill2 = model->m_areaFill2;
+    m_areaBaseValue = model->m_areaBaseValue;
+    m_areaBaseValue2 = model->m_areaBaseValue2;
+    m_plotSymbolMarginForHitDetection = model->m_plotSymbolMarginForHitDetection;
 }

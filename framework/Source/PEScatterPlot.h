@@ -59,12 +59,12 @@ public:
     CGFloat plotSymbolMarginForHitDetection() const { return m_plotSymbolMarginForHitDetection; }
     void setPlotSymbolMarginForHitDetection(CGFloat margin) { m_plotSymbolMarginForHitDetection = margin; }
 
-    std::shared_ptr<NSArray> xValues() const;
-    void setXValues(const std::shared_ptr<NSArray>& values) { cacheNumbers(values, PEScatterPlotFieldX); }
-    std::shared_ptr<NSArray> yValues() const;
-    void setYValues(const std::shared_ptr<NSArray>& values) { cacheNumbers(values, PEScatterPlotFieldY); }
+    std::shared_ptr<NSArray> xValues() const { return cachedValuesForField(PEScatterPlotFieldX); }
+    void setXValues(const std::shared_ptr<NSArray>& values) { setCachedValues(values, PEScatterPlotFieldX); }
+    std::shared_ptr<NSArray> yValues() const { return cachedValuesForField(PEScatterPlotFieldY); }
+    void setYValues(const std::shared_ptr<NSArray>& values) { setCachedValues(values, PEScatterPlotFieldY); }
     std::shared_ptr<NSArray> plotSymbols() const { return cachedArrayForKey("plotSymbols"); }
-    void setPlotSymbols(const std::shared_ptr<NSArray>& symbols);
+    void setPlotSymbols(const std::shared_ptr<NSArray>& symbols) { setStyleArray(symbols, "plotSymbols"); }
 
     std::shared_ptr<PEPlotSymbol> plotSymbolForRecordIndex(NSUInteger index) const;
     void calculatePointsToDraw(std::vector<bool>& pointDrawFlags, const PEXYPlotSpace& space, bool visibleOnly, NSUInteger count) const;
@@ -92,6 +92,9 @@ public:
     void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
+    // initWithLayer: the presentation copy takes over the fields of the layer it copies.
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
     void init(CGRect frame);
     void init() { init(CGRectZero); }
     bool init(NSCoder& coder);

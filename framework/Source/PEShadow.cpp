@@ -7,6 +7,14 @@
 
 #include <cmath>
 
+namespace {
+
+// Beyond a screen's size a blur or offset shows nothing more, but the blur's cost grows with the
+// square of its margin: a decoded shadow past this bound is refused.
+constexpr CGFloat maximumDecodedShadowExtent = 1024;
+
+} // namespace
+
 void PEShadow::setShadowBlurRadius(CGFloat radius)
 {
     if (!(radius >= 0.0))
@@ -53,6 +61,9 @@ bool PEShadow::init(NSCoder& coder)
     CGFloat blur = NSCoder_PEExtensions::decodeCGFloatForKey(coder, "PEShadow.shadowBlurRadius");
     // The setter's precondition holds for decoded shadows too: a context never gets such a blur.
     if (!(blur >= 0.0) || !std::isfinite(m_shadowOffset.width) || !std::isfinite(m_shadowOffset.height))
+        return false;
+    if (blur > maximumDecodedShadowExtent || std::fabs(m_shadowOffset.width) > maximumDecodedShadowExtent
+        || std::fabs(m_shadowOffset.height) > maximumDecodedShadowExtent)
         return false;
     m_shadowBlurRadius = blur;
     m_shadowColor = coder.decodeObjectOfClass<PEColor>("PEShadow.shadowColor");

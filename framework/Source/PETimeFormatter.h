@@ -16,11 +16,13 @@ public:
 
     // Nil for anything but a number of finite seconds, or without a date formatter.
     NSString stringForObjectValue(const id& value) const override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     // initWithDateFormatter:
     void init(const std::shared_ptr<NSDateFormatter>& formatter);
     void init() { init(nullptr); }
+    bool init(NSCoder& coder);
 
 private:
     std::shared_ptr<NSDateFormatter> m_dateFormatter;

@@ -100,14 +100,8 @@ std::shared_ptr<PELineStyle> PETradingRangePlot::decreaseLineStyleForIndex(NSUIn
 
 std::vector<NSUInteger> PETradingRangePlot::fieldIdentifiersForCoordinate(PECoordinate coordinate) const
 {
-    switch (coordinate) {
-    case PECoordinateX:
-        return { PETradingRangePlotFieldX };
-    case PECoordinateY:
-        return { PETradingRangePlotFieldOpen, PETradingRangePlotFieldLow, PETradingRangePlotFieldHigh, PETradingRangePlotFieldClose };
-    default:
-        PERaise("Invalid coordinate passed to fieldIdentifiersForCoordinate:");
-    }
+    return fieldsAlongCoordinate(coordinate, { PETradingRangePlotFieldX },
+        { PETradingRangePlotFieldOpen, PETradingRangePlotFieldLow, PETradingRangePlotFieldHigh, PETradingRangePlotFieldClose });
 }
 
 void PETradingRangePlot::reloadDataInIndexRange(NSRange indexRange)
@@ -115,28 +109,20 @@ void PETradingRangePlot::reloadDataInIndexRange(NSRange indexRange)
     PEPlot::reloadDataInIndexRange(indexRange);
     if (!dataSource())
         return;
-    if (!loadNumbersForAllFieldsFromDataSourceInRecordIndexRange(indexRange)) {
-        for (NSUInteger field = PETradingRangePlotFieldX; field <= PETradingRangePlotFieldClose; ++field)
-            cacheNumbers(numbersFromDataSourceForField(field, indexRange), field, indexRange.location);
-    }
+    cacheNumbersFromDataSource(indexRange, PETradingRangePlotFieldClose + 1);
     auto source = std::dynamic_pointer_cast<PETradingRangePlotDataSource>(dataSource());
     if (!source)
         return;
-    auto wrap = [](auto answer) -> std::optional<id> {
-        if (!answer)
-            return std::nullopt;
-        return std::static_pointer_cast<NSObject>(*answer);
-    };
-    cacheStyleArray("increaseFills", indexRange, [&]() { return source->increaseFillsForTradingRangePlot(*this, indexRange); },
-        [&](NSUInteger i) { return wrap(source->increaseFillForTradingRangePlot(*this, i)); });
-    cacheStyleArray("decreaseFills", indexRange, [&]() { return source->decreaseFillsForTradingRangePlot(*this, indexRange); },
-        [&](NSUInteger i) { return wrap(source->decreaseFillForTradingRangePlot(*this, i)); });
-    cacheStyleArray("lineStyles", indexRange, [&]() { return source->lineStylesForTradingRangePlot(*this, indexRange); },
-        [&](NSUInteger i) { return wrap(source->lineStyleForTradingRangePlot(*this, i)); });
-    cacheStyleArray("increaseLineStyles", indexRange, [&]() { return source->increaseLineStylesForTradingRangePlot(*this, indexRange); },
-        [&](NSUInteger i) { return wrap(source->increaseLineStyleForTradingRangePlot(*this, i)); });
-    cacheStyleArray("decreaseLineStyles", indexRange, [&]() { return source->decreaseLineStylesForTradingRangePlot(*this, indexRange); },
-        [&](NSUInteger i) { return wrap(source->decreaseLineStyleForTradingRangePlot(*this, i)); });
+    cacheStyleArrayOfRecords("increaseFills", indexRange, [&]() { return source->increaseFillsForTradingRangePlot(*this, indexRange); },
+        [&](NSUInteger i) { return source->increaseFillForTradingRangePlot(*this, i); });
+    cacheStyleArrayOfRecords("decreaseFills", indexRange, [&]() { return source->decreaseFillsForTradingRangePlot(*this, indexRange); },
+        [&](NSUInteger i) { return source->decreaseFillForTradingRangePlot(*this, i); });
+    cacheStyleArrayOfRecords("lineStyles", indexRange, [&]() { return source->lineStylesForTradingRangePlot(*this, indexRange); },
+        [&](NSUInteger i) { return source->lineStyleForTradingRangePlot(*this, i); });
+    cacheStyleArrayOfRecords("increaseLineStyles", indexRange, [&]() { return source->increaseLineStylesForTradingRangePlot(*this, indexRange); },
+        [&](NSUInteger i) { return source->increaseLineStyleForTradingRangePlot(*this, i); });
+    cacheStyleArrayOfRecords("decreaseLineStyles", indexRange, [&]() { return source->decreaseLineStylesForTradingRangePlot(*this, indexRange); },
+        [&](NSUInteger i) { return source->decreaseLineStyleForTradingRangePlot(*this, i); });
 }
 
 CGPoint PETradingRangePlot::viewPoint(NSUInteger index, NSUInteger field) const
@@ -184,9 +170,8 @@ void PETradingRangePlot::renderAsVectorInContext(const CGContextRef& context)
         const CGPoint high = viewPoint(i, PETradingRangePlotFieldHigh);
         const CGPoint low = viewPoint(i, PETradingRangePlotFieldLow);
         const CGPoint close = viewPoint(i, PETradingRangePlotFieldClose);
-        CGFloat x = std::isnan(open.x) ? high.x : open.x;
-        if (std::isnan(x))
-            x = std::isnan(low.x) ? close.x : low.x;
+        // A record without an open or a high has no place to stand and is left out.
+        const CGFloat x = std::isnan(open.x) ? high.x : open.x;
         if (std::isnan(x))
             continue;
         if (m_plotStyle == PETradingRangePlotStyleOHLC)
@@ -440,4 +425,26 @@ bool PETradingRangePlot::init(NSCoder& coder)
     m_barCornerRadius = decodeCGFloatForKey(coder, "PETradingRangePlot.barCornerRadius");
     return (m_plotStyle == PETradingRangePlotStyleOHLC || m_plotStyle == PETradingRangePlotStyleCandleStick) && std::isfinite(m_barWidth)
         && std::isfinite(m_stickLength) && std::isfinite(m_barCornerRadius);
+}
+
+void PETradingRangePlot::init(const CALayer& layer)
+{
+    PEPlot::init(layer);
+    auto model = dynamic_cast<const PETradingRangePlot*>(&layer);
+    if (!model)
+        return;
+    m_plotStyle = model->m_plotStyle;
+    m_lineStyle = model->m_lineStyle;
+    m_increaseLineStyle = model->m_increaseLineStyle;
+    m_decreaseLineStyle = model->m_decreaseLineStyle;
+    m_increaseFill = model->m_increaseFill;
+    m_decreaseFill = model->m_decreaseFill;
+    m_barWidth = model->m_barWidth;
+    m_stickLength = model->m_stickLength;
+    m_barCornerRadius = model->m_barCornerRadius;
+}
+
+bool PETradingRangePlot::needsDisplayForKey(const NSString& key) const
+{
+    return keyIsAmong(key, { "barWidth", "stickLength", "barCornerRadius" }) || PEPlot::needsDisplayForKey(key);
 }

@@ -65,6 +65,29 @@ public:
     CGFloat barCornerRadius() const { return m_barCornerRadius; }
     void setBarCornerRadius(CGFloat radius);
 
+    // The cached records, fields 0 to 4, as the cached data.
+    std::shared_ptr<PEMutableNumericData> xValues() const { return cachedNumbersForField(PETradingRangePlotFieldX); }
+    void setXValues(const id& values) { setCachedValues(values, PETradingRangePlotFieldX); }
+    std::shared_ptr<PEMutableNumericData> openValues() const { return cachedNumbersForField(PETradingRangePlotFieldOpen); }
+    void setOpenValues(const id& values) { setCachedValues(values, PETradingRangePlotFieldOpen); }
+    std::shared_ptr<PEMutableNumericData> highValues() const { return cachedNumbersForField(PETradingRangePlotFieldHigh); }
+    void setHighValues(const id& values) { setCachedValues(values, PETradingRangePlotFieldHigh); }
+    std::shared_ptr<PEMutableNumericData> lowValues() const { return cachedNumbersForField(PETradingRangePlotFieldLow); }
+    void setLowValues(const id& values) { setCachedValues(values, PETradingRangePlotFieldLow); }
+    std::shared_ptr<PEMutableNumericData> closeValues() const { return cachedNumbersForField(PETradingRangePlotFieldClose); }
+    void setCloseValues(const id& values) { setCachedValues(values, PETradingRangePlotFieldClose); }
+    // The per-record styles, which the resolvers below read.
+    std::shared_ptr<NSArray> increaseFills() const { return cachedArrayForKey("increaseFills"); }
+    void setIncreaseFills(const std::shared_ptr<NSArray>& fills) { setStyleArray(fills, "increaseFills"); }
+    std::shared_ptr<NSArray> decreaseFills() const { return cachedArrayForKey("decreaseFills"); }
+    void setDecreaseFills(const std::shared_ptr<NSArray>& fills) { setStyleArray(fills, "decreaseFills"); }
+    std::shared_ptr<NSArray> lineStyles() const { return cachedArrayForKey("lineStyles"); }
+    void setLineStyles(const std::shared_ptr<NSArray>& styles) { setStyleArray(styles, "lineStyles"); }
+    std::shared_ptr<NSArray> increaseLineStyles() const { return cachedArrayForKey("increaseLineStyles"); }
+    void setIncreaseLineStyles(const std::shared_ptr<NSArray>& styles) { setStyleArray(styles, "increaseLineStyles"); }
+    std::shared_ptr<NSArray> decreaseLineStyles() const { return cachedArrayForKey("decreaseLineStyles"); }
+    void setDecreaseLineStyles(const std::shared_ptr<NSArray>& styles) { setStyleArray(styles, "decreaseLineStyles"); }
+
     std::shared_ptr<PEFill> increaseFillForIndex(NSUInteger index) const;
     std::shared_ptr<PEFill> decreaseFillForIndex(NSUInteger index) const;
     std::shared_ptr<PELineStyle> lineStyleForIndex(NSUInteger index) const;
@@ -87,7 +110,12 @@ public:
 
     void encodeWithCoder(NSCoder& coder) const override;
 
+    bool needsDisplayForKey(const NSString& key) const override;
+
 protected:
+    // initWithLayer: the presentation copy takes over the fields of the layer it copies.
+    void init(const CALayer& layer);
+    std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
     void init(CGRect frame);
     void init() { init(CGRectZero); }
     bool init(NSCoder& coder);

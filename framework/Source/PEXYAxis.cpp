@@ -201,19 +201,19 @@ void PEXYAxis::renderAsVectorInContext(const CGContextRef& context)
         CGContextAddLineToPoint(context, endPoint.x, endPoint.y);
         style->strokePathInContext(context);
     }
-    CGFloat sign = !lineRange || lineRange->lengthDouble() >= 0 ? 1 : -1;
-    CGPoint direction = coordinate() == PECoordinateX ? CGPoint { sign, 0 } : CGPoint { 0, sign };
-    if (auto cap = axisLineCapMin()) {
-        CGPoint point = alignedPoint(context, viewPointForCoordinateDecimalNumber(lineRange ? lineRange->minLimit() : zero), axisLineStyle());
-        // The minimum end lies where the range starts when it grows, where it ends otherwise.
-        CGPoint outward = sign > 0 ? CGPoint { -direction.x, -direction.y } : direction;
-        cap->renderAsVectorInContext(context, point, outward);
-    }
-    if (auto cap = axisLineCapMax()) {
-        CGPoint point = alignedPoint(context, viewPointForCoordinateDecimalNumber(lineRange ? lineRange->maxLimit() : zero), axisLineStyle());
-        CGPoint outward = sign > 0 ? direction : CGPoint { -direction.x, -direction.y };
-        cap->renderAsVectorInContext(context, point, outward);
-    }
+    // Each cap points outwards from the line. Which way that is on screen depends on the range
+    // and on the plot space, either of which may run backwards, so it is read off the view points.
+    const CGPoint minPoint = alignedPoint(context, viewPointForCoordinateDecimalNumber(lineRange ? lineRange->minLimit() : zero), axisLineStyle());
+    const CGPoint maxPoint = alignedPoint(context, viewPointForCoordinateDecimalNumber(lineRange ? lineRange->maxLimit() : zero), axisLineStyle());
+    const CGFloat along = coordinate() == PECoordinateX ? maxPoint.x - minPoint.x : maxPoint.y - minPoint.y;
+    CGFloat sign = along > 0 ? 1 : -1;
+    if (along == 0 || std::isnan(along))
+        sign = !lineRange || lineRange->lengthDouble() >= 0 ? 1 : -1;
+    const CGPoint direction = coordinate() == PECoordinateX ? CGPoint { sign, 0 } : CGPoint { 0, sign };
+    if (auto cap = axisLineCapMin())
+        cap->renderAsVectorInContext(context, minPoint, CGPoint { -direction.x, -direction.y });
+    if (auto cap = axisLineCapMax())
+        cap->renderAsVectorInContext(context, maxPoint, direction);
 }
 
 void PEXYAxis::drawGridLinesInContext(const CGContextRef& context, bool major)
@@ -380,4 +380,14 @@ bool PEXYAxis::init(NSCoder& coder)
     m_orthogonalCoordinateDecimal = NSCoder_PEExtensions::decodeDecimalForKey(coder, "PEXYAxis.orthogonalCoordinateDecimal");
     m_axisConstraints = coder.decodeObjectOfClass<PEConstraints>("PEXYAxis.axisConstraints");
     return true;
+}
+
+void PEXYAxis::init(const CALayer& layer)
+{
+    PEAxis::init(layer);
+    auto model = dynamic_cast<const PEXYAxis*>(&layer);
+    if (!model)
+        return;
+    m_orthogonalCoordinateDecimal = model->m_orthogonalCoordinateDecimal;
+    m_axisConstraints = model->m_axisConstraints;
 }

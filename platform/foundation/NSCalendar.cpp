@@ -13,6 +13,8 @@
 
 namespace {
 
+[[maybe_unused]] const bool registeredForCoding = NSCoder::registerClass<NSCalendar>();
+
 constexpr const char* knownIdentifiers[] = {
     NSCalendarIdentifierGregorian, NSCalendarIdentifierBuddhist, NSCalendarIdentifierChinese,
     NSCalendarIdentifierCoptic, NSCalendarIdentifierEthiopicAmeteMihret, NSCalendarIdentifierEthiopicAmeteAlem,
@@ -672,4 +674,39 @@ id NSCalendar::copy() const
     *copied = std::move(settings);
     calendar->rebuild(*copied);
     return calendar;
+}
+
+void NSCalendar::encodeWithCoder(NSCoder& coder) const
+{
+    Settings settings = *m_settings.lock();
+    coder.encodeObject(m_identifier, "NS.identifier");
+    if (settings.timeZone)
+        coder.encodeObject(settings.timeZone->name(), "NS.timezone");
+    if (settings.locale)
+        coder.encodeObject(settings.locale->localeIdentifier(), "NS.locale");
+    coder.encodeInteger(static_cast<NSInteger>(settings.firstWeekday), "NS.firstWeekday");
+    coder.encodeInteger(static_cast<NSInteger>(settings.minimumDaysInFirstWeek), "NS.minimumDaysInFirstWeek");
+}
+
+bool NSCalendar::init(NSCoder& coder)
+{
+    if (!init(NSString::fromId(coder.decodeObjectOfClass<NSStringObject>("NS.identifier"))))
+        return false;
+    const NSInteger firstWeekday = coder.decodeIntegerForKey("NS.firstWeekday");
+    const NSInteger minimumDays = coder.decodeIntegerForKey("NS.minimumDaysInFirstWeek");
+    if (firstWeekday < 0 || firstWeekday > 7 || minimumDays < 0 || minimumDays > 7)
+        return false;
+    auto settings = m_settings.lock();
+    if (auto name = coder.decodeObjectOfClass<NSStringObject>("NS.timezone")) {
+        auto zone = NSTimeZone::timeZoneWithName(NSString(name));
+        if (!zone)
+            return false;
+        settings->timeZone = zone;
+    }
+    if (auto identifier = coder.decodeObjectOfClass<NSStringObject>("NS.locale"))
+        settings->locale = NSLocale::localeWithLocaleIdentifier(NSString(identifier));
+    settings->firstWeekday = static_cast<NSUInteger>(firstWeekday);
+    settings->minimumDaysInFirstWeek = static_cast<NSUInteger>(minimumDays);
+    rebuild(*settings);
+    return true;
 }

@@ -4,6 +4,7 @@
 // ranges and ordinals of units. Safe to use from several threads.
 
 #include "platform/foundation/Guarded.h"
+#include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSDateComponents.h"
 
 #include <unicode/uversion.h>
@@ -47,7 +48,7 @@ enum : NSCalendarOptions {
 };
 inline constexpr NSCalendarOptions NSWrapCalendarComponents = NSCalendarWrapComponents;
 
-class NSCalendar : public NSObject {
+class NSCalendar : public NSObject, public NSCoding {
     NS_OBJECT(NSCalendar, NSObject)
 public:
     // Nil for an identifier that names no calendar.
@@ -113,9 +114,13 @@ public:
     bool isEqual(const id& other) const override;
     NSUInteger hash() const override { return m_identifier.hash(); }
     id copy() const override;
+    // The identifier and the settings made (time zone, locale, first weekday, minimum days).
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     bool init(const NSString& identifier);
+    // False for an identifier that names no calendar or a setting out of its range.
+    bool init(NSCoder& coder);
 
 private:
     // A private copy of the configured ICU calendar, set to the date, for one operation.

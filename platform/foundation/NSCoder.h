@@ -89,8 +89,14 @@ public:
     virtual void encodeConditionalObject(const id& object, const NSString& key) { encodeObject(object, key); }
     // Called by an initialiser that decodes links back to its own object (a child's conditional
     // link to its parent), before it decodes them: references to the object being decoded then
-    // resolve to it instead of failing the archive as a cycle.
+    // resolve to it through decodeWeakObjectForKey instead of failing the archive as a cycle.
     virtual void registerDecodingObject(const id&) { }
+    // Reads a link its reader keeps without owning it (a parent, a delegate). Only such a link may
+    // resolve to an object still being decoded; decodeObjectForKey refuses the archive there, as an
+    // owning link would close a cycle that is never freed.
+    virtual id decodeWeakObjectForKey(const NSString& key) { return decodeObjectForKey(key); }
+    template <class T>
+    std::shared_ptr<T> decodeWeakObjectOfClass(const NSString& key) { return ns::cast<T>(decodeWeakObjectForKey(key)); }
 
     // The unkeyed form (allowsKeyedCoding() false): values are read back in the order they were
     // written, each with the type code it was written with ("c", "C", "s", "S", "i", "I", "l",

@@ -15,6 +15,8 @@
 
 namespace {
 
+[[maybe_unused]] const bool registeredForCoding = NSCoder::registerClass<NSDateFormatter>();
+
 icu::DateFormat::EStyle icuStyle(NSDateFormatterStyle style)
 {
     switch (style) {
@@ -324,4 +326,50 @@ id NSDateFormatter::copy() const
     formatter->m_calendar = m_calendar ? std::static_pointer_cast<NSCalendar>(m_calendar->copy()) : nullptr;
     formatter->m_lenient = m_lenient;
     return formatter;
+}
+
+void NSDateFormatter::encodeWithCoder(NSCoder& coder) const
+{
+    MutexLocker lock(m_mutex);
+    if (m_formatFromStyles) {
+        coder.encodeInteger(static_cast<NSInteger>(m_dateStyle), "NS.dateStyle");
+        coder.encodeInteger(static_cast<NSInteger>(m_timeStyle), "NS.timeStyle");
+    } else {
+        coder.encodeObject(m_dateFormat, "NS.dateFormat");
+    }
+    if (m_locale)
+        coder.encodeObject(m_locale->localeIdentifier(), "NS.locale");
+    if (m_timeZone)
+        coder.encodeObject(m_timeZone->name(), "NS.timeZone");
+    coder.encodeObject(m_calendar, "NS.calendar");
+    coder.encodeBool(m_lenient, "NS.lenient");
+}
+
+bool NSDateFormatter::init(NSCoder& coder)
+{
+    const NSInteger dateStyle = coder.decodeIntegerForKey("NS.dateStyle");
+    const NSInteger timeStyle = coder.decodeIntegerForKey("NS.timeStyle");
+    auto isStyle = [](NSInteger style) { return style >= 0 && style <= static_cast<NSInteger>(NSDateFormatterFullStyle); };
+    if (!isStyle(dateStyle) || !isStyle(timeStyle))
+        return false;
+    std::shared_ptr<NSTimeZone> zone;
+    if (auto name = coder.decodeObjectOfClass<NSStringObject>("NS.timeZone")) {
+        zone = NSTimeZone::timeZoneWithName(NSString(name));
+        if (!zone)
+            return false;
+    }
+    auto calendar = coder.decodeObjectOfClass<NSCalendar>("NS.calendar");
+    auto locale = coder.decodeObjectOfClass<NSStringObject>("NS.locale");
+    if (auto pattern = coder.decodeObjectOfClass<NSStringObject>("NS.dateFormat")) {
+        setDateFormat(NSString(pattern));
+    } else {
+        setDateStyle(static_cast<NSDateFormatterStyle>(dateStyle));
+        setTimeStyle(static_cast<NSDateFormatterStyle>(timeStyle));
+    }
+    if (locale)
+        setLocale(NSLocale::localeWithLocaleIdentifier(NSString(locale)));
+    setTimeZone(zone);
+    setCalendar(calendar);
+    setLenient(coder.decodeBoolForKey("NS.lenient"));
+    return true;
 }

@@ -5,6 +5,7 @@
 // their value from 2000-01-01 00:00:00 in the formatter's zone. Safe to share between threads.
 
 #include "platform/foundation/Mutex.h"
+#include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSFormatter.h"
 #include "platform/foundation/NSDate.h"
 
@@ -27,7 +28,7 @@ enum NSDateFormatterStyle : NSUInteger {
     NSDateFormatterFullStyle = 4,
 };
 
-class NSDateFormatter : public NSFormatter {
+class NSDateFormatter : public NSFormatter, public NSCoding {
     NS_OBJECT(NSDateFormatter, NSFormatter)
 public:
     static NSString localizedStringFromDate(const std::shared_ptr<NSDate>& date, NSDateFormatterStyle dateStyle,
@@ -76,6 +77,12 @@ public:
     NSString stringForObjectValue(const id& value) const override;
     bool getObjectValue(id* object, const NSString& string, NSString* errorDescription) const override;
     id copy() const override;
+    // The pattern or styles, and the locale, time zone, calendar and leniency that were set.
+    void encodeWithCoder(NSCoder& coder) const override;
+
+protected:
+    // False for a style, time zone or calendar that does not exist.
+    bool init(NSCoder& coder);
 
 private:
     enum class SymbolKind { Weekdays, Months, Eras };

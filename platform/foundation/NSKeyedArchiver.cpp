@@ -7,6 +7,7 @@
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSSet.h"
+#include "platform/foundation/NSValue.h"
 #include "platform/foundation/PropertyListNode.h"
 
 #include <plist/plist.h>
@@ -180,6 +181,11 @@ std::uint64_t NSKeyedArchiver::referenceFor(const id& object)
         name = "NSDecimalNumber";
         chain = { "NSDecimalNumber", "NSNumber", "NSObject" };
         plist_dict_set_item(container, "NS.string", plist_new_string(decimal->stringValue().UTF8String().c_str()));
+    } else if (auto value = ns::cast<NSValue>(object); value && value->holds<NSRange>()) {
+        name = "NSValue";
+        chain = { "NSValue", "NSObject" };
+        encodeInt64(static_cast<std::int64_t>(value->rangeValue().location), "NS.rangeval.location");
+        encodeInt64(static_cast<std::int64_t>(value->rangeValue().length), "NS.rangeval.length");
     } else if (auto date = ns::cast<NSDate>(object)) {
         name = "NSDate";
         chain = { "NSDate", "NSObject" };

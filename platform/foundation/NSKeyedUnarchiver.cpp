@@ -7,10 +7,13 @@
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSSet.h"
+#include "platform/foundation/NSValue.h"
 
 #include <plist/plist.h>
 
 #include <cmath>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -115,6 +118,17 @@ id NSKeyedUnarchiver::decodeObjectForKey(const NSString& key)
     return value ? decodeReference(value) : nullptr;
 }
 
+id NSKeyedUnarchiver::decodeWeakObjectForKey(const NSString& key)
+{
+    plist_t value = static_cast<plist_t>(valueForKey(key));
+    if (!value)
+        return nullptr;
+    m_resolvingWeakLink = true;
+    id object = decodeReference(value);
+    m_resolvingWeakLink = false;
+    return object;
+}
+
 id NSKeyedUnarchiver::decodeReference(void* node)
 {
     if (!m_failure.isNil())
@@ -135,6 +149,7 @@ void NSKeyedUnarchiver::registerDecodingObject(const id& object)
 
 id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
 {
+    const bool weakLink = std::exchange(m_resolvingWeakLink, false);
     if (index == 0)
         return nullptr;
     if (index >= m_objectCount) {
@@ -144,9 +159,9 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
     if (m_states[index] == State::Done)
         return m_decoded[index];
     if (m_states[index] == State::Decoding) {
-        if (m_decoded[index])
+        if (weakLink && m_decoded[index])
             return m_decoded[index];
-        fail("object refers to itself");
+        fail(m_decoded[index] ? "an owning link closes a cycle" : "object refers to itself");
         return nullptr;
     }
     if (m_containers.size() > PropertyListNode::maximumDepth) {
@@ -244,6 +259,14 @@ id NSKeyedUnarchiver::decodeInstance(void* container, const std::string& classNa
         if (text.isNil())
             return nullptr;
         return NSDecimalNumber::decimalNumberWithString(text);
+    }
+    if (className == "NSValue") {
+        // Only ranges are written; a location and length that do not fit a range are refused.
+        const std::int64_t location = decodeInt64ForKey("NS.rangeval.location");
+        const std::int64_t length = decodeInt64ForKey("NS.rangeval.length");
+        if (!containsValueForKey("NS.rangeval.location") || location < 0 || length < 0 || length > std::numeric_limits<std::int64_t>::max() - location)
+            return nullptr;
+        return NSValue::valueWithRange(NSMakeRange(static_cast<NSUInteger>(location), static_cast<NSUInteger>(length)));
     }
     if (className == "NSDate") {
         plist_t time = plist_dict_get_item(container, "NS.time");

@@ -26,6 +26,7 @@ public:
     bool containsValueForKey(const NSString& key) const override;
     // A reference that does not resolve makes the whole archive fail.
     id decodeObjectForKey(const NSString& key) override;
+    id decodeWeakObjectForKey(const NSString& key) override;
     bool decodeBoolForKey(const NSString& key) override;
     std::int64_t decodeInt64ForKey(const NSString& key) override;
     double decodeDoubleForKey(const NSString& key) override;
@@ -56,5 +57,7 @@ private:
     std::vector<State> m_states;
     // Indexes of the objects whose initialisers are running, innermost last.
     std::vector<std::uint64_t> m_decodingIndexes;
+    // Set for the one reference decodeWeakObjectForKey resolves, not for what that object holds.
+    bool m_resolvingWeakLink { false };
     NSString m_failure;
 };

@@ -10,8 +10,14 @@
 #include <unicode/rbnf.h>
 
 #include <cmath>
+#include <utility>
 
 namespace {
+
+[[maybe_unused]] const bool registeredForCoding = NSCoder::registerClass<NSNumberFormatter>();
+
+// Far beyond any number a double or decimal holds; larger counts come only from damaged archives.
+constexpr std::int64_t maximumDigits = 400;
 
 using Symbol = icu::DecimalFormatSymbols::ENumberFormatSymbol;
 
@@ -426,4 +432,100 @@ id NSNumberFormatter::copy() const
     auto formatter = create();
     copySettingsTo(*formatter);
     return formatter;
+}
+
+const std::vector<std::pair<const char*, NSString NSNumberFormatter::Settings::*>>& NSNumberFormatter::textSettings()
+{
+    static const std::vector<std::pair<const char*, NSString Settings::*>> settings {
+        { "NS.groupingSeparator", &Settings::groupingSeparator },
+        { "NS.decimalSeparator", &Settings::decimalSeparator },
+        { "NS.currencySymbol", &Settings::currencySymbol },
+        { "NS.currencyCode", &Settings::currencyCode },
+        { "NS.percentSymbol", &Settings::percentSymbol },
+        { "NS.positiveFormat", &Settings::positiveFormat },
+        { "NS.negativeFormat", &Settings::negativeFormat },
+        { "NS.positivePrefix", &Settings::positivePrefix },
+        { "NS.positiveSuffix", &Settings::positiveSuffix },
+        { "NS.negativePrefix", &Settings::negativePrefix },
+        { "NS.negativeSuffix", &Settings::negativeSuffix },
+        { "NS.zeroSymbol", &Settings::zeroSymbol },
+        { "NS.nilSymbol", &Settings::nilSymbol },
+        { "NS.notANumberSymbol", &Settings::notANumberSymbol },
+    };
+    return settings;
+}
+
+const std::vector<std::pair<const char*, std::optional<NSUInteger> NSNumberFormatter::Settings::*>>& NSNumberFormatter::countSettings()
+{
+    static const std::vector<std::pair<const char*, std::optional<NSUInteger> Settings::*>> settings {
+        { "NS.minimumIntegerDigits", &Settings::minimumIntegerDigits },
+        { "NS.maximumIntegerDigits", &Settings::maximumIntegerDigits },
+        { "NS.minimumFractionDigits", &Settings::minimumFractionDigits },
+        { "NS.maximumFractionDigits", &Settings::maximumFractionDigits },
+        { "NS.groupingSize", &Settings::groupingSize },
+    };
+    return settings;
+}
+
+void NSNumberFormatter::encodeWithCoder(NSCoder& coder) const
+{
+    Settings settings;
+    {
+        MutexLocker lock(m_mutex);
+        settings = m_settings;
+    }
+    coder.encodeInteger(static_cast<NSInteger>(settings.style), "NS.numberStyle");
+    if (settings.locale)
+        coder.encodeObject(settings.locale->localeIdentifier(), "NS.locale");
+    for (const auto& [key, field] : countSettings()) {
+        if (settings.*field)
+            coder.encodeInteger(static_cast<NSInteger>(*(settings.*field)), key);
+    }
+    if (settings.usesGroupingSeparator)
+        coder.encodeBool(*settings.usesGroupingSeparator, "NS.usesGroupingSeparator");
+    for (const auto& [key, field] : textSettings()) {
+        if (!(settings.*field).isNil())
+            coder.encodeObject(settings.*field, key);
+    }
+    if (settings.roundingMode)
+        coder.encodeInteger(static_cast<NSInteger>(*settings.roundingMode), "NS.roundingMode");
+    coder.encodeObject(settings.multiplier, "NS.multiplier");
+    coder.encodeBool(settings.generatesDecimalNumbers, "NS.generatesDecimalNumbers");
+    coder.encodeBool(settings.lenient, "NS.lenient");
+}
+
+bool NSNumberFormatter::init(NSCoder& coder)
+{
+    Settings settings;
+    const NSInteger style = coder.decodeIntegerForKey("NS.numberStyle");
+    if (style < 0 || style > static_cast<NSInteger>(NSNumberFormatterCurrencyAccountingStyle) || style == 7)
+        return false;
+    settings.style = static_cast<NSNumberFormatterStyle>(style);
+    if (auto identifier = coder.decodeObjectOfClass<NSStringObject>("NS.locale"))
+        settings.locale = NSLocale::localeWithLocaleIdentifier(NSString(identifier));
+    for (const auto& [key, field] : countSettings()) {
+        if (!coder.containsValueForKey(key))
+            continue;
+        const NSInteger count = coder.decodeIntegerForKey(key);
+        if (count < 0 || count > maximumDigits)
+            return false;
+        settings.*field = static_cast<NSUInteger>(count);
+    }
+    if (coder.containsValueForKey("NS.usesGroupingSeparator"))
+        settings.usesGroupingSeparator = coder.decodeBoolForKey("NS.usesGroupingSeparator");
+    for (const auto& [key, field] : textSettings()) {
+        if (auto text = coder.decodeObjectOfClass<NSStringObject>(key))
+            settings.*field = NSString(text);
+    }
+    if (coder.containsValueForKey("NS.roundingMode")) {
+        const NSInteger mode = coder.decodeIntegerForKey("NS.roundingMode");
+        if (mode < 0 || mode > static_cast<NSInteger>(NSNumberFormatterRoundHalfUp))
+            return false;
+        settings.roundingMode = static_cast<NSNumberFormatterRoundingMode>(mode);
+    }
+    settings.multiplier = coder.decodeObjectOfClass<NSNumber>("NS.multiplier");
+    settings.generatesDecimalNumbers = coder.decodeBoolForKey("NS.generatesDecimalNumbers");
+    settings.lenient = coder.decodeBoolForKey("NS.lenient");
+    update([&](Settings& target) { target = std::move(settings); });
+    return true;
 }

@@ -2,14 +2,17 @@
 // Numbers to text and back in a locale's conventions (the device's unless set), in the platform's
 // styles. Choosing a style resets the digit, grouping and pattern settings to the style's own;
 // settings made afterwards override it. Reading text is strict: the whole text must be a number.
-// Safe to share between threads.
+// Safe to share between threads. Archives keep the settings made, not what the style implies.
 
 #include "platform/foundation/Mutex.h"
+#include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSFormatter.h"
 
 #include <unicode/uversion.h>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 U_NAMESPACE_BEGIN
 class NumberFormat;
@@ -41,7 +44,7 @@ enum NSNumberFormatterRoundingMode : NSUInteger {
     NSNumberFormatterRoundHalfUp = 6,
 };
 
-class NSNumberFormatter : public NSFormatter {
+class NSNumberFormatter : public NSFormatter, public NSCoding {
     NS_OBJECT(NSNumberFormatter, NSFormatter)
 public:
     static NSString localizedStringFromNumber(const std::shared_ptr<NSNumber>& number, NSNumberFormatterStyle style);
@@ -110,10 +113,13 @@ public:
     NSString stringForObjectValue(const id& value) const override;
     bool getObjectValue(id* object, const NSString& string, NSString* errorDescription) const override;
     id copy() const override;
+    void encodeWithCoder(NSCoder& coder) const override;
 
 protected:
     // Copies the settings into a formatter of a subclass.
     void copySettingsTo(NSNumberFormatter& other) const;
+    // False for settings no formatter could have.
+    bool init(NSCoder& coder);
 
 private:
     struct Settings {
@@ -145,6 +151,9 @@ private:
         bool lenient { false };
     };
 
+    // The settings an archive holds under a key each.
+    static const std::vector<std::pair<const char*, NSString Settings::*>>& textSettings();
+    static const std::vector<std::pair<const char*, std::optional<NSUInteger> Settings::*>>& countSettings();
     template <class Change>
     void update(Change change);
     // The ICU formatter for the current settings, made on first use after a change.

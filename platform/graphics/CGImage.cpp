@@ -31,6 +31,9 @@ bool CGImage::init(std::size_t width, std::size_t height, std::size_t bitsPerCom
     const std::size_t components = format->isAlphaOnly() ? 1 : space->numberOfComponents();
     if (!decode.empty() && decode.size() != 2 * components)
         return false;
+    // Rows after the first start bytesPerRow apart; a stride that makes the span wrap is refused.
+    if (bytesPerRow > (std::numeric_limits<std::size_t>::max() - rowBytes) / height)
+        return false;
     if (provider && provider->bytes().size() < bytesPerRow * (height - 1) + rowBytes)
         return false;
     m_width = width;

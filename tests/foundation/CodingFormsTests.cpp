@@ -43,7 +43,7 @@ protected:
         coder.registerDecodingObject(self());
         if (coder.allowsKeyedCoding()) {
             name = NSString::fromId(coder.decodeObjectForKey("name"));
-            parent = coder.decodeObjectOfClass<TreeNode>("parent");
+            parent = coder.decodeWeakObjectOfClass<TreeNode>("parent");
             child = coder.decodeObjectOfClass<TreeNode>("child");
             return;
         }
@@ -98,6 +98,19 @@ TEST(ConditionalObjects, resolveWhenTheObjectIsWrittenAfterTheLink)
     EXPECT_EQ(first, unarchiver->decodeObjectOfClass<TreeNode>("third"));
     EXPECT_TRUE(unarchiver->containsValueForKey("second"));
     EXPECT_EQ(unarchiver->decodeObjectForKey("second"), nullptr);
+}
+
+TEST(ConditionalObjects, anOwningLinkBackToAnObjectBeingDecodedRefusesTheArchive)
+{
+    auto root = node("root");
+    auto leaf = node("leaf");
+    root->child = leaf;
+    leaf->child = root;
+    auto data = NSKeyedArchiver::archivedDataWithRootObject(root);
+    leaf->child = nullptr;
+
+    // Were it read, root and leaf would own each other and never be freed.
+    EXPECT_EQ(NSKeyedUnarchiver::unarchiveObjectWithData(data), nullptr);
 }
 
 TEST(KeyedArchiveValues, decimalNumbersKeepEveryDigit)

@@ -19,6 +19,14 @@ TEST(CGImage, createValidatesTheLayoutAgainstTheBytes)
     EXPECT_FALSE(CGImageCreate(1u << 20, 1u << 20, 8, 32, 4u << 20, rgb, kCGImageAlphaLast, enough, nullptr, true, kCGRenderingIntentDefault));
 }
 
+TEST(CGImage, aRowStrideThatWrapsTheSizeIsRefused)
+{
+    // 2^62 * 4 wraps to 0, so the rows would seem to fit in 8 bytes.
+    auto eight = CGDataProviderCreateWithCFData(std::vector<std::uint8_t>(40, 0x80));
+    EXPECT_FALSE(CGImageCreate(2, 5, 8, 32, std::size_t(1) << 62, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast,
+        eight, nullptr, true, kCGRenderingIntentDefault));
+}
+
 TEST(CGImage, bytesRoundTripThroughDrawing)
 {
     // Straight alpha, big-endian RGBA: one half-transparent red pixel, one opaque blue.

@@ -52,6 +52,11 @@ TEST(FunctionDataSource, samplesOncePerResolutionAcrossTheVisibleRange)
     EXPECT_EQ(plot.cachedDataCount(), 401u);
     EXPECT_THROW(made.source->setResolution(0), NSException);
     EXPECT_THROW(PEFunctionDataSource::dataSourceForPlot(PEPlot::create(CGRectZero), square), NSException);
+    try {
+        PEFunctionDataSource::dataSourceForPlot(PEPlot::create(CGRectZero), square);
+    } catch (const NSException& exception) {
+        EXPECT_EQ(exception.reason(), NSString("Invalid parameter not satisfying: [plot isKindOfClass:[PEScatterPlot class]]"));
+    }
 }
 
 TEST(FunctionDataSource, aPanAddsOnlyTheUncoveredStripAtTheSameSpacing)

@@ -193,3 +193,19 @@ TEST(PEPlotSpaceAnnotation, followsTheMappingAtTheNextLayout)
     EXPECT_EQ(centreOf(*annotation->contentLayer()).x, 100);
     EXPECT_THROW(PEPlotSpaceAnnotation::create(nullptr, std::vector<std::shared_ptr<NSNumber>> {}), NSException);
 }
+
+TEST(PEPlotSpaceAnnotation, anchorsGivenAsDoublesKeepTheirPrecision)
+{
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 100, 100 } });
+    auto space = std::static_pointer_cast<PEXYPlotSpace>(graph->defaultPlotSpace());
+    space->setXRange(PEPlotRange::plotRangeWithLocation(0.0, 1e-6));
+    space->setYRange(PEPlotRange::plotRangeWithLocation(0.0, 10.0));
+    graph->layoutEntireTree();
+    auto area = graph->plotAreaFrame()->plotArea();
+    auto annotation = PEPlotSpaceAnnotation::create(std::static_pointer_cast<PEPlotSpace>(space),
+        std::vector<std::shared_ptr<NSNumber>> { NSNumber::numberWithDouble(2.5e-7), NSNumber::numberWithDouble(5) });
+    annotation->setContentLayer(contentOfSize(10, 10));
+    area->addAnnotation(annotation);
+    EXPECT_EQ(centreOf(*annotation->contentLayer()).x, 25);
+    EXPECT_EQ(centreOf(*annotation->contentLayer()).y, 50);
+}

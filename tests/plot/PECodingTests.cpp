@@ -207,7 +207,7 @@ TEST(PECoding, archivesOfWholeGraphsSeedTheArchiveFuzzer)
     graph->setLegend(PELegend::legendWithGraph(graph));
     graph->setTitle("图");
     auto archive = NSKeyedArchiver::archivedDataWithRootObject(graph);
-    // Kept beside the pictures; the fuzzer's seeds are copies of it.
+    // Kept beside the pictures for looking into; the fuzzer's seeds come from PEFuzzSeedTests.
     std::ofstream(snapshotPath("graph-archive.seed"), std::ios::binary).write(reinterpret_cast<const char*>(archive->bytes()), static_cast<std::streamsize>(archive->length()));
     auto decoded = ns::cast<PEGraph>(NSKeyedUnarchiver::unarchiveObjectWithData(archive));
     ASSERT_TRUE(decoded);

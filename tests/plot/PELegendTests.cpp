@@ -1,5 +1,6 @@
 #include "PlotRendering.h"
 
+#include "framework/Source/PEAnnotation.h"
 #include "framework/Source/PELegendEntry.h"
 #include "framework/Source/PEMutableLineStyle.h"
 #include "framework/Source/PEMutableTextStyle.h"
@@ -44,6 +45,18 @@ public:
     PEPlot* selectedPlot { nullptr };
     NSUInteger selectedIndex { 0 };
     int selections { 0 };
+};
+
+// Records where taps reach it, in the graph's coordinates as the engine hands them on.
+class TappableLayer : public PELayer {
+    NS_OBJECT(TappableLayer, PELayer)
+public:
+    bool pointingDeviceDownEvent(const UIEventRef&, CGPoint point) override
+    {
+        taps.push_back(point);
+        return true;
+    }
+    std::vector<CGPoint> taps;
 };
 
 } // namespace
@@ -208,4 +221,41 @@ TEST(PELegend, aGraphsLegendSitsAtItsAnchorAndDrawsEveryEntry)
     EXPECT_NEAR(CGRectGetMidX(frame), 100, 1);
     EXPECT_NEAR(frame.origin.y, 0, 1);
     EXPECT_EQ(legend->legendEntries().size(), 2u);
+}
+
+TEST(PELegend, annotationsOnALegendAreHitAtTheTappedPoint)
+{
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 200, 160 } });
+    graph->addPlot(plotWithTitles({ "甲" }));
+    auto legend = PELegend::legendWithGraph(graph);
+    graph->setLegend(legend);
+    graph->setLegendAnchor(PERectAnchorTopRight);
+    auto delegate = std::make_shared<RecordingDelegate>();
+    legend->setLegendDelegate(delegate);
+    graph->layoutEntireTree();
+
+    auto annotation = PEAnnotation::create();
+    auto button = TappableLayer::create(CGRect { { 0, 0 }, { 6, 6 } });
+    annotation->setContentLayer(button);
+    legend->addAnnotation(annotation);
+    button->setFrame(CGRect { { 1, 1 }, { 6, 6 } });
+    const CGPoint tap = legend->convertPointToLayer(CGPoint { 4, 4 }, graph);
+    ASSERT_GT(tap.x, 50) << "the legend lies away from the graph's origin";
+
+    EXPECT_TRUE(legend->pointingDeviceDownEvent(nullptr, tap));
+    ASSERT_EQ(button->taps.size(), 1u);
+    EXPECT_EQ(button->taps.front().x, tap.x);
+    EXPECT_EQ(button->taps.front().y, tap.y);
+    EXPECT_EQ(delegate->selections, 0);
+}
+
+TEST(PELegend, describesItselfWithItsPlots)
+{
+    auto first = plotWithTitles({ "甲" }, "first-plot");
+    auto second = plotWithTitles({ "乙" }, "second-plot");
+    auto legend = PELegend::legendWithPlots({ first, second });
+    const std::string text = legend->description().UTF8String();
+    EXPECT_NE(text.find(first->description().UTF8String()), std::string::npos) << text;
+    EXPECT_NE(text.find(second->description().UTF8String()), std::string::npos) << text;
+    EXPECT_EQ(text.find("for plots 2"), std::string::npos) << text;
 }

@@ -126,17 +126,36 @@ TEST(PEXYAxisSet, startsWithAnXAndAYAxisAndStrokesTheFramesBorder)
     EXPECT_EQ(axes->axisForCoordinate(PECoordinateY, 1), otherY);
 }
 
+namespace {
+
+// An 80-point bordered layer at (10, 10) in a 100-point host, with a 4-point border, corner radius
+// 10, a white fill and an 80-point content layer of the given colour.
+struct BorderedInHost {
+    std::shared_ptr<PELayer> host = PELayer::create(CGRect { { 0, 0 }, { 100, 100 } });
+    std::shared_ptr<PEBorderedLayer> bordered = PEBorderedLayer::create(CGRect { { 10, 10 }, { 80, 80 } });
+    std::shared_ptr<PEBorderedLayer> content = PEBorderedLayer::create(CGRect { { 0, 0 }, { 80, 80 } });
+
+    explicit BorderedInHost(const std::shared_ptr<PEColor>& contentColor)
+    {
+        auto thick = PELineStyle::lineStyle()->mutableCopyStyle();
+        thick->setLineWidth(4);
+        bordered->setBorderLineStyle(thick);
+        bordered->setCornerRadius(10);
+        bordered->setFill(PEFill::fillWithColor(PEColor::whiteColor()));
+        content->setFill(PEFill::fillWithColor(contentColor));
+    }
+    Picture draw() const
+    {
+        return render(CGSize { 100, 100 }, 1, [&](const CGContextRef& context) { host->recursivelyRenderInContext(context); });
+    }
+};
+
+} // namespace
+
 TEST(PEBorderedLayer, masksToBorderHandsTheBorderToABorderLayerAndClipsInside)
 {
-    auto host = PELayer::create(CGRect { { 0, 0 }, { 100, 100 } });
-    auto bordered = PEBorderedLayer::create(CGRect { { 10, 10 }, { 80, 80 } });
-    auto thick = PELineStyle::lineStyle()->mutableCopyStyle();
-    thick->setLineWidth(4);
-    bordered->setBorderLineStyle(thick);
-    bordered->setCornerRadius(10);
-    bordered->setFill(PEFill::fillWithColor(PEColor::whiteColor()));
-    auto content = PEBorderedLayer::create(CGRect { { 0, 0 }, { 80, 80 } });
-    content->setFill(PEFill::fillWithColor(PEColor::blackColor()));
+    BorderedInHost layers(PEColor::blackColor());
+    auto& [host, bordered, content] = layers;
     bordered->addSublayer(content);
     host->addSublayer(bordered);
 
@@ -150,7 +169,7 @@ TEST(PEBorderedLayer, masksToBorderHandsTheBorderToABorderLayerAndClipsInside)
 
     bordered->borderLayer()->layoutSublayers();
     EXPECT_EQ(bordered->frame().size.width, 80);
-    Picture picture = render(CGSize { 100, 100 }, 1, [&](const CGContextRef& context) { host->recursivelyRenderInContext(context); });
+    Picture picture = layers.draw();
     saveSnapshot(picture, "masked-border.png");
     // The black content is clipped inside the rounded border; outside the corner stays white,
     // and the border is drawn above the content.
@@ -162,6 +181,30 @@ TEST(PEBorderedLayer, masksToBorderHandsTheBorderToABorderLayerAndClipsInside)
     bordered->setMasksToBorder(false);
     EXPECT_EQ(bordered->superlayer(), host);
     EXPECT_FALSE(bordered->mask());
+}
+
+TEST(PEBorderedLayer, masksToBorderSetOutsideATreeOrOnAGraphStillDrawsFillAndBorder)
+{
+    BorderedInHost layers(PEColor::grayColor());
+    auto& [host, bordered, content] = layers;
+    bordered->setMasksToBorder(true);
+    bordered->addSublayer(content);
+    host->addSublayer(bordered);
+    EXPECT_FALSE(bordered->borderLayer());
+    Picture picture = layers.draw();
+    saveSnapshot(picture, "masked-border-outside-tree.png");
+    EXPECT_GT(picture.darkness(50, 12), 200) << "the border";
+    EXPECT_NEAR(picture.darkness(50, 50), 127, 10) << "the grey content, inside the border";
+    EXPECT_NEAR(picture.darkness(15, 50), 127, 10) << "the content reaches the border";
+    EXPECT_LT(picture.darkness(11, 11), 30) << "outside the rounded corner";
+
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 100, 80 } });
+    graph->setFill(PEFill::fillWithColor(PEColor::grayColor()));
+    graph->setBorderLineStyle(bordered->borderLineStyle());
+    graph->setMasksToBorder(true);
+    Picture graphPicture = renderGraph(graph, 1);
+    EXPECT_GT(graphPicture.darkness(1, 40), 240) << "the graph's border";
+    EXPECT_NEAR(graphPicture.darkness(50, 40), 127, 10) << "the graph's fill";
 }
 
 TEST(PEBorderLayer, growsItsMaskedLayerByTheShadowMargin)

@@ -48,6 +48,17 @@ std::shared_ptr<PEFill> grayFill(CGFloat gray)
     return PEFill::fillWithColor(PEColor::colorWithGenericGray(gray));
 }
 
+// A black arrow 10 points long and wide, on an axis line without ticks.
+std::shared_ptr<PELineCap> arrowOnPlainLine(AxisFixture& fixture)
+{
+    fixture.x->setMajorTickLineStyle(nullptr);
+    fixture.x->setAxisLineStyle(PELineStyle::lineStyle());
+    auto cap = PELineCap::solidArrowPlotLineCap();
+    cap->setSize(CGSize { 10, 10 });
+    cap->setFill(grayFill(0));
+    return cap;
+}
+
 } // namespace
 
 TEST(PEXYAxis, ticksGoToTheSideTheirDirectionNames)
@@ -155,11 +166,7 @@ TEST(PEXYAxis, limitBandsAreCutToTheVisibleRange)
 TEST(PEXYAxis, capsPointOutwardsAlsoOnARangeOfNegativeLength)
 {
     AxisFixture fixture;
-    fixture.x->setMajorTickLineStyle(nullptr);
-    fixture.x->setAxisLineStyle(PELineStyle::lineStyle());
-    auto cap = PELineCap::solidArrowPlotLineCap();
-    cap->setSize(CGSize { 10, 10 });
-    cap->setFill(grayFill(0));
+    auto cap = arrowOnPlainLine(fixture);
     fixture.x->setAxisLineCapMax(cap);
     fixture.x->setVisibleAxisRange(PEPlotRange::plotRangeWithLocation(8.0, -6.0));
     Picture picture = fixture.draw(1);
@@ -168,6 +175,24 @@ TEST(PEXYAxis, capsPointOutwardsAlsoOnARangeOfNegativeLength)
     EXPECT_GT(picture.darkness(77, 48), 128);
     EXPECT_LT(picture.darkness(83, 48), 30);
     EXPECT_LT(picture.darkness(77, 44), 30);
+}
+
+TEST(PEXYAxis, capsPointOutwardsOnAPlotSpaceThatRunsBackwards)
+{
+    AxisFixture fixture;
+    auto cap = arrowOnPlainLine(fixture);
+    fixture.x->setAxisLineCapMax(cap);
+    fixture.x->setAxisLineCapMin(cap);
+    fixture.space->setXRange(PEPlotRange::plotRangeWithLocation(10.0, -10.0));
+    fixture.x->setVisibleAxisRange(PEPlotRange::plotRangeWithLocation(2.0, 6.0));
+    Picture picture = fixture.draw(1);
+    saveSnapshot(picture, "axis-caps-backwards.png");
+    // x = 8 is at view 20 and x = 2 at view 80: each arrow's body lies inside the line, its tip
+    // at the end.
+    EXPECT_GT(picture.darkness(23, 48), 128);
+    EXPECT_LT(picture.darkness(17, 48), 30);
+    EXPECT_GT(picture.darkness(77, 48), 128);
+    EXPECT_LT(picture.darkness(83, 48), 30);
 }
 
 TEST(PEXYAxis, defaultTitleLocationOnALogAxisNeedsBothEndsAboveZero)

@@ -8,6 +8,7 @@
 #include "framework/Source/PEPlotSpaceAnnotation.h"
 #include "framework/Source/PETheme.h"
 #include "framework/Source/PEXYGraph.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/graphics/CGColor.h"
 #include "tests/plot/PlotRendering.h"
@@ -214,4 +215,44 @@ TEST(PieChart, aPieWithAnOffsetSliceMatchesItsReferencePicture)
     EXPECT_GT(picture.pixels[y * picture.bytesPerRow + x * 4 + 2], 200);
     EXPECT_LT(picture.pixels[y * picture.bytesPerRow + x * 4 + 1], 60);
     EXPECT_LT(differenceFromReference(picture, "pie-chart@2x.png", 24), 0.01);
+}
+
+namespace {
+
+// Offers fills in both forms and no titles, so only the per-record fill form tells the legend.
+class FillSource : public PEPieChartDataSource {
+public:
+    bool perRecordFills { true };
+    NSUInteger numberOfRecordsForPlot(PEPlot&) override { return 2; }
+    std::optional<double> doubleForPlot(PEPlot&, NSUInteger, NSUInteger) override { return 1; }
+    std::optional<std::shared_ptr<NSArray>> sliceFillsForPieChart(PEPieChart&, NSRange range) override
+    {
+        std::vector<id> fills(range.length, PEFill::fillWithColor(PEColor::blueColor()));
+        return NSArray::create(fills);
+    }
+    std::optional<std::shared_ptr<PEFill>> sliceFillForPieChart(PEPieChart&, NSUInteger) override
+    {
+        if (!perRecordFills)
+            return std::nullopt;
+        return PEFill::fillWithColor(PEColor::redColor());
+    }
+};
+
+} // namespace
+
+TEST(PieChart, theLegendRedrawsWheneverTheDataSourceOffersPerRecordFillsOrTitles)
+{
+    auto source = std::make_shared<FillSource>();
+    auto pie = PEPieChart::create(CGRectZero);
+    pie->setDataSource(source);
+    int redraws = 0;
+    auto observer = NSObject::create();
+    NSNotificationCenter::defaultCenter()->addObserver(observer, [&](const std::shared_ptr<NSNotification>&) { ++redraws; },
+        PELegendNeedsRedrawForPlotNotification, pie);
+    pie->reloadData();
+    EXPECT_EQ(redraws, 1) << "the range form was cached, but the per-record form exists";
+    source->perRecordFills = false;
+    pie->reloadData();
+    EXPECT_EQ(redraws, 1);
+    NSNotificationCenter::defaultCenter()->removeObserver(observer);
 }

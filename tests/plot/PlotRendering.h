@@ -17,8 +17,10 @@
 #include "framework/Source/PEXYAxisSet.h"
 #include "framework/Source/PEXYGraph.h"
 #include "framework/Source/PEXYPlotSpace.h"
+#include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSException.h"
+#include "platform/foundation/NSNumber.h"
 #include "platform/graphics/CGDataProvider.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
@@ -102,6 +104,15 @@ inline std::shared_ptr<PEXYGraph> referenceGraph(double xLength, double yLength,
     axes->xAxis()->setMajorIntervalLength(PEDecimalWithInt(1));
     axes->yAxis()->setMajorIntervalLength(PEDecimalWithInt(yInterval));
     return graph;
+}
+
+// An array of NSNumbers holding the values, as data sources and cache setters take them.
+inline std::shared_ptr<NSArray> numberArray(std::initializer_list<double> values)
+{
+    std::vector<id> numbers;
+    for (double value : values)
+        numbers.push_back(NSNumber::numberWithDouble(value));
+    return NSArray::create(numbers);
 }
 
 inline std::string snapshotPath(const std::string& name)

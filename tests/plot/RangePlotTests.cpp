@@ -144,3 +144,23 @@ TEST(RangePlot, aGraphOfErrorBarsWithAnAreaMatchesItsReferencePicture)
     saveSnapshot(picture, "range-plot@2x.png");
     EXPECT_LT(differenceFromReference(picture, "range-plot@2x.png", 24), 0.01);
 }
+
+TEST(PERangePlot, itsSixValuePropertiesAreViewsOfTheCache)
+{
+    auto plot = PERangePlot::create(CGRectZero);
+    plot->setXValues(numberArray({ 1, 2 }));
+    plot->setYValues(numberArray({ 5, 6 }));
+    plot->setHighValues(numberArray({ 7, 8 }));
+    plot->setLowValues(numberArray({ 3, 4 }));
+    plot->setLeftValues(numberArray({ 0.5, 0.5 }));
+    plot->setRightValues(numberArray({ 0.25, 0.75 }));
+    ASSERT_TRUE(plot->xValues() && plot->yValues());
+    EXPECT_EQ(plot->yValues()->count(), 2u);
+    EXPECT_DOUBLE_EQ(ns::cast<NSNumber>(plot->yValues()->objectAtIndex(1))->doubleValue(), 6);
+    ASSERT_TRUE(plot->highValues() && plot->lowValues() && plot->leftValues() && plot->rightValues());
+    EXPECT_EQ(plot->highValues(), plot->cachedNumbersForField(PERangePlotFieldHigh));
+    EXPECT_DOUBLE_EQ(plot->cachedDoubleForField(PERangePlotFieldRight, 1), 0.75);
+    EXPECT_DOUBLE_EQ(plot->cachedDoubleForField(PERangePlotFieldLow, 0), 3);
+    plot->setHighValues(nullptr);
+    EXPECT_FALSE(plot->highValues());
+}

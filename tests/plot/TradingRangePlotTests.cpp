@@ -1,6 +1,7 @@
 #include "framework/Source/PEColor.h"
 #include "framework/Source/PEFill.h"
 #include "framework/Source/PEMutableLineStyle.h"
+#include "framework/Source/PEMutableNumericData.h"
 #include "framework/Source/PEPlotArea.h"
 #include "framework/Source/PEPlotAreaFrame.h"
 #include "framework/Source/PEPlotRange.h"
@@ -122,4 +123,48 @@ TEST(TradingRangePlot, aCandlestickGraphMatchesItsReferencePicture)
     ASSERT_NO_THROW(picture = renderGraph(graph, 2));
     saveSnapshot(picture, "trading-range-plot@2x.png");
     EXPECT_LT(differenceFromReference(picture, "trading-range-plot@2x.png", 24), 0.01);
+}
+
+TEST(PETradingRangePlot, itsValueAndStyleArrayPropertiesAreViewsOfTheCache)
+{
+    auto plot = PETradingRangePlot::create(CGRectZero);
+    plot->setXValues(numberArray({ 1, 2 }));
+    plot->setOpenValues(numberArray({ 10, 12 }));
+    plot->setHighValues(numberArray({ 14, 15 }));
+    plot->setLowValues(numberArray({ 9, 11 }));
+    plot->setCloseValues(numberArray({ 12, 11 }));
+    for (const auto& values : { plot->xValues(), plot->openValues(), plot->highValues(), plot->lowValues(), plot->closeValues() }) {
+        ASSERT_TRUE(values);
+        EXPECT_EQ(values->numberOfSamples(), 2u);
+    }
+    EXPECT_DOUBLE_EQ(plot->cachedDoubleForField(PETradingRangePlotFieldClose, 1), 11);
+
+    auto green = PEFill::fillWithColor(PEColor::blueColor());
+    id dashed = PELineStyle::lineStyle();
+    id fill = green;
+    plot->setIncreaseFills(NSArray::arrayWithObjects({ fill, PEPlot::nilData() }));
+    plot->setDecreaseFills(NSArray::arrayWithObjects({ PEPlot::nilData(), fill }));
+    plot->setLineStyles(NSArray::arrayWithObjects({ dashed, dashed }));
+    plot->setIncreaseLineStyles(NSArray::arrayWithObjects({ dashed, PEPlot::nilData() }));
+    plot->setDecreaseLineStyles(NSArray::arrayWithObjects({ PEPlot::nilData(), dashed }));
+    EXPECT_EQ(plot->increaseFills()->count(), 2u);
+    EXPECT_EQ(plot->increaseFillForIndex(0), green);
+    EXPECT_EQ(plot->increaseFillForIndex(1), plot->increaseFill());
+    EXPECT_EQ(plot->decreaseFillForIndex(1), green);
+    EXPECT_EQ(id(plot->lineStyleForIndex(1)), dashed);
+    EXPECT_EQ(id(plot->increaseLineStyleForIndex(0)), dashed);
+    EXPECT_EQ(plot->decreaseLineStyles()->count(), 2u);
+    EXPECT_EQ(id(plot->decreaseLineStyleForIndex(1)), dashed);
+}
+
+TEST(TradingRangePlot, aRecordWithNeitherOpenNorHighIsLeftOut)
+{
+    auto made = quotesOf({ { 5, NAN, NAN, 2, 8 } });
+    made.plot->setPlotStyle(PETradingRangePlotStyleOHLC);
+    auto picture = render(CGSize { 100, 100 }, 1, [&](const CGContextRef& context) { made.plot->renderAsVectorInContext(context); });
+    std::size_t dark = 0;
+    for (std::size_t y = 0; y < picture.height; ++y)
+        for (std::size_t x = 0; x < picture.width; ++x)
+            dark += picture.darkness(x, y) > 60;
+    EXPECT_EQ(dark, 0u);
 }

@@ -1,0 +1,136 @@
+// Archives of the engine's objects that were damaged or made to harm: each decodes as nil or as
+// something that draws, and frees all it made.
+#include "PlotRendering.h"
+
+#include "framework/Source/NSCoder_PEExtensions.h"
+#include "framework/Source/PECodingRegistry.h"
+#include "framework/Source/PEPlotArea.h"
+#include "framework/Source/PEPlotGroup.h"
+#include "framework/Source/PEShadow.h"
+#include "platform/foundation/NSKeyedArchiver.h"
+#include "platform/foundation/NSKeyedUnarchiver.h"
+#include "platform/foundation/NSNumber.h"
+
+#include <gtest/gtest.h>
+
+using namespace plottest;
+
+namespace {
+
+struct HostileArchiveSetUp {
+    HostileArchiveSetUp()
+    {
+        PECodingRegistry::registerEngineClasses();
+        NSCoder::registerClass<TestLinePlot>();
+    }
+};
+
+const HostileArchiveSetUp setUp;
+
+std::shared_ptr<PEXYGraph> graphWithPlot()
+{
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 120, 80 } });
+    auto plot = TestLinePlot::create(CGRectZero);
+    plot->points = { { 0, 0 }, { 1, 1 } };
+    graph->addPlot(plot);
+    return graph;
+}
+
+std::shared_ptr<PEGraph> decodeGraph(const std::shared_ptr<NSData>& archive)
+{
+    return ns::cast<PEGraph>(NSKeyedUnarchiver::unarchiveObjectWithData(archive));
+}
+
+std::shared_ptr<NSKeyedUnarchiver> archiveOf(const std::function<void(NSCoder&)>& write)
+{
+    auto archiver = NSKeyedArchiver::create();
+    write(*archiver);
+    return NSKeyedUnarchiver::create(archiver->encodedData());
+}
+
+} // namespace
+
+TEST(PEHostileArchive, aPlotAreaWithoutAPlotGroupTakesPlotsWithoutCrashing)
+{
+    auto graph = PEXYGraph::create(CGRect { { 0, 0 }, { 120, 80 } });
+    graph->plotAreaFrame()->plotArea()->setPlotGroup(nullptr);
+    auto plot = TestLinePlot::create(CGRectZero);
+    EXPECT_NO_THROW(graph->addPlot(plot));
+    EXPECT_NO_THROW(graph->insertPlot(TestLinePlot::create(CGRectZero), 0));
+    EXPECT_EQ(graph->allPlots().size(), 2u);
+    EXPECT_NO_THROW(graph->removePlot(plot));
+
+    // Written without a group, the graph reads back with a new one holding its plots.
+    auto decoded = decodeGraph(NSKeyedArchiver::archivedDataWithRootObject(graph));
+    ASSERT_TRUE(decoded);
+    auto group = decoded->plotAreaFrame()->plotGroup();
+    ASSERT_TRUE(group);
+    ASSERT_EQ(decoded->allPlots().size(), 1u);
+    EXPECT_EQ(decoded->allPlots().front()->superlayer(), group);
+    EXPECT_NO_THROW(renderGraph(decoded, 1));
+}
+
+TEST(PEHostileArchive, identifiersThatNameTheGraphAreDroppedAndTheGraphIsFreed)
+{
+    auto graph = graphWithPlot();
+    auto axes = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet());
+    // Each of these would close graph -> ... -> identifier -> graph if kept as written.
+    std::vector<std::function<void(const id&)>> holders {
+        [&](const id& value) { axes->xAxis()->setIdentifier(value); },
+        [&](const id& value) { axes->setIdentifier(value); },
+        [&](const id& value) { graph->plotAreaFrame()->setIdentifier(value); },
+        [&](const id& value) { graph->plotAreaFrame()->plotGroup()->setIdentifier(value); },
+        [&](const id& value) { graph->defaultPlotSpace()->setIdentifier(value); },
+    };
+    for (std::size_t i = 0; i < holders.size(); ++i) {
+        holders[i](graph);
+        auto archive = NSKeyedArchiver::archivedDataWithRootObject(graph);
+        holders[i](nullptr);
+        auto decoded = decodeGraph(archive);
+        ASSERT_TRUE(decoded) << i;
+        EXPECT_EQ(std::static_pointer_cast<PEXYAxisSet>(decoded->axisSet())->xAxis()->identifier(), nullptr) << i;
+        EXPECT_EQ(decoded->defaultPlotSpace()->identifier(), nullptr) << i;
+        std::weak_ptr<PEGraph> watched = decoded;
+        decoded = nullptr;
+        EXPECT_TRUE(watched.expired()) << i;
+    }
+
+    // Values still travel, as copies.
+    auto name = NSMutableString::stringWithString("横轴");
+    axes->xAxis()->setIdentifier(name);
+    graph->defaultPlotSpace()->setIdentifier(NSNumber::numberWithInt(7));
+    auto decoded = decodeGraph(NSKeyedArchiver::archivedDataWithRootObject(graph));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(NSString::fromId(std::static_pointer_cast<PEXYAxisSet>(decoded->axisSet())->xAxis()->identifier()), NSString("横轴"));
+    EXPECT_TRUE(ns::isEqual(decoded->defaultPlotSpace()->identifier(), NSNumber::numberWithInt(7)));
+}
+
+TEST(PEHostileArchive, shadowsBeyondAScreenAreRefused)
+{
+    auto shadowFrom = [](double blur, double offset) {
+        auto archive = archiveOf([&](NSCoder& coder) {
+            NSCoder_PEExtensions::encodeCGFloat(coder, blur, "PEShadow.shadowBlurRadius");
+            NSCoder_PEExtensions::encodePESize(coder, CGSize { offset, -offset }, "PEShadow.shadowOffset");
+        });
+        return PEShadow::create(*archive);
+    };
+    EXPECT_TRUE(shadowFrom(12, 3));
+    EXPECT_TRUE(shadowFrom(1024, 1024));
+    EXPECT_FALSE(shadowFrom(3000, 0));
+    EXPECT_FALSE(shadowFrom(8000, 0));
+    EXPECT_FALSE(shadowFrom(0, 1e6));
+}
+
+TEST(PEHostileArchive, anImageWhoseRowsWrapTheSizeCheckIsRefused)
+{
+    auto archive = archiveOf([](NSCoder& coder) {
+        coder.encodeInt64(2, "image.width");
+        coder.encodeInt64(5, "image.height");
+        coder.encodeInt64(8, "image.bitsPerComponent");
+        coder.encodeInt64(32, "image.bitsPerPixel");
+        coder.encodeInt64(std::int64_t(1) << 62, "image.bytesPerRow");
+        coder.encodeInt32(static_cast<std::int32_t>(kCGImageAlphaPremultipliedLast), "image.bitmapInfo");
+        coder.encodeObject(NSData::dataWithBytes(std::vector<std::uint8_t>(40, 0x80)), "image.provider");
+    });
+    EXPECT_FALSE(NSCoder_PEExtensions::newCGImageDecodeForKey(*archive, "image"));
+}
