@@ -87,8 +87,9 @@ TEST(SharedState, aCacheStaysConsistentUnderReadersAndWritersOfManyThreads)
                     cache->setObject(key, key, 3);
                 else if (i % 11 == 0)
                     cache->removeObjectForKey(key);
-                else if (auto found = NSString::fromId(cache->objectForKey(key)); !found.isNil())
+                else if (auto found = NSString::fromId(cache->objectForKey(key)); !found.isNil()) {
                     EXPECT_TRUE(found == key);
+                }
             }
         });
     }

@@ -35,8 +35,8 @@ public:
     bool prefersStatusBarHidden() const override;
     UIStatusBarStyle preferredStatusBarStyle() const override;
     // The window hides while the screen turns, so that the alert is not seen half laid out.
-    void willRotateToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval duration);
-    void didRotateFromInterfaceOrientation(UIInterfaceOrientation fromOrientation);
+    void willRotateToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval duration) override;
+    void didRotateFromInterfaceOrientation(UIInterfaceOrientation fromOrientation) override;
 
     const std::vector<std::shared_ptr<TAAlertView>>& alertViews() const { return m_alertViews; }
     std::shared_ptr<TAAlertView> currentAlertView() const { return m_currentAlertView.lock(); }
