@@ -9,8 +9,6 @@ namespace standin {
 
 // Asia/Shanghai has kept UTC+8 the year round since 1991.
 constexpr std::time_t kServicesUTCOffset = 8 * 3600;
-// The same shift as an SQLite date modifier, in place of 'localtime'.
-constexpr const char* kServicesDateModifier = "+8 hours";
 
 // The time `offset` seconds from now in the services' zone, formatted as strftime does.
 std::string servicesTime(const char* format, std::time_t offset = 0);

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <ctime>
 #include <map>
 
 namespace standin {

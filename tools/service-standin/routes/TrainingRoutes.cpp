@@ -16,7 +16,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -42,13 +41,8 @@ long long number(const std::string& text)
     return std::atoll(text.c_str());
 }
 
-std::string localTime(const char* format, std::time_t offset = 0)
-{
-    return servicesTime(format, offset);
-}
-
-std::string today() { return localTime("%Y-%m-%d"); }
-std::string nowMinute() { return localTime("%Y-%m-%d %H:%M"); }
+std::string today() { return servicesTime("%Y-%m-%d"); }
+std::string nowMinute() { return servicesTime("%Y-%m-%d %H:%M"); }
 
 std::shared_ptr<NSDictionary> paramOf(const Fields& fields)
 {
@@ -361,8 +355,8 @@ void orderNumber(StandInContext& context, const Fields& fields, httplib::Respons
     if (goods.empty())
         return reply(response, mainEnvelope("1", "商品不存在"));
     static std::atomic<int> serial { 0 };
-    const std::string orderId = "DD" + localTime("%Y%m%d%H%M%S") + std::to_string(1000 + (serial++ % 9000));
-    const std::string created = localTime("%Y-%m-%d %H:%M:%S");
+    const std::string orderId = "DD" + servicesTime("%Y%m%d%H%M%S") + std::to_string(1000 + (serial++ % 9000));
+    const std::string created = servicesTime("%Y-%m-%d %H:%M:%S");
     context.execute("insert into training_order values (?1, ?2, ?3, ?4, ?5, 'unpaid')",
         { orderId, field(fields, "STU_ID"), field(fields, "GOODS_ID"), value(goods.front(), "price"), created });
     reply(response, mainEnvelope("0", "成功", { { Row { { "Order_Id", orderId }, { "Create_Date", created } } } }));
