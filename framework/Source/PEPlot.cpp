@@ -216,11 +216,6 @@ std::shared_ptr<NSArray> PEPlot::cachedValuesForField(NSUInteger field) const
     return numbers ? numbers->sampleArray() : nullptr;
 }
 
-void PEPlot::setCachedValues(const id& values, NSUInteger field)
-{
-    cacheNumbers(values, field);
-}
-
 void PEPlot::setStyleArray(const std::shared_ptr<NSArray>& styles, const std::string& key)
 {
     cacheArray(styles, key);
