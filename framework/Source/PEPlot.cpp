@@ -29,6 +29,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -213,11 +214,6 @@ std::shared_ptr<NSArray> PEPlot::cachedValuesForField(NSUInteger field) const
 {
     auto numbers = cachedNumbersForField(field);
     return numbers ? numbers->sampleArray() : nullptr;
-}
-
-void PEPlot::setCachedValues(const id& values, NSUInteger field)
-{
-    cacheNumbers(values, field);
 }
 
 void PEPlot::setStyleArray(const std::shared_ptr<NSArray>& styles, const std::string& key)
@@ -1118,11 +1114,19 @@ bool PEPlot::init(NSCoder& coder)
     m_labelShadow = coder.decodeObjectOfClass<PEShadow>("PEPlot.labelShadow");
     if (auto range = coder.decodeObjectOfClass<NSValue>("PEPlot.labelIndexRange"))
         m_labelIndexRange = range->rangeValue();
-    if (auto annotations = coder.decodeObjectOfClass<NSArray>("PEPlot.labelAnnotations")) {
+    if (auto slots = coder.decodeObjectOfClass<NSArray>("PEPlot.labelAnnotations")) {
+        // Relabelling removes a slot's annotation from this layer, which raises for one it does
+        // not host: a slot keeps only a hosted annotation, and only the first time it is named.
+        std::unordered_set<const PEAnnotation*> unclaimed;
+        for (const auto& annotation : annotations())
+            unclaimed.insert(annotation.get());
         m_labelAnnotations = NSMutableArray::array();
-        for (NSUInteger i = 0; i < annotations->count(); ++i) {
-            const id& slot = annotations->objectAtIndex(i);
-            m_labelAnnotations->addObject(ns::cast<PEPlotSpaceAnnotation>(slot) ? slot : id(NSNull::null()));
+        for (NSUInteger i = 0; i < slots->count(); ++i) {
+            auto annotation = ns::cast<PEPlotSpaceAnnotation>(slots->objectAtIndex(i));
+            if (annotation && unclaimed.erase(annotation.get()))
+                m_labelAnnotations->addObject(annotation);
+            else
+                m_labelAnnotations->addObject(NSNull::null());
         }
     }
     m_alignsPointsToPixels = coder.decodeBoolForKey("PEPlot.alignsPointsToPixels");

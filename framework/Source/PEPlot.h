@@ -146,9 +146,8 @@ public:
     }
 
     // The views of the cache that the plot types offer as properties: a field's numbers as an
-    // array or as the cached data itself, and a style array, which set redraws the plot.
+    // array, and a style array, which set redraws the plot.
     std::shared_ptr<NSArray> cachedValuesForField(NSUInteger field) const;
-    void setCachedValues(const id& values, NSUInteger field);
     void setStyleArray(const std::shared_ptr<NSArray>& styles, const std::string& key);
 
     // Data extents.

@@ -65,17 +65,17 @@ public:
 
     // The cached records: x and y as arrays of numbers, the four extents as the cached data.
     std::shared_ptr<NSArray> xValues() const { return cachedValuesForField(PERangePlotFieldX); }
-    void setXValues(const std::shared_ptr<NSArray>& values) { setCachedValues(values, PERangePlotFieldX); }
+    void setXValues(const std::shared_ptr<NSArray>& values) { cacheNumbers(values, PERangePlotFieldX); }
     std::shared_ptr<NSArray> yValues() const { return cachedValuesForField(PERangePlotFieldY); }
-    void setYValues(const std::shared_ptr<NSArray>& values) { setCachedValues(values, PERangePlotFieldY); }
+    void setYValues(const std::shared_ptr<NSArray>& values) { cacheNumbers(values, PERangePlotFieldY); }
     std::shared_ptr<PEMutableNumericData> highValues() const { return cachedNumbersForField(PERangePlotFieldHigh); }
-    void setHighValues(const id& values) { setCachedValues(values, PERangePlotFieldHigh); }
+    void setHighValues(const id& values) { cacheNumbers(values, PERangePlotFieldHigh); }
     std::shared_ptr<PEMutableNumericData> lowValues() const { return cachedNumbersForField(PERangePlotFieldLow); }
-    void setLowValues(const id& values) { setCachedValues(values, PERangePlotFieldLow); }
+    void setLowValues(const id& values) { cacheNumbers(values, PERangePlotFieldLow); }
     std::shared_ptr<PEMutableNumericData> leftValues() const { return cachedNumbersForField(PERangePlotFieldLeft); }
-    void setLeftValues(const id& values) { setCachedValues(values, PERangePlotFieldLeft); }
+    void setLeftValues(const id& values) { cacheNumbers(values, PERangePlotFieldLeft); }
     std::shared_ptr<PEMutableNumericData> rightValues() const { return cachedNumbersForField(PERangePlotFieldRight); }
-    void setRightValues(const id& values) { setCachedValues(values, PERangePlotFieldRight); }
+    void setRightValues(const id& values) { cacheNumbers(values, PERangePlotFieldRight); }
 
     void calculatePointsToDraw(std::vector<bool>& flags, NSUInteger count, const PEXYPlotSpace& space) const;
     void calculateViewPoints(std::vector<CGPointError>& viewPoints, const std::vector<bool>& flags, NSUInteger count) const;

@@ -60,9 +60,9 @@ public:
     void setPlotSymbolMarginForHitDetection(CGFloat margin) { m_plotSymbolMarginForHitDetection = margin; }
 
     std::shared_ptr<NSArray> xValues() const { return cachedValuesForField(PEScatterPlotFieldX); }
-    void setXValues(const std::shared_ptr<NSArray>& values) { setCachedValues(values, PEScatterPlotFieldX); }
+    void setXValues(const std::shared_ptr<NSArray>& values) { cacheNumbers(values, PEScatterPlotFieldX); }
     std::shared_ptr<NSArray> yValues() const { return cachedValuesForField(PEScatterPlotFieldY); }
-    void setYValues(const std::shared_ptr<NSArray>& values) { setCachedValues(values, PEScatterPlotFieldY); }
+    void setYValues(const std::shared_ptr<NSArray>& values) { cacheNumbers(values, PEScatterPlotFieldY); }
     std::shared_ptr<NSArray> plotSymbols() const { return cachedArrayForKey("plotSymbols"); }
     void setPlotSymbols(const std::shared_ptr<NSArray>& symbols) { setStyleArray(symbols, "plotSymbols"); }
 

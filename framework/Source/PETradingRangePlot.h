@@ -67,15 +67,15 @@ public:
 
     // The cached records, fields 0 to 4, as the cached data.
     std::shared_ptr<PEMutableNumericData> xValues() const { return cachedNumbersForField(PETradingRangePlotFieldX); }
-    void setXValues(const id& values) { setCachedValues(values, PETradingRangePlotFieldX); }
+    void setXValues(const id& values) { cacheNumbers(values, PETradingRangePlotFieldX); }
     std::shared_ptr<PEMutableNumericData> openValues() const { return cachedNumbersForField(PETradingRangePlotFieldOpen); }
-    void setOpenValues(const id& values) { setCachedValues(values, PETradingRangePlotFieldOpen); }
+    void setOpenValues(const id& values) { cacheNumbers(values, PETradingRangePlotFieldOpen); }
     std::shared_ptr<PEMutableNumericData> highValues() const { return cachedNumbersForField(PETradingRangePlotFieldHigh); }
-    void setHighValues(const id& values) { setCachedValues(values, PETradingRangePlotFieldHigh); }
+    void setHighValues(const id& values) { cacheNumbers(values, PETradingRangePlotFieldHigh); }
     std::shared_ptr<PEMutableNumericData> lowValues() const { return cachedNumbersForField(PETradingRangePlotFieldLow); }
-    void setLowValues(const id& values) { setCachedValues(values, PETradingRangePlotFieldLow); }
+    void setLowValues(const id& values) { cacheNumbers(values, PETradingRangePlotFieldLow); }
     std::shared_ptr<PEMutableNumericData> closeValues() const { return cachedNumbersForField(PETradingRangePlotFieldClose); }
-    void setCloseValues(const id& values) { setCachedValues(values, PETradingRangePlotFieldClose); }
+    void setCloseValues(const id& values) { cacheNumbers(values, PETradingRangePlotFieldClose); }
     // The per-record styles, which the resolvers below read.
     std::shared_ptr<NSArray> increaseFills() const { return cachedArrayForKey("increaseFills"); }
     void setIncreaseFills(const std::shared_ptr<NSArray>& fills) { setStyleArray(fills, "increaseFills"); }

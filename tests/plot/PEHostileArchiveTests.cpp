@@ -3,13 +3,18 @@
 #include "PlotRendering.h"
 
 #include "framework/Source/NSCoder_PEExtensions.h"
+#include "framework/Source/PEAnnotation.h"
+#include "framework/Source/PEBarPlot.h"
 #include "framework/Source/PECodingRegistry.h"
 #include "framework/Source/PEPlotArea.h"
 #include "framework/Source/PEPlotGroup.h"
 #include "framework/Source/PEShadow.h"
+#include "framework/Source/PETextStyle.h"
 #include "platform/foundation/NSKeyedArchiver.h"
 #include "platform/foundation/NSKeyedUnarchiver.h"
+#include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/foundation/NSNumberFormatter.h"
 
 #include <gtest/gtest.h>
 
@@ -133,4 +138,33 @@ TEST(PEHostileArchive, anImageWhoseRowsWrapTheSizeCheckIsRefused)
         coder.encodeObject(NSData::dataWithBytes(std::vector<std::uint8_t>(40, 0x80)), "image.provider");
     });
     EXPECT_FALSE(NSCoder_PEExtensions::newCGImageDecodeForKey(*archive, "image"));
+}
+
+TEST(PEHostileArchive, labelSlotsNamingAnnotationsTheirPlotDoesNotHoldAreEmptied)
+{
+    auto graph = referenceGraph(4, 6, 1);
+    auto plot = PEBarPlot::create(CGRectZero);
+    plot->cacheNumbers(numberArray({ 1, 2, 3 }), PEBarPlotFieldBarLocation);
+    plot->cacheNumbers(numberArray({ 2, 4, 5 }), PEBarPlotFieldBarTip);
+    plot->setLabelTextStyle(PETextStyle::textStyle());
+    plot->setLabelFormatter(NSNumberFormatter::create());
+    graph->addPlot(plot);
+    (void)renderGraph(graph, 1);
+    auto labels = plot->labelAnnotations();
+    ASSERT_TRUE(labels);
+    ASSERT_EQ(labels->count(), 3u);
+    // Written as a damaged file would hold them: one label the plot does not host, one slot
+    // naming the same label as another.
+    plot->removeAnnotation(ns::cast<PEAnnotation>(labels->objectAtIndex(1)));
+    labels->replaceObjectAtIndex(2, labels->objectAtIndex(0));
+    auto decoded = decodeGraph(NSKeyedArchiver::archivedDataWithRootObject(graph));
+    ASSERT_TRUE(decoded);
+    auto decodedPlot = decoded->allPlots().front();
+    ASSERT_TRUE(decodedPlot->labelAnnotations());
+    EXPECT_TRUE(ns::cast<PEAnnotation>(decodedPlot->labelAnnotations()->objectAtIndex(0)));
+    EXPECT_TRUE(ns::cast<NSNull>(decodedPlot->labelAnnotations()->objectAtIndex(1)));
+    EXPECT_TRUE(ns::cast<NSNull>(decodedPlot->labelAnnotations()->objectAtIndex(2)));
+    // The decoded plot has no records, so drawing it takes every label away.
+    EXPECT_NO_THROW(renderGraph(decoded, 1));
+    EXPECT_EQ(decodedPlot->labelAnnotations()->count(), 0u);
 }

@@ -42,7 +42,7 @@ TEST(PEPresentationCopy, plotsCarryTheirStylesGeometryAndCache)
     bar->setBaseValue(PEDecimalWithInt(2));
     bar->setTitle("柱");
     bar->setLabelOffset(7);
-    bar->setCachedValues(NSArray::arrayWithObjects({ NSNumber::numberWithInt(3) }), PEBarPlotFieldBarTip);
+    bar->cacheNumbers(NSArray::arrayWithObjects({ NSNumber::numberWithInt(3) }), PEBarPlotFieldBarTip);
     auto barCopy = presentationOf(bar);
     EXPECT_TRUE(barCopy->barsAreHorizontal());
     EXPECT_EQ(barCopy->barCornerRadius(), 4);
