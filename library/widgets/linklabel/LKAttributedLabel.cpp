@@ -264,6 +264,14 @@ void LKAttributedLabel::setFont(const UIFontRef& newFont)
     }
 }
 
+void LKAttributedLabel::setHighlightedTextColor(const UIColorRef& color)
+{
+    const UIColorRef before = highlightedTextColor();
+    UILabel::setHighlightedTextColor(color);
+    if (highlightedTextColor() != before)
+        m_highlightFramesetter = nullptr;
+}
+
 void LKAttributedLabel::setNeedsFramesetter()
 {
     m_renderedAttributedText = nullptr;

@@ -80,6 +80,8 @@ public:
     // Both change the rendered text.
     void setTextColor(const UIColorRef& color) override;
     void setFont(const UIFontRef& font) override;
+    // Drops the highlighted copy's framesetter, made with the colour before.
+    void setHighlightedTextColor(const UIColorRef& color) override;
     // The text as laid out: the label's font and colour filled in where a range has none.
     std::shared_ptr<NSAttributedString> renderedAttributedText() const;
     // The rendered text, its framesetter and the highlighted copy's are made once per text and
