@@ -284,7 +284,7 @@ CTFramesetterRef LKAttributedLabel::framesetter() const
     if (m_needsFramesetter) {
         auto rendered = renderedAttributedText();
         m_framesetter = rendered ? CTFramesetterCreateWithAttributedString(rendered) : nullptr;
-        const_cast<LKAttributedLabel*>(this)->m_highlightFramesetter = nullptr;
+        m_highlightFramesetter = nullptr;
         m_needsFramesetter = false;
     }
     return m_framesetter;

@@ -267,7 +267,7 @@ private:
     mutable std::shared_ptr<NSAttributedString> m_renderedAttributedText;
     mutable bool m_needsFramesetter { true };
     mutable CTFramesetterRef m_framesetter;
-    CTFramesetterRef m_highlightFramesetter;
+    mutable CTFramesetterRef m_highlightFramesetter;
     mutable std::shared_ptr<const std::pair<std::vector<double>, Layout>> m_boundsLayout;
     CGFloat m_kern { 0 };
     CGFloat m_firstLineIndent { 0 };
