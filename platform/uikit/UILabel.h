@@ -52,7 +52,7 @@ public:
 
     // While highlighted the text takes the highlighted colour, when there is one.
     const UIColorRef& highlightedTextColor() const { return m_highlightedTextColor; }
-    void setHighlightedTextColor(const UIColorRef& color);
+    virtual void setHighlightedTextColor(const UIColorRef& color);
     bool isHighlighted() const { return m_highlighted; }
     void setHighlighted(bool highlighted);
 

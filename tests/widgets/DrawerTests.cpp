@@ -487,6 +487,37 @@ protected:
     void init(NSCoder&) { }
 };
 
+// An owner that holds its item, as a screen holds its bar's: the item's link back to it is read
+// while the owner is still being read.
+class HoldingOwner : public NSObject, public NSCoding {
+    NS_OBJECT(HoldingOwner, NSObject)
+public:
+    void toggle() { ++toggles; }
+    void encodeWithCoder(NSCoder& coder) const override { coder.encodeObject(item, "item"); }
+    std::shared_ptr<DWDrawerBarButtonItem> item;
+    int toggles { 0 };
+
+protected:
+    void init(NSCoder& coder)
+    {
+        coder.registerDecodingObject(self());
+        item = coder.decodeObjectOfClass<DWDrawerBarButtonItem>("item");
+    }
+};
+
+TEST(DrawerBarButtonItemArchive, anItemItsTargetHoldsComesBackPointingAtIt)
+{
+    NSCoder::registerClass<HoldingOwner>();
+    DWDrawerBarButtonItem::registerAction("toggle", &HoldingOwner::toggle);
+    auto owner = HoldingOwner::create();
+    owner->item = DWDrawerBarButtonItem::create(owner, &HoldingOwner::toggle);
+    auto restored = std::dynamic_pointer_cast<HoldingOwner>(NSKeyedUnarchiver::unarchiveObjectWithData(NSKeyedArchiver::archivedDataWithRootObject(owner)));
+    ASSERT_TRUE(restored && restored->item);
+    EXPECT_EQ(restored->item->target(), restored);
+    restored->item->sendAction();
+    EXPECT_EQ(restored->toggles, 1);
+}
+
 TEST(DrawerBarButtonItemArchive, aRestoredItemKeepsItsTargetAndAction)
 {
     NSCoder::registerClass<ArchivedOwner>();

@@ -84,6 +84,21 @@ TEST_F(LinkLabelMembers, itsOwnAttributedTextSetterDrawsWhatTextSaysAndCachesLas
     EXPECT_FALSE(view->highlightFramesetter());
 }
 
+TEST_F(LinkLabelMembers, anotherHighlightedColourIsDrawnNotTheOneCachedBefore)
+{
+    auto view = label(CGRectMake(10, 60, 300, 24), "高亮的文字");
+    view->setHighlightedTextColor(UIColor::blueColor());
+    view->setHighlighted(true);
+    draw();
+    const auto blue = view->highlightFramesetter();
+    ASSERT_TRUE(blue);
+    view->setHighlightedTextColor(UIColor::redColor());
+    view->setNeedsDisplay();
+    draw();
+    EXPECT_TRUE(view->highlightFramesetter());
+    EXPECT_NE(view->highlightFramesetter(), blue);
+}
+
 TEST_F(LinkLabelMembers, aScreenReaderReachesEachElementByIndexAndBack)
 {
     auto view = label(CGRectMake(10, 60, 300, 24), "请访问 www.cdjg.gov.cn");

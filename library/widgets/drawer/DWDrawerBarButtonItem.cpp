@@ -53,7 +53,8 @@ void DWDrawerBarButtonItem::init(NSCoder& coder)
 {
     (void)registeredForCoding;
     initWithTargetAction();
-    const id target = coder.decodeObjectForKey(kTargetKey);
+    // The item only points at its target, most often the owner being read around it.
+    const id target = coder.decodeWeakObjectForKey(kTargetKey);
     const NSString name = NSString::fromId(coder.decodeObjectForKey(kActionKey));
     if (!target || name.isNil())
         return;

@@ -264,6 +264,14 @@ void LKAttributedLabel::setFont(const UIFontRef& newFont)
     }
 }
 
+void LKAttributedLabel::setHighlightedTextColor(const UIColorRef& color)
+{
+    const UIColorRef before = highlightedTextColor();
+    UILabel::setHighlightedTextColor(color);
+    if (highlightedTextColor() != before)
+        m_highlightFramesetter = nullptr;
+}
+
 void LKAttributedLabel::setNeedsFramesetter()
 {
     m_renderedAttributedText = nullptr;
@@ -276,7 +284,7 @@ CTFramesetterRef LKAttributedLabel::framesetter() const
     if (m_needsFramesetter) {
         auto rendered = renderedAttributedText();
         m_framesetter = rendered ? CTFramesetterCreateWithAttributedString(rendered) : nullptr;
-        const_cast<LKAttributedLabel*>(this)->m_highlightFramesetter = nullptr;
+        m_highlightFramesetter = nullptr;
         m_needsFramesetter = false;
     }
     return m_framesetter;

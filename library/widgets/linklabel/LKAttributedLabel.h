@@ -80,6 +80,8 @@ public:
     // Both change the rendered text.
     void setTextColor(const UIColorRef& color) override;
     void setFont(const UIFontRef& font) override;
+    // Drops the highlighted copy's framesetter, made with the colour before.
+    void setHighlightedTextColor(const UIColorRef& color) override;
     // The text as laid out: the label's font and colour filled in where a range has none.
     std::shared_ptr<NSAttributedString> renderedAttributedText() const;
     // The rendered text, its framesetter and the highlighted copy's are made once per text and
@@ -265,7 +267,7 @@ private:
     mutable std::shared_ptr<NSAttributedString> m_renderedAttributedText;
     mutable bool m_needsFramesetter { true };
     mutable CTFramesetterRef m_framesetter;
-    CTFramesetterRef m_highlightFramesetter;
+    mutable CTFramesetterRef m_highlightFramesetter;
     mutable std::shared_ptr<const std::pair<std::vector<double>, Layout>> m_boundsLayout;
     CGFloat m_kern { 0 };
     CGFloat m_firstLineIndent { 0 };
