@@ -401,7 +401,8 @@ void MPMoviePlayerController::tick()
     if (m_buffering)
         return;
     if (m_starved) {
-        if (!(m_pipeline->pending = m_pipeline->decoder->nextSample(0)))
+        // The stream may end without another frame: then playback finishes instead of waiting.
+        if (!(m_pipeline->pending = m_pipeline->decoder->nextSample(0)) && !m_pipeline->decoder->atEnd())
             return;
         setStarved(false);
     }
