@@ -73,7 +73,7 @@ std::optional<std::vector<std::string>> neededLibraries(const std::string& path)
     return needed;
 }
 
-bool namesAllocator(const std::vector<std::string>& libraries)
+[[maybe_unused]] bool namesAllocator(const std::vector<std::string>& libraries)
 {
     for (const auto& library : libraries)
         if (library.starts_with("libmimalloc"))
