@@ -76,7 +76,8 @@ TEST_F(RecordsSession, HoursCalendarRecordsAndAppeals)
     ASSERT_TRUE(process);
     settled();
     host->advance(1);
-    process->reasonView()->setText("上午实际训练一个半小时，终端少记了时间。");
+    typeInto(process->reasonView(), "上午实际训练一个半小时，终端少记了时间。");
+    hideKeyboard();
     picture("appeal-form");
     tapText("提交申诉");
     auto result = top<AppealResultViewController>();
