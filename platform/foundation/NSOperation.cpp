@@ -191,16 +191,7 @@ void NSOperation::didChangeValueForKey(const NSString& key)
         if (completion)
             completion();
     }
-    std::vector<std::shared_ptr<KeyObserver>> observers;
-    {
-        auto state = m_state.lock();
-        for (const auto& entry : state->observers) {
-            if (entry.keyPath == name)
-                observers.push_back(entry.observer);
-        }
-    }
-    for (const auto& observer : observers)
-        (*observer)(key);
+    m_keyObservers.announce(key);
     if (name == "isFinished") {
         auto state = m_state.lock();
         ++state->finishAnnouncements;
@@ -210,23 +201,10 @@ void NSOperation::didChangeValueForKey(const NSString& key)
 
 NSUInteger NSOperation::addObserverForKeyPath(const NSString& keyPath, KeyObserver observer)
 {
-    if (!observer || keyPath.isNil())
-        return 0;
-    auto entry = std::make_shared<KeyObserver>(std::move(observer));
-    auto state = m_state.lock();
-    NSUInteger token = state->nextObserverToken++;
-    state->observers.push_back({ token, keyPath.UTF8String(), std::move(entry) });
-    return token;
+    return m_keyObservers.add(keyPath, std::move(observer));
 }
 
 void NSOperation::removeObserverForKeyPath(NSUInteger token)
 {
-    std::shared_ptr<KeyObserver> removed;
-    auto state = m_state.lock();
-    std::erase_if(state->observers, [&](ObserverEntry& e) {
-        if (e.token != token)
-            return false;
-        removed = std::move(e.observer);
-        return true;
-    });
+    m_keyObservers.remove(token);
 }

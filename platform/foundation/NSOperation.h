@@ -7,6 +7,7 @@
 // thread that announces the finish.
 
 #include "platform/foundation/Guarded.h"
+#include "platform/foundation/KeyObserverList.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 
@@ -58,16 +59,11 @@ public:
     // the change, after "did change".
     void willChangeValueForKey(const NSString& key);
     void didChangeValueForKey(const NSString& key);
-    using KeyObserver = std::function<void(const NSString& keyPath)>;
+    using KeyObserver = KeyObserverList::KeyObserver;
     NSUInteger addObserverForKeyPath(const NSString& keyPath, KeyObserver observer);
     void removeObserverForKeyPath(NSUInteger token);
 
 private:
-    struct ObserverEntry {
-        NSUInteger token { 0 };
-        std::string keyPath;
-        std::shared_ptr<KeyObserver> observer;
-    };
     struct DependencyEntry {
         std::shared_ptr<NSOperation> operation;
         NSUInteger observerToken { 0 };
@@ -84,12 +80,11 @@ private:
         std::function<void()> completionBlock;
         NSString name;
         std::vector<DependencyEntry> dependencies;
-        NSUInteger nextObserverToken { 1 };
-        std::vector<ObserverEntry> observers;
         // Counted, so that a waiter wakes on each announcement and asks isFinished() again.
         NSUInteger finishAnnouncements { 0 };
     };
     // Never held while an observer, the completion block or a subclass's getter runs.
     Guarded<State> m_state;
+    KeyObserverList m_keyObservers;
     std::condition_variable m_finishedCondition;
 };

@@ -54,7 +54,8 @@ void RQNetworkActivityIndicatorManager::changeActivityCount(const std::function<
         MutexLocker lock(m_mutex);
         m_activityCount = change(m_activityCount);
     }
-    announceActivityCountChange();
+    m_keyObservers.announce("activityCount");
+    m_keyObservers.announce("isNetworkActivityIndicatorVisible");
     std::weak_ptr<RQNetworkActivityIndicatorManager> weakSelf = std::static_pointer_cast<RQNetworkActivityIndicatorManager>(self());
     dispatch_async(dispatch_get_main_queue(), [weakSelf] {
         if (auto strong = weakSelf.lock())
@@ -102,29 +103,10 @@ void RQNetworkActivityIndicatorManager::networkingOperationDidFinish(const std::
 
 NSUInteger RQNetworkActivityIndicatorManager::addObserverForKeyPath(const NSString& keyPath, KeyObserver observer)
 {
-    MutexLocker lock(m_mutex);
-    const NSUInteger token = ++m_nextObserverToken;
-    m_observers.push_back({ token, keyPath, std::make_shared<KeyObserver>(std::move(observer)) });
-    return token;
+    return m_keyObservers.add(keyPath, std::move(observer));
 }
 
 void RQNetworkActivityIndicatorManager::removeObserverForKeyPath(NSUInteger token)
 {
-    MutexLocker lock(m_mutex);
-    std::erase_if(m_observers, [token](const ObserverEntry& entry) { return entry.token == token; });
-}
-
-void RQNetworkActivityIndicatorManager::announceActivityCountChange()
-{
-    // Called outside the lock: an observer may read the count or stop observing.
-    std::vector<std::pair<NSString, std::shared_ptr<KeyObserver>>> observers;
-    {
-        MutexLocker lock(m_mutex);
-        for (const auto& entry : m_observers) {
-            if (entry.keyPath == NSString("activityCount") || entry.keyPath == NSString("isNetworkActivityIndicatorVisible"))
-                observers.emplace_back(entry.keyPath, entry.observer);
-        }
-    }
-    for (const auto& [keyPath, observer] : observers)
-        (*observer)(keyPath);
+    m_keyObservers.remove(token);
 }

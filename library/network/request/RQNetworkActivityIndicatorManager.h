@@ -2,6 +2,7 @@
 // A count of running request operations that shows the status bar's network activity indicator
 // (off unless enabled).
 
+#include "platform/foundation/KeyObserverList.h"
 #include "platform/foundation/Mutex.h"
 #include "platform/foundation/NSNotification.h"
 #include "platform/foundation/NSObject.h"
@@ -9,7 +10,6 @@
 
 #include <atomic>
 #include <functional>
-#include <vector>
 
 class RQNetworkActivityIndicatorManager : public NSObject {
     NS_OBJECT(RQNetworkActivityIndicatorManager, NSObject)
@@ -27,7 +27,7 @@ public:
 
     // Hears every change of "activityCount", and of "isNetworkActivityIndicatorVisible", which
     // follows it, on the thread that made the change, once the count holds its new value.
-    using KeyObserver = std::function<void(const NSString& keyPath)>;
+    using KeyObserver = KeyObserverList::KeyObserver;
     NSUInteger addObserverForKeyPath(const NSString& keyPath, KeyObserver observer);
     void removeObserverForKeyPath(NSUInteger token);
 
@@ -41,17 +41,10 @@ private:
     void networkingOperationDidStart(const std::shared_ptr<NSNotification>& notification);
     void networkingOperationDidFinish(const std::shared_ptr<NSNotification>& notification);
 
-    struct ObserverEntry {
-        NSUInteger token { 0 };
-        NSString keyPath;
-        std::shared_ptr<KeyObserver> observer;
-    };
-    void announceActivityCountChange();
 
     mutable Mutex m_mutex;
     std::atomic<bool> m_enabled { false };
     NSInteger m_activityCount GUARDED_BY(m_mutex) { 0 };
-    std::vector<ObserverEntry> m_observers GUARDED_BY(m_mutex);
-    NSUInteger m_nextObserverToken GUARDED_BY(m_mutex) { 0 };
+    KeyObserverList m_keyObservers;
     std::shared_ptr<NSTimer> m_activityIndicatorVisibilityTimer;
 };
