@@ -49,7 +49,7 @@ bool loadAll(const std::vector<std::shared_ptr<NSURL>>& urls, std::vector<std::s
 {
     int shown = 0;
     for (std::size_t i = 0; i < urls.size(); ++i) {
-        UIImageView_RemoteImage::sd_setImageWithURL(views[i], urls[i], nullptr, 0, nullptr,
+        UIImageView_RemoteImage::ri_setImageWithURL(views[i], urls[i], nullptr, 0, nullptr,
             [&shown](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType, const std::shared_ptr<NSURL>&) {
                 if (image)
                     ++shown;

@@ -42,11 +42,11 @@ void loadThumbnail(const std::shared_ptr<UIImageView>& view, const NSString& add
 {
     auto url = address.length() ? NSURL::URLWithString(address) : nullptr;
     if (url && url->isFileURL()) {
-        UIImageView_RemoteImage::sd_cancelCurrentImageLoad(*view);
+        UIImageView_RemoteImage::ri_cancelCurrentImageLoad(*view);
         view->setImage(UIImage::imageWithContentsOfFile(url->path()));
         return;
     }
-    UIImageView_RemoteImage::sd_setImageWithURL(view, url);
+    UIImageView_RemoteImage::ri_setImageWithURL(view, url);
 }
 
 } // namespace

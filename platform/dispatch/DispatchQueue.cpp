@@ -38,17 +38,17 @@ DispatchQueue::~DispatchQueue()
 
 std::shared_ptr<DispatchQueue> DispatchQueue::mainQueue()
 {
-    static const NeverDestroyed<std::shared_ptr<DispatchQueue>> queue(create("com.apple.main-thread", Kind::main));
+    static const NeverDestroyed<std::shared_ptr<DispatchQueue>> queue(create("corvane.main-thread", Kind::main));
     return queue.get();
 }
 
 std::shared_ptr<DispatchQueue> DispatchQueue::globalQueue(long priority)
 {
     using Queue = NeverDestroyed<std::shared_ptr<DispatchQueue>>;
-    static const Queue high(create("com.apple.root.high-priority", Kind::global));
-    static const Queue normal(create("com.apple.root.default-priority", Kind::global));
-    static const Queue low(create("com.apple.root.low-priority", Kind::global));
-    static const Queue background(create("com.apple.root.background-priority", Kind::global));
+    static const Queue high(create("corvane.root.high-priority", Kind::global));
+    static const Queue normal(create("corvane.root.default-priority", Kind::global));
+    static const Queue low(create("corvane.root.low-priority", Kind::global));
+    static const Queue background(create("corvane.root.background-priority", Kind::global));
     if (priority >= 2)
         return high.get();
     if (priority >= 0)

@@ -19,7 +19,7 @@
 #include <map>
 #include <vector>
 
-inline constexpr const char* UIPasteboardNameGeneral = "com.apple.UIKit.pboard.general";
+inline constexpr const char* UIPasteboardNameGeneral = "corvane.pasteboard.general";
 
 class UIPasteboard : public NSObject {
     NS_OBJECT(UIPasteboard, NSObject)

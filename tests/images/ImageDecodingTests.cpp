@@ -32,53 +32,53 @@ std::uint32_t pixelAt(const UIImageRef& image, int x, int y)
 
 TEST(ImageDecoding, ContentTypeIsToldByTheFirstBytesAndWebPByItsTwelve)
 {
-    using NSData_ImageContentType::sd_contentTypeForImageData;
-    EXPECT_EQ(sd_contentTypeForImageData(dataOf(std::string("\xFF\xD8"))), "image/jpeg");
-    EXPECT_EQ(sd_contentTypeForImageData(dataOf(std::string("\x89PNG"))), "image/png");
-    EXPECT_EQ(sd_contentTypeForImageData(dataOf(std::string("GIF89a"))), "image/gif");
-    EXPECT_EQ(sd_contentTypeForImageData(dataOf(std::string("II*"))), "image/tiff");
-    EXPECT_EQ(sd_contentTypeForImageData(dataOf(std::string("MM"))), "image/tiff");
-    EXPECT_EQ(sd_contentTypeForImageData(dataOf(std::string("RIFF\x10\0\0\0WEBP", 12))), "image/webp");
-    EXPECT_TRUE(sd_contentTypeForImageData(dataOf(std::string("RIFF\x10\0\0\0WAVE", 12))).isNil());
-    EXPECT_TRUE(sd_contentTypeForImageData(dataOf(std::string("RIFF\x10\0\0\0WEB", 11))).isNil());
-    EXPECT_TRUE(sd_contentTypeForImageData(dataOf(std::string("<html>"))).isNil());
-    EXPECT_TRUE(sd_contentTypeForImageData(NSData::data()).isNil());
-    EXPECT_TRUE(sd_contentTypeForImageData(nullptr).isNil());
+    using NSData_ImageContentType::ri_contentTypeForImageData;
+    EXPECT_EQ(ri_contentTypeForImageData(dataOf(std::string("\xFF\xD8"))), "image/jpeg");
+    EXPECT_EQ(ri_contentTypeForImageData(dataOf(std::string("\x89PNG"))), "image/png");
+    EXPECT_EQ(ri_contentTypeForImageData(dataOf(std::string("GIF89a"))), "image/gif");
+    EXPECT_EQ(ri_contentTypeForImageData(dataOf(std::string("II*"))), "image/tiff");
+    EXPECT_EQ(ri_contentTypeForImageData(dataOf(std::string("MM"))), "image/tiff");
+    EXPECT_EQ(ri_contentTypeForImageData(dataOf(std::string("RIFF\x10\0\0\0WEBP", 12))), "image/webp");
+    EXPECT_TRUE(ri_contentTypeForImageData(dataOf(std::string("RIFF\x10\0\0\0WAVE", 12))).isNil());
+    EXPECT_TRUE(ri_contentTypeForImageData(dataOf(std::string("RIFF\x10\0\0\0WEB", 11))).isNil());
+    EXPECT_TRUE(ri_contentTypeForImageData(dataOf(std::string("<html>"))).isNil());
+    EXPECT_TRUE(ri_contentTypeForImageData(NSData::data()).isNil());
+    EXPECT_TRUE(ri_contentTypeForImageData(nullptr).isNil());
 }
 
 TEST(ImageDecoding, OrientationComesFromTheFileAndUnknownValuesStayUp)
 {
-    auto rotated = UIImage_MultiFormat::sd_imageWithData(dataOf(ImageFixtures::jpeg(8, 4, 6)));
+    auto rotated = UIImage_MultiFormat::ri_imageWithData(dataOf(ImageFixtures::jpeg(8, 4, 6)));
     ASSERT_TRUE(rotated);
     EXPECT_EQ(rotated->imageOrientation(), UIImageOrientationRight);
-    EXPECT_EQ(UIImage_MultiFormat::sd_imageOrientationFromImageData(dataOf(ImageFixtures::jpeg(8, 4, 9))), UIImageOrientationUp);
-    EXPECT_EQ(UIImage_MultiFormat::sd_imageOrientationFromImageData(dataOf(std::string("nothing"))), UIImageOrientationUp);
+    EXPECT_EQ(UIImage_MultiFormat::ri_imageOrientationFromImageData(dataOf(ImageFixtures::jpeg(8, 4, 9))), UIImageOrientationUp);
+    EXPECT_EQ(UIImage_MultiFormat::ri_imageOrientationFromImageData(dataOf(std::string("nothing"))), UIImageOrientationUp);
     const std::pair<int, UIImageOrientation> table[] = { { 1, UIImageOrientationUp }, { 2, UIImageOrientationUpMirrored },
         { 3, UIImageOrientationDown }, { 4, UIImageOrientationDownMirrored }, { 5, UIImageOrientationLeftMirrored },
         { 6, UIImageOrientationRight }, { 7, UIImageOrientationRightMirrored }, { 8, UIImageOrientationLeft }, { 0, UIImageOrientationUp },
         { 9, UIImageOrientationUp } };
     for (const auto& [exif, orientation] : table)
-        EXPECT_EQ(UIImage_MultiFormat::sd_exifOrientationToiOSOrientation(exif), orientation) << exif;
+        EXPECT_EQ(UIImage_MultiFormat::ri_exifOrientationToiOSOrientation(exif), orientation) << exif;
 }
 
 TEST(ImageDecoding, AnimatedGIFsGiveTheirFramesAndDelays)
 {
-    auto twoWithoutDelay = UIImage_MultiFormat::sd_imageWithData(dataOf(ImageFixtures::gif({ { 0, 0 }, { 1, 0 } })));
+    auto twoWithoutDelay = UIImage_MultiFormat::ri_imageWithData(dataOf(ImageFixtures::gif({ { 0, 0 }, { 1, 0 } })));
     ASSERT_TRUE(twoWithoutDelay);
     ASSERT_EQ(twoWithoutDelay->images().size(), 2u);
     EXPECT_NEAR(twoWithoutDelay->duration(), 0.2, 1e-6);
 
     // One centisecond is below the floor and becomes 0.1 s; two stay.
-    auto mixed = UIImage_GIF::sd_animatedGIFWithData(dataOf(ImageFixtures::gif({ { 0, 1 }, { 1, 2 }, { 2, 50 } })));
+    auto mixed = UIImage_GIF::ri_animatedGIFWithData(dataOf(ImageFixtures::gif({ { 0, 1 }, { 1, 2 }, { 2, 50 } })));
     ASSERT_TRUE(mixed);
     EXPECT_EQ(mixed->images().size(), 3u);
     EXPECT_NEAR(mixed->duration(), 0.1 + 0.02 + 0.5, 1e-5);
 
-    auto single = UIImage_GIF::sd_animatedGIFWithData(dataOf(ImageFixtures::gif({ { 0, 10 } })));
+    auto single = UIImage_GIF::ri_animatedGIFWithData(dataOf(ImageFixtures::gif({ { 0, 10 } })));
     ASSERT_TRUE(single);
     EXPECT_TRUE(single->images().empty());
-    EXPECT_FALSE(UIImage_GIF::sd_animatedGIFWithData(nullptr));
-    EXPECT_FALSE(UIImage_GIF::sd_animatedGIFWithData(dataOf(std::string("GIF89a broken"))));
+    EXPECT_FALSE(UIImage_GIF::ri_animatedGIFWithData(nullptr));
+    EXPECT_FALSE(UIImage_GIF::ri_animatedGIFWithData(dataOf(std::string("GIF89a broken"))));
 }
 
 TEST(ImageDecoding, ScaleIsReadFromTheKeysDensityMarker)
@@ -141,7 +141,7 @@ TEST(ImageDecoding, WebPDecodesToPremultipliedPixelsAndDamagedWebPToNothing)
     std::vector<std::uint8_t> bytes(encoded, encoded + size);
     WebPFree(encoded);
 
-    auto image = UIImage_MultiFormat::sd_imageWithData(dataOf(bytes));
+    auto image = UIImage_MultiFormat::ri_imageWithData(dataOf(bytes));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->size().width, 5);
     EXPECT_EQ(image->size().height, 3);
@@ -150,7 +150,7 @@ TEST(ImageDecoding, WebPDecodesToPremultipliedPixelsAndDamagedWebPToNothing)
     EXPECT_NEAR(double((pixel >> 16) & 0xFF), 0x80, 1);
 
     bytes.resize(20);
-    EXPECT_FALSE(UIImage_MultiFormat::sd_imageWithData(dataOf(bytes)));
+    EXPECT_FALSE(UIImage_MultiFormat::ri_imageWithData(dataOf(bytes)));
 }
 
 TEST(ImageDecoding, ScalingAnAnimationDrawsEachFrameOnAClearCanvas)
@@ -158,10 +158,10 @@ TEST(ImageDecoding, ScalingAnAnimationDrawsEachFrameOnAClearCanvas)
     auto red = UIImage::imageWithData(dataOf(ImageFixtures::png(4, 4, opaqueRed)));
     auto clear = UIImage::imageWithData(dataOf(ImageFixtures::png(4, 4, [](int, int) -> std::uint32_t { return 0; })));
     auto animated = UIImage::animatedImageWithImages({ red, clear }, 0.4);
-    EXPECT_EQ(UIImage_GIF::sd_animatedImageByScalingAndCroppingToSize(animated, animated->size()), animated);
-    EXPECT_EQ(UIImage_GIF::sd_animatedImageByScalingAndCroppingToSize(animated, CGSizeZero), animated);
+    EXPECT_EQ(UIImage_GIF::ri_animatedImageByScalingAndCroppingToSize(animated, animated->size()), animated);
+    EXPECT_EQ(UIImage_GIF::ri_animatedImageByScalingAndCroppingToSize(animated, CGSizeZero), animated);
 
-    auto scaled = UIImage_GIF::sd_animatedImageByScalingAndCroppingToSize(animated, CGSize { 8, 4 });
+    auto scaled = UIImage_GIF::ri_animatedImageByScalingAndCroppingToSize(animated, CGSize { 8, 4 });
     ASSERT_EQ(scaled->images().size(), 2u);
     EXPECT_EQ(scaled->duration(), 0.4);
     EXPECT_EQ(pixelAt(scaled->images()[0], 4, 4) >> 24, 0xFFu);

@@ -178,7 +178,7 @@ TEST_F(ImageLoadingTest, TenViewsShareOneDownloadAndACancelledOneLeavesTheOthers
     std::vector<Result> results(10);
     for (int i = 0; i < 10; ++i) {
         views.push_back(UIImageView::create(CGRect { { 0, 0 }, { 16, 12 } }));
-        UIImageView_RemoteImage::sd_setImageWithURL(views[i], url("/held/photo.jpg"), placeholder, 0, nullptr,
+        UIImageView_RemoteImage::ri_setImageWithURL(views[i], url("/held/photo.jpg"), placeholder, 0, nullptr,
             [&results, i](const UIImageRef& image, const std::shared_ptr<NSError>& error, RIImageCacheType source, const std::shared_ptr<NSURL>&) {
                 results[i].image = image;
                 results[i].error = error;
@@ -195,7 +195,7 @@ TEST_F(ImageLoadingTest, TenViewsShareOneDownloadAndACancelledOneLeavesTheOthers
     bool joined = false;
     dispatch_async(dispatch_get_main_queue(), [&joined] { joined = true; });
     ASSERT_TRUE(testing_support::runLoopUntil([&] { return joined; }));
-    UIImageView_RemoteImage::sd_cancelCurrentImageLoad(*views[3]);
+    UIImageView_RemoteImage::ri_cancelCurrentImageLoad(*views[3]);
     hold.letGo();
     ASSERT_TRUE(testing_support::runLoopUntil([&] {
         return std::count_if(results.begin(), results.end(), [](const Result& r) { return r.calls > 0; }) == 9;
@@ -502,7 +502,7 @@ TEST_F(ImageLoadingTest, NoURLAndTextURLs)
 
     auto view = UIImageView::create(CGRectZero);
     std::shared_ptr<NSError> viewError;
-    UIImageView_RemoteImage::sd_setImageWithURL(view, nullptr, fallback, 0, nullptr,
+    UIImageView_RemoteImage::ri_setImageWithURL(view, nullptr, fallback, 0, nullptr,
         [&](const UIImageRef&, const std::shared_ptr<NSError>& error, RIImageCacheType, const std::shared_ptr<NSURL>&) { viewError = error; });
     EXPECT_EQ(view->image(), fallback);
     ASSERT_TRUE(viewError);
@@ -518,7 +518,7 @@ TEST_F(ImageLoadingTest, ButtonsAndAnnotationViewsLoadPerStateAndKeepTheirURLs)
 
     auto button = UIButton::create(CGRectZero);
     int completions = 0;
-    UIButton_RemoteImage::sd_setImageWithURL(button, url("/img/button.jpg"), UIControlStateNormal, fallback, 0,
+    UIButton_RemoteImage::ri_setImageWithURL(button, url("/img/button.jpg"), UIControlStateNormal, fallback, 0,
         [&](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType source, const std::shared_ptr<NSURL>&) {
             EXPECT_EQ(source, RIImageCacheSourceMemory);
             EXPECT_TRUE(image);
@@ -526,26 +526,26 @@ TEST_F(ImageLoadingTest, ButtonsAndAnnotationViewsLoadPerStateAndKeepTheirURLs)
         });
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(button->imageForState(UIControlStateNormal), warm.image);
-    EXPECT_EQ(UIButton_RemoteImage::sd_imageURLForState(*button, UIControlStateNormal)->absoluteString(), server.URL("/img/button.jpg"));
+    EXPECT_EQ(UIButton_RemoteImage::ri_imageURLForState(*button, UIControlStateNormal)->absoluteString(), server.URL("/img/button.jpg"));
     button->setHighlighted(true);
-    EXPECT_EQ(UIButton_RemoteImage::sd_currentImageURL(*button)->absoluteString(), server.URL("/img/button.jpg"));
+    EXPECT_EQ(UIButton_RemoteImage::ri_currentImageURL(*button)->absoluteString(), server.URL("/img/button.jpg"));
 
-    UIButton_RemoteImage::sd_setBackgroundImageWithURL(button, url("/held/background.jpg"), UIControlStateNormal, fallback);
-    UIButton_RemoteImage::sd_setImageWithURL(button, url("/img/button.jpg"), UIControlStateHighlighted);
-    EXPECT_EQ(UIView_RemoteImageOperation::sd_imageLoadOperationCount(*button, "UIButtonBackgroundImageOperation0"), 1u);
+    UIButton_RemoteImage::ri_setBackgroundImageWithURL(button, url("/held/background.jpg"), UIControlStateNormal, fallback);
+    UIButton_RemoteImage::ri_setImageWithURL(button, url("/img/button.jpg"), UIControlStateHighlighted);
+    EXPECT_EQ(UIView_RemoteImageOperation::ri_imageLoadOperationCount(*button, "UIButtonBackgroundImageOperation0"), 1u);
     EXPECT_EQ(button->backgroundImageForState(UIControlStateNormal), fallback);
-    UIButton_RemoteImage::sd_setImageWithURL(button, nullptr, UIControlStateNormal);
-    EXPECT_FALSE(UIButton_RemoteImage::sd_imageURLForState(*button, UIControlStateNormal));
+    UIButton_RemoteImage::ri_setImageWithURL(button, nullptr, UIControlStateNormal);
+    EXPECT_FALSE(UIButton_RemoteImage::ri_imageURLForState(*button, UIControlStateNormal));
 
     auto pin = MKAnnotationView::create(CGRectZero);
     UIImageRef shown;
     UIImageRef placeholder = fallback;
-    MKAnnotationView_RemoteImage::sd_setImageWithURL(pin, url("/img/button.jpg"), placeholder, 0,
+    MKAnnotationView_RemoteImage::ri_setImageWithURL(pin, url("/img/button.jpg"), placeholder, 0,
         [&](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType, const std::shared_ptr<NSURL>&) { shown = image; });
     EXPECT_EQ(pin->image(), warm.image);
     EXPECT_EQ(shown, warm.image);
     EXPECT_EQ(pin->bounds().size.width, 16);
-    EXPECT_EQ(MKAnnotationView_RemoteImage::sd_imageURL(*pin)->absoluteString(), server.URL("/img/button.jpg"));
+    EXPECT_EQ(MKAnnotationView_RemoteImage::ri_imageURL(*pin)->absoluteString(), server.URL("/img/button.jpg"));
 }
 
 TEST_F(ImageLoadingTest, AViewGoneBeforeItsImageHearsNothing)
@@ -553,7 +553,7 @@ TEST_F(ImageLoadingTest, AViewGoneBeforeItsImageHearsNothing)
     int completions = 0;
     {
         auto view = UIImageView::create(CGRectZero);
-        UIImageView_RemoteImage::sd_setImageWithURL(view, url("/held/gone.jpg"), nullptr, 0, nullptr,
+        UIImageView_RemoteImage::ri_setImageWithURL(view, url("/held/gone.jpg"), nullptr, 0, nullptr,
             [&](const UIImageRef&, const std::shared_ptr<NSError>&, RIImageCacheType, const std::shared_ptr<NSURL>&) { ++completions; });
         ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/gone.jpg") == 1; }));
     }
@@ -632,17 +632,17 @@ TEST_F(ImageLoadingTest, ANewPrefetchRunIgnoresTheBlocksOfTheCancelledOne)
 TEST_F(ImageLoadingTest, AnimationFramesAreTheImagesThatArrivedAndACancelledListAddsNone)
 {
     auto view = UIImageView::create(CGRectZero);
-    UIImageView_RemoteImage::sd_setAnimationImagesWithURLs(view,
+    UIImageView_RemoteImage::ri_setAnimationImagesWithURLs(view,
         { url("/img/frame1.jpg"), url("/missing.jpg"), url("/error-page.jpg"), url("/img/frame2.jpg") });
-    EXPECT_EQ(UIView_RemoteImageOperation::sd_imageLoadOperationCount(*view, "UIImageViewAnimationImages"), 4u);
+    EXPECT_EQ(UIView_RemoteImageOperation::ri_imageLoadOperationCount(*view, "UIImageViewAnimationImages"), 4u);
     ASSERT_TRUE(testing_support::runLoopUntil([&] { return !RIImageManager::sharedManager()->isRunning() && view->animationImages().size() == 2; }));
     EXPECT_TRUE(view->isAnimating());
 
     // A newer list replaces the running one; cancelling it leaves the frames there are.
-    UIImageView_RemoteImage::sd_setAnimationImagesWithURLs(view, { url("/held/frame3.jpg") });
+    UIImageView_RemoteImage::ri_setAnimationImagesWithURLs(view, { url("/held/frame3.jpg") });
     ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/frame3.jpg") == 1; }));
-    UIImageView_RemoteImage::sd_cancelCurrentAnimationImagesLoad(*view);
-    EXPECT_EQ(UIView_RemoteImageOperation::sd_imageLoadOperationCount(*view, "UIImageViewAnimationImages"), 0u);
+    UIImageView_RemoteImage::ri_cancelCurrentAnimationImagesLoad(*view);
+    EXPECT_EQ(UIView_RemoteImageOperation::ri_imageLoadOperationCount(*view, "UIImageViewAnimationImages"), 0u);
     hold.letGo();
     testing_support::runLoopUntil([] { return false; }, 0.2);
     EXPECT_EQ(view->animationImages().size(), 2u);
@@ -667,29 +667,29 @@ TEST_F(ImageLoadingTest, AHighlightedImageSetsOnlyOnSuccessAndACancelledLoadIsSi
     };
 
     Heard none;
-    UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, nullptr, 0, nullptr, recorder(none));
+    UIImageView_HighlightedRemoteImage::ri_setHighlightedImageWithURL(view, nullptr, 0, nullptr, recorder(none));
     ASSERT_TRUE(testing_support::runLoopUntil([&] { return none.calls == 1; }));
     ASSERT_TRUE(none.error);
     EXPECT_EQ(none.error->code(), RIImageErrorNilURL);
 
     Heard missing;
-    UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, url("/missing.jpg"), 0, nullptr, recorder(missing));
+    UIImageView_HighlightedRemoteImage::ri_setHighlightedImageWithURL(view, url("/missing.jpg"), 0, nullptr, recorder(missing));
     ASSERT_TRUE(testing_support::runLoopUntil([&] { return missing.calls == 1; }));
     EXPECT_TRUE(missing.error);
     EXPECT_FALSE(missing.image);
     EXPECT_FALSE(view->highlightedImage());
 
     Heard cancelled;
-    UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, url("/held/pressed.jpg"), 0, nullptr, recorder(cancelled));
+    UIImageView_HighlightedRemoteImage::ri_setHighlightedImageWithURL(view, url("/held/pressed.jpg"), 0, nullptr, recorder(cancelled));
     ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/pressed.jpg") == 1; }));
-    UIImageView_HighlightedRemoteImage::sd_cancelCurrentHighlightedImageLoad(*view);
+    UIImageView_HighlightedRemoteImage::ri_cancelCurrentHighlightedImageLoad(*view);
     hold.letGo();
     testing_support::runLoopUntil([] { return false; }, 0.2);
     EXPECT_EQ(cancelled.calls, 0);
     EXPECT_FALSE(view->highlightedImage());
 
     Heard loaded;
-    UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(view, url("/img/pressed.jpg"), 0, nullptr, recorder(loaded));
+    UIImageView_HighlightedRemoteImage::ri_setHighlightedImageWithURL(view, url("/img/pressed.jpg"), 0, nullptr, recorder(loaded));
     ASSERT_TRUE(testing_support::runLoopUntil([&] { return loaded.calls == 1; }));
     EXPECT_FALSE(loaded.error);
     EXPECT_EQ(view->highlightedImage(), loaded.image);
@@ -701,10 +701,10 @@ TEST_F(ImageLoadingTest, AButtonBackgroundWithoutAURLShowsThePlaceholderAndSaysW
     auto button = UIButton::create(CGRectZero);
     std::shared_ptr<NSError> error;
     int calls = 0;
-    UIButton_RemoteImage::sd_setBackgroundImageWithURL(button, url("/held/back.jpg"), UIControlStateNormal);
+    UIButton_RemoteImage::ri_setBackgroundImageWithURL(button, url("/held/back.jpg"), UIControlStateNormal);
     ASSERT_TRUE(testing_support::runLoopUntil([&] { return countOf("/held/back.jpg") == 1; }));
     // The newer call without a URL cancels the held one, whose image never lands.
-    UIButton_RemoteImage::sd_setBackgroundImageWithURL(button, nullptr, UIControlStateNormal, fallback, 0,
+    UIButton_RemoteImage::ri_setBackgroundImageWithURL(button, nullptr, UIControlStateNormal, fallback, 0,
         [&](const UIImageRef&, const std::shared_ptr<NSError>& failure, RIImageCacheType, const std::shared_ptr<NSURL>&) {
             error = failure;
             ++calls;

@@ -40,9 +40,9 @@ TEST_F(ImageViewNetworkingTest, AnImageIsShownCachedAndTheNextViewTakesItFromThe
     auto view = UIImageView::create(CGRectZero);
     UIImageView_RQNetworking::setImageWithURL(view, url("/pic/a.png"), placeholder);
     EXPECT_EQ(view->image(), placeholder);
-    EXPECT_TRUE(UIImageView_RQNetworking::af_imageRequestOperation(*view));
+    EXPECT_TRUE(UIImageView_RQNetworking::rq_imageRequestOperation(*view));
     ASSERT_TRUE(testing_support::runLoopUntil([&] { return view->image() != placeholder; }));
-    EXPECT_FALSE(UIImageView_RQNetworking::af_imageRequestOperation(*view));
+    EXPECT_FALSE(UIImageView_RQNetworking::rq_imageRequestOperation(*view));
 
     auto other = UIImageView::create(CGRectZero);
     UIImageView_RQNetworking::setImageWithURL(other, url("/pic/a.png"));
@@ -51,10 +51,10 @@ TEST_F(ImageViewNetworkingTest, AnImageIsShownCachedAndTheNextViewTakesItFromThe
 
     // A request that ignores local data misses the cache.
     auto reload = NSMutableURLRequest::requestWithURL(url("/pic/a.png"), NSURLRequestReloadIgnoringLocalCacheData, 30);
-    EXPECT_FALSE(UIImageView_RQNetworking::af_sharedImageCache()->cachedImageForRequest(reload));
+    EXPECT_FALSE(UIImageView_RQNetworking::rq_sharedImageCache()->cachedImageForRequest(reload));
     NSNotificationCenter::defaultCenter()->postNotificationName(UIApplicationDidReceiveMemoryWarningNotification, nullptr);
     testing_support::runLoopUntil([] { return false; }, 0.05);
-    EXPECT_FALSE(UIImageView_RQNetworking::af_sharedImageCache()->cachedImageForRequest(NSURLRequest::requestWithURL(url("/pic/a.png"))));
+    EXPECT_FALSE(UIImageView_RQNetworking::rq_sharedImageCache()->cachedImageForRequest(NSURLRequest::requestWithURL(url("/pic/a.png"))));
 }
 
 TEST_F(ImageViewNetworkingTest, TheSecondOfTwoLoadsWinsAndAFailureLeavesTheViewAsItWas)

@@ -102,7 +102,7 @@ void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const UIImageRef& 
     static std::once_flag keyed;
     std::call_once(keyed, [] { RIImageManager::sharedManager()->setCacheKeyFilter(photoCacheKey); });
     auto url = urlText.length() ? NSURL::URLWithString(urlText) : nullptr;
-    UIImageView_RemoteImage::sd_setImageWithURL(imageView, url, placeholder, 0, nullptr,
+    UIImageView_RemoteImage::ri_setImageWithURL(imageView, url, placeholder, 0, nullptr,
         [weakView = std::weak_ptr<UIImageView>(imageView)](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType,
             const std::shared_ptr<NSURL>&) {
             auto view = weakView.lock();

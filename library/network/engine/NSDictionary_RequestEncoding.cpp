@@ -9,7 +9,7 @@ namespace NSDictionary_RequestEncoding {
 
 NSString urlEncodedKeyValueString(const std::shared_ptr<NSDictionary>& dictionary)
 {
-    using NSString_NEEngineAdditions::mk_urlEncodedString;
+    using NSString_NEEngineAdditions::ne_urlEncodedString;
     auto text = NSMutableString::string();
     if (!dictionary)
         return NSString::string();
@@ -19,7 +19,7 @@ NSString urlEncodedKeyValueString(const std::shared_ptr<NSDictionary>& dictionar
             value = entry.object ? entry.object->description() : NSString::string();
         if (text->length())
             text->appendString("&");
-        text->appendFormat("%@=%@", mk_urlEncodedString(NSString::fromId(entry.key)), mk_urlEncodedString(value));
+        text->appendFormat("%@=%@", ne_urlEncodedString(NSString::fromId(entry.key)), ne_urlEncodedString(value));
     }
     return NSString(text);
 }

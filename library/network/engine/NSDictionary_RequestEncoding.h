@@ -5,7 +5,7 @@
 
 namespace NSDictionary_RequestEncoding {
 
-// "k=v&k2=v2": every key and every value's text form escaped with mk_urlEncodedString, so a
+// "k=v&k2=v2": every key and every value's text form escaped with ne_urlEncodedString, so a
 // value that is not text (a number, an array) can bring no "&" or "=" of its own into the body.
 NSString urlEncodedKeyValueString(const std::shared_ptr<NSDictionary>& dictionary);
 // Compact JSON; nil when the dictionary holds something JSON cannot carry.

@@ -22,7 +22,7 @@ NSString uniqueString()
     return NSProcessInfo::processInfo()->globallyUniqueString();
 }
 
-NSString mk_urlEncodedString(const NSString& text)
+NSString ne_urlEncodedString(const NSString& text)
 {
     if (text.isNil())
         return NSString::string();

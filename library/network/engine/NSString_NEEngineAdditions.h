@@ -11,7 +11,7 @@ NSString md5(const NSString& text);
 // A new random UUID, upper case.
 NSString uniqueString();
 // Everything but letters, digits and "-._~" as %XX of its UTF-8 bytes; a blank is %20.
-NSString mk_urlEncodedString(const NSString& text);
+NSString ne_urlEncodedString(const NSString& text);
 // Escapes decoded as UTF-8, then "+" as a blank; the empty text when the bytes are no UTF-8.
 // A "%" not followed by two hexadecimal digits stays as it is.
 NSString urlDecodedString(const NSString& text);

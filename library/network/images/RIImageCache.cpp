@@ -219,7 +219,7 @@ void RIImageCache::discardOwnEntry(const NSString& path) const
 
 UIImageRef RIImageCache::imageFromData(const NSString& key, const std::shared_ptr<NSData>& data) const
 {
-    auto image = scaledImageForKey(key, UIImage_MultiFormat::sd_imageWithData(data));
+    auto image = scaledImageForKey(key, UIImage_MultiFormat::ri_imageWithData(data));
     if (image && m_shouldDecompressImages)
         image = UIImage_ForceDecode::decodedImageWithImage(image);
     return image;

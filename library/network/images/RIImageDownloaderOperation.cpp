@@ -111,7 +111,7 @@ UIImageOrientation RIImageDownloaderOperation::orientationFromPropertyValue(NSIn
     // The same table as the decoder's; values outside 32 bits are no orientation.
     if (value < 1 || value > 8)
         return UIImageOrientationUp;
-    return UIImage_MultiFormat::sd_exifOrientationToiOSOrientation(std::int32_t(value));
+    return UIImage_MultiFormat::ri_exifOrientationToiOSOrientation(std::int32_t(value));
 }
 
 UIImageRef RIImageDownloaderOperation::scaledImageForKey(const NSString& key, const UIImageRef& image) const
@@ -438,7 +438,7 @@ void RIImageDownloaderOperation::connectionDidFinishLoading(NSURLConnection&)
             completed(nullptr, nullptr, nullptr, true);
         } else {
             auto data = NSData::dataWithBytes(std::move(bytes));
-            const NSString type = NSData_ImageContentType::sd_contentTypeForImageData(data);
+            const NSString type = NSData_ImageContentType::ri_contentTypeForImageData(data);
             // Bytes that start an image but stop or break before its end are never shown half;
             // they may be whole next time, unlike bytes that are no image at all.
             bool incomplete = false;
@@ -449,7 +449,7 @@ void RIImageDownloaderOperation::connectionDidFinishLoading(NSURLConnection&)
                     incomplete = properties && properties->objectForKey(kCGImagePropertyPixelWidth);
                 }
             }
-            UIImageRef image = incomplete ? nullptr : UIImage_MultiFormat::sd_imageWithData(data);
+            UIImageRef image = incomplete ? nullptr : UIImage_MultiFormat::ri_imageWithData(data);
             image = scaledImageForKey(cacheKey(), image);
             if (image && image->images().empty() && m_shouldDecompressImages)
                 image = UIImage_ForceDecode::decodedImageWithImage(image);

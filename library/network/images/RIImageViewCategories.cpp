@@ -97,19 +97,19 @@ void answerNilURL(const RIImageViewCompletionBlock& completed)
 
 std::shared_ptr<NSError> RINilURLError() { return NSError::errorWithDomain(RIImageErrorDomain, RIImageErrorNilURL, "Trying to load a nil url"); }
 
-void UIView_RemoteImageOperation::sd_setImageLoadOperation(UIView& view, const std::vector<std::shared_ptr<RIImageOperation>>& operations,
+void UIView_RemoteImageOperation::ri_setImageLoadOperation(UIView& view, const std::vector<std::shared_ptr<RIImageOperation>>& operations,
     const NSString& key)
 {
-    sd_cancelImageLoadOperationWithKey(view, key);
+    ri_cancelImageLoadOperationWithKey(view, key);
     table(view).entries[key.UTF8String()] = operations;
 }
 
-void UIView_RemoteImageOperation::sd_setImageLoadOperation(UIView& view, const std::shared_ptr<RIImageOperation>& operation, const NSString& key)
+void UIView_RemoteImageOperation::ri_setImageLoadOperation(UIView& view, const std::shared_ptr<RIImageOperation>& operation, const NSString& key)
 {
-    sd_setImageLoadOperation(view, std::vector<std::shared_ptr<RIImageOperation>> { operation }, key);
+    ri_setImageLoadOperation(view, std::vector<std::shared_ptr<RIImageOperation>> { operation }, key);
 }
 
-void UIView_RemoteImageOperation::sd_cancelImageLoadOperationWithKey(UIView& view, const NSString& key)
+void UIView_RemoteImageOperation::ri_cancelImageLoadOperationWithKey(UIView& view, const NSString& key)
 {
     auto& entries = table(view).entries;
     auto found = entries.find(key.UTF8String());
@@ -122,12 +122,12 @@ void UIView_RemoteImageOperation::sd_cancelImageLoadOperationWithKey(UIView& vie
             operation->cancel();
 }
 
-void UIView_RemoteImageOperation::sd_removeImageLoadOperationWithKey(UIView& view, const NSString& key)
+void UIView_RemoteImageOperation::ri_removeImageLoadOperationWithKey(UIView& view, const NSString& key)
 {
     table(view).entries.erase(key.UTF8String());
 }
 
-std::size_t UIView_RemoteImageOperation::sd_imageLoadOperationCount(const UIView& view, const NSString& key)
+std::size_t UIView_RemoteImageOperation::ri_imageLoadOperationCount(const UIView& view, const NSString& key)
 {
     auto found = std::static_pointer_cast<OperationTable>(view.associatedObject(&kOperationTableKey));
     if (!found)
@@ -138,12 +138,12 @@ std::size_t UIView_RemoteImageOperation::sd_imageLoadOperationCount(const UIView
 
 // --- image views
 
-void UIImageView_RemoteImage::sd_setImageWithURL(const std::shared_ptr<UIImageView>& view, const std::shared_ptr<NSURL>& url,
+void UIImageView_RemoteImage::ri_setImageWithURL(const std::shared_ptr<UIImageView>& view, const std::shared_ptr<NSURL>& url,
     const UIImageRef& placeholder, NSUInteger options, RIImageDownloaderProgressBlock progress, RIImageViewCompletionBlock completed)
 {
     if (!view)
         return;
-    sd_cancelCurrentImageLoad(*view);
+    ri_cancelCurrentImageLoad(*view);
     view->setAssociatedObject(&kImageURLKey, url);
     if (!(options & RIImageLoadDelayPlaceholder)) {
         std::weak_ptr<UIImageView> weakView = view;
@@ -166,28 +166,28 @@ void UIImageView_RemoteImage::sd_setImageWithURL(const std::shared_ptr<UIImageVi
                 target.setNeedsLayout();
             }
         });
-    UIView_RemoteImageOperation::sd_setImageLoadOperation(*view, operation, kImageViewImageLoad);
+    UIView_RemoteImageOperation::ri_setImageLoadOperation(*view, operation, kImageViewImageLoad);
 }
 
-std::shared_ptr<NSURL> UIImageView_RemoteImage::sd_imageURL(const UIImageView& view)
+std::shared_ptr<NSURL> UIImageView_RemoteImage::ri_imageURL(const UIImageView& view)
 {
     return std::static_pointer_cast<NSURL>(view.associatedObject(&kImageURLKey));
 }
 
-void UIImageView_RemoteImage::sd_setImageWithPreviousCachedImageWithURL(const std::shared_ptr<UIImageView>& view,
+void UIImageView_RemoteImage::ri_setImageWithPreviousCachedImageWithURL(const std::shared_ptr<UIImageView>& view,
     const std::shared_ptr<NSURL>& url, const UIImageRef& placeholder, NSUInteger options, RIImageDownloaderProgressBlock progress,
     RIImageViewCompletionBlock completed)
 {
     auto manager = RIImageManager::sharedManager();
     auto cached = url ? manager->imageCache()->imageFromDiskCacheForKey(manager->cacheKeyForURL(url)) : nullptr;
-    sd_setImageWithURL(view, url, cached ? cached : placeholder, options, std::move(progress), std::move(completed));
+    ri_setImageWithURL(view, url, cached ? cached : placeholder, options, std::move(progress), std::move(completed));
 }
 
-void UIImageView_RemoteImage::sd_setAnimationImagesWithURLs(const std::shared_ptr<UIImageView>& view, const std::vector<std::shared_ptr<NSURL>>& urls)
+void UIImageView_RemoteImage::ri_setAnimationImagesWithURLs(const std::shared_ptr<UIImageView>& view, const std::vector<std::shared_ptr<NSURL>>& urls)
 {
     if (!view)
         return;
-    sd_cancelCurrentAnimationImagesLoad(*view);
+    ri_cancelCurrentAnimationImagesLoad(*view);
     std::vector<std::shared_ptr<RIImageOperation>> operations;
     for (const auto& url : urls) {
         operations.push_back(load<UIImageView>(view, url, 0, nullptr, nullptr, [](UIImageView& target, const UIImageRef& image) {
@@ -201,25 +201,25 @@ void UIImageView_RemoteImage::sd_setAnimationImagesWithURLs(const std::shared_pt
             target.startAnimating();
         }));
     }
-    UIView_RemoteImageOperation::sd_setImageLoadOperation(*view, operations, kImageViewAnimationImages);
+    UIView_RemoteImageOperation::ri_setImageLoadOperation(*view, operations, kImageViewAnimationImages);
 }
 
-void UIImageView_RemoteImage::sd_cancelCurrentImageLoad(UIImageView& view)
+void UIImageView_RemoteImage::ri_cancelCurrentImageLoad(UIImageView& view)
 {
-    UIView_RemoteImageOperation::sd_cancelImageLoadOperationWithKey(view, kImageViewImageLoad);
+    UIView_RemoteImageOperation::ri_cancelImageLoadOperationWithKey(view, kImageViewImageLoad);
 }
 
-void UIImageView_RemoteImage::sd_cancelCurrentAnimationImagesLoad(UIImageView& view)
+void UIImageView_RemoteImage::ri_cancelCurrentAnimationImagesLoad(UIImageView& view)
 {
-    UIView_RemoteImageOperation::sd_cancelImageLoadOperationWithKey(view, kImageViewAnimationImages);
+    UIView_RemoteImageOperation::ri_cancelImageLoadOperationWithKey(view, kImageViewAnimationImages);
 }
 
-void UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(const std::shared_ptr<UIImageView>& view,
+void UIImageView_HighlightedRemoteImage::ri_setHighlightedImageWithURL(const std::shared_ptr<UIImageView>& view,
     const std::shared_ptr<NSURL>& url, NSUInteger options, RIImageDownloaderProgressBlock progress, RIImageViewCompletionBlock completed)
 {
     if (!view)
         return;
-    sd_cancelCurrentHighlightedImageLoad(*view);
+    ri_cancelCurrentHighlightedImageLoad(*view);
     if (!url) {
         answerNilURL(completed);
         return;
@@ -230,22 +230,22 @@ void UIImageView_HighlightedRemoteImage::sd_setHighlightedImageWithURL(const std
             target.setNeedsLayout();
         }
     });
-    UIView_RemoteImageOperation::sd_setImageLoadOperation(*view, operation, kHighlightedImage);
+    UIView_RemoteImageOperation::ri_setImageLoadOperation(*view, operation, kHighlightedImage);
 }
 
-void UIImageView_HighlightedRemoteImage::sd_cancelCurrentHighlightedImageLoad(UIImageView& view)
+void UIImageView_HighlightedRemoteImage::ri_cancelCurrentHighlightedImageLoad(UIImageView& view)
 {
-    UIView_RemoteImageOperation::sd_cancelImageLoadOperationWithKey(view, kHighlightedImage);
+    UIView_RemoteImageOperation::ri_cancelImageLoadOperationWithKey(view, kHighlightedImage);
 }
 
 // --- annotation views
 
-void MKAnnotationView_RemoteImage::sd_setImageWithURL(const std::shared_ptr<MKAnnotationView>& view, const std::shared_ptr<NSURL>& url,
+void MKAnnotationView_RemoteImage::ri_setImageWithURL(const std::shared_ptr<MKAnnotationView>& view, const std::shared_ptr<NSURL>& url,
     const UIImageRef& placeholder, NSUInteger options, RIImageViewCompletionBlock completed)
 {
     if (!view)
         return;
-    sd_cancelCurrentImageLoad(*view);
+    ri_cancelCurrentImageLoad(*view);
     view->setAssociatedObject(&kImageURLKey, url);
     view->setImage(placeholder);
     if (!url) {
@@ -256,17 +256,17 @@ void MKAnnotationView_RemoteImage::sd_setImageWithURL(const std::shared_ptr<MKAn
         if (image)
             target.setImage(image);
     });
-    UIView_RemoteImageOperation::sd_setImageLoadOperation(*view, operation, kAnnotationViewImage);
+    UIView_RemoteImageOperation::ri_setImageLoadOperation(*view, operation, kAnnotationViewImage);
 }
 
-std::shared_ptr<NSURL> MKAnnotationView_RemoteImage::sd_imageURL(const MKAnnotationView& view)
+std::shared_ptr<NSURL> MKAnnotationView_RemoteImage::ri_imageURL(const MKAnnotationView& view)
 {
     return std::static_pointer_cast<NSURL>(view.associatedObject(&kImageURLKey));
 }
 
-void MKAnnotationView_RemoteImage::sd_cancelCurrentImageLoad(MKAnnotationView& view)
+void MKAnnotationView_RemoteImage::ri_cancelCurrentImageLoad(MKAnnotationView& view)
 {
-    UIView_RemoteImageOperation::sd_cancelImageLoadOperationWithKey(view, kAnnotationViewImage);
+    UIView_RemoteImageOperation::ri_cancelImageLoadOperationWithKey(view, kAnnotationViewImage);
 }
 
 // --- buttons
@@ -285,13 +285,13 @@ URLStorage& storage(UIButton& button)
 
 } // namespace
 
-void UIButton_RemoteImage::sd_setImageWithURL(const std::shared_ptr<UIButton>& button, const std::shared_ptr<NSURL>& url, UIControlState state,
+void UIButton_RemoteImage::ri_setImageWithURL(const std::shared_ptr<UIButton>& button, const std::shared_ptr<NSURL>& url, UIControlState state,
     const UIImageRef& placeholder, NSUInteger options, RIImageViewCompletionBlock completed)
 {
     if (!button)
         return;
     button->setImage(placeholder, state);
-    sd_cancelImageLoadForState(*button, state);
+    ri_cancelImageLoadForState(*button, state);
     if (!url) {
         storage(*button).URLs.erase(state);
         answerNilURL(completed);
@@ -302,15 +302,15 @@ void UIButton_RemoteImage::sd_setImageWithURL(const std::shared_ptr<UIButton>& b
         if (image)
             target.setImage(image, state);
     });
-    sd_setImageLoadOperation(*button, operation, state);
+    ri_setImageLoadOperation(*button, operation, state);
 }
 
-void UIButton_RemoteImage::sd_setBackgroundImageWithURL(const std::shared_ptr<UIButton>& button, const std::shared_ptr<NSURL>& url,
+void UIButton_RemoteImage::ri_setBackgroundImageWithURL(const std::shared_ptr<UIButton>& button, const std::shared_ptr<NSURL>& url,
     UIControlState state, const UIImageRef& placeholder, NSUInteger options, RIImageViewCompletionBlock completed)
 {
     if (!button)
         return;
-    sd_cancelBackgroundImageLoadForState(*button, state);
+    ri_cancelBackgroundImageLoadForState(*button, state);
     button->setBackgroundImage(placeholder, state);
     if (!url) {
         answerNilURL(completed);
@@ -320,10 +320,10 @@ void UIButton_RemoteImage::sd_setBackgroundImageWithURL(const std::shared_ptr<UI
         if (image)
             target.setBackgroundImage(image, state);
     });
-    sd_setBackgroundImageLoadOperation(*button, operation, state);
+    ri_setBackgroundImageLoadOperation(*button, operation, state);
 }
 
-std::shared_ptr<NSURL> UIButton_RemoteImage::sd_imageURLForState(const UIButton& button, UIControlState state)
+std::shared_ptr<NSURL> UIButton_RemoteImage::ri_imageURLForState(const UIButton& button, UIControlState state)
 {
     auto found = std::static_pointer_cast<URLStorage>(button.associatedObject(&kURLStorageKey));
     if (!found)
@@ -332,30 +332,30 @@ std::shared_ptr<NSURL> UIButton_RemoteImage::sd_imageURLForState(const UIButton&
     return entry == found->URLs.end() ? nullptr : entry->second;
 }
 
-std::shared_ptr<NSURL> UIButton_RemoteImage::sd_currentImageURL(const UIButton& button)
+std::shared_ptr<NSURL> UIButton_RemoteImage::ri_currentImageURL(const UIButton& button)
 {
-    if (auto url = sd_imageURLForState(button, button.state()))
+    if (auto url = ri_imageURLForState(button, button.state()))
         return url;
-    return sd_imageURLForState(button, UIControlStateNormal);
+    return ri_imageURLForState(button, UIControlStateNormal);
 }
 
-void UIButton_RemoteImage::sd_setImageLoadOperation(UIButton& button, const std::shared_ptr<RIImageOperation>& operation, UIControlState state)
+void UIButton_RemoteImage::ri_setImageLoadOperation(UIButton& button, const std::shared_ptr<RIImageOperation>& operation, UIControlState state)
 {
-    UIView_RemoteImageOperation::sd_setImageLoadOperation(button, operation, stateKey("UIButtonImageOperation", state));
+    UIView_RemoteImageOperation::ri_setImageLoadOperation(button, operation, stateKey("UIButtonImageOperation", state));
 }
 
-void UIButton_RemoteImage::sd_setBackgroundImageLoadOperation(UIButton& button, const std::shared_ptr<RIImageOperation>& operation,
+void UIButton_RemoteImage::ri_setBackgroundImageLoadOperation(UIButton& button, const std::shared_ptr<RIImageOperation>& operation,
     UIControlState state)
 {
-    UIView_RemoteImageOperation::sd_setImageLoadOperation(button, operation, stateKey("UIButtonBackgroundImageOperation", state));
+    UIView_RemoteImageOperation::ri_setImageLoadOperation(button, operation, stateKey("UIButtonBackgroundImageOperation", state));
 }
 
-void UIButton_RemoteImage::sd_cancelImageLoadForState(UIButton& button, UIControlState state)
+void UIButton_RemoteImage::ri_cancelImageLoadForState(UIButton& button, UIControlState state)
 {
-    UIView_RemoteImageOperation::sd_cancelImageLoadOperationWithKey(button, stateKey("UIButtonImageOperation", state));
+    UIView_RemoteImageOperation::ri_cancelImageLoadOperationWithKey(button, stateKey("UIButtonImageOperation", state));
 }
 
-void UIButton_RemoteImage::sd_cancelBackgroundImageLoadForState(UIButton& button, UIControlState state)
+void UIButton_RemoteImage::ri_cancelBackgroundImageLoadForState(UIButton& button, UIControlState state)
 {
-    UIView_RemoteImageOperation::sd_cancelImageLoadOperationWithKey(button, stateKey("UIButtonBackgroundImageOperation", state));
+    UIView_RemoteImageOperation::ri_cancelImageLoadOperationWithKey(button, stateKey("UIButtonBackgroundImageOperation", state));
 }

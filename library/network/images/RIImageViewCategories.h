@@ -12,50 +12,50 @@ using RIImageViewCompletionBlock = std::function<void(const UIImageRef& image, c
     RIImageCacheType cacheType, const std::shared_ptr<NSURL>& imageURL)>;
 
 namespace UIView_RemoteImageOperation {
-void sd_setImageLoadOperation(UIView& view, const std::vector<std::shared_ptr<RIImageOperation>>& operations, const NSString& key);
-void sd_setImageLoadOperation(UIView& view, const std::shared_ptr<RIImageOperation>& operation, const NSString& key);
-void sd_cancelImageLoadOperationWithKey(UIView& view, const NSString& key);
-void sd_removeImageLoadOperationWithKey(UIView& view, const NSString& key);
+void ri_setImageLoadOperation(UIView& view, const std::vector<std::shared_ptr<RIImageOperation>>& operations, const NSString& key);
+void ri_setImageLoadOperation(UIView& view, const std::shared_ptr<RIImageOperation>& operation, const NSString& key);
+void ri_cancelImageLoadOperationWithKey(UIView& view, const NSString& key);
+void ri_removeImageLoadOperationWithKey(UIView& view, const NSString& key);
 // How many handles the view keeps under the key (for tests).
-std::size_t sd_imageLoadOperationCount(const UIView& view, const NSString& key);
+std::size_t ri_imageLoadOperationCount(const UIView& view, const NSString& key);
 }
 
 // The error a load without a URL ends with.
 std::shared_ptr<NSError> RINilURLError();
 
 namespace UIImageView_RemoteImage {
-void sd_setImageWithURL(const std::shared_ptr<UIImageView>& view, const std::shared_ptr<NSURL>& url, const UIImageRef& placeholder = nullptr,
+void ri_setImageWithURL(const std::shared_ptr<UIImageView>& view, const std::shared_ptr<NSURL>& url, const UIImageRef& placeholder = nullptr,
     NSUInteger options = 0, RIImageDownloaderProgressBlock progress = nullptr, RIImageViewCompletionBlock completed = nullptr);
-std::shared_ptr<NSURL> sd_imageURL(const UIImageView& view);
-void sd_setImageWithPreviousCachedImageWithURL(const std::shared_ptr<UIImageView>& view, const std::shared_ptr<NSURL>& url,
+std::shared_ptr<NSURL> ri_imageURL(const UIImageView& view);
+void ri_setImageWithPreviousCachedImageWithURL(const std::shared_ptr<UIImageView>& view, const std::shared_ptr<NSURL>& url,
     const UIImageRef& placeholder, NSUInteger options, RIImageDownloaderProgressBlock progress, RIImageViewCompletionBlock completed);
-void sd_setAnimationImagesWithURLs(const std::shared_ptr<UIImageView>& view, const std::vector<std::shared_ptr<NSURL>>& urls);
-void sd_cancelCurrentImageLoad(UIImageView& view);
-void sd_cancelCurrentAnimationImagesLoad(UIImageView& view);
+void ri_setAnimationImagesWithURLs(const std::shared_ptr<UIImageView>& view, const std::vector<std::shared_ptr<NSURL>>& urls);
+void ri_cancelCurrentImageLoad(UIImageView& view);
+void ri_cancelCurrentAnimationImagesLoad(UIImageView& view);
 }
 
 namespace UIImageView_HighlightedRemoteImage {
-void sd_setHighlightedImageWithURL(const std::shared_ptr<UIImageView>& view, const std::shared_ptr<NSURL>& url, NSUInteger options = 0,
+void ri_setHighlightedImageWithURL(const std::shared_ptr<UIImageView>& view, const std::shared_ptr<NSURL>& url, NSUInteger options = 0,
     RIImageDownloaderProgressBlock progress = nullptr, RIImageViewCompletionBlock completed = nullptr);
-void sd_cancelCurrentHighlightedImageLoad(UIImageView& view);
+void ri_cancelCurrentHighlightedImageLoad(UIImageView& view);
 }
 
 namespace MKAnnotationView_RemoteImage {
-void sd_setImageWithURL(const std::shared_ptr<MKAnnotationView>& view, const std::shared_ptr<NSURL>& url, const UIImageRef& placeholder = nullptr,
+void ri_setImageWithURL(const std::shared_ptr<MKAnnotationView>& view, const std::shared_ptr<NSURL>& url, const UIImageRef& placeholder = nullptr,
     NSUInteger options = 0, RIImageViewCompletionBlock completed = nullptr);
-std::shared_ptr<NSURL> sd_imageURL(const MKAnnotationView& view);
-void sd_cancelCurrentImageLoad(MKAnnotationView& view);
+std::shared_ptr<NSURL> ri_imageURL(const MKAnnotationView& view);
+void ri_cancelCurrentImageLoad(MKAnnotationView& view);
 }
 
 namespace UIButton_RemoteImage {
-void sd_setImageWithURL(const std::shared_ptr<UIButton>& button, const std::shared_ptr<NSURL>& url, UIControlState state,
+void ri_setImageWithURL(const std::shared_ptr<UIButton>& button, const std::shared_ptr<NSURL>& url, UIControlState state,
     const UIImageRef& placeholder = nullptr, NSUInteger options = 0, RIImageViewCompletionBlock completed = nullptr);
-void sd_setBackgroundImageWithURL(const std::shared_ptr<UIButton>& button, const std::shared_ptr<NSURL>& url, UIControlState state,
+void ri_setBackgroundImageWithURL(const std::shared_ptr<UIButton>& button, const std::shared_ptr<NSURL>& url, UIControlState state,
     const UIImageRef& placeholder = nullptr, NSUInteger options = 0, RIImageViewCompletionBlock completed = nullptr);
-std::shared_ptr<NSURL> sd_imageURLForState(const UIButton& button, UIControlState state);
-std::shared_ptr<NSURL> sd_currentImageURL(const UIButton& button);
-void sd_setImageLoadOperation(UIButton& button, const std::shared_ptr<RIImageOperation>& operation, UIControlState state);
-void sd_setBackgroundImageLoadOperation(UIButton& button, const std::shared_ptr<RIImageOperation>& operation, UIControlState state);
-void sd_cancelImageLoadForState(UIButton& button, UIControlState state);
-void sd_cancelBackgroundImageLoadForState(UIButton& button, UIControlState state);
+std::shared_ptr<NSURL> ri_imageURLForState(const UIButton& button, UIControlState state);
+std::shared_ptr<NSURL> ri_currentImageURL(const UIButton& button);
+void ri_setImageLoadOperation(UIButton& button, const std::shared_ptr<RIImageOperation>& operation, UIControlState state);
+void ri_setBackgroundImageLoadOperation(UIButton& button, const std::shared_ptr<RIImageOperation>& operation, UIControlState state);
+void ri_cancelImageLoadForState(UIButton& button, UIControlState state);
+void ri_cancelBackgroundImageLoadForState(UIButton& button, UIControlState state);
 }

@@ -35,7 +35,7 @@ bool sameRequest(const std::shared_ptr<NSURLRequest>& a, const std::shared_ptr<N
 
 } // namespace
 
-const std::shared_ptr<RQImageCache>& UIImageView_RQNetworking::af_sharedImageCache()
+const std::shared_ptr<RQImageCache>& UIImageView_RQNetworking::rq_sharedImageCache()
 {
     // Never removed: the cache lives as long as the process.
     static NeverDestroyed<id> registration;
@@ -52,13 +52,13 @@ const std::shared_ptr<RQImageCache>& UIImageView_RQNetworking::af_sharedImageCac
     return cache.get();
 }
 
-const std::shared_ptr<NSOperationQueue>& UIImageView_RQNetworking::af_sharedImageRequestOperationQueue()
+const std::shared_ptr<NSOperationQueue>& UIImageView_RQNetworking::rq_sharedImageRequestOperationQueue()
 {
     static const NeverDestroyed<std::shared_ptr<NSOperationQueue>> queue(NSOperationQueue::create());
     return queue.get();
 }
 
-std::shared_ptr<RQImageRequestOperation> UIImageView_RQNetworking::af_imageRequestOperation(const UIImageView& view)
+std::shared_ptr<RQImageRequestOperation> UIImageView_RQNetworking::rq_imageRequestOperation(const UIImageView& view)
 {
     auto current = slot(view);
     return current ? current->operation : nullptr;
@@ -66,7 +66,7 @@ std::shared_ptr<RQImageRequestOperation> UIImageView_RQNetworking::af_imageReque
 
 void UIImageView_RQNetworking::cancelImageRequestOperation(UIImageView& view)
 {
-    if (auto operation = af_imageRequestOperation(view))
+    if (auto operation = rq_imageRequestOperation(view))
         operation->cancel();
     setOperation(view, nullptr);
 }
@@ -85,7 +85,7 @@ void UIImageView_RQNetworking::setImageWithURLRequest(const std::shared_ptr<UIIm
     if (!view)
         return;
     cancelImageRequestOperation(*view);
-    if (auto cached = af_sharedImageCache()->cachedImageForRequest(request)) {
+    if (auto cached = rq_sharedImageCache()->cachedImageForRequest(request)) {
         setOperation(*view, nullptr);
         if (success)
             success(nullptr, nullptr, cached);
@@ -104,7 +104,7 @@ void UIImageView_RQNetworking::setImageWithURLRequest(const std::shared_ptr<UIIm
         [weakView, weakOperation, request, success](const std::shared_ptr<RQHTTPRequestOperation>& finished, const id& object) {
             auto image = std::static_pointer_cast<UIImage>(object);
             if (auto strong = weakView.lock()) {
-                auto current = af_imageRequestOperation(*strong);
+                auto current = rq_imageRequestOperation(*strong);
                 if (current && sameRequest(request, current->request())) {
                     if (current == weakOperation.lock())
                         setOperation(*strong, nullptr);
@@ -115,13 +115,13 @@ void UIImageView_RQNetworking::setImageWithURLRequest(const std::shared_ptr<UIIm
                 }
             }
             // Kept for later requests even when the view has moved on.
-            af_sharedImageCache()->cacheImage(image, request);
+            rq_sharedImageCache()->cacheImage(image, request);
         },
         [weakView, weakOperation, request, failure](const std::shared_ptr<RQHTTPRequestOperation>& finished, const std::shared_ptr<NSError>& error) {
             auto strong = weakView.lock();
             if (!strong)
                 return;
-            auto current = af_imageRequestOperation(*strong);
+            auto current = rq_imageRequestOperation(*strong);
             if (!current || !sameRequest(request, current->request()))
                 return;
             if (current == weakOperation.lock())
@@ -130,5 +130,5 @@ void UIImageView_RQNetworking::setImageWithURLRequest(const std::shared_ptr<UIIm
                 failure(finished->request(), finished->response(), error);
         });
     setOperation(*view, operation);
-    af_sharedImageRequestOperationQueue()->addOperation(operation);
+    rq_sharedImageRequestOperationQueue()->addOperation(operation);
 }

@@ -16,7 +16,7 @@ void setImageWithURL(const std::shared_ptr<UIImageView>& view, const std::shared
 void setImageWithURLRequest(const std::shared_ptr<UIImageView>& view, const std::shared_ptr<NSURLRequest>& request, const UIImageRef& placeholder,
     SuccessBlock success, FailureBlock failure);
 void cancelImageRequestOperation(UIImageView& view);
-std::shared_ptr<RQImageRequestOperation> af_imageRequestOperation(const UIImageView& view);
-const std::shared_ptr<RQImageCache>& af_sharedImageCache();
-const std::shared_ptr<NSOperationQueue>& af_sharedImageRequestOperationQueue();
+std::shared_ptr<RQImageRequestOperation> rq_imageRequestOperation(const UIImageView& view);
+const std::shared_ptr<RQImageCache>& rq_sharedImageCache();
+const std::shared_ptr<NSOperationQueue>& rq_sharedImageRequestOperationQueue();
 }

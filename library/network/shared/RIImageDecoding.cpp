@@ -25,7 +25,7 @@ UIImageRef rebuilt(const UIImageRef& image, CGFloat scale, UIImageOrientation or
 
 } // namespace
 
-NSString NSData_ImageContentType::sd_contentTypeForImageData(const std::shared_ptr<NSData>& data)
+NSString NSData_ImageContentType::ri_contentTypeForImageData(const std::shared_ptr<NSData>& data)
 {
     if (!data || data->length() == 0)
         return NSString();
@@ -51,7 +51,7 @@ NSString NSData_ImageContentType::sd_contentTypeForImageData(const std::shared_p
     }
 }
 
-UIImageOrientation UIImage_MultiFormat::sd_exifOrientationToiOSOrientation(std::int32_t exifOrientation)
+UIImageOrientation UIImage_MultiFormat::ri_exifOrientationToiOSOrientation(std::int32_t exifOrientation)
 {
     switch (exifOrientation) {
     case 2:
@@ -73,7 +73,7 @@ UIImageOrientation UIImage_MultiFormat::sd_exifOrientationToiOSOrientation(std::
     }
 }
 
-UIImageOrientation UIImage_MultiFormat::sd_imageOrientationFromImageData(const std::shared_ptr<NSData>& data)
+UIImageOrientation UIImage_MultiFormat::ri_imageOrientationFromImageData(const std::shared_ptr<NSData>& data)
 {
     auto source = data ? CGImageSourceCreateWithData(data) : nullptr;
     if (!source)
@@ -81,14 +81,14 @@ UIImageOrientation UIImage_MultiFormat::sd_imageOrientationFromImageData(const s
     auto properties = CGImageSourceCopyPropertiesAtIndex(source, 0);
     if (!properties || !properties->objectForKey(kCGImagePropertyOrientation))
         return UIImageOrientationUp;
-    return sd_exifOrientationToiOSOrientation(ns::intForKey(properties, kCGImagePropertyOrientation));
+    return ri_exifOrientationToiOSOrientation(ns::intForKey(properties, kCGImagePropertyOrientation));
 }
 
-UIImageRef UIImage_MultiFormat::sd_imageWithData(const std::shared_ptr<NSData>& data)
+UIImageRef UIImage_MultiFormat::ri_imageWithData(const std::shared_ptr<NSData>& data)
 {
-    const NSString type = NSData_ImageContentType::sd_contentTypeForImageData(data);
+    const NSString type = NSData_ImageContentType::ri_contentTypeForImageData(data);
     if (type == "image/gif")
-        return UIImage_GIF::sd_animatedGIFWithData(data);
+        return UIImage_GIF::ri_animatedGIFWithData(data);
     if (type == "image/webp") {
         auto bitmap = RICreateImageFromWebPData(data);
         return bitmap ? UIImage::imageWithCGImage(bitmap) : nullptr;
@@ -96,13 +96,13 @@ UIImageRef UIImage_MultiFormat::sd_imageWithData(const std::shared_ptr<NSData>& 
     auto image = UIImage::imageWithData(data);
     if (!image)
         return nullptr;
-    const auto orientation = sd_imageOrientationFromImageData(data);
+    const auto orientation = ri_imageOrientationFromImageData(data);
     if (orientation != UIImageOrientationUp)
         image = rebuilt(image, image->scale(), orientation);
     return image;
 }
 
-float UIImage_GIF::sd_frameDurationAtIndex(NSUInteger index, const CGImageSourceRef& source)
+float UIImage_GIF::ri_frameDurationAtIndex(NSUInteger index, const CGImageSourceRef& source)
 {
     float duration = 0.1f;
     auto gif = ns::dictionaryForKey(CGImageSourceCopyPropertiesAtIndex(source, index), kCGImagePropertyGIFDictionary);
@@ -115,7 +115,7 @@ float UIImage_GIF::sd_frameDurationAtIndex(NSUInteger index, const CGImageSource
     return duration;
 }
 
-UIImageRef UIImage_GIF::sd_animatedGIFWithData(const std::shared_ptr<NSData>& data)
+UIImageRef UIImage_GIF::ri_animatedGIFWithData(const std::shared_ptr<NSData>& data)
 {
     if (!data)
         return nullptr;
@@ -133,7 +133,7 @@ UIImageRef UIImage_GIF::sd_animatedGIFWithData(const std::shared_ptr<NSData>& da
         // A frame that cannot be read ends the animation with the frames read before it.
         if (!bitmap)
             break;
-        total += sd_frameDurationAtIndex(index, source);
+        total += ri_frameDurationAtIndex(index, source);
         frames.push_back(UIImage::imageWithCGImage(bitmap, scale, UIImageOrientationUp));
     }
     if (frames.empty())
@@ -143,21 +143,21 @@ UIImageRef UIImage_GIF::sd_animatedGIFWithData(const std::shared_ptr<NSData>& da
     return UIImage::animatedImageWithImages(frames, total);
 }
 
-UIImageRef UIImage_GIF::sd_animatedGIFNamed(const NSString& name)
+UIImageRef UIImage_GIF::ri_animatedGIFNamed(const NSString& name)
 {
     auto bundle = NSBundle::mainBundle();
     if (UIScreen::mainScreen()->scale() > 1.0) {
         NSString path = bundle->pathForResource(name.stringByAppendingString("@2x"), "gif");
         if (auto data = path.isNil() ? nullptr : NSData::dataWithContentsOfFile(path))
-            return sd_animatedGIFWithData(data);
+            return ri_animatedGIFWithData(data);
     }
     NSString path = bundle->pathForResource(name, "gif");
     if (auto data = path.isNil() ? nullptr : NSData::dataWithContentsOfFile(path))
-        return sd_animatedGIFWithData(data);
+        return ri_animatedGIFWithData(data);
     return UIImage::imageNamed(name);
 }
 
-UIImageRef UIImage_GIF::sd_animatedImageByScalingAndCroppingToSize(const UIImageRef& image, CGSize size)
+UIImageRef UIImage_GIF::ri_animatedImageByScalingAndCroppingToSize(const UIImageRef& image, CGSize size)
 {
     if (!image)
         return nullptr;

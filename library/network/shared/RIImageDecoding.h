@@ -9,22 +9,22 @@
 
 namespace NSData_ImageContentType {
 // "image/jpeg", "image/png", "image/gif", "image/tiff", "image/webp", or nil.
-NSString sd_contentTypeForImageData(const std::shared_ptr<NSData>& data);
+NSString ri_contentTypeForImageData(const std::shared_ptr<NSData>& data);
 }
 
 namespace UIImage_MultiFormat {
 // Animated for a GIF of several frames; nil for bytes that are no image.
-UIImageRef sd_imageWithData(const std::shared_ptr<NSData>& data);
-UIImageOrientation sd_imageOrientationFromImageData(const std::shared_ptr<NSData>& data);
-UIImageOrientation sd_exifOrientationToiOSOrientation(std::int32_t exifOrientation);
+UIImageRef ri_imageWithData(const std::shared_ptr<NSData>& data);
+UIImageOrientation ri_imageOrientationFromImageData(const std::shared_ptr<NSData>& data);
+UIImageOrientation ri_exifOrientationToiOSOrientation(std::int32_t exifOrientation);
 }
 
 namespace UIImage_GIF {
-UIImageRef sd_animatedGIFWithData(const std::shared_ptr<NSData>& data);
-float sd_frameDurationAtIndex(NSUInteger index, const CGImageSourceRef& source);
-UIImageRef sd_animatedGIFNamed(const NSString& name);
+UIImageRef ri_animatedGIFWithData(const std::shared_ptr<NSData>& data);
+float ri_frameDurationAtIndex(NSUInteger index, const CGImageSourceRef& source);
+UIImageRef ri_animatedGIFNamed(const NSString& name);
 // Each frame is drawn on a cleared canvas, so transparent parts never show the frame before.
-UIImageRef sd_animatedImageByScalingAndCroppingToSize(const UIImageRef& image, CGSize size);
+UIImageRef ri_animatedImageByScalingAndCroppingToSize(const UIImageRef& image, CGSize size);
 }
 
 namespace UIImage_ForceDecode {
