@@ -63,11 +63,11 @@ TEST(BankReview, doubledVerbsAndModalsAreRefusedAndSoundSentencesPass)
     for (const char* faulty : { "驾驶机动车时，驾驶人的身体应当身体前倾贴近转向盘。", "倒车入库时，车辆应当从只能从左侧方向倒入库位。",
              "机动车驾驶人、乘坐人员应当只有驾驶人使用安全带。", "驾驶人应当按规定应当系好安全带。", "发动机舱起火时，驾驶人应当不要贸然打开发动机舱盖。",
              "驾驶人应当注意注意观察。" })
-        EXPECT_FALSE(BankReview::doubledWords(faulty).empty()) << faulty;
+        EXPECT_FALSE(BankReview::faultyWords(faulty).empty()) << faulty;
     for (const char* sound : { "驾驶机动车时，驾驶人的身体应当前倾贴近转向盘。", "机动车在有禁止掉头或者禁止左转弯标志的地点不得掉头。",
              "可以载人但不得超过核定人数。", "制动时，应当根据需要平稳踩下制动踏板。", "倒车入库时，车辆应当分别从左右两侧倒入库位。",
              "发动机舱起火时，驾驶人不要贸然打开发动机舱盖，应从缝隙喷射灭火剂。" })
-        EXPECT_EQ(BankReview::doubledWords(sound), "") << sound;
+        EXPECT_EQ(BankReview::faultyWords(sound), "") << sound;
 }
 
 TEST(BankReview, theStudyOrderPutsEachFamilyFarApartAndMixesTrueAndFalse)

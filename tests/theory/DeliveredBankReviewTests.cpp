@@ -109,7 +109,7 @@ TEST_F(DeliveredBankReview, noQuestionRepeatsAnotherNoSentenceDoublesAWordAndFif
     for (const auto& question : bank) {
         EXPECT_TRUE(keys.insert(BankReview::sameQuestionKey(question)).second) << question.id;
         for (const std::string* sentence : { &question.text, &question.options[0], &question.options[1], &question.options[2], &question.options[3] })
-            EXPECT_EQ(BankReview::doubledWords(*sentence), "") << question.id << " " << *sentence;
+            EXPECT_EQ(BankReview::faultyWords(*sentence), "") << question.id << " " << *sentence;
     }
     const auto groups = BankReview::itemGroups(bank);
     EXPECT_GE(std::set<std::size_t>(groups.begin(), groups.end()).size(), 1500u);

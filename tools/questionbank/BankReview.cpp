@@ -1,13 +1,16 @@
 #include "tools/questionbank/BankReview.h"
 
+#include "app/theory/PaperBlueprints.h"
 #include "app/theory/QuestionFamily.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <map>
 #include <numeric>
+#include <set>
 #include <unordered_map>
 
 namespace {
@@ -180,11 +183,19 @@ std::vector<std::size_t> BankReview::itemGroups(const std::vector<BankQuestion>&
     return groups;
 }
 
-std::string BankReview::doubledWords(const std::string& sentence)
+std::string BankReview::faultyWords(const std::string& sentence)
 {
     static const std::u32string breaks = U"，。；：！？,.;:!?“”\"";
     static const std::array<std::u32string, 7> modals { U"应当", U"应该", U"必须", U"只能", U"不得", U"不要", U"不能" };
-    static const std::array<std::u32string, 7> nextToModal { U"应当", U"应该", U"必须", U"只能", U"只有", U"不要", U"不得" };
+    // What cannot follow a modal closely: another modal, its own negation.
+    static const std::array<std::u32string, 11> nextToModal { U"应当", U"应该", U"必须", U"只能", U"只有", U"不要", U"不得", U"不必", U"无需",
+        U"无须", U"不用" };
+    // The subject of a clause stands before its modal, never right after it.
+    static const std::array<std::u32string, 4> subjects { U"车辆", U"机动车", U"驾驶人", U"行人" };
+    // "…时" is a moment and "…后" a sequel: "前进时后再" joins both.
+    static const std::array<std::u32string, 3> momentThenSequel { U"时后再", U"时后才", U"时后方可" };
+    // A verb ending in 用 right before another one: "慎用使用", "少用使用".
+    static const std::array<std::u32string, 5> useVerbs { U"使用", U"利用", U"采用", U"运用", U"占用" };
     const std::u32string text = decode(sentence);
     std::size_t start = 0;
     while (start < text.size()) {
@@ -203,10 +214,19 @@ std::string BankReview::doubledWords(const std::string& sentence)
                         if (clause.compare(after + gap, next.size(), next) == 0)
                             return encode(clause.substr(at, after + gap + next.size() - at));
                 }
+                for (const auto& subject : subjects)
+                    if (clause.compare(after, subject.size(), subject) == 0)
+                        return encode(modal + subject);
                 if (at >= 2 && clause.compare(after, 2, clause, at - 2, 2) == 0)
                     return encode(clause.substr(at - 2, modal.size() + 4));
             }
         }
+        for (const auto& shape : momentThenSequel)
+            if (const std::size_t at = clause.find(shape); at != std::u32string::npos)
+                return encode(clause.substr(at >= 2 ? at - 2 : 0, shape.size() + std::min<std::size_t>(at, 2)));
+        for (const auto& verb : useVerbs)
+            if (const std::size_t at = clause.find(verb); at != std::u32string::npos && at >= 2 && clause[at - 1] == U'用')
+                return encode(clause.substr(at - 2, 2 + verb.size()));
         for (std::size_t i = 0; i + 4 <= clause.size(); ++i)
             if (clause[i] != clause[i + 1] && clause.compare(i, 2, clause, i + 2, 2) == 0)
                 return encode(clause.substr(i, 4));
@@ -216,19 +236,35 @@ std::string BankReview::doubledWords(const std::string& sentence)
 
 std::vector<std::size_t> BankReview::families(const std::vector<BankQuestion>& questions)
 {
-    std::vector<std::size_t> family(questions.size());
-    std::iota(family.begin(), family.end(), 0);
+    std::vector<std::size_t> parent(questions.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    // The smaller index becomes the root, so a family is named after its first question.
+    const auto join = [&](std::size_t a, std::size_t b) {
+        a = find(parent, a);
+        b = find(parent, b);
+        parent[std::max(a, b)] = std::min(a, b);
+    };
+    std::map<std::string, std::size_t> firstWithMedia;
+    for (std::size_t q = 0; q < questions.size(); ++q) {
+        if (questions[q].qncontype == "1" || questions[q].media.empty())
+            continue;
+        const auto [first, added] = firstWithMedia.emplace(questions[q].qncontype + "\t" + questions[q].media, q);
+        if (!added)
+            join(first->second, q);
+    }
     for (std::size_t q = 0; q < questions.size(); ++q) {
         const QuestionFamily::Stem stem(questions[q].text);
         if (!isChoice(questions[q]) || !stem.isStem)
             continue;
         const auto options = optionList(questions[q]);
         for (std::size_t s = 0; s < questions.size(); ++s) {
-            if (questions[s].qutype == "2" && family[s] == s && chapterOf(questions[s]) == chapterOf(questions[q])
-                && stem.filledBy(questions[s].text, options))
-                family[s] = q;
+            if (questions[s].qutype == "2" && stem.filledBy(questions[s].text, options))
+                join(q, s);
         }
     }
+    std::vector<std::size_t> family(questions.size());
+    for (std::size_t q = 0; q < questions.size(); ++q)
+        family[q] = find(parent, q);
     return family;
 }
 
@@ -241,26 +277,36 @@ std::vector<std::size_t> BankReview::studyOrder(const std::vector<BankQuestion>&
             chapters.push_back(chapterOf(question));
     std::vector<std::size_t> order;
     for (const auto& chapter : chapters) {
-        std::map<std::size_t, std::vector<std::size_t>> statements;
-        std::vector<std::size_t> heads;
+        // Each family's members in this chapter, the families in the order of their first member.
+        std::vector<std::size_t> firsts;
+        std::map<std::size_t, std::vector<std::size_t>> later;
+        std::set<std::size_t> seen;
         for (std::size_t i = 0; i < questions.size(); ++i) {
             if (chapterOf(questions[i]) != chapter)
                 continue;
-            if (family[i] == i) {
-                order.push_back(i);
-                heads.push_back(i);
-            } else {
-                statements[family[i]].push_back(i);
-            }
+            if (seen.insert(family[i]).second)
+                firsts.push_back(i);
+            else
+                later[family[i]].push_back(i);
         }
+        // Families with later members lead, the largest first, so that every question alone
+        // stands between a first member and the second, and every family with a further member
+        // between a later one and the next: a family first met at the chapter's end, or the only
+        // one with a fourth member, would otherwise meet its next member at once.
+        const auto laterCount = [&](std::size_t first) {
+            const auto found = later.find(family[first]);
+            return found == later.end() ? std::size_t(0) : found->second.size();
+        };
+        std::stable_sort(firsts.begin(), firsts.end(), [&](std::size_t a, std::size_t b) { return laterCount(a) > laterCount(b); });
+        order.insert(order.end(), firsts.begin(), firsts.end());
         for (std::size_t round = 0;; ++round) {
             bool any = false;
-            for (std::size_t head : heads) {
-                const auto found = statements.find(head);
-                if (found == statements.end() || round >= found->second.size())
+            for (std::size_t first : firsts) {
+                const auto found = later.find(family[first]);
+                if (found == later.end() || round >= found->second.size())
                     continue;
                 const auto& members = found->second;
-                order.push_back(members[(round + mix(questions[head].id)) % members.size()]);
+                order.push_back(members[(round + mix(questions[first].id)) % members.size()]);
                 any = true;
             }
             if (!any)
@@ -270,17 +316,107 @@ std::vector<std::size_t> BankReview::studyOrder(const std::vector<BankQuestion>&
     return order;
 }
 
-std::size_t BankReview::closestFamilyMembers(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order)
+std::size_t BankReview::closestFamilyMembers(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order,
+    std::pair<std::size_t, std::size_t>* pair)
 {
     const auto family = families(questions);
-    std::map<std::size_t, std::vector<std::size_t>> places;
-    for (std::size_t place = 0; place < order.size(); ++place)
-        places[family[order[place]]].push_back(place);
+    // Each family's places in its subject's sequence, with the question at each.
+    std::map<std::pair<std::string, std::size_t>, std::vector<std::pair<std::size_t, std::size_t>>> places;
+    std::map<std::string, std::size_t> sequenceLength;
+    for (std::size_t index : order) {
+        const std::string& subject = questions[index].subject;
+        places[{ subject, family[index] }].emplace_back(sequenceLength[subject]++, index);
+    }
     std::size_t closest = std::numeric_limits<std::size_t>::max();
-    for (auto& [head, members] : places) {
-        std::sort(members.begin(), members.end());
-        for (std::size_t k = 1; k < members.size(); ++k)
-            closest = std::min(closest, members[k] - members[k - 1]);
+    for (const auto& [key, members] : places) {
+        for (std::size_t k = 1; k < members.size(); ++k) {
+            if (members[k].first - members[k - 1].first >= closest)
+                continue;
+            closest = members[k].first - members[k - 1].first;
+            if (pair)
+                *pair = { members[k - 1].second, members[k].second };
+        }
     }
     return closest;
+}
+
+std::vector<std::string> BankReview::idProblems(const std::vector<BankQuestion>& questions, const IdLedger& ledger)
+{
+    std::vector<std::string> problems;
+    std::set<std::string> inBank;
+    for (const auto& q : questions) {
+        inBank.insert(q.id);
+        const auto last = ledger.lastIssued.find(chapterOf(q));
+        if (ledger.retired.contains(q.id))
+            problems.push_back(q.origin + ": id " + q.id + " is retired; its removed question's marks would land on this one");
+        else if (last == ledger.lastIssued.end() || q.id > last->second)
+            problems.push_back(q.origin + ": id " + q.id + " is beyond the last id issued in " + chapterOf(q) + "; move that on when adding");
+    }
+    for (const auto& [chapter, last] : ledger.lastIssued) {
+        if (last.size() != 7)
+            continue;
+        const int count = std::atoi(last.c_str() + 3);
+        for (int number = 1; number <= count; ++number) {
+            const std::string digits = std::to_string(number);
+            const std::string id = last.substr(0, 3) + std::string(4 - std::min<std::size_t>(4, digits.size()), '0') + digits;
+            if (!inBank.contains(id) && !ledger.retired.contains(id))
+                problems.push_back("id " + id + " of " + chapter + " is neither in the bank nor retired: a removed question's id is retired");
+        }
+    }
+    return problems;
+}
+
+std::vector<std::string> BankReview::review(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order, const IdLedger& ledger,
+    std::size_t* distinctItems)
+{
+    std::vector<std::string> problems = idProblems(questions, ledger);
+    for (const auto& q : questions) {
+        for (const std::string* sentence : { &q.text, &q.options[0], &q.options[1], &q.options[2], &q.options[3], &q.describe }) {
+            if (const std::string faulty = faultyWords(*sentence); !faulty.empty())
+                problems.push_back(q.origin + ": faulty words \"" + faulty + "\" in \"" + *sentence + "\"");
+        }
+    }
+    std::pair<std::size_t, std::size_t> pair;
+    if (const std::size_t closest = closestFamilyMembers(questions, order, &pair); closest < kLeastApart) {
+        problems.push_back(questions[pair.first].id + " and " + questions[pair.second].id
+            + " are of one family (a question and a statement made from it, or two about one picture or clip) and stand " + std::to_string(closest)
+            + " apart in study order, at least " + std::to_string(kLeastApart) + " wanted");
+    }
+
+    const auto groups = itemGroups(questions);
+    const std::size_t distinct = groups.empty() ? 0 : *std::max_element(groups.begin(), groups.end()) + 1;
+    if (distinctItems)
+        *distinctItems = distinct;
+    if (distinct < kLeastDistinctItems)
+        problems.push_back(std::to_string(distinct) + " distinct items, at least " + std::to_string(kLeastDistinctItems) + " wanted");
+    std::map<std::string, std::set<std::size_t>> rowItems;
+    for (std::size_t i = 0; i < questions.size(); ++i)
+        rowItems[chapterOf(questions[i]) + " kind " + questions[i].qutype].insert(groups[i]);
+    // The largest count any blueprint asks of a chapter and kind.
+    std::map<std::string, int> wanted;
+    const auto ask = [&](const std::string& subject, const auto& rows) {
+        for (const auto& row : rows) {
+            int& count = wanted[subject + "-" + row.chapter + " kind " + row.kind];
+            count = std::max(count, row.count);
+        }
+    };
+    std::set<std::string> subjects;
+    for (const auto& q : questions)
+        subjects.insert(q.subject);
+    for (const auto& subject : subjects) {
+        if (subject == "3") {
+            ask(subject, PaperBlueprints::kPracticeSubjectThree);
+            ask(subject, PaperBlueprints::kExamSubjectThree);
+        } else {
+            ask(subject, PaperBlueprints::kSubjectsOneAndTwo);
+        }
+    }
+    for (const auto& [key, count] : wanted) {
+        const std::size_t found = rowItems[key].size();
+        if (found < std::size_t(kPapersPerRow * count)) {
+            problems.push_back(key + ": " + std::to_string(found) + " distinct items for a row of " + std::to_string(count) + ", at least "
+                + std::to_string(kPapersPerRow * count) + " wanted");
+        }
+    }
+    return problems;
 }

@@ -1,17 +1,18 @@
 // Builds the delivered question bank, an SQLite file with the table tb_question, from the text
 // files of resources/questionbank (one per subject and chapter, named "<subject>-<chapter>.tsv").
 // Every question is checked before anything is written, and so is the bank as a whole (see
-// BankReview): a bank with a broken question, a repeat, a doubled word, too few distinct items
-// for a paper's row, or a statement next to the question it is made from is not built at all.
-// Within a chapter the questions are numbered in their study order, which keeps a fill-in
-// question and the statements made from it far apart.
+// BankReview): a bank with a broken question, a repeat, faulty words, too few distinct items for
+// a paper's row, two questions of one family close together, or an id given out before to another
+// question is not built at all. Within a chapter the questions are numbered in their study order,
+// which keeps each family's members far apart, and each row names its family (the id of its first
+// question) so that a paper holds at most one of them.
 //
 // A file holds a header line and one question a line, fields separated by tabs:
 //   id  qutype  qncontype  question  A  B  C  D  answer  media  explanation
 // qutype 0 single choice, 1 multiple choice, 2 true/false (no options, answer Y or N);
 // qncontype 0 picture (media names a drawing of pictures/), 1 text only, 2 video (media names a
 // clip of the clip list). Each question is written once for every licence class given.
-#include "app/theory/PaperBlueprints.h"
+// Beside the tables, issued.tsv and retired.tsv keep the ids given out so far (see BankReview).
 #include "tools/questionbank/BankReview.h"
 
 #include <sqlite3.h>
@@ -32,11 +33,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Question = BankQuestion;
-
-// The least number of distinct items in the bank, and of papers' worth of distinct items that each
-// row of a paper must find.
-constexpr std::size_t kLeastDistinctItems = 1500;
-constexpr int kPapersPerRow = 3;
 
 std::vector<std::string> split(const std::string& line)
 {
@@ -120,60 +116,30 @@ bool check(const Question& q, const std::set<std::string>& pictures, const std::
     return true;
 }
 
-// The bank as a whole; prints each fault and answers how many there are.
-int reviewBank(const std::vector<Question>& questions, const std::vector<std::size_t>& order, std::size_t& distinct)
+// The ids given out so far, from the bank folder's issued.tsv (chapter, last id) and retired.tsv
+// (id, the question it was given to), each with a header line.
+bool readLedger(const fs::path& folder, BankReview::IdLedger& ledger)
 {
-    int problems = 0;
-    for (const auto& q : questions) {
-        for (const std::string* sentence : { &q.text, &q.options[0], &q.options[1], &q.options[2], &q.options[3], &q.describe }) {
-            if (const std::string doubled = BankReview::doubledWords(*sentence); !doubled.empty()) {
-                std::fprintf(stderr, "%s: doubled words \"%s\" in \"%s\"\n", q.origin.c_str(), doubled.c_str(), sentence->c_str());
-                ++problems;
-            }
+    const auto read = [&](const char* name, const auto& take) {
+        std::ifstream in(folder / name);
+        if (!in) {
+            std::fprintf(stderr, "%s: missing; the ids given out so far are kept there\n", name);
+            return false;
         }
-    }
-    const std::size_t closest = BankReview::closestFamilyMembers(questions, order);
-    if (closest < BankReview::kLeastApart) {
-        std::fprintf(stderr, "a question and a statement made from it stand %zu apart, at least %zu wanted\n", closest, BankReview::kLeastApart);
-        ++problems;
-    }
-
-    const auto groups = BankReview::itemGroups(questions);
-    distinct = groups.empty() ? 0 : *std::max_element(groups.begin(), groups.end()) + 1;
-    if (distinct < kLeastDistinctItems) {
-        std::fprintf(stderr, "%zu distinct items, at least %zu wanted\n", distinct, kLeastDistinctItems);
-        ++problems;
-    }
-    std::map<std::string, std::set<std::size_t>> rowItems;
-    for (std::size_t i = 0; i < questions.size(); ++i)
-        rowItems[questions[i].subject + "-" + questions[i].chapter + " kind " + questions[i].qutype].insert(groups[i]);
-    // The largest count any blueprint asks of a chapter and kind.
-    std::map<std::string, int> wanted;
-    const auto ask = [&](const std::string& subject, const auto& rows) {
-        for (const auto& row : rows) {
-            int& count = wanted[subject + "-" + row.chapter + " kind " + row.kind];
-            count = std::max(count, row.count);
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            const auto fields = split(line);
+            if (number > 1 && !fields.empty() && !fields[0].empty())
+                take(fields);
         }
+        return true;
     };
-    std::set<std::string> subjects;
-    for (const auto& q : questions)
-        subjects.insert(q.subject);
-    for (const auto& subject : subjects) {
-        if (subject == "3") {
-            ask(subject, PaperBlueprints::kPracticeSubjectThree);
-            ask(subject, PaperBlueprints::kExamSubjectThree);
-        } else {
-            ask(subject, PaperBlueprints::kSubjectsOneAndTwo);
-        }
-    }
-    for (const auto& [key, count] : wanted) {
-        const std::size_t found = rowItems[key].size();
-        if (found < std::size_t(kPapersPerRow * count)) {
-            std::fprintf(stderr, "%s: %zu distinct items for a row of %d, at least %d wanted\n", key.c_str(), found, count, kPapersPerRow * count);
-            ++problems;
-        }
-    }
-    return problems;
+    const bool issued = read("issued.tsv", [&](const std::vector<std::string>& fields) {
+        if (fields.size() >= 2)
+            ledger.lastIssued[fields[0]] = fields[1];
+    });
+    const bool retired = read("retired.tsv", [&](const std::vector<std::string>& fields) { ledger.retired.insert(fields[0]); });
+    return issued && retired;
 }
 
 bool exec(sqlite3* db, const char* sql)
@@ -250,10 +216,18 @@ int main(int argc, char** argv)
             questions.push_back(std::move(q));
         }
     }
+    BankReview::IdLedger ledger;
+    if (!readLedger(folder, ledger))
+        ++problems;
     const std::vector<std::size_t> order = BankReview::studyOrder(questions);
+    const std::vector<std::size_t> family = BankReview::families(questions);
     std::size_t distinct = 0;
-    if (!questions.empty())
-        problems += reviewBank(questions, order, distinct);
+    if (!questions.empty()) {
+        for (const auto& problem : BankReview::review(questions, order, ledger, &distinct)) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            ++problems;
+        }
+    }
     if (problems || questions.empty()) {
         std::fprintf(stderr, "%d problems; the bank is not built\n", problems);
         return 1;
@@ -270,14 +244,14 @@ int main(int argc, char** argv)
                   "create table tb_question(quid text primary key, trsubject text, examprojt text, qutype text, qncontype text, "
                   "itemcontent text, chiocea text, chioceb text, chiocec text, chioced text, picurl text, videourl text, answer text, "
                   "vehicletype text, describe text, suggest text, questate text, netpicurl text, netvideourl text, answermany text, "
-                  "answeryn text, issave integer default 0, type integer default 0, qunum integer);"
+                  "answeryn text, issave integer default 0, type integer default 0, qunum integer, family text);"
                   "create index tb_question_row on tb_question(vehicletype, trsubject, examprojt, qutype);"
                   "begin;");
     sqlite3_stmt* insert = nullptr;
     ok = ok
         && sqlite3_prepare_v2(db,
                "insert into tb_question(quid,trsubject,examprojt,qutype,qncontype,itemcontent,chiocea,chioceb,chiocec,chioced,picurl,videourl,"
-               "answer,vehicletype,describe,questate,issave,type,qunum) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,'1',0,0,?)",
+               "answer,vehicletype,describe,questate,issave,type,qunum,family) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,'1',0,0,?,?)",
                -1, &insert, nullptr)
             == SQLITE_OK;
     int qunum = 0;
@@ -307,6 +281,7 @@ int main(int argc, char** argv)
             bindText(14, vehicle);
             bindText(15, q.describe);
             sqlite3_bind_int(insert, 16, qunum);
+            bindText(17, questions[family[index]].id);
             ok = sqlite3_step(insert) == SQLITE_DONE;
             if (!ok)
                 std::fprintf(stderr, "%s: %s\n", q.origin.c_str(), sqlite3_errmsg(db));
@@ -329,7 +304,8 @@ int main(int argc, char** argv)
             drawings.insert(q.media);
         }
     }
-    std::printf("question bank: %zu questions (%zu distinct items, %zu picture questions over %zu drawings) for %zu licence classes\n",
-        questions.size(), distinct, pictureQuestions, drawings.size(), classes.size());
+    const std::set<std::size_t> families(family.begin(), family.end());
+    std::printf("question bank: %zu questions (%zu distinct items, %zu families, %zu picture questions over %zu drawings) for %zu licence classes\n",
+        questions.size(), distinct, families.size(), pictureQuestions, drawings.size(), classes.size());
     return 0;
 }
