@@ -1,8 +1,8 @@
 #pragma once
 // A fill-in question and the true/false statements made from it by filling its blank with one of
-// its options: seeing one of them gives the others' answers away, so the bank orders them far
-// apart and a paper holds at most one of them. Plain text, so that the bank's builder asks the
-// same question as the papers do.
+// its options: seeing one of them gives the others' answers away, so the bank's builder joins them
+// in one family, orders them far apart and records the family for papers to hold at most one of
+// them. Plain text, kept with the theory code whose papers depend on it.
 
 #include <string>
 #include <string_view>

@@ -23,13 +23,16 @@
 
 namespace {
 
+// "family" names the first question of the question's family (see QuestionFamily): a bank
+// without it is one of an earlier build and is replaced, keeping the learner's marks.
 constexpr const char* kColumns = "quid,trsubject,examprojt,qutype,qncontype,itemcontent,chiocea,chioceb,chiocec,chioced,picurl,videourl,"
-                                 "answer,vehicletype,describe,suggest,questate,netpicurl,netvideourl,answermany,answeryn,issave,type";
+                                 "answer,vehicletype,describe,suggest,questate,netpicurl,netvideourl,answermany,answeryn,issave,type,family";
 constexpr const char* kColumnNames[] = { "quid", "trsubject", "examprojt", "qutype", "qncontype", "itemcontent", "chiocea", "chioceb",
     "chiocec", "chioced", "picurl", "videourl", "answer", "vehicletype", "describe", "suggest", "questate", "netpicurl", "netvideourl",
-    "answermany", "answeryn", "issave", "type" };
+    "answermany", "answeryn", "issave", "type", "family" };
 constexpr int kIssave = 21;
 constexpr int kType = 22;
+constexpr int kFamily = 23;
 
 std::string select(const std::string& where)
 {
@@ -305,6 +308,8 @@ std::shared_ptr<QuestionRecord> QuestionManager::questionParse(const std::shared
     }
     record->setObject(ns::number(resultSet->intForColumnIndex(kIssave)), kColumnNames[kIssave]);
     record->setObject(ns::number(init ? 0 : resultSet->intForColumnIndex(kType)), kColumnNames[kType]);
+    if (const NSString family = resultSet->stringForColumnIndex(kFamily); !family.isNil())
+        record->setObject(family, kColumnNames[kFamily]);
     return record;
 }
 
@@ -443,15 +448,15 @@ namespace {
 // A row as SQLite gave it: a paper row reads many more questions than it keeps, and only the
 // kept ones become records.
 struct RawQuestion {
-    std::optional<std::string> text[kIssave];
+    std::optional<std::string> text[kFamily + 1];
     int issave { 0 };
     int type { 0 };
 
     explicit RawQuestion(const std::shared_ptr<SQResultSet>& row)
     {
-        for (int column = 0; column < kIssave; ++column) {
+        for (int column = 0; column <= kFamily; ++column) {
             // By the byte count, as the result set reads text: a U+0000 must not end it early.
-            if (!row->UTF8StringForColumnIndex(column))
+            if (column == kIssave || column == kType || !row->UTF8StringForColumnIndex(column))
                 continue;
             const auto bytes = row->dataNoCopyForColumnIndex(column);
             text[column] = bytes ? std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string();
@@ -464,8 +469,8 @@ struct RawQuestion {
 
     std::shared_ptr<QuestionRecord> record(bool init) const
     {
-        auto record = QuestionRecord::dictionaryWithCapacity(kType + 1);
-        for (int column = 0; column < kIssave; ++column) {
+        auto record = QuestionRecord::dictionaryWithCapacity(kFamily + 1);
+        for (int column = 0; column <= kFamily; ++column) {
             if (!text[column])
                 continue;
             // Text that is not UTF-8 reads as absent, as the result set answers it.

@@ -19,8 +19,9 @@
 
 class SQResultSet;
 
-// One question: the 23 selected columns under their own names. Text columns are strings (a NULL
-// column leaves its key out), "issave" and "type" integer numbers.
+// One question: the 24 selected columns under their own names. Text columns are strings (a NULL
+// column leaves its key out), "issave" and "type" integer numbers; "family" names the first
+// question of the question's family.
 using QuestionRecord = NSMutableDictionary;
 
 class QuestionManager : public NSObject {

@@ -1,10 +1,11 @@
 #include "app/theory/QuestionPaper.h"
 
 #include "app/theory/PaperBlueprints.h"
-#include "app/theory/QuestionFamily.h"
 #include "platform/foundation/TypedValues.h"
 
 #include <algorithm>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -13,30 +14,14 @@ using PaperBlueprints::kExamSubjectThree;
 using PaperBlueprints::kPracticeSubjectThree;
 using PaperBlueprints::kSubjectsOneAndTwo;
 
-// What a paper needs to know of a question it holds to keep out the rest of its family.
-struct Held {
-    std::string text;
-    bool isStatement { false };
-    std::vector<std::string> options;
-    QuestionFamily::Stem stem;
-
-    explicit Held(const std::shared_ptr<NSDictionary>& record)
-        : text(ns::stringForKey(record, "itemcontent").UTF8String())
-        , isStatement(ns::stringForKey(record, "qutype").isEqualToString("2"))
-        , stem(isStatement ? std::string_view() : std::string_view(text))
-    {
-        for (const char* key : { "chiocea", "chioceb", "chiocec", "chioced" })
-            options.emplace_back(ns::stringForKey(record, key).UTF8String());
-    }
-
-    bool sameFamily(const Held& other) const
-    {
-        if (isStatement == other.isStatement)
-            return false;
-        const Held& question = isStatement ? other : *this;
-        return question.stem.filledBy(isStatement ? text : other.text, question.options);
-    }
-};
+// The family a question belongs to, as the bank's builder recorded it: a question and the
+// statements made from it, or the questions about one picture or clip, give each other's answers
+// away. A question without one stands alone.
+std::string familyOf(const std::shared_ptr<NSDictionary>& record)
+{
+    const std::string family = ns::stringForKey(record, "family").UTF8String();
+    return family.empty() ? "question " + ns::stringForKey(record, "quid").UTF8String() : "family " + family;
+}
 
 template <std::size_t N>
 std::shared_ptr<NSMutableArray> blueprint(NSInteger subject, const Row (&rows)[N])
@@ -95,7 +80,7 @@ std::shared_ptr<NSMutableArray> QuestionPaper::assemble(const std::shared_ptr<Qu
     int left = total < 0 ? questionCount(blueprint) : total;
     // On the paper, or left out for giving the answer of one on it.
     QuestionManager::QuestionIds excluded;
-    std::vector<Held> held;
+    std::set<std::string> families;
     for (NSUInteger i = 0; i < blueprint->count() && left > 0; ++i) {
         auto row = ns::arrayValue(blueprint->objectAtIndex(i));
         if (!row || row->count() != 4)
@@ -122,12 +107,10 @@ std::shared_ptr<NSMutableArray> QuestionPaper::assemble(const std::shared_ptr<Qu
                 const id record = found->objectAtIndex(j);
                 const auto dictionary = ns::dictionaryValue(record);
                 excluded.insert(ns::stringForKey(dictionary, "quid").UTF8String());
-                Held question(dictionary);
-                if (std::any_of(held.begin(), held.end(), [&](const Held& other) { return other.sameFamily(question); })) {
+                if (!families.insert(familyOf(dictionary)).second) {
                     refused = true;
                     continue;
                 }
-                held.push_back(std::move(question));
                 paper->addObject(record);
                 --wanted;
             }

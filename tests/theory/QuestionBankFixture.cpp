@@ -43,14 +43,16 @@ void QuestionBankFixture::install(const std::vector<FixtureQuestion>& questions)
     ASSERT_EQ(sqlite3_open(sourcePath.c_str(), &db), SQLITE_OK);
     exec(db, "create table tb_question(quid text primary key, trsubject text, examprojt text, qutype text, qncontype text, itemcontent text, "
              "chiocea text, chioceb text, chiocec text, chioced text, picurl text, videourl text, answer text, vehicletype text, describe text, "
-             "suggest text, questate text, netpicurl text, netvideourl text, answermany text, answeryn text, issave integer, type integer, qunum integer)");
+             "suggest text, questate text, netpicurl text, netvideourl text, answermany text, answeryn text, issave integer, type integer, qunum integer, "
+             "family text)");
     for (const auto& q : questions) {
         exec(db, "insert into tb_question(quid,trsubject,examprojt,qutype,qncontype,itemcontent,chiocea,chioceb,picurl,answer,vehicletype,describe,"
-                 "answermany,issave,type,qunum) values("
+                 "answermany,issave,type,qunum,family) values("
                 + quoted(q.quid) + "," + quoted(q.subject) + "," + quoted(q.chapter) + "," + quoted(q.qutype) + "," + quoted(q.qncontype) + ","
                 + quoted("题目" + q.quid) + ",'甲','乙'," + (q.picNull ? "NULL" : quoted("tiku/" + q.quid + ".png")) + ",'A',"
                 + quoted(q.carType) + ",'要点'," + (q.answermany.empty() ? "NULL" : quoted(q.answermany)) + ","
-                + (q.issaveNull ? "NULL" : "0") + "," + std::to_string(q.type) + "," + std::to_string(q.qunum) + ")");
+                + (q.issaveNull ? "NULL" : "0") + "," + std::to_string(q.type) + "," + std::to_string(q.qunum) + ","
+                + (q.family.empty() ? "NULL" : quoted(q.family)) + ")");
     }
     sqlite3_close(db);
     store->setBundledDBPath(NSString(sourcePath.c_str()));

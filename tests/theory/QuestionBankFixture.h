@@ -22,6 +22,8 @@ struct FixtureQuestion {
     bool issaveNull { false };
     std::string carType { "T1" };
     bool picNull { true };
+    // The first question of its family; none when empty.
+    std::string family {};
 };
 
 class QuestionBankFixture : public testing::Test {
