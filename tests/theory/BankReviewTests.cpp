@@ -1,8 +1,11 @@
-// The bank builder's review: repeats seen through option order and small changes, doubled words,
-// and a study order that keeps a fill-in question away from the statements made from it.
+// The bank builder's review: repeats seen through option order and small changes, faulty words,
+// families (a fill-in question and its statements, the questions about one picture or clip) kept
+// apart in study order, and ids never given twice.
 #include "tools/questionbank/BankReview.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +30,31 @@ BankQuestion choice(const std::string& id, const std::string& text, std::vector<
         q.options[i] = options[i];
     q.answer = answer;
     return q;
+}
+
+// A question about a drawing ("0") or a clip ("2").
+BankQuestion about(BankQuestion q, const char* content, const std::string& media)
+{
+    q.qncontype = content;
+    q.media = media;
+    return q;
+}
+
+// A question alone: its text shares nothing with the others'.
+BankQuestion alone(const std::string& id)
+{
+    return statement(id, "单独的第" + id + "题。", "Y");
+}
+
+std::string id(int subjectAndChapter, int number)
+{
+    const std::string digits = std::to_string(number);
+    return std::to_string(subjectAndChapter) + std::string(4 - digits.size(), '0') + digits;
+}
+
+bool mentions(const std::vector<std::string>& problems, const std::string& words)
+{
+    return std::any_of(problems.begin(), problems.end(), [&](const std::string& problem) { return problem.find(words) != std::string::npos; });
 }
 
 } // namespace
@@ -58,15 +86,17 @@ TEST(BankReview, repeatsAreFoundThroughOptionOrderAndOneChangedWordButDistinctIt
     EXPECT_DOUBLE_EQ(BankReview::similarity(longText, longText + U"口"), 300.0 / 301.0);
 }
 
-TEST(BankReview, doubledVerbsAndModalsAreRefusedAndSoundSentencesPass)
+TEST(BankReview, doubledOrContradictedWordsAndMisplacedSubjectsOrTimesAreRefusedAndSoundSentencesPass)
 {
     for (const char* faulty : { "驾驶机动车时，驾驶人的身体应当身体前倾贴近转向盘。", "倒车入库时，车辆应当从只能从左侧方向倒入库位。",
              "机动车驾驶人、乘坐人员应当只有驾驶人使用安全带。", "驾驶人应当按规定应当系好安全带。", "发动机舱起火时，驾驶人应当不要贸然打开发动机舱盖。",
-             "驾驶人应当注意注意观察。" })
+             "驾驶人应当注意注意观察。", "汽车倒车时应当车辆低速前进时后再挂入倒挡。", "汽车倒车时，应当在车辆低速前进时后再挂入倒挡。",
+             "因抢救受伤人员变动现场的，应当不必记录。", "驾驶人在行车中应当少用、慎用使用喇叭。", "停车时必须驾驶人先拉紧驻车制动器。" })
         EXPECT_FALSE(BankReview::faultyWords(faulty).empty()) << faulty;
     for (const char* sound : { "驾驶机动车时，驾驶人的身体应当前倾贴近转向盘。", "机动车在有禁止掉头或者禁止左转弯标志的地点不得掉头。",
              "可以载人但不得超过核定人数。", "制动时，应当根据需要平稳踩下制动踏板。", "倒车入库时，车辆应当分别从左右两侧倒入库位。",
-             "发动机舱起火时，驾驶人不要贸然打开发动机舱盖，应从缝隙喷射灭火剂。" })
+             "发动机舱起火时，驾驶人不要贸然打开发动机舱盖，应从缝隙喷射灭火剂。", "汽车倒车时，应当在车辆完全停止后挂入倒挡。",
+             "视频中，前车减速时后车也随之减速。", "转弯时后轮比前轮更靠内侧。", "驾驶人在行车中应当谨慎使用喇叭。", "因抢救受伤人员变动现场的，应当标明位置。" })
         EXPECT_EQ(BankReview::faultyWords(sound), "") << sound;
 }
 
@@ -99,4 +129,97 @@ TEST(BankReview, theStudyOrderPutsEachFamilyFarApartAndMixesTrueAndFalse)
         answers += bank[order[place]].answer;
     EXPECT_NE(answers.find('Y'), std::string::npos);
     EXPECT_NE(answers.find('N'), std::string::npos);
+}
+
+TEST(BankReview, aPicturesOrClipsQuestionsAndAStemsStatementsInAnyChapterAreOneFamilyKeptApart)
+{
+    std::vector<BankQuestion> bank;
+    // Chapter 1-02: questions alone, then a clip's question and its statement at the chapter's end.
+    for (int n = 1; n <= 20; ++n)
+        bank.push_back(alone(id(102, n)));
+    bank.push_back(about(choice(id(102, 21), "视频中车辆的做法是否正确？", { "正确", "错误" }), "2", "clip_redlight"));
+    bank.push_back(about(statement(id(102, 22), "视频中车辆的做法正确。", "N"), "2", "clip_redlight"));
+    // Chapter 1-03: a drawing's question and its statement next to each other, a stem whose
+    // statement is filled in by two stems, one of them in the other chapter.
+    bank.push_back(about(choice(id(103, 1), "仪表板上这个指示灯亮表示什么？", { "驻车制动未松开", "远光灯已开启" }), "0", "dash_parking_brake"));
+    bank.push_back(about(statement(id(103, 2), "仪表板上这个指示灯亮表示驻车制动未松开。", "Y"), "0", "dash_parking_brake"));
+    bank.push_back(choice(id(103, 3), "后车应当与前车保持（　　）。", { "足以采取紧急制动措施的安全距离", "尽可能近的距离" }));
+    bank.push_back(statement(id(103, 4), "后车应当与前车保持足以采取紧急制动措施的安全距离。", "Y"));
+    bank.push_back(statement(id(103, 5), "后车应当与前车保持尽可能近的距离。", "N"));
+    for (int n = 6; n <= 25; ++n)
+        bank.push_back(alone(id(103, n)));
+    bank.push_back(choice(id(102, 23), "后车应当与前车保持足以（　　）的安全距离。", { "采取紧急制动措施", "超越前车" }));
+    bank.back().chapter = "02";
+    // The same drawing in another subject's chapter belongs to the family as well.
+    bank.push_back(about(statement(id(303, 1), "这个指示灯表示驻车制动未松开。", "Y"), "0", "dash_parking_brake"));
+    // Another drawing and a text question without a picture are families of their own.
+    bank.push_back(about(choice(id(303, 2), "这个指示灯亮表示什么？", { "远光灯已开启", "驻车制动未松开" }), "0", "dash_high_beam"));
+
+    const auto family = BankReview::families(bank);
+    const auto at = [&](const std::string& wanted) {
+        return std::size_t(std::find_if(bank.begin(), bank.end(), [&](const BankQuestion& q) { return q.id == wanted; }) - bank.begin());
+    };
+    EXPECT_EQ(family[at("1020022")], at("1020021"));
+    EXPECT_EQ(family[at("1030002")], at("1030001"));
+    EXPECT_EQ(family[at("3030001")], at("1030001"));
+    EXPECT_EQ(family[at("1030004")], at("1030003"));
+    EXPECT_EQ(family[at("1030005")], at("1030003"));
+    EXPECT_EQ(family[at("1020023")], at("1030003")) << "a second stem filled by the same statement";
+    EXPECT_EQ(family[at("3030002")], at("3030002"));
+    EXPECT_EQ(family[at("1030006")], at("1030006"));
+
+    std::vector<std::size_t> fileOrder(bank.size());
+    for (std::size_t i = 0; i < bank.size(); ++i)
+        fileOrder[i] = i;
+    EXPECT_EQ(BankReview::closestFamilyMembers(bank, fileOrder), 1u);
+    const auto order = BankReview::studyOrder(bank);
+    ASSERT_EQ(order.size(), bank.size());
+    std::pair<std::size_t, std::size_t> pair;
+    EXPECT_GE(BankReview::closestFamilyMembers(bank, order, &pair), BankReview::kLeastApart) << bank[pair.first].id << " and " << bank[pair.second].id;
+}
+
+TEST(BankReview, anIdIsNeverGivenAgainAndARemovedQuestionsIdMustBeRetired)
+{
+    std::vector<BankQuestion> bank { alone("1010001"), alone("1010002"), alone("1010004"), alone("1020001") };
+    for (std::size_t i = 0; i < bank.size(); ++i)
+        bank[i].origin = bank[i].id.substr(0, 1) + "-" + bank[i].id.substr(1, 2) + ".tsv:" + std::to_string(i + 2);
+    BankReview::IdLedger ledger { { { "1-01", "1010004" }, { "1-02", "1020001" } }, { "1010003" } };
+    EXPECT_TRUE(BankReview::idProblems(bank, ledger).empty());
+
+    // 1010004 removed without being retired: its id could come back.
+    auto removed = bank;
+    removed.erase(removed.begin() + 2);
+    auto problems = BankReview::idProblems(removed, ledger);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_TRUE(mentions(problems, "id 1010004 of 1-01 is neither in the bank nor retired"));
+
+    // A new question given the retired id, or an id past the chapter's last without moving it on.
+    auto reused = bank;
+    reused.push_back(alone("1010003"));
+    reused.back().origin = "1-01.tsv:9";
+    reused.push_back(alone("1020002"));
+    problems = BankReview::idProblems(reused, ledger);
+    EXPECT_TRUE(mentions(problems, "1-01.tsv:9: id 1010003 is retired"));
+    EXPECT_TRUE(mentions(problems, "id 1020002 is beyond the last id issued in 1-02"));
+    EXPECT_EQ(problems.size(), 2u);
+}
+
+TEST(BankReview, theReviewNamesEveryFaultOfABank)
+{
+    std::vector<BankQuestion> bank {
+        about(choice("2010001", "仪表板上这个指示灯亮表示什么？", { "驻车制动未松开", "远光灯已开启" }), "0", "dash_parking_brake"),
+        about(statement("2010002", "仪表板上这个指示灯亮表示驻车制动未松开。", "Y"), "0", "dash_parking_brake"),
+        statement("2010003", "汽车倒车时应当车辆低速前进时后再挂入倒挡。", "N"),
+        alone("2010004"),
+    };
+    BankReview::IdLedger ledger { { { "2-01", "2010004" } }, { "2010004" } };
+    std::vector<std::size_t> fileOrder { 0, 1, 2, 3 };
+    std::size_t distinct = 0;
+    const auto problems = BankReview::review(bank, fileOrder, ledger, &distinct);
+    EXPECT_EQ(distinct, 4u);
+    EXPECT_TRUE(mentions(problems, "2010001 and 2010002 are of one family")) << "a picture's question next to its statement";
+    EXPECT_TRUE(mentions(problems, "faulty words \"应当车辆\""));
+    EXPECT_TRUE(mentions(problems, "id 2010004 is retired"));
+    EXPECT_TRUE(mentions(problems, "4 distinct items, at least 1500 wanted"));
+    EXPECT_TRUE(mentions(problems, "2-01 kind 0: 1 distinct items for a row of 10, at least 30 wanted"));
 }

@@ -271,6 +271,9 @@ std::vector<std::size_t> BankReview::families(const std::vector<BankQuestion>& q
 std::vector<std::size_t> BankReview::studyOrder(const std::vector<BankQuestion>& questions)
 {
     const auto family = families(questions);
+    std::map<std::size_t, std::size_t> familySize;
+    for (std::size_t head : family)
+        ++familySize[head];
     std::vector<std::string> chapters;
     for (const auto& question : questions)
         if (std::find(chapters.begin(), chapters.end(), chapterOf(question)) == chapters.end())
@@ -289,29 +292,50 @@ std::vector<std::size_t> BankReview::studyOrder(const std::vector<BankQuestion>&
             else
                 later[family[i]].push_back(i);
         }
-        // Families with later members lead, the largest first, so that every question alone
-        // stands between a first member and the second, and every family with a further member
-        // between a later one and the next: a family first met at the chapter's end, or the only
-        // one with a fourth member, would otherwise meet its next member at once.
+        // Families with later members lead, the largest first, so that each round of later members
+        // holds the families that go on into the next at its front: a family then meets its next
+        // member after every family of its round. The questions alone fill in before the rounds
+        // where few families are left, so that no round comes too soon after the one before.
         const auto laterCount = [&](std::size_t first) {
             const auto found = later.find(family[first]);
             return found == later.end() ? std::size_t(0) : found->second.size();
         };
         std::stable_sort(firsts.begin(), firsts.end(), [&](std::size_t a, std::size_t b) { return laterCount(a) > laterCount(b); });
-        order.insert(order.end(), firsts.begin(), firsts.end());
-        for (std::size_t round = 0;; ++round) {
-            bool any = false;
-            for (std::size_t first : firsts) {
+        const auto firstAlone = std::find_if(firsts.begin(), firsts.end(), [&](std::size_t first) { return laterCount(first) == 0; });
+        const std::vector<std::size_t> leading(firsts.begin(), firstAlone);
+        // A question alone here whose family has members in other chapters stands mid-chapter,
+        // away from the chapters before and after.
+        std::vector<std::size_t> alone;
+        std::vector<std::size_t> related;
+        for (auto first = firstAlone; first != firsts.end(); ++first)
+            (familySize[family[*first]] > 1 ? related : alone).push_back(*first);
+        alone.insert(alone.begin() + std::ptrdiff_t(alone.size() / 2), related.begin(), related.end());
+        const std::size_t rounds = leading.empty() ? 0 : laterCount(leading.front());
+        // Between a family's member in one round and the next stand the families of that round
+        // (the leading ones before round 0) and the questions alone given to the next round.
+        std::vector<std::size_t> gap(rounds, 0);
+        for (std::size_t round = 0; round < rounds; ++round)
+            gap[round] = std::size_t(std::count_if(leading.begin(), leading.end(), [&](std::size_t first) { return laterCount(first) >= round; }));
+        std::vector<std::size_t> filler(rounds, 0);
+        for (std::size_t n = 0; n < alone.size() && rounds > 0; ++n) {
+            const auto least = std::size_t(std::min_element(gap.begin(), gap.end()) - gap.begin());
+            ++filler[least];
+            ++gap[least];
+        }
+        order.insert(order.end(), leading.begin(), leading.end());
+        auto nextAlone = alone.begin();
+        for (std::size_t round = 0; round < rounds; ++round) {
+            order.insert(order.end(), nextAlone, nextAlone + std::ptrdiff_t(filler[round]));
+            nextAlone += std::ptrdiff_t(filler[round]);
+            for (std::size_t first : leading) {
                 const auto found = later.find(family[first]);
                 if (found == later.end() || round >= found->second.size())
                     continue;
                 const auto& members = found->second;
                 order.push_back(members[(round + mix(questions[first].id)) % members.size()]);
-                any = true;
             }
-            if (!any)
-                break;
         }
+        order.insert(order.end(), nextAlone, alone.end());
     }
     return order;
 }
