@@ -178,6 +178,29 @@ TEST_F(QuestionManagerTest, aBankWithoutTheQuestionTableIsCopiedAgainKeepingTheM
     EXPECT_EQ(store->questionTotal("T1", "1"), 3);
 }
 
+TEST_F(QuestionManagerTest, aBankOfAnEarlierBuildWithoutFamiliesIsReplacedAtStartKeepingTheMarks)
+{
+    auto bank = smallBank();
+    bank[0].family = "q1";
+    install(bank);
+    store->insertAnswered("q3", true, "N", false);
+    store->insertFavorite("q2");
+    // The learner's copy as an earlier build left it: the same questions and marks, no families.
+    const std::string documents = QuestionManager::getDBPath().UTF8String();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(documents.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "alter table tb_question drop column family", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    EXPECT_TRUE(store->prepareBank());
+    EXPECT_EQ(column("q3", "family"), "q1");
+    EXPECT_EQ(column("q3", "answeryn"), "N");
+    EXPECT_EQ(column("q2", "issave"), "1");
+    const auto record = ns::dictionaryValue(store->judgeQuestions("T1", "1", false)->objectAtIndex(0));
+    EXPECT_EQ(ns::stringForKey(record, "family").UTF8String(), "q1");
+    EXPECT_EQ(ns::intForKey(record, "type"), 2);
+}
+
 TEST_F(QuestionManagerTest, withoutADeliveredBankNothingIsCreatedAndNothingCrashes)
 {
     install(smallBank());

@@ -3,6 +3,7 @@
 
 #include "platform/foundation/TypedValues.h"
 
+#include <algorithm>
 #include <set>
 
 using Ids = std::vector<std::string>;
@@ -108,6 +109,28 @@ TEST_F(QuestionPaperTest, aPaperHoldsTheAnnouncedCountWithRowsInOrderAndNoQuesti
     EXPECT_EQ(QuestionPaper::assemble(store, blueprint, "T1", QuestionPaper::RowQuery::random)->count(), 16u);
     EXPECT_EQ(QuestionPaper::assemble(store, blueprint, "nobody", QuestionPaper::RowQuery::testError, 10)->count(), 0u);
     EXPECT_EQ(QuestionPaper::assemble(nullptr, blueprint, "T1", QuestionPaper::RowQuery::test, 10)->count(), 0u);
+}
+
+TEST_F(QuestionPaperTest, aPaperHoldsOneQuestionOfEachFamilyTheBankRecordsAndStillFillsItsRows)
+{
+    // q0..q2 and s0, s1 are about one picture: seeing one gives the others' answers away.
+    auto bank = rowBank(6, 6);
+    const std::set<std::string> family { "q0", "q1", "q2", "s0", "s1" };
+    for (auto& question : bank)
+        if (family.contains(question.quid))
+            question.family = "q0";
+    install(bank);
+    auto blueprint = NSMutableArray::array();
+    blueprint->addObject(NSArray::arrayWithObjects({ NSString("1"), NSString("01"), ns::number(3), NSString("0") }));
+    blueprint->addObject(NSArray::arrayWithObjects({ NSString("1"), NSString("01"), ns::number(3), NSString("2") }));
+    for (int round = 0; round < 30; ++round) {
+        for (auto query : { QuestionPaper::RowQuery::random, QuestionPaper::RowQuery::test }) {
+            const auto paper = quids(QuestionPaper::assemble(store, blueprint, "T1", query, 6));
+            ASSERT_EQ(paper.size(), 6u);
+            EXPECT_EQ(std::set<std::string>(paper.begin(), paper.end()).size(), 6u);
+            EXPECT_LE(std::count_if(paper.begin(), paper.end(), [&](const std::string& quid) { return family.contains(quid); }), 1);
+        }
+    }
 }
 
 TEST(QuestionPaper, blueprintsAndRulesFollowTheSubject)
