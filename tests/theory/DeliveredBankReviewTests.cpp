@@ -1,6 +1,6 @@
-// The delivered bank read as a learner would: no question twice, no doubled words, enough
-// distinct items, and no answer given away by a statement of it next to the question or on the
-// same paper.
+// The delivered bank read as a learner would: no question twice, no faulty words, enough
+// distinct items, no answer given away by a member of its family next to the question or on the
+// same paper, the points each offence scores, and no retired id.
 #include "app/theory/QuestionFamily.h"
 #include "app/theory/QuestionPaper.h"
 #include "tools/questionbank/BankReview.h"
@@ -14,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
 #include <set>
 
 namespace {
@@ -29,6 +32,8 @@ BankQuestion learned(const std::shared_ptr<NSDictionary>& record)
     q.qutype = text("qutype");
     q.text = text("itemcontent");
     q.media = text("picurl") + text("videourl");
+    q.answer = text("answer");
+    q.describe = text("describe");
     const char* keys[] = { "chiocea", "chioceb", "chiocec", "chioced" };
     for (std::size_t i = 0; i < 4; ++i)
         q.options[i] = text(keys[i]);
@@ -43,13 +48,66 @@ std::vector<BankQuestion> learnedList(const std::shared_ptr<NSArray>& records)
     return list;
 }
 
+// Seeing one gives the other's answer away: a statement made from a fill-in question, or two
+// questions about one picture or clip.
 bool sameFamily(const BankQuestion& a, const BankQuestion& b)
 {
     const auto madeFrom = [](const BankQuestion& statement, const BankQuestion& question) {
         return statement.qutype == "2" && question.qutype != "2"
             && QuestionFamily::isStatementOf(statement.text, question.text, { question.options, question.options + 4 });
     };
-    return madeFrom(a, b) || madeFrom(b, a);
+    return madeFrom(a, b) || madeFrom(b, a) || (!a.media.empty() && a.media == b.media);
+}
+
+// The points an offence scores under the rules in force (the 12, 9, 6, 3 and 1 point lists).
+const std::map<std::string, int> kPoints {
+    { "饮酒后驾驶机动车", 12 },
+    { "造成致人轻伤以上或者死亡的交通事故后逃逸，尚不构成犯罪", 12 },
+    { "使用伪造、变造的机动车号牌、行驶证、驾驶证", 12 },
+    { "驾驶机动车在高速公路上倒车、逆行、穿越中央分隔带掉头", 12 },
+    { "驾驶与准驾车型不符的机动车", 9 },
+    { "驾驶机动车在高速公路或者城市快速路上违法停车", 9 },
+    { "驾驶未悬挂机动车号牌或者故意遮挡、污损机动车号牌的机动车上道路行驶", 9 },
+    { "驾驶机动车违反道路交通信号灯通行（闯红灯）", 6 },
+    { "驾驶机动车在高速公路或者城市快速路上违法占用应急车道行驶", 6 },
+    { "驾驶机动车不按规定避让校车", 3 },
+    { "驾驶机动车行驶中以手持方式使用电话", 3 },
+    { "驾驶机动车在道路上逆向行驶", 3 },
+    { "驾驶机动车遇行人正在通过人行横道时不按规定停车让行", 3 },
+    { "驾驶机动车在高速公路或者城市快速路上不按规定车道行驶", 3 },
+    { "驾驶机动车不按规定超车、让行", 3 },
+    { "驾驶机动车在高速公路上行驶低于规定最低时速", 3 },
+    { "驾驶机动车不按规定使用灯光", 1 },
+    { "驾驶机动车违反禁令标志指示", 1 },
+    { "驾驶机动车违反禁止标线指示", 1 },
+    { "驾驶机动车在高速公路或者城市快速路上行驶时，驾驶人未按规定系安全带", 1 },
+};
+
+// Offences as the explanations of case questions name them, before "…记N分".
+const std::map<std::string, int> kPointsInExplanations {
+    { "高速公路倒车", 12 }, { "占用应急车道", 6 }, { "污损号牌", 9 }, { "手持电话", 3 }, { "人行横道时应停车让行", 3 },
+};
+
+// What the bank teaches an offence scores: a true statement "…的，一次记N分。", a fill-in
+// question's right option, or the right option of "…哪种违法行为一次记N分？".
+std::vector<std::pair<std::string, std::string>> taughtPoints(const BankQuestion& q)
+{
+    static const std::string once = "的，一次记";
+    const auto digits = [](const std::string& text) { return text.substr(0, text.find_first_not_of("0123456789")); };
+    std::vector<std::pair<std::string, std::string>> taught;
+    const auto right = [&](char letter) { return q.answer.size() == 1 && q.answer[0] == letter; };
+    if (q.qutype == "2" && q.answer == "Y" && q.text.find(once) != std::string::npos)
+        taught.emplace_back(q.text.substr(0, q.text.find(once)), digits(q.text.substr(q.text.find(once) + once.size())));
+    for (char letter = 'A'; letter <= 'D' && q.qutype == "0"; ++letter) {
+        if (!right(letter))
+            continue;
+        const std::string& option = q.options[letter - 'A'];
+        if (q.text.find(once + "（　　）") != std::string::npos)
+            taught.emplace_back(q.text.substr(0, q.text.find(once)), digits(option));
+        if (const auto at = q.text.find("违法行为一次记"); at != std::string::npos)
+            taught.emplace_back(option, digits(q.text.substr(at + std::string("违法行为一次记").size())));
+    }
+    return taught;
 }
 
 // A delivered drawing's pixels, read at the drawing's own 220 × 140 points.
@@ -99,7 +157,7 @@ protected:
 
 } // namespace
 
-TEST_F(DeliveredBankReview, noQuestionRepeatsAnotherNoSentenceDoublesAWordAndFifteenHundredItemsAreDistinct)
+TEST_F(DeliveredBankReview, noQuestionRepeatsAnotherNoSentenceHasFaultyWordsAndFifteenHundredItemsAreDistinct)
 {
     std::vector<BankQuestion> bank;
     for (const auto& sequence : sequences)
@@ -115,7 +173,56 @@ TEST_F(DeliveredBankReview, noQuestionRepeatsAnotherNoSentenceDoublesAWordAndFif
     EXPECT_GE(std::set<std::size_t>(groups.begin(), groups.end()).size(), 1500u);
 }
 
-TEST_F(DeliveredBankReview, inSequencePracticeNoStatementStandsNearTheQuestionItIsMadeFrom)
+TEST_F(DeliveredBankReview, everyPenaltyTaughtIsTheOneInForceAndNoRetiredIdIsUsed)
+{
+    std::size_t checked = 0;
+    std::set<std::string> ids;
+    for (const auto& sequence : sequences) {
+        for (const auto& question : sequence) {
+            ids.insert(question.id.substr(question.id.find('_') + 1));
+            for (const auto& [offence, points] : taughtPoints(question)) {
+                const auto known = kPoints.find(offence);
+                ASSERT_NE(known, kPoints.end()) << question.id << " teaches the points of an offence not in the list: " << offence;
+                EXPECT_EQ(points, std::to_string(known->second)) << question.id << " " << offence;
+                EXPECT_EQ(question.describe.find(offence + "的，一次记"), question.describe.find(offence + "的，一次记" + std::to_string(known->second) + "分"))
+                    << question.id << " explains another figure";
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GE(checked, 50u);
+    std::size_t explained = 0;
+    static const std::regex figure("记([0-9]+)分");
+    for (const auto& sequence : sequences) {
+        for (const auto& question : sequence) {
+            std::smatch match;
+            if (!std::regex_search(question.describe, match, figure))
+                continue;
+            for (const auto& [offence, points] : kPointsInExplanations) {
+                if (question.describe.find(offence) == std::string::npos)
+                    continue;
+                EXPECT_EQ(match[1].str(), std::to_string(points)) << question.id << " " << question.describe;
+                ++explained;
+            }
+        }
+    }
+    EXPECT_GE(explained, 20u);
+
+    std::ifstream retired(CORVANE_QUESTIONBANK_SOURCE "/retired.tsv");
+    std::string line;
+    ASSERT_TRUE(std::getline(retired, line));
+    std::size_t count = 0;
+    while (std::getline(retired, line)) {
+        const std::string id = line.substr(0, line.find('\t'));
+        EXPECT_FALSE(ids.contains(id)) << id << " is retired";
+        ++count;
+    }
+    EXPECT_GE(count, 6u);
+    for (const char* reused : { "1030241", "1050137" })
+        EXPECT_FALSE(ids.contains(reused)) << reused;
+}
+
+TEST_F(DeliveredBankReview, inSequencePracticeNoQuestionStandsNearAnotherOfItsFamily)
 {
     for (const auto& sequence : sequences) {
         for (std::size_t i = 0; i < sequence.size(); ++i) {
@@ -125,7 +232,7 @@ TEST_F(DeliveredBankReview, inSequencePracticeNoStatementStandsNearTheQuestionIt
     }
 }
 
-TEST_F(DeliveredBankReview, noPaperHoldsAQuestionTogetherWithAStatementOfItsAnswer)
+TEST_F(DeliveredBankReview, noPaperHoldsTwoQuestionsOfOneFamily)
 {
     using Query = QuestionPaper::RowQuery;
     for (int round = 0; round < 10; ++round) {
