@@ -499,7 +499,8 @@ std::shared_ptr<NSMutableArray> QuestionManager::paperRow(const RowStatements& s
     const auto collect = [&](std::vector<RawQuestion>& into) {
         return [&](const std::shared_ptr<SQResultSet>& row) {
             const char* quid = row->UTF8StringForColumnIndex(0);
-            if (!exclude.contains(quid ? quid : ""))
+            const char* family = row->UTF8StringForColumnIndex(kFamily);
+            if (!exclude.contains(quid ? quid : "") && !(family && exclude.contains(familyMark(family))))
                 into.emplace_back(row);
         };
     };

@@ -29,8 +29,10 @@ class QuestionManager : public NSObject {
 public:
     // Draws the indexes of random picks; any value, taken modulo the count.
     using RandomSource = std::function<std::uint32_t()>;
-    // The question ids already on a paper: a row query leaves them out.
+    // The question ids already on a paper, and the families it holds as familyMark(family): a row
+    // query leaves them out.
     using QuestionIds = std::set<std::string>;
+    static std::string familyMark(const std::string& family) { return "family " + family; }
 
     static std::shared_ptr<QuestionManager> shareInstance();
     // Every way of making one yields the shared store.

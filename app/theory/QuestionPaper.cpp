@@ -4,8 +4,6 @@
 #include "platform/foundation/TypedValues.h"
 
 #include <algorithm>
-#include <set>
-#include <string>
 
 namespace {
 
@@ -13,15 +11,6 @@ using PaperBlueprints::Row;
 using PaperBlueprints::kExamSubjectThree;
 using PaperBlueprints::kPracticeSubjectThree;
 using PaperBlueprints::kSubjectsOneAndTwo;
-
-// The family a question belongs to, as the bank's builder recorded it: a question and the
-// statements made from it, or the questions about one picture or clip, give each other's answers
-// away. A question without one stands alone.
-std::string familyOf(const std::shared_ptr<NSDictionary>& record)
-{
-    const std::string family = ns::stringForKey(record, "family").UTF8String();
-    return family.empty() ? "question " + ns::stringForKey(record, "quid").UTF8String() : "family " + family;
-}
 
 template <std::size_t N>
 std::shared_ptr<NSMutableArray> blueprint(NSInteger subject, const Row (&rows)[N])
@@ -78,9 +67,8 @@ std::shared_ptr<NSMutableArray> QuestionPaper::assemble(const std::shared_ptr<Qu
     if (!store || !blueprint)
         return paper;
     int left = total < 0 ? questionCount(blueprint) : total;
-    // On the paper, or left out for giving the answer of one on it.
+    // On the paper, their families, and questions left out for giving the answer of one on it.
     QuestionManager::QuestionIds excluded;
-    std::set<std::string> families;
     for (NSUInteger i = 0; i < blueprint->count() && left > 0; ++i) {
         auto row = ns::arrayValue(blueprint->objectAtIndex(i));
         if (!row || row->count() != 4)
@@ -107,7 +95,10 @@ std::shared_ptr<NSMutableArray> QuestionPaper::assemble(const std::shared_ptr<Qu
                 const id record = found->objectAtIndex(j);
                 const auto dictionary = ns::dictionaryValue(record);
                 excluded.insert(ns::stringForKey(dictionary, "quid").UTF8String());
-                if (!families.insert(familyOf(dictionary)).second) {
+                // A question and the statements made from it, or the questions about one picture or
+                // clip, give each other's answers away: the bank's builder names their family.
+                const std::string family = ns::stringForKey(dictionary, "family").UTF8String();
+                if (!family.empty() && !excluded.insert(QuestionManager::familyMark(family)).second) {
                     refused = true;
                     continue;
                 }

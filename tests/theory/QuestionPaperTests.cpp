@@ -131,6 +131,11 @@ TEST_F(QuestionPaperTest, aPaperHoldsOneQuestionOfEachFamilyTheBankRecordsAndSti
             EXPECT_LE(std::count_if(paper.begin(), paper.end(), [&](const std::string& quid) { return family.contains(quid); }), 1);
         }
     }
+    // A row query leaves out a family the paper already holds.
+    const auto row = quids(store->testQuestons("T1", "1", "01", 6, "0", { QuestionManager::familyMark("q0") }));
+    ASSERT_EQ(row.size(), 6u);
+    EXPECT_EQ((Ids(row.begin(), row.begin() + 3)), (Ids { "q3", "q4", "q5" }));
+    EXPECT_TRUE(std::none_of(row.begin(), row.end(), [&](const std::string& quid) { return family.contains(quid); }));
 }
 
 TEST(QuestionPaper, blueprintsAndRulesFollowTheSubject)
