@@ -63,6 +63,8 @@ TEST_F(BankBuilder, aBrokenFamilyAFaultyWordAndAReusedIdEachStopTheBuild)
     EXPECT_NE(said.find("1010001 and 1010002 are of one family"), std::string::npos) << said;
     EXPECT_NE(said.find("faulty words \"应当不必\""), std::string::npos) << said;
     EXPECT_NE(said.find("1-01.tsv:5: id 1010005 is retired"), std::string::npos) << said;
+    EXPECT_NE(said.find("4 distinct items, at least 1500 wanted"), std::string::npos) << said;
+    EXPECT_NE(said.find("1-01 kind 0: 1 distinct items for a row of 10, at least 30 wanted"), std::string::npos) << said;
     EXPECT_NE(said.find("the bank is not built"), std::string::npos) << said;
 
     // A removed question whose id is not retired, and a bank without the list of ids given out.

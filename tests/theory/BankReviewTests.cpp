@@ -203,23 +203,3 @@ TEST(BankReview, anIdIsNeverGivenAgainAndARemovedQuestionsIdMustBeRetired)
     EXPECT_TRUE(mentions(problems, "id 1020002 is beyond the last id issued in 1-02"));
     EXPECT_EQ(problems.size(), 2u);
 }
-
-TEST(BankReview, theReviewNamesEveryFaultOfABank)
-{
-    std::vector<BankQuestion> bank {
-        about(choice("2010001", "仪表板上这个指示灯亮表示什么？", { "驻车制动未松开", "远光灯已开启" }), "0", "dash_parking_brake"),
-        about(statement("2010002", "仪表板上这个指示灯亮表示驻车制动未松开。", "Y"), "0", "dash_parking_brake"),
-        statement("2010003", "汽车倒车时应当车辆低速前进时后再挂入倒挡。", "N"),
-        alone("2010004"),
-    };
-    BankReview::IdLedger ledger { { { "2-01", "2010004" } }, { "2010004" } };
-    std::vector<std::size_t> fileOrder { 0, 1, 2, 3 };
-    std::size_t distinct = 0;
-    const auto problems = BankReview::review(bank, fileOrder, ledger, &distinct);
-    EXPECT_EQ(distinct, 4u);
-    EXPECT_TRUE(mentions(problems, "2010001 and 2010002 are of one family")) << "a picture's question next to its statement";
-    EXPECT_TRUE(mentions(problems, "faulty words \"应当车辆\""));
-    EXPECT_TRUE(mentions(problems, "id 2010004 is retired"));
-    EXPECT_TRUE(mentions(problems, "4 distinct items, at least 1500 wanted"));
-    EXPECT_TRUE(mentions(problems, "2-01 kind 0: 1 distinct items for a row of 10, at least 30 wanted"));
-}
