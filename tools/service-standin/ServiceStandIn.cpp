@@ -182,8 +182,8 @@ struct ServiceStandIn::Implementation final : StandInContext {
     }
 
     bool openDatabase(std::string& error);
-    // Whether the file passes SQLite's quick check.
-    bool intact();
+    // Whether the file passes SQLite's quick check; false with `error` set when another holds it.
+    bool intact(std::string& error);
     // Moves the file and its journals to the first free "<file>.damaged", "<file>.damaged-2"...
     // and answers that name.
     static std::string setAside(const std::string& path);
@@ -312,7 +312,9 @@ bool ServiceStandIn::Implementation::openDatabase(std::string& error)
         return false;
     const bool inMemory = options.databasePath == ":memory:";
     // A damaged page gives wrong answers, not errors, so the whole file is checked before use.
-    const bool intact = inMemory || this->intact();
+    const bool intact = inMemory || this->intact(error);
+    if (!error.empty())
+        return false;
     if (intact && seeded(error))
         return freshen(error);
     if (inMemory || !error.empty())
@@ -327,10 +329,21 @@ bool ServiceStandIn::Implementation::openDatabase(std::string& error)
     return open() && seeded(error) && freshen(error);
 }
 
-bool ServiceStandIn::Implementation::intact()
+bool ServiceStandIn::Implementation::intact(std::string& error)
 {
-    auto rows = query("pragma quick_check", {});
-    return rows.size() == 1 && !rows.front().empty() && rows.front().front().second == "ok";
+    std::lock_guard lock(databaseMutex);
+    auto check = prepare("pragma quick_check", {});
+    int step = check ? sqlite3_step(check.get()) : sqlite3_errcode(database);
+    // Another stand-in holding the file is no damage.
+    if (step == SQLITE_BUSY || step == SQLITE_LOCKED) {
+        error = "the database " + options.databasePath + " is busy";
+        return false;
+    }
+    if (!check || step != SQLITE_ROW)
+        return false;
+    const auto* first = reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0));
+    // One row "ok", or rows that each tell a fault.
+    return first && std::strcmp(first, "ok") == 0 && sqlite3_step(check.get()) == SQLITE_DONE;
 }
 
 std::string ServiceStandIn::Implementation::setAside(const std::string& path)
