@@ -187,8 +187,9 @@ struct ServiceStandIn::Implementation final : StandInContext {
     // Moves the file and its journals to the first free "<file>.damaged", "<file>.damaged-2"...
     // and answers that name.
     static std::string setAside(const std::string& path);
-    // Adds the sample rows dated from today that are missing (sample-days.sql), in one transaction.
-    bool freshen(std::string& error);
+    // Adds the sample rows dated from today that are missing (sample-days.sql), in one transaction;
+    // says on the standard error when they could not be.
+    void freshen();
     std::vector<Row> query(const std::string& sql, const std::vector<std::string>& arguments) override;
     bool execute(const std::string& sql, const std::vector<std::string>& arguments) override;
     bool transaction(const std::function<bool()>& body) override;
@@ -315,8 +316,10 @@ bool ServiceStandIn::Implementation::openDatabase(std::string& error)
     const bool intact = inMemory || this->intact(error);
     if (!error.empty())
         return false;
-    if (intact && seeded(error))
-        return freshen(error);
+    if (intact && seeded(error)) {
+        freshen();
+        return true;
+    }
     if (inMemory || !error.empty())
         return false;
     // A damaged file, or one whose seeding was cut short, is put aside with its journal and a
@@ -326,7 +329,10 @@ bool ServiceStandIn::Implementation::openDatabase(std::string& error)
     const std::string aside = setAside(options.databasePath);
     std::cerr << "corvane-standin: " << options.databasePath << (intact ? " was half seeded" : " failed its check") << "; kept as " << aside
               << ", seeding a new one\n";
-    return open() && seeded(error) && freshen(error);
+    if (!open() || !seeded(error))
+        return false;
+    freshen();
+    return true;
 }
 
 bool ServiceStandIn::Implementation::intact(std::string& error)
@@ -361,16 +367,16 @@ std::string ServiceStandIn::Implementation::setAside(const std::string& path)
     return aside;
 }
 
-bool ServiceStandIn::Implementation::freshen(std::string& error)
+void ServiceStandIn::Implementation::freshen()
 {
     std::lock_guard lock(databaseMutex);
     char* message = nullptr;
     if (sqlite3_exec(database, (std::string("begin immediate;") + kSampleDaysSQL + "\n;commit;").c_str(), nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    error = std::string("cannot date the sample data: ") + (message ? message : sqlite3_errmsg(database));
+        return;
+    // The data is still what it was, only its sample days are not this week's: it is served.
+    std::cerr << "corvane-standin: the sample rows dated from today were not added: " << (message ? message : sqlite3_errmsg(database)) << "\n";
     sqlite3_free(message);
     sqlite3_exec(database, "rollback", nullptr, nullptr, nullptr);
-    return false;
 }
 
 bool ServiceStandIn::Implementation::completeWithoutMark()
