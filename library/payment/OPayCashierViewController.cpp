@@ -1,5 +1,6 @@
 #include "library/payment/OPayCashierViewController.h"
 
+#include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/text/UIFont.h"
 
@@ -104,8 +105,13 @@ std::optional<bool> OPayCashierViewController::shouldStartLoadWithRequest(UIWebV
 
 void OPayCashierViewController::webViewDidFinishLoad(UIWebView& webView)
 {
-    // Once paid, paid: a later page (or none) does not take it back.
-    if (webView.stringByEvaluatingJavaScriptFromString("document.title") == NSString(kSuccessTitle))
+    // Only the gateway's own page says so; once paid, paid: a later page (or none) does not take it back.
+    auto shown = webView.request() ? webView.request()->URL() : nullptr;
+    const auto origin = [](const std::shared_ptr<NSURL>& url) {
+        return url ? url->scheme() + NSString("://") + url->host() + NSString(":") + ns::textOf(url->port()) : NSString();
+    };
+    if (shown && m_cashierURL && origin(shown) == origin(m_cashierURL)
+        && webView.stringByEvaluatingJavaScriptFromString("document.title") == NSString(kSuccessTitle))
         m_reachedSuccess = true;
 }
 
