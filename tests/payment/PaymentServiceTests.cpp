@@ -205,6 +205,17 @@ TEST_F(PaymentService, aPaymentTheGatewayCannotRecordIsNeitherAnnouncedNorKeptHa
     EXPECT_EQ(status(0), NSString("6001"));
 }
 
+TEST_F(PaymentService, aCashierTheGatewayCannotKeepIsRefusedRatherThanOpenedEmpty)
+{
+    sql("create table if not exists training_cashier (token text primary key, order_text text, scheme text);"
+        "create trigger refuse_cashier before insert on training_cashier begin select raise(abort, 'refused'); end");
+    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(testing_support::runLoopUntil([this] { return !results.empty(); }));
+    EXPECT_EQ(status(0), NSString("4000"));
+    EXPECT_EQ(memo(0), NSString("服务器忙，请稍候再试"));
+    EXPECT_FALSE(root->presentedViewController());
+}
+
 TEST_F(PaymentService, anUnsignedOrderIsRefusedByTheGatewayAndAnUnreachableGatewayIsANetworkError)
 {
     sdk->payOrder("order_id=DD1&amount_fen=1", "corvaneOrbipayCallback", collect());

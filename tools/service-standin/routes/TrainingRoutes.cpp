@@ -482,14 +482,23 @@ void gatewayTakeOrder(StandInContext& context, const httplib::Request& request, 
     const std::string scheme = text(body, "scheme");
     if (scheme.empty())
         return gatewayReply(response, "4000", "缺少商户回调地址");
-    auto order = context.query("select state from training_order where order_id = ?1", { orderField(*opened, "order_id") });
-    if (order.empty() || value(order.front(), "state") != "unpaid")
-        return gatewayReply(response, "4000", order.empty() ? "订单不存在" : "订单已支付");
-    static std::mt19937_64 generator { std::random_device {}() };
+    const char* refusal = nullptr;
     std::stringstream token;
-    token << std::hex << generator() << generator();
-    context.execute("create table if not exists training_cashier (token text primary key, order_text text, scheme text)", {});
-    if (!context.execute("insert into training_cashier values (?1, ?2, ?3)", { token.str(), *opened, scheme }))
+    const bool kept = context.transaction([&] {
+        // Drawn with the database to itself, so that two requests never share the generator at once.
+        static std::mt19937_64 generator { std::random_device {}() };
+        token << std::hex << generator() << generator();
+        auto order = context.query("select state from training_order where order_id = ?1", { orderField(*opened, "order_id") });
+        if (order.empty() || value(order.front(), "state") != "unpaid") {
+            refusal = order.empty() ? "订单不存在" : "订单已支付";
+            return false;
+        }
+        return context.execute("create table if not exists training_cashier (token text primary key, order_text text, scheme text)", {})
+            && context.execute("insert into training_cashier values (?1, ?2, ?3)", { token.str(), *opened, scheme });
+    });
+    if (refusal)
+        return gatewayReply(response, "4000", refusal);
+    if (!kept)
         return gatewayReply(response, "4000", kWriteFailed);
     gatewayReply(response, "0", "成功", context.paymentAddress() + "gateway/cashier/" + token.str());
 }
