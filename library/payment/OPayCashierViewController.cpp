@@ -1,11 +1,15 @@
 #include "library/payment/OPayCashierViewController.h"
 
+#include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/text/UIFont.h"
 
 namespace {
 
 constexpr CGFloat kBarHeight = 64;
+// The title of the gateway's page that ends a paid order, and the result its link carries.
+constexpr const char* kSuccessTitle = "支付成功";
+constexpr const char* kSuccessQuery = "resultStatus=9000&memo=%E6%94%AF%E4%BB%98%E6%88%90%E5%8A%9F";
 
 UIColorRef providerBlue()
 {
@@ -66,6 +70,15 @@ void OPayCashierViewController::viewDidLoad()
 
 void OPayCashierViewController::closeEvent(UIButton&)
 {
+    if (m_reachedSuccess) {
+        auto protectedSelf = self();
+        auto onResult = m_onResult;
+        if (onResult && onResult(NSURL::URLWithString(m_scheme + NSString("://payresult?") + NSString(kSuccessQuery)))) {
+            m_onResult = nullptr;
+            m_onClose = nullptr;
+            return;
+        }
+    }
     auto onClose = std::move(m_onClose);
     m_onClose = nullptr;
     m_onResult = nullptr;
@@ -88,6 +101,18 @@ std::optional<bool> OPayCashierViewController::shouldStartLoadWithRequest(UIWebV
         m_onClose = nullptr;
     }
     return false;
+}
+
+void OPayCashierViewController::webViewDidFinishLoad(UIWebView& webView)
+{
+    // Only the gateway's own page says so; once paid, paid: a later page (or none) does not take it back.
+    auto shown = webView.request() ? webView.request()->URL() : nullptr;
+    const auto origin = [](const std::shared_ptr<NSURL>& url) {
+        return url ? url->scheme() + NSString("://") + url->host() + NSString(":") + ns::textOf(url->port()) : NSString();
+    };
+    if (shown && m_cashierURL && origin(shown) == origin(m_cashierURL)
+        && webView.stringByEvaluatingJavaScriptFromString("document.title") == NSString(kSuccessTitle))
+        m_reachedSuccess = true;
 }
 
 void OPayCashierViewController::didFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>&)

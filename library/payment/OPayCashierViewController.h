@@ -3,7 +3,9 @@
 // title "收银台" and a "关闭" button over a web view of the gateway's cashier page. Links of the
 // page to the application's own scheme are not loaded: they are the payment's result, handed to
 // the SDK as a wallet's reopening would be; one the SDK cannot use leaves the cashier as it was.
-// Closing leaves the payment to the SDK as cancelled.
+// Closing leaves the payment to the SDK as cancelled, unless the gateway's page has said the order
+// is paid (its page titled "支付成功"): the order is paid whichever way the learner leaves, so
+// closing then hands on the success its "返回商户" link carries.
 
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UILabel.h"
@@ -29,6 +31,7 @@ public:
 
     std::optional<bool> shouldStartLoadWithRequest(UIWebView&, const std::shared_ptr<NSURLRequest>& request,
         UIWebViewNavigationType type) override;
+    void webViewDidFinishLoad(UIWebView& webView) override;
     void didFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>& error) override;
 
 protected:
@@ -43,4 +46,6 @@ private:
     std::shared_ptr<UIButton> m_closeButton;
     std::shared_ptr<UILabel> m_titleLabel;
     std::shared_ptr<UILabel> m_failureLabel;
+    // A page of the cashier has said the order is paid.
+    bool m_reachedSuccess { false };
 };

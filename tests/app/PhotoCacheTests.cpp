@@ -50,13 +50,20 @@ TEST(LearnersPhoto, eachLoginFindsTheOneCachedCopyInsteadOfAddingAnother)
     ASSERT_NE(first, second) << "each session has its own key";
     EXPECT_NE(shown[0], UIImage::imageNamed("img_gr")) << "the photo itself, not the stand-in for a missing one";
     auto manager = RIImageManager::sharedManager();
-    EXPECT_EQ(manager->cacheKeyForURL(NSURL::URLWithString(NSString(first))).UTF8String(),
+    // The first address under the key it had while its session lasted.
+    EXPECT_EQ(SettingsLayout::photoCacheKey(NSURL::URLWithString(NSString(first)), SettingsLayout::sessionKeyOf(NSString(first))).UTF8String(),
         manager->cacheKeyForURL(NSURL::URLWithString(NSString(second))).UTF8String());
     const auto sent = standIn.requests();
     EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](const auto& request) { return request.path.starts_with("/Tessalane/photos/"); }), 1)
         << "the second login's photo comes from the cache";
 
     // Other parts of an address still tell pictures apart.
-    EXPECT_EQ(SettingsLayout::photoCacheKey(NSURL::URLWithString("http://h/p.png?size=2&key=AB#top")).UTF8String(), "http://h/p.png?size=2#top");
-    EXPECT_EQ(SettingsLayout::photoCacheKey(NSURL::URLWithString("http://h/p.png?keys=1")).UTF8String(), "http://h/p.png?keys=1");
+    EXPECT_EQ(SettingsLayout::photoCacheKey(NSURL::URLWithString("http://h/p.png?size=2&key=AB#top"), "AB").UTF8String(), "http://h/p.png?size=2#top");
+    EXPECT_EQ(SettingsLayout::photoCacheKey(NSURL::URLWithString("http://h/p.png?keys=1"), "1").UTF8String(), "http://h/p.png?keys=1");
+
+    // Pictures that do not carry the session's key keep their whole address as their key, even
+    // one whose "key" is something else of its own.
+    EXPECT_NE(manager->cacheKeyForURL(NSURL::URLWithString("http://h/map.png?key=1")).UTF8String(),
+        manager->cacheKeyForURL(NSURL::URLWithString("http://h/map.png?key=2")).UTF8String());
+    EXPECT_EQ(manager->cacheKeyForURL(NSURL::URLWithString("http://h/map.png?key=1&x=2")).UTF8String(), "http://h/map.png?key=1&x=2");
 }

@@ -9,10 +9,13 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <sqlite3.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +26,7 @@ class PaymentService : public testing::Test {
 protected:
     void SetUp() override
     {
+        std::filesystem::remove(dataFile);
         ASSERT_TRUE(standIn.start()) << standIn.lastError();
         const std::string gateway = "http://127.0.0.1:" + std::to_string(standIn.paymentPort()) + "/gateway/cashier";
         setenv("CORVANE_PAYMENT_GATEWAY_URL", gateway.c_str(), 1);
@@ -31,7 +35,12 @@ protected:
         host->showRootViewController(root);
         sdk = OrbipaySDK::create();
     }
-    void TearDown() override { unsetenv("CORVANE_PAYMENT_GATEWAY_URL"); }
+    void TearDown() override
+    {
+        unsetenv("CORVANE_PAYMENT_GATEWAY_URL");
+        standIn.stop();
+        std::filesystem::remove(dataFile);
+    }
 
     std::shared_ptr<NSDictionary> row(const std::string& action, const std::string& fields, bool formEncoded)
     {
@@ -74,7 +83,25 @@ protected:
         host->tap(CGPointMake(pointInPage.x, pointInPage.y + 64));
     }
 
-    standin::ServiceStandIn standIn { standin::Options { .keepAlive = false } };
+    // One statement on the stand-in's data file; the first row's first column of its answer.
+    std::string sql(const std::string& statement)
+    {
+        sqlite3* database = nullptr;
+        std::string answer;
+        if (sqlite3_open(dataFile.c_str(), &database) == SQLITE_OK) {
+            sqlite3_exec(database, statement.c_str(), [](void* out, int columns, char** values, char**) {
+                if (columns > 0 && values[0] && static_cast<std::string*>(out)->empty())
+                    *static_cast<std::string*>(out) = values[0];
+                return 0;
+            }, &answer, nullptr);
+        }
+        sqlite3_close(database);
+        return answer;
+    }
+
+    const std::filesystem::path dataFile = std::filesystem::temp_directory_path()
+        / ("corvane-payment-" + std::to_string(::getpid()) + "-" + testing::UnitTest::GetInstance()->current_test_info()->name() + ".sqlite");
+    standin::ServiceStandIn standIn { standin::Options { .databasePath = dataFile.string(), .keepAlive = false } };
     std::shared_ptr<HeadlessHost> host;
     std::shared_ptr<UIViewController> root;
     std::shared_ptr<OrbipaySDK> sdk;
@@ -138,6 +165,55 @@ TEST_F(PaymentService, closingTheCashierIsACancellationAndALateResultIsIgnored)
     EXPECT_EQ(status(0), NSString("6001"));
     sdk->processOrderWithPaymentResult(NSURL::URLWithString("corvaneOrbipayCallback://payresult?resultStatus=9000"), collect());
     EXPECT_EQ(results.size(), 1u);
+}
+
+TEST_F(PaymentService, closingTheCashierOnceItSaysPaidReportsThePaymentNotACancellation)
+{
+    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(cashierLoaded());
+    tapPage(CGPointMake(160, 182)); // 确认支付
+    ASSERT_TRUE(cashierLoaded());
+    EXPECT_TRUE(sdk->cashier()->webView()->request()->URL()->path().hasSuffix("/pay"));
+    host->advance(0.5);
+    host->tap(sdk->cashier()->closeButton());
+    ASSERT_TRUE(testing_support::runLoopUntil([this] { return !results.empty(); }));
+    EXPECT_EQ(status(0), NSString("9000"));
+    EXPECT_EQ(memo(0), NSString("支付成功"));
+    EXPECT_FALSE(sdk->isPaymentPending());
+    host->advance(1);
+    EXPECT_FALSE(root->presentedViewController());
+    EXPECT_EQ(results.size(), 1u);
+}
+
+TEST_F(PaymentService, aPaymentTheGatewayCannotRecordIsNeitherAnnouncedNorKeptHalfAndClosingStillCancels)
+{
+    const NSString order = signedOrder();
+    sdk->payOrder(order, "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(cashierLoaded());
+    // The order is marked, then the learner's access fails: neither may stay.
+    sql("create trigger refuse_access before update on video_account begin select raise(abort, 'refused'); end");
+    tapPage(CGPointMake(160, 182)); // 确认支付
+    ASSERT_TRUE(cashierLoaded());
+    host->advance(0.5);
+    EXPECT_NE(sdk->cashier()->webView()->stringByEvaluatingJavaScriptFromString("document.title"), NSString("支付成功"));
+    const std::string orderId = ns::stringForKey(OrbipaySDK::resultDictionaryFromURL(NSURL::URLWithString("x://y?" + order)), "order_id").UTF8String();
+    ASSERT_FALSE(orderId.empty());
+    EXPECT_EQ(sql("select state from training_order where order_id = '" + orderId + "'"), "unpaid");
+    EXPECT_EQ(sql("select count(*) from training_cashier"), "1") << "the cashier stays for another try";
+    host->tap(sdk->cashier()->closeButton());
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(status(0), NSString("6001"));
+}
+
+TEST_F(PaymentService, aCashierTheGatewayCannotKeepIsRefusedRatherThanOpenedEmpty)
+{
+    sql("create table if not exists training_cashier (token text primary key, order_text text, scheme text);"
+        "create trigger refuse_cashier before insert on training_cashier begin select raise(abort, 'refused'); end");
+    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(testing_support::runLoopUntil([this] { return !results.empty(); }));
+    EXPECT_EQ(status(0), NSString("4000"));
+    EXPECT_EQ(memo(0), NSString("服务器忙，请稍候再试"));
+    EXPECT_FALSE(root->presentedViewController());
 }
 
 TEST_F(PaymentService, anUnsignedOrderIsRefusedByTheGatewayAndAnUnreachableGatewayIsANetworkError)

@@ -76,6 +76,9 @@ TEST_F(RecordsSession, HoursCalendarRecordsAndAppeals)
     ASSERT_TRUE(process);
     settled();
     host->advance(1);
+    // The record's photos are the learner's own, fetched at addresses that carry the session.
+    ASSERT_EQ(process->photoViews().size(), 2u);
+    EXPECT_TRUE(waitUntil([&] { return std::ranges::all_of(process->photoViews(), [](const auto& photo) { return photo->image() != nullptr; }); }));
     typeInto(process->reasonView(), "上午实际训练一个半小时，终端少记了时间。");
     hideKeyboard();
     picture("appeal-form");

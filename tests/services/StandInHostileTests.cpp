@@ -156,6 +156,32 @@ TEST_F(StandInHostile, aFloodOfMadeUpAccountsDoesNotResetTheFailedLoginLimit)
     EXPECT_EQ(login("510104199203154321", "123456"), 1) << "still held after 10,001 made-up accounts";
 }
 
+TEST_F(StandInHostile, madeUpNamesFailingBetweenGuessesCannotPushTheAccountUnderAttackOut)
+{
+    // The table of names filled with made-up ones failed twice, from a few clients at once.
+    std::vector<std::thread> fillers;
+    for (int part = 0; part < 4; ++part) {
+        fillers.emplace_back([this, part] {
+            httplib::Client client("127.0.0.1", standIn.mainPort());
+            client.set_keep_alive(true);
+            for (int account = part; account < 9'999; account += 4) {
+                const std::string body = "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=filler-" + std::to_string(account)
+                    + "&PASSWRD=x&" + kFixed;
+                for (int twice = 0; twice < 2; ++twice)
+                    client.Post(kDistribute, body, "application/x-www-form-urlencoded");
+            }
+        });
+    }
+    for (auto& filler : fillers)
+        filler.join();
+    // Then one guess at the account, one new made-up name, and again, past the limit.
+    for (int round = 0; round < 12; ++round) {
+        ASSERT_EQ(login("510104199203154321", "guess" + std::to_string(round)), 1);
+        ASSERT_EQ(login("newcomer-" + std::to_string(round), "x"), 1);
+    }
+    EXPECT_EQ(login("510104199203154321", "123456"), 1) << "held after twelve wrong guesses";
+}
+
 TEST_F(StandInHostile, theRequestLogIsBoundedInBytes)
 {
     httplib::Client client("127.0.0.1", standIn.mainPort());
@@ -187,6 +213,16 @@ TEST_F(StandInHostile, theLearnersPhotoIsNotOnThePublicPicturesRoad)
         auto served = client.Get(picture);
         ASSERT_TRUE(served) << picture;
         EXPECT_EQ(served->status, 200) << picture;
+    }
+    // A control character anywhere in the path is refused before the name is looked at, even
+    // after a public picture's name; nor are a learner's record photos public.
+    for (const char* refused : { "/Tessalane/images/learner-chen.png%00", "/Tessalane/images/learner-chen.png%00.txt",
+             "/Tessalane/images/school-lantian.png%00", "/Tessalane/images/coach-zhang.png%0a", "/Tessalane/images/coach-zhang.png%7f",
+             "/Tessalane/photos/learner-chen.png%00?key=x", "/Tessalane/images/records-face-start.png", "/Tessalane/images/records-face-end.png" }) {
+        auto answer = client.Get(refused);
+        ASSERT_TRUE(answer) << refused;
+        EXPECT_NE(answer->status, 200) << refused;
+        EXPECT_EQ(answer->body.find("PNG"), std::string::npos) << refused;
     }
 }
 

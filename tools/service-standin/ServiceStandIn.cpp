@@ -27,6 +27,7 @@
 namespace standin {
 
 extern const char* const kSeedSQL;
+extern const char* const kSampleDaysSQL;
 
 namespace {
 
@@ -50,6 +51,7 @@ constexpr int kListenQueue = 512;
 // Wrong passwords allowed for one account within the window before its logins are refused.
 constexpr int kFailedLoginLimit = 10;
 constexpr std::chrono::seconds kFailedLoginWindow { 60 };
+// Made-up account names whose failures are kept.
 constexpr std::size_t kFailedLoginAccounts = 10000;
 
 struct FailedLogins {
@@ -180,6 +182,14 @@ struct ServiceStandIn::Implementation final : StandInContext {
     }
 
     bool openDatabase(std::string& error);
+    // Whether the file passes SQLite's quick check; false with `error` set when another holds it.
+    bool intact(std::string& error);
+    // Moves the file and its journals to the first free "<file>.damaged", "<file>.damaged-2"...
+    // and answers that name.
+    static std::string setAside(const std::string& path);
+    // Adds the sample rows dated from today that are missing (sample-days.sql), in one transaction;
+    // says on the standard error when they could not be.
+    void freshen();
     std::vector<Row> query(const std::string& sql, const std::vector<std::string>& arguments) override;
     bool execute(const std::string& sql, const std::vector<std::string>& arguments) override;
     bool transaction(const std::function<bool()>& body) override;
@@ -216,6 +226,12 @@ struct ServiceStandIn::Implementation final : StandInContext {
     // The sample data names its pictures under the default address; a stand-in on other ports
     // answers with its own.
     std::string localised(const std::string& text) const override;
+    std::string ownPicture(const std::string& text, const Session& session) const override;
+    // Whether the picture is the session's learner's own: their account photo or a photo of one
+    // of their training records.
+    bool ownsPicture(const Session& session, const std::string& name);
+    // A picture that belongs to some learner, and so is not on the public road.
+    bool someonesPicture(const std::string& name);
     std::string mainAddress() const override { return publicBase; }
     std::string paymentAddress() const override { return paymentBase; }
 
@@ -249,7 +265,9 @@ struct ServiceStandIn::Implementation final : StandInContext {
     mutable std::mutex mutex;
     std::deque<ReceivedRequest> received;
     std::size_t receivedBytes { 0 };
-    std::map<std::string, FailedLogins> failedLogins;
+    // Failed logins by account name: of the accounts in the data, and of names no account has.
+    std::map<std::string, FailedLogins> accountFailures;
+    std::map<std::string, FailedLogins> madeUpFailures;
     std::map<std::string, SessionRecord> sessions;
     std::map<std::string, std::string> cannedReplies;
 
@@ -293,18 +311,72 @@ bool ServiceStandIn::Implementation::openDatabase(std::string& error)
     };
     if (!open())
         return false;
-    if (seeded(error))
-        return true;
-    if (options.databasePath == ":memory:" || !error.empty())
+    const bool inMemory = options.databasePath == ":memory:";
+    // A damaged page gives wrong answers, not errors, so the whole file is checked before use.
+    const bool intact = inMemory || this->intact(error);
+    if (!error.empty())
         return false;
-    // A damaged file, or one whose seeding was cut short, is put aside and a fresh one made.
-    std::error_code ignored;
-    std::filesystem::rename(options.databasePath, options.databasePath + ".damaged", ignored);
-    for (const char* suffix : { "-journal", "-wal", "-shm" })
-        std::filesystem::remove(options.databasePath + suffix, ignored);
-    std::cerr << "corvane-standin: " << options.databasePath << " was damaged or half seeded; kept as " << options.databasePath
-              << ".damaged, seeding a new one\n";
-    return open() && seeded(error);
+    if (intact && seeded(error)) {
+        freshen();
+        return true;
+    }
+    if (inMemory || !error.empty())
+        return false;
+    // A damaged file, or one whose seeding was cut short, is put aside with its journal and a
+    // fresh one made; an earlier one put aside stays.
+    sqlite3_close(database);
+    database = nullptr;
+    const std::string aside = setAside(options.databasePath);
+    std::cerr << "corvane-standin: " << options.databasePath << (intact ? " was half seeded" : " failed its check") << "; kept as " << aside
+              << ", seeding a new one\n";
+    if (!open() || !seeded(error))
+        return false;
+    freshen();
+    return true;
+}
+
+bool ServiceStandIn::Implementation::intact(std::string& error)
+{
+    std::lock_guard lock(databaseMutex);
+    auto check = prepare("pragma quick_check", {});
+    int step = check ? sqlite3_step(check.get()) : sqlite3_errcode(database);
+    // Another stand-in holding the file is no damage.
+    if (step == SQLITE_BUSY || step == SQLITE_LOCKED) {
+        error = "the database " + options.databasePath + " is busy";
+        return false;
+    }
+    if (!check || step != SQLITE_ROW)
+        return false;
+    const auto* first = reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0));
+    // One row "ok", or rows that each tell a fault.
+    return first && std::strcmp(first, "ok") == 0 && sqlite3_step(check.get()) == SQLITE_DONE;
+}
+
+std::string ServiceStandIn::Implementation::setAside(const std::string& path)
+{
+    std::error_code failed;
+    std::string aside = path + ".damaged";
+    for (int copy = 2; std::filesystem::exists(aside, failed) || std::filesystem::exists(aside + "-journal", failed); ++copy)
+        aside = path + ".damaged-" + std::to_string(copy);
+    std::filesystem::rename(path, aside, failed);
+    // Under the names SQLite looks for beside the file put aside, so that it still reads as it was.
+    for (const char* suffix : { "-journal", "-wal", "-shm" }) {
+        if (std::filesystem::exists(path + suffix, failed))
+            std::filesystem::rename(path + suffix, aside + suffix, failed);
+    }
+    return aside;
+}
+
+void ServiceStandIn::Implementation::freshen()
+{
+    std::lock_guard lock(databaseMutex);
+    char* message = nullptr;
+    if (sqlite3_exec(database, (std::string("begin immediate;") + kSampleDaysSQL + "\n;commit;").c_str(), nullptr, nullptr, &message) == SQLITE_OK)
+        return;
+    // The data is still what it was, only its sample days are not this week's: it is served.
+    std::cerr << "corvane-standin: the sample rows dated from today were not added: " << (message ? message : sqlite3_errmsg(database)) << "\n";
+    sqlite3_free(message);
+    sqlite3_exec(database, "rollback", nullptr, nullptr, nullptr);
 }
 
 bool ServiceStandIn::Implementation::completeWithoutMark()
@@ -446,7 +518,7 @@ ServiceStandIn::Implementation::SessionState ServiceStandIn::Implementation::che
     }
     session->second.lastUse = now;
     if (found)
-        *found = Session { session->second.usercode, session->second.roletype };
+        *found = Session { session->second.usercode, session->second.roletype, session->second.photoKey };
     return SessionState::Live;
 }
 
@@ -564,7 +636,7 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
     }
     {
         std::lock_guard lock(mutex);
-        failedLogins.erase(usercode);
+        accountFailures.erase(usercode);
     }
 
     const std::string sessionId = newSessionId();
@@ -579,12 +651,9 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
         sessions[sessionId] = SessionRecord { usercode, roletype, std::chrono::steady_clock::now(), false, false, photoKey };
     }
     Row person = accounts.front();
-    for (auto& [key, value] : person) {
-        value = localised(value);
-        const auto folder = value.find(kPicturesPath);
-        if (key == "URLIMG" && folder != std::string::npos)
-            value = value.substr(0, folder) + kPhotosPath + value.substr(folder + std::strlen(kPicturesPath)) + "?key=" + photoKey;
-    }
+    const Session session { usercode, roletype, photoKey };
+    for (auto& [key, value] : person)
+        value = key == "URLIMG" ? ownPicture(value, session) : localised(value);
     person.emplace_back("SESSIONID", sessionId);
     auto settings = query("select paramname as PARAMNAME, paramvalue as PARAMVALUE from app_setting order by rowid", {});
     response.set_header("Set-Cookie", std::string(kSessionCookie) + "=" + sessionId + "; Path=/; HttpOnly");
@@ -594,34 +663,35 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
 bool ServiceStandIn::Implementation::tooManyFailedLogins(const std::string& usercode)
 {
     std::lock_guard lock(mutex);
-    auto found = failedLogins.find(usercode);
-    if (found == failedLogins.end())
-        return false;
-    if (std::chrono::steady_clock::now() - found->second.since > kFailedLoginWindow) {
-        failedLogins.erase(found);
-        return false;
+    for (auto* table : { &accountFailures, &madeUpFailures }) {
+        auto found = table->find(usercode);
+        if (found == table->end())
+            continue;
+        if (std::chrono::steady_clock::now() - found->second.since > kFailedLoginWindow) {
+            table->erase(found);
+            return false;
+        }
+        return found->second.count >= kFailedLoginLimit;
     }
-    return found->second.count >= kFailedLoginLimit;
+    return false;
 }
 
 void ServiceStandIn::Implementation::noteFailedLogin(const std::string& usercode)
 {
+    // Only an account that exists can be guessed into: its failures are kept apart, one entry per
+    // account of the data, where no number of made-up names can push them out.
+    const bool exists = !query("select 1 from account where usercode = ?1", { usercode }).empty();
     std::lock_guard lock(mutex);
-    // The table itself is bounded. When it is full, what goes is what an attack can least use:
-    // entries past their window, then the one with the fewest failures, the oldest of those. An
-    // account under attack has its failures at the limit and stays however many made-up names
-    // come after it.
-    if (failedLogins.size() >= kFailedLoginAccounts && !failedLogins.contains(usercode)) {
+    auto& table = exists ? accountFailures : madeUpFailures;
+    // Made-up names are refused alike, so that the answer does not tell which accounts exist; their
+    // table is bounded, and when full the oldest go first.
+    if (!exists && table.size() >= kFailedLoginAccounts && !table.contains(usercode)) {
         const auto now = std::chrono::steady_clock::now();
-        std::erase_if(failedLogins, [&](const auto& entry) { return now - entry.second.since > kFailedLoginWindow; });
-        if (failedLogins.size() >= kFailedLoginAccounts) {
-            auto least = std::min_element(failedLogins.begin(), failedLogins.end(), [](const auto& a, const auto& b) {
-                return a.second.count != b.second.count ? a.second.count < b.second.count : a.second.since < b.second.since;
-            });
-            failedLogins.erase(least);
-        }
+        std::erase_if(table, [&](const auto& entry) { return now - entry.second.since > kFailedLoginWindow; });
+        if (table.size() >= kFailedLoginAccounts)
+            table.erase(std::min_element(table.begin(), table.end(), [](const auto& a, const auto& b) { return a.second.since < b.second.since; }));
     }
-    auto& entry = failedLogins[usercode];
+    auto& entry = table[usercode];
     if (entry.count == 0)
         entry.since = std::chrono::steady_clock::now();
     ++entry.count;
@@ -692,8 +762,8 @@ void ServiceStandIn::Implementation::picture(const httplib::Request& request, ht
 {
     record(request);
     const std::string name = request.path.substr(request.path.rfind('/') + 1);
-    // A learner's photo goes only to that learner's session, through the photos' keyed address.
-    if (!name.empty() && !query("select 1 from account where substr(urlimg, -length(?1) - 1) = '/' || ?1", { name }).empty()) {
+    // A learner's photos go only to that learner's session, through the photos' keyed address.
+    if (someonesPicture(name)) {
         response.status = 404;
         response.set_content("not found", "text/plain");
         return;
@@ -716,11 +786,8 @@ void ServiceStandIn::Implementation::photo(const httplib::Request& request, http
     Session session;
     if (checkSession(sessionId, &session) != SessionState::Live)
         return reply(response, mainEnvelope("-3", "会话已过期，请重新登录"), 403);
-    // Only the session's own learner's photo.
     const std::string name = request.path.substr(request.path.rfind('/') + 1);
-    auto own = query("select urlimg as URLIMG from account where usercode = ?1 and roletype = ?2", { session.usercode, session.roletype });
-    const std::string stored = own.empty() ? std::string() : own.front().front().second;
-    if (name.empty() || stored.size() < name.size() + 1 || stored.compare(stored.size() - name.size() - 1, std::string::npos, "/" + name) != 0) {
+    if (!ownsPicture(session, name)) {
         response.status = 404;
         response.set_content("not found", "text/plain");
         return;
@@ -728,10 +795,30 @@ void ServiceStandIn::Implementation::photo(const httplib::Request& request, http
     servePicture(name, response);
 }
 
+bool ServiceStandIn::Implementation::ownsPicture(const Session& session, const std::string& name)
+{
+    return !name.empty()
+        && !query("select 1 from account where usercode = ?1 and roletype = ?2 and substr(urlimg, -length(?3) - 1) = '/' || ?3 "
+                  "union all select 1 from records_photo p join records_training t on t.recordid = p.recordid "
+                  "where t.usercode = ?1 and ?2 = '0' and substr(p.photo, -length(?3) - 1) = '/' || ?3",
+            { session.usercode, session.roletype, name })
+                .empty();
+}
+
+bool ServiceStandIn::Implementation::someonesPicture(const std::string& name)
+{
+    return !name.empty()
+        && !query("select 1 from account where substr(urlimg, -length(?1) - 1) = '/' || ?1 "
+                  "union all select 1 from records_photo where substr(photo, -length(?1) - 1) = '/' || ?1",
+            { name })
+                .empty();
+}
+
 void ServiceStandIn::Implementation::servePicture(const std::string& name, httplib::Response& response)
 {
     // Only plain names of the pictures folder, nothing above it.
-    const bool plain = !name.empty() && name.find("..") == std::string::npos && name.find('/') == std::string::npos;
+    const bool plain = !name.empty() && name.find("..") == std::string::npos && name.find('/') == std::string::npos
+        && std::none_of(name.begin(), name.end(), [](char c) { return std::iscntrl(static_cast<unsigned char>(c)); });
     std::ifstream file(plain ? std::string(CORVANE_STANDIN_PICTURES) + "/" + name : std::string(), std::ios::binary);
     if (!file) {
         response.status = 404;
@@ -741,6 +828,15 @@ void ServiceStandIn::Implementation::servePicture(const std::string& name, httpl
     std::ostringstream content;
     content << file.rdbuf();
     response.set_content(content.str(), "image/png");
+}
+
+std::string ServiceStandIn::Implementation::ownPicture(const std::string& text, const Session& session) const
+{
+    const std::string value = localised(text);
+    const auto folder = value.find(kPicturesPath);
+    if (folder == std::string::npos)
+        return value;
+    return value.substr(0, folder) + kPhotosPath + value.substr(folder + std::strlen(kPicturesPath)) + "?key=" + session.photoKey;
 }
 
 std::string ServiceStandIn::Implementation::localised(const std::string& text) const
@@ -780,12 +876,17 @@ bool ServiceStandIn::start()
             };
         };
         auto handler = answered(handle);
-        if (!keepAlive) {
-            server->set_pre_routing_handler([](const httplib::Request&, httplib::Response& response) {
+        server->set_pre_routing_handler([keepAlive](const httplib::Request& request, httplib::Response& response) {
+            if (!keepAlive)
                 response.set_header("Connection", "close");
-                return httplib::Server::HandlerResponse::Unhandled;
-            });
-        }
+            // A path is checked as text and opened as a C string: one holding a NUL (or any
+            // control character) is refused before anything looks at it.
+            if (std::any_of(request.path.begin(), request.path.end(), [](char c) { return std::iscntrl(static_cast<unsigned char>(c)); })) {
+                reply(response, mainEnvelope("-1", "请求格式错误"), 400);
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
         server->set_payload_max_length(1 << 20);
         server->set_tcp_nodelay(true);
         // A client that sends its request a line at a time holds one worker, and that for the

@@ -16,6 +16,9 @@ class NSDictionary;
 
 namespace standin {
 
+// What the services answer when a write does not hold.
+inline constexpr const char* kWriteFailed = "服务器忙，请稍候再试";
+
 using Fields = std::map<std::string, std::string>;
 // A result row: column names and texts, in column order; NULL columns are left out.
 using Row = std::vector<std::pair<std::string, std::string>>;
@@ -23,6 +26,8 @@ using Row = std::vector<std::pair<std::string, std::string>>;
 struct Session {
     std::string usercode;
     std::string roletype;
+    // Names the session in the addresses of the learner's own pictures.
+    std::string photoKey;
 };
 
 Fields parseForm(const std::string& body);
@@ -52,6 +57,9 @@ public:
     // The sample data names its files under http://127.0.0.1:3600/; a stand-in on other ports
     // answers with its own address.
     virtual std::string localised(const std::string& text) const = 0;
+    // A picture of the sample data that only its learner may see, at its address for `session`
+    // (under /Tessalane/photos/ with the session's photo key); other text as localised.
+    virtual std::string ownPicture(const std::string& text, const Session& session) const = 0;
     // "http://host:port/" of the main port and of the payment port.
     virtual std::string mainAddress() const = 0;
     virtual std::string paymentAddress() const = 0;

@@ -10,7 +10,6 @@
 #include "platform/uikit/UIImage.h"
 
 #include <algorithm>
-#include <mutex>
 #include <string>
 
 using UIColor_Addition::colorWithHexString;
@@ -74,21 +73,22 @@ NSString shortVersion()
 {
     return ns::stringValue(NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString"));
 }
-NSString photoCacheKey(const std::shared_ptr<NSURL>& url)
+NSString photoCacheKey(const std::shared_ptr<NSURL>& url, const NSString& sessionKey)
 {
     if (!url)
         return NSString();
     const std::string address = url->absoluteString().UTF8String();
     const auto question = address.find('?');
-    if (question == std::string::npos)
+    if (question == std::string::npos || sessionKey.length() == 0)
         return url->absoluteString();
     const auto hash = address.find('#', question);
     const std::string query = address.substr(question + 1, hash == std::string::npos ? std::string::npos : hash - question - 1);
+    const std::string sessionItem = std::string("key=") + sessionKey.UTF8String();
     std::string kept;
     for (std::size_t at = 0; at <= query.size();) {
         const auto end = std::min(query.find('&', at), query.size());
         const std::string item = query.substr(at, end - at);
-        if (!item.empty() && item != "key" && !item.starts_with("key=")) {
+        if (!item.empty() && item != sessionItem) {
             kept += kept.empty() ? "?" : "&";
             kept += item;
         }
@@ -97,10 +97,30 @@ NSString photoCacheKey(const std::shared_ptr<NSURL>& url)
     return NSString(address.substr(0, question) + kept + (hash == std::string::npos ? std::string() : address.substr(hash)));
 }
 
+NSString sessionKeyOf(const NSString& address)
+{
+    const std::string text = address.length() ? address.UTF8String() : "";
+    const auto question = text.find('?');
+    if (question == std::string::npos)
+        return NSString();
+    const std::string query = text.substr(question + 1, text.find('#', question) - question - 1);
+    for (std::size_t at = 0; at <= query.size();) {
+        const auto end = std::min(query.find('&', at), query.size());
+        if (query.compare(at, 4, "key=") == 0 && end > at + 4)
+            return NSString(query.substr(at + 4, end - at - 4));
+        at = end + 1;
+    }
+    return NSString();
+}
+
 void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const UIImageRef& placeholder, const NSString& urlText)
 {
-    static std::once_flag keyed;
-    std::call_once(keyed, [] { RIImageManager::sharedManager()->setCacheKeyFilter(photoCacheKey); });
+    // Only the pictures that carry this session's key lose it from their cache key; any other
+    // picture, whatever its address holds, keeps its own.
+    if (const NSString sessionKey = sessionKeyOf(urlText); sessionKey.length()) {
+        RIImageManager::sharedManager()->setCacheKeyFilter(
+            [sessionKey](const std::shared_ptr<NSURL>& url) { return photoCacheKey(url, sessionKey); });
+    }
     auto url = urlText.length() ? NSURL::URLWithString(urlText) : nullptr;
     UIImageView_RemoteImage::ri_setImageWithURL(imageView, url, placeholder, 0, nullptr,
         [weakView = std::weak_ptr<UIImageView>(imageView)](const UIImageRef& image, const std::shared_ptr<NSError>&, RIImageCacheType,

@@ -27,8 +27,11 @@ NSString shortVersion();
 // session that may fetch it, new at each login; it is cached under its address without the key,
 // so that each login finds the one copy instead of adding another.
 void loadPhoto(const std::shared_ptr<UIImageView>& imageView, const UIImageRef& placeholder, const NSString& urlText);
-// The address without its session key: the key the image manager caches a picture under.
-NSString photoCacheKey(const std::shared_ptr<NSURL>& url);
+// The address without the session's key, when it carries that key: the key the image manager
+// caches such a picture under. Any other address is its own key.
+NSString photoCacheKey(const std::shared_ptr<NSURL>& url, const NSString& sessionKey);
+// The "key" value of the address's query, empty when it has none.
+NSString sessionKeyOf(const NSString& address);
 
 template <class Label = UILabel, class... Extra>
 std::shared_ptr<Label> plainLabel(CGRect frame, const NSString& text, CGFloat fontSize, const UIColorRef& color, const UIColorRef& background,

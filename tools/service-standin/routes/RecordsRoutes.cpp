@@ -36,8 +36,6 @@ std::string text(const std::shared_ptr<NSDictionary>& param, const char* key)
     return ns::textOf(param ? param->objectForKey(NSString(key)) : nullptr).UTF8String();
 }
 
-// What the services answer when a write does not hold.
-constexpr const char* kWriteFailed = "服务器忙，请稍候再试";
 // Characters an appeal's reason may have.
 constexpr std::size_t kReasonLimit = 200;
 
@@ -237,7 +235,7 @@ void queryStudentHour(StandInContext& context, const Fields& fields, httplib::Re
         for (auto& row : rows)
             for (auto& [key, field] : row)
                 if (key == "PHOTOURL")
-                    field = context.localised(field);
+                    field = context.ownPicture(field, session);
         return reply(response, codeEnvelope("0", "成功", arrayOf(rows)));
     }
     if (type == "4") {

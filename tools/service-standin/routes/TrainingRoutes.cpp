@@ -147,37 +147,50 @@ void playData(StandInContext& context, const Fields& fields, httplib::Response& 
 }
 
 // Credits what the learner watched, never past the film's length nor past four hours a day, from
-// the stand-in's own records.
+// the stand-in's own records: what it reads and what it adds are one transaction, so two saves at
+// once cannot both credit the same seconds.
 void saveTime(StandInContext& context, const Fields& fields, httplib::Response& response)
 {
     auto param = paramOf(fields);
     Session session;
     if (!videoSession(context, param, session, response))
         return;
-    auto fault = context.query("select remaining from training_save_fault where usercode = ?1", { session.usercode });
-    if (!fault.empty() && number(value(fault.front(), "remaining")) > 0) {
-        context.execute("update training_save_fault set remaining = remaining - 1 where usercode = ?1", { session.usercode });
-        return reply(response, codeEnvelope("1", "保存学时失败，请稍后再试"));
-    }
     const std::string videoid = text(param, "videoid");
-    auto video = context.query(std::string(kVideoColumns) + "where v.videoid = ?2", { session.usercode, videoid });
     const long long interval = ns::integerForKey(param, "intervalTime");
-    if (video.empty() || interval < 1)
-        return reply(response, codeEnvelope("1", "学时参数错误"));
-    const long long length = number(value(video.front(), "video_time"));
-    const long long learned = number(value(video.front(), "learned"));
-    const long long watchedToday = todaySeconds(context, session.usercode);
-    const long long credit = std::max<long long>(0, std::min({ interval, length - learned, kDailyCap - watchedToday }));
     const std::string subject = std::to_string(std::clamp(ns::intForKey(param, "selSubject"), 1, 3));
-    context.execute("insert into training_progress values (?1, ?2, ?3) on conflict(usercode, videoid) do update set learned = ?3",
-        { session.usercode, videoid, std::to_string(learned + credit) });
-    context.execute("insert into training_day values (?1, ?2, ?3) on conflict(usercode, day) do update set seconds = ?3",
-        { session.usercode, today(), std::to_string(watchedToday + credit) });
-    context.execute("update video_account set sub" + subject + "time = sub" + subject + "time + ?2 where usercode = ?1",
-        { session.usercode, std::to_string(credit) });
+    std::string refusal;
+    long long learnedNow = 0;
+    const bool saved = context.transaction([&] {
+        auto fault = context.query("select remaining from training_save_fault where usercode = ?1", { session.usercode });
+        if (!fault.empty() && number(value(fault.front(), "remaining")) > 0) {
+            refusal = "保存学时失败，请稍后再试";
+            // The refusal is what is asked for; its count goes down with it.
+            return context.execute("update training_save_fault set remaining = remaining - 1 where usercode = ?1", { session.usercode });
+        }
+        auto video = context.query(std::string(kVideoColumns) + "where v.videoid = ?2", { session.usercode, videoid });
+        if (video.empty() || interval < 1) {
+            refusal = "学时参数错误";
+            return false;
+        }
+        const long long length = number(value(video.front(), "video_time"));
+        const long long learned = number(value(video.front(), "learned"));
+        const long long watchedToday = todaySeconds(context, session.usercode);
+        const long long credit = std::max<long long>(0, std::min({ interval, length - learned, kDailyCap - watchedToday }));
+        learnedNow = learned + credit;
+        return context.execute("insert into training_progress values (?1, ?2, ?3) on conflict(usercode, videoid) do update set learned = ?3",
+                   { session.usercode, videoid, std::to_string(learnedNow) })
+            && context.execute("insert into training_day values (?1, ?2, ?3) on conflict(usercode, day) do update set seconds = ?3",
+                { session.usercode, today(), std::to_string(watchedToday + credit) })
+            && context.execute("update video_account set sub" + subject + "time = sub" + subject + "time + ?2 where usercode = ?1",
+                { session.usercode, std::to_string(credit) });
+    });
+    if (!refusal.empty())
+        return reply(response, codeEnvelope("1", refusal));
+    if (!saved)
+        return reply(response, codeEnvelope("1", kWriteFailed));
     auto data = NSMutableDictionary::dictionary();
     addTotals(context, session.usercode, data);
-    data->setObject(NSNumber::numberWithLongLong(learned + credit), "learnedTime");
+    data->setObject(NSNumber::numberWithLongLong(learnedNow), "learnedTime");
     reply(response, codeEnvelope("0", "成功", data));
 }
 
@@ -246,13 +259,17 @@ void cancelBooking(StandInContext& context, const Fields& fields, httplib::Respo
         return;
     const std::string aboutid = field(fields, "ABOUTID");
     const std::string infoid = field(fields, "ABOUTINFOID");
-    auto booking = context.query("select aboutinfoid from training_booking where aboutinfoid = ?1 and aboutid = ?2 and usercode = ?3 and state = 'booked'",
-        { infoid, aboutid, session.usercode });
-    if (booking.empty())
+    bool found = false;
+    const bool saved = context.transaction([&] {
+        found = !context.query("select aboutinfoid from training_booking where aboutinfoid = ?1 and aboutid = ?2 and usercode = ?3 and state = 'booked'",
+                                  { infoid, aboutid, session.usercode })
+                     .empty();
+        return found && context.execute("update training_booking set state = 'cancelled' where aboutinfoid = ?1", { infoid })
+            && context.execute("update training_slot set aboutnum = aboutnum + 1 where aboutid = ?1", { aboutid });
+    });
+    if (!found)
         return reply(response, mainEnvelope("1", "未找到该约车信息"));
-    context.execute("update training_booking set state = 'cancelled' where aboutinfoid = ?1", { infoid });
-    context.execute("update training_slot set aboutnum = aboutnum + 1 where aboutid = ?1", { aboutid });
-    reply(response, mainEnvelope("0", "取消约车成功"));
+    reply(response, saved ? mainEnvelope("0", "取消约车成功") : mainEnvelope("1", kWriteFailed));
 }
 
 std::string assignedCoach(StandInContext& context, const std::string& usercode, const std::string& subject)
@@ -301,7 +318,8 @@ std::vector<std::string> split(const std::string& text)
 }
 
 // Books every slot or none: each must belong to the coach and the day, lie ahead, have a place
-// left and not be booked already; the times must name the slots in the order of their ids.
+// left and not be booked already; the times must name the slots in the order of their ids. The
+// checks and the bookings are one transaction, so two learners cannot take one last place.
 void book(StandInContext& context, const Fields& fields, httplib::Response& response)
 {
     Session session;
@@ -314,26 +332,37 @@ void book(StandInContext& context, const Fields& fields, httplib::Response& resp
         return reply(response, mainEnvelope("1", "请选择排班"));
     if (times.size() != ids.size())
         return reply(response, mainEnvelope("1", "预约时段与时间不一致"));
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        auto slot = context.query("select abouttime, aboutdate, starts, aboutnum from training_slot where aboutid = ?1 and coach_id = ?2",
-            { ids[i], coach });
+    const char* refusal = nullptr;
+    const auto refusalOf = [&](const std::string& id, const std::string& time) -> const char* {
+        auto slot = context.query("select abouttime, aboutdate, starts, aboutnum from training_slot where aboutid = ?1 and coach_id = ?2", { id, coach });
         if (slot.empty() || value(slot.front(), "aboutdate") != field(fields, "ABOUTDATE"))
-            return reply(response, mainEnvelope("1", "排班不存在"));
-        if (value(slot.front(), "abouttime") != times[i])
-            return reply(response, mainEnvelope("1", "预约时段与时间不一致"));
+            return "排班不存在";
+        if (value(slot.front(), "abouttime") != time)
+            return "预约时段与时间不一致";
         if (passed(value(slot.front(), "aboutdate"), value(slot.front(), "starts")))
-            return reply(response, mainEnvelope("1", "排班已过期，不能预约"));
+            return "排班已过期，不能预约";
         if (number(value(slot.front(), "aboutnum")) < 1)
-            return reply(response, mainEnvelope("1", "该时段名额已满"));
-        if (!context.query("select 1 from training_booking where usercode = ?1 and aboutid = ?2 and state = 'booked'", { session.usercode, ids[i] }).empty())
-            return reply(response, mainEnvelope("1", "已预约该时段"));
-    }
-    for (const auto& id : ids) {
-        context.execute("insert into training_booking (usercode, aboutid, subject, perdritype, state) values (?1, ?2, ?3, ?4, 'booked')",
-            { session.usercode, id, field(fields, "SUBJECT"), field(fields, "PERDRITYPE") });
-        context.execute("update training_slot set aboutnum = aboutnum - 1 where aboutid = ?1", { id });
-    }
-    reply(response, mainEnvelope("0", "约车成功"));
+            return "该时段名额已满";
+        if (!context.query("select 1 from training_booking where usercode = ?1 and aboutid = ?2 and state = 'booked'", { session.usercode, id }).empty())
+            return "已预约该时段";
+        return nullptr;
+    };
+    const bool saved = context.transaction([&] {
+        for (std::size_t i = 0; i < ids.size() && !refusal; ++i)
+            refusal = refusalOf(ids[i], times[i]);
+        if (refusal)
+            return false;
+        for (const auto& id : ids) {
+            if (!context.execute("insert into training_booking (usercode, aboutid, subject, perdritype, state) values (?1, ?2, ?3, ?4, 'booked')",
+                    { session.usercode, id, field(fields, "SUBJECT"), field(fields, "PERDRITYPE") })
+                || !context.execute("update training_slot set aboutnum = aboutnum - 1 where aboutid = ?1", { id }))
+                return false;
+        }
+        return true;
+    });
+    if (refusal)
+        return reply(response, mainEnvelope("1", refusal));
+    reply(response, saved ? mainEnvelope("0", "约车成功") : mainEnvelope("1", kWriteFailed));
 }
 
 // MARK: Goods, orders and the signed payment text
@@ -357,8 +386,9 @@ void orderNumber(StandInContext& context, const Fields& fields, httplib::Respons
     static std::atomic<int> serial { 0 };
     const std::string orderId = "DD" + servicesTime("%Y%m%d%H%M%S") + std::to_string(1000 + (serial++ % 9000));
     const std::string created = servicesTime("%Y-%m-%d %H:%M:%S");
-    context.execute("insert into training_order values (?1, ?2, ?3, ?4, ?5, 'unpaid')",
-        { orderId, field(fields, "STU_ID"), field(fields, "GOODS_ID"), value(goods.front(), "price"), created });
+    if (!context.execute("insert into training_order values (?1, ?2, ?3, ?4, ?5, 'unpaid')",
+            { orderId, field(fields, "STU_ID"), field(fields, "GOODS_ID"), value(goods.front(), "price"), created }))
+        return reply(response, mainEnvelope("1", kWriteFailed));
     reply(response, mainEnvelope("0", "成功", { { Row { { "Order_Id", orderId }, { "Create_Date", created } } } }));
 }
 
@@ -452,14 +482,24 @@ void gatewayTakeOrder(StandInContext& context, const httplib::Request& request, 
     const std::string scheme = text(body, "scheme");
     if (scheme.empty())
         return gatewayReply(response, "4000", "缺少商户回调地址");
-    auto order = context.query("select state from training_order where order_id = ?1", { orderField(*opened, "order_id") });
-    if (order.empty() || value(order.front(), "state") != "unpaid")
-        return gatewayReply(response, "4000", order.empty() ? "订单不存在" : "订单已支付");
-    static std::mt19937_64 generator { std::random_device {}() };
+    const char* refusal = nullptr;
     std::stringstream token;
-    token << std::hex << generator() << generator();
-    context.execute("create table if not exists training_cashier (token text primary key, order_text text, scheme text)", {});
-    context.execute("insert into training_cashier values (?1, ?2, ?3)", { token.str(), *opened, scheme });
+    const bool kept = context.transaction([&] {
+        // Drawn with the database to itself, so that two requests never share the generator at once.
+        static std::mt19937_64 generator { std::random_device {}() };
+        token << std::hex << generator() << generator();
+        auto order = context.query("select state from training_order where order_id = ?1", { orderField(*opened, "order_id") });
+        if (order.empty() || value(order.front(), "state") != "unpaid") {
+            refusal = order.empty() ? "订单不存在" : "订单已支付";
+            return false;
+        }
+        return context.execute("create table if not exists training_cashier (token text primary key, order_text text, scheme text)", {})
+            && context.execute("insert into training_cashier values (?1, ?2, ?3)", { token.str(), *opened, scheme });
+    });
+    if (refusal)
+        return gatewayReply(response, "4000", refusal);
+    if (!kept)
+        return gatewayReply(response, "4000", kWriteFailed);
     gatewayReply(response, "0", "成功", context.paymentAddress() + "gateway/cashier/" + token.str());
 }
 
@@ -468,10 +508,11 @@ std::string resultLink(const std::string& scheme, const char* status, const std:
     return scheme + "://payresult?resultStatus=" + status + "&memo=" + percentEncoded(memo);
 }
 
-std::string page(const std::string& body)
+// The page that ends a paid order is titled "支付成功", which the client's cashier reads.
+std::string page(const std::string& body, const std::string& title = "收银台")
 {
     return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><meta name=\"viewport\" content=\"width=device-width\">"
-           "<title>收银台</title><style>"
+           "<title>" + title + "</title><style>"
            "body{margin:0;font-family:sans-serif;background:#f4f4f4;color:#333}"
            ".sum{background:#fff;padding:16px 15px;height:88px}"
            ".goods{font-size:15px;line-height:20px;height:40px;overflow:hidden}"
@@ -506,14 +547,26 @@ void cashierPage(StandInContext& context, const httplib::Request& request, httpl
     const std::string orderId = orderField(orderText, "order_id");
     const long long fen = number(orderField(orderText, "amount_fen"));
     if (paying) {
-        context.execute("update training_order set state = 'paid' where order_id = ?1", { orderId });
-        context.execute("update video_account set distance_education = '1' where usercode = "
-                        "(select usercode from training_order where order_id = ?1)",
-            { orderId });
-        context.execute("delete from training_cashier where token = ?1", { token });
+        // Paid whole or not at all: the order, the account's access and the spent cashier together.
+        const bool paid = context.transaction([&] {
+            return context.execute("update training_order set state = 'paid' where order_id = ?1", { orderId })
+                && context.execute("update video_account set distance_education = '1' where usercode = "
+                                   "(select usercode from training_order where order_id = ?1)",
+                    { orderId })
+                && context.execute("delete from training_cashier where token = ?1", { token });
+        });
+        if (!paid) {
+            response.status = 503;
+            response.set_content(page("<div class=\"sum\"><div class=\"goods\">支付未完成，请稍后重试</div><div class=\"amount\">" + yuan(fen)
+                                     + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\"/gateway/cashier/" + token
+                                     + "/pay\">重新支付</a><a class=\"cancel\" href=\"" + resultLink(scheme, "6001", "用户中途取消") + "\">取消支付</a>"),
+                "text/html;charset=UTF-8");
+            return;
+        }
         response.set_content(page("<div class=\"sum\"><div class=\"goods\">支付成功</div><div class=\"amount\">" + yuan(fen)
-                                 + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\""
-                                 + resultLink(scheme, "9000", "支付成功") + "\">返回商户</a>"),
+                                     + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\""
+                                     + resultLink(scheme, "9000", "支付成功") + "\">返回商户</a>",
+                                 "支付成功"),
             "text/html;charset=UTF-8");
         return;
     }

@@ -53,7 +53,7 @@ create table training_progress (usercode text, videoid text, learned integer, pr
 insert into training_progress values ('510104199203154321', 'V2002', 20);
 insert into training_progress values ('510104199203154321', 'V2003', 15);
 create table training_day (usercode text, day text, seconds integer, primary key (usercode, day));
-insert into training_day values ('510104199411112222', date('now', '+8 hours'), 14390);
+-- The busy learner's day total is dated: sample-days.sql.
 -- Saves the stand-in is told to refuse (a test's way of making a save fail).
 create table training_save_fault (usercode text primary key, remaining integer);
 
@@ -66,15 +66,7 @@ insert into training_coach_profile values ('JL0001', 'http://127.0.0.1:3600/Tess
 create table training_slot (
     aboutid text primary key, coach_id text, aboutdate text, datetype text, abouttime text, starts text, aboutnum integer, branum text
 );
-with recursive day(d) as (select -2 union all select d + 1 from day where d < 7),
-     period(p, datetype, abouttime, starts) as (values
-         (1, '上午', '08:00-10:00', '08:00'), (2, '上午', '10:00-12:00', '10:00'),
-         (3, '下午', '14:00-16:00', '14:00'), (4, '下午', '16:00-18:00', '16:00'))
-insert into training_slot
-select printf('%s-%s-%d', c.coach_id, date('now', '+8 hours', printf('%+d day', day.d)), period.p), c.coach_id,
-    date('now', '+8 hours', printf('%+d day', day.d)), period.datetype, period.abouttime, period.starts,
-    case period.p when 2 then 1 else 3 end, printf('B%d', period.p)
-from coach c, day, period where c.coach_id in ('JL0001', 'JL0002');
+-- The slots are dated: sample-days.sql makes them.
 create table training_booking (
     aboutinfoid integer primary key autoincrement, usercode text, aboutid text, subject text, perdritype text, state text
 );
