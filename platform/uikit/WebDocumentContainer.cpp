@@ -260,10 +260,10 @@ WebDocumentContainer::Shape WebDocumentContainer::shape() const
         double passes;
         bool unmetered;
     };
-    // Passes a table makes over a cell's content, as measured: the most, two columns with a
-    // float in the cell; the fewest but for cells of a fixed width, tables of a fixed width
-    // (auto widths make about 2.6). Metered cells are counted at the fewest, so that a page
-    // sure to pass the budget is not laid out to find it out.
+    // Passes a table was measured to make over a cell's content: 3.6 with two columns and a
+    // float in the cell, about 2.6 with auto widths, 2 with a fixed width. The layout counts
+    // metered cells itself; here they count at 2, so that a page past the budget even so is
+    // not laid out to find it out.
     constexpr double mostPasses = 3.6;
     constexpr double fewestPasses = 2;
     std::vector<Place> pending { { m_document->root(), 1, 0, 1, false } };
@@ -300,6 +300,8 @@ CGSize WebDocumentContainer::layout(int width, int viewportHeight)
         m_cellsPastBudget = true;
         showAsText();
         render(width, viewportHeight);
+        if (!m_document)
+            return CGSizeZero;
     }
     return CGSizeMake(std::max(m_document->width(), 0), std::max(m_document->height(), 0));
 }
@@ -308,7 +310,7 @@ bool WebDocumentContainer::render(int width, int viewportHeight)
 {
     m_clientWidth = std::max(width, 1);
     m_clientHeight = std::max(viewportHeight, 1);
-    if (m_laidOutFor == std::pair { m_clientWidth, m_clientHeight })
+    if (!m_document || m_laidOutFor == std::pair { m_clientWidth, m_clientHeight })
         return true;
     m_meter->start(shape().elements);
     m_document->media_changed();
@@ -429,8 +431,11 @@ std::shared_ptr<NSURL> WebDocumentContainer::resolve(const NSString& text, const
 
 void WebDocumentContainer::addImage(const NSString& URL, const UIImageRef& image)
 {
-    if (image)
-        m_images[URL] = image;
+    if (!image)
+        return;
+    m_images[URL] = image;
+    // Its size takes the place the layout left.
+    m_laidOutFor.reset();
 }
 
 UIImageRef WebDocumentContainer::imageFor(const char* src, const char* baseurl) const

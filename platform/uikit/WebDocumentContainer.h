@@ -158,7 +158,7 @@ private:
     bool m_cellsPastBudget { false };
     std::chrono::milliseconds m_localWaitLeft { 0 };
     litehtml::context m_engine;
-    // Shared with the document's cells, which outlive no container but may outlive a document.
+    // The count of the current layout, which the document's cells charge.
     std::shared_ptr<WebLayoutMeter> m_meter;
     std::optional<std::pair<int, int>> m_laidOutFor;
     std::shared_ptr<litehtml::document> m_document;
