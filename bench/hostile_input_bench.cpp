@@ -1,6 +1,7 @@
 // Inputs built to be slow for the parsers beneath the URL loading system: each must cost time in
 // proportion to its length at most. Read the fitted complexity each benchmark reports (BigO,
 // RMS): it must stay "N" (or below), never "N^2".
+#include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NSXMLParser.h"
 #include "platform/net/NSURL.h"
 #include "platform/net/NSURLConnection.h"
@@ -102,6 +103,60 @@ void BM_XMLDeclaredDefaults(benchmark::State& state)
     parseRepeatedly(state, xml + "</r>");
 }
 BENCHMARK(BM_XMLDeclaredDefaults)->RangeMultiplier(4)->Range(1 << 10, 200'000)->Unit(benchmark::kMillisecond)->Complexity();
+
+// The same with defaults that declare namespaces, which the reader delivers apart from the
+// defaulted attributes; counted with them, the time levels off as well.
+void BM_XMLNamespaceDefaults(benchmark::State& state)
+{
+    std::string xml = "<!DOCTYPE r [";
+    for (std::size_t i = 0; i < NSXMLParser::maxAttributesPerElement; ++i)
+        xml += "<!ATTLIST e xmlns:p" + std::to_string(i) + " CDATA 'urn:" + std::to_string(i) + "'>";
+    xml += "]><r>";
+    for (std::int64_t i = 0; i < state.range(0); ++i)
+        xml += "<e/>";
+    parseRepeatedly(state, xml + "</r>");
+}
+BENCHMARK(BM_XMLNamespaceDefaults)->RangeMultiplier(4)->Range(1 << 10, 200'000)->Unit(benchmark::kMillisecond)->Complexity();
+
+void readPropertyListRepeatedly(benchmark::State& state, const std::string& list)
+{
+    const auto data = NSData::dataWithBytes(list.data(), list.size());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(NSPropertyListSerialization::propertyListWithData(data, 0, nullptr));
+    state.SetComplexityN(state.range(0));
+}
+
+// range(0): bytes of "<date " run together before one date, which the look at a property
+// list's markup once went over again from each.
+void BM_PropertyListRunTogetherDates(benchmark::State& state)
+{
+    std::string list = "<plist><array>";
+    while (list.size() < std::size_t(state.range(0)))
+        list += "<date ";
+    readPropertyListRepeatedly(state, list + "<date>2026-12-08T05:25:28Z</date></array></plist>");
+}
+BENCHMARK(BM_PropertyListRunTogetherDates)->RangeMultiplier(4)->Range(64 << 10, 4 << 20)->Complexity();
+
+// range(0): bytes of "<array/" run together before one '>'.
+void BM_PropertyListRunTogetherArrays(benchmark::State& state)
+{
+    std::string list = "<plist>";
+    while (list.size() < std::size_t(state.range(0)))
+        list += "<array/";
+    readPropertyListRepeatedly(state, list + "></plist>");
+}
+BENCHMARK(BM_PropertyListRunTogetherArrays)->RangeMultiplier(4)->Range(64 << 10, 4 << 20)->Complexity();
+
+// range(0): bytes of a sound list of dates, each under a comment that names one: the reference
+// for the two above, read whole.
+void BM_PropertyListDates(benchmark::State& state)
+{
+    std::string list = "<plist><array>";
+    while (list.size() < std::size_t(state.range(0)))
+        list += "<!-- <date> --><date>2026-12-08T05:25:28Z</date>";
+    readPropertyListRepeatedly(state, list + "</array></plist>");
+}
+BENCHMARK(BM_PropertyListDates)->RangeMultiplier(4)->Range(64 << 10, 4 << 20)->Unit(benchmark::kMillisecond)->Complexity();
 
 // range(0): folded lines continuing one header field, in a reply from a loopback server, up to
 // the thousand a reply may fold. The request's own round trip is the constant part.

@@ -96,6 +96,7 @@ bool SQDatabase::openWithFlags(int flags)
         _db = nullptr;
         return false;
     }
+    clearOwnError();
     if (_maxBusyRetryTimeInterval > 0)
         installBusyHandler();
     return true;
@@ -136,6 +137,7 @@ bool SQDatabase::close()
     } while (retry);
 
     _db = nullptr;
+    clearOwnError();
     // SQLite rolled back whatever was open.
     _inTransaction = false;
     return true;
@@ -414,6 +416,7 @@ void SQDatabase::resultSetDidClose(const SQResultSet* resultSet)
 
 bool SQDatabase::prepareStatement(const NSString& sql, std::shared_ptr<SQStatement>& cachedStatement, sqlite3_stmt*& pStmt)
 {
+    clearOwnError();
     if (_shouldCacheStatements) {
         cachedStatement = cachedStatementForQuery(sql);
         if (cachedStatement) {
@@ -515,7 +518,8 @@ bool SQDatabase::executeUpdate(const NSString& sql, NSErrorPointer outErr, const
             SQLog("Error calling sqlite3_step (%d: %s) SQLITE_MISUSE", SQLITE_MISUSE, kNoStatementMessage);
             SQLog("DB Query: %@", SQLogExcerpt(sql));
         }
-        NSSetError(outErr, NSError::errorWithDomain("SQDatabase", SQLITE_MISUSE, NSString(kNoStatementMessage)));
+        setOwnError(SQLITE_MISUSE, kNoStatementMessage);
+        NSSetError(outErr, lastError());
         return false;
     }
 
@@ -600,6 +604,7 @@ bool SQDatabase::executeStatements(const NSString& sql, const ExecuteStatementsC
 {
     if (!databaseExists())
         return false;
+    clearOwnError();
     char* errmsg = nullptr;
     BatchContext context { &block };
     const std::string text = sql.UTF8String();
@@ -678,13 +683,23 @@ std::shared_ptr<NSError> SQDatabase::inSavePointNamed(const NSString& name, cons
 
 // MARK: - Errors and status
 
+void SQDatabase::setOwnError(int code, const char* message)
+{
+    _ownErrorCode = code;
+    _ownErrorMessage = NSString(message);
+}
+
 NSString SQDatabase::lastErrorMessage() const
 {
+    if (_ownErrorCode != SQLITE_OK)
+        return _ownErrorMessage;
     return NSString::stringWithUTF8String(sqlite3_errmsg(_db));
 }
 
 int SQDatabase::lastErrorCode() const
 {
+    if (_ownErrorCode != SQLITE_OK)
+        return _ownErrorCode;
     return sqlite3_errcode(_db);
 }
 

@@ -201,6 +201,11 @@ private:
     void discardStatement(sqlite3_stmt* pStmt, const std::shared_ptr<SQStatement>& cachedStatement);
     void trackStatement(const std::shared_ptr<SQStatement>& statement);
     void removeCachedStatement(const std::shared_ptr<SQStatement>& statement);
+    // An error this class finds itself, which SQLite never saw; it stands until the connection
+    // runs SQL again.
+    void setOwnError(int code, const char* message);
+    void clearOwnError() { _ownErrorCode = 0; }
+    friend class SQResultSet;
 
     sqlite3* _db { nullptr };
     NSString _databasePath;
@@ -217,6 +222,8 @@ private:
     std::vector<std::pair<const SQResultSet*, std::weak_ptr<SQResultSet>>> _openResultSets;
     std::vector<std::shared_ptr<FunctionBlock>> _openFunctions;
     std::shared_ptr<NSDateFormatter> _dateFormat;
+    int _ownErrorCode { 0 };
+    NSString _ownErrorMessage;
     // Every statement handed to a result set or the cache, so that close() can finalize the
     // ones still held elsewhere before SQLite closes the handle they belong to.
     std::vector<std::weak_ptr<SQStatement>> _liveStatements;

@@ -47,6 +47,8 @@ bool SQResultSet::next()
         close();
         return false;
     }
+    if (_parentDB)
+        _parentDB->clearOwnError();
     const int rc = sqlite3_step(statement);
     if (rc == SQLITE_ROW)
         return true;

@@ -272,6 +272,9 @@ struct NSXMLParser::Reader {
     std::vector<std::size_t> declared;
     std::size_t namespacesInScope { 0 };
     std::unordered_map<std::string, std::size_t> declaredAttributes;
+    // Per element name, the declared defaults that declare a namespace: the reader delivers
+    // them among the element's namespace declarations, not as defaulted attributes.
+    std::unordered_map<std::string, std::size_t> declaredNamespaceDefaults;
     std::size_t defaultedAttributes { 0 };
 
     static Reader& of(void* context) { return *static_cast<Reader*>(static_cast<xmlParserCtxtPtr>(context)->_private); }
@@ -325,8 +328,16 @@ struct NSXMLParser::Reader {
             return;
         }
         // Declared defaults are added to every element they are declared for, so a short
-        // document can deliver a great many: they are bounded as entity expansion is.
-        reader.defaultedAttributes += static_cast<std::size_t>(std::max(defaulted, 0));
+        // document can deliver a great many: they are bounded as entity expansion is. Those
+        // that declare namespaces cannot be told from the tag's own declarations; as many as
+        // the element has declared count (a tag that writes them too counts them twice).
+        std::size_t defaultedNamespaces = 0;
+        if (namespaceCount > 0 && !reader.declaredNamespaceDefaults.empty()) {
+            const auto found = reader.declaredNamespaceDefaults.find(qualified(prefix, localName));
+            if (found != reader.declaredNamespaceDefaults.end())
+                defaultedNamespaces = std::min(found->second, static_cast<std::size_t>(namespaceCount));
+        }
+        reader.defaultedAttributes += static_cast<std::size_t>(std::max(defaulted, 0)) + defaultedNamespaces;
         if (reader.defaultedAttributes > maxDefaultedAttributes) {
             reader.stop(NSXMLParserInternalError, "Too many declared default attributes");
             return;
@@ -470,6 +481,9 @@ struct NSXMLParser::Reader {
             reader.stop(NSXMLParserInternalError, "Too many attributes declared for one element");
             return;
         }
+        const std::string_view attribute = name ? reinterpret_cast<const char*>(name) : "";
+        if (defaultValue && (attribute == "xmlns" || attribute.starts_with("xmlns:")))
+            ++reader.declaredNamespaceDefaults[reinterpret_cast<const char*>(element)];
         xmlSAX2AttributeDecl(ctx, element, name, type, def, defaultValue, values);
     }
 

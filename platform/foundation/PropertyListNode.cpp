@@ -373,29 +373,6 @@ bool binaryExpansionIsBounded(std::span<const std::uint8_t> bytes)
         && footprint.bytes <= saturatingSum(once.bytes, PropertyListNode::sharedByteAllowance);
 }
 
-// The XML parser builds trees of any depth, which then cost recursion to free and convert;
-// count the container tags first.
-bool xmlNestingIsBounded(std::string_view text)
-{
-    int depth = 0;
-    for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
-        std::string_view tag = text.substr(at);
-        bool closing = tag.starts_with("</");
-        std::string_view name = tag.substr(closing ? 2 : 1);
-        if (!name.starts_with("array") && !name.starts_with("dict"))
-            continue;
-        std::size_t end = tag.find('>');
-        if (end == std::string_view::npos)
-            return false;
-        if (tag[end - 1] == '/')
-            continue;
-        depth += closing ? -1 : 1;
-        if (depth > PropertyListNode::maximumDepth)
-            return false;
-    }
-    return true;
-}
-
 // Whether the text is a date as the XML form writes it, "2026-12-08T05:25:28Z", with a month,
 // day and time that exist; the parser would read anything else as some made-up date.
 bool isWrittenDate(std::string_view text)
@@ -430,20 +407,62 @@ bool isWrittenDate(std::string_view text)
         && hour <= 23 && minute <= 59 && second <= 59;
 }
 
-// Every <date> element holds a date; one that does not refuses the list, as a bad date in the
-// binary form does.
-bool xmlDatesAreDates(std::string_view text)
+// Reads the XML form's markup as its parser does, once over: comments, CDATA sections,
+// instructions and declarations hold no elements. The parser builds trees of any depth, which
+// then cost recursion to free and convert, so container tags are counted; and it would read
+// the text of a <date> that holds no date as some made-up date, so every one must hold a date,
+// as a bad date in the binary form refuses the list.
+bool xmlMarkupIsSound(std::string_view text)
 {
-    for (std::size_t at = text.find("<date"); at != std::string_view::npos; at = text.find("<date", at + 1)) {
-        const std::string_view tag = text.substr(at + 5);
-        if (tag.empty() || (tag.front() != '>' && tag.front() != '/' && !std::isspace(static_cast<unsigned char>(tag.front()))))
-            continue;
-        const std::size_t open = tag.find('>');
-        if (open == std::string_view::npos || (open > 0 && tag[open - 1] == '/'))
+    const auto named = [](std::string_view tag, std::string_view name) {
+        return tag.starts_with(name)
+            && (tag.size() == name.size() || tag[name.size()] == '/' || std::isspace(static_cast<unsigned char>(tag[name.size()])));
+    };
+    int depth = 0;
+    std::size_t at = text.find('<');
+    while (at != std::string_view::npos) {
+        const std::string_view rest = text.substr(at);
+        std::size_t next = std::string_view::npos;
+        if (rest.starts_with("<!--")) {
+            next = text.find("-->", at + 4);
+        } else if (rest.starts_with("<![CDATA[")) {
+            next = text.find("]]>", at + 9);
+        } else if (rest.starts_with("<?")) {
+            next = text.find("?>", at + 2);
+        } else if (rest.starts_with("<!")) {
+            // A document type's internal subset sits in brackets before its end.
+            next = text.find_first_of("[>", at + 2);
+            if (next != std::string_view::npos && text[next] == '[') {
+                next = text.find(']', next);
+                next = next == std::string_view::npos ? next : text.find('>', next);
+            }
+        } else {
+            const std::size_t end = text.find_first_of("<>", at + 1);
+            // No tag holds a '<', not even in its values.
+            if (end == std::string_view::npos || text[end] == '<')
+                return false;
+            const std::string_view tag = text.substr(at + 1, end - at - 1);
+            const bool closing = tag.starts_with('/');
+            const bool empty = tag.ends_with('/');
+            const std::string_view name = closing ? tag.substr(1) : tag;
+            if ((name.starts_with("array") || name.starts_with("dict")) && !empty) {
+                depth = std::max(0, depth + (closing ? -1 : 1));
+                if (depth > PropertyListNode::maximumDepth)
+                    return false;
+            }
+            next = end;
+            if (!closing && named(name, "date")) {
+                if (empty)
+                    return false;
+                const std::size_t close = text.find("</date", end + 1);
+                if (close == std::string_view::npos || !isWrittenDate(text.substr(end + 1, close - end - 1)))
+                    return false;
+                next = close;
+            }
+        }
+        if (next == std::string_view::npos)
             return false;
-        const std::size_t close = tag.find("</date", open);
-        if (close == std::string_view::npos || !isWrittenDate(tag.substr(open + 1, close - open - 1)))
-            return false;
+        at = text.find('<', next + (text[next] == '<' ? 0 : 1));
     }
     return true;
 }
@@ -485,7 +504,7 @@ PropertyListNode PropertyListNode::parse(const std::shared_ptr<NSData>& data, Fo
     auto length = static_cast<uint32_t>(data->length());
     plist_t node = nullptr;
     bool binary = plist_is_binary(bytes, length);
-    if (binary ? !binaryExpansionIsBounded(data->span()) : !xmlNestingIsBounded(data->stringView()) || !xmlDatesAreDates(data->stringView()))
+    if (binary ? !binaryExpansionIsBounded(data->span()) : !xmlMarkupIsSound(data->stringView()))
         return {};
     if (binary)
         plist_from_bin(bytes, length, &node);

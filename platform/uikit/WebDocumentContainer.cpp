@@ -11,6 +11,7 @@
 #include "platform/uikit/WebDefaultStyle.h"
 #include "platform/uikit/WebLocalFile.h"
 #include "platform/uikit/WebMarkupFilter.h"
+#include "platform/uikit/WebMeteredCell.h"
 
 #include <algorithm>
 #include <cmath>
@@ -182,6 +183,7 @@ std::pair<char32_t, std::size_t> decodeAt(std::string_view text, std::size_t ind
 
 WebDocumentContainer::WebDocumentContainer(Client client)
     : m_client(std::move(client))
+    , m_meter(std::make_shared<WebLayoutMeter>(layoutBudget))
 {
     m_engine.load_master_stylesheet(WebDefaultStyle::sheet());
 }
@@ -220,20 +222,28 @@ void WebDocumentContainer::parseWithinBounds()
     parse();
     const Shape built = shape();
     const bool tooDeep = built.depth > deepestTree || built.tables > WebMarkupFilter::tableNestingLimit;
-    if (tooDeep || built.cellWork > cellWorkBudget) {
-        // The filter's count of what the parser nests fell short, or style sheets made tables of
-        // nested blocks, or cells hold more than their layout can afford, each laid out again for
-        // each one around it: the page is shown as its text.
-        m_shownAsText = true;
+    // The filter's count of what the parser nests fell short, or style sheets made tables of
+    // nested blocks: the page is shown as its text. So it is when its cells would cost more
+    // layout than the budget, known for certain only by laying it out; a page with tables is
+    // laid out once here, at the last size or a phone's, which the first layout then keeps.
+    if (tooDeep || double(built.elements) + built.cellWork > double(layoutBudget)
+        || (built.tables > 0 && !render(m_clientWidth > 0 ? m_clientWidth : 320, m_clientHeight > 0 ? m_clientHeight : 568))) {
         m_cellsPastBudget = !tooDeep;
-        m_html = WebMarkupFilter::filter(m_html, 0, 0).html;
-        parse();
+        showAsText();
     }
+}
+
+void WebDocumentContainer::showAsText()
+{
+    m_shownAsText = true;
+    m_html = WebMarkupFilter::filter(m_html, 0, 0).html;
+    parse();
 }
 
 void WebDocumentContainer::parse()
 {
     m_document.reset();
+    m_laidOutFor.reset();
     m_title = nullptr;
     m_document = litehtml::document::createFromUTF8(m_html.c_str(), this, &m_engine);
 }
@@ -247,26 +257,32 @@ WebDocumentContainer::Shape WebDocumentContainer::shape() const
         litehtml::element::ptr element;
         std::size_t depth;
         std::size_t tables;
-        double cellWork;
+        double passes;
+        bool unmetered;
     };
-    // Measured: an element inside n cells costs 1 + 2.55^n / 23.4 elements outside any table
-    // (77 inside eight).
-    constexpr double relayoutPerCell = 2.55;
-    constexpr double firstCellShare = 1 / 23.4;
-    std::vector<Place> pending { { m_document->root(), 1, 0, 0 } };
+    // Passes a table was measured to make over a cell's content: 3.6 with two columns and a
+    // float in the cell, about 2.6 with auto widths, 2 with a fixed width. The layout counts
+    // metered cells itself; here they count at 2, so that a page past the budget even so is
+    // not laid out to find it out.
+    constexpr double mostPasses = 3.6;
+    constexpr double fewestPasses = 2;
+    std::vector<Place> pending { { m_document->root(), 1, 0, 1, false } };
     while (!pending.empty()) {
-        auto [element, depth, tables, cellWork] = std::move(pending.back());
+        auto [element, depth, tables, passes, unmetered] = std::move(pending.back());
         pending.pop_back();
         const auto display = element->get_display();
         tables += display == litehtml::display_table || display == litehtml::display_inline_table;
-        if (display == litehtml::display_table_cell)
-            cellWork = cellWork > 0 ? cellWork * relayoutPerCell : relayoutPerCell * firstCellShare;
+        if (display == litehtml::display_table_cell) {
+            const char* tag = element->get_tagName();
+            unmetered = unmetered || !tag || !WebMeteredCell<litehtml::el_td>::meters(tag);
+            passes *= unmetered ? mostPasses : fewestPasses;
+        }
         ++shape.elements;
-        shape.cellWork += cellWork;
+        shape.cellWork += passes - 1;
         shape.depth = std::max(shape.depth, depth);
         shape.tables = std::max(shape.tables, tables);
         for (std::size_t i = 0; i < element->get_children_count(); ++i)
-            pending.push_back({ element->get_child(int(i)), depth + 1, tables, cellWork });
+            pending.push_back({ element->get_child(int(i)), depth + 1, tables, passes, unmetered });
     }
     return shape;
 }
@@ -280,11 +296,29 @@ CGSize WebDocumentContainer::layout(int width, int viewportHeight)
 {
     if (!m_document)
         return CGSizeZero;
+    if (!render(width, viewportHeight)) {
+        m_cellsPastBudget = true;
+        showAsText();
+        render(width, viewportHeight);
+        if (!m_document)
+            return CGSizeZero;
+    }
+    return CGSizeMake(std::max(m_document->width(), 0), std::max(m_document->height(), 0));
+}
+
+bool WebDocumentContainer::render(int width, int viewportHeight)
+{
     m_clientWidth = std::max(width, 1);
     m_clientHeight = std::max(viewportHeight, 1);
+    if (!m_document || m_laidOutFor == std::pair { m_clientWidth, m_clientHeight })
+        return true;
+    m_meter->start(shape().elements);
     m_document->media_changed();
     m_document->render(m_clientWidth);
-    return CGSizeMake(std::max(m_document->width(), 0), std::max(m_document->height(), 0));
+    if (m_meter->exceeded())
+        return false;
+    m_laidOutFor = std::pair { m_clientWidth, m_clientHeight };
+    return true;
 }
 
 std::optional<int> WebDocumentContainer::declaredViewportWidth(int deviceWidth) const
@@ -397,8 +431,11 @@ std::shared_ptr<NSURL> WebDocumentContainer::resolve(const NSString& text, const
 
 void WebDocumentContainer::addImage(const NSString& URL, const UIImageRef& image)
 {
-    if (image)
-        m_images[URL] = image;
+    if (!image)
+        return;
+    m_images[URL] = image;
+    // Its size takes the place the layout left.
+    m_laidOutFor.reset();
 }
 
 UIImageRef WebDocumentContainer::imageFor(const char* src, const char* baseurl) const
@@ -768,10 +805,15 @@ void WebDocumentContainer::get_client_rect(litehtml::position& client) const
     client = litehtml::position(0, 0, m_clientWidth, m_clientHeight);
 }
 
-std::shared_ptr<litehtml::element> WebDocumentContainer::create_element(const char*, const litehtml::string_map&,
-    const std::shared_ptr<litehtml::document>&)
+std::shared_ptr<litehtml::element> WebDocumentContainer::create_element(const char* tag_name, const litehtml::string_map&,
+    const std::shared_ptr<litehtml::document>& doc)
 {
-    return nullptr;
+    // The engine's own classes, metered when they are laid out as cells.
+    if (!tag_name || !WebMeteredCell<litehtml::el_td>::meters(tag_name))
+        return nullptr;
+    if (std::string_view(tag_name).size() == 2)
+        return std::make_shared<WebMeteredCell<litehtml::el_td>>(doc, m_meter);
+    return std::make_shared<WebMeteredCell<litehtml::el_div>>(doc, m_meter);
 }
 
 void WebDocumentContainer::get_media_features(litehtml::media_features& media) const

@@ -7,6 +7,7 @@
 #include "platform/net/NSURL.h"
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UIImage.h"
+#include "platform/uikit/WebLayoutMeter.h"
 #include "platform/uikit/WebMarkupFilter.h"
 
 #include <litehtml/litehtml.h>
@@ -24,10 +25,10 @@ public:
     static constexpr std::chrono::milliseconds localReadWait { 2000 };
     // Deeper than this, a tree is shown as the page's text alone.
     static constexpr std::size_t deepestTree = 2 * WebMarkupFilter::defaultDepthLimit + 16;
-    // So is a page whose table cells add more layout work than this (Shape::cellWork): about as
-    // much as the largest plain page, so that no page of the megabyte a page may have takes
-    // more than about a second.
-    static constexpr double cellWorkBudget = 50'000;
+    // So is a page whose layout lays out more elements than this, its table cells' content
+    // counted each time a table lays it out again, so that no page of the megabyte a page may
+    // have takes more than about a second to lay out.
+    static constexpr std::size_t layoutBudget = 1'500'000;
 
     struct Client {
         std::function<void(const NSString& href)> anchorClicked;
@@ -58,8 +59,10 @@ public:
         std::size_t elements { 0 };
         // The most boxes laid out as tables (by their tags or their style) inside one another.
         std::size_t tables { 0 };
-        // The layout work the table cells add, in elements laid out outside any table: the engine
-        // lays a cell's content out again for each cell around it.
+        // The layout work the table cells add, in elements laid out again: the engine lays a
+        // cell's content out again for each pass of each table around it. Cells the layout
+        // meters count at the fewest passes a table makes, others (those a style sheet makes of
+        // other elements) at the most.
         double cellWork { 0 };
     };
     Shape shape() const;
@@ -128,6 +131,10 @@ private:
     };
     void parse();
     void parseWithinBounds();
+    // Lays the document out unless it is laid out for that size already; false when the layout
+    // went past its budget.
+    bool render(int width, int viewportHeight);
+    void showAsText();
     std::shared_ptr<NSData> localFile(const std::shared_ptr<NSURL>& URL, std::size_t limit);
     UIImageRef imageFor(const char* src, const char* baseurl) const;
     const Font* fontFor(litehtml::uint_ptr handle) const;
@@ -151,5 +158,8 @@ private:
     bool m_cellsPastBudget { false };
     std::chrono::milliseconds m_localWaitLeft { 0 };
     litehtml::context m_engine;
+    // The count of the current layout, which the document's cells charge.
+    std::shared_ptr<WebLayoutMeter> m_meter;
+    std::optional<std::pair<int, int>> m_laidOutFor;
     std::shared_ptr<litehtml::document> m_document;
 };

@@ -1,5 +1,6 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
+#include "platform/foundation/PropertyListNode.h"
 
 #include <gtest/gtest.h>
 
@@ -35,4 +36,38 @@ TEST(PropertyListDates, xmlDatesThatAreNoDatesAreRefused)
         ASSERT_TRUE(back) << std::string(reinterpret_cast<const char*>(written->bytes()), written->length());
         EXPECT_EQ(back->timeIntervalSinceReferenceDate(), seconds);
     }
+}
+
+TEST(PropertyListDates, onlyDatesTheListHoldsAreCheckedNotTextInCommentsOrSections)
+{
+    // The look at the markup follows the parser: these are a comment and a section's text.
+    auto array = ns::cast<NSArray>(readXML("<array><!-- <date>soon</date> <date --><string><![CDATA[<date>x</date>]]></string>"
+                                           "<date>2026-12-08T05:25:28Z</date></array>"));
+    ASSERT_TRUE(array);
+    ASSERT_EQ(array->count(), 2u);
+    EXPECT_TRUE(ns::textOf(array->objectAtIndex(0)).isEqualToString("<date>x</date>"));
+    EXPECT_TRUE(ns::cast<NSDate>(array->objectAtIndex(1)));
+    EXPECT_TRUE(readXML("<!DOCTYPE plist [ <!-- <date> --> ]><array><?note <date>?><date>2026-12-08T05:25:28Z</date></array>"));
+    EXPECT_FALSE(readXML("<array><!-- closed --><date>later</date></array>"));
+    EXPECT_FALSE(readXML("<array><!-- never closed <date>2026-12-08T05:25:28Z</date></array>"));
+
+    // Containers in a comment open nothing.
+    std::string deep;
+    for (int i = 0; i <= PropertyListNode::maximumDepth; ++i)
+        deep += "<array>";
+    EXPECT_TRUE(readXML("<array><!--" + deep + "--><true/></array>"));
+    EXPECT_FALSE(readXML(deep));
+}
+
+TEST(PropertyListDates, tagsRunTogetherAreRefusedAtOneLook)
+{
+    // A megabyte of tags that never close: each once looked at the whole rest of the text.
+    std::string dates;
+    for (int i = 0; i < 170'000; ++i)
+        dates += "<date ";
+    EXPECT_FALSE(readXML(dates + "<date>2026-12-08T05:25:28Z</date>"));
+    std::string arrays;
+    for (int i = 0; i < 150'000; ++i)
+        arrays += "<array/";
+    EXPECT_FALSE(readXML(arrays + ">"));
 }

@@ -14,8 +14,10 @@ public:
         ++elements;
         attributes += found->count();
     }
+    void didStartMappingPrefix(NSXMLParser&, const NSString&, const NSString&) override { ++mappings; }
     std::size_t elements { 0 };
     std::size_t attributes { 0 };
+    std::size_t mappings { 0 };
 };
 
 // `declared` defaults for the element e, then `elements` of them, each four bytes.
@@ -28,6 +30,28 @@ std::string documentWithDefaults(std::size_t declared, std::size_t elements)
     for (std::size_t i = 0; i < elements; ++i)
         xml += "<e/>";
     return xml + "</r>";
+}
+
+// The same with defaults that declare namespaces: `declared` prefixes for e.
+std::string documentWithNamespaceDefaults(std::size_t declared, std::size_t elements)
+{
+    std::string xml = "<!DOCTYPE r [";
+    for (std::size_t i = 0; i < declared; ++i)
+        xml += "<!ATTLIST e xmlns:p" + std::to_string(i) + " CDATA 'urn:" + std::to_string(i) + "'>";
+    xml += "]><r>";
+    for (std::size_t i = 0; i < elements; ++i)
+        xml += "<e/>";
+    return xml + "</r>";
+}
+
+NSInteger parseCounting(const std::string& xml, const std::shared_ptr<AttributeCounter>& counter, bool namespaces = false)
+{
+    auto parser = NSXMLParser::create(NSData::dataWithBytes(xml.data(), xml.size()));
+    parser->setDelegate(counter);
+    parser->setShouldProcessNamespaces(namespaces);
+    parser->setShouldReportNamespacePrefixes(namespaces);
+    const bool parsed = parser->parse();
+    return parsed ? NSInteger(0) : parser->parserError()->code();
 }
 
 } // namespace
@@ -51,4 +75,31 @@ TEST(NSXMLParser, declaredDefaultsDeliverABoundedNumberOfAttributesPerDocument)
     EXPECT_EQ(parse(documentWithDefaults(3, 1000), ordinary), 0);
     EXPECT_EQ(ordinary->elements, 1001u);
     EXPECT_EQ(ordinary->attributes, 3000u);
+}
+
+TEST(NSXMLParser, declaredDefaultsThatDeclareNamespacesCountAgainstTheSameBound)
+{
+    // 808 KB that would deliver 51 million namespace declarations.
+    const std::string bomb = documentWithNamespaceDefaults(NSXMLParser::maxAttributesPerElement, 200'000);
+    auto plain = std::make_shared<AttributeCounter>();
+    EXPECT_EQ(parseCounting(bomb, plain), NSXMLParserInternalError);
+    EXPECT_LE(plain->attributes, NSXMLParser::maxDefaultedAttributes + NSXMLParser::maxAttributesPerElement);
+    auto mapped = std::make_shared<AttributeCounter>();
+    EXPECT_EQ(parseCounting(bomb, mapped, true), NSXMLParserInternalError);
+    EXPECT_LE(mapped->mappings, NSXMLParser::maxDefaultedAttributes + NSXMLParser::maxAttributesPerElement);
+
+    // A document type that gives its elements a default namespace reads as before, and a tag
+    // that declares its own is delivered it.
+    auto ordinary = std::make_shared<AttributeCounter>();
+    EXPECT_EQ(parseCounting(documentWithNamespaceDefaults(1, 1000), ordinary, true), 0);
+    EXPECT_EQ(ordinary->elements, 1001u);
+    EXPECT_EQ(ordinary->mappings, 1000u);
+    // Declarations the tags write themselves cost their bytes and are not bounded so.
+    std::string own = "<r>";
+    for (int i = 0; i < 30'000; ++i)
+        own += "<e xmlns:a='a' xmlns:b='b' xmlns:c='c' xmlns:d='d'/>";
+    own += "</r>";
+    auto written = std::make_shared<AttributeCounter>();
+    EXPECT_EQ(parseCounting(own, written), 0);
+    EXPECT_EQ(written->attributes, 120'000u);
 }

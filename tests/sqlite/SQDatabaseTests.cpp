@@ -246,6 +246,20 @@ TEST(SQDatabaseUpdate, textWithoutAStatementRunsNothingAndSaysSo)
     ASSERT_NE(error, nullptr);
     EXPECT_EQ(error->code(), SQLITE_MISUSE);
     EXPECT_FALSE(error->localizedDescription().containsString("not an error"));
+    // The connection says so too, until it runs SQL again.
+    EXPECT_TRUE(db->hadError());
+    EXPECT_EQ(db->lastErrorCode(), SQLITE_MISUSE);
+    EXPECT_TRUE(db->lastErrorMessage().isEqualToString(error->localizedDescription()));
+    EXPECT_EQ(db->lastError()->code(), SQLITE_MISUSE);
+    EXPECT_TRUE(db->executeUpdate("insert into t values (1, 2)"));
+    EXPECT_FALSE(db->hadError());
+    EXPECT_EQ(db->lastErrorCode(), SQLITE_OK);
+    auto rows = db->executeQuery("select * from t");
+    EXPECT_FALSE(db->executeUpdate("   "));
+    EXPECT_EQ(db->lastErrorCode(), SQLITE_MISUSE);
+    ASSERT_TRUE(rows->next());
+    EXPECT_EQ(db->lastErrorCode(), SQLITE_ROW) << "a set open before still steps for the connection";
+    rows->close();
     // SQLite prepares no statement from a comment: a set with no row, done at its first step.
     for (const char* nothing : { "-- nothing", "  " }) {
         auto rs = db->executeQuery(nothing, ns::dictionary({ { "id", NSString("1") } }));

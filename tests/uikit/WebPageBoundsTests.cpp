@@ -198,6 +198,43 @@ TEST(WebDocumentContainer, cellsThatWouldMultiplyTheLayoutPastItsBudgetShowThePa
     EXPECT_TRUE(styled.hadCellsPastBudget());
 }
 
+TEST(WebDocumentContainer, everyShapeOfTableLaysOutWithinTheBudgetOrShowsAsText)
+{
+    // Each table lays its cells out again a number of times that depends on its shape: full
+    // width with percentage columns, or a float beside another column, makes more passes than
+    // a table of one column and auto widths.
+    const auto nested = [](std::string_view open, std::string_view close, std::size_t tables, std::size_t paragraphs) {
+        return repeated(open, tables) + repeated("<p>字 word</p>", paragraphs) + repeated(close, tables);
+    };
+    const std::string percent = "<table width='100%'><tr><td width='30%'>甲</td><td width='70%'>";
+    const std::string floated = "<table><tr><td>甲</td><td><div style='float:left'>";
+    for (const auto& page : { nested(percent, "</td></tr></table>", 8, 100), nested(floated, "</div></td></tr></table>", 8, 30),
+             nested(percent, "</td></tr></table>", 6, 1000) }) {
+        WebDocumentContainer container({});
+        container.load(page, nullptr);
+        EXPECT_TRUE(container.isShownAsText());
+        EXPECT_TRUE(container.hadCellsPastBudget());
+        EXPECT_GT(container.layout(320, 568).height, 100) << "the text is all there";
+    }
+    // Cells a style sheet makes of elements the layout does not count are estimated at the
+    // most a table costs.
+    WebDocumentContainer spans({});
+    spans.load(nested("<span style='display:table'><span style='display:table-cell'>甲</span><span style='display:table-cell'>",
+                   "</span></span>", 8, 30),
+        nullptr);
+    EXPECT_TRUE(spans.hadCellsPastBudget());
+
+    // Such tables as pages hold are laid out, at any width.
+    for (const auto& page : { nested(percent, "</td></tr></table>", 4, 300), nested(floated, "</div></td></tr></table>", 3, 300) }) {
+        WebDocumentContainer container({});
+        container.load(page, nullptr);
+        EXPECT_FALSE(container.isShownAsText());
+        EXPECT_GT(container.layout(320, 568).height, 568);
+        EXPECT_GT(container.layout(768, 1024).height, 0);
+        EXPECT_FALSE(container.isShownAsText());
+    }
+}
+
 TEST(WebDocumentContainer, aWordAndTheSpaceAfterItAreOnePieceOfThePage)
 {
     // Each piece of text is an element of the engine, about a quarter of a kilobyte.

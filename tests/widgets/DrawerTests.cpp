@@ -505,6 +505,33 @@ protected:
     }
 };
 
+// An owner of a class derived from the one its action is registered for.
+class DerivedOwner : public ArchivedOwner {
+    NS_OBJECT(DerivedOwner, ArchivedOwner)
+};
+
+TEST(DrawerBarButtonItemArchive, aTargetOfADerivedClassGetsTheActionRegisteredForItsBase)
+{
+    NSCoder::registerClass<DerivedOwner>();
+    DWDrawerBarButtonItem::registerAction("toggle", &ArchivedOwner::toggle);
+    auto owner = DerivedOwner::create();
+    auto item = DWDrawerBarButtonItem::create(std::shared_ptr<ArchivedOwner>(owner), &ArchivedOwner::toggle);
+    EXPECT_EQ(item->actionName(), "toggle");
+
+    auto graph = NSMutableArray::array();
+    graph->addObject(owner);
+    graph->addObject(item);
+    auto restored = std::dynamic_pointer_cast<NSArray>(NSKeyedUnarchiver::unarchiveObjectWithData(NSKeyedArchiver::archivedDataWithRootObject(graph)));
+    ASSERT_TRUE(restored && restored->count() == 2);
+    auto restoredOwner = std::dynamic_pointer_cast<DerivedOwner>(restored->objectAtIndex(0));
+    auto restoredItem = std::dynamic_pointer_cast<DWDrawerBarButtonItem>(restored->objectAtIndex(1));
+    ASSERT_TRUE(restoredOwner && restoredItem);
+    EXPECT_EQ(restoredItem->target(), restoredOwner);
+    EXPECT_EQ(restoredItem->actionName(), "toggle");
+    restoredItem->sendAction();
+    EXPECT_EQ(restoredOwner->toggles, 1);
+}
+
 TEST(DrawerBarButtonItemArchive, anItemItsTargetHoldsComesBackPointingAtIt)
 {
     NSCoder::registerClass<HoldingOwner>();

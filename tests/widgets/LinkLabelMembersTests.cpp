@@ -163,6 +163,57 @@ TEST_F(LinkLabelMembers, aCutLineDropsItsBreakAndItsTokenLooksLikeTheTextWhereIt
     EXPECT_TRUE(redToken);
 }
 
+TEST_F(LinkLabelMembers, aLineCutAtItsHeadOrMiddleStillEndsInTheTokenWhenTextFollows)
+{
+    const char* text = "第一段很长很长的文字一直写到这里才结束\n第二段";
+    auto head = label(CGRectMake(10, 60, 160, 24), text);
+    head->setLineBreakMode(NSLineBreakByTruncatingHead);
+    auto middle = label(CGRectMake(10, 100, 160, 24), text);
+    middle->setLineBreakMode(NSLineBreakByTruncatingMiddle);
+    auto last = label(CGRectMake(10, 140, 160, 24), "第一段很长很长的文字一直写到这里才结束");
+    last->setLineBreakMode(NSLineBreakByTruncatingHead);
+    draw();
+    writeWidgetPicture(*host, "link-label-cut-head-middle");
+    ASSERT_EQ(head->drawnLines().size(), 1u);
+    EXPECT_TRUE(head->drawnLines()[0].hasPrefix("…"));
+    EXPECT_TRUE(head->drawnLines()[0].hasSuffix("结束…")) << head->drawnLines()[0].UTF8String();
+    ASSERT_EQ(middle->drawnLines().size(), 1u);
+    EXPECT_TRUE(middle->drawnLines()[0].hasPrefix("第一段"));
+    EXPECT_TRUE(middle->drawnLines()[0].hasSuffix("结束…")) << middle->drawnLines()[0].UTF8String();
+    // Where the cut paragraph ends the text, nothing follows to mark.
+    ASSERT_EQ(last->drawnLines().size(), 1u);
+    EXPECT_TRUE(last->drawnLines()[0].hasPrefix("…"));
+    EXPECT_TRUE(last->drawnLines()[0].hasSuffix("结束"));
+}
+
+TEST_F(LinkLabelMembers, anotherTokenIsDrawnAndTouchedWithoutBeingAskedTwice)
+{
+    auto view = label(CGRectMake(10, 60, 200, 24), "科目二实操训练记录已同步到运管平台，请在七日内核对并确认签字");
+    draw();
+    ASSERT_EQ(view->drawnLines().size(), 1u);
+    ASSERT_TRUE(view->drawnLines()[0].hasSuffix("…"));
+    const CGFloat midY = CGRectGetMidY(view->bounds());
+    // Half way along the line lies the text, at first.
+    const NSInteger before = view->characterIndexAtPoint(CGPointMake(120, midY));
+    ASSERT_NE(before, NSNotFound);
+
+    view->setTruncationTokenString("…查看全部内容");
+    draw();
+    ASSERT_EQ(view->drawnLines().size(), 1u);
+    EXPECT_TRUE(view->drawnLines()[0].hasSuffix("…查看全部内容"));
+    // Now the token covers that point, which touches the end of the cut line.
+    const NSInteger after = view->characterIndexAtPoint(CGPointMake(120, midY));
+    EXPECT_GT(after, before);
+
+    view->setTruncationTokenStringAttributes(ns::dictionary({ { kCTFontAttributeName, UIFont::systemFontOfSize(14) },
+        { kCTForegroundColorAttributeName, UIColor::redColor() } }));
+    view->setAttributedTruncationToken(NSAttributedString::create("…", view->truncationTokenStringAttributes()));
+    draw();
+    EXPECT_TRUE(view->drawnLines()[0].hasSuffix("…"));
+    EXPECT_FALSE(view->drawnLines()[0].hasSuffix("内容"));
+    EXPECT_EQ(view->characterIndexAtPoint(CGPointMake(120, midY)), before);
+}
+
 TEST_F(LinkLabelMembers, shrinkingWrappedLinesAllowsForTheRoomTheyWaste)
 {
     // Twenty-two characters of 14 points make 308 points, less than two lines of 160; wrapped

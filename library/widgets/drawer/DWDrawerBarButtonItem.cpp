@@ -58,14 +58,20 @@ void DWDrawerBarButtonItem::init(NSCoder& coder)
     const NSString name = NSString::fromId(coder.decodeObjectForKey(kActionKey));
     if (!target || name.isNil())
         return;
-    const auto found = namedActions().find(target->className());
-    if (found == namedActions().end())
-        return;
-    for (const auto& entry : found->second) {
-        if (entry.name == name.UTF8String()) {
-            entry.set(*this, target);
-            m_actionName = entry.name;
-            return;
+    // The action may be registered for a class the target's own class derives from.
+    const auto registered = NSCoder::registeredClass(target->className());
+    const std::vector<std::string> chain = registered ? registered->classChain : std::vector<std::string> { target->className() };
+    const std::string wanted = name.UTF8String();
+    for (const auto& className : chain) {
+        const auto found = namedActions().find(className);
+        if (found == namedActions().end())
+            continue;
+        for (const auto& entry : found->second) {
+            if (entry.name == wanted) {
+                entry.set(*this, target);
+                m_actionName = entry.name;
+                return;
+            }
         }
     }
 }

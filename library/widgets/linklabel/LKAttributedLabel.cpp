@@ -272,6 +272,30 @@ void LKAttributedLabel::setHighlightedTextColor(const UIColorRef& color)
         m_highlightFramesetter = nullptr;
 }
 
+void LKAttributedLabel::setTruncationTokenString(const NSString& token)
+{
+    m_truncationTokenString = token;
+    truncationTokenDidChange();
+}
+
+void LKAttributedLabel::setTruncationTokenStringAttributes(const std::shared_ptr<NSDictionary>& attributes)
+{
+    m_truncationTokenStringAttributes = attributes;
+    truncationTokenDidChange();
+}
+
+void LKAttributedLabel::setAttributedTruncationToken(const std::shared_ptr<NSAttributedString>& token)
+{
+    m_attributedTruncationToken = token;
+    truncationTokenDidChange();
+}
+
+void LKAttributedLabel::truncationTokenDidChange()
+{
+    m_boundsLayout = nullptr;
+    setNeedsDisplay();
+}
+
 void LKAttributedLabel::setNeedsFramesetter()
 {
     m_renderedAttributedText = nullptr;
@@ -450,7 +474,7 @@ LKAttributedLabel::Layout LKAttributedLabel::layoutIn(CGRect rect, const std::sh
             else if (fitting == 1 && lineBreakMode() == NSLineBreakByTruncatingMiddle)
                 type = kCTLineTruncationMiddle;
             // What is cut is the rest of the line's paragraph, without its line break; when more
-            // text follows it, the token ends it.
+            // text follows it, the token ends it, whichever end the break mode cuts.
             const std::u16string_view units = rendered->string().view();
             CFIndex paragraphEnd = range.location;
             while (paragraphEnd < end && units[static_cast<std::size_t>(paragraphEnd)] != u'\n' && units[static_cast<std::size_t>(paragraphEnd)] != u'\r'
@@ -470,7 +494,7 @@ LKAttributedLabel::Layout LKAttributedLabel::layoutIn(CGRect rect, const std::sh
                 const auto index = static_cast<NSUInteger>(std::clamp<CFIndex>(at, 0, end - 1));
                 token = NSAttributedString::create(tokenText, m_truncationTokenStringAttributes ? m_truncationTokenStringAttributes : rendered->attributesAtIndex(index));
             }
-            if (paragraphEnd < end && type == kCTLineTruncationEnd)
+            if (paragraphEnd < end)
                 cutText->appendAttributedString(token);
             auto tokenLine = CTLineCreateWithAttributedString(token);
             auto cut = CTLineCreateTruncatedLine(CTLineCreateWithAttributedString(cutText), layout.inset.size.width, type, tokenLine);

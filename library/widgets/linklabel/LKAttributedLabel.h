@@ -129,13 +129,13 @@ public:
 
     // nil: "…".
     const NSString& truncationTokenString() const { return m_truncationTokenString; }
-    void setTruncationTokenString(const NSString& token) { m_truncationTokenString = token; }
+    void setTruncationTokenString(const NSString& token);
     // nil: the attributes of the text where it is cut.
     const std::shared_ptr<NSDictionary>& truncationTokenStringAttributes() const { return m_truncationTokenStringAttributes; }
-    void setTruncationTokenStringAttributes(const std::shared_ptr<NSDictionary>& attributes) { m_truncationTokenStringAttributes = attributes; }
+    void setTruncationTokenStringAttributes(const std::shared_ptr<NSDictionary>& attributes);
     // The whole token; wins over the two above. One carrying NSLinkAttributeName becomes a link.
     const std::shared_ptr<NSAttributedString>& attributedTruncationToken() const { return m_attributedTruncationToken; }
-    void setAttributedTruncationToken(const std::shared_ptr<NSAttributedString>& token) { m_attributedTruncationToken = token; }
+    void setAttributedTruncationToken(const std::shared_ptr<NSAttributedString>& token);
     UIEdgeInsets textInsets() const { return m_textInsets; }
     void setTextInsets(UIEdgeInsets insets) { m_textInsets = insets; }
 
@@ -257,6 +257,8 @@ private:
     void commonInit();
     void detectLinksInBackground(const std::shared_ptr<NSAttributedString>& text);
     void storeAttributedText(const std::shared_ptr<NSAttributedString>& text);
+    // The cut line ends in the token: a new one is laid out and drawn again.
+    void truncationTokenDidChange();
     void linkToken(const std::shared_ptr<NSAttributedString>& token, NSRange range);
     void report(LKAttributedLabelLink& link, bool longPress, CGPoint point);
 
