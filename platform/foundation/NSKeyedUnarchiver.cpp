@@ -159,9 +159,12 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
     if (m_states[index] == State::Done)
         return m_decoded[index];
     if (m_states[index] == State::Decoding) {
-        if (weakLink && m_decoded[index])
+        if (!m_decoded[index])
+            fail("object refers to itself");
+        else if (!weakLink && closesOwningCycle(index))
+            fail("an owning link closes a cycle");
+        else
             return m_decoded[index];
-        fail(m_decoded[index] ? "an owning link closes a cycle" : "object refers to itself");
         return nullptr;
     }
     if (m_containers.size() > PropertyListNode::maximumDepth) {
@@ -198,7 +201,9 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
         m_states[index] = State::Decoding;
         m_containers.push_back(node);
         m_decodingIndexes.push_back(index);
+        m_decodingByBackLink.push_back(weakLink);
         object = decodeInstance(node, className.UTF8String());
+        m_decodingByBackLink.pop_back();
         m_decodingIndexes.pop_back();
         m_containers.pop_back();
         break;
@@ -215,6 +220,20 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
     m_states[index] = State::Done;
     m_decoded[index] = object;
     return object;
+}
+
+bool NSKeyedUnarchiver::closesOwningCycle(std::uint64_t index) const
+{
+    // The links from the object under decoding down to the innermost one, with the owning link
+    // back to it, close a cycle only if every one of them owns: a back link on the way (a plot
+    // space read before its graph) breaks it.
+    for (std::size_t level = m_decodingIndexes.size(); level-- > 0;) {
+        if (m_decodingIndexes[level] == index)
+            return true;
+        if (m_decodingByBackLink[level])
+            return false;
+    }
+    return true;
 }
 
 bool NSKeyedUnarchiver::decodeReferences(void* array, std::vector<id>& out)

@@ -46,6 +46,7 @@ private:
     void* valueForKey(const NSString& key) const;
     id decodeReference(void* node);
     id decodeObjectAtIndex(std::uint64_t index);
+    bool closesOwningCycle(std::uint64_t index) const;
     id decodeInstance(void* container, const std::string& className);
     bool decodeReferences(void* array, std::vector<id>& out);
 
@@ -55,8 +56,10 @@ private:
     std::vector<void*> m_containers;
     std::vector<id> m_decoded;
     std::vector<State> m_states;
-    // Indexes of the objects whose initialisers are running, innermost last.
+    // Indexes of the objects whose initialisers are running, innermost last, each with whether
+    // the link that began it was a back link.
     std::vector<std::uint64_t> m_decodingIndexes;
+    std::vector<bool> m_decodingByBackLink;
     // Set for the one reference decodeWeakObjectForKey resolves, not for what that object holds.
     bool m_resolvingWeakLink { false };
     NSString m_failure;
