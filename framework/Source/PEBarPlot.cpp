@@ -732,7 +732,32 @@ void PEBarPlot::init(const CALayer& layer)
     m_fill = model->m_fill;
 }
 
+std::span<const PELayer::FloatKey<PEBarPlot>> PEBarPlot::animatableFloatKeys()
+{
+    static const FloatKey<PEBarPlot> keys[] {
+        { "barCornerRadius", &PEBarPlot::m_barCornerRadius, &PEBarPlot::setBarCornerRadius },
+        { "barBaseCornerRadius", &PEBarPlot::m_barBaseCornerRadius, &PEBarPlot::setBarBaseCornerRadius },
+        { "barOffsetScale", &PEBarPlot::m_barOffsetScale, &PEBarPlot::setBarOffsetScale },
+        { "barWidthScale", &PEBarPlot::m_barWidthScale, &PEBarPlot::setBarWidthScale },
+    };
+    return keys;
+}
+
 bool PEBarPlot::needsDisplayForKey(const NSString& key) const
 {
-    return keyIsAmong(key, { "barCornerRadius", "barBaseCornerRadius", "barOffsetScale", "barWidthScale" }) || PEPlot::needsDisplayForKey(key);
+    return isFloatKey(animatableFloatKeys(), key) || PEPlot::needsDisplayForKey(key);
+}
+
+id PEBarPlot::valueForKey(const NSString& key) const
+{
+    if (id value = valueForFloatKey(*this, animatableFloatKeys(), key))
+        return value;
+    return PEPlot::valueForKey(key);
+}
+
+void PEBarPlot::setValue(const id& value, const NSString& key)
+{
+    if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
+        return;
+    PEPlot::setValue(value, key);
 }

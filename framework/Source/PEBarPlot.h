@@ -115,6 +115,9 @@ public:
     void encodeWithCoder(NSCoder& coder) const override;
 
     bool needsDisplayForKey(const NSString& key) const override;
+    // The animatable keys are read and written by name, as animations do.
+    id valueForKey(const NSString& key) const override;
+    void setValue(const id& value, const NSString& key) override;
 
 protected:
     // initWithLayer: the presentation copy takes over the fields of the layer it copies.
@@ -125,6 +128,7 @@ protected:
     bool init(NSCoder& coder);
 
 private:
+    static std::span<const FloatKey<PEBarPlot>> animatableFloatKeys();
     std::shared_ptr<PEBarPlotDataSource> barDataSource() const;
     bool dataSourceNamesEachBar() const;
     PECoordinate locationCoordinate() const { return m_barsAreHorizontal ? PECoordinateY : PECoordinateX; }

@@ -414,7 +414,31 @@ void PERangePlot::init(const CALayer& layer)
     m_areaBorderLineStyle = model->m_areaBorderLineStyle;
 }
 
+std::span<const PELayer::FloatKey<PERangePlot>> PERangePlot::animatableFloatKeys()
+{
+    static const FloatKey<PERangePlot> keys[] {
+        { "barWidth", &PERangePlot::m_barWidth, &PERangePlot::setBarWidth },
+        { "gapHeight", &PERangePlot::m_gapHeight, &PERangePlot::setGapHeight },
+        { "gapWidth", &PERangePlot::m_gapWidth, &PERangePlot::setGapWidth },
+    };
+    return keys;
+}
+
 bool PERangePlot::needsDisplayForKey(const NSString& key) const
 {
-    return keyIsAmong(key, { "barWidth", "gapHeight", "gapWidth" }) || PEPlot::needsDisplayForKey(key);
+    return isFloatKey(animatableFloatKeys(), key) || PEPlot::needsDisplayForKey(key);
+}
+
+id PERangePlot::valueForKey(const NSString& key) const
+{
+    if (id value = valueForFloatKey(*this, animatableFloatKeys(), key))
+        return value;
+    return PEPlot::valueForKey(key);
+}
+
+void PERangePlot::setValue(const id& value, const NSString& key)
+{
+    if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
+        return;
+    PEPlot::setValue(value, key);
 }

@@ -444,7 +444,31 @@ void PETradingRangePlot::init(const CALayer& layer)
     m_barCornerRadius = model->m_barCornerRadius;
 }
 
+std::span<const PELayer::FloatKey<PETradingRangePlot>> PETradingRangePlot::animatableFloatKeys()
+{
+    static const FloatKey<PETradingRangePlot> keys[] {
+        { "barWidth", &PETradingRangePlot::m_barWidth, &PETradingRangePlot::setBarWidth },
+        { "stickLength", &PETradingRangePlot::m_stickLength, &PETradingRangePlot::setStickLength },
+        { "barCornerRadius", &PETradingRangePlot::m_barCornerRadius, &PETradingRangePlot::setBarCornerRadius },
+    };
+    return keys;
+}
+
 bool PETradingRangePlot::needsDisplayForKey(const NSString& key) const
 {
-    return keyIsAmong(key, { "barWidth", "stickLength", "barCornerRadius" }) || PEPlot::needsDisplayForKey(key);
+    return isFloatKey(animatableFloatKeys(), key) || PEPlot::needsDisplayForKey(key);
+}
+
+id PETradingRangePlot::valueForKey(const NSString& key) const
+{
+    if (id value = valueForFloatKey(*this, animatableFloatKeys(), key))
+        return value;
+    return PEPlot::valueForKey(key);
+}
+
+void PETradingRangePlot::setValue(const id& value, const NSString& key)
+{
+    if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
+        return;
+    PEPlot::setValue(value, key);
 }
