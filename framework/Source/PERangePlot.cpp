@@ -92,8 +92,12 @@ std::vector<NSUInteger> PERangePlot::fieldIdentifiersForCoordinate(PECoordinate 
 void PERangePlot::reloadDataInIndexRange(NSRange indexRange)
 {
     PEPlot::reloadDataInIndexRange(indexRange);
-    if (!dataSource())
+    if (!dataSource()) {
+        // Values set by hand do not outlive a reload: with nothing to pull they are emptied.
+        for (NSUInteger field = PERangePlotFieldX; field <= PERangePlotFieldRight; ++field)
+            cacheNumbers(nullptr, field);
         return;
+    }
     cacheNumbersFromDataSource(indexRange, PERangePlotFieldRight + 1);
     // Styles come the same way however the numbers arrived.
     if (auto source = std::dynamic_pointer_cast<PERangePlotDataSource>(dataSource())) {

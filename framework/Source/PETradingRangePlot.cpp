@@ -107,8 +107,12 @@ std::vector<NSUInteger> PETradingRangePlot::fieldIdentifiersForCoordinate(PECoor
 void PETradingRangePlot::reloadDataInIndexRange(NSRange indexRange)
 {
     PEPlot::reloadDataInIndexRange(indexRange);
-    if (!dataSource())
+    if (!dataSource()) {
+        // Values set by hand do not outlive a reload: with nothing to pull they are emptied.
+        for (NSUInteger field = PETradingRangePlotFieldX; field <= PETradingRangePlotFieldClose; ++field)
+            cacheNumbers(nullptr, field);
         return;
+    }
     cacheNumbersFromDataSource(indexRange, PETradingRangePlotFieldClose + 1);
     auto source = std::dynamic_pointer_cast<PETradingRangePlotDataSource>(dataSource());
     if (!source)
