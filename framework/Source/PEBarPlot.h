@@ -147,6 +147,10 @@ private:
     std::shared_ptr<PEPlotRange> m_plotRange;
     std::shared_ptr<PELineStyle> m_lineStyle;
     std::shared_ptr<PEFill> m_fill;
+    // What the data source last answered about a bar it had: whether it names each bar. Kept
+    // for the times it has none, when it cannot be asked.
+    mutable std::weak_ptr<PEBarPlotDataSource> m_askedDataSource;
+    mutable bool m_dataSourceNamedEachBar { false };
 };
 
 using PEBarPlotRef = std::shared_ptr<PEBarPlot>;
