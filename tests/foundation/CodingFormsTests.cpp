@@ -142,6 +142,16 @@ TEST(ConditionalObjects, aChildReadBeforeItsParentJoinsTheParentItLinksBackTo)
     unarchiver = NSKeyedUnarchiver::create(archiver->encodedData());
     EXPECT_EQ(unarchiver->decodeObjectForKey("leaf"), nullptr);
     EXPECT_EQ(unarchiver->failureReason(), NSString("an owning link closes a cycle"));
+
+    // Nor may the child, once its parent has taken it, own the parent in turn.
+    leaf->parent = root;
+    leaf->child = root;
+    archiver = NSKeyedArchiver::create();
+    archiver->encodeObject(leaf, "leaf");
+    leaf->child = nullptr;
+    unarchiver = NSKeyedUnarchiver::create(archiver->encodedData());
+    EXPECT_EQ(unarchiver->decodeObjectForKey("leaf"), nullptr);
+    EXPECT_EQ(unarchiver->failureReason(), NSString("an owning link closes a cycle"));
 }
 
 TEST(KeyedArchiveValues, decimalNumbersKeepEveryDigit)

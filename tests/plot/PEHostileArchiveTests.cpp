@@ -173,6 +173,8 @@ TEST(PEHostileArchive, aGraphAndItsPartsDecodeWhicheverOfThemIsReadFirst)
 {
     auto graph = graphWithPlot();
     const auto plot = graph->allPlots().front();
+    plot->setTitle("成绩");
+    graph->setLegend(PELegend::legendWithGraph(graph));
     const std::vector<id> parts { graph, plot, graph->defaultPlotSpace(), graph->axisSet() };
     std::vector<std::size_t> order { 0, 1, 2, 3 };
     do {
@@ -193,6 +195,8 @@ TEST(PEHostileArchive, aGraphAndItsPartsDecodeWhicheverOfThemIsReadFirst)
         EXPECT_EQ(decodedGraph->axisSet(), decoded[3]) << named;
         EXPECT_EQ(decodedGraph->defaultPlotSpace()->graph(), decodedGraph) << named;
         EXPECT_EQ(decodedGraph->allPlots().front()->plotSpace(), decoded[2]) << named;
+        ASSERT_TRUE(decodedGraph->legend()) << named;
+        EXPECT_EQ(decodedGraph->legend()->allPlots(), decodedGraph->allPlots()) << named;
         EXPECT_NO_THROW(renderGraph(decodedGraph, 1)) << named;
 
         std::weak_ptr<PEGraph> watched = decodedGraph;
