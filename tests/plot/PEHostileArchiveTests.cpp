@@ -9,6 +9,7 @@
 #include "framework/Source/PEPlotArea.h"
 #include "framework/Source/PEPlotGroup.h"
 #include "framework/Source/PEShadow.h"
+#include "framework/Source/PETextLayer.h"
 #include "framework/Source/PETextStyle.h"
 #include "platform/foundation/NSKeyedArchiver.h"
 #include "platform/foundation/NSKeyedUnarchiver.h"
@@ -205,4 +206,13 @@ TEST(PEHostileArchive, aGraphAndItsPartsDecodeWhicheverOfThemIsReadFirst)
         unarchiver = nullptr;
         EXPECT_TRUE(watched.expired()) << named;
     } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST(PEHostileArchive, aTextLayerWiderThanTextCanBeLaidOutStillDraws)
+{
+    // As wide as a damaged archive may make it: far past what the text layout counts in.
+    auto text = PETextLayer::create(NSString("标签"), PETextStyle::textStyle());
+    text->setFrame(CGRect { { 0, 0 }, { 1.4e13, 20 } });
+    Picture picture = render(CGSize { 40, 20 }, 1, [&](const CGContextRef& context) { text->recursivelyRenderInContext(context); });
+    EXPECT_EQ(picture.width, 40u);
 }
