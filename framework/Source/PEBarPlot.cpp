@@ -595,11 +595,13 @@ bool PEBarPlot::dataSourceNamesEachBar() const
     if (!source)
         return false;
     auto& self = const_cast<PEBarPlot&>(*this);
-    // Whether the data source answers is learnt by asking it about a record it has; one without
-    // records is not asked at all.
+    // Whether the data source answers is learnt by asking it about a record it has; without
+    // records it is not asked, and what it answered about its last ones holds.
     if (self.cachedDataCount() == 0)
-        return false;
-    return source->legendTitleForBarPlot(self, 0).has_value() || source->barFillForBarPlot(self, 0).has_value();
+        return m_dataSourceNamedEachBar && m_askedDataSource.lock() == source;
+    m_askedDataSource = source;
+    m_dataSourceNamedEachBar = source->legendTitleForBarPlot(self, 0).has_value() || source->barFillForBarPlot(self, 0).has_value();
+    return m_dataSourceNamedEachBar;
 }
 
 NSUInteger PEBarPlot::numberOfLegendEntries() const
@@ -730,9 +732,36 @@ void PEBarPlot::init(const CALayer& layer)
     m_plotRange = model->m_plotRange;
     m_lineStyle = model->m_lineStyle;
     m_fill = model->m_fill;
+    m_askedDataSource = model->m_askedDataSource;
+    m_dataSourceNamedEachBar = model->m_dataSourceNamedEachBar;
+}
+
+std::span<const PELayer::FloatKey<PEBarPlot>> PEBarPlot::animatableFloatKeys()
+{
+    static const FloatKey<PEBarPlot> keys[] {
+        { "barCornerRadius", &PEBarPlot::m_barCornerRadius, &PEBarPlot::setBarCornerRadius },
+        { "barBaseCornerRadius", &PEBarPlot::m_barBaseCornerRadius, &PEBarPlot::setBarBaseCornerRadius },
+        { "barOffsetScale", &PEBarPlot::m_barOffsetScale, &PEBarPlot::setBarOffsetScale },
+        { "barWidthScale", &PEBarPlot::m_barWidthScale, &PEBarPlot::setBarWidthScale },
+    };
+    return keys;
 }
 
 bool PEBarPlot::needsDisplayForKey(const NSString& key) const
 {
-    return keyIsAmong(key, { "barCornerRadius", "barBaseCornerRadius", "barOffsetScale", "barWidthScale" }) || PEPlot::needsDisplayForKey(key);
+    return isFloatKey(animatableFloatKeys(), key) || PEPlot::needsDisplayForKey(key);
+}
+
+id PEBarPlot::valueForKey(const NSString& key) const
+{
+    if (id value = valueForFloatKey(*this, animatableFloatKeys(), key))
+        return value;
+    return PEPlot::valueForKey(key);
+}
+
+void PEBarPlot::setValue(const id& value, const NSString& key)
+{
+    if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
+        return;
+    PEPlot::setValue(value, key);
 }

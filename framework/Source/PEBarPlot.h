@@ -115,6 +115,9 @@ public:
     void encodeWithCoder(NSCoder& coder) const override;
 
     bool needsDisplayForKey(const NSString& key) const override;
+    // The animatable keys are read and written by name, as animations do.
+    id valueForKey(const NSString& key) const override;
+    void setValue(const id& value, const NSString& key) override;
 
 protected:
     // initWithLayer: the presentation copy takes over the fields of the layer it copies.
@@ -125,6 +128,7 @@ protected:
     bool init(NSCoder& coder);
 
 private:
+    static std::span<const FloatKey<PEBarPlot>> animatableFloatKeys();
     std::shared_ptr<PEBarPlotDataSource> barDataSource() const;
     bool dataSourceNamesEachBar() const;
     PECoordinate locationCoordinate() const { return m_barsAreHorizontal ? PECoordinateY : PECoordinateX; }
@@ -143,6 +147,10 @@ private:
     std::shared_ptr<PEPlotRange> m_plotRange;
     std::shared_ptr<PELineStyle> m_lineStyle;
     std::shared_ptr<PEFill> m_fill;
+    // What the data source last answered about a bar it had: whether it names each bar. Kept
+    // for the times it has none, when it cannot be asked.
+    mutable std::weak_ptr<PEBarPlotDataSource> m_askedDataSource;
+    mutable bool m_dataSourceNamedEachBar { false };
 };
 
 using PEBarPlotRef = std::shared_ptr<PEBarPlot>;

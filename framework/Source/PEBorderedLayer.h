@@ -31,8 +31,10 @@ public:
     // Fill, then border; the border layer calls it too.
     virtual void renderBorderedLayerAsVectorInContext(const CGContextRef& context);
     CGPathRef sublayerMaskingPath() override;
-    // The fill and border lie outside the area the mask leaves to the sublayers.
-    bool maskClipsOwnDrawing() const override { return false; }
+    // Without a border layer this layer draws its own fill and border, which lie outside the area
+    // the mask leaves to the sublayers; with one, what it draws (a legend's entries, a text
+    // layer's text) is clipped like its sublayers.
+    bool maskClipsOwnDrawing() const override { return borderLayer() != nullptr; }
     void sublayerMargin(CGFloat& left, CGFloat& top, CGFloat& right, CGFloat& bottom) const override;
 
     void encodeWithCoder(NSCoder& coder) const override;

@@ -10,14 +10,19 @@ namespace {
 // The week unit the platform has since retired, still accepted as a unit of its own.
 constexpr NSCalendarUnit weekCalendarUnit = 1u << 8;
 
-} // namespace
-
-void PECalendarFormatter::init()
+std::shared_ptr<NSDateFormatter> mediumDateFormatter()
 {
     auto dateFormatter = NSDateFormatter::create();
     dateFormatter->setDateStyle(NSDateFormatterMediumStyle);
     dateFormatter->setTimeStyle(NSDateFormatterMediumStyle);
-    init(dateFormatter);
+    return dateFormatter;
+}
+
+} // namespace
+
+void PECalendarFormatter::init()
+{
+    init(mediumDateFormatter());
 }
 
 void PECalendarFormatter::init(const std::shared_ptr<NSDateFormatter>& dateFormatter)
@@ -33,11 +38,11 @@ bool PECalendarFormatter::init(NSCoder& coder)
     if (!NSNumberFormatter::init(coder))
         return false;
     // Archives made before date formatters could be archived hold none: they get the default
-    // rather than a formatter that writes nothing.
+    // rather than a formatter that writes nothing, and keep the number settings just decoded.
     if (coder.containsValueForKey("PECalendarFormatter.dateFormatter"))
         m_dateFormatter = coder.decodeObjectOfClass<NSDateFormatter>("PECalendarFormatter.dateFormatter");
     else
-        init();
+        m_dateFormatter = mediumDateFormatter();
     setReferenceDate(coder.decodeObjectOfClass<NSDate>("PECalendarFormatter.referenceDate"));
     setReferenceCalendar(coder.decodeObjectOfClass<NSCalendar>("PECalendarFormatter.referenceCalendar"));
     m_referenceCalendarUnit = static_cast<NSCalendarUnit>(coder.decodeIntegerForKey("PECalendarFormatter.referenceCalendarUnit"));

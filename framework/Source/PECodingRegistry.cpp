@@ -9,6 +9,7 @@
 #include "framework/Source/PEAxisTitle.h"
 #include "framework/Source/PEBorderLayer.h"
 #include "framework/Source/PEBorderedLayer.h"
+#include "framework/Source/PECalendarFormatter.h"
 #include "framework/Source/PEColor.h"
 #include "framework/Source/PEFill.h"
 #include "framework/Source/PEGradient.h"
@@ -44,6 +45,7 @@
 #include "framework/Source/PETextLayer.h"
 #include "framework/Source/PETextStyle.h"
 #include "framework/Source/PETheme.h"
+#include "framework/Source/PETimeFormatter.h"
 #include "framework/Source/PEXYAxis.h"
 #include "framework/Source/PEXYAxisSet.h"
 #include "framework/Source/PEXYGraph.h"
@@ -103,6 +105,9 @@ void registerEngineClasses()
         NSCoder::registerClass<PEXYPlotSpace>();
         NSCoder::registerClass<PEGraph>();
         NSCoder::registerClass<PEXYGraph>();
+        // Axes and plots keep these as label formatters.
+        NSCoder::registerClass<PECalendarFormatter>();
+        NSCoder::registerClass<PETimeFormatter>();
         NSCoder::registerClass("PETheme", { "PETheme", "NSObject" }, [](NSCoder& coder) -> id { return PETheme::themeWithCoder(coder); });
     });
 }

@@ -14,8 +14,11 @@
 #include "framework/Source/PEDefinitions.h"
 #include "framework/Source/PEResponder.h"
 #include "platform/foundation/NSCoder.h"
+#include "platform/foundation/NSNumber.h"
 #include "platform/layers/CALayer.h"
 
+#include <algorithm>
+#include <span>
 #include <unordered_set>
 
 class PEGraph;
@@ -97,6 +100,48 @@ protected:
     // initWithLayer: a presentation copy carries the engine's own fields of the layer.
     void init(const CALayer& layer);
     std::shared_ptr<CALayer> copyForPresentation() const override { return create(static_cast<const CALayer&>(*this)); }
+
+    // A CGFloat property animations read and write by name. A presentation copy takes a written
+    // value into the field alone, so that it does not move what it shares with its model (label
+    // annotations, notifications); the model goes through the setter.
+    template <class Layer>
+    struct FloatKey {
+        const char* key;
+        CGFloat Layer::*field;
+        void (Layer::*setter)(CGFloat);
+    };
+    template <class Layer>
+    static bool isFloatKey(std::span<const FloatKey<Layer>> keys, const NSString& key)
+    {
+        return std::any_of(keys.begin(), keys.end(), [&](const FloatKey<Layer>& entry) { return key == NSString(entry.key); });
+    }
+    // The value of a listed key as a number; nil for a key not listed.
+    template <class Layer>
+    static id valueForFloatKey(const Layer& layer, std::span<const FloatKey<Layer>> keys, const NSString& key)
+    {
+        for (const auto& entry : keys) {
+            if (key == NSString(entry.key))
+                return NSNumber::numberWithDouble(layer.*entry.field);
+        }
+        return nullptr;
+    }
+    // Whether the key is listed; a listed key takes a number and ignores anything else.
+    template <class Layer>
+    static bool setValueForFloatKey(Layer& layer, std::span<const FloatKey<Layer>> keys, const id& value, const NSString& key)
+    {
+        for (const auto& entry : keys) {
+            if (key != NSString(entry.key))
+                continue;
+            if (auto number = ns::cast<NSNumber>(value)) {
+                if (layer.isPresentationLayer())
+                    layer.*entry.field = number->doubleValue();
+                else
+                    (layer.*entry.setter)(number->doubleValue());
+            }
+            return true;
+        }
+        return false;
+    }
 
     // Cached border paths; subclasses fill them, bounds changes drop them.
     CGPathRef m_outerBorderPath;

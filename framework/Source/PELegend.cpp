@@ -12,9 +12,11 @@
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/layers/NSValueGeometry.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 
 std::shared_ptr<PELegend> PELegend::legendWithPlots(const std::vector<std::shared_ptr<PEPlot>>& plots)
@@ -432,11 +434,42 @@ CGRect PELegend::entryRect(const PELegendEntry& entry)
     };
 }
 
+std::span<const PELayer::FloatKey<PELegend>> PELegend::animatableFloatKeys()
+{
+    static const FloatKey<PELegend> keys[] {
+        { "swatchCornerRadius", &PELegend::m_swatchCornerRadius, &PELegend::setSwatchCornerRadius },
+    };
+    return keys;
+}
+
 bool PELegend::needsDisplayForKey(const NSString& key) const
 {
-    if (key == NSString("swatchSize") || key == NSString("swatchCornerRadius"))
-        return true;
-    return PEBorderedLayer::needsDisplayForKey(key);
+    return isFloatKey(animatableFloatKeys(), key) || key == NSString("swatchSize") || PEBorderedLayer::needsDisplayForKey(key);
+}
+
+id PELegend::valueForKey(const NSString& key) const
+{
+    if (id value = valueForFloatKey(*this, animatableFloatKeys(), key))
+        return value;
+    if (key == NSString("swatchSize"))
+        return NSValueGeometry::valueWithCGSize(swatchSize());
+    return PEBorderedLayer::valueForKey(key);
+}
+
+void PELegend::setValue(const id& value, const NSString& key)
+{
+    if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
+        return;
+    if (key == NSString("swatchSize")) {
+        if (auto box = ns::cast<NSValue>(value); box && std::strcmp(box->typeName(), NSValueGeometry::CGSizeEncoding) == 0) {
+            if (isPresentationLayer())
+                m_swatchSize = NSValueGeometry::CGSizeValue(box);
+            else
+                setSwatchSize(NSValueGeometry::CGSizeValue(box));
+        }
+        return;
+    }
+    PEBorderedLayer::setValue(value, key);
 }
 
 void PELegend::layoutSublayers()

@@ -116,6 +116,9 @@ public:
 
     void layoutSublayers() override;
     bool needsDisplayForKey(const NSString& key) const override;
+    // The animatable keys are read and written by name, as animations do.
+    id valueForKey(const NSString& key) const override;
+    void setValue(const id& value, const NSString& key) override;
     void renderAsVectorInContext(const CGContextRef& context) override;
     bool pointingDeviceDownEvent(const UIEventRef& event, CGPoint interactionPoint) override;
     NSString description() const override;
@@ -131,6 +134,7 @@ protected:
     bool init(NSCoder& coder);
 
 private:
+    static std::span<const FloatKey<PELegend>> animatableFloatKeys();
     void observePlot(const std::shared_ptr<PEPlot>& plot);
     void stopObservingPlot(const std::shared_ptr<PEPlot>& plot);
     void insertEntriesForPlot(const std::shared_ptr<PEPlot>& plot, std::size_t position);

@@ -16,6 +16,7 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/CGPath.h"
+#include "platform/layers/NSValueGeometry.h"
 
 #include <cmath>
 #include <cstring>
@@ -662,7 +663,43 @@ void PEPieChart::init(const CALayer& layer)
     m_labelRotationRelativeToRadius = model->m_labelRotationRelativeToRadius;
 }
 
+std::span<const PELayer::FloatKey<PEPieChart>> PEPieChart::animatableFloatKeys()
+{
+    static const FloatKey<PEPieChart> keys[] {
+        { "pieRadius", &PEPieChart::m_pieRadius, &PEPieChart::setPieRadius },
+        { "pieInnerRadius", &PEPieChart::m_pieInnerRadius, &PEPieChart::setPieInnerRadius },
+        { "startAngle", &PEPieChart::m_startAngle, &PEPieChart::setStartAngle },
+        { "endAngle", &PEPieChart::m_endAngle, &PEPieChart::setEndAngle },
+    };
+    return keys;
+}
+
 bool PEPieChart::needsDisplayForKey(const NSString& key) const
 {
-    return keyIsAmong(key, { "pieRadius", "pieInnerRadius", "startAngle", "endAngle", "centerAnchor" }) || PEPlot::needsDisplayForKey(key);
+    return isFloatKey(animatableFloatKeys(), key) || key == NSString("centerAnchor") || PEPlot::needsDisplayForKey(key);
+}
+
+id PEPieChart::valueForKey(const NSString& key) const
+{
+    if (id value = valueForFloatKey(*this, animatableFloatKeys(), key))
+        return value;
+    if (key == NSString("centerAnchor"))
+        return NSValueGeometry::valueWithCGPoint(m_centerAnchor);
+    return PEPlot::valueForKey(key);
+}
+
+void PEPieChart::setValue(const id& value, const NSString& key)
+{
+    if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
+        return;
+    if (key == NSString("centerAnchor")) {
+        if (auto box = ns::cast<NSValue>(value); box && std::strcmp(box->typeName(), NSValueGeometry::CGPointEncoding) == 0) {
+            if (isPresentationLayer())
+                m_centerAnchor = NSValueGeometry::CGPointValue(box);
+            else
+                setCenterAnchor(NSValueGeometry::CGPointValue(box));
+        }
+        return;
+    }
+    PEPlot::setValue(value, key);
 }

@@ -106,6 +106,9 @@ public:
     void encodeWithCoder(NSCoder& coder) const override;
 
     bool needsDisplayForKey(const NSString& key) const override;
+    // The animatable keys are read and written by name, as animations do.
+    id valueForKey(const NSString& key) const override;
+    void setValue(const id& value, const NSString& key) override;
 
 protected:
     // initWithLayer: the presentation copy takes over the fields of the layer it copies.
@@ -116,6 +119,7 @@ protected:
     bool init(NSCoder& coder);
 
 private:
+    static std::span<const FloatKey<PEPieChart>> animatableFloatKeys();
     std::shared_ptr<PEPieChartDataSource> pieDataSource() const;
     // The centre in plot-area coordinates.
     std::optional<CGPoint> centerInPlotArea() const;

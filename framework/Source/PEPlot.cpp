@@ -1169,12 +1169,30 @@ void PEPlot::init(const CALayer& layer)
     m_drawLegendSwatchDecoration = model->m_drawLegendSwatchDecoration;
 }
 
-bool PEPlot::needsDisplayForKey(const NSString& key) const
+std::span<const PELayer::FloatKey<PEPlot>> PEPlot::animatableFloatKeys()
 {
-    return keyIsAmong(key, { "labelOffset", "labelRotation" }) || PEAnnotationHostLayer::needsDisplayForKey(key);
+    static const FloatKey<PEPlot> keys[] {
+        { "labelOffset", &PEPlot::m_labelOffset, &PEPlot::setLabelOffset },
+        { "labelRotation", &PEPlot::m_labelRotation, &PEPlot::setLabelRotation },
+    };
+    return keys;
 }
 
-bool PEPlot::keyIsAmong(const NSString& key, std::initializer_list<const char*> keys)
+bool PEPlot::needsDisplayForKey(const NSString& key) const
 {
-    return std::any_of(keys.begin(), keys.end(), [&](const char* candidate) { return key == NSString(candidate); });
+    return isFloatKey(animatableFloatKeys(), key) || PEAnnotationHostLayer::needsDisplayForKey(key);
+}
+
+id PEPlot::valueForKey(const NSString& key) const
+{
+    if (id value = valueForFloatKey(*this, animatableFloatKeys(), key))
+        return value;
+    return PEAnnotationHostLayer::valueForKey(key);
+}
+
+void PEPlot::setValue(const id& value, const NSString& key)
+{
+    if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
+        return;
+    PEAnnotationHostLayer::setValue(value, key);
 }

@@ -216,6 +216,9 @@ public:
 
     // The properties whose animation redraws the plot at each step.
     bool needsDisplayForKey(const NSString& key) const override;
+    // The animatable keys are read and written by name, as animations do.
+    id valueForKey(const NSString& key) const override;
+    void setValue(const id& value, const NSString& key) override;
 
 protected:
     // initWithLayer: the presentation copy takes over the fields of the layer it copies.
@@ -225,7 +228,6 @@ protected:
     void init() { init(CGRectZero); }
     bool init(NSCoder& coder);
 
-    static bool keyIsAmong(const NSString& key, std::initializer_list<const char*> keys);
     // The data source's count, 0 without one.
     NSUInteger recordCountFromDataSource();
     // Fields 0 ... fieldCount - 1 of the range from the data source: all at once where it offers
@@ -280,6 +282,7 @@ protected:
     }
 
 private:
+    static std::span<const FloatKey<PEPlot>> animatableFloatKeys();
     void postLegendNotification(const char* name);
     std::shared_ptr<PEMutableNumericData> convertedForCache(const std::shared_ptr<PEMutableNumericData>& numbers);
 

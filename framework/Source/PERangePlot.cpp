@@ -92,8 +92,12 @@ std::vector<NSUInteger> PERangePlot::fieldIdentifiersForCoordinate(PECoordinate 
 void PERangePlot::reloadDataInIndexRange(NSRange indexRange)
 {
     PEPlot::reloadDataInIndexRange(indexRange);
-    if (!dataSource())
+    if (!dataSource()) {
+        // Values set by hand do not outlive a reload: with nothing to pull they are emptied.
+        for (NSUInteger field = PERangePlotFieldX; field <= PERangePlotFieldRight; ++field)
+            cacheNumbers(nullptr, field);
         return;
+    }
     cacheNumbersFromDataSource(indexRange, PERangePlotFieldRight + 1);
     // Styles come the same way however the numbers arrived.
     if (auto source = std::dynamic_pointer_cast<PERangePlotDataSource>(dataSource())) {
@@ -414,7 +418,31 @@ void PERangePlot::init(const CALayer& layer)
     m_areaBorderLineStyle = model->m_areaBorderLineStyle;
 }
 
+std::span<const PELayer::FloatKey<PERangePlot>> PERangePlot::animatableFloatKeys()
+{
+    static const FloatKey<PERangePlot> keys[] {
+        { "barWidth", &PERangePlot::m_barWidth, &PERangePlot::setBarWidth },
+        { "gapHeight", &PERangePlot::m_gapHeight, &PERangePlot::setGapHeight },
+        { "gapWidth", &PERangePlot::m_gapWidth, &PERangePlot::setGapWidth },
+    };
+    return keys;
+}
+
 bool PERangePlot::needsDisplayForKey(const NSString& key) const
 {
-    return keyIsAmong(key, { "barWidth", "gapHeight", "gapWidth" }) || PEPlot::needsDisplayForKey(key);
+    return isFloatKey(animatableFloatKeys(), key) || PEPlot::needsDisplayForKey(key);
+}
+
+id PERangePlot::valueForKey(const NSString& key) const
+{
+    if (id value = valueForFloatKey(*this, animatableFloatKeys(), key))
+        return value;
+    return PEPlot::valueForKey(key);
+}
+
+void PERangePlot::setValue(const id& value, const NSString& key)
+{
+    if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
+        return;
+    PEPlot::setValue(value, key);
 }

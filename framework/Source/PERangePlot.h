@@ -99,6 +99,9 @@ public:
     void encodeWithCoder(NSCoder& coder) const override;
 
     bool needsDisplayForKey(const NSString& key) const override;
+    // The animatable keys are read and written by name, as animations do.
+    id valueForKey(const NSString& key) const override;
+    void setValue(const id& value, const NSString& key) override;
 
 protected:
     // initWithLayer: the presentation copy takes over the fields of the layer it copies.
@@ -109,6 +112,7 @@ protected:
     bool init(NSCoder& coder);
 
 private:
+    static std::span<const FloatKey<PERangePlot>> animatableFloatKeys();
     void postLegendRedraw();
 
     std::shared_ptr<PELineStyle> m_barLineStyle;

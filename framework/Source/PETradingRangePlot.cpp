@@ -107,8 +107,12 @@ std::vector<NSUInteger> PETradingRangePlot::fieldIdentifiersForCoordinate(PECoor
 void PETradingRangePlot::reloadDataInIndexRange(NSRange indexRange)
 {
     PEPlot::reloadDataInIndexRange(indexRange);
-    if (!dataSource())
+    if (!dataSource()) {
+        // Values set by hand do not outlive a reload: with nothing to pull they are emptied.
+        for (NSUInteger field = PETradingRangePlotFieldX; field <= PETradingRangePlotFieldClose; ++field)
+            cacheNumbers(nullptr, field);
         return;
+    }
     cacheNumbersFromDataSource(indexRange, PETradingRangePlotFieldClose + 1);
     auto source = std::dynamic_pointer_cast<PETradingRangePlotDataSource>(dataSource());
     if (!source)
@@ -444,7 +448,31 @@ void PETradingRangePlot::init(const CALayer& layer)
     m_barCornerRadius = model->m_barCornerRadius;
 }
 
+std::span<const PELayer::FloatKey<PETradingRangePlot>> PETradingRangePlot::animatableFloatKeys()
+{
+    static const FloatKey<PETradingRangePlot> keys[] {
+        { "barWidth", &PETradingRangePlot::m_barWidth, &PETradingRangePlot::setBarWidth },
+        { "stickLength", &PETradingRangePlot::m_stickLength, &PETradingRangePlot::setStickLength },
+        { "barCornerRadius", &PETradingRangePlot::m_barCornerRadius, &PETradingRangePlot::setBarCornerRadius },
+    };
+    return keys;
+}
+
 bool PETradingRangePlot::needsDisplayForKey(const NSString& key) const
 {
-    return keyIsAmong(key, { "barWidth", "stickLength", "barCornerRadius" }) || PEPlot::needsDisplayForKey(key);
+    return isFloatKey(animatableFloatKeys(), key) || PEPlot::needsDisplayForKey(key);
+}
+
+id PETradingRangePlot::valueForKey(const NSString& key) const
+{
+    if (id value = valueForFloatKey(*this, animatableFloatKeys(), key))
+        return value;
+    return PEPlot::valueForKey(key);
+}
+
+void PETradingRangePlot::setValue(const id& value, const NSString& key)
+{
+    if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
+        return;
+    PEPlot::setValue(value, key);
 }

@@ -111,6 +111,9 @@ public:
     void encodeWithCoder(NSCoder& coder) const override;
 
     bool needsDisplayForKey(const NSString& key) const override;
+    // The animatable keys are read and written by name, as animations do.
+    id valueForKey(const NSString& key) const override;
+    void setValue(const id& value, const NSString& key) override;
 
 protected:
     // initWithLayer: the presentation copy takes over the fields of the layer it copies.
@@ -121,6 +124,7 @@ protected:
     bool init(NSCoder& coder);
 
 private:
+    static std::span<const FloatKey<PETradingRangePlot>> animatableFloatKeys();
     void changed(bool legend);
     CGPoint viewPoint(NSUInteger index, NSUInteger field) const;
 

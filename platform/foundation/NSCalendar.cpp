@@ -29,6 +29,13 @@ int32_t clamp32(NSInteger value)
     return static_cast<int32_t>(std::clamp<NSInteger>(value, INT32_MIN, INT32_MAX));
 }
 
+// Months of a count of quarters, plus an offset: clamped first, so no count a caller (or an
+// archive) gives can overflow the product.
+int32_t monthsOfQuarters(NSInteger quarters, NSInteger offset)
+{
+    return clamp32((static_cast<NSInteger>(clamp32(quarters)) + offset) * 3);
+}
+
 bool isWeekUnit(NSCalendarUnit unit)
 {
     return unit == NSCalendarUnitWeekOfMonth || unit == NSCalendarUnitWeekOfYear || unit == NSWeekCalendarUnit;
@@ -346,9 +353,9 @@ std::shared_ptr<NSDate> NSCalendar::dateFromComponents(const std::shared_ptr<NSD
     else if (!isSet(components->yearForWeekOfYear()))
         calendar->set(UCAL_YEAR, 1);
     if (isSet(components->quarter()) && !isSet(components->month()))
-        calendar->set(UCAL_MONTH, clamp32((components->quarter() - 1) * 3));
+        calendar->set(UCAL_MONTH, monthsOfQuarters(components->quarter(), -1));
     if (isSet(components->month()))
-        calendar->set(UCAL_MONTH, clamp32(components->month() - 1));
+        calendar->set(UCAL_MONTH, clamp32(static_cast<NSInteger>(clamp32(components->month())) - 1));
     if (components->isLeapMonth())
         calendar->set(UCAL_IS_LEAP_MONTH, 1);
     if (isSet(components->day()))
@@ -387,7 +394,7 @@ std::shared_ptr<NSDate> NSCalendar::dateByAddingComponents(const std::shared_ptr
     step(UCAL_YEAR, components->year());
     step(UCAL_YEAR_WOY, components->yearForWeekOfYear());
     if (components->quarter() != NSDateComponentUndefined)
-        step(UCAL_MONTH, components->quarter() * 3);
+        step(UCAL_MONTH, monthsOfQuarters(components->quarter(), 0));
     step(UCAL_MONTH, components->month());
     step(UCAL_WEEK_OF_YEAR, components->weekOfYear());
     step(UCAL_WEEK_OF_YEAR, components->week());

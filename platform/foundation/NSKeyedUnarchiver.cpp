@@ -156,14 +156,44 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
         fail("reference out of range");
         return nullptr;
     }
-    if (m_states[index] == State::Done)
+    const bool owned = !weakLink && !m_decodingIndexes.empty();
+    const std::uint64_t owner = owned ? m_decodingIndexes.back() : 0;
+    if (m_states[index] == State::Done) {
+        if (owned && m_ownedWhileDecoding) {
+            if (ownsThroughLinks(index, owner)) {
+                fail("an owning link closes a cycle");
+                return nullptr;
+            }
+            m_owningLinks[owner].push_back(index);
+        }
         return m_decoded[index];
-    if (m_states[index] == State::Decoding) {
-        if (weakLink && m_decoded[index])
-            return m_decoded[index];
-        fail(m_decoded[index] ? "an owning link closes a cycle" : "object refers to itself");
-        return nullptr;
     }
+    if (m_states[index] == State::Decoding) {
+        if (!m_decoded[index]) {
+            fail("object refers to itself");
+            return nullptr;
+        }
+        if (owned) {
+            if (closesOwningCycle(index) || (m_ownedWhileDecoding && ownsThroughLinks(index, owner))) {
+                fail("an owning link closes a cycle");
+                return nullptr;
+            }
+            if (!m_ownedWhileDecoding) {
+                // From here on owning links are kept: rebuild those of the objects still being
+                // decoded, the only ones a later link can close a cycle through.
+                m_ownedWhileDecoding = true;
+                m_owningLinks.resize(m_objectCount);
+                for (std::size_t level = 1; level < m_decodingIndexes.size(); ++level) {
+                    if (!m_decodingByBackLink[level])
+                        m_owningLinks[m_decodingIndexes[level - 1]].push_back(m_decodingIndexes[level]);
+                }
+            }
+            m_owningLinks[owner].push_back(index);
+        }
+        return m_decoded[index];
+    }
+    if (owned && m_ownedWhileDecoding)
+        m_owningLinks[owner].push_back(index);
     if (m_containers.size() > PropertyListNode::maximumDepth) {
         fail("objects nest too deep");
         return nullptr;
@@ -198,7 +228,9 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
         m_states[index] = State::Decoding;
         m_containers.push_back(node);
         m_decodingIndexes.push_back(index);
+        m_decodingByBackLink.push_back(weakLink);
         object = decodeInstance(node, className.UTF8String());
+        m_decodingByBackLink.pop_back();
         m_decodingIndexes.pop_back();
         m_containers.pop_back();
         break;
@@ -215,6 +247,44 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
     m_states[index] = State::Done;
     m_decoded[index] = object;
     return object;
+}
+
+bool NSKeyedUnarchiver::closesOwningCycle(std::uint64_t index) const
+{
+    // The links from the object under decoding down to the innermost one, with the owning link
+    // back to it, close a cycle only if every one of them owns: a back link on the way (a plot
+    // space read before its graph) breaks it.
+    for (std::size_t level = m_decodingIndexes.size(); level-- > 0;) {
+        if (m_decodingIndexes[level] == index)
+            return true;
+        if (m_decodingByBackLink[level])
+            return false;
+    }
+    return true;
+}
+
+bool NSKeyedUnarchiver::ownsThroughLinks(std::uint64_t from, std::uint64_t to)
+{
+    // Sound archives let few links back through, so the search stays short; an archive that
+    // makes it long is refused rather than searched without end.
+    constexpr std::uint64_t maximumSteps = std::uint64_t(1) << 24;
+    ++m_searchMark;
+    m_searchMarks.resize(m_objectCount, 0);
+    std::vector<std::uint64_t> pending { from };
+    m_searchMarks[from] = m_searchMark;
+    while (!pending.empty()) {
+        const std::uint64_t object = pending.back();
+        pending.pop_back();
+        if (object == to || ++m_cycleSearchSteps > maximumSteps)
+            return true;
+        for (std::uint64_t owned : m_owningLinks[object]) {
+            if (m_searchMarks[owned] != m_searchMark) {
+                m_searchMarks[owned] = m_searchMark;
+                pending.push_back(owned);
+            }
+        }
+    }
+    return false;
 }
 
 bool NSKeyedUnarchiver::decodeReferences(void* array, std::vector<id>& out)

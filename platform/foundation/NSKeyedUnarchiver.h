@@ -46,6 +46,8 @@ private:
     void* valueForKey(const NSString& key) const;
     id decodeReference(void* node);
     id decodeObjectAtIndex(std::uint64_t index);
+    bool closesOwningCycle(std::uint64_t index) const;
+    bool ownsThroughLinks(std::uint64_t from, std::uint64_t to);
     id decodeInstance(void* container, const std::string& className);
     bool decodeReferences(void* array, std::vector<id>& out);
 
@@ -55,8 +57,19 @@ private:
     std::vector<void*> m_containers;
     std::vector<id> m_decoded;
     std::vector<State> m_states;
-    // Indexes of the objects whose initialisers are running, innermost last.
+    // Indexes of the objects whose initialisers are running, innermost last, each with whether
+    // the link that began it was a back link.
     std::vector<std::uint64_t> m_decodingIndexes;
+    std::vector<bool> m_decodingByBackLink;
+    // The owning links read so far, by the index of their owner, once an owning link back to an
+    // object still being decoded has been let through (before that, every owning link leads to
+    // an object finished earlier and none can close a cycle); with the steps the search for
+    // cycles has taken, which are bounded.
+    std::vector<std::vector<std::uint64_t>> m_owningLinks;
+    bool m_ownedWhileDecoding { false };
+    std::uint64_t m_cycleSearchSteps { 0 };
+    std::vector<std::uint64_t> m_searchMarks;
+    std::uint64_t m_searchMark { 0 };
     // Set for the one reference decodeWeakObjectForKey resolves, not for what that object holds.
     bool m_resolvingWeakLink { false };
     NSString m_failure;

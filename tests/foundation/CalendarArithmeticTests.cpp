@@ -58,6 +58,21 @@ TEST_F(CalendarArithmeticTest, addsAcrossMonthAndYearEnds)
     EXPECT_EQ(calendar->dateByAddingUnit(NSCalendarUnitDay, 1, nullptr, 0), nullptr);
 }
 
+TEST_F(CalendarArithmeticTest, countsOfQuartersBeyondAnyCalendarStayBeyondIt)
+{
+    auto calendar = shanghai();
+    // Three times this count wraps to 2 in 64 bits, and one less to -1.
+    const NSInteger wrapping = 6148914691236517206;
+    auto added = calendar->dateByAddingUnit(NSCalendarUnitQuarter, wrapping, local(2015, 1, 15), 0);
+    EXPECT_FALSE(same(added, local(2015, 3, 15)));
+    EXPECT_TRUE(!added || added->timeIntervalSinceDate(local(2015, 1, 15)) > 1e9) << "far later, if at all";
+    auto quarter = calendar->dateFromComponents(fields({ { NSCalendarUnitYear, 2016 }, { NSCalendarUnitQuarter, wrapping } }));
+    EXPECT_FALSE(same(quarter, local(2015, 12, 1)));
+    EXPECT_TRUE(!quarter || quarter->timeIntervalSinceDate(local(2016, 1, 1)) > 1e9) << "far later, if at all";
+    auto month = calendar->dateFromComponents(fields({ { NSCalendarUnitYear, 2016 }, { NSCalendarUnitMonth, NSIntegerMin } }));
+    EXPECT_TRUE(!month || month->timeIntervalSinceDate(local(2016, 1, 1)) < -1e9) << "far earlier, if at all";
+}
+
 TEST_F(CalendarArithmeticTest, differencesAcrossYearEndsAndBackwards)
 {
     auto calendar = shanghai();

@@ -113,6 +113,47 @@ TEST(ConditionalObjects, anOwningLinkBackToAnObjectBeingDecodedRefusesTheArchive
     EXPECT_EQ(NSKeyedUnarchiver::unarchiveObjectWithData(data), nullptr);
 }
 
+TEST(ConditionalObjects, aChildReadBeforeItsParentJoinsTheParentItLinksBackTo)
+{
+    auto root = node("root");
+    auto leaf = node("leaf");
+    root->child = leaf;
+    leaf->parent = root;
+    auto archiver = NSKeyedArchiver::create();
+    archiver->encodeObject(leaf, "leaf");
+    archiver->encodeObject(root, "root");
+    auto unarchiver = NSKeyedUnarchiver::create(archiver->encodedData());
+    auto readLeaf = unarchiver->decodeObjectOfClass<TreeNode>("leaf");
+    auto readRoot = unarchiver->decodeObjectOfClass<TreeNode>("root");
+    ASSERT_TRUE(readLeaf && readRoot) << unarchiver->failureReason().UTF8String();
+    EXPECT_EQ(readRoot->child, readLeaf);
+    EXPECT_EQ(readLeaf->parent.lock(), readRoot);
+
+    // Behind a back link, two nodes that own each other are still refused.
+    auto first = node("first");
+    auto second = node("second");
+    leaf->parent = first;
+    first->child = second;
+    second->child = first;
+    archiver = NSKeyedArchiver::create();
+    archiver->encodeObject(leaf, "leaf");
+    archiver->encodeObject(first, "first");
+    second->child = nullptr;
+    unarchiver = NSKeyedUnarchiver::create(archiver->encodedData());
+    EXPECT_EQ(unarchiver->decodeObjectForKey("leaf"), nullptr);
+    EXPECT_EQ(unarchiver->failureReason(), NSString("an owning link closes a cycle"));
+
+    // Nor may the child, once its parent has taken it, own the parent in turn.
+    leaf->parent = root;
+    leaf->child = root;
+    archiver = NSKeyedArchiver::create();
+    archiver->encodeObject(leaf, "leaf");
+    leaf->child = nullptr;
+    unarchiver = NSKeyedUnarchiver::create(archiver->encodedData());
+    EXPECT_EQ(unarchiver->decodeObjectForKey("leaf"), nullptr);
+    EXPECT_EQ(unarchiver->failureReason(), NSString("an owning link closes a cycle"));
+}
+
 TEST(KeyedArchiveValues, decimalNumbersKeepEveryDigit)
 {
     auto precise = NSDecimalNumber::decimalNumberWithString("-1234567890.1234567890123456789012345678");

@@ -35,6 +35,19 @@ protected:
     std::shared_ptr<PECalendarFormatter> formatter;
 };
 
+// Writes itself as calendar formatters did before they kept their date formatter.
+class EarlierCalendarFormatter : public PECalendarFormatter {
+    NS_OBJECT(EarlierCalendarFormatter, PECalendarFormatter)
+public:
+    const char* classNameForCoder() const override { return PECalendarFormatter::staticClassName(); }
+    void encodeWithCoder(NSCoder& coder) const override
+    {
+        NSNumberFormatter::encodeWithCoder(coder);
+        coder.encodeObject(referenceDate(), "PECalendarFormatter.referenceDate");
+        coder.encodeInteger(static_cast<NSInteger>(referenceCalendarUnit()), "PECalendarFormatter.referenceCalendarUnit");
+    }
+};
+
 } // namespace
 
 TEST_F(CalendarFormatterTest, countsDaysFromTheReferenceDateByDefault)
@@ -105,4 +118,20 @@ TEST_F(CalendarFormatterTest, copiesAndArchivesItsSettings)
     EXPECT_EQ(back->referenceCalendarUnit(), NSCalendarUnitWeekOfYear);
     EXPECT_EQ(back->referenceDate()->timeIntervalSinceReferenceDate(), 86400);
     EXPECT_TRUE(back->dateFormatter());
+}
+
+TEST_F(CalendarFormatterTest, anEarlierArchiveKeepsItsNumberSettingsAndGetsTheDefaultDateFormatter)
+{
+    auto earlier = EarlierCalendarFormatter::create(dates);
+    earlier->setNumberStyle(NSNumberFormatterPercentStyle);
+    earlier->setMaximumFractionDigits(3);
+    earlier->setReferenceCalendarUnit(NSCalendarUnitMonth);
+    auto back = ns::cast<PECalendarFormatter>(NSKeyedUnarchiver::unarchiveObjectWithData(NSKeyedArchiver::archivedDataWithRootObject(earlier)));
+    ASSERT_TRUE(back);
+    EXPECT_STREQ(back->className(), PECalendarFormatter::staticClassName());
+    EXPECT_EQ(back->numberStyle(), NSNumberFormatterPercentStyle);
+    EXPECT_EQ(back->maximumFractionDigits(), 3u);
+    EXPECT_EQ(back->referenceCalendarUnit(), NSCalendarUnitMonth);
+    ASSERT_TRUE(back->dateFormatter());
+    EXPECT_EQ(back->dateFormatter()->dateStyle(), NSDateFormatterMediumStyle);
 }

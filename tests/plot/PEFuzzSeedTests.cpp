@@ -5,6 +5,7 @@
 #include "PlotRendering.h"
 
 #include "framework/Source/PEBarPlot.h"
+#include "framework/Source/PECalendarFormatter.h"
 #include "framework/Source/PECodingRegistry.h"
 #include "framework/Source/PEFill.h"
 #include "framework/Source/PEPieChart.h"
@@ -77,6 +78,35 @@ TEST(PEFuzzSeeds, aGraphOfEachPlotTypeIsWrittenAndDecodes)
         EXPECT_STREQ(decoded->allPlots().front()->className(), plot->className());
         EXPECT_NO_THROW(renderGraph(decoded, 1)) << name;
     }
+}
+
+TEST(PEFuzzSeeds, aGraphLabelledInQuartersFarAheadIsWrittenAndDraws)
+{
+    // Its x labels count quarters in the billions of billions from the reference date, past any
+    // calendar: the seed leads the fuzzer to date arithmetic at its limits.
+    PECodingRegistry::registerEngineClasses();
+    auto graph = referenceGraph(4, 4, 1);
+    auto space = std::static_pointer_cast<PEXYPlotSpace>(graph->defaultPlotSpace());
+    space->setXRange(PEPlotRange::plotRangeWithLocation(4e18, 2e18));
+    auto axes = std::static_pointer_cast<PEXYAxisSet>(graph->axisSet());
+    axes->xAxis()->setMajorIntervalLength(PEDecimalWithDouble(1e18));
+    axes->xAxis()->setMinorTicksPerInterval(0);
+    auto quarters = PECalendarFormatter::create();
+    quarters->setReferenceCalendarUnit(NSCalendarUnitQuarter);
+    axes->xAxis()->setLabelFormatter(quarters);
+    auto plot = PEBarPlot::tubularBarPlotWithColor(PEColor::blueColor(), false);
+    plot->setTitle("季度");
+    graph->addPlot(plot);
+    auto archive = NSKeyedArchiver::archivedDataWithRootObject(graph);
+    std::filesystem::create_directories(snapshotPath("graph-seeds"));
+    std::ofstream(snapshotPath("graph-seeds/calendar-quarter-labels"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(archive->bytes()), static_cast<std::streamsize>(archive->length()));
+    auto decoded = ns::cast<PEGraph>(NSKeyedUnarchiver::unarchiveObjectWithData(archive));
+    ASSERT_TRUE(decoded);
+    auto decodedAxes = std::static_pointer_cast<PEXYAxisSet>(decoded->axisSet());
+    ASSERT_TRUE(std::dynamic_pointer_cast<PECalendarFormatter>(decodedAxes->xAxis()->labelFormatter()));
+    EXPECT_NO_THROW(renderGraph(decoded, 1));
+    EXPECT_FALSE(decodedAxes->xAxis()->axisLabels().empty()) << "the far labels were made";
 }
 
 TEST(PEFuzzSeeds, everyCommittedGraphSeedDecodesWithTheEngineClasses)

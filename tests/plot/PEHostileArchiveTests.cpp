@@ -9,6 +9,7 @@
 #include "framework/Source/PEPlotArea.h"
 #include "framework/Source/PEPlotGroup.h"
 #include "framework/Source/PEShadow.h"
+#include "framework/Source/PETextLayer.h"
 #include "framework/Source/PETextStyle.h"
 #include "platform/foundation/NSKeyedArchiver.h"
 #include "platform/foundation/NSKeyedUnarchiver.h"
@@ -167,4 +168,51 @@ TEST(PEHostileArchive, labelSlotsNamingAnnotationsTheirPlotDoesNotHoldAreEmptied
     // The decoded plot has no records, so drawing it takes every label away.
     EXPECT_NO_THROW(renderGraph(decoded, 1));
     EXPECT_EQ(decodedPlot->labelAnnotations()->count(), 0u);
+}
+
+TEST(PEHostileArchive, aGraphAndItsPartsDecodeWhicheverOfThemIsReadFirst)
+{
+    auto graph = graphWithPlot();
+    const auto plot = graph->allPlots().front();
+    plot->setTitle("成绩");
+    graph->setLegend(PELegend::legendWithGraph(graph));
+    const std::vector<id> parts { graph, plot, graph->defaultPlotSpace(), graph->axisSet() };
+    std::vector<std::size_t> order { 0, 1, 2, 3 };
+    do {
+        auto archiver = NSKeyedArchiver::create();
+        for (std::size_t position : order)
+            archiver->encodeObject(parts[position], NSString::stringWithFormat("part%zu", position));
+        auto unarchiver = NSKeyedUnarchiver::create(archiver->encodedData());
+        std::vector<id> decoded(parts.size());
+        for (std::size_t position : order)
+            decoded[position] = unarchiver->decodeObjectForKey(NSString::stringWithFormat("part%zu", position));
+        const std::string named = std::to_string(order[0]) + std::to_string(order[1]) + std::to_string(order[2]) + std::to_string(order[3]);
+        ASSERT_EQ(unarchiver->failureReason(), NSString()) << named;
+        auto decodedGraph = ns::cast<PEGraph>(decoded[0]);
+        ASSERT_TRUE(decodedGraph) << named;
+        ASSERT_EQ(decodedGraph->allPlots().size(), 1u) << named;
+        EXPECT_EQ(decodedGraph->allPlots().front(), decoded[1]) << named;
+        EXPECT_EQ(decodedGraph->defaultPlotSpace(), decoded[2]) << named;
+        EXPECT_EQ(decodedGraph->axisSet(), decoded[3]) << named;
+        EXPECT_EQ(decodedGraph->defaultPlotSpace()->graph(), decodedGraph) << named;
+        EXPECT_EQ(decodedGraph->allPlots().front()->plotSpace(), decoded[2]) << named;
+        ASSERT_TRUE(decodedGraph->legend()) << named;
+        EXPECT_EQ(decodedGraph->legend()->allPlots(), decodedGraph->allPlots()) << named;
+        EXPECT_NO_THROW(renderGraph(decodedGraph, 1)) << named;
+
+        std::weak_ptr<PEGraph> watched = decodedGraph;
+        decodedGraph = nullptr;
+        decoded.clear();
+        unarchiver = nullptr;
+        EXPECT_TRUE(watched.expired()) << named;
+    } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST(PEHostileArchive, aTextLayerWiderThanTextCanBeLaidOutStillDraws)
+{
+    // As wide as a damaged archive may make it: far past what the text layout counts in.
+    auto text = PETextLayer::create(NSString("标签"), PETextStyle::textStyle());
+    text->setFrame(CGRect { { 0, 0 }, { 1.4e13, 20 } });
+    Picture picture = render(CGSize { 40, 20 }, 1, [&](const CGContextRef& context) { text->recursivelyRenderInContext(context); });
+    EXPECT_EQ(picture.width, 40u);
 }

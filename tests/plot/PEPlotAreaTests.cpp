@@ -8,9 +8,11 @@
 #include "framework/Source/PEMaskLayer.h"
 #include "framework/Source/PEMutableLineStyle.h"
 #include "framework/Source/PEMutableShadow.h"
+#include "framework/Source/PEMutableTextStyle.h"
 #include "framework/Source/PEPlotArea.h"
 #include "framework/Source/PEPlotAreaFrame.h"
 #include "framework/Source/PEPlotGroup.h"
+#include "framework/Source/PETextLayer.h"
 #include "framework/Source/PEXYAxis.h"
 #include "framework/Source/PEXYAxisSet.h"
 #include "framework/Source/PEXYGraph.h"
@@ -181,6 +183,33 @@ TEST(PEBorderedLayer, masksToBorderHandsTheBorderToABorderLayerAndClipsInside)
     bordered->setMasksToBorder(false);
     EXPECT_EQ(bordered->superlayer(), host);
     EXPECT_FALSE(bordered->mask());
+}
+
+TEST(PEBorderedLayer, aMaskWithItsBorderLayerClipsTheLayersOwnDrawingAtTheCorners)
+{
+    auto host = PELayer::create(CGRect { { 0, 0 }, { 100, 100 } });
+    auto style = PETextStyle::textStyle()->mutableCopyStyle();
+    style->setFontSize(64);
+    style->setColor(PEColor::blackColor());
+    // Lower than its text, so the squares run over the bottom corners of the rounded layer:
+    // it spans x 10 to 88 and y 50 to 90 from the top, with corners of radius 20.
+    auto text = PETextLayer::create(NSString("■■"), style);
+    text->setFrame(CGRect { { 10, 10 }, { 78, 40 } });
+    text->setCornerRadius(20);
+    host->addSublayer(text);
+    const auto draw = [&] { return render(CGSize { 100, 100 }, 1, [&](const CGContextRef& context) { host->recursivelyRenderInContext(context); }); };
+    Picture unmasked = draw();
+    saveSnapshot(unmasked, "text-layer-unmasked.png");
+    ASSERT_GT(unmasked.darkness(15, 87), 200) << "the text reaches the bottom left corner";
+
+    text->setMasksToBorder(true);
+    ASSERT_TRUE(text->borderLayer());
+    text->borderLayer()->layoutSublayers();
+    Picture masked = draw();
+    saveSnapshot(masked, "text-layer-masked-corner.png");
+    EXPECT_LT(masked.darkness(15, 87), 30) << "outside the rounded corner";
+    EXPECT_GT(masked.darkness(30, 80), 200) << "inside it";
+    EXPECT_LT(masked.darkness(30, 95), 30) << "below the layer";
 }
 
 TEST(PEBorderedLayer, masksToBorderSetOutsideATreeOrOnAGraphStillDrawsFillAndBorder)

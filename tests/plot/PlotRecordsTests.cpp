@@ -98,6 +98,22 @@ TEST(PlotRecords, aBarPlotAsksAboutLegendTitlesOnlyForRecordsItHas)
     EXPECT_EQ(plot->numberOfLegendEntries(), 2u);
     EXPECT_EQ(plot->titleForLegendEntryAtIndex(1), NSString("5"));
     EXPECT_NO_THROW((void)plot->titleForLegendEntryAtIndex(2));
+
+    // Emptied, the plot has no bars to name and the legend no entries, even under a plot title.
+    plot->setTitle("成绩");
+    legend = PELegend::legendWithPlots({ plot });
+    EXPECT_EQ(legend->legendEntries().size(), 2u);
+    source->tips.clear();
+    plot->reloadData();
+    EXPECT_EQ(plot->numberOfLegendEntries(), 0u);
+    EXPECT_TRUE(PELegend::legendWithPlots({ plot })->legendEntries().empty());
+
+    // A source that names no bars leaves the plot its one entry, with or without records.
+    source->namesBars = false;
+    auto named = barPlotWith(source);
+    named->setTitle("成绩");
+    named->reloadData();
+    EXPECT_EQ(named->numberOfLegendEntries(), 1u);
 }
 
 TEST(PlotRecords, anAttributedLabelFormatterStartsFromTheLabelTextStyle)

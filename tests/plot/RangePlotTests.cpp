@@ -163,4 +163,10 @@ TEST(PERangePlot, itsSixValuePropertiesAreViewsOfTheCache)
     EXPECT_DOUBLE_EQ(plot->cachedDoubleForField(PERangePlotFieldLow, 0), 3);
     plot->setHighValues(nullptr);
     EXPECT_FALSE(plot->highValues());
+
+    // A reload without a data source empties them all.
+    plot->setHighValues(numberArray({ 7, 8 }));
+    plot->reloadDataInIndexRange(NSMakeRange(0, 2));
+    EXPECT_FALSE(plot->xValues() || plot->yValues() || plot->highValues() || plot->lowValues() || plot->leftValues() || plot->rightValues());
+    EXPECT_EQ(plot->cachedDataCount(), 0u);
 }

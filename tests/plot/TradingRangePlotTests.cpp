@@ -138,6 +138,14 @@ TEST(PETradingRangePlot, itsValueAndStyleArrayPropertiesAreViewsOfTheCache)
         EXPECT_EQ(values->numberOfSamples(), 2u);
     }
     EXPECT_DOUBLE_EQ(plot->cachedDoubleForField(PETradingRangePlotFieldClose, 1), 11);
+    plot->reloadDataInIndexRange(NSMakeRange(0, 2));
+    for (const auto& values : { plot->xValues(), plot->openValues(), plot->highValues(), plot->lowValues(), plot->closeValues() })
+        EXPECT_FALSE(values) << "a reload without a data source empties the values";
+    plot->setXValues(numberArray({ 1, 2 }));
+    plot->setOpenValues(numberArray({ 10, 12 }));
+    plot->setHighValues(numberArray({ 14, 15 }));
+    plot->setLowValues(numberArray({ 9, 11 }));
+    plot->setCloseValues(numberArray({ 12, 11 }));
 
     auto green = PEFill::fillWithColor(PEColor::blueColor());
     id dashed = PELineStyle::lineStyle();

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -115,10 +116,15 @@ TextParagraph::TextParagraph(std::shared_ptr<NSAttributedString> text, NSRange r
     if (wrapping.width >= 0) {
         // Pango has one width and a first-line indent; the smaller indent becomes the offset
         // applied when drawing, and the difference Pango's indent (negative: hanging lines).
+        // Widths and indents past what Pango's units hold (a frame from a damaged file) are cut
+        // to the most they hold; NaN falls to the least.
+        const CGFloat widest = CGFloat(std::numeric_limits<int>::max() / PANGO_SCALE);
         const CGFloat base = std::min(wrapping.firstLineHeadIndent, wrapping.headIndent);
-        const CGFloat available = std::max<CGFloat>(1.0 / PANGO_SCALE, wrapping.width - base);
+        const CGFloat available = std::min(widest, std::max<CGFloat>(1.0 / PANGO_SCALE, wrapping.width - base));
+        const CGFloat hanging = wrapping.firstLineHeadIndent - wrapping.headIndent;
+        const CGFloat indent = std::isnan(hanging) ? 0 : std::clamp(hanging, -widest, widest);
         pango_layout_set_width(m_layout, static_cast<int>(std::floor(available * PANGO_SCALE)));
-        pango_layout_set_indent(m_layout, static_cast<int>(std::lround((wrapping.firstLineHeadIndent - wrapping.headIndent) * PANGO_SCALE)));
+        pango_layout_set_indent(m_layout, static_cast<int>(std::lround(indent * PANGO_SCALE)));
         pango_layout_set_wrap(m_layout, wrapping.byCharacters ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
         pango_layout_set_justify(m_layout, wrapping.justified);
         if (wrapping.hangsTrailingWhitespace)
