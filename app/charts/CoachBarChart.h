@@ -33,6 +33,7 @@ public:
     NSUInteger numberOfRecordsForPlot(PEPlot& plot) override;
     std::optional<id> numberForPlot(PEPlot& plot, NSUInteger field, NSUInteger index) override;
     std::optional<std::shared_ptr<PEFill>> barFillForBarPlot(PEBarPlot& plot, NSUInteger index) override;
+    bool respondsToBarFillForBarPlot() const override { return true; }
     std::optional<std::shared_ptr<PELayer>> dataLabelForPlot(PEPlot& plot, NSUInteger index) override;
     bool barWasSelectedAtRecordIndex(PEBarPlot&, NSUInteger) override { return true; }
 

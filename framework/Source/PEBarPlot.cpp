@@ -592,16 +592,7 @@ void PEBarPlot::positionLabelAnnotation(const std::shared_ptr<PEPlotSpaceAnnotat
 bool PEBarPlot::dataSourceNamesEachBar() const
 {
     auto source = barDataSource();
-    if (!source)
-        return false;
-    auto& self = const_cast<PEBarPlot&>(*this);
-    // Whether the data source answers is learnt by asking it about a record it has; without
-    // records it is not asked, and what it answered about its last ones holds.
-    if (self.cachedDataCount() == 0)
-        return m_dataSourceNamedEachBar && m_askedDataSource.lock() == source;
-    m_askedDataSource = source;
-    m_dataSourceNamedEachBar = source->legendTitleForBarPlot(self, 0).has_value() || source->barFillForBarPlot(self, 0).has_value();
-    return m_dataSourceNamedEachBar;
+    return source && (source->respondsToLegendTitleForBarPlot() || source->respondsToBarFillForBarPlot());
 }
 
 NSUInteger PEBarPlot::numberOfLegendEntries() const
@@ -732,8 +723,6 @@ void PEBarPlot::init(const CALayer& layer)
     m_plotRange = model->m_plotRange;
     m_lineStyle = model->m_lineStyle;
     m_fill = model->m_fill;
-    m_askedDataSource = model->m_askedDataSource;
-    m_dataSourceNamedEachBar = model->m_dataSourceNamedEachBar;
 }
 
 std::span<const PELayer::FloatKey<PEBarPlot>> PEBarPlot::animatableFloatKeys()

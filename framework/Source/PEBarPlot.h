@@ -30,6 +30,10 @@ public:
     virtual std::optional<std::shared_ptr<NSArray>> barLineStylesForBarPlot(PEBarPlot&, NSRange) { return std::nullopt; }
     virtual std::optional<std::shared_ptr<PELineStyle>> barLineStyleForBarPlot(PEBarPlot&, NSUInteger) { return std::nullopt; }
     virtual std::optional<NSString> legendTitleForBarPlot(PEBarPlot&, NSUInteger) { return std::nullopt; }
+    // Whether the two single-record answers above are given: a plot without records has no
+    // record to ask about, and its legend still needs to know whether it names bars.
+    virtual bool respondsToLegendTitleForBarPlot() const { return false; }
+    virtual bool respondsToBarFillForBarPlot() const { return false; }
     virtual std::optional<std::shared_ptr<NSAttributedString>> attributedLegendTitleForBarPlot(PEBarPlot&, NSUInteger) { return std::nullopt; }
 };
 
@@ -149,8 +153,6 @@ private:
     std::shared_ptr<PEFill> m_fill;
     // What the data source last answered about a bar it had: whether it names each bar. Kept
     // for the times it has none, when it cannot be asked.
-    mutable std::weak_ptr<PEBarPlotDataSource> m_askedDataSource;
-    mutable bool m_dataSourceNamedEachBar { false };
 };
 
 using PEBarPlotRef = std::shared_ptr<PEBarPlot>;

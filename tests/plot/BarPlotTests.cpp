@@ -41,6 +41,7 @@ public:
     {
         return field == PEBarPlotFieldBarLocation ? locations[index] : tips[index];
     }
+    bool respondsToBarFillForBarPlot() const override { return fillPerRecord; }
     std::optional<std::shared_ptr<PEFill>> barFillForBarPlot(PEBarPlot&, NSUInteger index) override
     {
         if (!fillPerRecord)

@@ -35,6 +35,7 @@ public:
             return std::nullopt;
         return NSString::stringWithFormat("%g", tips.at(index));
     }
+    bool respondsToLegendTitleForBarPlot() const override { return namesBars; }
 };
 
 std::shared_ptr<PEBarPlot> barPlotWith(const std::shared_ptr<VectorDataSource>& source)
@@ -107,6 +108,12 @@ TEST(PlotRecords, aBarPlotAsksAboutLegendTitlesOnlyForRecordsItHas)
     plot->reloadData();
     EXPECT_EQ(plot->numberOfLegendEntries(), 0u);
     EXPECT_TRUE(PELegend::legendWithPlots({ plot })->legendEntries().empty());
+
+    // A plot that never had records names none either.
+    auto fresh = barPlotWith(source);
+    fresh->setTitle("成绩");
+    fresh->reloadData();
+    EXPECT_EQ(fresh->numberOfLegendEntries(), 0u);
 
     // A source that names no bars leaves the plot its one entry, with or without records.
     source->namesBars = false;
