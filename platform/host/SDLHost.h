@@ -47,7 +47,7 @@ public:
     CGPoint windowPointForScreenPoint(CGPoint point) const;
     CGPoint screenPointForWindowPoint(CGPoint point) const;
     // Points a notch of the mouse wheel scrolls.
-    static constexpr CGFloat wheelStep = 40;
+    static constexpr CGFloat wheelStep = UIResponder::wheelNotch;
     uint32_t windowID() const;
     NSUInteger framesDrawn() const { return m_framesDrawn; }
     const std::shared_ptr<ScreenDriver>& screen() const { return m_screen; }

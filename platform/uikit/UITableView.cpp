@@ -4,6 +4,7 @@
 #include "platform/foundation/NSException.h"
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 #include <algorithm>
 
@@ -379,6 +380,41 @@ std::vector<UITableView::IndexPathRef> UITableView::indexPathsForVisibleRows()
     for (const auto& [row, cell] : m_visibleCells)
         paths.push_back(indexPath(row));
     return paths;
+}
+
+bool UITableView::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    const bool down = key == UIKeyboardKey::DownArrow;
+    if ((!down && key != UIKeyboardKey::UpArrow) || !UnclaimedKeyRouting::isPlainArrow(key, modifiers) || !isScrollEnabled())
+        return false;
+    const CGPoint minimum = minimumContentOffset();
+    const CGPoint maximum = maximumContentOffset();
+    if (maximum.y <= minimum.y)
+        return false;
+    // The row cut by the edge comes wholly into view; with none cut, the next one does.
+    const CGFloat top = contentOffset().y + contentInset().top;
+    const CGFloat bottom = contentOffset().y + bounds().size.height - contentInset().bottom;
+    const auto rows = indexPathsForVisibleRows();
+    CGFloat target = down ? maximum.y : minimum.y;
+    if (down) {
+        for (const auto& path : rows) {
+            const CGRect rect = rectForRowAtIndexPath(path);
+            if (CGRectGetMaxY(rect) > bottom + 0.5) {
+                target = CGRectGetMaxY(rect) - bounds().size.height + contentInset().bottom;
+                break;
+            }
+        }
+    } else {
+        for (auto path = rows.rbegin(); path != rows.rend(); ++path) {
+            const CGRect rect = rectForRowAtIndexPath(*path);
+            if (CGRectGetMinY(rect) < top - 0.5) {
+                target = CGRectGetMinY(rect) - contentInset().top;
+                break;
+            }
+        }
+    }
+    setContentOffset(CGPointMake(contentOffset().x, std::clamp(target, minimum.y, maximum.y)), false);
+    return true;
 }
 
 UITableViewCellRef UITableView::cellForRowAtIndexPath(const IndexPathRef& indexPath)

@@ -1,0 +1,78 @@
+#include "platform/uikit/UnclaimedKeyRouting.h"
+
+#include "platform/uikit/UINavigationController.h"
+#include "platform/uikit/UIWindow.h"
+
+#include <vector>
+
+namespace {
+
+constexpr NSInteger kModifiers = UIKeyModifierShift | UIKeyModifierControl | UIKeyModifierAlternate | UIKeyModifierCommand;
+
+// Depth first, the front subview before those behind it and a view after what it holds; what
+// cannot be seen or touched is left out with all it holds.
+bool offerToViews(UIView& view, UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (view.isHidden() || view.alpha() < 0.01 || !view.isUserInteractionEnabled())
+        return false;
+    const auto subviews = view.subviews();
+    for (auto child = subviews.rbegin(); child != subviews.rend(); ++child) {
+        if (offerToViews(**child, key, modifiers))
+            return true;
+    }
+    return view.takeUnclaimedKey(key, modifiers);
+}
+
+// The controllers on screen from the root in: what each presents, a stack's top, a container's
+// front child.
+std::vector<std::shared_ptr<UIViewController>> shownControllers(const std::shared_ptr<UIViewController>& root)
+{
+    std::vector<std::shared_ptr<UIViewController>> shown;
+    for (auto controller = root; controller && shown.size() < 64;) {
+        shown.push_back(controller);
+        if (auto presented = controller->presentedViewController())
+            controller = presented;
+        else if (auto navigation = std::dynamic_pointer_cast<UINavigationController>(controller))
+            controller = navigation->topViewController();
+        else if (!controller->childViewControllers().empty())
+            controller = controller->childViewControllers().back();
+        else
+            controller = nullptr;
+    }
+    return shown;
+}
+
+} // namespace
+
+bool UnclaimedKeyRouting::isBackKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    const NSInteger held = modifiers & kModifiers;
+    return (key == UIKeyboardKey::Escape && held == 0) || (key == UIKeyboardKey::LeftArrow && held == UIKeyModifierAlternate);
+}
+
+bool UnclaimedKeyRouting::isPlainArrow(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    const bool arrow = key == UIKeyboardKey::UpArrow || key == UIKeyboardKey::DownArrow || key == UIKeyboardKey::LeftArrow
+        || key == UIKeyboardKey::RightArrow;
+    return arrow && (modifiers & kModifiers) == 0;
+}
+
+bool UnclaimedKeyRouting::route(UIWindow& window, const std::shared_ptr<UIResponder>& firstResponder, UIKeyboardKey key,
+    UIKeyModifierFlags modifiers)
+{
+    if (offerToViews(window, key, modifiers))
+        return true;
+    if (!isBackKey(key, modifiers))
+        return false;
+    // Escape in a field puts the keyboard away; the screen stays.
+    if (key == UIKeyboardKey::Escape && std::dynamic_pointer_cast<UIKeyInput>(firstResponder)) {
+        firstResponder->resignFirstResponder();
+        return true;
+    }
+    const auto shown = shownControllers(window.rootViewController());
+    for (auto controller = shown.rbegin(); controller != shown.rend(); ++controller) {
+        if ((*controller)->takeUnclaimedKey(key, modifiers))
+            return true;
+    }
+    return false;
+}
