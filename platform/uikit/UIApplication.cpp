@@ -13,6 +13,7 @@
 #include "platform/uikit/UIGestureEnvironment.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
+#include "platform/uikit/URLOpenFailureAlert.h"
 #include "platform/uikit/UnclaimedKeyRouting.h"
 
 #include <algorithm>
@@ -315,8 +316,12 @@ bool UIApplication::openURL(const std::shared_ptr<NSURL>& url)
         });
         return true;
     }
-    if (m_systemURLHandler)
-        return m_systemURLHandler(url);
+    if (m_systemURLHandler) {
+        if (m_systemURLHandler(url))
+            return true;
+        URLOpenFailureAlert::show(url);
+        return false;
+    }
     NSLog("No program opens %@ here", url);
     return false;
 }

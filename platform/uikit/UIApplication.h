@@ -129,7 +129,8 @@ public:
     void setStatusBarObserver(std::function<void()> observer) { m_statusBarObserver = std::move(observer); }
 
     // URLs: the application's own schemes (from the bundle's URL types) come back to the
-    // delegate on the next turn of the run loop; others go to the host's handler.
+    // delegate on the next turn of the run loop; others go to the host's handler, and when it
+    // cannot start, the user is told so (URLOpenFailureAlert).
     bool canOpenURL(const std::shared_ptr<NSURL>& url) const;
     bool openURL(const std::shared_ptr<NSURL>& url);
     void setSystemURLHandler(std::function<bool(const std::shared_ptr<NSURL>&)> handler) { m_systemURLHandler = std::move(handler); }

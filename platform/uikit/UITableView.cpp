@@ -391,26 +391,21 @@ bool UITableView::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifie
     const CGPoint maximum = maximumContentOffset();
     if (maximum.y <= minimum.y)
         return false;
-    // The row cut by the edge comes wholly into view; with none cut, the next one does.
+    // The row cut by the edge comes wholly into view; with none cut, the next one does; where
+    // no row is (a header) the list moves a row's height.
     const CGFloat top = contentOffset().y + contentInset().top;
-    const CGFloat bottom = contentOffset().y + bounds().size.height - contentInset().bottom;
-    const auto rows = indexPathsForVisibleRows();
-    CGFloat target = down ? maximum.y : minimum.y;
-    if (down) {
-        for (const auto& path : rows) {
-            const CGRect rect = rectForRowAtIndexPath(path);
-            if (CGRectGetMaxY(rect) > bottom + 0.5) {
-                target = CGRectGetMaxY(rect) - bounds().size.height + contentInset().bottom;
-                break;
-            }
-        }
-    } else {
-        for (auto path = rows.rbegin(); path != rows.rend(); ++path) {
-            const CGRect rect = rectForRowAtIndexPath(*path);
-            if (CGRectGetMinY(rect) < top - 0.5) {
-                target = CGRectGetMinY(rect) - contentInset().top;
-                break;
-            }
+    const CGFloat shown = bounds().size.height - contentInset().top - contentInset().bottom;
+    const CGFloat edge = down ? top + shown : top;
+    const CGFloat side = down ? 1 : -1;
+    CGFloat target = contentOffset().y + side * m_rowHeight;
+    for (const CGFloat probe : { edge - side * 0.5, edge + side * 0.5 }) {
+        const auto path = indexPathForRowAtPoint(CGPointMake(1, probe));
+        if (!path)
+            continue;
+        const CGRect rect = rectForRowAtIndexPath(path);
+        if (down ? CGRectGetMaxY(rect) > edge + 0.5 : CGRectGetMinY(rect) < edge - 0.5) {
+            target = (down ? CGRectGetMaxY(rect) - shown : CGRectGetMinY(rect)) - contentInset().top;
+            break;
         }
     }
     setContentOffset(CGPointMake(contentOffset().x, std::clamp(target, minimum.y, maximum.y)), false);

@@ -9,16 +9,25 @@ namespace {
 
 constexpr NSInteger kModifiers = UIKeyModifierShift | UIKeyModifierControl | UIKeyModifierAlternate | UIKeyModifierCommand;
 
-// Depth first, the front subview before those behind it and a view after what it holds; what
-// cannot be seen or touched is left out with all it holds.
+bool takesTouches(const UIView& view)
+{
+    return !view.isHidden() && view.alpha() >= 0.01 && view.isUserInteractionEnabled();
+}
+
+// Depth first, the front subview before those behind it and a view after what it holds. What a
+// click could not reach is left out: a view that cannot be touched with all it holds, and what
+// lies behind a touchable view covering its whole superview (a menu's or a sheet's backdrop).
 bool offerToViews(UIView& view, UIKeyboardKey key, UIKeyModifierFlags modifiers)
 {
-    if (view.isHidden() || view.alpha() < 0.01 || !view.isUserInteractionEnabled())
+    if (!takesTouches(view))
         return false;
     const auto subviews = view.subviews();
     for (auto child = subviews.rbegin(); child != subviews.rend(); ++child) {
         if (offerToViews(**child, key, modifiers))
             return true;
+        if (takesTouches(**child) && CGAffineTransformIsIdentity((*child)->transform())
+            && CGRectContainsRect((*child)->frame(), view.bounds()))
+            break;
     }
     return view.takeUnclaimedKey(key, modifiers);
 }

@@ -497,6 +497,36 @@ TEST_F(TrainingSession, onAPadThePlayerIsLargerAndTheTabsMoveBelowIt)
     settled();
 }
 
+TEST_F(TrainingSession, theFullScreenFilmStandsUprightAndEscapeLeavesItThenTheLesson)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    auto player = play(list, 4);
+    ASSERT_TRUE(player);
+    auto movie = player->moviePlayer();
+    // A tap on the film shows its bars; the bar's button takes the film to the full screen.
+    host->tap(movie->view());
+    host->advance(0.5);
+    ASSERT_TRUE(host->tap(movie->controls()->fullscreenButton()));
+    host->advance(1);
+    ASSERT_TRUE(movie->isFullscreen());
+    EXPECT_TRUE(CGAffineTransformIsIdentity(movie->movieBackgroundView()->transform()));
+    EXPECT_EQ(movie->view()->convertRectToView(movie->view()->bounds(), nullptr), host->keyWindow()->bounds());
+    shot("training-film-full-screen");
+
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(1);
+    EXPECT_FALSE(movie->isFullscreen());
+    EXPECT_EQ(movie->view()->superview(), player->view());
+    EXPECT_EQ(top<VideoPlayViewController>(), player);
+    shot("training-film-full-screen-left");
+    // Escape once more is the lesson's back button, with its closing save.
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    settled();
+    host->advance(0.5);
+    EXPECT_TRUE(top<VideoStudentViewController>());
+}
+
 TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCancels)
 {
     ASSERT_TRUE(logIn("学员", kLearner, "123456"));

@@ -32,8 +32,10 @@ bool ParentViewController::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlag
 {
     if (!UnclaimedKeyRouting::isBackKey(key, modifiers) || !m_naviBar || !isViewLoaded())
         return false;
-    const auto& back = m_naviBar->m_btnBack();
-    if (!back || m_naviBar->m_btnLeft() != back || !back->isEnabled())
+    // The bar's left place holds its back button, the bar's own or the screen's (which saves or
+    // asks before it goes); a screen without one has emptied the place.
+    const auto& back = m_naviBar->m_btnLeft();
+    if (!back || !back->isEnabled())
         return false;
     // Shown means in this screen's view and visible all the way up to it.
     const auto root = viewIfLoaded();
