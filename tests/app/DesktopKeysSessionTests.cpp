@@ -16,6 +16,7 @@ protected:
     }
     bool sheetGone(const std::shared_ptr<ViewController>& login)
     {
+        host->advance(1);
         return waitUntil([&] {
             auto sheet = login->openSheet();
             return !sheet || !sheet->window();
@@ -38,6 +39,11 @@ TEST_F(DesktopKeys, theRegionAndRoleRowsAnswerAClickAnywhereOnThem)
     EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
     ASSERT_TRUE(sheetGone(login));
     EXPECT_EQ(login->areaLab()->text(), NSString("请选择地区"));
+    // Alt+Left under the sheet is its 取消 too, never a step back behind it.
+    host->tap(login->areaLab());
+    ASSERT_TRUE(waitUntil([&] { return login->openSheet() && login->openSheet()->window(); }));
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::LeftArrow, UIKeyModifierAlternate));
+    ASSERT_TRUE(sheetGone(login));
 
     // In the room right of the role's text, near the row's end.
     const CGRect role = rowOnScreen(login->roleLab());

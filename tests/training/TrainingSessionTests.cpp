@@ -14,6 +14,7 @@
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/payment/OPayCashierViewController.h"
 #include "library/payment/OrbipaySDK.h"
+#include "library/widgets/player/VPMoviePlayerControls.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSMachPort.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -504,6 +505,8 @@ TEST_F(TrainingSession, theFullScreenFilmStandsUprightAndEscapeLeavesItThenTheLe
     auto player = play(list, 4);
     ASSERT_TRUE(player);
     auto movie = player->moviePlayer();
+    // Paused, so that the film's end cannot come first on a slow machine.
+    movie->pause();
     // A tap on the film shows its bars; the bar's button takes the film to the full screen.
     host->tap(movie->view());
     host->advance(0.5);
