@@ -548,3 +548,16 @@ TEST(DrawerBarButtonItemArchive, aRestoredItemKeepsItsTargetAndAction)
 }
 
 } // namespace
+
+TEST_F(DrawerTest, escapeClosesAnOpenDrawerAndOnlyThen)
+{
+    host->runUntilIdle();
+    EXPECT_FALSE(host->pressKey(UIKeyboardKey::Escape));
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->runUntilIdle();
+    ASSERT_EQ(drawer->openSide(), DWDrawerSideLeft);
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(0.5);
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);
+    EXPECT_EQ(centreX(), 0);
+}
