@@ -32,8 +32,21 @@ bool offerToViews(UIView& view, UIKeyboardKey key, UIKeyModifierFlags modifiers)
     return view.takeUnclaimedKey(key, modifiers);
 }
 
+// A container's child shown last of those on screen (a drawer's centre while its drawers are
+// closed and out of the window).
+std::shared_ptr<UIViewController> shownChild(const UIViewController& container)
+{
+    const auto& children = container.childViewControllers();
+    for (auto child = children.rbegin(); child != children.rend(); ++child) {
+        auto view = (*child)->viewIfLoaded();
+        if (view && view->window() && !view->isHidden())
+            return *child;
+    }
+    return nullptr;
+}
+
 // The controllers on screen from the root in: what each presents, a stack's top, a container's
-// front child.
+// shown child.
 std::vector<std::shared_ptr<UIViewController>> shownControllers(const std::shared_ptr<UIViewController>& root)
 {
     std::vector<std::shared_ptr<UIViewController>> shown;
@@ -43,10 +56,8 @@ std::vector<std::shared_ptr<UIViewController>> shownControllers(const std::share
             controller = presented;
         else if (auto navigation = std::dynamic_pointer_cast<UINavigationController>(controller))
             controller = navigation->topViewController();
-        else if (!controller->childViewControllers().empty())
-            controller = controller->childViewControllers().back();
         else
-            controller = nullptr;
+            controller = shownChild(*controller);
     }
     return shown;
 }

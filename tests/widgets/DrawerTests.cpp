@@ -561,3 +561,13 @@ TEST_F(DrawerTest, escapeClosesAnOpenDrawerAndOnlyThen)
     EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);
     EXPECT_EQ(centreX(), 0);
 }
+
+TEST_F(DrawerTest, withTheDrawersClosedEscapeGoesBackInTheCentre)
+{
+    auto next = Screen::create("下一页", UIColor::whiteColor());
+    centre->pushViewController(next, false);
+    host->runUntilIdle();
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->runUntilIdle();
+    EXPECT_EQ(centre->topViewController(), content);
+}
