@@ -72,16 +72,25 @@ std::shared_ptr<NSMutableDictionary> slice(const std::shared_ptr<NSDecimalNumber
 
 } // namespace
 
-NSString StudentChartViewController::serviceDate(const std::shared_ptr<NSDate>& date)
+namespace {
+
+std::shared_ptr<NSDateFormatter> serviceDateFormatter()
 {
-    if (!date)
-        return {};
     auto formatter = NSDateFormatter::create();
     formatter->setLocale(NSLocale::localeWithLocaleIdentifier("en_US_POSIX"));
     formatter->setCalendar(NSCalendar::calendarWithIdentifier(NSCalendarIdentifierGregorian));
     formatter->setTimeZone(NSTimeZone::defaultTimeZone());
     formatter->setDateFormat("yyyy-MM-dd");
-    return formatter->stringFromDate(date);
+    return formatter;
+}
+
+} // namespace
+
+NSString StudentChartViewController::serviceDate(const std::shared_ptr<NSDate>& date)
+{
+    if (!date)
+        return {};
+    return serviceDateFormatter()->stringFromDate(date);
 }
 
 std::shared_ptr<NSMutableArray> StudentChartViewController::slicesOfRow(const std::shared_ptr<NSDictionary>& row, bool topLevel)
@@ -271,6 +280,13 @@ void StudentChartViewController::showPicker(NSInteger tag)
     auto sheet = KMActionSheetPickerView::create(NSString(""), std::static_pointer_cast<KMActionSheetPickerViewDelegate>(self()));
     sheet->setTag(tag);
     sheet->setActionSheetPickerStyle(1);
+    // The wheels start at the date the field stands for, so that a change of a day is a turn
+    // of one wheel.
+    const NSString& shown = tag == 1 ? m_beginDate : m_endDate;
+    if (!shown.isNil() && shown.length() > 0) {
+        if (auto date = serviceDateFormatter()->dateFromString(shown))
+            sheet->setDate(date);
+    }
     sheet->show();
 }
 

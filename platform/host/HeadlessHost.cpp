@@ -173,6 +173,14 @@ bool HeadlessHost::scrollWheel(CGPoint point, CGPoint delta)
     return taken;
 }
 
+bool HeadlessHost::scrollWheelNotches(CGPoint point, CGPoint notches)
+{
+    CATransaction::flush();
+    const bool taken = UIApplication::sharedApplication()->sendScrollWheelNotches(point, notches);
+    drainRunLoop();
+    return taken;
+}
+
 // MARK: Time
 
 void HeadlessHost::drainRunLoop()

@@ -61,6 +61,8 @@ public:
     // The mouse wheel or touchpad over a point: the content moves by the delta (positive y shows
     // what lies further down).
     bool scrollWheel(CGPoint point, CGPoint delta);
+    // Clicks of a mouse wheel over a point (positive y: towards the user).
+    bool scrollWheelNotches(CGPoint point, CGPoint notches);
 
     // Time: moves the clock, firing what falls due and drawing frames while something moves.
     void advance(NSTimeInterval seconds);

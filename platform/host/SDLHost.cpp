@@ -465,8 +465,13 @@ void SDLHost::handleEvents()
         case SDL_MOUSEWHEEL: {
             // Away from the user shows what lies above.
             const CGFloat flip = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
-            const CGPoint delta { flip * event.wheel.preciseX * wheelStep, -flip * event.wheel.preciseY * wheelStep };
-            application->sendScrollWheel(screenPointForWindowPoint(CGPointMake(event.wheel.mouseX, event.wheel.mouseY)), delta);
+            const CGPoint notches { flip * event.wheel.preciseX, -flip * event.wheel.preciseY };
+            const CGPoint point = screenPointForWindowPoint(CGPointMake(event.wheel.mouseX, event.wheel.mouseY));
+            // A mouse wheel clicks in whole notches; a touchpad glides in fractions of one.
+            if (notches.x == std::round(notches.x) && notches.y == std::round(notches.y))
+                application->sendScrollWheelNotches(point, notches);
+            else
+                application->sendScrollWheel(point, CGPointMake(notches.x * wheelStep, notches.y * wheelStep));
             break;
         }
         case SDL_TEXTEDITING:

@@ -3,7 +3,7 @@
 // at that size when the desktop is tall enough and shrunk to fit otherwise. The window can be
 // resized and maximised: the screen is scaled to fit with its aspect kept, bands beside or
 // above it. The left mouse button is one finger; the wheel and the touchpad scroll what lies
-// under the pointer. SDL's text input is typed text, and an input method's composition shows
+// under the pointer, a notch of the wheel at a time (a picker turns a row a notch). SDL's text input is typed text, and an input method's composition shows
 // in the field until it commits; Return, Backspace, Tab, Delete, Escape and the arrows are keys;
 // Ctrl+X, C, V and A cut, copy, paste and select all, through the desktop's clipboard. A window
 // on screen with the keyboard's focus is active; without the focus it is inactive; minimised, the
@@ -47,7 +47,7 @@ public:
     CGPoint windowPointForScreenPoint(CGPoint point) const;
     CGPoint screenPointForWindowPoint(CGPoint point) const;
     // Points a notch of the mouse wheel scrolls.
-    static constexpr CGFloat wheelStep = 40;
+    static constexpr CGFloat wheelStep = UIResponder::wheelNotch;
     uint32_t windowID() const;
     NSUInteger framesDrawn() const { return m_framesDrawn; }
     const std::shared_ptr<ScreenDriver>& screen() const { return m_screen; }

@@ -6,6 +6,7 @@
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 #include <cmath>
 
@@ -201,6 +202,15 @@ void UIActionSheet::buttonTapped(NSInteger index)
     if (auto delegate = m_delegate.lock())
         delegate->actionSheetClickedButtonAtIndex(*this, index);
     dismissWithClickedButtonIndex(index, true);
+}
+
+bool UIActionSheet::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (m_phase != Phase::Shown || !UnclaimedKeyRouting::isBackKey(key, modifiers))
+        return false;
+    if (m_cancelButtonIndex >= 0)
+        buttonTapped(m_cancelButtonIndex);
+    return true;
 }
 
 void UIActionSheet::dismissWithClickedButtonIndex(NSInteger buttonIndex, bool animated)

@@ -62,6 +62,9 @@ public:
 
     CGSize sizeThatFits(CGSize size) const override;
     void layoutSubviews() override;
+    // Escape or Alt+Left is the cancel button; a sheet without one keeps the keys from what
+    // lies below it.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
     static constexpr CGFloat kButtonHeight = 44;
     static constexpr CGFloat kMargin = 8;

@@ -13,6 +13,8 @@
 #include "platform/uikit/UIGestureEnvironment.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
+#include "platform/uikit/URLOpenFailureAlert.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -314,8 +316,12 @@ bool UIApplication::openURL(const std::shared_ptr<NSURL>& url)
         });
         return true;
     }
-    if (m_systemURLHandler)
-        return m_systemURLHandler(url);
+    if (m_systemURLHandler) {
+        if (m_systemURLHandler(url))
+            return true;
+        URLOpenFailureAlert::show(url);
+        return false;
+    }
     NSLog("No program opens %@ here", url);
     return false;
 }
@@ -521,10 +527,21 @@ bool UIApplication::sendText(const NSString& text)
 bool UIApplication::sendKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
 {
     NSAssertMainThread();
+    auto window = keyWindow();
     auto responder = firstResponder();
+    if (sendKeyToResponders(responder, window, key, modifiers))
+        return true;
+    // While a transition ignores touches, a key must not start another.
+    if (!window || isIgnoringInteractionEvents() || m_state == UIApplicationState::Background)
+        return false;
+    return UnclaimedKeyRouting::route(*window, responder, key, modifiers);
+}
+
+bool UIApplication::sendKeyToResponders(const std::shared_ptr<UIResponder>& responder, const std::shared_ptr<UIWindow>& window,
+    UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
     if (!responder) {
         // Keys nobody holds go to the key window: an alert's takes Return and Escape.
-        auto window = keyWindow();
         return window && window->pressKey(key, modifiers);
     }
     if (m_keyboardController && m_keyboardController->handleKey(*responder, key, modifiers))
@@ -564,15 +581,27 @@ bool UIApplication::sendEditingAction(UIEditingAction action)
 
 bool UIApplication::sendScrollWheel(CGPoint point, CGPoint delta)
 {
+    auto hit = wheelTarget(point);
+    return hit && hit->scrollWheel(delta);
+}
+
+bool UIApplication::sendScrollWheelNotches(CGPoint point, CGPoint notches)
+{
+    auto hit = wheelTarget(point);
+    return hit && hit->scrollWheelNotches(notches);
+}
+
+std::shared_ptr<UIView> UIApplication::wheelTarget(CGPoint point) const
+{
     NSAssertMainThread();
     if (isIgnoringInteractionEvents() || m_state == UIApplicationState::Background)
-        return false;
+        return nullptr;
     for (auto candidate = m_windows.rbegin(); candidate != m_windows.rend(); ++candidate) {
         const CGPoint inWindow = (*candidate)->layer()->convertPointFromLayer(point, UIScreen::mainScreen()->layer());
         if (auto hit = (*candidate)->hitTest(inWindow, nullptr))
-            return hit->scrollWheel(delta);
+            return hit;
     }
-    return false;
+    return nullptr;
 }
 
 void UIApplication::firstResponderDidChange(const UIResponderRef& previous, const UIResponderRef& current)

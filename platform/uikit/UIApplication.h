@@ -129,7 +129,8 @@ public:
     void setStatusBarObserver(std::function<void()> observer) { m_statusBarObserver = std::move(observer); }
 
     // URLs: the application's own schemes (from the bundle's URL types) come back to the
-    // delegate on the next turn of the run loop; others go to the host's handler.
+    // delegate on the next turn of the run loop; others go to the host's handler, and when it
+    // cannot start, the user is told so (URLOpenFailureAlert).
     bool canOpenURL(const std::shared_ptr<NSURL>& url) const;
     bool openURL(const std::shared_ptr<NSURL>& url);
     void setSystemURLHandler(std::function<bool(const std::shared_ptr<NSURL>&)> handler) { m_systemURLHandler = std::move(handler); }
@@ -170,7 +171,8 @@ public:
     // point is in screen coordinates.
     void sendTouch(NSUInteger finger, UITouchPhase phase, CGPoint point, NSTimeInterval timestamp);
     void sendEvent(const UIEventRef& event);
-    // To the key window's first responder; false when nobody took it.
+    // To the key window's first responder; false when nobody took it. A key its chain leaves goes
+    // to the key window's panels, lists and screens (UnclaimedKeyRouting).
     bool sendText(const NSString& text);
     bool sendKey(UIKeyboardKey key, UIKeyModifierFlags modifiers = UIKeyModifierNone);
     // An input method's composition for the first responder (empty text ends it).
@@ -178,6 +180,8 @@ public:
     bool sendEditingAction(UIEditingAction action);
     // The wheel over a point of the screen: to the view under it, up its responder chain.
     bool sendScrollWheel(CGPoint point, CGPoint delta);
+    // Whole notches of a mouse wheel over a point.
+    bool sendScrollWheelNotches(CGPoint point, CGPoint notches);
     // The first responder of the key window.
     std::shared_ptr<UIResponder> firstResponder() const;
 
@@ -196,6 +200,10 @@ public:
     void resetForTesting();
 
 private:
+    std::shared_ptr<UIView> wheelTarget(CGPoint point) const;
+    bool sendKeyToResponders(const std::shared_ptr<UIResponder>& responder, const std::shared_ptr<UIWindow>& window,
+        UIKeyboardKey key, UIKeyModifierFlags modifiers);
+
     struct BackgroundTask {
         std::function<void()> expirationHandler;
     };

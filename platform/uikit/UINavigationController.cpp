@@ -4,6 +4,7 @@
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIScrollView.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 #include <algorithm>
 
@@ -118,6 +119,18 @@ void UINavigationController::loadView()
     }
     if (m_navigationBar)
         container->addSubview(m_navigationBar);
+}
+
+bool UINavigationController::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (!UnclaimedKeyRouting::isBackKey(key, modifiers))
+        return false;
+    auto top = topViewController();
+    if (m_stack.size() < 2 || !navigationBar() || m_navigationBarHidden || top->navigationItem()->hidesBackButton()
+        || isTransitioning())
+        return false;
+    popViewControllerAnimated(true);
+    return true;
 }
 
 std::shared_ptr<UIViewController> UINavigationController::visibleViewController() const

@@ -63,6 +63,8 @@ public:
     void viewDidDisappear(bool animated) override;
     std::shared_ptr<UIViewController> childViewControllerForStatusBarStyle() const override { return topViewController(); }
     std::shared_ptr<UIViewController> childViewControllerForStatusBarHidden() const override { return topViewController(); }
+    // Escape or Alt+Left does what the bar's back button does, while the bar shows one.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
 protected:
     void init();

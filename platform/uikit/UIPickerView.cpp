@@ -6,6 +6,7 @@
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UITapGestureRecognizer.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 #include <cmath>
 #include <map>
@@ -132,6 +133,8 @@ public:
     {
         m_userMoved = true;
         m_animating = false;
+        if (auto picker = m_picker.lock())
+            picker->setKeyComponent(component);
     }
     void scrollViewWillEndDragging(UIScrollView&, CGPoint, CGPoint* target) override
     {
@@ -150,8 +153,34 @@ public:
         settle();
     }
 
+    // Turns the wheel by whole rows from the one it shows or heads for, as the user.
+    bool stepRows(NSInteger steps)
+    {
+        if (rows == 0)
+            return false;
+        const NSInteger from = std::max<NSInteger>(shownRow(), 0);
+        const NSInteger to = std::clamp<NSInteger>(from + steps, 0, rows - 1);
+        if (to != from)
+            scrollToRow(to, true, true);
+        return true;
+    }
+
+    // A notch is a row, whatever the rows' height: a drag of the notch's points would land a
+    // row or two further depending on where the wheel stood.
+    bool scrollWheelNotches(CGPoint notches) override
+    {
+        if (notches.y == 0)
+            return super::scrollWheelNotches(notches);
+        if (auto picker = m_picker.lock())
+            picker->setKeyComponent(component);
+        stepRows(NSInteger(std::lround(notches.y)));
+        return true;
+    }
+
     void rowTapped(UITapGestureRecognizer& tap)
     {
+        if (auto picker = m_picker.lock())
+            picker->setKeyComponent(component);
         // A tap that stopped the wheel turning leaves it between rows: it comes to rest on the
         // row in the band, as a wheel stopped by the finger does.
         if (rows > 0 && std::abs(contentOffset().y - offsetOfRow(rowAtOffset(contentOffset().y))) > 0.5) {
@@ -385,6 +414,27 @@ std::shared_ptr<UIView> UIPickerView::viewForRow(NSInteger row, NSInteger compon
     if (component < 0 || component >= NSInteger(m_wheels.size()))
         return nullptr;
     return m_wheels[std::size_t(component)]->rowView(row);
+}
+
+bool UIPickerView::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    reloadIfNeeded();
+    if (!UnclaimedKeyRouting::isPlainArrow(key, modifiers) || m_wheels.empty())
+        return false;
+    const auto count = NSInteger(m_wheels.size());
+    m_keyComponent = std::clamp<NSInteger>(m_keyComponent, 0, count - 1);
+    switch (key) {
+    case UIKeyboardKey::UpArrow:
+        return m_wheels[std::size_t(m_keyComponent)]->stepRows(-1);
+    case UIKeyboardKey::DownArrow:
+        return m_wheels[std::size_t(m_keyComponent)]->stepRows(1);
+    default:
+        break;
+    }
+    if (count < 2)
+        return false;
+    m_keyComponent = std::clamp<NSInteger>(m_keyComponent + (key == UIKeyboardKey::LeftArrow ? -1 : 1), 0, count - 1);
+    return true;
 }
 
 std::shared_ptr<UIView> UIPickerView::wheelForComponent(NSInteger component)

@@ -5,6 +5,9 @@
 // didSelectRow once. Tapping a row
 // above or below the band turns the wheel to it. Rows far from the band lean away as on a drum.
 //
+// On a desktop the up and down arrows turn a wheel a row, the left and right ones pass to the
+// next wheel (the one last touched to begin with), and a notch of the mouse wheel is a row.
+//
 // Rows show the delegate's view for the row, else its title, else "?". Row heights (32 points)
 // and component widths (the width shared out) come from the delegate where it answers.
 
@@ -92,6 +95,10 @@ public:
 
     CGSize sizeThatFits(CGSize size) const override;
     void layoutSubviews() override;
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
+    // The wheel the up and down arrows turn.
+    NSInteger keyComponent() const { return m_keyComponent; }
+    void setKeyComponent(NSInteger component) { m_keyComponent = component; }
     // A wheel came to rest on a row.
     void wheelSettled(UIPickerWheel& wheel, NSInteger row, bool byUser, PassKey<UIPickerWheel>);
 
@@ -117,6 +124,7 @@ private:
     std::vector<NSInteger> m_pendingSelection;
     std::shared_ptr<UIView> m_topLine;
     std::shared_ptr<UIView> m_bottomLine;
+    NSInteger m_keyComponent { 0 };
 };
 
 using UIPickerViewRef = std::shared_ptr<UIPickerView>;

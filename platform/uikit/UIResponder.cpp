@@ -93,3 +93,9 @@ bool UIResponder::scrollWheel(CGPoint delta)
     auto next = nextResponder();
     return next && next->scrollWheel(delta);
 }
+
+bool UIResponder::scrollWheelNotches(CGPoint notches)
+{
+    auto next = nextResponder();
+    return next && next->scrollWheelNotches(notches);
+}

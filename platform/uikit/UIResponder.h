@@ -43,6 +43,19 @@ public:
     // The mouse wheel or touchpad over the responder, in points the content is to move by
     // (positive y shows what lies further down); false when no responder up the chain scrolled.
     virtual bool scrollWheel(CGPoint delta);
+    // Whole notches of a mouse wheel (positive y shows what lies further down). What scrolls by
+    // points takes wheelNotch points a notch; a stepped control may take a step.
+    virtual bool scrollWheelNotches(CGPoint notches);
+    static constexpr CGFloat wheelNotch = 40;
+    // A key that neither the first responder nor its chain took, offered to what the key window
+    // shows (UnclaimedKeyRouting): true when this responder acted on it. No chain: each answers
+    // for itself.
+    virtual bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+    {
+        (void)key;
+        (void)modifiers;
+        return false;
+    }
 
     // What the keyboard shows for this responder while it is first responder.
     virtual std::shared_ptr<UIView> inputView() const { return nullptr; }

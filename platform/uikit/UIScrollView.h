@@ -110,6 +110,7 @@ public:
     // The wheel drags the content as a finger would, without passing the edges; a pause of
     // wheelPause ends the drag, so the content settles as after a lift (a page, a row).
     bool scrollWheel(CGPoint delta) override;
+    bool scrollWheelNotches(CGPoint notches) override { return scrollWheel(CGPointMake(notches.x * wheelNotch, notches.y * wheelNotch)); }
     static constexpr NSTimeInterval wheelPause = 0.15;
 
     void setBounds(CGRect bounds) override;

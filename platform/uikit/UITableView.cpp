@@ -4,6 +4,7 @@
 #include "platform/foundation/NSException.h"
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 #include <algorithm>
 
@@ -379,6 +380,36 @@ std::vector<UITableView::IndexPathRef> UITableView::indexPathsForVisibleRows()
     for (const auto& [row, cell] : m_visibleCells)
         paths.push_back(indexPath(row));
     return paths;
+}
+
+bool UITableView::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    const bool down = key == UIKeyboardKey::DownArrow;
+    if ((!down && key != UIKeyboardKey::UpArrow) || !UnclaimedKeyRouting::isPlainArrow(key, modifiers) || !isScrollEnabled())
+        return false;
+    const CGPoint minimum = minimumContentOffset();
+    const CGPoint maximum = maximumContentOffset();
+    if (maximum.y <= minimum.y)
+        return false;
+    // The row cut by the edge comes wholly into view; with none cut, the next one does; where
+    // no row is (a header) the list moves a row's height.
+    const CGFloat top = contentOffset().y + contentInset().top;
+    const CGFloat shown = bounds().size.height - contentInset().top - contentInset().bottom;
+    const CGFloat edge = down ? top + shown : top;
+    const CGFloat side = down ? 1 : -1;
+    CGFloat target = contentOffset().y + side * m_rowHeight;
+    for (const CGFloat probe : { edge - side * 0.5, edge + side * 0.5 }) {
+        const auto path = indexPathForRowAtPoint(CGPointMake(1, probe));
+        if (!path)
+            continue;
+        const CGRect rect = rectForRowAtIndexPath(path);
+        if (down ? CGRectGetMaxY(rect) > edge + 0.5 : CGRectGetMinY(rect) < edge - 0.5) {
+            target = (down ? CGRectGetMaxY(rect) - shown : CGRectGetMinY(rect)) - contentInset().top;
+            break;
+        }
+    }
+    setContentOffset(CGPointMake(contentOffset().x, std::clamp(target, minimum.y, maximum.y)), false);
+    return true;
 }
 
 UITableViewCellRef UITableView::cellForRowAtIndexPath(const IndexPathRef& indexPath)

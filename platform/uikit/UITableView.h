@@ -116,6 +116,8 @@ public:
     std::shared_ptr<UIView> footerViewForSection(NSInteger section);
 
     void scrollToRowAtIndexPath(const IndexPathRef& indexPath, UITableViewScrollPosition position, bool animated);
+    // On a desktop the up and down arrows bring the next row past the top or bottom edge into view.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
     void scrollToNearestSelectedRowAtScrollPosition(UITableViewScrollPosition position, bool animated);
 
     // Changes between beginUpdates and endUpdates form one batch, checked against the data

@@ -193,4 +193,27 @@ TEST_F(LearnerPeriod, aBackwardsPeriodWithOneDateLeftToTheMonthShowsWhatItAsks)
     EXPECT_EQ(screen->beginDateText(), NSString("2020-03-01"));
 }
 
+TEST_F(LearnerPeriod, eachDateSheetOpensAtItsFieldsDate)
+{
+    host->runUntilIdle();
+    pick(1, "2030-01-15");
+    pick(2, "2030-02-03");
+    auto openSheet = [&] {
+        return std::dynamic_pointer_cast<KMActionSheetPickerView>(
+            host->findView([](UIView& view) { return dynamic_cast<KMActionSheetPickerView*>(&view) != nullptr; }));
+    };
+    for (const auto& [field, date] : { std::pair { screen->beginField(), "2030-01-15" }, std::pair { screen->endField(), "2030-02-03" } }) {
+        ASSERT_TRUE(host->tap(field));
+        host->runUntilIdle();
+        auto sheet = openSheet();
+        ASSERT_TRUE(sheet) << date;
+        EXPECT_EQ(StudentChartViewController::serviceDate(sheet->datePicker()->date()), NSString(date));
+        // Confirmed untouched, the date stays what it was.
+        EXPECT_TRUE(host->pressReturn());
+        host->runUntilIdle();
+        EXPECT_EQ(field->text(), NSString(date));
+    }
+    EXPECT_EQ(screen->beginDateText(), NSString("2030-01-15"));
+}
+
 } // namespace

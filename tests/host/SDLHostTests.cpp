@@ -325,6 +325,12 @@ TEST(SDLHost, theWindowResizesKeepingTheScreensAspectAndFollowsMinimiseFocusKeys
     SDL_PushEvent(&wheel);
     turn(*host, 3);
     EXPECT_DOUBLE_EQ(form->scroll->contentOffset().y, 3 * SDLHost::wheelStep);
+    // A touchpad glides by fractions of a notch, which scroll by their share of its points.
+    wheel.wheel.y = 0;
+    wheel.wheel.preciseY = -0.25;
+    SDL_PushEvent(&wheel);
+    turn(*host, 3);
+    EXPECT_DOUBLE_EQ(form->scroll->contentOffset().y, 3.25 * SDLHost::wheelStep);
 
     // Escape is only a key. Losing the focus makes the application inactive; minimised, it is in
     // the background until the window comes back.

@@ -14,6 +14,7 @@
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/payment/OPayCashierViewController.h"
 #include "library/payment/OrbipaySDK.h"
+#include "library/widgets/player/VPMoviePlayerControls.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSMachPort.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -495,6 +496,38 @@ TEST_F(TrainingSession, onAPadThePlayerIsLargerAndTheTabsMoveBelowIt)
     EXPECT_EQ(player->vScrollView()->frame().origin.y, CGRectGetMaxY(frame) + 15 + 40);
     player->btnBack(*UIButton::create());
     settled();
+}
+
+TEST_F(TrainingSession, theFullScreenFilmStandsUprightAndEscapeLeavesItThenTheLesson)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    auto player = play(list, 4);
+    ASSERT_TRUE(player);
+    auto movie = player->moviePlayer();
+    // Paused, so that the film's end cannot come first on a slow machine.
+    movie->pause();
+    // A tap on the film shows its bars; the bar's button takes the film to the full screen.
+    host->tap(movie->view());
+    host->advance(0.5);
+    ASSERT_TRUE(host->tap(movie->controls()->fullscreenButton()));
+    host->advance(1);
+    ASSERT_TRUE(movie->isFullscreen());
+    EXPECT_TRUE(CGAffineTransformIsIdentity(movie->movieBackgroundView()->transform()));
+    EXPECT_EQ(movie->view()->convertRectToView(movie->view()->bounds(), nullptr), host->keyWindow()->bounds());
+    shot("training-film-full-screen");
+
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(1);
+    EXPECT_FALSE(movie->isFullscreen());
+    EXPECT_EQ(movie->view()->superview(), player->view());
+    EXPECT_EQ(top<VideoPlayViewController>(), player);
+    shot("training-film-full-screen-left");
+    // Escape once more is the lesson's back button, with its closing save.
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    settled();
+    host->advance(0.5);
+    EXPECT_TRUE(top<VideoStudentViewController>());
 }
 
 TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCancels)

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSDictionary.h"
+#include "platform/uikit/URLOpenFailureAlert.h"
 
 #include <cmath>
 
@@ -135,6 +136,30 @@ TEST(Application, theOwnSchemeComesBackToTheDelegateOthersGoToTheSystem)
     EXPECT_FALSE(application->canOpenURL(NSURL::URLWithString("nonsense://x")));
     EXPECT_FALSE(application->openURL(NSURL::URLWithString("nonsense://x")));
     EXPECT_FALSE(application->openURL(nullptr));
+}
+
+TEST(Application, anOutsideAddressWhoseHandlerCannotStartIsToldOnScreen)
+{
+    auto host = HeadlessHost::create();
+    host->showRootViewController(UIViewController::create());
+    auto application = UIApplication::sharedApplication();
+    bool starts = true;
+    application->setSystemURLHandler([&](const std::shared_ptr<NSURL>&) { return starts; });
+    EXPECT_TRUE(application->openURL(NSURL::URLWithString("https://example.org/a")));
+    host->runUntilIdle();
+    EXPECT_FALSE(host->findViewWithText(URLOpenFailureAlert::title));
+
+    starts = false;
+    EXPECT_FALSE(application->openURL(NSURL::URLWithString("https://example.org/b")));
+    host->runUntilIdle();
+    ASSERT_TRUE(host->findViewWithText(URLOpenFailureAlert::title));
+    EXPECT_NE(host->viewTree(host->findViewWithText(URLOpenFailureAlert::title)->window()).find("https://example.org/b"),
+        std::string::npos);
+    // Escape or its one button puts it away.
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->runUntilIdle();
+    EXPECT_FALSE(host->findViewWithText(URLOpenFailureAlert::title));
+    application->setSystemURLHandler(nullptr);
 }
 
 TEST(Application, typedTextAndKeysReachTheFirstResponderAndTheKeyboardHearsEachChange)

@@ -186,7 +186,7 @@ TEST_F(TextViewTest, keysMoveDeleteAndTheSelectionIsDrawn)
     m_host->pressKey(UIKeyboardKey::DownArrow);
     m_host->pressKey(UIKeyboardKey::DownArrow);
     EXPECT_EQ(m_view->selectedRange().location, m_view->text().length());
-    EXPECT_FALSE(m_host->pressKey(UIKeyboardKey::Escape));
+    EXPECT_FALSE(m_host->pressKey(UIKeyboardKey::Escape, UIKeyModifierControl));
 }
 
 TEST_F(TextViewTest, alignmentInsetsAndScrollingToARange)

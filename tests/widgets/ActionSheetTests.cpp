@@ -127,3 +127,19 @@ TEST_F(ActionSheetTest, thePanelIgnoresTapsAndTheDimmedAreaDismissesSilently)
 }
 
 } // namespace
+
+TEST_F(ActionSheetTest, escapeIsTheCancelButtonAndASheetWithoutOneStays)
+{
+    auto sheet = show("分享到", "取消", nullptr, { "微信" });
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(0.5);
+    EXPECT_EQ(delegate->calls, (std::vector<std::string> { "cancel", "index 1" }));
+    EXPECT_FALSE(sheet->superview());
+
+    delegate->calls.clear();
+    auto bare = show(nullptr, nullptr, nullptr, { "微信" });
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(0.5);
+    EXPECT_TRUE(delegate->calls.empty());
+    EXPECT_TRUE(bare->superview());
+}

@@ -143,3 +143,16 @@ TEST_F(ArrowMenuTest, theSeparatorFadesInFromBothEnds)
 }
 
 } // namespace
+
+TEST_F(ArrowMenuTest, escapeClosesTheOpenMenuWithoutAChoice)
+{
+    int dismissed = 0;
+    ArrowMenu::showMenuInView(screen(), CGRectMake(20, 80, 60, 30), items, [&dismissed] { ++dismissed; });
+    host->advance(0.25);
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(0.25);
+    EXPECT_EQ(dismissed, 1);
+    EXPECT_TRUE(chooser->choices.empty());
+    EXPECT_FALSE(host->findView([](UIView& v) { return dynamic_cast<ArrowMenuOverlay*>(&v) != nullptr; }));
+    EXPECT_FALSE(host->pressKey(UIKeyboardKey::Escape));
+}

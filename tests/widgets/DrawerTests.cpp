@@ -575,3 +575,26 @@ TEST(DrawerBarButtonItemArchive, aRestoredItemKeepsItsTargetAndAction)
 }
 
 } // namespace
+
+TEST_F(DrawerTest, escapeClosesAnOpenDrawerAndOnlyThen)
+{
+    host->runUntilIdle();
+    EXPECT_FALSE(host->pressKey(UIKeyboardKey::Escape));
+    drawer->openDrawerSide(DWDrawerSideLeft, false, nullptr);
+    host->runUntilIdle();
+    ASSERT_EQ(drawer->openSide(), DWDrawerSideLeft);
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(0.5);
+    EXPECT_EQ(drawer->openSide(), DWDrawerSideNone);
+    EXPECT_EQ(centreX(), 0);
+}
+
+TEST_F(DrawerTest, withTheDrawersClosedEscapeGoesBackInTheCentre)
+{
+    auto next = Screen::create("下一页", UIColor::whiteColor());
+    centre->pushViewController(next, false);
+    host->runUntilIdle();
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->runUntilIdle();
+    EXPECT_EQ(centre->topViewController(), content);
+}

@@ -111,3 +111,20 @@ TEST_F(MenuPopoverTest, theDelegateHearsTheChoiceBeforeTheFadeEnds)
     host->runUntilIdle();
     EXPECT_TRUE(weakMenu.expired()) << "a closed menu nobody keeps is gone";
 }
+
+TEST_F(MenuPopoverTest, escapeClosesTheShownMenuWithoutAChoiceAndTheMenuShowsAgain)
+{
+    auto menu = show({ "科目一", "科目二" });
+    EXPECT_FALSE(host->pressKey(UIKeyboardKey::Escape, UIKeyModifierControl));
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->runUntilIdle();
+    EXPECT_FALSE(menu->window());
+    EXPECT_TRUE(chooser->chosen.empty());
+    EXPECT_FALSE(host->pressKey(UIKeyboardKey::Escape)) << "nothing left to close";
+
+    menu->showInView(screen());
+    host->runUntilIdle();
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::LeftArrow, UIKeyModifierAlternate));
+    host->runUntilIdle();
+    EXPECT_FALSE(menu->window());
+}

@@ -155,7 +155,7 @@ TEST_F(MoviePlayerControls, theStyleNoneHasNoBarsIgnoresTapsAndStaysNone)
     EXPECT_EQ(controls->style(), VPMoviePlayerControlsStyleNone);
 }
 
-TEST_F(MoviePlayerControls, fullscreenMovesTheViewOntoTheWindowTurnedAndTheDelegatePutsItBack)
+TEST_F(MoviePlayerControls, fullscreenMovesTheViewOntoTheWindowUprightAndTheDelegatePutsItBack)
 {
     player->setControls(controls);
     controls->fullscreen(nullptr);
@@ -163,12 +163,14 @@ TEST_F(MoviePlayerControls, fullscreenMovesTheViewOntoTheWindowTurnedAndTheDeleg
     host->advance(1);
     EXPECT_EQ(player->view()->superview(), player->movieBackgroundView());
     EXPECT_EQ(player->movieBackgroundView()->superview(), host->keyWindow());
-    EXPECT_EQ(player->view()->frame(), CGRectMake(20, 20, 568, 320));
+    // The window is not turned in the hand: the film and its bars stand upright and fill it.
+    EXPECT_TRUE(CGAffineTransformIsIdentity(player->movieBackgroundView()->transform()));
+    EXPECT_EQ(player->view()->convertRectToView(player->view()->bounds(), nullptr), host->keyWindow()->bounds());
     EXPECT_EQ(controls->style(), VPMoviePlayerControlsStyleDefault);
     controls->layoutIfNeeded();
     EXPECT_EQ(controls->topBar()->superview(), controls);
-    // 568 points wide: the volume view shows.
-    EXPECT_EQ(controls->volumeView()->alpha(), 1);
+    EXPECT_EQ(controls->topBar()->frame().size.width, 320);
+    EXPECT_EQ(CGRectGetMaxY(controls->bottomBar()->frame()), 568);
     std::filesystem::create_directories(CORVANE_SNAPSHOT_DIR);
     host->writePNG(NSString(CORVANE_SNAPSHOT_DIR "/movie-controls-fullscreen.png"));
 
@@ -177,6 +179,27 @@ TEST_F(MoviePlayerControls, fullscreenMovesTheViewOntoTheWindowTurnedAndTheDeleg
     host->advance(1);
     EXPECT_EQ(recorder->movedBack, 1);
     EXPECT_FALSE(player->movieBackgroundView()->superview());
+}
+
+TEST_F(MoviePlayerControls, escapeOrAltLeftLeavesTheFullscreenAndOnlyThen)
+{
+    player->setControls(controls);
+    EXPECT_FALSE(host->pressKey(UIKeyboardKey::Escape));
+    for (const auto& [key, modifiers] : { std::pair { UIKeyboardKey::Escape, UIKeyModifierNone },
+             std::pair { UIKeyboardKey::LeftArrow, UIKeyModifierAlternate } }) {
+        controls->fullscreen(nullptr);
+        host->advance(1);
+        ASSERT_TRUE(player->isFullscreen());
+        // Other keys pass by.
+        EXPECT_FALSE(host->pressKey(UIKeyboardKey::Escape, UIKeyModifierShift));
+        EXPECT_TRUE(player->isFullscreen());
+        EXPECT_TRUE(host->pressKey(key, modifiers));
+        EXPECT_FALSE(player->isFullscreen());
+        host->advance(1);
+        EXPECT_FALSE(player->movieBackgroundView()->superview());
+    }
+    EXPECT_EQ(recorder->movedBack, 2);
+    EXPECT_FALSE(host->pressKey(UIKeyboardKey::Escape));
 }
 
 TEST_F(MoviePlayerControls, buttonsTakeTouchesTenPointsBeyondTheirFrameAndTellTheirDelegate)

@@ -231,3 +231,17 @@ TEST_F(PagedMenuTest, aMenuShownAgainWithoutAnimationAfterAnAnimatedDismissalIsS
 }
 
 } // namespace
+
+TEST_F(PagedMenuTest, escapeClosesTheOpenMenuWithoutAChoice)
+{
+    auto menu = PGPopupMenu::popupMenuWithItems({ PGPopupMenuItem::itemWithTitle("复制", receiver, &Receiver::copyText) });
+    menu->setDelegate(receiver);
+    menu->showInView(screen(), CGRectMake(0, 30, 10, 20), true);
+    host->advance(0.25);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(0.3);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(overlays(), 0u);
+    EXPECT_EQ(std::count(receiver->events.begin(), receiver->events.end(), "copy"), 0);
+}

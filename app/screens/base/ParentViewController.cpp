@@ -7,6 +7,7 @@
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 ParentViewController::~ParentViewController()
 {
@@ -25,6 +26,25 @@ void ParentViewController::viewWillAppear(bool animated)
     UIViewController::viewWillAppear(animated);
     if (m_naviBar && !m_naviBar->isHidden())
         view()->bringSubviewToFront(m_naviBar);
+}
+
+bool ParentViewController::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (!UnclaimedKeyRouting::isBackKey(key, modifiers) || !m_naviBar || !isViewLoaded())
+        return false;
+    // The bar's left place holds its back button, the bar's own or the screen's (which saves or
+    // asks before it goes); a screen without one has emptied the place.
+    const auto& back = m_naviBar->m_btnLeft();
+    if (!back || !back->isEnabled())
+        return false;
+    // Shown means in this screen's view and visible all the way up to it.
+    const auto root = viewIfLoaded();
+    for (std::shared_ptr<UIView> view = back; view != root; view = view->superview()) {
+        if (!view || view->isHidden() || view->alpha() < 0.01)
+            return false;
+    }
+    back->sendActionsForControlEvents(UIControlEventTouchUpInside);
+    return true;
 }
 
 void ParentViewController::hideStatusBar(bool hide)

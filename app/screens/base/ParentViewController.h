@@ -18,6 +18,8 @@ public:
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
     bool prefersStatusBarHidden() const override { return m_isHideStatusBar; }
+    // Escape or Alt+Left presses the bar's back (left) button while the bar shows it.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
     const std::shared_ptr<CustomNaviBarView>& m_viewNaviBar() const { return m_naviBar; }
     void setViewNaviBar(const std::shared_ptr<CustomNaviBarView>& bar) { m_naviBar = bar; }

@@ -112,14 +112,15 @@ void ViewController::loadView()
         rows[i]->addSubview(label);
         return label;
     };
+    // A choice's whole row answers a click, its icon and the room beside the text too.
     m_areaLab = makeLabel(0, kRegionPlaceholder);
     auto areaTap = UITapGestureRecognizer::create();
     areaTap->addTarget(protectedSelf, &ViewController::areaEvent);
-    m_areaLab->addGestureRecognizer(areaTap);
+    rows[0]->addGestureRecognizer(areaTap);
     m_roleLab = makeLabel(1, kRolePlaceholder);
     auto roleTap = UITapGestureRecognizer::create();
     roleTap->addTarget(protectedSelf, &ViewController::roleEvent);
-    m_roleLab->addGestureRecognizer(roleTap);
+    rows[1]->addGestureRecognizer(roleTap);
 
     auto makeField = [&](int i, const char* placeholder, UIReturnKeyType returnKey) {
         auto field = UITextField::create(controlFrame(i));

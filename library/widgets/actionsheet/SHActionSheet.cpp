@@ -5,6 +5,7 @@
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 namespace {
 
@@ -129,6 +130,23 @@ void SHActionSheet::tappedCancel()
 }
 
 void SHActionSheet::tappedBackGroundView() { }
+
+bool SHActionSheet::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (!UnclaimedKeyRouting::isBackKey(key, modifiers) || !superview())
+        return false;
+    if (!m_isHadCancelButton)
+        return true;
+    const auto buttons = m_backGroundView->subviews();
+    for (const auto& view : buttons) {
+        auto button = std::dynamic_pointer_cast<UIButton>(view);
+        if (button && button->tag() == m_postionIndexNumber - 1) {
+            clickOnButtonWith(*button);
+            break;
+        }
+    }
+    return true;
+}
 
 void SHActionSheet::clickOnButtonWith(UIButton& button)
 {

@@ -29,6 +29,9 @@ public:
     void tappedCancel();
     void tappedBackGroundView();
     void clickOnButtonWith(UIButton& button);
+    // Escape or Alt+Left is the cancel button; a sheet without one keeps the keys from what
+    // lies below it.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
     std::shared_ptr<SHActionSheetDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(const std::shared_ptr<SHActionSheetDelegate>& delegate) { m_delegate = delegate; }

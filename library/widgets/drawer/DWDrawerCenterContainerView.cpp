@@ -1,5 +1,8 @@
 #include "library/widgets/drawer/DWDrawerCenterContainerView.h"
 
+#include "library/widgets/drawer/DWDrawerController.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
+
 std::shared_ptr<UIView> DWDrawerCenterContainerView::hitTest(CGPoint point, const UIEventRef& event)
 {
     auto hit = UIView::hitTest(point, event);
@@ -25,4 +28,17 @@ std::shared_ptr<UINavigationBar> DWDrawerCenterContainerView::navigationBarConta
             return bar;
     }
     return nullptr;
+}
+
+bool DWDrawerCenterContainerView::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (m_openSide == DWDrawerSideNone || !UnclaimedKeyRouting::isBackKey(key, modifiers))
+        return false;
+    for (auto responder = nextResponder(); responder; responder = responder->nextResponder()) {
+        if (auto drawer = std::dynamic_pointer_cast<DWDrawerController>(responder)) {
+            drawer->closeDrawerAnimated(true, nullptr);
+            return true;
+        }
+    }
+    return false;
 }

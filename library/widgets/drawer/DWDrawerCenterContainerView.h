@@ -25,6 +25,9 @@ public:
     void setOpenSide(NSInteger side) { m_openSide = side; }
 
     std::shared_ptr<UIView> hitTest(CGPoint point, const UIEventRef& event) override;
+    // While a drawer is open, Escape or Alt+Left closes it, before anything in the centre hears
+    // the key.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
     // The first navigation bar among the view's subviews, depth first, each before its own.
     static std::shared_ptr<UINavigationBar> navigationBarContainedWithinSubviewsOfView(const UIView& view);
 

@@ -5,6 +5,7 @@
 #include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSNull.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 void KMActionSheetPickerView::init(const NSString& title, const std::shared_ptr<KMActionSheetPickerViewDelegate>& delegate)
 {
@@ -171,7 +172,8 @@ void KMActionSheetPickerView::dismiss(std::function<void()> completion)
 bool KMActionSheetPickerView::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
 {
     const auto& items = m_actionToolbar->items();
-    if (key == UIKeyboardKey::Escape && !items.empty())
+    // Alt+Left as Escape: no key goes back a screen from under the sheet.
+    if (UnclaimedKeyRouting::isBackKey(key, modifiers) && !items.empty())
         pickerCancelClicked(*items.front());
     else if (key == UIKeyboardKey::Return && !items.empty())
         pickerDoneClicked(*items.back());

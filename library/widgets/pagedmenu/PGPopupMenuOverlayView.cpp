@@ -2,6 +2,7 @@
 
 #include "library/widgets/pagedmenu/PGPopupMenu.h"
 #include "platform/uikit/UITouch.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 void PGPopupMenuOverlayView::init(CGRect frame)
 {
@@ -15,4 +16,13 @@ void PGPopupMenuOverlayView::touchesEnded(const UITouchSet& touches, const UIEve
     if (touch && touch->view().get() == this)
         if (auto menu = popupMenu())
             menu->dismissAnimated(true);
+}
+
+bool PGPopupMenuOverlayView::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    auto menu = popupMenu();
+    if (!menu || !menu->isVisible() || !UnclaimedKeyRouting::isBackKey(key, modifiers))
+        return false;
+    menu->dismissAnimated(true);
+    return true;
 }

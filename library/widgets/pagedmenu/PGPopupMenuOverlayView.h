@@ -13,6 +13,8 @@ public:
     void setPopupMenu(const std::shared_ptr<PGPopupMenu>& menu) { m_popupMenu = menu; }
 
     void touchesEnded(const UITouchSet& touches, const UIEventRef& event) override;
+    // Escape or Alt+Left closes the open menu, as a touch outside it does.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
 protected:
     void init(CGRect frame) override;

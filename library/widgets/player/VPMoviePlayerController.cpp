@@ -12,6 +12,7 @@
 #include "platform/graphics/CGAffineTransform.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIWindow.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 #include <cmath>
 
@@ -20,6 +21,28 @@ namespace {
 constexpr const char* kTimedOutSelector = "movieTimedOut";
 constexpr NSTimeInterval kFullscreenFade = 0.3;
 constexpr NSUInteger kLinear = UIViewAnimationOptionCurveLinear;
+
+// The black ground of the player's own fullscreen: Escape or Alt+Left leaves the fullscreen, as
+// the controls' button does.
+class MovieBackgroundView : public UIView {
+    NS_OBJECT(MovieBackgroundView, UIView)
+public:
+    void setPlayer(const std::shared_ptr<VPMoviePlayerController>& player) { m_player = player; }
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override
+    {
+        auto player = m_player.lock();
+        if (!player || !player->isFullscreen() || !UnclaimedKeyRouting::isBackKey(key, modifiers))
+            return false;
+        if (auto controls = player->controls())
+            controls->fullscreen(nullptr);
+        else
+            player->setFullscreen(false, true);
+        return true;
+    }
+
+private:
+    std::weak_ptr<VPMoviePlayerController> m_player;
+};
 
 std::shared_ptr<UIWindow> presentingWindow()
 {
@@ -41,7 +64,9 @@ bool VPMoviePlayerController::init(CGRect frame)
     setControlStyle(MPMovieControlStyleNone);
     m_movieFullscreen = false;
     if (!m_movieBackgroundView) {
-        m_movieBackgroundView = UIView::create();
+        auto background = MovieBackgroundView::create();
+        background->setPlayer(self());
+        m_movieBackgroundView = background;
         m_movieBackgroundView->setAlpha(0);
         m_movieBackgroundView->setBackgroundColor(UIColor::blackColor());
     }
@@ -222,7 +247,10 @@ void VPMoviePlayerController::setFullscreen(bool fullscreen, bool animated)
             protectedSelf->view()->setAlpha(0);
             protectedSelf->m_movieBackgroundView->addSubview(protectedSelf->view());
             UIApplication::sharedApplication()->setStatusBarHidden(true, UIStatusBarAnimation::None);
-            protectedSelf->rotateMoviePlayerForOrientation(UIInterfaceOrientation::LandscapeRight, false, nullptr);
+            // The film takes the window as the window stands: a desktop's is not turned in the
+            // hand, and a quarter turn would lay the film and its controls on their side.
+            protectedSelf->rotateMoviePlayerForOrientation(
+                UIApplication::sharedApplication()->statusBarOrientation(), false, nullptr);
             UIView::animateWithDuration(duration, 0, kLinear, [weakSelf] {
                 if (auto player = weakSelf.lock())
                     player->view()->setAlpha(1);

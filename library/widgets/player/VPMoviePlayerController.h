@@ -1,7 +1,8 @@
 #pragma once
 // A movie player with a control overlay of its own (VPMoviePlayerControls) instead of the
 // platform's, and a fullscreen mode of its own: the player's view moves onto the key window over a
-// black background, turned to landscape. A network video that is not ready 20 s after play() is
+// black background, in the interface's orientation (a desktop window's own, upright); Escape
+// leaves it. A network video that is not ready 20 s after play() is
 // reported to the delegate (movieTimedOut); playback goes on. Main thread only.
 //
 //     auto player = VPMoviePlayerController::create(CGRectMake(0, 79, 320, 246));

@@ -3,6 +3,7 @@
 #include "platform/text/UIFont.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 namespace {
 
@@ -83,6 +84,15 @@ void PVMenuPopover::hide()
                 strongSelf->m_containerButton = container;
             }
         });
+}
+
+bool PVMenuPopover::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    auto container = m_shownContainer.lock();
+    if (!UnclaimedKeyRouting::isBackKey(key, modifiers) || !container || !container->superview())
+        return false;
+    hide();
+    return true;
 }
 
 void PVMenuPopover::layoutUIForInterfaceOrientation(NSInteger orientation)

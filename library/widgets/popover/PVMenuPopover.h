@@ -40,6 +40,8 @@ public:
     void showInView(const UIViewRef& view);
     void dismissMenuPopover() { hide(); }
     void hide();
+    // Escape or Alt+Left closes the shown menu, as a tap beside it does.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
     // Moves the pointer and the list 50 points right for the landscape orientations (3 and 4),
     // left otherwise.
     void layoutUIForInterfaceOrientation(NSInteger orientation);

@@ -3,6 +3,7 @@
 #include "library/widgets/popupmenu/ArrowMenuView.h"
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UITouch.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 void ArrowMenuOverlay::init(CGRect frame)
 {
@@ -21,6 +22,21 @@ void ArrowMenuOverlay::singleTap(UITapGestureRecognizer&)
     for (const auto& view : views)
         if (auto menu = std::dynamic_pointer_cast<ArrowMenuView>(view))
             menu->dismissMenu(true);
+}
+
+bool ArrowMenuOverlay::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (!UnclaimedKeyRouting::isBackKey(key, modifiers))
+        return false;
+    const auto views = subviews();
+    bool closed = false;
+    for (const auto& view : views) {
+        if (auto menu = std::dynamic_pointer_cast<ArrowMenuView>(view)) {
+            menu->dismissMenu(true);
+            closed = true;
+        }
+    }
+    return closed;
 }
 
 std::optional<bool> ArrowMenuOverlay::shouldReceiveTouch(UIGestureRecognizer&, UITouch& touch)

@@ -11,6 +11,8 @@ class ArrowMenuOverlay : public UIView, public UIGestureRecognizerDelegate {
 public:
     void singleTap(UITapGestureRecognizer& recognizer);
     std::optional<bool> shouldReceiveTouch(UIGestureRecognizer& recognizer, UITouch& touch) override;
+    // Escape or Alt+Left closes the open menu, as a tap outside it does.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
 protected:
     void init(CGRect frame) override;
