@@ -16,17 +16,20 @@
 #include "library/payment/OrbipaySDK.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSMachPort.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/host/ApplicationTermination.h"
 #include "platform/sysconfig/SCNetworkReachabilityTesting.h"
+#include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIScrollView.h"
 #include "tests/support/HeldStream.h"
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -440,6 +443,87 @@ TEST_F(TrainingSession, aFilmThatEndsUnderTheSwitchQuestionLeavesNoNoticeOverThe
     EXPECT_TRUE(alertMessage().isNil()) << alertMessage().UTF8String();
     EXPECT_EQ(top<VideoPlayViewController>(), player);
     picture("12-video-switched-after-the-end");
+}
+
+// The switch question is confirmed, and on the next film the window closed, right after the film's
+// end went out and before its answer could come (answers arrive through the main loop): the end
+// goes to the service once, for a service that adds what it is sent would credit it twice.
+TEST_F(TrainingSession, aFilmsEndIsSentOnceWhenItsScreenClosesBeforeTheAnswer)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    const auto ends = [&](const char* videoid) {
+        return std::ranges::count_if(saves(), [&](const auto& save) {
+            return ns::stringForKey(save, "videoid") == NSString(videoid) && ns::intForKey(save, "isEnd") == 1;
+        });
+    };
+    // Runs `closing` as the film's end is told, after the screen has sent its end.
+    const auto watchToTheEndThen = [&](const std::shared_ptr<VideoPlayViewController>& player, const std::function<void()>& closing) {
+        bool closed = false;
+        auto observer = NSNotificationCenter::defaultCenter()->addObserverForName(MPMoviePlayerPlaybackDidFinishNotification,
+            player->moviePlayer(), nullptr, [&](const std::shared_ptr<NSNotification>&) {
+                if (!std::exchange(closed, true))
+                    closing();
+            });
+        for (int second = 0; second < 20 && !closed; ++second)
+            watch(1);
+        NSNotificationCenter::defaultCenter()->removeObserver(observer);
+        return closed;
+    };
+
+    auto player = play(list, 0);
+    ASSERT_TRUE(player);
+    watch(5);
+    player->didSelectRowAtIndexPath(*player->mTableView(), NSIndexPath::indexPathForRow(1, 0));
+    EXPECT_EQ(alertMessage(), NSString("该视频未播放完，是否要播放其他视频？"));
+    ASSERT_TRUE(watchToTheEndThen(player, [&] {
+        auto alert = std::dynamic_pointer_cast<UIAlertView>(host->findView([](UIView& view) { return dynamic_cast<UIAlertView*>(&view) != nullptr; }));
+        ASSERT_TRUE(alert);
+        // Return answers the question with 确定, at once.
+        EXPECT_TRUE(alert->pressKey(UIKeyboardKey::Return, UIKeyModifierNone));
+    }));
+    ASSERT_TRUE(waitFor([&] { return ns::stringForKey(player->videoDict(), "videoid") == NSString("V2002"); }));
+    ASSERT_TRUE(waitFor([&] { return learnedOf(list->itemArray(), 0) == 12; }));
+    settled();
+    host->advance(1);
+    settled();
+    EXPECT_EQ(ends("V2001"), 1);
+
+    // Lesson four, twelve seconds, not started; the window closes as it ends.
+    player->btnBack(*UIButton::create());
+    settled();
+    host->advance(0.5);
+    player = play(list, 3);
+    ASSERT_TRUE(player);
+    ASSERT_TRUE(watchToTheEndThen(player, [] { UIApplication::sharedApplication()->terminate(); }));
+    ASSERT_TRUE(waitFor([&] { return UIApplication::sharedApplication()->backgroundTaskCount() == 0u && requestsUnderWay <= 0; }));
+    EXPECT_EQ(ends("V2004"), 1);
+    EXPECT_EQ(learnedOf(list->itemArray(), 3), 12);
+}
+
+// Under the daily cap nothing is credited, so only the film itself can say it has ended: a lesson
+// longer than one save interval still shows its end.
+TEST_F(TrainingSession, aLongFilmsEndIsShownUnderTheDailyCap)
+{
+    auto list = openVideoList(kBusyLearner);
+    ASSERT_TRUE(list);
+    // Lesson three: thirty seconds, three save intervals.
+    auto player = play(list, 2);
+    ASSERT_TRUE(player);
+    ASSERT_EQ(ns::longLongValue(player->videoDict()->objectForKey(NSString("videoTime"))), 30);
+    for (int second = 0; second < 15 && !player->isPassFourHour(); ++second)
+        watch(1);
+    ASSERT_TRUE(waitFor([&] { return player->isPassFourHour(); }));
+    ASSERT_TRUE(tapAlertButton("确定"));
+    for (int second = 0; second < 30 && alertMessage().isNil(); ++second)
+        watch(1);
+    EXPECT_EQ(alertMessage(), NSString("该视频播放完成，您可以继续其他视频的学习"));
+    picture("13-video-long-film-ended-under-the-cap");
+    ASSERT_TRUE(tapAlertButton("确定"));
+    settled();
+    host->advance(0.5);
+    EXPECT_TRUE(top<VideoStudentViewController>());
+    EXPECT_EQ(saves().size(), 1u);
 }
 
 TEST_F(TrainingSession, loadingMoreWorksAgainAfterAnAttemptWithoutNetwork)
