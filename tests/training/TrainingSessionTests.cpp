@@ -581,6 +581,33 @@ TEST_F(TrainingSession, onAPadThePlayerIsLargerAndTheTabsMoveBelowIt)
     settled();
 }
 
+// A turn of the device lays the screen out again: the player takes the size of the device it is
+// on, and the tabs and panels follow it.
+TEST_F(TrainingSession, aTurnLaysThePlayerAndTheTabsOutAgain)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    auto player = play(list, 4);
+    ASSERT_TRUE(player);
+    host->advance(1);
+    const CGFloat width = player->view()->bounds().size.width;
+    EXPECT_EQ(player->moviePlayer()->view()->frame().size.width, width);
+    UIDevice::setUserInterfaceIdiom(UIUserInterfaceIdiom::Pad);
+    player->willAnimateRotationToInterfaceOrientation(UIInterfaceOrientation::LandscapeLeft, 0.3);
+    UIDevice::setUserInterfaceIdiom(UIUserInterfaceIdiom::Phone);
+    CGRect frame = player->moviePlayer()->view()->frame();
+    EXPECT_EQ(frame.size.width, 700);
+    EXPECT_EQ(frame.size.height, 535);
+    EXPECT_EQ(player->vScrollView()->frame().origin.y, CGRectGetMaxY(frame) + 15 + 40);
+    player->willAnimateRotationToInterfaceOrientation(UIInterfaceOrientation::Portrait, 0.3);
+    frame = player->moviePlayer()->view()->frame();
+    EXPECT_EQ(frame.size.width, width);
+    EXPECT_EQ(frame.size.height, VideoPlayViewController::kPlayerHeight);
+    EXPECT_EQ(player->vScrollView()->frame().origin.y, CGRectGetMaxY(frame) + 15 + 40);
+    player->btnBack(*UIButton::create());
+    settled();
+}
+
 TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCancels)
 {
     ASSERT_TRUE(logIn("学员", kLearner, "123456"));
