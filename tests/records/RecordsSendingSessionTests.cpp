@@ -14,6 +14,7 @@
 #include "app/records/SchoolEvaluateViewController.h"
 #include "app/records/TextLimit.h"
 #include "app/stores/UserManager.h"
+#include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/linklabel/LKAttributedLabel.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/TypedValues.h"
@@ -220,6 +221,73 @@ TEST_F(RecordsSending, AFormLeftWhileItSavesStillTellsAndClearsTheHud)
     EXPECT_FALSE(UIApplication::sharedApplication()->isNetworkActivityIndicatorVisible());
     for (const auto& listener : listeners)
         NSNotificationCenter::defaultCenter()->removeObserver(listener);
+}
+
+// The form has gone when the refusal comes: the learner reads it on the screen in sight.
+TEST_F(RecordsSending, ARefusalOfAFormLeftShowsOnTheScreenInSight)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    standIn.setCannedReply("saveEvaluateMethod", R"({"output":{"head":{"retCode":"1","retDesc":"本月已评价过该教练"}}})");
+    auto below = navigation()->topViewController();
+    std::weak_ptr<CoachEvalDetailViewController> coach = coachForm();
+    ASSERT_TRUE(coach.lock()->form());
+    coach.lock()->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
+    navigation()->popViewControllerAnimated(false);
+    host->advance(0.1);
+    settled();
+    host->advance(0.2);
+    EXPECT_TRUE(hudText().isEqualToString("本月已评价过该教练")) << hudText().UTF8String();
+    EXPECT_EQ(STProgressHUD::sharedView()->window(), host->keyWindow());
+    EXPECT_EQ(navigation()->topViewController(), below);
+    shotNow("evaluation-refused-after-leaving");
+    host->advance(1.5);
+    EXPECT_TRUE(hudText().isNil());
+    EXPECT_FALSE(UIApplication::sharedApplication()->isNetworkActivityIndicatorVisible());
+
+    // Refused while still on the form, it shows there, and the form stays for another try.
+    auto detail = coachForm();
+    ASSERT_TRUE(detail->form());
+    detail->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
+    host->advance(0.1);
+    settled();
+    host->advance(0.2);
+    EXPECT_TRUE(hudText().isEqualToString("本月已评价过该教练"));
+    EXPECT_TRUE(STProgressHUD::sharedView()->isDescendantOfView(detail->view()));
+    EXPECT_EQ(top<CoachEvalDetailViewController>(), detail);
+}
+
+// The mail's limits count whole characters, as the services do: 30 emoji make a title, 31
+// Chinese characters are one too many.
+TEST_F(RecordsSending, TheMailsLimitsCountWholeCharacters)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    auto mail = MailViewController::create();
+    navigation()->pushViewController(mail, false);
+    host->advance(0.5);
+    const auto repeated = [](const char* piece, int times) {
+        std::string text;
+        for (int i = 0; i < times; ++i)
+            text += piece;
+        return NSString(text);
+    };
+    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+    const auto send = [&](const NSString& title, const NSString& content) {
+        mail->titleField()->setText(title);
+        mail->noteView()->setText(content);
+        mail->sendEvent(*button);
+        host->advance(0.2);
+        const NSString said = hudText();
+        settled();
+        host->advance(1.5);
+        return said;
+    };
+    EXPECT_TRUE(send(repeated("理", 31), "希望增加考试场次。").isEqualToString("标题不能超过30字"));
+    EXPECT_TRUE(send("考场预约", repeated("理", 501)).isEqualToString("信件内容不能超过500字"));
+    EXPECT_EQ(sentWith("addMailMethod"), 0);
+    send(repeated("😀", 30), repeated("😀", 500));
+    EXPECT_EQ(sentWith("addMailMethod"), 1);
+    // Sent and answered: the form is cleared for the next letter.
+    EXPECT_EQ(mail->titleField()->text().length(), 0u);
 }
 
 TEST_F(RecordsSending, TheReasonAndTheCommentKeepToTheirLimitsInWholeCharacters)
