@@ -57,6 +57,19 @@ protected:
         }
         return detail;
     }
+    // The coach form sent and left at once; its answer has come when this returns.
+    void sendCoachFormAndLeave()
+    {
+        auto detail = coachForm();
+        ASSERT_TRUE(detail->form());
+        const NSInteger before = requestsStarted;
+        detail->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
+        navigation()->popViewControllerAnimated(false);
+        detail.reset();
+        host->advance(0.1);
+        EXPECT_TRUE(requestsAnsweredSince(before));
+        host->advance(0.2);
+    }
     std::shared_ptr<AppealProcessViewController> appealForm(const char* recordId)
     {
         auto process = AppealProcessViewController::create();
@@ -194,13 +207,7 @@ TEST_F(RecordsSending, AFormLeftWhileItSavesStillTellsAndClearsTheHud)
         listeners.push_back(NSNotificationCenter::defaultCenter()->addObserverForName(name, nullptr, nullptr,
             [&heard](const std::shared_ptr<NSNotification>&) { ++heard; }));
 
-    std::weak_ptr<CoachEvalDetailViewController> coach = coachForm();
-    ASSERT_TRUE(coach.lock()->form());
-    coach.lock()->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
-    navigation()->popViewControllerAnimated(false);
-    host->advance(0.1);
-    settled();
-    host->advance(0.2);
+    sendCoachFormAndLeave();
     EXPECT_EQ(heard, 1);
     host->advance(1.5);
     EXPECT_TRUE(hudText().isNil());
@@ -211,10 +218,11 @@ TEST_F(RecordsSending, AFormLeftWhileItSavesStillTellsAndClearsTheHud)
     host->advance(0.5);
     for (const auto& stars : school->form()->stars())
         stars->setScore(5);
+    const NSInteger before = requestsStarted;
     school->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
     navigation()->popViewControllerAnimated(false);
     school.reset();
-    settled();
+    EXPECT_TRUE(requestsAnsweredSince(before));
     host->advance(1.5);
     EXPECT_EQ(heard, 2);
     EXPECT_TRUE(hudText().isNil());
@@ -229,13 +237,7 @@ TEST_F(RecordsSending, ARefusalOfAFormLeftShowsOnTheScreenInSight)
     ASSERT_TRUE(logIn("学员", kLearner, "123456"));
     standIn.setCannedReply("saveEvaluateMethod", R"({"output":{"head":{"retCode":"1","retDesc":"本月已评价过该教练"}}})");
     auto below = navigation()->topViewController();
-    std::weak_ptr<CoachEvalDetailViewController> coach = coachForm();
-    ASSERT_TRUE(coach.lock()->form());
-    coach.lock()->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
-    navigation()->popViewControllerAnimated(false);
-    host->advance(0.1);
-    settled();
-    host->advance(0.2);
+    sendCoachFormAndLeave();
     EXPECT_TRUE(hudText().isEqualToString("本月已评价过该教练")) << hudText().UTF8String();
     EXPECT_EQ(STProgressHUD::sharedView()->window(), host->keyWindow());
     EXPECT_EQ(navigation()->topViewController(), below);
@@ -247,9 +249,9 @@ TEST_F(RecordsSending, ARefusalOfAFormLeftShowsOnTheScreenInSight)
     // Refused while still on the form, it shows there, and the form stays for another try.
     auto detail = coachForm();
     ASSERT_TRUE(detail->form());
+    const NSInteger before = requestsStarted;
     detail->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
-    host->advance(0.1);
-    settled();
+    EXPECT_TRUE(requestsAnsweredSince(before));
     host->advance(0.2);
     EXPECT_TRUE(hudText().isEqualToString("本月已评价过该教练"));
     EXPECT_TRUE(STProgressHUD::sharedView()->isDescendantOfView(detail->view()));
