@@ -500,11 +500,10 @@ void VideoPlayViewController::moviePlayBackDidFinish(const std::shared_ptr<NSNot
         const long long learned = integerOf(m_videoDict, "learnedTime");
         const long long total = integerOf(m_videoDict, "videoTime");
         const long long watched = m_secondCountUp + unansweredSeconds();
-        // The film has ended when it played up to its length; the counted seconds cannot say so
-        // under the daily cap, where nothing is credited. The controls rewind a finished film
-        // before this is told: it stopped at the end of its stream when it played through, else
-        // where the last tick saw it. A stream's length rarely matches to the fraction, and a
-        // tick may fall just before the end: within a second of it is the end.
+        // The film has ended when it played up to its length: under the daily cap nothing is
+        // credited, so the counted seconds cannot tell. The controls rewind a finished film before
+        // this is told: it stood at the stream's end when it played through, else where the last
+        // tick saw it. Within a second of the length is the end.
         const NSTimeInterval position = ended ? m_moviePlayer->duration() : m_countedPosition;
         const bool reachedLength = total > 0 && position + 1 >= static_cast<NSTimeInterval>(total);
         // The notice shows under the daily cap too: only the save is what the cap stops. While
