@@ -330,7 +330,8 @@ TEST_F(RecordsSending, TheDaysRecordsAndTheFormWithoutPhotosSayWhatTheyHave)
     auto query = AppealQueryViewController::create();
     query->setRecordDate("2015-03-05");
     navigation()->pushViewController(query, false);
-    settled();
+    // The day's request may not have started yet when the push returns.
+    ASSERT_TRUE(waitUntil([&] { return query->records() && query->records()->count() > 0 && requestsUnderWay <= 0; }));
     host->advance(0.5);
     auto minutes = std::dynamic_pointer_cast<LKAttributedLabel>(host->findView([](UIView& view) {
         auto* label = dynamic_cast<LKAttributedLabel*>(&view);

@@ -724,7 +724,10 @@ protected:
     {
         EXPECT_TRUE(logIn("学员", kUnpaidLearner, "123456"));
         tapTile("视频学习");
-        EXPECT_TRUE(waitUntil([&] { return requestsUnderWay <= 0; }));
+        // The tile's requests may not have started yet: the question they end in is waited for.
+        EXPECT_TRUE(waitUntil([&] {
+            return requestsUnderWay <= 0 && host->findView([](UIView& view) { return dynamic_cast<UIAlertView*>(&view) != nullptr; });
+        }));
         EXPECT_EQ(alertMessage(), NSString("您还没有开通网上学习功能，是否前往开通?"));
         EXPECT_TRUE(tapAlertButton("立即前往"));
         auto goods = top<GoodsInfoViewController>();
