@@ -53,8 +53,12 @@ void save(RecordsListScreen& screen, const std::shared_ptr<NSMutableDictionary>&
         auto screen = weakScreen.lock();
         if (screen)
             screen->setSending(false);
-        if (!RecordsService::mainSucceeded(reply))
+        if (!RecordsService::mainSucceeded(reply)) {
+            // The form may have been left meanwhile: the refusal goes where the learner is.
+            if (!screen || !screen->view()->window())
+                STProgressHUD::showInView(nullptr);
             return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "服务器忙，请稍候再试！"), 1.0);
+        }
         if (successText.length())
             STProgressHUD::dismissWithSuccess(successText, 1.0);
         else

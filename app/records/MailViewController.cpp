@@ -1,6 +1,7 @@
 #include "app/records/MailViewController.h"
 
 #include "app/records/RecordsService.h"
+#include "app/records/TextLimit.h"
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/services/ServerUrlManger.h"
 #include "library/widgets/hud/STProgressHUD.h"
@@ -55,9 +56,9 @@ void MailViewController::sendEvent(UIControl&)
         problem = "请输入标题";
     else if (content.length() == 0)
         problem = "请输入信件内容";
-    else if (title.length() > kTitleLimit)
+    else if (TextLimit::characterCount(title) > kTitleLimit)
         problem = "标题不能超过30字";
-    else if (content.length() > kContentLimit)
+    else if (TextLimit::characterCount(content) > kContentLimit)
         problem = "信件内容不能超过500字";
     if (!problem.isNil())
         return STProgressHUD::showInView(view()), STProgressHUD::dismissWithError(problem, 1.0);

@@ -211,6 +211,12 @@ void VideoPlayViewController::configureViewForOrientation(UIInterfaceOrientation
     m_tableContainer->setFrame(CGRectMake(0, panelY + 1, W, std::max<CGFloat>(0, V - panelY - 1)));
 }
 
+void VideoPlayViewController::willAnimateRotationToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval duration)
+{
+    NoXibViewController::willAnimateRotationToInterfaceOrientation(orientation, duration);
+    configureViewForOrientation(orientation);
+}
+
 void VideoPlayViewController::viewDidLoad()
 {
     NoXibViewController::viewDidLoad();
@@ -494,17 +500,23 @@ void VideoPlayViewController::moviePlayBackDidFinish(const std::shared_ptr<NSNot
         const long long learned = integerOf(m_videoDict, "learnedTime");
         const long long total = integerOf(m_videoDict, "videoTime");
         const long long watched = m_secondCountUp + unansweredSeconds();
-        // Whole seconds are counted a tick after they began: watched to the end within a second
-        // is watched to the end.
-        const bool complete = total > 0 && learned + watched + 1 >= total;
+        // The film has ended when it played up to its length: under the daily cap nothing is
+        // credited, so the counted seconds cannot tell. The controls rewind a finished film before
+        // this is told: it stood at the stream's end when it played through, else where the last
+        // tick saw it. Within a second of the length is the end.
+        const NSTimeInterval position = ended ? m_moviePlayer->duration() : m_countedPosition;
+        const bool reachedLength = total > 0 && position + 1 >= static_cast<NSTimeInterval>(total);
         // The notice shows under the daily cap too: only the save is what the cap stops. While
         // the switch question is up it waits for the answer, so that it never stands over the
         // next film.
-        if (complete) {
+        if (reachedLength) {
             if (m_switchAlert.lock())
                 m_completionAlertHeld = true;
             else
                 showCompletionAlert();
+        }
+        // What is credited is still what was watched: a film skipped to its end is not whole.
+        if (total > 0 && learned + watched + 1 >= total) {
             if (saveTime(total - learned, true))
                 m_secondCountUp = 0;
         } else {
@@ -581,10 +593,12 @@ bool VideoPlayViewController::saveTime(long long interval, bool isEnd)
     if (auto found = m_uncredited.find(videoid); found != m_uncredited.end())
         carried = found->second;
     const long long total = isEnd ? interval : interval + carried;
-    if (total < 1)
+    if (total < 1 || (isEnd && m_endsInFlight.contains(videoid)))
         return false;
     m_uncredited.erase(videoid);
     m_inFlight[videoid] += total;
+    if (isEnd)
+        m_endsInFlight.insert(videoid);
     auto delegate = AppDelegate::shared();
     auto user = delegate ? delegate->user() : nullptr;
     auto param = NSMutableDictionary::dictionary();
@@ -608,15 +622,23 @@ bool VideoPlayViewController::saveTime(long long interval, bool isEnd)
     auto inFlight = std::make_shared<SaveInFlight>();
     m_httpService->httpRequestDict(
         [protectedSelf, record, total, isEnd, sequence, showedHUD, inFlight](const id& reply) {
-            protectedSelf->m_inFlight[videoIdOf(record).UTF8String()] -= total;
+            protectedSelf->answered(record, total, isEnd);
             protectedSelf->saveTimeCompletion(reply, record, total, isEnd, sequence, showedHUD);
         },
-        [protectedSelf, record, total, showedHUD, inFlight](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
-            protectedSelf->m_inFlight[videoIdOf(record).UTF8String()] -= total;
+        [protectedSelf, record, total, isEnd, showedHUD, inFlight](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
+            protectedSelf->answered(record, total, isEnd);
             protectedSelf->saveTimeFailure(record, total, showedHUD);
         },
         "app/saveTime", nullptr, talkIdInto(param));
     return true;
+}
+
+void VideoPlayViewController::answered(const std::shared_ptr<NSDictionary>& record, long long interval, bool isEnd)
+{
+    const std::string videoid = videoIdOf(record).UTF8String();
+    m_inFlight[videoid] -= interval;
+    if (isEnd)
+        m_endsInFlight.erase(videoid);
 }
 
 void VideoPlayViewController::saveTimeCompletion(const id& reply, const std::shared_ptr<NSMutableDictionary>& record, long long interval,

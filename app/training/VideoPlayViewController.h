@@ -22,6 +22,7 @@
 #include "platform/uikit/UITableView.h"
 
 #include <map>
+#include <set>
 
 // Posted when a save's answer has changed a row of the course list (object: the row).
 inline constexpr const char* kVideoLearnedTimeDidChangeNotification = "Corvane_videoLearnedTimeDidChange";
@@ -47,6 +48,7 @@ public:
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
     void viewWillDisappear(bool animated) override;
+    void willAnimateRotationToInterfaceOrientation(UIInterfaceOrientation orientation, NSTimeInterval duration) override;
 
     void loadData();
     void readyPlayer();
@@ -101,6 +103,8 @@ private:
     void saveTimeCompletion(const id& reply, const std::shared_ptr<NSMutableDictionary>& record, long long interval, bool isEnd,
         unsigned long long sequence, bool showedHUD);
     void saveTimeFailure(const std::shared_ptr<NSMutableDictionary>& record, long long interval, bool showedHUD);
+    // A save's answer or failure has come: its seconds are no longer on their way.
+    void answered(const std::shared_ptr<NSDictionary>& record, long long interval, bool isEnd);
     // The switch that waited for a save: the chosen related video becomes current.
     void completePendingSwitch();
     // Sends what the learner watched of the current video since the last save; answers whether a
@@ -156,4 +160,7 @@ private:
     std::map<std::string, long long> m_uncredited;
     // Seconds of saves sent and not answered yet, by video.
     std::map<std::string, long long> m_inFlight;
+    // Videos whose end was sent and not answered yet: the end covers everything, so nothing
+    // sends it again meanwhile.
+    std::set<std::string> m_endsInFlight;
 };

@@ -164,15 +164,20 @@ void VideoStudentViewController::startReload()
     ++m_generation;
     m_isReload = true;
     m_loadingMore = false;
-    m_pageNum = 0;
     loadData();
+}
+
+void VideoStudentViewController::requestFailed()
+{
+    m_isReload = false;
+    m_loadingMore = false;
 }
 
 void VideoStudentViewController::loadData()
 {
     if (!ServerUrlManger::networkIsValid()) {
         // Nothing went out: a later pull may try again.
-        m_loadingMore = false;
+        requestFailed();
         return;
     }
     const NSInteger page = m_isReload ? 1 : m_pageNum + 1;
@@ -199,7 +204,7 @@ void VideoStudentViewController::loadData()
             auto protectedSelf = weakSelf.lock();
             if (!protectedSelf || generation != protectedSelf->m_generation)
                 return;
-            protectedSelf->m_loadingMore = false;
+            protectedSelf->requestFailed();
             STProgressHUD::dismissWithError("服务器数据异常，请稍候再试!", 1.0);
         },
         "app/initVideoList", nullptr, fields);
@@ -209,18 +214,21 @@ void VideoStudentViewController::videoListReply(const id& reply, NSUInteger gene
 {
     if (generation != m_generation)
         return;
-    m_loadingMore = false;
     const auto code = ServiceReply::topLevelCode(reply);
     if (!code || *code != 0) {
+        requestFailed();
         STProgressHUD::dismissWithError("服务器数据异常，请稍候再试!", 1.0);
         return;
     }
+    m_loadingMore = false;
     auto rows = ns::arrayForKey(ns::dictionaryValue(reply), "data");
     // A reload replaces the list even when its first page is empty: rows of another subject must
     // not stay under this one's tab.
     if (m_isReload) {
         m_itemArray->removeAllObjects();
         m_isReload = false;
+        m_pageNum = 0;
+        m_listedSubject = m_subject;
     }
     if (rows && rows->count() > 0) {
         for (NSUInteger i = 0; i < rows->count(); ++i)
@@ -379,10 +387,15 @@ void VideoStudentViewController::refreshTable()
 
 void VideoStudentViewController::loadMoreDataToTable()
 {
-    // One page at a time, and only after the list it extends.
+    // One page at a time, and only after the list it extends. A list left from another subject,
+    // whose change failed, is not extended: the subject's first page replaces it.
     if (!m_loadingMore && !m_isReload) {
-        m_loadingMore = true;
-        loadData();
+        if (m_listedSubject != m_subject) {
+            startReload();
+        } else {
+            m_loadingMore = true;
+            loadData();
+        }
     }
     m_tableView->setPullTableIsLoadingMore(false);
 }

@@ -10,6 +10,8 @@
 #include "library/widgets/pulltable/PullTableView.h"
 #include "platform/foundation/NSArray.h"
 
+#include <optional>
+
 class VideoStudentViewController : public NoXibViewController, public UITableViewDataSource, public UITableViewDelegate,
                                    public PullTableViewDelegate {
     NS_OBJECT(VideoStudentViewController, NoXibViewController)
@@ -54,6 +56,8 @@ public:
 private:
     void selectTab(NSInteger index);
     void startReload();
+    // The request under way ended without rows for the list: the list stays as it was.
+    void requestFailed();
 
     std::shared_ptr<PullTableView> m_tableView;
     std::shared_ptr<NSMutableArray> m_itemArray;
@@ -61,10 +65,13 @@ private:
     std::shared_ptr<HttpServiceVideoStud> m_httpService;
     std::vector<std::shared_ptr<UIButton>> m_tabs;
     NSInteger m_subject { 0 };
-    // The last page that brought rows; the next load asks for the one after it.
+    // The last page that brought rows to the list shown; the next load asks for the one after it.
     NSInteger m_pageNum { 0 };
+    // The subject whose rows the list shows; none before a reload has come back.
+    std::optional<NSInteger> m_listedSubject;
     // Bumped by every reload: replies of an earlier one are stale.
     NSUInteger m_generation { 0 };
+    // A reload is on its way: its reply replaces the list. Cleared however it ends.
     bool m_isReload { true };
     bool m_loadingMore { false };
 };

@@ -14,6 +14,7 @@
 #include "app/records/SchoolEvaluateViewController.h"
 #include "app/records/TextLimit.h"
 #include "app/stores/UserManager.h"
+#include "library/widgets/hud/STProgressHUD.h"
 #include "library/widgets/linklabel/LKAttributedLabel.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/TypedValues.h"
@@ -55,6 +56,19 @@ protected:
             detail->form()->commentView()->setText("讲解清楚");
         }
         return detail;
+    }
+    // The coach form sent and left at once; its answer has come when this returns.
+    void sendCoachFormAndLeave()
+    {
+        auto detail = coachForm();
+        ASSERT_TRUE(detail->form());
+        const NSInteger before = requestsStarted;
+        detail->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
+        navigation()->popViewControllerAnimated(false);
+        detail.reset();
+        host->advance(0.1);
+        EXPECT_TRUE(requestsAnsweredSince(before));
+        host->advance(0.2);
     }
     std::shared_ptr<AppealProcessViewController> appealForm(const char* recordId)
     {
@@ -193,13 +207,7 @@ TEST_F(RecordsSending, AFormLeftWhileItSavesStillTellsAndClearsTheHud)
         listeners.push_back(NSNotificationCenter::defaultCenter()->addObserverForName(name, nullptr, nullptr,
             [&heard](const std::shared_ptr<NSNotification>&) { ++heard; }));
 
-    std::weak_ptr<CoachEvalDetailViewController> coach = coachForm();
-    ASSERT_TRUE(coach.lock()->form());
-    coach.lock()->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
-    navigation()->popViewControllerAnimated(false);
-    host->advance(0.1);
-    settled();
-    host->advance(0.2);
+    sendCoachFormAndLeave();
     EXPECT_EQ(heard, 1);
     host->advance(1.5);
     EXPECT_TRUE(hudText().isNil());
@@ -210,16 +218,77 @@ TEST_F(RecordsSending, AFormLeftWhileItSavesStillTellsAndClearsTheHud)
     host->advance(0.5);
     for (const auto& stars : school->form()->stars())
         stars->setScore(5);
+    const NSInteger before = requestsStarted;
     school->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
     navigation()->popViewControllerAnimated(false);
     school.reset();
-    settled();
+    EXPECT_TRUE(requestsAnsweredSince(before));
     host->advance(1.5);
     EXPECT_EQ(heard, 2);
     EXPECT_TRUE(hudText().isNil());
     EXPECT_FALSE(UIApplication::sharedApplication()->isNetworkActivityIndicatorVisible());
     for (const auto& listener : listeners)
         NSNotificationCenter::defaultCenter()->removeObserver(listener);
+}
+
+// The form has gone when the refusal comes: the learner reads it on the screen in sight.
+TEST_F(RecordsSending, ARefusalOfAFormLeftShowsOnTheScreenInSight)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    standIn.setCannedReply("saveEvaluateMethod", R"({"output":{"head":{"retCode":"1","retDesc":"本月已评价过该教练"}}})");
+    auto below = navigation()->topViewController();
+    sendCoachFormAndLeave();
+    EXPECT_TRUE(hudText().isEqualToString("本月已评价过该教练")) << hudText().UTF8String();
+    EXPECT_EQ(STProgressHUD::sharedView()->window(), host->keyWindow());
+    EXPECT_EQ(navigation()->topViewController(), below);
+    shotNow("evaluation-refused-after-leaving");
+    host->advance(1.5);
+    EXPECT_TRUE(hudText().isNil());
+    EXPECT_FALSE(UIApplication::sharedApplication()->isNetworkActivityIndicatorVisible());
+
+    // Refused while still on the form, it shows there, and the form stays for another try.
+    auto detail = coachForm();
+    ASSERT_TRUE(detail->form());
+    const NSInteger before = requestsStarted;
+    detail->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
+    EXPECT_TRUE(requestsAnsweredSince(before));
+    host->advance(0.2);
+    EXPECT_TRUE(hudText().isEqualToString("本月已评价过该教练"));
+    EXPECT_TRUE(STProgressHUD::sharedView()->isDescendantOfView(detail->view()));
+    EXPECT_EQ(top<CoachEvalDetailViewController>(), detail);
+}
+
+// The mail's limits count whole characters, as the services do: 30 emoji make a title, 31
+// Chinese characters are one too many.
+TEST_F(RecordsSending, TheMailsLimitsCountWholeCharacters)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    auto mail = MailViewController::create();
+    navigation()->pushViewController(mail, false);
+    host->advance(0.5);
+    const auto repeated = [](const char* piece, int times) {
+        std::string text;
+        for (int i = 0; i < times; ++i)
+            text += piece;
+        return NSString(text);
+    };
+    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+    const auto send = [&](const NSString& title, const NSString& content) {
+        mail->titleField()->setText(title);
+        mail->noteView()->setText(content);
+        mail->sendEvent(*button);
+        host->advance(0.2);
+        const NSString said = hudText();
+        settled();
+        host->advance(1.5);
+        return said;
+    };
+    EXPECT_TRUE(send(repeated("理", 31), "希望增加考试场次。").isEqualToString("标题不能超过30字"));
+    EXPECT_EQ(sentWith("addMailMethod"), 0);
+    send(repeated("😀", 30), repeated("😀", 500));
+    EXPECT_EQ(sentWith("addMailMethod"), 1);
+    // Sent and answered: the form is cleared for the next letter.
+    EXPECT_EQ(mail->titleField()->text().length(), 0u);
 }
 
 TEST_F(RecordsSending, TheReasonAndTheCommentKeepToTheirLimitsInWholeCharacters)
@@ -261,7 +330,8 @@ TEST_F(RecordsSending, TheDaysRecordsAndTheFormWithoutPhotosSayWhatTheyHave)
     auto query = AppealQueryViewController::create();
     query->setRecordDate("2015-03-05");
     navigation()->pushViewController(query, false);
-    settled();
+    // The day's request may not have started yet when the push returns.
+    ASSERT_TRUE(waitUntil([&] { return query->records() && query->records()->count() > 0 && requestsUnderWay <= 0; }));
     host->advance(0.5);
     auto minutes = std::dynamic_pointer_cast<LKAttributedLabel>(host->findView([](UIView& view) {
         auto* label = dynamic_cast<LKAttributedLabel*>(&view);
