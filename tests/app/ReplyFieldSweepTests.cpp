@@ -193,9 +193,9 @@ protected:
     }
     // Serves the operation's reply with each field left out and then null, driving its screen each
     // time; `reset` brings the client back to where the driving starts. Answers how many fields.
-    // Only the fields whose place in the reply is `part` counted in `parts`, so that a long
+    // Only the fields whose place in the reply is `slice` counted in `slices`, so that a long
     // reply is swept by several tests at once.
-    std::size_t sweep(const Operation& operation, const std::function<void()>& reset, std::size_t part = 0, std::size_t parts = 1)
+    std::size_t sweep(const Operation& operation, const std::function<void()>& reset, std::size_t slice = 0, std::size_t slices = 1)
     {
         // What the driving saves is answered without being saved, but for the operation's own
         // sample: each write is made once, and the sample data stays as the next driving needs it.
@@ -208,7 +208,7 @@ protected:
         std::vector<std::string> fields;
         collectFields(JSONCodecDeserializing::objectFromJSONString(NSString(sample)), "", fields);
         EXPECT_FALSE(fields.empty()) << operation.name;
-        for (std::size_t index = part; index < fields.size(); index += parts) {
+        for (std::size_t index = slice; index < fields.size(); index += slices) {
             const std::string& field = fields[index];
             for (const bool asNull : { false, true }) {
                 const std::string variant = operation.name + " " + field + (asNull ? " null" : " left out");
@@ -237,7 +237,7 @@ protected:
                 leaveToHome();
             }
         }
-        std::cout << "[ sweep    ] " << operation.name << ": " << fields.size() << " fields, part " << part + 1 << " of " << parts << std::endl;
+        std::cout << "[ sweep    ] " << operation.name << ": " << fields.size() << " fields, slice " << slice + 1 << " of " << slices << std::endl;
         return fields.size();
     }
     std::size_t sweepAll(const std::vector<Operation>& operations, const std::function<void()>& reset)
@@ -353,8 +353,8 @@ TEST_F(ReplyFieldSweep, theBookingOverviewWithAFieldMissingOrNullLeavesTheClient
 
 class LoginRowSweep : public ReplyFieldSweep {
 protected:
-    // The login row's fields in six parts, a test each: every one logs in anew.
-    void sweepPart(std::size_t part)
+    // The login row's fields in six slices, a test each: every one logs in anew.
+    void sweepSlice(std::size_t slice)
     {
         const Operation login { "loginMethod", [this] {
         fillLogin("学员", kLearner, "123456");
@@ -378,38 +378,38 @@ protected:
         leaveToHome();
         tapIfShown("视频学习");
     } };
-        EXPECT_GT(sweep(login, [this] { relaunch(); }, part, 6), 0u);
+        EXPECT_GT(sweep(login, [this] { relaunch(); }, slice, 6), 0u);
     }
 };
 
-TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotFirstPart)
+TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotFirstSlice)
 {
-    sweepPart(0);
+    sweepSlice(0);
 }
 
-TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotSecondPart)
+TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotSecondSlice)
 {
-    sweepPart(1);
+    sweepSlice(1);
 }
 
-TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotThirdPart)
+TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotThirdSlice)
 {
-    sweepPart(2);
+    sweepSlice(2);
 }
 
-TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotFourthPart)
+TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotFourthSlice)
 {
-    sweepPart(3);
+    sweepSlice(3);
 }
 
-TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotFifthPart)
+TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotFifthSlice)
 {
-    sweepPart(4);
+    sweepSlice(4);
 }
 
-TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotSixthPart)
+TEST_F(LoginRowSweep, aLoginRowWithAFieldMissingOrNullStillBooksOrSaysWhyNotSixthSlice)
 {
-    sweepPart(5);
+    sweepSlice(5);
 }
 
 TEST_F(ReplyFieldSweep, aRegionRowWithAFieldMissingOrNullLeavesTheLoginScreenWorking)
@@ -564,12 +564,12 @@ protected:
     }
 };
 
-TEST_F(PurchaseSweep, theVideoCheckWithAFieldMissingOrNullLeavesTheClientRunningFirstPart)
+TEST_F(PurchaseSweep, theVideoCheckWithAFieldMissingOrNullLeavesTheClientRunningFirstSlice)
 {
     EXPECT_GT(sweep(purchase("loginCheck", false), [this] { home(false, "学员", kUnpaid, "123456"); }, 0, 2), 0u);
 }
 
-TEST_F(PurchaseSweep, theVideoCheckWithAFieldMissingOrNullLeavesTheClientRunningSecondPart)
+TEST_F(PurchaseSweep, theVideoCheckWithAFieldMissingOrNullLeavesTheClientRunningSecondSlice)
 {
     EXPECT_GT(sweep(purchase("loginCheck", false), [this] { home(false, "学员", kUnpaid, "123456"); }, 1, 2), 0u);
 }
