@@ -429,7 +429,7 @@ TEST_F(ReplyFieldSweep, aRegionRowWithAFieldMissingOrNullLeavesTheLoginScreenWor
     EXPECT_GT(sweep(regions, [this] { relaunch(); }), 0u);
 }
 
-TEST_F(ReplyFieldSweep, evaluationsWithAFieldMissingOrNullLeaveTheClientRunning)
+TEST_F(ReplyFieldSweep, coachEvaluationsWithAFieldMissingOrNullLeaveTheClientRunning)
 {
     auto coachForm = [this] {
         if (!tapIfShown("教练评价"))
@@ -450,6 +450,16 @@ TEST_F(ReplyFieldSweep, evaluationsWithAFieldMissingOrNullLeaveTheClientRunning)
         detail->submitEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
         settled();
     };
+    const std::vector<Operation> operations {
+        { "emEvaluateMethod", coachForm },
+        { "chEvaluateMethod", coachForm },
+        { "saveEvaluateMethod", coachForm },
+    };
+    EXPECT_GT(sweepAll(operations, [this] { home(false); }), 0u);
+}
+
+TEST_F(ReplyFieldSweep, theSchoolEvaluationWithAFieldMissingOrNullLeavesTheClientRunning)
+{
     auto schoolForm = [this] {
         if (!tapIfShown("驾校评价"))
             return;
@@ -463,16 +473,13 @@ TEST_F(ReplyFieldSweep, evaluationsWithAFieldMissingOrNullLeaveTheClientRunning)
         settled();
     };
     const std::vector<Operation> operations {
-        { "emEvaluateMethod", coachForm },
-        { "chEvaluateMethod", coachForm },
-        { "saveEvaluateMethod", coachForm },
         { "enEvaluateMethod", schoolForm },
         { "saveEnEvaluateMethod", schoolForm },
     };
     EXPECT_GT(sweepAll(operations, [this] { home(false); }), 0u);
 }
 
-TEST_F(ReplyFieldSweep, mailNoticesAndExamsWithAFieldMissingOrNullLeaveTheClientRunning)
+TEST_F(ReplyFieldSweep, thePasswordMailNoticesAndExamsWithAFieldMissingOrNullLeaveTheClientRunning)
 {
     auto mail = [this] {
         if (!tapIfShown("运管信箱"))
@@ -485,7 +492,25 @@ TEST_F(ReplyFieldSweep, mailNoticesAndExamsWithAFieldMissingOrNullLeaveTheClient
         screen->sendEvent(*UIButton::buttonWithType(UIButtonTypeCustom));
         settled();
     };
+    auto password = [this] {
+        host->tap(top<MainViewController>()->m_viewNaviBar()->m_btnRight());
+        host->runUntilIdle();
+        auto settings = top<SetupViewController>();
+        if (!settings)
+            return;
+        host->tap(settings->rowButtons()[1]);
+        host->runUntilIdle();
+        auto screen = top<PasswordViewController>();
+        if (!screen)
+            return;
+        screen->oldPwd()->setText("123456");
+        screen->newPwd()->setText("abcdef");
+        screen->newPwd2()->setText("abcdef");
+        host->tap(screen->saveButton());
+        waitUntil([&] { return !screen->isSaving(); });
+    };
     const std::vector<Operation> operations {
+        { "updatePwdMethod", password },
         { "addMailMethod", mail },
         { "checkNoticeMethod", [this] {
              top<MainViewController>()->aboutMe(*UIButton::buttonWithType(UIButtonTypeCustom));
