@@ -19,12 +19,17 @@ void EvaluationFormView::setItems(const std::shared_ptr<NSArray>& items)
 {
     for (const auto& subview : std::vector<UIViewRef>(subviews()))
         subview->removeFromSuperview();
-    m_items = items;
+    // An item the service sent without its id cannot be scored back to it: it is left out.
+    auto kept = NSMutableArray::array();
+    for (NSUInteger i = 0; items && i < items->count(); ++i)
+        if (auto item = ns::dictionaryValue(items->objectAtIndex(i)); ns::stringForKey(item, "ITEMID").length() > 0)
+            kept->addObject(item);
+    m_items = kept;
     m_stars.clear();
     const CGFloat W = frame().size.width;
     CGFloat y = 0;
-    for (NSUInteger i = 0; items && i < items->count(); ++i) {
-        auto item = ns::dictionaryValue(items->objectAtIndex(i));
+    for (NSUInteger i = 0; i < m_items->count(); ++i) {
+        auto item = ns::dictionaryValue(m_items->objectAtIndex(i));
         auto row = UIView::create(CGRectMake(0, y, W, kRowHeight));
         row->setBackgroundColor(UIColor::whiteColor());
         addSubview(row);

@@ -3,6 +3,7 @@
 #include "app/screens/settings/SettingsLayout.h"
 #include "app/services/HttpService.h"
 #include "app/services/HttpServiceWithHost.h"
+#include "app/services/RequestFields.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "library/widgets/hud/STProgressHUD.h"
@@ -28,13 +29,12 @@ void sendMain(const std::shared_ptr<NSMutableDictionary>& fields, std::function<
 
 std::shared_ptr<NSMutableDictionary> appealParam(const NSString& queryType, const std::shared_ptr<NSDictionary>& param)
 {
-    auto inner = NSMutableDictionary::dictionary();
-    const NSString talkId = NSUserDefaults::standardUserDefaults()->stringForKey("SESSIONID");
-    if (!talkId.isNil())
-        inner->setObject(talkId, NSString("TALKID"));
-    if (auto user = SettingsLayout::currentUser(); user && !user->userCode().isNil())
-        inner->setObject(user->userCode(), NSString("USERCODE"));
-    inner->setObject(queryType, NSString("QUERY_TYPE"));
+    RequestFields fields;
+    auto user = SettingsLayout::currentUser();
+    fields.ifPresent("TALKID", NSUserDefaults::standardUserDefaults()->stringForKey("SESSIONID"))
+        .ifPresent("USERCODE", user ? id(user->userCode()) : nullptr)
+        .set("QUERY_TYPE", queryType);
+    auto inner = fields.dictionary();
     if (param)
         for (const auto& key : param->allKeys()->objects())
             inner->setObject(param->objectForKey(key), ns::textOf(key));

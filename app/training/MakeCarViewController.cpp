@@ -4,6 +4,7 @@
 #include "app/screens/base/InsetsLabel.h"
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
+#include "app/services/RequestFields.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "app/services/ServiceRoad.h"
@@ -289,13 +290,13 @@ void MakeCarViewController::alertViewClickedButtonAtIndex(UIAlertView&, NSIntege
     if (buttonIndex != 1 || !booking)
         return;
     STProgressHUD::show();
+    RequestFields fields;
+    fields.set("METHOD", "updateSchedueMethod")
+        .required("ABOUTID", booking->objectForKey(NSString("ABOUTID")))
+        .required("ABOUTINFOID", booking->objectForKey(NSString("ABOUTINFOID")));
     // A booking the service sent without its ids cannot be cancelled.
-    if (ns::stringForKey(booking, "ABOUTID").length() == 0 || ns::stringForKey(booking, "ABOUTINFOID").length() == 0)
+    if (!fields.complete())
         return STProgressHUD::dismissWithError("取消约车失败!", 1.0);
-    auto fields = NSMutableDictionary::dictionary();
-    fields->setObject(NSString("updateSchedueMethod"), NSString("METHOD"));
-    fields->setObject(ns::stringForKey(booking, "ABOUTID"), NSString("ABOUTID"));
-    fields->setObject(ns::stringForKey(booking, "ABOUTINFOID"), NSString("ABOUTINFOID"));
     std::weak_ptr<MakeCarViewController> weakSelf = self();
     m_httpService->httpRequestDict(
         [weakSelf](const id& reply) {
@@ -315,5 +316,5 @@ void MakeCarViewController::alertViewClickedButtonAtIndex(UIAlertView&, NSIntege
         [](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
             STProgressHUD::dismissWithError("取消约车失败!", 1.0);
         },
-        kDistribute, nullptr, fields);
+        kDistribute, nullptr, fields.dictionary());
 }

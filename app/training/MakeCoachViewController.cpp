@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
+#include "app/services/RequestFields.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "app/session/Constant.h"
@@ -159,11 +160,17 @@ void MakeCoachViewController::loadSchedul()
     }
     auto user = currentUser();
     STProgressHUD::showInView(view());
-    auto fields = NSMutableDictionary::dictionary();
-    fields->setObject(NSString("checkSchedueMethod"), NSString("METHOD"));
-    fields->setObject(user ? user->subject() : NSString(""), NSString("SUBJECT"));
-    fields->setObject(user ? user->carType() : NSString(""), NSString("PERDRITYPE"));
-    fields->setObject(m_dateLabel->text(), NSString("ABOUTDATE"));
+    RequestFields fields;
+    fields.set("METHOD", "checkSchedueMethod")
+        .required("SUBJECT", user ? id(user->subject()) : nullptr)
+        .required("PERDRITYPE", user ? id(user->carType()) : nullptr)
+        .set("ABOUTDATE", m_dateLabel->text());
+    // A login row without the learner's subject or class names no schedule to ask for.
+    if (!fields.complete()) {
+        STProgressHUD::dismissWithError("服务器忙，请稍候再试！", 1.0);
+        showNothing(true);
+        return;
+    }
     std::weak_ptr<MakeCoachViewController> weakSelf = self();
     const NSString day = m_dateLabel->text();
     m_httpService->httpRequestDict(
@@ -179,7 +186,7 @@ void MakeCoachViewController::loadSchedul()
             if (auto protectedSelf = weakSelf.lock())
                 protectedSelf->showNothing(true);
         },
-        kDistribute, nullptr, fields);
+        kDistribute, nullptr, fields.dictionary());
 }
 
 void MakeCoachViewController::scheduleReply(const id& reply)
@@ -324,41 +331,35 @@ void MakeCoachViewController::saveEvent(UIControl&)
         Toast::makeToast(view(), "正在读取教练信息，请稍候", 1.0, NSString("center"));
         return;
     }
-    // A coach the service sent without the id the booking names cannot be booked.
-    if (ns::stringForKey(m_coachDict, "TSEMPLOYEEID").length() == 0) {
-        STProgressHUD::show();
-        STProgressHUD::dismissWithError("约车失败!", 1.0);
-        return;
-    }
-    std::vector<std::string> ids;
-    std::vector<std::string> times;
-    NSString branum("");
+    std::vector<id> ids;
+    std::vector<id> times;
+    id branum = NSString("");
     for (NSUInteger i = 0; m_aboutArray && i < m_aboutArray->count(); ++i) {
         auto slot = ns::dictionaryValue(m_aboutArray->objectAtIndex(i));
         const NSString slotId = ns::stringForKey(slot, "ABOUTID");
         if (std::find(m_ids.begin(), m_ids.end(), slotId) == m_ids.end())
             continue;
-        ids.push_back(slotId.UTF8String());
-        times.push_back(ns::stringForKey(slot, "ABOUTTIME").UTF8String());
-        branum = ns::textOf(slot->objectForKey(NSString("BRANUM")));
+        ids.push_back(slotId);
+        times.push_back(slot->objectForKey(NSString("ABOUTTIME")));
+        branum = slot->objectForKey(NSString("BRANUM"));
     }
-    auto join = [](const std::vector<std::string>& parts) {
-        std::string text;
-        for (const auto& part : parts)
-            text += (text.empty() ? "" : ",") + part;
-        return NSString(text);
-    };
     auto user = currentUser();
-    auto fields = NSMutableDictionary::dictionary();
-    fields->setObject(NSString("saveSchedueMethod"), NSString("METHOD"));
-    fields->setObject(join(ids), NSString("ABOUTIDS"));
-    fields->setObject(join(times), NSString("ABOUTTIME"));
-    fields->setObject(m_dateLabel->text(), NSString("ABOUTDATE"));
-    fields->setObject(m_nameLabel->text(), NSString("COACHNAME"));
-    fields->setObject(ns::textOf(m_coachDict->objectForKey(NSString("SUBJECT"))), NSString("SUBJECT"));
-    fields->setObject(user ? ns::textOf(user->carType()) : NSString(""), NSString("PERDRITYPE"));
-    fields->setObject(branum, NSString("BRANUM"));
-    fields->setObject(ns::stringForKey(m_coachDict, "TSEMPLOYEEID"), NSString("TSEMPLOYEEID"));
+    RequestFields fields;
+    fields.set("METHOD", "saveSchedueMethod")
+        .requiredList("ABOUTIDS", ids)
+        .requiredList("ABOUTTIME", times)
+        .set("ABOUTDATE", m_dateLabel->text())
+        .orEmpty("COACHNAME", m_nameLabel->text())
+        .orEmpty("SUBJECT", m_coachDict->objectForKey(NSString("SUBJECT")))
+        .required("PERDRITYPE", user ? id(user->carType()) : nullptr)
+        .orEmpty("BRANUM", branum)
+        .required("TSEMPLOYEEID", m_coachDict->objectForKey(NSString("TSEMPLOYEEID")));
+    // A slot or coach the service sent without what the booking names cannot be booked.
+    if (!fields.complete()) {
+        STProgressHUD::show();
+        STProgressHUD::dismissWithError("约车失败!", 1.0);
+        return;
+    }
     STProgressHUD::show();
     std::weak_ptr<MakeCoachViewController> weakSelf = self();
     m_httpService->httpRequestDict(
@@ -386,5 +387,5 @@ void MakeCoachViewController::saveEvent(UIControl&)
         [](const std::shared_ptr<RQHTTPRequestOperation>&, const std::shared_ptr<NSError>&) {
             STProgressHUD::dismissWithError("约车失败", 1.0);
         },
-        kDistribute, nullptr, fields);
+        kDistribute, nullptr, fields.dictionary());
 }

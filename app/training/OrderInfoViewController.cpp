@@ -4,6 +4,7 @@
 #include "app/screens/base/InsetsLabel.h"
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
+#include "app/services/RequestFields.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "app/session/User.h"
@@ -157,12 +158,12 @@ void OrderInfoViewController::loadData()
     STProgressHUD::show();
     auto delegate = AppDelegate::shared();
     auto user = delegate ? delegate->user() : nullptr;
-    auto fields = NSMutableDictionary::dictionary();
-    fields->setObject(m_goods ? ns::textOf(m_goods->goodsId) : NSString(""), NSString("GOODS_ID"));
-    fields->setObject(user ? ns::textOf(user->userCode()) : NSString(""), NSString("STU_ID"));
-    fields->setObject(NSString("1"), NSString("PAY_NUM"));
-    fields->setObject(NSString("400"), NSString("PROJECT_CODE"));
-    requestPurchaseRow(kOrderAction, fields, [this](const std::shared_ptr<NSDictionary>& row) { orderNumberCompletion(row); });
+    RequestFields fields;
+    fields.orEmpty("GOODS_ID", m_goods ? id(m_goods->goodsId) : nullptr)
+        .orEmpty("STU_ID", user ? id(user->userCode()) : nullptr)
+        .set("PAY_NUM", "1")
+        .set("PROJECT_CODE", "400");
+    requestPurchaseRow(kOrderAction, fields.dictionary(), [this](const std::shared_ptr<NSDictionary>& row) { orderNumberCompletion(row); });
 }
 
 void OrderInfoViewController::orderNumberCompletion(const std::shared_ptr<NSDictionary>& row)
@@ -196,12 +197,10 @@ void OrderInfoViewController::orbipaySing()
     m_paying = true;
     updatePayButton();
     STProgressHUD::show();
-    auto fields = NSMutableDictionary::dictionary();
-    fields->setObject(m_orderIdLab->text(), NSString("ORDER_ID"));
-    fields->setObject(NSString("3"), NSString("PAY_CHANNELS"));
-    fields->setObject(NSString("1"), NSString("PAY_TYPE"));
-    fields->setObject(NSString("1"), NSString("PAY_NUM"));
-    fields->setObject(NSString("400"), NSString("PROJECT_CODE"));
+    RequestFields fields;
+    fields.required("ORDER_ID", m_orderIdLab->text()).set("PAY_CHANNELS", "3").set("PAY_TYPE", "1").set("PAY_NUM", "1").set("PROJECT_CODE", "400");
+    if (!fields.complete())
+        return paymentFailed("支付失败,请稍后再试！");
     std::weak_ptr<OrderInfoViewController> weakSelf = self();
     m_httpService->httpRequestOrbipayInfo(
         [weakSelf](const id& reply) {
@@ -212,7 +211,7 @@ void OrderInfoViewController::orbipaySing()
             if (auto protectedSelf = weakSelf.lock())
                 protectedSelf->paymentFailed("支付失败,请稍后再试！");
         },
-        ServerUrlManger::create()->getHttpUrlForPay(), kPaymentInfoAction, nullptr, fields);
+        ServerUrlManger::create()->getHttpUrlForPay(), kPaymentInfoAction, nullptr, fields.dictionary());
 }
 
 void OrderInfoViewController::paymentInfoCompletion(const id& reply)

@@ -270,6 +270,38 @@ struct ServiceStandIn::Implementation final : StandInContext {
     std::map<std::string, FailedLogins> madeUpFailures;
     std::map<std::string, SessionRecord> sessions;
     std::map<std::string, std::string> cannedReplies;
+    std::map<std::string, std::function<std::string(const std::string&)>> replyRewrites;
+
+    // The operation of a request as the canned replies and rewrites name it.
+    static std::string operationKey(const std::string& operation, const Fields& fields)
+    {
+        if (operation != "queryStudentHour")
+            return operation;
+        auto param = ns::dictionaryValue(JSONCodecDeserializing::objectFromJSONString(NSString(field(fields, "param"))));
+        return operation + "/" + ns::textOf(param ? param->objectForKey(NSString("QUERY_TYPE")) : nullptr).UTF8String();
+    }
+    // The reply as a test rewrites it, when one does.
+    void rewriteReply(const httplib::Request& request, httplib::Response& response)
+    {
+        std::function<std::string(const std::string&)> rewrite;
+        {
+            std::lock_guard lock(mutex);
+            if (replyRewrites.empty())
+                return;
+            const Fields fields = parseForm(request.body);
+            std::string operation = request.path.substr(request.path.rfind('/') + 1);
+            if (request.path.ends_with("/distri/distribute"))
+                operation = field(fields, "METHOD");
+            auto found = replyRewrites.find(operationKey(operation, fields));
+            if (found == replyRewrites.end())
+                return;
+            rewrite = found->second;
+        }
+        // Replies go form-encoded but for the payment text, which goes as plain JSON.
+        const bool encoded = response.get_header_value("Content-Type").starts_with("text/plain");
+        const std::string json = rewrite(encoded ? formDecode(response.body) : response.body);
+        response.set_content(encoded ? formEncode(json) : json, response.get_header_value("Content-Type"));
+    }
 
     // The canned reply of the operation, when a test set one.
     bool answeredCanned(const std::string& operation, const Fields& fields, httplib::Response& response)
@@ -279,12 +311,7 @@ struct ServiceStandIn::Implementation final : StandInContext {
             std::lock_guard lock(mutex);
             if (cannedReplies.empty())
                 return false;
-            std::string key = operation;
-            if (operation == "queryStudentHour") {
-                auto param = ns::dictionaryValue(JSONCodecDeserializing::objectFromJSONString(NSString(field(fields, "param"))));
-                key += "/" + ns::textOf(param ? param->objectForKey(NSString("QUERY_TYPE")) : nullptr).UTF8String();
-            }
-            auto found = cannedReplies.find(key);
+            auto found = cannedReplies.find(operationKey(operation, fields));
             if (found == cannedReplies.end())
                 return false;
             json = found->second;
@@ -934,9 +961,11 @@ bool ServiceStandIn::start()
     };
     implementation.mainServer = makeServer([&implementation](const httplib::Request& request, httplib::Response& response) {
         implementation.handleMain(request, response);
+        implementation.rewriteReply(request, response);
     }, &implementation.routes.mainGets, implementation.mainWatch);
     implementation.paymentServer = makeServer([&implementation](const httplib::Request& request, httplib::Response& response) {
         implementation.handlePayment(request, response);
+        implementation.rewriteReply(request, response);
     }, &implementation.routes.paymentGets, implementation.paymentWatch);
 
     auto bind = [&](httplib::Server& server, int port) {
@@ -1043,6 +1072,17 @@ void ServiceStandIn::setCannedReply(const std::string& operation, const std::str
         m_implementation->cannedReplies.erase(operation);
     else
         m_implementation->cannedReplies[operation] = json;
+}
+
+void ServiceStandIn::setReplyRewrite(const std::string& operation, std::function<std::string(const std::string& json)> rewrite)
+{
+    if (!m_implementation)
+        return;
+    std::lock_guard lock(m_implementation->mutex);
+    if (rewrite)
+        m_implementation->replyRewrites[operation] = std::move(rewrite);
+    else
+        m_implementation->replyRewrites.erase(operation);
 }
 
 } // namespace standin

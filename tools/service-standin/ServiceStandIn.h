@@ -8,6 +8,7 @@
 // answered with an error envelope. Data comes from an SQLite database seeded with sample data.
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -74,6 +75,10 @@ public:
     // or "getregional" for the region list.
     // An empty text ends it.
     void setCannedReply(const std::string& operation, const std::string& json);
+    // Passes the JSON the sample data made for the operation (named as above, or the payment
+    // action's last segment) through `rewrite` before it goes out; an empty function ends it.
+    // It runs on the stand-in's threads.
+    void setReplyRewrite(const std::string& operation, std::function<std::string(const std::string& json)> rewrite);
 
 private:
     struct Implementation;

@@ -7,6 +7,7 @@
 #include "app/records/SchoolEvaluateViewController.h"
 #include "app/screens/settings/SetupViewController.h"
 #include "app/services/HttpServiceVideoStud.h"
+#include "app/services/RequestFields.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "app/theory/KaoInfoViewController.h"
@@ -137,15 +138,11 @@ void MainViewController::videoStudLogin(bool)
     auto service = HttpServiceVideoStud::create();
     if (!ServerUrlManger::networkIsValid())
         return;
-    auto inner = NSMutableDictionary::dictionary();
-    if (user && !user->userCode().isNil())
-        inner->setObject(user->userCode(), NSString("USERCODE"));
-    if (user && !user->subject().isNil())
-        inner->setObject(user->subject(), NSString("SUBJECT"));
-    const NSString talkId = NSUserDefaults::standardUserDefaults()->stringForKey("SESSIONID");
-    if (!talkId.isNil())
-        inner->setObject(talkId, NSString("TALKID"));
-    auto fields = ns::mutableDictionary({ { "param", JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(inner)) } });
+    RequestFields inner;
+    inner.ifPresent("USERCODE", user ? id(user->userCode()) : nullptr)
+        .ifPresent("SUBJECT", user ? id(user->subject()) : nullptr)
+        .ifPresent("TALKID", NSUserDefaults::standardUserDefaults()->stringForKey("SESSIONID"));
+    auto fields = ns::mutableDictionary({ { "param", JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(inner.dictionary())) } });
     STProgressHUD::showInView(view());
     m_checkingVideo = true;
     auto protectedSelf = self();

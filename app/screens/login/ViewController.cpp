@@ -5,6 +5,7 @@
 #include "app/screens/base/UIColor_Addition.h"
 #include "app/screens/home/AdminHomeViewController.h"
 #include "app/screens/home/MainViewController.h"
+#include "app/services/RequestFields.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceHosts.h"
 #include "app/services/ServiceReply.h"
@@ -390,18 +391,14 @@ void ViewController::loginEvent(UIControl&)
         return;
     }
     const NSString roleCode = ns::stringForKey(ns::dictionaryValue(m_roleArray->objectAtIndex(NSUInteger(m_roleSelectIndex))), "code");
-    auto fields = NSMutableDictionary::dictionary();
-    auto put = [&](const char* key, const NSString& value) {
-        if (!value.isNil())
-            fields->setObject(value, NSString(key));
-    };
-    put("PROVINCE", m_province);
-    put("DEPCODE", m_areaCode);
-    put("ROLETYPE", roleCode);
-    put("METHOD", "loginMethod");
-    put("USERCODE", m_accountField->text());
-    put("PASSWRD", m_passwordField->text());
-    put("PHONETYPE", "1");
+    RequestFields fields;
+    fields.ifPresent("PROVINCE", m_province)
+        .ifPresent("DEPCODE", m_areaCode)
+        .ifPresent("ROLETYPE", roleCode)
+        .set("METHOD", "loginMethod")
+        .set("USERCODE", m_accountField->text())
+        .set("PASSWRD", m_passwordField->text())
+        .set("PHONETYPE", "1");
     STProgressHUD::showInView(view());
     m_loggingIn = true;
     auto protectedSelf = self();
@@ -414,7 +411,7 @@ void ViewController::loginEvent(UIControl&)
             protectedSelf->m_loggingIn = false;
             STProgressHUD::dismissWithError("登录失败！", 1.0);
         },
-        kLoginAction, nullptr, fields);
+        kLoginAction, nullptr, fields.dictionary());
 }
 
 void ViewController::loginReply(const id& reply, const NSString& roleCode)
