@@ -42,7 +42,7 @@ TEST(LearnersPhoto, eachLoginFindsTheOneCachedCopyInsteadOfAddingAnother)
         addresses.push_back(photoOfALogin(standIn));
         auto view = UIImageView::create(CGRectMake(0, 0, 60, 60));
         SettingsLayout::loadPhoto(view, nullptr, NSString(addresses.back()));
-        ASSERT_TRUE(testing_support::runLoopUntil([&] { return view->image() != nullptr; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return view->image() != nullptr; }, testing_support::kSessionWaitSeconds));
         shown.push_back(view->image());
     }
     const std::string& first = addresses[0];

@@ -6,6 +6,7 @@
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/SDLHost.h"
 #include "tests/host/XvfbDisplay.h"
+#include "tests/support/Waiting.h"
 #include "tools/service-standin/ServiceStandIn.h"
 
 #include <SDL.h>
@@ -56,10 +57,10 @@ void type(SDLHost& host, const char* text)
     pushKey(host, SDLK_RETURN);
 }
 
-// Turns the window's loop until the condition holds, for at most twenty seconds.
+// Turns the window's loop until the condition holds, for at most kSessionWaitSeconds.
 bool turnUntil(SDLHost& host, const std::function<bool()>& done)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(testing_support::kSessionWaitSeconds);
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline || !host.runOnce())
             return false;
