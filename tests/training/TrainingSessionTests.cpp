@@ -118,12 +118,14 @@ protected:
         ASSERT_TRUE(answer && answer->status == 200);
     }
     // Seconds go by one at a time so that every reply, and the film, arrive before the next tick.
+    // A session that has failed watches no further, so that it ends well inside its time-out.
     void watch(int seconds)
     {
         auto player = top<VideoPlayViewController>();
-        for (int i = 0; i < seconds; ++i) {
+        for (int i = 0; i < seconds && !HasFailure(); ++i) {
             host->advance(1);
-            waitFor([&] { return requestsUnderWay <= 0 && (!player || !(player->moviePlayer()->loadState() & MPMovieLoadStateStalled)); });
+            EXPECT_TRUE(waitFor([&] { return requestsUnderWay <= 0 && (!player || !(player->moviePlayer()->loadState() & MPMovieLoadStateStalled)); }))
+                << "the film stalled or a reply did not come";
         }
     }
     // The finger pulls the list to the offset and lets go.
@@ -225,7 +227,7 @@ TEST_F(TrainingSession, aVideoPlaysItsSecondsAreCreditedAndARefusedSaveIsCarried
     picture("07-video-list-credited");
 }
 
-TEST_F(TrainingSession, leavingAndSwitchingEachSendTheirClosingSaveOnce)
+TEST_F(TrainingSession, leavingSendsItsClosingSaveOnce)
 {
     auto list = openVideoList(kLearner);
     ASSERT_TRUE(list);
@@ -247,9 +249,14 @@ TEST_F(TrainingSession, leavingAndSwitchingEachSendTheirClosingSaveOnce)
     EXPECT_EQ(learnedOf(list->itemArray(), 2), 15 + counted);
     host->advance(2);
     EXPECT_EQ(saves().size(), 1u);
+}
 
-    // Switching to a related video saves what was watched, then plays the chosen one.
-    player = play(list, 3);
+// Switching to a related video saves what was watched, then plays the chosen one.
+TEST_F(TrainingSession, switchingSendsItsClosingSaveOnceAndPlaysTheChosenVideo)
+{
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    auto player = play(list, 3);
     ASSERT_TRUE(player);
     watch(3);
     const int switchedAfter = player->secondCountUp();
@@ -257,13 +264,13 @@ TEST_F(TrainingSession, leavingAndSwitchingEachSendTheirClosingSaveOnce)
     picture("08-video-switch-asked");
     ASSERT_TRUE(tapAlertButton("确定"));
     ASSERT_TRUE(waitFor([&] { return ns::stringForKey(player->videoDict(), "videoid") == NSString("V2005"); }));
-    ASSERT_TRUE(waitFor([&] { return saves().size() == 2u; }));
+    ASSERT_TRUE(waitFor([&] { return saves().size() == 1u; }));
     waitFor([&] { return learnedOf(list->itemArray(), 3) > 0; });
     settled();
-    ASSERT_EQ(saves().size(), 2u);
-    EXPECT_EQ(ns::stringForKey(saves()[1], "videoid"), NSString("V2004"));
+    ASSERT_EQ(saves().size(), 1u);
+    EXPECT_EQ(ns::stringForKey(saves()[0], "videoid"), NSString("V2004"));
     // What was counted up to the confirmation, a tick more when one fell while the question was up.
-    const int interval = ns::intForKey(saves()[1], "intervalTime");
+    const int interval = ns::intForKey(saves()[0], "intervalTime");
     EXPECT_GE(interval, switchedAfter);
     EXPECT_LE(interval, switchedAfter + 1);
     EXPECT_EQ(learnedOf(list->itemArray(), 3), interval);
@@ -332,8 +339,13 @@ TEST_F(TrainingSession, secondsInWhichTheFilmStalledAreNotCountedAndItPlaysOnByI
     held.letGo();
     ASSERT_TRUE(waitFor([&] { return !stalled(); }));
     EXPECT_EQ(player->moviePlayer()->playbackState(), MPMoviePlaybackStatePlaying);
+    const std::size_t savedBefore = saves().size();
     watch(2);
-    EXPECT_GT(player->secondCountUp(), counted);
+    // A count that reaches the interval is sent in a save and starts again.
+    if (player->secondCountUp() < counted)
+        ASSERT_TRUE(waitFor([&] { return saves().size() == savedBefore + 1; }));
+    else
+        EXPECT_GT(player->secondCountUp(), counted);
     EXPECT_GT(player->moviePlayer()->currentPlaybackTime(), position);
     const int watched = player->secondCountUp();
     const std::size_t before = saves().size();
