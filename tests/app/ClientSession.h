@@ -14,6 +14,7 @@
 #include "app/screens/settings/SetupViewController.h"
 #include "app/screens/settings/WebViewViewController.h"
 #include "platform/host/HeadlessHost.h"
+#include "tests/app/SessionStandIn.h"
 #include "tools/service-standin/ServiceStandIn.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ protected:
     bool tapAlertButton(const NSString& title);
     void shot(const std::string& name);
 
-    standin::ServiceStandIn standIn { standin::Options { .keepAlive = false } };
+    standin::ServiceStandIn standIn { sessionStandIn() };
     std::shared_ptr<HeadlessHost> host;
     std::shared_ptr<AppDelegate> application;
     // Request operations started and not yet finished, from the networking notices.

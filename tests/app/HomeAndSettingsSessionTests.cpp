@@ -74,7 +74,7 @@ TEST_F(HomeAndSettings, aRetryAfterAFailedRegionListOpensThePickerAtOnce)
     ASSERT_TRUE(waitUntil([&] { return alertMessage().length() > 0; }));
     EXPECT_EQ(alertMessage(), NSString("获取城市数据失败"));
 
-    standin::ServiceStandIn back { standin::Options { .mainPort = mainPort, .paymentPort = paymentPort, .keepAlive = false } };
+    standin::ServiceStandIn back { sessionStandIn({ .mainPort = mainPort, .paymentPort = paymentPort }) };
     ASSERT_TRUE(back.start()) << back.lastError();
     auto alert = std::dynamic_pointer_cast<UIAlertView>(host->findView([](UIView& view) { return dynamic_cast<UIAlertView*>(&view) != nullptr; }));
     ASSERT_TRUE(alert);

@@ -5,6 +5,7 @@
 #include "app/stores/UserManager.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/SDLHost.h"
+#include "tests/app/SessionStandIn.h"
 #include "tests/host/XvfbDisplay.h"
 #include "tests/support/Waiting.h"
 #include "tools/service-standin/ServiceStandIn.h"
@@ -88,7 +89,7 @@ TEST(WindowLogin, aLearnerLogsInThroughTheWindowAndReachesTheHomeScreen)
     XvfbDisplay display;
     if (!display.isAvailable())
         GTEST_SKIP() << "Skipped: no X display can be made here: " << display.reason();
-    standin::ServiceStandIn standIn(standin::Options { .keepAlive = false });
+    standin::ServiceStandIn standIn(sessionStandIn());
     ASSERT_TRUE(standIn.start()) << standIn.lastError();
     ::setenv("CORVANE_MAIN_BASE_URL", standIn.mainBaseURL().c_str(), 1);
     UserManager::shareInstance()->deleteLoginInfo();

@@ -304,7 +304,7 @@ TEST_F(RecordsSending, WhatOneRunStoredTheNextRunFinds)
     const auto run = [&](const std::function<void()>& steps) {
         application.reset();
         host.reset();
-        standin::ServiceStandIn data { standin::Options { .databasePath = file, .keepAlive = false } };
+        standin::ServiceStandIn data { sessionStandIn({ .databasePath = file }) };
         ASSERT_TRUE(data.start()) << data.lastError();
         ::setenv("CORVANE_MAIN_BASE_URL", data.mainBaseURL().c_str(), 1);
         ::setenv("CORVANE_PAYMENT_BASE_URL", data.paymentBaseURL().c_str(), 1);
