@@ -3,7 +3,6 @@
 // does, until the test lets it go on (bounded, so a failing test never hangs its server).
 
 #include "tests/net/LoopbackServer.h"
-#include "tests/support/Waiting.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -21,7 +20,7 @@ public:
             response.set_chunked_content_provider("video/ogg", [this](std::size_t offset, httplib::DataSink& sink) {
                 if (offset >= m_bytes.size() / 2) {
                     std::unique_lock lock(m_mutex);
-                    m_released.wait_for(lock, std::chrono::duration<double>(kSessionWaitSeconds), [this] { return m_release; });
+                    m_released.wait_for(lock, std::chrono::seconds(20), [this] { return m_release; });
                 }
                 const std::size_t chunk = std::min<std::size_t>(4096, m_bytes.size() - offset);
                 sink.write(m_bytes.data() + offset, chunk);
