@@ -11,10 +11,12 @@
 #include "platform/net/NSHTTPCookieStorage.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIScrollView.h"
+#include "tests/support/Waiting.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 
 void ClientSession::SetUp()
 {
@@ -77,13 +79,21 @@ bool ClientSession::requestsAnsweredSince(NSInteger startedBefore)
 
 bool ClientSession::waitUntil(const std::function<bool()>& done)
 {
+    if (!pumpUntil(done))
+        return false;
+    host->runUntilIdle();
+    return true;
+}
+
+bool ClientSession::pumpUntil(const std::function<bool()>& done)
+{
     auto loop = NSRunLoop::mainRunLoop();
     const auto mode = UIScrollView::mainRunLoopMode();
     // A port keeps the loop waiting for the next reply instead of returning at once when
     // nothing else is registered in the mode.
     auto keepWaiting = NSMachPort::port();
     loop->addPort(keepWaiting, mode);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(testing_support::kSessionWaitSeconds);
     host->drainRunLoop();
     while (!done() && std::chrono::steady_clock::now() < deadline) {
         // Returns as soon as a reply is posted; the clock stays where it is.
@@ -91,10 +101,23 @@ bool ClientSession::waitUntil(const std::function<bool()>& done)
         host->drainRunLoop();
     }
     loop->removePort(keepWaiting, mode);
-    if (!done())
-        return false;
-    host->runUntilIdle();
-    return true;
+    return done();
+}
+
+void ClientSession::withNetworkHeld(const std::function<void()>& steps)
+{
+    const auto limit = std::chrono::duration<double>(testing_support::kSessionWaitSeconds);
+    // Shared with the block, which may outlive a failed wait.
+    auto held = std::make_shared<std::promise<void>>();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    RQURLConnectionOperation::networkRequestThread()->performBlock([held, released, limit] {
+        held->set_value();
+        released.wait_for(limit);
+    }, false);
+    ASSERT_EQ(held->get_future().wait_for(limit), std::future_status::ready);
+    steps();
+    release.set_value();
 }
 
 bool ClientSession::pick(const NSString& title)

@@ -14,6 +14,7 @@
 #include "app/screens/settings/SetupViewController.h"
 #include "app/screens/settings/WebViewViewController.h"
 #include "platform/host/HeadlessHost.h"
+#include "tests/app/SessionStandIn.h"
 #include "tools/service-standin/ServiceStandIn.h"
 
 #include <gtest/gtest.h>
@@ -36,8 +37,15 @@ protected:
         return std::dynamic_pointer_cast<T>(navigation()->topViewController());
     }
 
-    // Pumps the main run loop for at most twenty seconds of real time until the condition holds.
+    // Pumps the main run loop until the condition holds, for at most kSessionWaitSeconds of real
+    // time, then runs the clock until the screen is idle.
     bool waitUntil(const std::function<bool()>& done);
+    // The same wait with the clock left where it is: a playing film's timers would keep an idle
+    // run going.
+    bool pumpUntil(const std::function<bool()>& done);
+    // Runs the steps with the network thread held, so that a request they send is answered only
+    // after the last of them: on loopback a reply could otherwise come between two taps.
+    void withNetworkHeld(const std::function<void()>& steps);
     // Until a request started after `startedBefore` (a value of requestsStarted) and every request ended.
     bool requestsAnsweredSince(NSInteger startedBefore);
     // Chooses the row titled so in the picker sheet now up and taps 确定.
@@ -53,7 +61,7 @@ protected:
     bool tapAlertButton(const NSString& title);
     void shot(const std::string& name);
 
-    standin::ServiceStandIn standIn { standin::Options { .keepAlive = false } };
+    standin::ServiceStandIn standIn { sessionStandIn() };
     std::shared_ptr<HeadlessHost> host;
     std::shared_ptr<AppDelegate> application;
     // Request operations started and not yet finished, from the networking notices.

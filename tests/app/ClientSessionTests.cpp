@@ -2,7 +2,6 @@
 
 #include "app/stores/UserManager.h"
 #include "library/network/images/RIImageManager.h"
-#include "library/network/request/RQURLConnectionOperation.h"
 #include "library/payment/OrbipaySDK.h"
 #include "library/widgets/hud/STProgressHUD.h"
 #include "platform/foundation/NSNotificationCenter.h"
@@ -16,10 +15,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <future>
 
 TEST_F(ClientSession, firstStartFetchesRegionsOnTheFirstTapAndLogsTheLearnerIntoTheHomeOfEightTiles)
 {
@@ -57,23 +54,12 @@ TEST_F(ClientSession, firstStartFetchesRegionsOnTheFirstTapAndLogsTheLearnerInto
     login->passwordField()->resignFirstResponder();
     host->runUntilIdle();
     shot("04-login-filled");
-    {
-        // The network thread is held between the taps: on loopback the reply could otherwise
-        // come back while the first tap is still being delivered.
-        std::promise<void> held;
-        std::promise<void> release;
-        std::shared_future<void> released = release.get_future().share();
-        RQURLConnectionOperation::networkRequestThread()->performBlock([&held, released] {
-            held.set_value();
-            released.wait_for(std::chrono::seconds(20));
-        }, false);
-        ASSERT_EQ(held.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    withNetworkHeld([&] {
         ASSERT_TRUE(host->tap(login->loginBtn()));
         // A second tap while the request runs sends nothing more.
         EXPECT_TRUE(login->isLoggingIn());
         host->tap(login->loginBtn());
-        release.set_value();
-    }
+    });
     ASSERT_TRUE(waitUntil([&] { return top<MainViewController>() != nullptr; }));
     const auto requests = standIn.requests();
     EXPECT_EQ(std::count_if(requests.begin(), requests.end(),

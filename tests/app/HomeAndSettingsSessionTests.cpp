@@ -4,15 +4,12 @@
 
 #include "app/screens/settings/SettingsLayout.h"
 #include "app/training/GoodsInfoViewController.h"
-#include "library/network/request/RQURLConnectionOperation.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
-#include <future>
 
 namespace {
 
@@ -48,18 +45,11 @@ protected:
     // first one's request runs.
     void doubleTapWhileTheRequestRuns(const std::shared_ptr<UIView>& view, const std::function<bool()>& running)
     {
-        std::promise<void> held;
-        std::promise<void> release;
-        std::shared_future<void> released = release.get_future().share();
-        RQURLConnectionOperation::networkRequestThread()->performBlock([&held, released] {
-            held.set_value();
-            released.wait_for(std::chrono::seconds(20));
-        }, false);
-        ASSERT_EQ(held.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
-        host->tap(view);
-        EXPECT_TRUE(running());
-        host->tap(view);
-        release.set_value();
+        withNetworkHeld([&] {
+            host->tap(view);
+            EXPECT_TRUE(running());
+            host->tap(view);
+        });
     }
     static void expectRows(const std::vector<std::shared_ptr<UIButton>>& rows, const std::vector<CGFloat>& tops, CGFloat width)
     {
@@ -84,7 +74,7 @@ TEST_F(HomeAndSettings, aRetryAfterAFailedRegionListOpensThePickerAtOnce)
     ASSERT_TRUE(waitUntil([&] { return alertMessage().length() > 0; }));
     EXPECT_EQ(alertMessage(), NSString("获取城市数据失败"));
 
-    standin::ServiceStandIn back { standin::Options { .mainPort = mainPort, .paymentPort = paymentPort, .keepAlive = false } };
+    standin::ServiceStandIn back { sessionStandIn({ .mainPort = mainPort, .paymentPort = paymentPort }) };
     ASSERT_TRUE(back.start()) << back.lastError();
     auto alert = std::dynamic_pointer_cast<UIAlertView>(host->findView([](UIView& view) { return dynamic_cast<UIAlertView*>(&view) != nullptr; }));
     ASSERT_TRUE(alert);

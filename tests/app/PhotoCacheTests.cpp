@@ -4,8 +4,8 @@
 #include "library/network/images/RIImageManager.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/foundation/TypedValues.h"
+#include "tests/app/SessionStandIn.h"
 #include "tests/support/Waiting.h"
-#include "tools/service-standin/ServiceStandIn.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -34,7 +34,7 @@ std::string photoOfALogin(const standin::ServiceStandIn& standIn)
 TEST(LearnersPhoto, eachLoginFindsTheOneCachedCopyInsteadOfAddingAnother)
 {
     auto host = HeadlessHost::create();
-    standin::ServiceStandIn standIn { standin::Options { .keepAlive = false } };
+    standin::ServiceStandIn standIn { sessionStandIn() };
     ASSERT_TRUE(standIn.start());
     std::vector<std::string> addresses;
     std::vector<UIImageRef> shown;
@@ -42,7 +42,7 @@ TEST(LearnersPhoto, eachLoginFindsTheOneCachedCopyInsteadOfAddingAnother)
         addresses.push_back(photoOfALogin(standIn));
         auto view = UIImageView::create(CGRectMake(0, 0, 60, 60));
         SettingsLayout::loadPhoto(view, nullptr, NSString(addresses.back()));
-        ASSERT_TRUE(testing_support::runLoopUntil([&] { return view->image() != nullptr; }));
+        ASSERT_TRUE(testing_support::runLoopUntil([&] { return view->image() != nullptr; }, testing_support::kSessionWaitSeconds));
         shown.push_back(view->image());
     }
     const std::string& first = addresses[0];

@@ -5,7 +5,9 @@
 #include "app/stores/UserManager.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/host/SDLHost.h"
+#include "tests/app/SessionStandIn.h"
 #include "tests/host/XvfbDisplay.h"
+#include "tests/support/Waiting.h"
 #include "tools/service-standin/ServiceStandIn.h"
 
 #include <SDL.h>
@@ -56,10 +58,10 @@ void type(SDLHost& host, const char* text)
     pushKey(host, SDLK_RETURN);
 }
 
-// Turns the window's loop until the condition holds, for at most twenty seconds.
+// Turns the window's loop until the condition holds, for at most kSessionWaitSeconds.
 bool turnUntil(SDLHost& host, const std::function<bool()>& done)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(testing_support::kSessionWaitSeconds);
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline || !host.runOnce())
             return false;
@@ -87,7 +89,7 @@ TEST(WindowLogin, aLearnerLogsInThroughTheWindowAndReachesTheHomeScreen)
     XvfbDisplay display;
     if (!display.isAvailable())
         GTEST_SKIP() << "Skipped: no X display can be made here: " << display.reason();
-    standin::ServiceStandIn standIn(standin::Options { .keepAlive = false });
+    standin::ServiceStandIn standIn(sessionStandIn());
     ASSERT_TRUE(standIn.start()) << standIn.lastError();
     ::setenv("CORVANE_MAIN_BASE_URL", standIn.mainBaseURL().c_str(), 1);
     UserManager::shareInstance()->deleteLoginInfo();

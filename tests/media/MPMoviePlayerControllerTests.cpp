@@ -24,13 +24,6 @@
 #include <string>
 #include <vector>
 
-// The media framework's libraries are built without frame pointers: only the slow unwinder follows
-// an allocation back to where it was made, which the leak checker's suppressions need.
-extern "C" const char* __asan_default_options()
-{
-    return "fast_unwind_on_malloc=0";
-}
-
 namespace {
 
 std::string scratchPath(const std::string& name)

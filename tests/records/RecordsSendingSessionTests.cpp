@@ -330,13 +330,17 @@ TEST_F(RecordsSending, TheDaysRecordsAndTheFormWithoutPhotosSayWhatTheyHave)
     auto query = AppealQueryViewController::create();
     query->setRecordDate("2015-03-05");
     navigation()->pushViewController(query, false);
-    // The day's request may not have started yet when the push returns.
-    ASSERT_TRUE(waitUntil([&] { return query->records() && query->records()->count() > 0 && requestsUnderWay <= 0; }));
+    // Waited for by what the reply shows: the query may not have reached the network thread yet.
+    const auto findMinutes = [this] {
+        return std::dynamic_pointer_cast<LKAttributedLabel>(host->findView([](UIView& view) {
+            auto* label = dynamic_cast<LKAttributedLabel*>(&view);
+            return label && label->attributedText() && label->attributedText()->string().hasPrefix("有效培训 90分钟");
+        }));
+    };
+    ASSERT_TRUE(waitUntil([&] { return findMinutes() != nullptr; }));
+    settled();
     host->advance(0.5);
-    auto minutes = std::dynamic_pointer_cast<LKAttributedLabel>(host->findView([](UIView& view) {
-        auto* label = dynamic_cast<LKAttributedLabel*>(&view);
-        return label && label->attributedText() && label->attributedText()->string().hasPrefix("有效培训 90分钟");
-    }));
+    auto minutes = findMinutes();
     ASSERT_TRUE(minutes);
     EXPECT_TRUE(minutes->attributedText()->string().isEqualToString("有效培训 90分钟  车辆 川A1234学"));
     EXPECT_LE(minutes->sizeThatFits(CGSizeMake(1000, 21)).width, minutes->frame().size.width) << "the plate is shown whole";
@@ -374,7 +378,7 @@ TEST_F(RecordsSending, WhatOneRunStoredTheNextRunFinds)
     const auto run = [&](const std::function<void()>& steps) {
         application.reset();
         host.reset();
-        standin::ServiceStandIn data { standin::Options { .databasePath = file, .keepAlive = false } };
+        standin::ServiceStandIn data { sessionStandIn({ .databasePath = file }) };
         ASSERT_TRUE(data.start()) << data.lastError();
         ::setenv("CORVANE_MAIN_BASE_URL", data.mainBaseURL().c_str(), 1);
         ::setenv("CORVANE_PAYMENT_BASE_URL", data.paymentBaseURL().c_str(), 1);

@@ -195,9 +195,10 @@ TEST_F(RecordsSession, CoachEvaluatedAndARefusalKeepsTheForm)
     auto again = CoachEvalDetailViewController::create();
     again->setCoach(ns::dictionaryValue(refreshed->coaches()->objectAtIndex(0)));
     navigation()->pushViewController(again, false);
+    // The form comes with the reply, whose request may not have reached the network thread yet.
+    ASSERT_TRUE(waitUntil([&] { return again->form() != nullptr; }));
     settled();
     host->advance(0.5);
-    ASSERT_TRUE(again->form());
     for (const auto& stars : again->form()->stars())
         stars->setScore(4);
     again->form()->commentView()->setText("再评一次");

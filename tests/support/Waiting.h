@@ -17,6 +17,10 @@
 namespace testing_support {
 
 inline constexpr double kWaitSeconds = 20;
+// Scripted sessions of the whole client wait on the stand-in, the network thread and a film's
+// decoder at once, and on a machine busy twice over under the sanitizers one of their steps can
+// take many times what it takes alone. Every wait of theirs is bounded by this one limit.
+inline constexpr double kSessionWaitSeconds = 120;
 inline constexpr double kLookAgainSeconds = 0.02;
 
 // Told by the code under test (or by a test's callback into it) after each change a waiter may be
