@@ -4,6 +4,7 @@
 #include "app/screens/base/CustomNaviBarView.h"
 #include "app/screens/base/ScreenImages.h"
 #include "app/screens/base/UIColor_Addition.h"
+#include "app/services/RequestFields.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "app/session/User.h"
@@ -55,12 +56,6 @@ std::shared_ptr<NSMutableDictionary> talkIdInto(const std::shared_ptr<NSMutableD
     auto fields = NSMutableDictionary::dictionary();
     fields->setObject(JSONCodecSerializing::JSONString(std::static_pointer_cast<NSDictionary>(param)), NSString("param"));
     return fields;
-}
-
-void setIfPresent(const std::shared_ptr<NSMutableDictionary>& param, const char* key, const id& value)
-{
-    if (value)
-        param->setObject(value, NSString(key));
 }
 
 // A save on its way holds the application open (as a background task) until its answer or its
@@ -280,11 +275,16 @@ void VideoPlayViewController::loadData()
 {
     if (!ServerUrlManger::networkIsValid() || !m_videoDict)
         return;
-    auto param = NSMutableDictionary::dictionary();
-    setIfPresent(param, "teachid", m_videoDict->objectForKey(NSString("teachid")));
-    setIfPresent(param, "videoid", m_videoDict->objectForKey(NSString("videoid")));
-    param->setObject(ns::number(static_cast<NSInteger>(m_subject)), NSString("selSubject"));
+    // A lesson the list gave no video id is not asked for: the start says it cannot play.
+    RequestFields fields;
+    fields.ifPresent("teachid", m_videoDict->objectForKey(NSString("teachid"))).required("videoid", m_videoDict->objectForKey(NSString("videoid")));
     STProgressHUD::showInView(view());
+    if (!fields.complete()) {
+        STProgressHUD::dismissWithError("服务器数据异常，请稍候再试!", 1.0);
+        return;
+    }
+    auto param = fields.dictionary();
+    param->setObject(ns::number(static_cast<NSInteger>(m_subject)), NSString("selSubject"));
     m_isPassFourHour = false;
     std::weak_ptr<VideoPlayViewController> weakSelf = me();
     m_httpService->httpRequestDict(
@@ -587,6 +587,12 @@ bool VideoPlayViewController::saveTime(long long interval, bool isEnd)
 {
     if (m_isPassFourHour || !m_videoDict)
         return false;
+    RequestFields fields;
+    fields.ifPresent("recordid", m_videoData ? m_videoData->objectForKey(NSString("recordid")) : nullptr)
+        .required("videoid", m_videoDict->objectForKey(NSString("videoid")))
+        .ifPresent("subIsComplete", m_videoData ? m_videoData->objectForKey(NSString("subIsComplete")) : nullptr);
+    if (!fields.complete())
+        return false;
     const std::string videoid = videoIdOf(m_videoDict).UTF8String();
     // Seconds of an earlier save that failed ride on this one; a save to the end already covers them.
     long long carried = 0;
@@ -601,15 +607,12 @@ bool VideoPlayViewController::saveTime(long long interval, bool isEnd)
         m_endsInFlight.insert(videoid);
     auto delegate = AppDelegate::shared();
     auto user = delegate ? delegate->user() : nullptr;
-    auto param = NSMutableDictionary::dictionary();
+    auto param = fields.dictionary();
     param->setObject(ns::number(static_cast<NSInteger>(total)), NSString("intervalTime"));
     param->setObject(ns::number(static_cast<NSInteger>(m_subject)), NSString("selSubject"));
     if (user)
         param->setObject(ns::textOf(user->carType()), NSString("examperdritype"));
-    setIfPresent(param, "recordid", m_videoData ? m_videoData->objectForKey(NSString("recordid")) : nullptr);
-    setIfPresent(param, "videoid", m_videoDict->objectForKey(NSString("videoid")));
     param->setObject(ns::number(isEnd ? 1 : 0), NSString("isEnd"));
-    setIfPresent(param, "subIsComplete", m_videoData ? m_videoData->objectForKey(NSString("subIsComplete")) : nullptr);
     bool showedHUD = false;
     if (m_isAfterLoadData) {
         pauseTimer();

@@ -16,6 +16,11 @@
 #include "app/stores/UserManager.h"
 #include "app/training/MakeCarViewController.h"
 #include "app/training/MakeCoachViewController.h"
+#include "app/training/OrderInfoViewController.h"
+#include "app/training/VideoPlayViewController.h"
+#include "app/training/VideoStudentViewController.h"
+#include "library/payment/OPayCashierViewController.h"
+#include "library/payment/OrbipaySDK.h"
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/json/JSONCodecSerializing.h"
 #include "platform/foundation/NSNull.h"
@@ -92,6 +97,7 @@ const std::vector<std::pair<std::string, std::string>> kWrites {
     { "addMailMethod", kSaved },
     { "updatePwdMethod", kSaved },
     { "queryStudentHour/5", R"({"code":"0","message":"成功","data":{"APPEALID":"900"}})" },
+    { "saveTime", R"({"code":"0","message":"成功","data":{}})" },
 };
 
 class ReplyFieldSweep : public ClientSession {
@@ -222,11 +228,11 @@ protected:
                 standIn.clearRequests();
                 operation.drive();
                 expectStillRunning(variant);
-                // A value that was not there is sent neither as the text of nothing nor as a gap in
-                // a list.
+                // A value that was not there is sent neither as the text of nothing, nor as a gap in
+                // a list, nor as a null in a request's JSON.
                 for (const auto& request : standIn.requests()) {
                     const std::string form = standin::formDecode(request.body);
-                    for (const char* gap : { "(null)", "=,", ",,", ",&" })
+                    for (const char* gap : { "(null)", "=,", ",,", ",&", "\":null" })
                         EXPECT_EQ(form.find(gap), std::string::npos) << variant << ": " << form;
                 }
                 standIn.setCannedReply(operation.name, "");
@@ -568,10 +574,42 @@ TEST_F(ReplyFieldSweep, officerRepliesWithAFieldMissingOrNullLeaveTheClientRunni
 class PurchaseSweep : public ReplyFieldSweep {
 protected:
     static constexpr const char* kUnpaid = "510104199605207788";
-    // The video check of a learner who has not paid leads on to the goods and the order.
-    Operation purchase(const char* name, bool rewrittenOnly)
+    void SetUp() override
     {
-        return { name, [this] {
+        ReplyFieldSweep::SetUp();
+        const std::string gateway = "http://127.0.0.1:" + std::to_string(standIn.paymentPort()) + "/gateway/cashier";
+        setenv("CORVANE_PAYMENT_GATEWAY_URL", gateway.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        ReplyFieldSweep::TearDown();
+        unsetenv("CORVANE_PAYMENT_GATEWAY_URL");
+    }
+    // On from the order to the payment: its cashier, when it opens, is closed again, which
+    // cancels the payment.
+    void pay()
+    {
+        auto order = top<OrderInfoViewController>();
+        if (!order || !order->payButton()->isEnabled())
+            return;
+        host->tap(order->payButton());
+        auto service = OrbipaySDK::defaultService();
+        const auto cashierShown = [service] {
+            auto cashier = service->cashier();
+            return cashier && !cashier->webView()->isLoading() && cashier->webView()->request();
+        };
+        // Every road but the cashier takes the order screen away.
+        EXPECT_TRUE(waitUntil([&] { return cashierShown() || (!top<OrderInfoViewController>() && requestsUnderWay <= 0); }));
+        if (auto cashier = service->cashier())
+            host->tap(cashier->closeButton());
+        settled();
+        host->advance(0.5);
+        EXPECT_FALSE(service->isPaymentPending());
+    }
+    // The video check of a learner who has not paid leads on to the goods and the order.
+    Operation purchase(const char* name, bool rewrittenOnly, bool paying = false)
+    {
+        return { name, [this, paying] {
                     if (!tapIfShown("视频学习"))
                         return;
                     answerAlert("立即前往");
@@ -580,6 +618,8 @@ protected:
                     tapIfShown("提交订单");
                     host->advance(1.5);
                     settled();
+                    if (paying)
+                        pay();
                 },
             rewrittenOnly };
     }
@@ -607,6 +647,97 @@ TEST_F(PurchaseSweep, theGoodsWithAFieldMissingOrNullLeaveTheClientRunning)
 TEST_F(PurchaseSweep, theOrderWithAFieldMissingOrNullLeavesTheClientRunning)
 {
     sweepPurchase({ purchase("GETORDERNUMAPP", true) });
+}
+
+TEST_F(PurchaseSweep, thePaymentInfoWithAFieldMissingOrNullLeavesTheClientRunning)
+{
+    sweepPurchase({ purchase("SAVEPAYMENTINFO", true, true) });
+}
+
+class VideoSweep : public ReplyFieldSweep {
+protected:
+    void SetUp() override
+    {
+        setenv("CORVANE_AUDIO_SINK", "fake", 1);
+        ReplyFieldSweep::SetUp();
+    }
+    void TearDown() override
+    {
+        // The film is read from the stand-in: it stops before the stand-in goes.
+        if (auto player = top<VideoPlayViewController>())
+            player->moviePlayer()->stop();
+        ReplyFieldSweep::TearDown();
+    }
+    // The video list, its third lesson (part watched, far from its end), the seconds up to the
+    // first save, and back to the list with the closing save.
+    void driveLesson()
+    {
+        if (!tapIfShown("视频学习"))
+            return;
+        auto list = top<VideoStudentViewController>();
+        if (!list || !list->itemArray() || list->itemArray()->count() == 0)
+            return;
+        const NSInteger row = std::min<NSInteger>(2, NSInteger(list->itemArray()->count()) - 1);
+        list->didSelectRowAtIndexPath(*list->mTableView(), NSIndexPath::indexPathForRow(row, 0));
+        host->advance(0.5);
+        auto player = top<VideoPlayViewController>();
+        if (!player)
+            return;
+        // A lesson that cannot play (its start refused, no film to play) says so and counts nothing.
+        const auto cannotPlay = [&] {
+            return requestsUnderWay <= 0
+                && (!player->videoData() || !NSURL::URLWithString(ns::stringForKey(player->videoDict(), "url")));
+        };
+        EXPECT_TRUE(pumpUntil([&] { return player->timerUp() != nullptr || cannotPlay(); }));
+        const int seconds = int(std::clamp<long long>(player->preIntervalTime(), 1, 10));
+        for (int second = 0; second < seconds && player->timerUp(); ++second) {
+            host->advance(1);
+            EXPECT_TRUE(pumpUntil([&] { return requestsUnderWay <= 0 && !(player->moviePlayer()->loadState() & MPMovieLoadStateStalled); }));
+        }
+        player->btnBack(*UIButton::create());
+        settled();
+        host->advance(0.5);
+    }
+    // Each lesson plays for seconds: a reply's fields are cut into slices, a test each.
+    void sweepLesson(const char* name, std::size_t slice, std::size_t slices)
+    {
+        EXPECT_GT(sweep({ name, [this] { driveLesson(); } }, [this] { home(false); }, slice, slices), 0u);
+    }
+};
+
+TEST_F(VideoSweep, theVideoListWithAFieldMissingOrNullLeavesTheClientRunningFirstSlice)
+{
+    sweepLesson("initVideoList", 0, 2);
+}
+
+TEST_F(VideoSweep, theVideoListWithAFieldMissingOrNullLeavesTheClientRunningSecondSlice)
+{
+    sweepLesson("initVideoList", 1, 2);
+}
+
+TEST_F(VideoSweep, aLessonsStartWithAFieldMissingOrNullLeavesTheClientRunningFirstSlice)
+{
+    sweepLesson("initPlay", 0, 3);
+}
+
+TEST_F(VideoSweep, aLessonsStartWithAFieldMissingOrNullLeavesTheClientRunningSecondSlice)
+{
+    sweepLesson("initPlay", 1, 3);
+}
+
+TEST_F(VideoSweep, aLessonsStartWithAFieldMissingOrNullLeavesTheClientRunningThirdSlice)
+{
+    sweepLesson("initPlay", 2, 3);
+}
+
+TEST_F(VideoSweep, aSavedTimeWithAFieldMissingOrNullLeavesTheClientRunningFirstSlice)
+{
+    sweepLesson("saveTime", 0, 2);
+}
+
+TEST_F(VideoSweep, aSavedTimeWithAFieldMissingOrNullLeavesTheClientRunningSecondSlice)
+{
+    sweepLesson("saveTime", 1, 2);
 }
 
 } // namespace
