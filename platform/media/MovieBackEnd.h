@@ -54,7 +54,8 @@ public:
     class Decoder {
     public:
         virtual ~Decoder() = default;
-        // Asks for playing or paused; the state is reached later and only a refusal shows at once.
+        // Asks for playing or paused without waiting: the state is reached later, and a refusal comes
+        // as an Error event.
         virtual bool requestPlaying(bool playing) = 0;
         // Flushes and moves to the time; settling there is reported later.
         virtual bool seek(double time, bool exact, double rate) = 0;

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -85,6 +86,33 @@ TEST(MovieModule, theBuiltModuleDecodesAndReportsOnItsOwnThreads)
         last = *sample->time();
     }
     EXPECT_FALSE(decoder->atEnd());
+}
+
+// A state is asked for without waiting: the change, and what the decoder tells while making it,
+// run on the decoder's own threads, so a stream that holds the change never holds the caller.
+TEST(MovieModule, askingForAStateNeverWaitsOnTheDecoder)
+{
+    std::string reason;
+    MovieBackEnd* backEnd = MovieModule::backEnd(reason);
+    ASSERT_TRUE(backEnd) << reason;
+    testing_support::Signal told;
+    std::atomic<bool> answered { false };
+    std::atomic<bool> firstError { true };
+    std::optional<std::thread::id> toldOn;
+    auto decoder = backEnd->makeDecoder("file://" + scratchPath("no-such-movie.ogv"), true, [&](const MovieBackEnd::Event& event) {
+        if (event.kind != MovieBackEnd::Event::Kind::Error || !firstError.exchange(false))
+            return;
+        // The refusal is told while the decoder's thread is held here.
+        told.waitUntil([&] { return answered.load(); });
+        toldOn = std::this_thread::get_id();
+        told.notify();
+    });
+    ASSERT_TRUE(decoder);
+    decoder->requestPlaying(false);
+    answered = true;
+    told.notify();
+    ASSERT_TRUE(told.waitUntil([&] { return toldOn.has_value(); }));
+    EXPECT_NE(*toldOn, std::this_thread::get_id());
 }
 
 TEST(MovieModule, aThumbnailDecoderSettlesOrNamesTheError)

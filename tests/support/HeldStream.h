@@ -1,8 +1,10 @@
 #pragma once
 // A film served on loopback as a stream of unknown length that stops halfway, as a slow network
-// does, until the test lets it go on (bounded, so a failing test never hangs its server).
+// does, until the test lets it go on. The hold outlasts any wait of a session, so only the test's
+// own word lets the film on; the bound only keeps a lost test from hanging its server.
 
 #include "tests/net/LoopbackServer.h"
+#include "tests/support/Waiting.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -20,7 +22,7 @@ public:
             response.set_chunked_content_provider("video/ogg", [this](std::size_t offset, httplib::DataSink& sink) {
                 if (offset >= m_bytes.size() / 2) {
                     std::unique_lock lock(m_mutex);
-                    m_released.wait_for(lock, std::chrono::seconds(20), [this] { return m_release; });
+                    m_released.wait_for(lock, std::chrono::duration<double>(2 * kSessionWaitSeconds), [this] { return m_release; });
                 }
                 const std::size_t chunk = std::min<std::size_t>(4096, m_bytes.size() - offset);
                 sink.write(m_bytes.data() + offset, chunk);

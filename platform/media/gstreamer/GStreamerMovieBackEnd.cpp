@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -39,6 +40,33 @@ MovieBackEnd::Failure failureFromMessage(GstMessage* message)
     g_free(debug);
     return failure;
 }
+
+// The state the player last asked for. Requests are applied on the framework's own threads, so the
+// player never waits on a stream that is stuck; whatever order they run in, each applies the last
+// state asked for, and none runs once the decoder is closing.
+struct StateRequests {
+    std::atomic<GstState> wanted { GST_STATE_PAUSED };
+    std::mutex applying;
+    bool closed { false }; // under applying
+};
+
+void applyWantedState(GstElement* element, gpointer data)
+{
+    auto& requests = **static_cast<std::shared_ptr<StateRequests>*>(data);
+    std::lock_guard lock(requests.applying);
+    if (requests.closed)
+        return;
+    const GstState wanted = requests.wanted.load();
+    if (gst_element_set_state(element, wanted) != GST_STATE_CHANGE_FAILURE)
+        return;
+    // A refusal reaches the player as any other error of the movie, behind the element's own.
+    GError* error = g_error_new_literal(GST_CORE_ERROR, GST_CORE_ERROR_STATE_CHANGE,
+        wanted == GST_STATE_PLAYING ? "playback failed" : "the movie could not be opened");
+    gst_element_post_message(element, gst_message_new_error(GST_OBJECT(element), error, nullptr));
+    g_error_free(error);
+}
+
+void releaseStateRequests(gpointer data) { std::unique_ptr<std::shared_ptr<StateRequests>> { static_cast<std::shared_ptr<StateRequests>*>(data) }; }
 
 class FrameSample final : public MovieBackEnd::Sample {
 public:
@@ -183,6 +211,10 @@ public:
     {
         if (!m_playbin)
             return;
+        {
+            std::lock_guard lock(m_requests->applying);
+            m_requests->closed = true;
+        }
         // Stopped first: no decoder thread can reach the handler once it is gone.
         gst_element_set_state(m_playbin, GST_STATE_NULL);
         if (m_events) {
@@ -200,7 +232,9 @@ public:
 
     bool requestPlaying(bool playing) override
     {
-        return gst_element_set_state(m_playbin, playing ? GST_STATE_PLAYING : GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+        m_requests->wanted.store(playing ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+        gst_element_call_async(m_playbin, &applyWantedState, std::make_unique<std::shared_ptr<StateRequests>>(m_requests).release(), &releaseStateRequests);
+        return true;
     }
 
     bool seek(double time, bool exact, double rate) override
@@ -331,6 +365,7 @@ private:
     }
 
     MovieBackEnd::EventHandler m_events;
+    const std::shared_ptr<StateRequests> m_requests { std::make_shared<StateRequests>() };
     std::atomic<bool> m_sampleWanted { false };
     GstElement* m_playbin { nullptr };
     GstElement* m_sink { nullptr };
