@@ -5,11 +5,11 @@
 #include "library/json/JSONCodecDeserializing.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/host/HeadlessHost.h"
+#include "tests/support/FirstValue.h"
 #include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <sqlite3.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -84,20 +84,7 @@ protected:
     }
 
     // One statement on the stand-in's data file; the first row's first column of its answer.
-    std::string sql(const std::string& statement)
-    {
-        sqlite3* database = nullptr;
-        std::string answer;
-        if (sqlite3_open(dataFile.c_str(), &database) == SQLITE_OK) {
-            sqlite3_exec(database, statement.c_str(), [](void* out, int columns, char** values, char**) {
-                if (columns > 0 && values[0] && static_cast<std::string*>(out)->empty())
-                    *static_cast<std::string*>(out) = values[0];
-                return 0;
-            }, &answer, nullptr);
-        }
-        sqlite3_close(database);
-        return answer;
-    }
+    std::string sql(const std::string& statement) { return testing_support::firstValue(dataFile, statement); }
 
     const std::filesystem::path dataFile = std::filesystem::temp_directory_path()
         / ("corvane-payment-" + std::to_string(::getpid()) + "-" + testing::UnitTest::GetInstance()->current_test_info()->name() + ".sqlite");

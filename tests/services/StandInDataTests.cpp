@@ -7,9 +7,10 @@
 #include "library/json/JSONCodecDeserializing.h"
 #include "platform/foundation/TypedValues.h"
 
+#include "tests/support/FirstValue.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <sqlite3.h>
 
 #include <unistd.h>
 
@@ -80,20 +81,7 @@ protected:
         return ns::stringForKey(head, "retDesc").UTF8String();
     }
     // One statement on the data file; the first column of the first row of its answer.
-    std::string sql(const std::string& statement)
-    {
-        sqlite3* database = nullptr;
-        std::string answer;
-        if (sqlite3_open(file.c_str(), &database) == SQLITE_OK) {
-            sqlite3_exec(database, statement.c_str(), [](void* out, int columns, char** values, char**) {
-                if (columns > 0 && values[0] && static_cast<std::string*>(out)->empty())
-                    *static_cast<std::string*>(out) = values[0];
-                return 0;
-            }, &answer, nullptr);
-        }
-        sqlite3_close(database);
-        return answer;
-    }
+    std::string sql(const std::string& statement) { return testing_support::firstValue(file, statement); }
     id book(const std::string& slot, const std::string& date, const std::string& time)
     {
         return main("METHOD=saveSchedueMethod&TSEMPLOYEEID=JL0002&SUBJECT=2&PERDRITYPE=C1&ABOUTIDS=" + slot + "&ABOUTTIME=" + time + "&ABOUTDATE=" + date);
