@@ -35,13 +35,13 @@ std::shared_ptr<QuestionRecord> record(const std::string& quid, const char* quty
     question->setObject(NSString("1"), NSString("trsubject"));
     question->setObject(NSString(qutype), NSString("qutype"));
     question->setObject(NSString("1"), NSString("qncontype"));
-    question->setObject(NSString("驾驶机动车遇到这种情况应当怎样做？"), NSString("itemcontent"));
+    question->setObject(NSString("路口黄灯持续闪烁时，驾驶机动车应当怎样做？"), NSString("itemcontent"));
     const char* keys[] = { "chiocea", "chioceb", "chiocec", "chioced" };
     const char* texts[] = { "减速慢行", "鸣喇叭催促", "停车让行", "加速通过" };
     for (int i = 0; i < options; ++i)
         question->setObject(NSString(texts[i]), NSString(keys[i]));
     question->setObject(NSString(answer), NSString("answer"));
-    question->setObject(NSString("遇行人横过道路应停车让行。"), NSString("describe"));
+    question->setObject(NSString("黄灯持续闪烁表示警示，应当减速慢行，确认安全后通过。"), NSString("describe"));
     question->setObject(NSNumber::numberWithInteger(0), NSString("issave"));
     question->setObject(NSNumber::numberWithInteger(0), NSString("type"));
     return question;
