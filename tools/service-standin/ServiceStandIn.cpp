@@ -398,12 +398,11 @@ void ServiceStandIn::Implementation::freshen()
 {
     std::lock_guard lock(databaseMutex);
     char* message = nullptr;
-    if (sqlite3_exec(database, (std::string("begin immediate;") + kSampleDaysSQL + "\n;commit;").c_str(), nullptr, nullptr, &message) == SQLITE_OK)
+    if (transaction([&] { return sqlite3_exec(database, kSampleDaysSQL, nullptr, nullptr, &message) == SQLITE_OK; }))
         return;
     // The data is still what it was, only its sample days are not this week's: it is served.
     std::cerr << "corvane-standin: the sample rows dated from today were not added: " << (message ? message : sqlite3_errmsg(database)) << "\n";
     sqlite3_free(message);
-    sqlite3_exec(database, "rollback", nullptr, nullptr, nullptr);
 }
 
 bool ServiceStandIn::Implementation::completeWithoutMark()
