@@ -200,7 +200,20 @@ bool ClientSession::tapAlertButton(const NSString& title)
 void ClientSession::shot(const std::string& name)
 {
     host->runUntilIdle();
+    shotAsItStands(name);
+}
+
+void ClientSession::shotAsItStands(const std::string& name)
+{
     const std::filesystem::path folder = CORVANE_SCREENS_DIR;
     std::filesystem::create_directories(folder);
     EXPECT_TRUE(host->writePNG(NSString((folder / (name + ".png")).string()))) << name;
+}
+
+void ClientSession::tapShown(const char* text)
+{
+    auto view = host->findViewWithText(text);
+    ASSERT_TRUE(view) << text;
+    host->tap(view);
+    host->advance(0.5);
 }

@@ -31,7 +31,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 
 namespace {
 
@@ -66,23 +65,11 @@ protected:
         host->tap(view);
         return requestsAnsweredSince(before);
     }
-    void picture(const std::string& name)
-    {
-        const std::filesystem::path folder = CORVANE_SCREENS_DIR;
-        std::filesystem::create_directories(folder);
-        EXPECT_TRUE(host->writePNG(NSString((folder / ("training-" + name + ".png")).string()))) << name;
-    }
-    void tapTile(const char* title)
-    {
-        auto tile = host->findViewWithText(title);
-        ASSERT_TRUE(tile) << title;
-        host->tap(tile);
-        host->advance(0.5);
-    }
+    void picture(const std::string& name) { shotAsItStands("training-" + name); }
     std::shared_ptr<VideoStudentViewController> openVideoList(const char* learner)
     {
         EXPECT_TRUE(logIn("学员", learner, "123456"));
-        tapTile("视频学习");
+        tapShown("视频学习");
         EXPECT_TRUE(waitFor([this] {
             auto list = top<VideoStudentViewController>();
             return list && list->itemArray() && list->itemArray()->count() > 0 && requestsUnderWay <= 0;
@@ -672,7 +659,7 @@ TEST_F(TrainingSession, aTurnLaysThePlayerAndTheTabsOutAgain)
 TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCancels)
 {
     ASSERT_TRUE(logIn("学员", kLearner, "123456"));
-    tapTile("预约学车");
+    tapShown("预约学车");
     auto overview = top<MakeCarViewController>();
     ASSERT_TRUE(overview);
     ASSERT_TRUE(waitUntil([&] { return !overview->TSEMPLOYEEID().isNil() && requestsUnderWay <= 0; }));
@@ -749,7 +736,7 @@ protected:
     std::shared_ptr<OrderInfoViewController> openOrder()
     {
         EXPECT_TRUE(logIn("学员", kUnpaidLearner, "123456"));
-        tapTile("视频学习");
+        tapShown("视频学习");
         // The tile's requests may not have started yet: the question they end in is waited for.
         EXPECT_TRUE(waitUntil([&] {
             return requestsUnderWay <= 0 && host->findView([](UIView& view) { return dynamic_cast<UIAlertView*>(&view) != nullptr; });
