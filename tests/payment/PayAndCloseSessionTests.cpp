@@ -8,25 +8,12 @@
 #include "library/payment/OPayCashierViewController.h"
 #include "library/payment/OrbipaySDK.h"
 
-#include <cstdlib>
-
 namespace {
 
 constexpr const char* kNewLearner = "510104199605207788";
 
 class PayAndCloseSession : public ClientSession {
 protected:
-    void SetUp() override
-    {
-        ClientSession::SetUp();
-        const std::string gateway = "http://127.0.0.1:" + std::to_string(standIn.paymentPort()) + "/gateway/cashier";
-        setenv("CORVANE_PAYMENT_GATEWAY_URL", gateway.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        ClientSession::TearDown();
-        unsetenv("CORVANE_PAYMENT_GATEWAY_URL");
-    }
     void picture(const std::string& name) { shotAsItStands("pay-and-close-" + name); }
     bool cashierShown()
     {

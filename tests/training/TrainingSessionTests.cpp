@@ -43,8 +43,6 @@ protected:
     {
         setenv("CORVANE_AUDIO_SINK", "fake", 1);
         ClientSession::SetUp();
-        const std::string gateway = "http://127.0.0.1:" + std::to_string(standIn.paymentPort()) + "/gateway/cashier";
-        setenv("CORVANE_PAYMENT_GATEWAY_URL", gateway.c_str(), 1);
     }
     void TearDown() override
     {
@@ -52,7 +50,6 @@ protected:
         if (auto player = top<VideoPlayViewController>())
             player->moviePlayer()->stop();
         ClientSession::TearDown();
-        unsetenv("CORVANE_PAYMENT_GATEWAY_URL");
     }
 
     // Never runs the clock on, for a playing video's timers would keep it going.
