@@ -14,11 +14,9 @@
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/payment/OPayCashierViewController.h"
 #include "library/payment/OrbipaySDK.h"
-#include "library/widgets/player/VPMoviePlayerControls.h"
 #include "library/widgets/hud/STProgressHUD.h"
-#include "platform/foundation/NSMachPort.h"
+#include "library/widgets/player/VPMoviePlayerControls.h"
 #include "platform/foundation/NSNotificationCenter.h"
-#include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/host/ApplicationTermination.h"
@@ -30,7 +28,6 @@
 #include <httplib.h>
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
