@@ -23,6 +23,8 @@ void ClientSession::SetUp()
     ASSERT_TRUE(standIn.start()) << standIn.lastError();
     ::setenv("CORVANE_MAIN_BASE_URL", standIn.mainBaseURL().c_str(), 1);
     ::setenv("CORVANE_PAYMENT_BASE_URL", standIn.paymentBaseURL().c_str(), 1);
+    const std::string gateway = "http://127.0.0.1:" + std::to_string(standIn.paymentPort()) + "/gateway/cashier";
+    ::setenv("CORVANE_PAYMENT_GATEWAY_URL", gateway.c_str(), 1);
     NSHTTPCookieStorage::resetSharedHTTPCookieStorage();
     auto defaults = NSUserDefaults::standardUserDefaults();
     for (const char* key : { kSessionIdKey, kSessionCookiesKey, "DEPNAME", "PROVINCE" })
@@ -56,6 +58,7 @@ void ClientSession::TearDown()
     application.reset();
     host.reset();
     standIn.stop();
+    ::unsetenv("CORVANE_PAYMENT_GATEWAY_URL");
 }
 
 void ClientSession::launch()
@@ -200,7 +203,20 @@ bool ClientSession::tapAlertButton(const NSString& title)
 void ClientSession::shot(const std::string& name)
 {
     host->runUntilIdle();
+    shotAsItStands(name);
+}
+
+void ClientSession::shotAsItStands(const std::string& name)
+{
     const std::filesystem::path folder = CORVANE_SCREENS_DIR;
     std::filesystem::create_directories(folder);
     EXPECT_TRUE(host->writePNG(NSString((folder / (name + ".png")).string()))) << name;
+}
+
+void ClientSession::tapShown(const char* text)
+{
+    auto view = host->findViewWithText(text);
+    ASSERT_TRUE(view) << text;
+    host->tap(view);
+    host->advance(0.5);
 }

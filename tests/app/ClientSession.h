@@ -59,7 +59,11 @@ protected:
     // The text of the alert now up, nil when none.
     NSString alertMessage();
     bool tapAlertButton(const NSString& title);
+    // The screen into the screens folder once it is idle, or as it stands.
     void shot(const std::string& name);
+    void shotAsItStands(const std::string& name);
+    // Taps the view showing the text and lets half a second go by.
+    void tapShown(const char* text);
 
     standin::ServiceStandIn standIn { sessionStandIn() };
     std::shared_ptr<HeadlessHost> host;

@@ -574,17 +574,6 @@ TEST_F(ReplyFieldSweep, officerRepliesWithAFieldMissingOrNullLeaveTheClientRunni
 class PurchaseSweep : public ReplyFieldSweep {
 protected:
     static constexpr const char* kUnpaid = "510104199605207788";
-    void SetUp() override
-    {
-        ReplyFieldSweep::SetUp();
-        const std::string gateway = "http://127.0.0.1:" + std::to_string(standIn.paymentPort()) + "/gateway/cashier";
-        setenv("CORVANE_PAYMENT_GATEWAY_URL", gateway.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        ReplyFieldSweep::TearDown();
-        unsetenv("CORVANE_PAYMENT_GATEWAY_URL");
-    }
     // On from the order to the payment: its cashier, when it opens, is closed again, which
     // cancels the payment.
     void pay()

@@ -8,39 +8,13 @@
 #include "library/payment/OPayCashierViewController.h"
 #include "library/payment/OrbipaySDK.h"
 
-#include <cstdlib>
-#include <filesystem>
-
 namespace {
 
 constexpr const char* kNewLearner = "510104199605207788";
 
 class PayAndCloseSession : public ClientSession {
 protected:
-    void SetUp() override
-    {
-        ClientSession::SetUp();
-        const std::string gateway = "http://127.0.0.1:" + std::to_string(standIn.paymentPort()) + "/gateway/cashier";
-        setenv("CORVANE_PAYMENT_GATEWAY_URL", gateway.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        ClientSession::TearDown();
-        unsetenv("CORVANE_PAYMENT_GATEWAY_URL");
-    }
-    void picture(const std::string& name)
-    {
-        const std::filesystem::path folder = CORVANE_SCREENS_DIR;
-        std::filesystem::create_directories(folder);
-        EXPECT_TRUE(host->writePNG(NSString((folder / ("pay-and-close-" + name + ".png")).string()))) << name;
-    }
-    void tapText(const char* text)
-    {
-        auto view = host->findViewWithText(text);
-        ASSERT_TRUE(view) << text;
-        host->tap(view);
-        host->advance(0.5);
-    }
+    void picture(const std::string& name) { shotAsItStands("pay-and-close-" + name); }
     bool cashierShown()
     {
         if (!waitUntil([] { return OrbipaySDK::defaultService()->cashier() != nullptr; }))
@@ -58,7 +32,7 @@ protected:
 TEST_F(PayAndCloseSession, aPaidOrderLeftWithTheCashiersCloseButtonIsAnnouncedAsPaid)
 {
     ASSERT_TRUE(logIn("学员", kNewLearner, "123456"));
-    tapText("视频学习");
+    tapShown("视频学习");
     ASSERT_TRUE(waitUntil([&] { return requestsUnderWay <= 0 && alertMessage().length() > 0; }));
     EXPECT_EQ(alertMessage(), NSString("您还没有开通网上学习功能，是否前往开通?"));
     ASSERT_TRUE(tapAlertButton("立即前往"));
@@ -66,7 +40,7 @@ TEST_F(PayAndCloseSession, aPaidOrderLeftWithTheCashiersCloseButtonIsAnnouncedAs
         auto goods = top<GoodsInfoViewController>();
         return goods && goods->goods() && requestsUnderWay <= 0;
     }));
-    tapText("提交订单");
+    tapShown("提交订单");
     auto order = top<OrderInfoViewController>();
     ASSERT_TRUE(order);
     ASSERT_TRUE(waitUntil([&] { return order->orderIdLab()->text().length() > 0 && requestsUnderWay <= 0; }));
@@ -90,7 +64,7 @@ TEST_F(PayAndCloseSession, aPaidOrderLeftWithTheCashiersCloseButtonIsAnnouncedAs
     EXPECT_FALSE(OrbipaySDK::defaultService()->isPaymentPending());
 
     // The lessons open without asking to pay again.
-    tapText("视频学习");
+    tapShown("视频学习");
     ASSERT_TRUE(waitUntil([&] { return requestsUnderWay <= 0 && (top<VideoStudentViewController>() || alertMessage().length() > 0); }));
     EXPECT_TRUE(top<VideoStudentViewController>()) << alertMessage().UTF8String();
     host->advance(0.5);

@@ -14,11 +14,9 @@
 #include "library/json/JSONCodecDeserializing.h"
 #include "library/payment/OPayCashierViewController.h"
 #include "library/payment/OrbipaySDK.h"
-#include "library/widgets/player/VPMoviePlayerControls.h"
 #include "library/widgets/hud/STProgressHUD.h"
-#include "platform/foundation/NSMachPort.h"
+#include "library/widgets/player/VPMoviePlayerControls.h"
 #include "platform/foundation/NSNotificationCenter.h"
-#include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/host/ApplicationTermination.h"
@@ -30,8 +28,6 @@
 #include <httplib.h>
 
 #include <algorithm>
-#include <chrono>
-#include <filesystem>
 
 namespace {
 
@@ -44,8 +40,6 @@ protected:
     {
         setenv("CORVANE_AUDIO_SINK", "fake", 1);
         ClientSession::SetUp();
-        const std::string gateway = "http://127.0.0.1:" + std::to_string(standIn.paymentPort()) + "/gateway/cashier";
-        setenv("CORVANE_PAYMENT_GATEWAY_URL", gateway.c_str(), 1);
     }
     void TearDown() override
     {
@@ -53,7 +47,6 @@ protected:
         if (auto player = top<VideoPlayViewController>())
             player->moviePlayer()->stop();
         ClientSession::TearDown();
-        unsetenv("CORVANE_PAYMENT_GATEWAY_URL");
     }
 
     // Never runs the clock on, for a playing video's timers would keep it going.
@@ -66,23 +59,11 @@ protected:
         host->tap(view);
         return requestsAnsweredSince(before);
     }
-    void picture(const std::string& name)
-    {
-        const std::filesystem::path folder = CORVANE_SCREENS_DIR;
-        std::filesystem::create_directories(folder);
-        EXPECT_TRUE(host->writePNG(NSString((folder / ("training-" + name + ".png")).string()))) << name;
-    }
-    void tapTile(const char* title)
-    {
-        auto tile = host->findViewWithText(title);
-        ASSERT_TRUE(tile) << title;
-        host->tap(tile);
-        host->advance(0.5);
-    }
+    void picture(const std::string& name) { shotAsItStands("training-" + name); }
     std::shared_ptr<VideoStudentViewController> openVideoList(const char* learner)
     {
         EXPECT_TRUE(logIn("学员", learner, "123456"));
-        tapTile("视频学习");
+        tapShown("视频学习");
         EXPECT_TRUE(waitFor([this] {
             auto list = top<VideoStudentViewController>();
             return list && list->itemArray() && list->itemArray()->count() > 0 && requestsUnderWay <= 0;
@@ -672,7 +653,7 @@ TEST_F(TrainingSession, aTurnLaysThePlayerAndTheTabsOutAgain)
 TEST_F(TrainingSession, bookingListsTheCoachsSlotsBooksTwoRefusesAPassedOneAndCancels)
 {
     ASSERT_TRUE(logIn("学员", kLearner, "123456"));
-    tapTile("预约学车");
+    tapShown("预约学车");
     auto overview = top<MakeCarViewController>();
     ASSERT_TRUE(overview);
     ASSERT_TRUE(waitUntil([&] { return !overview->TSEMPLOYEEID().isNil() && requestsUnderWay <= 0; }));
@@ -749,7 +730,7 @@ protected:
     std::shared_ptr<OrderInfoViewController> openOrder()
     {
         EXPECT_TRUE(logIn("学员", kUnpaidLearner, "123456"));
-        tapTile("视频学习");
+        tapShown("视频学习");
         // The tile's requests may not have started yet: the question they end in is waited for.
         EXPECT_TRUE(waitUntil([&] {
             return requestsUnderWay <= 0 && host->findView([](UIView& view) { return dynamic_cast<UIAlertView*>(&view) != nullptr; });
