@@ -15,9 +15,11 @@
 #include "framework/Source/PEResponder.h"
 #include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSNumber.h"
+#include "platform/foundation/NSValue.h"
 #include "platform/layers/CALayer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
 #include <unordered_set>
 
@@ -141,6 +143,19 @@ protected:
             return true;
         }
         return false;
+    }
+    // A point or size property written by name the same way; anything but a box of that
+    // encoding is ignored.
+    template <class Layer, class Geometry>
+    static void setGeometryValue(Layer& layer, Geometry Layer::*field, void (Layer::*setter)(Geometry), const char* encoding, const id& value)
+    {
+        auto box = ns::cast<NSValue>(value);
+        if (!box || std::strcmp(box->typeName(), encoding) != 0)
+            return;
+        if (layer.isPresentationLayer())
+            layer.*field = box->get<Geometry>();
+        else
+            (layer.*setter)(box->get<Geometry>());
     }
 
     // Cached border paths; subclasses fill them, bounds changes drop them.

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numeric>
 
 std::shared_ptr<PELegend> PELegend::legendWithPlots(const std::vector<std::shared_ptr<PEPlot>>& plots)
@@ -461,12 +460,7 @@ void PELegend::setValue(const id& value, const NSString& key)
     if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
         return;
     if (key == NSString("swatchSize")) {
-        if (auto box = ns::cast<NSValue>(value); box && std::strcmp(box->typeName(), NSValueGeometry::CGSizeEncoding) == 0) {
-            if (isPresentationLayer())
-                m_swatchSize = NSValueGeometry::CGSizeValue(box);
-            else
-                setSwatchSize(NSValueGeometry::CGSizeValue(box));
-        }
+        setGeometryValue(*this, &PELegend::m_swatchSize, &PELegend::setSwatchSize, NSValueGeometry::CGSizeEncoding, value);
         return;
     }
     PEBorderedLayer::setValue(value, key);

@@ -693,12 +693,7 @@ void PEPieChart::setValue(const id& value, const NSString& key)
     if (setValueForFloatKey(*this, animatableFloatKeys(), value, key))
         return;
     if (key == NSString("centerAnchor")) {
-        if (auto box = ns::cast<NSValue>(value); box && std::strcmp(box->typeName(), NSValueGeometry::CGPointEncoding) == 0) {
-            if (isPresentationLayer())
-                m_centerAnchor = NSValueGeometry::CGPointValue(box);
-            else
-                setCenterAnchor(NSValueGeometry::CGPointValue(box));
-        }
+        setGeometryValue(*this, &PEPieChart::m_centerAnchor, &PEPieChart::setCenterAnchor, NSValueGeometry::CGPointEncoding, value);
         return;
     }
     PEPlot::setValue(value, key);

@@ -217,22 +217,8 @@ void MPMoviePlayerController::prepareToPlay()
         return;
     }
     applySoundSettings();
-    // The bus tells when the first frame is ready (or why not); a refusal at once has already
-    // posted its reason there.
-    if (!m_pipeline->decoder->requestPlaying(false))
-        failLater("the movie could not be opened");
-}
-
-void MPMoviePlayerController::failLater(const char* reason)
-{
-    std::weak_ptr<MPMoviePlayerController> weakSelf = self();
-    std::weak_ptr<Pipeline> weakPipeline = m_pipeline;
-    // Behind the bus's own error, which says more when there is one.
-    dispatch_async(dispatch_get_main_queue(), [weakSelf, weakPipeline, reason] {
-        auto player = weakSelf.lock();
-        if (player && player->m_pipeline && player->m_pipeline == weakPipeline.lock())
-            player->finish(MPMovieFinishReasonPlaybackError, playerError(reason));
-    });
+    // The bus tells when the first frame is ready, or why not.
+    m_pipeline->decoder->requestPlaying(false);
 }
 
 void MPMoviePlayerController::completePreparation()
@@ -320,10 +306,8 @@ void MPMoviePlayerController::play()
     }
     if (m_playbackState == MPMoviePlaybackStatePlaying)
         return;
-    if (!m_buffering && !m_pipeline->decoder->requestPlaying(true)) {
-        failLater("playback failed");
-        return;
-    }
+    if (!m_buffering)
+        m_pipeline->decoder->requestPlaying(true);
     setPlaybackState(MPMoviePlaybackStatePlaying);
     startTimer();
 }

@@ -166,7 +166,6 @@ private:
     void bufferingChanged(int percent);
     void setStarved(bool starved);
     void updateLoadState();
-    void failLater(const char* reason);
     bool seekTo(NSTimeInterval time);
     void applySoundSettings();
     void finish(MPMovieFinishReason reason, const std::shared_ptr<NSError>& error);

@@ -505,6 +505,15 @@ protected:
     }
 };
 
+// The owner and its item in one archive, as a screen's archive holds both, read back.
+std::shared_ptr<NSArray> archivedTogether(const id& owner, const id& item)
+{
+    auto graph = NSMutableArray::array();
+    graph->addObject(owner);
+    graph->addObject(item);
+    return std::dynamic_pointer_cast<NSArray>(NSKeyedUnarchiver::unarchiveObjectWithData(NSKeyedArchiver::archivedDataWithRootObject(graph)));
+}
+
 // An owner of a class derived from the one its action is registered for.
 class DerivedOwner : public ArchivedOwner {
     NS_OBJECT(DerivedOwner, ArchivedOwner)
@@ -518,10 +527,7 @@ TEST(DrawerBarButtonItemArchive, aTargetOfADerivedClassGetsTheActionRegisteredFo
     auto item = DWDrawerBarButtonItem::create(std::shared_ptr<ArchivedOwner>(owner), &ArchivedOwner::toggle);
     EXPECT_EQ(item->actionName(), "toggle");
 
-    auto graph = NSMutableArray::array();
-    graph->addObject(owner);
-    graph->addObject(item);
-    auto restored = std::dynamic_pointer_cast<NSArray>(NSKeyedUnarchiver::unarchiveObjectWithData(NSKeyedArchiver::archivedDataWithRootObject(graph)));
+    auto restored = archivedTogether(owner, item);
     ASSERT_TRUE(restored && restored->count() == 2);
     auto restoredOwner = std::dynamic_pointer_cast<DerivedOwner>(restored->objectAtIndex(0));
     auto restoredItem = std::dynamic_pointer_cast<DWDrawerBarButtonItem>(restored->objectAtIndex(1));
@@ -553,10 +559,7 @@ TEST(DrawerBarButtonItemArchive, aRestoredItemKeepsItsTargetAndAction)
     auto item = DWDrawerBarButtonItem::create(owner, &ArchivedOwner::toggle);
     EXPECT_EQ(item->actionName(), "toggle");
 
-    auto graph = NSMutableArray::array();
-    graph->addObject(owner);
-    graph->addObject(item);
-    auto restored = std::dynamic_pointer_cast<NSArray>(NSKeyedUnarchiver::unarchiveObjectWithData(NSKeyedArchiver::archivedDataWithRootObject(graph)));
+    auto restored = archivedTogether(owner, item);
     ASSERT_TRUE(restored && restored->count() == 2);
     auto restoredOwner = std::dynamic_pointer_cast<ArchivedOwner>(restored->objectAtIndex(0));
     auto restoredItem = std::dynamic_pointer_cast<DWDrawerBarButtonItem>(restored->objectAtIndex(1));
