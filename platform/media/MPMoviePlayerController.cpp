@@ -97,7 +97,9 @@ struct MPMoviePlayerController::Pipeline {
             owner.decoderSettled();
             break;
         case MovieBackEnd::Event::Kind::Buffering:
-            owner.bufferingChanged(event.percent);
+            // The buffer's own level, not the report's: a report told late would leave a film
+            // that has all its data stalled for good.
+            owner.bufferingChanged(decoder->bufferingPercent().value_or(event.percent));
             break;
         case MovieBackEnd::Event::Kind::DurationChanged:
             if (auto length = owner.m_prepared ? decoder->duration() : std::nullopt)

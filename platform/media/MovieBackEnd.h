@@ -70,6 +70,10 @@ public:
         // The next frame, waiting up to the given seconds for it.
         virtual std::unique_ptr<Sample> nextSample(double wait) = 0;
         virtual bool atEnd() const = 0;
+        // How full the stream's buffer is now, asked of the part that reports buffering; nil
+        // before it has reported. Its reports are taken on several threads and may be told out
+        // of order, the last one told being older than the buffer.
+        virtual std::optional<int> bufferingPercent() const = 0;
         // The events hear once, as SampleReady, when the next frame has been decoded: a player
         // whose stream ran dry learns that it flows again without asking.
         virtual void noticeNextSample() = 0;

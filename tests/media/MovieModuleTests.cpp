@@ -152,6 +152,28 @@ TEST(MovieModule, withoutTheModuleMoviesFailWithAReason)
     EXPECT_TRUE(passed);
 }
 
+// The decoder's buffering reports are taken on several threads; one told after the buffer filled
+// must not leave a film with all its data stalled for good.
+TEST(MovieModule, aPlayerGoesByTheBufferNotByAReportToldLate)
+{
+    const std::string previous = std::getenv("CORVANE_MOVIE_MODULE") ? std::getenv("CORVANE_MOVIE_MODULE") : "";
+    setenv("CORVANE_MOVIE_MODULE", SCRIPTED_MOVIE_MODULE_PATH, 1);
+    const bool passed = passesInAnotherProcess("ScriptedMovieModule.DISABLED_aLateBufferingReportLeavesNoStall");
+    if (previous.empty())
+        unsetenv("CORVANE_MOVIE_MODULE");
+    else
+        setenv("CORVANE_MOVIE_MODULE", previous.c_str(), 1);
+    EXPECT_TRUE(passed);
+}
+
+TEST(ScriptedMovieModule, DISABLED_aLateBufferingReportLeavesNoStall)
+{
+    auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString("http://127.0.0.1:9/film.ogv")));
+    movie->prepareToPlay();
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return movie->isPreparedToPlay(); }));
+    EXPECT_EQ(movie->loadState(), MPMovieLoadStatePlayable | MPMovieLoadStatePlaythroughOK);
+}
+
 TEST(MovieModuleMissing, DISABLED_everyPlayerFailsWithAReason)
 {
     std::vector<std::shared_ptr<NSNotification>> notes;

@@ -222,6 +222,8 @@ public:
             gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
             gst_object_unref(bus);
         }
+        if (m_bufferingSource)
+            gst_object_unref(m_bufferingSource);
         gst_object_unref(m_playbin);
     }
 
@@ -283,6 +285,28 @@ public:
 
     bool atEnd() const override { return gst_app_sink_is_eos(GST_APP_SINK(m_sink)); }
 
+    std::optional<int> bufferingPercent() const override
+    {
+        GstObject* source = nullptr;
+        {
+            std::lock_guard lock(m_bufferingLock);
+            if (m_bufferingSource)
+                source = GST_OBJECT(gst_object_ref(m_bufferingSource));
+        }
+        if (!source)
+            return std::nullopt;
+        GstQuery* query = gst_query_new_buffering(GST_FORMAT_PERCENT);
+        std::optional<int> level;
+        if (GST_IS_ELEMENT(source) && gst_element_query(GST_ELEMENT(source), query)) {
+            gint percent = 100;
+            gst_query_parse_buffering_percent(query, nullptr, &percent);
+            level = percent;
+        }
+        gst_query_unref(query);
+        gst_object_unref(source);
+        return level;
+    }
+
     void noticeNextSample() override { m_sampleWanted.store(true); }
 
     void setSound(double volume, bool muted) override
@@ -333,6 +357,7 @@ private:
         case GST_MESSAGE_BUFFERING: {
             gint percent = 100;
             gst_message_parse_buffering(message, &percent);
+            decoder->noteBufferingSource(GST_MESSAGE_SRC(message));
             event.kind = MovieBackEnd::Event::Kind::Buffering;
             event.percent = percent;
             break;
@@ -350,6 +375,16 @@ private:
         }
         decoder->m_events(event);
         return GST_BUS_DROP;
+    }
+
+    void noteBufferingSource(GstObject* source)
+    {
+        std::lock_guard lock(m_bufferingLock);
+        if (!source || source == m_bufferingSource)
+            return;
+        if (m_bufferingSource)
+            gst_object_unref(m_bufferingSource);
+        m_bufferingSource = GST_OBJECT(gst_object_ref(source));
     }
 
     // On the streaming thread; the sample stays queued for the player to take.
@@ -370,6 +405,8 @@ private:
     GstElement* m_playbin { nullptr };
     GstElement* m_sink { nullptr };
     std::atomic<std::uint64_t> m_soundBuffers { 0 };
+    mutable std::mutex m_bufferingLock;
+    GstObject* m_bufferingSource { nullptr }; // under m_bufferingLock
 };
 
 } // namespace
