@@ -26,6 +26,19 @@ std::string scratchPath(const std::string& name)
     return std::string(home ? home : "/tmp") + "/" + name;
 }
 
+// Runs the test in a process of its own whose player loads the module at the path.
+bool passesWithModule(const std::string& path, const char* testName)
+{
+    const std::string previous = std::getenv("CORVANE_MOVIE_MODULE") ? std::getenv("CORVANE_MOVIE_MODULE") : "";
+    setenv("CORVANE_MOVIE_MODULE", path.c_str(), 1);
+    const bool passed = passesInAnotherProcess(testName);
+    if (previous.empty())
+        unsetenv("CORVANE_MOVIE_MODULE");
+    else
+        setenv("CORVANE_MOVIE_MODULE", previous.c_str(), 1);
+    return passed;
+}
+
 } // namespace
 
 TEST(MovieModule, aMissingForeignOrEmptyModuleIsAReasonNotACrash)
@@ -142,28 +155,14 @@ TEST(MovieModule, aThumbnailDecoderSettlesOrNamesTheError)
 // Where the module is missing, every movie and every thumbnail is an error that says so.
 TEST(MovieModule, withoutTheModuleMoviesFailWithAReason)
 {
-    const std::string previous = std::getenv("CORVANE_MOVIE_MODULE") ? std::getenv("CORVANE_MOVIE_MODULE") : "";
-    setenv("CORVANE_MOVIE_MODULE", scratchPath("removed/libcorvane_movie.so").c_str(), 1);
-    const bool passed = passesInAnotherProcess("MovieModuleMissing.DISABLED_everyPlayerFailsWithAReason");
-    if (previous.empty())
-        unsetenv("CORVANE_MOVIE_MODULE");
-    else
-        setenv("CORVANE_MOVIE_MODULE", previous.c_str(), 1);
-    EXPECT_TRUE(passed);
+    EXPECT_TRUE(passesWithModule(scratchPath("removed/libcorvane_movie.so"), "MovieModuleMissing.DISABLED_everyPlayerFailsWithAReason"));
 }
 
 // The decoder's buffering reports are taken on several threads; one told after the buffer filled
 // must not leave a film with all its data stalled for good.
 TEST(MovieModule, aPlayerGoesByTheBufferNotByAReportToldLate)
 {
-    const std::string previous = std::getenv("CORVANE_MOVIE_MODULE") ? std::getenv("CORVANE_MOVIE_MODULE") : "";
-    setenv("CORVANE_MOVIE_MODULE", SCRIPTED_MOVIE_MODULE_PATH, 1);
-    const bool passed = passesInAnotherProcess("ScriptedMovieModule.DISABLED_aLateBufferingReportLeavesNoStall");
-    if (previous.empty())
-        unsetenv("CORVANE_MOVIE_MODULE");
-    else
-        setenv("CORVANE_MOVIE_MODULE", previous.c_str(), 1);
-    EXPECT_TRUE(passed);
+    EXPECT_TRUE(passesWithModule(SCRIPTED_MOVIE_MODULE_PATH, "ScriptedMovieModule.DISABLED_aLateBufferingReportLeavesNoStall"));
 }
 
 TEST(ScriptedMovieModule, DISABLED_aLateBufferingReportLeavesNoStall)
