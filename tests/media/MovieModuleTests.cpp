@@ -88,6 +88,12 @@ TEST(MovieModule, theBuiltModuleDecodesAndReportsOnItsOwnThreads)
     EXPECT_EQ(picture->width, 64);
     EXPECT_EQ(picture->bytes.size(), 64u * 48u * 4u);
 
+    // The state it rests in is reached at once, and told as settled all the same: a seek made
+    // while such a change was on its way waits for that word.
+    const int before = settled.load();
+    ASSERT_TRUE(decoder->requestPlaying(false));
+    EXPECT_TRUE(told.waitUntil([&] { return settled.load() > before; }));
+
     // Frames come in order of their times, as fast as they are asked for.
     ASSERT_TRUE(decoder->requestPlaying(true));
     double last = -1;

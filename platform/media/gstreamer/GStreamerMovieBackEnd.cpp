@@ -41,6 +41,9 @@ MovieBackEnd::Failure failureFromMessage(GstMessage* message)
     return failure;
 }
 
+// Posted by the element when a state asked for was reached without waiting.
+constexpr const char* kReachedAtOnce = "corvane-state-reached";
+
 // The state the player last asked for. Requests are applied on the framework's own threads, so the
 // player never waits on a stream that is stuck; whatever order they run in, each applies the last
 // state asked for, and none runs once the decoder is closing.
@@ -57,7 +60,14 @@ void applyWantedState(GstElement* element, gpointer data)
     if (requests.closed)
         return;
     const GstState wanted = requests.wanted.load();
-    if (gst_element_set_state(element, wanted) != GST_STATE_CHANGE_FAILURE)
+    const GstStateChangeReturn result = gst_element_set_state(element, wanted);
+    if (result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL) {
+        // Reached without a change, so the framework tells nothing; a seek made meanwhile still
+        // waits to hear that the decoder has settled.
+        gst_element_post_message(element, gst_message_new_application(GST_OBJECT(element), gst_structure_new_empty(kReachedAtOnce)));
+        return;
+    }
+    if (result != GST_STATE_CHANGE_FAILURE)
         return;
     // A refusal reaches the player as any other error of the movie, behind the element's own.
     GError* error = g_error_new_literal(GST_CORE_ERROR, GST_CORE_ERROR_STATE_CHANGE,
@@ -370,6 +380,19 @@ private:
                 return GST_BUS_DROP;
             event.kind = MovieBackEnd::Event::Kind::Settled;
             break;
+        case GST_MESSAGE_APPLICATION:
+            if (!gst_message_has_name(message, kReachedAtOnce))
+                return GST_BUS_DROP;
+            event.kind = MovieBackEnd::Event::Kind::Settled;
+            break;
+        case GST_MESSAGE_STATE_CHANGED: {
+            GstState pending = GST_STATE_VOID_PENDING;
+            gst_message_parse_state_changed(message, nullptr, nullptr, &pending);
+            if (GST_MESSAGE_SRC(message) != GST_OBJECT(decoder->m_playbin) || pending != GST_STATE_VOID_PENDING)
+                return GST_BUS_DROP;
+            event.kind = MovieBackEnd::Event::Kind::Settled;
+            break;
+        }
         default:
             return GST_BUS_DROP;
         }
