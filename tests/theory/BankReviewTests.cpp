@@ -114,6 +114,19 @@ TEST(BankReview, doubledOrContradictedWordsAndMisplacedSubjectsOrTimesAreRefused
         EXPECT_EQ(BankReview::faultyWords(sound), "") << sound;
 }
 
+TEST(BankReview, aDutyTurnedIntoALeaveAndAColonWithinAColonAreRefusedButTheirLookAlikesPass)
+{
+    for (const char* faulty : { "倒车时，驾驶人应当不看后方直接倒车。", "车辆制动液应当一直使用、不必更换。", "停车时驾驶人必须不熄火。",
+             "行车中应该保持车速、无需观察后方。", "图中路面标线表示：虚实线：实线一侧禁止越线。", "正确说法：图中标线的含义：导向车道。" })
+        EXPECT_FALSE(BankReview::faultyWords(faulty).empty()) << faulty;
+    EXPECT_EQ(BankReview::faultyWords("车辆制动液应当一直使用、不必更换。"), "应当一直使用、不必");
+    for (const char* sound : { "倒车时，驾驶人可以不看后方直接倒车。", "车辆制动液可以一直使用，不必更换。", "车辆只靠蓄电池供电，应当关闭不必要的用电设备。",
+             "遇行人通过时应当停车让行，不必鸣喇叭催促。", "图中路面标线表示：虚实线，实线一侧禁止越线。",
+             "正确说法：进入隧道前应当减速。图中标线的含义：导向车道。", "会车时应当使用近光灯，不用远光灯。",
+             "跟车距离应当不少于50米。", "行车中应当不断观察后视镜。" })
+        EXPECT_EQ(BankReview::faultyWords(sound), "") << sound;
+}
+
 TEST(BankReview, theStudyOrderPutsEachFamilyFarApartAndMixesTrueAndFalse)
 {
     std::vector<BankQuestion> bank;

@@ -1,6 +1,7 @@
 // The delivered bank read as a learner would: no question twice, no faulty words, enough
 // distinct items, no answer given away by a member of its family next to the question or on the
-// same paper, the points each offence scores, and no retired id.
+// same paper, the points each offence scores, a dashboard lamp explained by its own advice, and no
+// retired id.
 #include "app/theory/QuestionFamily.h"
 #include "app/theory/QuestionPaper.h"
 #include "tools/questionbank/BankReview.h"
@@ -64,7 +65,7 @@ const std::map<std::string, int> kPoints {
     { "饮酒后驾驶机动车", 12 },
     { "造成致人轻伤以上或者死亡的交通事故后逃逸，尚不构成犯罪", 12 },
     { "使用伪造、变造的机动车号牌、行驶证、驾驶证", 12 },
-    { "驾驶机动车在高速公路上倒车、逆行、穿越中央分隔带掉头", 12 },
+    { "驾驶机动车在高速公路或者城市快速路上倒车、逆行、穿越中央分隔带掉头", 12 },
     { "驾驶与准驾车型不符的机动车", 9 },
     { "驾驶机动车在高速公路或者城市快速路上违法停车", 9 },
     { "驾驶未悬挂机动车号牌或者故意遮挡、污损机动车号牌的机动车上道路行驶", 9 },
@@ -72,7 +73,7 @@ const std::map<std::string, int> kPoints {
     { "驾驶机动车在高速公路或者城市快速路上违法占用应急车道行驶", 6 },
     { "驾驶机动车不按规定避让校车", 3 },
     { "驾驶机动车行驶中以手持方式使用电话", 3 },
-    { "驾驶机动车在道路上逆向行驶", 3 },
+    { "驾驶机动车在高速公路、城市快速路以外的道路上逆向行驶", 3 },
     { "驾驶机动车遇行人正在通过人行横道时不按规定停车让行", 3 },
     { "驾驶机动车在高速公路或者城市快速路上不按规定车道行驶", 3 },
     { "驾驶机动车不按规定超车、让行", 3 },
@@ -80,7 +81,7 @@ const std::map<std::string, int> kPoints {
     { "驾驶机动车不按规定使用灯光", 1 },
     { "驾驶机动车违反禁令标志指示", 1 },
     { "驾驶机动车违反禁止标线指示", 1 },
-    { "驾驶机动车在高速公路或者城市快速路上行驶时，驾驶人未按规定系安全带", 1 },
+    { "驾驶机动车在道路上行驶时，驾驶人未按规定系安全带", 1 },
 };
 
 // Offences as the explanations of case questions name them, before "…记N分".
@@ -220,6 +221,37 @@ TEST_F(DeliveredBankReview, everyPenaltyTaughtIsTheOneInForceAndNoRetiredIdIsUse
     EXPECT_GE(count, 6u);
     for (const char* reused : { "1030241", "1050137" })
         EXPECT_FALSE(ids.contains(reused)) << reused;
+}
+
+TEST_F(DeliveredBankReview, everyDashboardLampIsExplainedByItsOwnAdviceAndNoDeviceSwitchedOnIsSentForRepair)
+{
+    // The explanation of a lamp's drawing names what the lamp shows ("…表示燃油不足。") and then
+    // tells what to do about it: one advice for every lamp of a colour teaches nothing of the lamp.
+    static const std::string shows = "表示";
+    static const std::string stop = "。";
+    std::map<std::string, std::set<std::string>> drawingsOfAdvice;
+    std::size_t checked = 0;
+    for (const auto& sequence : sequences) {
+        for (const auto& question : sequence) {
+            const auto end = question.describe.find(stop);
+            const auto at = question.describe.find(shows);
+            if (question.media.empty() || question.text.find("指示灯") == std::string::npos || end == std::string::npos || at > end)
+                continue;
+            const std::string shown = question.describe.substr(at + shows.size(), end - at - shows.size());
+            const std::string advice = question.describe.substr(end + stop.size());
+            EXPECT_FALSE(advice.empty()) << question.id;
+            drawingsOfAdvice[advice].insert(question.media);
+            // A device switched on is no fault to be checked or repaired.
+            if (shown.ends_with("已开启")) {
+                for (const char* repair : { "检查", "维修" })
+                    EXPECT_EQ(advice.find(repair), std::string::npos) << question.id << " sends a device switched on for repair: " << advice;
+            }
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 30u);
+    for (const auto& [advice, drawings] : drawingsOfAdvice)
+        EXPECT_EQ(drawings.size(), 1u) << *drawings.begin() << " and " << *drawings.rbegin() << " share the advice " << advice;
 }
 
 TEST_F(DeliveredBankReview, inSequencePracticeNoQuestionStandsNearAnotherOfItsFamily)

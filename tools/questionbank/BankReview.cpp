@@ -196,7 +196,26 @@ std::string BankReview::faultyWords(const std::string& sentence)
     static const std::array<std::u32string, 3> momentThenSequel { U"时后再", U"时后才", U"时后方可" };
     // A verb ending in 用 right before another one: "慎用使用", "少用使用".
     static const std::array<std::u32string, 5> useVerbs { U"使用", U"利用", U"采用", U"运用", U"占用" };
+    // A duty's modal says what to do: "应当不看" and "应当…、不必…" say what one may leave undone.
+    static const std::array<std::u32string, 3> duties { U"应当", U"应该", U"必须" };
+    static const std::array<std::u32string, 4> needless { U"不必", U"无需", U"无须", U"不用" };
+    // What a duty may be followed by with 不: a bound ("应当不少于") or "without pause" ("应当不断").
+    static const std::array<std::u32string, 9> boundsAndPauses { U"不少于", U"不多于", U"不低于", U"不高于", U"不大于", U"不小于", U"不超过",
+        U"不断", U"不时" };
+    // The word stands at `at`: "不必要的" is an adjective there, not a release from a duty.
+    const auto wordAt = [](const std::u32string& clause, std::size_t at, const std::u32string& word) {
+        return clause.compare(at, word.size(), word) == 0 && clause.compare(at, 3, U"不必要") != 0;
+    };
     const std::u32string text = decode(sentence);
+    // A colon introduces what follows it once: "表示：虚实线：…" nests a second in the first.
+    for (std::size_t colon = text.find(U'：'); colon != std::u32string::npos;) {
+        const std::size_t next = text.find_first_of(U"：。；！？", colon + 1);
+        if (next == std::u32string::npos)
+            break;
+        if (text[next] == U'：')
+            return encode(text.substr(colon, next + 1 - colon));
+        colon = text.find(U'：', next);
+    }
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of(breaks, start);
@@ -211,12 +230,23 @@ std::string BankReview::faultyWords(const std::string& sentence)
                     return encode(modal + U"…" + modal);
                 for (std::size_t gap = 0; gap <= 2 && after + gap < clause.size(); ++gap) {
                     for (const auto& next : nextToModal)
-                        if (clause.compare(after + gap, next.size(), next) == 0)
+                        if (wordAt(clause, after + gap, next))
                             return encode(clause.substr(at, after + gap + next.size() - at));
                 }
                 for (const auto& subject : subjects)
                     if (clause.compare(after, subject.size(), subject) == 0)
                         return encode(modal + subject);
+                if (std::find(duties.begin(), duties.end(), modal) != duties.end()) {
+                    const bool bound = std::any_of(boundsAndPauses.begin(), boundsAndPauses.end(),
+                        [&](const std::u32string& words) { return clause.compare(after, words.size(), words) == 0; });
+                    if (after + 1 < clause.size() && clause[after] == U'不' && !bound)
+                        return encode(clause.substr(at, modal.size() + 2));
+                    for (const auto& word : needless) {
+                        for (std::size_t found = clause.find(word, after); found != std::u32string::npos; found = clause.find(word, found + 1))
+                            if (wordAt(clause, found, word))
+                                return encode(clause.substr(at, found + word.size() - at));
+                    }
+                }
                 if (at >= 2 && clause.compare(after, 2, clause, at - 2, 2) == 0)
                     return encode(clause.substr(at - 2, modal.size() + 4));
             }

@@ -33,7 +33,9 @@ public:
 
     // Empty for a sound sentence, else the faulty words: a doubled word ("身体应当身体"), a doubled
     // or contradicted modal ("应当…应当", "应当只有", "应当不必"), a modal before the clause's subject
-    // ("应当车辆"), a time clause run into "after" ("前进时后再") or a verb used twice ("慎用使用").
+    // ("应当车辆"), a duty turned into a leave ("应当不看", "应当一直使用、不必更换"), a time clause
+    // run into "after" ("前进时后再"), a verb used twice ("慎用使用") or a colon within a colon's
+    // words ("表示：虚实线：").
     static std::string faultyWords(const std::string& sentence);
 
     // For every question the index of the first question of its family: a fill-in question and the
