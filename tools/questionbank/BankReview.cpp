@@ -407,8 +407,9 @@ bool nearlySame(const std::u32string& a, const std::u32string& b)
     return prefix + suffix >= kKept && a.size() - prefix - suffix <= kChanged && b.size() - prefix - suffix <= kChanged;
 }
 
-// The places of slack a family keeps, beyond one for each family as pressed in its list, tried
-// in turn until an order fits: the least moves the fewest questions out of their chapters.
+// The places of slack a family keeps, beyond one for each family as pressed in its list: 0, 1,
+// 3, 7, … are tried in turn until an order fits, as the least moves the fewest questions out of
+// their chapters.
 constexpr long long kMostSlackKept = 31;
 
 // One subject's questions, `base` in the order wanted, rearranged so that no question stands
@@ -473,22 +474,22 @@ std::vector<std::size_t> spreadOut(const std::vector<BankQuestion>& questions, c
         // A family's slack in a list: the places its next member may wait there before the rest
         // no longer fit. A family is urgent when fewer places are left than families as pressed.
         for (std::size_t list = 0; list < length.size(); ++list) {
+            std::vector<std::size_t> bound;
             std::vector<long long> pressed;
             for (std::size_t slot : slotsOfList[list]) {
                 urgent[slot] = false;
-                // A question alone in a list, or a family's last member with nothing before it, has no room to run out of.
+                // A question alone in the list, or a family's only member left with none placed, has no room to run out of.
                 if (remaining[slot] == 0 || (remaining[slot] == 1 && last[slot] == none))
                     continue;
                 const std::size_t earliest = last[slot] == none ? placed[list] : std::max(placed[list], last[slot] + wanted[slot]);
-                slack[slot] = (long long)length[list] - 1 - (long long)(earliest + (remaining[slot] - 1) * wanted[slot]);
+                slack[slot] = static_cast<long long>(length[list]) - 1 - static_cast<long long>(earliest + (remaining[slot] - 1) * wanted[slot]);
+                bound.push_back(slot);
                 pressed.push_back(slack[slot]);
             }
             std::sort(pressed.begin(), pressed.end());
-            for (std::size_t slot : slotsOfList[list]) {
-                if (remaining[slot] > 1 || (remaining[slot] == 1 && last[slot] != none)) {
-                    const auto asPressed = std::upper_bound(pressed.begin(), pressed.end(), slack[slot]) - pressed.begin();
-                    urgent[slot] = slack[slot] < (long long)asPressed + slackKept;
-                }
+            for (std::size_t slot : bound) {
+                const auto asPressed = std::upper_bound(pressed.begin(), pressed.end(), slack[slot]) - pressed.begin();
+                urgent[slot] = slack[slot] < asPressed + slackKept;
             }
         }
         std::size_t best = none;
