@@ -2,10 +2,11 @@
 // files of resources/questionbank (one per subject and chapter, named "<subject>-<chapter>.tsv").
 // Every question is checked before anything is written, and so is the bank as a whole (see
 // BankReview): a bank with a broken question, a repeat, faulty words, too few distinct items for
-// a paper's row, two questions of one family close together, or an id given out before to another
-// question is not built at all. Within a chapter the questions are numbered in their study order,
-// which keeps each family's members far apart, and each row names its family (the id of its first
-// question) so that a paper holds at most one of them.
+// a paper's row, two questions of one family or two giving each other's answer away close
+// together in a practice list, or an id given out before to another question is not built at all.
+// The questions are numbered in their study order, which keeps them apart in every list the client
+// shows in that order, and each row names its family (the id of its first question) so that a
+// paper holds at most one of them.
 //
 // A file holds a header line and one question a line, fields separated by tabs:
 //   id  qutype  qncontype  question  A  B  C  D  answer  media  explanation
@@ -173,9 +174,14 @@ std::vector<Question> readTables(const fs::path& folder, int& problems)
 {
     std::vector<fs::path> files;
     static const std::regex namePattern("([1-3])-(0[1-6])\\.tsv");
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (std::regex_match(entry.path().filename().string(), namePattern))
-            files.push_back(entry.path());
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+        if (std::regex_match(entry->path().filename().string(), namePattern))
+            files.push_back(entry->path());
+    if (error) {
+        std::fprintf(stderr, "%s: %s\n", folder.c_str(), error.message().c_str());
+        ++problems;
+    }
     std::sort(files.begin(), files.end());
     std::vector<Question> questions;
     for (const auto& file : files) {
@@ -236,7 +242,12 @@ int record(const fs::path& folder, const std::vector<std::string>& ids)
             return 1;
         }
     }
-    fs::rename(temporary, folder / "asked.tsv");
+    std::error_code error;
+    fs::rename(temporary, folder / "asked.tsv", error);
+    if (error) {
+        std::fprintf(stderr, "cannot replace asked.tsv: %s\n", error.message().c_str());
+        return 1;
+    }
     return 0;
 }
 
