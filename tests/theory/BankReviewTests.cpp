@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
 
 namespace {
 
@@ -59,7 +60,7 @@ bool mentions(const std::vector<std::string>& problems, const std::string& words
 }
 
 // The bank in its file order has a family's members side by side; its study order, given in
-// `order`, keeps every family at least kLeastApart.
+// `order`, keeps every family kLeastApart in every practice list, or as far as the list allows.
 void expectStudyOrderKeepsFamiliesApart(const std::vector<BankQuestion>& bank, std::vector<std::size_t>& order)
 {
     std::vector<std::size_t> fileOrder(bank.size());
@@ -67,8 +68,8 @@ void expectStudyOrderKeepsFamiliesApart(const std::vector<BankQuestion>& bank, s
     EXPECT_EQ(BankReview::closestFamilyMembers(bank, fileOrder), 1u);
     order = BankReview::studyOrder(bank);
     ASSERT_EQ(order.size(), bank.size());
-    std::pair<std::size_t, std::size_t> pair;
-    EXPECT_GE(BankReview::closestFamilyMembers(bank, order, &pair), BankReview::kLeastApart) << bank[pair.first].id << " and " << bank[pair.second].id;
+    for (const auto& problem : BankReview::closeInPracticeLists(bank, order, BankReview::families(bank), BankReview::giveAways(bank)))
+        ADD_FAILURE() << problem;
 }
 
 } // namespace
@@ -217,4 +218,166 @@ TEST(BankReview, anIdIsNeverGivenAgainAndARemovedQuestionsIdMustBeRetired)
     EXPECT_TRUE(mentions(problems, "1-01.tsv:9: id 1010003 is retired"));
     EXPECT_TRUE(mentions(problems, "id 1020002 is beyond the last id issued in 1-02"));
     EXPECT_EQ(problems.size(), 2u);
+}
+
+namespace {
+
+// A "下列说法" question: the statements, the letter of the one it asks for, and an explanation
+// naming that one as the bank writes it.
+BankQuestion saying(const std::string& id, bool asksRight, std::vector<std::string> statements, char answer)
+{
+    BankQuestion q = choice(id, asksRight ? "下列说法中，正确的是（　　）。" : "下列说法中，错误的是（　　）。", statements, std::string(1, answer));
+    const std::string& named = statements[std::size_t(answer - 'A')];
+    q.describe = asksRight ? "正确说法：" + named + "理由。" : "“" + named + "”的说法错误。理由。";
+    return q;
+}
+
+// Ten characters no other call shares, so that no two such statements look alike.
+std::string unlike(int n)
+{
+    std::string text;
+    for (int k = 0; k < 10; ++k) {
+        const auto c = char32_t(0x4E00 + 10 * n + k);
+        text += { char(0xE0 | (c >> 12)), char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F)) };
+    }
+    return text + "。";
+}
+
+bool paired(const BankReview::Pairs& pairs, const std::vector<BankQuestion>& bank, const std::string& a, const std::string& b)
+{
+    return std::any_of(pairs.begin(), pairs.end(), [&](const auto& pair) {
+        return (bank[pair.first].id == a && bank[pair.second].id == b) || (bank[pair.first].id == b && bank[pair.second].id == a);
+    });
+}
+
+} // namespace
+
+TEST(BankReview, aQuestionAnsweringAnotherIsFoundAndLookAlikesAreNot)
+{
+    const std::vector<BankQuestion> bank {
+        saying("1010067", true, { "实习期内应当粘贴警告标志。", "实习期驾驶人上高速应当由持证一年以上的驾驶人陪同。", "初次申领的机动车驾驶证实习期为12个月。", "记分周期为6个月。" }, 'C'),
+        saying("1010068", false, { "实习期内应当粘贴实习标志。", "实习期驾驶人上高速应当由持证三年以上的驾驶人陪同。", "记分周期为12个月。", "初次申领的机动车驾驶证实习期为6个月。" }, 'D'),
+        // Quotes a statement of 1010067, another comma and no full stop.
+        statement("1010069", "实习期驾驶人上高速, 应当由持证一年以上的驾驶人陪同", "N"),
+        saying("2040075", false, { "夜间在没有路灯的道路上行驶，在对向无来车时可以使用远光灯。", "夜间同方向近距离跟车行驶时，应当使用近光灯。",
+                                     "在照明良好的路段夜间会车时，驾驶人可以使用远光灯。", "在雾天行驶时，应当开启雾灯。" }, 'C'),
+        // One word from the statement 2040075 names.
+        statement("2040044", "在照明良好的路段夜间会车时，驾驶人不得使用远光灯。", "Y"),
+        // Look-alikes: two stretches changed, part of a statement only, the statement of a question
+        // that is no "下列说法" one, and two true/false questions one number apart.
+        statement("2040045", "在照明不良的路段夜间会车时，对向驾驶人必须使用近光灯。", "Y"),
+        statement("2040046", "夜间同方向近距离跟车行驶时", "Y"),
+        choice("2040047", "夜间跟车时应当怎样使用灯光？", { "夜间同方向近距离跟车行驶时，应当使用近光灯。", "使用远光灯。" }),
+        statement("2040048", "夜间同方向近距离跟车行驶时，应当使用近光灯。", "Y"),
+        statement("1010070", "初次申领的机动车驾驶证实习期为3个月。", "N"),
+        // Another subject's statement: their practice lists never meet.
+        statement("3010001", "初次申领的机动车驾驶证实习期为12个月。", "Y"),
+    };
+    const auto pairs = BankReview::giveAways(bank);
+    EXPECT_TRUE(paired(pairs, bank, "1010067", "1010068")) << "statements one number apart, each named by its explanation";
+    EXPECT_TRUE(paired(pairs, bank, "1010067", "1010069")) << "a statement quoted as a true/false question";
+    EXPECT_TRUE(paired(pairs, bank, "2040075", "2040044")) << "a named statement with its verb negated";
+    EXPECT_TRUE(paired(pairs, bank, "2040075", "2040048")) << "an unnamed statement quoted whole";
+    EXPECT_TRUE(paired(pairs, bank, "1010068", "1010070")) << "one number from a named statement";
+    for (const char* lookAlike : { "2040045", "2040046", "2040047", "3010001" })
+        EXPECT_FALSE(std::any_of(pairs.begin(), pairs.end(), [&](const auto& pair) { return bank[pair.first].id == lookAlike || bank[pair.second].id == lookAlike; }))
+            << lookAlike;
+    EXPECT_FALSE(paired(pairs, bank, "1010069", "1010070"));
+    EXPECT_EQ(pairs.size(), 6u) << "1010067 and 1010070 as well, one number from its named statement";
+
+    EXPECT_TRUE(BankReview::nearlySameStatement("驾驶人不得使用远光灯。", "驾驶人，可以使用远光灯"));
+    EXPECT_FALSE(BankReview::nearlySameStatement("远光灯。", "近光灯。")) << "too short to be a statement";
+    EXPECT_FALSE(BankReview::nearlySameStatement("城市道路上最高速度为每小时30公里。", "公路上最高速度为每小时40公里。"));
+}
+
+TEST(BankReview, everyPracticeListKeepsQuestionsGivingEachOtherAwayAndFamiliesApartAsFarAsItsLengthAllows)
+{
+    // Chapter by chapter in the file each question stands next to the one answering it: a
+    // "下列说法" question and the true/false questions quoting it, two of one clip at a chapter's
+    // end, a stem with its statements, and a question joined to a family by id.
+    std::vector<BankQuestion> bank;
+    BankReview::Joins joins;
+    for (int chapter = 1; chapter <= 3; ++chapter) {
+        const int at = 100 + chapter;
+        int number = 1;
+        for (int topic = 0; topic < 8; ++topic) {
+            const std::string t = std::to_string(chapter) + "-" + std::to_string(topic);
+            std::vector<std::string> statements;
+            for (int fact = 0; fact < 3; ++fact)
+                statements.push_back(unlike(30 * chapter + 3 * topic + fact));
+            bank.push_back(saying(id(at, number++), topic % 2 == 0, statements, 'A'));
+            for (const auto& quoted : statements)
+                bank.push_back(statement(id(at, number++), quoted, "Y"));
+            bank.push_back(choice(id(at, number++), "题目" + t + "的答案是（　　）。", { "甲", "乙" }));
+            bank.push_back(statement(id(at, number++), "题目" + t + "的答案是甲。", "Y"));
+            bank.push_back(statement(id(at, number++), "题目" + t + "的答案是乙。", "N"));
+            bank.push_back(statement(id(at, number++), "另一种问法" + t + "。", "Y"));
+            joins.emplace_back(bank.back().id, bank[bank.size() - 4].id);
+        }
+        const char* clips[] = { "clip_redlight", "clip_overtake", "clip_fog" };
+        bank.push_back(about(choice(id(at, number++), "视频中车辆应当怎样做？", { "停车", "加速" }), "2", clips[chapter - 1]));
+        bank.push_back(about(statement(id(at, number++), "视频中车辆停车是正确的。", "Y"), "2", clips[chapter - 1]));
+        bank.push_back(about(statement(id(at, number++), "视频中车辆加速是正确的。", "N"), "2", clips[chapter - 1]));
+    }
+    std::vector<std::size_t> fileOrder(bank.size());
+    std::iota(fileOrder.begin(), fileOrder.end(), std::size_t { 0 });
+    const auto family = BankReview::families(bank, joins);
+    EXPECT_EQ(family[7], family[4]) << "the join";
+    const auto pairs = BankReview::giveAways(bank);
+    EXPECT_EQ(pairs.size(), 3u * 8 * 3);
+    const auto close = BankReview::closeInPracticeLists(bank, fileOrder, family, pairs);
+    for (const char* list : { "subject 1 sequence practice", "subject 1 true/false practice",
+             "subject 1 text practice", "subject 1 clip practice" })
+        EXPECT_TRUE(mentions(close, list)) << list;
+    EXPECT_TRUE(mentions(close, "1010001 and 1010002 give each other's answer away and stand 1 apart in subject 1 sequence practice, at least 5 wanted"));
+    // Nine clip questions of three clips: three apart is all the list allows.
+    EXPECT_TRUE(mentions(close, "1010065 and 1010066 are of one family (a question and a statement made from it, two about one picture or clip, or a join) "
+                                "and stand 1 apart in subject 1 clip practice, at least 3 wanted"));
+    EXPECT_EQ(BankReview::wantedApart(BankReview::kLeastApart, 9, 3), 3u);
+    EXPECT_EQ(BankReview::wantedApart(BankReview::kLeastApart, 900, 3), BankReview::kLeastApart);
+    EXPECT_EQ(BankReview::wantedApart(BankReview::kGiveAwayApart, 8, 2), 4u);
+
+    const auto order = BankReview::studyOrder(bank, joins);
+    ASSERT_EQ(std::set<std::size_t>(order.begin(), order.end()).size(), bank.size());
+    const auto problems = BankReview::closeInPracticeLists(bank, order, family, pairs);
+    for (const auto& p : problems) ADD_FAILURE() << p;
+}
+
+TEST(BankReview, aQuestionSwappedInUnderItsIdIsRefusedUntilTheLedgerRecordsItsNewWording)
+{
+    std::vector<BankQuestion> bank { choice("1030239", "以下哪些路段不得停车？", { "交叉路口", "隧道" }), alone("1030240"), alone("1030241") };
+    for (std::size_t i = 0; i < bank.size(); ++i)
+        bank[i].origin = "1-03.tsv:" + std::to_string(i + 2);
+    BankReview::IdLedger ledger { { { "1-03", "1030241" } }, {}, {} };
+    for (const auto& q : bank)
+        ledger.asked[q.id] = BankReview::askedBy(q);
+    EXPECT_TRUE(BankReview::askedProblems(bank, ledger).empty());
+    // A mended answer or explanation is the same question.
+    bank[0].answer = "B";
+    bank[0].describe = "隧道内不得停车。";
+    EXPECT_TRUE(BankReview::askedProblems(bank, ledger).empty());
+
+    // Another question put in under 1030241, options changed under 1030239.
+    bank[2] = choice("1030241", "以下哪些路段距离50米以内不得停车？", { "交叉路口", "隧道" });
+    bank[2].origin = "1-03.tsv:4";
+    bank[0].options[1] = "急弯路";
+    auto problems = BankReview::askedProblems(bank, ledger);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_TRUE(mentions(problems, "1-03.tsv:4: id 1030241 was issued for \"单独的第1030241题。|||||\" and now asks \"以下哪些路段距离50米以内不得停车？|交叉路口|隧道|||\""));
+    EXPECT_TRUE(mentions(problems, "questionbank_build --record <bank folder> 1030241"));
+    EXPECT_TRUE(mentions(problems, "id 1030239 was issued for"));
+
+    // The rewording recorded, the swap still refused; a new question not recorded at all.
+    ledger.asked["1030239"] = BankReview::askedBy(bank[0]);
+    bank.push_back(alone("1030242"));
+    bank.back().origin = "1-03.tsv:5";
+    problems = BankReview::askedProblems(bank, ledger);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_TRUE(mentions(problems, "id 1030241 was issued for"));
+    EXPECT_TRUE(mentions(problems, "1-03.tsv:5: what id 1030242 asks is not in asked.tsv"));
+    // The retired and beyond-the-last checks go on beside it.
+    ledger.retired.insert("1030241");
+    EXPECT_FALSE(mentions(BankReview::askedProblems(bank, ledger), "1030241"));
+    EXPECT_TRUE(mentions(BankReview::idProblems(bank, ledger), "id 1030241 is retired"));
+    EXPECT_TRUE(mentions(BankReview::idProblems(bank, ledger), "id 1030242 is beyond the last id issued in 1-03"));
 }

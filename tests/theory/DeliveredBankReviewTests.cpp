@@ -264,6 +264,35 @@ TEST_F(DeliveredBankReview, inSequencePracticeNoQuestionStandsNearAnotherOfItsFa
     }
 }
 
+TEST_F(DeliveredBankReview, inEveryPracticeListNoQuestionStandsNearAnotherOfItsFamilyOrOneGivingItsAnswerAway)
+{
+    using List = std::shared_ptr<NSMutableArray> (QuestionManager::*)(const NSString&, const NSString&, bool);
+    const List lists[] = { &QuestionManager::sequenceQuestions, &QuestionManager::singleChoiseQuestions, &QuestionManager::mutilChoiseQuestions,
+        &QuestionManager::judgeQuestions, &QuestionManager::wordQuestions, &QuestionManager::photoQuestions, &QuestionManager::videoQuestions };
+    std::size_t giveAways = 0;
+    for (const char* subject : { "1", "2", "3" }) {
+        for (std::size_t kind = 0; kind < std::size(lists); ++kind) {
+            const auto records = ((*store).*lists[kind])("C1", subject, true);
+            const auto list = learnedList(records);
+            SCOPED_TRACE(std::string("subject ") + subject + ", list " + std::to_string(kind));
+            std::map<std::string, std::vector<std::size_t>> families;
+            for (std::size_t place = 0; place < list.size(); ++place)
+                families[ns::stringForKey(ns::dictionaryValue(records->objectAtIndex(place)), "family").UTF8String()].push_back(place);
+            for (const auto& [family, places] : families) {
+                const std::size_t wanted = BankReview::wantedApart(BankReview::kLeastApart, list.size(), places.size());
+                for (std::size_t k = 1; k < places.size(); ++k)
+                    EXPECT_GE(places[k] - places[k - 1], wanted) << list[places[k - 1]].id << " and " << list[places[k]].id;
+            }
+            const std::size_t wanted = BankReview::wantedApart(BankReview::kGiveAwayApart, list.size(), 2);
+            for (const auto& [a, b] : BankReview::giveAways(list)) {
+                EXPECT_GE(b - a, wanted) << list[a].id << " gives " << list[b].id << " away";
+                ++giveAways;
+            }
+        }
+    }
+    EXPECT_GT(giveAways, 5000u);
+}
+
 TEST_F(DeliveredBankReview, noPaperHoldsTwoQuestionsOfOneFamily)
 {
     using Query = QuestionPaper::RowQuery;

@@ -10,7 +10,9 @@
 #include <limits>
 #include <map>
 #include <numeric>
+#include <iterator>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 
 namespace {
@@ -101,6 +103,78 @@ std::size_t find(std::vector<std::size_t>& parent, std::size_t x)
     while (parent[x] != x)
         x = parent[x] = parent[parent[x]];
     return x;
+}
+
+// Chapter by chapter, each family's members spread over the chapter (see studyOrder).
+std::vector<std::size_t> chapterOrder(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& family)
+{
+    std::map<std::size_t, std::size_t> familySize;
+    for (std::size_t head : family)
+        ++familySize[head];
+    std::vector<std::string> chapters;
+    for (const auto& question : questions)
+        if (std::find(chapters.begin(), chapters.end(), chapterOf(question)) == chapters.end())
+            chapters.push_back(chapterOf(question));
+    std::vector<std::size_t> order;
+    for (const auto& chapter : chapters) {
+        // Each family's members in this chapter, the families in the order of their first member.
+        std::vector<std::size_t> firsts;
+        std::map<std::size_t, std::vector<std::size_t>> later;
+        std::set<std::size_t> seen;
+        for (std::size_t i = 0; i < questions.size(); ++i) {
+            if (chapterOf(questions[i]) != chapter)
+                continue;
+            if (seen.insert(family[i]).second)
+                firsts.push_back(i);
+            else
+                later[family[i]].push_back(i);
+        }
+        // Families with later members lead, the largest first, so that each round of later members
+        // holds the families that go on into the next at its front: a family then meets its next
+        // member after every family of its round. The questions alone fill in before the rounds
+        // where few families are left, so that no round comes too soon after the one before.
+        const auto laterCount = [&](std::size_t first) {
+            const auto found = later.find(family[first]);
+            return found == later.end() ? std::size_t(0) : found->second.size();
+        };
+        std::stable_sort(firsts.begin(), firsts.end(), [&](std::size_t a, std::size_t b) { return laterCount(a) > laterCount(b); });
+        const auto firstAlone = std::find_if(firsts.begin(), firsts.end(), [&](std::size_t first) { return laterCount(first) == 0; });
+        const std::vector<std::size_t> leading(firsts.begin(), firstAlone);
+        // A question alone here whose family has members in other chapters stands mid-chapter,
+        // away from the chapters before and after.
+        std::vector<std::size_t> alone;
+        std::vector<std::size_t> related;
+        for (auto first = firstAlone; first != firsts.end(); ++first)
+            (familySize[family[*first]] > 1 ? related : alone).push_back(*first);
+        alone.insert(alone.begin() + std::ptrdiff_t(alone.size() / 2), related.begin(), related.end());
+        const std::size_t rounds = leading.empty() ? 0 : laterCount(leading.front());
+        // Between a family's member in one round and the next stand the families of that round
+        // (the leading ones before round 0) and the questions alone given to the next round.
+        std::vector<std::size_t> gap(rounds, 0);
+        for (std::size_t round = 0; round < rounds; ++round)
+            gap[round] = std::size_t(std::count_if(leading.begin(), leading.end(), [&](std::size_t first) { return laterCount(first) >= round; }));
+        std::vector<std::size_t> filler(rounds, 0);
+        for (std::size_t n = 0; n < alone.size() && rounds > 0; ++n) {
+            const auto least = std::size_t(std::min_element(gap.begin(), gap.end()) - gap.begin());
+            ++filler[least];
+            ++gap[least];
+        }
+        order.insert(order.end(), leading.begin(), leading.end());
+        auto nextAlone = alone.begin();
+        for (std::size_t round = 0; round < rounds; ++round) {
+            order.insert(order.end(), nextAlone, nextAlone + std::ptrdiff_t(filler[round]));
+            nextAlone += std::ptrdiff_t(filler[round]);
+            for (std::size_t first : leading) {
+                const auto found = later.find(family[first]);
+                if (found == later.end() || round >= found->second.size())
+                    continue;
+                const auto& members = found->second;
+                order.push_back(members[(round + mix(questions[first].id)) % members.size()]);
+            }
+        }
+        order.insert(order.end(), nextAlone, alone.end());
+    }
+    return order;
 }
 
 } // namespace
@@ -264,7 +338,7 @@ std::string BankReview::faultyWords(const std::string& sentence)
     return {};
 }
 
-std::vector<std::size_t> BankReview::families(const std::vector<BankQuestion>& questions)
+std::vector<std::size_t> BankReview::families(const std::vector<BankQuestion>& questions, const Joins& joins)
 {
     std::vector<std::size_t> parent(questions.size());
     std::iota(parent.begin(), parent.end(), 0);
@@ -292,80 +366,352 @@ std::vector<std::size_t> BankReview::families(const std::vector<BankQuestion>& q
                 join(q, s);
         }
     }
+    std::map<std::string, std::size_t> indexOf;
+    for (std::size_t q = 0; q < questions.size(); ++q)
+        indexOf.emplace(questions[q].id, q);
+    for (const auto& [first, second] : joins) {
+        const auto a = indexOf.find(first);
+        const auto b = indexOf.find(second);
+        if (a != indexOf.end() && b != indexOf.end())
+            join(a->second, b->second);
+    }
     std::vector<std::size_t> family(questions.size());
     for (std::size_t q = 0; q < questions.size(); ++q)
         family[q] = find(parent, q);
     return family;
 }
 
-std::vector<std::size_t> BankReview::studyOrder(const std::vector<BankQuestion>& questions)
+namespace {
+
+// Punctuation does not make a statement another.
+std::u32string bare(const std::u32string& text)
 {
-    const auto family = families(questions);
-    std::map<std::size_t, std::size_t> familySize;
-    for (std::size_t head : family)
-        ++familySize[head];
-    std::vector<std::string> chapters;
-    for (const auto& question : questions)
-        if (std::find(chapters.begin(), chapters.end(), chapterOf(question)) == chapters.end())
-            chapters.push_back(chapterOf(question));
+    static const std::u32string punctuation = U"，。；：、！？“”‘’\"',.;:!? 　";
+    std::u32string kept;
+    for (char32_t c : text)
+        if (punctuation.find(c) == std::u32string::npos)
+            kept += c;
+    return kept;
+}
+
+bool isSaying(const BankQuestion& question)
+{
+    return isChoice(question) && (question.text.find("下列说法") != std::string::npos || question.text.find("以下说法") != std::string::npos);
+}
+
+// The statements an explanation names: the quoted ones and the one after "正确说法：".
+std::vector<std::u32string> namedStatements(const std::string& explanation)
+{
+    const std::u32string text = BankReview::decode(explanation);
+    std::vector<std::u32string> named;
+    for (std::size_t open = text.find(U'“'); open != std::u32string::npos; open = text.find(U'“', open + 1)) {
+        const std::size_t close = text.find(U'”', open + 1);
+        if (close == std::u32string::npos)
+            break;
+        named.push_back(bare(text.substr(open + 1, close - open - 1)));
+    }
+    static const std::u32string rightOne = U"正确说法：";
+    if (const std::size_t at = text.find(rightOne); at != std::u32string::npos) {
+        const std::size_t from = at + rightOne.size();
+        const std::size_t end = text.find(U'。', from);
+        named.push_back(bare(text.substr(from, end == std::u32string::npos ? std::u32string::npos : end - from)));
+    }
+    return named;
+}
+
+// One stretch changed, short enough for a number, a word or a negation, in a statement long enough
+// to be one: "实习期为12个月" and "实习期为6个月", "不得使用" and "可以使用".
+bool nearlySame(const std::u32string& a, const std::u32string& b)
+{
+    constexpr std::size_t kChanged = 6;
+    constexpr std::size_t kKept = 8;
+    if (a == b)
+        return !a.empty();
+    const std::size_t shorter = std::min(a.size(), b.size());
+    std::size_t prefix = 0;
+    while (prefix < shorter && a[prefix] == b[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix && a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
+        ++suffix;
+    return prefix + suffix >= kKept && a.size() - prefix - suffix <= kChanged && b.size() - prefix - suffix <= kChanged;
+}
+
+// The places of slack a family keeps, beyond one for each family as pressed in its list: 0, 1,
+// 3, 7, … are tried in turn until an order fits, as the least moves the fewest questions out of
+// their chapters.
+constexpr long long kMostSlackKept = 31;
+
+// One subject's questions, `base` in the order wanted, rearranged so that no question stands
+// closer than wanted to its family or to one giving it away in the sequence or in its lists by
+// kind and by content. At every place the first question of `base` that fits is taken, unless a
+// family is running out of room in one of its lists; where none fits, the one falling least short.
+std::vector<std::size_t> spreadOut(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& base,
+    const std::vector<std::size_t>& family, const std::vector<std::vector<std::size_t>>& partners, long long slackKept)
+{
+    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+    const std::size_t count = base.size();
+    // The lists a question stands in: its sequence (0), its kind's and its content's.
+    std::map<std::string, std::size_t> listIds { { "sequence", 0 } };
+    std::vector<std::array<std::size_t, 3>> lists(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const BankQuestion& q = questions[base[i]];
+        lists[i] = { 0, listIds.emplace("kind " + q.qutype, listIds.size()).first->second,
+            listIds.emplace("content " + q.qncontype, listIds.size()).first->second };
+    }
+    std::vector<std::size_t> length(listIds.size(), 0);
+    for (const auto& in : lists)
+        for (std::size_t list : in)
+            ++length[list];
+    // A family's members within one list.
+    std::map<std::pair<std::size_t, std::size_t>, std::size_t> slotIds;
+    std::vector<std::array<std::size_t, 3>> slots(count);
+    std::vector<std::size_t> slotList;
+    std::vector<std::size_t> remaining;
+    for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t k = 0; k < 3; ++k) {
+            const auto [slot, added] = slotIds.emplace(std::make_pair(family[base[i]], lists[i][k]), slotIds.size());
+            if (added) {
+                slotList.push_back(lists[i][k]);
+                remaining.push_back(0);
+            }
+            slots[i][k] = slot->second;
+            ++remaining[slot->second];
+        }
+    }
+    std::vector<std::size_t> wanted(remaining.size());
+    for (std::size_t slot = 0; slot < wanted.size(); ++slot)
+        wanted[slot] = BankReview::wantedApart(BankReview::kLeastApart, length[slotList[slot]], remaining[slot]);
+    std::map<std::size_t, std::size_t> local;
+    for (std::size_t i = 0; i < count; ++i)
+        local.emplace(base[i], i);
+    std::vector<std::vector<std::size_t>> partnersOf(count);
+    for (std::size_t i = 0; i < count; ++i)
+        for (std::size_t other : partners[base[i]])
+            if (const auto found = local.find(other); found != local.end())
+                partnersOf[i].push_back(found->second);
+
+    std::vector<std::size_t> placed(length.size(), 0);
+    std::vector<std::size_t> last(remaining.size(), none);
+    std::vector<std::array<std::size_t, 3>> place(count, { none, none, none });
     std::vector<std::size_t> order;
-    for (const auto& chapter : chapters) {
-        // Each family's members in this chapter, the families in the order of their first member.
-        std::vector<std::size_t> firsts;
-        std::map<std::size_t, std::vector<std::size_t>> later;
-        std::set<std::size_t> seen;
-        for (std::size_t i = 0; i < questions.size(); ++i) {
-            if (chapterOf(questions[i]) != chapter)
-                continue;
-            if (seen.insert(family[i]).second)
-                firsts.push_back(i);
-            else
-                later[family[i]].push_back(i);
-        }
-        // Families with later members lead, the largest first, so that each round of later members
-        // holds the families that go on into the next at its front: a family then meets its next
-        // member after every family of its round. The questions alone fill in before the rounds
-        // where few families are left, so that no round comes too soon after the one before.
-        const auto laterCount = [&](std::size_t first) {
-            const auto found = later.find(family[first]);
-            return found == later.end() ? std::size_t(0) : found->second.size();
-        };
-        std::stable_sort(firsts.begin(), firsts.end(), [&](std::size_t a, std::size_t b) { return laterCount(a) > laterCount(b); });
-        const auto firstAlone = std::find_if(firsts.begin(), firsts.end(), [&](std::size_t first) { return laterCount(first) == 0; });
-        const std::vector<std::size_t> leading(firsts.begin(), firstAlone);
-        // A question alone here whose family has members in other chapters stands mid-chapter,
-        // away from the chapters before and after.
-        std::vector<std::size_t> alone;
-        std::vector<std::size_t> related;
-        for (auto first = firstAlone; first != firsts.end(); ++first)
-            (familySize[family[*first]] > 1 ? related : alone).push_back(*first);
-        alone.insert(alone.begin() + std::ptrdiff_t(alone.size() / 2), related.begin(), related.end());
-        const std::size_t rounds = leading.empty() ? 0 : laterCount(leading.front());
-        // Between a family's member in one round and the next stand the families of that round
-        // (the leading ones before round 0) and the questions alone given to the next round.
-        std::vector<std::size_t> gap(rounds, 0);
-        for (std::size_t round = 0; round < rounds; ++round)
-            gap[round] = std::size_t(std::count_if(leading.begin(), leading.end(), [&](std::size_t first) { return laterCount(first) >= round; }));
-        std::vector<std::size_t> filler(rounds, 0);
-        for (std::size_t n = 0; n < alone.size() && rounds > 0; ++n) {
-            const auto least = std::size_t(std::min_element(gap.begin(), gap.end()) - gap.begin());
-            ++filler[least];
-            ++gap[least];
-        }
-        order.insert(order.end(), leading.begin(), leading.end());
-        auto nextAlone = alone.begin();
-        for (std::size_t round = 0; round < rounds; ++round) {
-            order.insert(order.end(), nextAlone, nextAlone + std::ptrdiff_t(filler[round]));
-            nextAlone += std::ptrdiff_t(filler[round]);
-            for (std::size_t first : leading) {
-                const auto found = later.find(family[first]);
-                if (found == later.end() || round >= found->second.size())
+    std::vector<long long> slack(remaining.size());
+    std::vector<bool> urgent(remaining.size());
+    std::vector<std::vector<std::size_t>> slotsOfList(length.size());
+    for (std::size_t slot = 0; slot < slotList.size(); ++slot)
+        slotsOfList[slotList[slot]].push_back(slot);
+    while (order.size() < count) {
+        // A family's slack in a list: the places its next member may wait there before the rest
+        // no longer fit. A family is urgent when fewer places are left than families as pressed.
+        for (std::size_t list = 0; list < length.size(); ++list) {
+            std::vector<std::size_t> bound;
+            std::vector<long long> pressed;
+            for (std::size_t slot : slotsOfList[list]) {
+                urgent[slot] = false;
+                // A question alone in the list, or a family's only member left with none placed, has no room to run out of.
+                if (remaining[slot] == 0 || (remaining[slot] == 1 && last[slot] == none))
                     continue;
-                const auto& members = found->second;
-                order.push_back(members[(round + mix(questions[first].id)) % members.size()]);
+                const std::size_t earliest = last[slot] == none ? placed[list] : std::max(placed[list], last[slot] + wanted[slot]);
+                slack[slot] = static_cast<long long>(length[list]) - 1 - static_cast<long long>(earliest + (remaining[slot] - 1) * wanted[slot]);
+                bound.push_back(slot);
+                pressed.push_back(slack[slot]);
+            }
+            std::sort(pressed.begin(), pressed.end());
+            for (std::size_t slot : bound) {
+                const auto asPressed = std::upper_bound(pressed.begin(), pressed.end(), slack[slot]) - pressed.begin();
+                urgent[slot] = slack[slot] < asPressed + slackKept;
             }
         }
-        order.insert(order.end(), nextAlone, alone.end());
+        std::size_t best = none;
+        std::tuple<std::size_t, long long, std::size_t> bestKey;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (place[i][0] != none)
+                continue;
+            std::size_t shortfall = 0;
+            long long urgency = std::numeric_limits<long long>::max();
+            for (std::size_t k = 0; k < 3; ++k) {
+                const std::size_t slot = slots[i][k];
+                if (last[slot] != none)
+                    shortfall += wanted[slot] - std::min(wanted[slot], placed[lists[i][k]] - last[slot]);
+                if (urgent[slot])
+                    urgency = std::min(urgency, slack[slot]);
+            }
+            for (std::size_t other : partnersOf[i]) {
+                for (std::size_t k = 0; k < 3 && place[other][0] != none; ++k) {
+                    if (lists[other][k] != lists[i][k])
+                        continue;
+                    const std::size_t apart = BankReview::wantedApart(BankReview::kGiveAwayApart, length[lists[i][k]], 2);
+                    shortfall += apart - std::min(apart, placed[lists[i][k]] - place[other][k]);
+                }
+            }
+            const std::tuple<std::size_t, long long, std::size_t> key { shortfall, urgency, i };
+            if (best == none || key < bestKey) {
+                best = i;
+                bestKey = key;
+            }
+        }
+        for (std::size_t k = 0; k < 3; ++k) {
+            place[best][k] = placed[lists[best][k]]++;
+            last[slots[best][k]] = place[best][k];
+            --remaining[slots[best][k]];
+        }
+        order.push_back(base[best]);
+    }
+    return order;
+}
+
+} // namespace
+
+BankReview::Pairs BankReview::giveAways(const std::vector<BankQuestion>& questions)
+{
+    struct Statements {
+        std::vector<std::u32string> made;
+        std::vector<std::u32string> named;
+    };
+    std::vector<Statements> of(questions.size());
+    std::vector<std::size_t> candidates;
+    for (std::size_t q = 0; q < questions.size(); ++q) {
+        if (questions[q].qutype == "2") {
+            of[q].made.push_back(bare(decode(questions[q].text)));
+        } else if (isSaying(questions[q])) {
+            for (const auto& option : questions[q].options)
+                if (!option.empty())
+                    of[q].made.push_back(bare(decode(option)));
+            of[q].named = namedStatements(questions[q].describe);
+        } else {
+            continue;
+        }
+        candidates.push_back(q);
+    }
+    const auto contains = [](const std::vector<std::u32string>& statements, const std::u32string& statement) {
+        return std::find(statements.begin(), statements.end(), statement) != statements.end();
+    };
+    Pairs pairs;
+    for (std::size_t m = 0; m < candidates.size(); ++m) {
+        for (std::size_t n = m + 1; n < candidates.size(); ++n) {
+            const std::size_t a = candidates[m];
+            const std::size_t b = candidates[n];
+            const bool aJudged = questions[a].qutype == "2";
+            const bool bJudged = questions[b].qutype == "2";
+            if (questions[a].subject != questions[b].subject || (aJudged && bJudged))
+                continue;
+            bool givesAway = false;
+            if (aJudged || bJudged) {
+                const std::u32string& stem = of[aJudged ? a : b].made.front();
+                const Statements& saying = of[aJudged ? b : a];
+                givesAway = contains(saying.made, stem)
+                    || std::any_of(saying.named.begin(), saying.named.end(), [&](const std::u32string& named) { return nearlySame(stem, named); });
+            } else {
+                for (const auto& x : of[a].made)
+                    for (const auto& y : of[b].made)
+                        givesAway = givesAway || (nearlySame(x, y) && (contains(of[a].named, x) || contains(of[b].named, y)));
+            }
+            if (givesAway)
+                pairs.emplace_back(a, b);
+        }
+    }
+    return pairs;
+}
+
+bool BankReview::nearlySameStatement(const std::string& a, const std::string& b)
+{
+    return nearlySame(bare(decode(a)), bare(decode(b)));
+}
+
+std::vector<BankReview::PracticeList> BankReview::practiceLists(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order)
+{
+    static const std::map<std::string, std::string> kinds { { "0", "single choice" }, { "1", "multiple choice" }, { "2", "true/false" } };
+    static const std::map<std::string, std::string> contents { { "0", "picture" }, { "1", "text" }, { "2", "clip" } };
+    const auto named = [](const std::map<std::string, std::string>& names, const std::string& value) {
+        const auto found = names.find(value);
+        return found == names.end() ? "kind " + value : found->second;
+    };
+    std::vector<PracticeList> lists;
+    std::map<std::string, std::size_t> at;
+    for (std::size_t index : order) {
+        const BankQuestion& q = questions[index];
+        const std::string subject = "subject " + q.subject + " ";
+        for (const std::string& name : { subject + "sequence practice", subject + named(kinds, q.qutype) + " practice",
+                 subject + named(contents, q.qncontype) + " practice" }) {
+            const auto [list, added] = at.emplace(name, lists.size());
+            if (added)
+                lists.push_back({ name, {} });
+            lists[list->second].questions.push_back(index);
+        }
+    }
+    return lists;
+}
+
+std::size_t BankReview::wantedApart(std::size_t least, std::size_t length, std::size_t members)
+{
+    return members < 2 ? least : std::min(least, length / members);
+}
+
+std::vector<std::string> BankReview::closeInPracticeLists(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order,
+    const std::vector<std::size_t>& family, const Pairs& giveAways)
+{
+    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+    std::vector<std::string> problems;
+    for (const auto& list : practiceLists(questions, order)) {
+        const std::size_t length = list.questions.size();
+        std::vector<std::size_t> place(questions.size(), none);
+        std::map<std::size_t, std::vector<std::size_t>> members;
+        for (std::size_t k = 0; k < length; ++k) {
+            place[list.questions[k]] = k;
+            members[family[list.questions[k]]].push_back(k);
+        }
+        for (const auto& [head, places] : members) {
+            const std::size_t wanted = wantedApart(kLeastApart, length, places.size());
+            for (std::size_t k = 1; k < places.size(); ++k) {
+                if (places[k] - places[k - 1] >= wanted)
+                    continue;
+                problems.push_back(questions[list.questions[places[k - 1]]].id + " and " + questions[list.questions[places[k]]].id
+                    + " are of one family (a question and a statement made from it, two about one picture or clip, or a join) and stand "
+                    + std::to_string(places[k] - places[k - 1]) + " apart in " + list.name + ", at least " + std::to_string(wanted) + " wanted");
+            }
+        }
+        const std::size_t wanted = wantedApart(kGiveAwayApart, length, 2);
+        for (const auto& [a, b] : giveAways) {
+            if (place[a] == none || place[b] == none)
+                continue;
+            const std::size_t apart = place[a] > place[b] ? place[a] - place[b] : place[b] - place[a];
+            if (apart < wanted) {
+                problems.push_back(questions[a].id + " and " + questions[b].id + " give each other's answer away and stand " + std::to_string(apart)
+                    + " apart in " + list.name + ", at least " + std::to_string(wanted) + " wanted");
+            }
+        }
+    }
+    return problems;
+}
+
+std::vector<std::size_t> BankReview::studyOrder(const std::vector<BankQuestion>& questions, const Joins& joins)
+{
+    const auto family = families(questions, joins);
+    const Pairs pairs = giveAways(questions);
+    std::vector<std::vector<std::size_t>> partners(questions.size());
+    for (const auto& [a, b] : pairs) {
+        partners[a].push_back(b);
+        partners[b].push_back(a);
+    }
+    const auto chapterWise = chapterOrder(questions, family);
+    std::vector<std::string> subjects;
+    for (std::size_t index : chapterWise)
+        if (std::find(subjects.begin(), subjects.end(), questions[index].subject) == subjects.end())
+            subjects.push_back(questions[index].subject);
+    std::vector<std::size_t> order;
+    for (const auto& subject : subjects) {
+        std::vector<std::size_t> own;
+        std::copy_if(chapterWise.begin(), chapterWise.end(), std::back_inserter(own), [&](std::size_t index) { return questions[index].subject == subject; });
+        std::vector<std::size_t> spread;
+        std::size_t fewest = std::numeric_limits<std::size_t>::max();
+        for (long long slackKept = 0; slackKept <= kMostSlackKept && fewest > 0; slackKept = 2 * slackKept + 1) {
+            auto tried = spreadOut(questions, own, family, partners, slackKept);
+            if (const std::size_t problems = closeInPracticeLists(questions, tried, family, pairs).size(); problems < fewest) {
+                fewest = problems;
+                spread = std::move(tried);
+            }
+        }
+        order.insert(order.end(), spread.begin(), spread.end());
     }
     return order;
 }
@@ -420,23 +766,60 @@ std::vector<std::string> BankReview::idProblems(const std::vector<BankQuestion>&
     return problems;
 }
 
+std::string BankReview::askedBy(const BankQuestion& question)
+{
+    std::string asked = question.text;
+    for (const auto& option : question.options)
+        asked += "\t" + option;
+    return asked + "\t" + question.media;
+}
+
+std::vector<std::string> BankReview::askedProblems(const std::vector<BankQuestion>& questions, const IdLedger& ledger)
+{
+    const auto shown = [](std::string asked) {
+        std::replace(asked.begin(), asked.end(), '\t', '|');
+        return "\"" + asked + "\"";
+    };
+    std::vector<std::string> problems;
+    for (const auto& q : questions) {
+        if (ledger.retired.contains(q.id))
+            continue;
+        const std::string record = "; if it is the question that id was issued for, reworded, record that with "
+                                   "\"questionbank_build --record <bank folder> "
+            + q.id + "\"";
+        const auto found = ledger.asked.find(q.id);
+        if (found == ledger.asked.end()) {
+            problems.push_back(q.origin + ": what id " + q.id + " asks is not in asked.tsv: a new question's id is recorded there when issued" + record);
+        } else if (found->second != askedBy(q)) {
+            problems.push_back(q.origin + ": id " + q.id + " was issued for " + shown(found->second) + " and now asks " + shown(askedBy(q))
+                + ": the marks of the question it was issued for would land on another; give another question a new id" + record);
+        }
+    }
+    return problems;
+}
+
 std::vector<std::string> BankReview::review(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order, const IdLedger& ledger,
-    std::size_t* distinctItems)
+    const Joins& joins, std::size_t* distinctItems)
 {
     std::vector<std::string> problems = idProblems(questions, ledger);
+    for (auto&& problem : askedProblems(questions, ledger))
+        problems.push_back(std::move(problem));
+    std::set<std::string> ids;
+    for (const auto& q : questions)
+        ids.insert(q.id);
+    for (const auto& [first, second] : joins) {
+        for (const std::string* id : { &first, &second })
+            if (!ids.contains(*id))
+                problems.push_back("families.tsv joins id " + *id + ", which is not in the bank");
+    }
     for (const auto& q : questions) {
         for (const std::string* sentence : { &q.text, &q.options[0], &q.options[1], &q.options[2], &q.options[3], &q.describe }) {
             if (const std::string faulty = faultyWords(*sentence); !faulty.empty())
                 problems.push_back(q.origin + ": faulty words \"" + faulty + "\" in \"" + *sentence + "\"");
         }
     }
-    std::pair<std::size_t, std::size_t> pair;
-    if (const std::size_t closest = closestFamilyMembers(questions, order, &pair); closest < kLeastApart) {
-        problems.push_back(questions[pair.first].id + " and " + questions[pair.second].id
-            + " are of one family (a question and a statement made from it, or two about one picture or clip) and stand " + std::to_string(closest)
-            + " apart in study order, at least " + std::to_string(kLeastApart) + " wanted");
-    }
-
+    for (auto&& problem : closeInPracticeLists(questions, order, families(questions, joins), giveAways(questions)))
+        problems.push_back(std::move(problem));
     const auto groups = itemGroups(questions);
     const std::size_t distinct = groups.empty() ? 0 : *std::max_element(groups.begin(), groups.end()) + 1;
     if (distinctItems)

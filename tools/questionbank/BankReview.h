@@ -2,8 +2,10 @@
 // What the bank's builder asks of the bank as a whole, beyond each question being well formed:
 // that no item stands twice, not even with its options reordered or one word changed, that the
 // bank holds enough distinct items for every row of the papers, that no sentence has faulty words,
-// that the members of a family (a question, the statements made from it, everything about the
-// same picture or clip) stand far apart, and that no id of a removed question is given again.
+// that in every practice list the members of a family (a question, the statements made from it,
+// everything about the same picture or clip) stand far apart and two questions of which one gives
+// the other's answer away do not stand close, that no id of a removed question is given again and
+// that no id is given to another question in place of its own.
 
 #include "tools/questionbank/BankQuestion.h"
 
@@ -18,8 +20,14 @@ class BankReview {
 public:
     // Items at least this similar count as one: the same text with a number or a word changed.
     static constexpr double kSameItem = 0.85;
-    // A question and a statement of its family stand at least this many places apart in a chapter.
-    static constexpr std::size_t kLeastApart = 10;
+    // Two members of a family stand at least this many places apart in a practice list, and two
+    // questions of which one gives the other away at least kGiveAwayApart, as far as the list's
+    // length allows (see wantedApart).
+    static constexpr std::size_t kLeastApart = 20;
+    static constexpr std::size_t kGiveAwayApart = 5;
+    // Questions the bank's authors join to one family by id: the same item asked in other words.
+    using Joins = std::vector<std::pair<std::string, std::string>>;
+    using Pairs = std::vector<std::pair<std::size_t, std::size_t>>;
 
     // The same question whatever the order of its options: subject, kind, text, options sorted, media.
     static std::string sameQuestionKey(const BankQuestion& question);
@@ -39,14 +47,42 @@ public:
     static std::string faultyWords(const std::string& sentence);
 
     // For every question the index of the first question of its family: a fill-in question and the
-    // statements filling its blank with one of its options, and all questions about one picture or
-    // clip. A question alone is its own family.
-    static std::vector<std::size_t> families(const std::vector<BankQuestion>& questions);
-    // The study order: chapter by chapter as given, within a chapter first one question of each
-    // family with several there, then the questions alone there, then the second of each family,
-    // the third, and so on, each family's later members taken in an order of its own so that true
-    // and false answers do not alternate.
-    static std::vector<std::size_t> studyOrder(const std::vector<BankQuestion>& questions);
+    // statements filling its blank with one of its options, all questions about one picture or
+    // clip, and the questions `joins` names together. A question alone is its own family.
+    static std::vector<std::size_t> families(const std::vector<BankQuestion>& questions, const Joins& joins = {});
+    // The pairs (first index lower) of one subject where one question gives the other's answer away:
+    // a true/false question whose text is a statement of a "下列说法"/"以下说法" question (punctuation
+    // aside), a true/false question one word or number away from a statement such a question's
+    // explanation names, and two such questions with statements one word or number apart where
+    // either's explanation names its own.
+    static Pairs giveAways(const std::vector<BankQuestion>& questions);
+    // Two statements the same but for one short stretch (a number, a word, a negation), over the
+    // text without punctuation.
+    static bool nearlySameStatement(const std::string& a, const std::string& b);
+
+    // A list the client shows in the bank's order: a subject's sequence practice, and its special
+    // practice lists by kind (single, multiple choice, true/false) and by content (picture, text, clip).
+    struct PracticeList {
+        std::string name;
+        std::vector<std::size_t> questions;
+    };
+    static std::vector<PracticeList> practiceLists(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order);
+    // How far apart two related questions must stand in a list of `length` holding `members` of
+    // their family (2 for a give-away pair): `least`, unless the list is too short for that: a list
+    // made only of such families could put them no further apart than length ÷ members.
+    static std::size_t wantedApart(std::size_t least, std::size_t length, std::size_t members);
+    // One message for each family's neighbours and each give-away pair closer in a practice list
+    // than wantedApart asks.
+    static std::vector<std::string> closeInPracticeLists(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order,
+        const std::vector<std::size_t>& family, const Pairs& giveAways);
+
+    // The study order, subject by subject: chapter by chapter as given, within a chapter first one
+    // question of each family with several there, then the questions alone there, then the second
+    // of each family, the third, and so on, each family's later members taken in an order of its
+    // own so that true and false answers do not alternate. Then a question that would stand too
+    // close to its family or to one that gives it away, in any practice list, waits for a later
+    // place, and a family running out of room in a list moves up.
+    static std::vector<std::size_t> studyOrder(const std::vector<BankQuestion>& questions, const Joins& joins = {});
     // The least distance in `order` between two members of one family within a subject (its
     // sequence practice); SIZE_MAX when no subject holds two of one family. `pair`, when given,
     // receives the two questions' indexes.
@@ -56,18 +92,27 @@ public:
     // The ids given out so far: the last one of each chapter ("1-05" → "1050150") and the retired
     // ones, whose questions were removed. A learner's marks follow an id from one bank to the next,
     // so an id is never given to another question.
+    // `asked` holds what each issued id asks (askedBy), so that a question swapped in under an id
+    // is seen.
     struct IdLedger {
         std::map<std::string, std::string> lastIssued;
         std::set<std::string> retired;
+        std::map<std::string, std::string> asked {};
     };
     // One message for each question holding a retired id or one beyond its chapter's last, and for
     // each id up to the last that is neither in the bank nor retired (a removed question's).
     static std::vector<std::string> idProblems(const std::vector<BankQuestion>& questions, const IdLedger& ledger);
+    // What a question asks, as the ledger records it: its text, options and picture or clip, tab
+    // separated. The answer and explanation may be mended under the same id.
+    static std::string askedBy(const BankQuestion& question);
+    // One message for each question whose id the ledger records as asking something else, or not
+    // at all; the message tells how a rewording of the same question is recorded.
+    static std::vector<std::string> askedProblems(const std::vector<BankQuestion>& questions, const IdLedger& ledger);
 
     // Everything above over the bank in its study order, one message a fault; empty for a bank fit
     // to be built. The rows of the papers must each find three papers' worth of distinct items.
     static std::vector<std::string> review(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order, const IdLedger& ledger,
-        std::size_t* distinctItems = nullptr);
+        const Joins& joins = {}, std::size_t* distinctItems = nullptr);
     // The least number of distinct items in the bank.
     static constexpr std::size_t kLeastDistinctItems = 1500;
     static constexpr int kPapersPerRow = 3;

@@ -2,17 +2,24 @@
 // files of resources/questionbank (one per subject and chapter, named "<subject>-<chapter>.tsv").
 // Every question is checked before anything is written, and so is the bank as a whole (see
 // BankReview): a bank with a broken question, a repeat, faulty words, too few distinct items for
-// a paper's row, two questions of one family close together, or an id given out before to another
-// question is not built at all. Within a chapter the questions are numbered in their study order,
-// which keeps each family's members far apart, and each row names its family (the id of its first
-// question) so that a paper holds at most one of them.
+// a paper's row, two questions of one family or two giving each other's answer away close
+// together in a practice list, or an id given out before to another question is not built at all.
+// The questions are numbered in their study order, which keeps them apart in every list the client
+// shows in that order, and each row names its family (the id of its first question) so that a
+// paper holds at most one of them.
 //
 // A file holds a header line and one question a line, fields separated by tabs:
 //   id  qutype  qncontype  question  A  B  C  D  answer  media  explanation
 // qutype 0 single choice, 1 multiple choice, 2 true/false (no options, answer Y or N);
 // qncontype 0 picture (media names a drawing of pictures/), 1 text only, 2 video (media names a
 // clip of the clip list). Each question is written once for every licence class given.
-// Beside the tables, issued.tsv and retired.tsv keep the ids given out so far (see BankReview).
+// Beside the tables, issued.tsv and retired.tsv keep the ids given out so far and asked.tsv what
+// each id asks (see BankReview); families.tsv joins questions by id into one family (the same item
+// asked in other words).
+//
+//   questionbank_build --record BANK_FOLDER ID...
+// records in asked.tsv what each id named now asks: for a new question, or one reworded under
+// its id. A retired id named there leaves asked.tsv.
 #include "tools/questionbank/BankReview.h"
 
 #include <sqlite3.h>
@@ -139,49 +146,44 @@ bool readLedger(const fs::path& folder, BankReview::IdLedger& ledger)
             ledger.lastIssued[fields[0]] = fields[1];
     });
     const bool retired = read("retired.tsv", [&](const std::vector<std::string>& fields) { ledger.retired.insert(fields[0]); });
-    return issued && retired;
+    const bool asked = read("asked.tsv", [&](const std::vector<std::string>& fields) {
+        std::string recorded;
+        for (std::size_t i = 1; i < 7; ++i)
+            recorded += (i > 1 ? "\t" : "") + (i < fields.size() ? fields[i] : std::string());
+        ledger.asked[fields[0]] = recorded;
+    });
+    return issued && retired && asked;
 }
 
-bool exec(sqlite3* db, const char* sql)
+// The questions joined by id (families.tsv: id, id, what they share), each pair once.
+BankReview::Joins readJoins(const fs::path& folder)
 {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s\n", error ? error : "sqlite error");
-        sqlite3_free(error);
-        return false;
+    BankReview::Joins joins;
+    std::ifstream in(folder / "families.tsv");
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        const auto fields = split(line);
+        if (number > 1 && fields.size() >= 2 && !fields[0].empty())
+            joins.emplace_back(fields[0], fields[1]);
     }
-    return true;
+    return joins;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Every question line of the bank's tables, with a message for each line of the wrong shape.
+std::vector<Question> readTables(const fs::path& folder, int& problems)
 {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: %s OUTPUT.db BANK_FOLDER PICTURES_FOLDER CLIPS(a,b,c) CLASSES(C1,C2)\n", argv[0]);
-        return 2;
-    }
-    const fs::path output = argv[1];
-    const fs::path folder = argv[2];
-    std::set<std::string> pictures;
-    for (const auto& entry : fs::directory_iterator(argv[3]))
-        if (entry.path().extension() == ".svg")
-            pictures.insert(entry.path().stem().string());
-    const std::vector<std::string> clipList = splitOn(argv[4], ',');
-    const std::set<std::string> clips(clipList.begin(), clipList.end());
-    const std::vector<std::string> classes = splitOn(argv[5], ',');
-
     std::vector<fs::path> files;
     static const std::regex namePattern("([1-3])-(0[1-6])\\.tsv");
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (std::regex_match(entry.path().filename().string(), namePattern))
-            files.push_back(entry.path());
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+        if (std::regex_match(entry->path().filename().string(), namePattern))
+            files.push_back(entry->path());
+    if (error) {
+        std::fprintf(stderr, "%s: %s\n", folder.c_str(), error.message().c_str());
+        ++problems;
+    }
     std::sort(files.begin(), files.end());
-
     std::vector<Question> questions;
-    std::set<std::string> ids;
-    std::map<std::string, std::string> sameQuestions;
-    int problems = 0;
     for (const auto& file : files) {
         std::smatch match;
         const std::string name = file.filename().string();
@@ -200,30 +202,114 @@ int main(int argc, char** argv)
                 ++problems;
                 continue;
             }
-            Question q { fields[0], match[1], match[2], fields[1], fields[2], fields[3], { fields[4], fields[5], fields[6], fields[7] },
-                fields[8], fields[9], fields[10], origin };
-            std::string problem;
-            if (!check(q, pictures, clips, problem)) {
-                std::fprintf(stderr, "%s: %s\n", origin.c_str(), problem.c_str());
-                ++problems;
-            } else if (!ids.insert(q.id).second) {
-                std::fprintf(stderr, "%s: id %s is used twice\n", origin.c_str(), q.id.c_str());
-                ++problems;
-            } else if (const auto [first, added] = sameQuestions.emplace(BankReview::sameQuestionKey(q), origin); !added) {
-                std::fprintf(stderr, "%s: the same question as %s, whatever the order of its options\n", origin.c_str(), first->second.c_str());
-                ++problems;
-            }
-            questions.push_back(std::move(q));
+            questions.push_back({ fields[0], match[1], match[2], fields[1], fields[2], fields[3], { fields[4], fields[5], fields[6], fields[7] },
+                fields[8], fields[9], fields[10], origin });
+        }
+    }
+    return questions;
+}
+
+// Records what each of `ids` asks now, keeping the other entries; asked.tsv is written in id order.
+int record(const fs::path& folder, const std::vector<std::string>& ids)
+{
+    int problems = 0;
+    const std::vector<Question> questions = readTables(folder, problems);
+    BankReview::IdLedger ledger;
+    readLedger(folder, ledger);
+    for (const auto& id : ids) {
+        const auto found = std::find_if(questions.begin(), questions.end(), [&](const Question& q) { return q.id == id; });
+        if (found != questions.end()) {
+            ledger.asked[id] = BankReview::askedBy(*found);
+        } else if (ledger.retired.contains(id)) {
+            ledger.asked.erase(id);
+        } else {
+            std::fprintf(stderr, "%s is neither in the bank nor retired\n", id.c_str());
+            ++problems;
+        }
+    }
+    if (problems) {
+        std::fprintf(stderr, "%d problems; asked.tsv is left as it was\n", problems);
+        return 1;
+    }
+    const fs::path temporary = folder / "asked.tsv.writing";
+    {
+        std::ofstream out(temporary);
+        out << "id\tquestion\tA\tB\tC\tD\tpicture or clip\n";
+        for (const auto& [id, asked] : ledger.asked)
+            out << id << "\t" << asked << "\n";
+        if (!out.flush()) {
+            std::fprintf(stderr, "cannot write %s\n", temporary.c_str());
+            return 1;
+        }
+    }
+    std::error_code error;
+    fs::rename(temporary, folder / "asked.tsv", error);
+    if (error) {
+        std::fprintf(stderr, "cannot replace asked.tsv: %s\n", error.message().c_str());
+        return 1;
+    }
+    return 0;
+}
+
+bool exec(sqlite3* db, const char* sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "%s\n", error ? error : "sqlite error");
+        sqlite3_free(error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 4 && std::string(argv[1]) == "--record")
+        return record(argv[2], std::vector<std::string>(argv + 3, argv + argc));
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: %s OUTPUT.db BANK_FOLDER PICTURES_FOLDER CLIPS(a,b,c) CLASSES(C1,C2)\n"
+                             "       %s --record BANK_FOLDER ID...\n",
+            argv[0], argv[0]);
+        return 2;
+    }
+    const fs::path output = argv[1];
+    const fs::path folder = argv[2];
+    std::set<std::string> pictures;
+    for (const auto& entry : fs::directory_iterator(argv[3]))
+        if (entry.path().extension() == ".svg")
+            pictures.insert(entry.path().stem().string());
+    const std::vector<std::string> clipList = splitOn(argv[4], ',');
+    const std::set<std::string> clips(clipList.begin(), clipList.end());
+    const std::vector<std::string> classes = splitOn(argv[5], ',');
+
+    int problems = 0;
+    std::vector<Question> questions = readTables(folder, problems);
+    std::set<std::string> ids;
+    std::map<std::string, std::string> sameQuestions;
+    for (const auto& q : questions) {
+        std::string problem;
+        if (!check(q, pictures, clips, problem)) {
+            std::fprintf(stderr, "%s: %s\n", q.origin.c_str(), problem.c_str());
+            ++problems;
+        } else if (!ids.insert(q.id).second) {
+            std::fprintf(stderr, "%s: id %s is used twice\n", q.origin.c_str(), q.id.c_str());
+            ++problems;
+        } else if (const auto [first, added] = sameQuestions.emplace(BankReview::sameQuestionKey(q), q.origin); !added) {
+            std::fprintf(stderr, "%s: the same question as %s, whatever the order of its options\n", q.origin.c_str(), first->second.c_str());
+            ++problems;
         }
     }
     BankReview::IdLedger ledger;
     if (!readLedger(folder, ledger))
         ++problems;
-    const std::vector<std::size_t> order = BankReview::studyOrder(questions);
-    const std::vector<std::size_t> family = BankReview::families(questions);
+    const BankReview::Joins joins = readJoins(folder);
+    const std::vector<std::size_t> order = BankReview::studyOrder(questions, joins);
+    const std::vector<std::size_t> family = BankReview::families(questions, joins);
     std::size_t distinct = 0;
     if (!questions.empty()) {
-        for (const auto& problem : BankReview::review(questions, order, ledger, &distinct)) {
+        for (const auto& problem : BankReview::review(questions, order, ledger, joins, &distinct)) {
             std::fprintf(stderr, "%s\n", problem.c_str());
             ++problems;
         }
