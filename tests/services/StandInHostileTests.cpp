@@ -156,6 +156,28 @@ TEST_F(StandInHostile, aFloodOfMadeUpAccountsDoesNotResetTheFailedLoginLimit)
     EXPECT_EQ(login("510104199203154321", "123456"), 1) << "still held after 10,001 made-up accounts";
 }
 
+TEST_F(StandInHostile, aRealAccountAndAMadeUpNameAreRefusedAlikeThroughAFloodOfMadeUpNames)
+{
+    const auto answer = [this](const std::string& usercode, const std::string& password) {
+        auto reply = post(standIn.mainPort(), kDistribute,
+            "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=" + usercode + "&PASSWRD=" + password + "&" + kFixed);
+        return std::string(ns::stringForKey(ns::dictionaryForKey(ns::dictionaryForKey(ns::dictionaryValue(reply), "output"), "head"), "retDesc").UTF8String());
+    };
+    for (int attempt = 0; attempt < 11; ++attempt) {
+        answer("510104199203154321", "000000");
+        answer("510104199909099999", "000000");
+    }
+    httplib::Client client("127.0.0.1", standIn.mainPort());
+    client.set_keep_alive(true);
+    for (int account = 0; account < 10'500; ++account) {
+        const std::string body = "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=flood-" + std::to_string(account)
+            + "&PASSWRD=x&" + kFixed;
+        ASSERT_TRUE(client.Post(kDistribute, body, "application/x-www-form-urlencoded")) << account;
+    }
+    EXPECT_EQ(answer("510104199203154321", "000000"), "登录失败次数过多，请稍后再试");
+    EXPECT_EQ(answer("510104199909099999", "000000"), "登录失败次数过多，请稍后再试") << "a made-up name answers as a real one";
+}
+
 TEST_F(StandInHostile, madeUpNamesFailingBetweenGuessesCannotPushTheAccountUnderAttackOut)
 {
     // The table of names filled with made-up ones failed twice, from a few clients at once.

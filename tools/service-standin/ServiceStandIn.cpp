@@ -1,5 +1,6 @@
 #include "tools/service-standin/ServiceStandIn.h"
 #include "tools/service-standin/ConnectionWatch.h"
+#include "tools/service-standin/FailedLoginLimit.h"
 #include "tools/service-standin/StandInContext.h"
 
 #include "library/json/JSONCodecDeserializing.h"
@@ -48,16 +49,10 @@ constexpr std::size_t kKeptRequestBytes = 16 * 1024 * 1024;
 constexpr std::size_t kWorkers = 32;
 constexpr std::size_t kMostWorkers = 256;
 constexpr int kListenQueue = 512;
-// Wrong passwords allowed for one account within the window before its logins are refused.
+// Wrong passwords allowed for one account name before its logins are refused, until the window
+// has passed without another.
 constexpr int kFailedLoginLimit = 10;
 constexpr std::chrono::seconds kFailedLoginWindow { 60 };
-// Made-up account names whose failures are kept.
-constexpr std::size_t kFailedLoginAccounts = 10000;
-
-struct FailedLogins {
-    int count { 0 };
-    std::chrono::steady_clock::time_point since;
-};
 
 std::string newSessionId()
 {
@@ -265,9 +260,7 @@ struct ServiceStandIn::Implementation final : StandInContext {
     mutable std::mutex mutex;
     std::deque<ReceivedRequest> received;
     std::size_t receivedBytes { 0 };
-    // Failed logins by account name: of the accounts in the data, and of names no account has.
-    std::map<std::string, FailedLogins> accountFailures;
-    std::map<std::string, FailedLogins> madeUpFailures;
+    FailedLoginLimit failedLogins { kFailedLoginLimit, kFailedLoginWindow };
     std::map<std::string, SessionRecord> sessions;
     std::map<std::string, std::string> cannedReplies;
     std::map<std::string, std::function<std::string(const std::string&)>> replyRewrites;
@@ -660,10 +653,6 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
         noteFailedLogin(usercode);
         return reply(response, mainEnvelope("1", "用户名或密码错误"));
     }
-    {
-        std::lock_guard lock(mutex);
-        accountFailures.erase(usercode);
-    }
 
     const std::string sessionId = newSessionId();
     const std::string photoKey = newSessionId();
@@ -689,38 +678,15 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
 bool ServiceStandIn::Implementation::tooManyFailedLogins(const std::string& usercode)
 {
     std::lock_guard lock(mutex);
-    for (auto* table : { &accountFailures, &madeUpFailures }) {
-        auto found = table->find(usercode);
-        if (found == table->end())
-            continue;
-        if (std::chrono::steady_clock::now() - found->second.since > kFailedLoginWindow) {
-            table->erase(found);
-            return false;
-        }
-        return found->second.count >= kFailedLoginLimit;
-    }
-    return false;
+    return failedLogins.refuses(usercode, std::chrono::steady_clock::now());
 }
 
 void ServiceStandIn::Implementation::noteFailedLogin(const std::string& usercode)
 {
-    // Only an account that exists can be guessed into: its failures are kept apart, one entry per
-    // account of the data, where no number of made-up names can push them out.
-    const bool exists = !query("select 1 from account where usercode = ?1", { usercode }).empty();
+    // Whether an account has the name is not asked: names the data has and names it has not are
+    // counted alike, so that neither the answer nor its time tells them apart.
     std::lock_guard lock(mutex);
-    auto& table = exists ? accountFailures : madeUpFailures;
-    // Made-up names are refused alike, so that the answer does not tell which accounts exist; their
-    // table is bounded, and when full the oldest go first.
-    if (!exists && table.size() >= kFailedLoginAccounts && !table.contains(usercode)) {
-        const auto now = std::chrono::steady_clock::now();
-        std::erase_if(table, [&](const auto& entry) { return now - entry.second.since > kFailedLoginWindow; });
-        if (table.size() >= kFailedLoginAccounts)
-            table.erase(std::min_element(table.begin(), table.end(), [](const auto& a, const auto& b) { return a.second.since < b.second.since; }));
-    }
-    auto& entry = table[usercode];
-    if (entry.count == 0)
-        entry.since = std::chrono::steady_clock::now();
-    ++entry.count;
+    failedLogins.noteFailure(usercode, std::chrono::steady_clock::now());
 }
 
 void ServiceStandIn::Implementation::updatePassword(const Fields& fields, httplib::Response& response)
