@@ -131,6 +131,25 @@ TEST_F(StandInData, aTrainingWriteThatFailsIsAnsweredAsFailedAndLeavesNothingHal
     EXPECT_EQ(sql("select aboutnum from training_slot where aboutid = '" + slot + "'"), "2");
 }
 
+TEST_F(StandInData, aSlotNamedMoreThanOnceInOneBookingIsRefusedAndNothingWritten)
+{
+    ASSERT_TRUE(start()) << standIn->lastError();
+    ASSERT_EQ(logIn(), 0);
+    const std::string tomorrow = day(1);
+    const std::string slot = "JL0002-" + tomorrow + "-3";
+    const std::string places = sql("select aboutnum from training_slot where aboutid = '" + slot + "'");
+    auto refused = book(slot + "," + slot + "," + slot, tomorrow, "14:00-16:00,14:00-16:00,14:00-16:00");
+    EXPECT_EQ(ServiceReply::mainServiceCode(refused), 1);
+    EXPECT_EQ(description(refused), "已预约该时段");
+    EXPECT_EQ(sql("select aboutnum from training_slot where aboutid = '" + slot + "'"), places);
+    EXPECT_EQ(sql("select count(*) from training_booking where aboutid = '" + slot + "'"), "0");
+
+    // Named once after another slot of the day, it is booked with it.
+    const std::string earlier = "JL0002-" + tomorrow + "-2";
+    EXPECT_EQ(ServiceReply::mainServiceCode(book(earlier + "," + slot, tomorrow, sql("select abouttime from training_slot where aboutid = '" + earlier + "'") + ",14:00-16:00")), 0);
+    EXPECT_EQ(sql("select count(*) from training_booking where aboutid in ('" + earlier + "', '" + slot + "') and state = 'booked'"), "2");
+}
+
 TEST_F(StandInData, aDataFileKeptForWeeksStillHasThisWeeksSampleDaysAndWhatUsersMade)
 {
     ASSERT_TRUE(start()) << standIn->lastError();

@@ -318,8 +318,9 @@ std::vector<std::string> split(const std::string& text)
 }
 
 // Books every slot or none: each must belong to the coach and the day, lie ahead, have a place
-// left and not be booked already; the times must name the slots in the order of their ids. The
-// checks and the bookings are one transaction, so two learners cannot take one last place.
+// left and not be booked already, nor named twice; the times must name the slots in the order of
+// their ids. The checks and the bookings are one transaction, so two learners cannot take one last
+// place.
 void book(StandInContext& context, const Fields& fields, httplib::Response& response)
 {
     Session session;
@@ -347,15 +348,15 @@ void book(StandInContext& context, const Fields& fields, httplib::Response& resp
             return "已预约该时段";
         return nullptr;
     };
+    // Each slot is checked after the ones before it are written, so that a slot named twice finds
+    // itself booked and its places are counted as they go.
     const bool saved = context.transaction([&] {
-        for (std::size_t i = 0; i < ids.size() && !refusal; ++i)
+        for (std::size_t i = 0; i < ids.size(); ++i) {
             refusal = refusalOf(ids[i], times[i]);
-        if (refusal)
-            return false;
-        for (const auto& id : ids) {
-            if (!context.execute("insert into training_booking (usercode, aboutid, subject, perdritype, state) values (?1, ?2, ?3, ?4, 'booked')",
-                    { session.usercode, id, field(fields, "SUBJECT"), field(fields, "PERDRITYPE") })
-                || !context.execute("update training_slot set aboutnum = aboutnum - 1 where aboutid = ?1", { id }))
+            if (refusal
+                || !context.execute("insert into training_booking (usercode, aboutid, subject, perdritype, state) values (?1, ?2, ?3, ?4, 'booked')",
+                    { session.usercode, ids[i], field(fields, "SUBJECT"), field(fields, "PERDRITYPE") })
+                || !context.execute("update training_slot set aboutnum = aboutnum - 1 where aboutid = ?1", { ids[i] }))
                 return false;
         }
         return true;
