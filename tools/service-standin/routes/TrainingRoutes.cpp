@@ -549,13 +549,27 @@ void cashierPage(StandInContext& context, const httplib::Request& request, httpl
     const long long fen = number(orderField(orderText, "amount_fen"));
     if (paying) {
         // Paid whole or not at all: the order, the account's access and the spent cashier together.
+        // Another cashier of the order may have paid it since this one opened: it is paid once.
+        bool paidBefore = false;
         const bool paid = context.transaction([&] {
-            return context.execute("update training_order set state = 'paid' where order_id = ?1", { orderId })
+            auto order = context.query("select state from training_order where order_id = ?1", { orderId });
+            paidBefore = !order.empty() && value(order.front(), "state") != "unpaid";
+            return !order.empty() && !paidBefore
+                && context.execute("update training_order set state = 'paid' where order_id = ?1", { orderId })
                 && context.execute("update video_account set distance_education = '1' where usercode = "
                                    "(select usercode from training_order where order_id = ?1)",
                     { orderId })
                 && context.execute("delete from training_cashier where token = ?1", { token });
         });
+        if (paidBefore) {
+            response.status = 409;
+            response.set_content(page("<div class=\"sum\"><div class=\"goods\">该订单已支付，请勿重复支付</div><div class=\"amount\">" + yuan(fen)
+                                     + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\""
+                                     + resultLink(scheme, "4000", "订单已支付") + "\">返回商户</a>",
+                                 "订单已支付"),
+                "text/html;charset=UTF-8");
+            return;
+        }
         if (!paid) {
             response.status = 503;
             response.set_content(page("<div class=\"sum\"><div class=\"goods\">支付未完成，请稍后重试</div><div class=\"amount\">" + yuan(fen)
