@@ -248,6 +248,24 @@ TEST_F(StandInHostile, theLearnersPhotoIsNotOnThePublicPicturesRoad)
     }
 }
 
+TEST_F(StandInHostile, noFormOfALearnersPictureIsOnThePublicPicturesRoad)
+{
+    httplib::Client client("127.0.0.1", standIn.mainPort());
+    for (const char* refused : { "/Tessalane/images/records-face-start.svg", "/Tessalane/images/records-face-end.svg",
+             "/Tessalane/images/Records-Face-Start.SVG", "/Tessalane/images/records-face-end.PNG", "/Tessalane/images/records-face-start%2esvg",
+             "/Tessalane/images/records%2Dface%2Dend.svg", "/Tessalane/images/records-face-start.svg%2e%2e", "/Tessalane/images/elsewhere/records-face-end.svg",
+             "/Tessalane/images/elsewhere/../records-face-start.svg", "/Tessalane/images/records-face-start", "/Tessalane/images/LEARNER-CHEN.png" }) {
+        auto answer = client.Get(refused);
+        ASSERT_TRUE(answer) << refused;
+        EXPECT_EQ(answer->status, 404) << refused;
+        EXPECT_EQ(answer->body.find("<svg"), std::string::npos) << refused;
+        EXPECT_EQ(answer->body.find("PNG"), std::string::npos) << refused;
+    }
+    auto drawing = client.Get("/Tessalane/images/coach-zhang.svg");
+    ASSERT_TRUE(drawing);
+    EXPECT_EQ(drawing->status, 200) << "a coach's drawing stays public";
+}
+
 TEST(StandInTimeZone, datesAreWrittenInChinasTimeWhateverTheMachinesZone)
 {
     const char* previous = std::getenv("TZ");

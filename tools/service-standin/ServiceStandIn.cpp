@@ -799,11 +799,19 @@ bool ServiceStandIn::Implementation::ownsPicture(const Session& session, const s
 
 bool ServiceStandIn::Implementation::someonesPicture(const std::string& name)
 {
-    return !name.empty()
-        && !query("select 1 from account where substr(urlimg, -length(?1) - 1) = '/' || ?1 "
-                  "union all select 1 from records_photo where substr(photo, -length(?1) - 1) = '/' || ?1",
-            { name })
-                .empty();
+    // A picture is known by its name up to the first dot, in any letter case: the drawing it was
+    // made from, another extension or another case of its name is the same person's picture.
+    const auto stem = [](const std::string& address) {
+        std::string text = address.substr(address.rfind('/') + 1);
+        text = text.substr(0, text.find('.'));
+        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    };
+    const std::string asked = stem(name);
+    const auto owned = query("select urlimg from account where urlimg is not null union select photo from records_photo", {});
+    return !name.empty() && std::any_of(owned.begin(), owned.end(), [&](const Row& row) {
+        return !row.empty() && stem(row.front().second) == asked;
+    });
 }
 
 void ServiceStandIn::Implementation::servePicture(const std::string& name, httplib::Response& response)
