@@ -841,10 +841,27 @@ std::string ServiceStandIn::Implementation::ownPicture(const std::string& text, 
 
 std::string ServiceStandIn::Implementation::localised(const std::string& text) const
 {
-    static const std::string defaultBase = "http://127.0.0.1:3600/";
-    if (publicBase.empty() || text.rfind(defaultBase, 0) != 0)
+    static const std::string defaultAddress = "http://127.0.0.1:3600";
+    if (publicBase.empty())
         return text;
-    return publicBase + text.substr(defaultBase.size());
+    // The default address wherever it starts an address of its own, in a value or inside a text;
+    // not where it is the tail of another scheme ("xhttp://") or the head of another authority
+    // (":36000", ":3600.example", ":3600@host").
+    const auto partOfScheme = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.'; };
+    const auto partOfAuthority = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || (c != '\0' && std::strchr("-._~!$&'()*+,;=:@%[]", c) != nullptr);
+    };
+    const std::string base = publicBase.substr(0, publicBase.size() - 1);
+    std::string localised;
+    std::size_t copied = 0;
+    for (std::size_t at = text.find(defaultAddress); at != std::string::npos; at = text.find(defaultAddress, at + 1)) {
+        const std::size_t end = at + defaultAddress.size();
+        if ((at > 0 && partOfScheme(text[at - 1])) || (end < text.size() && partOfAuthority(text[end])))
+            continue;
+        localised.append(text, copied, at - copied).append(base);
+        copied = end;
+    }
+    return localised.append(text, copied);
 }
 
 ServiceStandIn::ServiceStandIn(Options options)
