@@ -158,14 +158,14 @@ TEST_F(StandInHostile, aFloodOfMadeUpAccountsDoesNotResetTheFailedLoginLimit)
 
 TEST_F(StandInHostile, aRealAccountAndAMadeUpNameAreRefusedAlikeThroughAFloodOfMadeUpNames)
 {
-    const auto answer = [this](const std::string& usercode, const std::string& password) {
+    const auto answer = [this](const std::string& usercode) {
         auto reply = post(standIn.mainPort(), kDistribute,
-            "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=" + usercode + "&PASSWRD=" + password + "&" + kFixed);
+            "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=" + usercode + "&PASSWRD=000000&" + kFixed);
         return std::string(ns::stringForKey(ns::dictionaryForKey(ns::dictionaryForKey(ns::dictionaryValue(reply), "output"), "head"), "retDesc").UTF8String());
     };
     for (int attempt = 0; attempt < 11; ++attempt) {
-        answer("510104199203154321", "000000");
-        answer("510104199909099999", "000000");
+        answer("510104199203154321");
+        answer("510104199909099999");
     }
     httplib::Client client("127.0.0.1", standIn.mainPort());
     client.set_keep_alive(true);
@@ -174,8 +174,8 @@ TEST_F(StandInHostile, aRealAccountAndAMadeUpNameAreRefusedAlikeThroughAFloodOfM
             + "&PASSWRD=x&" + kFixed;
         ASSERT_TRUE(client.Post(kDistribute, body, "application/x-www-form-urlencoded")) << account;
     }
-    EXPECT_EQ(answer("510104199203154321", "000000"), "登录失败次数过多，请稍后再试");
-    EXPECT_EQ(answer("510104199909099999", "000000"), "登录失败次数过多，请稍后再试") << "a made-up name answers as a real one";
+    EXPECT_EQ(answer("510104199203154321"), "登录失败次数过多，请稍后再试");
+    EXPECT_EQ(answer("510104199909099999"), "登录失败次数过多，请稍后再试") << "a made-up name answers as a real one";
 }
 
 TEST_F(StandInHostile, madeUpNamesFailingBetweenGuessesCannotPushTheAccountUnderAttackOut)

@@ -3,6 +3,7 @@
 #include <mbedtls/md.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <random>
 

@@ -845,11 +845,11 @@ std::string ServiceStandIn::Implementation::localised(const std::string& text) c
     if (publicBase.empty())
         return text;
     // The default address wherever it starts an address of its own, in a value or inside a text;
-    // not where it is the tail of another scheme ("xhttp://") or the head of another authority
-    // (":36000", ":3600.example", ":3600@host").
+    // not where it is the tail of another scheme ("xhttp://") or the head of another host or port
+    // (":36000", ":3600.example", ":3600@host"), as a lenient reader of addresses would take them.
     const auto partOfScheme = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.'; };
     const auto partOfAuthority = [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || (c != '\0' && std::strchr("-._~!$&'()*+,;=:@%[]", c) != nullptr);
+        return std::isalnum(static_cast<unsigned char>(c)) || (c != '\0' && std::strchr("-._~:@%", c) != nullptr);
     };
     const std::string base = publicBase.substr(0, publicBase.size() - 1);
     std::string localised;
