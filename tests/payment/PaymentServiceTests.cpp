@@ -172,6 +172,35 @@ TEST_F(PaymentService, closingTheCashierOnceItSaysPaidReportsThePaymentNotACance
     EXPECT_EQ(results.size(), 1u);
 }
 
+TEST_F(PaymentService, aCashierLeftOpenCannotPayAgainAnOrderAnotherCashierPaid)
+{
+    const NSString order = signedOrder();
+    sdk->payOrder(order, "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(cashierLoaded());
+    const std::string leftOpen = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
+    host->advance(0.5);
+    host->tap(sdk->cashier()->closeButton());
+    ASSERT_EQ(results.size(), 1u);
+    host->advance(1);
+
+    sdk->payOrder(order, "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(cashierLoaded());
+    tapPage(CGPointMake(160, 182)); // 确认支付
+    ASSERT_TRUE(cashierLoaded());
+    tapPage(CGPointMake(160, 182)); // 返回商户
+    ASSERT_TRUE(testing_support::runLoopUntil([this] { return results.size() == 2; }));
+    ASSERT_EQ(status(1), NSString("9000"));
+
+    sql("create table granted (usercode text);"
+        "create trigger note_grant after update on video_account begin insert into granted values (new.usercode); end");
+    httplib::Client client("127.0.0.1", standIn.paymentPort());
+    auto again = client.Get(leftOpen + "/pay");
+    ASSERT_TRUE(again);
+    EXPECT_NE(again->body.find("<title>订单已支付</title>"), std::string::npos) << again->body;
+    EXPECT_EQ(again->body.find("resultStatus=9000"), std::string::npos) << "no second result to report";
+    EXPECT_EQ(sql("select count(*) from granted"), "0") << "no second access";
+}
+
 TEST_F(PaymentService, aPaymentTheGatewayCannotRecordIsNeitherAnnouncedNorKeptHalfAndClosingStillCancels)
 {
     const NSString order = signedOrder();

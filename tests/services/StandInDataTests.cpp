@@ -131,6 +131,39 @@ TEST_F(StandInData, aTrainingWriteThatFailsIsAnsweredAsFailedAndLeavesNothingHal
     EXPECT_EQ(sql("select aboutnum from training_slot where aboutid = '" + slot + "'"), "2");
 }
 
+TEST_F(StandInData, aSlotNamedMoreThanOnceInOneBookingIsRefusedAndNothingWritten)
+{
+    ASSERT_TRUE(start()) << standIn->lastError();
+    ASSERT_EQ(logIn(), 0);
+    const std::string tomorrow = day(1);
+    const std::string slot = "JL0002-" + tomorrow + "-3";
+    const std::string places = sql("select aboutnum from training_slot where aboutid = '" + slot + "'");
+    auto refused = book(slot + "," + slot + "," + slot, tomorrow, "14:00-16:00,14:00-16:00,14:00-16:00");
+    EXPECT_EQ(ServiceReply::mainServiceCode(refused), 1);
+    EXPECT_EQ(description(refused), "已预约该时段");
+    EXPECT_EQ(sql("select aboutnum from training_slot where aboutid = '" + slot + "'"), places);
+    EXPECT_EQ(sql("select count(*) from training_booking where aboutid = '" + slot + "'"), "0");
+}
+
+TEST_F(StandInData, addressesInsideTheGoodsTextNameTheStandInsOwnPortButLookalikesStay)
+{
+    ASSERT_TRUE(start()) << standIn->lastError();
+    sql("insert into training_goods values ('GOODS-LOOKALIKES', '样品', '1', '510100', '100', '1', "
+        "'见 http://127.0.0.1:3600/a（http://127.0.0.1:3600) xhttp://127.0.0.1:3600/b http://127.0.0.1:36000/c "
+        "http://127.0.0.1:3600.example/d http://127.0.0.1:3600@e/ https://127.0.0.1:3600/f http://127.0.0.1:3600?g', "
+        "'http://127.0.0.1:3600/Tessalane/images/school-lantian.png')");
+    const auto goods = [&](const std::string& id) {
+        return ns::dictionaryValue(ServiceReply::rows(post(standIn->paymentPort(), "/PayMent/resource/SYSBL/BRENLOW/DTTM/PUBL/ZXZF/QUERYGOODSBYID",
+            "GOODS_ID=" + id), "array0")->firstObject());
+    };
+    const std::string own = "http://127.0.0.1:" + std::to_string(standIn->mainPort());
+    const std::string detail = ns::stringForKey(goods("100201500001"), "GOODS_DETAIL").UTF8String();
+    EXPECT_NE(detail.find(own + "/Tessalane/help.html"), std::string::npos) << detail;
+    EXPECT_EQ(std::string(ns::stringForKey(goods("GOODS-LOOKALIKES"), "GOODS_DETAIL").UTF8String()),
+        "见 " + own + "/a（" + own + ") xhttp://127.0.0.1:3600/b http://127.0.0.1:36000/c http://127.0.0.1:3600.example/d "
+        "http://127.0.0.1:3600@e/ https://127.0.0.1:3600/f " + own + "?g");
+}
+
 TEST_F(StandInData, aDataFileKeptForWeeksStillHasThisWeeksSampleDaysAndWhatUsersMade)
 {
     ASSERT_TRUE(start()) << standIn->lastError();

@@ -156,6 +156,28 @@ TEST_F(StandInHostile, aFloodOfMadeUpAccountsDoesNotResetTheFailedLoginLimit)
     EXPECT_EQ(login("510104199203154321", "123456"), 1) << "still held after 10,001 made-up accounts";
 }
 
+TEST_F(StandInHostile, aRealAccountAndAMadeUpNameAreRefusedAlikeThroughAFloodOfMadeUpNames)
+{
+    const auto answer = [this](const std::string& usercode) {
+        auto reply = post(standIn.mainPort(), kDistribute,
+            "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=" + usercode + "&PASSWRD=000000&" + kFixed);
+        return std::string(ns::stringForKey(ns::dictionaryForKey(ns::dictionaryForKey(ns::dictionaryValue(reply), "output"), "head"), "retDesc").UTF8String());
+    };
+    for (int attempt = 0; attempt < 11; ++attempt) {
+        answer("510104199203154321");
+        answer("510104199909099999");
+    }
+    httplib::Client client("127.0.0.1", standIn.mainPort());
+    client.set_keep_alive(true);
+    for (int account = 0; account < 10'500; ++account) {
+        const std::string body = "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=flood-" + std::to_string(account)
+            + "&PASSWRD=x&" + kFixed;
+        ASSERT_TRUE(client.Post(kDistribute, body, "application/x-www-form-urlencoded")) << account;
+    }
+    EXPECT_EQ(answer("510104199203154321"), "登录失败次数过多，请稍后再试");
+    EXPECT_EQ(answer("510104199909099999"), "登录失败次数过多，请稍后再试") << "a made-up name answers as a real one";
+}
+
 TEST_F(StandInHostile, madeUpNamesFailingBetweenGuessesCannotPushTheAccountUnderAttackOut)
 {
     // The table of names filled with made-up ones failed twice, from a few clients at once.
@@ -224,6 +246,24 @@ TEST_F(StandInHostile, theLearnersPhotoIsNotOnThePublicPicturesRoad)
         EXPECT_NE(answer->status, 200) << refused;
         EXPECT_EQ(answer->body.find("PNG"), std::string::npos) << refused;
     }
+}
+
+TEST_F(StandInHostile, noFormOfALearnersPictureIsOnThePublicPicturesRoad)
+{
+    httplib::Client client("127.0.0.1", standIn.mainPort());
+    for (const char* refused : { "/Tessalane/images/records-face-start.svg", "/Tessalane/images/records-face-end.svg",
+             "/Tessalane/images/Records-Face-Start.SVG", "/Tessalane/images/records-face-end.PNG", "/Tessalane/images/records-face-start%2esvg",
+             "/Tessalane/images/records%2Dface%2Dend.svg", "/Tessalane/images/records-face-start.svg%2e%2e", "/Tessalane/images/elsewhere/records-face-end.svg",
+             "/Tessalane/images/elsewhere/../records-face-start.svg", "/Tessalane/images/records-face-start", "/Tessalane/images/LEARNER-CHEN.png" }) {
+        auto answer = client.Get(refused);
+        ASSERT_TRUE(answer) << refused;
+        EXPECT_EQ(answer->status, 404) << refused;
+        EXPECT_EQ(answer->body.find("<svg"), std::string::npos) << refused;
+        EXPECT_EQ(answer->body.find("PNG"), std::string::npos) << refused;
+    }
+    auto drawing = client.Get("/Tessalane/images/coach-zhang.svg");
+    ASSERT_TRUE(drawing);
+    EXPECT_EQ(drawing->status, 200) << "a coach's drawing stays public";
 }
 
 TEST(StandInTimeZone, datesAreWrittenInChinasTimeWhateverTheMachinesZone)

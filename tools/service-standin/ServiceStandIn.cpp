@@ -1,5 +1,6 @@
 #include "tools/service-standin/ServiceStandIn.h"
 #include "tools/service-standin/ConnectionWatch.h"
+#include "tools/service-standin/FailedLoginLimit.h"
 #include "tools/service-standin/StandInContext.h"
 
 #include "library/json/JSONCodecDeserializing.h"
@@ -48,16 +49,10 @@ constexpr std::size_t kKeptRequestBytes = 16 * 1024 * 1024;
 constexpr std::size_t kWorkers = 32;
 constexpr std::size_t kMostWorkers = 256;
 constexpr int kListenQueue = 512;
-// Wrong passwords allowed for one account within the window before its logins are refused.
+// Wrong passwords allowed for one account name before its logins are refused, until the window
+// has passed without another.
 constexpr int kFailedLoginLimit = 10;
 constexpr std::chrono::seconds kFailedLoginWindow { 60 };
-// Made-up account names whose failures are kept.
-constexpr std::size_t kFailedLoginAccounts = 10000;
-
-struct FailedLogins {
-    int count { 0 };
-    std::chrono::steady_clock::time_point since;
-};
 
 std::string newSessionId()
 {
@@ -265,9 +260,7 @@ struct ServiceStandIn::Implementation final : StandInContext {
     mutable std::mutex mutex;
     std::deque<ReceivedRequest> received;
     std::size_t receivedBytes { 0 };
-    // Failed logins by account name: of the accounts in the data, and of names no account has.
-    std::map<std::string, FailedLogins> accountFailures;
-    std::map<std::string, FailedLogins> madeUpFailures;
+    FailedLoginLimit failedLogins { kFailedLoginLimit, kFailedLoginWindow };
     std::map<std::string, SessionRecord> sessions;
     std::map<std::string, std::string> cannedReplies;
     std::map<std::string, std::function<std::string(const std::string&)>> replyRewrites;
@@ -660,10 +653,6 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
         noteFailedLogin(usercode);
         return reply(response, mainEnvelope("1", "用户名或密码错误"));
     }
-    {
-        std::lock_guard lock(mutex);
-        accountFailures.erase(usercode);
-    }
 
     const std::string sessionId = newSessionId();
     const std::string photoKey = newSessionId();
@@ -689,38 +678,15 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
 bool ServiceStandIn::Implementation::tooManyFailedLogins(const std::string& usercode)
 {
     std::lock_guard lock(mutex);
-    for (auto* table : { &accountFailures, &madeUpFailures }) {
-        auto found = table->find(usercode);
-        if (found == table->end())
-            continue;
-        if (std::chrono::steady_clock::now() - found->second.since > kFailedLoginWindow) {
-            table->erase(found);
-            return false;
-        }
-        return found->second.count >= kFailedLoginLimit;
-    }
-    return false;
+    return failedLogins.refuses(usercode, std::chrono::steady_clock::now());
 }
 
 void ServiceStandIn::Implementation::noteFailedLogin(const std::string& usercode)
 {
-    // Only an account that exists can be guessed into: its failures are kept apart, one entry per
-    // account of the data, where no number of made-up names can push them out.
-    const bool exists = !query("select 1 from account where usercode = ?1", { usercode }).empty();
+    // Whether an account has the name is not asked: names the data has and names it has not are
+    // counted alike, so that neither the answer nor its time tells them apart.
     std::lock_guard lock(mutex);
-    auto& table = exists ? accountFailures : madeUpFailures;
-    // Made-up names are refused alike, so that the answer does not tell which accounts exist; their
-    // table is bounded, and when full the oldest go first.
-    if (!exists && table.size() >= kFailedLoginAccounts && !table.contains(usercode)) {
-        const auto now = std::chrono::steady_clock::now();
-        std::erase_if(table, [&](const auto& entry) { return now - entry.second.since > kFailedLoginWindow; });
-        if (table.size() >= kFailedLoginAccounts)
-            table.erase(std::min_element(table.begin(), table.end(), [](const auto& a, const auto& b) { return a.second.since < b.second.since; }));
-    }
-    auto& entry = table[usercode];
-    if (entry.count == 0)
-        entry.since = std::chrono::steady_clock::now();
-    ++entry.count;
+    failedLogins.noteFailure(usercode, std::chrono::steady_clock::now());
 }
 
 void ServiceStandIn::Implementation::updatePassword(const Fields& fields, httplib::Response& response)
@@ -833,11 +799,19 @@ bool ServiceStandIn::Implementation::ownsPicture(const Session& session, const s
 
 bool ServiceStandIn::Implementation::someonesPicture(const std::string& name)
 {
-    return !name.empty()
-        && !query("select 1 from account where substr(urlimg, -length(?1) - 1) = '/' || ?1 "
-                  "union all select 1 from records_photo where substr(photo, -length(?1) - 1) = '/' || ?1",
-            { name })
-                .empty();
+    // A picture is known by its name up to the first dot, in any letter case: the drawing it was
+    // made from, another extension or another case of its name is the same person's picture.
+    const auto stem = [](const std::string& address) {
+        std::string text = address.substr(address.rfind('/') + 1);
+        text = text.substr(0, text.find('.'));
+        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    };
+    const std::string asked = stem(name);
+    const auto owned = query("select urlimg from account where urlimg is not null union select photo from records_photo", {});
+    return !name.empty() && std::any_of(owned.begin(), owned.end(), [&](const Row& row) {
+        return !row.empty() && stem(row.front().second) == asked;
+    });
 }
 
 void ServiceStandIn::Implementation::servePicture(const std::string& name, httplib::Response& response)
@@ -867,10 +841,27 @@ std::string ServiceStandIn::Implementation::ownPicture(const std::string& text, 
 
 std::string ServiceStandIn::Implementation::localised(const std::string& text) const
 {
-    static const std::string defaultBase = "http://127.0.0.1:3600/";
-    if (publicBase.empty() || text.rfind(defaultBase, 0) != 0)
+    static const std::string defaultAddress = "http://127.0.0.1:3600";
+    if (publicBase.empty())
         return text;
-    return publicBase + text.substr(defaultBase.size());
+    // The default address wherever it starts an address of its own, in a value or inside a text;
+    // not where it is the tail of another scheme ("xhttp://") or the head of another host or port
+    // (":36000", ":3600.example", ":3600@host"), as a lenient reader of addresses would take them.
+    const auto partOfScheme = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.'; };
+    const auto partOfAuthority = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || (c != '\0' && std::strchr("-._~:@%", c) != nullptr);
+    };
+    const std::string base = publicBase.substr(0, publicBase.size() - 1);
+    std::string localised;
+    std::size_t copied = 0;
+    for (std::size_t at = text.find(defaultAddress); at != std::string::npos; at = text.find(defaultAddress, at + 1)) {
+        const std::size_t end = at + defaultAddress.size();
+        if ((at > 0 && partOfScheme(text[at - 1])) || (end < text.size() && partOfAuthority(text[end])))
+            continue;
+        localised.append(text, copied, at - copied).append(base);
+        copied = end;
+    }
+    return localised.append(text, copied);
 }
 
 ServiceStandIn::ServiceStandIn(Options options)

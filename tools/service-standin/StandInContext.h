@@ -55,7 +55,7 @@ public:
     // request is answered (-3 or -4, in the main envelope or, with codeService, the code one).
     virtual bool liveSession(const std::string& sessionId, Session& session, bool codeService, httplib::Response& response) = 0;
     // The sample data names its files under http://127.0.0.1:3600/; a stand-in on other ports
-    // answers with its own address.
+    // answers with its own address, in a value that is an address and inside a text alike.
     virtual std::string localised(const std::string& text) const = 0;
     // A picture of the sample data that only its learner may see, at its address for `session`
     // (under /Tessalane/photos/ with the session's photo key); other text as localised.

@@ -318,8 +318,9 @@ std::vector<std::string> split(const std::string& text)
 }
 
 // Books every slot or none: each must belong to the coach and the day, lie ahead, have a place
-// left and not be booked already; the times must name the slots in the order of their ids. The
-// checks and the bookings are one transaction, so two learners cannot take one last place.
+// left and not be booked already, nor named twice; the times must name the slots in the order of
+// their ids. The checks and the bookings are one transaction, so two learners cannot take one last
+// place.
 void book(StandInContext& context, const Fields& fields, httplib::Response& response)
 {
     Session session;
@@ -347,15 +348,15 @@ void book(StandInContext& context, const Fields& fields, httplib::Response& resp
             return "已预约该时段";
         return nullptr;
     };
+    // Each slot is checked after the ones before it are written, so that a slot named twice finds
+    // itself booked and its places are counted as they go.
     const bool saved = context.transaction([&] {
-        for (std::size_t i = 0; i < ids.size() && !refusal; ++i)
+        for (std::size_t i = 0; i < ids.size(); ++i) {
             refusal = refusalOf(ids[i], times[i]);
-        if (refusal)
-            return false;
-        for (const auto& id : ids) {
-            if (!context.execute("insert into training_booking (usercode, aboutid, subject, perdritype, state) values (?1, ?2, ?3, ?4, 'booked')",
-                    { session.usercode, id, field(fields, "SUBJECT"), field(fields, "PERDRITYPE") })
-                || !context.execute("update training_slot set aboutnum = aboutnum - 1 where aboutid = ?1", { id }))
+            if (refusal
+                || !context.execute("insert into training_booking (usercode, aboutid, subject, perdritype, state) values (?1, ?2, ?3, ?4, 'booked')",
+                    { session.usercode, ids[i], field(fields, "SUBJECT"), field(fields, "PERDRITYPE") })
+                || !context.execute("update training_slot set aboutnum = aboutnum - 1 where aboutid = ?1", { ids[i] }))
                 return false;
         }
         return true;
@@ -548,13 +549,27 @@ void cashierPage(StandInContext& context, const httplib::Request& request, httpl
     const long long fen = number(orderField(orderText, "amount_fen"));
     if (paying) {
         // Paid whole or not at all: the order, the account's access and the spent cashier together.
+        // Another cashier of the order may have paid it since this one opened: it is paid once.
+        bool paidBefore = false;
         const bool paid = context.transaction([&] {
-            return context.execute("update training_order set state = 'paid' where order_id = ?1", { orderId })
+            auto order = context.query("select state from training_order where order_id = ?1", { orderId });
+            paidBefore = !order.empty() && value(order.front(), "state") != "unpaid";
+            return !order.empty() && !paidBefore
+                && context.execute("update training_order set state = 'paid' where order_id = ?1", { orderId })
                 && context.execute("update video_account set distance_education = '1' where usercode = "
                                    "(select usercode from training_order where order_id = ?1)",
                     { orderId })
                 && context.execute("delete from training_cashier where token = ?1", { token });
         });
+        if (paidBefore) {
+            response.status = 409;
+            response.set_content(page("<div class=\"sum\"><div class=\"goods\">该订单已支付，请勿重复支付</div><div class=\"amount\">" + yuan(fen)
+                                     + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\""
+                                     + resultLink(scheme, "4000", "订单已支付") + "\">返回商户</a>",
+                                 "订单已支付"),
+                "text/html;charset=UTF-8");
+            return;
+        }
         if (!paid) {
             response.status = 503;
             response.set_content(page("<div class=\"sum\"><div class=\"goods\">支付未完成，请稍后重试</div><div class=\"amount\">" + yuan(fen)
