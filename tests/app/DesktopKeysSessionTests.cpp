@@ -1,13 +1,15 @@
 // The desktop's clicks and keys on the client's screens, through scripted sessions against the
 // stand-in: a choice row's whole width, Escape and Alt+Left going back a screen or closing the
-// card or grid shown over it first.
+// card or grid shown over it first, and clicks moving the caret between a form's fields.
 #include "tests/app/ClientSession.h"
 
+#include "app/records/MailViewController.h"
 #include "app/records/MyMessageViewController.h"
 #include "app/theory/QuestionChoiseView.h"
 #include "app/theory/TestViewController.h"
 #include "library/widgets/keyboard/KMActionSheetPickerView.h"
 #include "platform/foundation/TypedValues.h"
+#include "platform/uikit/UIApplication.h"
 
 namespace {
 
@@ -148,4 +150,39 @@ TEST_F(DesktopKeys, escapeClosesANoticeCardAndTheListStays)
     EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
     host->runUntilIdle();
     EXPECT_TRUE(top<SetupViewController>());
+}
+
+TEST_F(DesktopKeys, aClickOnTheLettersOtherFieldTakesWhatIsTypedNext)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    tapShown("运管信箱");
+    auto mail = top<MailViewController>();
+    ASSERT_TRUE(mail);
+    const auto click = [&](const UIViewRef& view) {
+        ASSERT_TRUE(host->tap(view));
+        host->advance(0.5);
+    };
+
+    click(mail->titleField());
+    host->typeText("考场预约");
+    click(mail->noteView());
+    EXPECT_TRUE(mail->noteView()->isFirstResponder());
+    host->typeText("希望增加考试场次。");
+    // The screen moved up for the body's keyboard: the title shows only its lower edge under the bar.
+    const auto field = mail->titleField();
+    host->tap(field->convertPointToView(CGPointMake(CGRectGetMidX(field->bounds()), CGRectGetMaxY(field->bounds()) - 3), nullptr));
+    host->advance(0.5);
+    EXPECT_TRUE(mail->titleField()->isFirstResponder());
+    host->typeText("建议");
+    click(mail->noteView());
+    host->typeText("谢谢。");
+    EXPECT_EQ(mail->titleField()->text(), NSString("考场预约建议"));
+    EXPECT_EQ(mail->noteView()->text(), NSString("希望增加考试场次。谢谢。"));
+
+    // The room between the title and the body is no field: a click there puts the keyboard away.
+    host->tap(mail->noteView()->convertPointToView(CGPointMake(40, -5), nullptr));
+    host->advance(0.5);
+    EXPECT_FALSE(UIApplication::sharedApplication()->firstResponder());
+    EXPECT_EQ(top<MailViewController>(), mail);
+    shot("desktop-04-letter-typed-in-both-fields");
 }
