@@ -8,6 +8,7 @@
 #include "platform/text/UIFont.h"
 #include "platform/text/UIStringDrawing.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 namespace {
 
@@ -142,4 +143,12 @@ void NoticeView::closeEvent(UIControl&)
     auto protectedSelf = self();
     UIView::animateWithDuration(0.5, [protectedSelf] { protectedSelf->setAlpha(0); },
         [protectedSelf](bool) { protectedSelf->removeFromSuperview(); });
+}
+
+bool NoticeView::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (!UnclaimedKeyRouting::isBackKey(key, modifiers))
+        return false;
+    closeEvent(*m_closeButton);
+    return true;
 }

@@ -11,6 +11,8 @@ class NoticeView : public UIView {
 public:
     void initViews(const std::shared_ptr<NSDictionary>& notice);
     void closeEvent(UIControl&);
+    // Escape or Alt+Left closes the card, as its close button does; the screen under it stays.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
     const std::shared_ptr<UIView>& card() const { return m_card; }
     const std::shared_ptr<UIButton>& closeButton() const { return m_closeButton; }

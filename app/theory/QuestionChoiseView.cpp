@@ -5,6 +5,7 @@
 #include "platform/foundation/TypedValues.h"
 #include "platform/text/UIStringDrawing.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 #include <cmath>
 
@@ -128,4 +129,12 @@ void QuestionChoiseView::dissmis(UIControl&)
 void QuestionChoiseView::dismiss()
 {
     removeFromSuperview();
+}
+
+bool QuestionChoiseView::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (!UnclaimedKeyRouting::isBackKey(key, modifiers))
+        return false;
+    dismiss();
+    return true;
 }

@@ -23,6 +23,8 @@ public:
     void choiseItemEvent(UIControl& cell);
     void dissmis(UIControl&);
     void dismiss();
+    // Escape or Alt+Left closes the panel, as its close button does.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
 
     // For tests and the screens: the grid and its cells in list order.
     const std::shared_ptr<UIScrollView>& gridView() const { return m_grid; }

@@ -1,8 +1,15 @@
 // The desktop's clicks and keys on the client's screens, through scripted sessions against the
-// stand-in: a choice row's whole width, and Escape and Alt+Left going back a screen.
+// stand-in: a choice row's whole width, Escape and Alt+Left going back a screen or closing the
+// card or grid shown over it first, and clicks moving the caret between a form's fields.
 #include "tests/app/ClientSession.h"
 
+#include "app/records/MailViewController.h"
+#include "app/records/MyMessageViewController.h"
+#include "app/theory/QuestionChoiseView.h"
+#include "app/theory/TestViewController.h"
 #include "library/widgets/keyboard/KMActionSheetPickerView.h"
+#include "platform/foundation/TypedValues.h"
+#include "platform/uikit/UIApplication.h"
 
 namespace {
 
@@ -21,6 +28,10 @@ protected:
             auto sheet = login->openSheet();
             return !sheet || !sheet->window();
         });
+    }
+    std::shared_ptr<QuestionChoiseView> shownGrid() const
+    {
+        return std::dynamic_pointer_cast<QuestionChoiseView>(host->findView([](UIView& view) { return dynamic_cast<QuestionChoiseView*>(&view) != nullptr; }));
     }
 };
 
@@ -79,4 +90,99 @@ TEST_F(DesktopKeys, escapeAndAltLeftGoBackWhereTheBarHasABackButtonAndNowhereEls
         host->runUntilIdle();
         EXPECT_EQ(top<MainViewController>(), home);
     }
+}
+
+TEST_F(DesktopKeys, escapeClosesTheExamsAnswerGridAndTheExamStays)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    host->tap(host->findViewWithText("理论学习"));
+    host->runUntilIdle();
+    host->tap(CGPointMake(160, 64 + 70));
+    host->runUntilIdle();
+    host->tap(host->findView([](UIView& view) {
+        auto button = dynamic_cast<UIButton*>(&view);
+        return button && button->currentTitle().isEqualToString("模拟考试") && button->frame().size.height == 40;
+    }));
+    // Not runUntilIdle: the exam's clock keeps it turning.
+    host->advance(1.5);
+    auto exam = top<TestViewController>();
+    ASSERT_TRUE(exam);
+
+    for (const auto& [key, modifiers] : { std::pair { UIKeyboardKey::Escape, UIKeyModifierNone },
+             std::pair { UIKeyboardKey::LeftArrow, UIKeyModifierAlternate } }) {
+        host->tap(exam->choiceBtn());
+        host->advance(0.5);
+        ASSERT_TRUE(shownGrid());
+        EXPECT_TRUE(host->pressKey(key, modifiers));
+        host->advance(0.5);
+        EXPECT_FALSE(shownGrid());
+        EXPECT_TRUE(alertMessage().isNil());
+        EXPECT_EQ(top<TestViewController>(), exam);
+    }
+    shot("desktop-02-exam-after-escape-on-its-grid");
+    // With the grid gone Escape asks to leave the exam, as before.
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    EXPECT_FALSE(alertMessage().isNil());
+    ASSERT_TRUE(tapAlertButton("取消"));
+    EXPECT_EQ(top<TestViewController>(), exam);
+}
+
+TEST_F(DesktopKeys, escapeClosesANoticeCardAndTheListStays)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    host->tap(top<MainViewController>()->m_viewNaviBar()->m_btnRight());
+    host->runUntilIdle();
+    tapShown("我的消息");
+    ASSERT_TRUE(waitUntil([&] {
+        auto messages = top<MyMessageViewController>();
+        return messages && messages->notices() && messages->notices()->count() > 0 && requestsUnderWay <= 0;
+    }));
+    auto messages = top<MyMessageViewController>();
+    tapShown(ns::stringForKey(ns::dictionaryValue(messages->notices()->objectAtIndex(0)), "TITLE").UTF8String().c_str());
+    std::weak_ptr<NoticeView> card = messages->noticeView();
+    ASSERT_TRUE(card.lock());
+
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(1);
+    EXPECT_FALSE(card.lock() && card.lock()->superview());
+    EXPECT_EQ(top<MyMessageViewController>(), messages);
+    shot("desktop-03-notices-after-escape-on-a-card");
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->runUntilIdle();
+    EXPECT_TRUE(top<SetupViewController>());
+}
+
+TEST_F(DesktopKeys, aClickOnTheLettersOtherFieldTakesWhatIsTypedNext)
+{
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    tapShown("运管信箱");
+    auto mail = top<MailViewController>();
+    ASSERT_TRUE(mail);
+    const auto click = [&](const UIViewRef& view) {
+        ASSERT_TRUE(host->tap(view));
+        host->advance(0.5);
+    };
+
+    click(mail->titleField());
+    host->typeText("考场预约");
+    click(mail->noteView());
+    EXPECT_TRUE(mail->noteView()->isFirstResponder());
+    host->typeText("希望增加考试场次。");
+    // The screen moved up for the body's keyboard: the title shows only its lower edge under the bar.
+    const auto field = mail->titleField();
+    host->tap(field->convertPointToView(CGPointMake(CGRectGetMidX(field->bounds()), CGRectGetMaxY(field->bounds()) - 3), nullptr));
+    host->advance(0.5);
+    EXPECT_TRUE(mail->titleField()->isFirstResponder());
+    host->typeText("建议");
+    click(mail->noteView());
+    host->typeText("谢谢。");
+    EXPECT_EQ(mail->titleField()->text(), NSString("考场预约建议"));
+    EXPECT_EQ(mail->noteView()->text(), NSString("希望增加考试场次。谢谢。"));
+
+    // The room between the title and the body is no field: a click there puts the keyboard away.
+    host->tap(mail->noteView()->convertPointToView(CGPointMake(40, -5), nullptr));
+    host->advance(0.5);
+    EXPECT_FALSE(UIApplication::sharedApplication()->firstResponder());
+    EXPECT_EQ(top<MailViewController>(), mail);
+    shot("desktop-04-letter-typed-in-both-fields");
 }

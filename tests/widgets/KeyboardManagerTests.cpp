@@ -226,6 +226,26 @@ TEST_F(KeyboardManager, theTapRecogniserLeavesTheWindowItWasPutOn)
     manager()->setShouldResignOnTouchOutside(false);
 }
 
+TEST_F(KeyboardManager, aClickOnATextViewTakesTheKeysAtOnceButOneThatTakesNoTypingIsEmptyRoom)
+{
+    manager()->setShouldResignOnTouchOutside(true);
+    auto title = addField(CGRectMake(20, 80, 280, 30), "标题");
+    auto body = UITextView::create(CGRectMake(20, 130, 280, 120));
+    auto notes = UITextView::create(CGRectMake(20, 260, 280, 60));
+    notes->setEditable(false);
+    screen()->addSubview(body);
+    screen()->addSubview(notes);
+
+    host->tap(title);
+    host->tap(body);
+    host->typeText("正文");
+    EXPECT_EQ(body->text(), NSString("正文"));
+    host->tap(notes);
+    host->advance(0.5);
+    EXPECT_FALSE(UIApplication::sharedApplication()->firstResponder());
+    manager()->setShouldResignOnTouchOutside(false);
+}
+
 TEST_F(KeyboardManager, segmentedPreviousNextPassesItsControlAndOrderFollowsTheSetting)
 {
     std::vector<std::string> calls;

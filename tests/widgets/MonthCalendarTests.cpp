@@ -212,6 +212,17 @@ TEST_F(MonthCalendarTest, singleSelectionKeepsToTheLimitsAcrossTheYearEndInTwoZo
     }
 }
 
+TEST_F(MonthCalendarTest, escapeIsItsCancelAndPassesOnOnceItIsHidden)
+{
+    open(2015, 3, 10);
+    tapDay(12);
+    EXPECT_TRUE(host->pressKey(UIKeyboardKey::Escape));
+    host->advance(0.5);
+    EXPECT_TRUE(calendar->isHide());
+    EXPECT_TRUE(chooser->days.empty()) << "nothing confirmed";
+    EXPECT_FALSE(host->pressKey(UIKeyboardKey::Escape));
+}
+
 TEST_F(MonthCalendarTest, aDayOutsideTheLimitsIsNeverConfirmed)
 {
     open(2015, 12, 22);

@@ -392,10 +392,19 @@ void KMKeyboardManager::tapRecognized(UITapGestureRecognizer& recognizer)
             view->endEditing(true);
 }
 
+// A click on another text field or on a text view that takes typing moves the caret there at once:
+// the recogniser would otherwise take that click to end editing, and the text view would never
+// hear it.
 std::optional<bool> KMKeyboardManager::shouldReceiveTouch(UIGestureRecognizer&, UITouch& touch)
 {
     auto view = touch.view();
-    return !(std::dynamic_pointer_cast<UIControl>(view) || std::dynamic_pointer_cast<UINavigationBar>(view));
+    if (std::dynamic_pointer_cast<UIControl>(view) || std::dynamic_pointer_cast<UINavigationBar>(view))
+        return false;
+    for (auto holder = view; holder; holder = holder->superview()) {
+        if (auto textView = std::dynamic_pointer_cast<UITextView>(holder); textView && textView->isEditable())
+            return false;
+    }
+    return true;
 }
 
 std::vector<UIViewRef> KMKeyboardManager::responderViews() const

@@ -3,6 +3,7 @@
 #include "platform/foundation/SystemClock.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UnclaimedKeyRouting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -562,4 +563,12 @@ void GCCalendarView::hide()
             parent->setAlpha(0);
     });
     m_isHide = true;
+}
+
+bool GCCalendarView::takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
+{
+    if (m_isHide || !UnclaimedKeyRouting::isBackKey(key, modifiers))
+        return false;
+    hide();
+    return true;
 }

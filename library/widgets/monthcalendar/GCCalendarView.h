@@ -108,6 +108,8 @@ public:
     void show();
     void hide();
     bool isHide() const { return m_isHide; }
+    // Escape or Alt+Left is the header's cancel while the calendar shows.
+    bool takeUnclaimedKey(UIKeyboardKey key, UIKeyModifierFlags modifiers) override;
     bool appear() const { return alpha() > 0; }
 
     void layoutSubviews() override;
