@@ -45,6 +45,7 @@ public:
         return std::clamp<NSInteger>(NSInteger(std::lround((offset + contentInset().top) / rowHeight)), 0, rows - 1);
     }
     bool isMoving() const { return isTracking() || isDecelerating() || m_animating; }
+    bool isTurnedByUser() const { return isTracking() || (isMoving() && m_userMoved); }
     // The row the wheel shows: while a finger or a flick turns it, the row in the band now;
     // while it turns to a row, that row.
     NSInteger shownRow() const
@@ -447,6 +448,14 @@ std::shared_ptr<UIView> UIPickerView::wheelForComponent(NSInteger component)
     if (component < 0 || component >= NSInteger(m_wheels.size()))
         return nullptr;
     return m_wheels[std::size_t(component)];
+}
+
+bool UIPickerView::isTurnedByUser(NSInteger component)
+{
+    reloadIfNeeded();
+    if (component < 0 || component >= NSInteger(m_wheels.size()))
+        return false;
+    return m_wheels[std::size_t(component)]->isTurnedByUser();
 }
 
 void UIPickerView::reloadIfNeeded()
