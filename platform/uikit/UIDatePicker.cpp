@@ -119,17 +119,17 @@ public:
         return rows;
     }
 
-    // The date the wheels stand for; a day past the month's end becomes its last day. What no
-    // wheel shows comes from the date shown before.
-    std::shared_ptr<NSDate> dateFromRows(UIPickerView& picker, const std::shared_ptr<NSDate>& before) const
+    // The date the rows stand for, one a column; a day past the month's end becomes its last day.
+    // What no wheel shows comes from the date shown before.
+    std::shared_ptr<NSDate> dateFromRows(const std::vector<NSInteger>& rows, const std::shared_ptr<NSDate>& before) const
     {
         const auto parts = m_calendar->components(kAllUnits, before);
         NSInteger year = parts->year(), month = parts->month(), day = parts->day();
         NSInteger hour = parts->hour(), minute = parts->minute(), second = parts->second();
         NSInteger hourRow = -1;
         bool pm = hour >= 12;
-        for (std::size_t index = 0; index < m_columns.size(); ++index) {
-            const NSInteger row = std::max<NSInteger>(0, picker.selectedRowInComponent(NSInteger(index)));
+        for (std::size_t index = 0; index < m_columns.size() && index < rows.size(); ++index) {
+            const NSInteger row = std::max<NSInteger>(0, rows[index]);
             switch (m_columns[index]) {
             case Column::Year: year = m_firstYear + row; break;
             case Column::Month: month = row + 1; break;
@@ -440,11 +440,16 @@ void UIDatePicker::rebuild()
     showDate(false);
 }
 
-void UIDatePicker::showDate(bool animated)
+void UIDatePicker::showDate(bool animated, const std::vector<NSInteger>& rowsBefore)
 {
     const auto rows = m_wheels->rowsFor(m_date);
-    for (std::size_t component = 0; component < rows.size(); ++component)
-        m_picker->selectRow(rows[component], NSInteger(component), animated);
+    for (std::size_t component = 0; component < rows.size(); ++component) {
+        // Turning it back would stop the user's turn, and it tells of its row when it rests.
+        const bool leftTurning = component < rowsBefore.size() && rows[component] == rowsBefore[component]
+            && m_picker->isTurnedByUser(NSInteger(component));
+        if (!leftTurning)
+            m_picker->selectRow(rows[component], NSInteger(component), animated);
+    }
     for (const NSInteger component : m_wheels->dependentComponents())
         m_picker->reloadComponent(component);
 }
@@ -452,11 +457,20 @@ void UIDatePicker::showDate(bool animated)
 void UIDatePicker::wheelsSettled(PassKey<UIDatePickerWheels>)
 {
     auto protectedSelf = self();
-    const auto chosen = clamped(m_wheels->dateFromRows(*m_picker, m_date));
+    // A wheel the user still turns counts with the row it last rested on, the date's, until it
+    // rests again; the row it shows on the way is not chosen.
+    const auto rowsBefore = m_wheels->rowsFor(m_date);
+    std::vector<NSInteger> rows(rowsBefore.size());
+    for (std::size_t component = 0; component < rows.size(); ++component) {
+        rows[component] = m_picker->isTurnedByUser(NSInteger(component))
+            ? rowsBefore[component]
+            : m_picker->selectedRowInComponent(NSInteger(component));
+    }
+    const auto chosen = clamped(m_wheels->dateFromRows(rows, m_date));
     const bool changed = !sameDate(chosen, m_date);
     m_date = chosen;
     // Wheels resting on a day the month lacks or beyond a limit turn back to the date taken.
-    showDate(true);
+    showDate(true, rowsBefore);
     if (changed)
         sendActionsForControlEvents(UIControlEventValueChanged);
 }

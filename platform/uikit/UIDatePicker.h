@@ -6,7 +6,8 @@
 //
 // When the user's wheels come to rest on a date outside the limits, or on a day the month does
 // not have, they turn back to the nearest date allowed; then, if the date changed, the control
-// sends UIControlEventValueChanged. Setting the date in code moves the wheels and sends nothing.
+// sends UIControlEventValueChanged. A wheel the user still turns meanwhile is left to come to rest
+// and counts from then on. Setting the date in code moves the wheels and sends nothing.
 
 #include "platform/foundation/NSCalendar.h"
 #include "platform/foundation/NSDate.h"
@@ -15,6 +16,8 @@
 #include "platform/foundation/PassKey.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIPickerView.h"
+
+#include <vector>
 
 class UIDatePickerWheels;
 
@@ -64,7 +67,9 @@ protected:
 private:
     std::shared_ptr<NSDate> clamped(const std::shared_ptr<NSDate>& date) const;
     void rebuild();
-    void showDate(bool animated);
+    // Turns the wheels to the date; a wheel the user turns is left to rest where it will, when
+    // the date still has the row it stood on before (rowsBefore).
+    void showDate(bool animated, const std::vector<NSInteger>& rowsBefore = {});
 
     UIDatePickerMode m_mode { UIDatePickerMode::DateAndTime };
     std::shared_ptr<NSLocale> m_locale;

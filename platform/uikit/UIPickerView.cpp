@@ -45,6 +45,7 @@ public:
         return std::clamp<NSInteger>(NSInteger(std::lround((offset + contentInset().top) / rowHeight)), 0, rows - 1);
     }
     bool isMoving() const { return isTracking() || isDecelerating() || m_animating; }
+    bool isTurnedByUser() const { return isTracking() || (isMoving() && m_userMoved); }
     // The row the wheel shows: while a finger or a flick turns it, the row in the band now;
     // while it turns to a row, that row.
     NSInteger shownRow() const
@@ -133,13 +134,16 @@ public:
     {
         m_userMoved = true;
         m_animating = false;
+        m_headingRow = -1;
         if (auto picker = m_picker.lock())
             picker->setKeyComponent(component);
     }
     void scrollViewWillEndDragging(UIScrollView&, CGPoint, CGPoint* target) override
     {
-        if (rows > 0)
-            target->y = offsetOfRow(rowAtOffset(target->y));
+        if (rows > 0) {
+            m_headingRow = rowAtOffset(target->y);
+            target->y = offsetOfRow(m_headingRow);
+        }
     }
     void scrollViewDidEndDragging(UIScrollView&, bool willDecelerate) override
     {
@@ -218,8 +222,9 @@ protected:
     }
 
 private:
-    // The motion's tail closer to a row than half a pixel cannot be seen: the wheel stops on the
-    // row there and then, so that what it reports is what it shows.
+    // The motion's tail closer to its row than half a pixel cannot be seen: the wheel stops on
+    // the row there and then, so that what it reports is what it shows. Only on the row it heads
+    // for: a turn's first frame, drawn a moment after it began, has barely left the row before.
     void restIfStill()
     {
         const CGFloat offset = contentOffset().y;
@@ -228,8 +233,8 @@ private:
         if (m_resting || isTracking() || rows == 0 || !(isDecelerating() || m_animating))
             return;
         const CGFloat still = 0.5 / std::max<CGFloat>(1, UIScreen::mainScreen()->scale());
-        const NSInteger row = rowAtOffset(offset);
-        if (step >= still || std::abs(offset - offsetOfRow(row)) >= still)
+        const NSInteger row = m_headingRow;
+        if (row < 0 || row >= rows || step >= still || std::abs(offset - offsetOfRow(row)) >= still)
             return;
         m_resting = true;
         m_animating = false;
@@ -443,6 +448,14 @@ std::shared_ptr<UIView> UIPickerView::wheelForComponent(NSInteger component)
     if (component < 0 || component >= NSInteger(m_wheels.size()))
         return nullptr;
     return m_wheels[std::size_t(component)];
+}
+
+bool UIPickerView::isTurnedByUser(NSInteger component)
+{
+    reloadIfNeeded();
+    if (component < 0 || component >= NSInteger(m_wheels.size()))
+        return false;
+    return m_wheels[std::size_t(component)]->isTurnedByUser();
 }
 
 void UIPickerView::reloadIfNeeded()

@@ -92,6 +92,9 @@ public:
     std::shared_ptr<UIView> viewForRow(NSInteger row, NSInteger component);
     // The wheel of a component, for tests and the date picker.
     std::shared_ptr<UIView> wheelForComponent(NSInteger component);
+    // Whether the user still turns the component's wheel: a finger on it, a flick spinning on,
+    // or a row an arrow, a notch or a tap sent it to not reached yet.
+    bool isTurnedByUser(NSInteger component);
 
     CGSize sizeThatFits(CGSize size) const override;
     void layoutSubviews() override;

@@ -10,6 +10,7 @@
 #include "library/widgets/keyboard/KMActionSheetPickerView.h"
 #include "platform/foundation/TypedValues.h"
 #include "platform/uikit/UIApplication.h"
+#include "tests/uikit/PickerTurnSpacings.h"
 
 namespace {
 
@@ -68,6 +69,50 @@ TEST_F(DesktopKeys, theRegionAndRoleRowsAnswerAClickAnywhereOnThem)
     ASSERT_TRUE(sheetGone(login));
     EXPECT_EQ(login->roleSelectIndex(), 1);
     EXPECT_EQ(login->roleLab()->text(), NSString("学员"));
+}
+
+TEST_F(DesktopKeys, everyArrowOnTheRegionSheetTurnsItARowSoFiveDownsFromTheTopChooseTheFifthRegion)
+{
+    auto login = loginScreen();
+    ASSERT_TRUE(login);
+    ASSERT_TRUE(host->tap(login->areaLab()));
+    ASSERT_TRUE(waitUntil([&] { return login->openSheet() && login->openSheet()->window(); }));
+    auto sheet = login->openSheet();
+    const auto& regions = sheet->titlesForComponenets().at(0);
+    ASSERT_GT(regions.size(), 5u);
+    ASSERT_EQ(regions[5], NSString("成都市"));
+    const auto wheel = sheet->pickerView();
+    ASSERT_EQ(wheel->selectedRowInComponent(0), 0);
+
+    // Between the top and the fifth region and back at each spacing, then down from the top.
+    std::vector<int> lost;
+    int pressed = 0;
+    NSInteger row = 0, direction = 1;
+    const auto press = [&](NSInteger by, double spacing, int turn) {
+        EXPECT_TRUE(host->pressKey(by > 0 ? UIKeyboardKey::DownArrow : UIKeyboardKey::UpArrow));
+        row += by;
+        ++pressed;
+        host->advance(picker_turns::after(spacing, turn));
+        if (wheel->selectedRowInComponent(0) != row) {
+            lost.push_back(pressed);
+            row = wheel->selectedRowInComponent(0);
+        }
+    };
+    for (const double spacing : picker_turns::kSpacings) {
+        for (int turn = 1; turn <= picker_turns::kTurnsAcrossAFrame; ++turn) {
+            direction = row == 5 ? -1 : row == 0 ? 1 : direction;
+            press(direction, spacing, turn);
+        }
+    }
+    while (row > 0)
+        press(-1, 1.2, 0);
+    for (int turn = 1; turn <= 5; ++turn)
+        press(1, 1.2, turn);
+    EXPECT_EQ(lost, std::vector<int> {}) << "presses that moved nothing, of " << pressed;
+    EXPECT_TRUE(host->pressReturn());
+    ASSERT_TRUE(sheetGone(login));
+    EXPECT_EQ(login->areaLab()->text(), NSString("成都市"));
+    EXPECT_EQ(login->areaCode(), NSString("510100"));
 }
 
 TEST_F(DesktopKeys, escapeAndAltLeftGoBackWhereTheBarHasABackButtonAndNowhereElse)

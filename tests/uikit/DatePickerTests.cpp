@@ -1,8 +1,10 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/uikit/UIDatePicker.h"
 #include "platform/uikit/UILabel.h"
+#include "tests/uikit/PickerTurnSpacings.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,7 +23,10 @@ protected:
         picker->setTimeZone(NSTimeZone::timeZoneWithName("Asia/Shanghai"));
         picker->setLocale(NSLocale::localeWithLocaleIdentifier("zh_CN"));
         picker->setDatePickerMode(UIDatePickerMode::Date);
-        picker->addTarget(nullptr, UIControl::Action([this](UIControl&, const UIEventRef&) { ++changes; }),
+        picker->addTarget(nullptr, UIControl::Action([this](UIControl&, const UIEventRef&) {
+            ++changes;
+            sent = picker->date();
+        }),
             UIControlEventValueChanged);
         root->view()->addSubview(picker);
     }
@@ -43,11 +48,56 @@ protected:
         return CGPointMake(CGRectGetMidX(frame), 60 + CGRectGetMidY(frame));
     }
 
+    // Turns a wheel of year, month and day from the start's row to the last and back, a frame's
+    // worth of turns at each spacing: every turn is one row on once the clock has moved, and
+    // when the wheels rest, they, the date and the last date sent all agree.
+    void expectEveryTurnMovesOneRow(NSInteger component, const std::shared_ptr<NSDate>& start, NSInteger last,
+        const std::function<bool(NSInteger direction)>& turn)
+    {
+        const auto& wheels = picker->pickerView();
+        for (const double spacing : picker_turns::kSpacings) {
+            SCOPED_TRACE(testing::Message() << "component " << component << ", turns " << spacing << " s apart");
+            picker->setDate(start);
+            wheels->setKeyComponent(component);
+            host->runUntilIdle();
+            const NSInteger first = wheels->selectedRowInComponent(component);
+            NSInteger row = first, direction = 1;
+            changes = 0;
+            std::vector<int> lost;
+            for (int turned = 1; turned <= picker_turns::kTurnsAcrossAFrame; ++turned) {
+                direction = row == last ? -1 : row == first ? 1 : direction;
+                ASSERT_TRUE(turn(direction));
+                row += direction;
+                host->advance(picker_turns::after(spacing, turned));
+                if (wheels->selectedRowInComponent(component) != row) {
+                    lost.push_back(turned);
+                    row = wheels->selectedRowInComponent(component);
+                }
+            }
+            EXPECT_EQ(lost, std::vector<int> {}) << "turns that moved nothing";
+            host->runUntilIdle();
+            EXPECT_EQ(wheels->selectedRowInComponent(component), row);
+            expectWheelsShowTheDate();
+            ASSERT_GT(changes, 0);
+            EXPECT_EQ(sent->timeIntervalSinceReferenceDate(), picker->date()->timeIntervalSinceReferenceDate());
+        }
+    }
+    void expectWheelsShowTheDate()
+    {
+        const auto parts = calendar->components(NSCalendarUnitYear | NSCalendarUnitMonth | NSCalendarUnitDay, picker->date());
+        const auto& wheels = picker->pickerView();
+        EXPECT_EQ(wheels->selectedRowInComponent(0), parts->year() - 1900);
+        EXPECT_EQ(wheels->selectedRowInComponent(1), parts->month() - 1);
+        EXPECT_EQ(wheels->selectedRowInComponent(2), parts->day() - 1);
+    }
+    NSInteger dayOfMonth() { return calendar->component(NSCalendarUnitDay, picker->date()); }
+
     std::shared_ptr<HeadlessHost> host;
     std::shared_ptr<UIViewController> root;
     std::shared_ptr<NSCalendar> calendar;
     UIDatePickerRef picker;
     int changes { 0 };
+    std::shared_ptr<NSDate> sent;
 };
 
 } // namespace
@@ -209,4 +259,105 @@ TEST_F(DatePickerScreen, looksLikeWheelsWithChineseText)
     }
     EXPECT_LT(band, 60);
     EXPECT_GT(away, band + 40);
+}
+
+TEST_F(DatePickerScreen, everyArrowPressTurnsTheYearMonthOrDayWheelOneRow)
+{
+    const auto press = [&](NSInteger direction) {
+        return host->pressKey(direction > 0 ? UIKeyboardKey::DownArrow : UIKeyboardKey::UpArrow);
+    };
+    expectEveryTurnMovesOneRow(0, day(2020, 3, 1), 2031 - 1900, press);
+    expectEveryTurnMovesOneRow(1, day(2020, 1, 1), 11, press);
+    expectEveryTurnMovesOneRow(2, day(2020, 3, 1), 30, press);
+}
+
+TEST_F(DatePickerScreen, everyNotchOfTheMouseWheelTurnsTheMonthWheelOneRow)
+{
+    expectEveryTurnMovesOneRow(1, day(2020, 1, 1), 11, [&](NSInteger direction) {
+        return host->scrollWheelNotches(wheelCentre(1), CGPointMake(0, CGFloat(direction)));
+    });
+}
+
+TEST_F(DatePickerScreen, aMonthWithoutTheDayShownTakesItsLastDayWhilePressesGoOnTurningTheMonths)
+{
+    for (const double spacing : picker_turns::kSpacings) {
+        SCOPED_TRACE(testing::Message() << "presses " << spacing << " s apart");
+        picker->setDate(day(2020, 1, 31));
+        picker->pickerView()->setKeyComponent(1);
+        host->runUntilIdle();
+        for (int pressed = 1; pressed <= 11; ++pressed) {
+            ASSERT_TRUE(host->pressKey(UIKeyboardKey::DownArrow));
+            host->advance(picker_turns::after(spacing, pressed));
+            EXPECT_EQ(picker->pickerView()->selectedRowInComponent(1), pressed);
+        }
+        host->runUntilIdle();
+        EXPECT_EQ(calendar->component(NSCalendarUnitMonth, picker->date()), 12);
+        expectWheelsShowTheDate();
+        // A wheel that came to rest on February took its 29th; one turned past it kept the 31st.
+        if (spacing > 0.3)
+            EXPECT_EQ(dayOfMonth(), 29);
+        else
+            EXPECT_TRUE(dayOfMonth() == 29 || dayOfMonth() == 31) << dayOfMonth();
+        EXPECT_EQ(sent->timeIntervalSinceReferenceDate(), picker->date()->timeIntervalSinceReferenceDate());
+    }
+
+    // The year wheel too: from the 29th of February of a leap year to the 28th of the next.
+    picker->setDate(day(2020, 2, 29));
+    picker->pickerView()->setKeyComponent(0);
+    host->runUntilIdle();
+    ASSERT_TRUE(host->pressKey(UIKeyboardKey::DownArrow));
+    host->runUntilIdle();
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2021, 2, 28)->timeIntervalSinceReferenceDate());
+    expectWheelsShowTheDate();
+}
+
+TEST_F(DatePickerScreen, aWheelStillSpinningWhenAnotherComesToRestSpinsOnToWhereItWouldHaveAlone)
+{
+    const auto flickDays = [&] {
+        host->drag(wheelCentre(2), CGPointMake(wheelCentre(2).x, wheelCentre(2).y - 120), 0.1);
+    };
+    picker->setDate(day(2020, 3, 1));
+    host->runUntilIdle();
+    flickDays();
+    host->runUntilIdle();
+    const NSInteger alone = dayOfMonth();
+    ASSERT_GT(alone, 3);
+
+    // The month wheel, a notch on, comes to rest while the flicked day wheel still spins.
+    picker->setDate(day(2020, 3, 1));
+    host->runUntilIdle();
+    changes = 0;
+    ASSERT_TRUE(host->scrollWheelNotches(wheelCentre(1), CGPointMake(0, 1)));
+    host->advance(0.15);
+    flickDays();
+    host->runUntilIdle();
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2020, 4, alone)->timeIntervalSinceReferenceDate());
+    expectWheelsShowTheDate();
+    EXPECT_EQ(sent->timeIntervalSinceReferenceDate(), picker->date()->timeIntervalSinceReferenceDate());
+}
+
+TEST_F(DatePickerScreen, aWheelDraggedAwayAndBackWhileAnotherComesToRestStillShowsTheDate)
+{
+    picker->setDate(day(2020, 3, 10));
+    host->runUntilIdle();
+    changes = 0;
+    // The day wheel held two rows on while the month wheel, a notch on, comes to rest; then
+    // brought back to the 10th.
+    const CGPoint held = wheelCentre(2);
+    host->touchDown(held);
+    ASSERT_TRUE(host->scrollWheelNotches(wheelCentre(1), CGPointMake(0, 1)));
+    for (int frame = 1; frame <= 20; ++frame) {
+        host->advance(1.0 / 60);
+        host->touchMove(CGPointMake(held.x, held.y - 4 * frame));
+    }
+    for (int frame = 19; frame >= 0; --frame) {
+        host->advance(1.0 / 60);
+        host->touchMove(CGPointMake(held.x, held.y - 4 * frame));
+    }
+    host->advance(0.3);
+    host->touchUp(held);
+    host->runUntilIdle();
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2020, 4, 10)->timeIntervalSinceReferenceDate());
+    expectWheelsShowTheDate();
+    EXPECT_EQ(sent->timeIntervalSinceReferenceDate(), picker->date()->timeIntervalSinceReferenceDate());
 }

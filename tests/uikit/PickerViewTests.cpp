@@ -2,8 +2,10 @@
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIPickerView.h"
 #include "platform/uikit/UIScrollView.h"
+#include "tests/uikit/PickerTurnSpacings.h"
 
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -78,6 +80,40 @@ protected:
     }
     // The offset at which the row rests in the band of a wheel with 32-point rows.
     static CGFloat restingOffset(NSInteger row) { return CGFloat(row) * 32 - 92; }
+
+    // Turns the first wheel down from its first row a frame's worth of times at each spacing:
+    // every turn is one row on when the clock has moved, and the wheel and its delegate end on
+    // the last of them.
+    void expectEveryTurnMovesOneRow(const std::function<bool()>& turn)
+    {
+        constexpr int turns = picker_turns::kTurnsAcrossAFrame;
+        regions->rows = { turns + 10, 5 };
+        picker->reloadAllComponents();
+        for (const double spacing : picker_turns::kSpacings) {
+            SCOPED_TRACE(testing::Message() << "turns " << spacing << " s apart");
+            picker->selectRow(0, 0, false);
+            host->runUntilIdle();
+            regions->selections.clear();
+            std::vector<int> lost;
+            for (int turned = 1; turned <= turns; ++turned) {
+                ASSERT_TRUE(turn());
+                host->advance(picker_turns::after(spacing, turned));
+                if (picker->selectedRowInComponent(0) != turned - NSInteger(lost.size()))
+                    lost.push_back(turned);
+            }
+            EXPECT_EQ(lost, std::vector<int> {}) << "turns that moved nothing";
+            host->runUntilIdle();
+            EXPECT_EQ(picker->selectedRowInComponent(0), turns);
+            EXPECT_DOUBLE_EQ(wheelOffset(0), restingOffset(turns));
+            ASSERT_FALSE(regions->selections.empty());
+            EXPECT_EQ(regions->selections.back(), "0:" + std::to_string(turns));
+            const auto row = [](const std::string& told) { return std::stoi(told.substr(2)); };
+            const auto& told = regions->selections;
+            EXPECT_EQ(std::adjacent_find(told.begin(), told.end(), [&](const auto& a, const auto& b) { return row(a) >= row(b); }),
+                told.end())
+                << "a row told twice or one going back";
+        }
+    }
 
     std::shared_ptr<HeadlessHost> host;
     std::shared_ptr<UIViewController> root;
@@ -253,4 +289,14 @@ TEST_F(PickerScreen, aTapThatStopsASpinningWheelLetsItRestOnTheRowInTheBandNotTh
     EXPECT_EQ(picker->selectedRowInComponent(0), inBand);
     EXPECT_DOUBLE_EQ(wheelOffset(0), restingOffset(inBand));
     EXPECT_EQ(regions->selections, std::vector<std::string> { "0:" + std::to_string(inBand) });
+}
+
+TEST_F(PickerScreen, everyDownArrowTurnsTheWheelOneRowHoweverFarApartThePressesCome)
+{
+    expectEveryTurnMovesOneRow([&] { return host->pressKey(UIKeyboardKey::DownArrow); });
+}
+
+TEST_F(PickerScreen, everyNotchOfTheMouseWheelTurnsTheWheelOneRowHoweverFarApartTheNotchesCome)
+{
+    expectEveryTurnMovesOneRow([&] { return host->scrollWheelNotches(CGPointMake(80, 352 + 108), CGPointMake(0, 1)); });
 }
