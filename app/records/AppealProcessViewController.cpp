@@ -53,14 +53,14 @@ void AppealProcessViewController::loadView()
 
 void AppealProcessViewController::loadData()
 {
-    const NSString recordId = RecordsService::requiredText(m_record, "RECORDID");
-    if (recordId.isNil())
+    const RequestFields fields = RecordsService::requiredFields(m_record, { "RECORDID" });
+    if (!fields.complete())
         return RecordsService::showUnusable(view());
     if (!ServerUrlManger::networkIsValid())
         return;
     STProgressHUD::showInView(view());
     std::weak_ptr<AppealProcessViewController> weakSelf = self();
-    RecordsService::sendAppeal("3", ns::dictionary({ { "RECORDID", recordId } }), [weakSelf](const id& reply) {
+    RecordsService::sendAppeal("3", fields.dictionary(), [weakSelf](const id& reply) {
         if (auto protectedSelf = weakSelf.lock())
             protectedSelf->showPhotos(reply);
     });
@@ -108,8 +108,8 @@ void AppealProcessViewController::submitEvent(UIControl&)
     const NSString reason = m_reason->text();
     if (reason.isNil() || reason.length() == 0)
         return STProgressHUD::showInView(view()), STProgressHUD::dismissWithError("请填写申诉理由", 1.0);
-    const NSString recordId = RecordsService::requiredText(m_record, "RECORDID");
-    if (recordId.isNil())
+    RequestFields fields = RecordsService::requiredFields(m_record, { "RECORDID" });
+    if (!fields.complete())
         return RecordsService::showUnusable(view());
     if (!ServerUrlManger::networkIsValid())
         return;
@@ -118,7 +118,8 @@ void AppealProcessViewController::submitEvent(UIControl&)
     setSending(true);
     STProgressHUD::show();
     std::weak_ptr<AppealProcessViewController> weakSelf = self();
-    RecordsService::sendAppeal("5", ns::dictionary({ { "RECORDID", recordId }, { "REASON", reason } }),
+    fields.set("REASON", reason);
+    RecordsService::sendAppeal("5", fields.dictionary(),
         [weakSelf](const id& reply) {
             if (auto protectedSelf = weakSelf.lock())
                 protectedSelf->setSending(false);

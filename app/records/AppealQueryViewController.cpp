@@ -87,12 +87,12 @@ void AppealQueryViewController::appealEvent(UIControl& sender)
     if (!m_records || sender.tag() < 0 || static_cast<NSUInteger>(sender.tag()) >= m_records->count() || !ServerUrlManger::networkIsValid())
         return;
     auto record = ns::dictionaryValue(m_records->objectAtIndex(static_cast<NSUInteger>(sender.tag())));
-    const NSString recordId = RecordsService::requiredText(record, "RECORDID");
-    if (recordId.isNil())
+    const RequestFields fields = RecordsService::requiredFields(record, { "RECORDID" });
+    if (!fields.complete())
         return RecordsService::showUnusable(view());
     STProgressHUD::show();
     std::weak_ptr<AppealQueryViewController> weakSelf = self();
-    RecordsService::sendAppeal("6", ns::dictionary({ { "RECORDID", recordId } }), [weakSelf, record](const id& reply) {
+    RecordsService::sendAppeal("6", fields.dictionary(), [weakSelf, record](const id& reply) {
         if (!RecordsService::appealSucceeded(reply))
             return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "服务器忙，请稍候再试！"), 1.0);
         auto data = ns::dictionaryValue(ns::dictionaryValue(reply)->objectForKey(NSString("data")));

@@ -22,15 +22,15 @@ void CoachEvalDetailViewController::loadView()
 void CoachEvalDetailViewController::loadData()
 {
     // The items come once; a form already there keeps what the learner chose.
-    const NSString coach = RecordsService::requiredText(m_coach, "EMPLOYEEID");
-    if (coach.isNil())
+    RequestFields fields = RecordsService::requiredFields(m_coach, { "EMPLOYEEID" });
+    if (!fields.complete())
         return RecordsService::showUnusable(view()), showEmpty(!m_form);
     if (m_form || !ServerUrlManger::networkIsValid())
         return showEmpty(!m_form);
     STProgressHUD::showInView(view());
     std::weak_ptr<CoachEvalDetailViewController> weakSelf = self();
-    auto fields = ns::mutableDictionary({ { "METHOD", NSString("chEvaluateMethod") }, { "EMPLOYEEID", coach } });
-    RecordsService::sendMain(fields, [weakSelf](const id& reply) {
+    fields.set("METHOD", "chEvaluateMethod");
+    RecordsService::sendMain(fields.dictionary(), [weakSelf](const id& reply) {
         if (auto protectedSelf = weakSelf.lock())
             protectedSelf->showItems(reply);
     });
@@ -57,12 +57,12 @@ void CoachEvalDetailViewController::submitEvent(UIControl&)
         return;
     if (const NSString problem = EvaluationSubmit::problem(*m_form); problem.length())
         return STProgressHUD::showInView(view()), STProgressHUD::dismissWithError(problem, 1.0);
-    const NSString coach = RecordsService::requiredText(m_coach, "EMPLOYEEID");
-    if (coach.isNil())
+    const RequestFields coach = RecordsService::requiredFields(m_coach, { "EMPLOYEEID" });
+    if (!coach.complete())
         return RecordsService::showUnusable(view());
     if (!ServerUrlManger::networkIsValid())
         return;
     auto fields = EvaluationSubmit::fields("saveEvaluateMethod", *m_form);
-    fields->setObject(coach, NSString("EMPLOYEEID"));
+    fields->addEntriesFromDictionary(coach.dictionary());
     EvaluationSubmit::save(*this, fields, "EVALUATE_SUCCESS", "评价成功");
 }

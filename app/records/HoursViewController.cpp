@@ -90,13 +90,13 @@ void HoursViewController::appealEvent(UIControl& sender)
     if (!m_hours || sender.tag() < 0 || static_cast<NSUInteger>(sender.tag()) >= m_hours->count() || !ServerUrlManger::networkIsValid())
         return;
     auto item = ns::dictionaryValue(m_hours->objectAtIndex(static_cast<NSUInteger>(sender.tag())));
-    const NSString subject = RecordsService::requiredText(item, "SUBJECT");
-    const NSString hourType = RecordsService::requiredText(item, "HOURTYPE");
-    if (subject.isNil() || hourType.isNil())
+    const RequestFields fields = RecordsService::requiredFields(item, { "SUBJECT", "HOURTYPE" });
+    if (!fields.complete())
         return RecordsService::showUnusable(view());
+    const NSString subject = ns::stringForKey(fields.dictionary(), "SUBJECT");
     STProgressHUD::show();
     std::weak_ptr<HoursViewController> weakSelf = self();
-    RecordsService::sendAppeal("7", ns::dictionary({ { "SUBJECT", subject }, { "HOURTYPE", hourType } }),
+    RecordsService::sendAppeal("7", fields.dictionary(),
         [weakSelf, subject](const id& reply) {
             if (!RecordsService::appealSucceeded(reply))
                 return STProgressHUD::dismissWithError(RecordsService::failureText(reply, "服务器忙，请稍候再试！"), 1.0);

@@ -3,7 +3,6 @@
 #include "app/screens/settings/SettingsLayout.h"
 #include "app/services/HttpService.h"
 #include "app/services/HttpServiceWithHost.h"
-#include "app/services/RequestFields.h"
 #include "app/services/ServerUrlManger.h"
 #include "app/services/ServiceReply.h"
 #include "library/widgets/hud/STProgressHUD.h"
@@ -12,7 +11,6 @@
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/TypedValues.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 
@@ -88,15 +86,17 @@ std::shared_ptr<NSArray> appealRows(const id& reply)
     return rows;
 }
 
-NSString requiredText(const std::shared_ptr<NSDictionary>& row, const NSString& key)
+RequestFields requiredFields(const std::shared_ptr<NSDictionary>& row, std::initializer_list<const char*> keys)
 {
-    const NSString text = ns::stringValue(row ? row->objectForKey(key) : nullptr);
-    return text.isNil() || text.length() == 0 ? NSString() : text;
+    RequestFields fields;
+    for (const char* key : keys)
+        fields.required(key, row ? row->objectForKey(NSString(key)) : nullptr);
+    return fields;
 }
 
 bool rowUsable(const std::shared_ptr<NSDictionary>& row, std::initializer_list<const char*> keys)
 {
-    return std::all_of(keys.begin(), keys.end(), [&](const char* key) { return !requiredText(row, key).isNil(); });
+    return requiredFields(row, keys).complete();
 }
 
 NSString minutesText(const std::shared_ptr<NSDictionary>& record)

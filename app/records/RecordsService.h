@@ -29,6 +29,7 @@
 //   "6" <- RECORDID              -> data: {INPROCESS "1" or "0"}
 //   "7" <- SUBJECT, HOURTYPE     -> data: {ISOPEN "1" or "0"}
 
+#include "app/services/RequestFields.h"
 #include "app/services/ServiceRoad.h"
 #include "platform/foundation/NSDictionary.h"
 
@@ -55,9 +56,9 @@ bool appealSucceeded(const id& reply);
 NSString failureText(const id& reply, const NSString& fallback);
 // The appeal reply's data as an array of dictionaries (empty for anything else).
 std::shared_ptr<NSArray> appealRows(const id& reply);
-// The text of a row's field that a request needs: nil when the row leaves it out, sends null or
-// sends it empty, so that the request is not made.
-NSString requiredText(const std::shared_ptr<NSDictionary>& row, const NSString& key);
+// The row's fields that a request cannot go without, as RequestFields::required takes them: the
+// caller asks complete() before it sends, and shows its error text instead.
+RequestFields requiredFields(const std::shared_ptr<NSDictionary>& row, std::initializer_list<const char*> keys);
 // Whether every one of the fields is there; otherwise the screen shows its error text.
 bool rowUsable(const std::shared_ptr<NSDictionary>& row, std::initializer_list<const char*> keys);
 // A record's effective training, "%@分钟" with its EFFECTTIME as the service sent it.

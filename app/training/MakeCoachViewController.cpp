@@ -285,6 +285,12 @@ void MakeCoachViewController::aboutBtnEvent(UIControl& sender)
         return;
     }
     const NSString slotId = ns::stringForKey(slot, "ABOUTID");
+    // A slot the service sent without its id cannot be booked; chosen, it would spoil the booking
+    // of the good slots chosen with it.
+    if (slotId.isNil() || slotId.length() == 0) {
+        Toast::makeToast(view(), "服务器忙，请稍候再试！", 1.0, NSString("center"));
+        return;
+    }
     for (NSUInteger i = 0; m_makeArray && i < m_makeArray->count(); ++i) {
         if (ns::stringForKey(ns::dictionaryValue(m_makeArray->objectAtIndex(i)), "ABOUTID") == slotId) {
             Toast::makeToast(view(), "已选择该排班", 1.0, NSString("center"));

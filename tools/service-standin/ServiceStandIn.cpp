@@ -264,6 +264,7 @@ struct ServiceStandIn::Implementation final : StandInContext {
     std::map<std::string, SessionRecord> sessions;
     std::map<std::string, std::string> cannedReplies;
     std::map<std::string, std::function<std::string(const std::string&)>> replyRewrites;
+    std::map<std::string, std::size_t> timesServed;
 
     // The operation of a request as the canned replies and rewrites name it.
     static std::string operationKey(const std::string& operation, const Fields& fields)
@@ -289,6 +290,7 @@ struct ServiceStandIn::Implementation final : StandInContext {
             if (found == replyRewrites.end())
                 return;
             rewrite = found->second;
+            ++timesServed[found->first];
         }
         // Replies go form-encoded but for the payment text, which goes as plain JSON.
         const bool encoded = response.get_header_value("Content-Type").starts_with("text/plain");
@@ -308,6 +310,7 @@ struct ServiceStandIn::Implementation final : StandInContext {
             if (found == cannedReplies.end())
                 return false;
             json = found->second;
+            ++timesServed[found->first];
         }
         reply(response, json);
         return true;
@@ -1058,6 +1061,7 @@ void ServiceStandIn::setCannedReply(const std::string& operation, const std::str
     if (!m_implementation)
         return;
     std::lock_guard lock(m_implementation->mutex);
+    m_implementation->timesServed.erase(operation);
     if (json.empty())
         m_implementation->cannedReplies.erase(operation);
     else
@@ -1069,10 +1073,20 @@ void ServiceStandIn::setReplyRewrite(const std::string& operation, std::function
     if (!m_implementation)
         return;
     std::lock_guard lock(m_implementation->mutex);
+    m_implementation->timesServed.erase(operation);
     if (rewrite)
         m_implementation->replyRewrites[operation] = std::move(rewrite);
     else
         m_implementation->replyRewrites.erase(operation);
+}
+
+std::size_t ServiceStandIn::timesServed(const std::string& operation) const
+{
+    if (!m_implementation)
+        return 0;
+    std::lock_guard lock(m_implementation->mutex);
+    auto found = m_implementation->timesServed.find(operation);
+    return found == m_implementation->timesServed.end() ? 0 : found->second;
 }
 
 } // namespace standin

@@ -79,6 +79,9 @@ public:
     // action's last segment) through `rewrite` before it goes out; an empty function ends it.
     // It runs on the stand-in's threads.
     void setReplyRewrite(const std::string& operation, std::function<std::string(const std::string& json)> rewrite);
+    // How many replies of the operation went out canned or rewritten since its canned reply or
+    // rewrite was last set or ended, so that a test can tell its reply was asked for.
+    std::size_t timesServed(const std::string& operation) const;
 
 private:
     struct Implementation;
