@@ -1,7 +1,11 @@
 // Every test process gets a sandbox of its own, so user defaults, databases and caches written
 // by one test never leak into another (CTest runs each test in a separate process).
+#include "tests/support/OtherProcess.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -25,6 +29,7 @@ extern "C" const char* __lsan_default_suppressions()
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    const bool mustRunATest = std::any_of(argv + 1, argv + argc, [](const char* argument) { return std::string(argument) == kMustRunATestArgument; });
     // Tests play movies without sound: their sound goes to a silent output that counts it.
     setenv("CORVANE_AUDIO_SINK", "fake", 0);
     std::string ownHome;
@@ -38,7 +43,11 @@ int main(int argc, char** argv)
             ownHome = pattern;
         }
     }
-    const int result = RUN_ALL_TESTS();
+    int result = RUN_ALL_TESTS();
+    if (mustRunATest && testing::UnitTest::GetInstance()->test_to_run_count() == 0) {
+        fprintf(stderr, "no test matches the filter\n");
+        result = 1;
+    }
     // A thousand test processes would otherwise leave a thousand sandboxes behind.
     if (!ownHome.empty()) {
         std::error_code ignored;
