@@ -8,6 +8,7 @@
 #include "tests/support/OtherProcess.h"
 #include "tests/support/Waiting.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -20,6 +21,14 @@
 #include <vector>
 
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kLeaksChecked = true;
+#elif defined(__has_feature)
+constexpr bool kLeaksChecked = __has_feature(address_sanitizer);
+#else
+constexpr bool kLeaksChecked = false;
+#endif
 
 std::string scratchPath(const std::string& name)
 {
@@ -186,6 +195,24 @@ TEST(MovieModule, aFilmPausedBetweenTheBuffersMarksGoesOnOnceItIsFull)
 TEST(MovieModule, aStuckStateChangeHoldsNoClose)
 {
     EXPECT_TRUE(passesWithModule(SCRIPTED_MOVIE_MODULE_PATH, "ScriptedMovieModule.DISABLED_aPlayerClosesBehindAStuckChange"));
+}
+
+// Memory the media framework's libraries allocate is checked for leaks as the tree's own is.
+TEST(MovieModule, aGLibAllocationNeverFreedIsReported)
+{
+    if (!kLeaksChecked)
+        GTEST_SKIP() << "leaks are checked in the sanitized build";
+    std::string errors;
+    EXPECT_FALSE(passesInAnotherProcess("MovieModuleLeak.DISABLED_leavesAGLibAllocation", errors));
+    EXPECT_NE(errors.find("LeakSanitizer"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("g_malloc"), std::string::npos) << errors;
+}
+
+TEST(MovieModuleLeak, DISABLED_leavesAGLibAllocation)
+{
+    // As a name the back end would forget to free.
+    gpointer name = g_malloc(32);
+    EXPECT_TRUE(g_strlcpy(static_cast<gchar*>(name), "left behind", 32));
 }
 
 TEST(ScriptedMovieModule, DISABLED_aFilmDrainedBetweenTheMarksGoesOn)
