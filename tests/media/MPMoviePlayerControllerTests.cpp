@@ -24,15 +24,6 @@
 #include <string>
 #include <vector>
 
-// Films over HTTP load the media framework's network plugins, whose initialisers leave GLib's
-// first table of names behind once they add more names. The media framework's libraries keep no
-// frame pointers: only the slow unwinder follows that allocation back to the initialiser, where the
-// leak checker passes it over; any other allocation of theirs left behind is reported.
-extern "C" const char* __asan_default_options()
-{
-    return "fast_unwind_on_malloc=0";
-}
-
 namespace {
 
 std::string scratchPath(const std::string& name)
