@@ -71,6 +71,18 @@ struct MPMoviePlayerController::Pipeline {
         : player(owner)
     {
     }
+    // The decoder waits for a change of state under way before it closes, and a change stuck in
+    // the media framework would hold the main thread, and the window's close, as long: it closes
+    // behind, on a queue of its own. Its events find the pipeline gone and are dropped.
+    ~Pipeline()
+    {
+        if (!decoder)
+            return;
+        dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_BACKGROUND, 0),
+            [closing = std::shared_ptr<MovieBackEnd::Decoder>(std::move(decoder))]() mutable { closing.reset(); });
+    }
+    Pipeline(const Pipeline&) = delete;
+    Pipeline& operator=(const Pipeline&) = delete;
 
     static std::shared_ptr<Pipeline> make(MovieBackEnd& backEnd, const std::shared_ptr<MPMoviePlayerController>& owner, const NSString& uri)
     {
@@ -384,8 +396,13 @@ void MPMoviePlayerController::tick()
     const NSTimeInterval elapsed = std::max(0.0, now - m_lastTick);
     m_lastTick = now;
     // A stream filling its buffer, or one whose data stopped coming, holds the time where it is.
-    if (m_buffering)
+    // The buffer tells its level only while it fills: one found short on a report handled late
+    // (playback drained it between its marks) tells nothing more, so it is asked until it is full.
+    if (m_buffering) {
+        if (m_pipeline->decoder->bufferingPercent().value_or(0) >= 100)
+            bufferingChanged(100);
         return;
+    }
     if (m_starved) {
         // The stream may end without another frame: then playback finishes instead of waiting.
         if (!(m_pipeline->pending = m_pipeline->decoder->nextSample(0)) && !m_pipeline->decoder->atEnd())

@@ -1,3 +1,4 @@
+#include "platform/foundation/DynamicLibrary.h"
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSNotification.h"
 #include "platform/foundation/NSNotificationCenter.h"
@@ -7,6 +8,7 @@
 #include "tests/support/OtherProcess.h"
 #include "tests/support/Waiting.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,6 +21,14 @@
 #include <vector>
 
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kLeaksChecked = true;
+#elif defined(__has_feature)
+constexpr bool kLeaksChecked = __has_feature(address_sanitizer);
+#else
+constexpr bool kLeaksChecked = false;
+#endif
 
 std::string scratchPath(const std::string& name)
 {
@@ -77,7 +87,8 @@ TEST(MovieModule, theBuiltModuleDecodesAndReportsOnItsOwnThreads)
     });
     ASSERT_TRUE(decoder);
     ASSERT_TRUE(decoder->requestPlaying(false));
-    ASSERT_TRUE(told.waitUntil([&] { return settled.load() > 0; }));
+    // The first frame is told as settled twice: the state reached, and the wait for it done.
+    ASSERT_TRUE(told.waitUntil([&] { return settled.load() >= 2; }));
     ASSERT_TRUE(decoder->duration());
     EXPECT_NEAR(*decoder->duration(), 3.0, 0.05);
     auto first = decoder->preroll();
@@ -89,10 +100,11 @@ TEST(MovieModule, theBuiltModuleDecodesAndReportsOnItsOwnThreads)
     EXPECT_EQ(picture->bytes.size(), 64u * 48u * 4u);
 
     // The state it rests in is reached at once, and told as settled all the same: a seek made
-    // while such a change was on its way waits for that word.
-    const int before = settled.load();
+    // while such a change was on its way waits for that word. Only that word: the first frame's
+    // two were told before.
+    EXPECT_EQ(settled.load(), 2);
     ASSERT_TRUE(decoder->requestPlaying(false));
-    EXPECT_TRUE(told.waitUntil([&] { return settled.load() > before; }));
+    EXPECT_TRUE(told.waitUntil([&] { return settled.load() == 3; }));
 
     // Frames come in order of their times, as fast as they are asked for.
     ASSERT_TRUE(decoder->requestPlaying(true));
@@ -169,6 +181,87 @@ TEST(MovieModule, withoutTheModuleMoviesFailWithAReason)
 TEST(MovieModule, aPlayerGoesByTheBufferNotByAReportToldLate)
 {
     EXPECT_TRUE(passesWithModule(SCRIPTED_MOVIE_MODULE_PATH, "ScriptedMovieModule.DISABLED_aLateBufferingReportLeavesNoStall"));
+}
+
+// The buffer reports only while it fills: a film it drained between its marks, paused on a report
+// handled late, goes on once the buffer is full again, though nothing more is told.
+TEST(MovieModule, aFilmPausedBetweenTheBuffersMarksGoesOnOnceItIsFull)
+{
+    EXPECT_TRUE(passesWithModule(SCRIPTED_MOVIE_MODULE_PATH, "ScriptedMovieModule.DISABLED_aFilmDrainedBetweenTheMarksGoesOn"));
+}
+
+// The decoder waits for a change of state under way before it closes; one stuck in the media
+// framework must not hold the window's close, nor touch what the close freed when it returns.
+TEST(MovieModule, aStuckStateChangeHoldsNoClose)
+{
+    EXPECT_TRUE(passesWithModule(SCRIPTED_MOVIE_MODULE_PATH, "ScriptedMovieModule.DISABLED_aPlayerClosesBehindAStuckChange"));
+}
+
+// Memory the media framework's libraries allocate is checked for leaks as the tree's own is.
+TEST(MovieModule, aGLibAllocationNeverFreedIsReported)
+{
+    if (!kLeaksChecked)
+        GTEST_SKIP() << "leaks are checked in the sanitized build";
+    std::string errors;
+    EXPECT_FALSE(passesInAnotherProcess("MovieModuleLeak.DISABLED_leavesAGLibAllocation", errors));
+    EXPECT_NE(errors.find("LeakSanitizer"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("g_malloc"), std::string::npos) << errors;
+}
+
+TEST(MovieModuleLeak, DISABLED_leavesAGLibAllocation)
+{
+    // As a name the back end would forget to free.
+    gpointer name = g_malloc(32);
+    EXPECT_TRUE(g_strlcpy(static_cast<gchar*>(name), "left behind", 32));
+}
+
+TEST(ScriptedMovieModule, DISABLED_aFilmDrainedBetweenTheMarksGoesOn)
+{
+    auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString("http://127.0.0.1:9/drained.ogv")));
+    movie->prepareToPlay();
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return movie->isPreparedToPlay(); }));
+    std::optional<NSTimeInterval> stalledAt;
+    auto observer = NSObject::create();
+    NSNotificationCenter::defaultCenter()->addObserver(observer, [&](const std::shared_ptr<NSNotification>&) {
+        if (!stalledAt && (movie->loadState() & MPMovieLoadStateStalled))
+            stalledAt = movie->currentPlaybackTime();
+    }, MPMoviePlayerLoadStateDidChangeNotification, nullptr);
+    movie->play();
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return stalledAt && movie->currentPlaybackTime() > *stalledAt + 0.2; }));
+    EXPECT_TRUE(stalledAt);
+    EXPECT_EQ(movie->loadState(), MPMovieLoadStatePlayable | MPMovieLoadStatePlaythroughOK);
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePlaying);
+    NSNotificationCenter::defaultCenter()->removeObserver(observer);
+}
+
+TEST(ScriptedMovieModule, DISABLED_aPlayerClosesBehindAStuckChange)
+{
+    std::string reason;
+    auto module = DynamicLibrary::open(SCRIPTED_MOVIE_MODULE_PATH, reason);
+    ASSERT_TRUE(module) << reason;
+    void (*releaseStuckChanges)() = nullptr;
+    int (*liveDecoders)() = nullptr;
+    ASSERT_TRUE(module->bind(releaseStuckChanges, "corvane_scripted_release_stuck_changes", reason)) << reason;
+    ASSERT_TRUE(module->bind(liveDecoders, "corvane_scripted_live_decoders", reason)) << reason;
+
+    auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString("http://127.0.0.1:9/stuck.ogv")));
+    movie->prepareToPlay();
+    ASSERT_EQ(liveDecoders(), 1);
+    // A close held by the stuck change would hold the test for good: past the wait, the change is
+    // let go and the close counts as held.
+    testing_support::Signal closed;
+    std::atomic<bool> heldTheClose { false };
+    std::thread watch([&] {
+        if (!closed.waitForNotices(1))
+            heldTheClose = true;
+        releaseStuckChanges();
+    });
+    movie.reset();
+    closed.notify();
+    watch.join();
+    EXPECT_FALSE(heldTheClose);
+    // The change returns after the player is gone and the decoder closes behind it.
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return liveDecoders() == 0; }));
 }
 
 TEST(ScriptedMovieModule, DISABLED_aLateBufferingReportLeavesNoStall)
