@@ -162,6 +162,18 @@ void BM_PropertyListDates(benchmark::State& state)
 }
 BENCHMARK(BM_PropertyListDates)->RangeMultiplier(4)->Range(64 << 10, 4 << 20)->Unit(benchmark::kMillisecond)->Complexity();
 
+// range(0): elements given one declared default of a megabyte; 20,000 of them (1.1 MB) would
+// deliver 20 GB of attribute text. Refused once the defaults' bytes pass their bound, so the time
+// levels off.
+void BM_XMLLongDeclaredDefault(benchmark::State& state)
+{
+    std::string xml = "<!DOCTYPE r [<!ATTLIST e a CDATA '" + std::string(1 << 20, 'v') + "'>]><r>";
+    for (std::int64_t i = 0; i < state.range(0); ++i)
+        xml += "<e/>";
+    parseRepeatedly(state, xml + "</r>");
+}
+BENCHMARK(BM_XMLLongDeclaredDefault)->RangeMultiplier(4)->Range(1 << 10, 20'000)->Unit(benchmark::kMillisecond)->Complexity();
+
 // range(0): references in an archive to an array of as many references to one string, beside a
 // plot space whose identifier makes the decoder keep its owning links: 100,000 make 200 KB. Each
 // reference once searched all of the array's again.
