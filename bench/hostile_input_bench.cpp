@@ -1,6 +1,10 @@
-// Inputs built to be slow for the parsers beneath the URL loading system: each must cost time in
-// proportion to its length at most. Read the fitted complexity each benchmark reports (BigO,
-// RMS): it must stay "N" (or below), never "N^2".
+// Inputs built to be slow for the parsers beneath the URL loading system and for the archive
+// decoder: each must cost time in proportion to its length at most. Read the fitted complexity
+// each benchmark reports (BigO, RMS): it must stay "N" (or below), never "N^2".
+#include "framework/Source/PECodingRegistry.h"
+#include "framework/Source/PEXYPlotSpace.h"
+#include "platform/foundation/NSKeyedArchiver.h"
+#include "platform/foundation/NSKeyedUnarchiver.h"
 #include "platform/foundation/NSPropertyListSerialization.h"
 #include "platform/foundation/NSXMLParser.h"
 #include "platform/net/NSURL.h"
@@ -157,6 +161,38 @@ void BM_PropertyListDates(benchmark::State& state)
     readPropertyListRepeatedly(state, list + "</array></plist>");
 }
 BENCHMARK(BM_PropertyListDates)->RangeMultiplier(4)->Range(64 << 10, 4 << 20)->Unit(benchmark::kMillisecond)->Complexity();
+
+// range(0): elements given one declared default of a megabyte; 20,000 of them (1.1 MB) would
+// deliver 20 GB of attribute text. Refused once the defaults' bytes pass their bound, so the time
+// levels off.
+void BM_XMLLongDeclaredDefault(benchmark::State& state)
+{
+    std::string xml = "<!DOCTYPE r [<!ATTLIST e a CDATA '" + std::string(1 << 20, 'v') + "'>]><r>";
+    for (std::int64_t i = 0; i < state.range(0); ++i)
+        xml += "<e/>";
+    parseRepeatedly(state, xml + "</r>");
+}
+BENCHMARK(BM_XMLLongDeclaredDefault)->RangeMultiplier(4)->Range(1 << 10, 20'000)->Unit(benchmark::kMillisecond)->Complexity();
+
+// range(0): references in an archive to an array of as many references to one string, beside a
+// plot space whose identifier makes the decoder keep its owning links: 100,000 make 200 KB. Each
+// reference once searched all of the array's again.
+void BM_ArchiveRepeatedReferences(benchmark::State& state)
+{
+    PECodingRegistry::registerEngineClasses();
+    const auto count = std::size_t(state.range(0));
+    const id held = NSArray::create(std::vector<id>(count, static_cast<id>(NSString("leaf"))));
+    auto space = PEXYPlotSpace::create();
+    space->setIdentifier(NSArray::arrayWithObjects({ space, NSArray::create(std::vector<id>(count, held)) }));
+    const auto archive = NSKeyedArchiver::archivedDataWithRootObject(space);
+    space->setIdentifier(nullptr);
+    for (auto _ : state) {
+        if (!NSKeyedUnarchiver::unarchiveObjectWithData(archive))
+            state.SkipWithError("archive refused");
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ArchiveRepeatedReferences)->RangeMultiplier(4)->Range(1 << 10, 100'000)->Unit(benchmark::kMillisecond)->Complexity();
 
 // range(0): folded lines continuing one header field, in a reply from a loopback server, up to
 // the thousand a reply may fold. The request's own round trip is the constant part.

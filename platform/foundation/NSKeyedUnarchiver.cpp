@@ -164,7 +164,7 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
                 fail("an owning link closes a cycle");
                 return nullptr;
             }
-            m_owningLinks[owner].push_back(index);
+            recordOwningLink(owner, index);
         }
         return m_decoded[index];
     }
@@ -185,15 +185,15 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
                 m_owningLinks.resize(m_objectCount);
                 for (std::size_t level = 1; level < m_decodingIndexes.size(); ++level) {
                     if (!m_decodingByBackLink[level])
-                        m_owningLinks[m_decodingIndexes[level - 1]].push_back(m_decodingIndexes[level]);
+                        recordOwningLink(m_decodingIndexes[level - 1], m_decodingIndexes[level]);
                 }
             }
-            m_owningLinks[owner].push_back(index);
+            recordOwningLink(owner, index);
         }
         return m_decoded[index];
     }
     if (owned && m_ownedWhileDecoding)
-        m_owningLinks[owner].push_back(index);
+        recordOwningLink(owner, index);
     if (m_containers.size() > PropertyListNode::maximumDepth) {
         fail("objects nest too deep");
         return nullptr;
@@ -278,6 +278,9 @@ bool NSKeyedUnarchiver::ownsThroughLinks(std::uint64_t from, std::uint64_t to)
         if (object == to || ++m_cycleSearchSteps > maximumSteps)
             return true;
         for (std::uint64_t owned : m_owningLinks[object]) {
+            // Links cost steps as objects do, so that no object's links make every search long.
+            if (++m_cycleSearchSteps > maximumSteps)
+                return true;
             if (m_searchMarks[owned] != m_searchMark) {
                 m_searchMarks[owned] = m_searchMark;
                 pending.push_back(owned);
@@ -285,6 +288,14 @@ bool NSKeyedUnarchiver::ownsThroughLinks(std::uint64_t from, std::uint64_t to)
         }
     }
     return false;
+}
+
+void NSKeyedUnarchiver::recordOwningLink(std::uint64_t owner, std::uint64_t owned)
+{
+    // Every owning reference comes here, however often it names the same object, and every
+    // search for a cycle walks the links kept: each is kept once.
+    if (m_recordedLinks.insert(owner * m_objectCount + owned).second)
+        m_owningLinks[owner].push_back(owned);
 }
 
 bool NSKeyedUnarchiver::decodeReferences(void* array, std::vector<id>& out)

@@ -8,6 +8,8 @@
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/PropertyListNode.h"
 
+#include <unordered_set>
+
 class NSKeyedUnarchiver : public NSCoder {
     NS_OBJECT(NSKeyedUnarchiver, NSCoder)
 public:
@@ -48,6 +50,7 @@ private:
     id decodeObjectAtIndex(std::uint64_t index);
     bool closesOwningCycle(std::uint64_t index) const;
     bool ownsThroughLinks(std::uint64_t from, std::uint64_t to);
+    void recordOwningLink(std::uint64_t owner, std::uint64_t owned);
     id decodeInstance(void* container, const std::string& className);
     bool decodeReferences(void* array, std::vector<id>& out);
 
@@ -63,9 +66,10 @@ private:
     std::vector<bool> m_decodingByBackLink;
     // The owning links read so far, by the index of their owner, once an owning link back to an
     // object still being decoded has been let through (before that, every owning link leads to
-    // an object finished earlier and none can close a cycle); with the steps the search for
+    // an object finished earlier and none can close a cycle), each once; with the steps the search for
     // cycles has taken, which are bounded.
     std::vector<std::vector<std::uint64_t>> m_owningLinks;
+    std::unordered_set<std::uint64_t> m_recordedLinks;
     bool m_ownedWhileDecoding { false };
     std::uint64_t m_cycleSearchSteps { 0 };
     std::vector<std::uint64_t> m_searchMarks;

@@ -276,6 +276,7 @@ struct NSXMLParser::Reader {
     // them among the element's namespace declarations, not as defaulted attributes.
     std::unordered_map<std::string, std::size_t> declaredNamespaceDefaults;
     std::size_t defaultedAttributes { 0 };
+    std::size_t defaultedBytes { 0 };
 
     static Reader& of(void* context) { return *static_cast<Reader*>(static_cast<xmlParserCtxtPtr>(context)->_private); }
 
@@ -337,9 +338,22 @@ struct NSXMLParser::Reader {
             if (found != reader.declaredNamespaceDefaults.end())
                 defaultedNamespaces = std::min(found->second, static_cast<std::size_t>(namespaceCount));
         }
-        reader.defaultedAttributes += static_cast<std::size_t>(std::max(defaulted, 0)) + defaultedNamespaces;
+        const auto attributesGiven = static_cast<std::size_t>(std::max(attributeCount, 0));
+        const auto namespacesGiven = static_cast<std::size_t>(std::max(namespaceCount, 0));
+        const std::size_t defaultedValues = std::min(static_cast<std::size_t>(std::max(defaulted, 0)), attributesGiven);
+        reader.defaultedAttributes += defaultedValues + defaultedNamespaces;
         if (reader.defaultedAttributes > maxDefaultedAttributes) {
             reader.stop(NSXMLParserInternalError, "Too many declared default attributes");
+            return;
+        }
+        // A default's text is added whole each time, so few long ones do the same; the
+        // defaulted attributes come last, as do the namespaces they declare.
+        for (std::size_t i = attributesGiven - defaultedValues; i < attributesGiven; ++i)
+            reader.defaultedBytes += static_cast<std::size_t>(attributes[5 * i + 4] - attributes[5 * i + 3]);
+        for (std::size_t i = namespacesGiven - defaultedNamespaces; i < namespacesGiven; ++i)
+            reader.defaultedBytes += namespaces[2 * i + 1] ? std::strlen(reinterpret_cast<const char*>(namespaces[2 * i + 1])) : 0;
+        if (reader.defaultedBytes > maxDefaultedBytes) {
+            reader.stop(NSXMLParserInternalError, "Declared default attributes too long");
             return;
         }
         auto delegate = reader.delegate();

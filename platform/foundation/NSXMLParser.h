@@ -92,8 +92,10 @@ public:
     // namespace declarations in scope. Past them the parse ends with NSXMLParserInternalError.
     static constexpr std::size_t maxAttributesPerElement = 256;
     static constexpr std::size_t maxNamespacesInScope = 512;
-    // Attributes the document type's declared defaults add to its elements, per parse.
+    // Attributes the document type's declared defaults add to its elements, and the bytes of
+    // their values, per parse.
     static constexpr std::size_t maxDefaultedAttributes = 100'000;
+    static constexpr std::size_t maxDefaultedBytes = 4 * 1024 * 1024;
 
 protected:
     void init(const std::shared_ptr<NSData>& data);

@@ -407,11 +407,109 @@ bool isWrittenDate(std::string_view text)
         && hour <= 23 && minute <= 59 && second <= 59;
 }
 
+// The parser takes only double quotes for quotes, in tags, instructions and document types
+// alike, and ends an internal subset at the first "]>" outside them and an instruction at the
+// first "?>" outside them. Where XML would read the markup otherwise the list is refused: each
+// of these answers where a construct ends as both read it (the index of its last character),
+// or npos.
+constexpr std::size_t unsound = std::string_view::npos;
+
+// The index past a quoted value that opens at `at`. A value in single quotes, which the parser
+// takes for plain text, may hold nothing it would take for markup.
+std::size_t pastQuoted(std::string_view text, std::size_t at, std::string_view refusedInDouble, std::string_view refusedInSingle)
+{
+    const char quote = text[at];
+    const std::size_t close = text.find(quote, at + 1);
+    if (close == unsound)
+        return unsound;
+    const std::string_view value = text.substr(at + 1, close - at - 1);
+    return value.find_first_of(quote == '"' ? refusedInDouble : refusedInSingle) == unsound ? close + 1 : unsound;
+}
+
+// A start, end or empty tag. No value holds a '<', as in XML.
+std::size_t tagEnd(std::string_view text, std::size_t at)
+{
+    for (std::size_t i = at + 1;;) {
+        i = text.find_first_of("<>\"'", i);
+        if (i == unsound || text[i] == '<')
+            return unsound;
+        if (text[i] == '>')
+            return i;
+        if ((i = pastQuoted(text, i, "<", "<>\"")) == unsound)
+            return unsound;
+    }
+}
+
+std::size_t instructionEnd(std::string_view text, std::size_t at)
+{
+    // "<?>" ends at once for the parser, not for XML.
+    const std::size_t end = text.find("?>", at + 1);
+    if (end == unsound || end == at + 1 || std::count(text.begin() + at, text.begin() + end, '"') % 2)
+        return unsound;
+    return end + 1;
+}
+
+// The markup inside a document type's brackets: declarations, comments, instructions and
+// parameter references. The parser looks only for the "]>" that ends it, so a bracket or a
+// double quote may stand nowhere else.
+std::size_t subsetEnd(std::string_view text, std::size_t at)
+{
+    constexpr std::string_view refusedInSingle = "\"[]<>";
+    for (std::size_t i = at;;) {
+        i = text.find_first_not_of(" \t\r\n", i);
+        if (i == unsound)
+            return unsound;
+        const std::string_view rest = text.substr(i);
+        std::size_t end = unsound;
+        if (rest.starts_with("]"))
+            return rest.starts_with("]>") ? i + 1 : unsound;
+        if (rest.starts_with("%")) {
+            end = text.find_first_of(";\"'[]<> \t\r\n", i + 1);
+            end = end != unsound && text[end] == ';' ? end : unsound;
+        } else if (rest.starts_with("<?") || rest.starts_with("<!--")) {
+            if (rest.starts_with("<?"))
+                end = instructionEnd(text, i);
+            else if ((end = text.find("-->", i + 4)) != unsound)
+                end += 2;
+            if (end != unsound && text.substr(i, end - i).find_first_of("\"[]") != unsound)
+                return unsound;
+        } else if (rest.starts_with("<!")) {
+            for (std::size_t j = i + 2; end == unsound;) {
+                j = text.find_first_of("\"'[]<>", j);
+                if (j == unsound || (text[j] != '>' && text[j] != '"' && text[j] != '\''))
+                    return unsound;
+                if (text[j] == '>')
+                    end = j;
+                else if ((j = pastQuoted(text, j, "", refusedInSingle)) == unsound)
+                    return unsound;
+            }
+        }
+        if (end == unsound)
+            return unsound;
+        i = end + 1;
+    }
+}
+
+std::size_t documentTypeEnd(std::string_view text, std::size_t at)
+{
+    for (std::size_t i = at + 2;;) {
+        i = text.find_first_of("\"'[]<>", i);
+        if (i == unsound || text[i] == '<' || text[i] == ']')
+            return unsound;
+        if (text[i] == '>')
+            return i;
+        if (text[i] == '[')
+            return subsetEnd(text, i + 1);
+        if ((i = pastQuoted(text, i, "", "\"[]<>")) == unsound)
+            return unsound;
+    }
+}
+
 // Reads the XML form's markup as its parser does, once over: comments, CDATA sections,
-// instructions and declarations hold no elements. The parser builds trees of any depth, which
-// then cost recursion to free and convert, so container tags are counted; and it would read
-// the text of a <date> that holds no date as some made-up date, so every one must hold a date,
-// as a bad date in the binary form refuses the list.
+// instructions and the document type hold no elements. The parser builds trees of any depth,
+// recursing once per level, so container tags are counted; and it would read the text of a
+// <date> that holds no date as some made-up date, so every one must hold a date, as a bad date
+// in the binary form refuses the list.
 bool xmlMarkupIsSound(std::string_view text)
 {
     const auto named = [](std::string_view tag, std::string_view name) {
@@ -422,24 +520,23 @@ bool xmlMarkupIsSound(std::string_view text)
     std::size_t at = text.find('<');
     while (at != std::string_view::npos) {
         const std::string_view rest = text.substr(at);
-        std::size_t next = std::string_view::npos;
+        std::size_t next = unsound;
         if (rest.starts_with("<!--")) {
             next = text.find("-->", at + 4);
+            next = next == unsound ? unsound : next + 2;
+        } else if (rest.starts_with("<?")) {
+            next = instructionEnd(text, at);
         } else if (rest.starts_with("<![CDATA[")) {
             next = text.find("]]>", at + 9);
-        } else if (rest.starts_with("<?")) {
-            next = text.find("?>", at + 2);
+            next = next == unsound ? unsound : next + 2;
+        } else if (rest.size() > 9 && rest.starts_with("<!DOCTYPE") && std::isspace(static_cast<unsigned char>(rest[9]))) {
+            // Wherever it stands, as the parser reads it there too.
+            next = documentTypeEnd(text, at);
         } else if (rest.starts_with("<!")) {
-            // A document type's internal subset sits in brackets before its end.
-            next = text.find_first_of("[>", at + 2);
-            if (next != std::string_view::npos && text[next] == '[') {
-                next = text.find(']', next);
-                next = next == std::string_view::npos ? next : text.find('>', next);
-            }
+            return false;
         } else {
-            const std::size_t end = text.find_first_of("<>", at + 1);
-            // No tag holds a '<', not even in its values.
-            if (end == std::string_view::npos || text[end] == '<')
+            const std::size_t end = tagEnd(text, at);
+            if (end == unsound)
                 return false;
             const std::string_view tag = text.substr(at + 1, end - at - 1);
             const bool closing = tag.starts_with('/');
@@ -460,7 +557,7 @@ bool xmlMarkupIsSound(std::string_view text)
                 next = close;
             }
         }
-        if (next == std::string_view::npos)
+        if (next == unsound)
             return false;
         at = text.find('<', next + (text[next] == '<' ? 0 : 1));
     }

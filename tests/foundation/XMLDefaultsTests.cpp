@@ -103,3 +103,23 @@ TEST(NSXMLParser, declaredDefaultsThatDeclareNamespacesCountAgainstTheSameBound)
     EXPECT_EQ(parseCounting(own, written), 0);
     EXPECT_EQ(written->attributes, 120'000u);
 }
+
+TEST(NSXMLParser, declaredDefaultsDeliverABoundedNumberOfBytesPerDocument)
+{
+    // 1.1 MB whose megabyte default, given to 20,000 elements, would make 20 GB of attribute text.
+    auto document = [](std::size_t length, std::size_t elements) {
+        std::string xml = "<!DOCTYPE r [<!ATTLIST e a CDATA \"" + std::string(length, 'v') + "\">]><r>";
+        while (elements--)
+            xml += "<e/>";
+        return xml + "</r>";
+    };
+    auto counter = std::make_shared<AttributeCounter>();
+    EXPECT_EQ(parseCounting(document(1 << 20, 20'000), counter), NSXMLParserInternalError);
+    EXPECT_LE(counter->attributes, NSXMLParser::maxDefaultedBytes >> 20);
+    EXPECT_EQ(parseCounting(document(1 << 20, 20'000), nullptr), NSXMLParserInternalError);
+
+    // Long defaults on a few elements are delivered.
+    auto ordinary = std::make_shared<AttributeCounter>();
+    EXPECT_EQ(parseCounting(document(4096, 500), ordinary), 0);
+    EXPECT_EQ(ordinary->attributes, 500u);
+}

@@ -16,6 +16,7 @@
 #include "platform/foundation/NSNull.h"
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/NSNumberFormatter.h"
+#include "platform/foundation/NSPropertyListSerialization.h"
 
 #include <gtest/gtest.h>
 
@@ -215,4 +216,35 @@ TEST(PEHostileArchive, aTextLayerWiderThanTextCanBeLaidOutStillDraws)
     text->setFrame(CGRect { { 0, 0 }, { 1.4e13, 20 } });
     Picture picture = render(CGSize { 40, 20 }, 1, [&](const CGContextRef& context) { text->recursivelyRenderInContext(context); });
     EXPECT_EQ(picture.width, 40u);
+}
+
+TEST(PEHostileArchive, referencesRepeatedToOneObjectKeepTheSearchForCyclesShort)
+{
+    // A plot space whose identifier names an array holding it makes the decoder keep its owning
+    // links; beside it, 100,000 references to an array of 100,000 references to one string
+    // (200 KB), each of which once searched all of the array's again.
+    auto references = [](const id& object) { return NSArray::create(std::vector<id>(100'000, object)); };
+    auto archiveBeside = [](const id& hub) {
+        auto space = PEXYPlotSpace::create();
+        space->setIdentifier(NSArray::arrayWithObjects({ space, hub }));
+        auto archive = NSKeyedArchiver::archivedDataWithRootObject(space);
+        space->setIdentifier(nullptr);
+        return archive;
+    };
+    const id leaf = static_cast<id>(NSString("叶"));
+    EXPECT_TRUE(ns::cast<PEPlotSpace>(NSKeyedUnarchiver::unarchiveObjectWithData(archiveBeside(references(references(leaf))))));
+
+    // The same through a dictionary that names one key and one value 100,000 times each.
+    const auto hub = references(NSDictionary::dictionaryWithObjectsAndKeys({ { leaf, leaf } }));
+    auto list = ns::cast<NSDictionary>(NSPropertyListSerialization::propertyListWithData(archiveBeside(hub), NSPropertyListMutableContainers, nullptr));
+    ASSERT_TRUE(list);
+    for (const id& object : *ns::cast<NSArray>(list->objectForKey("$objects"))) {
+        auto dictionary = ns::cast<NSMutableDictionary>(object);
+        if (!dictionary || !dictionary->objectForKey("NS.keys"))
+            continue;
+        for (const char* key : { "NS.keys", "NS.objects" })
+            dictionary->setObject(references(ns::cast<NSArray>(dictionary->objectForKey(key))->objectAtIndex(0)), static_cast<id>(NSString(key)));
+    }
+    auto archive = NSPropertyListSerialization::dataWithPropertyList(list, NSPropertyListXMLFormat_v1_0, 0, nullptr);
+    EXPECT_TRUE(ns::cast<PEPlotSpace>(NSKeyedUnarchiver::unarchiveObjectWithData(archive)));
 }
