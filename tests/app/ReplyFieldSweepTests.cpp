@@ -197,7 +197,7 @@ protected:
                 SCOPED_TRACE(variant);
                 reset();
                 if (operation.rewrittenOnly)
-                    standIn.setReplyRewrite(operation.name, [json](const std::string&) { return json; });
+                    standIn.setReplyRewrite(operation.name, [reply = json](const std::string&) { return reply; });
                 else
                     standIn.setCannedReply(operation.name, json);
                 standIn.clearRequests();
