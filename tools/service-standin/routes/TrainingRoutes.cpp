@@ -561,13 +561,17 @@ void cashierPage(StandInContext& context, const httplib::Request& request, httpl
                     { orderId })
                 && context.execute("delete from training_cashier where token = ?1", { token });
         });
+        // The page that ends a payment, whose one link hands its result back to the client.
+        const auto resultPage = [&](const std::string& heading, const char* status, const std::string& memo) {
+            response.set_content(page("<div class=\"sum\"><div class=\"goods\">" + heading + "</div><div class=\"amount\">" + yuan(fen)
+                                     + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\""
+                                     + resultLink(scheme, status, memo) + "\">返回商户</a>",
+                                     memo),
+                "text/html;charset=UTF-8");
+        };
         if (paidBefore) {
             response.status = 409;
-            response.set_content(page("<div class=\"sum\"><div class=\"goods\">该订单已支付，请勿重复支付</div><div class=\"amount\">" + yuan(fen)
-                                     + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\""
-                                     + resultLink(scheme, "4000", "订单已支付") + "\">返回商户</a>",
-                                 "订单已支付"),
-                "text/html;charset=UTF-8");
+            resultPage("该订单已支付，请勿重复支付", "4000", "订单已支付");
             return;
         }
         if (!paid) {
@@ -578,11 +582,7 @@ void cashierPage(StandInContext& context, const httplib::Request& request, httpl
                 "text/html;charset=UTF-8");
             return;
         }
-        response.set_content(page("<div class=\"sum\"><div class=\"goods\">支付成功</div><div class=\"amount\">" + yuan(fen)
-                                     + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\""
-                                     + resultLink(scheme, "9000", "支付成功") + "\">返回商户</a>",
-                                 "支付成功"),
-            "text/html;charset=UTF-8");
+        resultPage("支付成功", "9000", "支付成功");
         return;
     }
     response.set_content(page("<div class=\"sum\"><div class=\"goods\">" + percentDecoded(orderField(orderText, "subject"))
