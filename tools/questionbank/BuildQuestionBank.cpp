@@ -123,23 +123,32 @@ bool check(const Question& q, const std::set<std::string>& pictures, const std::
     return true;
 }
 
+// Hands `take` the fields of each line of a table with a header line, but for lines with no first
+// field; false when the file cannot be read.
+template <class Take>
+bool readRows(const fs::path& file, const Take& take)
+{
+    std::ifstream in(file);
+    if (!in)
+        return false;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        const auto fields = split(line);
+        if (number > 1 && !fields.empty() && !fields[0].empty())
+            take(fields);
+    }
+    return true;
+}
+
 // The ids given out so far, from the bank folder's issued.tsv (chapter, last id) and retired.tsv
 // (id, the question it was given to), each with a header line.
 bool readLedger(const fs::path& folder, BankReview::IdLedger& ledger)
 {
     const auto read = [&](const char* name, const auto& take) {
-        std::ifstream in(folder / name);
-        if (!in) {
-            std::fprintf(stderr, "%s: missing; the ids given out so far are kept there\n", name);
-            return false;
-        }
-        std::string line;
-        for (int number = 1; std::getline(in, line); ++number) {
-            const auto fields = split(line);
-            if (number > 1 && !fields.empty() && !fields[0].empty())
-                take(fields);
-        }
-        return true;
+        if (readRows(folder / name, take))
+            return true;
+        std::fprintf(stderr, "%s: missing; the ids given out so far are kept there\n", name);
+        return false;
     };
     const bool issued = read("issued.tsv", [&](const std::vector<std::string>& fields) {
         if (fields.size() >= 2)
@@ -159,13 +168,10 @@ bool readLedger(const fs::path& folder, BankReview::IdLedger& ledger)
 BankReview::Joins readJoins(const fs::path& folder)
 {
     BankReview::Joins joins;
-    std::ifstream in(folder / "families.tsv");
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        const auto fields = split(line);
-        if (number > 1 && fields.size() >= 2 && !fields[0].empty())
+    readRows(folder / "families.tsv", [&](const std::vector<std::string>& fields) {
+        if (fields.size() >= 2)
             joins.emplace_back(fields[0], fields[1]);
-    }
+    });
     return joins;
 }
 
