@@ -16,11 +16,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
-
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,17 @@ protected:
     // without moving the clock, until the condition holds (bounded).
     static bool settle(const std::function<bool()>& done) { return testing_support::runLoopUntil(done); }
     bool finished() const { return !named(MPMoviePlayerPlaybackDidFinishNotification).empty(); }
+    // Plays that much of the clock a frame at a time. A film on disk stalls only when its decoder
+    // falls behind the clock, as on a busy machine: the stall is waited out in real time before
+    // the clock moves on, so the time played is the clock's to within a frame.
+    static void playFor(const MPMoviePlayerController& movie, NSTimeInterval seconds)
+    {
+        constexpr NSTimeInterval kFrame = 1.0 / 30;
+        for (NSTimeInterval played = 0; played < seconds - 1e-9; played += kFrame) {
+            settle([&] { return !(movie.loadState() & MPMovieLoadStateStalled); });
+            NSRunLoop::mainRunLoop()->advanceClock(std::min(kFrame, seconds - played));
+        }
+    }
 
     std::shared_ptr<MPMoviePlayerController> player(const std::string& path)
     {
@@ -129,15 +141,17 @@ TEST_F(MoviePlayer, preparesPlaysSeeksAndEndsOnTheClock)
     movie->play();
     EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePlaying);
     EXPECT_EQ(named(MPMoviePlayerPlaybackStateDidChangeNotification).size(), 1u);
-    NSRunLoop::mainRunLoop()->advanceClock(1.0);
+    playFor(*movie, 1.0);
     EXPECT_NEAR(movie->currentPlaybackTime(), 1.0, 0.05);
     EXPECT_NE(movie->view()->layer()->contents(), firstFrame);
     EXPECT_TRUE(named(MPMoviePlayerPlaybackDidFinishNotification).empty());
+    // The sound track is decoded and reaches the (silent) output while the film plays.
+    EXPECT_TRUE(settle([&] { return movie->soundBuffersPlayed() > 0; }));
 
     movie->setCurrentPlaybackTime(2.5);
     EXPECT_NEAR(movie->currentPlaybackTime(), 2.5, 1e-9);
     EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePlaying);
-    NSRunLoop::mainRunLoop()->advanceClock(0.3);
+    playFor(*movie, 0.3);
     EXPECT_NEAR(movie->currentPlaybackTime(), 2.8, 0.05);
     EXPECT_TRUE(named(MPMoviePlayerPlaybackDidFinishNotification).empty());
 
@@ -150,8 +164,6 @@ TEST_F(MoviePlayer, preparesPlaysSeeksAndEndsOnTheClock)
     EXPECT_NEAR(movie->currentPlaybackTime(), movie->duration(), 1e-9);
     NSRunLoop::mainRunLoop()->advanceClock(1.0);
     EXPECT_EQ(named(MPMoviePlayerPlaybackDidFinishNotification).size(), 1u);
-    // The sound track was decoded and reached the (silent) output.
-    EXPECT_GT(movie->soundBuffersPlayed(), 0u);
 }
 
 TEST_F(MoviePlayer, notificationsOfPreparingComeInTheirOrder)
@@ -189,10 +201,11 @@ TEST_F(MoviePlayer, withoutAnAudioDeviceTheMovieStillPlays)
     auto movie = player(TEST_MOVIE_PATH);
     movie->play();
     ASSERT_TRUE(settle([&] { return movie->playbackState() == MPMoviePlaybackStatePlaying; }));
-    NSRunLoop::mainRunLoop()->advanceClock(3.5);
+    NSRunLoop::mainRunLoop()->advanceClock(1.0);
+    EXPECT_TRUE(settle([&] { return movie->soundBuffersPlayed() > 0; }));
+    NSRunLoop::mainRunLoop()->advanceClock(2.5);
     ASSERT_TRUE(finished());
     EXPECT_EQ(reasonOf(named(MPMoviePlayerPlaybackDidFinishNotification)[0]), MPMovieFinishReasonPlaybackEnded);
-    EXPECT_GT(movie->soundBuffersPlayed(), 0u);
 }
 
 TEST_F(MoviePlayer, volumeViewAndRateDecideTheSound)
@@ -253,12 +266,13 @@ TEST_F(MoviePlayer, theRunLoopTurnsWhileASlowStreamPrepares)
 
     auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString(server.URL("/movie.ogv").c_str())));
     movie->prepareToPlay();
-    int fired = 0;
-    auto timer = NSTimer::scheduledTimerWithTimeInterval(0.1, [&](const auto&) { ++fired; }, true);
+    // Counted by the timer itself: one left running by a failed assertion outlives the test.
+    auto fired = std::make_shared<int>(0);
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(0.1, [fired](const auto&) { ++*fired; }, true);
     // The request is on its way and unanswered; the main run loop keeps turning meanwhile.
     ASSERT_TRUE(asked.waitForNotices());
     NSRunLoop::mainRunLoop()->advanceClock(1.0);
-    EXPECT_GE(fired, 10);
+    EXPECT_GE(*fired, 10);
     EXPECT_FALSE(movie->isPreparedToPlay());
     EXPECT_EQ(movie->loadState(), MPMovieLoadStateUnknown);
 
@@ -271,8 +285,11 @@ TEST_F(MoviePlayer, theRunLoopTurnsWhileASlowStreamPrepares)
     ASSERT_TRUE(movie->isPreparedToPlay()) << (finished() ? errorOf(named(MPMoviePlayerPlaybackDidFinishNotification)[0])->localizedDescription().UTF8String() : "");
     EXPECT_TRUE(movie->loadState() & MPMovieLoadStatePlayable);
     movie->play();
-    for (int step = 0; step < 8 && !finished(); ++step)
+    // The film may still be on its way: a stall is its download's, waited for in real time.
+    for (int step = 0; step < 8 && !finished(); ++step) {
+        settle([&] { return finished() || !(movie->loadState() & MPMovieLoadStateStalled); });
         NSRunLoop::mainRunLoop()->advanceClock(0.5);
+    }
     ASSERT_TRUE(finished());
     EXPECT_EQ(reasonOf(named(MPMoviePlayerPlaybackDidFinishNotification)[0]), MPMovieFinishReasonPlaybackEnded);
     EXPECT_GT(movie->soundBuffersPlayed(), 0u);
@@ -338,7 +355,7 @@ TEST_F(MoviePlayer, pauseHoldsTimeAndStopRewinds)
     movie->play(); // prepares on demand, and plays once prepared
     EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStateStopped);
     ASSERT_TRUE(settle([&] { return movie->playbackState() == MPMoviePlaybackStatePlaying; }));
-    NSRunLoop::mainRunLoop()->advanceClock(0.5);
+    playFor(*movie, 0.5);
     movie->pause();
     EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStatePaused);
     const auto held = movie->currentPlaybackTime();
@@ -351,7 +368,7 @@ TEST_F(MoviePlayer, pauseHoldsTimeAndStopRewinds)
     EXPECT_NEAR(movie->currentPlaybackTime(), 1.5, 1e-9);
     EXPECT_TRUE(settle([&] { return movie->view()->layer()->contents() != heldFrame; }));
     movie->play();
-    NSRunLoop::mainRunLoop()->advanceClock(0.5);
+    playFor(*movie, 0.5);
     EXPECT_NEAR(movie->currentPlaybackTime(), 2.0, 0.05);
 
     movie->setCurrentPlaybackRate(0);
@@ -359,7 +376,7 @@ TEST_F(MoviePlayer, pauseHoldsTimeAndStopRewinds)
     EXPECT_EQ(movie->currentPlaybackRate(), 0.0f);
     movie->setCurrentPlaybackRate(2);
     EXPECT_EQ(movie->currentPlaybackRate(), 2.0f);
-    NSRunLoop::mainRunLoop()->advanceClock(0.25);
+    playFor(*movie, 0.25);
     EXPECT_NEAR(movie->currentPlaybackTime(), 2.5, 0.1);
 
     movie->stop();

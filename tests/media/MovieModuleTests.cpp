@@ -119,6 +119,72 @@ TEST(MovieModule, theBuiltModuleDecodesAndReportsOnItsOwnThreads)
     EXPECT_FALSE(decoder->atEnd());
 }
 
+// A player that takes no frames, playing or paused, holds the decoder back: only a few frames
+// are decoded ahead, a pause is reached with them still held, and a seek starts them afresh at
+// the new place. The hold is made outside the video sink, which a change of state may need.
+TEST(MovieModule, framesAheadOfAPlayerThatTakesNoneAreFewAndHoldNoChangeOfState)
+{
+    std::string reason;
+    MovieBackEnd* backEnd = MovieModule::backEnd(reason);
+    ASSERT_TRUE(backEnd) << reason;
+    std::atomic<int> settled { 0 };
+    testing_support::Signal told;
+    auto decoder = backEnd->makeDecoder(std::string("file://") + TEST_MOVIE_PATH, true, [&](const MovieBackEnd::Event& event) {
+        if (event.kind == MovieBackEnd::Event::Kind::Settled)
+            ++settled;
+        told.notify();
+    });
+    ASSERT_TRUE(decoder);
+    const auto rests = [&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (decoder->isSettling() && std::chrono::steady_clock::now() < deadline)
+            told.waitUntil([] { return false; }, 0.02);
+        return !decoder->isSettling();
+    };
+    // Paused, and at rest: the word of the change comes once it is made.
+    const auto pauses = [&] {
+        const int before = settled.load();
+        return decoder->requestPlaying(false) && told.waitUntil([&] { return settled.load() > before; }) && rests();
+    };
+    ASSERT_TRUE(decoder->requestPlaying(false));
+    ASSERT_TRUE(told.waitUntil([&] { return settled.load() >= 2; }));
+
+    ASSERT_TRUE(decoder->requestPlaying(true));
+    ASSERT_TRUE(decoder->nextSample(5));
+    // Left alone for a while, a decoder that was not held back would have the whole film ready.
+    // Paused with frames waiting to be taken, it comes to rest on a frame of its own, and the
+    // frames waiting are the few it was let have.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(pauses());
+    int ahead = 0;
+    while (decoder->nextSample(0))
+        ++ahead;
+    EXPECT_GE(ahead, 1);
+    EXPECT_LE(ahead, 3);
+    // So it does when a seek follows the pause at once, before the pause is made: the frames of
+    // the new place come while it is still playing.
+    ASSERT_TRUE(decoder->requestPlaying(true));
+    ASSERT_TRUE(decoder->nextSample(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(decoder->requestPlaying(false));
+    ASSERT_TRUE(decoder->seek(1.5, true, 1.0));
+    ASSERT_TRUE(rests());
+    auto still = decoder->preroll();
+    ASSERT_TRUE(still);
+    ASSERT_TRUE(still->time());
+    // Frames played before the pause came are the new place's.
+    EXPECT_GE(*still->time(), 1.5 - 1e-6);
+    ASSERT_TRUE(decoder->requestPlaying(true));
+    double last = 1.45;
+    for (int index = 0; index < 10; ++index) {
+        auto sample = decoder->nextSample(5);
+        ASSERT_TRUE(sample) << index;
+        ASSERT_TRUE(sample->time());
+        EXPECT_GT(*sample->time(), last);
+        last = *sample->time();
+    }
+}
+
 // A state is asked for without waiting: the change, and what the decoder tells while making it,
 // run on the decoder's own threads, so a stream that holds the change never holds the caller.
 TEST(MovieModule, askingForAStateNeverWaitsOnTheDecoder)

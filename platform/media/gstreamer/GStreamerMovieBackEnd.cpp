@@ -4,8 +4,10 @@
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +19,10 @@ namespace {
 // gives a stream up only after kSettleLimit without settling or failing.
 constexpr GstClockTime kSettleSlice = GST_SECOND / 5;
 constexpr std::chrono::seconds kSettleLimit { 60 };
+// Frames decoded ahead of the player, and how often a wait for room looks whether the sink is
+// being flushed or stopped.
+constexpr int kFramesAhead = 2;
+constexpr std::chrono::milliseconds kRoomSlice { 10 };
 // playbin's flags: video, and the sound through its own volume element so volume and mute apply
 // whatever the output.
 constexpr int kPlayVideo = 1 << 0;
@@ -190,8 +196,10 @@ public:
     {
         m_playbin = gst_element_factory_make("playbin", nullptr);
         m_sink = gst_element_factory_make("appsink", nullptr);
-        GstElement* soundSink = withSound && m_playbin && m_sink ? makeSoundSink(&m_soundBuffers, log) : nullptr;
-        if (!m_playbin || !m_sink || (withSound && !soundSink)) {
+        // A decoder without sound names a silent output all the same: left to itself, playbin
+        // would open the sound devices to learn what they take.
+        GstElement* soundSink = !m_playbin || !m_sink ? nullptr : withSound ? makeSoundSink(&m_soundBuffers, log) : makeSilentSink(&m_soundBuffers);
+        if (!m_playbin || !m_sink || !soundSink) {
             for (GstElement* element : { m_playbin, m_sink, soundSink })
                 if (element)
                     gst_object_unref(element);
@@ -199,22 +207,33 @@ public:
             return;
         }
         GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
-        g_object_set(m_sink, "caps", caps, "sync", FALSE, "max-buffers", 2u, "drop", FALSE, nullptr);
+        // The sink keeps every frame it is given and takes the end at once: its own waits, for
+        // room and for the frames before the end to be taken, are made holding the sink, which a
+        // change of state under way may need, and a paused player takes no frame to end them.
+        // Room is waited for before the sink, on its pad, holding nothing of the sink.
+        g_object_set(m_sink, "caps", caps, "sync", FALSE, "max-buffers", 0u, "drop", FALSE, "wait-on-eos", FALSE, nullptr);
         gst_caps_unref(caps);
-        const int flags = (soundSink ? kPlayVideo | kPlaySound | kSoftVolume : kPlayVideo) | kKeepDownload;
-        g_object_set(m_playbin, "uri", uri.c_str(), "video-sink", m_sink, "flags", flags, nullptr);
-        if (soundSink) {
-            g_object_set(m_playbin, "audio-sink", soundSink, nullptr);
-            gst_object_unref(soundSink);
+        const int flags = (withSound ? kPlayVideo | kPlaySound | kSoftVolume : kPlayVideo) | kKeepDownload;
+        g_object_set(m_playbin, "uri", uri.c_str(), "video-sink", m_sink, "audio-sink", soundSink, "flags", flags, nullptr);
+        if (GstElementFactory* factory = gst_element_get_factory(soundSink); factory && std::strcmp(GST_OBJECT_NAME(factory), "fakesink") == 0) {
+            m_silentSink = soundSink;
+            GstPad* soundPad = gst_element_get_static_pad(soundSink, "sink");
+            gst_pad_add_probe(soundPad, GST_PAD_PROBE_TYPE_BUFFER, &PlaybinDecoder::keepSoundBehindPictures, this, nullptr);
+            gst_object_unref(soundPad);
         }
+        gst_object_unref(soundSink);
         if (m_events) {
             GstBus* bus = gst_element_get_bus(m_playbin);
             gst_bus_set_sync_handler(bus, &PlaybinDecoder::forward, this, nullptr);
             gst_object_unref(bus);
-            GstAppSinkCallbacks callbacks {};
-            callbacks.new_sample = &PlaybinDecoder::sampleArrived;
-            gst_app_sink_set_callbacks(GST_APP_SINK(m_sink), &callbacks, this, nullptr);
         }
+        GstAppSinkCallbacks callbacks {};
+        callbacks.new_sample = &PlaybinDecoder::sampleArrived;
+        gst_app_sink_set_callbacks(GST_APP_SINK(m_sink), &callbacks, this, nullptr);
+        GstPad* pad = gst_element_get_static_pad(m_sink, "sink");
+        gst_pad_add_probe(pad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST), &PlaybinDecoder::awaitRoom, this, nullptr);
+        gst_pad_add_probe(pad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_EVENT_FLUSH | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM), &PlaybinDecoder::pictureEvent, this, nullptr);
+        gst_object_unref(pad);
     }
 
     ~PlaybinDecoder() override
@@ -290,7 +309,13 @@ public:
 
     std::unique_ptr<MovieBackEnd::Sample> nextSample(double wait) override
     {
-        return FrameSample::adopt(gst_app_sink_try_pull_sample(GST_APP_SINK(m_sink), static_cast<GstClockTime>(nanoseconds(wait))));
+        GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(m_sink), static_cast<GstClockTime>(nanoseconds(wait)));
+        if (sample) {
+            std::lock_guard lock(m_roomLock);
+            m_framesHeld = std::max(0, m_framesHeld - 1);
+            m_room.notify_all();
+        }
+        return FrameSample::adopt(sample);
     }
 
     bool atEnd() const override { return gst_app_sink_is_eos(GST_APP_SINK(m_sink)); }
@@ -410,11 +435,94 @@ private:
         m_bufferingSource = GST_OBJECT(gst_object_ref(source));
     }
 
+    // On the streaming thread, before the sink: while the decoder plays, or is asked to, a frame
+    // waits as long as the player has enough ahead. A sink on its way to pausing takes it,
+    // whatever it holds, as the frame it rests on. The wait ends at once on a flush, within a
+    // slice on a change of state.
+    static GstPadProbeReturn awaitRoom(GstPad* pad, GstPadProbeInfo* info, gpointer data)
+    {
+        auto* decoder = static_cast<PlaybinDecoder*>(data);
+        while (decoder->holdsBack(decoder->m_sink)) {
+            std::unique_lock lock(decoder->m_roomLock);
+            if (decoder->m_framesHeld < kFramesAhead || GST_PAD_IS_FLUSHING(pad))
+                break;
+            decoder->m_room.wait_for(lock, kRoomSlice);
+        }
+        GstBuffer* buffer = (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) ? GST_PAD_PROBE_INFO_BUFFER(info) : nullptr;
+        if (buffer && GST_BUFFER_PTS_IS_VALID(buffer)) {
+            std::lock_guard lock(decoder->m_roomLock);
+            decoder->m_pictureTime = GST_BUFFER_PTS(buffer);
+            decoder->m_room.notify_all();
+        }
+        return GST_PAD_PROBE_OK;
+    }
+
+    // The silent output takes sound as fast as it comes, and a sound track that reaches its end
+    // before the pictures leaves the decoder unable to pause (its end waits for theirs): while
+    // the output plays, sound waits for the pictures to come as far. An output on its way to
+    // playing or pausing takes it at once: the pictures may be waiting for it to get there.
+    static GstPadProbeReturn keepSoundBehindPictures(GstPad* pad, GstPadProbeInfo* info, gpointer data)
+    {
+        auto* decoder = static_cast<PlaybinDecoder*>(data);
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        if (!buffer || !GST_BUFFER_PTS_IS_VALID(buffer))
+            return GST_PAD_PROBE_OK;
+        const GstClockTime at = GST_BUFFER_PTS(buffer);
+        while (decoder->plays(decoder->m_silentSink)) {
+            std::unique_lock lock(decoder->m_roomLock);
+            if (GST_PAD_IS_FLUSHING(pad) || decoder->m_picturesEnded || decoder->m_pictureTime == GST_CLOCK_TIME_NONE || at <= decoder->m_pictureTime)
+                break;
+            decoder->m_room.wait_for(lock, kRoomSlice);
+        }
+        return GST_PAD_PROBE_OK;
+    }
+
+    // Playing is asked for, or the sink plays.
+    bool holdsBack(GstElement* sink) const
+    {
+        GST_OBJECT_LOCK(m_playbin);
+        const bool wanted = GST_STATE_TARGET(m_playbin) == GST_STATE_PLAYING;
+        GST_OBJECT_UNLOCK(m_playbin);
+        return wanted || plays(sink);
+    }
+
+    // The sink plays, with no change under way.
+    static bool plays(GstElement* sink)
+    {
+        GST_OBJECT_LOCK(sink);
+        const bool playing = GST_STATE(sink) == GST_STATE_PLAYING && GST_STATE_PENDING(sink) == GST_STATE_VOID_PENDING;
+        GST_OBJECT_UNLOCK(sink);
+        return playing;
+    }
+
+    // A flush empties the sink and starts the pictures afresh; past their end, sound goes alone.
+    static GstPadProbeReturn pictureEvent(GstPad*, GstPadProbeInfo* info, gpointer data)
+    {
+        auto* decoder = static_cast<PlaybinDecoder*>(data);
+        const GstEventType type = GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info));
+        if (type != GST_EVENT_FLUSH_START && type != GST_EVENT_FLUSH_STOP && type != GST_EVENT_EOS)
+            return GST_PAD_PROBE_OK;
+        std::lock_guard lock(decoder->m_roomLock);
+        if (type == GST_EVENT_FLUSH_STOP) {
+            decoder->m_framesHeld = 0;
+            decoder->m_pictureTime = GST_CLOCK_TIME_NONE;
+            decoder->m_picturesEnded = false;
+        } else if (type == GST_EVENT_EOS) {
+            decoder->m_picturesEnded = true;
+        }
+        decoder->m_room.notify_all();
+        return GST_PAD_PROBE_OK;
+    }
+
     // On the streaming thread; the sample stays queued for the player to take.
     static GstFlowReturn sampleArrived(GstAppSink*, gpointer data)
     {
         auto* decoder = static_cast<PlaybinDecoder*>(data);
-        if (decoder->m_sampleWanted.exchange(false)) {
+        {
+            std::lock_guard lock(decoder->m_roomLock);
+            ++decoder->m_framesHeld;
+        }
+        if (decoder->m_events && decoder->m_sampleWanted.exchange(false)) {
             MovieBackEnd::Event event;
             event.kind = MovieBackEnd::Event::Kind::SampleReady;
             decoder->m_events(event);
@@ -427,7 +535,13 @@ private:
     std::atomic<bool> m_sampleWanted { false };
     GstElement* m_playbin { nullptr };
     GstElement* m_sink { nullptr };
+    GstElement* m_silentSink { nullptr }; // held by the playbin, when sound goes to no device
     std::atomic<std::uint64_t> m_soundBuffers { 0 };
+    std::mutex m_roomLock;
+    std::condition_variable m_room;
+    int m_framesHeld { 0 }; // queued in the sink, under m_roomLock
+    GstClockTime m_pictureTime { GST_CLOCK_TIME_NONE }; // of the last frame let through, under m_roomLock
+    bool m_picturesEnded { false }; // under m_roomLock
     mutable std::mutex m_bufferingLock;
     GstObject* m_bufferingSource { nullptr }; // under m_bufferingLock
 };
