@@ -44,6 +44,18 @@ protected:
             "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=" + usercode + "&PASSWRD=" + password + "&" + kFixed));
     }
 
+    // Wrong logins of that many names no account has, over one connection.
+    void floodOfMadeUpNames(const std::string& prefix, int count)
+    {
+        httplib::Client client("127.0.0.1", standIn.mainPort());
+        client.set_keep_alive(true);
+        for (int account = 0; account < count; ++account) {
+            const std::string body = "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=" + prefix + std::to_string(account)
+                + "&PASSWRD=x&" + kFixed;
+            ASSERT_TRUE(client.Post(kDistribute, body, "application/x-www-form-urlencoded")) << account;
+        }
+    }
+
     standin::ServiceStandIn standIn { standin::Options { .keepAlive = false } };
 };
 
@@ -146,13 +158,7 @@ TEST_F(StandInHostile, aFloodOfMadeUpAccountsDoesNotResetTheFailedLoginLimit)
         ASSERT_EQ(login("510104199203154321", "000000"), 1);
     ASSERT_EQ(login("510104199203154321", "123456"), 1) << "the account is held at its limit";
 
-    httplib::Client client("127.0.0.1", standIn.mainPort());
-    client.set_keep_alive(true);
-    for (int account = 0; account < 10'001; ++account) {
-        const std::string body = "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=made-up-" + std::to_string(account)
-            + "&PASSWRD=x&" + kFixed;
-        ASSERT_TRUE(client.Post(kDistribute, body, "application/x-www-form-urlencoded")) << account;
-    }
+    ASSERT_NO_FATAL_FAILURE(floodOfMadeUpNames("made-up-", 10'001));
     EXPECT_EQ(login("510104199203154321", "123456"), 1) << "still held after 10,001 made-up accounts";
 }
 
@@ -167,13 +173,7 @@ TEST_F(StandInHostile, aRealAccountAndAMadeUpNameAreRefusedAlikeThroughAFloodOfM
         answer("510104199203154321");
         answer("510104199909099999");
     }
-    httplib::Client client("127.0.0.1", standIn.mainPort());
-    client.set_keep_alive(true);
-    for (int account = 0; account < 10'500; ++account) {
-        const std::string body = "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=flood-" + std::to_string(account)
-            + "&PASSWRD=x&" + kFixed;
-        ASSERT_TRUE(client.Post(kDistribute, body, "application/x-www-form-urlencoded")) << account;
-    }
+    ASSERT_NO_FATAL_FAILURE(floodOfMadeUpNames("flood-", 10'500));
     EXPECT_EQ(answer("510104199203154321"), "登录失败次数过多，请稍后再试");
     EXPECT_EQ(answer("510104199909099999"), "登录失败次数过多，请稍后再试") << "a made-up name answers as a real one";
 }

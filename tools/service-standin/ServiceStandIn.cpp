@@ -810,9 +810,11 @@ bool ServiceStandIn::Implementation::someonesPicture(const std::string& name)
         std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         return text;
     };
+    if (name.empty())
+        return false;
     const std::string asked = stem(name);
     const auto owned = query("select urlimg from account where urlimg is not null union select photo from records_photo", {});
-    return !name.empty() && std::any_of(owned.begin(), owned.end(), [&](const Row& row) {
+    return std::any_of(owned.begin(), owned.end(), [&](const Row& row) {
         return !row.empty() && stem(row.front().second) == asked;
     });
 }
