@@ -90,6 +90,9 @@ bool NSKeyedUnarchiver::init(const std::shared_ptr<NSData>& data)
         return false;
     m_decoded.resize(m_objectCount);
     m_states.resize(m_objectCount, State::Pending);
+    m_levels.resize(m_objectCount, 0);
+    m_deepestReached.resize(m_objectCount, 0);
+    m_owningLinks.resize(m_objectCount);
     m_containers.push_back(top);
     return true;
 }
@@ -159,12 +162,14 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
     const bool owned = !weakLink && !m_decodingIndexes.empty();
     const std::uint64_t owner = owned ? m_decodingIndexes.back() : 0;
     if (m_states[index] == State::Done) {
-        if (owned && m_ownedWhileDecoding) {
-            if (ownsThroughLinks(index, owner)) {
+        if (owned) {
+            const std::uint64_t reached = deepestReached(index);
+            if (reached && closesOwningCycle(reached)) {
                 fail("an owning link closes a cycle");
                 return nullptr;
             }
-            recordOwningLink(owner, index);
+            if (reached)
+                keepOwningLink(owner, index);
         }
         return m_decoded[index];
     }
@@ -174,26 +179,14 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
             return nullptr;
         }
         if (owned) {
-            if (closesOwningCycle(index) || (m_ownedWhileDecoding && ownsThroughLinks(index, owner))) {
+            if (closesOwningCycle(index)) {
                 fail("an owning link closes a cycle");
                 return nullptr;
             }
-            if (!m_ownedWhileDecoding) {
-                // From here on owning links are kept: rebuild those of the objects still being
-                // decoded, the only ones a later link can close a cycle through.
-                m_ownedWhileDecoding = true;
-                m_owningLinks.resize(m_objectCount);
-                for (std::size_t level = 1; level < m_decodingIndexes.size(); ++level) {
-                    if (!m_decodingByBackLink[level])
-                        recordOwningLink(m_decodingIndexes[level - 1], m_decodingIndexes[level]);
-                }
-            }
-            recordOwningLink(owner, index);
+            keepOwningLink(owner, index);
         }
         return m_decoded[index];
     }
-    if (owned && m_ownedWhileDecoding)
-        recordOwningLink(owner, index);
     if (m_containers.size() > PropertyListNode::maximumDepth) {
         fail("objects nest too deep");
         return nullptr;
@@ -225,13 +218,15 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
             fail("class description damaged");
             return nullptr;
         }
+        const auto level = static_cast<std::uint32_t>(m_decodingIndexes.size());
         m_states[index] = State::Decoding;
+        m_levels[index] = level;
         m_containers.push_back(node);
+        m_owningRunFrom.push_back(owned ? m_owningRunFrom.back() : level);
         m_decodingIndexes.push_back(index);
-        m_decodingByBackLink.push_back(weakLink);
         object = decodeInstance(node, className.UTF8String());
-        m_decodingByBackLink.pop_back();
         m_decodingIndexes.pop_back();
+        m_owningRunFrom.pop_back();
         m_containers.pop_back();
         break;
     }
@@ -246,56 +241,76 @@ id NSKeyedUnarchiver::decodeObjectAtIndex(std::uint64_t index)
     }
     m_states[index] = State::Done;
     m_decoded[index] = object;
+    if (!m_owningLinks[index].empty())
+        refreshDeepestReached(index);
+    if (owned && m_deepestReached[index])
+        keepOwningLink(owner, index);
     return object;
 }
 
-bool NSKeyedUnarchiver::closesOwningCycle(std::uint64_t index) const
+bool NSKeyedUnarchiver::closesOwningCycle(std::uint64_t reached) const
 {
-    // The links from the object under decoding down to the innermost one, with the owning link
-    // back to it, close a cycle only if every one of them owns: a back link on the way (a plot
-    // space read before its graph) breaks it.
-    for (std::size_t level = m_decodingIndexes.size(); level-- > 0;) {
-        if (m_decodingIndexes[level] == index)
-            return true;
-        if (m_decodingByBackLink[level])
-            return false;
-    }
-    return true;
+    return m_levels[reached] >= m_owningRunFrom.back();
 }
 
-bool NSKeyedUnarchiver::ownsThroughLinks(std::uint64_t from, std::uint64_t to)
+std::uint64_t NSKeyedUnarchiver::deepestReached(std::uint64_t index)
 {
-    // Sound archives let few links back through, so the search stays short; an archive that
-    // makes it long is refused rather than searched without end.
-    constexpr std::uint64_t maximumSteps = std::uint64_t(1) << 24;
-    ++m_searchMark;
-    m_searchMarks.resize(m_objectCount, 0);
-    std::vector<std::uint64_t> pending { from };
-    m_searchMarks[from] = m_searchMark;
-    while (!pending.empty()) {
-        const std::uint64_t object = pending.back();
-        pending.pop_back();
-        if (object == to || ++m_cycleSearchSteps > maximumSteps)
-            return true;
-        for (std::uint64_t owned : m_owningLinks[object]) {
-            // Links cost steps as objects do, so that no object's links make every search long.
-            if (++m_cycleSearchSteps > maximumSteps)
-                return true;
-            if (m_searchMarks[owned] != m_searchMark) {
-                m_searchMarks[owned] = m_searchMark;
-                pending.push_back(owned);
+    const std::uint64_t reached = m_deepestReached[index];
+    if (reached && m_states[reached] != State::Decoding)
+        refreshDeepestReached(index);
+    return m_deepestReached[index];
+}
+
+void NSKeyedUnarchiver::refreshDeepestReached(std::uint64_t index)
+{
+    // Without recursion, as the links kept may chain as long as the archive.
+    auto deeper = [this](std::uint64_t first, std::uint64_t second) {
+        return !first || (second && m_levels[second] > m_levels[first]) ? second : first;
+    };
+    auto stale = [this](std::uint64_t object) {
+        return m_deepestReached[object] && m_states[m_deepestReached[object]] != State::Decoding;
+    };
+    struct Frame {
+        std::uint64_t object;
+        std::size_t next { 0 };
+        std::uint64_t reached { 0 };
+    };
+    // An object is walked again only once what it reached has finished, and is cleared while
+    // walked, so that no chain of links, however made, can hold the walk.
+    m_deepestReached[index] = 0;
+    std::vector<Frame> frames { { index } };
+    while (!frames.empty()) {
+        Frame& frame = frames.back();
+        auto& links = m_owningLinks[frame.object];
+        if (frame.next < links.size()) {
+            const std::uint64_t owned = links[frame.next++];
+            ++m_cycleSearchSteps;
+            if (m_states[owned] == State::Decoding) {
+                frame.reached = deeper(frame.reached, owned);
+            } else if (stale(owned)) {
+                m_deepestReached[owned] = 0;
+                frames.push_back({ owned });
+            } else {
+                frame.reached = deeper(frame.reached, m_deepestReached[owned]);
             }
+            continue;
         }
+        const std::uint64_t reached = frame.reached;
+        m_deepestReached[frame.object] = reached;
+        if (!reached)
+            std::vector<std::uint64_t>().swap(links);
+        frames.pop_back();
+        if (!frames.empty())
+            frames.back().reached = deeper(frames.back().reached, reached);
     }
-    return false;
 }
 
-void NSKeyedUnarchiver::recordOwningLink(std::uint64_t owner, std::uint64_t owned)
+void NSKeyedUnarchiver::keepOwningLink(std::uint64_t owner, std::uint64_t owned)
 {
-    // Every owning reference comes here, however often it names the same object, and every
-    // search for a cycle walks the links kept: each is kept once.
-    if (m_recordedLinks.insert(owner * m_objectCount + owned).second)
-        m_owningLinks[owner].push_back(owned);
+    // References repeated one after another, as a collection names one object, are kept once.
+    auto& links = m_owningLinks[owner];
+    if (links.empty() || links.back() != owned)
+        links.push_back(owned);
 }
 
 bool NSKeyedUnarchiver::decodeReferences(void* array, std::vector<id>& out)

@@ -8,7 +8,8 @@
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/PropertyListNode.h"
 
-#include <unordered_set>
+#include <cstdint>
+#include <vector>
 
 class NSKeyedUnarchiver : public NSCoder {
     NS_OBJECT(NSKeyedUnarchiver, NSCoder)
@@ -37,6 +38,9 @@ public:
 
     // Why the archive was refused; nil while it reads well.
     const NSString& failureReason() const { return m_failure; }
+    // Links walked so far to tell whether an owning link closes a cycle; the archive's own links
+    // bound them.
+    std::uint64_t cycleSearchSteps() const { return m_cycleSearchSteps; }
 
 protected:
     bool init(const std::shared_ptr<NSData>& data);
@@ -48,9 +52,10 @@ private:
     void* valueForKey(const NSString& key) const;
     id decodeReference(void* node);
     id decodeObjectAtIndex(std::uint64_t index);
-    bool closesOwningCycle(std::uint64_t index) const;
-    bool ownsThroughLinks(std::uint64_t from, std::uint64_t to);
-    void recordOwningLink(std::uint64_t owner, std::uint64_t owned);
+    bool closesOwningCycle(std::uint64_t reached) const;
+    std::uint64_t deepestReached(std::uint64_t index);
+    void refreshDeepestReached(std::uint64_t index);
+    void keepOwningLink(std::uint64_t owner, std::uint64_t owned);
     id decodeInstance(void* container, const std::string& className);
     bool decodeReferences(void* array, std::vector<id>& out);
 
@@ -60,20 +65,23 @@ private:
     std::vector<void*> m_containers;
     std::vector<id> m_decoded;
     std::vector<State> m_states;
-    // Indexes of the objects whose initialisers are running, innermost last, each with whether
-    // the link that began it was a back link.
+    // Indexes of the objects whose initialisers are running, innermost last, each with the
+    // shallowest level from which every link down to it owns: a back link on the way (a plot
+    // space read before its graph) starts the run again. Only through that run can an owning
+    // link from the innermost object come back to it, as nothing outside an object's decoding
+    // links into what it decodes but the link that began it.
     std::vector<std::uint64_t> m_decodingIndexes;
-    std::vector<bool> m_decodingByBackLink;
-    // The owning links read so far, by the index of their owner, once an owning link back to an
-    // object still being decoded has been let through (before that, every owning link leads to
-    // an object finished earlier and none can close a cycle), each once; with the steps the search for
-    // cycles has taken, which are bounded.
+    std::vector<std::uint32_t> m_owningRunFrom;
+    // Where each object stands among them while it is decoded.
+    std::vector<std::uint32_t> m_levels;
+    // For each finished object, the deepest object still being decoded it owns through links
+    // (0 when none: it never will). An owning link to it closes a cycle exactly when that one
+    // lies in the innermost run. The value holds until that object finishes; it is then worked
+    // out again from the owning links kept, those to objects that reached one being decoded,
+    // which happens at most once for each object decoding when it finished. Steps counted.
+    std::vector<std::uint64_t> m_deepestReached;
     std::vector<std::vector<std::uint64_t>> m_owningLinks;
-    std::unordered_set<std::uint64_t> m_recordedLinks;
-    bool m_ownedWhileDecoding { false };
     std::uint64_t m_cycleSearchSteps { 0 };
-    std::vector<std::uint64_t> m_searchMarks;
-    std::uint64_t m_searchMark { 0 };
     // Set for the one reference decodeWeakObjectForKey resolves, not for what that object holds.
     bool m_resolvingWeakLink { false };
     NSString m_failure;

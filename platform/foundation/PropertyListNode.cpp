@@ -250,7 +250,7 @@ PropertyListNode::Footprint binaryWalk(std::span<const std::uint8_t> bytes, Prop
     };
     // What one node costs the reader, its text or bytes included (UTF-16 text grows to UTF-8).
     auto ownBytes = [&](std::uint64_t index) -> std::uint64_t {
-        constexpr std::uint64_t nodeCost = 64;
+        constexpr std::uint64_t nodeCost = PropertyListNode::bytesPerObject;
         const std::uint64_t offset = objectOffset(index);
         if (offset >= tableEnd)
             return nodeCost;
@@ -368,9 +368,10 @@ bool binaryExpansionIsBounded(std::span<const std::uint8_t> bytes)
 {
     PropertyListNode::Footprint once;
     const auto footprint = binaryWalk(bytes, &once);
+    const auto allowance = PropertyListNode::sharedAllowance(bytes.size());
     return footprint.objects > 0
-        && footprint.objects <= saturatingSum(once.objects, PropertyListNode::sharedObjectAllowance)
-        && footprint.bytes <= saturatingSum(once.bytes, PropertyListNode::sharedByteAllowance);
+        && footprint.objects <= saturatingSum(once.objects, allowance.objects)
+        && footprint.bytes <= saturatingSum(once.bytes, allowance.bytes);
 }
 
 // Whether the text is a date as the XML form writes it, "2026-12-08T05:25:28Z", with a month,
@@ -585,6 +586,14 @@ PropertyListNode::~PropertyListNode()
 PropertyListNode::Footprint PropertyListNode::binaryFootprint(std::span<const std::uint8_t> bytes)
 {
     return binaryWalk(bytes);
+}
+
+PropertyListNode::Footprint PropertyListNode::sharedAllowance(std::uint64_t listBytes)
+{
+    return { saturatingSum(sharedObjectAllowance, listBytes),
+        saturatingSum(sharedByteAllowance, listBytes > std::numeric_limits<std::uint64_t>::max() / bytesPerObject
+                ? std::numeric_limits<std::uint64_t>::max()
+                : listBytes * bytesPerObject) };
 }
 
 PropertyListNode PropertyListNode::fromObject(const id& object, NSString* failure)

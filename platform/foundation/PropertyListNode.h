@@ -17,13 +17,17 @@ public:
 
     // What a binary list becomes once read: the reader copies an object out once per reference,
     // so a list whose objects name others several times can expand exponentially. Beyond what
-    // its own object table holds, expansion may add only these allowances, or the list is refused.
+    // its own object table holds, expansion may add only a fixed allowance and as much again per
+    // byte of the list as a one-byte reference to a shared leaf adds (a long array of flags), or
+    // the list is refused: a few bytes never cost more than a few megabytes.
     struct Footprint {
         std::uint64_t objects { 0 };
         std::uint64_t bytes { 0 };
     };
-    static constexpr std::uint64_t sharedObjectAllowance = std::uint64_t(1) << 20;
-    static constexpr std::uint64_t sharedByteAllowance = std::uint64_t(64) << 20;
+    static constexpr std::uint64_t sharedObjectAllowance = std::uint64_t(1) << 16;
+    static constexpr std::uint64_t sharedByteAllowance = std::uint64_t(4) << 20;
+    static constexpr std::uint64_t bytesPerObject = 64;
+    static Footprint sharedAllowance(std::uint64_t listBytes);
     // No objects when the bytes are no readable binary list (bad tables, cycles, nesting too deep).
     static Footprint binaryFootprint(std::span<const std::uint8_t> bytes);
 

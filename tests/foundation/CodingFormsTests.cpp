@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 // A node that links to its parent conditionally and to its children unconditionally, in both forms.
@@ -55,6 +57,61 @@ protected:
 };
 
 const bool treeNodeRegistered = NSCoder::registerClass<TreeNode>();
+
+// Writes its label whole but reads it as a link it does not keep, as a plot space its
+// identifier, so a label holding the node reads without a cycle; what it holds, it owns.
+class LabelledNode : public NSObject, public NSCoding {
+    NS_OBJECT(LabelledNode, NSObject)
+public:
+    void encodeWithCoder(NSCoder& coder) const override
+    {
+        coder.encodeObject(label, "label");
+        coder.encodeObject(held, "held");
+    }
+
+    id label;
+    id held;
+
+protected:
+    void init() { }
+    void init(NSCoder& coder)
+    {
+        coder.registerDecodingObject(self());
+        (void)coder.decodeWeakObjectForKey("label");
+        held = coder.decodeObjectForKey("held");
+    }
+};
+
+const bool labelledNodeRegistered = NSCoder::registerClass<LabelledNode>();
+
+// The archive of a node labelled by an array of itself and what `beside` makes of the node, which
+// makes the unarchiver keep its owning links from there on; the node owns what `held` makes of it.
+std::shared_ptr<NSKeyedUnarchiver> besideALabelHoldingItsNode(
+    const std::function<id(const id&)>& beside, const std::function<id(const id&)>& held = nullptr)
+{
+    auto labelled = LabelledNode::create();
+    labelled->label = NSArray::arrayWithObjects({ labelled, beside(labelled) });
+    labelled->held = held ? held(labelled) : nullptr;
+    auto archive = NSKeyedArchiver::archivedDataWithRootObject(labelled);
+    labelled->label = nullptr;
+    labelled->held = nullptr;
+    return NSKeyedUnarchiver::create(archive);
+}
+
+std::function<id(const id&)> just(const id& object)
+{
+    return [object](const id&) { return object; };
+}
+
+std::shared_ptr<NSArray> distinctStrings(std::size_t count)
+{
+    std::vector<id> strings;
+    for (std::size_t i = 0; i < count; ++i)
+        strings.push_back(static_cast<id>(NSString(std::to_string(i))));
+    return NSArray::create(std::move(strings));
+}
+
+std::shared_ptr<NSArray> repeated(const id& object, std::size_t count) { return NSArray::create(std::vector<id>(count, object)); }
 
 std::shared_ptr<TreeNode> node(const char* name)
 {
@@ -152,6 +209,71 @@ TEST(ConditionalObjects, aChildReadBeforeItsParentJoinsTheParentItLinksBackTo)
     unarchiver = NSKeyedUnarchiver::create(archiver->encodedData());
     EXPECT_EQ(unarchiver->decodeObjectForKey("leaf"), nullptr);
     EXPECT_EQ(unarchiver->failureReason(), NSString("an owning link closes a cycle"));
+}
+
+TEST(OwningCycles, referencesRepeatedToADecodedObjectAreNotSearchedAgain)
+{
+    ASSERT_TRUE(labelledNodeRegistered);
+    auto unarchiver = besideALabelHoldingItsNode(just(repeated(distinctStrings(1000), 1000)));
+    ASSERT_TRUE(ns::cast<LabelledNode>(unarchiver->decodeObjectForKey("root"))) << unarchiver->failureReason().UTF8String();
+    EXPECT_LT(unarchiver->cycleSearchSteps(), 100u);
+}
+
+TEST(OwningCycles, soundArchivesOfManyLinksDecode)
+{
+    // 10,000 and 100,000 references to arrays of as many distinct strings.
+    for (auto [references, strings] : { std::pair<std::size_t, std::size_t>(10000, 1000), { 100000, 100000 } }) {
+        auto unarchiver = besideALabelHoldingItsNode(just(repeated(distinctStrings(strings), references)));
+        EXPECT_TRUE(unarchiver->decodeObjectForKey("root")) << unarchiver->failureReason().UTF8String();
+        EXPECT_LT(unarchiver->cycleSearchSteps(), 100u);
+    }
+
+    // 3,000 dictionaries, each naming the one before under two keys, listed first to last.
+    std::vector<id> chain { NSDictionary::dictionary() };
+    for (int i = 1; i < 3000; ++i)
+        chain.push_back(NSDictionary::dictionaryWithObjectsAndKeys({ { chain.back(), NSString("a") }, { chain.back(), NSString("b") } }));
+    auto unarchiver = besideALabelHoldingItsNode(just(NSArray::create(std::move(chain))));
+    EXPECT_TRUE(unarchiver->decodeObjectForKey("root")) << unarchiver->failureReason().UTF8String();
+    EXPECT_LT(unarchiver->cycleSearchSteps(), 100u);
+}
+
+TEST(OwningCycles, onlyACycleIsRefusedAsOne)
+{
+    // Read inside the label, an array takes the node; the node then owns the array.
+    id mutual;
+    auto unarchiver = besideALabelHoldingItsNode([&mutual](const id& node) { return mutual = NSArray::arrayWithObjects({ node }); },
+        [&mutual](const id&) { return mutual; });
+    EXPECT_FALSE(unarchiver->decodeObjectForKey("root"));
+    EXPECT_EQ(unarchiver->failureReason(), NSString("an owning link closes a cycle"));
+
+    // The same through a chain of 3,000 arrays, each holding the one before, the first the node.
+    id last;
+    unarchiver = besideALabelHoldingItsNode(
+        [&last](const id& node) {
+            std::vector<id> chain { NSArray::arrayWithObjects({ node }) };
+            while (chain.size() < 3000)
+                chain.push_back(NSArray::arrayWithObjects({ chain.back() }));
+            last = chain.back();
+            return NSArray::create(std::move(chain));
+        },
+        [&last](const id&) { return last; });
+    EXPECT_FALSE(unarchiver->decodeObjectForKey("root"));
+    EXPECT_EQ(unarchiver->failureReason(), NSString("an owning link closes a cycle"));
+
+    // Without the node holding the chain's end, 3,000 arrays each naming one that holds two
+    // thousand arrays of the node: each link reaches the node, none comes back to its owner.
+    unarchiver = besideALabelHoldingItsNode([](const id& node) {
+        std::vector<id> holders;
+        for (std::size_t i = 0; i < 2000; ++i)
+            holders.push_back(NSArray::arrayWithObjects({ node }));
+        const id held = NSArray::create(std::move(holders));
+        std::vector<id> owners { held };
+        for (std::size_t i = 0; i < 3000; ++i)
+            owners.push_back(NSArray::arrayWithObjects({ held }));
+        return NSArray::create(std::move(owners));
+    });
+    EXPECT_TRUE(unarchiver->decodeObjectForKey("root")) << unarchiver->failureReason().UTF8String();
+    EXPECT_LT(unarchiver->cycleSearchSteps(), 20000u);
 }
 
 TEST(KeyedArchiveValues, decimalNumbersKeepEveryDigit)

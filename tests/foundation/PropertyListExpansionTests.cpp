@@ -138,6 +138,51 @@ TEST(PropertyListExpansion, listsThatNameObjectsRepeatedlyAreReadUpToTheirAllowa
     EXPECT_FALSE(NSPropertyListSerialization::propertyListWithData(heavy, 0, nullptr));
 }
 
+TEST(PropertyListExpansion, aListExpandsAtMostToAFewMegabytesBeyondItsOwnSize)
+{
+    const auto allowanceOfAKilobyte = PropertyListNode::sharedAllowance(1024);
+    EXPECT_LE(allowanceOfAKilobyte.bytes, std::uint64_t(8) << 20);
+    EXPECT_LE(allowanceOfAKilobyte.objects * PropertyListNode::bytesPerObject, std::uint64_t(8) << 20);
+    auto refusedByItsAccounting = [](const std::shared_ptr<NSData>& list, NSPropertyListReadOptions options) {
+        const auto footprint = PropertyListNode::binaryFootprint(list->span());
+        const auto allowance = PropertyListNode::sharedAllowance(list->length());
+        EXPECT_TRUE(footprint.objects > allowance.objects || footprint.bytes > allowance.bytes) << footprint.objects;
+        std::shared_ptr<NSError> error;
+        EXPECT_FALSE(NSPropertyListSerialization::propertyListWithData(list, options, nullptr, &error));
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), NSPropertyListReadCorruptError);
+    };
+
+    // As the property-list fuzzer runs it: the first byte picks the read options, the list is the rest.
+    auto unit = NSData::initWithBase64EncodedString(
+        "PGJwbGlzdDAwESsBogACAASiAAAACjN/+AAAAAAAAKIABQAFzxARAAMAAwAUAAMAAwADAAMAAwADAAMAAwADAAMAAwADAAMAA6IAAQABEQABygAHABUAAwAE"
+        "AAEAAAAEAAEAAwABCKIACwALogAMAAyiAAQABKIAEAAOogAPAA+iABAAEK8QHgAIAAgACAAIAAgACAAIAAgACAAIAAgACAAIAAgACAAIAAgACAAIAAgACAAI"
+        "AAgACAAIAAgACAAIAAgACLIAEgASYezsXevrXeoVrxAgAAIAAgACAAIAAgACAAIAAgACAAIAAgACAAIAAgACAAIAAgACAAIAAgACAAIAAgACAAIAAgACAAIA"
+        "AgACAAIAAqIAAAAKrxATABEABAATAAoAGAAJABYAAgAXAAkADAAGABAAAwAFABYADAAPABAzf/gAAAAAAABd6+tDeHl6oQAVAAgACwAQABUAHgAjAEgATQBQ"
+        "AGUAZgBrAHAAdQB6AH8AhADDAMgAywDOANEBFAEZAUIBSwFOAVIAAAAAAAACAgAAAAAAAAAcAAAAAAAAAA8AAAAAAAABVQ==");
+    ASSERT_TRUE(unit);
+    ASSERT_EQ(unit->length(), 430u);
+    refusedByItsAccounting(NSData::dataWithBytes(unit->bytes() + 1, unit->length() - 1), unit->bytes()[0] % 3);
+
+    // A thousand links to an array of a thousand links to one number: a million objects from 8 KB.
+    refusedByItsAccounting(binaryList({ arrayOf(std::vector<std::uint64_t>(1000, 1)), arrayOf(std::vector<std::uint64_t>(1000, 2)), integer(7) }), 0);
+
+    // A long array of flags shares the two it names, one object more per reference, and reads
+    // past the fixed allowance, as its own bytes allow.
+    constexpr std::size_t flags = 200000;
+    std::vector<std::uint64_t> members(flags, 1);
+    for (std::size_t i = 0; i < flags; i += 3)
+        members[i] = 2;
+    auto longList = binaryList({ arrayOf(members), std::string("\x09", 1), std::string("\x08", 1) });
+    const auto footprint = PropertyListNode::binaryFootprint(longList->span());
+    EXPECT_GT(footprint.objects, PropertyListNode::sharedObjectAllowance * 2);
+    auto array = ns::cast<NSArray>(NSPropertyListSerialization::propertyListWithData(longList, 0, nullptr));
+    ASSERT_TRUE(array);
+    ASSERT_EQ(array->count(), flags);
+    EXPECT_TRUE(ns::cast<NSNumber>(array->objectAtIndex(flags - 1))->boolValue());
+    EXPECT_FALSE(ns::cast<NSNumber>(array->objectAtIndex(flags - 2))->boolValue());
+}
+
 TEST(PropertyListExpansion, archivesShareWhatTheyNameTwiceAndRefuseListBombs)
 {
     // Archived arrays naming the next one twice are decoded once each and shared.

@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!plist)
         return 0;
-    // A binary list may share what it names repeatedly, up to the reader's allowance of a million
-    // objects; walking them all (a description, an XML copy) is slow but bounded, and is left to
+    // A binary list may share what it names repeatedly, up to the reader's allowance of some
+    // sixty thousand objects and one more per byte; walking them all (a description, an XML copy) is slow but bounded, and is left to
     // the lists that stay small so that the runs go on finding faults in the reading.
     if (format == NSPropertyListBinaryFormat_v1_0 && PropertyListNode::binaryFootprint(bytes->span()).objects > 4096)
         return 0;
