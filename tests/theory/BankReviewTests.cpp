@@ -363,7 +363,7 @@ TEST(BankReview, aQuestionSwappedInUnderItsIdIsRefusedUntilTheLedgerRecordsItsNe
     bank[0].options[1] = "急弯路";
     auto problems = BankReview::askedProblems(bank, ledger);
     ASSERT_EQ(problems.size(), 2u);
-    EXPECT_TRUE(mentions(problems, "1-03.tsv:4: id 1030241 was issued for \"单独的第1030241题。|||||\" and now asks \"以下哪些路段距离50米以内不得停车？|交叉路口|隧道|||\""));
+    EXPECT_TRUE(mentions(problems, "1-03.tsv:4: id 1030241 was issued for true/false \"单独的第1030241题。|||||\" and now asks single choice \"以下哪些路段距离50米以内不得停车？|交叉路口|隧道|||\""));
     EXPECT_TRUE(mentions(problems, "questionbank_build --record <bank folder> 1030241"));
     EXPECT_TRUE(mentions(problems, "id 1030239 was issued for"));
 

@@ -79,6 +79,14 @@ bool isChoice(const BankQuestion& question)
     return question.qutype == "0" || question.qutype == "1";
 }
 
+// A kind in words, as its practice list is named.
+std::string kindInWords(const std::string& qutype)
+{
+    static const std::map<std::string, std::string> kinds { { "0", "single choice" }, { "1", "multiple choice" }, { "2", "true/false" } };
+    const auto found = kinds.find(qutype);
+    return found == kinds.end() ? "kind " + qutype : found->second;
+}
+
 std::vector<std::string> optionList(const BankQuestion& question)
 {
     return { question.options, question.options + 4 };
@@ -620,7 +628,6 @@ bool BankReview::nearlySameStatement(const std::string& a, const std::string& b)
 
 std::vector<BankReview::PracticeList> BankReview::practiceLists(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order)
 {
-    static const std::map<std::string, std::string> kinds { { "0", "single choice" }, { "1", "multiple choice" }, { "2", "true/false" } };
     static const std::map<std::string, std::string> contents { { "0", "picture" }, { "1", "text" }, { "2", "clip" } };
     const auto named = [](const std::map<std::string, std::string>& names, const std::string& value) {
         const auto found = names.find(value);
@@ -631,7 +638,7 @@ std::vector<BankReview::PracticeList> BankReview::practiceLists(const std::vecto
     for (std::size_t index : order) {
         const BankQuestion& q = questions[index];
         const std::string subject = "subject " + q.subject + " ";
-        for (const std::string& name : { subject + "sequence practice", subject + named(kinds, q.qutype) + " practice",
+        for (const std::string& name : { subject + "sequence practice", subject + kindInWords(q.qutype) + " practice",
                  subject + named(contents, q.qncontype) + " practice" }) {
             const auto [list, added] = at.emplace(name, lists.size());
             if (added)
@@ -768,7 +775,7 @@ std::vector<std::string> BankReview::idProblems(const std::vector<BankQuestion>&
 
 std::string BankReview::askedBy(const BankQuestion& question)
 {
-    std::string asked = question.text;
+    std::string asked = question.qutype + "\t" + question.text;
     for (const auto& option : question.options)
         asked += "\t" + option;
     return asked + "\t" + question.media;
@@ -776,9 +783,12 @@ std::string BankReview::askedBy(const BankQuestion& question)
 
 std::vector<std::string> BankReview::askedProblems(const std::vector<BankQuestion>& questions, const IdLedger& ledger)
 {
-    const auto shown = [](std::string asked) {
-        std::replace(asked.begin(), asked.end(), '\t', '|');
-        return "\"" + asked + "\"";
+    // The kind in words, then what is asked.
+    const auto shown = [](const std::string& asked) {
+        const std::size_t tab = asked.find('\t');
+        std::string words = tab == std::string::npos ? std::string() : asked.substr(tab + 1);
+        std::replace(words.begin(), words.end(), '\t', '|');
+        return kindInWords(asked.substr(0, tab)) + " \"" + words + "\"";
     };
     std::vector<std::string> problems;
     for (const auto& q : questions) {

@@ -102,8 +102,8 @@ public:
     // One message for each question holding a retired id or one beyond its chapter's last, and for
     // each id up to the last that is neither in the bank nor retired (a removed question's).
     static std::vector<std::string> idProblems(const std::vector<BankQuestion>& questions, const IdLedger& ledger);
-    // What a question asks, as the ledger records it: its text, options and picture or clip, tab
-    // separated. The answer and explanation may be mended under the same id.
+    // What a question asks, as the ledger records it: its kind, text, options and picture or clip,
+    // tab separated. The answer and explanation may be mended under the same id.
     static std::string askedBy(const BankQuestion& question);
     // One message for each question whose id the ledger records as asking something else, or not
     // at all; the message tells how a rewording of the same question is recorded.
