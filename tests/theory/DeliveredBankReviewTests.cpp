@@ -223,6 +223,39 @@ TEST_F(DeliveredBankReview, everyPenaltyTaughtIsTheOneInForceAndNoRetiredIdIsUse
         EXPECT_FALSE(ids.contains(reused)) << reused;
 }
 
+TEST(DeliveredBankJoins, everyPenaltyJoinIsDescribedAsAnOffenceInForceScoringItsPoints)
+{
+    std::ifstream joins(CORVANE_QUESTIONBANK_SOURCE "/families.tsv");
+    std::string line;
+    ASSERT_TRUE(std::getline(joins, line));
+    static const std::regex penalty("(.+)一次记([0-9]+)分");
+    // The description's words stand in that order in the offence's words: "闯红灯" in "…通行（闯红灯）".
+    const auto within = [](const std::string& words, const std::string& offence) {
+        const std::u32string wanted = BankReview::decode(words);
+        const std::u32string in = BankReview::decode(offence);
+        std::size_t at = 0;
+        for (char32_t c : wanted) {
+            at = in.find(c, at);
+            if (at == std::u32string::npos)
+                return false;
+            ++at;
+        }
+        return true;
+    };
+    std::size_t checked = 0;
+    while (std::getline(joins, line)) {
+        std::smatch match;
+        const std::string described = line.substr(line.rfind('\t') + 1);
+        if (!std::regex_match(described, match, penalty))
+            continue;
+        EXPECT_TRUE(std::any_of(kPoints.begin(), kPoints.end(),
+            [&](const auto& offence) { return std::to_string(offence.second) == match[2].str() && within(match[1].str(), offence.first); }))
+            << described;
+        ++checked;
+    }
+    EXPECT_GE(checked, 15u);
+}
+
 TEST_F(DeliveredBankReview, everyDashboardLampIsExplainedByItsOwnAdviceAndNoDeviceSwitchedOnIsSentForRepair)
 {
     // The explanation of a lamp's drawing names what the lamp shows ("…表示燃油不足。") and then
