@@ -2,8 +2,9 @@
 // files of resources/questionbank (one per subject and chapter, named "<subject>-<chapter>.tsv").
 // Every question is checked before anything is written, and so is the bank as a whole (see
 // BankReview): a bank with a broken question, a repeat, faulty words, too few distinct items for
-// a paper's row, two questions of one family or two giving each other's answer away close
-// together in a practice list, or an id given out before to another question is not built at all.
+// a paper's row, a sequence practice that leaves a chapter and comes back, two questions of one
+// family or two giving each other's answer away close together in a practice list, or an id given
+// out before to another question is not built at all.
 // The questions are numbered in their study order, which keeps them apart in every list the client
 // shows in that order, and each row names its family (the id of its first question) so that a
 // paper holds at most one of them.
