@@ -90,22 +90,22 @@ TEST_F(BankBuilder, aQuestionSwappedInUnderItsIdStopsTheBuildUntilItsRewordingIs
     write("1-01.tsv", std::string(kHeader) + firstLine + "1010002\t2\t1\t临时停车时，驾驶人不得离车。\t\t\t\t\tY\t\t临时停车时驾驶人不得离开车辆。\n");
     write("issued.tsv", "chapter\tlast id issued\n1-01\t1010002\n");
     write("retired.tsv", "id\tquestion\n");
-    write("asked.tsv", "id\tquestion\tA\tB\tC\tD\tpicture or clip\n");
+    write("asked.tsv", "id\tqutype\tquestion\tA\tB\tC\tD\tpicture or clip\n");
     std::string said;
     // Recording the ids issued; one neither in the bank nor retired is refused.
     EXPECT_FALSE(run("--record '" + folder.string() + "' 1010001 1010002 1010003", said));
     EXPECT_NE(said.find("1010003 is neither in the bank nor retired"), std::string::npos) << said;
     EXPECT_EQ(read("asked.tsv").find("1010001"), std::string::npos);
     ASSERT_TRUE(run("--record '" + folder.string() + "' 1010002 1010001", said)) << said;
-    EXPECT_EQ(read("asked.tsv"), "id\tquestion\tA\tB\tC\tD\tpicture or clip\n1010001\t以下哪些路段不得停车？\t交叉路口\t隧道\t\t\t\n"
-                                 "1010002\t临时停车时，驾驶人不得离车。\t\t\t\t\t\n");
+    EXPECT_EQ(read("asked.tsv"), "id\tqutype\tquestion\tA\tB\tC\tD\tpicture or clip\n1010001\t0\t以下哪些路段不得停车？\t交叉路口\t隧道\t\t\t\n"
+                                 "1010002\t2\t临时停车时，驾驶人不得离车。\t\t\t\t\t\n");
     build(said);
     EXPECT_EQ(said.find("1010001"), std::string::npos) << said;
 
     // Another question under 1010002 stops the build and says how a rewording is recorded.
     write("1-01.tsv", std::string(kHeader) + firstLine + "1010002\t2\t1\t隧道内可以临时停车。\t\t\t\t\tN\t\t隧道内不得停车。\n");
     EXPECT_FALSE(build(said));
-    EXPECT_NE(said.find("1-01.tsv:3: id 1010002 was issued for \"临时停车时，驾驶人不得离车。|||||\" and now asks \"隧道内可以临时停车。|||||\""),
+    EXPECT_NE(said.find("1-01.tsv:3: id 1010002 was issued for true/false \"临时停车时，驾驶人不得离车。|||||\" and now asks true/false \"隧道内可以临时停车。|||||\""),
         std::string::npos)
         << said;
     EXPECT_NE(said.find("questionbank_build --record <bank folder> 1010002"), std::string::npos) << said;
@@ -113,7 +113,7 @@ TEST_F(BankBuilder, aQuestionSwappedInUnderItsIdStopsTheBuildUntilItsRewordingIs
     ASSERT_TRUE(run("--record '" + folder.string() + "' 1010002", said)) << said;
     build(said);
     EXPECT_EQ(said.find("1010002"), std::string::npos) << said;
-    EXPECT_NE(read("asked.tsv").find("1010001\t以下哪些路段不得停车？"), std::string::npos);
+    EXPECT_NE(read("asked.tsv").find("1010001\t0\t以下哪些路段不得停车？"), std::string::npos);
 
     // Retiring the id takes its entry out; the gap check still holds.
     write("1-01.tsv", std::string(kHeader) + firstLine);
@@ -123,4 +123,28 @@ TEST_F(BankBuilder, aQuestionSwappedInUnderItsIdStopsTheBuildUntilItsRewordingIs
     write("retired.tsv", "id\tquestion\n");
     EXPECT_FALSE(build(said));
     EXPECT_NE(said.find("id 1010002 of 1-01 is neither in the bank nor retired"), std::string::npos) << said;
+}
+
+TEST_F(BankBuilder, aSingleChoiceQuestionTurnedMultipleChoiceStopsTheBuildAndNothingIsRecordedWithoutTheLedger)
+{
+    const std::string statementLine = "1010002\t2\t1\t临时停车时，驾驶人不得离车。\t\t\t\t\tY\t\t临时停车时驾驶人不得离开车辆。\n";
+    write("1-01.tsv", std::string(kHeader) + "1010001\t0\t1\t以下哪个路段不得停车？\t交叉路口\t加油站附近\t\t\tA\t\t交叉路口不得停车。\n" + statementLine);
+    write("issued.tsv", "chapter\tlast id issued\n1-01\t1010002\n");
+    write("retired.tsv", "id\tquestion\n");
+    write("asked.tsv", "id\tqutype\tquestion\tA\tB\tC\tD\tpicture or clip\n");
+    std::string said;
+    ASSERT_TRUE(run("--record '" + folder.string() + "' 1010001 1010002", said)) << said;
+
+    // The same words and options, asked as multiple choice: a learner's marks of the single choice would land on it.
+    write("1-01.tsv", std::string(kHeader) + "1010001\t1\t1\t以下哪个路段不得停车？\t交叉路口\t加油站附近\t\t\tA,B\t\t都不得停车。\n" + statementLine);
+    EXPECT_FALSE(build(said));
+    EXPECT_NE(said.find("id 1010001 was issued for single choice \"以下哪个路段不得停车？|交叉路口|加油站附近|||\" and now asks multiple choice"),
+        std::string::npos)
+        << said;
+
+    // Recording without the ledger fails and writes none.
+    fs::remove(folder / "asked.tsv");
+    EXPECT_FALSE(run("--record '" + folder.string() + "' 1010001", said));
+    EXPECT_NE(said.find("asked.tsv: missing"), std::string::npos) << said;
+    EXPECT_FALSE(fs::exists(folder / "asked.tsv"));
 }

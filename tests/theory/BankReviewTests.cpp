@@ -290,13 +290,14 @@ TEST(BankReview, aQuestionAnsweringAnotherIsFoundAndLookAlikesAreNot)
     EXPECT_FALSE(BankReview::nearlySameStatement("城市道路上最高速度为每小时30公里。", "公路上最高速度为每小时40公里。"));
 }
 
-TEST(BankReview, everyPracticeListKeepsQuestionsGivingEachOtherAwayAndFamiliesApartAsFarAsItsLengthAllows)
+namespace {
+
+// Chapter by chapter in the file each question stands next to the one answering it: a
+// "下列说法" question and the true/false questions quoting it, two of one clip at a chapter's
+// end, a stem with its statements, and a question joined to a family by id.
+std::vector<BankQuestion> questionsAnsweringTheirNeighbours(BankReview::Joins& joins)
 {
-    // Chapter by chapter in the file each question stands next to the one answering it: a
-    // "下列说法" question and the true/false questions quoting it, two of one clip at a chapter's
-    // end, a stem with its statements, and a question joined to a family by id.
     std::vector<BankQuestion> bank;
-    BankReview::Joins joins;
     for (int chapter = 1; chapter <= 3; ++chapter) {
         const int at = 100 + chapter;
         int number = 1;
@@ -319,6 +320,25 @@ TEST(BankReview, everyPracticeListKeepsQuestionsGivingEachOtherAwayAndFamiliesAp
         bank.push_back(about(statement(id(at, number++), "视频中车辆停车是正确的。", "Y"), "2", clips[chapter - 1]));
         bank.push_back(about(statement(id(at, number++), "视频中车辆加速是正确的。", "N"), "2", clips[chapter - 1]));
     }
+    return bank;
+}
+
+// The chapters of a subject's sequence, one for each run of questions of one chapter.
+std::vector<std::string> chapterRuns(const std::vector<BankQuestion>& bank, const std::vector<std::size_t>& order)
+{
+    std::vector<std::string> runs;
+    for (std::size_t index : order)
+        if (runs.empty() || runs.back() != bank[index].chapter)
+            runs.push_back(bank[index].chapter);
+    return runs;
+}
+
+} // namespace
+
+TEST(BankReview, everyPracticeListKeepsQuestionsGivingEachOtherAwayAndFamiliesApartAsFarAsItsLengthAllows)
+{
+    BankReview::Joins joins;
+    const std::vector<BankQuestion> bank = questionsAnsweringTheirNeighbours(joins);
     std::vector<std::size_t> fileOrder(bank.size());
     std::iota(fileOrder.begin(), fileOrder.end(), std::size_t { 0 });
     const auto family = BankReview::families(bank, joins);
@@ -326,13 +346,11 @@ TEST(BankReview, everyPracticeListKeepsQuestionsGivingEachOtherAwayAndFamiliesAp
     const auto pairs = BankReview::giveAways(bank);
     EXPECT_EQ(pairs.size(), 3u * 8 * 3);
     const auto close = BankReview::closeInPracticeLists(bank, fileOrder, family, pairs);
-    for (const char* list : { "subject 1 sequence practice", "subject 1 true/false practice",
-             "subject 1 text practice", "subject 1 clip practice" })
+    for (const char* list : { "subject 1 sequence practice", "subject 1 true/false practice", "subject 1 text practice" })
         EXPECT_TRUE(mentions(close, list)) << list;
     EXPECT_TRUE(mentions(close, "1010001 and 1010002 give each other's answer away and stand 1 apart in subject 1 sequence practice, at least 5 wanted"));
-    // Nine clip questions of three clips: three apart is all the list allows.
-    EXPECT_TRUE(mentions(close, "1010065 and 1010066 are of one family (a question and a statement made from it, two about one picture or clip, or a join) "
-                                "and stand 1 apart in subject 1 clip practice, at least 3 wanted"));
+    // Each chapter's part of the clip list is its clip's three questions: side by side is all it allows.
+    EXPECT_FALSE(mentions(close, "clip practice"));
     EXPECT_EQ(BankReview::wantedApart(BankReview::kLeastApart, 9, 3), 3u);
     EXPECT_EQ(BankReview::wantedApart(BankReview::kLeastApart, 900, 3), BankReview::kLeastApart);
     EXPECT_EQ(BankReview::wantedApart(BankReview::kGiveAwayApart, 8, 2), 4u);
@@ -341,6 +359,26 @@ TEST(BankReview, everyPracticeListKeepsQuestionsGivingEachOtherAwayAndFamiliesAp
     ASSERT_EQ(std::set<std::size_t>(order.begin(), order.end()).size(), bank.size());
     const auto problems = BankReview::closeInPracticeLists(bank, order, family, pairs);
     for (const auto& p : problems) ADD_FAILURE() << p;
+}
+
+TEST(BankReview, sequencePracticeGoesChapterByChapterAndAnOrderLeavingAChapterAndComingBackIsRefused)
+{
+    BankReview::Joins joins;
+    const std::vector<BankQuestion> bank = questionsAnsweringTheirNeighbours(joins);
+    const auto order = BankReview::studyOrder(bank, joins);
+    EXPECT_EQ(chapterRuns(bank, order), (std::vector<std::string> { "01", "02", "03" }));
+    EXPECT_TRUE(BankReview::scatteredChapters(bank, order).empty());
+
+    // Chapter 01's last question put after two of chapter 02: the builder refuses it.
+    const auto firstOfTwo = std::size_t(std::find_if(order.begin(), order.end(), [&](std::size_t index) { return bank[index].chapter == "02"; }) - order.begin());
+    auto scattered = order;
+    std::rotate(scattered.begin() + std::ptrdiff_t(firstOfTwo) - 1, scattered.begin() + std::ptrdiff_t(firstOfTwo), scattered.begin() + std::ptrdiff_t(firstOfTwo) + 2);
+    BankReview::IdLedger ledger;
+    const auto problems = BankReview::review(bank, scattered, ledger, joins);
+    EXPECT_TRUE(mentions(problems, "subject 1 sequence practice leaves chapter 1-01 after " + bank[order[firstOfTwo - 2]].id + " and comes back to it at "
+        + bank[order[firstOfTwo - 1]].id))
+        << testing::PrintToString(problems);
+    EXPECT_FALSE(mentions(BankReview::review(bank, order, ledger, joins), "sequence practice leaves"));
 }
 
 TEST(BankReview, aQuestionSwappedInUnderItsIdIsRefusedUntilTheLedgerRecordsItsNewWording)
@@ -363,7 +401,7 @@ TEST(BankReview, aQuestionSwappedInUnderItsIdIsRefusedUntilTheLedgerRecordsItsNe
     bank[0].options[1] = "急弯路";
     auto problems = BankReview::askedProblems(bank, ledger);
     ASSERT_EQ(problems.size(), 2u);
-    EXPECT_TRUE(mentions(problems, "1-03.tsv:4: id 1030241 was issued for \"单独的第1030241题。|||||\" and now asks \"以下哪些路段距离50米以内不得停车？|交叉路口|隧道|||\""));
+    EXPECT_TRUE(mentions(problems, "1-03.tsv:4: id 1030241 was issued for true/false \"单独的第1030241题。|||||\" and now asks single choice \"以下哪些路段距离50米以内不得停车？|交叉路口|隧道|||\""));
     EXPECT_TRUE(mentions(problems, "questionbank_build --record <bank folder> 1030241"));
     EXPECT_TRUE(mentions(problems, "id 1030239 was issued for"));
 

@@ -223,6 +223,39 @@ TEST_F(DeliveredBankReview, everyPenaltyTaughtIsTheOneInForceAndNoRetiredIdIsUse
         EXPECT_FALSE(ids.contains(reused)) << reused;
 }
 
+TEST(DeliveredBankJoins, everyPenaltyJoinIsDescribedAsAnOffenceInForceScoringItsPoints)
+{
+    std::ifstream joins(CORVANE_QUESTIONBANK_SOURCE "/families.tsv");
+    std::string line;
+    ASSERT_TRUE(std::getline(joins, line));
+    static const std::regex penalty("(.+)一次记([0-9]+)分");
+    // The description's words stand in that order in the offence's words: "闯红灯" in "…通行（闯红灯）".
+    const auto within = [](const std::string& words, const std::string& offence) {
+        const std::u32string wanted = BankReview::decode(words);
+        const std::u32string in = BankReview::decode(offence);
+        std::size_t at = 0;
+        for (char32_t c : wanted) {
+            at = in.find(c, at);
+            if (at == std::u32string::npos)
+                return false;
+            ++at;
+        }
+        return true;
+    };
+    std::size_t checked = 0;
+    while (std::getline(joins, line)) {
+        std::smatch match;
+        const std::string described = line.substr(line.rfind('\t') + 1);
+        if (!std::regex_match(described, match, penalty))
+            continue;
+        EXPECT_TRUE(std::any_of(kPoints.begin(), kPoints.end(),
+            [&](const auto& offence) { return std::to_string(offence.second) == match[2].str() && within(match[1].str(), offence.first); }))
+            << described;
+        ++checked;
+    }
+    EXPECT_GE(checked, 15u);
+}
+
 TEST_F(DeliveredBankReview, everyDashboardLampIsExplainedByItsOwnAdviceAndNoDeviceSwitchedOnIsSentForRepair)
 {
     // The explanation of a lamp's drawing names what the lamp shows ("…表示燃油不足。") and then
@@ -256,11 +289,43 @@ TEST_F(DeliveredBankReview, everyDashboardLampIsExplainedByItsOwnAdviceAndNoDevi
 
 TEST_F(DeliveredBankReview, inSequencePracticeNoQuestionStandsNearAnotherOfItsFamily)
 {
-    for (const auto& sequence : sequences) {
-        for (std::size_t i = 0; i < sequence.size(); ++i) {
-            for (std::size_t j = i + 1; j < sequence.size() && j < i + BankReview::kLeastApart; ++j)
-                EXPECT_FALSE(sameFamily(sequence[i], sequence[j])) << sequence[i].id << " and " << sequence[j].id;
+    for (const char* subject : { "1", "2", "3" }) {
+        const auto records = store->sequenceQuestions("C1", subject, true);
+        const auto sequence = learnedList(records);
+        // Within a chapter a family stands as far apart as the chapter's length allows.
+        std::map<std::string, std::size_t> chapterLength;
+        std::map<std::string, std::size_t> inChapter;
+        std::vector<std::string> familyInChapter;
+        for (std::size_t place = 0; place < sequence.size(); ++place) {
+            ++chapterLength[sequence[place].chapter];
+            familyInChapter.push_back(ns::stringForKey(ns::dictionaryValue(records->objectAtIndex(place)), "family").UTF8String() + std::string(" ")
+                + sequence[place].chapter);
+            ++inChapter[familyInChapter.back()];
         }
+        for (std::size_t i = 0; i < sequence.size(); ++i) {
+            const std::size_t wanted = BankReview::wantedApart(BankReview::kLeastApart, chapterLength[sequence[i].chapter], inChapter[familyInChapter[i]]);
+            for (std::size_t j = i + 1; j < sequence.size() && j < i + BankReview::kLeastApart; ++j) {
+                if (!sameFamily(sequence[i], sequence[j]))
+                    continue;
+                EXPECT_GE(j - i, sequence[j].chapter == sequence[i].chapter ? wanted : BankReview::kLeastApart) << sequence[i].id << " and " << sequence[j].id;
+            }
+        }
+    }
+}
+
+TEST_F(DeliveredBankReview, sequencePracticeGoesThroughEachSubjectChapterByChapterInTheirOrder)
+{
+    for (const auto& sequence : sequences) {
+        ASSERT_FALSE(sequence.empty());
+        std::vector<std::string> runs;
+        for (const auto& question : sequence)
+            if (runs.empty() || runs.back() != question.chapter)
+                runs.push_back(question.chapter);
+        std::vector<std::string> chapters = runs;
+        std::sort(chapters.begin(), chapters.end());
+        chapters.erase(std::unique(chapters.begin(), chapters.end()), chapters.end());
+        EXPECT_EQ(runs, chapters) << "subject " << sequence.front().subject;
+        EXPECT_GE(runs.size(), 5u);
     }
 }
 
@@ -275,16 +340,41 @@ TEST_F(DeliveredBankReview, inEveryPracticeListNoQuestionStandsNearAnotherOfItsF
             const auto records = ((*store).*lists[kind])("C1", subject, true);
             const auto list = learnedList(records);
             SCOPED_TRACE(std::string("subject ") + subject + ", list " + std::to_string(kind));
+            // Two of one chapter are held to what the chapter's part of the list allows.
+            std::map<std::string, std::size_t> chapterLength;
             std::map<std::string, std::vector<std::size_t>> families;
-            for (std::size_t place = 0; place < list.size(); ++place)
-                families[ns::stringForKey(ns::dictionaryValue(records->objectAtIndex(place)), "family").UTF8String()].push_back(place);
-            for (const auto& [family, places] : families) {
-                const std::size_t wanted = BankReview::wantedApart(BankReview::kLeastApart, list.size(), places.size());
-                for (std::size_t k = 1; k < places.size(); ++k)
-                    EXPECT_GE(places[k] - places[k - 1], wanted) << list[places[k - 1]].id << " and " << list[places[k]].id;
+            std::map<std::string, std::size_t> inChapter;
+            for (std::size_t place = 0; place < list.size(); ++place) {
+                const std::string family = ns::stringForKey(ns::dictionaryValue(records->objectAtIndex(place)), "family").UTF8String();
+                families[family].push_back(place);
+                ++chapterLength[list[place].chapter];
+                ++inChapter[family + " " + list[place].chapter];
             }
-            const std::size_t wanted = BankReview::wantedApart(BankReview::kGiveAwayApart, list.size(), 2);
-            for (const auto& [a, b] : BankReview::giveAways(list)) {
+            for (const auto& [family, places] : families) {
+                for (std::size_t k = 1; k < places.size(); ++k) {
+                    const std::string& chapter = list[places[k]].chapter;
+                    const std::size_t wanted = chapter == list[places[k - 1]].chapter
+                        ? BankReview::wantedApart(BankReview::kLeastApart, chapterLength[chapter], inChapter[family + " " + chapter])
+                        : BankReview::wantedApart(BankReview::kLeastApart, list.size(), places.size());
+                    EXPECT_GE(places[k] - places[k - 1], wanted) << list[places[k - 1]].id << " and " << list[places[k]].id;
+                }
+            }
+            // A pair that others give away both of stands apart like a family of as many.
+            const auto pairs = BankReview::giveAways(list);
+            std::map<std::size_t, std::set<std::size_t>> partners;
+            for (const auto& [a, b] : pairs) {
+                partners[a].insert(b);
+                partners[b].insert(a);
+            }
+            for (const auto& [a, b] : pairs) {
+                std::size_t wanted = BankReview::wantedApart(BankReview::kGiveAwayApart, list.size(), 2);
+                if (list[a].chapter == list[b].chapter) {
+                    const auto& ofB = partners[b];
+                    const std::string& chapter = list[a].chapter;
+                    const auto both = std::count_if(partners[a].begin(), partners[a].end(),
+                        [&](std::size_t other) { return ofB.contains(other) && list[other].chapter == chapter; });
+                    wanted = BankReview::wantedApart(BankReview::kGiveAwayApart, chapterLength[list[a].chapter], 2 + std::size_t(both));
+                }
                 EXPECT_GE(b - a, wanted) << list[a].id << " gives " << list[b].id << " away";
                 ++giveAways;
             }

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <map>
 #include <numeric>
 #include <iterator>
+#include <random>
 #include <set>
 #include <tuple>
 #include <unordered_map>
@@ -77,6 +79,14 @@ std::size_t longestCommonSubsequence(const std::u32string& a, const std::u32stri
 bool isChoice(const BankQuestion& question)
 {
     return question.qutype == "0" || question.qutype == "1";
+}
+
+// A kind in words, as its practice list is named.
+std::string kindInWords(const std::string& qutype)
+{
+    static const std::map<std::string, std::string> kinds { { "0", "single choice" }, { "1", "multiple choice" }, { "2", "true/false" } };
+    const auto found = kinds.find(qutype);
+    return found == kinds.end() ? "kind " + qutype : found->second;
 }
 
 std::vector<std::string> optionList(const BankQuestion& question)
@@ -438,59 +448,175 @@ bool nearlySame(const std::u32string& a, const std::u32string& b)
 }
 
 // The places of slack a family keeps, beyond one for each family as pressed in its list: 0, 1,
-// 3, 7, … are tried in turn until an order fits, as the least moves the fewest questions out of
-// their chapters.
+// 3, 7, … are tried in turn until an order fits, as the least moves the fewest questions from the
+// chapter's own order.
 constexpr long long kMostSlackKept = 31;
 
-// One subject's questions, `base` in the order wanted, rearranged so that no question stands
-// closer than wanted to its family or to one giving it away in the sequence or in its lists by
-// kind and by content. At every place the first question of `base` that fits is taken, unless a
-// family is running out of room in one of its lists; where none fits, the one falling least short.
-std::vector<std::size_t> spreadOut(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& base,
-    const std::vector<std::size_t>& family, const std::vector<std::vector<std::size_t>>& partners, long long slackKept)
+// The lists a question stands in: its subject's sequence, its kind's and its content's.
+std::array<std::string, 3> listsOf(const BankQuestion& question)
+{
+    return { "sequence", "kind " + question.qutype, "content " + question.qncontype };
+}
+
+// How many questions `inPart` takes of `a`, `b` and those giving both of them away: each of
+// those wants to stand apart from both, so a list made of such groups could put `a` and `b` no
+// further apart than its length ÷ the group.
+template <class InPart>
+std::size_t giveAwayGroup(std::size_t a, std::size_t b, const std::vector<std::vector<std::size_t>>& partners, const InPart& inPart)
+{
+    std::vector<std::size_t> common;
+    std::set_intersection(partners[a].begin(), partners[a].end(), partners[b].begin(), partners[b].end(), std::back_inserter(common));
+    return 2 + std::size_t(std::count_if(common.begin(), common.end(), inPart));
+}
+
+// One chapter's questions as they are spread, by their places in its base order: the lists each
+// stands in, a family's members within one list (a slot), the questions giving each away and how
+// far apart each pair is wanted in each list they share (0 for none). A slot or question with
+// kin in the subject's earlier chapters holds how many places of its list stand between the last
+// of them and the chapter (none without), and how far apart it wants them, as far as the whole list
+// allows.
+struct ChapterLists {
+    struct Partner {
+        std::size_t other;
+        std::array<std::size_t, 3> wanted;
+        std::array<std::size_t, 3> aimed;
+    };
+    std::vector<std::array<std::size_t, 3>> lists;
+    std::vector<std::size_t> length;
+    std::vector<std::array<std::size_t, 3>> slots;
+    std::vector<std::size_t> slotList;
+    std::vector<std::size_t> members;
+    std::vector<std::size_t> wanted;
+    std::vector<std::vector<Partner>> partnersOf;
+    std::vector<std::size_t> behind;
+    std::vector<std::size_t> wantedBehind;
+    std::vector<std::array<std::size_t, 3>> partnerBehind;
+    std::vector<std::size_t> partnerWantedBehind;
+};
+
+// What is wanted of one subject's lists as a whole: each list's length and each family's members there.
+struct SubjectLists {
+    std::map<std::string, std::size_t> length;
+    std::map<std::pair<std::size_t, std::string>, std::size_t> members;
+};
+
+ChapterLists chapterLists(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& base, const std::vector<std::size_t>& family,
+    const std::vector<std::vector<std::size_t>>& partners, const std::vector<std::size_t>& earlier, const SubjectLists& subject)
 {
     constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
     const std::size_t count = base.size();
-    // The lists a question stands in: its sequence (0), its kind's and its content's.
+    ChapterLists chapter;
+    std::vector<std::string> listNames { "sequence" };
     std::map<std::string, std::size_t> listIds { { "sequence", 0 } };
-    std::vector<std::array<std::size_t, 3>> lists(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const BankQuestion& q = questions[base[i]];
-        lists[i] = { 0, listIds.emplace("kind " + q.qutype, listIds.size()).first->second,
-            listIds.emplace("content " + q.qncontype, listIds.size()).first->second };
-    }
-    std::vector<std::size_t> length(listIds.size(), 0);
-    for (const auto& in : lists)
-        for (std::size_t list : in)
-            ++length[list];
-    // A family's members within one list.
-    std::map<std::pair<std::size_t, std::size_t>, std::size_t> slotIds;
-    std::vector<std::array<std::size_t, 3>> slots(count);
-    std::vector<std::size_t> slotList;
-    std::vector<std::size_t> remaining;
-    for (std::size_t i = 0; i < count; ++i) {
+        const auto names = listsOf(questions[base[i]]);
+        auto& in = chapter.lists.emplace_back();
         for (std::size_t k = 0; k < 3; ++k) {
-            const auto [slot, added] = slotIds.emplace(std::make_pair(family[base[i]], lists[i][k]), slotIds.size());
-            if (added) {
-                slotList.push_back(lists[i][k]);
-                remaining.push_back(0);
-            }
-            slots[i][k] = slot->second;
-            ++remaining[slot->second];
+            const auto [id, added] = listIds.emplace(names[k], listIds.size());
+            if (added)
+                listNames.push_back(names[k]);
+            in[k] = id->second;
         }
     }
-    std::vector<std::size_t> wanted(remaining.size());
-    for (std::size_t slot = 0; slot < wanted.size(); ++slot)
-        wanted[slot] = BankReview::wantedApart(BankReview::kLeastApart, length[slotList[slot]], remaining[slot]);
+    chapter.length.assign(listIds.size(), 0);
+    for (const auto& in : chapter.lists)
+        for (std::size_t list : in)
+            ++chapter.length[list];
+    std::map<std::pair<std::size_t, std::size_t>, std::size_t> slotIds;
+    std::vector<std::size_t> slotFamily;
+    for (std::size_t i = 0; i < count; ++i) {
+        auto& in = chapter.slots.emplace_back();
+        for (std::size_t k = 0; k < 3; ++k) {
+            const auto [slot, added] = slotIds.emplace(std::make_pair(family[base[i]], chapter.lists[i][k]), slotIds.size());
+            if (added) {
+                chapter.slotList.push_back(chapter.lists[i][k]);
+                slotFamily.push_back(family[base[i]]);
+                chapter.members.push_back(0);
+            }
+            in[k] = slot->second;
+            ++chapter.members[slot->second];
+        }
+    }
+    for (std::size_t slot = 0; slot < chapter.members.size(); ++slot)
+        chapter.wanted.push_back(BankReview::wantedApart(BankReview::kLeastApart, chapter.length[chapter.slotList[slot]], chapter.members[slot]));
+
     std::map<std::size_t, std::size_t> local;
     for (std::size_t i = 0; i < count; ++i)
         local.emplace(base[i], i);
-    std::vector<std::vector<std::size_t>> partnersOf(count);
-    for (std::size_t i = 0; i < count; ++i)
+    std::vector<std::vector<std::size_t>> localPartners(count);
+    for (std::size_t i = 0; i < count; ++i) {
         for (std::size_t other : partners[base[i]])
             if (const auto found = local.find(other); found != local.end())
-                partnersOf[i].push_back(found->second);
+                localPartners[i].push_back(found->second);
+        std::sort(localPartners[i].begin(), localPartners[i].end());
+    }
+    chapter.partnersOf.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t other : localPartners[i]) {
+            ChapterLists::Partner partner { other, {}, {} };
+            for (std::size_t k = 0; k < 3; ++k) {
+                const std::size_t list = chapter.lists[i][k];
+                if (chapter.lists[other][k] != list)
+                    continue;
+                const std::size_t group = giveAwayGroup(i, other, localPartners, [&](std::size_t x) { return chapter.lists[x][k] == list; });
+                partner.wanted[k] = BankReview::wantedApart(BankReview::kGiveAwayApart, chapter.length[list], group);
+                partner.aimed[k] = BankReview::wantedApart(BankReview::kGiveAwayApart, chapter.length[list], 2);
+            }
+            chapter.partnersOf[i].push_back(partner);
+        }
+    }
 
+    // The earlier chapters' kin: their last places in each list, counted back from the chapter.
+    std::map<std::string, std::size_t> placed;
+    std::map<std::pair<std::size_t, std::string>, std::size_t> lastOfFamily;
+    std::map<std::size_t, std::array<std::size_t, 3>> placeOf;
+    for (std::size_t index : earlier) {
+        const auto names = listsOf(questions[index]);
+        auto& at = placeOf[index];
+        for (std::size_t k = 0; k < 3; ++k) {
+            at[k] = placed[names[k]]++;
+            lastOfFamily[{ family[index], names[k] }] = at[k];
+        }
+    }
+    for (std::size_t slot = 0; slot < chapter.members.size(); ++slot) {
+        const std::string& name = listNames[chapter.slotList[slot]];
+        const auto last = lastOfFamily.find({ slotFamily[slot], name });
+        chapter.behind.push_back(last == lastOfFamily.end() ? none : placed[name] - last->second);
+        const auto inList = subject.members.find({ slotFamily[slot], name });
+        chapter.wantedBehind.push_back(
+            BankReview::wantedApart(BankReview::kLeastApart, subject.length.at(name), inList == subject.members.end() ? 1 : inList->second));
+    }
+    for (std::size_t list = 0; list < listNames.size(); ++list)
+        chapter.partnerWantedBehind.push_back(BankReview::wantedApart(BankReview::kGiveAwayApart, subject.length.at(listNames[list]), 2));
+    for (std::size_t i = 0; i < count; ++i) {
+        auto& closest = chapter.partnerBehind.emplace_back();
+        closest.fill(none);
+        const auto names = listsOf(questions[base[i]]);
+        for (std::size_t other : partners[base[i]]) {
+            const auto found = placeOf.find(other);
+            for (std::size_t k = 0; k < 3 && found != placeOf.end(); ++k)
+                if (listsOf(questions[other])[k] == names[k])
+                    closest[k] = std::min(closest[k], placed[names[k]] - found->second[k]);
+        }
+    }
+    return chapter;
+}
+
+// The chapter's questions rearranged, by their places in its base order, so that no question
+// stands closer than wanted to its family or to one giving it away in the sequence or in its lists
+// by kind and by content. At every place the first question of the base order that fits is taken,
+// unless a family is running out of room in one of its lists; where none fits, the one falling
+// least short.
+std::vector<std::size_t> spreadOut(const ChapterLists& chapter, long long slackKept)
+{
+    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+    const std::size_t count = chapter.lists.size();
+    const auto& lists = chapter.lists;
+    const auto& length = chapter.length;
+    const auto& slots = chapter.slots;
+    const auto& slotList = chapter.slotList;
+    const auto& wanted = chapter.wanted;
+    std::vector<std::size_t> remaining = chapter.members;
     std::vector<std::size_t> placed(length.size(), 0);
     std::vector<std::size_t> last(remaining.size(), none);
     std::vector<std::array<std::size_t, 3>> place(count, { none, none, none });
@@ -536,13 +662,9 @@ std::vector<std::size_t> spreadOut(const std::vector<BankQuestion>& questions, c
                 if (urgent[slot])
                     urgency = std::min(urgency, slack[slot]);
             }
-            for (std::size_t other : partnersOf[i]) {
-                for (std::size_t k = 0; k < 3 && place[other][0] != none; ++k) {
-                    if (lists[other][k] != lists[i][k])
-                        continue;
-                    const std::size_t apart = BankReview::wantedApart(BankReview::kGiveAwayApart, length[lists[i][k]], 2);
-                    shortfall += apart - std::min(apart, placed[lists[i][k]] - place[other][k]);
-                }
+            for (const auto& partner : chapter.partnersOf[i]) {
+                for (std::size_t k = 0; k < 3 && place[partner.other][0] != none; ++k)
+                    shortfall += partner.wanted[k] - std::min(partner.wanted[k], placed[lists[i][k]] - place[partner.other][k]);
             }
             const std::tuple<std::size_t, long long, std::size_t> key { shortfall, urgency, i };
             if (best == none || key < bestKey) {
@@ -555,9 +677,132 @@ std::vector<std::size_t> spreadOut(const std::vector<BankQuestion>& questions, c
             last[slots[best][k]] = place[best][k];
             --remaining[slots[best][k]];
         }
-        order.push_back(base[best]);
+        order.push_back(best);
     }
     return order;
+}
+
+// What shortfall counts with, its room kept from one call to the next: the search asks it for
+// every change it tries.
+struct Shortfall {
+    std::vector<std::size_t> blame;
+    std::vector<std::size_t> placed;
+    std::vector<std::size_t> last;
+    std::vector<std::size_t> at;
+    std::vector<std::array<std::size_t, 3>> place;
+};
+
+// How far short of wanted the chapter's questions stand in `order` (by their places in its base
+// order), over every family's neighbours and every give-away pair in every list; `counted.blame`
+// receives each question's share. `aiming` counts instead how far short of kGiveAwayApart the
+// give-away pairs held to less stand, so that they are spread as far as the rest allows, and
+// answers SIZE_MAX for an order short of wanted.
+std::size_t shortfall(const ChapterLists& chapter, const std::vector<std::size_t>& order, Shortfall& counted, bool aiming = false)
+{
+    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+    auto& blame = counted.blame;
+    auto& placed = counted.placed;
+    auto& last = counted.last;
+    auto& at = counted.at;
+    auto& place = counted.place;
+    placed.assign(chapter.length.size(), 0);
+    last.assign(chapter.members.size(), none);
+    at.assign(chapter.members.size(), none);
+    place.resize(order.size());
+    blame.assign(order.size(), 0);
+    std::size_t total = 0;
+    std::size_t aimedTotal = 0;
+    const auto add = [&](std::size_t a, std::size_t b, std::size_t wanted, std::size_t apart, std::size_t aimed = 0) {
+        const std::size_t missing = wanted - std::min(wanted, apart);
+        const std::size_t missingAimed = aimed - std::min(aimed, apart);
+        blame[a] += aiming ? missingAimed : missing;
+        blame[b] += aiming ? missingAimed : missing;
+        total += missing;
+        aimedTotal += missingAimed;
+    };
+    for (std::size_t i : order) {
+        for (std::size_t k = 0; k < 3; ++k) {
+            const std::size_t slot = chapter.slots[i][k];
+            place[i][k] = placed[chapter.lists[i][k]]++;
+            if (last[slot] != none)
+                add(at[slot], i, chapter.wanted[slot], place[i][k] - last[slot]);
+            else if (chapter.behind[slot] != none)
+                add(i, i, chapter.wantedBehind[slot], chapter.behind[slot] + place[i][k]);
+            if (chapter.partnerBehind[i][k] != none)
+                add(i, i, chapter.partnerWantedBehind[chapter.lists[i][k]], chapter.partnerBehind[i][k] + place[i][k]);
+            last[slot] = place[i][k];
+            at[slot] = i;
+        }
+    }
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        for (const auto& partner : chapter.partnersOf[i]) {
+            const std::size_t other = partner.other;
+            for (std::size_t k = 0; k < 3 && other > i; ++k)
+                add(i, other, partner.wanted[k], place[i][k] > place[other][k] ? place[i][k] - place[other][k] : place[other][k] - place[i][k], partner.aimed[k]);
+        }
+    }
+    if (aiming)
+        return total > 0 ? std::numeric_limits<std::size_t>::max() : aimedTotal;
+    return total;
+}
+
+// Where the spread order still falls short, questions that fall short trade places with others,
+// or move, until the chapter has what is wanted: a chapter holds its questions alone, so what the
+// first free place took early cannot be made up at the end. A change for the worse is taken now
+// and then, less often as the search goes on, so that it does not stop where no single change
+// helps; the search draws from a fixed seed, so every build settles the same way. `aiming`
+// settles what shortfall counts so, never leaving what is wanted.
+void settle(const ChapterLists& chapter, std::vector<std::size_t>& order, bool aiming, std::size_t changesPerQuestion, std::size_t searches)
+{
+    constexpr double kFirstTemperature = 2.0;
+    Shortfall counted;
+    Shortfall tried;
+    std::size_t total = shortfall(chapter, order, counted, aiming);
+    std::vector<std::size_t> best = order;
+    std::size_t bestTotal = total;
+    std::mt19937 draw(20260101);
+    const std::size_t count = order.size();
+    const std::size_t changes = changesPerQuestion * count;
+    for (std::size_t step = 0; step < searches * changes && bestTotal > 0 && count > 1; ++step) {
+        if (step % changes == 0 && step > 0) {
+            order = best;
+            total = shortfall(chapter, order, counted, aiming);
+        }
+        std::size_t from = draw() % count;
+        for (std::size_t look = 0; look < count && counted.blame[order[from]] == 0; ++look)
+            from = (from + 1) % count;
+        const std::size_t to = draw() % count;
+        if (to == from)
+            continue;
+        // A swap, or a move of one question to another place, which the same rotation undoes backwards.
+        const bool swap = draw() % 2;
+        const auto first = order.begin() + std::ptrdiff_t(std::min(from, to));
+        const auto last = order.begin() + std::ptrdiff_t(std::max(from, to)) + 1;
+        const auto change = [&](bool undo) {
+            if (swap)
+                std::swap(order[from], order[to]);
+            else if ((from < to) != undo)
+                std::rotate(first, first + 1, last);
+            else
+                std::rotate(first, last - 1, last);
+        };
+        change(false);
+        const std::size_t after = shortfall(chapter, order, tried, aiming);
+        const double temperature = kFirstTemperature * (1.0 - double(step % changes) / double(changes));
+        const bool taken = after <= total
+            || double(draw()) / double(std::mt19937::max()) < std::exp(-double(after - total) / std::max(temperature, 1e-3));
+        if (!taken) {
+            change(true);
+            continue;
+        }
+        std::swap(counted, tried);
+        total = after;
+        if (total < bestTotal) {
+            bestTotal = total;
+            best = order;
+        }
+    }
+    order = std::move(best);
 }
 
 } // namespace
@@ -620,7 +865,6 @@ bool BankReview::nearlySameStatement(const std::string& a, const std::string& b)
 
 std::vector<BankReview::PracticeList> BankReview::practiceLists(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order)
 {
-    static const std::map<std::string, std::string> kinds { { "0", "single choice" }, { "1", "multiple choice" }, { "2", "true/false" } };
     static const std::map<std::string, std::string> contents { { "0", "picture" }, { "1", "text" }, { "2", "clip" } };
     const auto named = [](const std::map<std::string, std::string>& names, const std::string& value) {
         const auto found = names.find(value);
@@ -631,7 +875,7 @@ std::vector<BankReview::PracticeList> BankReview::practiceLists(const std::vecto
     for (std::size_t index : order) {
         const BankQuestion& q = questions[index];
         const std::string subject = "subject " + q.subject + " ";
-        for (const std::string& name : { subject + "sequence practice", subject + named(kinds, q.qutype) + " practice",
+        for (const std::string& name : { subject + "sequence practice", subject + kindInWords(q.qutype) + " practice",
                  subject + named(contents, q.qncontype) + " practice" }) {
             const auto [list, added] = at.emplace(name, lists.size());
             if (added)
@@ -652,17 +896,36 @@ std::vector<std::string> BankReview::closeInPracticeLists(const std::vector<Bank
 {
     constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
     std::vector<std::string> problems;
+    std::vector<std::vector<std::size_t>> partners(questions.size());
+    for (const auto& [a, b] : giveAways) {
+        partners[a].push_back(b);
+        partners[b].push_back(a);
+    }
+    for (auto& of : partners)
+        std::sort(of.begin(), of.end());
     for (const auto& list : practiceLists(questions, order)) {
         const std::size_t length = list.questions.size();
         std::vector<std::size_t> place(questions.size(), none);
         std::map<std::size_t, std::vector<std::size_t>> members;
+        std::map<std::string, std::size_t> chapterLength;
+        std::map<std::pair<std::size_t, std::string>, std::size_t> chapterMembers;
         for (std::size_t k = 0; k < length; ++k) {
-            place[list.questions[k]] = k;
-            members[family[list.questions[k]]].push_back(k);
+            const std::size_t index = list.questions[k];
+            place[index] = k;
+            members[family[index]].push_back(k);
+            ++chapterLength[chapterOf(questions[index])];
+            ++chapterMembers[{ family[index], chapterOf(questions[index]) }];
         }
+        // The questions are spread within their chapter: two of one chapter stand as far apart as
+        // the chapter's part of the list allows, two of different chapters as the list allows.
+        const auto apartWanted = [&](std::size_t least, std::size_t a, std::size_t b, std::size_t inList, std::size_t inChapter) {
+            const std::string chapter = chapterOf(questions[a]);
+            return chapter == chapterOf(questions[b]) ? wantedApart(least, chapterLength[chapter], inChapter) : wantedApart(least, length, inList);
+        };
         for (const auto& [head, places] : members) {
-            const std::size_t wanted = wantedApart(kLeastApart, length, places.size());
             for (std::size_t k = 1; k < places.size(); ++k) {
+                const std::size_t a = list.questions[places[k - 1]];
+                const std::size_t wanted = apartWanted(kLeastApart, a, list.questions[places[k]], places.size(), chapterMembers[{ head, chapterOf(questions[a]) }]);
                 if (places[k] - places[k - 1] >= wanted)
                     continue;
                 problems.push_back(questions[list.questions[places[k - 1]]].id + " and " + questions[list.questions[places[k]]].id
@@ -670,16 +933,39 @@ std::vector<std::string> BankReview::closeInPracticeLists(const std::vector<Bank
                     + std::to_string(places[k] - places[k - 1]) + " apart in " + list.name + ", at least " + std::to_string(wanted) + " wanted");
             }
         }
-        const std::size_t wanted = wantedApart(kGiveAwayApart, length, 2);
         for (const auto& [a, b] : giveAways) {
             if (place[a] == none || place[b] == none)
                 continue;
             const std::size_t apart = place[a] > place[b] ? place[a] - place[b] : place[b] - place[a];
-            if (apart < wanted) {
+            const std::string chapter = chapterOf(questions[a]);
+            const std::size_t group = giveAwayGroup(a, b, partners, [&](std::size_t x) { return place[x] != none && chapterOf(questions[x]) == chapter; });
+            if (const std::size_t wanted = apartWanted(kGiveAwayApart, a, b, 2, group); apart < wanted) {
                 problems.push_back(questions[a].id + " and " + questions[b].id + " give each other's answer away and stand " + std::to_string(apart)
                     + " apart in " + list.name + ", at least " + std::to_string(wanted) + " wanted");
             }
         }
+    }
+    return problems;
+}
+
+std::vector<std::string> BankReview::scatteredChapters(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order)
+{
+    std::vector<std::string> problems;
+    std::map<std::string, std::string> chapterNow;
+    std::map<std::string, std::size_t> lastOfChapter;
+    std::set<std::string> reported;
+    for (std::size_t index : order) {
+        const BankQuestion& q = questions[index];
+        const std::string chapter = chapterOf(q);
+        if (std::string& now = chapterNow[q.subject]; now != chapter) {
+            const auto left = lastOfChapter.find(chapter);
+            if (left != lastOfChapter.end() && reported.insert(chapter).second) {
+                problems.push_back("subject " + q.subject + " sequence practice leaves chapter " + chapter + " after " + questions[left->second].id
+                    + " and comes back to it at " + q.id + ": it is the learner's way through the bank chapter by chapter");
+            }
+            now = chapter;
+        }
+        lastOfChapter[chapter] = index;
     }
     return problems;
 }
@@ -694,24 +980,40 @@ std::vector<std::size_t> BankReview::studyOrder(const std::vector<BankQuestion>&
         partners[b].push_back(a);
     }
     const auto chapterWise = chapterOrder(questions, family);
-    std::vector<std::string> subjects;
-    for (std::size_t index : chapterWise)
-        if (std::find(subjects.begin(), subjects.end(), questions[index].subject) == subjects.end())
-            subjects.push_back(questions[index].subject);
+    std::map<std::string, SubjectLists> subjects;
+    for (const auto& question : questions) {
+        for (const auto& name : listsOf(question)) {
+            SubjectLists& subject = subjects[question.subject];
+            ++subject.length[name];
+            ++subject.members[{ family[std::size_t(&question - questions.data())], name }];
+        }
+    }
     std::vector<std::size_t> order;
-    for (const auto& subject : subjects) {
-        std::vector<std::size_t> own;
-        std::copy_if(chapterWise.begin(), chapterWise.end(), std::back_inserter(own), [&](std::size_t index) { return questions[index].subject == subject; });
+    // Sequence practice is the learner's only way through the bank by chapter: the questions are
+    // spread within their chapter and never leave it.
+    for (auto from = chapterWise.begin(); from != chapterWise.end();) {
+        const auto to = std::find_if(from, chapterWise.end(), [&](std::size_t index) { return chapterOf(questions[index]) != chapterOf(questions[*from]); });
+        const std::vector<std::size_t> own(from, to);
+        from = to;
+        const std::string& subject = questions[own.front()].subject;
+        std::vector<std::size_t> earlier;
+        std::copy_if(order.begin(), order.end(), std::back_inserter(earlier), [&](std::size_t index) { return questions[index].subject == subject; });
+        const ChapterLists chapter = chapterLists(questions, own, family, partners, earlier, subjects[subject]);
         std::vector<std::size_t> spread;
-        std::size_t fewest = std::numeric_limits<std::size_t>::max();
-        for (long long slackKept = 0; slackKept <= kMostSlackKept && fewest > 0; slackKept = 2 * slackKept + 1) {
-            auto tried = spreadOut(questions, own, family, partners, slackKept);
-            if (const std::size_t problems = closeInPracticeLists(questions, tried, family, pairs).size(); problems < fewest) {
-                fewest = problems;
+        Shortfall counted;
+        std::size_t least = std::numeric_limits<std::size_t>::max();
+        for (long long slackKept = 0; slackKept <= kMostSlackKept && least > 0; slackKept = 2 * slackKept + 1) {
+            auto tried = spreadOut(chapter, slackKept);
+            if (const std::size_t missing = shortfall(chapter, tried, counted); missing < least) {
+                least = missing;
                 spread = std::move(tried);
             }
         }
-        order.insert(order.end(), spread.begin(), spread.end());
+        // What the review asks first, then the give-away pairs it holds to less as far apart as that leaves room for.
+        settle(chapter, spread, false, 2000, 2);
+        settle(chapter, spread, true, 200, 1);
+        for (std::size_t i : spread)
+            order.push_back(own[i]);
     }
     return order;
 }
@@ -768,7 +1070,7 @@ std::vector<std::string> BankReview::idProblems(const std::vector<BankQuestion>&
 
 std::string BankReview::askedBy(const BankQuestion& question)
 {
-    std::string asked = question.text;
+    std::string asked = question.qutype + "\t" + question.text;
     for (const auto& option : question.options)
         asked += "\t" + option;
     return asked + "\t" + question.media;
@@ -776,9 +1078,12 @@ std::string BankReview::askedBy(const BankQuestion& question)
 
 std::vector<std::string> BankReview::askedProblems(const std::vector<BankQuestion>& questions, const IdLedger& ledger)
 {
-    const auto shown = [](std::string asked) {
-        std::replace(asked.begin(), asked.end(), '\t', '|');
-        return "\"" + asked + "\"";
+    // The kind in words, then what is asked.
+    const auto shown = [](const std::string& asked) {
+        const std::size_t tab = asked.find('\t');
+        std::string words = tab == std::string::npos ? std::string() : asked.substr(tab + 1);
+        std::replace(words.begin(), words.end(), '\t', '|');
+        return kindInWords(asked.substr(0, tab)) + " \"" + words + "\"";
     };
     std::vector<std::string> problems;
     for (const auto& q : questions) {
@@ -818,6 +1123,8 @@ std::vector<std::string> BankReview::review(const std::vector<BankQuestion>& que
                 problems.push_back(q.origin + ": faulty words \"" + faulty + "\" in \"" + *sentence + "\"");
         }
     }
+    for (auto&& problem : scatteredChapters(questions, order))
+        problems.push_back(std::move(problem));
     for (auto&& problem : closeInPracticeLists(questions, order, families(questions, joins), giveAways(questions)))
         problems.push_back(std::move(problem));
     const auto groups = itemGroups(questions);

@@ -2,10 +2,11 @@
 // What the bank's builder asks of the bank as a whole, beyond each question being well formed:
 // that no item stands twice, not even with its options reordered or one word changed, that the
 // bank holds enough distinct items for every row of the papers, that no sentence has faulty words,
-// that in every practice list the members of a family (a question, the statements made from it,
-// everything about the same picture or clip) stand far apart and two questions of which one gives
-// the other's answer away do not stand close, that no id of a removed question is given again and
-// that no id is given to another question in place of its own.
+// that sequence practice goes through a subject chapter by chapter, that in every practice list
+// the members of a family (a question, the statements made from it, everything about the same
+// picture or clip) stand far apart and two questions of which one gives the other's answer away do
+// not stand close, within their chapter as far as its length allows, that no id of a removed
+// question is given again and that no id is given to another question in place of its own.
 
 #include "tools/questionbank/BankQuestion.h"
 
@@ -69,19 +70,23 @@ public:
     static std::vector<PracticeList> practiceLists(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order);
     // How far apart two related questions must stand in a list of `length` holding `members` of
     // their family (2 for a give-away pair): `least`, unless the list is too short for that: a list
-    // made only of such families could put them no further apart than length ÷ members.
+    // made only of such families could put them no further apart than length ÷ members. Two
+    // questions of one chapter are held to the chapter's part of the list.
     static std::size_t wantedApart(std::size_t least, std::size_t length, std::size_t members);
     // One message for each family's neighbours and each give-away pair closer in a practice list
     // than wantedApart asks.
     static std::vector<std::string> closeInPracticeLists(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order,
         const std::vector<std::size_t>& family, const Pairs& giveAways);
 
+    // One message for each chapter that its subject's sequence practice leaves and comes back to.
+    static std::vector<std::string> scatteredChapters(const std::vector<BankQuestion>& questions, const std::vector<std::size_t>& order);
+
     // The study order, subject by subject: chapter by chapter as given, within a chapter first one
     // question of each family with several there, then the questions alone there, then the second
     // of each family, the third, and so on, each family's later members taken in an order of its
-    // own so that true and false answers do not alternate. Then a question that would stand too
-    // close to its family or to one that gives it away, in any practice list, waits for a later
-    // place, and a family running out of room in a list moves up.
+    // own so that true and false answers do not alternate. Then, within its chapter, a question
+    // that would stand too close to its family or to one that gives it away, in any practice list,
+    // waits for a later place, and a family running out of room in a list moves up.
     static std::vector<std::size_t> studyOrder(const std::vector<BankQuestion>& questions, const Joins& joins = {});
     // The least distance in `order` between two members of one family within a subject (its
     // sequence practice); SIZE_MAX when no subject holds two of one family. `pair`, when given,
@@ -102,8 +107,8 @@ public:
     // One message for each question holding a retired id or one beyond its chapter's last, and for
     // each id up to the last that is neither in the bank nor retired (a removed question's).
     static std::vector<std::string> idProblems(const std::vector<BankQuestion>& questions, const IdLedger& ledger);
-    // What a question asks, as the ledger records it: its text, options and picture or clip, tab
-    // separated. The answer and explanation may be mended under the same id.
+    // What a question asks, as the ledger records it: its kind, text, options and picture or clip,
+    // tab separated. The answer and explanation may be mended under the same id.
     static std::string askedBy(const BankQuestion& question);
     // One message for each question whose id the ledger records as asking something else, or not
     // at all; the message tells how a rewording of the same question is recorded.

@@ -2,8 +2,9 @@
 // files of resources/questionbank (one per subject and chapter, named "<subject>-<chapter>.tsv").
 // Every question is checked before anything is written, and so is the bank as a whole (see
 // BankReview): a bank with a broken question, a repeat, faulty words, too few distinct items for
-// a paper's row, two questions of one family or two giving each other's answer away close
-// together in a practice list, or an id given out before to another question is not built at all.
+// a paper's row, a sequence practice that leaves a chapter and comes back, two questions of one
+// family or two giving each other's answer away close together in a practice list, or an id given
+// out before to another question is not built at all.
 // The questions are numbered in their study order, which keeps them apart in every list the client
 // shows in that order, and each row names its family (the id of its first question) so that a
 // paper holds at most one of them.
@@ -18,8 +19,9 @@
 // asked in other words).
 //
 //   questionbank_build --record BANK_FOLDER ID...
-// records in asked.tsv what each id named now asks: for a new question, or one reworded under
-// its id. A retired id named there leaves asked.tsv.
+// records in asked.tsv what each id named now asks, its kind included: for a new question, or one
+// reworded under its id. A retired id named there leaves asked.tsv. Without the ledger's three
+// files nothing is recorded.
 #include "tools/questionbank/BankReview.h"
 
 #include <sqlite3.h>
@@ -157,7 +159,7 @@ bool readLedger(const fs::path& folder, BankReview::IdLedger& ledger)
     const bool retired = read("retired.tsv", [&](const std::vector<std::string>& fields) { ledger.retired.insert(fields[0]); });
     const bool asked = read("asked.tsv", [&](const std::vector<std::string>& fields) {
         std::string recorded;
-        for (std::size_t i = 1; i < 7; ++i)
+        for (std::size_t i = 1; i < 8; ++i)
             recorded += (i > 1 ? "\t" : "") + (i < fields.size() ? fields[i] : std::string());
         ledger.asked[fields[0]] = recorded;
     });
@@ -221,7 +223,9 @@ int record(const fs::path& folder, const std::vector<std::string>& ids)
     int problems = 0;
     const std::vector<Question> questions = readTables(folder, problems);
     BankReview::IdLedger ledger;
-    readLedger(folder, ledger);
+    // Without its ledger the record would start afresh and forget every id issued before.
+    if (!readLedger(folder, ledger))
+        ++problems;
     for (const auto& id : ids) {
         const auto found = std::find_if(questions.begin(), questions.end(), [&](const Question& q) { return q.id == id; });
         if (found != questions.end()) {
@@ -240,7 +244,7 @@ int record(const fs::path& folder, const std::vector<std::string>& ids)
     const fs::path temporary = folder / "asked.tsv.writing";
     {
         std::ofstream out(temporary);
-        out << "id\tquestion\tA\tB\tC\tD\tpicture or clip\n";
+        out << "id\tqutype\tquestion\tA\tB\tC\tD\tpicture or clip\n";
         for (const auto& [id, asked] : ledger.asked)
             out << id << "\t" << asked << "\n";
         if (!out.flush()) {
