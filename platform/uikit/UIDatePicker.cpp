@@ -440,16 +440,11 @@ void UIDatePicker::rebuild()
     showDate(false);
 }
 
-void UIDatePicker::showDate(bool animated, const std::vector<NSInteger>& rowsBefore)
+void UIDatePicker::showDate(bool animated)
 {
     const auto rows = m_wheels->rowsFor(m_date);
-    for (std::size_t component = 0; component < rows.size(); ++component) {
-        // Turning it back would stop the user's turn, and it tells of its row when it rests.
-        const bool leftTurning = component < rowsBefore.size() && rows[component] == rowsBefore[component]
-            && m_picker->isTurnedByUser(NSInteger(component));
-        if (!leftTurning)
-            m_picker->selectRow(rows[component], NSInteger(component), animated);
-    }
+    for (std::size_t component = 0; component < rows.size(); ++component)
+        m_picker->selectRowAfterUsersTurn(rows[component], NSInteger(component), animated);
     for (const NSInteger component : m_wheels->dependentComponents())
         m_picker->reloadComponent(component);
 }
@@ -469,8 +464,9 @@ void UIDatePicker::wheelsSettled(PassKey<UIDatePickerWheels>)
     const auto chosen = clamped(m_wheels->dateFromRows(rows, m_date));
     const bool changed = !sameDate(chosen, m_date);
     m_date = chosen;
-    // Wheels resting on a day the month lacks or beyond a limit turn back to the date taken.
-    showDate(true, rowsBefore);
+    // Wheels resting on a day the month lacks or beyond a limit turn back to the date taken; one
+    // the user still turns is left to rest first, and turns back then if it rests there.
+    showDate(true);
     if (changed)
         sendActionsForControlEvents(UIControlEventValueChanged);
 }

@@ -17,8 +17,6 @@
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIPickerView.h"
 
-#include <vector>
-
 class UIDatePickerWheels;
 
 enum class UIDatePickerMode : NSInteger {
@@ -67,9 +65,9 @@ protected:
 private:
     std::shared_ptr<NSDate> clamped(const std::shared_ptr<NSDate>& date) const;
     void rebuild();
-    // Turns the wheels to the date; a wheel the user turns is left to rest where it will, when
-    // the date still has the row it stood on before (rowsBefore).
-    void showDate(bool animated, const std::vector<NSInteger>& rowsBefore = {});
+    // Turns the wheels to the date; a wheel the user turns is left to rest where it will, and
+    // counts again from there.
+    void showDate(bool animated);
 
     UIDatePickerMode m_mode { UIDatePickerMode::DateAndTime };
     std::shared_ptr<NSLocale> m_locale;

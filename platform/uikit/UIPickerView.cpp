@@ -46,6 +46,9 @@ public:
     }
     bool isMoving() const { return isTracking() || isDecelerating() || m_animating; }
     bool isTurnedByUser() const { return isTracking() || (isMoving() && m_userMoved); }
+    // Whether it moves as the user sent it: dragged, spinning on, or turning to the row an arrow,
+    // a notch or a tap chose. A finger held still is not yet a turn.
+    bool followsUser() const { return isDragging() || ((isDecelerating() || m_animating) && m_userMoved); }
     // The row the wheel shows: while a finger or a flick turns it, the row in the band now;
     // while it turns to a row, that row.
     NSInteger shownRow() const
@@ -388,6 +391,17 @@ void UIPickerView::reloadComponent(NSInteger component)
 void UIPickerView::selectRow(NSInteger row, NSInteger component, bool animated)
 {
     NSAssertMainThread();
+    takeRow(row, component, animated, false);
+}
+
+void UIPickerView::selectRowAfterUsersTurn(NSInteger row, NSInteger component, bool animated)
+{
+    NSAssertMainThread();
+    takeRow(row, component, animated, true);
+}
+
+void UIPickerView::takeRow(NSInteger row, NSInteger component, bool animated, bool afterUsersTurn)
+{
     reloadIfNeeded();
     if (component < 0)
         return;
@@ -402,6 +416,10 @@ void UIPickerView::selectRow(NSInteger row, NSInteger component, bool animated)
     if (wheel->rows == 0)
         return;
     wheel->selected = std::clamp<NSInteger>(row, 0, wheel->rows - 1);
+    // Turning a wheel under a finger would pull it away and drop the user's turn; where it rests
+    // is told against the row taken here.
+    if (wheel->isDragging() || (afterUsersTurn && wheel->followsUser()))
+        return;
     wheel->scrollToRow(wheel->selected, animated && window(), false);
 }
 

@@ -83,8 +83,11 @@ public:
     void reloadAllComponents();
     void reloadComponent(NSInteger component);
 
-    // Turns the wheel to the row without telling the delegate; out-of-range rows are clamped.
+    // Turns the wheel to the row without telling the delegate; out-of-range rows are clamped. A
+    // wheel under a finger stays with it, and the delegate hears where it rests unless there.
     void selectRow(NSInteger row, NSInteger component, bool animated);
+    // As selectRow, but a wheel spinning on or turning to a row at the user's word goes on too.
+    void selectRowAfterUsersTurn(NSInteger row, NSInteger component, bool animated);
     // The row in the band, also while a finger or a flick turns the wheel (what it shows then);
     // -1 for a component without rows or that does not exist.
     NSInteger selectedRowInComponent(NSInteger component);
@@ -114,6 +117,7 @@ protected:
 
 private:
     void reloadIfNeeded();
+    void takeRow(NSInteger row, NSInteger component, bool animated, bool afterUsersTurn);
     void rebuildWheels();
     void configureWheel(NSInteger component);
     std::vector<CGFloat> componentWidths();

@@ -115,6 +115,44 @@ TEST_F(DesktopKeys, everyArrowOnTheRegionSheetTurnsItARowSoFiveDownsFromTheTopCh
     EXPECT_EQ(login->areaCode(), NSString("510100"));
 }
 
+TEST_F(DesktopKeys, afterALogoutFromARememberedLoginTheRegionSheetOpensAtTheTopSoFiveDownsChooseTheFifthRegion)
+{
+    // A restart fills the region from the last login without fetching the list; the logout
+    // empties the field before the list is ever fetched.
+    ASSERT_TRUE(logIn("学员", kLearner, "123456"));
+    launch();
+    ASSERT_EQ(loginScreen()->areaLab()->text(), NSString("成都市"));
+    host->tap(loginScreen()->loginBtn());
+    ASSERT_TRUE(waitUntil([&] { return top<MainViewController>() != nullptr; }));
+    host->tap(top<MainViewController>()->m_viewNaviBar()->m_btnRight());
+    host->runUntilIdle();
+    host->tap(top<SetupViewController>()->rowButtons().back());
+    ASSERT_TRUE(tapAlertButton("确定"));
+    auto login = loginScreen();
+    EXPECT_EQ(login->areaLab()->text(), NSString("请选择地区"));
+
+    ASSERT_TRUE(host->tap(login->areaLab()));
+    ASSERT_TRUE(waitUntil([&] { return login->openSheet() && login->openSheet()->window(); }));
+    host->runUntilIdle();
+    shot("desktop-05-region-sheet-after-logout");
+    const auto wheel = login->openSheet()->pickerView();
+    EXPECT_EQ(wheel->selectedRowInComponent(0), 0) << "the sheet stands where the field reads 请选择地区";
+    for (int pressed = 0; pressed < 5; ++pressed) {
+        EXPECT_TRUE(host->pressKey(UIKeyboardKey::DownArrow));
+        host->advance(1.2);
+    }
+    EXPECT_TRUE(host->pressReturn());
+    ASSERT_TRUE(sheetGone(login));
+    EXPECT_EQ(login->areaLab()->text(), NSString("成都市"));
+    EXPECT_EQ(login->areaCode(), NSString("510100"));
+
+    // Opened again, it stands on the region the field shows.
+    ASSERT_TRUE(host->tap(login->areaLab()));
+    ASSERT_TRUE(waitUntil([&] { return login->openSheet() && login->openSheet()->window(); }));
+    host->runUntilIdle();
+    EXPECT_EQ(login->openSheet()->pickerView()->selectedRowInComponent(0), 5);
+}
+
 TEST_F(DesktopKeys, escapeAndAltLeftGoBackWhereTheBarHasABackButtonAndNowhereElse)
 {
     ASSERT_TRUE(logIn("学员", kLearner, "123456"));

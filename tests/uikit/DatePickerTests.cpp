@@ -1,11 +1,13 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/uikit/UIDatePicker.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIScrollView.h"
 #include "tests/uikit/PickerTurnSpacings.h"
 
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -360,4 +362,80 @@ TEST_F(DatePickerScreen, aWheelDraggedAwayAndBackWhileAnotherComesToRestStillSho
     EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2020, 4, 10)->timeIntervalSinceReferenceDate());
     expectWheelsShowTheDate();
     EXPECT_EQ(sent->timeIntervalSinceReferenceDate(), picker->date()->timeIntervalSinceReferenceDate());
+}
+
+TEST_F(DatePickerScreen, aDayDraggedWhileTheMonthTakesADownPressFollowsTheFingerAndOnlyThenTakesTheMonthsLastDay)
+{
+    picker->setDate(day(2020, 5, 31));
+    picker->pickerView()->setKeyComponent(1);
+    host->runUntilIdle();
+    changes = 0;
+    // Down on the month and at once a finger on the day wheel, three rows down while June comes
+    // to rest, then back up to the 31st.
+    ASSERT_TRUE(host->pressKey(UIKeyboardKey::DownArrow));
+    const auto days = std::static_pointer_cast<UIScrollView>(picker->pickerView()->wheelForComponent(2));
+    const CGPoint held = wheelCentre(2);
+    host->touchDown(held);
+    // Where the finger holds the wheel's content, looked at in each frame before and after the
+    // finger moves.
+    std::optional<CGFloat> grip;
+    std::vector<int> astray;
+    CGFloat finger = held.y;
+    const auto look = [&](int frame) {
+        if (!days->isDragging())
+            return;
+        if (!grip)
+            grip = days->contentOffset().y + finger;
+        else if (std::abs(days->contentOffset().y + finger - *grip) > 0.01 && (astray.empty() || astray.back() != frame))
+            astray.push_back(frame);
+    };
+    for (int frame = 1; frame <= 24; ++frame) {
+        host->advance(1.0 / 60);
+        look(frame);
+        finger = held.y + 4 * frame;
+        host->touchMove(CGPointMake(held.x, finger));
+        look(frame);
+    }
+    ASSERT_TRUE(grip) << "the drag never began";
+    EXPECT_EQ(astray, std::vector<int> {}) << "frames in which the day wheel left the finger";
+    EXPECT_EQ(shown(1), NSString("6月"));
+    EXPECT_EQ(shown(2), NSString("28日")) << "the day wheel where the finger took it";
+    for (int frame = 23; frame >= 0; --frame) {
+        host->advance(1.0 / 60);
+        host->touchMove(CGPointMake(held.x, held.y + 4 * frame));
+    }
+    host->advance(0.3);
+    host->touchUp(held);
+    host->runUntilIdle();
+    EXPECT_EQ(shown(2), NSString("30日"));
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2020, 6, 30)->timeIntervalSinceReferenceDate());
+    expectWheelsShowTheDate();
+    ASSERT_GT(changes, 0);
+    EXPECT_EQ(sent->timeIntervalSinceReferenceDate(), picker->date()->timeIntervalSinceReferenceDate());
+}
+
+TEST_F(DatePickerScreen, aDayDraggedToItsRowWhileTheMonthTakesANotchIsTheDateAndTheLastChangeSent)
+{
+    picker->setDate(day(2020, 3, 31));
+    host->runUntilIdle();
+    changes = 0;
+    ASSERT_TRUE(host->scrollWheelNotches(wheelCentre(1), CGPointMake(0, 1)));
+    // Five rows down the day wheel, past the few points before a drag begins.
+    const CGPoint held = wheelCentre(2);
+    host->touchDown(held);
+    for (int frame = 1; frame <= 30; ++frame) {
+        host->advance(1.0 / 60);
+        host->touchMove(CGPointMake(held.x, held.y + (5 * 32 + 10) * frame / 30.0));
+    }
+    host->advance(0.3);
+    host->touchUp(CGPointMake(held.x, held.y + 5 * 32 + 10));
+    host->runUntilIdle();
+    EXPECT_EQ(shown(1), NSString("4月"));
+    EXPECT_EQ(shown(2), NSString("26日"));
+    EXPECT_EQ(picker->date()->timeIntervalSinceReferenceDate(), day(2020, 4, 26)->timeIntervalSinceReferenceDate());
+    expectWheelsShowTheDate();
+    ASSERT_GT(changes, 0);
+    EXPECT_EQ(sent->timeIntervalSinceReferenceDate(), picker->date()->timeIntervalSinceReferenceDate());
+    const auto path = std::filesystem::temp_directory_path() / "corvane-date-picker-dragged-day.png";
+    EXPECT_TRUE(host->writePNG(path.string()));
 }

@@ -190,6 +190,30 @@ TEST_F(PickerScreen, selectingInCodeTurnsTheWheelWithoutTellingTheDelegate)
     EXPECT_EQ(picker->viewForRow(2, 0)->visibleText(), NSString("行0-2"));
 }
 
+TEST_F(PickerScreen, selectingInCodeUnderADraggingFingerLeavesTheWheelWithItAndTellsWhereItRests)
+{
+    const CGPoint start = CGPointMake(80, 352 + 108);
+    const auto dragTo = [&](CGFloat rows, int fromStep, int toStep) {
+        for (int step = fromStep; step <= toStep; ++step) {
+            host->advance(1.0 / 60);
+            host->touchMove(CGPointMake(start.x, start.y - (rows * 32 + 10) * step / toStep));
+        }
+    };
+    host->touchDown(start);
+    dragTo(2, 1, 10);
+    const CGFloat held = wheelOffset(0);
+    picker->selectRow(7, 0, true);
+    host->advance(0.1);
+    EXPECT_DOUBLE_EQ(wheelOffset(0), held) << "the wheel stays with the finger";
+    dragTo(4, 6, 12);
+    host->advance(0.2);
+    host->touchUp(CGPointMake(start.x, start.y - 4 * 32 - 10));
+    host->runUntilIdle();
+    EXPECT_EQ(picker->selectedRowInComponent(0), 4);
+    EXPECT_DOUBLE_EQ(wheelOffset(0), restingOffset(4));
+    EXPECT_EQ(regions->selections, std::vector<std::string> { "0:4" });
+}
+
 TEST_F(PickerScreen, reloadingAsksAgainAndKeepsSelectionsThatStillFit)
 {
     picker->selectRow(15, 0, false);

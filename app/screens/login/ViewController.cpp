@@ -226,6 +226,8 @@ void ViewController::cleanLogiInfo(const std::shared_ptr<NSNotification>&)
     m_passwordField->setText("");
     m_areaLab->setText(kRegionPlaceholder);
     m_roleLab->setText(kRolePlaceholder);
+    // The list fetched later puts its sheet on the region of this code: forget it with the name.
+    m_areaCode = NSString();
     m_areaSelectIndex = 0;
     m_roleSelectIndex = 0;
     resizeAreaLab();
