@@ -201,6 +201,54 @@ TEST_F(PaymentService, aCashierLeftOpenCannotPayAgainAnOrderAnotherCashierPaid)
     EXPECT_EQ(sql("select count(*) from granted"), "0") << "no second access";
 }
 
+TEST_F(PaymentService, aCashierOfAnOrderForAServiceBoughtSinceTakesNoSecondPaymentAndClosingItReportsThePurchase)
+{
+    // 王晓东 opens the cashier of order A and closes it, then orders again and pays order B.
+    const NSString orderA = signedOrder();
+    const std::string idA = ns::stringForKey(OrbipaySDK::resultDictionaryFromURL(NSURL::URLWithString("x://y?" + orderA)), "order_id").UTF8String();
+    sdk->payOrder(orderA, "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(cashierLoaded());
+    const std::string cashierA = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
+    host->advance(0.5);
+    host->tap(sdk->cashier()->closeButton());
+    ASSERT_EQ(results.size(), 1u);
+    host->advance(1);
+    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(cashierLoaded());
+    const std::string cashierB = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
+    tapPage(CGPointMake(160, 182)); // 确认支付
+    ASSERT_TRUE(cashierLoaded());
+    tapPage(CGPointMake(160, 182)); // 返回商户
+    ASSERT_TRUE(testing_support::runLoopUntil([this] { return results.size() == 2; }));
+    ASSERT_EQ(status(1), NSString("9000"));
+    host->advance(1);
+
+    sql("create table granted (usercode text);"
+        "create trigger note_grant after update on video_account begin insert into granted values (new.usercode); end;"
+        "create trigger note_payment after update on training_order begin insert into granted values (new.order_id); end");
+    httplib::Client client("127.0.0.1", standIn.paymentPort());
+    auto paidB = client.Get(cashierB);
+    ASSERT_TRUE(paidB);
+    EXPECT_NE(paidB->body.find("<title>订单已支付</title>"), std::string::npos) << "B's own cashier, opened again: " << paidB->body;
+    auto payA = client.Get(cashierA + "/pay");
+    ASSERT_TRUE(payA);
+    EXPECT_NE(payA->body.find("<title>已购买该服务</title>"), std::string::npos) << payA->body;
+    EXPECT_EQ(payA->body.find("resultStatus=9000"), std::string::npos) << "no second payment to report";
+    EXPECT_EQ(sql("select state from training_order where order_id = '" + idA + "'"), "unpaid");
+    EXPECT_EQ(sql("select count(*) from granted"), "0") << "nothing written";
+
+    // Order A again in the client: its cashier says so, and closing it reports the purchase.
+    sdk->payOrder(orderA, "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(cashierLoaded());
+    EXPECT_EQ(sdk->cashier()->webView()->stringByEvaluatingJavaScriptFromString("document.title"), NSString("已购买该服务"));
+    host->writePNG(NSString(CORVANE_SCREENS_DIR "/payment-cashier-bought-already.png"));
+    host->advance(0.5);
+    host->tap(sdk->cashier()->closeButton());
+    ASSERT_TRUE(testing_support::runLoopUntil([this] { return results.size() == 3; }));
+    EXPECT_EQ(status(2), NSString("9000"));
+    EXPECT_EQ(sql("select count(*) from training_order where usercode = '510104199605207788' and state = 'paid'"), "1");
+}
+
 TEST_F(PaymentService, aPaymentTheGatewayCannotRecordIsNeitherAnnouncedNorKeptHalfAndClosingStillCancels)
 {
     const NSString order = signedOrder();
