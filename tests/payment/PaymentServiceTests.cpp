@@ -82,6 +82,31 @@ protected:
     {
         host->tap(CGPointMake(pointInPage.x, pointInPage.y + 64));
     }
+    // The order's cashier opened and closed unpaid; its address, empty when it did not load.
+    std::string openedAndClosed(const NSString& order)
+    {
+        sdk->payOrder(order, "corvaneOrbipayCallback", collect());
+        if (!cashierLoaded())
+            return {};
+        const std::string cashier = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
+        host->advance(0.5);
+        host->tap(sdk->cashier()->closeButton());
+        return cashier;
+    }
+    // The order paid in its cashier and its last link followed back; the cashier's address.
+    std::string paidInCashier(const NSString& order)
+    {
+        const std::size_t before = results.size();
+        sdk->payOrder(order, "corvaneOrbipayCallback", collect());
+        if (!cashierLoaded())
+            return {};
+        const std::string cashier = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
+        tapPage(CGPointMake(160, 182)); // 确认支付
+        if (!cashierLoaded())
+            return {};
+        tapPage(CGPointMake(160, 182)); // 返回商户
+        return testing_support::runLoopUntil([&] { return results.size() > before; }) ? cashier : std::string();
+    }
 
     // One statement on the stand-in's data file; the first row's first column of its answer.
     std::string sql(const std::string& statement) { return testing_support::firstValue(dataFile, statement); }
@@ -175,20 +200,13 @@ TEST_F(PaymentService, closingTheCashierOnceItSaysPaidReportsThePaymentNotACance
 TEST_F(PaymentService, aCashierLeftOpenCannotPayAgainAnOrderAnotherCashierPaid)
 {
     const NSString order = signedOrder();
-    sdk->payOrder(order, "corvaneOrbipayCallback", collect());
-    ASSERT_TRUE(cashierLoaded());
-    const std::string leftOpen = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
-    host->advance(0.5);
-    host->tap(sdk->cashier()->closeButton());
+    const std::string leftOpen = openedAndClosed(order);
+    ASSERT_FALSE(leftOpen.empty());
     ASSERT_EQ(results.size(), 1u);
     host->advance(1);
 
-    sdk->payOrder(order, "corvaneOrbipayCallback", collect());
-    ASSERT_TRUE(cashierLoaded());
-    tapPage(CGPointMake(160, 182)); // 确认支付
-    ASSERT_TRUE(cashierLoaded());
-    tapPage(CGPointMake(160, 182)); // 返回商户
-    ASSERT_TRUE(testing_support::runLoopUntil([this] { return results.size() == 2; }));
+    ASSERT_FALSE(paidInCashier(order).empty());
+    ASSERT_EQ(results.size(), 2u);
     ASSERT_EQ(status(1), NSString("9000"));
 
     sql("create table granted (usercode text);"
@@ -206,20 +224,13 @@ TEST_F(PaymentService, aCashierOfAnOrderForAServiceBoughtSinceTakesNoSecondPayme
     // 王晓东 opens the cashier of order A and closes it, then orders again and pays order B.
     const NSString orderA = signedOrder();
     const std::string idA = ns::stringForKey(OrbipaySDK::resultDictionaryFromURL(NSURL::URLWithString("x://y?" + orderA)), "order_id").UTF8String();
-    sdk->payOrder(orderA, "corvaneOrbipayCallback", collect());
-    ASSERT_TRUE(cashierLoaded());
-    const std::string cashierA = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
-    host->advance(0.5);
-    host->tap(sdk->cashier()->closeButton());
+    const std::string cashierA = openedAndClosed(orderA);
+    ASSERT_FALSE(cashierA.empty());
     ASSERT_EQ(results.size(), 1u);
     host->advance(1);
-    sdk->payOrder(signedOrder(), "corvaneOrbipayCallback", collect());
-    ASSERT_TRUE(cashierLoaded());
-    const std::string cashierB = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
-    tapPage(CGPointMake(160, 182)); // 确认支付
-    ASSERT_TRUE(cashierLoaded());
-    tapPage(CGPointMake(160, 182)); // 返回商户
-    ASSERT_TRUE(testing_support::runLoopUntil([this] { return results.size() == 2; }));
+    const std::string cashierB = paidInCashier(signedOrder());
+    ASSERT_FALSE(cashierB.empty());
+    ASSERT_EQ(results.size(), 2u);
     ASSERT_EQ(status(1), NSString("9000"));
     host->advance(1);
 
