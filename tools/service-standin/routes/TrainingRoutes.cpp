@@ -576,14 +576,16 @@ void cashierPage(StandInContext& context, const httplib::Request& request, httpl
     // Paid whole or not at all: the order and the account's access together. The cashier stays,
     // so that its page says the order is paid when it is opened again.
     OrderStanding standing = OrderStanding::Missing;
-    const bool paid = context.transaction([&] {
+    const bool paid = paying && context.transaction([&] {
         standing = standingOf(context, orderId);
-        return paying && standing == OrderStanding::Unpaid
+        return standing == OrderStanding::Unpaid
             && context.execute("update training_order set state = 'paid' where order_id = ?1", { orderId })
             && context.execute("update video_account set distance_education = '1' where usercode = "
                                "(select usercode from training_order where order_id = ?1)",
                 { orderId });
     });
+    if (!paying)
+        standing = standingOf(context, orderId);
     if (standing == OrderStanding::Paid) {
         response.status = 409;
         resultPage("该订单已支付，请勿重复支付", "4000", "订单已支付");
