@@ -11,8 +11,8 @@ namespace standin {
 
 namespace {
 
-// How far from its place a name's entry may lie. A miss reads this many entries at worst, a few
-// kilobytes; at under half full a longer run of taken entries does not come about.
+// How far from its place a name's entry may lie. A miss reads this many entries at worst, 8 KiB;
+// at under half full a run of taken entries that long is too unlikely to be met.
 constexpr std::size_t kFarthest = 512;
 
 } // namespace
