@@ -4,11 +4,16 @@
 #include "platform/uikit/UIColor.h"
 #include "platform/text/UIFont.h"
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 constexpr CGFloat kBarHeight = 64;
-// The title of the gateway's page that ends a paid order, and the result its link carries.
-constexpr const char* kSuccessTitle = "支付成功";
+// The titles of the gateway's pages that say what was ordered is paid for: paid now, paid through
+// another cashier of the order, or bought already through another order. And the success their
+// close hands on.
+constexpr std::array<const char*, 3> kPaidTitles { "支付成功", "订单已支付", "已购买该服务" };
 constexpr const char* kSuccessQuery = "resultStatus=9000&memo=%E6%94%AF%E4%BB%98%E6%88%90%E5%8A%9F";
 
 UIColorRef providerBlue()
@@ -110,8 +115,10 @@ void OPayCashierViewController::webViewDidFinishLoad(UIWebView& webView)
     const auto origin = [](const std::shared_ptr<NSURL>& url) {
         return url ? url->scheme() + NSString("://") + url->host() + NSString(":") + ns::textOf(url->port()) : NSString();
     };
-    if (shown && m_cashierURL && origin(shown) == origin(m_cashierURL)
-        && webView.stringByEvaluatingJavaScriptFromString("document.title") == NSString(kSuccessTitle))
+    if (!shown || !m_cashierURL || origin(shown) != origin(m_cashierURL))
+        return;
+    const NSString title = webView.stringByEvaluatingJavaScriptFromString("document.title");
+    if (std::any_of(kPaidTitles.begin(), kPaidTitles.end(), [&title](const char* paid) { return title == NSString(paid); }))
         m_reachedSuccess = true;
 }
 

@@ -4,8 +4,8 @@
 // page to the application's own scheme are not loaded: they are the payment's result, handed to
 // the SDK as a wallet's reopening would be; one the SDK cannot use leaves the cashier as it was.
 // Closing leaves the payment to the SDK as cancelled, unless the gateway's page has said the order
-// is paid (its page titled "支付成功"): the order is paid whichever way the learner leaves, so
-// closing then hands on the success its "返回商户" link carries.
+// is paid (its page titled "支付成功", or "订单已支付" or "已购买该服务" when it was paid before):
+// the learner has what was ordered whichever way they leave, so closing then hands on success.
 
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UILabel.h"
@@ -46,6 +46,6 @@ private:
     std::shared_ptr<UIButton> m_closeButton;
     std::shared_ptr<UILabel> m_titleLabel;
     std::shared_ptr<UILabel> m_failureLabel;
-    // A page of the cashier has said the order is paid.
+    // A page of the cashier has said what was ordered is paid for.
     bool m_reachedSuccess { false };
 };

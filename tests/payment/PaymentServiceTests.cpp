@@ -82,6 +82,31 @@ protected:
     {
         host->tap(CGPointMake(pointInPage.x, pointInPage.y + 64));
     }
+    // The order's cashier opened and closed unpaid; its address, empty when it did not load.
+    std::string openedAndClosed(const NSString& order)
+    {
+        sdk->payOrder(order, "corvaneOrbipayCallback", collect());
+        if (!cashierLoaded())
+            return {};
+        const std::string cashier = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
+        host->advance(0.5);
+        host->tap(sdk->cashier()->closeButton());
+        return cashier;
+    }
+    // The order paid in its cashier and its last link followed back; the cashier's address.
+    std::string paidInCashier(const NSString& order)
+    {
+        const std::size_t before = results.size();
+        sdk->payOrder(order, "corvaneOrbipayCallback", collect());
+        if (!cashierLoaded())
+            return {};
+        const std::string cashier = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
+        tapPage(CGPointMake(160, 182)); // 确认支付
+        if (!cashierLoaded())
+            return {};
+        tapPage(CGPointMake(160, 182)); // 返回商户
+        return testing_support::runLoopUntil([&] { return results.size() > before; }) ? cashier : std::string();
+    }
 
     // One statement on the stand-in's data file; the first row's first column of its answer.
     std::string sql(const std::string& statement) { return testing_support::firstValue(dataFile, statement); }
@@ -175,20 +200,13 @@ TEST_F(PaymentService, closingTheCashierOnceItSaysPaidReportsThePaymentNotACance
 TEST_F(PaymentService, aCashierLeftOpenCannotPayAgainAnOrderAnotherCashierPaid)
 {
     const NSString order = signedOrder();
-    sdk->payOrder(order, "corvaneOrbipayCallback", collect());
-    ASSERT_TRUE(cashierLoaded());
-    const std::string leftOpen = sdk->cashier()->webView()->request()->URL()->path().UTF8String();
-    host->advance(0.5);
-    host->tap(sdk->cashier()->closeButton());
+    const std::string leftOpen = openedAndClosed(order);
+    ASSERT_FALSE(leftOpen.empty());
     ASSERT_EQ(results.size(), 1u);
     host->advance(1);
 
-    sdk->payOrder(order, "corvaneOrbipayCallback", collect());
-    ASSERT_TRUE(cashierLoaded());
-    tapPage(CGPointMake(160, 182)); // 确认支付
-    ASSERT_TRUE(cashierLoaded());
-    tapPage(CGPointMake(160, 182)); // 返回商户
-    ASSERT_TRUE(testing_support::runLoopUntil([this] { return results.size() == 2; }));
+    ASSERT_FALSE(paidInCashier(order).empty());
+    ASSERT_EQ(results.size(), 2u);
     ASSERT_EQ(status(1), NSString("9000"));
 
     sql("create table granted (usercode text);"
@@ -199,6 +217,47 @@ TEST_F(PaymentService, aCashierLeftOpenCannotPayAgainAnOrderAnotherCashierPaid)
     EXPECT_NE(again->body.find("<title>订单已支付</title>"), std::string::npos) << again->body;
     EXPECT_EQ(again->body.find("resultStatus=9000"), std::string::npos) << "no second result to report";
     EXPECT_EQ(sql("select count(*) from granted"), "0") << "no second access";
+}
+
+TEST_F(PaymentService, aCashierOfAnOrderForAServiceBoughtSinceTakesNoSecondPaymentAndClosingItReportsThePurchase)
+{
+    // 王晓东 opens the cashier of order A and closes it, then orders again and pays order B.
+    const NSString orderA = signedOrder();
+    const std::string idA = ns::stringForKey(OrbipaySDK::resultDictionaryFromURL(NSURL::URLWithString("x://y?" + orderA)), "order_id").UTF8String();
+    const std::string cashierA = openedAndClosed(orderA);
+    ASSERT_FALSE(cashierA.empty());
+    ASSERT_EQ(results.size(), 1u);
+    host->advance(1);
+    const std::string cashierB = paidInCashier(signedOrder());
+    ASSERT_FALSE(cashierB.empty());
+    ASSERT_EQ(results.size(), 2u);
+    ASSERT_EQ(status(1), NSString("9000"));
+    host->advance(1);
+
+    sql("create table granted (usercode text);"
+        "create trigger note_grant after update on video_account begin insert into granted values (new.usercode); end;"
+        "create trigger note_payment after update on training_order begin insert into granted values (new.order_id); end");
+    httplib::Client client("127.0.0.1", standIn.paymentPort());
+    auto paidB = client.Get(cashierB);
+    ASSERT_TRUE(paidB);
+    EXPECT_NE(paidB->body.find("<title>订单已支付</title>"), std::string::npos) << "B's own cashier, opened again: " << paidB->body;
+    auto payA = client.Get(cashierA + "/pay");
+    ASSERT_TRUE(payA);
+    EXPECT_NE(payA->body.find("<title>已购买该服务</title>"), std::string::npos) << payA->body;
+    EXPECT_EQ(payA->body.find("resultStatus=9000"), std::string::npos) << "no second payment to report";
+    EXPECT_EQ(sql("select state from training_order where order_id = '" + idA + "'"), "unpaid");
+    EXPECT_EQ(sql("select count(*) from granted"), "0") << "nothing written";
+
+    // Order A again in the client: its cashier says so, and closing it reports the purchase.
+    sdk->payOrder(orderA, "corvaneOrbipayCallback", collect());
+    ASSERT_TRUE(cashierLoaded());
+    EXPECT_EQ(sdk->cashier()->webView()->stringByEvaluatingJavaScriptFromString("document.title"), NSString("已购买该服务"));
+    host->writePNG(NSString(CORVANE_SCREENS_DIR "/payment-cashier-bought-already.png"));
+    host->advance(0.5);
+    host->tap(sdk->cashier()->closeButton());
+    ASSERT_TRUE(testing_support::runLoopUntil([this] { return results.size() == 3; }));
+    EXPECT_EQ(status(2), NSString("9000"));
+    EXPECT_EQ(sql("select count(*) from training_order where usercode = '510104199605207788' and state = 'paid'"), "1");
 }
 
 TEST_F(PaymentService, aPaymentTheGatewayCannotRecordIsNeitherAnnouncedNorKeptHalfAndClosingStillCancels)

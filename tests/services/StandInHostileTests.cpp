@@ -7,15 +7,18 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <sqlite3.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <numeric>
 #include <optional>
 #include <thread>
@@ -176,6 +179,50 @@ TEST_F(StandInHostile, aRealAccountAndAMadeUpNameAreRefusedAlikeThroughAFloodOfM
     ASSERT_NO_FATAL_FAILURE(floodOfMadeUpNames("flood-", 10'500));
     EXPECT_EQ(answer("510104199203154321"), "登录失败次数过多，请稍后再试");
     EXPECT_EQ(answer("510104199909099999"), "登录失败次数过多，请稍后再试") << "a made-up name answers as a real one";
+}
+
+TEST(StandInLoginLimit, twoHundredGuessesSentAtOnceHaveNoMoreThanTheLimitLookedAt)
+{
+    // The data file is held by another program while the guesses arrive, so that they are all
+    // under way before the first is answered.
+    const auto file = std::filesystem::temp_directory_path() / ("standin-guesses-" + std::to_string(::getpid()) + ".sqlite");
+    std::filesystem::remove(file);
+    standin::ServiceStandIn standIn { standin::Options { .databasePath = file.string(), .keepAlive = false } };
+    ASSERT_TRUE(standIn.start()) << standIn.lastError();
+    const auto answerTo = [&](const std::string& usercode, const std::string& password) {
+        httplib::Client client("127.0.0.1", standIn.mainPort());
+        client.set_read_timeout(std::chrono::seconds(30));
+        auto answer = client.Post(kDistribute,
+            "METHOD=loginMethod&PROVINCE=510000&DEPCODE=510100&ROLETYPE=0&USERCODE=" + usercode + "&PASSWRD=" + password + "&" + kFixed,
+            "application/x-www-form-urlencoded");
+        return answer ? standin::formDecode(answer->body) : std::string();
+    };
+    for (const std::string usercode : { "510104199203154321", "510104199909099999" }) {
+        sqlite3* holder = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &holder), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(holder, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+        std::atomic<int> sent { 0 };
+        std::atomic<int> looked { 0 };
+        std::vector<std::thread> guesses;
+        for (int guess = 0; guess < 200; ++guess) {
+            guesses.emplace_back([&, guess] {
+                ++sent;
+                if (answerTo(usercode, "guess" + std::to_string(guess)).find("用户名或密码错误") != std::string::npos)
+                    ++looked;
+            });
+        }
+        while (sent < 200)
+            std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        sqlite3_exec(holder, "commit", nullptr, nullptr, nullptr);
+        sqlite3_close(holder);
+        for (auto& guess : guesses)
+            guess.join();
+        EXPECT_EQ(looked, 10) << usercode << ": a real account and a made-up name alike";
+    }
+    EXPECT_NE(answerTo("510104199203154321", "123456").find("登录失败次数过多"), std::string::npos) << "held at the limit";
+    standIn.stop();
+    std::filesystem::remove(file);
 }
 
 TEST_F(StandInHostile, madeUpNamesFailingBetweenGuessesCannotPushTheAccountUnderAttackOut)

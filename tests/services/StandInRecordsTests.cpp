@@ -16,7 +16,9 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <sstream>
 #include <thread>
+#include <vector>
 
 namespace standin {
 extern const char* const kSeedSQL;
@@ -189,4 +191,69 @@ TEST_F(StandInRecords, aDamagedFileIsPutAsideAndAFreshOneSeeded)
     ASSERT_TRUE(start(file.string())) << standIn->lastError();
     EXPECT_TRUE(logIn());
     EXPECT_TRUE(std::filesystem::exists(file.string() + ".damaged"));
+}
+
+namespace {
+
+// Each row of a query on the sample data, its columns as text.
+std::vector<std::vector<std::string>> sampleRows(const std::string& query)
+{
+    sqlite3* database = nullptr;
+    std::vector<std::vector<std::string>> rows;
+    if (sqlite3_open(":memory:", &database) == SQLITE_OK && sqlite3_exec(database, standin::kSeedSQL, nullptr, nullptr, nullptr) == SQLITE_OK) {
+        sqlite3_exec(database, query.c_str(), [](void* out, int columns, char** values, char**) {
+            auto& row = static_cast<std::vector<std::vector<std::string>>*>(out)->emplace_back();
+            for (int column = 0; column < columns; ++column)
+                row.emplace_back(values[column] ? values[column] : "");
+            return 0;
+        }, &rows, nullptr);
+    }
+    sqlite3_close(database);
+    return rows;
+}
+
+int minutesOf(const std::string& time)
+{
+    return std::stoi(time.substr(0, 2)) * 60 + std::stoi(time.substr(3, 2));
+}
+
+} // namespace
+
+TEST(StandInSampleData, practiceHoursAreTheSumOfTheLearnersSessions)
+{
+    const auto subjects = sampleRows("select h.usercode, h.subject, h.finishhours, h.effecthours, "
+                                     "(select group_concat(t.starttime || '-' || t.endtime || '/' || t.effecttime) from records_training t "
+                                     "where t.usercode = h.usercode and t.subject = h.subject) from records_hours h where h.hourtype = '2'");
+    ASSERT_FALSE(subjects.empty());
+    for (const auto& subject : subjects) {
+        int trained = 0;
+        int counted = 0;
+        std::stringstream sessions(subject[4]);
+        for (std::string session; std::getline(sessions, session, ',');) {
+            trained += minutesOf(session.substr(6, 5)) - minutesOf(session.substr(0, 5));
+            counted += std::stoi(session.substr(12));
+        }
+        EXPECT_DOUBLE_EQ(std::stod(subject[2]), trained / 60.0) << subject[0] << " subject " << subject[1] << ": hours recorded";
+        EXPECT_DOUBLE_EQ(std::stod(subject[3]), counted / 60.0) << subject[0] << " subject " << subject[1] << ": hours that count";
+    }
+}
+
+TEST(StandInSampleData, eachPhotoAndTheStampOnItsPictureFallWithinItsSession)
+{
+    const auto photos = sampleRows("select p.recordid, p.phototime, p.photo, t.recorddate, t.starttime, t.endtime "
+                                   "from records_photo p join records_training t on t.recordid = p.recordid");
+    ASSERT_FALSE(photos.empty());
+    for (const auto& photo : photos) {
+        const std::string& taken = photo[1];
+        EXPECT_EQ(taken.substr(0, 10), photo[3]) << photo[0];
+        EXPECT_GE(minutesOf(taken.substr(11)), minutesOf(photo[4])) << photo[0] << " " << taken;
+        EXPECT_LE(minutesOf(taken.substr(11)), minutesOf(photo[5])) << photo[0] << " " << taken;
+        // The picture shows the time it was taken, as the terminal stamps it.
+        std::string name = photo[2].substr(photo[2].rfind('/') + 1);
+        name = name.substr(0, name.rfind('.')) + ".svg";
+        std::ifstream drawing(std::filesystem::path(CORVANE_STANDIN_PICTURES) / name);
+        std::stringstream text;
+        text << drawing.rdbuf();
+        EXPECT_NE(text.str().find(">" + taken.substr(11, 5) + " "), std::string::npos) << photo[0] << " " << name << " is stamped otherwise";
+    }
 }

@@ -3,59 +3,92 @@
 #include <mbedtls/md.h>
 
 #include <algorithm>
-#include <cstdint>
+#include <bit>
 #include <cstring>
 #include <random>
 
 namespace standin {
 
-FailedLoginLimit::FailedLoginLimit(int limit, Clock::duration window)
-    : m_limit(limit)
-    , m_window(window)
-    , m_counters(kTables * kCountersPerTable)
+namespace {
+
+// How far from its place a name's entry may lie. A miss reads this many entries at worst, 8 KiB;
+// at under half full a run of taken entries that long is too unlikely to be met.
+constexpr std::size_t kFarthest = 512;
+
+} // namespace
+
+FailedLoginLimit::FailedLoginLimit(int limit, Clock::duration window, std::size_t capacity)
+    : m_limit(static_cast<std::uint32_t>(std::max(limit, 0)))
+    , m_window(static_cast<std::uint32_t>(std::chrono::floor<Tenths>(window).count()))
+    , m_start(Clock::now())
+    , m_entries(std::bit_ceil(std::max(capacity, kFarthest)))
 {
     std::random_device random;
     std::generate(m_key.begin(), m_key.end(), [&random] { return static_cast<unsigned char>(random()); });
 }
 
-bool FailedLoginLimit::refuses(const std::string& name, Clock::time_point now) const
+FailedLoginLimit::Attempt FailedLoginLimit::begin(const std::string& name, Clock::time_point now)
 {
-    const auto counters = countersOf(name);
-    return std::all_of(counters.begin(), counters.end(), [&](std::size_t index) {
-        const Counter& counter = m_counters[index];
-        return live(counter, now) && counter.failures >= m_limit;
-    });
+    const std::uint32_t tenths = tenthsOf(now);
+    Entry* entry = entryOf(tagOf(name), tenths, true);
+    if (!entry)
+        return Attempt::Busy;
+    if (entry->failures >= m_limit)
+        return Attempt::Refused;
+    ++entry->failures;
+    entry->latest = std::max(entry->latest, tenths);
+    return Attempt::Evaluate;
 }
 
-void FailedLoginLimit::noteFailure(const std::string& name, Clock::time_point now)
+void FailedLoginLimit::succeeded(const std::string& name, Clock::time_point now)
 {
-    for (const std::size_t index : countersOf(name)) {
-        Counter& counter = m_counters[index];
-        if (!live(counter, now))
-            counter.failures = 0;
-        // Past the limit the number no longer matters; kept there, it cannot wrap.
-        counter.failures = std::min(counter.failures + 1, m_limit);
-        counter.latest = std::max(counter.latest, now);
-    }
+    if (Entry* entry = entryOf(tagOf(name), tenthsOf(now), false); entry && entry->failures > 0)
+        --entry->failures;
 }
 
-std::array<std::size_t, FailedLoginLimit::kTables> FailedLoginLimit::countersOf(const std::string& name) const
+std::uint64_t FailedLoginLimit::tagOf(const std::string& name) const
 {
     std::array<unsigned char, 32> digest {};
     mbedtls_md_hmac(mbedtls_md_info_from_type(MBEDTLS_MD_SHA256), m_key.data(), m_key.size(),
         reinterpret_cast<const unsigned char*>(name.data()), name.size(), digest.data());
-    std::array<std::size_t, kTables> counters {};
-    for (std::size_t table = 0; table < kTables; ++table) {
-        std::uint32_t bits = 0;
-        std::memcpy(&bits, digest.data() + table * sizeof bits, sizeof bits);
-        counters[table] = table * kCountersPerTable + bits % kCountersPerTable;
-    }
-    return counters;
+    std::uint64_t tag = 0;
+    std::memcpy(&tag, digest.data(), sizeof tag);
+    return tag == 0 ? 1 : tag;
 }
 
-bool FailedLoginLimit::live(const Counter& counter, Clock::time_point now) const
+// Each name's entry is the first one from its place on that was free when the name first needed
+// one; no entry of it lies past one no name ever had, so the search for a name ends there.
+FailedLoginLimit::Entry* FailedLoginLimit::entryOf(std::uint64_t tag, std::uint32_t now, bool making)
 {
-    return counter.failures > 0 && now - counter.latest <= m_window;
+    const std::size_t mask = m_entries.size() - 1;
+    Entry* free = nullptr;
+    for (std::size_t step = 0; step < kFarthest; ++step) {
+        Entry& entry = m_entries[(tag + step) & mask];
+        if (entry.tag == tag) {
+            if (!live(entry, now))
+                entry.failures = 0;
+            return &entry;
+        }
+        if (!free && !live(entry, now))
+            free = &entry;
+        if (entry.tag == 0)
+            break;
+    }
+    if (!making || !free)
+        return nullptr;
+    *free = Entry { .tag = tag, .latest = now, .failures = 0 };
+    return free;
+}
+
+bool FailedLoginLimit::live(const Entry& entry, std::uint32_t now) const
+{
+    return entry.failures > 0 && now - std::min(entry.latest, now) <= m_window;
+}
+
+std::uint32_t FailedLoginLimit::tenthsOf(Clock::time_point time) const
+{
+    // Some thirteen years fit; a time before the start counts as the start.
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(std::chrono::floor<Tenths>(time - m_start).count(), 0));
 }
 
 } // namespace standin

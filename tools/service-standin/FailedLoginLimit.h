@@ -3,20 +3,23 @@
 // names it has not, so that the refusal tells nobody which accounts exist, in memory that stays
 // the same whatever names are sent.
 //
-// Each name counts in one counter of each of a few fixed tables, chosen by a hash under a key
-// drawn at start, so a sender cannot pick names that share a name's counters. A counter holds the
-// failures of every name in it since it last went a window without one, and a name is refused
-// while each of its counters is at the limit with a failure within the window. Other names only
-// ever add to a counter and never restart it early, so they may refuse a name sooner, never let a
-// refused one in: a counter restarts only after a whole window with no failure of any of its
-// names, by when each of them would have been let in again on its own. The refusal lasts a window
-// from the latest failure for that reason; no flood of names can lift it.
+// Each name counts on its own, in one entry of a fixed table found by a hash under a key drawn at
+// start, so a sender cannot pick names that share a name's entry, and no name is refused for
+// another's failures. An entry is free again a window after its name's latest failure; the table
+// holds more names than the stand-in can take failures of in a window, so a flood of names has
+// no entry to push out. Were it full all the same, the attempt is turned away as busy rather than
+// counted elsewhere or let past the limit.
+//
+// An attempt counts as a failure when it begins, before its password is looked at, and is given
+// back when the password was right: guesses sent at once take the places left under the limit one
+// by one, so no more than the limit are ever looked at.
 //
 // Not guarded: its owner holds a lock around each call.
 
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,28 +29,43 @@ class FailedLoginLimit {
 public:
     using Clock = std::chrono::steady_clock;
 
-    FailedLoginLimit(int limit, Clock::duration window);
+    enum class Attempt { Evaluate, Refused, Busy };
 
-    bool refuses(const std::string& name, Clock::time_point now) const;
-    void noteFailure(const std::string& name, Clock::time_point now);
+    // The stand-in took at most 10,100 failed logins a second from 16 clients at once (their
+    // logins go one at a time through the database): 606,000 names in a window of 60 s. Half the
+    // table holds three times that, and at half full the search for a name stays short: 64 MiB.
+    static constexpr std::size_t kDefaultCapacity = std::size_t { 1 } << 22;
+
+    FailedLoginLimit(int limit, Clock::duration window, std::size_t capacity = kDefaultCapacity);
+
+    Attempt begin(const std::string& name, Clock::time_point now);
+    void succeeded(const std::string& name, Clock::time_point now);
+
+    // What the table takes, whatever names are sent.
+    std::size_t bytes() const { return m_entries.size() * sizeof(Entry); }
 
 private:
-    static constexpr std::size_t kTables = 4;
-    static constexpr std::size_t kCountersPerTable = 32768;
+    // Times are kept in tenths of a second from the limit's start, which keeps an entry at 16 bytes.
+    using Tenths = std::chrono::duration<std::int64_t, std::deci>;
 
-    struct Counter {
-        int failures { 0 };
-        Clock::time_point latest {};
+    struct Entry {
+        // 0 for an entry no name has had yet.
+        std::uint64_t tag { 0 };
+        std::uint32_t latest { 0 };
+        std::uint32_t failures { 0 };
     };
+    static_assert(sizeof(Entry) == 16);
 
-    // The index of the name's counter in each table, m_counters being the tables one after another.
-    std::array<std::size_t, kTables> countersOf(const std::string& name) const;
-    bool live(const Counter& counter, Clock::time_point now) const;
+    std::uint64_t tagOf(const std::string& name) const;
+    Entry* entryOf(std::uint64_t tag, std::uint32_t now, bool making);
+    bool live(const Entry& entry, std::uint32_t now) const;
+    std::uint32_t tenthsOf(Clock::time_point time) const;
 
-    int m_limit { 0 };
-    Clock::duration m_window {};
+    std::uint32_t m_limit { 0 };
+    std::uint32_t m_window { 0 };
+    Clock::time_point m_start {};
     std::array<unsigned char, 32> m_key {};
-    std::vector<Counter> m_counters;
+    std::vector<Entry> m_entries;
 };
 
 } // namespace standin

@@ -209,8 +209,8 @@ struct ServiceStandIn::Implementation final : StandInContext {
 
     void regionList(httplib::Response& response);
     void login(const Fields& fields, httplib::Response& response);
-    bool tooManyFailedLogins(const std::string& usercode);
-    void noteFailedLogin(const std::string& usercode);
+    FailedLoginLimit::Attempt beginLogin(const std::string& usercode);
+    void loginSucceeded(const std::string& usercode);
     void updatePassword(const Fields& fields, httplib::Response& response);
     void loginCheck(const Fields& fields, httplib::Response& response);
     void schoolEvaluation(const Fields& fields, httplib::Response& response);
@@ -644,18 +644,23 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
     const std::string roletype = field(fields, "ROLETYPE");
     if (usercode.empty() || field(fields, "PASSWRD").empty() || roletype.empty() || field(fields, "DEPCODE").empty())
         return reply(response, mainEnvelope("-1", "登录信息不完整"));
-    if (tooManyFailedLogins(usercode))
+    switch (beginLogin(usercode)) {
+    case FailedLoginLimit::Attempt::Evaluate:
+        break;
+    case FailedLoginLimit::Attempt::Refused:
         return reply(response, mainEnvelope("1", "登录失败次数过多，请稍后再试"));
+    case FailedLoginLimit::Attempt::Busy:
+        return reply(response, mainEnvelope("1", "服务器忙，请稍候再试"));
+    }
     auto accounts = query("select usercode as USERCODE, phone as PHONE, cardno as CARDNO, name as NAME, stuid as STUID, "
                           "perdritype as PERDRITYPE, admissiondate as ADMISSIONDATE, govstatus as GOVSTATUS, epname as EPNAME, "
                           "urlimg as URLIMG, subject as SUBJECT, distance_education as DISTANCE_EDUCATION, jximgurl as JXIMGURL, "
                           "stuapplicationid as STUAPPLICATIONID from account "
                           "where usercode = ?1 and roletype = ?2 and depcode = ?3 and password = ?4",
         { usercode, roletype, field(fields, "DEPCODE"), field(fields, "PASSWRD") });
-    if (accounts.empty()) {
-        noteFailedLogin(usercode);
+    if (accounts.empty())
         return reply(response, mainEnvelope("1", "用户名或密码错误"));
-    }
+    loginSucceeded(usercode);
 
     const std::string sessionId = newSessionId();
     const std::string photoKey = newSessionId();
@@ -678,18 +683,18 @@ void ServiceStandIn::Implementation::login(const Fields& fields, httplib::Respon
     reply(response, mainEnvelope("0", "登录成功", { settings, { person } }));
 }
 
-bool ServiceStandIn::Implementation::tooManyFailedLogins(const std::string& usercode)
-{
-    std::lock_guard lock(mutex);
-    return failedLogins.refuses(usercode, std::chrono::steady_clock::now());
-}
-
-void ServiceStandIn::Implementation::noteFailedLogin(const std::string& usercode)
+FailedLoginLimit::Attempt ServiceStandIn::Implementation::beginLogin(const std::string& usercode)
 {
     // Whether an account has the name is not asked: names the data has and names it has not are
     // counted alike, so that neither the answer nor its time tells them apart.
     std::lock_guard lock(mutex);
-    failedLogins.noteFailure(usercode, std::chrono::steady_clock::now());
+    return failedLogins.begin(usercode, std::chrono::steady_clock::now());
+}
+
+void ServiceStandIn::Implementation::loginSucceeded(const std::string& usercode)
+{
+    std::lock_guard lock(mutex);
+    failedLogins.succeeded(usercode, std::chrono::steady_clock::now());
 }
 
 void ServiceStandIn::Implementation::updatePassword(const Fields& fields, httplib::Response& response)

@@ -532,6 +532,24 @@ std::string yuan(long long fen)
     return "￥" + std::to_string(fen / 100) + "." + (fen % 100 < 10 ? "0" : "") + std::to_string(fen % 100);
 }
 
+// Where a cashier's order stands: its account may have bought the service through another order
+// since it opened, in which case it takes no payment.
+enum class OrderStanding { Missing, Unpaid, Paid, Owned };
+
+OrderStanding standingOf(StandInContext& context, const std::string& orderId)
+{
+    auto order = context.query("select state, usercode, goods_id from training_order where order_id = ?1", { orderId });
+    if (order.empty())
+        return OrderStanding::Missing;
+    if (value(order.front(), "state") != "unpaid")
+        return OrderStanding::Paid;
+    const bool owned = !context.query("select 1 from training_order where usercode = ?1 and goods_id = ?2 and state = 'paid' "
+                                      "union all select 1 from video_account where usercode = ?1 and distance_education = '1'",
+                                  { value(order.front(), "usercode"), value(order.front(), "goods_id") })
+                            .empty();
+    return owned ? OrderStanding::Owned : OrderStanding::Unpaid;
+}
+
 void cashierPage(StandInContext& context, const httplib::Request& request, httplib::Response& response)
 {
     const std::string rest = request.path.substr(std::string("/gateway/cashier/").size());
@@ -547,41 +565,46 @@ void cashierPage(StandInContext& context, const httplib::Request& request, httpl
     const std::string scheme = value(cashier.front(), "scheme");
     const std::string orderId = orderField(orderText, "order_id");
     const long long fen = number(orderField(orderText, "amount_fen"));
+    // The page that ends a payment, whose one link hands its result back to the client.
+    const auto resultPage = [&](const std::string& heading, const char* status, const std::string& memo) {
+        response.set_content(page("<div class=\"sum\"><div class=\"goods\">" + heading + "</div><div class=\"amount\">" + yuan(fen)
+                                 + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\""
+                                 + resultLink(scheme, status, memo) + "\">返回商户</a>",
+                                 memo),
+            "text/html;charset=UTF-8");
+    };
+    // Paid whole or not at all: the order and the account's access together. The cashier stays,
+    // so that its page says the order is paid when it is opened again.
+    OrderStanding standing = OrderStanding::Missing;
+    const bool paid = paying && context.transaction([&] {
+        standing = standingOf(context, orderId);
+        return standing == OrderStanding::Unpaid
+            && context.execute("update training_order set state = 'paid' where order_id = ?1", { orderId })
+            && context.execute("update video_account set distance_education = '1' where usercode = "
+                               "(select usercode from training_order where order_id = ?1)",
+                { orderId });
+    });
+    if (!paying)
+        standing = standingOf(context, orderId);
+    if (standing == OrderStanding::Paid) {
+        response.status = 409;
+        resultPage("该订单已支付，请勿重复支付", "4000", "订单已支付");
+        return;
+    }
+    if (standing == OrderStanding::Owned) {
+        response.status = 409;
+        resultPage("您已购买该服务，无需重复支付", "4000", "已购买该服务");
+        return;
+    }
+    if (paying && !paid) {
+        response.status = 503;
+        response.set_content(page("<div class=\"sum\"><div class=\"goods\">支付未完成，请稍后重试</div><div class=\"amount\">" + yuan(fen)
+                                 + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\"/gateway/cashier/" + token
+                                 + "/pay\">重新支付</a><a class=\"cancel\" href=\"" + resultLink(scheme, "6001", "用户中途取消") + "\">取消支付</a>"),
+            "text/html;charset=UTF-8");
+        return;
+    }
     if (paying) {
-        // Paid whole or not at all: the order, the account's access and the spent cashier together.
-        // Another cashier of the order may have paid it since this one opened: it is paid once.
-        bool paidBefore = false;
-        const bool paid = context.transaction([&] {
-            auto order = context.query("select state from training_order where order_id = ?1", { orderId });
-            paidBefore = !order.empty() && value(order.front(), "state") != "unpaid";
-            return !order.empty() && !paidBefore
-                && context.execute("update training_order set state = 'paid' where order_id = ?1", { orderId })
-                && context.execute("update video_account set distance_education = '1' where usercode = "
-                                   "(select usercode from training_order where order_id = ?1)",
-                    { orderId })
-                && context.execute("delete from training_cashier where token = ?1", { token });
-        });
-        // The page that ends a payment, whose one link hands its result back to the client.
-        const auto resultPage = [&](const std::string& heading, const char* status, const std::string& memo) {
-            response.set_content(page("<div class=\"sum\"><div class=\"goods\">" + heading + "</div><div class=\"amount\">" + yuan(fen)
-                                     + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\""
-                                     + resultLink(scheme, status, memo) + "\">返回商户</a>",
-                                     memo),
-                "text/html;charset=UTF-8");
-        };
-        if (paidBefore) {
-            response.status = 409;
-            resultPage("该订单已支付，请勿重复支付", "4000", "订单已支付");
-            return;
-        }
-        if (!paid) {
-            response.status = 503;
-            response.set_content(page("<div class=\"sum\"><div class=\"goods\">支付未完成，请稍后重试</div><div class=\"amount\">" + yuan(fen)
-                                     + "</div></div><div class=\"note\">订单号 " + orderId + "</div><a class=\"pay\" href=\"/gateway/cashier/" + token
-                                     + "/pay\">重新支付</a><a class=\"cancel\" href=\"" + resultLink(scheme, "6001", "用户中途取消") + "\">取消支付</a>"),
-                "text/html;charset=UTF-8");
-            return;
-        }
         resultPage("支付成功", "9000", "支付成功");
         return;
     }

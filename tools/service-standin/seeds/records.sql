@@ -1,6 +1,7 @@
 -- Training records and appeals, evaluations of coaches, mail and notices of the sample learner.
 
--- Hours per subject (checkHourMethod): hours needed, hours recorded, hours that count.
+-- Hours per subject (checkHourMethod): hours needed, hours recorded, hours that count; a subject's
+-- practice hours are its sessions below, from start to end and in minutes that count.
 create table records_hours (
     usercode text not null,
     subject text not null,        -- SUBJECT
@@ -12,7 +13,7 @@ create table records_hours (
     primary key (usercode, subject, hourtype)
 );
 insert into records_hours values ('510104199203154321', '1', '1', '12', '12', '12', '0');
-insert into records_hours values ('510104199203154321', '2', '2', '16', '9.5', '8.5', '1');
+insert into records_hours values ('510104199203154321', '2', '2', '16', '10', '9', '1');
 insert into records_hours values ('510104199203154321', '3', '2', '24', '2', '2', '1');
 
 -- One training session each (QUERY_TYPE 1 sums them per day, 2 lists a day's).
@@ -36,7 +37,8 @@ insert into records_training values ('XS201504020001', '510104199203154321', '2'
 insert into records_training values ('XS201504180001', '510104199203154321', '2', '2015-04-18', '13:30', '15:00', 45, '王志强', '川A9012学');
 insert into records_training values ('XS201505060001', '510104199203154321', '3', '2015-05-06', '08:00', '10:00', 120, '王志强', '川A9012学');
 
--- Face photos taken during a session (QUERY_TYPE 3), under /Tessalane/images/.
+-- Face photos taken during a session (QUERY_TYPE 3), under /Tessalane/images/, each picture stamped
+-- with its own time.
 create table records_photo (
     recordid text not null,
     ordinal integer not null,
@@ -46,10 +48,10 @@ create table records_photo (
 );
 insert into records_photo values ('XS201503050001', 1, '2015-03-05 08:31', 'http://127.0.0.1:3600/Tessalane/images/records-face-start.png');
 insert into records_photo values ('XS201503050001', 2, '2015-03-05 09:58', 'http://127.0.0.1:3600/Tessalane/images/records-face-end.png');
-insert into records_photo values ('XS201503050002', 1, '2015-03-05 14:01', 'http://127.0.0.1:3600/Tessalane/images/records-face-start.png');
-insert into records_photo values ('XS201503050002', 2, '2015-03-05 14:59', 'http://127.0.0.1:3600/Tessalane/images/records-face-end.png');
-insert into records_photo values ('XS201503090001', 1, '2015-03-09 09:02', 'http://127.0.0.1:3600/Tessalane/images/records-face-start.png');
-insert into records_photo values ('XS201504020001', 1, '2015-04-02 10:01', 'http://127.0.0.1:3600/Tessalane/images/records-face-start.png');
+insert into records_photo values ('XS201503050002', 1, '2015-03-05 14:01', 'http://127.0.0.1:3600/Tessalane/images/records-face-XS201503050002-1.png');
+insert into records_photo values ('XS201503050002', 2, '2015-03-05 14:59', 'http://127.0.0.1:3600/Tessalane/images/records-face-XS201503050002-2.png');
+insert into records_photo values ('XS201503090001', 1, '2015-03-09 09:02', 'http://127.0.0.1:3600/Tessalane/images/records-face-XS201503090001-1.png');
+insert into records_photo values ('XS201504020001', 1, '2015-04-02 10:01', 'http://127.0.0.1:3600/Tessalane/images/records-face-XS201504020001-1.png');
 
 -- Appeals (QUERY_TYPE 4 lists, 5 files, 6 asks whether one is in process). STATE: 0 处理中, 1 已通过, 2 未通过.
 create table records_appeal (
