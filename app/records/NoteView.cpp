@@ -3,7 +3,6 @@
 #include "app/screens/base/UIColor_Addition.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/text/UIFont.h"
-#include "platform/text/UIStringDrawing.h"
 
 void NoteView::init(CGRect frame)
 {
@@ -13,29 +12,7 @@ void NoteView::init(CGRect frame)
     setDelegate(std::static_pointer_cast<UITextViewDelegate>(self()));
 }
 
-CGFloat NoteView::linePitch() const
-{
-    // The pad's font has no Chinese: the lines a letter is written in are drawn in a fallback
-    // font, taller than the pad's own line.
-    if (!font())
-        return 0;
-    return UIStringDrawing::sizeWithFont("国\n国", font()).height - UIStringDrawing::sizeWithFont("国", font()).height;
-}
-
-std::vector<CGFloat> NoteView::lineTops() const
-{
-    std::vector<CGFloat> tops;
-    const NSString written = text();
-    // The caret after a closing line break stands a line of the pad's font lower, not a line of
-    // the text: the lines end with the last character.
-    const NSUInteger last = written.isNil() || written.length() == 0 ? 0 : written.length() - 1;
-    for (NSUInteger index = 0; index <= last; ++index) {
-        const CGFloat top = caretRectForIndex(index).origin.y;
-        if (tops.empty() || top > tops.back() + 0.5)
-            tops.push_back(top);
-    }
-    return tops;
-}
+CGFloat NoteView::linePitch() const { return font() ? font()->leading() : 0; }
 
 std::vector<CGFloat> NoteView::ruleOffsets() const
 {
@@ -43,15 +20,11 @@ std::vector<CGFloat> NoteView::ruleOffsets() const
     const CGFloat pitch = linePitch();
     if (pitch <= 0)
         return offsets;
-    // A rule under each line as it is laid out (lines of Chinese and of Latin differ in height),
-    // then on at the pitch of Chinese lines down to the end of what can be scrolled to.
-    const std::vector<CGFloat> tops = lineTops();
-    const CGFloat start = tops.front();
-    for (std::size_t line = 1; line < tops.size(); ++line)
-        offsets.push_back(tops[line] - start + 6.5);
-    const CGFloat end = contentSize().height + bounds().size.height;
-    for (CGFloat y = tops.back() - start + pitch + 6.5; y + pitch - 6.5 <= end; y += pitch)
-        offsets.push_back(y);
+    // The text view lays every line at its font's leading, so the rules can run on at one pitch
+    // to the end of what can be scrolled to.
+    const auto count = static_cast<unsigned long>((contentSize().height + bounds().size.height) / pitch);
+    for (unsigned long i = 1; i < count; ++i)
+        offsets.push_back(static_cast<CGFloat>(i) * pitch + 0.5 + 6.0);
     return offsets;
 }
 

@@ -10,13 +10,9 @@ public:
     void scrollViewDidScroll(UIScrollView&) override;
     // The y of each rule, in the view's own space, for the text and bounds it has now.
     std::vector<CGFloat> ruleOffsets() const;
-    // The distance between lines of Chinese in the pad's font.
+    // The distance between rules: the font's leading, at which the text view lays every line.
     CGFloat linePitch() const;
 
 protected:
     void init(CGRect frame) override;
-
-private:
-    // The caret's top on each line as laid out.
-    std::vector<CGFloat> lineTops() const;
 };

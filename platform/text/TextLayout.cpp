@@ -208,7 +208,11 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
                     line = cut;
             }
 
-            const CGFloat natural = line->ascent() + line->descent();
+            const auto& font = options.lineFont;
+            const CGFloat ascent = font ? font->ascender() : line->ascent();
+            const CGFloat descent = font ? -font->descender() : line->descent();
+            const CGFloat gap = font ? font->leading() - ascent - descent : line->leading();
+            const CGFloat natural = ascent + descent;
             CGFloat lineHeight = natural;
             if (style->lineHeightMultiple() > 0)
                 lineHeight *= style->lineHeightMultiple();
@@ -219,8 +223,8 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
             CGFloat lineTop = top;
             if (index == 0 && !m_lines.empty())
                 lineTop += style->paragraphSpacingBefore();
-            const CGFloat baseline = lineTop + (lineHeight - natural) + line->ascent();
-            const CGFloat bottom = baseline + line->descent();
+            const CGFloat baseline = lineTop + (lineHeight - natural) + ascent;
+            const CGFloat bottom = baseline + descent;
             if (bottom > height + 1e-6 && !(options.keepsFirstLine && m_lines.empty())) {
                 full = true;
                 break;
@@ -252,10 +256,10 @@ TextLayout::TextLayout(const std::shared_ptr<NSAttributedString>& text, NSRange 
             m_lines.push_back({ line, CGPointMake(x, baseline) });
             textEnd = lineEnd;
             usedWidth = std::max(usedWidth, x + line->width() - line->trailingWhitespaceWidth());
-            usedHeight = bottom + (options.usesFontLeading ? line->leading() : 0);
+            usedHeight = bottom + (options.usesFontLeading ? gap : 0);
             last = { end, style, mode, available, indent, alignment };
 
-            CGFloat spacing = line->leading() + style->lineSpacing();
+            CGFloat spacing = gap + style->lineSpacing();
             if (style->minimumLineSpacing() > 0)
                 spacing = std::max(spacing, style->minimumLineSpacing());
             if (style->maximumLineSpacing() > 0)

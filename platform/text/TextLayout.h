@@ -7,6 +7,7 @@
 #include "platform/graphics/CGContext.h"
 #include "platform/text/CTLine.h"
 #include "platform/text/NSParagraphStyle.h"
+#include "platform/text/UIFont.h"
 
 #include <optional>
 #include <vector>
@@ -41,6 +42,10 @@ public:
         // White space ending a wrapped line takes no room on it; an editor, whose caret walks
         // over it, keeps its width.
         bool hangsTrailingWhitespace { true };
+        // Every line stands in this font's line: its baseline the font's ascender below its top
+        // and the next line the font's leading further on, whatever faces its characters fall
+        // back to, so that the lines of a text keep one pitch as on ruled paper.
+        std::shared_ptr<UIFont> lineFont;
     };
 
     struct PlacedLine {

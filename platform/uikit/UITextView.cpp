@@ -136,6 +136,9 @@ const UITextView::Layout& UITextView::layout() const
         TextLayout::Options options;
         options.size = CGSizeMake(width, CGFLOAT_MAX);
         options.hangsTrailingWhitespace = false;
+        // Lines in a fallback face (Chinese in a Latin font) keep the font's pitch, so a view ruled
+        // at the font's leading stays ruled under every line.
+        options.lineFont = m_font;
         const auto text = styledText();
         m_layout = std::make_shared<Layout>(Layout { TextLayout(text, NSMakeRange(0, text->length()), options),
             CGPointMake(m_textContainerInset.left + kLineFragmentPadding, m_textContainerInset.top) });
@@ -156,12 +159,11 @@ void UITextView::layoutSubviews()
 {
     super::layoutSubviews();
     const auto& placed = layout();
-    const CGFloat lineHeight = m_font->ascender() - m_font->descender();
-    CGFloat textHeight = std::max(placed.text.usedSize().height, lineHeight);
+    CGFloat textHeight = std::max(placed.text.usedSize().height, m_font->ascender() - m_font->descender());
     // A last line break opens an empty line the caret may stand on.
     const NSString& text = m_editor.text();
     if (text.length() > 0 && isLineBreak(text.characterAtIndex(text.length() - 1)))
-        textHeight += lineHeight;
+        textHeight += m_font->leading();
     const CGSize content = CGSizeMake(bounds().size.width,
         std::ceil(textHeight + m_textContainerInset.top + m_textContainerInset.bottom));
     if (!CGSizeEqualToSize(contentSize(), content))
@@ -187,7 +189,6 @@ CGRect UITextView::caretRectForIndex(NSUInteger index) const
     index = std::min(index, text.length());
     const CGFloat ascent = std::ceil(m_font->ascender());
     const CGFloat height = ascent + std::ceil(-m_font->descender());
-    const CGFloat lineHeight = m_font->ascender() - m_font->descender();
     const auto& lines = placed.text.lines();
     auto lineStartX = [&]() {
         const CGFloat width = bounds().size.width - m_textContainerInset.left - m_textContainerInset.right - 2 * kLineFragmentPadding;
@@ -201,7 +202,7 @@ CGRect UITextView::caretRectForIndex(NSUInteger index) const
         return CGRectMake(std::round(lineStartX()), placed.origin.y, kCaretWidth, height);
     const bool afterLastBreak = index == text.length() && isLineBreak(text.characterAtIndex(text.length() - 1));
     if (afterLastBreak) {
-        const CGFloat baseline = placed.origin.y + lines.back().origin.y + lineHeight;
+        const CGFloat baseline = placed.origin.y + lines.back().origin.y + m_font->leading();
         return CGRectMake(std::round(lineStartX()), baseline - ascent, kCaretWidth, height);
     }
     const TextLayout::PlacedLine* chosen = &lines.back();
@@ -413,7 +414,7 @@ bool UITextView::pressKey(UIKeyboardKey key, UIKeyModifierFlags modifiers)
 bool UITextView::moveVertically(bool up, bool extending)
 {
     const CGRect caret = caretRectForIndex(m_editor.caret());
-    const CGFloat step = m_font->ascender() - m_font->descender();
+    const CGFloat step = m_font->leading();
     const CGFloat y = up ? caret.origin.y - step / 2 : CGRectGetMaxY(caret) + step / 2;
     NSUInteger target;
     if (up && y < m_textContainerInset.top)

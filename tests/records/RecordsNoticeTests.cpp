@@ -9,6 +9,8 @@
 #include "tests/widgets/WidgetPictures.h"
 #include "tests/widgets/WidgetScreen.h"
 
+#include <cmath>
+
 namespace {
 
 using RecordsNotice = WidgetScreenTest;
@@ -22,6 +24,18 @@ int textPixels(HeadlessHost& host, const NoticeView& card)
         for (CGFloat x = area.origin.x; x < CGRectGetMaxX(area); x += 2)
             dark += host.pixelAt(CGPointMake(x, y))[0] < 100;
     return dark;
+}
+
+// The caret's top on each line of the pad, the one a closing line break opens included.
+std::vector<CGFloat> lineTops(const NoteView& pad)
+{
+    std::vector<CGFloat> tops;
+    for (NSUInteger index = 0; index <= pad.text().length(); ++index) {
+        const CGFloat top = pad.caretRectForIndex(index).origin.y;
+        if (tops.empty() || top > tops.back() + 0.5)
+            tops.push_back(top);
+    }
+    return tops;
 }
 
 TEST_F(RecordsNotice, aNoticeOfTwoHundredThousandCharactersScrollsToItsEndAndShowsIt)
@@ -64,14 +78,8 @@ TEST_F(RecordsNotice, thePadsRulesStayUnderEveryLineOfAChineseLetter)
     pad->setText(NSString(letter));
     host->runUntilIdle();
     const auto rules = pad->ruleOffsets();
-    const NSString text = pad->text();
     // The rule under each line lies between its top and the next line's.
-    std::vector<CGFloat> tops;
-    for (NSUInteger index = 0; index <= text.length(); ++index) {
-        const CGFloat top = pad->caretRectForIndex(index).origin.y;
-        if (tops.empty() || top > tops.back() + 0.5)
-            tops.push_back(top);
-    }
+    const std::vector<CGFloat> tops = lineTops(*pad);
     ASSERT_GE(tops.size(), 12u);
     ASSERT_GE(rules.size(), tops.size());
     for (std::size_t line = 0; line + 1 < tops.size(); ++line) {
@@ -79,6 +87,35 @@ TEST_F(RecordsNotice, thePadsRulesStayUnderEveryLineOfAChineseLetter)
         EXPECT_LT(rules[line], tops[line + 1]) << line;
     }
     writeWidgetPicture(*host, "records-note-pad-letter");
+}
+
+TEST_F(RecordsNotice, everyLineOfALongMixedLetterSitsOnItsRule)
+{
+    auto pad = NoteView::create(CGRectMake(10, 100, 300, 200));
+    screen()->addSubview(pad);
+    const char* paragraphs[] = { "教练您好：", "Please add more exam slots on Saturday.", "科目三 exam 预约总是排不上 (C1)。", "",
+        "希望增加考试场次，周末也能预约，方便上班的学员参加考试，also for those who work far away from the school.",
+        "Thanks!" };
+    std::string letter;
+    for (int round = 0; round < 5; ++round)
+        for (const char* paragraph : paragraphs)
+            letter += std::string(paragraph) + "\n";
+    pad->setText(NSString(letter));
+    host->runUntilIdle();
+    const auto& font = pad->font();
+    const std::vector<CGFloat> tops = lineTops(*pad);
+    ASSERT_GT(tops.size(), 5 * std::size(paragraphs) + 1) << "a paragraph wraps";
+    const auto rules = pad->ruleOffsets();
+    ASSERT_GE(rules.size(), tops.size());
+    // On its rule: the rule runs under the baseline, above the bottom of the font's descenders.
+    for (std::size_t line = 0; line < tops.size(); ++line) {
+        const CGFloat baseline = tops[line] + std::ceil(font->ascender());
+        EXPECT_GE(rules[line], baseline) << "line " << line + 1;
+        EXPECT_LE(rules[line], baseline - font->descender()) << "line " << line + 1;
+    }
+    pad->setContentOffset(CGPointMake(0, pad->contentSize().height - pad->bounds().size.height));
+    host->advance(0.1);
+    writeWidgetPicture(*host, "records-note-pad-long-letter");
 }
 
 } // namespace

@@ -81,9 +81,9 @@ TEST_F(RecordsWidgets, thePadIsRuledAtEveryLineAndARowTapCarriesItsRecord)
     screen()->addSubview(pad);
     const auto rules = pad->ruleOffsets();
     ASSERT_GE(rules.size(), 2u);
-    // An empty pad is ruled for the Chinese a letter is written in, taller than the font's line.
+    // An empty pad is ruled at the font's leading, the pitch of every line the text view lays out.
     const CGFloat pitch = pad->linePitch();
-    EXPECT_GT(pitch, pad->font()->leading() + 1);
+    EXPECT_DOUBLE_EQ(pitch, pad->font()->leading());
     EXPECT_NEAR(rules[0], pitch + 6.5, 1e-6);
     EXPECT_NEAR(rules[1] - rules[0], pitch, 1e-6);
 

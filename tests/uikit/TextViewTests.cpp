@@ -98,7 +98,7 @@ TEST_F(TextViewTest, editingTellsTheDelegateInOrderAndReadsItForEveryEdit)
 TEST_F(TextViewTest, longTextWrapsGrowsTheContentAndKeepsTheCaretInSight)
 {
     m_host->tap(m_view);
-    for (int line = 0; line < 12; ++line)
+    for (int line = 0; line < 16; ++line)
         m_host->typeText("驾驶员理论考试科目一模拟练习");
     m_host->runUntilIdle();
     EXPECT_GT(m_view->contentSize().height, 200);
@@ -118,6 +118,20 @@ TEST_F(TextViewTest, longTextWrapsGrowsTheContentAndKeepsTheCaretInSight)
     EXPECT_EQ(m_view->selectedRange(), NSMakeRange(above, end - above));
     m_host->pressKey(UIKeyboardKey::Backspace);
     EXPECT_EQ(m_view->text().length(), above);
+}
+
+TEST_F(TextViewTest, linesStandOneLeadingApartWhateverFaceTheirCharactersTake)
+{
+    m_view->setText("Latin line\n中文一行\nmixed 中文 line\n\n驾驶员理论考试科目一模拟练习驾驶员理论考试科目一模拟练习\nend\n");
+    std::vector<CGFloat> tops;
+    for (NSUInteger index = 0; index <= m_view->text().length(); ++index) {
+        const CGFloat top = m_view->caretRectForIndex(index).origin.y;
+        if (tops.empty() || top > tops.back() + 0.5)
+            tops.push_back(top);
+    }
+    ASSERT_GE(tops.size(), 8u) << "the long line wraps and the closing break opens a line";
+    for (std::size_t line = 1; line < tops.size(); ++line)
+        EXPECT_NEAR(tops[line] - tops[0], line * m_view->font()->leading(), 1e-6) << line;
 }
 
 TEST_F(TextViewTest, aTapPlacesTheCaretWhereItLands)
