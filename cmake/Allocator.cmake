@@ -1,7 +1,7 @@
 # The process allocator. Decoded replies and view trees are many small objects made and released
 # together, which the C library's allocator handles poorly; every executable the project ships or
 # measures (the client, its tools, tests and benchmarks) links `corvane_allocator`. Sanitizer and
-# fuzzing builds keep the sanitizers' own allocator.
+# fuzzing builds keep the sanitizers' own allocator, and take the leak checker's suppressions.
 add_library(corvane_allocator INTERFACE)
 if(NOT SANITIZE AND NOT FUZZ)
   find_package(mimalloc REQUIRED)
@@ -10,6 +10,8 @@ if(NOT SANITIZE AND NOT FUZZ)
   target_sources(corvane_allocator INTERFACE ${PROJECT_SOURCE_DIR}/platform/allocator/ProcessAllocator.cpp)
   target_link_libraries(corvane_allocator INTERFACE mimalloc)
   target_compile_definitions(corvane_allocator INTERFACE CORVANE_PROCESS_ALLOCATOR=1)
+else()
+  target_sources(corvane_allocator INTERFACE ${PROJECT_SOURCE_DIR}/platform/allocator/LeakCheckSuppressions.cpp)
 endif()
 
 # Once every directory is read: the list of the project's executables, for the test that looks in

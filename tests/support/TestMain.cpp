@@ -24,17 +24,6 @@
 #define CORVANE_CHECKS_LEAKS 1
 #endif
 
-// The process-wide font map keeps fontconfig's patterns for as long as the process runs;
-// fontconfig stores some of its pointers as offsets, which the leak checker cannot follow.
-// Defined here, in the object every test program links, so the checker always finds it.
-// Shared libraries' own initialisers keep what they allocate for the life of the process;
-// allocations of the tree's code never run there.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n"
-           "leak:_dl_init\n";
-}
-
 #ifdef CORVANE_CHECKS_LEAKS
 #include <sanitizer/allocator_interface.h>
 #include <sanitizer/lsan_interface.h>
