@@ -7,6 +7,8 @@
 #include "tests/support/OtherProcess.h"
 #include "tests/support/Waiting.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -34,12 +36,15 @@ public:
     }
     static bool passes(const char* testName) { return passesWithModule(SCRIPTED_MOVIE_MODULE_PATH, testName); }
 
-    bool bind(std::string& reason)
+    testing::AssertionResult bind()
     {
+        std::string reason;
         m_module = DynamicLibrary::open(SCRIPTED_MOVIE_MODULE_PATH, reason);
-        return m_module && m_module->bind(m_release, "corvane_scripted_release_stuck_changes", reason)
+        if (m_module && m_module->bind(m_release, "corvane_scripted_release_stuck_changes", reason)
             && m_module->bind(m_liveDecoders, "corvane_scripted_live_decoders", reason)
-            && m_module->bind(m_stickEveryFilm, "corvane_scripted_stick_every_film_playing", reason);
+            && m_module->bind(m_stickEveryFilm, "corvane_scripted_stick_every_film_playing", reason))
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << reason;
     }
     // Lets every change stuck so far return; later ones stick again.
     void releaseStuckChanges() const { m_release(); }

@@ -100,6 +100,19 @@ protected:
     }
     template <class T>
     std::shared_ptr<T> top() const { return std::dynamic_pointer_cast<T>(navigation->topViewController()); }
+    // A practice of one question shown with a clip.
+    static std::shared_ptr<ExerciseViewController> clipPractice()
+    {
+        auto list = NSMutableArray::array();
+        auto video = record("v1", "0", "A");
+        video->setObject(NSString("2"), NSString("qncontype"));
+        video->setObject(NSString("tiku/clip_crossing.ogv"), NSString("videourl"));
+        list->addObject(video);
+        auto practice = ExerciseViewController::create();
+        practice->setTitle("视频题练习");
+        practice->setQuestions(list);
+        return practice;
+    }
     bool tapRow(const std::shared_ptr<QuestionCardViewController>& card, std::size_t row)
     {
         auto rows = card->optionRows();
@@ -432,15 +445,7 @@ TEST_F(TheoryScreens, pictureAndVideoReferencesNameTheDeliveredFiles)
 
 TEST_F(TheoryScreens, aCardHearsOnlyItsOwnPlayer)
 {
-    auto list = NSMutableArray::array();
-    auto video = record("v1", "0", "A");
-    video->setObject(NSString("2"), NSString("qncontype"));
-    video->setObject(NSString("tiku/clip_crossing.ogv"), NSString("videourl"));
-    list->addObject(video);
-    auto practice = ExerciseViewController::create();
-    practice->setTitle("视频题练习");
-    practice->setQuestions(list);
-    push(practice);
+    auto practice = push(clipPractice());
     ASSERT_TRUE(practice->player());
     auto still = std::dynamic_pointer_cast<UIImageView>(practice->questionView()->viewWithTag(QuestionCardViewController::kVideoTag));
     auto mark = practice->questionView()->viewWithTag(QuestionCardViewController::kPlayTag);
@@ -471,19 +476,10 @@ TEST(TheoryStuckFilm, aClipQuestionLeftBehindAStuckFilmLetsTheWindowClose)
 
 TEST_F(TheoryScreens, DISABLED_aClipQuestionLeftBehindAStuckFilmLetsTheWindowClose)
 {
-    std::string reason;
     ScriptedMovieModule films;
-    ASSERT_TRUE(films.bind(reason)) << reason;
+    ASSERT_TRUE(films.bind());
     films.stickEveryFilmPlaying();
-    auto list = NSMutableArray::array();
-    auto video = record("v1", "0", "A");
-    video->setObject(NSString("2"), NSString("qncontype"));
-    video->setObject(NSString("tiku/clip_crossing.ogv"), NSString("videourl"));
-    list->addObject(video);
-    auto practice = ExerciseViewController::create();
-    practice->setTitle("视频题练习");
-    practice->setQuestions(list);
-    push(practice);
+    auto practice = push(clipPractice());
     ASSERT_TRUE(practice->player());
     ASSERT_TRUE(practice->player()->isPreparedToPlay());
     auto mark = practice->questionView()->viewWithTag(QuestionCardViewController::kPlayTag);
@@ -503,15 +499,7 @@ TEST_F(TheoryScreens, DISABLED_aClipQuestionLeftBehindAStuckFilmLetsTheWindowClo
 
 TEST_F(TheoryScreens, aStillThatComesBeforeTheQuestionIsDrawnIsShown)
 {
-    auto list = NSMutableArray::array();
-    auto video = record("v1", "0", "A");
-    video->setObject(NSString("2"), NSString("qncontype"));
-    video->setObject(NSString("tiku/clip_crossing.ogv"), NSString("videourl"));
-    list->addObject(video);
-    auto practice = ExerciseViewController::create();
-    practice->setTitle("视频题练习");
-    practice->setQuestions(list);
-    push(practice);
+    auto practice = push(clipPractice());
     // Shown afresh and answered at once: the label has not drawn, so the still's view is not placed yet.
     practice->showQuestion();
     ASSERT_TRUE(practice->player());
