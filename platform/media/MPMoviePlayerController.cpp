@@ -173,7 +173,7 @@ void MPMoviePlayerController::teardown()
     m_pipeline.reset();
     m_thumbnailGeneration->fetch_add(1);
     m_position = m_duration = m_playableDuration = 0;
-    m_prepared = m_failed = m_playWhenPrepared = m_seeking = m_buffering = m_starved = false;
+    m_prepared = m_failed = m_playWhenPrepared = m_seeking = m_buffering = m_starved = m_rewindOnPlay = false;
     m_playbackState = MPMoviePlaybackStateStopped;
     m_loadState = MPMovieLoadStateUnknown;
     m_view->layer()->setContents(nullptr);
@@ -320,6 +320,8 @@ void MPMoviePlayerController::play()
     }
     if (m_playbackState == MPMoviePlaybackStatePlaying)
         return;
+    if (m_rewindOnPlay)
+        seekTo(0);
     if (!m_buffering)
         m_pipeline->decoder->requestPlaying(true);
     setPlaybackState(MPMoviePlaybackStatePlaying);
@@ -344,13 +346,19 @@ void MPMoviePlayerController::stop()
     m_playWhenPrepared = false;
     if (m_pipeline && m_prepared) {
         m_pipeline->decoder->requestPlaying(false);
-        seekTo(0);
+        // A seek waits for a change of state under way, and one stuck in the media framework
+        // would hold whoever stops (a screen leaving, the window closing): the film goes back to
+        // its start only when it plays again.
+        m_pipeline->pending.reset();
+        m_position = 0;
+        m_rewindOnPlay = true;
     }
     setPlaybackState(MPMoviePlaybackStateStopped);
 }
 
 bool MPMoviePlayerController::seekTo(NSTimeInterval time)
 {
+    m_rewindOnPlay = false;
     m_pipeline->pending.reset();
     if (!m_pipeline->decoder->seek(time, true, m_rate))
         return false;

@@ -198,6 +198,8 @@ private:
     bool m_playWhenPrepared { false };
     // A seek was sent and the decoder has not settled on it yet.
     bool m_seeking { false };
+    // Stopped: the decoder is sent back to the start when the film plays again.
+    bool m_rewindOnPlay { false };
     // A stream is filling its buffer: the clock holds and frames are not waited for.
     bool m_buffering { false };
     // No frame came while one was due: the data stopped. The clock holds until one is decoded.

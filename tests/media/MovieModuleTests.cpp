@@ -5,6 +5,7 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/media/MPMoviePlayerController.h"
 #include "platform/media/MovieModule.h"
+#include "tests/media/ScriptedMovieModule.h"
 #include "tests/support/OtherProcess.h"
 #include "tests/support/Waiting.h"
 
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -34,19 +36,6 @@ std::string scratchPath(const std::string& name)
 {
     const char* home = std::getenv("CORVANE_HOME");
     return std::string(home ? home : "/tmp") + "/" + name;
-}
-
-// Runs the test in a process of its own whose player loads the module at the path.
-bool passesWithModule(const std::string& path, const char* testName)
-{
-    const std::string previous = std::getenv("CORVANE_MOVIE_MODULE") ? std::getenv("CORVANE_MOVIE_MODULE") : "";
-    setenv("CORVANE_MOVIE_MODULE", path.c_str(), 1);
-    const bool passed = passesInAnotherProcess(testName);
-    if (previous.empty())
-        unsetenv("CORVANE_MOVIE_MODULE");
-    else
-        setenv("CORVANE_MOVIE_MODULE", previous.c_str(), 1);
-    return passed;
 }
 
 } // namespace
@@ -240,28 +229,31 @@ TEST(MovieModule, aThumbnailDecoderSettlesOrNamesTheError)
 // Where the module is missing, every movie and every thumbnail is an error that says so.
 TEST(MovieModule, withoutTheModuleMoviesFailWithAReason)
 {
-    EXPECT_TRUE(passesWithModule(scratchPath("removed/libcorvane_movie.so"), "MovieModuleMissing.DISABLED_everyPlayerFailsWithAReason"));
+    EXPECT_TRUE(ScriptedMovieModule::passesWithModule(scratchPath("removed/libcorvane_movie.so"), "MovieModuleMissing.DISABLED_everyPlayerFailsWithAReason"));
 }
 
 // The decoder's buffering reports are taken on several threads; one told after the buffer filled
 // must not leave a film with all its data stalled for good.
 TEST(MovieModule, aPlayerGoesByTheBufferNotByAReportToldLate)
 {
-    EXPECT_TRUE(passesWithModule(SCRIPTED_MOVIE_MODULE_PATH, "ScriptedMovieModule.DISABLED_aLateBufferingReportLeavesNoStall"));
+    EXPECT_TRUE(ScriptedMovieModule::passes("ScriptedMovieModule.DISABLED_aLateBufferingReportLeavesNoStall"));
 }
 
 // The buffer reports only while it fills: a film it drained between its marks, paused on a report
 // handled late, goes on once the buffer is full again, though nothing more is told.
 TEST(MovieModule, aFilmPausedBetweenTheBuffersMarksGoesOnOnceItIsFull)
 {
-    EXPECT_TRUE(passesWithModule(SCRIPTED_MOVIE_MODULE_PATH, "ScriptedMovieModule.DISABLED_aFilmDrainedBetweenTheMarksGoesOn"));
+    EXPECT_TRUE(ScriptedMovieModule::passes("ScriptedMovieModule.DISABLED_aFilmDrainedBetweenTheMarksGoesOn"));
 }
 
-// The decoder waits for a change of state under way before it closes; one stuck in the media
-// framework must not hold the window's close, nor touch what the close freed when it returns.
+// The decoder waits for a change of state under way before it closes, and a seek waits for it as
+// well; one stuck in the media framework must not hold the window's close, nor touch what the
+// close freed when it returns.
 TEST(MovieModule, aStuckStateChangeHoldsNoClose)
 {
-    EXPECT_TRUE(passesWithModule(SCRIPTED_MOVIE_MODULE_PATH, "ScriptedMovieModule.DISABLED_aPlayerClosesBehindAStuckChange"));
+    EXPECT_TRUE(ScriptedMovieModule::passes("ScriptedMovieModule.DISABLED_aSeekWaitsForAStuckChange"));
+    EXPECT_TRUE(ScriptedMovieModule::passes("ScriptedMovieModule.DISABLED_aPlayerClosesBehindAStuckChange"));
+    EXPECT_TRUE(ScriptedMovieModule::passes("ScriptedMovieModule.DISABLED_aPlayerStopsAndClosesBehindAStuckChange"));
 }
 
 // Memory the media framework's libraries allocate is checked for leaks as the tree's own is.
@@ -301,34 +293,58 @@ TEST(ScriptedMovieModule, DISABLED_aFilmDrainedBetweenTheMarksGoesOn)
     NSNotificationCenter::defaultCenter()->removeObserver(observer);
 }
 
+TEST(ScriptedMovieModule, DISABLED_aSeekWaitsForAStuckChange)
+{
+    ScriptedMovieModule changes;
+    ASSERT_TRUE(changes.bind());
+    std::string reason;
+    MovieBackEnd* backEnd = MovieModule::backEnd(reason);
+    ASSERT_TRUE(backEnd) << reason;
+    std::shared_ptr<MovieBackEnd::Decoder> decoder = backEnd->makeDecoder("http://127.0.0.1:9/stuck-playing.ogv", true, [](const MovieBackEnd::Event&) { });
+    ASSERT_TRUE(decoder);
+    decoder->requestPlaying(false);
+    EXPECT_TRUE(testing_support::returnsWithin([decoder] { decoder->seek(1, true, 1); }));
+    decoder->requestPlaying(true);
+    testing_support::Signal sought;
+    std::thread seeking([decoder, sought] {
+        decoder->seek(2, true, 1);
+        sought.notify();
+    });
+    EXPECT_FALSE(sought.waitForNotices(1, 0.2)) << "a seek went by a change under way";
+    changes.releaseStuckChanges();
+    EXPECT_TRUE(sought.waitForNotices(1));
+    seeking.join();
+}
+
 TEST(ScriptedMovieModule, DISABLED_aPlayerClosesBehindAStuckChange)
 {
-    std::string reason;
-    auto module = DynamicLibrary::open(SCRIPTED_MOVIE_MODULE_PATH, reason);
-    ASSERT_TRUE(module) << reason;
-    void (*releaseStuckChanges)() = nullptr;
-    int (*liveDecoders)() = nullptr;
-    ASSERT_TRUE(module->bind(releaseStuckChanges, "corvane_scripted_release_stuck_changes", reason)) << reason;
-    ASSERT_TRUE(module->bind(liveDecoders, "corvane_scripted_live_decoders", reason)) << reason;
-
+    ScriptedMovieModule changes;
+    ASSERT_TRUE(changes.bind());
     auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString("http://127.0.0.1:9/stuck.ogv")));
     movie->prepareToPlay();
-    ASSERT_EQ(liveDecoders(), 1);
-    // A close held by the stuck change would hold the test for good: past the wait, the change is
-    // let go and the close counts as held.
-    testing_support::Signal closed;
-    std::atomic<bool> heldTheClose { false };
-    std::thread watch([&] {
-        if (!closed.waitForNotices(1))
-            heldTheClose = true;
-        releaseStuckChanges();
-    });
-    movie.reset();
-    closed.notify();
-    watch.join();
-    EXPECT_FALSE(heldTheClose);
+    ASSERT_EQ(changes.liveDecoders(), 1);
+    EXPECT_TRUE(changes.closesInTime([&] { movie.reset(); }));
     // The change returns after the player is gone and the decoder closes behind it.
-    EXPECT_TRUE(testing_support::runLoopUntil([&] { return liveDecoders() == 0; }));
+    changes.releaseStuckChanges();
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return changes.liveDecoders() == 0; }));
+}
+
+// As a screen leaving a film that plays: stopped, then let go.
+TEST(ScriptedMovieModule, DISABLED_aPlayerStopsAndClosesBehindAStuckChange)
+{
+    ScriptedMovieModule changes;
+    ASSERT_TRUE(changes.bind());
+    auto movie = MPMoviePlayerController::create(NSURL::URLWithString(NSString("http://127.0.0.1:9/stuck-playing.ogv")));
+    movie->prepareToPlay();
+    ASSERT_TRUE(testing_support::runLoopUntil([&] { return movie->isPreparedToPlay(); }));
+    movie->setCurrentPlaybackTime(1);
+    movie->play();
+    EXPECT_TRUE(changes.closesInTime([&] { movie->stop(); }));
+    EXPECT_EQ(movie->playbackState(), MPMoviePlaybackStateStopped);
+    EXPECT_EQ(movie->currentPlaybackTime(), 0);
+    EXPECT_TRUE(changes.closesInTime([&] { movie.reset(); }));
+    changes.releaseStuckChanges();
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return changes.liveDecoders() == 0; }));
 }
 
 TEST(ScriptedMovieModule, DISABLED_aLateBufferingReportLeavesNoStall)

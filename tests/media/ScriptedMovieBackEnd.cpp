@@ -7,23 +7,29 @@
 //    it tells nothing more; the next time it is asked it is full again.
 //  - stuck.ogv: the first change of state asked for never returns until the test lets it go, and
 //    the decoder, as the real one, waits for a change under way before it closes.
+//  - stuck-playing.ogv, or any film once the test asks it: pauses settle at once, and the first
+//    change to playing never returns until the test lets it go.
+// A change under way holds the decoder's state lock as the real one does, and a seek waits for it.
 #include "platform/media/MovieBackEnd.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <future>
 #include <mutex>
 #include <thread>
 
 namespace {
 
-enum class Story { LateReport, Drained, Stuck };
+enum class Story { LateReport, Drained, Stuck, StuckPlaying };
 
 // What the test reaches through the module's entries below.
 struct StuckChanges {
     std::mutex mutex;
     std::condition_variable released;
-    bool free { false };
+    unsigned releases { 0 };
+    // Every film is StuckPlaying, whatever its name.
+    std::atomic<bool> everyFilmStuckPlaying { false };
 };
 StuckChanges& stuckChanges()
 {
@@ -95,21 +101,38 @@ public:
                 }
             });
             break;
-        case Story::Stuck:
-            m_teller = std::thread([this] {
+        case Story::StuckPlaying:
+            if (!playing) {
+                tell(MovieBackEnd::Event::Kind::Settled, 100);
+                return true;
+            }
+            [[fallthrough]];
+        case Story::Stuck: {
+            // Once this returns the change holds the lock, so a seek that follows waits for it.
+            std::promise<void> holding;
+            auto held = holding.get_future();
+            m_teller = std::thread([this, holding = std::move(holding)]() mutable {
                 std::lock_guard applying(m_applying);
                 auto& changes = stuckChanges();
                 std::unique_lock lock(changes.mutex);
-                changes.released.wait(lock, [&] { return changes.free; });
+                const unsigned stuckAfter = changes.releases;
+                holding.set_value();
+                changes.released.wait(lock, [&] { return changes.releases > stuckAfter; });
                 // What a change touches once it returns.
                 if (!m_closed)
                     tell(MovieBackEnd::Event::Kind::Settled, 100);
             });
+            held.wait();
             break;
+        }
         }
         return true;
     }
-    bool seek(double, bool, double) override { return true; }
+    bool seek(double, bool, double) override
+    {
+        std::lock_guard applying(m_applying);
+        return true;
+    }
     bool isSettling() const override { return false; }
     bool settlePaused(const std::function<bool()>&, std::optional<MovieBackEnd::Failure>&) override { return true; }
     bool settledSeek(double, bool, const std::function<bool()>&) override { return true; }
@@ -167,7 +190,13 @@ public:
     bool start(std::string&, LogHandler) override { return true; }
     std::unique_ptr<Decoder> makeDecoder(const std::string& uri, bool, EventHandler events) override
     {
-        const Story story = endsWith(uri, "/drained.ogv") ? Story::Drained : endsWith(uri, "/stuck.ogv") ? Story::Stuck : Story::LateReport;
+        Story story = Story::LateReport;
+        if (endsWith(uri, "/drained.ogv"))
+            story = Story::Drained;
+        else if (endsWith(uri, "/stuck.ogv"))
+            story = Story::Stuck;
+        else if (endsWith(uri, "/stuck-playing.ogv") || stuckChanges().everyFilmStuckPlaying)
+            story = Story::StuckPlaying;
         return std::make_unique<ScriptedDecoder>(story, std::move(events));
     }
 };
@@ -180,13 +209,16 @@ extern "C" __attribute__((visibility("default"))) MovieBackEnd* corvane_movie_ba
     return &backEnd;
 }
 
-// Lets every stuck change return.
+// Lets every change stuck so far return; later ones stick again.
 extern "C" __attribute__((visibility("default"))) void corvane_scripted_release_stuck_changes()
 {
     auto& changes = stuckChanges();
     std::lock_guard lock(changes.mutex);
-    changes.free = true;
+    ++changes.releases;
     changes.released.notify_all();
 }
 
 extern "C" __attribute__((visibility("default"))) int corvane_scripted_live_decoders() { return g_liveDecoders.load(); }
+
+// Every film made from now on sticks on its first change to playing.
+extern "C" __attribute__((visibility("default"))) void corvane_scripted_stick_every_film_playing() { stuckChanges().everyFilmStuckPlaying = true; }

@@ -15,10 +15,12 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/foundation/TypedValues.h"
+#include "platform/host/ApplicationTermination.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationController.h"
+#include "tests/media/ScriptedMovieModule.h"
 
 #include <filesystem>
 
@@ -98,6 +100,19 @@ protected:
     }
     template <class T>
     std::shared_ptr<T> top() const { return std::dynamic_pointer_cast<T>(navigation->topViewController()); }
+    // A practice of one question shown with a clip.
+    static std::shared_ptr<ExerciseViewController> clipPractice()
+    {
+        auto list = NSMutableArray::array();
+        auto video = record("v1", "0", "A");
+        video->setObject(NSString("2"), NSString("qncontype"));
+        video->setObject(NSString("tiku/clip_crossing.ogv"), NSString("videourl"));
+        list->addObject(video);
+        auto practice = ExerciseViewController::create();
+        practice->setTitle("视频题练习");
+        practice->setQuestions(list);
+        return practice;
+    }
     bool tapRow(const std::shared_ptr<QuestionCardViewController>& card, std::size_t row)
     {
         auto rows = card->optionRows();
@@ -430,15 +445,7 @@ TEST_F(TheoryScreens, pictureAndVideoReferencesNameTheDeliveredFiles)
 
 TEST_F(TheoryScreens, aCardHearsOnlyItsOwnPlayer)
 {
-    auto list = NSMutableArray::array();
-    auto video = record("v1", "0", "A");
-    video->setObject(NSString("2"), NSString("qncontype"));
-    video->setObject(NSString("tiku/clip_crossing.ogv"), NSString("videourl"));
-    list->addObject(video);
-    auto practice = ExerciseViewController::create();
-    practice->setTitle("视频题练习");
-    practice->setQuestions(list);
-    push(practice);
+    auto practice = push(clipPractice());
     ASSERT_TRUE(practice->player());
     auto still = std::dynamic_pointer_cast<UIImageView>(practice->questionView()->viewWithTag(QuestionCardViewController::kVideoTag));
     auto mark = practice->questionView()->viewWithTag(QuestionCardViewController::kPlayTag);
@@ -460,17 +467,39 @@ TEST_F(TheoryScreens, aCardHearsOnlyItsOwnPlayer)
     EXPECT_FALSE(mark->isHidden());
 }
 
+// A clip whose change to playing is stuck in the media framework holds neither the card the
+// learner leaves nor the window closed after.
+TEST(TheoryStuckFilm, aClipQuestionLeftBehindAStuckFilmLetsTheWindowClose)
+{
+    EXPECT_TRUE(ScriptedMovieModule::passes("TheoryScreens.DISABLED_aClipQuestionLeftBehindAStuckFilmLetsTheWindowClose"));
+}
+
+TEST_F(TheoryScreens, DISABLED_aClipQuestionLeftBehindAStuckFilmLetsTheWindowClose)
+{
+    ScriptedMovieModule films;
+    ASSERT_TRUE(films.bind());
+    films.stickEveryFilmPlaying();
+    auto practice = push(clipPractice());
+    ASSERT_TRUE(practice->player());
+    ASSERT_TRUE(practice->player()->isPreparedToPlay());
+    auto mark = practice->questionView()->viewWithTag(QuestionCardViewController::kPlayTag);
+    ASSERT_TRUE(mark);
+    host->tap(mark);
+    host->drainRunLoop();
+    ASSERT_EQ(practice->player()->playbackState(), MPMoviePlaybackStatePlaying);
+
+    EXPECT_TRUE(films.closesInTime([&] {
+        navigation->popViewControllerAnimated(false);
+        ApplicationTermination::terminateAndWait();
+    }));
+    films.releaseStuckChanges();
+    practice.reset();
+    EXPECT_TRUE(testing_support::runLoopUntil([&] { return films.liveDecoders() == 0; }));
+}
+
 TEST_F(TheoryScreens, aStillThatComesBeforeTheQuestionIsDrawnIsShown)
 {
-    auto list = NSMutableArray::array();
-    auto video = record("v1", "0", "A");
-    video->setObject(NSString("2"), NSString("qncontype"));
-    video->setObject(NSString("tiku/clip_crossing.ogv"), NSString("videourl"));
-    list->addObject(video);
-    auto practice = ExerciseViewController::create();
-    practice->setTitle("视频题练习");
-    practice->setQuestions(list);
-    push(practice);
+    auto practice = push(clipPractice());
     // Shown afresh and answered at once: the label has not drawn, so the still's view is not placed yet.
     practice->showQuestion();
     ASSERT_TRUE(practice->player());

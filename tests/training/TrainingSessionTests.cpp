@@ -23,6 +23,7 @@
 #include "platform/sysconfig/SCNetworkReachabilityTesting.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIDevice.h"
+#include "tests/media/ScriptedMovieModule.h"
 #include "tests/support/HeldStream.h"
 
 #include <httplib.h>
@@ -265,6 +266,40 @@ TEST_F(TrainingSession, switchingSendsItsClosingSaveOnceAndPlaysTheChosenVideo)
     ASSERT_TRUE(waitFor([&] { return player->timerUp() != nullptr; }));
     host->advance(0.5);
     picture("09-video-switched");
+}
+
+// A change of state stuck in the media framework holds neither the film page nor the window: the
+// learner switches lessons, which stops the stuck film, then closes the window.
+TEST(TrainingStuckFilm, aFilmPageBehindAStuckFilmSwitchesLessonsAndLetsTheWindowClose)
+{
+    EXPECT_TRUE(ScriptedMovieModule::passes("TrainingSession.DISABLED_aFilmPageBehindAStuckFilmSwitchesLessonsAndLetsTheWindowClose"));
+}
+
+TEST_F(TrainingSession, DISABLED_aFilmPageBehindAStuckFilmSwitchesLessonsAndLetsTheWindowClose)
+{
+    ScriptedMovieModule films;
+    ASSERT_TRUE(films.bind());
+    films.stickEveryFilmPlaying();
+    auto list = openVideoList(kLearner);
+    ASSERT_TRUE(list);
+    auto player = play(list, 3);
+    ASSERT_TRUE(player);
+    watch(2);
+    player->didSelectRowAtIndexPath(*player->mTableView(), NSIndexPath::indexPathForRow(4, 0));
+    // The chosen lesson is read and the player readied for it, the stuck film stopped first; the
+    // replies may take a session's wait, but nothing may wait for the stuck change.
+    bool switched = false;
+    EXPECT_TRUE(films.closesInTime([&] {
+        switched = tapAlertButton("确定")
+            && waitFor([&] { return ns::stringForKey(player->videoDict(), "videoid") == NSString("V2005") && player->timerUp(); });
+    }, testing_support::kSessionWaitSeconds));
+    EXPECT_TRUE(switched);
+    watch(2);
+    EXPECT_TRUE(films.closesInTime([] { UIApplication::sharedApplication()->terminate(); }));
+    EXPECT_TRUE(ApplicationTermination::terminateAndWait());
+    films.releaseStuckChanges();
+    player->moviePlayer()->setContentURL(nullptr);
+    EXPECT_TRUE(waitFor([&] { return films.liveDecoders() == 0; }));
 }
 
 TEST_F(TrainingSession, theDailyCapStopsCreditingAtFourHoursButNotTheEndsNotice)
