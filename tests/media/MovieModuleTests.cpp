@@ -49,6 +49,46 @@ bool passesWithModule(const std::string& path, const char* testName)
     return passed;
 }
 
+// The test film's decoder, with sound, and the word of each change of state it tells.
+struct ToldDecoder {
+    explicit ToldDecoder(MovieBackEnd& backEnd)
+        : decoder(backEnd.makeDecoder(std::string("file://") + TEST_MOVIE_PATH, true, [this](const MovieBackEnd::Event& event) {
+            if (event.kind == MovieBackEnd::Event::Kind::Settled)
+                ++settled;
+            told.notify();
+        }))
+    {
+    }
+
+    // Paused on the first frame, which is told as settled twice: the state reached, and the wait
+    // for it done.
+    bool opens()
+    {
+        return decoder->requestPlaying(false) && told.waitUntil([&] { return settled.load() >= 2; });
+    }
+
+    // No change of state under way.
+    bool rests() const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (decoder->isSettling() && std::chrono::steady_clock::now() < deadline)
+            told.waitUntil([] { return false; }, 0.02);
+        return !decoder->isSettling();
+    }
+
+    // At rest in the state asked for: the word of the change comes once it is made.
+    bool changesTo(bool playing)
+    {
+        const int before = settled.load();
+        return decoder->requestPlaying(playing) && told.waitUntil([&] { return settled.load() > before; }) && rests();
+    }
+
+    std::atomic<int> settled { 0 };
+    testing_support::Signal told;
+    // Last: closed before what its threads tell.
+    std::unique_ptr<MovieBackEnd::Decoder> decoder;
+};
+
 } // namespace
 
 TEST(MovieModule, aMissingForeignOrEmptyModuleIsAReasonNotACrash)
@@ -127,41 +167,25 @@ TEST(MovieModule, framesAheadOfAPlayerThatTakesNoneAreFewAndHoldNoChangeOfState)
     std::string reason;
     MovieBackEnd* backEnd = MovieModule::backEnd(reason);
     ASSERT_TRUE(backEnd) << reason;
-    std::atomic<int> settled { 0 };
-    testing_support::Signal told;
-    auto decoder = backEnd->makeDecoder(std::string("file://") + TEST_MOVIE_PATH, true, [&](const MovieBackEnd::Event& event) {
-        if (event.kind == MovieBackEnd::Event::Kind::Settled)
-            ++settled;
-        told.notify();
-    });
+    ToldDecoder film(*backEnd);
+    auto& decoder = film.decoder;
     ASSERT_TRUE(decoder);
-    const auto rests = [&] {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (decoder->isSettling() && std::chrono::steady_clock::now() < deadline)
-            told.waitUntil([] { return false; }, 0.02);
-        return !decoder->isSettling();
-    };
-    // Paused, and at rest: the word of the change comes once it is made.
-    const auto pauses = [&] {
-        const int before = settled.load();
-        return decoder->requestPlaying(false) && told.waitUntil([&] { return settled.load() > before; }) && rests();
-    };
-    ASSERT_TRUE(decoder->requestPlaying(false));
-    ASSERT_TRUE(told.waitUntil([&] { return settled.load() >= 2; }));
+    const auto rests = [&] { return film.rests(); };
+    const auto pauses = [&] { return film.changesTo(false); };
+    ASSERT_TRUE(film.opens());
 
     ASSERT_TRUE(decoder->requestPlaying(true));
     ASSERT_TRUE(decoder->nextSample(5));
     // Left alone for a while, a decoder that was not held back would have the whole film's 30
     // frames ready. Paused with frames waiting to be taken, it comes to rest on a frame of its
-    // own, and the frames waiting are the few it was let have (a busy machine may let a few more
-    // through while the pause is on its way).
+    // own, and the frames waiting are the few it was let have, however slowly the pause comes.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_TRUE(pauses());
     int ahead = 0;
     while (decoder->nextSample(0))
         ++ahead;
     EXPECT_GE(ahead, 1);
-    EXPECT_LT(ahead, 20);
+    EXPECT_LE(ahead, 3);
     // So it does when a seek follows the pause at once, before the pause is made: the frames of
     // the new place come while it is still playing.
     ASSERT_TRUE(decoder->requestPlaying(true));
@@ -183,6 +207,24 @@ TEST(MovieModule, framesAheadOfAPlayerThatTakesNoneAreFewAndHoldNoChangeOfState)
         ASSERT_TRUE(sample->time());
         EXPECT_GT(*sample->time(), last);
         last = *sample->time();
+    }
+}
+
+// Every pause comes to rest, however far the sound had got while the outputs changed state: it
+// never runs to its end ahead of the pictures. Each round is one more chance for a busy machine to
+// let it.
+TEST(MovieModule, aFilmPlayedAndPausedOverAndOverComesToRestEachTime)
+{
+    std::string reason;
+    MovieBackEnd* backEnd = MovieModule::backEnd(reason);
+    ASSERT_TRUE(backEnd) << reason;
+    ToldDecoder film(*backEnd);
+    ASSERT_TRUE(film.decoder);
+    ASSERT_TRUE(film.opens());
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_TRUE(film.changesTo(true)) << round;
+        ASSERT_TRUE(film.decoder->nextSample(5)) << round;
+        ASSERT_TRUE(film.changesTo(false)) << round;
     }
 }
 
