@@ -5,6 +5,7 @@
 #include "platform/foundation/NSNumber.h"
 #include "platform/media/MPMoviePlayerController.h"
 #include "platform/media/MovieModule.h"
+#include "tests/support/LeakCheck.h"
 #include "tests/support/OtherProcess.h"
 #include "tests/support/Waiting.h"
 
@@ -21,14 +22,6 @@
 #include <vector>
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kLeaksChecked = true;
-#elif defined(__has_feature)
-constexpr bool kLeaksChecked = __has_feature(address_sanitizer);
-#else
-constexpr bool kLeaksChecked = false;
-#endif
 
 std::string scratchPath(const std::string& name)
 {
@@ -309,12 +302,33 @@ TEST(MovieModule, aStuckStateChangeHoldsNoClose)
 // Memory the media framework's libraries allocate is checked for leaks as the tree's own is.
 TEST(MovieModule, aGLibAllocationNeverFreedIsReported)
 {
-    if (!kLeaksChecked)
+    if (!testing_support::kLeaksChecked)
         GTEST_SKIP() << "leaks are checked in the sanitized build";
     std::string errors;
     EXPECT_FALSE(passesInAnotherProcess("MovieModuleLeak.DISABLED_leavesAGLibAllocation", errors));
     EXPECT_NE(errors.find("LeakSanitizer"), std::string::npos) << errors;
     EXPECT_NE(errors.find("g_malloc"), std::string::npos) << errors;
+}
+
+// A critical or a warning of GLib's or the media framework's fails the test during which it is
+// logged, whatever thread logs it: a misuse of the framework's objects is only logged. What the
+// framework merely tells passes.
+TEST(MovieModule, aCriticalLoggedOnAnyThreadFailsItsTest)
+{
+    std::string errors;
+    EXPECT_FALSE(passesInAnotherProcess("MovieModuleLog.DISABLED_logsACriticalOnAStreamingThread", errors));
+    EXPECT_NE(errors.find("a stream misused"), std::string::npos) << errors;
+    EXPECT_TRUE(passesInAnotherProcess("MovieModuleLog.DISABLED_logsAMessageOnAStreamingThread", errors)) << errors;
+}
+
+TEST(MovieModuleLog, DISABLED_logsACriticalOnAStreamingThread)
+{
+    std::thread([] { g_log("GStreamer", G_LOG_LEVEL_CRITICAL, "a stream misused"); }).join();
+}
+
+TEST(MovieModuleLog, DISABLED_logsAMessageOnAStreamingThread)
+{
+    std::thread([] { g_log("GStreamer", G_LOG_LEVEL_MESSAGE, "a stream began"); }).join();
 }
 
 TEST(MovieModuleLeak, DISABLED_leavesAGLibAllocation)

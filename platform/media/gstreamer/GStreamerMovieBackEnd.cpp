@@ -154,12 +154,13 @@ void countSoundBuffer(GstElement*, GstBuffer*, GstPad*, gpointer counter)
 }
 
 // A sink that plays nothing and counts the buffers it is given; it keeps no time, so sound never
-// holds the pictures back.
+// holds the pictures back. The caller owns a reference, as to any sound sink.
 GstElement* makeSilentSink(std::atomic<std::uint64_t>* counter)
 {
     GstElement* sink = gst_element_factory_make("fakesink", nullptr);
     if (!sink)
         return nullptr;
+    gst_object_ref_sink(sink);
     g_object_set(sink, "sync", FALSE, "signal-handoffs", TRUE, nullptr);
     g_signal_connect(sink, "handoff", G_CALLBACK(countSoundBuffer), counter);
     return sink;
