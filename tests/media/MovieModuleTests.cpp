@@ -60,13 +60,16 @@ struct ToldDecoder {
         return decoder->requestPlaying(false) && told.waitUntil([&] { return settled.load() >= 2; });
     }
 
-    // No change of state under way.
+    // No change of state under way when looked at; one asked for may begin right after.
     bool rests() const
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (decoder->isSettling() && std::chrono::steady_clock::now() < deadline)
+        while (decoder->isSettling()) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
             told.waitUntil([] { return false; }, 0.02);
-        return !decoder->isSettling();
+        }
+        return true;
     }
 
     // At rest in the state asked for: the word of the change comes once it is made.
