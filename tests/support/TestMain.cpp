@@ -1,5 +1,7 @@
 // Every test process gets a sandbox of its own, so user defaults, databases and caches written
 // by one test never leak into another (CTest runs each test in a separate process).
+#include "tests/support/LeakCheck.h"
+#include "tests/support/LoggedWarnings.h"
 #include "tests/support/OtherProcess.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +14,9 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <link.h>
+#include <memory>
 #include <string>
 #include <unistd.h>
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define CORVANE_CHECKS_LEAKS 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define CORVANE_CHECKS_LEAKS 1
-#endif
 
 #ifdef CORVANE_CHECKS_LEAKS
 #include <sanitizer/allocator_interface.h>
@@ -85,7 +79,11 @@ void passOverGLibsFirstNameTable()
 
 int main(int argc, char** argv)
 {
+    auto loggedWarnings = std::make_unique<LoggedWarnings>();
+    LoggedWarnings& warnings = *loggedWarnings;
     testing::InitGoogleTest(&argc, argv);
+    // Last, so it tells a test's warnings before the test's result is printed.
+    testing::UnitTest::GetInstance()->listeners().Append(loggedWarnings.release());
 #ifdef CORVANE_CHECKS_LEAKS
     passOverGLibsFirstNameTable();
 #endif
@@ -104,6 +102,10 @@ int main(int argc, char** argv)
         }
     }
     int result = RUN_ALL_TESTS();
+    for (const auto& message : warnings.outsideTests()) {
+        fprintf(stderr, "logged while no test ran: %s\n", message.c_str());
+        result = 1;
+    }
     if (mustRunATest && testing::UnitTest::GetInstance()->test_to_run_count() == 0) {
         fprintf(stderr, "no test matches the filter\n");
         result = 1;

@@ -1,6 +1,7 @@
 #include "platform/media/gstreamer/GStreamerMovieBackEnd.h"
 
 #include <gst/app/gstappsink.h>
+#include <gst/base/gstbasesink.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
@@ -153,12 +154,13 @@ void countSoundBuffer(GstElement*, GstBuffer*, GstPad*, gpointer counter)
 }
 
 // A sink that plays nothing and counts the buffers it is given; it keeps no time, so sound never
-// holds the pictures back.
+// holds the pictures back. The caller owns a reference, as to any sound sink.
 GstElement* makeSilentSink(std::atomic<std::uint64_t>* counter)
 {
     GstElement* sink = gst_element_factory_make("fakesink", nullptr);
     if (!sink)
         return nullptr;
+    gst_object_ref_sink(sink);
     g_object_set(sink, "sync", FALSE, "signal-handoffs", TRUE, nullptr);
     g_signal_connect(sink, "handoff", G_CALLBACK(countSoundBuffer), counter);
     return sink;
@@ -435,14 +437,14 @@ private:
         m_bufferingSource = GST_OBJECT(gst_object_ref(source));
     }
 
-    // On the streaming thread, before the sink: while the decoder plays, or is asked to, a frame
-    // waits as long as the player has enough ahead. A sink on its way to pausing takes it,
-    // whatever it holds, as the frame it rests on. The wait ends at once on a flush, within a
-    // slice on a change of state.
+    // On the streaming thread, before the sink: while the sink would take a frame at once, the
+    // frame waits as long as the player has enough ahead. A sink that rests on its next frame
+    // takes it, whatever it holds. The wait ends at once on a flush, within a slice when the sink
+    // comes to rest.
     static GstPadProbeReturn awaitRoom(GstPad* pad, GstPadProbeInfo* info, gpointer data)
     {
         auto* decoder = static_cast<PlaybinDecoder*>(data);
-        while (decoder->holdsBack(decoder->m_sink)) {
+        while (takesAtOnce(decoder->m_sink)) {
             std::unique_lock lock(decoder->m_roomLock);
             if (decoder->m_framesHeld < kFramesAhead || GST_PAD_IS_FLUSHING(pad))
                 break;
@@ -459,8 +461,8 @@ private:
 
     // The silent output takes sound as fast as it comes, and a sound track that reaches its end
     // before the pictures leaves the decoder unable to pause (its end waits for theirs): while
-    // the output plays, sound waits for the pictures to come as far. An output on its way to
-    // playing or pausing takes it at once: the pictures may be waiting for it to get there.
+    // the output would take it at once, sound waits for the pictures to come as far. An output
+    // that rests on its next buffer takes it: the pictures may be waiting for it to get there.
     static GstPadProbeReturn keepSoundBehindPictures(GstPad* pad, GstPadProbeInfo* info, gpointer data)
     {
         auto* decoder = static_cast<PlaybinDecoder*>(data);
@@ -468,7 +470,7 @@ private:
         if (!buffer || !GST_BUFFER_PTS_IS_VALID(buffer))
             return GST_PAD_PROBE_OK;
         const GstClockTime at = GST_BUFFER_PTS(buffer);
-        while (decoder->plays(decoder->m_silentSink)) {
+        while (takesAtOnce(decoder->m_silentSink)) {
             std::unique_lock lock(decoder->m_roomLock);
             if (GST_PAD_IS_FLUSHING(pad) || decoder->m_picturesEnded || decoder->m_pictureTime == GST_CLOCK_TIME_NONE || at <= decoder->m_pictureTime)
                 break;
@@ -477,22 +479,16 @@ private:
         return GST_PAD_PROBE_OK;
     }
 
-    // Playing is asked for, or the sink plays.
-    bool holdsBack(GstElement* sink) const
+    // The sink would hand the buffer on now rather than rest on it. Asked of the sink itself, not
+    // of its state: a change of state shows before the sink starts or stops resting, and in
+    // between it takes all it is given.
+    static bool takesAtOnce(GstElement* element)
     {
-        GST_OBJECT_LOCK(m_playbin);
-        const bool wanted = GST_STATE_TARGET(m_playbin) == GST_STATE_PLAYING;
-        GST_OBJECT_UNLOCK(m_playbin);
-        return wanted || plays(sink);
-    }
-
-    // The sink plays, with no change under way.
-    static bool plays(GstElement* sink)
-    {
-        GST_OBJECT_LOCK(sink);
-        const bool playing = GST_STATE(sink) == GST_STATE_PLAYING && GST_STATE_PENDING(sink) == GST_STATE_VOID_PENDING;
-        GST_OBJECT_UNLOCK(sink);
-        return playing;
+        GstBaseSink* sink = GST_BASE_SINK(element);
+        GST_BASE_SINK_PREROLL_LOCK(sink);
+        const bool atOnce = !sink->need_preroll;
+        GST_BASE_SINK_PREROLL_UNLOCK(sink);
+        return atOnce;
     }
 
     // A flush empties the sink and starts the pictures afresh; past their end, sound goes alone.
