@@ -458,6 +458,19 @@ std::array<std::string, 3> listsOf(const BankQuestion& question)
     return { "sequence", "kind " + question.qutype, "content " + question.qncontype };
 }
 
+// The questions giving each question away, in order.
+std::vector<std::vector<std::size_t>> partnersOf(std::size_t count, const BankReview::Pairs& giveAways)
+{
+    std::vector<std::vector<std::size_t>> partners(count);
+    for (const auto& [a, b] : giveAways) {
+        partners[a].push_back(b);
+        partners[b].push_back(a);
+    }
+    for (auto& of : partners)
+        std::sort(of.begin(), of.end());
+    return partners;
+}
+
 // How many questions `inPart` takes of `a`, `b` and those giving both of them away: each of
 // those wants to stand apart from both, so a list made of such groups could put `a` and `b` no
 // further apart than its length ÷ the group.
@@ -896,13 +909,7 @@ std::vector<std::string> BankReview::closeInPracticeLists(const std::vector<Bank
 {
     constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
     std::vector<std::string> problems;
-    std::vector<std::vector<std::size_t>> partners(questions.size());
-    for (const auto& [a, b] : giveAways) {
-        partners[a].push_back(b);
-        partners[b].push_back(a);
-    }
-    for (auto& of : partners)
-        std::sort(of.begin(), of.end());
+    const auto partners = partnersOf(questions.size(), giveAways);
     for (const auto& list : practiceLists(questions, order)) {
         const std::size_t length = list.questions.size();
         std::vector<std::size_t> place(questions.size(), none);
@@ -973,12 +980,7 @@ std::vector<std::string> BankReview::scatteredChapters(const std::vector<BankQue
 std::vector<std::size_t> BankReview::studyOrder(const std::vector<BankQuestion>& questions, const Joins& joins)
 {
     const auto family = families(questions, joins);
-    const Pairs pairs = giveAways(questions);
-    std::vector<std::vector<std::size_t>> partners(questions.size());
-    for (const auto& [a, b] : pairs) {
-        partners[a].push_back(b);
-        partners[b].push_back(a);
-    }
+    const auto partners = partnersOf(questions.size(), giveAways(questions));
     const auto chapterWise = chapterOrder(questions, family);
     std::map<std::string, SubjectLists> subjects;
     for (const auto& question : questions) {

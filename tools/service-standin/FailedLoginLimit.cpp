@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 #include <random>
 
 namespace standin {
@@ -21,8 +22,11 @@ FailedLoginLimit::FailedLoginLimit(int limit, Clock::duration window, std::size_
     : m_limit(static_cast<std::uint32_t>(std::max(limit, 0)))
     , m_window(static_cast<std::uint32_t>(std::chrono::floor<Tenths>(window).count()))
     , m_start(Clock::now())
-    , m_entries(std::bit_ceil(std::max(capacity, kFarthest)))
+    , m_capacity(std::bit_ceil(std::max(capacity, kFarthest)))
+    , m_entries(static_cast<Entry*>(std::calloc(m_capacity, sizeof(Entry))))
 {
+    if (!m_entries)
+        throw std::bad_alloc();
     std::random_device random;
     std::generate(m_key.begin(), m_key.end(), [&random] { return static_cast<unsigned char>(random()); });
 }
@@ -60,7 +64,7 @@ std::uint64_t FailedLoginLimit::tagOf(const std::string& name) const
 // one; no entry of it lies past one no name ever had, so the search for a name ends there.
 FailedLoginLimit::Entry* FailedLoginLimit::entryOf(std::uint64_t tag, std::uint32_t now, bool making)
 {
-    const std::size_t mask = m_entries.size() - 1;
+    const std::size_t mask = m_capacity - 1;
     Entry* free = nullptr;
     for (std::size_t step = 0; step < kFarthest; ++step) {
         Entry& entry = m_entries[(tag + step) & mask];

@@ -20,8 +20,9 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace standin {
 
@@ -42,7 +43,7 @@ public:
     void succeeded(const std::string& name, Clock::time_point now);
 
     // What the table takes, whatever names are sent.
-    std::size_t bytes() const { return m_entries.size() * sizeof(Entry); }
+    std::size_t bytes() const { return m_capacity * sizeof(Entry); }
 
 private:
     // Times are kept in tenths of a second from the limit's start, which keeps an entry at 16 bytes.
@@ -65,7 +66,14 @@ private:
     std::uint32_t m_window { 0 };
     Clock::time_point m_start {};
     std::array<unsigned char, 32> m_key {};
-    std::vector<Entry> m_entries;
+    struct Release {
+        void operator()(Entry* entries) const { std::free(entries); }
+    };
+
+    // Pages the system hands out zeroed as they are first touched: a stand-in starts without
+    // writing the whole table, and holds only what its names have reached.
+    std::size_t m_capacity { 0 };
+    std::unique_ptr<Entry[], Release> m_entries;
 };
 
 } // namespace standin
